@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Runs every test: the native unit tests (AddressSanitizer + UndefinedBehaviorSanitizer
+# build), short libFuzzer runs, the Windows build's unit tests under Wine and the Wine
+# end-to-end scenarios. Ends with "N passed, N failed" and exits non-zero on any failure.
+#   KESTRANA_FUZZ_SECONDS (default 10) bounds each fuzz run.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+results=$root/build/test-results
+fuzz_seconds=${KESTRANA_FUZZ_SECONDS:-10}
+
+"$root/scripts/setup.sh" || { echo "0 passed, 1 failed"; exit 1; }
+rm -rf "$results"
+mkdir -p "$results"
+passed=0
+failed=0
+failures=()
+
+fail() { failed=$((failed + 1)); failures+=("$1"); echo "FAIL $1"; }
+pass() { passed=$((passed + 1)); }
+
+# Adds the counts of a GoogleTest XML report; a run without a report counts as one failure.
+count_gtest() { # <name> <xml>
+    local name=$1 xml=$2
+    if [ ! -s "$xml" ]; then
+        fail "$name (no report: crashed or did not start)"
+        return
+    fi
+    local head tests nfail errors disabled
+    head=$(grep -m1 '<testsuites' "$xml")
+    tests=$(sed -n 's/.* tests="\([0-9]*\)".*/\1/p' <<<"$head")
+    nfail=$(sed -n 's/.* failures="\([0-9]*\)".*/\1/p' <<<"$head")
+    errors=$(sed -n 's/.* errors="\([0-9]*\)".*/\1/p' <<<"$head")
+    disabled=$(sed -n 's/.* disabled="\([0-9]*\)".*/\1/p' <<<"$head")
+    passed=$((passed + tests - nfail - errors - disabled))
+    failed=$((failed + nfail + errors))
+    if [ $((nfail + errors)) -gt 0 ]; then
+        failures+=("$name")
+        grep -B1 '<failure' "$xml" | sed -n 's/.*testcase name="\([^"]*\)".*classname="\([^"]*\)".*/FAIL \2.\1/p'
+    fi
+}
+
+section() { echo; echo "== $*"; }
+
+section "native unit tests (sanitizers)"
+if "$root/scripts/build.sh" native-asan; then
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+    export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+    for exe in build/native-asan/tests/unit_*; do
+        [ -x "$exe" ] || continue
+        name=$(basename "$exe")
+        (cd build/native-asan/tests && timeout 900 "./$name" --gtest_output="xml:$results/native-$name.xml") \
+            >"$results/native-$name.log" 2>&1
+        rc=$?
+        count_gtest "native $name" "$results/native-$name.xml"
+        # A sanitizer report after the last test (a leak, say) fails the run too.
+        if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/native-$name.xml" 2>/dev/null &&
+            grep -q 'errors="0"' "$results/native-$name.xml"; then
+            fail "native $name (exit $rc: see $results/native-$name.log)"
+        fi
+    done
+else
+    fail "native-asan build"
+fi
+
+section "fuzzing (${fuzz_seconds}s per target)"
+if "$root/scripts/build.sh" fuzz; then
+    for exe in build/fuzz/tests/fuzz/fuzz_*; do
+        [ -x "$exe" ] || continue
+        name=$(basename "$exe")
+        target=${name#fuzz_}
+        corpus=$root/build/fuzz-corpus/$target
+        mkdir -p "$corpus"
+        seeds=()
+        [ -d "$root/tests/fuzz/corpus/$target" ] && seeds=("$root/tests/fuzz/corpus/$target")
+        if timeout $((fuzz_seconds + 120)) "$exe" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 \
+                -timeout=10 "$corpus" "${seeds[@]}" >"$results/$name.log" 2>&1; then
+            pass
+            echo "ok   $name ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$results/$name.log" | awk '{print $2}') runs)"
+        else
+            fail "$name (see $results/$name.log)"
+        fi
+    done
+else
+    fail "fuzz build"
+fi
+
+section "Windows build: unit tests under Wine"
+if "$root/scripts/build.sh" win64 && "$root/scripts/layout.sh"; then
+    "$root/tests/e2e/unit-under-wine.sh" "$results/wine" >"$results/unit-under-wine.log" 2>&1
+    for xml in "$results"/wine/win64-*.xml "$results"/wine/*.crashed; do
+        [ -e "$xml" ] || continue
+        case "$xml" in
+            *.crashed) fail "$(basename "$xml" .crashed) under Wine (crashed)" ;;
+            *) count_gtest "$(basename "$xml" .xml) under Wine" "$xml" ;;
+        esac
+    done
+
+    section "end-to-end scenarios under Wine"
+    "$root/tests/e2e/run-all.sh"
+    if [ -f "$root/build/e2e/summary" ]; then
+        read -r e2e_pass e2e_fail <"$root/build/e2e/summary"
+        passed=$((passed + e2e_pass))
+        failed=$((failed + e2e_fail))
+        [ "$e2e_fail" -eq 0 ] || failures+=("e2e scenarios")
+    else
+        fail "e2e harness"
+    fi
+else
+    fail "win64 build"
+fi
+
+echo
+[ ${#failures[@]} -eq 0 ] || printf 'failed: %s\n' "${failures[@]}"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,50 @@
+#pragma once
+// The hidden main window: it serves window-creation requests for worker threads and
+// other processes, and receives the system broadcasts the program reacts to.
+
+#include <windows.h>
+
+#include <functional>
+
+namespace kestrana::app {
+
+// Registered message numbers, filled in at start.
+struct RegisteredMessages {
+    UINT share = 0;
+    UINT shareHwnd = 0;
+    UINT shareTemp = 0;
+    UINT shareMemoryTask = 0;
+    UINT shareKey = 0;
+    UINT hwndMenu = 0;
+    UINT stageManager = 0;
+    UINT tabSwitch = 0;
+    UINT shellHook = 0;
+    UINT taskbarCreated = 0;
+};
+[[nodiscard]] RegisteredMessages& Messages() noexcept;
+
+// Feature entry points the main window calls. Each feature fills in its own when it is
+// built; an empty one means the feature is not running.
+struct MainWindowHandlers {
+    std::function<void()> taskbarRecreated;              // after the 1 s settle timer
+    std::function<void(WPARAM, LPARAM)> shellHook;       // window tracker
+    std::function<void(HWND, bool opened)> windowOpenClose;
+    std::function<void()> endLivePreview;
+    std::function<void()> showWindowsTaskbar;            // undo the hide-taskbar setting
+    std::function<void(WPARAM, LPARAM)> steamResult;
+    std::function<void(int id)> hotkey;
+    std::function<void()> displayChanged;                // called on a worker
+    std::function<void()> colorSetChanged;               // called on a worker
+    std::function<void()> powerResumed;
+    std::function<void()> powerStatusChanged;
+    std::function<void(WPARAM, LPARAM)> launchpadRequest;
+    std::function<LRESULT(const COPYDATASTRUCT&)> trayRecord;
+};
+[[nodiscard]] MainWindowHandlers& Handlers() noexcept;
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+// Sets the quit flag and ends the message loop; the caller returns to the loop.
+void RequestQuit() noexcept;
+
+} // namespace kestrana::app

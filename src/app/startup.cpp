@@ -1,0 +1,231 @@
+#include "app/startup.h"
+
+#include "app/main_window.h"
+#include "foundation/process_state.h"
+#include "foundation/shell_messages.h"
+#include "foundation/win32/shell_window.h"
+#include "foundation/win32/unique_handle.h"
+
+#include <dwmapi.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace kestrana::app {
+namespace {
+
+using foundation::Process;
+namespace msg = foundation;
+
+win32::UniqueKernelHandle g_instanceEvent;
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        if (buffer.size() >= 32768) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+void EnableDebugPrivilege() noexcept {
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return;
+    win32::UniqueKernelHandle token(rawToken);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (::LookupPrivilegeValueW(nullptr, SE_DEBUG_NAME, &privileges.Privileges[0].Luid))
+        ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+}
+
+void ReadWindowsVersion() noexcept {
+    auto& process = Process();
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (rtlGetVersion && rtlGetVersion(&info) == 0) {
+        process.windowsMajor = info.dwMajorVersion;
+        process.windowsBuild = info.dwBuildNumber;
+    }
+    process.windows11 = foundation::IsWindows11(process.windowsMajor, process.windowsBuild);
+
+    USHORT processMachine = 0;
+    USHORT nativeMachine = 0;
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    const auto isWow64Process2 = reinterpret_cast<IsWow64Process2Fn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+    if (isWow64Process2 && isWow64Process2(::GetCurrentProcess(), &processMachine, &nativeMachine)) {
+        process.windowsArm64 = nativeMachine == IMAGE_FILE_MACHINE_ARM64;
+        process.windows64 = nativeMachine == IMAGE_FILE_MACHINE_AMD64 || process.windowsArm64 ||
+                            nativeMachine == IMAGE_FILE_MACHINE_IA64;
+    } else {
+        SYSTEM_INFO system{};
+        ::GetNativeSystemInfo(&system);
+        process.windows64 = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+                            system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64 ||
+                            system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
+        process.windowsArm64 = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
+    }
+}
+
+void RegisterMessages() noexcept {
+    auto& m = Messages();
+    UINT* slots[] = {&m.share, &m.shareHwnd, &m.shareTemp, &m.shareMemoryTask, &m.shareKey,
+                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated};
+    static_assert(std::size(slots) == msg::kRegisteredMessageNames.size());
+    for (std::size_t i = 0; i < std::size(slots); ++i) {
+        const std::wstring name(msg::kRegisteredMessageNames[i]);
+        *slots[i] = ::RegisterWindowMessageW(name.c_str());
+        if (*slots[i]) ::ChangeWindowMessageFilter(*slots[i], MSGFLT_ADD);
+    }
+    for (std::uint32_t fixed : msg::kFilteredFixedMessages) ::ChangeWindowMessageFilter(fixed, MSGFLT_ADD);
+}
+
+bool RegisterClass(std::wstring_view name, WNDPROC procedure) noexcept {
+    const std::wstring className(name);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = procedure ? procedure : ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = className.c_str();
+    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+void RegisterClasses(bool workshop) noexcept {
+    RegisterClass(workshop ? msg::kWorkshopMainWindowClass : msg::kMainWindowClass, MainWindowProc);
+    RegisterClass(msg::kIconHostClass, nullptr);
+    RegisterClass(msg::kUnownedIconHostClass, nullptr);
+    // Feature windows; each feature's procedure takes over its class when it is built.
+    RegisterClass(msg::kStackClass, nullptr);
+    RegisterClass(msg::kStageManagerClass, nullptr);
+    RegisterClass(msg::kNoticeClass, nullptr);
+    RegisterClass(msg::kHotCornerClass, nullptr);
+    if (workshop) RegisterClass(msg::kWorkshopClass, nullptr);
+}
+
+HWND CreateMainWindow(bool workshop) noexcept {
+    win32::ShellWindowRequest request;
+    request.className = std::wstring(workshop ? msg::kWorkshopMainWindowClass : msg::kMainWindowClass);
+    request.width = 2;
+    request.height = 2;
+    request.toolWindow = true;
+    request.topmost = true;
+    request.noActivate = true;
+    request.noRedirectionBitmap = true;
+    request.createOnThisThread = true;
+    HWND window = win32::CreateShellWindow(request);
+    if (!window) return nullptr;
+    // The hidden edit child gives the window a text sink for clipboard and IME work.
+    ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 20, 1000, 100, window, nullptr, ::GetModuleHandleW(nullptr),
+                      nullptr);
+    win32::ExcludeFromPeek(window);
+    return window;
+}
+
+void CreateCloakedIconHost(HWND mainWindow) noexcept {
+    HWND host = reinterpret_cast<HWND>(::SendMessageW(mainWindow, msg::kMsgShellWindowRequest, msg::kCreateIconHost, 0));
+    if (!host) return;
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    const BOOL cloak = TRUE;
+    ::DwmSetWindowAttribute(host, DWMWA_CLOAK, &cloak, sizeof(cloak));
+}
+
+void ReadMainsPower() noexcept {
+    SYSTEM_POWER_STATUS status{};
+    if (::GetSystemPowerStatus(&status)) Process().onMainsPower.store(status.ACLineStatus != 0);
+}
+
+void RunMessageLoop() noexcept {
+    MSG message{};
+    while (!Process().quit.load() || ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+        try {
+            const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+            if (got == 0 || got == -1) break;
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        } catch (...) {
+            // A handler that throws loses its message, never the program.
+        }
+    }
+}
+
+void Shutdown() noexcept {
+    auto& process = Process();
+    process.quit.store(true);
+    if (g_instanceEvent) {
+        ::SetEvent(g_instanceEvent.Get());
+        g_instanceEvent.Reset();
+    }
+    if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
+    if (Handlers().endLivePreview) Handlers().endLivePreview();
+    // Nothing else is cleaned up: every write is already on disk.
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+}
+
+} // namespace
+
+int Run() noexcept {
+    auto& process = Process();
+
+    // The program's folder and working directory come first: every relative file name
+    // in the settings is relative to it.
+    process.exePath = ModulePath();
+    process.baseFolder = FolderOf(process.exePath);
+    ::SetCurrentDirectoryW(process.baseFolder.c_str());
+
+    // One instance per user session.
+    const std::wstring eventName(msg::kInstanceEventName);
+    win32::UniqueKernelHandle existing(::OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, eventName.c_str()));
+    const bool otherInstance = static_cast<bool>(existing);
+    if (!otherInstance) g_instanceEvent.Reset(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+
+    process.uiThreadId = ::GetCurrentThreadId();
+    process.startTimeMs = ::timeGetTime();
+    EnableDebugPrivilege();
+    ReadWindowsVersion();
+    if (!foundation::IsSupportedWindows(process.windowsMajor, process.windowsBuild)) {
+        ::ShellExecuteW(nullptr, L"open", L"winver", nullptr, nullptr, SW_SHOWNORMAL);
+        ::MessageBoxW(nullptr, L"Windows10 1809 later!", L"", MB_OK);
+        return 0;
+    }
+
+    RegisterMessages();
+
+    const bool configExists = ::GetFileAttributesW((process.baseFolder + L"config.ini").c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (otherInstance && configExists) return 0;
+
+    ::SetDllDirectoryW((process.baseFolder + L"dll\\x64").c_str());
+    win32::ComApartment com;
+    ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY, RPC_C_IMP_LEVEL_IMPERSONATE,
+                           nullptr, EOAC_NONE, nullptr);
+
+    const bool workshop = process.workshopMode.load();
+    RegisterClasses(workshop);
+    ReadMainsPower();
+
+    HWND mainWindow = CreateMainWindow(workshop);
+    if (!mainWindow) return 0;
+    win32::SetShellWindowHost(mainWindow, process.uiThreadId);
+
+    if (!workshop) CreateCloakedIconHost(mainWindow);
+
+    RunMessageLoop();
+    Shutdown();
+    return 0;
+}
+
+} // namespace kestrana::app

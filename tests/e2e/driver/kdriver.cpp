@@ -1,0 +1,259 @@
+// kdriver: the end-to-end tests' hands inside the Wine session. One command per call;
+// results go to stdout, the exit code says whether the command (or its wait) succeeded.
+//
+//   kdriver find <class|-> [title|-] [timeout-ms]      prints the window handle (decimal)
+//   kdriver gone <class|-> [title|-] [timeout-ms]      waits until no such window exists
+//   kdriver windows [class]                            lists top-level windows
+//   kdriver info <hwnd>                                class, title, process, thread, styles
+//   kdriver rect <hwnd>                                left top right bottom
+//   kdriver prop <hwnd> <name>                         a window property (decimal)
+//   kdriver wait-prop <hwnd> <name> <value> [timeout]  waits until the property has that value
+//   kdriver register <name>                            a registered message number
+//   kdriver send <hwnd> <msg> <wparam> <lparam> [timeout-ms]
+//   kdriver post <hwnd> <msg> <wparam> <lparam>
+//   kdriver copydata <hwnd> <wparam> <dwData> <byte-count> [timeout-ms]
+//   kdriver screenshot <file.png> [x y width height]
+// <msg> is a number or the name of a registered message; handles and numbers are decimal
+// or 0x-prefixed hexadecimal.
+#include <windows.h>
+#include <objbase.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+long long Number(const wchar_t* text) {
+    return static_cast<long long>(std::wcstoull(text, nullptr, 0));
+}
+
+HWND Handle(const wchar_t* text) {
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(Number(text)));
+}
+
+UINT MessageId(const wchar_t* text) {
+    if (text[0] >= L'0' && text[0] <= L'9') return static_cast<UINT>(Number(text));
+    return ::RegisterWindowMessageW(text);
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::wstring TitleOf(HWND window) {
+    wchar_t title[512] = {};
+    ::GetWindowTextW(window, title, 512);
+    return title;
+}
+
+struct FindQuery {
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindProc(HWND window, LPARAM param) {
+    auto* query = reinterpret_cast<FindQuery*>(param);
+    if (query->className && ClassOf(window) != query->className) return TRUE;
+    if (query->title && TitleOf(window) != query->title) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevel(const wchar_t* className, const wchar_t* title) {
+    FindQuery query{className, title};
+    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+const wchar_t* OrNull(int argc, wchar_t** argv, int index) {
+    if (index >= argc || std::wcscmp(argv[index], L"-") == 0) return nullptr;
+    return argv[index];
+}
+
+template <typename Condition>
+bool WaitFor(DWORD timeoutMs, Condition condition) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (::GetTickCount64() >= end) return false;
+        ::Sleep(50);
+    }
+}
+
+BOOL CALLBACK ListProc(HWND window, LPARAM param) {
+    const auto* filter = reinterpret_cast<const wchar_t*>(param);
+    const std::wstring cls = ClassOf(window);
+    if (filter && cls != filter) return TRUE;
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    std::wprintf(L"%lld\t%ls\t%ls\tpid=%lu\tvisible=%d\trect=%ld,%ld,%ld,%ld\n",
+                 static_cast<long long>(reinterpret_cast<INT_PTR>(window)), cls.c_str(), TitleOf(window).c_str(),
+                 pid, ::IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+    return TRUE;
+}
+
+int Screenshot(const wchar_t* file, int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) {
+        x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+        y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    }
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY | CAPTUREBLT);
+    ::SelectObject(memory, old);
+    // The screen has no alpha; make the picture opaque.
+    auto* pixels = static_cast<unsigned char*>(bits);
+    for (long i = 0; i < static_cast<long>(width) * height; ++i) pixels[i * 4 + 3] = 255;
+
+    int result = 1;
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
+        SUCCEEDED(factory->CreateStream(&stream)) && SUCCEEDED(stream->InitializeFromFilename(file, GENERIC_WRITE)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+        SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+        SUCCEEDED(frame->WritePixels(height, width * 4, width * height * 4, pixels)) &&
+        SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit()))
+        result = 0;
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    if (result == 0) std::wprintf(L"%ls %dx%d\n", file, width, height);
+    return result;
+}
+
+int Usage() {
+    std::fwprintf(stderr, L"kdriver: unknown or incomplete command (see the comment at the top of kdriver.cpp)\n");
+    return 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::wstring command = argv[1];
+
+    if (command == L"find" && argc >= 3) {
+        const wchar_t* cls = OrNull(argc, argv, 2);
+        const wchar_t* title = OrNull(argc, argv, 3);
+        const DWORD timeout = argc > 4 ? static_cast<DWORD>(Number(argv[4])) : 0;
+        HWND found = nullptr;
+        WaitFor(timeout, [&] { return (found = FindTopLevel(cls, title)) != nullptr; });
+        if (!found) return 1;
+        std::wprintf(L"%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(found)));
+        return 0;
+    }
+    if (command == L"gone" && argc >= 3) {
+        const wchar_t* cls = OrNull(argc, argv, 2);
+        const wchar_t* title = OrNull(argc, argv, 3);
+        const DWORD timeout = argc > 4 ? static_cast<DWORD>(Number(argv[4])) : 0;
+        return WaitFor(timeout, [&] { return FindTopLevel(cls, title) == nullptr; }) ? 0 : 1;
+    }
+    if (command == L"windows") {
+        ::EnumWindows(ListProc, reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr));
+        return 0;
+    }
+    if (command == L"info" && argc >= 3) {
+        HWND window = Handle(argv[2]);
+        if (!::IsWindow(window)) return 1;
+        DWORD pid = 0;
+        const DWORD tid = ::GetWindowThreadProcessId(window, &pid);
+        std::wprintf(L"class=%ls\ntitle=%ls\npid=%lu\ntid=%lu\nvisible=%d\nstyle=0x%08lx\nexstyle=0x%08lx\nowner=%lld\n",
+                     ClassOf(window).c_str(), TitleOf(window).c_str(), pid, tid, ::IsWindowVisible(window) ? 1 : 0,
+                     static_cast<unsigned long>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                     static_cast<unsigned long>(::GetWindowLongPtrW(window, GWL_EXSTYLE)),
+                     static_cast<long long>(reinterpret_cast<INT_PTR>(::GetWindow(window, GW_OWNER))));
+        return 0;
+    }
+    if (command == L"rect" && argc >= 3) {
+        RECT r{};
+        if (!::GetWindowRect(Handle(argv[2]), &r)) return 1;
+        std::wprintf(L"%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (command == L"prop" && argc >= 4) {
+        HWND window = Handle(argv[2]);
+        if (!::IsWindow(window)) return 1;
+        std::wprintf(L"%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(::GetPropW(window, argv[3]))));
+        return 0;
+    }
+    if (command == L"wait-prop" && argc >= 5) {
+        HWND window = Handle(argv[2]);
+        const long long want = Number(argv[4]);
+        const DWORD timeout = argc > 5 ? static_cast<DWORD>(Number(argv[5])) : 0;
+        return WaitFor(timeout, [&] {
+                   return static_cast<long long>(reinterpret_cast<INT_PTR>(::GetPropW(window, argv[3]))) == want;
+               })
+                   ? 0
+                   : 1;
+    }
+    if (command == L"register" && argc >= 3) {
+        std::wprintf(L"%u\n", ::RegisterWindowMessageW(argv[2]));
+        return 0;
+    }
+    if (command == L"send" && argc >= 6) {
+        const UINT timeout = argc > 6 ? static_cast<UINT>(Number(argv[6])) : 5000;
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(Handle(argv[2]), MessageId(argv[3]), static_cast<WPARAM>(Number(argv[4])),
+                                   static_cast<LPARAM>(Number(argv[5])), SMTO_NORMAL, timeout, &result))
+            return 1;
+        std::wprintf(L"%lld\n", static_cast<long long>(result));
+        return 0;
+    }
+    if (command == L"post" && argc >= 6) {
+        return ::PostMessageW(Handle(argv[2]), MessageId(argv[3]), static_cast<WPARAM>(Number(argv[4])),
+                              static_cast<LPARAM>(Number(argv[5])))
+                   ? 0
+                   : 1;
+    }
+    if (command == L"copydata" && argc >= 6) {
+        std::vector<unsigned char> payload(static_cast<std::size_t>(Number(argv[5])), 0);
+        COPYDATASTRUCT data{};
+        data.dwData = static_cast<ULONG_PTR>(Number(argv[4]));
+        data.cbData = static_cast<DWORD>(payload.size());
+        data.lpData = payload.empty() ? nullptr : payload.data();
+        const UINT timeout = argc > 6 ? static_cast<UINT>(Number(argv[6])) : 5000;
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(Handle(argv[2]), WM_COPYDATA, static_cast<WPARAM>(Number(argv[3])),
+                                   reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, timeout, &result))
+            return 1;
+        std::wprintf(L"%lld\n", static_cast<long long>(result));
+        return 0;
+    }
+    if (command == L"screenshot" && argc >= 3) {
+        if (argc >= 7)
+            return Screenshot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
+                              static_cast<int>(Number(argv[5])), static_cast<int>(Number(argv[6])));
+        return Screenshot(argv[2], 0, 0, 0, 0);
+    }
+    return Usage();
+}

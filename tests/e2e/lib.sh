@@ -1,0 +1,204 @@
+# End-to-end harness: sourced by scripts/run.sh, tests/e2e/run-all.sh and each scenario.
+#
+# One initialised Wine prefix is made once (template) and copied for every scenario.
+# Each scenario gets its own Xvfb display (with xcompmgr, so layered windows blend as on
+# Windows), its own prefix and its own program folder (C:\Kestrana). Every process a
+# scenario starts is recorded by id and stopped at the end, also on failure or time-out.
+
+E2E_ROOT=${E2E_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+E2E_BUILD=${E2E_BUILD:-$E2E_ROOT/build/e2e}
+E2E_TEMPLATE=$E2E_BUILD/prefix-template
+E2E_PROGRAM=${E2E_PROGRAM:-$E2E_ROOT/build/program}
+E2E_SCREEN=${E2E_SCREEN:-1280x800x24}
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+e2e_log() { printf '[e2e %s] %s\n' "$(date +%H:%M:%S)" "$*" >&2; }
+
+# Scratch HOME and XDG folders so wineboot links the user folders and the recycle bin
+# to the scenario, never to the real home.
+e2e_scratch_env() { # <folder>
+    export HOME=$1/home XDG_DATA_HOME=$1/xdg/data XDG_CONFIG_HOME=$1/xdg/config XDG_CACHE_HOME=$1/xdg/cache
+    mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+    # Core Audio then finds one (silent) endpoint instead of none.
+    printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+}
+
+e2e_template_stamp() {
+    printf '%s|%s|%s' "$(wine --version 2>/dev/null)" "$(sha1sum "${BASH_SOURCE[0]}" | cut -c1-12)" \
+        "$(ls /usr/share/wine/fonts/*.ttf 2>/dev/null | wc -l)"
+}
+
+# Creates the template prefix once: Windows 10, no crash dialog, fonts with a CJK fallback.
+e2e_make_template() {
+    local stamp; stamp=$(e2e_template_stamp)
+    if [ -f "$E2E_TEMPLATE/.kestrana-stamp" ] && [ "$(cat "$E2E_TEMPLATE/.kestrana-stamp")" = "$stamp" ]; then
+        return 0
+    fi
+    e2e_log "initialising the Wine prefix template (once)"
+    rm -rf "$E2E_TEMPLATE" "$E2E_BUILD/template-scratch"
+    mkdir -p "$E2E_BUILD"
+    (
+        e2e_scratch_env "$E2E_BUILD/template-scratch"
+        export WINEPREFIX=$E2E_TEMPLATE
+        unset DISPLAY
+        timeout 180 wineboot -i >/dev/null 2>&1 || { echo "wineboot failed" >&2; exit 1; }
+        reg() { timeout 60 wine reg "$@" /f >/dev/null 2>&1; }
+        reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win10
+        reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+        local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+        mkdir -p "$fonts"
+        cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+        local fontkey='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts'
+        reg add "$fontkey" /v 'Tahoma (TrueType)' /t REG_SZ /d tahoma.ttf
+        reg add "$fontkey" /v 'Tahoma Bold (TrueType)' /t REG_SZ /d tahomabd.ttf
+        reg add "$fontkey" /v 'Marlett (TrueType)' /t REG_SZ /d marlett.ttf
+        if [ -f /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf ]; then
+            cp /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf "$fonts/"
+            reg add "$fontkey" /v 'Droid Sans Fallback (TrueType)' /t REG_SZ /d DroidSansFallbackFull.ttf
+            reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+                /t REG_MULTI_SZ /d 'DroidSansFallbackFull.ttf,Droid Sans Fallback'
+        fi
+        for f in DejaVuSans.ttf DejaVuSans-Bold.ttf; do
+            [ -f "/usr/share/fonts/truetype/dejavu/$f" ] && cp "/usr/share/fonts/truetype/dejavu/$f" "$fonts/"
+        done
+        reg add "$fontkey" /v 'DejaVu Sans (TrueType)' /t REG_SZ /d DejaVuSans.ttf
+        reg add "$fontkey" /v 'DejaVu Sans Bold (TrueType)' /t REG_SZ /d DejaVuSans-Bold.ttf
+        timeout 60 wineserver -w
+        # The user folders are links into the scratch HOME; make them real folders so a
+        # copied prefix stands alone.
+        local users="$WINEPREFIX/drive_c/users"
+        find "$users" -maxdepth 2 -type l | while read -r link; do
+            rm -f "$link"
+            mkdir -p "$link"
+        done
+    ) || return 1
+    echo "$stamp" >"$E2E_TEMPLATE/.kestrana-stamp"
+}
+
+# A copy of the template that shares its 600 MB of system files by hard links and
+# copies every file Wine may change (registry, ini files, user folders).
+e2e_copy_prefix() { # <from> <to>
+    cp -al "$1" "$2"
+    find "$2" -type f ! -iname '*.dll' ! -iname '*.exe' ! -iname '*.sys' ! -iname '*.drv' ! -iname '*.ttf' \
+        ! -iname '*.fon' ! -iname '*.acm' ! -iname '*.ocx' ! -iname '*.cpl' ! -iname '*.tlb' \
+        ! -iname '*.msstyles' ! -iname '*.ds' ! -iname '*.mui' -print0 |
+        while IFS= read -r -d '' f; do
+            cp --preserve=all "$f" "$f.copy" && mv -f "$f.copy" "$f"
+        done
+}
+
+# --- per-scenario session ----------------------------------------------------------
+
+E2E_PIDS=()
+
+e2e_track() { E2E_PIDS+=("$1"); }
+
+# e2e_begin <name> [screen]: fresh display, prefix and program folder for one scenario.
+e2e_begin() {
+    E2E_NAME=$1
+    local screen=${2:-$E2E_SCREEN}
+    E2E_DIR=$E2E_BUILD/run/$E2E_NAME
+    rm -rf "$E2E_DIR"
+    mkdir -p "$E2E_DIR"
+    e2e_scratch_env "$E2E_DIR"
+    export WINEPREFIX=$E2E_DIR/prefix
+    e2e_copy_prefix "$E2E_TEMPLATE" "$WINEPREFIX"
+    E2E_BASE=$WINEPREFIX/drive_c/Kestrana
+    cp -a "$E2E_PROGRAM" "$E2E_BASE"
+    cp "$E2E_ROOT/build/win64/bin/kdriver.exe" "$WINEPREFIX/drive_c/kdriver.exe"
+    trap e2e_end EXIT
+
+    # Xvfb picks a free display itself and tells us which.
+    local fdfile=$E2E_DIR/display
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$fdfile" >"$E2E_DIR/xvfb.log" 2>&1 &
+    E2E_XVFB=$!
+    e2e_track "$E2E_XVFB"
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.05
+    done
+    [ -s "$fdfile" ] || { e2e_log "Xvfb did not start"; return 1; }
+    export DISPLAY=:$(head -n1 "$fdfile")
+    xcompmgr >"$E2E_DIR/xcompmgr.log" 2>&1 &
+    e2e_track $!
+
+    # Our own wineserver, so it can be stopped by its id.
+    wineserver -f -p >"$E2E_DIR/wineserver.log" 2>&1 &
+    E2E_WINESERVER=$!
+    e2e_track "$E2E_WINESERVER"
+    e2e_log "$E2E_NAME: display $DISPLAY, prefix $WINEPREFIX"
+}
+
+# Runs a Windows program of the scenario in the foreground with a time-out.
+e2e_wine() { # <seconds> <program> [args...]
+    local seconds=$1; shift
+    timeout "$seconds" wine "$@" 2>>"$E2E_DIR/wine.log"
+}
+
+# The test driver; prints its answer, returns its exit code. Wine's console output ends
+# lines with CR LF; strip the CR.
+kdrv() {
+    timeout 60 wine 'C:\kdriver.exe' "$@" 2>>"$E2E_DIR/wine.log" | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# Starts Kestrana.exe in the background; its id is tracked.
+e2e_start_kestrana() { # [args...]
+    (cd "$E2E_BASE" && exec wine 'C:\Kestrana\Kestrana.exe' "$@") >>"$E2E_DIR/kestrana.log" 2>&1 &
+    E2E_KESTRANA=$!
+    e2e_track "$E2E_KESTRANA"
+}
+
+# Windows-side process ids are not Unix ids; a Wine process belongs to the scenario when
+# its environment names the scenario's prefix (the harness's own shells carry it too, so
+# only processes running a Wine binary count).
+e2e_prefix_processes() {
+    local pid exe
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        [ "$pid" = "$$" ] && continue
+        exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || continue
+        case "$exe" in *wine*) ;; *) continue ;; esac
+        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            echo "$pid"
+        fi
+    done
+}
+
+e2e_screenshot() { # <name>: a screenshot of the whole display into the scenario's folder
+    local out=$E2E_DIR/$1.png
+    if command -v import >/dev/null; then
+        import -display "$DISPLAY" -window root "$out" 2>/dev/null && { echo "$out"; return 0; }
+    fi
+    kdrv screenshot "Z:$(echo "$out" | tr / '\\')" >/dev/null && echo "$out"
+}
+
+e2e_end() {
+    local rc=$?
+    trap - EXIT
+    if [ -n "${WINEPREFIX:-}" ]; then
+        timeout 20 wineserver -k >/dev/null 2>&1 || true
+    fi
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    sleep 0.2
+    for pid in "${E2E_PIDS[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    for pid in $(e2e_prefix_processes); do
+        kill -9 "$pid" 2>/dev/null || true
+    done
+    E2E_PIDS=()
+    return $rc
+}
+
+# Assertions that name what failed.
+e2e_fail() { e2e_log "FAIL ($E2E_NAME): $*"; exit 1; }
+e2e_expect() { # <description> <command...>
+    local what=$1; shift
+    "$@" || e2e_fail "$what"
+}
