@@ -1,0 +1,89 @@
+#include "gfx/bitmap.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrana::gfx {
+
+Pixel Color::Premultiplied() const {
+    auto mul = [this](std::uint8_t c) { return std::uint8_t((c * a + 127) / 255); };
+    return MakePixel(mul(r), mul(g), mul(b), a);
+}
+
+Color Unpremultiply(Pixel p) {
+    const unsigned a = PixelA(p);
+    if (a == 0) {
+        return {0, 0, 0, 0};
+    }
+    auto div = [a](unsigned c) { return std::uint8_t(std::min(255u, (c * 255 + a / 2) / a)); };
+    return {div(PixelR(p)), div(PixelG(p)), div(PixelB(p)), std::uint8_t(a)};
+}
+
+RectI Intersect(const RectI& a, const RectI& b) {
+    const int left = std::max(a.x, b.x);
+    const int top = std::max(a.y, b.y);
+    const int right = std::min(a.Right(), b.Right());
+    const int bottom = std::min(a.Bottom(), b.Bottom());
+    if (right <= left || bottom <= top) {
+        return {};
+    }
+    return {left, top, right - left, bottom - top};
+}
+
+Bitmap::Bitmap(int width, int height) {
+    if (width > 0 && height > 0) {
+        m_pixels.assign(std::size_t(width) * std::size_t(height), 0);
+        m_width = width;
+        m_height = height;
+    }
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : m_width(std::exchange(other.m_width, 0)), m_height(std::exchange(other.m_height, 0)),
+      m_pixels(std::move(other.m_pixels)) {
+    other.m_pixels.clear();
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this != &other) {
+        m_width = std::exchange(other.m_width, 0);
+        m_height = std::exchange(other.m_height, 0);
+        m_pixels = std::move(other.m_pixels);
+        other.m_pixels.clear();
+    }
+    return *this;
+}
+
+Bitmap Bitmap::Clone() const {
+    Bitmap copy;
+    copy.m_width = m_width;
+    copy.m_height = m_height;
+    copy.m_pixels = m_pixels;
+    return copy;
+}
+
+void Bitmap::Fill(Pixel p) {
+    std::fill(m_pixels.begin(), m_pixels.end(), p);
+}
+
+void Bitmap::Reset(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        m_width = m_height = 0;
+        m_pixels.clear();
+        return;
+    }
+    m_pixels.resize(std::size_t(width) * std::size_t(height));
+    m_width = width;
+    m_height = height;
+}
+
+Bitmap Bitmap::Crop(const RectI& region) const {
+    const RectI r = Intersect(region, Bounds());
+    Bitmap out(r.width, r.height);
+    for (int y = 0; y < r.height; ++y) {
+        std::copy_n(Row(r.y + y) + r.x, r.width, out.Row(y));
+    }
+    return out;
+}
+
+} // namespace kestrana::gfx

@@ -1,0 +1,67 @@
+#pragma once
+// A source picture prepared for drawing at many sizes: half-size levels are built once so
+// a shrink never reads more than twice the pixels it writes, and scaled copies are kept
+// for sizes that come back frame after frame (resting icons). A size seen only once (a
+// magnified icon in motion) is drawn straight into the target without being kept.
+
+#include "gfx/bitmap.h"
+#include "gfx/resample.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kestrana::gfx {
+
+class CachedImage {
+public:
+    CachedImage() = default;
+    explicit CachedImage(Bitmap source, int cacheSlots = 3);
+
+    CachedImage(CachedImage&&) noexcept = default;
+    CachedImage& operator=(CachedImage&&) noexcept = default;
+
+    [[nodiscard]] const Bitmap& Source() const { return m_source; }
+    [[nodiscard]] int Width() const { return m_source.Width(); }
+    [[nodiscard]] int Height() const { return m_source.Height(); }
+    [[nodiscard]] bool Empty() const { return m_source.Empty(); }
+
+    // Draws the picture filling `dest` (target coordinates), clipped, with an opacity.
+    void Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity);
+
+    // How many scaled copies are kept right now, and how many draws were served from them.
+    [[nodiscard]] int CachedCopies() const;
+    [[nodiscard]] std::uint64_t Hits() const { return m_hits; }
+
+    // Drops the scaled copies (the levels stay).
+    void Trim();
+
+private:
+    struct Key {
+        float width = 0, height = 0; // exact sizes: a resting icon repeats them bit for bit
+        float fracX = 0, fracY = 0;
+        bool operator==(const Key&) const = default;
+    };
+    struct Entry {
+        Key key;
+        Bitmap pixels;
+        std::uint64_t lastUse = 0;
+        std::uint32_t uses = 0;
+        bool valid = false;
+    };
+
+    // The smallest level still at least as large as the drawing (so the last step shrinks by < 2).
+    const Bitmap& LevelFor(float destWidth, float destHeight);
+    void Render(const RectF& dest, const RectI& clip, float opacity, Bitmap& target);
+    void RenderCopy(const RectF& dest, Bitmap& out);
+
+    Bitmap m_source;
+    std::vector<Bitmap> m_levels; // m_levels[0] is half size
+    std::vector<Entry> m_entries;
+    Key m_lastMiss{};
+    bool m_hasLastMiss = false;
+    std::uint64_t m_clock = 0;
+    std::uint64_t m_hits = 0;
+    AxisPlan m_xs, m_ys;
+};
+
+} // namespace kestrana::gfx

@@ -1,0 +1,288 @@
+#include "gfx/canvas.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace kestrana::gfx {
+namespace {
+
+bool Finite(const RectF& r) {
+    return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
+}
+
+// Blends `color` scaled by `coverage` (0..1) over `dst`.
+inline Pixel CoverOver(Pixel color, float coverage, Pixel dst) {
+    if (coverage >= 1.0f) {
+        if ((color >> 24) == 255) {
+            return color;
+        }
+    } else if (coverage <= 0.0f) {
+        return dst;
+    }
+    const std::uint32_t k = std::uint32_t(std::min(coverage, 1.0f) * 256.0f + 0.5f);
+    const std::uint32_t rb = (((color & 0x00FF00FFu) * k) >> 8) & 0x00FF00FFu;
+    const std::uint32_t ga = ((((color >> 8) & 0x00FF00FFu) * k) >> 8) & 0x00FF00FFu;
+    const Pixel s = k >= 256 ? color : (rb | (ga << 8));
+    const std::uint32_t inv = 255 - (s >> 24);
+    std::uint32_t drb = (dst & 0x00FF00FFu) * inv + 0x00800080u;
+    drb = ((drb + ((drb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    std::uint32_t dga = ((dst >> 8) & 0x00FF00FFu) * inv + 0x00800080u;
+    dga = ((dga + ((dga >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    return s + (drb | (dga << 8));
+}
+
+// Signed distance from a point to a rounded rectangle (negative inside).
+float RoundedRectDistance(float px, float py, float cx, float cy, float hx, float hy, float r) {
+    const float qx = std::fabs(px - cx) - (hx - r);
+    const float qy = std::fabs(py - cy) - (hy - r);
+    const float ox = std::max(qx, 0.0f);
+    const float oy = std::max(qy, 0.0f);
+    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0f) - r;
+}
+
+// One axis of a nine-grid: the corner spans shrink in proportion when the destination
+// is shorter than both insets together.
+int NineGridAxis(float destStart, float destLength, float srcLength, float startInset, float endInset,
+                 std::array<AxisSegment, 3>& out) {
+    startInset = std::clamp(startInset, 0.0f, srcLength);
+    endInset = std::clamp(endInset, 0.0f, srcLength - startInset);
+    float a = startInset;
+    float b = endInset;
+    if (a + b > destLength) {
+        const float f = destLength / (a + b);
+        a *= f;
+        b *= f;
+    }
+    const float d0 = destStart, d1 = destStart + a, d2 = destStart + destLength - b, d3 = destStart + destLength;
+    int n = 0;
+    if (d1 > d0) {
+        out[n++] = {d0, d1, 0, startInset};
+    }
+    if (d2 > d1) {
+        out[n++] = {d1, d2, startInset, srcLength - endInset};
+    }
+    if (d3 > d2) {
+        out[n++] = {d2, d3, srcLength - endInset, srcLength};
+    }
+    return n;
+}
+
+} // namespace
+
+Canvas::Canvas(Bitmap& target) : m_target(target), m_clip(target.Bounds()) {}
+
+void Canvas::SetClip(const RectI& clip) {
+    m_clip = Intersect(clip, m_target.Bounds());
+}
+
+void Canvas::ResetClip() {
+    m_clip = m_target.Bounds();
+}
+
+void Canvas::Clear(Pixel premultiplied) {
+    for (int y = m_clip.y; y < m_clip.Bottom(); ++y) {
+        std::fill_n(m_target.Row(y) + m_clip.x, m_clip.width, premultiplied);
+    }
+}
+
+void Canvas::FillRect(const RectF& rect, Pixel color) {
+    if (rect.Empty() || !Finite(rect) || color == 0) {
+        return;
+    }
+    const int x0 = std::max(m_clip.x, int(std::floor(std::max(rect.x, -1e9f))));
+    const int x1 = std::min(m_clip.Right(), int(std::ceil(std::min(rect.Right(), 1e9f))));
+    const int y0 = std::max(m_clip.y, int(std::floor(std::max(rect.y, -1e9f))));
+    const int y1 = std::min(m_clip.Bottom(), int(std::ceil(std::min(rect.Bottom(), 1e9f))));
+    auto cover = [](int i, float lo, float hi) {
+        return std::clamp(std::min(float(i) + 1.0f, hi) - std::max(float(i), lo), 0.0f, 1.0f);
+    };
+    for (int y = y0; y < y1; ++y) {
+        const float cy = cover(y, rect.y, rect.Bottom());
+        Pixel* row = m_target.Row(y);
+        for (int x = x0; x < x1; ++x) {
+            row[x] = CoverOver(color, cy * cover(x, rect.x, rect.Right()), row[x]);
+        }
+    }
+}
+
+void Canvas::Resampled(const Bitmap& source, std::span<const AxisSegment> xs, std::span<const AxisSegment> ys,
+                       float opacity) {
+    BuildAxisPlan(xs, source.Width(), m_clip.x, m_clip.Right(), m_xs);
+    BuildAxisPlan(ys, source.Height(), m_clip.y, m_clip.Bottom(), m_ys);
+    ResampleBlend(source, m_xs, m_ys, opacity, m_target);
+}
+
+void Canvas::DrawBitmap(const Bitmap& source, const RectF& dest, float opacity) {
+    DrawBitmap(source, RectF{0, 0, float(source.Width()), float(source.Height())}, dest, opacity);
+}
+
+void Canvas::DrawBitmap(const Bitmap& source, const RectF& sourceRect, const RectF& dest, float opacity) {
+    if (source.Empty() || dest.Empty() || sourceRect.Empty() || !Finite(dest) || !Finite(sourceRect) ||
+        m_clip.Empty()) {
+        return;
+    }
+    const float sx0 = std::clamp(sourceRect.x, 0.0f, float(source.Width()));
+    const float sx1 = std::clamp(sourceRect.Right(), sx0, float(source.Width()));
+    const float sy0 = std::clamp(sourceRect.y, 0.0f, float(source.Height()));
+    const float sy1 = std::clamp(sourceRect.Bottom(), sy0, float(source.Height()));
+    const AxisSegment xSeg{dest.x, dest.Right(), sx0, sx1};
+    const AxisSegment ySeg{dest.y, dest.Bottom(), sy0, sy1};
+    Resampled(source, {&xSeg, 1}, {&ySeg, 1}, opacity);
+}
+
+void Canvas::DrawImage(CachedImage& image, const RectF& dest, float opacity) {
+    image.Draw(m_target, dest, m_clip, opacity);
+}
+
+void Canvas::DrawNineGrid(const Bitmap& source, const Insets& insets, const RectF& dest, float opacity) {
+    if (source.Empty() || dest.Empty() || !Finite(dest) || m_clip.Empty()) {
+        return;
+    }
+    std::array<AxisSegment, 3> xs{}, ys{};
+    const int nx = NineGridAxis(dest.x, dest.width, float(source.Width()), insets.left, insets.right, xs);
+    const int ny = NineGridAxis(dest.y, dest.height, float(source.Height()), insets.top, insets.bottom, ys);
+    if (nx == 0 || ny == 0) {
+        return;
+    }
+    Resampled(source, {xs.data(), std::size_t(nx)}, {ys.data(), std::size_t(ny)}, opacity);
+}
+
+void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPivot, float degrees, float scale,
+                         float opacity) {
+    if (source.Empty() || !(scale > 0.0f) || !(opacity > 0.0f) || !std::isfinite(degrees) ||
+        !std::isfinite(scale) || m_clip.Empty()) {
+        return;
+    }
+    opacity = std::min(opacity, 1.0f);
+    // Shrinking a lot: start from a half-size copy so bilinear sampling does not alias.
+    const Bitmap* level = &source;
+    Bitmap halves[8];
+    int used = 0;
+    while (scale * float(source.Width()) / float(level->Width()) < 0.5f && level->Width() > 1 &&
+           level->Height() > 1 && used < 8) {
+        halves[used] = HalveBitmap(*level);
+        level = &halves[used++];
+    }
+    const double lx = double(level->Width()) / source.Width();
+    const double ly = double(level->Height()) / source.Height();
+
+    double turn = std::fmod(double(degrees), 360.0);
+    if (turn < 0) {
+        turn += 360.0;
+    }
+    double c, s;
+    if (turn == 0.0) {
+        c = 1, s = 0;
+    } else if (turn == 90.0) {
+        c = 0, s = 1;
+    } else if (turn == 180.0) {
+        c = -1, s = 0;
+    } else if (turn == 270.0) {
+        c = 0, s = -1;
+    } else {
+        const double rad = turn * 3.14159265358979323846 / 180.0;
+        c = std::cos(rad);
+        s = std::sin(rad);
+    }
+    // Bounding box of the four transformed corners.
+    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+    const double corners[4][2] = {{0, 0}, {double(source.Width()), 0}, {0, double(source.Height())},
+                                  {double(source.Width()), double(source.Height())}};
+    for (const auto& p : corners) {
+        const double dx = (p[0] - sourcePivot.x) * scale;
+        const double dy = (p[1] - sourcePivot.y) * scale;
+        const double x = destPivot.x + c * dx - s * dy;
+        const double y = destPivot.y + s * dx + c * dy;
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    if (!std::isfinite(minX) || !std::isfinite(maxX) || !std::isfinite(minY) || !std::isfinite(maxY)) {
+        return;
+    }
+    const int x0 = int(std::max<double>(m_clip.x, std::floor(minX) - 1));
+    const int x1 = int(std::min<double>(m_clip.Right(), std::ceil(maxX) + 1));
+    const int y0 = int(std::max<double>(m_clip.y, std::floor(minY) - 1));
+    const int y1 = int(std::min<double>(m_clip.Bottom(), std::ceil(maxY) + 1));
+    const int w = level->Width();
+    const int h = level->Height();
+    auto fetch = [level, w, h](int x, int y, float* v, float weight) {
+        if (x < 0 || y < 0 || x >= w || y >= h || weight == 0.0f) {
+            return;
+        }
+        const Pixel p = level->Row(y)[x];
+        v[0] += weight * float(p & 0xFF);
+        v[1] += weight * float((p >> 8) & 0xFF);
+        v[2] += weight * float((p >> 16) & 0xFF);
+        v[3] += weight * float(p >> 24);
+    };
+    for (int y = y0; y < y1; ++y) {
+        Pixel* row = m_target.Row(y);
+        const double dy = y + 0.5 - destPivot.y;
+        for (int x = x0; x < x1; ++x) {
+            const double dx = x + 0.5 - destPivot.x;
+            // Inverse rotation, then into level pixels; sample centres sit at +0.5.
+            const double u = (sourcePivot.x + (c * dx + s * dy) / scale) * lx - 0.5;
+            const double v = (sourcePivot.y + (-s * dx + c * dy) / scale) * ly - 0.5;
+            if (u <= -1.0 || v <= -1.0 || u >= w || v >= h) {
+                continue;
+            }
+            const double fu = std::floor(u);
+            const double fv = std::floor(v);
+            const int ix = int(fu);
+            const int iy = int(fv);
+            const float ax = float(u - fu);
+            const float ay = float(v - fv);
+            float acc[4] = {0, 0, 0, 0};
+            fetch(ix, iy, acc, (1 - ax) * (1 - ay));
+            fetch(ix + 1, iy, acc, ax * (1 - ay));
+            fetch(ix, iy + 1, acc, (1 - ax) * ay);
+            fetch(ix + 1, iy + 1, acc, ax * ay);
+            if (acc[3] <= 0.0f) {
+                continue;
+            }
+            float a = std::min(acc[3] * opacity, 255.0f);
+            auto ch = [a, opacity](float value) { return std::uint32_t(std::min(value * opacity, a) + 0.5f); };
+            const Pixel p = (std::uint32_t(a + 0.5f) << 24) | (ch(acc[2]) << 16) | (ch(acc[1]) << 8) | ch(acc[0]);
+            row[x] = CoverOver(p, 1.0f, row[x]);
+        }
+    }
+}
+
+void Canvas::FillRoundedRect(const RectF& rect, float radius, Color color) {
+    StrokeRoundedRect(rect, radius, -1.0f, color);
+}
+
+void Canvas::StrokeRoundedRect(const RectF& rect, float radius, float width, Color color) {
+    if (rect.Empty() || !Finite(rect) || !std::isfinite(radius) || color.a == 0) {
+        return;
+    }
+    const Pixel p = color.Premultiplied();
+    const float hx = rect.width / 2, hy = rect.height / 2;
+    const float cx = rect.x + hx, cy = rect.y + hy;
+    const float r = std::clamp(radius, 0.0f, std::min(hx, hy));
+    const bool stroke = width > 0.0f;
+    // The inner edge of a stroke: the rectangle shrunk by the width, corners by as much.
+    const float ihx = hx - width, ihy = hy - width;
+    const float ir = std::clamp(r - width, 0.0f, std::max(0.0f, std::min(ihx, ihy)));
+    const bool hollow = stroke && ihx > 0 && ihy > 0;
+    const int x0 = std::max(m_clip.x, int(std::floor(std::max(rect.x, -1e9f))));
+    const int x1 = std::min(m_clip.Right(), int(std::ceil(std::min(rect.Right(), 1e9f))));
+    const int y0 = std::max(m_clip.y, int(std::floor(std::max(rect.y, -1e9f))));
+    const int y1 = std::min(m_clip.Bottom(), int(std::ceil(std::min(rect.Bottom(), 1e9f))));
+    for (int y = y0; y < y1; ++y) {
+        Pixel* row = m_target.Row(y);
+        const float py = float(y) + 0.5f;
+        for (int x = x0; x < x1; ++x) {
+            const float px = float(x) + 0.5f;
+            float cover = std::clamp(0.5f - RoundedRectDistance(px, py, cx, cy, hx, hy, r), 0.0f, 1.0f);
+            if (hollow && cover > 0.0f) {
+                const float inner = std::clamp(0.5f - RoundedRectDistance(px, py, cx, cy, ihx, ihy, ir), 0.0f, 1.0f);
+                cover = std::max(0.0f, cover - inner);
+            }
+            row[x] = CoverOver(p, cover, row[x]);
+        }
+    }
+}
+
+} // namespace kestrana::gfx
