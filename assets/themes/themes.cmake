@@ -70,5 +70,30 @@ foreach(_sound cleartrash deletefile Volume)
   list(APPEND _theme_outputs ${_theme_out}/sound/${_sound}.wav)
 endforeach()
 
+# The program looks these names up; a renamed or missing source must fail here rather
+# than leave an empty spot on the dock.
+set(_theme_required theme.ini Preview.png sound/cleartrash.wav sound/deletefile.wav sound/Volume.wav)
+foreach(_icon explorer pad ControlPlanel folder Calendar startmenu Systemtray Network
+              Trash_Empty Trash_Full)
+  list(APPEND _theme_required icons/${_icon}.png icons/${_icon}_dark.png)
+endforeach()
+foreach(_icon Usbdevice MyDocuments virtualdesktop Weather)
+  list(APPEND _theme_required icons/${_icon}.png)
+endforeach()
+# Every image that a skin file names must be built beside it.
+foreach(_skin dockskin clock)
+  list(APPEND _theme_required ${_skin}/config.ini)
+  file(STRINGS ${_theme_src}/${_skin}/config.ini _lines ENCODING UTF-16LE REGEX "\\.png")
+  foreach(_line IN LISTS _lines)
+    string(REGEX REPLACE "^[^=]*=[ \t]*([^\r]*\\.png).*$" "\\1" _image "${_line}")
+    list(APPEND _theme_required ${_skin}/${_image})
+  endforeach()
+endforeach()
+foreach(_file IN LISTS _theme_required)
+  if(NOT ${_theme_out}/${_file} IN_LIST _theme_outputs)
+    message(FATAL_ERROR "The default theme has no source for ${_file}")
+  endif()
+endforeach()
+
 add_custom_target(theme_default DEPENDS ${_theme_outputs})
 add_dependencies(assets theme_default)
