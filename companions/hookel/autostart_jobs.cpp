@@ -1,0 +1,179 @@
+#include "autostart_jobs.h"
+
+#include <windows.h>
+#include <oleauto.h>
+#include <lmcons.h>
+#include <taskschd.h>
+#include <wrl/client.h>
+
+#include <cstdio>
+
+using Microsoft::WRL::ComPtr;
+
+namespace kestrana::companion {
+namespace {
+
+constexpr wchar_t kTaskName[] = L"Kestrana";
+constexpr wchar_t kServiceName[] = L"Ondel";
+
+std::wstring XmlEscape(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'&': out += L"&amp;"; break;
+        case L'<': out += L"&lt;"; break;
+        case L'>': out += L"&gt;"; break;
+        case L'"': out += L"&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::wstring CurrentUser() {
+    wchar_t name[UNLEN + 1] = {};
+    DWORD size = UNLEN + 1;
+    if (!::GetUserNameW(name, &size)) return {};
+    wchar_t domain[MAX_COMPUTERNAME_LENGTH + 64] = {};
+    DWORD domainSize = static_cast<DWORD>(std::size(domain));
+    if (::GetEnvironmentVariableW(L"USERDOMAIN", domain, domainSize) > 0) return std::wstring(domain) + L"\\" + name;
+    return name;
+}
+
+// Owners for the automation strings and variants the Task Scheduler interface takes.
+struct Bstr {
+    BSTR value;
+    explicit Bstr(const wchar_t* text) : value(::SysAllocString(text)) {}
+    ~Bstr() { ::SysFreeString(value); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+};
+struct Variant {
+    VARIANT value;
+    Variant() { ::VariantInit(&value); }
+    explicit Variant(const wchar_t* text) {
+        ::VariantInit(&value);
+        value.vt = VT_BSTR;
+        value.bstrVal = ::SysAllocString(text);
+    }
+    ~Variant() { ::VariantClear(&value); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+};
+
+bool RegisterWithSchtasks(const std::wstring& xml) {
+    // Fallback where the Task Scheduler interface refuses the definition.
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring file = std::wstring(temp) + L"kestrana_task.xml";
+    HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const wchar_t bom = 0xFEFF;
+    DWORD written = 0;
+    ::WriteFile(handle, &bom, sizeof(bom), &written, nullptr);
+    ::WriteFile(handle, xml.data(), static_cast<DWORD>(xml.size() * sizeof(wchar_t)), &written, nullptr);
+    ::CloseHandle(handle);
+    std::wstring command = L"schtasks.exe /create /f /tn \"" + std::wstring(kTaskName) + L"\" /xml \"" + file + L"\"";
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    bool ok = false;
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        ::WaitForSingleObject(pi.hProcess, 15000);
+        DWORD code = 1;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        ok = code == 0;
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    ::DeleteFileW(file.c_str());
+    return ok;
+}
+
+bool ConnectTaskFolder(ComPtr<ITaskFolder>& folder) {
+    ComPtr<ITaskService> service;
+    if (FAILED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service))))
+        return false;
+    Variant none;
+    if (FAILED(service->Connect(none.value, none.value, none.value, none.value))) return false;
+    Bstr root(L"\\");
+    return SUCCEEDED(service->GetFolder(root.value, &folder));
+}
+
+} // namespace
+
+std::wstring StartTaskXml(const std::wstring& programFolder, const std::wstring& user) {
+    const std::wstring program = programFolder + L"Kestrana.exe";
+    std::wstring userLine = user.empty() ? L"" : L"<UserId>" + XmlEscape(user) + L"</UserId>";
+    return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+           L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
+           L"  <RegistrationInfo><Description>Starts Kestrana when you sign in.</Description></RegistrationInfo>\r\n"
+           L"  <Triggers><LogonTrigger><Enabled>true</Enabled>" + userLine + L"</LogonTrigger></Triggers>\r\n"
+           L"  <Principals><Principal id=\"Author\">" + userLine +
+           L"<LogonType>InteractiveToken</LogonType><RunLevel>HighestAvailable</RunLevel></Principal></Principals>\r\n"
+           L"  <Settings><MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
+           L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
+           L"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"
+           L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit><Priority>4</Priority></Settings>\r\n"
+           L"  <Actions Context=\"Author\"><Exec><Command>" + XmlEscape(program) + L"</Command><WorkingDirectory>" +
+           XmlEscape(programFolder) + L"</WorkingDirectory></Exec></Actions>\r\n"
+           L"</Task>\r\n";
+}
+
+bool CreateStartTask(const std::wstring& programFolder) {
+    const std::wstring xml = StartTaskXml(programFolder, CurrentUser());
+    ComPtr<ITaskFolder> folder;
+    if (ConnectTaskFolder(folder)) {
+        ComPtr<IRegisteredTask> task;
+        Bstr name(kTaskName);
+        Bstr text(xml.c_str());
+        Variant none;
+        Variant noSddl(L"");
+        if (SUCCEEDED(folder->RegisterTask(name.value, text.value, TASK_CREATE_OR_UPDATE, none.value, none.value,
+                                           TASK_LOGON_INTERACTIVE_TOKEN, noSddl.value, &task)))
+            return true;
+    }
+    return RegisterWithSchtasks(xml);
+}
+
+bool CreateStartService(const std::wstring& programFolder) {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE | SC_MANAGER_CONNECT);
+    if (!manager) return false;
+    const std::wstring image = L"\"" + programFolder + L"Ondel.exe\"";
+    bool ok = false;
+    SC_HANDLE service = ::CreateServiceW(manager, kServiceName, L"Kestrana session starter", SERVICE_ALL_ACCESS,
+                                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_IGNORE,
+                                         image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (!service && ::GetLastError() == ERROR_SERVICE_EXISTS) {
+        service = ::OpenServiceW(manager, kServiceName, SERVICE_CHANGE_CONFIG | SERVICE_START);
+        if (service)
+            ok = ::ChangeServiceConfigW(service, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_IGNORE,
+                                        image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                        L"Kestrana session starter") != FALSE;
+    } else {
+        ok = service != nullptr;
+    }
+    if (service) ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    return ok;
+}
+
+bool RemoveStartEntries() {
+    bool taskGone = true;
+    ComPtr<ITaskFolder> folder;
+    if (ConnectTaskFolder(folder)) {
+        Bstr name(kTaskName);
+        const HRESULT hr = folder->DeleteTask(name.value, 0);
+        taskGone = SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+    bool serviceGone = true;
+    if (SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT)) {
+        if (SC_HANDLE service = ::OpenServiceW(manager, kServiceName, DELETE)) {
+            serviceGone = ::DeleteService(service) != FALSE || ::GetLastError() == ERROR_SERVICE_MARKED_FOR_DELETE;
+            ::CloseServiceHandle(service);
+        }
+        ::CloseServiceHandle(manager);
+    }
+    return taskGone && serviceGone;
+}
+
+} // namespace kestrana::companion

@@ -1,0 +1,293 @@
+// The hook companion. One build per bitness: the 32-bit "Hookel.exe" (window "hookel32")
+// is the one the program talks to; on 64-bit Windows it starts "Hookel64.exe" (window
+// "hookel64"), which hooks the 64-bit processes. Each installs the system-wide CBT hook of
+// its hook module. Where 32-bit programs cannot run at all, the 64-bit companion also
+// takes the "hookel32" role, so the program finds its partner on every system.
+//
+// Started with "SystemRunStartPlane", "SystemRunStart" or "SystemDelStart" (elevated) it
+// creates the logon task, creates the service entry, or removes both, and exits.
+#include "autostart_jobs.h"
+#include "foundation/hook_protocol.h"
+#include "foundation/shell_messages.h"
+#include "foundation/win32/unique_handle.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace kestrana;
+using namespace kestrana::foundation;
+
+constexpr bool k64Bit = sizeof(void*) == 8;
+
+struct CompanionState {
+    std::wstring folder; // ends in a backslash
+    UINT msgShare = 0;
+    UINT msgShareKey = 0;
+    UINT msgShareTemp = 0;
+    UINT msgShareMemoryTask = 0;
+    HWND programWindow = nullptr; // from the handshake
+    HWND taskbar = nullptr;
+    std::set<HWND> watched;
+    win32::UniqueModule hookModule;
+    win32::UniqueHook hook;
+    HWND ownWindow = nullptr;
+    HWND coordinatorWindow = nullptr; // "hookel32" when this 64-bit build stands in for it
+} g;
+
+std::wstring ModuleFolder() {
+    wchar_t path[MAX_PATH * 2] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring text(path, length);
+    return text.substr(0, text.find_last_of(L'\\') + 1);
+}
+
+bool InstallHook() {
+    g.hook.Reset();
+    if (!g.hookModule) {
+        const std::wstring dll = g.folder + (k64Bit ? L"Hookel64.dll" : L"Hookel32.dll");
+        g.hookModule.Reset(::LoadLibraryW(dll.c_str()));
+    }
+    if (!g.hookModule) return false;
+    auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(g.hookModule.Get(), "CbtProc")));
+    if (!proc) return false;
+    g.hook.Reset(::SetWindowsHookExW(WH_CBT, proc, g.hookModule.Get(), 0));
+    return static_cast<bool>(g.hook);
+}
+
+// Presses a key chord for the program: both keys down, then both up (in reverse order).
+void PressChord(WORD first, WORD second) {
+    std::vector<INPUT> inputs;
+    auto key = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    if (first) key(first, false);
+    if (second) key(second, false);
+    if (second) key(second, true);
+    if (first) key(first, true);
+    if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool StartProgram(const std::wstring& path, const std::wstring& arguments = {}) {
+    std::wstring command = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, g.folder.c_str(), &si,
+                          &pi))
+        return false;
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return true;
+}
+
+void TerminateImage(const std::wstring& imagePath) {
+    win32::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
+    PROCESSENTRY32W entry{sizeof(entry)};
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
+        win32::UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        wchar_t image[MAX_PATH * 2] = {};
+        DWORD size = static_cast<DWORD>(std::size(image));
+        if (::QueryFullProcessImageNameW(process.Get(), 0, image, &size) && ::lstrcmpiW(image, imagePath.c_str()) == 0)
+            ::TerminateProcess(process.Get(), 0);
+    }
+}
+
+// The tray companion's loader could not be replaced while the program ran; it can now.
+void InstallSelfUpdate() {
+    const std::wstring target = g.folder + L"Ondel.exe";
+    const std::wstring update = g.folder + L"Ondel_update.exe";
+    if (::GetFileAttributesW(update.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    TerminateImage(target);
+    ::Sleep(100);
+    if (!::MoveFileExW(update.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::wstring backup = target + L".bak";
+        ::MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING);
+        ::MoveFileExW(update.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
+}
+
+bool DetachDiskImage(const std::wstring& path) {
+    // virtdisk.dll is absent on some editions; bind at run time.
+    win32::UniqueModule virtdisk(::LoadLibraryW(L"virtdisk.dll"));
+    if (!virtdisk) return false;
+    struct VirtualStorageType {
+        ULONG deviceId;
+        GUID vendorId;
+    };
+    using OpenFn = DWORD(WINAPI*)(VirtualStorageType*, PCWSTR, int, int, void*, HANDLE*);
+    using DetachFn = DWORD(WINAPI*)(HANDLE, int, ULONG);
+    auto open = reinterpret_cast<OpenFn>(reinterpret_cast<void*>(::GetProcAddress(virtdisk.Get(), "OpenVirtualDisk")));
+    auto detach =
+        reinterpret_cast<DetachFn>(reinterpret_cast<void*>(::GetProcAddress(virtdisk.Get(), "DetachVirtualDisk")));
+    if (!open || !detach) return false;
+    VirtualStorageType type{}; // unknown device and vendor: the system picks by extension
+    HANDLE raw = nullptr;
+    constexpr int kAccessDetach = 0x00040000; // VIRTUAL_DISK_ACCESS_DETACH
+    if (open(&type, path.c_str(), kAccessDetach, 0, nullptr, &raw) != ERROR_SUCCESS) return false;
+    win32::UniqueKernelHandle disk(raw);
+    return detach(disk.Get(), 0, 0) == ERROR_SUCCESS;
+}
+
+bool IsForeignWindow(HWND window) {
+    if (!window || !::IsWindow(window)) return false;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    return pid != ::GetCurrentProcessId();
+}
+
+LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message != 0 && message == g.msgShare) {
+            switch (wParam) {
+            case kShareHandshake:
+                if (!IsForeignWindow(reinterpret_cast<HWND>(lParam))) return 0;
+                g.programWindow = reinterpret_cast<HWND>(lParam);
+                return 1;
+            case kShareTaskbar:
+                if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) g.taskbar = reinterpret_cast<HWND>(lParam);
+                return 1;
+            case kShareTrayHookArm: return 1;
+            case kShareWatchWindow:
+                if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
+                    // Forget windows that have gone, so the set cannot grow without end.
+                    std::erase_if(g.watched, [](HWND w) { return !::IsWindow(w); });
+                    g.watched.insert(reinterpret_cast<HWND>(lParam));
+                }
+                return 1;
+            default: return 0;
+            }
+        }
+        if (message != 0 && message == g.msgShareKey) {
+            PressChord(static_cast<WORD>(wParam & 0xFFFF), static_cast<WORD>(lParam & 0xFFFF));
+            return 1;
+        }
+        if (message != 0 && message == g.msgShareTemp) {
+            if (wParam == 1) {
+                const std::wstring reader = g.folder + L"Thermel.exe";
+                if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartProgram(reader);
+            }
+            return 1;
+        }
+        if (message != 0 && message == g.msgShareMemoryTask) {
+            if (wParam == kTaskInstallSelfUpdate) InstallSelfUpdate();
+            if (wParam == kTaskRerunHooks) InstallHook();
+            return 1;
+        }
+        switch (message) {
+        case WM_COPYDATA: {
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (!data || data->dwData != kCopyDataDetachDisk || !data->lpData || data->cbData == 0 ||
+                data->cbData % sizeof(wchar_t) != 0 || data->cbData > 32768 * sizeof(wchar_t))
+                return 0;
+            const std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+            return DetachDiskImage(path) ? 1 : 0;
+        }
+        case WM_CLOSE:
+            ::PostQuitMessage(0);
+            return 0;
+        default: break;
+        }
+    } catch (...) {
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateRoleWindow(std::wstring_view role) {
+    const std::wstring name(role);
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = CompanionProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = name.c_str();
+    ::RegisterClassExW(&wc);
+    // A hidden top-level window: the program finds it by class name.
+    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, name.c_str(), name.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (!window) return nullptr;
+    for (UINT m : {g.msgShare, g.msgShareKey, g.msgShareTemp, g.msgShareMemoryTask, static_cast<UINT>(WM_COPYDATA)})
+        ::ChangeWindowMessageFilterEx(window, m, MSGFLT_ALLOW, nullptr);
+    return window;
+}
+
+bool Is64BitWindows() {
+    if (k64Bit) return true;
+    BOOL wow = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow) && wow;
+}
+
+int RunJob(const std::wstring& verb) {
+    if (::lstrcmpiW(verb.c_str(), kVerbCreateStartTask.data()) == 0)
+        return companion::CreateStartTask(g.folder) ? 0 : 1;
+    if (::lstrcmpiW(verb.c_str(), kVerbCreateStartService.data()) == 0)
+        return companion::CreateStartService(g.folder) ? 0 : 1;
+    if (::lstrcmpiW(verb.c_str(), kVerbRemoveStart.data()) == 0) return companion::RemoveStartEntries() ? 0 : 1;
+    return -1;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    g.folder = ModuleFolder();
+    win32::ComApartment com;
+
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv && argc > 1) {
+        const int job = RunJob(argv[1]);
+        ::LocalFree(argv);
+        if (job >= 0) return job;
+    } else if (argv) {
+        ::LocalFree(argv);
+    }
+
+    const std::wstring role(k64Bit ? kCompanion64Class : kCompanion32Class);
+    const std::wstring mutexName = L"Local\\KestranaCompanion-" + role;
+    win32::UniqueKernelHandle single(::CreateMutexW(nullptr, FALSE, mutexName.c_str()));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    g.msgShare = ::RegisterWindowMessageW(kMsgShare.data());
+    g.msgShareKey = ::RegisterWindowMessageW(kMsgShareKey.data());
+    g.msgShareTemp = ::RegisterWindowMessageW(kMsgShareTemp.data());
+    g.msgShareMemoryTask = ::RegisterWindowMessageW(kMsgShareMemoryTask.data());
+
+    g.ownWindow = CreateRoleWindow(role);
+    if (!g.ownWindow) return 1;
+    InstallHook();
+
+    if (!k64Bit && Is64BitWindows() && !::FindWindowW(kCompanion64Class.data(), nullptr))
+        StartProgram(g.folder + L"Hookel64.exe");
+    if (k64Bit) ::SetTimer(g.ownWindow, 1, 3000, nullptr);
+
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.hwnd == g.ownWindow && message.wParam == 1) {
+            ::KillTimer(g.ownWindow, 1);
+            // No 32-bit partner after three seconds: start it, and where the system cannot
+            // run it, answer in its place.
+            if (!::FindWindowW(kCompanion32Class.data(), nullptr)) {
+                const bool started = StartProgram(g.folder + L"Hookel.exe");
+                if (!started || !::FindWindowW(kCompanion32Class.data(), nullptr)) {
+                    ::Sleep(started ? 1500 : 0);
+                    if (!::FindWindowW(kCompanion32Class.data(), nullptr))
+                        g.coordinatorWindow = CreateRoleWindow(kCompanion32Class);
+                }
+            }
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// What the hook companion and the program say to each other beyond the registered
+// message names: codes of message 50014 and the decisions the hook makes on a window's
+// show command. Header-only, shared by the program and both companion builds.
+
+#include <cstdint>
+#include <string_view>
+
+namespace kestrana::foundation {
+
+inline constexpr std::uint32_t kMsgHookAsk = 50014;       // to the "dockhook32" watcher and to the main window
+inline constexpr std::uintptr_t kAskMinimise = 0;
+inline constexpr std::uintptr_t kAskStageManager = 1;
+inline constexpr std::uintptr_t kAskMinimiseBySystemMenu = 2;
+inline constexpr std::uintptr_t kAskRestore = 3;
+
+inline constexpr std::wstring_view kWatcherWindowTitle = L"dockhook32";
+inline constexpr std::wstring_view kCompanion32Class = L"hookel32";
+inline constexpr std::wstring_view kCompanion64Class = L"hookel64";
+inline constexpr std::wstring_view kCompanionArmClass = L"hookel64arm";
+
+// "KestranaShare" requests (wParam).
+inline constexpr std::uintptr_t kShareWatchWindow = 1;
+inline constexpr std::uintptr_t kShareTaskbar = 4;
+inline constexpr std::uintptr_t kShareTrayHookArm = 5;
+inline constexpr std::uintptr_t kShareHandshake = 999;
+// "KestranaShareMemoryTask" requests (wParam).
+inline constexpr std::uintptr_t kTaskInstallSelfUpdate = 4;
+inline constexpr std::uintptr_t kTaskRerunHooks = 5;
+// Copy-data kind of a disk image to detach.
+inline constexpr std::uintptr_t kCopyDataDetachDisk = 1;
+
+// Command lines of the companion started elevated for the autostart modes.
+inline constexpr std::wstring_view kVerbCreateStartTask = L"SystemRunStartPlane";
+inline constexpr std::wstring_view kVerbCreateStartService = L"SystemRunStart";
+inline constexpr std::wstring_view kVerbRemoveStart = L"SystemDelStart";
+
+enum class ShowIntent { Other, Minimise, Restore };
+
+// The show commands (SW_*) that minimise or bring back a window, as a hook sees them
+// before the system acts. Numbers, so this stays free of system headers.
+[[nodiscard]] constexpr ShowIntent ClassifyShowCommand(int showCommand, bool iconic) noexcept {
+    switch (showCommand) {
+    case 2:  // SW_SHOWMINIMIZED
+    case 6:  // SW_MINIMIZE
+    case 7:  // SW_SHOWMINNOACTIVE
+    case 11: // SW_FORCEMINIMIZE
+        return iconic ? ShowIntent::Other : ShowIntent::Minimise;
+    case 1:  // SW_SHOWNORMAL
+    case 3:  // SW_MAXIMIZE
+    case 9:  // SW_RESTORE
+    case 10: // SW_SHOWDEFAULT
+        return iconic ? ShowIntent::Restore : ShowIntent::Other;
+    default: return ShowIntent::Other;
+    }
+}
+
+} // namespace kestrana::foundation
