@@ -16,6 +16,10 @@ struct FileStamp {
     std::uint64_t size = 0;
     std::int64_t writeTime = 0; // implementation-defined ticks; only compared for equality
     std::uint64_t fileId = 0;   // changes when the file is replaced by another one
+    // The file changed so lately that a further change within the file system's timestamp
+    // granularity could leave the stamp as it is: a reader that cached the content must
+    // compare the bytes instead of trusting the stamp.
+    bool recent = false;
     bool operator==(const FileStamp&) const = default;
 };
 

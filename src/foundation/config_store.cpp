@@ -1,0 +1,271 @@
+#include "foundation/config_store.h"
+
+#include "foundation/text.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kestrana::foundation {
+
+namespace {
+
+// Writers of one file take turns within the process, whichever store they use, so that
+// no read-modify-write cycle overwrites another's change.
+std::shared_ptr<std::mutex> WriteLockFor(const std::wstring& key) {
+    static std::mutex tableMutex;
+    static std::unordered_map<std::wstring, std::shared_ptr<std::mutex>> table;
+    std::lock_guard lock(tableMutex);
+    auto& slot = table[key];
+    if (!slot) slot = std::make_shared<std::mutex>();
+    return slot;
+}
+
+// Parsed files kept per store; large files are read again each time rather than held.
+constexpr std::size_t kCacheEntries = 48;
+constexpr std::size_t kCacheableBytes = 16u * 1024u * 1024u;
+
+bool SameFile(const FileStamp& a, const FileStamp& b) {
+    return a.size == b.size && a.writeTime == b.writeTime && a.fileId == b.fileId;
+}
+
+} // namespace
+
+ConfigStore::ConfigStore(FileSystem& files, std::wstring baseFolder, Registry* registry, const CodePage& codePage)
+    : m_files(files), m_baseFolder(std::move(baseFolder)), m_registry(registry), m_codePage(codePage) {
+    if (!m_baseFolder.empty() && m_baseFolder.back() != L'\\' && m_baseFolder.back() != L'/') m_baseFolder += L'\\';
+}
+
+std::wstring ConfigStore::CurrentLanguage() const {
+    std::lock_guard lock(m_languageMutex);
+    return m_currentLanguage;
+}
+
+void ConfigStore::SetCurrentLanguage(std::wstring language) {
+    std::lock_guard lock(m_languageMutex);
+    m_currentLanguage = std::move(language);
+}
+
+std::wstring ConfigStore::ResolvePath(std::wstring_view file, PathRule rule) const {
+    std::wstring path;
+    if (file.empty()) {
+        path = m_baseFolder + L"config.ini";
+    } else if (rule == PathRule::SectionRead ? file.find(L":\\") != std::wstring_view::npos
+                                             : file.find(L':') != std::wstring_view::npos) {
+        path = file;
+    } else {
+        path = m_baseFolder;
+        path += file;
+    }
+    if (!ContainsIgnoreCase(path, L".ini")) {
+        if (rule == PathRule::AppendIni || !m_files.IsFile(path)) path += L".ini";
+    }
+    return path;
+}
+
+ConfigStore::Loaded ConfigStore::Load(const std::wstring& path) const {
+    const auto stamp = m_files.Stat(path);
+    if (!stamp) return Loaded{m_files.IsFile(path) ? FileState::Unreadable : FileState::Missing, nullptr};
+    const std::wstring key = AsciiLower(path);
+    std::shared_ptr<const ProfileDocument> cached;
+    bool verify = false;
+    {
+        std::lock_guard lock(m_cacheMutex);
+        const auto it = m_cache.find(key);
+        if (it != m_cache.end() && SameFile(it->second.stamp, *stamp)) {
+            it->second.lastUse = ++m_useClock;
+            cached = it->second.document;
+            verify = it->second.stamp.recent || stamp->recent;
+            if (!verify) return Loaded{FileState::Present, cached};
+        }
+    }
+    auto bytes = m_files.Read(path);
+    if (!bytes) return Loaded{m_files.IsFile(path) ? FileState::Unreadable : FileState::Missing, nullptr};
+    if (verify && *bytes == cached->Bytes()) {
+        // The stamp could not tell; the bytes can. Remember the newer stamp so the check
+        // stops once the file has aged.
+        Remember(path, *stamp, cached);
+        return Loaded{FileState::Present, cached};
+    }
+    const auto after = m_files.Stat(path);
+    auto parsed = ProfileDocument::Parse(std::move(*bytes), m_codePage);
+    if (!parsed) return Loaded{FileState::Unreadable, nullptr};
+    auto document = std::make_shared<const ProfileDocument>(std::move(*parsed));
+    // Only a file that held still while it was read may be cached under its stamp.
+    if (after && *after == *stamp) Remember(path, *after, document);
+    return Loaded{FileState::Present, std::move(document)};
+}
+
+void ConfigStore::Remember(const std::wstring& path, const FileStamp& stamp,
+                           std::shared_ptr<const ProfileDocument> document) const {
+    const std::wstring key = AsciiLower(path);
+    std::lock_guard lock(m_cacheMutex);
+    if (document->Bytes().size() > kCacheableBytes) {
+        m_cache.erase(key);
+        return;
+    }
+    if (m_cache.size() >= kCacheEntries && m_cache.find(key) == m_cache.end()) {
+        const auto oldest = std::min_element(m_cache.begin(), m_cache.end(), [](const auto& a, const auto& b) {
+            return a.second.lastUse < b.second.lastUse;
+        });
+        m_cache.erase(oldest);
+    }
+    m_cache[key] = CacheEntry{stamp, std::move(document), ++m_useClock};
+}
+
+std::u16string ConfigStore::ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
+                                      const std::wstring& path, std::size_t units) const {
+    const auto loaded = Load(path);
+    const auto section16 = ToUtf16(section);
+    const auto key16 = ToUtf16(key);
+    const auto default16 = ToUtf16(defaultText);
+    if (loaded.document) return loaded.document->ReadString(section16, key16, default16, units);
+    // A missing or unreadable file answers like an empty one.
+    static const ProfileDocument empty;
+    return empty.ReadString(section16, key16, default16, units);
+}
+
+std::int32_t ConfigStore::ReadInt(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
+    return ParseInt32(FromUtf16(ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIniWhenMissing), kValueUnits)));
+}
+
+std::int64_t ConfigStore::ReadInt64(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
+    return ParseInt64(FromUtf16(ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIni), kValueUnits)));
+}
+
+float ConfigStore::ReadFloat(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
+    return ParseFloat(FromUtf16(ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIni), kValueUnits)));
+}
+
+bool ConfigStore::ReadBool(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
+    const auto text = ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIni), kValueUnits);
+    return !text.empty() && text != u"0";
+}
+
+std::wstring ConfigStore::ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
+                                     std::wstring_view file) const {
+    return FromUtf16(ReadValue(section, key, defaultText, ResolvePath(file, PathRule::AppendIniWhenMissing), kValueUnits));
+}
+
+bool ConfigStore::HasKey(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
+    return !ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIniWhenMissing), kKeyTestUnits).empty();
+}
+
+bool ConfigStore::Edit(const std::wstring& path, bool createMissing,
+                       const std::function<std::optional<std::vector<std::uint8_t>>(const ProfileDocument&)>& edit) {
+    const auto writeLock = WriteLockFor(AsciiLower(path));
+    std::lock_guard lock(*writeLock);
+    const auto loaded = Load(path);
+    if (loaded.state == FileState::Unreadable) return false;
+    const ProfileDocument fresh(m_codePage);
+    const ProfileDocument& current = loaded.document ? *loaded.document : fresh;
+    auto bytes = edit(current);
+    if (!bytes) {
+        if (loaded.state == FileState::Present || !createMissing) return true;
+        bytes = current.Bytes(); // an empty UTF-16LE file with its byte-order mark
+    }
+    if (!m_files.Replace(path, *bytes)) return false;
+    if (const auto stamp = m_files.Stat(path)) {
+        if (auto parsed = ProfileDocument::Parse(std::move(*bytes), m_codePage)) {
+            Remember(path, *stamp, std::make_shared<const ProfileDocument>(std::move(*parsed)));
+        }
+    }
+    return true;
+}
+
+bool ConfigStore::WriteValue(std::wstring_view section, std::wstring_view key, std::wstring_view text, std::wstring_view file) {
+    if (section.empty() || key.empty()) return false;
+    const auto section16 = ToUtf16(section);
+    const auto key16 = ToUtf16(key);
+    const auto text16 = ToUtf16(text);
+    return Edit(ResolvePath(file, PathRule::AppendIni), true,
+                [&](const ProfileDocument& document) { return document.WithString(section16, key16, text16); });
+}
+
+bool ConfigStore::WriteInt(std::wstring_view section, std::wstring_view key, std::int32_t value, std::wstring_view file) {
+    return WriteValue(section, key, std::to_wstring(value), file);
+}
+
+bool ConfigStore::WriteInt64(std::wstring_view section, std::wstring_view key, std::int64_t value, std::wstring_view file) {
+    return WriteValue(section, key, std::to_wstring(value), file);
+}
+
+bool ConfigStore::WriteFloat(std::wstring_view section, std::wstring_view key, float value, std::wstring_view file) {
+    return WriteValue(section, key, FormatFloat(value), file);
+}
+
+bool ConfigStore::WriteBool(std::wstring_view section, std::wstring_view key, bool value, std::wstring_view file) {
+    return WriteValue(section, key, value ? L"1" : L"0", file);
+}
+
+bool ConfigStore::WriteString(std::wstring_view section, std::wstring_view key, std::wstring_view text, std::wstring_view file) {
+    if (section.empty() || key.empty()) return false;
+    if (text.empty()) return DeleteKey(section, key, file);
+    return WriteValue(section, key, text, file);
+}
+
+bool ConfigStore::DeleteKey(std::wstring_view section, std::wstring_view key, std::wstring_view file) {
+    const auto section16 = ToUtf16(section);
+    const auto key16 = ToUtf16(key);
+    return Edit(ResolvePath(file, PathRule::AppendIni), false,
+                [&](const ProfileDocument& document) { return document.WithoutKey(section16, key16); });
+}
+
+int ConfigStore::ReadSectionNames(std::wstring_view file, std::vector<std::wstring>* names) const {
+    const auto loaded = Load(ResolvePath(file, PathRule::AppendIni));
+    std::vector<std::u16string> found;
+    if (loaded.document) found = loaded.document->ReadSectionNames(kSectionNamesUnits);
+    if (names) {
+        names->clear();
+        for (const auto& name : found) names->push_back(FromUtf16(name));
+    }
+    return static_cast<int>(found.size());
+}
+
+int ConfigStore::ReadSection(std::wstring_view section, std::wstring_view file, std::vector<std::wstring>* keys,
+                             std::vector<std::wstring>* values) const {
+    const auto loaded = Load(ResolvePath(file, PathRule::SectionRead));
+    std::vector<std::u16string> lines;
+    if (loaded.document) lines = loaded.document->ReadSection(ToUtf16(section), kSectionUnits);
+    if (keys) keys->clear();
+    if (values) values->clear();
+    for (const auto& line : lines) {
+        const auto equals = line.find(u'=');
+        const std::u16string_view view(line);
+        if (keys) keys->push_back(FromUtf16(view.substr(0, equals)));
+        if (values) values->push_back(equals == std::u16string::npos ? std::wstring() : FromUtf16(view.substr(equals + 1)));
+    }
+    return static_cast<int>(lines.size());
+}
+
+std::wstring ConfigStore::LanguageText(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
+                                       std::wstring_view language) const {
+    std::wstring file = L"lang\\";
+    file += language.empty() ? CurrentLanguage() : std::wstring(language);
+    file += L".ini";
+    auto text = ReadString(section, key, {}, file);
+    if (text.empty()) return std::wstring(defaultText);
+    return text;
+}
+
+std::wstring ConfigStore::PinyinOf(wchar_t character) const {
+    if (character < 0x4E00 || character > 0x9FA5) return {};
+    return ReadString(L"pinyin", std::wstring_view(&character, 1), {}, L"pinyin.ini");
+}
+
+std::wstring ConfigStore::RegReadString(std::wstring_view fullKeyPath, std::wstring_view valueName) const {
+    const auto split = SplitRegistryPath(fullKeyPath);
+    if (!m_registry || !split) return {};
+    return m_registry->ReadString(split->first, split->second, valueName).value_or(std::wstring());
+}
+
+bool ConfigStore::RegWriteString(std::wstring_view fullKeyPath, std::wstring_view valueName, std::wstring_view text) {
+    const auto split = SplitRegistryPath(fullKeyPath);
+    return m_registry && split && m_registry->WriteString(split->first, split->second, valueName, text);
+}
+
+bool ConfigStore::RegDeleteValue(std::wstring_view fullKeyPath, std::wstring_view valueName) {
+    const auto split = SplitRegistryPath(fullKeyPath);
+    return m_registry && split && m_registry->DeleteValue(split->first, split->second, valueName);
+}
+
+} // namespace kestrana::foundation

@@ -1,0 +1,124 @@
+// The in-memory disk other features test their file handling on: it must follow Windows
+// path rules and fail exactly where it is told to.
+#include "fakes/fake_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kestrana::fakes {
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+TEST(FakeFileSystem, FollowsWindowsPathRules) {
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\Program Files\\App\\Config.ini", "x");
+    EXPECT_TRUE(fs.IsFile(L"c:\\program files\\app\\CONFIG.INI"));
+    EXPECT_TRUE(fs.IsFile(L"C:/Program Files/App/config.ini"));
+    EXPECT_TRUE(fs.IsFile(L"C:\\Program Files\\App\\.\\sub\\..\\config.ini"));
+    EXPECT_TRUE(fs.IsFile(L"C:\\Program Files\\App\\\\config.ini"));
+    EXPECT_TRUE(fs.IsFile(L"C:\\Program Files\\App\\config.ini."));
+    EXPECT_TRUE(fs.IsDirectory(L"C:\\PROGRAM FILES\\app\\"));
+    EXPECT_FALSE(fs.IsFile(L"D:\\Program Files\\App\\config.ini"));
+    fs.SetCurrentDirectory(L"C:\\Program Files\\App");
+    EXPECT_TRUE(fs.IsFile(L"config.ini"));
+    EXPECT_TRUE(fs.IsFile(L"\\Program Files\\App\\config.ini"));
+    const auto entries = fs.List(L"C:\\program files\\app");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, L"Config.ini"); // the name as stored
+}
+
+TEST(FakeFileSystem, FileOperationsKeepWindowsSemantics) {
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\d\\a.txt", "aaa");
+    fs.AddFile(L"C:\\d\\b.txt", "bb");
+    EXPECT_FALSE(fs.Replace(L"C:\\missing\\x.txt", Bytes("x"))); // no folder
+    EXPECT_FALSE(fs.Rename(L"C:\\d\\a.txt", L"C:\\d\\b.txt"));     // target exists
+    EXPECT_TRUE(fs.Rename(L"C:\\d\\a.txt", L"C:\\d\\b.txt", true));
+    EXPECT_EQ(fs.ContentText(L"C:\\d\\b.txt"), "aaa");
+    EXPECT_FALSE(fs.IsFile(L"C:\\d\\a.txt"));
+    EXPECT_FALSE(fs.Copy(L"C:\\d\\b.txt", L"C:\\d\\b.txt", true));
+    EXPECT_TRUE(fs.Copy(L"C:\\d\\b.txt", L"C:\\d\\c.txt", true));
+    EXPECT_FALSE(fs.Copy(L"C:\\d\\b.txt", L"C:\\d\\c.txt", true));
+
+    fs.SetAttributes(L"C:\\d\\c.txt", {true, true, false});
+    EXPECT_FALSE(fs.Remove(L"C:\\d\\c.txt"));
+    EXPECT_FALSE(fs.Replace(L"C:\\d\\c.txt", Bytes("new")));
+    EXPECT_FALSE(fs.Rename(L"C:\\d\\b.txt", L"C:\\d\\c.txt", true));
+    EXPECT_TRUE(fs.ResetAttributes(L"C:\\d\\c.txt"));
+    EXPECT_FALSE(fs.Attributes(L"C:\\d\\c.txt")->readOnly);
+    EXPECT_TRUE(fs.Remove(L"C:\\d\\c.txt"));
+    EXPECT_FALSE(fs.ResetAttributes(L"C:\\d\\c.txt"));
+
+    EXPECT_TRUE(fs.CreateDirectory(L"C:\\d\\sub"));
+    EXPECT_TRUE(fs.CreateDirectory(L"C:\\d\\SUB")); // exists afterwards
+    EXPECT_FALSE(fs.CreateDirectory(L"C:\\d\\b.txt"));
+    EXPECT_FALSE(fs.CreateDirectory(L"C:\\x\\y\\z"));
+    fs.AddFile(L"C:\\d\\sub\\f.txt", "f");
+    EXPECT_FALSE(fs.RemoveDirectory(L"C:\\d\\sub"));
+    EXPECT_TRUE(fs.Rename(L"C:\\d\\sub", L"C:\\d\\moved"));
+    EXPECT_EQ(fs.ContentText(L"C:\\d\\moved\\f.txt"), "f");
+    EXPECT_TRUE(fs.Remove(L"C:\\d\\moved\\f.txt"));
+    EXPECT_TRUE(fs.RemoveDirectory(L"C:\\d\\moved"));
+}
+
+TEST(FakeFileSystem, StampsChangeWithEveryWrite) {
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\f.ini", "1");
+    const auto first = fs.Stat(L"C:\\f.ini");
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(fs.Replace(L"C:\\f.ini", Bytes("2")));
+    const auto second = fs.Stat(L"C:\\f.ini");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->size, first->size);
+    EXPECT_NE(*second, *first);
+    ASSERT_TRUE(fs.Rename(L"C:\\f.ini", L"C:\\g.ini"));
+    EXPECT_EQ(fs.Stat(L"C:\\g.ini")->fileId, second->fileId); // a rename keeps the file
+    EXPECT_FALSE(fs.Stat(L"C:\\f.ini"));
+}
+
+TEST(FakeFileSystem, FailsTheChosenCallOnly) {
+    FakeFileSystem fs;
+    fs.AddDirectory(L"C:\\d");
+    fs.FailNth(FsOp::Rename, 2);
+    fs.FailNth(FsOp::Copy, 1);
+    fs.FailNth(FsOp::Remove, 3);
+    fs.AddFile(L"C:\\d\\1", "1");
+    EXPECT_TRUE(fs.Rename(L"C:\\d\\1", L"C:\\d\\2"));
+    EXPECT_FALSE(fs.Rename(L"C:\\d\\2", L"C:\\d\\3"));
+    EXPECT_TRUE(fs.IsFile(L"C:\\d\\2")); // a failed rename changes nothing
+    EXPECT_TRUE(fs.Rename(L"C:\\d\\2", L"C:\\d\\3"));
+    EXPECT_FALSE(fs.Copy(L"C:\\d\\3", L"C:\\d\\4"));
+    EXPECT_TRUE(fs.Copy(L"C:\\d\\3", L"C:\\d\\4"));
+    EXPECT_TRUE(fs.Copy(L"C:\\d\\3", L"C:\\d\\5"));
+    EXPECT_TRUE(fs.Remove(L"C:\\d\\4"));
+    EXPECT_TRUE(fs.Remove(L"C:\\d\\5"));
+    fs.AddFile(L"C:\\d\\6", "6");
+    EXPECT_FALSE(fs.Remove(L"C:\\d\\6"));
+    EXPECT_TRUE(fs.Remove(L"C:\\d\\6"));
+    EXPECT_EQ(fs.Calls(FsOp::Rename), 3);
+
+    fs.FailAlways(FsOp::Replace);
+    EXPECT_FALSE(fs.Replace(L"C:\\d\\7", Bytes("7")));
+    EXPECT_FALSE(fs.Replace(L"C:\\d\\7", Bytes("7")));
+    fs.ClearFaults();
+    EXPECT_TRUE(fs.Replace(L"C:\\d\\7", Bytes("7")));
+}
+
+TEST(FakeFileSystem, FullDiskRefusesWritesThatDoNotFit) {
+    FakeFileSystem fs;
+    fs.AddFile(L"C:\\a", std::string(60, 'a'));
+    fs.SetCapacity(100);
+    EXPECT_FALSE(fs.Replace(L"C:\\a", std::vector<std::uint8_t>(50, 'b'))); // old and new side by side
+    EXPECT_TRUE(fs.Replace(L"C:\\a", std::vector<std::uint8_t>(40, 'b')));
+    fs.SetCapacity(70);
+    EXPECT_FALSE(fs.Copy(L"C:\\a", L"C:\\b"));
+    EXPECT_TRUE(fs.Rename(L"C:\\a", L"C:\\b")); // moving needs no room
+    EXPECT_EQ(fs.ContentText(L"C:\\b"), std::string(40, 'b'));
+}
+
+} // namespace
+} // namespace kestrana::fakes
