@@ -10,6 +10,11 @@ CachedImage::CachedImage(Bitmap source, int cacheSlots) : m_source(std::move(sou
     m_entries.resize(std::size_t(std::max(0, cacheSlots)));
 }
 
+CachedImage::CachedImage(Bitmap source, const Insets& nineGrid, int cacheSlots)
+    : CachedImage(std::move(source), cacheSlots) {
+    m_nineGrid = nineGrid;
+}
+
 int CachedImage::CachedCopies() const {
     return int(std::count_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.valid; }));
 }
@@ -37,27 +42,27 @@ const Bitmap& CachedImage::LevelFor(float destWidth, float destHeight) {
     }
 }
 
-void CachedImage::Render(const RectF& dest, const RectI& clip, float opacity, Bitmap& target) {
+const Bitmap& CachedImage::Plan(const RectF& dest, const RectI& area, float gain) {
+    if (m_nineGrid) {
+        // Corners must stay sharp at their own size, so a nine-grid always reads the source.
+        AxisSegment xs[3], ys[3];
+        const int nx = NineGridAxis(dest.x, dest.width, float(m_source.Width()), m_nineGrid->left,
+                                    m_nineGrid->right, xs);
+        const int ny = NineGridAxis(dest.y, dest.height, float(m_source.Height()), m_nineGrid->top,
+                                    m_nineGrid->bottom, ys);
+        BuildAxisPlan({xs, std::size_t(nx)}, m_source.Width(), area.x, area.Right(), m_xs);
+        BuildAxisPlan({ys, std::size_t(ny)}, m_source.Height(), area.y, area.Bottom(), m_ys, gain);
+        return m_source;
+    }
     const Bitmap& level = LevelFor(dest.width, dest.height);
     const AxisSegment xSeg{dest.x, dest.Right(), 0, float(level.Width())};
     const AxisSegment ySeg{dest.y, dest.Bottom(), 0, float(level.Height())};
-    BuildAxisPlan({&xSeg, 1}, level.Width(), clip.x, clip.Right(), m_xs);
-    BuildAxisPlan({&ySeg, 1}, level.Height(), clip.y, clip.Bottom(), m_ys);
-    ResampleBlend(level, m_xs, m_ys, opacity, target);
+    BuildAxisPlan({&xSeg, 1}, level.Width(), area.x, area.Right(), m_xs);
+    BuildAxisPlan({&ySeg, 1}, level.Height(), area.y, area.Bottom(), m_ys, gain);
+    return level;
 }
 
-void CachedImage::RenderCopy(const RectF& dest, Bitmap& out) {
-    const Bitmap& level = LevelFor(dest.width, dest.height);
-    const AxisSegment xSeg{dest.x, dest.Right(), 0, float(level.Width())};
-    const AxisSegment ySeg{dest.y, dest.Bottom(), 0, float(level.Height())};
-    const int x0 = int(std::floor(dest.x));
-    const int y0 = int(std::floor(dest.y));
-    BuildAxisPlan({&xSeg, 1}, level.Width(), x0, int(std::ceil(dest.Right())), m_xs);
-    BuildAxisPlan({&ySeg, 1}, level.Height(), y0, int(std::ceil(dest.Bottom())), m_ys);
-    ResampleCopy(level, m_xs, m_ys, out);
-}
-
-void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity) {
+void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity, BlendMode mode) {
     const RectI area = Intersect(clip, target.Bounds());
     if (m_source.Empty() || dest.Empty() || area.Empty() || !(opacity > 0.0f) || !std::isfinite(dest.x) ||
         !std::isfinite(dest.y) || !std::isfinite(dest.width) || !std::isfinite(dest.height)) {
@@ -72,7 +77,7 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
             e.lastUse = m_clock;
             ++e.uses;
             ++m_hits;
-            BlendBitmap(e.pixels, int(originX), int(originY), opacity, area, target);
+            BlendBitmap(e.pixels, int(originX), int(originY), opacity, area, target, mode);
             return;
         }
     }
@@ -83,7 +88,8 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
     if (!repeat || m_entries.empty() || pixels > 4.0 * double(area.width) * double(area.height) + 4096.0) {
         m_lastMiss = key;
         m_hasLastMiss = true;
-        Render(dest, area, opacity, target);
+        const Bitmap& level = Plan(dest, area, opacity);
+        ResampleBlend(level, m_xs, m_ys, target, mode);
         return;
     }
     m_hasLastMiss = false;
@@ -107,12 +113,15 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
         victim = &*std::min_element(m_entries.begin(), m_entries.end(),
                                     [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
     }
-    RenderCopy(dest, victim->pixels);
+    const RectI whole{int(originX), int(originY), int(std::ceil(dest.Right())) - int(originX),
+                      int(std::ceil(dest.Bottom())) - int(originY)};
+    const Bitmap& level = Plan(dest, whole, 1.0f);
+    ResampleCopy(level, m_xs, m_ys, victim->pixels);
     victim->key = key;
     victim->valid = true;
     victim->uses = 1;
     victim->lastUse = m_clock;
-    BlendBitmap(victim->pixels, int(originX), int(originY), opacity, area, target);
+    BlendBitmap(victim->pixels, int(originX), int(originY), opacity, area, target, mode);
 }
 
 } // namespace kestrana::gfx

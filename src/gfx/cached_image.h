@@ -8,6 +8,7 @@
 #include "gfx/resample.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace kestrana::gfx {
@@ -16,6 +17,8 @@ class CachedImage {
 public:
     CachedImage() = default;
     explicit CachedImage(Bitmap source, int cacheSlots = 3);
+    // A nine-grid picture (a bar background): drawn with these insets at any size.
+    CachedImage(Bitmap source, const Insets& nineGrid, int cacheSlots = 1);
 
     CachedImage(CachedImage&&) noexcept = default;
     CachedImage& operator=(CachedImage&&) noexcept = default;
@@ -26,7 +29,8 @@ public:
     [[nodiscard]] bool Empty() const { return m_source.Empty(); }
 
     // Draws the picture filling `dest` (target coordinates), clipped, with an opacity.
-    void Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity);
+    void Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity,
+              BlendMode mode = BlendMode::Over);
 
     // How many scaled copies are kept right now, and how many draws were served from them.
     [[nodiscard]] int CachedCopies() const;
@@ -51,10 +55,11 @@ private:
 
     // The smallest level still at least as large as the drawing (so the last step shrinks by < 2).
     const Bitmap& LevelFor(float destWidth, float destHeight);
-    void Render(const RectF& dest, const RectI& clip, float opacity, Bitmap& target);
-    void RenderCopy(const RectF& dest, Bitmap& out);
+    // Plans for drawing into target pixels [x0, x1) x [y0, y1); returns the level to read.
+    const Bitmap& Plan(const RectF& dest, const RectI& area, float gain);
 
     Bitmap m_source;
+    std::optional<Insets> m_nineGrid;
     std::vector<Bitmap> m_levels; // m_levels[0] is half size
     std::vector<Entry> m_entries;
     Key m_lastMiss{};

@@ -41,33 +41,6 @@ float RoundedRectDistance(float px, float py, float cx, float cy, float hx, floa
     return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0f) - r;
 }
 
-// One axis of a nine-grid: the corner spans shrink in proportion when the destination
-// is shorter than both insets together.
-int NineGridAxis(float destStart, float destLength, float srcLength, float startInset, float endInset,
-                 std::array<AxisSegment, 3>& out) {
-    startInset = std::clamp(startInset, 0.0f, srcLength);
-    endInset = std::clamp(endInset, 0.0f, srcLength - startInset);
-    float a = startInset;
-    float b = endInset;
-    if (a + b > destLength) {
-        const float f = destLength / (a + b);
-        a *= f;
-        b *= f;
-    }
-    const float d0 = destStart, d1 = destStart + a, d2 = destStart + destLength - b, d3 = destStart + destLength;
-    int n = 0;
-    if (d1 > d0) {
-        out[n++] = {d0, d1, 0, startInset};
-    }
-    if (d2 > d1) {
-        out[n++] = {d1, d2, startInset, srcLength - endInset};
-    }
-    if (d3 > d2) {
-        out[n++] = {d2, d3, srcLength - endInset, srcLength};
-    }
-    return n;
-}
-
 } // namespace
 
 Canvas::Canvas(Bitmap& target) : m_target(target), m_clip(target.Bounds()) {}
@@ -109,8 +82,8 @@ void Canvas::FillRect(const RectF& rect, Pixel color) {
 void Canvas::Resampled(const Bitmap& source, std::span<const AxisSegment> xs, std::span<const AxisSegment> ys,
                        float opacity) {
     BuildAxisPlan(xs, source.Width(), m_clip.x, m_clip.Right(), m_xs);
-    BuildAxisPlan(ys, source.Height(), m_clip.y, m_clip.Bottom(), m_ys);
-    ResampleBlend(source, m_xs, m_ys, opacity, m_target);
+    BuildAxisPlan(ys, source.Height(), m_clip.y, m_clip.Bottom(), m_ys, opacity);
+    ResampleBlend(source, m_xs, m_ys, m_target);
 }
 
 void Canvas::DrawBitmap(const Bitmap& source, const RectF& dest, float opacity) {
@@ -131,21 +104,21 @@ void Canvas::DrawBitmap(const Bitmap& source, const RectF& sourceRect, const Rec
     Resampled(source, {&xSeg, 1}, {&ySeg, 1}, opacity);
 }
 
-void Canvas::DrawImage(CachedImage& image, const RectF& dest, float opacity) {
-    image.Draw(m_target, dest, m_clip, opacity);
+void Canvas::DrawImage(CachedImage& image, const RectF& dest, float opacity, BlendMode mode) {
+    image.Draw(m_target, dest, m_clip, opacity, mode);
 }
 
 void Canvas::DrawNineGrid(const Bitmap& source, const Insets& insets, const RectF& dest, float opacity) {
     if (source.Empty() || dest.Empty() || !Finite(dest) || m_clip.Empty()) {
         return;
     }
-    std::array<AxisSegment, 3> xs{}, ys{};
+    AxisSegment xs[3], ys[3];
     const int nx = NineGridAxis(dest.x, dest.width, float(source.Width()), insets.left, insets.right, xs);
     const int ny = NineGridAxis(dest.y, dest.height, float(source.Height()), insets.top, insets.bottom, ys);
     if (nx == 0 || ny == 0) {
         return;
     }
-    Resampled(source, {xs.data(), std::size_t(nx)}, {ys.data(), std::size_t(ny)}, opacity);
+    Resampled(source, {xs, std::size_t(nx)}, {ys, std::size_t(ny)}, opacity);
 }
 
 void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPivot, float degrees, float scale,

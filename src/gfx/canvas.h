@@ -10,11 +10,6 @@
 
 namespace kestrana::gfx {
 
-// Nine-grid insets in pixels of the source image (fractions allowed).
-struct Insets {
-    float left = 0, top = 0, right = 0, bottom = 0;
-};
-
 class Canvas {
 public:
     explicit Canvas(Bitmap& target);
@@ -35,8 +30,9 @@ public:
     void DrawBitmap(const Bitmap& source, const RectF& dest, float opacity = 1.0f);
     // A part of the source (in source pixels) scaled to `dest`.
     void DrawBitmap(const Bitmap& source, const RectF& sourceRect, const RectF& dest, float opacity = 1.0f);
-    // Through the image's levels and its cache of scaled copies (icons drawn every frame).
-    void DrawImage(CachedImage& image, const RectF& dest, float opacity = 1.0f);
+    // Through the image's levels and its cache of scaled copies (icons and bars drawn every
+    // frame); a nine-grid image draws as a nine-grid.
+    void DrawImage(CachedImage& image, const RectF& dest, float opacity = 1.0f, BlendMode mode = BlendMode::Over);
 
     // Corners at their own size, edges stretched along their length, centre both ways.
     // When `dest` is smaller than two opposite insets, those corners shrink in proportion.

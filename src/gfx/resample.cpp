@@ -2,160 +2,239 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace kestrana::gfx {
 namespace {
 
-// Catmull-Rom: interpolates (exact copies at 1:1), sharp without visible ringing; widened
-// by the reduction factor when shrinking, so every source pixel is weighed in (no aliasing).
-float CatmullRom(float x) {
+// A pixel spread over a 64-bit word, one 16-bit lane per channel (B, R, G, A), so a
+// weight up to 256 multiplies all four channels at once without overflow.
+using Wide = std::uint64_t;
+constexpr Wide kLanes = 0x00FF00FF00FF00FFull;
+constexpr Wide kHalf = 0x0080008000800080ull;
+
+inline Wide Spread(Pixel p) {
+    return Wide(p & 0x00FF00FFu) | (Wide(p & 0xFF00FF00u) << 24);
+}
+inline Pixel Gather(Wide w) {
+    return Pixel(w & 0x00FF00FFu) | Pixel((w >> 24) & 0xFF00FF00u);
+}
+// Sum of weights <= 256 per output, so each lane stays below 65536 and rounds back to 8 bits.
+inline Wide Settle(Wide acc) {
+    return ((acc + kHalf) >> 8) & kLanes;
+}
+
+// Tent filter: bilinear when enlarging; widened by the reduction factor when shrinking,
+// so every source pixel is weighed in and fine patterns average out instead of aliasing.
+// Its weights are never negative, which keeps colour <= alpha without clamping.
+float Tent(float x) {
     x = std::fabs(x);
-    if (x < 1.0f) {
-        return (1.5f * x - 2.5f) * x * x + 1.0f;
-    }
-    if (x < 2.0f) {
-        return ((-0.5f * x + 2.5f) * x - 4.0f) * x + 2.0f;
-    }
-    return 0.0f;
-}
-constexpr float kSupport = 2.0f;
-
-struct Float4 {
-    float v[4];
-};
-
-inline void Unpack(Pixel p, Float4& out) {
-    out.v[0] = float(p & 0xFF);
-    out.v[1] = float((p >> 8) & 0xFF);
-    out.v[2] = float((p >> 16) & 0xFF);
-    out.v[3] = float(p >> 24);
+    return x < 1.0f ? 1.0f - x : 0.0f;
 }
 
-inline Pixel Pack(const float* v) {
-    float a = v[3];
-    a = a < 0.0f ? 0.0f : (a > 255.0f ? 255.0f : a);
-    auto channel = [a](float c) {
-        c = c < 0.0f ? 0.0f : (c > a ? a : c);
-        return std::uint32_t(c + 0.5f);
-    };
-    const std::uint32_t b = channel(v[0]);
-    const std::uint32_t g = channel(v[1]);
-    const std::uint32_t r = channel(v[2]);
-    return (std::uint32_t(a + 0.5f) << 24) | (r << 16) | (g << 8) | b;
-}
-
-// Source over: d = s + d * (1 - sa). `s` is already clamped to the premultiplied range.
-inline Pixel Over(Pixel s, Pixel d) {
-    const std::uint32_t sa = s >> 24;
+// Source over on spread pixels: d = s + d * (255 - sa) / 255.
+inline Pixel OverWide(Wide s, Pixel d) {
+    const std::uint32_t sa = std::uint32_t(s >> 48);
     if (sa == 255) {
-        return s;
+        return Gather(s);
     }
     if (s == 0) {
         return d;
     }
-    const std::uint32_t k = 255 - sa;
-    // Red and blue, then green and alpha, two channels at a time in one 32-bit lane each.
-    const std::uint32_t rb = d & 0x00FF00FFu;
-    const std::uint32_t ga = (d >> 8) & 0x00FF00FFu;
-    std::uint32_t rbk = rb * k + 0x00800080u;
-    rbk = ((rbk + ((rbk >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-    std::uint32_t gak = ga * k + 0x00800080u;
-    gak = ((gak + ((gak >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-    return s + (rbk | (gak << 8));
+    Wide t = Spread(d) * (255 - sa) + kHalf;
+    t = ((t + ((t >> 8) & kLanes)) >> 8) & kLanes;
+    return Gather(s + t);
 }
 
-// Scratch rows reused between calls on the same thread (frames are drawn over and over).
 struct Scratch {
-    std::vector<float> srcRow;
-    std::vector<float> ring;
+    std::vector<Wide> srcRow;
+    std::vector<Wide> ring;
     std::vector<int> ringRow;
-    std::vector<float> acc;
+    std::vector<const Wide*> rows;
 };
 Scratch& ThreadScratch() {
     thread_local Scratch scratch;
     return scratch;
 }
 
-void HorizontalRow(const Pixel* srcRow, int srcWidth, const AxisPlan& xs, float* tmp, float* out) {
-    const int begin = xs.SourceBegin();
-    const int end = xs.SourceEnd();
-    for (int x = begin; x < end; ++x) {
-        Float4 f;
-        Unpack(srcRow[x], f);
-        float* t = tmp + std::size_t(x) * 4;
-        t[0] = f.v[0];
-        t[1] = f.v[1];
-        t[2] = f.v[2];
-        t[3] = f.v[3];
-    }
-    (void)srcWidth;
+// Horizontal pass over one row already spread; `spread[0]` is source column `begin`.
+void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Wide* out) {
     const int taps = xs.maxTaps;
     for (int i = 0; i < xs.outCount; ++i) {
-        const float* w = xs.weights.data() + std::size_t(i) * taps;
-        const float* s = tmp + std::size_t(xs.first[i]) * 4;
-        float a0 = 0, a1 = 0, a2 = 0, a3 = 0;
-        const int n = xs.count[i];
-        for (int k = 0; k < n; ++k) {
-            const float wk = w[k];
-            a0 += wk * s[0];
-            a1 += wk * s[1];
-            a2 += wk * s[2];
-            a3 += wk * s[3];
-            s += 4;
+        const std::uint16_t* w = xs.weights.data() + std::size_t(i) * taps;
+        const Wide* s = spread + (xs.first[i] - begin);
+        switch (xs.count[i]) {
+        case 1:
+            out[i] = w[0] == kWeightOne ? s[0] : Settle(s[0] * w[0]);
+            break;
+        case 2:
+            // Stretched flat areas read two equal pixels: no arithmetic needed at full weight.
+            if (s[0] == s[1] && w[0] + w[1] == kWeightOne) {
+                out[i] = s[0];
+            } else {
+                out[i] = Settle(s[0] * w[0] + s[1] * w[1]);
+            }
+            break;
+        case 3:
+            out[i] = Settle(s[0] * w[0] + s[1] * w[1] + s[2] * w[2]);
+            break;
+        default: {
+            Wide acc = s[0] * w[0] + s[1] * w[1] + s[2] * w[2] + s[3] * w[3];
+            for (int k = 4; k < xs.count[i]; ++k) {
+                acc += s[k] * w[k];
+            }
+            out[i] = Settle(acc);
+            break;
         }
-        out[0] = a0;
-        out[1] = a1;
-        out[2] = a2;
-        out[3] = a3;
-        out += 4;
+        }
     }
 }
 
-// Runs both passes and hands each finished row of floats to `emit(rowIndex, floats)`.
+void HorizontalRow(const Pixel* srcRow, const AxisPlan& xs, int begin, int end, Wide* spread, Wide* out) {
+    for (int x = begin; x < end; ++x) {
+        spread[x - begin] = Spread(srcRow[x]);
+    }
+    HorizontalWide(spread, xs, begin, out);
+}
+
+double MeanTaps(const AxisPlan& plan) {
+    double sum = 0;
+    for (int i = 0; i < plan.outCount; ++i) {
+        sum += plan.count[i];
+    }
+    return plan.outCount ? sum / plan.outCount : 0.0;
+}
+
+// Vertical pass first: each target row mixes the few source rows it needs over the
+// source columns in use, then stretches that one row. Cheaper than the other order when
+// the picture is widened a lot (a bar background), since the wide pass then runs once
+// per target row instead of once per source row.
 template <typename Emit>
-void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, float scale, Emit emit) {
+void ResampleVerticalFirst(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit emit) {
+    Scratch& s = ThreadScratch();
+    const int begin = xs.SourceBegin();
+    const int end = xs.SourceEnd();
+    const std::size_t cols = std::size_t(std::max(1, end - begin));
+    s.srcRow.resize(cols);
+    s.ring.resize(std::size_t(xs.outCount));
+    Wide* mixed = s.srcRow.data();
+    Wide* out = s.ring.data();
+    for (int j = 0; j < ys.outCount; ++j) {
+        const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
+        const int n = ys.count[j];
+        for (std::size_t c = 0; c < cols; ++c) {
+            Wide acc = 0;
+            for (int k = 0; k < n; ++k) {
+                acc += Spread(src.Row(ys.first[j] + k)[begin + int(c)]) * w[k];
+            }
+            mixed[c] = Settle(acc);
+        }
+        HorizontalWide(mixed, xs, begin, out);
+        emit(j, static_cast<const Wide*>(out));
+    }
+}
+
+// Runs both passes; `emit(row, spreadPixels)` receives each finished target row. Rows of
+// the first pass live in a small ring, each computed once, while the second pass walks down.
+template <typename Emit>
+void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit emit) {
     if (xs.outCount <= 0 || ys.outCount <= 0 || src.Empty()) {
         return;
     }
+    const int begin = xs.SourceBegin();
+    const int end = xs.SourceEnd();
+    const double tapsX = MeanTaps(xs), tapsY = MeanTaps(ys);
+    const double rowsFirst = double(ys.SourceEnd() - ys.SourceBegin()) * xs.outCount * tapsX +
+                             double(ys.outCount) * xs.outCount * tapsY;
+    const double columnsFirst = double(ys.outCount) * (end - begin) * tapsY + double(ys.outCount) * xs.outCount * tapsX;
+    if (columnsFirst < rowsFirst) {
+        ResampleVerticalFirst(src, xs, ys, emit);
+        return;
+    }
     Scratch& s = ThreadScratch();
-    const std::size_t rowFloats = std::size_t(xs.outCount) * 4;
+    const std::size_t width = std::size_t(xs.outCount);
     const int ringSize = std::max(1, ys.maxTaps);
-    s.srcRow.resize(std::size_t(src.Width()) * 4);
-    s.ring.resize(rowFloats * ringSize);
+    s.srcRow.resize(std::size_t(std::max(1, end - begin)));
+    s.ring.resize(width * (ringSize + 1));
     s.ringRow.assign(ringSize, -1);
-    s.acc.resize(rowFloats);
-    float* acc = s.acc.data();
+    s.rows.resize(ringSize);
+    Wide* result = s.ring.data() + width * ringSize;
     for (int j = 0; j < ys.outCount; ++j) {
-        std::fill(acc, acc + rowFloats, 0.0f);
-        const float* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
+        const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
         const int n = ys.count[j];
         for (int k = 0; k < n; ++k) {
             const int row = ys.first[j] + k;
             const int slot = row % ringSize;
-            float* inter = s.ring.data() + rowFloats * slot;
+            Wide* inter = s.ring.data() + width * slot;
             if (s.ringRow[slot] != row) {
-                HorizontalRow(src.Row(row), src.Width(), xs, s.srcRow.data(), inter);
+                HorizontalRow(src.Row(row), xs, begin, end, s.srcRow.data(), inter);
                 s.ringRow[slot] = row;
             }
-            const float wk = w[k] * scale;
-            if (wk == 0.0f) {
-                continue;
+            s.rows[k] = inter;
+        }
+        if (n == 1 && w[0] == kWeightOne) {
+            emit(j, s.rows[0]);
+            continue;
+        }
+        if (n == 1) {
+            const Wide* r0 = s.rows[0];
+            const Wide w0 = w[0];
+            for (std::size_t i = 0; i < width; ++i) {
+                result[i] = Settle(r0[i] * w0);
             }
-            for (int i = 0; i < xs.outCount; ++i) {
-                float* a = acc + std::size_t(i) * 4;
-                const float* v = inter + std::size_t(i) * 4;
-                a[0] += wk * v[0];
-                a[1] += wk * v[1];
-                a[2] += wk * v[2];
-                a[3] += wk * v[3];
+        } else if (n == 2) {
+            const Wide* r0 = s.rows[0];
+            const Wide* r1 = s.rows[1];
+            const Wide w0 = w[0], w1 = w[1];
+            for (std::size_t i = 0; i < width; ++i) {
+                result[i] = Settle(r0[i] * w0 + r1[i] * w1);
+            }
+        } else if (n == 3) {
+            const Wide* r0 = s.rows[0];
+            const Wide* r1 = s.rows[1];
+            const Wide* r2 = s.rows[2];
+            const Wide w0 = w[0], w1 = w[1], w2 = w[2];
+            for (std::size_t i = 0; i < width; ++i) {
+                result[i] = Settle(r0[i] * w0 + r1[i] * w1 + r2[i] * w2);
+            }
+        } else {
+            for (std::size_t i = 0; i < width; ++i) {
+                Wide acc = 0;
+                for (int k = 0; k < n; ++k) {
+                    acc += s.rows[k][i] * w[k];
+                }
+                result[i] = Settle(acc);
             }
         }
-        emit(j, static_cast<const float*>(acc));
+        emit(j, static_cast<const Wide*>(result));
     }
 }
 
 } // namespace
+
+int NineGridAxis(float destStart, float destLength, float srcLength, float startInset, float endInset,
+                 AxisSegment (&out)[3]) {
+    startInset = std::clamp(startInset, 0.0f, srcLength);
+    endInset = std::clamp(endInset, 0.0f, srcLength - startInset);
+    float a = startInset;
+    float b = endInset;
+    if (a + b > destLength) {
+        const float f = destLength / (a + b);
+        a *= f;
+        b *= f;
+    }
+    const float d0 = destStart, d1 = destStart + a, d2 = destStart + destLength - b, d3 = destStart + destLength;
+    int n = 0;
+    if (d1 > d0) {
+        out[n++] = {d0, d1, 0, startInset};
+    }
+    if (d2 > d1) {
+        out[n++] = {d1, d2, startInset, srcLength - endInset};
+    }
+    if (d3 > d2) {
+        out[n++] = {d2, d3, srcLength - endInset, srcLength};
+    }
+    return n;
+}
 
 int AxisPlan::SourceEnd() const {
     int end = 0;
@@ -166,14 +245,15 @@ int AxisPlan::SourceEnd() const {
 }
 
 void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipBegin, int clipEnd,
-                   AxisPlan& plan) {
+                   AxisPlan& plan, float gain) {
     plan.outCount = 0;
     plan.first.clear();
     plan.count.clear();
     plan.weights.clear();
-    if (segments.empty() || srcSize <= 0) {
+    if (segments.empty() || srcSize <= 0 || !(gain > 0.0f)) {
         return;
     }
+    gain = std::min(gain, 1.0f);
     const float destLo = segments.front().destStart;
     const float destHi = segments.back().destEnd;
     if (!(destHi > destLo) || !std::isfinite(destLo) || !std::isfinite(destHi)) {
@@ -187,107 +267,144 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
     plan.outFirst = int(lo);
     plan.outCount = int(hi) - plan.outFirst;
 
-    float maxRadius = kSupport;
+    float maxRadius = 1.0f;
     for (const AxisSegment& seg : segments) {
         const float len = seg.destEnd - seg.destStart;
         if (len > 0) {
-            maxRadius = std::max(maxRadius, kSupport * (seg.srcEnd - seg.srcStart) / len);
+            maxRadius = std::max(maxRadius, (seg.srcEnd - seg.srcStart) / len);
         }
     }
     plan.maxTaps = std::min(srcSize, int(std::ceil(2.0f * maxRadius)) + 2);
     plan.first.resize(plan.outCount);
     plan.count.resize(plan.outCount);
-    plan.weights.assign(std::size_t(plan.outCount) * plan.maxTaps, 0.0f);
+    plan.weights.assign(std::size_t(plan.outCount) * plan.maxTaps, 0);
+    std::vector<float> raw(std::size_t(plan.maxTaps));
 
     std::size_t segIndex = 0;
     for (int i = 0; i < plan.outCount; ++i) {
         const float left = float(plan.outFirst + i);
         const float centre = left + 0.5f;
-        const float coverage = std::min(left + 1.0f, destHi) - std::max(left, destLo);
+        const float coverage = std::clamp(std::min(left + 1.0f, destHi) - std::max(left, destLo), 0.0f, 1.0f);
         while (segIndex + 1 < segments.size() &&
                (centre >= segments[segIndex].destEnd || !(segments[segIndex].destEnd > segments[segIndex].destStart))) {
             ++segIndex;
         }
         const AxisSegment& seg = segments[segIndex];
         const float len = seg.destEnd - seg.destStart;
-        const float srcLen = seg.srcEnd - seg.srcStart;
-        const float ratio = len > 0 ? srcLen / len : 1.0f;
+        const float ratio = len > 0 ? (seg.srcEnd - seg.srcStart) / len : 1.0f;
         const float c = std::clamp(centre, seg.destStart, seg.destEnd);
         const float u = seg.srcStart + (c - seg.destStart) * ratio;
-        const float filterScale = std::max(1.0f, ratio);
-        const float radius = kSupport * filterScale;
-        int tapLo = int(std::floor(u - radius));
-        int tapHi = int(std::ceil(u + radius));
+        const float radius = std::max(1.0f, ratio);
         const int segLo = std::clamp(int(std::floor(seg.srcStart)), 0, srcSize - 1);
         const int segHi = std::min(srcSize, std::max(segLo + 1, int(std::ceil(seg.srcEnd))));
-        tapLo = std::max(tapLo, segLo);
-        tapHi = std::min({tapHi, segHi, tapLo + plan.maxTaps});
-        float* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
+        int tapLo = std::max(int(std::floor(u - 0.5f - radius)) + 1, segLo);
+        const int tapHi = std::min({int(std::ceil(u - 0.5f + radius)), segHi, tapLo + plan.maxTaps});
         float sum = 0;
         int n = 0;
         for (int j = tapLo; j < tapHi; ++j, ++n) {
-            w[n] = CatmullRom((float(j) + 0.5f - u) / filterScale);
-            sum += w[n];
+            raw[n] = Tent((float(j) + 0.5f - u) / radius);
+            sum += raw[n];
         }
-        if (n == 0 || std::fabs(sum) < 1e-6f) {
-            // Degenerate span: take the nearest pixel of the segment.
+        // Trim taps that weigh nothing (exact copies then cost a single tap).
+        int skip = 0;
+        while (skip < n && raw[skip] <= 0.0f) {
+            ++skip;
+        }
+        while (n > skip && raw[n - 1] <= 0.0f) {
+            --n;
+        }
+        if (n - skip <= 0 || !(sum > 1e-6f)) {
+            // Degenerate span: the nearest pixel of the segment.
             tapLo = std::clamp(int(std::floor(u)), segLo, segHi - 1);
-            n = 1;
-            w[0] = 1.0f;
+            raw[0] = 1.0f;
             sum = 1.0f;
+            skip = 0;
+            n = 1;
         }
-        const float norm = std::max(0.0f, coverage) / sum;
-        for (int k = 0; k < n; ++k) {
-            w[k] *= norm;
+        // Integer weights that add up exactly to the wanted total (rounding error goes to
+        // the heaviest tap), so a full pixel at full opacity stays exactly opaque.
+        const int total = int(std::lround(coverage * gain * kWeightOne));
+        std::uint16_t* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
+        int given = 0;
+        int heaviest = 0;
+        for (int k = skip; k < n; ++k) {
+            const int v = int(std::lround(raw[k] / sum * float(total)));
+            w[k - skip] = std::uint16_t(std::max(0, v));
+            given += w[k - skip];
+            if (w[k - skip] > w[heaviest]) {
+                heaviest = k - skip;
+            }
         }
-        plan.first[i] = tapLo;
-        plan.count[i] = n;
+        w[heaviest] = std::uint16_t(std::max(0, int(w[heaviest]) + total - given));
+        plan.first[i] = tapLo + skip;
+        plan.count[i] = n - skip;
     }
 }
 
 void ResampleCopy(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& out) {
     out.Reset(xs.outCount, ys.outCount);
-    Resample(src, xs, ys, 1.0f, [&out, &xs](int j, const float* row) {
+    Resample(src, xs, ys, [&out, &xs](int j, const Wide* row) {
         Pixel* dst = out.Row(j);
         for (int i = 0; i < xs.outCount; ++i) {
-            dst[i] = Pack(row + std::size_t(i) * 4);
+            dst[i] = Gather(row[i]);
         }
     });
 }
 
-void ResampleBlend(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, float opacity, Bitmap& target) {
-    if (!(opacity > 0.0f)) {
+void ResampleBlend(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& target, BlendMode mode) {
+    if (mode == BlendMode::Replace) {
+        Resample(src, xs, ys, [&target, &xs, &ys](int j, const Wide* row) {
+            Pixel* dst = target.Row(ys.outFirst + j) + xs.outFirst;
+            for (int i = 0; i < xs.outCount; ++i) {
+                dst[i] = Gather(row[i]);
+            }
+        });
         return;
     }
-    opacity = std::min(opacity, 1.0f);
-    Resample(src, xs, ys, opacity, [&target, &xs, &ys](int j, const float* row) {
+    Resample(src, xs, ys, [&target, &xs, &ys](int j, const Wide* row) {
         Pixel* dst = target.Row(ys.outFirst + j) + xs.outFirst;
+        // Flat areas over flat backgrounds repeat the same blend: reuse the last result.
+        Wide lastSource = ~Wide(0);
+        Pixel lastDest = 0, lastResult = 0;
         for (int i = 0; i < xs.outCount; ++i) {
-            dst[i] = Over(Pack(row + std::size_t(i) * 4), dst[i]);
+            if (row[i] == lastSource && dst[i] == lastDest) {
+                dst[i] = lastResult;
+                continue;
+            }
+            lastSource = row[i];
+            lastDest = dst[i];
+            lastResult = OverWide(row[i], dst[i]);
+            dst[i] = lastResult;
         }
     });
 }
 
-void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& clip, Bitmap& target) {
+void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& clip, Bitmap& target,
+                 BlendMode mode) {
     const RectI area = Intersect(Intersect(clip, target.Bounds()), {x, y, src.Width(), src.Height()});
-    if (area.Empty() || !(opacity > 0.0f)) {
+    if (area.Empty() || (!(opacity > 0.0f) && mode == BlendMode::Over)) {
         return;
     }
-    const std::uint32_t k = std::uint32_t(std::min(opacity, 1.0f) * 256.0f + 0.5f);
+    const Wide k = opacity > 0.0f ? Wide(std::min(opacity, 1.0f) * 256.0f + 0.5f) : 0;
     for (int row = area.y; row < area.Bottom(); ++row) {
         const Pixel* s = src.Row(row - y) + (area.x - x);
         Pixel* d = target.Row(row) + area.x;
-        if (k >= 256) {
+        if (mode == BlendMode::Replace) {
+            if (k >= 256) {
+                std::copy_n(s, area.width, d);
+            } else {
+                for (int i = 0; i < area.width; ++i) {
+                    d[i] = Gather(((Spread(s[i]) * k) >> 8) & kLanes);
+                }
+            }
+        } else if (k >= 256) {
             for (int i = 0; i < area.width; ++i) {
-                d[i] = Over(s[i], d[i]);
+                d[i] = OverWide(Spread(s[i]), d[i]);
             }
         } else {
             for (int i = 0; i < area.width; ++i) {
-                // Scaling all four channels by the same factor keeps colour <= alpha.
-                const Pixel p = s[i];
-                const std::uint32_t rb = (((p & 0x00FF00FFu) * k) >> 8) & 0x00FF00FFu;
-                const std::uint32_t ga = ((((p >> 8) & 0x00FF00FFu) * k) >> 8) & 0x00FF00FFu;
-                d[i] = Over(rb | (ga << 8), d[i]);
+                // Scaling all four channels by one factor keeps colour <= alpha.
+                d[i] = OverWide(((Spread(s[i]) * k) >> 8) & kLanes, d[i]);
             }
         }
     }
@@ -321,16 +438,9 @@ Bitmap HalveBitmap(const Bitmap& src) {
         for (int x = 0; x < w; ++x) {
             const int x0 = 2 * x;
             const int x1 = std::min(x0 + 1, src.Width() - 1);
-            const Pixel p[4] = {r0[x0], r0[x1], r1[x0], r1[x1]};
             // Averaging is a convex combination, so colour stays <= alpha.
-            std::uint32_t rb = 0, ga = 0;
-            for (Pixel q : p) {
-                rb += q & 0x00FF00FFu;
-                ga += (q >> 8) & 0x00FF00FFu;
-            }
-            rb = ((rb + 0x00020002u) >> 2) & 0x00FF00FFu;
-            ga = ((ga + 0x00020002u) >> 2) & 0x00FF00FFu;
-            d[x] = rb | (ga << 8);
+            const Wide sum = Spread(r0[x0]) + Spread(r0[x1]) + Spread(r1[x0]) + Spread(r1[x1]);
+            d[x] = Gather(((sum + 0x0002000200020002ull) >> 2) & kLanes);
         }
     }
     return out;

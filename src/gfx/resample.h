@@ -7,6 +7,7 @@
 
 #include "gfx/bitmap.h"
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -17,29 +18,52 @@ struct AxisSegment {
     float srcStart = 0, srcEnd = 0;   // source coordinates; taps stay inside this span
 };
 
+// Weights are integers in 1/256 (they multiply 8-bit channels packed four to a 64-bit
+// word); an output's weights add up to its coverage times 256.
+inline constexpr int kWeightOne = 256;
+
 struct AxisPlan {
     int outFirst = 0; // first target pixel
     int outCount = 0;
     int maxTaps = 0;
-    std::vector<int> first;     // first source index of each output
-    std::vector<int> count;     // taps of each output
-    std::vector<float> weights; // outCount * maxTaps; sums to the pixel's coverage
+    std::vector<int> first;              // first source index of each output
+    std::vector<int> count;              // taps of each output
+    std::vector<std::uint16_t> weights;  // outCount * maxTaps
     [[nodiscard]] int SourceBegin() const { return outCount ? first.front() : 0; }
     [[nodiscard]] int SourceEnd() const;
 };
 
 // Builds the taps for target pixels in [clipBegin, clipEnd) covered by the segments.
-// Segments must be in order and touch each other. `srcSize` bounds every tap.
+// Segments must be in order and touch each other. `srcSize` bounds every tap. `gain`
+// (0..1) scales every weight, which is how opacity costs nothing extra.
 void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipBegin, int clipEnd,
-                   AxisPlan& plan);
+                   AxisPlan& plan, float gain = 1.0f);
+
+// How a drawing meets what is already in the target. Replace writes the drawing's
+// pixels as they are (partly covered edge pixels included): the cheap way to lay down
+// the first layer of a frame.
+enum class BlendMode { Over, Replace };
+
+// Nine-grid insets in pixels of the source image (fractions allowed).
+struct Insets {
+    float left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The segments of one nine-grid axis: corners at their own size (shrunk in proportion
+// when the destination is shorter than both insets), the middle stretched. Returns how
+// many of `out` are used.
+int NineGridAxis(float destStart, float destLength, float srcLength, float startInset, float endInset,
+                 AxisSegment (&out)[3]);
 
 // Resamples into `out` (resized to the plans' output size), replacing its content.
 void ResampleCopy(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& out);
-// Resamples and blends (source over) into `target` at the plans' target position.
-void ResampleBlend(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, float opacity, Bitmap& target);
+// Resamples into `target` at the plans' target position.
+void ResampleBlend(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& target,
+                   BlendMode mode = BlendMode::Over);
 
-// Source-over blending of a premultiplied bitmap at an integer position, clipped.
-void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& clip, Bitmap& target);
+// Draws a premultiplied bitmap at an integer position, clipped.
+void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& clip, Bitmap& target,
+                 BlendMode mode = BlendMode::Over);
 
 // High-quality scaled copy of the whole source (convenience for one-off uses).
 [[nodiscard]] Bitmap ScaleBitmap(const Bitmap& src, int width, int height);

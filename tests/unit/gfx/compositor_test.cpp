@@ -359,6 +359,34 @@ TEST(CachedImage, KeepsCopiesForRepeatedSizesOnly) {
     EXPECT_LE(image.CachedCopies(), 3);
 }
 
+TEST(CachedImage, NineGridMatchesDirectDrawingAndReplaceOverwrites) {
+    const Bitmap skin = NoiseBitmap(30, 20, 8);
+    const Insets insets{6, 5, 7, 4};
+    CachedImage bar(skin.Clone(), insets);
+    for (const RectF dest : {RectF{3, 4, 120, 33}, RectF{2.5f, 1.25f, 97.3f, 40}}) {
+        Bitmap direct = NoiseBitmap(130, 50, 1);
+        Bitmap cached = direct.Clone();
+        Canvas(direct).DrawNineGrid(skin, insets, dest, 0.75f);
+        for (int frame = 0; frame < 3; ++frame) { // uncached, then kept, then served from the copy
+            Bitmap attempt = cached.Clone();
+            Canvas(attempt).DrawImage(bar, dest, 0.75f);
+            // A kept copy gets its opacity after rounding, hence a few levels of slack.
+            EXPECT_LE(MaxDifference(attempt, direct), 3) << frame;
+        }
+    }
+    // Replace lays the drawing down as it is, whatever was below.
+    Bitmap target = Solid(50, 30, 0xFFFFFFFFu);
+    const Bitmap translucent = Solid(10, 10, MakePixel(0, 0, 64, 64));
+    CachedImage image(translucent.Clone());
+    Canvas(target).DrawImage(image, RectF{5, 5, 10, 10}, 1.0f, BlendMode::Replace);
+    EXPECT_EQ(target.At(5, 5), MakePixel(0, 0, 64, 64));
+    EXPECT_EQ(target.At(15, 5), 0xFFFFFFFFu);
+    BlendBitmap(translucent, 20, 5, 1.0f, target.Bounds(), target, BlendMode::Replace);
+    EXPECT_EQ(target.At(29, 14), MakePixel(0, 0, 64, 64));
+    BlendBitmap(translucent, 20, 5, 1.0f, target.Bounds(), target, BlendMode::Over);
+    EXPECT_EQ(PixelA(target.At(29, 14)), 64 + (64 * 191 + 127) / 255);
+}
+
 TEST(Blur, ConservesAlphaAndSpreadsEvenly) {
     Bitmap b(64, 64);
     Canvas(b).FillRect(RectF{24, 28, 16, 8}, Color{200, 100, 50, 255});
