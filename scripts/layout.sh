@@ -9,7 +9,8 @@ out=${2:-$root/build/program}
 
 rm -rf "$out.new"
 mkdir -p "$out.new"
-for f in "$build"/bin/*.exe "$build"/bin/*.dll; do
+# The 32-bit companion comes from the i686 build beside the 64-bit one.
+for f in "$build"/bin/*.exe "$build"/bin/*.dll "$(dirname "$build")"/win32/bin/*.exe "$(dirname "$build")"/win32/bin/*.dll; do
     [ -e "$f" ] || continue
     case "$(basename "$f")" in kdriver.exe) continue ;; esac
     cp "$f" "$out.new/"

@@ -86,7 +86,7 @@ else
 fi
 
 section "Windows build: unit tests under Wine"
-if "$root/scripts/build.sh" win64 && "$root/scripts/layout.sh"; then
+if "$root/scripts/build.sh" win64 win32 && "$root/scripts/layout.sh"; then
     "$root/tests/e2e/unit-under-wine.sh" "$results/wine" >"$results/unit-under-wine.log" 2>&1
     for xml in "$results"/wine/win64-*.xml "$results"/wine/*.crashed; do
         [ -e "$xml" ] || continue

@@ -155,6 +155,8 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             case kShareHandshake:
                 if (!IsForeignWindow(reinterpret_cast<HWND>(lParam))) return 0;
                 g.programWindow = reinterpret_cast<HWND>(lParam);
+                // Lets anyone (the end-to-end tests, a support session) see the link.
+                ::SetPropW(window, L"KestranaProgram", reinterpret_cast<HANDLE>(lParam));
                 return 1;
             case kShareTaskbar:
                 if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) g.taskbar = reinterpret_cast<HWND>(lParam);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 namespace kestrana::app {
 
@@ -39,6 +40,12 @@ struct MainWindowHandlers {
     std::function<void()> powerStatusChanged;
     std::function<void(WPARAM, LPARAM)> launchpadRequest;
     std::function<LRESULT(const COPYDATASTRUCT&)> trayRecord;
+    std::function<void()> hideBars;                      // crash, restart
+    std::function<void()> hideLaunchpad;
+    std::function<void()> stopMinimiseWatcher;
+    std::function<void()> stopMenuBar;
+    std::function<std::vector<HWND>()> trackedWindows;   // windows the dock tracks
+    std::function<bool()> minimiseAnimationsOn;
 };
 [[nodiscard]] MainWindowHandlers& Handlers() noexcept;
 

@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
+#include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
+#include "foundation/startup_verbs.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 
@@ -19,8 +21,6 @@ namespace {
 using foundation::Process;
 namespace msg = foundation;
 
-win32::UniqueKernelHandle g_instanceEvent;
-
 std::wstring ModulePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
@@ -30,6 +30,21 @@ std::wstring ModulePath() {
         if (buffer.size() >= 32768) return {};
         buffer.resize(buffer.size() * 2);
     }
+}
+
+// The argument text of the command line: everything after the program's own name.
+std::wstring ArgumentText() {
+    const wchar_t* line = ::GetCommandLineW();
+    if (!line) return {};
+    if (*line == L'"') {
+        ++line;
+        while (*line && *line != L'"') ++line;
+        if (*line) ++line;
+    } else {
+        while (*line && *line != L' ' && *line != L'\t') ++line;
+    }
+    while (*line == L' ' || *line == L'\t') ++line;
+    return line;
 }
 
 std::wstring FolderOf(const std::wstring& path) {
@@ -114,6 +129,8 @@ void RegisterClasses(bool workshop) noexcept {
     RegisterClass(msg::kStageManagerClass, nullptr);
     RegisterClass(msg::kNoticeClass, nullptr);
     RegisterClass(msg::kHotCornerClass, nullptr);
+    RegisterClass(msg::kAnimationWindowClass, nullptr);
+    RegisterClass(msg::kAnimationShadowClass, nullptr);
     if (workshop) RegisterClass(msg::kWorkshopClass, nullptr);
 }
 
@@ -166,10 +183,7 @@ void RunMessageLoop() noexcept {
 void Shutdown() noexcept {
     auto& process = Process();
     process.quit.store(true);
-    if (g_instanceEvent) {
-        ::SetEvent(g_instanceEvent.Get());
-        g_instanceEvent.Reset();
-    }
+    ReleaseInstanceEvent();
     if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
     if (Handlers().endLivePreview) Handlers().endLivePreview();
     // Nothing else is cleaned up: every write is already on disk.
@@ -180,18 +194,23 @@ void Shutdown() noexcept {
 
 int Run() noexcept {
     auto& process = Process();
+    // Kept for the features that return focus to where the user was.
+    [[maybe_unused]] HWND foregroundAtStart = ::GetForegroundWindow();
 
     // The program's folder and working directory come first: every relative file name
-    // in the settings is relative to it.
+    // in the settings is relative to it, and the verbs work in it.
     process.exePath = ModulePath();
     process.baseFolder = FolderOf(process.exePath);
     ::SetCurrentDirectoryW(process.baseFolder.c_str());
+
+    if (const auto exitCode = RunVerb(foundation::ParseCommandLine(ArgumentText()))) return *exitCode;
+    EndWorkshopWindow();
 
     // One instance per user session.
     const std::wstring eventName(msg::kInstanceEventName);
     win32::UniqueKernelHandle existing(::OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, eventName.c_str()));
     const bool otherInstance = static_cast<bool>(existing);
-    if (!otherInstance) g_instanceEvent.Reset(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+    if (!otherInstance) SetInstanceEvent(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
 
     process.uiThreadId = ::GetCurrentThreadId();
     process.startTimeMs = ::timeGetTime();
@@ -205,6 +224,9 @@ int Run() noexcept {
 
     RegisterMessages();
 
+    // Without the Steam client library the Steam jobs, the Steam language and the
+    // downloaded-update check are not taken; with another instance running, the start
+    // ends here once settings exist.
     const bool configExists = ::GetFileAttributesW((process.baseFolder + L"config.ini").c_str()) != INVALID_FILE_ATTRIBUTES;
     if (otherInstance && configExists) return 0;
 
@@ -220,8 +242,10 @@ int Run() noexcept {
     HWND mainWindow = CreateMainWindow(workshop);
     if (!mainWindow) return 0;
     win32::SetShellWindowHost(mainWindow, process.uiThreadId);
+    InstallCrashHandler();
 
     if (!workshop) CreateCloakedIconHost(mainWindow);
+    if (!workshop) StartCompanionLinkAsync(mainWindow);
 
     RunMessageLoop();
     Shutdown();

@@ -27,6 +27,7 @@ struct ProcessState {
     std::atomic<bool> restartOnce{false}; // a restart was requested; later requests are ignored
     std::atomic<bool> sessionLocked{false};
     std::atomic<bool> suspended{false};
+    std::atomic<bool> selfUpdatePending{false}; // "Ondel.exe" waits for the companion to replace it
 };
 
 // The one instance, owned by the program's entry point.

@@ -13,6 +13,11 @@
 //   kdriver post <hwnd> <msg> <wparam> <lparam>
 //   kdriver copydata <hwnd> <wparam> <dwData> <byte-count> [timeout-ms]
 //   kdriver screenshot <file.png> [x y width height]
+//   kdriver show <hwnd> <SW_ command>                  ShowWindowAsync on another program's window
+//   kdriver iconic <hwnd>                              prints 1 when minimised
+//   kdriver watcher <answer> <seconds> <log-file>      a stand-in "dockhook32" window that
+//                                                      answers message 50014 and logs each ask
+//   kdriver crash <pid>                                faults a thread inside that process
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include <windows.h>
@@ -150,6 +155,58 @@ int Screenshot(const wchar_t* file, int x, int y, int width, int height) {
     return result;
 }
 
+struct Watcher {
+    LRESULT answer = 0;
+    FILE* log = nullptr;
+} g_watcher;
+
+LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == 50014) {
+        if (g_watcher.log) {
+            std::fprintf(g_watcher.log, "%llu %lld\n", static_cast<unsigned long long>(wParam),
+                          static_cast<long long>(lParam));
+            std::fflush(g_watcher.log);
+        }
+        return g_watcher.answer;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile) {
+    g_watcher.answer = answer;
+    g_watcher.log = _wfopen(logFile, L"wb"); // plain LF lines for the shell
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.lpfnWndProc = WatcherProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestranaTestWatcher";
+    ::RegisterClassExW(&wc);
+    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"dockhook32", WS_POPUP, 0,
+                                    0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!window) return 1;
+    std::wprintf(L"%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)));
+    std::fflush(stdout);
+    const ULONGLONG end = ::GetTickCount64() + seconds * 1000ull;
+    MSG msg;
+    while (::GetTickCount64() < end) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    if (g_watcher.log) std::fclose(g_watcher.log);
+    return 0;
+}
+
+int CrashProcess(DWORD pid) {
+    HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (!process) return 1;
+    // A thread that starts at address 8 faults at once inside the target, as a bug would.
+    HANDLE thread = ::CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(8), nullptr, 0,
+                                         nullptr);
+    const int result = thread ? 0 : 1;
+    if (thread) ::CloseHandle(thread);
+    ::CloseHandle(process);
+    return result;
+}
+
 int Usage() {
     std::fwprintf(stderr, L"kdriver: unknown or incomplete command (see the comment at the top of kdriver.cpp)\n");
     return 2;
@@ -248,6 +305,19 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         std::wprintf(L"%lld\n", static_cast<long long>(result));
         return 0;
+    }
+    if (command == L"show" && argc >= 4) {
+        return ::ShowWindowAsync(Handle(argv[2]), static_cast<int>(Number(argv[3]))) ? 0 : 1;
+    }
+    if (command == L"iconic" && argc >= 3) {
+        std::wprintf(L"%d\n", ::IsIconic(Handle(argv[2])) ? 1 : 0);
+        return 0;
+    }
+    if (command == L"watcher" && argc >= 5) {
+        return RunWatcher(static_cast<LRESULT>(Number(argv[2])), static_cast<DWORD>(Number(argv[3])), argv[4]);
+    }
+    if (command == L"crash" && argc >= 3) {
+        return CrashProcess(static_cast<DWORD>(Number(argv[2])));
     }
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)
