@@ -1,0 +1,129 @@
+#pragma once
+// One entry of a dock's item row, and the row itself. The row always carries three
+// placeholder entries at each end so that neighbour look-ups around the first and last
+// real item never fall off the vector; real items live from index 3 to Size() - 3.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrana::gfx {
+class Bitmap;
+}
+
+namespace kestrana::dock {
+
+// A top-level window as the rules see it: an opaque number the platform layer gives out
+// (the handle's value on Windows). Zero is no window.
+enum class WindowId : std::uint64_t { None = 0 };
+
+// How an item's program is started, stored as "UWP" in the item file.
+enum class AppKind : std::uint8_t {
+    Program = 0,       // an ordinary program or folder
+    Packaged = 1,      // a packaged (store) application
+    AppIdProgram = 2,  // a program started with "--app-id=" and an id in its arguments
+    Android = 3,       // an Android subsystem application ("wsaclient.exe" with "wsa://")
+    BrowserWebApp = 4, // a web application through the browser's proxy with "--app-id="
+    FirefoxWebApp = 5, // a web application through "firefoxpwa.exe" with "site launch"
+};
+
+inline constexpr std::int32_t kNoItemId = 0;
+// The temporary gap shown where a dragged icon would land.
+inline constexpr std::int32_t kDragGapItemId = -99;
+
+// A process-unique item id from one atomic counter; never 0 or the drag gap's id.
+[[nodiscard]] std::int32_t NewItemId() noexcept;
+
+inline constexpr float kItemFactor = 1.0f;
+inline constexpr float kSeparatorFactor = 0.5f;
+
+struct Dockico {
+    std::wstring key;         // identity key: themed-icon look-up and window matching
+    std::wstring icopath;     // user-chosen picture file
+    std::wstring appname;     // program file name in lower case, or a special key
+    std::wstring filepath;    // program or folder path (lower case)
+    std::wstring realpath;    // what is launched: path, folder or URL (lower case)
+    std::wstring runline;     // command-line arguments
+    std::wstring tag;         // label shown beside the icon
+    std::wstring virtualpath; // application user model id, or a known-folder path
+    bool delimiter = false;   // a separator rather than an application
+    // Written by the window tracker's threads while the UI thread reads them.
+    std::atomic<bool> running{false};
+    std::atomic<bool> kept{false}; // pinned: belongs to the saved list
+
+    // Share of one icon width: 1 for an item, 0.5 for a separator, 0 for the drag gap and
+    // for items that are still growing in.
+    float sizeFactor = kItemFactor;
+    // Layout along the dock axis, in pixels from the start of the row.
+    float position = 0;  // current start
+    float size = 0;      // current edge length
+    float growth = 0;    // current size against the resting size
+    float restStart = 0; // start when nothing is magnified
+
+    std::int32_t id = kNoItemId;
+    std::vector<WindowId> windows; // top-level windows grouped under the item
+    AppKind appKind = AppKind::Program;
+    std::shared_ptr<const gfx::Bitmap> picture;
+
+    [[nodiscard]] bool IsSeparator() const { return delimiter; }
+};
+
+// A new pinned entry with a fresh id; separators get half an icon's width.
+[[nodiscard]] std::unique_ptr<Dockico> MakeDockico(bool separator = false);
+
+// The item vector of one dock. Entries are owned here and handed out by reference; the
+// bar's item-list lock guards every use.
+class DockItems {
+public:
+    static constexpr std::size_t kPlaceholders = 3;
+    static constexpr std::size_t kFirstReal = kPlaceholders;
+
+    // An empty row: the six placeholders only.
+    DockItems();
+
+    // Operations on the row are skipped on a vector this short: it lacks its placeholders.
+    [[nodiscard]] static constexpr bool HasItemRange(std::size_t entryCount) { return entryCount >= 5; }
+
+    [[nodiscard]] std::size_t Size() const { return m_entries.size(); }
+    [[nodiscard]] std::size_t RealCount() const { return m_entries.size() - 2 * kPlaceholders; }
+    [[nodiscard]] bool Empty() const { return RealCount() == 0; }
+    // One past the last real item.
+    [[nodiscard]] std::size_t EndReal() const { return m_entries.size() - kPlaceholders; }
+    [[nodiscard]] static bool IsPlaceholderIndex(std::size_t index, std::size_t entryCount) {
+        return index < kPlaceholders || index + kPlaceholders >= entryCount;
+    }
+
+    [[nodiscard]] Dockico& operator[](std::size_t index) { return *m_entries[index]; }
+    [[nodiscard]] const Dockico& operator[](std::size_t index) const { return *m_entries[index]; }
+
+    // Inserts before `index` (clamped to the real range) and returns the vector index used.
+    std::size_t Insert(std::size_t index, std::unique_ptr<Dockico> item);
+    std::size_t Append(std::unique_ptr<Dockico> item) { return Insert(EndReal(), std::move(item)); }
+    // Removes a real item; nullptr for a placeholder or an index out of range.
+    std::unique_ptr<Dockico> Take(std::size_t index);
+    // Moves a real item so that it ends up at `to` (both vector indices of real items).
+    bool Move(std::size_t from, std::size_t to);
+    // Vector index of the item with this id, or 0 when there is none.
+    [[nodiscard]] std::size_t IndexOfId(std::int32_t id) const;
+
+    // Calls fn(index, item) for every real item in order.
+    template <typename Fn>
+    void ForEachReal(Fn&& fn) {
+        for (std::size_t i = kFirstReal; i < EndReal(); ++i) fn(i, *m_entries[i]);
+    }
+    template <typename Fn>
+    void ForEachReal(Fn&& fn) const {
+        for (std::size_t i = kFirstReal; i < EndReal(); ++i) fn(i, static_cast<const Dockico&>(*m_entries[i]));
+    }
+
+    // Sum of the size factors of the real items.
+    [[nodiscard]] float FactorSum() const;
+
+private:
+    std::vector<std::unique_ptr<Dockico>> m_entries;
+};
+
+} // namespace kestrana::dock
