@@ -16,6 +16,9 @@ constexpr bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; 
 constexpr bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 constexpr bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
+// Taken as a 32-bit value so the test also compiles quietly where wchar_t has 16 bits.
+constexpr bool IsSupplementary(std::uint32_t c) { return c >= 0x10000 && c <= 0x10FFFF; }
+
 constexpr wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -201,7 +204,7 @@ std::size_t Utf16Length(std::wstring_view text) {
         return text.size();
     } else {
         std::size_t units = 0;
-        for (wchar_t c : text) units += (static_cast<char32_t>(c) >= 0x10000 && static_cast<char32_t>(c) <= 0x10FFFF) ? 2 : 1;
+        for (wchar_t c : text) units += IsSupplementary(static_cast<std::uint32_t>(c)) ? 2 : 1;
         return units;
     }
 }
@@ -215,7 +218,7 @@ std::wstring TruncateUtf16(std::wstring_view text, std::size_t units) {
         if constexpr (sizeof(wchar_t) == 2) {
             if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(static_cast<char32_t>(text[i + 1]))) width = 2;
         } else {
-            if (c >= 0x10000 && c <= 0x10FFFF) width = 2;
+            if (IsSupplementary(static_cast<std::uint32_t>(c))) width = 2;
         }
         if (used + width > units) break;
         used += width;

@@ -1,0 +1,94 @@
+#include "foundation/win32/win32_registry.h"
+
+#include "foundation/win32/unique_handle.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kestrana::win32 {
+
+using foundation::RegistryRoot;
+
+namespace {
+
+HKEY RootKey(RegistryRoot root) {
+    switch (root) {
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users: return HKEY_USERS;
+    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+// Opens the key with the given rights, creating it when it is missing.
+UniqueRegKey OpenOrCreate(RegistryRoot root, std::wstring_view subKey, REGSAM access) {
+    HKEY key = nullptr;
+    const std::wstring path(subKey);
+    if (::RegCreateKeyExW(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        return UniqueRegKey();
+    }
+    return UniqueRegKey(key);
+}
+
+} // namespace
+
+std::optional<std::wstring> Win32Registry::ReadString(RegistryRoot root, std::wstring_view subKey, std::wstring_view valueName) {
+    try {
+        const auto key = OpenOrCreate(root, subKey, KEY_QUERY_VALUE);
+        if (!key) return std::nullopt;
+        const std::wstring name(valueName);
+        // The value may grow between the size query and the read; try again then.
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            DWORD type = 0;
+            DWORD bytes = 0;
+            if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS || type != REG_SZ) {
+                return std::nullopt;
+            }
+            std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
+            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+            const LSTATUS status = ::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
+                                                      reinterpret_cast<BYTE*>(buffer.data()), &size);
+            if (status == ERROR_MORE_DATA) continue;
+            if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+            std::wstring text(buffer.data(), size / sizeof(wchar_t));
+            // Stored strings may or may not carry their terminator.
+            while (!text.empty() && text.back() == L'\0') text.pop_back();
+            return text;
+        }
+        return std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool Win32Registry::WriteString(RegistryRoot root, std::wstring_view subKey, std::wstring_view valueName, std::wstring_view text) {
+    try {
+        const auto key = OpenOrCreate(root, subKey, KEY_SET_VALUE);
+        if (!key) return false;
+        const std::wstring name(valueName);
+        const std::wstring data(text);
+        const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+        return ::RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
+               ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Win32Registry::DeleteValue(RegistryRoot root, std::wstring_view subKey, std::wstring_view valueName) {
+    try {
+        const auto key = OpenOrCreate(root, subKey, KEY_SET_VALUE);
+        if (!key) return false;
+        const std::wstring name(valueName);
+        return ::RegDeleteValueW(key.Get(), name.c_str()) == ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace kestrana::win32

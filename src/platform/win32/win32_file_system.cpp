@@ -1,0 +1,183 @@
+#include "platform/win32/win32_file_system.h"
+
+#include "foundation/win32/unique_handle.h"
+
+#include <windows.h>
+// The port's operations share their names with these macros.
+#undef CreateDirectory
+#undef RemoveDirectory
+
+#include <atomic>
+#include <string>
+
+namespace kestrana::platform {
+
+using foundation::DirectoryEntry;
+using foundation::FileStamp;
+using win32::UniqueFile;
+using win32::UniqueFind;
+
+namespace {
+
+// A change younger than this may share its timestamp with the next one (the system time
+// advances in ticks; FAT keeps two-second times), so the stamp says "recent".
+constexpr std::int64_t kRecentTicks = 3 * 10'000'000;
+
+std::int64_t Ticks(const FILETIME& time) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// Long paths need the "\\?\" form, which also turns off "/" and "." handling.
+std::wstring Long(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.rfind(L"\\\\", 0) == 0) return path;
+    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
+        std::wstring full = L"\\\\?\\" + path;
+        for (auto& c : full) {
+            if (c == L'/') c = L'\\';
+        }
+        return full;
+    }
+    return path;
+}
+
+DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(Long(path).c_str()); }
+
+bool WriteAll(HANDLE file, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Win32FileSystem::IsFile(const std::wstring& path) const {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::IsDirectory(const std::wstring& path) const {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<FileStamp> Win32FileSystem::Stat(const std::wstring& path) const {
+    // One attribute query, no open: this runs before every settings read.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    FileStamp stamp;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.writeTime = Ticks(data.ftLastWriteTime);
+    // A replaced file is a new file with its own creation time.
+    stamp.fileId = static_cast<std::uint64_t>(Ticks(data.ftCreationTime));
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    stamp.recent = Ticks(now) - stamp.writeTime < kRecentTicks;
+    return stamp;
+}
+
+std::optional<std::vector<std::uint8_t>> Win32FileSystem::Read(const std::wstring& path) const {
+    try {
+        UniqueFile file(::CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) return std::nullopt;
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return std::nullopt;
+        std::vector<std::uint8_t> content;
+        content.reserve(static_cast<std::size_t>(size.QuadPart));
+        std::uint8_t buffer[65536];
+        for (;;) {
+            DWORD got = 0;
+            if (!::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+            if (got == 0) break;
+            content.insert(content.end(), buffer, buffer + got);
+        }
+        return content;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool Win32FileSystem::Replace(const std::wstring& path, std::span<const std::uint8_t> content) {
+    try {
+        const DWORD existing = Attributes(path);
+        if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
+        static std::atomic<unsigned> counter{0};
+        const std::wstring temp = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".tmp";
+        {
+            UniqueFile file(::CreateFileW(Long(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) return false;
+            const bool written = WriteAll(file.Get(), content.data(), content.size()) && ::FlushFileBuffers(file.Get());
+            if (!written) {
+                file.Reset();
+                ::DeleteFileW(Long(temp).c_str());
+                return false;
+            }
+        }
+        if (!::MoveFileExW(Long(temp).c_str(), Long(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            ::DeleteFileW(Long(temp).c_str());
+            return false;
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Win32FileSystem::Rename(const std::wstring& from, const std::wstring& to, bool replaceExisting) {
+    DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+    if (replaceExisting) flags |= MOVEFILE_REPLACE_EXISTING;
+    return ::MoveFileExW(Long(from).c_str(), Long(to).c_str(), flags) != FALSE;
+}
+
+bool Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+    return ::CopyFileW(Long(from).c_str(), Long(to).c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32FileSystem::Remove(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
+    return ::DeleteFileW(Long(path).c_str()) != FALSE;
+}
+
+bool Win32FileSystem::CreateDirectory(const std::wstring& path) {
+    if (::CreateDirectoryW(Long(path).c_str(), nullptr)) return true;
+    return ::GetLastError() == ERROR_ALREADY_EXISTS && IsDirectory(path);
+}
+
+bool Win32FileSystem::RemoveDirectory(const std::wstring& path) { return ::RemoveDirectoryW(Long(path).c_str()) != FALSE; }
+
+std::vector<DirectoryEntry> Win32FileSystem::List(const std::wstring& folder) const {
+    std::vector<DirectoryEntry> entries;
+    try {
+        std::wstring pattern = folder;
+        if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+        pattern += L'*';
+        WIN32_FIND_DATAW data{};
+        UniqueFind find(::FindFirstFileExW(Long(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+        if (!find) return entries;
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            entries.push_back(DirectoryEntry{name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        } while (::FindNextFileW(find.Get(), &data));
+    } catch (...) {
+    }
+    return entries;
+}
+
+bool Win32FileSystem::ResetAttributes(const std::wstring& path) {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (cleared == attributes) return true;
+    return ::SetFileAttributesW(Long(path).c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared) != FALSE;
+}
+
+} // namespace kestrana::platform

@@ -1,0 +1,223 @@
+// The Windows implementations of the file-system, registry and code-page ports, on the
+// real APIs (run under Wine).
+#include "foundation/config_store.h"
+#include "foundation/text.h"
+#include "foundation/win32/system_code_page.h"
+#include "foundation/win32/win32_registry.h"
+#include "platform/win32/win32_file_system.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+// The port's operations share their names with these macros.
+#undef CreateDirectory
+#undef RemoveDirectory
+#undef RegDeleteValue
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kestrana {
+namespace {
+
+using foundation::RegistryRoot;
+using platform::Win32FileSystem;
+
+std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+// A fresh folder under the temporary folder, removed with its files afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        wchar_t temp[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        m_path = std::wstring(temp) + L"kestrana-ports-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++s_counter) + L"\\";
+        ::CreateDirectoryW(m_path.c_str(), nullptr);
+    }
+    ~TempFolder() { RemoveTree(m_path); }
+    [[nodiscard]] const std::wstring& Path() const { return m_path; }
+    [[nodiscard]] std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW data{};
+        HANDLE find = ::FindFirstFileW((m_path + L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (std::wstring(data.cFileName) != L"." && std::wstring(data.cFileName) != L"..") names.push_back(data.cFileName);
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    static void RemoveTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW data{};
+        HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = data.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring path = folder + name;
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTree(path + L"\\");
+                } else {
+                    ::DeleteFileW(path.c_str());
+                }
+            } while (::FindNextFileW(find, &data));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    static inline int s_counter = 0;
+    std::wstring m_path;
+};
+
+TEST(Win32FileSystem, ReplaceIsWholeAndLeavesNoTemporaryFile) {
+    TempFolder folder;
+    Win32FileSystem fs;
+    const auto file = folder.Path() + L"config.ini";
+    EXPECT_FALSE(fs.Stat(file));
+    EXPECT_TRUE(fs.Replace(file, Bytes("first")));
+    const auto first = fs.Stat(file);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->size, 5u);
+    EXPECT_TRUE(first->recent);
+    EXPECT_TRUE(fs.Replace(file, Bytes("second!")));
+    EXPECT_EQ(fs.Read(file), Bytes("second!"));
+    const auto second = fs.Stat(file);
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *first);
+    EXPECT_EQ(folder.Names(), std::vector<std::wstring>{L"config.ini"});
+    EXPECT_FALSE(fs.Replace(folder.Path() + L"missing\\x.ini", Bytes("x")));
+    EXPECT_TRUE(fs.IsFile(file));
+    EXPECT_FALSE(fs.IsDirectory(file));
+    EXPECT_TRUE(fs.IsDirectory(folder.Path()));
+    EXPECT_FALSE(fs.Read(folder.Path() + L"absent"));
+}
+
+TEST(Win32FileSystem, ReadOnlyFilesAreNeitherReplacedNorDeleted) {
+    TempFolder folder;
+    Win32FileSystem fs;
+    const auto file = folder.Path() + L"ro.ini";
+    ASSERT_TRUE(fs.Replace(file, Bytes("keep")));
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_FALSE(fs.Replace(file, Bytes("lost")));
+    EXPECT_FALSE(fs.Remove(file));
+    EXPECT_EQ(fs.Read(file), Bytes("keep"));
+    EXPECT_TRUE(fs.ResetAttributes(file));
+    EXPECT_EQ(::GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+    EXPECT_TRUE(fs.Replace(file, Bytes("now")));
+    EXPECT_TRUE(fs.Remove(file));
+    EXPECT_FALSE(fs.ResetAttributes(file));
+}
+
+TEST(Win32FileSystem, MovesCopiesFoldersListingsAndLongPaths) {
+    TempFolder folder;
+    Win32FileSystem fs;
+    const auto& base = folder.Path();
+    ASSERT_TRUE(fs.Replace(base + L"a", Bytes("a")));
+    ASSERT_TRUE(fs.Replace(base + L"b", Bytes("b")));
+    EXPECT_FALSE(fs.Rename(base + L"a", base + L"b"));
+    EXPECT_TRUE(fs.Rename(base + L"a", base + L"b", true));
+    EXPECT_EQ(fs.Read(base + L"b"), Bytes("a"));
+    EXPECT_FALSE(fs.Copy(base + L"b", base + L"b", true));
+    EXPECT_TRUE(fs.Copy(base + L"b", base + L"c", true));
+    EXPECT_TRUE(fs.CreateDirectory(base + L"single icon"));
+    EXPECT_TRUE(fs.CreateDirectory(base + L"single icon"));
+    EXPECT_FALSE(fs.CreateDirectory(base + L"c"));
+    auto entries = fs.List(base);
+    std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) { return x.name < y.name; });
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[2].name, L"single icon");
+    EXPECT_TRUE(entries[2].isDirectory);
+    EXPECT_TRUE(fs.RemoveDirectory(base + L"single icon"));
+
+    // A path beyond MAX_PATH.
+    std::wstring deep = base;
+    for (int i = 0; i < 6; ++i) {
+        deep += std::wstring(40, static_cast<wchar_t>(L'a' + i)) + L"\\";
+        ASSERT_TRUE(fs.CreateDirectory(deep)) << i;
+    }
+    const auto longFile = deep + L"config.ini";
+    ASSERT_GT(longFile.size(), static_cast<std::size_t>(MAX_PATH));
+    EXPECT_TRUE(fs.Replace(longFile, Bytes("deep")));
+    EXPECT_EQ(fs.Read(longFile), Bytes("deep"));
+    EXPECT_TRUE(fs.Stat(longFile));
+    EXPECT_TRUE(fs.Remove(longFile));
+}
+
+TEST(Win32FileSystem, StoreWritesLandOnDisk) {
+    TempFolder folder;
+    Win32FileSystem fs;
+    foundation::ConfigStore store(fs, folder.Path());
+    EXPECT_TRUE(store.WriteString(L"normal", L"font", L"\u5FAE\u8F6F\u96C5\u9ED1"));
+    EXPECT_EQ(store.ReadString(L"normal", L"font"), L"\u5FAE\u8F6F\u96C5\u9ED1");
+    wchar_t buffer[64] = {};
+    ::GetPrivateProfileStringW(L"normal", L"font", L"", buffer, 64, (folder.Path() + L"config.ini").c_str());
+    EXPECT_EQ(std::wstring(buffer), L"\u5FAE\u8F6F\u96C5\u9ED1");
+    // A change by someone else is seen at the next read.
+    ::WritePrivateProfileStringW(L"normal", L"font", L"Tahoma", (folder.Path() + L"config.ini").c_str());
+    EXPECT_EQ(store.ReadString(L"normal", L"font"), L"Tahoma");
+    ::SetFileAttributesW((folder.Path() + L"config.ini").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(store.WriteString(L"normal", L"font", L"Arial"));
+    EXPECT_EQ(store.ReadString(L"normal", L"font"), L"Tahoma");
+}
+
+TEST(Win32Registry, ReadsWritesAndDeletesStrings) {
+    win32::Win32Registry registry;
+    const std::wstring key = L"Software\\KestranaTest\\Ports" + std::to_wstring(::GetCurrentProcessId());
+    EXPECT_FALSE(registry.ReadString(RegistryRoot::CurrentUser, key, L"value"));
+    // The read created the key.
+    HKEY opened = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ | KEY_SET_VALUE, &opened), ERROR_SUCCESS);
+    EXPECT_TRUE(registry.WriteString(RegistryRoot::CurrentUser, key, L"value", L"C:\\Program Files\\K\\Kestrana.exe"));
+    EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, key, L"VALUE"), L"C:\\Program Files\\K\\Kestrana.exe");
+    EXPECT_TRUE(registry.WriteString(RegistryRoot::CurrentUser, key, L"empty", L""));
+    EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, key, L"empty"), L"");
+    const DWORD number = 7;
+    ::RegSetValueExW(opened, L"number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    EXPECT_FALSE(registry.ReadString(RegistryRoot::CurrentUser, key, L"number"));
+    // A string stored without its terminator.
+    ::RegSetValueExW(opened, L"bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"abc"), 3 * sizeof(wchar_t));
+    EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, key, L"bare"), L"abc");
+    EXPECT_TRUE(registry.DeleteValue(RegistryRoot::CurrentUser, key, L"value"));
+    EXPECT_FALSE(registry.DeleteValue(RegistryRoot::CurrentUser, key, L"value"));
+    ::RegCloseKey(opened);
+
+    Win32FileSystem fs;
+    foundation::ConfigStore store(fs, L"C:\\", &registry);
+    const std::wstring full = L"HKEY_CURRENT_USER\\" + key;
+    EXPECT_TRUE(store.RegWriteString(full, L"viaStore", L"1"));
+    EXPECT_EQ(store.RegReadString(full, L"viaStore"), L"1");
+    EXPECT_TRUE(store.RegDeleteValue(full, L"viaStore"));
+    EXPECT_EQ(store.RegReadString(full, L"viaStore"), L"");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\KestranaTest");
+}
+
+TEST(SystemCodePage, Windows1252MatchesTheSystemConverter) {
+    const win32::SystemCodePage system(1252);
+    const auto& builtIn = foundation::Windows1252();
+    std::string every;
+    for (int b = 1; b < 256; ++b) every.push_back(static_cast<char>(b));
+    EXPECT_EQ(builtIn.Decode(every), system.Decode(every));
+    std::u16string text;
+    for (char16_t c = 1; c < 0x3000; ++c) text.push_back(c);
+    bool exactBuiltIn = true;
+    bool exactSystem = true;
+    const auto fromBuiltIn = builtIn.Encode(text, exactBuiltIn);
+    const auto fromSystem = system.Encode(text, exactSystem);
+    EXPECT_FALSE(exactBuiltIn);
+    EXPECT_FALSE(exactSystem);
+    ASSERT_EQ(fromBuiltIn.size(), fromSystem.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        EXPECT_EQ(fromBuiltIn[i], fromSystem[i]) << "U+" << std::hex << static_cast<unsigned>(text[i]);
+    }
+    bool exact = true;
+    EXPECT_EQ(system.Encode(u"Gr\u00FC\u00DF\u20AC", exact), "Gr\xFC\xDF\x80");
+    EXPECT_TRUE(exact);
+}
+
+} // namespace
+} // namespace kestrana
