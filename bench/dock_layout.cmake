@@ -1,0 +1,1 @@
+target_link_libraries(bench_dock_layout PRIVATE kestrana_dock)
