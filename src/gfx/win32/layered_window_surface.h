@@ -1,0 +1,50 @@
+#pragma once
+// Puts a frame on screen as the whole picture of a layered window (per-pixel alpha).
+// The memory DC and its DIB section are kept between frames and made again only when
+// the frame size changes.
+
+#include "gfx/bitmap.h"
+
+#include "foundation/win32/unique_handle.h"
+
+#include <windows.h>
+
+namespace kestrana::gfx {
+
+class LayeredWindowSurface {
+public:
+    LayeredWindowSurface() noexcept;
+    ~LayeredWindowSurface();
+    LayeredWindowSurface(const LayeredWindowSurface&) = delete;
+    LayeredWindowSurface& operator=(const LayeredWindowSurface&) = delete;
+
+    // Shows `frame` on `window` (created with WS_EX_LAYERED) with its top-left corner at
+    // `screenPosition`, scaled by `opacity` as a whole. With `dirty` only that part of the
+    // frame is copied and announced as changed. False when the system refuses.
+    bool Present(HWND window, const Bitmap& frame, POINT screenPosition, BYTE opacity = 255,
+                 const RectI* dirty = nullptr) noexcept;
+
+    // The DIB's pixels as last presented (for tests and screenshots); empty before any frame.
+    [[nodiscard]] Bitmap Snapshot() const;
+    [[nodiscard]] int Width() const noexcept { return m_width; }
+    [[nodiscard]] int Height() const noexcept { return m_height; }
+    // How often the DIB section was (re)made; frames of one size share one.
+    [[nodiscard]] int Allocations() const noexcept { return m_allocations; }
+
+private:
+    bool Ensure(int width, int height) noexcept;
+    void ReleaseDib() noexcept;
+
+    using UpdateIndirect = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
+
+    win32::UniqueMemoryDc m_dc;
+    win32::UniqueGdiObject m_dib;
+    HGDIOBJ m_previous = nullptr;
+    void* m_bits = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    int m_allocations = 0;
+    UpdateIndirect m_updateIndirect = nullptr;
+};
+
+} // namespace kestrana::gfx

@@ -1,0 +1,135 @@
+// The Windows layer of the compositor: imaging-component decoding, DirectWrite text and
+// layered-window presentation. Built and run only in the Windows build (under Wine in CI).
+#ifdef _WIN32
+
+#include "gfx_test_support.h"
+
+#include "gfx/ico_codec.h"
+#include "gfx/png_codec.h"
+#include "gfx/win32/direct_write_text_renderer.h"
+#include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/wic_image_decoder.h"
+
+#include "foundation/win32/unique_handle.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::gfx {
+namespace {
+
+TEST(WicDecoder, ReadsWhatTheNativeReaderReadsAndScalesToTheAskedSize) {
+    win32::ComApartment com;
+    const auto decoder = WicImageDecoder::Create();
+    ASSERT_TRUE(decoder);
+    const Bitmap original = testing::NoiseBitmap(37, 23, 5);
+    const std::vector<std::uint8_t> png = EncodePng(original);
+    const std::optional<Bitmap> same = decoder->Decode(png);
+    ASSERT_TRUE(same);
+    // Straight-to-premultiplied rounding may differ by one level between implementations.
+    EXPECT_LE(testing::MaxDifference(*same, original), 1);
+    const std::optional<Bitmap> scaled = decoder->Decode(EncodePng(testing::Solid(64, 32, 0xFF2060A0u)), {16, 0});
+    ASSERT_TRUE(scaled);
+    EXPECT_EQ(scaled->Width(), 16);
+    EXPECT_EQ(scaled->Height(), 8);
+    EXPECT_LE(testing::ChannelDifference(scaled->At(8, 4), 0xFF2060A0u), 1);
+    EXPECT_EQ(testing::FirstUnpremultipliedPixel(*scaled), "");
+    const std::vector<std::uint8_t> junk = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_FALSE(decoder->Decode(junk));
+}
+
+LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) noexcept {
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+// A hidden layered window, or nothing where there is no display to create one on.
+win32::UniqueWindow MakeWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestranaGfxTestSurface";
+    RegisterClassExW(&wc);
+    return win32::UniqueWindow(CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP, 0,
+                                               0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr));
+}
+
+class DirectWriteText : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Wine's Direct2D needs a display even for drawing into memory.
+        if (!MakeWindow()) {
+            GTEST_SKIP() << "no display";
+        }
+        m_renderer = DirectWriteTextRenderer::Create();
+        ASSERT_TRUE(m_renderer);
+        if (m_renderer->ResolveFamily(L"").empty()) {
+            GTEST_SKIP() << "no font is installed on this system";
+        }
+    }
+    win32::ComApartment m_com;
+    std::unique_ptr<DirectWriteTextRenderer> m_renderer;
+};
+
+TEST_F(DirectWriteText, MissingFamiliesFallBackAndTextIsNeverDropped) {
+    const TextStyle style{L"No Such Family Anywhere", 16.0f, 400, Color{30, 60, 200, 255}};
+    const std::wstring family = m_renderer->ResolveFamily(style.family);
+    EXPECT_FALSE(family.empty());
+    EXPECT_NE(family, style.family);
+    const TextExtent e = m_renderer->Measure(L"Kestrana Dock", style);
+    EXPECT_GT(e.width, 40);
+    EXPECT_GT(e.height, 10);
+    const Bitmap b = m_renderer->Draw(L"Kestrana Dock", style);
+    ASSERT_EQ(b.Width(), e.width);
+    ASSERT_EQ(b.Height(), e.height);
+    EXPECT_GT(testing::TotalAlpha(b), 255u * 20);
+    EXPECT_EQ(testing::FirstUnpremultipliedPixel(b), "");
+    int partial = 0;
+    for (Pixel p : b.Pixels()) {
+        partial += PixelA(p) > 0 && PixelA(p) < 255;
+    }
+    EXPECT_GT(partial, 0) << "anti-aliased edges";
+    // Chinese text draws something even in a Latin face.
+    EXPECT_GT(testing::TotalAlpha(m_renderer->Draw(L"\u4E2D\u6587", style)), 0u);
+}
+
+TEST_F(DirectWriteText, LongTextIsCutWithinTheLimit) {
+    const TextStyle style{L"", 14.0f, 700, Color{0, 0, 0, 255}};
+    const TextExtent full = m_renderer->Measure(L"A rather long application name", style);
+    ASSERT_GT(full.width, 60);
+    EXPECT_FALSE(full.truncated);
+    const TextExtent cut = m_renderer->Measure(L"A rather long application name", style, full.width / 2);
+    EXPECT_TRUE(cut.truncated);
+    EXPECT_LE(cut.width, full.width / 2);
+    EXPECT_GT(cut.width, 0);
+    const Bitmap b = m_renderer->Draw(L"A rather long application name", style, full.width / 2);
+    EXPECT_EQ(b.Width(), cut.width);
+    EXPECT_GT(testing::TotalAlpha(b), 0u);
+}
+
+TEST(LayeredWindowSurface, PresentsFramesAndReusesItsMemoryForOneSize) {
+    const win32::UniqueWindow window = MakeWindow();
+    if (!window) {
+        GTEST_SKIP() << "no window station or display to create windows on";
+    }
+    LayeredWindowSurface surface;
+    const Bitmap first = testing::NoiseBitmap(40, 30, 1);
+    ASSERT_TRUE(surface.Present(window.Get(), first, POINT{10, 10}));
+    EXPECT_EQ(testing::MaxDifference(surface.Snapshot(), first), 0);
+    const Bitmap second = testing::NoiseBitmap(40, 30, 2);
+    const RectI dirty{5, 6, 10, 7};
+    ASSERT_TRUE(surface.Present(window.Get(), second, POINT{12, 10}, 200, &dirty));
+    EXPECT_EQ(surface.Allocations(), 1);
+    const Bitmap shown = surface.Snapshot();
+    EXPECT_EQ(shown.At(5, 6), second.At(5, 6));
+    EXPECT_EQ(shown.At(14, 12), second.At(14, 12));
+    EXPECT_EQ(shown.At(0, 0), first.At(0, 0)); // outside the dirty part nothing was copied
+    ASSERT_TRUE(surface.Present(window.Get(), testing::NoiseBitmap(64, 20, 3), POINT{0, 0}));
+    EXPECT_EQ(surface.Allocations(), 2);
+    EXPECT_EQ(surface.Width(), 64);
+    EXPECT_FALSE(surface.Present(nullptr, first, POINT{0, 0}));
+}
+
+} // namespace
+} // namespace kestrana::gfx
+
+#endif
