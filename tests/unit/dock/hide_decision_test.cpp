@@ -147,11 +147,7 @@ TEST(DisplayModeZOrder, EachModesPlaceInTheStack) {
     EXPECT_EQ(ReassertedZOrder(DisplayMode::AlwaysOnTop, {.fullScreen = true}), ZOrder::Unchanged);
     EXPECT_EQ(ReassertedZOrder(DisplayMode::AlwaysOnTop, {.presentation = true}), ZOrder::Unchanged);
     EXPECT_EQ(ReassertedZOrder(DisplayMode::AlwaysOnTop, {.quietTime = true}), ZOrder::Unchanged);
-
-    EXPECT_EQ(DisplayModeKey(DisplayMode::AlwaysOnTop), L"displayalwaysshow");
-    EXPECT_EQ(DisplayModeKey(DisplayMode::Smart), L"displaysmart");
     EXPECT_EQ(ModeChoiceRefusal(DisplayMode::Hotkey, false, false), L"hotkeyhideerror");
-    EXPECT_EQ(ModeChoiceRefusal(DisplayMode::Hotkey, true, true), L"");
     EXPECT_EQ(ModeChoiceRefusal(DisplayMode::Smart, true, true), L"autohideerror");
     EXPECT_EQ(ModeChoiceRefusal(DisplayMode::Hide, true, true), L"");
 }

@@ -74,11 +74,5 @@ TEST(TriggerStrip, ShowsAtOnceOrAfterOneDelayedCheck) {
     EXPECT_TRUE(w.OnCheckDue(kOn, kStrip, true));
 }
 
-TEST(ActivationBar, MarksOnlyAHiddenDock) {
-    for (int setting : {0, 1, 2, 3})
-        for (DockState s : {DockState::ShownAtRest, DockState::Hiding, DockState::Hidden, DockState::Showing})
-            EXPECT_EQ(ActivationBarShown(setting, s), (setting == 1 || setting == 2) && s == DockState::Hidden);
-}
-
 } // namespace
 } // namespace kestrana::dock

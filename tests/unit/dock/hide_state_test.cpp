@@ -97,16 +97,5 @@ TEST(DockStateModes, HotkeyModeFlipsOnTheHotkeyOnly) {
           {E::HotkeyPressed, S::Hiding, A::StartHide}});
 }
 
-TEST(DockStateModes, EveryModeAnswersTheDecisionAtRest) {
-    for (int m = 1; m <= 9; ++m) {
-        const DisplayMode mode = DisplayModeFromSetting(m);
-        const bool decides = m == 3 || m == 4 || m == 7;
-        EXPECT_EQ(NextDockState(S::ShownAtRest, E::HideDecided, {mode, false, false}).next,
-                  decides ? S::Hiding : S::ShownAtRest)
-            << m;
-        EXPECT_EQ(IsOnScreen(NextDockState(S::Hiding, E::HideDone, {mode, false, false}).next), false);
-    }
-}
-
 } // namespace
 } // namespace kestrana::dock

@@ -45,19 +45,6 @@ std::vector<float> Sizes(const DockItems& items) {
 
 constexpr float kTol = 1e-3f;
 
-TEST(MagnificationByHand, RestRowAndSeparators) {
-    // S 40, spacing 10: icon 40 then 10 of spacing; separator 20 then 5; L = 75 + 40 = 115.
-    DockItems items = MakeRow({1, 0.5f, 1}, 40, 10);
-    MagnificationLayout layout;
-    const MagnifyResult r = layout.LayOut(items, Input(40, 10, 0, 60, 200));
-    EXPECT_EQ(r.rowLength, 115);
-    EXPECT_EQ(r.rowOffset, 43); // floor((200 - 115) / 2 + 0.5)
-    EXPECT_FLOAT_EQ(items[4].position, 50);
-    EXPECT_FLOAT_EQ(items[4].size, 20);
-    EXPECT_FLOAT_EQ(items[5].position, 75);
-    EXPECT_FLOAT_EQ(items[5].restStart, 75);
-}
-
 TEST(MagnificationByHand, BulgeMidRowCorrectedWhereItEnds) {
     // S 40, spacing 0, R = 133.6, A 20 (r 0.5), pointer on the centre of icon 4 (p 180).
     // Growth of an icon at distance d: 20 sin(1.57 (R - d) / R):
