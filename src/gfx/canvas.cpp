@@ -1,8 +1,8 @@
 #include "gfx/canvas.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <cstring>
 
 namespace kestrana::gfx {
 namespace {
@@ -55,7 +55,11 @@ void Canvas::ResetClip() {
 
 void Canvas::Clear(Pixel premultiplied) {
     for (int y = m_clip.y; y < m_clip.Bottom(); ++y) {
-        std::fill_n(m_target.Row(y) + m_clip.x, m_clip.width, premultiplied);
+        if (premultiplied == 0) {
+            std::memset(m_target.Row(y) + m_clip.x, 0, std::size_t(m_clip.width) * sizeof(Pixel));
+        } else {
+            std::fill_n(m_target.Row(y) + m_clip.x, m_clip.width, premultiplied);
+        }
     }
 }
 

@@ -1,7 +1,10 @@
 #include "gfx/resample.h"
 
+#include "gfx/pixel_rows.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace kestrana::gfx {
 namespace {
@@ -31,25 +34,12 @@ float Tent(float x) {
     return x < 1.0f ? 1.0f - x : 0.0f;
 }
 
-// Source over on spread pixels: d = s + d * (255 - sa) / 255.
-inline Pixel OverWide(Wide s, Pixel d) {
-    const std::uint32_t sa = std::uint32_t(s >> 48);
-    if (sa == 255) {
-        return Gather(s);
-    }
-    if (s == 0) {
-        return d;
-    }
-    Wide t = Spread(d) * (255 - sa) + kHalf;
-    t = ((t + ((t >> 8) & kLanes)) >> 8) & kLanes;
-    return Gather(s + t);
-}
-
 struct Scratch {
     std::vector<Wide> srcRow;
-    std::vector<Wide> ring;
+    std::vector<Pixel> mixed;
+    std::vector<Pixel> ring;
     std::vector<int> ringRow;
-    std::vector<const Wide*> rows;
+    std::vector<const Pixel*> rows;
 };
 Scratch& ThreadScratch() {
     thread_local Scratch scratch;
@@ -57,39 +47,39 @@ Scratch& ThreadScratch() {
 }
 
 // Horizontal pass over one row already spread; `spread[0]` is source column `begin`.
-void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Wide* out) {
+void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Pixel* out) {
     const int taps = xs.maxTaps;
     for (int i = 0; i < xs.outCount; ++i) {
         const std::uint16_t* w = xs.weights.data() + std::size_t(i) * taps;
         const Wide* s = spread + (xs.first[i] - begin);
         switch (xs.count[i]) {
         case 1:
-            out[i] = w[0] == kWeightOne ? s[0] : Settle(s[0] * w[0]);
+            out[i] = Gather(w[0] == kWeightOne ? s[0] : Settle(s[0] * w[0]));
             break;
         case 2:
             // Stretched flat areas read two equal pixels: no arithmetic needed at full weight.
             if (s[0] == s[1] && w[0] + w[1] == kWeightOne) {
-                out[i] = s[0];
+                out[i] = Gather(s[0]);
             } else {
-                out[i] = Settle(s[0] * w[0] + s[1] * w[1]);
+                out[i] = Gather(Settle(s[0] * w[0] + s[1] * w[1]));
             }
             break;
         case 3:
-            out[i] = Settle(s[0] * w[0] + s[1] * w[1] + s[2] * w[2]);
+            out[i] = Gather(Settle(s[0] * w[0] + s[1] * w[1] + s[2] * w[2]));
             break;
         default: {
             Wide acc = s[0] * w[0] + s[1] * w[1] + s[2] * w[2] + s[3] * w[3];
             for (int k = 4; k < xs.count[i]; ++k) {
                 acc += s[k] * w[k];
             }
-            out[i] = Settle(acc);
+            out[i] = Gather(Settle(acc));
             break;
         }
         }
     }
 }
 
-void HorizontalRow(const Pixel* srcRow, const AxisPlan& xs, int begin, int end, Wide* spread, Wide* out) {
+void HorizontalRow(const Pixel* srcRow, const AxisPlan& xs, int begin, int end, Wide* spread, Pixel* out) {
     for (int x = begin; x < end; ++x) {
         spread[x - begin] = Spread(srcRow[x]);
     }
@@ -113,28 +103,28 @@ void ResampleVerticalFirst(const Bitmap& src, const AxisPlan& xs, const AxisPlan
     Scratch& s = ThreadScratch();
     const int begin = xs.SourceBegin();
     const int end = xs.SourceEnd();
-    const std::size_t cols = std::size_t(std::max(1, end - begin));
-    s.srcRow.resize(cols);
+    const int cols = std::max(1, end - begin);
+    s.srcRow.resize(std::size_t(cols));
+    s.mixed.resize(std::size_t(cols));
     s.ring.resize(std::size_t(xs.outCount));
-    Wide* mixed = s.srcRow.data();
-    Wide* out = s.ring.data();
+    s.rows.resize(std::size_t(std::max(1, ys.maxTaps)));
     for (int j = 0; j < ys.outCount; ++j) {
         const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
         const int n = ys.count[j];
-        for (std::size_t c = 0; c < cols; ++c) {
-            Wide acc = 0;
-            for (int k = 0; k < n; ++k) {
-                acc += Spread(src.Row(ys.first[j] + k)[begin + int(c)]) * w[k];
-            }
-            mixed[c] = Settle(acc);
+        for (int k = 0; k < n; ++k) {
+            s.rows[k] = src.Row(ys.first[j] + k) + begin;
         }
-        HorizontalWide(mixed, xs, begin, out);
-        emit(j, static_cast<const Wide*>(out));
+        MixRows(s.rows.data(), w, n, cols, s.mixed.data());
+        for (int c = 0; c < cols; ++c) {
+            s.srcRow[c] = Spread(s.mixed[c]);
+        }
+        HorizontalWide(s.srcRow.data(), xs, begin, s.ring.data());
+        emit(j, static_cast<const Pixel*>(s.ring.data()));
     }
 }
 
-// Runs both passes; `emit(row, spreadPixels)` receives each finished target row. Rows of
-// the first pass live in a small ring, each computed once, while the second pass walks down.
+// Runs both passes; `emit(row, pixels)` receives each finished target row. Rows of the
+// first pass live in a small ring, each computed once, while the second pass walks down.
 template <typename Emit>
 void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit emit) {
     if (xs.outCount <= 0 || ys.outCount <= 0 || src.Empty()) {
@@ -157,14 +147,14 @@ void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit em
     s.ring.resize(width * (ringSize + 1));
     s.ringRow.assign(ringSize, -1);
     s.rows.resize(ringSize);
-    Wide* result = s.ring.data() + width * ringSize;
+    Pixel* result = s.ring.data() + width * ringSize;
     for (int j = 0; j < ys.outCount; ++j) {
         const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
         const int n = ys.count[j];
         for (int k = 0; k < n; ++k) {
             const int row = ys.first[j] + k;
             const int slot = row % ringSize;
-            Wide* inter = s.ring.data() + width * slot;
+            Pixel* inter = s.ring.data() + width * slot;
             if (s.ringRow[slot] != row) {
                 HorizontalRow(src.Row(row), xs, begin, end, s.srcRow.data(), inter);
                 s.ringRow[slot] = row;
@@ -175,37 +165,8 @@ void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit em
             emit(j, s.rows[0]);
             continue;
         }
-        if (n == 1) {
-            const Wide* r0 = s.rows[0];
-            const Wide w0 = w[0];
-            for (std::size_t i = 0; i < width; ++i) {
-                result[i] = Settle(r0[i] * w0);
-            }
-        } else if (n == 2) {
-            const Wide* r0 = s.rows[0];
-            const Wide* r1 = s.rows[1];
-            const Wide w0 = w[0], w1 = w[1];
-            for (std::size_t i = 0; i < width; ++i) {
-                result[i] = Settle(r0[i] * w0 + r1[i] * w1);
-            }
-        } else if (n == 3) {
-            const Wide* r0 = s.rows[0];
-            const Wide* r1 = s.rows[1];
-            const Wide* r2 = s.rows[2];
-            const Wide w0 = w[0], w1 = w[1], w2 = w[2];
-            for (std::size_t i = 0; i < width; ++i) {
-                result[i] = Settle(r0[i] * w0 + r1[i] * w1 + r2[i] * w2);
-            }
-        } else {
-            for (std::size_t i = 0; i < width; ++i) {
-                Wide acc = 0;
-                for (int k = 0; k < n; ++k) {
-                    acc += s.rows[k][i] * w[k];
-                }
-                result[i] = Settle(acc);
-            }
-        }
-        emit(j, static_cast<const Wide*>(result));
+        MixRows(s.rows.data(), w, n, xs.outCount, result);
+        emit(j, static_cast<const Pixel*>(result));
     }
 }
 
@@ -343,38 +304,18 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
 
 void ResampleCopy(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& out) {
     out.Reset(xs.outCount, ys.outCount);
-    Resample(src, xs, ys, [&out, &xs](int j, const Wide* row) {
-        Pixel* dst = out.Row(j);
-        for (int i = 0; i < xs.outCount; ++i) {
-            dst[i] = Gather(row[i]);
-        }
+    Resample(src, xs, ys, [&out, &xs](int j, const Pixel* row) {
+        std::memcpy(out.Row(j), row, std::size_t(xs.outCount) * sizeof(Pixel));
     });
 }
 
 void ResampleBlend(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& target, BlendMode mode) {
-    if (mode == BlendMode::Replace) {
-        Resample(src, xs, ys, [&target, &xs, &ys](int j, const Wide* row) {
-            Pixel* dst = target.Row(ys.outFirst + j) + xs.outFirst;
-            for (int i = 0; i < xs.outCount; ++i) {
-                dst[i] = Gather(row[i]);
-            }
-        });
-        return;
-    }
-    Resample(src, xs, ys, [&target, &xs, &ys](int j, const Wide* row) {
+    Resample(src, xs, ys, [&target, &xs, &ys, mode](int j, const Pixel* row) {
         Pixel* dst = target.Row(ys.outFirst + j) + xs.outFirst;
-        // Flat areas over flat backgrounds repeat the same blend: reuse the last result.
-        Wide lastSource = ~Wide(0);
-        Pixel lastDest = 0, lastResult = 0;
-        for (int i = 0; i < xs.outCount; ++i) {
-            if (row[i] == lastSource && dst[i] == lastDest) {
-                dst[i] = lastResult;
-                continue;
-            }
-            lastSource = row[i];
-            lastDest = dst[i];
-            lastResult = OverWide(row[i], dst[i]);
-            dst[i] = lastResult;
+        if (mode == BlendMode::Replace) {
+            std::memcpy(dst, row, std::size_t(xs.outCount) * sizeof(Pixel));
+        } else {
+            OverRow(row, dst, xs.outCount);
         }
     });
 }
@@ -385,27 +326,15 @@ void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& cl
     if (area.Empty() || (!(opacity > 0.0f) && mode == BlendMode::Over)) {
         return;
     }
-    const Wide k = opacity > 0.0f ? Wide(std::min(opacity, 1.0f) * 256.0f + 0.5f) : 0;
+    // Scaling all four channels by one factor keeps colour <= alpha.
+    const std::uint32_t k = opacity > 0.0f ? std::uint32_t(std::min(opacity, 1.0f) * 256.0f + 0.5f) : 0;
     for (int row = area.y; row < area.Bottom(); ++row) {
         const Pixel* s = src.Row(row - y) + (area.x - x);
         Pixel* d = target.Row(row) + area.x;
         if (mode == BlendMode::Replace) {
-            if (k >= 256) {
-                std::copy_n(s, area.width, d);
-            } else {
-                for (int i = 0; i < area.width; ++i) {
-                    d[i] = Gather(((Spread(s[i]) * k) >> 8) & kLanes);
-                }
-            }
-        } else if (k >= 256) {
-            for (int i = 0; i < area.width; ++i) {
-                d[i] = OverWide(Spread(s[i]), d[i]);
-            }
+            ScaleRow(s, k, d, area.width);
         } else {
-            for (int i = 0; i < area.width; ++i) {
-                // Scaling all four channels by one factor keeps colour <= alpha.
-                d[i] = OverWide(((Spread(s[i]) * k) >> 8) & kLanes, d[i]);
-            }
+            OverRowScaled(s, k, d, area.width);
         }
     }
 }

@@ -4,12 +4,14 @@
 
 #include "gfx/canvas.h"
 #include "gfx/effects.h"
+#include "gfx/pixel_rows.h"
 #include "gfx/resample.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <random>
 #include <vector>
 
 namespace kestrana::gfx {
@@ -385,6 +387,46 @@ TEST(CachedImage, NineGridMatchesDirectDrawingAndReplaceOverwrites) {
     EXPECT_EQ(target.At(29, 14), MakePixel(0, 0, 64, 64));
     BlendBitmap(translucent, 20, 5, 1.0f, target.Bounds(), target, BlendMode::Over);
     EXPECT_EQ(PixelA(target.At(29, 14)), 64 + (64 * 191 + 127) / 255);
+}
+
+TEST(RowKernels, AgreeWithThePlainFormulasAtEveryLength) {
+    // Blocks of four and the leftover tail must give the same answers.
+    std::mt19937 rng(12);
+    for (int count = 0; count < 19; ++count) {
+        const Bitmap a = NoiseBitmap(std::max(count, 1), 1, 100 + count);
+        const Bitmap b = NoiseBitmap(std::max(count, 1), 1, 200 + count);
+        // Source over, with and without an opacity.
+        for (const std::uint32_t k : {256u, 128u, 77u}) {
+            Bitmap dst = b.Clone();
+            OverRowScaled(a.Row(0), k, dst.Row(0), count);
+            for (int i = 0; i < count; ++i) {
+                const Pixel s = a.At(i, 0), d = b.At(i, 0);
+                for (int shift = 0; shift < 32; shift += 8) {
+                    const double sc = double((s >> shift) & 0xFF) * k / 256.0;
+                    const double sa = double(s >> 24) * k / 256.0;
+                    const double want = sc + double((d >> shift) & 0xFF) * (255.0 - sa) / 255.0;
+                    ASSERT_NEAR(double((dst.At(i, 0) >> shift) & 0xFF), want, 1.6) << count << " " << i << " k " << k;
+                }
+            }
+        }
+        // Weighted mixing of three rows.
+        const Bitmap c = NoiseBitmap(std::max(count, 1), 1, 300 + count);
+        const Pixel* rows[3] = {a.Row(0), b.Row(0), c.Row(0)};
+        const std::uint16_t weights[3] = {std::uint16_t(rng() % 100), std::uint16_t(rng() % 100),
+                                          std::uint16_t(rng() % 57)};
+        Bitmap out(std::max(count, 1), 1);
+        MixRows(rows, weights, 3, count, out.Row(0));
+        for (int i = 0; i < count; ++i) {
+            for (int shift = 0; shift < 32; shift += 8) {
+                double want = 0;
+                for (int t = 0; t < 3; ++t) {
+                    want += double((rows[t][i] >> shift) & 0xFF) * weights[t] / 256.0;
+                }
+                ASSERT_NEAR(double((out.At(i, 0) >> shift) & 0xFF), want, 0.51) << count << " " << i;
+            }
+        }
+        EXPECT_EQ(testing::FirstUnpremultipliedPixel(out), "");
+    }
 }
 
 TEST(Blur, ConservesAlphaAndSpreadsEvenly) {
