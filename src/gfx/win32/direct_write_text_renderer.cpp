@@ -118,30 +118,48 @@ ComPtr<IDWriteFont> DirectWriteTextRenderer::FirstFont(const std::wstring& famil
     return font;
 }
 
+bool DirectWriteTextRenderer::HasLatin(const std::wstring& family) const {
+    const ComPtr<IDWriteFont> font = FirstFont(family);
+    BOOL a = FALSE, z = FALSE;
+    return font && SUCCEEDED(font->HasCharacter(U'A', &a)) && SUCCEEDED(font->HasCharacter(U'z', &z)) && a && z;
+}
+
 std::wstring DirectWriteTextRenderer::ResolveFamily(const std::wstring& requested) {
     try {
         if (const auto it = m_resolved.find(requested); it != m_resolved.end()) {
             return it->second;
         }
-        std::vector<std::wstring> candidates;
-        if (!requested.empty()) {
-            candidates.push_back(requested);
-        }
-        candidates.push_back(SystemMessageFontFamily());
-        candidates.insert(candidates.end(), std::begin(kFallbackFamilies), std::end(kFallbackFamilies));
         std::wstring chosen;
+        // A family asked for by name is used whenever it is installed; characters it
+        // lacks are handed to fallbacks at layout time.
+        if (HasFamily(requested)) {
+            chosen = requested;
+        }
+        // Otherwise the system UI font or a known UI family, as long as it can show
+        // Latin text (some fallback faces hold only CJK).
+        std::vector<std::wstring> candidates{SystemMessageFontFamily()};
+        candidates.insert(candidates.end(), std::begin(kFallbackFamilies), std::end(kFallbackFamilies));
         for (const std::wstring& c : candidates) {
-            if (HasFamily(c)) {
+            if (chosen.empty() && HasFamily(c) && HasLatin(c)) {
                 chosen = c;
-                break;
             }
         }
-        // Last resort: whatever is installed, so something is always drawn.
+        // Last resorts, so something is always drawn: any installed family with Latin
+        // letters, then any family at all.
+        std::wstring any;
         for (UINT32 i = 0; chosen.empty() && i < m_fonts->GetFontFamilyCount(); ++i) {
             ComPtr<IDWriteFontFamily> family;
             if (SUCCEEDED(m_fonts->GetFontFamily(i, family.GetAddressOf()))) {
-                chosen = FamilyName(family.Get());
+                const std::wstring name = FamilyName(family.Get());
+                if (HasLatin(name)) {
+                    chosen = name;
+                } else if (any.empty()) {
+                    any = name;
+                }
             }
+        }
+        if (chosen.empty()) {
+            chosen = any;
         }
         m_resolved[requested] = chosen;
         return chosen;
@@ -151,32 +169,37 @@ std::wstring DirectWriteTextRenderer::ResolveFamily(const std::wstring& requeste
 }
 
 void DirectWriteTextRenderer::ApplyGlyphFallback(IDWriteTextLayout* layout, std::wstring_view text,
-                                                 const std::wstring& family, const TextStyle& style) const {
-    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) {
-        return; // every face has ASCII
-    }
+                                                 const std::wstring& family) {
     const ComPtr<IDWriteFont> main = FirstFont(family);
-    std::vector<ComPtr<IDWriteFont>> fallbacks;
-    for (const std::wstring& f : m_glyphFallbacks) {
-        fallbacks.push_back(FirstFont(f));
-    }
     auto has = [](IDWriteFont* font, UINT32 c) {
         BOOL exists = FALSE;
         return font && SUCCEEDED(font->HasCharacter(c, &exists)) && exists;
     };
+    // The Latin UI family first (for a CJK-only main face), then the wide-coverage ones.
+    std::vector<std::wstring> names;
+    const std::wstring latin = ResolveFamily(L"");
+    if (!latin.empty() && latin != family) {
+        names.push_back(latin);
+    }
+    names.insert(names.end(), m_glyphFallbacks.begin(), m_glyphFallbacks.end());
+    std::vector<ComPtr<IDWriteFont>> fonts;
     for (std::size_t i = 0; i < text.size();) {
         const auto [c, units] = CodePointAt(text, i);
-        if (c >= 0x80 && !has(main.Get(), c)) {
-            for (std::size_t f = 0; f < fallbacks.size(); ++f) {
-                if (has(fallbacks[f].Get(), c)) {
-                    layout->SetFontFamilyName(m_glyphFallbacks[f].c_str(), DWRITE_TEXT_RANGE{UINT32(i), units});
+        if (c > U' ' && !has(main.Get(), c)) {
+            if (fonts.empty()) {
+                for (const std::wstring& n : names) {
+                    fonts.push_back(FirstFont(n));
+                }
+            }
+            for (std::size_t f = 0; f < fonts.size(); ++f) {
+                if (has(fonts[f].Get(), c)) {
+                    layout->SetFontFamilyName(names[f].c_str(), DWRITE_TEXT_RANGE{UINT32(i), units});
                     break;
                 }
             }
         }
         i += units;
     }
-    (void)style;
 }
 
 bool DirectWriteTextRenderer::MakeLayout(std::wstring_view text, const TextStyle& style, int maxWidth, Layout& out) {
@@ -202,7 +225,7 @@ bool DirectWriteTextRenderer::MakeLayout(std::wstring_view text, const TextStyle
                                           layout.GetAddressOf()))) {
         return false;
     }
-    ApplyGlyphFallback(layout.Get(), text.substr(0, length), family, style);
+    ApplyGlyphFallback(layout.Get(), text.substr(0, length), family);
     DWRITE_TEXT_METRICS metrics{};
     if (FAILED(layout->GetMetrics(&metrics))) {
         return false;

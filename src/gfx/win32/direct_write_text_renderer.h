@@ -42,8 +42,8 @@ private:
     bool HasFamily(const std::wstring& family) const;
     Microsoft::WRL::ComPtr<IDWriteFont> FirstFont(const std::wstring& family) const;
     bool DrawThroughDc(IDWriteTextLayout* layout, const Color& color, Bitmap& out);
-    void ApplyGlyphFallback(IDWriteTextLayout* layout, std::wstring_view text, const std::wstring& family,
-                            const TextStyle& style) const;
+    bool HasLatin(const std::wstring& family) const;
+    void ApplyGlyphFallback(IDWriteTextLayout* layout, std::wstring_view text, const std::wstring& family);
 
     Microsoft::WRL::ComPtr<IDWriteFactory> m_dwrite;
     Microsoft::WRL::ComPtr<ID2D1Factory> m_d2d;

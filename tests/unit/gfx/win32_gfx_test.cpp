@@ -14,6 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <dwrite.h>
+#include <wrl/client.h>
+
+#include <optional>
+
 namespace kestrana::gfx {
 namespace {
 
@@ -90,6 +95,42 @@ TEST_F(DirectWriteText, MissingFamiliesFallBackAndTextIsNeverDropped) {
     EXPECT_GT(partial, 0) << "anti-aliased edges";
     // Chinese text draws something even in a Latin face.
     EXPECT_GT(testing::TotalAlpha(m_renderer->Draw(L"\u4E2D\u6587", style)), 0u);
+}
+
+// Whether an installed family can show Latin letters, asked of DirectWrite directly.
+std::optional<bool> FamilyHasLatin(const wchar_t* name) {
+    Microsoft::WRL::ComPtr<IDWriteFactory> factory;
+    Microsoft::WRL::ComPtr<IDWriteFontCollection> fonts;
+    Microsoft::WRL::ComPtr<IDWriteFontFamily> family;
+    Microsoft::WRL::ComPtr<IDWriteFont> font;
+    UINT32 index = 0;
+    BOOL exists = FALSE, has = FALSE;
+    if (FAILED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                   reinterpret_cast<IUnknown**>(factory.GetAddressOf()))) ||
+        FAILED(factory->GetSystemFontCollection(fonts.GetAddressOf(), FALSE)) ||
+        FAILED(fonts->FindFamilyName(name, &index, &exists)) || !exists ||
+        FAILED(fonts->GetFontFamily(index, family.GetAddressOf())) ||
+        FAILED(family->GetFirstMatchingFont(DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+                                            DWRITE_FONT_STYLE_NORMAL, font.GetAddressOf())) ||
+        FAILED(font->HasCharacter(U'A', &has))) {
+        return std::nullopt;
+    }
+    return has != FALSE;
+}
+
+TEST_F(DirectWriteText, LettersMissingFromTheChosenFaceComeFromAFallbackFace) {
+    // A CJK-only face asked for by name: its Latin letters are set in the UI family, so
+    // the line is as wide as the same line set in that family, not a row of boxes.
+    const wchar_t* cjkOnly = L"Droid Sans Fallback";
+    const std::optional<bool> hasLatin = FamilyHasLatin(cjkOnly);
+    if (!hasLatin || *hasLatin) {
+        GTEST_SKIP() << "no installed face without Latin letters to try";
+    }
+    EXPECT_NE(m_renderer->ResolveFamily(L""), cjkOnly) << "the UI family must show Latin text";
+    EXPECT_EQ(m_renderer->ResolveFamily(cjkOnly), cjkOnly);
+    const TextStyle inCjk{cjkOnly, 16.0f, 400, Color{0, 0, 0, 255}};
+    const TextStyle inUi{m_renderer->ResolveFamily(L""), 16.0f, 400, Color{0, 0, 0, 255}};
+    EXPECT_EQ(m_renderer->Measure(L"Kestrana", inCjk).width, m_renderer->Measure(L"Kestrana", inUi).width);
 }
 
 TEST_F(DirectWriteText, LongTextIsCutWithinTheLimit) {
