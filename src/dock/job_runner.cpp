@@ -1,0 +1,81 @@
+#include "dock/job_runner.h"
+
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace kestrana::dock {
+
+struct JobContext::Shared {
+    const std::atomic<bool>* processQuit = nullptr;
+    std::atomic<bool> stopped{false};
+    mutable std::mutex mutex;
+    mutable std::condition_variable idle;
+    int running = 0; // guarded by mutex
+    std::atomic<std::uint64_t> dropped{0};
+
+    bool Quitting() const noexcept {
+        return stopped.load(std::memory_order_acquire) ||
+               (processQuit && processQuit->load(std::memory_order_acquire));
+    }
+};
+
+bool JobContext::Quitting() const noexcept { return m_shared->Quitting(); }
+
+JobRunner::JobRunner(const std::atomic<bool>* processQuit) : m_shared(std::make_shared<JobContext::Shared>()) {
+    m_shared->processQuit = processQuit;
+}
+
+JobRunner::~JobRunner() { Stop(); }
+
+bool JobRunner::Run(Job job) {
+    const auto shared = m_shared;
+    {
+        std::lock_guard lock(shared->mutex);
+        if (!job || shared->Quitting() || shared->running >= kMaxJobs) {
+            shared->dropped.fetch_add(1, std::memory_order_relaxed);
+            return false;
+        }
+        ++shared->running;
+    }
+    const auto finished = [](const std::shared_ptr<JobContext::Shared>& state) {
+        std::lock_guard lock(state->mutex);
+        --state->running;
+        state->idle.notify_all();
+    };
+    try {
+        std::thread([shared, finished, job = std::move(job)]() mutable noexcept {
+            try {
+                job(JobContext(shared));
+            } catch (...) {
+                // A job that throws ends like one that returns; the worker must not take
+                // the process down with it.
+            }
+            job = nullptr; // release what the job holds before the runner sees it idle
+            finished(shared);
+        }).detach();
+    } catch (const std::system_error&) {
+        finished(shared);
+        shared->dropped.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    return true;
+}
+
+void JobRunner::Stop() noexcept { m_shared->stopped.store(true, std::memory_order_release); }
+
+bool JobRunner::Quitting() const noexcept { return m_shared->Quitting(); }
+
+int JobRunner::Running() const noexcept {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->running;
+}
+
+std::uint64_t JobRunner::Dropped() const noexcept { return m_shared->dropped.load(std::memory_order_relaxed); }
+
+bool JobRunner::WaitIdle(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_shared->mutex);
+    return m_shared->idle.wait_for(lock, timeout, [&] { return m_shared->running == 0; });
+}
+
+} // namespace kestrana::dock

@@ -1,0 +1,64 @@
+#pragma once
+// The dock's background-job runner: short jobs (item-list saves, hide and magnification
+// animations, trash polling, the clock) each on a detached worker thread, so the
+// user-interface thread never waits for them. At most kMaxJobs run at once; a request
+// made while that many run is dropped, not queued, because a queued animation or poll
+// would only be stale by the time it ran.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace kestrana::dock {
+
+// What a running job may ask of its runner.
+class JobContext {
+public:
+    // True once the program is shutting down (or the runner was told to stop): a job
+    // tests it between steps and returns early.
+    [[nodiscard]] bool Quitting() const noexcept;
+
+private:
+    friend class JobRunner;
+    struct Shared;
+    explicit JobContext(std::shared_ptr<const Shared> shared) : m_shared(std::move(shared)) {}
+    std::shared_ptr<const Shared> m_shared;
+};
+
+class JobRunner {
+public:
+    static constexpr int kMaxJobs = 21;
+    using Job = std::function<void(const JobContext&)>;
+
+    // `processQuit` is the program's global quitting flag (it must outlive every job);
+    // without one only Stop() makes jobs see Quitting().
+    explicit JobRunner(const std::atomic<bool>* processQuit = nullptr);
+    // Tells running jobs to stop; they finish on their own threads, which keep what they
+    // share with the runner alive.
+    ~JobRunner();
+    JobRunner(const JobRunner&) = delete;
+    JobRunner& operator=(const JobRunner&) = delete;
+
+    // Starts the job on a new detached thread. False when it was dropped: kMaxJobs are
+    // running, the runner is stopping, or no thread could be started.
+    bool Run(Job job);
+
+    // Makes every job's Quitting() true; later requests are dropped.
+    void Stop() noexcept;
+    [[nodiscard]] bool Quitting() const noexcept;
+
+    [[nodiscard]] int Running() const noexcept;
+    [[nodiscard]] std::uint64_t Dropped() const noexcept;
+    // Waits until no job runs, at most `timeout`; true when none runs. For shutdown and
+    // tests; the user-interface thread never calls it.
+    bool WaitIdle(std::chrono::milliseconds timeout) const;
+
+private:
+    std::shared_ptr<JobContext::Shared> m_shared;
+};
+
+} // namespace kestrana::dock

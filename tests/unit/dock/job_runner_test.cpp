@@ -1,0 +1,130 @@
+#include "dock/job_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace kestrana::dock {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A gate that blocked jobs wait on until the test opens it.
+class Gate {
+public:
+    void Wait() {
+        std::unique_lock lock(m_mutex);
+        ++m_waiting;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_open; });
+    }
+    void Open() {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+    bool WaitForWaiters(int count) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, 10s, [&] { return m_waiting >= count; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_waiting = 0;
+    bool m_open = false;
+};
+
+TEST(JobRunner, RunsAtMostTwentyOneJobsAndDropsTheRest) {
+    JobRunner runner;
+    Gate gate;
+    std::atomic<int> finished{0};
+    for (int i = 0; i < JobRunner::kMaxJobs; ++i) {
+        ASSERT_TRUE(runner.Run([&](const JobContext&) {
+            gate.Wait();
+            ++finished;
+        }));
+    }
+    ASSERT_TRUE(gate.WaitForWaiters(JobRunner::kMaxJobs));
+    EXPECT_EQ(runner.Running(), JobRunner::kMaxJobs);
+
+    std::atomic<bool> droppedRan{false};
+    EXPECT_FALSE(runner.Run([&](const JobContext&) { droppedRan = true; }));
+    EXPECT_FALSE(runner.Run([&](const JobContext&) { droppedRan = true; }));
+    EXPECT_EQ(runner.Dropped(), 2u);
+
+    gate.Open();
+    ASSERT_TRUE(runner.WaitIdle(10s));
+    EXPECT_EQ(finished.load(), JobRunner::kMaxJobs);
+    EXPECT_FALSE(droppedRan.load());
+    EXPECT_EQ(runner.Running(), 0);
+
+    // A freed slot takes new work again.
+    std::atomic<bool> ran{false};
+    EXPECT_TRUE(runner.Run([&](const JobContext&) { ran = true; }));
+    ASSERT_TRUE(runner.WaitIdle(10s));
+    EXPECT_TRUE(ran.load());
+    EXPECT_EQ(runner.Dropped(), 2u);
+}
+
+TEST(JobRunner, JobsSeeTheQuittingFlagAndNewRequestsAreDropped) {
+    std::atomic<bool> processQuit{false};
+    JobRunner runner(&processQuit);
+    Gate gate;
+    std::atomic<int> sawQuit{-1};
+    ASSERT_TRUE(runner.Run([&](const JobContext& context) {
+        const bool before = context.Quitting();
+        gate.Wait();
+        sawQuit = (before ? 10 : 0) + (context.Quitting() ? 1 : 0);
+    }));
+    ASSERT_TRUE(gate.WaitForWaiters(1));
+    processQuit = true;
+    EXPECT_TRUE(runner.Quitting());
+    EXPECT_FALSE(runner.Run([](const JobContext&) {}));
+    gate.Open();
+    ASSERT_TRUE(runner.WaitIdle(10s));
+    EXPECT_EQ(sawQuit.load(), 1); // not quitting when it started, quitting when it looked again
+
+    JobRunner stopped;
+    stopped.Stop();
+    EXPECT_TRUE(stopped.Quitting());
+    EXPECT_FALSE(stopped.Run([](const JobContext&) {}));
+    EXPECT_EQ(stopped.Dropped(), 1u);
+}
+
+TEST(JobRunner, AThrowingJobFreesItsSlotAndEmptyJobsAreRefused) {
+    JobRunner runner;
+    for (int i = 0; i < 2 * JobRunner::kMaxJobs; ++i) {
+        runner.Run([](const JobContext&) { throw std::runtime_error("job failed"); });
+        ASSERT_TRUE(runner.WaitIdle(10s));
+    }
+    EXPECT_EQ(runner.Running(), 0);
+    EXPECT_EQ(runner.Dropped(), 0u);
+    EXPECT_FALSE(runner.Run(nullptr));
+    EXPECT_EQ(runner.Dropped(), 1u);
+}
+
+TEST(JobRunner, JobsOutliveTheirRunnerAndAreToldToStop) {
+    auto gate = std::make_shared<Gate>();
+    auto result = std::make_shared<std::atomic<int>>(0);
+    {
+        JobRunner runner;
+        ASSERT_TRUE(runner.Run([gate, result](const JobContext& context) {
+            gate->Wait();
+            *result = context.Quitting() ? 2 : 1;
+        }));
+        ASSERT_TRUE(gate->WaitForWaiters(1));
+    }
+    gate->Open();
+    for (int i = 0; i < 1000 && result->load() == 0; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(result->load(), 2);
+}
+
+} // namespace
+} // namespace kestrana::dock
