@@ -128,7 +128,10 @@ std::optional<ProfileDocument> ProfileDocument::Parse(std::vector<std::uint8_t> 
         doc.m_asciiOnly = false;
     }
     const bool wide = doc.m_encoding == ProfileEncoding::Utf16Le || doc.m_encoding == ProfileEncoding::Utf16Be;
-    doc.m_textEnd = static_cast<std::uint32_t>(wide ? doc.m_textBegin + (size - doc.m_textBegin) / 2 * 2 : size);
+    // A UTF-16 file cut after an odd byte reads as if the missing byte were zero; an edit
+    // writes that byte, so the file becomes whole again.
+    if (wide && (doc.m_bytes.size() - doc.m_textBegin) % 2 != 0) doc.m_bytes.push_back(0);
+    doc.m_textEnd = static_cast<std::uint32_t>(doc.m_bytes.size());
     doc.m_sections.push_back(Section{Span{}, 0, 0, doc.m_textBegin, false, false});
     doc.ParseLines();
     if (doc.m_lineBreak.empty()) doc.m_lineBreak = u"\r\n";
@@ -263,7 +266,8 @@ std::u16string ProfileDocument::ReadString(std::u16string_view section, std::u16
 
 std::vector<std::u16string> ProfileDocument::ReadSection(std::u16string_view section, std::size_t bufferUnits) const {
     std::vector<std::u16string> lines;
-    const Section* found = FindSection(Trim(CutAtNul(section)));
+    // Unlike a key read, a section read does not trim the name it is given.
+    const Section* found = FindSection(CutAtNul(section));
     if (!found) return lines;
     // Mirrors filling a buffer of `bufferUnits`: each line takes its length plus a NUL,
     // and the list ends with a second NUL; a line that does not fit is cut.

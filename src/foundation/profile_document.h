@@ -111,7 +111,7 @@ private:
     std::vector<std::uint8_t> m_bytes;
     ProfileEncoding m_encoding = ProfileEncoding::Utf16Le;
     std::uint32_t m_textBegin = 0;     // after the byte-order mark
-    std::uint32_t m_textEnd = 0;       // end of the last whole code unit
+    std::uint32_t m_textEnd = 0;       // end of the text (the file's end)
     bool m_endsWithoutBreak = false;   // the last line has text but no line break
     bool m_asciiOnly = true;           // no byte above 0x7F after the byte-order mark
     std::u16string m_lineBreak;        // the file's own convention, CRLF when it has none

@@ -50,8 +50,10 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
 }
 
 // Decodes one UTF-8 sequence starting at `i` and advances past it. An invalid sequence
-// yields U+FFFD and advances past its maximal valid prefix (at least one byte), which is
-// how the Windows converters and the Unicode recommendation count replacements.
+// yields U+FFFD and advances past its valid prefix (at least one byte), as the Windows
+// converter was seen to count replacements: a lead byte and a following continuation
+// byte that together cannot start a valid character (an overlong form, a surrogate,
+// beyond U+10FFFF) are replaced together.
 char32_t NextUtf8(std::string_view text, std::size_t& i, bool& valid) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char b0 = byte(i);
@@ -89,6 +91,7 @@ char32_t NextUtf8(std::string_view text, std::size_t& i, bool& valid) {
         }
         const unsigned char b = byte(i);
         if (b < lo || b > hi) {
+            if (k == 0 && b >= 0x80 && b <= 0xBF) ++i;
             valid = false;
             return kReplacement;
         }

@@ -81,7 +81,7 @@ TEST(TextUtf16, TruncateNeverSplitsAPair) {
     EXPECT_EQ(TruncateUtf16(text, 0), L"");
 }
 
-TEST(TextUtf8, ReplacesEachMaximalInvalidSubpartOnce) {
+TEST(TextUtf8, ReplacesInvalidSequencesAsWindowsDoes) {
     struct Case {
         std::string bytes;
         std::u16string expected;
@@ -92,8 +92,13 @@ TEST(TextUtf8, ReplacesEachMaximalInvalidSubpartOnce) {
         {"\xF0\x9F\x98\x80", u"\U0001F600"},
         {"\xFF\xC3x\xE4\xB8", u"\uFFFD\uFFFDx\uFFFD"},
         {"\xC0\xAF", u"\uFFFD\uFFFD"},             // overlong
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},   // encoded surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD"},          // encoded surrogate: lead and second byte go together
+        {"\xE0\x80\x80", u"\uFFFD\uFFFD"},          // overlong
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
+        {"\xF5\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // not a lead byte at all
+        {"\xF0\x9F\x98x", u"\uFFFDx"},              // cut short: one replacement
+        {"\xED\x9F\xBF", u"\uD7FF"},
+        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
         {"\xE0\xA0", u"\uFFFD"},                    // truncated at the end
     };
     for (const auto& c : cases) {
