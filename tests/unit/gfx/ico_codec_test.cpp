@@ -23,14 +23,14 @@ void PutLe32(std::vector<std::uint8_t>& v, std::uint32_t x) {
 }
 
 // A bitmap entry: straight BGRA (or BGR, or palette indices) bottom-up, then the AND mask.
-struct DibSpec {
+struct DibRecipe {
     int width = 0, height = 0, bits = 32;
     std::vector<Color> pixels;      // top-down, straight colour
     std::vector<bool> transparent;  // AND mask, top-down
     std::vector<Color> palette;     // for bits <= 8; pixels then hold the index in .r
 };
 
-std::vector<std::uint8_t> BuildDib(const DibSpec& d) {
+std::vector<std::uint8_t> BuildDib(const DibRecipe& d) {
     std::vector<std::uint8_t> out;
     PutLe32(out, 40);
     PutLe32(out, std::uint32_t(d.width));
@@ -111,8 +111,8 @@ std::vector<std::uint8_t> PngOf(int size, Pixel p) {
     return EncodePng(testing::Solid(size, size, p));
 }
 
-DibSpec SolidDib(int size, int bits, Color c) {
-    DibSpec d{size, size, bits, std::vector<Color>(std::size_t(size) * size, c), {}, {}};
+DibRecipe SolidDib(int size, int bits, Color c) {
+    DibRecipe d{size, size, bits, std::vector<Color>(std::size_t(size) * size, c), {}, {}};
     return d;
 }
 
@@ -141,14 +141,14 @@ TEST(IcoDecode, ChoosesTheSmallestEntryAtLeastAsLargeAsWanted) {
 
 TEST(IcoDecode, ReadsBitmapEntriesWithAlphaMasksAndPalettes) {
     // 32-bit with alpha: premultiplied on reading, mask ignored.
-    DibSpec alpha = SolidDib(4, 32, {200, 100, 50, 128});
+    DibRecipe alpha = SolidDib(4, 32, {200, 100, 50, 128});
     alpha.transparent.assign(16, true);
     std::optional<Bitmap> b = DecodeIco(BuildIco({{4, 32, BuildDib(alpha)}}));
     ASSERT_TRUE(b);
     EXPECT_EQ(b->At(1, 2), (Color{200, 100, 50, 128}.Premultiplied()));
 
     // 32-bit with no alpha at all (older icons): the mask decides.
-    DibSpec old = SolidDib(4, 32, {10, 20, 30, 0});
+    DibRecipe old = SolidDib(4, 32, {10, 20, 30, 0});
     old.transparent.assign(16, false);
     old.transparent[5] = true; // (1, 1)
     b = DecodeIco(BuildIco({{4, 32, BuildDib(old)}}));
@@ -157,7 +157,7 @@ TEST(IcoDecode, ReadsBitmapEntriesWithAlphaMasksAndPalettes) {
     EXPECT_EQ(b->At(1, 1), 0u);
 
     // 24-bit, and 4-bit and 1-bit palettes; rows are stored bottom-up.
-    DibSpec rgb = SolidDib(5, 24, {1, 2, 3, 255});
+    DibRecipe rgb = SolidDib(5, 24, {1, 2, 3, 255});
     rgb.pixels[0] = {250, 0, 0, 255};
     rgb.transparent.assign(25, false);
     rgb.transparent[24] = true;
@@ -167,7 +167,7 @@ TEST(IcoDecode, ReadsBitmapEntriesWithAlphaMasksAndPalettes) {
     EXPECT_EQ(b->At(1, 0), MakePixel(1, 2, 3, 255));
     EXPECT_EQ(b->At(4, 4), 0u);
     for (const int bits : {1, 4, 8}) {
-        DibSpec pal = SolidDib(9, bits, {0, 0, 0, 255});
+        DibRecipe pal = SolidDib(9, bits, {0, 0, 0, 255});
         pal.palette = {{10, 10, 10, 255}, {20, 200, 40, 255}};
         for (int i = 0; i < 81; ++i) {
             pal.pixels[i].r = std::uint8_t(i % 3 == 0 ? 1 : 0);
@@ -198,7 +198,7 @@ TEST(IcoDecode, FallsBackPastBrokenEntriesAndRefusesBrokenFiles) {
     std::vector<std::uint8_t> offsets = ico;
     offsets[6 + 12] = 0xFF, offsets[6 + 13] = 0xFF; // first entry points far beyond the file
     EXPECT_TRUE(DecodeIco(offsets));                // the other entry still serves
-    DibSpec huge = SolidDib(1, 32, {1, 1, 1, 255});
+    DibRecipe huge = SolidDib(1, 32, {1, 1, 1, 255});
     std::vector<std::uint8_t> hugeDib = BuildDib(huge);
     hugeDib[4] = 0xFF, hugeDib[5] = 0xFF, hugeDib[6] = 0xFF, hugeDib[7] = 0x00; // 16M wide
     EXPECT_FALSE(DecodeIco(BuildIco({{1, 32, hugeDib}})));

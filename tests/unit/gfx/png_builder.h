@@ -11,7 +11,7 @@
 
 namespace kestrana::gfx::testing {
 
-struct PngSpec {
+struct PngRecipe {
     int width = 1, height = 1;
     int colorType = 6; // 0 gray, 2 RGB, 3 palette, 4 gray+alpha, 6 RGBA
     int depth = 8;
@@ -45,13 +45,13 @@ inline std::uint8_t PaethPredictor(int a, int b, int c) {
 }
 
 // The packed, filtered scanlines of a sub-image made of the pixels at (x0 + i*dx, y0 + j*dy).
-inline void AppendScanlines(const PngSpec& spec, int x0, int y0, int dx, int dy, std::vector<std::uint8_t>& raw) {
-    const int w = spec.width > x0 ? (spec.width - x0 + dx - 1) / dx : 0;
-    const int h = spec.height > y0 ? (spec.height - y0 + dy - 1) / dy : 0;
+inline void AppendScanlines(const PngRecipe& recipe, int x0, int y0, int dx, int dy, std::vector<std::uint8_t>& raw) {
+    const int w = recipe.width > x0 ? (recipe.width - x0 + dx - 1) / dx : 0;
+    const int h = recipe.height > y0 ? (recipe.height - y0 + dy - 1) / dy : 0;
     if (w == 0 || h == 0) {
         return;
     }
-    const int bits = spec.depth * spec.Channels();
+    const int bits = recipe.depth * recipe.Channels();
     const std::size_t rowBytes = (std::size_t(w) * bits + 7) / 8;
     const std::size_t bpp = std::size_t(std::max(1, bits / 8));
     std::vector<std::uint8_t> prev(rowBytes, 0);
@@ -60,17 +60,17 @@ inline void AppendScanlines(const PngSpec& spec, int x0, int y0, int dx, int dy,
         std::size_t bit = 0;
         for (int i = 0; i < w; ++i) {
             const int x = x0 + i * dx, y = y0 + j * dy;
-            for (int c = 0; c < spec.Channels(); ++c) {
-                const std::uint16_t v = spec.samples[(std::size_t(y) * spec.width + x) * spec.Channels() + c];
-                if (spec.depth == 16) {
+            for (int c = 0; c < recipe.Channels(); ++c) {
+                const std::uint16_t v = recipe.samples[(std::size_t(y) * recipe.width + x) * recipe.Channels() + c];
+                if (recipe.depth == 16) {
                     row[bit / 8] = std::uint8_t(v >> 8);
                     row[bit / 8 + 1] = std::uint8_t(v);
-                } else if (spec.depth == 8) {
+                } else if (recipe.depth == 8) {
                     row[bit / 8] = std::uint8_t(v);
                 } else {
-                    row[bit / 8] |= std::uint8_t(v << (8 - spec.depth - int(bit % 8)));
+                    row[bit / 8] |= std::uint8_t(v << (8 - recipe.depth - int(bit % 8)));
                 }
-                bit += std::size_t(spec.depth);
+                bit += std::size_t(recipe.depth);
             }
         }
         const std::uint8_t filter = std::uint8_t((j + x0 + y0) % 5);
@@ -93,16 +93,16 @@ inline void AppendScanlines(const PngSpec& spec, int x0, int y0, int dx, int dy,
     }
 }
 
-inline std::vector<std::uint8_t> BuildPng(const PngSpec& spec, int splitIdat = 1) {
+inline std::vector<std::uint8_t> BuildPng(const PngRecipe& recipe, int splitIdat = 1) {
     std::vector<std::uint8_t> raw;
-    if (spec.interlaced) {
+    if (recipe.interlaced) {
         const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
         for (const auto& p : passes) {
-            AppendScanlines(spec, p[0], p[1], p[2], p[3], raw);
+            AppendScanlines(recipe, p[0], p[1], p[2], p[3], raw);
         }
     } else {
-        AppendScanlines(spec, 0, 0, 1, 1, raw);
+        AppendScanlines(recipe, 0, 0, 1, 1, raw);
     }
     uLongf size = compressBound(uLong(raw.size()));
     std::vector<std::uint8_t> packed(size);
@@ -111,17 +111,17 @@ inline std::vector<std::uint8_t> BuildPng(const PngSpec& spec, int splitIdat = 1
 
     std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     std::vector<std::uint8_t> ihdr;
-    PutBe32(ihdr, std::uint32_t(spec.width));
-    PutBe32(ihdr, std::uint32_t(spec.height));
-    ihdr.insert(ihdr.end(), {std::uint8_t(spec.depth), std::uint8_t(spec.colorType), 0, 0,
-                             std::uint8_t(spec.interlaced ? 1 : 0)});
+    PutBe32(ihdr, std::uint32_t(recipe.width));
+    PutBe32(ihdr, std::uint32_t(recipe.height));
+    ihdr.insert(ihdr.end(), {std::uint8_t(recipe.depth), std::uint8_t(recipe.colorType), 0, 0,
+                             std::uint8_t(recipe.interlaced ? 1 : 0)});
     PutChunk(out, "IHDR", ihdr);
     PutChunk(out, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'});
-    if (!spec.palette.empty()) {
-        PutChunk(out, "PLTE", spec.palette);
+    if (!recipe.palette.empty()) {
+        PutChunk(out, "PLTE", recipe.palette);
     }
-    if (!spec.trns.empty()) {
-        PutChunk(out, "tRNS", spec.trns);
+    if (!recipe.trns.empty()) {
+        PutChunk(out, "tRNS", recipe.trns);
     }
     // The compressed stream may be cut into several IDAT chunks anywhere.
     const std::size_t parts = std::size_t(std::max(1, splitIdat));

@@ -14,33 +14,33 @@ namespace kestrana::gfx {
 namespace {
 
 using testing::BuildPng;
-using testing::PngSpec;
+using testing::PngRecipe;
 
 std::uint8_t To8(std::uint16_t v, int depth) {
     return depth == 16 ? std::uint8_t(v >> 8) : std::uint8_t(v * 255 / ((1 << depth) - 1));
 }
 
-// What a pixel of the spec should decode to, worked out from the samples.
-Pixel Expected(const PngSpec& spec, int x, int y) {
-    const std::size_t at = (std::size_t(y) * spec.width + x) * spec.Channels();
-    auto s = [&](int c) { return spec.samples[at + c]; };
-    auto v = [&](int c) { return To8(s(c), spec.depth); };
-    auto trnsValue = [&](int i) { return std::uint16_t((spec.trns[2 * i] << 8) | spec.trns[2 * i + 1]); };
-    switch (spec.colorType) {
+// What a pixel of the recipe should decode to, worked out from the samples.
+Pixel Expected(const PngRecipe& recipe, int x, int y) {
+    const std::size_t at = (std::size_t(y) * recipe.width + x) * recipe.Channels();
+    auto s = [&](int c) { return recipe.samples[at + c]; };
+    auto v = [&](int c) { return To8(s(c), recipe.depth); };
+    auto trnsValue = [&](int i) { return std::uint16_t((recipe.trns[2 * i] << 8) | recipe.trns[2 * i + 1]); };
+    switch (recipe.colorType) {
     case 0:
-        if (!spec.trns.empty() && s(0) == trnsValue(0)) {
+        if (!recipe.trns.empty() && s(0) == trnsValue(0)) {
             return 0;
         }
         return MakePixel(v(0), v(0), v(0), 255);
     case 2:
-        if (!spec.trns.empty() && s(0) == trnsValue(0) && s(1) == trnsValue(1) && s(2) == trnsValue(2)) {
+        if (!recipe.trns.empty() && s(0) == trnsValue(0) && s(1) == trnsValue(1) && s(2) == trnsValue(2)) {
             return 0;
         }
         return MakePixel(v(0), v(1), v(2), 255);
     case 3: {
         const int i = s(0);
-        const std::uint8_t a = i < int(spec.trns.size()) ? spec.trns[i] : 255;
-        return Color{spec.palette[3 * i], spec.palette[3 * i + 1], spec.palette[3 * i + 2], a}.Premultiplied();
+        const std::uint8_t a = i < int(recipe.trns.size()) ? recipe.trns[i] : 255;
+        return Color{recipe.palette[3 * i], recipe.palette[3 * i + 1], recipe.palette[3 * i + 2], a}.Premultiplied();
     }
     case 4:
         return Color{v(0), v(0), v(0), v(1)}.Premultiplied();
@@ -49,34 +49,34 @@ Pixel Expected(const PngSpec& spec, int x, int y) {
     }
 }
 
-PngSpec RandomSpec(int colorType, int depth, int width, int height, bool interlaced, std::uint32_t seed) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colorType = colorType;
-    spec.depth = depth;
-    spec.interlaced = interlaced;
+PngRecipe RandomRecipe(int colorType, int depth, int width, int height, bool interlaced, std::uint32_t seed) {
+    PngRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.colorType = colorType;
+    recipe.depth = depth;
+    recipe.interlaced = interlaced;
     std::mt19937 rng(seed);
     const int paletteSize = colorType == 3 ? std::min(1 << depth, 7) : 0;
     for (int i = 0; i < paletteSize * 3; ++i) {
-        spec.palette.push_back(std::uint8_t(rng()));
+        recipe.palette.push_back(std::uint8_t(rng()));
     }
     const std::uint32_t limit = colorType == 3 ? std::uint32_t(paletteSize) : (1u << depth);
-    spec.samples.resize(std::size_t(width) * height * spec.Channels());
-    for (auto& s : spec.samples) {
+    recipe.samples.resize(std::size_t(width) * height * recipe.Channels());
+    for (auto& s : recipe.samples) {
         s = std::uint16_t(rng() % limit);
     }
-    return spec;
+    return recipe;
 }
 
-void ExpectDecodesAsSpec(const PngSpec& spec, const std::vector<std::uint8_t>& file, const std::string& what) {
+void ExpectDecodesAsRecipe(const PngRecipe& recipe, const std::vector<std::uint8_t>& file, const std::string& what) {
     const std::optional<Bitmap> b = DecodePng(file);
     ASSERT_TRUE(b) << what;
-    ASSERT_EQ(b->Width(), spec.width) << what;
-    ASSERT_EQ(b->Height(), spec.height) << what;
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
-            ASSERT_EQ(b->At(x, y), Expected(spec, x, y)) << what << " at " << x << "," << y;
+    ASSERT_EQ(b->Width(), recipe.width) << what;
+    ASSERT_EQ(b->Height(), recipe.height) << what;
+    for (int y = 0; y < recipe.height; ++y) {
+        for (int x = 0; x < recipe.width; ++x) {
+            ASSERT_EQ(b->At(x, y), Expected(recipe, x, y)) << what << " at " << x << "," << y;
         }
     }
 }
@@ -91,11 +91,11 @@ TEST(PngDecode, ReadsEveryColourTypeDepthAndInterlacing) {
         for (const int depth : kind.depths) {
             for (const bool interlaced : {false, true}) {
                 for (const auto& size : {std::pair{1, 1}, std::pair{3, 2}, std::pair{13, 9}, std::pair{33, 17}}) {
-                    const PngSpec spec = RandomSpec(kind.colorType, depth, size.first, size.second, interlaced, seed++);
+                    const PngRecipe recipe = RandomRecipe(kind.colorType, depth, size.first, size.second, interlaced, seed++);
                     const std::string what = "type " + std::to_string(kind.colorType) + " depth " +
                                              std::to_string(depth) + (interlaced ? " interlaced " : " ") +
                                              std::to_string(size.first) + "x" + std::to_string(size.second);
-                    ExpectDecodesAsSpec(spec, BuildPng(spec, int(seed % 3) + 1), what);
+                    ExpectDecodesAsRecipe(recipe, BuildPng(recipe, int(seed % 3) + 1), what);
                 }
             }
         }
@@ -103,21 +103,21 @@ TEST(PngDecode, ReadsEveryColourTypeDepthAndInterlacing) {
 }
 
 TEST(PngDecode, AppliesTransparencyChunks) {
-    PngSpec gray = RandomSpec(0, 4, 8, 8, false, 3);
+    PngRecipe gray = RandomRecipe(0, 4, 8, 8, false, 3);
     gray.samples[5] = 9;
     gray.trns = {0, 9};
-    ExpectDecodesAsSpec(gray, BuildPng(gray), "gray key");
+    ExpectDecodesAsRecipe(gray, BuildPng(gray), "gray key");
     EXPECT_EQ(DecodePng(BuildPng(gray))->At(5, 0), 0u);
 
-    PngSpec rgb = RandomSpec(2, 16, 6, 5, true, 4);
+    PngRecipe rgb = RandomRecipe(2, 16, 6, 5, true, 4);
     rgb.samples[0] = 1000, rgb.samples[1] = 2000, rgb.samples[2] = 3000;
     rgb.trns = {1000 >> 8, 1000 & 0xFF, 2000 >> 8, 2000 & 0xFF, 3000 >> 8, 3000 & 0xFF};
-    ExpectDecodesAsSpec(rgb, BuildPng(rgb), "rgb key");
+    ExpectDecodesAsRecipe(rgb, BuildPng(rgb), "rgb key");
     EXPECT_EQ(DecodePng(BuildPng(rgb))->At(0, 0), 0u);
 
-    PngSpec palette = RandomSpec(3, 8, 10, 4, false, 5);
+    PngRecipe palette = RandomRecipe(3, 8, 10, 4, false, 5);
     palette.trns = {0, 128, 255}; // shorter than the palette: the rest stay opaque
-    ExpectDecodesAsSpec(palette, BuildPng(palette), "palette alpha");
+    ExpectDecodesAsRecipe(palette, BuildPng(palette), "palette alpha");
 }
 
 TEST(PngEncode, RoundTripsPremultipliedPixelsExactly) {
@@ -135,7 +135,7 @@ TEST(PngEncode, RoundTripsPremultipliedPixelsExactly) {
 }
 
 std::vector<std::uint8_t> SmallValidFile() {
-    return BuildPng(RandomSpec(6, 8, 9, 7, false, 77));
+    return BuildPng(RandomRecipe(6, 8, 9, 7, false, 77));
 }
 
 // Finds a chunk's body offset by its type.
@@ -173,16 +173,16 @@ TEST(PngDecode, RefusesTruncatedDamagedAndMalformedFiles) {
     EXPECT_FALSE(DecodePng({}));
 
     // Structural faults, with valid checksums so only the structure is wrong.
-    PngSpec spec = RandomSpec(6, 8, 4, 4, false, 1);
-    EXPECT_TRUE(DecodePng(BuildPng(spec)));
-    PngSpec badDepth = spec;
+    PngRecipe recipe = RandomRecipe(6, 8, 4, 4, false, 1);
+    EXPECT_TRUE(DecodePng(BuildPng(recipe)));
+    PngRecipe badDepth = recipe;
     badDepth.depth = 4; // RGBA has no 4-bit form
     badDepth.samples.assign(badDepth.samples.size(), 1);
     EXPECT_FALSE(DecodePng(BuildPng(badDepth)));
-    PngSpec noPalette = RandomSpec(3, 8, 4, 4, false, 2);
+    PngRecipe noPalette = RandomRecipe(3, 8, 4, 4, false, 2);
     noPalette.palette.clear();
     EXPECT_FALSE(DecodePng(BuildPng(noPalette)));
-    PngSpec badIndex = RandomSpec(3, 8, 4, 4, false, 2);
+    PngRecipe badIndex = RandomRecipe(3, 8, 4, 4, false, 2);
     badIndex.samples[6] = 200; // beyond the 7 entries
     EXPECT_FALSE(DecodePng(BuildPng(badIndex)));
 
