@@ -165,6 +165,9 @@ TEST(ProfileSection, ListsLinesWithoutCommentsWithinTheBuffer) {
               (std::vector<std::u16string>{u"k=1", u"k=2", u"noeq", u"=val", u"#h=1", u"q=\"x\""}));
     EXPECT_EQ(doc.ReadSection(u"", 65535), (std::vector<std::u16string>{u"o=1"}));
     EXPECT_TRUE(doc.ReadSection(u"missing", 65535).empty());
+    // A section read takes the name as given, where a key read trims it.
+    EXPECT_TRUE(doc.ReadSection(u" a ", 65535).empty());
+    EXPECT_EQ(Read(doc, u" a ", u"k"), u"1");
 
     // Buffer sizes from 1 to 20 units over "k1=v1", "noeq", "key2=value2": each line
     // takes its length and a NUL, the list a final NUL, and the last line is cut.
@@ -282,6 +285,16 @@ TEST(ProfileEdit, ChangesOnlyTheLineItTouches) {
             EXPECT_EQ(Hex(*after), Hex(*c.after)) << c.what;
         }
     }
+}
+
+TEST(ProfileEdit, OddUtf16TailReadsAsAUnitAndIsCompletedByAnEdit) {
+    auto bytes = Utf16Le(u"[a]\r\nk=1\r\n");
+    bytes.push_back('A');
+    const auto doc = Parse(bytes);
+    EXPECT_EQ(doc.ReadSection(u"a", 100), (std::vector<std::u16string>{u"k=1", u"A"}));
+    const auto edited = doc.WithString(u"b", u"x", u"y");
+    ASSERT_TRUE(edited);
+    EXPECT_EQ(Hex(*edited), Hex(Utf16Le(u"[a]\r\nk=1\r\nA\r\n[b]\r\nx=y\r\n")));
 }
 
 TEST(ProfileEdit, NewFileIsUtf16WithByteOrderMark) {
