@@ -46,8 +46,8 @@ public:
     virtual bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists = false) = 0;
     virtual bool Remove(const std::wstring& path) = 0;
     // Creates one folder; true when it exists afterwards.
-    virtual bool CreateDirectory(const std::wstring& path) = 0;
-    virtual bool RemoveDirectory(const std::wstring& path) = 0;
+    virtual bool CreateFolder(const std::wstring& path) = 0;
+    virtual bool RemoveFolder(const std::wstring& path) = 0;
     [[nodiscard]] virtual std::vector<DirectoryEntry> List(const std::wstring& folder) const = 0;
     // Clears read-only, hidden and system flags; true when the file exists afterwards.
     virtual bool ResetAttributes(const std::wstring& path) = 0;

@@ -335,9 +335,9 @@ bool FakeFileSystem::Remove(const std::wstring& path) {
     return true;
 }
 
-bool FakeFileSystem::CreateDirectory(const std::wstring& path) {
+bool FakeFileSystem::CreateFolder(const std::wstring& path) {
     std::lock_guard lock(m_mutex);
-    if (Fault(FsOp::CreateDirectory)) return false;
+    if (Fault(FsOp::CreateFolder)) return false;
     const auto normalised = Normalise(path);
     const auto it = m_nodes.find(Key(normalised));
     if (it != m_nodes.end()) return it->second.directory;
@@ -349,9 +349,9 @@ bool FakeFileSystem::CreateDirectory(const std::wstring& path) {
     return true;
 }
 
-bool FakeFileSystem::RemoveDirectory(const std::wstring& path) {
+bool FakeFileSystem::RemoveFolder(const std::wstring& path) {
     std::lock_guard lock(m_mutex);
-    if (Fault(FsOp::RemoveDirectory)) return false;
+    if (Fault(FsOp::RemoveFolder)) return false;
     const auto key = Key(Normalise(path));
     const auto it = m_nodes.find(key);
     if (it == m_nodes.end() || !it->second.directory || Parent(it->second.path).empty()) return false;

@@ -16,7 +16,7 @@
 
 namespace kestrana::fakes {
 
-enum class FsOp { Stat, Read, Replace, Rename, Copy, Remove, CreateDirectory, RemoveDirectory, List, ResetAttributes };
+enum class FsOp { Stat, Read, Replace, Rename, Copy, Remove, CreateFolder, RemoveFolder, List, ResetAttributes };
 
 struct FakeAttributes {
     bool readOnly = false;
@@ -61,8 +61,8 @@ public:
     bool Rename(const std::wstring& from, const std::wstring& to, bool replaceExisting = false) override;
     bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists = false) override;
     bool Remove(const std::wstring& path) override;
-    bool CreateDirectory(const std::wstring& path) override;
-    bool RemoveDirectory(const std::wstring& path) override;
+    bool CreateFolder(const std::wstring& path) override;
+    bool RemoveFolder(const std::wstring& path) override;
     std::vector<foundation::DirectoryEntry> List(const std::wstring& folder) const override;
     bool ResetAttributes(const std::wstring& path) override;
 

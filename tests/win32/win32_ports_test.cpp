@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 // The port's operations share their names with these macros.
-#undef CreateDirectory
-#undef RemoveDirectory
+#undef CreateFolder
+#undef RemoveFolder
 #undef RegDeleteValue
 
 #include <algorithm>
@@ -124,21 +124,21 @@ TEST(Win32FileSystem, MovesCopiesFoldersListingsAndLongPaths) {
     EXPECT_EQ(fs.Read(base + L"b"), Bytes("a"));
     EXPECT_FALSE(fs.Copy(base + L"b", base + L"b", true));
     EXPECT_TRUE(fs.Copy(base + L"b", base + L"c", true));
-    EXPECT_TRUE(fs.CreateDirectory(base + L"single icon"));
-    EXPECT_TRUE(fs.CreateDirectory(base + L"single icon"));
-    EXPECT_FALSE(fs.CreateDirectory(base + L"c"));
+    EXPECT_TRUE(fs.CreateFolder(base + L"single icon"));
+    EXPECT_TRUE(fs.CreateFolder(base + L"single icon"));
+    EXPECT_FALSE(fs.CreateFolder(base + L"c"));
     auto entries = fs.List(base);
     std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) { return x.name < y.name; });
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[2].name, L"single icon");
     EXPECT_TRUE(entries[2].isDirectory);
-    EXPECT_TRUE(fs.RemoveDirectory(base + L"single icon"));
+    EXPECT_TRUE(fs.RemoveFolder(base + L"single icon"));
 
     // A path beyond MAX_PATH.
     std::wstring deep = base;
     for (int i = 0; i < 6; ++i) {
         deep += std::wstring(40, static_cast<wchar_t>(L'a' + i)) + L"\\";
-        ASSERT_TRUE(fs.CreateDirectory(deep)) << i;
+        ASSERT_TRUE(fs.CreateFolder(deep)) << i;
     }
     const auto longFile = deep + L"config.ini";
     ASSERT_GT(longFile.size(), static_cast<std::size_t>(MAX_PATH));

@@ -220,13 +220,13 @@ bool PosixFileSystem::Remove(const std::wstring& path) {
     return ::unlink(native.c_str()) == 0;
 }
 
-bool PosixFileSystem::CreateDirectory(const std::wstring& path) {
+bool PosixFileSystem::CreateFolder(const std::wstring& path) {
     const auto native = NativePath(path);
     if (::mkdir(native.c_str(), 0755) == 0) return true;
     return errno == EEXIST && IsDirectory(path);
 }
 
-bool PosixFileSystem::RemoveDirectory(const std::wstring& path) { return ::rmdir(NativePath(path).c_str()) == 0; }
+bool PosixFileSystem::RemoveFolder(const std::wstring& path) { return ::rmdir(NativePath(path).c_str()) == 0; }
 
 std::vector<DirectoryEntry> PosixFileSystem::List(const std::wstring& folder) const {
     std::vector<DirectoryEntry> entries;

@@ -3,9 +3,6 @@
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
-// The port's operations share their names with these macros.
-#undef CreateDirectory
-#undef RemoveDirectory
 
 #include <atomic>
 #include <string>
@@ -145,12 +142,12 @@ bool Win32FileSystem::Remove(const std::wstring& path) {
     return ::DeleteFileW(Long(path).c_str()) != FALSE;
 }
 
-bool Win32FileSystem::CreateDirectory(const std::wstring& path) {
+bool Win32FileSystem::CreateFolder(const std::wstring& path) {
     if (::CreateDirectoryW(Long(path).c_str(), nullptr)) return true;
     return ::GetLastError() == ERROR_ALREADY_EXISTS && IsDirectory(path);
 }
 
-bool Win32FileSystem::RemoveDirectory(const std::wstring& path) { return ::RemoveDirectoryW(Long(path).c_str()) != FALSE; }
+bool Win32FileSystem::RemoveFolder(const std::wstring& path) { return ::RemoveDirectoryW(Long(path).c_str()) != FALSE; }
 
 std::vector<DirectoryEntry> Win32FileSystem::List(const std::wstring& folder) const {
     std::vector<DirectoryEntry> entries;

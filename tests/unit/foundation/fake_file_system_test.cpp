@@ -53,16 +53,16 @@ TEST(FakeFileSystem, FileOperationsKeepWindowsSemantics) {
     EXPECT_TRUE(fs.Remove(L"C:\\d\\c.txt"));
     EXPECT_FALSE(fs.ResetAttributes(L"C:\\d\\c.txt"));
 
-    EXPECT_TRUE(fs.CreateDirectory(L"C:\\d\\sub"));
-    EXPECT_TRUE(fs.CreateDirectory(L"C:\\d\\SUB")); // exists afterwards
-    EXPECT_FALSE(fs.CreateDirectory(L"C:\\d\\b.txt"));
-    EXPECT_FALSE(fs.CreateDirectory(L"C:\\x\\y\\z"));
+    EXPECT_TRUE(fs.CreateFolder(L"C:\\d\\sub"));
+    EXPECT_TRUE(fs.CreateFolder(L"C:\\d\\SUB")); // exists afterwards
+    EXPECT_FALSE(fs.CreateFolder(L"C:\\d\\b.txt"));
+    EXPECT_FALSE(fs.CreateFolder(L"C:\\x\\y\\z"));
     fs.AddFile(L"C:\\d\\sub\\f.txt", "f");
-    EXPECT_FALSE(fs.RemoveDirectory(L"C:\\d\\sub"));
+    EXPECT_FALSE(fs.RemoveFolder(L"C:\\d\\sub"));
     EXPECT_TRUE(fs.Rename(L"C:\\d\\sub", L"C:\\d\\moved"));
     EXPECT_EQ(fs.ContentText(L"C:\\d\\moved\\f.txt"), "f");
     EXPECT_TRUE(fs.Remove(L"C:\\d\\moved\\f.txt"));
-    EXPECT_TRUE(fs.RemoveDirectory(L"C:\\d\\moved"));
+    EXPECT_TRUE(fs.RemoveFolder(L"C:\\d\\moved"));
 }
 
 TEST(FakeFileSystem, StampsChangeWithEveryWrite) {

@@ -114,9 +114,9 @@ TEST(PosixFileSystem, MovesCopiesFoldersAndListings) {
     EXPECT_FALSE(fs.Copy(base + L"b", base + L"b", true));
     EXPECT_TRUE(fs.Copy(base + L"b", base + L"c", true));
     EXPECT_EQ(fs.Read(base + L"c"), Bytes("a"));
-    EXPECT_TRUE(fs.CreateDirectory(base + L"png"));
-    EXPECT_TRUE(fs.CreateDirectory(base + L"png"));
-    EXPECT_FALSE(fs.CreateDirectory(base + L"c"));
+    EXPECT_TRUE(fs.CreateFolder(base + L"png"));
+    EXPECT_TRUE(fs.CreateFolder(base + L"png"));
+    EXPECT_FALSE(fs.CreateFolder(base + L"c"));
     EXPECT_TRUE(fs.IsDirectory(base + L"png"));
     auto entries = fs.List(base);
     std::sort(entries.begin(), entries.end(), [](const auto& x, const auto& y) { return x.name < y.name; });
@@ -125,7 +125,7 @@ TEST(PosixFileSystem, MovesCopiesFoldersAndListings) {
     EXPECT_EQ(entries[2].name, L"png");
     EXPECT_TRUE(entries[2].isDirectory);
     EXPECT_FALSE(entries[0].isDirectory);
-    EXPECT_TRUE(fs.RemoveDirectory(base + L"png"));
+    EXPECT_TRUE(fs.RemoveFolder(base + L"png"));
     EXPECT_FALSE(fs.IsDirectory(base + L"png"));
 }
 
