@@ -8,15 +8,14 @@
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/text.h"
+#include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
 #include <dbghelp.h>
 #include <knownfolders.h>
-#include <oleauto.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <taskschd.h>
 #include <wrl/client.h>
 
 #include <atomic>
@@ -47,80 +46,6 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
 bool UnderProgramFiles(const std::wstring& folder) {
     const std::wstring programFiles = KnownFolder(FOLDERID_ProgramFiles);
     return !programFiles.empty() && foundation::StartsWithIgnoreCase(folder, programFiles + L"\\");
-}
-
-bool IsElevated() noexcept {
-    HANDLE raw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    win32::UniqueKernelHandle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-           elevation.TokenIsElevated != 0;
-}
-
-// Starts a program and reports whether it is still running after `settleMs` (a program
-// the system cannot run at all ends at once).
-bool StartProcess(const std::wstring& path, const std::wstring& arguments, DWORD settleMs) noexcept {
-    std::wstring command = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    const std::wstring folder = Process().baseFolder;
-    if (!::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &si, &pi))
-        return false;
-    win32::UniqueKernelHandle process(pi.hProcess);
-    win32::UniqueKernelHandle thread(pi.hThread);
-    if (settleMs == 0) return true;
-    return ::WaitForSingleObject(process.Get(), settleMs) == WAIT_TIMEOUT;
-}
-
-// --- scheduled tasks -----------------------------------------------------------------
-
-struct Bstr {
-    BSTR value;
-    explicit Bstr(const wchar_t* text) : value(::SysAllocString(text)) {}
-    ~Bstr() { ::SysFreeString(value); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-};
-
-// The command of a scheduled task's first program action; nullopt when there is none.
-std::optional<std::wstring> TaskCommand(const wchar_t* name) noexcept {
-    try {
-        win32::ComApartment com(COINIT_MULTITHREADED);
-        ComPtr<ITaskService> service;
-        if (FAILED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service))))
-            return std::nullopt;
-        VARIANT none;
-        ::VariantInit(&none);
-        if (FAILED(service->Connect(none, none, none, none))) return std::nullopt;
-        ComPtr<ITaskFolder> folder;
-        Bstr root(L"\\");
-        if (FAILED(service->GetFolder(root.value, &folder))) return std::nullopt;
-        ComPtr<IRegisteredTask> task;
-        Bstr taskName(name);
-        if (FAILED(folder->GetTask(taskName.value, &task)) || !task) return std::nullopt;
-        ComPtr<ITaskDefinition> definition;
-        ComPtr<IActionCollection> actions;
-        if (FAILED(task->get_Definition(&definition)) || FAILED(definition->get_Actions(&actions))) return std::nullopt;
-        ComPtr<IAction> action;
-        if (FAILED(actions->get_Item(1, &action))) return std::nullopt;
-        ComPtr<IExecAction> exec;
-        if (FAILED(action.As(&exec))) return std::nullopt;
-        BSTR path = nullptr;
-        if (FAILED(exec->get_Path(&path)) || !path) return std::nullopt;
-        std::wstring result(path, ::SysStringLen(path));
-        ::SysFreeString(path);
-        return result;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-std::wstring Unquoted(std::wstring text) {
-    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') text = text.substr(1, text.size() - 2);
-    return text;
 }
 
 // --- crash handling ------------------------------------------------------------------
@@ -291,30 +216,7 @@ void RestartProgram(HWND window) noexcept {
     ::TerminateProcess(::GetCurrentProcess(), 0);
 }
 
-bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept {
-    SHELLEXECUTEINFOW info{sizeof(info)};
-    info.fMask = SEE_MASK_NOASYNC;
-    info.lpVerb = IsElevated() ? L"open" : L"runas";
-    info.lpFile = file.c_str();
-    info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-    info.lpDirectory = Process().baseFolder.c_str();
-    info.nShow = SW_SHOWDEFAULT;
-    return ::ShellExecuteExW(&info) != FALSE;
-}
-
 void InstallCrashHandler() noexcept { g_previousFilter = ::SetUnhandledExceptionFilter(CrashFilter); }
-
-std::wstring CompanionExecutable() noexcept {
-    const auto& base = Process().baseFolder;
-    static const bool canRun32 = [&] {
-        // A 32-bit program that cannot start at all (no WoW64 layer) ends at once.
-        const std::wstring probe = base + L"hookel.exe";
-        if (::GetFileAttributesW(probe.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-        DWORD type = 0;
-        return ::GetBinaryTypeW(probe.c_str(), &type) != FALSE;
-    }();
-    return base + (canRun32 ? L"hookel.exe" : L"Hookel64.exe");
-}
 
 void StartCompanionLinkAsync(HWND mainWindow) noexcept {
     try {
@@ -329,21 +231,20 @@ void StartCompanionLinkAsync(HWND mainWindow) noexcept {
                     return reinterpret_cast<UINT_PTR>(::FindWindowW(std::wstring(cls).c_str(), nullptr));
                 };
                 port.companionTaskExists = [&process](std::wstring_view task) {
-                    const auto command = TaskCommand(std::wstring(task).c_str());
-                    return command && foundation::EqualsIgnoreCase(Unquoted(*command), process.baseFolder + L"hookel.exe");
+                    return win32::TaskRunsProgram(std::wstring(task).c_str(), process.baseFolder + L"hookel.exe");
                 };
                 port.runTask = [](std::wstring_view task) {
                     wchar_t system[MAX_PATH] = {};
                     ::GetSystemDirectoryW(system, MAX_PATH);
-                    StartProcess(std::wstring(system) + L"\\schtasks.exe", L"/run /TN \"" + std::wstring(task) + L"\"", 0);
+                    win32::StartProcess(std::wstring(system) + L"\\schtasks.exe", L"/run /TN \"" + std::wstring(task) + L"\"", 0);
                 };
                 port.startCompanion = [] {
                     // hookel.exe first; where it cannot run, the 64-bit build stands in.
                     const auto& base = Process().baseFolder;
-                    if (StartProcess(base + L"hookel.exe", {}, 1500)) return true;
-                    return StartProcess(base + L"Hookel64.exe", {}, 0);
+                    if (win32::StartProcess(base + L"hookel.exe", {}, 1500)) return true;
+                    return win32::StartProcess(base + L"Hookel64.exe", {}, 0);
                 };
-                port.elevated = [] { return IsElevated(); };
+                port.elevated = [] { return win32::IsElevated(); };
                 port.taskbarWindow = []() -> foundation::WindowHandle {
                     return reinterpret_cast<UINT_PTR>(::FindWindowW(L"Shell_TrayWnd", nullptr));
                 };
@@ -380,43 +281,6 @@ void StartCompanionLinkAsync(HWND mainWindow) noexcept {
         }).detach();
     } catch (...) {
     }
-}
-
-foundation::AutostartMode ReadAutostart() noexcept {
-    try {
-        const auto& process = Process();
-        foundation::AutostartFacts facts;
-        facts.runValueExists = ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                              L"Kestrana", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, nullptr,
-                                              nullptr) == ERROR_SUCCESS;
-        facts.taskCommand = TaskCommand(L"Kestrana");
-        wchar_t image[1024] = {};
-        DWORD size = sizeof(image);
-        if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\Ondel", L"ImagePath",
-                           RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, image, &size) == ERROR_SUCCESS)
-            facts.serviceImagePath = image;
-        return foundation::ReadAutostartMode(facts, process.exePath, process.baseFolder);
-    } catch (...) {
-        return foundation::AutostartMode::None;
-    }
-}
-
-foundation::AutostartMode WriteAutostart(foundation::AutostartMode mode) noexcept {
-    try {
-        const auto& process = Process();
-        constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-        if (mode == foundation::AutostartMode::RunValue) {
-            const std::wstring value = L"\"" + process.exePath + L"\"";
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"Kestrana", REG_SZ, value.c_str(),
-                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        } else {
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, L"Kestrana");
-            RunElevated(CompanionExecutable(), foundation::AutostartCompanionVerb(mode));
-            ::Sleep(500);
-        }
-    } catch (...) {
-    }
-    return ReadAutostart();
 }
 
 } // namespace kestrana::app

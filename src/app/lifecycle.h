@@ -2,7 +2,6 @@
 // Leaving and re-entering the process: the one-job verbs, restart, elevated starts, the
 // crash handler, the hook companion's start and the autostart entries.
 
-#include "foundation/autostart.h"
 #include "foundation/startup_verbs.h"
 
 #include <windows.h>
@@ -36,21 +35,10 @@ void EndWorkshopWindow() noexcept;
 // process. Only the first request counts.
 void RestartProgram(HWND window) noexcept;
 
-// Starts a program with "open" when this process is elevated, "runas" otherwise.
-bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept;
-
 // The unhandled-exception filter: dump, hide, ask, restart.
 void InstallCrashHandler() noexcept;
 
 // Starts the hook companion and shakes hands with it, on a worker thread.
 void StartCompanionLinkAsync(HWND mainWindow) noexcept;
-
-// The companion program this system can run: "hookel.exe", or the 64-bit build where
-// 32-bit programs cannot run.
-[[nodiscard]] std::wstring CompanionExecutable() noexcept;
-
-[[nodiscard]] foundation::AutostartMode ReadAutostart() noexcept;
-// Applies a mode and returns the mode read back afterwards.
-foundation::AutostartMode WriteAutostart(foundation::AutostartMode mode) noexcept;
 
 } // namespace kestrana::app
