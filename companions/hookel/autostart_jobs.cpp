@@ -89,8 +89,7 @@ bool RegisterWithSchtasks(const std::wstring& xml) {
     return ok;
 }
 
-bool ConnectTaskFolder(ComPtr<ITaskFolder>& folder) {
-    ComPtr<ITaskService> service;
+bool ConnectTaskFolder(ComPtr<ITaskService>& service, ComPtr<ITaskFolder>& folder) {
     if (FAILED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service))))
         return false;
     Variant none;
@@ -119,20 +118,66 @@ std::wstring StartTaskXml(const std::wstring& programFolder, const std::wstring&
            L"</Task>\r\n";
 }
 
-bool CreateStartTask(const std::wstring& programFolder) {
-    const std::wstring xml = StartTaskXml(programFolder, CurrentUser());
-    ComPtr<ITaskFolder> folder;
-    if (ConnectTaskFolder(folder)) {
-        ComPtr<IRegisteredTask> task;
-        Bstr name(kTaskName);
-        Bstr text(xml.c_str());
-        Variant none;
-        Variant noSddl(L"");
-        if (SUCCEEDED(folder->RegisterTask(name.value, text.value, TASK_CREATE_OR_UPDATE, none.value, none.value,
-                                           TASK_LOGON_INTERACTIVE_TOKEN, noSddl.value, &task)))
-            return true;
+// Builds the task through the object model, which every Task Scheduler version reads
+// the same way; parts a scheduler does not support (a logon trigger, the run level) are
+// left out rather than failing the whole task.
+bool RegisterThroughObjectModel(ITaskFolder* folder, ITaskService* service, const std::wstring& programFolder) {
+    ComPtr<ITaskDefinition> definition;
+    if (FAILED(service->NewTask(0, &definition))) return false;
+
+    ComPtr<IRegistrationInfo> info;
+    if (SUCCEEDED(definition->get_RegistrationInfo(&info))) {
+        Bstr description(L"Starts Kestrana when you sign in.");
+        info->put_Description(description.value);
     }
-    return RegisterWithSchtasks(xml);
+    ComPtr<ITaskSettings> settings;
+    if (SUCCEEDED(definition->get_Settings(&settings))) {
+        settings->put_DisallowStartIfOnBatteries(VARIANT_FALSE);
+        settings->put_StopIfGoingOnBatteries(VARIANT_FALSE);
+        Bstr unlimited(L"PT0S");
+        settings->put_ExecutionTimeLimit(unlimited.value);
+        settings->put_MultipleInstances(TASK_INSTANCES_IGNORE_NEW);
+    }
+    ComPtr<IPrincipal> principal;
+    if (SUCCEEDED(definition->get_Principal(&principal))) {
+        principal->put_LogonType(TASK_LOGON_INTERACTIVE_TOKEN);
+        // The task belongs to the user who set it up; it starts at that user's logon.
+        const std::wstring user = CurrentUser();
+        Bstr userId(user.c_str());
+        if (!user.empty()) principal->put_UserId(userId.value);
+        principal->put_RunLevel(TASK_RUNLEVEL_HIGHEST);
+    }
+    ComPtr<ITriggerCollection> triggers;
+    if (SUCCEEDED(definition->get_Triggers(&triggers))) {
+        ComPtr<ITrigger> trigger;
+        triggers->Create(TASK_TRIGGER_LOGON, &trigger);
+    }
+    ComPtr<IActionCollection> actions;
+    ComPtr<IAction> action;
+    ComPtr<IExecAction> exec;
+    if (FAILED(definition->get_Actions(&actions)) || FAILED(actions->Create(TASK_ACTION_EXEC, &action)) ||
+        FAILED(action.As(&exec)))
+        return false;
+    const std::wstring program = programFolder + L"Kestrana.exe";
+    Bstr path(program.c_str());
+    Bstr workingDirectory(programFolder.c_str());
+    if (FAILED(exec->put_Path(path.value))) return false;
+    exec->put_WorkingDirectory(workingDirectory.value);
+
+    ComPtr<IRegisteredTask> task;
+    Bstr name(kTaskName);
+    Variant none;
+    Variant noSddl(L"");
+    return SUCCEEDED(folder->RegisterTaskDefinition(name.value, definition.Get(), TASK_CREATE_OR_UPDATE, none.value,
+                                                    none.value, TASK_LOGON_INTERACTIVE_TOKEN, noSddl.value, &task));
+}
+
+bool CreateStartTask(const std::wstring& programFolder) {
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> folder;
+    if (ConnectTaskFolder(service, folder) && RegisterThroughObjectModel(folder.Get(), service.Get(), programFolder))
+        return true;
+    return RegisterWithSchtasks(StartTaskXml(programFolder, CurrentUser()));
 }
 
 bool CreateStartService(const std::wstring& programFolder) {
@@ -159,8 +204,9 @@ bool CreateStartService(const std::wstring& programFolder) {
 
 bool RemoveStartEntries() {
     bool taskGone = true;
+    ComPtr<ITaskService> service;
     ComPtr<ITaskFolder> folder;
-    if (ConnectTaskFolder(folder)) {
+    if (ConnectTaskFolder(service, folder)) {
         Bstr name(kTaskName);
         const HRESULT hr = folder->DeleteTask(name.value, 0);
         taskGone = SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
