@@ -135,6 +135,36 @@ TEST(Compositor, ShrinkingStripesDoesNotMakeMoire) {
     EXPECT_LE(hi - lo, 24);
 }
 
+TEST(CachedImage, HalfSizeLevelsFilterOutPatternsTooFineToShow) {
+    // Stripes three pixels apart cannot be shown at a quarter size; through the levels
+    // they must come out as an even grey, not as bands (a 2x2 average leaves about +-25).
+    Bitmap stripes(256, 256);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            stripes.Set(x, y, x % 3 == 0 ? 0xFFFFFFFFu : 0xFF000000u);
+        }
+    }
+    CachedImage image(stripes.Clone());
+    for (const float size : {64.f, 48.f, 32.f}) {
+        Bitmap target(64, 64);
+        Canvas(target).DrawImage(image, RectF{0, 0, size, size});
+        int lo = 255, hi = 0;
+        for (int x = 1; x < int(size) - 1; ++x) {
+            lo = std::min<int>(lo, PixelG(target.At(x, int(size) / 2)));
+            hi = std::max<int>(hi, PixelG(target.At(x, int(size) / 2)));
+        }
+        EXPECT_NEAR((lo + hi) / 2, 85, 6) << size;
+        EXPECT_LE(hi - lo, 10) << size;
+    }
+    // Halving keeps a flat opaque picture flat and opaque up to its edges, odd sizes included.
+    const Bitmap half = HalveBitmap(Solid(7, 5, MakePixel(10, 200, 30, 255)));
+    ASSERT_EQ(half.Width(), 4);
+    ASSERT_EQ(half.Height(), 3);
+    for (Pixel p : half.Pixels()) {
+        EXPECT_EQ(p, MakePixel(10, 200, 30, 255));
+    }
+}
+
 TEST(Compositor, EnlargingIsSmoothAndMonotonic) {
     Bitmap ramp(4, 1);
     for (int x = 0; x < 4; ++x) {
