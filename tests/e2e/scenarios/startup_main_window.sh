@@ -41,6 +41,16 @@ if [ -n "$desktop" ]; then
 fi
 # A forged creation block from another process is refused, not dereferenced.
 [ "$(kdrv send "$main" 65100 666 305419896)" = 0 ] || e2e_fail "65100/666 accepted a foreign pointer"
+# Copy-data: a tray record must be exactly 1484 bytes; other sizes pick no window.
+[ "$(kdrv copydata "$main" 0 1 1483)" = 0 ] || e2e_fail "a short tray record was accepted"
+[ "$(kdrv copydata "$main" 0 1 5000)" = 0 ] || e2e_fail "an oversized record was accepted"
+[ "$(kdrv copydata "$main" 0 $(( (120 << 16) | 300 )) 7)" = 0 ] || e2e_fail "an unknown window kind was created"
+stack=$(kdrv copydata "$main" 0 $(( (120 << 16) | 300 )) 2)
+[ "$stack" != 0 ] || e2e_fail "copy-data 2 made no stack window"
+sinfo=$(kdrv info "$stack")
+grep -q '^class=OndelStack$' <<<"$sinfo" || e2e_fail "copy-data 2 made $(sed -n 's/^class=//p' <<<"$sinfo")"
+[ "$(kdrv rect "$stack" | awk '{print $3-$1, $4-$2}')" = "300 120" ] || e2e_fail "stack window size $(kdrv rect "$stack")"
+[ "$(kdrv copydata "$main" 123456789 $(( (10 << 16) | 10 )) 0)" = 0 ] || e2e_fail "a window with a dead owner was created"
 kdrv info "$main" >/dev/null || e2e_fail "main window gone after hostile requests"
 
 e2e_screenshot startup >/dev/null
