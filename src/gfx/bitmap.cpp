@@ -86,4 +86,32 @@ Bitmap Bitmap::Crop(const RectI& region) const {
     return out;
 }
 
+Bitmap RotateClockwise(const Bitmap& source, int quarterTurns) {
+    const int turns = ((quarterTurns % 4) + 4) % 4;
+    if (turns == 0 || source.Empty()) {
+        return source.Clone();
+    }
+    const int w = source.Width(), h = source.Height();
+    Bitmap out(turns == 2 ? w : h, turns == 2 ? h : w);
+    for (int y = 0; y < h; ++y) {
+        const Pixel* row = source.Row(y);
+        for (int x = 0; x < w; ++x) {
+            switch (turns) {
+            case 1: out.Set(h - 1 - y, x, row[x]); break;
+            case 2: out.Set(w - 1 - x, h - 1 - y, row[x]); break;
+            default: out.Set(y, w - 1 - x, row[x]); break;
+            }
+        }
+    }
+    return out;
+}
+
+Bitmap FlipVertical(const Bitmap& source) {
+    Bitmap out(source.Width(), source.Height());
+    for (int y = 0; y < source.Height(); ++y) {
+        std::copy_n(source.Row(y), source.Width(), out.Row(source.Height() - 1 - y));
+    }
+    return out;
+}
+
 } // namespace kestrana::gfx

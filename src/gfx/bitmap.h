@@ -93,4 +93,10 @@ private:
     std::vector<Pixel> m_pixels;
 };
 
+// Exact copies turned by whole quarter turns (clockwise on screen; negative turns go the
+// other way) or mirrored top to bottom: skin pictures made for a bottom bar are turned
+// for bars on the other edges.
+[[nodiscard]] Bitmap RotateClockwise(const Bitmap& source, int quarterTurns);
+[[nodiscard]] Bitmap FlipVertical(const Bitmap& source);
+
 } // namespace kestrana::gfx

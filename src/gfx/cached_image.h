@@ -3,6 +3,7 @@
 // a shrink never reads more than twice the pixels it writes, and scaled copies are kept
 // for sizes that come back frame after frame (resting icons). A size seen only once (a
 // magnified icon in motion) is drawn straight into the target without being kept.
+// One thread at a time: each bar owns its images.
 
 #include "gfx/bitmap.h"
 #include "gfx/resample.h"

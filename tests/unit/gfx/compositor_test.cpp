@@ -42,6 +42,24 @@ TEST(Bitmap, MovesLeaveAnEmptySourceAndClonesAreIndependent) {
     EXPECT_EQ(part.Height(), 1);
 }
 
+TEST(Bitmap, QuarterTurnsAndFlipsMoveEdgesWhereABarOnAnotherEdgeNeedsThem) {
+    const Bitmap src = NoiseBitmap(5, 3, 9);
+    const Bitmap cw = RotateClockwise(src, 1);
+    ASSERT_EQ(cw.Width(), 3);
+    ASSERT_EQ(cw.Height(), 5);
+    // Clockwise: the left column becomes the top row, read from the bottom up.
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(cw.At(2 - y, 0), src.At(0, y));
+    }
+    EXPECT_EQ(MaxDifference(RotateClockwise(src, -1), RotateClockwise(src, 3)), 0);
+    EXPECT_EQ(MaxDifference(RotateClockwise(cw, 3), src), 0);
+    EXPECT_EQ(MaxDifference(RotateClockwise(RotateClockwise(src, 2), 2), src), 0);
+    EXPECT_EQ(RotateClockwise(src, 2).At(0, 0), src.At(4, 2));
+    const Bitmap flipped = FlipVertical(src);
+    EXPECT_EQ(flipped.At(3, 0), src.At(3, 2));
+    EXPECT_EQ(MaxDifference(FlipVertical(flipped), src), 0);
+}
+
 TEST(Bitmap, PremultiplyRoundTripsThroughStraightColour) {
     // Every premultiplied value survives a trip through straight colour (what PNG stores).
     for (int a = 0; a < 256; a += 3) {
