@@ -49,7 +49,8 @@ Scratch& ThreadScratch() {
 // Horizontal pass over one row already spread; `spread[0]` is source column `begin`.
 void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Pixel* out) {
     const int taps = xs.maxTaps;
-    for (int i = 0; i < xs.outCount; ++i) {
+    int i = 0;
+    while (i < xs.outCount) {
         const std::uint16_t* w = xs.weights.data() + std::size_t(i) * taps;
         const Wide* s = spread + (xs.first[i] - begin);
         switch (xs.count[i]) {
@@ -57,12 +58,14 @@ void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Pixel* ou
             out[i] = Gather(w[0] == kWeightOne ? s[0] : Settle(s[0] * w[0]));
             break;
         case 2:
-            // Stretched flat areas read two equal pixels: no arithmetic needed at full weight.
-            if (s[0] == s[1] && w[0] + w[1] == kWeightOne) {
-                out[i] = Gather(s[0]);
-            } else {
-                out[i] = Gather(Settle(s[0] * w[0] + s[1] * w[1]));
+            // Stretched flat areas and clear margins read two equal pixels: the whole run
+            // of outputs between them is that one colour.
+            if (s[0] == s[1] && xs.runEnd[i] > i) {
+                std::fill(out + i, out + xs.runEnd[i], Gather(s[0]));
+                i = xs.runEnd[i];
+                continue;
             }
+            out[i] = Gather(Settle(s[0] * w[0] + s[1] * w[1]));
             break;
         case 3:
             out[i] = Gather(Settle(s[0] * w[0] + s[1] * w[1] + s[2] * w[2]));
@@ -76,6 +79,7 @@ void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Pixel* ou
             break;
         }
         }
+        ++i;
     }
 }
 
@@ -90,6 +94,16 @@ double MeanTaps(const AxisPlan& plan) {
     double sum = 0;
     for (int i = 0; i < plan.outCount; ++i) {
         sum += plan.count[i];
+    }
+    return plan.outCount ? sum / plan.outCount : 0.0;
+}
+
+// Cost per output of the horizontal pass: long runs (a widened flat area, as in a bar's
+// middle) are usually filled in one go.
+double HorizontalCost(const AxisPlan& plan) {
+    double sum = 0;
+    for (int i = 0; i < plan.outCount; ++i) {
+        sum += plan.runEnd[i] - i >= 4 ? 0.3 : plan.count[i];
     }
     return plan.outCount ? sum / plan.outCount : 0.0;
 }
@@ -135,7 +149,7 @@ void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit em
     // Rough cost of each order: the horizontal pass works one pixel at a time, while
     // mixing rows runs on blocks of pixels at about a third of the cost per tap.
     constexpr double kMixCost = 0.3;
-    const double tapsX = MeanTaps(xs), tapsY = MeanTaps(ys);
+    const double tapsX = HorizontalCost(xs), tapsY = MeanTaps(ys);
     const double rowsFirst = double(ys.SourceEnd() - ys.SourceBegin()) * xs.outCount * tapsX +
                              kMixCost * double(ys.outCount) * xs.outCount * tapsY;
     const double columnsFirst = double(ys.outCount) * (end - begin) * (kMixCost * tapsY + 0.5) +
@@ -215,6 +229,7 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
     plan.first.clear();
     plan.count.clear();
     plan.weights.clear();
+    plan.runEnd.clear();
     if (segments.empty() || srcSize <= 0 || !(gain > 0.0f)) {
         return;
     }
@@ -303,6 +318,17 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
         w[heaviest] = std::uint16_t(std::max(0, int(w[heaviest]) + total - given));
         plan.first[i] = tapLo + skip;
         plan.count[i] = n - skip;
+    }
+    plan.runEnd.assign(std::size_t(plan.outCount), 0);
+    for (int i = plan.outCount - 1; i >= 0; --i) {
+        const std::uint16_t* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
+        if (plan.count[i] != 2 || w[0] + w[1] != kWeightOne) {
+            plan.runEnd[i] = i; // not a full-weight pair: no run
+        } else if (i + 1 < plan.outCount && plan.runEnd[i + 1] > i + 1 && plan.first[i + 1] == plan.first[i]) {
+            plan.runEnd[i] = plan.runEnd[i + 1];
+        } else {
+            plan.runEnd[i] = i + 1;
+        }
     }
 }
 

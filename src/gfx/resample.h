@@ -29,6 +29,9 @@ struct AxisPlan {
     std::vector<int> first;              // first source index of each output
     std::vector<int> count;              // taps of each output
     std::vector<std::uint16_t> weights;  // outCount * maxTaps
+    // For each output, the end of the run of outputs that read the same two source pixels
+    // at full weight: where those two pixels are equal the whole run is one colour.
+    std::vector<int> runEnd;
     [[nodiscard]] int SourceBegin() const { return outCount ? first.front() : 0; }
     [[nodiscard]] int SourceEnd() const;
 };
