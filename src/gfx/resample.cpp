@@ -258,7 +258,8 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
     plan.first.resize(plan.outCount);
     plan.count.resize(plan.outCount);
     plan.weights.assign(std::size_t(plan.outCount) * plan.maxTaps, 0);
-    std::vector<float> raw(std::size_t(plan.maxTaps));
+    thread_local std::vector<float> raw;
+    raw.resize(std::size_t(plan.maxTaps));
 
     std::size_t segIndex = 0;
     for (int i = 0; i < plan.outCount; ++i) {
@@ -303,12 +304,12 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
         }
         // Integer weights that add up exactly to the wanted total (rounding error goes to
         // the heaviest tap), so a full pixel at full opacity stays exactly opaque.
-        const int total = int(std::lround(coverage * gain * kWeightOne));
+        const int total = int(coverage * gain * kWeightOne + 0.5f);
         std::uint16_t* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
         int given = 0;
         int heaviest = 0;
         for (int k = skip; k < n; ++k) {
-            const int v = int(std::lround(raw[k] / sum * float(total)));
+            const int v = int(raw[k] / sum * float(total) + 0.5f); // weights are never negative
             w[k - skip] = std::uint16_t(std::max(0, v));
             given += w[k - skip];
             if (w[k - skip] > w[heaviest]) {
