@@ -1,7 +1,7 @@
 #pragma once
 // Drawing into a Bitmap: scaled pictures with good filtering, nine-grids, rotation,
-// anti-aliased rounded rectangles and fills, all source-over on premultiplied pixels and
-// limited to a clip rectangle. Positions and sizes are floats in target pixels, so a
+// anti-aliased rounded rectangles and fills, blended source-over on premultiplied pixels
+// (cached images may also replace what is below) and limited to a clip rectangle. Positions and sizes are floats in target pixels, so a
 // magnified icon can sit between pixels.
 
 #include "gfx/bitmap.h"
