@@ -19,39 +19,11 @@ gfx::Insets InsetsForEdge(const gfx::Insets& i, SkinEdge edge) {
 }
 
 gfx::Bitmap TurnForEdge(const gfx::Bitmap& src, SkinEdge edge) {
-    const int w = src.Width(), h = src.Height();
     switch (edge) {
-    case SkinEdge::Bottom:
-        return src.Clone();
-    case SkinEdge::Top: {
-        gfx::Bitmap out(w, h);
-        for (int y = 0; y < h; ++y) {
-            std::copy(src.Row(y), src.Row(y) + w, out.Row(h - 1 - y));
-        }
-        return out;
-    }
-    case SkinEdge::Left: {
-        // Clockwise: the source's bottom row becomes the left column.
-        gfx::Bitmap out(h, w);
-        for (int y = 0; y < h; ++y) {
-            const gfx::Pixel* row = src.Row(y);
-            for (int x = 0; x < w; ++x) {
-                out.Set(h - 1 - y, x, row[x]);
-            }
-        }
-        return out;
-    }
-    case SkinEdge::Right: {
-        // Anticlockwise: the source's bottom row becomes the right column.
-        gfx::Bitmap out(h, w);
-        for (int y = 0; y < h; ++y) {
-            const gfx::Pixel* row = src.Row(y);
-            for (int x = 0; x < w; ++x) {
-                out.Set(y, w - 1 - x, row[x]);
-            }
-        }
-        return out;
-    }
+    case SkinEdge::Left: return gfx::RotateClockwise(src, 1);
+    case SkinEdge::Right: return gfx::RotateClockwise(src, -1);
+    case SkinEdge::Top: return gfx::FlipVertical(src);
+    case SkinEdge::Bottom: break;
     }
     return src.Clone();
 }
