@@ -164,6 +164,7 @@ bool ConfigStore::Edit(const std::wstring& path, bool createMissing,
         bytes = current.Bytes(); // an empty UTF-16LE file with its byte-order mark
     }
     if (!m_files.Replace(path, *bytes)) return false;
+    if (bytes->size() > kCacheableBytes) return true;
     if (const auto stamp = m_files.Stat(path)) {
         if (auto parsed = ProfileDocument::Parse(std::move(*bytes), m_codePage)) {
             Remember(path, *stamp, std::make_shared<const ProfileDocument>(std::move(*parsed)));

@@ -3,6 +3,8 @@
 #include "foundation/text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <utility>
 
 namespace kestrana::foundation {
@@ -142,37 +144,61 @@ std::optional<ProfileDocument> ProfileDocument::Parse(std::vector<std::uint8_t> 
 void ProfileDocument::ParseLines() {
     const bool wide = m_encoding == ProfileEncoding::Utf16Le || m_encoding == ProfileEncoding::Utf16Be;
     const bool bigEndian = m_encoding == ProfileEncoding::Utf16Be;
-    const std::uint32_t unit = wide ? 2 : 1;
     const auto unitAt = [&](std::uint32_t offset) -> char16_t {
-        if (!wide) return m_bytes[offset];
         const auto first = m_bytes[offset];
         const auto second = m_bytes[offset + 1];
         return bigEndian ? static_cast<char16_t>((first << 8) | second) : static_cast<char16_t>((second << 8) | first);
     };
-    std::u16string decoded;
+    // Every line's text goes into the pool once; names and values are spans of it.
+    if (wide) {
+        // UTF-16 text is taken over whole and split afterwards.
+        const std::size_t units = (m_textEnd - m_textBegin) / 2;
+        m_pool.resize(units);
+        if (units > 0 && !bigEndian && std::endian::native == std::endian::little) {
+            std::memcpy(m_pool.data(), m_bytes.data() + m_textBegin, units * 2);
+        } else {
+            for (std::size_t k = 0; k < units; ++k) m_pool[k] = unitAt(static_cast<std::uint32_t>(m_textBegin + 2 * k));
+        }
+        const char16_t* text = m_pool.data();
+        std::size_t i = 0;
+        while (i < units) {
+            const std::size_t lineStart = i;
+            while (i < units && text[i] != u'\r' && text[i] != u'\n') ++i;
+            const std::size_t contentStop = i;
+            if (i < units) {
+                const bool crlf = text[i] == u'\r' && i + 1 < units && text[i + 1] == u'\n';
+                if (m_lineBreak.empty()) m_lineBreak = crlf ? u"\r\n" : (text[i] == u'\r' ? u"\r" : u"\n");
+                i += crlf ? 2 : 1;
+            }
+            const auto byteAt = [&](std::size_t unitIndex) { return static_cast<std::uint32_t>(m_textBegin + 2 * unitIndex); };
+            AddLine(std::u16string_view(text + lineStart, contentStop - lineStart), byteAt(lineStart), byteAt(contentStop), byteAt(i));
+            if (i == contentStop && contentStop > lineStart) m_endsWithoutBreak = true;
+        }
+        return;
+    }
+    m_pool.reserve(m_textEnd - m_textBegin);
     std::uint32_t offset = m_textBegin;
     while (offset < m_textEnd) {
         const std::uint32_t lineBegin = offset;
-        while (offset < m_textEnd) {
-            const char16_t c = unitAt(offset);
-            if (c == u'\r' || c == u'\n') break;
-            offset += unit;
-        }
+        while (offset < m_textEnd && m_bytes[offset] != '\r' && m_bytes[offset] != '\n') ++offset;
         const std::uint32_t contentEnd = offset;
         if (offset < m_textEnd) {
-            const bool crlf = unitAt(offset) == u'\r' && offset + unit < m_textEnd && unitAt(offset + unit) == u'\n';
-            if (m_lineBreak.empty()) m_lineBreak = crlf ? u"\r\n" : (unitAt(offset) == u'\r' ? u"\r" : u"\n");
-            offset += crlf ? 2 * unit : unit;
+            const bool crlf = m_bytes[offset] == '\r' && offset + 1 < m_textEnd && m_bytes[offset + 1] == '\n';
+            if (m_lineBreak.empty()) m_lineBreak = crlf ? u"\r\n" : (m_bytes[offset] == '\r' ? u"\r" : u"\n");
+            offset += crlf ? 2 : 1;
         }
         const std::uint32_t lineEnd = offset;
-        decoded.clear();
-        if (wide) {
-            for (std::uint32_t k = lineBegin; k < contentEnd; k += 2) decoded.push_back(unitAt(k));
+        const std::size_t start = m_pool.size();
+        const std::string_view raw(reinterpret_cast<const char*>(m_bytes.data()) + lineBegin, contentEnd - lineBegin);
+        bool ascii = true;
+        for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (ascii) {
+            m_pool.insert(m_pool.end(), raw.begin(), raw.end());
         } else {
-            const std::string_view raw(reinterpret_cast<const char*>(m_bytes.data()) + lineBegin, contentEnd - lineBegin);
-            decoded = m_encoding == ProfileEncoding::CodePage ? m_codePage->Decode(raw) : Utf8ToUtf16(raw);
+            const auto decoded = m_encoding == ProfileEncoding::CodePage ? m_codePage->Decode(raw) : Utf8ToUtf16(raw);
+            m_pool.insert(m_pool.end(), decoded.begin(), decoded.end());
         }
-        AddLine(decoded, lineBegin, contentEnd, lineEnd);
+        AddLine(std::u16string_view(m_pool.data() + start, m_pool.size() - start), lineBegin, contentEnd, lineEnd);
         if (lineEnd == contentEnd && contentEnd > lineBegin) m_endsWithoutBreak = true;
     }
 }
@@ -214,9 +240,8 @@ void ProfileDocument::AddLine(std::u16string_view line, std::uint32_t lineBegin,
 }
 
 ProfileDocument::Span ProfileDocument::Store(std::u16string_view text) {
-    Span span{static_cast<std::uint32_t>(m_pool.size()), static_cast<std::uint32_t>(text.size())};
-    m_pool.insert(m_pool.end(), text.begin(), text.end());
-    return span;
+    // `text` lies in the pool already.
+    return Span{static_cast<std::uint32_t>(text.data() - m_pool.data()), static_cast<std::uint32_t>(text.size())};
 }
 
 std::u16string_view ProfileDocument::View(Span span) const {

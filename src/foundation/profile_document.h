@@ -100,7 +100,7 @@ private:
     void ParseLines();
     void AddLine(std::u16string_view line, std::uint32_t lineBegin, std::uint32_t contentEnd, std::uint32_t lineEnd);
     void BuildIndex();
-    Span Store(std::u16string_view text);
+    Span Store(std::u16string_view text); // the span of a view into the pool
     [[nodiscard]] std::u16string_view View(Span span) const;
     [[nodiscard]] const Section* FindSection(std::u16string_view name) const;
     [[nodiscard]] const Entry* FindEntry(const Section& section, std::u16string_view name) const;
@@ -115,7 +115,7 @@ private:
     bool m_endsWithoutBreak = false;   // the last line has text but no line break
     bool m_asciiOnly = true;           // no byte above 0x7F after the byte-order mark
     std::u16string m_lineBreak;        // the file's own convention, CRLF when it has none
-    std::vector<char16_t> m_pool;      // names and values; a vector so moves keep views valid
+    std::vector<char16_t> m_pool;      // the decoded text of every line; a vector so moves keep views valid
     std::vector<Entry> m_entries;
     std::vector<Section> m_sections;
     std::unordered_map<NameRef, std::uint32_t, NameHash, NameEqual> m_sectionIndex;
