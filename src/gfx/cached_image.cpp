@@ -68,6 +68,12 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
         !std::isfinite(dest.y) || !std::isfinite(dest.width) || !std::isfinite(dest.height)) {
         return;
     }
+    // Nothing to do for a drawing wholly outside the area (also keeps the integer
+    // conversions below within range).
+    if (double(dest.x) + dest.width <= area.x || dest.x >= float(area.Right()) ||
+        double(dest.y) + dest.height <= area.y || dest.y >= float(area.Bottom())) {
+        return;
+    }
     const float originX = std::floor(dest.x);
     const float originY = std::floor(dest.y);
     const Key key{dest.width, dest.height, dest.x - originX, dest.y - originY};

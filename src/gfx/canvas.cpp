@@ -11,6 +11,16 @@ bool Finite(const RectF& r) {
     return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.width) && std::isfinite(r.height);
 }
 
+// Pixel span [begin, end) of a float range, limited to [lo, hi) before any conversion.
+struct Span {
+    int begin = 0, end = 0;
+};
+Span PixelSpan(double from, double to, int lo, int hi) {
+    const double b = std::clamp(std::floor(from), double(lo), double(hi));
+    const double e = std::clamp(std::ceil(to), double(lo), double(hi));
+    return {int(b), int(std::max(b, e))};
+}
+
 // Blends `color` scaled by `coverage` (0..1) over `dst`.
 inline Pixel CoverOver(Pixel color, float coverage, Pixel dst) {
     if (coverage >= 1.0f) {
@@ -67,10 +77,9 @@ void Canvas::FillRect(const RectF& rect, Pixel color) {
     if (rect.Empty() || !Finite(rect) || color == 0) {
         return;
     }
-    const int x0 = std::max(m_clip.x, int(std::floor(std::max(rect.x, -1e9f))));
-    const int x1 = std::min(m_clip.Right(), int(std::ceil(std::min(rect.Right(), 1e9f))));
-    const int y0 = std::max(m_clip.y, int(std::floor(std::max(rect.y, -1e9f))));
-    const int y1 = std::min(m_clip.Bottom(), int(std::ceil(std::min(rect.Bottom(), 1e9f))));
+    const Span xs = PixelSpan(rect.x, double(rect.x) + rect.width, m_clip.x, m_clip.Right());
+    const Span ys = PixelSpan(rect.y, double(rect.y) + rect.height, m_clip.y, m_clip.Bottom());
+    const int x0 = xs.begin, x1 = xs.end, y0 = ys.begin, y1 = ys.end;
     auto cover = [](int i, float lo, float hi) {
         return std::clamp(std::min(float(i) + 1.0f, hi) - std::max(float(i), lo), 0.0f, 1.0f);
     };
@@ -174,13 +183,13 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
         minX = std::min(minX, x), maxX = std::max(maxX, x);
         minY = std::min(minY, y), maxY = std::max(maxY, y);
     }
-    if (!std::isfinite(minX) || !std::isfinite(maxX) || !std::isfinite(minY) || !std::isfinite(maxY)) {
+    if (!std::isfinite(minX) || !std::isfinite(maxX) || !std::isfinite(minY) || !std::isfinite(maxY) ||
+        !std::isfinite(sourcePivot.x) || !std::isfinite(sourcePivot.y)) {
         return;
     }
-    const int x0 = int(std::max<double>(m_clip.x, std::floor(minX) - 1));
-    const int x1 = int(std::min<double>(m_clip.Right(), std::ceil(maxX) + 1));
-    const int y0 = int(std::max<double>(m_clip.y, std::floor(minY) - 1));
-    const int y1 = int(std::min<double>(m_clip.Bottom(), std::ceil(maxY) + 1));
+    const Span xs = PixelSpan(minX - 1, maxX + 1, m_clip.x, m_clip.Right());
+    const Span ys = PixelSpan(minY - 1, maxY + 1, m_clip.y, m_clip.Bottom());
+    const int x0 = xs.begin, x1 = xs.end, y0 = ys.begin, y1 = ys.end;
     const int w = level->Width();
     const int h = level->Height();
     auto fetch = [level, w, h](int x, int y, float* v, float weight) {
@@ -243,10 +252,9 @@ void Canvas::StrokeRoundedRect(const RectF& rect, float radius, float width, Col
     const float ihx = hx - width, ihy = hy - width;
     const float ir = std::clamp(r - width, 0.0f, std::max(0.0f, std::min(ihx, ihy)));
     const bool hollow = stroke && ihx > 0 && ihy > 0;
-    const int x0 = std::max(m_clip.x, int(std::floor(std::max(rect.x, -1e9f))));
-    const int x1 = std::min(m_clip.Right(), int(std::ceil(std::min(rect.Right(), 1e9f))));
-    const int y0 = std::max(m_clip.y, int(std::floor(std::max(rect.y, -1e9f))));
-    const int y1 = std::min(m_clip.Bottom(), int(std::ceil(std::min(rect.Bottom(), 1e9f))));
+    const Span xs = PixelSpan(rect.x, double(rect.x) + rect.width, m_clip.x, m_clip.Right());
+    const Span ys = PixelSpan(rect.y, double(rect.y) + rect.height, m_clip.y, m_clip.Bottom());
+    const int x0 = xs.begin, x1 = xs.end, y0 = ys.begin, y1 = ys.end;
     for (int y = y0; y < y1; ++y) {
         Pixel* row = m_target.Row(y);
         const float py = float(y) + 0.5f;

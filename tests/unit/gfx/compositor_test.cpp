@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -259,6 +260,42 @@ TEST(Compositor, NothingIsDrawnOutsideTheClip) {
     // A clip outside the target is cut to the target.
     canvas.SetClip({50, 50, 100, 100});
     EXPECT_EQ(canvas.Clip(), (RectI{50, 50, 10, 10}));
+}
+
+TEST(Compositor, AbsurdGeometryDrawsNothingOrIsClippedWithoutHarm) {
+    // Sizes and positions come from layout arithmetic; a bad value must never crash,
+    // hang or write outside the target (the sanitizers watch the conversions).
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Bitmap src = NoiseBitmap(16, 16, 2);
+    CachedImage image(src.Clone());
+    CachedImage bar(src.Clone(), Insets{4, 4, 4, 4});
+    for (const RectF r : {RectF{nan, 0, 10, 10}, RectF{0, 0, inf, 10}, RectF{1e30f, 1e30f, 5, 5},
+                          RectF{-1e30f, -1e30f, 2e30f, 2e30f}, RectF{-5, -5, -10, 10}, RectF{3, 3, 1e-7f, 1e-7f},
+                          RectF{-1e9f, 2, 3e9f, 1e-3f}}) {
+        Bitmap target(32, 32);
+        Canvas c(target);
+        c.DrawBitmap(src, r);
+        c.DrawImage(image, r);
+        c.DrawImage(bar, r);
+        c.DrawNineGrid(src, {4, 4, 4, 4}, r);
+        c.FillRect(r, Color{1, 2, 3, 255});
+        c.FillRoundedRect(r, 4, Color{1, 2, 3, 255});
+        c.StrokeRoundedRect(r, nan, 2, Color{1, 2, 3, 255});
+        c.DrawBitmap(src, r, RectF{0, 0, 8, 8});
+        EXPECT_EQ(testing::FirstUnpremultipliedPixel(target), "");
+    }
+    Bitmap target(32, 32);
+    Canvas c(target);
+    c.DrawRotated(src, {8, 8}, {16, 16}, nan);
+    c.DrawRotated(src, {8, 8}, {16, 16}, 30, 1e-20f);
+    c.DrawRotated(src, {8, 8}, {16, 16}, 30, 1e20f);
+    c.DrawRotated(src, {nan, 8}, {1e30f, 16}, 30);
+    c.DrawBitmap(src, RectF{0, 0, 32, 32}, inf);
+    Blur(target, inf);
+    Blur(target, 1e6f);
+    Brighten(target, nan);
+    EXPECT_EQ(testing::FirstUnpremultipliedPixel(target), "");
 }
 
 TEST(NineGrid, CornersArePixelExactAndEdgesStretchAlongTheirLength) {
