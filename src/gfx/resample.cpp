@@ -251,7 +251,7 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
     for (const AxisSegment& seg : segments) {
         const float len = seg.destEnd - seg.destStart;
         if (len > 0) {
-            maxRadius = std::max(maxRadius, (seg.srcEnd - seg.srcStart) / len);
+            maxRadius = std::clamp((seg.srcEnd - seg.srcStart) / len, maxRadius, float(srcSize) + 2.0f);
         }
     }
     plan.maxTaps = std::min(srcSize, int(std::ceil(2.0f * maxRadius)) + 2);
@@ -275,7 +275,7 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
         const float ratio = len > 0 ? (seg.srcEnd - seg.srcStart) / len : 1.0f;
         const float c = std::clamp(centre, seg.destStart, seg.destEnd);
         const float u = seg.srcStart + (c - seg.destStart) * ratio;
-        const float radius = std::max(1.0f, ratio);
+        const float radius = std::clamp(ratio, 1.0f, float(srcSize) + 2.0f); // a wider filter reads nothing more
         const int segLo = std::clamp(int(std::floor(seg.srcStart)), 0, srcSize - 1);
         const int segHi = std::min(srcSize, std::max(segLo + 1, int(std::ceil(seg.srcEnd))));
         int tapLo = std::max(int(std::floor(u - 0.5f - radius)) + 1, segLo);

@@ -271,7 +271,7 @@ TEST(Compositor, AbsurdGeometryDrawsNothingOrIsClippedWithoutHarm) {
     CachedImage image(src.Clone());
     CachedImage bar(src.Clone(), Insets{4, 4, 4, 4});
     for (const RectF r : {RectF{nan, 0, 10, 10}, RectF{0, 0, inf, 10}, RectF{1e30f, 1e30f, 5, 5},
-                          RectF{-1e30f, -1e30f, 2e30f, 2e30f}, RectF{-5, -5, -10, 10}, RectF{3, 3, 1e-7f, 1e-7f},
+                          RectF{-1e30f, -1e30f, 2e30f, 2e30f}, RectF{-5, -5, -10, 10}, RectF{3, 3, 1e-7f, 1e-7f}, RectF{3, 3, 1e-30f, 1e-30f},
                           RectF{-1e9f, 2, 3e9f, 1e-3f}}) {
         Bitmap target(32, 32);
         Canvas c(target);
