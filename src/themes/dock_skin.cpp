@@ -40,7 +40,7 @@ std::wstring ChosenDockSkin(const ConfigStore& store) {
 }
 
 std::optional<DockSkinFile> ReadDockSkinFile(const ConfigStore& store, std::wstring_view skinName, bool dark) {
-    if (!IsThemeName(skinName) || foundation::EqualsIgnoreCase(skinName, kDefaultTheme)) {
+    if (!IsThemeName(skinName)) {
         return std::nullopt;
     }
     const foundation::FileSystem& files = store.Files();

@@ -57,8 +57,9 @@ struct DockSkinFile {
 // empty, "default" or not a usable folder name).
 [[nodiscard]] std::wstring ChosenDockSkin(const foundation::ConfigStore& store);
 
-// Reads "themes\<name>\dockskin\config.ini". Nothing when the name stands for the
-// built-in look or the skin has no config.ini (no file is read then).
+// Reads "themes\<name>\dockskin\config.ini" of any theme folder, the shipped one
+// included (the dock itself never loads "default": that name means the built-in look).
+// Nothing for an unusable name or a skin without config.ini.
 [[nodiscard]] std::optional<DockSkinFile> ReadDockSkinFile(const foundation::ConfigStore& store,
                                                            std::wstring_view skinName, bool dark);
 

@@ -17,6 +17,12 @@ inline constexpr std::wstring_view kSoundClearTrash = L"cleartrash.wav";
 inline constexpr std::wstring_view kSoundDeleteFile = L"deletefile.wav";
 inline constexpr std::wstring_view kSoundVolume = L"Volume.wav";
 
+// The special icons an icon set may carry as "icons\<name>.png". The icon editor offers
+// the first ten, in this order.
+inline constexpr std::wstring_view kSpecialIconNames[] = {
+    L"explorer", L"pad", L"ControlPlanel", L"folder", L"Calendar", L"startmenu", L"Systemtray",
+    L"Network", L"Trash_Empty", L"Trash_Full", L"Usbdevice", L"MyDocuments", L"virtualdesktop", L"Weather"};
+
 class ThemeFiles {
 public:
     ThemeFiles(const foundation::FileSystem& files, std::wstring baseFolder, const ThemeChoices& choices);

@@ -1,6 +1,7 @@
 // The dock skin: reading its file with the dark fallback, its numbers and their bounds,
 // turning it for each dock edge, placing the running dot, the separator and the progress
 // bar, and what a broken skin still draws.
+#include "themes/builtin_dock_skin.h"
 #include "themes/dock_skin.h"
 #include "themes/skin_geometry.h"
 
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -100,6 +103,32 @@ TEST(DockSkinLoad, BuiltInLookWithoutAUsableSkin) {
         EXPECT_TRUE(skin.HasPicture(SkinImage::Background)) << what;
         EXPECT_EQ(skin.Picture(SkinImage::Background).Width(), 64) << "the built-in bar, not the skin's 30 px one";
     }
+}
+
+// The shipped theme's skin file, as the build copies it, read through the same reader.
+TEST(DockSkinFile, ShippedDefaultSkinFileReads) {
+    std::ifstream in(std::string(KESTRANA_SOURCE_DIR) + "/assets/themes/default/dockskin/config.ini", std::ios::binary);
+    ASSERT_TRUE(in.good());
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ProgramFolder pf;
+    pf.files.AddFile(pf.Theme(L"default") + L"dockskin\\config.ini", std::move(bytes));
+    const auto file = ReadDockSkinFile(pf.store, L"default", true);
+    ASSERT_TRUE(file);
+    ExpectInsets(file->clip, {22, 22, 22, 22}, "clip");
+    EXPECT_FLOAT_EQ(file->limClipTop, 14);
+    EXPECT_FLOAT_EQ(file->limClipBottom, 14);
+    EXPECT_FLOAT_EQ(file->proClipLeft, 6);
+    EXPECT_FLOAT_EQ(file->proClipRight, 6);
+    EXPECT_EQ(file->spacing, (DockSkinSpacing{12, 8, 12, 8, 2}));
+    const std::wstring folder = pf.Theme(L"default") + L"dockskin\\";
+    EXPECT_EQ(file->imagePaths[0], folder + L"bg.png") << "the dark file is not there: the light name";
+    // The built-in look draws with the same numbers as the shipped skin.
+    EXPECT_FLOAT_EQ(kBuiltInClip, file->clip.left);
+    EXPECT_FLOAT_EQ(kBuiltInLimClip, file->limClipTop);
+    EXPECT_FLOAT_EQ(kBuiltInProClip, file->proClipLeft);
+    EXPECT_FLOAT_EQ(kBuiltInSpaceEnds, file->spacing.spaceLeft);
+    EXPECT_FLOAT_EQ(kBuiltInSpaceAcross, file->spacing.spaceTop);
+    EXPECT_EQ(kBuiltInRunOffset, file->spacing.runOffset);
 }
 
 TEST(DockSkinLoad, SkinSpacingAndScaledPictures) {
