@@ -1,0 +1,252 @@
+#include "dock/dock_renderer.h"
+
+#include "gfx/effects.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrana::dock {
+namespace {
+
+gfx::RectI Enclosing(const gfx::RectF& r, int growBy = 1) {
+    if (r.Empty()) return {};
+    const int x0 = static_cast<int>(std::floor(r.x)) - growBy;
+    const int y0 = static_cast<int>(std::floor(r.y)) - growBy;
+    const int x1 = static_cast<int>(std::ceil(r.Right())) + growBy;
+    const int y1 = static_cast<int>(std::ceil(r.Bottom())) + growBy;
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+gfx::RectI Union(const gfx::RectI& a, const gfx::RectI& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    const int x1 = std::max(a.Right(), b.Right()), y1 = std::max(a.Bottom(), b.Bottom());
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+bool Overlaps(const gfx::RectF& r, const gfx::RectI& clip) {
+    return !r.Empty() && r.x < clip.Right() && r.Right() > clip.x && r.y < clip.Bottom() && r.Bottom() > clip.y;
+}
+
+// The soft glow behind a hovered icon (light effects): a rounded spot on the bar.
+void DrawLight(gfx::Canvas& canvas, const gfx::RectF& icon, int alpha, bool dark) {
+    if (alpha <= 0) return;
+    const float grow = icon.width * 0.12f;
+    const gfx::RectF spot{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
+    const auto a = static_cast<std::uint8_t>(std::clamp(alpha, 0, 255));
+    const gfx::Color colour = dark ? gfx::Color{255, 255, 255, a} : gfx::Color{255, 255, 255, a};
+    // Three nested spots approximate a soft falloff without a per-frame blur.
+    for (int ring = 0; ring < 3; ++ring) {
+        const float inset = spot.width * 0.08f * static_cast<float>(ring);
+        gfx::Color c = colour;
+        c.a = static_cast<std::uint8_t>(a / 3);
+        canvas.FillRoundedRect({spot.x + inset, spot.y + inset, spot.width - 2 * inset, spot.height - 2 * inset},
+                               (spot.width - 2 * inset) * 0.3f, c);
+    }
+}
+
+// The select effects: a rounded plate behind the hovered icon.
+void DrawSelection(gfx::Canvas& canvas, const gfx::RectF& icon, bool dark) {
+    const float grow = icon.width * 0.08f;
+    const gfx::RectF plate{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
+    canvas.FillRoundedRect(plate, plate.width * 0.24f, dark ? gfx::Color{255, 255, 255, 46} : gfx::Color{0, 0, 0, 30});
+}
+
+// An item whose picture could not be found still takes its place.
+void DrawMissingPicture(gfx::Canvas& canvas, const gfx::RectF& icon, bool dark) {
+    const float inset = icon.width * 0.1f;
+    const gfx::RectF tile{icon.x + inset, icon.y + inset, icon.width - 2 * inset, icon.height - 2 * inset};
+    canvas.FillRoundedRect(tile, tile.width * 0.23f, dark ? gfx::Color{90, 92, 100, 230} : gfx::Color{214, 217, 224, 235});
+    canvas.StrokeRoundedRect(tile, tile.width * 0.23f, 1.0f, gfx::Color{0, 0, 0, 40});
+}
+
+} // namespace
+
+gfx::RectF EdgeRectInFrame(Edge edge, int frameWidth, int frameHeight, float alongStart, float alongLength,
+                           float depthStart, float depthLength) {
+    switch (edge) {
+    case Edge::Bottom:
+        return {alongStart, static_cast<float>(frameHeight) - depthStart - depthLength, alongLength, depthLength};
+    case Edge::Top: return {alongStart, depthStart, alongLength, depthLength};
+    case Edge::Left: return {depthStart, alongStart, depthLength, alongLength};
+    case Edge::Right:
+        return {static_cast<float>(frameWidth) - depthStart - depthLength, alongStart, depthLength, alongLength};
+    }
+    return {};
+}
+
+float BarEndPadding(const themes::DockSkin& skin) {
+    const float ends = skin.HasSkin() ? skin.Spacing().spaceLeft : themes::kBuiltInSpaceEnds;
+    return std::round(ends * skin.Scale());
+}
+
+void DockRenderer::SetSkin(themes::DockSkin& skin) {
+    m_skin = &skin;
+    m_full = true;
+}
+
+gfx::RectF DockRenderer::IconRect(std::int32_t itemId) const {
+    for (const auto& p : m_placed)
+        if (p.id == itemId) return p.rect;
+    return {};
+}
+
+DockRenderer::Prepared* DockRenderer::PreparedFor(const Dockico& item) {
+    if (!item.picture || item.picture->Empty()) {
+        m_pictures.erase(item.id);
+        return nullptr;
+    }
+    auto& prepared = m_pictures[item.id];
+    if (prepared.source != item.picture) {
+        prepared.source = item.picture;
+        prepared.image = gfx::CachedImage(item.picture->Clone());
+        prepared.lit = gfx::CachedImage();
+        prepared.litFactor = 0;
+    }
+    prepared.lastFrame = m_frameNumber;
+    return &prepared;
+}
+
+gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& model, const DockFrameState& state,
+                                gfx::Bitmap& frame) {
+    ++m_frameNumber;
+    const ScreenRect window = model.WindowRect();
+    const int width = std::max(0, window.Width());
+    const int height = std::max(0, window.Height());
+    if (frame.Width() != width || frame.Height() != height) {
+        frame.Reset(width, height);
+        m_full = true;
+    }
+    if (frame.Empty()) return {};
+
+    const Edge edge = model.GetEdge();
+    const DockSettings& settings = model.Settings();
+    const float iconSize = model.IconSize();
+    const float depthBase = static_cast<float>(settings.edgeDistance);
+    const float iconDepth = depthBase + static_cast<float>(model.Margin());
+    const float rowStart = static_cast<float>(model.RowOffset());
+    const float pad = BarEndPadding(*m_skin);
+
+    m_bar = EdgeRectInFrame(edge, width, height, rowStart - pad, static_cast<float>(model.RowLength()) + 2 * pad,
+                            depthBase, static_cast<float>(model.Thickness()));
+
+    m_placed.clear();
+    for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i) {
+        const Dockico& item = items[i];
+        Placed placed;
+        placed.id = item.id;
+        placed.separator = item.IsSeparator();
+        placed.running = item.running.load(std::memory_order_relaxed);
+        placed.hovered = i == state.hovered;
+        placed.pressed = i == state.pressed;
+        if (placed.separator) {
+            placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, iconSize);
+        } else {
+            placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, item.size);
+            const Prepared* prepared = PreparedFor(item);
+            placed.picture = prepared ? prepared->source.get() : nullptr;
+        }
+        m_placed.push_back(placed);
+    }
+    // Pictures of items that left the row are let go.
+    std::erase_if(m_pictures, [this](const auto& entry) { return entry.second.lastFrame != m_frameNumber; });
+
+    const auto traits = TraitsOf(settings.iconEffect);
+    const float lightFactor = HoverLightFactor(settings.iconEffect, settings.iconLight, false);
+
+    gfx::RectI dirty;
+    if (m_full) {
+        dirty = frame.Bounds();
+    } else {
+        if (m_bar.x != m_previousBar.x || m_bar.y != m_previousBar.y || m_bar.width != m_previousBar.width ||
+            m_bar.height != m_previousBar.height || state.dark != m_previousState.dark)
+            dirty = Union(Enclosing(m_bar), Enclosing(m_previousBar));
+        // Items that moved, grew, or changed their look; and what stood there before.
+        const std::size_t common = std::min(m_placed.size(), m_previous.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            if (m_placed[i] == m_previous[i]) continue;
+            dirty = Union(dirty, Enclosing(m_placed[i].rect, 2));
+            dirty = Union(dirty, Enclosing(m_previous[i].rect, 2));
+        }
+        for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, Enclosing(m_placed[i].rect, 2));
+        for (std::size_t i = common; i < m_previous.size(); ++i) dirty = Union(dirty, Enclosing(m_previous[i].rect, 2));
+        // The light and the run marks lie around the icons; a change of them redraws the bar.
+        if (state.lightAlpha != m_previousState.lightAlpha || state.showRunning != m_previousState.showRunning)
+            dirty = Union(dirty, Enclosing(m_bar, 2));
+        if (traits.light || traits.select) {
+            for (std::size_t i = 0; i < common; ++i)
+                if (m_placed[i].hovered != m_previous[i].hovered) {
+                    const float grow = m_placed[i].rect.width * 0.2f;
+                    const gfx::RectF r = m_placed[i].rect;
+                    dirty = Union(dirty, Enclosing({r.x - grow, r.y - grow, r.width + 2 * grow, r.height + 2 * grow}, 2));
+                }
+        }
+        dirty = gfx::Intersect(dirty, frame.Bounds());
+    }
+
+    if (!dirty.Empty()) DrawScene(frame, dirty, model, state, lightFactor);
+
+    m_previous = m_placed;
+    m_previousBar = m_bar;
+    m_previousState = state;
+    m_full = false;
+    return dirty;
+}
+
+void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const OndelBarModel& model,
+                             const DockFrameState& state, float lightFactor) {
+    gfx::Canvas canvas(frame);
+    canvas.SetClip(clip);
+    canvas.Clear(0);
+    const Edge edge = model.GetEdge();
+    const DockSettings& settings = model.Settings();
+    const auto traits = TraitsOf(settings.iconEffect);
+
+    if (Overlaps(m_bar, clip)) m_skin->DrawBackground(canvas, m_bar);
+
+    for (const Placed& placed : m_placed) {
+        if (!placed.hovered || placed.separator || !Overlaps(placed.rect, clip)) continue;
+        if (traits.select) DrawSelection(canvas, placed.rect, state.dark);
+        if (traits.light) {
+            const int alpha = static_cast<int>(settings.backgroundLight * 2.55f) * state.lightAlpha / 255;
+            DrawLight(canvas, placed.rect, alpha, state.dark);
+        }
+    }
+
+    for (const Placed& placed : m_placed) {
+        if (placed.separator) {
+            if (Overlaps(placed.rect, clip)) {
+                const float centre = IsVertical(edge) ? placed.rect.y + placed.rect.height / 2
+                                                      : placed.rect.x + placed.rect.width / 2;
+                m_skin->DrawSeparator(canvas, m_bar, centre);
+            }
+            continue;
+        }
+        if (state.showRunning && placed.running) m_skin->DrawRunIndicator(canvas, m_bar, placed.rect);
+        if (!Overlaps(placed.rect, clip)) continue;
+        auto found = m_pictures.find(placed.id);
+        if (found == m_pictures.end()) {
+            DrawMissingPicture(canvas, placed.rect, state.dark);
+            continue;
+        }
+        Prepared& prepared = found->second;
+        const float opacity = placed.pressed ? 0.72f : 1.0f;
+        if (placed.hovered && lightFactor > 0 && state.lightAlpha > 0) {
+            // The lit copy is made once per strength and kept while the item is hovered.
+            const float factor = 1.0f + lightFactor;
+            if (prepared.lit.Empty() || prepared.litFactor != factor) {
+                gfx::Bitmap lit = prepared.source->Clone();
+                gfx::Brighten(lit, factor);
+                prepared.lit = gfx::CachedImage(std::move(lit));
+                prepared.litFactor = factor;
+            }
+            canvas.DrawImage(prepared.image, placed.rect, opacity);
+            canvas.DrawImage(prepared.lit, placed.rect, opacity * static_cast<float>(state.lightAlpha) / 255.0f);
+        } else {
+            canvas.DrawImage(prepared.image, placed.rect, opacity);
+        }
+    }
+}
+
+} // namespace kestrana::dock

@@ -1,0 +1,99 @@
+#pragma once
+// Draws one dock's window content: the bar, the separators, every icon at its laid-out
+// position and size, the running marks, and the hover effects. Each item's picture is
+// prepared once for drawing at many sizes; only the part of the frame that changed since
+// the previous frame is drawn again.
+
+#include "dock/dockico.h"
+#include "dock/ondel_bar_model.h"
+#include "gfx/bitmap.h"
+#include "gfx/cached_image.h"
+#include "themes/builtin_dock_skin.h"
+#include "themes/dock_skin.h"
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrana::dock {
+
+struct DockFrameState {
+    float magnification = 0;  // A
+    int lightAlpha = 0;       // 0-255: the light effect, fading with the shrink
+    std::size_t hovered = 0;  // vector index of the item under the pointer, 0 for none
+    std::size_t pressed = 0;  // vector index of the item held down, 0 for none
+    bool dark = false;
+    bool showRunning = true;  // "runicon"
+};
+
+// Frame pixels from the dock's own coordinates: along its axis from the window's start,
+// and in depth from the screen edge.
+[[nodiscard]] gfx::RectF EdgeRectInFrame(Edge edge, int frameWidth, int frameHeight, float alongStart,
+                                         float alongLength, float depthStart, float depthLength);
+
+// How far the bar reaches beyond the first and the last icon: the skin's end spaces, or
+// the built-in look's own.
+[[nodiscard]] float BarEndPadding(const themes::DockSkin& skin);
+
+class DockRenderer {
+public:
+    explicit DockRenderer(themes::DockSkin& skin) : m_skin(&skin) {}
+
+    // A new skin (or the same one for the other appearance): everything is drawn again.
+    void SetSkin(themes::DockSkin& skin);
+    // Drops what was drawn, so the next frame is drawn whole.
+    void Invalidate() { m_full = true; }
+
+    // Draws the frame for the bar model's window. `frame` keeps its content between calls
+    // and is resized to the window when needed. Returns the part that changed (empty when
+    // nothing did).
+    gfx::RectI Render(const DockItems& items, const OndelBarModel& model, const DockFrameState& state,
+                      gfx::Bitmap& frame);
+
+    // The icon rectangle of a real item in the last frame (frame pixels), empty when none.
+    [[nodiscard]] gfx::RectF IconRect(std::int32_t itemId) const;
+    // The bar as last drawn (frame pixels).
+    [[nodiscard]] const gfx::RectF& BarRect() const { return m_bar; }
+    // How many prepared pictures are held (one per item with a picture).
+    [[nodiscard]] std::size_t PictureCount() const { return m_pictures.size(); }
+
+private:
+    struct Prepared {
+        std::shared_ptr<const gfx::Bitmap> source; // keeps the picture alive while prepared
+        gfx::CachedImage image;
+        gfx::CachedImage lit; // the brightened copy for the hover light
+        float litFactor = 0;
+        std::uint64_t lastFrame = 0;
+    };
+    struct Placed {
+        std::int32_t id = 0;
+        gfx::RectF rect;
+        bool separator = false;
+        bool running = false;
+        bool hovered = false;
+        bool pressed = false;
+        const gfx::Bitmap* picture = nullptr;
+        bool operator==(const Placed& o) const {
+            return id == o.id && rect.x == o.rect.x && rect.y == o.rect.y && rect.width == o.rect.width &&
+                   rect.height == o.rect.height && separator == o.separator && running == o.running &&
+                   hovered == o.hovered && pressed == o.pressed && picture == o.picture;
+        }
+    };
+
+    Prepared* PreparedFor(const Dockico& item);
+    void DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const OndelBarModel& model,
+                   const DockFrameState& state, float lightFactor);
+
+    themes::DockSkin* m_skin;
+    std::unordered_map<std::int32_t, Prepared> m_pictures;
+    std::vector<Placed> m_placed;
+    std::vector<Placed> m_previous;
+    gfx::RectF m_bar;
+    gfx::RectF m_previousBar;
+    DockFrameState m_previousState;
+    std::uint64_t m_frameNumber = 0;
+    bool m_full = true;
+};
+
+} // namespace kestrana::dock

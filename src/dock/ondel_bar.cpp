@@ -1,0 +1,388 @@
+#include "dock/ondel_bar.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace kestrana::dock {
+namespace {
+
+float EaseInOut(float t) {
+    t = std::clamp(t, 0.0f, 1.0f);
+    return t < 0.5f ? 4 * t * t * t : 1 - std::pow(-2 * t + 2, 3.0f) / 2;
+}
+
+} // namespace
+
+OndelBar::OndelBar(DockPlatform& platform, themes::DockSkin& skin, const DockSettings& settings,
+                   const DockScreen& screen, const SkinSpacing& spacing, int refreshHz)
+    : m_platform(platform), m_model(settings, screen, spacing), m_renderer(skin), m_refreshHz(refreshHz) {
+    m_animator.Configure(settings.iconEffect, m_model.MagnifyRange(), refreshHz);
+    m_edgeAtHide = m_model.GetEdge();
+    m_platform.ApplyZOrder(InitialZOrder(settings.displayMode));
+    PlaceWindows();
+}
+
+void OndelBar::ItemsChanged() {
+    bool moved = false;
+    {
+        std::lock_guard lock(m_items.ListMutex());
+        moved = m_model.Refit(m_items);
+        m_model.Layout().Invalidate();
+    }
+    m_animator.Configure(m_model.Settings().iconEffect, m_model.MagnifyRange(), m_refreshHz);
+    if (moved) PlaceWindows();
+    m_renderer.Invalidate();
+    LayOutAndDraw();
+}
+
+void OndelBar::Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin,
+                           int refreshHz) {
+    const DisplayMode before = m_model.Settings().displayMode;
+    m_refreshHz = refreshHz;
+    {
+        std::lock_guard lock(m_items.ListMutex());
+        m_model.Reconfigure(settings, screen, skin);
+    }
+    if (settings.displayMode != before) {
+        m_platform.ApplyZOrder(InitialZOrder(settings.displayMode));
+        // A mode that never hides brings a hidden dock back.
+        if (!UsesHideDecision(settings.displayMode) && settings.displayMode != DisplayMode::Hotkey)
+            Fire(DockEvent::ShowDecided);
+    }
+    ItemsChanged();
+    PlaceWindows();
+    UpdateActivationBar();
+}
+
+void OndelBar::SetSkin(themes::DockSkin& skin) {
+    m_renderer.SetSkin(skin);
+    Redraw();
+}
+
+void OndelBar::SetDark(bool dark) {
+    if (dark == m_dark) return;
+    m_dark = dark;
+    Redraw();
+}
+
+ScreenRect OndelBar::HitArea() const {
+    ScreenRect area = m_model.DockAreaRect();
+    const ScreenRect window = m_model.WindowRect();
+    // While magnified the icons reach past the bar; the pointer stays "inside" on them.
+    if (m_pointerInside || m_animator.Magnification() > 0) {
+        const int reach = m_model.MagnifyRange();
+        switch (m_model.GetEdge()) {
+        case Edge::Bottom: area.top -= reach; break;
+        case Edge::Top: area.bottom += reach; break;
+        case Edge::Left: area.right += reach; break;
+        case Edge::Right: area.left -= reach; break;
+        }
+    }
+    // The whole length of the window stays live so the pointer can travel along a growing row.
+    if (IsVertical(m_model.GetEdge())) {
+        area.top = window.top;
+        area.bottom = window.bottom;
+    } else {
+        area.left = std::max(window.left, std::min(area.left, window.right));
+        area.right = std::min(window.right, std::max(area.right, window.left));
+    }
+    return {std::max(area.left, window.left), std::max(area.top, window.top), std::min(area.right, window.right),
+            std::min(area.bottom, window.bottom)};
+}
+
+void OndelBar::PlaceWindows() { m_platform.PlaceWindows(m_model.WindowRect(), HitArea()); }
+
+void OndelBar::WantFrame(std::int64_t dueMs) {
+    if (m_frameDue && *m_frameDue <= dueMs) return;
+    m_frameDue = dueMs;
+    m_platform.RequestFrame(dueMs);
+}
+
+void OndelBar::Fire(DockEvent event, bool growStarted, bool shrinkStarted) {
+    const DockContext context{m_model.Settings().displayMode, growStarted, shrinkStarted};
+    const DockTransition transition = NextDockState(m_state, event, context);
+    const DockState before = m_state;
+    m_state = transition.next;
+    Carry(transition.action);
+    if (before != m_state && (before == DockState::Hidden || m_state == DockState::Hidden)) UpdateActivationBar();
+}
+
+void OndelBar::Carry(DockAction action) {
+    const std::int64_t now = m_platform.NowMs();
+    switch (action) {
+    case DockAction::None: break;
+    case DockAction::Redraw: Redraw(); break;
+    case DockAction::StartGrow:
+    case DockAction::StartShrink: WantFrame(now); break;
+    case DockAction::StartHide:
+        m_platform.ShowLabel(std::nullopt);
+        m_hideMotion.Begin();
+        m_edgeAtHide = m_model.GetEdge();
+        m_hideStepDue = now;
+        WantFrame(now);
+        break;
+    case DockAction::StartShow:
+        m_hideMotion.Cancel();
+        m_hideStepDue.reset();
+        m_strip.Reset();
+        m_platform.SamplePointer(false);
+        // Come back from wherever the motion stands, at the same pace.
+        m_motion = Motion::In;
+        m_motionStartMs = now - static_cast<std::int64_t>((1.0f - m_motionProgress) * kHideMotionMs);
+        WantFrame(now);
+        break;
+    case DockAction::DecideHide:
+        // The smart mode decides at its next tick; nothing to do at once.
+        break;
+    }
+}
+
+std::size_t OndelBar::ItemUnderPointer() const {
+    if (!m_pointerInside) return 0;
+    const EdgeFrame& frame = m_model.Frame();
+    const float along = static_cast<float>(frame.AlongOf(m_pointer) - frame.AlongStart(m_model.WindowRect()) -
+                                           m_model.RowOffset());
+    const std::size_t index = ItemAt(m_items, along);
+    return index && !m_items[index].IsSeparator() ? index : 0;
+}
+
+void OndelBar::SetHovered(std::size_t hovered) {
+    if (hovered == m_hovered) return;
+    m_hovered = hovered;
+    if (!m_hovered) m_platform.ShowLabel(std::nullopt);
+}
+
+void OndelBar::UpdateHover() {
+    std::lock_guard lock(m_items.ListMutex());
+    SetHovered(ItemUnderPointer());
+}
+
+void OndelBar::PointerMoved(ScreenPoint pointer) {
+    m_pointer = pointer;
+    if (m_state == DockState::Hidden || m_state == DockState::Hiding || m_state == DockState::Showing) {
+        // A pointer arriving on a dock that is moving is taken up once it stands.
+        if (m_state == DockState::Hiding) Fire(DockEvent::ShowDecided);
+        return;
+    }
+    if (!m_pointerInside) {
+        m_pointerInside = true;
+        UpdateHover();
+        const bool grow = m_animator.Enter(m_platform.NowMs());
+        Fire(DockEvent::PointerEntered, grow, false);
+        PlaceWindows();
+        if (!grow) LayOutAndDraw();
+        return;
+    }
+    UpdateHover();
+    // While the animation runs, its next frame picks the pointer up.
+    if (m_animator.Running() == MagnifyAnimator::Direction::None) LayOutAndDraw();
+}
+
+void OndelBar::PointerLeft() {
+    if (!m_pointerInside) return;
+    m_pointerInside = false;
+    m_hovered = 0;
+    m_pressed = 0;
+    m_platform.ShowLabel(std::nullopt);
+    const bool shrink = m_animator.Leave(m_platform.NowMs());
+    Fire(DockEvent::PointerLeft, false, shrink);
+    if (!shrink) PlaceWindows();
+}
+
+void OndelBar::ButtonChanged(bool down) {
+    const std::size_t pressed = down ? m_hovered : 0;
+    if (pressed == m_pressed) return;
+    m_pressed = pressed;
+    Redraw();
+}
+
+bool OndelBar::WantsHideDecision() {
+    if (!UsesHideDecision(m_model.Settings().displayMode)) return false;
+    DockActivity activity;
+    activity.buttonHeld = m_pressed != 0;
+    activity.dragging = m_open.dragging;
+    activity.popupOpen = m_open.popupOpen || m_open.menuOpen;
+    return m_ticker.Tick(activity);
+}
+
+HideContext OndelBar::MakeHideContext(std::uint64_t monitor, std::uint32_t foregroundProcessId) const {
+    HideContext context;
+    context.mode = m_model.Settings().displayMode;
+    context.hidden = m_state == DockState::Hidden || m_state == DockState::Hiding;
+    context.pointerInside = m_pointerInside;
+    context.monitor = monitor;
+    context.monitorRect = m_model.Frame().Monitor();
+    context.dockArea = m_model.DockAreaRect();
+    context.showModeWindows = m_model.Settings().showModeWindows;
+    context.foregroundProcessId = foregroundProcessId;
+    return context;
+}
+
+void OndelBar::ApplyHideVerdict(HideVerdict verdict) {
+    if (verdict == HideVerdict::Hide) Fire(DockEvent::HideDecided);
+    if (verdict == HideVerdict::Show) Fire(DockEvent::ShowDecided);
+}
+
+void OndelBar::PointerSample(ScreenPoint pointer, bool buttonHeld) {
+    if (m_state != DockState::Hidden) return;
+    const auto result = m_strip.OnPointer(m_platform.NowMs(), pointer, buttonHeld, m_model.TriggerStripRect(),
+                                          m_model.Settings().displayMode, true, m_model.Settings().mouseActSleep);
+    if (result.action == StripWatcher::Action::Show) Fire(DockEvent::ShowDecided);
+    if (result.action == StripWatcher::Action::ScheduleCheck) m_platform.ScheduleStripCheck(result.checkAtMs);
+}
+
+void OndelBar::StripCheckDue(ScreenPoint pointer) {
+    if (m_strip.OnCheckDue(pointer, m_model.TriggerStripRect(), m_state == DockState::Hidden))
+        Fire(DockEvent::ShowDecided);
+}
+
+void OndelBar::HotkeyPressed() { Fire(DockEvent::HotkeyPressed); }
+
+void OndelBar::AttentionChanged(const ShellAttention& attention) {
+    const ZOrder order = ReassertedZOrder(m_model.Settings().displayMode, attention);
+    if (order != ZOrder::Unchanged) m_platform.ApplyZOrder(order);
+}
+
+SlideOffset OndelBar::CurrentOffset() const {
+    if (m_motionProgress <= 0 || MotionKindFromSetting(m_model.Settings().showHideType) == HideMotionKind::Fade)
+        return {};
+    const SlideOffset full = m_model.HiddenOffset();
+    const float t = EaseInOut(m_motionProgress);
+    return {full.dx * t, full.dy * t};
+}
+
+std::uint8_t OndelBar::CurrentOpacity() const {
+    if (MotionKindFromSetting(m_model.Settings().showHideType) != HideMotionKind::Fade) return 255;
+    return static_cast<std::uint8_t>(std::lround(255.0f * (1.0f - EaseInOut(m_motionProgress))));
+}
+
+std::optional<std::int64_t> OndelBar::Frame() {
+    m_frameDue.reset();
+    const std::int64_t now = m_platform.NowMs();
+    std::optional<std::int64_t> next;
+    auto soonest = [&next](std::int64_t t) { next = next ? std::min(*next, t) : t; };
+    bool drawn = false;
+
+    if (m_animator.Running() != MagnifyAnimator::Direction::None) {
+        const MagnifyFrame frame = m_animator.Step(now);
+        LayOutAndDraw();
+        drawn = true;
+        if (frame.finished) {
+            Fire(DockEvent::AnimationDone);
+            if (!m_pointerInside) PlaceWindows(); // back to the bar's own hit area
+        } else {
+            soonest(frame.nextFrameMs);
+        }
+    }
+
+    if (m_hideStepDue && now >= *m_hideStepDue) {
+        HideWatchFacts facts;
+        facts.menuOpen = m_open.menuOpen;
+        facts.dragging = m_open.dragging;
+        facts.popupOpen = m_open.popupOpen;
+        facts.pointerInside = m_pointerInside;
+        facts.quitting = m_open.quitting;
+        facts.edgeChanged = m_model.GetEdge() != m_edgeAtHide;
+        const HideStep step = m_hideMotion.Step(now, facts);
+        m_hideStepDue.reset();
+        switch (step.action) {
+        case HideStepAction::StartMotion:
+            m_animator.Stop();
+            m_motion = Motion::Out;
+            m_motionStartMs = now;
+            m_hideStepDue = step.nextStepMs;
+            break;
+        case HideStepAction::Wait:
+        case HideStepAction::Watch: m_hideStepDue = step.nextStepMs; break;
+        case HideStepAction::Undo: Fire(DockEvent::HideUndone); break;
+        case HideStepAction::Finish:
+            m_motion = Motion::None;
+            m_motionProgress = 1;
+            Fire(DockEvent::HideDone);
+            m_platform.SamplePointer(true);
+            drawn = false; // present the final position below
+            break;
+        case HideStepAction::Abort: Fire(DockEvent::ShowDecided); break;
+        }
+        if (m_hideStepDue) soonest(*m_hideStepDue);
+    }
+
+    if (m_motion != Motion::None) {
+        const float t = std::clamp(static_cast<float>(now - m_motionStartMs) / kHideMotionMs, 0.0f, 1.0f);
+        m_motionProgress = m_motion == Motion::Out ? t : 1.0f - t;
+        m_platform.Present(m_frame, {}, CurrentOffset(), CurrentOpacity());
+        if (t >= 1.0f) {
+            if (m_motion == Motion::In) {
+                m_motion = Motion::None;
+                m_motionProgress = 0;
+                Fire(DockEvent::ShowDone);
+                Redraw();
+            }
+            // Moving out ends with the watch (HideDone); the picture stays off screen meanwhile.
+        } else {
+            soonest(now + std::max(1, 1000 / std::max(30, m_refreshHz)));
+        }
+    } else if (!drawn && m_state == DockState::Hidden) {
+        m_platform.Present(m_frame, {}, CurrentOffset(), CurrentOpacity());
+    }
+
+    if (next) WantFrame(*next);
+    return next;
+}
+
+void OndelBar::UpdateLabel() {
+    if (!m_hovered || !m_pointerInside) {
+        m_platform.ShowLabel(std::nullopt);
+        return;
+    }
+    const Dockico& item = m_items[m_hovered];
+    if (item.tag.empty()) {
+        m_platform.ShowLabel(std::nullopt);
+        return;
+    }
+    const gfx::RectF icon = m_renderer.IconRect(item.id);
+    const ScreenRect window = m_model.WindowRect();
+    LabelRequest label;
+    label.text = item.tag;
+    label.edge = m_model.GetEdge();
+    const float cx = static_cast<float>(window.left) + icon.x + icon.width / 2;
+    const float cy = static_cast<float>(window.top) + icon.y + icon.height / 2;
+    switch (label.edge) {
+    case Edge::Bottom: label.anchor = {static_cast<int>(cx), window.top + static_cast<int>(icon.y)}; break;
+    case Edge::Top: label.anchor = {static_cast<int>(cx), window.top + static_cast<int>(icon.Bottom())}; break;
+    case Edge::Left: label.anchor = {window.left + static_cast<int>(icon.Right()), static_cast<int>(cy)}; break;
+    case Edge::Right: label.anchor = {window.left + static_cast<int>(icon.x), static_cast<int>(cy)}; break;
+    }
+    m_platform.ShowLabel(label);
+}
+
+void OndelBar::LayOutAndDraw() {
+    gfx::RectI dirty;
+    {
+        std::lock_guard lock(m_items.ListMutex());
+        if (!DockItems::HasItemRange(m_items.Size())) return;
+        m_model.LayOut(m_items, m_pointer, m_animator.Magnification(), false);
+        // The bulge moved under the pointer: the item beneath it may be another now.
+        SetHovered(ItemUnderPointer());
+        DockFrameState state;
+        state.magnification = m_animator.Magnification();
+        state.lightAlpha = m_pointerInside ? 255 : m_animator.LightAlpha();
+        if (!TraitsOf(m_model.Settings().iconEffect).light) state.lightAlpha = 0;
+        state.hovered = m_hovered;
+        state.pressed = m_pressed;
+        state.dark = m_dark;
+        state.showRunning = m_model.Settings().runIcon;
+        dirty = m_renderer.Render(m_items, m_model, state, m_frame);
+    }
+    if (!dirty.Empty()) m_platform.Present(m_frame, dirty, CurrentOffset(), CurrentOpacity());
+    UpdateLabel();
+}
+
+void OndelBar::Redraw() { LayOutAndDraw(); }
+
+void OndelBar::UpdateActivationBar() {
+    m_platform.ShowActivationBar(ActivationBarShown(m_model.Settings().showActBar, m_state), m_model.ActivationBar());
+}
+
+} // namespace kestrana::dock

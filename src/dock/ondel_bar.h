@@ -1,0 +1,157 @@
+#pragma once
+// One dock: its item row, its sizes and place, the magnification animation, the hide
+// states and motions, and its drawing. The platform layer owns the windows and the
+// timers; it feeds the bar pointer moves, timer ticks and frame callbacks on the
+// user-interface thread and carries out what the bar asks through `DockPlatform`.
+//
+// Frames are paced by the platform (a worker that sleeps until the due time and then
+// posts to the user-interface thread), so every method here runs on that one thread and
+// the bar's state needs no lock of its own; the item-list lock guards the row against the
+// workers that read it (saves, the window tracker).
+
+#include "dock/dock_animation.h"
+#include "dock/dock_renderer.h"
+#include "dock/hide_decision.h"
+#include "dock/hide_motion.h"
+#include "dock/hide_state.h"
+#include "dock/ondel_bar_model.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kestrana::dock {
+
+// The item label shown while the pointer rests on an item.
+struct LabelRequest {
+    std::wstring text;
+    ScreenPoint anchor; // the middle of the icon's outer edge (away from the screen edge)
+    Edge edge = Edge::Bottom;
+};
+
+// What the bar asks of the platform. Called on the user-interface thread.
+class DockPlatform {
+public:
+    virtual ~DockPlatform() = default;
+    [[nodiscard]] virtual std::int64_t NowMs() = 0;
+    // Both dock windows move to `window`; the input window takes the pointer only over
+    // `hitArea` (screen pixels).
+    virtual void PlaceWindows(const ScreenRect& window, const ScreenRect& hitArea) = 0;
+    // Shows the frame; `dirty` is the part that changed. `offset` moves the picture off its
+    // place (hide slide) and `opacity` fades it (hide fade).
+    virtual void Present(const gfx::Bitmap& frame, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) = 0;
+    // Calls OndelBar::Frame at `dueMs` (or at once when it is past). One pending call at a time.
+    virtual void RequestFrame(std::int64_t dueMs) = 0;
+    virtual void ApplyZOrder(ZOrder order) = 0;
+    virtual void ShowActivationBar(bool shown, const ScreenRect& rect) = 0;
+    virtual void ShowLabel(const std::optional<LabelRequest>& label) = 0;
+    // The 100 ms pointer sampling of a hidden dock, on or off.
+    virtual void SamplePointer(bool on) = 0;
+    // A check of the trigger strip at `dueMs`: call OndelBar::StripCheckDue.
+    virtual void ScheduleStripCheck(std::int64_t dueMs) = 0;
+};
+
+// Facts the hide motion's watch needs, from outside the bar.
+struct DockOpenFacts {
+    bool menuOpen = false;
+    bool dragging = false;
+    bool popupOpen = false;
+    bool quitting = false;
+};
+
+class OndelBar {
+public:
+    OndelBar(DockPlatform& platform, themes::DockSkin& skin, const DockSettings& settings, const DockScreen& screen,
+             const SkinSpacing& spacing, int refreshHz);
+
+    [[nodiscard]] DockItems& Items() { return m_items; }
+    [[nodiscard]] const DockItems& Items() const { return m_items; }
+    [[nodiscard]] const OndelBarModel& Model() const { return m_model; }
+    [[nodiscard]] DockState State() const { return m_state; }
+    [[nodiscard]] float Magnification() const { return m_animator.Magnification(); }
+    [[nodiscard]] std::size_t Hovered() const { return m_hovered; }
+    [[nodiscard]] const gfx::Bitmap& FrameBitmap() const { return m_frame; }
+    [[nodiscard]] bool PointerInside() const { return m_pointerInside; }
+    [[nodiscard]] HideTicker& Ticker() { return m_ticker; }
+
+    // The row changed (items added, removed, moved, new pictures): fit and draw again.
+    void ItemsChanged();
+    // New settings, monitor, skin or display rate.
+    void Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin, int refreshHz);
+    void SetSkin(themes::DockSkin& skin);
+    void SetDark(bool dark);
+    void SetOpenFacts(const DockOpenFacts& facts) { m_open = facts; }
+
+    // The pointer moved over the input window (screen pixels).
+    void PointerMoved(ScreenPoint pointer);
+    // The pointer left the input window.
+    void PointerLeft();
+    // A mouse button went down or up over the dock (the pressed item is drawn darker).
+    void ButtonChanged(bool down);
+
+    // The once-a-second tick: whether to run the decision now (and the context for it).
+    [[nodiscard]] bool WantsHideDecision();
+    [[nodiscard]] HideContext MakeHideContext(std::uint64_t monitor, std::uint32_t foregroundProcessId) const;
+    void ApplyHideVerdict(HideVerdict verdict);
+
+    // While hidden: a pointer sample of the 100 ms timer.
+    void PointerSample(ScreenPoint pointer, bool buttonHeld);
+    void StripCheckDue(ScreenPoint pointer);
+    // The dock hotkey.
+    void HotkeyPressed();
+    // The shell's attention changed (full screen, presentation, quiet time): the
+    // always-on-top mode may take the top back.
+    void AttentionChanged(const ShellAttention& attention);
+
+    // The platform's frame call: runs the due animation steps and draws. Returns the
+    // time of the next frame, or nothing when all is still.
+    std::optional<std::int64_t> Frame();
+
+    // Draws and presents the current state now.
+    void Redraw();
+
+private:
+    void Fire(DockEvent event, bool growStarted = false, bool shrinkStarted = false);
+    void Carry(DockAction action);
+    void UpdateHover();
+    void SetHovered(std::size_t hovered);
+    [[nodiscard]] std::size_t ItemUnderPointer() const;
+    void LayOutAndDraw();
+    void PlaceWindows();
+    void WantFrame(std::int64_t dueMs);
+    [[nodiscard]] ScreenRect HitArea() const;
+    [[nodiscard]] SlideOffset CurrentOffset() const;
+    [[nodiscard]] std::uint8_t CurrentOpacity() const;
+    void UpdateActivationBar();
+    void UpdateLabel();
+
+    DockPlatform& m_platform;
+    DockItems m_items;
+    OndelBarModel m_model;
+    DockRenderer m_renderer;
+    MagnifyAnimator m_animator;
+    HideTicker m_ticker;
+    HideMotion m_hideMotion;
+    StripWatcher m_strip;
+    DockOpenFacts m_open;
+
+    DockState m_state = DockState::ShownAtRest;
+    gfx::Bitmap m_frame;
+    ScreenPoint m_pointer{};
+    bool m_pointerInside = false;
+    std::size_t m_hovered = 0;
+    std::size_t m_pressed = 0;
+    bool m_dark = false;
+    int m_refreshHz = 60;
+
+    // The hide and show motion: progress from 0 (in place) to 1 (off screen).
+    enum class Motion : std::uint8_t { None, Out, In };
+    Motion m_motion = Motion::None;
+    std::int64_t m_motionStartMs = 0;
+    float m_motionProgress = 0;
+    std::optional<std::int64_t> m_hideStepDue;
+    std::optional<std::int64_t> m_frameDue;
+    Edge m_edgeAtHide = Edge::Bottom;
+};
+
+} // namespace kestrana::dock

@@ -1,0 +1,398 @@
+#include "dock/win32/dock_window.h"
+
+#include "foundation/process_state.h"
+#include "foundation/win32/shell_window.h"
+#include "gfx/canvas.h"
+
+#include <dwmapi.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kestrana::dock::win32 {
+namespace {
+
+constexpr wchar_t kInputClass[] = L"OndelAPP";
+constexpr wchar_t kRenderClass[] = L"OndelAPPRend";
+constexpr wchar_t kActbarClass[] = L"OndelActbar";
+constexpr wchar_t kLabelClass[] = L"OndelTag";
+constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
+
+constexpr UINT kMsgFrame = WM_APP + 10;
+constexpr UINT kMsgVerdict = WM_APP + 11;
+constexpr UINT_PTR kTimerPointerSample = 9899;
+constexpr UINT_PTR kTimerStripCheck = 9900;
+constexpr UINT_PTR kTimerAttention = 9901;
+
+HWND MakeWindow(const wchar_t* className, bool clickThrough, bool topmost) {
+    kestrana::win32::ShellWindowRequest request;
+    request.className = className;
+    request.x = 0;
+    request.y = 0;
+    request.width = 256;
+    request.height = 256;
+    request.layered = true;
+    request.clickThrough = clickThrough;
+    request.toolWindow = true;
+    request.topmost = topmost;
+    request.noActivate = true;
+    return kestrana::win32::CreateShellWindow(request);
+}
+
+ScreenPoint CursorPosition() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    return {p.x, p.y};
+}
+
+bool ButtonHeld() {
+    return (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) || (::GetAsyncKeyState(VK_RBUTTON) & 0x8000);
+}
+
+ScreenRect RectOf(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+struct GatherState {
+    DWORD ownProcess;
+    std::vector<WindowFacts>* facts;
+};
+
+BOOL CALLBACK GatherProc(HWND window, LPARAM param) {
+    auto* state = reinterpret_cast<GatherState*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == state->ownProcess) return TRUE;
+    WindowFacts f;
+    f.id = static_cast<WindowId>(reinterpret_cast<UINT_PTR>(window));
+    wchar_t cls[128] = {};
+    ::GetClassNameW(window, cls, 128);
+    f.className = cls;
+    if (f.className == L"Progman" || f.className == L"WorkerW") return TRUE; // the desktop itself
+    f.processId = pid;
+    f.visible = ::IsWindowVisible(window) != FALSE;
+    if (!f.visible) return TRUE;
+    BOOL cloaked = FALSE;
+    f.cloaked = SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked;
+    f.minimised = ::IsIconic(window) != FALSE;
+    f.maximised = ::IsZoomed(window) != FALSE;
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    f.popupStyle = (style & WS_POPUP) && !(style & WS_CAPTION);
+    f.monitor = reinterpret_cast<UINT_PTR>(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+    f.rect = RectOf(window);
+    HWND root = ::GetAncestor(window, GA_ROOTOWNER);
+    f.rootOwnerRect = root && root != window ? RectOf(root) : f.rect;
+    if (f.rect.Empty()) return TRUE;
+    state->facts->push_back(std::move(f));
+    return TRUE;
+}
+
+gfx::Bitmap SolidBitmap(int width, int height, gfx::Pixel pixel) {
+    gfx::Bitmap bitmap(width, height);
+    bitmap.Fill(pixel);
+    return bitmap;
+}
+
+} // namespace
+
+void DockWindow::RegisterClasses() noexcept {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    const struct {
+        const wchar_t* name;
+        WNDPROC proc;
+    } classes[] = {{kInputClass, InputProc}, {kRenderClass, RenderProc}, {kActbarClass, ::DefWindowProcW},
+                   {kLabelClass, ::DefWindowProcW}};
+    for (const auto& c : classes) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = c.proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = c.name;
+        ::RegisterClassExW(&wc);
+    }
+}
+
+DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
+                       const MonitorInfo& monitor, const SkinSpacing& spacing)
+    : m_jobs(jobs), m_text(text), m_monitor(monitor) {
+    RegisterClasses();
+    const bool topmost = settings.displayMode != DisplayMode::Bottom && settings.displayMode != DisplayMode::Desktop;
+    m_input = MakeWindow(kInputClass, false, topmost);
+    m_render = MakeWindow(kRenderClass, true, topmost);
+    if (!m_input || !m_render) return;
+    ::SetPropW(m_input, kBarProperty, this);
+    ::SetPropW(m_render, kBarProperty, this);
+    // Touch and pen arrive as pointer input on the input window; palm contacts are ignored.
+    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
+    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
+        registerTouch(m_input, TWF_WANTPALM);
+    m_pacer = std::make_unique<FramePacer>(jobs, m_render, kMsgFrame);
+    DockScreen screen{monitor.rect, monitor.dpiScale, 0};
+    m_bar = std::make_unique<OndelBar>(*this, skin, settings, screen, spacing, monitor.refreshHz);
+    ::ShowWindow(m_render, SW_SHOWNOACTIVATE);
+    ::ShowWindow(m_input, SW_SHOWNOACTIVATE);
+    StartHideTick();
+}
+
+DockWindow::~DockWindow() {
+    m_pacer.reset();
+    for (HWND w : {m_label, m_actbar, m_render, m_input}) {
+        if (!w) continue;
+        ::RemovePropW(w, kBarProperty);
+        ::DestroyWindow(w);
+    }
+}
+
+void DockWindow::Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing) {
+    m_monitor = monitor;
+    m_bar->Reconfigure(settings, {monitor.rect, monitor.dpiScale, 0}, spacing, monitor.refreshHz);
+    StartHideTick();
+}
+
+void DockWindow::StartHideTick() {
+    ::SetTimer(m_input, kHideTimerId, kHideTimerIntervalMs, nullptr);
+    if (m_bar->Model().Settings().displayMode == DisplayMode::AlwaysOnTop)
+        ::SetTimer(m_input, kTimerAttention, 1500, nullptr);
+    else
+        ::KillTimer(m_input, kTimerAttention);
+}
+
+std::int64_t DockWindow::NowMs() { return SteadyNowMs(); }
+
+void DockWindow::PlaceWindows(const ScreenRect& window, const ScreenRect& hitArea) {
+    m_window = window;
+    if (!(hitArea == m_hitArea)) {
+        m_hitArea = hitArea;
+        PresentHitArea();
+    }
+}
+
+void DockWindow::PresentHitArea() {
+    if (m_hitArea.Empty()) return;
+    // Alpha 1 is invisible yet takes the pointer; alpha 0 would let it through.
+    const gfx::Bitmap hit = SolidBitmap(m_hitArea.Width(), m_hitArea.Height(), gfx::MakePixel(0, 0, 0, 1));
+    m_inputSurface.Present(m_input, hit, {m_hitArea.left, m_hitArea.top});
+}
+
+void DockWindow::Present(const gfx::Bitmap& frame, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) {
+    if (frame.Empty()) return;
+    const POINT position{m_window.left + static_cast<LONG>(std::lround(offset.dx)),
+                         m_window.top + static_cast<LONG>(std::lround(offset.dy))};
+    const bool sameSize = m_renderSurface.Width() == frame.Width() && m_renderSurface.Height() == frame.Height();
+    m_renderSurface.Present(m_render, frame, position, opacity, dirty.Empty() || !sameSize ? nullptr : &dirty);
+}
+
+void DockWindow::RequestFrame(std::int64_t dueMs) {
+    if (m_pacer) m_pacer->Request(dueMs);
+}
+
+void DockWindow::ApplyZOrder(ZOrder order) {
+    HWND after = nullptr;
+    switch (order) {
+    case ZOrder::Unchanged: return;
+    case ZOrder::Topmost: after = HWND_TOPMOST; break;
+    case ZOrder::NotTopmost: after = HWND_NOTOPMOST; break;
+    case ZOrder::AboveDesktop: {
+        for (HWND w : {m_input, m_render})
+            ::SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Directly above the desktop: below the window that lies just above it.
+        HWND desktop = ::FindWindowW(L"Progman", nullptr);
+        HWND above = desktop ? ::GetWindow(desktop, GW_HWNDPREV) : nullptr;
+        after = above && above != m_input && above != m_render ? above : HWND_BOTTOM;
+        break;
+    }
+    }
+    for (HWND w : {m_input, m_render})
+        ::SetWindowPos(w, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void DockWindow::ShowActivationBar(bool shown, const ScreenRect& rect) {
+    if (!shown) {
+        if (m_actbar) ::ShowWindow(m_actbar, SW_HIDE);
+        return;
+    }
+    if (rect.Empty()) return;
+    if (!m_actbar) {
+        m_actbar = MakeWindow(kActbarClass, false, true);
+        if (!m_actbar) return;
+        ::SetPropW(m_actbar, kBarProperty, this);
+    }
+    gfx::Bitmap bar(rect.Width(), rect.Height());
+    gfx::Canvas canvas(bar);
+    const float radius = static_cast<float>(std::min(rect.Width(), rect.Height())) / 2;
+    canvas.FillRoundedRect({0, 0, static_cast<float>(rect.Width()), static_cast<float>(rect.Height())}, radius,
+                           gfx::Color{120, 124, 134, 150});
+    m_actbarSurface.Present(m_actbar, bar, {rect.left, rect.top});
+    ::ShowWindow(m_actbar, SW_SHOWNOACTIVATE);
+}
+
+void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
+    if (!label || label->text.empty()) {
+        if (m_label) ::ShowWindow(m_label, SW_HIDE);
+        m_labelText.clear();
+        return;
+    }
+    if (!m_label) {
+        m_label = MakeWindow(kLabelClass, true, true);
+        if (!m_label) return;
+    }
+    const float scale = m_monitor.dpiScale;
+    if (label->text != m_labelText || m_labelBitmap.Empty()) {
+        m_labelText = label->text;
+        gfx::TextStyle style;
+        style.size = 13.0f * scale;
+        style.weight = 500;
+        style.color = gfx::Color{30, 31, 36, 255};
+        const int maxWidth = static_cast<int>(360 * scale);
+        gfx::Bitmap text = m_text.Draw(label->text, style, maxWidth);
+        const int padX = static_cast<int>(std::lround(10 * scale));
+        const int padY = static_cast<int>(std::lround(4 * scale));
+        const int width = text.Width() + 2 * padX;
+        const int height = std::max(text.Height() + 2 * padY, static_cast<int>(22 * scale));
+        m_labelBitmap = gfx::Bitmap(width, height);
+        gfx::Canvas canvas(m_labelBitmap);
+        const gfx::RectF pill{0.5f, 0.5f, static_cast<float>(width) - 1, static_cast<float>(height) - 1};
+        canvas.FillRoundedRect(pill, pill.height / 2, gfx::Color{246, 247, 250, 235});
+        canvas.StrokeRoundedRect(pill, pill.height / 2, 1.0f, gfx::Color{0, 0, 0, 40});
+        if (!text.Empty())
+            canvas.DrawBitmap(text, {static_cast<float>(padX), static_cast<float>((height - text.Height()) / 2),
+                                     static_cast<float>(text.Width()), static_cast<float>(text.Height())});
+    }
+    const int gap = static_cast<int>(std::lround(8 * scale));
+    const int w = m_labelBitmap.Width(), h = m_labelBitmap.Height();
+    POINT at{};
+    switch (label->edge) {
+    case Edge::Bottom: at = {label->anchor.x - w / 2, label->anchor.y - gap - h}; break;
+    case Edge::Top: at = {label->anchor.x - w / 2, label->anchor.y + gap}; break;
+    case Edge::Left: at = {label->anchor.x + gap, label->anchor.y - h / 2}; break;
+    case Edge::Right: at = {label->anchor.x - gap - w, label->anchor.y - h / 2}; break;
+    }
+    // Keep the label on the dock's monitor.
+    at.x = std::clamp<LONG>(at.x, m_monitor.rect.left, std::max<LONG>(m_monitor.rect.left, m_monitor.rect.right - w));
+    at.y = std::clamp<LONG>(at.y, m_monitor.rect.top, std::max<LONG>(m_monitor.rect.top, m_monitor.rect.bottom - h));
+    m_labelSurface.Present(m_label, m_labelBitmap, at);
+    ::ShowWindow(m_label, SW_SHOWNOACTIVATE);
+}
+
+void DockWindow::SamplePointer(bool on) {
+    if (on) {
+        // Hidden: the input window must not catch the pointer where the bar was.
+        ::ShowWindow(m_input, SW_HIDE);
+        ::SetTimer(m_input, kTimerPointerSample, kPointerSampleMs, nullptr);
+    } else {
+        ::KillTimer(m_input, kTimerPointerSample);
+        ::ShowWindow(m_input, SW_SHOWNOACTIVATE);
+    }
+}
+
+void DockWindow::ScheduleStripCheck(std::int64_t dueMs) {
+    const std::int64_t wait = std::max<std::int64_t>(USER_TIMER_MINIMUM, dueMs - NowMs());
+    ::SetTimer(m_input, kTimerStripCheck, static_cast<UINT>(wait), nullptr);
+}
+
+void DockWindow::OnHideTick() {
+    if (m_decisionRunning || !m_bar->WantsHideDecision()) return;
+    DWORD foregroundPid = 0;
+    if (HWND foreground = ::GetForegroundWindow()) ::GetWindowThreadProcessId(foreground, &foregroundPid);
+    const HideContext context =
+        m_bar->MakeHideContext(reinterpret_cast<UINT_PTR>(m_monitor.handle), foregroundPid);
+    HWND target = m_input;
+    m_decisionRunning = true;
+    // Walking every window takes a while; it runs on a worker and posts the verdict.
+    const bool started = m_jobs.Run([context, target](const JobContext& job) {
+        std::vector<WindowFacts> facts;
+        GatherState state{::GetCurrentProcessId(), &facts};
+        ::EnumWindows(GatherProc, reinterpret_cast<LPARAM>(&state));
+        if (job.Quitting()) return;
+        const HideVerdict verdict = DecideHide(context, facts);
+        ::PostMessageW(target, kMsgVerdict, static_cast<WPARAM>(verdict), 0);
+    });
+    if (!started) m_decisionRunning = false;
+}
+
+LRESULT CALLBACK DockWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty));
+        if (self) return self->OnInput(window, message, wParam, lParam);
+    } catch (...) {
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_MOUSEMOVE: {
+        if (!m_tracking) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+            m_tracking = ::TrackMouseEvent(&track) != FALSE;
+        }
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(window, &p);
+        m_bar->PointerMoved({p.x, p.y});
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        m_tracking = false;
+        m_bar->PointerLeft();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: m_bar->ButtonChanged(true); return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: m_bar->ButtonChanged(false); return 0;
+    case WM_TIMER:
+        switch (wParam) {
+        case kHideTimerId: OnHideTick(); return 0;
+        case kTimerPointerSample: m_bar->PointerSample(CursorPosition(), ButtonHeld()); return 0;
+        case kTimerStripCheck:
+            ::KillTimer(window, kTimerStripCheck);
+            m_bar->StripCheckDue(CursorPosition());
+            return 0;
+        case kTimerAttention: {
+            QUERY_USER_NOTIFICATION_STATE state{};
+            ShellAttention attention;
+            if (SUCCEEDED(::SHQueryUserNotificationState(&state))) {
+                attention.fullScreen = state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN;
+                attention.presentation = state == QUNS_PRESENTATION_MODE;
+                attention.quietTime = state == QUNS_QUIET_TIME;
+            }
+            m_bar->AttentionChanged(attention);
+            return 0;
+        }
+        default: break;
+        }
+        break;
+    case kMsgVerdict:
+        m_decisionRunning = false;
+        m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
+        return 0;
+    default: break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DockWindow::RenderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message == kMsgFrame) {
+            if (auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty))) {
+                self->m_bar->Frame();
+                if (self->m_pacer) self->m_pacer->Handled();
+            }
+            return 0;
+        }
+        if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    } catch (...) {
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace kestrana::dock::win32

@@ -1,0 +1,80 @@
+#pragma once
+// One dock on screen: the input window "OndelAPP", the drawing window "OndelAPPRend", the
+// activation bar "OndelActbar" and the item label, all owned by the user-interface
+// thread. It turns window messages and timers into calls on the bar's rules and carries
+// out what the rules ask (moving, presenting, z-order).
+
+#include "dock/job_runner.h"
+#include "dock/ondel_bar.h"
+#include "dock/win32/frame_pacer.h"
+#include "dock/win32/monitors.h"
+#include "gfx/text_renderer.h"
+#include "gfx/win32/layered_window_surface.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+namespace kestrana::dock::win32 {
+
+class DockWindow final : public DockPlatform {
+public:
+    // Creates the windows on the calling (user-interface) thread. Check Valid().
+    DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
+               const MonitorInfo& monitor, const SkinSpacing& spacing);
+    ~DockWindow() override;
+    DockWindow(const DockWindow&) = delete;
+    DockWindow& operator=(const DockWindow&) = delete;
+
+    [[nodiscard]] bool Valid() const { return m_input && m_render; }
+    [[nodiscard]] OndelBar& Bar() { return *m_bar; }
+    [[nodiscard]] const MonitorInfo& Monitor() const { return m_monitor; }
+    [[nodiscard]] HWND InputWindow() const { return m_input; }
+    [[nodiscard]] HWND RenderWindow() const { return m_render; }
+
+    void Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing);
+
+    // DockPlatform
+    std::int64_t NowMs() override;
+    void PlaceWindows(const ScreenRect& window, const ScreenRect& hitArea) override;
+    void Present(const gfx::Bitmap& frame, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) override;
+    void RequestFrame(std::int64_t dueMs) override;
+    void ApplyZOrder(ZOrder order) override;
+    void ShowActivationBar(bool shown, const ScreenRect& rect) override;
+    void ShowLabel(const std::optional<LabelRequest>& label) override;
+    void SamplePointer(bool on) override;
+    void ScheduleStripCheck(std::int64_t dueMs) override;
+
+    static void RegisterClasses() noexcept;
+
+private:
+    static LRESULT CALLBACK InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK RenderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void StartHideTick();
+    void OnHideTick();
+    void PresentHitArea();
+
+    JobRunner& m_jobs;
+    gfx::TextRenderer& m_text;
+    MonitorInfo m_monitor;
+    HWND m_input = nullptr;  // "OndelAPP": takes the pointer over the bar
+    HWND m_render = nullptr; // "OndelAPPRend": shows the frames, lets clicks through
+    HWND m_actbar = nullptr; // "OndelActbar"
+    HWND m_label = nullptr;  // the item's name
+    gfx::LayeredWindowSurface m_renderSurface;
+    gfx::LayeredWindowSurface m_inputSurface;
+    gfx::LayeredWindowSurface m_labelSurface;
+    gfx::LayeredWindowSurface m_actbarSurface;
+    std::unique_ptr<FramePacer> m_pacer;
+    std::unique_ptr<OndelBar> m_bar;
+    ScreenRect m_window;
+    ScreenRect m_hitArea;
+    bool m_tracking = false;
+    bool m_decisionRunning = false;
+    std::wstring m_labelText;
+    gfx::Bitmap m_labelBitmap;
+};
+
+} // namespace kestrana::dock::win32

@@ -1,0 +1,310 @@
+// One dock driven frame by frame: the pointer, the clock and the frame calls come from
+// the test, and what the dock asks of the platform is recorded.
+#include "dock/ondel_bar.h"
+
+#include "fakes/golden_image.h"
+#include "gfx/canvas.h"
+#include "themes/dock_skin.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrana::dock {
+namespace {
+
+class FakePlatform final : public DockPlatform {
+public:
+    std::int64_t now = 1000;
+    std::optional<std::int64_t> frameDue;
+    int presents = 0;
+    gfx::RectI lastDirty;
+    SlideOffset lastOffset;
+    std::uint8_t lastOpacity = 255;
+    ScreenRect window, hitArea;
+    std::vector<ZOrder> zOrders;
+    bool sampling = false;
+    bool actbar = false;
+    std::optional<LabelRequest> label;
+    std::optional<std::int64_t> stripCheck;
+
+    std::int64_t NowMs() override { return now; }
+    void PlaceWindows(const ScreenRect& w, const ScreenRect& hit) override {
+        window = w;
+        hitArea = hit;
+    }
+    void Present(const gfx::Bitmap&, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) override {
+        ++presents;
+        lastDirty = dirty;
+        lastOffset = offset;
+        lastOpacity = opacity;
+    }
+    void RequestFrame(std::int64_t dueMs) override {
+        if (!frameDue || dueMs < *frameDue) frameDue = dueMs;
+    }
+    void ApplyZOrder(ZOrder order) override { zOrders.push_back(order); }
+    void ShowActivationBar(bool shown, const ScreenRect&) override { actbar = shown; }
+    void ShowLabel(const std::optional<LabelRequest>& l) override { label = l; }
+    void SamplePointer(bool on) override { sampling = on; }
+    void ScheduleStripCheck(std::int64_t dueMs) override { stripCheck = dueMs; }
+};
+
+gfx::Bitmap TilePicture(gfx::Color colour) {
+    gfx::Bitmap picture(128, 128);
+    gfx::Canvas canvas(picture);
+    canvas.FillRoundedRect({8, 8, 112, 112}, 28, colour);
+    canvas.FillRoundedRect({36, 36, 56, 56}, 12, gfx::Color{255, 255, 255, 220});
+    return picture;
+}
+
+void FillRow(DockItems& items, int count, bool withSeparator) {
+    const gfx::Color colours[] = {{40, 120, 240, 255}, {250, 160, 40, 255}, {60, 190, 120, 255},
+                                  {230, 70, 90, 255},  {140, 90, 230, 255}, {90, 100, 115, 255}};
+    for (int i = 0; i < count; ++i) {
+        if (withSeparator && i == count - 1) items.Append(MakeDockico(true));
+        auto item = MakeDockico();
+        item->tag = L"Item " + std::to_wstring(i + 1);
+        item->picture = std::make_shared<const gfx::Bitmap>(TilePicture(colours[i % 6]));
+        item->running = i % 2 == 0;
+        items.Append(std::move(item));
+    }
+}
+
+struct DockFixture {
+    FakePlatform platform;
+    themes::DockSkin skin = themes::DockSkin::BuiltIn({});
+    std::unique_ptr<OndelBar> bar;
+
+    explicit DockFixture(DockSettings settings, int refreshHz = 60, ScreenRect monitor = {0, 0, 1280, 800},
+                         int count = 6) {
+        themes::DockSkinOptions options;
+        options.screenPosition = static_cast<int>(settings.screenPosition);
+        skin = themes::DockSkin::BuiltIn(options);
+        bar = std::make_unique<OndelBar>(platform, skin, settings, DockScreen{monitor, 1.0f, 0}, SkinSpacing{}, refreshHz);
+        FillRow(bar->Items(), count, true);
+        bar->ItemsChanged();
+    }
+
+    ScreenPoint OnRow(float fraction) const {
+        const ScreenRect area = bar->Model().DockAreaRect();
+        if (IsVertical(bar->Model().GetEdge()))
+            return {(area.left + area.right) / 2, area.top + static_cast<int>(fraction * static_cast<float>(area.Height()))};
+        return {area.left + static_cast<int>(fraction * static_cast<float>(area.Width())), (area.top + area.bottom) / 2};
+    }
+
+    // Runs the frames the bar asks for, advancing the clock to each due time. Returns how
+    // many frames ran.
+    int RunFrames(int limit = 1000) {
+        int frames = 0;
+        while (platform.frameDue && frames < limit) {
+            platform.now = std::max(platform.now, *platform.frameDue);
+            platform.frameDue.reset();
+            bar->Frame();
+            ++frames;
+        }
+        return frames;
+    }
+};
+
+DockSettings Settings(DisplayMode mode = DisplayMode::Normal, Edge edge = Edge::Bottom) {
+    DockSettings s;
+    s.defaultSize = 48;
+    s.maxSize = 96;
+    s.displayMode = mode;
+    s.screenPosition = edge;
+    s.runIcon = true;
+    return s;
+}
+
+TEST(OndelBar, GrowsToTheMagnifyRangeInTheFramesOfTheDisplayRate) {
+    for (const int hz : {60, 144}) {
+        DockFixture dock(Settings(), hz);
+        const int range = dock.bar->Model().MagnifyRange();
+        ASSERT_EQ(range, 48);
+        dock.bar->PointerMoved(dock.OnRow(0.5f));
+        EXPECT_EQ(dock.bar->State(), DockState::Growing);
+        const int frames = dock.RunFrames();
+        // floor(48 / 6) = 8, raised to 10 frames at 60 Hz; 24 at 144 Hz.
+        EXPECT_EQ(frames, hz == 60 ? 10 : 24) << hz;
+        EXPECT_FLOAT_EQ(dock.bar->Magnification(), static_cast<float>(range));
+        EXPECT_EQ(dock.bar->State(), DockState::Magnified);
+        // The pointer may wander over the grown icons: the hit area reaches past the bar.
+        EXPECT_LT(dock.platform.hitArea.top, dock.bar->Model().DockAreaRect().top);
+    }
+}
+
+TEST(OndelBar, NothingAnimatesWhenTheMaximumIsTheRestingSize) {
+    DockSettings settings = Settings();
+    settings.maxSize = settings.defaultSize;
+    DockFixture dock(settings);
+    dock.bar->PointerMoved(dock.OnRow(0.3f));
+    EXPECT_FALSE(dock.platform.frameDue.has_value());
+    EXPECT_EQ(dock.bar->Magnification(), 0.0f);
+}
+
+TEST(OndelBar, LeavingShrinksAndTheAutoHideModeSlidesTheDockAwayAfterTheWatch) {
+    DockFixture dock(Settings(DisplayMode::AutoHide));
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    dock.bar->PointerLeft();
+    EXPECT_EQ(dock.bar->State(), DockState::Shrinking);
+    const std::int64_t shrinkStart = dock.platform.now;
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->Magnification(), 0.0f);
+    EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+    // The 26 watch steps of 15 ms come after the shrink.
+    EXPECT_GE(dock.platform.now - shrinkStart, 26 * 15);
+    EXPECT_TRUE(dock.platform.sampling);
+    const SlideOffset full = dock.bar->Model().HiddenOffset();
+    EXPECT_GT(full.dy, 0.0f); // a bottom dock slides down
+    EXPECT_FLOAT_EQ(dock.platform.lastOffset.dy, full.dy);
+}
+
+TEST(OndelBar, TheTriggerStripBringsAHiddenDockBackUnlessTheModeForbidsIt) {
+    for (const DisplayMode mode : {DisplayMode::AutoHide, DisplayMode::Hide}) {
+        DockFixture dock(Settings(mode));
+        dock.bar->PointerMoved(dock.OnRow(0.5f));
+        dock.RunFrames();
+        dock.bar->PointerLeft();
+        dock.RunFrames();
+        ASSERT_EQ(dock.bar->State(), DockState::Hidden);
+        const ScreenRect strip = dock.bar->Model().TriggerStripRect();
+        dock.bar->PointerSample({(strip.left + strip.right) / 2, strip.bottom - 1}, false);
+        if (mode == DisplayMode::Hide) {
+            EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+            continue;
+        }
+        EXPECT_EQ(dock.bar->State(), DockState::Showing);
+        const std::int64_t start = dock.platform.now;
+        dock.RunFrames();
+        EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
+        EXPECT_GE(dock.platform.now - start, 400);
+        EXPECT_FALSE(dock.platform.sampling);
+        EXPECT_FLOAT_EQ(dock.platform.lastOffset.dy, 0.0f);
+    }
+}
+
+TEST(OndelBar, ADelayedStripChecksThePointerAgainBeforeShowing) {
+    DockSettings settings = Settings(DisplayMode::AutoHide);
+    settings.mouseActSleep = 5;
+    DockFixture dock(settings);
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    dock.bar->PointerLeft();
+    dock.RunFrames();
+    const ScreenRect strip = dock.bar->Model().TriggerStripRect();
+    const ScreenPoint onStrip{(strip.left + strip.right) / 2, strip.bottom - 1};
+    dock.bar->PointerSample(onStrip, false);
+    EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+    ASSERT_TRUE(dock.platform.stripCheck.has_value());
+    EXPECT_EQ(*dock.platform.stripCheck - dock.platform.now, 500);
+    dock.bar->StripCheckDue({onStrip.x, strip.top - 300}); // moved away meanwhile
+    EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+    dock.bar->PointerSample(onStrip, true); // a held button never shows it
+    dock.bar->PointerSample(onStrip, false);
+    dock.bar->StripCheckDue(onStrip);
+    EXPECT_EQ(dock.bar->State(), DockState::Showing);
+}
+
+TEST(OndelBar, ThePointerComingBackDuringTheHideUndoesIt) {
+    DockFixture dock(Settings(DisplayMode::AutoHide));
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    dock.bar->PointerLeft();
+    // Run only the shrink and the first watch steps.
+    for (int i = 0; i < 14 && dock.platform.frameDue; ++i) {
+        dock.platform.now = std::max(dock.platform.now, *dock.platform.frameDue);
+        dock.platform.frameDue.reset();
+        dock.bar->Frame();
+    }
+    ASSERT_EQ(dock.bar->State(), DockState::Hiding);
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    EXPECT_EQ(dock.bar->State(), DockState::Showing);
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
+}
+
+TEST(OndelBar, TheHotkeyModeOnlyMovesWithTheHotkey) {
+    DockFixture dock(Settings(DisplayMode::Hotkey));
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    dock.bar->PointerLeft();
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
+    dock.bar->HotkeyPressed();
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+    dock.bar->HotkeyPressed();
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
+}
+
+TEST(OndelBar, ActivationBarMarksAHiddenDock) {
+    DockSettings settings = Settings(DisplayMode::AutoHide);
+    settings.showActBar = 1;
+    DockFixture dock(settings);
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    EXPECT_FALSE(dock.platform.actbar);
+    dock.bar->PointerLeft();
+    dock.RunFrames();
+    EXPECT_TRUE(dock.platform.actbar);
+}
+
+TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
+    DockFixture dock(Settings());
+    dock.bar->PointerMoved(dock.OnRow(0.1f));
+    dock.RunFrames();
+    EXPECT_NE(dock.bar->Hovered(), 0u);
+    EXPECT_TRUE(dock.bar->PointerInside());
+    ASSERT_TRUE(dock.platform.label.has_value());
+    const std::wstring first = dock.platform.label->text;
+    EXPECT_FALSE(first.empty());
+    // The label sits above the icon, inside the window's top part.
+    EXPECT_LT(dock.platform.label->anchor.y, dock.bar->Model().DockAreaRect().bottom);
+    dock.bar->PointerMoved(dock.OnRow(0.9f));
+    ASSERT_TRUE(dock.platform.label.has_value());
+    EXPECT_NE(dock.platform.label->text, first);
+    dock.bar->PointerLeft();
+    EXPECT_FALSE(dock.platform.label.has_value());
+}
+
+TEST(DockRenderer, DrawsOnlyWhatChanged) {
+    DockSettings settings = Settings();
+    settings.iconEffect = IconEffect::Select;
+    DockFixture dock(settings);
+    const gfx::Bitmap& frame = dock.bar->FrameBitmap();
+    ASSERT_FALSE(frame.Empty());
+    const int before = dock.platform.presents;
+    dock.bar->Redraw(); // nothing changed
+    EXPECT_EQ(dock.platform.presents, before);
+    dock.bar->PointerMoved(dock.OnRow(0.1f)); // the select look appears under one icon
+    EXPECT_GT(dock.platform.presents, before);
+    const gfx::RectI dirty = dock.platform.lastDirty;
+    EXPECT_FALSE(dirty.Empty());
+    EXPECT_LT(dirty.width, frame.Width() / 2);
+}
+
+// The whole frame at rest and at full magnification, on each edge.
+TEST(DockRenderer, GoldenFramesOnEveryEdge) {
+    const struct {
+        Edge edge;
+        const char* name;
+    } edges[] = {{Edge::Bottom, "bottom"}, {Edge::Left, "left"}, {Edge::Right, "right"}, {Edge::Top, "top"}};
+    for (const auto& e : edges) {
+        DockSettings settings = Settings(DisplayMode::Normal, e.edge);
+        settings.defaultSize = 32;
+        settings.maxSize = 64;
+        DockFixture dock(settings, 60, {0, 0, 1024, 768}, 4);
+        testing::CheckGoldenImage("dock", std::string(e.name) + "_rest", dock.bar->FrameBitmap());
+        dock.bar->PointerMoved(dock.OnRow(0.4f));
+        dock.RunFrames();
+        testing::CheckGoldenImage("dock", std::string(e.name) + "_magnified", dock.bar->FrameBitmap());
+    }
+}
+
+} // namespace
+} // namespace kestrana::dock
