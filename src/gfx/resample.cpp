@@ -215,6 +215,10 @@ int NineGridAxis(float destStart, float destLength, float srcLength, float start
     return n;
 }
 
+int AxisPlan::SourceBegin() const {
+    return outCount ? *std::min_element(first.begin(), first.begin() + outCount) : 0;
+}
+
 int AxisPlan::SourceEnd() const {
     int end = 0;
     for (int i = 0; i < outCount; ++i) {

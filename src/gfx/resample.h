@@ -32,7 +32,8 @@ struct AxisPlan {
     // For each output, the end of the run of outputs that read the same two source pixels
     // at full weight: where those two pixels are equal the whole run is one colour.
     std::vector<int> runEnd;
-    [[nodiscard]] int SourceBegin() const { return outCount ? first.front() : 0; }
+    // The range of source indices the taps read.
+    [[nodiscard]] int SourceBegin() const;
     [[nodiscard]] int SourceEnd() const;
 };
 
