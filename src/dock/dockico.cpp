@@ -25,6 +25,11 @@ std::int32_t NewItemId() noexcept {
     }
 }
 
+std::mutex& BarsListMutex() noexcept {
+    static std::mutex barsList;
+    return barsList;
+}
+
 std::unique_ptr<Dockico> MakeDockico(bool separator) {
     auto item = std::make_unique<Dockico>();
     item->delimiter = separator;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,10 @@ struct Dockico {
     [[nodiscard]] bool IsSeparator() const { return delimiter; }
 };
 
+// Guards the process-wide list of docks. Lock order: this lock, then a dock's item-list
+// lock (DockItems::ListMutex), then its window-list lock.
+[[nodiscard]] std::mutex& BarsListMutex() noexcept;
+
 // A new pinned entry with a fresh id; separators get half an icon's width.
 [[nodiscard]] std::unique_ptr<Dockico> MakeDockico(bool separator = false);
 
@@ -83,6 +88,18 @@ public:
 
     // An empty row: the six placeholders only.
     DockItems();
+    // Moving hands over the entries; each row keeps a lock of its own. Nobody may hold
+    // either row's lock meanwhile.
+    DockItems(DockItems&& other) noexcept : m_entries(std::move(other.m_entries)) {}
+    DockItems& operator=(DockItems&& other) noexcept {
+        m_entries = std::move(other.m_entries);
+        return *this;
+    }
+
+    // The bar's item-list lock. The user-interface thread holds it while it changes the
+    // row or its items' fields; a worker holds it while it reads them. Never held while
+    // touching files.
+    [[nodiscard]] std::mutex& ListMutex() const { return m_listMutex; }
 
     // Operations on the row are skipped on a vector this short: it lacks its placeholders.
     [[nodiscard]] static constexpr bool HasItemRange(std::size_t entryCount) { return entryCount >= 5; }
@@ -124,6 +141,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<Dockico>> m_entries;
+    mutable std::mutex m_listMutex;
 };
 
 } // namespace kestrana::dock
