@@ -211,6 +211,29 @@ bool ConfigStore::DeleteKey(std::wstring_view section, std::wstring_view key, st
                 [&](const ProfileDocument& document) { return document.WithoutKey(section16, key16); });
 }
 
+bool ConfigStore::WriteStrings(const std::vector<Setting>& settings, std::wstring_view file) {
+    for (const auto& setting : settings) {
+        if (setting.section.empty() || setting.key.empty()) return false;
+    }
+    return Edit(ResolvePath(file, PathRule::AppendIni), true,
+                [&](const ProfileDocument& document) -> std::optional<std::vector<std::uint8_t>> {
+                    std::optional<ProfileDocument> current;
+                    std::optional<std::vector<std::uint8_t>> bytes;
+                    for (const auto& setting : settings) {
+                        const ProfileDocument& latest = current ? *current : document;
+                        const auto section = ToUtf16(setting.section);
+                        const auto key = ToUtf16(setting.key);
+                        auto next = setting.text.empty() ? latest.WithoutKey(section, key)
+                                                         : latest.WithString(section, key, ToUtf16(setting.text));
+                        if (!next) continue;
+                        bytes = std::move(next);
+                        current = ProfileDocument::Parse(*bytes, m_codePage);
+                        if (!current) return std::nullopt;
+                    }
+                    return bytes;
+                });
+}
+
 int ConfigStore::ReadSectionNames(std::wstring_view file, std::vector<std::wstring>* names) const {
     const auto loaded = Load(ResolvePath(file, PathRule::AppendIni));
     std::vector<std::u16string> found;

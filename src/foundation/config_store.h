@@ -71,6 +71,15 @@ public:
     bool WriteString(std::wstring_view section, std::wstring_view key, std::wstring_view text, std::wstring_view file = {});
     bool DeleteKey(std::wstring_view section, std::wstring_view key, std::wstring_view file = {});
 
+    struct Setting {
+        std::wstring section;
+        std::wstring key;
+        std::wstring text; // empty deletes the key
+    };
+    // Several keys of one file in a single replace, as WriteString would store each: on
+    // disk they all change or none does. False at once when any name is empty.
+    bool WriteStrings(const std::vector<Setting>& settings, std::wstring_view file = {});
+
     // The number of sections; `names` (when given) receives them in file order.
     int ReadSectionNames(std::wstring_view file, std::vector<std::wstring>* names) const;
     // The number of lines of the section; each is split at its first "=" into `keys` and

@@ -172,6 +172,28 @@ TEST_F(ConfigStoreTest, EmptyNamesAreRefusedAndEmptyTextDeletes) {
     EXPECT_FALSE(files.IsFile(kBase + L"absent.ini"));
 }
 
+TEST_F(ConfigStoreTest, SeveralKeysInOneReplace) {
+    Config(u"[normal]\r\nold=1\r\nkeep=2\r\n");
+    const int before = files.Calls(FsOp::Replace);
+    EXPECT_TRUE(store.WriteStrings({{L"normal", L"a", L"1"}, {L"normal", L"old", L""}, {L"finder", L"b", L"2"}, {L"normal", L"a", L"3"}}));
+    EXPECT_EQ(files.Calls(FsOp::Replace), before + 1);
+    EXPECT_EQ(ConfigBytes(), Utf16File(u"[normal]\r\nkeep=2\r\na=3\r\n[finder]\r\nb=2\r\n"));
+    // Nothing to change: no write.
+    EXPECT_TRUE(store.WriteStrings({{L"normal", L"a", L"3"}}));
+    EXPECT_EQ(files.Calls(FsOp::Replace), before + 1);
+    // One bad name refuses the whole batch.
+    EXPECT_FALSE(store.WriteStrings({{L"normal", L"c", L"1"}, {L"", L"d", L"1"}}));
+    EXPECT_FALSE(store.HasKey(L"normal", L"c"));
+    // A failed replace leaves every key as it was.
+    files.FailNth(FsOp::Replace, 1);
+    EXPECT_FALSE(store.WriteStrings({{L"normal", L"keep", L"9"}, {L"normal", L"e", L"5"}}));
+    EXPECT_EQ(store.ReadInt(L"normal", L"keep"), 2);
+    EXPECT_FALSE(store.HasKey(L"normal", L"e"));
+    // A missing file is created as for single writes.
+    EXPECT_TRUE(store.WriteStrings({{L"x", L"y", L"z"}}, L"new.ini"));
+    EXPECT_EQ(files.ContentText(kBase + L"new.ini"), Utf16File(u"[x]\r\ny=z\r\n"));
+}
+
 TEST_F(ConfigStoreTest, FailedWritesReportFalseAndKeepTheFile) {
     Config(u"; my notes\r\n[normal]\r\nk=1\r\n");
     const auto original = ConfigBytes();
