@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-// The port's operations share their names with these macros.
-#undef CreateFolder
-#undef RemoveFolder
+// The store's registry helper shares its name with this macro.
 #undef RegDeleteValue
 
 #include <algorithm>
