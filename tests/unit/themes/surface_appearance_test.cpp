@@ -22,20 +22,6 @@ TEST(PercentToAlphaTest, TimesTwoPointFiveFiveCutToAnInteger) {
     EXPECT_EQ(PercentToAlpha(100), 254); // 2.55 is a hair under in binary, so 254.99...
     EXPECT_EQ(PercentToAlpha(-20), 0);
     EXPECT_EQ(PercentToAlpha(250), PercentToAlpha(100));
-    for (int p = 1; p <= 100; ++p) {
-        EXPECT_GE(PercentToAlpha(p), PercentToAlpha(p - 1)) << p;
-        EXPECT_LE(std::abs(double(PercentToAlpha(p)) - p * 2.55), 1.0) << p;
-    }
-}
-
-TEST(SurfaceAppearanceTest, AbsentKeysReadAsOff) {
-    ProgramFolder pf;
-    for (int s = 0; s <= int(Surface::Launchpad); ++s) {
-        const SurfaceAppearance a = ReadSurfaceAppearance(pf.store, Surface(s));
-        EXPECT_FALSE(a.enabled) << s;
-        EXPECT_EQ(a.opacity, 0) << s;
-        EXPECT_EQ(a.blur, 0) << s;
-    }
 }
 
 // Each surface reads its own keys and none of another surface's.
