@@ -1,0 +1,132 @@
+#include "dock/item_list_file.h"
+
+#include "foundation/text.h"
+
+#include <pugixml.hpp>
+
+#include <unordered_set>
+
+namespace kestrana::dock {
+
+using foundation::AsciiLower;
+using foundation::FromUtf8;
+using foundation::ToUtf16;
+
+std::mutex& ItemFilesMutex() noexcept {
+    static std::mutex files;
+    return files;
+}
+
+ItemKeys SectionKeys(const ItemRecord& record, bool virtualpathIsFile) {
+    ItemKeys keys;
+    if (record.delimiter) {
+        keys.emplace_back(L"delimiter", L"1");
+        return keys;
+    }
+    const auto add = [&](const wchar_t* key, const std::wstring& value) {
+        if (!value.empty()) keys.emplace_back(key, value);
+    };
+    add(L"tag", record.tag);
+    add(L"appname", record.appname);
+    add(L"filepath", record.filepath);
+    add(L"realpath", record.realpath);
+    if (!virtualpathIsFile) add(L"virtualpath", record.virtualpath);
+    add(L"runline", record.runline);
+    add(L"icopath", record.icopath);
+    if (record.uwp != 0) keys.emplace_back(L"UWP", std::to_wstring(record.uwp));
+    return keys;
+}
+
+std::wstring StorableValue(std::wstring_view value) {
+    if (const auto nul = value.find(L'\0'); nul != std::wstring_view::npos) value = value.substr(0, nul);
+    std::wstring text(value);
+    // A line break would end the value and start a stray line in the file.
+    for (auto& c : text) {
+        if (static_cast<std::uint32_t>(c) < 0x20 || c == 0x7F) c = L' ';
+    }
+    text = std::wstring(foundation::TrimBlanks(text));
+    text = foundation::TruncateUtf16(text, kItemValueUnits);
+    return std::wstring(foundation::TrimBlanks(text));
+}
+
+std::vector<std::uint8_t> ComposeItemFile(std::span<const ItemKeys> sections, std::size_t* written) {
+    std::u16string text;
+    text.reserve(sections.size() * 160);
+    std::size_t number = 0;
+    for (const auto& section : sections) {
+        if (number == kMaxItems) break;
+        bool opened = false;
+        for (const auto& [key, rawValue] : section) {
+            const std::wstring value = StorableValue(rawValue);
+            const std::wstring name = StorableValue(key);
+            if (value.empty() || name.empty() || name.find(L'=') != std::wstring::npos) continue;
+            if (!opened) {
+                text += u"[ico";
+                text += ToUtf16(std::to_wstring(++number));
+                text += u"]\r\n";
+                opened = true;
+            }
+            text += ToUtf16(name);
+            text += u'=';
+            text += ToUtf16(value);
+            text += u"\r\n";
+        }
+    }
+    if (written) *written = number;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(2 + text.size() * 2);
+    bytes.push_back(0xFF);
+    bytes.push_back(0xFE);
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::vector<ItemRecord> ReadItemRecords(const foundation::ConfigStore& store, std::wstring_view file) {
+    std::vector<std::wstring> names;
+    store.ReadSectionNames(file, &names);
+    std::vector<ItemRecord> records;
+    records.reserve(names.size());
+    std::unordered_set<std::wstring> seen;
+    for (const auto& name : names) {
+        if (records.size() == kMaxItems) break;
+        if (!seen.insert(AsciiLower(name)).second) continue;
+        ItemRecord record;
+        record.delimiter = store.ReadInt(name, L"delimiter", file) != 0;
+        record.appname = store.ReadString(name, L"appname", {}, file);
+        record.filepath = store.ReadString(name, L"filepath", {}, file);
+        record.tag = store.ReadString(name, L"tag", {}, file);
+        record.realpath = store.ReadString(name, L"realpath", {}, file);
+        record.runline = store.ReadString(name, L"runline", {}, file);
+        record.icopath = store.ReadString(name, L"icopath", {}, file);
+        record.virtualpath = store.ReadString(name, L"virtualpath", {}, file);
+        record.uwp = store.ReadInt(name, L"UWP", file);
+        records.push_back(std::move(record));
+    }
+    return records;
+}
+
+std::optional<std::vector<ItemKeys>> ParseItemXml(std::span<const std::uint8_t> bytes) {
+    pugi::xml_document document;
+    const auto parsed = document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto);
+    // A document cut short still holds the items before the damage; keep those.
+    if (!parsed && !document.child("config")) return std::nullopt;
+    static constexpr const char* kKeys[] = {"tag", "appname", "filepath", "realpath", "icopath", "UWP", "delimiter"};
+    std::vector<ItemKeys> sections;
+    for (const auto& child : document.child("config").children()) {
+        if (child.type() != pugi::node_element) continue;
+        ItemKeys keys;
+        for (const char* key : kKeys) {
+            // Each child's own elements: a list whose children share one name still
+            // migrates every item, not the first one again and again.
+            const std::wstring value = FromUtf8(child.child(key).text().get());
+            if (!value.empty()) keys.emplace_back(FromUtf8(key), value);
+        }
+        sections.push_back(std::move(keys));
+    }
+    return sections;
+}
+
+} // namespace kestrana::dock

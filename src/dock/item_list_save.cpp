@@ -1,0 +1,147 @@
+#include "dock/item_list_save.h"
+
+#include <mutex>
+
+namespace kestrana::dock {
+
+using foundation::FileSystem;
+
+namespace {
+
+// Whole or absent at every instant, unlike a plain copy: the content goes in by replace.
+bool CopyWhole(FileSystem& files, const std::wstring& from, const std::wstring& to) {
+    const auto content = files.Read(from);
+    return content && files.Replace(to, *content);
+}
+
+} // namespace
+
+bool IsSavedItem(const Dockico& item) {
+    return item.id != kNoItemId && item.id != kDragGapItemId && item.kept.load() &&
+           (item.windows.empty() || item.running.load());
+}
+
+ItemRecord RecordOf(const Dockico& item) {
+    ItemRecord record;
+    record.delimiter = item.delimiter;
+    if (item.delimiter) return record;
+    record.tag = item.tag;
+    record.appname = item.appname;
+    record.filepath = item.filepath;
+    record.realpath = item.realpath;
+    record.virtualpath = item.virtualpath;
+    record.runline = item.runline;
+    record.icopath = item.icopath;
+    record.uwp = static_cast<int>(item.appKind);
+    return record;
+}
+
+std::vector<ItemRecord> SnapshotItems(const DockItems& row) {
+    std::vector<ItemRecord> records;
+    std::lock_guard bars(BarsListMutex());
+    std::lock_guard list(row.ListMutex());
+    if (!DockItems::HasItemRange(row.Size())) return records;
+    records.reserve(row.RealCount());
+    row.ForEachReal([&](std::size_t, const Dockico& item) {
+        if (IsSavedItem(item)) records.push_back(RecordOf(item));
+    });
+    return records;
+}
+
+namespace {
+
+// The save itself; the caller holds ItemFilesMutex().
+ItemSaveResult WriteHoldingFiles(FileSystem& files, const std::wstring& baseFolder, std::span<const ItemRecord> records,
+                                 const std::function<bool()>& quitting) {
+    const auto stop = [&] { return quitting && quitting(); };
+    const std::wstring current = baseFolder + std::wstring(kItemFile);
+    const std::wstring fresh = baseFolder + std::wstring(kItemSaveFile);
+    const std::wstring previous = baseFolder + std::wstring(kItemPreviousFile);
+
+    std::vector<ItemKeys> sections;
+    sections.reserve(records.size());
+    for (const auto& record : records) {
+        const bool virtualpathIsFile = !record.virtualpath.empty() && files.IsFile(record.virtualpath);
+        sections.push_back(SectionKeys(record, virtualpathIsFile));
+    }
+    std::size_t written = 0;
+    const auto bytes = ComposeItemFile(sections, &written);
+
+    if (stop()) return ItemSaveResult::Stopped;
+    files.Remove(fresh); // what an interrupted save left behind
+    if (stop()) return ItemSaveResult::Stopped;
+    if (!files.Replace(fresh, bytes)) return ItemSaveResult::Failed;
+    if (written <= 2) return ItemSaveResult::KeptShortList;
+
+    if (stop()) return ItemSaveResult::Stopped;
+    files.Remove(previous);
+    if (stop()) return ItemSaveResult::Stopped;
+    const bool keptAside = !files.IsFile(current) || files.Rename(current, previous) || files.Copy(current, previous);
+    if (stop()) return ItemSaveResult::Stopped;
+    if (!keptAside) {
+        // With no copy of the old list beside it, "ico.ini" must never be missing: swap
+        // the new list in with one replacing move.
+        return files.Rename(fresh, current, true) || CopyWhole(files, fresh, current) ? ItemSaveResult::Saved
+                                                                                       : ItemSaveResult::Failed;
+    }
+    files.Remove(current);
+    if (stop()) return ItemSaveResult::Stopped;
+    // A missing "ico.ini" from here on is restored from "ico_bak.ini" at the next start.
+    if (files.Rename(fresh, current) || CopyWhole(files, fresh, current)) return ItemSaveResult::Saved;
+    return ItemSaveResult::Failed;
+}
+
+} // namespace
+
+ItemSaveResult WriteItemList(FileSystem& files, const std::wstring& baseFolder, std::span<const ItemRecord> records,
+                             const std::function<bool()>& quitting) {
+    std::lock_guard filesLock(ItemFilesMutex());
+    return WriteHoldingFiles(files, baseFolder, records, quitting);
+}
+
+struct ItemListSaver::State {
+    FileSystem& files;
+    std::wstring baseFolder;
+    std::atomic<std::uint64_t> requested{0};
+    std::uint64_t taken = 0; // newest request whose row has been copied; under ItemFilesMutex
+    std::atomic<int> lastResult{static_cast<int>(ItemSaveResult::Saved)};
+    std::atomic<std::uint64_t> finished{0};
+
+    State(FileSystem& f, std::wstring base) : files(f), baseFolder(std::move(base)) {}
+};
+
+ItemListSaver::ItemListSaver(FileSystem& files, std::wstring baseFolder, JobRunner& jobs)
+    : m_state(std::make_shared<State>(files, std::move(baseFolder))), m_jobs(jobs) {
+    if (!m_state->baseFolder.empty() && m_state->baseFolder.back() != L'\\') m_state->baseFolder += L'\\';
+}
+
+bool ItemListSaver::RequestSave(const DockItems& row) {
+    const std::uint64_t request = ++m_state->requested;
+    const DockItems* rowPointer = &row;
+    return m_jobs.Run([state = m_state, request, rowPointer](const JobContext& context) {
+        ItemSaveResult result = ItemSaveResult::Superseded;
+        {
+            // The row is copied and written within one turn on the files, so the newest
+            // copy is always written last. Requests that piled up meanwhile are served by
+            // the next job that copies the row: it sees every change made before them.
+            std::lock_guard filesLock(ItemFilesMutex());
+            if (request > state->taken) {
+                state->taken = state->requested.load();
+                result = ItemSaveResult::Stopped;
+                if (!context.Quitting()) {
+                    const auto records = SnapshotItems(*rowPointer);
+                    result = WriteHoldingFiles(state->files, state->baseFolder, records,
+                                               [&context] { return context.Quitting(); });
+                }
+            }
+        }
+        state->lastResult = static_cast<int>(result);
+        ++state->finished;
+    });
+}
+
+ItemSaveResult ItemListSaver::LastResult() const { return static_cast<ItemSaveResult>(m_state->lastResult.load()); }
+
+std::uint64_t ItemListSaver::Finished() const { return m_state->finished.load(); }
+
+} // namespace kestrana::dock
