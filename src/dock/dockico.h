@@ -31,6 +31,15 @@ enum class AppKind : std::uint8_t {
     FirefoxWebApp = 5, // a web application through "firefoxpwa.exe" with "site launch"
 };
 
+// A picture that a later feature draws and keeps current; the item list only marks it.
+enum class LivePicture : std::uint8_t {
+    None = 0,
+    Calendar, // "cal|": a calendar page of today
+    Clock,    // "systemtime": a clock face with the current time
+    Weather,  // "weather": the current weather
+    Battery,  // "battery": the battery levels
+};
+
 inline constexpr std::int32_t kNoItemId = 0;
 // The temporary gap shown where a dragged icon would land.
 inline constexpr std::int32_t kDragGapItemId = -99;
@@ -68,6 +77,7 @@ struct Dockico {
     std::vector<WindowId> windows; // top-level windows grouped under the item
     AppKind appKind = AppKind::Program;
     std::shared_ptr<const gfx::Bitmap> picture;
+    LivePicture live = LivePicture::None; // the picture is drawn by the live-icon feature
 
     [[nodiscard]] bool IsSeparator() const { return delimiter; }
 };

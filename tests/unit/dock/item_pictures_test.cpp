@@ -1,0 +1,225 @@
+#include "dock/item_pictures.h"
+
+#include "fakes/fake_registry.h"
+#include "gfx/png_codec.h"
+#include "item_list_support.h"
+#include "themes/theme_choices.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::dock {
+namespace {
+
+using namespace testing;
+using foundation::RegistryRoot;
+
+// Pictures tell where they came from by their size: every source gets its own.
+std::vector<std::uint8_t> Png(int width, int height = 0) {
+    gfx::Bitmap bitmap(width, height ? height : width);
+    bitmap.Fill(gfx::MakePixel(10, 20, 30, 255));
+    return gfx::EncodePng(bitmap);
+}
+
+class FakeIcons final : public IconSource {
+public:
+    std::map<std::wstring, int> fileIcons; // lower-case path -> size
+    mutable std::vector<std::wstring> asked;
+    std::optional<gfx::Bitmap> FileIcon(const std::wstring& path) const override {
+        asked.push_back(L"file:" + path);
+        const auto it = fileIcons.find(foundation::AsciiLower(path));
+        if (it == fileIcons.end()) return std::nullopt;
+        return gfx::Bitmap(it->second, it->second);
+    }
+    std::optional<gfx::Bitmap> ResourceIcon(const std::wstring& file, int index) const override {
+        asked.push_back(L"res:" + file + L"," + std::to_wstring(index));
+        return gfx::Bitmap(100 + (index < 0 ? -index : index), 1);
+    }
+};
+
+class FakeSubKeys final : public RegistrySubKeys {
+public:
+    std::vector<std::wstring> uninstall;
+    std::vector<std::wstring> SubKeyNames(RegistryRoot root, std::wstring_view subKey) const override {
+        if (root != RegistryRoot::CurrentUser || subKey != L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall") return {};
+        return uninstall;
+    }
+};
+
+struct PictureWorld : ItemWorld {
+    fakes::FakeRegistry registry;
+    FakeIcons icons;
+    FakeSubKeys subKeys;
+    gfx::NativeImageDecoder decoder;
+    std::unique_ptr<themes::ThemeChoices> choices;
+    std::unique_ptr<themes::ThemeFiles> theme;
+    std::unique_ptr<ItemPictures> pictures;
+
+    PictureWorld() {
+        Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n[minimize]\r\nminicopos=0\r\n");
+        choices = std::make_unique<themes::ThemeChoices>(store);
+        theme = std::make_unique<themes::ThemeFiles>(files, kBase, *choices);
+        pictures = std::make_unique<ItemPictures>(PictureSources{files, *theme, decoder, icons, registry, subKeys, shell});
+    }
+    void Picture(const std::wstring& path, int width, int height = 0) { files.AddFile(path, Png(width, height)); }
+    void Icon(std::wstring_view name, int size) { Picture(kBase + L"themes\\mine\\icons\\" + std::wstring(name) + L".png", size); }
+    void DefaultIcon(std::wstring_view name, int size) {
+        Picture(kBase + L"themes\\default\\icons\\" + std::wstring(name) + L".png", size);
+    }
+    // Width of the picture the item gets (0: none) and its live mark.
+    std::pair<int, LivePicture> Of(const PictureFacts& facts, PictureState state = {}) {
+        const auto resolved = pictures->Resolve(facts, state);
+        return {resolved.picture ? resolved.picture->Width() : 0, resolved.live};
+    }
+};
+
+PictureFacts Facts(std::wstring appname, std::wstring key = {}, AppKind kind = AppKind::Program) {
+    PictureFacts facts;
+    facts.id = 1;
+    facts.appname = std::move(appname);
+    facts.key = key.empty() ? facts.appname : std::move(key);
+    facts.appKind = kind;
+    return facts;
+}
+
+TEST(ItemPictures, ChosenThenThemedThenSpecialPictures) {
+    PictureWorld world;
+    world.Icon(L"notes", 11);
+    world.Picture(kBase + L"single icon\\editor.png", 12);
+    world.Picture(L"C:\\pics\\mine.png", 13);
+    world.Picture(L"C:\\pics\\con.png", 14); // a device name: never read
+    world.Icon(L"Trash_Full", 15);
+    world.Icon(L"Trash_Full_dark", 16);
+    world.DefaultIcon(L"Trash_Empty", 17);
+    world.Icon(L"explorer", 18);
+    world.DefaultIcon(L"pad", 19);
+    world.Icon(L"Calendar", 20);
+    world.Icon(L"ControlPlanel", 21);
+    world.Icon(L"virtualdesktop", 22);
+    world.Picture(L"C:\\pics\\wide.png", 600, 300);
+
+    auto chosen = Facts(L"notes.exe", L"notes");
+    chosen.icopath = L"C:\\pics\\mine.png";
+    EXPECT_EQ(world.Of(chosen).first, 13);
+    chosen.icopath = L"C:\\pics\\gone.png";
+    EXPECT_EQ(world.Of(chosen).first, 11);
+    chosen.icopath = L"C:\\pics\\con.png";
+    EXPECT_EQ(world.Of(chosen).first, 11);
+    chosen.icopath = L"C:\\pics\\wide.png";
+    const auto wide = world.pictures->Resolve(chosen, {});
+    ASSERT_TRUE(wide.picture);
+    EXPECT_EQ(wide.picture->Height(), 128); // brought down to 256 on its long side
+    EXPECT_EQ(world.Of(Facts(L"editor.exe", L"editor")).first, 12);
+
+    auto trash = Facts(L"trash|", L"trash-empty");
+    trash.icopath = L"C:\\pics\\mine.png"; // the trash always shows its state
+    EXPECT_EQ(world.Of(trash, {false, true}).first, 15);
+    EXPECT_EQ(world.Of(trash, {true, true}).first, 16);
+    EXPECT_EQ(world.Of(trash, {true, false}).first, 17);
+
+    using P = std::pair<int, LivePicture>;
+    EXPECT_EQ(world.Of(Facts(L"explorer.exe", L"explorer")), P(18, LivePicture::None));
+    EXPECT_EQ(world.Of(Facts(L"launchpad|", L"launchpad-")), P(19, LivePicture::None));
+    EXPECT_EQ(world.Of(Facts(L"cal|")), P(20, LivePicture::Calendar));
+    EXPECT_EQ(world.Of(Facts(L"systemtime")), P(0, LivePicture::Clock));
+    EXPECT_EQ(world.Of(Facts(L"weather")), P(0, LivePicture::Weather));
+    EXPECT_EQ(world.Of(Facts(L"battery")), P(0, LivePicture::Battery));
+    EXPECT_EQ(world.Of(Facts(L"controlpanel")), P(21, LivePicture::None));
+    EXPECT_EQ(world.Of(Facts(L"virtualdesktop")), P(22, LivePicture::None));
+    EXPECT_EQ(world.Of(Facts(L"network")), P(0, LivePicture::None)); // no picture anywhere
+    EXPECT_TRUE(world.icons.asked.empty());
+}
+
+TEST(ItemPictures, FoldersShowTheirDesktopIniIconElseTheThemeFolder) {
+    PictureWorld world;
+    world.shell.SetVariable(L"SystemRoot", L"C:\\Windows");
+    world.DefaultIcon(L"folder", 30);
+    world.files.AddFile(L"C:\\Data\\Res\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=\"%SystemRoot%\\system32\\imageres.dll\",-183\r\n");
+    world.files.AddFile(L"C:\\Windows\\system32\\imageres.dll", "dll");
+    world.files.AddFile(L"C:\\Data\\File\\desktop.ini", "[.ShellClassInfo]\r\nIconFile=own.ico\r\nIconIndex=0\r\n");
+    world.Picture(L"C:\\Data\\File\\own.ico", 31); // a PNG under any name reads as a picture
+    world.files.AddDirectory(L"C:\\Data\\Plain");
+    struct Case {
+        std::wstring folder;
+        int width;
+    };
+    for (const auto& c : {Case{L"c:\\data\\res", 283}, Case{L"c:\\data\\file", 31}, Case{L"c:\\data\\plain", 30}}) {
+        auto facts = Facts(L"name", L"name");
+        facts.filepath = facts.realpath = c.folder;
+        const auto resolved = world.pictures->Resolve(facts, {});
+        ASSERT_TRUE(resolved.picture) << c.folder;
+        EXPECT_EQ(resolved.picture->Width(), c.width) << c.folder;
+        EXPECT_EQ(resolved.key, L"folder-name");
+    }
+    EXPECT_EQ(world.icons.asked, std::vector<std::wstring>{L"res:C:\\Windows\\system32\\imageres.dll,-183"});
+
+    EXPECT_EQ(ParseIconLocation(L"  \"c:\\a b\\x.exe\" , -7 ", world.shell).path, L"c:\\a b\\x.exe");
+    EXPECT_EQ(ParseIconLocation(L"c:\\a,b\\x.exe", world.shell).index, 0);
+    EXPECT_EQ(ParseIconLocation(L"c:\\a,b\\x.exe", world.shell).path, L"c:\\a,b\\x.exe");
+}
+
+TEST(ItemPictures, KindSpecificSourcesAndTheShellIcon) {
+    PictureWorld world;
+    const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    world.Picture(L"C:\\Android\\app.png", 40);
+    world.Picture(L"C:\\Web\\edge-app.ico", 41);
+    world.Picture(L"C:\\Web\\ff.ico", 42);
+    world.files.AddFile(L"C:\\Games\\game.exe", "exe");
+    world.files.AddFile(L"C:\\Apps\\real.exe", "exe");
+    world.subKeys.uninstall = {L"Other", L"EdgeApp"};
+    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\Other", L"UninstallString", L"x.exe --app-id=zzz");
+    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\EdgeApp", L"UninstallString",
+                               L"\"msedge.exe\" --uninstall-app-id --app-id=AbC --profile");
+    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\EdgeApp", L"DisplayIcon", L"C:\\Web\\edge-app.ico,0");
+    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\FFPWA-01hqz", L"DisplayIcon", L"\"C:\\Web\\ff.ico\"");
+    world.registry.WriteString(RegistryRoot::LocalMachine, uninstall + L"\\Steam App 570", L"DisplayIcon", L"C:\\Games\\game.exe");
+    world.icons.fileIcons[L"c:\\apps\\real.exe"] = 48;
+    world.icons.fileIcons[L"c:\\store\\pkg"] = 256;
+
+    auto android = Facts(L"wsaclient.exe", L"com.x", AppKind::Android);
+    android.filepath = L"C:\\Android\\app.png";
+    auto edge = Facts(L"msedge_proxy.exe", L"abc", AppKind::BrowserWebApp);
+    edge.runline = L"--profile-directory=Default --app-id=abc";
+    edge.filepath = L"abc";
+    auto firefox = Facts(L"firefoxpwa.exe", L"01hqz", AppKind::FirefoxWebApp);
+    auto program = Facts(L"gone.exe", L"gone");
+    program.filepath = L"C:\\Apps\\gone.exe"; // missing: a program asks for its realpath instead
+    program.realpath = L"C:\\Apps\\real.exe";
+    auto packaged = Facts(L"pkg", L"pkg", AppKind::Packaged);
+    packaged.filepath = L"C:\\Store\\pkg";
+    auto steam = Facts(L"steam.exe", L"steamid_570");
+    steam.realpath = L"steam://rungameid/570";
+
+    EXPECT_EQ(world.Of(android).first, 40);
+    EXPECT_EQ(world.Of(edge).first, 41);
+    EXPECT_EQ(world.Of(firefox).first, 42);
+    EXPECT_EQ(world.Of(program).first, 48);
+    EXPECT_EQ(world.Of(packaged).first, 256);
+    EXPECT_EQ(world.Of(steam).first, 100); // the game's own icon, index 0
+    EXPECT_EQ(world.icons.asked, (std::vector<std::wstring>{L"file:C:\\Apps\\real.exe", L"file:C:\\Store\\pkg",
+                                                            L"res:C:\\Games\\game.exe,0"}));
+}
+
+TEST(ItemPictures, RowPassResetsSeparatorsAndRunTimeOverridesReachEveryItemOfTheKey) {
+    PictureWorld world;
+    world.Icon(L"explorer", 18);
+    DockItems row;
+    Fill(row, {Program(L"notes"), Separator(), Program(L"notes")}, world);
+    row[4].appname = L"left over";
+    const std::int32_t separatorId = row[4].id;
+    row[3].appname = L"explorer.exe";
+    row[3].key = L"explorer";
+    world.pictures->ResolveAll(row, {});
+    EXPECT_EQ(row[3].picture->Width(), 18);
+    EXPECT_NE(row[4].id, separatorId);
+    EXPECT_TRUE(row[4].appname.empty());
+    EXPECT_FALSE(row[5].picture);
+
+    world.Picture(kBase + L"single icon\\notes.png", 50);
+    world.pictures->ApplyOverride(row, L"notes.png");
+    EXPECT_EQ(row[5].picture->Width(), 50);
+    EXPECT_EQ(row[3].picture->Width(), 18);
+    EXPECT_FALSE(row[4].picture);
+}
+
+} // namespace
+} // namespace kestrana::dock
