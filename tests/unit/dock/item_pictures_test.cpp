@@ -1,3 +1,4 @@
+#include "dock/item_list_manager.h"
 #include "dock/item_pictures.h"
 
 #include "fakes/fake_registry.h"
@@ -219,6 +220,30 @@ TEST(ItemPictures, RowPassResetsSeparatorsAndRunTimeOverridesReachEveryItemOfThe
     EXPECT_EQ(row[5].picture->Width(), 50);
     EXPECT_EQ(row[3].picture->Width(), 18);
     EXPECT_FALSE(row[4].picture);
+}
+
+TEST(ItemListManager, FirstStartShowsTheDefaultsLabelledAndPicturedAndRestoreLoadsAgain) {
+    PictureWorld world;
+    world.Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n"); // no "minicopos" yet: a save follows
+    world.Icon(L"explorer", 18);
+    JobRunner jobs;
+    ItemListManager manager(world.store, world.shell, world.clock, *world.pictures, jobs);
+    DockItems row;
+    EXPECT_EQ(manager.Load(row, {}), ItemListSource::Defaults);
+    ASSERT_EQ(row.RealCount(), 6u);
+    EXPECT_EQ(row[3].key, L"explorer");
+    EXPECT_EQ(row[3].picture->Width(), 18);
+    EXPECT_EQ(row[6].tag, L"09:07");
+    EXPECT_EQ(row[6].live, LivePicture::Clock);
+    ASSERT_TRUE(jobs.WaitIdle(std::chrono::seconds(10)));
+    EXPECT_EQ(manager.Saver().Finished(), 1u);
+    EXPECT_EQ(world.Records(L"ico.ini")[3].tag, L"09:07");
+
+    world.files.AddFile(world.Path(L"ico_backup.ini"), FileOf(ProgramList(3, L"kept")));
+    EXPECT_TRUE(manager.Restore(row, {}));
+    EXPECT_EQ(row.RealCount(), 4u);
+    EXPECT_EQ(row[3].appname, L"kept1.exe");
+    EXPECT_FALSE(manager.Restore(row, {}));
 }
 
 } // namespace

@@ -1,0 +1,25 @@
+#include "dock/item_list_manager.h"
+
+namespace kestrana::dock {
+
+ItemListManager::ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
+                                 ItemPictures& pictures, JobRunner& jobs)
+    : m_store(store), m_shell(shell), m_clock(clock), m_pictures(pictures),
+      m_saver(store.Files(), store.BaseFolder(), jobs) {}
+
+ItemListSource ItemListManager::Load(DockItems& row, const PictureState& state) {
+    LoadedItemList loaded = LoadItemList(m_store, m_shell);
+    ReplaceItems(row, std::move(loaded.items));
+    ApplyItemLabels(row, m_store, m_clock);
+    m_pictures.ResolveAll(row, state);
+    if (loaded.saveRequested) m_saver.RequestSave(row);
+    return loaded.source;
+}
+
+bool ItemListManager::Restore(DockItems& row, const PictureState& state) {
+    if (!RestoreItemList(m_store)) return false;
+    Load(row, state);
+    return true;
+}
+
+} // namespace kestrana::dock

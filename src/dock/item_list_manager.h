@@ -1,0 +1,42 @@
+#pragma once
+// One dock's item list from the dock's side: loading it into the row (then labels, then
+// pictures), asking for saves after changes, the language and theme changes, and the
+// settings page's backup and restore. Called on the user-interface thread.
+
+#include "dock/item_backup.h"
+#include "dock/item_labels.h"
+#include "dock/item_list.h"
+#include "dock/item_list_save.h"
+#include "dock/item_pictures.h"
+
+namespace kestrana::dock {
+
+class ItemListManager {
+public:
+    ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
+                    ItemPictures& pictures, JobRunner& jobs);
+
+    // Loads the list into the row in place of its items, sets labels and pictures, and
+    // saves when the load upgraded something. Returns where the items came from.
+    ItemListSource Load(DockItems& row, const PictureState& state);
+    // After any add, remove, move, pin, unpin or edit. False when the job was dropped.
+    bool Changed(const DockItems& row) { return m_saver.RequestSave(row); }
+    void LanguageChanged(DockItems& row) { ApplyItemLabels(row, m_store, m_clock); }
+    // After a theme or appearance change, or an edit of an item's picture.
+    void PicturesChanged(DockItems& row, const PictureState& state) { m_pictures.ResolveAll(row, state); }
+
+    [[nodiscard]] ItemBackupResult Backup() { return BackupItemList(m_store, m_clock); }
+    // Restores "ico_backup.ini" and loads the row again; false when there was nothing to restore.
+    bool Restore(DockItems& row, const PictureState& state);
+
+    [[nodiscard]] const ItemListSaver& Saver() const { return m_saver; }
+
+private:
+    foundation::ConfigStore& m_store;
+    const ItemShell& m_shell;
+    const LocalClock& m_clock;
+    ItemPictures& m_pictures;
+    ItemListSaver m_saver;
+};
+
+} // namespace kestrana::dock
