@@ -33,6 +33,20 @@ bool SameFile(const FileStamp& a, const FileStamp& b) {
 ConfigStore::ConfigStore(FileSystem& files, std::wstring baseFolder, Registry* registry, const CodePage& codePage)
     : m_files(files), m_baseFolder(std::move(baseFolder)), m_registry(registry), m_codePage(codePage) {
     if (!m_baseFolder.empty() && m_baseFolder.back() != L'\\' && m_baseFolder.back() != L'/') m_baseFolder += L'\\';
+    m_configPath = m_baseFolder + L"config.ini";
+}
+
+std::size_t ConfigStore::PathHash::operator()(const std::wstring& path) const noexcept {
+    std::size_t hash = 1469598103934665603ull;
+    for (wchar_t c : path) {
+        hash ^= static_cast<std::size_t>((c >= L'A' && c <= L'Z') ? c + 32 : c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+bool ConfigStore::PathEqual::operator()(const std::wstring& a, const std::wstring& b) const noexcept {
+    return EqualsIgnoreCase(a, b);
 }
 
 std::wstring ConfigStore::CurrentLanguage() const {
@@ -48,7 +62,7 @@ void ConfigStore::SetCurrentLanguage(std::wstring language) {
 std::wstring ConfigStore::ResolvePath(std::wstring_view file, PathRule rule) const {
     std::wstring path;
     if (file.empty()) {
-        path = m_baseFolder + L"config.ini";
+        return m_configPath;
     } else if (rule == PathRule::SectionRead ? file.find(L":\\") != std::wstring_view::npos
                                              : file.find(L':') != std::wstring_view::npos) {
         path = file;
@@ -62,15 +76,20 @@ std::wstring ConfigStore::ResolvePath(std::wstring_view file, PathRule rule) con
     return path;
 }
 
+const std::wstring& ConfigStore::Path(std::wstring_view file, PathRule rule, std::wstring& storage) const {
+    if (file.empty()) return m_configPath;
+    storage = ResolvePath(file, rule);
+    return storage;
+}
+
 ConfigStore::Loaded ConfigStore::Load(const std::wstring& path) const {
     const auto stamp = m_files.Stat(path);
     if (!stamp) return Loaded{m_files.IsFile(path) ? FileState::Unreadable : FileState::Missing, nullptr};
-    const std::wstring key = AsciiLower(path);
     std::shared_ptr<const ProfileDocument> cached;
     bool verify = false;
     {
         std::lock_guard lock(m_cacheMutex);
-        const auto it = m_cache.find(key);
+        const auto it = m_cache.find(path);
         if (it != m_cache.end() && SameFile(it->second.stamp, *stamp)) {
             it->second.lastUse = ++m_useClock;
             cached = it->second.document;
@@ -97,19 +116,18 @@ ConfigStore::Loaded ConfigStore::Load(const std::wstring& path) const {
 
 void ConfigStore::Remember(const std::wstring& path, const FileStamp& stamp,
                            std::shared_ptr<const ProfileDocument> document) const {
-    const std::wstring key = AsciiLower(path);
     std::lock_guard lock(m_cacheMutex);
     if (document->Bytes().size() > kCacheableBytes) {
-        m_cache.erase(key);
+        m_cache.erase(path);
         return;
     }
-    if (m_cache.size() >= kCacheEntries && m_cache.find(key) == m_cache.end()) {
+    if (m_cache.size() >= kCacheEntries && m_cache.find(path) == m_cache.end()) {
         const auto oldest = std::min_element(m_cache.begin(), m_cache.end(), [](const auto& a, const auto& b) {
             return a.second.lastUse < b.second.lastUse;
         });
         m_cache.erase(oldest);
     }
-    m_cache[key] = CacheEntry{stamp, std::move(document), ++m_useClock};
+    m_cache[path] = CacheEntry{stamp, std::move(document), ++m_useClock};
 }
 
 std::u16string ConfigStore::ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
@@ -125,29 +143,35 @@ std::u16string ConfigStore::ReadValue(std::wstring_view section, std::wstring_vi
 }
 
 std::int32_t ConfigStore::ReadInt(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
-    return ParseInt32(FromUtf16(ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIniWhenMissing), kValueUnits)));
+    std::wstring storage;
+    return ParseInt32(FromUtf16(ReadValue(section, key, {}, Path(file, PathRule::AppendIniWhenMissing, storage), kValueUnits)));
 }
 
 std::int64_t ConfigStore::ReadInt64(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
-    return ParseInt64(FromUtf16(ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIni), kValueUnits)));
+    std::wstring storage;
+    return ParseInt64(FromUtf16(ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits)));
 }
 
 float ConfigStore::ReadFloat(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
-    return ParseFloat(FromUtf16(ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIni), kValueUnits)));
+    std::wstring storage;
+    return ParseFloat(FromUtf16(ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits)));
 }
 
 bool ConfigStore::ReadBool(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
-    const auto text = ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIni), kValueUnits);
+    std::wstring storage;
+    const auto text = ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits);
     return !text.empty() && text != u"0";
 }
 
 std::wstring ConfigStore::ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
                                      std::wstring_view file) const {
-    return FromUtf16(ReadValue(section, key, defaultText, ResolvePath(file, PathRule::AppendIniWhenMissing), kValueUnits));
+    std::wstring storage;
+    return FromUtf16(ReadValue(section, key, defaultText, Path(file, PathRule::AppendIniWhenMissing, storage), kValueUnits));
 }
 
 bool ConfigStore::HasKey(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
-    return !ReadValue(section, key, {}, ResolvePath(file, PathRule::AppendIniWhenMissing), kKeyTestUnits).empty();
+    std::wstring storage;
+    return !ReadValue(section, key, {}, Path(file, PathRule::AppendIniWhenMissing, storage), kKeyTestUnits).empty();
 }
 
 bool ConfigStore::Edit(const std::wstring& path, bool createMissing,

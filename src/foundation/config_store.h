@@ -119,6 +119,8 @@ private:
         std::uint64_t lastUse = 0;
     };
 
+    // ResolvePath without a copy for the common case of config.ini.
+    [[nodiscard]] const std::wstring& Path(std::wstring_view file, PathRule rule, std::wstring& storage) const;
     [[nodiscard]] Loaded Load(const std::wstring& path) const;
     void Remember(const std::wstring& path, const FileStamp& stamp, std::shared_ptr<const ProfileDocument> document) const;
     [[nodiscard]] std::u16string ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
@@ -135,8 +137,18 @@ private:
     mutable std::mutex m_languageMutex;
     std::wstring m_currentLanguage;
 
+    // Paths compare as Windows compares file names (ASCII case folded).
+    struct PathHash {
+        std::size_t operator()(const std::wstring& path) const noexcept;
+    };
+    struct PathEqual {
+        bool operator()(const std::wstring& a, const std::wstring& b) const noexcept;
+    };
+
+    std::wstring m_configPath; // the resolved name of a read without a file argument
+
     mutable std::mutex m_cacheMutex;
-    mutable std::unordered_map<std::wstring, CacheEntry> m_cache; // by lower-cased path
+    mutable std::unordered_map<std::wstring, CacheEntry, PathHash, PathEqual> m_cache;
     mutable std::uint64_t m_useClock = 0;
 };
 

@@ -24,20 +24,30 @@ std::int64_t Ticks(const FILETIME& time) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
-// Long paths need the "\\?\" form, which also turns off "/" and "." handling.
-std::wstring Long(const std::wstring& path) {
-    if (path.size() < MAX_PATH || path.rfind(L"\\\\", 0) == 0) return path;
-    if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
-        std::wstring full = L"\\\\?\\" + path;
-        for (auto& c : full) {
-            if (c == L'/') c = L'\\';
+// The path as the API takes it: paths of MAX_PATH or more in the "\\?\" form (which
+// also turns off "/" and "." handling), others as they are, without a copy.
+class ApiPath {
+public:
+    explicit ApiPath(const std::wstring& path) : m_path(&path) {
+        if (path.size() < MAX_PATH || path.rfind(L"\\\\", 0) == 0) return;
+        if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) {
+            m_long = L"\\\\?\\" + path;
+            for (auto& c : m_long) {
+                if (c == L'/') c = L'\\';
+            }
+            m_path = &m_long;
         }
-        return full;
     }
-    return path;
-}
+    ApiPath(const ApiPath&) = delete;
+    ApiPath& operator=(const ApiPath&) = delete;
+    [[nodiscard]] const wchar_t* c_str() const { return m_path->c_str(); }
 
-DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(Long(path).c_str()); }
+private:
+    const std::wstring* m_path;
+    std::wstring m_long;
+};
+
+DWORD Attributes(const std::wstring& path) { return ::GetFileAttributesW(ApiPath(path).c_str()); }
 
 bool WriteAll(HANDLE file, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
@@ -65,7 +75,7 @@ bool Win32FileSystem::IsDirectory(const std::wstring& path) const {
 std::optional<FileStamp> Win32FileSystem::Stat(const std::wstring& path) const {
     // One attribute query, no open: this runs before every settings read.
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (!::GetFileAttributesExW(ApiPath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
     FileStamp stamp;
     stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -80,7 +90,7 @@ std::optional<FileStamp> Win32FileSystem::Stat(const std::wstring& path) const {
 
 std::optional<std::vector<std::uint8_t>> Win32FileSystem::Read(const std::wstring& path) const {
     try {
-        UniqueFile file(::CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        UniqueFile file(::CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file) return std::nullopt;
         LARGE_INTEGER size{};
@@ -107,17 +117,17 @@ bool Win32FileSystem::Replace(const std::wstring& path, std::span<const std::uin
         static std::atomic<unsigned> counter{0};
         const std::wstring temp = path + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".tmp";
         {
-            UniqueFile file(::CreateFileW(Long(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            UniqueFile file(::CreateFileW(ApiPath(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) return false;
             const bool written = WriteAll(file.Get(), content.data(), content.size()) && ::FlushFileBuffers(file.Get());
             if (!written) {
                 file.Reset();
-                ::DeleteFileW(Long(temp).c_str());
+                ::DeleteFileW(ApiPath(temp).c_str());
                 return false;
             }
         }
-        if (!::MoveFileExW(Long(temp).c_str(), Long(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            ::DeleteFileW(Long(temp).c_str());
+        if (!::MoveFileExW(ApiPath(temp).c_str(), ApiPath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            ::DeleteFileW(ApiPath(temp).c_str());
             return false;
         }
         return true;
@@ -129,25 +139,25 @@ bool Win32FileSystem::Replace(const std::wstring& path, std::span<const std::uin
 bool Win32FileSystem::Rename(const std::wstring& from, const std::wstring& to, bool replaceExisting) {
     DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
     if (replaceExisting) flags |= MOVEFILE_REPLACE_EXISTING;
-    return ::MoveFileExW(Long(from).c_str(), Long(to).c_str(), flags) != FALSE;
+    return ::MoveFileExW(ApiPath(from).c_str(), ApiPath(to).c_str(), flags) != FALSE;
 }
 
 bool Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-    return ::CopyFileW(Long(from).c_str(), Long(to).c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+    return ::CopyFileW(ApiPath(from).c_str(), ApiPath(to).c_str(), failIfExists ? TRUE : FALSE) != FALSE;
 }
 
 bool Win32FileSystem::Remove(const std::wstring& path) {
     const DWORD attributes = Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
-    return ::DeleteFileW(Long(path).c_str()) != FALSE;
+    return ::DeleteFileW(ApiPath(path).c_str()) != FALSE;
 }
 
 bool Win32FileSystem::CreateFolder(const std::wstring& path) {
-    if (::CreateDirectoryW(Long(path).c_str(), nullptr)) return true;
+    if (::CreateDirectoryW(ApiPath(path).c_str(), nullptr)) return true;
     return ::GetLastError() == ERROR_ALREADY_EXISTS && IsDirectory(path);
 }
 
-bool Win32FileSystem::RemoveFolder(const std::wstring& path) { return ::RemoveDirectoryW(Long(path).c_str()) != FALSE; }
+bool Win32FileSystem::RemoveFolder(const std::wstring& path) { return ::RemoveDirectoryW(ApiPath(path).c_str()) != FALSE; }
 
 std::vector<DirectoryEntry> Win32FileSystem::List(const std::wstring& folder) const {
     std::vector<DirectoryEntry> entries;
@@ -156,7 +166,7 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::wstring& folder) co
         if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
         pattern += L'*';
         WIN32_FIND_DATAW data{};
-        UniqueFind find(::FindFirstFileExW(Long(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+        UniqueFind find(::FindFirstFileExW(ApiPath(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                            FIND_FIRST_EX_LARGE_FETCH));
         if (!find) return entries;
         do {
@@ -174,7 +184,7 @@ bool Win32FileSystem::ResetAttributes(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
     const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     if (cleared == attributes) return true;
-    return ::SetFileAttributesW(Long(path).c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared) != FALSE;
+    return ::SetFileAttributesW(ApiPath(path).c_str(), cleared == 0 ? FILE_ATTRIBUTE_NORMAL : cleared) != FALSE;
 }
 
 } // namespace kestrana::platform
