@@ -292,9 +292,9 @@ LoadedItemList LoadItemList(ConfigStore& store, const ItemShell& shell) {
 
     const std::wstring_view base = store.BaseFolder();
     loaded.items.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const ItemRecord& record = records[i];
-        if (record.delimiter && i == 0) continue;
+    for (const ItemRecord& record : records) {
+        // The row never starts with a separator, however many the file begins with.
+        if (record.delimiter && loaded.items.empty()) continue;
         if (!record.delimiter && foundation::EqualsIgnoreCase(record.appname, L"update") && record.filepath.empty()) {
             continue;
         }

@@ -82,10 +82,10 @@ TEST(ItemListLoad, AListShrunkBelowThreeSectionsIsReadFromALongerPreviousFile) {
     }
 }
 
-TEST(ItemListLoad, SkipsALeadingSeparatorAndTheUpdateItem) {
+TEST(ItemListLoad, SkipsLeadingSeparatorsAndTheUpdateItem) {
     ItemWorld world;
     world.Write(L"ico.ini",
-                "[first]\r\ndelimiter=1\r\n[a]\r\nappname=A.EXE\r\nfilepath=C:\\Apps\\A.exe\r\n[u]\r\nappname=Update\r\n"
+                "[first]\r\ndelimiter=1\r\n[u0]\r\nappname=update\r\n[second]\r\ndelimiter=1\r\n[a]\r\nappname=A.EXE\r\nfilepath=C:\\Apps\\A.exe\r\n[u]\r\nappname=Update\r\n"
                 "[s]\r\ndelimiter=1\r\n[u2]\r\nappname=update\r\nfilepath=c:\\u\\update.exe\r\n");
     const auto loaded = world.Load();
     EXPECT_EQ(Appnames(loaded), (std::vector<std::wstring>{L"a.exe", L"|", L"update"}));
