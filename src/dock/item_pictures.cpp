@@ -168,7 +168,7 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::UninstallIcon(RegistryRoot root
 std::shared_ptr<const gfx::Bitmap> ItemPictures::WebAppIcon(const std::wstring& appId) {
     if (appId.empty()) return nullptr;
     const std::wstring wanted = AsciiLower(appId);
-    for (const auto& name : m_sources.subKeys.SubKeyNames(RegistryRoot::CurrentUser, kUninstallKey)) {
+    for (const auto& name : m_sources.registry.SubKeyNames(RegistryRoot::CurrentUser, kUninstallKey)) {
         const std::wstring subKey = std::wstring(kUninstallKey) + L"\\" + name;
         const auto uninstall = m_sources.registry.ReadString(RegistryRoot::CurrentUser, subKey, L"UninstallString");
         if (uninstall && AsciiLower(AppIdIn(*uninstall)) == wanted) return UninstallIcon(RegistryRoot::CurrentUser, subKey);

@@ -39,12 +39,18 @@ public:
     [[nodiscard]] virtual std::optional<gfx::Bitmap> ResourceIcon(const std::wstring& file, int index) const = 0;
 };
 
-// The names of the sub-keys of a registry key (nothing when it cannot be opened).
-class RegistrySubKeys {
+// Look-ups in other programs' registry entries. Unlike the settings store's registry
+// port, which creates a key it opens, these never create anything: probing for an
+// uninstall entry must not leave an empty one behind.
+class RegistryReader {
 public:
-    virtual ~RegistrySubKeys() = default;
+    virtual ~RegistryReader() = default;
+    // The names of the sub-keys; nothing when the key cannot be opened.
     [[nodiscard]] virtual std::vector<std::wstring> SubKeyNames(foundation::RegistryRoot root,
                                                                 std::wstring_view subKey) const = 0;
+    // A REG_SZ (or REG_EXPAND_SZ, unexpanded) value; nothing when it is missing.
+    [[nodiscard]] virtual std::optional<std::wstring> ReadString(foundation::RegistryRoot root, std::wstring_view subKey,
+                                                                 std::wstring_view valueName) const = 0;
 };
 
 struct PictureSources {
@@ -52,8 +58,7 @@ struct PictureSources {
     const themes::ThemeFiles& theme;
     const gfx::ImageDecoder& decoder;
     const IconSource& icons;
-    foundation::Registry& registry;
-    const RegistrySubKeys& subKeys;
+    const RegistryReader& registry;
     const ItemShell& shell; // expands variables in icon locations
 };
 

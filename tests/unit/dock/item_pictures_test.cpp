@@ -1,12 +1,14 @@
 #include "dock/item_list_manager.h"
 #include "dock/item_pictures.h"
 
-#include "fakes/fake_registry.h"
 #include "gfx/png_codec.h"
 #include "item_list_support.h"
 #include "themes/theme_choices.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
 
 namespace kestrana::dock {
 namespace {
@@ -37,19 +39,34 @@ public:
     }
 };
 
-class FakeSubKeys final : public RegistrySubKeys {
+class FakeRegistryReader final : public RegistryReader {
 public:
-    std::vector<std::wstring> uninstall;
+    // Values by root, lower-case key path and value name; sub-keys follow from the paths.
+    std::map<std::tuple<RegistryRoot, std::wstring, std::wstring>, std::wstring> values;
+    void Set(RegistryRoot root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+        values[{root, foundation::AsciiLower(key), foundation::AsciiLower(name)}] = value;
+    }
     std::vector<std::wstring> SubKeyNames(RegistryRoot root, std::wstring_view subKey) const override {
-        if (root != RegistryRoot::CurrentUser || subKey != L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall") return {};
-        return uninstall;
+        const std::wstring prefix = foundation::AsciiLower(subKey) + L"\\";
+        std::vector<std::wstring> names;
+        for (const auto& [id, value] : values) {
+            const auto& [valueRoot, key, name] = id;
+            if (valueRoot != root || !key.starts_with(prefix)) continue;
+            const std::wstring child = key.substr(prefix.size(), key.find(L'\\', prefix.size()) - prefix.size());
+            if (std::find(names.begin(), names.end(), child) == names.end()) names.push_back(child);
+        }
+        return names;
+    }
+    std::optional<std::wstring> ReadString(RegistryRoot root, std::wstring_view subKey, std::wstring_view name) const override {
+        const auto it = values.find({root, foundation::AsciiLower(subKey), foundation::AsciiLower(name)});
+        if (it == values.end()) return std::nullopt;
+        return it->second;
     }
 };
 
 struct PictureWorld : ItemWorld {
-    fakes::FakeRegistry registry;
+    FakeRegistryReader registry;
     FakeIcons icons;
-    FakeSubKeys subKeys;
     gfx::NativeImageDecoder decoder;
     std::unique_ptr<themes::ThemeChoices> choices;
     std::unique_ptr<themes::ThemeFiles> theme;
@@ -59,7 +76,7 @@ struct PictureWorld : ItemWorld {
         Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n[minimize]\r\nminicopos=0\r\n");
         choices = std::make_unique<themes::ThemeChoices>(store);
         theme = std::make_unique<themes::ThemeFiles>(files, kBase, *choices);
-        pictures = std::make_unique<ItemPictures>(PictureSources{files, *theme, decoder, icons, registry, subKeys, shell});
+        pictures = std::make_unique<ItemPictures>(PictureSources{files, *theme, decoder, icons, registry, shell});
     }
     void Picture(const std::wstring& path, int width, int height = 0) { files.AddFile(path, Png(width, height)); }
     void Icon(std::wstring_view name, int size) { Picture(kBase + L"themes\\mine\\icons\\" + std::wstring(name) + L".png", size); }
@@ -166,13 +183,12 @@ TEST(ItemPictures, KindSpecificSourcesAndTheShellIcon) {
     world.Picture(L"C:\\Web\\ff.ico", 42);
     world.files.AddFile(L"C:\\Games\\game.exe", "exe");
     world.files.AddFile(L"C:\\Apps\\real.exe", "exe");
-    world.subKeys.uninstall = {L"Other", L"EdgeApp"};
-    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\Other", L"UninstallString", L"x.exe --app-id=zzz");
-    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\EdgeApp", L"UninstallString",
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall + L"\\Other", L"UninstallString", L"x.exe --app-id=zzz");
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall + L"\\EdgeApp", L"UninstallString",
                                L"\"msedge.exe\" --uninstall-app-id --app-id=AbC --profile");
-    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\EdgeApp", L"DisplayIcon", L"C:\\Web\\edge-app.ico,0");
-    world.registry.WriteString(RegistryRoot::CurrentUser, uninstall + L"\\FFPWA-01hqz", L"DisplayIcon", L"\"C:\\Web\\ff.ico\"");
-    world.registry.WriteString(RegistryRoot::LocalMachine, uninstall + L"\\Steam App 570", L"DisplayIcon", L"C:\\Games\\game.exe");
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall + L"\\EdgeApp", L"DisplayIcon", L"C:\\Web\\edge-app.ico,0");
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall + L"\\FFPWA-01hqz", L"DisplayIcon", L"\"C:\\Web\\ff.ico\"");
+    world.registry.Set(RegistryRoot::LocalMachine, uninstall + L"\\Steam App 570", L"DisplayIcon", L"C:\\Games\\game.exe");
     world.icons.fileIcons[L"c:\\apps\\real.exe"] = 48;
     world.icons.fileIcons[L"c:\\store\\pkg"] = 256;
 
