@@ -130,43 +130,73 @@ void ConfigStore::Remember(const std::wstring& path, const FileStamp& stamp,
     m_cache[path] = CacheEntry{stamp, std::move(document), ++m_useClock};
 }
 
-std::u16string ConfigStore::ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
-                                      const std::wstring& path, std::size_t units) const {
+namespace {
+
+// UTF-16 units of a short name without touching the heap, as every read converts its
+// section, key and default.
+class Units {
+public:
+    explicit Units(std::wstring_view text) {
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (text.size() <= kInline) {
+                for (std::size_t i = 0; i < text.size(); ++i) m_inline[i] = static_cast<char16_t>(text[i]);
+                m_view = std::u16string_view(m_inline, text.size());
+                return;
+            }
+        }
+        m_heap = ToUtf16(text);
+        m_view = m_heap;
+    }
+    Units(const Units&) = delete;
+    Units& operator=(const Units&) = delete;
+    [[nodiscard]] std::u16string_view View() const { return m_view; }
+
+private:
+    static constexpr std::size_t kInline = 64;
+    char16_t m_inline[kInline];
+    std::u16string m_heap;
+    std::u16string_view m_view;
+};
+
+} // namespace
+
+std::wstring ConfigStore::ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
+                                    const std::wstring& path, std::size_t units) const {
     const auto loaded = Load(path);
-    const auto section16 = ToUtf16(section);
-    const auto key16 = ToUtf16(key);
-    const auto default16 = ToUtf16(defaultText);
-    if (loaded.document) return loaded.document->ReadString(section16, key16, default16, units);
+    const Units section16(section);
+    const Units key16(key);
+    const Units default16(defaultText);
+    if (loaded.document) return FromUtf16(loaded.document->ReadView(section16.View(), key16.View(), default16.View(), units));
     // A missing or unreadable file answers like an empty one.
     static const ProfileDocument empty;
-    return empty.ReadString(section16, key16, default16, units);
+    return FromUtf16(empty.ReadView(section16.View(), key16.View(), default16.View(), units));
 }
 
 std::int32_t ConfigStore::ReadInt(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
     std::wstring storage;
-    return ParseInt32(FromUtf16(ReadValue(section, key, {}, Path(file, PathRule::AppendIniWhenMissing, storage), kValueUnits)));
+    return ParseInt32(ReadValue(section, key, {}, Path(file, PathRule::AppendIniWhenMissing, storage), kValueUnits));
 }
 
 std::int64_t ConfigStore::ReadInt64(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
     std::wstring storage;
-    return ParseInt64(FromUtf16(ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits)));
+    return ParseInt64(ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits));
 }
 
 float ConfigStore::ReadFloat(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
     std::wstring storage;
-    return ParseFloat(FromUtf16(ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits)));
+    return ParseFloat(ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits));
 }
 
 bool ConfigStore::ReadBool(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {
     std::wstring storage;
     const auto text = ReadValue(section, key, {}, Path(file, PathRule::AppendIni, storage), kValueUnits);
-    return !text.empty() && text != u"0";
+    return !text.empty() && text != L"0";
 }
 
 std::wstring ConfigStore::ReadString(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
                                      std::wstring_view file) const {
     std::wstring storage;
-    return FromUtf16(ReadValue(section, key, defaultText, Path(file, PathRule::AppendIniWhenMissing, storage), kValueUnits));
+    return ReadValue(section, key, defaultText, Path(file, PathRule::AppendIniWhenMissing, storage), kValueUnits);
 }
 
 bool ConfigStore::HasKey(std::wstring_view section, std::wstring_view key, std::wstring_view file) const {

@@ -123,8 +123,8 @@ private:
     [[nodiscard]] const std::wstring& Path(std::wstring_view file, PathRule rule, std::wstring& storage) const;
     [[nodiscard]] Loaded Load(const std::wstring& path) const;
     void Remember(const std::wstring& path, const FileStamp& stamp, std::shared_ptr<const ProfileDocument> document) const;
-    [[nodiscard]] std::u16string ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
-                                           const std::wstring& path, std::size_t units) const;
+    [[nodiscard]] std::wstring ReadValue(std::wstring_view section, std::wstring_view key, std::wstring_view defaultText,
+                                         const std::wstring& path, std::size_t units) const;
     bool WriteValue(std::wstring_view section, std::wstring_view key, std::wstring_view text, std::wstring_view file);
     bool Edit(const std::wstring& path, bool createMissing,
               const std::function<std::optional<std::vector<std::uint8_t>>(const ProfileDocument&)>& edit);

@@ -45,18 +45,18 @@ bool FoldEquals(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-// Copies a value into a buffer of `bufferUnits` as the profile read does: a value wrapped
-// in matching quotes loses them, but when the value had to be cut the closing quote is
-// gone already and the opening one is still skipped.
-std::u16string CopyEntry(std::u16string_view value, std::size_t bufferUnits) {
+// The part of a value that a buffer of `bufferUnits` receives from the profile read: a
+// value wrapped in matching quotes loses them, but when the value had to be cut the
+// closing quote is gone already and the opening one is still skipped.
+std::u16string_view Clip(std::u16string_view value, std::size_t bufferUnits) {
     if (bufferUnits == 0) return {};
     bool quoted = false;
     if (value.size() > 1 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front()) {
         quoted = true;
         value.remove_prefix(1);
     }
-    std::u16string out(value.substr(0, std::min(value.size(), bufferUnits - 1)));
-    if (quoted && bufferUnits >= value.size() && !out.empty()) out.pop_back();
+    auto out = value.substr(0, std::min(value.size(), bufferUnits - 1));
+    if (quoted && bufferUnits >= value.size() && !out.empty()) out.remove_suffix(1);
     return out;
 }
 
@@ -277,6 +277,11 @@ const ProfileDocument::Entry* ProfileDocument::FindEntry(const Section& section,
 
 std::u16string ProfileDocument::ReadString(std::u16string_view section, std::u16string_view key,
                                            std::u16string_view defaultText, std::size_t bufferUnits) const {
+    return std::u16string(ReadView(section, key, defaultText, bufferUnits));
+}
+
+std::u16string_view ProfileDocument::ReadView(std::u16string_view section, std::u16string_view key,
+                                              std::u16string_view defaultText, std::size_t bufferUnits) const {
     // Trailing spaces of the default go, but never its first character.
     defaultText = CutAtNul(defaultText);
     std::size_t keep = defaultText.size();
@@ -285,8 +290,8 @@ std::u16string ProfileDocument::ReadString(std::u16string_view section, std::u16
 
     const Section* found = FindSection(Trim(CutAtNul(section)));
     const Entry* entry = found ? FindEntry(*found, Trim(CutAtNul(key))) : nullptr;
-    if (entry && entry->hasValue) return CopyEntry(View(entry->value), bufferUnits);
-    return CopyEntry(defaultText, bufferUnits);
+    if (entry && entry->hasValue) return Clip(View(entry->value), bufferUnits);
+    return Clip(defaultText, bufferUnits);
 }
 
 std::vector<std::u16string> ProfileDocument::ReadSection(std::u16string_view section, std::size_t bufferUnits) const {

@@ -51,6 +51,9 @@ public:
     // removed) when the key is missing; cut to `bufferUnits` - 1 UTF-16 units.
     [[nodiscard]] std::u16string ReadString(std::u16string_view section, std::u16string_view key,
                                             std::u16string_view defaultText, std::size_t bufferUnits) const;
+    // The same text without a copy: a view into this document or into `defaultText`.
+    [[nodiscard]] std::u16string_view ReadView(std::u16string_view section, std::u16string_view key,
+                                               std::u16string_view defaultText, std::size_t bufferUnits) const;
     // The lines of the first section of that name as "key=value" (or the bare text of a
     // line without "="), comments left out, within a buffer of `bufferUnits`.
     [[nodiscard]] std::vector<std::u16string> ReadSection(std::u16string_view section, std::size_t bufferUnits) const;
