@@ -45,6 +45,14 @@ std::optional<std::array<int, 6>> DateOfName(std::wstring_view name) {
     return numbers;
 }
 
+// A file of the program folder (appended rather than concatenated, which a compiler
+// misreads as an overlapping copy).
+std::wstring InBase(const ConfigStore& store, std::wstring_view name) {
+    std::wstring path = store.BaseFolder();
+    path += name;
+    return path;
+}
+
 bool CopyWhole(FileSystem& files, const std::wstring& from, const std::wstring& to) {
     const auto content = files.Read(from);
     return content && files.Replace(to, *content);
@@ -62,16 +70,18 @@ std::wstring ItemBackupName(const LocalTime& time) {
 
 ItemBackupResult BackupItemList(ConfigStore& store, const LocalClock& clock) {
     FileSystem& files = store.Files();
-    const std::wstring& base = store.BaseFolder();
-    const std::wstring folder = base + std::wstring(kItemBackupFolder);
+    const std::wstring folder = InBase(store, kItemBackupFolder);
     if (!files.IsDirectory(folder) && !files.CreateFolder(folder)) return Failure(store);
 
     const std::wstring name = ItemBackupName(clock.Now());
+    std::wstring target = folder;
+    target += L'\\';
+    target += name;
     {
         std::lock_guard filesLock(ItemFilesMutex());
-        const std::wstring list = base + std::wstring(kItemFile);
-        if (!files.Copy(list, folder + L"\\" + name)) return Failure(store);
-        if (!CopyWhole(files, list, base + std::wstring(kItemManualBackup))) return Failure(store);
+        const std::wstring list = InBase(store, kItemFile);
+        if (!files.Copy(list, target)) return Failure(store);
+        if (!CopyWhole(files, list, InBase(store, kItemManualBackup))) return Failure(store);
     }
     return ItemBackupResult{true, ItemLanguageText(store, L"settingtips", L"backuptips"), name};
 }
@@ -82,7 +92,7 @@ std::vector<std::wstring> ListItemBackups(const ConfigStore& store) {
         std::optional<std::array<int, 6>> date;
     };
     std::vector<Found> found;
-    for (const auto& entry : store.Files().List(store.BaseFolder() + std::wstring(kItemBackupFolder))) {
+    for (const auto& entry : store.Files().List(InBase(store, kItemBackupFolder))) {
         if (entry.isDirectory || !foundation::EndsWithIgnoreCase(entry.name, kItemBackupSuffix)) continue;
         found.push_back(Found{entry.name, DateOfName(entry.name)});
     }
@@ -103,16 +113,18 @@ bool ChooseItemBackup(ConfigStore& store, std::wstring_view fileName) {
         return false;
     }
     FileSystem& files = store.Files();
-    const std::wstring source = store.BaseFolder() + std::wstring(kItemBackupFolder) + L"\\" + std::wstring(fileName);
+    std::wstring source = InBase(store, kItemBackupFolder);
+    source += L'\\';
+    source += fileName;
     if (!files.IsFile(source)) return false;
     std::lock_guard filesLock(ItemFilesMutex());
-    return CopyWhole(files, source, store.BaseFolder() + std::wstring(kItemManualBackup));
+    return CopyWhole(files, source, InBase(store, kItemManualBackup));
 }
 
 bool RestoreItemList(ConfigStore& store) {
     FileSystem& files = store.Files();
-    const std::wstring backup = store.BaseFolder() + std::wstring(kItemManualBackup);
-    const std::wstring list = store.BaseFolder() + std::wstring(kItemFile);
+    const std::wstring backup = InBase(store, kItemManualBackup);
+    const std::wstring list = InBase(store, kItemFile);
     if (!files.IsFile(backup) || store.ReadSectionNames(kItemManualBackup, nullptr) == 0) return false;
     std::lock_guard filesLock(ItemFilesMutex());
     // One replacing move: "ico.ini" is never missing while the old list is already gone.
@@ -120,7 +132,7 @@ bool RestoreItemList(ConfigStore& store) {
         if (!CopyWhole(files, backup, list)) return false;
         files.Remove(backup);
     }
-    files.Remove(store.BaseFolder() + std::wstring(kItemPreviousFile));
+    files.Remove(InBase(store, kItemPreviousFile));
     return true;
 }
 
