@@ -25,6 +25,21 @@ gfx::RectI Union(const gfx::RectI& a, const gfx::RectI& b) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+// Everything an item may paint: its icon, the glow or plate of a hover effect around it,
+// and its running mark between the icon and the screen edge (across the whole bar).
+gfx::RectI PaintExtent(const gfx::RectF& icon, const gfx::RectF& bar, Edge edge) {
+    const float grow = std::max(icon.width, icon.height) * 0.25f;
+    gfx::RectF r{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
+    if (IsVertical(edge)) {
+        r.x = std::min(r.x, bar.x);
+        r.width = std::max(r.Right(), bar.Right()) - r.x;
+    } else {
+        r.y = std::min(r.y, bar.y);
+        r.height = std::max(r.Bottom(), bar.Bottom()) - r.y;
+    }
+    return Enclosing(r, 2);
+}
+
 bool Overlaps(const gfx::RectF& r, const gfx::RectI& clip) {
     return !r.Empty() && r.x < clip.Right() && r.Right() > clip.x && r.y < clip.Bottom() && r.Bottom() > clip.y;
 }
@@ -152,7 +167,6 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
     // Pictures of items that left the row are let go.
     std::erase_if(m_pictures, [this](const auto& entry) { return entry.second.lastFrame != m_frameNumber; });
 
-    const auto traits = TraitsOf(settings.iconEffect);
     const float lightFactor = HoverLightFactor(settings.iconEffect, settings.iconLight, false);
 
     gfx::RectI dirty;
@@ -166,22 +180,15 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         const std::size_t common = std::min(m_placed.size(), m_previous.size());
         for (std::size_t i = 0; i < common; ++i) {
             if (m_placed[i] == m_previous[i]) continue;
-            dirty = Union(dirty, Enclosing(m_placed[i].rect, 2));
-            dirty = Union(dirty, Enclosing(m_previous[i].rect, 2));
+            dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
+            dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
         }
-        for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, Enclosing(m_placed[i].rect, 2));
-        for (std::size_t i = common; i < m_previous.size(); ++i) dirty = Union(dirty, Enclosing(m_previous[i].rect, 2));
-        // The light and the run marks lie around the icons; a change of them redraws the bar.
+        for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
+        for (std::size_t i = common; i < m_previous.size(); ++i)
+            dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
+        // The light fades over the whole row; the run marks come and go with their setting.
         if (state.lightAlpha != m_previousState.lightAlpha || state.showRunning != m_previousState.showRunning)
-            dirty = Union(dirty, Enclosing(m_bar, 2));
-        if (traits.light || traits.select) {
-            for (std::size_t i = 0; i < common; ++i)
-                if (m_placed[i].hovered != m_previous[i].hovered) {
-                    const float grow = m_placed[i].rect.width * 0.2f;
-                    const gfx::RectF r = m_placed[i].rect;
-                    dirty = Union(dirty, Enclosing({r.x - grow, r.y - grow, r.width + 2 * grow, r.height + 2 * grow}, 2));
-                }
-        }
+            dirty = Union(dirty, Union(PaintExtent(m_bar, m_bar, edge), PaintExtent(m_previousBar, m_previousBar, edge)));
         dirty = gfx::Intersect(dirty, frame.Bounds());
     }
 

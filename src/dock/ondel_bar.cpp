@@ -381,6 +381,11 @@ void OndelBar::LayOutAndDraw() {
 
 void OndelBar::Redraw() { LayOutAndDraw(); }
 
+void OndelBar::RedrawWhole() {
+    m_renderer.Invalidate();
+    LayOutAndDraw();
+}
+
 void OndelBar::UpdateActivationBar() {
     m_platform.ShowActivationBar(ActivationBarShown(m_model.Settings().showActBar, m_state), m_model.ActivationBar());
 }

@@ -107,8 +107,10 @@ public:
     // time of the next frame, or nothing when all is still.
     std::optional<std::int64_t> Frame();
 
-    // Draws and presents the current state now.
+    // Draws and presents the current state now (only what changed).
     void Redraw();
+    // Draws the whole frame again (after the window was covered or the skin changed).
+    void RedrawWhole();
 
 private:
     void Fire(DockEvent event, bool growStarted = false, bool shrinkStarted = false);
