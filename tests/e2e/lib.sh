@@ -54,17 +54,13 @@ e2e_make_template() {
         reg add "$fontkey" /v 'Tahoma (TrueType)' /t REG_SZ /d tahoma.ttf
         reg add "$fontkey" /v 'Tahoma Bold (TrueType)' /t REG_SZ /d tahomabd.ttf
         reg add "$fontkey" /v 'Marlett (TrueType)' /t REG_SZ /d marlett.ttf
+        # Host fonts (DejaVu, Droid Sans Fallback for Chinese and Japanese) are registered by
+        # Wine itself from fontconfig; a copy in C:\windows\Fonts would shadow them and
+        # lose its registration. Tahoma borrows the fallback's glyphs through font linking.
         if [ -f /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf ]; then
-            cp /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf "$fonts/"
-            reg add "$fontkey" /v 'Droid Sans Fallback (TrueType)' /t REG_SZ /d DroidSansFallbackFull.ttf
             reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-                /t REG_MULTI_SZ /d 'DroidSansFallbackFull.ttf,Droid Sans Fallback'
+                /t REG_MULTI_SZ /d 'Z:\usr\share\fonts\truetype\droid\DroidSansFallbackFull.ttf,Droid Sans Fallback'
         fi
-        for f in DejaVuSans.ttf DejaVuSans-Bold.ttf; do
-            [ -f "/usr/share/fonts/truetype/dejavu/$f" ] && cp "/usr/share/fonts/truetype/dejavu/$f" "$fonts/"
-        done
-        reg add "$fontkey" /v 'DejaVu Sans (TrueType)' /t REG_SZ /d DejaVuSans.ttf
-        reg add "$fontkey" /v 'DejaVu Sans Bold (TrueType)' /t REG_SZ /d DejaVuSans-Bold.ttf
         timeout 60 wineserver -w
         # The user folders are links into the scratch HOME; make them real folders so a
         # copied prefix stands alone.
@@ -122,6 +118,7 @@ e2e_begin() {
     done
     [ -s "$fdfile" ] || { e2e_log "Xvfb did not start"; return 1; }
     export DISPLAY=:$(head -n1 "$fdfile")
+    e2e_wallpaper "${screen%x*}"
     xcompmgr >"$E2E_DIR/xcompmgr.log" 2>&1 &
     e2e_track $!
 
@@ -130,6 +127,16 @@ e2e_begin() {
     E2E_WINESERVER=$!
     e2e_track "$E2E_WINESERVER"
     e2e_log "$E2E_NAME: display $DISPLAY, prefix $WINEPREFIX"
+}
+
+# A soft gradient on the root window, so translucent bars show in screenshots as they
+# would over a wallpaper (made once per screen size).
+e2e_wallpaper() { # <width>x<height>
+    command -v hsetroot >/dev/null || return 0
+    local size=$1 file=$E2E_BUILD/wallpaper-$1.png
+    [ -f "$file" ] || convert -size "$size" gradient:'#5b7fa8-#c9a3bd' "$file" 2>/dev/null || return 0
+    # hsetroot also publishes the picture to the compositor (_XROOTPMAP_ID).
+    timeout 10 hsetroot -fill "$file" >/dev/null 2>&1 || true
 }
 
 # Runs a Windows program of the scenario in the foreground with a time-out.
