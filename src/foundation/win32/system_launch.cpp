@@ -7,6 +7,7 @@
 #include <oleauto.h>
 #include <shellapi.h>
 #include <taskschd.h>
+#include <tlhelp32.h>
 #include <wrl/client.h>
 
 namespace kestrana::win32 {
@@ -90,6 +91,26 @@ bool TaskRunsProgram(const wchar_t* name, const std::wstring& program) noexcept 
     std::wstring text = *command;
     if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') text = text.substr(1, text.size() - 2);
     return foundation::EqualsIgnoreCase(text, program);
+}
+
+bool TerminateProcessesOf(const std::wstring& imagePath) noexcept {
+    UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    bool ended = false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
+        if (entry.th32ProcessID == ::GetCurrentProcessId()) continue;
+        UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        wchar_t image[MAX_PATH * 2] = {};
+        DWORD size = static_cast<DWORD>(std::size(image));
+        if (::QueryFullProcessImageNameW(process.Get(), 0, image, &size) &&
+            foundation::EqualsIgnoreCase(image, imagePath) && ::TerminateProcess(process.Get(), 0))
+            ended = true;
+    }
+    return ended;
 }
 
 bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept {

@@ -17,6 +17,9 @@ namespace kestrana::win32 {
 // `settleMs` (a program the system cannot run at all ends at once); 0 = do not wait.
 bool StartProcess(const std::wstring& path, const std::wstring& arguments, DWORD settleMs) noexcept;
 
+// Ends every process (but this one) whose image is `imagePath`; true when one was ended.
+bool TerminateProcessesOf(const std::wstring& imagePath) noexcept;
+
 // Starts a program with "open" when this process is elevated, "runas" otherwise.
 bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept;
 
