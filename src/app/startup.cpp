@@ -1,10 +1,14 @@
 #include "app/startup.h"
 
+#include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "dock/win32/monitors.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
+#include "foundation/startup_settings.h"
 #include "foundation/startup_verbs.h"
+#include "foundation/win32/startup_environment.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 
@@ -166,6 +170,21 @@ void ReadMainsPower() noexcept {
     if (::GetSystemPowerStatus(&status)) Process().onMainsPower.store(status.ACLineStatus != 0);
 }
 
+void LoadSettings(AppServices& services, bool workshop) noexcept {
+    try {
+        const win32::Win32MonitorList monitors;
+        const win32::Win32Calendar calendar;
+        const win32::Win32SystemFont font;
+        foundation::StartupPorts ports{monitors, calendar, font, std::nullopt, workshop};
+        foundation::StartupHooks hooks;
+        hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
+        hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
+        foundation::LoadStartupSettings(services.Store(), ports, hooks);
+    } catch (...) {
+        // A broken settings file must not keep the program from running on defaults.
+    }
+}
+
 void RunMessageLoop() noexcept {
     MSG message{};
     while (!Process().quit.load() || ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE)) {
@@ -183,6 +202,7 @@ void RunMessageLoop() noexcept {
 void Shutdown() noexcept {
     auto& process = Process();
     process.quit.store(true);
+    if (Handlers().hideBars) Handlers().hideBars(); // the docks write "lastscreen" as they go
     ReleaseInstanceEvent();
     if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
     if (Handlers().endLivePreview) Handlers().endLivePreview();
@@ -199,9 +219,14 @@ int Run() noexcept {
 
     // The program's folder and working directory come first: every relative file name
     // in the settings is relative to it, and the verbs work in it.
+    // Before any window exists, so every window gets its monitor's scale.
+    dock::win32::EnablePerMonitorDpiAwareness();
     process.exePath = ModulePath();
     process.baseFolder = FolderOf(process.exePath);
     ::SetCurrentDirectoryW(process.baseFolder.c_str());
+    // Lives until the process ends: shutdown terminates without running destructors.
+    auto* services = new AppServices(process.baseFolder);
+    SetSettings(&services->Store());
 
     if (const auto exitCode = RunVerb(foundation::ParseCommandLine(ArgumentText()))) return *exitCode;
     EndWorkshopWindow();
@@ -245,6 +270,11 @@ int Run() noexcept {
     InstallCrashHandler();
 
     if (!workshop) CreateCloakedIconHost(mainWindow);
+    LoadSettings(*services, workshop);
+    if (!workshop) {
+        services->StartDocks();
+        Handlers().hideBars = [services] { services->StopDocks(); };
+    }
     if (!workshop) StartCompanionLinkAsync(mainWindow);
 
     RunMessageLoop();

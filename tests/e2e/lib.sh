@@ -203,6 +203,18 @@ e2e_end() {
     return $rc
 }
 
+# The colour of one pixel of a screenshot, as "r g b".
+e2e_pixel() { # <png> <x> <y>
+    convert "$1" -format "%[fx:int(255*u.r)] %[fx:int(255*u.g)] %[fx:int(255*u.b)]" -crop "1x1+$2+$3" info: 2>/dev/null
+}
+# True when two "r g b" colours differ clearly (more than `limit` in some channel); the
+# compositor and the wallpaper's gradient shift pixels by one or two.
+e2e_colours_differ() { # <"r g b"> <"r g b"> [limit]
+    local limit=${3:-24}
+    awk -v a="$1" -v b="$2" -v l="$limit" 'BEGIN { split(a, x, " "); split(b, y, " ");
+        for (i = 1; i <= 3; i++) { d = x[i] - y[i]; if (d < 0) d = -d; if (d > l) exit 0 } exit 1 }'
+}
+
 # Assertions that name what failed.
 e2e_fail() { e2e_log "FAIL ($E2E_NAME): $*"; exit 1; }
 e2e_expect() { # <description> <command...>

@@ -1,0 +1,76 @@
+#include "app/app_services.h"
+
+#include "dock/item_list_manager.h"
+#include "dock/win32/dock_host.h"
+#include "dock/win32/item_icon_source.h"
+#include "dock/win32/item_system.h"
+#include "foundation/companion_update.h"
+#include "foundation/process_state.h"
+#include "foundation/win32/system_launch.h"
+#include "gfx/builtin_text_renderer.h"
+#include "gfx/image_decoder.h"
+#include "gfx/win32/direct_write_text_renderer.h"
+#include "gfx/win32/wic_image_decoder.h"
+#include "themes/theme_files.h"
+
+#include <windows.h>
+
+namespace kestrana::app {
+
+AppServices::AppServices(const std::wstring& baseFolder)
+    : m_store(m_files, baseFolder, &m_registry, m_codePage), m_jobs(&foundation::Process().quit) {}
+
+AppServices::~AppServices() = default;
+
+gfx::TextRenderer& AppServices::Text() {
+    if (!m_text) {
+        if (auto direct = gfx::DirectWriteTextRenderer::Create()) m_text = std::move(direct);
+        else m_text = std::make_unique<gfx::BuiltinTextRenderer>();
+    }
+    return *m_text;
+}
+
+const gfx::ImageDecoder& AppServices::Decoder() {
+    if (!m_decoder) {
+        if (auto wic = gfx::WicImageDecoder::Create()) m_decoder = std::move(wic);
+        else m_decoder = std::make_unique<gfx::NativeImageDecoder>();
+    }
+    return *m_decoder;
+}
+
+themes::ThemeChoices& AppServices::ThemeChoices() {
+    if (!m_themeChoices) m_themeChoices = std::make_unique<themes::ThemeChoices>(m_store);
+    return *m_themeChoices;
+}
+
+void AppServices::UpdateCompanionFiles() {
+    foundation::CompanionProcessPort processes;
+    processes.terminateImage = [](const std::wstring& image) { return win32::TerminateProcessesOf(image); };
+    processes.sleep = [](std::uint32_t ms) { ::Sleep(ms); };
+    const auto result = foundation::UpdateCompanionFiles(m_files, m_store.BaseFolder(), processes);
+    if (result.selfUpdatePending) foundation::Process().selfUpdatePending.store(true);
+}
+
+bool AppServices::StartDocks() {
+    if (m_store.HasKey(L"brisel", L"Ondel") && m_store.ReadInt(L"brisel", L"Ondel") == 0) return false;
+    if (!m_items) {
+        m_themeFiles = std::make_unique<themes::ThemeFiles>(m_files, m_store.BaseFolder(), ThemeChoices());
+        m_itemShell = std::make_unique<dock::Win32ItemShell>();
+        m_clock = std::make_unique<dock::Win32LocalClock>();
+        m_registryReader = std::make_unique<dock::Win32RegistryReader>();
+        m_icons = std::make_unique<dock::ShellIconSource>();
+        m_pictures = std::make_unique<dock::ItemPictures>(
+            dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
+        m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs);
+    }
+    dock::win32::DockServices services{m_store, m_jobs, Text(), Decoder(), *m_items, {}};
+    services.darkMode = [this] { return m_store.ReadBool(L"normal", L"darkmode"); };
+    m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
+    return m_docks->Start();
+}
+
+void AppServices::StopDocks() {
+    if (m_docks) m_docks->Stop();
+}
+
+} // namespace kestrana::app

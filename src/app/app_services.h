@@ -1,0 +1,80 @@
+#pragma once
+// The program's long-lived objects, made once at start and alive until the process ends:
+// the file system and registry ports, the settings store, the job runner, the image and
+// text services, the theme choices and the docks.
+
+#include "dock/job_runner.h"
+#include "foundation/config_store.h"
+#include "foundation/win32/startup_environment.h"
+#include "foundation/win32/system_code_page.h"
+#include "foundation/win32/win32_registry.h"
+#include "gfx/image_decoder.h"
+#include "gfx/text_renderer.h"
+#include "platform/win32/win32_file_system.h"
+#include "themes/theme_choices.h"
+
+#include <memory>
+#include <string>
+
+namespace kestrana::dock {
+class ItemListManager;
+class ItemPictures;
+class Win32ItemShell;
+class Win32LocalClock;
+class Win32RegistryReader;
+class ShellIconSource;
+namespace win32 {
+class DockHost;
+}
+} // namespace kestrana::dock
+namespace kestrana::themes {
+class ThemeFiles;
+}
+
+namespace kestrana::app {
+
+class AppServices {
+public:
+    explicit AppServices(const std::wstring& baseFolder);
+    ~AppServices();
+    AppServices(const AppServices&) = delete;
+    AppServices& operator=(const AppServices&) = delete;
+
+    [[nodiscard]] platform::Win32FileSystem& Files() { return m_files; }
+    [[nodiscard]] foundation::ConfigStore& Store() { return m_store; }
+    [[nodiscard]] dock::JobRunner& Jobs() { return m_jobs; }
+
+    // Needs COM on the calling thread; made on first use.
+    [[nodiscard]] gfx::TextRenderer& Text();
+    [[nodiscard]] const gfx::ImageDecoder& Decoder();
+    [[nodiscard]] themes::ThemeChoices& ThemeChoices();
+
+    // The companion files an update left beside the program replace the old ones.
+    void UpdateCompanionFiles();
+
+    // Starts the docks (when the settings ask for them); false when none was made.
+    bool StartDocks();
+    // Takes the docks down, writing what they keep for the next start.
+    void StopDocks();
+    [[nodiscard]] dock::win32::DockHost* Docks() { return m_docks.get(); }
+
+private:
+    platform::Win32FileSystem m_files;
+    win32::Win32Registry m_registry;
+    win32::SystemCodePage m_codePage;
+    foundation::ConfigStore m_store;
+    dock::JobRunner m_jobs;
+    std::unique_ptr<gfx::TextRenderer> m_text;
+    std::unique_ptr<gfx::ImageDecoder> m_decoder;
+    std::unique_ptr<themes::ThemeChoices> m_themeChoices;
+    std::unique_ptr<themes::ThemeFiles> m_themeFiles;
+    std::unique_ptr<dock::Win32ItemShell> m_itemShell;
+    std::unique_ptr<dock::Win32LocalClock> m_clock;
+    std::unique_ptr<dock::Win32RegistryReader> m_registryReader;
+    std::unique_ptr<dock::ShellIconSource> m_icons;
+    std::unique_ptr<dock::ItemPictures> m_pictures;
+    std::unique_ptr<dock::ItemListManager> m_items;
+    std::unique_ptr<dock::win32::DockHost> m_docks;
+};
+
+} // namespace kestrana::app

@@ -1,0 +1,100 @@
+#include "dock/win32/dock_host.h"
+
+
+#include <algorithm>
+
+namespace kestrana::dock::win32 {
+namespace {
+
+SkinSpacing SpacingOf(const themes::DockSkin& skin) {
+    SkinSpacing spacing;
+    if (!skin.HasSkin()) return spacing;
+    const auto& s = skin.Spacing();
+    spacing.present = true;
+    spacing.spaceLeft = s.spaceLeft;
+    spacing.spaceTop = s.spaceTop;
+    spacing.spaceRight = s.spaceRight;
+    spacing.spaceBottom = s.spaceBottom;
+    spacing.runOffset = s.runOffset;
+    return spacing;
+}
+
+const MonitorInfo* MonitorUnderPointer(const std::vector<MonitorInfo>& monitors) {
+    POINT p{};
+    ::GetCursorPos(&p);
+    for (const auto& m : monitors)
+        if (m.rect.Contains({p.x, p.y})) return &m;
+    return nullptr;
+}
+
+} // namespace
+
+DockHost::~DockHost() { Stop(); }
+
+bool DockHost::AddDock(const MonitorInfo& monitor) {
+    auto& store = m_services.store;
+    const DockSettings settings = ReadDockSettings(store, monitor.deviceName, monitor.dpiScale);
+    auto dock = std::make_unique<Dock>();
+    themes::DockSkinOptions options;
+    options.dark = m_services.darkMode ? m_services.darkMode() : false;
+    options.scale = monitor.dpiScale;
+    options.screenPosition = static_cast<int>(settings.screenPosition);
+    dock->skin = std::make_unique<themes::DockSkin>(themes::DockSkin::Load(store, m_services.decoder, options));
+    dock->window = std::make_unique<DockWindow>(m_services.jobs, *dock->skin, m_services.text, settings, monitor,
+                                                SpacingOf(*dock->skin));
+    if (!dock->window->Valid()) return false;
+
+    OndelBar& bar = dock->window->Bar();
+    PictureState pictureState;
+    pictureState.dark = options.dark;
+    m_services.items.Load(bar.Items(), pictureState);
+    bar.SetDark(options.dark);
+    bar.ItemsChanged();
+    m_docks.push_back(std::move(dock));
+    return true;
+}
+
+bool DockHost::Start() {
+    Stop();
+    const std::vector<MonitorInfo> monitors = EnumerateMonitors();
+    m_monitorCount = monitors.size();
+    if (monitors.empty()) return false;
+
+    const DockSettings general = ReadDockSettings(m_services.store, monitors.front().deviceName, monitors.front().dpiScale);
+    if (general.multiScreen == MultiScreen::PerMonitor) {
+        for (const auto& monitor : monitors) AddDock(monitor);
+        return !m_docks.empty();
+    }
+    const MonitorInfo* chosen = nullptr;
+    if (!general.screens.empty()) {
+        for (const auto& m : monitors)
+            if (_wcsicmp(m.deviceName.c_str(), general.screens.c_str()) == 0) chosen = &m;
+    }
+    if (!chosen) chosen = MonitorUnderPointer(monitors);
+    if (!chosen) chosen = &monitors.front();
+    return AddDock(*chosen);
+}
+
+void DockHost::Stop() {
+    // One dock on a system with several monitors: remember where it stood for next time.
+    if (m_docks.size() == 1 && m_monitorCount > 1 && m_docks.front()->window)
+        m_services.store.WriteString(L"normal", L"lastscreen", m_docks.front()->window->Monitor().deviceName);
+    m_docks.clear();
+}
+
+bool DockHost::Rebuild() {
+    // "lastscreen" is for the next start only, not for a rebuild.
+    m_monitorCount = 0;
+    return Start();
+}
+
+void DockHost::HotkeyPressed() {
+    for (auto& dock : m_docks) {
+        if (dock->window->Monitor().primary || m_docks.size() == 1) {
+            dock->window->Bar().HotkeyPressed();
+            return;
+        }
+    }
+}
+
+} // namespace kestrana::dock::win32

@@ -1,0 +1,62 @@
+#pragma once
+// The docks of the program: one per monitor with "multiscreen" 2, otherwise one on the
+// chosen monitor (or following the pointer with 1). Creates and re-creates them with the
+// settings, the monitors and the skin, and loads each one's items.
+
+#include "dock/item_list_manager.h"
+#include "dock/job_runner.h"
+#include "dock/win32/dock_window.h"
+#include "foundation/config_store.h"
+#include "gfx/image_decoder.h"
+#include "gfx/text_renderer.h"
+#include "themes/dock_skin.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace kestrana::dock::win32 {
+
+struct DockServices {
+    foundation::ConfigStore& store;
+    JobRunner& jobs;
+    gfx::TextRenderer& text;
+    const gfx::ImageDecoder& decoder;
+    // Loads each dock's row with its labels and pictures, and saves it after changes.
+    ItemListManager& items;
+    // Whether the dark appearance is in effect.
+    std::function<bool()> darkMode;
+};
+
+class DockHost {
+public:
+    explicit DockHost(DockServices services) : m_services(std::move(services)) {}
+    ~DockHost();
+    DockHost(const DockHost&) = delete;
+    DockHost& operator=(const DockHost&) = delete;
+
+    // Builds the docks for the current settings and monitors; false when none could be made.
+    bool Start();
+    // Takes every dock down (at shutdown, or before a rebuild); writes "lastscreen".
+    void Stop();
+    // Monitors, settings or the skin changed: build again.
+    bool Rebuild();
+    // The dock hotkey: the primary monitor's dock (or the only one).
+    void HotkeyPressed();
+
+    [[nodiscard]] std::size_t Count() const { return m_docks.size(); }
+    [[nodiscard]] DockWindow* At(std::size_t index) { return index < m_docks.size() ? m_docks[index]->window.get() : nullptr; }
+
+private:
+    struct Dock {
+        std::unique_ptr<themes::DockSkin> skin;
+        std::unique_ptr<DockWindow> window;
+    };
+    bool AddDock(const MonitorInfo& monitor);
+
+    DockServices m_services;
+    std::vector<std::unique_ptr<Dock>> m_docks;
+    std::size_t m_monitorCount = 0;
+};
+
+} // namespace kestrana::dock::win32
