@@ -246,7 +246,8 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
         if (!m_label) return;
     }
     const float scale = m_monitor.dpiScale;
-    if (label->text != m_labelText || m_labelBitmap.Empty()) {
+    const bool newText = label->text != m_labelText || m_labelBitmap.Empty();
+    if (newText) {
         m_labelText = label->text;
         gfx::TextStyle style;
         style.size = 13.0f * scale;
@@ -279,6 +280,9 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
     // Keep the label on the dock's monitor.
     at.x = std::clamp<LONG>(at.x, m_monitor.rect.left, std::max<LONG>(m_monitor.rect.left, m_monitor.rect.right - w));
     at.y = std::clamp<LONG>(at.y, m_monitor.rect.top, std::max<LONG>(m_monitor.rect.top, m_monitor.rect.bottom - h));
+    // Every frame of the magnification asks again; only a change reaches the screen.
+    if (!newText && at.x == m_labelAt.x && at.y == m_labelAt.y && ::IsWindowVisible(m_label)) return;
+    m_labelAt = at;
     m_labelSurface.Present(m_label, m_labelBitmap, at);
     ::ShowWindow(m_label, SW_SHOWNOACTIVATE);
 }

@@ -75,6 +75,7 @@ private:
     bool m_decisionRunning = false;
     std::wstring m_labelText;
     gfx::Bitmap m_labelBitmap;
+    POINT m_labelAt{};
 };
 
 } // namespace kestrana::dock::win32
