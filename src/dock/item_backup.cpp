@@ -125,7 +125,7 @@ bool RestoreItemList(ConfigStore& store) {
     FileSystem& files = store.Files();
     const std::wstring backup = InBase(store, kItemManualBackup);
     const std::wstring list = InBase(store, kItemFile);
-    if (!files.IsFile(backup) || store.ReadSectionNames(kItemManualBackup, nullptr) == 0) return false;
+    if (SectionCount(ReadItemFile(files, backup, foundation::Windows1252())) == 0) return false;
     std::lock_guard filesLock(ItemFilesMutex());
     // One replacing move: "ico.ini" is never missing while the old list is already gone.
     if (!files.Rename(backup, list, true)) {

@@ -74,8 +74,6 @@ AppKind KindOf(int uwp) {
     return uwp >= 0 && uwp <= static_cast<int>(AppKind::FirefoxWebApp) ? static_cast<AppKind>(uwp) : AppKind::Program;
 }
 
-int SectionCount(const ConfigStore& store, std::wstring_view file) { return store.ReadSectionNames(file, nullptr); }
-
 // A copy that is whole or absent at every instant: the content is written by replace.
 bool CopyWhole(FileSystem& files, const std::wstring& from, const std::wstring& to) {
     const auto content = files.Read(from);
@@ -247,7 +245,7 @@ std::unique_ptr<Dockico> BuildItem(const ItemRecord& record, const ItemShell& sh
     return item;
 }
 
-LoadedItemList LoadItemList(ConfigStore& store, const ItemShell& shell) {
+LoadedItemList LoadItemList(ConfigStore& store, const ItemShell& shell, const foundation::CodePage& codePage) {
     std::lock_guard filesLock(ItemFilesMutex());
     FileSystem& files = store.Files();
     const std::wstring ini = store.BaseFolder() + std::wstring(kItemFile);
@@ -256,15 +254,29 @@ LoadedItemList LoadItemList(ConfigStore& store, const ItemShell& shell) {
 
     if (files.IsFile(store.BaseFolder() + std::wstring(kItemXmlFile))) MigrateXml(store);
 
+    // Each file is read once into a document: all of its sections come from one version.
+    auto current = ReadItemFile(files, ini, codePage);
     // A list without a single section is no list; an unreadable one is left alone.
-    if (files.IsFile(ini) && SectionCount(store, kItemFile) == 0 && files.Read(ini)) files.Remove(ini);
+    if (current && SectionCount(current) == 0 && files.Remove(ini)) current.reset();
 
     std::vector<ItemRecord> records;
     bool haveRecords = false;
+    // The previous list is read only when it may be needed.
+    std::optional<foundation::ProfileDocument> before;
+    bool beforeRead = false;
+    const auto previousList = [&]() -> std::optional<foundation::ProfileDocument>& {
+        if (!beforeRead) before = ReadItemFile(files, previous, codePage);
+        beforeRead = true;
+        return before;
+    };
     if (!files.IsFile(ini)) {
         bool restored = false;
-        if (files.IsFile(previous) && SectionCount(store, kItemPreviousFile) > 0) {
+        if (SectionCount(previousList()) > 0) {
             restored = files.Rename(previous, ini) || CopyWhole(files, previous, ini);
+            if (restored) {
+                current = std::move(before);
+                before.reset();
+            }
         }
         if (!restored) {
             records = DefaultItemRecords(store, shell);
@@ -277,13 +289,13 @@ LoadedItemList LoadItemList(ConfigStore& store, const ItemShell& shell) {
     }
 
     if (!haveRecords) {
-        std::wstring_view source = kItemFile;
-        const int count = SectionCount(store, kItemFile);
-        if (count < 3 && SectionCount(store, kItemPreviousFile) > count + 3) {
-            source = kItemPreviousFile;
+        const std::size_t count = SectionCount(current);
+        if (count < 3 && SectionCount(previousList()) > count + 3) {
+            records = ReadItemRecords(*before);
             loaded.source = ItemListSource::PreviousFile;
+        } else if (current) {
+            records = ReadItemRecords(*current);
         }
-        records = ReadItemRecords(store, source);
         if (records.empty()) {
             records = DefaultItemRecords(store, shell);
             loaded.source = ItemListSource::Defaults;

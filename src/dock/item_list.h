@@ -56,8 +56,10 @@ void AssignIdentity(Dockico& item, const foundation::FileSystem& files, std::wst
                                                  const foundation::FileSystem& files, std::wstring_view baseFolder,
                                                  bool& upgraded);
 
-// The whole load. Never fails: at worst the default list comes back.
-[[nodiscard]] LoadedItemList LoadItemList(foundation::ConfigStore& store, const ItemShell& shell);
+// The whole load. Never fails: at worst the default list comes back. `codePage` is the
+// one the settings store reads with (for item files without a byte-order mark).
+[[nodiscard]] LoadedItemList LoadItemList(foundation::ConfigStore& store, const ItemShell& shell,
+                                          const foundation::CodePage& codePage = foundation::Windows1252());
 
 // Puts these items in place of the row's real items, holding the row's item-list lock.
 void ReplaceItems(DockItems& row, std::vector<std::unique_ptr<Dockico>> items);

@@ -4,11 +4,12 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace kestrana::dock {
 
-using foundation::AsciiLower;
+using foundation::FromUtf16;
 using foundation::FromUtf8;
 using foundation::ToUtf16;
 
@@ -84,25 +85,41 @@ std::vector<std::uint8_t> ComposeItemFile(std::span<const ItemKeys> sections, st
     return bytes;
 }
 
-std::vector<ItemRecord> ReadItemRecords(const foundation::ConfigStore& store, std::wstring_view file) {
-    std::vector<std::wstring> names;
-    store.ReadSectionNames(file, &names);
+std::optional<foundation::ProfileDocument> ReadItemFile(const foundation::FileSystem& files, const std::wstring& path,
+                                                       const foundation::CodePage& codePage) {
+    auto bytes = files.Read(path);
+    if (!bytes) return std::nullopt;
+    return foundation::ProfileDocument::Parse(std::move(*bytes), codePage);
+}
+
+std::size_t SectionCount(const std::optional<foundation::ProfileDocument>& document) {
+    return document ? document->ReadSectionNames(foundation::ConfigStore::kSectionNamesUnits).size() : 0;
+}
+
+std::vector<ItemRecord> ReadItemRecords(const foundation::ProfileDocument& document) {
+    constexpr std::size_t kUnits = foundation::ConfigStore::kValueUnits;
     std::vector<ItemRecord> records;
-    records.reserve(names.size());
-    std::unordered_set<std::wstring> seen;
+    const auto names = document.ReadSectionNames(foundation::ConfigStore::kSectionNamesUnits);
+    records.reserve(std::min(names.size(), kMaxItems));
+    std::unordered_set<std::u16string> seen;
     for (const auto& name : names) {
         if (records.size() == kMaxItems) break;
-        if (!seen.insert(AsciiLower(name)).second) continue;
+        std::u16string folded = name;
+        for (auto& c : folded) {
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        }
+        if (!seen.insert(std::move(folded)).second) continue;
+        const auto read = [&](std::u16string_view key) { return FromUtf16(document.ReadString(name, key, u"", kUnits)); };
         ItemRecord record;
-        record.delimiter = store.ReadInt(name, L"delimiter", file) != 0;
-        record.appname = store.ReadString(name, L"appname", {}, file);
-        record.filepath = store.ReadString(name, L"filepath", {}, file);
-        record.tag = store.ReadString(name, L"tag", {}, file);
-        record.realpath = store.ReadString(name, L"realpath", {}, file);
-        record.runline = store.ReadString(name, L"runline", {}, file);
-        record.icopath = store.ReadString(name, L"icopath", {}, file);
-        record.virtualpath = store.ReadString(name, L"virtualpath", {}, file);
-        record.uwp = store.ReadInt(name, L"UWP", file);
+        record.delimiter = foundation::ParseInt32(read(u"delimiter")) != 0;
+        record.appname = read(u"appname");
+        record.filepath = read(u"filepath");
+        record.tag = read(u"tag");
+        record.realpath = read(u"realpath");
+        record.runline = read(u"runline");
+        record.icopath = read(u"icopath");
+        record.virtualpath = read(u"virtualpath");
+        record.uwp = foundation::ParseInt32(read(u"UWP"));
         records.push_back(std::move(record));
     }
     return records;

@@ -3,7 +3,10 @@
 // "ico1", "ico2", ... when written, taken in file order whatever their names when read.
 // Also the file names of its backups and the reading of the older "ico.xml".
 
+#include "foundation/code_page.h"
 #include "foundation/config_store.h"
+#include "foundation/file_system.h"
+#include "foundation/profile_document.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -72,10 +75,20 @@ using ItemKeys = std::vector<std::pair<std::wstring, std::wstring>>;
 [[nodiscard]] std::vector<std::uint8_t> ComposeItemFile(std::span<const ItemKeys> sections,
                                                         std::size_t* written = nullptr);
 
-// Reads the sections of an item file in file order, at most kMaxItems. A section name
-// that appears again later is read once, at its first place: the profile reads only ever
-// reach the first.
-[[nodiscard]] std::vector<ItemRecord> ReadItemRecords(const foundation::ConfigStore& store, std::wstring_view file);
+// An item file parsed as it is now, so that every section comes from one version of it;
+// nothing when it is missing or unreadable. `codePage` reads files without a byte-order
+// mark that are not UTF-8 (lists written by hand or by older versions).
+[[nodiscard]] std::optional<foundation::ProfileDocument> ReadItemFile(const foundation::FileSystem& files,
+                                                                    const std::wstring& path,
+                                                                    const foundation::CodePage& codePage);
+
+// The number of sections a read of the file lists (0 for none or no file).
+[[nodiscard]] std::size_t SectionCount(const std::optional<foundation::ProfileDocument>& document);
+
+// The sections of an item file in file order, at most kMaxItems, each value as the
+// profile reads give it (260-unit buffers). A section name that appears again later is
+// read once, at its first place: the profile reads only ever reach the first.
+[[nodiscard]] std::vector<ItemRecord> ReadItemRecords(const foundation::ProfileDocument& document);
 
 // The sections of an older "ico.xml": the n-th child element of the root element
 // "config" gives section n with the text of its "tag", "appname", "filepath", "realpath",

@@ -3,12 +3,12 @@
 namespace kestrana::dock {
 
 ItemListManager::ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
-                                 ItemPictures& pictures, JobRunner& jobs)
-    : m_store(store), m_shell(shell), m_clock(clock), m_pictures(pictures),
+                                 ItemPictures& pictures, JobRunner& jobs, const foundation::CodePage& codePage)
+    : m_store(store), m_shell(shell), m_clock(clock), m_pictures(pictures), m_codePage(codePage),
       m_saver(store.Files(), store.BaseFolder(), jobs) {}
 
 ItemListSource ItemListManager::Load(DockItems& row, const PictureState& state) {
-    LoadedItemList loaded = LoadItemList(m_store, m_shell);
+    LoadedItemList loaded = LoadItemList(m_store, m_shell, m_codePage);
     ReplaceItems(row, std::move(loaded.items));
     ApplyItemLabels(row, m_store, m_clock);
     m_pictures.ResolveAll(row, state);

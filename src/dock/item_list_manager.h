@@ -13,8 +13,10 @@ namespace kestrana::dock {
 
 class ItemListManager {
 public:
+    // `codePage` is the settings store's (see LoadItemList).
     ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
-                    ItemPictures& pictures, JobRunner& jobs);
+                    ItemPictures& pictures, JobRunner& jobs,
+                    const foundation::CodePage& codePage = foundation::Windows1252());
 
     // Loads the list into the row in place of its items, sets labels and pictures, and
     // saves when the load upgraded something. Returns where the items came from.
@@ -36,6 +38,7 @@ private:
     const ItemShell& m_shell;
     const LocalClock& m_clock;
     ItemPictures& m_pictures;
+    const foundation::CodePage& m_codePage;
     ItemListSaver m_saver;
 };
 

@@ -130,7 +130,10 @@ struct ItemWorld {
     [[nodiscard]] std::vector<std::uint8_t> Bytes(std::wstring_view name) const {
         return files.Content(Path(name)).value_or(std::vector<std::uint8_t>());
     }
-    [[nodiscard]] std::vector<ItemRecord> Records(std::wstring_view name) const { return ReadItemRecords(store, name); }
+    [[nodiscard]] std::vector<ItemRecord> Records(std::wstring_view name) const {
+        const auto document = ReadItemFile(files, Path(name), foundation::Windows1252());
+        return document ? ReadItemRecords(*document) : std::vector<ItemRecord>();
+    }
     [[nodiscard]] int Sections(std::wstring_view name) const { return store.ReadSectionNames(name, nullptr); }
     [[nodiscard]] LoadedItemList Load() { return LoadItemList(store, shell); }
 };
