@@ -1,0 +1,1 @@
+target_link_libraries(bench_item_list PRIVATE kestrana_dock)
