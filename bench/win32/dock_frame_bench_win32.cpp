@@ -37,6 +37,7 @@ public:
     void ShowLabel(const std::optional<dock::LabelRequest>&) override {}
     void SamplePointer(bool) override {}
     void ScheduleStripCheck(std::int64_t) override {}
+    void PlaceBackdrop(const std::optional<dock::ScreenRect>&, int) override {}
 
     std::int64_t m_now = 0;
     std::optional<std::int64_t> m_due;

@@ -4,6 +4,7 @@
 #include "foundation/shell_messages.h"
 #include "foundation/win32/shell_window.h"
 
+#include <atomic>
 #include <thread>
 
 namespace kestrana::app {
@@ -11,6 +12,9 @@ namespace {
 
 using foundation::Process;
 namespace msg = foundation;
+
+constexpr UINT_PTR kTimerDisplaySettled = 9877;
+std::atomic<int> g_displayChanges{0};
 
 HWND CreateIconHost(HWND mainWindow, bool owned) noexcept {
     win32::ShellWindowRequest request;
@@ -74,6 +78,10 @@ MainWindowHandlers& Handlers() noexcept {
     return handlers;
 }
 
+void StartFollowPointerTimer(HWND mainWindow) noexcept { ::SetTimer(mainWindow, kTimerFollowPointer, 500, nullptr); }
+
+int DisplayChangeCount() noexcept { return g_displayChanges.load(); }
+
 void RequestQuit() noexcept {
     Process().quit.store(true);
     if (HWND host = win32::ShellWindowHost()) ::DestroyWindow(host);
@@ -96,6 +104,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         switch (message) {
         case msg::kMsgShellWindowRequest: return OnShellWindowRequest(window, wParam, lParam);
         case WM_TIMER:
+            if (wParam == kTimerDisplaySettled) {
+                ::KillTimer(window, wParam);
+                if (handlers.displayChanged) handlers.displayChanged();
+                return 0;
+            }
+            if (wParam == kTimerFollowPointer) {
+                if (handlers.followPointer) handlers.followPointer();
+                return 0;
+            }
             if (wParam == msg::kTimerTaskbarRecreated) {
                 ::KillTimer(window, wParam);
                 if (handlers.taskbarRecreated) handlers.taskbarRecreated();
@@ -155,7 +172,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             }
             return TRUE;
         case WM_DISPLAYCHANGE:
-            RunOnWorker(handlers.displayChanged);
+            // Monitors come and go in bursts; lay the bars out once they have settled.
+            ++g_displayChanges;
+            ::SetTimer(window, kTimerDisplaySettled, 500, nullptr);
             return 0;
         case WM_SETTINGCHANGE: {
             const auto* area = reinterpret_cast<const wchar_t*>(lParam);

@@ -34,7 +34,8 @@ struct MainWindowHandlers {
     std::function<void()> showWindowsTaskbar;            // undo the hide-taskbar setting
     std::function<void(WPARAM, LPARAM)> steamResult;
     std::function<void(int id)> hotkey;
-    std::function<void()> displayChanged;                // called on a worker
+    std::function<void()> displayChanged;                // on the user-interface thread, after the change settles
+    std::function<void()> followPointer;                 // every half second
     std::function<void()> colorSetChanged;               // called on a worker
     std::function<void()> powerResumed;
     std::function<void()> powerStatusChanged;
@@ -50,6 +51,12 @@ struct MainWindowHandlers {
 [[nodiscard]] MainWindowHandlers& Handlers() noexcept;
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+inline constexpr UINT_PTR kTimerFollowPointer = 9878;
+// The dock follows the pointer across monitors ("multiscreen" 1).
+void StartFollowPointerTimer(HWND mainWindow) noexcept;
+// How many display changes the main window has seen.
+[[nodiscard]] int DisplayChangeCount() noexcept;
 
 // Sets the quit flag and ends the message loop; the caller returns to the loop.
 void RequestQuit() noexcept;

@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "dock/win32/dock_host.h"
 #include "dock/win32/monitors.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
@@ -274,6 +275,13 @@ int Run() noexcept {
     if (!workshop) {
         services->StartDocks();
         Handlers().hideBars = [services] { services->StopDocks(); };
+        Handlers().displayChanged = [services] {
+            if (auto* docks = services->Docks()) docks->Rebuild();
+        };
+        Handlers().followPointer = [services] {
+            if (auto* docks = services->Docks()) docks->FollowPointer();
+        };
+        if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
     }
     if (!workshop) StartCompanionLinkAsync(mainWindow);
 

@@ -174,7 +174,8 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         dirty = frame.Bounds();
     } else {
         if (m_bar.x != m_previousBar.x || m_bar.y != m_previousBar.y || m_bar.width != m_previousBar.width ||
-            m_bar.height != m_previousBar.height || state.dark != m_previousState.dark)
+            m_bar.height != m_previousBar.height || state.dark != m_previousState.dark ||
+            state.barOpacity != m_previousState.barOpacity)
             dirty = Union(Enclosing(m_bar), Enclosing(m_previousBar));
         // Items that moved, grew, or changed their look; and what stood there before.
         const std::size_t common = std::min(m_placed.size(), m_previous.size());
@@ -210,7 +211,7 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
     const DockSettings& settings = model.Settings();
     const auto traits = TraitsOf(settings.iconEffect);
 
-    if (Overlaps(m_bar, clip)) m_skin->DrawBackground(canvas, m_bar);
+    if (Overlaps(m_bar, clip)) m_skin->DrawBackground(canvas, m_bar, state.barOpacity);
 
     for (const Placed& placed : m_placed) {
         if (!placed.hovered || placed.separator || !Overlaps(placed.rect, clip)) continue;

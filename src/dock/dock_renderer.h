@@ -25,6 +25,7 @@ struct DockFrameState {
     std::size_t pressed = 0;  // vector index of the item held down, 0 for none
     bool dark = false;
     bool showRunning = true;  // "runicon"
+    float barOpacity = 1.0f;  // the themed backdrop's "opacity_dock" when it is on
 };
 
 // Frame pixels from the dock's own coordinates: along its axis from the window's start,

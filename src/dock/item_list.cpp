@@ -1,6 +1,7 @@
 #include "dock/item_list.h"
 
 #include "dock/item_labels.h"
+#include "dock/item_list_save.h"
 #include "foundation/text.h"
 
 #include <algorithm>
@@ -310,7 +311,11 @@ LoadedItemList LoadItemList(ConfigStore& store, const ItemShell& shell, const fo
         if (!record.delimiter && foundation::EqualsIgnoreCase(record.appname, L"update") && record.filepath.empty()) {
             continue;
         }
-        loaded.items.push_back(BuildItem(record, shell, files, base, loaded.saveRequested));
+        auto item = BuildItem(record, shell, files, base, loaded.saveRequested);
+        // An item left without a single value (a virtualpath that did not stay, say) is
+        // no item: a save would drop it.
+        if (!item->delimiter && SectionKeys(RecordOf(*item), false).empty()) continue;
+        loaded.items.push_back(std::move(item));
     }
 
     if (store.ReadString(L"minimize", L"minicopos").empty()) {

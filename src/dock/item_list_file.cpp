@@ -38,6 +38,15 @@ ItemKeys SectionKeys(const ItemRecord& record, bool virtualpathIsFile) {
     return keys;
 }
 
+namespace {
+
+// The profile reads drop one pair of matching quotes around a value.
+bool LooksQuoted(std::wstring_view text) {
+    return text.size() >= 2 && text.front() == text.back() && (text.front() == L'"' || text.front() == L'\'');
+}
+
+} // namespace
+
 std::wstring StorableValue(std::wstring_view value) {
     if (const auto nul = value.find(L'\0'); nul != std::wstring_view::npos) value = value.substr(0, nul);
     std::wstring text(value);
@@ -46,8 +55,10 @@ std::wstring StorableValue(std::wstring_view value) {
         if (static_cast<std::uint32_t>(c) < 0x20 || c == 0x7F) c = L' ';
     }
     text = std::wstring(foundation::TrimBlanks(text));
-    text = foundation::TruncateUtf16(text, kItemValueUnits);
-    return std::wstring(foundation::TrimBlanks(text));
+    text = std::wstring(foundation::TrimBlanks(foundation::TruncateUtf16(text, kItemValueUnits)));
+    // A quoted value is stored inside one more pair of quotes: leave room for them.
+    if (LooksQuoted(text)) text = std::wstring(foundation::TrimBlanks(foundation::TruncateUtf16(text, kItemValueUnits - 2)));
+    return text;
 }
 
 std::vector<std::uint8_t> ComposeItemFile(std::span<const ItemKeys> sections, std::size_t* written) {
@@ -69,7 +80,9 @@ std::vector<std::uint8_t> ComposeItemFile(std::span<const ItemKeys> sections, st
             }
             text += ToUtf16(name);
             text += u'=';
+            if (LooksQuoted(value)) text += u'"';
             text += ToUtf16(value);
+            if (LooksQuoted(value)) text += u'"';
             text += u"\r\n";
         }
     }
@@ -109,7 +122,10 @@ std::vector<ItemRecord> ReadItemRecords(const foundation::ProfileDocument& docum
             if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
         }
         if (!seen.insert(std::move(folded)).second) continue;
-        const auto read = [&](std::u16string_view key) { return FromUtf16(document.ReadString(name, key, u"", kUnits)); };
+        // Cleaned as a save would store them, so that what the dock holds is what it writes.
+        const auto read = [&](std::u16string_view key) {
+            return StorableValue(FromUtf16(document.ReadString(name, key, u"", kUnits)));
+        };
         ItemRecord record;
         record.delimiter = foundation::ParseInt32(read(u"delimiter")) != 0;
         record.appname = read(u"appname");

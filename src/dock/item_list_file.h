@@ -63,7 +63,8 @@ using ItemKeys = std::vector<std::pair<std::wstring, std::wstring>>;
 [[nodiscard]] ItemKeys SectionKeys(const ItemRecord& record, bool virtualpathIsFile);
 
 // A value as it can be stored and read back unchanged: cut at a NUL, line breaks and
-// other control characters turned into spaces, blanks trimmed, at most kItemValueUnits.
+// other control characters turned into spaces, blanks trimmed, at most kItemValueUnits
+// (two fewer for a value in quotes, which is stored inside another pair).
 [[nodiscard]] std::wstring StorableValue(std::wstring_view value);
 
 // The bytes of an item file holding these sections as "ico1", "ico2", ...: UTF-16LE with

@@ -60,6 +60,27 @@ void OndelBar::SetSkin(themes::DockSkin& skin) {
     Redraw();
 }
 
+void OndelBar::SetBackdrop(bool enabled, std::uint8_t opacity) {
+    m_backdrop = enabled;
+    m_barOpacity = enabled ? static_cast<float>(opacity) / 255.0f : 1.0f;
+    Redraw();
+    UpdateBackdrop();
+}
+
+void OndelBar::UpdateBackdrop() {
+    std::optional<ScreenRect> rect;
+    const gfx::RectF bar = m_renderer.BarRect();
+    if (m_backdrop && m_state != DockState::Hidden && m_motion == Motion::None && !bar.Empty()) {
+        const ScreenRect window = m_model.WindowRect();
+        rect = ScreenRect{window.left + static_cast<int>(bar.x), window.top + static_cast<int>(bar.y),
+                          window.left + static_cast<int>(bar.Right()), window.top + static_cast<int>(bar.Bottom())};
+    }
+    if (rect == m_backdropRect) return;
+    m_backdropRect = rect;
+    const float depth = IsVertical(m_model.GetEdge()) ? bar.width : bar.height;
+    m_platform.PlaceBackdrop(rect, static_cast<int>(depth * 0.3125f));
+}
+
 void OndelBar::SetDark(bool dark) {
     if (dark == m_dark) return;
     m_dark = dark;
@@ -309,6 +330,7 @@ std::optional<std::int64_t> OndelBar::Frame() {
     }
 
     if (m_motion != Motion::None) {
+        UpdateBackdrop();
         const float t = std::clamp(static_cast<float>(now - m_motionStartMs) / kHideMotionMs, 0.0f, 1.0f);
         m_motionProgress = m_motion == Motion::Out ? t : 1.0f - t;
         m_platform.Present(m_frame, {}, CurrentOffset(), CurrentOpacity());
@@ -373,8 +395,10 @@ void OndelBar::LayOutAndDraw() {
         state.pressed = m_pressed;
         state.dark = m_dark;
         state.showRunning = m_model.Settings().runIcon;
+        state.barOpacity = m_barOpacity;
         dirty = m_renderer.Render(m_items, m_model, state, m_frame);
     }
+    UpdateBackdrop();
     if (!dirty.Empty()) m_platform.Present(m_frame, dirty, CurrentOffset(), CurrentOpacity());
     UpdateLabel();
 }

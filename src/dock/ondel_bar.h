@@ -45,6 +45,9 @@ public:
     virtual void ApplyZOrder(ZOrder order) = 0;
     virtual void ShowActivationBar(bool shown, const ScreenRect& rect) = 0;
     virtual void ShowLabel(const std::optional<LabelRequest>& label) = 0;
+    // The blurred backdrop behind the bar (the themed translucent look): the bar's
+    // rectangle and corner radius in screen pixels, or nothing to remove it.
+    virtual void PlaceBackdrop(const std::optional<ScreenRect>& bar, int cornerRadius) = 0;
     // The 100 ms pointer sampling of a hidden dock, on or off.
     virtual void SamplePointer(bool on) = 0;
     // A check of the trigger strip at `dueMs`: call OndelBar::StripCheckDue.
@@ -80,6 +83,9 @@ public:
     void Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin, int refreshHz);
     void SetSkin(themes::DockSkin& skin);
     void SetDark(bool dark);
+    // "themes"/"enable_dock" with its opacity: the bar is drawn translucent over a blurred
+    // backdrop where the system offers one.
+    void SetBackdrop(bool enabled, std::uint8_t opacity);
     void SetOpenFacts(const DockOpenFacts& facts) { m_open = facts; }
 
     // The pointer moved over the input window (screen pixels).
@@ -125,6 +131,7 @@ private:
     [[nodiscard]] SlideOffset CurrentOffset() const;
     [[nodiscard]] std::uint8_t CurrentOpacity() const;
     void UpdateActivationBar();
+    void UpdateBackdrop();
     void UpdateLabel();
 
     DockPlatform& m_platform;
@@ -144,6 +151,9 @@ private:
     std::size_t m_hovered = 0;
     std::size_t m_pressed = 0;
     bool m_dark = false;
+    bool m_backdrop = false;
+    float m_barOpacity = 1.0f;
+    std::optional<ScreenRect> m_backdropRect;
     int m_refreshHz = 60;
 
     // The hide and show motion: progress from 0 (in place) to 1 (off screen).

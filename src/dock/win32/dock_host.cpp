@@ -1,6 +1,8 @@
 #include "dock/win32/dock_host.h"
 
 
+#include "themes/surface_appearance.h"
+
 #include <algorithm>
 
 namespace kestrana::dock::win32 {
@@ -49,6 +51,8 @@ bool DockHost::AddDock(const MonitorInfo& monitor) {
     pictureState.dark = options.dark;
     m_services.items.Load(bar.Items(), pictureState);
     bar.SetDark(options.dark);
+    const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::Dock);
+    if (look.enabled) bar.SetBackdrop(true, look.opacity);
     bar.ItemsChanged();
     m_docks.push_back(std::move(dock));
     return true;
@@ -61,6 +65,7 @@ bool DockHost::Start() {
     if (monitors.empty()) return false;
 
     const DockSettings general = ReadDockSettings(m_services.store, monitors.front().deviceName, monitors.front().dpiScale);
+    m_followPointer = general.multiScreen == MultiScreen::FollowPointer && monitors.size() > 1;
     if (general.multiScreen == MultiScreen::PerMonitor) {
         for (const auto& monitor : monitors) AddDock(monitor);
         return !m_docks.empty();
@@ -86,6 +91,18 @@ bool DockHost::Rebuild() {
     // "lastscreen" is for the next start only, not for a rebuild.
     m_monitorCount = 0;
     return Start();
+}
+
+bool DockHost::FollowPointer() {
+    if (!m_followPointer || m_docks.size() != 1) return false;
+    DockWindow& window = *m_docks.front()->window;
+    if (window.Bar().PointerInside()) return false;
+    const std::vector<MonitorInfo> monitors = EnumerateMonitors();
+    const MonitorInfo* under = MonitorUnderPointer(monitors);
+    if (!under || _wcsicmp(under->deviceName.c_str(), window.Monitor().deviceName.c_str()) == 0) return false;
+    // A new dock on the new monitor, with that monitor's settings, scale and skin.
+    m_docks.clear();
+    return AddDock(*under);
 }
 
 void DockHost::HotkeyPressed() {

@@ -43,6 +43,10 @@ public:
     bool Rebuild();
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
+    // With "multiscreen" 1 the dock moves to the monitor under the pointer (never while
+    // the pointer is on the dock). Call on a timer; true when the dock moved.
+    bool FollowPointer();
+    [[nodiscard]] bool FollowsPointer() const { return m_followPointer; }
 
     [[nodiscard]] std::size_t Count() const { return m_docks.size(); }
     [[nodiscard]] DockWindow* At(std::size_t index) { return index < m_docks.size() ? m_docks[index]->window.get() : nullptr; }
@@ -57,6 +61,7 @@ private:
     DockServices m_services;
     std::vector<std::unique_ptr<Dock>> m_docks;
     std::size_t m_monitorCount = 0;
+    bool m_followPointer = false;
 };
 
 } // namespace kestrana::dock::win32

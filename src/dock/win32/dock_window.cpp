@@ -19,6 +19,7 @@ constexpr wchar_t kInputClass[] = L"OndelAPP";
 constexpr wchar_t kRenderClass[] = L"OndelAPPRend";
 constexpr wchar_t kActbarClass[] = L"OndelActbar";
 constexpr wchar_t kLabelClass[] = L"OndelTag";
+constexpr wchar_t kBackdropClass[] = L"OndelAPPBlur";
 constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 
 constexpr UINT kMsgFrame = WM_APP + 10;
@@ -92,6 +93,41 @@ BOOL CALLBACK GatherProc(HWND window, LPARAM param) {
     return TRUE;
 }
 
+LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCHITTEST) return HTTRANSPARENT;
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    if (message == WM_ERASEBKGND) return 1;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Asks the window manager to blur what lies behind the window. The accent blur of
+// Windows 10 and 11 first, the older blur-behind second; false where neither is offered.
+bool EnableBlurBehind(HWND window) {
+    struct AccentPolicy {
+        int state;
+        int flags;
+        DWORD gradientColor;
+        int animationId;
+    };
+    struct CompositionData {
+        int attribute;
+        void* data;
+        SIZE_T size;
+    };
+    using SetCompositionFn = BOOL(WINAPI*)(HWND, CompositionData*);
+    static const auto setComposition = reinterpret_cast<SetCompositionFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetWindowCompositionAttribute")));
+    if (setComposition) {
+        AccentPolicy accent{3 /* blur behind */, 0, 0, 0};
+        CompositionData data{19 /* accent policy */, &accent, sizeof(accent)};
+        if (setComposition(window, &data)) return true;
+    }
+    DWM_BLURBEHIND blur{};
+    blur.dwFlags = DWM_BB_ENABLE;
+    blur.fEnable = TRUE;
+    return SUCCEEDED(::DwmEnableBlurBehindWindow(window, &blur));
+}
+
 gfx::Bitmap SolidBitmap(int width, int height, gfx::Pixel pixel) {
     gfx::Bitmap bitmap(width, height);
     bitmap.Fill(pixel);
@@ -108,7 +144,7 @@ void DockWindow::RegisterClasses() noexcept {
         const wchar_t* name;
         WNDPROC proc;
     } classes[] = {{kInputClass, InputProc}, {kRenderClass, RenderProc}, {kActbarClass, ::DefWindowProcW},
-                   {kLabelClass, ::DefWindowProcW}};
+                   {kLabelClass, ::DefWindowProcW}, {kBackdropClass, BackdropProc}};
     for (const auto& c : classes) {
         WNDCLASSEXW wc{sizeof(wc)};
         wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -145,7 +181,7 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
 
 DockWindow::~DockWindow() {
     m_pacer.reset();
-    for (HWND w : {m_label, m_actbar, m_render, m_input}) {
+    for (HWND w : {m_backdrop, m_label, m_actbar, m_render, m_input}) {
         if (!w) continue;
         ::RemovePropW(w, kBarProperty);
         ::DestroyWindow(w);
@@ -285,6 +321,36 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
     m_labelAt = at;
     m_labelSurface.Present(m_label, m_labelBitmap, at);
     ::ShowWindow(m_label, SW_SHOWNOACTIVATE);
+}
+
+void DockWindow::PlaceBackdrop(const std::optional<ScreenRect>& bar, int cornerRadius) {
+    if (!bar || bar->Empty()) {
+        if (m_backdrop) ::ShowWindow(m_backdrop, SW_HIDE);
+        return;
+    }
+    if (m_backdropRefused) return;
+    if (!m_backdrop) {
+        kestrana::win32::ShellWindowRequest request;
+        request.className = kBackdropClass;
+        request.toolWindow = true;
+        request.noActivate = true;
+        request.width = bar->Width();
+        request.height = bar->Height();
+        m_backdrop = kestrana::win32::CreateShellWindow(request);
+        if (!m_backdrop) return;
+        if (!EnableBlurBehind(m_backdrop)) {
+            // No blur on this system: the translucent bar alone is the look.
+            ::DestroyWindow(m_backdrop);
+            m_backdrop = nullptr;
+            m_backdropRefused = true;
+            return;
+        }
+    }
+    // The backdrop takes the bar's rounded shape and stands just below the drawing window.
+    const int diameter = std::max(0, cornerRadius * 2);
+    ::SetWindowRgn(m_backdrop, ::CreateRoundRectRgn(0, 0, bar->Width() + 1, bar->Height() + 1, diameter, diameter), TRUE);
+    ::SetWindowPos(m_backdrop, m_render, bar->left, bar->top, bar->Width(), bar->Height(),
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void DockWindow::SamplePointer(bool on) {

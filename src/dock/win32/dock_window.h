@@ -43,6 +43,7 @@ public:
     void ApplyZOrder(ZOrder order) override;
     void ShowActivationBar(bool shown, const ScreenRect& rect) override;
     void ShowLabel(const std::optional<LabelRequest>& label) override;
+    void PlaceBackdrop(const std::optional<ScreenRect>& bar, int cornerRadius) override;
     void SamplePointer(bool on) override;
     void ScheduleStripCheck(std::int64_t dueMs) override;
 
@@ -63,6 +64,8 @@ private:
     HWND m_render = nullptr; // "OndelAPPRend": shows the frames, lets clicks through
     HWND m_actbar = nullptr; // "OndelActbar"
     HWND m_label = nullptr;  // the item's name
+    HWND m_backdrop = nullptr; // the blurred backdrop behind the bar, where the system blurs
+    bool m_backdropRefused = false;
     gfx::LayeredWindowSurface m_renderSurface;
     gfx::LayeredWindowSurface m_inputSurface;
     gfx::LayeredWindowSurface m_labelSurface;

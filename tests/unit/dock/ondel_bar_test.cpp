@@ -50,6 +50,8 @@ public:
     void ShowLabel(const std::optional<LabelRequest>& l) override { label = l; }
     void SamplePointer(bool on) override { sampling = on; }
     void ScheduleStripCheck(std::int64_t dueMs) override { stripCheck = dueMs; }
+    void PlaceBackdrop(const std::optional<ScreenRect>& bar, int) override { backdrop = bar; }
+    std::optional<ScreenRect> backdrop;
 };
 
 gfx::Bitmap TilePicture(gfx::Color colour) {
@@ -270,6 +272,27 @@ TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     EXPECT_NE(dock.platform.label->text, first);
     dock.bar->PointerLeft();
     EXPECT_FALSE(dock.platform.label.has_value());
+}
+
+TEST(OndelBar, TheBlurredBackdropFollowsTheBarAndLeavesWhileItMoves) {
+    DockFixture dock(Settings(DisplayMode::AutoHide));
+    EXPECT_FALSE(dock.platform.backdrop.has_value());
+    dock.bar->SetBackdrop(true, 128);
+    ASSERT_TRUE(dock.platform.backdrop.has_value());
+    const ScreenRect atRest = *dock.platform.backdrop;
+    // It lies on the bar, within the dock window.
+    EXPECT_TRUE(dock.bar->Model().WindowRect().Contains({atRest.left, atRest.top}));
+    EXPECT_LE(atRest.left, dock.bar->Model().DockAreaRect().left);
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    ASSERT_TRUE(dock.platform.backdrop.has_value());
+    EXPECT_GT(dock.platform.backdrop->Width(), atRest.Width()); // the bar grew with the icons
+    dock.bar->PointerLeft();
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+    EXPECT_FALSE(dock.platform.backdrop.has_value());
+    dock.bar->SetBackdrop(false, 0);
+    EXPECT_FALSE(dock.platform.backdrop.has_value());
 }
 
 TEST(DockRenderer, DrawsOnlyWhatChanged) {
