@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/monitors.h"
 #include "foundation/process_state.h"
@@ -11,11 +12,13 @@
 #include "foundation/startup_verbs.h"
 #include "foundation/win32/startup_environment.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -98,6 +101,25 @@ void ReadWindowsVersion() noexcept {
                             system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
         process.windowsArm64 = system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
     }
+}
+
+// True when the parent process runs this same executable (a restart or an update).
+bool StartedByThisProgram() noexcept {
+    const DWORD self = ::GetCurrentProcessId();
+    win32::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    DWORD parent = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry))
+        if (entry.th32ProcessID == self) parent = entry.th32ParentProcessID;
+    if (!parent) return false;
+    win32::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent));
+    if (!process) return false;
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD size = static_cast<DWORD>(std::size(image));
+    return ::QueryFullProcessImageNameW(process.Get(), 0, image, &size) &&
+           ::lstrcmpiW(image, Process().exePath.c_str()) == 0;
 }
 
 void RegisterMessages() noexcept {
@@ -229,7 +251,8 @@ int Run() noexcept {
     auto* services = new AppServices(process.baseFolder);
     SetSettings(&services->Store());
 
-    if (const auto exitCode = RunVerb(foundation::ParseCommandLine(ArgumentText()))) return *exitCode;
+    const foundation::ParsedCommandLine command = foundation::ParseCommandLine(ArgumentText());
+    if (const auto exitCode = RunVerb(command)) return *exitCode;
     EndWorkshopWindow();
 
     // One instance per user session.
@@ -250,11 +273,25 @@ int Run() noexcept {
 
     RegisterMessages();
 
-    // Without the Steam client library the Steam jobs, the Steam language and the
-    // downloaded-update check are not taken; with another instance running, the start
-    // ends here once settings exist.
-    const bool configExists = ::GetFileAttributesW((process.baseFolder + L"config.ini").c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (otherInstance && configExists) return 0;
+    const SteamSession steam = StartSteam();
+    process.steamAvailable.store(steam.available);
+    if (steam.available && !StartedByThisProgram()) {
+        if (!steam.runType.empty()) return RunSteamJob(steam);
+        if (RunSteamStartSteps(steam, command.verb == foundation::StartVerb::SteamOffline)) return 0;
+    }
+    // Another instance: a Steam launch takes over from it; otherwise the start ends here
+    // once settings exist.
+    if (otherInstance) {
+        if (steam.available && !process.workshopMode.load()) {
+            existing.Reset(); // our own handle would keep the event alive
+            win32::TerminateProcessesOf(process.exePath);
+            win32::UniqueKernelHandle still(::OpenEventW(SYNCHRONIZE, FALSE, eventName.c_str()));
+            if (still) return 0;
+            SetInstanceEvent(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+        } else if (::GetFileAttributesW((process.baseFolder + L"config.ini").c_str()) != INVALID_FILE_ATTRIBUTES) {
+            return 0;
+        }
+    }
 
     ::SetDllDirectoryW((process.baseFolder + L"dll\\x64").c_str());
     win32::ComApartment com;

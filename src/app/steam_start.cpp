@@ -1,0 +1,37 @@
+#include "app/steam_start.h"
+
+#include "app/app_services.h"
+#include "app/lifecycle.h"
+#include "foundation/process_state.h"
+
+#include <shellapi.h>
+
+namespace kestrana::app {
+
+SteamSession StartSteam() noexcept {
+    // The program is built without the Steam client library.
+    return {};
+}
+
+int RunSteamJob(const SteamSession&) noexcept { return 0; }
+
+bool RunSteamStartSteps(const SteamSession& steam, bool steamOffline) noexcept {
+    if (!steam.available) return false;
+    auto* settings = Settings();
+    if (!settings) return false;
+    const auto& process = foundation::Process();
+    const auto update = foundation::CheckDownloadedUpdate(settings->Files(), process.baseFolder, process.exePath);
+    if (update == foundation::PendingUpdate::HandOver) {
+        // The installer replaces the running program and starts it again.
+        ::ShellExecuteW(nullptr, L"open", (process.baseFolder + L"temp_64.exe").c_str(), nullptr,
+                        process.baseFolder.c_str(), SW_SHOWNORMAL);
+        return true;
+    }
+    if (steamOffline) {
+        RestartProgram(nullptr);
+        return true;
+    }
+    return false;
+}
+
+} // namespace kestrana::app
