@@ -68,11 +68,11 @@ using ItemKeys = std::vector<std::pair<std::wstring, std::wstring>>;
 [[nodiscard]] std::wstring StorableValue(std::wstring_view value);
 
 // The bytes of an item file holding these sections as "ico1", "ico2", ...: UTF-16LE with
-// a byte-order mark and CRLF line ends, exactly what writing the keys one by one through
-// the settings store into a new file gives. Values go through StorableValue; empty values
-// and sections without keys are left out (the numbering has no gaps); sections beyond
-// kMaxItems are not written.
-// `written` receives the number of sections in the file.
+// a byte-order mark and CRLF line ends, what writing the keys one by one through the
+// settings store into a new file gives. Values go through StorableValue (a quoted one is
+// put inside one more pair of quotes, so it reads back as it was); empty values and
+// sections without keys are left out (the numbering has no gaps); sections beyond
+// kMaxItems are not written. `written` receives the number of sections in the file.
 [[nodiscard]] std::vector<std::uint8_t> ComposeItemFile(std::span<const ItemKeys> sections,
                                                         std::size_t* written = nullptr);
 

@@ -29,7 +29,8 @@ TEST(ItemListFile, ComposedFileEqualsKeyByKeyWritesAndReadsBackEveryValue) {
     std::wstring pairs;
     for (int i = 0; i < 200; ++i) pairs += L"\U0001F600";
     const std::vector<std::wstring> values = {L"two\r\nlines", L"  padded\t ", std::wstring(L"cut\0here", 8),
-                                              longValue, pairs, L"[ico9]", L"a\x01" L"b"};
+                                              longValue, pairs, L"[ico9]", L"a\x01" L"b", L"\"quoted\"", L"''",
+                                              L"\"" + longValue + L"\""};
     std::vector<ItemKeys> hostile;
     for (const auto& value : values) hostile.push_back({{L"tag", value}, {L"appname", L"x.exe"}});
     world.files.AddFile(world.Path(L"hostile.ini"), ComposeItemFile(hostile));

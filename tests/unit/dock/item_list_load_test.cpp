@@ -82,10 +82,12 @@ TEST(ItemListLoad, AListShrunkBelowThreeSectionsIsReadFromALongerPreviousFile) {
     }
 }
 
-TEST(ItemListLoad, SkipsLeadingSeparatorsAndTheUpdateItem) {
+// Also a section left with no value (its only one did not stay) is no item, so the
+// separator after it still leads.
+TEST(ItemListLoad, SkipsLeadingSeparatorsEmptyItemsAndTheUpdateItem) {
     ItemWorld world;
     world.Write(L"ico.ini",
-                "[first]\r\ndelimiter=1\r\n[u0]\r\nappname=update\r\n[second]\r\ndelimiter=1\r\n[a]\r\nappname=A.EXE\r\nfilepath=C:\\Apps\\A.exe\r\n[u]\r\nappname=Update\r\n"
+                "[id]\r\nvirtualpath=A1b2C3d4E5f6G7h8\r\n[first]\r\ndelimiter=1\r\n[u0]\r\nappname=update\r\n[second]\r\ndelimiter=1\r\n[a]\r\nappname=A.EXE\r\nfilepath=C:\\Apps\\A.exe\r\n[u]\r\nappname=Update\r\n"
                 "[s]\r\ndelimiter=1\r\n[u2]\r\nappname=update\r\nfilepath=c:\\u\\update.exe\r\n");
     const auto loaded = world.Load();
     EXPECT_EQ(Appnames(loaded), (std::vector<std::wstring>{L"a.exe", L"|", L"update"}));
