@@ -65,6 +65,8 @@ bool AppServices::StartDocks() {
     }
     dock::win32::DockServices services{m_store, m_jobs, Text(), Decoder(), *m_items, {}};
     services.darkMode = [this] { return m_store.ReadBool(L"normal", L"darkmode"); };
+    services.theme = m_themeFiles.get();
+    services.clockSkin = [this] { return ThemeChoices().TimeSkin(); };
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }

@@ -109,6 +109,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 if (handlers.displayChanged) handlers.displayChanged();
                 return 0;
             }
+            if (wParam == kTimerEverySecond) {
+                if (handlers.everySecond) handlers.everySecond();
+                return 0;
+            }
             if (wParam == kTimerFollowPointer) {
                 if (handlers.followPointer) handlers.followPointer();
                 return 0;

@@ -36,6 +36,7 @@ struct MainWindowHandlers {
     std::function<void(int id)> hotkey;
     std::function<void()> displayChanged;                // on the user-interface thread, after the change settles
     std::function<void()> followPointer;                 // every half second
+    std::function<void()> everySecond;                   // the live items' clock
     std::function<void()> colorSetChanged;               // called on a worker
     std::function<void()> powerResumed;
     std::function<void()> powerStatusChanged;
@@ -53,6 +54,7 @@ struct MainWindowHandlers {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 inline constexpr UINT_PTR kTimerFollowPointer = 9878;
+inline constexpr UINT_PTR kTimerEverySecond = 9879;
 // The dock follows the pointer across monitors ("multiscreen" 1).
 void StartFollowPointerTimer(HWND mainWindow) noexcept;
 // How many display changes the main window has seen.

@@ -319,6 +319,10 @@ int Run() noexcept {
             if (auto* docks = services->Docks()) docks->FollowPointer();
         };
         if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
+        Handlers().everySecond = [services] {
+            if (auto* docks = services->Docks()) docks->UpdateLivePictures();
+        };
+        ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
     }
     if (!workshop) StartCompanionLinkAsync(mainWindow);
 

@@ -58,8 +58,78 @@ bool DockHost::AddDock(const MonitorInfo& monitor) {
     return true;
 }
 
+void DockHost::LoadLiveSources() {
+    m_clockSkin = {};
+    m_calendarPage = {};
+    const bool dark = m_services.darkMode ? m_services.darkMode() : false;
+    auto& files = m_services.store.Files();
+    auto decode = [&](const std::wstring& path) -> gfx::Bitmap {
+        const auto bytes = files.Read(path);
+        if (!bytes) return {};
+        auto picture = m_services.decoder.Decode(*bytes, {kItemPictureSize, kItemPictureSize});
+        return picture ? std::move(*picture) : gfx::Bitmap();
+    };
+    if (m_services.theme) {
+        m_calendarPage = decode(m_services.theme->ThemeIconPath(L"Calendar", dark));
+        // The clock skin's pictures: the chosen skin's, else the shipped default's.
+        const std::wstring base = m_services.store.BaseFolder();
+        for (const std::wstring& skin : {m_services.clockSkin ? m_services.clockSkin() : std::wstring(L"default"),
+                                         std::wstring(L"default")}) {
+            const std::wstring folder = themes::ThemeFolder(base, skin) + L"clock\\";
+            const std::wstring config = folder + L"config.ini";
+            if (!files.IsFile(config)) continue;
+            auto picture = [&](const wchar_t* key) {
+                std::wstring name;
+                if (dark) name = m_services.store.ReadString(L"config", std::wstring(key) + L"_dark", L"", config);
+                if (name.empty()) name = m_services.store.ReadString(L"config", key, L"", config);
+                return name.empty() ? gfx::Bitmap() : decode(folder + name);
+            };
+            m_clockSkin.face = picture(L"bg");
+            m_clockSkin.hour = picture(L"hour");
+            m_clockSkin.minute = picture(L"minute");
+            m_clockSkin.second = picture(L"second");
+            if (m_clockSkin.Usable()) break;
+        }
+    }
+}
+
+void DockHost::UpdateLivePictures(bool force) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    const int minuteOfYear = (now.wYear * 400 + now.wMonth * 32 + now.wDay) * 1440 + now.wHour * 60 + now.wMinute;
+    if (!force && minuteOfYear == m_liveMinute) return;
+    m_liveMinute = minuteOfYear;
+    wchar_t monthName[32] = {};
+    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, L"MMM", monthName, 32, nullptr);
+    std::shared_ptr<const gfx::Bitmap> clock, calendar;
+    for (auto& dock : m_docks) {
+        OndelBar& bar = dock->window->Bar();
+        bool changed = false;
+        {
+            std::lock_guard lock(bar.Items().ListMutex());
+            bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
+                if (item.live == LivePicture::Clock && m_clockSkin.Usable()) {
+                    if (!clock)
+                        clock = std::make_shared<const gfx::Bitmap>(DrawClockPicture(
+                            m_clockSkin, now.wHour, now.wMinute, now.wSecond, false, kItemPictureSize));
+                    item.picture = clock;
+                    changed = true;
+                } else if (item.live == LivePicture::Calendar && !m_calendarPage.Empty()) {
+                    if (!calendar)
+                        calendar = std::make_shared<const gfx::Bitmap>(DrawCalendarPicture(
+                            m_calendarPage, m_services.text, monthName, now.wDay, kItemPictureSize));
+                    item.picture = calendar;
+                    changed = true;
+                }
+            });
+        }
+        if (changed) bar.Redraw();
+    }
+}
+
 bool DockHost::Start() {
     Stop();
+    LoadLiveSources();
     const std::vector<MonitorInfo> monitors = EnumerateMonitors();
     m_monitorCount = monitors.size();
     if (monitors.empty()) return false;
@@ -68,6 +138,7 @@ bool DockHost::Start() {
     m_followPointer = general.multiScreen == MultiScreen::FollowPointer && monitors.size() > 1;
     if (general.multiScreen == MultiScreen::PerMonitor) {
         for (const auto& monitor : monitors) AddDock(monitor);
+        UpdateLivePictures(true);
         return !m_docks.empty();
     }
     const MonitorInfo* chosen = nullptr;
@@ -77,7 +148,9 @@ bool DockHost::Start() {
     }
     if (!chosen) chosen = MonitorUnderPointer(monitors);
     if (!chosen) chosen = &monitors.front();
-    return AddDock(*chosen);
+    const bool added = AddDock(*chosen);
+    UpdateLivePictures(true);
+    return added;
 }
 
 void DockHost::Stop() {
@@ -102,7 +175,9 @@ bool DockHost::FollowPointer() {
     if (!under || _wcsicmp(under->deviceName.c_str(), window.Monitor().deviceName.c_str()) == 0) return false;
     // A new dock on the new monitor, with that monitor's settings, scale and skin.
     m_docks.clear();
-    return AddDock(*under);
+    const bool added = AddDock(*under);
+    UpdateLivePictures(true);
+    return added;
 }
 
 void DockHost::HotkeyPressed() {

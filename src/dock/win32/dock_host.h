@@ -4,12 +4,14 @@
 // settings, the monitors and the skin, and loads each one's items.
 
 #include "dock/item_list_manager.h"
+#include "dock/live_pictures.h"
 #include "dock/job_runner.h"
 #include "dock/win32/dock_window.h"
 #include "foundation/config_store.h"
 #include "gfx/image_decoder.h"
 #include "gfx/text_renderer.h"
 #include "themes/dock_skin.h"
+#include "themes/theme_files.h"
 
 #include <functional>
 #include <memory>
@@ -26,6 +28,9 @@ struct DockServices {
     ItemListManager& items;
     // Whether the dark appearance is in effect.
     std::function<bool()> darkMode;
+    // The icon set's files and the clock skin's name, for the live clock and calendar.
+    const themes::ThemeFiles* theme = nullptr;
+    std::function<std::wstring()> clockSkin;
 };
 
 class DockHost {
@@ -43,6 +48,10 @@ public:
     bool Rebuild();
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
+    // Redraws the live clock and calendar items when the minute or the day changed (or
+    // at once with `force`). Call every second.
+    void UpdateLivePictures(bool force = false);
+
     // With "multiscreen" 1 the dock moves to the monitor under the pointer (never while
     // the pointer is on the dock). Call on a timer; true when the dock moved.
     bool FollowPointer();
@@ -60,7 +69,12 @@ private:
 
     DockServices m_services;
     std::vector<std::unique_ptr<Dock>> m_docks;
+    void LoadLiveSources();
+
     std::size_t m_monitorCount = 0;
+    ClockSkinPictures m_clockSkin;
+    gfx::Bitmap m_calendarPage;
+    int m_liveMinute = -1;
     bool m_followPointer = false;
 };
 
