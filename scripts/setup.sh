@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools libz-mingw-w64-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     libpugixml-dev libcjson-dev libminizip-dev zlib1g-dev
-    wine wine64 fonts-wine xvfb xcompmgr xdotool x11-utils imagemagick hsetroot
+    wine wine64 fonts-wine xvfb xcompmgr xdotool x11-utils imagemagick hsetroot xserver-xephyr
     fonts-droid-fallback fonts-dejavu-core
     unicode-data librsvg2-bin sox dpkg-dev bzip2 python3
 )
