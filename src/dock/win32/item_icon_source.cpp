@@ -1,5 +1,6 @@
 #include "dock/win32/item_icon_source.h"
 
+#include "foundation/text.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
 
@@ -136,6 +137,15 @@ int LargestIconInGroup(const std::wstring& file, int index) {
 
 std::optional<gfx::Bitmap> ShellIconSource::FileIcon(const std::wstring& path) const {
     try {
+        // A program's own first icon group, at the size it really has. The shell's image
+        // list shows the same for a program on Windows, but Wine gives every program one
+        // generic icon there.
+        static constexpr std::wstring_view kModules[] = {L".exe", L".dll", L".icl", L".cpl", L".scr"};
+        for (const auto extension : kModules) {
+            if (foundation::EndsWithIgnoreCase(path, extension) && LargestIconInGroup(path, 0) > 0) {
+                if (auto own = ResourceIcon(path, 0)) return own;
+            }
+        }
         SHFILEINFOW info{};
         if (!::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX)) return std::nullopt;
         // The 256 px list holds a small icon in its corner when the file has nothing

@@ -1,7 +1,8 @@
 #pragma once
-// Icons of files and icon resources through the shell, as premultiplied pictures: the
-// shell's 256 px image list when the file has a sharp picture that large, else 48 px,
-// else 32 px. COM must be initialised on the calling thread.
+// Icons of files and icon resources, as premultiplied pictures: a program's own icon
+// group, or for other files the shell's image list, at 256 px when the file has a sharp
+// picture that large, else 48 px, else 32 px. COM must be initialised on the calling
+// thread.
 
 #include "dock/item_pictures.h"
 

@@ -38,12 +38,25 @@ TEST(ItemIconsWin32, RealProgramsGiveAPictureOfAShellSize) {
     Win32ItemShell shell;
     const std::wstring windows = shell.WindowsFolder();
     ShellIconSource icons;
-    for (const wchar_t* program : {L"\\notepad.exe", L"\\explorer.exe"}) {
+    std::vector<std::vector<gfx::Pixel>> seen;
+    for (const wchar_t* program : {L"\\notepad.exe", L"\\explorer.exe", L"\\regedit.exe"}) {
         const std::wstring path = windows + program;
         const auto picture = icons.FileIcon(path);
         ExpectShellPicture(picture, path);
-        if (picture) std::cout << "[          ] " << foundation::ToUtf8(path) << ": " << picture->Width() << " px\n";
+        if (!picture) continue;
+        std::cout << "[          ] " << foundation::ToUtf8(path) << ": " << picture->Width() << " px\n";
+        // Each program shows its own icon, not one for every program.
+        const std::vector<gfx::Pixel> pixels(picture->Pixels().begin(), picture->Pixels().end());
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), pixels), 0) << foundation::ToUtf8(path);
+        seen.push_back(pixels);
     }
+    // A document has no icon of its own: the shell's picture for its type.
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring text = std::wstring(temp) + L"kestrana items.txt";
+    ::CloseHandle(::CreateFileW(text.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ExpectShellPicture(icons.FileIcon(text), text);
+    ::DeleteFileW(text.c_str());
     // A module's icon group: the picture is as large as the group's largest entry allows.
     const std::wstring shell32 = windows + L"\\system32\\shell32.dll";
     const int largest = LargestIconInGroup(shell32, 0);
