@@ -73,7 +73,7 @@ if "$root/scripts/build.sh" fuzz; then
         mkdir -p "$corpus"
         seeds=()
         [ -d "$root/tests/fuzz/corpus/$target" ] && seeds=("$root/tests/fuzz/corpus/$target")
-        if timeout $((fuzz_seconds + 120)) "$exe" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 \
+        if timeout $((fuzz_seconds + 120)) "$exe" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -print_final_stats=1 \
                 -timeout=10 "$corpus" "${seeds[@]}" >"$results/$name.log" 2>&1; then
             pass
             echo "ok   $name ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$results/$name.log" | awk '{print $2}') runs)"

@@ -61,7 +61,8 @@ bool AppServices::StartDocks() {
         m_icons = std::make_unique<dock::ShellIconSource>();
         m_pictures = std::make_unique<dock::ItemPictures>(
             dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
-        m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs);
+        m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
+                                                          m_codePage);
     }
     dock::win32::DockServices services{m_store, m_jobs, Text(), Decoder(), *m_items, {}};
     services.darkMode = [this] { return m_store.ReadBool(L"normal", L"darkmode"); };
