@@ -19,6 +19,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 #include <string>
 #include <vector>
@@ -305,6 +306,9 @@ int Run() noexcept {
     HWND mainWindow = CreateMainWindow(workshop);
     if (!mainWindow) return 0;
     win32::SetShellWindowHost(mainWindow, process.uiThreadId);
+    // Window events of the shell and lock or unlock of the session reach the main window.
+    ::RegisterShellHookWindow(mainWindow);
+    ::WTSRegisterSessionNotification(mainWindow, NOTIFY_FOR_THIS_SESSION);
     InstallCrashHandler();
 
     if (!workshop) CreateCloakedIconHost(mainWindow);
