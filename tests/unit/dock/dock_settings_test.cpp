@@ -1,8 +1,7 @@
 // The dock's settings: each key's limits, and reading them from config.ini.
 #include "dock/dock_settings.h"
 
-#include "fakes/fake_file_system.h"
-#include "foundation/config_store.h"
+#include "fakes/settings_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,25 +40,7 @@ TEST(DockSettingsLimits, OutOfRangeValuesFallBack) {
     EXPECT_FLOAT_EQ(HoverLightFactor(IconEffect::SelectAndLight, 40, false), 0);
 }
 
-const std::wstring kBase = L"C:\\Kestrana\\";
-
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
-class DockSettingsFile : public ::testing::Test {
-protected:
-    DockSettingsFile() { files.AddDirectory(kBase); }
-    void Config(std::u16string_view text) { files.AddFile(kBase + L"config.ini", Utf16File(text)); }
-
-    fakes::FakeFileSystem files;
-    foundation::ConfigStore store{files, kBase};
-};
+class DockSettingsFile : public ::testing::Test, protected fakes::SettingsFolder {};
 
 TEST_F(DockSettingsFile, MonitorSectionComesFirst) {
     Config(u"[normal]\r\ndefaultsize=48\r\nmaxsize=100\r\nscreenposition=3\r\ndisplaymode=4\r\n"
@@ -67,7 +48,7 @@ TEST_F(DockSettingsFile, MonitorSectionComesFirst) {
            u"dockicoeffect=4\r\ndockicoeffect_bglight=70\r\ndockicoeffect_icolight=0\r\n"
            u"actbaroffset=20\r\nactbarheight=6\r\nactbarwidth=300\r\nrunicontag=1\r\nscreens=\\\\.\\DISPLAY2\r\n"
            u"[DISPLAY2]\r\ndefaultsize=72\r\n[themes]\r\nenable_dock=1\r\n");
-    const std::string before = files.ContentText(kBase + L"config.ini");
+    const std::string before = ConfigText();
     const DockSettings s = ReadDockSettings(store, L"\\\\.\\DISPLAY2", 1.0f);
     EXPECT_EQ(s.defaultSize, 72);
     EXPECT_EQ(s.maxSize, 100);
@@ -88,7 +69,7 @@ TEST_F(DockSettingsFile, MonitorSectionComesFirst) {
     EXPECT_TRUE(s.enableDock);
     EXPECT_EQ(s.screens, L"\\\\.\\DISPLAY2");
     // Nothing was missing, so nothing was written.
-    EXPECT_EQ(files.ContentText(kBase + L"config.ini"), before);
+    EXPECT_EQ(ConfigText(), before);
 
     // Another monitor falls back to the general value.
     EXPECT_EQ(ReadDockSettings(store, L"\\\\.\\DISPLAY1", 1.0f).defaultSize, 48);

@@ -7,8 +7,7 @@
 #include "dock/item_list_file.h"
 #include "dock/item_list_ports.h"
 #include "dock/item_list_save.h"
-#include "fakes/fake_file_system.h"
-#include "foundation/config_store.h"
+#include "fakes/settings_folder.h"
 #include "foundation/text.h"
 
 #include <map>
@@ -111,14 +110,11 @@ protected:
 };
 
 // A program folder on the in-memory disk with its settings store.
-struct ItemWorld {
-    fakes::FakeFileSystem files;
-    foundation::ConfigStore store{files, kBase};
+struct ItemWorld : fakes::SettingsFolder {
     FakeItemShell shell;
     FakeClock clock;
 
-    ItemWorld() {
-        files.AddDirectory(kBase);
+    ItemWorld() : SettingsFolder(kBase) {
         files.SetCurrentDirectory(kBase);
         // The clean start of most tests: the minimise settings already exist.
         files.AddFile(kBase + L"config.ini", "[minimize]\r\nminicopos=0\r\n");

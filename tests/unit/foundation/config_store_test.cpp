@@ -2,8 +2,7 @@
 // answers, the stamp-checked cache and concurrent writers.
 #include "foundation/config_store.h"
 
-#include "fakes/fake_file_system.h"
-#include "fakes/fake_registry.h"
+#include "fakes/settings_folder.h"
 #include "foundation/text.h"
 
 #include <gtest/gtest.h>
@@ -16,29 +15,15 @@
 namespace kestrana::foundation {
 namespace {
 
-using fakes::FakeFileSystem;
 using fakes::FsOp;
+using fakes::Utf16File;
 
 const std::wstring kBase = L"C:\\Program Files\\Kestrana\\";
 
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
-class ConfigStoreTest : public ::testing::Test {
+// A program folder whose name has a space in it.
+class ConfigStoreTest : public ::testing::Test, protected fakes::SettingsFolder {
 protected:
-    ConfigStoreTest() { files.AddDirectory(kBase); }
-    void Config(std::u16string_view text) { files.AddFile(kBase + L"config.ini", Utf16File(text)); }
-    std::string ConfigBytes() const { return files.ContentText(kBase + L"config.ini"); }
-
-    FakeFileSystem files;
-    fakes::FakeRegistry registry;
-    ConfigStore store{files, kBase, &registry};
+    ConfigStoreTest() : SettingsFolder(kBase) {}
 };
 
 TEST_F(ConfigStoreTest, ResolvesFileNamesAgainstTheProgramFolder) {
@@ -129,7 +114,7 @@ TEST_F(ConfigStoreTest, ReadsNeverCreateFiles) {
 
 TEST_F(ConfigStoreTest, FirstWriteCreatesUtf16FileWithByteOrderMark) {
     EXPECT_TRUE(store.WriteString(L"normal", L"font", L"\u5FAE\u8F6F\u96C5\u9ED1"));
-    EXPECT_EQ(ConfigBytes(), Utf16File(u"[normal]\r\nfont=\u5FAE\u8F6F\u96C5\u9ED1\r\n"));
+    EXPECT_EQ(ConfigText(), Utf16File(u"[normal]\r\nfont=\u5FAE\u8F6F\u96C5\u9ED1\r\n"));
     EXPECT_TRUE(store.WriteInt(L"normal", L"size", -64, L"ico.ini"));
     EXPECT_EQ(files.ContentText(kBase + L"ico.ini"), Utf16File(u"[normal]\r\nsize=-64\r\n"));
 }
@@ -142,7 +127,7 @@ TEST_F(ConfigStoreTest, WritesStoreTheirTextForms) {
     EXPECT_TRUE(store.WriteFloat(L"s", L"third", 1.0f / 3.0f));
     EXPECT_TRUE(store.WriteBool(L"s", L"on", true));
     EXPECT_TRUE(store.WriteBool(L"s", L"off", false));
-    EXPECT_EQ(ConfigBytes(), Utf16File(u"[s]\r\nint=2147483647\r\nint64=-9000000000\r\nhalf=0.5\r\nquarter=1.25\r\n"
+    EXPECT_EQ(ConfigText(), Utf16File(u"[s]\r\nint=2147483647\r\nint64=-9000000000\r\nhalf=0.5\r\nquarter=1.25\r\n"
                                        u"third=0.333333\r\non=1\r\noff=0\r\n"));
     EXPECT_EQ(store.ReadInt64(L"s", L"int64"), -9000000000LL);
     EXPECT_FLOAT_EQ(store.ReadFloat(L"s", L"third"), 0.333333f);
@@ -152,7 +137,7 @@ TEST_F(ConfigStoreTest, WritesStoreTheirTextForms) {
 
 TEST_F(ConfigStoreTest, EmptyNamesAreRefusedAndEmptyTextDeletes) {
     Config(u"[normal]\r\nkeep=1\r\ngone=2\r\n");
-    const auto before = ConfigBytes();
+    const auto before = ConfigText();
     EXPECT_FALSE(store.WriteString(L"", L"k", L"v"));
     EXPECT_FALSE(store.WriteString(L"normal", L"", L"v"));
     EXPECT_FALSE(store.WriteInt(L"", L"k", 1));
@@ -160,13 +145,13 @@ TEST_F(ConfigStoreTest, EmptyNamesAreRefusedAndEmptyTextDeletes) {
     EXPECT_FALSE(store.WriteFloat(L"", L"", 1.0f));
     EXPECT_FALSE(store.WriteInt64(L"", L"k", 1));
     EXPECT_FALSE(store.WriteString(L"", L"k", L"", L"new.ini"));
-    EXPECT_EQ(ConfigBytes(), before);
+    EXPECT_EQ(ConfigText(), before);
     EXPECT_FALSE(files.IsFile(kBase + L"new.ini"));
 
     EXPECT_TRUE(store.WriteString(L"normal", L"gone", L""));
-    EXPECT_EQ(ConfigBytes(), Utf16File(u"[normal]\r\nkeep=1\r\n"));
+    EXPECT_EQ(ConfigText(), Utf16File(u"[normal]\r\nkeep=1\r\n"));
     EXPECT_TRUE(store.DeleteKey(L"normal", L"keep"));
-    EXPECT_EQ(ConfigBytes(), Utf16File(u"[normal]\r\n"));
+    EXPECT_EQ(ConfigText(), Utf16File(u"[normal]\r\n"));
     // Deleting from a missing file creates nothing.
     EXPECT_TRUE(store.DeleteKey(L"normal", L"x", L"absent.ini"));
     EXPECT_FALSE(files.IsFile(kBase + L"absent.ini"));
@@ -177,7 +162,7 @@ TEST_F(ConfigStoreTest, SeveralKeysInOneReplace) {
     const int before = files.Calls(FsOp::Replace);
     EXPECT_TRUE(store.WriteStrings({{L"normal", L"a", L"1"}, {L"normal", L"old", L""}, {L"finder", L"b", L"2"}, {L"normal", L"a", L"3"}}));
     EXPECT_EQ(files.Calls(FsOp::Replace), before + 1);
-    EXPECT_EQ(ConfigBytes(), Utf16File(u"[normal]\r\nkeep=2\r\na=3\r\n[finder]\r\nb=2\r\n"));
+    EXPECT_EQ(ConfigText(), Utf16File(u"[normal]\r\nkeep=2\r\na=3\r\n[finder]\r\nb=2\r\n"));
     // Nothing to change: no write.
     EXPECT_TRUE(store.WriteStrings({{L"normal", L"a", L"3"}}));
     EXPECT_EQ(files.Calls(FsOp::Replace), before + 1);
@@ -196,7 +181,7 @@ TEST_F(ConfigStoreTest, SeveralKeysInOneReplace) {
 
 TEST_F(ConfigStoreTest, FailedWritesReportFalseAndKeepTheFile) {
     Config(u"; my notes\r\n[normal]\r\nk=1\r\n");
-    const auto original = ConfigBytes();
+    const auto original = ConfigText();
     struct Fault {
         const char* what;
         std::function<void()> arm;
@@ -212,13 +197,13 @@ TEST_F(ConfigStoreTest, FailedWritesReportFalseAndKeepTheFile) {
         ConfigStore fresh(files, kBase); // no cached copy to fall back on
         fault.arm();
         EXPECT_FALSE(fresh.WriteInt(L"normal", L"k", 2)) << fault.what;
-        EXPECT_EQ(ConfigBytes(), original) << fault.what;
+        EXPECT_EQ(ConfigText(), original) << fault.what;
         files.ClearFaults();
         files.SetAttributes(kBase + L"config.ini", {});
         EXPECT_EQ(fresh.ReadInt(L"normal", L"k"), 1) << fault.what;
     }
     EXPECT_TRUE(store.WriteInt(L"normal", L"k", 2));
-    EXPECT_EQ(ConfigBytes(), Utf16File(u"; my notes\r\n[normal]\r\nk=2\r\n"));
+    EXPECT_EQ(ConfigText(), Utf16File(u"; my notes\r\n[normal]\r\nk=2\r\n"));
     // A folder where the file should be.
     files.AddDirectory(kBase + L"folder.ini");
     EXPECT_FALSE(store.WriteInt(L"a", L"b", 1, L"folder.ini"));

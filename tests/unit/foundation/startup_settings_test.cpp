@@ -1,7 +1,7 @@
 // Start-up loading of the settings against an in-memory program folder.
 #include "foundation/startup_settings.h"
 
-#include "fakes/fake_file_system.h"
+#include "fakes/settings_folder.h"
 #include "foundation/text.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +12,6 @@
 
 namespace kestrana::foundation {
 namespace {
-
-using fakes::FakeFileSystem;
 
 const std::wstring kBase = L"C:\\Kestrana\\";
 
@@ -30,19 +28,9 @@ struct FakeFont final : SystemFont {
     std::wstring UiFontName() const override { return name; }
 };
 
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
-class StartupTest : public ::testing::Test {
+class StartupTest : public ::testing::Test, protected fakes::SettingsFolder {
 protected:
     StartupTest() {
-        files.AddDirectory(kBase);
         monitors.list = {
             {L"\\\\.\\DISPLAY1", true, 1.0f, 1.0f},
             {L"\\\\.\\DISPLAY2", false, 1.5f, 1.5f},
@@ -57,11 +45,8 @@ protected:
         hooks.startMinimiseWatcher = [this] { calls.push_back(L"watcher"); };
     }
 
-    void Config(std::u16string_view text) { files.AddFile(kBase + L"config.ini", Utf16File(text)); }
     StartupSettings Load() { return LoadStartupSettings(store, StartupPorts{monitors, today, font, steam, workshop}, hooks); }
 
-    FakeFileSystem files;
-    ConfigStore store{files, kBase};
     FakeMonitors monitors;
     FakeCalendar today;
     FakeFont font;
@@ -134,9 +119,9 @@ TEST_F(StartupTest, LanguageComesFromSteamOrTheSavedSetting) {
         {std::nullopt, u"", L""}, // an empty saved value is a value: no default
     };
     for (const auto& c : cases) {
-        FakeFileSystem fresh;
-        fresh.AddFile(kBase + L"config.ini", Utf16File(c.saved ? u"[normal]\r\nlanguage=" + *c.saved + u"\r\n" : u"[normal]\r\n"));
-        ConfigStore freshStore(fresh, kBase);
+        fakes::SettingsFolder fresh;
+        fresh.Config(c.saved ? u"[normal]\r\nlanguage=" + *c.saved + u"\r\n" : u"[normal]\r\n");
+        ConfigStore& freshStore = fresh.store;
         const auto settings = LoadStartupSettings(freshStore, StartupPorts{monitors, today, font, c.steam, false}, {});
         EXPECT_EQ(settings.language, c.expected);
         EXPECT_EQ(freshStore.CurrentLanguage(), c.expected);

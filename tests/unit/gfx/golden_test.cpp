@@ -1,68 +1,20 @@
-// Whole scenes compared with reference pictures in tests/data/golden/gfx. With
-// KESTRANA_UPDATE_GOLDEN=1 in the environment the references are written afresh
-// (look at them before committing); otherwise each channel may differ by a little, and a
-// failure says where.
+// Whole scenes compared with reference pictures in tests/data/golden/gfx (with
+// KESTRANA_UPDATE_GOLDEN=1 the references are written afresh).
 #include "gfx_test_support.h"
+
+#include "fakes/golden_image.h"
 
 #include "gfx/builtin_text_renderer.h"
 #include "gfx/canvas.h"
 #include "gfx/effects.h"
-#include "gfx/png_codec.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 
 namespace kestrana::gfx {
 namespace {
-
-constexpr int kTolerance = 2;
-
-std::string GoldenPath(const std::string& name) {
-    return std::string(KESTRANA_TEST_DATA) + "/golden/gfx/" + name + ".png";
-}
-
-bool Updating() {
-    const char* v = std::getenv("KESTRANA_UPDATE_GOLDEN");
-    return v && std::string(v) == "1";
-}
-
-void CheckGolden(const std::string& name, const Bitmap& actual) {
-    const std::string path = GoldenPath(name);
-    if (Updating()) {
-        const std::vector<std::uint8_t> png = EncodePng(actual);
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-        ASSERT_TRUE(out.good()) << "cannot write " << path;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in.good()) << path << " is missing; run with KESTRANA_UPDATE_GOLDEN=1 to create it";
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::optional<Bitmap> expected = DecodePng(bytes);
-    ASSERT_TRUE(expected) << path << " is not a readable PNG";
-    ASSERT_EQ(expected->Width(), actual.Width()) << name;
-    ASSERT_EQ(expected->Height(), actual.Height()) << name;
-    int bad = 0, worst = 0;
-    std::ostringstream where;
-    for (int y = 0; y < actual.Height(); ++y) {
-        for (int x = 0; x < actual.Width(); ++x) {
-            const int d = testing::ChannelDifference(actual.At(x, y), expected->At(x, y));
-            worst = std::max(worst, d);
-            if (d > kTolerance && ++bad <= 5) {
-                where << " (" << x << "," << y << ") got " << std::hex << actual.At(x, y) << " want "
-                      << expected->At(x, y) << std::dec;
-            }
-        }
-    }
-    EXPECT_EQ(bad, 0) << name << ": " << bad << " pixels differ by more than " << kTolerance << ", worst " << worst
-                      << ":" << where.str();
-}
 
 // An icon-like picture: a rounded tile with a gradient and a glyph-like mark.
 Bitmap MakeIcon(int size, Color tint) {
@@ -120,7 +72,7 @@ TEST(Golden, DockScene) {
     canvas.DrawBitmap(shadow, RectF{80, 4, float(shadow.Width()), float(shadow.Height())});
     canvas.DrawBitmap(label, RectF{88, 12, float(label.Width()), float(label.Height())});
     EXPECT_EQ(testing::FirstUnpremultipliedPixel(frame), "");
-    CheckGolden("dock_scene", frame);
+    kestrana::testing::CheckGoldenImage("gfx", "dock_scene", frame);
 }
 
 TEST(Golden, NineGridsAtManySizes) {
@@ -131,7 +83,7 @@ TEST(Golden, NineGridsAtManySizes) {
     canvas.DrawNineGrid(skin, {12, 12, 12, 12}, RectF{130.5f, 2.5f, 60.3f, 30.6f});
     canvas.DrawNineGrid(skin, {12, 12, 12, 12}, RectF{2, 60, 16, 12});  // corners shrink
     canvas.DrawNineGrid(skin, {10.5f, 7, 13, 4.25f}, RectF{30, 60, 160, 55}, 0.6f);
-    CheckGolden("ninegrid_sizes", frame);
+    kestrana::testing::CheckGoldenImage("gfx", "ninegrid_sizes", frame);
 }
 
 TEST(Golden, ShapesRotationAndScaling) {
@@ -159,7 +111,7 @@ TEST(Golden, ShapesRotationAndScaling) {
     }
     canvas.DrawBitmap(ramp, RectF{55, 50, 50, 50});
     canvas.DrawBitmap(MakeIcon(96, {240, 120, 20, 255}), RectF{110.3f, 52.7f, 33.3f, 33.3f});
-    CheckGolden("shapes", frame);
+    kestrana::testing::CheckGoldenImage("gfx", "shapes", frame);
 }
 
 } // namespace

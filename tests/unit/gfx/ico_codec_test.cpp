@@ -1,7 +1,6 @@
 // Icon files: choosing the entry for a wanted size, reading PNG and bitmap entries with
 // their masks, and the decoder port that scales to the asked size.
 #include "gfx_test_support.h"
-#include "png_builder.h"
 
 #include "gfx/ico_codec.h"
 #include "gfx/image_decoder.h"

@@ -1,7 +1,8 @@
 // PNG reading across colour types, depths and interlacing; writing and reading back;
 // and refusal of broken or oversized files.
 #include "gfx_test_support.h"
-#include "png_builder.h"
+
+#include "fakes/png_builder.h"
 
 #include "gfx/image_limits.h"
 #include "gfx/png_codec.h"
@@ -13,8 +14,10 @@
 namespace kestrana::gfx {
 namespace {
 
-using testing::BuildPng;
-using testing::PngRecipe;
+using kestrana::testing::BuildPng;
+using kestrana::testing::Deflate;
+using kestrana::testing::PngRecipe;
+using kestrana::testing::RgbaPngFile;
 
 std::uint8_t To8(std::uint16_t v, int depth) {
     return depth == 16 ? std::uint8_t(v >> 8) : std::uint8_t(v * 255 / ((1 << depth) - 1));
@@ -189,45 +192,22 @@ TEST(PngDecode, RefusesTruncatedDamagedAndMalformedFiles) {
     // A row filter type that does not exist: rewrite the first filter byte and re-pack.
     std::vector<std::uint8_t> raw(1 + 4 * 4, 0);
     raw[0] = 5;
-    uLongf size = compressBound(uLong(raw.size()));
-    std::vector<std::uint8_t> packed(size);
-    compress2(packed.data(), &size, raw.data(), uLong(raw.size()), 9);
-    packed.resize(size);
-    std::vector<std::uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    testing::PutChunk(file, "IHDR", {0, 0, 0, 4, 0, 0, 0, 1, 8, 6, 0, 0, 0});
-    testing::PutChunk(file, "IDAT", packed);
-    testing::PutChunk(file, "IEND", {});
-    EXPECT_FALSE(DecodePng(file));
+    EXPECT_FALSE(DecodePng(RgbaPngFile(4, 1, Deflate(raw))));
     // An unknown critical chunk must not be skipped.
-    std::vector<std::uint8_t> critical = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    testing::PutChunk(critical, "IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8, 6, 0, 0, 0});
-    testing::PutChunk(critical, "ZZZZ", {1, 2, 3});
+    std::vector<std::uint8_t> critical(kestrana::testing::kPngSignature.begin(), kestrana::testing::kPngSignature.end());
+    kestrana::testing::PutChunk(critical, "IHDR", kestrana::testing::Header(1, 1));
+    kestrana::testing::PutChunk(critical, "ZZZZ", {1, 2, 3});
     EXPECT_FALSE(DecodePng(critical));
 }
 
 TEST(PngDecode, RefusesHugeDeclaredSizesWithoutAllocatingThem) {
-    auto header = [](std::uint32_t w, std::uint32_t h, std::vector<std::uint8_t> idat) {
-        std::vector<std::uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-        std::vector<std::uint8_t> ihdr;
-        testing::PutBe32(ihdr, w);
-        testing::PutBe32(ihdr, h);
-        ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-        testing::PutChunk(file, "IHDR", ihdr);
-        testing::PutChunk(file, "IDAT", idat);
-        testing::PutChunk(file, "IEND", {});
-        return file;
-    };
     // A few hundred bytes of zeros deflated: far too little for what is declared.
-    std::vector<std::uint8_t> zeros(4096, 0);
-    uLongf size = compressBound(uLong(zeros.size()));
-    std::vector<std::uint8_t> packed(size);
-    compress2(packed.data(), &size, zeros.data(), uLong(zeros.size()), 9);
-    packed.resize(size);
-    EXPECT_FALSE(DecodePng(header(16384, 16384, packed))); // over the pixel budget
-    EXPECT_FALSE(DecodePng(header(20000, 1, packed)));     // over the side limit
-    EXPECT_FALSE(DecodePng(header(0, 5, packed)));
-    EXPECT_FALSE(DecodePng(header(0x80000000u, 1, packed)));
-    EXPECT_FALSE(DecodePng(header(5000, 5000, packed)));   // allowed size, but the data runs out
+    const std::vector<std::uint8_t> packed = Deflate(std::vector<std::uint8_t>(4096, 0));
+    EXPECT_FALSE(DecodePng(RgbaPngFile(16384, 16384, packed))); // over the pixel budget
+    EXPECT_FALSE(DecodePng(RgbaPngFile(20000, 1, packed)));     // over the side limit
+    EXPECT_FALSE(DecodePng(RgbaPngFile(0, 5, packed)));
+    EXPECT_FALSE(DecodePng(RgbaPngFile(0x80000000u, 1, packed)));
+    EXPECT_FALSE(DecodePng(RgbaPngFile(5000, 5000, packed)));   // allowed size, but the data runs out
     EXPECT_FALSE(ImageSizeAllowed(16384, 16384));
     EXPECT_TRUE(ImageSizeAllowed(kMaxImageSide, 1));
 }
@@ -235,16 +215,7 @@ TEST(PngDecode, RefusesHugeDeclaredSizesWithoutAllocatingThem) {
 TEST(PngDecode, IgnoresDataBeyondWhatThePictureNeeds) {
     // Megabytes of extra zeros after the rows (a deflate "bomb") are never expanded in full.
     const std::size_t rows = 4 * (1 + 4 * 4);
-    std::vector<std::uint8_t> raw(rows + 16 * 1024 * 1024, 0);
-    uLongf size = compressBound(uLong(raw.size()));
-    std::vector<std::uint8_t> packed(size);
-    compress2(packed.data(), &size, raw.data(), uLong(raw.size()), 9);
-    packed.resize(size);
-    std::vector<std::uint8_t> file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    testing::PutChunk(file, "IHDR", {0, 0, 0, 4, 0, 0, 0, 4, 8, 6, 0, 0, 0});
-    testing::PutChunk(file, "IDAT", packed);
-    testing::PutChunk(file, "IEND", {});
-    const std::optional<Bitmap> b = DecodePng(file);
+    const std::optional<Bitmap> b = DecodePng(RgbaPngFile(4, 4, Deflate(std::vector<std::uint8_t>(rows + 16 * 1024 * 1024, 0))));
     ASSERT_TRUE(b);
     EXPECT_EQ(b->Width(), 4);
     EXPECT_EQ(testing::TotalAlpha(*b), 0u);

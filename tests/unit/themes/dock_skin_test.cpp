@@ -7,9 +7,8 @@
 
 #include "themes_test_support.h"
 
+#include "fakes/png_builder.h"
 #include "gfx/canvas.h"
-
-#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -36,7 +35,7 @@ void ChooseSkin(ProgramFolder& pf, std::u16string_view name) {
     std::u16string text = u"[themes]\r\ndockskin=";
     text += name;
     text += u"\r\n";
-    pf.Text(kBase + L"config.ini", text);
+    pf.Config(text);
 }
 
 void ExpectInsets(const Insets& actual, const Insets& expected, const std::string& what) {
@@ -95,7 +94,7 @@ TEST(DockSkinLoad, BuiltInLookWithoutAUsableSkin) {
                                    u"[themes]\r\ndockskin=Gone\r\n", u"[themes]\r\ndockskin=..\\Glass\r\n"}) {
         ProgramFolder pf;
         AddSkin(pf, L"default");
-        pf.Text(kBase + L"config.ini", config);
+        pf.Config(config);
         const DockSkin skin = DockSkin::Load(pf.store, kDecoder, {});
         const std::string what(config, config + std::char_traits<char16_t>::length(config));
         EXPECT_FALSE(skin.HasSkin()) << what;
@@ -327,26 +326,6 @@ TEST(DockSkinDrawing, BlurMaskShapesTheBackdrop) {
     EXPECT_NEAR(gfx::PixelB(backdrop.At(40, 12)), 200 * 160 / 255, 1);
 }
 
-// A PNG that declares 16384 x 16384 pixels and carries no image data.
-std::vector<std::uint8_t> HugePngHeader() {
-    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    const auto be32 = [&](std::vector<std::uint8_t>& v, std::uint32_t x) {
-        for (int s = 24; s >= 0; s -= 8) v.push_back(std::uint8_t(x >> s));
-    };
-    std::vector<std::uint8_t> chunk = {'I', 'H', 'D', 'R'};
-    be32(chunk, 16384);
-    be32(chunk, 16384);
-    chunk.insert(chunk.end(), {8, 6, 0, 0, 0});
-    be32(out, 13);
-    out.insert(out.end(), chunk.begin(), chunk.end());
-    be32(out, std::uint32_t(crc32(0, chunk.data(), uInt(chunk.size()))));
-    std::vector<std::uint8_t> idat = {'I', 'D', 'A', 'T', 0x78, 0x9C, 0x03, 0x00};
-    be32(out, 4);
-    out.insert(out.end(), idat.begin(), idat.end());
-    be32(out, std::uint32_t(crc32(0, idat.data(), uInt(idat.size()))));
-    return out;
-}
-
 // Each kind of broken picture leaves only its own drawing out.
 TEST(DockSkinBadInput, BrokenPicturesLeaveOnlyTheirPartUndrawn) {
     std::vector<std::uint8_t> truncated = testing::PngOf(testing::NineRegionPicture(30, 24, 6, 4, 8, 10));
@@ -358,7 +337,7 @@ TEST(DockSkinBadInput, BrokenPicturesLeaveOnlyTheirPartUndrawn) {
     const std::vector<Case> cases = {
         {"missing", std::nullopt},
         {"truncated", truncated},
-        {"huge", HugePngHeader()},
+        {"huge", kestrana::testing::RgbaPngFile(16384, 16384, kestrana::testing::Deflate({}))}, // no pixel data at all
         {"not a picture", std::vector<std::uint8_t>{'G', 'I', 'F', '8', '9', 'a', 0, 1, 2}},
         {"empty", std::vector<std::uint8_t>{}},
     };

@@ -7,6 +7,8 @@
 
 #include "themes_test_support.h"
 
+#include "fakes/golden_image.h"
+
 #include "gfx/canvas.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +22,6 @@ using gfx::Bitmap;
 using gfx::Canvas;
 using gfx::RectF;
 using testing::AddSkin;
-using testing::CheckGolden;
 using testing::kBase;
 using testing::ProgramFolder;
 
@@ -61,19 +62,19 @@ Bitmap DockScene(DockSkin& skin) {
 TEST(SkinGolden, SkinOnEveryEdge) {
     ProgramFolder pf;
     AddSkin(pf, L"Glass");
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockskin=Glass\r\n");
+    pf.Config(u"[themes]\r\ndockskin=Glass\r\n");
     const char* names[] = {"", "skin_edge_left", "skin_edge_bottom", "skin_edge_right", "skin_edge_top"};
     for (int position = 1; position <= 4; ++position) {
         DockSkin skin = DockSkin::Load(pf.store, kDecoder, {false, 1, position});
-        CheckGolden(names[position], DockScene(skin));
+        kestrana::testing::CheckGoldenImage("themes", names[position], DockScene(skin));
     }
 }
 
 TEST(SkinGolden, BuiltInLookLightAndDarkAtTwoScales) {
     DockSkin light = DockSkin::BuiltIn({false, 1, 2});
-    CheckGolden("builtin_light_bottom", DockScene(light));
+    kestrana::testing::CheckGoldenImage("themes", "builtin_light_bottom", DockScene(light));
     DockSkin dark = DockSkin::BuiltIn({true, 1, 3});
-    CheckGolden("builtin_dark_right", DockScene(dark));
+    kestrana::testing::CheckGoldenImage("themes", "builtin_dark_right", DockScene(dark));
     // At scale 2 the pictures are drawn twice as large, not stretched from scale 1.
     const DockSkin big = DockSkin::BuiltIn({false, 2, 2});
     const BuiltInSkinImages images = MakeBuiltInSkinImages(2, false);
@@ -107,22 +108,22 @@ TEST(PreviewGolden, SkinPreviewWideAndSquare) {
 
     Bitmap wide(340, 80);
     ASSERT_TRUE(DrawDockSkinPreview(wide, pf.store, icons, kDecoder, L"Glass", false));
-    CheckGolden("preview_skin_wide", wide);
+    kestrana::testing::CheckGoldenImage("themes", "preview_skin_wide", wide);
     Bitmap square(120, 120);
     ASSERT_TRUE(DrawDockSkinPreview(square, pf.store, icons, kDecoder, L"Glass", true));
-    CheckGolden("preview_skin_square_dark", square);
+    kestrana::testing::CheckGoldenImage("themes", "preview_skin_square_dark", square);
 }
 
 TEST(PreviewGolden, DefaultPreviewIsTheBuiltInLook) {
     ProgramFolder pf;
     AddIcons(pf, L"Mono");
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=Mono\r\n");
+    pf.Config(u"[themes]\r\ndockicons=Mono\r\n");
     ThemeChoices choices(pf.store);
     ThemeFiles icons(pf.files, kBase, choices);
     for (const bool dark : {false, true}) {
         Bitmap b(340, 80);
         ASSERT_TRUE(DrawDockSkinPreview(b, pf.store, icons, kDecoder, L"default", dark));
-        CheckGolden(dark ? "preview_default_dark" : "preview_default_light", b);
+        kestrana::testing::CheckGoldenImage("themes", dark ? "preview_default_dark" : "preview_default_light", b);
     }
 }
 

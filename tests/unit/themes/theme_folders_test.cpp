@@ -31,14 +31,14 @@ TEST(ThemeFolderPath, RefusesNamesThatLeaveTheThemesFolder) {
 
 TEST(ThemeChoicesTest, ReadOnceWithDefaultForAbsentEmptyOrUnusableValues) {
     ProgramFolder pf;
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=\r\ntimeskin=..\\..\\elsewhere\r\n");
+    pf.Config(u"[themes]\r\ndockicons=\r\ntimeskin=..\\..\\elsewhere\r\n");
     ThemeChoices fallback(pf.store);
     EXPECT_EQ(fallback.DockIcons(), L"default");
     EXPECT_EQ(fallback.TimeSkin(), L"default");
 
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=Mono\r\ntimeskin=Analog\r\n");
+    pf.Config(u"[themes]\r\ndockicons=Mono\r\ntimeskin=Analog\r\n");
     ThemeChoices choices(pf.store);
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=Other\r\n");
+    pf.Config(u"[themes]\r\ndockicons=Other\r\n");
     EXPECT_EQ(choices.DockIcons(), L"Mono");
     EXPECT_EQ(choices.TimeSkin(), L"Analog");
 }
@@ -86,7 +86,7 @@ TEST(ThemeIconPath, TrashFallbackChain) {
     };
     for (const Case& c : cases) {
         ProgramFolder pf;
-        pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=Mono\r\n");
+        pf.Config(u"[themes]\r\ndockicons=Mono\r\n");
         pf.files.AddFile(def + L"Trash_Full.png", "png");
         pf.files.AddFile(def + L"Trash_Full_dark.png", "png");
         for (const std::wstring& f : c.setFiles) {
@@ -115,7 +115,7 @@ TEST(ThemeIconPath, NamedThemeAndPngSuffix) {
 
 TEST(IconOverride, SetThenSingleIconFolderThenNothing) {
     ProgramFolder pf;
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=Mono\r\n");
+    pf.Config(u"[themes]\r\ndockicons=Mono\r\n");
     ThemeChoices choices(pf.store);
     ThemeFiles files(pf.files, kBase, choices);
     EXPECT_EQ(files.IconOverridePath(L"notepad"), L"");
@@ -146,7 +146,7 @@ public:
 
 TEST(ThemeSound, SetSoundThenDefaultSoundsThenDefaultIconsElseSilent) {
     ProgramFolder pf;
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=Mono\r\n");
+    pf.Config(u"[themes]\r\ndockicons=Mono\r\n");
     ThemeChoices choices(pf.store);
     ThemeFiles files(pf.files, kBase, choices);
     RecordingPlayer player;
@@ -193,7 +193,7 @@ protected:
 TEST_F(ThemeListTest, DockSkinsSortedWithDefaultFirstAndCommandsLast) {
     EXPECT_EQ(Names(ListDockSkins(pf.store)),
               (std::vector<std::wstring>{L"default*", L"Alpha", L"zeta", L"#-99", L"#-100"}));
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockskin=ZETA\r\n");
+    pf.Config(u"[themes]\r\ndockskin=ZETA\r\n");
     const auto list = ListDockSkins(pf.store);
     EXPECT_EQ(Names(list), (std::vector<std::wstring>{L"default", L"Alpha", L"zeta*", L"#-99", L"#-100"}));
     for (int i = 0; i < 3; ++i) {
@@ -203,7 +203,7 @@ TEST_F(ThemeListTest, DockSkinsSortedWithDefaultFirstAndCommandsLast) {
 
 TEST_F(ThemeListTest, AnExistingDefaultKeepsItsPlaceInTheOrder) {
     pf.files.AddDirectory(pf.Theme(L"default") + L"icons");
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockicons=beta\r\n");
+    pf.Config(u"[themes]\r\ndockicons=beta\r\n");
     ThemeChoices choices(pf.store);
     EXPECT_EQ(Names(ListIconSets(pf.store, choices)),
               (std::vector<std::wstring>{L"beta*", L"default", L"zeta", L"#-99", L"#-100"}));
@@ -236,19 +236,19 @@ protected:
 };
 
 TEST_F(ThemeChooserTest, ChoosingDefaultSkinRemovesTheKeyThenWritesNothing) {
-    pf.Text(kBase + L"config.ini", u"[themes]\r\ndockskin=Glass\r\nopacity_dock=40\r\n");
+    pf.Config(u"[themes]\r\ndockskin=Glass\r\nopacity_dock=40\r\n");
     ThemeChoices choices(pf.store);
     ThemeChooser chooser(pf.store, choices, hooks);
 
     EXPECT_TRUE(chooser.ChooseDockSkin(L"default"));
     EXPECT_FALSE(pf.store.HasKey(L"themes", L"dockskin"));
     EXPECT_EQ(pf.store.ReadInt(L"themes", L"opacity_dock"), 40);
-    const std::string after = pf.Config();
+    const std::string after = pf.ConfigText();
     const int writes = pf.files.Calls(FsOp::Replace);
 
     EXPECT_TRUE(chooser.ChooseDockSkin(L"default"));
     EXPECT_EQ(pf.files.Calls(FsOp::Replace), writes);
-    EXPECT_EQ(pf.Config(), after);
+    EXPECT_EQ(pf.ConfigText(), after);
     EXPECT_EQ(calls, (std::vector<std::string>{"skin", "skin"})) << "the docks reload on every choice";
 }
 
@@ -269,7 +269,7 @@ TEST_F(ThemeChooserTest, IconSetCarriesItsCalendarClockAndLogo) {
     pf.Text(mono + L"icons\\config.ini", u"[cal]\r\nenabled=1\r\nrotate=5\r\n");
     pf.Text(mono + L"clock\\config.ini", u"[config]\r\ntype=0\r\n");
     pf.files.AddFile(mono + L"logo\\logo.png", "png");
-    pf.Text(kBase + L"config.ini", u"[cal]\r\nenabled=1\r\n[finder]\r\nlogopath=C:\\mine.png\r\n");
+    pf.Config(u"[cal]\r\nenabled=1\r\n[finder]\r\nlogopath=C:\\mine.png\r\n");
     ThemeChoices choices(pf.store);
     ThemeChooser chooser(pf.store, choices, hooks);
 

@@ -1,15 +1,19 @@
 #pragma once
 // Writes PNG files of any colour type, bit depth and interlacing for the decoder tests,
 // cycling through all five row filters, so the decoder is checked against files built
-// independently of the project's own encoder.
+// independently of the project's own encoder; and hand-made files with a chosen header
+// and data, for the broken and hostile ones.
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace kestrana::gfx::testing {
+namespace kestrana::testing {
 
 struct PngRecipe {
     int width = 1, height = 1;
@@ -37,6 +41,36 @@ inline void PutChunk(std::vector<std::uint8_t>& out, const std::string& type, co
     typed.insert(typed.end(), body.begin(), body.end());
     out.insert(out.end(), typed.begin(), typed.end());
     PutBe32(out, std::uint32_t(crc32(0, typed.data(), uInt(typed.size()))));
+}
+
+inline constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+inline std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& raw) {
+    uLongf size = compressBound(uLong(raw.size()));
+    std::vector<std::uint8_t> packed(size);
+    compress2(packed.data(), &size, raw.data(), uLong(raw.size()), 9);
+    packed.resize(size);
+    return packed;
+}
+
+// The body of an IHDR chunk.
+inline std::vector<std::uint8_t> Header(std::uint32_t width, std::uint32_t height, int depth = 8, int colorType = 6,
+                                        bool interlaced = false) {
+    std::vector<std::uint8_t> ihdr;
+    PutBe32(ihdr, width);
+    PutBe32(ihdr, height);
+    ihdr.insert(ihdr.end(), {std::uint8_t(depth), std::uint8_t(colorType), 0, 0, std::uint8_t(interlaced ? 1 : 0)});
+    return ihdr;
+}
+
+// A file of an 8-bit RGBA header declaring `width` x `height` and one IDAT chunk holding
+// `idat` as given, whatever it decompresses to.
+inline std::vector<std::uint8_t> RgbaPngFile(std::uint32_t width, std::uint32_t height, const std::vector<std::uint8_t>& idat) {
+    std::vector<std::uint8_t> out(kPngSignature.begin(), kPngSignature.end());
+    PutChunk(out, "IHDR", Header(width, height));
+    PutChunk(out, "IDAT", idat);
+    PutChunk(out, "IEND", {});
+    return out;
 }
 
 inline std::uint8_t PaethPredictor(int a, int b, int c) {
@@ -104,18 +138,10 @@ inline std::vector<std::uint8_t> BuildPng(const PngRecipe& recipe, int splitIdat
     } else {
         AppendScanlines(recipe, 0, 0, 1, 1, raw);
     }
-    uLongf size = compressBound(uLong(raw.size()));
-    std::vector<std::uint8_t> packed(size);
-    compress2(packed.data(), &size, raw.data(), uLong(raw.size()), 9);
-    packed.resize(size);
-
-    std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    std::vector<std::uint8_t> ihdr;
-    PutBe32(ihdr, std::uint32_t(recipe.width));
-    PutBe32(ihdr, std::uint32_t(recipe.height));
-    ihdr.insert(ihdr.end(), {std::uint8_t(recipe.depth), std::uint8_t(recipe.colorType), 0, 0,
-                             std::uint8_t(recipe.interlaced ? 1 : 0)});
-    PutChunk(out, "IHDR", ihdr);
+    const std::vector<std::uint8_t> packed = Deflate(raw);
+    std::vector<std::uint8_t> out(kPngSignature.begin(), kPngSignature.end());
+    PutChunk(out, "IHDR", Header(std::uint32_t(recipe.width), std::uint32_t(recipe.height), recipe.depth,
+                                 recipe.colorType, recipe.interlaced));
     PutChunk(out, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'});
     if (!recipe.palette.empty()) {
         PutChunk(out, "PLTE", recipe.palette);
@@ -134,4 +160,4 @@ inline std::vector<std::uint8_t> BuildPng(const PngRecipe& recipe, int splitIdat
     return out;
 }
 
-} // namespace kestrana::gfx::testing
+} // namespace kestrana::testing
