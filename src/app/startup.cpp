@@ -315,7 +315,12 @@ int Run() noexcept {
     LoadSettings(*services, workshop);
     if (!workshop) {
         services->StartDocks();
-        Handlers().hideBars = [services] { services->StopDocks(); };
+        // On the user-interface thread (quitting, restarting) the docks are taken down and
+        // write what they keep; from any other thread (a crash) they are only hidden.
+        Handlers().hideBars = [services] {
+            if (::GetCurrentThreadId() == Process().uiThreadId) services->StopDocks();
+            else if (auto* docks = services->Docks()) docks->HideAll();
+        };
         Handlers().displayChanged = [services] {
             if (auto* docks = services->Docks()) docks->Rebuild();
         };

@@ -160,6 +160,13 @@ void DockHost::Stop() {
     m_docks.clear();
 }
 
+void DockHost::HideAll() noexcept {
+    for (auto& dock : m_docks) {
+        if (!dock || !dock->window) continue;
+        for (HWND w : {dock->window->InputWindow(), dock->window->RenderWindow()}) ::ShowWindowAsync(w, SW_HIDE);
+    }
+}
+
 bool DockHost::Rebuild() {
     // "lastscreen" is for the next start only, not for a rebuild.
     m_monitorCount = 0;

@@ -44,6 +44,9 @@ public:
     bool Start();
     // Takes every dock down (at shutdown, or before a rebuild); writes "lastscreen".
     void Stop();
+    // Hides every dock window without waiting for the user-interface thread (safe from
+    // any thread, also while the program is crashing).
+    void HideAll() noexcept;
     // Monitors, settings or the skin changed: build again.
     bool Rebuild();
     // The dock hotkey: the primary monitor's dock (or the only one).
