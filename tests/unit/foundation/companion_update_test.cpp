@@ -20,10 +20,11 @@ using fakes::FsOp;
 const std::wstring kBase = L"C:\\Kestrana\\";
 
 struct Processes {
+    explicit Processes(FakeFileSystem& fs) : files(fs) {}
+
     FakeFileSystem& files;
     std::vector<std::wstring> ended;
-    std::vector<std::wstring> holding; // images whose end releases the files they hold
-    std::vector<std::pair<std::wstring, std::wstring>> holds; // image -> held file
+    std::vector<std::pair<std::wstring, std::wstring>> holds; // image -> held file, released when it ends
     int slept = 0;
 
     CompanionProcessPort Port() {
@@ -41,22 +42,28 @@ struct Processes {
     }
 };
 
-TEST(CompanionUpdate, UpdateFileNamesFollowTheExtension) {
+class CompanionUpdate : public ::testing::Test {
+protected:
+    CompanionUpdateResult Update() { return UpdateCompanionFiles(files, kBase, processes.Port()); }
+
+    FakeFileSystem files;
+    Processes processes{files};
+};
+
+TEST(CompanionUpdateNames, UpdateFileNamesFollowTheExtension) {
     EXPECT_EQ(UpdateFileName(L"Hookel64.exe"), L"Hookel64_update.exe");
     EXPECT_EQ(UpdateFileName(L"Hookel32.dll"), L"Hookel32_update.dll");
     EXPECT_EQ(UpdateFileName(L"HOOKEL.EXE"), L"HOOKEL_update.exe");
 }
 
-TEST(CompanionUpdate, ReplacesChangedFilesSkipsIdenticalOnesAndClearsBackups) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, ReplacesChangedFilesSkipsIdenticalOnesAndClearsBackups) {
     files.AddFile(kBase + L"Hookel.exe", "old hook");
     files.AddFile(kBase + L"Hookel_update.exe", "new hook");
     files.AddFile(kBase + L"Thermel.exe", "same");
     files.AddFile(kBase + L"Thermel_update.exe", "same");
     files.AddFile(kBase + L"Hookel64.dll_update.dll", "not a name we use");
     files.AddFile(kBase + L"Hookel64.exe.bak", "left from last time");
-    Processes processes{files};
-    const auto result = UpdateCompanionFiles(files, kBase, processes.Port());
+    const auto result = Update();
 
     EXPECT_EQ(files.ContentText(kBase + L"Hookel.exe"), "new hook");
     EXPECT_FALSE(files.IsFile(kBase + L"Hookel_update.exe"));
@@ -69,22 +76,18 @@ TEST(CompanionUpdate, ReplacesChangedFilesSkipsIdenticalOnesAndClearsBackups) {
     EXPECT_TRUE(processes.ended.empty());
 }
 
-TEST(CompanionUpdate, AnUpdateWithoutATargetIsMovedIntoPlace) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, AnUpdateWithoutATargetIsMovedIntoPlace) {
     files.AddFile(kBase + L"Hookel64arm_update.exe", "arm");
-    Processes processes{files};
-    const auto result = UpdateCompanionFiles(files, kBase, processes.Port());
+    const auto result = Update();
     EXPECT_EQ(files.ContentText(kBase + L"Hookel64arm.exe"), "arm");
     EXPECT_EQ(result.replaced.size(), 1u);
 }
 
-TEST(CompanionUpdate, ADllHeldByTheTrayCompanionIsFreedByEndingIt) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, ADllHeldByTheTrayCompanionIsFreedByEndingIt) {
     files.AddFile(kBase + L"Hookel64.dll", "old dll", {.readOnly = true});
     files.AddFile(kBase + L"Hookel64_update.dll", "new dll");
-    Processes processes{files};
     processes.holds = {{kBase + L"Nestlet64.exe", kBase + L"Hookel64.dll"}};
-    UpdateCompanionFiles(files, kBase, processes.Port());
+    Update();
 
     EXPECT_EQ(files.ContentText(kBase + L"Hookel64.dll"), "new dll");
     const std::vector<std::wstring> expected = {kBase + L"Nestlet64.exe", kBase + L"Nestlet.exe"};
@@ -93,49 +96,42 @@ TEST(CompanionUpdate, ADllHeldByTheTrayCompanionIsFreedByEndingIt) {
     EXPECT_FALSE(files.IsFile(kBase + L"Hookel64.dll.bak"));
 }
 
-TEST(CompanionUpdate, AnExecutableHeldByItsOwnProcessIsEndedFirst) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, AnExecutableHeldByItsOwnProcessIsEndedFirst) {
     files.AddFile(kBase + L"Hookel64.exe", "old", {.readOnly = true});
     files.AddFile(kBase + L"Hookel64_update.exe", "new");
-    Processes processes{files};
     processes.holds = {{kBase + L"Hookel64.exe", kBase + L"Hookel64.exe"}};
-    UpdateCompanionFiles(files, kBase, processes.Port());
+    Update();
     EXPECT_EQ(files.ContentText(kBase + L"Hookel64.exe"), "new");
     EXPECT_EQ(processes.ended, std::vector<std::wstring>{kBase + L"Hookel64.exe"});
 }
 
-TEST(CompanionUpdate, AFileThatStaysHeldIsRenamedOutOfTheWay) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, AFileThatStaysHeldIsRenamedOutOfTheWay) {
     files.AddFile(kBase + L"Hookel32.dll", "old", {.readOnly = true});
     files.AddFile(kBase + L"Hookel32_update.dll", "new");
-    Processes processes{files}; // ending the tray companions does not let go of it
-    const auto result = UpdateCompanionFiles(files, kBase, processes.Port());
+    // Ending the tray companions does not let go of it.
+    const auto result = Update();
     EXPECT_EQ(files.ContentText(kBase + L"Hookel32.dll"), "new");
     EXPECT_EQ(result.replaced, std::vector<std::wstring>{L"Hookel32.dll"});
     // The old file went to the backup name; the clean-up cannot delete it while held.
     EXPECT_EQ(files.ContentText(kBase + L"Hookel32.dll.bak"), "old");
 }
 
-TEST(CompanionUpdate, AnOndelThatCannotBeReplacedLeavesASelfUpdateForTheCompanion) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, AnOndelThatCannotBeReplacedLeavesASelfUpdateForTheCompanion) {
     files.AddFile(kBase + L"Ondel.exe", "old", {.readOnly = true});
     files.AddFile(kBase + L"Ondel_update.exe", "new");
     files.FailAlways(FsOp::Rename);
-    Processes processes{files};
-    const auto result = UpdateCompanionFiles(files, kBase, processes.Port());
+    const auto result = Update();
     EXPECT_TRUE(result.selfUpdatePending);
     EXPECT_EQ(files.ContentText(kBase + L"Ondel.exe"), "old");
     EXPECT_TRUE(files.IsFile(kBase + L"Ondel_update.exe")) << "kept for the next try";
 }
 
-TEST(CompanionUpdate, FilesAreTakenInTheirFixedOrder) {
-    FakeFileSystem files;
+TEST_F(CompanionUpdate, FilesAreTakenInTheirFixedOrder) {
     for (const std::wstring_view name : kCompanionFiles) {
         files.AddFile(kBase + std::wstring(name), "old", {.readOnly = true});
         files.AddFile(kBase + UpdateFileName(name), "new");
     }
-    Processes processes{files};
-    const auto result = UpdateCompanionFiles(files, kBase, processes.Port());
+    const auto result = Update();
     ASSERT_EQ(result.replaced.size(), kCompanionFiles.size());
     for (std::size_t i = 0; i < kCompanionFiles.size(); ++i) EXPECT_EQ(result.replaced[i], kCompanionFiles[i]);
 }

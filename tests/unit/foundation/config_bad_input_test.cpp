@@ -2,7 +2,7 @@
 // disturbing what it does not understand, and never crashes or hangs.
 #include "foundation/config_store.h"
 
-#include "fakes/fake_file_system.h"
+#include "fakes/settings_folder.h"
 #include "foundation/text.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +18,6 @@ using fakes::FakeFileSystem;
 
 const std::wstring kBase = L"C:\\K\\";
 const std::wstring kFile = kBase + L"config.ini";
-
-std::vector<std::uint8_t> Utf16Le(std::u16string_view text) {
-    std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
-    return bytes;
-}
 
 // True when `after` is `before` with one block inserted somewhere (or, for a padded
 // UTF-16 tail, a zero byte appended first).
@@ -91,7 +82,7 @@ TEST(ConfigStoreBadInput, FiftyMegabyteFile) {
 
 TEST(ConfigStoreBadInput, OneMegabyteLine) {
     FakeFileSystem files;
-    files.AddFile(kFile, Utf16Le(u"[a]\r\nbig=" + std::u16string(1 << 20, u'x') + u"\r\nafter=1\r\n" + std::u16string(1 << 20, u'[')));
+    files.AddFile(kFile, fakes::Utf16File(u"[a]\r\nbig=" + std::u16string(1 << 20, u'x') + u"\r\nafter=1\r\n" + std::u16string(1 << 20, u'[')));
     ConfigStore store(files, kBase);
     EXPECT_EQ(store.ReadString(L"a", L"big").size(), 259u);
     EXPECT_TRUE(store.HasKey(L"a", L"big"));
@@ -121,21 +112,7 @@ TEST(ConfigStoreBadInput, SurrogatesAndNulCharactersInTextAndNames) {
     EXPECT_TRUE(store.WriteString(std::wstring(L"s\0x", 3), L"k", L"1"));
     EXPECT_EQ(store.ReadInt(L"s", L"k"), 1);
     // What is in the file is what any reader would see.
-    EXPECT_EQ(files.ContentText(kFile), std::string(reinterpret_cast<const char*>(Utf16Le(u"[a]\r\nlone=x\xD800y\r\nx\xD800y=v\r\nnul=ab\r\n[s]\r\nk=1\r\n").data()),
-                                                    Utf16Le(u"[a]\r\nlone=x\xD800y\r\nx\xD800y=v\r\nnul=ab\r\n[s]\r\nk=1\r\n").size()));
-}
-
-TEST(ConfigStoreBadInput, ReadOnlyFileIsLeftAlone) {
-    FakeFileSystem files;
-    const auto original = Utf16Le(u"[normal]\r\nk=1\r\n");
-    files.AddFile(kFile, original, {true, false, false});
-    ConfigStore store(files, kBase);
-    EXPECT_FALSE(store.WriteInt(L"normal", L"k", 2));
-    EXPECT_FALSE(store.WriteString(L"normal", L"new", L"x"));
-    EXPECT_FALSE(store.DeleteKey(L"normal", L"k"));
-    EXPECT_FALSE(store.WriteString(L"normal", L"k", L""));
-    EXPECT_EQ(*files.Content(kFile), original);
-    EXPECT_EQ(store.ReadInt(L"normal", L"k"), 1);
+    EXPECT_EQ(files.ContentText(kFile), fakes::Utf16File(u"[a]\r\nlone=x\xD800y\r\nx\xD800y=v\r\nnul=ab\r\n[s]\r\nk=1\r\n"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Picture builders and checks shared by the compositor tests.
 
+#include "fakes/golden_image.h"
 #include "gfx/bitmap.h"
 
 #include <cstdint>
@@ -59,14 +60,7 @@ inline std::uint64_t TotalAlpha(const Bitmap& b) {
     return sum;
 }
 
-inline int ChannelDifference(Pixel a, Pixel b) {
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
-        worst = std::max(worst, d < 0 ? -d : d);
-    }
-    return worst;
-}
+using kestrana::testing::ChannelDifference;
 
 // Largest per-channel difference between two same-sized bitmaps (-1 when sizes differ).
 inline int MaxDifference(const Bitmap& a, const Bitmap& b) {
