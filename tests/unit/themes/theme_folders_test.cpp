@@ -293,8 +293,7 @@ TEST_F(ThemeChooserTest, IconSetCarriesItsCalendarClockAndLogo) {
 TEST_F(ThemeChooserTest, PlainIconSetLeavesCalendarClockAndLogoAlone) {
     const std::wstring plain = pf.Theme(L"Plain");
     pf.Text(plain + L"icons\\config.ini", u"[cal]\r\nenabled=0\r\n");
-    pf.Text(kBase + L"config.ini",
-            u"[themes]\r\ntimeskin=Analog\r\n[cal]\r\nenabled=1\r\n[finder]\r\nlogopath=C:\\mine.png\r\n");
+    pf.Config(u"[themes]\r\ntimeskin=Analog\r\n[cal]\r\nenabled=1\r\n[finder]\r\nlogopath=C:\\mine.png\r\n");
     ThemeChoices choices(pf.store);
     ThemeChooser chooser(pf.store, choices, hooks);
     EXPECT_TRUE(chooser.ChooseIconSet(L"Plain"));
