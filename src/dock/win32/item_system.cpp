@@ -1,5 +1,6 @@
 #include "dock/win32/item_system.h"
 
+#include "foundation/win32/registry_root_key.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -17,21 +18,10 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-HKEY RootKey(RegistryRoot root) {
-    switch (root) {
-    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::Users: return HKEY_USERS;
-    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
-    }
-    return HKEY_CURRENT_USER;
-}
-
 win32::UniqueRegKey OpenExisting(RegistryRoot root, std::wstring_view subKey, REGSAM access) {
     HKEY key = nullptr;
     const std::wstring path(subKey);
-    if (::RegOpenKeyExW(RootKey(root), path.c_str(), 0, access, &key) != ERROR_SUCCESS) return {};
+    if (::RegOpenKeyExW(win32::RegistryRootKey(root), path.c_str(), 0, access, &key) != ERROR_SUCCESS) return {};
     return win32::UniqueRegKey(key);
 }
 

@@ -1,5 +1,6 @@
 #include "foundation/win32/win32_registry.h"
 
+#include "foundation/win32/registry_root_key.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -13,22 +14,11 @@ using foundation::RegistryRoot;
 
 namespace {
 
-HKEY RootKey(RegistryRoot root) {
-    switch (root) {
-    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::Users: return HKEY_USERS;
-    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
-    }
-    return HKEY_CURRENT_USER;
-}
-
 // Opens the key with the given rights, creating it when it is missing.
 UniqueRegKey OpenOrCreate(RegistryRoot root, std::wstring_view subKey, REGSAM access) {
     HKEY key = nullptr;
     const std::wstring path(subKey);
-    if (::RegCreateKeyExW(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
+    if (::RegCreateKeyExW(RegistryRootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
         ERROR_SUCCESS) {
         return UniqueRegKey();
     }
