@@ -7,6 +7,18 @@ namespace {
 
 using namespace testing;
 
+// The item a record with these values becomes.
+std::unique_ptr<Dockico> Built(ItemWorld& world, int uwp, const std::wstring& appname, const std::wstring& filepath,
+                               const std::wstring& realpath) {
+    ItemRecord record;
+    record.uwp = uwp;
+    record.appname = appname;
+    record.filepath = filepath;
+    record.realpath = realpath;
+    bool upgraded = false;
+    return BuildItem(record, world.shell, world.files, kBase, upgraded);
+}
+
 struct IdentityCase {
     int uwp;
     std::wstring appname, filepath, realpath;
@@ -34,13 +46,7 @@ TEST(ItemIdentity, KeyFollowsTheAppKind) {
         {9, L"odd.exe", L"", L"", L"odd", L""}, // an unknown kind is a program
     };
     for (const auto& c : cases) {
-        ItemRecord record;
-        record.uwp = c.uwp;
-        record.appname = c.appname;
-        record.filepath = c.filepath;
-        record.realpath = c.realpath;
-        bool upgraded = false;
-        const auto item = BuildItem(record, world.shell, world.files, kBase, upgraded);
+        const auto item = Built(world, c.uwp, c.appname, c.filepath, c.realpath);
         EXPECT_EQ(item->key, c.key) << c.appname << " " << c.uwp;
         EXPECT_EQ(item->filepath, c.filepathAfter) << c.appname << " " << c.uwp;
     }
@@ -95,12 +101,7 @@ TEST(ItemIdentity, PathsAreExpandedMadeLongAndFoldersShareOnePath) {
              {L"c:\\users\\me\\music", L"c:\\users\\me\\music\\song.mp3", L"c:\\users\\me\\music", L"c:\\users\\me\\music"},
              {L"c:\\x\\link.lnk", L"C:\\Users\\Me\\Music", L"c:\\users\\me\\music", L"c:\\users\\me\\music"},
          }) {
-        ItemRecord record;
-        record.appname = L"x";
-        record.filepath = c.filepath;
-        record.realpath = c.realpath;
-        bool upgraded = false;
-        const auto item = BuildItem(record, world.shell, world.files, kBase, upgraded);
+        const auto item = Built(world, 0, L"x", c.filepath, c.realpath);
         EXPECT_EQ(item->filepath, c.filepathAfter) << c.filepath;
         EXPECT_EQ(item->realpath, c.realpathAfter) << c.filepath;
     }
