@@ -1,5 +1,7 @@
 #include "foundation/startup_settings.h"
 
+#include "foundation/crash_dump.h"
+
 #include "foundation/text.h"
 
 #include <algorithm>
@@ -13,13 +15,10 @@ void Run(const std::function<void()>& hook) {
     if (hook) hook();
 }
 
-std::wstring DateText(const CalendarDate& date) {
-    return std::to_wstring(date.year) + L"_" + std::to_wstring(date.month) + L"_" + std::to_wstring(date.day);
-}
-
 // Crash dumps are named after the moment of the crash; only today's are kept.
 void DeleteOldDumps(FileSystem& files, const std::wstring& baseFolder, const CalendarDate& today) {
-    const auto todayText = DateText(today);
+    // The same stamp the crash handler puts at the front of a dump's name.
+    const auto todayText = DumpDateStamp({today.year, today.month, today.day});
     for (const auto& entry : files.List(baseFolder)) {
         if (entry.isDirectory || !EndsWithIgnoreCase(entry.name, L".dmp")) continue;
         if (entry.name.find(todayText) != std::wstring::npos) continue;
