@@ -119,6 +119,9 @@ TEST(Win32Registry, ReadsWritesAndDeletesStrings) {
     const DWORD number = 7;
     ::RegSetValueExW(opened, L"number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
     EXPECT_FALSE(registry.ReadString(RegistryRoot::CurrentUser, key, L"number"));
+    // Only plain strings are settings; an expandable one is not read.
+    ::RegSetValueExW(opened, L"expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(L"%TEMP%"), 7 * sizeof(wchar_t));
+    EXPECT_FALSE(registry.ReadString(RegistryRoot::CurrentUser, key, L"expand"));
     // A string stored without its terminator.
     ::RegSetValueExW(opened, L"bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"abc"), 3 * sizeof(wchar_t));
     EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, key, L"bare"), L"abc");

@@ -1,6 +1,7 @@
 #include "foundation/win32/win32_registry.h"
 
 #include "foundation/win32/registry_root_key.h"
+#include "foundation/win32/registry_value.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -31,26 +32,7 @@ std::optional<std::wstring> Win32Registry::ReadString(RegistryRoot root, std::ws
     try {
         const auto key = OpenOrCreate(root, subKey, KEY_QUERY_VALUE);
         if (!key) return std::nullopt;
-        const std::wstring name(valueName);
-        // The value may grow between the size query and the read; try again then.
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            DWORD type = 0;
-            DWORD bytes = 0;
-            if (::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS || type != REG_SZ) {
-                return std::nullopt;
-            }
-            std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
-            DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-            const LSTATUS status = ::RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type,
-                                                      reinterpret_cast<BYTE*>(buffer.data()), &size);
-            if (status == ERROR_MORE_DATA) continue;
-            if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-            std::wstring text(buffer.data(), size / sizeof(wchar_t));
-            // Stored strings may or may not carry their terminator.
-            while (!text.empty() && text.back() == L'\0') text.pop_back();
-            return text;
-        }
-        return std::nullopt;
+        return QueryStringValue(key.Get(), valueName, false);
     } catch (...) {
         return std::nullopt;
     }
