@@ -1,5 +1,7 @@
 #include "autostart_jobs.h"
 
+#include "foundation/win32/automation_values.h"
+
 #include <windows.h>
 #include <oleauto.h>
 #include <lmcons.h>
@@ -40,26 +42,8 @@ std::wstring CurrentUser() {
     return name;
 }
 
-// Owners for the automation strings and variants the Task Scheduler interface takes.
-struct Bstr {
-    BSTR value;
-    explicit Bstr(const wchar_t* text) : value(::SysAllocString(text)) {}
-    ~Bstr() { ::SysFreeString(value); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-};
-struct Variant {
-    VARIANT value;
-    Variant() { ::VariantInit(&value); }
-    explicit Variant(const wchar_t* text) {
-        ::VariantInit(&value);
-        value.vt = VT_BSTR;
-        value.bstrVal = ::SysAllocString(text);
-    }
-    ~Variant() { ::VariantClear(&value); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-};
+using win32::Bstr;
+using win32::Variant;
 
 bool RegisterWithSchtasks(const std::wstring& xml) {
     // Fallback where the Task Scheduler interface refuses the definition.

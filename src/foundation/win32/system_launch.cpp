@@ -2,6 +2,7 @@
 
 #include "foundation/process_state.h"
 #include "foundation/text.h"
+#include "foundation/win32/automation_values.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <oleauto.h>
@@ -14,18 +15,6 @@ namespace kestrana::win32 {
 
 using foundation::Process;
 using Microsoft::WRL::ComPtr;
-
-namespace {
-
-struct Bstr {
-    BSTR value;
-    explicit Bstr(const wchar_t* text) : value(::SysAllocString(text)) {}
-    ~Bstr() { ::SysFreeString(value); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-};
-
-} // namespace
 
 bool IsElevated() noexcept {
     HANDLE raw = nullptr;
@@ -41,7 +30,8 @@ bool IsElevated() noexcept {
 // the system cannot run at all ends at once).
 bool StartProcess(const std::wstring& path, const std::wstring& arguments, DWORD settleMs) noexcept {
     std::wstring command = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW si{sizeof(si)};
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     const std::wstring folder = Process().baseFolder;
     if (!::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
@@ -114,7 +104,8 @@ bool TerminateProcessesOf(const std::wstring& imagePath) noexcept {
 }
 
 bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept {
-    SHELLEXECUTEINFOW info{sizeof(info)};
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOASYNC;
     info.lpVerb = IsElevated() ? L"open" : L"runas";
     info.lpFile = file.c_str();
