@@ -64,10 +64,14 @@ bool AppServices::StartDocks() {
         m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
                                                           m_codePage);
     }
-    dock::win32::DockServices services{m_store, m_jobs, Text(), Decoder(), *m_items, {}};
-    services.darkMode = [this] { return m_store.ReadBool(L"normal", L"darkmode"); };
-    services.theme = m_themeFiles.get();
-    services.clockSkin = [this] { return ThemeChoices().TimeSkin(); };
+    dock::win32::DockServices services{m_store,
+                                       m_jobs,
+                                       Text(),
+                                       Decoder(),
+                                       *m_items,
+                                       [this] { return m_store.ReadBool(L"normal", L"darkmode"); },
+                                       m_themeFiles.get(),
+                                       [this] { return ThemeChoices().TimeSkin(); }};
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }

@@ -5,6 +5,7 @@
 
 #include "dock/job_runner.h"
 #include "foundation/config_store.h"
+#include "foundation/startup_settings.h"
 #include "foundation/win32/startup_environment.h"
 #include "foundation/win32/system_code_page.h"
 #include "foundation/win32/win32_registry.h"
@@ -15,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace kestrana::dock {
 class ItemListManager;
@@ -44,6 +46,11 @@ public:
     [[nodiscard]] foundation::ConfigStore& Store() { return m_store; }
     [[nodiscard]] dock::JobRunner& Jobs() { return m_jobs; }
 
+    // What the settings loader decided at start (scale, font, sun times, the window
+    // animation flags): later features read it here instead of loading again.
+    [[nodiscard]] const foundation::StartupSettings& Startup() const { return m_startup; }
+    void SetStartup(foundation::StartupSettings settings) { m_startup = std::move(settings); }
+
     // Needs COM on the calling thread; made on first use.
     [[nodiscard]] gfx::TextRenderer& Text();
     [[nodiscard]] const gfx::ImageDecoder& Decoder();
@@ -64,6 +71,7 @@ private:
     win32::SystemCodePage m_codePage;
     foundation::ConfigStore m_store;
     dock::JobRunner m_jobs;
+    foundation::StartupSettings m_startup;
     std::unique_ptr<gfx::TextRenderer> m_text;
     std::unique_ptr<gfx::ImageDecoder> m_decoder;
     std::unique_ptr<themes::ThemeChoices> m_themeChoices;

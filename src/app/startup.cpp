@@ -203,7 +203,7 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         foundation::StartupHooks hooks;
         hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
-        foundation::LoadStartupSettings(services.Store(), ports, hooks);
+        services.SetStartup(foundation::LoadStartupSettings(services.Store(), ports, hooks));
     } catch (...) {
         // A broken settings file must not keep the program from running on defaults.
     }

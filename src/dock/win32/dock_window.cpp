@@ -146,7 +146,8 @@ void DockWindow::RegisterClasses() noexcept {
     } classes[] = {{kInputClass, InputProc}, {kRenderClass, RenderProc}, {kActbarClass, ::DefWindowProcW},
                    {kLabelClass, ::DefWindowProcW}, {kBackdropClass, BackdropProc}};
     for (const auto& c : classes) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         wc.style = CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = c.proc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
