@@ -25,7 +25,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 class ShellWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = HostProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);
         wc.lpszClassName = L"KestranaTestHost";

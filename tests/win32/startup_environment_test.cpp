@@ -24,7 +24,9 @@ TEST(StartupEnvironment, MonitorsHaveNamesOnePrimaryAndAScale) {
     HDC screen = ::GetDC(nullptr);
     const float systemScale = static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSX)) / 96.0f;
     ::ReleaseDC(nullptr, screen);
-    if (primary->dpiScale > 0.0f) EXPECT_FLOAT_EQ(primary->dpiScale, systemScale);
+    if (primary->dpiScale > 0.0f) {
+        EXPECT_FLOAT_EQ(primary->dpiScale, systemScale);
+    }
 }
 
 TEST(StartupEnvironment, TodayIsTheLocalDate) {

@@ -175,7 +175,8 @@ LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile) {
     g_watcher.answer = answer;
     g_watcher.log = _wfopen(logFile, L"wb"); // plain LF lines for the shell
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WatcherProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KestranaTestWatcher";

@@ -24,7 +24,9 @@ void ExpectShellPicture(const std::optional<gfx::Bitmap>& picture, const std::ws
     const int size = picture->Width();
     EXPECT_EQ(picture->Height(), size);
     EXPECT_TRUE(size == 256 || size == 48 || size == 32) << size;
-    if (size == 256) EXPECT_TRUE(HasContentBeyond(*picture, 48)) << foundation::ToUtf8(what);
+    if (size == 256) {
+        EXPECT_TRUE(HasContentBeyond(*picture, 48)) << foundation::ToUtf8(what);
+    }
     bool visible = false;
     for (const auto p : picture->Pixels()) {
         visible = visible || gfx::PixelA(p) != 0;
