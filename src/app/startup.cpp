@@ -11,6 +11,8 @@
 #include "foundation/startup_settings.h"
 #include "foundation/startup_verbs.h"
 #include "foundation/win32/startup_environment.h"
+#include "foundation/win32/win32_log_files.h"
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
@@ -251,6 +253,10 @@ int Run() noexcept {
     // Lives until the process ends: shutdown terminates without running destructors.
     auto* services = new AppServices(process.baseFolder);
     SetSettings(&services->Store());
+    if (auto log = win32::MakeProgramLog(process.baseFolder)) {
+        log->SetDetail(services->Store().ReadInt(L"normal", L"detaillog") == 1);
+        foundation::InstallDiagnosticLog(std::move(log));
+    }
 
     const foundation::ParsedCommandLine command = foundation::ParseCommandLine(ArgumentText());
     if (const auto exitCode = RunVerb(command)) return *exitCode;
