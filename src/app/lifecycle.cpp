@@ -1,5 +1,6 @@
 #include "app/lifecycle.h"
 
+#include "foundation/diagnostic_log.h"
 #include "app/main_window.h"
 #include "foundation/companion_link.h"
 #include "foundation/config_store.h"
@@ -184,6 +185,7 @@ std::optional<int> RunVerb(const foundation::ParsedCommandLine& command) noexcep
         case foundation::StartVerb::Normal: return std::nullopt;
         }
     } catch (...) {
+        kestrana::foundation::LogCaught("lifecycle RunVerb");
     }
     return std::nullopt;
 }
@@ -212,7 +214,9 @@ void RestartProgram(HWND window) noexcept {
         ::ShellExecuteW(nullptr, L"open", process.exePath.c_str(), arguments.empty() ? nullptr : arguments.c_str(),
                         process.baseFolder.c_str(), SW_SHOWNORMAL);
     } catch (...) {
+        kestrana::foundation::LogCaught("lifecycle RestartProgram");
     }
+    foundation::FlushDiagnosticLog();
     ::TerminateProcess(::GetCurrentProcess(), 0);
 }
 
@@ -277,9 +281,11 @@ void StartCompanionLinkAsync(HWND mainWindow) noexcept {
                 if (Handlers().minimiseAnimationsOn) options.minimiseAnimations = Handlers().minimiseAnimationsOn();
                 foundation::StartCompanion(port, options);
             } catch (...) {
+                kestrana::foundation::LogCaught("lifecycle StartCompanionLinkAsync");
             }
         }).detach();
     } catch (...) {
+        kestrana::foundation::LogCaught("lifecycle StartCompanionLinkAsync");
     }
 }
 

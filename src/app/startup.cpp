@@ -202,11 +202,15 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         const win32::Win32Calendar calendar;
         const win32::Win32SystemFont font;
         foundation::StartupPorts ports{monitors, calendar, font, std::nullopt, workshop};
+        wchar_t locale[LOCALE_NAME_MAX_LENGTH] = {};
+        if (::LCIDToLocaleName(MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT), locale, LOCALE_NAME_MAX_LENGTH, 0))
+            ports.displayLanguage = locale;
         foundation::StartupHooks hooks;
         hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
         services.SetStartup(foundation::LoadStartupSettings(services.Store(), ports, hooks));
     } catch (...) {
+        kestrana::foundation::LogCaught("start-up LoadSettings");
         // A broken settings file must not keep the program from running on defaults.
     }
 }
@@ -220,6 +224,7 @@ void RunMessageLoop() noexcept {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         } catch (...) {
+            kestrana::foundation::LogCaught("start-up RunMessageLoop");
             // A handler that throws loses its message, never the program.
         }
     }
@@ -233,6 +238,7 @@ void Shutdown() noexcept {
     if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
     if (Handlers().endLivePreview) Handlers().endLivePreview();
     // Nothing else is cleaned up: every write is already on disk.
+    foundation::FlushDiagnosticLog();
     ::TerminateProcess(::GetCurrentProcess(), 0);
 }
 

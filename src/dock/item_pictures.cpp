@@ -1,5 +1,7 @@
 #include "dock/item_pictures.h"
 
+#include "foundation/diagnostic_log.h"
+
 #include "dock/item_list.h"
 #include "foundation/profile_document.h"
 #include "foundation/text.h"
@@ -114,6 +116,7 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::PictureFile(const std::wstring&
                 picture = std::make_shared<const gfx::Bitmap>(std::move(*decoded));
             }
         }
+        if (!picture) foundation::LogFailure("item picture", L"cannot read or decode " + path);
     }
     m_cache.emplace(cacheKey, picture);
     return picture;
@@ -177,7 +180,11 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::WebAppIcon(const std::wstring& 
 }
 
 std::shared_ptr<const gfx::Bitmap> ItemPictures::ThemePicture(std::wstring_view name, bool dark) {
-    return PictureFile(m_sources.theme.ThemeIconPath(name, dark));
+    auto picture = PictureFile(m_sources.theme.ThemeIconPath(name, dark));
+    // Said once per name until the cache is cleared (a theme change), not on every pass.
+    if (!picture && m_cache.emplace(L"|missing|" + std::wstring(name), nullptr).second)
+        foundation::LogFailure("theme", L"no picture for " + std::wstring(name));
+    return picture;
 }
 
 ResolvedPicture ItemPictures::Resolve(const PictureFacts& facts, const PictureState& state) {

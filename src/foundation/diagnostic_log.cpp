@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <exception>
 
 namespace kestrana::foundation {
 
@@ -102,10 +103,10 @@ std::uint64_t DiagnosticLog::Dropped() const noexcept {
     return m_dropped;
 }
 
-void DiagnosticLog::Flush() noexcept {
+bool DiagnosticLog::Flush(std::chrono::milliseconds timeout) noexcept {
     std::unique_lock lock(m_mutex);
     const std::uint64_t target = m_queuedTotal;
-    m_drained.wait(lock, [&] { return m_writtenTotal >= target || !m_worker.joinable(); });
+    return m_drained.wait_for(lock, timeout, [&] { return m_writtenTotal >= target; });
 }
 
 void DiagnosticLog::Run() {
@@ -122,8 +123,8 @@ void DiagnosticLog::Run() {
             }
             lock.lock();
             ++m_writtenTotal;
+            m_drained.notify_all();
         }
-        m_drained.notify_all();
         if (m_stop) return;
     }
 }
@@ -179,6 +180,25 @@ void LogDetail(std::string_view where, std::string_view what) noexcept {
     try {
         if (auto log = InstalledDiagnosticLog(); log && log->Detail())
             log->Write(LogLevel::Detail, where, FromUtf8(what));
+    } catch (...) {
+    }
+}
+
+void FlushDiagnosticLog() noexcept {
+    if (auto log = InstalledDiagnosticLog()) log->Flush(std::chrono::milliseconds(1000));
+}
+
+void LogCaught(std::string_view where) noexcept {
+    try {
+        if (!InstalledDiagnosticLog()) return;
+        std::string what = "unexpected exception";
+        try {
+            if (const auto current = std::current_exception()) std::rethrow_exception(current);
+        } catch (const std::exception& e) {
+            what = std::string("exception: ") + e.what();
+        } catch (...) {
+        }
+        LogFailure(where, std::string_view(what));
     } catch (...) {
     }
 }

@@ -8,6 +8,7 @@
 // worker thread. The queue is bounded, so a failure that repeats in a loop cannot eat
 // memory; what does not fit is counted and reported by the next line that does.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -57,8 +58,9 @@ public:
     void Write(LogLevel level, std::string_view where, std::wstring_view what) noexcept;
     void SetDetail(bool on) noexcept;
     [[nodiscard]] bool Detail() const noexcept;
-    // Waits until every line queued so far is on disk (tests, shutdown, the crash handler).
-    void Flush() noexcept;
+    // Waits until every line queued so far is on disk, at most `timeout` (tests, shutdown,
+    // restart); true when it is.
+    bool Flush(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) noexcept;
     // Lines dropped because the queue was full, since the start.
     [[nodiscard]] std::uint64_t Dropped() const noexcept;
 
@@ -101,5 +103,9 @@ void LogFailure(std::string_view where, std::string_view what) noexcept;
 void LogDetail(std::string_view where, std::wstring_view what) noexcept;
 void LogDetail(std::string_view where, std::string_view what) noexcept;
 [[nodiscard]] bool DetailLogging() noexcept;
+// Before the process ends on purpose (quit, restart): what is queued reaches the file.
+void FlushDiagnosticLog() noexcept;
+// Inside a catch block: the exception being handled, with its message where it has one.
+void LogCaught(std::string_view where) noexcept;
 
 } // namespace kestrana::foundation

@@ -30,12 +30,16 @@ struct DirectoryEntry {
 
 class FileSystem {
 public:
+    static constexpr std::uint64_t kMaxReadBytes = 64ull * 1024 * 1024;
+
     virtual ~FileSystem() = default;
 
     [[nodiscard]] virtual bool IsFile(const std::wstring& path) const = 0;
     [[nodiscard]] virtual bool IsDirectory(const std::wstring& path) const = 0;
     [[nodiscard]] virtual std::optional<FileStamp> Stat(const std::wstring& path) const = 0;
-    // The whole content; nullopt when the file is missing or cannot be read.
+    // The whole content; nullopt when the file is missing, cannot be read or is larger
+    // than kMaxReadBytes (no file the program reads is anywhere near that: a larger one is
+    // broken or hostile, and reading it would only exhaust memory).
     [[nodiscard]] virtual std::optional<std::vector<std::uint8_t>> Read(const std::wstring& path) const = 0;
 
     // Replaces the file as a whole and is on disk when it returns: after a crash or a

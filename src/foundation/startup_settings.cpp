@@ -62,6 +62,13 @@ int CorrectedBlur(int blur) {
 
 } // namespace
 
+std::wstring LanguageForDisplay(std::wstring_view localeName) {
+    if (localeName.empty()) return {};
+    return StartsWithIgnoreCase(localeName, L"zh") && (localeName.size() == 2 || localeName[2] == L'-')
+               ? L"Chinese"
+               : L"English";
+}
+
 std::wstring LanguageForSteam(std::wstring_view steamLanguage) {
     struct Entry {
         const wchar_t* steam;
@@ -131,59 +138,54 @@ void WriteFirstRunDefaults(ConfigStore& store) {
     store.WriteStrings(defaults);
 }
 
-StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& ports, const StartupHooks& hooks) {
-    StartupSettings settings;
-    FileSystem& files = store.Files();
-    const std::wstring& base = store.BaseFolder();
+namespace {
 
-    // A settings file left read-only or hidden would refuse every write below.
-    ResetSettingsFileAttributes(files, base);
-
-    // 1. Folder and first run.
-    if (hooks.setCurrentDirectory) hooks.setCurrentDirectory(base);
-    settings.firstRun = !files.IsFile(base + L"config.ini");
-    if (settings.firstRun) WriteFirstRunDefaults(store);
-
-    // 2. Language: Steam's choice wins and is remembered; otherwise the saved one.
+// Step 2: Steam's choice wins and is remembered; otherwise the saved one; with neither, the
+// display language.
+void ChooseLanguage(ConfigStore& store, const StartupPorts& ports) {
     if (ports.steamLanguage) {
         const auto language = LanguageForSteam(*ports.steamLanguage);
         store.SetCurrentLanguage(language);
         store.WriteString(L"normal", L"language", language);
     }
-    if (store.CurrentLanguage().empty()) store.SetCurrentLanguage(store.ReadString(L"normal", L"language", L"chinese"));
-    settings.language = store.CurrentLanguage();
-
-    // 3. Crash dumps of other days.
-    DeleteOldDumps(files, base, ports.calendar.Today());
-
-    // 4. Interface font, remembered once known.
-    settings.fontName = store.ReadString(L"font", L"allfont");
-    if (settings.fontName.empty()) {
-        settings.fontName = ports.font.UiFontName();
-        if (!settings.fontName.empty()) store.WriteString(L"font", L"allfont", settings.fontName);
+    if (!store.CurrentLanguage().empty()) return;
+    // A line "language=" with nothing after it is a choice too; only a missing key is not.
+    constexpr std::wstring_view kAbsent = L"|absent|";
+    std::wstring language = store.ReadString(L"normal", L"language", kAbsent);
+    if (language == kAbsent) {
+        // Nothing chose yet (a fresh install without Steam): speak the user's display
+        // language and remember it, so the choice stays put.
+        language = LanguageForDisplay(ports.displayLanguage);
+        if (language.empty()) language = L"chinese";
+        else store.WriteString(L"normal", L"language", language);
     }
+    store.SetCurrentLanguage(language);
+}
 
-    // 5. Companion files and the taskbar.
-    if (!ports.workshopMode) {
-        Run(hooks.updateCompanionFiles);
-        if (store.ReadBool(L"normal", L"hidetaskbar")) Run(hooks.hideTaskbar);
+// Step 4: the interface font, remembered once known.
+std::wstring InterfaceFont(ConfigStore& store, const SystemFont& font) {
+    std::wstring name = store.ReadString(L"font", L"allfont");
+    if (name.empty()) {
+        name = font.UiFontName();
+        if (!name.empty()) store.WriteString(L"font", L"allfont", name);
     }
+    return name;
+}
 
-    // 6. Accent colour, the bars' monitor and the drawing scale.
+// Step 6: the accent colour, the bars' monitor and the drawing scale.
+void ChooseMonitorAndScale(const ConfigStore& store, const MonitorList& monitorList, StartupSettings& settings) {
     settings.accentColor = store.ReadInt(L"normal", L"accentcolor");
-    const auto monitors = ports.monitors.Monitors();
+    const auto monitors = monitorList.Monitors();
     settings.monitorIndex = ChooseMonitor(monitors, store.ReadString(L"normal", L"lastscreen"));
     if (!monitors.empty()) {
         const auto& monitor = monitors[static_cast<std::size_t>(settings.monitorIndex)];
         settings.globalScale = monitor.dpiScale < 1.0f ? monitor.recordedScale : monitor.dpiScale;
     }
+}
 
-    // 7. Workshop mode ends here.
-    if (ports.workshopMode) {
-        settings.workshopMode = true;
-        Run(hooks.showWorkshopWindow);
-        return settings;
-    }
+// Steps 7 to 9: icon sizes, blur strength within 3..100, the icon mask and the program's
+// own folders.
+void ReadSizesAndFolders(ConfigStore& store, StartupSettings& settings) {
     if (!store.HasKey(L"normal", L"maxsize") || !store.HasKey(L"normal", L"defaultsize")) {
         store.WriteInt(L"normal", L"defaultsize", std::min(static_cast<int>(std::trunc(64.0f * settings.globalScale)), 256));
         store.WriteInt(L"normal", L"maxsize", std::min(static_cast<int>(std::trunc(128.0f * settings.globalScale)), 256));
@@ -191,25 +193,21 @@ StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& port
     settings.defaultSize = store.ReadInt(L"normal", L"defaultsize");
     settings.maxSize = store.ReadInt(L"normal", L"maxsize");
 
-    // 8. Blur strength within 3..100.
     const int blur = store.ReadInt(L"normal", L"blurvalue");
     settings.blurValue = CorrectedBlur(blur);
     if (settings.blurValue != blur) store.WriteInt(L"normal", L"blurvalue", settings.blurValue);
 
-    // 9. Icon mask and the program's own folders.
     settings.iconMask = store.ReadBool(L"normal", L"iconmask");
+    FileSystem& files = store.Files();
     for (const wchar_t* folder : {L"png", L"single icon", L"wallpaper"}) {
-        if (!files.IsDirectory(base + folder)) files.CreateFolder(base + folder);
+        if (!files.IsDirectory(store.BaseFolder() + folder)) files.CreateFolder(store.BaseFolder() + folder);
     }
+}
 
-    // 10. The saved monitor serves one start only.
-    store.DeleteKey(L"normal", L"lastscreen");
-
-    // 11. Sun times.
+// Steps 11 and 12: sun times, flags and the window animations.
+void ReadTimesAndAnimations(const ConfigStore& store, StartupSettings& settings) {
     settings.sunrise = ParseSunTime(store.ReadString(L"normal", L"sunrise"));
     settings.sunset = ParseSunTime(store.ReadString(L"normal", L"sunset"));
-
-    // 12. Flags, window animations and hotkeys.
     settings.rebootWaitGame = store.ReadBool(L"normal", L"rebootwaitgame");
     for (auto [section, animation] : {std::pair{L"WindowsClose", &settings.windowsClose}, std::pair{L"WindowsOpen", &settings.windowsOpen}}) {
         animation->enabled = store.ReadBool(section, L"enable");
@@ -218,19 +216,52 @@ StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& port
     }
     settings.windowsCenter = store.ReadBool(L"normal", L"windowscenter");
     settings.processRecentFiles = store.ReadInt(L"normal", L"ProcessRecentFiles");
-    Run(hooks.registerHotkeyGroups);
+}
 
-    // 13. The menu bar and the minimise watcher.
-    if (!store.ReadBool(L"brisel", L"Varlo")) {
-        Run(hooks.startMinimiseWatcher);
-        settings.minimiseWatcherStarted = true;
-        return settings;
+// Step 13: the menu bar and the minimise watcher.
+void StartBarAndWatcher(const ConfigStore& store, const StartupHooks& hooks, StartupSettings& settings) {
+    if (store.ReadBool(L"brisel", L"Varlo")) {
+        Run(hooks.startMenuBar);
+        settings.menuBarStarted = true;
+        if (store.HasKey(L"brisel", L"Ondel") && store.ReadInt(L"brisel", L"Ondel") == 0) return;
     }
-    Run(hooks.startMenuBar);
-    settings.menuBarStarted = true;
-    if (store.HasKey(L"brisel", L"Ondel") && store.ReadInt(L"brisel", L"Ondel") == 0) return settings;
     Run(hooks.startMinimiseWatcher);
     settings.minimiseWatcherStarted = true;
+}
+
+} // namespace
+
+StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& ports, const StartupHooks& hooks) {
+    StartupSettings settings;
+    FileSystem& files = store.Files();
+    const std::wstring& base = store.BaseFolder();
+
+    // A settings file left read-only or hidden would refuse every write below.
+    ResetSettingsFileAttributes(files, base);
+
+    if (hooks.setCurrentDirectory) hooks.setCurrentDirectory(base);
+    settings.firstRun = !files.IsFile(base + L"config.ini");
+    if (settings.firstRun) WriteFirstRunDefaults(store);
+    ChooseLanguage(store, ports);
+    settings.language = store.CurrentLanguage();
+    DeleteOldDumps(files, base, ports.calendar.Today());
+    settings.fontName = InterfaceFont(store, ports.font);
+    if (!ports.workshopMode) {
+        Run(hooks.updateCompanionFiles);
+        if (store.ReadBool(L"normal", L"hidetaskbar")) Run(hooks.hideTaskbar);
+    }
+    ChooseMonitorAndScale(store, ports.monitors, settings);
+    if (ports.workshopMode) {
+        settings.workshopMode = true;
+        Run(hooks.showWorkshopWindow);
+        return settings;
+    }
+    ReadSizesAndFolders(store, settings);
+    // The saved monitor serves one start only.
+    store.DeleteKey(L"normal", L"lastscreen");
+    ReadTimesAndAnimations(store, settings);
+    Run(hooks.registerHotkeyGroups);
+    StartBarAndWatcher(store, hooks, settings);
     return settings;
 }
 

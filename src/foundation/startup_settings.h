@@ -56,6 +56,8 @@ struct StartupPorts {
     std::optional<std::wstring> steamLanguage;
     // Started by Steam to run the workshop window only: loading stops after the scale.
     bool workshopMode = false;
+    // The Windows display language as a locale name ("zh-CN", "en-GB"); empty when unknown.
+    std::wstring displayLanguage;
 };
 
 // What later features do at their step; an empty hook is skipped.
@@ -114,6 +116,9 @@ void WriteFirstRunDefaults(ConfigStore& store);
 // The language name for a Steam game language ("schinese" -> "Chinese"); "English" for
 // one the program has no language for.
 [[nodiscard]] std::wstring LanguageForSteam(std::wstring_view steamLanguage);
+// The language for a Windows display language: "Chinese" for any Chinese, else "English";
+// empty when the display language is unknown.
+[[nodiscard]] std::wstring LanguageForDisplay(std::wstring_view localeName);
 
 // Clears read-only, hidden and system flags of the settings and list files that exist.
 void ResetSettingsFileAttributes(FileSystem& files, const std::wstring& baseFolder);

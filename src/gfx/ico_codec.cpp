@@ -22,90 +22,41 @@ struct Entry {
     std::uint32_t offset = 0, length = 0;
 };
 
-// A device-independent bitmap as stored in icons: bottom-up rows, the height counting
-// the colour rows and the mask rows together.
-std::optional<Bitmap> DecodeDib(std::span<const std::uint8_t> d) {
-    if (d.size() < 40) {
-        return std::nullopt;
+// One pixel of a colour row, straight (not premultiplied) for 32-bit rows.
+Pixel DibPixel(const std::uint8_t* src, int x, int bits, const std::vector<Pixel>& palette) {
+    switch (bits) {
+    case 32: return (Pixel(src[4 * x + 3]) << 24) | (Pixel(src[4 * x + 2]) << 16) | (Pixel(src[4 * x + 1]) << 8) | src[4 * x];
+    case 24: return MakePixel(src[3 * x + 2], src[3 * x + 1], src[3 * x], 255);
+    default: {
+        const std::size_t bit = std::size_t(x) * bits;
+        const unsigned index = (src[bit / 8] >> (8 - bits - int(bit % 8))) & ((1u << bits) - 1);
+        return index < palette.size() ? palette[index] : 0;
     }
-    const std::uint32_t headerSize = Le32(&d[0]);
-    const std::int32_t width = std::int32_t(Le32(&d[4]));
-    const std::int32_t doubledHeight = std::int32_t(Le32(&d[8]));
-    const int bits = Le16(&d[14]);
-    const std::uint32_t compression = Le32(&d[16]);
-    std::uint32_t colorsUsed = Le32(&d[32]);
-    if (headerSize < 40 || headerSize > d.size() || width <= 0 || doubledHeight <= 0) {
-        return std::nullopt;
     }
-    // Icons store colour and mask heights together; a few writers store only one.
-    const std::int32_t height = doubledHeight / 2 > 0 ? doubledHeight / 2 : doubledHeight;
-    if (!ImageSizeAllowed(width, height) || (compression != 0 && !(compression == 3 && bits == 32))) {
-        return std::nullopt;
-    }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
-        return std::nullopt;
-    }
-    std::size_t pos = headerSize;
-    if (compression == 3 && headerSize == 40) {
-        pos += 12; // channel masks follow the header; the usual BGRA order is assumed
-    }
-    std::vector<Pixel> palette;
-    if (bits <= 8) {
-        const std::uint32_t maxColors = 1u << bits;
-        if (colorsUsed == 0 || colorsUsed > maxColors) {
-            colorsUsed = maxColors;
-        }
-        if (d.size() < pos || d.size() - pos < std::size_t(colorsUsed) * 4) {
-            return std::nullopt;
-        }
-        for (std::uint32_t i = 0; i < colorsUsed; ++i) {
-            palette.push_back(MakePixel(d[pos + 4 * i + 2], d[pos + 4 * i + 1], d[pos + 4 * i], 255));
-        }
-        pos += std::size_t(colorsUsed) * 4;
-    }
-    const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
-    const std::size_t maskStride = ((std::size_t(width) + 31) / 32) * 4;
-    const std::size_t colorBytes = stride * std::size_t(height);
-    if (d.size() < pos || d.size() - pos < colorBytes) {
-        return std::nullopt;
-    }
-    const std::uint8_t* colors = &d[pos];
-    const bool haveMask = d.size() - pos - colorBytes >= maskStride * std::size_t(height);
-    const std::uint8_t* mask = haveMask ? colors + colorBytes : nullptr;
+}
 
-    Bitmap out(width, height);
+// The colour rows into `out`; true when a 32-bit picture uses its alpha channel.
+bool ReadDibColors(const std::uint8_t* colors, std::size_t stride, int bits, const std::vector<Pixel>& palette,
+                   Bitmap& out) {
     bool anyAlpha = false;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* src = colors + stride * std::size_t(height - 1 - y);
+    for (int y = 0; y < out.Height(); ++y) {
+        const std::uint8_t* src = colors + stride * std::size_t(out.Height() - 1 - y);
         Pixel* row = out.Row(y);
-        for (int x = 0; x < width; ++x) {
-            Pixel p = 0;
-            switch (bits) {
-            case 32: {
-                const std::uint8_t a = src[4 * x + 3];
-                anyAlpha |= a != 0;
-                // Stored straight; premultiplied below once we know alpha is used.
-                p = (Pixel(a) << 24) | (Pixel(src[4 * x + 2]) << 16) | (Pixel(src[4 * x + 1]) << 8) | src[4 * x];
-                break;
-            }
-            case 24:
-                p = MakePixel(src[3 * x + 2], src[3 * x + 1], src[3 * x], 255);
-                break;
-            default: {
-                const std::size_t bit = std::size_t(x) * bits;
-                const unsigned index = (src[bit / 8] >> (8 - bits - int(bit % 8))) & ((1u << bits) - 1);
-                p = index < palette.size() ? palette[index] : 0;
-                break;
-            }
-            }
-            row[x] = p;
+        for (int x = 0; x < out.Width(); ++x) {
+            row[x] = DibPixel(src, x, bits, palette);
+            anyAlpha |= bits == 32 && PixelA(row[x]) != 0;
         }
     }
-    const bool useMask = bits != 32 || !anyAlpha;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* m = mask ? mask + maskStride * std::size_t(height - 1 - y) : nullptr;
+    return anyAlpha;
+}
+
+// Either the AND mask cuts pixels out of an opaque picture, or the picture's own alpha is
+// used (premultiplied here) and the mask is ignored.
+void ApplyDibAlpha(const std::uint8_t* mask, std::size_t maskStride, bool useMask, Bitmap& out) {
+    for (int y = 0; y < out.Height(); ++y) {
+        const std::uint8_t* m = mask ? mask + maskStride * std::size_t(out.Height() - 1 - y) : nullptr;
         Pixel* row = out.Row(y);
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < out.Width(); ++x) {
             if (useMask) {
                 const bool transparent = m && ((m[x / 8] >> (7 - x % 8)) & 1);
                 row[x] = transparent ? 0 : (row[x] | 0xFF000000u);
@@ -115,6 +66,45 @@ std::optional<Bitmap> DecodeDib(std::span<const std::uint8_t> d) {
             }
         }
     }
+}
+
+// A device-independent bitmap as stored in icons: bottom-up rows, the height counting
+// the colour rows and the mask rows together.
+std::optional<Bitmap> DecodeDib(std::span<const std::uint8_t> d) {
+    if (d.size() < 40) return std::nullopt;
+    const std::uint32_t headerSize = Le32(&d[0]);
+    const std::int32_t width = std::int32_t(Le32(&d[4]));
+    const std::int32_t doubledHeight = std::int32_t(Le32(&d[8]));
+    const int bits = Le16(&d[14]);
+    const std::uint32_t compression = Le32(&d[16]);
+    std::uint32_t colorsUsed = Le32(&d[32]);
+    if (headerSize < 40 || headerSize > d.size() || width <= 0 || doubledHeight <= 0) return std::nullopt;
+    // Icons store colour and mask heights together; a few writers store only one.
+    const std::int32_t height = doubledHeight / 2 > 0 ? doubledHeight / 2 : doubledHeight;
+    if (!ImageSizeAllowed(width, height) || (compression != 0 && !(compression == 3 && bits == 32))) return std::nullopt;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return std::nullopt;
+    std::size_t pos = headerSize;
+    if (compression == 3 && headerSize == 40) pos += 12; // channel masks follow; the usual BGRA order is assumed
+    std::vector<Pixel> palette;
+    if (bits <= 8) {
+        const std::uint32_t maxColors = 1u << bits;
+        if (colorsUsed == 0 || colorsUsed > maxColors) colorsUsed = maxColors;
+        if (d.size() < pos || d.size() - pos < std::size_t(colorsUsed) * 4) return std::nullopt;
+        for (std::uint32_t i = 0; i < colorsUsed; ++i) {
+            palette.push_back(MakePixel(d[pos + 4 * i + 2], d[pos + 4 * i + 1], d[pos + 4 * i], 255));
+        }
+        pos += std::size_t(colorsUsed) * 4;
+    }
+    const std::size_t stride = ((std::size_t(width) * bits + 31) / 32) * 4;
+    const std::size_t maskStride = ((std::size_t(width) + 31) / 32) * 4;
+    const std::size_t colorBytes = stride * std::size_t(height);
+    if (d.size() < pos || d.size() - pos < colorBytes) return std::nullopt;
+    const std::uint8_t* colors = &d[pos];
+    const bool haveMask = d.size() - pos - colorBytes >= maskStride * std::size_t(height);
+
+    Bitmap out(width, height);
+    const bool anyAlpha = ReadDibColors(colors, stride, bits, palette, out);
+    ApplyDibAlpha(haveMask ? colors + colorBytes : nullptr, maskStride, bits != 32 || !anyAlpha, out);
     return out;
 }
 

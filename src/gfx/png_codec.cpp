@@ -344,11 +344,39 @@ bool LooksLikePng(std::span<const std::uint8_t> data) {
     return data.size() >= kSignature.size() && std::equal(kSignature.begin(), kSignature.end(), data.begin());
 }
 
-std::optional<Bitmap> DecodePng(std::span<const std::uint8_t> data, const PngReadOptions& options) {
-    if (!LooksLikePng(data)) {
-        return std::nullopt;
+namespace {
+
+// A palette chunk; false when the picture cannot do without it and it is unusable.
+bool ReadPalette(const Header& header, const std::uint8_t* body, std::uint32_t len, bool afterData, Palette& palette) {
+    if (len % 3 != 0 || len == 0 || len > 768 || afterData) return header.colorType != 3;
+    palette.size = int(len / 3);
+    for (int i = 0; i < palette.size; ++i) {
+        palette.entries[i] = MakePixel(body[3 * i], body[3 * i + 1], body[3 * i + 2], 255);
     }
-    std::size_t pos = kSignature.size();
+    return true;
+}
+
+// A transparency chunk: alpha for palette entries, or the one transparent colour.
+void ReadTransparency(const Header& header, const std::uint8_t* body, std::uint32_t len, Palette& palette,
+                      Transparency& trns) {
+    if (header.colorType == 3) {
+        for (std::uint32_t i = 0; i < len && int(i) < palette.size; ++i) {
+            const Color c = Unpremultiply(palette.entries[i]);
+            palette.entries[i] = Color{c.r, c.g, c.b, body[i]}.Premultiplied();
+        }
+    } else if (header.colorType == 0 && len == 2) {
+        trns.present = true;
+        trns.gray = std::uint16_t((body[0] << 8) | body[1]);
+    } else if (header.colorType == 2 && len == 6) {
+        trns.present = true;
+        trns.r = std::uint16_t((body[0] << 8) | body[1]);
+        trns.g = std::uint16_t((body[2] << 8) | body[3]);
+        trns.b = std::uint16_t((body[4] << 8) | body[5]);
+    }
+}
+
+// What the chunks seen so far have given.
+struct PngState {
     Header header;
     bool haveHeader = false;
     Palette palette;
@@ -356,89 +384,56 @@ std::optional<Bitmap> DecodePng(std::span<const std::uint8_t> data, const PngRea
     std::optional<Inflater> inflater;
     bool idatSeen = false;
     bool idatDone = false;
+};
+
+enum class ChunkVerdict { Next, End, Broken };
+
+ChunkVerdict TakeChunk(PngState& st, const std::uint8_t* type, const std::uint8_t* body, std::uint32_t len) {
+    if (!st.haveHeader) {
+        if (!ChunkIs(type, "IHDR") || !ParseHeader(body, len, st.header)) return ChunkVerdict::Broken;
+        st.haveHeader = true;
+        return ChunkVerdict::Next;
+    }
+    if (ChunkIs(type, "IDAT")) {
+        if (st.idatDone || (st.header.colorType == 3 && st.palette.size == 0)) return ChunkVerdict::Broken;
+        if (!st.inflater) st.inflater.emplace(RawSize(st.header));
+        st.idatSeen = true;
+        return st.inflater->Feed(body, len) ? ChunkVerdict::Next : ChunkVerdict::Broken;
+    }
+    if (st.idatSeen) st.idatDone = true; // IDAT chunks must be consecutive
+    if (ChunkIs(type, "IEND")) return ChunkVerdict::End;
+    if (ChunkIs(type, "PLTE"))
+        return ReadPalette(st.header, body, len, st.idatSeen, st.palette) ? ChunkVerdict::Next : ChunkVerdict::Broken;
+    if (ChunkIs(type, "tRNS")) {
+        ReadTransparency(st.header, body, len, st.palette, st.trns);
+        return ChunkVerdict::Next;
+    }
+    // An unknown chunk may be ignored unless it is marked critical.
+    return (type[0] & 0x20) == 0 ? ChunkVerdict::Broken : ChunkVerdict::Next;
+}
+
+} // namespace
+
+std::optional<Bitmap> DecodePng(std::span<const std::uint8_t> data, const PngReadOptions& options) {
+    if (!LooksLikePng(data)) return std::nullopt;
+    PngState st;
+    std::size_t pos = kSignature.size();
     while (pos + 12 <= data.size()) {
         const std::uint32_t len = ReadBe32(&data[pos]);
         const std::uint8_t* type = &data[pos + 4];
-        if (len > 0x7FFFFFFFu || data.size() - pos - 12 < len) {
-            return std::nullopt; // truncated chunk
-        }
+        if (len > 0x7FFFFFFFu || data.size() - pos - 12 < len) return std::nullopt; // truncated chunk
         const std::uint8_t* body = &data[pos + 8];
-        const bool critical = (type[0] & 0x20) == 0;
-        if (options.verifyChecksums) {
-            const std::uint32_t stored = ReadBe32(body + len);
-            if (std::uint32_t(crc32(0, type, uInt(len + 4))) != stored) {
-                if (critical) {
-                    return std::nullopt;
-                }
-                pos += 12 + std::size_t(len);
-                continue; // a damaged optional chunk is skipped
-            }
-        }
         pos += 12 + std::size_t(len);
-        if (!haveHeader) {
-            if (!ChunkIs(type, "IHDR") || !ParseHeader(body, len, header)) {
-                return std::nullopt;
-            }
-            haveHeader = true;
-            continue;
+        if (options.verifyChecksums && std::uint32_t(crc32(0, type, uInt(len + 4))) != ReadBe32(body + len)) {
+            if ((type[0] & 0x20) == 0) return std::nullopt;
+            continue; // a damaged optional chunk is skipped
         }
-        if (ChunkIs(type, "IDAT")) {
-            if (idatDone || (header.colorType == 3 && palette.size == 0)) {
-                return std::nullopt;
-            }
-            if (!inflater) {
-                inflater.emplace(RawSize(header));
-            }
-            idatSeen = true;
-            if (!inflater->Feed(body, len)) {
-                return std::nullopt;
-            }
-            continue;
-        }
-        if (idatSeen) {
-            idatDone = true; // IDAT chunks must be consecutive
-        }
-        if (ChunkIs(type, "IEND")) {
-            break;
-        }
-        if (ChunkIs(type, "PLTE")) {
-            if (len % 3 != 0 || len == 0 || len > 768 || idatSeen) {
-                if (header.colorType == 3) {
-                    return std::nullopt;
-                }
-                continue;
-            }
-            palette.size = int(len / 3);
-            for (int i = 0; i < palette.size; ++i) {
-                palette.entries[i] = MakePixel(body[3 * i], body[3 * i + 1], body[3 * i + 2], 255);
-            }
-            continue;
-        }
-        if (ChunkIs(type, "tRNS")) {
-            if (header.colorType == 3) {
-                for (std::uint32_t i = 0; i < len && int(i) < palette.size; ++i) {
-                    const Color c = Unpremultiply(palette.entries[i]);
-                    palette.entries[i] = Color{c.r, c.g, c.b, body[i]}.Premultiplied();
-                }
-            } else if (header.colorType == 0 && len == 2) {
-                trns.present = true;
-                trns.gray = std::uint16_t((body[0] << 8) | body[1]);
-            } else if (header.colorType == 2 && len == 6) {
-                trns.present = true;
-                trns.r = std::uint16_t((body[0] << 8) | body[1]);
-                trns.g = std::uint16_t((body[2] << 8) | body[3]);
-                trns.b = std::uint16_t((body[4] << 8) | body[5]);
-            }
-            continue;
-        }
-        if (critical) {
-            return std::nullopt; // an unknown chunk we may not ignore
-        }
+        const ChunkVerdict verdict = TakeChunk(st, type, body, len);
+        if (verdict == ChunkVerdict::Broken) return std::nullopt;
+        if (verdict == ChunkVerdict::End) break;
     }
-    if (!haveHeader || !inflater || !inflater->Complete()) {
-        return std::nullopt;
-    }
-    return Reconstruct(header, const_cast<std::uint8_t*>(inflater->Data()), palette, trns);
+    if (!st.haveHeader || !st.inflater || !st.inflater->Complete()) return std::nullopt;
+    return Reconstruct(st.header, const_cast<std::uint8_t*>(st.inflater->Data()), st.palette, st.trns);
 }
 
 std::vector<std::uint8_t> EncodePng(const Bitmap& bitmap) {

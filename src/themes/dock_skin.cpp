@@ -1,5 +1,6 @@
 #include "themes/dock_skin.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 #include "gfx/image_limits.h"
 #include "gfx/resample.h"
@@ -53,7 +54,14 @@ std::optional<DockSkinFile> ReadDockSkinFile(const ConfigStore& store, std::wstr
     constexpr std::wstring_view section = L"config";
     const auto pathOf = [&](const std::wstring& key) {
         const std::wstring name = store.ReadString(section, key, {}, ini);
-        return name.empty() ? std::wstring() : file.folder + name;
+        if (name.empty()) return std::wstring();
+        // A picture of the skin lies in the skin's folder: a path that leads elsewhere (up,
+        // to another drive or to a network share) is refused, never opened.
+        if (!IsThemeName(name)) {
+            foundation::LogFailure("dock skin", L"picture name is not a plain file name: " + name);
+            return std::wstring();
+        }
+        return file.folder + name;
     };
     for (std::size_t i = 0; i < kSkinImageCount; ++i) {
         const std::wstring light(kSkinImageKeys[i]);

@@ -1,5 +1,7 @@
 #include "themes/theme_choices.h"
 
+#include "foundation/text.h"
+
 namespace kestrana::themes {
 
 namespace {
@@ -25,7 +27,7 @@ std::wstring ThemeFolder(std::wstring_view baseFolder, std::wstring_view name) {
 }
 
 bool IsThemeName(std::wstring_view name) {
-    if (name.empty() || name == L"." || name == L"..") {
+    if (name.empty() || name == L"." || name == L".." || foundation::Utf16Length(name) > 255) {
         return false;
     }
     for (const wchar_t c : name) {

@@ -18,9 +18,10 @@ inline constexpr std::wstring_view kDefaultTheme = L"default";
 // "<baseFolder>themes\<name>\" (a backslash is put after the base folder when missing).
 [[nodiscard]] std::wstring ThemeFolder(std::wstring_view baseFolder, std::wstring_view name);
 
-// A name that can stand for one folder under "themes\": not empty, no path separators,
-// drive colons or control characters, and not "." or "..". A settings value that fails
-// this is treated as absent rather than followed out of the themes folder.
+// A name that can stand for one folder under "themes\" or one file inside a theme's
+// folder: not empty, at most 255 units, no path separators, drive colons or control
+// characters, and not "." or "..". A settings value that fails this is treated as absent
+// rather than followed out of its folder (or to a network share).
 [[nodiscard]] bool IsThemeName(std::wstring_view name);
 
 // The choices of section "themes" that the whole program shares. Any thread may read

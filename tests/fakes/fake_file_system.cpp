@@ -170,7 +170,7 @@ std::optional<FakeAttributes> FakeFileSystem::Attributes(const std::wstring& pat
 std::optional<std::vector<std::uint8_t>> FakeFileSystem::Content(const std::wstring& path) const {
     std::lock_guard lock(m_mutex);
     const auto* node = Find(path);
-    if (!node || node->directory) return std::nullopt;
+    if (!node || node->directory || node->content.size() > kMaxReadBytes) return std::nullopt;
     return node->content;
 }
 
@@ -240,7 +240,7 @@ std::optional<std::vector<std::uint8_t>> FakeFileSystem::Read(const std::wstring
     std::lock_guard lock(m_mutex);
     if (Fault(FsOp::Read)) return std::nullopt;
     const auto* node = Find(path);
-    if (!node || node->directory) return std::nullopt;
+    if (!node || node->directory || node->content.size() > kMaxReadBytes) return std::nullopt;
     return node->content;
 }
 

@@ -43,6 +43,12 @@ inline void CheckFileSystemContract(foundation::FileSystem& fs, const std::wstri
     ASSERT_EQ(afterReplace.size(), 1u) << "a temporary file was left behind";
     EXPECT_EQ(afterReplace[0].name, L"config.ini");
     EXPECT_FALSE(fs.Replace(base + L"missing\\x.ini", bytes("x")));
+    {
+        const std::wstring huge = base + L"huge.bin";
+        ASSERT_TRUE(fs.Replace(huge, std::vector<std::uint8_t>(foundation::FileSystem::kMaxReadBytes + 1, 'x')));
+        EXPECT_FALSE(fs.Read(huge)) << "a file over the read cap is refused";
+        EXPECT_TRUE(fs.Remove(huge));
+    }
     EXPECT_FALSE(fs.Replace(base, bytes("x"))) << "a folder is not replaced by a file";
     EXPECT_TRUE(fs.IsFile(file));
     EXPECT_FALSE(fs.IsDirectory(file));

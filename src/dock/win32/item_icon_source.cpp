@@ -1,5 +1,6 @@
 #include "dock/win32/item_icon_source.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
@@ -88,6 +89,7 @@ std::optional<gfx::Bitmap> BitmapFromIcon(HICON icon) {
         }
         return picture;
     } catch (...) {
+        kestrana::foundation::LogCaught("item icons BitmapFromIcon");
         return std::nullopt;
     }
 }
@@ -131,6 +133,7 @@ int LargestIconInGroup(const std::wstring& file, int index) {
         }
         return largest;
     } catch (...) {
+        kestrana::foundation::LogCaught("item icons LargestIconInGroup");
         return 0;
     }
 }
@@ -167,6 +170,7 @@ std::optional<gfx::Bitmap> ShellIconSource::FileIcon(const std::wstring& path) c
         }
         return std::nullopt;
     } catch (...) {
+        kestrana::foundation::LogCaught("item icons FileIcon");
         return std::nullopt;
     }
 }
@@ -183,6 +187,7 @@ std::optional<gfx::Bitmap> ShellIconSource::ResourceIcon(const std::wstring& fil
         if (extracted == 0 || extracted == 0xFFFFFFFFu || !icon) return std::nullopt;
         return BitmapFromIcon(icon);
     } catch (...) {
+        kestrana::foundation::LogCaught("item icons ResourceIcon");
         return std::nullopt;
     }
 }

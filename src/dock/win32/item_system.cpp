@@ -1,5 +1,6 @@
 #include "dock/win32/item_system.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/registry_root_key.h"
 #include "foundation/win32/registry_value.h"
 #include "foundation/win32/unique_handle.h"
@@ -58,6 +59,7 @@ std::optional<std::wstring> Win32ItemShell::EnvironmentVariable(std::wstring_vie
         });
         return value;
     } catch (...) {
+        kestrana::foundation::LogCaught("item system EnvironmentVariable");
         return std::nullopt;
     }
 }
@@ -66,6 +68,7 @@ std::wstring Win32ItemShell::LongPathName(const std::wstring& path) const {
     try {
         return SizedText([&](wchar_t* buffer, DWORD size) { return ::GetLongPathNameW(path.c_str(), buffer, size); });
     } catch (...) {
+        kestrana::foundation::LogCaught("item system LongPathName");
         return {};
     }
 }
@@ -75,6 +78,7 @@ bool Win32ItemShell::ParsesAsShellItem(const std::wstring& parsingName) const {
         ComPtr<IShellItem> item;
         return SUCCEEDED(::SHCreateItemFromParsingName(parsingName.c_str(), nullptr, IID_PPV_ARGS(&item))) && item;
     } catch (...) {
+        kestrana::foundation::LogCaught("item system ParsesAsShellItem");
         return false;
     }
 }
@@ -90,6 +94,7 @@ std::wstring Win32ItemShell::KnownFolderPath(std::wstring_view folderId) const {
         ::CoTaskMemFree(path);
         return folder;
     } catch (...) {
+        kestrana::foundation::LogCaught("item system KnownFolderPath");
         return {};
     }
 }
@@ -98,6 +103,7 @@ std::wstring Win32ItemShell::WindowsFolder() const {
     try {
         return SizedText([](wchar_t* buffer, DWORD size) { return ::GetWindowsDirectoryW(buffer, size); });
     } catch (...) {
+        kestrana::foundation::LogCaught("item system WindowsFolder");
         return {};
     }
 }
@@ -123,6 +129,7 @@ std::wstring Win32LocalClock::FormatTime(std::wstring_view picture, const LocalT
                                             static_cast<int>(std::size(buffer)));
         return length > 1 ? std::wstring(buffer, static_cast<std::size_t>(length - 1)) : std::wstring();
     } catch (...) {
+        kestrana::foundation::LogCaught("item system FormatTime");
         return {};
     }
 }
@@ -141,6 +148,7 @@ std::vector<std::wstring> Win32RegistryReader::SubKeyNames(RegistryRoot root, st
             names.emplace_back(name, length);
         }
     } catch (...) {
+        kestrana::foundation::LogCaught("item system SubKeyNames");
     }
     return names;
 }
@@ -152,6 +160,7 @@ std::optional<std::wstring> Win32RegistryReader::ReadString(RegistryRoot root, s
         if (!key) return std::nullopt;
         return win32::QueryStringValue(key.Get(), valueName, true);
     } catch (...) {
+        kestrana::foundation::LogCaught("item system ReadString");
         return std::nullopt;
     }
 }

@@ -1,5 +1,6 @@
 #include "foundation/win32/registry_value.h"
 
+#include "foundation/diagnostic_log.h"
 #include <vector>
 
 namespace kestrana::win32 {
@@ -27,6 +28,7 @@ std::optional<std::wstring> QueryStringValue(HKEY key, std::wstring_view valueNa
             return text;
         }
     } catch (...) {
+        kestrana::foundation::LogCaught("registry QueryStringValue");
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "foundation/win32/startup_environment.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -49,6 +50,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) noexcept {
         }
         list.push_back(std::move(description));
     } catch (...) {
+        kestrana::foundation::LogCaught("start-up AddMonitor");
     }
     return TRUE;
 }

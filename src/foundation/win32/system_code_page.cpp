@@ -1,5 +1,6 @@
 #include "foundation/win32/system_code_page.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 
 #include <windows.h>
@@ -19,6 +20,7 @@ std::u16string SystemCodePage::Decode(std::string_view bytes) const {
         ::MultiByteToWideChar(m_codePage, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(out.data()), units);
         return out;
     } catch (...) {
+        kestrana::foundation::LogCaught("code page Decode");
         return {};
     }
 }
@@ -39,6 +41,7 @@ std::string SystemCodePage::Encode(std::u16string_view text, bool& exact) const 
         if (usedDefault) exact = false;
         return out;
     } catch (...) {
+        kestrana::foundation::LogCaught("code page Encode");
         return {};
     }
 }

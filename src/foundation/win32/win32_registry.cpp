@@ -1,5 +1,6 @@
 #include "foundation/win32/win32_registry.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/registry_root_key.h"
 #include "foundation/win32/registry_value.h"
 #include "foundation/win32/unique_handle.h"
@@ -34,6 +35,7 @@ std::optional<std::wstring> Win32Registry::ReadString(RegistryRoot root, std::ws
         if (!key) return std::nullopt;
         return QueryStringValue(key.Get(), valueName, false);
     } catch (...) {
+        kestrana::foundation::LogCaught("registry ReadString");
         return std::nullopt;
     }
 }
@@ -48,6 +50,7 @@ bool Win32Registry::WriteString(RegistryRoot root, std::wstring_view subKey, std
         return ::RegSetValueExW(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), bytes) ==
                ERROR_SUCCESS;
     } catch (...) {
+        kestrana::foundation::LogCaught("registry WriteString");
         return false;
     }
 }
@@ -59,6 +62,7 @@ bool Win32Registry::DeleteValue(RegistryRoot root, std::wstring_view subKey, std
         const std::wstring name(valueName);
         return ::RegDeleteValueW(key.Get(), name.c_str()) == ERROR_SUCCESS;
     } catch (...) {
+        kestrana::foundation::LogCaught("registry DeleteValue");
         return false;
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/posix/posix_file_system.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 
 #include <dirent.h>
@@ -142,6 +143,7 @@ std::optional<std::vector<std::uint8_t>> PosixFileSystem::Read(const std::wstrin
         if (!fd.Valid()) return std::nullopt;
         struct stat st {};
         if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+        if (static_cast<std::uint64_t>(st.st_size) > kMaxReadBytes) return std::nullopt;
         std::vector<std::uint8_t> content;
         content.reserve(static_cast<std::size_t>(st.st_size));
         std::uint8_t buffer[65536];
@@ -153,9 +155,11 @@ std::optional<std::vector<std::uint8_t>> PosixFileSystem::Read(const std::wstrin
             }
             if (got == 0) break;
             content.insert(content.end(), buffer, buffer + got);
+            if (content.size() > kMaxReadBytes) return std::nullopt; // grew while we read
         }
         return content;
     } catch (...) {
+        kestrana::foundation::LogCaught("posix files Read");
         return std::nullopt;
     }
 }
@@ -171,6 +175,7 @@ bool PosixFileSystem::Replace(const std::wstring& path, std::span<const std::uin
         }
         return WriteReplacing(target, content.data(), content.size(), mode);
     } catch (...) {
+        kestrana::foundation::LogCaught("posix files Replace");
         return false;
     }
 }
@@ -193,6 +198,7 @@ bool PosixFileSystem::Rename(const std::wstring& from, const std::wstring& to, b
         if (!content || !WriteReplacing(target, content->data(), content->size(), st.st_mode & 07777)) return false;
         return ::unlink(source.c_str()) == 0;
     } catch (...) {
+        kestrana::foundation::LogCaught("posix files Rename");
         return false;
     }
 }
@@ -209,6 +215,7 @@ bool PosixFileSystem::Copy(const std::wstring& from, const std::wstring& to, boo
         const auto content = Read(from);
         return content && WriteReplacing(target, content->data(), content->size(), source.st_mode & 07777);
     } catch (...) {
+        kestrana::foundation::LogCaught("posix files Copy");
         return false;
     }
 }
@@ -242,6 +249,7 @@ std::vector<DirectoryEntry> PosixFileSystem::List(const std::wstring& folder) co
             entries.push_back(DirectoryEntry{foundation::FromUtf8(name), isDirectory});
         }
     } catch (...) {
+        kestrana::foundation::LogCaught("posix files List");
     }
     return entries;
 }

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_file_system.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -94,7 +95,9 @@ std::optional<std::vector<std::uint8_t>> Win32FileSystem::Read(const std::wstrin
                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file) return std::nullopt;
         LARGE_INTEGER size{};
-        if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return std::nullopt;
+        if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
+            static_cast<std::uint64_t>(size.QuadPart) > kMaxReadBytes)
+            return std::nullopt;
         std::vector<std::uint8_t> content;
         content.reserve(static_cast<std::size_t>(size.QuadPart));
         std::uint8_t buffer[65536];
@@ -103,9 +106,11 @@ std::optional<std::vector<std::uint8_t>> Win32FileSystem::Read(const std::wstrin
             if (!::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
             if (got == 0) break;
             content.insert(content.end(), buffer, buffer + got);
+            if (content.size() > kMaxReadBytes) return std::nullopt; // grew while we read
         }
         return content;
     } catch (...) {
+        kestrana::foundation::LogCaught("files Read");
         return std::nullopt;
     }
 }
@@ -132,6 +137,7 @@ bool Win32FileSystem::Replace(const std::wstring& path, std::span<const std::uin
         }
         return true;
     } catch (...) {
+        kestrana::foundation::LogCaught("files Replace");
         return false;
     }
 }
@@ -175,6 +181,7 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::wstring& folder) co
             entries.push_back(DirectoryEntry{name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
         } while (::FindNextFileW(find.Get(), &data));
     } catch (...) {
+        kestrana::foundation::LogCaught("files List");
     }
     return entries;
 }

@@ -129,6 +129,20 @@ TEST_F(StartupTest, LanguageComesFromSteamOrTheSavedSetting) {
         EXPECT_EQ(freshStore.ReadString(L"normal", L"language", L"<none>"),
                   c.steam ? c.expected : (c.saved ? FromUtf16(*c.saved) : std::wstring(L"<none>")));
     }
+    // Neither Steam nor the file chose: the display language decides and is written.
+    for (const auto& [display, expected] : {std::pair<std::wstring, std::wstring>{L"zh-CN", L"Chinese"},
+                                            {L"zh-Hant-TW", L"Chinese"}, {L"en-GB", L"English"},
+                                            {L"de-DE", L"English"}, {L"zu-ZA", L"English"}}) {
+        fakes::SettingsFolder fresh;
+        StartupPorts ports{monitors, today, font, std::nullopt, false};
+        ports.displayLanguage = display;
+        EXPECT_EQ(LoadStartupSettings(fresh.store, ports, {}).language, expected) << display;
+        EXPECT_EQ(fresh.store.ReadString(L"normal", L"language"), expected) << display;
+        // A saved choice is never overridden by the display language.
+        fresh.Config(u"[normal]\r\nlanguage=Japanese\r\n");
+        fresh.store.SetCurrentLanguage(L"");
+        EXPECT_EQ(LoadStartupSettings(fresh.store, ports, {}).language, L"Japanese");
+    }
     // A language already chosen in this process stays.
     Config(u"[normal]\r\nlanguage=Chinese\r\n");
     store.SetCurrentLanguage(L"English");

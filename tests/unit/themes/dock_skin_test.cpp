@@ -53,18 +53,20 @@ TEST(DockSkinFile, DarkNamesFallBackToTheLightOnes) {
     pf.files.AddFile(folder + L"run_night.png", "x");
     pf.files.AddFile(folder + L"line.png", "x");
     pf.Text(folder + L"config.ini", u"[config]\r\nbg=bg.png\r\nrun=run.png\r\nrun_dark=run_night.png\r\n"
-                                    u"delimiter=line.png\r\ndelimiter_dark=gone.png\r\n");
+                                    u"delimiter=line.png\r\ndelimiter_dark=gone.png\r\n"
+                                    u"bg_dark=..\\..\\Other\\bg.png\r\nblur_mask=\\\\server\\share\\x.png\r\n");
 
     const auto light = ReadDockSkinFile(pf.store, L"Glass", false);
     ASSERT_TRUE(light);
     EXPECT_EQ(light->folder, folder);
     EXPECT_EQ(light->imagePaths[0], folder + L"bg.png");
     EXPECT_EQ(light->imagePaths[2], folder + L"run.png");
-    EXPECT_EQ(light->imagePaths[1], L"") << "a key without a file name gives no picture";
+    EXPECT_EQ(light->imagePaths[1], L"") << "no picture for a key without a file name, or one that leaves the folder";
 
     const auto dark = ReadDockSkinFile(pf.store, L"Glass", true);
     ASSERT_TRUE(dark);
-    EXPECT_EQ(dark->imagePaths[0], folder + L"bg.png") << "only bg given: the light picture";
+    EXPECT_EQ(dark->imagePaths[0], folder + L"bg.png") << "a dark name that leaves the folder is refused";
+    for (const auto& path : dark->imagePaths) EXPECT_EQ(path.find(L"server"), std::wstring::npos);
     EXPECT_EQ(dark->imagePaths[2], folder + L"run_night.png");
     EXPECT_EQ(dark->imagePaths[3], folder + L"line.png") << "a named dark file that is missing";
 }
