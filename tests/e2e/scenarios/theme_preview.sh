@@ -8,7 +8,7 @@ viewer=${THEMEVIEW_EXE:-$E2E_ROOT/build/win64/e2e-bin/themeview.exe}
 out=${THEME_PREVIEW_OUT:-$repo/docs/theme-preview-wine.png}
 e2e_begin theme_preview
 
-[ -f "$viewer" ] || e2e_fail "no themeview.exe at $viewer (tests/e2e/themeview)"
+[ -f "$viewer" ] || e2e_fail "no themeview.exe at $viewer (tools/themeview)"
 [ -f "$E2E_BASE/themes/default/dockskin/config.ini" ] || e2e_fail "the program folder has no default theme"
 cp "$viewer" "$E2E_BASE/themeview.exe"
 
