@@ -13,6 +13,12 @@ if(KESTRANA_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(kestrana_options INTERFACE -fsanitize=address,undefined)
 endif()
+option(KESTRANA_TSAN "Build with ThreadSanitizer (not together with KESTRANA_SANITIZE)" OFF)
+if(KESTRANA_TSAN)
+  # Threads are what this build looks at; it cannot be combined with the address sanitizer.
+  target_compile_options(kestrana_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(kestrana_options INTERFACE -fsanitize=thread)
+endif()
 if(KESTRANA_FUZZ)
   target_compile_options(kestrana_options INTERFACE
     -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)

@@ -39,9 +39,28 @@ std::unique_ptr<Dockico> MakeDockico(bool separator) {
     return item;
 }
 
-DockItems::DockItems() {
+DockItems::DockItems() : m_link(new RowLink(this)) {
     m_entries.reserve(2 * kPlaceholders + 16);
     for (std::size_t i = 0; i < 2 * kPlaceholders; ++i) m_entries.push_back(MakePlaceholder());
+}
+
+DockItems::DockItems(DockItems&& other) noexcept
+    : m_entries(std::move(other.m_entries)), m_link(new RowLink(this)) {}
+
+DockItems::~DockItems() {
+    if (!m_linked) return;
+    std::lock_guard bars(BarsListMutex());
+    m_link->m_row = nullptr;
+}
+
+std::shared_ptr<const RowLink> DockItems::Link() const {
+    m_linked = true;
+    return m_link;
+}
+
+std::shared_ptr<RowLink> DockItems::Link() {
+    m_linked = true;
+    return m_link;
 }
 
 std::size_t DockItems::Insert(std::size_t index, std::unique_ptr<Dockico> item) {

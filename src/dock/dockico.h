@@ -83,8 +83,26 @@ struct Dockico {
 };
 
 // Guards the process-wide list of docks. Lock order: this lock, then a dock's item-list
-// lock (DockItems::ListMutex), then its window-list lock.
+// lock (DockItems::ListMutex), then its window-list lock (DockItems::WindowListMutex).
 [[nodiscard]] std::mutex& BarsListMutex() noexcept;
+
+class DockItems;
+
+// How a worker reaches a row that may be destroyed before the worker runs: the row lets
+// go of its link under the bars-list lock when it dies. A worker holding the bars-list
+// lock that still finds the row may use it (under its item-list lock) until it lets go
+// of the bars-list lock.
+class RowLink {
+public:
+    // Only with BarsListMutex() held; null once the row is gone.
+    [[nodiscard]] const DockItems* Row() const { return m_row; }
+    [[nodiscard]] DockItems* Row() { return m_row; }
+
+private:
+    friend class DockItems;
+    explicit RowLink(DockItems* row) : m_row(row) {}
+    DockItems* m_row;
+};
 
 // A new pinned entry with a fresh id; separators get half an icon's width.
 [[nodiscard]] std::unique_ptr<Dockico> MakeDockico(bool separator = false);
@@ -98,18 +116,26 @@ public:
 
     // An empty row: the six placeholders only.
     DockItems();
-    // Moving hands over the entries; each row keeps a lock of its own. Nobody may hold
-    // either row's lock meanwhile.
-    DockItems(DockItems&& other) noexcept : m_entries(std::move(other.m_entries)) {}
+    // Moving hands over the entries; each row keeps its locks and its link. Nobody may
+    // hold either row's locks meanwhile.
+    DockItems(DockItems&& other) noexcept;
     DockItems& operator=(DockItems&& other) noexcept {
         m_entries = std::move(other.m_entries);
         return *this;
     }
+    // Cuts the link its workers hold (waiting for one that is reading the row).
+    ~DockItems();
 
     // The bar's item-list lock. The user-interface thread holds it while it changes the
     // row or its items' fields; a worker holds it while it reads them. Never held while
     // touching files.
     [[nodiscard]] std::mutex& ListMutex() const { return m_listMutex; }
+    // The bar's window-list lock: guards the items' window lists and running flags as the
+    // window tracker changes them. Taken after the item-list lock when both are needed.
+    [[nodiscard]] std::mutex& WindowListMutex() const { return m_windowListMutex; }
+    // For a job that may outlive the row. User-interface thread.
+    [[nodiscard]] std::shared_ptr<const RowLink> Link() const;
+    [[nodiscard]] std::shared_ptr<RowLink> Link();
 
     // Operations on the row are skipped on a vector this short: it lacks its placeholders.
     [[nodiscard]] static constexpr bool HasItemRange(std::size_t entryCount) { return entryCount >= 5; }
@@ -152,6 +178,9 @@ public:
 private:
     std::vector<std::unique_ptr<Dockico>> m_entries;
     mutable std::mutex m_listMutex;
+    mutable std::mutex m_windowListMutex;
+    std::shared_ptr<RowLink> m_link;
+    mutable bool m_linked = false; // a link was handed out; only then must the row wait to die
 };
 
 } // namespace kestrana::dock

@@ -12,6 +12,8 @@ ItemListSource ItemListManager::Load(DockItems& row, const PictureState& state) 
     ReplaceItems(row, std::move(loaded.items));
     ApplyItemLabels(row, m_store, m_clock);
     m_pictures.ResolveAll(row, state);
+    // The upgrade is in memory either way; a dropped save is logged by the saver and the
+    // next change of the list writes it.
     if (loaded.saveRequested) m_saver.RequestSave(row);
     return loaded.source;
 }

@@ -21,8 +21,12 @@ public:
     // Loads the list into the row in place of its items, sets labels and pictures, and
     // saves when the load upgraded something. Returns where the items came from.
     ItemListSource Load(DockItems& row, const PictureState& state);
-    // After any add, remove, move, pin, unpin or edit. False when the job was dropped.
+    // After any add, remove, move, pin, unpin or edit. False when the job was dropped (the
+    // saver logs it; a later save covers the change).
     bool Changed(const DockItems& row) { return m_saver.RequestSave(row); }
+    // Before a dock is taken down: lets the saves it asked for reach the file, so that a
+    // dock built next loads them. At most `timeout`.
+    bool WaitForSaves(std::chrono::milliseconds timeout) const { return m_saver.WaitIdle(timeout); }
     void LanguageChanged(DockItems& row) { ApplyItemLabels(row, m_store, m_clock); }
     // After a theme or appearance change, or an edit of an item's picture.
     void PicturesChanged(DockItems& row, const PictureState& state) { m_pictures.ResolveAll(row, state); }

@@ -1,5 +1,7 @@
 #include "dock/item_list_save.h"
 
+#include "foundation/diagnostic_log.h"
+
 #include <mutex>
 
 namespace kestrana::dock {
@@ -36,16 +38,32 @@ ItemRecord RecordOf(const Dockico& item) {
     return record;
 }
 
-std::vector<ItemRecord> SnapshotItems(const DockItems& row) {
+namespace {
+
+// The caller holds the bars-list lock.
+std::vector<ItemRecord> CopyRow(const DockItems& row) {
     std::vector<ItemRecord> records;
-    std::lock_guard bars(BarsListMutex());
     std::lock_guard list(row.ListMutex());
+    std::lock_guard windows(row.WindowListMutex());
     if (!DockItems::HasItemRange(row.Size())) return records;
     records.reserve(row.RealCount());
     row.ForEachReal([&](std::size_t, const Dockico& item) {
         if (IsSavedItem(item)) records.push_back(RecordOf(item));
     });
     return records;
+}
+
+} // namespace
+
+std::vector<ItemRecord> SnapshotItems(const DockItems& row) {
+    std::lock_guard bars(BarsListMutex());
+    return CopyRow(row);
+}
+
+std::optional<std::vector<ItemRecord>> SnapshotItems(const RowLink& link) {
+    std::lock_guard bars(BarsListMutex());
+    if (const DockItems* row = link.Row()) return CopyRow(*row);
+    return std::nullopt;
 }
 
 namespace {
@@ -106,8 +124,17 @@ struct ItemListSaver::State {
     std::uint64_t taken = 0; // newest request whose row has been copied; under ItemFilesMutex
     std::atomic<int> lastResult{static_cast<int>(ItemSaveResult::Saved)};
     std::atomic<std::uint64_t> finished{0};
+    mutable std::mutex pendingMutex;
+    mutable std::condition_variable idle;
+    int pending = 0; // jobs started and not finished; under pendingMutex
 
     State(FileSystem& f, std::wstring base) : files(f), baseFolder(std::move(base)) {}
+
+    void Finish() {
+        std::lock_guard lock(pendingMutex);
+        --pending;
+        idle.notify_all();
+    }
 };
 
 ItemListSaver::ItemListSaver(FileSystem& files, std::wstring baseFolder, JobRunner& jobs)
@@ -117,27 +144,55 @@ ItemListSaver::ItemListSaver(FileSystem& files, std::wstring baseFolder, JobRunn
 
 bool ItemListSaver::RequestSave(const DockItems& row) {
     const std::uint64_t request = ++m_state->requested;
-    const DockItems* rowPointer = &row;
-    return m_jobs.Run([state = m_state, request, rowPointer](const JobContext& context) {
+    {
+        std::lock_guard lock(m_state->pendingMutex);
+        ++m_state->pending;
+    }
+    const bool started = m_jobs.Run([state = m_state, request, link = row.Link()](const JobContext& context) {
         ItemSaveResult result = ItemSaveResult::Superseded;
         {
             // The row is copied and written within one turn on the files, so the newest
             // copy is always written last. Requests that piled up meanwhile are served by
             // the next job that copies the row: it sees every change made before them.
+            // Lock order: the files, the bars list, the row's item list, its window list.
             std::lock_guard filesLock(ItemFilesMutex());
             if (request > state->taken) {
-                state->taken = state->requested.load();
+                const std::uint64_t newest = state->requested.load();
                 result = ItemSaveResult::Stopped;
                 if (!context.Quitting()) {
-                    const auto records = SnapshotItems(*rowPointer);
-                    result = WriteHoldingFiles(state->files, state->baseFolder, records,
-                                               [&context] { return context.Quitting(); });
+                    if (const auto records = SnapshotItems(*link)) {
+                        state->taken = newest;
+                        result = WriteHoldingFiles(state->files, state->baseFolder, *records,
+                                                   [&context] { return context.Quitting(); });
+                    } else {
+                        // Another dock's later request is still served by its own job.
+                        result = ItemSaveResult::RowGone;
+                    }
+                } else {
+                    state->taken = newest;
                 }
             }
         }
+        if (result == ItemSaveResult::Failed)
+            foundation::LogFailure("item save", L"a file operation failed; \"ico.ini\" keeps the list before");
+        else if (result == ItemSaveResult::RowGone)
+            foundation::LogFailure("item save", L"the dock was taken down before its row could be copied; "
+                                                L"the change is not saved");
         state->lastResult = static_cast<int>(result);
         ++state->finished;
+        state->Finish();
     });
+    if (!started) {
+        m_state->Finish();
+        if (!m_jobs.Quitting())
+            foundation::LogFailure("item save", L"dropped: the job runner is full; a later save writes the change");
+    }
+    return started;
+}
+
+bool ItemListSaver::WaitIdle(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_state->pendingMutex);
+    return m_state->idle.wait_for(lock, timeout, [&] { return m_state->pending == 0; });
 }
 
 ItemSaveResult ItemListSaver::LastResult() const { return static_cast<ItemSaveResult>(m_state->lastResult.load()); }

@@ -1,7 +1,7 @@
 #pragma once
 // Saving the dock's item list. Every change of the list asks for a save; the save runs
-// as a background job that copies the pinned items under the bars-list and item-list
-// locks, lets go of them, writes "ico_back.ini" in one piece and then rotates the files:
+// as a background job that copies the pinned items under the bars-list, item-list and
+// window-list locks, lets go of them, writes "ico_back.ini" in one piece and then rotates the files:
 // "ico.ini" becomes "ico_bak.ini" and "ico_back.ini" becomes "ico.ini". At every instant
 // a whole "ico.ini" or a whole "ico_bak.ini" is on disk, so an interrupted save never
 // loses the list. A list of 2 or fewer items never replaces "ico.ini".
@@ -12,6 +12,10 @@
 #include "foundation/file_system.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +31,7 @@ enum class ItemSaveResult {
     Stopped,        // the program is quitting; "ico.ini" untouched from that step on
     Failed,         // a file operation failed; the files are as the last good step left them
     Superseded,     // a later request saved the list first
+    RowGone,        // the dock was taken down before the job could copy its row
 };
 
 // An item belongs in the file when it has a real id, is pinned, and either has no
@@ -37,8 +42,10 @@ enum class ItemSaveResult {
 [[nodiscard]] ItemRecord RecordOf(const Dockico& item);
 
 // The records of the items to save, in row order. Takes the bars-list lock and then the
-// row's item-list lock, only for as long as it walks the row.
+// row's item-list and window-list locks, only for as long as it walks the row.
 [[nodiscard]] std::vector<ItemRecord> SnapshotItems(const DockItems& row);
+// The same through a link: nothing when the row is gone.
+[[nodiscard]] std::optional<std::vector<ItemRecord>> SnapshotItems(const RowLink& link);
 
 // Writes the records and rotates the files in the program folder `baseFolder` (ending in
 // a backslash). `quitting` is asked before every step. Takes turns with other saves,
@@ -46,8 +53,9 @@ enum class ItemSaveResult {
 ItemSaveResult WriteItemList(foundation::FileSystem& files, const std::wstring& baseFolder,
                              std::span<const ItemRecord> records, const std::function<bool()>& quitting = {});
 
-// Starts save jobs for a dock. The row must outlive the jobs it was handed to (the dock
-// waits for its jobs before it goes away); the saver itself may go first.
+// Starts save jobs for the docks. A job reaches its row through the row's link, so the
+// row may be destroyed first (the job then writes nothing); the saver may go first too.
+// Failures and dropped requests go to the diagnostic log.
 class ItemListSaver {
 public:
     ItemListSaver(foundation::FileSystem& files, std::wstring baseFolder, JobRunner& jobs);
@@ -59,6 +67,9 @@ public:
     [[nodiscard]] ItemSaveResult LastResult() const;
     // The number of save jobs that have finished.
     [[nodiscard]] std::uint64_t Finished() const;
+    // Waits at most `timeout` until no save job is pending; true when none is. Before a
+    // dock is taken down, so that the changes it asked to save reach the file first.
+    bool WaitIdle(std::chrono::milliseconds timeout) const;
 
 private:
     struct State;

@@ -7,6 +7,7 @@
 namespace kestrana::dock {
 
 struct JobContext::Shared {
+    std::shared_ptr<Shared> outer; // the runner this one is a group of, if any
     const std::atomic<bool>* processQuit = nullptr;
     std::atomic<bool> stopped{false};
     mutable std::mutex mutex;
@@ -16,7 +17,30 @@ struct JobContext::Shared {
 
     bool Quitting() const noexcept {
         return stopped.load(std::memory_order_acquire) ||
-               (processQuit && processQuit->load(std::memory_order_acquire));
+               (processQuit && processQuit->load(std::memory_order_acquire)) || (outer && outer->Quitting());
+    }
+
+    // Takes a place for one job here and in every outer runner, or none at all. Locks go
+    // from the group outwards, always in that order.
+    bool Reserve() {
+        std::lock_guard lock(mutex);
+        if (Quitting() || running >= JobRunner::kMaxJobs) return false;
+        if (outer && !outer->Reserve()) return false;
+        ++running;
+        return true;
+    }
+
+    void Release() {
+        {
+            std::lock_guard lock(mutex);
+            --running;
+            idle.notify_all();
+        }
+        if (outer) outer->Release();
+    }
+
+    void CountDrop() {
+        for (Shared* s = this; s; s = s->outer.get()) s->dropped.fetch_add(1, std::memory_order_relaxed);
     }
 };
 
@@ -26,25 +50,20 @@ JobRunner::JobRunner(const std::atomic<bool>* processQuit) : m_shared(std::make_
     m_shared->processQuit = processQuit;
 }
 
+JobRunner::JobRunner(JobRunner& outer) : m_shared(std::make_shared<JobContext::Shared>()) {
+    m_shared->outer = outer.m_shared;
+}
+
 JobRunner::~JobRunner() { Stop(); }
 
 bool JobRunner::Run(Job job) {
     const auto shared = m_shared;
-    {
-        std::lock_guard lock(shared->mutex);
-        if (!job || shared->Quitting() || shared->running >= kMaxJobs) {
-            shared->dropped.fetch_add(1, std::memory_order_relaxed);
-            return false;
-        }
-        ++shared->running;
+    if (!job || !shared->Reserve()) {
+        shared->CountDrop();
+        return false;
     }
-    const auto finished = [](const std::shared_ptr<JobContext::Shared>& state) {
-        std::lock_guard lock(state->mutex);
-        --state->running;
-        state->idle.notify_all();
-    };
     try {
-        std::thread([shared, finished, job = std::move(job)]() mutable noexcept {
+        std::thread([shared, job = std::move(job)]() mutable noexcept {
             try {
                 job(JobContext(shared));
             } catch (...) {
@@ -52,11 +71,11 @@ bool JobRunner::Run(Job job) {
                 // the process down with it.
             }
             job = nullptr; // release what the job holds before the runner sees it idle
-            finished(shared);
+            shared->Release();
         }).detach();
     } catch (const std::system_error&) {
-        finished(shared);
-        shared->dropped.fetch_add(1, std::memory_order_relaxed);
+        shared->Release();
+        shared->CountDrop();
         return false;
     }
     return true;

@@ -4,6 +4,10 @@
 // user-interface thread never waits for them. At most kMaxJobs run at once; a request
 // made while that many run is dropped, not queued, because a queued animation or poll
 // would only be stale by the time it ran.
+//
+// A runner can be a group inside another: its jobs count against the outer runner's
+// limit, and stopping the group (or the outer runner) tells only them to stop. Each dock
+// runs its jobs in a group of its own, which it stops and waits for when it goes away.
 
 #include <atomic>
 #include <chrono>
@@ -18,8 +22,8 @@ namespace kestrana::dock {
 // What a running job may ask of its runner.
 class JobContext {
 public:
-    // True once the program is shutting down (or the runner was told to stop): a job
-    // tests it between steps and returns early.
+    // True once the program is shutting down, or the job's runner (or a runner it is a
+    // group of) was told to stop: a job tests it between steps and returns early.
     [[nodiscard]] bool Quitting() const noexcept;
 
 private:
@@ -37,24 +41,29 @@ public:
     // `processQuit` is the program's global quitting flag (it must outlive every job);
     // without one only Stop() makes jobs see Quitting().
     explicit JobRunner(const std::atomic<bool>* processQuit = nullptr);
+    // A group of `outer`: shares its limit and its quitting; `outer` may go first.
+    explicit JobRunner(JobRunner& outer);
     // Tells running jobs to stop; they finish on their own threads, which keep what they
-    // share with the runner alive.
+    // share with the runner alive. Waiting for them is the owner's choice (WaitIdle).
     ~JobRunner();
     JobRunner(const JobRunner&) = delete;
     JobRunner& operator=(const JobRunner&) = delete;
 
     // Starts the job on a new detached thread. False when it was dropped: kMaxJobs are
-    // running, the runner is stopping, or no thread could be started.
+    // running (in this group or in the runners it belongs to), the runner is stopping,
+    // or no thread could be started.
     bool Run(Job job);
 
     // Makes every job's Quitting() true; later requests are dropped.
     void Stop() noexcept;
     [[nodiscard]] bool Quitting() const noexcept;
 
+    // Jobs of this runner, its groups' included.
     [[nodiscard]] int Running() const noexcept;
     [[nodiscard]] std::uint64_t Dropped() const noexcept;
-    // Waits until no job runs, at most `timeout`; true when none runs. For shutdown and
-    // tests; the user-interface thread never calls it.
+    // Waits until none of its jobs runs, at most `timeout`; true when none runs. The
+    // user-interface thread waits only with a short bound: a job may be blocked on that
+    // very thread (a message sent to one of its windows) and can only go on after it.
     bool WaitIdle(std::chrono::milliseconds timeout) const;
 
 private:

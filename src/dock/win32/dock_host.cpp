@@ -1,6 +1,6 @@
 #include "dock/win32/dock_host.h"
 
-
+#include "foundation/diagnostic_log.h"
 #include "themes/surface_appearance.h"
 
 #include <algorithm>
@@ -29,6 +29,9 @@ const MonitorInfo* MonitorUnderPointer(const std::vector<MonitorInfo>& monitors)
     return nullptr;
 }
 
+// Saves write a few small files; longer than this and the disk is stuck, not slow.
+constexpr std::chrono::milliseconds kSaveWait{500};
+
 } // namespace
 
 DockHost::~DockHost() { Stop(); }
@@ -36,15 +39,19 @@ DockHost::~DockHost() { Stop(); }
 bool DockHost::AddDock(const MonitorInfo& monitor) {
     auto& store = m_services.store;
     const DockSettings settings = ReadDockSettings(store, monitor.deviceName, monitor.dpiScale);
+    auto jobs = m_docks.NewJobs();
     auto dock = std::make_unique<Dock>();
     themes::DockSkinOptions options;
     options.dark = m_services.darkMode ? m_services.darkMode() : false;
     options.scale = monitor.dpiScale;
     options.screenPosition = static_cast<int>(settings.screenPosition);
     dock->skin = std::make_unique<themes::DockSkin>(themes::DockSkin::Load(store, m_services.decoder, options));
-    dock->window = std::make_unique<DockWindow>(m_services.jobs, *dock->skin, m_services.text, settings, monitor,
+    dock->window = std::make_unique<DockWindow>(*jobs, *dock->skin, m_services.text, settings, monitor,
                                                 SpacingOf(*dock->skin));
-    if (!dock->window->Valid()) return false;
+    if (!dock->window->Valid()) {
+        foundation::LogFailure("docks", L"the windows of the dock on " + monitor.deviceName + L" could not be made");
+        return false;
+    }
 
     OndelBar& bar = dock->window->Bar();
     PictureState pictureState;
@@ -54,7 +61,7 @@ bool DockHost::AddDock(const MonitorInfo& monitor) {
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::Dock);
     if (look.enabled) bar.SetBackdrop(true, look.opacity);
     bar.ItemsChanged();
-    m_docks.push_back(std::move(dock));
+    m_docks.Add(std::move(jobs), std::move(dock));
     return true;
 }
 
@@ -102,8 +109,8 @@ void DockHost::UpdateLivePictures(bool force) {
     wchar_t monthName[32] = {};
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, L"MMM", monthName, 32, nullptr);
     std::shared_ptr<const gfx::Bitmap> clock, calendar;
-    for (auto& dock : m_docks) {
-        OndelBar& bar = dock->window->Bar();
+    m_docks.ForEach([&](Dock& dock) {
+        OndelBar& bar = dock.window->Bar();
         bool changed = false;
         {
             std::lock_guard lock(bar.Items().ListMutex());
@@ -124,7 +131,7 @@ void DockHost::UpdateLivePictures(bool force) {
             });
         }
         if (changed) bar.Redraw();
-    }
+    });
 }
 
 bool DockHost::Start() {
@@ -137,9 +144,11 @@ bool DockHost::Start() {
     const DockSettings general = ReadDockSettings(m_services.store, monitors.front().deviceName, monitors.front().dpiScale);
     m_followPointer = general.multiScreen == MultiScreen::FollowPointer && monitors.size() > 1;
     if (general.multiScreen == MultiScreen::PerMonitor) {
+        // A monitor whose dock failed (logged) goes without; the others keep theirs.
         for (const auto& monitor : monitors) AddDock(monitor);
         UpdateLivePictures(true);
-        return !m_docks.empty();
+        if (m_docks.Empty()) foundation::LogFailure("docks", L"no dock could be made on any monitor");
+        return !m_docks.Empty();
     }
     const MonitorInfo* chosen = nullptr;
     if (!general.screens.empty()) {
@@ -149,21 +158,35 @@ bool DockHost::Start() {
     if (!chosen) chosen = MonitorUnderPointer(monitors);
     if (!chosen) chosen = &monitors.front();
     const bool added = AddDock(*chosen);
+    if (!added) foundation::LogFailure("docks", L"no dock could be made");
     UpdateLivePictures(true);
     return added;
 }
 
+void DockHost::TakeDown() {
+    if (m_docks.Empty()) return;
+    // A save asked for just before (at load, say) reads the row it was asked for, and a
+    // dock built next loads what it wrote.
+    if (!m_services.items.WaitForSaves(kSaveWait))
+        foundation::LogFailure("item save", L"still running when its dock was taken down");
+    m_docks.Clear();
+}
+
 void DockHost::Stop() {
     // One dock on a system with several monitors: remember where it stood for next time.
-    if (m_docks.size() == 1 && m_monitorCount > 1 && m_docks.front()->window)
-        m_services.store.WriteString(L"normal", L"lastscreen", m_docks.front()->window->Monitor().deviceName);
-    m_docks.clear();
+    if (m_docks.Size() == 1 && m_monitorCount > 1 && m_docks[0].window)
+        m_services.store.WriteString(L"normal", L"lastscreen", m_docks[0].window->Monitor().deviceName);
+    TakeDown();
 }
 
 void DockHost::HideAll() noexcept {
-    for (auto& dock : m_docks) {
-        if (!dock || !dock->window) continue;
-        for (HWND w : {dock->window->InputWindow(), dock->window->RenderWindow()}) ::ShowWindowAsync(w, SW_HIDE);
+    try {
+        m_docks.TryForEach(std::chrono::milliseconds(100), [](Dock& dock) {
+            if (!dock.window) return;
+            for (HWND w : {dock.window->InputWindow(), dock.window->RenderWindow()}) ::ShowWindowAsync(w, SW_HIDE);
+        });
+    } catch (...) {
+        // Called while crashing: hiding is a courtesy, never a second fault.
     }
 }
 
@@ -174,23 +197,29 @@ bool DockHost::Rebuild() {
 }
 
 bool DockHost::FollowPointer() {
-    if (!m_followPointer || m_docks.size() != 1) return false;
-    DockWindow& window = *m_docks.front()->window;
+    if (!m_followPointer || m_docks.Size() != 1) return false;
+    DockWindow& window = *m_docks[0].window;
     if (window.Bar().PointerInside()) return false;
     const std::vector<MonitorInfo> monitors = EnumerateMonitors();
     const MonitorInfo* under = MonitorUnderPointer(monitors);
     if (!under || _wcsicmp(under->deviceName.c_str(), window.Monitor().deviceName.c_str()) == 0) return false;
+    const MonitorInfo before = window.Monitor();
     // A new dock on the new monitor, with that monitor's settings, scale and skin.
-    m_docks.clear();
-    const bool added = AddDock(*under);
+    TakeDown();
+    bool added = AddDock(*under);
+    if (!added) {
+        // Better the dock where it was than no dock at all.
+        foundation::LogFailure("docks", L"could not follow the pointer to " + under->deviceName);
+        if (!AddDock(before)) foundation::LogFailure("docks", L"no dock could be made");
+    }
     UpdateLivePictures(true);
     return added;
 }
 
 void DockHost::HotkeyPressed() {
-    for (auto& dock : m_docks) {
-        if (dock->window->Monitor().primary || m_docks.size() == 1) {
-            dock->window->Bar().HotkeyPressed();
+    for (std::size_t i = 0; i < m_docks.Size(); ++i) {
+        if (m_docks[i].window->Monitor().primary || m_docks.Size() == 1) {
+            m_docks[i].window->Bar().HotkeyPressed();
             return;
         }
     }

@@ -3,6 +3,7 @@
 // chosen monitor (or following the pointer with 1). Creates and re-creates them with the
 // settings, the monitors and the skin, and loads each one's items.
 
+#include "dock/dock_list.h"
 #include "dock/item_list_manager.h"
 #include "dock/live_pictures.h"
 #include "dock/job_runner.h"
@@ -35,14 +36,15 @@ struct DockServices {
 
 class DockHost {
 public:
-    explicit DockHost(DockServices services) : m_services(std::move(services)) {}
+    explicit DockHost(DockServices services) : m_services(std::move(services)), m_docks(m_services.jobs) {}
     ~DockHost();
     DockHost(const DockHost&) = delete;
     DockHost& operator=(const DockHost&) = delete;
 
     // Builds the docks for the current settings and monitors; false when none could be made.
     bool Start();
-    // Takes every dock down (at shutdown, or before a rebuild); writes "lastscreen".
+    // Takes every dock down (at shutdown, or before a rebuild); writes "lastscreen". Waits
+    // a little for the saves the docks asked for and for the docks' own jobs, never long.
     void Stop();
     // Hides every dock window without waiting for the user-interface thread (safe from
     // any thread, also while the program is crashing).
@@ -60,19 +62,20 @@ public:
     bool FollowPointer();
     [[nodiscard]] bool FollowsPointer() const { return m_followPointer; }
 
-    [[nodiscard]] std::size_t Count() const { return m_docks.size(); }
-    [[nodiscard]] DockWindow* At(std::size_t index) { return index < m_docks.size() ? m_docks[index]->window.get() : nullptr; }
+    [[nodiscard]] std::size_t Count() const { return m_docks.Size(); }
+    [[nodiscard]] DockWindow* At(std::size_t index) { return index < m_docks.Size() ? m_docks[index].window.get() : nullptr; }
 
 private:
     struct Dock {
         std::unique_ptr<themes::DockSkin> skin;
-        std::unique_ptr<DockWindow> window;
+        std::unique_ptr<DockWindow> window; // after the skin, so destroyed before it
     };
     bool AddDock(const MonitorInfo& monitor);
+    void TakeDown();
+    void LoadLiveSources();
 
     DockServices m_services;
-    std::vector<std::unique_ptr<Dock>> m_docks;
-    void LoadLiveSources();
+    DockList<Dock> m_docks;
 
     std::size_t m_monitorCount = 0;
     ClockSkinPictures m_clockSkin;

@@ -148,5 +148,38 @@ TEST(ItemListSave, RequestsThatPileUpAreServedByOneSave) {
     EXPECT_EQ(world.Records(L"ico.ini").size(), 4u);
 }
 
+TEST(ItemListSave, AJobWhoseRowWasDestroyedWritesNothingAndALiveRowIsStillSaved) {
+    ItemWorld world;
+    const auto a = ProgramList(5, L"a");
+    world.files.AddFile(world.Path(L"ico.ini"), FileOf(a));
+    auto gone = std::make_unique<DockItems>();
+    Fill(*gone, ProgramList(4, L"gone"), world);
+    DockItems kept;
+    Fill(kept, ProgramList(3, L"kept"), world);
+    JobRunner jobs;
+    ItemListSaver saver(world.files, kBase, jobs);
+    {
+        std::lock_guard files(ItemFilesMutex()); // the jobs wait behind a save in progress
+        ASSERT_TRUE(saver.RequestSave(*gone));
+        gone.reset();
+        EXPECT_FALSE(saver.WaitIdle(10ms));
+    }
+    ASSERT_TRUE(saver.WaitIdle(10s));
+    EXPECT_EQ(saver.LastResult(), ItemSaveResult::RowGone);
+    EXPECT_EQ(world.Bytes(L"ico.ini"), FileOf(a));
+
+    // The request the dead row's job could not serve is still served by the next one.
+    {
+        std::lock_guard files(ItemFilesMutex());
+        auto doomed = std::make_unique<DockItems>();
+        ASSERT_TRUE(saver.RequestSave(*doomed));
+        ASSERT_TRUE(saver.RequestSave(kept));
+        doomed.reset();
+    }
+    ASSERT_TRUE(saver.WaitIdle(10s));
+    EXPECT_EQ(saver.Finished(), 3u);
+    EXPECT_EQ(world.Records(L"ico.ini").size(), 4u);
+}
+
 } // namespace
 } // namespace kestrana::dock

@@ -126,5 +126,41 @@ TEST(JobRunner, JobsOutliveTheirRunnerAndAreToldToStop) {
     EXPECT_EQ(result->load(), 2);
 }
 
+TEST(JobRunner, AGroupSharesTheOuterLimitAndStopsAlone) {
+    JobRunner outer;
+    auto group = std::make_unique<JobRunner>(outer);
+    Gate gate;
+    std::atomic<int> quitSeen{0};
+    const auto job = [&](const JobContext& context) {
+        gate.Wait();
+        if (context.Quitting()) ++quitSeen;
+    };
+    for (int i = 0; i < JobRunner::kMaxJobs - 1; ++i) ASSERT_TRUE(group->Run(job));
+    ASSERT_TRUE(outer.Run(job));
+    ASSERT_TRUE(gate.WaitForWaiters(JobRunner::kMaxJobs));
+    EXPECT_EQ(outer.Running(), JobRunner::kMaxJobs);
+    EXPECT_EQ(group->Running(), JobRunner::kMaxJobs - 1);
+    // The outer limit holds for the group, and a refusal is counted in both.
+    EXPECT_FALSE(group->Run(job));
+    EXPECT_EQ(group->Dropped(), 1u);
+    EXPECT_EQ(outer.Dropped(), 1u);
+
+    group->Stop();
+    EXPECT_TRUE(group->Quitting());
+    EXPECT_FALSE(outer.Quitting());
+    EXPECT_FALSE(group->WaitIdle(20ms));
+    gate.Open();
+    EXPECT_TRUE(group->WaitIdle(10s));
+    ASSERT_TRUE(outer.WaitIdle(10s));
+    EXPECT_EQ(quitSeen.load(), JobRunner::kMaxJobs - 1); // the outer runner's own job was not told to stop
+
+    // The outer runner's stop reaches a group, also one made before it.
+    auto later = std::make_unique<JobRunner>(outer);
+    outer.Stop();
+    EXPECT_TRUE(later->Quitting());
+    EXPECT_FALSE(later->Run([](const JobContext&) {}));
+    group.reset(); // a group may go before or after its outer runner
+}
+
 } // namespace
 } // namespace kestrana::dock
