@@ -86,7 +86,7 @@ int ReadIntOr(const foundation::ConfigStore& store, std::wstring_view section, s
 
 } // namespace
 
-DockSettings ReadDockSettings(foundation::ConfigStore& store, std::wstring_view monitorDeviceName, float dpiScale) {
+DockSettings ReadDockSettings(const foundation::ConfigStore& store, std::wstring_view monitorDeviceName, float dpiScale) {
     DockSettings s;
     const std::wstring monitor = MonitorSectionName(monitorDeviceName);
     const auto monitorInt = [&](std::wstring_view key) { return monitor.empty() ? 0 : store.ReadInt(monitor, key); };
@@ -101,15 +101,10 @@ DockSettings ReadDockSettings(foundation::ConfigStore& store, std::wstring_view 
     s.edgeDistance = EdgeDistanceFromSetting(store.ReadInt(kNormal, L"edgedistance"), dpiScale);
 
     const DockSettings defaults;
-    if (!store.HasKey(kNormal, L"dockicoeffect_bglight")) {
-        // A settings file from before the light effects: start from magnification and
-        // record the light strengths so this happens once.
-        store.WriteInt(kNormal, L"dockicoeffect", static_cast<int>(IconEffect::Scale));
-        store.WriteInt(kNormal, L"dockicoeffect_bglight", defaults.backgroundLight);
-        if (!store.HasKey(kNormal, L"dockicoeffect_icolight"))
-            store.WriteInt(kNormal, L"dockicoeffect_icolight", defaults.iconLight);
-    }
-    s.iconEffect = IconEffectFromSetting(ReadIntOr(store, kNormal, L"dockicoeffect", static_cast<int>(IconEffect::Scale)));
+    // A file from before the light effects starts over at magnification.
+    s.iconEffect = store.HasKey(kNormal, L"dockicoeffect_bglight")
+                       ? IconEffectFromSetting(ReadIntOr(store, kNormal, L"dockicoeffect", static_cast<int>(IconEffect::Scale)))
+                       : IconEffect::Scale;
     s.backgroundLight = LightStrengthFromSetting(ReadIntOr(store, kNormal, L"dockicoeffect_bglight", defaults.backgroundLight));
     s.iconLight = LightStrengthFromSetting(ReadIntOr(store, kNormal, L"dockicoeffect_icolight", defaults.iconLight));
 
@@ -119,11 +114,7 @@ DockSettings ReadDockSettings(foundation::ConfigStore& store, std::wstring_view 
     s.mouseActSleep = MouseActSleepFromSetting(store.ReadInt(kNormal, L"mouseactsleep"));
     s.showActBar = ShowActBarFromSetting(store.ReadInt(kNormal, L"showactbar"));
 
-    if (!store.HasKey(kNormal, L"actbaroffset")) {
-        store.WriteInt(kNormal, L"actbaroffset", defaults.actBar.offset);
-        store.WriteInt(kNormal, L"actbarheight", defaults.actBar.height);
-        store.WriteInt(kNormal, L"actbarwidth", defaults.actBar.width);
-    } else {
+    if (store.HasKey(kNormal, L"actbaroffset")) {
         s.actBar.offset = std::max(0, store.ReadInt(kNormal, L"actbaroffset"));
         s.actBar.height = std::max(0, ReadIntOr(store, kNormal, L"actbarheight", defaults.actBar.height));
         s.actBar.width = std::max(0, ReadIntOr(store, kNormal, L"actbarwidth", defaults.actBar.width));
@@ -138,6 +129,23 @@ DockSettings ReadDockSettings(foundation::ConfigStore& store, std::wstring_view 
     s.trayIcoDock = store.ReadBool(kNormal, L"trayico_dock");
     s.enableDock = store.ReadBool(L"themes", L"enable_dock");
     return s;
+}
+
+void CompleteDockSettings(foundation::ConfigStore& store) {
+    const DockSettings defaults;
+    if (!store.HasKey(kNormal, L"dockicoeffect_bglight")) {
+        // A settings file from before the light effects: start from magnification and
+        // record the light strengths so this happens once.
+        store.WriteInt(kNormal, L"dockicoeffect", static_cast<int>(IconEffect::Scale));
+        store.WriteInt(kNormal, L"dockicoeffect_bglight", defaults.backgroundLight);
+        if (!store.HasKey(kNormal, L"dockicoeffect_icolight"))
+            store.WriteInt(kNormal, L"dockicoeffect_icolight", defaults.iconLight);
+    }
+    if (!store.HasKey(kNormal, L"actbaroffset")) {
+        store.WriteInt(kNormal, L"actbaroffset", defaults.actBar.offset);
+        store.WriteInt(kNormal, L"actbarheight", defaults.actBar.height);
+        store.WriteInt(kNormal, L"actbarwidth", defaults.actBar.width);
+    }
 }
 
 bool WriteMaxSize(foundation::ConfigStore& store, std::wstring_view monitorDeviceName, int value) {

@@ -105,10 +105,14 @@ struct DockSettings {
 [[nodiscard]] std::wstring MonitorSectionName(std::wstring_view deviceName);
 
 // Reads the dock's settings for one monitor from config.ini ("normal", the monitor's own
-// section and "themes"). Writes back the defaults an older settings file lacks: the effect
-// and light strengths, and the activation bar's three sizes.
-[[nodiscard]] DockSettings ReadDockSettings(foundation::ConfigStore& store, std::wstring_view monitorDeviceName,
+// section and "themes"). Never writes: keys an older settings file lacks read as their
+// defaults, and CompleteDockSettings writes them.
+[[nodiscard]] DockSettings ReadDockSettings(const foundation::ConfigStore& store, std::wstring_view monitorDeviceName,
                                             float dpiScale);
+
+// Writes back the defaults an older settings file lacks: the effect and light strengths,
+// and the activation bar's three sizes. Once, when the docks are built.
+void CompleteDockSettings(foundation::ConfigStore& store);
 
 // The settings page's "maxsize": kept both as the general value and for this monitor.
 bool WriteMaxSize(foundation::ConfigStore& store, std::wstring_view monitorDeviceName, int value);

@@ -141,6 +141,7 @@ bool DockHost::Start() {
     m_monitorCount = monitors.size();
     if (monitors.empty()) return false;
 
+    CompleteDockSettings(m_services.store);
     const DockSettings general = ReadDockSettings(m_services.store, monitors.front().deviceName, monitors.front().dpiScale);
     m_followPointer = general.multiScreen == MultiScreen::FollowPointer && monitors.size() > 1;
     if (general.multiScreen == MultiScreen::PerMonitor) {

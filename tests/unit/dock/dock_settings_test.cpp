@@ -78,6 +78,8 @@ TEST_F(DockSettingsFile, MonitorSectionComesFirst) {
 TEST_F(DockSettingsFile, MissingKeysTakeDefaultsAndOldFilesAreCompleted) {
     Config(u"[normal]\r\ndockicoeffect=3\r\n");
     const DockSettings s = ReadDockSettings(store, L"\\\\.\\DISPLAY1", 1.5f);
+    EXPECT_FALSE(store.HasKey(L"normal", L"actbaroffset")) << "reading never writes";
+    CompleteDockSettings(store);
     EXPECT_EQ(s.defaultSize, 96); // floor(64 x 1.5)
     EXPECT_EQ(s.maxSize, 192);
     EXPECT_EQ(s.screenPosition, Edge::Bottom);
