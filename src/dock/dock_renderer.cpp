@@ -159,8 +159,13 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
             placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, iconSize);
         } else {
             placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, item.size);
-            const Prepared* prepared = PreparedFor(item);
+            Prepared* prepared = PreparedFor(item);
             placed.picture = prepared ? prepared->source.get() : nullptr;
+            // The brightened copy serves the hovered item only; the next hover makes it again.
+            if (prepared && !placed.hovered && !prepared->lit.Empty()) {
+                prepared->lit = gfx::CachedImage();
+                prepared->litFactor = 0;
+            }
         }
         m_placed.push_back(placed);
     }

@@ -19,6 +19,17 @@ int CachedImage::CachedCopies() const {
     return int(std::count_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.valid; }));
 }
 
+std::size_t CachedImage::HeldBytes() const {
+    std::size_t bytes = 0;
+    for (const Bitmap& level : m_levels) {
+        bytes += level.Pixels().size_bytes();
+    }
+    for (const Entry& e : m_entries) {
+        bytes += e.pixels.Pixels().size_bytes();
+    }
+    return bytes;
+}
+
 void CachedImage::Trim() {
     for (Entry& e : m_entries) {
         e = Entry{};
@@ -79,6 +90,11 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
     const Key key{dest.width, dest.height, dest.x - originX, dest.y - originY};
     ++m_clock;
     for (Entry& e : m_entries) {
+        if (e.valid && e.key != key && m_clock - e.lastUse > kStaleDraws) {
+            e = Entry{};
+        }
+    }
+    for (Entry& e : m_entries) {
         if (e.valid && e.key == key) {
             e.lastUse = m_clock;
             ++e.uses;
@@ -122,6 +138,10 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
     const RectI whole{int(originX), int(originY), int(std::ceil(dest.Right())) - int(originX),
                       int(std::ceil(dest.Bottom())) - int(originY)};
     const Bitmap& level = Plan(dest, whole, 1.0f);
+    // A slot keeps its memory only while it is the right size for the copy it holds.
+    if (victim->pixels.Pixels().size() > std::size_t(whole.width) * std::size_t(whole.height)) {
+        victim->pixels = Bitmap{};
+    }
     ResampleCopy(level, m_xs, m_ys, victim->pixels);
     victim->key = key;
     victim->valid = true;

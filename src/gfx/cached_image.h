@@ -2,7 +2,8 @@
 // A source picture prepared for drawing at many sizes: half-size levels are built once so
 // a shrink never reads more than twice the pixels it writes, and scaled copies are kept
 // for sizes that come back frame after frame (resting icons). A size seen only once (a
-// magnified icon in motion) is drawn straight into the target without being kept.
+// magnified icon in motion) is drawn straight into the target without being kept, and a
+// kept copy not drawn for a while (the sizes of a magnification that has ended) is let go.
 // One thread at a time: each bar owns its images.
 
 #include "gfx/bitmap.h"
@@ -36,6 +37,11 @@ public:
     // How many scaled copies are kept right now, and how many draws were served from them.
     [[nodiscard]] int CachedCopies() const;
     [[nodiscard]] std::uint64_t Hits() const { return m_hits; }
+    // Memory held beside the source: the half-size levels and the kept copies.
+    [[nodiscard]] std::size_t HeldBytes() const;
+
+    // A kept copy not used in this many draws of the picture is released.
+    static constexpr std::uint64_t kStaleDraws = 32;
 
     // Drops the scaled copies (the levels stay).
     void Trim();

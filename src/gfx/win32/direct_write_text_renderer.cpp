@@ -1,10 +1,10 @@
 #include "gfx/win32/direct_write_text_renderer.h"
 
-#include "foundation/win32/unique_handle.h"
+#include "foundation/diagnostic_log.h"
+#include "gfx/pixel_rows.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace kestrana::gfx {
 
@@ -71,24 +71,23 @@ std::unique_ptr<DirectWriteTextRenderer> DirectWriteTextRenderer::Create() {
                                        reinterpret_cast<IUnknown**>(dwrite.GetAddressOf())))) {
             return nullptr;
         }
-        ComPtr<ID2D1Factory> d2d;
-        if (FAILED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, d2d.GetAddressOf()))) {
-            return nullptr;
-        }
         ComPtr<IDWriteFontCollection> fonts;
         if (FAILED(dwrite->GetSystemFontCollection(fonts.GetAddressOf(), FALSE)) || !fonts) {
             return nullptr;
         }
         return std::unique_ptr<DirectWriteTextRenderer>(
-            new DirectWriteTextRenderer(std::move(dwrite), std::move(d2d), std::move(fonts)));
+            new DirectWriteTextRenderer(std::move(dwrite), std::move(fonts)));
     } catch (...) {
         return nullptr;
     }
 }
 
-DirectWriteTextRenderer::DirectWriteTextRenderer(ComPtr<IDWriteFactory> dwrite, ComPtr<ID2D1Factory> d2d,
-                                                 ComPtr<IDWriteFontCollection> fonts)
-    : m_dwrite(std::move(dwrite)), m_d2d(std::move(d2d)), m_fonts(std::move(fonts)) {
+DirectWriteTextRenderer::DirectWriteTextRenderer(ComPtr<IDWriteFactory> dwrite, ComPtr<IDWriteFontCollection> fonts)
+    : m_dwrite(std::move(dwrite)), m_fonts(std::move(fonts)) {
+    // Both optional: without them runs are smoothed symmetrically and the grayscale
+    // coverage comes from averaging the sub-pixel samples.
+    m_dwrite.As(&m_dwrite2);
+    m_dwrite->CreateRenderingParams(m_params.GetAddressOf());
     for (const wchar_t* family : kGlyphFallbackFamilies) {
         if (HasFamily(family)) {
             m_glyphFallbacks.emplace_back(family);
@@ -160,6 +159,13 @@ std::wstring DirectWriteTextRenderer::ResolveFamily(const std::wstring& requeste
         }
         if (chosen.empty()) {
             chosen = any;
+        }
+        // Logged once per family: the result is remembered below.
+        if (chosen.empty()) {
+            foundation::LogFailure("text", L"no font family is installed; text cannot be drawn");
+        } else if (!requested.empty() && chosen != requested) {
+            foundation::LogFailure("text", L"font family \"" + requested + L"\" is not installed; using \"" + chosen +
+                                               L"\"");
         }
         m_resolved[requested] = chosen;
         return chosen;
@@ -271,76 +277,155 @@ TextExtent DirectWriteTextRenderer::Measure(std::wstring_view text, const TextSt
 
 namespace {
 
-// Keeps every channel within its alpha (the rasteriser's rounding can overshoot by one).
-void ClampToAlpha(Bitmap& b) {
-    for (Pixel& p : b.Pixels()) {
-        const Pixel a = p >> 24;
-        p = (a << 24) | (std::min<Pixel>((p >> 16) & 0xFF, a) << 16) | (std::min<Pixel>((p >> 8) & 0xFF, a) << 8) |
-            std::min<Pixel>(p & 0xFF, a);
-    }
+// x * k / 255, rounded.
+std::uint8_t Scale255(unsigned x, unsigned k) {
+    const unsigned t = x * k + 128;
+    return std::uint8_t((t + (t >> 8)) >> 8);
 }
 
-void DrawLayout(ID2D1RenderTarget* target, IDWriteTextLayout* layout, const Color& c, bool& ok) {
-    ComPtr<ID2D1SolidColorBrush> brush;
-    const D2D1_COLOR_F color{c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, c.a / 255.0f};
-    if (FAILED(target->CreateSolidColorBrush(color, brush.GetAddressOf()))) {
-        ok = false;
-        return;
-    }
-    target->BeginDraw();
-    target->Clear(D2D1_COLOR_F{0, 0, 0, 0});
-    // ClearType needs an opaque background; grayscale gives usable per-pixel alpha.
-    target->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
-    target->DrawTextLayout(D2D1_POINT_2F{0, 0}, layout, brush.Get(), D2D1_DRAW_TEXT_OPTIONS_NONE);
-    ok = SUCCEEDED(target->EndDraw());
-}
+// Receives a layout's glyph runs (and its ellipsis sign, an inline object that draws
+// itself through us) and blends each run's coverage into the target. It lives on the
+// stack for one Draw call, so reference counting is a formality.
+class CoverageRenderer final : public IDWriteTextRenderer {
+public:
+    CoverageRenderer(IDWriteFactory* factory, IDWriteFactory2* factory2, IDWriteRenderingParams* params,
+                     const Color& color, Bitmap& target)
+        : m_factory(factory), m_factory2(factory2), m_params(params), m_color(color), m_target(target) {}
 
-} // namespace
-
-bool DirectWriteTextRenderer::DrawThroughDc(IDWriteTextLayout* layout, const Color& color, Bitmap& out) {
-    const int w = out.Width(), h = out.Height();
-    // Direct2D draws into a DIB section's memory; the pixels are then copied out.
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    win32::UniqueGdiObject dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    win32::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!dib || !dc || !bits) {
-        return false;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) noexcept override {
+        if (!out) {
+            return E_POINTER;
+        }
+        if (id == __uuidof(IUnknown) || id == __uuidof(IDWritePixelSnapping) || id == __uuidof(IDWriteTextRenderer)) {
+            *out = static_cast<IDWriteTextRenderer*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
     }
-    std::memset(bits, 0, std::size_t(w) * std::size_t(h) * 4);
-    struct Restore {
-        HDC dc;
-        HGDIOBJ old;
-        ~Restore() { SelectObject(dc, old); }
-    } restore{dc.Get(), SelectObject(dc.Get(), dib.Get())};
-    // Software first: a line of text is small, and it needs no graphics device.
-    ComPtr<ID2D1DCRenderTarget> target;
-    for (const auto type : {D2D1_RENDER_TARGET_TYPE_SOFTWARE, D2D1_RENDER_TARGET_TYPE_DEFAULT}) {
-        const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
-            type, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
-        if (SUCCEEDED(m_d2d->CreateDCRenderTarget(&props, target.ReleaseAndGetAddressOf()))) {
-            break;
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE IsPixelSnappingDisabled(void*, BOOL* disabled) noexcept override {
+        *disabled = FALSE; // baselines on whole pixels keep small text crisp
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCurrentTransform(void*, DWRITE_MATRIX* transform) noexcept override {
+        *transform = DWRITE_MATRIX{1, 0, 0, 1, 0, 0};
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetPixelsPerDip(void*, FLOAT* pixelsPerDip) noexcept override {
+        *pixelsPerDip = 1.0f; // sizes are already in pixels
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE DrawGlyphRun(void*, FLOAT x, FLOAT y, DWRITE_MEASURING_MODE measuring,
+                                           const DWRITE_GLYPH_RUN* run, const DWRITE_GLYPH_RUN_DESCRIPTION*,
+                                           IUnknown*) noexcept override {
+        try {
+            if (!run || !run->fontFace || run->glyphCount == 0) {
+                return S_OK;
+            }
+            return BlendRun(x, y, measuring, *run);
+        } catch (...) {
+            return E_OUTOFMEMORY;
         }
     }
-    const RECT rect{0, 0, w, h};
-    if (!target || FAILED(target->BindDC(dc.Get(), &rect))) {
-        return false;
+    // Lines are never underlined or struck through.
+    HRESULT STDMETHODCALLTYPE DrawUnderline(void*, FLOAT, FLOAT, const DWRITE_UNDERLINE*, IUnknown*) noexcept override {
+        return S_OK;
     }
-    bool ok = true;
-    DrawLayout(target.Get(), layout, color, ok);
-    if (!ok) {
-        return false;
+    HRESULT STDMETHODCALLTYPE DrawStrikethrough(void*, FLOAT, FLOAT, const DWRITE_STRIKETHROUGH*,
+                                                IUnknown*) noexcept override {
+        return S_OK;
     }
-    GdiFlush();
-    std::memcpy(out.Pixels().data(), bits, std::size_t(w) * std::size_t(h) * 4);
-    return true;
-}
+    HRESULT STDMETHODCALLTYPE DrawInlineObject(void* context, FLOAT x, FLOAT y, IDWriteInlineObject* object,
+                                               BOOL sideways, BOOL rightToLeft, IUnknown* effect) noexcept override {
+        return object ? object->Draw(context, this, x, y, sideways, rightToLeft, effect) : S_OK;
+    }
+
+private:
+    DWRITE_RENDERING_MODE ModeFor(const DWRITE_GLYPH_RUN& run, DWRITE_MEASURING_MODE measuring) const {
+        DWRITE_RENDERING_MODE mode = DWRITE_RENDERING_MODE_DEFAULT;
+        if (!m_params || FAILED(run.fontFace->GetRecommendedRenderingMode(run.fontEmSize, 1.0f, measuring,
+                                                                          m_params, &mode))) {
+            mode = DWRITE_RENDERING_MODE_DEFAULT;
+        }
+        // Outlines have no coverage texture; at the large sizes they are recommended for,
+        // symmetric smoothing looks the same.
+        if (mode == DWRITE_RENDERING_MODE_DEFAULT || mode == DWRITE_RENDERING_MODE_OUTLINE) {
+            mode = DWRITE_RENDERING_MODE_CLEARTYPE_NATURAL_SYMMETRIC;
+        }
+        return mode;
+    }
+
+    HRESULT BlendRun(FLOAT x, FLOAT y, DWRITE_MEASURING_MODE measuring, const DWRITE_GLYPH_RUN& run) {
+        const DWRITE_RENDERING_MODE mode = ModeFor(run, measuring);
+        ComPtr<IDWriteGlyphRunAnalysis> analysis;
+        HRESULT hr = E_FAIL;
+        // Grayscale where the factory can be asked for it, so nothing depends on the
+        // screen's sub-pixel order and the coverage suits translucent backgrounds.
+        if (m_factory2 && mode != DWRITE_RENDERING_MODE_ALIASED) {
+            hr = m_factory2->CreateGlyphRunAnalysis(&run, nullptr, mode, measuring, DWRITE_GRID_FIT_MODE_DEFAULT,
+                                                    DWRITE_TEXT_ANTIALIAS_MODE_GRAYSCALE, x, y,
+                                                    analysis.GetAddressOf());
+        }
+        if (FAILED(hr)) {
+            hr = m_factory->CreateGlyphRunAnalysis(&run, 1.0f, nullptr, mode, measuring, x, y,
+                                                   analysis.ReleaseAndGetAddressOf());
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+        // Smoothed runs come as three samples per pixel (equal ones when grayscale was
+        // granted, averaged otherwise); aliased runs as one.
+        DWRITE_TEXTURE_TYPE type = mode == DWRITE_RENDERING_MODE_ALIASED ? DWRITE_TEXTURE_ALIASED_1x1
+                                                                          : DWRITE_TEXTURE_CLEARTYPE_3x1;
+        RECT bounds{};
+        if (FAILED(analysis->GetAlphaTextureBounds(type, &bounds)) || IsRectEmpty(&bounds)) {
+            type = type == DWRITE_TEXTURE_ALIASED_1x1 ? DWRITE_TEXTURE_CLEARTYPE_3x1 : DWRITE_TEXTURE_ALIASED_1x1;
+            if (FAILED(analysis->GetAlphaTextureBounds(type, &bounds)) || IsRectEmpty(&bounds)) {
+                return S_OK; // nothing visible (spaces)
+            }
+        }
+        const int samples = type == DWRITE_TEXTURE_CLEARTYPE_3x1 ? 3 : 1;
+        const int w = bounds.right - bounds.left, h = bounds.bottom - bounds.top;
+        m_texture.resize(std::size_t(w) * std::size_t(h) * std::size_t(samples));
+        if (FAILED(hr = analysis->CreateAlphaTexture(type, &bounds, m_texture.data(), UINT32(m_texture.size())))) {
+            return hr;
+        }
+        const int x0 = std::max<int>(bounds.left, 0), x1 = std::min<int>(bounds.right, m_target.Width());
+        const int y0 = std::max<int>(bounds.top, 0), y1 = std::min<int>(bounds.bottom, m_target.Height());
+        if (x0 >= x1 || y0 >= y1) {
+            return S_OK;
+        }
+        m_row.resize(std::size_t(x1 - x0));
+        for (int ty = y0; ty < y1; ++ty) {
+            const BYTE* t = m_texture.data() +
+                            (std::size_t(ty - bounds.top) * std::size_t(w) + std::size_t(x0 - bounds.left)) *
+                                std::size_t(samples);
+            for (Pixel& p : m_row) {
+                const unsigned coverage = samples == 3 ? (unsigned(t[0]) + t[1] + t[2] + 1) / 3 : t[0];
+                t += samples;
+                const std::uint8_t a = Scale255(coverage, m_color.a);
+                p = MakePixel(Scale255(m_color.r, a), Scale255(m_color.g, a), Scale255(m_color.b, a), a);
+            }
+            // Over, not copy: neighbouring runs (a fallback face, the ellipsis) may overlap.
+            OverRow(m_row.data(), m_target.Row(ty) + x0, x1 - x0);
+        }
+        return S_OK;
+    }
+
+    IDWriteFactory* m_factory;
+    IDWriteFactory2* m_factory2;
+    IDWriteRenderingParams* m_params;
+    Color m_color;
+    Bitmap& m_target;
+    std::vector<BYTE> m_texture;
+    std::vector<Pixel> m_row;
+};
+
+} // namespace
 
 Bitmap DirectWriteTextRenderer::Draw(std::wstring_view text, const TextStyle& style, int maxWidth) {
     try {
@@ -349,10 +434,10 @@ Bitmap DirectWriteTextRenderer::Draw(std::wstring_view text, const TextStyle& st
             return {};
         }
         Bitmap out(layout.extent.width, layout.extent.height);
-        if (!DrawThroughDc(layout.layout.Get(), style.color, out)) {
+        CoverageRenderer renderer(m_dwrite.Get(), m_dwrite2.Get(), m_params.Get(), style.color, out);
+        if (FAILED(layout.layout->Draw(nullptr, &renderer, 0.0f, 0.0f))) {
             return {};
         }
-        ClampToAlpha(out);
         return out;
     } catch (...) {
         return {};

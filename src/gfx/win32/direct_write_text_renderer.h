@@ -1,15 +1,17 @@
 #pragma once
-// Text through DirectWrite, drawn by Direct2D into premultiplied memory with grayscale
-// anti-aliasing (per-pixel alpha, so the line can be blended anywhere). A family that is
-// not installed is replaced from a fallback list ending with any installed family, so
-// text is never silently dropped; characters the chosen face lacks (CJK in a Latin
-// face) are given to a fallback family that has them.
+// Text through DirectWrite alone: the layout hands each glyph run to our own renderer,
+// which asks DirectWrite for the run's coverage and blends it into premultiplied memory in
+// the style's colour, with grayscale smoothing (per-pixel alpha, so the line can be
+// blended anywhere). No graphics device is involved, so drawing text costs no 3D stack.
+// A family that is not installed is replaced from a fallback list ending with any
+// installed family, so text is never silently dropped; characters the chosen face lacks
+// (CJK in a Latin face) are given to a fallback family that has them.
 
 #include "gfx/text_renderer.h"
 
 #include <windows.h>
-#include <d2d1.h>
 #include <dwrite.h>
+#include <dwrite_2.h>
 #include <wrl/client.h>
 
 #include <map>
@@ -21,7 +23,7 @@ namespace kestrana::gfx {
 
 class DirectWriteTextRenderer final : public TextRenderer {
 public:
-    // Nothing when DirectWrite or Direct2D is unavailable.
+    // Nothing when DirectWrite is unavailable.
     [[nodiscard]] static std::unique_ptr<DirectWriteTextRenderer> Create();
 
     [[nodiscard]] TextExtent Measure(std::wstring_view text, const TextStyle& style, int maxWidth = 0) override;
@@ -31,7 +33,7 @@ public:
     [[nodiscard]] std::wstring ResolveFamily(const std::wstring& requested);
 
 private:
-    DirectWriteTextRenderer(Microsoft::WRL::ComPtr<IDWriteFactory> dwrite, Microsoft::WRL::ComPtr<ID2D1Factory> d2d,
+    DirectWriteTextRenderer(Microsoft::WRL::ComPtr<IDWriteFactory> dwrite,
                             Microsoft::WRL::ComPtr<IDWriteFontCollection> fonts);
 
     struct Layout {
@@ -41,13 +43,13 @@ private:
     bool MakeLayout(std::wstring_view text, const TextStyle& style, int maxWidth, Layout& out);
     bool HasFamily(const std::wstring& family) const;
     Microsoft::WRL::ComPtr<IDWriteFont> FirstFont(const std::wstring& family) const;
-    bool DrawThroughDc(IDWriteTextLayout* layout, const Color& color, Bitmap& out);
     bool HasLatin(const std::wstring& family) const;
     void ApplyGlyphFallback(IDWriteTextLayout* layout, std::wstring_view text, const std::wstring& family);
 
     Microsoft::WRL::ComPtr<IDWriteFactory> m_dwrite;
-    Microsoft::WRL::ComPtr<ID2D1Factory> m_d2d;
+    Microsoft::WRL::ComPtr<IDWriteFactory2> m_dwrite2; // grayscale glyph coverage (Windows 8.1 and later)
     Microsoft::WRL::ComPtr<IDWriteFontCollection> m_fonts;
+    Microsoft::WRL::ComPtr<IDWriteRenderingParams> m_params;
     std::map<std::wstring, std::wstring> m_resolved;
     std::vector<std::wstring> m_glyphFallbacks;
 };

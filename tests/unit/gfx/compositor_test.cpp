@@ -446,6 +446,35 @@ TEST(CachedImage, KeepsCopiesForRepeatedSizesOnly) {
     EXPECT_LE(image.CachedCopies(), 3);
 }
 
+TEST(CachedImage, MagnificationSweepsDoNotPileUpCopies) {
+    CachedImage image(NoiseBitmap(128, 128, 9));
+    Bitmap target(100, 100);
+    Canvas canvas(target);
+    // The pointer sweeping back and forth: each size held for two frames, so it is kept.
+    auto sweep = [&] {
+        for (int step = 0; step <= 40; ++step) {
+            const float size = 24.0f + 40.0f * float(step <= 20 ? step : 40 - step) / 20.0f;
+            canvas.DrawImage(image, RectF{10, 10, size, size});
+            canvas.DrawImage(image, RectF{10, 10, size, size});
+        }
+    };
+    sweep();
+    const std::size_t afterOne = image.HeldBytes();
+    for (int i = 0; i < 4; ++i) {
+        sweep();
+    }
+    EXPECT_LE(image.HeldBytes(), afterOne);
+    // Back at rest, only the resting size stays, as for a picture never magnified.
+    for (std::uint64_t i = 0; i <= CachedImage::kStaleDraws; ++i) {
+        canvas.DrawImage(image, RectF{10, 10, 24, 24});
+    }
+    CachedImage resting(NoiseBitmap(128, 128, 9));
+    canvas.DrawImage(resting, RectF{10, 10, 24, 24});
+    canvas.DrawImage(resting, RectF{10, 10, 24, 24});
+    EXPECT_EQ(image.CachedCopies(), 1);
+    EXPECT_EQ(image.HeldBytes(), resting.HeldBytes());
+}
+
 TEST(CachedImage, NineGridMatchesDirectDrawingAndReplaceOverwrites) {
     const Bitmap skin = NoiseBitmap(30, 20, 8);
     const Insets insets{6, 5, 7, 4};

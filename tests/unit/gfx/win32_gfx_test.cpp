@@ -10,6 +10,7 @@
 #include "gfx/win32/layered_window_surface.h"
 #include "gfx/win32/wic_image_decoder.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <dwrite.h>
 #include <wrl/client.h>
 
+#include <mutex>
 #include <optional>
 
 namespace kestrana::gfx {
@@ -58,13 +60,30 @@ win32::UniqueWindow MakeWindow() {
                                                0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr));
 }
 
+// Whether an installed family can show Latin letters, asked of DirectWrite directly.
+std::optional<bool> FamilyHasLatin(const wchar_t* name) {
+    Microsoft::WRL::ComPtr<IDWriteFactory> factory;
+    Microsoft::WRL::ComPtr<IDWriteFontCollection> fonts;
+    Microsoft::WRL::ComPtr<IDWriteFontFamily> family;
+    Microsoft::WRL::ComPtr<IDWriteFont> font;
+    UINT32 index = 0;
+    BOOL exists = FALSE, has = FALSE;
+    if (FAILED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                   reinterpret_cast<IUnknown**>(factory.GetAddressOf()))) ||
+        FAILED(factory->GetSystemFontCollection(fonts.GetAddressOf(), FALSE)) ||
+        FAILED(fonts->FindFamilyName(name, &index, &exists)) || !exists ||
+        FAILED(fonts->GetFontFamily(index, family.GetAddressOf())) ||
+        FAILED(family->GetFirstMatchingFont(DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+                                            DWRITE_FONT_STYLE_NORMAL, font.GetAddressOf())) ||
+        FAILED(font->HasCharacter(U'A', &has))) {
+        return std::nullopt;
+    }
+    return has != FALSE;
+}
+
 class DirectWriteText : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Wine's Direct2D needs a display even for drawing into memory.
-        if (!MakeWindow()) {
-            GTEST_SKIP() << "no display";
-        }
         m_renderer = DirectWriteTextRenderer::Create();
         ASSERT_TRUE(m_renderer);
         if (m_renderer->ResolveFamily(L"").empty()) {
@@ -87,40 +106,84 @@ TEST_F(DirectWriteText, MissingFamiliesFallBackAndTextIsNeverDropped) {
     ASSERT_EQ(b.Width(), e.width);
     ASSERT_EQ(b.Height(), e.height);
     EXPECT_GT(testing::TotalAlpha(b), 255u * 20);
-    EXPECT_EQ(testing::FirstUnpremultipliedPixel(b), "");
-    // Smoothing is the face's business where it carries bitmaps for small sizes (Wine's
-    // Tahoma does); an outline face must come out anti-aliased.
-    if (m_renderer->ResolveFamily(L"DejaVu Sans") == L"DejaVu Sans") {
-        const Bitmap outline = m_renderer->Draw(L"Kestrana Dock", {L"DejaVu Sans", 16.0f, 400, Color{30, 60, 200, 255}});
-        int partial = 0;
-        for (Pixel p : outline.Pixels()) {
-            partial += PixelA(p) > 0 && PixelA(p) < 255;
-        }
-        EXPECT_GT(partial, 0) << "anti-aliased edges";
-    }
-    // Chinese text draws something even in a Latin face.
-    EXPECT_GT(testing::TotalAlpha(m_renderer->Draw(L"\u4E2D\u6587", style)), 0u);
 }
 
-// Whether an installed family can show Latin letters, asked of DirectWrite directly.
-std::optional<bool> FamilyHasLatin(const wchar_t* name) {
-    Microsoft::WRL::ComPtr<IDWriteFactory> factory;
-    Microsoft::WRL::ComPtr<IDWriteFontCollection> fonts;
-    Microsoft::WRL::ComPtr<IDWriteFontFamily> family;
-    Microsoft::WRL::ComPtr<IDWriteFont> font;
-    UINT32 index = 0;
-    BOOL exists = FALSE, has = FALSE;
-    if (FAILED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                                   reinterpret_cast<IUnknown**>(factory.GetAddressOf()))) ||
-        FAILED(factory->GetSystemFontCollection(fonts.GetAddressOf(), FALSE)) ||
-        FAILED(fonts->FindFamilyName(name, &index, &exists)) || !exists ||
-        FAILED(fonts->GetFontFamily(index, family.GetAddressOf())) ||
-        FAILED(family->GetFirstMatchingFont(DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
-                                            DWRITE_FONT_STYLE_NORMAL, font.GetAddressOf())) ||
-        FAILED(font->HasCharacter(U'A', &has))) {
-        return std::nullopt;
+// Log lines kept in memory.
+struct MemoryLog final : foundation::LogFiles {
+    std::shared_ptr<std::string> text = std::make_shared<std::string>();
+    std::optional<std::uint64_t> Size(const std::wstring&) const override { return text->size(); }
+    bool Append(const std::wstring&, std::span<const std::uint8_t> bytes) override {
+        text->append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return true;
     }
-    return has != FALSE;
+    bool Rotate(const std::wstring&, const std::wstring&) override { return false; }
+};
+
+TEST_F(DirectWriteText, AMissingFamilyIsLoggedOnceNotPerDraw) {
+    auto files = std::make_unique<MemoryLog>();
+    const std::shared_ptr<std::string> text = files->text;
+    auto log = std::make_shared<foundation::DiagnosticLog>(std::move(files), L"L", [] { return foundation::LogTime{}; });
+    foundation::InstallDiagnosticLog(log);
+    const TextStyle style{L"Family Nobody Installed", 12.0f, 400, Color{0, 0, 0, 255}};
+    for (int i = 0; i < 3; ++i) {
+        (void)m_renderer->Draw(L"Trash", style);
+    }
+    (void)m_renderer->Measure(L"Trash", style);
+    log->Flush();
+    foundation::InstallDiagnosticLog(nullptr);
+    std::size_t lines = 0;
+    for (std::size_t at = text->find("Family Nobody Installed"); at != std::string::npos;
+         at = text->find("Family Nobody Installed", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 1u) << *text;
+}
+
+TEST_F(DirectWriteText, SmoothTextIsPremultipliedInTheStyleColour) {
+    // An outline face where the prefix has one (Wine's Tahoma carries bitmaps for small
+    // sizes, so smoothing there is the face's business).
+    const std::wstring family = m_renderer->ResolveFamily(L"DejaVu Sans") == L"DejaVu Sans" ? L"DejaVu Sans" : L"";
+    const Color colour{200, 120, 30, 255};
+    const Bitmap b = m_renderer->Draw(L"Kestrana Dock", {family, 20.0f, 400, colour});
+    ASSERT_FALSE(b.Empty());
+    EXPECT_EQ(testing::FirstUnpremultipliedPixel(b), "");
+    int partial = 0, opaque = 0;
+    for (Pixel p : b.Pixels()) {
+        partial += PixelA(p) > 0 && PixelA(p) < 255;
+        opaque += PixelA(p) == 255;
+        if (PixelA(p) >= 128) {
+            // Straight colour back within rounding: channels in their places, not doubly scaled.
+            const Color c = Unpremultiply(p);
+            ASSERT_NEAR(c.r, colour.r, 3);
+            ASSERT_NEAR(c.g, colour.g, 3);
+            ASSERT_NEAR(c.b, colour.b, 3);
+        }
+    }
+    EXPECT_GT(opaque, 0);
+    if (!family.empty()) {
+        EXPECT_GT(partial, opaque / 4) << "anti-aliased edges";
+    }
+    // A translucent colour scales coverage: nothing above its alpha, the cores at it.
+    const Bitmap half = m_renderer->Draw(L"Kestrana Dock", {family, 20.0f, 400, Color{200, 120, 30, 128}});
+    ASSERT_EQ(half.Width(), b.Width());
+    int top = 0;
+    for (Pixel p : half.Pixels()) {
+        top = std::max<int>(top, PixelA(p));
+    }
+    EXPECT_EQ(top, 128);
+}
+
+TEST_F(DirectWriteText, ChineseInALatinFamilyDrawsRealGlyphs) {
+    if (!FamilyHasLatin(L"Droid Sans Fallback")) {
+        GTEST_SKIP() << "no CJK face installed";
+    }
+    // Boxes for missing glyphs would all look alike; real glyphs differ.
+    const TextStyle latin{m_renderer->ResolveFamily(L""), 16.0f, 400, Color{0, 0, 0, 255}};
+    const Bitmap middle = m_renderer->Draw(L"\u4E2D", latin);
+    const Bitmap script = m_renderer->Draw(L"\u6587", latin);
+    EXPECT_GT(testing::TotalAlpha(middle), 255u * 10);
+    EXPECT_GT(testing::TotalAlpha(script), 255u * 10);
+    EXPECT_NE(testing::MaxDifference(middle, script), 0);
 }
 
 TEST_F(DirectWriteText, LettersMissingFromTheChosenFaceComeFromAFallbackFace) {
