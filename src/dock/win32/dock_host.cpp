@@ -129,7 +129,6 @@ void DockHost::UpdateLivePictures(bool force) {
 
 bool DockHost::Start() {
     Stop();
-    LoadLiveSources();
     const std::vector<MonitorInfo> monitors = EnumerateMonitors();
     m_monitorCount = monitors.size();
     if (monitors.empty()) return false;
@@ -138,6 +137,7 @@ bool DockHost::Start() {
     m_followPointer = general.multiScreen == MultiScreen::FollowPointer && monitors.size() > 1;
     if (general.multiScreen == MultiScreen::PerMonitor) {
         for (const auto& monitor : monitors) AddDock(monitor);
+        LoadLiveSources();
         UpdateLivePictures(true);
         return !m_docks.empty();
     }
@@ -149,6 +149,9 @@ bool DockHost::Start() {
     if (!chosen) chosen = MonitorUnderPointer(monitors);
     if (!chosen) chosen = &monitors.front();
     const bool added = AddDock(*chosen);
+    // The live clock and calendar are drawn just after the first frame, and their
+    // sources are read only then: the first frame never showed them.
+    LoadLiveSources();
     UpdateLivePictures(true);
     return added;
 }
