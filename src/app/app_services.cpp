@@ -6,6 +6,7 @@
 #include "dock/win32/item_system.h"
 #include "foundation/companion_update.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/process_clock.h"
 #include "foundation/win32/system_launch.h"
 #include "gfx/builtin_text_renderer.h"
 #include "gfx/image_decoder.h"
@@ -22,10 +23,31 @@ AppServices::AppServices(const std::wstring& baseFolder)
 
 AppServices::~AppServices() = default;
 
+namespace {
+
+// The docks draw text only for the calendar picture and the item labels, neither of
+// which is in their first frame; the text engine (slow to start) is made on first use.
+class TextOnFirstUse final : public gfx::TextRenderer {
+public:
+    explicit TextOnFirstUse(AppServices& services) : m_services(services) {}
+    gfx::TextExtent Measure(std::wstring_view text, const gfx::TextStyle& style, int maxWidth) override {
+        return m_services.Text().Measure(text, style, maxWidth);
+    }
+    gfx::Bitmap Draw(std::wstring_view text, const gfx::TextStyle& style, int maxWidth) override {
+        return m_services.Text().Draw(text, style, maxWidth);
+    }
+
+private:
+    AppServices& m_services;
+};
+
+} // namespace
+
 gfx::TextRenderer& AppServices::Text() {
     if (!m_text) {
         if (auto direct = gfx::DirectWriteTextRenderer::Create()) m_text = std::move(direct);
         else m_text = std::make_unique<gfx::BuiltinTextRenderer>();
+        win32::LogStartupStep(L"text renderer made");
     }
     return *m_text;
 }
@@ -54,6 +76,7 @@ void AppServices::UpdateCompanionFiles() {
 bool AppServices::StartDocks() {
     if (m_store.HasKey(L"brisel", L"Ondel") && m_store.ReadInt(L"brisel", L"Ondel") == 0) return false;
     if (!m_items) {
+        m_textOnFirstUse = std::make_unique<TextOnFirstUse>(*this);
         m_themeFiles = std::make_unique<themes::ThemeFiles>(m_files, m_store.BaseFolder(), ThemeChoices());
         m_itemShell = std::make_unique<dock::Win32ItemShell>();
         m_clock = std::make_unique<dock::Win32LocalClock>();
@@ -64,9 +87,10 @@ bool AppServices::StartDocks() {
         m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
                                                           m_codePage);
     }
+    win32::LogStartupStep(L"dock services ready");
     dock::win32::DockServices services{m_store,
                                        m_jobs,
-                                       Text(),
+                                       *m_textOnFirstUse,
                                        Decoder(),
                                        *m_items,
                                        [this] { return m_store.ReadBool(L"normal", L"darkmode"); },

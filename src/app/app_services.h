@@ -73,6 +73,7 @@ private:
     dock::JobRunner m_jobs;
     foundation::StartupSettings m_startup;
     std::unique_ptr<gfx::TextRenderer> m_text;
+    std::unique_ptr<gfx::TextRenderer> m_textOnFirstUse; // passes on to m_text, making it on the first call
     std::unique_ptr<gfx::ImageDecoder> m_decoder;
     std::unique_ptr<themes::ThemeChoices> m_themeChoices;
     std::unique_ptr<themes::ThemeFiles> m_themeFiles;

@@ -13,6 +13,7 @@
 #include "foundation/win32/startup_environment.h"
 #include "foundation/win32/win32_log_files.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/process_clock.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
@@ -245,6 +246,7 @@ void Shutdown() noexcept {
 } // namespace
 
 int Run() noexcept {
+    win32::MarkProgramEntry();
     auto& process = Process();
     // Kept for the features that return focus to where the user was.
     [[maybe_unused]] HWND foregroundAtStart = ::GetForegroundWindow();
@@ -263,6 +265,7 @@ int Run() noexcept {
         log->SetDetail(services->Store().ReadInt(L"normal", L"detaillog") == 1);
         foundation::InstallDiagnosticLog(std::move(log));
     }
+    win32::LogStartupStep(L"log open");
 
     const foundation::ParsedCommandLine command = foundation::ParseCommandLine(ArgumentText());
     if (const auto exitCode = RunVerb(command)) return *exitCode;
@@ -323,10 +326,13 @@ int Run() noexcept {
     ::WTSRegisterSessionNotification(mainWindow, NOTIFY_FOR_THIS_SESSION);
     InstallCrashHandler();
 
+    win32::LogStartupStep(L"main window");
     if (!workshop) CreateCloakedIconHost(mainWindow);
     LoadSettings(*services, workshop);
+    win32::LogStartupStep(L"settings loaded");
     if (!workshop) {
         services->StartDocks();
+        win32::LogStartupStep(L"docks started");
         // On the user-interface thread (quitting, restarting) the docks are taken down and
         // write what they keep; from any other thread (a crash) they are only hidden.
         Handlers().hideBars = [services] {
@@ -346,6 +352,7 @@ int Run() noexcept {
         ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
     }
     if (!workshop) StartCompanionLinkAsync(mainWindow);
+    win32::LogStartupStep(L"message loop");
 
     RunMessageLoop();
     Shutdown();

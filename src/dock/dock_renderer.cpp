@@ -147,6 +147,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
                             depthBase, static_cast<float>(model.Thickness()));
 
     m_placed.clear();
+    m_content = Enclosing(m_bar);
     for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i) {
         const Dockico& item = items[i];
         Placed placed;
@@ -167,8 +168,10 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
                 prepared->litFactor = 0;
             }
         }
+        m_content = Union(m_content, PaintExtent(placed.rect, m_bar, edge));
         m_placed.push_back(placed);
     }
+    m_content = gfx::Intersect(m_content, frame.Bounds());
     // Pictures of items that left the row are let go.
     std::erase_if(m_pictures, [this](const auto& entry) { return entry.second.lastFrame != m_frameNumber; });
 

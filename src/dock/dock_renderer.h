@@ -43,6 +43,7 @@ public:
 
     // A new skin (or the same one for the other appearance): everything is drawn again.
     void SetSkin(themes::DockSkin& skin);
+    [[nodiscard]] const themes::DockSkin& Skin() const { return *m_skin; }
     // Drops what was drawn, so the next frame is drawn whole.
     void Invalidate() { m_full = true; }
 
@@ -56,6 +57,9 @@ public:
     [[nodiscard]] gfx::RectF IconRect(std::int32_t itemId) const;
     // The bar as last drawn (frame pixels).
     [[nodiscard]] const gfx::RectF& BarRect() const { return m_bar; }
+    // Everything the last frame may have painted: the bar, the icons and their hover
+    // looks and run marks (frame pixels, within the frame). The rest is transparent.
+    [[nodiscard]] const gfx::RectI& ContentExtent() const { return m_content; }
     // How many prepared pictures are held (one per item with a picture).
     [[nodiscard]] std::size_t PictureCount() const { return m_pictures.size(); }
 
@@ -92,6 +96,7 @@ private:
     std::vector<Placed> m_previous;
     gfx::RectF m_bar;
     gfx::RectF m_previousBar;
+    gfx::RectI m_content;
     DockFrameState m_previousState;
     std::uint64_t m_frameNumber = 0;
     bool m_full = true;

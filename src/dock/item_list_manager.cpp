@@ -1,5 +1,10 @@
 #include "dock/item_list_manager.h"
 
+#include "foundation/diagnostic_log.h"
+
+#include <chrono>
+#include <string>
+
 namespace kestrana::dock {
 
 ItemListManager::ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
@@ -8,12 +13,22 @@ ItemListManager::ItemListManager(foundation::ConfigStore& store, const ItemShell
       m_saver(store.Files(), store.BaseFolder(), jobs) {}
 
 ItemListSource ItemListManager::Load(DockItems& row, const PictureState& state) {
+    const auto start = std::chrono::steady_clock::now();
     LoadedItemList loaded = LoadItemList(m_store, m_shell, m_codePage);
     ReplaceItems(row, std::move(loaded.items));
     ApplyItemLabels(row, m_store, m_clock);
+    const auto listed = std::chrono::steady_clock::now();
     m_pictures.ResolveAll(row, state);
     // The upgrade is in memory either way; a dropped save is logged by the saver and the
     // next change of the list writes it.
+    if (foundation::DetailLogging()) {
+        const auto ms = [](auto from, auto to) {
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
+            return std::to_wstring(us / 1000) + L"." + std::to_wstring(us % 1000 / 100) + L" ms";
+        };
+        foundation::LogDetail("item list", L"list and labels " + ms(start, listed) + L", pictures " +
+                                               ms(listed, std::chrono::steady_clock::now()));
+    }
     if (loaded.saveRequested) m_saver.RequestSave(row);
     return loaded.source;
 }

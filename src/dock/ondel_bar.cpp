@@ -3,9 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <utility>
 
 namespace kestrana::dock {
 namespace {
+
+gfx::RectI UnionOf(const gfx::RectI& a, const gfx::RectI& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    return {x0, y0, std::max(a.Right(), b.Right()) - x0, std::max(a.Bottom(), b.Bottom()) - y0};
+}
 
 float EaseInOut(float t) {
     t = std::clamp(t, 0.0f, 1.0f);
@@ -196,8 +204,16 @@ void OndelBar::PointerMoved(ScreenPoint pointer) {
         return;
     }
     UpdateHover();
-    // While the animation runs, its next frame picks the pointer up.
-    if (m_animator.Running() == MagnifyAnimator::Direction::None) LayOutAndDraw();
+    // Moves come faster than the display shows them: the next paced frame lays out for
+    // the last one. While the animation runs, its frames pick the pointer up anyway.
+    if (m_animator.Running() == MagnifyAnimator::Direction::None) {
+        m_layoutWanted = true;
+        WantFrame(NextFrameSlot(m_platform.NowMs()));
+    }
+}
+
+std::int64_t OndelBar::NextFrameSlot(std::int64_t now) const {
+    return std::max(now, m_lastDrawMs + 1000 / UsableRefreshRate(m_refreshHz));
 }
 
 void OndelBar::PointerLeft() {
@@ -284,8 +300,13 @@ std::optional<std::int64_t> OndelBar::Frame() {
     std::optional<std::int64_t> next;
     auto soonest = [&next](std::int64_t t) { next = next ? std::min(*next, t) : t; };
     bool drawn = false;
+    const bool layoutWanted = std::exchange(m_layoutWanted, false);
 
-    if (m_animator.Running() != MagnifyAnimator::Direction::None) {
+    if (layoutWanted && m_animator.Running() == MagnifyAnimator::Direction::None && m_motion == Motion::None &&
+        m_state != DockState::Hidden) {
+        LayOutAndDraw();
+        drawn = true;
+    } else if (m_animator.Running() != MagnifyAnimator::Direction::None) {
         const MagnifyFrame frame = m_animator.Step(now);
         LayOutAndDraw();
         drawn = true;
@@ -333,7 +354,7 @@ std::optional<std::int64_t> OndelBar::Frame() {
         UpdateBackdrop();
         const float t = std::clamp(static_cast<float>(now - m_motionStartMs) / kHideMotionMs, 0.0f, 1.0f);
         m_motionProgress = m_motion == Motion::Out ? t : 1.0f - t;
-        m_platform.Present(m_frame, {}, CurrentOffset(), CurrentOpacity());
+        Show({}, true);
         if (t >= 1.0f) {
             if (m_motion == Motion::In) {
                 m_motion = Motion::None;
@@ -346,7 +367,7 @@ std::optional<std::int64_t> OndelBar::Frame() {
             soonest(now + std::max(1, 1000 / std::max(30, m_refreshHz)));
         }
     } else if (!drawn && m_state == DockState::Hidden) {
-        m_platform.Present(m_frame, {}, CurrentOffset(), CurrentOpacity());
+        Show({}, true);
     }
 
     if (next) WantFrame(*next);
@@ -396,11 +417,53 @@ void OndelBar::LayOutAndDraw() {
         state.dark = m_dark;
         state.showRunning = m_model.Settings().runIcon;
         state.barOpacity = m_barOpacity;
+        const int width = m_frame.Width(), height = m_frame.Height();
         dirty = m_renderer.Render(m_items, m_model, state, m_frame);
+        if (m_frame.Width() != width || m_frame.Height() != height) m_shown = {}; // another window
     }
+    m_lastDrawMs = m_platform.NowMs();
     UpdateBackdrop();
-    if (!dirty.Empty()) m_platform.Present(m_frame, dirty, CurrentOffset(), CurrentOpacity());
+    Show(dirty, false);
     UpdateLabel();
+}
+
+gfx::RectI OndelBar::MagnifiedReach() const {
+    // At full magnification the row is 4.234 x M longer than at rest, centred in the
+    // window; a hovered end icon's look reaches a quarter of its size past the bar.
+    const int range = m_model.MagnifyRange();
+    const int window = m_model.WindowLength();
+    const int row = m_model.RestRowLength() + static_cast<int>(std::ceil(4.234 * range));
+    const int start = static_cast<int>(std::floor((window - row) / 2.0 + 0.5));
+    const int reach = static_cast<int>(BarEndPadding(m_renderer.Skin())) +
+                      static_cast<int>(std::ceil(0.25f * (m_model.IconSize() + static_cast<float>(range)))) + 3;
+    const gfx::RectF along = EdgeRectInFrame(m_model.GetEdge(), m_frame.Width(), m_frame.Height(),
+                                             static_cast<float>(start - reach), static_cast<float>(row + 2 * reach), 0,
+                                             static_cast<float>(IsVertical(m_model.GetEdge()) ? m_frame.Width()
+                                                                                              : m_frame.Height()));
+    return gfx::Intersect({static_cast<int>(along.x), static_cast<int>(along.y), static_cast<int>(along.width),
+                           static_cast<int>(along.height)},
+                          m_frame.Bounds());
+}
+
+void OndelBar::Show(gfx::RectI dirty, bool moved) {
+    if (m_frame.Empty()) return;
+    // The window shows no more than what is drawn: the bar and its icons at rest. While
+    // the icons grow it takes their whole reach at once, so the growing row never makes
+    // it change size frame after frame; back at rest it shrinks again.
+    const bool atRest = m_animator.Magnification() <= 0 && m_animator.Running() == MagnifyAnimator::Direction::None;
+    gfx::RectI part = m_renderer.ContentExtent();
+    if (!atRest) {
+        part = UnionOf(part, MagnifiedReach());
+        if (!m_shown.Empty()) part = UnionOf(part, m_shown);
+    }
+    part = gfx::Intersect(part, m_frame.Bounds());
+    if (part.Empty()) return;
+    if (!(part == m_shown)) {
+        m_shown = part;
+        dirty = part;
+    }
+    if (dirty.Empty() && !moved) return;
+    m_platform.Present(m_frame, m_shown, dirty, CurrentOffset(), CurrentOpacity());
 }
 
 void OndelBar::Redraw() { LayOutAndDraw(); }

@@ -37,9 +37,11 @@ public:
     // Both dock windows move to `window`; the input window takes the pointer only over
     // `hitArea` (screen pixels).
     virtual void PlaceWindows(const ScreenRect& window, const ScreenRect& hitArea) = 0;
-    // Shows the frame; `dirty` is the part that changed. `offset` moves the picture off its
-    // place (hide slide) and `opacity` fades it (hide fade).
-    virtual void Present(const gfx::Bitmap& frame, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) = 0;
+    // Shows `part` of the frame (frame pixels; the rest of the frame is transparent) at
+    // its place in the dock window. `dirty` is the part that changed, empty when only
+    // `offset` (hide slide) or `opacity` (hide fade) did.
+    virtual void Present(const gfx::Bitmap& frame, const gfx::RectI& part, const gfx::RectI& dirty, SlideOffset offset,
+                         std::uint8_t opacity) = 0;
     // Calls OndelBar::Frame at `dueMs` (or at once when it is past). One pending call at a time.
     virtual void RequestFrame(std::int64_t dueMs) = 0;
     virtual void ApplyZOrder(ZOrder order) = 0;
@@ -74,6 +76,8 @@ public:
     [[nodiscard]] float Magnification() const { return m_animator.Magnification(); }
     [[nodiscard]] std::size_t Hovered() const { return m_hovered; }
     [[nodiscard]] const gfx::Bitmap& FrameBitmap() const { return m_frame; }
+    // The part of the frame the window shows (frame pixels).
+    [[nodiscard]] const gfx::RectI& ShownPart() const { return m_shown; }
     [[nodiscard]] bool PointerInside() const { return m_pointerInside; }
     [[nodiscard]] HideTicker& Ticker() { return m_ticker; }
 
@@ -125,6 +129,10 @@ private:
     void SetHovered(std::size_t hovered);
     [[nodiscard]] std::size_t ItemUnderPointer() const;
     void LayOutAndDraw();
+    // Hands the frame to the platform: `dirty` changed; the shown part follows what is drawn.
+    void Show(gfx::RectI dirty, bool moved);
+    [[nodiscard]] gfx::RectI MagnifiedReach() const;
+    [[nodiscard]] std::int64_t NextFrameSlot(std::int64_t now) const;
     void PlaceWindows();
     void WantFrame(std::int64_t dueMs);
     [[nodiscard]] ScreenRect HitArea() const;
@@ -146,6 +154,9 @@ private:
 
     DockState m_state = DockState::ShownAtRest;
     gfx::Bitmap m_frame;
+    gfx::RectI m_shown;
+    bool m_layoutWanted = false; // the pointer moved since the last frame
+    std::int64_t m_lastDrawMs = -1000;
     ScreenPoint m_pointer{};
     bool m_pointerInside = false;
     std::size_t m_hovered = 0;

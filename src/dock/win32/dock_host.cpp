@@ -136,7 +136,6 @@ void DockHost::UpdateLivePictures(bool force) {
 
 bool DockHost::Start() {
     Stop();
-    LoadLiveSources();
     const std::vector<MonitorInfo> monitors = EnumerateMonitors();
     m_monitorCount = monitors.size();
     if (monitors.empty()) return false;
@@ -147,6 +146,7 @@ bool DockHost::Start() {
     if (general.multiScreen == MultiScreen::PerMonitor) {
         // A monitor whose dock failed (logged) goes without; the others keep theirs.
         for (const auto& monitor : monitors) AddDock(monitor);
+        LoadLiveSources();
         UpdateLivePictures(true);
         if (m_docks.Empty()) foundation::LogFailure("docks", L"no dock could be made on any monitor");
         return !m_docks.Empty();
@@ -160,6 +160,9 @@ bool DockHost::Start() {
     if (!chosen) chosen = &monitors.front();
     const bool added = AddDock(*chosen);
     if (!added) foundation::LogFailure("docks", L"no dock could be made");
+    // The live clock and calendar are drawn just after the first frame, and their
+    // sources are read only then: the first frame never showed them.
+    LoadLiveSources();
     UpdateLivePictures(true);
     return added;
 }

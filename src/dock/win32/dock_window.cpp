@@ -1,6 +1,8 @@
 #include "dock/win32/dock_window.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/process_clock.h"
 #include "foundation/win32/shell_window.h"
 #include "gfx/canvas.h"
 
@@ -9,7 +11,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrana::dock::win32 {
@@ -27,6 +32,12 @@ constexpr UINT kMsgVerdict = WM_APP + 11;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
 constexpr UINT_PTR kTimerAttention = 9901;
+constexpr std::size_t kMaxLabelPictures = 64; // names kept drawn; more items than that start again
+
+std::int64_t MicrosNow() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 HWND MakeWindow(const wchar_t* className, bool clickThrough, bool topmost) {
     kestrana::win32::ShellWindowRequest request;
@@ -178,6 +189,7 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
     ::ShowWindow(m_render, SW_SHOWNOACTIVATE);
     ::ShowWindow(m_input, SW_SHOWNOACTIVATE);
     StartHideTick();
+    kestrana::win32::LogStartupStep(L"dock windows made");
 }
 
 DockWindow::~DockWindow() {
@@ -190,6 +202,7 @@ DockWindow::~DockWindow() {
 }
 
 void DockWindow::Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing) {
+    if (monitor.dpiScale != m_monitor.dpiScale) m_labelPictures.clear();
     m_monitor = monitor;
     m_bar->Reconfigure(settings, {monitor.rect, monitor.dpiScale, 0}, spacing, monitor.refreshHz);
     StartHideTick();
@@ -220,12 +233,48 @@ void DockWindow::PresentHitArea() {
     m_inputSurface.Present(m_input, hit, {m_hitArea.left, m_hitArea.top});
 }
 
-void DockWindow::Present(const gfx::Bitmap& frame, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) {
-    if (frame.Empty()) return;
-    const POINT position{m_window.left + static_cast<LONG>(std::lround(offset.dx)),
-                         m_window.top + static_cast<LONG>(std::lround(offset.dy))};
-    const bool sameSize = m_renderSurface.Width() == frame.Width() && m_renderSurface.Height() == frame.Height();
-    m_renderSurface.Present(m_render, frame, position, opacity, dirty.Empty() || !sameSize ? nullptr : &dirty);
+void DockWindow::Present(const gfx::Bitmap& frame, const gfx::RectI& part, const gfx::RectI& dirty, SlideOffset offset,
+                         std::uint8_t opacity) {
+    if (frame.Empty() || part.Empty()) return;
+    // The drawing window covers only the shown part of the dock's window.
+    const POINT position{m_window.left + part.x + static_cast<LONG>(std::lround(offset.dx)),
+                         m_window.top + part.y + static_cast<LONG>(std::lround(offset.dy))};
+    const bool detail = foundation::DetailLogging();
+    const std::int64_t start = detail ? MicrosNow() : 0;
+    const gfx::RectI changed = gfx::Intersect(dirty, part);
+    m_renderSurface.PresentPart(m_render, frame, part, position, opacity, &changed);
+    if (!detail) return;
+    static bool firstFrame = true;
+    if (std::exchange(firstFrame, false)) kestrana::win32::LogStartupStep(L"first dock frame presented");
+    auto& f = m_figures;
+    ++f.presents;
+    if (changed.Empty()) ++f.moveOnly;
+    f.windowPixels += std::int64_t(part.width) * part.height;
+    f.dirtyPixels += std::int64_t(changed.width) * changed.height;
+    f.presentMicros += MicrosNow() - start;
+    f.width = part.width;
+    f.height = part.height;
+}
+
+void DockWindow::NoteFrameFigures(std::int64_t frameMicros) {
+    auto& f = m_figures;
+    ++f.frames;
+    f.frameMicros += frameMicros;
+    const std::int64_t now = NowMs();
+    if (f.sinceMs == 0) f.sinceMs = now;
+    if (now - f.sinceMs < 1000) return;
+    const auto per = [](std::int64_t total, int count) { return count ? total / count : 0; };
+    foundation::LogDetail(
+        "dock frames",
+        L"over " + std::to_wstring(now - f.sinceMs) + L" ms: " + std::to_wstring(f.moves) + L" pointer moves, " +
+            std::to_wstring(f.frames) + L" frames, " + std::to_wstring(f.presents) + L" presents (" +
+            std::to_wstring(f.moveOnly) + L" moves only); window " + std::to_wstring(f.width) + L"x" +
+            std::to_wstring(f.height) + L", per present " + std::to_wstring(per(f.windowPixels, f.presents)) +
+            L" px shown, " + std::to_wstring(per(f.dirtyPixels, f.presents)) + L" px changed, " +
+            std::to_wstring(per(f.presentMicros, f.presents)) + L" us; per frame " +
+            std::to_wstring(per(f.frameMicros, f.frames)) + L" us");
+    f = FrameFigures{};
+    f.sinceMs = now;
 }
 
 void DockWindow::RequestFrame(std::int64_t dueMs) {
@@ -284,8 +333,14 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
     }
     const float scale = m_monitor.dpiScale;
     const bool newText = label->text != m_labelText || m_labelBitmap.Empty();
-    if (newText) {
+    // Sweeping along the row names the same items again and again, and drawing text
+    // is slow (tens of milliseconds under some systems): each name is drawn once.
+    if (auto known = m_labelPictures.find(label->text); newText && known != m_labelPictures.end()) {
         m_labelText = label->text;
+        m_labelBitmap = known->second.Clone();
+    } else if (newText) {
+        m_labelText = label->text;
+        const std::int64_t start = foundation::DetailLogging() ? MicrosNow() : 0;
         gfx::TextStyle style;
         style.size = 13.0f * scale;
         style.weight = 500;
@@ -304,6 +359,10 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
         if (!text.Empty())
             canvas.DrawBitmap(text, {static_cast<float>(padX), static_cast<float>((height - text.Height()) / 2),
                                      static_cast<float>(text.Width()), static_cast<float>(text.Height())});
+        if (m_labelPictures.size() >= kMaxLabelPictures) m_labelPictures.clear();
+        m_labelPictures.emplace(label->text, m_labelBitmap.Clone());
+        if (start)
+            foundation::LogDetail("dock label", L"drawn in " + std::to_wstring((MicrosNow() - start) / 1000) + L" ms");
     }
     const int gap = static_cast<int>(std::lround(8 * scale));
     const int w = m_labelBitmap.Width(), h = m_labelBitmap.Height();
@@ -320,7 +379,8 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
     // Every frame of the magnification asks again; only a change reaches the screen.
     if (!newText && at.x == m_labelAt.x && at.y == m_labelAt.y && ::IsWindowVisible(m_label)) return;
     m_labelAt = at;
-    m_labelSurface.Present(m_label, m_labelBitmap, at);
+    // Following the bulge moves the label on most frames; its picture stays the same.
+    if (newText || !m_labelSurface.Move(m_label, at)) m_labelSurface.Present(m_label, m_labelBitmap, at);
     ::ShowWindow(m_label, SW_SHOWNOACTIVATE);
 }
 
@@ -409,6 +469,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         }
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ClientToScreen(window, &p);
+        if (foundation::DetailLogging()) ++m_figures.moves;
         m_bar->PointerMoved({p.x, p.y});
         return 0;
     }
@@ -455,8 +516,11 @@ LRESULT CALLBACK DockWindow::RenderProc(HWND window, UINT message, WPARAM wParam
     try {
         if (message == kMsgFrame) {
             if (auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty))) {
+                const bool detail = foundation::DetailLogging();
+                const std::int64_t start = detail ? MicrosNow() : 0;
                 self->m_bar->Frame();
                 if (self->m_pacer) self->m_pacer->Handled();
+                if (detail) self->NoteFrameFigures(MicrosNow() - start);
             }
             return 0;
         }

@@ -15,6 +15,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 namespace kestrana::dock::win32 {
 
@@ -38,7 +40,8 @@ public:
     // DockPlatform
     std::int64_t NowMs() override;
     void PlaceWindows(const ScreenRect& window, const ScreenRect& hitArea) override;
-    void Present(const gfx::Bitmap& frame, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) override;
+    void Present(const gfx::Bitmap& frame, const gfx::RectI& part, const gfx::RectI& dirty, SlideOffset offset,
+                 std::uint8_t opacity) override;
     void RequestFrame(std::int64_t dueMs) override;
     void ApplyZOrder(ZOrder order) override;
     void ShowActivationBar(bool shown, const ScreenRect& rect) override;
@@ -56,6 +59,22 @@ private:
     void StartHideTick();
     void OnHideTick();
     void PresentHitArea();
+    void NoteFrameFigures(std::int64_t frameMicros);
+
+    // What the frames cost, summed over about a second for the detail log.
+    struct FrameFigures {
+        std::int64_t sinceMs = 0;
+        int moves = 0;         // pointer moves over the input window
+        int frames = 0;        // paced frame calls
+        int presents = 0;      // pictures handed to the system
+        int moveOnly = 0;      // presents that only moved the window
+        std::int64_t windowPixels = 0;
+        std::int64_t dirtyPixels = 0;
+        std::int64_t frameMicros = 0;   // the bar's frame call, presenting included
+        std::int64_t presentMicros = 0; // presenting alone
+        int width = 0, height = 0;      // the window at the last present
+    };
+    FrameFigures m_figures;
 
     JobRunner& m_jobs;
     gfx::TextRenderer& m_text;
@@ -78,6 +97,7 @@ private:
     bool m_decisionRunning = false;
     std::wstring m_labelText;
     gfx::Bitmap m_labelBitmap;
+    std::unordered_map<std::wstring, gfx::Bitmap> m_labelPictures; // each name drawn once
     POINT m_labelAt{};
 };
 

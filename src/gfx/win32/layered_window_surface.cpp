@@ -26,6 +26,7 @@ void LayeredWindowSurface::ReleaseDib() noexcept {
     m_dib.Reset();
     m_bits = nullptr;
     m_width = m_height = 0;
+    m_shown = false;
 }
 
 bool LayeredWindowSurface::Ensure(int width, int height) noexcept {
@@ -62,23 +63,59 @@ bool LayeredWindowSurface::Ensure(int width, int height) noexcept {
 
 bool LayeredWindowSurface::Present(HWND window, const Bitmap& frame, POINT screenPosition, BYTE opacity,
                                    const RectI* dirty) noexcept {
-    if (!window || frame.Empty()) {
+    const RectI bounds = frame.Bounds();
+    // Without a dirty part (or an empty one) the whole frame counts as changed.
+    return PresentPart(window, frame, bounds, screenPosition, opacity, dirty && !dirty->Empty() ? dirty : &bounds);
+}
+
+bool LayeredWindowSurface::Move(HWND window, POINT screenPosition) noexcept {
+    if (!window || !m_shown || !m_updateIndirect) {
         return false;
     }
-    const bool resized = frame.Width() != m_width || frame.Height() != m_height;
-    if (!Ensure(frame.Width(), frame.Height())) {
+    // Without a source the system keeps the picture it has; a move then costs no pixels.
+    SIZE size{m_width, m_height};
+    UPDATELAYEREDWINDOWINFO info{};
+    info.cbSize = sizeof info;
+    info.pptDst = &screenPosition;
+    info.psize = &size;
+    return m_updateIndirect(window, &info) != FALSE;
+}
+
+bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const RectI& part, POINT screenPosition,
+                                       BYTE opacity, const RectI* dirty) noexcept {
+    const RectI source = Intersect(part, frame.Bounds());
+    if (!window || source.Empty()) {
         return false;
     }
-    // After a new DIB everything must be copied, whatever was said to be dirty.
-    const RectI area = (dirty && !resized) ? Intersect(*dirty, frame.Bounds()) : frame.Bounds();
+    const bool resized = source.width != m_width || source.height != m_height;
+    if (!resized && m_shown && source == m_part && opacity == m_opacity && dirty && dirty->Empty() &&
+        Move(window, screenPosition)) {
+        return true;
+    }
+    if (!Ensure(source.width, source.height)) {
+        return false;
+    }
+    // After a new DIB, with another part of the frame or nothing said, everything is
+    // copied; a new opacity changes every pixel on screen as well.
+    const bool newOpacity = opacity != m_opacity;
+    bool whole = resized || !m_shown || !(source == m_part) || !dirty;
+    RectI area = whole ? source : Intersect(*dirty, source);
+    if (area.Empty()) whole = true; // the move alone failed: hand the picture over again
     GdiFlush();
     auto* dst = static_cast<Pixel*>(m_bits);
     for (int y = area.y; y < area.Bottom(); ++y) {
-        std::memcpy(dst + std::size_t(y) * m_width + area.x, frame.Row(y) + area.x, std::size_t(area.width) * 4);
+        std::memcpy(dst + std::size_t(y - source.y) * m_width + (area.x - source.x), frame.Row(y) + area.x,
+                    std::size_t(area.width) * 4);
     }
-    SIZE size{frame.Width(), frame.Height()};
+    area.x -= source.x;
+    area.y -= source.y;
+    SIZE size{source.width, source.height};
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
+    m_part = source;
+    m_opacity = opacity;
+    if (newOpacity) whole = true;
+    bool done = false;
     if (m_updateIndirect) {
         const RECT dirtyRect{area.x, area.y, area.Right(), area.Bottom()};
         UPDATELAYEREDWINDOWINFO info{};
@@ -89,13 +126,15 @@ bool LayeredWindowSurface::Present(HWND window, const Bitmap& frame, POINT scree
         info.pptSrc = &origin;
         info.pblend = &blend;
         info.dwFlags = ULW_ALPHA;
-        info.prcDirty = area.Empty() ? nullptr : &dirtyRect;
-        if (m_updateIndirect(window, &info)) {
-            return true;
-        }
+        info.prcDirty = whole ? nullptr : &dirtyRect;
+        done = m_updateIndirect(window, &info) != FALSE;
     }
-    return UpdateLayeredWindow(window, nullptr, &screenPosition, &size, m_dc.Get(), &origin, 0, &blend, ULW_ALPHA) !=
-           FALSE;
+    if (!done) {
+        done = UpdateLayeredWindow(window, nullptr, &screenPosition, &size, m_dc.Get(), &origin, 0, &blend, ULW_ALPHA) !=
+               FALSE;
+    }
+    m_shown = m_shown || done;
+    return done;
 }
 
 Bitmap LayeredWindowSurface::Snapshot() const {

@@ -1,7 +1,7 @@
 #pragma once
-// Puts a frame on screen as the whole picture of a layered window (per-pixel alpha).
-// The memory DC and its DIB section are kept between frames and made again only when
-// the frame size changes.
+// Puts a frame, or one part of it, on screen as the whole picture of a layered window
+// (per-pixel alpha). The memory DC and its DIB section are kept between frames and made
+// again only when the presented size changes.
 
 #include "gfx/bitmap.h"
 
@@ -23,6 +23,13 @@ public:
     // frame is copied and announced as changed. False when the system refuses.
     bool Present(HWND window, const Bitmap& frame, POINT screenPosition, BYTE opacity = 255,
                  const RectI* dirty = nullptr) noexcept;
+    // Shows only `part` of `frame` (frame pixels) as the window's picture, its top-left
+    // corner at `screenPosition`. `dirty` is in frame pixels too; an empty one says the
+    // picture is unchanged, so with the same part and opacity the window is only moved.
+    bool PresentPart(HWND window, const Bitmap& frame, const RectI& part, POINT screenPosition, BYTE opacity,
+                     const RectI* dirty) noexcept;
+    // Moves the window without touching its picture (no pixels are handed over).
+    bool Move(HWND window, POINT screenPosition) noexcept;
 
     // The DIB's pixels as last presented (for tests and screenshots); empty before any frame.
     [[nodiscard]] Bitmap Snapshot() const;
@@ -44,6 +51,9 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_allocations = 0;
+    RectI m_part;          // the part of the frame last presented
+    BYTE m_opacity = 255;
+    bool m_shown = false;  // a picture was handed over since the last DIB was made
     UpdateIndirect m_updateIndirect = nullptr;
 };
 

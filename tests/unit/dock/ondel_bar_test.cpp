@@ -22,6 +22,7 @@ public:
     std::optional<std::int64_t> frameDue;
     int presents = 0;
     gfx::RectI lastDirty;
+    gfx::RectI shown;
     SlideOffset lastOffset;
     std::uint8_t lastOpacity = 255;
     ScreenRect window, hitArea;
@@ -36,8 +37,10 @@ public:
         window = w;
         hitArea = hit;
     }
-    void Present(const gfx::Bitmap&, const gfx::RectI& dirty, SlideOffset offset, std::uint8_t opacity) override {
+    void Present(const gfx::Bitmap&, const gfx::RectI& part, const gfx::RectI& dirty, SlideOffset offset,
+                 std::uint8_t opacity) override {
         ++presents;
+        shown = part;
         lastDirty = dirty;
         lastOffset = offset;
         lastOpacity = opacity;
@@ -268,6 +271,7 @@ TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     // The label sits above the icon, inside the window's top part.
     EXPECT_LT(dock.platform.label->anchor.y, dock.bar->Model().DockAreaRect().bottom);
     dock.bar->PointerMoved(dock.OnRow(0.9f));
+    dock.RunFrames();
     ASSERT_TRUE(dock.platform.label.has_value());
     EXPECT_NE(dock.platform.label->text, first);
     dock.bar->PointerLeft();
@@ -293,6 +297,70 @@ TEST(OndelBar, TheBlurredBackdropFollowsTheBarAndLeavesWhileItMoves) {
     EXPECT_FALSE(dock.platform.backdrop.has_value());
     dock.bar->SetBackdrop(false, 0);
     EXPECT_FALSE(dock.platform.backdrop.has_value());
+}
+
+// Counts the drawn pixels that lie outside the part the window shows.
+int PixelsOutside(const gfx::Bitmap& frame, const gfx::RectI& part) {
+    int count = 0;
+    for (int y = 0; y < frame.Height(); ++y)
+        for (int x = 0; x < frame.Width(); ++x) {
+            const bool inside = x >= part.x && x < part.Right() && y >= part.y && y < part.Bottom();
+            if (!inside && gfx::PixelA(frame.Row(y)[x]) != 0) ++count;
+        }
+    return count;
+}
+
+TEST(OndelBar, PointerMovesBetweenFramesMakeOneFrameForTheLastPosition) {
+  // A display that reports no rate (0) is paced as a 60 Hz one.
+  for (const int hz : {60, 0}) {
+    DockFixture dock(Settings(), hz);
+    dock.bar->PointerMoved(dock.OnRow(0.3f));
+    dock.RunFrames();
+    const int before = dock.platform.presents;
+    for (float f = 0.3f; f < 0.7f; f += 0.05f) dock.bar->PointerMoved(dock.OnRow(f));
+    EXPECT_EQ(dock.platform.presents, before); // nothing is drawn between frames
+    ASSERT_TRUE(dock.platform.frameDue.has_value());
+    EXPECT_EQ(*dock.platform.frameDue, dock.platform.now + 1000 / 60); // one display refresh after the last
+    EXPECT_EQ(dock.RunFrames(), 1);
+    EXPECT_EQ(dock.platform.presents, before + 1);
+    const gfx::Bitmap drawn = dock.bar->FrameBitmap().Clone();
+    dock.bar->RedrawWhole(); // laid out for the pointer where it is now
+    testing::ExpectSameImage(dock.bar->FrameBitmap(), drawn, 2, "after the coalesced moves");
+
+    // A move across the row changes no size: nothing is presented.
+    const ScreenPoint at = dock.OnRow(0.65f);
+    dock.bar->PointerMoved({at.x, at.y + 1});
+    dock.RunFrames();
+    dock.bar->PointerMoved({at.x, at.y - 1});
+    const int still = dock.platform.presents;
+    dock.RunFrames();
+    EXPECT_EQ(dock.platform.presents, still);
+  }
+}
+
+TEST(OndelBar, TheWindowShowsOnlyWhatIsDrawnAndGrowsForTheMagnification) {
+    for (const Edge edge : {Edge::Bottom, Edge::Left}) {
+        DockFixture dock(Settings(DisplayMode::Normal, edge));
+        const gfx::Bitmap& frame = dock.bar->FrameBitmap();
+        const gfx::RectI rest = dock.platform.shown;
+        EXPECT_EQ(PixelsOutside(frame, rest), 0);
+        EXPECT_LT(rest.width * rest.height, frame.Width() * frame.Height() / 2);
+
+        dock.bar->PointerMoved(dock.OnRow(0.1f));
+        dock.RunFrames(2);
+        const gfx::RectI growing = dock.platform.shown;
+        dock.RunFrames();
+        // One step to the whole reach of the magnified row, not one per frame.
+        EXPECT_EQ(dock.platform.shown, growing);
+        for (float f = 0.0f; f <= 1.0f; f += 0.1f) {
+            dock.bar->PointerMoved(dock.OnRow(f));
+            dock.RunFrames();
+            EXPECT_EQ(PixelsOutside(frame, dock.platform.shown), 0) << f;
+        }
+        dock.bar->PointerLeft();
+        dock.RunFrames();
+        EXPECT_EQ(dock.platform.shown, rest);
+    }
 }
 
 TEST(DockRenderer, DrawsOnlyWhatChanged) {
@@ -332,7 +400,10 @@ TEST(DockRenderer, PartialFramesAddUpToTheWholeFrame) {
         }
         sameAsWhole("while growing");
         dock.RunFrames();
-        for (float f = 0.2f; f < 0.9f; f += 0.13f) dock.bar->PointerMoved(dock.OnRow(f));
+        for (float f = 0.2f; f < 0.9f; f += 0.13f) {
+            dock.bar->PointerMoved(dock.OnRow(f));
+            dock.RunFrames();
+        }
         sameAsWhole("after sweeping");
         dock.bar->PointerLeft();
         dock.RunFrames();
