@@ -57,7 +57,7 @@ std::wstring WindowLabel(HWND window) {
 
 LRESULT CreateRequestedIconHost(HWND window, bool owned) noexcept {
     if (!Requested().MayCreate(kUnnamedRequester)) {
-        foundation::LogFailure("main window 65100", L"refused icon-host window: " +
+        foundation::LogFailure("main window 65100", L"refused icon-host window (65100 names no sender): " +
                                                         std::wstring(foundation::RefusalText(foundation::Refusal::TooMany)));
         return 0;
     }

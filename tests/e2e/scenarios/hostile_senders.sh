@@ -51,7 +51,7 @@ for i in $(seq 1 12); do
 done
 echo "icon hosts made for 12 requests: $made"
 [ "$made" -ge 1 ] && [ "$made" -lt 8 ] || e2e_fail "$made icon hosts made; the bound is 8 alive"
-logged "$log" 'refused icon-host window: too many windows for this requester' || e2e_fail "flood not logged"
+logged "$log" 'refused icon-host window (65100 names no sender): too many windows for this requester' || e2e_fail "flood not logged"
 
 # --- the hook companion ---------------------------------------------------------------
 kdrv post "$companion" KestranaShareKey 65 0 >/dev/null
@@ -63,7 +63,7 @@ logged "$clog" 'refused confirmation from pid' || e2e_fail "foreign pipe client 
 logged "$clog" 'refused key chord 174+0: no confirmation from the program' || e2e_fail "chord after a foreign confirmation"
 
 # --- a window posing as the watcher ----------------------------------------------------
-(cd "$E2E_DIR" && timeout 60 wine 'C:\kdriver.exe' watcher 1 40 'C:\impostor.log') >"$E2E_DIR/impostor.out" 2>&1 &
+(cd "$E2E_DIR" && timeout 120 wine 'C:\kdriver.exe' watcher 1 100 'C:\impostor.log') >"$E2E_DIR/impostor.out" 2>&1 &
 e2e_track $!
 kdrv find dockhook32 dockhook32 10000 >/dev/null || e2e_fail "the stand-in watcher did not start"
 (cd "$E2E_DIR" && exec wine notepad) >>"$E2E_DIR/notepad.log" 2>&1 &
@@ -95,5 +95,16 @@ before=$(grep -c 'refused key chord 173+0' "$clog" || true)
     e2e_fail "the companion refused the program's confirmation"
 sleep 1
 [ "$(grep -c 'refused key chord 173+0' "$clog" || true)" = "$before" ] || e2e_fail "the confirmed chord was refused"
+
+# With the impostor still there, the hook asks the watcher of the program (this stand-in)
+# before notepad is restored, and still never the impostor.
+(cd "$E2E_DIR" && timeout 60 wine 'C:\Kestrana\Kestrana.exe' watcher 0 30 'C:\legit.log') >"$E2E_DIR/legit.out" 2>&1 &
+e2e_track $!
+for i in $(seq 1 40); do [ "$(kdrv windows dockhook32 | wc -l)" -ge 2 ] && break; sleep 0.25; done
+[ "$(kdrv windows dockhook32 | wc -l)" -ge 2 ] || e2e_fail "the impostor and the stand-in are not both there"
+kdrv show "$note" 9 >/dev/null # SW_RESTORE
+for i in $(seq 1 40); do grep -q "^3 $note\$" "$WINEPREFIX/drive_c/legit.log" 2>/dev/null && break; sleep 0.25; done
+grep -q "^3 $note\$" "$WINEPREFIX/drive_c/legit.log" || e2e_fail "the program's watcher was not asked"
+[ -s "$WINEPREFIX/drive_c/impostor.log" ] && e2e_fail "the hook asked the impostor: $(cat "$WINEPREFIX/drive_c/impostor.log")"
 grep -E 'refused' "$log" "$clog" | sed 's/^/  /'
 echo ok
