@@ -5,8 +5,30 @@
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
+#include <sddl.h>
+
+#include <vector>
 
 namespace kestrana::win32 {
+namespace {
+
+std::wstring CurrentUserSid() {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    UniqueKernelHandle token(raw);
+    DWORD size = 0;
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<std::uint8_t> buffer(size);
+    if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size)) return {};
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+    std::wstring result(text);
+    ::LocalFree(text);
+    return result;
+}
+
+} // namespace
 
 std::wstring CompanionPipeName(unsigned long pid) {
     return L"\\\\.\\pipe\\Kestrana-companion-" + std::to_wstring(pid);
@@ -28,11 +50,20 @@ bool ConfirmToCompanion(HWND companionWindow, const foundation::Confirmation& co
             foundation::LogFailure("companion confirm", L"cannot open " + name);
             return false;
         }
-        // Anyone could have created the pipe first; only tell the companion itself.
+        // Anyone could have created the pipe first; only tell the companion itself. Its
+        // token cannot be read from here when it runs elevated, so the image must do.
         ULONG server = 0;
-        if (!::GetNamedPipeServerProcessId(pipe.Get(), &server) || server != companion ||
-            !AcceptSender(ProcessFacts(server), {ProgramFolder(), {}, 0}, "companion confirm", L"pipe server"))
+        if (!::GetNamedPipeServerProcessId(pipe.Get(), &server) || server != companion) {
+            foundation::LogFailure("companion confirm", L"refused pipe " + name + L": served by pid " +
+                                                            std::to_wstring(server) + L", not the companion");
             return false;
+        }
+        const auto facts = ProcessFacts(server);
+        if (!foundation::IsImageInFolder(facts.image, ProgramFolder())) {
+            foundation::LogFailure("companion confirm", foundation::DescribeRefusal(L"pipe server", facts,
+                                                                                    foundation::Refusal::OutsideFolder));
+            return false;
+        }
         const auto bytes = foundation::EncodeConfirmation(confirmation);
         DWORD written = 0;
         if (!::WriteFile(pipe.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
@@ -70,6 +101,14 @@ void ServeConfirmations(std::function<bool(unsigned long pid)> check,
                         std::function<void(const foundation::Confirmation&)> accepted) noexcept {
     try {
         const std::wstring name = CompanionPipeName(::GetCurrentProcessId());
+        // The program may run below an elevated companion: let this user write at medium
+        // integrity and above, nobody else, and nothing at low integrity.
+        std::wstring sddl = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
+        if (const auto user = CurrentUserSid(); !user.empty()) sddl += L"(A;;GRGW;;;" + user + L")";
+        sddl += L"S:(ML;;NW;;;ME)";
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
+        SECURITY_ATTRIBUTES security{sizeof(security), descriptor, FALSE};
         bool first = true;
         for (;;) {
             // The first instance is created with FIRST_PIPE_INSTANCE, so a squatter that made
@@ -77,7 +116,7 @@ void ServeConfirmations(std::function<bool(unsigned long pid)> check,
             const DWORD openMode = PIPE_ACCESS_DUPLEX | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
             UniqueFile pipe(::CreateNamedPipeW(name.c_str(), openMode,
                                                PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                               4, 64, 64, 1000, nullptr));
+                                               4, 64, 64, 1000, descriptor ? &security : nullptr));
             if (!pipe) {
                 foundation::LogFailure("companion pipe", L"cannot create " + name + L", error " +
                                                              std::to_wstring(::GetLastError()));
