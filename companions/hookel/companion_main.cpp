@@ -6,17 +6,30 @@
 //
 // Started with "SystemRunStartPlane", "SystemRunStart" or "SystemDelStart" (elevated) it
 // creates the logon task, creates the service entry, or removes both, and exits.
+//
+// It may run elevated, and its window lets every message through the privilege filter,
+// so it trusts no message by itself: the handshake must name a window of the program,
+// and key chords, the self-update and disk detaching are done only when the program has
+// confirmed them over the companion's pipe, which names the writing process.
 #include "autostart_jobs.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/foreign_requests.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/shell_messages.h"
+#include "foundation/win32/companion_channel.h"
+#include "foundation/win32/folder_security.h"
+#include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/unique_handle.h"
+#include "foundation/win32/win32_log_files.h"
 
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -39,7 +52,41 @@ struct CompanionState {
     win32::UniqueHook hook;
     HWND ownWindow = nullptr;
     HWND coordinatorWindow = nullptr; // "hookel32" when this 64-bit build stands in for it
+    std::mutex confirmMutex;
+    foundation::Confirmations confirmations; // under confirmMutex
 } g;
+
+// Only the program itself, from this folder, in this session and as this user, may ask.
+// Integrity levels exist only on Windows; under Wine every token is the same.
+foundation::SenderRule ProgramRule() {
+    static const std::wstring folder = win32::ProgramFolder();
+    return {folder, L"Kestrana.exe", win32::RunningUnderWine() ? 0u : foundation::kIntegrityMedium};
+}
+
+bool Confirmed(const foundation::Confirmation& request, std::wstring_view what) {
+    bool found = false;
+    {
+        std::lock_guard lock(g.confirmMutex);
+        found = g.confirmations.Take(request, ::GetTickCount64());
+    }
+    if (!found)
+        foundation::LogFailure("companion", L"refused " + std::wstring(what) + L": " +
+                                                std::wstring(foundation::RefusalText(foundation::Refusal::Unconfirmed)));
+    return found;
+}
+
+void StartConfirmationPipe() {
+    std::thread([] {
+        win32::ServeConfirmations(
+            [](unsigned long pid) {
+                return win32::AcceptSender(win32::ProcessFacts(pid), ProgramRule(), "companion pipe", L"confirmation");
+            },
+            [](const foundation::Confirmation& c) {
+                std::lock_guard lock(g.confirmMutex);
+                g.confirmations.Add(c, ::GetTickCount64());
+            });
+    }).detach();
+}
 
 std::wstring ModuleFolder() {
     wchar_t path[MAX_PATH * 2] = {};
@@ -110,6 +157,11 @@ void InstallSelfUpdate() {
     const std::wstring target = g.folder + L"Ondel.exe";
     const std::wstring update = g.folder + L"Ondel_update.exe";
     if (::GetFileAttributesW(update.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    // The launcher may run as a service; an update whose origin cannot be shown stays out.
+    if (!win32::MayInstallUpdateFile(update, win32::CompanionFileMayRunElevated(L"Ondel.exe"))) {
+        foundation::LogFailure("companion self-update", L"refused " + update + L": its origin cannot be shown");
+        return;
+    }
     TerminateImage(target);
     ::Sleep(100);
     if (!::MoveFileExW(update.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -153,7 +205,10 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         if (message != 0 && message == g.msgShare) {
             switch (wParam) {
             case kShareHandshake:
-                if (!IsForeignWindow(reinterpret_cast<HWND>(lParam))) return 0;
+                if (!IsForeignWindow(reinterpret_cast<HWND>(lParam)) ||
+                    !win32::AcceptSender(win32::WindowFacts(reinterpret_cast<HWND>(lParam)), ProgramRule(),
+                                         "companion handshake", L"handshake naming window " + std::to_wstring(lParam)))
+                    return 0;
                 g.programWindow = reinterpret_cast<HWND>(lParam);
                 // Lets anyone (the end-to-end tests, a support session) see the link.
                 ::SetPropW(window, L"KestranaProgram", reinterpret_cast<HANDLE>(lParam));
@@ -166,14 +221,25 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
                     // Forget windows that have gone, so the set cannot grow without end.
                     std::erase_if(g.watched, [](HWND w) { return !::IsWindow(w); });
-                    g.watched.insert(reinterpret_cast<HWND>(lParam));
+                    if (g.watched.size() < 4096) g.watched.insert(reinterpret_cast<HWND>(lParam));
                 }
                 return 1;
             default: return 0;
             }
         }
         if (message != 0 && message == g.msgShareKey) {
-            PressChord(static_cast<WORD>(wParam & 0xFFFF), static_cast<WORD>(lParam & 0xFFFF));
+            // Typing is what a low-rights process must never get from an elevated one: only
+            // the program's fixed chords, and only when it confirmed them.
+            const auto first = static_cast<std::uint16_t>(wParam & 0xFFFF);
+            const auto second = static_cast<std::uint16_t>(lParam & 0xFFFF);
+            const std::wstring what = L"key chord " + std::to_wstring(first) + L"+" + std::to_wstring(second);
+            if (wParam > 0xFFFF || static_cast<ULONG_PTR>(lParam) > 0xFFFF || !IsAllowedKeyChord(first, second)) {
+                foundation::LogFailure("companion", L"refused " + what + L": " +
+                                                        std::wstring(foundation::RefusalText(foundation::Refusal::KeyNotAllowed)));
+                return 0;
+            }
+            if (!Confirmed({ConfirmKind::Keys, first, second}, what)) return 0;
+            PressChord(first, second);
             return 1;
         }
         if (message != 0 && message == g.msgShareTemp) {
@@ -184,7 +250,8 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 1;
         }
         if (message != 0 && message == g.msgShareMemoryTask) {
-            if (wParam == kTaskInstallSelfUpdate) InstallSelfUpdate();
+            if (wParam == kTaskInstallSelfUpdate && Confirmed({ConfirmKind::InstallSelfUpdate, 0, 0}, L"self-update"))
+                InstallSelfUpdate();
             if (wParam == kTaskRerunHooks) InstallHook();
             return 1;
         }
@@ -195,6 +262,7 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 data->cbData % sizeof(wchar_t) != 0 || data->cbData > 32768 * sizeof(wchar_t))
                 return 0;
             const std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+            if (!Confirmed({ConfirmKind::DetachDisk, PathDigest(path), path.size()}, L"detaching " + path)) return 0;
             return DetachDiskImage(path) ? 1 : 0;
         }
         case WM_CLOSE:
@@ -230,6 +298,11 @@ bool Is64BitWindows() {
 }
 
 int RunJob(const std::wstring& verb) {
+    const bool createsEntry = ::lstrcmpiW(verb.c_str(), kVerbCreateStartTask.data()) == 0 ||
+                              ::lstrcmpiW(verb.c_str(), kVerbCreateStartService.data()) == 0;
+    // The task runs the program with the highest rights and the service as the system: both
+    // only from a folder that nobody but administrators can change.
+    if (createsEntry && !win32::FolderIsAdminOnly(win32::ProgramFolder(), "companion autostart")) return 1;
     if (::lstrcmpiW(verb.c_str(), kVerbCreateStartTask.data()) == 0)
         return companion::CreateStartTask(g.folder) ? 0 : 1;
     if (::lstrcmpiW(verb.c_str(), kVerbCreateStartService.data()) == 0)
@@ -243,13 +316,19 @@ int RunJob(const std::wstring& verb) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     g.folder = ModuleFolder();
     win32::ComApartment com;
+    // A log of its own beside the program's: refusals and failed jobs.
+    if (auto log = win32::MakeProgramLog(win32::ProgramFolder(), k64Bit ? L"Hookel64.log" : L"Hookel.log"))
+        foundation::InstallDiagnosticLog(std::move(log));
 
     int argc = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     if (argv && argc > 1) {
         const int job = RunJob(argv[1]);
         ::LocalFree(argv);
-        if (job >= 0) return job;
+        if (job >= 0) {
+            if (auto log = foundation::InstalledDiagnosticLog()) log->Flush();
+            return job;
+        }
     } else if (argv) {
         ::LocalFree(argv);
     }
@@ -266,6 +345,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     g.ownWindow = CreateRoleWindow(role);
     if (!g.ownWindow) return 1;
+    StartConfirmationPipe();
     InstallHook();
 
     if (!k64Bit && Is64BitWindows() && !::FindWindowW(kCompanion64Class.data(), nullptr))

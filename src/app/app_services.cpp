@@ -6,6 +6,7 @@
 #include "dock/win32/item_system.h"
 #include "foundation/companion_update.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/folder_security.h"
 #include "foundation/win32/process_clock.h"
 #include "foundation/win32/system_launch.h"
 #include "gfx/builtin_text_renderer.h"
@@ -69,6 +70,9 @@ void AppServices::UpdateCompanionFiles() {
     foundation::CompanionProcessPort processes;
     processes.terminateImage = [](const std::wstring& image) { return win32::TerminateProcessesOf(image); };
     processes.sleep = [](std::uint32_t ms) { ::Sleep(ms); };
+    processes.mayInstall = [](const std::wstring& update, std::wstring_view name) {
+        return win32::MayInstallUpdateFile(update, win32::CompanionFileMayRunElevated(name));
+    };
     const auto result = foundation::UpdateCompanionFiles(m_files, m_store.BaseFolder(), processes);
     if (result.selfUpdatePending) foundation::Process().selfUpdatePending.store(true);
 }

@@ -9,6 +9,7 @@
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/text.h"
+#include "foundation/win32/companion_channel.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 
@@ -255,6 +256,10 @@ void StartCompanionLinkAsync(HWND mainWindow) noexcept {
                 port.post = [&messages, handle](foundation::WindowHandle w, foundation::ShareMessage m, std::uintptr_t wp,
                                                 std::intptr_t lp) {
                     const UINT id = m == foundation::ShareMessage::Share ? messages.share : messages.shareMemoryTask;
+                    // The companion installs its update only when we vouch for the request.
+                    if (m == foundation::ShareMessage::ShareMemoryTask && wp == foundation::kTaskInstallSelfUpdate &&
+                        !win32::ConfirmToCompanion(handle(w), {foundation::ConfirmKind::InstallSelfUpdate, 0, 0}))
+                        return;
                     ::PostMessageW(handle(w), id, wp, lp);
                 };
                 port.sendShare = [&messages, handle](foundation::WindowHandle w, std::uintptr_t wp,

@@ -1,7 +1,10 @@
 #include "app/main_window.h"
 
+#include "foundation/diagnostic_log.h"
+#include "foundation/foreign_requests.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
+#include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/shell_window.h"
 
 #include <atomic>
@@ -34,21 +37,92 @@ HWND CreateIconHost(HWND mainWindow, bool owned) noexcept {
     return window;
 }
 
+// Windows made for requests from outside (65100 wParam 1 and 2, copy-data 74), by
+// requester: bounded per requester, and the only ones a destroy request may reach.
+// Message 65100 names no sender, so all its requests share one requester, 0; copy-data
+// requests belong to the process of the window they name. User-interface thread only.
+foundation::RequestedWindows& Requested() {
+    static foundation::RequestedWindows windows(
+        [](foundation::RequestedWindows::Handle w) { return ::IsWindow(reinterpret_cast<HWND>(w)) != FALSE; });
+    return windows;
+}
+
+constexpr std::uint64_t kUnnamedRequester = 0;
+
+std::wstring WindowLabel(HWND window) {
+    wchar_t cls[128] = {};
+    ::GetClassNameW(window, cls, 128);
+    return L"window " + std::to_wstring(reinterpret_cast<UINT_PTR>(window)) + L" (class " + cls + L")";
+}
+
+LRESULT CreateRequestedIconHost(HWND window, bool owned) noexcept {
+    if (!Requested().MayCreate(kUnnamedRequester)) {
+        foundation::LogFailure("main window 65100", L"refused icon-host window (65100 names no sender): " +
+                                                        std::wstring(foundation::RefusalText(foundation::Refusal::TooMany)));
+        return 0;
+    }
+    HWND created = CreateIconHost(window, owned);
+    if (created) Requested().Add(reinterpret_cast<UINT_PTR>(created), kUnnamedRequester);
+    return reinterpret_cast<LRESULT>(created);
+}
+
+LRESULT DestroyRequested(HWND window, HWND target) noexcept {
+    // Only windows made on request (or abandoned by one of our own workers) may go; the
+    // bars, the dock and the main window are never anyone else's to destroy.
+    const bool abandoned = win32::TakeAbandonedWindow(target);
+    if (target == window || !win32::IsOwnWindow(target) ||
+        (!abandoned && !Requested().RequesterOf(reinterpret_cast<UINT_PTR>(target)))) {
+        if (::IsWindow(target))
+            foundation::LogFailure("main window 65100", L"refused destroying " + WindowLabel(target) + L": " +
+                                                            std::wstring(foundation::RefusalText(
+                                                                foundation::Refusal::NotRequested)));
+        return 0;
+    }
+    if (::GetWindowThreadProcessId(target, nullptr) != ::GetCurrentThreadId()) return 0;
+    Requested().Forget(reinterpret_cast<UINT_PTR>(target));
+    return ::DestroyWindow(target) ? 1 : 0;
+}
+
 LRESULT OnShellWindowRequest(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
     switch (wParam) {
-    case msg::kCreateIconHost: return reinterpret_cast<LRESULT>(CreateIconHost(window, true));
-    case msg::kCreateUnownedIconHost: return reinterpret_cast<LRESULT>(CreateIconHost(window, false));
+    case msg::kCreateIconHost: return CreateRequestedIconHost(window, true);
+    case msg::kCreateUnownedIconHost: return CreateRequestedIconHost(window, false);
     case msg::kCreateShellWindowBlock: return win32::ServeShellWindowRequest(lParam);
-    case msg::kDestroyShellWindow: {
-        // Anyone may send this; destroy only windows of this process, never the main one.
-        HWND target = reinterpret_cast<HWND>(lParam);
-        if (target == window || !win32::IsOwnWindow(target)) return 0;
-        DWORD threadId = ::GetWindowThreadProcessId(target, nullptr);
-        if (threadId != ::GetCurrentThreadId()) return 0;
-        return ::DestroyWindow(target) ? 1 : 0;
-    }
+    case msg::kDestroyShellWindow: return DestroyRequested(window, reinterpret_cast<HWND>(lParam));
     default: return 0;
     }
+}
+
+// Copy-data 74: an animation or stack window for another process of the program, owned
+// by the window it names in wParam, whose process must be one of ours.
+LRESULT OnWindowCopyData(WPARAM wParam, const COPYDATASTRUCT& data) noexcept {
+    const wchar_t* classes[] = {L"DXWindows", L"DXWindowsShadow", L"OndelStack"};
+    if (data.cbData > 2) return 0;
+    // dwData packs the size (height << 16 | width); the byte count picks the class.
+    const int width = static_cast<int>(data.dwData & 0xFFFF);
+    const int height = static_cast<int>((data.dwData >> 16) & 0xFFFF);
+    HWND owner = reinterpret_cast<HWND>(wParam);
+    const auto sender = win32::WindowFacts(owner);
+    const std::wstring what = L"copy-data window " + std::to_wstring(width) + L"x" + std::to_wstring(height);
+    auto refuse = [&](foundation::Refusal why) {
+        foundation::LogFailure("main window 74", foundation::DescribeRefusal(what, sender, why));
+        return LRESULT{0};
+    };
+    if (sender.pid == ::GetCurrentProcessId()) return refuse(foundation::Refusal::OwnProcess);
+    if (!win32::AcceptSender(sender, {win32::ProgramFolder(), {}, 0}, "main window 74", what)) return 0;
+    if (!foundation::RequestedSizeAcceptable(width, height)) return refuse(foundation::Refusal::TooLarge);
+    if (!Requested().MayCreate(sender.pid)) return refuse(foundation::Refusal::TooMany);
+    win32::ShellWindowRequest request;
+    request.className = classes[data.cbData];
+    request.width = width;
+    request.height = height;
+    request.layered = true;
+    request.toolWindow = true;
+    request.noActivate = true;
+    request.owner = owner;
+    HWND created = win32::CreateShellWindow(request);
+    if (created) Requested().Add(reinterpret_cast<UINT_PTR>(created), sender.pid);
+    return reinterpret_cast<LRESULT>(created);
 }
 
 void RunOnWorker(const std::function<void()>& job) {
@@ -130,22 +204,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 if (Process().workshopMode.load() || !handlers.trayRecord) return 0;
                 return handlers.trayRecord(*data);
             }
-            // dwData packs the size (height << 16 | width); the byte count picks the class.
-            const int width = static_cast<int>(data->dwData & 0xFFFF);
-            const int height = static_cast<int>((data->dwData >> 16) & 0xFFFF);
-            const wchar_t* classes[] = {L"DXWindows", L"DXWindowsShadow", L"OndelStack"};
-            if (data->cbData > 2) return 0;
-            HWND owner = reinterpret_cast<HWND>(wParam);
-            if (owner && !::IsWindow(owner)) return 0;
-            win32::ShellWindowRequest request;
-            request.className = classes[data->cbData];
-            request.width = width;
-            request.height = height;
-            request.layered = true;
-            request.toolWindow = true;
-            request.noActivate = true;
-            request.owner = owner;
-            return reinterpret_cast<LRESULT>(win32::CreateShellWindow(request));
+            return OnWindowCopyData(wParam, *data);
         }
         case msg::kMsgWindowAnimation:
             if (handlers.windowOpenClose) handlers.windowOpenClose(reinterpret_cast<HWND>(wParam), lParam == 1);

@@ -3,6 +3,8 @@
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/folder_security.h"
+#include "foundation/win32/system_launch.h"
 
 #include <shellapi.h>
 
@@ -20,7 +22,10 @@ bool RunSteamStartSteps(const SteamSession& steam, bool steamOffline) noexcept {
     auto* settings = Settings();
     if (!settings) return false;
     const auto& process = foundation::Process();
-    const auto update = foundation::CheckDownloadedUpdate(settings->Files(), process.baseFolder, process.exePath);
+    // The installer runs with this process's rights.
+    const auto update = foundation::CheckDownloadedUpdate(
+        settings->Files(), process.baseFolder, process.exePath,
+        [](const std::wstring& download) { return win32::MayInstallUpdateFile(download, win32::IsElevated()); });
     if (update == foundation::PendingUpdate::HandOver) {
         // The installer replaces the running program and starts it again.
         ::ShellExecuteW(nullptr, L"open", (process.baseFolder + L"temp_64.exe").c_str(), nullptr,

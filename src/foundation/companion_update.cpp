@@ -1,5 +1,6 @@
 #include "foundation/companion_update.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/md5.h"
 #include "foundation/text.h"
 
@@ -32,7 +33,11 @@ CompanionUpdateResult UpdateCompanionFiles(FileSystem& files, const std::wstring
         const std::wstring update = baseFolder + UpdateFileName(name);
         const std::wstring backup = target + L".bak";
 
-        if (files.IsFile(update)) {
+        if (files.IsFile(update) && processes.mayInstall && !processes.mayInstall(update, name)) {
+            LogFailure("companion update", L"refused " + update + L": its origin cannot be shown and it may run elevated");
+            files.Remove(update);
+            result.refused.emplace_back(name);
+        } else if (files.IsFile(update)) {
             if (files.IsFile(target) && FileMd5(files, target) == FileMd5(files, update)) {
                 files.Remove(update);
             } else {
@@ -65,7 +70,8 @@ CompanionUpdateResult UpdateCompanionFiles(FileSystem& files, const std::wstring
     return result;
 }
 
-PendingUpdate CheckDownloadedUpdate(FileSystem& files, const std::wstring& baseFolder, const std::wstring& exePath) {
+PendingUpdate CheckDownloadedUpdate(FileSystem& files, const std::wstring& baseFolder, const std::wstring& exePath,
+                                    const std::function<bool(const std::wstring&)>& mayHandOver) {
     const std::wstring download = baseFolder + L"temp_64.exe";
     if (!files.IsFile(download)) return PendingUpdate::None;
     files.Remove(baseFolder + L"oldversion.exe");
@@ -78,11 +84,15 @@ PendingUpdate CheckDownloadedUpdate(FileSystem& files, const std::wstring& baseF
     }
     const std::wstring running = FromUtf8(FileMd5(files, exePath));
     const std::wstring downloaded = FromUtf8(FileMd5(files, download));
-    if (!expected.empty() && running != expected && downloaded == expected) return PendingUpdate::HandOver;
-
+    PendingUpdate outcome = PendingUpdate::Discarded;
+    if (!expected.empty() && running != expected && downloaded == expected) {
+        if (!mayHandOver || mayHandOver(download)) return PendingUpdate::HandOver;
+        LogFailure("update check", L"refused " + download + L": its origin cannot be shown and it would run elevated");
+        outcome = PendingUpdate::Refused;
+    }
     files.Remove(download);
     files.Remove(sumFile);
-    return PendingUpdate::Discarded;
+    return outcome;
 }
 
 } // namespace kestrana::foundation

@@ -25,10 +25,14 @@ struct CompanionProcessPort {
     // Ends every process whose image is that full path; true when one was ended.
     std::function<bool(const std::wstring& imagePath)> terminateImage;
     std::function<void(std::uint32_t ms)> sleep;
+    // Whether the update file may replace the companion file `name` (its origin can be
+    // shown, or it will not run elevated); empty: always. A refused update is deleted.
+    std::function<bool(const std::wstring& updatePath, std::wstring_view name)> mayInstall;
 };
 
 struct CompanionUpdateResult {
     std::vector<std::wstring> replaced; // names whose update was installed
+    std::vector<std::wstring> refused;  // names whose update could not be trusted
     bool selfUpdatePending = false;     // "Ondel.exe" could not be replaced
 };
 
@@ -42,10 +46,14 @@ enum class PendingUpdate {
     None,           // no downloaded update
     HandOver,       // the running program is outdated and the download matches: run the installer
     Discarded,      // the download is stale or broken; it was deleted
+    Refused,        // it matches, but its origin cannot be trusted; it was deleted
 };
 
 // The check made at start when "temp_64.exe" exists: compares the checksum stored in
-// "dock_64.md5" with the running program's and the download's.
-PendingUpdate CheckDownloadedUpdate(FileSystem& files, const std::wstring& baseFolder, const std::wstring& exePath);
+// "dock_64.md5" with the running program's and the download's. The checksum only shows
+// the download is complete; `mayHandOver` (given the download's path) says whether its
+// origin is trusted enough to run it.
+PendingUpdate CheckDownloadedUpdate(FileSystem& files, const std::wstring& baseFolder, const std::wstring& exePath,
+                                    const std::function<bool(const std::wstring&)>& mayHandOver = {});
 
 } // namespace kestrana::foundation

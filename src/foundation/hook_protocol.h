@@ -14,7 +14,10 @@ inline constexpr std::uintptr_t kAskStageManager = 1;
 inline constexpr std::uintptr_t kAskMinimiseBySystemMenu = 2;
 inline constexpr std::uintptr_t kAskRestore = 3;
 
+// The watcher is a window of this class and title in the program itself.
 inline constexpr std::wstring_view kWatcherWindowTitle = L"dockhook32";
+inline constexpr std::wstring_view kWatcherWindowClass = L"dockhook32";
+inline constexpr std::wstring_view kProgramImageName = L"Kestrana.exe";
 inline constexpr std::wstring_view kCompanion32Class = L"hookel32";
 inline constexpr std::wstring_view kCompanion64Class = L"hookel64";
 inline constexpr std::wstring_view kCompanionArmClass = L"hookel64arm";

@@ -29,6 +29,8 @@ struct PendingRequest {
 // processes, and their lParam must never be read as a pointer.
 std::mutex g_pendingMutex;
 std::unordered_set<PendingRequest*> g_pending;
+// Windows made for requests that timed out; only these may a worker have destroyed.
+std::unordered_set<HWND> g_abandoned;
 
 HWND CreateOnThisThread(const ShellWindowRequest& r) noexcept {
     DWORD exStyle = 0;
@@ -92,6 +94,10 @@ HWND CreateShellWindow(const ShellWindowRequest& request) noexcept {
             // Timed out: if the user-interface thread still gets to it, it finds the
             // block no longer registered and creates nothing.
             pending->abandoned = true;
+            if (pending->result) {
+                std::lock_guard registry(g_pendingMutex);
+                g_abandoned.insert(pending->result);
+            }
             if (pending->result) ::PostMessageW(host, foundation::kMsgShellWindowRequest,
                                                 foundation::kDestroyShellWindow,
                                                 reinterpret_cast<LPARAM>(pending->result));
@@ -114,6 +120,11 @@ LRESULT ServeShellWindowRequest(LPARAM lParam) noexcept {
     if (block->abandoned) return 0;
     block->result = CreateOnThisThread(block->request);
     return reinterpret_cast<LRESULT>(block->result);
+}
+
+bool TakeAbandonedWindow(HWND window) noexcept {
+    std::lock_guard registry(g_pendingMutex);
+    return g_abandoned.erase(window) != 0;
 }
 
 void ExcludeFromPeek(HWND window) noexcept {

@@ -40,6 +40,10 @@ void SetShellWindowHost(HWND mainWindow, DWORD uiThreadId) noexcept;
 // that this process issued and still waits for; anything else is refused with 0.
 [[nodiscard]] LRESULT ServeShellWindowRequest(LPARAM lParam) noexcept;
 
+// True (once) for a window whose cross-thread request timed out after it was made: the
+// worker asks the main window to destroy it again.
+[[nodiscard]] bool TakeAbandonedWindow(HWND window) noexcept;
+
 // Keeps a hidden window out of Aero Peek, Flip 3D and window transitions.
 void ExcludeFromPeek(HWND window) noexcept;
 

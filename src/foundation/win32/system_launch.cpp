@@ -3,6 +3,7 @@
 #include "foundation/process_state.h"
 #include "foundation/text.h"
 #include "foundation/win32/automation_values.h"
+#include "foundation/win32/folder_security.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <oleauto.h>
@@ -104,6 +105,9 @@ bool TerminateProcessesOf(const std::wstring& imagePath) noexcept {
 }
 
 bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept {
+    // Whatever runs elevated must come from a folder only administrators can change.
+    const std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
+    if (folder.empty() || !FolderIsAdminOnly(folder, "run elevated")) return false;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOASYNC;

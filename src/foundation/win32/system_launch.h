@@ -20,7 +20,8 @@ bool StartProcess(const std::wstring& path, const std::wstring& arguments, DWORD
 // Ends every process (but this one) whose image is `imagePath`; true when one was ended.
 bool TerminateProcessesOf(const std::wstring& imagePath) noexcept;
 
-// Starts a program with "open" when this process is elevated, "runas" otherwise.
+// Starts a program with "open" when this process is elevated, "runas" otherwise; refused
+// (and logged) when the program's folder can be changed by users other than administrators.
 bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexcept;
 
 // The command of a scheduled task's first program action; nullopt when there is none.

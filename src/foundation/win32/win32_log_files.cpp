@@ -27,9 +27,9 @@ bool Win32LogFiles::Rotate(const std::wstring& from, const std::wstring& to) {
     return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
-std::shared_ptr<foundation::DiagnosticLog> MakeProgramLog(const std::wstring& baseFolder) {
+std::shared_ptr<foundation::DiagnosticLog> MakeProgramLog(const std::wstring& baseFolder, const std::wstring& fileName) {
     try {
-        return std::make_shared<foundation::DiagnosticLog>(std::make_unique<Win32LogFiles>(), baseFolder + L"Kestrana.log",
+        return std::make_shared<foundation::DiagnosticLog>(std::make_unique<Win32LogFiles>(), baseFolder + fileName,
                                                            [] {
                                                                SYSTEMTIME t{};
                                                                ::GetLocalTime(&t);

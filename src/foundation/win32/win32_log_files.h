@@ -15,7 +15,9 @@ public:
     bool Rotate(const std::wstring& from, const std::wstring& to) override;
 };
 
-// The log "Kestrana.log" in `baseFolder` (ending in a backslash), stamped in local time.
-[[nodiscard]] std::shared_ptr<foundation::DiagnosticLog> MakeProgramLog(const std::wstring& baseFolder);
+// The log `fileName` in `baseFolder` (ending in a backslash), stamped in local time. The
+// companions keep logs of their own beside the program's.
+[[nodiscard]] std::shared_ptr<foundation::DiagnosticLog> MakeProgramLog(const std::wstring& baseFolder,
+                                                                         const std::wstring& fileName = L"Kestrana.log");
 
 } // namespace kestrana::win32

@@ -11,17 +11,27 @@
 //   kdriver register <name>                            a registered message number
 //   kdriver send <hwnd> <msg> <wparam> <lparam> [timeout-ms]
 //   kdriver post <hwnd> <msg> <wparam> <lparam>
-//   kdriver copydata <hwnd> <wparam> <dwData> <byte-count> [timeout-ms]
+//   kdriver copydata <hwnd> <wparam|self> <dwData> <byte-count> [timeout-ms]
+//                                                      "self": a window of this process
+//   kdriver confirm-keys <hwnd> <first> <second>       confirms a key chord on the companion's
+//                                                      pipe (prints the receipt), then posts it
 //   kdriver screenshot <file.png> [x y width height]
 //   kdriver show <hwnd> <SW_ command>                  ShowWindowAsync on another program's window
 //   kdriver iconic <hwnd>                              prints 1 when minimised
-//   kdriver watcher <answer> <seconds> <log-file>      a stand-in "dockhook32" window that
-//                                                      answers message 50014 and logs each ask
+//   kdriver watcher <answer> <seconds> <log-file>      a stand-in "dockhook32" window (class and
+//                                                      title) that answers 50014 and logs each ask
 //   kdriver crash <pid>                                faults a thread inside that process
+//   kdriver folder-acl <path>                          prints the folder's owner and access entries
+//   kdriver secure-folder <path>                       owner Administrators; full control for
+//                                                      Administrators and SYSTEM, read for Users
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
+#include "foundation/foreign_requests.h"
+
 #include <windows.h>
+#include <aclapi.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <wincodec.h>
 #include <wrl/client.h>
 
@@ -179,7 +189,7 @@ int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile) {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = WatcherProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KestranaTestWatcher";
+    wc.lpszClassName = L"dockhook32";
     ::RegisterClassExW(&wc);
     HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"dockhook32", WS_POPUP, 0,
                                     0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
@@ -194,6 +204,74 @@ int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile) {
     }
     if (g_watcher.log) std::fclose(g_watcher.log);
     return 0;
+}
+
+HWND OwnWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KdriverSender";
+    ::RegisterClassExW(&wc);
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"kdriver", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+}
+
+// Writes a key-chord confirmation to the companion's pipe as the program would; prints
+// the receipt (1 accepted, 0 refused, -1 no pipe).
+int ConfirmKeys(HWND companion, WORD first, WORD second) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(companion, &pid);
+    const std::wstring name = L"\\\\.\\pipe\\Kestrana-companion-" + std::to_wstring(pid);
+    HANDLE pipe = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    int receipt = -1;
+    if (pipe != INVALID_HANDLE_VALUE) {
+        const auto bytes = kestrana::foundation::EncodeConfirmation({kestrana::foundation::ConfirmKind::Keys, first, second});
+        DWORD done = 0;
+        unsigned char answer = 0;
+        if (::WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+            ::ReadFile(pipe, &answer, 1, &done, nullptr) && done == 1)
+            receipt = answer;
+        ::CloseHandle(pipe);
+    }
+    std::wprintf(L"%d\n", receipt);
+    ::PostMessageW(companion, ::RegisterWindowMessageW(L"KestranaShareKey"), first, second);
+    return receipt == 1 ? 0 : 1;
+}
+
+int FolderAcl(const wchar_t* path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (::GetNamedSecurityInfoW(path, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+        return 1;
+    wchar_t* text = nullptr;
+    if (::ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1,
+                                                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                               &text, nullptr)) {
+        std::wprintf(L"%ls\n", text);
+        ::LocalFree(text);
+    }
+    ::LocalFree(sd);
+    return 0;
+}
+
+int SecureFolder(const wchar_t* path) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    // Protected: nothing inherited from C:\ (where everyone may write).
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)",
+                                                                SDDL_REVISION_1, &sd, nullptr))
+        return 1;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    ::GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    ::GetSecurityDescriptorOwner(sd, &owner, &defaulted);
+    const DWORD rc = ::SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT,
+                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                                 PROTECTED_DACL_SECURITY_INFORMATION,
+                                             owner, nullptr, dacl, nullptr);
+    ::LocalFree(sd);
+    return rc == ERROR_SUCCESS ? 0 : 1;
 }
 
 int CrashProcess(DWORD pid) {
@@ -301,7 +379,9 @@ int wmain(int argc, wchar_t** argv) {
         data.lpData = payload.empty() ? nullptr : payload.data();
         const UINT timeout = argc > 6 ? static_cast<UINT>(Number(argv[6])) : 5000;
         DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutW(Handle(argv[2]), WM_COPYDATA, static_cast<WPARAM>(Number(argv[3])),
+        const WPARAM sender = std::wcscmp(argv[3], L"self") == 0 ? reinterpret_cast<WPARAM>(OwnWindow())
+                                                                  : static_cast<WPARAM>(Number(argv[3]));
+        if (!::SendMessageTimeoutW(Handle(argv[2]), WM_COPYDATA, sender,
                                    reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, timeout, &result))
             return 1;
         std::wprintf(L"%lld\n", static_cast<long long>(result));
@@ -317,6 +397,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"watcher" && argc >= 5) {
         return RunWatcher(static_cast<LRESULT>(Number(argv[2])), static_cast<DWORD>(Number(argv[3])), argv[4]);
     }
+    if (command == L"confirm-keys" && argc >= 5) {
+        return ConfirmKeys(Handle(argv[2]), static_cast<WORD>(Number(argv[3])), static_cast<WORD>(Number(argv[4])));
+    }
+    if (command == L"folder-acl" && argc >= 3) return FolderAcl(argv[2]);
+    if (command == L"secure-folder" && argc >= 3) return SecureFolder(argv[2]);
     if (command == L"crash" && argc >= 3) {
         return CrashProcess(static_cast<DWORD>(Number(argv[2])));
     }

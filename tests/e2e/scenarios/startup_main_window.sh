@@ -45,7 +45,11 @@ fi
 [ "$(kdrv copydata "$main" 0 1 1483)" = 0 ] || e2e_fail "a short tray record was accepted"
 [ "$(kdrv copydata "$main" 0 1 5000)" = 0 ] || e2e_fail "an oversized record was accepted"
 [ "$(kdrv copydata "$main" 0 $(( (120 << 16) | 300 )) 7)" = 0 ] || e2e_fail "an unknown window kind was created"
-stack=$(kdrv copydata "$main" 0 $(( (120 << 16) | 300 )) 2)
+# Copy-data windows are made only for the program's own processes, owned by the window
+# the request names: a copy of the driver in the program folder asks with a window of its own.
+[ "$(kdrv copydata "$main" self $(( (120 << 16) | 300 )) 2)" = 0 ] || e2e_fail "a foreign process got a stack window"
+cp "$WINEPREFIX/drive_c/kdriver.exe" "$E2E_BASE/kdriver.exe"
+stack=$(timeout 60 wine 'C:\Kestrana\kdriver.exe' copydata "$main" self $(( (120 << 16) | 300 )) 2 2>>"$E2E_DIR/wine.log" | tr -d '\r')
 [ "$stack" != 0 ] || e2e_fail "copy-data 2 made no stack window"
 sinfo=$(kdrv info "$stack")
 grep -q '^class=OndelStack$' <<<"$sinfo" || e2e_fail "copy-data 2 made $(sed -n 's/^class=//p' <<<"$sinfo")"

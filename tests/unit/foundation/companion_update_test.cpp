@@ -38,7 +38,8 @@ struct Processes {
                         }
                     return any;
                 },
-                [this](std::uint32_t ms) { slept += static_cast<int>(ms); }};
+                [this](std::uint32_t ms) { slept += static_cast<int>(ms); },
+                {}};
     }
 };
 
@@ -136,6 +137,20 @@ TEST_F(CompanionUpdate, FilesAreTakenInTheirFixedOrder) {
     for (std::size_t i = 0; i < kCompanionFiles.size(); ++i) EXPECT_EQ(result.replaced[i], kCompanionFiles[i]);
 }
 
+TEST_F(CompanionUpdate, AnUntrustedUpdateIsDeletedAndTheFileKept) {
+    files.AddFile(kBase + L"Ondel.exe", "old");
+    files.AddFile(kBase + L"Ondel_update.exe", "planted");
+    files.AddFile(kBase + L"Hookel_update.exe", "new hook");
+    auto port = processes.Port();
+    port.mayInstall = [](const std::wstring&, std::wstring_view name) { return name != L"Ondel.exe"; };
+    const auto result = UpdateCompanionFiles(files, kBase, port);
+    EXPECT_EQ(files.ContentText(kBase + L"Ondel.exe"), "old");
+    EXPECT_FALSE(files.IsFile(kBase + L"Ondel_update.exe"));
+    EXPECT_FALSE(result.selfUpdatePending);
+    EXPECT_EQ(result.refused, std::vector<std::wstring>{L"Ondel.exe"});
+    EXPECT_EQ(result.replaced, std::vector<std::wstring>{L"Hookel.exe"});
+}
+
 std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
 TEST(DownloadedUpdate, HandsOverOnlyWhenTheDownloadMatchesAndTheProgramDoesNot) {
@@ -154,6 +169,14 @@ TEST(DownloadedUpdate, HandsOverOnlyWhenTheDownloadMatchesAndTheProgramDoesNot) 
         EXPECT_EQ(CheckDownloadedUpdate(files, kBase, exe), PendingUpdate::HandOver);
         EXPECT_FALSE(files.IsFile(kBase + L"oldversion.exe"));
         EXPECT_TRUE(files.IsFile(kBase + L"temp_64.exe"));
+
+        // A matching download whose origin is not trusted is not run, and goes.
+        std::wstring asked;
+        EXPECT_EQ(CheckDownloadedUpdate(files, kBase, exe, [&](const std::wstring& p) { asked = p; return false; }),
+                  PendingUpdate::Refused);
+        EXPECT_EQ(asked, kBase + L"temp_64.exe");
+        EXPECT_FALSE(files.IsFile(kBase + L"temp_64.exe"));
+        EXPECT_FALSE(files.IsFile(kBase + L"dock_64.md5"));
     }
     for (const std::string& sum : {Md5Hex(Bytes("running")), Md5Hex(Bytes("something else")), std::string()}) {
         // Already up to date, a broken download, or no checksum: the download goes.
