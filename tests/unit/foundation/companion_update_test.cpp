@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,30 +141,23 @@ std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), t
 
 TEST(DownloadedUpdate, HandsOverOnlyWhenTheDownloadMatchesAndTheProgramDoesNot) {
     const std::wstring exe = kBase + L"Kestrana.exe";
-    {
+    const auto check = [&](const std::optional<std::string>& sum, PendingUpdate expected) {
         FakeFileSystem files;
         files.AddFile(exe, "running");
-        EXPECT_EQ(CheckDownloadedUpdate(files, kBase, exe), PendingUpdate::None);
-    }
-    {
-        FakeFileSystem files;
-        files.AddFile(exe, "running");
-        files.AddFile(kBase + L"temp_64.exe", "downloaded");
         files.AddFile(kBase + L"oldversion.exe", "older");
-        files.AddFile(kBase + L"dock_64.md5", "  " + Md5Hex(Bytes("downloaded")) + "\r\n");
-        EXPECT_EQ(CheckDownloadedUpdate(files, kBase, exe), PendingUpdate::HandOver);
-        EXPECT_FALSE(files.IsFile(kBase + L"oldversion.exe"));
-        EXPECT_TRUE(files.IsFile(kBase + L"temp_64.exe"));
-    }
+        if (sum) {
+            files.AddFile(kBase + L"temp_64.exe", "downloaded");
+            files.AddFile(kBase + L"dock_64.md5", *sum);
+        }
+        EXPECT_EQ(CheckDownloadedUpdate(files, kBase, exe), expected) << sum.value_or("no download");
+        for (const wchar_t* name : {L"temp_64.exe", L"dock_64.md5"}) EXPECT_EQ(files.IsFile(kBase + name), expected == PendingUpdate::HandOver);
+        EXPECT_EQ(files.IsFile(kBase + L"oldversion.exe"), !sum);
+    };
+    check(std::nullopt, PendingUpdate::None);
+    check("  " + Md5Hex(Bytes("downloaded")) + "\r\n", PendingUpdate::HandOver);
+    // Already up to date, a broken download, or no checksum: the download goes.
     for (const std::string& sum : {Md5Hex(Bytes("running")), Md5Hex(Bytes("something else")), std::string()}) {
-        // Already up to date, a broken download, or no checksum: the download goes.
-        FakeFileSystem files;
-        files.AddFile(exe, "running");
-        files.AddFile(kBase + L"temp_64.exe", "downloaded");
-        files.AddFile(kBase + L"dock_64.md5", sum);
-        EXPECT_EQ(CheckDownloadedUpdate(files, kBase, exe), PendingUpdate::Discarded) << sum;
-        EXPECT_FALSE(files.IsFile(kBase + L"temp_64.exe"));
-        EXPECT_FALSE(files.IsFile(kBase + L"dock_64.md5"));
+        check(sum, PendingUpdate::Discarded);
     }
 }
 
