@@ -30,7 +30,7 @@ struct PngRecipe {
 };
 
 inline void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.insert(out.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)});
+    for (int s = 24; s >= 0; s -= 8) out.push_back(std::uint8_t(v >> s));
 }
 
 inline void PutChunk(std::vector<std::uint8_t>& out, const std::string& type, const std::vector<std::uint8_t>& body) {
