@@ -114,8 +114,7 @@ TEST(ProfileRead, CutsValuesToTheBufferAndTidiesDefaults) {
 
 TEST(ProfileSection, ListsLinesWithoutCommentsWithinTheBuffer) {
     const auto doc = Parse(Utf16Le(u"o=1\r\n[a]\r\nk=1\r\nk=2\r\nnoeq\r\n=val\r\n;c=1\r\n\r\n#h=1\r\nq=\"x\"\r\n[A]\r\nm=4\r\n"));
-    EXPECT_EQ(doc.ReadSection(u"a", 65535),
-              (std::vector<std::u16string>{u"k=1", u"k=2", u"noeq", u"=val", u"#h=1", u"q=\"x\""}));
+    EXPECT_EQ(doc.ReadSection(u"a", 65535), (std::vector<std::u16string>{u"k=1", u"k=2", u"noeq", u"=val", u"#h=1", u"q=\"x\""}));
     EXPECT_EQ(doc.ReadSection(u"", 65535), (std::vector<std::u16string>{u"o=1"}));
     EXPECT_TRUE(doc.ReadSection(u"missing", 65535).empty());
     // A section read takes the name as given, where a key read trims it.
@@ -153,6 +152,8 @@ TEST(ProfileEncoding, DetectsEachEncoding) {
         {"ASCII", Bytes("[a]\r\nk=plain\r\n"), ProfileEncoding::CodePage, u"plain"},
         {"UTF-8 BOM with invalid bytes", Bytes("\xEF\xBB\xBF[a]\r\nk=\xFF\xC3x\xE4\xB8\r\n"), ProfileEncoding::Utf8Bom, u"\uFFFD\uFFFDx\uFFFD"},
         {"lone surrogate kept", Utf16Le(u"[a]\r\nk=x\xD800y\r\n"), ProfileEncoding::Utf16Le, u"x\xD800y"},
+        // An empty file without byte-order mark is a code-page file, as the profile functions see it.
+        {"empty", {}, ProfileEncoding::CodePage, kMissing},
     };
     for (const auto& c : cases) {
         const auto doc = Parse(c.bytes);
@@ -229,16 +230,6 @@ TEST(ProfileEdit, OddUtf16TailReadsAsAUnitAndIsCompletedByAnEdit) {
     const auto edited = doc.WithString(u"b", u"x", u"y");
     ASSERT_TRUE(edited);
     EXPECT_EQ(Text(*edited), Text(Utf16Le(u"[a]\r\nk=1\r\nA\r\n[b]\r\nx=y\r\n")));
-}
-
-TEST(ProfileEdit, NewFileIsUtf16WithByteOrderMark) {
-    const ProfileDocument fresh;
-    EXPECT_EQ(fresh.Encoding(), ProfileEncoding::Utf16Le);
-    const auto after = fresh.WithString(u"a", u"k", u"\u4E2D");
-    ASSERT_TRUE(after);
-    EXPECT_EQ(Text(*after), Text(Utf16Le(u"[a]\r\nk=\u4E2D\r\n")));
-    // An empty file without byte-order mark is a code-page file, as the profile functions see it.
-    EXPECT_EQ(Parse({}).Encoding(), ProfileEncoding::CodePage);
 }
 
 } // namespace

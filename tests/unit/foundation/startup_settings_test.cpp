@@ -108,21 +108,15 @@ TEST_F(StartupTest, LanguageComesFromSteamOrTheSavedSetting) {
 
 TEST_F(StartupTest, DeletesCrashDumpsOfOtherDays) {
     Config(u"[normal]\r\n");
-    files.AddFile(kBase + L"2026_12_4_9_5_7_1.2.0_error.dmp", "today");
-    files.AddFile(kBase + L"2026_12_3_23_59_1_1.2.0_error.dmp", "yesterday");
-    files.AddFile(kBase + L"2025_12_4_9_5_7_1.2.0_error.dmp", "last year");
-    files.AddFile(kBase + L"OLD.DMP", "old");
-    files.AddFile(kBase + L"notes.txt", "keep");
+    const std::pair<const wchar_t*, bool> kept[] = {
+        {L"2026_12_4_9_5_7_1.2.0_error.dmp", true}, {L"2026_12_3_23_59_1_1.2.0_error.dmp", false},
+        {L"2025_12_4_9_5_7_1.2.0_error.dmp", false}, {L"OLD.DMP", false}, {L"notes.txt", true}, {L"png\\2026_1_1_error.dmp", true},
+    };
+    for (const auto& [name, keep] : kept) files.AddFile(kBase + name, "x");
     files.AddDirectory(kBase + L"folder.dmp");
-    files.AddFile(kBase + L"png\\2026_1_1_error.dmp", "elsewhere");
     Load();
-    EXPECT_TRUE(files.IsFile(kBase + L"2026_12_4_9_5_7_1.2.0_error.dmp"));
-    EXPECT_FALSE(files.IsFile(kBase + L"2026_12_3_23_59_1_1.2.0_error.dmp"));
-    EXPECT_FALSE(files.IsFile(kBase + L"2025_12_4_9_5_7_1.2.0_error.dmp"));
-    EXPECT_FALSE(files.IsFile(kBase + L"OLD.DMP"));
-    EXPECT_TRUE(files.IsFile(kBase + L"notes.txt"));
+    for (const auto& [name, keep] : kept) EXPECT_EQ(files.IsFile(kBase + name), keep) << ToUtf8(name);
     EXPECT_TRUE(files.IsDirectory(kBase + L"folder.dmp"));
-    EXPECT_TRUE(files.IsFile(kBase + L"png\\2026_1_1_error.dmp"));
 }
 
 TEST_F(StartupTest, FontIsTakenFromTheSystemOnceAndRemembered) {

@@ -83,8 +83,7 @@ TEST(Md5, MatchesTheReferenceVectors) {
     } vectors[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "57edf4a22be3c955ac49da2e2107b67a"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890", "57edf4a22be3c955ac49da2e2107b67a"},
     };
     for (const auto& v : vectors) {
         std::vector<std::uint8_t> bytes(v.input.begin(), v.input.end());

@@ -71,8 +71,7 @@ TEST(DockSkinFile, DarkNamesFallBackToTheLightOnes) {
 
 TEST(DockSkinFile, NumbersAreReadAsFloatsAndHeldToSaneBounds) {
     ProgramFolder pf;
-    AddSkin(pf, L"Odd",
-            u"clip_left=22.5\r\nclip_top=abc\r\nclip_right=-4\r\nclip_bottom=7px\r\nlimclip_top=14\r\n"
+    AddSkin(pf, L"Odd", u"clip_left=22.5\r\nclip_top=abc\r\nclip_right=-4\r\nclip_bottom=7px\r\nlimclip_top=14\r\n"
             u"proclip_right=6.25\r\nspace_left=12.0\r\nspace_top=1e30\r\nspace_right=-3\r\nspace_bottom=8.75\r\n"
             u"runoffset=99999\r\n");
     const auto file = ReadDockSkinFile(pf.store, L"Odd", false);
@@ -190,9 +189,7 @@ TEST(UsableInsetsTest, CorrectsMeetingInsetsAndRefusesNonsense) {
     for (const Case& c : cases) {
         const auto got = UsableInsets(c.in, 64, 32);
         ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.in.left << " " << c.in.top << " " << c.in.right;
-        if (got) {
-            ExpectInsets(*got, *c.expected, "usable");
-        }
+        if (got) ExpectInsets(*got, *c.expected, "usable");
     }
     EXPECT_FALSE(UsableInsets({}, 0, 10));
 }
@@ -266,9 +263,7 @@ TEST(DockSkinBadInput, BrokenPicturesLeaveOnlyTheirPartUndrawn) {
         ChooseSkin(pf, u"Glass");
         const std::wstring bar = pf.Theme(L"Glass") + L"dockskin\\bar.png";
         pf.files.Remove(bar);
-        if (c.bytes) {
-            pf.files.AddFile(bar, *c.bytes);
-        }
+        if (c.bytes) pf.files.AddFile(bar, *c.bytes);
         DockSkin skin = DockSkin::Load(pf.store, kDecoder, {});
         EXPECT_TRUE(skin.HasSkin()) << c.what;
         EXPECT_FALSE(skin.HasPicture(SkinImage::Background)) << c.what;

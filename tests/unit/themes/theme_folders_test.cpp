@@ -24,9 +24,7 @@ TEST(ThemeFolderPath, RefusesNamesThatLeaveTheThemesFolder) {
     for (const wchar_t* bad : {L"", L".", L"..", L"..\\x", L"a/b", L"C:x", L"a\tb"}) {
         EXPECT_FALSE(IsThemeName(bad)) << "case " << index++;
     }
-    for (const wchar_t* good : {L"default", L"Glass Dock", L"v1.2", L"\u30c6\u30fc\u30de"}) {
-        EXPECT_TRUE(IsThemeName(good));
-    }
+    for (const wchar_t* good : {L"default", L"Glass Dock", L"v1.2", L"\u30c6\u30fc\u30de"}) EXPECT_TRUE(IsThemeName(good));
 }
 
 TEST(ThemeChoicesTest, ReadOnceWithDefaultForAbsentEmptyOrUnusableValues) {
@@ -89,9 +87,7 @@ TEST(ThemeIconPath, TrashFallbackChain) {
         pf.Config(u"[themes]\r\ndockicons=Mono\r\n");
         pf.files.AddFile(def + L"Trash_Full.png", "png");
         pf.files.AddFile(def + L"Trash_Full_dark.png", "png");
-        for (const std::wstring& f : c.setFiles) {
-            pf.files.AddFile(set + f, "png");
-        }
+        for (const std::wstring& f : c.setFiles) pf.files.AddFile(set + f, "png");
         ThemeChoices choices(pf.store);
         ThemeFiles files(pf.files, kBase, choices);
         EXPECT_EQ(files.ThemeIconPath(L"Trash_Full", c.dark), c.expected) << c.what;
@@ -109,8 +105,7 @@ TEST(ThemeIconPath, NamedThemeAndPngSuffix) {
     EXPECT_EQ(files.ThemeIconPath(L"pad", false, L"..\\Neon"), kBase + L"themes\\default\\icons\\pad.png");
     EXPECT_EQ(files.WithDefaultFallback(kBase + L"themes\\Neon\\clock\\config.ini"),
               kBase + L"themes\\default\\icons\\config.ini");
-    EXPECT_EQ(files.WithDefaultFallback(kBase + L"themes\\Neon\\icons\\pad.png"),
-              kBase + L"themes\\Neon\\icons\\pad.png");
+    EXPECT_EQ(files.WithDefaultFallback(kBase + L"themes\\Neon\\icons\\pad.png"), kBase + L"themes\\Neon\\icons\\pad.png");
 }
 
 TEST(IconOverride, SetThenSingleIconFolderThenNothing) {
@@ -191,14 +186,11 @@ protected:
 };
 
 TEST_F(ThemeListTest, DockSkinsSortedWithDefaultFirstAndCommandsLast) {
-    EXPECT_EQ(Names(ListDockSkins(pf.store)),
-              (std::vector<std::wstring>{L"default*", L"Alpha", L"zeta", L"#-99", L"#-100"}));
+    EXPECT_EQ(Names(ListDockSkins(pf.store)), (std::vector<std::wstring>{L"default*", L"Alpha", L"zeta", L"#-99", L"#-100"}));
     pf.Config(u"[themes]\r\ndockskin=ZETA\r\n");
     const auto list = ListDockSkins(pf.store);
     EXPECT_EQ(Names(list), (std::vector<std::wstring>{L"default", L"Alpha", L"zeta*", L"#-99", L"#-100"}));
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(list[std::size_t(i)].listId, i);
-    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(list[std::size_t(i)].listId, i);
 }
 
 TEST_F(ThemeListTest, AnExistingDefaultKeepsItsPlaceInTheOrder) {
