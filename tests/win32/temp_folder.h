@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 namespace kestrana::testing {
 
@@ -18,13 +17,7 @@ public:
         m_path = (std::filesystem::temp_directory_path() / name).wstring() + L"\\";
         std::filesystem::create_directory(m_path);
     }
-    ~TempFolder() {
-        std::error_code error;
-        const std::filesystem::path root(L"\\\\?\\" + m_path);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error))
-            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(root, error);
-    }
+    ~TempFolder() { RemoveTree(m_path); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -32,6 +25,22 @@ public:
     [[nodiscard]] std::wstring File(const std::wstring& name) const { return m_path + name; }
 
 private:
+    static void RemoveTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW data{};
+        HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = data.cFileName, path = folder + name;
+                if (name == L"." || name == L"..") continue;
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + L"\\");
+                else ::DeleteFileW(path.c_str());
+            } while (::FindNextFileW(find, &data));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryW(folder.c_str());
+    }
+
     std::wstring m_path;
 };
 
