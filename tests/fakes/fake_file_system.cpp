@@ -4,18 +4,16 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 namespace kestrana::fakes {
 
 using foundation::DirectoryEntry;
 using foundation::FileStamp;
 
-FakeFileSystem::FakeFileSystem() {
-    Node root;
-    root.path = L"C:\\";
-    root.directory = true;
-    m_nodes.emplace(Key(root.path), root);
-}
+FakeFileSystem::FakeFileSystem() { PutDirectory(L"C:\\"); }
+
+void FakeFileSystem::PutDirectory(const std::wstring& normalised) { m_nodes.emplace(Key(normalised), Node{.path = normalised, .directory = true}); }
 
 std::wstring FakeFileSystem::Normalise(const std::wstring& raw) const {
     std::wstring path = raw;
@@ -67,10 +65,7 @@ const FakeFileSystem::Node* FakeFileSystem::Find(const std::wstring& path) const
     return it == m_nodes.end() ? nullptr : &it->second;
 }
 
-FakeFileSystem::Node* FakeFileSystem::Find(const std::wstring& path) {
-    const auto it = m_nodes.find(Key(Normalise(path)));
-    return it == m_nodes.end() ? nullptr : &it->second;
-}
+FakeFileSystem::Node* FakeFileSystem::Find(const std::wstring& path) { return const_cast<Node*>(std::as_const(*this).Find(path)); }
 
 bool FakeFileSystem::ParentIsDirectory(const std::wstring& normalised) const {
     const auto parent = Parent(normalised);
@@ -81,8 +76,7 @@ bool FakeFileSystem::ParentIsDirectory(const std::wstring& normalised) const {
 
 bool FakeFileSystem::Fault(FsOp op) const {
     const int call = ++m_calls[op];
-    const auto always = m_failAlways.find(op);
-    if (always != m_failAlways.end() && always->second) return true;
+    if (m_failAlways.count(op) && m_failAlways.at(op)) return true;
     auto& armed = m_failAt[op];
     const auto it = std::find(armed.begin(), armed.end(), call);
     if (it == armed.end()) return false;
@@ -99,13 +93,9 @@ bool FakeFileSystem::Fits(std::size_t removed, std::size_t added) const {
 
 void FakeFileSystem::EnsureDirectories(const std::wstring& normalised) {
     const auto parent = Parent(normalised);
-    if (parent.empty()) return;
-    if (m_nodes.count(Key(parent))) return;
+    if (parent.empty() || m_nodes.count(Key(parent))) return;
     EnsureDirectories(parent);
-    Node dir;
-    dir.path = parent;
-    dir.directory = true;
-    m_nodes.emplace(Key(parent), dir);
+    PutDirectory(parent);
 }
 
 void FakeFileSystem::Touch(Node& node, bool newFile) {
@@ -127,10 +117,7 @@ void FakeFileSystem::AddFile(const std::wstring& path, std::vector<std::uint8_t>
     std::lock_guard lock(m_mutex);
     const auto normalised = Normalise(path);
     EnsureDirectories(normalised);
-    Node node;
-    node.path = normalised;
-    node.content = std::move(content);
-    node.attributes = attributes;
+    Node node{.path = normalised, .content = std::move(content), .attributes = attributes};
     Touch(node, true);
     m_nodes[Key(normalised)] = std::move(node);
 }
@@ -143,11 +130,7 @@ void FakeFileSystem::AddDirectory(const std::wstring& path) {
     std::lock_guard lock(m_mutex);
     const auto normalised = Normalise(path);
     EnsureDirectories(normalised);
-    if (m_nodes.count(Key(normalised))) return;
-    Node dir;
-    dir.path = normalised;
-    dir.directory = true;
-    m_nodes.emplace(Key(normalised), dir);
+    PutDirectory(normalised);
 }
 
 void FakeFileSystem::SetCurrentDirectory(const std::wstring& path) {
@@ -212,8 +195,7 @@ void FakeFileSystem::ClearFaults() {
 
 int FakeFileSystem::Calls(FsOp op) const {
     std::lock_guard lock(m_mutex);
-    const auto it = m_calls.find(op);
-    return it == m_calls.end() ? 0 : it->second;
+    return m_calls.count(op) ? m_calls.at(op) : 0;
 }
 
 bool FakeFileSystem::IsFile(const std::wstring& path) const {
@@ -253,9 +235,7 @@ bool FakeFileSystem::Replace(const std::wstring& path, std::span<const std::uint
     if (it != m_nodes.end() && (it->second.directory || it->second.attributes.readOnly)) return false;
     // The new content is written beside the old file before it takes its place.
     if (!Fits(0, content.size())) return false;
-    Node node;
-    node.path = it == m_nodes.end() ? normalised : it->second.path;
-    node.content.assign(content.begin(), content.end());
+    Node node{.path = it == m_nodes.end() ? normalised : it->second.path, .content = {content.begin(), content.end()}};
     // The replacement is a new file, as after a rename over the old one.
     Touch(node, true);
     m_nodes[Key(normalised)] = std::move(node);
@@ -316,10 +296,8 @@ bool FakeFileSystem::Copy(const std::wstring& from, const std::wstring& to, bool
         old = existing->second.content.size();
     }
     if (!Fits(old, source->content.size())) return false;
-    Node node;
-    node.path = existing == m_nodes.end() ? target : existing->second.path;
-    node.content = source->content;
-    node.attributes = source->attributes;
+    Node node{.path = existing == m_nodes.end() ? target : existing->second.path, .content = source->content,
+              .attributes = source->attributes};
     Touch(node, existing == m_nodes.end());
     if (existing != m_nodes.end()) node.fileId = existing->second.fileId;
     m_nodes[Key(target)] = std::move(node);
@@ -342,10 +320,7 @@ bool FakeFileSystem::CreateFolder(const std::wstring& path) {
     const auto it = m_nodes.find(Key(normalised));
     if (it != m_nodes.end()) return it->second.directory;
     if (!ParentIsDirectory(normalised)) return false;
-    Node dir;
-    dir.path = normalised;
-    dir.directory = true;
-    m_nodes.emplace(Key(normalised), dir);
+    PutDirectory(normalised);
     return true;
 }
 

@@ -68,10 +68,10 @@ public:
 
 private:
     struct Node {
-        std::wstring path; // as first created, normalised
+        std::wstring path{}; // as first created, normalised
         bool directory = false;
-        std::vector<std::uint8_t> content;
-        FakeAttributes attributes;
+        std::vector<std::uint8_t> content{};
+        FakeAttributes attributes{};
         std::uint64_t fileId = 0;
         std::int64_t writeTime = 0;
     };
@@ -86,6 +86,7 @@ private:
     bool Fault(FsOp op) const;
     [[nodiscard]] bool Fits(std::size_t removed, std::size_t added) const;
     void EnsureDirectories(const std::wstring& normalised);
+    void PutDirectory(const std::wstring& normalised);
     void Touch(Node& node, bool newFile);
 
     mutable std::mutex m_mutex;

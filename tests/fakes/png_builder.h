@@ -30,9 +30,7 @@ struct PngRecipe {
 };
 
 inline void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8) {
-        out.push_back(std::uint8_t(v >> s));
-    }
+    for (int s = 24; s >= 0; s -= 8) out.push_back(std::uint8_t(v >> s));
 }
 
 inline void PutChunk(std::vector<std::uint8_t>& out, const std::string& type, const std::vector<std::uint8_t>& body) {
@@ -82,9 +80,7 @@ inline std::uint8_t PaethPredictor(int a, int b, int c) {
 inline void AppendScanlines(const PngRecipe& recipe, int x0, int y0, int dx, int dy, std::vector<std::uint8_t>& raw) {
     const int w = recipe.width > x0 ? (recipe.width - x0 + dx - 1) / dx : 0;
     const int h = recipe.height > y0 ? (recipe.height - y0 + dy - 1) / dy : 0;
-    if (w == 0 || h == 0) {
-        return;
-    }
+    if (w == 0 || h == 0) return;
     const int bits = recipe.depth * recipe.Channels();
     const std::size_t rowBytes = (std::size_t(w) * bits + 7) / 8;
     const std::size_t bpp = std::size_t(std::max(1, bits / 8));
@@ -132,9 +128,7 @@ inline std::vector<std::uint8_t> BuildPng(const PngRecipe& recipe, int splitIdat
     if (recipe.interlaced) {
         const int passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-        for (const auto& p : passes) {
-            AppendScanlines(recipe, p[0], p[1], p[2], p[3], raw);
-        }
+        for (const auto& p : passes) AppendScanlines(recipe, p[0], p[1], p[2], p[3], raw);
     } else {
         AppendScanlines(recipe, 0, 0, 1, 1, raw);
     }
@@ -143,12 +137,8 @@ inline std::vector<std::uint8_t> BuildPng(const PngRecipe& recipe, int splitIdat
     PutChunk(out, "IHDR", Header(std::uint32_t(recipe.width), std::uint32_t(recipe.height), recipe.depth,
                                  recipe.colorType, recipe.interlaced));
     PutChunk(out, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'});
-    if (!recipe.palette.empty()) {
-        PutChunk(out, "PLTE", recipe.palette);
-    }
-    if (!recipe.trns.empty()) {
-        PutChunk(out, "tRNS", recipe.trns);
-    }
+    if (!recipe.palette.empty()) PutChunk(out, "PLTE", recipe.palette);
+    if (!recipe.trns.empty()) PutChunk(out, "tRNS", recipe.trns);
     // The compressed stream may be cut into several IDAT chunks anywhere.
     const std::size_t parts = std::size_t(std::max(1, splitIdat));
     const std::size_t step = (packed.size() + parts - 1) / parts;

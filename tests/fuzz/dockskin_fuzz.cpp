@@ -36,16 +36,10 @@ public:
         gfx::PngReadOptions lax;
         lax.verifyChecksums = false;
         std::optional<gfx::Bitmap> b = gfx::DecodePng(bytes, lax);
-        if (!b) {
-            return std::nullopt;
-        }
+        if (!b) return std::nullopt;
         const gfx::DecodeSize target = gfx::ResolveDecodeSize(b->Width(), b->Height(), size);
-        if (!gfx::ImageSizeAllowed(target.width, target.height)) {
-            return std::nullopt;
-        }
-        if (target.width != b->Width() || target.height != b->Height()) {
-            return gfx::ScaleBitmap(*b, target.width, target.height);
-        }
+        if (!gfx::ImageSizeAllowed(target.width, target.height)) return std::nullopt;
+        if (target.width != b->Width() || target.height != b->Height()) return gfx::ScaleBitmap(*b, target.width, target.height);
         return b;
     }
 };
@@ -53,18 +47,14 @@ public:
 void CheckPremultiplied(const gfx::Bitmap& b) {
     for (const gfx::Pixel p : b.Pixels()) {
         const unsigned a = gfx::PixelA(p);
-        if (gfx::PixelR(p) > a || gfx::PixelG(p) > a || gfx::PixelB(p) > a) {
-            std::abort();
-        }
+        if (gfx::PixelR(p) > a || gfx::PixelG(p) > a || gfx::PixelB(p) > a) std::abort();
     }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 5) {
-        return 0;
-    }
+    if (size < 5) return 0;
     const bool dark = data[0] & 1;
     const int position = (data[0] >> 1) & 7;
     const float scales[] = {1.0f, 1.25f, 1.5f, 2.0f};

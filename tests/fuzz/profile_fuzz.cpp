@@ -94,24 +94,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A BOM-less file that mixes code-page bytes with valid UTF-8 turns into a UTF-8 file
     // once an edit removes its last invalid sequence; its other lines then read
     // differently, which is the one way an edit may change them.
-    const auto stillReadsAlike = [&](const ProfileDocument& edited) {
-        return !(document->Encoding() == ProfileEncoding::CodePage && edited.Encoding() == ProfileEncoding::Utf8 && !Ascii(bytes));
-    };
-    if (stillReadsAlike(*reread)) {
+    const auto othersReadAlike = [&](const ProfileDocument& edited) {
+        if (document->Encoding() == ProfileEncoding::CodePage && edited.Encoding() == ProfileEncoding::Utf8 && !Ascii(bytes)) return;
         for (const auto& probe : probes) {
-            if (SameName(probe.key, key)) continue;
-            CHECK(reread->ReadString(probe.section, probe.key, u"default", 260) == probe.value);
+            if (!SameName(probe.key, key)) CHECK(edited.ReadString(probe.section, probe.key, u"default", 260) == probe.value);
         }
-    }
+    };
+    othersReadAlike(*reread);
     if (const auto removed = reread->WithoutKey(section, key)) {
         auto after = ProfileDocument::Parse(*removed);
         CHECK(after.has_value());
-        if (stillReadsAlike(*after)) {
-            for (const auto& probe : probes) {
-                if (SameName(probe.key, key)) continue;
-                CHECK(after->ReadString(probe.section, probe.key, u"default", 260) == probe.value);
-            }
-        }
+        othersReadAlike(*after);
     }
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -16,8 +17,7 @@ using kestrana::win32::CreateShellWindow;
 using kestrana::win32::ShellWindowRequest;
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kestrana::foundation::kMsgShellWindowRequest &&
-        wParam == kestrana::foundation::kCreateShellWindowBlock)
+    if (message == kestrana::foundation::kMsgShellWindowRequest && wParam == kestrana::foundation::kCreateShellWindowBlock)
         return kestrana::win32::ServeShellWindowRequest(lParam);
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
@@ -46,21 +46,13 @@ protected:
     }
 
     static ShellWindowRequest PopupRequest() {
-        ShellWindowRequest request;
-        request.className = L"KestranaTestPopup";
-        request.x = 10;
-        request.y = 20;
-        request.width = 300;
-        request.height = 40;
-        request.layered = true;
-        request.toolWindow = true;
-        request.noActivate = true;
-        return request;
+        return {.title = {}, .className = L"KestranaTestPopup", .x = 10, .y = 20, .width = 300, .height = 40, .layered = true, .toolWindow = true,
+                .noActivate = true};
     }
 
-    // Runs the message loop of this (user-interface) thread until `done` or a deadline.
-    static void PumpUntil(const std::atomic<bool>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    // Runs the message loop of this (user-interface) thread until `done` or `time` is up.
+    static void PumpUntil(const std::atomic<bool>& done, std::chrono::milliseconds time = std::chrono::seconds(10)) {
+        const auto deadline = std::chrono::steady_clock::now() + time;
         MSG msg;
         while (!done.load() && std::chrono::steady_clock::now() < deadline) {
             while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
@@ -68,27 +60,28 @@ protected:
         }
     }
 
+    // Asks for the popup from a worker thread while this thread runs `serve`.
+    static HWND CreateFromWorker(const std::function<void(const std::atomic<bool>& done)>& serve) {
+        std::atomic<bool> done{false};
+        std::atomic<HWND> made{nullptr};
+        std::thread worker([&] {
+            made = CreateShellWindow(PopupRequest());
+            done = true;
+        });
+        serve(done);
+        worker.join();
+        return made.load();
+    }
+
     HWND m_host = nullptr;
 };
 
 TEST_F(ShellWindowTest, WorkerRequestIsCreatedOnTheUserInterfaceThread) {
-    std::atomic<bool> done{false};
-    std::atomic<HWND> made{nullptr};
-    std::thread worker([&] {
-        made = CreateShellWindow(PopupRequest());
-        done = true;
-    });
-    PumpUntil(done);
-    worker.join();
-
-    HWND window = made.load();
+    HWND window = CreateFromWorker([](const std::atomic<bool>& done) { PumpUntil(done); });
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(::GetWindowThreadProcessId(window, nullptr), ::GetCurrentThreadId());
-    const auto exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
-    EXPECT_TRUE(exStyle & WS_EX_LAYERED);
-    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
-    EXPECT_TRUE(exStyle & WS_EX_NOACTIVATE);
-    EXPECT_FALSE(exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(::GetWindowLongPtrW(window, GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST),
+              WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE);
     EXPECT_EQ(::GetPropW(window, L"NonRudeHWND"), reinterpret_cast<HANDLE>(1));
     RECT rect{};
     ::GetWindowRect(window, &rect);
@@ -113,24 +106,14 @@ TEST_F(ShellWindowTest, CreateOnThisThreadStaysOnTheWorker) {
 }
 
 TEST_F(ShellWindowTest, UnansweredRequestGivesUpAndLeavesNoWindow) {
-    std::atomic<bool> done{false};
-    std::atomic<HWND> made{reinterpret_cast<HWND>(1)};
-    std::thread worker([&] {
-        made = CreateShellWindow(PopupRequest());
-        done = true;
-    });
     // The user-interface thread is busy and does not read its messages.
-    while (!done.load()) ::Sleep(20);
-    worker.join();
-    EXPECT_EQ(made.load(), nullptr);
-
+    EXPECT_EQ(CreateFromWorker([](const std::atomic<bool>& done) {
+                  while (!done.load()) ::Sleep(20);
+              }),
+              nullptr);
     // When it catches up, the stale request must not produce a window.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-    MSG msg;
-    while (std::chrono::steady_clock::now() < until) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-        ::Sleep(10);
-    }
+    const std::atomic<bool> never{false};
+    PumpUntil(never, std::chrono::milliseconds(300));
     EXPECT_EQ(::FindWindowW(L"KestranaTestPopup", nullptr), nullptr);
 }
 

@@ -29,19 +29,6 @@ TEST(StartupEnvironment, MonitorsHaveNamesOnePrimaryAndAScale) {
     }
 }
 
-TEST(StartupEnvironment, TodayIsTheLocalDate) {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    const auto today = Win32Calendar().Today();
-    // Around midnight the two calls may straddle the change of day.
-    if (today.day == now.wDay) {
-        EXPECT_EQ(today.year, now.wYear);
-        EXPECT_EQ(today.month, now.wMonth);
-    }
-    EXPECT_GE(today.month, 1);
-    EXPECT_LE(today.month, 12);
-}
-
 TEST(StartupEnvironment, SystemFontHasAName) {
     const auto name = Win32SystemFont().UiFontName();
     EXPECT_FALSE(name.empty());

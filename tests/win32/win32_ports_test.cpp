@@ -6,6 +6,7 @@
 #include "foundation/win32/system_code_page.h"
 #include "foundation/win32/win32_registry.h"
 #include "platform/win32/win32_file_system.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -21,58 +22,22 @@ namespace {
 
 using foundation::RegistryRoot;
 using platform::Win32FileSystem;
+using testing::TempFolder;
 
 std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
-// A fresh folder under the temporary folder, removed with its files afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        wchar_t temp[MAX_PATH + 1] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        m_path = std::wstring(temp) + L"kestrana-ports-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(++s_counter) + L"\\";
-        ::CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempFolder() { RemoveTree(m_path); }
-    [[nodiscard]] const std::wstring& Path() const { return m_path; }
-
-private:
-    static void RemoveTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW data{};
-        HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..") continue;
-                const std::wstring path = folder + name;
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(path + L"\\");
-                } else {
-                    ::DeleteFileW(path.c_str());
-                }
-            } while (::FindNextFileW(find, &data));
-            ::FindClose(find);
-        }
-        ::RemoveDirectoryW(folder.c_str());
-    }
-    static inline int s_counter = 0;
-    std::wstring m_path;
-};
-
 TEST(Win32FileSystem, KeepsTheFileSystemContractOnLongPathsToo) {
-    TempFolder folder;
+    TempFolder folder(L"kestrana-ports-");
     Win32FileSystem fs;
     const auto hide = [](const std::wstring& path) {
         ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
     };
     testing::CheckFileSystemContract(fs, folder.Path(), hide);
-    EXPECT_TRUE(fs.Stat(folder.Path() + L"config.ini")->recent);
+    EXPECT_TRUE(fs.Stat(folder.File(L"config.ini"))->recent);
     // A reset clears every attribute that would stop a rewrite.
-    hide(folder.Path() + L"c");
-    EXPECT_TRUE(fs.ResetAttributes(folder.Path() + L"c"));
-    EXPECT_EQ(::GetFileAttributesW((folder.Path() + L"c").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+    hide(folder.File(L"c"));
+    EXPECT_TRUE(fs.ResetAttributes(folder.File(L"c")));
+    EXPECT_EQ(::GetFileAttributesW(folder.File(L"c").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
 
     // A path beyond MAX_PATH.
     std::wstring deep = folder.Path();
@@ -88,20 +53,14 @@ TEST(Win32FileSystem, KeepsTheFileSystemContractOnLongPathsToo) {
     EXPECT_TRUE(fs.Remove(longFile));
 }
 
-TEST(Win32FileSystem, StoreWritesLandOnDisk) {
-    TempFolder folder;
+// What kernel32 reads from the store's files, and a read-only file, are the differential test's.
+TEST(Win32FileSystem, TheStoreSeesAnotherWritersChangeAtTheNextRead) {
+    TempFolder folder(L"kestrana-ports-");
     Win32FileSystem fs;
     foundation::ConfigStore store(fs, folder.Path());
     EXPECT_TRUE(store.WriteString(L"normal", L"font", L"\u5FAE\u8F6F\u96C5\u9ED1"));
     EXPECT_EQ(store.ReadString(L"normal", L"font"), L"\u5FAE\u8F6F\u96C5\u9ED1");
-    wchar_t buffer[64] = {};
-    ::GetPrivateProfileStringW(L"normal", L"font", L"", buffer, 64, (folder.Path() + L"config.ini").c_str());
-    EXPECT_EQ(std::wstring(buffer), L"\u5FAE\u8F6F\u96C5\u9ED1");
-    // A change by someone else is seen at the next read.
-    ::WritePrivateProfileStringW(L"normal", L"font", L"Tahoma", (folder.Path() + L"config.ini").c_str());
-    EXPECT_EQ(store.ReadString(L"normal", L"font"), L"Tahoma");
-    ::SetFileAttributesW((folder.Path() + L"config.ini").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_FALSE(store.WriteString(L"normal", L"font", L"Arial"));
+    ::WritePrivateProfileStringW(L"normal", L"font", L"Tahoma", folder.File(L"config.ini").c_str());
     EXPECT_EQ(store.ReadString(L"normal", L"font"), L"Tahoma");
 }
 

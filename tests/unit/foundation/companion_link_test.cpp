@@ -2,6 +2,7 @@
 #include "foundation/autostart.h"
 #include "foundation/companion_link.h"
 #include "foundation/hook_protocol.h"
+#include "foundation/text.h"
 
 #include <gtest/gtest.h>
 
@@ -153,31 +154,25 @@ TEST(CompanionLink, LaterHandshakesDoNotRepeatTheWatchList) {
     for (const auto& line : sys.log) EXPECT_EQ(line.find(L" 1 501"), std::wstring::npos) << line;
 }
 
-TEST(Autostart, ModesAreReadInTheirOrderOfPrecedence) {
-    const std::wstring exe = L"C:\\Apps\\Kestrana\\Kestrana.exe";
-    const std::wstring base = L"C:\\Apps\\Kestrana\\";
-    AutostartFacts facts;
-    EXPECT_EQ(ReadAutostartMode(facts, exe, base), AutostartMode::None);
-    facts.serviceImagePath = L"\"c:\\apps\\KESTRANA\\Ondel.exe\" -service";
-    EXPECT_EQ(ReadAutostartMode(facts, exe, base), AutostartMode::Service);
-    facts.taskCommand = L"\"C:\\APPS\\Kestrana\\kestrana.exe\"";
-    EXPECT_EQ(ReadAutostartMode(facts, exe, base), AutostartMode::Task);
-    facts.taskCommand = L"C:\\Apps\\Kestrana\\Ondel.exe";
-    EXPECT_EQ(ReadAutostartMode(facts, exe, base), AutostartMode::Task);
-    facts.runValueExists = true;
-    EXPECT_EQ(ReadAutostartMode(facts, exe, base), AutostartMode::RunValue);
-}
-
-TEST(Autostart, EntriesOfAnotherCopyDoNotCount) {
-    const std::wstring exe = L"C:\\Apps\\Kestrana\\Kestrana.exe";
-    const std::wstring base = L"C:\\Apps\\Kestrana\\";
-    AutostartFacts facts;
-    facts.taskCommand = L"D:\\Old\\Kestrana.exe";
-    facts.serviceImagePath = L"D:\\Old\\Ondel.exe";
-    EXPECT_EQ(ReadAutostartMode(facts, exe, base), AutostartMode::None);
-    EXPECT_EQ(AutostartCompanionVerb(AutostartMode::Task), L"SystemRunStartPlane");
-    EXPECT_EQ(AutostartCompanionVerb(AutostartMode::Service), L"SystemRunStart");
-    EXPECT_EQ(AutostartCompanionVerb(AutostartMode::None), L"SystemDelStart");
+TEST(Autostart, ModesAreReadInTheirOrderOfPrecedenceForThisCopyOnly) {
+    const std::optional<std::wstring> none;
+    const std::wstring service = L"\"c:\\apps\\KESTRANA\\Ondel.exe\" -service";
+    struct Case {
+        AutostartFacts facts;
+        AutostartMode expected;
+    };
+    const Case cases[] = {
+        {{false, none, none}, AutostartMode::None},
+        {{false, none, service}, AutostartMode::Service},
+        {{false, L"\"C:\\APPS\\Kestrana\\kestrana.exe\"", service}, AutostartMode::Task},
+        {{false, L"C:\\Apps\\Kestrana\\Ondel.exe", none}, AutostartMode::Task},
+        {{true, L"C:\\Apps\\Kestrana\\Ondel.exe", service}, AutostartMode::RunValue},
+        {{false, L"D:\\Old\\Kestrana.exe", L"D:\\Old\\Ondel.exe"}, AutostartMode::None}, // another copy's entries
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadAutostartMode(c.facts, L"C:\\Apps\\Kestrana\\Kestrana.exe", L"C:\\Apps\\Kestrana\\"), c.expected)
+            << ToUtf8(c.facts.taskCommand.value_or(L"")) << " " << ToUtf8(c.facts.serviceImagePath.value_or(L""));
+    }
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // the promise that edits leave every unrelated byte alone.
 #include "foundation/profile_document.h"
 
-#include "foundation/text.h"
 
 #include <gtest/gtest.h>
 
@@ -38,20 +37,8 @@ std::u16string Read(const ProfileDocument& doc, std::u16string_view section, std
     return doc.ReadString(section, key, kMissing, units);
 }
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string out;
-    for (auto b : bytes) {
-        if (b >= 0x20 && b < 0x7F) {
-            out.push_back(static_cast<char>(b));
-        } else {
-            out += "\\x";
-            out.push_back(digits[b >> 4]);
-            out.push_back(digits[b & 15]);
-        }
-    }
-    return out;
-}
+// Bytes as a string, which a failed comparison prints with escapes.
+std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 struct ReadCase {
     const char* what;
@@ -63,19 +50,13 @@ struct ReadCase {
 
 TEST(ProfileRead, FindsKeysAsTheProfileFunctionsDo) {
     const ReadCase cases[] = {
-        {"plain", u"[a]\r\nk=v\r\n", u"a", u"k", u"v"},
         {"blanks around names and values", u"[a]\r\n \t k \t= \x1A v x \x0B\r\n", u"a", u"k", u"v x"},
         {"query names are trimmed", u"[a]\r\nk=v\r\n", u" a\t", u"\tk ", u"v"},
         {"ideographic space is not a blank", u"[a]\r\n\u3000k=v\r\n", u"a", u"k", kMissing},
-        {"no-break space is not a blank", u"[a]\r\nk=\u00A0v\r\n", u"a", u"k", u"\u00A0v"},
         {"ASCII case folds", u"[GENERAL]\r\nNAME=x\r\n", u"general", u"name", u"x"},
-        {"non-ASCII case does not fold", u"[\u00DCn]\r\n\u00C4k=1\r\n", u"\u00FCn", u"\u00C4k", kMissing},
         {"first '=' splits", u"[a]\r\nk=x=y\r\n", u"a", u"k", u"x=y"},
-        {"empty value", u"[a]\r\nk=\r\n", u"a", u"k", u""},
-        {"blank value", u"[a]\r\nk =  \r\n", u"a", u"k", u""},
         {"inline comment stays", u"[a]\r\nk = v ; c\r\n", u"a", u"k", u"v ; c"},
         {"comment line reads as a key", u"[a]\r\n  ;c=1\r\n", u"a", u";c", u"1"},
-        {"hash line is a key", u"[a]\r\n#h=1\r\n", u"a", u"#h", u"1"},
         {"keys before any section", u"o=1\r\n[a]\r\nk=1\r\n", u"", u"o", u"1"},
         {"orphan keys are not in a section", u"o=1\r\n[a]\r\nk=1\r\n", u"a", u"o", kMissing},
         {"duplicate key: first wins", u"[a]\r\nk=1\r\nk=2\r\n", u"a", u"k", u"1"},
@@ -83,26 +64,18 @@ TEST(ProfileRead, FindsKeysAsTheProfileFunctionsDo) {
         {"line without '=' is no key", u"[a]\r\nnoeq\r\n", u"a", u"noeq", kMissing},
         {"and hides a later key of that name", u"[a]\r\nk\r\nk=2\r\n", u"a", u"k", kMissing},
         {"'=value' is the key \"\"", u"[a]\r\n=val\r\n", u"a", u"", u"val"},
-        {"blank-padded section name", u"[ a ]\r\nx=1\r\n", u"a", u"x", u"1"},
         {"text after the bracket", u"[b] junk\r\ny=1\r\n", u"b", u"y", u"1"},
         {"name runs to the last bracket", u"[c]x]\r\nz=1\r\n", u"c]x", u"z", u"1"},
-        {"indented header", u"  [a]  \r\nx=1\r\n", u"a", u"x", u"1"},
         {"unclosed header is a key line", u"[a]\r\n[d\r\nw=1\r\n", u"a", u"w", u"1"},
         {"[] is unreachable", u"[]\r\ne=1\r\n", u"", u"e", kMissing},
-        {"LF lines", u"[a]\nk=1\nm=2", u"a", u"m", u"2"},
-        {"CR lines", u"[a]\rk=1\rm=2\r", u"a", u"m", u"2"},
-        {"mixed breaks", u"[a]\r\nk=1\rm=2\nz=3", u"a", u"k", u"1"},
+        {"mixed breaks", u"[a]\r\nk=1\rm=2\nz=3", u"a", u"m", u"2"},
         {"no final line break", u"[a]\r\nk=last", u"a", u"k", u"last"},
         {"double quotes stripped", u"[a]\r\nq=\"abc\"\r\n", u"a", u"q", u"abc"},
         {"single quotes stripped", u"[a]\r\nq='abc'\r\n", u"a", u"q", u"abc"},
         {"inner blanks kept", u"[a]\r\nq= \" x \" \r\n", u"a", u"q", u" x "},
         {"unmatched quote kept", u"[a]\r\nq=\"abc\r\n", u"a", u"q", u"\"abc"},
-        {"lone quote kept", u"[a]\r\nq=\"\r\n", u"a", u"q", u"\""},
-        {"empty quotes", u"[a]\r\nq=\"\"\r\n", u"a", u"q", u""},
         {"only outer quotes go", u"[a]\r\nq=\"a\"b\"\r\n", u"a", u"q", u"a\"b"},
         {"mixed quotes kept", u"[a]\r\nq='a\"\r\n", u"a", u"q", u"'a\""},
-        {"missing section", u"[a]\r\nk=1\r\n", u"b", u"k", kMissing},
-        {"empty file", u"", u"a", u"k", kMissing},
     };
     for (const auto& c : cases) {
         const auto doc = Parse(Utf16Le(c.file));
@@ -111,91 +84,51 @@ TEST(ProfileRead, FindsKeysAsTheProfileFunctionsDo) {
 }
 
 TEST(ProfileRead, NulEndsNamesAndValues) {
-    std::u16string file = u"[a]\r\nk=ab";
-    file += u'\0';
-    file += u"cd\r\nn";
-    file += u'\0';
-    file += u"x=5\r\n";
-    const auto doc = Parse(Utf16Le(file));
+    using namespace std::string_literals;
+    const auto doc = Parse(Utf16Le(u"[a]\r\nk=ab\0cd\r\nn\0x=5\r\n"s));
     EXPECT_EQ(Read(doc, u"a", u"k"), u"ab");
     EXPECT_EQ(Read(doc, u"a", u"n"), u"5");
     EXPECT_EQ(Read(doc, u"a", u"nx"), kMissing);
     EXPECT_EQ(doc.ReadSection(u"a", 100), (std::vector<std::u16string>{u"k=ab", u"n=5"}));
 }
 
-TEST(ProfileRead, CutsValuesToTheBufferAndHandlesQuotesAtTheEdge) {
-    // A quoted value: the opening quote is always skipped; the closing one only goes
-    // when the text after the opening quote fits the buffer length.
-    struct Case {
-        std::size_t total; // value length including both quotes
-        std::size_t expected;
-    };
-    for (const auto& c : {Case{258, 256}, Case{259, 257}, Case{260, 258}, Case{261, 258}, Case{262, 259}}) {
-        std::u16string value(c.total, u'x');
-        value.front() = value.back() = u'"';
-        const auto doc = Parse(Utf16Le(u"[a]\r\nk=" + value + u"\r\n"));
-        const auto read = Read(doc, u"a", u"k");
-        EXPECT_EQ(read.size(), c.expected) << c.total;
-        EXPECT_EQ(read.find(u'"'), std::u16string::npos) << c.total;
+TEST(ProfileRead, CutsValuesToTheBufferAndTidiesDefaults) {
+    // The opening quote is always skipped; the closing one only goes when the text after
+    // the opening quote fits the buffer.
+    const std::pair<std::size_t, std::size_t> quoted[] = {{258, 256}, {259, 257}, {260, 258}, {261, 258}, {262, 259}};
+    for (const auto& [total, expected] : quoted) {
+        const auto doc = Parse(Utf16Le(u"[a]\r\nk=\"" + std::u16string(total - 2, u'x') + u"\"\r\n"));
+        EXPECT_EQ(Read(doc, u"a", u"k"), std::u16string(expected, u'x')) << total;
     }
-    const auto doc = Parse(Utf16Le(u"[a]\r\nk=abcdef\r\nlong=" + std::u16string(300, u'y') + u"\r\n"));
+    const auto doc = Parse(Utf16Le(u"[a]\r\nk=abcdef\r\nlong=" + std::u16string(300, u'y') + u"\r\nempty=\r\n"));
     EXPECT_EQ(Read(doc, u"a", u"long").size(), 259u);
-    EXPECT_EQ(Read(doc, u"a", u"long", 200).size(), 199u);
     EXPECT_EQ(Read(doc, u"a", u"k", 4), u"abc");
     EXPECT_EQ(Read(doc, u"a", u"k", 1), u"");
     EXPECT_EQ(Read(doc, u"a", u"k", 0), u"");
-}
-
-TEST(ProfileRead, DefaultsLoseTrailingSpacesAndQuotes) {
-    const auto doc = Parse(Utf16Le(u"[a]\r\n"));
     EXPECT_EQ(doc.ReadString(u"a", u"m", u"d  ", 260), u"d");
     EXPECT_EQ(doc.ReadString(u"a", u"m", u"   ", 260), u" ");
-    EXPECT_EQ(doc.ReadString(u"a", u"m", u" lead", 260), u" lead");
     EXPECT_EQ(doc.ReadString(u"a", u"m", u"\"q\"", 260), u"q");
     EXPECT_EQ(doc.ReadString(u"a", u"m", u"abcdefghij", 5), u"abcd");
-    EXPECT_EQ(doc.ReadString(u"a", u"m", u"", 260), u"");
-    // An existing empty value is not replaced by the default.
-    const auto empty = Parse(Utf16Le(u"[a]\r\nm=\r\n"));
-    EXPECT_EQ(empty.ReadString(u"a", u"m", u"def", 260), u"");
+    EXPECT_EQ(doc.ReadString(u"a", u"empty", u"def", 260), u"") << "an existing empty value is not replaced by the default";
 }
 
 TEST(ProfileSection, ListsLinesWithoutCommentsWithinTheBuffer) {
     const auto doc = Parse(Utf16Le(u"o=1\r\n[a]\r\nk=1\r\nk=2\r\nnoeq\r\n=val\r\n;c=1\r\n\r\n#h=1\r\nq=\"x\"\r\n[A]\r\nm=4\r\n"));
-    EXPECT_EQ(doc.ReadSection(u"a", 65535),
-              (std::vector<std::u16string>{u"k=1", u"k=2", u"noeq", u"=val", u"#h=1", u"q=\"x\""}));
+    EXPECT_EQ(doc.ReadSection(u"a", 65535), (std::vector<std::u16string>{u"k=1", u"k=2", u"noeq", u"=val", u"#h=1", u"q=\"x\""}));
     EXPECT_EQ(doc.ReadSection(u"", 65535), (std::vector<std::u16string>{u"o=1"}));
     EXPECT_TRUE(doc.ReadSection(u"missing", 65535).empty());
     // A section read takes the name as given, where a key read trims it.
     EXPECT_TRUE(doc.ReadSection(u" a ", 65535).empty());
     EXPECT_EQ(Read(doc, u" a ", u"k"), u"1");
 
-    // Buffer sizes from 1 to 20 units over "k1=v1", "noeq", "key2=value2": each line
-    // takes its length and a NUL, the list a final NUL, and the last line is cut.
+    // Small buffers: each line takes its length and a NUL, the list a final NUL, and the
+    // last line is cut.
     const auto small = Parse(Utf16Le(u"[a]\r\nk1=v1\r\nnoeq\r\nkey2=value2\r\n"));
-    const std::vector<std::vector<std::u16string>> expected = {
-        {}, {}, {u"k"}, {u"k1"}, {u"k1="}, {u"k1=v"}, {u"k1=v1"}, {u"k1=v1"},
-        {u"k1=v1", u"n"}, {u"k1=v1", u"no"}, {u"k1=v1", u"noe"}, {u"k1=v1", u"noeq"}, {u"k1=v1", u"noeq"},
-        {u"k1=v1", u"noeq", u"k"}, {u"k1=v1", u"noeq", u"ke"}, {u"k1=v1", u"noeq", u"key"},
-        {u"k1=v1", u"noeq", u"key2"}, {u"k1=v1", u"noeq", u"key2="}, {u"k1=v1", u"noeq", u"key2=v"},
-        {u"k1=v1", u"noeq", u"key2=va"},
+    const std::pair<std::size_t, std::vector<std::u16string>> sized[] = {
+        {2, {}}, {3, {u"k"}}, {7, {u"k1=v1"}}, {8, {u"k1=v1"}}, {9, {u"k1=v1", u"n"}}, {13, {u"k1=v1", u"noeq"}},
+        {20, {u"k1=v1", u"noeq", u"key2=va"}},
     };
-    for (std::size_t units = 1; units <= expected.size(); ++units) {
-        EXPECT_EQ(small.ReadSection(u"a", units), expected[units - 1]) << "buffer " << units;
-    }
-}
-
-TEST(ProfileSection, NamesInFileOrderWithDuplicatesWithinTheBuffer) {
-    const auto doc = Parse(Utf16Le(u"o=1\r\n[ a ]\r\n[b] junk\r\n[]\r\n[c]x]\r\n[A]\r\n"));
-    EXPECT_EQ(doc.ReadSectionNames(32767), (std::vector<std::u16string>{u"a", u"b", u"c]x", u"A"}));
-
-    const auto small = Parse(Utf16Le(u"[a]\r\n[bb]\r\n[ccc]\r\n"));
-    const std::vector<std::vector<std::u16string>> expected = {
-        {}, {}, {u"a"}, {u"a"}, {u"a", u"b"}, {u"a", u"bb"}, {u"a", u"bb"}, {u"a", u"bb", u"c"},
-        {u"a", u"bb", u"cc"}, {u"a", u"bb", u"ccc"}, {u"a", u"bb", u"ccc"}, {u"a", u"bb", u"ccc"},
-    };
-    for (std::size_t units = 1; units <= expected.size(); ++units) {
-        EXPECT_EQ(small.ReadSectionNames(units), expected[units - 1]) << "buffer " << units;
-    }
+    for (const auto& [units, expected] : sized) EXPECT_EQ(small.ReadSection(u"a", units), expected) << "buffer " << units;
 }
 
 TEST(ProfileEncoding, DetectsEachEncoding) {
@@ -219,6 +152,8 @@ TEST(ProfileEncoding, DetectsEachEncoding) {
         {"ASCII", Bytes("[a]\r\nk=plain\r\n"), ProfileEncoding::CodePage, u"plain"},
         {"UTF-8 BOM with invalid bytes", Bytes("\xEF\xBB\xBF[a]\r\nk=\xFF\xC3x\xE4\xB8\r\n"), ProfileEncoding::Utf8Bom, u"\uFFFD\uFFFDx\uFFFD"},
         {"lone surrogate kept", Utf16Le(u"[a]\r\nk=x\xD800y\r\n"), ProfileEncoding::Utf16Le, u"x\xD800y"},
+        // An empty file without byte-order mark is a code-page file, as the profile functions see it.
+        {"empty", {}, ProfileEncoding::CodePage, kMissing},
     };
     for (const auto& c : cases) {
         const auto doc = Parse(c.bytes);
@@ -282,7 +217,7 @@ TEST(ProfileEdit, ChangesOnlyTheLineItTouches) {
         const auto after = c.value ? doc.WithString(c.section, c.key, *c.value) : doc.WithoutKey(c.section, c.key);
         ASSERT_EQ(after.has_value(), c.after.has_value()) << c.what;
         if (after) {
-            EXPECT_EQ(Hex(*after), Hex(*c.after)) << c.what;
+            EXPECT_EQ(Text(*after), Text(*c.after)) << c.what;
         }
     }
 }
@@ -294,55 +229,7 @@ TEST(ProfileEdit, OddUtf16TailReadsAsAUnitAndIsCompletedByAnEdit) {
     EXPECT_EQ(doc.ReadSection(u"a", 100), (std::vector<std::u16string>{u"k=1", u"A"}));
     const auto edited = doc.WithString(u"b", u"x", u"y");
     ASSERT_TRUE(edited);
-    EXPECT_EQ(Hex(*edited), Hex(Utf16Le(u"[a]\r\nk=1\r\nA\r\n[b]\r\nx=y\r\n")));
-}
-
-TEST(ProfileEdit, NewFileIsUtf16WithByteOrderMark) {
-    const ProfileDocument fresh;
-    EXPECT_EQ(fresh.Encoding(), ProfileEncoding::Utf16Le);
-    const auto after = fresh.WithString(u"a", u"k", u"\u4E2D");
-    ASSERT_TRUE(after);
-    EXPECT_EQ(Hex(*after), Hex(Utf16Le(u"[a]\r\nk=\u4E2D\r\n")));
-    // An empty file without byte-order mark is a code-page file, as the profile functions see it.
-    EXPECT_EQ(Parse({}).Encoding(), ProfileEncoding::CodePage);
-}
-
-// Writing one key must leave what every other key reads unchanged, and must read back.
-TEST(ProfileEdit, WritesReadBackAndLeaveOtherKeysAlone) {
-    const std::vector<std::vector<std::uint8_t>> files = {
-        Utf16Le(u"[a]\r\nx=1\r\ny = 2 \r\n; c\r\n\r\n[b]\r\nx=3\r\n"),
-        Utf16Le(u"o=0\n[a]\nx=1\n[A]\ny=9\n[b]\nx=3"),
-        Bytes("[a]\rx=1\r[b]\rx=3\r"),
-        Bytes("\xEF\xBB\xBF[a]\r\nx=\xC3\xBC\r\n[b]\r\n"),
-        Bytes("junk line\r\n[a]\r\nx\r\n[b]\r\nx=3\r\n[a]\r\nz=4\r\n"),
-    };
-    const std::u16string sections[] = {u"", u"a", u"b", u"c"};
-    const std::u16string keys[] = {u"x", u"y", u"z", u"o"};
-    const std::u16string values[] = {u"new", u"\u4E2D\u6587", u"with space", u"7"};
-    for (std::size_t f = 0; f < files.size(); ++f) {
-        const auto doc = Parse(files[f]);
-        for (const auto& section : sections) {
-            for (const auto& key : keys) {
-                for (const auto& value : values) {
-                    auto bytes = doc.WithString(section, key, value);
-                    ASSERT_TRUE(bytes);
-                    const auto edited = Parse(*bytes);
-                    EXPECT_EQ(Read(edited, section, key), value) << f;
-                    for (const auto& otherSection : sections) {
-                        for (const auto& otherKey : keys) {
-                            if (EqualsIgnoreCase(FromUtf16(otherSection), FromUtf16(section)) && otherKey == key) continue;
-                            EXPECT_EQ(Read(edited, otherSection, otherKey), Read(doc, otherSection, otherKey)) << f;
-                        }
-                    }
-                    // None of these files repeats a key within a section, so a delete
-                    // leaves the key missing.
-                    const auto removed = edited.WithoutKey(section, key);
-                    ASSERT_TRUE(removed);
-                    EXPECT_EQ(Read(Parse(*removed), section, key), kMissing) << f;
-                }
-            }
-        }
-    }
+    EXPECT_EQ(Text(*edited), Text(Utf16Le(u"[a]\r\nk=1\r\nA\r\n[b]\r\nx=y\r\n")));
 }
 
 } // namespace

@@ -83,31 +83,11 @@ TEST(Md5, MatchesTheReferenceVectors) {
     } vectors[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
-         "57edf4a22be3c955ac49da2e2107b67a"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890", "57edf4a22be3c955ac49da2e2107b67a"},
     };
     for (const auto& v : vectors) {
         std::vector<std::uint8_t> bytes(v.input.begin(), v.input.end());
         EXPECT_EQ(Md5Hex(bytes), v.digest) << v.input;
-    }
-}
-
-TEST(Md5, ChunkedUpdatesGiveTheSameDigest) {
-    std::vector<std::uint8_t> data(1000);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7 + 3);
-    const std::string whole = Md5Hex(data);
-    for (std::size_t chunk : {1u, 63u, 64u, 65u, 333u}) {
-        Md5 md5;
-        for (std::size_t at = 0; at < data.size(); at += chunk)
-            md5.Update(std::span(data).subspan(at, std::min(chunk, data.size() - at)));
-        const auto digest = md5.Final();
-        std::string hex;
-        for (auto b : digest) {
-            const char* h = "0123456789abcdef";
-            hex += h[b >> 4];
-            hex += h[b & 15];
-        }
-        EXPECT_EQ(hex, whole) << chunk;
     }
 }
 

@@ -73,8 +73,7 @@ TEST(DockSkinFile, DarkNamesFallBackToTheLightOnes) {
 
 TEST(DockSkinFile, NumbersAreReadAsFloatsAndHeldToSaneBounds) {
     ProgramFolder pf;
-    AddSkin(pf, L"Odd",
-            u"clip_left=22.5\r\nclip_top=abc\r\nclip_right=-4\r\nclip_bottom=7px\r\nlimclip_top=14\r\n"
+    AddSkin(pf, L"Odd", u"clip_left=22.5\r\nclip_top=abc\r\nclip_right=-4\r\nclip_bottom=7px\r\nlimclip_top=14\r\n"
             u"proclip_right=6.25\r\nspace_left=12.0\r\nspace_top=1e30\r\nspace_right=-3\r\nspace_bottom=8.75\r\n"
             u"runoffset=99999\r\n");
     const auto file = ReadDockSkinFile(pf.store, L"Odd", false);
@@ -115,21 +114,12 @@ TEST(DockSkinFile, ShippedDefaultSkinFileReads) {
     pf.files.AddFile(pf.Theme(L"default") + L"dockskin\\config.ini", std::move(bytes));
     const auto file = ReadDockSkinFile(pf.store, L"default", true);
     ASSERT_TRUE(file);
-    ExpectInsets(file->clip, {22, 22, 22, 22}, "clip");
-    EXPECT_FLOAT_EQ(file->limClipTop, 14);
-    EXPECT_FLOAT_EQ(file->limClipBottom, 14);
-    EXPECT_FLOAT_EQ(file->proClipLeft, 6);
-    EXPECT_FLOAT_EQ(file->proClipRight, 6);
-    EXPECT_EQ(file->spacing, (DockSkinSpacing{12, 8, 12, 8, 2}));
-    const std::wstring folder = pf.Theme(L"default") + L"dockskin\\";
-    EXPECT_EQ(file->imagePaths[0], folder + L"bg.png") << "the dark file is not there: the light name";
+    EXPECT_EQ(file->imagePaths[0], pf.Theme(L"default") + L"dockskin\\bg.png") << "the dark file is not there: the light name";
     // The built-in look draws with the same numbers as the shipped skin.
-    EXPECT_FLOAT_EQ(kBuiltInClip, file->clip.left);
-    EXPECT_FLOAT_EQ(kBuiltInLimClip, file->limClipTop);
-    EXPECT_FLOAT_EQ(kBuiltInProClip, file->proClipLeft);
-    EXPECT_FLOAT_EQ(kBuiltInSpaceEnds, file->spacing.spaceLeft);
-    EXPECT_FLOAT_EQ(kBuiltInSpaceAcross, file->spacing.spaceTop);
-    EXPECT_EQ(kBuiltInRunOffset, file->spacing.runOffset);
+    ExpectInsets(file->clip, {kBuiltInClip, kBuiltInClip, kBuiltInClip, kBuiltInClip}, "clip");
+    ExpectInsets({file->limClipTop, file->proClipLeft, file->limClipBottom, file->proClipRight},
+                 {kBuiltInLimClip, kBuiltInProClip, kBuiltInLimClip, kBuiltInProClip}, "bar ends");
+    EXPECT_EQ(file->spacing, (DockSkinSpacing{kBuiltInSpaceEnds, kBuiltInSpaceAcross, kBuiltInSpaceEnds, kBuiltInSpaceAcross, kBuiltInRunOffset}));
 }
 
 TEST(DockSkinLoad, SkinSpacingAndScaledPictures) {
@@ -147,15 +137,10 @@ TEST(DockSkinLoad, SkinSpacingAndScaledPictures) {
     ExpectInsets(skin.PictureInsets(SkinImage::ProgressFrame), {9, 0, 9, 0}, "progress ends");
 }
 
-TEST(DockSkinLoad, DarkAppearanceWithOnlyBgDrawsTheLightBg) {
+TEST(DockSkinLoad, DarkAppearanceDrawsTheDarkBg) {
     ProgramFolder pf;
     AddSkin(pf, L"Glass");
     ChooseSkin(pf, u"Glass");
-    const DockSkin light = DockSkin::Load(pf.store, kDecoder, {false, 1, 2});
-    const DockSkin dark = DockSkin::Load(pf.store, kDecoder, {true, 1, 2});
-    ASSERT_TRUE(dark.HasPicture(SkinImage::Background));
-    EXPECT_EQ(testing::PngOf(dark.Picture(SkinImage::Background)), testing::PngOf(light.Picture(SkinImage::Background)));
-
     pf.Picture(pf.Theme(L"Glass") + L"dockskin\\night.png", testing::SolidBitmap(30, 24, {0, 0, 0, 255}));
     pf.store.WriteString(L"config", L"bg_dark", L"night.png", pf.Theme(L"Glass") + L"dockskin\\config.ini");
     const DockSkin night = DockSkin::Load(pf.store, kDecoder, {true, 1, 2});
@@ -188,34 +173,6 @@ TEST(DockSkinEdges, InsetsFollowTheScreenPosition) {
     }
 }
 
-// Turning a picture and its insets together keeps each of the nine regions whole, and
-// puts the picture's bottom side against the screen edge.
-TEST(DockSkinEdges, TurnedPicturesAndInsetsStayInStep) {
-    const Bitmap picture = testing::NineRegionPicture(13, 9, 2, 1, 4, 3);
-    const Insets insets{2, 1, 4, 3};
-    const gfx::Pixel bottomMiddle = picture.At(6, 8);
-    for (const SkinEdge edge : {SkinEdge::Bottom, SkinEdge::Left, SkinEdge::Right, SkinEdge::Top}) {
-        const Bitmap turned = TurnForEdge(picture, edge);
-        const Insets in = InsetsForEdge(insets, edge);
-        const std::string what = "edge " + std::to_string(int(edge));
-        ASSERT_EQ(turned.Width() * turned.Height(), 13 * 9) << what;
-        // Every pixel of a region has the colour of the region's first pixel.
-        for (int y = 0; y < turned.Height(); ++y) {
-            for (int x = 0; x < turned.Width(); ++x) {
-                const int rx = x < in.left ? 0 : x >= turned.Width() - in.right ? turned.Width() - 1 : int(in.left);
-                const int ry = y < in.top ? 0 : y >= turned.Height() - in.bottom ? turned.Height() - 1 : int(in.top);
-                ASSERT_EQ(turned.At(x, y), turned.At(rx, ry)) << what << " at " << x << "," << y;
-            }
-        }
-        const int w = turned.Width(), h = turned.Height();
-        const gfx::Pixel screenSide = edge == SkinEdge::Left    ? turned.At(0, h / 2)
-                                      : edge == SkinEdge::Right ? turned.At(w - 1, h / 2)
-                                      : edge == SkinEdge::Top   ? turned.At(w / 2, 0)
-                                                                : turned.At(w / 2, h - 1);
-        EXPECT_EQ(screenSide, bottomMiddle) << what;
-    }
-}
-
 TEST(UsableInsetsTest, CorrectsMeetingInsetsAndRefusesNonsense) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     struct Case {
@@ -234,59 +191,19 @@ TEST(UsableInsetsTest, CorrectsMeetingInsetsAndRefusesNonsense) {
     for (const Case& c : cases) {
         const auto got = UsableInsets(c.in, 64, 32);
         ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.in.left << " " << c.in.top << " " << c.in.right;
-        if (got) {
-            ExpectInsets(*got, *c.expected, "usable");
-        }
+        if (got) ExpectInsets(*got, *c.expected, "usable");
     }
     EXPECT_FALSE(UsableInsets({}, 0, 10));
 }
 
-TEST(DockSkinDrawing, RunIndicatorSitsRunOffsetInFromTheScreenSide) {
+// Where the parts go on each edge shows in the golden pictures; the scale is checked here.
+TEST(DockSkinDrawing, RunIndicatorAndOffsetFollowTheScale) {
     ProgramFolder pf;
     AddSkin(pf, L"Glass"); // a 12 px dot, runoffset 3
     ChooseSkin(pf, u"Glass");
-    struct Case {
-        int position;
-        RectF bar, icon, expected;
-    };
-    const Case cases[] = {
-        {2, {10, 20, 300, 60}, {50, 28, 40, 40}, {64, 65, 12, 12}},
-        {4, {10, 0, 300, 60}, {50, 12, 40, 40}, {64, 3, 12, 12}},
-        {1, {0, 10, 60, 300}, {12, 50, 40, 40}, {3, 64, 12, 12}},
-        {3, {100, 10, 60, 300}, {108, 50, 40, 40}, {145, 64, 12, 12}},
-    };
-    for (const Case& c : cases) {
-        const DockSkin skin = DockSkin::Load(pf.store, kDecoder, {false, 1, c.position});
-        const RectF r = skin.RunIndicatorRect(c.bar, c.icon);
-        const std::string what = "screenposition " + std::to_string(c.position);
-        EXPECT_FLOAT_EQ(r.x, c.expected.x) << what;
-        EXPECT_FLOAT_EQ(r.y, c.expected.y) << what;
-        EXPECT_FLOAT_EQ(r.width, c.expected.width) << what;
-        EXPECT_FLOAT_EQ(r.height, c.expected.height) << what;
-    }
-    // At scale 2 the dot and its offset double.
     const DockSkin big = DockSkin::Load(pf.store, kDecoder, {false, 2, 2});
     const RectF r = big.RunIndicatorRect({0, 0, 300, 100}, {100, 10, 80, 80});
-    EXPECT_FLOAT_EQ(r.y, 100 - 6 - 24);
-    EXPECT_FLOAT_EQ(r.x, 140 - 12);
-}
-
-TEST(DockSkinDrawing, SeparatorSpansTheBarAcrossAtItsOwnThickness) {
-    ProgramFolder pf;
-    AddSkin(pf, L"Glass"); // a 10 x 30 separator
-    ChooseSkin(pf, u"Glass");
-    const DockSkin bottom = DockSkin::Load(pf.store, kDecoder, {false, 1, 2});
-    const RectF h = bottom.SeparatorRect({0, 100, 400, 50}, 200);
-    EXPECT_FLOAT_EQ(h.x, 195);
-    EXPECT_FLOAT_EQ(h.width, 10);
-    EXPECT_FLOAT_EQ(h.y, 100);
-    EXPECT_FLOAT_EQ(h.height, 50);
-    const DockSkin left = DockSkin::Load(pf.store, kDecoder, {false, 1, 1});
-    const RectF v = left.SeparatorRect({0, 0, 50, 400}, 120);
-    EXPECT_FLOAT_EQ(v.y, 115);
-    EXPECT_FLOAT_EQ(v.height, 10);
-    EXPECT_FLOAT_EQ(v.width, 50);
-    ExpectInsets(left.PictureInsets(SkinImage::Delimiter), {8, 0, 8, 0}, "separator ends turn with the dock");
+    ExpectInsets({r.x, r.y, r.width, r.height}, {140 - 12, 100 - 6 - 24, 24, 24}, "x, y, width and height");
 }
 
 bool IsFill(gfx::Pixel p) { return gfx::PixelB(p) > 200 && gfx::PixelR(p) < 60; }
@@ -348,9 +265,7 @@ TEST(DockSkinBadInput, BrokenPicturesLeaveOnlyTheirPartUndrawn) {
         ChooseSkin(pf, u"Glass");
         const std::wstring bar = pf.Theme(L"Glass") + L"dockskin\\bar.png";
         pf.files.Remove(bar);
-        if (c.bytes) {
-            pf.files.AddFile(bar, *c.bytes);
-        }
+        if (c.bytes) pf.files.AddFile(bar, *c.bytes);
         DockSkin skin = DockSkin::Load(pf.store, kDecoder, {});
         EXPECT_TRUE(skin.HasSkin()) << c.what;
         EXPECT_FALSE(skin.HasPicture(SkinImage::Background)) << c.what;

@@ -136,9 +136,7 @@ TEST(Preview, MeetingInsetsPreviewAsIfTheEndInsetWereOneShorter) {
         // Every pixel of the bar different, so a one-pixel change of an inset shows.
         Bitmap bar(30, 24);
         for (int y = 0; y < 24; ++y) {
-            for (int x = 0; x < 30; ++x) {
-                bar.Set(x, y, gfx::MakePixel(std::uint8_t(x * 8), std::uint8_t(y * 10), 128, 255));
-            }
+            for (int x = 0; x < 30; ++x) bar.Set(x, y, gfx::MakePixel(std::uint8_t(x * 8), std::uint8_t(y * 10), 128, 255));
         }
         pf.Picture(pf.Theme(L"Tight") + L"dockskin\\bar.png", bar);
         ThemeChoices choices(pf.store);

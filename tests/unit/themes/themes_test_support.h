@@ -56,9 +56,7 @@ inline gfx::Bitmap DotPicture(int side, float diameter, gfx::Color c) {
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
             const float dx = float(x) + 0.5f - centre, dy = float(y) + 0.5f - centre;
-            if (dx * dx + dy * dy <= r * r) {
-                b.Set(x, y, c.Premultiplied());
-            }
+            if (dx * dx + dy * dy <= r * r) b.Set(x, y, c.Premultiplied());
         }
     }
     return b;
