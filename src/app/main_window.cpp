@@ -2,12 +2,14 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/foreign_requests.h"
+#include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/shell_window.h"
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 namespace kestrana::app {
@@ -162,9 +164,132 @@ void RequestQuit() noexcept {
     ::PostQuitMessage(0);
 }
 
+namespace {
+
+LRESULT OnTimer(HWND window, WPARAM id, LPARAM lParam) {
+    auto& handlers = Handlers();
+    switch (id) {
+    case kTimerDisplaySettled:
+        ::KillTimer(window, id);
+        if (handlers.displayChanged) handlers.displayChanged();
+        return 0;
+    case kTimerEverySecond:
+        if (handlers.everySecond) handlers.everySecond();
+        return 0;
+    case kTimerFollowPointer:
+        if (handlers.followPointer) handlers.followPointer();
+        return 0;
+    case msg::kTimerTaskbarRecreated:
+        ::KillTimer(window, id);
+        if (handlers.taskbarRecreated) handlers.taskbarRecreated();
+        return 0;
+    default: return ::DefWindowProcW(window, WM_TIMER, id, lParam);
+    }
+}
+
+LRESULT OnCopyData(WPARAM wParam, LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data) return 0;
+    if (data->dwData == 1 && data->cbData == 1484) {
+        if (Process().workshopMode.load() || !Handlers().trayRecord) return 0;
+        return Handlers().trayRecord(*data);
+    }
+    return OnWindowCopyData(wParam, *data);
+}
+
+LRESULT OnPowerBroadcast(WPARAM event) {
+    auto& handlers = Handlers();
+    if (event == PBT_APMSUSPEND) Process().suspended.store(true);
+    if (event == PBT_APMRESUMECRITICAL || event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC) {
+        Process().suspended.store(false);
+        if (handlers.powerResumed) handlers.powerResumed();
+    }
+    if (event == PBT_APMPOWERSTATUSCHANGE) {
+        SYSTEM_POWER_STATUS status{};
+        if (::GetSystemPowerStatus(&status)) Process().onMainsPower.store(status.ACLineStatus == 1);
+        if (handlers.powerStatusChanged) handlers.powerStatusChanged();
+    }
+    return TRUE;
+}
+
+// Messages other features send the main window on their behalf.
+std::optional<LRESULT> OnFeatureMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    auto& handlers = Handlers();
+    switch (message) {
+    case msg::kMsgHookAsk: // the hook's report of a window opening (lParam 1) or closing
+        if (handlers.windowOpenClose) handlers.windowOpenClose(reinterpret_cast<HWND>(wParam), lParam == 1);
+        return 0;
+    case msg::kMsgEndLivePreview:
+        if (handlers.endLivePreview) handlers.endLivePreview();
+        return 0;
+    case msg::kMsgSteamResult:
+        if (handlers.steamResult) handlers.steamResult(wParam, lParam);
+        return 0;
+    case msg::kMsgLaunchpadRequest:
+        if (wParam == 1 && handlers.launchpadRequest) handlers.launchpadRequest(wParam, lParam);
+        return 0;
+    case WM_HOTKEY:
+        if (handlers.hotkey) handlers.hotkey(static_cast<int>(wParam));
+        return 0;
+    default: return std::nullopt;
+    }
+}
+
+// The system's notices: session, power, display and settings changes, and ending.
+std::optional<LRESULT> OnSystemMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_WTSSESSION_CHANGE:
+        if (wParam == 5 || wParam == 8) Process().sessionLocked.store(false);
+        if (wParam == 6 || wParam == 7) Process().sessionLocked.store(true);
+        return 0;
+    case WM_POWERBROADCAST: return OnPowerBroadcast(wParam);
+    case WM_DISPLAYCHANGE:
+        // Monitors come and go in bursts; lay the bars out once they have settled.
+        ++g_displayChanges;
+        ::SetTimer(window, kTimerDisplaySettled, 500, nullptr);
+        return 0;
+    case WM_SETTINGCHANGE: {
+        const auto* area = reinterpret_cast<const wchar_t*>(lParam);
+        if (wParam != SPI_SETWORKAREA && area && ::lstrcmpiW(area, L"ImmersiveColorSet") == 0)
+            RunOnWorker(Handlers().colorSetChanged);
+        return 0;
+    }
+    case WM_CLOSE:
+        // A polite request to end (task managers, log-off helpers): quit cleanly.
+        RequestQuit();
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam) RequestQuit();
+        return 0;
+    case WM_DESTROY:
+        if (Process().quit.load()) ::PostQuitMessage(0);
+        return 0;
+    default: return std::nullopt;
+    }
+}
+
+// Pointer input reaches the hidden main window only while a dock menu borrows it.
+std::optional<LRESULT> OnPointerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        CloseDockMenu(window);
+        ::SetWindowLongPtrW(window, GWLP_HWNDPARENT, 0);
+        ::ShowWindow(window, SW_HIDE);
+        return 0;
+    case WM_MOUSEWHEEL: {
+        HWND menu = static_cast<HWND>(::GetPropW(window, L"OndelMenuHandle"));
+        if (menu && ::IsWindow(menu)) ::SendMessageW(menu, message, wParam, lParam);
+        return 0;
+    }
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
-        auto& handlers = Handlers();
         const auto& messages = Messages();
         if (message != 0 && message == messages.taskbarCreated) {
             if (reinterpret_cast<HWND>(lParam) != window)
@@ -172,110 +297,24 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         if (message != 0 && message == messages.shellHook) {
-            if (handlers.shellHook) handlers.shellHook(wParam, lParam);
+            if (Handlers().shellHook) Handlers().shellHook(wParam, lParam);
             return 0;
         }
         switch (message) {
         case msg::kMsgShellWindowRequest: return OnShellWindowRequest(window, wParam, lParam);
-        case WM_TIMER:
-            if (wParam == kTimerDisplaySettled) {
-                ::KillTimer(window, wParam);
-                if (handlers.displayChanged) handlers.displayChanged();
-                return 0;
-            }
-            if (wParam == kTimerEverySecond) {
-                if (handlers.everySecond) handlers.everySecond();
-                return 0;
-            }
-            if (wParam == kTimerFollowPointer) {
-                if (handlers.followPointer) handlers.followPointer();
-                return 0;
-            }
-            if (wParam == msg::kTimerTaskbarRecreated) {
-                ::KillTimer(window, wParam);
-                if (handlers.taskbarRecreated) handlers.taskbarRecreated();
-                return 0;
-            }
-            break;
-        case WM_COPYDATA: {
-            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            if (!data) return 0;
-            if (data->dwData == 1 && data->cbData == 1484) {
-                if (Process().workshopMode.load() || !handlers.trayRecord) return 0;
-                return handlers.trayRecord(*data);
-            }
-            return OnWindowCopyData(wParam, *data);
-        }
-        case msg::kMsgWindowAnimation:
-            if (handlers.windowOpenClose) handlers.windowOpenClose(reinterpret_cast<HWND>(wParam), lParam == 1);
-            return 0;
-        case msg::kMsgEndLivePreview:
-            if (handlers.endLivePreview) handlers.endLivePreview();
-            return 0;
-        case msg::kMsgSteamResult:
-            if (handlers.steamResult) handlers.steamResult(wParam, lParam);
-            return 0;
-        case WM_HOTKEY:
-            if (handlers.hotkey) handlers.hotkey(static_cast<int>(wParam));
-            return 0;
-        case WM_WTSSESSION_CHANGE:
-            if (wParam == 5 || wParam == 8) Process().sessionLocked.store(false);
-            if (wParam == 6 || wParam == 7) Process().sessionLocked.store(true);
-            return 0;
-        case WM_POWERBROADCAST:
-            if (wParam == PBT_APMSUSPEND) Process().suspended.store(true);
-            if (wParam == PBT_APMRESUMECRITICAL || wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC) {
-                Process().suspended.store(false);
-                if (handlers.powerResumed) handlers.powerResumed();
-            }
-            if (wParam == PBT_APMPOWERSTATUSCHANGE) {
-                SYSTEM_POWER_STATUS status{};
-                if (::GetSystemPowerStatus(&status)) Process().onMainsPower.store(status.ACLineStatus == 1);
-                if (handlers.powerStatusChanged) handlers.powerStatusChanged();
-            }
-            return TRUE;
-        case WM_DISPLAYCHANGE:
-            // Monitors come and go in bursts; lay the bars out once they have settled.
-            ++g_displayChanges;
-            ::SetTimer(window, kTimerDisplaySettled, 500, nullptr);
-            return 0;
-        case WM_SETTINGCHANGE: {
-            const auto* area = reinterpret_cast<const wchar_t*>(lParam);
-            if (wParam != SPI_SETWORKAREA && area && ::lstrcmpiW(area, L"ImmersiveColorSet") == 0)
-                RunOnWorker(handlers.colorSetChanged);
-            return 0;
-        }
-        case msg::kMsgLaunchpadRequest:
-            if (wParam == 1 && handlers.launchpadRequest) handlers.launchpadRequest(wParam, lParam);
-            return 0;
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-            CloseDockMenu(window);
-            ::SetWindowLongPtrW(window, GWLP_HWNDPARENT, 0);
-            ::ShowWindow(window, SW_HIDE);
-            return 0;
-        case WM_MOUSEWHEEL: {
-            HWND menu = static_cast<HWND>(::GetPropW(window, L"OndelMenuHandle"));
-            if (menu && ::IsWindow(menu)) ::SendMessageW(menu, message, wParam, lParam);
-            return 0;
-        }
+        case WM_TIMER: return OnTimer(window, wParam, lParam);
+        case WM_COPYDATA: return OnCopyData(wParam, lParam);
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_CLOSE && lParam == 0) return 0;
-            break;
-        case WM_CLOSE:
-            // A polite request to end (task managers, log-off helpers): quit cleanly.
-            RequestQuit();
-            return 0;
-        case WM_ENDSESSION:
-            if (wParam) RequestQuit();
-            return 0;
-        case WM_DESTROY:
-            if (Process().quit.load()) ::PostQuitMessage(0);
-            return 0;
+            return ::DefWindowProcW(window, message, wParam, lParam);
         default: break;
         }
+        if (auto handled = OnFeatureMessage(message, wParam, lParam)) return *handled;
+        if (auto handled = OnSystemMessage(window, message, wParam, lParam)) return *handled;
+        if (auto handled = OnPointerMessage(window, message, wParam, lParam)) return *handled;
     } catch (...) {
         // A failing feature handler must not take the main window down.
+        foundation::LogCaught("main window");
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

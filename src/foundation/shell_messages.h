@@ -53,7 +53,6 @@ inline constexpr std::uintptr_t kCreateUnownedIconHost = 2;
 inline constexpr std::uintptr_t kCreateShellWindowBlock = 666;
 inline constexpr std::uintptr_t kDestroyShellWindow = 999;
 
-inline constexpr std::uint32_t kMsgWindowAnimation = 50014;
 inline constexpr std::uint32_t kMsgSteamResult = 32666;
 inline constexpr std::uint32_t kMsgEndLivePreview = 54321;
 inline constexpr std::uint32_t kMsgLaunchpadRequest = 1037;
