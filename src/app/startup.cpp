@@ -202,7 +202,7 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         const win32::Win32MonitorList monitors;
         const win32::Win32Calendar calendar;
         const win32::Win32SystemFont font;
-        foundation::StartupPorts ports{monitors, calendar, font, std::nullopt, workshop};
+        foundation::StartupPorts ports{monitors, calendar, font, std::nullopt, workshop, {}};
         wchar_t locale[LOCALE_NAME_MAX_LENGTH] = {};
         if (::LCIDToLocaleName(MAKELCID(::GetUserDefaultUILanguage(), SORT_DEFAULT), locale, LOCALE_NAME_MAX_LENGTH, 0))
             ports.displayLanguage = locale;
@@ -245,14 +245,12 @@ void Shutdown() noexcept {
 
 } // namespace
 
-int Run() noexcept {
-    win32::MarkProgramEntry();
-    auto& process = Process();
-    // Kept for the features that return focus to where the user was.
-    [[maybe_unused]] HWND foregroundAtStart = ::GetForegroundWindow();
+namespace {
 
-    // The program's folder and working directory come first: every relative file name
-    // in the settings is relative to it, and the verbs work in it.
+// The program's folder and working directory come first: every relative file name in the
+// settings is relative to it, and the verbs work in it. Then the settings store and the log.
+AppServices* OpenProgramFolder() {
+    auto& process = Process();
     // Before any window exists, so every window gets its monitor's scale.
     dock::win32::EnablePerMonitorDpiAwareness();
     process.exePath = ModulePath();
@@ -266,16 +264,89 @@ int Run() noexcept {
         foundation::InstallDiagnosticLog(std::move(log));
     }
     win32::LogStartupStep(L"log open");
+    return services;
+}
+
+// One instance per user session: the event is made unless another instance holds it.
+struct InstanceCheck {
+    win32::UniqueKernelHandle existing;
+    bool other = false;
+};
+
+InstanceCheck CheckInstance() {
+    const std::wstring eventName(msg::kInstanceEventName);
+    InstanceCheck check;
+    check.existing.Reset(::OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, eventName.c_str()));
+    check.other = static_cast<bool>(check.existing);
+    if (!check.other) SetInstanceEvent(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+    return check;
+}
+
+// Another instance runs: a Steam launch takes over from it; otherwise the start ends here
+// once settings exist. True when this start goes on.
+bool TakeOverFromOtherInstance(InstanceCheck& check, bool steamAvailable) {
+    auto& process = Process();
+    if (steamAvailable && !process.workshopMode.load()) {
+        const std::wstring eventName(msg::kInstanceEventName);
+        check.existing.Reset(); // our own handle would keep the event alive
+        win32::TerminateProcessesOf(process.exePath);
+        win32::UniqueKernelHandle still(::OpenEventW(SYNCHRONIZE, FALSE, eventName.c_str()));
+        if (still) return false;
+        SetInstanceEvent(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+        return true;
+    }
+    return ::GetFileAttributesW((process.baseFolder + L"config.ini").c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+HWND CreateWindowsOfTheProgram(bool workshop) {
+    RegisterClasses(workshop);
+    ReadMainsPower();
+    HWND mainWindow = CreateMainWindow(workshop);
+    if (!mainWindow) return nullptr;
+    win32::SetShellWindowHost(mainWindow, Process().uiThreadId);
+    // Window events of the shell and lock or unlock of the session reach the main window.
+    ::RegisterShellHookWindow(mainWindow);
+    ::WTSRegisterSessionNotification(mainWindow, NOTIFY_FOR_THIS_SESSION);
+    InstallCrashHandler();
+    win32::LogStartupStep(L"main window");
+    return mainWindow;
+}
+
+void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
+    services->StartDocks();
+    win32::LogStartupStep(L"docks started");
+    // On the user-interface thread (quitting, restarting) the docks are taken down and
+    // write what they keep; from any other thread (a crash) they are only hidden.
+    Handlers().hideBars = [services] {
+        if (::GetCurrentThreadId() == Process().uiThreadId) services->StopDocks();
+        else if (auto* docks = services->Docks()) docks->HideAll();
+    };
+    Handlers().displayChanged = [services] {
+        if (auto* docks = services->Docks()) docks->Rebuild();
+    };
+    Handlers().followPointer = [services] {
+        if (auto* docks = services->Docks()) docks->FollowPointer();
+    };
+    if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
+    Handlers().everySecond = [services] {
+        if (auto* docks = services->Docks()) docks->UpdateLivePictures();
+    };
+    ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
+}
+
+} // namespace
+
+int Run() noexcept {
+    win32::MarkProgramEntry();
+    auto& process = Process();
+    // Kept for the features that return focus to where the user was.
+    [[maybe_unused]] HWND foregroundAtStart = ::GetForegroundWindow();
+    AppServices* services = OpenProgramFolder();
 
     const foundation::ParsedCommandLine command = foundation::ParseCommandLine(ArgumentText());
     if (const auto exitCode = RunVerb(command)) return *exitCode;
     EndWorkshopWindow();
-
-    // One instance per user session.
-    const std::wstring eventName(msg::kInstanceEventName);
-    win32::UniqueKernelHandle existing(::OpenEventW(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, eventName.c_str()));
-    const bool otherInstance = static_cast<bool>(existing);
-    if (!otherInstance) SetInstanceEvent(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
+    InstanceCheck instance = CheckInstance();
 
     process.uiThreadId = ::GetCurrentThreadId();
     process.startTimeMs = ::timeGetTime();
@@ -286,7 +357,6 @@ int Run() noexcept {
         ::MessageBoxW(nullptr, L"Windows10 1809 later!", L"", MB_OK);
         return 0;
     }
-
     RegisterMessages();
 
     const SteamSession steam = StartSteam();
@@ -295,19 +365,7 @@ int Run() noexcept {
         if (!steam.runType.empty()) return RunSteamJob(steam);
         if (RunSteamStartSteps(steam, command.verb == foundation::StartVerb::SteamOffline)) return 0;
     }
-    // Another instance: a Steam launch takes over from it; otherwise the start ends here
-    // once settings exist.
-    if (otherInstance) {
-        if (steam.available && !process.workshopMode.load()) {
-            existing.Reset(); // our own handle would keep the event alive
-            win32::TerminateProcessesOf(process.exePath);
-            win32::UniqueKernelHandle still(::OpenEventW(SYNCHRONIZE, FALSE, eventName.c_str()));
-            if (still) return 0;
-            SetInstanceEvent(::CreateEventW(nullptr, FALSE, FALSE, eventName.c_str()));
-        } else if (::GetFileAttributesW((process.baseFolder + L"config.ini").c_str()) != INVALID_FILE_ATTRIBUTES) {
-            return 0;
-        }
-    }
+    if (instance.other && !TakeOverFromOtherInstance(instance, steam.available)) return 0;
 
     ::SetDllDirectoryW((process.baseFolder + L"dll\\x64").c_str());
     win32::ComApartment com;
@@ -315,43 +373,15 @@ int Run() noexcept {
                            nullptr, EOAC_NONE, nullptr);
 
     const bool workshop = process.workshopMode.load();
-    RegisterClasses(workshop);
-    ReadMainsPower();
-
-    HWND mainWindow = CreateMainWindow(workshop);
+    HWND mainWindow = CreateWindowsOfTheProgram(workshop);
     if (!mainWindow) return 0;
-    win32::SetShellWindowHost(mainWindow, process.uiThreadId);
-    // Window events of the shell and lock or unlock of the session reach the main window.
-    ::RegisterShellHookWindow(mainWindow);
-    ::WTSRegisterSessionNotification(mainWindow, NOTIFY_FOR_THIS_SESSION);
-    InstallCrashHandler();
-
-    win32::LogStartupStep(L"main window");
     if (!workshop) CreateCloakedIconHost(mainWindow);
     LoadSettings(*services, workshop);
     win32::LogStartupStep(L"settings loaded");
     if (!workshop) {
-        services->StartDocks();
-        win32::LogStartupStep(L"docks started");
-        // On the user-interface thread (quitting, restarting) the docks are taken down and
-        // write what they keep; from any other thread (a crash) they are only hidden.
-        Handlers().hideBars = [services] {
-            if (::GetCurrentThreadId() == Process().uiThreadId) services->StopDocks();
-            else if (auto* docks = services->Docks()) docks->HideAll();
-        };
-        Handlers().displayChanged = [services] {
-            if (auto* docks = services->Docks()) docks->Rebuild();
-        };
-        Handlers().followPointer = [services] {
-            if (auto* docks = services->Docks()) docks->FollowPointer();
-        };
-        if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
-        Handlers().everySecond = [services] {
-            if (auto* docks = services->Docks()) docks->UpdateLivePictures();
-        };
-        ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
+        StartDocksAndTheirTimers(services, mainWindow);
+        StartCompanionLinkAsync(mainWindow);
     }
-    if (!workshop) StartCompanionLinkAsync(mainWindow);
     win32::LogStartupStep(L"message loop");
 
     RunMessageLoop();
