@@ -187,6 +187,19 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::ThemePicture(std::wstring_view 
     return picture;
 }
 
+namespace {
+
+// The live pictures are drawn elsewhere; until then the theme's still picture stands in.
+LivePicture LiveOf(std::wstring_view appname) {
+    if (appname == L"cal|") return LivePicture::Calendar;
+    if (appname == L"systemtime") return LivePicture::Clock;
+    if (appname == L"weather") return LivePicture::Weather;
+    if (appname == L"battery") return LivePicture::Battery;
+    return LivePicture::None;
+}
+
+} // namespace
+
 ResolvedPicture ItemPictures::Resolve(const PictureFacts& facts, const PictureState& state) {
     ResolvedPicture result;
     result.key = facts.key;
@@ -203,30 +216,21 @@ ResolvedPicture ItemPictures::Resolve(const PictureFacts& facts, const PictureSt
     // A chosen or themed picture first.
     if (!trash && !facts.icopath.empty()) result.picture = PictureFile(facts.icopath);
     if (!result.picture) {
-        if (trash) {
-            result.picture = ThemePicture(state.trashFull ? L"Trash_Full" : L"Trash_Empty", state.dark);
-        } else if (facts.appname == L"virtualdesktop") {
-            result.picture = ThemePicture(L"virtualdesktop");
-        } else {
-            result.picture = PictureFile(m_sources.theme.IconOverridePath(result.key));
-        }
+        if (trash) result.picture = ThemePicture(state.trashFull ? L"Trash_Full" : L"Trash_Empty", state.dark);
+        else if (facts.appname == L"virtualdesktop") result.picture = ThemePicture(L"virtualdesktop");
+        else result.picture = PictureFile(m_sources.theme.IconOverridePath(result.key));
     }
-
-    // The live pictures are drawn elsewhere; until then the theme's still picture stands in.
-    if (facts.appname == L"cal|") {
-        result.live = LivePicture::Calendar;
-        if (!result.picture) result.picture = ThemePicture(L"Calendar");
-    } else if (facts.appname == L"systemtime") {
-        result.live = LivePicture::Clock;
-    } else if (facts.appname == L"weather") {
-        result.live = LivePicture::Weather;
-        if (!result.picture) result.picture = ThemePicture(L"Weather");
-    } else if (facts.appname == L"battery") {
-        result.live = LivePicture::Battery;
-    }
+    result.live = LiveOf(facts.appname);
+    if (!result.picture && result.live == LivePicture::Calendar) result.picture = ThemePicture(L"Calendar");
+    if (!result.picture && result.live == LivePicture::Weather) result.picture = ThemePicture(L"Weather");
     if (result.picture || result.live != LivePicture::None || trash) return result;
 
-    // The special items and folders.
+    if (SpecialPicture(facts, folder, result)) return result;
+    result.picture = KindPicture(facts);
+    return result;
+}
+
+bool ItemPictures::SpecialPicture(const PictureFacts& facts, bool folder, ResolvedPicture& result) {
     struct Named {
         std::wstring_view match;
         std::wstring_view picture;
@@ -237,65 +241,57 @@ ResolvedPicture ItemPictures::Resolve(const PictureFacts& facts, const PictureSt
     for (const auto& named : kByAppname) {
         if (facts.appname == named.match) {
             result.picture = ThemePicture(named.picture);
-            return result;
+            return true;
         }
     }
     for (const auto& named : kByKey) {
         if (facts.key == named.match) {
             result.picture = ThemePicture(named.picture);
-            return result;
+            return true;
         }
     }
-    if (folder) {
-        result.picture = FolderIcon(facts.realpath);
-        if (!result.picture) result.picture = ThemePicture(L"folder");
-        return result;
-    }
+    if (!folder) return false;
+    result.picture = FolderIcon(facts.realpath);
+    if (!result.picture) result.picture = ThemePicture(L"folder");
+    return true;
+}
 
-    // By the kind of application.
+std::shared_ptr<const gfx::Bitmap> ItemPictures::KindPicture(const PictureFacts& facts) {
     switch (facts.appKind) {
-    case AppKind::Android:
-        if (IsPicturePath(facts.filepath)) result.picture = PictureFile(facts.filepath);
-        return result;
+    case AppKind::Android: return IsPicturePath(facts.filepath) ? PictureFile(facts.filepath) : nullptr;
     case AppKind::BrowserWebApp: {
         std::wstring id = AppIdIn(facts.realpath);
         if (id.empty()) id = AppIdIn(facts.runline);
         if (id.empty()) id = facts.filepath;
-        result.picture = WebAppIcon(id);
-        return result;
+        return WebAppIcon(id);
     }
     case AppKind::FirefoxWebApp:
-        if (!facts.key.empty() && facts.key.find(L'\\') == std::wstring::npos) {
-            result.picture = UninstallIcon(RegistryRoot::CurrentUser, std::wstring(kUninstallKey) + L"\\FFPWA-" + facts.key);
-        }
-        return result;
+        if (facts.key.empty() || facts.key.find(L'\\') != std::wstring::npos) return nullptr;
+        return UninstallIcon(RegistryRoot::CurrentUser, std::wstring(kUninstallKey) + L"\\FFPWA-" + facts.key);
     case AppKind::Program:
     case AppKind::Packaged:
-    case AppKind::AppIdProgram:
-        break;
+    case AppKind::AppIdProgram: break;
     }
-    const auto shellIcon = [&](const std::wstring& path) -> std::shared_ptr<const gfx::Bitmap> {
-        if (path.empty() || IsDeviceName(path)) return nullptr;
-        const std::wstring cacheKey = L"shell:" + AsciiLower(path);
-        if (const auto cached = m_cache.find(cacheKey); cached != m_cache.end()) return cached->second;
-        std::shared_ptr<const gfx::Bitmap> picture;
-        if (auto icon = m_sources.icons.FileIcon(path); icon && !icon->Empty()) {
-            picture = std::make_shared<const gfx::Bitmap>(std::move(*icon));
-        }
-        m_cache.emplace(cacheKey, picture);
-        return picture;
-    };
+    std::shared_ptr<const gfx::Bitmap> picture;
     // A packaged or started-with-an-id program is asked for even when its path is no file.
-    if (facts.appKind != AppKind::Program || m_sources.files.IsFile(facts.filepath)) {
-        result.picture = shellIcon(facts.filepath);
+    if (facts.appKind != AppKind::Program || m_sources.files.IsFile(facts.filepath)) picture = ShellIcon(facts.filepath);
+    if (!picture && m_sources.files.IsFile(facts.realpath)) picture = ShellIcon(facts.realpath);
+    if (!picture) {
+        if (const std::wstring game = SteamGame(facts.realpath); !game.empty())
+            picture = UninstallIcon(RegistryRoot::LocalMachine, std::wstring(kUninstallKey) + L"\\Steam App " + game);
     }
-    if (!result.picture && m_sources.files.IsFile(facts.realpath)) result.picture = shellIcon(facts.realpath);
-    if (!result.picture) {
-        if (const std::wstring game = SteamGame(facts.realpath); !game.empty()) {
-            result.picture = UninstallIcon(RegistryRoot::LocalMachine, std::wstring(kUninstallKey) + L"\\Steam App " + game);
-        }
-    }
-    return result;
+    return picture;
+}
+
+std::shared_ptr<const gfx::Bitmap> ItemPictures::ShellIcon(const std::wstring& path) {
+    if (path.empty() || IsDeviceName(path)) return nullptr;
+    const std::wstring cacheKey = L"shell:" + AsciiLower(path);
+    if (const auto cached = m_cache.find(cacheKey); cached != m_cache.end()) return cached->second;
+    std::shared_ptr<const gfx::Bitmap> picture;
+    if (auto icon = m_sources.icons.FileIcon(path); icon && !icon->Empty())
+        picture = std::make_shared<const gfx::Bitmap>(std::move(*icon));
+    m_cache.emplace(cacheKey, picture);
+    return picture;
 }
 
 void ItemPictures::ResolveAll(DockItems& row, const PictureState& state) {

@@ -117,6 +117,11 @@ private:
                                                                    const std::wstring& subKey);
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> WebAppIcon(const std::wstring& appId);
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> ThemePicture(std::wstring_view name, bool dark = false);
+    // The special items' and folders' pictures; false when the item is neither.
+    bool SpecialPicture(const PictureFacts& facts, bool folder, ResolvedPicture& result);
+    // By the kind of application: Android pictures, web applications, then the shell's icon.
+    [[nodiscard]] std::shared_ptr<const gfx::Bitmap> KindPicture(const PictureFacts& facts);
+    [[nodiscard]] std::shared_ptr<const gfx::Bitmap> ShellIcon(const std::wstring& path);
 
     PictureSources m_sources;
     std::map<std::wstring, std::shared_ptr<const gfx::Bitmap>> m_cache; // by lower-case path
