@@ -1,6 +1,8 @@
 #include "dock/magnification.h"
 
+
 #include <cmath>
+#include <tuple>
 
 namespace kestrana::dock {
 
@@ -64,17 +66,51 @@ void MagnificationLayout::Invalidate() {
     m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
-MagnifyResult MagnificationLayout::Run(const Ticket& ticket, DockItems& items, const MagnifyInput& in) {
-    MagnifyResult result;
-    if (!Current(ticket, items) || !DockItems::HasItemRange(items.Size())) return result;
+namespace {
 
+struct Bulge {
+    float iconSize = 0;      // S
+    float magnification = 0; // A
+    float radius = 0;        // R
+    bool magnified = false;
+};
+
+// Size and growth of an entry `distance` from the pointer, inside the bulge.
+std::pair<float, float> InBulge(const Dockico& item, float base, float distance, const Bulge& b) {
+    float size = base;
+    if (b.magnification > 0)
+        size = base * (1 + b.magnification / b.iconSize * std::sin(kQuarterTurn * (b.radius - distance) / b.radius));
+    if (item.IsSeparator()) return {size, size - b.iconSize / 2};
+    return {size, b.magnified ? size - base : (size - b.iconSize) / 2};
+}
+
+// Where the bulge ends, the two entries before it take what is missing of the row's fixed
+// total growth: the first grows, the second grows and moves.
+void GiveMissingGrowth(Dockico* first, Dockico& second, float h) {
+    if (first) {
+        first->size += h;
+        first->growth += h;
+    }
+    second.position += h;
+    second.size += h;
+    second.growth += h;
+}
+
+std::size_t DropIndexAt(const DockItems& items, float pointer) {
+    for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i)
+        if (items[i].restStart > pointer) return i;
+    return items.EndReal();
+}
+
+} // namespace
+
+MagnifyResult MagnificationLayout::Run(const Ticket& ticket, DockItems& items, const MagnifyInput& in) {
+    if (!Current(ticket, items) || !DockItems::HasItemRange(items.Size())) return {};
     const float s = in.iconSize;
-    const float a = s > 0 ? in.magnification : 0.0f;
-    const float radius = in.radius;
+    const Bulge bulge{s, s > 0 ? in.magnification : 0.0f, in.radius, s > 0 && in.magnification != 0};
+    const float a = bulge.magnification;
     const float p = in.pointer;
     const float gap = static_cast<float>(in.spacing);
-    const float ratio = s > 0 ? a / s : 0.0f;
-    const bool magnified = a != 0;
     const std::size_t first = DockItems::kFirstReal;
     const std::size_t end = items.EndReal();
 
@@ -82,89 +118,55 @@ MagnifyResult MagnificationLayout::Run(const Ticket& ticket, DockItems& items, c
     bool corrected = false;
     bool lastInRange = false;
     float start = 0;
-
     for (std::size_t i = first; i < end; ++i) {
         if (!Current(ticket, items)) return {};
         Dockico& item = items[i];
-        if (i > first) {
-            const Dockico& previous = items[i - 1];
-            start = previous.position + previous.size + previous.sizeFactor * gap;
-        }
-        const float f = item.sizeFactor;
-        const float base = s * f;
+        if (i > first) start = items[i - 1].position + items[i - 1].size + items[i - 1].sizeFactor * gap;
+        const float base = s * item.sizeFactor;
 
         bool inRange = false;
-        float distance = radius + 2;
+        float distance = in.radius + 2;
         // Entries well before the pointer, and all entries after the correction, rest.
-        if (!corrected && !(start < p - radius - s)) {
+        if (!corrected && !(start < p - in.radius - s)) {
             distance = std::fabs(p - (item.restStart + base / 2));
-            inRange = distance <= radius && radius > 0;
+            inRange = distance <= in.radius && in.radius > 0;
         }
-
         float size = base;
-        float growth;
+        float growth = RestGrowth(base, s);
         if (inRange) {
-            if (a > 0) size = base * (1 + ratio * std::sin(kQuarterTurn * (radius - distance) / radius));
-            if (item.IsSeparator())
-                growth = size - s / 2;
-            else
-                growth = magnified ? size - base : (size - s) / 2;
-            if (magnified) grown += growth;
-        } else {
-            growth = RestGrowth(base, s);
-            // Where the bulge ends, give the two entries before it what is missing of the
-            // row's fixed total growth.
-            if (magnified && !corrected && i >= kFirstCorrectedIndex && items[i - 1].growth > 0) {
-                const float h = (kRowGrowthPerMagnification * a - grown) / 2;
-                Dockico& before = items[i - 1];
-                Dockico& twoBefore = items[i - 2];
-                twoBefore.size += h;
-                twoBefore.growth += h;
-                before.position += h;
-                before.size += h;
-                before.growth += h;
-                start += 2 * h;
-                corrected = true;
-            }
+            std::tie(size, growth) = InBulge(item, base, distance, bulge);
+            if (bulge.magnified) grown += growth;
+        } else if (bulge.magnified && !corrected && i >= kFirstCorrectedIndex && items[i - 1].growth > 0) {
+            const float h = (kRowGrowthPerMagnification * a - grown) / 2;
+            GiveMissingGrowth(&items[i - 2], items[i - 1], h);
+            start += 2 * h;
+            corrected = true;
         }
         item.position = start;
         item.size = size;
         item.growth = growth;
         lastInRange = inRange;
     }
-
-    Dockico& last = items[end - 1];
-    if (magnified && !corrected && lastInRange) {
+    if (bulge.magnified && !corrected && lastInRange) {
         // The bulge runs off the end of the row: the last two entries take up the rest.
         const float h = (kRowGrowthPerMagnification * a - grown) / 2;
-        if (end - 1 > first) {
-            Dockico& before = items[end - 2];
-            before.size += h;
-            before.growth += h;
-        }
-        last.position += h;
-        last.size += h;
-        last.growth += h;
+        GiveMissingGrowth(end - 1 > first ? &items[end - 2] : nullptr, items[end - 1], h);
     }
-
-    if (in.dragging) {
-        result.dropIndex = end;
-        for (std::size_t i = first; i < end; ++i) {
-            if (items[i].restStart > p) {
-                result.dropIndex = i;
-                break;
-            }
-        }
-    }
-
     if (!Current(ticket, items)) return {};
-    result.rowLength = end > first ? RowLengthOf(last) : 0;
+    return Finish(items, in, a);
+}
+
+MagnifyResult MagnificationLayout::Finish(const DockItems& items, const MagnifyInput& in, float magnification) {
+    MagnifyResult result;
+    const std::size_t end = items.EndReal();
+    if (in.dragging) result.dropIndex = DropIndexAt(items, in.pointer);
+    result.rowLength = end > DockItems::kFirstReal ? RowLengthOf(items[end - 1]) : 0;
     result.rowOffset = RowOffsetFor(in.windowLength, result.rowLength);
     const bool stale = m_stale.exchange(false, std::memory_order_acq_rel);
-    const bool same = !stale && m_lastMagnification && *m_lastMagnification == a &&
+    const bool same = !stale && m_lastMagnification && *m_lastMagnification == magnification &&
                       m_lastRowLength == result.rowLength;
     result.outcome = same ? LayoutOutcome::RedrawOnly : LayoutOutcome::Changed;
-    m_lastMagnification = a;
+    m_lastMagnification = magnification;
     m_lastRowLength = result.rowLength;
     return result;
 }

@@ -77,6 +77,8 @@ public:
     [[nodiscard]] std::uint64_t Generation() const { return m_generation.load(std::memory_order_acquire); }
 
 private:
+    // The drop index, the row's length and offset, and whether anything moved.
+    MagnifyResult Finish(const DockItems& items, const MagnifyInput& input, float magnification);
     [[nodiscard]] bool Current(const Ticket& ticket, const DockItems& items) const {
         return m_generation.load(std::memory_order_acquire) == ticket.generation && items.Size() == ticket.entryCount;
     }
