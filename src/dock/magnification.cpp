@@ -1,6 +1,5 @@
 #include "dock/magnification.h"
 
-
 #include <cmath>
 #include <tuple>
 
