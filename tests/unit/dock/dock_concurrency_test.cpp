@@ -26,7 +26,7 @@ class QuietPlatform final : public DockPlatform {
 public:
     std::int64_t NowMs() override { return 0; }
     void PlaceWindows(const ScreenRect&, const ScreenRect&) override {}
-    void Present(const gfx::Bitmap&, const gfx::RectI&, SlideOffset, std::uint8_t) override {}
+    void Present(const gfx::Bitmap&, const gfx::RectI&, const gfx::RectI&, SlideOffset, std::uint8_t) override {}
     void RequestFrame(std::int64_t) override {}
     void ApplyZOrder(ZOrder) override {}
     void ShowActivationBar(bool, const ScreenRect&) override {}
