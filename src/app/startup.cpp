@@ -17,6 +17,7 @@
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
+#include "foundation/win32/process_start.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
@@ -353,7 +354,7 @@ int Run() noexcept {
     EnableDebugPrivilege();
     ReadWindowsVersion();
     if (!foundation::IsSupportedWindows(process.windowsMajor, process.windowsBuild)) {
-        ::ShellExecuteW(nullptr, L"open", L"winver", nullptr, nullptr, SW_SHOWNORMAL);
+        win32::StartWithShell({.file = L"winver"}, "show Windows version");
         ::MessageBoxW(nullptr, L"Windows10 1809 later!", L"", MB_OK);
         return 0;
     }
