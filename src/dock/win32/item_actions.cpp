@@ -1,0 +1,266 @@
+#include "dock/win32/item_actions.h"
+
+#include "foundation/diagnostic_log.h"
+#include "foundation/foreign_requests.h"
+#include "foundation/win32/companion_channel.h"
+#include "foundation/win32/process_start.h"
+#include "foundation/win32/unique_handle.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <wrl/client.h>
+
+namespace kestrana::dock::win32 {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using kestrana::win32::ComApartment;
+using kestrana::win32::StartWithShell;
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    // URLs and bare names start in the default folder.
+    if (slash == std::wstring::npos || path.find(L"://") != std::wstring::npos) return {};
+    return path.substr(0, slash);
+}
+
+bool OpenInFileManager(const wchar_t* argument, const char* what) {
+    return StartWithShell({.file = L"explorer.exe", .arguments = argument}, what);
+}
+
+// The id of the virtual desktop in front: the foreground window's, which is always on it.
+bool MoveToCurrentDesktop(HWND window) {
+    ComPtr<IVirtualDesktopManager> desktops;
+    if (FAILED(::CoCreateInstance(CLSID_VirtualDesktopManager, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&desktops))))
+        return false; // no virtual desktops on this system
+    BOOL here = TRUE;
+    if (FAILED(desktops->IsWindowOnCurrentVirtualDesktop(window, &here)) || here) return true;
+    GUID current{};
+    const HWND front = ::GetForegroundWindow();
+    if (!front || FAILED(desktops->GetWindowDesktopId(front, &current))) return false;
+    const HRESULT hr = desktops->MoveWindowToDesktop(window, current);
+    if (FAILED(hr)) {
+        // Windows lets a process move only its own windows this way; activating the window
+        // below then switches to its desktop instead.
+        foundation::LogDetail("switch window", "moving a window from another desktop was refused");
+        return false;
+    }
+    return true;
+}
+
+bool ForceForeground(HWND window) {
+    if (::SetForegroundWindow(window) && ::GetForegroundWindow() == window) return true;
+    // The system refuses a background process; joining the foreground thread's input
+    // state for the call makes it ours to give away.
+    const HWND front = ::GetForegroundWindow();
+    const DWORD frontThread = front ? ::GetWindowThreadProcessId(front, nullptr) : 0;
+    const DWORD self = ::GetCurrentThreadId();
+    const bool attached = frontThread && frontThread != self && ::AttachThreadInput(self, frontThread, TRUE);
+    ::BringWindowToTop(window);
+    ::SetForegroundWindow(window);
+    if (attached) ::AttachThreadInput(self, frontThread, FALSE);
+    if (::GetForegroundWindow() != window) ::SwitchToThisWindow(window, TRUE);
+    return ::GetForegroundWindow() == window;
+}
+
+void SynthesiseKeys(std::uint16_t first, std::uint16_t second) {
+    for (const KeyStep& step : KeySequence(first, second)) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = step.key;
+        input.ki.dwFlags = step.up ? KEYEVENTF_KEYUP : 0;
+        ::SendInput(1, &input, sizeof(INPUT));
+        if (step.pauseMs > 0) ::Sleep(static_cast<DWORD>(step.pauseMs));
+    }
+}
+
+bool OpenKnownFolder(std::wstring_view id, std::wstring_view classId) {
+    KNOWNFOLDERID folder{};
+    const std::wstring idText(id);
+    PIDLIST_ABSOLUTE list = nullptr;
+    bool opened = false;
+    if (SUCCEEDED(::CLSIDFromString(idText.c_str(), &folder)) &&
+        SUCCEEDED(::SHGetKnownFolderIDList(folder, 0, nullptr, &list))) {
+        SHELLEXECUTEINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SEE_MASK_IDLIST;
+        info.lpVerb = L"open";
+        info.lpIDList = list;
+        info.nShow = SW_SHOWNORMAL;
+        opened = ::ShellExecuteExW(&info) != FALSE;
+        ::CoTaskMemFree(list);
+    }
+    if (opened) return true;
+    const std::wstring fallback(classId);
+    return OpenInFileManager(fallback.c_str(), "open special folder");
+}
+
+} // namespace
+
+LaunchRequest LaunchRequestFor(const Dockico& item) {
+    LaunchRequest request;
+    request.realpath = item.realpath.empty() ? item.filepath : item.realpath;
+    request.runline = item.runline;
+    request.kind = item.appKind;
+    if (item.appKind == AppKind::Packaged)
+        request.appUserModelId = item.virtualpath.find(L'!') != std::wstring::npos ? item.virtualpath : item.filepath;
+    return request;
+}
+
+bool Launch(const LaunchRequest& request) noexcept {
+    try {
+        if (request.kind == AppKind::Packaged && !request.appUserModelId.empty()) {
+            ComApartment com(COINIT_MULTITHREADED);
+            ComPtr<IApplicationActivationManager> activation;
+            DWORD pid = 0;
+            if (SUCCEEDED(::CoCreateInstance(CLSID_ApplicationActivationManager, nullptr, CLSCTX_LOCAL_SERVER,
+                                             IID_PPV_ARGS(&activation))) &&
+                SUCCEEDED(activation->ActivateApplication(request.appUserModelId.c_str(),
+                                                          request.runline.empty() ? nullptr : request.runline.c_str(),
+                                                          AO_NONE, &pid)))
+                return true;
+            // Not registered for activation: the shell can still start it by its folder path.
+            const std::wstring apps = L"shell:AppsFolder\\" + request.appUserModelId;
+            return StartWithShell({.file = apps.c_str()}, "start packaged application");
+        }
+        if (request.realpath.empty()) return false;
+        const std::wstring folder = FolderOf(request.realpath);
+        return StartWithShell({.file = request.realpath.c_str(),
+                               .arguments = request.runline.c_str(),
+                               .folder = folder.c_str(),
+                               .verb = request.admin ? L"runas" : L"open"},
+                              "launch item");
+    } catch (...) {
+        foundation::LogCaught("launch item");
+        return false;
+    }
+}
+
+bool SwitchToWindow(HWND window) noexcept {
+    if (!::IsWindow(window)) return false;
+    ComApartment com(COINIT_MULTITHREADED);
+    MoveToCurrentDesktop(window);
+    if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+    const bool front = ForceForeground(window);
+    if (!front) foundation::LogFailure("switch window", "the system kept another window in front");
+    return front;
+}
+
+void MinimiseWindow(HWND window) noexcept {
+    if (::IsWindow(window)) ::ShowWindowAsync(window, SW_MINIMIZE);
+}
+
+void CloseWindow(HWND window) noexcept {
+    if (::IsWindow(window)) ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+bool PackageInstalled(std::wstring_view family) noexcept {
+    using Query = LONG(WINAPI*)(PCWSTR, UINT32*, PWSTR*, UINT32*, WCHAR*);
+    static const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetPackagesByPackageFamily")));
+    if (!query) return false; // no packaged applications on this system
+    try {
+        const std::wstring name(family);
+        UINT32 count = 0, length = 0;
+        const LONG result = query(name.c_str(), &count, nullptr, &length, nullptr);
+        return (result == ERROR_SUCCESS || result == ERROR_INSUFFICIENT_BUFFER) && count > 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool StartPackage(std::wstring_view family, std::wstring_view application) noexcept {
+    if (!PackageInstalled(family)) return false;
+    try {
+        LaunchRequest request;
+        request.kind = AppKind::Packaged;
+        request.appUserModelId = std::wstring(family) + L"!" + std::wstring(application);
+        return Launch(request);
+    } catch (...) {
+        return false;
+    }
+}
+
+void PressKeys(const SpecialServices& services, std::uint16_t first, std::uint16_t second) noexcept {
+    if (services.companion && ::IsWindow(services.companion) && foundation::IsAllowedKeyChord(first, second) &&
+        kestrana::win32::PostKeysToCompanion(services.companion, services.shareKeyMessage, first, second))
+        return;
+    SynthesiseKeys(first, second);
+}
+
+bool RunSpecialAction(const SpecialAction& action, const SpecialServices& services) noexcept {
+    try {
+        switch (action.kind) {
+        case SpecialKind::OpenFileManager: return StartWithShell({.file = L"explorer.exe"}, "open file manager");
+        case SpecialKind::OpenTrash: return OpenRecycleBin();
+        case SpecialKind::OpenKnownFolder: return OpenKnownFolder(action.target, action.fallback);
+        case SpecialKind::ToggleTaskbar:
+            if (services.toggleTaskbar) services.toggleTaskbar();
+            return true;
+        case SpecialKind::PressKeys: {
+            PressKeys(services, action.keys[0], action.keys[1]);
+            if (action.uri.empty()) return true;
+            const std::wstring uri(action.uri);
+            return StartWithShell({.file = uri.c_str()}, "open special item");
+        }
+        case SpecialKind::OpenUri: {
+            const std::wstring uri(action.target);
+            return StartWithShell({.file = uri.c_str()}, "open special item");
+        }
+        case SpecialKind::StartPackage: return StartPackage(action.target, action.fallback);
+        case SpecialKind::TaskView:
+            return OpenInFileManager(L"shell:::{3080F90E-D7AD-11D9-BD98-0000947B0257}", "open task view");
+        }
+    } catch (...) {
+        foundation::LogCaught("special item");
+    }
+    return false;
+}
+
+bool RecycleBinFull() noexcept {
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof(info);
+    return SUCCEEDED(::SHQueryRecycleBinW(nullptr, &info)) && info.i64NumItems > 0;
+}
+
+bool EmptyRecycleBin() noexcept {
+    const HRESULT hr = ::SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+    if (FAILED(hr) && RecycleBinFull()) {
+        foundation::LogFailure("empty trash", "the recycle bin could not be emptied");
+        return false;
+    }
+    return true;
+}
+
+bool MoveToRecycleBin(const std::vector<std::wstring>& paths) noexcept {
+    if (paths.empty()) return true;
+    try {
+        // The file operation takes a list of names ended by an empty one.
+        std::wstring list;
+        for (const auto& path : paths) {
+            if (path.empty() || path.size() >= MAX_PATH) continue;
+            list += path;
+            list.push_back(L'\0');
+        }
+        if (list.empty()) return false;
+        list.push_back(L'\0');
+        SHFILEOPSTRUCTW op{};
+        op.wFunc = FO_DELETE;
+        op.pFrom = list.c_str();
+        op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+        const int result = ::SHFileOperationW(&op);
+        if (result != 0 || op.fAnyOperationsAborted) {
+            foundation::LogFailure("move to trash", "error " + std::to_string(result));
+            return false;
+        }
+        return true;
+    } catch (...) {
+        foundation::LogCaught("move to trash");
+        return false;
+    }
+}
+
+bool OpenRecycleBin() noexcept { return OpenInFileManager(L"shell:RecycleBinFolder", "open trash"); }
+
+} // namespace kestrana::dock::win32
