@@ -151,7 +151,7 @@ void MinimiseWindow(HWND window) noexcept {
     if (::IsWindow(window)) ::ShowWindowAsync(window, SW_MINIMIZE);
 }
 
-void CloseWindow(HWND window) noexcept {
+void AskToClose(HWND window) noexcept {
     if (::IsWindow(window)) ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 

@@ -33,7 +33,7 @@ bool Launch(const LaunchRequest& request) noexcept;
 bool SwitchToWindow(HWND window) noexcept;
 void MinimiseWindow(HWND window) noexcept;
 // Asks the window to close, as its close button would.
-void CloseWindow(HWND window) noexcept;
+void AskToClose(HWND window) noexcept;
 
 // Whether the packaged application family is installed for this user.
 [[nodiscard]] bool PackageInstalled(std::wstring_view family) noexcept;

@@ -1,0 +1,181 @@
+#include "dock/win32/dock_clicks.h"
+
+#include "foundation/config_store.h"
+#include "foundation/diagnostic_log.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace kestrana::dock::win32 {
+namespace {
+
+HWND AsWindow(WindowId id) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id)); }
+
+// Several windows and no previews to choose from: each click brings the next one forward.
+HWND NextWindow(const std::vector<WindowId>& windows) {
+    const HWND front = ::GetForegroundWindow();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (AsWindow(windows[i]) == front) return AsWindow(windows[(i + 1) % windows.size()]);
+    }
+    return windows.empty() ? nullptr : AsWindow(windows.front());
+}
+
+} // namespace
+
+DockClicks::DockClicks(Services services) : m_services(std::move(services)) { StartTrashPoll(); }
+
+DockClicks::~DockClicks() {
+    m_state->stop = true;
+    if (m_services.inputWindow) ::KillTimer(m_services.inputWindow, kTrashTimer);
+}
+
+void DockClicks::StartTrashPoll() {
+    // One short job per poll; the state it shares outlives the dock if it must.
+    std::weak_ptr<Shared> weak = m_state;
+    const HWND window = m_services.inputWindow;
+    auto poll = [weak, window](const JobContext& context) {
+        while (!context.Quitting()) {
+            const auto state = weak.lock();
+            if (!state || state->stop) return;
+            const bool full = RecycleBinFull();
+            if (state->trashFull.exchange(full) != full && window) ::PostMessageW(window, kTrashChangedMessage, full, 0);
+            for (UINT waited = 0; waited < kTrashPollMs && !context.Quitting() && !state->stop; waited += 100)
+                ::Sleep(100);
+        }
+    };
+    if (!m_services.jobs.Run(std::move(poll))) foundation::LogFailure("trash poll", "no job could be started");
+}
+
+void DockClicks::Pressed(const DockItems& row, std::size_t index, ClickButton button) {
+    std::lock_guard lock(row.ListMutex());
+    m_pressedId = index < row.Size() && !DockItems::IsPlaceholderIndex(index, row.Size()) ? row[index].id : kNoItemId;
+    m_pressedButton = button;
+}
+
+void DockClicks::Released(DockItems& row, std::size_t index, ClickButton button, bool menuOpen) {
+    const std::int32_t pressed = std::exchange(m_pressedId, kNoItemId);
+    if (pressed == kNoItemId || menuOpen || button != m_pressedButton) return;
+    std::unique_lock list(row.ListMutex());
+    if (index >= row.Size() || DockItems::IsPlaceholderIndex(index, row.Size()) || row[index].id != pressed || row[index].IsSeparator()) return;
+    const Dockico& item = row[index];
+    std::vector<WindowId> windows;
+    {
+        std::lock_guard windowList(row.WindowListMutex());
+        windows = item.windows;
+    }
+    ClickFacts facts;
+    facts.button = button;
+    facts.shift = ::GetKeyState(VK_SHIFT) < 0;
+    facts.ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    facts.appname = item.appname;
+    facts.hasFilepath = !item.filepath.empty();
+    // Whether realpath is a folder is not asked here: it may be on a network share, and a
+    // folder item opens in the file manager through the same start as a program.
+    facts.running = item.running.load();
+    facts.windowCount = windows.size();
+    facts.kind = item.appKind;
+    if (windows.size() == 1) {
+        const HWND only = AsWindow(windows.front());
+        facts.onlyWindowInFront = ::GetForegroundWindow() == only && !::IsIconic(only);
+    }
+    facts.jumpIcon = m_services.settings.ReadBool(L"normal", L"jumpicon");
+    Click(item, facts, windows);
+}
+
+void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows) {
+    const ClickDecision decision = DecideClick(facts);
+    auto& jobs = m_services.jobs;
+    auto run = [&jobs](const char* what, std::function<void()> action) {
+        if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
+                try {
+                    action();
+                } catch (...) {
+                    foundation::LogCaught(what);
+                }
+            }))
+            foundation::LogFailure(what, "no job could be started");
+    };
+    switch (decision.action) {
+    case ClickAction::Nothing: return;
+    case ClickAction::StartAnother:
+    case ClickAction::Launch:
+    case ClickAction::SearchRunning: // the tracker already looked; starting it is what is left
+    case ClickAction::OpenStack:     // until stacks exist, the folder opens in the file manager
+        run("launch item", [request = LaunchRequestFor(item)] { Launch(request); });
+        return;
+    case ClickAction::ShowPreviews: {
+        const HWND next = NextWindow(windows);
+        run("switch window", [next] { SwitchToWindow(next); });
+        return;
+    }
+    case ClickAction::SwitchToWindow: {
+        const HWND window = AsWindow(windows.front());
+        run("switch window", [window] { SwitchToWindow(window); });
+        return;
+    }
+    case ClickAction::MinimiseWindow: MinimiseWindow(AsWindow(windows.front())); return;
+    case ClickAction::CloseWindow: AskToClose(AsWindow(windows.front())); return;
+    case ClickAction::SwitchToFileManager:
+        run("open file manager", [] { RunSpecialAction({.kind = SpecialKind::OpenFileManager}, {}); });
+        return;
+    case ClickAction::OpenLaunchpad:
+        foundation::LogDetail("dock click", "the Launchpad view is not part of this build");
+        return;
+    case ClickAction::Special: {
+        const auto action = SpecialActionFor(item.appname);
+        if (!action) return;
+        if (action->kind == SpecialKind::OpenTrash) {
+            TrashClick();
+            return;
+        }
+        const SpecialServices services = m_services.special ? m_services.special() : SpecialServices{};
+        run("special item", [action = *action, services] { RunSpecialAction(action, services); });
+        return;
+    }
+    }
+}
+
+void DockClicks::TrashClick() {
+    switch (m_trashClicks.Click(TrashFull(), static_cast<std::int64_t>(::GetTickCount64()))) {
+    case TrashClicks::Outcome::Open:
+        if (!m_services.jobs.Run([](const JobContext&) { OpenRecycleBin(); }))
+            foundation::LogFailure("open trash", "no job could be started");
+        return;
+    case TrashClicks::Outcome::StartTimer:
+        ::SetTimer(m_services.inputWindow, kTrashTimer, TrashClicks::kDoubleClickMs, nullptr);
+        return;
+    case TrashClicks::Outcome::AskToEmpty:
+        ::KillTimer(m_services.inputWindow, kTrashTimer);
+        AskToEmptyTrash();
+        return;
+    }
+}
+
+bool DockClicks::TimerFired(UINT_PTR id) {
+    if (id != kTrashTimer) return false;
+    ::KillTimer(m_services.inputWindow, kTrashTimer);
+    if (m_trashClicks.TimerElapsed() && !m_services.jobs.Run([](const JobContext&) { OpenRecycleBin(); }))
+        foundation::LogFailure("open trash", "no job could be started");
+    return true;
+}
+
+void DockClicks::AskToEmptyTrash() {
+    const auto& s = m_services.settings;
+    const std::wstring title = s.LanguageText(L"promptwindow", L"trashtitle", L"Trash");
+    const std::wstring text =
+        s.LanguageText(L"promptwindow", L"trashok", L"Are you sure you want to permanently erase the items in the Trash?");
+    if (::MessageBoxW(m_services.inputWindow, text.c_str(), title.c_str(),
+                      MB_OKCANCEL | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND) != IDOK)
+        return;
+    std::weak_ptr<Shared> weak = m_state;
+    const HWND window = m_services.inputWindow;
+    auto empty = [weak, window](const JobContext&) {
+        EmptyRecycleBin();
+        const bool full = RecycleBinFull();
+        if (const auto state = weak.lock(); state && state->trashFull.exchange(full) != full && window)
+            ::PostMessageW(window, kTrashChangedMessage, full, 0);
+    };
+    if (!m_services.jobs.Run(std::move(empty))) foundation::LogFailure("empty trash", "no job could be started");
+}
+
+} // namespace kestrana::dock::win32

@@ -1,0 +1,74 @@
+#pragma once
+// The clicks on one dock: which item was pressed and released, what the click rules make
+// of it, and the jobs that carry it out, so the user-interface thread never waits on a
+// program start or a window switch. Also the trash: its full/empty poll and its double
+// click.
+
+#include "dock/click_rules.h"
+#include "dock/job_runner.h"
+#include "dock/win32/item_actions.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace kestrana::foundation {
+class ConfigStore;
+}
+
+namespace kestrana::dock::win32 {
+
+// Posted to the dock's input window when the trash went full (wParam 1) or empty.
+inline constexpr UINT kTrashChangedMessage = WM_APP + 13;
+
+class DockClicks {
+public:
+    static constexpr UINT_PTR kTrashTimer = 8;
+    static constexpr UINT kTrashPollMs = 1200;
+
+    struct Services {
+        JobRunner& jobs;
+        const foundation::ConfigStore& settings;
+        HWND inputWindow = nullptr; // owns the trash timer and the prompt
+        std::function<SpecialServices()> special;
+        // The trash went full or empty: its picture changes.
+        std::function<void(bool full)> trashChanged;
+    };
+
+    explicit DockClicks(Services services);
+    ~DockClicks();
+    DockClicks(const DockClicks&) = delete;
+    DockClicks& operator=(const DockClicks&) = delete;
+
+    void Pressed(const DockItems& row, std::size_t index, ClickButton button);
+    // A release over `index`: a click when the press was on the same item and no menu is
+    // open.
+    void Released(DockItems& row, std::size_t index, ClickButton button, bool menuOpen);
+    // The pointer left or a drag began: the press no longer makes a click.
+    void Cancel() { m_pressedId = kNoItemId; }
+    // The input window's timer fired; true when it was one of ours.
+    bool TimerFired(UINT_PTR id);
+    // The poll's latest answer (on the user-interface thread).
+    [[nodiscard]] bool TrashFull() const { return m_state->trashFull.load(); }
+
+private:
+    struct Shared {
+        std::atomic<bool> trashFull{false};
+        std::atomic<bool> stop{false};
+    };
+    void Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows);
+    void TrashClick();
+    void AskToEmptyTrash();
+    void StartTrashPoll();
+
+    Services m_services;
+    std::shared_ptr<Shared> m_state = std::make_shared<Shared>();
+    std::int32_t m_pressedId = kNoItemId;
+    ClickButton m_pressedButton = ClickButton::Left;
+    TrashClicks m_trashClicks;
+};
+
+} // namespace kestrana::dock::win32
