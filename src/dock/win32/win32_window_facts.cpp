@@ -9,7 +9,9 @@
 #include <objbase.h>
 #include <propidl.h>
 #include <propsys.h>
+#include <wrl/client.h>
 
+#include <unordered_map>
 #include <vector>
 
 namespace kestrana::dock {
@@ -192,6 +194,30 @@ std::wstring Win32WindowFacts::FindByTitle(Browser browser, std::wstring_view ti
     return m_webApps.FindByTitle(browser, title);
 }
 
+namespace {
+
+// What the style word alone tells: a top-level window has no parent that could hide it.
+void ReadStyle(LONG_PTR style, WindowShape& shape) {
+    shape.visible = (style & WS_VISIBLE) != 0 && !(style & WS_CHILD);
+    shape.minimised = shape.visible && (style & WS_MINIMIZE) != 0;
+}
+
+} // namespace
+
+Win32WindowFacts::StableFacts Win32WindowFacts::ReadStableFacts(HWND window, std::uint32_t pass) {
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    return {(exStyle & WS_EX_TOOLWINDOW) != 0, (exStyle & WS_EX_APPWINDOW) != 0, ::GetWindow(window, GW_OWNER) != nullptr,
+            pass};
+}
+
+void Win32WindowFacts::Complete(WindowId window, const StableFacts& facts, WindowShape& shape) const {
+    shape.toolWindow = facts.toolWindow;
+    shape.appWindow = facts.appWindow;
+    shape.owned = facts.owned;
+    // Only a window the task list would show otherwise is worth asking the window manager about.
+    if (!shape.toolWindow && (!shape.owned || shape.appWindow)) shape.cloaked = Cloaked(window);
+}
+
 std::vector<TopLevelWindow> Win32WindowFacts::Enumerate() const {
     std::vector<TopLevelWindow> windows;
     try {
@@ -199,7 +225,24 @@ std::vector<TopLevelWindow> Win32WindowFacts::Enumerate() const {
         handles.reserve(256);
         ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&handles));
         windows.reserve(handles.size());
-        for (HWND window : handles) windows.push_back({ToWindowId(window), Shape(ToWindowId(window))});
+        std::lock_guard lock(m_stableMutex);
+        const std::uint32_t pass = ++m_pass;
+        std::unordered_map<HWND, StableFacts> kept;
+        kept.reserve(m_stable.size() + 8);
+        for (HWND handle : handles) {
+            TopLevelWindow entry{ToWindowId(handle), {}};
+            ReadStyle(::GetWindowLongPtrW(handle, GWL_STYLE), entry.shape);
+            if (entry.shape.visible) {
+                const auto known = m_stable.find(handle);
+                const StableFacts facts = known != m_stable.end() && pass - known->second.readAt < kStableFactsPasses
+                                              ? known->second
+                                              : ReadStableFacts(handle, pass);
+                Complete(entry.window, facts, entry.shape);
+                kept.emplace(handle, facts);
+            }
+            windows.push_back(entry);
+        }
+        m_stable = std::move(kept);
     } catch (...) {
         foundation::LogCaught("window facts Enumerate");
     }
@@ -208,17 +251,10 @@ std::vector<TopLevelWindow> Win32WindowFacts::Enumerate() const {
 
 WindowShape Win32WindowFacts::Shape(WindowId window) const {
     WindowShape shape;
+    if (window == WindowId::None) return shape;
     HWND handle = ToHwnd(window);
-    // Most top-level windows are hidden; they need no further look.
-    shape.visible = window != WindowId::None && ::IsWindowVisible(handle);
-    if (!shape.visible) return shape;
-    const LONG_PTR exStyle = ::GetWindowLongPtrW(handle, GWL_EXSTYLE);
-    shape.owned = ::GetWindow(handle, GW_OWNER) != nullptr;
-    shape.toolWindow = (exStyle & WS_EX_TOOLWINDOW) != 0;
-    shape.appWindow = (exStyle & WS_EX_APPWINDOW) != 0;
-    shape.minimised = ::IsIconic(handle) != FALSE;
-    // Only a window the task list would show otherwise is worth asking the window manager about.
-    if (!shape.toolWindow && (!shape.owned || shape.appWindow)) shape.cloaked = Cloaked(window);
+    ReadStyle(::GetWindowLongPtrW(handle, GWL_STYLE), shape);
+    if (shape.visible) Complete(window, ReadStableFacts(handle, 0), shape);
     return shape;
 }
 

@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <mutex>
+#include <unordered_map>
+
 namespace kestrana::dock {
 
 [[nodiscard]] inline HWND ToHwnd(WindowId window) noexcept {
@@ -38,11 +41,28 @@ public:
     // From the start-menu shortcuts, read again when they change (see Win32WebApps).
     std::wstring FindByTitle(Browser browser, std::wstring_view title) const override;
 
+    // Called four times a second, so it reads little: the style word of every window, and
+    // the extended style and owner of a visible window when it is new to the list or
+    // was last read kStableFactsPasses calls ago (they seldom change after creation).
     std::vector<TopLevelWindow> Enumerate() const override;
     WindowShape Shape(WindowId window) const override;
 
+    static constexpr std::uint32_t kStableFactsPasses = 8;
+
 private:
+    struct StableFacts {
+        bool toolWindow = false;
+        bool appWindow = false;
+        bool owned = false;
+        std::uint32_t readAt = 0;
+    };
+    static StableFacts ReadStableFacts(HWND window, std::uint32_t pass);
+    void Complete(WindowId window, const StableFacts& facts, WindowShape& shape) const;
+
     mutable Win32WebApps m_webApps;
+    mutable std::mutex m_stableMutex;
+    mutable std::uint32_t m_pass = 0;
+    mutable std::unordered_map<HWND, StableFacts> m_stable; // visible windows of the last Enumerate
 };
 
 class Win32Pause final : public Pause {
