@@ -50,6 +50,7 @@ TEST(Win32WindowFacts, ReadsWindowProcessAndShape) {
     EXPECT_EQ(facts.ProcessId(id), ::GetCurrentProcessId());
     EXPECT_TRUE(foundation::EndsWithIgnoreCase(facts.ProcessImagePath(facts.ProcessId(id)), L"\\unit_win32.exe"));
     EXPECT_EQ(facts.PackageFamilyName(facts.ProcessId(id)), L"");
+    EXPECT_EQ(facts.ApplicationId(id), L""); // none set; the property store is reached without a crash
     EXPECT_EQ(facts.Owner(ToWindowId(owned)), id);
     EXPECT_TRUE(facts.ChildStyle(ToWindowId(child)));
     EXPECT_EQ(facts.FindChild(id, kClass), ToWindowId(child));

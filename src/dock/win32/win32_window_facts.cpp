@@ -76,9 +76,14 @@ win32::UniqueKernelHandle OpenForQuery(std::uint32_t processId) {
 bool Win32WindowFacts::IsWindow(WindowId window) const { return window != WindowId::None && ::IsWindow(ToHwnd(window)); }
 
 std::wstring Win32WindowFacts::ClassName(WindowId window) const {
-    wchar_t name[257] = {};
-    const int got = ::GetClassNameW(ToHwnd(window), name, static_cast<int>(std::size(name)));
-    return got > 0 ? std::wstring(name, got) : std::wstring();
+    try {
+        wchar_t name[257] = {};
+        const int got = ::GetClassNameW(ToHwnd(window), name, static_cast<int>(std::size(name)));
+        return got > 0 ? std::wstring(name, got) : std::wstring();
+    } catch (...) {
+        foundation::LogCaught("window facts ClassName");
+        return {};
+    }
 }
 
 std::wstring Win32WindowFacts::Title(WindowId window) const {
