@@ -130,7 +130,8 @@ bool StartedByThisProgram() noexcept {
 void RegisterMessages() noexcept {
     auto& m = Messages();
     UINT* slots[] = {&m.share, &m.shareHwnd, &m.shareTemp, &m.shareMemoryTask, &m.shareKey,
-                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated};
+                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated,
+                     &m.windowReport};
     static_assert(std::size(slots) == msg::kRegisteredMessageNames.size());
     for (std::size_t i = 0; i < std::size(slots); ++i) {
         const std::wstring name(msg::kRegisteredMessageNames[i]);
