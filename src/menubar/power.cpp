@@ -21,10 +21,10 @@ bool RunPowerAction(PowerPort& port, PowerAction action, bool installUpdates) {
     // Without the privilege the calls below fail on their own; try them anyway.
     port.EnableShutdownPrivilege();
     switch (action) {
-    case PowerAction::Logoff: return port.ExitWindows(0, kShutdownReasonPlanned);
+    case PowerAction::Logoff: return port.EndSession(0, kShutdownReasonPlanned);
     case PowerAction::Restart:
     case PowerAction::Shutdown:
-        return port.InitiateShutdown(OrchestratorFlags(ShutdownFlags(action, installUpdates), port.EnhancedShutdown()),
+        return port.StartShutdown(OrchestratorFlags(ShutdownFlags(action, installUpdates), port.EnhancedShutdown()),
                                      kShutdownReasonPlanned);
     case PowerAction::Sleep: return port.Suspend(false, true);
     case PowerAction::Hibernate: return port.Suspend(true, false);

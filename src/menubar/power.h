@@ -28,8 +28,8 @@ class PowerPort {
 public:
     virtual ~PowerPort() = default;
     virtual bool EnableShutdownPrivilege() = 0;
-    virtual bool ExitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
-    virtual bool InitiateShutdown(std::uint32_t flags, std::uint32_t reason) = 0;
+    virtual bool EndSession(std::uint32_t flags, std::uint32_t reason) = 0;
+    virtual bool StartShutdown(std::uint32_t flags, std::uint32_t reason) = 0;
     virtual bool Suspend(bool hibernate, bool force) = 0;
     // "EnhancedShutdownEnabled" of the update orchestrator; nullopt when absent.
     [[nodiscard]] virtual std::optional<std::uint32_t> EnhancedShutdown() = 0;

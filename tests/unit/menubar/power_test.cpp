@@ -20,10 +20,10 @@ public:
     bool refuse = false;
 
     bool EnableShutdownPrivilege() override { return Note("privilege"); }
-    bool ExitWindows(std::uint32_t flags, std::uint32_t reason) override {
+    bool EndSession(std::uint32_t flags, std::uint32_t reason) override {
         return Note("exit " + std::to_string(flags) + " " + std::to_string(reason));
     }
-    bool InitiateShutdown(std::uint32_t flags, std::uint32_t reason) override {
+    bool StartShutdown(std::uint32_t flags, std::uint32_t reason) override {
         return Note("shutdown " + std::to_string(flags) + " " + std::to_string(reason));
     }
     bool Suspend(bool hibernate, bool force) override {
