@@ -5,6 +5,7 @@
 #include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
+#include "menubar/win32/about_window.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
 
@@ -278,6 +279,7 @@ void BarHost::OrderChanged(const std::vector<StatusKind>& order) {
 
 gfx::Menu BarHost::LogoMenu() {
     LogoMenuFacts facts;
+    facts.aboutAvailable = true;
     facts.hibernateAllowed = HibernateAllowed();
     facts.updatesWaiting = UpdatesWaiting();
     m_recent = RecentFiles(12);
@@ -357,6 +359,9 @@ void BarHost::RunCommand(VarloBar& bar, int id) {
         return;
     }
     switch (id) {
+    case kAbout:
+        ShowAboutWindow(store, Text(), bar.Place().scale, bar.Dark(), bar.Place().screen);
+        return;
     case kSystemSettings: Open(L"ms-settings:"); return;
     case kAppStore: Open(L"ms-windows-store:"); return;
     case kTaskManager: Open(L"Taskmgr.exe"); return;

@@ -51,9 +51,22 @@ echo "logo menu: $ml $mt $mr $mb"
 [ "$mt" -eq 24 ] && [ "$ml" -le 20 ] || e2e_fail "the logo menu is not under the logo"
 sleep 0.5
 withmenu=$(e2e_screenshot logo_menu)
+# The first row, "About This PC" (never a power entry), opens the machine's facts.
+xdotool mousemove 60 41
+sleep 0.3
+xdotool click 1
+kdrv gone VarloChildApp - 3000 >/dev/null || e2e_fail "the logo menu did not close on a choice"
+about=$(kdrv find VarloAbout - 5000) || e2e_fail "About This PC did not open"
+sleep 0.5
+aboutshot=$(e2e_screenshot about)
+kdrv post "$about" 0x100 27 0 >/dev/null # Escape
+kdrv gone VarloAbout - 3000 >/dev/null || e2e_fail "About This PC did not close on Escape"
+
+xdotool mousemove 1000 12 click 3
+kdrv find VarloChildApp - 5000 >/dev/null || e2e_fail "the bar's context menu did not open"
 xdotool key Escape
 kdrv gone VarloChildApp - 3000 >/dev/null || { xdotool mousemove 960 540 click 1; kdrv gone VarloChildApp - 3000 >/dev/null; } ||
-    e2e_fail "the logo menu did not close"
+    e2e_fail "the context menu did not close"
 
 kdrv post "$(kdrv find KESTRANA - 0)" 16 0 0 >/dev/null # WM_CLOSE: the program quits
 kdrv gone VarloApp - 10000 >/dev/null || e2e_fail "the bar stayed after quitting"
@@ -75,4 +88,5 @@ mkdir -p "$E2E_ROOT/build/screenshots"
 cp "$light" "$E2E_ROOT/build/screenshots/menubar-light.png"
 cp "$withmenu" "$E2E_ROOT/build/screenshots/menubar-logo-menu.png"
 cp "$dark" "$E2E_ROOT/build/screenshots/menubar-dark.png"
+cp "$aboutshot" "$E2E_ROOT/build/screenshots/menubar-about.png"
 echo ok
