@@ -6,6 +6,7 @@
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
 #include "menubar/win32/about_window.h"
+#include "menubar/win32/clock_formatter.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
 
@@ -16,41 +17,6 @@ namespace kestrana::menubar::win32 {
 namespace {
 
 BarHost* g_host = nullptr; // the hook callback's way back; user-interface thread only
-
-// The system's date and time pictures in the user's locale.
-class Win32ClockFormatter final : public ClockFormatter {
-public:
-    std::optional<std::wstring> FormatDate(const std::wstring& pattern, const foundation::LocalTime& t) override {
-        const SYSTEMTIME st = Convert(t);
-        wchar_t text[100];
-        if (!::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, pattern.c_str(), text, 100, nullptr)) return std::nullopt;
-        return text;
-    }
-    std::optional<std::wstring> FormatTime(const std::wstring& pattern, const foundation::LocalTime& t) override {
-        const SYSTEMTIME st = Convert(t);
-        wchar_t text[100];
-        if (!::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, pattern.c_str(), text, 100)) return std::nullopt;
-        return text;
-    }
-
-private:
-    static SYSTEMTIME Convert(const foundation::LocalTime& t) {
-        SYSTEMTIME st{};
-        st.wYear = static_cast<WORD>(t.year);
-        st.wMonth = static_cast<WORD>(t.month);
-        st.wDay = static_cast<WORD>(t.day);
-        st.wHour = static_cast<WORD>(t.hour);
-        st.wMinute = static_cast<WORD>(t.minute);
-        st.wSecond = static_cast<WORD>(t.second);
-        return st;
-    }
-};
-
-foundation::LocalTime Now() {
-    SYSTEMTIME st{};
-    ::GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
 
 } // namespace
 
@@ -66,7 +32,7 @@ struct BarHost::ClockState {
     // The new text, when the tick needs one (under the lock).
     bool Update(bool force) {
         std::lock_guard lock(mutex);
-        auto next = ticker.Update(Now(), force, formatter);
+        auto next = ticker.Update(LocalNow(), force, formatter);
         if (!next || *next == text) return false;
         text = std::move(*next);
         return true;
