@@ -103,6 +103,10 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
         return;
     }
     ::SetPropW(m_window, kBarProperty, this);
+    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
+    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
+        registerTouch(m_window, TWF_WANTPALM);
 
     auto& store = m_host.Store();
     if (store.ReadInt(L"finder", L"logotype") != 0) {

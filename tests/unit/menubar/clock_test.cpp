@@ -51,6 +51,15 @@ TEST(ClockText, PatternsComeFromTheSettings) {
     EXPECT_EQ(BuildClockText(LoadClockPatterns(custom.store), formatter, t), L"2026-03-02 ");
 }
 
+TEST(ClockText, PresetsComeFromTheLanguageFileInItsOrder) {
+    fakes::SettingsFolder folder;
+    folder.files.AddFile(folder.base + L"lang\\English.ini",
+                         fakes::Utf16File(u"[formatdate]\r\nb=yyyy-MM-dd\r\na=ddd\r\n[formattime]\r\n1=HH:mm:ss\r\n"));
+    folder.store.SetCurrentLanguage(L"English");
+    EXPECT_EQ(DatePresets(folder.store), (std::vector<std::wstring>{L"yyyy-MM-dd", L"ddd"}));
+    EXPECT_EQ(TimePresets(folder.store), (std::vector<std::wstring>{L"HH:mm:ss"}));
+}
+
 TEST(ClockText, RedrawsOnceAMinuteUnlessSecondsAreShown) {
     FakeFormatter formatter;
     ClockTicker ticker;
