@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -28,11 +29,13 @@ void AddModule(std::vector<std::uint8_t>& t, std::uint16_t sizeMb, std::uint8_t 
 }
 
 std::vector<std::uint8_t> Table(const std::vector<std::uint8_t>& records) {
-    std::vector<std::uint8_t> raw{0, 3, 4, 0, 0, 0, 0, 0};
-    const auto n = static_cast<std::uint32_t>(records.size());
-    raw[4] = n & 0xFF;
-    raw[5] = (n >> 8) & 0xFF;
-    raw.insert(raw.end(), records.begin(), records.end());
+    // The system's header: calling method, version 3.4, revision, then the table's length.
+    std::vector<std::uint8_t> raw(8 + records.size(), 0);
+    raw[1] = 3;
+    raw[2] = 4;
+    raw[4] = records.size() & 0xFF;
+    raw[5] = (records.size() >> 8) & 0xFF;
+    std::copy(records.begin(), records.end(), raw.begin() + 8);
     return raw;
 }
 
