@@ -1,5 +1,6 @@
 #include "app/app_services.h"
 
+#include "app/menu_bar.h"
 #include "dock/item_list_manager.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_icon_source.h"
@@ -99,7 +100,8 @@ bool AppServices::StartDocks() {
                                        *m_items,
                                        [this] { return m_store.ReadBool(L"normal", L"darkmode"); },
                                        m_themeFiles.get(),
-                                       [this] { return ThemeChoices().TimeSkin(); }};
+                                       [this] { return ThemeChoices().TimeSkin(); },
+                                       [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); }};
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }

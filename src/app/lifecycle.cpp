@@ -208,6 +208,7 @@ void RestartProgram(HWND window) noexcept {
     try {
         ::SetCurrentDirectoryW(process.baseFolder.c_str());
         CallHandler(Handlers().hideBars);
+        CallHandler(Handlers().stopMenuBar);
         const std::wstring arguments = foundation::RestartArguments(
             window ? std::optional<std::uint64_t>(reinterpret_cast<UINT_PTR>(window)) : std::nullopt);
         ReleaseInstanceEvent();

@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "app/menu_bar.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/monitors.h"
@@ -130,7 +131,8 @@ bool StartedByThisProgram() noexcept {
 void RegisterMessages() noexcept {
     auto& m = Messages();
     UINT* slots[] = {&m.share, &m.shareHwnd, &m.shareTemp, &m.shareMemoryTask, &m.shareKey,
-                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated};
+                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated,
+                     &m.windowReport};
     static_assert(std::size(slots) == msg::kRegisteredMessageNames.size());
     for (std::size_t i = 0; i < std::size(slots); ++i) {
         const std::wstring name(msg::kRegisteredMessageNames[i]);
@@ -210,6 +212,7 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         foundation::StartupHooks hooks;
         hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
+        hooks.startMenuBar = [&services] { StartMenuBar(services); };
         services.SetStartup(foundation::LoadStartupSettings(services.Store(), ports, hooks));
     } catch (...) {
         kestrana::foundation::LogCaught("start-up LoadSettings");
@@ -236,6 +239,7 @@ void Shutdown() noexcept {
     auto& process = Process();
     process.quit.store(true);
     if (Handlers().hideBars) Handlers().hideBars(); // the docks write "lastscreen" as they go
+    StopMenuBar(); // gives the top of the screens back
     ReleaseInstanceEvent();
     if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
     if (Handlers().endLivePreview) Handlers().endLivePreview();

@@ -285,4 +285,47 @@ void Canvas::StrokeRoundedRect(const RectF& rect, float radius, float width, Col
     }
 }
 
+void Canvas::StrokeLine(PointF from, PointF to, float width, Color color) {
+    if (!(width > 0) || color.a == 0 || !std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) ||
+        !std::isfinite(to.y)) {
+        return;
+    }
+    const Pixel p = color.Premultiplied();
+    const float half = width / 2;
+    const float dx = to.x - from.x, dy = to.y - from.y;
+    const float lengthSquared = dx * dx + dy * dy;
+    const Span xs = PixelSpan(double(std::min(from.x, to.x)) - half - 1, double(std::max(from.x, to.x)) + half + 1,
+                              m_clip.x, m_clip.Right());
+    const Span ys = PixelSpan(double(std::min(from.y, to.y)) - half - 1, double(std::max(from.y, to.y)) + half + 1,
+                              m_clip.y, m_clip.Bottom());
+    for (int y = ys.begin; y < ys.end; ++y) {
+        Pixel* row = m_target.Row(y);
+        const float py = float(y) + 0.5f;
+        for (int x = xs.begin; x < xs.end; ++x) {
+            const float px = float(x) + 0.5f;
+            // Distance to the segment: project onto it and clamp to its ends.
+            float t = lengthSquared > 0 ? ((px - from.x) * dx + (py - from.y) * dy) / lengthSquared : 0.0f;
+            t = std::clamp(t, 0.0f, 1.0f);
+            const float ex = px - (from.x + t * dx), ey = py - (from.y + t * dy);
+            const float cover = std::clamp(half + 0.5f - std::sqrt(ex * ex + ey * ey), 0.0f, 1.0f);
+            if (cover > 0.0f) row[x] = CoverOver(p, cover, row[x]);
+        }
+    }
+}
+
+void Canvas::DrawCoverage(const Bitmap& mask, int x, int y, Color color) {
+    if (mask.Empty() || color.a == 0) return;
+    const RectI area = Intersect({x, y, mask.Width(), mask.Height()}, m_clip);
+    if (area.Empty()) return;
+    const Pixel p = color.Premultiplied();
+    for (int row = area.y; row < area.Bottom(); ++row) {
+        Pixel* out = m_target.Row(row);
+        const Pixel* in = mask.Row(row - y);
+        for (int col = area.x; col < area.Right(); ++col) {
+            const std::uint8_t a = PixelA(in[col - x]);
+            if (a) out[col] = CoverOver(p, float(a) / 255.0f, out[col]);
+        }
+    }
+}
+
 } // namespace kestrana::gfx
