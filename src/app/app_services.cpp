@@ -1,11 +1,13 @@
 #include "app/app_services.h"
 
+#include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "dock/item_list_manager.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_icon_source.h"
 #include "dock/win32/item_system.h"
 #include "foundation/companion_update.h"
+#include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/folder_security.h"
 #include "foundation/win32/process_clock.h"
@@ -14,6 +16,7 @@
 #include "gfx/image_decoder.h"
 #include "gfx/win32/direct_write_text_renderer.h"
 #include "gfx/win32/wic_image_decoder.h"
+#include "menubar/win32/system_actions.h"
 #include "themes/theme_files.h"
 
 #include <windows.h>
@@ -26,6 +29,18 @@ AppServices::AppServices(const std::wstring& baseFolder)
 AppServices::~AppServices() = default;
 
 namespace {
+
+// The companion that types the special items' chords, and the taskbar toggle.
+dock::win32::SpecialServices DockSpecialServices() {
+    dock::win32::SpecialServices services;
+    for (const auto cls : {foundation::kCompanion32Class, foundation::kCompanion64Class}) {
+        services.companion = ::FindWindowW(std::wstring(cls).c_str(), nullptr);
+        if (services.companion) break;
+    }
+    services.shareKeyMessage = Messages().shareKey;
+    services.toggleTaskbar = [] { menubar::win32::SetTaskbarShown(menubar::win32::TaskbarHidden()); };
+    return services;
+}
 
 // The docks draw text only for the calendar picture and the item labels, neither of
 // which is in their first frame; the text engine (slow to start) is made on first use.
@@ -101,7 +116,8 @@ bool AppServices::StartDocks() {
                                        [this] { return m_store.ReadBool(L"normal", L"darkmode"); },
                                        m_themeFiles.get(),
                                        [this] { return ThemeChoices().TimeSkin(); },
-                                       [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); }};
+                                       [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
+                                       [] { return DockSpecialServices(); }};
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }

@@ -25,25 +25,30 @@ HWND NextWindow(const std::vector<WindowId>& windows) {
 DockClicks::DockClicks(Services services) : m_services(std::move(services)) { StartTrashPoll(); }
 
 DockClicks::~DockClicks() {
-    m_state->stop = true;
-    if (m_services.inputWindow) ::KillTimer(m_services.inputWindow, kTrashTimer);
+    if (!m_services.inputWindow) return;
+    ::KillTimer(m_services.inputWindow, kTrashTimer);
+    ::KillTimer(m_services.inputWindow, kTrashPollTimer);
 }
 
 void DockClicks::StartTrashPoll() {
-    // One short job per poll; the state it shares outlives the dock if it must.
+    if (m_services.inputWindow) ::SetTimer(m_services.inputWindow, kTrashPollTimer, kTrashPollMs, nullptr);
+    PollTrash();
+}
+
+void DockClicks::PollTrash() {
+    // One short job per poll, never two at once; the state it shares outlives the dock if
+    // it must.
+    if (m_state->polling.exchange(true)) return;
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
-    auto poll = [weak, window](const JobContext& context) {
-        while (!context.Quitting()) {
-            const auto state = weak.lock();
-            if (!state || state->stop) return;
-            const bool full = RecycleBinFull();
-            if (state->trashFull.exchange(full) != full && window) ::PostMessageW(window, kTrashChangedMessage, full, 0);
-            for (UINT waited = 0; waited < kTrashPollMs && !context.Quitting() && !state->stop; waited += 100)
-                ::Sleep(100);
-        }
+    auto poll = [weak, window](const JobContext&) {
+        const bool full = RecycleBinFull();
+        const auto state = weak.lock();
+        if (!state) return;
+        if (state->trashFull.exchange(full) != full && window) ::PostMessageW(window, kTrashChangedMessage, full, 0);
+        state->polling = false;
     };
-    if (!m_services.jobs.Run(std::move(poll))) foundation::LogFailure("trash poll", "no job could be started");
+    if (!m_services.jobs.Run(std::move(poll))) m_state->polling = false;
 }
 
 void DockClicks::Pressed(const DockItems& row, std::size_t index, ClickButton button) {
@@ -84,6 +89,9 @@ void DockClicks::Released(DockItems& row, std::size_t index, ClickButton button,
 
 void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows) {
     const ClickDecision decision = DecideClick(facts);
+    if (foundation::DetailLogging())
+        foundation::LogDetail("dock click", item.appname + L": action " + std::to_wstring(static_cast<int>(decision.action)) +
+                                                L", " + std::to_wstring(windows.size()) + L" windows");
     auto& jobs = m_services.jobs;
     auto run = [&jobs](const char* what, std::function<void()> action) {
         if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
@@ -152,6 +160,10 @@ void DockClicks::TrashClick() {
 }
 
 bool DockClicks::TimerFired(UINT_PTR id) {
+    if (id == kTrashPollTimer) {
+        PollTrash();
+        return true;
+    }
     if (id != kTrashTimer) return false;
     ::KillTimer(m_services.inputWindow, kTrashTimer);
     if (m_trashClicks.TimerElapsed() && !m_services.jobs.Run([](const JobContext&) { OpenRecycleBin(); }))

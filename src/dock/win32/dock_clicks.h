@@ -27,6 +27,7 @@ inline constexpr UINT kTrashChangedMessage = WM_APP + 13;
 class DockClicks {
 public:
     static constexpr UINT_PTR kTrashTimer = 8;
+    static constexpr UINT_PTR kTrashPollTimer = 9902;
     static constexpr UINT kTrashPollMs = 1200;
 
     struct Services {
@@ -51,18 +52,23 @@ public:
     void Cancel() { m_pressedId = kNoItemId; }
     // The input window's timer fired; true when it was one of ours.
     bool TimerFired(UINT_PTR id);
+    // The trash-changed message arrived (user-interface thread).
+    void TrashChanged(bool full) {
+        if (m_services.trashChanged) m_services.trashChanged(full);
+    }
     // The poll's latest answer (on the user-interface thread).
     [[nodiscard]] bool TrashFull() const { return m_state->trashFull.load(); }
 
 private:
     struct Shared {
         std::atomic<bool> trashFull{false};
-        std::atomic<bool> stop{false};
+        std::atomic<bool> polling{false};
     };
     void Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows);
     void TrashClick();
     void AskToEmptyTrash();
     void StartTrashPoll();
+    void PollTrash();
 
     Services m_services;
     std::shared_ptr<Shared> m_state = std::make_shared<Shared>();

@@ -62,6 +62,15 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     bar.SetDark(options.dark);
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::Dock);
     if (look.enabled) bar.SetBackdrop(true, look.opacity);
+    DockWindow* window = dock->window.get();
+    dock->window->EnableClicks({*jobs, store, nullptr, m_services.specialServices, [this, window](bool full) {
+                                    // The dock's own message: the window and the host are both there.
+                                    PictureState state;
+                                    state.dark = m_services.darkMode ? m_services.darkMode() : false;
+                                    state.trashFull = full;
+                                    m_services.items.PicturesChanged(window->Bar().Items(), state);
+                                    window->Bar().ItemsChanged();
+                                }});
     bar.ItemsChanged();
     m_docks.Add(std::move(jobs), std::move(dock));
     return true;

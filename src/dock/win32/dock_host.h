@@ -34,6 +34,8 @@ struct DockServices {
     std::function<std::wstring()> clockSkin;
     // The menu bar's height on a screen (by device name), 0 where it has none.
     std::function<int(const std::wstring&)> menuBarHeight;
+    // What the special items need: the companion's key window, the taskbar toggle.
+    std::function<SpecialServices()> specialServices;
 };
 
 class DockHost {

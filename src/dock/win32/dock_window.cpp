@@ -192,7 +192,13 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
     kestrana::win32::LogStartupStep(L"dock windows made");
 }
 
+void DockWindow::EnableClicks(DockClicks::Services services) {
+    services.inputWindow = m_input;
+    m_clicks = std::make_unique<DockClicks>(std::move(services));
+}
+
 DockWindow::~DockWindow() {
+    m_clicks.reset();
     m_pacer.reset();
     for (HWND w : {m_backdrop, m_label, m_actbar, m_render, m_input}) {
         if (!w) continue;
@@ -475,13 +481,27 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_MOUSELEAVE:
         m_tracking = false;
+        if (m_clicks) m_clicks->Cancel();
         m_bar->PointerLeft();
         return 0;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN: m_bar->ButtonChanged(true); return 0;
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        m_bar->ButtonChanged(true);
+        if (m_clicks && message != WM_RBUTTONDOWN)
+            m_clicks->Pressed(m_bar->Items(), m_bar->Hovered(),
+                              message == WM_MBUTTONDOWN ? ClickButton::Middle : ClickButton::Left);
+        return 0;
     case WM_LBUTTONUP:
-    case WM_RBUTTONUP: m_bar->ButtonChanged(false); return 0;
+    case WM_MBUTTONUP:
+    case WM_RBUTTONUP:
+        m_bar->ButtonChanged(false);
+        if (m_clicks && message != WM_RBUTTONUP)
+            m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
+                               message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left, false);
+        return 0;
     case WM_TIMER:
+        if (m_clicks && m_clicks->TimerFired(wParam)) return 0;
         switch (wParam) {
         case kHideTimerId: OnHideTick(); return 0;
         case kTimerPointerSample: m_bar->PointerSample(CursorPosition(), ButtonHeld()); return 0;
@@ -503,6 +523,9 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         default: break;
         }
         break;
+    case kTrashChangedMessage:
+        if (m_clicks) m_clicks->TrashChanged(wParam != 0);
+        return 0;
     case kMsgVerdict:
         m_decisionRunning = false;
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));

@@ -6,6 +6,7 @@
 
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
+#include "dock/win32/dock_clicks.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
 #include "gfx/text_renderer.h"
@@ -36,6 +37,8 @@ public:
     [[nodiscard]] HWND RenderWindow() const { return m_render; }
 
     void Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing);
+    // Clicks on the items start programs and switch windows from now on.
+    void EnableClicks(DockClicks::Services services);
 
     // DockPlatform
     std::int64_t NowMs() override;
@@ -91,6 +94,7 @@ private:
     gfx::LayeredWindowSurface m_actbarSurface;
     std::unique_ptr<FramePacer> m_pacer;
     std::unique_ptr<OndelBar> m_bar;
+    std::unique_ptr<DockClicks> m_clicks; // after the bar: gone before it
     ScreenRect m_window;
     ScreenRect m_hitArea;
     bool m_tracking = false;

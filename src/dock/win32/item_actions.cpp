@@ -18,6 +18,12 @@ using Microsoft::WRL::ComPtr;
 using kestrana::win32::ComApartment;
 using kestrana::win32::StartWithShell;
 
+// The shell's verbs may hand work to COM objects: the calling job thread joins a
+// single-threaded apartment for the call, as the shell asks.
+struct ShellApartment {
+    ComApartment apartment{COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE};
+};
+
 std::wstring FolderOf(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
     // URLs and bare names start in the default folder.
@@ -110,8 +116,8 @@ LaunchRequest LaunchRequestFor(const Dockico& item) {
 
 bool Launch(const LaunchRequest& request) noexcept {
     try {
+        const ShellApartment com;
         if (request.kind == AppKind::Packaged && !request.appUserModelId.empty()) {
-            ComApartment com(COINIT_MULTITHREADED);
             ComPtr<IApplicationActivationManager> activation;
             DWORD pid = 0;
             if (SUCCEEDED(::CoCreateInstance(CLSID_ApplicationActivationManager, nullptr, CLSCTX_LOCAL_SERVER,
@@ -191,6 +197,7 @@ void PressKeys(const SpecialServices& services, std::uint16_t first, std::uint16
 
 bool RunSpecialAction(const SpecialAction& action, const SpecialServices& services) noexcept {
     try {
+        const ShellApartment com;
         switch (action.kind) {
         case SpecialKind::OpenFileManager: return StartWithShell({.file = L"explorer.exe"}, "open file manager");
         case SpecialKind::OpenTrash: return OpenRecycleBin();
@@ -261,6 +268,13 @@ bool MoveToRecycleBin(const std::vector<std::wstring>& paths) noexcept {
     }
 }
 
-bool OpenRecycleBin() noexcept { return OpenInFileManager(L"shell:RecycleBinFolder", "open trash"); }
+bool OpenRecycleBin() noexcept {
+    try {
+        const ShellApartment com;
+        return OpenKnownFolder(L"{B7534046-3ECB-4C18-BE4E-64CD4CB7D6AC}", L"::{645FF040-5081-101B-9F08-00AA002F954E}");
+    } catch (...) {
+        return false;
+    }
+}
 
 } // namespace kestrana::dock::win32
