@@ -394,6 +394,10 @@ int wmain(int argc, wchar_t** argv) {
         std::wprintf(L"%d\n", ::IsIconic(Handle(argv[2])) ? 1 : 0);
         return 0;
     }
+    if (command == L"foreground") {
+        std::wprintf(L"%lld\n", static_cast<long long>(reinterpret_cast<UINT_PTR>(::GetForegroundWindow())));
+        return 0;
+    }
     if (command == L"watcher" && argc >= 5) {
         return RunWatcher(static_cast<LRESULT>(Number(argv[2])), static_cast<DWORD>(Number(argv[3])), argv[4]);
     }
