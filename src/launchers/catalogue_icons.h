@@ -28,11 +28,11 @@ inline constexpr int kIconSize = 256;
 
 // What the shell says about an item's icon.
 struct IconFacts {
-    std::wstring iconFile; // the icon location the item reports, if any
+    std::wstring iconFile{}; // the icon location the item reports, if any
     int iconIndex = 0;
     bool indexGiven = false;
-    std::wstring target;      // a shortcut's target
-    std::wstring packageLogo; // a packaged application's logo as its manifest names it
+    std::wstring target{};      // a shortcut's target
+    std::wstring packageLogo{}; // a packaged application's logo as its manifest names it
 };
 
 // The shell's icons of applications. Every answer is a premultiplied picture; nothing
