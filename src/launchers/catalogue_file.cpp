@@ -26,19 +26,27 @@ bool HasChildIcons(const pugi::xml_node& node) {
 
 std::wstring Wide(const char* utf8) { return foundation::FromUtf8(utf8); }
 
+// Names lose surrounding blanks, so a name of blanks alone is no name; a text element
+// made of blanks is not even kept by the reader.
+std::wstring NameText(const char* utf8) { return std::wstring(foundation::TrimBlanks(Wide(utf8))); }
+
+// Line breaks inside a value stay as written (no end-of-line conversion): what the
+// writer puts in a name is what the reader gets back.
+constexpr unsigned kParseFlags = pugi::parse_default & ~pugi::parse_eol;
+
 CatalogueItem ReadIcon(const pugi::xml_node& node) {
     CatalogueItem item;
     if (HasChildIcons(node)) {
         item.group = true;
         const auto attribute = node.attribute("name");
-        item.name = attribute ? Wide(attribute.value()) : Wide(node.child("name").text().get());
+        item.name = NameText(attribute ? attribute.value() : node.child("name").text().get());
         for (const auto child : node.children()) {
             if (!NameStartsWith(child, "ico")) continue;
-            item.members.push_back(CatalogueItem{Wide(child.attribute("path").value()), Wide(child.text().get())});
+            item.members.push_back(CatalogueItem{Wide(child.attribute("path").value()), NameText(child.text().get())});
         }
     } else {
         item.path = Wide(node.attribute("path").value());
-        item.name = Wide(node.text().get());
+        item.name = NameText(node.text().get());
     }
     return item;
 }
@@ -62,7 +70,7 @@ struct ByteWriter final : pugi::xml_writer {
 
 std::optional<CatalogueDocument> ParseCatalogue(std::span<const std::uint8_t> bytes) {
     pugi::xml_document xml;
-    if (!xml.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_auto)) return std::nullopt;
+    if (!xml.load_buffer(bytes.data(), bytes.size(), kParseFlags, pugi::encoding_auto)) return std::nullopt;
     const auto root = xml.document_element();
     if (std::string_view(root.name()) != "pad") return std::nullopt;
     CatalogueDocument document;

@@ -30,7 +30,8 @@ struct CatalogueDocument {
     bool operator==(const CatalogueDocument&) const = default;
 };
 
-// Nothing when the bytes are not well-formed XML or the root element is not "pad".
+// Nothing when the bytes are not well-formed XML or the root element is not "pad". Names
+// are read without surrounding blanks.
 // Elements are taken in document order whatever number their names carry; children of
 // "pad" whose names do not start with "page", and of a page or group whose names do not
 // start with "ico", are ignored.

@@ -165,8 +165,10 @@ std::size_t LaunchpadCatalogue::EntryCount() const {
     return count;
 }
 
-bool LaunchpadCatalogue::Rename(const EntryPlace& place, const std::wstring& name) {
+bool LaunchpadCatalogue::Rename(const EntryPlace& place, const std::wstring& newName) {
     LaunchpadEntry* entry = MutableEntryAt(place);
+    // Blanks around a name are not kept by the file: a name of blanks alone is no name.
+    const std::wstring name(foundation::TrimBlanks(newName));
     if (!entry || name.empty()) return false;
     FileSystem& files = m_services.store.Files();
     const std::wstring& base = m_services.store.BaseFolder();
@@ -184,7 +186,8 @@ bool LaunchpadCatalogue::Rename(const EntryPlace& place, const std::wstring& nam
     return Save();
 }
 
-bool LaunchpadCatalogue::RenameGroup(std::size_t page, std::size_t position, const std::wstring& name) {
+bool LaunchpadCatalogue::RenameGroup(std::size_t page, std::size_t position, const std::wstring& newName) {
+    const std::wstring name(foundation::TrimBlanks(newName));
     if (page >= m_pages.size() || position >= m_pages[page].size() || name.empty()) return false;
     auto* group = std::get_if<LaunchpadGroup>(&m_pages[page][position]);
     if (!group) return false;

@@ -64,7 +64,7 @@ TEST(CatalogueEdit, RenamedEntriesKeepTheirNamesWhereTheirSourceKeepsThem) {
     for (const auto& [from, to] : {std::pair{L"App 1", L"Editor"}, {L"Notes", L"Diary"}, {L"Tool", L"Hammer"}}) {
         ASSERT_TRUE(catalogue.Rename(*world.Find(catalogue, from), to));
     }
-    EXPECT_FALSE(catalogue.Rename({0, 0}, L"")) << "an unnamed icon would be dropped by the next load";
+    EXPECT_FALSE(catalogue.Rename({0, 0}, L" \t")) << "an unnamed icon would be dropped by the next load";
     const LaunchpadEntry& renamed = *catalogue.EntryAt(*world.Find(catalogue, L"Editor"));
     EXPECT_EQ(renamed.Key(), L"Editor");
     EXPECT_EQ(renamed.SearchKey(), L"|E|d|i|t|o|r|");
