@@ -23,7 +23,8 @@ constexpr int kEntries = 300;
 
 class BenchShell final : public ApplicationShell {
 public:
-    std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder, const std::wstring&) const override {
+    std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder, const std::wstring&,
+                                                             const KnownNames*) const override {
         std::vector<ShellItemInfo> items;
         if (folder != ShellFolder::Applications) return items;
         for (int i = 0; i < kEntries; ++i) {

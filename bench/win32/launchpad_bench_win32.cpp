@@ -8,6 +8,7 @@
 #include "launchers/launchpad_catalogue.h"
 #include "launchers/win32/catalogue_host.h"
 
+#include "foundation/text.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -133,6 +134,36 @@ int wmain(int argc, wchar_t** argv) {
     }
     const double median = Median(loads);
     std::printf("median of %d warm loads: load %.1f ms, all icons %.1f ms\n", rounds, median, Median(icons));
+
+    // Where a load's time goes: the shell's listing of each source, once with every
+    // display name asked for (a first load) and once with the names the catalogue file
+    // gives left out (every later load).
+    const launchers::Win32ApplicationShell shell;
+    const struct {
+        const char* name;
+        launchers::ShellFolder folder;
+        std::wstring path;
+    } sources[] = {{"desktop", launchers::ShellFolder::Desktop, {}},
+                   {"Start menu (user)", launchers::ShellFolder::UserPrograms, {}},
+                   {"Start menu (all users)", launchers::ShellFolder::CommonPrograms, {}},
+                   {"pinned folder", launchers::ShellFolder::FileFolder, base + L"launchpad\\Pinned"}};
+    launchers::KnownNames known;
+    for (const auto& file : made) known.emplace(foundation::AsciiLower(file), L"known");
+    for (const auto& source : sources) {
+        const launchers::KnownNames* const choices[] = {nullptr, &known};
+        for (const launchers::KnownNames* names : choices) {
+            std::vector<double> times;
+            std::size_t items = 0;
+            for (int r = 0; r < rounds; ++r) {
+                const double start = Now();
+                const auto listed = shell.NonFolderItems(source.folder, source.path, names);
+                times.push_back(Now() - start);
+                items = listed ? listed->size() : 0;
+            }
+            std::printf("listing the %s, %s: %zu items, median %.1f ms\n", source.name,
+                        names ? "names known" : "all names asked", items, Median(times));
+        }
+    }
 
     for (const auto& file : made) ::DeleteFileW(file.c_str());
     ::RemoveDirectoryW(menu.c_str());

@@ -112,6 +112,20 @@ std::vector<LaunchpadPage> ArrangeCatalogue(const CatalogueDocument& document, s
     return pages;
 }
 
+KnownNames NamesIn(const CatalogueDocument& document) {
+    KnownNames names;
+    const auto add = [&names](const CatalogueItem& item) {
+        if (!item.name.empty()) names.emplace(foundation::AsciiLower(item.path), item.name);
+    };
+    for (const CataloguePage& page : document.pages) {
+        for (const CatalogueItem& item : page) {
+            if (!item.group) add(item);
+            for (const CatalogueItem& member : item.members) add(member);
+        }
+    }
+    return names;
+}
+
 CatalogueDocument DocumentOf(const std::vector<LaunchpadPage>& pages) {
     CatalogueDocument document;
     for (const LaunchpadPage& page : pages) {

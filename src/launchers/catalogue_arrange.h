@@ -5,6 +5,7 @@
 // the file does not name is appended.
 
 #include "launchers/catalogue_file.h"
+#include "launchers/catalogue_sources.h"
 #include "launchers/launchpad_entry.h"
 
 #include <vector>
@@ -21,6 +22,10 @@ namespace kestrana::launchers {
 [[nodiscard]] std::vector<LaunchpadPage> ArrangeCatalogue(const CatalogueDocument& document,
                                                           std::vector<LaunchpadEntry> scanned,
                                                           const PinyinLookup& pinyin);
+
+// The names the document gives its entries (plain icons and group members with a name),
+// by lower-cased path.
+[[nodiscard]] KnownNames NamesIn(const CatalogueDocument& document);
 
 // The pages in the file's form, page by page and position by position.
 [[nodiscard]] CatalogueDocument DocumentOf(const std::vector<LaunchpadPage>& pages);

@@ -52,57 +52,67 @@ std::wstring_view OverrideSection(EntrySource source) {
 
 namespace {
 
-void AddItems(const std::vector<ShellItemInfo>& items, EntrySource source, const foundation::ConfigStore& store,
-              const PinyinLookup& pinyin, std::unordered_set<std::wstring>& seen, std::vector<LaunchpadEntry>& out) {
+struct ScanContext {
+    const foundation::ConfigStore& store;
+    const PinyinLookup& pinyin;
+    const KnownNames* known;
+    std::unordered_set<std::wstring> seen;
+    std::vector<LaunchpadEntry> entries;
+};
+
+void AddItems(const std::vector<ShellItemInfo>& items, EntrySource source, ScanContext& scan) {
+    const foundation::ConfigStore& store = scan.store;
     const std::wstring_view section = OverrideSection(source);
     for (const ShellItemInfo& item : items) {
         std::wstring path = EntryPath(item.path);
         if (path.empty() || SkippedPath(path)) continue;
         if (source != EntrySource::Pinned && store.ReadInt(L"delete", path, kPadSettingsFile) != 0) continue;
         // One entry per path, even where two folders show the same item.
-        if (!seen.insert(AsciiLower(path)).second) continue;
+        std::wstring lower = AsciiLower(path);
+        if (!scan.seen.insert(lower).second) continue;
         LaunchpadEntry entry;
         entry.name = item.name;
+        if (entry.name.empty() && scan.known) {
+            if (const auto it = scan.known->find(lower); it != scan.known->end()) entry.name = it->second;
+        }
         if (!section.empty()) {
             if (auto own = store.ReadString(section, path, {}, kPadSettingsFile); !own.empty()) entry.name = std::move(own);
         }
         if (entry.name.empty()) continue; // nothing to show under the icon, nothing to key its files by
         entry.path = std::move(path);
         entry.source = source;
-        entry.SetKey(entry.name, pinyin);
-        out.push_back(std::move(entry));
+        entry.SetKey(entry.name, scan.pinyin);
+        scan.entries.push_back(std::move(entry));
     }
 }
 
 } // namespace
 
 std::vector<LaunchpadEntry> ScanSources(int choice, const ApplicationShell& shell, const foundation::ConfigStore& store,
-                                        const std::wstring& pinnedFolder, const PinyinLookup& pinyin) {
-    std::vector<LaunchpadEntry> entries;
-    std::unordered_set<std::wstring> seen;
+                                        const std::wstring& pinnedFolder, const PinyinLookup& pinyin,
+                                        const KnownNames* known) {
+    ScanContext scan{store, pinyin, known, {}, {}};
     if (ScansApplications(choice)) {
-        auto applications = shell.NonFolderItems(ShellFolder::Applications);
+        auto applications = shell.NonFolderItems(ShellFolder::Applications, {}, known);
         if (!applications || applications->empty()) {
             // No applications folder (Wine, some locked-down machines): the Start menu
             // holds the same programs as shortcuts.
             applications.emplace();
             for (const ShellFolder folder : {ShellFolder::UserPrograms, ShellFolder::CommonPrograms}) {
-                if (auto items = shell.NonFolderItems(folder)) {
+                if (auto items = shell.NonFolderItems(folder, {}, known)) {
                     applications->insert(applications->end(), items->begin(), items->end());
                 }
             }
         }
-        AddItems(*applications, EntrySource::Applications, store, pinyin, seen, entries);
+        AddItems(*applications, EntrySource::Applications, scan);
     }
     if (ScansDesktop(choice)) {
-        if (auto items = shell.NonFolderItems(ShellFolder::Desktop)) {
-            AddItems(*items, EntrySource::Desktop, store, pinyin, seen, entries);
-        }
+        if (auto items = shell.NonFolderItems(ShellFolder::Desktop, {}, known)) AddItems(*items, EntrySource::Desktop, scan);
     }
-    if (auto items = shell.NonFolderItems(ShellFolder::FileFolder, pinnedFolder)) {
-        AddItems(*items, EntrySource::Pinned, store, pinyin, seen, entries);
+    if (auto items = shell.NonFolderItems(ShellFolder::FileFolder, pinnedFolder, known)) {
+        AddItems(*items, EntrySource::Pinned, scan);
     }
-    return entries;
+    return std::move(scan.entries);
 }
 
 } // namespace kestrana::launchers

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kestrana::launchers {
@@ -38,13 +39,18 @@ enum class ShellFolder {
     FileFolder,     // a file-system folder given by path
 };
 
+// Names the catalogue file already gives, by lower-cased path.
+using KnownNames = std::unordered_map<std::wstring, std::wstring>;
+
 // The shell's view of its folders.
 class ApplicationShell {
 public:
     virtual ~ApplicationShell() = default;
-    // The non-folder items; nothing when the folder cannot be opened or listed.
-    [[nodiscard]] virtual std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder,
-                                                                                   const std::wstring& path = {}) const = 0;
+    // The non-folder items; nothing when the folder cannot be opened or listed. An item
+    // whose lower-cased path is in `known` may come without its display name: asking for
+    // it is most of a listing's cost under Wine, and the catalogue file names it anyway.
+    [[nodiscard]] virtual std::optional<std::vector<ShellItemInfo>> NonFolderItems(
+        ShellFolder folder, const std::wstring& path = {}, const KnownNames* known = nullptr) const = 0;
 };
 
 // True for the path of an uninstaller, whose entry and icon are never an application's.
@@ -58,9 +64,11 @@ public:
 // The sources of `choice` in order (applications folder, desktop, pinned folder) as
 // entries with names and keys. Where the applications folder cannot be listed, the
 // Start menu's program folders of the user and of all users stand in for it.
+// Items listed without a name take theirs from `known`.
 [[nodiscard]] std::vector<LaunchpadEntry> ScanSources(int choice, const ApplicationShell& shell,
                                                       const foundation::ConfigStore& store,
-                                                      const std::wstring& pinnedFolder, const PinyinLookup& pinyin);
+                                                      const std::wstring& pinnedFolder, const PinyinLookup& pinyin,
+                                                      const KnownNames* known = nullptr);
 
 // The section of padconfig.ini that holds the user's names for a source; empty for the
 // desktop, whose names live only in the catalogue file.

@@ -114,12 +114,14 @@ LoadReport LaunchpadCatalogue::Load() {
     m_choice = ReadSourceChoice(store);
     report.imported = ImportDroppedShortcuts();
 
-    std::vector<LaunchpadEntry> scanned = ScanSources(m_choice, m_services.shell, store, pad + L"Pinned", m_pinyin);
-    report.scanned = scanned.size();
-
+    // The file is read before the scan: the names it gives need not be asked of the shell.
     const std::wstring path = FilePath();
     auto bytes = files.Read(path);
     auto document = bytes ? ParseCatalogue(*bytes) : std::nullopt;
+    const KnownNames known = document ? NamesIn(*document) : KnownNames{};
+    std::vector<LaunchpadEntry> scanned = ScanSources(m_choice, m_services.shell, store, pad + L"Pinned", m_pinyin, &known);
+    report.scanned = scanned.size();
+
     m_onDisk.clear();
     if (document) {
         m_onDisk = std::move(*bytes);

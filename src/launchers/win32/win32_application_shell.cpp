@@ -88,7 +88,11 @@ std::wstring NameOf(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF form) {
 
 // The applications folder lists its entries by item; their names relative to the
 // folder are what launches them ("shell:AppsFolder\<name>").
-std::optional<std::vector<ShellItemInfo>> ListByItems(IShellItem* folder) {
+bool Known(const KnownNames* known, const std::wstring& path) {
+    return known && known->count(foundation::AsciiLower(path)) != 0;
+}
+
+std::optional<std::vector<ShellItemInfo>> ListByItems(IShellItem* folder, const KnownNames* known) {
     ComPtr<IEnumShellItems> items;
     if (FAILED(folder->BindToHandler(nullptr, BHID_EnumItems, IID_PPV_ARGS(&items)))) return std::nullopt;
     std::vector<ShellItemInfo> listed;
@@ -98,7 +102,7 @@ std::optional<std::vector<ShellItemInfo>> ListByItems(IShellItem* folder) {
         if (SUCCEEDED(child->GetAttributes(SFGAO_FOLDER, &attributes)) && (attributes & SFGAO_FOLDER)) continue;
         CoTaskText path, name;
         if (FAILED(child->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &path.text)) ||
-            FAILED(child->GetDisplayName(SIGDN_NORMALDISPLAY, &name.text))) {
+            (!Known(known, path.Get()) && FAILED(child->GetDisplayName(SIGDN_NORMALDISPLAY, &name.text)))) {
             continue;
         }
         listed.push_back({path.Get(), name.Get()});
@@ -109,8 +113,8 @@ std::optional<std::vector<ShellItemInfo>> ListByItems(IShellItem* folder) {
 // File folders, by their shell folder; sub-folders too when `recurse`, but not `skipped`
 // ones. Sub-folders are bound through the folder itself: Wine's SHCreateItemWithParent
 // is a stub that ends the process.
-void ListByFolder(IShellFolder* folder, bool recurse, const std::vector<std::wstring>& skipped, int depth,
-                  std::vector<ShellItemInfo>& out) {
+void ListByFolder(IShellFolder* folder, bool recurse, const std::vector<std::wstring>& skipped, const KnownNames* known,
+                  int depth, std::vector<ShellItemInfo>& out) {
     ComPtr<IEnumIDList> children;
     const HRESULT listed = folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS | (recurse ? SHCONTF_FOLDERS : 0), &children);
     if (listed != S_OK || !children) return; // S_FALSE: empty
@@ -128,20 +132,21 @@ void ListByFolder(IShellFolder* folder, bool recurse, const std::vector<std::wst
             ComPtr<IShellFolder> sub;
             if (recurse && !skip && depth < kMaxFolderDepth &&
                 SUCCEEDED(folder->BindToObject(child.id, nullptr, IID_PPV_ARGS(&sub)))) {
-                ListByFolder(sub.Get(), recurse, skipped, depth + 1, out);
+                ListByFolder(sub.Get(), recurse, skipped, known, depth + 1, out);
             }
             continue;
         }
-        if (!path.empty()) out.push_back({path, ShownName(NameOf(folder, child.id, SHGDN_NORMAL), path)});
+        if (path.empty()) continue;
+        out.push_back({path, Known(known, path) ? std::wstring() : ShownName(NameOf(folder, child.id, SHGDN_NORMAL), path)});
     }
 }
 
-std::optional<std::vector<ShellItemInfo>> ListFolder(IShellItem* item, bool recurse,
+std::optional<std::vector<ShellItemInfo>> ListFolder(IShellItem* item, bool recurse, const KnownNames* known,
                                                      const std::vector<std::wstring>& skipped = {}) {
     ComPtr<IShellFolder> folder;
     if (!item || FAILED(item->BindToHandler(nullptr, BHID_SFObject, IID_PPV_ARGS(&folder)))) return std::nullopt;
     std::vector<ShellItemInfo> listed;
-    ListByFolder(folder.Get(), recurse, skipped, 0, listed);
+    ListByFolder(folder.Get(), recurse, skipped, known, 0, listed);
     return listed;
 }
 
@@ -236,14 +241,15 @@ std::wstring ShellParsingName(const std::wstring& path) {
 }
 
 std::optional<std::vector<ShellItemInfo>> Win32ApplicationShell::NonFolderItems(ShellFolder folder,
-                                                                                const std::wstring& path) const {
+                                                                                const std::wstring& path,
+                                                                                const KnownNames* known) const {
     try {
         switch (folder) {
         case ShellFolder::Applications: {
             auto apps = KnownFolderItem(FOLDERID_AppsFolder);
             if (!apps) apps = ItemFromParsingName(L"shell:AppsFolder");
             if (!apps) return std::nullopt;
-            return ListByItems(apps.Get());
+            return ListByItems(apps.Get(), known);
         }
         case ShellFolder::Desktop: {
             // The root of the shell's namespace shows the user's and the public desktop
@@ -252,17 +258,18 @@ std::optional<std::vector<ShellItemInfo>> Win32ApplicationShell::NonFolderItems(
             ComPtr<IShellFolder> desktop;
             if (FAILED(::SHGetDesktopFolder(&desktop))) return std::nullopt;
             std::vector<ShellItemInfo> listed;
-            ListByFolder(desktop.Get(), false, {}, 0, listed);
+            ListByFolder(desktop.Get(), false, {}, known, 0, listed);
             return listed;
         }
         case ShellFolder::UserPrograms:
-            return ListFolder(KnownFolderItem(FOLDERID_Programs).Get(), true, {KnownFolderPath(FOLDERID_Startup)});
+            return ListFolder(KnownFolderItem(FOLDERID_Programs).Get(), true, known, {KnownFolderPath(FOLDERID_Startup)});
         case ShellFolder::CommonPrograms:
-            return ListFolder(KnownFolderItem(FOLDERID_CommonPrograms).Get(), true, {KnownFolderPath(FOLDERID_CommonStartup)});
+            return ListFolder(KnownFolderItem(FOLDERID_CommonPrograms).Get(), true, known,
+                              {KnownFolderPath(FOLDERID_CommonStartup)});
         case ShellFolder::FileFolder: {
             const DWORD attributes = ::GetFileAttributesW(path.c_str());
             if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
-            return ListFolder(ItemFromParsingName(path).Get(), false);
+            return ListFolder(ItemFromParsingName(path).Get(), false, known);
         }
         }
     } catch (...) {

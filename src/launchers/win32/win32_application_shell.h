@@ -15,7 +15,8 @@ class Win32ApplicationShell final : public ApplicationShell {
 public:
     // The applications folder through its item enumerator; the desktop and the file
     // folders through their shell folders (Wine has no item enumerator for them).
-    std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder, const std::wstring& path) const override;
+    std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder, const std::wstring& path = {},
+                                                             const KnownNames* known = nullptr) const override;
 };
 
 class Win32ApplicationIcons final : public ApplicationIcons {

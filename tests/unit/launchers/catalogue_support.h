@@ -24,15 +24,19 @@ public:
     mutable std::vector<ShellFolder> asked;
     fakes::FakeFileSystem* files = nullptr; // the pinned folder is listed from here
 
-    std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder, const std::wstring& path) const override {
+    // Like the shell under Wine, it leaves out the names the catalogue already knows.
+    std::optional<std::vector<ShellItemInfo>> NonFolderItems(ShellFolder folder, const std::wstring& path,
+                                                             const KnownNames* known) const override {
         asked.push_back(folder);
         if (unavailable.count(folder)) return std::nullopt;
-        if (folder != ShellFolder::FileFolder) return items.count(folder) ? items.at(folder) : std::vector<ShellItemInfo>{};
-        std::vector<ShellItemInfo> listed;
-        for (const auto& entry : files->List(path)) {
-            if (entry.isDirectory) continue;
-            const auto dot = entry.name.rfind(L'.');
-            listed.push_back({path + L"\\" + entry.name, entry.name.substr(0, dot)});
+        std::vector<ShellItemInfo> listed = items.count(folder) ? items.at(folder) : std::vector<ShellItemInfo>{};
+        if (folder == ShellFolder::FileFolder) {
+            for (const auto& entry : files->List(path)) {
+                if (!entry.isDirectory) listed.push_back({path + L"\\" + entry.name, entry.name.substr(0, entry.name.rfind(L'.'))});
+            }
+        }
+        for (auto& item : listed) {
+            if (known && known->count(foundation::AsciiLower(item.path))) item.name.clear();
         }
         return listed;
     }
