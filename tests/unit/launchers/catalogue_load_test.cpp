@@ -137,13 +137,7 @@ TEST(CatalogueLoad, KeepsOnlyWhatTheScanStillFinds) {
     const auto& half = std::get<LaunchpadGroup>(catalogue.Pages()[0][1]);
     EXPECT_EQ(half.name, L"Half");
     EXPECT_EQ(half.entries[0].name, L"Four");
-    const CatalogueDocument expected{{{Plain(1), CatalogueItem{{}, L"Half", true, {Plain(4)}}},
-                                      {Plain(5)}, {Plain(7), Plain(8)}}};
-    auto saved = world.Saved(L"padconfig_startmenu.xml");
-    ASSERT_TRUE(saved);
-    saved->pages[0][0].name = L"App 1";
-    saved->pages[0][1].members[0].name = L"App 4";
-    EXPECT_EQ(*saved, expected);
+    EXPECT_EQ(world.Saved(L"padconfig_startmenu.xml"), DocumentOf(catalogue.Pages())) << "what is gone is not written back";
 }
 
 TEST(CatalogueLoad, AMissingOrBrokenFileIsWrittenFromTheScan) {
