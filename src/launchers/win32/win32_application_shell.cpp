@@ -345,6 +345,7 @@ std::optional<gfx::Bitmap> Win32ApplicationIcons::ResourceIcon(const std::wstrin
 
 std::optional<gfx::Bitmap> Win32ApplicationIcons::FileIcon(const std::wstring& path) const {
     if (!IsFileSystemPath(path)) return std::nullopt;
+    const std::lock_guard lock(m_imageLists);
     return dock::ShellIconSource().FileIcon(path);
 }
 

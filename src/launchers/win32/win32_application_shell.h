@@ -5,6 +5,7 @@
 #include "launchers/catalogue_icons.h"
 #include "launchers/catalogue_sources.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ public:
     std::optional<gfx::Bitmap> ResourceIcon(const std::wstring& file, int index) const override;
     std::optional<gfx::Bitmap> FileIcon(const std::wstring& path) const override;
     std::shared_ptr<void> EnterWorker() const override;
+
+private:
+    // The shell's image lists belong to the whole process; the workers take turns with them.
+    mutable std::mutex m_imageLists;
 };
 
 // A shell item for a catalogue path: a file-system path as it is, anything else as an
