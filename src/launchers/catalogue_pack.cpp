@@ -2,6 +2,8 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
+#include "foundation/config_store.h"
+#include "launchers/catalogue_file.h"
 #include "launchers/catalogue_sources.h"
 #include "launchers/launchpad_catalogue.h"
 
@@ -112,6 +114,50 @@ std::optional<std::wstring> TargetOf(const std::wstring& baseFolder, std::string
     return baseFolder + L"launchpad\\Pinned\\" + file;
 }
 
+// A path into another program folder's launchpad\Pinned\, moved into this one: the
+// pack's catalogue files and names speak of the folder the pack was made in.
+std::optional<std::wstring> MovedPinnedPath(const std::wstring& path, const std::wstring& baseFolder) {
+    static constexpr std::wstring_view kPinned = L"\\launchpad\\pinned\\";
+    const auto at = foundation::AsciiLower(path).rfind(kPinned);
+    if (at == std::wstring::npos) return std::nullopt;
+    const std::wstring file = path.substr(at + kPinned.size());
+    if (file.empty() || file.find_first_of(L"\\/") != std::wstring::npos) return std::nullopt;
+    std::wstring moved = baseFolder + L"launchpad\\Pinned\\" + file;
+    if (moved == path) return std::nullopt;
+    return moved;
+}
+
+std::vector<std::uint8_t> WithPinnedPathsMoved(std::vector<std::uint8_t> bytes, const std::wstring& baseFolder) {
+    auto document = ParseCatalogue(bytes);
+    if (!document) return bytes;
+    bool changed = false;
+    const auto move = [&](CatalogueItem& item) {
+        if (auto moved = MovedPinnedPath(item.path, baseFolder)) {
+            item.path = std::move(*moved);
+            changed = true;
+        }
+    };
+    for (auto& page : document->pages) {
+        for (auto& item : page) {
+            move(item);
+            for (auto& member : item.members) move(member);
+        }
+    }
+    return changed ? SerializeCatalogue(*document) : bytes;
+}
+
+void MovePinnedNames(foundation::FileSystem& files, const std::wstring& baseFolder) {
+    foundation::ConfigStore store(files, baseFolder);
+    std::vector<std::wstring> keys, values;
+    store.ReadSection(L"pinned", kPadSettingsFile, &keys, &values);
+    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+        if (auto moved = MovedPinnedPath(keys[i], baseFolder)) {
+            store.WriteString(L"pinned", *moved, values[i], kPadSettingsFile);
+            store.DeleteKey(L"pinned", keys[i], kPadSettingsFile);
+        }
+    }
+}
+
 // The current entry's content, at most kMaxEntryBytes whatever the archive claims.
 std::optional<std::vector<std::uint8_t>> ReadEntry(unzFile zip) {
     if (unzOpenCurrentFile(zip) != UNZ_OK) return std::nullopt;
@@ -196,9 +242,11 @@ ImportReport ImportPack(foundation::FileSystem& files, const std::wstring& baseF
     }
     unzClose(zip);
 
+    files.CreateFolder(baseFolder);
     files.CreateFolder(baseFolder + L"launchpad");
     files.CreateFolder(baseFolder + L"launchpad\\Pinned");
-    for (const auto& [path, content] : taken) {
+    for (auto& [path, content] : taken) {
+        if (foundation::EndsWithIgnoreCase(path, L".xml")) content = WithPinnedPathsMoved(std::move(content), baseFolder);
         files.ResetAttributes(path);
         if (files.Replace(path, content)) {
             ++report.written;
@@ -206,6 +254,7 @@ ImportReport ImportPack(foundation::FileSystem& files, const std::wstring& baseF
             foundation::LogFailure("launchpad import", L"cannot write " + path);
         }
     }
+    MovePinnedNames(files, baseFolder);
     EmptyIconCaches(files, baseFolder);
     return report;
 }

@@ -26,7 +26,10 @@ struct ImportReport {
 
 // Puts a pack's files in place: the catalogue files and padconfig.ini replace those of
 // the program folder, the shortcuts join launchpad\Pinned\ (replacing files of the same
-// name). Any other entry, and any name that would leave those places, is refused. The
+// name). Paths into the pinned folder of the program folder the pack was made in are
+// moved into this one, in the catalogue files and in padconfig.ini's names, so the
+// pinned entries keep their places. Any other entry, and any name that would leave
+// those places, is refused. The
 // icon caches are emptied, as they hold the icons of the machine the pack came from. The
 // catalogue is to be loaded again afterwards.
 ImportReport ImportPack(foundation::FileSystem& files, const std::wstring& baseFolder, const std::wstring& zipPath);

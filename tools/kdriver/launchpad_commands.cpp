@@ -145,7 +145,7 @@ int LaunchpadCommand(int argc, wchar_t** argv) {
         const auto report = launchers::ImportPack(files, WithBackslash(argv[2]), argv[3]);
         for (const auto& name : report.names) std::wprintf(L"imported\t%ls\n", name.c_str());
         std::wprintf(L"written=%zu\trefused=%zu\n", report.written, report.refused);
-        return report.opened ? 0 : 1;
+        return report.opened && report.written == report.names.size() ? 0 : 1;
     }
     return -1;
 }

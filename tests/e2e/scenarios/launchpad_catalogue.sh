@@ -4,7 +4,8 @@
 # extracted into launchpad\cache\ as 256 px PNG pictures (a contact sheet of them is kept
 # as launchpad_icons.png in the scenario's folder); the export holds the pinned
 # shortcuts, the catalogue file and padconfig.ini; a second load takes every icon from
-# the cache and writes nothing.
+# the cache and writes nothing. The pack, imported into another program folder, brings the
+# arrangement along.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin launchpad_catalogue
 
@@ -55,6 +56,17 @@ for member in 'launchpad/Pinned/Wordpad.lnk' 'padconfig_startmenudesktop.xml' 'p
     grep -qx "$member" <<<"$listing" || e2e_fail "pad.zip lacks $member"
 done
 [ "$(wc -l <<<"$listing")" = 3 ] || e2e_fail "pad.zip holds more than the pack's files"
+
+# The pack moves the arrangement to another program folder (with the same source choice
+# in its own config.ini): the same entries in the same places, the user's names and the
+# pinned shortcut come along.
+mkdir -p "$WINEPREFIX/drive_c/Moved" && cp "$E2E_BASE/config.ini" "$WINEPREFIX/drive_c/Moved/"
+kdrv pad-import 'C:\Moved' "$base\\pad.zip" || e2e_fail "the import failed"
+moved=$(kdrv pad-load 'C:\Moved' 60000) || e2e_fail "the load after the import failed"
+[ "$(grep '^entry' <<<"$moved" | cut -f2-6)" = "$(grep '^entry' <<<"$out" | cut -f2-6)" ] ||
+    e2e_fail "the imported arrangement differs: $moved"
+grep -qP '\tpinned\tWordpad\tC:\\Moved\\launchpad\\Pinned\\Wordpad.lnk\t256x256$' <<<"$moved" ||
+    e2e_fail "the pinned shortcut did not come along"
 
 stamps=$(stat -c '%n %Y %s' "${icons[@]}" "$E2E_BASE/padconfig_startmenudesktop.xml")
 sleep 1

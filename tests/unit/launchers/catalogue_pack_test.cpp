@@ -21,28 +21,35 @@ TEST(CataloguePack, ExportTakesThePinnedFilesTheCataloguesAndTheNamesToAnotherMa
     const std::wstring& base = here.folder.base;
     here.Pinned(L"Tool.lnk");
     here.Pinned(L"\u7B14\u8BB0.lnk");
-    files.AddFile(base + L"padconfig.xml", "<pad/>");
+    const std::wstring tool = base + L"launchpad\\Pinned\\Tool.lnk";
+    here.Catalogue(L"padconfig.xml", CatalogueDocument{{{CatalogueItem{tool, L"Hammer"}, Plain(1)}}});
     files.AddFile(base + L"padconfig_desktop.xml", "<pad><page1/></pad>");
-    files.AddFile(base + L"padconfig.ini", fakes::Utf16File(u"[pinned]\r\nx=y\r\n"));
+    here.folder.store.WriteString(L"pinned", tool, L"Hammer", kPadSettingsFile);
     files.AddFile(base + L"launchpad\\cache\\icon.png", "not exported");
     ASSERT_TRUE(ExportPack(files, base, base + kPackFile));
 
-    PadWorld there;
-    there.folder.files.AddFile(there.folder.base + L"launchpad\\cache\\old.png", "icon of this machine");
-    there.folder.files.AddFile(there.folder.base + L"pad.zip", *files.Content(base + kPackFile));
-    const ImportReport report = ImportPack(there.folder.files, there.folder.base, there.folder.base + kPackFile);
+    // Another machine, where the program lives in another folder.
+    PadWorld there(L"C:\\Other\\");
+    auto& theirs = there.folder.files;
+    theirs.AddFile(there.folder.base + L"launchpad\\cache\\old.png", "icon of this machine");
+    theirs.AddFile(there.folder.base + L"pad.zip", *files.Content(base + kPackFile));
+    const ImportReport report = ImportPack(theirs, there.folder.base, there.folder.base + kPackFile);
     std::vector<std::wstring> names = report.names;
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"launchpad/Pinned/Tool.lnk", L"launchpad/Pinned/\u7B14\u8BB0.lnk",
                                                 L"padconfig.ini", L"padconfig.xml", L"padconfig_desktop.xml"}));
     EXPECT_EQ(report.written, 5u);
     EXPECT_EQ(report.refused, 0u);
-    for (const std::wstring file : {L"launchpad\\Pinned\\Tool.lnk", L"launchpad\\Pinned\\\u7B14\u8BB0.lnk", L"padconfig.ini",
-                                    L"padconfig.xml", L"padconfig_desktop.xml"}) {
-        EXPECT_EQ(there.folder.files.Content(there.folder.base + file), files.Content(base + file)) << foundation::ToUtf8(file);
+    for (const std::wstring file : {L"launchpad\\Pinned\\Tool.lnk", L"launchpad\\Pinned\\\u7B14\u8BB0.lnk", L"padconfig_desktop.xml"}) {
+        EXPECT_EQ(theirs.Content(there.folder.base + file), files.Content(base + file)) << foundation::ToUtf8(file);
     }
-    EXPECT_FALSE(there.folder.files.IsFile(there.folder.base + L"launchpad\\cache\\old.png"));
-    EXPECT_FALSE(there.folder.files.IsFile(there.folder.base + L"launchpad\\cache\\icon.png"));
+    // The pinned entry keeps its place and its name in the new folder.
+    const std::wstring moved = there.folder.base + L"launchpad\\Pinned\\Tool.lnk";
+    EXPECT_EQ(there.Saved(L"padconfig.xml"), (CatalogueDocument{{{CatalogueItem{moved, L"Hammer"}, Plain(1)}}}));
+    EXPECT_EQ(there.folder.store.ReadString(L"pinned", moved, {}, kPadSettingsFile), L"Hammer");
+    EXPECT_FALSE(there.folder.store.HasKey(L"pinned", tool, kPadSettingsFile));
+    EXPECT_FALSE(theirs.IsFile(there.folder.base + L"launchpad\\cache\\old.png"));
+    EXPECT_FALSE(theirs.IsFile(there.folder.base + L"launchpad\\cache\\icon.png"));
 }
 
 // An archive made by another tool, with names no pack holds.

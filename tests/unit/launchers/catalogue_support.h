@@ -71,7 +71,7 @@ struct PadWorld {
     fakes::SettingsFolder folder;
     FakeShell shell;
 
-    PadWorld() {
+    explicit PadWorld(std::wstring base = L"C:\\Kestrana\\") : folder(std::move(base)) {
         shell.files = &folder.files;
         folder.files.AddDirectory(folder.base + L"launchpad\\Pinned");
     }
