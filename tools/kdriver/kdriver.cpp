@@ -24,6 +24,7 @@
 //   kdriver folder-acl <path>                          prints the folder's owner and access entries
 //   kdriver secure-folder <path>                       owner Administrators; full control for
 //                                                      Administrators and SYSTEM, read for Users
+//   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include "foundation/foreign_requests.h"
@@ -41,6 +42,8 @@
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
+
+int LaunchpadCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -405,6 +408,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"crash" && argc >= 3) {
         return CrashProcess(static_cast<DWORD>(Number(argv[2])));
     }
+    if (const int launchpad = LaunchpadCommand(argc, argv); launchpad >= 0) return launchpad;
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)
             return Screenshot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
