@@ -66,8 +66,9 @@ std::wstring SafePictureName(std::wstring_view key) {
 } // namespace
 
 std::size_t MatchWindowItem(const DockItems& row, const AppIdentity& identity, const foundation::FileSystem& files) {
+    // The comparisons first: only an item that matches is asked whether it is a folder.
     for (std::size_t i = DockItems::kFirstReal; i < row.EndReal(); ++i) {
-        if (CanOwnWindows(row[i], files) && ItemMatches(row[i], identity)) return i;
+        if (ItemMatches(row[i], identity) && CanOwnWindows(row[i], files)) return i;
     }
     return 0;
 }
