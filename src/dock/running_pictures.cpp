@@ -24,12 +24,21 @@ std::shared_ptr<const gfx::Bitmap> RunningPictures::Decode(const std::wstring& p
     return std::make_shared<const gfx::Bitmap>(std::move(*picture));
 }
 
+std::shared_ptr<const gfx::Bitmap> RunningPictures::Program(const PictureFacts& item) const {
+    if (!m_program) return nullptr;
+    // The program's own picture, not a theme's: the cache keeps it across theme changes.
+    // A web application of the second browser is found by its key alone.
+    PictureFacts own = item;
+    if (own.appKind != AppKind::FirefoxWebApp) own.key.clear();
+    return m_program(own);
+}
+
 std::shared_ptr<const gfx::Bitmap> RunningPictures::Picture(const PictureFacts& item) const {
     const RunningPictureFiles names = RunningPictureNames(item.key, m_settings);
     if (auto configured = Decode(names.configured)) return configured;
-    if (item.key.empty()) return m_program ? m_program(item) : nullptr;
+    if (item.key.empty()) return Program(item);
     if (auto cached = Decode(names.cache)) return cached;
-    auto picture = m_program ? m_program(item) : nullptr;
+    auto picture = Program(item);
     if (!picture) return nullptr;
     auto& files = m_settings.Files();
     const std::wstring folder = names.cache.substr(0, names.cache.rfind(L'\\'));

@@ -27,6 +27,7 @@ public:
 
 private:
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> Decode(const std::wstring& path) const;
+    [[nodiscard]] std::shared_ptr<const gfx::Bitmap> Program(const PictureFacts& item) const;
 
     const foundation::ConfigStore& m_settings;
     const gfx::ImageDecoder& m_decoder;

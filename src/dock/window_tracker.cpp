@@ -187,11 +187,26 @@ void TidySeparators(DockItems& row, const Row& state) {
     mark(state.separators.minimised, minimised);
 }
 
+// The window no longer asks for attention; its item stops showing it unless another of
+// its windows still asks.
+bool EndAttentionInRow(DockItems& row, Row& state, WindowId window) {
+    const auto marked = state.attention.find(window);
+    if (marked == state.attention.end()) return false;
+    const std::int32_t id = marked->second;
+    state.attention.erase(marked);
+    for (const auto& [other, otherId] : state.attention) {
+        if (otherId == id) return false;
+    }
+    const std::size_t index = row.IndexOfId(id);
+    if (index == 0 || !row[index].attention) return false;
+    row[index].attention = false;
+    return true;
+}
+
 bool RemoveFromRow(DockItems& row, Row& state, WindowId window) {
-    bool changed = false;
+    bool changed = EndAttentionInRow(row, state, window);
     row.ForEachReal([&](std::size_t, Dockico& item) { changed = Release(item, window) || changed; });
     state.minimised.erase(window);
-    state.attention.erase(window);
     if (changed) TidySeparators(row, state);
     return changed;
 }
@@ -424,20 +439,7 @@ void WindowTracker::Shared::MarkAttention(WindowId window, const AppIdentity& id
 }
 
 void WindowTracker::Shared::EndAttention(WindowId window) {
-    ApplyToRows(RowsNow(), [&](DockItems& row, Row& state) {
-        const auto marked = state.attention.find(window);
-        if (marked == state.attention.end()) return false;
-        const std::int32_t id = marked->second;
-        state.attention.erase(marked);
-        // Another window of the same item may still be waiting.
-        for (const auto& [other, otherId] : state.attention) {
-            if (otherId == id) return false;
-        }
-        const std::size_t index = row.IndexOfId(id);
-        if (index == 0 || !row[index].attention) return false;
-        row[index].attention = false;
-        return true;
-    });
+    ApplyToRows(RowsNow(), [&](DockItems& row, Row& state) { return EndAttentionInRow(row, state, window); });
 }
 
 WindowTracker::WindowTracker(TrackerPorts ports, JobRunner& jobs, TrackerOptions options)

@@ -7,6 +7,7 @@
 #include "dock/item_list_manager.h"
 #include "dock/live_pictures.h"
 #include "dock/job_runner.h"
+#include "dock/window_tracker.h"
 #include "dock/win32/dock_window.h"
 #include "foundation/config_store.h"
 #include "gfx/image_decoder.h"
@@ -32,6 +33,8 @@ struct DockServices {
     // The icon set's files and the clock skin's name, for the live clock and calendar.
     const themes::ThemeFiles* theme = nullptr;
     std::function<std::wstring()> clockSkin;
+    // Puts the running programs into every dock's row; none: the docks show pinned items only.
+    WindowTracker* tracker = nullptr;
 };
 
 class DockHost {
@@ -69,6 +72,7 @@ private:
     struct Dock {
         std::unique_ptr<themes::DockSkin> skin;
         std::unique_ptr<DockWindow> window; // after the skin, so destroyed before it
+        WindowTracker::RowHandle trackedRow = 0;
     };
     bool AddDock(const MonitorInfo& monitor);
     void TakeDown();
