@@ -20,6 +20,8 @@ constexpr std::wstring_view kSilentAttentionClasses[] = {L"$$$Secure UAP Dummy W
 // Acceptance without a dock in mind; each row adds its own icon size and emptiness.
 constexpr float kAnyIconSize = 1000;
 constexpr float kSmallestShownIconSize = 10;
+// Pictures of running-only items kept for their next windows and for docks built later.
+constexpr std::size_t kKeptPictures = 48;
 
 // What a window asks the tracker to do, folded over the reports that came in meanwhile.
 struct Pending {
@@ -406,6 +408,8 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
     if (!picture) return;
     {
         std::lock_guard lock(mutex);
+        // Pictures are up to 256 px; a long session meets many programs.
+        if (pictures.size() >= kKeptPictures) pictures.clear();
         pictures[facts.key] = picture;
     }
     ApplyToRows(rows, [&](DockItems& row, Row& state) {

@@ -199,6 +199,30 @@ TEST(WindowTracker, NothingTrackedIsSaved) {
     EXPECT_EQ(saved, V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|", L"trash|"}));
 }
 
+// Docks are rebuilt (display changes) while reports pour in; meant for ThreadSanitizer too.
+TEST(WindowTracker, DocksComeAndGoWhileWindowsAreReported) {
+    Desk desk(u"[normal]\r\nrunicolim=1\r\n");
+    for (std::uint64_t n = 11; n <= 14; ++n) desk.facts.Add(n, {L"RegEdit", L"Registry Editor", 2});
+    for (int round = 0; round < 50; ++round) {
+        auto row = std::make_unique<DockItems>();
+        PinDefaults(*row);
+        const auto handle = desk.tracker.AttachRow(*row, [] {}, 48);
+        for (std::uint64_t n = 11; n <= 14; ++n) {
+            desk.tracker.OnWindowEvent({WindowEventKind::Appeared, WindowId{n}, WindowEventSource::WinEvent});
+            if (n % 2 == 0) desk.tracker.OnWindowEvent({WindowEventKind::Destroyed, WindowId{n}, WindowEventSource::ShellHook});
+        }
+        if (round % 2 == 0) desk.tracker.DetachRow(handle);
+        row.reset();
+    }
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    DockItems last;
+    PinDefaults(last);
+    desk.tracker.AttachRow(last, [] {}, 48);
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    EXPECT_EQ(Summary(last), V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|*",
+                                L"regedit.exe*:2", L"|", L"trash|"}));
+}
+
 TEST(RunningPictures, ConfiguredThenCachedThenTheProgramsOwnWhichIsKept) {
     testing::ItemWorld world;
     world.Config(u"[unsaveicon]\r\nvlc=C:\\pics\\vlc.png\r\n");
