@@ -5,6 +5,7 @@
 #include "foundation/diagnostic_log.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <atomic>
 #include <deque>
 #include <mutex>
@@ -30,6 +31,9 @@ struct Pending {
     bool activated = false; // its attention mark ends
     bool attention = false; // mark its item
     bool instant = false;   // put into a new row: no growing in
+    // The first report of this round, for the detail log's timings.
+    WindowEventSource source = WindowEventSource::Reconcile;
+    std::int64_t reportedMs = 0;
 };
 
 // What the tracker remembers of a window between reports.
@@ -42,6 +46,22 @@ struct Known {
     std::int64_t attentionMs = 0;
     bool attentionSeen = false;
 };
+
+const wchar_t* SourceName(WindowEventSource source) {
+    switch (source) {
+    case WindowEventSource::WinEvent: return L"event hook";
+    case WindowEventSource::ShellHook: return L"shell hook";
+    case WindowEventSource::Companion: return L"companion";
+    case WindowEventSource::Reconcile: return L"reconciliation";
+    }
+    return L"";
+}
+
+std::wstring WindowName(WindowId window, const AppIdentity& identity) {
+    wchar_t id[24];
+    std::swprintf(id, 24, L"%llx", static_cast<unsigned long long>(window));
+    return std::wstring(L"window ") + id + L" (" + (identity.program.empty() ? identity.filePath : identity.program) + L")";
+}
 
 // The job's own waits end early once the program quits.
 class JobPause final : public Pause {
@@ -151,7 +171,7 @@ struct WindowTracker::Shared {
     void Worker(const JobContext& job);
     void Process(WindowId window, const Pending& pending, const JobContext& job);
     void Remove(WindowId window);
-    void Place(WindowId window, const Known& seen, bool minimised, bool instant, const JobContext& job);
+    void Place(WindowId window, const Known& seen, bool minimised, const Pending& work, const JobContext& job);
     void MarkAttention(WindowId window, const AppIdentity& identity);
     void EndAttention(WindowId window);
 };
@@ -258,6 +278,7 @@ void WindowTracker::Shared::Process(WindowId window, const Pending& work, const 
         if (auto it = known.find(window); it != known.end()) seen = it->second;
     }
     const bool candidate = IsCandidate(shape);
+    bool identifiedNow = false;
     if (candidate || work.attention) {
         // A new title may make another application of it (a browser's web application).
         const std::wstring title = ports.facts.Title(window);
@@ -266,6 +287,7 @@ void WindowTracker::Shared::Process(WindowId window, const Pending& work, const 
             seen.identity = IdentifyWindow(window, {ports.facts, ports.webApps, pause, ports.settings});
             seen.title = title;
             seen.identified = true;
+            identifiedNow = true;
             std::lock_guard lock(mutex);
             Known& kept = known[window];
             kept.identity = seen.identity;
@@ -276,8 +298,13 @@ void WindowTracker::Shared::Process(WindowId window, const Pending& work, const 
     if (job.Quitting()) return;
     const AcceptContext anyDock{kAnyIconSize, false, ports.settings.BaseFolder(), options.ownImagePath};
     const bool accepted = candidate && AcceptsWindow(seen.identity, anyDock, ports.settings);
-    if (accepted) Place(window, seen, shape.minimised, work.instant, job);
-    else if (seen.placed) Remove(window);
+    if (accepted) {
+        Place(window, seen, shape.minimised, work, job);
+    } else if (seen.placed) {
+        Remove(window);
+    } else if (candidate && !seen.placed && identifiedNow && foundation::DetailLogging()) {
+        foundation::LogDetail("window tracker", WindowName(window, seen.identity) + L" is no running program");
+    }
 
     if (work.activated) EndAttention(window);
     if (work.attention) {
@@ -302,8 +329,9 @@ void WindowTracker::Shared::Remove(WindowId window) {
     ApplyToRows(RowsNow(), [&](DockItems& row, Row& state) { return RemoveFromRow(row, state, window); });
 }
 
-void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minimised, bool instant,
+void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minimised, const Pending& work,
                                   const JobContext& job) {
+    const bool instant = work.instant;
     const auto& settings = ports.settings;
     auto& files = settings.Files();
     const std::wstring base = settings.BaseFolder();
@@ -319,6 +347,7 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
     std::vector<std::unique_ptr<Dockico>> spares;
     std::vector<PictureFacts> wantPictures;
     bool needItem = false;
+    bool taken = false;
 
     const auto apply = [&](DockItems& row, Row& state) {
         if (row.Empty() || state.iconSize.load() <= kSmallestShownIconSize) return RemoveFromRow(row, state, window);
@@ -349,7 +378,7 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
         Dockico& item = row[target];
         if (!Holds(item, window)) {
             item.windows.push_back(window);
-            changed = true;
+            changed = taken = true;
         }
         if (!item.running || item.leaving) changed = true;
         item.running = true;
@@ -399,6 +428,11 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
         Known& kept = known[window];
         kept.placed = true;
         kept.minimisedItem = ownItems;
+    }
+    if (taken && !seen.placed && foundation::DetailLogging()) {
+        const std::int64_t waited = options.nowMs ? options.nowMs() - work.reportedMs : 0;
+        foundation::LogDetail("window tracker", WindowName(window, seen.identity) + L" shown " + std::to_wstring(waited) +
+                                                    L" ms after the " + SourceName(work.source) + L" reported it");
     }
     if (wantPictures.empty() || job.Quitting()) return;
 
@@ -470,9 +504,13 @@ void WindowTracker::OnWindowEvent(const WindowEvent& event) {
         }
         auto [entry, fresh] = m_shared->pending.try_emplace(event.window);
         Pending& work = entry->second;
+        if (fresh) {
+            work.source = event.source;
+            work.reportedMs = m_shared->options.nowMs ? m_shared->options.nowMs() : 0;
+        }
         switch (event.kind) {
         case WindowEventKind::Destroyed:
-            work = Pending{};
+            work.refresh = work.activated = work.attention = work.instant = false;
             work.gone = true;
             break;
         case WindowEventKind::Activated:

@@ -16,6 +16,7 @@
 //   kdriver confirm-keys <hwnd> <first> <second>       confirms a key chord on the companion's
 //                                                      pipe (prints the receipt), then posts it
 //   kdriver screenshot <file.png> [x y width height]
+//   kdriver add-exstyle <hwnd> <bits>                  adds extended style bits to another program's window
 //   kdriver ini <file> <section> <key> <value>         writes one value of an INI file as the system does
 //   kdriver launch <command line> [timeout-ms]         starts a program and waits for its first visible
 //                                                      top-level window: prints "<hwnd> <pid> <ms>", ms
@@ -307,7 +308,7 @@ BOOL CALLBACK ProcessWindowProc(HWND window, LPARAM param) {
     auto* query = reinterpret_cast<ProcessWindow*>(param);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
-    if (pid != query->pid || !::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER)) return TRUE;
+    if (pid != query->pid || !::IsWindowVisible(window)) return TRUE;
     query->found = window;
     return FALSE;
 }
@@ -366,6 +367,12 @@ int wmain(int argc, wchar_t** argv) {
         const wchar_t* title = OrNull(argc, argv, 3);
         const DWORD timeout = argc > 4 ? static_cast<DWORD>(Number(argv[4])) : 0;
         return WaitFor(timeout, [&] { return FindTopLevel(cls, title) == nullptr; }) ? 0 : 1;
+    }
+    if (command == L"add-exstyle" && argc >= 4) {
+        HWND window = Handle(argv[2]);
+        const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE) | static_cast<LONG_PTR>(Number(argv[3]));
+        ::SetLastError(0);
+        return ::SetWindowLongPtrW(window, GWL_EXSTYLE, style) != 0 || ::GetLastError() == 0 ? 0 : 1;
     }
     if (command == L"ini" && argc >= 6) return ::WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
     if (command == L"launch" && argc >= 3) return Launch(argv[2], argc > 3 ? static_cast<DWORD>(Number(argv[3])) : 10000);
