@@ -12,9 +12,9 @@ for preset in "$@"; do
         }
         rm -f "build-$preset.configure.log"
     fi
-    cmake --build "build/$preset" -- -k 0 >"/tmp/kestrana-build-$preset.log" 2>&1 || {
-        grep -E 'error|Error|FAILED' -A3 "/tmp/kestrana-build-$preset.log" | head -60 >&2
-        echo "build of $preset failed (full log: /tmp/kestrana-build-$preset.log)" >&2
+    cmake --build "build/$preset" -- -k 0 >"build/$preset/build.log" 2>&1 || {
+        grep -E 'error|Error|FAILED' -A3 "build/$preset/build.log" | head -60 >&2
+        echo "build of $preset failed (full log: build/$preset/build.log)" >&2
         exit 1
     }
 done

@@ -1,6 +1,7 @@
 #include "autostart_jobs.h"
 
 #include "foundation/win32/automation_values.h"
+#include "foundation/win32/process_start.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -58,17 +59,9 @@ bool RegisterWithSchtasks(const std::wstring& xml) {
     ::WriteFile(handle, xml.data(), static_cast<DWORD>(xml.size() * sizeof(wchar_t)), &written, nullptr);
     ::CloseHandle(handle);
     std::wstring command = L"schtasks.exe /create /f /tn \"" + std::wstring(kTaskName) + L"\" /xml \"" + file + L"\"";
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
     bool ok = false;
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-        ::WaitForSingleObject(pi.hProcess, 15000);
-        DWORD code = 1;
-        ::GetExitCodeProcess(pi.hProcess, &code);
-        ok = code == 0;
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-    }
+    if (const auto started = win32::StartProgram({.arguments = command, .flags = CREATE_NO_WINDOW}, "create start task"))
+        ok = win32::WaitForExit(*started, 15000) == DWORD{0};
     ::DeleteFileW(file.c_str());
     return ok;
 }

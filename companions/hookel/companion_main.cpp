@@ -19,6 +19,7 @@
 #include "foundation/win32/companion_channel.h"
 #include "foundation/win32/folder_security.h"
 #include "foundation/win32/foreign_sender.h"
+#include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/win32_log_files.h"
 
@@ -125,16 +126,8 @@ void PressChord(WORD first, WORD second) {
     if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-bool StartProgram(const std::wstring& path, const std::wstring& arguments = {}) {
-    std::wstring command = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, g.folder.c_str(), &si,
-                          &pi))
-        return false;
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return true;
+bool StartCompanionProgram(const std::wstring& path) {
+    return win32::StartProgram({.program = path, .folder = g.folder}, "companion start").has_value();
 }
 
 void TerminateImage(const std::wstring& imagePath) {
@@ -245,7 +238,7 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         if (message != 0 && message == g.msgShareTemp) {
             if (wParam == 1) {
                 const std::wstring reader = g.folder + L"Thermel.exe";
-                if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartProgram(reader);
+                if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartCompanionProgram(reader);
             }
             return 1;
         }
@@ -349,7 +342,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     InstallHook();
 
     if (!k64Bit && Is64BitWindows() && !::FindWindowW(kCompanion64Class.data(), nullptr))
-        StartProgram(g.folder + L"Hookel64.exe");
+        StartCompanionProgram(g.folder + L"Hookel64.exe");
     if (k64Bit) ::SetTimer(g.ownWindow, 1, 3000, nullptr);
 
     MSG message;
@@ -359,7 +352,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             // No 32-bit partner after three seconds: start it, and where the system cannot
             // run it, answer in its place.
             if (!::FindWindowW(kCompanion32Class.data(), nullptr)) {
-                const bool started = StartProgram(g.folder + L"Hookel.exe");
+                const bool started = StartCompanionProgram(g.folder + L"Hookel.exe");
                 if (!started || !::FindWindowW(kCompanion32Class.data(), nullptr)) {
                     ::Sleep(started ? 1500 : 0);
                     if (!::FindWindowW(kCompanion32Class.data(), nullptr))

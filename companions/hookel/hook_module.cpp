@@ -1,14 +1,16 @@
 // The hook module: loaded into every process of its bitness by the system-wide CBT hook.
 // Before a top-level window is minimised or restored it asks the program's watcher window
 // whether the program animates it; an answer of 1 cancels the system's own action (the
-// program animates and then completes the change itself). Window creation and
-// destruction are reported to the program's main window without waiting.
+// program animates and then completes the change itself). Window creation, destruction,
+// activation, minimising and restoring are reported to the program's main window without
+// waiting; the program only takes them as a reason to look at the window.
 //
 // The answer decides whether a window gets minimised at all, so the module talks only to
 // windows of the program itself: the executable "Kestrana.exe" in the module's own
 // folder. It runs inside every process and keeps no log.
 #include "foundation/foreign_requests.h"
 #include "foundation/hook_protocol.h"
+#include "foundation/shell_messages.h"
 #include "foundation/text.h"
 
 #include <windows.h>
@@ -97,10 +99,20 @@ LRESULT AskWatcher(HWND window, WPARAM code) {
     return answer == 1 ? 1 : 0;
 }
 
+HWND ProgramMainWindow() { return FindProgramWindow(kMainWindowClass.data(), nullptr); }
+
 void ReportOpenClose(HWND window, bool opened) {
-    HWND main = FindProgramWindow(L"KESTRANA", nullptr);
+    HWND main = ProgramMainWindow();
     if (!main || BelongsToProcessOf(window, main)) return;
     ::PostMessageW(main, kMsgHookAsk, reinterpret_cast<WPARAM>(window), opened ? 1 : 0);
+}
+
+// Sent before the system acts; the program looks at the window when the report arrives.
+void Report(HWND window, std::uintptr_t code) {
+    static const UINT message = ::RegisterWindowMessageW(kMsgWindowReport.data());
+    HWND main = message ? ProgramMainWindow() : nullptr;
+    if (!main || BelongsToProcessOf(window, main)) return;
+    ::PostMessageW(main, message, reinterpret_cast<WPARAM>(window), static_cast<LPARAM>(code));
 }
 
 } // namespace
@@ -112,11 +124,19 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK CbtProc(int code, WPARAM wPara
         case HCBT_MINMAX: {
             if (!IsAppWindow(window)) break;
             const auto intent = ClassifyShowCommand(LOWORD(lParam), ::IsIconic(window) != FALSE);
-            if (intent == ShowIntent::Minimise && ::IsWindowVisible(window) && AskWatcher(window, kAskMinimise) == 1)
-                return 1;
-            if (intent == ShowIntent::Restore && AskWatcher(window, kAskRestore) == 1) return 1;
+            if (intent == ShowIntent::Minimise && ::IsWindowVisible(window)) {
+                if (AskWatcher(window, kAskMinimise) == 1) return 1;
+                Report(window, kReportMinimised);
+            }
+            if (intent == ShowIntent::Restore) {
+                if (AskWatcher(window, kAskRestore) == 1) return 1;
+                Report(window, kReportRestored);
+            }
             break;
         }
+        case HCBT_ACTIVATE:
+            if (IsAppWindow(window)) Report(window, kReportActivated);
+            break;
         case HCBT_CREATEWND: {
             const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
             if (create && create->lpcs && !(create->lpcs->style & WS_CHILD) && !create->lpcs->hwndParent &&

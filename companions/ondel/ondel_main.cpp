@@ -1,6 +1,9 @@
 // Ondel.exe: starts Kestrana for the user. Registered as the service "Ondel" (autostart
 // by service) it launches the program in every session that logs on; started as a plain
 // program (autostart by task, or by hand) it simply starts the program beside it.
+#include "foundation/win32/process_start.h"
+#include "foundation/win32/unique_handle.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <userenv.h>
@@ -24,28 +27,16 @@ std::wstring ProgramFolder() {
 // Starts Kestrana.exe as the user of `session`, on that session's desktop.
 void LaunchInSession(DWORD session) {
     if (session == 0xFFFFFFFF) return;
-    HANDLE userToken = nullptr;
-    if (!::WTSQueryUserToken(session, &userToken)) return; // nobody logged on there
+    HANDLE rawUser = nullptr;
+    if (!::WTSQueryUserToken(session, &rawUser)) return; // nobody logged on there
+    const kestrana::win32::UniqueKernelHandle userToken(rawUser);
     HANDLE primary = nullptr;
-    if (::DuplicateTokenEx(userToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary)) {
-        void* environment = nullptr;
-        ::CreateEnvironmentBlock(&environment, primary, FALSE);
+    if (::DuplicateTokenEx(userToken.Get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary)) {
+        kestrana::win32::UniqueKernelHandle owned(primary);
         const std::wstring folder = ProgramFolder();
-        const std::wstring program = folder + L"Kestrana.exe";
-        std::wstring command = L"\"" + program + L"\"";
-        STARTUPINFOW si{sizeof(si)};
-        wchar_t desktop[] = L"winsta0\\default";
-        si.lpDesktop = desktop;
-        PROCESS_INFORMATION pi{};
-        if (::CreateProcessAsUserW(primary, program.c_str(), command.data(), nullptr, nullptr, FALSE,
-                                   CREATE_UNICODE_ENVIRONMENT, environment, folder.c_str(), &si, &pi)) {
-            ::CloseHandle(pi.hThread);
-            ::CloseHandle(pi.hProcess);
-        }
-        if (environment) ::DestroyEnvironmentBlock(environment);
-        ::CloseHandle(primary);
+        (void)kestrana::win32::StartProgram(
+            {.program = folder + L"Kestrana.exe", .folder = folder, .userToken = primary}, "start for session");
     }
-    ::CloseHandle(userToken);
 }
 
 void ReportStatus(DWORD state) {
@@ -91,7 +82,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (::GetLastError() != ERROR_FAILED_SERVICE_CONTROLLER_CONNECT) return 1;
     // Not started by the service manager: start the program for the current user.
     const std::wstring folder = ProgramFolder();
-    const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", (folder + L"Kestrana.exe").c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
-    return result > 32 ? 0 : 1;
+    const std::wstring program = folder + L"Kestrana.exe";
+    return kestrana::win32::StartWithShell({.file = program.c_str(), .folder = folder.c_str()}, "start program") ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "foundation/win32/companion_channel.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
+#include "foundation/win32/process_start.h"
 
 #include <windows.h>
 #include <dbghelp.h>
@@ -59,7 +60,7 @@ bool IsFatalCode(DWORD code) {
 
 void StartAgain() noexcept {
     const auto& process = Process();
-    ::ShellExecuteW(nullptr, L"open", process.exePath.c_str(), nullptr, process.baseFolder.c_str(), SW_SHOWNORMAL);
+    win32::StartWithShell({.file = process.exePath.c_str(), .folder = process.baseFolder.c_str()}, "restart after crash");
 }
 
 LONG CALLBACK NestedFaultHandler(EXCEPTION_POINTERS* info) {
@@ -207,13 +208,15 @@ void RestartProgram(HWND window) noexcept {
     try {
         ::SetCurrentDirectoryW(process.baseFolder.c_str());
         CallHandler(Handlers().hideBars);
+        CallHandler(Handlers().stopMenuBar);
         const std::wstring arguments = foundation::RestartArguments(
             window ? std::optional<std::uint64_t>(reinterpret_cast<UINT_PTR>(window)) : std::nullopt);
         ReleaseInstanceEvent();
         CallHandler(Handlers().showWindowsTaskbar);
         CallHandler(Handlers().endLivePreview);
-        ::ShellExecuteW(nullptr, L"open", process.exePath.c_str(), arguments.empty() ? nullptr : arguments.c_str(),
-                        process.baseFolder.c_str(), SW_SHOWNORMAL);
+        win32::StartWithShell(
+            {.file = process.exePath.c_str(), .arguments = arguments.c_str(), .folder = process.baseFolder.c_str()},
+            "restart");
     } catch (...) {
         kestrana::foundation::LogCaught("lifecycle RestartProgram");
     }

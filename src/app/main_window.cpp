@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "dock/window_event_codes.h"
+#include "dock/win32/win32_window_facts.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/foreign_requests.h"
 #include "foundation/hook_protocol.h"
@@ -127,6 +129,36 @@ LRESULT OnWindowCopyData(WPARAM wParam, const COPYDATASTRUCT& data) noexcept {
     return reinterpret_cast<LRESULT>(created);
 }
 
+// A hook module's report about a window of its process. Any process can post one, so it
+// is checked against the window itself and can at most make the tracker look at a
+// top-level window of another process.
+void OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARAM code) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (!claim) {
+        foundation::LogFailure("main window report", L"refused window report code " + std::to_wstring(code) +
+                                                         L" for window " + std::to_wstring(wParam) + L": unknown code");
+        return;
+    }
+    dock::ReportedWindow seen;
+    seen.exists = window && ::IsWindow(window);
+    if (seen.exists) {
+        seen.topLevel = ::GetAncestor(window, GA_ROOT) == window && !(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        seen.ours = pid == ::GetCurrentProcessId();
+        seen.minimised = ::IsIconic(window) != FALSE;
+    }
+    if (seen.ours) {
+        foundation::LogFailure("main window report", L"refused window report about " + WindowLabel(window) +
+                                                         L": a window of this program");
+        return;
+    }
+    // Windows gone or turned into children before the report arrived are ordinary races.
+    const auto kind = dock::JudgeReport(*claim, seen);
+    if (kind && Handlers().windowEvent)
+        Handlers().windowEvent({*kind, dock::ToWindowId(window), dock::WindowEventSource::Companion});
+}
+
 void RunOnWorker(const std::function<void()>& job) {
     if (!job) return;
     std::thread([job] {
@@ -217,6 +249,7 @@ std::optional<LRESULT> OnFeatureMessage(UINT message, WPARAM wParam, LPARAM lPar
     auto& handlers = Handlers();
     switch (message) {
     case msg::kMsgHookAsk: // the hook's report of a window opening (lParam 1) or closing
+        OnWindowReport(dock::OpenCloseClaim(lParam), wParam, lParam);
         if (handlers.windowOpenClose) handlers.windowOpenClose(reinterpret_cast<HWND>(wParam), lParam == 1);
         return 0;
     case msg::kMsgEndLivePreview:
@@ -294,6 +327,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (message != 0 && message == messages.taskbarCreated) {
             if (reinterpret_cast<HWND>(lParam) != window)
                 ::SetTimer(window, msg::kTimerTaskbarRecreated, 1000, nullptr);
+            return 0;
+        }
+        if (message != 0 && message == messages.windowReport) {
+            OnWindowReport(dock::WindowReportClaim(static_cast<std::uintptr_t>(lParam)), wParam, lParam);
             return 0;
         }
         if (message != 0 && message == messages.shellHook) {

@@ -2,6 +2,8 @@
 // The hidden main window: it serves window-creation requests for worker threads and
 // other processes, and receives the system broadcasts the program reacts to.
 
+#include "dock/window_events.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -21,6 +23,7 @@ struct RegisteredMessages {
     UINT tabSwitch = 0;
     UINT shellHook = 0;
     UINT taskbarCreated = 0;
+    UINT windowReport = 0;
 };
 [[nodiscard]] RegisteredMessages& Messages() noexcept;
 
@@ -30,6 +33,9 @@ struct MainWindowHandlers {
     std::function<void()> taskbarRecreated;              // after the 1 s settle timer
     std::function<void(WPARAM, LPARAM)> shellHook;       // window tracker
     std::function<void(HWND, bool opened)> windowOpenClose;
+    // The hook module's reports (opened, closed, activated, minimised, restored) once the
+    // main window has checked them; a report only ever asks for a look at the window.
+    std::function<void(const dock::WindowEvent&)> windowEvent;
     std::function<void()> endLivePreview;
     std::function<void()> showWindowsTaskbar;            // undo the hide-taskbar setting
     std::function<void(WPARAM, LPARAM)> steamResult;

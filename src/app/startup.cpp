@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "app/menu_bar.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/monitors.h"
@@ -17,6 +18,7 @@
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
+#include "foundation/win32/process_start.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
@@ -129,7 +131,8 @@ bool StartedByThisProgram() noexcept {
 void RegisterMessages() noexcept {
     auto& m = Messages();
     UINT* slots[] = {&m.share, &m.shareHwnd, &m.shareTemp, &m.shareMemoryTask, &m.shareKey,
-                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated};
+                     &m.hwndMenu, &m.stageManager, &m.tabSwitch, &m.shellHook, &m.taskbarCreated,
+                     &m.windowReport};
     static_assert(std::size(slots) == msg::kRegisteredMessageNames.size());
     for (std::size_t i = 0; i < std::size(slots); ++i) {
         const std::wstring name(msg::kRegisteredMessageNames[i]);
@@ -209,6 +212,7 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         foundation::StartupHooks hooks;
         hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
+        hooks.startMenuBar = [&services] { StartMenuBar(services); };
         services.SetStartup(foundation::LoadStartupSettings(services.Store(), ports, hooks));
     } catch (...) {
         kestrana::foundation::LogCaught("start-up LoadSettings");
@@ -235,6 +239,7 @@ void Shutdown() noexcept {
     auto& process = Process();
     process.quit.store(true);
     if (Handlers().hideBars) Handlers().hideBars(); // the docks write "lastscreen" as they go
+    StopMenuBar(); // gives the top of the screens back
     ReleaseInstanceEvent();
     if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
     if (Handlers().endLivePreview) Handlers().endLivePreview();
@@ -315,6 +320,8 @@ HWND CreateWindowsOfTheProgram(bool workshop) {
 void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     services->StartDocks();
     win32::LogStartupStep(L"docks started");
+    services->StartWindowTracking(mainWindow);
+    win32::LogStartupStep(L"window tracking started");
     // On the user-interface thread (quitting, restarting) the docks are taken down and
     // write what they keep; from any other thread (a crash) they are only hidden.
     Handlers().hideBars = [services] {
@@ -353,7 +360,7 @@ int Run() noexcept {
     EnableDebugPrivilege();
     ReadWindowsVersion();
     if (!foundation::IsSupportedWindows(process.windowsMajor, process.windowsBuild)) {
-        ::ShellExecuteW(nullptr, L"open", L"winver", nullptr, nullptr, SW_SHOWNORMAL);
+        win32::StartWithShell({.file = L"winver"}, "show Windows version");
         ::MessageBoxW(nullptr, L"Windows10 1809 later!", L"", MB_OK);
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "foundation/process_state.h"
 #include "foundation/win32/folder_security.h"
 #include "foundation/win32/system_launch.h"
+#include "foundation/win32/process_start.h"
 
 #include <shellapi.h>
 
@@ -28,8 +29,8 @@ bool RunSteamStartSteps(const SteamSession& steam, bool steamOffline) noexcept {
         [](const std::wstring& download) { return win32::MayInstallUpdateFile(download, win32::IsElevated()); });
     if (update == foundation::PendingUpdate::HandOver) {
         // The installer replaces the running program and starts it again.
-        ::ShellExecuteW(nullptr, L"open", (process.baseFolder + L"temp_64.exe").c_str(), nullptr,
-                        process.baseFolder.c_str(), SW_SHOWNORMAL);
+        const std::wstring installer = process.baseFolder + L"temp_64.exe";
+        win32::StartWithShell({.file = installer.c_str(), .folder = process.baseFolder.c_str()}, "start update");
         return true;
     }
     if (steamOffline) {

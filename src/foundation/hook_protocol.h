@@ -14,6 +14,14 @@ inline constexpr std::uintptr_t kAskStageManager = 1;
 inline constexpr std::uintptr_t kAskMinimiseBySystemMenu = 2;
 inline constexpr std::uintptr_t kAskRestore = 3;
 
+// What the hook module saw happen to a top-level window of its own process, posted to
+// the main window as the registered message kMsgWindowReport (wParam the window, lParam
+// the code). Opening and closing keep their older message, kMsgHookAsk with lParam 1 or 0.
+// A report names no sender and proves nothing: the program only looks at the window.
+inline constexpr std::uintptr_t kReportActivated = 1;
+inline constexpr std::uintptr_t kReportMinimised = 2;
+inline constexpr std::uintptr_t kReportRestored = 3;
+
 // The watcher is a window of this class and title in the program itself.
 inline constexpr std::wstring_view kWatcherWindowTitle = L"dockhook32";
 inline constexpr std::wstring_view kWatcherWindowClass = L"dockhook32";

@@ -34,10 +34,12 @@ inline constexpr std::wstring_view kMsgStageManager = L"KestranaStageManager";
 inline constexpr std::wstring_view kMsgTabSwitch = L"TabSwitch";
 inline constexpr std::wstring_view kMsgShellHook = L"SHELLHOOK";
 inline constexpr std::wstring_view kMsgTaskbarCreated = L"TaskbarCreated";
+inline constexpr std::wstring_view kMsgWindowReport = L"KestranaWindowReport"; // from the hook module
 
-inline constexpr std::array<std::wstring_view, 10> kRegisteredMessageNames = {
+inline constexpr std::array<std::wstring_view, 11> kRegisteredMessageNames = {
     kMsgShare, kMsgShareHwnd, kMsgShareTemp, kMsgShareMemoryTask, kMsgShareKey,
     kMsgHwndMenu, kMsgStageManager, kMsgTabSwitch, kMsgShellHook, kMsgTaskbarCreated,
+    kMsgWindowReport,
 };
 
 // Fixed message numbers other processes send us; let through the privilege filter too.

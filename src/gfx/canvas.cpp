@@ -134,6 +134,68 @@ void Canvas::DrawNineGrid(const Bitmap& source, const Insets& insets, const Rect
     Resampled(source, {xs, std::size_t(nx)}, {ys, std::size_t(ny)}, opacity);
 }
 
+namespace {
+
+// Cosine and sine of a turn in degrees, exact at the quarter turns.
+void TurnCosSin(float degrees, double& c, double& s) {
+    double turn = std::fmod(double(degrees), 360.0);
+    if (turn < 0) {
+        turn += 360.0;
+    }
+    if (turn == 0.0) {
+        c = 1, s = 0;
+    } else if (turn == 90.0) {
+        c = 0, s = 1;
+    } else if (turn == 180.0) {
+        c = -1, s = 0;
+    } else if (turn == 270.0) {
+        c = 0, s = -1;
+    } else {
+        const double rad = turn * 3.14159265358979323846 / 180.0;
+        c = std::cos(rad);
+        s = std::sin(rad);
+    }
+}
+
+// Bilinear sample of `level` at (u, v) in its pixels (centres at whole numbers), as
+// premultiplied channels scaled by `opacity`; 0 when nothing of the picture is there.
+Pixel SampleBilinear(const Bitmap& level, double u, double v, float opacity) {
+    const int w = level.Width();
+    const int h = level.Height();
+    if (u <= -1.0 || v <= -1.0 || u >= w || v >= h) {
+        return 0;
+    }
+    const double fu = std::floor(u);
+    const double fv = std::floor(v);
+    const int ix = int(fu);
+    const int iy = int(fv);
+    const float ax = float(u - fu);
+    const float ay = float(v - fv);
+    float acc[4] = {0, 0, 0, 0};
+    auto fetch = [&](int x, int y, float weight) {
+        if (x < 0 || y < 0 || x >= w || y >= h || weight == 0.0f) {
+            return;
+        }
+        const Pixel p = level.Row(y)[x];
+        acc[0] += weight * float(p & 0xFF);
+        acc[1] += weight * float((p >> 8) & 0xFF);
+        acc[2] += weight * float((p >> 16) & 0xFF);
+        acc[3] += weight * float(p >> 24);
+    };
+    fetch(ix, iy, (1 - ax) * (1 - ay));
+    fetch(ix + 1, iy, ax * (1 - ay));
+    fetch(ix, iy + 1, (1 - ax) * ay);
+    fetch(ix + 1, iy + 1, ax * ay);
+    if (acc[3] <= 0.0f) {
+        return 0;
+    }
+    const float a = std::min(acc[3] * opacity, 255.0f);
+    auto ch = [a, opacity](float value) { return std::uint32_t(std::min(value * opacity, a) + 0.5f); };
+    return (std::uint32_t(a + 0.5f) << 24) | (ch(acc[2]) << 16) | (ch(acc[1]) << 8) | ch(acc[0]);
+}
+
+} // namespace
+
 void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPivot, float degrees, float scale,
                          float opacity) {
     if (source.Empty() || !(scale > 0.0f) || !(opacity > 0.0f) || !std::isfinite(degrees) ||
@@ -152,25 +214,8 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
     }
     const double lx = double(level->Width()) / source.Width();
     const double ly = double(level->Height()) / source.Height();
-
-    double turn = std::fmod(double(degrees), 360.0);
-    if (turn < 0) {
-        turn += 360.0;
-    }
     double c, s;
-    if (turn == 0.0) {
-        c = 1, s = 0;
-    } else if (turn == 90.0) {
-        c = 0, s = 1;
-    } else if (turn == 180.0) {
-        c = -1, s = 0;
-    } else if (turn == 270.0) {
-        c = 0, s = -1;
-    } else {
-        const double rad = turn * 3.14159265358979323846 / 180.0;
-        c = std::cos(rad);
-        s = std::sin(rad);
-    }
+    TurnCosSin(degrees, c, s);
     // Bounding box of the four transformed corners.
     double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
     const double corners[4][2] = {{0, 0}, {double(source.Width()), 0}, {0, double(source.Height())},
@@ -189,48 +234,18 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
     }
     const Span xs = PixelSpan(minX - 1, maxX + 1, m_clip.x, m_clip.Right());
     const Span ys = PixelSpan(minY - 1, maxY + 1, m_clip.y, m_clip.Bottom());
-    const int x0 = xs.begin, x1 = xs.end, y0 = ys.begin, y1 = ys.end;
-    const int w = level->Width();
-    const int h = level->Height();
-    auto fetch = [level, w, h](int x, int y, float* v, float weight) {
-        if (x < 0 || y < 0 || x >= w || y >= h || weight == 0.0f) {
-            return;
-        }
-        const Pixel p = level->Row(y)[x];
-        v[0] += weight * float(p & 0xFF);
-        v[1] += weight * float((p >> 8) & 0xFF);
-        v[2] += weight * float((p >> 16) & 0xFF);
-        v[3] += weight * float(p >> 24);
-    };
-    for (int y = y0; y < y1; ++y) {
+    for (int y = ys.begin; y < ys.end; ++y) {
         Pixel* row = m_target.Row(y);
         const double dy = y + 0.5 - destPivot.y;
-        for (int x = x0; x < x1; ++x) {
+        for (int x = xs.begin; x < xs.end; ++x) {
             const double dx = x + 0.5 - destPivot.x;
             // Inverse rotation, then into level pixels; sample centres sit at +0.5.
             const double u = (sourcePivot.x + (c * dx + s * dy) / scale) * lx - 0.5;
             const double v = (sourcePivot.y + (-s * dx + c * dy) / scale) * ly - 0.5;
-            if (u <= -1.0 || v <= -1.0 || u >= w || v >= h) {
-                continue;
+            const Pixel p = SampleBilinear(*level, u, v, opacity);
+            if (p != 0) {
+                row[x] = CoverOver(p, 1.0f, row[x]);
             }
-            const double fu = std::floor(u);
-            const double fv = std::floor(v);
-            const int ix = int(fu);
-            const int iy = int(fv);
-            const float ax = float(u - fu);
-            const float ay = float(v - fv);
-            float acc[4] = {0, 0, 0, 0};
-            fetch(ix, iy, acc, (1 - ax) * (1 - ay));
-            fetch(ix + 1, iy, acc, ax * (1 - ay));
-            fetch(ix, iy + 1, acc, (1 - ax) * ay);
-            fetch(ix + 1, iy + 1, acc, ax * ay);
-            if (acc[3] <= 0.0f) {
-                continue;
-            }
-            float a = std::min(acc[3] * opacity, 255.0f);
-            auto ch = [a, opacity](float value) { return std::uint32_t(std::min(value * opacity, a) + 0.5f); };
-            const Pixel p = (std::uint32_t(a + 0.5f) << 24) | (ch(acc[2]) << 16) | (ch(acc[1]) << 8) | ch(acc[0]);
-            row[x] = CoverOver(p, 1.0f, row[x]);
         }
     }
 }
@@ -266,6 +281,49 @@ void Canvas::StrokeRoundedRect(const RectF& rect, float radius, float width, Col
                 cover = std::max(0.0f, cover - inner);
             }
             row[x] = CoverOver(p, cover, row[x]);
+        }
+    }
+}
+
+void Canvas::StrokeLine(PointF from, PointF to, float width, Color color) {
+    if (!(width > 0) || color.a == 0 || !std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) ||
+        !std::isfinite(to.y)) {
+        return;
+    }
+    const Pixel p = color.Premultiplied();
+    const float half = width / 2;
+    const float dx = to.x - from.x, dy = to.y - from.y;
+    const float lengthSquared = dx * dx + dy * dy;
+    const Span xs = PixelSpan(double(std::min(from.x, to.x)) - half - 1, double(std::max(from.x, to.x)) + half + 1,
+                              m_clip.x, m_clip.Right());
+    const Span ys = PixelSpan(double(std::min(from.y, to.y)) - half - 1, double(std::max(from.y, to.y)) + half + 1,
+                              m_clip.y, m_clip.Bottom());
+    for (int y = ys.begin; y < ys.end; ++y) {
+        Pixel* row = m_target.Row(y);
+        const float py = float(y) + 0.5f;
+        for (int x = xs.begin; x < xs.end; ++x) {
+            const float px = float(x) + 0.5f;
+            // Distance to the segment: project onto it and clamp to its ends.
+            float t = lengthSquared > 0 ? ((px - from.x) * dx + (py - from.y) * dy) / lengthSquared : 0.0f;
+            t = std::clamp(t, 0.0f, 1.0f);
+            const float ex = px - (from.x + t * dx), ey = py - (from.y + t * dy);
+            const float cover = std::clamp(half + 0.5f - std::sqrt(ex * ex + ey * ey), 0.0f, 1.0f);
+            if (cover > 0.0f) row[x] = CoverOver(p, cover, row[x]);
+        }
+    }
+}
+
+void Canvas::DrawCoverage(const Bitmap& mask, int x, int y, Color color) {
+    if (mask.Empty() || color.a == 0) return;
+    const RectI area = Intersect({x, y, mask.Width(), mask.Height()}, m_clip);
+    if (area.Empty()) return;
+    const Pixel p = color.Premultiplied();
+    for (int row = area.y; row < area.Bottom(); ++row) {
+        Pixel* out = m_target.Row(row);
+        const Pixel* in = mask.Row(row - y);
+        for (int col = area.x; col < area.Right(); ++col) {
+            const std::uint8_t a = PixelA(in[col - x]);
+            if (a) out[col] = CoverOver(p, float(a) / 255.0f, out[col]);
         }
     }
 }

@@ -47,6 +47,13 @@ public:
     // The stroke lies inside `rect`, `width` pixels wide.
     void StrokeRoundedRect(const RectF& rect, float radius, float width, Color color);
 
+    // A straight stroke with round ends, `width` pixels wide (glyphs such as check marks
+    // and arrows, drawn at any scale).
+    void StrokeLine(PointF from, PointF to, float width, Color color);
+    // Uses the alpha of `mask` (a line of text, a glyph) as coverage for `color`, with the
+    // mask's top-left corner at (x, y): one picture of a text serves every colour.
+    void DrawCoverage(const Bitmap& mask, int x, int y, Color color);
+
 private:
     void Resampled(const Bitmap& source, std::span<const AxisSegment> xs, std::span<const AxisSegment> ys,
                    float opacity);

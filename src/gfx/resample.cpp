@@ -227,6 +227,97 @@ int AxisPlan::SourceEnd() const {
     return end;
 }
 
+namespace {
+
+// The widest filter any segment needs: a segment that shrinks by r reads r source pixels
+// per output pixel.
+int MaxTaps(std::span<const AxisSegment> segments, int srcSize) {
+    float maxRadius = 1.0f;
+    for (const AxisSegment& seg : segments) {
+        const float len = seg.destEnd - seg.destStart;
+        if (len > 0) {
+            maxRadius = std::clamp((seg.srcEnd - seg.srcStart) / len, maxRadius, float(srcSize) + 2.0f);
+        }
+    }
+    return std::min(srcSize, int(std::ceil(2.0f * maxRadius)) + 2);
+}
+
+// Integer weights that add up exactly to `total` (rounding error goes to the heaviest
+// tap), so a full pixel at full opacity stays exactly opaque.
+void QuantiseWeights(const float* raw, int count, float sum, int total, std::uint16_t* w) {
+    int given = 0;
+    int heaviest = 0;
+    for (int k = 0; k < count; ++k) {
+        const int v = int(raw[k] / sum * float(total) + 0.5f); // weights are never negative
+        w[k] = std::uint16_t(std::max(0, v));
+        given += w[k];
+        if (w[k] > w[heaviest]) {
+            heaviest = k;
+        }
+    }
+    w[heaviest] = std::uint16_t(std::max(0, int(w[heaviest]) + total - given));
+}
+
+// The taps of output pixel `i` of `plan` inside one segment; `coverage` is the share of
+// the pixel that the whole destination span covers.
+void PlanPixel(AxisPlan& plan, int i, const AxisSegment& seg, int srcSize, float coverage, float gain,
+               std::vector<float>& raw) {
+    const float centre = float(plan.outFirst + i) + 0.5f;
+    const float len = seg.destEnd - seg.destStart;
+    const float ratio = len > 0 ? (seg.srcEnd - seg.srcStart) / len : 1.0f;
+    const float c = std::clamp(centre, seg.destStart, seg.destEnd);
+    const float u = seg.srcStart + (c - seg.destStart) * ratio;
+    const float radius = std::clamp(ratio, 1.0f, float(srcSize) + 2.0f); // a wider filter reads nothing more
+    const int segLo = std::clamp(int(std::floor(seg.srcStart)), 0, srcSize - 1);
+    const int segHi = std::min(srcSize, std::max(segLo + 1, int(std::ceil(seg.srcEnd))));
+    int tapLo = std::max(int(std::floor(u - 0.5f - radius)) + 1, segLo);
+    const int tapHi = std::min({int(std::ceil(u - 0.5f + radius)), segHi, tapLo + plan.maxTaps});
+    float sum = 0;
+    int n = 0;
+    for (int j = tapLo; j < tapHi; ++j, ++n) {
+        raw[n] = Tent((float(j) + 0.5f - u) / radius);
+        sum += raw[n];
+    }
+    // Trim taps that weigh nothing (exact copies then cost a single tap).
+    int skip = 0;
+    while (skip < n && raw[skip] <= 0.0f) {
+        ++skip;
+    }
+    while (n > skip && raw[n - 1] <= 0.0f) {
+        --n;
+    }
+    if (n - skip <= 0 || !(sum > 1e-6f)) {
+        // Degenerate span: the nearest pixel of the segment.
+        tapLo = std::clamp(int(std::floor(u)), segLo, segHi - 1);
+        raw[0] = 1.0f;
+        sum = 1.0f;
+        skip = 0;
+        n = 1;
+    }
+    const int total = int(coverage * gain * kWeightOne + 0.5f);
+    QuantiseWeights(raw.data() + skip, n - skip, sum, total, plan.weights.data() + std::size_t(i) * plan.maxTaps);
+    plan.first[i] = tapLo + skip;
+    plan.count[i] = n - skip;
+}
+
+// Marks runs of output pixels that all mix the same two source pixels at full weight, so
+// the blend can copy them in one go.
+void MarkPairRuns(AxisPlan& plan) {
+    plan.runEnd.assign(std::size_t(plan.outCount), 0);
+    for (int i = plan.outCount - 1; i >= 0; --i) {
+        const std::uint16_t* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
+        if (plan.count[i] != 2 || w[0] + w[1] != kWeightOne) {
+            plan.runEnd[i] = i; // not a full-weight pair: no run
+        } else if (i + 1 < plan.outCount && plan.runEnd[i + 1] > i + 1 && plan.first[i + 1] == plan.first[i]) {
+            plan.runEnd[i] = plan.runEnd[i + 1];
+        } else {
+            plan.runEnd[i] = i + 1;
+        }
+    }
+}
+
+} // namespace
+
 void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipBegin, int clipEnd,
                    AxisPlan& plan, float gain) {
     plan.outCount = 0;
@@ -250,15 +341,7 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
     }
     plan.outFirst = int(lo);
     plan.outCount = int(hi) - plan.outFirst;
-
-    float maxRadius = 1.0f;
-    for (const AxisSegment& seg : segments) {
-        const float len = seg.destEnd - seg.destStart;
-        if (len > 0) {
-            maxRadius = std::clamp((seg.srcEnd - seg.srcStart) / len, maxRadius, float(srcSize) + 2.0f);
-        }
-    }
-    plan.maxTaps = std::min(srcSize, int(std::ceil(2.0f * maxRadius)) + 2);
+    plan.maxTaps = MaxTaps(segments, srcSize);
     plan.first.resize(plan.outCount);
     plan.count.resize(plan.outCount);
     plan.weights.assign(std::size_t(plan.outCount) * plan.maxTaps, 0);
@@ -274,67 +357,9 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
                (centre >= segments[segIndex].destEnd || !(segments[segIndex].destEnd > segments[segIndex].destStart))) {
             ++segIndex;
         }
-        const AxisSegment& seg = segments[segIndex];
-        const float len = seg.destEnd - seg.destStart;
-        const float ratio = len > 0 ? (seg.srcEnd - seg.srcStart) / len : 1.0f;
-        const float c = std::clamp(centre, seg.destStart, seg.destEnd);
-        const float u = seg.srcStart + (c - seg.destStart) * ratio;
-        const float radius = std::clamp(ratio, 1.0f, float(srcSize) + 2.0f); // a wider filter reads nothing more
-        const int segLo = std::clamp(int(std::floor(seg.srcStart)), 0, srcSize - 1);
-        const int segHi = std::min(srcSize, std::max(segLo + 1, int(std::ceil(seg.srcEnd))));
-        int tapLo = std::max(int(std::floor(u - 0.5f - radius)) + 1, segLo);
-        const int tapHi = std::min({int(std::ceil(u - 0.5f + radius)), segHi, tapLo + plan.maxTaps});
-        float sum = 0;
-        int n = 0;
-        for (int j = tapLo; j < tapHi; ++j, ++n) {
-            raw[n] = Tent((float(j) + 0.5f - u) / radius);
-            sum += raw[n];
-        }
-        // Trim taps that weigh nothing (exact copies then cost a single tap).
-        int skip = 0;
-        while (skip < n && raw[skip] <= 0.0f) {
-            ++skip;
-        }
-        while (n > skip && raw[n - 1] <= 0.0f) {
-            --n;
-        }
-        if (n - skip <= 0 || !(sum > 1e-6f)) {
-            // Degenerate span: the nearest pixel of the segment.
-            tapLo = std::clamp(int(std::floor(u)), segLo, segHi - 1);
-            raw[0] = 1.0f;
-            sum = 1.0f;
-            skip = 0;
-            n = 1;
-        }
-        // Integer weights that add up exactly to the wanted total (rounding error goes to
-        // the heaviest tap), so a full pixel at full opacity stays exactly opaque.
-        const int total = int(coverage * gain * kWeightOne + 0.5f);
-        std::uint16_t* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
-        int given = 0;
-        int heaviest = 0;
-        for (int k = skip; k < n; ++k) {
-            const int v = int(raw[k] / sum * float(total) + 0.5f); // weights are never negative
-            w[k - skip] = std::uint16_t(std::max(0, v));
-            given += w[k - skip];
-            if (w[k - skip] > w[heaviest]) {
-                heaviest = k - skip;
-            }
-        }
-        w[heaviest] = std::uint16_t(std::max(0, int(w[heaviest]) + total - given));
-        plan.first[i] = tapLo + skip;
-        plan.count[i] = n - skip;
+        PlanPixel(plan, i, segments[segIndex], srcSize, coverage, gain, raw);
     }
-    plan.runEnd.assign(std::size_t(plan.outCount), 0);
-    for (int i = plan.outCount - 1; i >= 0; --i) {
-        const std::uint16_t* w = plan.weights.data() + std::size_t(i) * plan.maxTaps;
-        if (plan.count[i] != 2 || w[0] + w[1] != kWeightOne) {
-            plan.runEnd[i] = i; // not a full-weight pair: no run
-        } else if (i + 1 < plan.outCount && plan.runEnd[i + 1] > i + 1 && plan.first[i + 1] == plan.first[i]) {
-            plan.runEnd[i] = plan.runEnd[i + 1];
-        } else {
-            plan.runEnd[i] = i + 1;
-        }
-    }
+    MarkPairRuns(plan);
 }
 
 void ResampleCopy(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Bitmap& out) {

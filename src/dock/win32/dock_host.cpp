@@ -36,7 +36,9 @@ constexpr std::chrono::milliseconds kSaveWait{500};
 
 DockHost::~DockHost() { Stop(); }
 
-bool DockHost::AddDock(const MonitorInfo& monitor) {
+bool DockHost::AddDock(const MonitorInfo& screen) {
+    MonitorInfo monitor = screen;
+    if (m_services.menuBarHeight) monitor.menuBarHeight = m_services.menuBarHeight(monitor.deviceName);
     auto& store = m_services.store;
     const DockSettings settings = ReadDockSettings(store, monitor.deviceName, monitor.dpiScale);
     auto jobs = m_docks.NewJobs();

@@ -33,6 +33,8 @@ struct DockServices {
     // The icon set's files and the clock skin's name, for the live clock and calendar.
     const themes::ThemeFiles* theme = nullptr;
     std::function<std::wstring()> clockSkin;
+    // The menu bar's height on a screen (by device name), 0 where it has none.
+    std::function<int(const std::wstring&)> menuBarHeight;
     // Puts the running programs into every dock's row; none: the docks show pinned items only.
     WindowTracker* tracker = nullptr;
 };

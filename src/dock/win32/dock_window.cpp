@@ -195,7 +195,7 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
             ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
         registerTouch(m_input, TWF_WANTPALM);
     m_pacer = std::make_unique<FramePacer>(jobs, m_render, kMsgFrame);
-    DockScreen screen{monitor.rect, monitor.dpiScale, 0};
+    DockScreen screen{monitor.rect, monitor.dpiScale, monitor.menuBarHeight};
     m_bar = std::make_unique<OndelBar>(*this, skin, settings, screen, spacing, monitor.refreshHz);
     ::ShowWindow(m_render, SW_SHOWNOACTIVATE);
     ::ShowWindow(m_input, SW_SHOWNOACTIVATE);
@@ -215,7 +215,7 @@ DockWindow::~DockWindow() {
 void DockWindow::Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing) {
     if (monitor.dpiScale != m_monitor.dpiScale) m_labelPictures.clear();
     m_monitor = monitor;
-    m_bar->Reconfigure(settings, {monitor.rect, monitor.dpiScale, 0}, spacing, monitor.refreshHz);
+    m_bar->Reconfigure(settings, {monitor.rect, monitor.dpiScale, monitor.menuBarHeight}, spacing, monitor.refreshHz);
     StartHideTick();
 }
 

@@ -18,6 +18,7 @@ struct MonitorInfo {
     bool primary = false;
     float dpiScale = 1.0f;
     int refreshHz = 60; // 0 or 1 reported by some drivers is taken as 60 later
+    int menuBarHeight = 0; // the menu bar across the top, when one is shown there
 };
 
 [[nodiscard]] std::vector<MonitorInfo> EnumerateMonitors();

@@ -1,9 +1,11 @@
 #include "foundation/win32/system_launch.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
 #include "foundation/text.h"
 #include "foundation/win32/automation_values.h"
 #include "foundation/win32/folder_security.h"
+#include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <oleauto.h>
@@ -30,18 +32,16 @@ bool IsElevated() noexcept {
 // Starts a program and reports whether it is still running after `settleMs` (a program
 // the system cannot run at all ends at once).
 bool StartProcess(const std::wstring& path, const std::wstring& arguments, DWORD settleMs) noexcept {
-    std::wstring command = L"\"" + path + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    const std::wstring folder = Process().baseFolder;
-    if (!::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &si, &pi))
+    try {
+        const auto started =
+            StartProgram({.program = path, .arguments = arguments, .folder = Process().baseFolder, .flags = CREATE_NO_WINDOW},
+                         "start companion");
+        if (!started) return false;
+        return settleMs == 0 || StillRunningAfter(*started, settleMs);
+    } catch (...) {
+        foundation::LogCaught("start companion");
         return false;
-    win32::UniqueKernelHandle process(pi.hProcess);
-    win32::UniqueKernelHandle thread(pi.hThread);
-    if (settleMs == 0) return true;
-    return ::WaitForSingleObject(process.Get(), settleMs) == WAIT_TIMEOUT;
+    }
 }
 
 std::optional<std::wstring> TaskCommand(const wchar_t* name) noexcept {
@@ -108,15 +108,13 @@ bool RunElevated(const std::wstring& file, const std::wstring& arguments) noexce
     // Whatever runs elevated must come from a folder only administrators can change.
     const std::wstring folder = file.substr(0, file.find_last_of(L"\\/") + 1);
     if (folder.empty() || !FolderIsAdminOnly(folder, "run elevated")) return false;
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOASYNC;
-    info.lpVerb = IsElevated() ? L"open" : L"runas";
-    info.lpFile = file.c_str();
-    info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
-    info.lpDirectory = Process().baseFolder.c_str();
-    info.nShow = SW_SHOWDEFAULT;
-    return ::ShellExecuteExW(&info) != FALSE;
+    return StartWithShell({.file = file.c_str(),
+                           .arguments = arguments.c_str(),
+                           .folder = Process().baseFolder.c_str(),
+                           .verb = IsElevated() ? L"open" : L"runas",
+                           .show = SW_SHOWDEFAULT,
+                           .waitForStart = true},
+                          "run elevated");
 }
 
 std::wstring CompanionExecutable() noexcept {

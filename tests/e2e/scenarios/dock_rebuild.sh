@@ -12,8 +12,19 @@ first=$(kdrv find OndelAPPRend - 20000) || e2e_fail "no dock"
 for i in $(seq 1 20); do
     kdrv post "$main" 275 9877 0 >/dev/null || e2e_fail "cannot post the display change"
 done
-for i in $(seq 1 40); do
-    [ "$(kdrv windows OndelAPPRend | wc -l)" -eq 1 ] && break
+# The rebuilds run one after another: wait until one dock window has stayed the same
+# for a second, so the count is not taken between taking a dock down and building it.
+previous=
+stable=0
+for i in $(seq 1 120); do
+    windows=$(kdrv windows OndelAPPRend)
+    if [ "$(printf '%s\n' "$windows" | grep -c .)" -eq 1 ] && [ "$windows" = "$previous" ]; then
+        stable=$((stable + 1))
+        [ $stable -ge 4 ] && break
+    else
+        stable=0
+    fi
+    previous=$windows
     sleep 0.25
 done
 count=$(kdrv windows OndelAPPRend | wc -l)

@@ -53,6 +53,18 @@ echo "icon hosts made for 12 requests: $made"
 [ "$made" -ge 1 ] && [ "$made" -lt 8 ] || e2e_fail "$made icon hosts made; the bound is 8 alive"
 logged "$log" 'refused icon-host window (65100 names no sender): too many windows for this requester' || e2e_fail "flood not logged"
 
+# Window reports name no sender: an unknown code, or a report about one of the program's
+# own windows, is refused; the program goes on.
+kdrv post "$main" KestranaWindowReport "$render" 9 >/dev/null
+logged "$log" "refused window report code 9 for window $render: unknown code" || e2e_fail "unknown report code not logged"
+kdrv post "$main" KestranaWindowReport "$render" 2 >/dev/null
+logged "$log" "refused window report about window $render (class OndelAPPRend): a window of this program" ||
+    e2e_fail "a report about the program's own window was not refused"
+kdrv post "$main" 50014 "$input" 0 >/dev/null
+logged "$log" "refused window report about window $input (class OndelAPP): a window of this program" ||
+    e2e_fail "a closing report about the program's own window was not refused"
+kdrv info "$render" >/dev/null || e2e_fail "dock window gone after window reports"
+
 # --- the hook companion ---------------------------------------------------------------
 kdrv post "$companion" KestranaShareKey 65 0 >/dev/null
 logged "$clog" 'refused key chord 65+0: key chord not allowed' || e2e_fail "a foreign key chord was not refused"

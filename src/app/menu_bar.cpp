@@ -1,0 +1,58 @@
+#include "app/menu_bar.h"
+
+#include "app/app_services.h"
+#include "app/lifecycle.h"
+#include "app/main_window.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/process_state.h"
+#include "foundation/win32/process_clock.h"
+#include "menubar/win32/bar_host.h"
+
+#include <atomic>
+#include <memory>
+
+namespace kestrana::app {
+namespace {
+
+// Made once and kept until the process ends (shutdown terminates without destructors).
+std::atomic<menubar::win32::BarHost*> g_bars{nullptr};
+
+} // namespace
+
+void StartMenuBar(AppServices& services) noexcept {
+    try {
+        auto* bars = g_bars.load();
+        if (!bars) {
+            bars = new menubar::win32::BarHost({services.Store(), services.Text(), services.Decoder(),
+                                                [] { RestartProgram(nullptr); }});
+            g_bars.store(bars);
+        }
+        if (!bars->Start()) foundation::LogFailure("menu bar", L"no menu bar was made");
+        Handlers().stopMenuBar = [] { StopMenuBar(); };
+        win32::LogStartupStep(L"menu bar started");
+    } catch (...) {
+        foundation::LogCaught("start-up StartMenuBar");
+    }
+}
+
+void StopMenuBar() noexcept {
+    auto* bars = g_bars.load();
+    if (!bars) return;
+    try {
+        if (::GetCurrentThreadId() == foundation::Process().uiThreadId) bars->Stop();
+        else bars->ReleaseScreenSpace();
+    } catch (...) {
+        // Leaving: the screen space is a courtesy, never a second fault.
+    }
+}
+
+int MenuBarHeightOn(const std::wstring& deviceName) noexcept {
+    auto* bars = g_bars.load();
+    try {
+        return bars ? bars->HeightOn(deviceName) : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+} // namespace kestrana::app

@@ -1,0 +1,19 @@
+#pragma once
+// The menu bars' place in the program: started at the settings' step for them, stopped
+// at exit (and on a crash or restart, giving the screen space back), and asked by the
+// docks how much of each screen's top they take.
+
+#include <string>
+
+namespace kestrana::app {
+
+class AppServices;
+
+void StartMenuBar(AppServices& services) noexcept;
+// On the user-interface thread the bars are taken down; from any other thread (a crash)
+// they are hidden and give their space back.
+void StopMenuBar() noexcept;
+// The bar's height on a screen ("\\.\DISPLAY1"); 0 without a bar there.
+[[nodiscard]] int MenuBarHeightOn(const std::wstring& deviceName) noexcept;
+
+} // namespace kestrana::app

@@ -1,0 +1,70 @@
+#include "gfx/menu_layout.h"
+
+#include <algorithm>
+
+namespace kestrana::gfx {
+
+MenuMetrics MenuMetrics::At(float scale) {
+    MenuMetrics m;
+    m.scale = scale;
+    auto px = [scale](int value) { return static_cast<int>(static_cast<float>(value) * scale); };
+    m.textSize = 13.0f * scale;
+    m.padding = px(m.padding);
+    m.rowHeight = px(m.rowHeight);
+    m.separatorHeight = px(m.separatorHeight);
+    m.checkGutter = px(m.checkGutter);
+    m.arrowGutter = px(m.arrowGutter);
+    m.detailGap = px(m.detailGap);
+    m.minWidth = px(m.minWidth);
+    m.maxTextWidth = px(m.maxTextWidth);
+    m.radius = px(m.radius);
+    m.highlightInset = px(m.highlightInset);
+    return m;
+}
+
+MenuLayout LayOutMenu(const Menu& items, const MenuMetrics& metrics, const MeasureText& measure) {
+    MenuLayout layout;
+    int widest = 0;
+    int y = metrics.padding;
+    layout.rows.reserve(items.size());
+    for (const MenuItem& item : items) {
+        const int height = item.separator ? metrics.separatorHeight : metrics.rowHeight;
+        layout.rows.push_back({0, y, 0, height});
+        y += height;
+        if (item.separator) continue;
+        int text = std::min(measure(item.text), metrics.maxTextWidth);
+        if (!item.detail.empty()) text += metrics.detailGap + measure(item.detail);
+        widest = std::max(widest, text);
+    }
+    layout.width = std::max(metrics.minWidth, metrics.checkGutter + widest + metrics.arrowGutter);
+    layout.height = y + metrics.padding;
+    for (RectI& row : layout.rows) row.width = layout.width;
+    return layout;
+}
+
+int RowAt(const MenuLayout& layout, int x, int y) {
+    if (x < 0 || x >= layout.width) return -1;
+    for (std::size_t i = 0; i < layout.rows.size(); ++i) {
+        const RectI& r = layout.rows[i];
+        if (y >= r.y && y < r.Bottom()) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+RectI PlaceMenu(int width, int height, int anchorX, int anchorY, int flipY, const RectI& workArea) {
+    RectI r{anchorX, anchorY, width, height};
+    if (r.Right() > workArea.Right()) r.x = workArea.Right() - width;
+    if (r.Bottom() > workArea.Bottom() && flipY - height >= workArea.y) r.y = flipY - height;
+    r.x = std::max(r.x, workArea.x);
+    r.y = std::max(r.y, workArea.y);
+    return r;
+}
+
+RectI PlaceSubmenu(int width, int height, const RectI& parentMenu, const RectI& parentRow, const RectI& workArea) {
+    RectI r{parentMenu.Right() - 2, parentRow.y, width, height};
+    if (r.Right() > workArea.Right()) r.x = std::max(workArea.x, parentMenu.x - width + 2);
+    if (r.Bottom() > workArea.Bottom()) r.y = std::max(workArea.y, workArea.Bottom() - height);
+    return r;
+}
+
+} // namespace kestrana::gfx

@@ -1,0 +1,312 @@
+#include "gfx/win32/popup_menu.h"
+
+#include "foundation/diagnostic_log.h"
+#include "foundation/win32/shell_window.h"
+#include "gfx/menu_layout.h"
+#include "gfx/menu_navigation.h"
+#include "gfx/menu_renderer.h"
+#include "gfx/win32/layered_window_surface.h"
+
+#include <memory>
+#include <vector>
+
+namespace kestrana::gfx {
+namespace {
+
+constexpr wchar_t kLevelProperty[] = L"KestranaMenuLevel";
+constexpr UINT_PTR kWatchTimer = 1;
+
+bool g_open = false;
+bool g_cancel = false;
+
+LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // Input reaches the menu's own loop before any window; the windows only show pictures.
+    if (!::GetPropW(window, kLevelProperty)) return ::DefWindowProcW(window, message, wParam, lParam);
+    switch (message) {
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_NCHITTEST: return HTCLIENT;
+    case WM_ERASEBKGND: return 1;
+    default: return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool EnsureClass(const std::wstring& name) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), name.c_str(), &existing)) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MenuWindowProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name.c_str();
+    return ::RegisterClassExW(&wc) != 0;
+}
+
+RectI WorkAreaAt(POINT p) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoW(::MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) return {0, 0, 1 << 15, 1 << 15};
+    const RECT& r = info.rcWork;
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+bool Inside(const RectI& r, POINT p) { return p.x >= r.x && p.x < r.Right() && p.y >= r.y && p.y < r.Bottom(); }
+
+struct Level {
+    const Menu* items = nullptr;
+    HWND window = nullptr;
+    RectI screen;
+    MenuLayout layout;
+    MenuLabels labels;
+    Bitmap picture;
+    LayeredWindowSurface surface;
+    int drawnHot = -2;
+
+    ~Level() {
+        if (window) {
+            ::RemovePropW(window, kLevelProperty);
+            ::DestroyWindow(window);
+        }
+    }
+};
+
+class Session {
+public:
+    Session(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text, const PopupMenuOptions& options)
+        : m_owner(owner), m_nav(menu), m_anchor(anchor), m_flipY(flipY), m_text(text), m_options(options),
+          m_metrics(MenuMetrics::At(options.scale)), m_look(MenuLook::For(options.dark, options.opacity)) {}
+
+    int Run() {
+        if (!EnsureClass(m_options.className) || !Sync() || m_levels.empty()) return 0;
+        HWND root = m_levels.front()->window;
+        m_previousForeground = ::GetForegroundWindow();
+        // The keyboard comes to the thread that owns the foreground window.
+        ::SetForegroundWindow(m_owner ? m_owner : root);
+        ::SetCapture(root);
+        ::SetTimer(root, kWatchTimer, 100, nullptr);
+        int result = 0;
+        bool done = false;
+        while (!done && !g_cancel) {
+            MSG msg{};
+            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0 || got == -1) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam)); // the outer loop must see it
+                break;
+            }
+            if (!Handle(msg, done, result)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        if (!m_levels.empty()) ::KillTimer(m_levels.front()->window, kWatchTimer);
+        if (::GetCapture() && !m_levels.empty() && ::GetCapture() == m_levels.front()->window) ::ReleaseCapture();
+        m_levels.clear();
+        // Hand the keyboard back to where the user was.
+        if (m_previousForeground && ::IsWindow(m_previousForeground) && m_owner &&
+            ::GetForegroundWindow() == m_owner)
+            ::SetForegroundWindow(m_previousForeground);
+        return result;
+    }
+
+private:
+    // True when the message was the menu's.
+    bool Handle(const MSG& msg, bool& done, int& result) {
+        switch (msg.message) {
+        case WM_MOUSEMOVE:
+        case WM_NCMOUSEMOVE: Apply(Pointer(msg.pt, false), done, result); return true;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+            if (!LevelAt(msg.pt).first) done = true; // a press outside closes the menu
+            return true;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP: Apply(Pointer(msg.pt, true), done, result); return true;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONUP:
+        case WM_MOUSEWHEEL: return true;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            MenuKey key{};
+            switch (msg.wParam) {
+            case VK_UP: key = MenuKey::Up; break;
+            case VK_DOWN: key = MenuKey::Down; break;
+            case VK_LEFT: key = MenuKey::Left; break;
+            case VK_RIGHT: key = MenuKey::Right; break;
+            case VK_RETURN:
+            case VK_SPACE: key = MenuKey::Enter; break;
+            case VK_ESCAPE: key = MenuKey::Escape; break;
+            case VK_HOME: key = MenuKey::Home; break;
+            case VK_END: key = MenuKey::End; break;
+            case VK_MENU:
+            case VK_F10: done = true; return true;
+            default: {
+                // Letters arrive as characters.
+                MSG translated = msg;
+                ::TranslateMessage(&translated);
+                return true;
+            }
+            }
+            Apply(m_nav.Key(key), done, result);
+            return true;
+        }
+        case WM_CHAR:
+            if (msg.wParam > L' ') Apply(m_nav.Letter(static_cast<wchar_t>(msg.wParam)), done, result);
+            return true;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+        case WM_SYSCHAR: return true;
+        case WM_TIMER:
+            if (msg.wParam == kWatchTimer && !m_levels.empty() && msg.hwnd == m_levels.front()->window) {
+                // Another program came forward, or someone took the pointer: close.
+                HWND foreground = ::GetForegroundWindow();
+                DWORD pid = 0;
+                if (foreground) ::GetWindowThreadProcessId(foreground, &pid);
+                if ((foreground && pid != ::GetCurrentProcessId()) || ::GetCapture() != m_levels.front()->window)
+                    done = true;
+                return true;
+            }
+            return false;
+        case WM_CANCELMODE: done = true; return false;
+        default: return false;
+        }
+    }
+
+    std::pair<bool, std::pair<std::size_t, int>> LevelAt(POINT p) const {
+        for (std::size_t i = m_levels.size(); i-- > 0;) {
+            const Level& l = *m_levels[i];
+            if (Inside(l.screen, p)) return {true, {i, RowAt(l.layout, p.x - l.screen.x, p.y - l.screen.y)}};
+        }
+        return {false, {0, -1}};
+    }
+
+    MenuEvent Pointer(POINT p, bool release) {
+        const auto [inside, at] = LevelAt(p);
+        if (!inside) return release ? MenuEvent{} : m_nav.Leave();
+        return release ? m_nav.Click(at.first, at.second) : m_nav.Hover(at.first, at.second);
+    }
+
+    void Apply(const MenuEvent& event, bool& done, int& result) {
+        switch (event.kind) {
+        case MenuEvent::Kind::None: return;
+        case MenuEvent::Kind::Changed: Sync(); return;
+        case MenuEvent::Kind::Chosen:
+            result = event.id;
+            done = true;
+            return;
+        case MenuEvent::Kind::Dismissed: done = true; return;
+        }
+    }
+
+    bool MakeLevel(std::size_t index) {
+        auto level = std::make_unique<Level>();
+        level->items = &m_nav.Items(index);
+        level->layout = LayOutMenu(*level->items, m_metrics, [this](const std::wstring& t) {
+            TextStyle style;
+            style.size = m_metrics.textSize;
+            return m_text.Measure(t, style, m_metrics.maxTextWidth).width;
+        });
+        level->labels = DrawMenuLabels(*level->items, m_metrics, m_text);
+        if (index == 0) {
+            level->screen = PlaceMenu(level->layout.width, level->layout.height, m_anchor.x, m_anchor.y, m_flipY,
+                                      WorkAreaAt(m_anchor));
+        } else {
+            const Level& parent = *m_levels[index - 1];
+            const int hot = m_nav.Hot(index - 1);
+            RectI row = parent.layout.rows[static_cast<std::size_t>(hot)];
+            row.x += parent.screen.x;
+            row.y += parent.screen.y - m_metrics.padding;
+            level->screen = PlaceSubmenu(level->layout.width, level->layout.height, parent.screen, row,
+                                         WorkAreaAt({row.x, row.y}));
+        }
+        win32::ShellWindowRequest request;
+        request.className = m_options.className;
+        request.x = level->screen.x;
+        request.y = level->screen.y;
+        request.width = level->screen.width;
+        request.height = level->screen.height;
+        request.layered = true;
+        request.toolWindow = true;
+        request.topmost = true;
+        request.noActivate = true;
+        request.owner = m_owner;
+        request.noRedirectionBitmap = true;
+        level->window = win32::CreateShellWindow(request);
+        if (!level->window) {
+            foundation::LogFailure("menu", L"the menu window could not be made");
+            return false;
+        }
+        ::SetPropW(level->window, kLevelProperty, level.get());
+        if (m_options.ownerProperty) ::SetPropW(level->window, m_options.ownerProperty, m_options.ownerValue);
+        level->picture = Bitmap(level->layout.width, level->layout.height);
+        m_levels.push_back(std::move(level));
+        return true;
+    }
+
+    // Makes the windows match the navigator's levels and redraws the ones whose lit row
+    // changed.
+    bool Sync() {
+        const std::size_t depth = m_nav.Depth();
+        std::size_t keep = 0;
+        while (keep < m_levels.size() && keep < depth && m_levels[keep]->items == &m_nav.Items(keep)) ++keep;
+        m_levels.resize(keep);
+        for (std::size_t i = keep; i < depth; ++i)
+            if (!MakeLevel(i)) return false;
+        for (std::size_t i = 0; i < m_levels.size(); ++i) {
+            Level& l = *m_levels[i];
+            const int hot = m_nav.Hot(i);
+            if (l.drawnHot == hot) continue;
+            DrawMenu(l.picture, *l.items, l.layout, m_metrics, m_look, l.labels, hot);
+            const bool first = l.drawnHot == -2;
+            l.drawnHot = hot;
+            l.surface.Present(l.window, l.picture, {l.screen.x, l.screen.y});
+            if (first) ::ShowWindow(l.window, SW_SHOWNOACTIVATE);
+        }
+        return true;
+    }
+
+    HWND m_owner;
+    MenuNavigator m_nav;
+    POINT m_anchor;
+    int m_flipY;
+    TextRenderer& m_text;
+    const PopupMenuOptions& m_options;
+    MenuMetrics m_metrics;
+    MenuLook m_look;
+    std::vector<std::unique_ptr<Level>> m_levels;
+    HWND m_previousForeground = nullptr;
+};
+
+} // namespace
+
+int RunPopupMenu(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text,
+                 const PopupMenuOptions& options) noexcept {
+    if (g_open || menu.empty()) return 0;
+    g_open = true;
+    g_cancel = false;
+    int result = 0;
+    try {
+        Session session(owner, menu, anchor, flipY, text, options);
+        result = session.Run();
+    } catch (...) {
+        foundation::LogCaught("menu");
+        result = 0;
+    }
+    g_open = false;
+    g_cancel = false;
+    return result;
+}
+
+bool PopupMenuOpen() noexcept { return g_open; }
+
+void CancelPopupMenu() noexcept {
+    if (!g_open) return;
+    g_cancel = true;
+    ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
+} // namespace kestrana::gfx

@@ -1,0 +1,39 @@
+#pragma once
+// The program's one pop-up menu window: shows a Menu (with submenus) as layered windows
+// drawn by the menu renderer, and runs until a row is chosen or the menu is dismissed,
+// the way the system's own pop-up menus do: the pointer and the keyboard drive it, a
+// press outside or a switch to another program closes it.
+
+#include "gfx/menu_model.h"
+#include "gfx/text_renderer.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kestrana::gfx {
+
+struct PopupMenuOptions {
+    // The windows' class; a surface may give its own (the bar's are "VarloChildApp") and
+    // a property naming its object, set on every window of the menu.
+    std::wstring className = L"KestranaMenu";
+    const wchar_t* ownerProperty = nullptr;
+    void* ownerValue = nullptr;
+    float scale = 1.0f;
+    bool dark = false;
+    std::uint8_t opacity = 246;
+};
+
+// Opens the menu with its top-left corner at `anchor` (screen pixels), above `flipY`
+// when there is no room below, and returns the chosen row's id, or 0. Runs a nested
+// message loop on the calling (user-interface) thread; other windows keep working.
+[[nodiscard]] int RunPopupMenu(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text,
+                               const PopupMenuOptions& options) noexcept;
+
+// True while a menu is open.
+[[nodiscard]] bool PopupMenuOpen() noexcept;
+// Closes the open menu as dismissed (from the user-interface thread).
+void CancelPopupMenu() noexcept;
+
+} // namespace kestrana::gfx

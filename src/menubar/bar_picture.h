@@ -1,0 +1,35 @@
+#pragma once
+// Draws the bar's picture: the translucent strip, and each item (logo, status glyphs,
+// texts) as a cell of it, with the lit look under the pointer. A redraw may be limited
+// to a region so a clock tick touches only the clock.
+
+#include "gfx/bitmap.h"
+#include "gfx/canvas.h"
+#include "menubar/bar_appearance.h"
+
+#include <cstdint>
+#include <span>
+
+namespace kestrana::menubar {
+
+enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More };
+
+struct BarCell {
+    gfx::RectI rect;                       // bar pixels
+    Glyph glyph = Glyph::None;
+    const gfx::Bitmap* text = nullptr;     // a coverage mask, centred in the cell
+    const gfx::Bitmap* picture = nullptr;  // a picture of its own (a custom logo)
+    bool framed = false;                   // the text sits in a rounded outline
+    bool lit = false;                      // pressed, or its menu is open
+    float opacity = 1.0f;                  // a dragged item is drawn lighter
+};
+
+// Draws one glyph centred in `box` at the bar's scale.
+void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float scale);
+
+// Draws the strip and the cells into `frame` (the bar's size); with `region` only that
+// part is drawn, the rest of the frame is left as it was.
+void DrawBarFrame(gfx::Bitmap& frame, const BarLook& look, std::span<const BarCell> cells, float scale,
+                  const gfx::RectI* region = nullptr);
+
+} // namespace kestrana::menubar

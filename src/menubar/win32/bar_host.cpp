@@ -1,0 +1,369 @@
+#include "menubar/win32/bar_host.h"
+
+#include "foundation/diagnostic_log.h"
+#include "foundation/process_state.h"
+#include "gfx/win32/popup_menu.h"
+#include "menubar/bar_geometry.h"
+#include "menubar/bar_menus.h"
+#include "menubar/win32/about_window.h"
+#include "menubar/win32/clock_formatter.h"
+#include "menubar/win32/power_prompt.h"
+#include "menubar/win32/varlo_bar.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace kestrana::menubar::win32 {
+namespace {
+
+BarHost* g_host = nullptr; // the hook callback's way back; user-interface thread only
+
+} // namespace
+
+// Shared with the clock thread, which may outlive the host by up to a second.
+struct BarHost::ClockState {
+    std::mutex mutex;
+    ClockTicker ticker;
+    Win32ClockFormatter formatter;
+    std::wstring text;
+    std::atomic<bool> stop{false};
+    std::atomic<HWND> target{nullptr};
+
+    // The new text, when the tick needs one (under the lock).
+    bool Update(bool force) {
+        std::lock_guard lock(mutex);
+        auto next = ticker.Update(LocalNow(), force, formatter);
+        if (!next || *next == text) return false;
+        text = std::move(*next);
+        return true;
+    }
+};
+
+BarHost::BarHost(BarServices services) : m_services(std::move(services)) {}
+
+BarHost::~BarHost() { Stop(); }
+
+bool BarHost::Start() {
+    Stop();
+    auto& store = Store();
+    m_allScreens = store.ReadInt(L"finder", L"allscreens") == 1;
+    m_darkMode = DarkModeFromSetting(store.ReadInt(L"finder", L"darkmode"));
+    m_showMode = ShowModeFromSetting(store.ReadInt(L"finder", L"showmode"));
+    m_autoColor = store.ReadInt(L"finder", L"autocolor") == 1;
+
+    const auto monitors = dock::win32::EnumerateMonitors();
+    if (monitors.empty()) return false;
+    std::vector<const dock::win32::MonitorInfo*> chosen;
+    if (m_allScreens) {
+        for (const auto& m : monitors) chosen.push_back(&m);
+        // The primary screen's bar comes first, at once.
+        std::stable_partition(chosen.begin(), chosen.end(), [](const auto* m) { return m->primary; });
+    } else {
+        const std::wstring wanted = store.ReadString(L"finder", L"screens");
+        for (const auto& m : monitors)
+            if (!wanted.empty() && (_wcsicmp(m.deviceName.c_str(), wanted.c_str()) == 0 ||
+                                    _wcsicmp(ScreenSection(m.deviceName).c_str(), wanted.c_str()) == 0))
+                chosen.push_back(&m);
+        if (chosen.empty()) chosen.push_back(&monitors.front());
+        chosen.resize(1);
+    }
+    m_screens.clear();
+    for (const auto* m : chosen) {
+        Screen screen;
+        screen.monitor = *m;
+        screen.scale = BarScaleFor(store, ScreenSection(m->deviceName), m_allScreens, m->dpiScale);
+        screen.height = BarHeight(screen.scale);
+        m_screens.push_back(std::move(screen));
+    }
+
+    WriteDefaultOnKeys(store);
+    const StatusPlan plan = PlanStatusItems(store);
+    m_order.clear();
+    for (const auto& entry : plan.entries) m_order.push_back(entry.kind);
+    if (plan.positionsMissing && !SavePositions(store, m_order))
+        foundation::LogFailure("menu bar", L"the status items' first order could not be saved");
+
+    ReadInputMethods();
+    StartClock();
+    g_host = this;
+    MakeBar(0);
+    m_nextScreen = 1;
+    if (m_bars.empty()) {
+        foundation::LogFailure("menu bar", L"no bar could be made");
+        Stop();
+        return false;
+    }
+    m_clock->target = FirstWindow();
+    if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
+    m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
+    m_foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    return true;
+}
+
+void BarHost::MakeBar(std::size_t index) {
+    if (index >= m_screens.size()) return;
+    const Screen& screen = m_screens[index];
+    BarPlace place;
+    place.screen = {screen.monitor.rect.left, screen.monitor.rect.top, screen.monitor.rect.right, screen.monitor.rect.bottom};
+    place.monitor = screen.monitor.handle;
+    place.deviceName = screen.monitor.deviceName;
+    place.scale = screen.scale;
+    place.height = screen.height;
+    auto bar = std::make_unique<VarloBar>(*this, std::move(place), m_order);
+    if (bar->Valid()) m_bars.push_back(std::move(bar));
+}
+
+void BarHost::MakeNextBar() {
+    if (m_nextScreen >= m_screens.size()) return;
+    MakeBar(m_nextScreen++); // one screen after another
+    if (m_nextScreen < m_screens.size() && FirstWindow()) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
+}
+
+void BarHost::DisplayChanged() {
+    if (HWND first = FirstWindow()) ::SetTimer(first, kTimerRebuild, 500, nullptr);
+}
+
+void BarHost::Rebuild() {
+    if (!Start()) foundation::LogFailure("menu bar", L"no bar after the screens changed");
+}
+
+void BarHost::Stop() {
+    if (gfx::PopupMenuOpen()) gfx::CancelPopupMenu();
+    if (m_foregroundHook) {
+        ::UnhookWinEvent(m_foregroundHook);
+        m_foregroundHook = nullptr;
+    }
+    m_inputMethodWatch.reset();
+    StopClock();
+    m_bars.clear();
+    if (g_host == this) g_host = nullptr;
+}
+
+void BarHost::ReleaseScreenSpace() noexcept {
+    try {
+        for (auto& bar : m_bars)
+            if (bar) bar->ReleaseScreenSpace();
+    } catch (...) {
+        // Called while crashing: a courtesy, never a second fault.
+    }
+}
+
+int BarHost::HeightOn(const std::wstring& deviceName) const {
+    for (const Screen& screen : m_screens)
+        if (_wcsicmp(screen.monitor.deviceName.c_str(), deviceName.c_str()) == 0) return screen.height;
+    return 0;
+}
+
+HWND BarHost::FirstWindow() const { return m_bars.empty() ? nullptr : m_bars.front()->Window(); }
+
+// --- clock ---------------------------------------------------------------------------
+
+void BarHost::StartClock() {
+    m_clock = std::make_shared<ClockState>();
+    m_clock->ticker.SetPatterns(LoadClockPatterns(Store()));
+    m_clock->Update(true); // the first bar shows the time at once
+    try {
+        std::thread([state = m_clock] {
+            ClockLoopPorts ports;
+            ports.nowMs = [] { return static_cast<std::int64_t>(::GetTickCount64()); };
+            ports.second = [] {
+                SYSTEMTIME st{};
+                ::GetLocalTime(&st);
+                return static_cast<int>(st.wSecond);
+            };
+            ports.sleepMs = [](std::int64_t ms) { ::Sleep(static_cast<DWORD>(ms)); };
+            ports.update = [&state](bool force) {
+                if (state->Update(force)) {
+                    if (HWND target = state->target.load()) ::PostMessageW(target, kMsgClockText, 0, 0);
+                }
+            };
+            ports.paused = &foundation::Process().suspended;
+            ports.stop = &state->stop;
+            try {
+                RunClockLoop(ports);
+            } catch (...) {
+                foundation::LogCaught("menu bar clock");
+            }
+        }).detach();
+    } catch (...) {
+        foundation::LogCaught("menu bar clock start");
+    }
+}
+
+void BarHost::StopClock() {
+    if (!m_clock) return;
+    m_clock->stop = true;
+    m_clock->target = nullptr;
+    m_clock.reset();
+}
+
+std::wstring BarHost::ClockText() {
+    if (!m_clock) return {};
+    std::lock_guard lock(m_clock->mutex);
+    return m_clock->text;
+}
+
+// --- messages from threads and hooks ---------------------------------------------------
+
+void CALLBACK BarHost::OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) noexcept {
+    if (g_host) {
+        if (HWND first = g_host->FirstWindow()) ::PostMessageW(first, kMsgForeground, 0, 0);
+    }
+}
+
+void BarHost::OnHostMessage(UINT message) {
+    switch (message) {
+    case kMsgClockText:
+        for (auto& bar : m_bars) bar->ClockChanged();
+        return;
+    case kMsgForeground:
+        for (auto& bar : m_bars) bar->ForegroundChanged();
+        return;
+    case kMsgInputMethods:
+        ReadInputMethods();
+        for (auto& bar : m_bars) bar->InputMethodChanged();
+        return;
+    case kMsgEndBars: Stop(); return;
+    default: return;
+    }
+}
+
+void BarHost::ReadInputMethods() {
+    m_inputMethods = win32::ReadInputMethods();
+    m_chineseInstalled = std::any_of(m_inputMethods.begin(), m_inputMethods.end(),
+                                     [](const InputMethod& m) { return m.language == 2052; });
+}
+
+void BarHost::OrderChanged(const std::vector<StatusKind>& order) {
+    m_order = order;
+    if (!SavePositions(Store(), m_order)) foundation::LogFailure("menu bar", L"the new order could not be saved");
+    for (auto& bar : m_bars) bar->SetOrder(m_order);
+}
+
+// --- menus and commands ------------------------------------------------------------------
+
+gfx::Menu BarHost::LogoMenu() {
+    LogoMenuFacts facts;
+    facts.aboutAvailable = true;
+    facts.hibernateAllowed = HibernateAllowed();
+    facts.updatesWaiting = UpdatesWaiting();
+    m_recent = RecentFiles(12);
+    for (const auto& file : m_recent) facts.recentFiles.push_back(file.name);
+    return menubar::LogoMenu(Store(), facts);
+}
+
+gfx::Menu BarHost::InputMethodMenu() {
+    std::vector<std::wstring> names;
+    int current = -1;
+    const HKL layout = ForegroundLayout();
+    for (std::size_t i = 0; i < m_inputMethods.size(); ++i) {
+        names.push_back(m_inputMethods[i].name);
+        if (current < 0 && (m_inputMethods[i].layout == layout ||
+                            (!m_inputMethods[i].layout && m_inputMethods[i].language == LOWORD(reinterpret_cast<UINT_PTR>(layout)))))
+            current = static_cast<int>(i);
+    }
+    return menubar::InputMethodMenu(Store(), names, current, Store().ReadInt(L"finder", L"IMEname") == 1);
+}
+
+void BarHost::RunPower(VarloBar& bar, PowerAction action, bool installUpdates) {
+    auto& store = Store();
+    if (NeedsConfirmation(action, store.ReadInt(L"finder", L"messageboxshutdown") == 1)) {
+        PromptTexts texts;
+        texts.question = ConfirmationQuestion(store, action);
+        texts.now = store.LanguageText(L"shutdown", L"now", L"Now");
+        texts.minute = store.LanguageText(L"shutdown", L"minute", L"minutes");
+        texts.cancel = store.LanguageText(L"promptwindow", L"cancel", L"Cancel");
+        texts.confirm = store.LanguageText(L"promptwindow", L"confirm", L"Confirm");
+        if (!ConfirmPowerAction(texts, Text(), bar.Place().scale, bar.Dark(), bar.Place().screen)) return;
+    }
+    RunPowerAction(m_power, action, installUpdates);
+}
+
+void BarHost::SetDarkMode(int mode) {
+    m_darkMode = DarkModeFromSetting(mode);
+    Store().WriteInt(L"finder", L"darkmode", static_cast<int>(m_darkMode));
+    for (auto& bar : m_bars) bar->ApplyLook();
+}
+
+void BarHost::SetShowMode(int mode) {
+    m_showMode = ShowModeFromSetting(mode);
+    Store().WriteInt(L"finder", L"showmode", static_cast<int>(m_showMode));
+    for (auto& bar : m_bars) bar->ApplyShowMode();
+}
+
+void BarHost::SetAutoColor(bool on) {
+    m_autoColor = on;
+    Store().WriteInt(L"finder", L"autocolor", on ? 1 : 0);
+    for (auto& bar : m_bars) {
+        bar->ForegroundChanged();
+        bar->ApplyLook();
+    }
+}
+
+void BarHost::RunCommand(VarloBar& bar, int id) {
+    using namespace command;
+    auto& store = Store();
+    if (const auto power = PowerChoiceOf(id)) {
+        RunPower(bar, power->action, power->installUpdates);
+        return;
+    }
+    if (id >= kRecentFirst && id <= kRecentLast) {
+        const auto index = static_cast<std::size_t>(id - kRecentFirst);
+        if (index < m_recent.size()) Open(m_recent[index].path);
+        return;
+    }
+    if (id >= kInputMethodFirst && id <= kInputMethodLast) {
+        const auto index = static_cast<std::size_t>(id - kInputMethodFirst);
+        if (index < m_inputMethods.size()) SelectInputMethod(m_inputMethods[index]);
+        return;
+    }
+    if (id >= kDarkModeFirst && id < kDarkModeFirst + 4) return SetDarkMode(id - kDarkModeFirst);
+    if (id >= kShowModeFirst && id < kShowModeFirst + 3) return SetShowMode(id - kShowModeFirst);
+    if (id >= kFocusOff && id < kFocusOff + 3) {
+        SetFocusAssistLevel(id - kFocusOff);
+        return;
+    }
+    switch (id) {
+    case kAbout:
+        ShowAboutWindow(store, Text(), bar.Place().scale, bar.Dark(), bar.Place().screen);
+        return;
+    case kSystemSettings: Open(L"ms-settings:"); return;
+    case kAppStore: Open(L"ms-windows-store:"); return;
+    case kTaskManager: Open(L"Taskmgr.exe"); return;
+    case kLockScreen: LockScreen(); return;
+    case kHideMenu: {
+        const bool hidden = store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0;
+        store.WriteInt(L"finder", L"findermenu", hidden ? 1 : 0);
+        return;
+    }
+    case kEmptyTrash: EmptyTrash(bar.Window()); return;
+    case kShowTaskbar:
+    case kHideTaskbar:
+        SetTaskbarShown(id == kShowTaskbar);
+        store.WriteInt(L"normal", L"hidetaskbar", id == kHideTaskbar ? 1 : 0);
+        return;
+    case kShowDesktop: PressWindowsKeyWith('D'); return;
+    case kRestartProgram:
+        if (m_services.restartProgram) m_services.restartProgram();
+        return;
+    case kEndBar:
+        // Not now: the bar that asked is still on the stack.
+        ::PostMessageW(bar.Window(), kMsgEndBars, 0, 0);
+        return;
+    case kAutoColor: SetAutoColor(!m_autoColor); return;
+    case kSymbols: Open(L"charmap.exe"); return;
+    case kScreenKeyboard: Open(L"osk.exe"); return;
+    case kInputMethodName:
+        store.WriteInt(L"finder", L"IMEname", store.ReadInt(L"finder", L"IMEname") == 1 ? 0 : 1);
+        for (auto& b : m_bars) b->InputMethodChanged();
+        return;
+    case kKeyboardSettings: Open(L"ms-settings:regionlanguage"); return;
+    case kNotificationSettings: Open(L"ms-settings:notifications"); return;
+    case kUserSettings: Open(L"ms-settings:account"); return;
+    case kDateTimeSettings: Open(L"ms-settings:dateandtime"); return;
+    default: return;
+    }
+}
+
+} // namespace kestrana::menubar::win32

@@ -1,0 +1,128 @@
+#pragma once
+// The menu bars of the program: one on the chosen screen, or one per screen with
+// "allscreens" (made 800 ms apart). Owns what the bars share: the clock thread and its
+// text, the input methods and their registry watch, the foreground watch, the power
+// actions and the settings the context menu changes.
+
+#include "dock/win32/monitors.h"
+#include "foundation/config_store.h"
+#include "gfx/image_decoder.h"
+#include "gfx/menu_model.h"
+#include "gfx/text_renderer.h"
+#include "menubar/bar_appearance.h"
+#include "menubar/clock_text.h"
+#include "menubar/status_items.h"
+#include "menubar/win32/system_actions.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrana::menubar::win32 {
+
+class VarloBar;
+
+struct BarServices {
+    foundation::ConfigStore& store;
+    gfx::TextRenderer& text;
+    const gfx::ImageDecoder& decoder;
+    std::function<void()> restartProgram; // the context menu's "restart"
+};
+
+// Messages the bars' windows receive from the host's threads and hooks.
+inline constexpr UINT kMsgClockText = WM_APP + 40;
+inline constexpr UINT kMsgForeground = WM_APP + 41;
+inline constexpr UINT kMsgInputMethods = WM_APP + 42;
+inline constexpr UINT kMsgAppBar = WM_APP + 43;
+inline constexpr UINT kMsgEndBars = WM_APP + 44;
+inline constexpr UINT_PTR kTimerNextBar = 41;
+inline constexpr UINT_PTR kTimerRebuild = 42;
+
+class BarHost {
+public:
+    explicit BarHost(BarServices services);
+    ~BarHost();
+    BarHost(const BarHost&) = delete;
+    BarHost& operator=(const BarHost&) = delete;
+
+    // Makes the first bar at once (the others of "allscreens" follow); false when none.
+    bool Start();
+    // Takes every bar down and gives the screen space back (user-interface thread).
+    void Stop();
+    // Hides the bars and gives the space back from any thread (a crash, a restart).
+    void ReleaseScreenSpace() noexcept;
+    // The height of the bar on a screen ("\\.\DISPLAY1"), 0 without one. Known from the
+    // start for every screen that gets a bar, also before its bar is made.
+    [[nodiscard]] int HeightOn(const std::wstring& deviceName) const;
+    [[nodiscard]] std::size_t Count() const { return m_bars.size(); }
+
+    // --- for the bars -------------------------------------------------------------
+    [[nodiscard]] foundation::ConfigStore& Store() { return m_services.store; }
+    [[nodiscard]] gfx::TextRenderer& Text() { return m_services.text; }
+    [[nodiscard]] const gfx::ImageDecoder& Decoder() { return m_services.decoder; }
+    [[nodiscard]] bool AllScreens() const { return m_allScreens; }
+    [[nodiscard]] std::wstring ClockText();
+    [[nodiscard]] const std::vector<InputMethod>& InputMethods() const { return m_inputMethods; }
+    [[nodiscard]] bool ChineseInstalled() const { return m_chineseInstalled; }
+    [[nodiscard]] DarkMode Dark() const { return m_darkMode; }
+    [[nodiscard]] ShowMode Show() const { return m_showMode; }
+    [[nodiscard]] bool AutoColor() const { return m_autoColor; }
+    // A bar's new order after a drag: saved, and given to the other bars.
+    void OrderChanged(const std::vector<StatusKind>& order);
+    // The logo menu as the system stands now (hibernation, updates, recent files).
+    [[nodiscard]] gfx::Menu LogoMenu();
+    [[nodiscard]] gfx::Menu InputMethodMenu();
+    // Runs a menu command chosen on `bar`.
+    void RunCommand(VarloBar& bar, int id);
+    // Asks for confirmation first when the settings say so.
+    void RunPower(VarloBar& bar, PowerAction action, bool installUpdates);
+    // A message the host's threads and hooks post to the first bar, and its timer for
+    // the next bar of "allscreens".
+    void OnHostMessage(UINT message);
+    void MakeNextBar();
+    // The screens changed: the bars are made again after 500 ms without further changes.
+    void DisplayChanged();
+    void Rebuild();
+
+private:
+    struct Screen {
+        dock::win32::MonitorInfo monitor;
+        float scale = 1.0f;
+        int height = 0;
+    };
+    struct ClockState;
+
+    void MakeBar(std::size_t index);
+    void StartClock();
+    void StopClock();
+    void ReadInputMethods();
+    void SetDarkMode(int mode);
+    void SetShowMode(int mode);
+    void SetAutoColor(bool on);
+    [[nodiscard]] HWND FirstWindow() const;
+    static void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) noexcept;
+
+    BarServices m_services;
+    std::vector<Screen> m_screens;
+    std::size_t m_nextScreen = 0;
+    std::vector<std::unique_ptr<VarloBar>> m_bars;
+    std::vector<StatusKind> m_order;
+    bool m_allScreens = false;
+    DarkMode m_darkMode = DarkMode::Wallpaper;
+    ShowMode m_showMode = ShowMode::Always;
+    bool m_autoColor = false;
+    std::shared_ptr<ClockState> m_clock;
+    std::vector<InputMethod> m_inputMethods;
+    bool m_chineseInstalled = false;
+    std::unique_ptr<InputMethodWatch> m_inputMethodWatch;
+    HWINEVENTHOOK m_foregroundHook = nullptr;
+    Win32PowerPort m_power;
+    std::vector<RecentFile> m_recent; // as last offered by the logo menu
+};
+
+} // namespace kestrana::menubar::win32

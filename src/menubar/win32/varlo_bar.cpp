@@ -1,0 +1,699 @@
+#include "menubar/win32/varlo_bar.h"
+
+#include "foundation/config_store.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/win32/shell_window.h"
+#include "gfx/win32/popup_menu.h"
+#include "gfx/win32/window_blur.h"
+#include "menubar/bar_geometry.h"
+#include "menubar/bar_menus.h"
+#include "menubar/clock_text.h"
+#include "menubar/win32/bar_host.h"
+#include "menubar/win32/system_actions.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+
+namespace kestrana::menubar::win32 {
+namespace {
+
+constexpr wchar_t kBackdropClass[] = L"VarloAppBlur";
+constexpr UINT_PTR kTimerWallpaper = 9; // dark mode 0: the wallpaper under the bar, every 10 s
+constexpr UINT kWallpaperMs = 10000;
+constexpr UINT_PTR kTimerInputMethod = 10;
+constexpr UINT_PTR kTimerSlide = 11;
+constexpr UINT_PTR kTimerShowMode = 12;
+
+std::size_t Slot(StatusKind kind) { return static_cast<std::size_t>(kind); }
+
+LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCHITTEST) return HTTRANSPARENT;
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    if (message == WM_ERASEBKGND) return 1;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool OwnWindow(HWND window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    return pid == ::GetCurrentProcessId();
+}
+
+std::wstring LongDate() {
+    wchar_t text[128] = {};
+    ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, text, 128, nullptr);
+    return text;
+}
+
+std::wstring ItemName(foundation::ConfigStore& store, StatusKind kind) {
+    switch (kind) {
+    case StatusKind::Time: return store.LanguageText(L"iconame", L"timeformat", L"Clock");
+    case StatusKind::SystemControl: return store.LanguageText(L"findermenu", L"focusassist", L"Focus Assist");
+    case StatusKind::Search: return store.LanguageText(L"findermenu", L"searchitem", L"Search");
+    case StatusKind::UserAccount: return store.LanguageText(L"findermenu", L"useritem", L"User Account");
+    case StatusKind::InputMethod:
+    case StatusKind::InputMethodZh: return store.LanguageText(L"findermenu", L"imeitem", L"Input Source");
+    default: return {};
+    }
+}
+
+} // namespace
+
+VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>& order)
+    : m_host(host), m_place(std::move(place)), m_row(order), m_views(kCreationOrder.size()) {
+    static const bool registered = [] {
+        const struct {
+            const wchar_t* name;
+            WNDPROC proc;
+        } classes[] = {{kBarClass, Proc}, {kBackdropClass, BackdropProc}};
+        for (const auto& c : classes) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.style = CS_HREDRAW | CS_VREDRAW;
+            wc.lpfnWndProc = c.proc;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+            wc.lpszClassName = c.name;
+            ::RegisterClassExW(&wc);
+        }
+        return true;
+    }();
+    (void)registered;
+
+    m_width = m_place.screen.right - m_place.screen.left;
+    m_frame = gfx::Bitmap(m_width, m_place.height);
+    kestrana::win32::ShellWindowRequest request;
+    request.className = kBarClass;
+    request.x = m_place.screen.left;
+    request.y = m_place.screen.top;
+    request.width = m_width;
+    request.height = m_place.height;
+    request.layered = true;
+    request.toolWindow = true;
+    request.topmost = true;
+    request.noActivate = true;
+    request.noRedirectionBitmap = true;
+    m_window = kestrana::win32::CreateShellWindow(request);
+    if (!m_window) {
+        foundation::LogFailure("menu bar", L"the bar window on " + m_place.deviceName + L" could not be made");
+        return;
+    }
+    ::SetPropW(m_window, kBarProperty, this);
+    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
+    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
+        registerTouch(m_window, TWF_WANTPALM);
+
+    auto& store = m_host.Store();
+    if (store.ReadInt(L"finder", L"logotype") != 0) {
+        const std::wstring path = store.ReadString(L"finder", L"logopath");
+        const auto bytes = path.empty() ? std::nullopt : store.Files().Read(path);
+        if (!bytes) {
+            // The custom logo's file is gone: back to the built-in one for good.
+            store.WriteInt(L"finder", L"logotype", 0);
+        } else if (auto picture = m_host.Decoder().Decode(*bytes, {m_place.height * 2, m_place.height * 2})) {
+            m_customLogo = std::move(*picture);
+        }
+    }
+    for (StatusKind kind : kCreationOrder)
+        if (m_row.IndexOf(kind) >= 0) RefreshView(kind);
+    ApplyLook();
+    LayOut();
+    ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
+    ApplyShowMode();
+    if (m_row.IndexOf(StatusKind::InputMethod) >= 0 || m_row.IndexOf(StatusKind::InputMethodZh) >= 0)
+        ::SetTimer(m_window, kTimerInputMethod, 2000, nullptr);
+}
+
+VarloBar::~VarloBar() {
+    RemoveAppBar();
+    for (HWND w : {m_backdrop, m_window}) {
+        if (!w) continue;
+        ::RemovePropW(w, kBarProperty);
+        ::DestroyWindow(w);
+    }
+}
+
+LRESULT CALLBACK VarloBar::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* bar = static_cast<VarloBar*>(::GetPropW(window, kBarProperty));
+    if (!bar) return ::DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return bar->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        foundation::LogCaught("menu bar window");
+        return 0;
+    }
+}
+
+LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    case WM_NCHITTEST: return HTCLIENT;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: OnPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEMOVE: OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
+    case WM_RBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
+    case WM_CAPTURECHANGED:
+        if (m_row.Release()) {
+            m_host.OrderChanged(m_row.Order());
+            LayOut();
+        }
+        m_pressTarget = Target::None;
+        return 0;
+    case WM_TIMER: OnTimer(wParam); return 0;
+    case WM_DISPLAYCHANGE:
+        // Screens come and go in bursts: the bars are made again once they settle.
+        m_host.DisplayChanged();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (lParam && ::lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"ImmersiveColorSet") == 0) ApplyLook();
+        return 0;
+    case kMsgAppBar:
+        if (wParam == ABN_POSCHANGED && m_appBar) RegisterAppBar();
+        if (wParam == ABN_FULLSCREENAPP)
+            ::SetWindowPos(m_window, lParam ? HWND_BOTTOM : HWND_TOPMOST, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return 0;
+    case kMsgClockText:
+    case kMsgForeground:
+    case kMsgInputMethods:
+    case kMsgEndBars:
+        // The host may take every bar down here: nothing of this bar is touched after.
+        m_host.OnHostMessage(message);
+        return 0;
+    default: return ::DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+void VarloBar::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case kTimerWallpaper: SampleWallpaper(); return;
+    case kTimerInputMethod: InputMethodChanged(); return;
+    case kTimerSlide: StepSlide(); return;
+    case kTimerShowMode: CheckCovered(); return;
+    case kTimerNextBar:
+        ::KillTimer(m_window, id);
+        m_host.MakeNextBar();
+        return;
+    case kTimerRebuild:
+        // Takes this bar down too: nothing of it is touched after.
+        ::KillTimer(m_window, id);
+        m_host.Rebuild();
+        return;
+    default: return;
+    }
+}
+
+bool VarloBar::Built(StatusKind kind) const {
+    switch (kind) {
+    case StatusKind::Time:
+    case StatusKind::SystemControl:
+    case StatusKind::Search:
+    case StatusKind::UserAccount:
+    case StatusKind::InputMethod: return true;
+    case StatusKind::InputMethodZh: return m_host.ChineseInstalled();
+    default: return false; // the items of later features plug in here
+    }
+}
+
+void VarloBar::SetText(View& view, const std::wstring& text) {
+    if (view.textSource == text && (!view.text.Empty() || text.empty())) return;
+    view.textSource = text;
+    gfx::TextStyle style;
+    style.size = 13.0f * m_place.scale;
+    style.color = {255, 255, 255, 255};
+    view.text = text.empty() ? gfx::Bitmap() : m_host.Text().Draw(text, style);
+}
+
+void VarloBar::RefreshView(StatusKind kind) {
+    View& view = m_views[Slot(kind)];
+    const float s = m_place.scale;
+    const int h = m_place.height;
+    int width = 0;
+    if (Built(kind)) {
+        switch (kind) {
+        case StatusKind::Time:
+            SetText(view, m_host.ClockText());
+            width = m_clockWidth = ClockWidth(m_clockWidth, view.text.Width(), h, s);
+            break;
+        case StatusKind::SystemControl: view.glyph = Glyph::Control; width = Scaled(34, s); break;
+        case StatusKind::Search: view.glyph = Glyph::Search; width = Scaled(34, s); break;
+        case StatusKind::UserAccount: view.glyph = Glyph::User; width = Scaled(34, s); break;
+        case StatusKind::InputMethod: {
+            const HKL layout = ForegroundLayout();
+            const LANGID language = LOWORD(reinterpret_cast<UINT_PTR>(layout));
+            const bool showName = m_host.Store().ReadInt(L"finder", L"IMEname") == 1;
+            std::wstring text = LanguageTag(language);
+            if (showName) {
+                for (const auto& m : m_host.InputMethods())
+                    if (m.layout == layout || (!m.layout && m.language == language)) text = m.name;
+            }
+            SetText(view, text);
+            view.framed = !showName;
+            width = view.text.Width() + h;
+            break;
+        }
+        case StatusKind::InputMethodZh: {
+            const auto open = ForegroundImeOpen();
+            SetText(view, open.value_or(false) ? L"\u4E2D" : L"\u82F1");
+            view.framed = true;
+            width = view.text.Width() + h;
+            break;
+        }
+        default: break;
+        }
+    }
+    m_row.SetWidth(kind, width);
+}
+
+void VarloBar::LayOut() {
+    // The application's name and titles come later; until then half the bar is the limit.
+    m_rowLayout = m_row.LayOut(m_width, m_place.scale, m_width / 2);
+    Redraw();
+}
+
+gfx::RectI VarloBar::CellRect(int index) const {
+    const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
+    return {cell.x, 0, cell.width, m_place.height};
+}
+
+void VarloBar::Redraw(const gfx::RectI* region) {
+    if (!m_window || m_frame.Empty()) return;
+    std::vector<BarCell> cells;
+    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    BarCell logo;
+    logo.rect = {left.logoX, 0, left.logoWidth, m_place.height};
+    logo.glyph = Glyph::Logo;
+    logo.picture = m_customLogo.Empty() ? nullptr : &m_customLogo;
+    logo.lit = m_litIndex == -1;
+    cells.push_back(logo);
+    const auto& row = m_row.Cells();
+    const int dragged = m_row.DraggedIndex();
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (!row[i].placed || static_cast<int>(i) == dragged) continue;
+        const View& view = m_views[Slot(row[i].kind)];
+        BarCell cell;
+        cell.rect = CellRect(static_cast<int>(i));
+        cell.glyph = view.glyph;
+        cell.text = view.text.Empty() ? nullptr : &view.text;
+        cell.framed = view.framed;
+        cell.lit = m_litIndex == static_cast<int>(i);
+        cells.push_back(cell);
+    }
+    if (m_rowLayout.moreX) {
+        BarCell more;
+        more.rect = {*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
+        more.glyph = Glyph::More;
+        more.lit = m_litIndex == -3;
+        cells.push_back(more);
+    }
+    if (dragged >= 0) {
+        const View& view = m_views[Slot(row[static_cast<std::size_t>(dragged)].kind)];
+        BarCell cell;
+        cell.rect = {m_row.DraggedX(), 0, row[static_cast<std::size_t>(dragged)].width, m_place.height};
+        cell.glyph = view.glyph;
+        cell.text = view.text.Empty() ? nullptr : &view.text;
+        cell.framed = view.framed;
+        cell.lit = true;
+        cell.opacity = 0.75f;
+        cells.push_back(cell);
+    }
+    BarLook look = m_look;
+    look.tint = m_tint;
+    DrawBarFrame(m_frame, look, cells, m_place.scale, region);
+    const POINT at{m_place.screen.left, m_place.screen.top + m_slideOffset};
+    if (!m_surface.Present(m_window, m_frame, at, 255, region))
+        foundation::LogFailure("menu bar", L"the bar's picture was refused");
+}
+
+void VarloBar::ClockChanged() {
+    const int index = m_row.IndexOf(StatusKind::Time);
+    if (index < 0) return;
+    const int before = m_clockWidth;
+    RefreshView(StatusKind::Time);
+    const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
+    if (m_clockWidth != before || !cell.placed) {
+        LayOut();
+        return;
+    }
+    // Only the clock's own cell changes on a tick.
+    const gfx::RectI region = CellRect(index);
+    Redraw(&region);
+}
+
+void VarloBar::InputMethodChanged() {
+    bool changed = false;
+    for (StatusKind kind : {StatusKind::InputMethod, StatusKind::InputMethodZh}) {
+        const int index = m_row.IndexOf(kind);
+        if (index < 0) continue;
+        const std::wstring before = m_views[Slot(kind)].textSource;
+        const int width = m_row.Cells()[static_cast<std::size_t>(index)].width;
+        RefreshView(kind);
+        changed |= before != m_views[Slot(kind)].textSource || width != m_row.Cells()[static_cast<std::size_t>(index)].width;
+    }
+    if (changed) LayOut();
+}
+
+void VarloBar::SetOrder(const std::vector<StatusKind>& order) {
+    StatusRow row(order);
+    for (const StatusCell& cell : m_row.Cells()) row.SetWidth(cell.kind, cell.width);
+    m_row = std::move(row);
+    LayOut();
+}
+
+void VarloBar::ApplyLook() {
+    const DarkMode mode = m_host.Dark();
+    if (mode == DarkMode::Wallpaper) {
+        if (!m_wallpaperDark) SampleWallpaper();
+        ::SetTimer(m_window, kTimerWallpaper, kWallpaperMs, nullptr);
+    } else {
+        ::KillTimer(m_window, kTimerWallpaper);
+    }
+    bool dark = ResolveDark(mode, m_wallpaperDark, mode == DarkMode::AppTheme && AppsUseDarkTheme());
+    if (!m_host.AutoColor()) m_tint.reset();
+    if (m_tint) dark = NeedsDarkBar(*m_tint);
+    m_look = ReadBarLook(m_host.Store(), dark);
+
+    const bool blur = m_look.blur && !m_tint && m_shown;
+    if (blur && !m_backdrop) {
+        kestrana::win32::ShellWindowRequest request;
+        request.className = kBackdropClass;
+        request.x = m_place.screen.left;
+        request.y = m_place.screen.top;
+        request.width = m_width;
+        request.height = m_place.height;
+        request.toolWindow = true;
+        request.noActivate = true;
+        m_backdrop = kestrana::win32::CreateShellWindow(request);
+        if (m_backdrop && !gfx::EnableBlurBehind(m_backdrop)) {
+            // No blur on this system: the translucent bar alone is the look.
+            ::DestroyWindow(m_backdrop);
+            m_backdrop = nullptr;
+            m_look.blur = false;
+        }
+        if (m_backdrop) ::SetPropW(m_backdrop, kBarProperty, this);
+    }
+    if (m_backdrop) {
+        if (blur)
+            ::SetWindowPos(m_backdrop, m_window, m_place.screen.left, m_place.screen.top, m_width, m_place.height,
+                           SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        else
+            ::ShowWindow(m_backdrop, SW_HIDE);
+    }
+    Redraw();
+}
+
+void VarloBar::SampleWallpaper() {
+    // Two patches under the bar, one at each end, each as wide as the bar is high.
+    const RECT& s = m_place.screen;
+    const int h = m_place.height;
+    const gfx::Bitmap left = CaptureScreen({s.left, s.top, s.left + h, s.top + h});
+    const gfx::Bitmap right = CaptureScreen({s.right - h, s.top, s.right, s.top + h});
+    const gfx::Bitmap* samples[] = {&left, &right};
+    const auto average = AverageColor(samples);
+    if (!average) return;
+    const bool dark = NeedsDarkBar(*average);
+    const bool first = !m_wallpaperDark;
+    if (m_wallpaperDark == dark) return;
+    m_wallpaperDark = dark;
+    if (!first) ApplyLook(); // the first sample is taken inside ApplyLook itself
+}
+
+void VarloBar::ForegroundChanged() {
+    InputMethodChanged();
+    if (!m_host.AutoColor()) return;
+    std::optional<gfx::Color> tint;
+    HWND foreground = ::GetForegroundWindow();
+    const RECT& s = m_place.screen;
+    if (foreground && !OwnWindow(foreground) && ::IsWindowVisible(foreground) && !IsCloaked(foreground) &&
+        ::MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST) == m_place.monitor) {
+        RECT r{};
+        ::GetWindowRect(foreground, &r);
+        const int below = s.top + m_place.height;
+        // A window that meets the bar lends it the colour of its top edge.
+        if (r.top <= below + 2 && r.bottom > below + 4) {
+            const int x = std::clamp<int>((r.left + r.right) / 2, s.left, s.right - 1);
+            const gfx::Bitmap pixel = CaptureScreen({x, below + 1, x + 1, below + 2});
+            if (!pixel.Empty()) tint = gfx::Unpremultiply(pixel.At(0, 0));
+        }
+    }
+    if (tint == m_tint) return;
+    m_tint = tint;
+    ApplyLook();
+}
+
+void VarloBar::RegisterAppBar() {
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = m_window;
+    if (!m_appBar) {
+        data.uCallbackMessage = kMsgAppBar;
+        if (!::SHAppBarMessage(ABM_NEW, &data)) {
+            foundation::LogFailure("menu bar", L"the shell did not take the bar as an application bar");
+            return;
+        }
+        m_appBar = true;
+    }
+    data.uEdge = ABE_TOP;
+    data.rc = {m_place.screen.left, m_place.screen.top, m_place.screen.right, m_place.screen.top + m_place.height};
+    ::SHAppBarMessage(ABM_QUERYPOS, &data);
+    data.rc.bottom = data.rc.top + m_place.height;
+    ::SHAppBarMessage(ABM_SETPOS, &data);
+}
+
+void VarloBar::RemoveAppBar() noexcept {
+    if (!m_appBar) return;
+    APPBARDATA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = m_window;
+    ::SHAppBarMessage(ABM_REMOVE, &data);
+    m_appBar = false;
+}
+
+void VarloBar::ReleaseScreenSpace() noexcept {
+    if (m_window) ::ShowWindowAsync(m_window, SW_HIDE);
+    if (m_backdrop) ::ShowWindowAsync(m_backdrop, SW_HIDE);
+    RemoveAppBar();
+}
+
+// --- show modes ----------------------------------------------------------------------
+
+void VarloBar::ApplyShowMode() {
+    if (m_host.Show() == ShowMode::Always) {
+        ::KillTimer(m_window, kTimerShowMode);
+        RegisterAppBar();
+        if (!m_shown) SlideTo(true);
+        return;
+    }
+    // A bar that hides itself keeps no space: windows may use the whole screen.
+    RemoveAppBar();
+    ::SetTimer(m_window, kTimerShowMode, m_host.Show() == ShowMode::HideWhenLeft ? 100 : 250, nullptr);
+}
+
+void VarloBar::CheckCovered() {
+    if (m_host.Show() == ShowMode::Always || gfx::PopupMenuOpen() || m_pressTarget != Target::None) return;
+    POINT p{};
+    ::GetCursorPos(&p);
+    const RECT& s = m_place.screen;
+    const bool acrossScreen = p.x >= s.left && p.x < s.right;
+    const bool atTop = acrossScreen && p.y >= s.top && p.y <= s.top + 1;
+    const bool onBar = acrossScreen && p.y >= s.top && p.y < s.top + m_place.height;
+    bool wantShown = onBar || (!m_shown ? atTop : false);
+    if (!wantShown && m_host.Show() == ShowMode::HideWhenCovered) {
+        // Hidden only while a window reaches into the bar's strip.
+        bool covered = false;
+        HWND foreground = ::GetForegroundWindow();
+        wchar_t cls[32] = {};
+        if (foreground) ::GetClassNameW(foreground, cls, 32);
+        if (foreground && !OwnWindow(foreground) && ::IsWindowVisible(foreground) && !IsCloaked(foreground) &&
+            ::lstrcmpW(cls, L"Progman") != 0 && ::lstrcmpW(cls, L"WorkerW") != 0 &&
+            ::MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST) == m_place.monitor) {
+            RECT r{};
+            ::GetWindowRect(foreground, &r);
+            covered = r.top < s.top + m_place.height && r.bottom > s.top;
+        }
+        wantShown = !covered;
+    }
+    if (wantShown != m_shown) SlideTo(wantShown);
+}
+
+void VarloBar::SlideTo(bool shown) {
+    m_shown = shown;
+    if (shown) {
+        ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
+        ApplyLook();
+    } else if (m_backdrop) {
+        ::ShowWindow(m_backdrop, SW_HIDE);
+    }
+    m_sliding = true;
+    ::SetTimer(m_window, kTimerSlide, 15, nullptr);
+}
+
+void VarloBar::StepSlide() {
+    const int target = m_shown ? 0 : -m_place.height;
+    const int step = std::max(1, m_place.height / 6);
+    m_slideOffset = m_slideOffset < target ? std::min(target, m_slideOffset + step) : std::max(target, m_slideOffset - step);
+    if (!m_surface.Move(m_window, {m_place.screen.left, m_place.screen.top + m_slideOffset})) Redraw();
+    if (m_slideOffset != target) return;
+    ::KillTimer(m_window, kTimerSlide);
+    m_sliding = false;
+    // Out of sight it must not hang into a screen above this one.
+    if (!m_shown) ::ShowWindow(m_window, SW_HIDE);
+}
+
+// --- pointer -----------------------------------------------------------------------
+
+std::pair<VarloBar::Target, int> VarloBar::TargetAt(int x) const {
+    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    if (x >= left.logoX && x < left.logoX + left.logoWidth) return {Target::Logo, -1};
+    if (m_rowLayout.moreX && x >= *m_rowLayout.moreX && x < *m_rowLayout.moreX + m_rowLayout.moreWidth)
+        return {Target::More, -3};
+    const int index = m_row.IndexAt(x);
+    if (index >= 0) return {Target::Status, index};
+    return {Target::Empty, -2};
+}
+
+void VarloBar::OnPress(int x, int y) {
+    ::SetCapture(m_window);
+    std::tie(m_pressTarget, m_pressIndex) = TargetAt(x);
+    if (m_pressTarget == Target::Status) m_row.Press(m_pressIndex, x);
+    m_quickCloseTarget = nullptr;
+    if (x >= m_width - 2 && y <= 2 && m_host.Store().ReadInt(L"finder", L"fastclosewindow") == 1) {
+        HWND foreground = ::GetForegroundWindow();
+        if (foreground && !OwnWindow(foreground) &&
+            ::MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST) == m_place.monitor)
+            m_quickCloseTarget = foreground;
+    }
+}
+
+void VarloBar::OnMove(int x, int) {
+    if (m_pressTarget != Target::Status || ::GetCapture() != m_window) return;
+    const bool locked = m_host.Store().ReadInt(L"finder", L"lockbtn") == 1 || m_host.AllScreens();
+    switch (m_row.Move(x, locked)) {
+    case DragStep::None: return;
+    case DragStep::Started:
+    case DragStep::Moved: Redraw(); return;
+    case DragStep::Swapped: LayOut(); return;
+    }
+}
+
+void VarloBar::OnRelease(int x, int y, bool right) {
+    const Target pressed = m_pressTarget;
+    const int pressedIndex = m_pressIndex;
+    const bool dragged = m_row.Release();
+    m_pressTarget = Target::None;
+    if (::GetCapture() == m_window) ::ReleaseCapture();
+    if (dragged) {
+        m_host.OrderChanged(m_row.Order());
+        LayOut();
+        return;
+    }
+    if (m_quickCloseTarget) {
+        // Quick close: press and release in the bar's top-right corner close the window
+        // that was in front when the press began.
+        HWND target = m_quickCloseTarget;
+        m_quickCloseTarget = nullptr;
+        if (x >= m_width - 2 && y <= 2 && ::IsWindow(target)) ::PostMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return;
+    }
+    const auto [target, index] = TargetAt(x);
+    if (target != pressed || index != pressedIndex) return;
+    OpenMenuFor(target, index, right);
+}
+
+// --- menus ---------------------------------------------------------------------------
+
+int VarloBar::RunMenu(const gfx::Menu& menu, const gfx::RectI& cell) {
+    Redraw();
+    gfx::PopupMenuOptions options;
+    options.className = kMenuClass;
+    options.ownerProperty = kBarProperty;
+    options.ownerValue = this;
+    options.scale = m_place.scale;
+    options.dark = m_look.dark;
+    const POINT anchor{m_place.screen.left + cell.x, m_place.screen.top + m_place.height};
+    const int id = gfx::RunPopupMenu(m_window, menu, anchor, m_place.screen.top, m_host.Text(), options);
+    m_litIndex = -2;
+    Redraw();
+    return id;
+}
+
+int VarloBar::OpenItemMenu(StatusKind kind, const gfx::RectI& cell) {
+    auto& store = m_host.Store();
+    switch (kind) {
+    case StatusKind::Time: return RunMenu(ClockMenu(store, LongDate()), cell);
+    case StatusKind::SystemControl: return RunMenu(FocusMenu(store, FocusAssistLevel()), cell);
+    case StatusKind::UserAccount: return RunMenu(UserMenu(store), cell);
+    case StatusKind::InputMethod: return RunMenu(m_host.InputMethodMenu(), cell);
+    case StatusKind::Search:
+        // Search has no menu: it opens the system's search.
+        m_litIndex = -2;
+        PressWindowsKeyWith('S');
+        return 0;
+    case StatusKind::InputMethodZh:
+        // Switches the Chinese input method between Chinese and English input.
+        m_litIndex = -2;
+        SetForegroundImeOpen(!ForegroundImeOpen().value_or(false));
+        InputMethodChanged();
+        return 0;
+    default: m_litIndex = -2; return 0;
+    }
+}
+
+void VarloBar::OpenMenuFor(Target target, int index, bool context) {
+    auto& store = m_host.Store();
+    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    int id = 0;
+    if (context && target == Target::Logo) target = Target::Empty;
+    if (context && target == Target::Status) {
+        const StatusKind kind = m_row.Cells()[static_cast<std::size_t>(index)].kind;
+        if (kind == StatusKind::Search || kind == StatusKind::InputMethodZh) target = Target::Empty;
+    }
+    switch (target) {
+    case Target::None: return;
+    case Target::Empty: {
+        ContextMenuFacts facts;
+        facts.menusHidden = store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0;
+        facts.darkMode = m_host.Dark();
+        facts.autoColor = m_host.AutoColor();
+        facts.showMode = m_host.Show();
+        facts.taskbarHidden = TaskbarHidden();
+        POINT p{};
+        ::GetCursorPos(&p);
+        id = RunMenu(BarContextMenu(store, facts), {p.x - m_place.screen.left, 0, 1, m_place.height});
+        break;
+    }
+    case Target::Logo:
+        m_litIndex = -1;
+        id = RunMenu(m_host.LogoMenu(), {left.logoX, 0, left.logoWidth, m_place.height});
+        break;
+    case Target::More: {
+        gfx::Menu menu;
+        for (std::size_t i = 0; i < m_rowLayout.overflow.size(); ++i) {
+            const StatusKind kind = m_row.Cells()[m_rowLayout.overflow[i]].kind;
+            menu.push_back(gfx::MenuItem::Command(command::kMoreFirst + static_cast<int>(i), ItemName(store, kind)));
+        }
+        m_litIndex = -3;
+        const gfx::RectI cell{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
+        const int chosen = RunMenu(menu, cell) - command::kMoreFirst;
+        if (chosen >= 0 && chosen < static_cast<int>(m_rowLayout.overflow.size())) {
+            // The chosen item's own menu opens where the "more" item stands.
+            m_litIndex = -3;
+            id = OpenItemMenu(m_row.Cells()[m_rowLayout.overflow[static_cast<std::size_t>(chosen)]].kind, cell);
+        }
+        break;
+    }
+    case Target::Status:
+        m_litIndex = index;
+        id = OpenItemMenu(m_row.Cells()[static_cast<std::size_t>(index)].kind, CellRect(index));
+        break;
+    }
+    if (id) m_host.RunCommand(*this, id);
+}
+
+} // namespace kestrana::menubar::win32

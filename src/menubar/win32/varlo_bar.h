@@ -1,0 +1,125 @@
+#pragma once
+// One menu bar on one screen: the window "VarloApp" across the top, its picture and the
+// pointer on it. The left side holds the logo; the right side the status row, which the
+// user reorders by dragging. Its pop-up menus are windows of class "VarloChildApp".
+// Every window of the bar carries the property "VarloBarPtr" with the bar's address.
+
+#include "gfx/bitmap.h"
+#include "gfx/menu_model.h"
+#include "gfx/win32/layered_window_surface.h"
+#include "menubar/bar_appearance.h"
+#include "menubar/bar_picture.h"
+#include "menubar/status_row.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrana::menubar::win32 {
+
+class BarHost;
+
+inline constexpr wchar_t kBarProperty[] = L"VarloBarPtr";
+inline constexpr wchar_t kBarClass[] = L"VarloApp";
+inline constexpr wchar_t kMenuClass[] = L"VarloChildApp";
+
+struct BarPlace {
+    RECT screen{};           // the whole screen
+    HMONITOR monitor = nullptr;
+    std::wstring deviceName;
+    float scale = 1.0f;
+    int height = 0;
+};
+
+class VarloBar {
+public:
+    VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>& order);
+    ~VarloBar();
+    VarloBar(const VarloBar&) = delete;
+    VarloBar& operator=(const VarloBar&) = delete;
+
+    [[nodiscard]] bool Valid() const { return m_window != nullptr; }
+    [[nodiscard]] HWND Window() const { return m_window; }
+    [[nodiscard]] const BarPlace& Place() const { return m_place; }
+    [[nodiscard]] bool Dark() const { return m_look.dark; }
+
+    // The clock's text changed (every bar shows the same).
+    void ClockChanged();
+    // The installed input methods or the foreground's input method may have changed.
+    void InputMethodChanged();
+    void SetOrder(const std::vector<StatusKind>& order);
+    // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
+    void ApplyLook();
+    void ApplyShowMode();
+    // The foreground window changed: the tint follows it with "autocolor".
+    void ForegroundChanged();
+    // Hides the bar and gives its screen space back; safe from any thread.
+    void ReleaseScreenSpace() noexcept;
+
+private:
+    struct View {
+        Glyph glyph = Glyph::None;
+        gfx::Bitmap text;        // coverage mask
+        std::wstring textSource; // what `text` shows
+        bool framed = false;
+    };
+    enum class Target { None, Logo, Status, More, Empty };
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+    void OnPress(int x, int y);
+    void OnMove(int x, int y);
+    void OnRelease(int x, int y, bool right);
+
+    bool Built(StatusKind kind) const;
+    void RefreshView(StatusKind kind);
+    void SetText(View& view, const std::wstring& text);
+    void LayOut();
+    void Redraw(const gfx::RectI* region = nullptr);
+    [[nodiscard]] std::pair<Target, int> TargetAt(int x) const;
+    [[nodiscard]] gfx::RectI CellRect(int index) const;
+
+    void OpenMenuFor(Target target, int index, bool context);
+    int OpenItemMenu(StatusKind kind, const gfx::RectI& cell);
+    int RunMenu(const gfx::Menu& menu, const gfx::RectI& cell);
+
+    void RegisterAppBar();
+    void RemoveAppBar() noexcept;
+    void SampleWallpaper();
+    void SlideTo(bool shown);
+    void StepSlide();
+    void CheckCovered();
+
+    BarHost& m_host;
+    BarPlace m_place;
+    HWND m_window = nullptr;
+    HWND m_backdrop = nullptr;
+    gfx::LayeredWindowSurface m_surface;
+    gfx::Bitmap m_frame;
+    StatusRow m_row;
+    RowLayout m_rowLayout;
+    std::vector<View> m_views; // by StatusKind
+    gfx::Bitmap m_customLogo;
+    BarLook m_look;
+    std::optional<bool> m_wallpaperDark;
+    std::optional<gfx::Color> m_tint;
+    int m_width = 0;
+    int m_clockWidth = 0;
+    bool m_appBar = false;
+
+    Target m_pressTarget = Target::None;
+    int m_pressIndex = -1;
+    int m_litIndex = -2;         // the status item whose menu is open; -1 the logo, -3 "more"
+    HWND m_quickCloseTarget = nullptr;
+
+    // Show modes 1 and 2: the bar slides up out of sight and back.
+    bool m_shown = true;
+    bool m_sliding = false;
+    int m_slideOffset = 0;       // 0 shown, -height hidden
+    bool m_pointerInside = false;
+};
+
+} // namespace kestrana::menubar::win32

@@ -1,0 +1,80 @@
+// The menu component: keyboard and pointer navigation through rows, rules, disabled
+// rows and submenus, and where a menu opens near the screen's edges.
+#include "gfx/menu_layout.h"
+#include "gfx/menu_navigation.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::gfx {
+namespace {
+
+Menu Sample() {
+    return {MenuItem::Command(1, L"Alpha"), MenuItem::Rule(), MenuItem::Command(2, L"Beta", false, false),
+            MenuItem::Sub(L"More", {MenuItem::Command(0, L"Header", false, false), MenuItem::Command(31, L"Gamma"),
+                                    MenuItem::Command(32, L"Delta")}),
+            MenuItem::Command(4, L"Bravo")};
+}
+
+TEST(MenuNavigation, KeyboardSkipsRulesAndDisabledRowsAndEntersSubmenus) {
+    const Menu menu = Sample();
+    MenuNavigator nav(menu);
+    nav.Key(MenuKey::Down);
+    EXPECT_EQ(nav.Hot(0), 0);
+    nav.Key(MenuKey::Down);
+    EXPECT_EQ(nav.Hot(0), 3); // past the rule and the disabled row
+    nav.Key(MenuKey::Up);
+    EXPECT_EQ(nav.Hot(0), 0);
+    nav.Key(MenuKey::Up);
+    EXPECT_EQ(nav.Hot(0), 4); // wraps around
+    nav.Key(MenuKey::Up);
+    EXPECT_EQ(nav.Key(MenuKey::Right).kind, MenuEvent::Kind::Changed);
+    ASSERT_EQ(nav.Depth(), 2u);
+    EXPECT_EQ(nav.Hot(1), 1); // the first row that can be chosen
+    nav.Key(MenuKey::Down);
+    const MenuEvent chosen = nav.Key(MenuKey::Enter);
+    EXPECT_EQ(chosen.kind, MenuEvent::Kind::Chosen);
+    EXPECT_EQ(chosen.id, 32);
+    nav.Key(MenuKey::Left);
+    EXPECT_EQ(nav.Depth(), 1u);
+    EXPECT_EQ(nav.Letter(L'b').kind, MenuEvent::Kind::Changed);
+    EXPECT_EQ(nav.Hot(0), 4); // "Beta" is disabled
+    EXPECT_EQ(nav.Key(MenuKey::Escape).kind, MenuEvent::Kind::Dismissed);
+}
+
+TEST(MenuNavigation, PointerOpensSubmenusAndKeepsThemAcrossTheGap) {
+    const Menu menu = Sample();
+    MenuNavigator nav(menu);
+    nav.Hover(0, 3);
+    ASSERT_EQ(nav.Depth(), 2u);
+    EXPECT_EQ(nav.Hover(0, -1).kind, MenuEvent::Kind::None); // between the levels
+    nav.Hover(1, 2);
+    EXPECT_EQ(nav.Hot(1), 2);
+    nav.Hover(0, 0);
+    EXPECT_EQ(nav.Depth(), 1u);
+    EXPECT_EQ(nav.Click(0, 2).kind, MenuEvent::Kind::None); // disabled
+    EXPECT_EQ(nav.Click(0, 1).kind, MenuEvent::Kind::None); // a rule
+    EXPECT_EQ(nav.Click(0, 4).id, 4);
+    EXPECT_EQ(nav.Leave().kind, MenuEvent::Kind::Changed);
+    EXPECT_EQ(nav.Hot(0), -1);
+}
+
+TEST(MenuPlacement, StaysInsideTheWorkArea) {
+    const RectI work{0, 0, 1000, 800};
+    EXPECT_EQ(PlaceMenu(200, 300, 100, 24, 0, work), (RectI{100, 24, 200, 300}));
+    EXPECT_EQ(PlaceMenu(200, 300, 900, 24, 0, work), (RectI{800, 24, 200, 300}));
+    EXPECT_EQ(PlaceMenu(200, 300, 100, 700, 690, work), (RectI{100, 390, 200, 300}));
+    EXPECT_EQ(PlaceSubmenu(150, 100, {500, 24, 200, 300}, {500, 60, 200, 24}, work), (RectI{698, 60, 150, 100}));
+    EXPECT_EQ(PlaceSubmenu(150, 100, {800, 24, 200, 300}, {800, 60, 200, 24}, work).x, 652);
+    EXPECT_EQ(PlaceSubmenu(150, 100, {500, 24, 200, 800}, {500, 760, 200, 24}, work).y, 700);
+
+    const Menu menu = Sample();
+    const MenuMetrics metrics = MenuMetrics::At(1.0f);
+    const MenuLayout layout = LayOutMenu(menu, metrics, [](const std::wstring& t) { return int(t.size()) * 7; });
+    EXPECT_EQ(layout.height, 5 + 4 * 24 + 9 + 5);
+    EXPECT_EQ(layout.width, metrics.minWidth);
+    EXPECT_EQ(RowAt(layout, 10, 5 + 24 + 4), 1);
+    EXPECT_EQ(RowAt(layout, 10, 2), -1);
+}
+
+} // namespace
+} // namespace kestrana::gfx

@@ -1,0 +1,94 @@
+// The bar's geometry, the status row's places and overflow, and reordering by drag.
+#include "menubar/bar_geometry.h"
+#include "menubar/status_row.h"
+
+#include "fakes/settings_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::menubar {
+namespace {
+
+TEST(BarGeometry, HeightIsEvenAndScaleFallsBackOutsideItsRange) {
+    const struct {
+        float configured;
+        int height;
+    } cases[] = {{1.0f, 24}, {1.25f, 30}, {1.3f, 32}, {1.5f, 36}, {0.5f, 48}, {5.0f, 48}};
+    for (const auto& c : cases) {
+        // The system scale of 2.0 stands in where "varloDPI" is ignored.
+        EXPECT_EQ(BarHeight(BarScale(c.configured, 2.0f)), c.height) << c.configured;
+    }
+
+    fakes::SettingsFolder folder;
+    folder.Config(u"[finder]\r\nvarloDPI=1.5\r\n[DISPLAY2]\r\nvarloDPI=1.25\r\n");
+    EXPECT_FLOAT_EQ(BarScaleFor(folder.store, L"DISPLAY2", false, 1.0f), 1.5f);
+    EXPECT_FLOAT_EQ(BarScaleFor(folder.store, L"DISPLAY2", true, 1.0f), 1.25f);
+    EXPECT_EQ(ScreenSection(L"\\\\.\\DISPLAY2"), L"DISPLAY2");
+}
+
+TEST(BarGeometry, LeftSideAndTitles) {
+    // 46 x 1.25 = 57.5 and 33 x 1.25 = 41.25 are truncated each on its own.
+    const LeftSide side = LayOutLeftSide(1920, 1.25f);
+    EXPECT_EQ(side.nameX, 1977);
+    EXPECT_EQ(side.logoWidth, 41);
+    EXPECT_EQ(side.logoX, 1936);
+    EXPECT_EQ(TitleWithoutAccessKey(L"Edit(E)"), L"Edit");
+    EXPECT_EQ(TitleWithoutAccessKey(L"View (V)"), L"View ");
+    EXPECT_EQ(TitleWithoutAccessKey(L"Help"), L"Help");
+}
+
+StatusRow RowOf(std::initializer_list<int> widths) {
+    std::vector<StatusKind> kinds;
+    for (std::size_t i = 0; i < widths.size(); ++i) kinds.push_back(kCreationOrder[i]);
+    StatusRow row(kinds);
+    std::size_t i = 0;
+    for (int w : widths) row.SetWidth(kinds[i++], w);
+    return row;
+}
+
+TEST(StatusRowLayout, ItemsThatDoNotFitGoToTheOverflowList) {
+    // 1000 pixels at scale 1: the right margin is 10, the left limit half the bar, and
+    // every item keeps 33 pixels of room on its left.
+    StatusRow row = RowOf({120, 100, 0, 100, 100, 100, 100});
+    const RowLayout layout = row.LayOut(1000, 1.0f, 500);
+    const auto& cells = row.Cells();
+    EXPECT_EQ(cells[0].x, 870);
+    EXPECT_EQ(cells[1].x, 770);
+    EXPECT_FALSE(cells[2].placed); // nothing to show: takes no room
+    EXPECT_EQ(cells[4].x, 570);
+    ASSERT_EQ(layout.overflow.size(), 2u);
+    EXPECT_EQ(layout.overflow[0], 5u);
+    EXPECT_EQ(layout.overflow[1], 6u);
+    ASSERT_TRUE(layout.moreX);
+    EXPECT_EQ(*layout.moreX, 570 - 33);
+    EXPECT_EQ(row.IndexAt(575), 4);
+    EXPECT_EQ(row.IndexAt(560), -1);
+
+    StatusRow fits = RowOf({50, 50});
+    EXPECT_FALSE(fits.LayOut(1000, 1.0f, 500).moreX);
+}
+
+TEST(StatusRowDrag, SwapsPastANeighboursMiddleAndHonoursTheLock) {
+    StatusRow row = RowOf({60, 40, 80});
+    row.LayOut(1000, 1.0f, 0); // x: 930, 890, 810
+    row.Press(0, 950);
+    EXPECT_EQ(row.Move(956, false), DragStep::None); // 6 pixels is not yet a drag
+    EXPECT_EQ(row.Move(944, false), DragStep::None);
+    EXPECT_EQ(row.Move(943, false), DragStep::Started);
+    EXPECT_EQ(row.Move(915, false), DragStep::Moved); // over the neighbour, right of its middle
+    EXPECT_EQ(row.Move(905, false), DragStep::Swapped);
+    EXPECT_EQ(row.DraggedIndex(), 1);
+    EXPECT_EQ(row.DraggedX(), 905 - 20);
+    row.LayOut(1000, 1.0f, 0);
+    EXPECT_EQ(row.Move(890, false), DragStep::Moved); // no swap back over its old place
+    EXPECT_TRUE(row.Release());
+    EXPECT_EQ(row.Order(), (std::vector{kCreationOrder[1], kCreationOrder[0], kCreationOrder[2]}));
+
+    row.Press(0, 950);
+    EXPECT_EQ(row.Move(700, true), DragStep::None);
+    EXPECT_FALSE(row.Release());
+    EXPECT_EQ(row.Order()[0], kCreationOrder[1]);
+}
+
+} // namespace
+} // namespace kestrana::menubar
