@@ -67,7 +67,7 @@ printf '%s\n' "${latencies[@]}" | sort -n | awk '{ v[NR] = $1 } END {
 # Two windows of one program are one item, which goes with the last of them.
 read -r first _ < <(launch "$notepad")
 read -r second _ < <(launch "$notepad")
-bar stay $(( rest + step )) || e2e_fail "two notepad windows are not one item"
+bar wait $(( rest + step )) && bar stay $(( rest + step )) || e2e_fail "two notepad windows are not one item"
 close_window "$first"
 bar stay $(( rest + step )) || e2e_fail "the item went with one of two windows"
 close_window "$second"
