@@ -66,23 +66,27 @@ fi
 section "concurrency tests (ThreadSanitizer)"
 # Only the tests that run jobs on several threads: the whole suite under this sanitizer
 # would take longer than the rest of the run together, and tells nothing more.
-tsan_filter='JobRunner*:ItemListSave*:DockConcurrency*'
+# Executable and filter, one pair per line.
+tsan_runs='unit_dock JobRunner*:ItemListSave*:DockConcurrency*
+unit_launchers CatalogueIcons*'
 if { [ -f build/native-tsan/build.ninja ] || cmake --preset native-tsan >"$results/tsan-configure.log" 2>&1; } &&
-    cmake --build build/native-tsan --target unit_dock >"$results/tsan-build.log" 2>&1; then
+    cmake --build build/native-tsan --target $(cut -d' ' -f1 <<<"$tsan_runs") >"$results/tsan-build.log" 2>&1; then
     # Some kernels randomise addresses beyond the layout this sanitizer expects and it
     # refuses to start; a run without randomisation avoids that where it is allowed.
     norandom=()
     setarch "$(uname -m)" -R true 2>/dev/null && norandom=(setarch "$(uname -m)" -R)
     # Every report fails the run through the exit code; the tests still all run.
     export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=0:exitcode=66:second_deadlock_stack=1}
-    (cd build/native-tsan/tests && timeout 900 "${norandom[@]}" ./unit_dock --gtest_filter="$tsan_filter" \
-        --gtest_output="xml:$results/tsan-unit_dock.xml") >"$results/tsan-unit_dock.log" 2>&1
-    rc=$?
-    count_gtest "tsan unit_dock" "$results/tsan-unit_dock.xml"
-    if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/tsan-unit_dock.xml" 2>/dev/null &&
-        grep -q 'errors="0"' "$results/tsan-unit_dock.xml"; then
-        fail "tsan unit_dock (exit $rc: see $results/tsan-unit_dock.log)"
-    fi
+    while read -r exe tsan_filter; do
+        (cd build/native-tsan/tests && timeout 900 "${norandom[@]}" "./$exe" --gtest_filter="$tsan_filter" \
+            --gtest_output="xml:$results/tsan-$exe.xml") </dev/null >"$results/tsan-$exe.log" 2>&1
+        rc=$?
+        count_gtest "tsan $exe" "$results/tsan-$exe.xml"
+        if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/tsan-$exe.xml" 2>/dev/null &&
+            grep -q 'errors="0"' "$results/tsan-$exe.xml"; then
+            fail "tsan $exe (exit $rc: see $results/tsan-$exe.log)"
+        fi
+    done <<<"$tsan_runs"
 else
     fail "native-tsan build (see $results/tsan-build.log)"
 fi

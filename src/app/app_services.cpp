@@ -3,12 +3,17 @@
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "dock/item_list_manager.h"
+#include "dock/window_tracker.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_icon_source.h"
 #include "dock/win32/item_system.h"
+#include "dock/win32/tracker_pictures.h"
+#include "dock/win32/win32_window_facts.h"
+#include "dock/win32/window_event_sources.h"
 #include "foundation/companion_update.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
+#include "foundation/text.h"
 #include "foundation/win32/folder_security.h"
 #include "foundation/win32/process_clock.h"
 #include "foundation/win32/system_launch.h"
@@ -106,6 +111,16 @@ bool AppServices::StartDocks() {
             dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
         m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
                                                           m_codePage);
+        m_windowFacts = std::make_unique<dock::Win32WindowFacts>();
+        m_pause = std::make_unique<dock::Win32Pause>();
+        m_trackerPictures = std::make_unique<dock::win32::Win32TrackerPictures>(
+            m_store, dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
+        dock::TrackerOptions options;
+        options.ownImagePath = foundation::AsciiLower(foundation::Process().exePath);
+        options.nowMs = [] { return static_cast<std::int64_t>(::GetTickCount64()); };
+        m_tracker = std::make_unique<dock::WindowTracker>(
+            dock::TrackerPorts{*m_windowFacts, *m_windowFacts, *m_pause, *m_windowFacts, m_store, *m_trackerPictures},
+            m_jobs, std::move(options));
     }
     win32::LogStartupStep(L"dock services ready");
     dock::win32::DockServices services{m_store,
@@ -117,9 +132,33 @@ bool AppServices::StartDocks() {
                                        m_themeFiles.get(),
                                        [this] { return ThemeChoices().TimeSkin(); },
                                        [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
+                                       m_tracker.get(),
                                        [] { return DockSpecialServices(); }};
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
+}
+
+void AppServices::StartWindowTracking(HWND mainWindow) {
+    if (!m_tracker || !m_docks || m_windowSources) return;
+    m_windowSources = std::make_unique<dock::WindowEventSources>(*m_windowFacts);
+    if (!m_windowSources->Start(mainWindow, *m_tracker)) {
+        foundation::LogFailure("window tracking", L"the window notifications could not be started");
+        m_windowSources.reset();
+        return;
+    }
+    auto& handlers = Handlers();
+    handlers.shellHook = [this](WPARAM code, LPARAM window) {
+        if (m_windowSources) m_windowSources->OnShellHook(code, window);
+    };
+    handlers.taskbarRecreated = [this] {
+        if (m_windowSources) m_windowSources->OnTaskbarCreated();
+    };
+    handlers.windowEvent = [this](const dock::WindowEvent& event) { m_tracker->OnWindowEvent(event); };
+    handlers.trackedWindows = [this] {
+        std::vector<HWND> windows;
+        for (const dock::WindowId window : m_tracker->TrackedWindows()) windows.push_back(dock::ToHwnd(window));
+        return windows;
+    };
 }
 
 void AppServices::StopDocks() {

@@ -14,6 +14,8 @@
 #include "platform/win32/win32_file_system.h"
 #include "themes/theme_choices.h"
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 #include <utility>
@@ -25,9 +27,14 @@ class Win32ItemShell;
 class Win32LocalClock;
 class Win32RegistryReader;
 class ShellIconSource;
+class Win32WindowFacts;
+class Win32Pause;
+class WindowTracker;
+class WindowEventSources;
 namespace win32 {
 class DockHost;
-}
+class Win32TrackerPictures;
+} // namespace win32
 } // namespace kestrana::dock
 namespace kestrana::themes {
 class ThemeFiles;
@@ -61,6 +68,9 @@ public:
 
     // Starts the docks (when the settings ask for them); false when none was made.
     bool StartDocks();
+    // After StartDocks: the system's window notifications reach the docks' window tracker,
+    // through `mainWindow` (a window of the user-interface thread) for the shell's own.
+    void StartWindowTracking(HWND mainWindow);
     // Takes the docks down, writing what they keep for the next start.
     void StopDocks();
     [[nodiscard]] dock::win32::DockHost* Docks() { return m_docks.get(); }
@@ -83,6 +93,13 @@ private:
     std::unique_ptr<dock::ShellIconSource> m_icons;
     std::unique_ptr<dock::ItemPictures> m_pictures;
     std::unique_ptr<dock::ItemListManager> m_items;
+    // Destroyed in the reverse order: the docks let go of the tracker's rows first, and the
+    // event sources stop before the tracker they report to.
+    std::unique_ptr<dock::Win32WindowFacts> m_windowFacts;
+    std::unique_ptr<dock::Win32Pause> m_pause;
+    std::unique_ptr<dock::win32::Win32TrackerPictures> m_trackerPictures;
+    std::unique_ptr<dock::WindowTracker> m_tracker;
+    std::unique_ptr<dock::WindowEventSources> m_windowSources;
     std::unique_ptr<dock::win32::DockHost> m_docks;
 };
 

@@ -320,6 +320,8 @@ HWND CreateWindowsOfTheProgram(bool workshop) {
 void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     services->StartDocks();
     win32::LogStartupStep(L"docks started");
+    services->StartWindowTracking(mainWindow);
+    win32::LogStartupStep(L"window tracking started");
     // On the user-interface thread (quitting, restarting) the docks are taken down and
     // write what they keep; from any other thread (a crash) they are only hidden.
     Handlers().hideBars = [services] {

@@ -78,6 +78,13 @@ void DrawMissingPicture(gfx::Canvas& canvas, const gfx::RectF& icon, bool dark) 
 
 } // namespace
 
+float AttentionPulse(std::int64_t nowMs) {
+    constexpr float kTwoPi = 6.2831853f;
+    const float phase = static_cast<float>(nowMs % kAttentionPeriodMs) / kAttentionPeriodMs;
+    // Starts full, fades to a third and swells back: noticeable without blinking.
+    return 0.35f + 0.65f * (0.5f + 0.5f * std::cos(kTwoPi * phase));
+}
+
 gfx::RectF EdgeRectInFrame(Edge edge, int frameWidth, int frameHeight, float alongStart, float alongLength,
                            float depthStart, float depthLength) {
     switch (edge) {
@@ -154,6 +161,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         placed.id = item.id;
         placed.separator = item.IsSeparator();
         placed.running = item.running.load(std::memory_order_relaxed);
+        placed.attention = item.attention;
         placed.hovered = i == state.hovered;
         placed.pressed = i == state.pressed;
         if (placed.separator) {
@@ -195,6 +203,11 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
         for (std::size_t i = common; i < m_previous.size(); ++i)
             dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
+        // A breathing mark changes on every frame of its own.
+        if (state.attentionPulse != m_previousState.attentionPulse) {
+            for (const Placed& placed : m_placed)
+                if (placed.attention) dirty = Union(dirty, PaintExtent(placed.rect, m_bar, edge));
+        }
         // The light fades over the whole row; the run marks come and go with their setting.
         if (state.lightAlpha != m_previousState.lightAlpha || state.showRunning != m_previousState.showRunning)
             dirty = Union(dirty, Union(PaintExtent(m_bar, m_bar, edge), PaintExtent(m_previousBar, m_previousBar, edge)));
@@ -239,7 +252,9 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
             }
             continue;
         }
-        if (state.showRunning && placed.running) m_skin->DrawRunIndicator(canvas, m_bar, placed.rect);
+        // A window asking for attention shows even where running marks are turned off.
+        if (placed.attention) DrawRunMark(canvas, placed.rect, edge, state.dark, state.attentionPulse);
+        else if (state.showRunning && placed.running) DrawRunMark(canvas, placed.rect, edge, state.dark, 1.0f);
         if (!Overlaps(placed.rect, clip)) continue;
         auto found = m_pictures.find(placed.id);
         if (found == m_pictures.end()) {
@@ -263,6 +278,29 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
             canvas.DrawImage(prepared.image, placed.rect, opacity);
         }
     }
+}
+
+void DockRenderer::DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity) {
+    if (m_skin->HasPicture(themes::SkinImage::Run)) {
+        m_skin->DrawRunIndicator(canvas, m_bar, icon, opacity);
+        return;
+    }
+    // A skin without a mark of its own: a small dot in the colour of the dock's text,
+    // where the skin's mark would stand.
+    const float scale = m_skin->Scale();
+    const float radius = std::max(1.5f, 2.0f * scale);
+    const gfx::RectF at = m_skin->RunIndicatorRect(m_bar, icon);
+    const float inset = 2.0f * scale + radius;
+    float cx = at.x, cy = at.y;
+    switch (edge) {
+    case Edge::Bottom: cy -= inset; break;
+    case Edge::Top: cy += inset; break;
+    case Edge::Left: cx += inset; break;
+    case Edge::Right: cx -= inset; break;
+    }
+    gfx::Color colour = dark ? gfx::Color{236, 237, 241, 230} : gfx::Color{30, 31, 36, 210};
+    colour.a = static_cast<std::uint8_t>(std::lround(colour.a * std::clamp(opacity, 0.0f, 1.0f)));
+    canvas.FillRoundedRect({cx - radius, cy - radius, 2 * radius, 2 * radius}, radius, colour);
 }
 
 } // namespace kestrana::dock

@@ -26,7 +26,15 @@ struct DockFrameState {
     bool dark = false;
     bool showRunning = true;  // "runicon"
     float barOpacity = 1.0f;  // the themed backdrop's "opacity_dock" when it is on
+    // Opacity of the running marks of items that ask for attention: the bar makes them
+    // breathe slowly until the window is activated.
+    float attentionPulse = 1.0f;
 };
+
+// How the marks of items that ask for attention breathe: a slow swell between a faint
+// and a full mark, once every kAttentionPeriodMs.
+inline constexpr int kAttentionPeriodMs = 1600;
+[[nodiscard]] float AttentionPulse(std::int64_t nowMs);
 
 // Frame pixels from the dock's own coordinates: along its axis from the window's start,
 // and in depth from the screen edge.
@@ -76,12 +84,13 @@ private:
         gfx::RectF rect;
         bool separator = false;
         bool running = false;
+        bool attention = false;
         bool hovered = false;
         bool pressed = false;
         const gfx::Bitmap* picture = nullptr;
         bool operator==(const Placed& o) const {
             return id == o.id && rect.x == o.rect.x && rect.y == o.rect.y && rect.width == o.rect.width &&
-                   rect.height == o.rect.height && separator == o.separator && running == o.running &&
+                   rect.height == o.rect.height && separator == o.separator && running == o.running && attention == o.attention &&
                    hovered == o.hovered && pressed == o.pressed && picture == o.picture;
         }
     };
@@ -89,6 +98,7 @@ private:
     Prepared* PreparedFor(const Dockico& item);
     void DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const OndelBarModel& model,
                    const DockFrameState& state, float lightFactor);
+    void DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity);
 
     themes::DockSkin* m_skin;
     std::unordered_map<std::int32_t, Prepared> m_pictures;

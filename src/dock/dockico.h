@@ -78,8 +78,13 @@ struct Dockico {
     AppKind appKind = AppKind::Program;
     std::shared_ptr<const gfx::Bitmap> picture;
     LivePicture live = LivePicture::None; // the picture is drawn by the live-icon feature
+    // The window tracker's marks, changed and read under the item-list lock.
+    bool leaving = false;   // on its way out: shrinks to nothing, then the bar takes it out
+    bool attention = false; // one of its windows asks for the user's attention
 
     [[nodiscard]] bool IsSeparator() const { return delimiter; }
+    // The share of an icon width the item takes once it has grown in.
+    [[nodiscard]] float FullFactor() const { return delimiter ? kSeparatorFactor : kItemFactor; }
 };
 
 // Guards the process-wide list of docks. Lock order: this lock, then a dock's item-list

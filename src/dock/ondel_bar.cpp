@@ -1,5 +1,7 @@
 #include "dock/ondel_bar.h"
 
+#include "dock/item_growth.h"
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -13,6 +15,15 @@ gfx::RectI UnionOf(const gfx::RectI& a, const gfx::RectI& b) {
     if (b.Empty()) return a;
     const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
     return {x0, y0, std::max(a.Right(), b.Right()) - x0, std::max(a.Bottom(), b.Bottom()) - y0};
+}
+
+// The breathing of an attention mark needs no more than this.
+constexpr std::int64_t kAttentionFrameMs = 80;
+
+bool AnyAttention(const DockItems& items) {
+    bool any = false;
+    items.ForEachReal([&](std::size_t, const Dockico& item) { any = any || item.attention; });
+    return any;
 }
 
 float EaseInOut(float t) {
@@ -32,16 +43,41 @@ OndelBar::OndelBar(DockPlatform& platform, themes::DockSkin& skin, const DockSet
 }
 
 void OndelBar::ItemsChanged() {
-    bool moved = false;
+    bool moved = false, growing = false;
     {
         std::lock_guard lock(m_items.ListMutex());
         moved = m_model.Refit(m_items);
         m_model.Layout().Invalidate();
+        growing = ItemsInMotion(m_items);
+        m_attention = AnyAttention(m_items);
     }
+    // The item held down may have moved to another index.
+    m_pressed = 0;
     m_animator.Configure(m_model.Settings().iconEffect, m_model.MagnifyRange(), m_refreshHz);
     if (moved) PlaceWindows();
     m_renderer.Invalidate();
     LayOutAndDraw();
+    if (growing && !m_growing) {
+        m_growing = true;
+        m_growthMs = m_platform.NowMs();
+        WantFrame(NextFrameSlot(m_growthMs));
+    }
+}
+
+bool OndelBar::StepGrowth(std::int64_t now) {
+    bool moving = false, moved = false;
+    {
+        std::lock_guard lock(m_items.ListMutex());
+        std::lock_guard windows(m_items.WindowListMutex());
+        const GrowthStep step = StepItemGrowth(m_items, now - m_growthMs);
+        moving = step.moving;
+        if (step.removed) m_pressed = 0;
+        moved = m_model.Refit(m_items);
+        m_model.Layout().Invalidate();
+    }
+    m_growthMs = now;
+    if (moved) PlaceWindows();
+    return moving;
 }
 
 void OndelBar::Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin,
@@ -302,11 +338,9 @@ std::optional<std::int64_t> OndelBar::Frame() {
     bool drawn = false;
     const bool layoutWanted = std::exchange(m_layoutWanted, false);
 
-    if (layoutWanted && m_animator.Running() == MagnifyAnimator::Direction::None && m_motion == Motion::None &&
-        m_state != DockState::Hidden) {
-        LayOutAndDraw();
-        drawn = true;
-    } else if (m_animator.Running() != MagnifyAnimator::Direction::None) {
+    const bool grew = m_growing;
+    if (m_growing) m_growing = StepGrowth(now);
+    if (m_animator.Running() != MagnifyAnimator::Direction::None) {
         const MagnifyFrame frame = m_animator.Step(now);
         LayOutAndDraw();
         drawn = true;
@@ -316,7 +350,12 @@ std::optional<std::int64_t> OndelBar::Frame() {
         } else {
             soonest(frame.nextFrameMs);
         }
+    } else if ((layoutWanted || grew || m_attention) && m_motion == Motion::None && m_state != DockState::Hidden) {
+        LayOutAndDraw();
+        drawn = true;
     }
+    if (m_growing) soonest(NextFrameSlot(now));
+    if (m_attention && m_state != DockState::Hidden) soonest(now + kAttentionFrameMs);
 
     if (m_hideStepDue && now >= *m_hideStepDue) {
         HideWatchFacts facts;
@@ -417,6 +456,7 @@ void OndelBar::LayOutAndDraw() {
         state.dark = m_dark;
         state.showRunning = m_model.Settings().runIcon;
         state.barOpacity = m_barOpacity;
+        state.attentionPulse = m_attention ? AttentionPulse(m_platform.NowMs()) : 1.0f;
         const int width = m_frame.Width(), height = m_frame.Height();
         dirty = m_renderer.Render(m_items, m_model, state, m_frame);
         if (m_frame.Width() != width || m_frame.Height() != height) m_shown = {}; // another window
@@ -425,6 +465,8 @@ void OndelBar::LayOutAndDraw() {
     UpdateBackdrop();
     Show(dirty, false);
     UpdateLabel();
+    // The breathing mark carries on by itself, also after the dock came back from hiding.
+    if (m_attention && m_state != DockState::Hidden) WantFrame(m_lastDrawMs + kAttentionFrameMs);
 }
 
 gfx::RectI OndelBar::MagnifiedReach() const {

@@ -81,7 +81,9 @@ public:
     [[nodiscard]] bool PointerInside() const { return m_pointerInside; }
     [[nodiscard]] HideTicker& Ticker() { return m_ticker; }
 
-    // The row changed (items added, removed, moved, new pictures): fit and draw again.
+    // The row changed (items added, removed, moved, new pictures, running marks): fit and
+    // draw again. Items that come or go grow in or shrink away over the next frames, and
+    // the marks of items that ask for attention breathe until that ends.
     void ItemsChanged();
     // New settings, monitor, skin or display rate.
     void Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin, int refreshHz);
@@ -141,6 +143,8 @@ private:
     void UpdateActivationBar();
     void UpdateBackdrop();
     void UpdateLabel();
+    // One growth step of the items that come or go; true while some still move.
+    bool StepGrowth(std::int64_t now);
 
     DockPlatform& m_platform;
     DockItems m_items;
@@ -175,6 +179,10 @@ private:
     std::optional<std::int64_t> m_hideStepDue;
     std::optional<std::int64_t> m_frameDue;
     Edge m_edgeAtHide = Edge::Bottom;
+
+    bool m_growing = false;      // items grow in or shrink away
+    std::int64_t m_growthMs = 0; // time of the last growth step
+    bool m_attention = false;    // some item asks for attention
 };
 
 } // namespace kestrana::dock

@@ -25,15 +25,25 @@ bool CanOwnWindows(const Dockico& item, const foundation::FileSystem& files) {
     return item.realpath.empty() || !files.IsDirectory(item.realpath);
 }
 
-bool ItemMatches(const Dockico& item, const AppIdentity& identity) {
-    if (identity.program == L"explorer.exe" && !identity.appId.empty() &&
-        EqualsIgnoreCase(item.virtualpath, identity.appId)) {
-        return true;
-    }
-    if ((identity.kind != AppKind::Program || HasPidMarker(identity)) && identity.filePath == item.filepath) return true;
+// What the comparisons need of the identity, worked out once for the whole row.
+struct Wanted {
+    explicit Wanted(const AppIdentity& identity)
+        : id(identity), byAppId(identity.program == L"explorer.exe" && !identity.appId.empty()),
+          byFilePath(identity.kind != AppKind::Program || HasPidMarker(identity)),
+          controlPanel(identity.program == L"controlpanel") {}
+    const AppIdentity& id;
+    bool byAppId;
+    bool byFilePath;
+    bool controlPanel;
+};
+
+bool ItemMatches(const Dockico& item, const Wanted& wanted) {
+    const AppIdentity& identity = wanted.id;
+    if (wanted.byAppId && EqualsIgnoreCase(item.virtualpath, identity.appId)) return true;
+    if (wanted.byFilePath && identity.filePath == item.filepath) return true;
     // Control Panel runs in the file manager's image: it must never fall through to the
     // image comparison, or it would light up the file manager.
-    if (identity.program == L"controlpanel") return item.appname == L"controlpanel";
+    if (wanted.controlPanel) return item.appname == L"controlpanel";
     if (identity.kind != AppKind::Program) return false;
     return !identity.imagePath.empty() && item.realpath == identity.imagePath;
 }
@@ -66,8 +76,10 @@ std::wstring SafePictureName(std::wstring_view key) {
 } // namespace
 
 std::size_t MatchWindowItem(const DockItems& row, const AppIdentity& identity, const foundation::FileSystem& files) {
+    // The comparisons first: only an item that matches is asked whether it is a folder.
+    const Wanted wanted(identity);
     for (std::size_t i = DockItems::kFirstReal; i < row.EndReal(); ++i) {
-        if (CanOwnWindows(row[i], files) && ItemMatches(row[i], identity)) return i;
+        if (ItemMatches(row[i], wanted) && CanOwnWindows(row[i], files)) return i;
     }
     return 0;
 }

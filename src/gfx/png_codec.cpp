@@ -187,11 +187,13 @@ bool Unfilter(std::uint8_t filter, std::uint8_t* row, const std::uint8_t* prev, 
         }
         return true;
     case 4:
-        for (std::size_t i = 0; i < len; ++i) {
-            const int left = i >= bpp ? row[i - bpp] : 0;
-            const int up = prev ? prev[i] : 0;
-            const int upLeft = (prev && i >= bpp) ? prev[i - bpp] : 0;
-            row[i] = std::uint8_t(row[i] + Paeth(left, up, upLeft));
+        if (!prev) { // the first row: Paeth of nothing above is the left neighbour
+            for (std::size_t i = bpp; i < len; ++i) row[i] = std::uint8_t(row[i] + row[i - bpp]);
+            return true;
+        }
+        for (std::size_t i = 0; i < std::min(bpp, len); ++i) row[i] = std::uint8_t(row[i] + prev[i]);
+        for (std::size_t i = bpp; i < len; ++i) {
+            row[i] = std::uint8_t(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
         }
         return true;
     default:
@@ -216,6 +218,17 @@ public:
 
     // Converts one unfiltered row of `w` pixels; returns false on a bad palette index.
     bool Convert(const std::uint8_t* row, std::uint32_t w, Pixel* out, int outStep) const {
+        if (m_h.colorType == 6 && m_h.depth == 8) {
+            // 8-bit RGBA, what icons and the program's own files are: premultiplied in
+            // place, skipping the per-sample dispatch (most of a decode otherwise).
+            for (std::uint32_t x = 0; x < w; ++x, row += 4) {
+                const unsigned a = row[3];
+                const auto mul = [a](unsigned c) { return std::uint8_t((c * a + 127) / 255); };
+                out[std::size_t(x) * outStep] = a == 255 ? MakePixel(row[0], row[1], row[2], 255)
+                                                         : MakePixel(mul(row[0]), mul(row[1]), mul(row[2]), std::uint8_t(a));
+            }
+            return true;
+        }
         for (std::uint32_t x = 0; x < w; ++x) {
             Pixel p;
             if (!PixelAt(row, x, p)) {

@@ -16,6 +16,11 @@
 //   kdriver confirm-keys <hwnd> <first> <second>       confirms a key chord on the companion's
 //                                                      pipe (prints the receipt), then posts it
 //   kdriver screenshot <file.png> [x y width height]
+//   kdriver add-exstyle <hwnd> <bits>                  adds extended style bits to another program's window
+//   kdriver ini <file> <section> <key> <value>         writes one value of an INI file as the system does
+//   kdriver launch <command line> [timeout-ms]         starts a program and waits for its first visible
+//                                                      top-level window: prints "<hwnd> <pid> <ms>", ms
+//                                                      on the machine-wide performance counter
 //   kdriver show <hwnd> <SW_ command>                  ShowWindowAsync on another program's window
 //   kdriver iconic <hwnd>                              prints 1 when minimised
 //   kdriver watcher <answer> <seconds> <log-file>      a stand-in "dockhook32" window (class and
@@ -24,6 +29,7 @@
 //   kdriver folder-acl <path>                          prints the folder's owner and access entries
 //   kdriver secure-folder <path>                       owner Administrators; full control for
 //                                                      Administrators and SYSTEM, read for Users
+//   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include "foundation/foreign_requests.h"
@@ -31,6 +37,7 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <objbase.h>
+#include <mmsystem.h>
 #include <sddl.h>
 #include <wincodec.h>
 #include <wrl/client.h>
@@ -41,6 +48,8 @@
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
+
+int LaunchpadCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -286,6 +295,54 @@ int CrashProcess(DWORD pid) {
     return result;
 }
 
+double ClockMs() {
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct ProcessWindow {
+    DWORD pid = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK ProcessWindowProc(HWND window, LPARAM param) {
+    auto* query = reinterpret_cast<ProcessWindow*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid != query->pid || !::IsWindowVisible(window)) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+// Polls every millisecond, so the time printed is within a millisecond or two of the
+// window's showing.
+int Launch(const wchar_t* commandLine, DWORD timeout) {
+    std::wstring line = commandLine;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 1;
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ::timeBeginPeriod(1);
+    ProcessWindow query{process.dwProcessId, nullptr};
+    const ULONGLONG deadline = ::GetTickCount64() + timeout;
+    for (;;) {
+        ::EnumWindows(ProcessWindowProc, reinterpret_cast<LPARAM>(&query));
+        if (query.found || ::GetTickCount64() >= deadline) break;
+        ::Sleep(1);
+    }
+    const double seen = ClockMs();
+    ::timeEndPeriod(1);
+    if (!query.found) return 1;
+    std::wprintf(L"%lld %lu %.1f\n", static_cast<long long>(reinterpret_cast<INT_PTR>(query.found)),
+                 process.dwProcessId, seen);
+    return 0;
+}
+
 int Usage() {
     std::fwprintf(stderr, L"kdriver: unknown or incomplete command (see the comment at the top of kdriver.cpp)\n");
     return 2;
@@ -314,6 +371,14 @@ int wmain(int argc, wchar_t** argv) {
         const DWORD timeout = argc > 4 ? static_cast<DWORD>(Number(argv[4])) : 0;
         return WaitFor(timeout, [&] { return FindTopLevel(cls, title) == nullptr; }) ? 0 : 1;
     }
+    if (command == L"add-exstyle" && argc >= 4) {
+        HWND window = Handle(argv[2]);
+        const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_EXSTYLE) | static_cast<LONG_PTR>(Number(argv[3]));
+        ::SetLastError(0);
+        return ::SetWindowLongPtrW(window, GWL_EXSTYLE, style) != 0 || ::GetLastError() == 0 ? 0 : 1;
+    }
+    if (command == L"ini" && argc >= 6) return ::WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
+    if (command == L"launch" && argc >= 3) return Launch(argv[2], argc > 3 ? static_cast<DWORD>(Number(argv[3])) : 10000);
     if (command == L"windows") {
         ::EnumWindows(ListProc, reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr));
         return 0;
@@ -409,6 +474,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"crash" && argc >= 3) {
         return CrashProcess(static_cast<DWORD>(Number(argv[2])));
     }
+    if (const int launchpad = LaunchpadCommand(argc, argv); launchpad >= 0) return launchpad;
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)
             return Screenshot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),

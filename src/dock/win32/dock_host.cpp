@@ -72,6 +72,11 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
                                     window->Bar().ItemsChanged();
                                 }});
     bar.ItemsChanged();
+    if (WindowTracker* tracker = m_services.tracker) {
+        const auto row = tracker->AttachRow(bar.Items(), dock->window->RowChangedPoster(), bar.Model().IconSize());
+        dock->trackedRow = row;
+        dock->window->SetRowChangedHook([tracker, row](float iconSize) { tracker->SetIconSize(row, iconSize); });
+    }
     m_docks.Add(std::move(jobs), std::move(dock));
     return true;
 }
@@ -184,6 +189,7 @@ void DockHost::TakeDown() {
     // dock built next loads what it wrote.
     if (!m_services.items.WaitForSaves(kSaveWait))
         foundation::LogFailure("item save", L"still running when its dock was taken down");
+    if (m_services.tracker) m_docks.ForEach([this](Dock& dock) { m_services.tracker->DetachRow(dock.trackedRow); });
     m_docks.Clear();
 }
 

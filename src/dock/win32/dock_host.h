@@ -7,6 +7,7 @@
 #include "dock/item_list_manager.h"
 #include "dock/live_pictures.h"
 #include "dock/job_runner.h"
+#include "dock/window_tracker.h"
 #include "dock/win32/dock_window.h"
 #include "foundation/config_store.h"
 #include "gfx/image_decoder.h"
@@ -34,6 +35,8 @@ struct DockServices {
     std::function<std::wstring()> clockSkin;
     // The menu bar's height on a screen (by device name), 0 where it has none.
     std::function<int(const std::wstring&)> menuBarHeight;
+    // Puts the running programs into every dock's row; none: the docks show pinned items only.
+    WindowTracker* tracker = nullptr;
     // What the special items need: the companion's key window, the taskbar toggle.
     std::function<SpecialServices()> specialServices;
 };
@@ -73,6 +76,7 @@ private:
     struct Dock {
         std::unique_ptr<themes::DockSkin> skin;
         std::unique_ptr<DockWindow> window; // after the skin, so destroyed before it
+        WindowTracker::RowHandle trackedRow = 0;
     };
     bool AddDock(const MonitorInfo& monitor);
     void TakeDown();

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cwchar>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,10 +30,20 @@ constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 
 constexpr UINT kMsgFrame = WM_APP + 10;
 constexpr UINT kMsgVerdict = WM_APP + 11;
+constexpr UINT kMsgRowChanged = WM_APP + 12;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
 constexpr UINT_PTR kTimerAttention = 9901;
 constexpr std::size_t kMaxLabelPictures = 64; // names kept drawn; more items than that start again
+
+// A clock every process on the machine reads alike, so the end-to-end driver can tell how
+// long after a window appeared its running mark was shown.
+double SharedClockMs() {
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart ? static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart) : 0;
+}
 
 std::int64_t MicrosNow() {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -456,6 +467,24 @@ void DockWindow::OnHideTick() {
     if (!started) m_decisionRunning = false;
 }
 
+std::function<void()> DockWindow::RowChangedPoster() const {
+    return [window = m_input, posted = m_rowChangePosted] {
+        // A post that fails (the dock is gone, or its queue is full) leaves the next one free to try.
+        if (!posted->exchange(true) && !::PostMessageW(window, kMsgRowChanged, 0, 0)) posted->store(false);
+    };
+}
+
+void DockWindow::TakeRowChange() {
+    m_rowChangePosted->store(false);
+    m_bar->ItemsChanged();
+    if (foundation::DetailLogging()) {
+        wchar_t line[64];
+        std::swprintf(line, 64, L"presented at %.1f ms", SharedClockMs());
+        foundation::LogDetail("running marks", line);
+    }
+    if (m_rowChangedHook) m_rowChangedHook(m_bar->Model().IconSize());
+}
+
 LRESULT CALLBACK DockWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
         auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty));
@@ -530,6 +559,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_decisionRunning = false;
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
         return 0;
+    case kMsgRowChanged: TakeRowChange(); return 0;
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

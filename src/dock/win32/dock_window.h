@@ -14,6 +14,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +42,14 @@ public:
     // Clicks on the items start programs and switch windows from now on.
     void EnableClicks(DockClicks::Services services);
 
+    // What a worker calls when it changed the row (the window tracker): posts one redraw
+    // to this dock however often it is called before the dock gets to it. Harmless after
+    // the dock is gone.
+    [[nodiscard]] std::function<void()> RowChangedPoster() const;
+    // Called on the user-interface thread after the dock took a worker's change in, with
+    // the icon size the row now has.
+    void SetRowChangedHook(std::function<void(float iconSize)> hook) { m_rowChangedHook = std::move(hook); }
+
     // DockPlatform
     std::int64_t NowMs() override;
     void PlaceWindows(const ScreenRect& window, const ScreenRect& hitArea) override;
@@ -63,6 +73,7 @@ private:
     void OnHideTick();
     void PresentHitArea();
     void NoteFrameFigures(std::int64_t frameMicros);
+    void TakeRowChange();
 
     // What the frames cost, summed over about a second for the detail log.
     struct FrameFigures {
@@ -103,6 +114,8 @@ private:
     gfx::Bitmap m_labelBitmap;
     std::unordered_map<std::wstring, gfx::Bitmap> m_labelPictures; // each name drawn once
     POINT m_labelAt{};
+    std::shared_ptr<std::atomic<bool>> m_rowChangePosted = std::make_shared<std::atomic<bool>>(false);
+    std::function<void(float)> m_rowChangedHook;
 };
 
 } // namespace kestrana::dock::win32

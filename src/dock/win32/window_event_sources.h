@@ -26,7 +26,7 @@ struct WinEventHookTraits {
     static bool IsValid(Handle h) noexcept { return h != nullptr; }
     static void Close(Handle h) noexcept { ::UnhookWinEvent(h); }
 };
-using UniqueWinEventHook = win32::UniqueHandle<WinEventHookTraits>;
+using UniqueWinEventHook = ::kestrana::win32::UniqueHandle<WinEventHookTraits>;
 
 class WindowEventSources {
 public:

@@ -1,83 +1,17 @@
 // Identifying which application a window belongs to, over fakes of the window facts.
 #include "dock/app_identity.h"
+#include "fakes/fake_windows.h"
 #include "fakes/settings_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
 namespace kestrana::dock {
 namespace {
 
-struct FakeWindow {
-    FakeWindow() = default;
-    FakeWindow(std::wstring cls, std::wstring caption, std::uint32_t process, std::wstring id = L"",
-               bool isChild = false, WindowId frame = WindowId::None)
-        : className(std::move(cls)), title(std::move(caption)), pid(process), appId(std::move(id)), child(isChild),
-          parent(frame) {}
-    std::wstring className;
-    std::wstring title;
-    std::uint32_t pid = 0;
-    std::wstring appId;
-    bool child = false;
-    WindowId parent = WindowId::None;
-};
-
-class FakeFacts final : public WindowFactsPort {
-public:
-    std::map<WindowId, FakeWindow> windows;
-    std::map<std::uint32_t, std::wstring> images;
-    std::map<std::uint32_t, std::wstring> packages;
-
-    WindowId Add(std::uint64_t n, FakeWindow w) {
-        windows[WindowId{n}] = std::move(w);
-        return WindowId{n};
-    }
-    bool IsWindow(WindowId w) const override { return windows.count(w) != 0; }
-    std::wstring ClassName(WindowId w) const override { return windows.at(w).className; }
-    std::wstring Title(WindowId w) const override { return windows.at(w).title; }
-    bool ChildStyle(WindowId w) const override { return windows.at(w).child; }
-    WindowId Owner(WindowId) const override { return WindowId::None; }
-    bool Cloaked(WindowId) const override { return false; }
-    std::uint32_t ProcessId(WindowId w) const override { return windows.at(w).pid; }
-    std::wstring ProcessImagePath(std::uint32_t pid) const override { return images.count(pid) ? images.at(pid) : L""; }
-    std::wstring PackageFamilyName(std::uint32_t pid) const override { return packages.count(pid) ? packages.at(pid) : L""; }
-    std::wstring ApplicationId(WindowId w) const override { return windows.at(w).appId; }
-    WindowId FindChild(WindowId parent, std::wstring_view cls) const override {
-        for (const auto& [id, w] : windows)
-            if (w.child && w.parent == parent && w.className == cls) return id;
-        return WindowId::None;
-    }
-    WindowId FindTopLevel(std::wstring_view cls, std::wstring_view title) const override {
-        for (const auto& [id, w] : windows)
-            if (!w.child && w.className == cls && w.title == title) return id;
-        return WindowId::None;
-    }
-    std::wstring KnownFolderPath(std::wstring_view id) const override {
-        return id == L"{6D809377-6AF0-444B-8957-A3773F02200E}" ? L"C:\\Program Files" : L"";
-    }
-    std::wstring WindowsFolder() const override { return L"C:\\Windows"; }
-};
-
-class FakeWebApps final : public WebAppDirectory {
-public:
-    std::wstring FindByTitle(Browser browser, std::wstring_view title) const override {
-        if (browser == Browser::Chrome && title == L"Music") return L"cinhimbnkkaeohfgghhklpknlkffjgod";
-        if (browser == Browser::Edge && title == L"Mail") return L"edgemailappid";
-        return L"";
-    }
-};
-
-class FakePause final : public Pause {
-public:
-    std::vector<int> waits;
-    std::function<void(int)> onWait; // told the number of the wait
-    void Sleep(int ms) override {
-        waits.push_back(ms);
-        if (onWait) onWait(static_cast<int>(waits.size()));
-    }
-};
+using fakes::FakeFacts;
+using fakes::FakePause;
+using fakes::FakeWebApps;
+using fakes::FakeWindow;
 
 struct World {
     fakes::SettingsFolder folder;

@@ -47,7 +47,7 @@ const Text kTexts[] = {
     {u"systemicon", u"taskbar"}, {u"systemicon", u"controlpanel"}, {u"systemicon", u"network"},
     {u"systemicon", u"weather"}, {u"systemicon", u"battery"},
     {u"settingtips", u"backupfolderror"}, {u"settingtips", u"backuptips"}, {u"settingtips", u"hotkeyhideerror"},
-    {u"settingtips", u"autohideerror"},
+    {u"settingtips", u"autohideerror"}, {u"settingtips", u"restarttip"}, {u"settingtips", u"padicotypetips"},
     {u"tips", u"crashtip"},
     {u"menu", u"Workshop"},
     {u"workshop", u"newtheme"},

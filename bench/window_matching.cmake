@@ -1,0 +1,1 @@
+target_link_libraries(bench_window_matching PRIVATE kestrana_dock)

@@ -1,0 +1,1 @@
+target_link_libraries(fuzz_catalogue PRIVATE kestrana_launchers)

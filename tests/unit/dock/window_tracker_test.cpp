@@ -1,0 +1,247 @@
+// The window tracker over a fake desktop: which item each window lights up, running-only
+// items and minimised windows coming and going, attention, several docks, what is saved.
+#include "dock/item_growth.h"
+#include "dock/running_pictures.h"
+#include "dock/window_tracker.h"
+#include "fakes/fake_windows.h"
+#include "gfx/png_codec.h"
+#include "item_list_support.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::dock {
+namespace {
+
+using namespace std::chrono_literals;
+using V = std::vector<std::wstring>;
+
+class FakePictures final : public TrackerPictures {
+public:
+    std::atomic<int> programs{0};
+    std::shared_ptr<const gfx::Bitmap> ProgramPicture(const PictureFacts&) override {
+        ++programs;
+        return std::make_shared<gfx::Bitmap>(4, 4);
+    }
+    std::shared_ptr<const gfx::Bitmap> WindowSnapshot(WindowId) override { return snapshot; }
+    std::shared_ptr<const gfx::Bitmap> snapshot = std::make_shared<gfx::Bitmap>(2, 2);
+};
+
+void Pin(DockItems& row, const std::wstring& appname, const std::wstring& path = L"") {
+    auto item = MakeDockico(appname.empty());
+    item->appname = appname;
+    item->filepath = item->realpath = path;
+    row.Append(std::move(item));
+}
+
+void PinDefaults(DockItems& row) {
+    Pin(row, L"explorer.exe", L"c:\\windows\\explorer.exe");
+    Pin(row, L"controlpanel");
+    Pin(row, L"notepad.exe", L"c:\\windows\\notepad.exe");
+    Pin(row, L"chrome.exe", L"c:\\chrome\\chrome.exe");
+    Pin(row, L"");
+    Pin(row, L"trash|");
+}
+
+// "name:windows", "*" for an item that is not pinned, "~" for one on its way out.
+V Summary(const DockItems& row) {
+    V names;
+    row.ForEachReal([&](std::size_t, const Dockico& item) {
+        std::wstring name = item.delimiter ? L"|" : item.appname.empty() ? L"[" + item.tag + L"]" : item.appname;
+        if (!item.kept) name += L"*";
+        if (!item.windows.empty()) name += L":" + std::to_wstring(item.windows.size());
+        if (item.leaving) name += L"~";
+        names.push_back(name);
+    });
+    return names;
+}
+
+struct Desk {
+    explicit Desk(std::u16string_view config) {
+        folder.Config(config);
+        facts.images = {{1, L"C:\\Windows\\notepad.exe"}, {2, L"C:\\Windows\\regedit.exe"},
+                        {3, L"C:\\Windows\\explorer.exe"}, {4, L"C:\\Windows\\System32\\rundll32.exe"},
+                        {5, L"C:\\Chrome\\chrome.exe"}, {6, L"C:\\Games\\game.exe"}};
+        PinDefaults(row);
+        tracker.AttachRow(row, [this] { ++redraws; }, 48);
+    }
+    void Open(std::uint64_t n, fakes::FakeWindow window) {
+        facts.Add(n, std::move(window));
+        Send(WindowEventKind::Appeared, n);
+    }
+    void Send(WindowEventKind kind, std::uint64_t n, WindowEventSource source = WindowEventSource::Reconcile) {
+        tracker.OnWindowEvent({kind, WindowId{n}, source});
+        ASSERT_TRUE(tracker.WaitIdle(5s));
+    }
+    void Close(std::uint64_t n) {
+        facts.windows.erase(WindowId{n});
+        Send(WindowEventKind::Destroyed, n);
+    }
+    void Settle(DockItems& which) {
+        while (StepItemGrowth(which, kItemGrowthMs).moving) {}
+    }
+
+    testing::ItemWorld folder;
+    fakes::FakeFacts facts;
+    fakes::FakeWebApps webApps;
+    fakes::FakePause pause;
+    FakePictures pictures;
+    std::atomic<std::int64_t> now{0};
+    JobRunner jobs;
+    WindowTracker tracker{{facts, webApps, pause, facts, folder.store, pictures},
+                          jobs,
+                          {L"c:\\kestrana\\kestrana.exe", [this] { return now.load(); }}};
+    DockItems row;
+    std::atomic<int> redraws{0};
+};
+
+TEST(WindowTracker, ProgramsLightUpTheirItemsOnceAndRunningOnlyItemsComeAndGo) {
+    Desk desk(u"[normal]\r\nrunicolim=1\r\n");
+    desk.Open(11, {L"Notepad", L"a.txt - Notepad", 1});
+    for (auto source : {WindowEventSource::WinEvent, WindowEventSource::ShellHook, WindowEventSource::Companion})
+        desk.Send(WindowEventKind::Appeared, 11, source);
+    desk.Send(WindowEventKind::Activated, 11);
+    desk.Open(12, {L"Notepad", L"b.txt - Notepad", 1});
+    desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
+    desk.Open(14, {L"RegEdit", L"Registry Editor", 2});
+    EXPECT_EQ(Summary(desk.row), V({L"explorer.exe", L"controlpanel", L"notepad.exe:2", L"chrome.exe", L"|*",
+                                    L"regedit.exe*:2", L"|", L"trash|"}));
+    EXPECT_EQ(desk.row[8].sizeFactor, 0.0f); // grows in
+    EXPECT_TRUE(desk.row[8].picture);
+    EXPECT_GT(desk.redraws.load(), 0);
+
+    // Another dock shows the same windows at once, full size, with the picture already found.
+    DockItems second;
+    PinDefaults(second);
+    desk.tracker.AttachRow(second, [] {}, 48);
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    EXPECT_EQ(Summary(second), Summary(desk.row));
+    EXPECT_EQ(second[8].sizeFactor, 1.0f);
+    EXPECT_EQ(desk.pictures.programs.load(), 1);
+
+    // The pinned item stays when its program ends; the running-only item and its separator go.
+    for (std::uint64_t n : {11, 12, 13}) desk.Close(n);
+    EXPECT_EQ(Summary(desk.row)[2], L"notepad.exe");
+    EXPECT_FALSE(desk.row[5].running);
+    desk.Close(14);
+    EXPECT_EQ(Summary(second), V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|*~",
+                                  L"regedit.exe*~", L"|", L"trash|"}));
+    desk.Settle(desk.row);
+    EXPECT_EQ(Summary(desk.row), V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|", L"trash|"}));
+}
+
+TEST(WindowTracker, ShellWindowsWebApplicationsAndExcludedPrograms) {
+    Desk desk(u"[blacklist]\r\ngame.exe=1\r\n");
+    const std::wstring files = L"Microsoft.Windows.Explorer";
+    desk.Open(21, {L"CabinetWClass", L"Documents", 3, files});
+    desk.Open(22, {L"CabinetWClass", L"Pictures", 3, files});
+    desk.Open(23, {L"Progman", L"Program Manager", 3});
+    desk.Open(24, {L"CabinetWClass", L"Control Panel", 3, L"Microsoft.Windows.ControlPanel"});
+    desk.Open(25, {L"Chrome_WidgetWin_1", L"Music", 5});
+    desk.Open(26, {L"Chrome_WidgetWin_1", L"News - Google Chrome", 5});
+    desk.Open(27, {L"GameWindow", L"Game", 6});
+    desk.Open(28, {L"RunDLL", L"Printer settings", 4});
+    fakes::FakeWindow tool{L"Notepad", L"Find", 1};
+    tool.shape.toolWindow = true;
+    desk.Open(29, tool);
+    EXPECT_EQ(Summary(desk.row), V({L"explorer.exe:3", L"controlpanel:1", L"notepad.exe", L"chrome.exe:1",
+                                    L"chrome_proxy.exe*:1", L"|", L"trash|"}));
+}
+
+TEST(WindowTracker, MinimisedWindowsGetAnItemOfTheirOwnUntilRestored) {
+    Desk desk(u"[minimize]\r\nminicopos=2\r\n");
+    desk.Open(11, {L"Notepad", L"a.txt - Notepad", 1});
+    desk.facts.windows[WindowId{11}].shape.minimised = true;
+    desk.Send(WindowEventKind::Minimised, 11);
+    desk.Send(WindowEventKind::Changed, 11);
+    EXPECT_EQ(Summary(desk.row), V({L"explorer.exe", L"controlpanel", L"notepad.exe:1", L"chrome.exe", L"|", L"trash|",
+                                    L"|*", L"[a.txt - Notepad]*:1"}));
+    EXPECT_EQ(desk.row[10].picture, desk.pictures.snapshot);
+
+    desk.facts.windows[WindowId{11}].shape.minimised = false;
+    desk.Send(WindowEventKind::Restored, 11);
+    desk.Settle(desk.row);
+    EXPECT_EQ(Summary(desk.row).size(), 6u);
+
+    desk.folder.Config(u"[minimize]\r\nmintoico=1\r\n");
+    desk.facts.windows[WindowId{11}].shape.minimised = true;
+    desk.Send(WindowEventKind::Minimised, 11);
+    EXPECT_EQ(Summary(desk.row).size(), 6u);
+}
+
+TEST(WindowTracker, AttentionMarksTheItemUntilTheWindowIsActivated) {
+    Desk desk(u"");
+    desk.Open(11, {L"Notepad", L"a.txt - Notepad", 1});
+    desk.Send(WindowEventKind::Attention, 11, WindowEventSource::ShellHook);
+    EXPECT_TRUE(desk.row[5].attention);
+    desk.Send(WindowEventKind::Activated, 11);
+    EXPECT_FALSE(desk.row[5].attention);
+    desk.now = 3999; // the same window again so soon is not heard
+    desk.Send(WindowEventKind::Attention, 11, WindowEventSource::ShellHook);
+    EXPECT_FALSE(desk.row[5].attention);
+    desk.now = 4000;
+    desk.Send(WindowEventKind::Attention, 11, WindowEventSource::ShellHook);
+    EXPECT_TRUE(desk.row[5].attention);
+}
+
+TEST(WindowTracker, NothingTrackedIsSaved) {
+    Desk desk(u"[normal]\r\nrunicolim=1\r\n[minimize]\r\nminicopos=2\r\n");
+    desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
+    fakes::FakeWindow minimised{L"Notepad", L"a.txt - Notepad", 1};
+    minimised.shape.minimised = true;
+    desk.Open(11, minimised);
+    ASSERT_EQ(Summary(desk.row).size(), 10u);
+    ItemListSaver saver(desk.folder.files, desk.folder.base, desk.jobs);
+    ASSERT_TRUE(saver.RequestSave(desk.row));
+    ASSERT_TRUE(saver.WaitIdle(5s));
+    V saved;
+    for (const ItemRecord& record : desk.folder.Records(L"ico.ini"))
+        saved.push_back(record.delimiter ? L"|" : record.appname);
+    EXPECT_EQ(saved, V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|", L"trash|"}));
+}
+
+// Docks are rebuilt (display changes) while reports pour in; meant for ThreadSanitizer too.
+TEST(WindowTracker, DocksComeAndGoWhileWindowsAreReported) {
+    Desk desk(u"[normal]\r\nrunicolim=1\r\n");
+    for (std::uint64_t n = 11; n <= 14; ++n) desk.facts.Add(n, {L"RegEdit", L"Registry Editor", 2});
+    for (int round = 0; round < 50; ++round) {
+        auto row = std::make_unique<DockItems>();
+        PinDefaults(*row);
+        const auto handle = desk.tracker.AttachRow(*row, [] {}, 48);
+        for (std::uint64_t n = 11; n <= 14; ++n) {
+            desk.tracker.OnWindowEvent({WindowEventKind::Appeared, WindowId{n}, WindowEventSource::WinEvent});
+            if (n % 2 == 0) desk.tracker.OnWindowEvent({WindowEventKind::Destroyed, WindowId{n}, WindowEventSource::ShellHook});
+        }
+        if (round % 2 == 0) desk.tracker.DetachRow(handle);
+        row.reset();
+    }
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    DockItems last;
+    PinDefaults(last);
+    desk.tracker.AttachRow(last, [] {}, 48);
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    EXPECT_EQ(Summary(last), V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|*",
+                                L"regedit.exe*:2", L"|", L"trash|"}));
+}
+
+TEST(RunningPictures, ConfiguredThenCachedThenTheProgramsOwnWhichIsKept) {
+    testing::ItemWorld world;
+    world.Config(u"[unsaveicon]\r\nvlc=C:\\pics\\vlc.png\r\n");
+    world.files.AddFile(L"C:\\pics\\vlc.png", gfx::EncodePng(gfx::Bitmap(4, 2)));
+    int asked = 0;
+    const gfx::NativeImageDecoder decoder;
+    const RunningPictures pictures(world.store, decoder, [&](const PictureFacts&) {
+        ++asked;
+        return std::make_shared<const gfx::Bitmap>(5, 5);
+    });
+    PictureFacts vlc, mpv;
+    vlc.key = L"vlc";
+    mpv.key = L"mpv";
+    EXPECT_EQ(pictures.Picture(vlc)->Height(), 2);
+    EXPECT_EQ(pictures.Picture(mpv)->Width(), 5);
+    EXPECT_TRUE(world.Exists(L"runpng\\mpv.png"));
+    EXPECT_EQ(pictures.Picture(mpv)->Width(), 5);
+    EXPECT_EQ(asked, 1);
+}
+
+} // namespace
+} // namespace kestrana::dock
