@@ -510,12 +510,14 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_MOUSELEAVE:
         m_tracking = false;
-        if (m_clicks) m_clicks->Cancel();
         m_bar->PointerLeft();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN:
+        // The press names the item under it even when no move came since the window last
+        // changed size under a still pointer.
+        m_bar->PointerMoved(CursorPosition());
         m_bar->ButtonChanged(true);
         if (m_clicks && message != WM_RBUTTONDOWN)
             m_clicks->Pressed(m_bar->Items(), m_bar->Hovered(),
@@ -524,6 +526,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
     case WM_RBUTTONUP:
+        m_bar->PointerMoved(CursorPosition());
         m_bar->ButtonChanged(false);
         if (m_clicks && message != WM_RBUTTONUP)
             m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
