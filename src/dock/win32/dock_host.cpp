@@ -31,6 +31,9 @@ const MonitorInfo* MonitorUnderPointer(const std::vector<MonitorInfo>& monitors)
 
 // Saves write a few small files; longer than this and the disk is stuck, not slow.
 constexpr std::chrono::milliseconds kSaveWait{500};
+// The first frame waits this long at most for the item pictures, so that the dock
+// appears whole rather than filling in; pictures that take longer follow on their own.
+constexpr std::chrono::milliseconds kFirstFramePictureWait{100};
 
 } // namespace
 
@@ -56,7 +59,10 @@ bool DockHost::AddDock(const MonitorInfo& monitor) {
     OndelBar& bar = dock->window->Bar();
     PictureState pictureState;
     pictureState.dark = options.dark;
-    m_services.items.Load(bar.Items(), pictureState);
+    const PictureDelivery delivery{jobs.get(), dock->window->PicturesArrived()};
+    LoadedRow loaded = m_services.items.Load(bar.Items(), pictureState, delivery);
+    if (!loaded.pictures.Wait(kFirstFramePictureWait))
+        foundation::LogDetail("item pictures", L"the first frame shows the dock before all of them");
     bar.SetDark(options.dark);
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::Dock);
     if (look.enabled) bar.SetBackdrop(true, look.opacity);

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,6 +37,8 @@ public:
     [[nodiscard]] HWND RenderWindow() const { return m_render; }
 
     void Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing);
+    // For workers that hand item pictures to the row: asks this thread to draw them.
+    [[nodiscard]] std::function<void()> PicturesArrived() const;
 
     // DockPlatform
     std::int64_t NowMs() override;

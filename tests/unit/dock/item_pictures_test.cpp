@@ -8,7 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <thread>
 #include <tuple>
+#include <utility>
 
 namespace kestrana::dock {
 namespace {
@@ -23,17 +28,36 @@ std::vector<std::uint8_t> Png(int width, int height = 0) {
     return gfx::EncodePng(bitmap);
 }
 
+// Which threads asked a source, and for what.
+struct Askers {
+    mutable std::mutex mutex;
+    mutable std::set<std::thread::id> threads;
+    // Held by the caller while it records what was asked.
+    [[nodiscard]] std::unique_lock<std::mutex> Note() const {
+        std::unique_lock lock(mutex);
+        threads.insert(std::this_thread::get_id());
+        return lock;
+    }
+    [[nodiscard]] bool Asked(std::thread::id thread) const {
+        std::lock_guard lock(mutex);
+        return threads.count(thread) != 0;
+    }
+};
+
 class FakeIcons final : public IconSource {
 public:
     std::map<std::wstring, int> fileIcons; // lower-case path -> size
     mutable std::vector<std::wstring> asked;
+    Askers askers;
     std::optional<gfx::Bitmap> FileIcon(const std::wstring& path) const override {
+        const auto noted = askers.Note();
         asked.push_back(L"file:" + path);
         const auto it = fileIcons.find(foundation::AsciiLower(path));
         if (it == fileIcons.end()) return std::nullopt;
         return gfx::Bitmap(it->second, it->second);
     }
     std::optional<gfx::Bitmap> ResourceIcon(const std::wstring& file, int index) const override {
+        const auto noted = askers.Note();
         asked.push_back(L"res:" + file + L"," + std::to_wstring(index));
         return gfx::Bitmap(100 + (index < 0 ? -index : index), 1);
     }
@@ -43,10 +67,12 @@ class FakeRegistryReader final : public RegistryReader {
 public:
     // Values by root, lower-case key path and value name; sub-keys follow from the paths.
     std::map<std::tuple<RegistryRoot, std::wstring, std::wstring>, std::wstring> values;
+    Askers askers;
     void Set(RegistryRoot root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
         values[{root, foundation::AsciiLower(key), foundation::AsciiLower(name)}] = value;
     }
     std::vector<std::wstring> SubKeyNames(RegistryRoot root, std::wstring_view subKey) const override {
+        const auto noted = askers.Note();
         const std::wstring prefix = foundation::AsciiLower(subKey) + L"\\";
         std::vector<std::wstring> names;
         for (const auto& [id, value] : values) {
@@ -58,6 +84,7 @@ public:
         return names;
     }
     std::optional<std::wstring> ReadString(RegistryRoot root, std::wstring_view subKey, std::wstring_view name) const override {
+        const auto noted = askers.Note();
         const auto it = values.find({root, foundation::AsciiLower(subKey), foundation::AsciiLower(name)});
         if (it == values.end()) return std::nullopt;
         return it->second;
@@ -71,13 +98,21 @@ struct PictureWorld : ItemWorld {
     std::unique_ptr<themes::ThemeChoices> choices;
     std::unique_ptr<themes::ThemeFiles> theme;
     std::unique_ptr<ItemPictures> pictures;
+    std::unique_ptr<PictureLoader> loader;
+    JobRunner jobs;
+    std::atomic<int> arrivals{0};
 
-    PictureWorld() {
+    // `pictureFiles`: what the pictures are read through (the world's disk by default).
+    explicit PictureWorld(foundation::FileSystem* pictureFiles = nullptr, int workers = 2) {
         Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n[minimize]\r\nminicopos=0\r\n");
         choices = std::make_unique<themes::ThemeChoices>(store);
-        theme = std::make_unique<themes::ThemeFiles>(files, kBase, *choices);
-        pictures = std::make_unique<ItemPictures>(PictureSources{files, *theme, decoder, icons, registry, shell});
+        foundation::FileSystem& disk = pictureFiles ? *pictureFiles : files;
+        theme = std::make_unique<themes::ThemeFiles>(disk, kBase, *choices);
+        const PictureSources sources{disk, *theme, decoder, icons, registry, shell};
+        pictures = std::make_unique<ItemPictures>(sources);
+        loader = std::make_unique<PictureLoader>(sources, workers);
     }
+    [[nodiscard]] PictureDelivery Delivery() { return {&jobs, [this] { ++arrivals; }}; }
     void Picture(const std::wstring& path, int width, int height = 0) { files.AddFile(path, Png(width, height)); }
     void Icon(std::wstring_view name, int size) { Picture(kBase + L"themes\\mine\\icons\\" + std::wstring(name) + L".png", size); }
     void DefaultIcon(std::wstring_view name, int size) {
@@ -216,50 +251,187 @@ TEST(ItemPictures, KindSpecificSourcesAndTheShellIcon) {
                                                             L"res:C:\\Games\\game.exe,0"}));
 }
 
-TEST(ItemPictures, RowPassResetsSeparatorsAndRunTimeOverridesReachEveryItemOfTheKey) {
+TEST(PictureLoader, RowsGetTheirPicturesFromWorkersAndRunTimeOverridesReachEveryItemOfTheKey) {
     PictureWorld world;
     world.Icon(L"explorer", 18);
+    world.Icon(L"Calendar", 20);
     DockItems row;
-    Fill(row, {Program(L"notes"), Separator(), Program(L"notes")}, world);
+    Fill(row, {Program(L"notes"), Separator(), Program(L"notes"), Program(L"cal")}, world);
     row[4].appname = L"left over";
     const std::int32_t separatorId = row[4].id;
     row[3].appname = L"explorer.exe";
     row[3].key = L"explorer";
-    world.pictures->ResolveAll(row, {});
-    EXPECT_EQ(row[3].picture->Width(), 18);
+    row[6].appname = L"cal|";
+    auto request = world.loader->Request(row, {}, world.Delivery());
+    // At once, before any picture: the separator is reset and the live picture marked.
     EXPECT_NE(row[4].id, separatorId);
     EXPECT_TRUE(row[4].appname.empty());
-    EXPECT_FALSE(row[5].picture);
+    EXPECT_EQ(row[6].live, LivePicture::Calendar);
+    ASSERT_TRUE(request.Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[3].picture->Width(), 18);
+    EXPECT_EQ(row[6].picture->Width(), 20);
+    EXPECT_FALSE(row[4].picture);
+    EXPECT_EQ(world.arrivals, 1);
+    // A live picture drawn meanwhile is newer than what a later pass finds (the pass
+    // cannot hand anything over before the bars-list lock comes free).
+    const auto drawn = std::make_shared<const gfx::Bitmap>(7, 7);
+    PictureRequest again;
+    {
+        std::lock_guard bars(BarsListMutex());
+        again = world.loader->Request(row, {}, world.Delivery());
+        std::lock_guard list(row.ListMutex());
+        row[6].picture = drawn;
+    }
+    ASSERT_TRUE(again.Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[6].picture, drawn);
 
     world.Picture(kBase + L"single icon\\notes.png", 50);
-    world.pictures->ApplyOverride(row, L"notes.png");
+    ASSERT_TRUE(world.loader->Override(row, L"notes.png", world.Delivery()).Wait(std::chrono::seconds(10)));
     EXPECT_EQ(row[5].picture->Width(), 50);
     EXPECT_EQ(row[3].picture->Width(), 18);
     EXPECT_FALSE(row[4].picture);
+}
+
+// Stands for a disk where every path on a share ("\\server\...") waits until the share
+// answers, and notes which threads touched which files.
+class ShareOnHold final : public FileSystemProxy {
+public:
+    using FileSystemProxy::FileSystemProxy;
+    bool IsFile(const std::wstring& p) const override { return Touch(p) && FileSystemProxy::IsFile(p); }
+    bool IsDirectory(const std::wstring& p) const override { return Touch(p) && FileSystemProxy::IsDirectory(p); }
+    std::optional<foundation::FileStamp> Stat(const std::wstring& p) const override {
+        return Touch(p) ? FileSystemProxy::Stat(p) : std::nullopt;
+    }
+    std::optional<std::vector<std::uint8_t>> Read(const std::wstring& p) const override {
+        return Touch(p) ? FileSystemProxy::Read(p) : std::nullopt;
+    }
+    void Answer() {
+        std::lock_guard lock(m_mutex);
+        m_answered = true;
+        m_wake.notify_all();
+    }
+    Askers askers;
+
+private:
+    bool Before(bool) const override { return true; }
+    bool Touch(const std::wstring& path) const {
+        { const auto noted = askers.Note(); }
+        if (!path.starts_with(L"\\\\")) return true;
+        std::unique_lock lock(m_mutex);
+        if (std::exchange(m_holding, true)) return true;
+        m_wake.wait(lock, [&] { return m_answered; });
+        return true;
+    }
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_wake;
+    mutable bool m_holding = false;
+    bool m_answered = false;
+};
+
+TEST(PictureLoader, PicturesOnAShareNeverHoldUpTheAskingThread) {
+    fakes::FakeFileSystem disk;
+    ShareOnHold share(disk);
+    PictureWorld world(&share, 1);
+    const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    disk.AddFile(L"\\\\server\\pics\\chosen.png", Png(31));
+    disk.AddFile(L"\\\\server\\pics\\web.ico", Png(32));
+    disk.AddFile(L"C:\\Data\\Net\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=\\\\server\\pics\\icons.dll,3\r\n");
+    disk.AddFile(L"\\\\server\\pics\\icons.dll", "dll");
+    disk.AddFile(L"C:\\Apps\\tool.lnk", "shortcut"); // the shell follows it to the share
+    disk.AddFile(kBase + L"themes\\mine\\icons\\Trash_Empty.png", Png(17));
+    disk.AddFile(kBase + L"themes\\mine\\icons\\Trash_Full.png", Png(15));
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall + L"\\Web", L"UninstallString", L"p.exe --app-id=web");
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall + L"\\Web", L"DisplayIcon", L"\\\\server\\pics\\web.ico");
+    world.icons.fileIcons[L"c:\\apps\\tool.lnk"] = 48;
+
+    auto chosen = Program(L"chosen");
+    chosen.icopath = L"\\\\server\\pics\\chosen.png";
+    auto folder = Program(L"net");
+    folder.filepath = folder.realpath = L"c:\\data\\net";
+    auto web = Program(L"web");
+    web.uwp = 4;
+    web.realpath = L"p.exe --app-id=web";
+    auto link = Program(L"tool");
+    link.filepath = link.realpath = L"c:\\apps\\tool.lnk";
+    auto trash = Program(L"trash");
+    trash.appname = L"trash|";
+    DockItems row;
+    Fill(row, {chosen, folder, web, link, trash}, world);
+
+    const auto self = std::this_thread::get_id();
+    auto first = world.loader->Request(row, {}, world.Delivery());
+    EXPECT_FALSE(first.Wait(std::chrono::milliseconds(50))); // the share does not answer
+    EXPECT_FALSE(row[7].picture);
+    // A newer request (the trash filled up) gets by the one still held up, which, let go
+    // afterwards, hands over nothing.
+    auto second = world.loader->Request(row, {false, true}, world.Delivery());
+    ASSERT_TRUE(second.Wait(std::chrono::seconds(10)));
+    share.Answer();
+    ASSERT_TRUE(first.Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[3].picture->Width(), 31);
+    EXPECT_EQ(row[4].picture->Width(), 103); // the desktop.ini's icon, index 3
+    EXPECT_EQ(row[5].picture->Width(), 32);
+    EXPECT_EQ(row[6].picture->Width(), 48);
+    EXPECT_EQ(row[7].picture->Width(), 15); // the older request, done last, changed nothing
+    // Not one file, icon or registry value was asked for on this thread.
+    EXPECT_FALSE(share.askers.Asked(self));
+    EXPECT_FALSE(world.icons.askers.Asked(self));
+    EXPECT_FALSE(world.registry.askers.Asked(self));
+}
+
+TEST(PictureLoader, ARequestThatFoundTheRunnerFullIsAskedAgain) {
+    PictureWorld world;
+    world.Icon(L"explorer", 18);
+    DockItems row;
+    Fill(row, {Program(L"explorer")}, world);
+    row[3].appname = L"explorer.exe";
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool release = false;
+    for (int i = 0; i < JobRunner::kMaxJobs; ++i)
+        ASSERT_TRUE(world.jobs.Run([&](const JobContext&) {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [&] { return release; });
+        }));
+    auto request = world.loader->Request(row, {}, world.Delivery());
+    EXPECT_FALSE(request.Wait(std::chrono::milliseconds(1)));
+    EXPECT_EQ(world.loader->Dropped(), 1u);
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+    }
+    wake.notify_all();
+    ASSERT_TRUE(world.jobs.WaitIdle(std::chrono::seconds(10)));
+    world.loader->RetryDropped();
+    EXPECT_EQ(world.loader->Dropped(), 0u);
+    ASSERT_TRUE(request.Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[3].picture->Width(), 18);
 }
 
 TEST(ItemListManager, FirstStartShowsTheDefaultsLabelledAndPicturedAndRestoreLoadsAgain) {
     PictureWorld world;
     world.Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n"); // no "minicopos" yet: a save follows
     world.Icon(L"explorer", 18);
-    JobRunner jobs;
-    ItemListManager manager(world.store, world.shell, world.clock, *world.pictures, jobs);
+    ItemListManager manager(world.store, world.shell, world.clock, *world.loader, world.jobs);
     DockItems row;
-    EXPECT_EQ(manager.Load(row, {}), ItemListSource::Defaults);
+    auto loaded = manager.Load(row, {}, world.Delivery());
+    EXPECT_EQ(loaded.source, ItemListSource::Defaults);
+    ASSERT_TRUE(loaded.pictures.Wait(std::chrono::seconds(10)));
     ASSERT_EQ(row.RealCount(), 6u);
     EXPECT_EQ(row[3].key, L"explorer");
     EXPECT_EQ(row[3].picture->Width(), 18);
     EXPECT_EQ(row[6].tag, L"09:07");
     EXPECT_EQ(row[6].live, LivePicture::Clock);
-    ASSERT_TRUE(jobs.WaitIdle(std::chrono::seconds(10)));
+    ASSERT_TRUE(world.jobs.WaitIdle(std::chrono::seconds(10)));
     EXPECT_EQ(manager.Saver().Finished(), 1u);
     EXPECT_EQ(world.Records(L"ico.ini")[3].tag, L"09:07");
 
     world.files.AddFile(world.Path(L"ico_backup.ini"), FileOf(ProgramList(3, L"kept")));
-    EXPECT_TRUE(manager.Restore(row, {}));
+    EXPECT_TRUE(manager.Restore(row, {}, world.Delivery()));
     EXPECT_EQ(row.RealCount(), 4u);
     EXPECT_EQ(row[3].appname, L"kept1.exe");
-    EXPECT_FALSE(manager.Restore(row, {}));
+    EXPECT_FALSE(manager.Restore(row, {}, world.Delivery()));
+    ASSERT_TRUE(world.jobs.WaitIdle(std::chrono::seconds(10)));
 }
 
 } // namespace
