@@ -17,11 +17,15 @@ LoadedRow ItemListManager::Load(DockItems& row, const PictureState& state, const
     LoadedItemList loaded = LoadItemList(m_store, m_shell, m_codePage);
     ReplaceItems(row, std::move(loaded.items));
     ApplyItemLabels(row, m_store, m_clock);
+    const auto listed = std::chrono::steady_clock::now();
     LoadedRow result{loaded.source, m_pictures.Request(row, state, delivery)};
     if (foundation::DetailLogging()) {
-        const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
-        foundation::LogDetail("item list", L"list and labels " + std::to_wstring(us / 1000) + L"." +
-                                               std::to_wstring(us % 1000 / 100) + L" ms, pictures asked for");
+        const auto ms = [](auto from, auto to) {
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
+            return std::to_wstring(us / 1000) + L"." + std::to_wstring(us % 1000 / 100) + L" ms";
+        };
+        foundation::LogDetail("item list", L"list and labels " + ms(start, listed) + L", pictures asked for in " +
+                                               ms(listed, std::chrono::steady_clock::now()));
     }
     // The upgrade is in memory either way; a dropped save is logged by the saver and the
     // next change of the list writes it.
