@@ -190,7 +190,6 @@ public:
     // Starts again the requests that found their runner full, while their rows live.
     // User-interface thread; call now and then (every second).
     void RetryDropped();
-    [[nodiscard]] std::size_t Dropped() const { return m_dropped.size(); }
 
 private:
     PictureRequest Start(std::shared_ptr<PicturePass> pass);
