@@ -4,6 +4,7 @@
 #include "app/menu_bar.h"
 #include "dock/item_list_manager.h"
 #include "dock/window_tracker.h"
+#include "dock/item_pictures.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_icon_source.h"
 #include "dock/win32/item_system.h"
@@ -17,6 +18,7 @@
 #include "foundation/win32/folder_security.h"
 #include "foundation/win32/process_clock.h"
 #include "foundation/win32/system_launch.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/builtin_text_renderer.h"
 #include "gfx/image_decoder.h"
 #include "gfx/win32/direct_write_text_renderer.h"
@@ -75,10 +77,9 @@ gfx::TextRenderer& AppServices::Text() {
 }
 
 const gfx::ImageDecoder& AppServices::Decoder() {
-    if (!m_decoder) {
-        if (auto wic = gfx::WicImageDecoder::Create()) m_decoder = std::move(wic);
-        else m_decoder = std::make_unique<gfx::NativeImageDecoder>();
-    }
+    // The shipped pictures are PNG files, which the native reader decodes as fast as the
+    // imaging component without loading it; the imaging component reads the other formats.
+    if (!m_decoder) m_decoder = std::make_unique<gfx::AnyThreadImageDecoder>();
     return *m_decoder;
 }
 
@@ -107,8 +108,10 @@ bool AppServices::StartDocks() {
         m_clock = std::make_unique<dock::Win32LocalClock>();
         m_registryReader = std::make_unique<dock::Win32RegistryReader>();
         m_icons = std::make_unique<dock::ShellIconSource>();
-        m_pictures = std::make_unique<dock::ItemPictures>(
-            dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
+        dock::PictureSources sources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell};
+        // The shell's icons need an apartment on the worker that asks for them.
+        sources.prepareIcons = [] { return std::shared_ptr<void>(std::make_shared<win32::ComApartment>()); };
+        m_pictures = std::make_unique<dock::PictureLoader>(std::move(sources));
         m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
                                                           m_codePage);
         m_windowFacts = std::make_unique<dock::Win32WindowFacts>();
@@ -159,6 +162,10 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
         for (const dock::WindowId window : m_tracker->TrackedWindows()) windows.push_back(dock::ToHwnd(window));
         return windows;
     };
+}
+
+void AppServices::RetryItemPictures() {
+    if (m_items) m_items->RetryPictures();
 }
 
 void AppServices::StopDocks() {

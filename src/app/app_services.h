@@ -22,7 +22,7 @@
 
 namespace kestrana::dock {
 class ItemListManager;
-class ItemPictures;
+class PictureLoader;
 class Win32ItemShell;
 class Win32LocalClock;
 class Win32RegistryReader;
@@ -60,6 +60,7 @@ public:
 
     // Needs COM on the calling thread; made on first use.
     [[nodiscard]] gfx::TextRenderer& Text();
+    // Usable from any thread, several at once.
     [[nodiscard]] const gfx::ImageDecoder& Decoder();
     [[nodiscard]] themes::ThemeChoices& ThemeChoices();
 
@@ -74,6 +75,8 @@ public:
     // Takes the docks down, writing what they keep for the next start.
     void StopDocks();
     [[nodiscard]] dock::win32::DockHost* Docks() { return m_docks.get(); }
+    // Picture requests that found the job runner full are asked again. Every second.
+    void RetryItemPictures();
 
 private:
     platform::Win32FileSystem m_files;
@@ -91,7 +94,7 @@ private:
     std::unique_ptr<dock::Win32LocalClock> m_clock;
     std::unique_ptr<dock::Win32RegistryReader> m_registryReader;
     std::unique_ptr<dock::ShellIconSource> m_icons;
-    std::unique_ptr<dock::ItemPictures> m_pictures;
+    std::unique_ptr<dock::PictureLoader> m_pictures;
     std::unique_ptr<dock::ItemListManager> m_items;
     // Destroyed in the reverse order: the docks let go of the tracker's rows first, and the
     // event sources stop before the tracker they report to.

@@ -337,6 +337,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
     Handlers().everySecond = [services] {
         if (auto* docks = services->Docks()) docks->UpdateLivePictures();
+        services->RetryItemPictures();
     };
     ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
 }

@@ -61,10 +61,15 @@ bool SafeFileName(std::wstring_view name) {
            name != L"..";
 }
 
+// Whether the load may ask the file system about a path (see ItemShell::IsRemote).
+bool Local(const std::wstring& path, const ItemShell* shell) {
+    return !path.empty() && (shell ? !shell->IsRemote(path) : !ItemShell::IsSharePath(path));
+}
+
 // A path as the item keeps it: variables expanded, short names made long, lower case.
 std::wstring ExpandPath(std::wstring path, const ItemShell& shell) {
     if (path.find(L'%') != std::wstring::npos) path = ExpandEnvironment(path, shell);
-    if (path.find(L'~') != std::wstring::npos) {
+    if (path.find(L'~') != std::wstring::npos && Local(path, &shell)) {
         std::wstring longName = shell.LongPathName(path);
         if (!longName.empty()) path = std::move(longName);
     }
@@ -118,6 +123,16 @@ std::vector<ItemRecord> DefaultItemRecords(const ConfigStore& store, const ItemS
     return records;
 }
 
+bool ItemShell::IsSharePath(std::wstring_view path) {
+    const auto slash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (path.size() < 3 || !slash(path[0]) || !slash(path[1])) return false;
+    // "\\?\" and "\\.\" open the local device names, except for "UNC\" after them.
+    if (path[2] == L'?' || path[2] == L'.')
+        return path.size() > 8 && slash(path[3]) && foundation::EqualsIgnoreCase(path.substr(4, 3), L"UNC") &&
+               slash(path[7]);
+    return true;
+}
+
 std::wstring ExpandEnvironment(std::wstring_view text, const ItemShell& shell) {
     std::wstring out;
     std::size_t at = 0;
@@ -152,20 +167,22 @@ std::wstring CleanVirtualPath(std::wstring_view value, const ItemShell& shell, c
     if (value.empty()) return {};
     if (foundation::Utf16Length(value) == 16 && std::all_of(value.begin(), value.end(), IsAsciiAlnum)) return {};
     std::wstring path(value);
-    if (files.IsFile(path) || !shell.ParsesAsShellItem(L"shell:AppsFolder\\" + path)) return {};
+    if ((Local(path, &shell) && files.IsFile(path)) || !shell.ParsesAsShellItem(L"shell:AppsFolder\\" + path)) return {};
     const auto open = path.find(L'{');
     if (open != std::wstring::npos && path.find(L'\\') != std::wstring::npos) {
         const auto close = path.find(L'}', open);
         if (close != std::wstring::npos) {
             const std::wstring folder = shell.KnownFolderPath(std::wstring_view(path).substr(open, close - open + 1));
-            if (!folder.empty() && files.IsFile(path.substr(0, open) + folder + path.substr(close + 1))) return {};
+            // A known folder may be redirected to a share.
+            const std::wstring file = folder.empty() ? std::wstring() : path.substr(0, open) + folder + path.substr(close + 1);
+            if (Local(file, &shell) && files.IsFile(file)) return {};
         }
     }
     return path;
 }
 
-void AssignIdentity(Dockico& item, const FileSystem& files, std::wstring_view baseFolder) {
-    const bool folder = !item.realpath.empty() && files.IsDirectory(item.realpath);
+void AssignIdentity(Dockico& item, const FileSystem& files, std::wstring_view baseFolder, const ItemShell* shell) {
+    const bool folder = Local(item.realpath, shell) && files.IsDirectory(item.realpath);
     std::wstring key;
     switch (item.appKind) {
     case AppKind::Android:
@@ -228,9 +245,9 @@ std::unique_ptr<Dockico> BuildItem(const ItemRecord& record, const ItemShell& sh
     item->realpath = ExpandPath(AsciiLower(record.realpath), shell);
     // A folder item keeps one path in both fields.
     if (item->filepath != item->realpath) {
-        if (!item->filepath.empty() && files.IsDirectory(item->filepath)) {
+        if (Local(item->filepath, &shell) && files.IsDirectory(item->filepath)) {
             item->realpath = item->filepath;
-        } else if (!item->realpath.empty() && files.IsDirectory(item->realpath)) {
+        } else if (Local(item->realpath, &shell) && files.IsDirectory(item->realpath)) {
             item->filepath = item->realpath;
         }
     }
@@ -242,7 +259,7 @@ std::unique_ptr<Dockico> BuildItem(const ItemRecord& record, const ItemShell& sh
         item->virtualpath = L"microsoft.windows.explorer";
         upgraded = true;
     }
-    AssignIdentity(*item, files, baseFolder);
+    AssignIdentity(*item, files, baseFolder, &shell);
     return item;
 }
 

@@ -47,8 +47,11 @@ struct LoadedItemList {
                                             const foundation::FileSystem& files);
 
 // Works out the identity key from the app kind, appname and paths (and, for web and
-// Android applications, normalises filepath). `baseFolder` ends in a backslash.
-void AssignIdentity(Dockico& item, const foundation::FileSystem& files, std::wstring_view baseFolder);
+// Android applications, normalises filepath). `baseFolder` ends in a backslash. With a
+// shell, a realpath on another machine is not asked whether it is a folder (a share is
+// never asked in any case); the picture pass finds that out on a worker.
+void AssignIdentity(Dockico& item, const foundation::FileSystem& files, std::wstring_view baseFolder,
+                    const ItemShell* shell = nullptr);
 
 // One item from one section (steps after the section was accepted). `upgraded` is set
 // when an old value was replaced, so that the list gets saved.

@@ -24,6 +24,15 @@ public:
     [[nodiscard]] virtual std::wstring KnownFolderPath(std::wstring_view folderId) const = 0;
     // The Windows folder, e.g. "C:\Windows" (no trailing backslash).
     [[nodiscard]] virtual std::wstring WindowsFolder() const = 0;
+    // True for a path on another machine: a share ("\\server\..."), or on Windows a drive
+    // letter mapped to one. The list's load takes such paths as written and never asks the
+    // file system about them: a share may take the network's time-outs to answer, and the
+    // load runs on the user-interface thread.
+    [[nodiscard]] virtual bool IsRemote(const std::wstring& path) const { return IsSharePath(path); }
+
+    // "\\server\share\..." or "\\?\UNC\server\...", with either slash; not the local
+    // device forms "\\?\C:\..." and "\\.\...".
+    [[nodiscard]] static bool IsSharePath(std::wstring_view path);
 };
 
 struct LocalTime {

@@ -8,8 +8,10 @@
 #include "gfx/resample.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cwctype>
 #include <mutex>
+#include <thread>
 
 namespace kestrana::dock {
 
@@ -129,7 +131,7 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::IconAt(const IconLocation& loca
     const std::wstring cacheKey = AsciiLower(location.path) + L"," + std::to_wstring(location.index);
     if (const auto cached = m_cache.find(cacheKey); cached != m_cache.end()) return cached->second;
     std::shared_ptr<const gfx::Bitmap> picture;
-    if (auto icon = m_sources.icons.ResourceIcon(location.path, location.index); icon && !icon->Empty()) {
+    if (auto icon = Icons().ResourceIcon(location.path, location.index); icon && !icon->Empty()) {
         picture = std::make_shared<const gfx::Bitmap>(std::move(*icon));
     }
     m_cache.emplace(cacheKey, picture);
@@ -288,19 +290,191 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::ShellIcon(const std::wstring& p
     const std::wstring cacheKey = L"shell:" + AsciiLower(path);
     if (const auto cached = m_cache.find(cacheKey); cached != m_cache.end()) return cached->second;
     std::shared_ptr<const gfx::Bitmap> picture;
-    if (auto icon = m_sources.icons.FileIcon(path); icon && !icon->Empty())
+    if (auto icon = Icons().FileIcon(path); icon && !icon->Empty())
         picture = std::make_shared<const gfx::Bitmap>(std::move(*icon));
     m_cache.emplace(cacheKey, picture);
     return picture;
 }
 
-void ItemPictures::ResolveAll(DockItems& row, const PictureState& state) {
-    m_cache.clear();
+const IconSource& ItemPictures::Icons() {
+    // Most rows show themed pictures only; their workers never pay for the preparation.
+    if (!m_iconsPrepared && m_sources.prepareIcons) m_iconsPrepared = m_sources.prepareIcons();
+    return m_sources.icons;
+}
+
+std::shared_ptr<const gfx::Bitmap> ItemPictures::OverridePicture(std::wstring_view key) {
+    return PictureFile(m_sources.theme.IconOverridePath(key));
+}
+
+// One request: what the user-interface thread copied from the row, and what the workers
+// found for it.
+struct PicturePass {
+    enum class Kind : std::uint8_t { Items, Override };
+    Kind kind = Kind::Items;
+    std::wstring overrideKey;
+    std::shared_ptr<const PictureSources> sources;
+    std::shared_ptr<RowLink> link;
+    // The newest items request of the row; an older one gives way to it. None for overrides.
+    std::shared_ptr<std::atomic<std::uint64_t>> latest;
+    std::uint64_t id = 0;
     std::vector<PictureFacts> facts;
+    // Each item's picture when asked: a picture set since (a live clock drawn, an
+    // override) is newer than what this pass found, and stays.
+    std::vector<std::shared_ptr<const gfx::Bitmap>> before;
+    PictureState state;
+    PictureDelivery delivery;
+    int workers = 1;
+    std::chrono::steady_clock::time_point asked;
+
+    std::atomic<std::size_t> next{0}; // the next item a worker takes
+    std::mutex mutex;                 // guards what follows; never held together with the row's locks
+    std::condition_variable settled;
+    std::vector<std::optional<ResolvedPicture>> results;
+    int running = 0;        // workers started and not done yet
+    int started = 0;        // workers started in all (none: the runner was full)
+    bool published = false; // every result went to the row
+
+    [[nodiscard]] bool Superseded() const { return latest && latest->load(std::memory_order_acquire) != id; }
+};
+
+namespace {
+
+using Ready = std::vector<std::pair<std::size_t, ResolvedPicture>>;
+
+Ready TakeReady(PicturePass& pass) {
+    Ready ready;
+    for (std::size_t i = 0; i < pass.results.size(); ++i)
+        if (pass.results[i]) ready.emplace_back(i, *pass.results[i]);
+    return ready;
+}
+
+// Hands resolved pictures to the row under its locks; false when the row is gone or a
+// newer request took over.
+bool Publish(const PicturePass& pass, const Ready& ready) {
+    if (ready.empty()) return false;
+    std::lock_guard bars(BarsListMutex());
+    DockItems* row = pass.link->Row();
+    if (!row) return false;
+    std::lock_guard list(row->ListMutex());
+    if (pass.Superseded()) return false;
+    for (const auto& [i, resolved] : ready) {
+        const std::size_t index = row->IndexOfId(pass.facts[i].id);
+        if (index == 0) continue; // removed meanwhile
+        Dockico& item = (*row)[index];
+        if (item.picture == pass.before[i] && (resolved.picture || pass.kind == PicturePass::Kind::Items))
+            item.picture = resolved.picture;
+        if (pass.kind == PicturePass::Kind::Override) continue;
+        item.live = resolved.live;
+        item.key = resolved.key;
+    }
+    return true;
+}
+
+void Finish(PicturePass& pass) {
+    Ready ready;
+    int started = 0;
+    {
+        std::lock_guard lock(pass.mutex);
+        ready = TakeReady(pass);
+        started = pass.started;
+    }
+    const bool reached = Publish(pass, ready);
+    if (reached && pass.delivery.arrived) pass.delivery.arrived();
+    {
+        std::lock_guard lock(pass.mutex);
+        pass.published = true;
+    }
+    pass.settled.notify_all();
+    if (foundation::DetailLogging()) {
+        const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - pass.asked).count();
+        foundation::LogDetail("item pictures", std::to_wstring(ready.size()) + L" of " + std::to_wstring(pass.facts.size()) +
+                                                   L" in " + std::to_wstring(us / 1000) + L"." +
+                                                   std::to_wstring(us % 1000 / 100) + L" ms on " +
+                                                   std::to_wstring(started) + L" worker(s)" +
+                                                   (reached ? L"" : L", not handed to the row"));
+    }
+}
+
+void Work(PicturePass& pass, const JobContext& job) {
+    {
+        ItemPictures resolver(*pass.sources);
+        if (pass.kind == PicturePass::Kind::Override) {
+            const auto picture = resolver.OverridePicture(pass.overrideKey);
+            std::lock_guard lock(pass.mutex);
+            for (auto& result : pass.results) result = ResolvedPicture{picture, LivePicture::None, {}};
+        } else {
+            for (;;) {
+                if (job.Quitting() || pass.Superseded()) break;
+                const std::size_t i = pass.next.fetch_add(1, std::memory_order_relaxed);
+                if (i >= pass.facts.size()) break;
+                ResolvedPicture resolved = resolver.Resolve(pass.facts[i], pass.state);
+                std::lock_guard lock(pass.mutex);
+                pass.results[i] = std::move(resolved);
+            }
+        }
+    }
+    bool last = false;
+    {
+        std::lock_guard lock(pass.mutex);
+        last = --pass.running == 0;
+    }
+    if (last) Finish(pass);
+}
+
+} // namespace
+
+bool PictureRequest::Wait(std::chrono::milliseconds timeout) {
+    if (!m_pass) return true;
+    Ready ready;
+    {
+        std::unique_lock lock(m_pass->mutex);
+        // Without a worker (the runner was full) there is nothing to wait for yet.
+        if (m_pass->published || (m_pass->started > 0 &&
+                                   m_pass->settled.wait_for(lock, timeout, [&] { return m_pass->published; })))
+            return true;
+        ready = TakeReady(*m_pass);
+    }
+    Publish(*m_pass, ready);
+    return false;
+}
+
+bool PictureRequest::Done() const {
+    if (!m_pass) return true;
+    std::lock_guard lock(m_pass->mutex);
+    return m_pass->published;
+}
+
+int PictureLoader::DefaultWorkers() {
+    // Decoding a few pictures gains little beyond a few threads, and each holds a place of
+    // the job runner while it works.
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 3u));
+}
+
+PictureLoader::PictureLoader(PictureSources sources, int workers)
+    : m_sources(std::make_shared<const PictureSources>(std::move(sources))), m_workers(std::max(1, workers)) {}
+
+std::shared_ptr<std::atomic<std::uint64_t>> PictureLoader::LatestOf(const std::shared_ptr<RowLink>& link) {
+    std::erase_if(m_latest, [](const auto& entry) { return entry.first.expired(); });
+    auto& latest = m_latest[link];
+    if (!latest) latest = std::make_shared<std::atomic<std::uint64_t>>(0);
+    return latest;
+}
+
+PictureRequest PictureLoader::Request(DockItems& row, const PictureState& state, const PictureDelivery& delivery) {
+    auto pass = std::make_shared<PicturePass>();
+    pass->sources = m_sources;
+    pass->state = state;
+    pass->delivery = delivery;
+    pass->workers = m_workers;
+    pass->link = row.Link();
+    pass->latest = LatestOf(pass->link);
+    pass->id = ++m_nextPass;
+    // From here on an older request of the row hands nothing over.
+    pass->latest->store(pass->id, std::memory_order_release);
     {
         std::lock_guard lock(row.ListMutex());
-        if (!DockItems::HasItemRange(row.Size())) return;
-        facts.reserve(row.RealCount());
+        if (!DockItems::HasItemRange(row.Size())) return {};
+        pass->facts.reserve(row.RealCount());
         row.ForEachReal([&](std::size_t, Dockico& item) {
             if (item.delimiter) {
                 item.id = NewItemId();
@@ -313,34 +487,80 @@ void ItemPictures::ResolveAll(DockItems& row, const PictureState& state) {
                 item.live = LivePicture::None;
                 return;
             }
-            FactsOf(item, facts.emplace_back());
+            // Known from the name alone, so the live pictures can be drawn before the rest arrives.
+            item.live = LiveOf(item.appname);
+            FactsOf(item, pass->facts.emplace_back());
+            pass->before.push_back(item.picture);
         });
     }
-    std::vector<ResolvedPicture> resolved;
-    resolved.reserve(facts.size());
-    for (const auto& item : facts) resolved.push_back(Resolve(item, state));
-    std::lock_guard lock(row.ListMutex());
-    for (std::size_t i = 0; i < facts.size(); ++i) {
-        const std::size_t index = row.IndexOfId(facts[i].id);
-        if (index == 0) continue; // removed meanwhile
-        Dockico& item = row[index];
-        item.picture = std::move(resolved[i].picture);
-        item.live = resolved[i].live;
-        item.key = std::move(resolved[i].key);
-    }
+    return Start(std::move(pass));
 }
 
-void ItemPictures::ApplyOverride(DockItems& row, std::wstring_view fileName) {
-    if (!EndsWithIgnoreCase(fileName, L".png")) return;
-    const std::wstring key = AsciiLower(fileName.substr(0, fileName.size() - 4));
-    const std::wstring path = m_sources.theme.IconOverridePath(key);
-    if (path.empty()) return;
-    m_cache.erase(AsciiLower(path)); // a new file under a name seen before
-    const auto picture = PictureFile(path);
-    if (!picture) return;
-    std::lock_guard lock(row.ListMutex());
-    row.ForEachReal([&](std::size_t, Dockico& item) {
-        if (!item.delimiter && AsciiLower(item.key) == key) item.picture = picture;
+PictureRequest PictureLoader::Override(DockItems& row, std::wstring_view fileName, const PictureDelivery& delivery) {
+    if (!EndsWithIgnoreCase(fileName, L".png")) return {};
+    auto pass = std::make_shared<PicturePass>();
+    pass->kind = PicturePass::Kind::Override;
+    pass->overrideKey = AsciiLower(fileName.substr(0, fileName.size() - 4));
+    pass->sources = m_sources;
+    pass->delivery = delivery;
+    pass->link = row.Link();
+    {
+        std::lock_guard lock(row.ListMutex());
+        row.ForEachReal([&](std::size_t, Dockico& item) {
+            if (item.delimiter || AsciiLower(item.key) != pass->overrideKey) return;
+            FactsOf(item, pass->facts.emplace_back());
+            pass->before.push_back(item.picture);
+        });
+    }
+    return Start(std::move(pass));
+}
+
+PictureRequest PictureLoader::Start(std::shared_ptr<PicturePass> pass) {
+    pass->results.resize(pass->facts.size());
+    pass->asked = std::chrono::steady_clock::now();
+    if (pass->facts.empty()) {
+        pass->published = true;
+    } else if (!StartWorkers(pass)) {
+        foundation::LogFailure("item pictures", L"no worker free; asked again in a moment");
+        m_dropped.push_back(pass);
+    }
+    return PictureRequest(std::move(pass));
+}
+
+bool PictureLoader::StartWorkers(const std::shared_ptr<PicturePass>& pass) {
+    if (!pass->delivery.jobs) return false;
+    const int wanted = pass->kind == PicturePass::Kind::Override
+                           ? 1
+                           : std::clamp(pass->workers, 1, static_cast<int>(pass->facts.size()));
+    {
+        std::lock_guard lock(pass->mutex);
+        pass->running = wanted;
+        pass->started = wanted;
+    }
+    int started = 0;
+    while (started < wanted && pass->delivery.jobs->Run([pass](const JobContext& job) { Work(*pass, job); })) ++started;
+    bool last = false;
+    {
+        std::lock_guard lock(pass->mutex);
+        pass->started = started;
+        pass->running -= wanted - started;
+        last = started > 0 && started < wanted && pass->running == 0;
+    }
+    // The workers that did start are done already: the results go to the row from here
+    // (no file is read for it).
+    if (last) Finish(*pass);
+    return started > 0;
+}
+
+void PictureLoader::RetryDropped() {
+    std::erase_if(m_dropped, [this](const std::shared_ptr<PicturePass>& pass) {
+        {
+            // Rows die on this thread, and a row's runner outlives it: a live row means a
+            // live runner.
+            std::lock_guard bars(BarsListMutex());
+            if (!pass->link->Row()) return true;
+        }
+        return pass->Superseded() || StartWorkers(pass);
     });
 }
 

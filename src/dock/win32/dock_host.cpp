@@ -31,6 +31,9 @@ const MonitorInfo* MonitorUnderPointer(const std::vector<MonitorInfo>& monitors)
 
 // Saves write a few small files; longer than this and the disk is stuck, not slow.
 constexpr std::chrono::milliseconds kSaveWait{500};
+// The first frame waits this long at most for the item pictures, so that the dock
+// appears whole rather than filling in; pictures that take longer follow on their own.
+constexpr std::chrono::milliseconds kFirstFramePictureWait{100};
 
 } // namespace
 
@@ -58,18 +61,22 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     OndelBar& bar = dock->window->Bar();
     PictureState pictureState;
     pictureState.dark = options.dark;
-    m_services.items.Load(bar.Items(), pictureState);
+    const PictureDelivery delivery{jobs.get(), dock->window->PicturesArrived()};
+    LoadedRow loaded = m_services.items.Load(bar.Items(), pictureState, delivery);
+    if (!loaded.pictures.Wait(kFirstFramePictureWait))
+        foundation::LogDetail("item pictures", L"the first frame shows the dock before all of them");
     bar.SetDark(options.dark);
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::Dock);
     if (look.enabled) bar.SetBackdrop(true, look.opacity);
     DockWindow* window = dock->window.get();
-    dock->window->EnableClicks({*jobs, store, nullptr, m_services.specialServices, [this, window](bool full) {
-                                    // The dock's own message: the window and the host are both there.
+    JobRunner* dockJobs = jobs.get();
+    dock->window->EnableClicks({*jobs, store, nullptr, m_services.specialServices, [this, window, dockJobs](bool full) {
+                                    // The dock's own message: the window, its jobs and the host are there.
                                     PictureState state;
                                     state.dark = m_services.darkMode ? m_services.darkMode() : false;
                                     state.trashFull = full;
-                                    m_services.items.PicturesChanged(window->Bar().Items(), state);
-                                    window->Bar().ItemsChanged();
+                                    m_services.items.PicturesChanged(window->Bar().Items(), state,
+                                                                     {dockJobs, window->PicturesArrived()});
                                 }});
     bar.ItemsChanged();
     if (WindowTracker* tracker = m_services.tracker) {

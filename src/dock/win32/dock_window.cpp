@@ -31,6 +31,7 @@ constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 constexpr UINT kMsgFrame = WM_APP + 10;
 constexpr UINT kMsgVerdict = WM_APP + 11;
 constexpr UINT kMsgRowChanged = WM_APP + 12;
+constexpr UINT kMsgPictures = WM_APP + 20;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
 constexpr UINT_PTR kTimerAttention = 9901;
@@ -223,6 +224,12 @@ void DockWindow::Reconfigure(const DockSettings& settings, const MonitorInfo& mo
     m_monitor = monitor;
     m_bar->Reconfigure(settings, {monitor.rect, monitor.dpiScale, monitor.menuBarHeight}, spacing, monitor.refreshHz);
     StartHideTick();
+}
+
+std::function<void()> DockWindow::PicturesArrived() const {
+    // A message to a window that is gone by then is simply not delivered.
+    const HWND target = m_render;
+    return [target] { ::PostMessageW(target, kMsgPictures, 0, 0); };
 }
 
 void DockWindow::StartHideTick() {
@@ -578,6 +585,10 @@ LRESULT CALLBACK DockWindow::RenderProc(HWND window, UINT message, WPARAM wParam
                 if (self->m_pacer) self->m_pacer->Handled();
                 if (detail) self->NoteFrameFigures(MicrosNow() - start);
             }
+            return 0;
+        }
+        if (message == kMsgPictures) {
+            if (auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty))) self->m_bar->Redraw();
             return 0;
         }
         if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;

@@ -49,6 +49,8 @@ public:
     // Called on the user-interface thread after the dock took a worker's change in, with
     // the icon size the row now has.
     void SetRowChangedHook(std::function<void(float iconSize)> hook) { m_rowChangedHook = std::move(hook); }
+    // For workers that hand item pictures to the row: asks this thread to draw them.
+    [[nodiscard]] std::function<void()> PicturesArrived() const;
 
     // DockPlatform
     std::int64_t NowMs() override;

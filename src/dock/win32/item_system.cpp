@@ -108,6 +108,25 @@ std::wstring Win32ItemShell::WindowsFolder() const {
     }
 }
 
+bool Win32ItemShell::IsRemote(const std::wstring& path) const {
+    try {
+        if (IsSharePath(path)) return true;
+        if (path.size() < 2 || path[1] != L':') return false;
+        // A drive letter mapped to a share names a network redirector's device with a ";"
+        // part ("\Device\Mup\;LanmanRedirector\;Z:...\server\share"), a substituted share
+        // names "\??\UNC\...". The object manager answers this without any file I/O, unlike
+        // the drive-type and volume queries, which may wait for the server.
+        const wchar_t drive[] = {path[0], L':', L'\0'};
+        wchar_t target[1024] = {};
+        if (!::QueryDosDeviceW(drive, target, static_cast<DWORD>(std::size(target)))) return false;
+        const std::wstring_view device(target);
+        return device.starts_with(L"\\??\\UNC\\") || device.find(L"\\;") != std::wstring_view::npos;
+    } catch (...) {
+        kestrana::foundation::LogCaught("item system IsRemote");
+        return false;
+    }
+}
+
 LocalTime Win32LocalClock::Now() const {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);

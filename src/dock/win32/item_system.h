@@ -15,6 +15,7 @@ public:
     bool ParsesAsShellItem(const std::wstring& parsingName) const override;
     std::wstring KnownFolderPath(std::wstring_view folderId) const override;
     std::wstring WindowsFolder() const override;
+    bool IsRemote(const std::wstring& path) const override;
 };
 
 class Win32LocalClock final : public LocalClock {

@@ -1,7 +1,9 @@
 #include "gfx/win32/wic_image_decoder.h"
 
 #include "foundation/diagnostic_log.h"
+#include "gfx/ico_codec.h"
 #include "gfx/image_limits.h"
+#include "gfx/png_codec.h"
 
 #include <algorithm>
 #include <limits>
@@ -125,6 +127,17 @@ std::optional<Bitmap> WicImageDecoder::DecodeWithWic(std::span<const std::uint8_
         return std::nullopt;
     ClampToAlpha(out);
     return out;
+}
+
+std::optional<Bitmap> AnyThreadImageDecoder::Decode(std::span<const std::uint8_t> bytes, DecodeSize size) const {
+    try {
+        if (LooksLikePng(bytes) || LooksLikeIco(bytes)) return m_native.Decode(bytes, size);
+        const auto wic = WicImageDecoder::Create();
+        return wic ? wic->Decode(bytes, size) : std::nullopt;
+    } catch (...) {
+        kestrana::foundation::LogCaught("image decoder AnyThread");
+        return std::nullopt;
+    }
 }
 
 } // namespace kestrana::gfx

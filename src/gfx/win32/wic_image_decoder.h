@@ -29,4 +29,16 @@ private:
     NativeImageDecoder m_fallback;
 };
 
+// For any thread, several at once: PNG and ICO files by the native reader, which needs no
+// COM and under Wine skips the imaging component's look-up of a decoder for every file;
+// other formats (JPEG, BMP, TIFF, GIF and the rest) through an imaging factory made for
+// the call, on a thread that has joined an apartment.
+class AnyThreadImageDecoder final : public ImageDecoder {
+public:
+    [[nodiscard]] std::optional<Bitmap> Decode(std::span<const std::uint8_t> bytes, DecodeSize size = {}) const override;
+
+private:
+    NativeImageDecoder m_native;
+};
+
 } // namespace kestrana::gfx

@@ -114,6 +114,9 @@ TEST(ItemIconsWin32, ShellNamesEnvironmentAndTime) {
     EXPECT_TRUE(shell.KnownFolderPath(L"{00000000-0000-0000-0000-000000000001}").empty());
     EXPECT_TRUE(shell.KnownFolderPath(L"not a guid").empty());
     EXPECT_TRUE(shell.LongPathName(windows + L"\\no such folder\\x.exe").empty());
+    // The local disk is asked about its files; a share never is.
+    EXPECT_FALSE(shell.IsRemote(windows + L"\\notepad.exe"));
+    EXPECT_TRUE(shell.IsRemote(L"\\\\server\\share\\x.exe"));
 
     wchar_t temp[MAX_PATH] = {};
     ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);

@@ -92,6 +92,12 @@ TEST(ItemIdentity, PathsAreExpandedMadeLongAndFoldersShareOnePath) {
 
     world.shell.longNames[L"c:\\progra~1\\tool\\tool.exe"] = L"C:\\Program Files\\Tool\\Tool.exe";
     world.files.AddDirectory(L"C:\\Users\\Me\\Music");
+    // Paths on a share are taken as written: the load never waits for a server.
+    world.shell.longNames[L"\\\\server\\progra~1\\x.exe"] = L"\\\\server\\Program Files\\x.exe";
+    world.files.AddDirectory(L"\\\\server\\music");
+    world.files.AddDirectory(L"\\\\?\\UNC\\server\\music");
+    EXPECT_FALSE(ItemShell::IsSharePath(L"\\\\?\\C:\\Users") || ItemShell::IsSharePath(L"\\\\.\\COM1") ||
+                 ItemShell::IsSharePath(L"\\Users"));
     struct Case {
         std::wstring filepath, realpath, filepathAfter, realpathAfter;
     };
@@ -100,6 +106,9 @@ TEST(ItemIdentity, PathsAreExpandedMadeLongAndFoldersShareOnePath) {
              {L"C:\\PROGRA~1\\Tool\\tool.exe", L"c:\\other~1\\x.exe", L"c:\\program files\\tool\\tool.exe", L"c:\\other~1\\x.exe"},
              {L"c:\\users\\me\\music", L"c:\\users\\me\\music\\song.mp3", L"c:\\users\\me\\music", L"c:\\users\\me\\music"},
              {L"c:\\x\\link.lnk", L"C:\\Users\\Me\\Music", L"c:\\users\\me\\music", L"c:\\users\\me\\music"},
+             {L"\\\\server\\progra~1\\x.exe", L"", L"\\\\server\\progra~1\\x.exe", L""},
+             {L"c:\\x\\link.lnk", L"//server/music", L"c:\\x\\link.lnk", L"//server/music"},
+             {L"\\\\?\\UNC\\server\\music", L"c:\\y.exe", L"\\\\?\\unc\\server\\music", L"c:\\y.exe"},
          }) {
         const auto item = Built(world, 0, L"x", c.filepath, c.realpath);
         EXPECT_EQ(item->filepath, c.filepathAfter) << c.filepath;

@@ -8,6 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <future>
+#include <mutex>
+#include <set>
+#include <thread>
 #include <tuple>
 
 namespace kestrana::dock {
@@ -71,13 +76,21 @@ struct PictureWorld : ItemWorld {
     std::unique_ptr<themes::ThemeChoices> choices;
     std::unique_ptr<themes::ThemeFiles> theme;
     std::unique_ptr<ItemPictures> pictures;
+    std::unique_ptr<PictureLoader> loader;
+    JobRunner jobs;
+    std::atomic<int> arrivals{0};
 
-    PictureWorld() {
+    // `pictureFiles`: what the pictures are read through (the world's disk by default).
+    explicit PictureWorld(foundation::FileSystem* pictureFiles = nullptr, int workers = 2) {
         Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n[minimize]\r\nminicopos=0\r\n");
         choices = std::make_unique<themes::ThemeChoices>(store);
-        theme = std::make_unique<themes::ThemeFiles>(files, kBase, *choices);
-        pictures = std::make_unique<ItemPictures>(PictureSources{files, *theme, decoder, icons, registry, shell});
+        foundation::FileSystem& disk = pictureFiles ? *pictureFiles : files;
+        theme = std::make_unique<themes::ThemeFiles>(disk, kBase, *choices);
+        const PictureSources sources{disk, *theme, decoder, icons, registry, shell};
+        pictures = std::make_unique<ItemPictures>(sources);
+        loader = std::make_unique<PictureLoader>(sources, workers);
     }
+    [[nodiscard]] PictureDelivery Delivery() { return {&jobs, [this] { ++arrivals; }}; }
     void Picture(const std::wstring& path, int width, int height = 0) { files.AddFile(path, Png(width, height)); }
     void Icon(std::wstring_view name, int size) { Picture(kBase + L"themes\\mine\\icons\\" + std::wstring(name) + L".png", size); }
     void DefaultIcon(std::wstring_view name, int size) {
@@ -216,50 +229,144 @@ TEST(ItemPictures, KindSpecificSourcesAndTheShellIcon) {
                                                             L"res:C:\\Games\\game.exe,0"}));
 }
 
-TEST(ItemPictures, RowPassResetsSeparatorsAndRunTimeOverridesReachEveryItemOfTheKey) {
+TEST(PictureLoader, RowsGetTheirPicturesFromWorkersAndRunTimeOverridesReachEveryItemOfTheKey) {
+    PictureWorld world;
+    world.Icon(L"explorer", 18);
+    world.Icon(L"Calendar", 20);
+    DockItems row;
+    Fill(row, {Program(L"explorer"), Separator(), Program(L"notes"), Program(L"cal")}, world);
+    row[4].appname = L"left over";
+    const std::int32_t separatorId = row[4].id;
+    row[6].appname = L"cal|";
+    PictureRequest request;
+    {
+        // Workers hand nothing over while the bars-list lock is held: what shows here was
+        // done at once, before any picture (the separator reset, the live picture marked).
+        std::lock_guard bars(BarsListMutex());
+        request = world.loader->Request(row, {}, world.Delivery());
+        EXPECT_TRUE(row[4].id != separatorId && row[4].appname.empty());
+        EXPECT_EQ(row[6].live, LivePicture::Calendar);
+    }
+    ASSERT_TRUE(request.Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[3].picture->Width(), 18);
+    EXPECT_EQ(row[6].picture->Width(), 20);
+    EXPECT_FALSE(row[4].picture);
+    EXPECT_EQ(world.arrivals, 1);
+    // A live picture drawn meanwhile is newer than what a later pass finds.
+    const auto drawn = std::make_shared<const gfx::Bitmap>(7, 7);
+    PictureRequest again;
+    {
+        std::lock_guard bars(BarsListMutex());
+        again = world.loader->Request(row, {}, world.Delivery());
+        std::lock_guard list(row.ListMutex());
+        row[6].picture = drawn;
+    }
+    ASSERT_TRUE(again.Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[6].picture, drawn);
+
+    world.Picture(kBase + L"single icon\\notes.png", 50);
+    ASSERT_TRUE(world.loader->Override(row, L"notes.png", world.Delivery()).Wait(std::chrono::seconds(10)));
+    EXPECT_TRUE(row[5].picture->Width() == 50 && row[3].picture->Width() == 18);
+}
+
+// A disk whose share ("\\\\server\\...") holds up its first caller until `answer` is set,
+// and that notes which threads touched files. Every picture source is reached through a
+// file first, so a picture resolved on some thread shows here.
+struct ShareOnHold final : FileSystemProxy {
+    using FileSystemProxy::FileSystemProxy;
+    bool IsFile(const std::wstring& p) const override { return Touch(p) && FileSystemProxy::IsFile(p); }
+    bool IsDirectory(const std::wstring& p) const override { return Touch(p) && FileSystemProxy::IsDirectory(p); }
+    std::optional<std::vector<std::uint8_t>> Read(const std::wstring& p) const override {
+        return Touch(p) ? FileSystemProxy::Read(p) : std::nullopt;
+    }
+    bool Before(bool) const override { return true; }
+    bool Touch(const std::wstring& path) const {
+        {
+            std::lock_guard lock(mutex);
+            threads.insert(std::this_thread::get_id());
+        }
+        if (path.starts_with(L"\\\\") && !holding.exchange(true)) answered.wait();
+        return true;
+    }
+    std::promise<void> answer;
+    std::shared_future<void> answered = answer.get_future().share();
+    mutable std::atomic<bool> holding{false};
+    mutable std::mutex mutex;
+    mutable std::set<std::thread::id> threads;
+};
+
+TEST(PictureLoader, PicturesOnAShareNeverHoldUpTheAskingThread) {
+    fakes::FakeFileSystem disk;
+    ShareOnHold share(disk);
+    PictureWorld world(&share, 1);
+    const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Web";
+    disk.AddFile(L"\\\\server\\pics\\chosen.png", Png(31));
+    disk.AddFile(L"\\\\server\\pics\\web.ico", Png(32));
+    disk.AddFile(L"\\\\server\\pics\\icons.dll", "dll");
+    disk.AddFile(L"C:\\Net\\desktop.ini", "[.ShellClassInfo]\r\nIconResource=\\\\server\\pics\\icons.dll,3\r\n");
+    disk.AddFile(L"C:\\Apps\\tool.lnk", "shortcut"); // the shell follows it to the share
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall, L"UninstallString", L"p.exe --app-id=web");
+    world.registry.Set(RegistryRoot::CurrentUser, uninstall, L"DisplayIcon", L"\\\\server\\pics\\web.ico");
+    world.icons.fileIcons[L"c:\\apps\\tool.lnk"] = 48;
+    std::vector<ItemRecord> records{Program(L"chosen"), Program(L"net"), Program(L"web"), Program(L"tool")};
+    records[0].icopath = L"\\\\server\\pics\\chosen.png";
+    records[1].filepath = records[1].realpath = L"c:\\net";
+    records[2].uwp = 4;
+    records[2].realpath = L"p.exe --app-id=web";
+    records[3].filepath = records[3].realpath = L"c:\\apps\\tool.lnk";
+    DockItems row;
+    Fill(row, records, world);
+
+    auto request = world.loader->Request(row, {}, world.Delivery());
+    EXPECT_FALSE(request.Wait(std::chrono::milliseconds(50))); // the share does not answer
+    share.answer.set_value();
+    ASSERT_TRUE(request.Wait(std::chrono::seconds(10)));
+    const std::vector<int> widths{31, 103, 32, 48}; // the desktop.ini's icon has index 3
+    for (std::size_t i = 0; i < widths.size(); ++i) EXPECT_EQ(row[3 + i].picture->Width(), widths[i]) << i;
+    EXPECT_EQ(share.threads.count(std::this_thread::get_id()), 0u); // not one file on this thread
+}
+
+TEST(PictureLoader, ARequestThatFoundTheRunnerFullIsAskedAgain) {
     PictureWorld world;
     world.Icon(L"explorer", 18);
     DockItems row;
-    Fill(row, {Program(L"notes"), Separator(), Program(L"notes")}, world);
-    row[4].appname = L"left over";
-    const std::int32_t separatorId = row[4].id;
-    row[3].appname = L"explorer.exe";
-    row[3].key = L"explorer";
-    world.pictures->ResolveAll(row, {});
+    Fill(row, {Program(L"explorer")}, world);
+    std::promise<void> release;
+    const std::shared_future<void> held = release.get_future().share();
+    for (int i = 0; i < JobRunner::kMaxJobs; ++i) world.jobs.Run([held](const JobContext&) { held.wait(); });
+    auto request = world.loader->Request(row, {}, world.Delivery());
+    EXPECT_FALSE(request.Wait(std::chrono::milliseconds(1)));
+    release.set_value();
+    ASSERT_TRUE(world.jobs.WaitIdle(std::chrono::seconds(10)));
+    world.loader->RetryDropped();
+    ASSERT_TRUE(request.Wait(std::chrono::seconds(10)));
     EXPECT_EQ(row[3].picture->Width(), 18);
-    EXPECT_NE(row[4].id, separatorId);
-    EXPECT_TRUE(row[4].appname.empty());
-    EXPECT_FALSE(row[5].picture);
-
-    world.Picture(kBase + L"single icon\\notes.png", 50);
-    world.pictures->ApplyOverride(row, L"notes.png");
-    EXPECT_EQ(row[5].picture->Width(), 50);
-    EXPECT_EQ(row[3].picture->Width(), 18);
-    EXPECT_FALSE(row[4].picture);
 }
 
 TEST(ItemListManager, FirstStartShowsTheDefaultsLabelledAndPicturedAndRestoreLoadsAgain) {
     PictureWorld world;
     world.Write(L"config.ini", "[themes]\r\ndockicons=mine\r\n"); // no "minicopos" yet: a save follows
     world.Icon(L"explorer", 18);
-    JobRunner jobs;
-    ItemListManager manager(world.store, world.shell, world.clock, *world.pictures, jobs);
+    ItemListManager manager(world.store, world.shell, world.clock, *world.loader, world.jobs);
     DockItems row;
-    EXPECT_EQ(manager.Load(row, {}), ItemListSource::Defaults);
+    auto loaded = manager.Load(row, {}, world.Delivery());
+    EXPECT_EQ(loaded.source, ItemListSource::Defaults);
+    ASSERT_TRUE(loaded.pictures.Wait(std::chrono::seconds(10)));
     ASSERT_EQ(row.RealCount(), 6u);
     EXPECT_EQ(row[3].key, L"explorer");
     EXPECT_EQ(row[3].picture->Width(), 18);
     EXPECT_EQ(row[6].tag, L"09:07");
     EXPECT_EQ(row[6].live, LivePicture::Clock);
-    ASSERT_TRUE(jobs.WaitIdle(std::chrono::seconds(10)));
+    ASSERT_TRUE(world.jobs.WaitIdle(std::chrono::seconds(10)));
     EXPECT_EQ(manager.Saver().Finished(), 1u);
     EXPECT_EQ(world.Records(L"ico.ini")[3].tag, L"09:07");
 
     world.files.AddFile(world.Path(L"ico_backup.ini"), FileOf(ProgramList(3, L"kept")));
-    EXPECT_TRUE(manager.Restore(row, {}));
+    EXPECT_TRUE(manager.Restore(row, {}, world.Delivery()));
     EXPECT_EQ(row.RealCount(), 4u);
     EXPECT_EQ(row[3].appname, L"kept1.exe");
-    EXPECT_FALSE(manager.Restore(row, {}));
+    EXPECT_FALSE(manager.Restore(row, {}, world.Delivery()));
+    ASSERT_TRUE(world.jobs.WaitIdle(std::chrono::seconds(10)));
 }
 
 } // namespace

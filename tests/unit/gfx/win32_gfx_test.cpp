@@ -20,6 +20,7 @@
 
 #include <mutex>
 #include <optional>
+#include <thread>
 
 namespace kestrana::gfx {
 namespace {
@@ -42,6 +43,23 @@ TEST(WicDecoder, ReadsWhatTheNativeReaderReadsAndScalesToTheAskedSize) {
     EXPECT_EQ(testing::FirstUnpremultipliedPixel(*scaled), "");
     const std::vector<std::uint8_t> junk = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     EXPECT_FALSE(decoder->Decode(junk));
+}
+
+// The item pictures are decoded on workers; formats other than PNG and ICO by an imaging
+// factory of the worker's own apartment.
+TEST(AnyThreadDecoder, ReadsOtherFormatsOnAWorker) {
+    // A 2 x 1 BMP, 32 bits per pixel: a blue pixel, then a white one.
+    const std::vector<std::uint8_t> bmp{'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1,
+                                        0,   0,   0,  1, 0, 32, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                        0,   0,   0,  0, 0, 0,  0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+    std::optional<Bitmap> decoded;
+    std::thread([&] {
+        win32::ComApartment com;
+        decoded = AnyThreadImageDecoder().Decode(bmp);
+    }).join();
+    ASSERT_TRUE(decoded && decoded->Width() == 2);
+    EXPECT_EQ(decoded->At(0, 0), MakePixel(0, 0, 255, 255));
+    EXPECT_EQ(decoded->At(1, 0), MakePixel(255, 255, 255, 255));
 }
 
 LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) noexcept {
