@@ -185,41 +185,40 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
 
     const float lightFactor = HoverLightFactor(settings.iconEffect, settings.iconLight, false);
 
-    gfx::RectI dirty;
-    if (m_full) {
-        dirty = frame.Bounds();
-    } else {
-        if (m_bar.x != m_previousBar.x || m_bar.y != m_previousBar.y || m_bar.width != m_previousBar.width ||
-            m_bar.height != m_previousBar.height || state.dark != m_previousState.dark ||
-            state.barOpacity != m_previousState.barOpacity)
-            dirty = Union(Enclosing(m_bar), Enclosing(m_previousBar));
-        // Items that moved, grew, or changed their look; and what stood there before.
-        const std::size_t common = std::min(m_placed.size(), m_previous.size());
-        for (std::size_t i = 0; i < common; ++i) {
-            if (m_placed[i] == m_previous[i]) continue;
-            dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
-            dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
-        }
-        for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
-        for (std::size_t i = common; i < m_previous.size(); ++i)
-            dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
-        // A breathing mark changes on every frame of its own.
-        if (state.attentionPulse != m_previousState.attentionPulse) {
-            for (const Placed& placed : m_placed)
-                if (placed.attention) dirty = Union(dirty, PaintExtent(placed.rect, m_bar, edge));
-        }
-        // The light fades over the whole row; the run marks come and go with their setting.
-        if (state.lightAlpha != m_previousState.lightAlpha || state.showRunning != m_previousState.showRunning)
-            dirty = Union(dirty, Union(PaintExtent(m_bar, m_bar, edge), PaintExtent(m_previousBar, m_previousBar, edge)));
-        dirty = gfx::Intersect(dirty, frame.Bounds());
-    }
-
+    const gfx::RectI dirty = m_full ? frame.Bounds() : gfx::Intersect(ChangedArea(state, edge), frame.Bounds());
     if (!dirty.Empty()) DrawScene(frame, dirty, model, state, lightFactor);
 
     m_previous = m_placed;
     m_previousBar = m_bar;
     m_previousState = state;
     m_full = false;
+    return dirty;
+}
+
+gfx::RectI DockRenderer::ChangedArea(const DockFrameState& state, Edge edge) const {
+    gfx::RectI dirty;
+    if (m_bar.x != m_previousBar.x || m_bar.y != m_previousBar.y || m_bar.width != m_previousBar.width ||
+        m_bar.height != m_previousBar.height || state.dark != m_previousState.dark ||
+        state.barOpacity != m_previousState.barOpacity)
+        dirty = Union(Enclosing(m_bar), Enclosing(m_previousBar));
+    // Items that moved, grew, or changed their look; and what stood there before.
+    const std::size_t common = std::min(m_placed.size(), m_previous.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (m_placed[i] == m_previous[i]) continue;
+        dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
+        dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
+    }
+    for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
+    for (std::size_t i = common; i < m_previous.size(); ++i)
+        dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
+    // A breathing mark changes on every frame of its own.
+    if (state.attentionPulse != m_previousState.attentionPulse) {
+        for (const Placed& placed : m_placed)
+            if (placed.attention) dirty = Union(dirty, PaintExtent(placed.rect, m_bar, edge));
+    }
+    // The light fades over the whole row; the run marks come and go with their setting.
+    if (state.lightAlpha != m_previousState.lightAlpha || state.showRunning != m_previousState.showRunning)
+        dirty = Union(dirty, Union(PaintExtent(m_bar, m_bar, edge), PaintExtent(m_previousBar, m_previousBar, edge)));
     return dirty;
 }
 

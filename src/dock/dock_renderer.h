@@ -96,6 +96,8 @@ private:
     };
 
     Prepared* PreparedFor(const Dockico& item);
+    // What changed since the last frame: the bar, the items that moved or changed, the marks.
+    [[nodiscard]] gfx::RectI ChangedArea(const DockFrameState& state, Edge edge) const;
     void DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const OndelBarModel& model,
                    const DockFrameState& state, float lightFactor);
     void DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity);

@@ -112,6 +112,14 @@ PictureFacts FactsOf(const Dockico& item) {
 
 } // namespace
 
+// How a minimised window shows, read once per placement.
+struct MinimisedChoice {
+    bool ownItems = false; // an item of its own rather than staying with its program's
+    bool instant = false;  // at full size at once (a dock built while it was minimised)
+    MinimisedPlace place = MinimisedPlace::BeforeLastKept;
+    std::shared_ptr<const gfx::Bitmap> snapshot;
+};
+
 struct WindowTracker::Shared {
     Shared(TrackerPorts p, TrackerOptions o) : ports(p), options(std::move(o)) {}
 
@@ -172,6 +180,12 @@ struct WindowTracker::Shared {
     void Process(WindowId window, const Pending& pending, const JobContext& job);
     void Remove(WindowId window);
     void Place(WindowId window, const Known& seen, bool minimised, const Pending& work, const JobContext& job);
+    // The window's own item while it is minimised ("mintoico" 0), or none; true on a change.
+    static bool KeepMinimisedItem(DockItems& row, Row& state, WindowId window, const Known& seen,
+                                  const Dockico& owner, const MinimisedChoice& choice);
+    // A running-only item made without a picture gets one when the program's is found.
+    void FollowWithPicture(WindowId window, const Rows& rows, const PictureFacts& facts);
+    void NoteShown(WindowId window, const Known& seen, const Pending& work) const;
     void MarkAttention(WindowId window, const AppIdentity& identity);
     void EndAttention(WindowId window);
 };
@@ -336,13 +350,15 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
     auto& files = settings.Files();
     const std::wstring base = settings.BaseFolder();
     const bool runIconLim = settings.ReadBool(L"normal", L"runicolim");
-    const bool ownItems = minimised && settings.ReadInt(L"minimize", L"mintoico") != 1;
-    const MinimisedPlace place = MinimisedPlaceFromSetting(settings.ReadInt(L"minimize", L"minicopos"));
+    MinimisedChoice choice;
+    choice.ownItems = minimised && settings.ReadInt(L"minimize", L"mintoico") != 1;
+    choice.instant = instant;
+    choice.place = MinimisedPlaceFromSetting(settings.ReadInt(L"minimize", L"minicopos"));
+    const bool ownItems = choice.ownItems;
     const Rows rows = RowsNow();
 
     // Items are made without any lock held (naming one reads the disk); the rows that
     // turn out to need none leave theirs unused.
-    std::shared_ptr<const gfx::Bitmap> snapshot;
     std::shared_ptr<const gfx::Bitmap> cachedPicture;
     std::vector<std::unique_ptr<Dockico>> spares;
     std::vector<PictureFacts> wantPictures;
@@ -384,35 +400,13 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
         item.running = true;
         item.leaving = false;
 
-        const auto mine = state.minimised.find(window);
-        const std::size_t ownIndex = mine == state.minimised.end() ? 0 : row.IndexOfId(mine->second);
-        if (ownItems) {
-            if (ownIndex == 0) {
-                auto mini = MakeMinimisedItem(window, seen.title);
-                mini->picture = snapshot ? snapshot : item.picture;
-                if (instant) mini->sizeFactor = mini->FullFactor();
-                state.minimised[window] = mini->id;
-                PlaceMinimisedItem(row, std::move(mini), state.separators, place);
-                changed = true;
-            } else if (row[ownIndex].leaving) {
-                row[ownIndex].leaving = false;
-                if (!Holds(row[ownIndex], window)) row[ownIndex].windows.push_back(window);
-                row[ownIndex].running = true;
-                changed = true;
-            }
-        } else if (ownIndex != 0) {
-            Release(row[ownIndex], window);
-            state.minimised.erase(window);
-            changed = true;
-        } else {
-            state.minimised.erase(window);
-        }
+        if (KeepMinimisedItem(row, state, window, seen, item, choice)) changed = true;
         if (changed) TidySeparators(row, state);
         return changed;
     };
 
     // The snapshot is taken once, when the window gets its own item.
-    if (ownItems && !seen.minimisedItem) snapshot = ports.pictures.WindowSnapshot(window);
+    if (ownItems && !seen.minimisedItem) choice.snapshot = ports.pictures.WindowSnapshot(window);
     ApplyToRows(rows, apply);
     if (needItem && !job.Quitting()) {
         for (std::size_t i = 0; i < rows.size(); ++i) spares.push_back(MakeRunningItem(seen.identity, files, base));
@@ -429,15 +423,45 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
         kept.placed = true;
         kept.minimisedItem = ownItems;
     }
-    if (taken && !seen.placed && foundation::DetailLogging()) {
-        const std::int64_t waited = options.nowMs ? options.nowMs() - work.reportedMs : 0;
-        foundation::LogDetail("window tracker", WindowName(window, seen.identity) + L" shown " + std::to_wstring(waited) +
-                                                    L" ms after the " + SourceName(work.source) + L" reported it");
-    }
-    if (wantPictures.empty() || job.Quitting()) return;
+    if (taken && !seen.placed) NoteShown(window, seen, work);
+    if (!wantPictures.empty() && !job.Quitting()) FollowWithPicture(window, rows, wantPictures.front());
+}
 
+bool WindowTracker::Shared::KeepMinimisedItem(DockItems& row, Row& state, WindowId window, const Known& seen,
+                                              const Dockico& owner, const MinimisedChoice& choice) {
+    const auto mine = state.minimised.find(window);
+    const std::size_t ownIndex = mine == state.minimised.end() ? 0 : row.IndexOfId(mine->second);
+    if (!choice.ownItems) {
+        state.minimised.erase(window);
+        if (ownIndex == 0) return false;
+        Release(row[ownIndex], window);
+        return true;
+    }
+    if (ownIndex == 0) {
+        auto mini = MakeMinimisedItem(window, seen.title);
+        mini->picture = choice.snapshot ? choice.snapshot : owner.picture;
+        if (choice.instant) mini->sizeFactor = mini->FullFactor();
+        state.minimised[window] = mini->id;
+        PlaceMinimisedItem(row, std::move(mini), state.separators, choice.place);
+        return true;
+    }
+    Dockico& own = row[ownIndex];
+    if (!own.leaving) return false;
+    own.leaving = false;
+    if (!Holds(own, window)) own.windows.push_back(window);
+    own.running = true;
+    return true;
+}
+
+void WindowTracker::Shared::NoteShown(WindowId window, const Known& seen, const Pending& work) const {
+    if (!foundation::DetailLogging()) return;
+    const std::int64_t waited = options.nowMs ? options.nowMs() - work.reportedMs : 0;
+    foundation::LogDetail("window tracker", WindowName(window, seen.identity) + L" shown " + std::to_wstring(waited) +
+                                                L" ms after the " + SourceName(work.source) + L" reported it");
+}
+
+void WindowTracker::Shared::FollowWithPicture(WindowId window, const Rows& rows, const PictureFacts& facts) {
     // The picture follows the item: looking for it may take a while.
-    const PictureFacts& facts = wantPictures.front();
     auto picture = ports.pictures.ProgramPicture(facts);
     if (!picture) return;
     {
