@@ -1,6 +1,7 @@
 #include "dock/win32/dock_window.h"
 
 #include "foundation/diagnostic_log.h"
+#include "gfx/win32/window_blur.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
 #include "foundation/win32/shell_window.h"
@@ -121,34 +122,6 @@ LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
     if (message == WM_ERASEBKGND) return 1;
     return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-// Asks the window manager to blur what lies behind the window. The accent blur of
-// Windows 10 and 11 first, the older blur-behind second; false where neither is offered.
-bool EnableBlurBehind(HWND window) {
-    struct AccentPolicy {
-        int state;
-        int flags;
-        DWORD gradientColor;
-        int animationId;
-    };
-    struct CompositionData {
-        int attribute;
-        void* data;
-        SIZE_T size;
-    };
-    using SetCompositionFn = BOOL(WINAPI*)(HWND, CompositionData*);
-    static const auto setComposition = reinterpret_cast<SetCompositionFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetWindowCompositionAttribute")));
-    if (setComposition) {
-        AccentPolicy accent{3 /* blur behind */, 0, 0, 0};
-        CompositionData data{19 /* accent policy */, &accent, sizeof(accent)};
-        if (setComposition(window, &data)) return true;
-    }
-    DWM_BLURBEHIND blur{};
-    blur.dwFlags = DWM_BB_ENABLE;
-    blur.fEnable = TRUE;
-    return SUCCEEDED(::DwmEnableBlurBehindWindow(window, &blur));
 }
 
 gfx::Bitmap SolidBitmap(int width, int height, gfx::Pixel pixel) {
@@ -423,7 +396,7 @@ void DockWindow::PlaceBackdrop(const std::optional<ScreenRect>& bar, int cornerR
         request.height = bar->Height();
         m_backdrop = kestrana::win32::CreateShellWindow(request);
         if (!m_backdrop) return;
-        if (!EnableBlurBehind(m_backdrop)) {
+        if (!gfx::EnableBlurBehind(m_backdrop)) {
             // No blur on this system: the translucent bar alone is the look.
             ::DestroyWindow(m_backdrop);
             m_backdrop = nullptr;
