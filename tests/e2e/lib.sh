@@ -174,6 +174,20 @@ e2e_prefix_processes() {
     done
 }
 
+# Two screens of 800x600 and 640x480 side by side: Xephyr with Xinerama inside the
+# scenario's display, which Wine then reads through Xinerama instead of XRandR.
+e2e_two_screens() {
+    command -v Xephyr >/dev/null || e2e_fail "Xephyr is not installed"
+
+    Xephyr -displayfd 3 +xinerama -screen 800x600 -screen 640x480 -nolisten tcp 3>"$E2E_DIR/xephyr-display" \
+        >"$E2E_DIR/xephyr.log" 2>&1 &
+    e2e_track $!
+    for i in $(seq 1 100); do [ -s "$E2E_DIR/xephyr-display" ] && break; sleep 0.05; done
+    [ -s "$E2E_DIR/xephyr-display" ] || e2e_fail "Xephyr did not start"
+    export DISPLAY=:$(head -n1 "$E2E_DIR/xephyr-display")
+    timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+}
+
 e2e_screenshot() { # <name>: a screenshot of the whole display into the scenario's folder
     local out=$E2E_DIR/$1.png
     if command -v import >/dev/null; then

@@ -3,15 +3,7 @@
 # display (Wine then reads them through Xinerama instead of XRandR).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_two_monitors 1600x700x24
-command -v Xephyr >/dev/null || e2e_fail "Xephyr is not installed"
-
-Xephyr -displayfd 3 +xinerama -screen 800x600 -screen 640x480 -nolisten tcp 3>"$E2E_DIR/xephyr-display" \
-    >"$E2E_DIR/xephyr.log" 2>&1 &
-e2e_track $!
-for i in $(seq 1 100); do [ -s "$E2E_DIR/xephyr-display" ] && break; sleep 0.05; done
-[ -s "$E2E_DIR/xephyr-display" ] || e2e_fail "Xephyr did not start"
-export DISPLAY=:$(head -n1 "$E2E_DIR/xephyr-display")
-timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+e2e_two_screens
 
 printf '[brisel]\r\nVarlo=1\r\nOndel=0\r\n[finder]\r\nallscreens=1\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
