@@ -28,17 +28,32 @@ DockClicks::~DockClicks() {
     if (!m_services.inputWindow) return;
     ::KillTimer(m_services.inputWindow, kTrashTimer);
     ::KillTimer(m_services.inputWindow, kTrashPollTimer);
+    ::KillTimer(m_services.inputWindow, kTrashNoticeTimer);
 }
 
 void DockClicks::StartTrashPoll() {
-    if (m_services.inputWindow) ::SetTimer(m_services.inputWindow, kTrashPollTimer, kTrashPollMs, nullptr);
+    if (m_services.inputWindow) {
+        m_trashWatch = std::make_unique<TrashWatch>(m_services.inputWindow, kTrashNoticeMessage);
+        ::SetTimer(m_services.inputWindow, kTrashPollTimer,
+                   m_trashWatch->Watching() ? kTrashWatchedPollMs : kTrashPollMs, nullptr);
+    }
     PollTrash();
+}
+
+void DockClicks::TrashNoticed(WPARAM wParam, LPARAM lParam) {
+    TrashWatch::Acknowledge(wParam, lParam);
+    ::SetTimer(m_services.inputWindow, kTrashNoticeTimer, kTrashNoticeSettleMs, nullptr);
+}
+
+void DockClicks::PointerArrived() {
+    if (::GetTickCount64() - m_lastPoll >= kTrashPollMs) PollTrash();
 }
 
 void DockClicks::PollTrash() {
     // One short job per poll, never two at once; the state it shares outlives the dock if
     // it must.
     if (m_state->polling.exchange(true)) return;
+    m_lastPoll = ::GetTickCount64();
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
     auto poll = [weak, window](const JobContext&) {
@@ -160,7 +175,8 @@ void DockClicks::TrashClick() {
 }
 
 bool DockClicks::TimerFired(UINT_PTR id) {
-    if (id == kTrashPollTimer) {
+    if (id == kTrashPollTimer || id == kTrashNoticeTimer) {
+        if (id == kTrashNoticeTimer) ::KillTimer(m_services.inputWindow, kTrashNoticeTimer);
         PollTrash();
         return true;
     }

@@ -7,6 +7,7 @@
 #include "dock/click_rules.h"
 #include "dock/job_runner.h"
 #include "dock/win32/item_actions.h"
+#include "dock/win32/trash_watch.h"
 
 #include <windows.h>
 
@@ -23,12 +24,20 @@ namespace kestrana::dock::win32 {
 
 // Posted to the dock's input window when the trash went full (wParam 1) or empty.
 inline constexpr UINT kTrashChangedMessage = WM_APP + 13;
+// The shell's notice that the recycle bin changed, for DockClicks::TrashNoticed.
+inline constexpr UINT kTrashNoticeMessage = WM_APP + 14;
 
 class DockClicks {
 public:
     static constexpr UINT_PTR kTrashTimer = 8;
     static constexpr UINT_PTR kTrashPollTimer = 9902;
+    static constexpr UINT_PTR kTrashNoticeTimer = 9903;
+    // Without the shell's notices the bin is polled; with them, a rare look catches what
+    // they miss (bins on drives that appeared later).
     static constexpr UINT kTrashPollMs = 1200;
+    static constexpr UINT kTrashWatchedPollMs = 30000;
+    // Deleting many files sends a notice per file: one look after they settle.
+    static constexpr UINT kTrashNoticeSettleMs = 250;
 
     struct Services {
         JobRunner& jobs;
@@ -56,6 +65,10 @@ public:
     void TrashChanged(bool full) {
         if (m_services.trashChanged) m_services.trashChanged(full);
     }
+    // The recycle bin changed (kTrashNoticeMessage's parameters).
+    void TrashNoticed(WPARAM wParam, LPARAM lParam);
+    // The pointer came onto the dock: a fresh look at the trash unless one was just taken.
+    void PointerArrived();
     // The poll's latest answer (on the user-interface thread).
     [[nodiscard]] bool TrashFull() const { return m_state->trashFull.load(); }
 
@@ -64,6 +77,7 @@ private:
         std::atomic<bool> trashFull{false};
         std::atomic<bool> polling{false};
     };
+    ULONGLONG m_lastPoll = 0;
     void Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows);
     void TrashClick();
     void AskToEmptyTrash();
@@ -75,6 +89,7 @@ private:
     std::int32_t m_pressedId = kNoItemId;
     ClickButton m_pressedButton = ClickButton::Left;
     TrashClicks m_trashClicks;
+    std::unique_ptr<TrashWatch> m_trashWatch;
 };
 
 } // namespace kestrana::dock::win32

@@ -481,6 +481,8 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (!m_tracking) {
             TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
             m_tracking = ::TrackMouseEvent(&track) != FALSE;
+            // The pointer came onto the dock: the trash should be right when looked at.
+            if (m_clicks) m_clicks->PointerArrived();
         }
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ClientToScreen(window, &p);
@@ -537,6 +539,10 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case kTrashChangedMessage:
         if (m_clicks) m_clicks->TrashChanged(wParam != 0);
+        return 0;
+    case kTrashNoticeMessage:
+        if (m_clicks) m_clicks->TrashNoticed(wParam, lParam);
+        else TrashWatch::Acknowledge(wParam, lParam);
         return 0;
     case kMsgVerdict:
         m_decisionRunning = false;
