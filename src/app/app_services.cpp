@@ -156,7 +156,10 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
     handlers.taskbarRecreated = [this] {
         if (m_windowSources) m_windowSources->OnTaskbarCreated();
     };
-    handlers.windowEvent = [this](const dock::WindowEvent& event) { m_tracker->OnWindowEvent(event); };
+    handlers.windowEvent = [this](const dock::WindowEvent& event) {
+        if (m_windowSources && event.kind != dock::WindowEventKind::Changed) m_windowSources->Quicken();
+        m_tracker->OnWindowEvent(event);
+    };
     handlers.trackedWindows = [this] {
         std::vector<HWND> windows;
         for (const dock::WindowId window : m_tracker->TrackedWindows()) windows.push_back(dock::ToHwnd(window));

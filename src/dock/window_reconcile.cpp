@@ -33,7 +33,7 @@ void DiffTopLevelWindows(std::span<const TopLevelWindow> before, std::span<const
     }
 }
 
-void WindowReconciler::Pass(WindowEventSink& sink) {
+std::size_t WindowReconciler::Pass(WindowEventSink& sink) {
     m_now = m_windows.Enumerate();
     std::erase_if(m_now, [](const TopLevelWindow& w) { return !IsTaskListCandidate(w.shape); });
     std::sort(m_now.begin(), m_now.end(), [](const TopLevelWindow& a, const TopLevelWindow& b) { return a.window < b.window; });
@@ -47,7 +47,9 @@ void WindowReconciler::Pass(WindowEventSink& sink) {
     DiffTopLevelWindows(m_before, m_now, events);
     std::swap(m_before, m_now);
     for (const WindowEvent& event : events) sink.OnWindowEvent(event);
+    const std::size_t reported = events.size();
     m_events = std::move(events);
+    return reported;
 }
 
 void WindowReconciler::Forget() { m_before.clear(); }

@@ -28,7 +28,8 @@ public:
 
     // Looks at every top-level window and reports what changed since the last pass; the
     // first pass (and the first after Forget) reports every candidate as appeared.
-    void Pass(WindowEventSink& sink);
+    // Returns how many events were reported.
+    std::size_t Pass(WindowEventSink& sink);
     void Forget();
 
 private:

@@ -73,8 +73,7 @@ bool WindowEventSources::Start(HWND window, WindowEventSink& sink) {
         InstallTaskbarHook();
         m_reconciler.Forget();
         m_reconciler.Pass(sink);
-        if (!::SetTimer(window, kReconcileTimer, kReconcileMs, OnReconcileTimer))
-            foundation::LogFailure("window events", "reconciliation timer refused, error " + std::to_string(::GetLastError()));
+        Quicken();
         return true;
     } catch (...) {
         foundation::LogCaught("window events start");
@@ -86,6 +85,7 @@ bool WindowEventSources::Start(HWND window, WindowEventSink& sink) {
 void WindowEventSources::Stop() noexcept {
     if (!m_sink) return;
     ::KillTimer(m_window, kReconcileTimer);
+    m_cadence = 0;
     m_systemHook.Reset();
     m_foregroundHook.Reset();
     m_nameHook.Reset();
@@ -141,15 +141,31 @@ void WindowEventSources::OnTaskbarCreated() noexcept {
 void WindowEventSources::Reconcile() noexcept {
     if (!m_sink) return;
     try {
-        m_reconciler.Pass(*m_sink);
+        if (m_reconciler.Pass(*m_sink) > 0) Quicken();
+        else if (m_cadence != kCalmReconcileMs && ::GetTickCount64() >= m_busyUntil) SetCadence(kCalmReconcileMs);
     } catch (...) {
         foundation::LogCaught("window events reconcile");
     }
 }
 
+void WindowEventSources::Quicken() noexcept {
+    if (!m_sink) return;
+    m_busyUntil = ::GetTickCount64() + kBusySpanMs;
+    if (m_cadence != kReconcileMs) SetCadence(kReconcileMs);
+}
+
+void WindowEventSources::SetCadence(UINT milliseconds) noexcept {
+    // The same timer id replaces the running timer.
+    if (::SetTimer(m_window, kReconcileTimer, milliseconds, OnReconcileTimer)) m_cadence = milliseconds;
+    else foundation::LogFailure("window events", "reconciliation timer refused, error " + std::to_string(::GetLastError()));
+}
+
 void WindowEventSources::Deliver(WindowEventKind kind, HWND window, WindowEventSource source) noexcept {
     if (!m_sink) return;
     try {
+        // Titles change all the time (clocks, progress); only windows coming, going and
+        // changing state make missed notices likely.
+        if (kind != WindowEventKind::Changed) Quicken();
         m_sink->OnWindowEvent({kind, ToWindowId(window), source});
     } catch (...) {
         foundation::LogCaught("window events");

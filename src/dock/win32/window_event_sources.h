@@ -30,7 +30,11 @@ using UniqueWinEventHook = ::kestrana::win32::UniqueHandle<WinEventHookTraits>;
 
 class WindowEventSources {
 public:
+    // Quick looks while windows are coming and going, slow ones when all is calm, so an
+    // idle desktop costs next to nothing.
     static constexpr UINT kReconcileMs = 250;
+    static constexpr UINT kCalmReconcileMs = 1000;
+    static constexpr ULONGLONG kBusySpanMs = 4000;
     static constexpr UINT_PTR kReconcileTimer = 0x4B57;
 
     // `windows` is read by every reconciliation pass and must outlive this object.
@@ -62,9 +66,12 @@ public:
 
     // Called by the hook callbacks.
     void Deliver(WindowEventKind kind, HWND window, WindowEventSource source) noexcept;
+    // Windows are coming and going (a notice from any source): look quickly for a while.
+    void Quicken() noexcept;
 
 private:
     void InstallTaskbarHook() noexcept;
+    void SetCadence(UINT milliseconds) noexcept;
 
     WindowReconciler m_reconciler;
     WindowEventSink* m_sink = nullptr;
@@ -72,6 +79,8 @@ private:
     UINT m_shellHookMessage = 0;
     UINT m_taskbarCreatedMessage = 0;
     bool m_shellHookRegistered = false;
+    UINT m_cadence = 0;
+    ULONGLONG m_busyUntil = 0;
     UniqueWinEventHook m_systemHook;
     UniqueWinEventHook m_foregroundHook;
     UniqueWinEventHook m_nameHook;
