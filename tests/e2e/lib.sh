@@ -230,7 +230,12 @@ e2e_colours_differ() { # <"r g b"> <"r g b"> [limit]
 }
 
 # Assertions that name what failed.
-e2e_fail() { e2e_log "FAIL ($E2E_NAME): $*"; exit 1; }
+e2e_fail() {
+    # The program's own account of the last moments, for failures seen only in CI.
+    [ -f "${E2E_BASE:-}/Kestrana.log" ] && tail -n 8 "$E2E_BASE/Kestrana.log" | sed 's/^/log: /' >&2
+    e2e_log "FAIL ($E2E_NAME): $*"
+    exit 1
+}
 e2e_expect() { # <description> <command...>
     local what=$1; shift
     "$@" || e2e_fail "$what"

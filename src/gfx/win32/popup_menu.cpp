@@ -8,6 +8,7 @@
 #include "gfx/win32/layered_window_surface.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace kestrana::gfx {
@@ -166,8 +167,17 @@ private:
                 HWND foreground = ::GetForegroundWindow();
                 DWORD pid = 0;
                 if (foreground) ::GetWindowThreadProcessId(foreground, &pid);
-                if ((foreground && pid != ::GetCurrentProcessId()) || ::GetCapture() != m_levels.front()->window)
+                if (foreground && pid != ::GetCurrentProcessId()) {
+                    if (foundation::DetailLogging()) {
+                        wchar_t cls[128] = L"";
+                        ::GetClassNameW(foreground, cls, 128);
+                        foundation::LogDetail("menu", std::wstring(L"closed: another program came forward, ") + cls);
+                    }
                     done = true;
+                } else if (::GetCapture() != m_levels.front()->window) {
+                    foundation::LogDetail("menu", "closed: the pointer capture was taken");
+                    done = true;
+                }
                 return true;
             }
             return false;
@@ -195,6 +205,7 @@ private:
         case MenuEvent::Kind::None: return;
         case MenuEvent::Kind::Changed: Sync(); return;
         case MenuEvent::Kind::Chosen:
+            if (foundation::DetailLogging()) foundation::LogDetail("menu", "chose " + std::to_string(event.id));
             result = event.id;
             done = true;
             return;

@@ -602,7 +602,10 @@ void VarloBar::OnRelease(int x, int y, bool right) {
         return;
     }
     const auto [target, index] = TargetAt(x);
-    if (target != pressed || index != pressedIndex) return;
+    if (target != pressed || index != pressedIndex) {
+        if (foundation::DetailLogging()) foundation::LogDetail("menu bar", "released away from the press at x " + std::to_string(x));
+        return;
+    }
     OpenMenuFor(target, index, right);
 }
 

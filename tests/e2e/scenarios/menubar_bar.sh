@@ -19,7 +19,7 @@ marks() { # <png> <geometry>
         -compose difference -composite -colorspace gray -threshold 25% -format '%[fx:int(mean*w*h)]' info:
 }
 
-printf '[brisel]\r\nVarlo=1\r\n[finder]\r\ndarkmode=2\r\n' >"$E2E_BASE/config.ini" # always light; the status order is still new
+printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2\r\n' >"$E2E_BASE/config.ini" # always light; the status order is still new
 e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 [ "$(kdrv prop "$bar" VarloBarPtr)" != 0 ] || e2e_fail "VarloBarPtr missing on the bar"
