@@ -104,9 +104,9 @@ std::optional<SunTime> ParseSunTime(std::wstring_view text) {
     return SunTime{ParseInt32(text.substr(0, colon)), ParseInt32(text.substr(colon + 1))};
 }
 
-void WriteFirstRunDefaults(ConfigStore& store) {
+void WriteFirstRunDefaults(ConfigStore& store, std::vector<ConfigStore::Setting> more) {
     // One write for the whole table: a first start waits for one disk sync, not forty.
-    std::vector<ConfigStore::Setting> defaults;
+    std::vector<ConfigStore::Setting> defaults = std::move(more);
     const auto add = [&](const wchar_t* section, std::wstring key, std::wstring value) {
         defaults.push_back(ConfigStore::Setting{section, std::move(key), std::move(value)});
     };
@@ -183,12 +183,15 @@ void ChooseMonitorAndScale(const ConfigStore& store, const MonitorList& monitorL
     }
 }
 
+int DefaultIconSize(float scale) { return std::min(static_cast<int>(std::trunc(64.0f * scale)), 256); }
+int MaxIconSize(float scale) { return std::min(static_cast<int>(std::trunc(128.0f * scale)), 256); }
+
 // Steps 7 to 9: icon sizes, blur strength within 3..100, the icon mask and the program's
 // own folders.
 void ReadSizesAndFolders(ConfigStore& store, StartupSettings& settings) {
     if (!store.HasKey(L"normal", L"maxsize") || !store.HasKey(L"normal", L"defaultsize")) {
-        store.WriteInt(L"normal", L"defaultsize", std::min(static_cast<int>(std::trunc(64.0f * settings.globalScale)), 256));
-        store.WriteInt(L"normal", L"maxsize", std::min(static_cast<int>(std::trunc(128.0f * settings.globalScale)), 256));
+        store.WriteStrings({{L"normal", L"defaultsize", std::to_wstring(DefaultIconSize(settings.globalScale))},
+                            {L"normal", L"maxsize", std::to_wstring(MaxIconSize(settings.globalScale))}});
     }
     settings.defaultSize = store.ReadInt(L"normal", L"defaultsize");
     settings.maxSize = store.ReadInt(L"normal", L"maxsize");
@@ -229,6 +232,29 @@ void StartBarAndWatcher(const ConfigStore& store, const StartupHooks& hooks, Sta
     settings.minimiseWatcherStarted = true;
 }
 
+// What the steps below would each write on a first start, decided up front so that the
+// first start waits for one disk sync: the display language, the interface font and the
+// icon sizes for the screen's scale.
+std::vector<ConfigStore::Setting> FirstRunChoices(const StartupPorts& ports) {
+    std::vector<ConfigStore::Setting> choices;
+    if (!ports.steamLanguage) {
+        const std::wstring language = LanguageForDisplay(ports.displayLanguage);
+        if (!language.empty()) choices.push_back({L"normal", L"language", language});
+    }
+    if (std::wstring font = ports.font.UiFontName(); !font.empty()) choices.push_back({L"font", L"allfont", std::move(font)});
+    if (!ports.workshopMode) {
+        StartupSettings probe;
+        const auto monitors = ports.monitors.Monitors();
+        if (!monitors.empty()) {
+            const auto& monitor = monitors[static_cast<std::size_t>(ChooseMonitor(monitors, {}))];
+            probe.globalScale = monitor.dpiScale < 1.0f ? monitor.recordedScale : monitor.dpiScale;
+        }
+        choices.push_back({L"normal", L"defaultsize", std::to_wstring(DefaultIconSize(probe.globalScale))});
+        choices.push_back({L"normal", L"maxsize", std::to_wstring(MaxIconSize(probe.globalScale))});
+    }
+    return choices;
+}
+
 } // namespace
 
 StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& ports, const StartupHooks& hooks) {
@@ -241,7 +267,7 @@ StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& port
 
     if (hooks.setCurrentDirectory) hooks.setCurrentDirectory(base);
     settings.firstRun = !files.IsFile(base + L"config.ini");
-    if (settings.firstRun) WriteFirstRunDefaults(store);
+    if (settings.firstRun) WriteFirstRunDefaults(store, FirstRunChoices(ports));
     ChooseLanguage(store, ports);
     settings.language = store.CurrentLanguage();
     DeleteOldDumps(files, base, ports.calendar.Today());

@@ -110,8 +110,8 @@ struct StartupSettings {
 
 [[nodiscard]] StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& ports, const StartupHooks& hooks);
 
-// The defaults a first run writes to config.ini.
-void WriteFirstRunDefaults(ConfigStore& store);
+// The defaults a first run writes to config.ini, with `more` in the same replace.
+void WriteFirstRunDefaults(ConfigStore& store, std::vector<ConfigStore::Setting> more = {});
 
 // The language name for a Steam game language ("schinese" -> "Chinese"); "English" for
 // one the program has no language for.

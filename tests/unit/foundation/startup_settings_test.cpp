@@ -60,8 +60,9 @@ TEST_F(StartupTest, FirstRunWritesTheDefaultsInOneGo) {
     const auto settings = Load();
     EXPECT_TRUE(settings.firstRun);
     EXPECT_EQ(files.ContentText(kBase + L"config.ini").substr(0, 2), "\xFF\xFE");
-    // Forty defaults, but a first start must not wait for a disk sync per key.
-    EXPECT_LT(files.Calls(fakes::FsOp::Replace), 8);
+    // Forty defaults, the language, the font and the icon sizes, but a first start waits
+    // for one disk sync only.
+    EXPECT_EQ(files.Calls(fakes::FsOp::Replace), 1);
     EXPECT_EQ(store.ReadInt(L"DWMThumbnail", L"size"), 200);
     EXPECT_EQ(store.ReadString(L"minimize", L"effect"), L"genie");
     EXPECT_EQ(store.ReadInt(L"MsgTips", L"wechat.exe"), 1);
