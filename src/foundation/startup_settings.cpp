@@ -232,23 +232,26 @@ void StartBarAndWatcher(const ConfigStore& store, const StartupHooks& hooks, Sta
     settings.minimiseWatcherStarted = true;
 }
 
-// What the steps below would each write on a first start, decided up front so that the
-// first start waits for one disk sync: the display language, the interface font and the
-// icon sizes for the screen's scale.
-std::vector<ConfigStore::Setting> FirstRunChoices(const StartupPorts& ports) {
+// What the steps below would each write when their key is missing (all of them on a first
+// start), decided up front so that the start waits for one disk sync: the display
+// language, the interface font, the blur strength and the icon sizes for the screen's scale.
+std::vector<ConfigStore::Setting> MissingChoices(const ConfigStore& store, const StartupPorts& ports) {
     std::vector<ConfigStore::Setting> choices;
-    if (!ports.steamLanguage) {
+    constexpr std::wstring_view kAbsent = L"|absent|";
+    if (!ports.steamLanguage && store.CurrentLanguage().empty() &&
+        store.ReadString(L"normal", L"language", kAbsent) == kAbsent) {
         const std::wstring language = LanguageForDisplay(ports.displayLanguage);
         if (!language.empty()) choices.push_back({L"normal", L"language", language});
     }
-    if (std::wstring font = ports.font.UiFontName(); !font.empty()) choices.push_back({L"font", L"allfont", std::move(font)});
-    if (!ports.workshopMode) {
+    if (store.ReadString(L"font", L"allfont").empty()) {
+        if (std::wstring font = ports.font.UiFontName(); !font.empty()) choices.push_back({L"font", L"allfont", std::move(font)});
+    }
+    if (ports.workshopMode) return choices;
+    if (const int blur = store.ReadInt(L"normal", L"blurvalue"); CorrectedBlur(blur) != blur)
+        choices.push_back({L"normal", L"blurvalue", std::to_wstring(CorrectedBlur(blur))});
+    if (!store.HasKey(L"normal", L"maxsize") || !store.HasKey(L"normal", L"defaultsize")) {
         StartupSettings probe;
-        const auto monitors = ports.monitors.Monitors();
-        if (!monitors.empty()) {
-            const auto& monitor = monitors[static_cast<std::size_t>(ChooseMonitor(monitors, {}))];
-            probe.globalScale = monitor.dpiScale < 1.0f ? monitor.recordedScale : monitor.dpiScale;
-        }
+        ChooseMonitorAndScale(store, ports.monitors, probe);
         choices.push_back({L"normal", L"defaultsize", std::to_wstring(DefaultIconSize(probe.globalScale))});
         choices.push_back({L"normal", L"maxsize", std::to_wstring(MaxIconSize(probe.globalScale))});
     }
@@ -267,7 +270,8 @@ StartupSettings LoadStartupSettings(ConfigStore& store, const StartupPorts& port
 
     if (hooks.setCurrentDirectory) hooks.setCurrentDirectory(base);
     settings.firstRun = !files.IsFile(base + L"config.ini");
-    if (settings.firstRun) WriteFirstRunDefaults(store, FirstRunChoices(ports));
+    if (settings.firstRun) WriteFirstRunDefaults(store, MissingChoices(store, ports));
+    else if (auto missing = MissingChoices(store, ports); !missing.empty()) store.WriteStrings(missing);
     ChooseLanguage(store, ports);
     settings.language = store.CurrentLanguage();
     DeleteOldDumps(files, base, ports.calendar.Today());

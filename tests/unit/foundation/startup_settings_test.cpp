@@ -196,6 +196,17 @@ TEST_F(StartupTest, DefaultSizesFollowTheScaleUpTo256) {
     EXPECT_EQ(settings.maxSize, 128);
 }
 
+TEST_F(StartupTest, AHandMadeFileIsCompletedInOneReplace) {
+    Config(u"[normal]\r\ndetaillog=1\r\n");
+    const int before = files.Calls(fakes::FsOp::Replace);
+    const auto settings = Load();
+    EXPECT_EQ(files.Calls(fakes::FsOp::Replace) - before, 1);
+    EXPECT_FALSE(store.ReadString(L"font", L"allfont").empty());
+    EXPECT_EQ(store.ReadInt(L"normal", L"defaultsize"), settings.defaultSize);
+    EXPECT_EQ(store.ReadInt(L"normal", L"maxsize"), settings.maxSize);
+    EXPECT_EQ(store.ReadInt(L"normal", L"detaillog"), 1);
+}
+
 TEST_F(StartupTest, BlurValueIsKeptWithinThreeToAHundred) {
     struct Case {
         const char16_t* saved;
@@ -211,8 +222,8 @@ TEST_F(StartupTest, BlurValueIsKeptWithinThreeToAHundred) {
         const int replacesBefore = files.Calls(fakes::FsOp::Replace);
         EXPECT_EQ(Load().blurValue, c.expected) << ToUtf8(FromUtf16(c.saved));
         EXPECT_EQ(store.ReadInt(L"normal", L"blurvalue"), c.written ? c.expected : ParseInt32(FromUtf16(c.saved)));
-        // The font is written back too (once); a correct blur value adds no write.
-        EXPECT_EQ(files.Calls(fakes::FsOp::Replace) - replacesBefore, c.written ? 2 : 1) << ToUtf8(FromUtf16(c.saved));
+        // The font is written back too, in the same replace.
+        EXPECT_EQ(files.Calls(fakes::FsOp::Replace) - replacesBefore, 1) << ToUtf8(FromUtf16(c.saved));
     }
 }
 
