@@ -85,6 +85,9 @@ public:
         m_previousForeground = ::GetForegroundWindow();
         // The keyboard comes to the thread that owns the foreground window.
         ::SetForegroundWindow(m_owner ? m_owner : root);
+        // What is in front now (our window, or whatever kept the front: the desktop, a
+        // window that refused to give it up) is no reason to close; a change is.
+        m_openForeground = ::GetForegroundWindow();
         ::SetCapture(root);
         ::SetTimer(root, kWatchTimer, 100, nullptr);
         int result = 0;
@@ -167,7 +170,10 @@ private:
                 HWND foreground = ::GetForegroundWindow();
                 DWORD pid = 0;
                 if (foreground) ::GetWindowThreadProcessId(foreground, &pid);
-                if (foreground && pid != ::GetCurrentProcessId()) {
+                // The desktop coming forward is the system tidying up after a closed window,
+                // not the user: a click on it would have reached the menu as a press outside.
+                const bool desktop = foreground == ::GetDesktopWindow() || foreground == ::GetShellWindow();
+                if (foreground && foreground != m_openForeground && !desktop && pid != ::GetCurrentProcessId()) {
                     if (foundation::DetailLogging()) {
                         wchar_t cls[128] = L"";
                         ::GetClassNameW(foreground, cls, 128);
@@ -290,6 +296,7 @@ private:
     MenuLook m_look;
     std::vector<std::unique_ptr<Level>> m_levels;
     HWND m_previousForeground = nullptr;
+    HWND m_openForeground = nullptr;
 };
 
 } // namespace
