@@ -1,0 +1,113 @@
+// The pop-up's rules: the double-click setting, the wheel, where the layouts put the
+// window and its items, and the dock icon's pile.
+
+#include "launchers/stack_input.h"
+#include "launchers/stack_layout.h"
+#include "launchers/stack_picture.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::launchers {
+namespace {
+
+TEST(StackClicks, DoubleClickSettingDecidesWhatTheSecondClickDoes) {
+    StackClickRule single(false);
+    EXPECT_TRUE(single.Click(4, 1000));
+    EXPECT_FALSE(single.Click(4, 1250)); // within 300 ms: ignored
+    EXPECT_TRUE(single.Click(4, 1600));
+    EXPECT_TRUE(single.Click(5, 1700)); // another item is another click
+
+    StackClickRule twice(true);
+    EXPECT_FALSE(twice.Click(4, 1000));
+    EXPECT_TRUE(twice.Click(4, 1250));
+    EXPECT_FALSE(twice.Click(4, 1300)); // a third click starts a new pair
+    EXPECT_FALSE(twice.Click(4, 1700)); // 400 ms after: no pair
+    EXPECT_FALSE(twice.Click(5, 1800)); // a pair needs one item
+}
+
+TEST(StackWheel, NotchesMoveARowFineScrollsMoveBothWaysAlike) {
+    const float row = 40;
+    EXPECT_EQ(WheelScrollPixels({-120}, row), row);
+    EXPECT_EQ(WheelScrollPixels({120}, row), -row);
+    for (int delta : {1, 30, 100, 119, 121, 360}) {
+        const float down = WheelScrollPixels({-delta}, row), up = WheelScrollPixels({delta}, row);
+        EXPECT_GT(down, 0) << delta;
+        EXPECT_EQ(down, -up) << delta;
+    }
+    EXPECT_FLOAT_EQ(WheelScrollPixels({-120, true}, row), row); // held keys: a fine scroll of the same length
+    EXPECT_EQ(WheelScrollPixels({-120, false, true}, row), 0);  // while animating or dragging: nothing
+    EXPECT_EQ(ClampScroll(-5, 400, 100), 0);
+    EXPECT_EQ(ClampScroll(500, 400, 100), 300);
+    EXPECT_EQ(ClampScroll(50, 80, 100), 0);
+}
+
+StackPlacement Bottom1080() {
+    StackPlacement p;
+    p.work = {0, 0, 1920, 1080};
+    p.dock = {600, 1000, 720, 80};
+    p.anchorAlong = 640;
+    return p;
+}
+
+TEST(StackLayout, EveryLayoutStaysOnScreenBesideTheDockAndHitsItsOwnCells) {
+    for (DockEdge edge : {DockEdge::Bottom, DockEdge::Top, DockEdge::Left, DockEdge::Right}) {
+        StackPlacement p = Bottom1080();
+        p.edge = edge;
+        if (edge == DockEdge::Top) p.dock = {600, 0, 720, 80};
+        if (edge == DockEdge::Left) p.dock = {0, 200, 80, 700};
+        if (edge == DockEdge::Right) p.dock = {1840, 200, 80, 700};
+        p.anchorAlong = edge == DockEdge::Left || edge == DockEdge::Right ? 210 : 1900; // near a corner
+        for (StackLayout layout : {StackLayout::Grid, StackLayout::Fan, StackLayout::List}) {
+            for (int count : {1, 7, 40, 500}) {
+                const StackGeometry g = LayOutStack(layout, count, p, false, true);
+                const std::string where = std::to_string(static_cast<int>(edge)) + "/" +
+                                          std::to_string(static_cast<int>(layout)) + "/" + std::to_string(count);
+                EXPECT_GE(g.window.x, 0) << where;
+                EXPECT_GE(g.window.y, 0) << where;
+                EXPECT_LE(g.window.Right(), 1920) << where;
+                EXPECT_LE(g.window.Bottom(), 1080) << where;
+                EXPECT_TRUE(gfx::Intersect(g.window, p.dock).Empty()) << where;
+                const std::size_t cells = g.layout == StackLayout::Fan ? std::min<std::size_t>(count, kFanMaxItems + 1)
+                                                                      : std::size_t(count);
+                EXPECT_EQ(g.cells.size(), cells) << where;
+                // The first cell's centre hits that cell, at rest and unscrolled.
+                const StackCell c = AnimatedCell(g, 0, 1, 0);
+                EXPECT_EQ(HitStackCell(g, {c.icon.x + c.icon.width / 2, c.icon.y + c.icon.height / 2}, 0), 0) << where;
+            }
+        }
+    }
+}
+
+TEST(StackLayout, FanRisesFromTheItemAndOffersTheRestBeyondFifteen) {
+    const StackPlacement p = Bottom1080();
+    const StackGeometry fan = LayOutStack(StackLayout::Fan, 20, p, false, true);
+    ASSERT_TRUE(fan.more);
+    ASSERT_EQ(fan.cells.size(), std::size_t(kFanMaxItems + 1));
+    const StackCell& first = fan.cells.front();
+    EXPECT_NEAR(fan.window.x + first.icon.x + first.icon.width / 2, p.anchorAlong, 1.0f);
+    for (std::size_t i = 1; i < fan.cells.size(); ++i) {
+        EXPECT_LT(fan.cells[i].icon.y, fan.cells[i - 1].icon.y); // further up
+        EXPECT_GE(fan.cells[i].angle, fan.cells[i - 1].angle);   // and tilting more
+    }
+    EXPECT_FALSE(LayOutStack(StackLayout::Fan, 15, p, false, true).more);
+    // Scrolling moves the grid's cells under the pointer.
+    const StackGeometry grid = LayOutStack(StackLayout::Grid, 200, p, false, true);
+    ASSERT_TRUE(grid.Scrolls());
+    const StackCell c = AnimatedCell(grid, 0, 1, 0);
+    EXPECT_NE(HitStackCell(grid, {c.icon.x + 2, c.icon.y + 2}, grid.rowHeight), 0);
+}
+
+TEST(StackPile, FirstPictureLiesOnTop) {
+    gfx::Bitmap red(32, 32), blue(32, 32);
+    red.Fill(gfx::MakePixel(255, 0, 0, 255));
+    blue.Fill(gfx::MakePixel(0, 0, 255, 255));
+    const gfx::Bitmap* pictures[] = {&red, &blue, &blue};
+    const gfx::Bitmap pile = DrawStackPile(pictures, 64);
+    const gfx::Pixel centre = pile.At(32, 34);
+    EXPECT_GT(gfx::PixelR(centre), 200);
+    EXPECT_LT(gfx::PixelB(centre), 40);
+    EXPECT_EQ(gfx::PixelA(pile.At(0, 0)), 0);
+}
+
+} // namespace
+} // namespace kestrana::launchers
