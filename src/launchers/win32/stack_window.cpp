@@ -1,5 +1,7 @@
 #include "launchers/win32/stack_window.h"
 
+#include "launchers/win32/stack_drag.h"
+
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
@@ -24,6 +26,21 @@ constexpr std::int64_t kCloseMs = 140;
 constexpr std::int64_t kToggleMs = 400;
 
 std::int64_t NowMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
+
+// Lists and sorts a folder on a worker and hands the items to the stack.
+void ListInto(const std::weak_ptr<void>& owner, const std::function<void(std::optional<std::vector<StackItem>>)>& deliver,
+              const std::wstring& folder, int sortValue) {
+    std::optional<std::vector<StackItem>> items;
+    try {
+        if (auto listed = ListFolder(folder)) {
+            items = MakeStackItems(folder, *listed, DecodeSortOrder(sortValue).key);
+            SortStackItems(*items, sortValue);
+        }
+    } catch (...) {
+        foundation::LogCaught("folder stack listing");
+    }
+    if (!owner.expired()) deliver(std::move(items));
+}
 
 std::wstring LastName(const std::wstring& path) {
     std::wstring trimmed = path;
@@ -95,6 +112,8 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     }
     ::SetPropW(s.m_window, kStackProperty, &s);
     s.m_inbox->window = s.m_window;
+    FolderStack* self = &s; // the drop target is revoked before the stack goes
+    AcceptDrops(s.m_window, [self](std::vector<std::wstring> files) { self->Dropped(std::move(files)); });
     if (look.enabled && look.blur > 0) gfx::EnableBlurBehind(s.m_window);
 
     Level root;
@@ -113,6 +132,7 @@ void FolderStack::CloseNow() {
     if (!m_window) return;
     const HWND window = std::exchange(m_window, nullptr);
     ::KillTimer(window, kAnimationTimer);
+    StopAcceptingDrops(window);
     ::RemovePropW(window, kStackProperty);
     ::DestroyWindow(window);
 }
@@ -142,30 +162,53 @@ int FolderStack::IconPixels() const {
 void FolderStack::StartListing(Level& level) {
     std::weak_ptr<Inbox> weak = m_inbox;
     const std::uint64_t id = level.id;
-    const std::wstring folder = level.folder;
-    const int sortValue = m_sortValue;
-    auto list = [weak, id, folder, sortValue](const dock::JobContext& job) {
-        std::optional<std::vector<StackItem>> items;
-        try {
-            if (auto listed = ListFolder(folder)) {
-                items = MakeStackItems(folder, *listed, DecodeSortOrder(sortValue).key);
-                SortStackItems(*items, sortValue);
+    auto list = [weak, id, folder = level.folder, sortValue = m_sortValue](const dock::JobContext& job) {
+        ListInto(weak, [&](std::optional<std::vector<StackItem>> items) {
+            const auto inbox = weak.lock();
+            if (!inbox || inbox->cancelled || job.Quitting()) return;
+            {
+                std::lock_guard lock(inbox->mutex);
+                inbox->listings.push_back({id, std::move(items)});
             }
-        } catch (...) {
-            foundation::LogCaught("folder stack listing");
-        }
-        const auto inbox = weak.lock();
-        if (!inbox || inbox->cancelled || job.Quitting()) return;
-        {
-            std::lock_guard lock(inbox->mutex);
-            inbox->listings.push_back({id, std::move(items)});
-        }
-        inbox->Post();
+            inbox->Post();
+        }, folder, sortValue);
     };
     if (!m_services.jobs.Run(std::move(list))) {
         foundation::LogFailure("folder stack", "no job could list the folder");
-        Close();
+        if (m_levels.size() == 1) Close();
     }
+}
+
+void FolderStack::Dropped(std::vector<std::wstring> files) {
+    // The files move on a worker (another drive means a copy); the folder is listed again after.
+    std::weak_ptr<Inbox> weak = m_inbox;
+    const Level& level = Top();
+    auto move = [weak, id = level.id, folder = level.folder, sortValue = m_sortValue,
+                 files = std::move(files)](const dock::JobContext& job) {
+        const int moved = MoveIntoFolder(files, folder);
+        foundation::LogDetail("folder stack", std::to_wstring(moved) + L" dropped files moved into " + folder);
+        ListInto(weak, [&](std::optional<std::vector<StackItem>> items) {
+            const auto inbox = weak.lock();
+            if (!inbox || inbox->cancelled || job.Quitting()) return;
+            {
+                std::lock_guard lock(inbox->mutex);
+                inbox->listings.push_back({id, std::move(items)});
+            }
+            inbox->Post();
+        }, folder, sortValue);
+    };
+    if (!m_services.jobs.Run(std::move(move))) foundation::LogFailure("folder stack", "no job could move the dropped files");
+}
+
+void FolderStack::StartDrag() {
+    const std::size_t index = static_cast<std::size_t>(std::exchange(m_pressed, -1));
+    if (index >= Top().items.size()) return;
+    const std::wstring path = Top().items[index].path;
+    m_dragging = true;
+    const bool taken = DragOut(path);
+    m_dragging = false;
+    foundation::LogDetail("folder stack", (taken ? L"dragged out " : L"drag ended without a drop: ") + path);
+    if (m_window && !m_closing) ::SetForegroundWindow(m_window);
 }
 
 void FolderStack::StartPictures(const Level& level) {
@@ -425,7 +468,15 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kAnimationTimer) Animate();
         return 0;
-    case WM_MOUSEMOVE: PointerMoved(at); return 0;
+    case WM_MOUSEMOVE:
+        if (m_pressed >= 0 && (wParam & MK_LBUTTON) &&
+            (std::abs(at.x - m_pressedAt.x) > ::GetSystemMetrics(SM_CXDRAG) ||
+             std::abs(at.y - m_pressedAt.y) > ::GetSystemMetrics(SM_CYDRAG))) {
+            StartDrag();
+            return 0;
+        }
+        PointerMoved(at);
+        return 0;
     case WM_MOUSELEAVE:
         m_tracking = false;
         PointerMoved({-1, -1});
@@ -433,6 +484,7 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         if (m_levels.empty() || !Top().listed) return 0;
         m_pressed = HitStackCell(m_geometry, {static_cast<float>(at.x), static_cast<float>(at.y)}, m_state.scroll);
+        m_pressedAt = at;
         if (m_pressed < 0) {
             // A press on the backdrop outside the panel (the fan's gaps) dismisses.
             const bool onChrome = m_geometry.layout != StackLayout::Fan;
@@ -476,7 +528,7 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         else if (wParam == VK_BACK) Back();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_closing) {
+        if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_closing && !m_dragging) {
             m_closedByFocusAt = NowMs();
             Close();
         }
@@ -491,8 +543,21 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+StackHost::StackHost(StackServices services) : m_services(std::move(services)) {
+    const HRESULT hr = ::OleInitialize(nullptr);
+    m_ole = SUCCEEDED(hr);
+    if (!m_ole) foundation::LogFailure("folder stack", "no drag and drop (" + std::to_string(hr) + ")");
+}
+
+StackHost::~StackHost() {
+    m_stack.reset();
+    if (m_ole) ::OleUninitialize();
+}
+
 void StackHost::Open(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer) {
     const std::int64_t now = NowMs();
+    // The drag's loop runs inside the stack: it must not go from under it.
+    if (m_stack && m_stack->Dragging()) return;
     if (m_stack) {
         const bool same = _wcsicmp(m_stack->Folder().c_str(), folder.c_str()) == 0;
         const bool justClosed = m_stack->ClosedByFocusAt() != 0 && now - m_stack->ClosedByFocusAt() < kToggleMs;
@@ -531,6 +596,8 @@ void StackHost::Open(const std::wstring& folder, const std::wstring& title, HWND
     m_stack = FolderStack::Open(m_services, std::move(opening));
 }
 
-void StackHost::CloseAll() { m_stack.reset(); }
+void StackHost::CloseAll() {
+    if (m_stack && !m_stack->Dragging()) m_stack.reset();
+}
 
 } // namespace kestrana::launchers::win32

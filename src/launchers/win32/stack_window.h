@@ -65,6 +65,8 @@ public:
     void CloseNow();
     // When the stack closed because another window took the focus; 0 when it did not.
     [[nodiscard]] std::int64_t ClosedByFocusAt() const { return m_closedByFocusAt; }
+    // An item is being dragged out: the drag's loop runs inside the stack's window.
+    [[nodiscard]] bool Dragging() const { return m_dragging; }
 
     static void RegisterClass() noexcept;
 
@@ -104,6 +106,8 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void StartListing(Level& level);
+    void Dropped(std::vector<std::wstring> files);
+    void StartDrag();
     void StartPictures(const Level& level);
     void TakeInbox();
     void LevelListed(Level& level);
@@ -143,6 +147,8 @@ private:
     std::int64_t m_animationStart = 0;
     float m_animationFrom = 0;
     int m_pressed = -1;
+    POINT m_pressedAt{};
+    bool m_dragging = false;
     bool m_tracking = false;
     std::optional<LONG> m_touchY;
     std::int64_t m_closedByFocusAt = 0;
@@ -152,7 +158,11 @@ private:
 // stack is open closes it.
 class StackHost {
 public:
-    explicit StackHost(StackServices services) : m_services(std::move(services)) {}
+    // Initialises OLE on the user-interface thread for the stacks' drag and drop.
+    explicit StackHost(StackServices services);
+    ~StackHost();
+    StackHost(const StackHost&) = delete;
+    StackHost& operator=(const StackHost&) = delete;
     // A click on a folder item of the dock whose input window is `dock`, the pointer at
     // `pointer`. User-interface thread.
     void Open(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer);
@@ -161,6 +171,7 @@ public:
 private:
     StackServices m_services;
     std::unique_ptr<FolderStack> m_stack;
+    bool m_ole = false;
 };
 
 } // namespace kestrana::launchers::win32

@@ -1,7 +1,8 @@
 # A folder pinned to the dock opens its stack: a click shows the grid (with the window
-# property that names the stack), then the fan and the list; the date order puts the
-# newest file first; a large picture gets its thumbnail from a worker; a click on a file
-# in the stack opens it.
+# property that names the stack), an item can be dragged out of it, then the fan and the
+# list; the date order puts the newest file first; a large picture gets its thumbnail
+# from a worker; a click on a file in the stack opens it; shown as a stack, the folder's
+# dock icon piles its first items and piles them again when a file is added.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin folder_stack 1920x1080x24
 
@@ -57,7 +58,17 @@ grep -q 'thumbnail of big.jpg: 64x64' "$log" || {
     sleep 2
     grep -q 'thumbnail of big.jpg: 64x64' "$log" || e2e_fail "the large picture got no thumbnail"
 }
-close_stack
+# Dragging the first item out of the stack runs the drag and comes back; the stack stays.
+read -r sl st sr sb < <(kdrv rect "$stack")
+xdotool mousemove "$((sl + 64))" "$((st + 80))" mousedown 1
+for step in 1 2 3 4 5 6; do xdotool mousemove "$((sl + 64 - step * 40))" "$((st + 80 - step * 40))"; sleep 0.1; done
+xdotool mouseup 1
+for i in $(seq 1 25); do grep -q 'folder stack: drag\|folder stack: dragged out' "$log" && break; sleep 0.2; done
+grep -q 'folder stack: drag\|folder stack: dragged out' "$log" || e2e_fail "dragging an item out did not end"
+kdrv find OndelStackWindow - 1000 >/dev/null || e2e_fail "the stack closed during the drag"
+# A click on the folder item closes its open stack.
+click_item
+kdrv gone OndelStackWindow - 5000 || e2e_fail "a click on the folder item did not close its stack"
 [ "$(kdrv prop "$stack" OndelStack 2>/dev/null || echo 0)" = 0 ] || e2e_fail "the property outlived the window"
 
 kdrv ini 'C:\Kestrana\config.ini' foldereffect 'c:\stackdir' 2 || e2e_fail "could not choose the fan"
