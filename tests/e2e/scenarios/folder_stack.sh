@@ -84,7 +84,24 @@ e2e_screenshot list >/dev/null
 order=$(last_order)
 [ "$order" = 'notes.txt|photo.png|big.jpg|Sub' ] || e2e_fail "date order gave: $order"
 read -r sl st sr sb < <(kdrv rect "$stack")
-# The list's first row lies just under its title row.
+# Rows of 40 pixels under a title row of 40: the sub-folder, last, opens inside the stack
+# with a back button at the title's left end.
+xdotool mousemove "$((sl + 120))" "$((st + 180))"
+sleep 0.3
+xdotool click 1
+for i in $(seq 1 25); do last_order | grep -qx 'inner.txt' && break; sleep 0.2; done
+[ "$(last_order)" = 'inner.txt' ] || e2e_fail "the sub-folder did not open inside the stack"
+sleep 0.4
+e2e_screenshot nested >/dev/null
+read -r sl st sr sb < <(kdrv rect "$stack") # the stack fits its new content
+xdotool mousemove "$((sl + 28))" "$((st + 20))"
+sleep 0.3
+xdotool click 1
+sleep 0.4
+e2e_screenshot back >/dev/null
+# Back in the folder: the first row is the newest file.
+read -r sl st sr sb < <(kdrv rect "$stack")
+[ $((sb - st)) -gt 200 ] || e2e_fail "the back button did not bring the folder's four rows back"
 xdotool mousemove "$((sl + 120))" "$((st + 60))"
 sleep 0.3
 xdotool click 1
