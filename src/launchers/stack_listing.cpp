@@ -1,6 +1,7 @@
 #include "launchers/stack_listing.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace kestrana::launchers {
 namespace {
@@ -24,12 +25,6 @@ bool InSet(std::wstring_view set, std::wstring_view word) {
 
 constexpr std::wstring_view kPictures = L"|png|jpg|ico|tiff|gif|bmp|heic|";
 constexpr std::wstring_view kVideos = L"|mp4|avi|mov|wmv|mkv|m4v|mts|flv|ts|rmvb|3gp|";
-
-// Names compared as the shell shows them: ASCII letters without case.
-bool NameLess(const std::wstring& a, const std::wstring& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](wchar_t x, wchar_t y) { return LowerAscii(x) < LowerAscii(y); });
-}
 
 } // namespace
 
@@ -66,27 +61,52 @@ std::vector<StackItem> MakeStackItems(std::wstring_view folder, const std::vecto
     return items;
 }
 
+namespace {
+
+// Sorts by keys computed once per item, moving each item once: comparing prepared keys
+// is what keeps ten thousand entries well inside a frame.
+template <typename Key, typename Less>
+void SortByKey(std::vector<StackItem>& items, const std::vector<Key>& keys, Less less) {
+    std::vector<std::uint32_t> order(items.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return less(keys[a], keys[b]); });
+    std::vector<StackItem> sorted;
+    sorted.reserve(items.size());
+    for (const std::uint32_t i : order) sorted.push_back(std::move(items[i]));
+    items.swap(sorted);
+}
+
+template <typename Key, typename Fn>
+std::vector<Key> Keys(const std::vector<StackItem>& items, Fn fn) {
+    std::vector<Key> keys;
+    keys.reserve(items.size());
+    for (const auto& item : items) keys.push_back(fn(item));
+    return keys;
+}
+
+} // namespace
+
 void SortStackItems(std::vector<StackItem>& items, int sortValue) {
     const SortOrder order = DecodeSortOrder(sortValue);
     const bool forward = !order.reverse;
-    auto sort = [&](auto less) { std::stable_sort(items.begin(), items.end(), less); };
     switch (order.key) {
     case 1:
-        if (!forward) sort([](const StackItem& a, const StackItem& b) { return NameLess(a.name, b.name); });
+        if (!forward)
+            SortByKey(items, Keys<std::wstring>(items, [](const StackItem& i) { return Lower(i.name); }),
+                      std::less<std::wstring>());
         return;
     case 2:
-        sort([forward](const StackItem& a, const StackItem& b) {
-            return forward ? b.extension < a.extension : a.extension < b.extension;
-        });
+        SortByKey(items, Keys<const std::wstring*>(items, [](const StackItem& i) { return &i.extension; }),
+                  [forward](const std::wstring* a, const std::wstring* b) { return forward ? *b < *a : *a < *b; });
         return;
     case 3:
     case 4:
-        sort([forward](const StackItem& a, const StackItem& b) { return forward ? a.time > b.time : a.time < b.time; });
+        SortByKey(items, Keys<std::int64_t>(items, [](const StackItem& i) { return i.time; }),
+                  [forward](std::int64_t a, std::int64_t b) { return forward ? a > b : a < b; });
         return;
     case 5:
-        sort([forward](const StackItem& a, const StackItem& b) {
-            return forward ? a.kind < b.kind : b.kind < a.kind;
-        });
+        SortByKey(items, Keys<int>(items, [](const StackItem& i) { return static_cast<int>(i.kind); }),
+                  [forward](int a, int b) { return forward ? a < b : b < a; });
         return;
     default: return;
     }
