@@ -49,11 +49,13 @@ std::wstring LastName(const std::wstring& path) {
     return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
+// The screen edge the dock stands at: the one it is nearest to (a short dock is nearly
+// square, so its shape says nothing).
 DockEdge EdgeOf(const RECT& dock, const RECT& monitor) {
-    // A bar taller than wide stands at a side; otherwise at the top or the bottom.
-    if (dock.bottom - dock.top > dock.right - dock.left)
-        return dock.left - monitor.left <= monitor.right - dock.right ? DockEdge::Left : DockEdge::Right;
-    return dock.top - monitor.top < monitor.bottom - dock.bottom ? DockEdge::Top : DockEdge::Bottom;
+    const LONG gaps[] = {monitor.bottom - dock.bottom, dock.top - monitor.top, dock.left - monitor.left,
+                         monitor.right - dock.right};
+    constexpr DockEdge kEdges[] = {DockEdge::Bottom, DockEdge::Top, DockEdge::Left, DockEdge::Right};
+    return kEdges[std::min_element(std::begin(gaps), std::end(gaps)) - std::begin(gaps)];
 }
 
 gfx::RectI ToRect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
