@@ -114,6 +114,11 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     }
     ::SetPropW(s.m_window, kStackProperty, &s);
     s.m_inbox->window = s.m_window;
+    // Touch scrolls the stack; the call is looked up since older systems lack it.
+    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
+    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
+        registerTouch(s.m_window, 0);
     FolderStack* self = &s; // the drop target is revoked before the stack goes
     AcceptDrops(s.m_window, [self](std::vector<std::wstring> files) { self->Dropped(std::move(files)); });
     if (look.enabled && look.blur > 0) gfx::EnableBlurBehind(s.m_window);

@@ -5,6 +5,8 @@
 #include "launchers/stack_layout.h"
 #include "launchers/stack_picture.h"
 
+#include "gfx/builtin_text_renderer.h"
+
 #include <gtest/gtest.h>
 
 namespace kestrana::launchers {
@@ -95,6 +97,39 @@ TEST(StackLayout, FanRisesFromTheItemAndOffersTheRestBeyondFifteen) {
     ASSERT_TRUE(grid.Scrolls());
     const StackCell c = AnimatedCell(grid, 0, 1, 0);
     EXPECT_NE(HitStackCell(grid, {c.icon.x + 2, c.icon.y + 2}, grid.rowHeight), 0);
+}
+
+TEST(StackFrame, ShowsPicturesWherePlacedAPlaceholderWhileWaitingAndFollowsTheScroll) {
+    const StackGeometry g = LayOutStack(StackLayout::List, 30, Bottom1080(), false, true);
+    ASSERT_TRUE(g.Scrolls());
+    gfx::Bitmap red(32, 32);
+    red.Fill(gfx::MakePixel(255, 0, 0, 255));
+    std::vector<StackItemView> views(30, StackItemView{&red});
+    views[1].picture = nullptr; // still loading
+    gfx::BuiltinTextRenderer text;
+    StackLabels labels(text, {}, 100);
+    labels.Reset(views.size());
+    auto name = [&labels](std::size_t i) -> const gfx::Bitmap& { return labels.At(i, L"item"); };
+    gfx::Bitmap frame;
+    auto centre = [&](int index, float scroll) {
+        const StackCell c = AnimatedCell(g, index, 1, scroll);
+        return frame.At(static_cast<int>(c.icon.x + c.icon.width / 2), static_cast<int>(c.icon.y + c.icon.height / 2));
+    };
+    DrawStackFrame(frame, g, views, name, {}, {}, {});
+    ASSERT_EQ(frame.Width(), g.window.width);
+    auto isRed = [](gfx::Pixel p) { return gfx::PixelR(p) > 200 && gfx::PixelG(p) < 60; };
+    EXPECT_TRUE(isRed(centre(0, 0)));
+    EXPECT_FALSE(isRed(centre(1, 0))); // the placeholder, grey over the backdrop
+    EXPECT_GT(gfx::PixelA(centre(1, 0)), 200);
+    // Scrolled by one row, the first row lies under the title row, where nothing of it shows.
+    StackFrameState scrolled;
+    scrolled.scroll = g.rowHeight;
+    DrawStackFrame(frame, g, views, name, {}, {}, scrolled);
+    EXPECT_TRUE(isRed(centre(2, scrolled.scroll)));
+    const StackCell first = AnimatedCell(g, 0, 1, scrolled.scroll);
+    ASSERT_GT(first.icon.y + first.icon.height / 2, 0);
+    EXPECT_FALSE(isRed(centre(0, scrolled.scroll)));
+    EXPECT_EQ(gfx::PixelA(frame.At(0, 0)), 0);  // the panel's rounded corner
 }
 
 TEST(StackPile, FirstPictureLiesOnTop) {
