@@ -2,7 +2,8 @@
 # property that names the stack), an item can be dragged out of it, then the fan and the
 # list; the date order puts the newest file first; a large picture gets its thumbnail
 # from a worker; a click on a file in the stack opens it; shown as a stack, the folder's
-# dock icon piles its first items and piles them again when a file is added.
+# dock icon piles its first items and piles them again when a file is added; with the
+# locate-folder flag a click opens the folder itself.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin folder_stack 1920x1080x24
 
@@ -122,5 +123,12 @@ for i in $(seq 1 50); do [ "$(piles)" -gt "$before" ] && break; sleep 0.2; done
 [ "$(piles)" -gt "$before" ] || e2e_fail "adding a file did not make the pile again"
 sleep 0.5
 e2e_screenshot pile >/dev/null
+# With the locate-folder flag the item stands for the folder itself: a click opens it in
+# the file manager and no stack.
+kdrv ini 'C:\Kestrana\config.ini' foldersortorder 'c:\stackdir' 103
+kdrv find ExplorerWClass - 0 >/dev/null && e2e_fail "a file manager window was open before"
+click_item
+kdrv find ExplorerWClass - 10000 >/dev/null || e2e_fail "with the locate-folder flag the folder did not open"
+kdrv find OndelStackWindow - 500 >/dev/null && e2e_fail "with the locate-folder flag a stack opened"
 grep 'first frame' "$log" | sed 's/.*first frame/first frame/' | tr -d '\r' >&2
 echo ok
