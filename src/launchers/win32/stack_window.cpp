@@ -27,21 +27,6 @@ constexpr std::int64_t kToggleMs = 400;
 
 std::int64_t NowMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
 
-// Lists and sorts a folder on a worker and hands the items to the stack.
-void ListInto(const std::weak_ptr<void>& owner, const std::function<void(std::optional<std::vector<StackItem>>)>& deliver,
-              const std::wstring& folder, int sortValue) {
-    std::optional<std::vector<StackItem>> items;
-    try {
-        if (auto listed = ListFolder(folder)) {
-            items = MakeStackItems(folder, *listed, DecodeSortOrder(sortValue).key);
-            SortStackItems(*items, sortValue);
-        }
-    } catch (...) {
-        foundation::LogCaught("folder stack listing");
-    }
-    if (!owner.expired()) deliver(std::move(items));
-}
-
 std::wstring LastName(const std::wstring& path) {
     std::wstring trimmed = path;
     while (trimmed.size() > 3 && trimmed.back() == L'\\') trimmed.pop_back();
@@ -166,20 +151,29 @@ int FolderStack::IconPixels() const {
     return static_cast<int>(64 * s);
 }
 
+void FolderStack::ListForLevel(const std::weak_ptr<Inbox>& weak, std::uint64_t id, const std::wstring& folder,
+                               int sortValue, const dock::JobContext& job) {
+    std::optional<std::vector<StackItem>> items;
+    try {
+        if (auto listed = ListFolder(folder)) {
+            items = MakeStackItems(folder, *listed, DecodeSortOrder(sortValue).key);
+            SortStackItems(*items, sortValue);
+        }
+    } catch (...) {
+        foundation::LogCaught("folder stack listing");
+    }
+    const auto inbox = weak.lock();
+    if (!inbox || inbox->cancelled || job.Quitting()) return;
+    {
+        std::lock_guard lock(inbox->mutex);
+        inbox->listings.push_back({id, std::move(items)});
+    }
+    inbox->Post();
+}
+
 void FolderStack::StartListing(Level& level) {
-    std::weak_ptr<Inbox> weak = m_inbox;
-    const std::uint64_t id = level.id;
-    auto list = [weak, id, folder = level.folder, sortValue = m_sortValue](const dock::JobContext& job) {
-        ListInto(weak, [&](std::optional<std::vector<StackItem>> items) {
-            const auto inbox = weak.lock();
-            if (!inbox || inbox->cancelled || job.Quitting()) return;
-            {
-                std::lock_guard lock(inbox->mutex);
-                inbox->listings.push_back({id, std::move(items)});
-            }
-            inbox->Post();
-        }, folder, sortValue);
-    };
+    auto list = [weak = std::weak_ptr<Inbox>(m_inbox), id = level.id, folder = level.folder,
+                 sortValue = m_sortValue](const dock::JobContext& job) { ListForLevel(weak, id, folder, sortValue, job); };
     if (!m_services.jobs.Run(std::move(list))) {
         foundation::LogFailure("folder stack", "no job could list the folder");
         if (m_levels.size() == 1) Close();
@@ -188,21 +182,12 @@ void FolderStack::StartListing(Level& level) {
 
 void FolderStack::Dropped(std::vector<std::wstring> files) {
     // The files move on a worker (another drive means a copy); the folder is listed again after.
-    std::weak_ptr<Inbox> weak = m_inbox;
     const Level& level = Top();
-    auto move = [weak, id = level.id, folder = level.folder, sortValue = m_sortValue,
+    auto move = [weak = std::weak_ptr<Inbox>(m_inbox), id = level.id, folder = level.folder, sortValue = m_sortValue,
                  files = std::move(files)](const dock::JobContext& job) {
         const int moved = MoveIntoFolder(files, folder);
         foundation::LogDetail("folder stack", std::to_wstring(moved) + L" dropped files moved into " + folder);
-        ListInto(weak, [&](std::optional<std::vector<StackItem>> items) {
-            const auto inbox = weak.lock();
-            if (!inbox || inbox->cancelled || job.Quitting()) return;
-            {
-                std::lock_guard lock(inbox->mutex);
-                inbox->listings.push_back({id, std::move(items)});
-            }
-            inbox->Post();
-        }, folder, sortValue);
+        ListForLevel(weak, id, folder, sortValue, job);
     };
     if (!m_services.jobs.Run(std::move(move))) foundation::LogFailure("folder stack", "no job could move the dropped files");
 }

@@ -106,6 +106,9 @@ private:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void StartListing(Level& level);
+    // On a worker: lists and sorts `folder` and hands the items to the stack's level `id`.
+    static void ListForLevel(const std::weak_ptr<Inbox>& inbox, std::uint64_t id, const std::wstring& folder,
+                             int sortValue, const dock::JobContext& job);
     void Dropped(std::vector<std::wstring> files);
     void StartDrag();
     void StartPictures(const Level& level);
