@@ -6,7 +6,8 @@
 namespace kestrana::launchers {
 namespace {
 
-constexpr float kGap = 10;       // between the dock and the pop-up
+// Between the dock and the pop-up: room for the item's name, which the dock shows above it.
+constexpr float kGap = 28;
 constexpr float kPad = 14;       // inside the panel
 constexpr float kHeader = 40;    // title row
 constexpr float kButton = 28;
