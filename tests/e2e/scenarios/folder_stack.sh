@@ -3,7 +3,8 @@
 # list; the date order puts the newest file first; a large picture gets its thumbnail
 # from a worker; a click on a file in the stack opens it; shown as a stack, the folder's
 # dock icon piles its first items and piles them again when a file is added; with the
-# locate-folder flag a click opens the folder itself.
+# locate-folder flag a click opens the folder itself; a file dropped onto the stack moves
+# into the folder.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin folder_stack 1920x1080x24
 
@@ -130,5 +131,17 @@ kdrv find ExplorerWClass - 0 >/dev/null && e2e_fail "a file manager window was o
 click_item
 kdrv find ExplorerWClass - 10000 >/dev/null || e2e_fail "with the locate-folder flag the folder did not open"
 kdrv find OndelStackWindow - 500 >/dev/null && e2e_fail "with the locate-folder flag a stack opened"
+# A file dropped onto the stack moves into the folder, and the stack shows it.
+kdrv ini 'C:\Kestrana\config.ini' foldersortorder 'c:\stackdir' 0
+stack=$(open_stack)
+printf 'dropped\r\n' >"$WINEPREFIX/drive_c/dropme.txt"
+read -r sl st sr sb < <(kdrv rect "$stack")
+xdotool mousemove "$(((sl + sr) / 2))" "$(((st + sb) / 2))"
+sleep 0.3
+kdrv drop-file 'C:\dropme.txt' >/dev/null || e2e_fail "the stack refused a dropped file"
+for i in $(seq 1 25); do [ -f "$folder/dropme.txt" ] && break; sleep 0.2; done
+[ -f "$folder/dropme.txt" ] && [ ! -f "$WINEPREFIX/drive_c/dropme.txt" ] || e2e_fail "the dropped file did not move into the folder"
+for i in $(seq 1 25); do last_order | grep -q 'dropme.txt' && break; sleep 0.2; done
+last_order | grep -q 'dropme.txt' || e2e_fail "the stack did not show the dropped file"
 grep 'first frame' "$log" | sed 's/.*first frame/first frame/' | tr -d '\r' >&2
 echo ok
