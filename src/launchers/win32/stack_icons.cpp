@@ -43,6 +43,7 @@ struct StackIcons::Shared {
         std::shared_ptr<const gfx::Bitmap> pile;
         int pileSortValue = 0;
         bool making = false;
+        int makingSortValue = 0;
         bool again = false; // changed while a pile was being made
     };
     std::map<std::wstring, Folder> folders; // shown as stacks, watched
@@ -114,18 +115,20 @@ StackIcons::~StackIcons() {
     if (m_watcher.joinable()) m_watcher.join();
 }
 
-void StackIcons::StartPile(const std::wstring& folder) {
+void StackIcons::StartPile(const std::wstring& folder, bool changed) {
     int sortValue = 0;
     {
         std::lock_guard lock(m_shared->mutex);
         const auto found = m_shared->folders.find(folder);
         if (found == m_shared->folders.end()) return;
-        if (found->second.making) {
-            found->second.again = true;
+        Shared::Folder& f = found->second;
+        if (f.making) {
+            // Asked again while one is made: once more after it, if it will be out of date.
+            f.again = f.again || changed || f.sortValue != f.makingSortValue;
             return;
         }
-        found->second.making = true;
-        sortValue = found->second.sortValue;
+        f.making = true;
+        sortValue = f.makingSortValue = f.sortValue;
     }
     std::weak_ptr<Shared> weak = m_shared;
     const gfx::ImageDecoder* decoder = &m_decoder; // the program's; it outlives the jobs
@@ -146,7 +149,7 @@ void StackIcons::StartPile(const std::wstring& folder) {
                 f.pileSortValue = sortValue;
                 if (f.again) {
                     f.again = false;
-                    sortValue = f.sortValue;
+                    sortValue = f.makingSortValue = f.sortValue;
                     continue;
                 }
                 f.making = false;
@@ -215,7 +218,7 @@ void StackIcons::Refresh(dock::win32::DockHost& docks) {
         }
     }
     if (watchChanged) ::SetEvent(m_shared->wake.Get());
-    for (const auto& folder : toMake) StartPile(folder);
+    for (const auto& folder : toMake) StartPile(folder, false);
 
     // Piles on the items of stacked folders, their own pictures back on the others.
     for (const Seen& s : seen) {
@@ -279,7 +282,7 @@ void StackIcons::Watch() {
         ::Sleep(kSettleMs);
         ::FindNextChangeNotification(waits[index]);
         const std::wstring folder = *names[index];
-        StartPile(folder);
+        StartPile(folder, true);
     }
 }
 

@@ -42,7 +42,8 @@ public:
 
 private:
     void Watch();
-    void StartPile(const std::wstring& folder);
+    // `changed`: the folder's content changed, so a pile being made is stale too.
+    void StartPile(const std::wstring& folder, bool changed);
 
     foundation::ConfigStore& m_store;
     dock::JobRunner& m_jobs;
