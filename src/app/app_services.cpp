@@ -23,6 +23,8 @@
 #include "gfx/image_decoder.h"
 #include "gfx/win32/direct_write_text_renderer.h"
 #include "gfx/win32/wic_image_decoder.h"
+#include "launchers/win32/stack_icons.h"
+#include "launchers/win32/stack_window.h"
 #include "menubar/win32/system_actions.h"
 #include "themes/theme_files.h"
 
@@ -136,7 +138,14 @@ bool AppServices::StartDocks() {
                                        [this] { return ThemeChoices().TimeSkin(); },
                                        [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
                                        m_tracker.get(),
-                                       [] { return DockSpecialServices(); }};
+                                       [] { return DockSpecialServices(); },
+                                       {}};
+    services.openStack = [this](const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer) {
+        if (!m_stacks)
+            m_stacks = std::make_unique<launchers::win32::StackHost>(launchers::win32::StackServices{
+                m_store, m_jobs, Text(), Decoder(), std::make_shared<launchers::win32::StackPictureCache>()});
+        m_stacks->Open(folder, title, dock, pointer);
+    };
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }
@@ -169,6 +178,9 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
 
 void AppServices::RetryItemPictures() {
     if (m_items) m_items->RetryPictures();
+    if (!m_docks) return;
+    if (!m_stackIcons) m_stackIcons = std::make_unique<launchers::win32::StackIcons>(m_store, m_jobs, Decoder());
+    m_stackIcons->Refresh(*m_docks);
 }
 
 void AppServices::StopDocks() {

@@ -39,6 +39,10 @@ class Win32TrackerPictures;
 namespace kestrana::themes {
 class ThemeFiles;
 }
+namespace kestrana::launchers::win32 {
+class StackHost;
+class StackIcons;
+}
 
 namespace kestrana::app {
 
@@ -75,7 +79,8 @@ public:
     // Takes the docks down, writing what they keep for the next start.
     void StopDocks();
     [[nodiscard]] dock::win32::DockHost* Docks() { return m_docks.get(); }
-    // Picture requests that found the job runner full are asked again. Every second.
+    // Picture requests that found the job runner full are asked again, and folders shown
+    // as stacks get their piles. Every second.
     void RetryItemPictures();
 
 private:
@@ -104,6 +109,8 @@ private:
     std::unique_ptr<dock::WindowTracker> m_tracker;
     std::unique_ptr<dock::WindowEventSources> m_windowSources;
     std::unique_ptr<dock::win32::DockHost> m_docks;
+    std::unique_ptr<launchers::win32::StackHost> m_stacks; // made on the first folder click
+    std::unique_ptr<launchers::win32::StackIcons> m_stackIcons;
 };
 
 } // namespace kestrana::app

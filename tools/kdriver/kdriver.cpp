@@ -50,6 +50,7 @@
 using Microsoft::WRL::ComPtr;
 
 int LaunchpadCommand(int argc, wchar_t** argv);
+int StackCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -475,6 +476,7 @@ int wmain(int argc, wchar_t** argv) {
         return CrashProcess(static_cast<DWORD>(Number(argv[2])));
     }
     if (const int launchpad = LaunchpadCommand(argc, argv); launchpad >= 0) return launchpad;
+    if (const int stack = StackCommand(argc, argv); stack >= 0) return stack;
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)
             return Screenshot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),

@@ -89,8 +89,9 @@ void DockClicks::Released(DockItems& row, std::size_t index, ClickButton button,
     facts.ctrl = ::GetKeyState(VK_CONTROL) < 0;
     facts.appname = item.appname;
     facts.hasFilepath = !item.filepath.empty();
-    // Whether realpath is a folder is not asked here: it may be on a network share, and a
-    // folder item opens in the file manager through the same start as a program.
+    // Whether realpath is a folder is not asked here, as it may be on a network share: the
+    // picture pass (on a worker) already gave a folder item its "folder-" key.
+    facts.isFolder = item.key.starts_with(L"folder-");
     facts.running = item.running.load();
     facts.windowCount = windows.size();
     facts.kind = item.appKind;
@@ -123,8 +124,16 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
     case ClickAction::StartAnother:
     case ClickAction::Launch:
     case ClickAction::SearchRunning: // the tracker already looked; starting it is what is left
-    case ClickAction::OpenStack:     // until stacks exist, the folder opens in the file manager
         run("launch item", [request = LaunchRequestFor(item)] { Launch(request); });
+        return;
+    case ClickAction::OpenStack:
+        if (m_services.openStack) {
+            POINT pointer{};
+            ::GetCursorPos(&pointer);
+            m_services.openStack(item.realpath, item.tag, m_services.inputWindow, pointer);
+        } else {
+            run("launch item", [request = LaunchRequestFor(item)] { Launch(request); });
+        }
         return;
     case ClickAction::ShowPreviews: {
         const HWND next = NextWindow(windows);

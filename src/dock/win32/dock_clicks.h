@@ -46,6 +46,9 @@ public:
         std::function<SpecialServices()> special;
         // The trash went full or empty: its picture changes.
         std::function<void(bool full)> trashChanged;
+        // A folder item was clicked: its stack opens beside `dock` at the pointer. None:
+        // the folder opens in the file manager.
+        std::function<void(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer)> openStack;
     };
 
     explicit DockClicks(Services services);

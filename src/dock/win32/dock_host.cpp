@@ -77,7 +77,8 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
                                     state.trashFull = full;
                                     m_services.items.PicturesChanged(window->Bar().Items(), state,
                                                                      {dockJobs, window->PicturesArrived()});
-                                }});
+                                },
+                                m_services.openStack});
     bar.ItemsChanged();
     if (WindowTracker* tracker = m_services.tracker) {
         const auto row = tracker->AttachRow(bar.Items(), dock->window->RowChangedPoster(), bar.Model().IconSize());

@@ -39,6 +39,8 @@ struct DockServices {
     WindowTracker* tracker = nullptr;
     // What the special items need: the companion's key window, the taskbar toggle.
     std::function<SpecialServices()> specialServices;
+    // Opens a folder item's stack (see DockClicks::Services).
+    std::function<void(const std::wstring&, const std::wstring&, HWND, POINT)> openStack;
 };
 
 class DockHost {

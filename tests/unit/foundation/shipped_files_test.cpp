@@ -52,6 +52,11 @@ const Text kTexts[] = {
     {u"menu", u"Workshop"},
     {u"workshop", u"newtheme"},
     {u"settingUI", u"locationbackup"}, {u"settingUI", u"Addbackupdockico"},
+    {u"menu", u"sortorder"}, {u"menu", u"Byname"}, {u"menu", u"Byextension"}, {u"menu", u"Bydate/time"},
+    {u"menu", u"Createtime"}, {u"menu", u"Groupdirectories"}, {u"menu", u"reverseorder"}, {u"menu", u"Display"},
+    {u"menu", u"Folder"}, {u"menu", u"Stack"}, {u"menu", u"Locatefolder"}, {u"menu", u"FolderEffect"},
+    {u"menu", u"Grid"}, {u"menu", u"Fan"}, {u"menu", u"menufold"},
+    {u"folderstack", u"openfolder"}, {u"folderstack", u"more"},
 };
 
 ProfileDocument LanguageFile(const std::string& language) {
