@@ -140,7 +140,8 @@ public:
         DWORD cloaked = 0;
         look.cloaked = SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked;
         RECT rect{};
-        MONITORINFO monitor{sizeof monitor};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
         if (::GetWindowRect(window, &rect) &&
             ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
             look.fullScreen = rect.left <= monitor.rcMonitor.left && rect.top <= monitor.rcMonitor.top &&
@@ -216,27 +217,19 @@ struct Flight {
     bool settling = false;
 };
 
-// Clears what the last frame drew, draws frame `f` and hands the changed part over.
+// Clears what the last frame drew, draws frame `f` and shows only the part it covers:
+// the animation window shrinks with the image, and a present costs in proportion to the
+// window's size wherever layered windows are composed on the processor.
 bool DrawAndPresent(Flight& flight, int f, HWND overlay) {
     const MeshFrame mesh = ComputeMeshFrame(flight.path, f);
     const gfx::RectI previous = flight.lastDrawn;
     for (int y = previous.y; y < previous.Bottom(); ++y)
         std::fill_n(flight.canvas.Row(y) + previous.x, previous.width, gfx::Pixel{0});
-    const gfx::RectI drawn = DrawMeshFrame(flight.source, mesh, flight.canvas, flight.area.left, flight.area.top);
+    gfx::RectI drawn = DrawMeshFrame(flight.source, mesh, flight.canvas, flight.area.left, flight.area.top);
     flight.lastDrawn = drawn;
-    gfx::RectI dirty = drawn;
-    if (!previous.Empty()) {
-        if (dirty.Empty()) {
-            dirty = previous;
-        } else {
-            const int x0 = std::min(dirty.x, previous.x), y0 = std::min(dirty.y, previous.y);
-            const int x1 = std::max(dirty.Right(), previous.Right()), y1 = std::max(dirty.Bottom(), previous.Bottom());
-            dirty = {x0, y0, x1 - x0, y1 - y0};
-        }
-    }
-    if (dirty.Empty()) dirty = {0, 0, 1, 1};
-    const bool shown = flight.surface.Present(overlay, flight.canvas, POINT{flight.area.left, flight.area.top},
-                                              255, &dirty);
+    if (drawn.Empty()) drawn = {0, 0, 1, 1};
+    const POINT at{flight.area.left + drawn.x, flight.area.top + drawn.y};
+    const bool shown = flight.surface.PresentPart(overlay, flight.canvas, drawn, at, 255, &drawn);
     if (shown) ++flight.presented;
     return shown;
 }
@@ -247,7 +240,12 @@ void FlyFrames(const std::shared_ptr<Flight>& flight, HWND watcher) noexcept {
         // Copied once: the user-interface thread may drop the window after a time-out.
         HWND overlay = flight->overlay;
         for (std::size_t k = 1; k < flight->order.size() && !flight->cancel.load(); ++k) {
-            std::this_thread::sleep_until(start + std::chrono::milliseconds(flight->intervalMs * std::int64_t(k)));
+            const auto due = start + std::chrono::milliseconds(flight->intervalMs * std::int64_t(k));
+            // A frame already a whole interval late is dropped (never the last), so a slow
+            // present shortens the flight's frames rather than stretching its time.
+            const bool last = k + 1 == flight->order.size();
+            if (!last && std::chrono::steady_clock::now() > due + std::chrono::milliseconds(flight->intervalMs)) continue;
+            std::this_thread::sleep_until(due);
             if (flight->cancel.load()) break;
             DrawAndPresent(*flight, flight->order[k], overlay);
         }
@@ -294,7 +292,8 @@ Watcher* g_watcher = nullptr;
 
 bool Watcher::Create() noexcept {
     const std::wstring className(msg::kWatcherWindowClass);
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = className.c_str();
