@@ -69,26 +69,51 @@ void DrawSpan(const Bitmap& level, double v, int along, double from, double to, 
     if (first >= last) return;
     const int srcW = level.Width(), srcH = level.Height();
     v = std::clamp(v - 0.5, 0.0, double(srcH - 1));
-    const int y0 = static_cast<int>(v), y1 = std::min(y0 + 1, srcH - 1);
-    const auto fy = static_cast<std::uint32_t>((v - y0) * 256.0);
+    int y0 = static_cast<int>(v);
+    // Within 1/64 of a line counts as on it: the rows' float rounding would otherwise blend
+    // two lines (and take the slow path) for an image standing still.
+    auto fy = static_cast<std::uint32_t>(std::lround((v - y0) * 256.0));
+    if (fy <= 4) fy = 0;
+    if (fy >= 252) {
+        fy = 0;
+        y0 = std::min(y0 + 1, srcH - 1);
+    }
+    const int y1 = std::min(y0 + 1, srcH - 1);
     const Pixel* r0 = level.Row(y0);
     const Pixel* r1 = level.Row(y1);
     const double perPixel = srcW / (to - from);
-    // 16.16 fixed point across the line.
-    const auto du = static_cast<std::int64_t>(perPixel * 65536.0);
-    std::int64_t u = static_cast<std::int64_t>(((first + 0.5 - from) * perPixel - 0.5) * 65536.0);
-    const std::int64_t uMax = std::int64_t(srcW - 1) << 16;
-    Pixel* out = t.base + std::ptrdiff_t(along - t.alongMin) * t.alongStep + std::ptrdiff_t(first - t.crossMin) * t.crossStep;
-    for (int c = first; c < last; ++c, u += du, out += t.crossStep) {
-        const std::int64_t uc = std::clamp<std::int64_t>(u, 0, uMax);
-        const int x0 = static_cast<int>(uc >> 16), x1 = std::min(x0 + 1, srcW - 1);
-        const auto fx = static_cast<std::uint32_t>((uc >> 8) & 0xFF);
-        Pixel p = Mix(Mix(r0[x0], r0[x1], fx), Mix(r1[x0], r1[x1], fx), fy);
-        // The two end pixels are only partly covered: soften them so the edges do not stair-step.
-        const double cover = std::min(double(c + 1), to) - std::max(double(c), from);
-        if (cover < 0.999) p = Scale(p, static_cast<std::uint32_t>(std::max(0.0, cover) * 256.0));
-        *out = p;
+    // 16.16 fixed point across the line (a level is at most 16384 wide, so it fits).
+    const auto du = static_cast<std::int32_t>(perPixel * 65536.0);
+    auto u = static_cast<std::int32_t>(((first + 0.5 - from) * perPixel - 0.5) * 65536.0);
+    const std::int32_t uMax = (srcW - 1) << 16;
+    Pixel* const start = t.base + std::ptrdiff_t(along - t.alongMin) * t.alongStep +
+                         std::ptrdiff_t(first - t.crossMin) * t.crossStep;
+    Pixel* out = start;
+    if (fy == 0 && du == (1 << 16) && (u & 0xFFFF) == 0 && u >= 0 && (u >> 16) + (last - first) <= srcW) {
+        // One image pixel per output pixel: a plain copy (the window in place).
+        const Pixel* src = r0 + (u >> 16);
+        for (int c = first; c < last; ++c, out += t.crossStep) *out = *src++;
+    } else if (fy == 0) {
+        for (int c = first; c < last; ++c, u += du, out += t.crossStep) {
+            const std::int32_t uc = std::clamp(u, 0, uMax);
+            const int x0 = uc >> 16, x1 = std::min(x0 + 1, srcW - 1);
+            *out = Mix(r0[x0], r0[x1], static_cast<std::uint32_t>((uc >> 8) & 0xFF));
+        }
+    } else {
+        for (int c = first; c < last; ++c, u += du, out += t.crossStep) {
+            const std::int32_t uc = std::clamp(u, 0, uMax);
+            const int x0 = uc >> 16, x1 = std::min(x0 + 1, srcW - 1);
+            const auto fx = static_cast<std::uint32_t>((uc >> 8) & 0xFF);
+            *out = Mix(Mix(r0[x0], r0[x1], fx), Mix(r1[x0], r1[x1], fx), fy);
+        }
     }
+    // The two end pixels are only partly covered: soften them so the edges do not stair-step.
+    const auto soften = [&](int c, Pixel* p) {
+        const double cover = std::min(double(c + 1), to) - std::max(double(c), from);
+        if (cover < 0.999) *p = Scale(*p, static_cast<std::uint32_t>(std::max(0.0, cover) * 256.0));
+    };
+    soften(first, start);
+    if (last - 1 > first) soften(last - 1, start + std::ptrdiff_t(last - 1 - first) * t.crossStep);
     gfx::RectI span = vertical ? gfx::RectI{along - originX, first - originY, 1, last - first}
                                : gfx::RectI{first - originX, along - originY, last - first, 1};
     if (drawn.Empty()) {
