@@ -52,6 +52,29 @@ inline Pixel Mix(Pixel a, Pixel b, std::uint32_t f) {
 
 inline Pixel Scale(Pixel p, std::uint32_t f) { return Mix(0, p, f); }
 
+// The four channels spread over 16-bit lanes, so one multiply weighs all of them.
+inline std::uint64_t Spread(Pixel p) {
+    std::uint64_t x = p;
+    x = (x | (x << 16)) & 0x0000FFFF0000FFFFull;
+    return (x | (x << 8)) & 0x00FF00FF00FF00FFull;
+}
+
+inline std::uint64_t MixSpread(std::uint64_t a, std::uint64_t b, std::uint32_t f) {
+    return ((a * (256 - f) + b * f) >> 8) & 0x00FF00FF00FF00FFull;
+}
+
+inline Pixel Gather(std::uint64_t x) {
+    x = (x | (x >> 8)) & 0x0000FFFF0000FFFFull;
+    return static_cast<Pixel>(x | (x >> 16));
+}
+
+// Bilinear sample of the 2 × 2 block at x0..x1 of rows r0, r1.
+inline Pixel Sample(const Pixel* r0, const Pixel* r1, int x0, int x1, std::uint32_t fx, std::uint32_t fy) {
+    const std::uint64_t top = MixSpread(Spread(r0[x0]), Spread(r0[x1]), fx);
+    const std::uint64_t bottom = MixSpread(Spread(r1[x0]), Spread(r1[x1]), fx);
+    return Gather(MixSpread(top, bottom, fy));
+}
+
 struct Target {
     Pixel* base;
     std::ptrdiff_t alongStep, crossStep;
@@ -104,7 +127,7 @@ void DrawSpan(const Bitmap& level, double v, int along, double from, double to, 
             const std::int32_t uc = std::clamp(u, 0, uMax);
             const int x0 = uc >> 16, x1 = std::min(x0 + 1, srcW - 1);
             const auto fx = static_cast<std::uint32_t>((uc >> 8) & 0xFF);
-            *out = Mix(Mix(r0[x0], r0[x1], fx), Mix(r1[x0], r1[x1], fx), fy);
+            *out = Sample(r0, r1, x0, x1, fx, fy);
         }
     }
     // The two end pixels are only partly covered: soften them so the edges do not stair-step.

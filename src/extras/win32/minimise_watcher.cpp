@@ -310,6 +310,12 @@ bool Watcher::Create() noexcept {
     if (!m_window) return false;
     ::SetPropW(m_window, L"KestranaWatcher", this);
     kestrana::win32::ExcludeFromPeek(m_window);
+    // Read once now, so the first question does not pay for parsing the settings file.
+    const MinimiseSettings settings = Settings();
+    wchar_t line[96];
+    std::swprintf(line, std::size(line), L"started: on %d, effect %d, speed %.2f", settings.enabled ? 1 : 0,
+                  static_cast<int>(settings.effect), static_cast<double>(settings.speed));
+    foundation::LogDetail("minimise watcher", line);
     return true;
 }
 
@@ -539,7 +545,6 @@ bool StartMinimiseWatcher(WatcherServices services) noexcept {
         }
         // Lives until the process ends: the companion may ask at any time.
         g_watcher = watcher.release();
-        foundation::LogDetail("minimise watcher", L"started");
         return true;
     } catch (...) {
         foundation::LogCaught("minimise watcher start");
