@@ -382,6 +382,7 @@ LRESULT Watcher::Answer(WPARAM code, HWND window) {
         else m_animated.SetState(Id(window), FlightState::Minimised);
         answer = 0;
     }
+    if (!foundation::DetailLogging()) return answer;
     const auto micros =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began).count();
     wchar_t line[96];
