@@ -103,17 +103,22 @@ ItemPlace FindItem(dock::win32::DockHost* host, HWND window) {
         auto& items = dock->Bar().Items();
         std::lock_guard listLock(items.ListMutex());
         std::lock_guard windowLock(items.WindowListMutex());
-        std::int32_t last = dock::kNoItemId;
-        bool found = false;
+        std::int32_t last = dock::kNoItemId, program = dock::kNoItemId, own = dock::kNoItemId;
+        std::wstring key;
         items.ForEachReal([&](std::size_t, const dock::Dockico& item) {
-            if (found || item.IsSeparator()) return;
+            if (item.IsSeparator()) return;
             last = item.id;
-            if (std::find(item.windows.begin(), item.windows.end(), id) != item.windows.end()) {
-                place = {dock, item.id, item.key, true};
-                found = true;
+            if (std::find(item.windows.begin(), item.windows.end(), id) == item.windows.end()) return;
+            // A minimised window's own item names no program; the window shows there.
+            if (item.appname.empty() && !item.kept) {
+                own = item.id;
+            } else if (program == dock::kNoItemId) {
+                program = item.id;
+                key = item.key;
             }
         });
-        if (found) return place;
+        if (own != dock::kNoItemId || program != dock::kNoItemId)
+            return {dock, own != dock::kNoItemId ? own : program, key, true};
         // Not (yet) on a dock: towards the end of the row, where a minimised window's own item goes.
         if (!place.dock && last != dock::kNoItemId) place = {dock, last, {}, false};
     }
