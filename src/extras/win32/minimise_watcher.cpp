@@ -173,10 +173,41 @@ struct Target {
     FlowEdge edge = FlowEdge::Bottom;
 };
 
-std::optional<Target> FindTarget(dock::win32::DockHost* host, HWND window, const Box& box) {
+// Where a minimised window's own item will grow in ("mintoico" off): where the row's last
+// pinned item stands now ("minicopos" 0, it goes just before it), or one icon past the
+// last item (1; 2 leaves room for the separator in front of it). The row re-centres as
+// the item grows, so this is close, not exact.
+dock::ScreenRect OwnItemPlace(dock::win32::DockWindow& dock, int placeChoice) {
+    auto& items = dock.Bar().Items();
+    std::int32_t lastKept = dock::kNoItemId, lastReal = dock::kNoItemId;
+    {
+        std::lock_guard listLock(items.ListMutex());
+        items.ForEachReal([&](std::size_t, const dock::Dockico& item) {
+            if (item.IsSeparator()) return;
+            lastReal = item.id;
+            if (item.kept) lastKept = item.id;
+        });
+    }
+    if (placeChoice == 0 && lastKept != dock::kNoItemId) return dock.Bar().IconOnScreen(lastKept);
+    dock::ScreenRect r = lastReal != dock::kNoItemId ? dock.Bar().IconOnScreen(lastReal) : dock::ScreenRect{};
+    if (r.Empty()) return r;
+    const bool vertical = dock::IsVertical(dock.Bar().Model().GetEdge());
+    int step = vertical ? r.Height() : r.Width();
+    if (placeChoice == 2) step += step / 2;
+    if (vertical) r.top += step, r.bottom += step;
+    else r.left += step, r.right += step;
+    return r;
+}
+
+std::optional<Target> FindTarget(dock::win32::DockHost* host, HWND window, const Box& box,
+                                 const MinimiseSettings& settings, bool minimising) {
     const ItemPlace place = FindItem(host, window);
     if (!place.dock) return std::nullopt;
-    const dock::ScreenRect icon = place.dock->Bar().IconOnScreen(place.itemId);
+    dock::ScreenRect icon = place.dock->Bar().IconOnScreen(place.itemId);
+    if (minimising && !settings.toOwnIcon) {
+        const dock::ScreenRect own = OwnItemPlace(*place.dock, settings.placeChoice);
+        if (!own.Empty()) icon = own;
+    }
     if (icon.Empty()) return std::nullopt;
     const auto dockEdge = static_cast<FlowEdge>(static_cast<int>(place.dock->Bar().Model().GetEdge()));
     return Target{ToBox(icon), ChooseFlowEdge(box, ToBox(place.dock->Monitor().rect), dockEdge)};
@@ -427,7 +458,8 @@ void Watcher::StartFlight(HWND window, Play play) {
     } else {
         kept = m_animated.Image(Id(window));
     }
-    const auto target = kept ? FindTarget(m_services.docks ? m_services.docks() : nullptr, window, kept->window)
+    const auto target = kept ? FindTarget(m_services.docks ? m_services.docks() : nullptr, window, kept->window,
+                                          settings, flight->minimising)
                              : std::nullopt;
     if (!kept || !target) {
         foundation::LogDetail("minimise watcher", kept ? L"no dock item to fly to" : L"no window image");
