@@ -7,6 +7,7 @@
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/monitors.h"
+#include "extras/win32/minimise_watcher.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/startup_settings.h"
@@ -213,6 +214,11 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
         hooks.startMenuBar = [&services] { StartMenuBar(services); };
+        hooks.startMinimiseWatcher = [app = &services] {
+            extras::win32::WatcherServices watcher{&app->Store(), [app] { return app->Docks(); }};
+            if (extras::win32::StartMinimiseWatcher(std::move(watcher)))
+                Handlers().stopMinimiseWatcher = extras::win32::StopMinimiseWatcher;
+        };
         services.SetStartup(foundation::LoadStartupSettings(services.Store(), ports, hooks));
     } catch (...) {
         kestrana::foundation::LogCaught("start-up LoadSettings");
@@ -240,6 +246,8 @@ void Shutdown() noexcept {
     process.quit.store(true);
     if (Handlers().hideBars) Handlers().hideBars(); // the docks write "lastscreen" as they go
     StopMenuBar(); // gives the top of the screens back
+    // No other program's window may stay hidden behind an unfinished flight.
+    if (Handlers().stopMinimiseWatcher) Handlers().stopMinimiseWatcher();
     ReleaseInstanceEvent();
     if (Handlers().showWindowsTaskbar) Handlers().showWindowsTaskbar();
     if (Handlers().endLivePreview) Handlers().endLivePreview();

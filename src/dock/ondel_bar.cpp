@@ -413,6 +413,15 @@ std::optional<std::int64_t> OndelBar::Frame() {
     return next;
 }
 
+ScreenRect OndelBar::IconOnScreen(std::int32_t itemId) const {
+    const gfx::RectF icon = m_renderer.IconRect(itemId);
+    if (icon.Empty()) return {};
+    const ScreenRect window = m_model.WindowRect();
+    const int left = window.left + static_cast<int>(std::lround(icon.x));
+    const int top = window.top + static_cast<int>(std::lround(icon.y));
+    return {left, top, left + static_cast<int>(std::lround(icon.width)), top + static_cast<int>(std::lround(icon.height))};
+}
+
 void OndelBar::UpdateLabel() {
     if (!m_hovered || !m_pointerInside) {
         m_platform.ShowLabel(std::nullopt);

@@ -80,6 +80,8 @@ public:
     [[nodiscard]] const gfx::RectI& ShownPart() const { return m_shown; }
     [[nodiscard]] bool PointerInside() const { return m_pointerInside; }
     [[nodiscard]] HideTicker& Ticker() { return m_ticker; }
+    // Where the item's icon was last drawn, on the screen; empty when it was not drawn.
+    [[nodiscard]] ScreenRect IconOnScreen(std::int32_t itemId) const;
 
     // The row changed (items added, removed, moved, new pictures, running marks): fit and
     // draw again. Items that come or go grow in or shrink away over the next frames, and

@@ -1,0 +1,33 @@
+#pragma once
+// The "dockhook32" watcher: the hidden window the hook companion asks before another
+// program's window is minimised or restored. It answers at once from the settings and
+// the window's facts; when it takes a window over, the flight starts right after the
+// answer: the window's image is taken, an animation window shows it in place, the real
+// window is made invisible, and a worker paces the frames into the dock item. At the end
+// the window is minimised (or restored) for real, with the system's own animation off,
+// and made visible again. Every way out of a flight, failures and time-outs included,
+// makes the window visible again.
+
+#include <functional>
+
+namespace kestrana::foundation {
+class ConfigStore;
+}
+namespace kestrana::dock::win32 {
+class DockHost;
+}
+
+namespace kestrana::extras::win32 {
+
+struct WatcherServices {
+    foundation::ConfigStore* store = nullptr;
+    // The docks, when they run (they may start after the watcher).
+    std::function<dock::win32::DockHost*()> docks;
+};
+
+// Creates the watcher once (later calls only read the settings again). User-interface thread.
+bool StartMinimiseWatcher(WatcherServices services) noexcept;
+// Ends every flight and shows its window again. Safe from any thread, also in a crash.
+void StopMinimiseWatcher() noexcept;
+
+} // namespace kestrana::extras::win32

@@ -1,0 +1,103 @@
+#include "extras/win32/window_capture.h"
+
+#include "foundation/diagnostic_log.h"
+#include "foundation/win32/unique_handle.h"
+
+#include <dwmapi.h>
+
+#include <cstring>
+
+namespace kestrana::extras::win32 {
+
+namespace {
+
+using kestrana::win32::UniqueGdiObject;
+using kestrana::win32::UniqueMemoryDc;
+
+#ifndef PW_RENDERFULLCONTENT
+constexpr UINT PW_RENDERFULLCONTENT = 0x00000002;
+#endif
+
+struct Dib {
+    UniqueMemoryDc dc;
+    UniqueGdiObject bitmap;
+    HGDIOBJ previous = nullptr;
+    void* bits = nullptr;
+    ~Dib() {
+        if (previous) ::SelectObject(dc.Get(), previous);
+    }
+};
+
+bool MakeDib(Dib& dib, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down, as the bitmaps are
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    dib.dc.Reset(::CreateCompatibleDC(nullptr));
+    if (!dib.dc) return false;
+    dib.bitmap.Reset(::CreateDIBSection(dib.dc.Get(), &info, DIB_RGB_COLORS, &dib.bits, nullptr, 0));
+    if (!dib.bitmap || !dib.bits) return false;
+    dib.previous = ::SelectObject(dib.dc.Get(), dib.bitmap.Get());
+    return true;
+}
+
+// A print that left every pixel black or untouched counts as no print.
+bool Blank(const std::uint32_t* pixels, std::size_t count) {
+    for (std::size_t i = 0; i < count; i += 7)
+        if (pixels[i] & 0x00FFFFFFu) return false;
+    return true;
+}
+
+} // namespace
+
+RECT VisibleWindowRect(HWND window) noexcept {
+    RECT rect{};
+    if (SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_EXTENDED_FRAME_BOUNDS, &rect, sizeof rect)) &&
+        rect.right > rect.left && rect.bottom > rect.top)
+        return rect;
+    if (!::GetWindowRect(window, &rect)) return RECT{};
+    return rect;
+}
+
+gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
+    try {
+        const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return {};
+        RECT whole{};
+        ::GetWindowRect(window, &whole);
+        Dib dib;
+        if (!MakeDib(dib, width, height)) {
+            foundation::LogFailure("window capture", L"no bitmap");
+            return {};
+        }
+        const std::size_t count = std::size_t(width) * std::size_t(height);
+        auto* pixels = static_cast<std::uint32_t*>(dib.bits);
+        // The print draws the whole window at the DC's origin; shift it so the visible part lands at 0,0.
+        ::SetViewportOrgEx(dib.dc.Get(), whole.left - rect.left, whole.top - rect.top, nullptr);
+        bool printed = ::PrintWindow(window, dib.dc.Get(), PW_RENDERFULLCONTENT) != FALSE;
+        ::SetViewportOrgEx(dib.dc.Get(), 0, 0, nullptr);
+        if (!printed || Blank(pixels, count)) {
+            HDC screen = ::GetDC(nullptr);
+            printed = screen && ::BitBlt(dib.dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+            if (screen) ::ReleaseDC(nullptr, screen);
+            if (!printed) {
+                foundation::LogFailure("window capture", L"neither print nor screen copy");
+                return {};
+            }
+        }
+        ::GdiFlush();
+        gfx::Bitmap image(width, height);
+        std::memcpy(image.Pixels().data(), pixels, count * 4);
+        // GDI leaves alpha undefined; the window is opaque.
+        for (auto& p : image.Pixels()) p |= 0xFF000000u;
+        return image;
+    } catch (...) {
+        foundation::LogCaught("window capture");
+        return {};
+    }
+}
+
+} // namespace kestrana::extras::win32

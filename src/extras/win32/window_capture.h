@@ -1,0 +1,20 @@
+#pragma once
+// The picture of another program's window, taken just before it flies: the system's
+// full-content print of the window, or, when that gives nothing (a window that draws
+// only on the screen, or a system that prints other processes' windows blank), the
+// screen under the window.
+
+#include "gfx/bitmap.h"
+
+#include <windows.h>
+
+namespace kestrana::extras::win32 {
+
+// `rect` is the window's visible rectangle on the screen. Empty on failure. Opaque.
+[[nodiscard]] gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept;
+
+// The window's rectangle as seen: without the invisible resize borders where the window
+// manager reports them.
+[[nodiscard]] RECT VisibleWindowRect(HWND window) noexcept;
+
+} // namespace kestrana::extras::win32
