@@ -14,11 +14,6 @@
 #include <thread>
 
 namespace kestrana::menubar::win32 {
-namespace {
-
-BarHost* g_host = nullptr; // the hook callback's way back; user-interface thread only
-
-} // namespace
 
 // Shared with the clock thread, which may outlive the host by up to a second.
 struct BarHost::ClockState {
@@ -39,7 +34,11 @@ struct BarHost::ClockState {
     }
 };
 
-BarHost::BarHost(BarServices services) : m_services(std::move(services)) {}
+BarHost::BarHost(BarServices services)
+    : m_services(std::move(services)),
+      // Numbered from the clock, so a file left by an earlier run is not taken for ours.
+      m_handshake(std::make_unique<MenuHandshake>(m_services.store.Files(), m_services.store.BaseFolder(),
+                                                  static_cast<std::uint32_t>(::GetTickCount64() & 0x7FFFFFFF))) {}
 
 BarHost::~BarHost() { Stop(); }
 
@@ -85,7 +84,6 @@ bool BarHost::Start() {
 
     ReadInputMethods();
     StartClock();
-    g_host = this;
     MakeBar(0);
     m_nextScreen = 1;
     if (m_bars.empty()) {
@@ -96,8 +94,8 @@ bool BarHost::Start() {
     m_clock->target = FirstWindow();
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
-    m_foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
-                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    m_foreground = nullptr;
+    ForegroundHint(); // whatever is in front now
     return true;
 }
 
@@ -130,14 +128,10 @@ void BarHost::Rebuild() {
 
 void BarHost::Stop() {
     if (gfx::PopupMenuOpen()) gfx::CancelPopupMenu();
-    if (m_foregroundHook) {
-        ::UnhookWinEvent(m_foregroundHook);
-        m_foregroundHook = nullptr;
-    }
     m_inputMethodWatch.reset();
     StopClock();
     m_bars.clear();
-    if (g_host == this) g_host = nullptr;
+    m_foregroundPosted = false;
 }
 
 void BarHost::ReleaseScreenSpace() noexcept {
@@ -206,10 +200,11 @@ std::wstring BarHost::ClockText() {
 
 // --- messages from threads and hooks ---------------------------------------------------
 
-void CALLBACK BarHost::OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) noexcept {
-    if (g_host) {
-        if (HWND first = g_host->FirstWindow()) ::PostMessageW(first, kMsgForeground, 0, 0);
-    }
+void BarHost::ForegroundHint() {
+    HWND first = FirstWindow();
+    if (!first || m_foregroundPosted) return;
+    // Reports come in bursts (several sources tell of one change): one look for all.
+    m_foregroundPosted = ::PostMessageW(first, kMsgForeground, 0, 0) != FALSE;
 }
 
 void BarHost::OnHostMessage(UINT message) {
@@ -218,7 +213,10 @@ void BarHost::OnHostMessage(UINT message) {
         for (auto& bar : m_bars) bar->ClockChanged();
         return;
     case kMsgForeground:
-        for (auto& bar : m_bars) bar->ForegroundChanged();
+        m_foregroundPosted = false;
+        // Some reports come before the system has finished the change: look once more.
+        if (HWND first = FirstWindow()) ::SetTimer(first, kTimerForegroundAgain, 150, nullptr);
+        LookAtForeground();
         return;
     case kMsgInputMethods:
         ReadInputMethods();
@@ -227,6 +225,13 @@ void BarHost::OnHostMessage(UINT message) {
     case kMsgEndBars: Stop(); return;
     default: return;
     }
+}
+
+void BarHost::LookAtForeground() {
+    HWND now = ::GetForegroundWindow();
+    if (now == m_foreground) return;
+    m_foreground = now;
+    for (auto& bar : m_bars) bar->ForegroundChanged();
 }
 
 void BarHost::ReadInputMethods() {
