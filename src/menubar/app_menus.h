@@ -68,6 +68,7 @@ enum class TitleSource : std::uint8_t {
 struct TitlePlan {
     TitleSource source = TitleSource::None;
     std::vector<std::wstring> titles; // for every source but WindowMenu and None
+    std::vector<std::wstring> keys;   // each title's language key: which menu of ours it opens
 };
 
 struct TitleOptions {
@@ -88,6 +89,21 @@ struct TitleOptions {
 // The titles of a window's own menu, cleaned; titles that come out empty are kept empty
 // so indexes still match the menu's positions.
 [[nodiscard]] std::vector<std::wstring> CleanTitles(std::span<const std::wstring> raw);
+
+// An entry of a menu of ours behind a title: it does what it says by pressing the
+// keys that do it in the window in front.
+struct OwnMenuEntry {
+    std::wstring text;
+    std::uint8_t modifiers = 0; // kCtrl | kShift | kAlt | kWin
+    std::uint8_t key = 0;       // virtual-key code
+};
+inline constexpr std::uint8_t kCtrl = 1, kShift = 2, kAlt = 4, kWin = 8;
+
+// The menu of ours behind a title of the desktop, File Explorer or a browser (by the
+// title's language key), with texts of section "findermenuitems"; empty when that
+// title has none.
+[[nodiscard]] std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view titleKey,
+                                                     const foundation::ConfigStore& store);
 
 // The application's name for a Qt window: its title stands in for the program's name.
 [[nodiscard]] bool UsesWindowTitleAsName(std::wstring_view className);

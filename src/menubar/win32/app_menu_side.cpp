@@ -62,6 +62,7 @@ void AppMenuSide::Follow(HWND foreground) {
     options.enabled = !(store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0);
     options.explorerThreeTitles = store.ReadInt(L"finder", L"findermenuthree") == 1;
     TitlePlan plan = PlanTitles(facts, store, options);
+    m_titleKeys = std::move(plan.keys);
     if (plan.source != TitleSource::WindowMenu) {
         Show(std::move(name), std::move(plan.titles), plan.source);
         return;
@@ -290,8 +291,39 @@ void AppMenuSide::OpenTitle(int index) {
     if (m_context.changed) m_context.changed();
 }
 
-void AppMenuSide::OpenOwnMenu(int) {
-    // The menus of the desktop, File Explorer and the browsers follow.
+void AppMenuSide::OpenOwnMenu(int index) {
+    if (static_cast<std::size_t>(index) >= m_titleKeys.size() || !m_context.runMenu) return;
+    const auto entries = OwnTitleMenu(m_source, m_titleKeys[static_cast<std::size_t>(index)], *m_context.store);
+    if (entries.empty()) return;
+    gfx::Menu menu;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        menu.push_back(gfx::MenuItem::Command(static_cast<int>(i) + 1, entries[i].text));
+    m_lit = index;
+    LayOut();
+    const int chosen = m_context.runMenu(menu, m_titles[static_cast<std::size_t>(index)].rect) - 1;
+    m_lit = -1;
+    if (m_context.changed) m_context.changed();
+    if (chosen < 0 || static_cast<std::size_t>(chosen) >= entries.size()) return;
+    // The menu has handed the keyboard back to the window in front; the keys go there.
+    const OwnMenuEntry& entry = entries[static_cast<std::size_t>(chosen)];
+    std::vector<INPUT> inputs;
+    const auto press = [&](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    const std::pair<std::uint8_t, WORD> modifiers[] = {
+        {kCtrl, VK_CONTROL}, {kShift, VK_SHIFT}, {kAlt, VK_MENU}, {kWin, VK_LWIN}};
+    for (const auto& [bit, vk] : modifiers)
+        if (entry.modifiers & bit) press(vk, false);
+    press(entry.key, false);
+    press(entry.key, true);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
+        if (entry.modifiers & it->first) press(it->second, true);
+    if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+        foundation::LogFailure("menu bar", "the keys of a menu entry were not all sent");
 }
 
 } // namespace kestrana::menubar::win32

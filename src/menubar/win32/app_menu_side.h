@@ -98,6 +98,7 @@ private:
     TitleSource m_source = TitleSource::None;
     Label m_name;
     std::vector<Label> m_titles;
+    std::vector<std::wstring> m_titleKeys; // which menu of ours each title opens
     NativeMenu m_native;
     std::optional<std::uint32_t> m_titlesRequest;
     std::optional<std::uint32_t> m_openRequest;

@@ -29,11 +29,15 @@ wait_presented() { # <ms> <pattern>: up to 5 s for a presentation after <ms> mat
     e2e_log "last presentation: $(presented_after 0)"
     return 1
 }
+launch() { # <program>: "<hwnd> <pid> <ms>" (the program keeps the driver's output open: via a file)
+    timeout 30 wine 'C:\kdriver.exe' launch "$1" 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" || return 1
+    tr -d '\r' <"$E2E_DIR/launch.out"
+}
 title_x() { # <presentation line> <title>: the middle of that title on screen
     printf '%s' "$1" | sed -n "s/.*\[$2 \([0-9]*\)-\([0-9]*\)\].*/\1 \2/p" | awk '{ print int(($1 + $2) / 2) }'
 }
 
-read -r pad _ shown < <(kdrv launch notepad.exe 15000) || e2e_fail "notepad showed no window"
+read -r pad _ shown < <(launch notepad.exe) || e2e_fail "notepad showed no window"
 line=$(wait_presented "$shown" '\[File .*\[Edit ') || e2e_fail "notepad's name and titles were not presented"
 echo "notepad: $line"
 edit=$(title_x "$line" Edit)
@@ -87,7 +91,7 @@ left=$(find "$E2E_BASE/findermenu" -type f | wc -l)
 
 # Notepad and regedit in turn: the bar follows each change.
 times=()
-read -r reg _ shown < <(kdrv launch regedit.exe 15000) || e2e_fail "regedit showed no window"
+read -r reg _ shown < <(launch regedit.exe) || e2e_fail "regedit showed no window"
 line=$(wait_presented "$shown" '[Rr]egist') || e2e_fail "regedit was not presented"
 echo "regedit: $line"
 for round in 1 2 3 4; do

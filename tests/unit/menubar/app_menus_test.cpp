@@ -85,6 +85,27 @@ TEST(ActiveApp, TitleRulesInTheirOrder) {
     EXPECT_EQ(PlanTitles(Window(L"Notepad", L"C:\\n.exe"), folder.store, {false, false}).source, TitleSource::None);
 }
 
+TEST(ActiveApp, EveryTitleOfOursOpensAMenuThatPressesKeys) {
+    fakes::SettingsFolder folder;
+    folder.store.SetCurrentLanguage(L"English");
+    ForegroundFacts explorer = Window(L"CabinetWClass", L"C:\\Windows\\explorer.exe");
+    explorer.explorerCommands = true;
+    ForegroundFacts desktop = Window(L"Progman", L"C:\\Windows\\explorer.exe", 0x80);
+    desktop.desktop = true;
+    for (const auto& facts : {explorer, desktop, Window(L"x", L"C:\\b\\msedge.exe")}) {
+        const TitlePlan plan = PlanTitles(facts, folder.store, {});
+        ASSERT_EQ(plan.keys.size(), plan.titles.size());
+        for (std::size_t i = 0; i < plan.keys.size(); ++i) {
+            const auto entries = OwnTitleMenu(plan.source, plan.keys[i], folder.store);
+            // Explorer's sorting and grouping have no keys of their own.
+            if (plan.keys[i] == L"sort by" || plan.keys[i] == L"group by") continue;
+            EXPECT_FALSE(entries.empty()) << plan.titles[i];
+            for (const auto& entry : entries) EXPECT_TRUE(entry.key != 0 && !entry.text.empty()) << plan.titles[i];
+        }
+    }
+    EXPECT_TRUE(OwnTitleMenu(TitleSource::WindowMenu, L"edit", folder.store).empty());
+}
+
 TEST(ActiveApp, TitlesReadFromAMenuBarAreCleaned) {
     const struct {
         std::wstring_view raw, shown;
