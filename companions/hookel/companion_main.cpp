@@ -206,7 +206,10 @@ bool SameBitness(DWORD pid) {
     win32::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     BOOL wow = FALSE;
     if (!process || !::IsWow64Process(process.Get(), &wow)) return false;
-    return k64Bit ? !wow : true;
+    if (k64Bit) return !wow;
+    // The 32-bit build: a 32-bit process is one under WOW64, or any on 32-bit Windows.
+    BOOL selfWow = FALSE;
+    return wow || (::IsWow64Process(::GetCurrentProcess(), &selfWow) && !selfWow);
 }
 
 // The hook module carries menu requests out inside the window's own thread: a message

@@ -169,8 +169,9 @@ std::wstring AppServices::DockItemName(const std::wstring& imagePath) {
         std::lock_guard bars(dock::BarsListMutex());
         const auto& row = dock->Bar().Items();
         std::lock_guard list(row.ListMutex());
+        // Pinned items only: a running-only item is labelled with a window's title.
         row.ForEachReal([&](std::size_t, const dock::Dockico& item) {
-            items.push_back({item.realpath, item.appname, item.tag});
+            if (item.kept) items.push_back({item.realpath, item.appname, item.tag});
         });
     }
     return menubar::DockNameFor(items, imagePath);

@@ -115,6 +115,7 @@ TitlePlan PlanTitles(const ForegroundFacts& facts, const foundation::ConfigStore
     }
     if (facts.exStyle & kOverlayStyles) return plan;
     plan.source = TitleSource::WindowMenu;
+    plan.askWindow = !facts.hung;
     return plan;
 }
 

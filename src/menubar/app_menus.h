@@ -69,6 +69,7 @@ struct TitlePlan {
     TitleSource source = TitleSource::None;
     std::vector<std::wstring> titles; // for every source but WindowMenu and None
     std::vector<std::wstring> keys;   // each title's language key: which menu of ours it opens
+    bool askWindow = false;           // WindowMenu: the window may be asked (it is not hung)
 };
 
 struct TitleOptions {

@@ -3,12 +3,16 @@
 //   kdriver edit-text <hwnd>                 the text of the window's first "Edit" child
 //   kdriver activate <hwnd>                  brings the window to the front; prints the
 //                                            performance-counter time (ms) of the call
-//   kdriver menu-window <seconds> [hang-after-ms hang-ms]
+//   kdriver wait-shown <class> <timeout-ms>  waits (polling every millisecond) for a visible
+//                                            top-level window of that class; prints
+//                                            "<hwnd> <ms>" on the performance counter
+//   kdriver menu-window <seconds> [hang-ms]
 //                                            a window "KdriverMenuTest" with a classic menu
-//                                            bar (&File, Edit(&E), &View); with a hang it
-//                                            stops answering for hang-ms, hang-after-ms after
-//                                            it came up. Choosing "Mark" titles it "marked".
+//                                            bar (&File, Edit(&E), &View); with hang-ms it
+//                                            stops answering for that long the second time
+//                                            it is activated. Choosing "Mark" titles it "marked".
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -17,12 +21,16 @@
 namespace {
 
 constexpr UINT kMark = 101;
+DWORD g_hangMs = 0;
+int g_activations = 0;
 
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == kMark) {
         ::SetWindowTextW(window, L"marked");
         return 0;
     }
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && ++g_activations == 2 && g_hangMs)
+        ::Sleep(g_hangMs); // not answering: no message is taken meanwhile
     if (message == WM_CLOSE) {
         ::PostQuitMessage(0);
         return 0;
@@ -30,7 +38,8 @@ LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-int MenuWindow(DWORD seconds, DWORD hangAfter, DWORD hang) {
+int MenuWindow(DWORD seconds, DWORD hang) {
+    g_hangMs = hang;
     WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = MenuWindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
@@ -49,13 +58,8 @@ int MenuWindow(DWORD seconds, DWORD hangAfter, DWORD hang) {
     if (!window) return 1;
     ::SetForegroundWindow(window);
     const ULONGLONG start = ::GetTickCount64();
-    bool hung = hang == 0;
     MSG message;
     while (::GetTickCount64() - start < seconds * 1000ull) {
-        if (!hung && ::GetTickCount64() - start >= hangAfter) {
-            hung = true;
-            ::Sleep(hang); // not answering: no message is taken meanwhile
-        }
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return 0;
             ::TranslateMessage(&message);
@@ -100,9 +104,24 @@ int MenuBarCommand(int argc, wchar_t** argv) {
         std::wprintf(L"%.1f\n", at);
         return 0;
     }
+    if (command == L"wait-shown" && argc >= 4) {
+        const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[3]));
+        ::timeBeginPeriod(1);
+        HWND found = nullptr;
+        do {
+            found = ::FindWindowW(argv[2], nullptr);
+            if (found && ::IsWindowVisible(found)) break;
+            found = nullptr;
+            ::Sleep(1);
+        } while (::GetTickCount64() < deadline);
+        const double at = ClockNowMs();
+        ::timeEndPeriod(1);
+        if (!found) return 1;
+        std::wprintf(L"%lld %.1f\n", static_cast<long long>(reinterpret_cast<INT_PTR>(found)), at);
+        return 0;
+    }
     if (command == L"menu-window" && argc >= 3) {
-        return MenuWindow(static_cast<DWORD>(_wtoi(argv[2])), argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 0,
-                          argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 0);
+        return MenuWindow(static_cast<DWORD>(_wtoi(argv[2])), argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 0);
     }
     return -1;
 }

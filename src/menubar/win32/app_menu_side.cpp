@@ -67,7 +67,7 @@ void AppMenuSide::Follow(HWND foreground) {
         Show(std::move(name), std::move(plan.titles), plan.source);
         return;
     }
-    if (facts.hung) {
+    if (!plan.askWindow) {
         // Never asked: its name alone until it answers again and comes to the front anew.
         foundation::LogDetail("menu bar", L"not asking a window that does not answer: " + name);
         Show(std::move(name), {}, TitleSource::None);
@@ -146,8 +146,11 @@ void AppMenuSide::OnMenuState(std::uint32_t number, std::intptr_t state) {
 
 void AppMenuSide::OnTimer(UINT_PTR id) {
     if (id == kTimerMenuTitles) {
-        if (m_titlesRequest) foundation::LogDetail("menu bar", L"no titles in time from " + m_name.text);
+        if (!m_titlesRequest) return;
+        foundation::LogDetail("menu bar", L"no titles in time from " + m_name.text);
         EndRequest(m_titlesRequest, kTimerMenuTitles);
+        std::wstring name = m_name.text;
+        Show(std::move(name), {}, TitleSource::WindowMenu);
         return;
     }
     if (id != kTimerMenuOpen || !m_openRequest) return;

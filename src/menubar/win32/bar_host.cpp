@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/foreign_sender.h"
 #include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
@@ -96,6 +97,9 @@ bool BarHost::Start() {
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
     m_foreground = nullptr;
     ForegroundHint(); // whatever is in front now
+    // Wine tells nobody of a foreground change, and a window that stopped answering cannot
+    // report through the hook module: there, the bars also look twice a second.
+    if (kestrana::win32::RunningUnderWine()) ::SetTimer(FirstWindow(), kTimerForegroundPoll, 500, nullptr);
     return true;
 }
 

@@ -46,6 +46,7 @@ inline constexpr UINT kMsgEndBars = WM_APP + 44;
 inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
+inline constexpr UINT_PTR kTimerForegroundPoll = 44;
 
 class BarHost {
 public:

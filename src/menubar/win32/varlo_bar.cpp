@@ -222,6 +222,7 @@ void VarloBar::OnTimer(UINT_PTR id) {
         ::KillTimer(m_window, id);
         m_host.LookAtForeground();
         return;
+    case kTimerForegroundPoll: m_host.LookAtForeground(); return;
     case kTimerWallpaper: SampleWallpaper(); return;
     case kTimerInputMethod: InputMethodChanged(); return;
     case kTimerSlide: StepSlide(); return;

@@ -78,8 +78,12 @@ TEST(ActiveApp, TitleRulesInTheirOrder) {
         EXPECT_EQ(PlanTitles(Window(L"Notepad", L"C:\\n.exe", overlay), folder.store, options).source,
                   TitleSource::None)
             << overlay;
-    EXPECT_EQ(PlanTitles(Window(L"Notepad", L"C:\\n.exe", 0x100), folder.store, options).source,
-              TitleSource::WindowMenu);
+    ForegroundFacts plain = Window(L"Notepad", L"C:\\n.exe", 0x100);
+    EXPECT_EQ(PlanTitles(plain, folder.store, options).source, TitleSource::WindowMenu);
+    EXPECT_TRUE(PlanTitles(plain, folder.store, options).askWindow);
+    plain.hung = true; // named, never asked
+    EXPECT_EQ(PlanTitles(plain, folder.store, options).source, TitleSource::WindowMenu);
+    EXPECT_FALSE(PlanTitles(plain, folder.store, options).askWindow);
     EXPECT_EQ(PlanTitles(Window(L"Shell_TrayWnd", L"C:\\Windows\\explorer.exe"), folder.store, options).source,
               TitleSource::None);
     EXPECT_EQ(PlanTitles(Window(L"Notepad", L"C:\\n.exe"), folder.store, {false, false}).source, TitleSource::None);
