@@ -49,7 +49,12 @@ void AppMenuSide::Follow(HWND foreground) {
         sources.unsaveName = store.ReadString(L"unsaveicon", foundation::AsciiLower(facts.imagePath));
         // A picture path stored there is no name.
         if (sources.unsaveName.find(L'\\') != std::wstring::npos) sources.unsaveName.clear();
-        sources.fileDescription = FileDescription(facts.imagePath);
+        // Read once per program, and never from a share, which may keep this thread waiting.
+        const bool share = facts.imagePath.starts_with(L"\\\\");
+        auto known = m_descriptions.find(facts.imagePath);
+        if (known == m_descriptions.end() && m_descriptions.size() < 256)
+            known = m_descriptions.emplace(facts.imagePath, share ? std::wstring() : FileDescription(facts.imagePath)).first;
+        if (known != m_descriptions.end()) sources.fileDescription = known->second;
     }
     std::wstring name = UsesWindowTitleAsName(facts.className) && !facts.title.empty()
                             ? facts.title

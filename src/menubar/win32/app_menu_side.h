@@ -19,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kestrana::foundation {
@@ -55,6 +56,8 @@ public:
 
     // The foreground window may have changed.
     void Follow(HWND foreground);
+    // The settings changed: the next Follow looks at the window anew.
+    void Forget() { m_window = nullptr; }
     // The hook module's word on a request (see kMsgMenuState).
     void OnMenuState(std::uint32_t number, std::intptr_t state);
     void OnTimer(UINT_PTR id);
@@ -99,6 +102,7 @@ private:
     Label m_name;
     std::vector<Label> m_titles;
     std::vector<std::wstring> m_titleKeys; // which menu of ours each title opens
+    std::unordered_map<std::wstring, std::wstring> m_descriptions; // by program path
     NativeMenu m_native;
     std::optional<std::uint32_t> m_titlesRequest;
     std::optional<std::uint32_t> m_openRequest;

@@ -344,6 +344,7 @@ void BarHost::RunCommand(VarloBar& bar, int id) {
     case kHideMenu: {
         const bool hidden = store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0;
         store.WriteInt(L"finder", L"findermenu", hidden ? 1 : 0);
+        for (auto& b : m_bars) b->MenuSettingChanged();
         return;
     }
     case kEmptyTrash: EmptyTrash(bar.Window()); return;

@@ -481,6 +481,12 @@ void VarloBar::ForegroundChanged() {
     ApplyLook();
 }
 
+void VarloBar::MenuSettingChanged() {
+    if (!m_app) return;
+    m_app->Forget();
+    m_app->Follow(::GetForegroundWindow());
+}
+
 void VarloBar::RegisterAppBar() {
     APPBARDATA data{};
     data.cbSize = sizeof(data);

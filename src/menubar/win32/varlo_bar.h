@@ -58,6 +58,8 @@ public:
     // The foreground window may have changed: the application's name and titles follow
     // it, and the tint with "autocolor".
     void ForegroundChanged();
+    // "findermenu" changed: the titles are looked for again.
+    void MenuSettingChanged();
     // Hides the bar and gives its screen space back; safe from any thread.
     void ReleaseScreenSpace() noexcept;
 
