@@ -1,8 +1,9 @@
 #pragma once
 // The menu bars of the program: one on the chosen screen, or one per screen with
 // "allscreens" (made 800 ms apart). Owns what the bars share: the clock thread and its
-// text, the input methods and their registry watch, the foreground watch, the power
-// actions and the settings the context menu changes.
+// text, the input methods and their registry watch, the foreground as the window event
+// sources report it, the menu hand-over files, the power actions and the settings the
+// context menu changes.
 
 #include "dock/win32/monitors.h"
 #include "foundation/config_store.h"
@@ -124,6 +125,7 @@ private:
     BarServices m_services;
     std::vector<Screen> m_screens;
     std::size_t m_nextScreen = 0;
+    std::unique_ptr<MenuHandshake> m_handshake; // outlives the bars, whose requests it holds
     std::vector<std::unique_ptr<VarloBar>> m_bars;
     std::vector<StatusKind> m_order;
     bool m_allScreens = false;
@@ -134,7 +136,6 @@ private:
     std::vector<InputMethod> m_inputMethods;
     bool m_chineseInstalled = false;
     std::unique_ptr<InputMethodWatch> m_inputMethodWatch;
-    std::unique_ptr<MenuHandshake> m_handshake;
     HWND m_foreground = nullptr;      // as the bars last looked at it
     bool m_foregroundPosted = false;
     Win32PowerPort m_power;
