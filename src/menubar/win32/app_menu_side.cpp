@@ -5,9 +5,11 @@
 #include "foundation/hook_protocol.h"
 #include "foundation/text.h"
 #include "menubar/bar_geometry.h"
+#include "menubar/win32/accessible_menu.h"
 #include "menubar/win32/app_window.h"
 
 #include <cstdio>
+#include <thread>
 
 namespace kestrana::menubar::win32 {
 namespace {
@@ -39,6 +41,8 @@ void AppMenuSide::Follow(HWND foreground) {
     if (m_openRequest) return; // a menu of the shown window is open; it keeps the bar
     m_followedAt = ClockMs();
     EndRequest(m_titlesRequest, kTimerMenuTitles);
+    m_accessiblePending.reset();
+    ++m_generation; // a late answer about the window before is passed over
     m_window = foreground;
     m_native = {};
 
@@ -80,8 +84,9 @@ void AppMenuSide::Follow(HWND foreground) {
     }
     const MenuBarRead read = ReadMenuBar(foreground);
     if (!read.menu) {
-        // Menus offered only through the accessibility interfaces are not read yet.
-        Show(std::move(name), {}, TitleSource::None);
+        // Perhaps a menu bar offered only through the accessibility interfaces.
+        Show(std::move(name), {}, TitleSource::WindowMenu, false);
+        AskAccessibleTitles(foreground);
         return;
     }
     m_native = {read.menu, foreground, nullptr};
@@ -113,6 +118,48 @@ void AppMenuSide::AskTitles(HWND window, HMENU menu) {
     }
     m_titlesRequest = number;
     ::SetTimer(m_context.bar, kTimerMenuTitles, kTitlesDeadlineMs, nullptr);
+}
+
+void AppMenuSide::AskAccessibleTitles(HWND window) {
+    const std::uint64_t generation = m_generation;
+    m_accessiblePending = generation;
+    ::SetTimer(m_context.bar, kTimerMenuTitles, kTitlesDeadlineMs, nullptr);
+    try {
+        std::thread([mailbox = m_mailbox, window, bar = m_context.bar, generation] {
+            auto found = FindAccessibleMenuBar(window);
+            {
+                std::lock_guard lock(mailbox->mutex);
+                mailbox->generation = generation;
+                mailbox->titles.reset();
+                mailbox->window = nullptr;
+                if (found) {
+                    mailbox->titles = std::move(found->titles);
+                    mailbox->window = found->window;
+                }
+            }
+            ::PostMessageW(bar, kMsgAccessibleTitles, static_cast<WPARAM>(generation), 0);
+        }).detach();
+    } catch (...) {
+        foundation::LogCaught("menu bar accessible titles");
+        m_accessiblePending.reset();
+    }
+}
+
+void AppMenuSide::OnAccessibleTitles(std::uint64_t generation) {
+    if (m_accessiblePending != generation) return;
+    std::optional<std::vector<std::wstring>> titles;
+    HWND window = nullptr;
+    {
+        std::lock_guard lock(m_mailbox->mutex);
+        if (m_mailbox->generation != generation) return;
+        titles = std::move(m_mailbox->titles);
+        window = m_mailbox->window;
+    }
+    m_accessiblePending.reset();
+    ::KillTimer(m_context.bar, kTimerMenuTitles);
+    if (titles && !titles->empty()) m_native = {nullptr, m_window, window};
+    std::wstring name = m_name.text;
+    Show(std::move(name), titles ? CleanTitles(*titles) : std::vector<std::wstring>{}, TitleSource::WindowMenu);
 }
 
 void AppMenuSide::EndRequest(std::optional<std::uint32_t>& request, UINT_PTR timer) {
@@ -151,6 +198,15 @@ void AppMenuSide::OnMenuState(std::uint32_t number, std::intptr_t state) {
 
 void AppMenuSide::OnTimer(UINT_PTR id) {
     if (id == kTimerMenuTitles) {
+        if (m_accessiblePending) {
+            // The application is slow to describe itself: its name alone; a late answer is dropped.
+            m_accessiblePending.reset();
+            ::KillTimer(m_context.bar, kTimerMenuTitles);
+            foundation::LogDetail("menu bar", L"no accessible titles in time from " + m_name.text);
+            std::wstring name = m_name.text;
+            Show(std::move(name), {}, TitleSource::WindowMenu);
+            return;
+        }
         if (!m_titlesRequest) return;
         foundation::LogDetail("menu bar", L"no titles in time from " + m_name.text);
         EndRequest(m_titlesRequest, kTimerMenuTitles);
@@ -273,6 +329,17 @@ void AppMenuSide::OpenTitle(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= m_titles.size() || m_openRequest) return;
     if (m_source != TitleSource::WindowMenu) {
         OpenOwnMenu(index);
+        return;
+    }
+    if (!m_native.menu && m_native.accessible) {
+        // Invoking the element opens its menu; the application may take its time.
+        if (foundation::DetailLogging())
+            foundation::LogDetail("menu bar", L"invoking accessible title " + m_titles[static_cast<std::size_t>(index)].text);
+        try {
+            std::thread([window = m_native.accessible, index] { InvokeAccessibleTitle(window, index); }).detach();
+        } catch (...) {
+            foundation::LogCaught("menu bar accessible invoke");
+        }
         return;
     }
     if (!m_native.menu || !::IsWindow(m_native.window)) return;

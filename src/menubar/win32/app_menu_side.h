@@ -17,6 +17,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -30,6 +32,7 @@ namespace kestrana::menubar::win32 {
 
 inline constexpr UINT_PTR kTimerMenuTitles = 13; // a titles request's deadline
 inline constexpr UINT_PTR kTimerMenuOpen = 14;   // watches an open menu's request file
+inline constexpr UINT kMsgAccessibleTitles = WM_APP + 45; // a worker found (or not) an accessible menu bar
 
 struct AppSideContext {
     HWND bar = nullptr;
@@ -60,6 +63,8 @@ public:
     void Forget() { m_window = nullptr; }
     // The hook module's word on a request (see kMsgMenuState).
     void OnMenuState(std::uint32_t number, std::intptr_t state);
+    // A worker's answer about the accessible menu bar of look `generation`.
+    void OnAccessibleTitles(std::uint64_t generation);
     void OnTimer(UINT_PTR id);
 
     // The cells of the name and the titles, from `nameX` on.
@@ -70,7 +75,7 @@ public:
     [[nodiscard]] int HitTest(int x) const;
     // A click on a title: its menu drops down under it.
     void OpenTitle(int index);
-    [[nodiscard]] bool HasNativeMenu() const { return m_native.menu != nullptr; }
+    [[nodiscard]] bool HasNativeMenu() const { return m_native.menu != nullptr || m_native.accessible != nullptr; }
     // The application's own menu from the bar's context menu ("systemmenu").
     void OpenNativeMenu() { OpenTitle(0); }
 
@@ -90,6 +95,7 @@ private:
     // `complete`: nothing more is coming for this window (the detail log notes the time).
     void Show(std::wstring name, std::vector<std::wstring> titles, TitleSource source, bool complete = true);
     void AskTitles(HWND window, HMENU menu);
+    void AskAccessibleTitles(HWND window);
     void EndRequest(std::optional<std::uint32_t>& request, UINT_PTR timer);
     void LayOut();
     [[nodiscard]] gfx::Bitmap Draw(const std::wstring& text, bool bold) const;
@@ -105,6 +111,17 @@ private:
     std::unordered_map<std::wstring, std::wstring> m_descriptions; // by program path
     NativeMenu m_native;
     std::optional<std::uint32_t> m_titlesRequest;
+    // What the accessibility workers found, handed over under the lock: workers may
+    // outlive the bar, so they share this and nothing else of it.
+    struct Mailbox {
+        std::mutex mutex;
+        std::uint64_t generation = 0;
+        std::optional<std::vector<std::wstring>> titles;
+        HWND window = nullptr;
+    };
+    std::shared_ptr<Mailbox> m_mailbox = std::make_shared<Mailbox>();
+    std::uint64_t m_generation = 0;           // of the latest look
+    std::optional<std::uint64_t> m_accessiblePending;
     std::optional<std::uint32_t> m_openRequest;
     ULONGLONG m_openAsked = 0;
     bool m_openAnswered = false;

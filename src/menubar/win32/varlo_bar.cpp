@@ -205,6 +205,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
+    case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     default:
         if (message == m_menuStateMessage && m_menuStateMessage) {
             m_app->OnMenuState(static_cast<std::uint32_t>(wParam), static_cast<std::intptr_t>(lParam));

@@ -6,33 +6,16 @@
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_app_hung 1920x1080x24
 
-printf '[brisel]\r\nVarlo=1\r\n[finder]\r\ndarkmode=2\r\n[normal]\r\ndetaillog=1\r\n' >"$E2E_BASE/config.ini"
-e2e_start_kestrana
-main=$(kdrv find KESTRANA - 20000) || e2e_fail "program did not start"
-bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar"
-kdrv wait-prop "$(kdrv find hookel32 - 30000)" KestranaProgram "$main" 15000 || e2e_fail "no handshake with the companion"
+source "$(dirname "$0")/../menubar_app.sh"
+start_with_companion
 log=$E2E_BASE/Kestrana.log
-
-presented_after() { # <ms>: the last presentation after that time, "<ms>\t<name>: [titles]"
-    sed -n 's/.*menu bar: presented \(.*\) at \([0-9.]*\) ms, .*/\2\t\1/p' "$log" | awk -F'\t' -v t="$1" '$1 >= t' | tail -n1
-}
-wait_presented() { # <ms> <pattern>
-    local line
-    for _ in $(seq 1 50); do
-        line=$(presented_after "$1")
-        if printf '%s' "$line" | grep -q -- "$2"; then printf '%s\n' "$line"; return 0; fi
-        sleep 0.1
-    done
-    e2e_log "last presentation: $(presented_after 0)"
-    return 1
-}
 
 (cd "$E2E_DIR" && exec timeout 60 wine 'C:\kdriver.exe' menu-window 50 20000) >"$E2E_DIR/menuwindow.out" 2>&1 &
 e2e_track $!
 win=$(kdrv find KdriverMenuTest - 15000) || e2e_fail "the test window did not come up"
 line=$(wait_presented 0 'kdriver: \[File [0-9-]*\] \[Edit [0-9-]*\] \[View ') || e2e_fail "its titles were not presented"
 echo "test window: $line"
-edit=$(printf '%s' "$line" | sed -n 's/.*\[Edit \([0-9]*\)-\([0-9]*\)\].*/\1 \2/p' | awk '{ print int(($1 + $2) / 2) }')
+edit=$(title_x "$line" Edit)
 
 xdotool mousemove "$edit" 12 click 1
 popup=$(kdrv find '#32768' - 3000) || e2e_fail "its Edit menu did not drop down"

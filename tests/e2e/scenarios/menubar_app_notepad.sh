@@ -7,34 +7,13 @@
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_app_notepad 1920x1080x24
 
-printf '[brisel]\r\nVarlo=1\r\n[finder]\r\ndarkmode=2\r\n[normal]\r\ndetaillog=1\r\n' >"$E2E_BASE/config.ini"
-e2e_start_kestrana
-main=$(kdrv find KESTRANA - 20000) || e2e_fail "program did not start"
-bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar"
-companion=$(kdrv find hookel64 - 30000) || e2e_fail "no companion"
-kdrv wait-prop "$(kdrv find hookel32 - 10000)" KestranaProgram "$main" 15000 || e2e_fail "no handshake with the companion"
+source "$(dirname "$0")/../menubar_app.sh"
+start_with_companion
 log=$E2E_BASE/Kestrana.log
 
-# The last "presented" line of the detail log after a given time.
-presented_after() { # <ms>
-    sed -n 's/.*menu bar: presented \(.*\) at \([0-9.]*\) ms, .*/\2\t\1/p' "$log" | awk -F'\t' -v t="$1" '$1 >= t' | tail -n1
-}
-wait_presented() { # <ms> <pattern>: up to 5 s for a presentation after <ms> matching <pattern>
-    local line
-    for _ in $(seq 1 50); do
-        line=$(presented_after "$1")
-        if printf '%s' "$line" | grep -q -- "$2"; then printf '%s\n' "$line"; return 0; fi
-        sleep 0.1
-    done
-    e2e_log "last presentation: $(presented_after 0)"
-    return 1
-}
 launch() { # <program>: "<hwnd> <pid> <ms>" (the program keeps the driver's output open: via a file)
     timeout 30 wine 'C:\kdriver.exe' launch "$1" 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" || return 1
     tr -d '\r' <"$E2E_DIR/launch.out"
-}
-title_x() { # <presentation line> <title>: the middle of that title on screen
-    printf '%s' "$1" | sed -n "s/.*\[$2 \([0-9]*\)-\([0-9]*\)\].*/\1 \2/p" | awk '{ print int(($1 + $2) / 2) }'
 }
 
 read -r pad _ shown < <(launch notepad.exe) || e2e_fail "notepad showed no window"
