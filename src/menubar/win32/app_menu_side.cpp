@@ -4,6 +4,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/text.h"
+#include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/win32/accessible_menu.h"
 #include "menubar/win32/app_window.h"
@@ -214,6 +215,17 @@ void AppMenuSide::OnTimer(UINT_PTR id) {
         Show(std::move(name), {}, TitleSource::WindowMenu);
         return;
     }
+    if (id == kTimerOwnMenuWatch) {
+        POINT p{};
+        ::GetCursorPos(&p);
+        const int x = p.x - m_context.origin.x, y = p.y - m_context.origin.y;
+        const int title = y >= 0 && y < m_context.height ? HitTest(x) : -2;
+        if (title >= 0 && title != m_lit && gfx::PopupMenuOpen() && m_switchTo < 0) {
+            m_switchTo = title;
+            gfx::CancelPopupMenu();
+        }
+        return;
+    }
     if (id != kTimerMenuOpen || !m_openRequest) return;
     const bool pending = m_context.handshake->Pending(*m_openRequest);
     // A module that never took the request up, or an application that went away
@@ -367,16 +379,25 @@ void AppMenuSide::OpenTitle(int index) {
 }
 
 void AppMenuSide::OpenOwnMenu(int index) {
-    if (static_cast<std::size_t>(index) >= m_titleKeys.size() || !m_context.runMenu) return;
-    const auto entries = OwnTitleMenu(m_source, m_titleKeys[static_cast<std::size_t>(index)], *m_context.store);
-    if (entries.empty()) return;
-    gfx::Menu menu;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        menu.push_back(gfx::MenuItem::Command(static_cast<int>(i) + 1, entries[i].text));
-    m_lit = index;
-    LayOut();
-    const int chosen = m_context.runMenu(menu, m_titles[static_cast<std::size_t>(index)].rect) - 1;
+    std::vector<OwnMenuEntry> entries;
+    int chosen = -1;
+    // The pointer moving onto another title while a menu is open opens that title's.
+    ::SetTimer(m_context.bar, kTimerOwnMenuWatch, 50, nullptr);
+    while (index >= 0 && static_cast<std::size_t>(index) < m_titleKeys.size() && m_context.runMenu) {
+        entries = OwnTitleMenu(m_source, m_titleKeys[static_cast<std::size_t>(index)], *m_context.store);
+        if (entries.empty()) break;
+        gfx::Menu menu;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            menu.push_back(gfx::MenuItem::Command(static_cast<int>(i) + 1, entries[i].text));
+        m_lit = index;
+        m_switchTo = -1;
+        if (m_context.changed) m_context.changed();
+        chosen = m_context.runMenu(menu, m_titles[static_cast<std::size_t>(index)].rect) - 1;
+        index = m_switchTo;
+    }
+    ::KillTimer(m_context.bar, kTimerOwnMenuWatch);
     m_lit = -1;
+    m_switchTo = -1;
     if (m_context.changed) m_context.changed();
     if (chosen < 0 || static_cast<std::size_t>(chosen) >= entries.size()) return;
     // The menu has handed the keyboard back to the window in front; the keys go there.

@@ -32,6 +32,7 @@ namespace kestrana::menubar::win32 {
 
 inline constexpr UINT_PTR kTimerMenuTitles = 13; // a titles request's deadline
 inline constexpr UINT_PTR kTimerMenuOpen = 14;   // watches an open menu's request file
+inline constexpr UINT_PTR kTimerOwnMenuWatch = 15; // the pointer along the titles while a menu of ours is open
 inline constexpr UINT kMsgAccessibleTitles = WM_APP + 45; // a worker found (or not) an accessible menu bar
 
 struct AppSideContext {
@@ -126,6 +127,7 @@ private:
     ULONGLONG m_openAsked = 0;
     bool m_openAnswered = false;
     int m_lit = -1;            // the title whose menu is open
+    int m_switchTo = -1;       // a menu of ours gives way to this title's
     double m_followedAt = 0;   // when the foreground change was taken up (detail log)
 };
 

@@ -218,7 +218,8 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void VarloBar::OnTimer(UINT_PTR id) {
     switch (id) {
     case kTimerMenuTitles:
-    case kTimerMenuOpen: m_app->OnTimer(id); return;
+    case kTimerMenuOpen:
+    case kTimerOwnMenuWatch: m_app->OnTimer(id); return;
     case kTimerForegroundAgain:
         ::KillTimer(m_window, id);
         m_host.LookAtForeground();
