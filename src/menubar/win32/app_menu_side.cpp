@@ -20,6 +20,7 @@ namespace {
 constexpr UINT kTitlesDeadlineMs = 300;
 // The module must take an open request up within this time, or it is given up.
 constexpr ULONGLONG kOpenPickUpMs = 1500;
+constexpr int kMaxAccessibleWorkers = 4;
 
 double ClockMs() {
     LARGE_INTEGER now{}, frequency{};
@@ -52,8 +53,6 @@ void AppMenuSide::Follow(HWND foreground) {
     if (m_context.dockName) sources.dockName = m_context.dockName(facts.imagePath);
     if (!facts.imagePath.empty()) {
         sources.unsaveName = store.ReadString(L"unsaveicon", foundation::AsciiLower(facts.imagePath));
-        // A picture path stored there is no name.
-        if (sources.unsaveName.find(L'\\') != std::wstring::npos) sources.unsaveName.clear();
         // Read once per program, and never from a share, which may keep this thread waiting.
         const bool share = facts.imagePath.starts_with(L"\\\\");
         auto known = m_descriptions.find(facts.imagePath);
@@ -122,12 +121,20 @@ void AppMenuSide::AskTitles(HWND window, HMENU menu) {
 }
 
 void AppMenuSide::AskAccessibleTitles(HWND window) {
+    // Applications that never answer keep their workers; past a few, nobody more is asked.
+    if (m_mailbox->running.load() >= kMaxAccessibleWorkers) {
+        foundation::LogDetail("menu bar", L"too many applications still describing themselves; not asking " + m_name.text);
+        Show(std::wstring(m_name.text), {}, TitleSource::WindowMenu);
+        return;
+    }
     const std::uint64_t generation = m_generation;
     m_accessiblePending = generation;
     ::SetTimer(m_context.bar, kTimerMenuTitles, kTitlesDeadlineMs, nullptr);
     try {
+        ++m_mailbox->running;
         std::thread([mailbox = m_mailbox, window, bar = m_context.bar, generation] {
             auto found = FindAccessibleMenuBar(window);
+            --mailbox->running;
             {
                 std::lock_guard lock(mailbox->mutex);
                 mailbox->generation = generation;
@@ -142,6 +149,7 @@ void AppMenuSide::AskAccessibleTitles(HWND window) {
         }).detach();
     } catch (...) {
         foundation::LogCaught("menu bar accessible titles");
+        --m_mailbox->running;
         m_accessiblePending.reset();
     }
 }

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -119,6 +120,7 @@ private:
         std::uint64_t generation = 0;
         std::optional<std::vector<std::wstring>> titles;
         HWND window = nullptr;
+        std::atomic<int> running{0}; // workers still asking
     };
     std::shared_ptr<Mailbox> m_mailbox = std::make_shared<Mailbox>();
     std::uint64_t m_generation = 0;           // of the latest look
