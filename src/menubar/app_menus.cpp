@@ -159,7 +159,7 @@ std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view tit
         kSelectAll{L"selectall", L"Select All", kCtrl, 'A'}, kRefresh{L"refresh", L"Refresh", 0, 0x74},
         kBack{L"back", L"Back", kAlt, 0x25}, kForward{L"forward", L"Forward", kAlt, 0x27},
         kMinimise{L"minimize", L"Minimize", kWin, 0x28}, kNewFolder{L"newfolder", L"New Folder", kCtrl | kShift, 'N'},
-        kFinderWindow{L"newwindow", L"New Window", kWin, 'E'};
+        kExplorerWindow{L"newwindow", L"New Window", kWin, 'E'};
     const bool browser = source == TitleSource::Browser;
     std::vector<Row> rows;
     const std::wstring key = AsciiLower(titleKey);
@@ -169,7 +169,7 @@ std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view tit
             rows = {{L"newwindow", L"New Window", kCtrl, 'N'}, {L"newtab", L"New Tab", kCtrl, 'T'},
                     {L"closetab", L"Close Tab", kCtrl, 'W'}};
         else
-            rows = {kFinderWindow, kNewFolder};
+            rows = {kExplorerWindow, kNewFolder};
         if (source == TitleSource::Explorer) rows.push_back({L"closewindow", L"Close Window", kCtrl, 'W'});
     } else if (key == L"edit") {
         rows = {kUndo, kCut, kCopy, kPaste, kSelectAll};

@@ -65,7 +65,7 @@ void AppMenuSide::Follow(HWND foreground) {
                             : AppName(sources, facts.imagePath);
     if (facts.desktop || facts.className == L"Progman" || facts.className == L"WorkerW" ||
         facts.className == L"CabinetWClass")
-        name = store.LanguageText(L"iconame", L"explorer", L"Finder");
+        name = store.LanguageText(L"iconame", L"explorer", L"File Explorer");
 
     TitleOptions options;
     options.enabled = !(store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0);

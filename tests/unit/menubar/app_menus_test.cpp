@@ -51,11 +51,11 @@ TEST(ActiveApp, TitleRulesInTheirOrder) {
     fakes::SettingsFolder folder;
     folder.store.SetCurrentLanguage(L"English");
     folder.files.AddFile(folder.base + L"lang\\English.ini",
-                         fakes::Utf16File(u"[findertitle]\r\na=Finder\r\nb= Go \r\n[findermenubrowser]\r\nView=Look\r\n"));
+                         fakes::Utf16File(u"[findertitle]\r\na=Desk\r\nb= Go \r\n[findermenubrowser]\r\nView=Look\r\n"));
     const TitleOptions options;
 
     ForegroundFacts desktop = Window(L"WorkerW", L"C:\\Windows\\explorer.exe", 0x80);
-    EXPECT_EQ(PlanTitles(desktop, folder.store, options).titles, (std::vector<std::wstring>{L"Finder", L"Go"}));
+    EXPECT_EQ(PlanTitles(desktop, folder.store, options).titles, (std::vector<std::wstring>{L"Desk", L"Go"}));
     desktop.exStyle = 0; // a plain WorkerW is no desktop: it is an overlay-free window like any other
     EXPECT_EQ(PlanTitles(desktop, folder.store, options).source, TitleSource::WindowMenu);
 
