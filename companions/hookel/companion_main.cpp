@@ -22,6 +22,7 @@
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/win32_log_files.h"
+#include "menubar/menu_handshake.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -55,7 +56,15 @@ struct CompanionState {
     HWND coordinatorWindow = nullptr; // "hookel32" when this 64-bit build stands in for it
     std::mutex confirmMutex;
     foundation::Confirmations confirmations; // under confirmMutex
+    struct MenuHook {
+        std::uint32_t number = 0;
+        win32::UniqueHook hook;
+        ULONGLONG since = 0;
+    };
+    std::vector<MenuHook> menuHooks; // message hooks on threads with a menu request
 } g;
+
+constexpr UINT_PTR kTimerMenuHooks = 2;
 
 // Only the program itself, from this folder, in this session and as this user, may ask.
 // Integrity levels exist only on Windows; under Wine every token is the same.
@@ -193,6 +202,59 @@ bool IsForeignWindow(HWND window) {
     return pid != ::GetCurrentProcessId();
 }
 
+bool SameBitness(DWORD pid) {
+    win32::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    BOOL wow = FALSE;
+    if (!process || !::IsWow64Process(process.Get(), &wow)) return false;
+    if (k64Bit) return !wow;
+    // The 32-bit build: a 32-bit process is one under WOW64, or any on 32-bit Windows.
+    BOOL selfWow = FALSE;
+    return wow || (::IsWow64Process(::GetCurrentProcess(), &selfWow) && !selfWow);
+}
+
+// The hook module carries menu requests out inside the window's own thread: a message
+// hook on that thread only, kept while the request's file exists (at most a minute).
+bool StartMenuRequest(std::uint32_t number, UINT requestMessage) {
+    const std::wstring path = menubar::RequestPath(g.folder, number);
+    const auto bytes = [&] {
+        std::string text;
+        win32::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                     nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file) return text;
+        text.resize(8192);
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
+        text.resize(read);
+        return text;
+    }();
+    const auto request = menubar::ParseMenuRequest(bytes);
+    if (!request) return false;
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(request->window));
+    DWORD pid = 0;
+    const DWORD thread = IsForeignWindow(window) ? ::GetWindowThreadProcessId(window, &pid) : 0;
+    if (!thread || !SameBitness(pid) || !g.hookModule) return false;
+    auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(g.hookModule.Get(), "GetMsgProc")));
+    if (!proc) return false;
+    win32::UniqueHook hook(::SetWindowsHookExW(WH_GETMESSAGE, proc, g.hookModule.Get(), thread));
+    if (!hook) {
+        foundation::LogFailure("companion", "message hook for a menu refused, error " + std::to_string(::GetLastError()));
+        return false;
+    }
+    if (!::PostMessageW(window, requestMessage, number, 0)) return false;
+    g.menuHooks.push_back({number, std::move(hook), ::GetTickCount64()});
+    ::SetTimer(g.ownWindow, kTimerMenuHooks, 250, nullptr);
+    return true;
+}
+
+void DropFinishedMenuHooks() {
+    const ULONGLONG now = ::GetTickCount64();
+    std::erase_if(g.menuHooks, [&](const CompanionState::MenuHook& h) {
+        return now - h.since > 60000 ||
+               ::GetFileAttributesW(menubar::RequestPath(g.folder, h.number).c_str()) == INVALID_FILE_ATTRIBUTES;
+    });
+    if (g.menuHooks.empty()) ::KillTimer(g.ownWindow, kTimerMenuHooks);
+}
+
 LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
         if (message != 0 && message == g.msgShare) {
@@ -210,6 +272,12 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) g.taskbar = reinterpret_cast<HWND>(lParam);
                 return 1;
             case kShareTrayHookArm: return 1;
+            case kShareMenuRequest: {
+                static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
+                return lParam >= 0 && lParam <= 0xFFFFFFFF && StartMenuRequest(static_cast<std::uint32_t>(lParam), request)
+                           ? 1
+                           : 0;
+            }
             case kShareWatchWindow:
                 if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
                     // Forget windows that have gone, so the set cannot grow without end.
@@ -347,6 +415,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.hwnd == g.ownWindow && message.wParam == kTimerMenuHooks) {
+            DropFinishedMenuHooks();
+            continue;
+        }
         if (message.message == WM_TIMER && message.hwnd == g.ownWindow && message.wParam == 1) {
             ::KillTimer(g.ownWindow, 1);
             // No 32-bit partner after three seconds: start it, and where the system cannot

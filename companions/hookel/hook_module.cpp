@@ -8,14 +8,21 @@
 // The answer decides whether a window gets minimised at all, so the module talks only to
 // windows of the program itself: the executable "Kestrana.exe" in the module's own
 // folder. It runs inside every process and keeps no log.
+//
+// Menus of a process can only be shown and followed from inside it, so the module also
+// carries out the menu bar's requests: woken in a window's thread by a message the
+// companion posts there (through a short-lived message hook), it reads the request file,
+// then reports the menu bar's titles or drops one of its menus down under the bar's title.
 #include "foundation/foreign_requests.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/shell_messages.h"
 #include "foundation/text.h"
+#include "menubar/menu_handshake.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -115,7 +122,139 @@ void Report(HWND window, std::uintptr_t code) {
     ::PostMessageW(main, message, reinterpret_cast<WPARAM>(window), static_cast<LPARAM>(code));
 }
 
+// --- menu requests ------------------------------------------------------------------
+
+namespace menus = kestrana::menubar;
+
+std::string ReadSmallFile(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string text(8192, '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
+    ::CloseHandle(file);
+    text.resize(read);
+    return text;
+}
+
+bool WriteSmallFile(const std::wstring& path, const std::string& text) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                    written == text.size();
+    ::CloseHandle(file);
+    return ok;
+}
+
+struct OpenMenu {
+    const menus::MenuRequest* request = nullptr;
+    int current = -1;
+    int next = -1;
+    HHOOK filter = nullptr;
+};
+OpenMenu g_open; // the menu being tracked in this process; one at a time
+
+// Inside the menu's own loop: the pointer on another title of the bar switches menus,
+// as it does along a menu bar.
+LRESULT CALLBACK MenuFilterProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_MENU && g_open.request) {
+        const auto* message = reinterpret_cast<const MSG*>(lParam);
+        if (message && message->message == WM_MOUSEMOVE) {
+            POINT p{};
+            ::GetCursorPos(&p);
+            const int title = menus::TitleAt(*g_open.request, p.x, p.y);
+            if (title >= 0 && title != g_open.current) {
+                g_open.next = title;
+                ::EndMenu();
+                return TRUE;
+            }
+        }
+    }
+    return ::CallNextHookEx(g_open.filter, code, wParam, lParam);
+}
+
+void TellBar(const menus::MenuRequest& request, std::uint32_t number, std::intptr_t state) {
+    static const UINT message = ::RegisterWindowMessageW(kMsgMenuState.data());
+    HWND bar = reinterpret_cast<HWND>(static_cast<UINT_PTR>(request.bar));
+    if (message && bar && ::IsWindow(bar) && IsProgramWindow(bar))
+        ::PostMessageW(bar, message, number, static_cast<LPARAM>(state));
+}
+
+void ReportTitles(HWND window, const std::wstring& requestPath) {
+    std::vector<std::wstring> titles;
+    HMENU bar = ::GetMenu(window);
+    const int count = bar ? ::GetMenuItemCount(bar) : 0;
+    for (int i = 0; i < count && titles.size() < menus::kMaxTitles; ++i) {
+        wchar_t text[256] = {};
+        ::GetMenuStringW(bar, static_cast<UINT>(i), text, static_cast<int>(std::size(text)), MF_BYPOSITION);
+        titles.emplace_back(text);
+    }
+    WriteSmallFile(requestPath + L".titles", menus::FormatTitleReply(titles));
+}
+
+void TrackMenus(HWND window, const menus::MenuRequest& request, std::uint32_t number) {
+    HMENU bar = ::GetMenu(window);
+    if (!bar || g_open.request) return;
+    g_open = {&request, request.index, -1, nullptr};
+    while (g_open.current >= 0 && g_open.current < ::GetMenuItemCount(bar) &&
+           static_cast<std::size_t>(g_open.current) < request.titles.size()) {
+        TellBar(request, number, g_open.current);
+        HMENU popup = ::GetSubMenu(bar, g_open.current);
+        if (!popup) {
+            // A title that is a command of its own.
+            const UINT id = ::GetMenuItemID(bar, g_open.current);
+            if (id != static_cast<UINT>(-1)) ::PostMessageW(window, WM_COMMAND, id, 0);
+            break;
+        }
+        g_open.next = -1;
+        g_open.filter = ::SetWindowsHookExW(WH_MSGFILTER, MenuFilterProc, nullptr, ::GetCurrentThreadId());
+        // Owned by the application's window: it prepares the menu (WM_INITMENUPOPUP) and
+        // gets the chosen command, exactly as from its own menu bar.
+        const auto& span = request.titles[static_cast<std::size_t>(g_open.current)];
+        ::TrackPopupMenuEx(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON, span.left, request.bottom, window,
+                           nullptr);
+        if (g_open.filter) ::UnhookWindowsHookEx(g_open.filter);
+        g_open.filter = nullptr;
+        g_open.current = g_open.next;
+    }
+    g_open = {};
+}
+
+void CarryOutMenuRequest(std::uint32_t number) {
+    const std::wstring path = menus::RequestPath(ModuleFolder(), number);
+    const auto request = menus::ParseMenuRequest(ReadSmallFile(path));
+    if (!request) return;
+    HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(request->window));
+    // Only windows of this very thread: their menus are the ones this thread may show.
+    if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId()) return;
+    if (request->ask == menus::MenuAsk::Titles) {
+        ReportTitles(window, path);
+        ::DeleteFileW(path.c_str());
+        TellBar(*request, number, kMenuStateTitles);
+        return;
+    }
+    TrackMenus(window, *request, number);
+    ::DeleteFileW(path.c_str());
+    TellBar(*request, number, kMenuStateDone);
+}
+
 } // namespace
+
+// Installed by the companion on one thread for one request, and removed again.
+extern "C" __declspec(dllexport) LRESULT CALLBACK GetMsgProc(int code, WPARAM wParam, LPARAM lParam) {
+    static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
+    if (code == HC_ACTION && wParam == PM_REMOVE && request) {
+        auto* message = reinterpret_cast<MSG*>(lParam);
+        if (message && message->message == request) {
+            const auto number = static_cast<std::uint32_t>(message->wParam);
+            message->message = WM_NULL; // the application never sees it
+            CarryOutMenuRequest(number);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code >= 0) {

@@ -25,6 +25,7 @@
 #include "gfx/win32/wic_image_decoder.h"
 #include "launchers/win32/stack_icons.h"
 #include "launchers/win32/stack_window.h"
+#include "menubar/app_menus.h"
 #include "menubar/win32/system_actions.h"
 #include "themes/theme_files.h"
 
@@ -150,10 +151,46 @@ bool AppServices::StartDocks() {
     return m_docks->Start();
 }
 
+namespace {
+
+// The window tracker gets every report; a window coming to the front also makes the menu
+// bar look at the foreground, so both follow the same sources.
+class TrackerAndMenuBar final : public dock::WindowEventSink {
+public:
+    explicit TrackerAndMenuBar(dock::WindowEventSink& tracker) : m_tracker(tracker) {}
+    void OnWindowEvent(const dock::WindowEvent& event) override {
+        m_tracker.OnWindowEvent(event);
+        if (event.kind == dock::WindowEventKind::Activated && Handlers().foregroundHint) Handlers().foregroundHint();
+    }
+
+private:
+    dock::WindowEventSink& m_tracker;
+};
+
+} // namespace
+
+std::wstring AppServices::DockItemName(const std::wstring& imagePath) {
+    if (!m_docks) return {};
+    std::vector<menubar::DockItemName> items;
+    for (std::size_t i = 0; i < m_docks->Count(); ++i) {
+        auto* dock = m_docks->At(i);
+        if (!dock) continue;
+        std::lock_guard bars(dock::BarsListMutex());
+        const auto& row = dock->Bar().Items();
+        std::lock_guard list(row.ListMutex());
+        // Pinned items only: a running-only item is labelled with a window's title.
+        row.ForEachReal([&](std::size_t, const dock::Dockico& item) {
+            if (item.kept) items.push_back({item.realpath, item.appname, item.tag});
+        });
+    }
+    return menubar::DockNameFor(items, imagePath);
+}
+
 void AppServices::StartWindowTracking(HWND mainWindow) {
     if (!m_tracker || !m_docks || m_windowSources) return;
     m_windowSources = std::make_unique<dock::WindowEventSources>(*m_windowFacts);
-    if (!m_windowSources->Start(mainWindow, *m_tracker)) {
+    m_windowSink = std::make_unique<TrackerAndMenuBar>(*m_tracker);
+    if (!m_windowSources->Start(mainWindow, *m_windowSink)) {
         foundation::LogFailure("window tracking", L"the window notifications could not be started");
         m_windowSources.reset();
         return;
@@ -167,7 +204,7 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
     };
     handlers.windowEvent = [this](const dock::WindowEvent& event) {
         if (m_windowSources && event.kind != dock::WindowEventKind::Changed) m_windowSources->Quicken();
-        m_tracker->OnWindowEvent(event);
+        m_windowSink->OnWindowEvent(event);
     };
     handlers.trackedWindows = [this] {
         std::vector<HWND> windows;

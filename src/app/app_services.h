@@ -31,6 +31,7 @@ class Win32WindowFacts;
 class Win32Pause;
 class WindowTracker;
 class WindowEventSources;
+class WindowEventSink;
 namespace win32 {
 class DockHost;
 class Win32TrackerPictures;
@@ -82,6 +83,9 @@ public:
     // Picture requests that found the job runner full are asked again, and folders shown
     // as stacks get their piles. Every second.
     void RetryItemPictures();
+    // The name of the first dock item (of any dock) launched from `imagePath`; the menu
+    // bar names the active application with it. User-interface thread.
+    [[nodiscard]] std::wstring DockItemName(const std::wstring& imagePath);
 
 private:
     platform::Win32FileSystem m_files;
@@ -107,6 +111,7 @@ private:
     std::unique_ptr<dock::Win32Pause> m_pause;
     std::unique_ptr<dock::win32::Win32TrackerPictures> m_trackerPictures;
     std::unique_ptr<dock::WindowTracker> m_tracker;
+    std::unique_ptr<dock::WindowEventSink> m_windowSink; // the tracker, and the menu bar for activations
     std::unique_ptr<dock::WindowEventSources> m_windowSources;
     std::unique_ptr<dock::win32::DockHost> m_docks;
     std::unique_ptr<launchers::win32::StackHost> m_stacks; // made on the first folder click

@@ -155,6 +155,9 @@ void OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARA
     }
     // Windows gone or turned into children before the report arrived are ordinary races.
     const auto kind = dock::JudgeReport(*claim, seen);
+    // The menu bar follows the front window also where there are no docks to track for.
+    if (kind == dock::WindowEventKind::Activated && Handlers().foregroundHint && !Handlers().windowEvent)
+        Handlers().foregroundHint();
     if (kind && Handlers().windowEvent)
         Handlers().windowEvent({*kind, dock::ToWindowId(window), dock::WindowEventSource::Companion});
 }

@@ -36,6 +36,8 @@ struct MainWindowHandlers {
     // The hook module's reports (opened, closed, activated, minimised, restored) once the
     // main window has checked them; a report only ever asks for a look at the window.
     std::function<void(const dock::WindowEvent&)> windowEvent;
+    // Some window came to the front (from any of the window event sources).
+    std::function<void()> foregroundHint;
     std::function<void()> endLivePreview;
     std::function<void()> showWindowsTaskbar;            // undo the hide-taskbar setting
     std::function<void(WPARAM, LPARAM)> steamResult;

@@ -24,11 +24,15 @@ void StartMenuBar(AppServices& services) noexcept {
         auto* bars = g_bars.load();
         if (!bars) {
             bars = new menubar::win32::BarHost({services.Store(), services.Text(), services.Decoder(),
-                                                [] { RestartProgram(nullptr); }});
+                                                [] { RestartProgram(nullptr); },
+                                                [&services](const std::wstring& path) {
+                                                    return services.DockItemName(path);
+                                                }});
             g_bars.store(bars);
         }
         if (!bars->Start()) foundation::LogFailure("menu bar", L"no menu bar was made");
         Handlers().stopMenuBar = [] { StopMenuBar(); };
+        Handlers().foregroundHint = [bars] { bars->ForegroundHint(); };
         win32::LogStartupStep(L"menu bar started");
     } catch (...) {
         foundation::LogCaught("start-up StartMenuBar");

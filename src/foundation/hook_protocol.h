@@ -22,6 +22,14 @@ inline constexpr std::uintptr_t kReportActivated = 1;
 inline constexpr std::uintptr_t kReportMinimised = 2;
 inline constexpr std::uintptr_t kReportRestored = 3;
 
+// The menu hand-over: the companion posts kMsgMenuRequest (wParam the request's number)
+// to the application's window; the hook module, inside that thread, answers the bar
+// window with kMsgMenuState (wParam the number, lParam the open title, or one of below).
+inline constexpr std::wstring_view kMsgMenuRequest = L"KestranaFinderMenu";
+inline constexpr std::wstring_view kMsgMenuState = L"KestranaFinderMenuState";
+inline constexpr std::intptr_t kMenuStateDone = -1;
+inline constexpr std::intptr_t kMenuStateTitles = -2;
+
 // The watcher is a window of this class and title in the program itself.
 inline constexpr std::wstring_view kWatcherWindowTitle = L"dockhook32";
 inline constexpr std::wstring_view kWatcherWindowClass = L"dockhook32";
@@ -34,6 +42,9 @@ inline constexpr std::wstring_view kCompanionArmClass = L"hookel64arm";
 inline constexpr std::uintptr_t kShareWatchWindow = 1;
 inline constexpr std::uintptr_t kShareTaskbar = 4;
 inline constexpr std::uintptr_t kShareTrayHookArm = 5;
+// lParam: the number of a menu request file in "findermenu"; the companion wakes its hook
+// module inside the thread of the request's window to carry it out.
+inline constexpr std::uintptr_t kShareMenuRequest = 6;
 inline constexpr std::uintptr_t kShareHandshake = 999;
 // "KestranaShareMemoryTask" requests (wParam).
 inline constexpr std::uintptr_t kTaskInstallSelfUpdate = 4;

@@ -67,6 +67,7 @@ gfx::Menu BarContextMenu(const foundation::ConfigStore& store, const ContextMenu
     using namespace command;
     gfx::Menu menu;
     menu.push_back(MenuItem::Command(kHideMenu, t(L"HideMenu", L"Hide Application Menus"), facts.menusHidden));
+    if (facts.nativeMenu) menu.push_back(MenuItem::Command(kSystemMenu, t(L"systemmenu", L"Application Menu")));
     gfx::Menu look;
     const wchar_t* darkKeys[] = {L"darkwallpaper", L"darksystem", L"darklight", L"darkdark"};
     const wchar_t* darkTexts[] = {L"Follow Wallpaper", L"Follow System", L"Always Light", L"Always Dark"};

@@ -43,6 +43,7 @@ inline constexpr int kEndBar = 406;
 inline constexpr int kDarkModeFirst = 420; // + dark mode 0..3
 inline constexpr int kAutoColor = 430;
 inline constexpr int kShowModeFirst = 440; // + show mode 0..2
+inline constexpr int kSystemMenu = 450;     // the active application's own menu
 
 inline constexpr int kInputMethodFirst = 500; // + index of the input method
 inline constexpr int kInputMethodLast = 599;
@@ -81,6 +82,7 @@ struct ContextMenuFacts {
     bool autoColor = false;
     ShowMode showMode = ShowMode::Always;
     bool taskbarHidden = false;
+    bool nativeMenu = false;    // the active window has a menu of its own
 };
 [[nodiscard]] gfx::Menu BarContextMenu(const foundation::ConfigStore& store, const ContextMenuFacts& facts);
 

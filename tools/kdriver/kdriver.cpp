@@ -30,6 +30,7 @@
 //   kdriver secure-folder <path>                       owner Administrators; full control for
 //                                                      Administrators and SYSTEM, read for Users
 //   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
+//   kdriver edit-text, activate, menu-window: see menubar_commands.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include "foundation/foreign_requests.h"
@@ -51,6 +52,7 @@ using Microsoft::WRL::ComPtr;
 
 int LaunchpadCommand(int argc, wchar_t** argv);
 int StackCommand(int argc, wchar_t** argv);
+int MenuBarCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -477,6 +479,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (const int launchpad = LaunchpadCommand(argc, argv); launchpad >= 0) return launchpad;
     if (const int stack = StackCommand(argc, argv); stack >= 0) return stack;
+    if (const int menus = MenuBarCommand(argc, argv); menus >= 0) return menus;
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)
             return Screenshot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),

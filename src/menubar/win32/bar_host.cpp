@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/foreign_sender.h"
 #include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
@@ -14,11 +15,6 @@
 #include <thread>
 
 namespace kestrana::menubar::win32 {
-namespace {
-
-BarHost* g_host = nullptr; // the hook callback's way back; user-interface thread only
-
-} // namespace
 
 // Shared with the clock thread, which may outlive the host by up to a second.
 struct BarHost::ClockState {
@@ -39,7 +35,11 @@ struct BarHost::ClockState {
     }
 };
 
-BarHost::BarHost(BarServices services) : m_services(std::move(services)) {}
+BarHost::BarHost(BarServices services)
+    : m_services(std::move(services)),
+      // Numbered from the clock, so a file left by an earlier run is not taken for ours.
+      m_handshake(std::make_unique<MenuHandshake>(m_services.store.Files(), m_services.store.BaseFolder(),
+                                                  static_cast<std::uint32_t>(::GetTickCount64() & 0x7FFFFFFF))) {}
 
 BarHost::~BarHost() { Stop(); }
 
@@ -85,7 +85,6 @@ bool BarHost::Start() {
 
     ReadInputMethods();
     StartClock();
-    g_host = this;
     MakeBar(0);
     m_nextScreen = 1;
     if (m_bars.empty()) {
@@ -96,8 +95,11 @@ bool BarHost::Start() {
     m_clock->target = FirstWindow();
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
-    m_foregroundHook = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, OnWinEvent, 0, 0,
-                                         WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
+    m_foreground = nullptr;
+    ForegroundHint(); // whatever is in front now
+    // Wine tells nobody of a foreground change, and a window that stopped answering cannot
+    // report through the hook module: there, the bars also look twice a second.
+    if (kestrana::win32::RunningUnderWine()) ::SetTimer(FirstWindow(), kTimerForegroundPoll, 500, nullptr);
     return true;
 }
 
@@ -130,14 +132,10 @@ void BarHost::Rebuild() {
 
 void BarHost::Stop() {
     if (gfx::PopupMenuOpen()) gfx::CancelPopupMenu();
-    if (m_foregroundHook) {
-        ::UnhookWinEvent(m_foregroundHook);
-        m_foregroundHook = nullptr;
-    }
     m_inputMethodWatch.reset();
     StopClock();
     m_bars.clear();
-    if (g_host == this) g_host = nullptr;
+    m_foregroundPosted = false;
 }
 
 void BarHost::ReleaseScreenSpace() noexcept {
@@ -206,10 +204,11 @@ std::wstring BarHost::ClockText() {
 
 // --- messages from threads and hooks ---------------------------------------------------
 
-void CALLBACK BarHost::OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) noexcept {
-    if (g_host) {
-        if (HWND first = g_host->FirstWindow()) ::PostMessageW(first, kMsgForeground, 0, 0);
-    }
+void BarHost::ForegroundHint() {
+    HWND first = FirstWindow();
+    if (!first || m_foregroundPosted) return;
+    // Reports come in bursts (several sources tell of one change): one look for all.
+    m_foregroundPosted = ::PostMessageW(first, kMsgForeground, 0, 0) != FALSE;
 }
 
 void BarHost::OnHostMessage(UINT message) {
@@ -218,7 +217,10 @@ void BarHost::OnHostMessage(UINT message) {
         for (auto& bar : m_bars) bar->ClockChanged();
         return;
     case kMsgForeground:
-        for (auto& bar : m_bars) bar->ForegroundChanged();
+        m_foregroundPosted = false;
+        // Some reports come before the system has finished the change: look once more.
+        if (HWND first = FirstWindow()) ::SetTimer(first, kTimerForegroundAgain, 150, nullptr);
+        LookAtForeground();
         return;
     case kMsgInputMethods:
         ReadInputMethods();
@@ -227,6 +229,13 @@ void BarHost::OnHostMessage(UINT message) {
     case kMsgEndBars: Stop(); return;
     default: return;
     }
+}
+
+void BarHost::LookAtForeground() {
+    HWND now = ::GetForegroundWindow();
+    if (now == m_foreground) return;
+    m_foreground = now;
+    for (auto& bar : m_bars) bar->ForegroundChanged();
 }
 
 void BarHost::ReadInputMethods() {
@@ -335,6 +344,7 @@ void BarHost::RunCommand(VarloBar& bar, int id) {
     case kHideMenu: {
         const bool hidden = store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0;
         store.WriteInt(L"finder", L"findermenu", hidden ? 1 : 0);
+        for (auto& b : m_bars) b->MenuSettingChanged();
         return;
     }
     case kEmptyTrash: EmptyTrash(bar.Window()); return;

@@ -1,8 +1,9 @@
 #pragma once
 // The menu bars of the program: one on the chosen screen, or one per screen with
 // "allscreens" (made 800 ms apart). Owns what the bars share: the clock thread and its
-// text, the input methods and their registry watch, the foreground watch, the power
-// actions and the settings the context menu changes.
+// text, the input methods and their registry watch, the foreground as the window event
+// sources report it, the menu hand-over files, the power actions and the settings the
+// context menu changes.
 
 #include "dock/win32/monitors.h"
 #include "foundation/config_store.h"
@@ -11,6 +12,7 @@
 #include "gfx/text_renderer.h"
 #include "menubar/bar_appearance.h"
 #include "menubar/clock_text.h"
+#include "menubar/menu_handshake.h"
 #include "menubar/status_items.h"
 #include "menubar/win32/system_actions.h"
 
@@ -32,6 +34,8 @@ struct BarServices {
     gfx::TextRenderer& text;
     const gfx::ImageDecoder& decoder;
     std::function<void()> restartProgram; // the context menu's "restart"
+    // The name of the dock item of a program path; empty without one (or without docks).
+    std::function<std::wstring(const std::wstring& imagePath)> dockItemName;
 };
 
 // Messages the bars' windows receive from the host's threads and hooks.
@@ -42,6 +46,8 @@ inline constexpr UINT kMsgAppBar = WM_APP + 43;
 inline constexpr UINT kMsgEndBars = WM_APP + 44;
 inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
+inline constexpr UINT_PTR kTimerForegroundAgain = 43;
+inline constexpr UINT_PTR kTimerForegroundPoll = 44;
 
 class BarHost {
 public:
@@ -61,6 +67,12 @@ public:
     [[nodiscard]] int HeightOn(const std::wstring& deviceName) const;
     [[nodiscard]] std::size_t Count() const { return m_bars.size(); }
 
+    // The window event sources saw a window come to the front (any thread's report,
+    // on the user-interface thread): the bars look at the foreground once.
+    void ForegroundHint();
+    // The bars follow the foreground window when it changed since they last looked.
+    void LookAtForeground();
+
     // --- for the bars -------------------------------------------------------------
     [[nodiscard]] foundation::ConfigStore& Store() { return m_services.store; }
     [[nodiscard]] gfx::TextRenderer& Text() { return m_services.text; }
@@ -72,6 +84,10 @@ public:
     [[nodiscard]] DarkMode Dark() const { return m_darkMode; }
     [[nodiscard]] ShowMode Show() const { return m_showMode; }
     [[nodiscard]] bool AutoColor() const { return m_autoColor; }
+    [[nodiscard]] MenuHandshake& Handshake() { return *m_handshake; }
+    [[nodiscard]] std::wstring DockItemName(const std::wstring& imagePath) const {
+        return m_services.dockItemName ? m_services.dockItemName(imagePath) : std::wstring();
+    }
     // A bar's new order after a drag: saved, and given to the other bars.
     void OrderChanged(const std::vector<StatusKind>& order);
     // The logo menu as the system stands now (hibernation, updates, recent files).
@@ -105,11 +121,11 @@ private:
     void SetShowMode(int mode);
     void SetAutoColor(bool on);
     [[nodiscard]] HWND FirstWindow() const;
-    static void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) noexcept;
 
     BarServices m_services;
     std::vector<Screen> m_screens;
     std::size_t m_nextScreen = 0;
+    std::unique_ptr<MenuHandshake> m_handshake; // outlives the bars, whose requests it holds
     std::vector<std::unique_ptr<VarloBar>> m_bars;
     std::vector<StatusKind> m_order;
     bool m_allScreens = false;
@@ -120,7 +136,8 @@ private:
     std::vector<InputMethod> m_inputMethods;
     bool m_chineseInstalled = false;
     std::unique_ptr<InputMethodWatch> m_inputMethodWatch;
-    HWINEVENTHOOK m_foregroundHook = nullptr;
+    HWND m_foreground = nullptr;      // as the bars last looked at it
+    bool m_foregroundPosted = false;
     Win32PowerPort m_power;
     std::vector<RecentFile> m_recent; // as last offered by the logo menu
 };

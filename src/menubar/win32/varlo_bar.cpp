@@ -2,6 +2,7 @@
 
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/hook_protocol.h"
 #include "foundation/win32/shell_window.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
@@ -119,6 +120,23 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
             m_customLogo = std::move(*picture);
         }
     }
+    m_menuStateMessage = ::RegisterWindowMessageW(std::wstring(foundation::kMsgMenuState).c_str());
+    // The hook module may run in a process of higher rights than ours.
+    if (m_menuStateMessage) ::ChangeWindowMessageFilterEx(m_window, m_menuStateMessage, MSGFLT_ALLOW, nullptr);
+    AppSideContext app;
+    app.bar = m_window;
+    app.monitor = m_place.monitor;
+    app.origin = {m_place.screen.left, m_place.screen.top};
+    app.height = m_place.height;
+    app.scale = m_place.scale;
+    app.store = &store;
+    app.text = &m_host.Text();
+    app.handshake = &m_host.Handshake();
+    app.dockName = [this](const std::wstring& path) { return m_host.DockItemName(path); };
+    app.severalBars = [this] { return m_host.Count() > 1 || m_host.AllScreens(); };
+    app.runMenu = [this](const gfx::Menu& menu, const gfx::RectI& cell) { return RunMenu(menu, cell); };
+    app.changed = [this] { LayOut(); };
+    m_app = std::make_unique<AppMenuSide>(std::move(app));
     for (StatusKind kind : kCreationOrder)
         if (m_row.IndexOf(kind) >= 0) RefreshView(kind);
     ApplyLook();
@@ -130,6 +148,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
 }
 
 VarloBar::~VarloBar() {
+    m_app.reset();
     RemoveAppBar();
     for (HWND w : {m_backdrop, m_window}) {
         if (!w) continue;
@@ -186,12 +205,26 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
-    default: return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
+    default:
+        if (message == m_menuStateMessage && m_menuStateMessage) {
+            m_app->OnMenuState(static_cast<std::uint32_t>(wParam), static_cast<std::intptr_t>(lParam));
+            return 0;
+        }
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
     }
 }
 
 void VarloBar::OnTimer(UINT_PTR id) {
     switch (id) {
+    case kTimerMenuTitles:
+    case kTimerMenuOpen:
+    case kTimerOwnMenuWatch: m_app->OnTimer(id); return;
+    case kTimerForegroundAgain:
+        ::KillTimer(m_window, id);
+        m_host.LookAtForeground();
+        return;
+    case kTimerForegroundPoll: m_host.LookAtForeground(); return;
     case kTimerWallpaper: SampleWallpaper(); return;
     case kTimerInputMethod: InputMethodChanged(); return;
     case kTimerSlide: StepSlide(); return;
@@ -272,8 +305,9 @@ void VarloBar::RefreshView(StatusKind kind) {
 }
 
 void VarloBar::LayOut() {
-    // The application's name and titles come later; until then half the bar is the limit.
-    m_rowLayout = m_row.LayOut(m_width, m_place.scale, m_width / 2);
+    // Half the bar, or the end of the application's titles when that comes first.
+    const int titlesEnd = m_app ? m_app->RightEdge() : 0;
+    m_rowLayout = m_row.LayOut(m_width, m_place.scale, titlesEnd > 0 ? std::min(m_width / 2, titlesEnd) : m_width / 2);
     Redraw();
 }
 
@@ -292,6 +326,7 @@ void VarloBar::Redraw(const gfx::RectI* region) {
     logo.picture = m_customLogo.Empty() ? nullptr : &m_customLogo;
     logo.lit = m_litIndex == -1;
     cells.push_back(logo);
+    if (m_app) m_app->AddCells(cells);
     const auto& row = m_row.Cells();
     const int dragged = m_row.DraggedIndex();
     for (std::size_t i = 0; i < row.size(); ++i) {
@@ -426,6 +461,7 @@ void VarloBar::SampleWallpaper() {
 
 void VarloBar::ForegroundChanged() {
     InputMethodChanged();
+    if (m_app) m_app->Follow(::GetForegroundWindow());
     if (!m_host.AutoColor()) return;
     std::optional<gfx::Color> tint;
     HWND foreground = ::GetForegroundWindow();
@@ -445,6 +481,12 @@ void VarloBar::ForegroundChanged() {
     if (tint == m_tint) return;
     m_tint = tint;
     ApplyLook();
+}
+
+void VarloBar::MenuSettingChanged() {
+    if (!m_app) return;
+    m_app->Forget();
+    m_app->Follow(::GetForegroundWindow());
 }
 
 void VarloBar::RegisterAppBar() {
@@ -551,6 +593,7 @@ void VarloBar::StepSlide() {
 std::pair<VarloBar::Target, int> VarloBar::TargetAt(int x) const {
     const LeftSide left = LayOutLeftSide(0, m_place.scale);
     if (x >= left.logoX && x < left.logoX + left.logoWidth) return {Target::Logo, -1};
+    if (const int app = m_app->HitTest(x); app >= 0) return {Target::App, app};
     if (m_rowLayout.moreX && x >= *m_rowLayout.moreX && x < *m_rowLayout.moreX + m_rowLayout.moreWidth)
         return {Target::More, -3};
     const int index = m_row.IndexAt(x);
@@ -652,7 +695,7 @@ void VarloBar::OpenMenuFor(Target target, int index, bool context) {
     auto& store = m_host.Store();
     const LeftSide left = LayOutLeftSide(0, m_place.scale);
     int id = 0;
-    if (context && target == Target::Logo) target = Target::Empty;
+    if (context && (target == Target::Logo || target == Target::App)) target = Target::Empty;
     if (context && target == Target::Status) {
         const StatusKind kind = m_row.Cells()[static_cast<std::size_t>(index)].kind;
         if (kind == StatusKind::Search || kind == StatusKind::InputMethodZh) target = Target::Empty;
@@ -666,6 +709,7 @@ void VarloBar::OpenMenuFor(Target target, int index, bool context) {
         facts.autoColor = m_host.AutoColor();
         facts.showMode = m_host.Show();
         facts.taskbarHidden = TaskbarHidden();
+        facts.nativeMenu = m_app->HasNativeMenu();
         POINT p{};
         ::GetCursorPos(&p);
         id = RunMenu(BarContextMenu(store, facts), {p.x - m_place.screen.left, 0, 1, m_place.height});
@@ -695,6 +739,13 @@ void VarloBar::OpenMenuFor(Target target, int index, bool context) {
         m_litIndex = index;
         id = OpenItemMenu(m_row.Cells()[static_cast<std::size_t>(index)].kind, CellRect(index));
         break;
+    case Target::App:
+        if (!context) m_app->OpenTitle(index);
+        return;
+    }
+    if (id == command::kSystemMenu) {
+        m_app->OpenNativeMenu();
+        return;
     }
     if (id) m_host.RunCommand(*this, id);
 }

@@ -10,9 +10,11 @@
 #include "menubar/bar_appearance.h"
 #include "menubar/bar_picture.h"
 #include "menubar/status_row.h"
+#include "menubar/win32/app_menu_side.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,8 +55,11 @@ public:
     // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
     void ApplyLook();
     void ApplyShowMode();
-    // The foreground window changed: the tint follows it with "autocolor".
+    // The foreground window may have changed: the application's name and titles follow
+    // it, and the tint with "autocolor".
     void ForegroundChanged();
+    // "findermenu" changed: the titles are looked for again.
+    void MenuSettingChanged();
     // Hides the bar and gives its screen space back; safe from any thread.
     void ReleaseScreenSpace() noexcept;
 
@@ -65,7 +70,7 @@ private:
         std::wstring textSource; // what `text` shows
         bool framed = false;
     };
-    enum class Target { None, Logo, Status, More, Empty };
+    enum class Target { None, Logo, Status, More, Empty, App };
 
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -99,6 +104,8 @@ private:
     HWND m_backdrop = nullptr;
     gfx::LayeredWindowSurface m_surface;
     gfx::Bitmap m_frame;
+    std::unique_ptr<AppMenuSide> m_app;
+    UINT m_menuStateMessage = 0;
     StatusRow m_row;
     RowLayout m_rowLayout;
     std::vector<View> m_views; // by StatusKind
