@@ -156,7 +156,23 @@ ScreenRect OndelBar::HitArea() const {
             std::min(area.bottom, window.bottom)};
 }
 
-void OndelBar::PlaceWindows() { m_platform.PlaceWindows(m_model.WindowRect(), HitArea()); }
+void OndelBar::PlaceWindows() {
+    m_placedHit = HitArea();
+    m_platform.PlaceWindows(m_model.WindowRect(), m_placedHit);
+}
+
+void OndelBar::FollowRow() {
+    // The pointer must reach every icon drawn. While magnified the area only widens: the
+    // row slides as the pointer moves, and an area shrinking under a still pointer would
+    // read as the pointer leaving.
+    ScreenRect hit = HitArea();
+    if (m_animator.Magnification() > 0 && !m_placedHit.Empty())
+        hit = {std::min(hit.left, m_placedHit.left), std::min(hit.top, m_placedHit.top),
+               std::max(hit.right, m_placedHit.right), std::max(hit.bottom, m_placedHit.bottom)};
+    if (hit == m_placedHit) return;
+    m_placedHit = hit;
+    m_platform.PlaceWindows(m_model.WindowRect(), hit);
+}
 
 void OndelBar::WantFrame(std::int64_t dueMs) {
     if (m_frameDue && *m_frameDue <= dueMs) return;
@@ -462,6 +478,7 @@ void OndelBar::LayOutAndDraw() {
         if (m_frame.Width() != width || m_frame.Height() != height) m_shown = {}; // another window
     }
     m_lastDrawMs = m_platform.NowMs();
+    if (m_pointerInside || m_animator.Magnification() > 0) FollowRow();
     UpdateBackdrop();
     Show(dirty, false);
     UpdateLabel();
@@ -470,21 +487,8 @@ void OndelBar::LayOutAndDraw() {
 }
 
 gfx::RectI OndelBar::MagnifiedReach() const {
-    // At full magnification the row is 4.234 x M longer than at rest, centred in the
-    // window; a hovered end icon's look reaches a quarter of its size past the bar.
-    const int range = m_model.MagnifyRange();
-    const int window = m_model.WindowLength();
-    const int row = m_model.RestRowLength() + static_cast<int>(std::ceil(4.234 * range));
-    const int start = static_cast<int>(std::floor((window - row) / 2.0 + 0.5));
-    const int reach = static_cast<int>(BarEndPadding(m_renderer.Skin())) +
-                      static_cast<int>(std::ceil(0.25f * (m_model.IconSize() + static_cast<float>(range)))) + 3;
-    const gfx::RectF along = EdgeRectInFrame(m_model.GetEdge(), m_frame.Width(), m_frame.Height(),
-                                             static_cast<float>(start - reach), static_cast<float>(row + 2 * reach), 0,
-                                             static_cast<float>(IsVertical(m_model.GetEdge()) ? m_frame.Width()
-                                                                                              : m_frame.Height()));
-    return gfx::Intersect({static_cast<int>(along.x), static_cast<int>(along.y), static_cast<int>(along.width),
-                           static_cast<int>(along.height)},
-                          m_frame.Bounds());
+    // The magnified row grows around the pointer, so it may stand anywhere in the window.
+    return m_frame.Bounds();
 }
 
 void OndelBar::Show(gfx::RectI dirty, bool moved) {

@@ -136,6 +136,8 @@ private:
     [[nodiscard]] gfx::RectI MagnifiedReach() const;
     [[nodiscard]] std::int64_t NextFrameSlot(std::int64_t now) const;
     void PlaceWindows();
+    // Keeps the input window over the row as drawn.
+    void FollowRow();
     void WantFrame(std::int64_t dueMs);
     [[nodiscard]] ScreenRect HitArea() const;
     [[nodiscard]] SlideOffset CurrentOffset() const;
@@ -169,6 +171,7 @@ private:
     bool m_backdrop = false;
     float m_barOpacity = 1.0f;
     std::optional<ScreenRect> m_backdropRect;
+    ScreenRect m_placedHit; // the input area last handed to the platform
     int m_refreshHz = 60;
 
     // The hide and show motion: progress from 0 (in place) to 1 (off screen).

@@ -141,6 +141,30 @@ TEST(OndelBar, GrowsToTheMagnifyRangeInTheFramesOfTheDisplayRate) {
     }
 }
 
+TEST(OndelBar, PointedItemStaysUnderThePointerAndInsideTheInputArea) {
+    // A short row grows far past its resting ends; whichever icon the pointer entered on
+    // is the one hovered once grown, and the input area covers the whole drawn row.
+    for (const int count : {1, 2, 3, 6}) {
+        DockFixture dock(Settings(), 60, {0, 0, 1920, 1080}, count);
+        for (const float fraction : {0.1f, 0.5f, 0.9f}) {
+            dock.bar->PointerLeft();
+            dock.RunFrames();
+            const ScreenPoint pointer = dock.OnRow(fraction);
+            dock.bar->PointerMoved(pointer);
+            const std::size_t atRest = dock.bar->Hovered();
+            dock.RunFrames();
+            ASSERT_EQ(dock.bar->State(), DockState::Magnified);
+            const std::string where = std::to_string(count) + " icons at " + std::to_string(fraction);
+            EXPECT_EQ(dock.bar->Hovered(), atRest) << where;
+            const ScreenRect drawn = dock.bar->Model().DockAreaRect();
+            const ScreenRect hit = dock.platform.hitArea;
+            EXPECT_TRUE(hit.Contains(pointer)) << where;
+            EXPECT_LE(hit.left, drawn.left) << where;
+            EXPECT_GE(hit.right, drawn.right) << where;
+        }
+    }
+}
+
 TEST(OndelBar, NothingAnimatesWhenTheMaximumIsTheRestingSize) {
     DockSettings settings = Settings();
     settings.maxSize = settings.defaultSize;
@@ -261,6 +285,7 @@ TEST(OndelBar, ActivationBarMarksAHiddenDock) {
 
 TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     DockFixture dock(Settings());
+    const ScreenPoint farEnd = dock.OnRow(0.95f); // on the last icon at rest
     dock.bar->PointerMoved(dock.OnRow(0.1f));
     dock.RunFrames();
     EXPECT_NE(dock.bar->Hovered(), 0u);
@@ -270,7 +295,7 @@ TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     EXPECT_FALSE(first.empty());
     // The label sits above the icon, inside the window's top part.
     EXPECT_LT(dock.platform.label->anchor.y, dock.bar->Model().DockAreaRect().bottom);
-    dock.bar->PointerMoved(dock.OnRow(0.9f));
+    dock.bar->PointerMoved(farEnd);
     dock.RunFrames();
     ASSERT_TRUE(dock.platform.label.has_value());
     EXPECT_NE(dock.platform.label->text, first);
