@@ -1,5 +1,6 @@
 #include "app/app_services.h"
 
+#include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "dock/item_list_manager.h"
@@ -136,7 +137,9 @@ bool AppServices::StartDocks() {
                                        [this] { return ThemeChoices().TimeSkin(); },
                                        [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
                                        m_tracker.get(),
-                                       [] { return DockSpecialServices(); }};
+                                       [] { return DockSpecialServices(); },
+                                       [] { RestartProgram(nullptr); },
+                                       [] { RequestQuit(); }};
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }

@@ -228,6 +228,14 @@ std::size_t OndelBar::ItemUnderPointer() const {
     return index && !m_items[index].IsSeparator() ? index : 0;
 }
 
+std::size_t OndelBar::EntryAt(ScreenPoint point) const {
+    const EdgeFrame& frame = m_model.Frame();
+    const float along = static_cast<float>(frame.AlongOf(point) - frame.AlongStart(m_model.WindowRect()) -
+                                           m_model.RowOffset());
+    std::lock_guard lock(m_items.ListMutex());
+    return ItemAt(m_items, along);
+}
+
 void OndelBar::SetHovered(std::size_t hovered) {
     if (hovered == m_hovered) return;
     m_hovered = hovered;

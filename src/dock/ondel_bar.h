@@ -93,6 +93,10 @@ public:
     // backdrop where the system offers one.
     void SetBackdrop(bool enabled, std::uint8_t opacity);
     void SetOpenFacts(const DockOpenFacts& facts) { m_open = facts; }
+    [[nodiscard]] const DockOpenFacts& OpenFacts() const { return m_open; }
+    [[nodiscard]] bool Dark() const { return m_dark; }
+    // The entry under a screen point, separators included; 0 for none.
+    [[nodiscard]] std::size_t EntryAt(ScreenPoint point) const;
 
     // The pointer moved over the input window (screen pixels).
     void PointerMoved(ScreenPoint pointer);

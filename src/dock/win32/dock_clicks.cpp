@@ -176,9 +176,9 @@ void DockClicks::AskToEmptyTrash() {
     const std::wstring title = s.LanguageText(L"promptwindow", L"trashtitle", L"Trash");
     const std::wstring text =
         s.LanguageText(L"promptwindow", L"trashok", L"Are you sure you want to permanently erase the items in the Trash?");
-    if (::MessageBoxW(m_services.inputWindow, text.c_str(), title.c_str(),
-                      MB_OKCANCEL | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND) != IDOK)
-        return;
+    const std::wstring confirm = s.LanguageText(L"menu", L"emptytrash", L"Empty Trash");
+    const std::wstring cancel = s.LanguageText(L"promptwindow", L"cancel", L"Cancel");
+    if (!m_services.confirm || !m_services.confirm(title, text, confirm, cancel)) return;
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
     auto empty = [weak, window](const JobContext&) {

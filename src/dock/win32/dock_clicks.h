@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace kestrana::foundation {
 class ConfigStore;
@@ -37,6 +38,9 @@ public:
         std::function<SpecialServices()> special;
         // The trash went full or empty: its picture changes.
         std::function<void(bool full)> trashChanged;
+        // Asks a question in the dock's own window: title, text, the confirming and the
+        // cancelling answer; true when confirmed.
+        std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)> confirm;
     };
 
     explicit DockClicks(Services services);
@@ -56,6 +60,8 @@ public:
     void TrashChanged(bool full) {
         if (m_services.trashChanged) m_services.trashChanged(full);
     }
+    // Asks first, in the dock's own prompt, then empties every drive's recycle bin.
+    void AskToEmptyTrash();
     // The poll's latest answer (on the user-interface thread).
     [[nodiscard]] bool TrashFull() const { return m_state->trashFull.load(); }
 
@@ -66,7 +72,6 @@ private:
     };
     void Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows);
     void TrashClick();
-    void AskToEmptyTrash();
     void StartTrashPoll();
     void PollTrash();
 

@@ -39,6 +39,9 @@ struct DockServices {
     WindowTracker* tracker = nullptr;
     // What the special items need: the companion's key window, the taskbar toggle.
     std::function<SpecialServices()> specialServices;
+    // The dock menu's "restart" and "quit" rows.
+    std::function<void()> restart;
+    std::function<void()> quit;
 };
 
 class DockHost {

@@ -1,6 +1,7 @@
 #include "dock/win32/dock_window.h"
 
 #include "foundation/diagnostic_log.h"
+#include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
@@ -179,10 +180,39 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
 
 void DockWindow::EnableClicks(DockClicks::Services services) {
     services.inputWindow = m_input;
+    services.confirm = [this](const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
+                              const std::wstring& cancel) { return Confirm(title, text, confirm, cancel); };
     m_clicks = std::make_unique<DockClicks>(std::move(services));
 }
 
+void DockWindow::EnableMenus(DockMenus::Services services) {
+    if (!m_clicks) return;
+    services.owner = m_input;
+    m_menus = std::make_unique<DockMenus>(std::move(services), *m_bar, *m_clicks);
+}
+
+bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
+                         const std::wstring& cancel) {
+    constexpr int kConfirmed = 1;
+    gfx::Menu prompt;
+    prompt.push_back(gfx::MenuItem::Command(0, title, false, false));
+    prompt.push_back(gfx::MenuItem::Command(0, text, false, false));
+    prompt.push_back(gfx::MenuItem::Rule());
+    prompt.push_back(gfx::MenuItem::Command(kConfirmed, confirm));
+    prompt.push_back(gfx::MenuItem::Command(2, cancel));
+    // Above the pointer, which is on the item that asked.
+    const ScreenPoint at = CursorPosition();
+    const ScreenRect bar = m_bar->Model().DockAreaRect();
+    gfx::PopupMenuOptions options;
+    options.className = L"OndelMenu";
+    options.scale = m_monitor.dpiScale;
+    options.dark = m_bar->Dark();
+    const int top = m_bar->Model().GetEdge() == Edge::Bottom ? bar.top - 6 : at.y;
+    return gfx::RunPopupMenu(m_input, prompt, {at.x, top}, top, m_text, options) == kConfirmed;
+}
+
 DockWindow::~DockWindow() {
+    m_menus.reset();
     m_clicks.reset();
     m_pacer.reset();
     for (HWND w : {m_backdrop, m_label, m_actbar, m_render, m_input}) {
@@ -505,13 +535,20 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
-    case WM_RBUTTONUP:
-        m_bar->PointerMoved(CursorPosition());
+    case WM_RBUTTONUP: {
+        const ScreenPoint at = CursorPosition();
+        m_bar->PointerMoved(at);
         m_bar->ButtonChanged(false);
         if (m_clicks && message != WM_RBUTTONUP)
             m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
-                               message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left, false);
+                               message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left,
+                               m_menus && m_menus->IsOpen());
+        if (m_menus && message == WM_RBUTTONUP && !m_menus->IsOpen()) {
+            if (m_clicks) m_clicks->Cancel();
+            m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());
+        }
         return 0;
+    }
     case WM_TIMER:
         if (m_clicks && m_clicks->TimerFired(wParam)) return 0;
         switch (wParam) {

@@ -7,6 +7,7 @@
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
+#include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
 #include "gfx/text_renderer.h"
@@ -41,6 +42,12 @@ public:
     void Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing);
     // Clicks on the items start programs and switch windows from now on.
     void EnableClicks(DockClicks::Services services);
+    [[nodiscard]] bool TrashFull() const { return m_clicks && m_clicks->TrashFull(); }
+    // Right clicks open the dock's menus from now on (after EnableClicks).
+    void EnableMenus(DockMenus::Services services);
+    // A question in the dock's own menu window: true when `confirm` was chosen.
+    bool Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
+                 const std::wstring& cancel);
 
     // What a worker calls when it changed the row (the window tracker): posts one redraw
     // to this dock however often it is called before the dock gets to it. Harmless after
@@ -108,6 +115,7 @@ private:
     std::unique_ptr<FramePacer> m_pacer;
     std::unique_ptr<OndelBar> m_bar;
     std::unique_ptr<DockClicks> m_clicks; // after the bar: gone before it
+    std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
     ScreenRect m_window;
     ScreenRect m_hitArea;
     bool m_tracking = false;

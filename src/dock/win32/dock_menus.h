@@ -1,0 +1,67 @@
+#pragma once
+// The right-click menus of one dock: gathers what the menu needs about the place clicked,
+// shows it in the program's one menu window ("OndelMenu", reused while the dock lives)
+// and carries out the chosen command, handing anything slow to a job.
+
+#include "dock/dock_menus.h"
+#include "dock/item_drops.h"
+#include "dock/item_list_manager.h"
+#include "dock/job_runner.h"
+#include "dock/ondel_bar.h"
+#include "dock/win32/item_actions.h"
+#include "gfx/text_renderer.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kestrana::dock::win32 {
+
+class DockClicks;
+
+// A shortcut's target and arguments; nothing for a file that is no shortcut. Needs COM on
+// the calling thread.
+[[nodiscard]] std::optional<ShortcutFacts> ReadShortcut(const std::wstring& path) noexcept;
+
+class DockMenus {
+public:
+    struct Services {
+        JobRunner& jobs;
+        foundation::ConfigStore& store;
+        ItemListManager& items;
+        gfx::TextRenderer& text;
+        HWND owner = nullptr; // the dock's input window
+        std::function<SpecialServices()> special;
+        std::function<void()> restart; // the whole program starts again
+        std::function<void()> quit;
+        // New items joined the row: ask for their pictures.
+        std::function<void()> itemsAdded;
+        // A folder item's own entries and their handler (none until folder stacks exist).
+        std::function<gfx::Menu(const Dockico& item)> folderRows;
+        std::function<void(const Dockico& item, int command)> folderCommand;
+    };
+
+    DockMenus(Services services, OndelBar& bar, DockClicks& clicks)
+        : m_services(std::move(services)), m_bar(bar), m_clicks(clicks) {}
+
+    // The right button went up at `pointer` over entry `index` (0: the background). Runs
+    // the menu to its end; true when a command was chosen.
+    bool Open(ScreenPoint pointer, std::size_t index, float scale, bool dark);
+    [[nodiscard]] bool IsOpen() const { return m_open; }
+
+private:
+    void Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index);
+    bool RunItemCommand(int command, std::int32_t itemId);
+    void RowChanged();
+    void AddProgram(std::size_t index);
+    void AddItem(std::unique_ptr<Dockico> item, std::size_t index);
+
+    Services m_services;
+    OndelBar& m_bar;
+    DockClicks& m_clicks;
+    bool m_open = false;
+};
+
+} // namespace kestrana::dock::win32
