@@ -129,16 +129,21 @@ bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool d
         menu = BuildBackgroundMenu(m_services.store, onSeparator, TaskbarShown());
     }
 
-    // The menu opens beside the bar, on the side away from the screen edge.
-    const ScreenRect bar = m_bar.Model().DockAreaRect();
+    // The menu opens beside the dock, clear of its grown icons, on the side away from
+    // the screen edge.
+    const ScreenRect dock = m_bar.Model().WindowRect();
     const int gap = static_cast<int>(6 * scale);
     POINT anchor{pointer.x, pointer.y};
     int flipY = pointer.y;
     switch (m_bar.Model().GetEdge()) {
-    case Edge::Bottom: anchor.y = flipY = bar.top - gap; break;
-    case Edge::Top: anchor.y = bar.bottom + gap; break;
-    case Edge::Left: anchor.x = bar.right + gap; break;
-    case Edge::Right: anchor.x = bar.left - gap; break;
+    case Edge::Bottom:
+        // Placed below the screen, so it always turns up above `flipY`.
+        anchor.y = m_bar.Model().Frame().Monitor().bottom;
+        flipY = dock.top - gap;
+        break;
+    case Edge::Top: anchor.y = dock.bottom + gap; break;
+    case Edge::Left: anchor.x = dock.right + gap; break;
+    case Edge::Right: anchor.x = dock.left - gap; break;
     }
 
     gfx::PopupMenuOptions options;

@@ -202,13 +202,14 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
     prompt.push_back(gfx::MenuItem::Command(2, cancel));
     // Above the pointer, which is on the item that asked.
     const ScreenPoint at = CursorPosition();
-    const ScreenRect bar = m_bar->Model().DockAreaRect();
     gfx::PopupMenuOptions options;
     options.className = L"OndelMenu";
     options.scale = m_monitor.dpiScale;
     options.dark = m_bar->Dark();
-    const int top = m_bar->Model().GetEdge() == Edge::Bottom ? bar.top - 6 : at.y;
-    return gfx::RunPopupMenu(m_input, prompt, {at.x, top}, top, m_text, options) == kConfirmed;
+    const bool bottom = m_bar->Model().GetEdge() == Edge::Bottom;
+    const int flipY = bottom ? m_bar->Model().WindowRect().top - 6 : at.y;
+    const POINT anchor{at.x, bottom ? m_bar->Model().Frame().Monitor().bottom : at.y};
+    return gfx::RunPopupMenu(m_input, prompt, anchor, flipY, m_text, options) == kConfirmed;
 }
 
 DockWindow::~DockWindow() {
@@ -520,7 +521,10 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_MOUSELEAVE:
         m_tracking = false;
-        m_bar->PointerLeft();
+        // The pointer went to the open menu: the dock stays as it is until the menu
+        // closes, since a window of the menu's owner that changes under it loses the
+        // menu its place in front.
+        if (!(m_menus && m_menus->IsOpen())) m_bar->PointerLeft();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -546,6 +550,9 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (m_menus && message == WM_RBUTTONUP && !m_menus->IsOpen()) {
             if (m_clicks) m_clicks->Cancel();
             m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());
+            POINT now{};
+            ::GetCursorPos(&now);
+            if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
         }
         return 0;
     }
