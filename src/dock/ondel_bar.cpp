@@ -229,10 +229,14 @@ std::size_t OndelBar::ItemUnderPointer() const {
 }
 
 std::size_t OndelBar::EntryAt(ScreenPoint point) const {
+    std::lock_guard lock(m_items.ListMutex());
+    return EntryAtLocked(point);
+}
+
+std::size_t OndelBar::EntryAtLocked(ScreenPoint point) const {
     const EdgeFrame& frame = m_model.Frame();
     const float along = static_cast<float>(frame.AlongOf(point) - frame.AlongStart(m_model.WindowRect()) -
                                            m_model.RowOffset());
-    std::lock_guard lock(m_items.ListMutex());
     return ItemAt(m_items, along);
 }
 

@@ -97,6 +97,8 @@ public:
     [[nodiscard]] bool Dark() const { return m_dark; }
     // The entry under a screen point, separators included; 0 for none.
     [[nodiscard]] std::size_t EntryAt(ScreenPoint point) const;
+    // The same, for a caller that holds the item-list lock.
+    [[nodiscard]] std::size_t EntryAtLocked(ScreenPoint point) const;
 
     // The pointer moved over the input window (screen pixels).
     void PointerMoved(ScreenPoint pointer);

@@ -50,11 +50,14 @@ public:
     // the menu to its end; true when a command was chosen.
     bool Open(ScreenPoint pointer, std::size_t index, float scale, bool dark);
     [[nodiscard]] bool IsOpen() const { return m_open; }
+    // "lockicon": the icons stay where they are.
+    [[nodiscard]] bool ItemsLocked() const { return m_services.store.ReadBool(L"normal", L"lockicon"); }
+    // The row changed (an item added, moved or removed): lay it out and save it.
+    void RowChanged();
 
 private:
     void Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index);
     bool RunItemCommand(int command, std::int32_t itemId);
-    void RowChanged();
     void AddProgram(std::size_t index);
     void AddItem(std::unique_ptr<Dockico> item, std::size_t index);
 

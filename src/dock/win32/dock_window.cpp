@@ -191,6 +191,41 @@ void DockWindow::EnableMenus(DockMenus::Services services) {
     m_menus = std::make_unique<DockMenus>(std::move(services), *m_bar, *m_clicks);
 }
 
+void DockWindow::Drag(ScreenPoint at) {
+    DockDrag::Change change = DockDrag::Change::None;
+    {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        change = m_drag.Move(at, m_bar->Items(), m_bar->Model());
+    }
+    if (change == DockDrag::Change::Lifted) {
+        // The moves keep coming while the pointer is away from the dock.
+        ::SetCapture(m_input);
+        if (m_clicks) m_clicks->Cancel();
+        DockOpenFacts open = m_bar->OpenFacts();
+        open.dragging = true;
+        m_bar->SetOpenFacts(open);
+    }
+    if (change != DockDrag::Change::None) m_bar->ItemsChanged();
+}
+
+void DockWindow::EndDrag(ScreenPoint at, bool captureLost) {
+    DockDrag::Outcome outcome = DockDrag::Outcome::Placed;
+    if (captureLost) {
+        m_drag.Cancel();
+    } else {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        outcome = m_drag.Release(at, m_bar->Items(), m_bar->Model());
+    }
+    if (::GetCapture() == m_input) ::ReleaseCapture();
+    DockOpenFacts open = m_bar->OpenFacts();
+    open.dragging = false;
+    m_bar->SetOpenFacts(open);
+    if (outcome != DockDrag::Outcome::None && m_menus) m_menus->RowChanged();
+    POINT now{};
+    ::GetCursorPos(&now);
+    if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
+}
+
 bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
                          const std::wstring& cancel) {
     constexpr int kConfirmed = 1;
@@ -516,11 +551,16 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ClientToScreen(window, &p);
         if (foundation::DetailLogging()) ++m_figures.moves;
+        if ((wParam & MK_LBUTTON) && m_menus) Drag({p.x, p.y});
         m_bar->PointerMoved({p.x, p.y});
         return 0;
     }
+    case WM_CAPTURECHANGED:
+        if (m_drag.Lifted() && reinterpret_cast<HWND>(lParam) != window) EndDrag(CursorPosition(), true);
+        return 0;
     case WM_MOUSELEAVE:
         m_tracking = false;
+        if (::GetCapture() == m_input) return 0; // the capture brings the moves on
         // The pointer went to the open menu: the dock stays as it is until the menu
         // closes, since a window of the menu's owner that changes under it loses the
         // menu its place in front.
@@ -533,6 +573,15 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         // changed size under a still pointer.
         m_bar->PointerMoved(CursorPosition());
         m_bar->ButtonChanged(true);
+        if (m_menus && message == WM_LBUTTONDOWN) {
+            const ScreenPoint at = CursorPosition();
+            {
+                std::lock_guard lock(m_bar->Items().ListMutex());
+                m_drag.Press(at, m_bar->EntryAtLocked(at), m_bar->Items(), m_menus->ItemsLocked());
+            }
+            // A drag may leave the dock at its first move.
+            ::SetCapture(m_input);
+        }
         if (m_clicks && message != WM_RBUTTONDOWN)
             m_clicks->Pressed(m_bar->Items(), m_bar->Hovered(),
                               message == WM_MBUTTONDOWN ? ClickButton::Middle : ClickButton::Left);
@@ -541,12 +590,21 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_MBUTTONUP:
     case WM_RBUTTONUP: {
         const ScreenPoint at = CursorPosition();
+        if (message == WM_LBUTTONUP && m_drag.Lifted()) {
+            EndDrag(at, false);
+            m_bar->ButtonChanged(false);
+            return 0;
+        }
+        m_drag.Cancel();
+        if (message == WM_LBUTTONUP && ::GetCapture() == m_input) ::ReleaseCapture();
         m_bar->PointerMoved(at);
         m_bar->ButtonChanged(false);
         if (m_clicks && message != WM_RBUTTONUP)
             m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
                                message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left,
                                m_menus && m_menus->IsOpen());
+        if (message == WM_LBUTTONUP && m_bar->PointerInside() && ::WindowFromPoint({at.x, at.y}) != m_input)
+            m_bar->PointerLeft();
         if (m_menus && message == WM_RBUTTONUP && !m_menus->IsOpen()) {
             if (m_clicks) m_clicks->Cancel();
             m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());

@@ -4,6 +4,7 @@
 // thread. It turns window messages and timers into calls on the bar's rules and carries
 // out what the rules ask (moving, presenting, z-order).
 
+#include "dock/dock_drag.h"
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
@@ -81,6 +82,9 @@ private:
     void StartHideTick();
     void OnHideTick();
     void PresentHitArea();
+    // The left button is held and the pointer moved: an icon may lift and move.
+    void Drag(ScreenPoint at);
+    void EndDrag(ScreenPoint at, bool captureLost);
     void NoteFrameFigures(std::int64_t frameMicros);
     void TakeRowChange();
 
@@ -116,6 +120,7 @@ private:
     std::unique_ptr<OndelBar> m_bar;
     std::unique_ptr<DockClicks> m_clicks; // after the bar: gone before it
     std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
+    DockDrag m_drag;
     ScreenRect m_window;
     ScreenRect m_hitArea;
     bool m_tracking = false;
