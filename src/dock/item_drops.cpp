@@ -1,6 +1,8 @@
 #include "dock/item_drops.h"
 
-#include "dock/dockico.h"
+#include "dock/app_identity.h"
+#include "dock/click_rules.h"
+#include "dock/magnification.h"
 #include "foundation/text.h"
 
 namespace kestrana::dock {
@@ -30,7 +32,34 @@ AppKind KindOfShortcut(std::wstring_view target, std::wstring_view arguments) {
     return AppKind::Program;
 }
 
+bool OpensFiles(const Dockico& item) {
+    return !item.IsSeparator() && !IsSpecialKey(item.appname) && item.appname != L"explorer.exe" &&
+           item.appname.ends_with(L".exe");
+}
+
 } // namespace
+
+DropDecision DecideDrop(const DockItems& row, float at) {
+    DropDecision decision;
+    if (row.Empty()) return decision;
+    const std::size_t hit = ItemAt(row, at);
+    if (hit) {
+        const Dockico& item = row[hit];
+        if (OpensFiles(item) && at >= item.position + item.size / 4 && at <= item.position + item.size * 3 / 4)
+            return {DropAction::OpenWith, hit};
+        if (item.appname == L"trash|") return {DropAction::ToTrash, hit};
+        decision.index = ClampDropIndex(hit, at > item.position + item.size / 2, row.Size());
+        if (decision.index < row.EndReal() && row[decision.index].appname == L"trash|")
+            decision.action = DropAction::ToTrash;
+    } else {
+        // Between two icons counts as past the one before; beyond the ends, at the ends.
+        std::size_t before = 0;
+        for (std::size_t i = DockItems::kFirstReal; i < row.EndReal(); ++i)
+            if (row[i].position <= at) before = i;
+        decision.index = before ? ClampDropIndex(before, true, row.Size()) : ClampDropIndex(0, false, row.Size());
+    }
+    return decision;
+}
 
 ItemRecord RecordForPath(std::wstring_view path, const std::optional<ShortcutFacts>& shortcut) {
     ItemRecord record;
