@@ -171,24 +171,40 @@ void DockMenus::RowChanged() {
     m_services.items.Changed(m_bar.Items());
 }
 
-void DockMenus::AddItem(std::unique_ptr<Dockico> item, std::size_t index) {
-    if (!item) return;
+void DockMenus::InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index) {
     DockItems& row = m_bar.Items();
-    item->sizeFactor = 0; // grows in
+    bool added = false;
     {
         std::lock_guard lock(row.ListMutex());
-        const bool onRow = index && !DockItems::IsPlaceholderIndex(index, row.Size());
-        row.Insert(onRow ? index + 1 : row.EndReal(), std::move(item));
+        for (auto& item : items) {
+            if (!item) continue;
+            item->sizeFactor = 0; // grows in
+            index = row.Insert(index, std::move(item)) + 1;
+            added = true;
+        }
     }
+    if (!added) return;
     m_services.items.LanguageChanged(row);
     RowChanged();
     if (m_services.itemsAdded) m_services.itemsAdded();
 }
 
+void DockMenus::AddPaths(const std::vector<std::wstring>& paths, std::size_t index) {
+    std::vector<std::unique_ptr<Dockico>> items;
+    for (const std::wstring& path : paths) items.push_back(m_services.items.NewItem(RecordForPath(path, ReadShortcut(path))));
+    InsertItems(std::move(items), index);
+}
+
+// After the item clicked, or at the end when the click was beside the row.
+static std::size_t AfterClicked(const DockItems& row, std::size_t index) {
+    std::lock_guard lock(row.ListMutex());
+    return index && !DockItems::IsPlaceholderIndex(index, row.Size()) ? index + 1 : row.EndReal();
+}
+
 void DockMenus::AddProgram(std::size_t index) {
     const std::wstring path = ChooseProgram(m_services.owner);
     if (path.empty()) return;
-    AddItem(m_services.items.NewItem(RecordForPath(path, ReadShortcut(path))), index);
+    AddPaths({path}, AfterClicked(m_bar.Items(), index));
 }
 
 void DockMenus::Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index) {
@@ -197,7 +213,9 @@ void DockMenus::Run(const DockMenu& menu, int command, std::int32_t itemId, std:
     if (command >= cmd::kAddSpecialFirst && command < cmd::kAddSpecialFirst + specials) {
         ItemRecord record;
         record.appname = std::wstring(AddableSpecialItems()[static_cast<std::size_t>(command - cmd::kAddSpecialFirst)]);
-        AddItem(m_services.items.NewItem(record), index);
+        std::vector<std::unique_ptr<Dockico>> items;
+        items.push_back(m_services.items.NewItem(record));
+        InsertItems(std::move(items), AfterClicked(m_bar.Items(), index));
         return;
     }
     if (const auto window = WindowOfCommand(menu, command)) {

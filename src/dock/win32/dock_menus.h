@@ -54,12 +54,16 @@ public:
     [[nodiscard]] bool ItemsLocked() const { return m_services.store.ReadBool(L"normal", L"lockicon"); }
     // The row changed (an item added, moved or removed): lay it out and save it.
     void RowChanged();
+    // Files or programs dropped on the dock become items before entry `index`.
+    void AddPaths(const std::vector<std::wstring>& paths, std::size_t index);
 
 private:
     void Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index);
     bool RunItemCommand(int command, std::int32_t itemId);
     void AddProgram(std::size_t index);
-    void AddItem(std::unique_ptr<Dockico> item, std::size_t index);
+    // Inserts before entry `index` (clamped to the row), then lays out, saves and asks for
+    // the new items' pictures.
+    void InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index);
 
     Services m_services;
     OndelBar& m_bar;

@@ -189,6 +189,57 @@ void DockWindow::EnableMenus(DockMenus::Services services) {
     if (!m_clicks) return;
     services.owner = m_input;
     m_menus = std::make_unique<DockMenus>(std::move(services), *m_bar, *m_clicks);
+    DockDrop::Handlers drops;
+    drops.over = [this](ScreenPoint at) -> DWORD {
+        m_bar->PointerMoved(at);
+        switch (DropAt(at).action) {
+        case DropAction::ToTrash: return DROPEFFECT_MOVE;
+        case DropAction::OpenWith: return DROPEFFECT_COPY;
+        case DropAction::AddItems: return DROPEFFECT_LINK;
+        }
+        return DROPEFFECT_NONE;
+    };
+    drops.leave = [this] { m_bar->PointerLeft(); };
+    drops.drop = [this](std::vector<std::wstring> paths, ScreenPoint at) { Dropped(paths, at); };
+    m_drop = std::make_unique<DockDrop>(m_input, std::move(drops));
+}
+
+DropDecision DockWindow::DropAt(ScreenPoint at) {
+    const OndelBarModel& model = m_bar->Model();
+    const EdgeFrame& frame = model.Frame();
+    const float along = static_cast<float>(frame.AlongOf(at) - frame.AlongStart(model.WindowRect()) - model.RowOffset());
+    std::lock_guard lock(m_bar->Items().ListMutex());
+    return DecideDrop(m_bar->Items(), along);
+}
+
+void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at) {
+    const DropDecision decision = DropAt(at);
+    if (foundation::DetailLogging())
+        foundation::LogDetail("dock drop", std::to_wstring(paths.size()) + L" files, action " +
+                                               std::to_wstring(static_cast<int>(decision.action)) + L" at entry " +
+                                               std::to_wstring(decision.index));
+    switch (decision.action) {
+    case DropAction::AddItems: m_menus->AddPaths(paths, decision.index); break;
+    case DropAction::ToTrash:
+        if (!m_jobs.Run([paths](const JobContext&) { MoveToRecycleBin(paths); }))
+            foundation::LogFailure("dock drop", "no job could be started");
+        break;
+    case DropAction::OpenWith: {
+        LaunchRequest request;
+        {
+            std::lock_guard lock(m_bar->Items().ListMutex());
+            if (decision.index >= m_bar->Items().EndReal()) return;
+            request = LaunchRequestFor(m_bar->Items()[decision.index]);
+        }
+        for (const std::wstring& path : paths) request.runline += (request.runline.empty() ? L"\"" : L" \"") + path + L"\"";
+        if (!m_jobs.Run([request](const JobContext&) { Launch(request); }))
+            foundation::LogFailure("dock drop", "no job could be started");
+        break;
+    }
+    }
+    POINT now{};
+    ::GetCursorPos(&now);
+    if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
 }
 
 void DockWindow::Drag(ScreenPoint at) {
@@ -248,6 +299,7 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
 }
 
 DockWindow::~DockWindow() {
+    m_drop.reset();
     m_menus.reset();
     m_clicks.reset();
     m_pacer.reset();

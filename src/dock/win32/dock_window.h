@@ -5,9 +5,11 @@
 // out what the rules ask (moving, presenting, z-order).
 
 #include "dock/dock_drag.h"
+#include "dock/item_drops.h"
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
+#include "dock/win32/dock_drop.h"
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
@@ -85,6 +87,9 @@ private:
     // The left button is held and the pointer moved: an icon may lift and move.
     void Drag(ScreenPoint at);
     void EndDrag(ScreenPoint at, bool captureLost);
+    // Files dragged from another program: what a drop at `at` would do, and the drop.
+    [[nodiscard]] DropDecision DropAt(ScreenPoint at);
+    void Dropped(const std::vector<std::wstring>& paths, ScreenPoint at);
     void NoteFrameFigures(std::int64_t frameMicros);
     void TakeRowChange();
 
@@ -120,6 +125,7 @@ private:
     std::unique_ptr<OndelBar> m_bar;
     std::unique_ptr<DockClicks> m_clicks; // after the bar: gone before it
     std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
+    std::unique_ptr<DockDrop> m_drop;     // after the menus: gone before them
     DockDrag m_drag;
     ScreenRect m_window;
     ScreenRect m_hitArea;
