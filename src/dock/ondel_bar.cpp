@@ -1,5 +1,6 @@
 #include "dock/ondel_bar.h"
 
+#include "dock/item_bounce.h"
 #include "dock/item_growth.h"
 
 #include <algorithm>
@@ -78,6 +79,23 @@ bool OndelBar::StepGrowth(std::int64_t now) {
     m_growthMs = now;
     if (moved) PlaceWindows();
     return moving;
+}
+
+void OndelBar::StartBounce(std::int32_t itemId) {
+    const std::int64_t now = m_platform.NowMs();
+    std::erase_if(m_bounces, [itemId](const Bounce& b) { return b.itemId == itemId; });
+    m_bounces.push_back({itemId, now});
+    WantFrame(NextFrameSlot(now));
+}
+
+bool OndelBar::StepBounces(std::int64_t now) {
+    std::lock_guard lock(m_items.ListMutex());
+    std::lock_guard windows(m_items.WindowListMutex());
+    std::erase_if(m_bounces, [&](const Bounce& b) {
+        const std::size_t index = m_items.IndexOfId(b.itemId);
+        return !index || !m_items[index].windows.empty() || now - b.startMs >= kBounceGiveUpMs;
+    });
+    return !m_bounces.empty();
 }
 
 void OndelBar::Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin,
@@ -378,7 +396,10 @@ std::optional<std::int64_t> OndelBar::Frame() {
         } else {
             soonest(frame.nextFrameMs);
         }
-    } else if ((layoutWanted || grew || m_attention) && m_motion == Motion::None && m_state != DockState::Hidden) {
+    } else if ((layoutWanted || grew || m_attention || !m_bounces.empty()) && m_motion == Motion::None &&
+               m_state != DockState::Hidden) {
+        // A bounce that ended is drawn once more, back in place.
+        if (!m_bounces.empty() && StepBounces(now)) soonest(NextFrameSlot(now));
         LayOutAndDraw();
         drawn = true;
     }
@@ -485,6 +506,13 @@ void OndelBar::LayOutAndDraw() {
         state.showRunning = m_model.Settings().runIcon;
         state.barOpacity = m_barOpacity;
         state.attentionPulse = m_attention ? AttentionPulse(m_platform.NowMs()) : 1.0f;
+        if (!m_bounces.empty()) {
+            // The hop stays inside the window: above the icon there is the magnification's room.
+            const float room = static_cast<float>(m_model.MagnifyRange()) +
+                               static_cast<float>(m_model.Thickness() - m_model.Margin()) - m_model.IconSize();
+            for (const Bounce& b : m_bounces)
+                state.lifts.emplace_back(b.itemId, BounceLift(m_platform.NowMs() - b.startMs, m_model.IconSize(), room));
+        }
         const int width = m_frame.Width(), height = m_frame.Height();
         dirty = m_renderer.Render(m_items, m_model, state, m_frame);
         if (m_frame.Width() != width || m_frame.Height() != height) m_shown = {}; // another window

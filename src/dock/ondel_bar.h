@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrana::dock {
 
@@ -99,6 +100,11 @@ public:
     [[nodiscard]] std::size_t EntryAt(ScreenPoint point) const;
     // The same, for a caller that holds the item-list lock.
     [[nodiscard]] std::size_t EntryAtLocked(ScreenPoint point) const;
+
+    // The item's program is starting: its icon hops until the item has a window, at most
+    // for the give-up time.
+    void StartBounce(std::int32_t itemId);
+    [[nodiscard]] bool Bouncing() const { return !m_bounces.empty(); }
 
     // The pointer moved over the input window (screen pixels).
     void PointerMoved(ScreenPoint pointer);
@@ -192,6 +198,14 @@ private:
     bool m_growing = false;      // items grow in or shrink away
     std::int64_t m_growthMs = 0; // time of the last growth step
     bool m_attention = false;    // some item asks for attention
+    struct Bounce {
+        std::int32_t itemId;
+        std::int64_t startMs;
+    };
+    std::vector<Bounce> m_bounces;
+    // Ends the bounces whose item has a window, is gone or hopped long enough; true
+    // while some still hop.
+    bool StepBounces(std::int64_t now);
 };
 
 } // namespace kestrana::dock

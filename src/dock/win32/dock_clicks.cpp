@@ -92,6 +92,7 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
     if (foundation::DetailLogging())
         foundation::LogDetail("dock click", item.appname + L": action " + std::to_wstring(static_cast<int>(decision.action)) +
                                                 L", " + std::to_wstring(windows.size()) + L" windows");
+    if (decision.bounce && m_services.bounce) m_services.bounce(item.id);
     auto& jobs = m_services.jobs;
     auto run = [&jobs](const char* what, std::function<void()> action) {
         if (!jobs.Run([what, action = std::move(action)](const JobContext&) {

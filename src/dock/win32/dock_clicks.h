@@ -41,6 +41,8 @@ public:
         // Asks a question in the dock's own window: title, text, the confirming and the
         // cancelling answer; true when confirmed.
         std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)> confirm;
+        // The item's program is being started: its icon hops until a window shows.
+        std::function<void(std::int32_t itemId)> bounce;
     };
 
     explicit DockClicks(Services services);

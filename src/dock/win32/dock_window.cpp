@@ -182,6 +182,7 @@ void DockWindow::EnableClicks(DockClicks::Services services) {
     services.inputWindow = m_input;
     services.confirm = [this](const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
                               const std::wstring& cancel) { return Confirm(title, text, confirm, cancel); };
+    services.bounce = [this](std::int32_t itemId) { m_bar->StartBounce(itemId); };
     m_clicks = std::make_unique<DockClicks>(std::move(services));
 }
 

@@ -2,6 +2,7 @@
 // the test, and what the dock asks of the platform is recorded.
 #include "dock/ondel_bar.h"
 
+#include "dock/item_bounce.h"
 #include "fakes/golden_image.h"
 #include "gfx/canvas.h"
 #include "themes/dock_skin.h"
@@ -163,6 +164,37 @@ TEST(OndelBar, PointedItemStaysUnderThePointerAndInsideTheInputArea) {
             EXPECT_GE(hit.right, drawn.right) << where;
         }
     }
+}
+
+TEST(OndelBar, ABounceEndsWithTheFirstWindowOrGivesUp) {
+    for (std::int64_t t = 0; t <= 2 * kBouncePeriodMs; t += 35) {
+        EXPECT_GE(BounceLift(t, 48, 30), 0.0f);
+        EXPECT_LE(BounceLift(t, 48, 30), 24.0f);
+    }
+    EXPECT_FLOAT_EQ(BounceLift(kBouncePeriodMs / 2, 48, 100), 24.0f);
+    EXPECT_FLOAT_EQ(BounceLift(kBouncePeriodMs / 2, 48, 10), 10.0f);
+    EXPECT_FLOAT_EQ(BounceLift(kBouncePeriodMs, 48, 100), 0.0f);
+
+    DockFixture dock(Settings());
+    DockItems& items = dock.bar->Items();
+    dock.bar->StartBounce(items[3].id);
+    dock.RunFrames(20);
+    EXPECT_TRUE(dock.bar->Bouncing());
+    {
+        std::lock_guard lock(items.ListMutex());
+        std::lock_guard windows(items.WindowListMutex());
+        items[3].windows.push_back(WindowId{7});
+    }
+    dock.RunFrames();
+    EXPECT_FALSE(dock.bar->Bouncing());
+    EXPECT_FALSE(dock.platform.frameDue.has_value()); // still again
+
+    const std::int64_t start = dock.platform.now;
+    dock.bar->StartBounce(items[4].id);
+    dock.RunFrames(5000);
+    EXPECT_FALSE(dock.bar->Bouncing());
+    EXPECT_GE(dock.platform.now - start, kBounceGiveUpMs);
+    EXPECT_LT(dock.platform.now - start, kBounceGiveUpMs + 100);
 }
 
 TEST(OndelBar, NothingAnimatesWhenTheMaximumIsTheRestingSize) {
