@@ -30,6 +30,11 @@ DockClicks::~DockClicks() {
     ::KillTimer(m_services.inputWindow, kTrashPollTimer);
 }
 
+void DockClicks::TrashChanged(bool full) {
+    if (foundation::DetailLogging()) foundation::LogDetail("trash", full ? "full" : "empty");
+    if (m_services.trashChanged) m_services.trashChanged(full);
+}
+
 void DockClicks::StartTrashPoll() {
     if (m_services.inputWindow) ::SetTimer(m_services.inputWindow, kTrashPollTimer, kTrashPollMs, nullptr);
     PollTrash();
@@ -155,7 +160,7 @@ void DockClicks::TrashClick() {
         return;
     case TrashClicks::Outcome::AskToEmpty:
         ::KillTimer(m_services.inputWindow, kTrashTimer);
-        AskToEmptyTrash();
+        ::PostMessageW(m_services.inputWindow, kAskToEmptyTrashMessage, 0, 0);
         return;
     }
 }
@@ -179,7 +184,9 @@ void DockClicks::AskToEmptyTrash() {
         s.LanguageText(L"promptwindow", L"trashok", L"Are you sure you want to permanently erase the items in the Trash?");
     const std::wstring confirm = s.LanguageText(L"menu", L"emptytrash", L"Empty Trash");
     const std::wstring cancel = s.LanguageText(L"promptwindow", L"cancel", L"Cancel");
-    if (!m_services.confirm || !m_services.confirm(title, text, confirm, cancel)) return;
+    const bool confirmed = m_services.confirm && m_services.confirm(title, text, confirm, cancel);
+    if (foundation::DetailLogging()) foundation::LogDetail("trash", confirmed ? "emptying" : "left as it is");
+    if (!confirmed) return;
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
     auto empty = [weak, window](const JobContext&) {

@@ -24,6 +24,9 @@ namespace kestrana::dock::win32 {
 
 // Posted to the dock's input window when the trash went full (wParam 1) or empty.
 inline constexpr UINT kTrashChangedMessage = WM_APP + 13;
+// Posted to the dock's input window to ask whether to empty the trash: the click that
+// asks comes while the row is locked, and the question runs a message loop.
+inline constexpr UINT kAskToEmptyTrashMessage = WM_APP + 14;
 
 class DockClicks {
 public:
@@ -59,9 +62,7 @@ public:
     // The input window's timer fired; true when it was one of ours.
     bool TimerFired(UINT_PTR id);
     // The trash-changed message arrived (user-interface thread).
-    void TrashChanged(bool full) {
-        if (m_services.trashChanged) m_services.trashChanged(full);
-    }
+    void TrashChanged(bool full);
     // Asks first, in the dock's own prompt, then empties every drive's recycle bin.
     void AskToEmptyTrash();
     // The poll's latest answer (on the user-interface thread).

@@ -33,6 +33,8 @@ constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 constexpr UINT kMsgFrame = WM_APP + 10;
 constexpr UINT kMsgVerdict = WM_APP + 11;
 constexpr UINT kMsgRowChanged = WM_APP + 12;
+// Posted just before a menu opens; the menu's own loop delivers it once the menu shows.
+constexpr UINT kMsgMenuShown = WM_APP + 15;
 constexpr UINT kMsgPictures = WM_APP + 20;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
@@ -642,6 +644,8 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
     case WM_RBUTTONUP: {
+        const bool detail = foundation::DetailLogging();
+        const std::int64_t start = detail ? MicrosNow() : 0;
         const ScreenPoint at = CursorPosition();
         if (message == WM_LBUTTONUP && m_drag.Lifted()) {
             EndDrag(at, false);
@@ -652,14 +656,18 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (message == WM_LBUTTONUP && ::GetCapture() == m_input) ::ReleaseCapture();
         m_bar->PointerMoved(at);
         m_bar->ButtonChanged(false);
-        if (m_clicks && message != WM_RBUTTONUP)
+        const std::int64_t handler = detail ? MicrosNow() : 0;
+        if (m_clicks && message != WM_RBUTTONUP) {
             m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
                                message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left,
                                m_menus && m_menus->IsOpen());
+            if (detail) foundation::LogDetail("dock click", L"handled in " + std::to_wstring(MicrosNow() - handler) + L" us");
+        }
         if (message == WM_LBUTTONUP && m_bar->PointerInside() && ::WindowFromPoint({at.x, at.y}) != m_input)
             m_bar->PointerLeft();
         if (m_menus && message == WM_RBUTTONUP && !m_menus->IsOpen()) {
             if (m_clicks) m_clicks->Cancel();
+            if (detail) ::PostMessageW(m_input, kMsgMenuShown, static_cast<WPARAM>(start), 0);
             m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());
             POINT now{};
             ::GetCursorPos(&now);
@@ -692,6 +700,13 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     case kTrashChangedMessage:
         if (m_clicks) m_clicks->TrashChanged(wParam != 0);
+        return 0;
+    case kMsgMenuShown:
+        foundation::LogDetail("dock menu", L"shown " + std::to_wstring(MicrosNow() - static_cast<std::int64_t>(wParam)) +
+                                               L" us after the right button went up");
+        return 0;
+    case kAskToEmptyTrashMessage:
+        if (m_clicks) m_clicks->AskToEmptyTrash();
         return 0;
     case kMsgVerdict:
         m_decisionRunning = false;

@@ -37,4 +37,22 @@ read -r l t r b < <(kdrv rect "$input")
 kdrv drop $((l + 2 * 68 + 34 + 32)) "$y" 'C:\drops\waste.txt' >&2 || e2e_fail "the trash refused the file"
 moved() { [ ! -e "$drive_c/drops/waste.txt" ]; }
 wait_for "the file dropped on the trash is still there" moved
+log=$WINEPREFIX/drive_c/Kestrana/Kestrana.log
+full() { grep -aq 'trash: full' "$log"; }
+wait_for "the trash did not turn full" full
+
+# A double click on the full trash asks first, in the dock's own window; confirmed, the
+# recycle bin is emptied.
+xdotool mousemove $((l + 2 * 68 + 34 + 32)) "$y"
+sleep 0.4
+xdotool click --repeat 2 --delay 120 1
+prompt() { kdrv windows OndelMenu | grep -q 'visible=1'; }
+wait_for "emptying the trash did not ask" prompt
+e2e_screenshot prompt >/dev/null || true
+read -r px py < <(kdrv windows OndelMenu | grep 'visible=1' | head -1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/')
+xdotool mousemove $((px + 40)) $((py + 5 + 2 * 24 + 9 + 12)) # title, question, rule, then the answer
+sleep 0.2
+xdotool click 1
+empty() { grep -aq 'trash: empty' "$log"; }
+wait_for "the trash was not emptied" empty
 echo ok
