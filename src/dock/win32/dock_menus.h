@@ -38,7 +38,9 @@ public:
         std::function<void()> quit;
         // New items joined the row: ask for their pictures.
         std::function<void()> itemsAdded;
-        // A folder item's own entries and their handler (none until folder stacks exist).
+        // A folder item's own entries (ids kFolderFirst..kFolderLast) and their handler;
+        // none until folder stacks exist. Both are called with the row's lock held: they
+        // read the item and must not wait or open windows.
         std::function<gfx::Menu(const Dockico& item)> folderRows;
         std::function<void(const Dockico& item, int command)> folderCommand;
     };
