@@ -1,5 +1,6 @@
 #include "app/app_services.h"
 
+#include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "dock/item_list_manager.h"
@@ -140,7 +141,9 @@ bool AppServices::StartDocks() {
                                        [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
                                        m_tracker.get(),
                                        [] { return DockSpecialServices(); },
-                                       {}};
+                                       {},
+                                       [] { RestartProgram(nullptr); },
+                                       [] { RequestQuit(); }};
     services.openStack = [this](const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer) {
         if (!m_stacks)
             m_stacks = std::make_unique<launchers::win32::StackHost>(launchers::win32::StackServices{

@@ -167,7 +167,11 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         if (placed.separator) {
             placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, iconSize);
         } else {
-            placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, item.size);
+            float lift = 0;
+            for (const auto& [id, height] : state.lifts)
+                if (id == item.id) lift = height;
+            placed.rect =
+                EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth + lift, item.size);
             Prepared* prepared = PreparedFor(item);
             placed.picture = prepared ? prepared->source.get() : nullptr;
             // The brightened copy serves the hovered item only; the next hover makes it again.

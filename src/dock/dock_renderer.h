@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace kestrana::dock {
@@ -29,6 +30,8 @@ struct DockFrameState {
     // Opacity of the running marks of items that ask for attention: the bar makes them
     // breathe slowly until the window is activated.
     float attentionPulse = 1.0f;
+    // Icons that hop while their program starts: item id and height above their place.
+    std::vector<std::pair<std::int32_t, float>> lifts;
 };
 
 // How the marks of items that ask for attention breathe: a slow swell between a faint

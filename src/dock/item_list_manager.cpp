@@ -12,6 +12,11 @@ ItemListManager::ItemListManager(foundation::ConfigStore& store, const ItemShell
     : m_store(store), m_shell(shell), m_clock(clock), m_pictures(pictures), m_codePage(codePage),
       m_saver(store.Files(), store.BaseFolder(), jobs) {}
 
+std::unique_ptr<Dockico> ItemListManager::NewItem(const ItemRecord& record) const {
+    bool upgraded = false;
+    return BuildItem(record, m_shell, m_store.Files(), m_store.BaseFolder(), upgraded);
+}
+
 LoadedRow ItemListManager::Load(DockItems& row, const PictureState& state, const PictureDelivery& delivery) {
     const auto start = std::chrono::steady_clock::now();
     LoadedItemList loaded = LoadItemList(m_store, m_shell, m_codePage);

@@ -34,6 +34,8 @@ public:
     // dock built next loads them. At most `timeout`.
     bool WaitForSaves(std::chrono::milliseconds timeout) const { return m_saver.WaitIdle(timeout); }
     void LanguageChanged(DockItems& row) { ApplyItemLabels(row, m_store, m_clock); }
+    // A new kept item as the load would make it from this section (added or dropped).
+    [[nodiscard]] std::unique_ptr<Dockico> NewItem(const ItemRecord& record) const;
     // After a theme or appearance change, or an edit of an item's picture.
     PictureRequest PicturesChanged(DockItems& row, const PictureState& state, const PictureDelivery& delivery) {
         return m_pictures.Request(row, state, delivery);

@@ -1,5 +1,6 @@
 #include "dock/ondel_bar.h"
 
+#include "dock/item_bounce.h"
 #include "dock/item_growth.h"
 
 #include <algorithm>
@@ -80,6 +81,23 @@ bool OndelBar::StepGrowth(std::int64_t now) {
     return moving;
 }
 
+void OndelBar::StartBounce(std::int32_t itemId) {
+    const std::int64_t now = m_platform.NowMs();
+    std::erase_if(m_bounces, [itemId](const Bounce& b) { return b.itemId == itemId; });
+    m_bounces.push_back({itemId, now});
+    WantFrame(NextFrameSlot(now));
+}
+
+bool OndelBar::StepBounces(std::int64_t now) {
+    std::lock_guard lock(m_items.ListMutex());
+    std::lock_guard windows(m_items.WindowListMutex());
+    std::erase_if(m_bounces, [&](const Bounce& b) {
+        const std::size_t index = m_items.IndexOfId(b.itemId);
+        return !index || !m_items[index].windows.empty() || now - b.startMs >= kBounceGiveUpMs;
+    });
+    return !m_bounces.empty();
+}
+
 void OndelBar::Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin,
                            int refreshHz) {
     const DisplayMode before = m_model.Settings().displayMode;
@@ -156,7 +174,23 @@ ScreenRect OndelBar::HitArea() const {
             std::min(area.bottom, window.bottom)};
 }
 
-void OndelBar::PlaceWindows() { m_platform.PlaceWindows(m_model.WindowRect(), HitArea()); }
+void OndelBar::PlaceWindows() {
+    m_placedHit = HitArea();
+    m_platform.PlaceWindows(m_model.WindowRect(), m_placedHit);
+}
+
+void OndelBar::FollowRow() {
+    // The pointer must reach every icon drawn. While magnified the area only widens: the
+    // row slides as the pointer moves, and an area shrinking under a still pointer would
+    // read as the pointer leaving.
+    ScreenRect hit = HitArea();
+    if (m_animator.Magnification() > 0 && !m_placedHit.Empty())
+        hit = {std::min(hit.left, m_placedHit.left), std::min(hit.top, m_placedHit.top),
+               std::max(hit.right, m_placedHit.right), std::max(hit.bottom, m_placedHit.bottom)};
+    if (hit == m_placedHit) return;
+    m_placedHit = hit;
+    m_platform.PlaceWindows(m_model.WindowRect(), hit);
+}
 
 void OndelBar::WantFrame(std::int64_t dueMs) {
     if (m_frameDue && *m_frameDue <= dueMs) return;
@@ -210,6 +244,18 @@ std::size_t OndelBar::ItemUnderPointer() const {
                                            m_model.RowOffset());
     const std::size_t index = ItemAt(m_items, along);
     return index && !m_items[index].IsSeparator() ? index : 0;
+}
+
+std::size_t OndelBar::EntryAt(ScreenPoint point) const {
+    std::lock_guard lock(m_items.ListMutex());
+    return EntryAtLocked(point);
+}
+
+std::size_t OndelBar::EntryAtLocked(ScreenPoint point) const {
+    const EdgeFrame& frame = m_model.Frame();
+    const float along = static_cast<float>(frame.AlongOf(point) - frame.AlongStart(m_model.WindowRect()) -
+                                           m_model.RowOffset());
+    return ItemAt(m_items, along);
 }
 
 void OndelBar::SetHovered(std::size_t hovered) {
@@ -350,7 +396,10 @@ std::optional<std::int64_t> OndelBar::Frame() {
         } else {
             soonest(frame.nextFrameMs);
         }
-    } else if ((layoutWanted || grew || m_attention) && m_motion == Motion::None && m_state != DockState::Hidden) {
+    } else if ((layoutWanted || grew || m_attention || !m_bounces.empty()) && m_motion == Motion::None &&
+               m_state != DockState::Hidden) {
+        // A bounce that ended is drawn once more, back in place.
+        if (!m_bounces.empty() && StepBounces(now)) soonest(NextFrameSlot(now));
         LayOutAndDraw();
         drawn = true;
     }
@@ -466,11 +515,19 @@ void OndelBar::LayOutAndDraw() {
         state.showRunning = m_model.Settings().runIcon;
         state.barOpacity = m_barOpacity;
         state.attentionPulse = m_attention ? AttentionPulse(m_platform.NowMs()) : 1.0f;
+        if (!m_bounces.empty()) {
+            // The hop stays inside the window: above the icon there is the magnification's room.
+            const float room = static_cast<float>(m_model.MagnifyRange()) +
+                               static_cast<float>(m_model.Thickness() - m_model.Margin()) - m_model.IconSize();
+            for (const Bounce& b : m_bounces)
+                state.lifts.emplace_back(b.itemId, BounceLift(m_platform.NowMs() - b.startMs, m_model.IconSize(), room));
+        }
         const int width = m_frame.Width(), height = m_frame.Height();
         dirty = m_renderer.Render(m_items, m_model, state, m_frame);
         if (m_frame.Width() != width || m_frame.Height() != height) m_shown = {}; // another window
     }
     m_lastDrawMs = m_platform.NowMs();
+    if (m_pointerInside || m_animator.Magnification() > 0) FollowRow();
     UpdateBackdrop();
     Show(dirty, false);
     UpdateLabel();
@@ -479,21 +536,8 @@ void OndelBar::LayOutAndDraw() {
 }
 
 gfx::RectI OndelBar::MagnifiedReach() const {
-    // At full magnification the row is 4.234 x M longer than at rest, centred in the
-    // window; a hovered end icon's look reaches a quarter of its size past the bar.
-    const int range = m_model.MagnifyRange();
-    const int window = m_model.WindowLength();
-    const int row = m_model.RestRowLength() + static_cast<int>(std::ceil(4.234 * range));
-    const int start = static_cast<int>(std::floor((window - row) / 2.0 + 0.5));
-    const int reach = static_cast<int>(BarEndPadding(m_renderer.Skin())) +
-                      static_cast<int>(std::ceil(0.25f * (m_model.IconSize() + static_cast<float>(range)))) + 3;
-    const gfx::RectF along = EdgeRectInFrame(m_model.GetEdge(), m_frame.Width(), m_frame.Height(),
-                                             static_cast<float>(start - reach), static_cast<float>(row + 2 * reach), 0,
-                                             static_cast<float>(IsVertical(m_model.GetEdge()) ? m_frame.Width()
-                                                                                              : m_frame.Height()));
-    return gfx::Intersect({static_cast<int>(along.x), static_cast<int>(along.y), static_cast<int>(along.width),
-                           static_cast<int>(along.height)},
-                          m_frame.Bounds());
+    // The magnified row grows around the pointer, so it may stand anywhere in the window.
+    return m_frame.Bounds();
 }
 
 void OndelBar::Show(gfx::RectI dirty, bool moved) {

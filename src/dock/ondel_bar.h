@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrana::dock {
 
@@ -95,6 +96,17 @@ public:
     // backdrop where the system offers one.
     void SetBackdrop(bool enabled, std::uint8_t opacity);
     void SetOpenFacts(const DockOpenFacts& facts) { m_open = facts; }
+    [[nodiscard]] const DockOpenFacts& OpenFacts() const { return m_open; }
+    [[nodiscard]] bool Dark() const { return m_dark; }
+    // The entry under a screen point, separators included; 0 for none.
+    [[nodiscard]] std::size_t EntryAt(ScreenPoint point) const;
+    // The same, for a caller that holds the item-list lock.
+    [[nodiscard]] std::size_t EntryAtLocked(ScreenPoint point) const;
+
+    // The item's program is starting: its icon hops until the item has a window, at most
+    // for the give-up time.
+    void StartBounce(std::int32_t itemId);
+    [[nodiscard]] bool Bouncing() const { return !m_bounces.empty(); }
 
     // The pointer moved over the input window (screen pixels).
     void PointerMoved(ScreenPoint pointer);
@@ -138,6 +150,8 @@ private:
     [[nodiscard]] gfx::RectI MagnifiedReach() const;
     [[nodiscard]] std::int64_t NextFrameSlot(std::int64_t now) const;
     void PlaceWindows();
+    // Keeps the input window over the row as drawn.
+    void FollowRow();
     void WantFrame(std::int64_t dueMs);
     [[nodiscard]] ScreenRect HitArea() const;
     [[nodiscard]] SlideOffset CurrentOffset() const;
@@ -171,6 +185,7 @@ private:
     bool m_backdrop = false;
     float m_barOpacity = 1.0f;
     std::optional<ScreenRect> m_backdropRect;
+    ScreenRect m_placedHit; // the input area last handed to the platform
     int m_refreshHz = 60;
 
     // The hide and show motion: progress from 0 (in place) to 1 (off screen).
@@ -185,6 +200,14 @@ private:
     bool m_growing = false;      // items grow in or shrink away
     std::int64_t m_growthMs = 0; // time of the last growth step
     bool m_attention = false;    // some item asks for attention
+    struct Bounce {
+        std::int32_t itemId;
+        std::int64_t startMs;
+    };
+    std::vector<Bounce> m_bounces;
+    // Ends the bounces whose item has a window, is gone or hopped long enough; true
+    // while some still hop.
+    bool StepBounces(std::int64_t now);
 };
 
 } // namespace kestrana::dock

@@ -29,6 +29,7 @@
 //   kdriver folder-acl <path>                          prints the folder's owner and access entries
 //   kdriver secure-folder <path>                       owner Administrators; full control for
 //                                                      Administrators and SYSTEM, read for Users
+//   kdriver drop <x> <y> <file>...                     drags the files with OLE and drops them at (x, y)
 //   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 //   kdriver edit-text, activate, menu-window: see menubar_commands.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
@@ -53,6 +54,7 @@ using Microsoft::WRL::ComPtr;
 int LaunchpadCommand(int argc, wchar_t** argv);
 int StackCommand(int argc, wchar_t** argv);
 int MenuBarCommand(int argc, wchar_t** argv);
+int DropFiles(int argc, wchar_t** argv);
 
 namespace {
 
@@ -480,6 +482,7 @@ int wmain(int argc, wchar_t** argv) {
     if (const int launchpad = LaunchpadCommand(argc, argv); launchpad >= 0) return launchpad;
     if (const int stack = StackCommand(argc, argv); stack >= 0) return stack;
     if (const int menus = MenuBarCommand(argc, argv); menus >= 0) return menus;
+    if (command == L"drop" && argc >= 5) return DropFiles(argc, argv);
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)
             return Screenshot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),

@@ -31,6 +31,11 @@ DockClicks::~DockClicks() {
     ::KillTimer(m_services.inputWindow, kTrashNoticeTimer);
 }
 
+void DockClicks::TrashChanged(bool full) {
+    if (foundation::DetailLogging()) foundation::LogDetail("trash", full ? "full" : "empty");
+    if (m_services.trashChanged) m_services.trashChanged(full);
+}
+
 void DockClicks::StartTrashPoll() {
     if (m_services.inputWindow) {
         m_trashWatch = std::make_unique<TrashWatch>(m_services.inputWindow, kTrashNoticeMessage);
@@ -108,6 +113,7 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
     if (foundation::DetailLogging())
         foundation::LogDetail("dock click", item.appname + L": action " + std::to_wstring(static_cast<int>(decision.action)) +
                                                 L", " + std::to_wstring(windows.size()) + L" windows");
+    if (decision.bounce && m_services.bounce) m_services.bounce(item.id);
     auto& jobs = m_services.jobs;
     auto run = [&jobs](const char* what, std::function<void()> action) {
         if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
@@ -178,7 +184,7 @@ void DockClicks::TrashClick() {
         return;
     case TrashClicks::Outcome::AskToEmpty:
         ::KillTimer(m_services.inputWindow, kTrashTimer);
-        AskToEmptyTrash();
+        ::PostMessageW(m_services.inputWindow, kAskToEmptyTrashMessage, 0, 0);
         return;
     }
 }
@@ -201,9 +207,11 @@ void DockClicks::AskToEmptyTrash() {
     const std::wstring title = s.LanguageText(L"promptwindow", L"trashtitle", L"Trash");
     const std::wstring text =
         s.LanguageText(L"promptwindow", L"trashok", L"Are you sure you want to permanently erase the items in the Trash?");
-    if (::MessageBoxW(m_services.inputWindow, text.c_str(), title.c_str(),
-                      MB_OKCANCEL | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND) != IDOK)
-        return;
+    const std::wstring confirm = s.LanguageText(L"menu", L"emptytrash", L"Empty Trash");
+    const std::wstring cancel = s.LanguageText(L"promptwindow", L"cancel", L"Cancel");
+    const bool confirmed = m_services.confirm && m_services.confirm(title, text, confirm, cancel);
+    if (foundation::DetailLogging()) foundation::LogDetail("trash", confirmed ? "emptying" : "left as it is");
+    if (!confirmed) return;
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
     auto empty = [weak, window](const JobContext&) {

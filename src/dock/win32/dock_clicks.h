@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace kestrana::foundation {
 class ConfigStore;
@@ -25,7 +26,10 @@ namespace kestrana::dock::win32 {
 // Posted to the dock's input window when the trash went full (wParam 1) or empty.
 inline constexpr UINT kTrashChangedMessage = WM_APP + 13;
 // The shell's notice that the recycle bin changed, for DockClicks::TrashNoticed.
-inline constexpr UINT kTrashNoticeMessage = WM_APP + 14;
+inline constexpr UINT kTrashNoticeMessage = WM_APP + 16;
+// Posted to the dock's input window to ask whether to empty the trash: the click that
+// asks comes while the row is locked, and the question runs a message loop.
+inline constexpr UINT kAskToEmptyTrashMessage = WM_APP + 14;
 
 class DockClicks {
 public:
@@ -49,6 +53,11 @@ public:
         // A folder item was clicked: its stack opens beside `dock` at the pointer. None:
         // the folder opens in the file manager.
         std::function<void(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer)> openStack;
+        // Asks a question in the dock's own window: title, text, the confirming and the
+        // cancelling answer; true when confirmed.
+        std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)> confirm;
+        // The item's program is being started: its icon hops until a window shows.
+        std::function<void(std::int32_t itemId)> bounce;
     };
 
     explicit DockClicks(Services services);
@@ -65,9 +74,9 @@ public:
     // The input window's timer fired; true when it was one of ours.
     bool TimerFired(UINT_PTR id);
     // The trash-changed message arrived (user-interface thread).
-    void TrashChanged(bool full) {
-        if (m_services.trashChanged) m_services.trashChanged(full);
-    }
+    void TrashChanged(bool full);
+    // Asks first, in the dock's own prompt, then empties every drive's recycle bin.
+    void AskToEmptyTrash();
     // The recycle bin changed (kTrashNoticeMessage's parameters).
     void TrashNoticed(WPARAM wParam, LPARAM lParam);
     // The pointer came onto the dock: a fresh look at the trash unless one was just taken.
@@ -83,7 +92,6 @@ private:
     ULONGLONG m_lastPoll = 0;
     void Click(const Dockico& item, const ClickFacts& facts, const std::vector<WindowId>& windows);
     void TrashClick();
-    void AskToEmptyTrash();
     void StartTrashPoll();
     void PollTrash();
 

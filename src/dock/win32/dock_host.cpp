@@ -79,6 +79,17 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
                                                                      {dockJobs, window->PicturesArrived()});
                                 },
                                 m_services.openStack});
+    DockMenus::Services menus{*jobs, store, m_services.items, m_services.text};
+    menus.special = m_services.specialServices;
+    menus.restart = m_services.restart;
+    menus.quit = m_services.quit;
+    menus.itemsAdded = [this, window, dockJobs] {
+        PictureState state;
+        state.dark = m_services.darkMode ? m_services.darkMode() : false;
+        state.trashFull = window->TrashFull();
+        m_services.items.PicturesChanged(window->Bar().Items(), state, {dockJobs, window->PicturesArrived()});
+    };
+    dock->window->EnableMenus(std::move(menus));
     bar.ItemsChanged();
     if (WindowTracker* tracker = m_services.tracker) {
         const auto row = tracker->AttachRow(bar.Items(), dock->window->RowChangedPoster(), bar.Model().IconSize());

@@ -41,6 +41,9 @@ struct DockServices {
     std::function<SpecialServices()> specialServices;
     // Opens a folder item's stack (see DockClicks::Services).
     std::function<void(const std::wstring&, const std::wstring&, HWND, POINT)> openStack;
+    // The dock menu's "restart" and "quit" rows.
+    std::function<void()> restart;
+    std::function<void()> quit;
 };
 
 class DockHost {

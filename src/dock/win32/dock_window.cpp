@@ -1,6 +1,7 @@
 #include "dock/win32/dock_window.h"
 
 #include "foundation/diagnostic_log.h"
+#include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
@@ -32,6 +33,8 @@ constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 constexpr UINT kMsgFrame = WM_APP + 10;
 constexpr UINT kMsgVerdict = WM_APP + 11;
 constexpr UINT kMsgRowChanged = WM_APP + 12;
+// Posted just before a menu opens; the menu's own loop delivers it once the menu shows.
+constexpr UINT kMsgMenuShown = WM_APP + 15;
 constexpr UINT kMsgPictures = WM_APP + 20;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
@@ -179,10 +182,128 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
 
 void DockWindow::EnableClicks(DockClicks::Services services) {
     services.inputWindow = m_input;
+    services.confirm = [this](const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
+                              const std::wstring& cancel) { return Confirm(title, text, confirm, cancel); };
+    services.bounce = [this](std::int32_t itemId) { m_bar->StartBounce(itemId); };
     m_clicks = std::make_unique<DockClicks>(std::move(services));
 }
 
+void DockWindow::EnableMenus(DockMenus::Services services) {
+    if (!m_clicks) return;
+    services.owner = m_input;
+    m_menus = std::make_unique<DockMenus>(std::move(services), *m_bar, *m_clicks);
+    DockDrop::Handlers drops;
+    drops.over = [this](ScreenPoint at) -> DWORD {
+        m_bar->PointerMoved(at);
+        switch (DropAt(at).action) {
+        case DropAction::ToTrash: return DROPEFFECT_MOVE;
+        case DropAction::OpenWith: return DROPEFFECT_COPY;
+        case DropAction::AddItems: return DROPEFFECT_LINK;
+        }
+        return DROPEFFECT_NONE;
+    };
+    drops.leave = [this] { m_bar->PointerLeft(); };
+    drops.drop = [this](std::vector<std::wstring> paths, ScreenPoint at) { Dropped(paths, at); };
+    m_drop = std::make_unique<DockDrop>(m_input, std::move(drops));
+}
+
+DropDecision DockWindow::DropAt(ScreenPoint at) {
+    const OndelBarModel& model = m_bar->Model();
+    const EdgeFrame& frame = model.Frame();
+    const float along = static_cast<float>(frame.AlongOf(at) - frame.AlongStart(model.WindowRect()) - model.RowOffset());
+    std::lock_guard lock(m_bar->Items().ListMutex());
+    return DecideDrop(m_bar->Items(), along);
+}
+
+void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at) {
+    const DropDecision decision = DropAt(at);
+    if (foundation::DetailLogging())
+        foundation::LogDetail("dock drop", std::to_wstring(paths.size()) + L" files, action " +
+                                               std::to_wstring(static_cast<int>(decision.action)) + L" at entry " +
+                                               std::to_wstring(decision.index));
+    switch (decision.action) {
+    case DropAction::AddItems: m_menus->AddPaths(paths, decision.index); break;
+    case DropAction::ToTrash:
+        if (!m_jobs.Run([paths](const JobContext&) { MoveToRecycleBin(paths); }))
+            foundation::LogFailure("dock drop", "no job could be started");
+        break;
+    case DropAction::OpenWith: {
+        LaunchRequest request;
+        {
+            std::lock_guard lock(m_bar->Items().ListMutex());
+            if (decision.index >= m_bar->Items().EndReal()) return;
+            request = LaunchRequestFor(m_bar->Items()[decision.index]);
+        }
+        for (const std::wstring& path : paths) request.runline += (request.runline.empty() ? L"\"" : L" \"") + path + L"\"";
+        if (!m_jobs.Run([request](const JobContext&) { Launch(request); }))
+            foundation::LogFailure("dock drop", "no job could be started");
+        break;
+    }
+    }
+    POINT now{};
+    ::GetCursorPos(&now);
+    if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
+}
+
+void DockWindow::Drag(ScreenPoint at) {
+    DockDrag::Change change = DockDrag::Change::None;
+    {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        change = m_drag.Move(at, m_bar->Items(), m_bar->Model());
+    }
+    if (change == DockDrag::Change::Lifted) {
+        // The moves keep coming while the pointer is away from the dock.
+        ::SetCapture(m_input);
+        if (m_clicks) m_clicks->Cancel();
+        DockOpenFacts open = m_bar->OpenFacts();
+        open.dragging = true;
+        m_bar->SetOpenFacts(open);
+    }
+    if (change != DockDrag::Change::None) m_bar->ItemsChanged();
+}
+
+void DockWindow::EndDrag(ScreenPoint at, bool captureLost) {
+    DockDrag::Outcome outcome = DockDrag::Outcome::Placed;
+    if (captureLost) {
+        m_drag.Cancel();
+    } else {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        outcome = m_drag.Release(at, m_bar->Items(), m_bar->Model());
+    }
+    if (::GetCapture() == m_input) ::ReleaseCapture();
+    DockOpenFacts open = m_bar->OpenFacts();
+    open.dragging = false;
+    m_bar->SetOpenFacts(open);
+    if (outcome != DockDrag::Outcome::None && m_menus) m_menus->RowChanged();
+    POINT now{};
+    ::GetCursorPos(&now);
+    if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
+}
+
+bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
+                         const std::wstring& cancel) {
+    constexpr int kConfirmed = 1;
+    gfx::Menu prompt;
+    prompt.push_back(gfx::MenuItem::Command(0, title, false, false));
+    prompt.push_back(gfx::MenuItem::Command(0, text, false, false));
+    prompt.push_back(gfx::MenuItem::Rule());
+    prompt.push_back(gfx::MenuItem::Command(kConfirmed, confirm));
+    prompt.push_back(gfx::MenuItem::Command(2, cancel));
+    // Above the pointer, which is on the item that asked.
+    const ScreenPoint at = CursorPosition();
+    gfx::PopupMenuOptions options;
+    options.className = L"OndelMenu";
+    options.scale = m_monitor.dpiScale;
+    options.dark = m_bar->Dark();
+    const bool bottom = m_bar->Model().GetEdge() == Edge::Bottom;
+    const int flipY = bottom ? m_bar->Model().WindowRect().top - 6 : at.y;
+    const POINT anchor{at.x, bottom ? m_bar->Model().Frame().Monitor().bottom : at.y};
+    return gfx::RunPopupMenu(m_input, prompt, anchor, flipY, m_text, options) == kConfirmed;
+}
+
 DockWindow::~DockWindow() {
+    m_drop.reset();
+    m_menus.reset();
     m_clicks.reset();
     m_pacer.reset();
     for (HWND w : {m_backdrop, m_label, m_actbar, m_render, m_input}) {
@@ -487,12 +608,20 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ClientToScreen(window, &p);
         if (foundation::DetailLogging()) ++m_figures.moves;
+        if ((wParam & MK_LBUTTON) && m_menus) Drag({p.x, p.y});
         m_bar->PointerMoved({p.x, p.y});
         return 0;
     }
+    case WM_CAPTURECHANGED:
+        if (m_drag.Lifted() && reinterpret_cast<HWND>(lParam) != window) EndDrag(CursorPosition(), true);
+        return 0;
     case WM_MOUSELEAVE:
         m_tracking = false;
-        m_bar->PointerLeft();
+        if (::GetCapture() == m_input) return 0; // the capture brings the moves on
+        // The pointer went to the open menu: the dock stays as it is until the menu
+        // closes, since a window of the menu's owner that changes under it loses the
+        // menu its place in front.
+        if (!(m_menus && m_menus->IsOpen())) m_bar->PointerLeft();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -501,19 +630,53 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         // changed size under a still pointer.
         m_bar->PointerMoved(CursorPosition());
         m_bar->ButtonChanged(true);
+        if (m_menus && message == WM_LBUTTONDOWN) {
+            const ScreenPoint at = CursorPosition();
+            {
+                std::lock_guard lock(m_bar->Items().ListMutex());
+                m_drag.Press(at, m_bar->EntryAtLocked(at), m_bar->Items(), m_menus->ItemsLocked());
+            }
+            // A drag may leave the dock at its first move.
+            ::SetCapture(m_input);
+        }
         if (m_clicks && message != WM_RBUTTONDOWN)
             m_clicks->Pressed(m_bar->Items(), m_bar->Hovered(),
                               message == WM_MBUTTONDOWN ? ClickButton::Middle : ClickButton::Left);
         return 0;
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
-    case WM_RBUTTONUP:
-        m_bar->PointerMoved(CursorPosition());
+    case WM_RBUTTONUP: {
+        const bool detail = foundation::DetailLogging();
+        const std::int64_t start = detail ? MicrosNow() : 0;
+        const ScreenPoint at = CursorPosition();
+        if (message == WM_LBUTTONUP && m_drag.Lifted()) {
+            EndDrag(at, false);
+            m_bar->ButtonChanged(false);
+            return 0;
+        }
+        m_drag.Cancel();
+        if (message == WM_LBUTTONUP && ::GetCapture() == m_input) ::ReleaseCapture();
+        m_bar->PointerMoved(at);
         m_bar->ButtonChanged(false);
-        if (m_clicks && message != WM_RBUTTONUP)
+        const std::int64_t handler = detail ? MicrosNow() : 0;
+        if (m_clicks && message != WM_RBUTTONUP) {
             m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
-                               message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left, false);
+                               message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left,
+                               m_menus && m_menus->IsOpen());
+            if (detail) foundation::LogDetail("dock click", L"handled in " + std::to_wstring(MicrosNow() - handler) + L" us");
+        }
+        if (message == WM_LBUTTONUP && m_bar->PointerInside() && ::WindowFromPoint({at.x, at.y}) != m_input)
+            m_bar->PointerLeft();
+        if (m_menus && message == WM_RBUTTONUP && !m_menus->IsOpen()) {
+            if (m_clicks) m_clicks->Cancel();
+            if (detail) ::PostMessageW(m_input, kMsgMenuShown, static_cast<WPARAM>(start), 0);
+            m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());
+            POINT now{};
+            ::GetCursorPos(&now);
+            if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
+        }
         return 0;
+    }
     case WM_TIMER:
         if (m_clicks && m_clicks->TimerFired(wParam)) return 0;
         switch (wParam) {
@@ -543,6 +706,13 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case kTrashNoticeMessage:
         if (m_clicks) m_clicks->TrashNoticed(wParam, lParam);
         else TrashWatch::Acknowledge(wParam, lParam);
+        return 0;
+    case kMsgMenuShown:
+        foundation::LogDetail("dock menu", L"shown " + std::to_wstring(MicrosNow() - static_cast<std::int64_t>(wParam)) +
+                                               L" us after the right button went up");
+        return 0;
+    case kAskToEmptyTrashMessage:
+        if (m_clicks) m_clicks->AskToEmptyTrash();
         return 0;
     case kMsgVerdict:
         m_decisionRunning = false;

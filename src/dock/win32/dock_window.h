@@ -4,9 +4,13 @@
 // thread. It turns window messages and timers into calls on the bar's rules and carries
 // out what the rules ask (moving, presenting, z-order).
 
+#include "dock/dock_drag.h"
+#include "dock/item_drops.h"
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
+#include "dock/win32/dock_drop.h"
+#include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
 #include "gfx/text_renderer.h"
@@ -41,6 +45,12 @@ public:
     void Reconfigure(const DockSettings& settings, const MonitorInfo& monitor, const SkinSpacing& spacing);
     // Clicks on the items start programs and switch windows from now on.
     void EnableClicks(DockClicks::Services services);
+    [[nodiscard]] bool TrashFull() const { return m_clicks && m_clicks->TrashFull(); }
+    // Right clicks open the dock's menus from now on (after EnableClicks).
+    void EnableMenus(DockMenus::Services services);
+    // A question in the dock's own menu window: true when `confirm` was chosen.
+    bool Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
+                 const std::wstring& cancel);
 
     // What a worker calls when it changed the row (the window tracker): posts one redraw
     // to this dock however often it is called before the dock gets to it. Harmless after
@@ -74,6 +84,12 @@ private:
     void StartHideTick();
     void OnHideTick();
     void PresentHitArea();
+    // The left button is held and the pointer moved: an icon may lift and move.
+    void Drag(ScreenPoint at);
+    void EndDrag(ScreenPoint at, bool captureLost);
+    // Files dragged from another program: what a drop at `at` would do, and the drop.
+    [[nodiscard]] DropDecision DropAt(ScreenPoint at);
+    void Dropped(const std::vector<std::wstring>& paths, ScreenPoint at);
     void NoteFrameFigures(std::int64_t frameMicros);
     void TakeRowChange();
 
@@ -108,6 +124,9 @@ private:
     std::unique_ptr<FramePacer> m_pacer;
     std::unique_ptr<OndelBar> m_bar;
     std::unique_ptr<DockClicks> m_clicks; // after the bar: gone before it
+    std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
+    std::unique_ptr<DockDrop> m_drop;     // after the menus: gone before them
+    DockDrag m_drag;
     ScreenRect m_window;
     ScreenRect m_hitArea;
     bool m_tracking = false;

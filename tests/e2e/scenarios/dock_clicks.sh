@@ -27,40 +27,35 @@ click() { # [modifier]
     xdotool mousemove 960 300 # away, so the dock rests again
 }
 notepads() { kdrv windows Notepad | grep -c 'visible=1'; }
-# Predicates, so that each try asks again.
-notepads_at_least() { [ "$(notepads)" -ge "$1" ]; }
-front_is() { [ "$(kdrv foreground | tr -d '\r')" = "$1" ]; }
-front_is_not() { ! front_is "$1"; }
-iconic_is() { [ "$(kdrv iconic "$1" | tr -d '\r')" = "$2" ]; }
-wait_for() { # <what> <command...>: up to 10 s
+wait_for() { # <what> <condition>: up to 10 s; the condition is read again each time
     local what=$1
     shift
-    for i in $(seq 1 50); do "$@" && return 0; sleep 0.2; done
+    for i in $(seq 1 50); do eval "$1" && return 0; sleep 0.2; done
     e2e_fail "$what"
 }
 
 click
-wait_for "the click did not start notepad" notepads_at_least 1
+wait_for "the click did not start notepad" 'test "$(notepads)" -ge 1'
 pad=$(kdrv find Notepad - 2000) || e2e_fail "no notepad window"
 
 # Another program's window in front: a click brings notepad forward.
 timeout 30 wine 'C:\kdriver.exe' launch 'C:\windows\regedit.exe' 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
     e2e_fail "regedit showed no window"
-wait_for "regedit did not come to the front" front_is_not "$pad"
+wait_for "regedit did not come to the front" 'test "$(kdrv foreground | tr -d '\''\r'\'')" != "$pad"'
 sleep 1 # its item grows in meanwhile
 click
-wait_for "a click did not bring notepad to the front" front_is "$pad"
+wait_for "a click did not bring notepad to the front" 'test "$(kdrv foreground | tr -d '\''\r'\'')" = "$pad"'
 
 # In front: the next click minimises it; then a click restores it.
 sleep 0.5
 click
-wait_for "a click on the item of the window in front did not minimise it" iconic_is "$pad" 1
+wait_for "a click on the item of the window in front did not minimise it" 'test "$(kdrv iconic "$pad" | tr -d '\''\r'\'')" = 1'
 sleep 0.5
 click
-wait_for "a click did not bring the minimised window back" iconic_is "$pad" 0
+wait_for "a click did not bring the minimised window back" 'test "$(kdrv iconic "$pad" | tr -d '\''\r'\'')" = 0'
 
 # Shift starts a second copy.
 click shift
-wait_for "Shift and a click did not start a second notepad" notepads_at_least 2
+wait_for "Shift and a click did not start a second notepad" 'test "$(notepads)" -ge 2'
 e2e_screenshot after >/dev/null || true
 echo ok

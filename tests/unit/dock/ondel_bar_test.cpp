@@ -2,6 +2,7 @@
 // the test, and what the dock asks of the platform is recorded.
 #include "dock/ondel_bar.h"
 
+#include "dock/item_bounce.h"
 #include "fakes/golden_image.h"
 #include "gfx/canvas.h"
 #include "themes/dock_skin.h"
@@ -141,6 +142,61 @@ TEST(OndelBar, GrowsToTheMagnifyRangeInTheFramesOfTheDisplayRate) {
     }
 }
 
+TEST(OndelBar, PointedItemStaysUnderThePointerAndInsideTheInputArea) {
+    // A short row grows far past its resting ends; whichever icon the pointer entered on
+    // is the one hovered once grown, and the input area covers the whole drawn row.
+    for (const int count : {1, 2, 3, 6}) {
+        DockFixture dock(Settings(), 60, {0, 0, 1920, 1080}, count);
+        for (const float fraction : {0.1f, 0.5f, 0.9f}) {
+            dock.bar->PointerLeft();
+            dock.RunFrames();
+            const ScreenPoint pointer = dock.OnRow(fraction);
+            dock.bar->PointerMoved(pointer);
+            const std::size_t atRest = dock.bar->Hovered();
+            dock.RunFrames();
+            ASSERT_EQ(dock.bar->State(), DockState::Magnified);
+            const std::string where = std::to_string(count) + " icons at " + std::to_string(fraction);
+            EXPECT_EQ(dock.bar->Hovered(), atRest) << where;
+            const ScreenRect drawn = dock.bar->Model().DockAreaRect();
+            const ScreenRect hit = dock.platform.hitArea;
+            EXPECT_TRUE(hit.Contains(pointer)) << where;
+            EXPECT_LE(hit.left, drawn.left) << where;
+            EXPECT_GE(hit.right, drawn.right) << where;
+        }
+    }
+}
+
+TEST(OndelBar, ABounceEndsWithTheFirstWindowOrGivesUp) {
+    for (std::int64_t t = 0; t <= 2 * kBouncePeriodMs; t += 35) {
+        EXPECT_GE(BounceLift(t, 48, 30), 0.0f);
+        EXPECT_LE(BounceLift(t, 48, 30), 24.0f);
+    }
+    EXPECT_FLOAT_EQ(BounceLift(kBouncePeriodMs / 2, 48, 100), 24.0f);
+    EXPECT_FLOAT_EQ(BounceLift(kBouncePeriodMs / 2, 48, 10), 10.0f);
+    EXPECT_FLOAT_EQ(BounceLift(kBouncePeriodMs, 48, 100), 0.0f);
+
+    DockFixture dock(Settings());
+    DockItems& items = dock.bar->Items();
+    dock.bar->StartBounce(items[3].id);
+    dock.RunFrames(20);
+    EXPECT_TRUE(dock.bar->Bouncing());
+    {
+        std::lock_guard lock(items.ListMutex());
+        std::lock_guard windows(items.WindowListMutex());
+        items[3].windows.push_back(WindowId{7});
+    }
+    dock.RunFrames();
+    EXPECT_FALSE(dock.bar->Bouncing());
+    EXPECT_FALSE(dock.platform.frameDue.has_value()); // still again
+
+    const std::int64_t start = dock.platform.now;
+    dock.bar->StartBounce(items[4].id);
+    dock.RunFrames(5000);
+    EXPECT_FALSE(dock.bar->Bouncing());
+    EXPECT_GE(dock.platform.now - start, kBounceGiveUpMs);
+    EXPECT_LT(dock.platform.now - start, kBounceGiveUpMs + 100);
+}
+
 TEST(OndelBar, NothingAnimatesWhenTheMaximumIsTheRestingSize) {
     DockSettings settings = Settings();
     settings.maxSize = settings.defaultSize;
@@ -261,6 +317,7 @@ TEST(OndelBar, ActivationBarMarksAHiddenDock) {
 
 TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     DockFixture dock(Settings());
+    const ScreenPoint farEnd = dock.OnRow(0.95f); // on the last icon at rest
     dock.bar->PointerMoved(dock.OnRow(0.1f));
     dock.RunFrames();
     EXPECT_NE(dock.bar->Hovered(), 0u);
@@ -270,7 +327,7 @@ TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     EXPECT_FALSE(first.empty());
     // The label sits above the icon, inside the window's top part.
     EXPECT_LT(dock.platform.label->anchor.y, dock.bar->Model().DockAreaRect().bottom);
-    dock.bar->PointerMoved(dock.OnRow(0.9f));
+    dock.bar->PointerMoved(farEnd);
     dock.RunFrames();
     ASSERT_TRUE(dock.platform.label.has_value());
     EXPECT_NE(dock.platform.label->text, first);

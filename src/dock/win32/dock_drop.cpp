@@ -1,0 +1,114 @@
+#include "dock/win32/dock_drop.h"
+
+#include "foundation/diagnostic_log.h"
+
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <atomic>
+
+namespace kestrana::dock::win32 {
+
+// The drop target itself: only translates OLE's calls into the handlers; never throws.
+class DockDropTarget final : public IDropTarget {
+public:
+    explicit DockDropTarget(DockDrop::Handlers handlers) : m_handlers(std::move(handlers)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+            *out = static_cast<IDropTarget*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        const ULONG left = --m_refs;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL at, DWORD* effect) noexcept override {
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        m_files = data && data->QueryGetData(&format) == S_OK;
+        return DragOver(0, at, effect);
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL at, DWORD* effect) noexcept override {
+        if (!effect) return E_INVALIDARG;
+        *effect = DROPEFFECT_NONE;
+        try {
+            if (m_files && m_handlers.over) *effect = m_handlers.over({at.x, at.y});
+        } catch (...) {
+            foundation::LogCaught("dock drag over");
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() noexcept override {
+        try {
+            if (m_handlers.leave) m_handlers.leave();
+        } catch (...) {
+            foundation::LogCaught("dock drag leave");
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL at, DWORD* effect) noexcept override {
+        if (effect) *effect = DROPEFFECT_NONE;
+        try {
+            std::vector<std::wstring> paths = Paths(data);
+            if (paths.empty()) {
+                DragLeave();
+                return S_OK;
+            }
+            if (effect && m_handlers.over) *effect = m_handlers.over({at.x, at.y});
+            if (m_handlers.drop) m_handlers.drop(std::move(paths), {at.x, at.y});
+        } catch (...) {
+            foundation::LogCaught("dock drop");
+        }
+        return S_OK;
+    }
+
+private:
+    static std::vector<std::wstring> Paths(IDataObject* data) {
+        std::vector<std::wstring> paths;
+        if (!data) return paths;
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        if (FAILED(data->GetData(&format, &medium))) return paths;
+        if (auto* drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal))) {
+            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+            for (UINT i = 0; i < count; ++i) {
+                // Paths longer than the usual limit are no file the dock could keep.
+                wchar_t path[MAX_PATH] = {};
+                if (::DragQueryFileW(drop, i, path, MAX_PATH) > 0) paths.emplace_back(path);
+            }
+            ::GlobalUnlock(medium.hGlobal);
+        }
+        ::ReleaseStgMedium(&medium);
+        return paths;
+    }
+
+    std::atomic<ULONG> m_refs{1};
+    DockDrop::Handlers m_handlers;
+    bool m_files = false;
+};
+
+DockDrop::DockDrop(HWND window, Handlers handlers) : m_window(window) {
+    // Drop targets need OLE on this thread, not only COM; the counts pair up per thread.
+    m_oleReady = SUCCEEDED(::OleInitialize(nullptr));
+    m_target = new DockDropTarget(std::move(handlers));
+    const HRESULT hr = ::RegisterDragDrop(window, m_target);
+    m_registered = SUCCEEDED(hr);
+    if (!m_registered)
+        foundation::LogFailure("dock drop", L"the dock takes no drops: error " + std::to_wstring(static_cast<long>(hr)));
+}
+
+DockDrop::~DockDrop() {
+    if (m_registered) ::RevokeDragDrop(m_window);
+    if (m_target) m_target->Release();
+    if (m_oleReady) ::OleUninitialize();
+}
+
+} // namespace kestrana::dock::win32

@@ -1,0 +1,76 @@
+#pragma once
+// The right-click menus of one dock: gathers what the menu needs about the place clicked,
+// shows it in the program's one menu window ("OndelMenu", reused while the dock lives)
+// and carries out the chosen command, handing anything slow to a job.
+
+#include "dock/dock_menus.h"
+#include "dock/item_drops.h"
+#include "dock/item_list_manager.h"
+#include "dock/job_runner.h"
+#include "dock/ondel_bar.h"
+#include "dock/win32/item_actions.h"
+#include "gfx/text_renderer.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kestrana::dock::win32 {
+
+class DockClicks;
+
+// A shortcut's target and arguments; nothing for a file that is no shortcut. Needs COM on
+// the calling thread.
+[[nodiscard]] std::optional<ShortcutFacts> ReadShortcut(const std::wstring& path) noexcept;
+
+class DockMenus {
+public:
+    struct Services {
+        JobRunner& jobs;
+        foundation::ConfigStore& store;
+        ItemListManager& items;
+        gfx::TextRenderer& text;
+        HWND owner = nullptr; // the dock's input window
+        std::function<SpecialServices()> special;
+        std::function<void()> restart; // the whole program starts again
+        std::function<void()> quit;
+        // New items joined the row: ask for their pictures.
+        std::function<void()> itemsAdded;
+        // A folder item's own entries (ids kFolderFirst..kFolderLast) and their handler;
+        // none until folder stacks exist. Both are called with the row's lock held: they
+        // read the item and must not wait or open windows.
+        std::function<gfx::Menu(const Dockico& item)> folderRows;
+        std::function<void(const Dockico& item, int command)> folderCommand;
+    };
+
+    DockMenus(Services services, OndelBar& bar, DockClicks& clicks)
+        : m_services(std::move(services)), m_bar(bar), m_clicks(clicks) {}
+
+    // The right button went up at `pointer` over entry `index` (0: the background). Runs
+    // the menu to its end; true when a command was chosen.
+    bool Open(ScreenPoint pointer, std::size_t index, float scale, bool dark);
+    [[nodiscard]] bool IsOpen() const { return m_open; }
+    // "lockicon": the icons stay where they are.
+    [[nodiscard]] bool ItemsLocked() const { return m_services.store.ReadBool(L"normal", L"lockicon"); }
+    // The row changed (an item added, moved or removed): lay it out and save it.
+    void RowChanged();
+    // Files or programs dropped on the dock become items before entry `index`.
+    void AddPaths(const std::vector<std::wstring>& paths, std::size_t index);
+
+private:
+    void Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index);
+    bool RunItemCommand(int command, std::int32_t itemId);
+    void AddProgram(std::size_t index);
+    // Inserts before entry `index` (clamped to the row), then lays out, saves and asks for
+    // the new items' pictures.
+    void InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index);
+
+    Services m_services;
+    OndelBar& m_bar;
+    DockClicks& m_clicks;
+    bool m_open = false;
+};
+
+} // namespace kestrana::dock::win32

@@ -1,0 +1,58 @@
+# Files dropped on the dock from another program (the driver drags them with OLE): one
+# beside an icon becomes an item and is saved; one on the trash goes to the recycle bin,
+# and emptying the trash asks in the dock's own window first.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin dock_drop 1920x1080x24
+
+printf '%s\r\n' '[ico1]' 'tag=Notepad' 'appname=notepad.exe' 'filepath=c:\windows\system32\notepad.exe' \
+    'realpath=c:\windows\system32\notepad.exe' '[ico2]' 'delimiter=1' '[ico3]' 'appname=trash|' >"$E2E_BASE/ico.ini"
+printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=64\r\n' >"$E2E_BASE/config.ini"
+drive_c=$WINEPREFIX/drive_c
+mkdir -p "$drive_c/drops"
+echo notes >"$drive_c/drops/notes.txt"
+echo waste >"$drive_c/drops/waste.txt"
+e2e_start_kestrana
+input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
+sleep 1.5
+read -r l t r b < <(kdrv rect "$input")
+y=$(( (t + b) / 2 + 8 ))
+items() { iconv -f utf-16 -t utf-8 "$E2E_BASE/ico.ini" 2>/dev/null | tr -d '\r' | grep '^appname=' | tr '\n' ' '; }
+wait_for() { # <what> <command...>: up to 10 s
+    local what=$1
+    shift
+    for i in $(seq 1 50); do "$@" && return 0; sleep 0.2; done
+    e2e_fail "$what ($(items))"
+}
+
+# Slots of 64 + 4 pixels: notepad, separator (half), trash. On notepad's right edge the
+# file lands after it.
+kdrv drop $((l + 60)) "$y" 'C:\drops\notes.txt' >&2 || e2e_fail "the dock refused the file"
+added() { items | grep -q 'appname=notes.txt'; }
+wait_for "the dropped file did not become an item" added
+sleep 0.5
+e2e_screenshot added >/dev/null || true
+
+# Slots now: notepad, notes, separator, trash; the row is centred again.
+read -r l t r b < <(kdrv rect "$input")
+kdrv drop $((l + 2 * 68 + 34 + 32)) "$y" 'C:\drops\waste.txt' >&2 || e2e_fail "the trash refused the file"
+moved() { [ ! -e "$drive_c/drops/waste.txt" ]; }
+wait_for "the file dropped on the trash is still there" moved
+log=$WINEPREFIX/drive_c/Kestrana/Kestrana.log
+full() { grep -aq 'trash: full' "$log"; }
+wait_for "the trash did not turn full" full
+
+# A double click on the full trash asks first, in the dock's own window; confirmed, the
+# recycle bin is emptied.
+xdotool mousemove $((l + 2 * 68 + 34 + 32)) "$y"
+sleep 0.4
+xdotool click --repeat 2 --delay 120 1
+prompt() { kdrv windows OndelMenu | grep -q 'visible=1'; }
+wait_for "emptying the trash did not ask" prompt
+e2e_screenshot prompt >/dev/null || true
+read -r px py < <(kdrv windows OndelMenu | grep 'visible=1' | head -1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/')
+xdotool mousemove $((px + 40)) $((py + 5 + 2 * 24 + 9 + 12)) # title, question, rule, then the answer
+sleep 0.2
+xdotool click 1
+empty() { grep -aq 'trash: empty' "$log"; }
+wait_for "the trash was not emptied" empty
+echo ok

@@ -1,0 +1,68 @@
+// Files dropped on the dock: what they become and where they go.
+#include "dock/item_drops.h"
+
+#include "dock/magnification.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::dock {
+namespace {
+
+TEST(ItemDrops, ShortcutsStandForTheirTargetsAndTellTheKind) {
+    const ItemRecord file = RecordForPath(L"C:\\Users\\me\\Notes.TXT", std::nullopt);
+    EXPECT_EQ(file.tag, L"Notes");
+    EXPECT_EQ(file.appname, L"notes.txt");
+    EXPECT_EQ(file.realpath, L"c:\\users\\me\\notes.txt");
+    const ItemRecord folder = RecordForPath(L"D:\\Work\\", std::nullopt);
+    EXPECT_EQ(folder.tag, L"Work");
+    EXPECT_EQ(folder.appname, L"work");
+
+    const ItemRecord link = RecordForPath(L"C:\\Desk\\Editor.lnk", ShortcutFacts{L"C:\\Apps\\Ed.exe", L"-n"});
+    EXPECT_EQ(link.tag, L"Editor");
+    EXPECT_EQ(link.appname, L"ed.exe");
+    EXPECT_EQ(link.filepath, L"c:\\apps\\ed.exe");
+    EXPECT_EQ(link.runline, L"-n");
+    EXPECT_EQ(link.uwp, static_cast<int>(AppKind::Program));
+    const struct {
+        const wchar_t* target;
+        const wchar_t* arguments;
+        AppKind kind;
+    } kinds[] = {
+        {L"C:\\B\\chrome_proxy.exe", L"--profile-directory=Default --app-id=abc", AppKind::BrowserWebApp},
+        {L"C:\\B\\chrome.exe", L"--app-id=abc", AppKind::AppIdProgram},
+        {L"C:\\W\\WsaClient.exe", L"/launch wsa://com.app", AppKind::Android},
+        {L"C:\\F\\firefoxpwa.exe", L"site launch 01AB", AppKind::FirefoxWebApp},
+    };
+    for (const auto& k : kinds)
+        EXPECT_EQ(RecordForPath(L"C:\\x.lnk", ShortcutFacts{k.target, k.arguments}).uwp, static_cast<int>(k.kind))
+            << k.target;
+}
+
+TEST(ItemDrops, ProgramsOpenFilesTheTrashTakesThemAndTheRestLandBeside) {
+    DockItems row;
+    for (const wchar_t* app : {L"explorer.exe", L"ed.exe", L"|", L"trash|"}) {
+        auto item = MakeDockico(std::wstring(app) == L"|");
+        item->appname = app;
+        row.Append(std::move(item));
+    }
+    PlaceAtRest(row, 40, 0); // explorer 0-40, ed 40-80, separator 80-100, trash 100-140
+    EXPECT_EQ(DecideDrop(row, 60).action, DropAction::OpenWith);
+    EXPECT_EQ(DecideDrop(row, 60).index, 4u);
+    // The edges of the program's icon: beside it.
+    EXPECT_EQ(DecideDrop(row, 44).action, DropAction::AddItems);
+    EXPECT_EQ(DecideDrop(row, 44).index, 4u);
+    EXPECT_EQ(DecideDrop(row, 77).index, 5u);
+    // Never before the first item, and the file manager opens nothing.
+    EXPECT_EQ(DecideDrop(row, 5).index, 4u);
+    EXPECT_EQ(DecideDrop(row, 20).action, DropAction::AddItems);
+    EXPECT_EQ(DecideDrop(row, -30).index, 4u);
+    // Past the separator's middle the place is the trash's.
+    EXPECT_EQ(DecideDrop(row, 95).action, DropAction::ToTrash);
+    EXPECT_EQ(DecideDrop(row, 120).action, DropAction::ToTrash);
+    // Beyond the row: at its end, before the trash.
+    EXPECT_EQ(DecideDrop(row, 400).action, DropAction::AddItems);
+    EXPECT_EQ(DecideDrop(row, 400).index, 6u);
+}
+
+} // namespace
+} // namespace kestrana::dock
