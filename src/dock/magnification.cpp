@@ -1,6 +1,5 @@
 #include "dock/magnification.h"
 
-#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -96,22 +95,6 @@ void GiveMissingGrowth(Dockico* first, Dockico& second, float h) {
     second.growth += h;
 }
 
-// Where the point `p` of the resting row lies in the laid-out row: icons stretch with
-// their size, the spacing after each keeps its width, and past the end the row is as
-// much longer as it grew.
-float LaidOutPoint(const DockItems& items, float p, float iconSize) {
-    const std::size_t first = DockItems::kFirstReal, end = items.EndReal();
-    if (p < items[first].restStart) return p;
-    for (std::size_t i = first; i < end; ++i) {
-        const Dockico& item = items[i];
-        const float base = iconSize * item.sizeFactor;
-        const bool last = i + 1 == end;
-        if (p < item.restStart + base && base > 0) return item.position + (p - item.restStart) / base * item.size;
-        if (last || p < items[i + 1].restStart) return item.position + item.size + (p - item.restStart - base);
-    }
-    return p;
-}
-
 std::size_t DropIndexAt(const DockItems& items, float pointer) {
     for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i)
         if (items[i].restStart > pointer) return i;
@@ -178,15 +161,6 @@ MagnifyResult MagnificationLayout::Finish(const DockItems& items, const MagnifyI
     if (in.dragging) result.dropIndex = DropIndexAt(items, in.pointer);
     result.rowLength = end > DockItems::kFirstReal ? RowLengthOf(items[end - 1]) : 0;
     result.rowOffset = RowOffsetFor(in.windowLength, result.rowLength);
-    if (magnification > 0 && result.rowLength <= in.windowLength && end > DockItems::kFirstReal) {
-        // The row grows around the pointer rather than about its middle, so what lay
-        // under the pointer at rest is still under it; the window bounds how far it may go.
-        const Dockico& last = items[end - 1];
-        const int restLength = static_cast<int>(std::floor(last.restStart + in.iconSize * last.sizeFactor + 0.5f));
-        const float anchored = static_cast<float>(RowOffsetFor(in.windowLength, restLength)) + in.pointer -
-                               LaidOutPoint(items, in.pointer, in.iconSize);
-        result.rowOffset = std::clamp(static_cast<int>(std::lround(anchored)), 0, in.windowLength - result.rowLength);
-    }
     const bool stale = m_stale.exchange(false, std::memory_order_acq_rel);
     const bool same = !stale && m_lastMagnification && *m_lastMagnification == magnification &&
                       m_lastRowLength == result.rowLength;

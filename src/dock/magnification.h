@@ -2,8 +2,7 @@
 // The sine-shaped bulge of icons under the pointer. One pass lays the whole row out for a
 // pointer position and a magnification A (0 at rest, up to M), writing each entry's
 // position, size and growth. The row's total growth is held at exactly 4.234 x A, so the
-// row keeps one length while the pointer moves along it; it is placed so that the point
-// under the pointer stays there, within the window.
+// row keeps one length while the pointer moves along it and only recentres as A changes.
 
 #include "dock/dockico.h"
 

@@ -536,8 +536,21 @@ void OndelBar::LayOutAndDraw() {
 }
 
 gfx::RectI OndelBar::MagnifiedReach() const {
-    // The magnified row grows around the pointer, so it may stand anywhere in the window.
-    return m_frame.Bounds();
+    // At full magnification the row is 4.234 x M longer than at rest, centred in the
+    // window; a hovered end icon's look reaches a quarter of its size past the bar.
+    const int range = m_model.MagnifyRange();
+    const int window = m_model.WindowLength();
+    const int row = m_model.RestRowLength() + static_cast<int>(std::ceil(4.234 * range));
+    const int start = static_cast<int>(std::floor((window - row) / 2.0 + 0.5));
+    const int reach = static_cast<int>(BarEndPadding(m_renderer.Skin())) +
+                      static_cast<int>(std::ceil(0.25f * (m_model.IconSize() + static_cast<float>(range)))) + 3;
+    const gfx::RectF along = EdgeRectInFrame(m_model.GetEdge(), m_frame.Width(), m_frame.Height(),
+                                             static_cast<float>(start - reach), static_cast<float>(row + 2 * reach), 0,
+                                             static_cast<float>(IsVertical(m_model.GetEdge()) ? m_frame.Width()
+                                                                                              : m_frame.Height()));
+    return gfx::Intersect({static_cast<int>(along.x), static_cast<int>(along.y), static_cast<int>(along.width),
+                           static_cast<int>(along.height)},
+                          m_frame.Bounds());
 }
 
 void OndelBar::Show(gfx::RectI dirty, bool moved) {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -205,31 +204,6 @@ TEST(MagnificationInvariants, BulgeIsSymmetricAroundThePointerAndKeepsItInPlace)
             }
         }
     }
-}
-
-TEST(MagnificationInvariants, ShortAndLongRowsKeepThePointedIconUnderThePointer) {
-    // Short rows take most of their growth on their last two icons; the row must still
-    // stand so that the icon the pointer is on stays there, and inside the window.
-    for (const float s : {48.0f, 64.0f})
-        for (const int count : {1, 2, 3, 5, 12}) {
-            const int spacing = 4;
-            DockItems items = Icons(count, s, spacing);
-            const int rest = PlaceAtRest(items, s, spacing);
-            const int range = static_cast<int>(s);
-            const int window = DockWindowLength(rest, range, {}, 4000);
-            const float restOffset = static_cast<float>(RowOffsetFor(window, rest));
-            MagnificationLayout layout;
-            for (int k = 0; k < count; ++k)
-                for (const float within : {0.2f, 0.5f, 0.8f}) {
-                    const float p = items[3 + k].restStart + within * s;
-                    const MagnifyResult r = layout.LayOut(items, Input(s, spacing, static_cast<float>(range), p, window));
-                    const std::string where = std::to_string(count) + " icons, icon " + std::to_string(k) + " at " +
-                                              std::to_string(within) + ", S " + std::to_string(s);
-                    EXPECT_EQ(ItemAt(items, restOffset + p - static_cast<float>(r.rowOffset)), 3u + k) << where;
-                    EXPECT_GE(r.rowOffset, 0) << where;
-                    EXPECT_LE(r.rowOffset + r.rowLength, window) << where;
-                }
-        }
 }
 
 TEST(MagnificationInvariants, PointerFarFromTheRowMagnifiesNothing) {
