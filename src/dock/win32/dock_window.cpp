@@ -224,7 +224,12 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at)
     switch (decision.action) {
     case DropAction::AddItems: m_menus->AddPaths(paths, decision.index); break;
     case DropAction::ToTrash:
-        if (!m_jobs.Run([paths](const JobContext&) { MoveToRecycleBin(paths); }))
+        // The shell's notice of our own move may not come (it does not under Wine): the
+        // trash looks again once the files are in.
+        if (!m_jobs.Run([paths, input = m_input](const JobContext&) {
+                MoveToRecycleBin(paths);
+                ::PostMessageW(input, kTrashNoticeMessage, 0, 0);
+            }))
             foundation::LogFailure("dock drop", "no job could be started");
         break;
     case DropAction::OpenWith: {

@@ -30,6 +30,7 @@ TrashWatch::~TrashWatch() {
 }
 
 void TrashWatch::Acknowledge(WPARAM wParam, LPARAM lParam) noexcept {
+    if (!wParam) return; // posted by ourselves, nothing attached
     PIDLIST_ABSOLUTE* items = nullptr;
     LONG event = 0;
     if (HANDLE lock = ::SHChangeNotification_Lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam), &items,

@@ -16,7 +16,8 @@ public:
 
     // False when the shell refused the registration: the caller must poll instead.
     [[nodiscard]] bool Watching() const { return m_registration != 0; }
-    // Releases what the shell attached to one notice.
+    // Releases what the shell attached to one notice (a notice we post ourselves carries
+    // wParam 0 and nothing).
     static void Acknowledge(WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
