@@ -3,6 +3,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "dock/dock_menus.h"
 #include "dock/item_list_manager.h"
 #include "dock/window_tracker.h"
 #include "dock/item_pictures.h"
@@ -24,6 +25,7 @@
 #include "gfx/image_decoder.h"
 #include "gfx/win32/direct_write_text_renderer.h"
 #include "gfx/win32/wic_image_decoder.h"
+#include "launchers/stack_settings.h"
 #include "launchers/win32/stack_icons.h"
 #include "launchers/win32/stack_window.h"
 #include "menubar/app_menus.h"
@@ -40,6 +42,13 @@ AppServices::AppServices(const std::wstring& baseFolder)
 AppServices::~AppServices() = default;
 
 namespace {
+
+void OffsetMenuIds(gfx::Menu& menu, int offset) {
+    for (gfx::MenuItem& item : menu) {
+        if (item.id > 0) item.id += offset;
+        OffsetMenuIds(item.submenu, offset);
+    }
+}
 
 // The companion that types the special items' chords, and the taskbar toggle.
 dock::win32::SpecialServices DockSpecialServices() {
@@ -144,6 +153,20 @@ bool AppServices::StartDocks() {
                                        {},
                                        [] { RestartProgram(nullptr); },
                                        [] { RequestQuit(); }};
+    // The stack's commands keep their own numbers; in the dock's item menu they sit in the
+    // folder range.
+    constexpr int kStackToDock = dock::dock_command::kFolderFirst - launchers::kStackGrid + 1;
+    services.folderRows = [this](const dock::Dockico& item) {
+        gfx::Menu rows;
+        if (!item.key.starts_with(L"folder-")) return rows;
+        rows = launchers::FolderItemMenu(launchers::ReadFolderStackSettings(m_store, item.realpath), m_store);
+        OffsetMenuIds(rows, kStackToDock);
+        return rows;
+    };
+    // The pile and the order follow the new settings on the stack icons' next look.
+    services.folderCommand = [this](const dock::Dockico& item, int command) {
+        (void)launchers::ApplyStackCommand(m_store, item.realpath, command - kStackToDock);
+    };
     services.openStack = [this](const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer) {
         if (!m_stacks)
             m_stacks = std::make_unique<launchers::win32::StackHost>(launchers::win32::StackServices{

@@ -44,6 +44,9 @@ struct DockServices {
     // The dock menu's "restart" and "quit" rows.
     std::function<void()> restart;
     std::function<void()> quit;
+    // A folder item's own menu entries and their handler (see DockMenus::Services).
+    std::function<gfx::Menu(const Dockico& item)> folderRows;
+    std::function<void(const Dockico& item, int command)> folderCommand;
 };
 
 class DockHost {
