@@ -1,10 +1,44 @@
 #include "dock/job_runner.h"
 
+#include <functional>
+#include <memory>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#ifdef _WIN32
+#include <process.h>
+#endif
+
 namespace kestrana::dock {
+namespace {
+
+// A worker nobody waits for. On Windows it is a plain C runtime thread: the POSIX thread
+// layer of the toolchain recycles its records of detached threads, and under load a new
+// thread was seen starting without its argument.
+bool StartDetached(std::function<void()> body) {
+#ifdef _WIN32
+    auto owned = std::make_unique<std::function<void()>>(std::move(body));
+    const auto entry = [](void* argument) {
+        std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(argument));
+        (*work)();
+    };
+    // _beginthread closes the thread's handle itself when the thread ends.
+    if (_beginthread(entry, 0, owned.get()) == static_cast<std::uintptr_t>(-1)) return false;
+    owned.release();
+    return true;
+#else
+    try {
+        std::thread(std::move(body)).detach();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+#endif
+}
+
+} // namespace
 
 struct JobContext::Shared {
     std::shared_ptr<Shared> outer; // the runner this one is a group of, if any
@@ -62,8 +96,9 @@ bool JobRunner::Run(Job job) {
         shared->CountDrop();
         return false;
     }
+    bool started = false;
     try {
-        std::thread([shared, job = std::move(job)]() mutable noexcept {
+        started = StartDetached([shared, job = std::move(job)]() mutable noexcept {
             try {
                 job(JobContext(shared));
             } catch (...) {
@@ -72,8 +107,11 @@ bool JobRunner::Run(Job job) {
             }
             job = nullptr; // release what the job holds before the runner sees it idle
             shared->Release();
-        }).detach();
-    } catch (const std::system_error&) {
+        });
+    } catch (const std::bad_alloc&) {
+        started = false;
+    }
+    if (!started) {
         shared->Release();
         shared->CountDrop();
         return false;
