@@ -1,0 +1,75 @@
+// The Launchpad's small rules: wheel page turns, keyboard steps, the drop limit and the
+// show and hide effects.
+
+#include "launchers/pad_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrana::launchers {
+namespace {
+
+TEST(PadRules, WheelTurnsOnePageForOneNotchOrAWideSidewaysMove) {
+    const struct {
+        int delta;
+        bool horizontal, held;
+        PageTurn turn;
+    } cases[] = {
+        {-120, false, false, PageTurn::Next},    {120, false, false, PageTurn::Previous},
+        {-240, false, false, PageTurn::None},    {-60, false, false, PageTurn::None},
+        {-120, false, true, PageTurn::None},     {120, true, false, PageTurn::None},
+        {240, true, false, PageTurn::Next},      {-240, true, false, PageTurn::Previous},
+        {121, true, true, PageTurn::Next},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.delta << (c.horizontal ? " sideways" : "") << (c.held ? " held" : ""));
+        EXPECT_EQ(WheelPageTurn(c.delta, c.horizontal, c.held), c.turn);
+    }
+}
+
+TEST(PadRules, KeyboardSelectionStaysOnTheGrid) {
+    EXPECT_EQ(MoveSelection(-1, SelectionKey::Right, 10, 7), 0);
+    EXPECT_EQ(MoveSelection(-1, SelectionKey::BackTab, 10, 7), 9);
+    EXPECT_EQ(MoveSelection(6, SelectionKey::Right, 10, 7), 6);
+    EXPECT_EQ(MoveSelection(7, SelectionKey::Left, 10, 7), 7);
+    EXPECT_EQ(MoveSelection(2, SelectionKey::Down, 10, 7), 9);
+    EXPECT_EQ(MoveSelection(3, SelectionKey::Down, 10, 7), 3); // no icon below
+    EXPECT_EQ(MoveSelection(9, SelectionKey::Tab, 10, 7), 0);
+    EXPECT_EQ(MoveSelection(0, SelectionKey::Up, 0, 7), -1);
+}
+
+TEST(PadRules, DropsOfMoreThanSeventyFilesAreRefused) {
+    EXPECT_TRUE(DropFits(1));
+    EXPECT_TRUE(DropFits(70));
+    EXPECT_FALSE(DropFits(71));
+    EXPECT_FALSE(DropFits(0));
+}
+
+TEST(PadRules, EffectsRunFromHiddenToShownAndBack) {
+    for (int effect : {0, 1, 2}) {
+        SCOPED_TRACE(effect);
+        const int duration = EffectDurationMs(effect);
+        EXPECT_GE(duration, 200);
+        EXPECT_LE(duration, 300);
+        const EffectFrame start = EffectAt(effect, true, 0);
+        const EffectFrame end = EffectAt(effect, true, duration);
+        EXPECT_EQ(start.opacity, 0.0f);
+        EXPECT_EQ(end.opacity, 1.0f);
+        EXPECT_EQ(end.zoom, 1.0f);
+        EXPECT_EQ(end.shiftY, 0.0f);
+        EXPECT_EQ(EffectAt(effect, false, duration).opacity, 0.0f);
+        float previous = -1;
+        for (int t = 0; t <= duration; t += 10) {
+            const EffectFrame f = EffectAt(effect, true, t);
+            EXPECT_GE(f.opacity, previous);
+            previous = f.opacity;
+            EXPECT_NEAR(EffectAt(effect, false, t).opacity, 1.0f - f.opacity, 1e-5f);
+        }
+    }
+    // The three differ in more than their speed.
+    EXPECT_GT(EffectAt(0, true, 50).zoom, 1.0f);
+    EXPECT_LT(EffectAt(1, true, 50).shiftY, 0.0f);
+    EXPECT_EQ(EffectAt(2, true, 50).zoom, 1.0f);
+}
+
+} // namespace
+} // namespace kestrana::launchers
