@@ -25,13 +25,17 @@ gfx::RectF PadRenderer::Transform::Apply(const gfx::RectI& r) const {
     return {x, y, static_cast<float>(r.width) * zoom, static_cast<float>(r.height) * zoom};
 }
 
-gfx::Bitmap PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, int blurRadius, gfx::Color tint) {
-    if (desktop.Empty()) return {};
+gfx::Bitmap PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, int width, int height, int blurRadius,
+                                      gfx::Color tint) {
+    if (desktop.Empty() || width <= 0 || height <= 0) return {};
     // Blurring a quarter-size copy costs a sixteenth and looks the same once spread out.
-    const int w = std::max(1, desktop.Width() / 4);
-    const int h = std::max(1, desktop.Height() / 4);
-    gfx::Bitmap small(w, h);
-    {
+    const int w = std::max(1, width / 4);
+    const int h = std::max(1, height / 4);
+    gfx::Bitmap small;
+    if (desktop.Width() == w && desktop.Height() == h) {
+        small = desktop.Clone();
+    } else {
+        small = gfx::Bitmap(w, h);
         gfx::Canvas canvas(small);
         canvas.DrawBitmap(desktop, {0, 0, static_cast<float>(w), static_cast<float>(h)});
     }
@@ -40,9 +44,9 @@ gfx::Bitmap PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, int blurRadius
         gfx::Canvas canvas(small);
         canvas.FillRect({0, 0, static_cast<float>(w), static_cast<float>(h)}, tint);
     }
-    gfx::Bitmap full(desktop.Width(), desktop.Height());
+    gfx::Bitmap full(width, height);
     gfx::Canvas canvas(full);
-    canvas.DrawBitmap(small, {0, 0, static_cast<float>(full.Width()), static_cast<float>(full.Height())});
+    canvas.DrawBitmap(small, {0, 0, static_cast<float>(width), static_cast<float>(height)});
     return full;
 }
 
@@ -250,7 +254,8 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
             if (pageIndex < 0 || pageIndex >= static_cast<float>(view.PageCount())) continue;
             if (k == 1 && fraction == 0.0f) break;
             Transform pageT = t;
-            pageT.shiftX = (static_cast<float>(k) - fraction) * static_cast<float>(g.width);
+            // Whole pixels: icons then land on their kept scaled copies instead of being resampled.
+            pageT.shiftX = std::round((static_cast<float>(k) - fraction) * static_cast<float>(g.width));
             const auto page = static_cast<std::size_t>(pageIndex);
             const bool current = page == view.Page() && !view.OpenGroup();
             for (const auto& tile : view.PageTiles(page)) {

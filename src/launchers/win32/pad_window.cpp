@@ -180,10 +180,14 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     }
     HDC screen = ::GetDC(nullptr);
     if (!screen) return;
+    // A quarter-size copy: the blur hides the coarse shrinking, and a sixteenth of the
+    // pixels crosses from the screen.
+    const int copyWidth = std::max(1, width / 4);
+    const int copyHeight = std::max(1, height / 4);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biWidth = copyWidth;
+    info.bmiHeader.biHeight = -copyHeight;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -193,7 +197,9 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     bool copied = false;
     if (dib && memory && bits) {
         const HGDIOBJ previous = ::SelectObject(memory.Get(), dib.Get());
-        copied = ::BitBlt(memory.Get(), 0, 0, width, height, screen, monitor.left, monitor.top, SRCCOPY | CAPTUREBLT) != 0;
+        ::SetStretchBltMode(memory.Get(), COLORONCOLOR);
+        copied = ::StretchBlt(memory.Get(), 0, 0, copyWidth, copyHeight, screen, monitor.left, monitor.top, width, height,
+                              SRCCOPY | CAPTUREBLT) != 0;
         ::GdiFlush();
         ::SelectObject(memory.Get(), previous);
     }
@@ -202,16 +208,17 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
         foundation::LogDetail("launchpad", "the desktop could not be copied; a plain backdrop is used");
         return;
     }
-    gfx::Bitmap desktop(width, height);
+    gfx::Bitmap desktop(copyWidth, copyHeight);
     std::memcpy(desktop.Pixels().data(), bits, desktop.Pixels().size_bytes());
     for (auto& pixel : desktop.Pixels()) pixel |= 0xFF000000u; // the screen has no alpha
     const int blur = m_services.settings.ReadInt(L"themes", L"blur_launchpad");
-    m_backdrop = PadRenderer::MakeBackdrop(desktop, static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale),
+    m_backdrop = PadRenderer::MakeBackdrop(desktop, width, height,
+                                           static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale),
                                            gfx::Color{8, 10, 16, 120});
 }
 
 void LaunchpadWindow::Show(int effect) {
-    const std::int64_t started = Now();
+    const LARGE_INTEGER started = Stamp();
     if (!CreateWindows() || !EnsureCatalogue()) return;
     if (m_shown && !m_hiding) return;
 
@@ -231,11 +238,15 @@ void LaunchpadWindow::Show(int effect) {
     if (!chosen) chosen = &monitors.front();
     const RECT rect{chosen->rect.left, chosen->rect.top, chosen->rect.right, chosen->rect.bottom};
 
+    const double prepared = MillisecondsSince(started);
+    double backdrop = 0;
     if (!m_shown) {
         m_view->Reset();
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
+        const LARGE_INTEGER capture = Stamp();
         CaptureBackdrop(rect, chosen->dpiScale);
+        backdrop = MillisecondsSince(capture);
     }
     m_origin = {rect.left, rect.top};
     m_effect = std::clamp(effect, 0, 2);
@@ -250,7 +261,9 @@ void LaunchpadWindow::Show(int effect) {
                    SWP_SHOWWINDOW);
     ::SetForegroundWindow(m_window);
     ::SetFocus(m_window);
-    foundation::LogDetail("launchpad", L"first frame after " + std::to_wstring(Now() - started) + L" ms");
+    foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
+                                           Ms(prepared) + L", backdrop " + Ms(backdrop) + L", drawing " + Ms(m_renderMs) +
+                                           L", handing over " + Ms(m_presentMs) + L")");
     StartFrames();
 }
 
@@ -307,10 +320,14 @@ void LaunchpadWindow::FrameTick() {
 void LaunchpadWindow::Draw() {
     const std::int64_t now = Now();
     const EffectFrame effect = EffectAt(m_effect, !m_hiding, static_cast<int>(now - m_effectStart));
+    const LARGE_INTEGER start = Stamp();
     m_renderer.Render(m_frame, *m_view, m_backdrop, effect, now);
+    m_renderMs = MillisecondsSince(start);
     const auto opacity = static_cast<BYTE>(std::clamp(effect.opacity, 0.0f, 1.0f) * 255.0f + 0.5f);
+    const LARGE_INTEGER present = Stamp();
     if (!m_surface.Present(m_window, m_frame, m_origin, opacity))
         foundation::LogDetail("launchpad", "the frame was not taken");
+    m_presentMs = MillisecondsSince(present);
     Publish();
 }
 

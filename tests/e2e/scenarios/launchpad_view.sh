@@ -2,7 +2,8 @@
 # screen over the blurred desktop with icons, names and page dots (screenshot kept as
 # launchpad_open.png); the wheel turns the page and back; typing "note" leaves Notepad
 # alone and Enter starts it and hides the Launchpad; dragging an icon onto another makes
-# a group, renamed in place, that is still there after a restart; Escape hides it.
+# a group, renamed in place, that is still there after a restart; the right button opens
+# the menu; Escape hides it.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin launchpad_view 1920x1080x24
 
@@ -106,6 +107,14 @@ sleep 1
 e2e_screenshot launchpad_restarted >/dev/null || true
 has_group || e2e_fail "the group did not survive the restart"
 [ "$(catalogue_text | grep -o '<ico[0-9]* path=' | wc -l)" = 42 ] || e2e_fail "entries went missing: $(catalogue_text)"
+# The right button on an icon opens the Launchpad's menu; Escape closes only the menu.
+xdotool mousemove 514 136 click 3
+kdrv find KestranaMenu - 5000 >/dev/null || e2e_fail "the right button opened no menu"
+sleep 0.3
+e2e_screenshot launchpad_menu >/dev/null || true
+xdotool key Escape
+wait_for "Escape did not close the menu" kdrv gone KestranaMenu - 200
+pad_visible || e2e_fail "closing the menu hid the Launchpad"
 xdotool key Escape
 wait_for "Escape did not hide the Launchpad after the restart" pad_hidden
 echo ok
