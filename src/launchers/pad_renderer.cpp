@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace kestrana::launchers {
 
@@ -25,12 +26,66 @@ gfx::RectF PadRenderer::Transform::Apply(const gfx::RectI& r) const {
     return {x, y, static_cast<float>(r.width) * zoom, static_cast<float>(r.height) * zoom};
 }
 
-gfx::Bitmap PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, int width, int height, int blurRadius,
-                                      gfx::Color tint) {
-    if (desktop.Empty() || width <= 0 || height <= 0) return {};
-    // Blurring a quarter-size copy costs a sixteenth and looks the same once spread out.
-    const int w = std::max(1, width / 4);
-    const int h = std::max(1, height / 4);
+namespace {
+
+// Bilinear enlargement of an opaque, blurred picture in 8-bit fixed point: fine for a
+// picture with no sharp edges left, and several times faster than the general resampler.
+void SpreadOut(const gfx::Bitmap& small, gfx::Bitmap& full, int width, int height) {
+    full.Reset(width, height);
+    const int sw = small.Width();
+    const int sh = small.Height();
+    // Source position of each column in 1/256 pixels, centred on the pixel centres.
+    std::vector<int> x0(static_cast<std::size_t>(width)), fx(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        const int p = static_cast<int>(std::clamp<std::int64_t>((std::int64_t{2} * x + 1) * sw * 128 / width - 128, 0,
+                                                                (sw - 1) * 256));
+        x0[static_cast<std::size_t>(x)] = p >> 8;
+        fx[static_cast<std::size_t>(x)] = p & 255;
+    }
+    auto lerp = [](gfx::Pixel a, gfx::Pixel b, int f) {
+        const std::uint32_t rb = ((a & 0x00FF00FFu) * static_cast<std::uint32_t>(256 - f) +
+                                  (b & 0x00FF00FFu) * static_cast<std::uint32_t>(f)) >> 8;
+        const std::uint32_t ag = (((a >> 8) & 0x00FF00FFu) * static_cast<std::uint32_t>(256 - f) +
+                                  ((b >> 8) & 0x00FF00FFu) * static_cast<std::uint32_t>(f)) >> 8;
+        return (rb & 0x00FF00FFu) | ((ag & 0x00FF00FFu) << 8);
+    };
+    std::vector<gfx::Pixel> upper(static_cast<std::size_t>(width)), lower(static_cast<std::size_t>(width));
+    auto widen = [&](int y, std::vector<gfx::Pixel>& out) {
+        const gfx::Pixel* src = small.Row(y);
+        for (int x = 0; x < width; ++x) {
+            const int i = x0[static_cast<std::size_t>(x)];
+            out[static_cast<std::size_t>(x)] = lerp(src[i], src[std::min(i + 1, sw - 1)], fx[static_cast<std::size_t>(x)]);
+        }
+    };
+    int loaded = -1;
+    for (int y = 0; y < height; ++y) {
+        const int p = static_cast<int>(std::clamp<std::int64_t>((std::int64_t{2} * y + 1) * sh * 128 / height - 128, 0,
+                                                                (sh - 1) * 256));
+        const int y0 = p >> 8;
+        const int fy = p & 255;
+        if (loaded != y0) {
+            widen(y0, upper);
+            widen(std::min(y0 + 1, sh - 1), lower);
+            loaded = y0;
+        }
+        gfx::Pixel* out = full.Row(y);
+        for (int x = 0; x < width; ++x)
+            out[x] = lerp(upper[static_cast<std::size_t>(x)], lower[static_cast<std::size_t>(x)], fy);
+    }
+}
+
+} // namespace
+
+void PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
+                               gfx::Color tint) {
+    if (desktop.Empty() || width <= 0 || height <= 0) {
+        out = gfx::Bitmap();
+        return;
+    }
+    // Blurring a small copy costs a fraction and looks the same once spread out: the blur
+    // is far wider than the pixels lost.
+    const int w = std::max(1, width / kBackdropShrink);
+    const int h = std::max(1, height / kBackdropShrink);
     gfx::Bitmap small;
     if (desktop.Width() == w && desktop.Height() == h) {
         small = desktop.Clone();
@@ -39,15 +94,12 @@ gfx::Bitmap PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, int width, int
         gfx::Canvas canvas(small);
         canvas.DrawBitmap(desktop, {0, 0, static_cast<float>(w), static_cast<float>(h)});
     }
-    gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / 4.0f), small.Bounds());
+    gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / kBackdropShrink), small.Bounds());
     {
         gfx::Canvas canvas(small);
         canvas.FillRect({0, 0, static_cast<float>(w), static_cast<float>(h)}, tint);
     }
-    gfx::Bitmap full(width, height);
-    gfx::Canvas canvas(full);
-    canvas.DrawBitmap(small, {0, 0, static_cast<float>(width), static_cast<float>(height)});
-    return full;
+    SpreadOut(small, out, width, height);
 }
 
 void PadRenderer::Forget() {

@@ -29,10 +29,13 @@ public:
 
     void SetTexts(PadTexts texts) { m_texts = std::move(texts); }
 
-    // The backdrop for the next frames, `width` x `height`: the desktop under the
-    // Launchpad, blurred and darkened (made once per showing). The desktop may come at
-    // any size; a copy taken at a quarter of the screen's size saves the shrinking.
-    static gfx::Bitmap MakeBackdrop(const gfx::Bitmap& desktop, int width, int height, int blurRadius, gfx::Color tint);
+    // The backdrop for the next frames, `width` x `height`, into `out` (its memory is
+    // kept from one showing to the next): the desktop under the Launchpad, blurred and
+    // darkened. The desktop may come at any size; a copy taken at an eighth of the
+    // screen's size (kBackdropShrink) saves the shrinking.
+    static constexpr int kBackdropShrink = 8;
+    static void MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
+                             gfx::Color tint);
 
     // One frame of `view` at `nowMs` into `frame` (sized to the monitor).
     void Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bitmap& backdrop, const EffectFrame& effect,

@@ -39,6 +39,19 @@ enum MenuId : int {
     kMenuSortName,
 };
 
+double MillisecondsSince(LARGE_INTEGER since) {
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - since.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+LARGE_INTEGER Stamp() {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now;
+}
+std::wstring Ms(double ms) { return std::to_wstring(static_cast<int>(ms + 0.5)); }
+
 std::wstring SectionOf(const std::wstring& device) {
     return device.rfind(L"\\\\.\\", 0) == 0 ? device.substr(4) : device;
 }
@@ -170,20 +183,18 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
 void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     const int width = monitor.right - monitor.left;
     const int height = monitor.bottom - monitor.top;
-    m_backdrop = gfx::Bitmap();
     const bool systemBlur = m_services.settings.ReadInt(L"themes", L"paduseWinUI") == 1 && gfx::EnableBlurBehind(m_window);
     if (systemBlur) {
         // The system blurs what lies behind; our picture only darkens it.
-        m_backdrop = gfx::Bitmap(width, height);
+        m_backdrop.Reset(width, height);
         m_backdrop.Fill(gfx::Color{10, 12, 18, 110}.Premultiplied());
         return;
     }
     HDC screen = ::GetDC(nullptr);
     if (!screen) return;
-    // A quarter-size copy: the blur hides the coarse shrinking, and a sixteenth of the
-    // pixels crosses from the screen.
-    const int copyWidth = std::max(1, width / 4);
-    const int copyHeight = std::max(1, height / 4);
+    // A small copy: the blur hides the coarse shrinking.
+    const int copyWidth = std::max(1, width / PadRenderer::kBackdropShrink);
+    const int copyHeight = std::max(1, height / PadRenderer::kBackdropShrink);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = copyWidth;
@@ -206,15 +217,17 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     ::ReleaseDC(nullptr, screen);
     if (!copied) {
         foundation::LogDetail("launchpad", "the desktop could not be copied; a plain backdrop is used");
+        m_backdrop = gfx::Bitmap();
         return;
     }
     gfx::Bitmap desktop(copyWidth, copyHeight);
     std::memcpy(desktop.Pixels().data(), bits, desktop.Pixels().size_bytes());
     for (auto& pixel : desktop.Pixels()) pixel |= 0xFF000000u; // the screen has no alpha
     const int blur = m_services.settings.ReadInt(L"themes", L"blur_launchpad");
-    m_backdrop = PadRenderer::MakeBackdrop(desktop, width, height,
-                                           static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale),
-                                           gfx::Color{8, 10, 16, 120});
+    const LARGE_INTEGER made = Stamp();
+    PadRenderer::MakeBackdrop(desktop, m_backdrop, width, height,
+                              static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale), gfx::Color{8, 10, 16, 120});
+    m_blurMs = MillisecondsSince(made);
 }
 
 void LaunchpadWindow::Show(int effect) {
@@ -262,7 +275,7 @@ void LaunchpadWindow::Show(int effect) {
     ::SetForegroundWindow(m_window);
     ::SetFocus(m_window);
     foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
-                                           Ms(prepared) + L", backdrop " + Ms(backdrop) + L", drawing " + Ms(m_renderMs) +
+                                           Ms(prepared) + L", backdrop " + Ms(backdrop) + L" of which blur " + Ms(m_blurMs) + L", drawing " + Ms(m_renderMs) +
                                            L", handing over " + Ms(m_presentMs) + L")");
     StartFrames();
 }

@@ -92,7 +92,7 @@ private:
     std::int64_t m_effectStart = 0;
     bool m_timer = false;
     bool m_tagShown = false;
-    double m_renderMs = 0, m_presentMs = 0; // the last frame's, for the log
+    double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0; // the last frame's and backdrop's, for the log
 };
 
 } // namespace kestrana::launchers

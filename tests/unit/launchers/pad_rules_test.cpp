@@ -1,6 +1,7 @@
 // The Launchpad's small rules: wheel page turns, keyboard steps, the drop limit and the
 // show and hide effects.
 
+#include "launchers/pad_renderer.h"
 #include "launchers/pad_rules.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,24 @@ TEST(PadRules, EffectsRunFromHiddenToShownAndBack) {
     EXPECT_GT(EffectAt(0, true, 50).zoom, 1.0f);
     EXPECT_LT(EffectAt(1, true, 50).shiftY, 0.0f);
     EXPECT_EQ(EffectAt(2, true, 50).zoom, 1.0f);
+}
+
+TEST(PadBackdrop, SpreadsADarkenedBlurOfTheDesktopOverTheScreen) {
+    // Left half black, right half white, as the small copy of the desktop comes.
+    gfx::Bitmap desktop(40, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x) desktop.Set(x, y, x < 20 ? gfx::MakePixel(0, 0, 0, 255) : gfx::MakePixel(255, 255, 255, 255));
+    gfx::Bitmap backdrop;
+    PadRenderer::MakeBackdrop(desktop, backdrop, 320, 160, 16, {0, 0, 0, 128});
+    ASSERT_EQ(backdrop.Width(), 320);
+    ASSERT_EQ(backdrop.Height(), 160);
+    const auto grey = [&](int x) { return gfx::PixelG(backdrop.At(x, 80)); };
+    EXPECT_EQ(gfx::PixelA(backdrop.At(0, 0)), 255);
+    EXPECT_LT(grey(5), 20);           // the dark side stays dark
+    EXPECT_NEAR(grey(315), 127, 4);   // the bright side, half darkened
+    EXPECT_GT(grey(170), grey(150));  // blurred across the edge, rising left to right
+    EXPECT_GT(grey(150), grey(5));
+    EXPECT_LT(grey(170), grey(315));
 }
 
 } // namespace
