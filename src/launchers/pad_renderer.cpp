@@ -150,13 +150,14 @@ gfx::Bitmap PadRenderer::TagLabel(const std::wstring& name, float scale) {
 
 void PadRenderer::DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect) {
     canvas.FillRoundedRect(rect, rect.width * 0.22f, {255, 255, 255, 70});
-    // Up to nine members in a 3 x 3 grid inside the plate.
+    // Up to four members in a 2 x 2 grid inside the plate, up to nine in a 3 x 3 one.
+    const std::size_t across = group.entries.size() <= 4 ? 2 : 3;
     const float pad = rect.width * 0.12f;
-    const float gap = rect.width * 0.04f;
-    const float mini = (rect.width - 2 * pad - 2 * gap) / 3.0f;
-    for (std::size_t i = 0; i < group.entries.size() && i < 9; ++i) {
-        const float x = rect.x + pad + static_cast<float>(i % 3) * (mini + gap);
-        const float y = rect.y + pad + static_cast<float>(i / 3) * (mini + gap);
+    const float gap = rect.width * 0.05f;
+    const float mini = (rect.width - 2 * pad - static_cast<float>(across - 1) * gap) / static_cast<float>(across);
+    for (std::size_t i = 0; i < group.entries.size() && i < across * across; ++i) {
+        const float x = rect.x + pad + static_cast<float>(i % across) * (mini + gap);
+        const float y = rect.y + pad + static_cast<float>(i / across) * (mini + gap);
         canvas.DrawImage(Icon(group.entries[i]), {std::round(x), std::round(y), std::round(mini), std::round(mini)});
     }
 }

@@ -70,14 +70,36 @@ bool RegisterOnce(const wchar_t* name, WNDPROC procedure) {
     return ::RegisterClassExW(&wc) != 0;
 }
 
+template <typename Fn>
+Fn User32Entry(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
 void RegisterTouch(HWND window) {
-    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
-    const auto entry = reinterpret_cast<RegisterTouchWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow")));
-    // Touch arrives as pointer messages the system turns into mouse ones; without the
-    // registration (Wine has none) the mouse path alone serves.
+    // Without the registration (Wine has none) touch reaches us as mouse input alone.
+    static const auto entry = User32Entry<BOOL(WINAPI*)(HWND, ULONG)>("RegisterTouchWindow");
     if (entry && !entry(window, 0)) foundation::LogDetail("launchpad", "touch registration refused");
 }
+
+// The primary touch point of a WM_TOUCH message, in screen pixels, with its flags.
+struct TouchPoint {
+    POINT screen{};
+    DWORD flags = 0;
+};
+std::optional<TouchPoint> PrimaryTouch(WPARAM wParam, LPARAM lParam) {
+    using GetTouchInputInfoFn = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
+    static const auto info = User32Entry<GetTouchInputInfoFn>("GetTouchInputInfo");
+    const UINT count = LOWORD(wParam);
+    if (!info || count == 0) return std::nullopt;
+    std::vector<TOUCHINPUT> inputs(count);
+    if (!info(reinterpret_cast<HTOUCHINPUT>(lParam), count, inputs.data(), sizeof(TOUCHINPUT))) return std::nullopt;
+    for (const auto& input : inputs)
+        if (input.dwFlags & TOUCHEVENTF_PRIMARY) return TouchPoint{{TOUCH_COORD_TO_PIXEL(input.x), TOUCH_COORD_TO_PIXEL(input.y)}, input.dwFlags};
+    return std::nullopt;
+}
+
+// Mouse messages the system makes from touch carry this mark; the touch itself was handled.
+bool FromTouch() { return (static_cast<DWORD>(::GetMessageExtraInfo()) & 0xFFFFFF00u) == 0xFF515700u; }
 
 } // namespace
 
@@ -523,10 +545,30 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (changed) Draw();
         if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
     };
+    if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) && FromTouch()) return 0;
     switch (message) {
     case WM_TIMER:
         if (wParam == kFrameTimer) FrameTick();
         return 0;
+    case WM_TOUCH: {
+        // The first finger drives the same press, move and release as the left button.
+        const auto touch = m_shown && !m_hiding ? PrimaryTouch(wParam, lParam) : std::nullopt;
+        if (touch) {
+            const PadPoint at{touch->screen.x - m_origin.x, touch->screen.y - m_origin.y};
+            if (touch->flags & TOUCHEVENTF_DOWN) {
+                m_view->Press(at, Now());
+            } else if (touch->flags & TOUCHEVENTF_UP) {
+                const PadCommand command = m_view->Release(at, Now());
+                UpdateTag();
+                Carry(command);
+            } else if (touch->flags & TOUCHEVENTF_MOVE) {
+                m_view->Move(at, Now());
+                UpdateTag();
+            }
+            redraw(true);
+        }
+        break; // the system closes the touch handle
+    }
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
         return 0;

@@ -135,7 +135,7 @@ TEST(PadView, ClicksAndEscape) {
     EXPECT_EQ(world.catalogue.EntryAt(enter.place)->name, L"App 7");
 }
 
-TEST(PadView, WheelAndSwipesTurnPagesOnlyWhenNothingElseIsUnderWay) {
+TEST(PadView, WheelSwipesAndDotsTurnPagesOnlyWhenNothingElseIsUnderWay) {
     ViewWorld world;
     ASSERT_EQ(world.view.PageCount(), 2u);
     EXPECT_FALSE(world.view.Wheel(-240, false, false, world.now)); // a fast spin is no page turn
@@ -169,6 +169,11 @@ TEST(PadView, WheelAndSwipesTurnPagesOnlyWhenNothingElseIsUnderWay) {
     EXPECT_LT(world.view.PagePosition(world.now), 1.0f);
     world.view.Release({1400, 1040}, world.now += 16);
     EXPECT_EQ(world.view.Page(), 0u);
+
+    // A click on a page's dot goes there.
+    world.now += PadView::kSlideMs;
+    EXPECT_EQ(world.Click(world.view.DotCentre(1, 2)).kind, PadCommand::Kind::None);
+    EXPECT_EQ(world.view.Page(), 1u);
 }
 
 } // namespace
