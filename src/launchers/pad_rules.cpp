@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 namespace kestrana::launchers {
 
@@ -70,6 +71,32 @@ EffectFrame EffectAt(int effect, bool showing, int elapsedMs) {
 float SlideProgress(int elapsedMs, int durationMs) {
     if (durationMs <= 0) return 1.0f;
     return EaseOutCubic(Clamp01(static_cast<float>(elapsedMs) / static_cast<float>(durationMs)));
+}
+
+std::optional<std::vector<PinnedAddition>> PlanDrop(const std::vector<std::wstring>& files,
+                                                    const std::vector<std::wstring>& takenNames) {
+    if (!DropFits(files.size())) return std::nullopt;
+    const auto lower = [](std::wstring text) {
+        for (auto& c : text)
+            if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+        return text;
+    };
+    std::set<std::wstring> taken; // file names compare without case on Windows
+    for (const auto& name : takenNames) taken.insert(lower(name));
+    std::vector<PinnedAddition> plan;
+    for (const auto& file : files) {
+        const auto slash = file.find_last_of(L"\\/");
+        std::wstring name = slash == std::wstring::npos ? file : file.substr(slash + 1);
+        const auto dot = name.find_last_of(L'.');
+        const bool shortcut = dot != std::wstring::npos && lower(name.substr(dot)) == L".lnk";
+        if (dot != std::wstring::npos && dot > 0) name.resize(dot);
+        if (name.empty()) continue;
+        std::wstring candidate = name + L".lnk";
+        for (int n = 2; taken.count(lower(candidate)); ++n) candidate = name + L" (" + std::to_wstring(n) + L").lnk";
+        taken.insert(lower(candidate));
+        plan.push_back({file, candidate, shortcut});
+    }
+    return plan;
 }
 
 } // namespace kestrana::launchers

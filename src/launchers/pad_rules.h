@@ -4,6 +4,9 @@
 // the three show and hide animations.
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace kestrana::launchers {
 
@@ -25,6 +28,18 @@ enum class SelectionKey { Left, Right, Up, Down, Tab, BackTab };
 
 inline constexpr std::size_t kMaxDroppedFiles = 70;
 [[nodiscard]] constexpr bool DropFits(std::size_t files) { return files > 0 && files <= kMaxDroppedFiles; }
+
+// What a drop onto the Launchpad adds: each file as a shortcut in the pinned folder,
+// named after the file (a dropped shortcut is copied as it is). Names already taken, by
+// the folder or by another file of the same drop, get " (2)", " (3)", ...
+struct PinnedAddition {
+    std::wstring source;
+    std::wstring shortcutName; // "Name.lnk"
+    bool copy = false;         // the file is a shortcut itself
+};
+// Nothing when the drop holds too many files (or none): then nothing is added at all.
+[[nodiscard]] std::optional<std::vector<PinnedAddition>> PlanDrop(const std::vector<std::wstring>& files,
+                                                                  const std::vector<std::wstring>& takenNames);
 
 // One frame of a show or hide animation: the whole window's opacity, the grid's zoom about
 // the screen's centre and its shift down as a share of the screen's height.

@@ -494,32 +494,37 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
 }
 
 void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
-    if (!DropFits(files.size())) {
+    const std::wstring pinned = m_services.settings.BaseFolder() + L"launchpad\\Pinned\\";
+    std::vector<std::wstring> taken;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((pinned + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do taken.push_back(found.cFileName);
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    const auto plan = PlanDrop(files, taken);
+    if (!plan) {
         const std::wstring text = Text(L"launchpad", L"adderror", L"At most 70 files can be added at once.");
-        MSGBOXPARAMSW box{};
-        box.cbSize = sizeof(box);
-        box.hwndOwner = m_window;
-        box.hInstance = ::GetModuleHandleW(nullptr);
-        box.lpszText = text.c_str();
-        box.lpszCaption = L"Launchpad";
-        box.dwStyle = MB_OK | MB_TOPMOST | MB_ICONWARNING;
-        ::MessageBoxIndirectW(&box);
+        ::MessageBoxW(m_window, text.c_str(), L"Launchpad", MB_OK | MB_TOPMOST | MB_ICONWARNING);
         return;
     }
-    // Each file becomes a shortcut in launchpad\Pinned\, which the next load picks up.
-    const std::wstring pinned = m_services.settings.BaseFolder() + L"launchpad\\Pinned\\";
+    // Each file becomes a shortcut in launchpad\Pinned\, which the load then finds.
     ::SHCreateDirectoryExW(nullptr, pinned.c_str(), nullptr);
     int added = 0;
-    for (const auto& file : files) {
+    for (const auto& addition : *plan) {
+        const std::wstring target = pinned + addition.shortcutName;
+        if (addition.copy) {
+            if (::CopyFileW(addition.source.c_str(), target.c_str(), TRUE)) ++added;
+            continue;
+        }
         Microsoft::WRL::ComPtr<IShellLinkW> link;
         if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) continue;
-        link->SetPath(file.c_str());
+        link->SetPath(addition.source.c_str());
         Microsoft::WRL::ComPtr<IPersistFile> persist;
-        if (FAILED(link.As(&persist))) continue;
-        std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
-        if (const auto dot = name.find_last_of(L'.'); dot != std::wstring::npos && dot > 0) name.resize(dot);
-        if (SUCCEEDED(persist->Save((pinned + name + L".lnk").c_str(), TRUE))) ++added;
+        if (SUCCEEDED(link.As(&persist)) && SUCCEEDED(persist->Save(target.c_str(), TRUE))) ++added;
     }
+    foundation::LogDetail("launchpad", L"dropped files added: " + std::to_wstring(added));
     if (added == 0) return;
     m_catalogue->Catalogue().Load();
     m_view->PagesChanged();

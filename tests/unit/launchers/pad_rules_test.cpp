@@ -38,11 +38,24 @@ TEST(PadRules, KeyboardSelectionStaysOnTheGrid) {
     EXPECT_EQ(MoveSelection(0, SelectionKey::Up, 0, 7), -1);
 }
 
-TEST(PadRules, DropsOfMoreThanSeventyFilesAreRefused) {
-    EXPECT_TRUE(DropFits(1));
-    EXPECT_TRUE(DropFits(70));
-    EXPECT_FALSE(DropFits(71));
-    EXPECT_FALSE(DropFits(0));
+TEST(PadRules, DropsAddUpToSeventyFilesUnderNamesOfTheirOwn) {
+    std::vector<std::wstring> files;
+    for (int i = 0; i < 71; ++i) files.push_back(L"C:\\Tools\\tool" + std::to_wstring(i) + L".exe");
+    EXPECT_FALSE(PlanDrop(files, {})); // 71: none of them
+    files.pop_back();
+    ASSERT_EQ(PlanDrop(files, {})->size(), 70u);
+    EXPECT_FALSE(PlanDrop({}, {}));
+
+    const auto plan = PlanDrop({L"C:\\A\\Editor.exe", L"D:\\B\\editor.EXE", L"C:\\Links\\Mail.lnk", L"C:\\Notes"},
+                               {L"EDITOR.lnk"});
+    ASSERT_TRUE(plan);
+    ASSERT_EQ(plan->size(), 4u);
+    EXPECT_EQ((*plan)[0].shortcutName, L"Editor (2).lnk"); // the folder holds one already
+    EXPECT_EQ((*plan)[1].shortcutName, L"editor (3).lnk"); // and so does this drop now
+    EXPECT_FALSE((*plan)[1].copy);
+    EXPECT_EQ((*plan)[2].shortcutName, L"Mail.lnk");
+    EXPECT_TRUE((*plan)[2].copy); // a shortcut is copied, not pointed at
+    EXPECT_EQ((*plan)[3].shortcutName, L"Notes.lnk");
 }
 
 TEST(PadRules, EffectsRunFromHiddenToShownAndBack) {
