@@ -2,6 +2,8 @@
 // moves, groups and ungroups icons, with the saves and renames it asks for.
 
 #include "catalogue_support.h"
+#include "gfx/builtin_text_renderer.h"
+#include "launchers/pad_renderer.h"
 #include "launchers/pad_view.h"
 
 namespace kestrana::launchers::testing {
@@ -174,6 +176,44 @@ TEST(PadView, WheelSwipesAndDotsTurnPagesOnlyWhenNothingElseIsUnderWay) {
     world.now += PadView::kSlideMs;
     EXPECT_EQ(world.Click(world.view.DotCentre(1, 2)).kind, PadCommand::Kind::None);
     EXPECT_EQ(world.view.Page(), 1u);
+}
+
+// Every state drawn at the screen's edges and mid-effect (the sanitizers watch the pixels
+// touched), and an empty catalogue that answers input without failing.
+TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
+    ViewWorld world;
+    gfx::BuiltinTextRenderer text;
+    PadRenderer renderer(text);
+    gfx::Bitmap frame;
+    const gfx::Bitmap backdrop; // none: a plain plate
+    auto draw = [&](const EffectFrame& effect = {}) { renderer.Render(frame, world.view, backdrop, effect, world.now); };
+    draw(EffectAt(0, true, 10)); // zoomed past the screen's edges
+    draw(EffectAt(1, false, 100));
+    world.view.Wheel(-120, false, false, world.now);
+    draw();
+    world.view.Press(world.IconCentre(34), world.now);
+    world.view.Move({1919, 1079}, world.now += 16);
+    draw(); // dragged into the corner
+    world.view.Release({1919, 1079}, world.now += 16);
+    world.Drag(world.IconCentre(0), world.IconCentre(1));
+    draw(); // the group open, being renamed
+    world.view.Type(L"tool");
+    draw();
+    EXPECT_EQ(frame.Width(), 1920);
+
+    std::vector<LaunchpadPage> none;
+    PadView empty(none);
+    empty.SetGeometry(LayOutPad({.width = 800, .height = 600}));
+    empty.PagesChanged();
+    EXPECT_EQ(empty.PageCount(), 1u);
+    EXPECT_FALSE(empty.Wheel(-120, false, false, 0));
+    EXPECT_EQ(empty.Key(PadKey::Enter, 0).kind, PadCommand::Kind::None);
+    EXPECT_EQ(empty.Key(PadKey::Right, 0).kind, PadCommand::Kind::None);
+    empty.Type(L"x");
+    EXPECT_TRUE(empty.Hits().empty());
+    empty.Press({400, 300}, 0);
+    EXPECT_EQ(empty.Release({400, 300}, 10).kind, PadCommand::Kind::Hide);
+    renderer.Render(frame, empty, backdrop, {}, 0);
 }
 
 } // namespace
