@@ -433,6 +433,14 @@ void LaunchpadWindow::Carry(const PadCommand& command) {
     }
 }
 
+int LaunchpadWindow::Ask(const wchar_t* text, const wchar_t* caption, UINT style) {
+    // While the box is up the Launchpad is not active, and must not take that as leaving.
+    m_modal = true;
+    const int answer = ::MessageBoxW(m_window, text, caption, style);
+    m_modal = false;
+    return answer;
+}
+
 void LaunchpadWindow::ShowMenu(POINT screen) {
     const PadPoint at{screen.x - m_origin.x, screen.y - m_origin.y};
     const auto place = m_view->EntryAt(at);
@@ -471,7 +479,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
             const std::wstring question =
                 Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?") + L"\n\n" + entry->name;
-            if (::MessageBoxW(m_window, question.c_str(), L"Launchpad", MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK &&
+            if (Ask(question.c_str(), L"Launchpad", MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK &&
                 catalogue.Delete(*place)) {
                 m_view->PagesChanged();
                 catalogue.Save();
@@ -480,7 +488,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         break;
     case kMenuAdd: {
         const std::wstring tip = Text(L"launchpad", L"addtips", L"Drop applications or shortcuts onto Launchpad to add them.");
-        ::MessageBoxW(m_window, tip.c_str(), L"Launchpad", MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        Ask(tip.c_str(), L"Launchpad", MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
         break;
     }
     case kMenuSortName:
@@ -506,7 +514,7 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
     const auto plan = PlanDrop(files, taken);
     if (!plan) {
         const std::wstring text = Text(L"launchpad", L"adderror", L"At most 70 files can be added at once.");
-        ::MessageBoxW(m_window, text.c_str(), L"Launchpad", MB_OK | MB_TOPMOST | MB_ICONWARNING);
+        Ask(text.c_str(), L"Launchpad", MB_OK | MB_TOPMOST | MB_ICONWARNING);
         return;
     }
     // Each file becomes a shortcut in launchpad\Pinned\, which the load then finds.
@@ -581,6 +589,14 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((wParam & 0xFFF0) == SC_MINIMIZE) return 0; // the Launchpad is shown or hidden, never minimised
         break;
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_ACTIVATE:
+        // Another program came to the front (switching, a notification): the Launchpad
+        // steps aside as it does after a launch.
+        if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_hiding && !m_modal && !gfx::PopupMenuOpen()) {
+            const auto other = reinterpret_cast<HWND>(lParam);
+            if (!other || !win32::IsOwnWindow(other)) Hide(m_effect);
+        }
+        break;
     case WM_LBUTTONDOWN:
         if (!m_shown || m_hiding) return 0;
         ::SetCapture(m_window);

@@ -68,6 +68,7 @@ private:
     void Carry(const PadCommand& command);
     void Launch(const EntryPlace& place, bool admin);
     void ShowMenu(POINT screen);
+    int Ask(const wchar_t* text, const wchar_t* caption, UINT style);
     void AddFiles(const std::vector<std::wstring>& files);
     void UpdateTag();
     void Publish();
@@ -92,6 +93,7 @@ private:
     std::int64_t m_effectStart = 0;
     bool m_timer = false;
     bool m_tagShown = false;
+    bool m_modal = false; // a message box of ours is up
     double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0; // the last frame's and backdrop's, for the log
 };
 

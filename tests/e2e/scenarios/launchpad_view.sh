@@ -3,7 +3,7 @@
 # launchpad_open.png); the wheel turns the page and back; typing "note" leaves Notepad
 # alone and Enter starts it and hides the Launchpad; dragging an icon onto another makes
 # a group, renamed in place, that is still there after a restart; the right button opens
-# the menu; Escape hides it.
+# the menu; Escape hides it, and so does another program coming to the front.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin launchpad_view 1920x1080x24
 
@@ -117,4 +117,12 @@ wait_for "Escape did not close the menu" kdrv gone KestranaMenu - 200
 pad_visible || e2e_fail "closing the menu hid the Launchpad"
 xdotool key Escape
 wait_for "Escape did not hide the Launchpad after the restart" pad_hidden
+
+# Another program coming to the front sends the Launchpad away.
+click_launchpad_item
+wait_for "the Launchpad did not show once more" pad_visible
+sleep 0.5
+timeout 30 wine 'C:\kdriver.exe' launch 'C:\windows\regedit.exe' 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
+    e2e_fail "regedit showed no window"
+wait_for "the Launchpad stayed when another program came to the front" pad_hidden
 echo ok
