@@ -81,7 +81,6 @@ private:
     gfx::LayeredWindowSurface m_surface;
     gfx::LayeredWindowSurface m_tagSurface;
     std::unique_ptr<Win32CatalogueHost> m_catalogue;
-    std::vector<LaunchpadPage> m_empty; // the view's pages until the catalogue exists
     std::unique_ptr<PadView> m_view;
     PadRenderer m_renderer;
     gfx::Bitmap m_backdrop;
