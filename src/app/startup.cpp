@@ -6,6 +6,7 @@
 #include "app/menu_bar.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
+#include "dock/win32/dock_window.h"
 #include "dock/win32/monitors.h"
 #include "extras/win32/minimise_watcher.h"
 #include "foundation/process_state.h"
@@ -20,6 +21,7 @@
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/process_start.h"
+#include "launchers/win32/pad_window.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
@@ -350,6 +352,32 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
 }
 
+// The Launchpad is made on its first request (the dock's item, later hotkeys and hot
+// corners) and then only shown and hidden.
+void WireLaunchpad(AppServices* services) {
+    auto pad = std::make_shared<std::unique_ptr<launchers::LaunchpadWindow>>();
+    Handlers().launchpadRequest = [services, pad](WPARAM, LPARAM effect) {
+        if (!*pad) {
+            auto dockOn = [services](const std::wstring& device) -> std::optional<launchers::DockBand> {
+                auto* docks = services->Docks();
+                for (std::size_t i = 0; docks && i < docks->Count(); ++i) {
+                    auto* dock = docks->At(i);
+                    if (!dock || dock->Monitor().deviceName != device) continue;
+                    const auto& model = dock->Bar().Model();
+                    return launchers::DockBand{static_cast<launchers::DockSide>(model.GetEdge()), model.Thickness()};
+                }
+                return std::nullopt;
+            };
+            *pad = std::make_unique<launchers::LaunchpadWindow>(
+                launchers::PadWindowServices{services->Store(), services->Text(), services->Jobs(), std::move(dockOn)});
+        }
+        (*pad)->Toggle(static_cast<int>(effect));
+    };
+    Handlers().hideLaunchpad = [pad] {
+        if (*pad) (*pad)->HideNow();
+    };
+}
+
 } // namespace
 
 int Run() noexcept {
@@ -396,6 +424,7 @@ int Run() noexcept {
     win32::LogStartupStep(L"settings loaded");
     if (!workshop) {
         StartDocksAndTheirTimers(services, mainWindow);
+        WireLaunchpad(services);
         StartCompanionLinkAsync(mainWindow);
     }
     win32::LogStartupStep(L"message loop");

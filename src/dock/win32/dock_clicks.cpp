@@ -2,6 +2,8 @@
 
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/shell_messages.h"
+#include "foundation/win32/shell_window.h"
 
 #include <algorithm>
 #include <mutex>
@@ -157,7 +159,8 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
         run("open file manager", [] { RunSpecialAction({.kind = SpecialKind::OpenFileManager}, {}); });
         return;
     case ClickAction::OpenLaunchpad:
-        foundation::LogDetail("dock click", "the Launchpad view is not part of this build");
+        // The Launchpad lives beside the docks; the main window hands the toggle on.
+        ::PostMessageW(kestrana::win32::ShellWindowHost(), foundation::kMsgLaunchpadRequest, 1, 0);
         return;
     case ClickAction::Special: {
         const auto action = SpecialActionFor(item.appname);

@@ -1,0 +1,1 @@
+target_link_libraries(bench_pad_view PRIVATE kestrana_launchers)

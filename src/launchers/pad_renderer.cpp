@@ -1,0 +1,336 @@
+#include "launchers/pad_renderer.h"
+
+#include "gfx/effects.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace kestrana::launchers {
+
+namespace {
+
+constexpr gfx::Color kWhite{255, 255, 255, 255};
+constexpr gfx::Color kShadow{0, 0, 0, 110};
+
+gfx::RectF ToF(const gfx::RectI& r) {
+    return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width), static_cast<float>(r.height)};
+}
+
+} // namespace
+
+gfx::RectF PadRenderer::Transform::Apply(const gfx::RectI& r) const {
+    const float x = cx + (static_cast<float>(r.x) - cx) * zoom + shiftX;
+    const float y = cy + (static_cast<float>(r.y) - cy) * zoom + shiftY;
+    return {x, y, static_cast<float>(r.width) * zoom, static_cast<float>(r.height) * zoom};
+}
+
+namespace {
+
+// Bilinear enlargement of an opaque, blurred picture in 8-bit fixed point: fine for a
+// picture with no sharp edges left, and several times faster than the general resampler.
+void SpreadOut(const gfx::Bitmap& small, gfx::Bitmap& full, int width, int height) {
+    full.Reset(width, height);
+    const int sw = small.Width();
+    const int sh = small.Height();
+    // Source position of each column in 1/256 pixels, centred on the pixel centres.
+    std::vector<int> x0(static_cast<std::size_t>(width)), fx(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        const int p = static_cast<int>(std::clamp<std::int64_t>((std::int64_t{2} * x + 1) * sw * 128 / width - 128, 0,
+                                                                (sw - 1) * 256));
+        x0[static_cast<std::size_t>(x)] = p >> 8;
+        fx[static_cast<std::size_t>(x)] = p & 255;
+    }
+    auto lerp = [](gfx::Pixel a, gfx::Pixel b, int f) {
+        const std::uint32_t rb = ((a & 0x00FF00FFu) * static_cast<std::uint32_t>(256 - f) +
+                                  (b & 0x00FF00FFu) * static_cast<std::uint32_t>(f)) >> 8;
+        const std::uint32_t ag = (((a >> 8) & 0x00FF00FFu) * static_cast<std::uint32_t>(256 - f) +
+                                  ((b >> 8) & 0x00FF00FFu) * static_cast<std::uint32_t>(f)) >> 8;
+        return (rb & 0x00FF00FFu) | ((ag & 0x00FF00FFu) << 8);
+    };
+    std::vector<gfx::Pixel> upper(static_cast<std::size_t>(width)), lower(static_cast<std::size_t>(width));
+    auto widen = [&](int y, std::vector<gfx::Pixel>& out) {
+        const gfx::Pixel* src = small.Row(y);
+        for (int x = 0; x < width; ++x) {
+            const int i = x0[static_cast<std::size_t>(x)];
+            out[static_cast<std::size_t>(x)] = lerp(src[i], src[std::min(i + 1, sw - 1)], fx[static_cast<std::size_t>(x)]);
+        }
+    };
+    int loaded = -1;
+    for (int y = 0; y < height; ++y) {
+        const int p = static_cast<int>(std::clamp<std::int64_t>((std::int64_t{2} * y + 1) * sh * 128 / height - 128, 0,
+                                                                (sh - 1) * 256));
+        const int y0 = p >> 8;
+        const int fy = p & 255;
+        if (loaded != y0) {
+            widen(y0, upper);
+            widen(std::min(y0 + 1, sh - 1), lower);
+            loaded = y0;
+        }
+        gfx::Pixel* out = full.Row(y);
+        for (int x = 0; x < width; ++x)
+            out[x] = lerp(upper[static_cast<std::size_t>(x)], lower[static_cast<std::size_t>(x)], fy);
+    }
+}
+
+} // namespace
+
+void PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
+                               gfx::Color tint) {
+    if (desktop.Empty() || width <= 0 || height <= 0) {
+        out = gfx::Bitmap();
+        return;
+    }
+    // Blurring a small copy costs a fraction and looks the same once spread out: the blur
+    // is far wider than the pixels lost.
+    const int w = std::max(1, width / kBackdropShrink);
+    const int h = std::max(1, height / kBackdropShrink);
+    gfx::Bitmap small;
+    if (desktop.Width() == w && desktop.Height() == h) {
+        small = desktop.Clone();
+    } else {
+        small = gfx::Bitmap(w, h);
+        gfx::Canvas canvas(small);
+        canvas.DrawBitmap(desktop, {0, 0, static_cast<float>(w), static_cast<float>(h)});
+    }
+    gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / kBackdropShrink), small.Bounds());
+    {
+        gfx::Canvas canvas(small);
+        canvas.FillRect({0, 0, static_cast<float>(w), static_cast<float>(h)}, tint);
+    }
+    SpreadOut(small, out, width, height);
+}
+
+void PadRenderer::Forget() {
+    m_icons.clear();
+    m_labels.clear();
+}
+
+gfx::CachedImage& PadRenderer::Icon(const LaunchpadEntry& entry) {
+    std::shared_ptr<const gfx::Bitmap> source = entry.icon ? entry.icon : PlaceholderIcon();
+    auto it = m_icons.find(source.get());
+    if (it == m_icons.end()) {
+        KeptIcon kept{source, gfx::CachedImage(source->Clone(), 3)};
+        it = m_icons.emplace(source.get(), std::move(kept)).first;
+    }
+    return it->second.image;
+}
+
+const gfx::Bitmap& PadRenderer::Label(const std::wstring& name, int maxWidth, float scale) {
+    if (maxWidth != m_labelWidth || scale != m_labelScale) {
+        m_labels.clear();
+        m_labelWidth = maxWidth;
+        m_labelScale = scale;
+    }
+    auto it = m_labels.find(name);
+    if (it == m_labels.end()) {
+        gfx::TextStyle style;
+        style.size = 13.0f * scale;
+        style.color = kWhite;
+        it = m_labels.emplace(name, m_text.Draw(name, style, maxWidth)).first;
+    }
+    return it->second;
+}
+
+gfx::Bitmap PadRenderer::TagLabel(const std::wstring& name, float scale) {
+    gfx::TextStyle style;
+    style.size = 13.0f * scale;
+    style.color = kWhite;
+    const gfx::Bitmap text = m_text.Draw(name, style, static_cast<int>(320 * scale));
+    const int padX = static_cast<int>(10 * scale);
+    const int padY = static_cast<int>(4 * scale);
+    gfx::Bitmap tag(std::max(1, text.Width() + 2 * padX), std::max(1, text.Height() + 2 * padY));
+    gfx::Canvas canvas(tag);
+    canvas.FillRoundedRect({0, 0, static_cast<float>(tag.Width()), static_cast<float>(tag.Height())},
+                           static_cast<float>(tag.Height()) / 2.0f, {20, 20, 20, 190});
+    canvas.DrawCoverage(text, padX, padY, kWhite);
+    return tag;
+}
+
+void PadRenderer::DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect) {
+    canvas.FillRoundedRect(rect, rect.width * 0.22f, {255, 255, 255, 70});
+    // Up to four members in a 2 x 2 grid inside the plate, up to nine in a 3 x 3 one.
+    const std::size_t across = group.entries.size() <= 4 ? 2 : 3;
+    const float pad = rect.width * 0.12f;
+    const float gap = rect.width * 0.05f;
+    const float mini = (rect.width - 2 * pad - static_cast<float>(across - 1) * gap) / static_cast<float>(across);
+    for (std::size_t i = 0; i < group.entries.size() && i < across * across; ++i) {
+        const float x = rect.x + pad + static_cast<float>(i % across) * (mini + gap);
+        const float y = rect.y + pad + static_cast<float>(i / across) * (mini + gap);
+        canvas.DrawImage(Icon(group.entries[i]), {std::round(x), std::round(y), std::round(mini), std::round(mini)});
+    }
+}
+
+void PadRenderer::DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::RectI& cell, int iconSize,
+                           const Transform& t, bool selected, bool target, float scale) {
+    const int margin = static_cast<int>(20 * scale);
+    const gfx::RectI iconRect{cell.x + (cell.width - iconSize) / 2, cell.y + margin, iconSize, iconSize};
+    const gfx::RectF icon = t.Apply(iconRect);
+    if (icon.Right() < 0 || icon.x > static_cast<float>(canvas.Target().Width())) return;
+    if (selected || target) {
+        const float grow = 8 * scale * t.zoom;
+        const gfx::RectF plate{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
+        canvas.FillRoundedRect(plate, 14 * scale, {255, 255, 255, static_cast<std::uint8_t>(target ? 90 : 60)});
+    }
+    if (tile.group) DrawGroupIcon(canvas, *tile.group, icon);
+    else if (tile.entry) canvas.DrawImage(Icon(*tile.entry), icon);
+    const std::wstring& name = tile.group ? tile.group->name : tile.entry ? tile.entry->name : std::wstring();
+    if (name.empty()) return;
+    const gfx::Bitmap& label = Label(name, cell.width, scale);
+    if (label.Empty()) return;
+    const int x = static_cast<int>(std::lround(icon.x + icon.width / 2)) - label.Width() / 2;
+    const int y = static_cast<int>(std::lround(icon.Bottom() + 6 * scale * t.zoom));
+    canvas.DrawCoverage(label, x + 1, y + 1, kShadow);
+    canvas.DrawCoverage(label, x, y, kWhite);
+}
+
+void PadRenderer::DrawSearchBox(gfx::Canvas& canvas, const PadView& view) {
+    const auto& g = view.Geometry();
+    const gfx::RectF box = ToF(g.searchBox);
+    const float s = g.scale;
+    canvas.FillRoundedRect(box, box.height / 2, {255, 255, 255, 46});
+    canvas.StrokeRoundedRect(box, box.height / 2, std::max(1.0f, s), {255, 255, 255, 70});
+    // The magnifier: a ring and its handle.
+    const float r = box.height * 0.2f;
+    const float cx = box.x + box.height * 0.55f;
+    const float cy = box.y + box.height * 0.46f;
+    canvas.StrokeRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, std::max(1.0f, 1.5f * s), {255, 255, 255, 200});
+    canvas.StrokeLine({cx + r * 0.7f, cy + r * 0.7f}, {cx + r * 1.6f, cy + r * 1.6f}, std::max(1.0f, 1.5f * s),
+                      {255, 255, 255, 200});
+
+    const bool empty = view.SearchText().empty() && view.Composition().empty();
+    const std::wstring text = empty ? m_texts.searchHint : view.SearchText() + view.Composition();
+    gfx::TextStyle style;
+    style.size = 14.0f * s;
+    style.color = kWhite;
+    const int left = static_cast<int>(box.x + box.height);
+    const int room = static_cast<int>(box.Right()) - left - static_cast<int>(box.height / 2);
+    const gfx::Bitmap line = m_text.Draw(text, style, room);
+    const int y = static_cast<int>(box.y) + (static_cast<int>(box.height) - line.Height()) / 2;
+    canvas.DrawCoverage(line, left, y, empty ? gfx::Color{255, 255, 255, 150} : kWhite);
+    if (!empty) {
+        const float caret = static_cast<float>(left + line.Width()) + s;
+        canvas.FillRect({caret, box.y + box.height * 0.22f, std::max(1.0f, s), box.height * 0.56f}, kWhite);
+    }
+}
+
+void PadRenderer::DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t count, std::size_t current, int y) {
+    if (count < 2) return;
+    const auto& g = view.Geometry();
+    const float r = static_cast<float>(g.DotRadius());
+    for (std::size_t i = 0; i < count; ++i) {
+        PadPoint c = view.DotCentre(i, count);
+        c.y = y;
+        const gfx::RectF dot{static_cast<float>(c.x) - r, static_cast<float>(c.y) - r, 2 * r, 2 * r};
+        canvas.FillRoundedRect(dot, r, i == current ? kWhite : gfx::Color{255, 255, 255, 90});
+    }
+}
+
+void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view) {
+    const auto* group = view.OpenGroupData();
+    if (!group) return;
+    const auto& g = view.Geometry();
+    const float s = g.scale;
+    canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 120});
+    const gfx::RectI panel = view.GroupPanel();
+    canvas.FillRoundedRect(ToF(panel), 28 * s, {52, 54, 62, 236});
+
+    // The name, or the field it is being renamed in.
+    const gfx::RectI title = view.GroupTitle();
+    gfx::TextStyle style;
+    style.size = 22.0f * s;
+    style.color = kWhite;
+    const std::wstring& name = view.Renaming() ? view.RenameText() : group->name;
+    const gfx::Bitmap line = m_text.Draw(name, style, panel.width - static_cast<int>(60 * s));
+    const int x = title.x + (title.width - line.Width()) / 2;
+    const int y = title.y + (title.height - line.Height()) / 2;
+    if (view.Renaming()) {
+        const float fieldWidth = static_cast<float>(std::max(line.Width(), static_cast<int>(120 * s))) + 24 * s;
+        const gfx::RectF field{static_cast<float>(title.x) + (static_cast<float>(title.width) - fieldWidth) / 2,
+                               static_cast<float>(y) - 4 * s, fieldWidth, static_cast<float>(line.Height()) + 8 * s};
+        canvas.FillRoundedRect(field, 6 * s, {255, 255, 255, 40});
+        canvas.StrokeRoundedRect(field, 6 * s, std::max(1.0f, s), {120, 170, 255, 255});
+        canvas.FillRect({static_cast<float>(x + line.Width()) + s, static_cast<float>(y), std::max(1.0f, s),
+                         static_cast<float>(line.Height())},
+                        kWhite);
+    }
+    canvas.DrawCoverage(line, x, y, kWhite);
+
+    const Transform none{};
+    for (const auto& tile : view.GroupTiles())
+        DrawTile(canvas, tile, view.GroupCell(tile.cell), g.iconSize, none, tile.cell == view.Selection(), false, s);
+    const std::size_t pages = view.GroupPageCount();
+    if (pages > 1) {
+        // The group's own dots, at the bottom of its panel.
+        const int dotsY = panel.Bottom() - static_cast<int>(18 * s);
+        const float r = static_cast<float>(g.DotRadius());
+        for (std::size_t i = 0; i < pages; ++i) {
+            const float cx = static_cast<float>(panel.x + panel.width / 2) +
+                             (static_cast<float>(2 * i) - static_cast<float>(pages - 1)) * g.DotSpacing() / 2.0f;
+            canvas.FillRoundedRect({cx - r, static_cast<float>(dotsY) - r, 2 * r, 2 * r}, r,
+                                   i == view.GroupPage() ? kWhite : gfx::Color{255, 255, 255, 90});
+        }
+    }
+}
+
+void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bitmap& backdrop,
+                         const EffectFrame& effect, std::int64_t nowMs) {
+    const auto& g = view.Geometry();
+    if (frame.Width() != g.width || frame.Height() != g.height) frame.Reset(g.width, g.height);
+    if (backdrop.Width() == frame.Width() && backdrop.Height() == frame.Height()) {
+        std::memcpy(frame.Pixels().data(), backdrop.Pixels().data(), frame.Pixels().size_bytes());
+    } else {
+        frame.Fill(gfx::Color{16, 18, 24, 215}.Premultiplied());
+    }
+    gfx::Canvas canvas(frame);
+    const float s = g.scale;
+    Transform t;
+    t.cx = static_cast<float>(g.width) / 2;
+    t.cy = static_cast<float>(g.height) / 2;
+    t.zoom = effect.zoom;
+    t.shiftY = effect.shiftY * static_cast<float>(g.height);
+
+    DrawSearchBox(canvas, view);
+
+    if (view.Searching()) {
+        for (const auto& tile : view.ResultTiles())
+            DrawTile(canvas, tile, g.Cell(tile.cell), g.iconSize, t, tile.cell == view.Selection(), false, s);
+    } else {
+        // The page position between two pages while sliding: both are drawn, side by side.
+        const float position = std::clamp(view.PagePosition(nowMs), -0.5f, static_cast<float>(view.PageCount()) - 0.5f);
+        const float base = std::floor(position);
+        const float fraction = position - base;
+        const auto target = view.CombineTarget();
+        for (int k = 0; k < 2; ++k) {
+            const float pageIndex = base + static_cast<float>(k);
+            if (pageIndex < 0 || pageIndex >= static_cast<float>(view.PageCount())) continue;
+            if (k == 1 && fraction == 0.0f) break;
+            Transform pageT = t;
+            // Whole pixels: icons then land on their kept scaled copies instead of being resampled.
+            pageT.shiftX = std::round((static_cast<float>(k) - fraction) * static_cast<float>(g.width));
+            const auto page = static_cast<std::size_t>(pageIndex);
+            const bool current = page == view.Page() && !view.OpenGroup();
+            for (const auto& tile : view.PageTiles(page)) {
+                const bool isTarget = target && target->page == tile.place.page && target->position == tile.place.position;
+                DrawTile(canvas, tile, g.Cell(tile.cell), g.iconSize, pageT, current && tile.cell == view.Selection(),
+                         isTarget, s);
+            }
+        }
+        const std::size_t shownPage = static_cast<std::size_t>(std::clamp(std::lround(position), 0L,
+                                                                          static_cast<long>(view.PageCount()) - 1));
+        DrawDots(canvas, view, view.PageCount(), shownPage, g.DotsY());
+        if (view.OpenGroup()) DrawGroupPanel(canvas, view);
+    }
+
+    if (const auto dragged = view.DraggedTile()) {
+        // The dragged icon rides under the pointer, a little larger; its name is in the tag window.
+        const float size = static_cast<float>(g.iconSize) * 1.08f;
+        const gfx::RectF rect{static_cast<float>(view.Pointer().x) - size / 2, static_cast<float>(view.Pointer().y) - size / 2,
+                              size, size};
+        if (dragged->group) DrawGroupIcon(canvas, *dragged->group, rect);
+        else if (dragged->entry) canvas.DrawImage(Icon(*dragged->entry), rect, 0.92f);
+    }
+}
+
+} // namespace kestrana::launchers

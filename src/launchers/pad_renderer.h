@@ -1,0 +1,77 @@
+#pragma once
+// Draws the Launchpad's frames into our bitmaps: the blurred backdrop, the search box, the
+// pages of icons with their names (sliding between two pages), the selection, the page
+// dots, an open group over the dimmed page and the icon being dragged. Scaled icons and
+// drawn names are kept between frames, so a page slide only blends pictures.
+
+#include "gfx/bitmap.h"
+#include "gfx/cached_image.h"
+#include "gfx/canvas.h"
+#include "gfx/text_renderer.h"
+#include "launchers/pad_rules.h"
+#include "launchers/pad_view.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace kestrana::launchers {
+
+struct PadTexts {
+    std::wstring searchHint = L"Search";
+};
+
+class PadRenderer {
+public:
+    explicit PadRenderer(gfx::TextRenderer& text) : m_text(text) {}
+
+    void SetTexts(PadTexts texts) { m_texts = std::move(texts); }
+
+    // The backdrop for the next frames, `width` x `height`, into `out` (its memory is
+    // kept from one showing to the next): the desktop under the Launchpad, blurred and
+    // darkened. The desktop may come at any size; a copy taken at an eighth of the
+    // screen's size (kBackdropShrink) saves the shrinking.
+    static constexpr int kBackdropShrink = 8;
+    static void MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
+                             gfx::Color tint);
+
+    // One frame of `view` at `nowMs` into `frame` (sized to the monitor).
+    void Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bitmap& backdrop, const EffectFrame& effect,
+                std::int64_t nowMs);
+
+    // An entry's name as the drag label shows it (white text on a dark rounded plate).
+    [[nodiscard]] gfx::Bitmap TagLabel(const std::wstring& name, float scale);
+
+    // Drops every kept picture (after the catalogue is loaded again or the size changes).
+    void Forget();
+
+private:
+    struct KeptIcon {
+        std::shared_ptr<const gfx::Bitmap> source; // keeps the key's address from being reused
+        gfx::CachedImage image;
+    };
+    gfx::CachedImage& Icon(const LaunchpadEntry& entry);
+    const gfx::Bitmap& Label(const std::wstring& name, int maxWidth, float scale);
+
+    struct Transform {
+        float cx = 0, cy = 0, zoom = 1, shiftX = 0, shiftY = 0;
+        [[nodiscard]] gfx::RectF Apply(const gfx::RectI& r) const;
+    };
+    void DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::RectI& cell, int iconSize, const Transform& t,
+                  bool selected, bool target, float scale);
+    void DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect);
+    void DrawSearchBox(gfx::Canvas& canvas, const PadView& view);
+    void DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t count, std::size_t current, int y);
+    void DrawGroupPanel(gfx::Canvas& canvas, const PadView& view);
+
+    gfx::TextRenderer& m_text;
+    PadTexts m_texts;
+    std::unordered_map<const gfx::Bitmap*, KeptIcon> m_icons;
+    std::map<std::wstring, gfx::Bitmap> m_labels;
+    int m_labelWidth = 0;
+    float m_labelScale = 0;
+};
+
+} // namespace kestrana::launchers

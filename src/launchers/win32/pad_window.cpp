@@ -1,0 +1,720 @@
+#include "launchers/win32/pad_window.h"
+
+#include "dock/win32/item_actions.h"
+#include "dock/win32/monitors.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/win32/shell_window.h"
+#include "gfx/win32/popup_menu.h"
+#include "gfx/win32/window_blur.h"
+#include "launchers/pad_arrange.h"
+
+#include <imm.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrana::launchers {
+
+namespace {
+
+constexpr wchar_t kPadClass[] = L"OndelLaunchpad";
+constexpr wchar_t kTagClass[] = L"OndelLaunchpadtag";
+constexpr wchar_t kSelfProperty[] = L"OndelLaunchpadPtr";
+// For tools and tests that look at the view from outside: the page shown (from 1) and
+// how many applications the search found.
+constexpr wchar_t kPageProperty[] = L"KestranaPadPage";
+constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
+
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kIconsArrived = WM_APP + 41;
+
+enum MenuId : int {
+    kMenuAdmin = 1,
+    kMenuLocation,
+    kMenuDelete,
+    kMenuAdd,
+    kMenuSortName,
+};
+
+double MillisecondsSince(LARGE_INTEGER since) {
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - since.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+LARGE_INTEGER Stamp() {
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    return now;
+}
+std::wstring Ms(double ms) { return std::to_wstring(static_cast<int>(ms + 0.5)); }
+
+std::wstring SectionOf(const std::wstring& device) {
+    return device.rfind(L"\\\\.\\", 0) == 0 ? device.substr(4) : device;
+}
+
+bool RegisterOnce(const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    if (::RegisterClassExW(&wc)) return true;
+    if (::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    // Start-up may have registered the name with the default procedure; take it over.
+    ::UnregisterClassW(name, ::GetModuleHandleW(nullptr));
+    return ::RegisterClassExW(&wc) != 0;
+}
+
+template <typename Fn>
+Fn User32Entry(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+void RegisterTouch(HWND window) {
+    // Without the registration (Wine has none) touch reaches us as mouse input alone.
+    static const auto entry = User32Entry<BOOL(WINAPI*)(HWND, ULONG)>("RegisterTouchWindow");
+    if (entry && !entry(window, 0)) foundation::LogDetail("launchpad", "touch registration refused");
+}
+
+// The primary touch point of a WM_TOUCH message, in screen pixels, with its flags.
+struct TouchPoint {
+    POINT screen{};
+    DWORD flags = 0;
+};
+std::optional<TouchPoint> PrimaryTouch(WPARAM wParam, LPARAM lParam) {
+    using GetTouchInputInfoFn = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
+    static const auto info = User32Entry<GetTouchInputInfoFn>("GetTouchInputInfo");
+    const UINT count = LOWORD(wParam);
+    if (!info || count == 0) return std::nullopt;
+    std::vector<TOUCHINPUT> inputs(count);
+    if (!info(reinterpret_cast<HTOUCHINPUT>(lParam), count, inputs.data(), sizeof(TOUCHINPUT))) return std::nullopt;
+    for (const auto& input : inputs)
+        if (input.dwFlags & TOUCHEVENTF_PRIMARY) return TouchPoint{{TOUCH_COORD_TO_PIXEL(input.x), TOUCH_COORD_TO_PIXEL(input.y)}, input.dwFlags};
+    return std::nullopt;
+}
+
+// Mouse messages the system makes from touch carry this mark; the touch itself was handled.
+bool FromTouch() { return (static_cast<DWORD>(::GetMessageExtraInfo()) & 0xFFFFFF00u) == 0xFF515700u; }
+
+} // namespace
+
+LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
+    : m_services(std::move(services)), m_renderer(m_services.text) {}
+
+LaunchpadWindow::~LaunchpadWindow() {
+    if (m_tag) ::DestroyWindow(m_tag);
+    if (m_window) {
+        ::RemovePropW(m_window, kSelfProperty);
+        ::DestroyWindow(m_window);
+    }
+}
+
+std::int64_t LaunchpadWindow::Now() const { return static_cast<std::int64_t>(::GetTickCount64()); }
+
+std::wstring LaunchpadWindow::Text(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) const {
+    return m_services.settings.LanguageText(section, key, fallback);
+}
+
+bool LaunchpadWindow::CreateWindows() {
+    if (m_window) return true;
+    if (!RegisterOnce(kPadClass, WindowProc) || !RegisterOnce(kTagClass, ::DefWindowProcW)) {
+        foundation::LogFailure("launchpad", "window classes could not be registered");
+        return false;
+    }
+    win32::ShellWindowRequest request;
+    request.className = kPadClass;
+    request.title = L"Launchpad";
+    request.width = 1;
+    request.height = 1;
+    request.layered = true;
+    request.toolWindow = true;
+    request.topmost = true;
+    request.createOnThisThread = true;
+    m_window = win32::CreateShellWindow(request);
+    if (!m_window) {
+        foundation::LogFailure("launchpad", "the window could not be created");
+        return false;
+    }
+    ::SetPropW(m_window, kSelfProperty, this);
+    ::SetPropW(m_window, L"NonRudeHWND", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+    RegisterTouch(m_window);
+    ::DragAcceptFiles(m_window, TRUE);
+    win32::ExcludeFromPeek(m_window);
+
+    win32::ShellWindowRequest tag;
+    tag.className = kTagClass;
+    tag.width = 1;
+    tag.height = 1;
+    tag.layered = true;
+    tag.clickThrough = true;
+    tag.toolWindow = true;
+    tag.topmost = true;
+    tag.noActivate = true;
+    tag.owner = m_window;
+    tag.createOnThisThread = true;
+    m_tag = win32::CreateShellWindow(tag);
+    return true;
+}
+
+bool LaunchpadWindow::EnsureCatalogue() {
+    if (m_catalogue) return true;
+    try {
+        const HWND window = m_window;
+        m_catalogue = std::make_unique<Win32CatalogueHost>(m_services.settings.BaseFolder(), m_services.jobs, [window] {
+            ::PostMessageW(window, kIconsArrived, 0, 0);
+        });
+        const LoadReport report = m_catalogue->Catalogue().Load();
+        foundation::LogDetail("launchpad", L"catalogue loaded: " + std::to_wstring(report.scanned) + L" scanned, " +
+                                               std::to_wstring(m_catalogue->Catalogue().EntryCount()) + L" shown");
+        m_view = std::make_unique<PadView>(m_catalogue->Catalogue().Pages());
+        m_view->PagesChanged();
+        return true;
+    } catch (...) {
+        foundation::LogCaught("launchpad catalogue");
+        m_catalogue.reset();
+        return false;
+    }
+}
+
+void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, float scale) {
+    const std::wstring section = SectionOf(device);
+    PadMetrics metrics;
+    metrics.width = monitor.right - monitor.left;
+    metrics.height = monitor.bottom - monitor.top;
+    metrics.scale = scale;
+    metrics.iconSize = m_services.settings.ReadInt(section, L"padico_size");
+    metrics.spaceWidth = m_services.settings.ReadInt(section, L"padicospace_width");
+    metrics.spaceHeight = m_services.settings.ReadInt(section, L"padicospace_height");
+    if (m_services.dockOn) {
+        if (const auto band = m_services.dockOn(device)) {
+            metrics.dock = band->side;
+            metrics.dockThickness = band->thickness;
+        }
+    }
+    const PadGeometry geometry = LayOutPad(metrics);
+    if (geometry.iconSize != m_view->Geometry().iconSize || geometry.scale != m_view->Geometry().scale)
+        m_renderer.Forget();
+    m_view->SetGeometry(geometry);
+}
+
+void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
+    const int width = monitor.right - monitor.left;
+    const int height = monitor.bottom - monitor.top;
+    const bool systemBlur = m_services.settings.ReadInt(L"themes", L"paduseWinUI") == 1 && gfx::EnableBlurBehind(m_window);
+    if (systemBlur) {
+        // The system blurs what lies behind; our picture only darkens it.
+        m_backdrop.Reset(width, height);
+        m_backdrop.Fill(gfx::Color{10, 12, 18, 110}.Premultiplied());
+        return;
+    }
+    HDC screen = ::GetDC(nullptr);
+    if (!screen) return;
+    // A small copy: the blur hides the coarse shrinking.
+    const int copyWidth = std::max(1, width / PadRenderer::kBackdropShrink);
+    const int copyHeight = std::max(1, height / PadRenderer::kBackdropShrink);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = copyWidth;
+    info.bmiHeader.biHeight = -copyHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
+    bool copied = false;
+    if (dib && memory && bits) {
+        const HGDIOBJ previous = ::SelectObject(memory.Get(), dib.Get());
+        ::SetStretchBltMode(memory.Get(), COLORONCOLOR);
+        copied = ::StretchBlt(memory.Get(), 0, 0, copyWidth, copyHeight, screen, monitor.left, monitor.top, width, height,
+                              SRCCOPY | CAPTUREBLT) != 0;
+        ::GdiFlush();
+        ::SelectObject(memory.Get(), previous);
+    }
+    ::ReleaseDC(nullptr, screen);
+    if (!copied) {
+        foundation::LogDetail("launchpad", "the desktop could not be copied; a plain backdrop is used");
+        m_backdrop = gfx::Bitmap();
+        return;
+    }
+    gfx::Bitmap desktop(copyWidth, copyHeight);
+    std::memcpy(desktop.Pixels().data(), bits, desktop.Pixels().size_bytes());
+    for (auto& pixel : desktop.Pixels()) pixel |= 0xFF000000u; // the screen has no alpha
+    const int blur = m_services.settings.ReadInt(L"themes", L"blur_launchpad");
+    const LARGE_INTEGER made = Stamp();
+    PadRenderer::MakeBackdrop(desktop, m_backdrop, width, height,
+                              static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale), gfx::Color{8, 10, 16, 120});
+    m_blurMs = MillisecondsSince(made);
+}
+
+void LaunchpadWindow::Show(int effect) {
+    const LARGE_INTEGER started = Stamp();
+    if (!CreateWindows() || !EnsureCatalogue()) return;
+    if (m_shown && !m_hiding) return;
+
+    // The monitor named by "screenpad", else the one under the pointer.
+    const auto monitors = dock::win32::EnumerateMonitors();
+    if (monitors.empty()) return;
+    const std::wstring wanted = m_services.settings.ReadString(L"normal", L"screenpad");
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    const dock::win32::MonitorInfo* chosen = nullptr;
+    for (const auto& monitor : monitors)
+        if (!wanted.empty() && ::lstrcmpiW(SectionOf(monitor.deviceName).c_str(), SectionOf(wanted).c_str()) == 0)
+            chosen = &monitor;
+    if (!chosen)
+        for (const auto& monitor : monitors)
+            if (monitor.rect.Contains({cursor.x, cursor.y})) chosen = &monitor;
+    if (!chosen) chosen = &monitors.front();
+    const RECT rect{chosen->rect.left, chosen->rect.top, chosen->rect.right, chosen->rect.bottom};
+
+    const double prepared = MillisecondsSince(started);
+    double backdrop = 0;
+    if (!m_shown) {
+        m_view->Reset();
+        LayOut(chosen->deviceName, rect, chosen->dpiScale);
+        m_catalogue->Catalogue().TakeIcons();
+        const LARGE_INTEGER capture = Stamp();
+        CaptureBackdrop(rect, chosen->dpiScale);
+        backdrop = MillisecondsSince(capture);
+    }
+    m_origin = {rect.left, rect.top};
+    m_effect = std::clamp(effect, 0, 2);
+    m_effectStart = Now();
+    m_shown = true;
+    m_hiding = false;
+    PadTexts texts;
+    texts.searchHint = Text(L"launchpad", L"search", L"Search");
+    m_renderer.SetTexts(texts);
+    Draw();
+    ::SetWindowPos(m_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_SHOWWINDOW);
+    ::SetForegroundWindow(m_window);
+    ::SetFocus(m_window);
+    foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
+                                           Ms(prepared) + L", backdrop " + Ms(backdrop) + L" of which blur " + Ms(m_blurMs) + L", drawing " + Ms(m_renderMs) +
+                                           L", handing over " + Ms(m_presentMs) + L")");
+    StartFrames();
+}
+
+void LaunchpadWindow::Hide(int effect) {
+    if (!m_shown || m_hiding) return;
+    m_view->CancelPress();
+    m_effect = std::clamp(effect, 0, 2);
+    m_effectStart = Now();
+    m_hiding = true;
+    if (m_tag) ::ShowWindow(m_tag, SW_HIDE);
+    m_tagShown = false;
+    StartFrames();
+}
+
+void LaunchpadWindow::HideNow() noexcept {
+    if (!m_window) return;
+    ::KillTimer(m_window, kFrameTimer);
+    m_timer = false;
+    // Asynchronous, as the crash handler may call this from another thread.
+    ::ShowWindowAsync(m_window, SW_HIDE);
+    if (m_tag) ::ShowWindowAsync(m_tag, SW_HIDE);
+    m_shown = false;
+    m_hiding = false;
+    m_tagShown = false;
+}
+
+void LaunchpadWindow::Toggle(int effect) {
+    if (m_shown && !m_hiding) Hide(effect);
+    else Show(effect);
+}
+
+void LaunchpadWindow::StartFrames() {
+    if (m_timer) return;
+    // About one frame per display refresh; the frame itself reads the clock.
+    m_timer = ::SetTimer(m_window, kFrameTimer, 10, nullptr) != 0;
+}
+
+void LaunchpadWindow::FrameTick() {
+    const std::int64_t now = Now();
+    const bool effectRunning = now - m_effectStart < EffectDurationMs(m_effect);
+    if (m_hiding && !effectRunning) {
+        HideNow();
+        return;
+    }
+    m_view->Tick(now);
+    Draw();
+    const bool busy = effectRunning || m_view->Animating(now) || m_view->Drag() == DragState::Dragging;
+    if (!busy) {
+        ::KillTimer(m_window, kFrameTimer);
+        m_timer = false;
+    }
+}
+
+void LaunchpadWindow::Draw() {
+    const std::int64_t now = Now();
+    const EffectFrame effect = EffectAt(m_effect, !m_hiding, static_cast<int>(now - m_effectStart));
+    const LARGE_INTEGER start = Stamp();
+    m_renderer.Render(m_frame, *m_view, m_backdrop, effect, now);
+    m_renderMs = MillisecondsSince(start);
+    const auto opacity = static_cast<BYTE>(std::clamp(effect.opacity, 0.0f, 1.0f) * 255.0f + 0.5f);
+    const LARGE_INTEGER present = Stamp();
+    if (!m_surface.Present(m_window, m_frame, m_origin, opacity))
+        foundation::LogDetail("launchpad", "the frame was not taken");
+    m_presentMs = MillisecondsSince(present);
+    Publish();
+}
+
+void LaunchpadWindow::Publish() {
+    const std::size_t page = m_view->Page() + 1;
+    ::SetPropW(m_window, kPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(page)));
+    ::SetPropW(m_window, kHitsProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->Hits().size())));
+}
+
+void LaunchpadWindow::UpdateTag() {
+    if (!m_tag) return;
+    const auto dragged = m_view->DraggedTile();
+    if (!dragged) {
+        if (m_tagShown) ::ShowWindow(m_tag, SW_HIDE);
+        m_tagShown = false;
+        return;
+    }
+    const std::wstring& name = dragged->group ? dragged->group->name : dragged->entry ? dragged->entry->name : std::wstring();
+    const auto& g = m_view->Geometry();
+    if (!m_tagShown) {
+        const gfx::Bitmap label = m_renderer.TagLabel(name, g.scale);
+        m_tagSurface.Present(m_tag, label, {0, 0});
+    }
+    const PadPoint p = m_view->Pointer();
+    const POINT at{m_origin.x + p.x - m_tagSurface.Width() / 2,
+                   m_origin.y + p.y + static_cast<int>(static_cast<float>(g.iconSize) * 0.54f) + static_cast<int>(6 * g.scale)};
+    m_tagSurface.Move(m_tag, at);
+    if (!m_tagShown) ::ShowWindow(m_tag, SW_SHOWNOACTIVATE);
+    m_tagShown = true;
+}
+
+void LaunchpadWindow::Launch(const EntryPlace& place, bool admin) {
+    const LaunchpadEntry* entry = m_catalogue->Catalogue().EntryAt(place);
+    if (!entry) return;
+    dock::win32::LaunchRequest request;
+    // A path without a folder is an application id of the applications folder.
+    if (entry->path.find(L'\\') == std::wstring::npos && entry->path.find(L'!') != std::wstring::npos) {
+        request.kind = dock::AppKind::Packaged;
+        request.appUserModelId = entry->path;
+    } else {
+        request.realpath = entry->path;
+    }
+    request.admin = admin;
+    if (!m_services.jobs.Run([request](const dock::JobContext&) { dock::win32::Launch(request); }))
+        foundation::LogFailure("launchpad", "no job could be started for a launch");
+}
+
+void LaunchpadWindow::Carry(const PadCommand& command) {
+    auto& catalogue = m_catalogue->Catalogue();
+    if (command.kind != PadCommand::Kind::None)
+        foundation::LogDetail("launchpad", L"command " + std::to_wstring(static_cast<int>(command.kind)) + L" at page " +
+                                               std::to_wstring(command.place.page) + L", icon " +
+                                               std::to_wstring(command.place.position));
+    switch (command.kind) {
+    case PadCommand::Kind::None: return;
+    case PadCommand::Kind::Launch:
+        Launch(command.place, false);
+        Hide(m_effect);
+        return;
+    case PadCommand::Kind::Hide: Hide(m_effect); return;
+    case PadCommand::Kind::Save:
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+        return;
+    case PadCommand::Kind::RenameGroup:
+        catalogue.RenameGroup(command.place.page, command.place.position, command.text);
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+        return;
+    }
+}
+
+int LaunchpadWindow::Ask(const wchar_t* text, const wchar_t* caption, UINT style) {
+    // While the box is up the Launchpad is not active, and must not take that as leaving.
+    m_modal = true;
+    const int answer = ::MessageBoxW(m_window, text, caption, style);
+    m_modal = false;
+    return answer;
+}
+
+void LaunchpadWindow::ShowMenu(POINT screen) {
+    const PadPoint at{screen.x - m_origin.x, screen.y - m_origin.y};
+    const auto place = m_view->EntryAt(at);
+    gfx::Menu menu;
+    if (place) {
+        menu.push_back(gfx::MenuItem::Command(kMenuAdmin, Text(L"menu", L"adminmode", L"Run as administrator")));
+        menu.push_back(gfx::MenuItem::Command(kMenuLocation, Text(L"menu", L"locationfile", L"Open file location")));
+        menu.push_back(gfx::MenuItem::Sub(Text(L"menu", L"RecentFiles", L"Recent Items"), {}));
+        menu.push_back(gfx::MenuItem::Rule());
+        menu.push_back(gfx::MenuItem::Command(kMenuDelete, Text(L"launchpad", L"deleteicon", L"Remove from Launchpad")));
+        menu.push_back(gfx::MenuItem::Rule());
+    }
+    menu.push_back(gfx::MenuItem::Command(kMenuAdd, Text(L"launchpad", L"addicon", L"Add applications...")));
+    menu.push_back(gfx::MenuItem::Sub(Text(L"launchpad", L"padsort", L"Sort"),
+                                      {gfx::MenuItem::Command(kMenuSortName, Text(L"launchpad", L"padsortname", L"By name"))}));
+    gfx::PopupMenuOptions options;
+    options.scale = m_view->Geometry().scale;
+    options.dark = true;
+    const int chosen = gfx::RunPopupMenu(m_window, menu, screen, screen.y, m_services.text, options);
+    auto& catalogue = m_catalogue->Catalogue();
+    switch (chosen) {
+    case kMenuAdmin:
+        if (place) {
+            Launch(*place, true);
+            Hide(m_effect);
+        }
+        break;
+    case kMenuLocation:
+        if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
+            const std::wstring arguments = L"/select,\"" + entry->path + L"\"";
+            ::ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+            Hide(m_effect);
+        }
+        break;
+    case kMenuDelete:
+        if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
+            const std::wstring question =
+                Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?") + L"\n\n" + entry->name;
+            if (Ask(question.c_str(), L"Launchpad", MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK &&
+                catalogue.Delete(*place)) {
+                m_view->PagesChanged();
+                catalogue.Save();
+            }
+        }
+        break;
+    case kMenuAdd: {
+        const std::wstring tip = Text(L"launchpad", L"addtips", L"Drop applications or shortcuts onto Launchpad to add them.");
+        Ask(tip.c_str(), L"Launchpad", MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+        break;
+    }
+    case kMenuSortName:
+        SortByName(catalogue.Pages());
+        m_view->PagesChanged();
+        catalogue.Save();
+        break;
+    default: break;
+    }
+    Draw();
+}
+
+void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
+    const std::wstring pinned = m_services.settings.BaseFolder() + L"launchpad\\Pinned\\";
+    std::vector<std::wstring> taken;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((pinned + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do taken.push_back(found.cFileName);
+        while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    const auto plan = PlanDrop(files, taken);
+    if (!plan) {
+        const std::wstring text = Text(L"launchpad", L"adderror", L"At most 70 files can be added at once.");
+        Ask(text.c_str(), L"Launchpad", MB_OK | MB_TOPMOST | MB_ICONWARNING);
+        return;
+    }
+    // Each file becomes a shortcut in launchpad\Pinned\, which the load then finds.
+    ::SHCreateDirectoryExW(nullptr, pinned.c_str(), nullptr);
+    int added = 0;
+    for (const auto& addition : *plan) {
+        const std::wstring target = pinned + addition.shortcutName;
+        if (addition.copy) {
+            if (::CopyFileW(addition.source.c_str(), target.c_str(), TRUE)) ++added;
+            continue;
+        }
+        Microsoft::WRL::ComPtr<IShellLinkW> link;
+        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) continue;
+        link->SetPath(addition.source.c_str());
+        Microsoft::WRL::ComPtr<IPersistFile> persist;
+        if (SUCCEEDED(link.As(&persist)) && SUCCEEDED(persist->Save(target.c_str(), TRUE))) ++added;
+    }
+    foundation::LogDetail("launchpad", L"dropped files added: " + std::to_wstring(added));
+    if (added == 0) return;
+    m_catalogue->Catalogue().Load();
+    m_view->PagesChanged();
+    Draw();
+}
+
+LRESULT CALLBACK LaunchpadWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<LaunchpadWindow*>(::GetPropW(window, kSelfProperty));
+    if (!self || !self->m_view) return ::DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return self->Handle(message, wParam, lParam);
+    } catch (...) {
+        foundation::LogCaught("launchpad window");
+        return 0;
+    }
+}
+
+LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto pointAt = [this](LPARAM l) {
+        return PadPoint{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+    };
+    const auto redraw = [this](bool changed) {
+        if (changed) Draw();
+        if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
+    };
+    if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) && FromTouch()) return 0;
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kFrameTimer) FrameTick();
+        return 0;
+    case WM_TOUCH: {
+        // The first finger drives the same press, move and release as the left button.
+        const auto touch = m_shown && !m_hiding ? PrimaryTouch(wParam, lParam) : std::nullopt;
+        if (touch) {
+            const PadPoint at{touch->screen.x - m_origin.x, touch->screen.y - m_origin.y};
+            if (touch->flags & TOUCHEVENTF_DOWN) {
+                m_view->Press(at, Now());
+            } else if (touch->flags & TOUCHEVENTF_UP) {
+                const PadCommand command = m_view->Release(at, Now());
+                UpdateTag();
+                Carry(command);
+            } else if (touch->flags & TOUCHEVENTF_MOVE) {
+                m_view->Move(at, Now());
+                UpdateTag();
+            }
+            redraw(true);
+        }
+        break; // the system closes the touch handle
+    }
+    case kIconsArrived:
+        if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) return 0; // the Launchpad is shown or hidden, never minimised
+        break;
+    case WM_MOUSEACTIVATE: return MA_ACTIVATE;
+    case WM_ACTIVATE:
+        // Another program came to the front (switching, a notification): the Launchpad
+        // steps aside as it does after a launch.
+        if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_hiding && !m_modal && !gfx::PopupMenuOpen()) {
+            const auto other = reinterpret_cast<HWND>(lParam);
+            if (!other || !win32::IsOwnWindow(other)) Hide(m_effect);
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        if (!m_shown || m_hiding) return 0;
+        ::SetCapture(m_window);
+        m_view->Press(pointAt(lParam), Now());
+        redraw(true);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (!m_shown || m_hiding) return 0;
+        if (m_view->Drag() != DragState::None && !(wParam & MK_LBUTTON)) {
+            // The release went elsewhere (capture taken away): it ends the drag here.
+            const PadCommand command = m_view->Release(pointAt(lParam), Now());
+            UpdateTag();
+            Carry(command);
+            redraw(true);
+            return 0;
+        }
+        if (m_view->Move(pointAt(lParam), Now())) {
+            UpdateTag();
+            redraw(true);
+        }
+        return 0;
+    case WM_LBUTTONUP: {
+        if (!m_shown || m_hiding) return 0;
+        const PadCommand command = m_view->Release(pointAt(lParam), Now());
+        if (::GetCapture() == m_window) ::ReleaseCapture();
+        UpdateTag();
+        Carry(command);
+        redraw(true);
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        // Showing the drag label may move the capture on some systems; the next pointer
+        // move without the button down ends the drag instead.
+        return 0;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        if (!m_shown || m_hiding) return 0;
+        redraw(m_view->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), message == WM_MOUSEHWHEEL, GET_KEYSTATE_WPARAM(wParam) != 0,
+                             Now()));
+        return 0;
+    case WM_RBUTTONUP: {
+        if (!m_shown || m_hiding || m_view->Drag() != DragState::None) return 0;
+        POINT screen{m_origin.x + static_cast<short>(LOWORD(lParam)), m_origin.y + static_cast<short>(HIWORD(lParam))};
+        ShowMenu(screen);
+        return 0;
+    }
+    case WM_KEYDOWN: {
+        if (!m_shown || m_hiding) return 0;
+        std::optional<PadKey> key;
+        switch (wParam) {
+        case VK_ESCAPE: key = PadKey::Escape; break;
+        case VK_RETURN: key = PadKey::Enter; break;
+        case VK_LEFT: key = PadKey::Left; break;
+        case VK_RIGHT: key = PadKey::Right; break;
+        case VK_UP: key = PadKey::Up; break;
+        case VK_DOWN: key = PadKey::Down; break;
+        case VK_TAB: key = (::GetKeyState(VK_SHIFT) & 0x8000) ? PadKey::BackTab : PadKey::Tab; break;
+        case VK_BACK: key = PadKey::Backspace; break;
+        default: break;
+        }
+        if (!key) return 0;
+        const PadCommand command = m_view->Key(*key, Now());
+        Carry(command);
+        redraw(true);
+        return 0;
+    }
+    case WM_CHAR:
+        if (!m_shown || m_hiding) return 0;
+        if (wParam >= 0x20) redraw(m_view->Type(std::wstring(1, static_cast<wchar_t>(wParam))));
+        return 0;
+    case WM_IME_COMPOSITION: {
+        HIMC context = ::ImmGetContext(m_window);
+        if (!context) break;
+        auto read = [context](DWORD which) {
+            const LONG bytes = ::ImmGetCompositionStringW(context, which, nullptr, 0);
+            std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0, L'\0');
+            if (bytes > 0) ::ImmGetCompositionStringW(context, which, text.data(), static_cast<DWORD>(bytes));
+            return text;
+        };
+        bool handled = false;
+        if (lParam & GCS_RESULTSTR) {
+            m_view->Type(read(GCS_RESULTSTR));
+            handled = true;
+        } else if (lParam & GCS_COMPSTR) {
+            m_view->Compose(read(GCS_COMPSTR));
+        }
+        ::ImmReleaseContext(m_window, context);
+        redraw(true);
+        // The result was taken here; passing it on would type it a second time as WM_CHAR.
+        if (handled) return 0;
+        break;
+    }
+    case WM_IME_ENDCOMPOSITION:
+        m_view->Compose({});
+        redraw(true);
+        break;
+    case WM_DROPFILES: {
+        const auto drop = reinterpret_cast<HDROP>(wParam);
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        std::vector<std::wstring> files;
+        // Counted before anything is read: a drop of too many adds none of them.
+        if (DropFits(count)) {
+            for (UINT i = 0; i < count; ++i) {
+                const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+                std::wstring file(length, L'\0');
+                ::DragQueryFileW(drop, i, file.data(), length + 1);
+                files.push_back(std::move(file));
+            }
+        } else {
+            files.resize(count);
+        }
+        ::DragFinish(drop);
+        AddFiles(files);
+        return 0;
+    }
+    default: break;
+    }
+    return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+} // namespace kestrana::launchers

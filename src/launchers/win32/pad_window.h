@@ -1,0 +1,99 @@
+#pragma once
+// The Launchpad on screen: the full-screen "OndelLaunchpad" window and its
+// "OndelLaunchpadtag" drag label, made once and then shown and hidden. It owns the
+// catalogue (loaded on first use), the view and its renderer, captures and blurs the
+// desktop under it when it appears, plays the show and hide effects, turns the pointer,
+// wheel, keyboard, input-method and dropped files into the view's input and carries out
+// what the view decides (launching, saving, renaming, the right-button menu).
+
+#include "dock/job_runner.h"
+#include "foundation/config_store.h"
+#include "gfx/text_renderer.h"
+#include "gfx/win32/layered_window_surface.h"
+#include "launchers/pad_geometry.h"
+#include "launchers/pad_renderer.h"
+#include "launchers/pad_view.h"
+#include "launchers/win32/catalogue_host.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrana::launchers {
+
+// The dock's band on a monitor, when a dock is there.
+struct DockBand {
+    DockSide side = DockSide::Bottom;
+    int thickness = 0;
+};
+
+struct PadWindowServices {
+    foundation::ConfigStore& settings; // config.ini and the language texts
+    gfx::TextRenderer& text;
+    dock::JobRunner& jobs;
+    // The dock on the monitor with this device name ("\\.\DISPLAY1"), if any.
+    std::function<std::optional<DockBand>(const std::wstring& device)> dockOn;
+};
+
+class LaunchpadWindow {
+public:
+    explicit LaunchpadWindow(PadWindowServices services);
+    ~LaunchpadWindow();
+    LaunchpadWindow(const LaunchpadWindow&) = delete;
+    LaunchpadWindow& operator=(const LaunchpadWindow&) = delete;
+
+    // Shows it when hidden (or hiding), hides it when shown, with effect 0, 1 or 2.
+    void Toggle(int effect);
+    void Show(int effect);
+    void Hide(int effect);
+    // At once, without an effect (shutdown, restart).
+    void HideNow() noexcept;
+    [[nodiscard]] bool Shown() const { return m_shown; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateWindows();
+    bool EnsureCatalogue();
+    void LayOut(const std::wstring& device, const RECT& monitor, float scale);
+    void CaptureBackdrop(const RECT& monitor, float scale);
+    void Draw();
+    void StartFrames();
+    void FrameTick();
+    void Carry(const PadCommand& command);
+    void Launch(const EntryPlace& place, bool admin);
+    void ShowMenu(POINT screen);
+    int Ask(const wchar_t* text, const wchar_t* caption, UINT style);
+    void AddFiles(const std::vector<std::wstring>& files);
+    void UpdateTag();
+    void Publish();
+    [[nodiscard]] std::int64_t Now() const;
+    [[nodiscard]] std::wstring Text(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) const;
+
+    PadWindowServices m_services;
+    HWND m_window = nullptr;
+    HWND m_tag = nullptr;
+    gfx::LayeredWindowSurface m_surface;
+    gfx::LayeredWindowSurface m_tagSurface;
+    std::unique_ptr<Win32CatalogueHost> m_catalogue;
+    std::unique_ptr<PadView> m_view;
+    PadRenderer m_renderer;
+    gfx::Bitmap m_backdrop;
+    gfx::Bitmap m_frame;
+    POINT m_origin{};
+    bool m_shown = false;
+    bool m_hiding = false;
+    int m_effect = 0;
+    std::int64_t m_effectStart = 0;
+    bool m_timer = false;
+    bool m_tagShown = false;
+    bool m_modal = false; // a message box of ours is up
+    double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0; // the last frame's and backdrop's, for the log
+};
+
+} // namespace kestrana::launchers

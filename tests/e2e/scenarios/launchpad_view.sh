@@ -1,0 +1,128 @@
+# The Launchpad from the dock's item on a 1920 x 1080 screen: a click opens it full
+# screen over the blurred desktop with icons, names and page dots (screenshot kept as
+# launchpad_open.png); the wheel turns the page and back; typing "note" leaves Notepad
+# alone and Enter starts it and hides the Launchpad; dragging an icon onto another makes
+# a group, renamed in place, that is still there after a restart; the right button opens
+# the menu; Escape hides it, and so does another program coming to the front.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin launchpad_view 1920x1080x24
+
+printf '%s\r\n' '[ico1]' 'appname=launchpad|' '[ico2]' 'delimiter=1' '[ico3]' 'appname=trash|' >"$E2E_BASE/ico.ini"
+# Without magnification the dock's items stay where the pointer is aimed.
+printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=64\r\n' >"$E2E_BASE/config.ini"
+
+# The pinned folder: Notepad, and 40 more shortcuts so that there are two pages.
+pinned='C:\Kestrana\launchpad\Pinned'
+mkdir -p "$E2E_BASE/launchpad/Pinned"
+kdrv shortcut "$pinned\\Notepad.lnk" 'C:\windows\notepad.exe' || e2e_fail "cannot make the Notepad shortcut"
+kdrv shortcut "$pinned\\Registry.lnk" 'C:\windows\regedit.exe' || e2e_fail "cannot make a shortcut"
+for i in $(seq -w 1 40); do cp "$E2E_BASE/launchpad/Pinned/Registry.lnk" "$E2E_BASE/launchpad/Pinned/Tool $i.lnk"; done
+
+e2e_start_kestrana
+input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
+sleep 1.5
+click_launchpad_item() {
+    read -r l t r b < <(kdrv rect "$input")
+    x=$(( l + 32 ))
+    y=$(( (t + b) / 2 + 8 ))
+    xdotool mousemove "$x" "$y"
+    sleep 0.4
+    xdotool mousemove "$((x + 1))" "$y"
+    sleep 0.2
+    xdotool click 1
+}
+wait_for() { # <what> <command...>: up to 10 s
+    local what=$1
+    shift
+    for i in $(seq 1 50); do "$@" && return 0; sleep 0.2; done
+    e2e_fail "$what"
+}
+pad_visible() { kdrv info "$pad" | grep -q 'visible=1'; }
+pad_hidden() { ! pad_visible; }
+page_is() { [ "$(kdrv prop "$pad" KestranaPadPage)" = "$1" ]; }
+
+click_launchpad_item
+pad=$(kdrv find OndelLaunchpad - 10000) || e2e_fail "the dock's item did not make the Launchpad"
+wait_for "the Launchpad did not show" pad_visible
+read -r l t r b < <(kdrv rect "$pad")
+[ "$l $t $r $b" = "0 0 1920 1080" ] || e2e_fail "the Launchpad is not full screen: $l $t $r $b"
+sleep 1.5 # the show effect, and the icons from the workers
+shot=$(e2e_screenshot launchpad_open) || e2e_fail "no screenshot"
+echo "screenshot: $shot"
+grep -a 'launchpad' "$E2E_BASE"/*.log 2>/dev/null | tail -n 3
+
+# The wheel: one notch towards the user turns to the second page, one away turns back.
+xdotool mousemove 960 600
+wait_for "still on the first page before the wheel" page_is 1
+xdotool click 5
+wait_for "the wheel did not turn to the second page" page_is 2
+sleep 0.5
+e2e_screenshot launchpad_page2 >/dev/null || true
+xdotool click 4
+wait_for "the wheel did not turn back" page_is 1
+sleep 0.5
+
+# Typing finds Notepad alone; Enter starts it and hides the Launchpad.
+xdotool type --delay 80 note
+wait_for "typing \"note\" did not leave one application" test "$(kdrv prop "$pad" KestranaPadHits)" = 1
+e2e_screenshot launchpad_search >/dev/null || true
+xdotool key Return
+wait_for "Enter did not start Notepad" kdrv find Notepad - 200 >/dev/null
+wait_for "the Launchpad did not hide after the start" pad_hidden
+
+# Drag the first icon onto the second: a group, renamed in place, saved.
+click_launchpad_item
+wait_for "the Launchpad did not show again" pad_visible
+sleep 0.6
+xdotool mousemove 291 136 mousedown 1
+for x in 320 380 440 500 514; do xdotool mousemove "$x" 136; sleep 0.05; done
+sleep 0.2
+xdotool mouseup 1
+sleep 0.4
+xdotool type --delay 60 Tools
+xdotool key Return
+sleep 0.5
+e2e_screenshot launchpad_group >/dev/null || true
+catalogue=$E2E_BASE/padconfig.xml
+catalogue_text() { iconv -f UTF-16 -t UTF-8 "$catalogue" 2>/dev/null; }
+has_group() { catalogue_text | grep -q 'name="Tools"'; }
+wait_for "the group was not saved" has_group
+xdotool key Escape # closes the group
+sleep 0.3
+xdotool key Escape # hides
+wait_for "Escape did not hide the Launchpad" pad_hidden
+
+# After a restart the group is still there, with both entries.
+timeout 20 wineserver -k >/dev/null 2>&1 || true
+sleep 1
+wineserver -f -p >>"$E2E_DIR/wineserver.log" 2>&1 &
+e2e_track $!
+e2e_start_kestrana
+input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock after the restart"
+sleep 1.5
+click_launchpad_item
+pad=$(kdrv find OndelLaunchpad - 10000) || e2e_fail "no Launchpad after the restart"
+wait_for "the Launchpad did not show after the restart" pad_visible
+sleep 1
+e2e_screenshot launchpad_restarted >/dev/null || true
+has_group || e2e_fail "the group did not survive the restart"
+[ "$(catalogue_text | grep -o '<ico[0-9]* path=' | wc -l)" = 42 ] || e2e_fail "entries went missing: $(catalogue_text)"
+# The right button on an icon opens the Launchpad's menu; Escape closes only the menu.
+xdotool mousemove 514 136 click 3
+kdrv find KestranaMenu - 5000 >/dev/null || e2e_fail "the right button opened no menu"
+sleep 0.3
+e2e_screenshot launchpad_menu >/dev/null || true
+xdotool key Escape
+wait_for "Escape did not close the menu" kdrv gone KestranaMenu - 200
+pad_visible || e2e_fail "closing the menu hid the Launchpad"
+xdotool key Escape
+wait_for "Escape did not hide the Launchpad after the restart" pad_hidden
+
+# Another program coming to the front sends the Launchpad away.
+click_launchpad_item
+wait_for "the Launchpad did not show once more" pad_visible
+sleep 0.5
+timeout 30 wine 'C:\kdriver.exe' launch 'C:\windows\regedit.exe' 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
+    e2e_fail "regedit showed no window"
+wait_for "the Launchpad stayed when another program came to the front" pad_hidden
+echo ok

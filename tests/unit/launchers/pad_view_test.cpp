@@ -1,0 +1,220 @@
+// The Launchpad view's input: clicks, Escape, the wheel and swipes, and the drag that
+// moves, groups and ungroups icons, with the saves and renames it asks for.
+
+#include "catalogue_support.h"
+#include "gfx/builtin_text_renderer.h"
+#include "launchers/pad_renderer.h"
+#include "launchers/pad_view.h"
+
+namespace kestrana::launchers::testing {
+namespace {
+
+struct ViewWorld : PadWorld {
+    LaunchpadCatalogue catalogue = (Choice(1), Applications(40), Catalogue());
+    PadView view{catalogue.Pages()};
+    std::int64_t now = 1000;
+
+    ViewWorld() {
+        catalogue.Load();
+        view.SetGeometry(LayOutPad({.width = 1920, .height = 1080}));
+        view.PagesChanged();
+    }
+    [[nodiscard]] PadPoint IconCentre(int cell) const {
+        const gfx::RectI r = view.Geometry().IconRect(cell);
+        return {r.x + r.width / 2, r.y + r.height / 2};
+    }
+    // Beside the icon, under it: a place to drop without combining.
+    [[nodiscard]] PadPoint CellFoot(int cell) const {
+        const gfx::RectI r = view.Geometry().Cell(cell);
+        return {r.x + r.width / 2, r.Bottom() - 2};
+    }
+    PadCommand Drag(PadPoint from, PadPoint to) {
+        view.Press(from, now);
+        view.Move({from.x + 30, from.y + 30}, now += 16);
+        view.Move(to, now += 16);
+        return view.Release(to, now += 16);
+    }
+    PadCommand Click(PadPoint at) {
+        view.Press(at, now);
+        return view.Release(at, now += 50);
+    }
+    [[nodiscard]] std::vector<int> FirstPage() { return Shape(catalogue.Pages())[0]; }
+};
+
+TEST(PadView, DroppingOntoAnIconMakesAGroupRenamedInPlaceAndSaved) {
+    ViewWorld world;
+    EXPECT_EQ(world.Drag(world.IconCentre(0), world.IconCentre(1)).kind, PadCommand::Kind::Save);
+    const auto grouped = world.FirstPage();
+    EXPECT_EQ(std::vector<int>(grouped.begin(), grouped.begin() + 3), (std::vector<int>{-2, 3, 4}));
+    ASSERT_TRUE(world.view.Renaming());
+    EXPECT_EQ(world.view.RenameText(), L"other");
+    ASSERT_TRUE(world.catalogue.Save());
+
+    world.view.Type(L"Tools"); // replaces the proposed name
+    const PadCommand rename = world.view.Key(PadKey::Enter, world.now);
+    ASSERT_EQ(rename.kind, PadCommand::Kind::RenameGroup);
+    EXPECT_EQ(rename.text, L"Tools");
+    world.catalogue.RenameGroup(rename.place.page, rename.place.position, rename.text);
+    ASSERT_TRUE(world.catalogue.Save());
+
+    // What was saved comes back on the next start.
+    auto again = world.Catalogue();
+    again.Load();
+    const auto& group = std::get<LaunchpadGroup>(again.Pages()[0][0]);
+    EXPECT_EQ(group.name, L"Tools");
+    ASSERT_EQ(group.entries.size(), 2u);
+    EXPECT_EQ(group.entries[0].name, L"App 2");
+    EXPECT_EQ(group.entries[1].name, L"App 1");
+
+    // Another entry dropped onto the group joins it; the group keeps its name.
+    world.view.Key(PadKey::Escape, world.now); // closes the group
+    EXPECT_EQ(world.Drag(world.IconCentre(3), world.IconCentre(0)).kind, PadCommand::Kind::Save);
+    EXPECT_FALSE(world.view.Renaming());
+    EXPECT_EQ(std::get<LaunchpadGroup>(world.catalogue.Pages()[0][0]).entries.size(), 3u);
+}
+
+TEST(PadView, DraggingMovesAnIconAndNeighboursMakeRoom) {
+    ViewWorld world;
+    world.view.Press(world.IconCentre(0), world.now);
+    world.view.Move(world.CellFoot(3), world.now += 16);
+    ASSERT_EQ(world.view.Drag(), DragState::Dragging);
+    EXPECT_FALSE(world.view.CombineTarget());
+    EXPECT_EQ(world.view.PageTiles(0)[2].cell, 3); // passing by moves nothing yet
+    world.view.Tick(world.now += PadView::kReflowMs);
+    const auto tiles = world.view.PageTiles(0);
+    EXPECT_EQ(tiles[2].cell, 2);
+    EXPECT_EQ(tiles[3].cell, 4); // cell 3 is left free for the dragged icon
+    EXPECT_EQ(world.view.Release(world.CellFoot(3), world.now += 16).kind, PadCommand::Kind::Save);
+    const auto moved = world.FirstPage();
+    EXPECT_EQ(std::vector<int>(moved.begin(), moved.begin() + 5), (std::vector<int>{2, 3, 4, 1, 5}));
+
+    // Put back where it was: nothing to save.
+    EXPECT_EQ(world.Drag(world.IconCentre(4), world.CellFoot(4)).kind, PadCommand::Kind::None);
+}
+
+TEST(PadView, DraggingOutOfAnOpenGroupTakesTheEntryOut) {
+    ViewWorld world;
+    world.Drag(world.IconCentre(0), world.IconCentre(1));
+    world.view.Key(PadKey::Escape, world.now); // ends the rename, the group stays open
+    ASSERT_TRUE(world.view.OpenGroup());
+    const gfx::RectI member = world.view.GroupCell(0);
+    const PadPoint bottomRight = world.CellFoot(34);
+    EXPECT_EQ(world.Drag({member.x + member.width / 2, member.y + 40}, bottomRight).kind, PadCommand::Kind::Save);
+    EXPECT_FALSE(world.view.OpenGroup());
+    const auto page = world.FirstPage();
+    EXPECT_EQ(page[0], -1);
+    EXPECT_EQ(page.back(), 2);
+}
+
+TEST(PadView, ClicksAndEscape) {
+    ViewWorld world;
+    const PadCommand launch = world.Click(world.IconCentre(2));
+    EXPECT_EQ(launch.kind, PadCommand::Kind::Launch);
+    EXPECT_EQ(world.catalogue.EntryAt(launch.place)->name, L"App 3");
+    EXPECT_EQ(world.Click({5, 500}).kind, PadCommand::Kind::Hide);
+
+    world.Drag(world.IconCentre(0), world.IconCentre(1));
+    world.view.Key(PadKey::Enter, world.now); // keeps "other"
+    world.Click({5, 500});                    // outside the group closes it
+    EXPECT_FALSE(world.view.OpenGroup());
+    EXPECT_EQ(world.Click(world.IconCentre(0)).kind, PadCommand::Kind::None);
+    ASSERT_TRUE(world.view.OpenGroup());
+
+    // Escape clears the search, then closes the group, then hides.
+    world.view.Type(L"app 3");
+    EXPECT_EQ(world.view.Hits().size(), 11u); // App 3 and App 30..39
+    EXPECT_EQ(world.view.Key(PadKey::Escape, world.now).kind, PadCommand::Kind::None);
+    EXPECT_TRUE(world.view.SearchText().empty());
+    EXPECT_TRUE(world.view.OpenGroup());
+    EXPECT_EQ(world.view.Key(PadKey::Escape, world.now).kind, PadCommand::Kind::None);
+    EXPECT_FALSE(world.view.OpenGroup());
+    EXPECT_EQ(world.view.Key(PadKey::Escape, world.now).kind, PadCommand::Kind::Hide);
+
+    // Enter launches the best hit.
+    world.view.Type(L"app 7");
+    const PadCommand enter = world.view.Key(PadKey::Enter, world.now);
+    ASSERT_EQ(enter.kind, PadCommand::Kind::Launch);
+    EXPECT_EQ(world.catalogue.EntryAt(enter.place)->name, L"App 7");
+}
+
+TEST(PadView, WheelSwipesAndDotsTurnPagesOnlyWhenNothingElseIsUnderWay) {
+    ViewWorld world;
+    ASSERT_EQ(world.view.PageCount(), 2u);
+    EXPECT_FALSE(world.view.Wheel(-240, false, false, world.now)); // a fast spin is no page turn
+    EXPECT_TRUE(world.view.Wheel(-120, false, false, world.now));
+    EXPECT_EQ(world.view.Page(), 1u);
+    EXPECT_FALSE(world.view.Wheel(120, false, false, world.now + 100)); // the slide still runs
+    const float halfway = world.view.PagePosition(world.now + PadView::kSlideMs / 2);
+    EXPECT_GT(halfway, 0.0f);
+    EXPECT_LT(halfway, 1.0f);
+    world.now += PadView::kSlideMs;
+    EXPECT_FALSE(world.view.Wheel(240, true, false, world.now)); // no page after the last
+    EXPECT_FALSE(world.view.Wheel(-120, true, false, world.now)); // one notch sideways is a nudge
+    EXPECT_TRUE(world.view.Wheel(-240, true, false, world.now));  // two notches left: previous page
+    EXPECT_EQ(world.view.Page(), 0u);
+    world.now += PadView::kSlideMs;
+
+    // Not while an icon is dragged; a drag held at the right side turns the page instead.
+    world.view.Press(world.IconCentre(0), world.now);
+    world.view.Move({1915, 500}, world.now += 16);
+    EXPECT_FALSE(world.view.Wheel(-120, false, false, world.now));
+    world.view.Tick(world.now += PadView::kEdgeTurnMs);
+    EXPECT_EQ(world.view.Page(), 1u);
+    world.now += PadView::kSlideMs;
+    world.view.Move(world.CellFoot(0), world.now);
+    EXPECT_EQ(world.view.Release(world.CellFoot(0), world.now).kind, PadCommand::Kind::Save);
+    EXPECT_EQ(Shape(world.catalogue.Pages())[1][0], 1);
+
+    // A swipe on empty space follows the finger and turns when it went far enough.
+    world.view.Press({960, 1040}, world.now);
+    world.view.Move({1100, 1040}, world.now += 16);
+    EXPECT_LT(world.view.PagePosition(world.now), 1.0f);
+    world.view.Release({1400, 1040}, world.now += 16);
+    EXPECT_EQ(world.view.Page(), 0u);
+
+    // A click on a page's dot goes there.
+    world.now += PadView::kSlideMs;
+    EXPECT_EQ(world.Click(world.view.DotCentre(1, 2)).kind, PadCommand::Kind::None);
+    EXPECT_EQ(world.view.Page(), 1u);
+}
+
+// Every state drawn at the screen's edges and mid-effect (the sanitizers watch the pixels
+// touched), and an empty catalogue that answers input without failing.
+TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
+    ViewWorld world;
+    gfx::BuiltinTextRenderer text;
+    PadRenderer renderer(text);
+    gfx::Bitmap frame;
+    const gfx::Bitmap backdrop; // none: a plain plate
+    auto draw = [&](const EffectFrame& effect = {}) { renderer.Render(frame, world.view, backdrop, effect, world.now); };
+    draw(EffectAt(0, true, 10)); // zoomed past the screen's edges
+    draw(EffectAt(1, false, 100));
+    world.view.Wheel(-120, false, false, world.now);
+    draw();
+    world.view.Press(world.IconCentre(34), world.now);
+    world.view.Move({1919, 1079}, world.now += 16);
+    draw(); // dragged into the corner
+    world.view.Release({1919, 1079}, world.now += 16);
+    world.Drag(world.IconCentre(0), world.IconCentre(1));
+    draw(); // the group open, being renamed
+    world.view.Type(L"tool");
+    draw();
+    EXPECT_EQ(frame.Width(), 1920);
+
+    std::vector<LaunchpadPage> none;
+    PadView empty(none);
+    empty.SetGeometry(LayOutPad({.width = 800, .height = 600}));
+    empty.PagesChanged();
+    EXPECT_EQ(empty.PageCount(), 1u);
+    EXPECT_FALSE(empty.Wheel(-120, false, false, 0));
+    EXPECT_EQ(empty.Key(PadKey::Enter, 0).kind, PadCommand::Kind::None);
+    EXPECT_EQ(empty.Key(PadKey::Right, 0).kind, PadCommand::Kind::None);
+    empty.Type(L"x");
+    EXPECT_TRUE(empty.Hits().empty());
+    empty.Press({400, 300}, 0);
+    EXPECT_EQ(empty.Release({400, 300}, 10).kind, PadCommand::Kind::Hide);
+    renderer.Render(frame, empty, backdrop, {}, 0);
+}
+
+} // namespace
+} // namespace kestrana::launchers::testing
