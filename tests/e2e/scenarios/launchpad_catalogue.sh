@@ -63,7 +63,7 @@ done
 # pinned shortcut come along.
 mkdir -p "$WINEPREFIX/drive_c/Moved" && cp "$E2E_BASE/config.ini" "$WINEPREFIX/drive_c/Moved/"
 kdrv pad-import 'C:\Moved' "$base\\pad.zip" || e2e_fail "the import failed"
-moved=$(kdrv pad-load 'C:\Moved' 60000) || e2e_fail "the load after the import failed"
+moved=$(kdrv pad-load 'C:\Moved' 60000) || { echo "$moved (exit $?)"; e2e_fail "the load after the import failed"; }
 [ "$(grep '^entry' <<<"$moved" | cut -f2-6)" = "$(grep '^entry' <<<"$out" | cut -f2-6)" ] ||
     e2e_fail "the imported arrangement differs: $moved"
 grep -qP '\tpinned\tWordpad\tC:\\Moved\\launchpad\\Pinned\\Wordpad.lnk\t256x256$' <<<"$moved" ||
@@ -71,7 +71,7 @@ grep -qP '\tpinned\tWordpad\tC:\\Moved\\launchpad\\Pinned\\Wordpad.lnk\t256x256$
 
 stamps=$(stat -c '%n %Y %s' "${icons[@]}" "$E2E_BASE/padconfig_startmenudesktop.xml")
 sleep 1
-again=$(kdrv pad-load "$base" 60000) || e2e_fail "the second load failed"
+again=$(kdrv pad-load "$base" 60000) || { echo "$again (exit $?)"; e2e_fail "the second load failed"; }
 grep -P '^(loaded|icons)' <<<"$again"
 [ "$(grep -c '^entry' <<<"$again")" = "$(grep -c '^entry' <<<"$out")" ] || e2e_fail "the second load shows other entries"
 grep -qP "\tnone$" <<<"$again" && e2e_fail "an icon did not come from the cache"
