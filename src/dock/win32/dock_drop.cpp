@@ -1,6 +1,7 @@
 #include "dock/win32/dock_drop.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/dropped_files.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -32,8 +33,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL at, DWORD* effect) noexcept override {
-        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        m_files = data && data->QueryGetData(&format) == S_OK;
+        m_files = kestrana::win32::OffersFiles(data);
         return DragOver(0, at, effect);
     }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL at, DWORD* effect) noexcept override {
@@ -72,21 +72,9 @@ public:
 
 private:
     static std::vector<std::wstring> Paths(IDataObject* data) {
-        std::vector<std::wstring> paths;
-        if (!data) return paths;
-        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        STGMEDIUM medium{};
-        if (FAILED(data->GetData(&format, &medium))) return paths;
-        if (auto* drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal))) {
-            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            for (UINT i = 0; i < count; ++i) {
-                // Paths longer than the usual limit are no file the dock could keep.
-                wchar_t path[MAX_PATH] = {};
-                if (::DragQueryFileW(drop, i, path, MAX_PATH) > 0) paths.emplace_back(path);
-            }
-            ::GlobalUnlock(medium.hGlobal);
-        }
-        ::ReleaseStgMedium(&medium);
+        // Paths longer than the usual limit are no file the dock could keep.
+        std::vector<std::wstring> paths = kestrana::win32::DroppedFiles(data);
+        std::erase_if(paths, [](const std::wstring& path) { return path.size() >= MAX_PATH; });
         return paths;
     }
 

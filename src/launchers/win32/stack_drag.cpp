@@ -1,6 +1,7 @@
 #include "launchers/win32/stack_drag.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/dropped_files.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -59,8 +60,7 @@ public:
         return left;
     }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
-        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        m_files = data && data->QueryGetData(&format) == S_OK;
+        m_files = kestrana::win32::OffersFiles(data);
         *effect = m_files ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
         return S_OK;
     }
@@ -71,20 +71,7 @@ public:
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         *effect = DROPEFFECT_NONE;
-        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        STGMEDIUM medium{};
-        if (!data || FAILED(data->GetData(&format, &medium))) return S_OK;
-        std::vector<std::wstring> files;
-        if (auto* drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal))) {
-            const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-            for (UINT i = 0; i < count; ++i) {
-                std::wstring path(::DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-                path.resize(::DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
-                if (!path.empty()) files.push_back(std::move(path));
-            }
-            ::GlobalUnlock(medium.hGlobal);
-        }
-        ::ReleaseStgMedium(&medium);
+        std::vector<std::wstring> files = kestrana::win32::DroppedFiles(data);
         if (files.empty()) return S_OK;
         *effect = DROPEFFECT_MOVE;
         try {
