@@ -188,6 +188,7 @@ public:
         m_tracker.OnWindowEvent(event);
         if (event.kind == dock::WindowEventKind::Activated && Handlers().foregroundHint) Handlers().foregroundHint();
     }
+    void OnPassEnded() override { m_tracker.OnPassEnded(); }
 
 private:
     dock::WindowEventSink& m_tracker;

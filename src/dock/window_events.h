@@ -35,6 +35,9 @@ class WindowEventSink {
 public:
     virtual ~WindowEventSink() = default;
     virtual void OnWindowEvent(const WindowEvent& event) = 0;
+    // After every reconciliation pass, whether it reported anything or not: work that found
+    // no room to run earlier gets its next chance here instead of waiting for a new report.
+    virtual void OnPassEnded() {}
 };
 
 // How a top-level window looks to the task list: which windows are candidates for the

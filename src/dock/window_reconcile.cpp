@@ -49,6 +49,7 @@ std::size_t WindowReconciler::Pass(WindowEventSink& sink) {
     for (const WindowEvent& event : events) sink.OnWindowEvent(event);
     const std::size_t reported = events.size();
     m_events = std::move(events);
+    sink.OnPassEnded();
     return reported;
 }
 

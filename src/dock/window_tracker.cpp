@@ -11,6 +11,7 @@
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace kestrana::dock {
 namespace {
@@ -149,6 +150,7 @@ struct WindowTracker::Shared {
     Rows rows;
     RowHandle nextHandle = 1;
     int workers = 0;
+    bool dropLogged = false; // one log line per stretch of refused jobs
 
     [[nodiscard]] Rows RowsNow() const {
         std::lock_guard lock(mutex);
@@ -556,6 +558,8 @@ void WindowTracker::OnWindowEvent(const WindowEvent& event) {
     StartJobs();
 }
 
+void WindowTracker::OnPassEnded() { StartJobs(); }
+
 void WindowTracker::StartJobs() {
     std::shared_ptr<Shared> shared = m_shared;
     for (;;) {
@@ -564,12 +568,21 @@ void WindowTracker::StartJobs() {
             if (shared->queue.empty() || shared->workers >= std::max(1, shared->options.jobs)) return;
             ++shared->workers;
         }
-        // A dropped job leaves the queue as it is: the next report starts one again.
+        // A dropped job leaves the queue as it is: the next report or reconciliation pass
+        // starts one again.
         if (!m_jobs.Run([shared](const JobContext& job) { shared->Worker(job); })) {
-            std::lock_guard lock(shared->mutex);
-            --shared->workers;
+            bool first = false;
+            {
+                std::lock_guard lock(shared->mutex);
+                --shared->workers;
+                first = !std::exchange(shared->dropLogged, true);
+            }
+            if (first && !m_jobs.Quitting())
+                foundation::LogFailure("window tracker", "no room for a job; the reports wait for the next look");
             return;
         }
+        std::lock_guard lock(shared->mutex);
+        shared->dropLogged = false;
     }
 }
 

@@ -73,6 +73,8 @@ public:
 
     // User-interface thread: queues the window and makes sure a job drains the queue.
     void OnWindowEvent(const WindowEvent& event) override;
+    // User-interface thread: starts a job for reports left queued when the runner was full.
+    void OnPassEnded() override;
 
     // User-interface thread. A loaded row takes part from now on; the windows already
     // known are put into it at once (without growing in). `iconSize` is the dock's.

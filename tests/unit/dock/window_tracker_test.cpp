@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace kestrana::dock {
 namespace {
 
@@ -221,6 +224,28 @@ TEST(WindowTracker, DocksComeAndGoWhileWindowsAreReported) {
     ASSERT_TRUE(desk.tracker.WaitIdle(5s));
     EXPECT_EQ(Summary(last), V({L"explorer.exe", L"controlpanel", L"notepad.exe", L"chrome.exe", L"|*",
                                 L"regedit.exe*:2", L"|", L"trash|"}));
+}
+
+// A closed window must not keep its item because every job place was taken when it was
+// reported: the next reconciliation pass picks the report up.
+TEST(WindowTracker, ReportsRefusedByAFullRunnerRunAfterTheNextPass) {
+    Desk desk(u"[normal]\r\nrunicolim=1\r\n");
+    desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
+    ASSERT_EQ(desk.tracker.TrackedWindows(), std::vector<WindowId>{WindowId{13}});
+    std::atomic<bool> release{false};
+    for (int i = 0; i < JobRunner::kMaxJobs; ++i)
+        ASSERT_TRUE(desk.jobs.Run([&](const JobContext&) {
+            while (!release) std::this_thread::sleep_for(1ms);
+        }));
+    desk.facts.windows.erase(WindowId{13});
+    desk.tracker.OnWindowEvent({WindowEventKind::Destroyed, WindowId{13}, WindowEventSource::ShellHook});
+    release = true;
+    ASSERT_TRUE(desk.jobs.WaitIdle(5s));
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    EXPECT_EQ(desk.tracker.TrackedWindows(), std::vector<WindowId>{WindowId{13}}); // queued, not run
+    desk.tracker.OnPassEnded();
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    EXPECT_TRUE(desk.tracker.TrackedWindows().empty());
 }
 
 TEST(RunningPictures, ConfiguredThenCachedThenTheProgramsOwnWhichIsKept) {
