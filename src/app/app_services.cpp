@@ -230,7 +230,9 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
         if (m_windowSources) m_windowSources->OnTaskbarCreated();
     };
     handlers.windowEvent = [this](const dock::WindowEvent& event) {
-        if (m_windowSources && event.kind != dock::WindowEventKind::Changed) m_windowSources->Quicken();
+        if (m_windowSources && event.kind != dock::WindowEventKind::Changed)
+            m_windowSources->Quicken(event.kind == dock::WindowEventKind::Appeared ||
+                                     event.kind == dock::WindowEventKind::Activated);
         m_windowSink->OnWindowEvent(event);
     };
     handlers.trackedWindows = [this] {

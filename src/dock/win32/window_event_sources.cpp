@@ -142,16 +142,21 @@ void WindowEventSources::Reconcile() noexcept {
     if (!m_sink) return;
     try {
         if (m_reconciler.Pass(*m_sink) > 0) Quicken();
-        else if (m_cadence != kCalmReconcileMs && ::GetTickCount64() >= m_busyUntil) SetCadence(kCalmReconcileMs);
+        const ULONGLONG now = ::GetTickCount64();
+        const UINT cadence = now < m_burstUntil ? kBurstReconcileMs : now < m_busyUntil ? kReconcileMs : kCalmReconcileMs;
+        if (cadence != m_cadence) SetCadence(cadence);
     } catch (...) {
         foundation::LogCaught("window events reconcile");
     }
 }
 
-void WindowEventSources::Quicken() noexcept {
+void WindowEventSources::Quicken(bool burst) noexcept {
     if (!m_sink) return;
-    m_busyUntil = ::GetTickCount64() + kBusySpanMs;
-    if (m_cadence != kReconcileMs) SetCadence(kReconcileMs);
+    const ULONGLONG now = ::GetTickCount64();
+    m_busyUntil = now + kBusySpanMs;
+    if (burst) m_burstUntil = now + kBurstSpanMs;
+    const UINT cadence = now < m_burstUntil ? kBurstReconcileMs : kReconcileMs;
+    if (m_cadence != cadence) SetCadence(cadence);
 }
 
 void WindowEventSources::SetCadence(UINT milliseconds) noexcept {

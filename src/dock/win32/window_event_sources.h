@@ -35,6 +35,11 @@ public:
     static constexpr UINT kReconcileMs = 250;
     static constexpr UINT kCalmReconcileMs = 1000;
     static constexpr ULONGLONG kBusySpanMs = 4000;
+    // Right after a program reports a new window, which is still hidden then and shows a
+    // few tens of milliseconds later: looks this close keep the dock's answer well under
+    // the quick cadence, for a span short enough to cost nothing noticeable.
+    static constexpr UINT kBurstReconcileMs = 30;
+    static constexpr ULONGLONG kBurstSpanMs = 600;
     static constexpr UINT_PTR kReconcileTimer = 0x4B57;
 
     // `windows` is read by every reconciliation pass and must outlive this object.
@@ -66,8 +71,9 @@ public:
 
     // Called by the hook callbacks.
     void Deliver(WindowEventKind kind, HWND window, WindowEventSource source) noexcept;
-    // Windows are coming and going (a notice from any source): look quickly for a while.
-    void Quicken() noexcept;
+    // Windows are coming and going (a notice from any source): look quickly for a while;
+    // `burst` for a window just created, which the looks must catch as soon as it shows.
+    void Quicken(bool burst = false) noexcept;
 
 private:
     void InstallTaskbarHook() noexcept;
@@ -81,6 +87,7 @@ private:
     bool m_shellHookRegistered = false;
     UINT m_cadence = 0;
     ULONGLONG m_busyUntil = 0;
+    ULONGLONG m_burstUntil = 0;
     UniqueWinEventHook m_systemHook;
     UniqueWinEventHook m_foregroundHook;
     UniqueWinEventHook m_nameHook;
