@@ -1,8 +1,9 @@
 # Running programs on the dock, in one Wine session: a program that is not pinned gets an
 # item of its own with its icon and running mark, and loses it when its windows close;
 # two windows of one program are one item; rundll32 and blacklisted programs never show;
-# two programs are two items; a pinned program lights up its own item instead. Also times
-# a window's showing against the first dock frame presented after it (detail log).
+# two programs are two items; a pinned program lights up its own item instead, and its mark
+# pulses while the window asks for attention. Also times a window's showing against the
+# first dock frame presented after it (detail log).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin running_programs 1920x1080x24
 
@@ -127,5 +128,30 @@ convert "$after" -crop "$region" "$E2E_DIR/mark-after.png"
 changed=$(compare -metric AE "$E2E_DIR/mark-before.png" "$E2E_DIR/mark-after.png" null: 2>&1)
 echo "pixels changed under the pinned item: $changed"
 [ "${changed%% *}" -gt 10 ] 2>/dev/null || e2e_fail "no running mark under the pinned item"
+
+# Attention: the shell's flash notice for notepad's window makes its mark pulse until the
+# window comes forward (Wine sends no such notice itself, so the driver posts it).
+read -r other _ < <(launch 'C:\windows\regedit.exe')
+bar wait $(( width + step )) || e2e_fail "regedit got no item beside the pinned notepad"
+sleep 0.8 # grown in
+read -r l t r b < <(kdrv rect "$input")
+marks="$(( r - l ))x14+$l+$(( b - 14 ))"
+pulsing() { # true when the bar's mark rows change between two looks 300 ms apart
+    convert "$(e2e_screenshot pulse-a)" -crop "$marks" "$E2E_DIR/pulse-a.png"
+    sleep 0.3
+    convert "$(e2e_screenshot pulse-b)" -crop "$marks" "$E2E_DIR/pulse-b.png"
+    local d
+    d=$(compare -metric AE "$E2E_DIR/pulse-a.png" "$E2E_DIR/pulse-b.png" null: 2>&1)
+    echo "mark pixels changed in 300 ms: $d" >&2
+    [ "${d%% *}" -gt 4 ] 2>/dev/null
+}
+pulsing && e2e_fail "the marks pulse before any attention"
+kdrv post "$(kdrv find KESTRANA - 2000)" "$(kdrv register SHELLHOOK | tr -d '\r')" 32774 "$lit" >/dev/null
+sleep 0.3
+pulsing || e2e_fail "notepad's mark does not pulse after the flash notice"
+kdrv activate "$lit" >/dev/null || e2e_fail "notepad did not come forward"
+sleep 0.5
+pulsing && e2e_fail "notepad's mark still pulses after it came forward"
+close_window "$other" || true
 close_window "$lit" || true
 echo ok
