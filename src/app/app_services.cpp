@@ -13,6 +13,7 @@
 #include "dock/win32/tracker_pictures.h"
 #include "dock/win32/win32_window_facts.h"
 #include "dock/win32/window_event_sources.h"
+#include "extras/win32/minimise_watcher.h"
 #include "foundation/companion_update.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
@@ -131,6 +132,9 @@ bool AppServices::StartDocks() {
         m_pause = std::make_unique<dock::Win32Pause>();
         m_trackerPictures = std::make_unique<dock::win32::Win32TrackerPictures>(
             m_store, dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
+        // A minimised window's own item shows the image its minimise flight took.
+        m_trackerPictures->SetKeptImages(
+            [](dock::WindowId window) { return extras::win32::MinimisedWindowImage(dock::ToHwnd(window)); });
         dock::TrackerOptions options;
         options.ownImagePath = foundation::AsciiLower(foundation::Process().exePath);
         options.nowMs = [] { return static_cast<std::int64_t>(::GetTickCount64()); };

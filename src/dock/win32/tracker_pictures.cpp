@@ -45,10 +45,35 @@ std::shared_ptr<const gfx::Bitmap> Win32TrackerPictures::ProgramPicture(const Pi
     }
 }
 
+namespace {
+
+std::shared_ptr<const gfx::Bitmap> ItemSized(const gfx::Bitmap& picture) {
+    const bool wide = picture.Width() >= picture.Height();
+    const auto target = gfx::ResolveDecodeSize(picture.Width(), picture.Height(),
+                                               wide ? gfx::DecodeSize{kItemPictureSize, 0}
+                                                    : gfx::DecodeSize{0, kItemPictureSize});
+    return std::make_shared<const gfx::Bitmap>(gfx::ScaleBitmap(picture, target.width, target.height));
+}
+
+} // namespace
+
+void Win32TrackerPictures::SetKeptImages(KeptImages kept) {
+    std::lock_guard lock(m_keptMutex);
+    m_kept = std::move(kept);
+}
+
 std::shared_ptr<const gfx::Bitmap> Win32TrackerPictures::WindowSnapshot(WindowId id) {
     try {
         HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id));
         if (!::IsWindow(window)) return nullptr;
+        if (::IsIconic(window)) {
+            KeptImages kept;
+            {
+                std::lock_guard lock(m_keptMutex);
+                kept = m_kept;
+            }
+            if (const auto image = kept ? kept(id) : nullptr; image && !image->Empty()) return ItemSized(*image);
+        }
         const SIZE size = RestoredSize(window);
         if (size.cx <= 0 || size.cy <= 0 || size.cx > 8192 || size.cy > 8192) return nullptr;
         using namespace ::kestrana::win32;
@@ -81,11 +106,7 @@ std::shared_ptr<const gfx::Bitmap> Win32TrackerPictures::WindowSnapshot(WindowId
             pixels[i] = colour | 0xFF000000u;
         }
         if (!drawn) return nullptr;
-        const bool wide = size.cx >= size.cy;
-        const auto target = gfx::ResolveDecodeSize(size.cx, size.cy,
-                                                   wide ? gfx::DecodeSize{kItemPictureSize, 0}
-                                                        : gfx::DecodeSize{0, kItemPictureSize});
-        return std::make_shared<const gfx::Bitmap>(gfx::ScaleBitmap(picture, target.width, target.height));
+        return ItemSized(picture);
     } catch (...) {
         foundation::LogCaught("window snapshot");
         return nullptr;

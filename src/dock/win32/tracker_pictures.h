@@ -9,6 +9,8 @@
 #include "dock/window_tracker.h"
 #include "gfx/image_decoder.h"
 
+#include <functional>
+#include <memory>
 #include <mutex>
 
 namespace kestrana::dock::win32 {
@@ -21,14 +23,21 @@ public:
 
     std::shared_ptr<const gfx::Bitmap> ProgramPicture(const PictureFacts& item) override;
     // The window drawn by itself into a bitmap, brought down to at most the item picture
-    // size. Nothing when the system drew nothing (a minimised window often draws black).
+    // size. A minimised window draws little or nothing, so for one the image taken just
+    // before it went down (by `SetKeptImages`) comes first. Nothing when neither is there.
     std::shared_ptr<const gfx::Bitmap> WindowSnapshot(WindowId window) override;
+
+    // Images of windows taken as they were minimised; called on the tracker's workers.
+    using KeptImages = std::function<std::shared_ptr<const gfx::Bitmap>(WindowId)>;
+    void SetKeptImages(KeptImages kept);
 
 private:
     gfx::NativeImageDecoder m_decoder;
     std::mutex m_mutex; // the item pictures keep a cache of their own
     ItemPictures m_pictures;
     RunningPictures m_running;
+    std::mutex m_keptMutex;
+    KeptImages m_kept;
 };
 
 } // namespace kestrana::dock::win32

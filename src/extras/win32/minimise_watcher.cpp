@@ -300,6 +300,7 @@ public:
 
     bool Create() noexcept;
     void StopAll() noexcept;
+    std::shared_ptr<const KeptImage> ImageOf(HWND window) const { return m_animated.Image(Id(window)); }
     [[nodiscard]] HWND Window() const { return m_window; }
 
 private:
@@ -592,6 +593,16 @@ bool StartMinimiseWatcher(WatcherServices services) noexcept {
 
 void StopMinimiseWatcher() noexcept {
     if (g_watcher) g_watcher->StopAll();
+}
+
+std::shared_ptr<const gfx::Bitmap> MinimisedWindowImage(HWND window) noexcept {
+    try {
+        if (!g_watcher) return nullptr;
+        const auto kept = g_watcher->ImageOf(window);
+        return kept ? std::shared_ptr<const gfx::Bitmap>(kept, &kept->image) : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 } // namespace kestrana::extras::win32

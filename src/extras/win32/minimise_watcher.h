@@ -8,7 +8,12 @@
 // and made visible again. Every way out of a flight, failures and time-outs included,
 // makes the window visible again.
 
+#include "gfx/bitmap.h"
+
+#include <windows.h>
+
 #include <functional>
+#include <memory>
 
 namespace kestrana::foundation {
 class ConfigStore;
@@ -29,5 +34,9 @@ struct WatcherServices {
 bool StartMinimiseWatcher(WatcherServices services) noexcept;
 // Ends every flight and shows its window again. Safe from any thread, also in a crash.
 void StopMinimiseWatcher() noexcept;
+
+// The image `window` showed when its minimise was animated, while it stays listed; null
+// otherwise. Safe from any thread.
+[[nodiscard]] std::shared_ptr<const gfx::Bitmap> MinimisedWindowImage(HWND window) noexcept;
 
 } // namespace kestrana::extras::win32

@@ -53,6 +53,15 @@ visible || e2e_fail "notepad was left hidden"
 # a shot during the flight finds the image passing through it (where along the band
 # depends on where the item stands).
 after=$(e2e_screenshot minimised)
+# The minimised window's own item shows the image the flight took (notepad's empty page,
+# nearly white), not notepad's icon: some icon-sized square of the dock is almost all white.
+read -r dl dt dr db < <(kdrv rect "$(kdrv find OndelAPP - 2000)")
+page=0
+for x in $(seq "$dl" 8 $(( dr - 64 ))); do
+    white=$(convert "$after" -crop "64x64+$x+$(( db - 80 ))" -colorspace gray -threshold 96% -format "%[fx:int(mean*w*h)]" info:)
+    [ "$white" -gt 3000 ] && { page=1; break; }
+done
+[ "$page" = 1 ] || e2e_fail "the minimised window's item does not show the window's image"
 band="$(( r - l + 400 ))x40+$l+$(( b + 60 ))"
 passing=0
 for i in $(seq 1 $shots_per_burst); do
