@@ -185,7 +185,7 @@ std::vector<OwnMenuEntry> ArrangeMenu(bool grouping, const foundation::ConfigSto
         entries.push_back(std::move(entry));
     };
     if (grouping) {
-        add(L"arrangenone", L"None", now.group == ArrangeColumn::None, {now.sort, now.descending, ArrangeColumn::None});
+        add(L"arrangenone", L"(None)", now.group == ArrangeColumn::None, {now.sort, now.descending, ArrangeColumn::None});
         for (const auto& c : kColumns) add(c.key, c.text, now.group == c.column, {now.sort, now.descending, c.column});
         return entries;
     }
