@@ -2,7 +2,8 @@
 // menu that describes a menu bar through the accessibility interface: its client object
 // holds a menu bar object whose items are "Alpha", "Beta" and "Gamma". Invoking an item
 // titles the window "invoked <name>"; with "popup" it also drops a pop-up window of the
-// XAML pop-up class down for it ("popup <name>", closed by Escape or the next item's).
+// XAML pop-up class down for it ("popup <name>", closed by Escape, a click on it or the
+// next item's).
 // With "owl" the menu bar is a child window of class "OWL.MenuBar" that describes itself,
 // and the registered message that opens its menus titles the window "posted <index>".
 #include <windows.h>
@@ -19,10 +20,11 @@ bool g_popups = false;
 
 void DropPopup(int item) {
     if (g_popup) ::DestroyWindow(g_popup);
-    g_popup = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"Xaml_WindowedPopupClass",
-                                (std::wstring(L"popup ") + kItems[item]).c_str(), WS_POPUP | WS_BORDER | WS_VISIBLE,
+    // Shown without taking the focus, as menus are; Escape reaches it through the window.
+    g_popup = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"Xaml_WindowedPopupClass",
+                                (std::wstring(L"popup ") + kItems[item]).c_str(), WS_POPUP | WS_BORDER,
                                 400 + 120 * item, 300, 160, 120, g_window, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-    if (g_popup) ::SetForegroundWindow(g_popup);
+    if (g_popup) ::ShowWindow(g_popup, SW_SHOWNOACTIVATE);
 }
 
 VARIANT Long(LONG value) {
@@ -169,7 +171,8 @@ private:
 Element* g_client = nullptr;
 
 LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+    // Escape, or a click on it as on an entry, closes it.
+    if ((message == WM_KEYDOWN && wParam == VK_ESCAPE) || message == WM_LBUTTONUP) {
         ::DestroyWindow(window);
         return 0;
     }
@@ -193,6 +196,10 @@ LRESULT CALLBACK OwlBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK AccWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && g_client)
         return ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(g_client));
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE && g_popup) {
+        ::DestroyWindow(g_popup);
+        return 0;
+    }
     if (message == WM_CLOSE) {
         ::PostQuitMessage(0);
         return 0;
@@ -230,10 +237,11 @@ int AccessibleWindow(DWORD seconds, const std::wstring& mode) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"KdriverAccTest";
     ::RegisterClassExW(&wc);
-    g_window = ::CreateWindowExW(0, wc.lpszClassName, L"acc test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 350, 250, 500, 300,
+    g_window = ::CreateWindowExW(0, wc.lpszClassName, L"acc test", WS_OVERLAPPEDWINDOW, 350, 250, 500, 300,
                                  nullptr, nullptr, wc.hInstance, nullptr);
     if (!g_window) return 1;
     if (owl) ::CreateWindowExW(0, L"OWL.MenuBar", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 22, g_window, nullptr, wc.hInstance, nullptr);
+    ::ShowWindow(g_window, SW_SHOW); // complete before anybody looks at it
     ::SetForegroundWindow(g_window);
     ::SetTimer(g_window, 1, seconds * 1000, nullptr);
     MSG message;

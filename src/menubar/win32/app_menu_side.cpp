@@ -402,6 +402,7 @@ void AppMenuSide::OpenTitle(int index) {
         OpenAccessible(index);
         m_accessibleTrack.Begin(index, ClockMs());
         m_lit = index;
+        if (foundation::DetailLogging()) foundation::LogDetail("menu bar", "accessible title lit: " + std::to_string(m_lit));
         ::SetTimer(m_context.bar, kTimerAccessibleWatch, 50, nullptr);
         if (m_context.changed) m_context.changed();
         return;
@@ -455,8 +456,8 @@ void AppMenuSide::WatchAccessible() {
     ::GetCursorPos(&p);
     const int x = p.x - m_context.origin.x, y = p.y - m_context.origin.y;
     const int title = y >= 0 && y < m_context.height ? HitTest(x) : -1;
-    const auto step = m_accessibleTrack.Tick(title < 0 ? -1 : title,
-                                             reinterpret_cast<std::uintptr_t>(MenuPopupOf(m_native.window)), ClockMs());
+    const HWND popup = MenuPopupOf(m_native.window);
+    const auto step = m_accessibleTrack.Tick(title < 0 ? -1 : title, reinterpret_cast<std::uintptr_t>(popup), ClockMs());
     if (step.open >= 0) OpenAccessible(step.open);
     if (!m_accessibleTrack.Active()) ::KillTimer(m_context.bar, kTimerAccessibleWatch);
     if (!step.litChanged) return;
