@@ -1,5 +1,5 @@
-// File Explorer's view as the menu bar reaches it: the answer survives its trip through a
-// message parameter, and a window that is no Explorer window has no view to command.
+// File Explorer's view as the menu bar hears of it: the worker's answer survives its trip
+// through a message parameter.
 #include "menubar/win32/explorer_view.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +22,6 @@ TEST(ExplorerView, ArrangementSurvivesTheMessageAndNoAnswerStaysNone) {
     EXPECT_FALSE(menubar::UnpackArrangement(menubar::PackArrangement(std::nullopt)));
     // Bits no column stands for read as a column the menus do not offer.
     EXPECT_EQ(menubar::UnpackArrangement(1 | (7 << 1) | (6 << 5)), (Arrangement{ArrangeColumn::None, false, ArrangeColumn::None}));
-}
-
-TEST(ExplorerView, AWindowOutsideTheShellsListHasNoView) {
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"not explorer", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(window, nullptr);
-    EXPECT_FALSE(menubar::ReadExplorerView(window));
-    EXPECT_FALSE(menubar::ArrangeExplorerView(window, {}));
-    ::DestroyWindow(window);
 }
 
 } // namespace
