@@ -1,6 +1,7 @@
 #include "menubar/app_menus.h"
 
 #include "foundation/config_store.h"
+#include "menubar/accessible_menu_track.h"
 #include "foundation/text.h"
 
 namespace kestrana::menubar {
@@ -57,6 +58,8 @@ void Add(TitlePlan& plan, const foundation::ConfigStore& store, std::wstring_vie
 
 bool FollowsForeground(const ForegroundFacts& facts, bool severalBars) {
     if (!facts.exists || facts.ours) return false;
+    // An application's menu pop-up in front belongs to the application the bar shows.
+    if (IsMenuPopupClass(facts.className)) return false;
     return !severalBars || facts.onThisScreen;
 }
 
@@ -69,11 +72,23 @@ std::wstring DockNameFor(std::span<const DockItemName> items, std::wstring_view 
     return {};
 }
 
-std::wstring AppName(const NameSources& sources, std::wstring_view imagePath) {
-    for (const std::wstring* name : {&sources.dockName, &sources.unsaveName, &sources.fileDescription}) {
-        const auto text = foundation::TrimBlanks(*name);
-        if (!text.empty()) return std::wstring(text);
+std::wstring_view UnsaveName(std::wstring_view value) {
+    const auto text = foundation::TrimBlanks(value);
+    if (text.find_first_of(L"\\:") != std::wstring_view::npos) return {};
+    const auto dot = text.rfind(L'.');
+    if (dot != std::wstring_view::npos) {
+        const std::wstring extension = L"|" + AsciiLower(text.substr(dot + 1)) + L"|";
+        if (std::wstring_view(L"|png|jpg|jpeg|ico|bmp|gif|tif|tiff|heic|webp|svg|exe|dll|").find(extension) !=
+            std::wstring_view::npos)
+            return {};
     }
+    return text;
+}
+
+std::wstring AppName(const NameSources& sources, std::wstring_view imagePath) {
+    for (const auto text : {foundation::TrimBlanks(sources.dockName), UnsaveName(sources.unsaveName),
+                            foundation::TrimBlanks(sources.fileDescription)})
+        if (!text.empty()) return std::wstring(text);
     return std::wstring(WithoutExtension(FileName(imagePath)));
 }
 
@@ -145,8 +160,45 @@ std::vector<std::wstring> CleanTitles(std::span<const std::wstring> raw) {
     return titles;
 }
 
+namespace {
+
+// Sorting and grouping of a File Explorer view: one entry per column, checked where the
+// view stands, each carrying the arrangement it gives.
+std::vector<OwnMenuEntry> ArrangeMenu(bool grouping, const foundation::ConfigStore& store, const Arrangement* current) {
+    struct Column {
+        ArrangeColumn column;
+        const wchar_t* key;
+        const wchar_t* text;
+    };
+    static constexpr Column kColumns[] = {{ArrangeColumn::Name, L"arrangename", L"Name"},
+                                          {ArrangeColumn::Modified, L"arrangedate", L"Date Modified"},
+                                          {ArrangeColumn::Type, L"arrangetype", L"Type"},
+                                          {ArrangeColumn::Size, L"arrangesize", L"Size"}};
+    const Arrangement now = current ? *current : Arrangement{};
+    std::vector<OwnMenuEntry> entries;
+    const auto add = [&](const wchar_t* key, const wchar_t* text, bool checked, Arrangement to) {
+        OwnMenuEntry entry;
+        entry.text = store.LanguageText(L"findermenuitems", key, text);
+        entry.checked = current && checked;
+        entry.enabled = current != nullptr;
+        entry.arrange = to;
+        entries.push_back(std::move(entry));
+    };
+    if (grouping) {
+        add(L"arrangenone", L"(None)", now.group == ArrangeColumn::None, {now.sort, now.descending, ArrangeColumn::None});
+        for (const auto& c : kColumns) add(c.key, c.text, now.group == c.column, {now.sort, now.descending, c.column});
+        return entries;
+    }
+    for (const auto& c : kColumns) add(c.key, c.text, now.sort == c.column, {c.column, now.descending, now.group});
+    add(L"ascending", L"Ascending", !now.descending, {now.sort, false, now.group});
+    add(L"descending", L"Descending", now.descending, {now.sort, true, now.group});
+    return entries;
+}
+
+} // namespace
+
 std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view titleKey,
-                                       const foundation::ConfigStore& store) {
+                                       const foundation::ConfigStore& store, const Arrangement* arrangement) {
     struct Row {
         const wchar_t* key;
         const wchar_t* text;
@@ -164,6 +216,8 @@ std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view tit
     std::vector<Row> rows;
     const std::wstring key = AsciiLower(titleKey);
     if (source == TitleSource::None || source == TitleSource::Fixed || source == TitleSource::WindowMenu) return {};
+    if (source == TitleSource::Explorer && (key == L"sort by" || key == L"group by"))
+        return ArrangeMenu(key == L"group by", store, arrangement);
     if (key == L"file") {
         if (browser)
             rows = {{L"newwindow", L"New Window", kCtrl, 'N'}, {L"newtab", L"New Tab", kCtrl, 'T'},
@@ -201,8 +255,13 @@ std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view tit
         rows = {{L"showdownloads", L"Show Downloads", kCtrl, 'J'}};
     }
     std::vector<OwnMenuEntry> entries;
-    for (const Row& row : rows)
-        entries.push_back({store.LanguageText(L"findermenuitems", row.key, row.text), row.modifiers, row.vk});
+    for (const Row& row : rows) {
+        OwnMenuEntry entry;
+        entry.text = store.LanguageText(L"findermenuitems", row.key, row.text);
+        entry.modifiers = row.modifiers;
+        entry.key = row.vk;
+        entries.push_back(std::move(entry));
+    }
     return entries;
 }
 

@@ -30,8 +30,8 @@ struct ForegroundFacts {
     bool explorerCommands = false; // File Explorer's command list is available
 };
 
-// A bar follows a foreground change unless there is no window, it is the program's own,
-// or, with several bars, it lies on another bar's screen.
+// A bar follows a foreground change unless there is no window, it is the program's own
+// or an application's menu pop-up, or, with several bars, it lies on another bar's screen.
 [[nodiscard]] bool FollowsForeground(const ForegroundFacts& facts, bool severalBars);
 
 // A dock item as the name look-up sees it.
@@ -44,7 +44,7 @@ struct DockItemName {
 // Where the application's name may come from, best first.
 struct NameSources {
     std::wstring dockName;        // see DockNameFor
-    std::wstring unsaveName;      // "unsaveicon" under the program's path
+    std::wstring unsaveName;      // "unsaveicon" under the program's path (see UnsaveName)
     std::wstring fileDescription; // the program file's own descriptive name
 };
 
@@ -52,8 +52,13 @@ struct NameSources {
 // trash is passed over. Empty when none.
 [[nodiscard]] std::wstring DockNameFor(std::span<const DockItemName> items, std::wstring_view imagePath);
 
-// The name shown: the dock item's name, else "unsaveicon", else the file's description,
-// else the file name without its extension.
+// What an "unsaveicon" value gives as a name. The section holds the pictures chosen for
+// programs that run without a dock item, so a value naming a file (a folder in it, a
+// drive, or a picture or program extension) is no name and gives nothing.
+[[nodiscard]] std::wstring_view UnsaveName(std::wstring_view value);
+
+// The name shown: the dock item's name, else a name from "unsaveicon", else the file's
+// description, else the file name without its extension.
 [[nodiscard]] std::wstring AppName(const NameSources& sources, std::wstring_view imagePath);
 
 enum class TitleSource : std::uint8_t {
@@ -91,20 +96,35 @@ struct TitleOptions {
 // so indexes still match the menu's positions.
 [[nodiscard]] std::vector<std::wstring> CleanTitles(std::span<const std::wstring> raw);
 
+// How a File Explorer window's view is sorted and grouped, as far as its menus show it.
+enum class ArrangeColumn : std::uint8_t { None, Name, Modified, Type, Size };
+struct Arrangement {
+    ArrangeColumn sort = ArrangeColumn::Name; // None: a column the menus do not offer
+    bool descending = false;
+    ArrangeColumn group = ArrangeColumn::None;
+    friend bool operator==(const Arrangement&, const Arrangement&) = default;
+};
+
 // An entry of a menu of ours behind a title: it does what it says by pressing the
-// keys that do it in the window in front.
+// keys that do it in the window in front, or, for File Explorer's sorting and grouping,
+// by giving its view a new arrangement.
 struct OwnMenuEntry {
     std::wstring text;
     std::uint8_t modifiers = 0; // kCtrl | kShift | kAlt | kWin
-    std::uint8_t key = 0;       // virtual-key code
+    std::uint8_t key = 0;       // virtual-key code; 0 for an arrangement
+    bool checked = false;
+    bool enabled = true;
+    Arrangement arrange;        // with key 0: the view's arrangement once chosen
 };
 inline constexpr std::uint8_t kCtrl = 1, kShift = 2, kAlt = 4, kWin = 8;
 
 // The menu of ours behind a title of the desktop, File Explorer or a browser (by the
 // title's language key), with texts of section "findermenuitems"; empty when that
-// title has none.
+// title has none. `arrangement` is File Explorer's current one when its view can be
+// commanded, null when not: its sorting and grouping entries are then shown disabled.
 [[nodiscard]] std::vector<OwnMenuEntry> OwnTitleMenu(TitleSource source, std::wstring_view titleKey,
-                                                     const foundation::ConfigStore& store);
+                                                     const foundation::ConfigStore& store,
+                                                     const Arrangement* arrangement = nullptr);
 
 // The application's name for a Qt window: its title stands in for the program's name.
 [[nodiscard]] bool UsesWindowTitleAsName(std::wstring_view className);

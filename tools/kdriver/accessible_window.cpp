@@ -1,7 +1,11 @@
-// kdriver acc-window <seconds>: a window "KdriverAccTest" without a classic menu that
-// describes a menu bar through the accessibility interface: its client object holds a
-// menu bar object whose items are "Alpha", "Beta" and "Gamma". Invoking an item titles
-// the window "invoked <name>".
+// kdriver acc-window <seconds> [popup|owl]: a window "KdriverAccTest" without a classic
+// menu that describes a menu bar through the accessibility interface: its client object
+// holds a menu bar object whose items are "Alpha", "Beta" and "Gamma". Invoking an item
+// titles the window "invoked <name>"; with "popup" it also drops a pop-up window of the
+// XAML pop-up class down for it ("popup <name>", closed by Escape, a click on it or the
+// next item's).
+// With "owl" the menu bar is a child window of class "OWL.MenuBar" that describes itself,
+// and the registered message that opens its menus titles the window "posted <index>".
 #include <windows.h>
 #include <oleacc.h>
 
@@ -11,6 +15,17 @@ namespace {
 
 constexpr const wchar_t* kItems[] = {L"Alpha", L"Beta", L"Gamma"};
 HWND g_window = nullptr;
+HWND g_popup = nullptr;
+bool g_popups = false;
+
+void DropPopup(int item) {
+    if (g_popup) ::DestroyWindow(g_popup);
+    // Shown without taking the focus, as menus are; Escape reaches it through the window.
+    g_popup = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, L"Xaml_WindowedPopupClass",
+                                (std::wstring(L"popup ") + kItems[item]).c_str(), WS_POPUP | WS_BORDER,
+                                400 + 120 * item, 300, 160, 120, g_window, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    if (g_popup) ::ShowWindow(g_popup, SW_SHOWNOACTIVATE);
+}
 
 VARIANT Long(LONG value) {
     VARIANT v;
@@ -141,6 +156,7 @@ public:
         if (!m_menuBar || child.vt != VT_I4 || child.lVal < 1 || child.lVal > 3) return E_INVALIDARG;
         // Runs on the window's thread (a single-threaded apartment): the title changes at once.
         ::SetWindowTextW(g_window, (std::wstring(L"invoked ") + kItems[child.lVal - 1]).c_str());
+        if (g_popups) DropPopup(child.lVal - 1);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -154,9 +170,36 @@ private:
 
 Element* g_client = nullptr;
 
+LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Escape, or a click on it as on an entry, closes it.
+    if ((message == WM_KEYDOWN && wParam == VK_ESCAPE) || message == WM_LBUTTONUP) {
+        ::DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY && window == g_popup) g_popup = nullptr;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+Element* g_owlBar = nullptr;
+
+LRESULT CALLBACK OwlBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT show = ::RegisterWindowMessageW(L"com.adobe.owl.menubar.show.submenu");
+    if (message == show) {
+        ::SetWindowTextW(g_window, (L"posted " + std::to_wstring(wParam)).c_str());
+        return 0;
+    }
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && g_owlBar)
+        return ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(g_owlBar));
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK AccWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && g_client)
         return ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(g_client));
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE && g_popup) {
+        ::DestroyWindow(g_popup);
+        return 0;
+    }
     if (message == WM_CLOSE) {
         ::PostQuitMessage(0);
         return 0;
@@ -166,20 +209,39 @@ LRESULT CALLBACK AccWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 } // namespace
 
-int AccessibleWindow(DWORD seconds) {
+int AccessibleWindow(DWORD seconds, const std::wstring& mode) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Element* bar = new Element(true);
-    g_client = new Element(false, bar);
-    bar->Release();
+    const bool owl = mode == L"owl";
+    g_popups = mode == L"popup";
+    if (owl) g_owlBar = bar; // the child window is the menu bar itself
+    else {
+        g_client = new Element(false, bar);
+        bar->Release();
+    }
+    WNDCLASSEXW popup{sizeof(popup)};
+    popup.lpfnWndProc = PopupProc;
+    popup.hInstance = ::GetModuleHandleW(nullptr);
+    popup.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
+    popup.lpszClassName = L"Xaml_WindowedPopupClass";
+    ::RegisterClassExW(&popup);
+    WNDCLASSEXW owlClass{sizeof(owlClass)};
+    owlClass.lpfnWndProc = OwlBarProc;
+    owlClass.hInstance = ::GetModuleHandleW(nullptr);
+    owlClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
+    owlClass.lpszClassName = L"OWL.MenuBar";
+    ::RegisterClassExW(&owlClass);
     WNDCLASSEXW wc{sizeof(wc)};
     wc.lpfnWndProc = AccWindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"KdriverAccTest";
     ::RegisterClassExW(&wc);
-    g_window = ::CreateWindowExW(0, wc.lpszClassName, L"acc test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 350, 250, 500, 300,
+    g_window = ::CreateWindowExW(0, wc.lpszClassName, L"acc test", WS_OVERLAPPEDWINDOW, 350, 250, 500, 300,
                                  nullptr, nullptr, wc.hInstance, nullptr);
     if (!g_window) return 1;
+    if (owl) ::CreateWindowExW(0, L"OWL.MenuBar", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 22, g_window, nullptr, wc.hInstance, nullptr);
+    ::ShowWindow(g_window, SW_SHOW); // complete before anybody looks at it
     ::SetForegroundWindow(g_window);
     ::SetTimer(g_window, 1, seconds * 1000, nullptr);
     MSG message;
@@ -188,6 +250,7 @@ int AccessibleWindow(DWORD seconds) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    g_client->Release();
+    if (g_client) g_client->Release();
+    if (g_owlBar) g_owlBar->Release();
     return 0;
 }

@@ -6,7 +6,7 @@
 //   kdriver wait-shown <class> <timeout-ms>  waits (polling every millisecond) for a visible
 //                                            top-level window of that class; prints
 //                                            "<hwnd> <ms>" on the performance counter
-//   kdriver acc-window <seconds>             a window whose menu bar exists only for the
+//   kdriver acc-window <seconds> [popup|owl] a window whose menu bar exists only for the
 //                                            accessibility interface (accessible_window.cpp)
 //   kdriver menu-window <seconds> [hang-ms]
 //                                            a window "KdriverMenuTest" with a classic menu
@@ -85,7 +85,7 @@ HWND Window(const wchar_t* text) {
 
 } // namespace
 
-int AccessibleWindow(DWORD seconds);
+int AccessibleWindow(DWORD seconds, const std::wstring& mode);
 
 // -1 when the command is not one of these.
 int MenuBarCommand(int argc, wchar_t** argv) {
@@ -124,7 +124,8 @@ int MenuBarCommand(int argc, wchar_t** argv) {
         std::wprintf(L"%lld %.1f\n", static_cast<long long>(reinterpret_cast<INT_PTR>(found)), at);
         return 0;
     }
-    if (command == L"acc-window" && argc >= 3) return AccessibleWindow(static_cast<DWORD>(_wtoi(argv[2])));
+    if (command == L"acc-window" && argc >= 3)
+        return AccessibleWindow(static_cast<DWORD>(_wtoi(argv[2])), argc >= 4 ? argv[3] : L"");
     if (command == L"menu-window" && argc >= 3) {
         return MenuWindow(static_cast<DWORD>(_wtoi(argv[2])), argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 0);
     }

@@ -1,5 +1,7 @@
 #include "menubar/win32/accessible_menu.h"
 
+#include "menubar/accessible_menu_track.h"
+
 #include <oleacc.h>
 #include <wrl/client.h>
 
@@ -99,19 +101,30 @@ std::optional<Node> MenuBarIn(HWND window) {
     return std::nullopt;
 }
 
-BOOL CALLBACK CollectIslands(HWND child, LPARAM param) {
+struct Hosted {
+    std::vector<HWND> menuBars; // menu bar windows that draw their titles themselves
+    std::vector<HWND> islands;  // XAML islands
+};
+
+BOOL CALLBACK CollectHosted(HWND child, LPARAM param) {
     wchar_t cls[96] = {};
     ::GetClassNameW(child, cls, static_cast<int>(std::size(cls)));
-    if (::lstrcmpW(cls, L"Windows.UI.Composition.DesktopWindowContentBridge") == 0 ||
-        ::lstrcmpW(cls, L"DesktopWindowXamlSource") == 0)
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    auto& hosted = *reinterpret_cast<Hosted*>(param);
+    if (cls == kOwlMenuBarClass) hosted.menuBars.push_back(child);
+    else if (::lstrcmpW(cls, L"Windows.UI.Composition.DesktopWindowContentBridge") == 0 ||
+             ::lstrcmpW(cls, L"DesktopWindowXamlSource") == 0)
+        hosted.islands.push_back(child);
     return TRUE;
 }
 
-// The window itself first, then the XAML islands it hosts.
+// A menu bar window of its own first (its titles open by message, not through the
+// window's tree), then the window itself, then its XAML islands.
 std::vector<HWND> Candidates(HWND window) {
-    std::vector<HWND> windows{window};
-    ::EnumChildWindows(window, CollectIslands, reinterpret_cast<LPARAM>(&windows));
+    Hosted hosted;
+    ::EnumChildWindows(window, CollectHosted, reinterpret_cast<LPARAM>(&hosted));
+    std::vector<HWND> windows = std::move(hosted.menuBars);
+    windows.push_back(window);
+    windows.insert(windows.end(), hosted.islands.begin(), hosted.islands.end());
     if (windows.size() > 8) windows.resize(8);
     return windows;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Menu bars that a window offers only through the accessibility interfaces (no classic
-// menu handle), also inside XAML islands. Each call asks the application's process and
-// may wait on it for as long as it takes, so these run on workers only, never on the
-// user-interface thread, and each initialises COM on its own thread.
+// menu handle), also inside XAML islands and in menu bar windows of their own. Each call
+// asks the application's process and may wait on it for as long as it takes, so these
+// run on workers only, never on the user-interface thread, and each initialises COM on
+// its own thread.
 
 #include <windows.h>
 

@@ -8,6 +8,7 @@
 #include "menubar/bar_geometry.h"
 #include "menubar/win32/accessible_menu.h"
 #include "menubar/win32/app_window.h"
+#include "menubar/win32/explorer_view.h"
 
 #include <cstdio>
 #include <thread>
@@ -47,6 +48,8 @@ void AppMenuSide::Follow(HWND foreground) {
     ++m_generation; // a late answer about the window before is passed over
     m_window = foreground;
     m_native = {};
+    m_accessibleTrack.End();
+    ::KillTimer(m_context.bar, kTimerAccessibleWatch);
 
     auto& store = *m_context.store;
     NameSources sources;
@@ -70,10 +73,15 @@ void AppMenuSide::Follow(HWND foreground) {
     TitleOptions options;
     options.enabled = !(store.HasKey(L"finder", L"findermenu") && store.ReadInt(L"finder", L"findermenu") == 0);
     options.explorerThreeTitles = store.ReadInt(L"finder", L"findermenuthree") == 1;
+    m_facts = facts;
+    m_options = options;
+    m_explorerView.reset();
     TitlePlan plan = PlanTitles(facts, store, options);
     m_titleKeys = std::move(plan.keys);
     if (plan.source != TitleSource::WindowMenu) {
         Show(std::move(name), std::move(plan.titles), plan.source);
+        // Its own titles at once; "file" and "window" join them once its view answers.
+        if (plan.source == TitleSource::Explorer) AskExplorerView(std::nullopt);
         return;
     }
     if (!plan.askWindow) {
@@ -154,6 +162,38 @@ void AppMenuSide::AskAccessibleTitles(HWND window) {
     }
 }
 
+void AppMenuSide::AskExplorerView(const std::optional<Arrangement>& change) {
+    if (m_mailbox->running.load() >= kMaxAccessibleWorkers) {
+        foundation::LogDetail("menu bar", "too many applications still being asked; not asking File Explorer");
+        return;
+    }
+    try {
+        ++m_mailbox->running;
+        std::thread([mailbox = m_mailbox, window = m_window, bar = m_context.bar, generation = m_generation, change] {
+            const auto view = change ? ArrangeExplorerView(window, *change) : ReadExplorerView(window);
+            --mailbox->running;
+            ::PostMessageW(bar, kMsgExplorerView, static_cast<WPARAM>(generation), PackArrangement(view));
+        }).detach();
+    } catch (...) {
+        foundation::LogCaught("menu bar explorer view");
+        --m_mailbox->running;
+    }
+}
+
+void AppMenuSide::OnExplorerView(std::uint64_t generation, LPARAM packed) {
+    if (generation != m_generation || m_source != TitleSource::Explorer) return;
+    const bool had = m_explorerView.has_value();
+    m_explorerView = UnpackArrangement(packed);
+    if (had == m_explorerView.has_value()) return;
+    foundation::LogDetail("menu bar", m_explorerView ? "File Explorer's view answers" : "File Explorer's view is out of reach");
+    ForegroundFacts facts = m_facts;
+    facts.explorerCommands = m_explorerView.has_value();
+    TitlePlan plan = PlanTitles(facts, *m_context.store, m_options);
+    m_titleKeys = std::move(plan.keys);
+    std::wstring name = m_name.text;
+    Show(std::move(name), std::move(plan.titles), TitleSource::Explorer);
+}
+
 void AppMenuSide::OnAccessibleTitles(std::uint64_t generation) {
     if (m_accessiblePending != generation) return;
     std::optional<std::vector<std::wstring>> titles;
@@ -223,6 +263,10 @@ void AppMenuSide::OnTimer(UINT_PTR id) {
         Show(std::move(name), {}, TitleSource::WindowMenu);
         return;
     }
+    if (id == kTimerAccessibleWatch) {
+        WatchAccessible();
+        return;
+    }
     if (id == kTimerOwnMenuWatch) {
         POINT p{};
         ::GetCursorPos(&p);
@@ -268,7 +312,7 @@ void AppMenuSide::Show(std::wstring name, std::vector<std::wstring> titles, Titl
         labels.push_back(std::move(label));
     }
     m_titles = std::move(labels);
-    m_lit = -1;
+    m_lit = m_accessibleTrack.Lit();
     LayOut();
     if (m_context.changed) m_context.changed();
     if (complete && foundation::DetailLogging()) {
@@ -352,14 +396,15 @@ void AppMenuSide::OpenTitle(int index) {
         return;
     }
     if (!m_native.menu && m_native.accessible) {
-        // Invoking the element opens its menu; the application may take its time.
-        if (foundation::DetailLogging())
-            foundation::LogDetail("menu bar", L"invoking accessible title " + m_titles[static_cast<std::size_t>(index)].text);
-        try {
-            std::thread([window = m_native.accessible, index] { InvokeAccessibleTitle(window, index); }).detach();
-        } catch (...) {
-            foundation::LogCaught("menu bar accessible invoke");
-        }
+        // A click on the lit title lands after the application's menu has let go of it:
+        // the menu closes, as on any menu bar.
+        if (m_accessibleTrack.Active() && m_accessibleTrack.Lit() == index) return;
+        OpenAccessible(index);
+        m_accessibleTrack.Begin(index, ClockMs());
+        m_lit = index;
+        if (foundation::DetailLogging()) foundation::LogDetail("menu bar", "accessible title lit: " + std::to_string(m_lit));
+        ::SetTimer(m_context.bar, kTimerAccessibleWatch, 50, nullptr);
+        if (m_context.changed) m_context.changed();
         return;
     }
     if (!m_native.menu || !::IsWindow(m_native.window)) return;
@@ -386,17 +431,54 @@ void AppMenuSide::OpenTitle(int index) {
     if (m_context.changed) m_context.changed();
 }
 
+void AppMenuSide::OpenAccessible(int index) {
+    if (!::IsWindow(m_native.accessible)) return;
+    if (foundation::DetailLogging())
+        foundation::LogDetail("menu bar", L"opening accessible title " + m_titles[static_cast<std::size_t>(index)].text);
+    wchar_t cls[64] = {};
+    ::GetClassNameW(m_native.accessible, cls, static_cast<int>(std::size(cls)));
+    if (AccessibleOpenFor(cls) == AccessibleOpen::PostShowSubmenu) {
+        static const UINT show = ::RegisterWindowMessageW(std::wstring(kOwlShowSubmenuMessage).c_str());
+        if (!show || !::PostMessageW(m_native.accessible, show, static_cast<WPARAM>(index), 0))
+            foundation::LogFailure("menu bar", L"a menu bar did not take the message to open its menu");
+        return;
+    }
+    // Invoking the element opens its menu; the application may take its time.
+    try {
+        std::thread([window = m_native.accessible, index] { InvokeAccessibleTitle(window, index); }).detach();
+    } catch (...) {
+        foundation::LogCaught("menu bar accessible invoke");
+    }
+}
+
+void AppMenuSide::WatchAccessible() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    const int x = p.x - m_context.origin.x, y = p.y - m_context.origin.y;
+    const int title = y >= 0 && y < m_context.height ? HitTest(x) : -1;
+    const HWND popup = MenuPopupOf(m_native.window);
+    const auto step = m_accessibleTrack.Tick(title < 0 ? -1 : title, reinterpret_cast<std::uintptr_t>(popup), ClockMs());
+    if (step.open >= 0) OpenAccessible(step.open);
+    if (!m_accessibleTrack.Active()) ::KillTimer(m_context.bar, kTimerAccessibleWatch);
+    if (!step.litChanged) return;
+    m_lit = m_accessibleTrack.Lit();
+    if (foundation::DetailLogging()) foundation::LogDetail("menu bar", "accessible title lit: " + std::to_string(m_lit));
+    if (m_context.changed) m_context.changed();
+}
+
 void AppMenuSide::OpenOwnMenu(int index) {
     std::vector<OwnMenuEntry> entries;
     int chosen = -1;
     // The pointer moving onto another title while a menu is open opens that title's.
     ::SetTimer(m_context.bar, kTimerOwnMenuWatch, 50, nullptr);
     while (index >= 0 && static_cast<std::size_t>(index) < m_titleKeys.size() && m_context.runMenu) {
-        entries = OwnTitleMenu(m_source, m_titleKeys[static_cast<std::size_t>(index)], *m_context.store);
+        entries = OwnTitleMenu(m_source, m_titleKeys[static_cast<std::size_t>(index)], *m_context.store,
+                               m_explorerView ? &*m_explorerView : nullptr);
         if (entries.empty()) break;
         gfx::Menu menu;
         for (std::size_t i = 0; i < entries.size(); ++i)
-            menu.push_back(gfx::MenuItem::Command(static_cast<int>(i) + 1, entries[i].text));
+            menu.push_back(
+                gfx::MenuItem::Command(static_cast<int>(i) + 1, entries[i].text, entries[i].checked, entries[i].enabled));
         m_lit = index;
         m_switchTo = -1;
         if (m_context.changed) m_context.changed();
@@ -410,6 +492,10 @@ void AppMenuSide::OpenOwnMenu(int index) {
     if (chosen < 0 || static_cast<std::size_t>(chosen) >= entries.size()) return;
     // The menu has handed the keyboard back to the window in front; the keys go there.
     const OwnMenuEntry& entry = entries[static_cast<std::size_t>(chosen)];
+    if (entry.key == 0) {
+        if (m_source == TitleSource::Explorer && m_explorerView) AskExplorerView(entry.arrange);
+        return;
+    }
     std::vector<INPUT> inputs;
     const auto press = [&](WORD vk, bool up) {
         INPUT input{};

@@ -9,6 +9,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/menu_model.h"
 #include "gfx/text_renderer.h"
+#include "menubar/accessible_menu_track.h"
 #include "menubar/app_menus.h"
 #include "menubar/bar_picture.h"
 #include "menubar/menu_handshake.h"
@@ -34,7 +35,9 @@ namespace kestrana::menubar::win32 {
 inline constexpr UINT_PTR kTimerMenuTitles = 13; // a titles request's deadline
 inline constexpr UINT_PTR kTimerMenuOpen = 14;   // watches an open menu's request file
 inline constexpr UINT_PTR kTimerOwnMenuWatch = 15; // the pointer along the titles while a menu of ours is open
+inline constexpr UINT_PTR kTimerAccessibleWatch = 16; // the pointer and an accessible title's open menu
 inline constexpr UINT kMsgAccessibleTitles = WM_APP + 45; // a worker found (or not) an accessible menu bar
+inline constexpr UINT kMsgExplorerView = WM_APP + 46;     // a worker reached (or not) a File Explorer view
 
 struct AppSideContext {
     HWND bar = nullptr;
@@ -67,6 +70,8 @@ public:
     void OnMenuState(std::uint32_t number, std::intptr_t state);
     // A worker's answer about the accessible menu bar of look `generation`.
     void OnAccessibleTitles(std::uint64_t generation);
+    // A worker's answer about File Explorer's view for look `generation` (see PackArrangement).
+    void OnExplorerView(std::uint64_t generation, LPARAM packed);
     void OnTimer(UINT_PTR id);
 
     // The cells of the name and the titles, from `nameX` on.
@@ -98,15 +103,23 @@ private:
     void Show(std::wstring name, std::vector<std::wstring> titles, TitleSource source, bool complete = true);
     void AskTitles(HWND window, HMENU menu);
     void AskAccessibleTitles(HWND window);
+    // On a worker: reaches File Explorer's view, changing its arrangement first when given.
+    void AskExplorerView(const std::optional<Arrangement>& change);
     void EndRequest(std::optional<std::uint32_t>& request, UINT_PTR timer);
     void LayOut();
     [[nodiscard]] gfx::Bitmap Draw(const std::wstring& text, bool bold) const;
     [[nodiscard]] MenuRequest RequestFor(MenuAsk ask, int index) const;
     void OpenOwnMenu(int index);
+    // Opens an accessible title's menu in the application: posted or invoked, never waited on.
+    void OpenAccessible(int index);
+    void WatchAccessible();
 
     AppSideContext m_context;
     HWND m_window = nullptr; // the foreground window being shown
     TitleSource m_source = TitleSource::None;
+    ForegroundFacts m_facts;       // of m_window, for planning its titles again
+    TitleOptions m_options;
+    std::optional<Arrangement> m_explorerView; // File Explorer's view can be commanded
     Label m_name;
     std::vector<Label> m_titles;
     std::vector<std::wstring> m_titleKeys; // which menu of ours each title opens
@@ -129,6 +142,7 @@ private:
     ULONGLONG m_openAsked = 0;
     bool m_openAnswered = false;
     int m_lit = -1;            // the title whose menu is open
+    AccessibleMenuTrack m_accessibleTrack;
     int m_switchTo = -1;       // a menu of ours gives way to this title's
     double m_followedAt = 0;   // when the foreground change was taken up (detail log)
 };

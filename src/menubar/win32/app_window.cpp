@@ -2,6 +2,7 @@
 
 #include "foundation/hook_protocol.h"
 #include "foundation/shell_messages.h"
+#include "menubar/accessible_menu_track.h"
 
 #include <cstdio>
 
@@ -113,6 +114,21 @@ MenuBarRead ReadMenuBar(HWND window) noexcept {
         read = {};
     }
     return read;
+}
+
+HWND MenuPopupOf(HWND window) noexcept {
+    DWORD pid = 0;
+    if (!window || !::GetWindowThreadProcessId(window, &pid) || !pid) return nullptr;
+    for (const wchar_t* cls : kMenuPopupClasses) {
+        HWND popup = nullptr;
+        // A bound on the walk: a process never shows this many menus at once.
+        for (int i = 0; i < 64 && (popup = ::FindWindowExW(nullptr, popup, cls, nullptr)) != nullptr; ++i) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(popup, &owner);
+            if (owner == pid && ::IsWindowVisible(popup)) return popup;
+        }
+    }
+    return nullptr;
 }
 
 HWND CompanionFor(HWND window) noexcept {

@@ -29,6 +29,10 @@ struct MenuBarRead {
 // only the inside of the application can read them (see MenuHandshake).
 [[nodiscard]] MenuBarRead ReadMenuBar(HWND window) noexcept;
 
+// A menu pop-up (classic or XAML) on screen in the window's process; null when none.
+// Asks the system only, never the application.
+[[nodiscard]] HWND MenuPopupOf(HWND window) noexcept;
+
 // The companion window of the window's bitness; null when none runs.
 [[nodiscard]] HWND CompanionFor(HWND window) noexcept;
 // Hands request `number` to the companion; false when it could not be posted.

@@ -206,6 +206,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_host.OnHostMessage(message);
         return 0;
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
+    case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
     default:
         if (message == m_menuStateMessage && m_menuStateMessage) {
             m_app->OnMenuState(static_cast<std::uint32_t>(wParam), static_cast<std::intptr_t>(lParam));
@@ -219,7 +220,8 @@ void VarloBar::OnTimer(UINT_PTR id) {
     switch (id) {
     case kTimerMenuTitles:
     case kTimerMenuOpen:
-    case kTimerOwnMenuWatch: m_app->OnTimer(id); return;
+    case kTimerOwnMenuWatch:
+    case kTimerAccessibleWatch: m_app->OnTimer(id); return;
     case kTimerForegroundAgain:
         ::KillTimer(m_window, id);
         m_host.LookAtForeground();

@@ -29,6 +29,7 @@ TEST(ActiveApp, FollowsOnlyOtherProgramsWindowsOnItsOwnScreen) {
     facts.ours = true;
     EXPECT_FALSE(FollowsForeground(facts, false));
     EXPECT_FALSE(FollowsForeground(ForegroundFacts{}, false));
+    EXPECT_FALSE(FollowsForeground(Window(L"Xaml_WindowedPopupClass", L"C:\\a\\app.exe"), false));
 }
 
 TEST(ActiveApp, NameComesFromTheDockThenUnsaveThenTheFile) {
@@ -43,6 +44,10 @@ TEST(ActiveApp, NameComesFromTheDockThenUnsaveThenTheFile) {
     EXPECT_EQ(AppName({L"My Editor", L"Pad", L"Text Editor"}, path), L"My Editor");
     EXPECT_EQ(AppName({L"", L"Pad", L"Text Editor"}, path), L"Pad");
     EXPECT_EQ(AppName({L"", L" ", L"Text Editor"}, path), L"Text Editor");
+    // "unsaveicon" holds pictures: a path or a picture's file name is never shown as the name.
+    for (const wchar_t* picture : {L"C:\\pics\\pad.png", L"single icon\\pad", L"D:pad", L"pad.ICO", L" pad.exe "})
+        EXPECT_EQ(AppName({L"", picture, L"Text Editor"}, path), L"Text Editor") << picture;
+    EXPECT_EQ(AppName({L"", L" Pad 2.0 ", L""}, path), L"Pad 2.0");
     EXPECT_EQ(AppName({}, path), L"NOTEPAD");
     EXPECT_EQ(AppName({}, L"C:\\tools\\my.app.exe"), L"my.app");
 }
@@ -101,13 +106,37 @@ TEST(ActiveApp, EveryTitleOfOursOpensAMenuThatPressesKeys) {
         ASSERT_EQ(plan.keys.size(), plan.titles.size());
         for (std::size_t i = 0; i < plan.keys.size(); ++i) {
             const auto entries = OwnTitleMenu(plan.source, plan.keys[i], folder.store);
-            // Explorer's sorting and grouping have no keys of their own.
-            if (plan.keys[i] == L"sort by" || plan.keys[i] == L"group by") continue;
             EXPECT_FALSE(entries.empty()) << plan.titles[i];
-            for (const auto& entry : entries) EXPECT_TRUE(entry.key != 0 && !entry.text.empty()) << plan.titles[i];
+            // Explorer's sorting and grouping have no keys: without its view they cannot be used.
+            const bool arranges = plan.keys[i] == L"sort by" || plan.keys[i] == L"group by";
+            for (const auto& entry : entries)
+                EXPECT_TRUE(!entry.text.empty() && (arranges ? !entry.enabled && !entry.checked : entry.key != 0))
+                    << plan.titles[i];
         }
     }
     EXPECT_TRUE(OwnTitleMenu(TitleSource::WindowMenu, L"edit", folder.store).empty());
+}
+
+TEST(ActiveApp, ExplorerSortAndGroupEntriesShowTheViewAndChangeOneThingEach) {
+    fakes::SettingsFolder folder;
+    const Arrangement view{ArrangeColumn::Size, true, ArrangeColumn::Type};
+    for (const wchar_t* key : {L"Sort by", L"Group by"}) {
+        const auto entries = OwnTitleMenu(TitleSource::Explorer, key, folder.store, &view);
+        int checked = 0, sameAsNow = 0;
+        for (const auto& entry : entries) {
+            EXPECT_TRUE(entry.enabled && entry.key == 0) << entry.text.size();
+            checked += entry.checked;
+            // A checked entry leaves the view as it is; any other changes exactly one thing.
+            const Arrangement to = entry.arrange;
+            const int changes = (to.sort != view.sort) + (to.descending != view.descending) + (to.group != view.group);
+            EXPECT_EQ(changes, entry.checked ? 0 : 1);
+            sameAsNow += to == view;
+        }
+        EXPECT_EQ(checked, key[0] == L'S' ? 2 : 1) << "sorting: a column and a direction; grouping: one column";
+        EXPECT_EQ(sameAsNow, checked);
+    }
+    const auto grouping = OwnTitleMenu(TitleSource::Explorer, L"group by", folder.store, &view);
+    EXPECT_EQ(grouping.front().arrange.group, ArrangeColumn::None) << "grouping can be turned off";
 }
 
 TEST(ActiveApp, TitlesReadFromAMenuBarAreCleaned) {
