@@ -145,30 +145,18 @@ void RegisterMessages() noexcept {
     for (std::uint32_t fixed : msg::kFilteredFixedMessages) ::ChangeWindowMessageFilter(fixed, MSGFLT_ADD);
 }
 
-bool RegisterClass(std::wstring_view name, WNDPROC procedure) noexcept {
-    const std::wstring className(name);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = procedure ? procedure : ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = className.c_str();
-    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 void RegisterClasses(bool workshop) noexcept {
-    RegisterClass(workshop ? msg::kWorkshopMainWindowClass : msg::kMainWindowClass, MainWindowProc);
-    RegisterClass(msg::kIconHostClass, nullptr);
-    RegisterClass(msg::kUnownedIconHostClass, nullptr);
+    win32::RegisterWindowClass(workshop ? msg::kWorkshopMainWindowClass : msg::kMainWindowClass, MainWindowProc);
+    win32::RegisterWindowClass(msg::kIconHostClass, nullptr);
+    win32::RegisterWindowClass(msg::kUnownedIconHostClass, nullptr);
     // Feature windows; each feature's procedure takes over its class when it is built.
-    RegisterClass(msg::kStackClass, nullptr);
-    RegisterClass(msg::kStageManagerClass, nullptr);
-    RegisterClass(msg::kNoticeClass, nullptr);
-    RegisterClass(msg::kHotCornerClass, nullptr);
-    RegisterClass(msg::kAnimationWindowClass, nullptr);
-    RegisterClass(msg::kAnimationShadowClass, nullptr);
-    if (workshop) RegisterClass(msg::kWorkshopClass, nullptr);
+    win32::RegisterWindowClass(msg::kStackClass, nullptr);
+    win32::RegisterWindowClass(msg::kStageManagerClass, nullptr);
+    win32::RegisterWindowClass(msg::kNoticeClass, nullptr);
+    win32::RegisterWindowClass(msg::kHotCornerClass, nullptr);
+    win32::RegisterWindowClass(msg::kAnimationWindowClass, nullptr);
+    win32::RegisterWindowClass(msg::kAnimationShadowClass, nullptr);
+    if (workshop) win32::RegisterWindowClass(msg::kWorkshopClass, nullptr);
 }
 
 HWND CreateMainWindow(bool workshop) noexcept {

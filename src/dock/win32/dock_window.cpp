@@ -144,16 +144,7 @@ void DockWindow::RegisterClasses() noexcept {
         WNDPROC proc;
     } classes[] = {{kInputClass, InputProc}, {kRenderClass, RenderProc}, {kActbarClass, ::DefWindowProcW},
                    {kLabelClass, ::DefWindowProcW}, {kBackdropClass, BackdropProc}};
-    for (const auto& c : classes) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = c.proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = c.name;
-        ::RegisterClassExW(&wc);
-    }
+    for (const auto& c : classes) kestrana::win32::RegisterWindowClass(c.name, c.proc);
 }
 
 DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,

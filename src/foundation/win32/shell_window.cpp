@@ -60,6 +60,22 @@ HWND CreateOnThisThread(const ShellWindowRequest& r) noexcept {
 
 } // namespace
 
+bool RegisterWindowClass(std::wstring_view name, WNDPROC procedure, UINT style) noexcept {
+    try {
+        const std::wstring className(name);
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = style;
+        wc.lpfnWndProc = procedure ? procedure : ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = className.c_str();
+        return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    } catch (...) {
+        return false;
+    }
+}
+
 void SetShellWindowHost(HWND mainWindow, DWORD uiThreadId) noexcept {
     g_host.store(mainWindow);
     g_uiThread.store(uiThreadId);

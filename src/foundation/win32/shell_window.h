@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace kestrana::win32 {
 
@@ -24,6 +25,10 @@ struct ShellWindowRequest {
     bool noRedirectionBitmap = false;
     bool createOnThisThread = false;
 };
+
+// Registers a window class of this module with the arrow cursor; `procedure` null means
+// the default procedure. True also when the class was registered before.
+bool RegisterWindowClass(std::wstring_view name, WNDPROC procedure, UINT style = CS_HREDRAW | CS_VREDRAW) noexcept;
 
 // Tells the factory which window serves requests from other threads and which thread
 // owns the user interface. Called once, when the main window exists.

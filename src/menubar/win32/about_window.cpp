@@ -204,13 +204,7 @@ void ShowAboutWindow(const foundation::ConfigStore& store, gfx::TextRenderer& te
             ::SetForegroundWindow(current->Window());
             return;
         }
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = AboutProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kAboutClass;
-        ::RegisterClassExW(&wc);
+        kestrana::win32::RegisterWindowClass(kAboutClass, AboutProc, 0);
         current = std::make_unique<AboutWindow>(store, text, scale, dark, screen);
         if (!current->Open()) {
             foundation::LogFailure("about this pc", L"the window could not be made");

@@ -41,13 +41,7 @@ public:
     }
 
     bool Run() {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = PromptProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kPromptClass;
-        ::RegisterClassExW(&wc);
+        kestrana::win32::RegisterWindowClass(kPromptClass, PromptProc, 0);
         kestrana::win32::ShellWindowRequest request;
         request.className = kPromptClass;
         request.x = (m_screen.left + m_screen.right - m_layout.width) / 2;

@@ -67,21 +67,8 @@ std::wstring ItemName(foundation::ConfigStore& store, StatusKind kind) {
 VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>& order)
     : m_host(host), m_place(std::move(place)), m_row(order), m_views(kCreationOrder.size()) {
     static const bool registered = [] {
-        const struct {
-            const wchar_t* name;
-            WNDPROC proc;
-        } classes[] = {{kBarClass, Proc}, {kBackdropClass, BackdropProc}};
-        for (const auto& c : classes) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof(wc);
-            wc.style = CS_HREDRAW | CS_VREDRAW;
-            wc.lpfnWndProc = c.proc;
-            wc.hInstance = ::GetModuleHandleW(nullptr);
-            wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-            wc.lpszClassName = c.name;
-            ::RegisterClassExW(&wc);
-        }
-        return true;
+        return kestrana::win32::RegisterWindowClass(kBarClass, Proc) &&
+               kestrana::win32::RegisterWindowClass(kBackdropClass, BackdropProc);
     }();
     (void)registered;
 
