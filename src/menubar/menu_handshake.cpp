@@ -2,6 +2,7 @@
 
 #include "foundation/text.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace kestrana::menubar {
@@ -137,6 +138,8 @@ std::optional<std::vector<std::wstring>> ParseTitleReply(std::string_view text) 
     if (text.empty()) return titles;
     for (std::string_view line : Lines(text)) {
         std::wstring title = foundation::FromUtf8(line);
+        // A carriage return inside a line is no line end; it shows as a space, as written.
+        std::replace(title.begin(), title.end(), L'\r', L' ');
         if (titles.size() >= kMaxTitles || foundation::Utf16Length(title) > kMaxTitleLength) return std::nullopt;
         titles.push_back(std::move(title));
     }
