@@ -188,6 +188,22 @@ e2e_two_screens() {
     timeout 30 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
 }
 
+e2e_text() { # <file>: a settings file as UTF-8 text without carriage returns, whichever encoding it has
+    if [ "$(head -c2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' ')" = fffe ]; then
+        iconv -f UTF-16 -t UTF-8 "$1"
+    else
+        cat "$1"
+    fi | tr -d '\r'
+}
+
+e2e_wait_windows() { # <class> <count>: until that many windows of the class exist (10 s at most)
+    for _ in $(seq 1 40); do
+        [ "$(kdrv windows "$1" | wc -l)" -ge "$2" ] && return 0
+        sleep 0.25
+    done
+    return 1
+}
+
 e2e_screenshot() { # <name>: a screenshot of the whole display into the scenario's folder
     local out=$E2E_DIR/$1.png
     if command -v import >/dev/null; then

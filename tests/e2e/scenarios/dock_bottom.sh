@@ -18,7 +18,7 @@ centre=$(( (l + r) / 2 ))
 read -r il it ir ib < <(kdrv rect "$input")
 echo "bar: $il $it $ir $ib"
 [ $(( ir - il )) -gt 300 ] || e2e_fail "the bar is too short for six items ($il..$ir)"
-grep -q '^\[ico6\]' <(iconv -f UTF-16 -t UTF-8 "$E2E_BASE/ico.ini" 2>/dev/null || cat "$E2E_BASE/ico.ini") ||
+e2e_text "$E2E_BASE/ico.ini" | grep -q '^\[ico6\]' ||
     e2e_fail "the default item list was not written"
 
 rest=$(e2e_screenshot rest)

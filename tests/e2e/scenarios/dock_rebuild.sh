@@ -32,7 +32,7 @@ count=$(kdrv windows OndelAPPRend | wc -l)
 last=$(kdrv find OndelAPPRend - 5000) || e2e_fail "no dock after the rebuilds"
 [ "$last" != "$first" ] || e2e_fail "the dock was not built again"
 kdrv find OndelAPP - 5000 >/dev/null || e2e_fail "no dock input window after the rebuilds"
-sections=$(grep -c '^\[ico' <(iconv -f UTF-16 -t UTF-8 "$E2E_BASE/ico.ini" 2>/dev/null || cat "$E2E_BASE/ico.ini"))
+sections=$(e2e_text "$E2E_BASE/ico.ini" | grep -c '^\[ico')
 [ "$sections" -eq 6 ] || e2e_fail "ico.ini holds $sections sections, not the six of the default list"
 
 kdrv post "$main" 16 0 0 >/dev/null || e2e_fail "cannot ask the program to quit"

@@ -8,10 +8,7 @@ e2e_two_screens
 printf '[normal]\r\nmultiscreen=2\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 kdrv find OndelAPPRend - 20000 >/dev/null || e2e_fail "no dock"
-for i in $(seq 1 40); do
-    [ "$(kdrv windows OndelAPPRend | wc -l)" -ge 2 ] && break
-    sleep 0.25
-done
+e2e_wait_windows OndelAPPRend 2
 kdrv windows OndelAPPRend
 mapfile -t docks < <(kdrv windows OndelAPPRend | awk -F'rect=' '{print $2}')
 [ "${#docks[@]}" -eq 2 ] || e2e_fail "${#docks[@]} docks for two monitors"

@@ -112,8 +112,7 @@ sleep 1
 # before notepad is restored, and still never the impostor.
 (cd "$E2E_DIR" && timeout 60 wine 'C:\Kestrana\Kestrana.exe' watcher 0 30 'C:\legit.log') >"$E2E_DIR/legit.out" 2>&1 &
 e2e_track $!
-for i in $(seq 1 40); do [ "$(kdrv windows dockhook32 | wc -l)" -ge 2 ] && break; sleep 0.25; done
-[ "$(kdrv windows dockhook32 | wc -l)" -ge 2 ] || e2e_fail "the impostor and the stand-in are not both there"
+e2e_wait_windows dockhook32 2 || e2e_fail "the impostor and the stand-in are not both there"
 kdrv show "$note" 9 >/dev/null # SW_RESTORE
 for i in $(seq 1 40); do grep -q "^3 $note\$" "$WINEPREFIX/drive_c/legit.log" 2>/dev/null && break; sleep 0.25; done
 grep -q "^3 $note\$" "$WINEPREFIX/drive_c/legit.log" || e2e_fail "the program's watcher was not asked"

@@ -17,8 +17,7 @@ input=$(kdrv find OndelAPP - 5000) || e2e_fail "no dock input window"
 sleep 1
 [ -f "$E2E_BASE/ico.ini" ] || e2e_fail "no ico.ini"
 # A save may follow the load (first start settings); it keeps the same list either way.
-text() { if [ "$(head -c2 "$1" | od -An -tx1 | tr -d ' ')" = fffe ]; then iconv -f UTF-16 -t UTF-8 "$1"; else cat "$1"; fi; }
-appnames() { text "$1" | tr -d '\r' | sed -n 's/^appname=//p' | tr '\n' ' '; }
+appnames() { e2e_text "$1" | sed -n 's/^appname=//p' | tr '\n' ' '; }
 names=$(appnames "$E2E_BASE/ico.ini")
 echo "appnames: $names"
 [ "$names" = "notepad.exe launchpad| windows regedit.exe cal| trash| " ] || e2e_fail "the list is not the previous one: $names"

@@ -6,13 +6,7 @@
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_bar 1920x1080x24
 
-config() { # the settings as UTF-8 text, whichever encoding the file has
-    if [ "$(head -c2 "$E2E_BASE/config.ini" | od -An -tx1 | tr -d ' ')" = fffe ]; then
-        iconv -f UTF-16 -t UTF-8 "$E2E_BASE/config.ini"
-    else
-        cat "$E2E_BASE/config.ini"
-    fi | tr -d '\r'
-}
+config() { e2e_text "$E2E_BASE/config.ini"; }
 # Pixels of a part of a picture that differ clearly from its first pixel (the bar).
 marks() { # <png> <geometry>
     convert "$1" -crop "$2" +repage \( +clone -fill "$(convert "$1" -format '%[pixel:p{0,0}]' info:)" -colorize 100 \) \

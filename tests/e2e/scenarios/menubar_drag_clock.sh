@@ -4,13 +4,7 @@
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_drag_clock 1920x1080x24
 
-config() { # the settings as UTF-8 text, whichever encoding the file has
-    if [ "$(head -c2 "$E2E_BASE/config.ini" | od -An -tx1 | tr -d ' ')" = fffe ]; then
-        iconv -f UTF-16 -t UTF-8 "$E2E_BASE/config.ini"
-    else
-        cat "$E2E_BASE/config.ini"
-    fi | tr -d '\r'
-}
+config() { e2e_text "$E2E_BASE/config.ini"; }
 key() { config | sed -n "s/^$1=//p" | head -n1; }
 
 printf '[brisel]\r\nVarlo=1\r\n[finder]\r\ndarkmode=2\r\n[findertime]\r\ntimefmt=HH:mm:ss\r\n' >"$E2E_BASE/config.ini"

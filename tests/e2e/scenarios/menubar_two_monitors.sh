@@ -8,10 +8,7 @@ e2e_two_screens
 printf '[brisel]\r\nVarlo=1\r\nOndel=0\r\n[finder]\r\nallscreens=1\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 kdrv find VarloApp - 20000 >/dev/null || e2e_fail "no bar"
-for i in $(seq 1 40); do
-    [ "$(kdrv windows VarloApp | wc -l)" -ge 2 ] && break
-    sleep 0.25
-done
+e2e_wait_windows VarloApp 2
 kdrv windows VarloApp
 mapfile -t bars < <(kdrv windows VarloApp | awk -F'rect=' '{print $2}' | sort -t, -k1 -n)
 [ "${#bars[@]}" -eq 2 ] || e2e_fail "${#bars[@]} bars for two screens"
