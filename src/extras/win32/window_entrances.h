@@ -1,0 +1,41 @@
+#pragma once
+// Open and close animations of other programs' windows, driven by the hook's reports to
+// the main window (message 50014: lParam 1 a window was created, other values it is
+// being destroyed).
+//
+// Opening: the new window is made invisible in place as soon as it is reported, and once
+// it shows and has drawn itself its picture is taken and grown into place in an
+// animation window; at the end the window itself is made visible again under the last
+// frame. Every way out (the window never showing, a failed picture, a stuck worker, the
+// program ending) makes the window visible again.
+//
+// Closing: when the hook reports a window that is still on screen and waits for the
+// answer, its picture is copied from the screen and an animation window takes its place
+// before the answer goes back; the window then goes and the picture shrinks and fades.
+
+#include <windows.h>
+
+#include <functional>
+
+namespace kestrana::foundation {
+class ConfigStore;
+}
+namespace kestrana::dock::win32 {
+class DockHost;
+}
+
+namespace kestrana::extras::win32 {
+
+struct EntranceServices {
+    foundation::ConfigStore* store = nullptr;
+    std::function<dock::win32::DockHost*()> docks;
+};
+
+// Once, on the user-interface thread; later calls change nothing.
+bool StartWindowEntrances(EntranceServices services) noexcept;
+// The main window's 50014. User-interface thread.
+void OnWindowOpenedOrClosed(HWND window, bool opened) noexcept;
+// Ends every animation and shows its window again. Safe from any thread.
+void StopWindowEntrances() noexcept;
+
+} // namespace kestrana::extras::win32
