@@ -1,7 +1,7 @@
 #include "extras/window_entrance.h"
 
 #include "foundation/config_store.h"
-#include "gfx/canvas.h"
+#include "gfx/resample.h"
 
 #include <algorithm>
 #include <array>
@@ -122,23 +122,57 @@ Box CentreIn(const Box& window, const Box& workArea) {
     return {left, top, left + w, top + h};
 }
 
+namespace {
+
+void ClearRect(gfx::Bitmap& target, const gfx::RectI& r) {
+    const gfx::RectI c = gfx::Intersect(r, target.Bounds());
+    for (int y = c.y; y < c.Bottom(); ++y) std::fill_n(target.Row(y) + c.x, c.width, gfx::Pixel{0});
+}
+
+// Clears what `last` covered and `next` will not: at most four strips around `next`.
+void ClearOutside(gfx::Bitmap& target, const gfx::RectI& last, const gfx::RectI& next) {
+    if (last.Empty()) return;
+    const gfx::RectI keep = gfx::Intersect(last, next);
+    if (keep.Empty()) {
+        ClearRect(target, last);
+        return;
+    }
+    ClearRect(target, {last.x, last.y, last.width, keep.y - last.y});
+    ClearRect(target, {last.x, keep.Bottom(), last.width, last.Bottom() - keep.Bottom()});
+    ClearRect(target, {last.x, keep.y, keep.x - last.x, keep.height});
+    ClearRect(target, {keep.Right(), keep.y, last.Right() - keep.Right(), keep.height});
+}
+
+} // namespace
+
 gfx::RectI DrawEntranceFrame(const gfx::Bitmap& image, const Box& window, const Box& area, const EntranceFrame& frame,
                              const gfx::RectI& lastDrawn, gfx::Bitmap& target) {
-    gfx::Canvas canvas(target);
-    if (!lastDrawn.Empty()) {
-        canvas.SetClip(lastDrawn);
-        canvas.Clear();
-        canvas.ResetClip();
-    }
-    if (image.Empty() || frame.opacity <= 0.0f) return {};
     gfx::RectF dest = EntranceRect(window, frame);
     dest.x -= float(area.left);
     dest.y -= float(area.top);
-    canvas.DrawBitmap(image, dest);
-    const int x0 = std::max(0, int(std::floor(dest.x))), y0 = std::max(0, int(std::floor(dest.y)));
-    const int x1 = std::min(target.Width(), int(std::ceil(dest.Right())));
-    const int y1 = std::min(target.Height(), int(std::ceil(dest.Bottom())));
-    return x1 > x0 && y1 > y0 ? gfx::RectI{x0, y0, x1 - x0, y1 - y0} : gfx::RectI{};
+    gfx::RectI covered;
+    if (!image.Empty() && frame.opacity > 0.0f && !dest.Empty()) {
+        const int x0 = std::max(0, int(std::floor(dest.x))), y0 = std::max(0, int(std::floor(dest.y)));
+        const int x1 = std::min(target.Width(), int(std::ceil(dest.Right())));
+        const int y1 = std::min(target.Height(), int(std::ceil(dest.Bottom())));
+        if (x1 > x0 && y1 > y0) covered = {x0, y0, x1 - x0, y1 - y0};
+    }
+    // The picture replaces what lies under it (edge pixels with their partial cover), so
+    // only what the last frame drew outside it needs clearing.
+    ClearOutside(target, lastDrawn, covered);
+    if (covered.Empty()) return {};
+    if (frame.scale == 1.0f && dest.x == std::floor(dest.x) && dest.y == std::floor(dest.y)) {
+        // The window's own size: the picture as it is, pixel for pixel.
+        gfx::BlendBitmap(image, int(dest.x), int(dest.y), 1.0f, target.Bounds(), target, gfx::BlendMode::Replace);
+        return covered;
+    }
+    const gfx::AxisSegment xs{dest.x, dest.Right(), 0.0f, float(image.Width())};
+    const gfx::AxisSegment ys{dest.y, dest.Bottom(), 0.0f, float(image.Height())};
+    gfx::AxisPlan px, py;
+    gfx::BuildAxisPlan({&xs, 1}, image.Width(), covered.x, covered.Right(), px);
+    gfx::BuildAxisPlan({&ys, 1}, image.Height(), covered.y, covered.Bottom(), py);
+    gfx::ResampleBlend(image, px, py, target, gfx::BlendMode::Replace);
+    return covered;
 }
 
 } // namespace kestrana::extras

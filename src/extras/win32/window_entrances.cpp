@@ -79,6 +79,7 @@ struct Play {
     std::atomic<bool> cancel{false};
     std::atomic<int> presented{0};
     std::atomic<std::int64_t> flownMs{0};
+    long long heldUs = -1; // how long a closing window waited for its picture
 };
 
 bool DrawAndPresent(Play& play, int frame, HWND overlay) {
@@ -359,11 +360,15 @@ void Entrances::Closing(HWND window) {
         return;
     // The window's thread waits for this answer inside its destruction, so the picture is
     // the screen's: a print would have to be drawn by that very thread.
+    const auto began = std::chrono::steady_clock::now();
     const RECT rect = VisibleWindowRect(window);
     auto play = Add(window, Entrance::Close, settings);
     play->box = ToBox(rect);
     play->image = CopyScreenImage(rect);
-    if (play->image.Empty() || !Fly(play)) Finish(play, L"no picture");
+    const bool flying = !play->image.Empty() && Fly(play);
+    play->heldUs = static_cast<long long>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began).count());
+    if (!flying) Finish(play, L"no picture");
 }
 
 bool Entrances::Fly(const std::shared_ptr<Play>& play) {
@@ -413,11 +418,13 @@ void Entrances::Finish(const std::shared_ptr<Play>& play, const wchar_t* why) {
     play->stage = Stage::Retiring;
     play->veil.Lift();
     if (foundation::DetailLogging()) {
-        wchar_t line[160];
+        wchar_t line[200];
+        wchar_t held[48] = L"";
+        if (play->heldUs >= 0) std::swprintf(held, std::size(held), L"; window held %lld us", play->heldUs);
         if (flew)
-            std::swprintf(line, std::size(line), L"%ls: %d of %d frames presented in %lld ms (every %d ms)%ls%ls",
+            std::swprintf(line, std::size(line), L"%ls: %d of %d frames presented in %lld ms (every %d ms)%ls%ls%ls",
                           play->entrance == Entrance::Open ? L"open" : L"close", play->presented.load(), play->frames,
-                          static_cast<long long>(play->flownMs.load()), play->intervalMs, why ? L"; " : L"",
+                          static_cast<long long>(play->flownMs.load()), play->intervalMs, held, why ? L"; " : L"",
                           why ? why : L"");
         else
             std::swprintf(line, std::size(line), L"%ls of %p not played%ls%ls",

@@ -123,6 +123,11 @@ TEST(WindowEntrance, DrawsTheWindowInPlaceAndClearsTheFrameBefore) {
     EXPECT_EQ(drawn, (gfx::RectI{0, 0, 40, 20}));
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 40; ++x) ASSERT_EQ(target.At(x, y), image.At(x, y)) << x << "," << y;
+    // Shrinking again clears the ring the full frame drew.
+    drawn = DrawEntranceFrame(image, window, area, {small.scale, 0, 1}, drawn, target);
+    EXPECT_EQ(target.At(0, 0), 0u);
+    EXPECT_EQ(target.At(39, 19), 0u);
+    EXPECT_EQ(gfx::PixelA(target.At(20, 10)), 255);
 
     // A closing's last frame draws nothing and leaves nothing.
     drawn = DrawEntranceFrame(image, window, area, {0.85f, 0, 0}, drawn, target);
