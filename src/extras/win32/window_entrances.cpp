@@ -325,7 +325,9 @@ bool Entrances::Advance(const std::shared_ptr<Play>& play) {
     if (play->stage == Stage::Uncovered) {
         // Drawn on the screen again: copy it there and hide it once more.
         if (++play->polls < kPaintPolls) return true;
-        play->image = CopyScreenImage(VisibleWindowRect(window));
+        const RECT rect = VisibleWindowRect(window);
+        play->box = ToBox(rect);
+        play->image = CopyScreenImage(rect);
         if (play->image.Empty() || !play->veil.Drop(window)) return false;
         return Fly(play);
     }
