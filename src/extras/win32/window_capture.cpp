@@ -64,7 +64,7 @@ RECT VisibleWindowRect(HWND window) noexcept {
 
 namespace {
 
-enum class Source { Print, Screen, PrintOrScreen };
+enum class Source { Screen, PrintOrScreen };
 
 gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
     try {
@@ -87,7 +87,6 @@ gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
             ::SetViewportOrgEx(dib.dc.Get(), 0, 0, nullptr);
             ::GdiFlush();
             done = done && !Blank(pixels, count);
-            if (!done && source == Source::Print) return {};
         }
         if (!done) {
             HDC screen = ::GetDC(nullptr);
@@ -115,8 +114,6 @@ gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
 gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
     return Capture(window, rect, Source::PrintOrScreen);
 }
-
-gfx::Bitmap PrintWindowImage(HWND window, const RECT& rect) noexcept { return Capture(window, rect, Source::Print); }
 
 gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept { return Capture(nullptr, rect, Source::Screen); }
 

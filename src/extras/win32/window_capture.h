@@ -12,9 +12,6 @@ namespace kestrana::extras::win32 {
 
 // `rect` is the window's visible rectangle on the screen. Empty on failure. Opaque.
 [[nodiscard]] gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept;
-// The print alone: empty when the system prints nothing. It also works on a window made
-// invisible in place, where a screen copy would show what lies behind it.
-[[nodiscard]] gfx::Bitmap PrintWindowImage(HWND window, const RECT& rect) noexcept;
 // The screen copy alone (what is seen there, other windows on top included).
 [[nodiscard]] gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept;
 

@@ -43,6 +43,14 @@ constexpr int kSafetyMarginMs = 1500;
 // The animation window stays this long over a window made visible again, while it draws.
 constexpr UINT kRetireMs = 40;
 
+// Hiding the window changes its style, which the system delivers to the window's thread
+// and waits for: only a thread that answers at once is asked, so a program busy right
+// after showing its window can never hold up ours.
+bool Responsive(HWND window) noexcept {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 20, &ignored) != 0;
+}
+
 std::int64_t NowMs() noexcept {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -51,7 +59,6 @@ std::int64_t NowMs() noexcept {
 enum class Stage {
     Waiting,   // reported, not yet shown and drawn
     Centring,  // moved to the middle of its work area; waiting for the move to land
-    Uncovered, // visible again for a moment so the screen can be copied
     Flying,
     Retiring,  // over; the animation window goes shortly
 };
@@ -257,9 +264,6 @@ void Entrances::Opened(HWND window) {
     const int length = ::GetClassNameW(window, name, 256);
     if (EntranceRefusesClass(std::wstring_view(name, std::max(0, length)))) return;
     auto play = Add(window, Entrance::Open, settings);
-    // Made invisible before it first shows, so the animation is the first thing seen of
-    // it. One already showing stays as it is until its picture is taken.
-    if (play->kind.enabled && !::IsWindowVisible(window) && !play->veil.Drop(window)) play->kind.enabled = false;
     if (!m_polling) m_polling = ::SetTimer(m_host, kTimerPoll, kPollMs, nullptr) != 0;
     if (!m_polling) Finish(play, L"no timer");
 }
@@ -269,7 +273,7 @@ void Entrances::Poll() {
     {
         std::lock_guard lock(m_mutex);
         for (auto& [id, play] : m_plays)
-            if (play->stage == Stage::Waiting || play->stage == Stage::Centring || play->stage == Stage::Uncovered)
+            if (play->stage == Stage::Waiting || play->stage == Stage::Centring)
                 waiting.push_back(play);
     }
     for (auto& play : waiting)
@@ -278,8 +282,7 @@ void Entrances::Poll() {
     {
         std::lock_guard lock(m_mutex);
         for (auto& [id, play] : m_plays)
-            more = more || play->stage == Stage::Waiting || play->stage == Stage::Centring ||
-                   play->stage == Stage::Uncovered;
+            more = more || play->stage == Stage::Waiting || play->stage == Stage::Centring;
     }
     if (!more) {
         ::KillTimer(m_host, kTimerPoll);
@@ -322,31 +325,14 @@ bool Entrances::Advance(const std::shared_ptr<Play>& play) {
         if (!(ToBox(rect) == play->box) && ++play->polls < kCentrePolls) return true;
     }
     if (!play->kind.enabled || !shown) return false;
-    if (play->stage == Stage::Uncovered) {
-        // Drawn on the screen again: copy it there and hide it once more.
-        if (++play->polls < kPaintPolls) return true;
-        const RECT rect = VisibleWindowRect(window);
-        play->box = ToBox(rect);
-        play->image = CopyScreenImage(rect);
-        if (play->image.Empty() || !play->veil.Drop(window)) return false;
-        return Fly(play);
-    }
-    if (!Wanted(Entrance::Open, window, Settings())) return false;
+    if (!Wanted(Entrance::Open, window, Settings()) || !Responsive(window)) return false;
+    // Taken while the window shows as drawn: the screen holds its picture where a print
+    // of another process comes back blank. The window is then made invisible in place
+    // and grows back out of its picture.
     const RECT rect = VisibleWindowRect(window);
     play->box = ToBox(rect);
-    if (!play->veil.Dropped()) {
-        // Seen already: the screen holds its picture as well as a print would.
-        play->image = CaptureWindowImage(window, rect);
-        return !play->image.Empty() && play->veil.Drop(window) && Fly(play);
-    }
-    play->image = PrintWindowImage(window, rect);
-    if (!play->image.Empty()) return Fly(play);
-    // Nothing printed (a system that prints other processes' windows blank): the screen
-    // shows the window for a moment and is copied instead.
-    play->veil.Lift();
-    play->stage = Stage::Uncovered;
-    play->polls = 0;
-    return true;
+    play->image = CaptureWindowImage(window, rect);
+    return !play->image.Empty() && play->veil.Drop(window) && Fly(play);
 }
 
 void Entrances::Closing(HWND window) {

@@ -3,11 +3,13 @@
 // the main window (message 50014: lParam 1 a window was created, other values it is
 // being destroyed).
 //
-// Opening: the new window is made invisible in place as soon as it is reported, and once
-// it shows and has drawn itself its picture is taken and grown into place in an
-// animation window; at the end the window itself is made visible again under the last
-// frame. Every way out (the window never showing, a failed picture, a stuck worker, the
-// program ending) makes the window visible again.
+// Opening: once the new window shows and has drawn itself, its picture is taken, the
+// window is made invisible in place and the picture grows into place in an animation
+// window; at the end the window itself is made visible again under the last frame. Every
+// way out (a failed picture, a stuck worker, the window closing, the program ending)
+// makes the window visible again. It is not hidden before it first shows: that would
+// change its style while its thread is still creating it, and the system would hold our
+// thread until that thread got round to it.
 //
 // Closing: when the hook reports a window that is still on screen and waits for the
 // answer, its picture is copied from the screen and an animation window takes its place
