@@ -11,6 +11,8 @@
 #include "foundation/shell_messages.h"
 #include "gfx/win32/layered_window_surface.h"
 
+#include <dwmapi.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -49,6 +51,21 @@ constexpr UINT kRetireMs = 40;
 bool Responsive(HWND window) noexcept {
     DWORD_PTR ignored = 0;
     return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 20, &ignored) != 0;
+}
+
+// The picture comes from the screen, so a window partly under another one would carry that
+// one's pixels along. Our own bars are layered, and a screen copy leaves layered windows out.
+bool Uncovered(HWND window, const RECT& rect) noexcept {
+    int looked = 0;
+    for (HWND above = ::GetWindow(window, GW_HWNDPREV); above && looked < 512;
+         above = ::GetWindow(above, GW_HWNDPREV), ++looked) {
+        RECT r{}, overlap{};
+        if (!::IsWindowVisible(above) || ::IsIconic(above) || kestrana::win32::IsOwnWindow(above)) continue;
+        DWORD cloaked = 0;
+        if (SUCCEEDED(::DwmGetWindowAttribute(above, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked) continue;
+        if (::GetWindowRect(above, &r) && ::IntersectRect(&overlap, &r, &rect)) return false;
+    }
+    return true;
 }
 
 std::int64_t NowMs() noexcept {
@@ -325,11 +342,11 @@ bool Entrances::Advance(const std::shared_ptr<Play>& play) {
         if (!(ToBox(rect) == play->box) && ++play->polls < kCentrePolls) return true;
     }
     if (!play->kind.enabled || !shown) return false;
-    if (!Wanted(Entrance::Open, window, Settings()) || !Responsive(window)) return false;
     // Taken while the window shows as drawn: the screen holds its picture where a print
     // of another process comes back blank. The window is then made invisible in place
     // and grows back out of its picture.
     const RECT rect = VisibleWindowRect(window);
+    if (!Wanted(Entrance::Open, window, Settings()) || !Uncovered(window, rect) || !Responsive(window)) return false;
     play->box = ToBox(rect);
     play->image = CaptureWindowImage(window, rect);
     return !play->image.Empty() && play->veil.Drop(window) && Fly(play);
@@ -350,6 +367,7 @@ void Entrances::Closing(HWND window) {
     // the screen's: a print would have to be drawn by that very thread.
     const auto began = std::chrono::steady_clock::now();
     const RECT rect = VisibleWindowRect(window);
+    if (!Uncovered(window, rect)) return;
     auto play = Add(window, Entrance::Close, settings);
     play->box = ToBox(rect);
     play->image = CopyScreenImage(rect);
