@@ -25,6 +25,8 @@ inline constexpr std::uintptr_t kReportRestored = 3;
 // posted, so the program can take the window's picture before it goes (the hook waits
 // briefly); the usual closing report (0) is posted after it.
 inline constexpr std::intptr_t kClosingOnScreen = 2;
+// Set on the main window while closing animations are on: only then does the hook wait.
+inline constexpr std::wstring_view kPropCloseAnimation = L"KestranaCloseAnimation";
 
 // The menu hand-over: the companion posts kMsgMenuRequest (wParam the request's number)
 // to the application's window; the hook module, inside that thread, answers the bar

@@ -6,6 +6,7 @@
 #include "extras/win32/window_veil.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/shell_messages.h"
@@ -159,8 +160,9 @@ private:
     std::shared_ptr<Play> Find(HWND window);
     std::shared_ptr<Play> ById(std::uint64_t id);
     std::shared_ptr<Play> Add(HWND window, Entrance entrance, const EntranceSettings& settings);
-    void Opened(HWND window);
-    void Closing(HWND window);
+    void Opened(HWND window, const EntranceSettings& settings);
+    void Closing(HWND window, const EntranceSettings& settings);
+    void PublishClosing(const EntranceSettings& settings);
     void Poll();
     // One waiting opening: false when it is over.
     bool Advance(const std::shared_ptr<Play>& play);
@@ -175,6 +177,7 @@ private:
     std::map<std::uint64_t, std::shared_ptr<Play>> m_plays;
     std::uint64_t m_nextId = 1;
     bool m_polling = false;
+    bool m_closingPublished = false;
 };
 
 Entrances* g_entrances = nullptr;
@@ -196,6 +199,7 @@ bool Entrances::Create() noexcept {
     if (!m_host) return false;
     ::SetPropW(m_host, L"KestranaEntrances", this);
     kestrana::win32::ExcludeFromPeek(m_host);
+    PublishClosing(Settings());
     return true;
 }
 
@@ -267,15 +271,31 @@ std::shared_ptr<Play> Entrances::Add(HWND window, Entrance entrance, const Entra
 }
 
 void Entrances::Report(HWND window, bool opened) {
+    const EntranceSettings settings = Settings();
+    PublishClosing(settings);
     if (!window || !::IsWindow(window) || kestrana::win32::IsOwnWindow(window) || foundation::Process().quit.load())
         return;
-    if (opened) Opened(window);
-    else Closing(window);
+    if (opened) Opened(window, settings);
+    else Closing(window, settings);
 }
 
-void Entrances::Opened(HWND window) {
+// The hook makes a closing window wait for its picture only while closing animations
+// are on; otherwise every window closing anywhere would wait on our thread. Refreshed
+// with every report, so a changed setting is seen from the next window on.
+void Entrances::PublishClosing(const EntranceSettings& settings) {
+    HWND main = kestrana::win32::ShellWindowHost();
+    if (!main || settings.close.enabled == m_closingPublished) return;
+    const std::wstring name(foundation::kPropCloseAnimation);
+    if (settings.close.enabled) {
+        m_closingPublished = ::SetPropW(main, name.c_str(), reinterpret_cast<HANDLE>(1)) != 0;
+    } else {
+        ::RemovePropW(main, name.c_str());
+        m_closingPublished = false;
+    }
+}
+
+void Entrances::Opened(HWND window, const EntranceSettings& settings) {
     if (Find(window)) return;
-    const EntranceSettings settings = Settings();
     if (!settings.open.enabled && !settings.centreOpened) return;
     wchar_t name[256] = {};
     const int length = ::GetClassNameW(window, name, 256);
@@ -352,14 +372,13 @@ bool Entrances::Advance(const std::shared_ptr<Play>& play) {
     return !play->image.Empty() && play->veil.Drop(window) && Fly(play);
 }
 
-void Entrances::Closing(HWND window) {
+void Entrances::Closing(HWND window, const EntranceSettings& settings) {
     if (auto running = Find(window)) {
         // Closed while it was still opening: the opening ends where it is. A closing
         // already under way is the same close reported again.
         if (running->entrance == Entrance::Open) Finish(running, L"closed while opening");
         return;
     }
-    const EntranceSettings settings = Settings();
     if (!settings.close.enabled || !::IsWindowVisible(window) || ::IsIconic(window) ||
         !Wanted(Entrance::Close, window, settings))
         return;
