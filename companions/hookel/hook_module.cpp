@@ -3,7 +3,9 @@
 // whether the program animates it; an answer of 1 cancels the system's own action (the
 // program animates and then completes the change itself). Window creation, destruction,
 // activation, minimising and restoring are reported to the program's main window without
-// waiting; the program only takes them as a reason to look at the window.
+// waiting (only a window destroyed while on screen waits a moment, for its close
+// animation's picture, and only while the program has close animations on); the program
+// only takes them as a reason to look at the window.
 //
 // The answer decides whether a window gets minimised at all, so the module talks only to
 // windows of the program itself: the executable "Kestrana.exe" in the module's own
@@ -111,6 +113,12 @@ HWND ProgramMainWindow() { return FindProgramWindow(kMainWindowClass.data(), nul
 void ReportOpenClose(HWND window, bool opened) {
     HWND main = ProgramMainWindow();
     if (!main || BelongsToProcessOf(window, main)) return;
+    // A window still on screen waits a moment, so its close animation can picture it.
+    if (!opened && ::IsWindowVisible(window) && !::IsIconic(window) && ::GetPropW(main, kPropCloseAnimation.data())) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(main, kMsgHookAsk, reinterpret_cast<WPARAM>(window), kClosingOnScreen,
+                              SMTO_ABORTIFHUNG | SMTO_BLOCK, 150, &ignored);
+    }
     ::PostMessageW(main, kMsgHookAsk, reinterpret_cast<WPARAM>(window), opened ? 1 : 0);
 }
 

@@ -252,7 +252,9 @@ std::optional<LRESULT> OnFeatureMessage(UINT message, WPARAM wParam, LPARAM lPar
     auto& handlers = Handlers();
     switch (message) {
     case msg::kMsgHookAsk: // the hook's report of a window opening (lParam 1) or closing
-        OnWindowReport(dock::OpenCloseClaim(lParam), wParam, lParam);
+        // The on-screen closing only lets the close animation take its picture; the
+        // closing report itself follows.
+        if (lParam != msg::kClosingOnScreen) OnWindowReport(dock::OpenCloseClaim(lParam), wParam, lParam);
         if (handlers.windowOpenClose) handlers.windowOpenClose(reinterpret_cast<HWND>(wParam), lParam == 1);
         return 0;
     case msg::kMsgEndLivePreview:

@@ -9,6 +9,7 @@
 #include "dock/win32/dock_window.h"
 #include "dock/win32/monitors.h"
 #include "extras/win32/minimise_watcher.h"
+#include "extras/win32/window_entrances.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/startup_settings.h"
@@ -208,6 +209,14 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
             extras::win32::WatcherServices watcher{&app->Store(), [app] { return app->Docks(); }};
             if (extras::win32::StartMinimiseWatcher(std::move(watcher)))
                 Handlers().stopMinimiseWatcher = extras::win32::StopMinimiseWatcher;
+            // Open and close animations start beside it; their stop joins the watcher's.
+            if (extras::win32::StartWindowEntrances({&app->Store(), [app] { return app->Docks(); }})) {
+                Handlers().windowOpenClose = extras::win32::OnWindowOpenedOrClosed;
+                Handlers().stopMinimiseWatcher = [] {
+                    extras::win32::StopMinimiseWatcher();
+                    extras::win32::StopWindowEntrances();
+                };
+            }
         };
         services.SetStartup(foundation::LoadStartupSettings(services.Store(), ports, hooks));
     } catch (...) {

@@ -21,6 +21,12 @@ inline constexpr std::uintptr_t kAskRestore = 3;
 inline constexpr std::uintptr_t kReportActivated = 1;
 inline constexpr std::uintptr_t kReportMinimised = 2;
 inline constexpr std::uintptr_t kReportRestored = 3;
+// kMsgHookAsk lParam for a window being destroyed while still on screen: sent, not
+// posted, so the program can take the window's picture before it goes (the hook waits
+// briefly); the usual closing report (0) is posted after it.
+inline constexpr std::intptr_t kClosingOnScreen = 2;
+// Set on the main window while closing animations are on: only then does the hook wait.
+inline constexpr std::wstring_view kPropCloseAnimation = L"KestranaCloseAnimation";
 
 // The menu hand-over: the companion posts kMsgMenuRequest (wParam the request's number)
 // to the application's window; the hook module, inside that thread, answers the bar

@@ -45,6 +45,16 @@ TEST(WindowVeil, LiftGivesBackStylesAndTransparency) {
     EXPECT_EQ(alpha, 200);
     EXPECT_TRUE(Layered(translucent.window));
     veil.Lift(); // twice is harmless
+
+    // A new window that made itself translucent while veiled keeps its own layering.
+    TestWindow young(0);
+    WindowVeil early;
+    ASSERT_TRUE(early.Drop(young.window));
+    ASSERT_TRUE(::SetLayeredWindowAttributes(young.window, 0, 180, LWA_ALPHA));
+    early.Lift();
+    ASSERT_TRUE(::GetLayeredWindowAttributes(young.window, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 180);
+    EXPECT_TRUE(Layered(young.window));
 }
 
 TEST(WindowVeil, WindowGoneMeanwhileIsNoFault) {

@@ -62,12 +62,14 @@ RECT VisibleWindowRect(HWND window) noexcept {
     return rect;
 }
 
-gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
+namespace {
+
+enum class Source { Screen, PrintOrScreen };
+
+gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
     try {
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
         if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return {};
-        RECT whole{};
-        ::GetWindowRect(window, &whole);
         Dib dib;
         if (!MakeDib(dib, width, height)) {
             foundation::LogFailure("window capture", L"no bitmap");
@@ -75,15 +77,22 @@ gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
         }
         const std::size_t count = std::size_t(width) * std::size_t(height);
         auto* pixels = static_cast<std::uint32_t*>(dib.bits);
-        // The print draws the whole window at the DC's origin; shift it so the visible part lands at 0,0.
-        ::SetViewportOrgEx(dib.dc.Get(), whole.left - rect.left, whole.top - rect.top, nullptr);
-        bool printed = ::PrintWindow(window, dib.dc.Get(), PW_RENDERFULLCONTENT) != FALSE;
-        ::SetViewportOrgEx(dib.dc.Get(), 0, 0, nullptr);
-        if (!printed || Blank(pixels, count)) {
+        bool done = false;
+        if (source != Source::Screen) {
+            RECT whole{};
+            ::GetWindowRect(window, &whole);
+            // The print draws the whole window at the DC's origin; shift it so the visible part lands at 0,0.
+            ::SetViewportOrgEx(dib.dc.Get(), whole.left - rect.left, whole.top - rect.top, nullptr);
+            done = ::PrintWindow(window, dib.dc.Get(), PW_RENDERFULLCONTENT) != FALSE;
+            ::SetViewportOrgEx(dib.dc.Get(), 0, 0, nullptr);
+            ::GdiFlush();
+            done = done && !Blank(pixels, count);
+        }
+        if (!done) {
             HDC screen = ::GetDC(nullptr);
-            printed = screen && ::BitBlt(dib.dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+            done = screen && ::BitBlt(dib.dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
             if (screen) ::ReleaseDC(nullptr, screen);
-            if (!printed) {
+            if (!done) {
                 foundation::LogFailure("window capture", L"neither print nor screen copy");
                 return {};
             }
@@ -99,5 +108,13 @@ gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
         return {};
     }
 }
+
+} // namespace
+
+gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
+    return Capture(window, rect, Source::PrintOrScreen);
+}
+
+gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept { return Capture(nullptr, rect, Source::Screen); }
 
 } // namespace kestrana::extras::win32

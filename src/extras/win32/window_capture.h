@@ -12,6 +12,8 @@ namespace kestrana::extras::win32 {
 
 // `rect` is the window's visible rectangle on the screen. Empty on failure. Opaque.
 [[nodiscard]] gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept;
+// The screen copy alone (what is seen there, other windows on top included).
+[[nodiscard]] gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept;
 
 // The window's rectangle as seen: without the invisible resize borders where the window
 // manager reports them.

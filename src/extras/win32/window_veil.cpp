@@ -52,6 +52,15 @@ void WindowVeil::Lift() noexcept {
         m_region = nullptr;
         return;
     }
+    // A window that set its own layering meanwhile (a new window still setting itself up)
+    // keeps it: undoing it would break how it draws.
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (::GetLayeredWindowAttributes(window, &key, &alpha, &flags) && (flags != LWA_ALPHA || alpha != 0)) {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASE);
+        return;
+    }
     if (m_wasLayered) {
         ::SetLayeredWindowAttributes(window, m_key, m_alpha, m_flags);
     } else {
