@@ -214,12 +214,7 @@ Watcher* g_watcher = nullptr;
 
 bool Watcher::Create() noexcept {
     const std::wstring className(msg::kWatcherWindowClass);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = className.c_str();
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!kestrana::win32::RegisterWindowClass(className, Proc, 0)) return false;
     kestrana::win32::ShellWindowRequest request;
     request.className = className;
     request.title = std::wstring(msg::kWatcherWindowTitle);

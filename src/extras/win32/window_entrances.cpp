@@ -183,12 +183,7 @@ private:
 Entrances* g_entrances = nullptr;
 
 bool Entrances::Create() noexcept {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kHostClass;
-    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!kestrana::win32::RegisterWindowClass(kHostClass, Proc, 0)) return false;
     kestrana::win32::ShellWindowRequest request;
     request.className = kHostClass;
     request.width = 1;
