@@ -1,5 +1,7 @@
 #include "dock/win32/item_actions.h"
 
+#include "dock/item_drops.h"
+
 #include "foundation/diagnostic_log.h"
 #include "foundation/foreign_requests.h"
 #include "foundation/win32/companion_channel.h"
@@ -273,6 +275,90 @@ bool OpenRecycleBin() noexcept {
         const ShellApartment com;
         return OpenKnownFolder(L"{B7534046-3ECB-4C18-BE4E-64CD4CB7D6AC}", L"::{645FF040-5081-101B-9F08-00AA002F954E}");
     } catch (...) {
+        return false;
+    }
+}
+
+namespace {
+
+// A job has no window to own the shell's dialogs: nothing may ask, and nothing is overwritten.
+constexpr DWORD kQuietFlags = FOF_ALLOWUNDO | FOF_RENAMEONCOLLISION | FOF_SILENT | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR;
+
+struct FolderMoves {
+    std::vector<std::wstring> moves, copies;
+};
+
+bool ThroughFileOperation(const FolderMoves& work, const std::wstring& folder) {
+    ComPtr<IFileOperation> operation;
+    ComPtr<IShellItem> destination;
+    if (FAILED(::CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&operation))) ||
+        FAILED(operation->SetOperationFlags(kQuietFlags)) ||
+        FAILED(::SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&destination))))
+        return false;
+    int queued = 0;
+    for (const auto* list : {&work.moves, &work.copies}) {
+        for (const std::wstring& path : *list) {
+            ComPtr<IShellItem> item;
+            if (FAILED(::SHCreateItemFromParsingName(path.c_str(), nullptr, IID_PPV_ARGS(&item)))) {
+                foundation::LogFailure("drop into folder", L"not found: " + path);
+                continue;
+            }
+            const HRESULT hr = list == &work.moves ? operation->MoveItem(item.Get(), destination.Get(), nullptr, nullptr)
+                                                   : operation->CopyItem(item.Get(), destination.Get(), nullptr, nullptr);
+            if (SUCCEEDED(hr)) ++queued;
+        }
+    }
+    if (!queued) return false;
+    BOOL aborted = FALSE;
+    const HRESULT hr = operation->PerformOperations();
+    if (FAILED(hr) || (SUCCEEDED(operation->GetAnyOperationsAborted(&aborted)) && aborted)) {
+        foundation::LogFailure("drop into folder", L"the file operation failed: error " + std::to_wstring(static_cast<long>(hr)));
+        return hr != E_NOTIMPL; // a refusal is final; only a missing service falls back
+    }
+    return true;
+}
+
+bool ThroughOlderCall(const std::vector<std::wstring>& paths, const std::wstring& folder, UINT function) {
+    if (paths.empty()) return true;
+    // Lists of names ended by an empty one.
+    std::wstring from, to = folder;
+    for (const auto& path : paths) {
+        from += path;
+        from.push_back(L'\0');
+    }
+    from.push_back(L'\0');
+    to.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = function;
+    op.pFrom = from.c_str();
+    op.pTo = to.c_str();
+    op.fFlags = static_cast<FILEOP_FLAGS>(kQuietFlags);
+    const int result = ::SHFileOperationW(&op);
+    if (result != 0 || op.fAnyOperationsAborted) {
+        foundation::LogFailure("drop into folder", "error " + std::to_string(result));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool PutIntoFolder(const std::vector<std::wstring>& paths, const std::wstring& folder, bool ctrl, bool shift) noexcept {
+    try {
+        FolderMoves work;
+        for (const std::wstring& path : paths) {
+            if (!CanGoIntoFolder(path, folder)) continue;
+            (FolderDropEffectFor(path, folder, ctrl, shift) == FolderDropEffect::Move ? work.moves : work.copies)
+                .push_back(path);
+        }
+        if (work.moves.empty() && work.copies.empty()) return false;
+        const ShellApartment com;
+        if (ThroughFileOperation(work, folder)) return true;
+        foundation::LogDetail("drop into folder", "the older file call does it");
+        const bool moved = ThroughOlderCall(work.moves, folder, FO_MOVE);
+        return ThroughOlderCall(work.copies, folder, FO_COPY) && moved;
+    } catch (...) {
+        foundation::LogCaught("drop into folder");
         return false;
     }
 }
