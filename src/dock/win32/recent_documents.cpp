@@ -30,15 +30,13 @@ std::int64_t FileTimeValue(const FILETIME& time) {
 std::wstring ProgramFor(const std::wstring& extension, std::map<std::wstring, std::wstring>& known) {
     const auto found = known.find(extension);
     if (found != known.end()) return found->second;
-    wchar_t program[MAX_PATH * 2] = {};
-    DWORD size = static_cast<DWORD>(std::size(program));
-    std::wstring name;
-    if (SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN | ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE,
-                                      extension.c_str(), L"open", program, &size))) {
-        const std::wstring path = program;
-        const auto slash = path.find_last_of(L"\\/");
-        name = foundation::AsciiLower(slash == std::wstring::npos ? path : path.substr(slash + 1));
-    }
+    wchar_t text[MAX_PATH * 2] = {};
+    DWORD size = static_cast<DWORD>(std::size(text));
+    std::wstring path;
+    if (SUCCEEDED(::AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, extension.c_str(), nullptr, text, &size)))
+        path = text;
+    const auto slash = path.find_last_of(L"\\/");
+    const std::wstring name = foundation::AsciiLower(slash == std::wstring::npos ? path : path.substr(slash + 1));
     known.emplace(extension, name);
     return name;
 }
@@ -105,6 +103,12 @@ void RecentDocuments::Refresh() {
         {
             kestrana::win32::ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
             entries = ReadRecentEntries();
+        }
+        if (foundation::DetailLogging()) {
+            std::wstring line = std::to_wstring(entries.size()) + L" read";
+            for (std::size_t i = 0; i < entries.size() && i < 3; ++i)
+                line += L"; " + entries[i].target + L" opened by " + (entries[i].opener.empty() ? L"-" : entries[i].opener);
+            foundation::LogDetail("recent items", line);
         }
         {
             std::lock_guard lock(shared->mutex);

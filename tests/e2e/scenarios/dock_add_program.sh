@@ -73,6 +73,8 @@ added || e2e_fail "the item list lost the program over the restart"
 e2e_screenshot restarted >/dev/null || true
 
 drive_c=$WINEPREFIX/drive_c
+# Wine knows the text file class but maps no extension to it; Windows maps ".txt".
+e2e_wine 30 reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null || e2e_fail "no .txt association"
 echo recent >"$drive_c/recent.txt"
 recent=$(find "$drive_c/users" -maxdepth 6 -type d -path '*Microsoft/Windows/Recent' | head -1)
 [ -n "$recent" ] || { recent="$(find "$drive_c/users" -maxdepth 4 -type d -path '*AppData/Roaming' | head -1)/Microsoft/Windows/Recent"; mkdir -p "$recent"; }
@@ -92,5 +94,14 @@ read -r mx my < <(menus | head -1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 
 xdotool mousemove $((mx + 40)) $((my + 5 + 12))
 sleep 0.5
 e2e_screenshot recent_menu >/dev/null || true
-xdotool key Escape
+# Choosing the file opens it with the program.
+wait_for "the recent items did not open" test "$(menus | wc -l)" -ge 2
+read -r sx sy < <(menus | sed -n 2p | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/')
+[ "$sx" = "$mx" ] && read -r sx sy < <(menus | sed -n 1p | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/')
+xdotool mousemove $((sx + 40)) $((sy + 5 + 12))
+sleep 0.2
+xdotool click 1
+editor=$(kdrv find Notepad - 15000) || e2e_fail "choosing the recent file opened no editor"
+opened() { kdrv edit-text "$editor" | grep -q recent; }
+wait_for "the editor does not show the recent file" opened
 echo ok
