@@ -104,4 +104,16 @@ xdotool click 1
 editor=$(kdrv find Notepad - 15000) || e2e_fail "choosing the recent file opened no editor"
 opened() { kdrv edit-text "$editor" | grep -q recent; }
 wait_for "the editor does not show the recent file" opened
+
+# The file manager's menu lists every recent item, then its own entries.
+xdotool mousemove $((l + 32)) "$y"
+sleep 0.5
+xdotool mousemove $((l + 33)) "$y"
+sleep 0.4
+xdotool click 3
+wait_for "no menu for the file manager" menus
+grep -aq 'dock menu: 1 recent items for explorer.exe' "$log" || e2e_fail "the file manager's menu lists no recent item"
+sleep 0.3
+e2e_screenshot file_manager_menu >/dev/null || true
+xdotool key Escape
 echo ok
