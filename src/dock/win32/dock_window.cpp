@@ -392,8 +392,6 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
     const ScreenPoint at = CursorPosition();
     gfx::PopupMenuOptions options;
     options.className = L"OndelMenu";
-    options.ownerProperty = L"OndelMenuWNDPROC";
-    options.ownerValue = this;
     options.parentProperty = L"OndelMenuparentHwnd";
     options.scale = m_monitor.dpiScale;
     options.dark = m_bar->Dark();
