@@ -73,6 +73,17 @@ FolderDropEffect FolderDropEffectFor(std::wstring_view path, std::wstring_view f
     return !volume.empty() && volume == Volume(to) ? FolderDropEffect::Move : FolderDropEffect::Copy;
 }
 
+std::wstring FreeNameInFolder(std::wstring_view name, const std::function<bool(const std::wstring&)>& taken) {
+    std::wstring candidate(name);
+    // A leading dot starts a name, not an extension.
+    const auto dot = name.rfind(L'.');
+    const std::wstring_view stem = dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::wstring_view extension = name.substr(stem.size());
+    for (int n = 2; taken(candidate); ++n)
+        candidate = std::wstring(stem) + L" (" + std::to_wstring(n) + L")" + std::wstring(extension);
+    return candidate;
+}
+
 bool CanGoIntoFolder(std::wstring_view path, std::wstring_view folder) {
     const std::wstring from = Comparable(path), to = Comparable(folder);
     if (from.empty() || to.empty() || from == to || Parent(from) == to) return false;

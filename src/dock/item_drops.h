@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,10 @@ enum class FolderDropEffect : std::uint8_t { Move, Copy };
 // folder's own drive or share moves and one from elsewhere is copied.
 [[nodiscard]] FolderDropEffect FolderDropEffectFor(std::wstring_view path, std::wstring_view folder, bool ctrl,
                                                    bool shift);
+
+// The name a file dropped into a folder takes: its own when `taken` says it is free, else
+// "name (2).ext", "name (3).ext" and so on; nothing is ever written over.
+[[nodiscard]] std::wstring FreeNameInFolder(std::wstring_view name, const std::function<bool(const std::wstring&)>& taken);
 
 // Whether `path` may go into `folder`: not the folder itself or one that holds it, and not
 // something that already lies directly in it.

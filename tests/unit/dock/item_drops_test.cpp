@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestrana::dock {
 namespace {
 
@@ -101,6 +103,14 @@ TEST(ItemDrops, FolderItemsTakeFilesOnTheirMiddleMovingOnOneDriveCopyingAcross) 
     EXPECT_FALSE(CanGoIntoFolder(L"C:\\Work", L"C:\\Work\\Sub")); // into itself
     EXPECT_FALSE(CanGoIntoFolder(L"C:\\x.txt", L"C:\\"));
     EXPECT_TRUE(CanGoIntoFolder(L"C:\\a\\x.txt", L"C:\\"));
+
+    // A name already in the folder is never written over.
+    const std::vector<std::wstring> there{L"x.txt", L"x (2).txt", L".profile", L"notes"};
+    const auto taken = [&](const std::wstring& name) { return std::find(there.begin(), there.end(), name) != there.end(); };
+    EXPECT_EQ(FreeNameInFolder(L"x.txt", taken), L"x (3).txt");
+    EXPECT_EQ(FreeNameInFolder(L"y.txt", taken), L"y.txt");
+    EXPECT_EQ(FreeNameInFolder(L".profile", taken), L".profile (2)");
+    EXPECT_EQ(FreeNameInFolder(L"notes", taken), L"notes (2)");
 }
 
 } // namespace
