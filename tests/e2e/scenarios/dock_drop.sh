@@ -8,7 +8,7 @@ e2e_begin dock_drop 1920x1080x24
 printf '%s\r\n' '[ico1]' 'tag=Notepad' 'appname=notepad.exe' 'filepath=c:\windows\system32\notepad.exe' \
     'realpath=c:\windows\system32\notepad.exe' '[ico2]' 'delimiter=1' '[ico3]' 'appname=trash|' \
     '[ico4]' 'tag=Box' 'appname=box' 'filepath=c:\box' 'realpath=c:\box' >"$E2E_BASE/ico.ini"
-printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=64\r\n' >"$E2E_BASE/config.ini"
+printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=64\r\n[stack]\r\nc:\\box=1\r\n' >"$E2E_BASE/config.ini"
 drive_c=$WINEPREFIX/drive_c
 mkdir -p "$drive_c/drops" "$drive_c/box"
 echo notes >"$drive_c/drops/notes.txt"
@@ -49,13 +49,22 @@ full() { grep -aq 'trash: full' "$log"; }
 wait_for "the trash did not turn full" full
 
 # Slots: notepad, notes, separator, trash, box. The middle of the folder's icon takes the
-# file into the folder, on the same drive a move.
+# file into the folder, on the same drive a move; the folder, shown as a stack, piles its
+# items again.
+piles() { grep -ac 'pile made for c:\\box' "$log"; }
+piled() { [ "$(piles)" -ge 1 ]; }
+wait_for "no pile for the folder shown as a stack" piled
+before=$(piles)
 echo boxed >"$drive_c/drops/boxed.txt"
 read -r l t r b < <(kdrv rect "$input")
 kdrv drop $((l + 3 * 68 + 34 + 32)) "$y" 'C:\drops\boxed.txt' >&2 || e2e_fail "the folder refused the file"
 boxed() { [ -e "$drive_c/box/boxed.txt" ] && [ ! -e "$drive_c/drops/boxed.txt" ]; }
 wait_for "the file dropped on the folder did not move into it" boxed
 items | grep -q 'boxed' && e2e_fail "the file dropped on the folder became an item"
+stacked() { [ "$(piles)" -gt "$before" ]; }
+wait_for "the folder's pile did not follow the drop" stacked
+sleep 0.5
+e2e_screenshot boxed >/dev/null || true
 
 # A double click on the full trash asks first, in the dock's own window; confirmed, the
 # recycle bin is emptied.
