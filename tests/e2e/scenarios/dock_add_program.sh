@@ -115,5 +115,25 @@ wait_for "no menu for the file manager" menus
 grep -aq 'dock menu: 1 recent items for explorer.exe' "$log" || e2e_fail "the file manager's menu lists no recent item"
 sleep 0.3
 e2e_screenshot file_manager_menu >/dev/null || true
-xdotool key Escape
+# "Go to Folder..." (after the two sub-menus and a rule, and the new window row) asks for a
+# folder and opens it in the file manager.
+kdrv find ExplorerWClass - 0 >/dev/null && e2e_fail "a file manager window was open before"
+read -r mx my < <(menus | head -1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/')
+xdotool mousemove $((mx + 40)) $((my + 5 + 2 * 24 + 9 + 24 + 12))
+sleep 0.2
+xdotool click 1
+dialog=$(kdrv find '#32770' - 15000) || e2e_fail "go to folder asked for nothing"
+read -r dl dt dr db < <(kdrv rect "$dialog")
+xdotool mousemove $(( (dl + dr) / 2 )) $(( (dt + db) / 2 ))
+kdrv activate "$dialog" >/dev/null || true
+sleep 0.5
+xdotool type --delay 20 'C:\windows'
+sleep 0.3
+e2e_screenshot folder_dialog >/dev/null || true
+xdotool key Return
+kdrv gone '#32770' - 10000 >/dev/null || e2e_fail "the folder dialog did not close"
+browsing() { kdrv windows ExplorerWClass | grep -q 'visible=1'; }
+wait_for "the chosen folder did not open" browsing
+sleep 0.5
+e2e_screenshot folder_opened >/dev/null || true
 echo ok
