@@ -1,6 +1,7 @@
 #include "dock/dock_menus.h"
 
 #include "dock/app_identity.h"
+#include "dock/recent_files.h"
 #include "foundation/config_store.h"
 
 #include <array>
@@ -113,14 +114,37 @@ DockMenu BuildItemMenu(const foundation::ConfigStore& store, const ItemMenuFacts
         if (!rows.empty() && !rows.back().separator) rows.push_back(MenuItem::Rule());
     };
 
+    const auto recentRows = [&] {
+        gfx::Menu recent;
+        for (const std::wstring& file : facts.recent) {
+            recent.push_back(MenuItem::Command(cmd::kRecentFirst + static_cast<int>(menu.recent.size()), RecentRowText(file)));
+            menu.recent.push_back(file);
+        }
+        if (!recent.empty()) rows.push_back(MenuItem::Sub(Text(store, L"RecentFiles", L"Recent Items"), std::move(recent)));
+    };
+
     if (menu.kind == DockMenuKind::FileManager) {
+        recentRows();
+        gfx::Menu tools;
+        for (std::size_t i = 0; i < SystemTools().size(); ++i)
+            tools.push_back(MenuItem::Command(cmd::kSystemToolFirst + static_cast<int>(i),
+                                              Text(store, SystemTools()[i].key, SystemTools()[i].text)));
+        rows.push_back(MenuItem::Sub(Text(store, L"systemmenu", L"System"), std::move(tools)));
+        rule();
         rows.push_back(MenuItem::Command(cmd::kNewFileManagerWindow,
                                          Text(store, L"newfinderwindow", L"New File Explorer Window")));
+        rows.push_back(MenuItem::Command(cmd::kGoToFolder, Text(store, L"gotofolder", L"Go to Folder...")));
+        rows.push_back(MenuItem::Command(cmd::kConnectToServer, Text(store, L"connecttoserver", L"Connect to Server...")));
+        rows.push_back(MenuItem::Command(cmd::kShowDesktop, Text(store, L"showmodedesktop", L"Show Desktop")));
         rule();
     }
     // A folder item's own entries come first; the folder menu builder supplies them.
     if (!facts.folderRows.empty()) {
         rows.insert(rows.end(), facts.folderRows.begin(), facts.folderRows.end());
+        rule();
+    }
+    if (menu.kind == DockMenuKind::Item && !facts.recent.empty()) {
+        recentRows();
         rule();
     }
     if (!PrivateWindowSwitch(app).empty()) {
@@ -144,6 +168,8 @@ DockMenu BuildItemMenu(const foundation::ConfigStore& store, const ItemMenuFacts
     if (!OwnedByDock(app))
         options.push_back(facts.kept ? MenuItem::Command(cmd::kRemove, Text(store, L"removefromdock", L"Remove from Dock"))
                                      : MenuItem::Command(cmd::kKeep, Text(store, L"keepindock", L"Keep in Dock")));
+    if (!facts.windows.empty() && menu.kind != DockMenuKind::Special)
+        options.push_back(MenuItem::Command(cmd::kShowAllWindows, Text(store, L"showmodeapps", L"Show All Windows")));
     if (!special && menu.kind != DockMenuKind::FileManager) {
         options.push_back(MenuItem::Rule());
         for (const auto& option : kOptionSections)
@@ -184,6 +210,30 @@ std::optional<WindowId> WindowOfCommand(const DockMenu& menu, int command) {
     const int row = command - cmd::kWindowFirst;
     if (row < 0 || static_cast<std::size_t>(row) >= menu.windows.size()) return std::nullopt;
     return menu.windows[static_cast<std::size_t>(row)];
+}
+
+std::optional<std::wstring> RecentOfCommand(const DockMenu& menu, int command) {
+    const int row = command - cmd::kRecentFirst;
+    if (row < 0 || static_cast<std::size_t>(row) >= menu.recent.size()) return std::nullopt;
+    return menu.recent[static_cast<std::size_t>(row)];
+}
+
+const std::vector<SystemTool>& SystemTools() {
+    static const std::vector<SystemTool> tools{
+        {L"systemsettings", L"Settings", L"ms-settings:", L""},
+        {L"systemcontrolpanel", L"Control Panel", L"control.exe", L""},
+        {L"systemtaskmanager", L"Task Manager", L"taskmgr.exe", L""},
+        {L"systemdevices", L"Device Manager", L"devmgmt.msc", L""},
+        {L"systemconsole", L"Command Prompt", L"cmd.exe", L""},
+        {L"systemrun", L"Run...", L"explorer.exe", L"shell:::{2559a1f3-21d7-11d4-bdaf-00c04f60b9f0}"},
+    };
+    return tools;
+}
+
+const SystemTool* SystemToolOfCommand(int command) {
+    const int row = command - cmd::kSystemToolFirst;
+    if (row < 0 || static_cast<std::size_t>(row) >= SystemTools().size()) return nullptr;
+    return &SystemTools()[static_cast<std::size_t>(row)];
 }
 
 std::wstring_view PrivateWindowSwitch(std::wstring_view appname) {

@@ -47,15 +47,21 @@ inline constexpr int kRunAgain = 112;
 inline constexpr int kPrivateWindow = 113;
 inline constexpr int kEmptyTrash = 114;
 inline constexpr int kNewFileManagerWindow = 115;
+inline constexpr int kShowAllWindows = 116; // "showmodeapps": every window of the program in front
+inline constexpr int kShowDesktop = 117;    // "showmodedesktop"
+inline constexpr int kGoToFolder = 118;
+inline constexpr int kConnectToServer = 119;
 inline constexpr int kNoMinimiseEffect = 120;
 inline constexpr int kMessageCounts = 121;
 inline constexpr int kNoProgressBar = 122;
 inline constexpr int kNeverShow = 123;
 inline constexpr int kLocation = 186;
+inline constexpr int kSystemToolFirst = 130; // the file manager's system entries, in SystemTools() order
 inline constexpr int kAddSpecialFirst = 300;
 inline constexpr int kWindowFirst = 2000; // + the window's row
 inline constexpr int kFolderFirst = 3000; // a folder item's own entries use ids from here
 inline constexpr int kFolderLast = 3999;
+inline constexpr int kRecentFirst = 4000; // + the recent item's row
 } // namespace dock_command
 
 // A window of the item, as its menu row shows it.
@@ -74,13 +80,26 @@ struct ItemMenuFacts {
     // A folder item's own entries (sort, display, stack), ids within kFolderFirst..kFolderLast;
     // they stand first, before the program entries.
     gfx::Menu folderRows;
+    // Its program's recent documents (the file manager's: every recent item), newest first.
+    std::vector<std::wstring> recent;
 };
 
 struct DockMenu {
     DockMenuKind kind = DockMenuKind::Background;
     gfx::Menu rows;
     std::vector<WindowId> windows; // the window rows' windows, in order
+    std::vector<std::wstring> recent; // the recent rows' files, in order
 };
+
+// The system's own tools the file manager's menu offers ("systemmenu").
+struct SystemTool {
+    std::wstring_view key;  // language text, section "menu"
+    std::wstring_view text; // its default
+    std::wstring_view file; // what the shell opens
+    std::wstring_view arguments;
+};
+[[nodiscard]] const std::vector<SystemTool>& SystemTools();
+[[nodiscard]] const SystemTool* SystemToolOfCommand(int command);
 
 // `onSeparator`: the right click hit a separator, which the menu then offers to remove.
 [[nodiscard]] DockMenu BuildBackgroundMenu(const foundation::ConfigStore& store, bool onSeparator, bool taskbarShown);
@@ -91,6 +110,8 @@ struct DockMenu {
 
 // The window a window row stands for.
 [[nodiscard]] std::optional<WindowId> WindowOfCommand(const DockMenu& menu, int command);
+// The file a recent row stands for.
+[[nodiscard]] std::optional<std::wstring> RecentOfCommand(const DockMenu& menu, int command);
 
 // The browser's switch for a private window ("-incognito", "-inprivate", "-private"), or
 // empty for a program that is no known browser.

@@ -157,6 +157,8 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
     m_content = Enclosing(m_bar);
     for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i) {
         const Dockico& item = items[i];
+        // The gap only makes room: nothing is drawn in it.
+        if (item.id == kDragGapItemId) continue;
         Placed placed;
         placed.id = item.id;
         placed.separator = item.IsSeparator();

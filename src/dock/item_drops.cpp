@@ -5,6 +5,8 @@
 #include "dock/magnification.h"
 #include "foundation/text.h"
 
+#include <algorithm>
+
 namespace kestrana::dock {
 namespace {
 
@@ -37,7 +39,57 @@ bool OpensFiles(const Dockico& item) {
            item.appname.ends_with(L".exe");
 }
 
+bool IsFolderItem(const Dockico& item) { return item.key.starts_with(L"folder-"); }
+
+std::wstring Comparable(std::wstring_view path) {
+    std::wstring out = foundation::AsciiLower(path);
+    std::replace(out.begin(), out.end(), L'/', L'\\');
+    while (out.size() > 3 && out.back() == L'\\') out.pop_back();
+    return out;
+}
+
+// "c:" for a drive path, "\\server\share" for a network one; empty when neither.
+std::wstring_view Volume(std::wstring_view path) {
+    if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
+    if (!path.starts_with(L"\\\\")) return {};
+    const auto server = path.find(L'\\', 2);
+    if (server == std::wstring_view::npos) return path;
+    const auto share = path.find(L'\\', server + 1);
+    return share == std::wstring_view::npos ? path : path.substr(0, share);
+}
+
+std::wstring_view Parent(std::wstring_view path) {
+    const auto slash = path.find_last_of(L'\\');
+    if (slash == std::wstring_view::npos) return {};
+    return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash);
+}
+
 } // namespace
+
+FolderDropEffect FolderDropEffectFor(std::wstring_view path, std::wstring_view folder, bool ctrl, bool shift) {
+    if (ctrl != shift) return ctrl ? FolderDropEffect::Copy : FolderDropEffect::Move;
+    const std::wstring from = Comparable(path), to = Comparable(folder);
+    const std::wstring_view volume = Volume(from);
+    return !volume.empty() && volume == Volume(to) ? FolderDropEffect::Move : FolderDropEffect::Copy;
+}
+
+std::wstring FreeNameInFolder(std::wstring_view name, const std::function<bool(const std::wstring&)>& taken) {
+    std::wstring candidate(name);
+    // A leading dot starts a name, not an extension.
+    const auto dot = name.rfind(L'.');
+    const std::wstring_view stem = dot == std::wstring_view::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::wstring_view extension = name.substr(stem.size());
+    for (int n = 2; taken(candidate); ++n)
+        candidate = std::wstring(stem) + L" (" + std::to_wstring(n) + L")" + std::wstring(extension);
+    return candidate;
+}
+
+bool CanGoIntoFolder(std::wstring_view path, std::wstring_view folder) {
+    const std::wstring from = Comparable(path), to = Comparable(folder);
+    if (from.empty() || to.empty() || from == to || Parent(from) == to) return false;
+    // `to` lies inside `from`.
+    return !(to.size() > from.size() && to.starts_with(from) && (from.back() == L'\\' || to[from.size()] == L'\\'));
+}
 
 DropDecision DecideDrop(const DockItems& row, float at) {
     DropDecision decision;
@@ -45,12 +97,12 @@ DropDecision DecideDrop(const DockItems& row, float at) {
     const std::size_t hit = ItemAt(row, at);
     if (hit) {
         const Dockico& item = row[hit];
-        if (OpensFiles(item) && at >= item.position + item.size / 4 && at <= item.position + item.size * 3 / 4)
-            return {DropAction::OpenWith, hit};
+        if (at >= item.position + item.size / 4 && at <= item.position + item.size * 3 / 4) {
+            if (OpensFiles(item)) return {DropAction::OpenWith, hit};
+            if (IsFolderItem(item)) return {DropAction::IntoFolder, hit};
+        }
         if (item.appname == L"trash|") return {DropAction::ToTrash, hit};
         decision.index = ClampDropIndex(hit, at > item.position + item.size / 2, row.Size());
-        if (decision.index < row.EndReal() && row[decision.index].appname == L"trash|")
-            decision.action = DropAction::ToTrash;
     } else {
         // Between two icons counts as past the one before; beyond the ends, at the ends.
         std::size_t before = 0;
@@ -58,6 +110,9 @@ DropDecision DecideDrop(const DockItems& row, float at) {
             if (row[i].position <= at) before = i;
         decision.index = before ? ClampDropIndex(before, true, row.Size()) : ClampDropIndex(0, false, row.Size());
     }
+    // The place of the trash is the trash's, also beyond the end of a row that ends with
+    // it: a gap opened there would push the trash under the pointer.
+    if (decision.index < row.EndReal() && row[decision.index].appname == L"trash|") decision.action = DropAction::ToTrash;
     return decision;
 }
 

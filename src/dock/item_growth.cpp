@@ -5,9 +5,6 @@
 namespace kestrana::dock {
 namespace {
 
-// The drag gap keeps the size the drag gives it.
-bool Grows(const Dockico& item) { return item.id != kDragGapItemId; }
-
 float TargetOf(const Dockico& item) { return item.leaving ? 0.0f : item.FullFactor(); }
 
 } // namespace
@@ -16,7 +13,7 @@ bool ItemsInMotion(const DockItems& row) {
     if (!DockItems::HasItemRange(row.Size())) return false;
     bool moving = false;
     row.ForEachReal([&](std::size_t, const Dockico& item) {
-        if (Grows(item) && item.sizeFactor != TargetOf(item)) moving = true;
+        if (item.sizeFactor != TargetOf(item)) moving = true;
     });
     return moving;
 }
@@ -29,7 +26,7 @@ GrowthStep StepItemGrowth(DockItems& row, std::int64_t elapsedMs) {
     for (std::size_t i = DockItems::kFirstReal; i < row.EndReal();) {
         Dockico& item = row[i];
         const float target = TargetOf(item);
-        if (Grows(item) && item.sizeFactor != target) {
+        if (item.sizeFactor != target) {
             const float delta = item.FullFactor() * fraction;
             item.sizeFactor = item.sizeFactor < target ? std::min(target, item.sizeFactor + delta)
                                                        : std::max(target, item.sizeFactor - delta);

@@ -1,35 +1,21 @@
 // kdriver drop <x> <y> <file>...: drags the files from this program and drops them at
 // (x, y) with OLE, as a file manager would; exit code 0 when the target took them.
+#include "foundation/win32/com_object.h"
+
 #include <windows.h>
 #include <ole2.h>
 #include <shlobj.h>
 
-#include <atomic>
 #include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
 
-class FileList final : public IDataObject {
+class FileList final : public kestrana::win32::ComObject<IDataObject> {
 public:
     explicit FileList(std::vector<std::wstring> paths) : m_paths(std::move(paths)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IDataObject) {
-            *out = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (!left) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
         // DROPFILES, then the paths, each ending in a zero, and one more zero.
@@ -70,7 +56,6 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    std::atomic<ULONG> m_refs{1};
     std::vector<std::wstring> m_paths;
 };
 

@@ -1,46 +1,33 @@
 #include "dock/win32/dock_drop.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/com_object.h"
 #include "foundation/win32/dropped_files.h"
 
 #include <ole2.h>
 #include <shellapi.h>
 
-#include <atomic>
-
 namespace kestrana::dock::win32 {
 
 // The drop target itself: only translates OLE's calls into the handlers; never throws.
-class DockDropTarget final : public IDropTarget {
+class DockDropTarget final : public kestrana::win32::ComObject<IDropTarget> {
 public:
     explicit DockDropTarget(DockDrop::Handlers handlers) : m_handlers(std::move(handlers)) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
-        if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-            *out = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) noexcept override {
+        try {
+            m_paths.clear();
+            if (kestrana::win32::OffersFiles(data)) m_paths = Paths(data);
+        } catch (...) {
+            foundation::LogCaught("dock drag enter");
         }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        return DragOver(keys, at, effect);
     }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL at, DWORD* effect) noexcept override {
-        m_files = kestrana::win32::OffersFiles(data);
-        return DragOver(0, at, effect);
-    }
-    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL at, DWORD* effect) noexcept override {
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL at, DWORD* effect) noexcept override {
         if (!effect) return E_INVALIDARG;
         *effect = DROPEFFECT_NONE;
         try {
-            if (m_files && m_handlers.over) *effect = m_handlers.over({at.x, at.y});
+            if (!m_paths.empty() && m_handlers.over) *effect = m_handlers.over({at.x, at.y}, keys, m_paths);
         } catch (...) {
             foundation::LogCaught("dock drag over");
         }
@@ -48,22 +35,24 @@ public:
     }
     HRESULT STDMETHODCALLTYPE DragLeave() noexcept override {
         try {
+            m_paths.clear();
             if (m_handlers.leave) m_handlers.leave();
         } catch (...) {
             foundation::LogCaught("dock drag leave");
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL at, DWORD* effect) noexcept override {
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) noexcept override {
         if (effect) *effect = DROPEFFECT_NONE;
         try {
             std::vector<std::wstring> paths = Paths(data);
+            m_paths.clear();
             if (paths.empty()) {
                 DragLeave();
                 return S_OK;
             }
-            if (effect && m_handlers.over) *effect = m_handlers.over({at.x, at.y});
-            if (m_handlers.drop) m_handlers.drop(std::move(paths), {at.x, at.y});
+            if (effect && m_handlers.over) *effect = m_handlers.over({at.x, at.y}, keys, paths);
+            if (m_handlers.drop) m_handlers.drop(std::move(paths), {at.x, at.y}, keys);
         } catch (...) {
             foundation::LogCaught("dock drop");
         }
@@ -78,9 +67,8 @@ private:
         return paths;
     }
 
-    std::atomic<ULONG> m_refs{1};
     DockDrop::Handlers m_handlers;
-    bool m_files = false;
+    std::vector<std::wstring> m_paths; // of the drag under way
 };
 
 DockDrop::DockDrop(HWND window, Handlers handlers) : m_window(window) {

@@ -19,9 +19,10 @@ class DockDrop {
 public:
     struct Handlers {
         // The drag moved over the dock (also on entering): what a drop here would do.
-        std::function<DWORD(ScreenPoint at)> over;
+        // `keys`: the MK_ flags held; `paths`: what is dragged.
+        std::function<DWORD(ScreenPoint at, DWORD keys, const std::vector<std::wstring>& paths)> over;
         std::function<void()> leave;
-        std::function<void(std::vector<std::wstring> paths, ScreenPoint at)> drop;
+        std::function<void(std::vector<std::wstring> paths, ScreenPoint at, DWORD keys)> drop;
     };
 
     // Registers on `window` (user-interface thread); Registered() tells whether it took.

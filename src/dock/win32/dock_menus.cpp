@@ -1,9 +1,12 @@
 #include "dock/win32/dock_menus.h"
 
+#include "dock/app_identity.h"
 #include "dock/item_drops.h"
+#include "dock/recent_files.h"
 #include "dock/win32/dock_clicks.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
 
@@ -11,16 +14,19 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace kestrana::dock::win32 {
 namespace {
 
 using Microsoft::WRL::ComPtr;
+using kestrana::win32::StartWithShell;
 namespace cmd = dock_command;
 
 constexpr wchar_t kMenuClass[] = L"OndelMenu";
 constexpr wchar_t kMenuProperty[] = L"OndelMenuWNDPROC";
+constexpr wchar_t kMenuParentProperty[] = L"OndelMenuparentHwnd";
 
 HWND AsWindow(WindowId id) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id)); }
 
@@ -124,6 +130,10 @@ bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool d
     DockMenu menu;
     if (onItem) {
         for (const WindowId window : windows) facts.windows.push_back({window, WindowTitle(AsWindow(window))});
+        if (facts.folderRows.empty() && !IsSpecialKey(facts.appname))
+            facts.recent = RecentFilesFor(m_recent.Entries(), facts.appname);
+        if (foundation::DetailLogging())
+            foundation::LogDetail("dock menu", std::to_wstring(facts.recent.size()) + L" recent items for " + facts.appname);
         menu = BuildItemMenu(m_services.store, facts);
     } else {
         menu = BuildBackgroundMenu(m_services.store, onSeparator, TaskbarShown());
@@ -150,6 +160,7 @@ bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool d
     options.className = kMenuClass;
     options.ownerProperty = kMenuProperty;
     options.ownerValue = this;
+    options.parentProperty = kMenuParentProperty;
     options.scale = scale;
     options.dark = dark;
     DockOpenFacts open = m_bar.OpenFacts();
@@ -158,6 +169,7 @@ bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool d
     m_open = true;
     const int chosen = gfx::RunPopupMenu(m_services.owner, menu.rows, anchor, flipY, m_services.text, options);
     m_open = false;
+    m_recent.Refresh();
     open = m_bar.OpenFacts();
     open.menuOpen = false;
     m_bar.SetOpenFacts(open);
@@ -171,14 +183,14 @@ void DockMenus::RowChanged() {
     m_services.items.Changed(m_bar.Items());
 }
 
-void DockMenus::InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index) {
+void DockMenus::InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index, float firstFactor) {
     DockItems& row = m_bar.Items();
     bool added = false;
     {
         std::lock_guard lock(row.ListMutex());
         for (auto& item : items) {
             if (!item) continue;
-            item->sizeFactor = 0; // grows in
+            item->sizeFactor = added ? 0 : std::min(firstFactor, item->FullFactor()); // grows in
             index = row.Insert(index, std::move(item)) + 1;
             added = true;
         }
@@ -189,10 +201,10 @@ void DockMenus::InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::si
     if (m_services.itemsAdded) m_services.itemsAdded();
 }
 
-void DockMenus::AddPaths(const std::vector<std::wstring>& paths, std::size_t index) {
+void DockMenus::AddPaths(const std::vector<std::wstring>& paths, std::size_t index, float firstFactor) {
     std::vector<std::unique_ptr<Dockico>> items;
     for (const std::wstring& path : paths) items.push_back(m_services.items.NewItem(RecordForPath(path, ReadShortcut(path))));
-    InsertItems(std::move(items), index);
+    InsertItems(std::move(items), index, firstFactor);
 }
 
 // After the item clicked, or at the end when the click was beside the row.
@@ -222,6 +234,16 @@ void DockMenus::Run(const DockMenu& menu, int command, std::int32_t itemId, std:
         RunJob(m_services.jobs, "switch window", [target = AsWindow(*window)] { SwitchToWindow(target); });
         return;
     }
+    if (const auto file = RecentOfCommand(menu, command)) {
+        OpenRecent(*file, itemId);
+        return;
+    }
+    if (const SystemTool* tool = SystemToolOfCommand(command)) {
+        RunJob(m_services.jobs, "system tool", [file = std::wstring(tool->file), arguments = std::wstring(tool->arguments)] {
+            StartWithShell({.file = file.c_str(), .arguments = arguments.c_str()}, "system tool");
+        });
+        return;
+    }
     switch (command) {
     case cmd::kAddProgram: AddProgram(index); return;
     case cmd::kAddSeparator:
@@ -247,6 +269,13 @@ void DockMenus::Run(const DockMenu& menu, int command, std::int32_t itemId, std:
     case cmd::kEndDock:
         if (m_services.quit) m_services.quit();
         return;
+    case cmd::kGoToFolder: GoToFolder(); return;
+    case cmd::kConnectToServer: ConnectToServer(); return;
+    case cmd::kShowDesktop: {
+        const SpecialServices services = m_services.special ? m_services.special() : SpecialServices{};
+        RunJob(m_services.jobs, "show desktop", [services] { PressKeys(services, VK_LWIN, 'D'); });
+        return;
+    }
     default: break;
     }
     if (command >= cmd::kFolderFirst && command <= cmd::kFolderLast) {
@@ -311,11 +340,65 @@ bool DockMenus::RunItemCommand(int command, std::int32_t itemId) {
         return true;
     case cmd::kLocation: RunJob(jobs, "show in folder", [filepath] { ShowInFolder(filepath); }); return true;
     case cmd::kEmptyTrash: m_clicks.AskToEmptyTrash(); return true;
+    case cmd::kShowAllWindows:
+        // The first row's window ends in front, as the menu lists them.
+        RunJob(jobs, "show all windows", [windows] {
+            for (auto it = windows.rbegin(); it != windows.rend(); ++it) SwitchToWindow(AsWindow(*it));
+        });
+        return true;
     case cmd::kNewFileManagerWindow:
         RunJob(jobs, "open file manager", [] { RunSpecialAction({.kind = SpecialKind::OpenFileManager}, {}); });
         return true;
     default: return false;
     }
+}
+
+void DockMenus::OpenRecent(const std::wstring& file, std::int32_t itemId) {
+    LaunchRequest request;
+    {
+        std::lock_guard lock(m_bar.Items().ListMutex());
+        const std::size_t index = m_bar.Items().IndexOfId(itemId);
+        if (!index) return;
+        const Dockico& item = m_bar.Items()[index];
+        // The file manager shows a folder or a file's own program opens it; a program
+        // item opens the file itself.
+        if (item.appname == L"explorer.exe") {
+            request.realpath = file;
+        } else {
+            request = LaunchRequestFor(item);
+            request.runline += (request.runline.empty() ? L"\"" : L" \"") + file + L"\"";
+        }
+    }
+    RunJob(m_services.jobs, "open recent item", [request] { Launch(request); });
+}
+
+void DockMenus::GoToFolder() {
+    ComPtr<IFileOpenDialog> dialog;
+    if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) return;
+    DWORD options = 0;
+    if (SUCCEEDED(dialog->GetOptions(&options))) dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM);
+    ComPtr<IShellItem> result;
+    PWSTR path = nullptr;
+    if (FAILED(dialog->Show(m_services.owner)) || FAILED(dialog->GetResult(&result)) ||
+        FAILED(result->GetDisplayName(SIGDN_FILESYSPATH, &path)))
+        return;
+    LaunchRequest request;
+    request.realpath = path;
+    ::CoTaskMemFree(path);
+    RunJob(m_services.jobs, "go to folder", [request] { Launch(request); });
+}
+
+void DockMenus::ConnectToServer() {
+    // The network drive dialog lives in a library the dock loads only for it.
+    using ConnectionDialog = DWORD(WINAPI*)(HWND, DWORD);
+    const HMODULE library = ::LoadLibraryW(L"mpr.dll");
+    const auto dialog = library ? reinterpret_cast<ConnectionDialog>(
+                                      reinterpret_cast<void*>(::GetProcAddress(library, "WNetConnectionDialog")))
+                                : nullptr;
+    const DWORD result = dialog ? dialog(m_services.owner, 1 /* disk */) : ERROR_NOT_SUPPORTED;
+    if (result != NO_ERROR && result != static_cast<DWORD>(-1))
+        foundation::LogFailure("connect to server", "the network drive dialog failed: " + std::to_string(result));
+    if (library) ::FreeLibrary(library);
 }
 
 } // namespace kestrana::dock::win32

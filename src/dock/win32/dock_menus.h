@@ -9,6 +9,7 @@
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/item_actions.h"
+#include "dock/win32/recent_documents.h"
 #include "gfx/text_renderer.h"
 
 #include <windows.h>
@@ -46,31 +47,38 @@ public:
     };
 
     DockMenus(Services services, OndelBar& bar, DockClicks& clicks)
-        : m_services(std::move(services)), m_bar(bar), m_clicks(clicks) {}
+        : m_services(std::move(services)), m_bar(bar), m_clicks(clicks), m_recent(m_services.jobs) {}
 
     // The right button went up at `pointer` over entry `index` (0: the background). Runs
     // the menu to its end; true when a command was chosen.
     bool Open(ScreenPoint pointer, std::size_t index, float scale, bool dark);
     [[nodiscard]] bool IsOpen() const { return m_open; }
+    // The pointer came onto the dock: a menu may follow, so the recent items are read.
+    void PointerArrived() { m_recent.Refresh(); }
     // "lockicon": the icons stay where they are.
     [[nodiscard]] bool ItemsLocked() const { return m_services.store.ReadBool(L"normal", L"lockicon"); }
     // The row changed (an item added, moved or removed): lay it out and save it.
     void RowChanged();
-    // Files or programs dropped on the dock become items before entry `index`.
-    void AddPaths(const std::vector<std::wstring>& paths, std::size_t index);
+    // Files or programs dropped on the dock become items before entry `index`; the first
+    // starts at `firstFactor` of its width (the gap it takes over had opened that far).
+    void AddPaths(const std::vector<std::wstring>& paths, std::size_t index, float firstFactor = 0);
 
 private:
     void Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index);
     bool RunItemCommand(int command, std::int32_t itemId);
+    void OpenRecent(const std::wstring& file, std::int32_t itemId);
+    void GoToFolder();
+    void ConnectToServer();
     void AddProgram(std::size_t index);
     // Inserts before entry `index` (clamped to the row), then lays out, saves and asks for
     // the new items' pictures.
-    void InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index);
+    void InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::size_t index, float firstFactor = 0);
 
     Services m_services;
     OndelBar& m_bar;
     DockClicks& m_clicks;
     bool m_open = false;
+    RecentDocuments m_recent;
 };
 
 } // namespace kestrana::dock::win32

@@ -1,5 +1,6 @@
 #include "dock/win32/dock_window.h"
 
+#include "dock/item_growth.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
@@ -39,6 +40,10 @@ constexpr UINT kMsgPictures = WM_APP + 20;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
 constexpr UINT_PTR kTimerAttention = 9901;
+constexpr UINT_PTR kTimerDropWait = 9902;
+// A drop waits for the dock to be still, looking again this often, but not for ever.
+constexpr UINT kDropWaitMs = 50;
+constexpr std::int64_t kDropWaitLimitMs = 2000;
 constexpr std::size_t kMaxLabelPictures = 64; // names kept drawn; more items than that start again
 
 // A clock every process on the machine reads alike, so the end-to-end driver can tell how
@@ -184,17 +189,19 @@ void DockWindow::EnableMenus(DockMenus::Services services) {
     services.owner = m_input;
     m_menus = std::make_unique<DockMenus>(std::move(services), *m_bar, *m_clicks);
     DockDrop::Handlers drops;
-    drops.over = [this](ScreenPoint at) -> DWORD {
-        m_bar->PointerMoved(at);
-        switch (DropAt(at).action) {
-        case DropAction::ToTrash: return DROPEFFECT_MOVE;
-        case DropAction::OpenWith: return DROPEFFECT_COPY;
-        case DropAction::AddItems: return DROPEFFECT_LINK;
-        }
-        return DROPEFFECT_NONE;
+    drops.over = [this](ScreenPoint at, DWORD keys, const std::vector<std::wstring>& paths) -> DWORD {
+        return DragHover(at, keys, paths);
     };
-    drops.leave = [this] { m_bar->PointerLeft(); };
-    drops.drop = [this](std::vector<std::wstring> paths, ScreenPoint at) { Dropped(paths, at); };
+    drops.leave = [this] {
+        bool closed = false;
+        {
+            std::lock_guard lock(m_bar->Items().ListMutex());
+            closed = CloseDropGap(m_bar->Items());
+        }
+        if (closed) m_bar->ItemsChanged();
+        m_bar->PointerLeft();
+    };
+    drops.drop = [this](std::vector<std::wstring> paths, ScreenPoint at, DWORD keys) { Dropped(paths, at, keys); };
     m_drop = std::make_unique<DockDrop>(m_input, std::move(drops));
 }
 
@@ -206,14 +213,92 @@ DropDecision DockWindow::DropAt(ScreenPoint at) {
     return DecideDrop(m_bar->Items(), along);
 }
 
-void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at) {
+DWORD DockWindow::DragHover(ScreenPoint at, DWORD keys, const std::vector<std::wstring>& paths) {
+    m_bar->PointerMoved(at);
+    // The last drop is still waiting to land where its gap stands.
+    if (m_pendingDrop) return DROPEFFECT_NONE;
+    const DropDecision decision = DropAt(at);
+    bool changed = false;
+    std::size_t gap = 0;
+    {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        changed = decision.action == DropAction::AddItems ? PlaceDropGap(m_bar->Items(), decision.index)
+                                                          : CloseDropGap(m_bar->Items());
+        gap = OpenDropGap(m_bar->Items());
+    }
+    if (changed) {
+        m_bar->ItemsChanged();
+        if (foundation::DetailLogging())
+            foundation::LogDetail("dock drop", gap ? L"gap at entry " + std::to_wstring(gap) : std::wstring(L"gap closed"));
+    }
+    switch (decision.action) {
+    case DropAction::ToTrash: return DROPEFFECT_MOVE;
+    case DropAction::OpenWith: return DROPEFFECT_COPY;
+    case DropAction::AddItems: return DROPEFFECT_LINK;
+    case DropAction::IntoFolder: {
+        // The pointer shows what happens to the first file, as the file manager does.
+        const std::wstring folder = ItemRealpath(decision.index);
+        if (paths.empty() || !CanGoIntoFolder(paths.front(), folder)) return DROPEFFECT_NONE;
+        return FolderDropEffectFor(paths.front(), folder, keys & MK_CONTROL, keys & MK_SHIFT) == FolderDropEffect::Move
+                   ? DROPEFFECT_MOVE
+                   : DROPEFFECT_COPY;
+    }
+    }
+    return DROPEFFECT_NONE;
+}
+
+std::wstring DockWindow::ItemRealpath(std::size_t index) {
+    std::lock_guard lock(m_bar->Items().ListMutex());
+    const DockItems& row = m_bar->Items();
+    return index && index < row.EndReal() && !DockItems::IsPlaceholderIndex(index, row.Size()) ? row[index].realpath
+                                                                                                : std::wstring();
+}
+
+bool DockWindow::Busy() {
+    if (m_drag.Lifted() || (m_menus && m_menus->IsOpen())) return true;
+    std::lock_guard lock(m_bar->Items().ListMutex());
+    return ItemsInMotion(m_bar->Items());
+}
+
+void DockWindow::LandDrop() {
+    if (!m_pendingDrop || !m_menus) return;
+    // A row that keeps moving (windows coming and going) must not hold the files back for long.
+    if (Busy() && NowMs() - m_pendingDrop->sinceMs < kDropWaitLimitMs) {
+        ::SetTimer(m_input, kTimerDropWait, kDropWaitMs, nullptr);
+        return;
+    }
+    ::KillTimer(m_input, kTimerDropWait);
+    PendingDrop drop = std::move(*m_pendingDrop);
+    m_pendingDrop.reset();
+    std::optional<TakenGap> gap;
+    {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        gap = TakeDropGap(m_bar->Items());
+    }
+    if (gap) m_menus->AddPaths(drop.paths, gap->index, gap->sizeFactor);
+    else m_menus->AddPaths(drop.paths, drop.index);
+}
+
+void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at, DWORD keys) {
     const DropDecision decision = DropAt(at);
     if (foundation::DetailLogging())
         foundation::LogDetail("dock drop", std::to_wstring(paths.size()) + L" files, action " +
                                                std::to_wstring(static_cast<int>(decision.action)) + L" at entry " +
                                                std::to_wstring(decision.index));
+    if (decision.action != DropAction::AddItems) {
+        bool closed = false;
+        {
+            std::lock_guard lock(m_bar->Items().ListMutex());
+            closed = CloseDropGap(m_bar->Items());
+        }
+        if (closed) m_bar->ItemsChanged();
+    }
     switch (decision.action) {
-    case DropAction::AddItems: m_menus->AddPaths(paths, decision.index); break;
+    case DropAction::AddItems:
+        if (m_pendingDrop) return; // refused while the last one waits
+        m_pendingDrop = PendingDrop{paths, decision.index, NowMs()};
+        LandDrop();
+        break;
     case DropAction::ToTrash:
         // The shell's notice of our own move may not come (it does not under Wine): the
         // trash looks again once the files are in.
@@ -223,6 +308,15 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at)
             }))
             foundation::LogFailure("dock drop", "no job could be started");
         break;
+    case DropAction::IntoFolder: {
+        const std::wstring folder = ItemRealpath(decision.index);
+        if (folder.empty()) break;
+        const bool ctrl = keys & MK_CONTROL, shift = keys & MK_SHIFT;
+        // The folder's stack icon follows through the folder's own change notice.
+        if (!m_jobs.Run([paths, folder, ctrl, shift](const JobContext&) { PutIntoFolder(paths, folder, ctrl, shift); }))
+            foundation::LogFailure("dock drop", "no job could be started");
+        break;
+    }
     case DropAction::OpenWith: {
         LaunchRequest request;
         {
@@ -289,6 +383,7 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
     const ScreenPoint at = CursorPosition();
     gfx::PopupMenuOptions options;
     options.className = L"OndelMenu";
+    options.parentProperty = L"OndelMenuparentHwnd";
     options.scale = m_monitor.dpiScale;
     options.dark = m_bar->Dark();
     const bool bottom = m_bar->Model().GetEdge() == Edge::Bottom;
@@ -600,6 +695,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             m_tracking = ::TrackMouseEvent(&track) != FALSE;
             // The pointer came onto the dock: the trash should be right when looked at.
             if (m_clicks) m_clicks->PointerArrived();
+            if (m_menus) m_menus->PointerArrived();
         }
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ClientToScreen(window, &p);
@@ -655,7 +751,8 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_bar->PointerMoved(at);
         m_bar->ButtonChanged(false);
         const std::int64_t handler = detail ? MicrosNow() : 0;
-        if (m_clicks && message != WM_RBUTTONUP) {
+        // Clicks wait until a drop in progress has landed.
+        if (m_clicks && message != WM_RBUTTONUP && !m_pendingDrop) {
             m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
                                message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left,
                                m_menus && m_menus->IsOpen());
@@ -681,6 +778,10 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case kTimerStripCheck:
             ::KillTimer(window, kTimerStripCheck);
             m_bar->StripCheckDue(CursorPosition());
+            return 0;
+        case kTimerDropWait:
+            ::KillTimer(window, kTimerDropWait);
+            LandDrop();
             return 0;
         case kTimerAttention: {
             QUERY_USER_NOTIFICATION_STATE state{};

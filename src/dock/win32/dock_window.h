@@ -5,6 +5,7 @@
 // out what the rules ask (moving, presenting, z-order).
 
 #include "dock/dock_drag.h"
+#include "dock/drop_gap.h"
 #include "dock/item_drops.h"
 #include "dock/job_runner.h"
 #include "dock/ondel_bar.h"
@@ -89,7 +90,15 @@ private:
     void EndDrag(ScreenPoint at, bool captureLost);
     // Files dragged from another program: what a drop at `at` would do, and the drop.
     [[nodiscard]] DropDecision DropAt(ScreenPoint at);
-    void Dropped(const std::vector<std::wstring>& paths, ScreenPoint at);
+    void Dropped(const std::vector<std::wstring>& paths, ScreenPoint at, DWORD keys);
+    // The drag hovers at `at`: the gap follows it; returns the effect a drop would have.
+    DWORD DragHover(ScreenPoint at, DWORD keys, const std::vector<std::wstring>& paths);
+    // The realpath of entry `index`, empty for none.
+    [[nodiscard]] std::wstring ItemRealpath(std::size_t index);
+    // Something moves on the dock that a drop must not land in the middle of.
+    [[nodiscard]] bool Busy();
+    // Puts the waiting drop's files in place of the gap once the dock is still.
+    void LandDrop();
     void NoteFrameFigures(std::int64_t frameMicros);
     void TakeRowChange();
 
@@ -127,6 +136,12 @@ private:
     std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
     std::unique_ptr<DockDrop> m_drop;     // after the menus: gone before them
     DockDrag m_drag;
+    struct PendingDrop {
+        std::vector<std::wstring> paths;
+        std::size_t index = 0; // where they go when no gap is open
+        std::int64_t sinceMs = 0;
+    };
+    std::optional<PendingDrop> m_pendingDrop;
     ScreenRect m_window;
     ScreenRect m_hitArea;
     bool m_tracking = false;

@@ -1,7 +1,10 @@
 #include "dock/win32/item_actions.h"
 
+#include "dock/item_drops.h"
+
 #include "foundation/diagnostic_log.h"
 #include "foundation/foreign_requests.h"
+#include "foundation/text.h"
 #include "foundation/win32/companion_channel.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
@@ -10,6 +13,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 #include <wrl/client.h>
+
+#include <algorithm>
 
 namespace kestrana::dock::win32 {
 namespace {
@@ -273,6 +278,110 @@ bool OpenRecycleBin() noexcept {
         const ShellApartment com;
         return OpenKnownFolder(L"{B7534046-3ECB-4C18-BE4E-64CD4CB7D6AC}", L"::{645FF040-5081-101B-9F08-00AA002F954E}");
     } catch (...) {
+        return false;
+    }
+}
+
+namespace {
+
+// A job has no window to own the shell's dialogs: nothing may ask. Names are chosen free
+// beforehand, so nothing is written over (a collision meanwhile is renamed where the
+// system can).
+constexpr DWORD kQuietFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_RENAMEONCOLLISION | FOF_SILENT |
+                              FOF_NOERRORUI | FOF_NOCONFIRMMKDIR;
+
+struct FolderMove {
+    std::wstring from;
+    std::wstring name; // in the folder
+    bool copy = false;
+};
+
+bool ThroughFileOperation(const std::vector<FolderMove>& work, const std::wstring& folder) {
+    ComPtr<IFileOperation> operation;
+    ComPtr<IShellItem> destination;
+    if (FAILED(::CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_PPV_ARGS(&operation))) ||
+        FAILED(operation->SetOperationFlags(kQuietFlags)) ||
+        FAILED(::SHCreateItemFromParsingName(folder.c_str(), nullptr, IID_PPV_ARGS(&destination))))
+        return false;
+    int queued = 0;
+    for (const FolderMove& move : work) {
+        ComPtr<IShellItem> item;
+        if (FAILED(::SHCreateItemFromParsingName(move.from.c_str(), nullptr, IID_PPV_ARGS(&item)))) {
+            foundation::LogFailure("drop into folder", L"not found: " + move.from);
+            continue;
+        }
+        const HRESULT hr = move.copy ? operation->CopyItem(item.Get(), destination.Get(), move.name.c_str(), nullptr)
+                                     : operation->MoveItem(item.Get(), destination.Get(), move.name.c_str(), nullptr);
+        if (SUCCEEDED(hr)) ++queued;
+    }
+    if (!queued) return false;
+    BOOL aborted = FALSE;
+    const HRESULT hr = operation->PerformOperations();
+    if (FAILED(hr) || (SUCCEEDED(operation->GetAnyOperationsAborted(&aborted)) && aborted)) {
+        foundation::LogFailure("drop into folder", L"the file operation failed: error " + std::to_wstring(static_cast<long>(hr)));
+        return hr != E_NOTIMPL; // a refusal is final; only a missing service falls back
+    }
+    return true;
+}
+
+bool ThroughOlderCall(const std::vector<FolderMove>& work, const std::wstring& folder, bool copy) {
+    // Lists of names ended by an empty one, each file with its own destination.
+    std::wstring from, to;
+    for (const FolderMove& move : work) {
+        if (move.copy != copy) continue;
+        from += move.from;
+        from.push_back(L'\0');
+        to += folder + L"\\" + move.name;
+        to.push_back(L'\0');
+    }
+    if (from.empty()) return true;
+    from.push_back(L'\0');
+    to.push_back(L'\0');
+    SHFILEOPSTRUCTW op{};
+    op.wFunc = copy ? FO_COPY : FO_MOVE;
+    op.pFrom = from.c_str();
+    op.pTo = to.c_str();
+    op.fFlags = static_cast<FILEOP_FLAGS>(kQuietFlags | FOF_MULTIDESTFILES);
+    const int result = ::SHFileOperationW(&op);
+    if (result != 0 || op.fAnyOperationsAborted) {
+        foundation::LogFailure("drop into folder", "error " + std::to_string(result));
+        return false;
+    }
+    return true;
+}
+
+std::wstring NameOf(const std::wstring& path) {
+    std::wstring_view name = path;
+    while (name.size() > 1 && (name.back() == L'\\' || name.back() == L'/')) name.remove_suffix(1);
+    const auto slash = name.find_last_of(L"\\/");
+    return std::wstring(slash == std::wstring_view::npos ? name : name.substr(slash + 1));
+}
+
+} // namespace
+
+bool PutIntoFolder(const std::vector<std::wstring>& paths, const std::wstring& folder, bool ctrl, bool shift) noexcept {
+    try {
+        std::vector<FolderMove> work;
+        std::vector<std::wstring> chosen; // names given in this drop, lower case
+        const auto taken = [&](const std::wstring& name) {
+            return std::find(chosen.begin(), chosen.end(), foundation::AsciiLower(name)) != chosen.end() ||
+                   ::GetFileAttributesW((folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        for (const std::wstring& path : paths) {
+            if (!CanGoIntoFolder(path, folder)) continue;
+            FolderMove move{path, FreeNameInFolder(NameOf(path), taken),
+                            FolderDropEffectFor(path, folder, ctrl, shift) == FolderDropEffect::Copy};
+            chosen.push_back(foundation::AsciiLower(move.name));
+            work.push_back(std::move(move));
+        }
+        if (work.empty()) return false;
+        const ShellApartment com;
+        if (ThroughFileOperation(work, folder)) return true;
+        foundation::LogDetail("drop into folder", "the older file call does it");
+        const bool moved = ThroughOlderCall(work, folder, false);
+        return ThroughOlderCall(work, folder, true) && moved;
+    } catch (...) {
+        foundation::LogCaught("drop into folder");
         return false;
     }
 }

@@ -61,4 +61,10 @@ bool MoveToRecycleBin(const std::vector<std::wstring>& paths) noexcept;
 // Opens the recycle bin folder.
 bool OpenRecycleBin() noexcept;
 
+// --- folders ---
+// Moves or copies dropped files into `folder` as the file manager would (the keys held at
+// the drop decide, else the drive). Never overwrites: a name already taken gets a new one.
+// Shows no window; failures go to the diagnostic log.
+bool PutIntoFolder(const std::vector<std::wstring>& paths, const std::wstring& folder, bool ctrl, bool shift) noexcept;
+
 } // namespace kestrana::dock::win32

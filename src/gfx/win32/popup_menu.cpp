@@ -7,6 +7,8 @@
 #include "gfx/menu_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
 
+#include <windowsx.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,9 +67,14 @@ struct Level {
     LayeredWindowSurface surface;
     int drawnHot = -2;
 
+    const wchar_t* ownerProperty = nullptr;
+    const wchar_t* parentProperty = nullptr;
+
     ~Level() {
         if (window) {
             ::RemovePropW(window, kLevelProperty);
+            if (ownerProperty) ::RemovePropW(window, ownerProperty);
+            if (parentProperty) ::RemovePropW(window, parentProperty);
             ::DestroyWindow(window);
         }
     }
@@ -129,6 +136,17 @@ private:
             return true;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP: Apply(Pointer(msg.pt, true), done, result); return true;
+        // Touch and pen, kept from the default handling so that no mouse messages follow.
+        case WM_POINTERDOWN:
+            if (!LevelAt(PointerAt(msg.lParam)).first) done = true;
+            else Apply(Pointer(PointerAt(msg.lParam), false), done, result);
+            return true;
+        case WM_POINTERUPDATE: Apply(Pointer(PointerAt(msg.lParam), false), done, result); return true;
+        case WM_POINTERUP: Apply(Pointer(PointerAt(msg.lParam), true), done, result); return true;
+        case WM_POINTERENTER:
+        case WM_POINTERLEAVE:
+        case WM_POINTERCAPTURECHANGED: return true;
+        case WM_TOUCH: Touch(msg, done, result); return true;
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONUP:
@@ -190,6 +208,38 @@ private:
         case WM_CANCELMODE: done = true; return false;
         default: return false;
         }
+    }
+
+    static POINT PointerAt(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+    // Touch reported the older way (a window registered for it): the primary contact
+    // alone drives the menu, as the pointer messages would.
+    void Touch(const MSG& msg, bool& done, int& result) {
+        using GetInfo = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
+        using CloseHandleFn = BOOL(WINAPI*)(HTOUCHINPUT);
+        const HMODULE user = ::GetModuleHandleW(L"user32.dll");
+        const auto getInfo = reinterpret_cast<GetInfo>(reinterpret_cast<void*>(::GetProcAddress(user, "GetTouchInputInfo")));
+        const auto closeInput =
+            reinterpret_cast<CloseHandleFn>(reinterpret_cast<void*>(::GetProcAddress(user, "CloseTouchInputHandle")));
+        const auto input = reinterpret_cast<HTOUCHINPUT>(msg.lParam);
+        const UINT count = LOWORD(msg.wParam);
+        std::vector<TOUCHINPUT> contacts(count);
+        if (getInfo && count && getInfo(input, count, contacts.data(), sizeof(TOUCHINPUT))) {
+            for (const TOUCHINPUT& contact : contacts) {
+                if (!(contact.dwFlags & TOUCHEVENTF_PRIMARY)) continue;
+                // Hundredths of a pixel.
+                const POINT at{contact.x / 100, contact.y / 100};
+                if (contact.dwFlags & TOUCHEVENTF_DOWN) {
+                    if (!LevelAt(at).first) done = true;
+                    else Apply(Pointer(at, false), done, result);
+                } else if (contact.dwFlags & TOUCHEVENTF_UP) {
+                    Apply(Pointer(at, true), done, result);
+                } else {
+                    Apply(Pointer(at, false), done, result);
+                }
+            }
+        }
+        if (closeInput) closeInput(input);
     }
 
     std::pair<bool, std::pair<std::size_t, int>> LevelAt(POINT p) const {
@@ -259,6 +309,14 @@ private:
         }
         ::SetPropW(level->window, kLevelProperty, level.get());
         if (m_options.ownerProperty) ::SetPropW(level->window, m_options.ownerProperty, m_options.ownerValue);
+        if (m_options.parentProperty) ::SetPropW(level->window, m_options.parentProperty, m_owner);
+        level->ownerProperty = m_options.ownerProperty;
+        level->parentProperty = m_options.parentProperty;
+        // Touch arrives as touch, not as a mouse made up from it (the system may not offer it).
+        using RegisterTouch = BOOL(WINAPI*)(HWND, ULONG);
+        if (const auto registerTouch = reinterpret_cast<RegisterTouch>(reinterpret_cast<void*>(
+                ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
+            registerTouch(level->window, 0);
         level->picture = Bitmap(level->layout.width, level->layout.height);
         m_levels.push_back(std::move(level));
         return true;

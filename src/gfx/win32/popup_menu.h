@@ -20,6 +20,8 @@ struct PopupMenuOptions {
     std::wstring className = L"KestranaMenu";
     const wchar_t* ownerProperty = nullptr;
     void* ownerValue = nullptr;
+    // A property naming the menu's owner window, set on every window of the menu.
+    const wchar_t* parentProperty = nullptr;
     float scale = 1.0f;
     bool dark = false;
     std::uint8_t opacity = 246;
@@ -28,6 +30,8 @@ struct PopupMenuOptions {
 // Opens the menu with its top-left corner at `anchor` (screen pixels), above `flipY`
 // when there is no room below, and returns the chosen row's id, or 0. Runs a nested
 // message loop on the calling (user-interface) thread; other windows keep working.
+// Touch and pen work as the mouse does: a finger on a row lights it (and opens its
+// sub-menu), lifting it there chooses the row, a touch outside closes the menu.
 [[nodiscard]] int RunPopupMenu(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text,
                                const PopupMenuOptions& options) noexcept;
 

@@ -1,64 +1,30 @@
 #include "launchers/win32/stack_drag.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/com_object.h"
 #include "foundation/win32/dropped_files.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 #include <wrl/client.h>
 
-#include <atomic>
-
 namespace kestrana::launchers::win32 {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 
-class DropSource final : public IDropSource {
+class DropSource final : public kestrana::win32::ComObject<IDropSource> {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IDropSource) {
-            *out = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
         if (escape) return DRAGDROP_S_CANCEL;
         return (keys & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    std::atomic<ULONG> m_refs{1};
 };
 
-class DropTarget final : public IDropTarget {
+class DropTarget final : public kestrana::win32::ComObject<IDropTarget> {
 public:
     explicit DropTarget(std::function<void(std::vector<std::wstring>)> dropped) : m_dropped(std::move(dropped)) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-            *out = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         m_files = kestrana::win32::OffersFiles(data);
         *effect = m_files ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
@@ -83,7 +49,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> m_refs{1};
     bool m_files = false;
     std::function<void(std::vector<std::wstring>)> m_dropped;
 };

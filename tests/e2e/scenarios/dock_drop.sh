@@ -1,14 +1,16 @@
 # Files dropped on the dock from another program (the driver drags them with OLE): one
-# beside an icon becomes an item and is saved; one on the trash goes to the recycle bin,
-# and emptying the trash asks in the dock's own window first.
+# beside an icon opens a gap while it hovers, then becomes an item and is saved; one on the
+# trash goes to the recycle bin, and emptying the trash asks in the dock's own window
+# first; one on a folder item moves into that folder.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin dock_drop 1920x1080x24
 
 printf '%s\r\n' '[ico1]' 'tag=Notepad' 'appname=notepad.exe' 'filepath=c:\windows\system32\notepad.exe' \
-    'realpath=c:\windows\system32\notepad.exe' '[ico2]' 'delimiter=1' '[ico3]' 'appname=trash|' >"$E2E_BASE/ico.ini"
-printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=64\r\n' >"$E2E_BASE/config.ini"
+    'realpath=c:\windows\system32\notepad.exe' '[ico2]' 'delimiter=1' '[ico3]' 'appname=trash|' \
+    '[ico4]' 'tag=Box' 'appname=box' 'filepath=c:\box' 'realpath=c:\box' >"$E2E_BASE/ico.ini"
+printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=64\r\n[stack]\r\nc:\\box=1\r\n' >"$E2E_BASE/config.ini"
 drive_c=$WINEPREFIX/drive_c
-mkdir -p "$drive_c/drops"
+mkdir -p "$drive_c/drops" "$drive_c/box"
 echo notes >"$drive_c/drops/notes.txt"
 echo waste >"$drive_c/drops/waste.txt"
 e2e_start_kestrana
@@ -24,9 +26,15 @@ wait_for() { # <what> <command...>: up to 10 s
     e2e_fail "$what ($(items))"
 }
 
-# Slots of 64 + 4 pixels: notepad, separator (half), trash. On notepad's right edge the
-# file lands after it.
-kdrv drop $((l + 60)) "$y" 'C:\drops\notes.txt' >&2 || e2e_fail "the dock refused the file"
+# Slots of 64 + 4 pixels: notepad, separator (half), trash, box. On notepad's right edge
+# the file lands after it; while the driver holds it there, a gap opens.
+kdrv drop $((l + 60)) "$y" 'C:\drops\notes.txt' >"$E2E_DIR/drop1.txt" 2>&1 &
+dropper=$!
+sleep 0.5
+e2e_screenshot gap >/dev/null || true
+wait "$dropper" || e2e_fail "the dock refused the file ($(cat "$E2E_DIR/drop1.txt"))"
+log=$WINEPREFIX/drive_c/Kestrana/Kestrana.log
+grep -aq 'dock drop: gap at entry 4' "$log" || e2e_fail "no gap opened after notepad"
 added() { items | grep -q 'appname=notes.txt'; }
 wait_for "the dropped file did not become an item" added
 sleep 0.5
@@ -37,9 +45,26 @@ read -r l t r b < <(kdrv rect "$input")
 kdrv drop $((l + 2 * 68 + 34 + 32)) "$y" 'C:\drops\waste.txt' >&2 || e2e_fail "the trash refused the file"
 moved() { [ ! -e "$drive_c/drops/waste.txt" ]; }
 wait_for "the file dropped on the trash is still there" moved
-log=$WINEPREFIX/drive_c/Kestrana/Kestrana.log
 full() { grep -aq 'trash: full' "$log"; }
 wait_for "the trash did not turn full" full
+
+# Slots: notepad, notes, separator, trash, box. The middle of the folder's icon takes the
+# file into the folder, on the same drive a move; the folder, shown as a stack, piles its
+# items again.
+piles() { grep -ac 'pile made for c:\\box' "$log"; }
+piled() { [ "$(piles)" -ge 1 ]; }
+wait_for "no pile for the folder shown as a stack" piled
+before=$(piles)
+echo boxed >"$drive_c/drops/boxed.txt"
+read -r l t r b < <(kdrv rect "$input")
+kdrv drop $((l + 3 * 68 + 34 + 32)) "$y" 'C:\drops\boxed.txt' >&2 || e2e_fail "the folder refused the file"
+boxed() { [ -e "$drive_c/box/boxed.txt" ] && [ ! -e "$drive_c/drops/boxed.txt" ]; }
+wait_for "the file dropped on the folder did not move into it" boxed
+items | grep -q 'boxed' && e2e_fail "the file dropped on the folder became an item"
+stacked() { [ "$(piles)" -gt "$before" ]; }
+wait_for "the folder's pile did not follow the drop" stacked
+sleep 0.5
+e2e_screenshot boxed >/dev/null || true
 
 # A double click on the full trash asks first, in the dock's own window; confirmed, the
 # recycle bin is emptied.

@@ -94,13 +94,36 @@ TEST(DockMenus, ItemMenusOfEachKind) {
     EXPECT_EQ(Find(weather.rows, cmd::kOpen), nullptr);
     EXPECT_EQ(Find(weather.rows, cmd::kNeverShow), nullptr);
     const DockMenu files = BuildItemMenu(folder.store, {L"explorer.exe", true, true, true, {}, {}});
-    EXPECT_EQ(files.rows.front().id, cmd::kNewFileManagerWindow);
+    EXPECT_EQ(Ids(files.rows), (std::vector<int>{0, 0, cmd::kNewFileManagerWindow, cmd::kGoToFolder,
+                                                 cmd::kConnectToServer, cmd::kShowDesktop, 0, 0, 0, cmd::kQuit}));
+    EXPECT_EQ(files.rows.front().submenu.size(), SystemTools().size());
+    EXPECT_EQ(SystemToolOfCommand(files.rows.front().submenu.back().id), &SystemTools().back());
+    EXPECT_EQ(SystemToolOfCommand(cmd::kSystemToolFirst + static_cast<int>(SystemTools().size())), nullptr);
     for (const DockMenu* m : {&running, &idle, &trash, &pad, &weather, &files}) {
         EXPECT_FALSE(m->rows.front().separator);
         EXPECT_FALSE(m->rows.back().separator);
         for (std::size_t i = 1; i < m->rows.size(); ++i)
             EXPECT_FALSE(m->rows[i].separator && m->rows[i - 1].separator) << "two rules in a row";
     }
+}
+
+TEST(DockMenus, RecentItemsStandBeforeTheWindowsAndAllWindowsAmongTheOptions) {
+    fakes::SettingsFolder folder;
+    ItemMenuFacts editor{L"notepad.exe", true, true, true, {{WindowId{5}, L"a.txt"}}, {}, {L"C:\\d\\a.txt", L"C:\\b.txt"}};
+    const DockMenu menu = BuildItemMenu(folder.store, editor);
+    ASSERT_TRUE(menu.rows.front().HasSubmenu());
+    EXPECT_EQ(menu.rows.front().submenu[0].text, L"a.txt");
+    EXPECT_EQ(menu.rows[2].id, cmd::kWindowFirst);
+    EXPECT_EQ(RecentOfCommand(menu, menu.rows.front().submenu[1].id), L"C:\\b.txt");
+    EXPECT_FALSE(RecentOfCommand(menu, cmd::kRecentFirst + 2));
+    EXPECT_NE(Find(menu.rows, cmd::kShowAllWindows), nullptr);
+    // Without windows there is nothing to show; without recent items, no empty sub-menu.
+    const DockMenu idle = BuildItemMenu(folder.store, {L"notepad.exe", true, false, true, {}, {}, {}});
+    EXPECT_EQ(Find(idle.rows, cmd::kShowAllWindows), nullptr);
+    EXPECT_EQ(Find(idle.rows, cmd::kRecentFirst), nullptr);
+    // The file manager lists its recent items first.
+    const DockMenu files = BuildItemMenu(folder.store, {L"explorer.exe", true, false, true, {}, {}, {L"D:\\Work\\"}});
+    EXPECT_EQ(files.rows.front().submenu.front().text, L"Work");
 }
 
 TEST(DockMenus, ProgramOptionsSwitchTheirConfigKey) {

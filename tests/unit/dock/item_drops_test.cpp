@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestrana::dock {
 namespace {
 
@@ -59,9 +61,56 @@ TEST(ItemDrops, ProgramsOpenFilesTheTrashTakesThemAndTheRestLandBeside) {
     // Past the separator's middle the place is the trash's.
     EXPECT_EQ(DecideDrop(row, 95).action, DropAction::ToTrash);
     EXPECT_EQ(DecideDrop(row, 120).action, DropAction::ToTrash);
-    // Beyond the row: at its end, before the trash.
-    EXPECT_EQ(DecideDrop(row, 400).action, DropAction::AddItems);
+    // Beyond the row: at its end, which is the trash's place.
+    EXPECT_EQ(DecideDrop(row, 400).action, DropAction::ToTrash);
     EXPECT_EQ(DecideDrop(row, 400).index, 6u);
+}
+
+TEST(ItemDrops, FolderItemsTakeFilesOnTheirMiddleMovingOnOneDriveCopyingAcross) {
+    DockItems row;
+    for (const wchar_t* app : {L"explorer.exe", L"work", L"trash|"}) {
+        auto item = MakeDockico();
+        item->appname = app;
+        row.Append(std::move(item));
+    }
+    row[4].key = L"folder-work";
+    PlaceAtRest(row, 40, 0); // explorer 0-40, work 40-80, trash 80-120
+    EXPECT_EQ(DecideDrop(row, 60).action, DropAction::IntoFolder);
+    EXPECT_EQ(DecideDrop(row, 60).index, 4u);
+    EXPECT_EQ(DecideDrop(row, 44).action, DropAction::AddItems);
+
+    const struct {
+        const wchar_t* path;
+        const wchar_t* folder;
+        bool ctrl, shift;
+        FolderDropEffect effect;
+    } effects[] = {
+        {L"C:\\a\\x.txt", L"c:\\Work", false, false, FolderDropEffect::Move},
+        {L"D:\\x.txt", L"C:\\Work", false, false, FolderDropEffect::Copy},
+        {L"C:\\a\\x.txt", L"C:\\Work", true, false, FolderDropEffect::Copy},
+        {L"D:\\x.txt", L"C:\\Work", false, true, FolderDropEffect::Move},
+        {L"D:\\x.txt", L"C:\\Work", true, true, FolderDropEffect::Copy},
+        {L"\\\\srv\\docs\\x.txt", L"\\\\SRV\\Docs\\in", false, false, FolderDropEffect::Move},
+        {L"\\\\srv\\docs\\x.txt", L"\\\\srv\\other", false, false, FolderDropEffect::Copy},
+    };
+    for (const auto& e : effects)
+        EXPECT_EQ(FolderDropEffectFor(e.path, e.folder, e.ctrl, e.shift), e.effect) << e.path << " " << e.folder;
+
+    EXPECT_TRUE(CanGoIntoFolder(L"C:\\a\\x.txt", L"C:\\Work"));
+    EXPECT_TRUE(CanGoIntoFolder(L"C:\\Workshop", L"C:\\Work"));
+    EXPECT_FALSE(CanGoIntoFolder(L"C:\\Work\\x.txt", L"c:\\work\\")); // already there
+    EXPECT_FALSE(CanGoIntoFolder(L"C:\\Work", L"C:\\Work"));
+    EXPECT_FALSE(CanGoIntoFolder(L"C:\\Work", L"C:\\Work\\Sub")); // into itself
+    EXPECT_FALSE(CanGoIntoFolder(L"C:\\x.txt", L"C:\\"));
+    EXPECT_TRUE(CanGoIntoFolder(L"C:\\a\\x.txt", L"C:\\"));
+
+    // A name already in the folder is never written over.
+    const std::vector<std::wstring> there{L"x.txt", L"x (2).txt", L".profile", L"notes"};
+    const auto taken = [&](const std::wstring& name) { return std::find(there.begin(), there.end(), name) != there.end(); };
+    EXPECT_EQ(FreeNameInFolder(L"x.txt", taken), L"x (3).txt");
+    EXPECT_EQ(FreeNameInFolder(L"y.txt", taken), L"y.txt");
+    EXPECT_EQ(FreeNameInFolder(L".profile", taken), L".profile (2)");
+    EXPECT_EQ(FreeNameInFolder(L"notes", taken), L"notes (2)");
 }
 
 } // namespace
