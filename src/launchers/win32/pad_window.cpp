@@ -6,15 +6,20 @@
 #include "foundation/win32/shell_window.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
+#include "dock/win32/dock_menus.h"
+#include "foundation/win32/process_start.h"
 #include "launchers/pad_arrange.h"
 
 #include <imm.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
+#include <shobjidl.h>
 #include <wrl/client.h>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace kestrana::launchers {
 
@@ -22,6 +27,7 @@ namespace {
 
 constexpr wchar_t kPadClass[] = L"OndelLaunchpad";
 constexpr wchar_t kTagClass[] = L"OndelLaunchpadtag";
+constexpr wchar_t kGroupClass[] = L"OndelLaunchpadgroup";
 constexpr wchar_t kSelfProperty[] = L"OndelLaunchpadPtr";
 // For tools and tests that look at the view from outside: the page shown (from 1) and
 // how many applications the search found.
@@ -30,14 +36,6 @@ constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
 
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kIconsArrived = WM_APP + 41;
-
-enum MenuId : int {
-    kMenuAdmin = 1,
-    kMenuLocation,
-    kMenuDelete,
-    kMenuAdd,
-    kMenuSortName,
-};
 
 double MillisecondsSince(LARGE_INTEGER since) {
     LARGE_INTEGER now{}, frequency{};
@@ -108,6 +106,10 @@ LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
 
 LaunchpadWindow::~LaunchpadWindow() {
     if (m_tag) ::DestroyWindow(m_tag);
+    if (m_groupWindow) {
+        ::RemovePropW(m_groupWindow, kSelfProperty);
+        ::DestroyWindow(m_groupWindow);
+    }
     if (m_window) {
         ::RemovePropW(m_window, kSelfProperty);
         ::DestroyWindow(m_window);
@@ -122,7 +124,8 @@ std::wstring LaunchpadWindow::Text(std::wstring_view section, std::wstring_view 
 
 bool LaunchpadWindow::CreateWindows() {
     if (m_window) return true;
-    if (!RegisterOnce(kPadClass, WindowProc) || !RegisterOnce(kTagClass, ::DefWindowProcW)) {
+    if (!RegisterOnce(kPadClass, WindowProc) || !RegisterOnce(kTagClass, ::DefWindowProcW) ||
+        !RegisterOnce(kGroupClass, GroupProc)) {
         foundation::LogFailure("launchpad", "window classes could not be registered");
         return false;
     }
@@ -158,6 +161,14 @@ bool LaunchpadWindow::CreateWindows() {
     tag.owner = m_window;
     tag.createOnThisThread = true;
     m_tag = win32::CreateShellWindow(tag);
+
+    // The open group: above the page, never taking the keyboard from the Launchpad.
+    win32::ShellWindowRequest group = tag;
+    group.className = kGroupClass;
+    group.clickThrough = false;
+    m_groupWindow = win32::CreateShellWindow(group);
+    if (m_groupWindow) ::SetPropW(m_groupWindow, kSelfProperty, this);
+    else foundation::LogFailure("launchpad", "the group window could not be created");
     return true;
 }
 
@@ -256,10 +267,14 @@ void LaunchpadWindow::Show(int effect) {
     const LARGE_INTEGER started = Stamp();
     if (!CreateWindows() || !EnsureCatalogue()) return;
     if (m_shown && !m_hiding) return;
+    const double made = MillisecondsSince(started);
 
     // The monitor named by "screenpad", else the one under the pointer.
+    LARGE_INTEGER step = Stamp();
     const auto monitors = dock::win32::EnumerateMonitors();
     if (monitors.empty()) return;
+    const double monitorsMs = MillisecondsSince(step);
+    step = Stamp();
     const std::wstring wanted = m_services.settings.ReadString(L"normal", L"screenpad");
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -273,32 +288,37 @@ void LaunchpadWindow::Show(int effect) {
     if (!chosen) chosen = &monitors.front();
     const RECT rect{chosen->rect.left, chosen->rect.top, chosen->rect.right, chosen->rect.bottom};
 
-    const double prepared = MillisecondsSince(started);
-    double backdrop = 0;
+    double settingsMs = 0, backdropMs = 0;
     if (!m_shown) {
         m_view->Reset();
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
-        const LARGE_INTEGER capture = Stamp();
+        PadTexts texts;
+        texts.searchHint = Text(L"launchpad", L"search", L"Search");
+        texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
+        m_renderer.SetTexts(texts);
+        settingsMs = MillisecondsSince(step);
+        step = Stamp();
         CaptureBackdrop(rect, chosen->dpiScale);
-        backdrop = MillisecondsSince(capture);
+        backdropMs = MillisecondsSince(step);
     }
     m_origin = {rect.left, rect.top};
     m_effect = std::clamp(effect, 0, 2);
     m_effectStart = Now();
     m_shown = true;
     m_hiding = false;
-    PadTexts texts;
-    texts.searchHint = Text(L"launchpad", L"search", L"Search");
-    m_renderer.SetTexts(texts);
     Draw();
+    step = Stamp();
     ::SetWindowPos(m_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_SHOWWINDOW);
     ::SetForegroundWindow(m_window);
     ::SetFocus(m_window);
+    const double showingMs = MillisecondsSince(step);
     foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
-                                           Ms(prepared) + L", backdrop " + Ms(backdrop) + L" of which blur " + Ms(m_blurMs) + L", drawing " + Ms(m_renderMs) +
-                                           L", handing over " + Ms(m_presentMs) + L")");
+                                           Ms(made) + L", monitors " + Ms(monitorsMs) + L", settings " + Ms(settingsMs) +
+                                           L", backdrop " + Ms(backdropMs) + L" of which blur " + Ms(m_blurMs) +
+                                           L", drawing " + Ms(m_renderMs) + L", handing over " + Ms(m_presentMs) +
+                                           L", showing " + Ms(showingMs) + L")");
     StartFrames();
 }
 
@@ -310,6 +330,7 @@ void LaunchpadWindow::Hide(int effect) {
     m_hiding = true;
     if (m_tag) ::ShowWindow(m_tag, SW_HIDE);
     m_tagShown = false;
+    UpdateGroupWindow(0);
     StartFrames();
 }
 
@@ -320,9 +341,11 @@ void LaunchpadWindow::HideNow() noexcept {
     // Asynchronous, as the crash handler may call this from another thread.
     ::ShowWindowAsync(m_window, SW_HIDE);
     if (m_tag) ::ShowWindowAsync(m_tag, SW_HIDE);
+    if (m_groupWindow) ::ShowWindowAsync(m_groupWindow, SW_HIDE);
     m_shown = false;
     m_hiding = false;
     m_tagShown = false;
+    m_groupShown = false;
 }
 
 void LaunchpadWindow::Toggle(int effect) {
@@ -363,7 +386,23 @@ void LaunchpadWindow::Draw() {
     if (!m_surface.Present(m_window, m_frame, m_origin, opacity))
         foundation::LogDetail("launchpad", "the frame was not taken");
     m_presentMs = MillisecondsSince(present);
+    UpdateGroupWindow(opacity);
     Publish();
+}
+
+void LaunchpadWindow::UpdateGroupWindow(BYTE opacity) {
+    if (!m_groupWindow) return;
+    if (!m_view->OpenGroupData() || m_hiding || !m_shown) {
+        if (m_groupShown) ::ShowWindow(m_groupWindow, SW_HIDE);
+        m_groupShown = false;
+        return;
+    }
+    m_renderer.RenderGroup(m_groupFrame, *m_view);
+    const gfx::RectI panel = m_view->GroupPanel();
+    if (!m_groupSurface.Present(m_groupWindow, m_groupFrame, {m_origin.x + panel.x, m_origin.y + panel.y}, opacity))
+        foundation::LogDetail("launchpad", "the group's picture was not taken");
+    if (!m_groupShown) ::ShowWindow(m_groupWindow, SW_SHOWNOACTIVATE);
+    m_groupShown = true;
 }
 
 void LaunchpadWindow::Publish() {
@@ -444,39 +483,46 @@ int LaunchpadWindow::Ask(const wchar_t* text, const wchar_t* caption, UINT style
 void LaunchpadWindow::ShowMenu(POINT screen) {
     const PadPoint at{screen.x - m_origin.x, screen.y - m_origin.y};
     const auto place = m_view->EntryAt(at);
-    gfx::Menu menu;
-    if (place) {
-        menu.push_back(gfx::MenuItem::Command(kMenuAdmin, Text(L"menu", L"adminmode", L"Run as administrator")));
-        menu.push_back(gfx::MenuItem::Command(kMenuLocation, Text(L"menu", L"locationfile", L"Open file location")));
-        menu.push_back(gfx::MenuItem::Sub(Text(L"menu", L"RecentFiles", L"Recent Items"), {}));
-        menu.push_back(gfx::MenuItem::Rule());
-        menu.push_back(gfx::MenuItem::Command(kMenuDelete, Text(L"launchpad", L"deleteicon", L"Remove from Launchpad")));
-        menu.push_back(gfx::MenuItem::Rule());
+    auto& catalogue = m_catalogue->Catalogue();
+    const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr;
+    PadMenuFacts facts;
+    facts.onEntry = entry != nullptr;
+    std::vector<RecentDocument> recent;
+    if (entry) {
+        recent = RecentDocumentsOf(entry->path);
+        for (const auto& document : recent) facts.recent.push_back(document.name);
     }
-    menu.push_back(gfx::MenuItem::Command(kMenuAdd, Text(L"launchpad", L"addicon", L"Add applications...")));
-    menu.push_back(gfx::MenuItem::Sub(Text(L"launchpad", L"padsort", L"Sort"),
-                                      {gfx::MenuItem::Command(kMenuSortName, Text(L"launchpad", L"padsortname", L"By name"))}));
+    const PadText text = [this](std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
+        return Text(section, key, fallback);
+    };
     gfx::PopupMenuOptions options;
     options.scale = m_view->Geometry().scale;
     options.dark = true;
-    const int chosen = gfx::RunPopupMenu(m_window, menu, screen, screen.y, m_services.text, options);
-    auto& catalogue = m_catalogue->Catalogue();
+    const int chosen = gfx::RunPopupMenu(m_window, BuildPadMenu(facts, text), screen, screen.y, m_services.text, options);
+    if (chosen != 0) foundation::LogDetail("launchpad", L"menu row " + std::to_wstring(chosen));
+    // The menu's loop may have let the catalogue change: look the entry up again.
+    entry = place ? catalogue.EntryAt(*place) : nullptr;
+    const auto sorted = [&](void (*sort)(std::vector<LaunchpadPage>&)) {
+        sort(catalogue.Pages());
+        m_view->PagesChanged();
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+    };
     switch (chosen) {
-    case kMenuAdmin:
-        if (place) {
+    case kPadMenuAdmin:
+        if (entry) {
             Launch(*place, true);
             Hide(m_effect);
         }
         break;
-    case kMenuLocation:
-        if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
+    case kPadMenuLocation:
+        if (entry) {
             const std::wstring arguments = L"/select,\"" + entry->path + L"\"";
             ::ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
             Hide(m_effect);
         }
         break;
-    case kMenuDelete:
-        if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
+    case kPadMenuDelete:
+        if (entry) {
             const std::wstring question =
                 Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?") + L"\n\n" + entry->name;
             if (Ask(question.c_str(), L"Launchpad", MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK &&
@@ -486,22 +532,127 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
             }
         }
         break;
-    case kMenuAdd: {
-        const std::wstring tip = Text(L"launchpad", L"addtips", L"Drop applications or shortcuts onto Launchpad to add them.");
-        Ask(tip.c_str(), L"Launchpad", MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+    case kPadMenuAdd: AddFiles(ChooseFiles()); break;
+    case kPadMenuSortName: sorted(SortByName); break;
+    case kPadMenuSortKind: sorted(SortGroupsFirst); break;
+    case kPadMenuSortFill: sorted(FillPages); break;
+    default:
+        if (chosen >= kPadMenuRecentFirst && chosen <= kPadMenuRecentLast) {
+            const auto index = static_cast<std::size_t>(chosen - kPadMenuRecentFirst);
+            if (index < recent.size()) {
+                win32::StartWithShell({.file = recent[index].target.c_str()}, "launchpad recent item");
+                Hide(m_effect);
+            }
+        }
         break;
-    }
-    case kMenuSortName:
-        SortByName(catalogue.Pages());
-        m_view->PagesChanged();
-        catalogue.Save();
-        break;
-    default: break;
     }
     Draw();
 }
 
+std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstring& entryPath) {
+    constexpr std::size_t kLooked = 80; // the newest shortcuts of the recent list that are read
+    constexpr std::size_t kShown = 12;
+    std::vector<RecentDocument> shown;
+    try {
+        const auto expand = [](const std::wstring& path) {
+            wchar_t out[MAX_PATH * 2] = {};
+            const DWORD length = ::ExpandEnvironmentStringsW(path.c_str(), out, static_cast<DWORD>(std::size(out)));
+            return length > 0 && length <= std::size(out) ? std::wstring(out) : path;
+        };
+        std::wstring program = entryPath;
+        if (const auto link = dock::win32::ReadShortcut(entryPath)) program = expand(link->target);
+        // Packaged applications keep their own recent lists, which are not read here.
+        if (program.size() < 4 || ::lstrcmpiW(program.c_str() + program.size() - 4, L".exe") != 0) return shown;
+
+        PWSTR raw = nullptr;
+        if (FAILED(::SHGetKnownFolderPath(FOLDERID_Recent, 0, nullptr, &raw))) return shown;
+        const std::wstring folder = raw;
+        ::CoTaskMemFree(raw);
+        struct Found {
+            std::wstring name;
+            std::wstring link;
+            FILETIME written;
+        };
+        std::vector<Found> found;
+        WIN32_FIND_DATAW data{};
+        const HANDLE find = ::FindFirstFileW((folder + L"\\*.lnk").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) return shown;
+        do {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::wstring name = data.cFileName;
+            name.resize(name.size() - 4);
+            found.push_back({name, folder + L"\\" + data.cFileName, data.ftLastWriteTime});
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+        std::sort(found.begin(), found.end(),
+                  [](const Found& a, const Found& b) { return ::CompareFileTime(&a.written, &b.written) > 0; });
+        if (found.size() > kLooked) found.resize(kLooked);
+
+        std::vector<RecentDocument> documents;
+        std::map<std::wstring, std::wstring> handlers; // by extension
+        for (const auto& item : found) {
+            const auto link = dock::win32::ReadShortcut(item.link);
+            if (!link || link->target.empty()) continue;
+            RecentDocument document{item.name, expand(link->target), {}};
+            const auto dot = document.target.rfind(L'.');
+            const auto slash = document.target.find_last_of(L"\\/");
+            if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
+                std::wstring extension = document.target.substr(dot);
+                auto it = handlers.find(extension);
+                if (it == handlers.end()) {
+                    wchar_t handler[MAX_PATH * 2] = {};
+                    DWORD size = static_cast<DWORD>(std::size(handler));
+                    const HRESULT hr = ::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension.c_str(),
+                                                           nullptr, handler, &size);
+                    it = handlers.emplace(extension, SUCCEEDED(hr) ? expand(handler) : std::wstring()).first;
+                }
+                document.handler = it->second;
+            }
+            documents.push_back(std::move(document));
+        }
+        for (const std::size_t index : RecentFor(program, documents, kShown)) shown.push_back(documents[index]);
+    } catch (...) {
+        foundation::LogCaught("launchpad recent items");
+    }
+    return shown;
+}
+
+std::vector<std::wstring> LaunchpadWindow::ChooseFiles() {
+    std::vector<std::wstring> files;
+    Microsoft::WRL::ComPtr<IFileOpenDialog> dialog;
+    if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
+        foundation::LogFailure("launchpad", "no file dialog");
+        return files;
+    }
+    const std::wstring programs = Text(L"launchpad", L"addfilter", L"Programs and shortcuts");
+    const std::wstring all = Text(L"launchpad", L"addfilterall", L"All files");
+    const COMDLG_FILTERSPEC filters[] = {{programs.c_str(), L"*.exe;*.lnk;*.url"}, {all.c_str(), L"*.*"}};
+    DWORD flags = 0;
+    dialog->GetOptions(&flags);
+    dialog->SetOptions(flags | FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_FORCEFILESYSTEM | FOS_NODEREFERENCELINKS);
+    dialog->SetFileTypes(static_cast<UINT>(std::size(filters)), filters);
+    const std::wstring title = Text(L"launchpad", L"addicon", L"Add Applications...");
+    dialog->SetTitle(title.c_str());
+    // While the dialog is up the Launchpad is not active, and must not take that as leaving.
+    m_modal = true;
+    const HRESULT shown = dialog->Show(m_window);
+    m_modal = false;
+    Microsoft::WRL::ComPtr<IShellItemArray> chosen;
+    if (FAILED(shown) || FAILED(dialog->GetResults(&chosen))) return files;
+    DWORD count = 0;
+    chosen->GetCount(&count);
+    for (DWORD i = 0; i < count; ++i) {
+        Microsoft::WRL::ComPtr<IShellItem> item;
+        PWSTR path = nullptr;
+        if (FAILED(chosen->GetItemAt(i, &item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) continue;
+        files.emplace_back(path);
+        ::CoTaskMemFree(path);
+    }
+    return files;
+}
+
 void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
+    if (files.empty()) return;
     const std::wstring pinned = m_services.settings.BaseFolder() + L"launchpad\\Pinned\\";
     std::vector<std::wstring> taken;
     WIN32_FIND_DATAW found{};
@@ -513,8 +664,16 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
     }
     const auto plan = PlanDrop(files, taken);
     if (!plan) {
-        const std::wstring text = Text(L"launchpad", L"adderror", L"At most 70 files can be added at once.");
-        Ask(text.c_str(), L"Launchpad", MB_OK | MB_TOPMOST | MB_ICONWARNING);
+        // Said in the Launchpad itself, beside its own picture; the next click or key takes it away.
+        if (!m_noticeIcon && m_services.padIcon) m_renderer.SetNoticeIcon(m_services.padIcon());
+        m_noticeIcon = true;
+        PadTexts texts;
+        texts.searchHint = Text(L"launchpad", L"search", L"Search");
+        texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
+        m_renderer.SetTexts(texts);
+        m_view->ShowNotice(Text(L"launchpad", L"adderror", L"At most 70 files can be added at once."));
+        foundation::LogDetail("launchpad", L"dropped files refused: " + std::to_wstring(files.size()));
+        Draw();
         return;
     }
     // Each file becomes a shortcut in launchpad\Pinned\, which the load then finds.
@@ -548,6 +707,32 @@ LRESULT CALLBACK LaunchpadWindow::WindowProc(HWND window, UINT message, WPARAM w
         foundation::LogCaught("launchpad window");
         return 0;
     }
+}
+
+LRESULT CALLBACK LaunchpadWindow::GroupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<LaunchpadWindow*>(::GetPropW(window, kSelfProperty));
+    if (!self || !self->m_view) return ::DefWindowProcW(window, message, wParam, lParam);
+    try {
+        switch (message) {
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_MOUSEMOVE:
+        case WM_RBUTTONUP: {
+            // The panel's pointer input is the view's, in the Launchpad's own coordinates;
+            // a press hands the capture to the Launchpad, which then follows the drag.
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ::ClientToScreen(window, &at);
+            const LPARAM moved = MAKELPARAM(static_cast<WORD>(at.x - self->m_origin.x), static_cast<WORD>(at.y - self->m_origin.y));
+            return self->Handle(message, wParam, moved);
+        }
+        default: break;
+        }
+    } catch (...) {
+        foundation::LogCaught("launchpad group window");
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
