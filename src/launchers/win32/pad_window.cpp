@@ -9,6 +9,7 @@
 #include "dock/win32/dock_menus.h"
 #include "foundation/win32/process_start.h"
 #include "launchers/pad_arrange.h"
+#include "launchers/win32/stack_drag.h"
 
 #include <imm.h>
 #include <shellapi.h>
@@ -111,6 +112,7 @@ LaunchpadWindow::~LaunchpadWindow() {
         ::DestroyWindow(m_groupWindow);
     }
     if (m_window) {
+        win32::StopAcceptingDrops(m_window);
         ::RemovePropW(m_window, kSelfProperty);
         ::DestroyWindow(m_window);
     }
@@ -129,7 +131,7 @@ bool LaunchpadWindow::CreateWindows() {
         foundation::LogFailure("launchpad", "window classes could not be registered");
         return false;
     }
-    win32::ShellWindowRequest request;
+    kestrana::win32::ShellWindowRequest request;
     request.className = kPadClass;
     request.title = L"Launchpad";
     request.width = 1;
@@ -138,7 +140,7 @@ bool LaunchpadWindow::CreateWindows() {
     request.toolWindow = true;
     request.topmost = true;
     request.createOnThisThread = true;
-    m_window = win32::CreateShellWindow(request);
+    m_window = kestrana::win32::CreateShellWindow(request);
     if (!m_window) {
         foundation::LogFailure("launchpad", "the window could not be created");
         return false;
@@ -146,10 +148,13 @@ bool LaunchpadWindow::CreateWindows() {
     ::SetPropW(m_window, kSelfProperty, this);
     ::SetPropW(m_window, L"NonRudeHWND", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
     RegisterTouch(m_window);
-    ::DragAcceptFiles(m_window, TRUE);
-    win32::ExcludeFromPeek(m_window);
+    // Drops come through OLE, as from the file manager; only shortcuts are made, so the
+    // source keeps its files.
+    if (!win32::AcceptDrops(m_window, [this](std::vector<std::wstring> files) { AddFiles(files); }, DROPEFFECT_LINK))
+        ::DragAcceptFiles(m_window, TRUE);
+    kestrana::win32::ExcludeFromPeek(m_window);
 
-    win32::ShellWindowRequest tag;
+    kestrana::win32::ShellWindowRequest tag;
     tag.className = kTagClass;
     tag.width = 1;
     tag.height = 1;
@@ -160,13 +165,13 @@ bool LaunchpadWindow::CreateWindows() {
     tag.noActivate = true;
     tag.owner = m_window;
     tag.createOnThisThread = true;
-    m_tag = win32::CreateShellWindow(tag);
+    m_tag = kestrana::win32::CreateShellWindow(tag);
 
     // The open group: above the page, never taking the keyboard from the Launchpad.
-    win32::ShellWindowRequest group = tag;
+    kestrana::win32::ShellWindowRequest group = tag;
     group.className = kGroupClass;
     group.clickThrough = false;
-    m_groupWindow = win32::CreateShellWindow(group);
+    m_groupWindow = kestrana::win32::CreateShellWindow(group);
     if (m_groupWindow) ::SetPropW(m_groupWindow, kSelfProperty, this);
     else foundation::LogFailure("launchpad", "the group window could not be created");
     return true;
@@ -236,8 +241,8 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
+    kestrana::win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    kestrana::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
     bool copied = false;
     if (dib && memory && bits) {
         const HGDIOBJ previous = ::SelectObject(memory.Get(), dib.Get());
@@ -540,7 +545,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         if (chosen >= kPadMenuRecentFirst && chosen <= kPadMenuRecentLast) {
             const auto index = static_cast<std::size_t>(chosen - kPadMenuRecentFirst);
             if (index < recent.size()) {
-                win32::StartWithShell({.file = recent[index].target.c_str()}, "launchpad recent item");
+                kestrana::win32::StartWithShell({.file = recent[index].target.c_str()}, "launchpad recent item");
                 Hide(m_effect);
             }
         }
@@ -779,7 +784,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // steps aside as it does after a launch.
         if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_hiding && !m_modal && !gfx::PopupMenuOpen()) {
             const auto other = reinterpret_cast<HWND>(lParam);
-            if (!other || !win32::IsOwnWindow(other)) Hide(m_effect);
+            if (!other || !kestrana::win32::IsOwnWindow(other)) Hide(m_effect);
         }
         break;
     case WM_LBUTTONDOWN:
@@ -824,6 +829,11 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_RBUTTONUP: {
         if (!m_shown || m_hiding || m_view->Drag() != DragState::None) return 0;
+        if (!m_view->Notice().empty()) { // any click only takes the notice away
+            m_view->Key(PadKey::Escape, Now());
+            redraw(true);
+            return 0;
+        }
         POINT screen{m_origin.x + static_cast<short>(LOWORD(lParam)), m_origin.y + static_cast<short>(HIWORD(lParam))};
         ShowMenu(screen);
         return 0;

@@ -146,6 +146,24 @@ sort_by
 wait_for "Sort by name did not move the group to the second page" group_on 2
 sort_by Down
 wait_for "Sort with groups first did not bring the group back" group_on 1
+# 71 dropped files: the Launchpad says so in its own notice and adds none; a click takes
+# the notice away and leaves the Launchpad.
+mkdir -p "$WINEPREFIX/drive_c/many"
+many=()
+for i in $(seq 1 71); do
+    : >"$WINEPREFIX/drive_c/many/f$i.txt"
+    many+=("C:\\many\\f$i.txt")
+done
+timeout 30 wine 'C:\kdriver.exe' drop 960 900 "${many[@]}" >>"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
+    e2e_fail "the Launchpad took no drop"
+refused() { grep -aq 'dropped files refused: 71' "$E2E_BASE/Kestrana.log"; }
+wait_for "71 dropped files were not refused" refused
+sleep 0.3
+e2e_screenshot launchpad_too_many >/dev/null || true
+[ "$(ls "$E2E_BASE/launchpad/Pinned" | wc -l)" = 42 ] || e2e_fail "a refused drop added files"
+xdotool mousemove 960 900 click 1
+sleep 0.3
+pad_visible || e2e_fail "the click on the notice hid the Launchpad"
 xdotool key Escape
 wait_for "Escape did not hide the Launchpad after the restart" pad_hidden
 
