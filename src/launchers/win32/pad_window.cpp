@@ -37,6 +37,10 @@ constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
 
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kIconsArrived = WM_APP + 41;
+constexpr UINT kPrepareShow = WM_APP + 42;
+// A showing's first frame is already this far into the show effect: a frame at its very
+// start would be fully transparent, a frame's time lost before anything is seen.
+constexpr int kFirstFrameMs = 16;
 
 double MillisecondsSince(LARGE_INTEGER since) {
     LARGE_INTEGER now{}, frequency{};
@@ -298,33 +302,56 @@ void LaunchpadWindow::Show(int effect) {
         m_view->Reset();
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
-        PadTexts texts;
-        texts.searchHint = Text(L"launchpad", L"search", L"Search");
-        texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
-        m_renderer.SetTexts(texts);
+        if (!m_textsRead) ReadTexts();
         settingsMs = MillisecondsSince(step);
         step = Stamp();
         CaptureBackdrop(rect, chosen->dpiScale);
         backdropMs = MillisecondsSince(step);
     }
     m_origin = {rect.left, rect.top};
+    const bool fresh = !m_shown;
     m_effect = std::clamp(effect, 0, 2);
-    m_effectStart = Now();
+    m_effectStart = Now() - (fresh ? kFirstFrameMs : 0);
     m_shown = true;
     m_hiding = false;
-    Draw();
+    Draw(fresh ? std::optional<int>(kFirstFrameMs) : std::nullopt);
     step = Stamp();
+    // The frame handed over already placed the window; this only shows it and raises it.
+    RECT placed{};
+    const bool inPlace = ::GetWindowRect(m_window, &placed) && ::EqualRect(&placed, &rect);
     ::SetWindowPos(m_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_SHOWWINDOW);
-    ::SetForegroundWindow(m_window);
-    ::SetFocus(m_window);
+                   SWP_SHOWWINDOW | (inPlace ? SWP_NOMOVE | SWP_NOSIZE : 0));
     const double showingMs = MillisecondsSince(step);
     foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
                                            Ms(made) + L", monitors " + Ms(monitorsMs) + L", settings " + Ms(settingsMs) +
                                            L", backdrop " + Ms(backdropMs) + L" of which blur " + Ms(m_blurMs) +
                                            L", drawing " + Ms(m_renderMs) + L", handing over " + Ms(m_presentMs) +
                                            L", showing " + Ms(showingMs) + L")");
+    ::SetForegroundWindow(m_window);
+    ::SetFocus(m_window);
     StartFrames();
+}
+
+void LaunchpadWindow::ReadTexts() {
+    PadTexts texts;
+    texts.searchHint = Text(L"launchpad", L"search", L"Search");
+    texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
+    m_renderer.SetTexts(texts);
+    m_textsRead = true;
+}
+
+void LaunchpadWindow::PrepareShow() {
+    // While hidden: the next showing starts on the first page, and drawing its first frame
+    // now (into scratch memory) leaves every icon scaled to that frame's size and every
+    // name drawn, so the showing itself only blends kept pictures. The texts are read
+    // here, away from the showing, and so follow a change of language.
+    if (m_shown || !m_view || m_view->Geometry().width <= 0) return;
+    const LARGE_INTEGER started = Stamp();
+    m_view->Reset();
+    m_catalogue->Catalogue().TakeIcons();
+    ReadTexts();
+    m_renderer.Render(m_frame, *m_view, m_backdrop, EffectAt(m_effect, true, kFirstFrameMs), Now());
+    foundation::LogDetail("launchpad", L"next showing prepared in " + Ms(MillisecondsSince(started)) + L" ms");
 }
 
 void LaunchpadWindow::Hide(int effect) {
@@ -344,6 +371,9 @@ void LaunchpadWindow::HideNow() noexcept {
     ::KillTimer(m_window, kFrameTimer);
     m_timer = false;
     // Asynchronous, as the crash handler may call this from another thread.
+    // Queued first: hiding can keep this thread a while (Wine waits up to 2 s for the
+    // window to be withdrawn), and requests made meanwhile then find the next showing ready.
+    ::PostMessageW(m_window, kPrepareShow, 0, 0);
     ::ShowWindowAsync(m_window, SW_HIDE);
     if (m_tag) ::ShowWindowAsync(m_tag, SW_HIDE);
     if (m_groupWindow) ::ShowWindowAsync(m_groupWindow, SW_HIDE);
@@ -380,9 +410,9 @@ void LaunchpadWindow::FrameTick() {
     }
 }
 
-void LaunchpadWindow::Draw() {
+void LaunchpadWindow::Draw(std::optional<int> effectMs) {
     const std::int64_t now = Now();
-    const EffectFrame effect = EffectAt(m_effect, !m_hiding, static_cast<int>(now - m_effectStart));
+    const EffectFrame effect = EffectAt(m_effect, !m_hiding, effectMs ? *effectMs : static_cast<int>(now - m_effectStart));
     const LARGE_INTEGER start = Stamp();
     m_renderer.Render(m_frame, *m_view, m_backdrop, effect, now);
     m_renderMs = MillisecondsSince(start);
@@ -672,10 +702,6 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
         // Said in the Launchpad itself, beside its own picture; the next click or key takes it away.
         if (!m_noticeIcon && m_services.padIcon) m_renderer.SetNoticeIcon(m_services.padIcon());
         m_noticeIcon = true;
-        PadTexts texts;
-        texts.searchHint = Text(L"launchpad", L"search", L"Search");
-        texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
-        m_renderer.SetTexts(texts);
         m_view->ShowNotice(Text(L"launchpad", L"adderror", L"At most 70 files can be added at once."));
         foundation::LogDetail("launchpad", L"dropped files refused: " + std::to_wstring(files.size()));
         Draw();
@@ -772,6 +798,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break; // the system closes the touch handle
     }
+    case kPrepareShow: PrepareShow(); return 0;
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
         return 0;

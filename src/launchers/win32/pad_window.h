@@ -68,7 +68,10 @@ private:
     bool EnsureCatalogue();
     void LayOut(const std::wstring& device, const RECT& monitor, float scale);
     void CaptureBackdrop(const RECT& monitor, float scale);
-    void Draw();
+    // One frame, `effectMs` into the show or hide effect (by default: as the clock says).
+    void Draw(std::optional<int> effectMs = std::nullopt);
+    void ReadTexts();
+    void PrepareShow();
     void StartFrames();
     void FrameTick();
     void Carry(const PadCommand& command);
@@ -93,6 +96,7 @@ private:
     gfx::Bitmap m_groupFrame;
     bool m_groupShown = false;
     bool m_noticeIcon = false; // the notices' picture was asked for
+    bool m_textsRead = false;
     gfx::LayeredWindowSurface m_surface;
     gfx::LayeredWindowSurface m_tagSurface;
     std::unique_ptr<Win32CatalogueHost> m_catalogue;
