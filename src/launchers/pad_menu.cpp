@@ -42,6 +42,19 @@ gfx::Menu BuildPadMenu(const PadMenuFacts& facts, const PadText& text) {
     return menu;
 }
 
+std::wstring ProgramOfCommand(std::wstring_view command) {
+    while (!command.empty() && command.front() == L' ') command.remove_prefix(1);
+    if (!command.empty() && command.front() == L'"') {
+        const auto end = command.find(L'"', 1);
+        return std::wstring(command.substr(1, end == std::wstring_view::npos ? std::wstring_view::npos : end - 1));
+    }
+    std::wstring lower(command);
+    for (auto& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+    const auto exe = lower.find(L".exe");
+    if (exe != std::wstring::npos) return std::wstring(command.substr(0, exe + 4));
+    return std::wstring(command.substr(0, command.find(L' ')));
+}
+
 std::vector<std::size_t> RecentFor(std::wstring_view program, const std::vector<RecentDocument>& newestFirst,
                                    std::size_t most) {
     std::vector<std::size_t> found;

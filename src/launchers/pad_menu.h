@@ -44,6 +44,9 @@ struct RecentDocument {
 // The indices of `newestFirst` opened by `program` (compared by file name, case
 // ignored: the association may name the same program in another folder), at most `most`.
 // Shortcuts to programs are not documents and are left out.
+// The program of an open command as the file associations give it: the quoted first
+// word, or the text up to ".exe" ("%SystemRoot%\system32\NOTEPAD.EXE %1").
+[[nodiscard]] std::wstring ProgramOfCommand(std::wstring_view command);
 [[nodiscard]] std::vector<std::size_t> RecentFor(std::wstring_view program, const std::vector<RecentDocument>& newestFirst,
                                                  std::size_t most);
 

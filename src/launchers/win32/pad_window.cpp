@@ -637,15 +637,25 @@ std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstrin
                 if (it == handlers.end()) {
                     wchar_t handler[MAX_PATH * 2] = {};
                     DWORD size = static_cast<DWORD>(std::size(handler));
-                    const HRESULT hr = ::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension.c_str(),
-                                                           nullptr, handler, &size);
-                    it = handlers.emplace(extension, SUCCEEDED(hr) ? expand(handler) : std::wstring()).first;
+                    std::wstring program;
+                    if (SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension.c_str(),
+                                                      L"open", handler, &size)))
+                        program = handler;
+                    // Some systems (Wine among them) answer only with the whole command.
+                    size = static_cast<DWORD>(std::size(handler));
+                    if (program.empty() && SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND,
+                                                                         extension.c_str(), L"open", handler, &size)))
+                        program = ProgramOfCommand(handler);
+                    it = handlers.emplace(extension, expand(program)).first;
                 }
                 document.handler = it->second;
             }
             documents.push_back(std::move(document));
         }
         for (const std::size_t index : RecentFor(program, documents, kShown)) shown.push_back(documents[index]);
+        foundation::LogDetail("launchpad", L"recent items of " + program + L": " + std::to_wstring(shown.size()) + L" of " +
+                                               std::to_wstring(documents.size()) +
+                                               (documents.empty() ? L"" : L", the newest opened by " + documents.front().handler));
     } catch (...) {
         foundation::LogCaught("launchpad recent items");
     }

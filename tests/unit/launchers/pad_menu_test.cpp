@@ -45,6 +45,9 @@ TEST(PadMenuRecent, OffersTheDocumentsTheProgramOpensNewestFirst) {
     EXPECT_EQ(RecentFor(L"C:\\windows\\notepad.exe", recent, 12), (std::vector<std::size_t>{0, 3, 4}));
     EXPECT_EQ(RecentFor(L"C:\\windows\\notepad.exe", recent, 2), (std::vector<std::size_t>{0, 3}));
     EXPECT_TRUE(RecentFor(L"C:\\Other\\other.exe", recent, 12).empty());
+    EXPECT_EQ(ProgramOfCommand(L"%SystemRoot%\\system32\\NOTEPAD.EXE %1"), L"%SystemRoot%\\system32\\NOTEPAD.EXE");
+    EXPECT_EQ(ProgramOfCommand(L"\"C:\\Program Files\\Viewer\\view.exe\" \"%1\""), L"C:\\Program Files\\Viewer\\view.exe");
+    EXPECT_EQ(ProgramOfCommand(L"rundll32 shimgvw.dll %1"), L"rundll32");
 
     PadMenuFacts facts{true, {L"notes", L"todo"}};
     const auto menu = BuildPadMenu(facts, [](auto, auto, std::wstring_view fallback) { return std::wstring(fallback); });
