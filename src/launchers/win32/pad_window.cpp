@@ -169,15 +169,16 @@ bool LaunchpadWindow::CreateWindows() {
     tag.noActivate = true;
     tag.owner = m_window;
     tag.createOnThisThread = true;
-    m_tag = kestrana::win32::CreateShellWindow(tag);
 
-    // The open group: above the page, never taking the keyboard from the Launchpad.
+    // The open group: above the page, never taking the keyboard from the Launchpad. Made
+    // before the label, which then lies above it while a member is dragged.
     kestrana::win32::ShellWindowRequest group = tag;
     group.className = kGroupClass;
     group.clickThrough = false;
     m_groupWindow = kestrana::win32::CreateShellWindow(group);
     if (m_groupWindow) ::SetPropW(m_groupWindow, kSelfProperty, this);
     else foundation::LogFailure("launchpad", "the group window could not be created");
+    m_tag = kestrana::win32::CreateShellWindow(tag);
     return true;
 }
 
@@ -464,7 +465,9 @@ void LaunchpadWindow::UpdateTag() {
     const POINT at{m_origin.x + p.x - m_tagSurface.Width() / 2,
                    m_origin.y + p.y + static_cast<int>(static_cast<float>(g.iconSize) * 0.54f) + static_cast<int>(6 * g.scale)};
     m_tagSurface.Move(m_tag, at);
-    if (!m_tagShown) ::ShowWindow(m_tag, SW_SHOWNOACTIVATE);
+    // Raised as it appears: above an open group's window too.
+    if (!m_tagShown)
+        ::SetWindowPos(m_tag, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     m_tagShown = true;
 }
 

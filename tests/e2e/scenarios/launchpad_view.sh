@@ -68,9 +68,15 @@ sleep 0.5
 xdotool type --delay 80 note
 wait_for "typing \"note\" did not leave one application" test "$(kdrv prop "$pad" KestranaPadHits)" = 1
 e2e_screenshot launchpad_search >/dev/null || true
+dock_before=$(kdrv rect "$input")
 xdotool key Return
 wait_for "Enter did not start Notepad" kdrv find Notepad - 200 >/dev/null
 wait_for "the Launchpad did not hide after the start" pad_hidden
+# Notepad's item joins the dock and moves its edge: aim at the Launchpad item afterwards.
+dock_grew() { [ "$(kdrv rect "$input")" != "$dock_before" ]; }
+wait_for "Notepad's item did not join the dock" dock_grew
+dock_still() { local a; a=$(kdrv rect "$input"); sleep 0.3; [ "$a" = "$(kdrv rect "$input")" ]; }
+wait_for "the dock did not settle" dock_still
 
 # Drag the first icon onto the second: a group, renamed in place, saved.
 click_launchpad_item
@@ -105,7 +111,8 @@ notepad_first() { first_member | grep -q Notepad; }
 wait_for "reordering inside the group was not saved" notepad_first
 e2e_screenshot launchpad_group_window >/dev/null || true
 xdotool key Escape # closes the group
-sleep 0.3
+group_hidden() { kdrv info "$grp" | grep -q 'visible=0'; }
+wait_for "Escape did not close the group's window" group_hidden
 xdotool key Escape # hides
 wait_for "Escape did not hide the Launchpad" pad_hidden
 
