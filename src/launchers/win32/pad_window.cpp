@@ -759,6 +759,10 @@ LRESULT CALLBACK LaunchpadWindow::GroupProc(HWND window, UINT message, WPARAM wP
     try {
         switch (message) {
         case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        // The wheel may come to the window under the pointer rather than the focus; its
+        // position is on the screen already.
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL: return self->Handle(message, wParam, lParam);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
         case WM_MOUSEMOVE:
