@@ -1,13 +1,14 @@
 #include "launchers/win32/pad_window.h"
 
+#include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
-#include "dock/win32/dock_menus.h"
-#include "foundation/win32/process_start.h"
 #include "launchers/pad_arrange.h"
 #include "launchers/win32/stack_drag.h"
 
@@ -371,10 +372,10 @@ void LaunchpadWindow::HideNow() noexcept {
     if (!m_window) return;
     ::KillTimer(m_window, kFrameTimer);
     m_timer = false;
-    // Asynchronous, as the crash handler may call this from another thread.
     // Queued first: hiding can keep this thread a while (Wine waits up to 2 s for the
     // window to be withdrawn), and requests made meanwhile then find the next showing ready.
     ::PostMessageW(m_window, kPrepareShow, 0, 0);
+    // Asynchronous, as the crash handler may call this from another thread.
     ::ShowWindowAsync(m_window, SW_HIDE);
     if (m_tag) ::ShowWindowAsync(m_tag, SW_HIDE);
     if (m_groupWindow) ::ShowWindowAsync(m_groupWindow, SW_HIDE);
@@ -613,15 +614,14 @@ std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstrin
         };
         std::vector<Found> found;
         WIN32_FIND_DATAW data{};
-        const HANDLE find = ::FindFirstFileW((folder + L"\\*.lnk").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) return shown;
+        const kestrana::win32::UniqueFind find(::FindFirstFileW((folder + L"\\*.lnk").c_str(), &data));
+        if (!find) return shown;
         do {
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
             std::wstring name = data.cFileName;
             name.resize(name.size() - 4);
             found.push_back({name, folder + L"\\" + data.cFileName, data.ftLastWriteTime});
-        } while (::FindNextFileW(find, &data));
-        ::FindClose(find);
+        } while (::FindNextFileW(find.Get(), &data));
         std::sort(found.begin(), found.end(),
                   [](const Found& a, const Found& b) { return ::CompareFileTime(&a.written, &b.written) > 0; });
         if (found.size() > kLooked) found.resize(kLooked);
