@@ -23,6 +23,7 @@
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/process_start.h"
 #include "launchers/win32/pad_window.h"
+#include "themes/theme_files.h"
 
 #include <dwmapi.h>
 #include <mmsystem.h>
@@ -365,8 +366,14 @@ void WireLaunchpad(AppServices* services) {
                 }
                 return std::nullopt;
             };
-            *pad = std::make_unique<launchers::LaunchpadWindow>(
-                launchers::PadWindowServices{services->Store(), services->Text(), services->Jobs(), std::move(dockOn)});
+            auto padIcon = [services]() -> std::shared_ptr<const gfx::Bitmap> {
+                const themes::ThemeFiles theme(services->Files(), services->Store().BaseFolder(), services->ThemeChoices());
+                const auto bytes = services->Files().Read(theme.ThemeIconPath(L"pad", false));
+                auto picture = bytes ? services->Decoder().Decode(*bytes, {128, 128}) : std::nullopt;
+                return picture ? std::make_shared<const gfx::Bitmap>(std::move(*picture)) : nullptr;
+            };
+            *pad = std::make_unique<launchers::LaunchpadWindow>(launchers::PadWindowServices{
+                services->Store(), services->Text(), services->Jobs(), std::move(dockOn), std::move(padIcon)});
         }
         (*pad)->Toggle(static_cast<int>(effect));
     };

@@ -59,6 +59,17 @@ bool MoveIcon(std::vector<LaunchpadPage>& pages, const EntryPlace& from, std::si
     return true;
 }
 
+bool MoveInGroup(std::vector<LaunchpadPage>& pages, const EntryPlace& from, std::size_t index) {
+    if (!from.member || !Valid(pages, from)) return false;
+    auto& entries = std::get<LaunchpadGroup>(pages[from.page][from.position]).entries;
+    index = std::min(index, entries.size() - 1);
+    if (index == *from.member) return false;
+    LaunchpadEntry entry = std::move(entries[*from.member]);
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(*from.member));
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(index), std::move(entry));
+    return true;
+}
+
 std::optional<EntryPlace> CombineIcons(std::vector<LaunchpadPage>& pages, const EntryPlace& from,
                                        const EntryPlace& onto) {
     if (!Valid(pages, from) || onto.member || !Valid(pages, onto)) return std::nullopt;
@@ -91,24 +102,49 @@ std::optional<EntryPlace> CombineIcons(std::vector<LaunchpadPage>& pages, const 
     return target;
 }
 
-void SortByName(std::vector<LaunchpadPage>& pages) {
+namespace {
+
+std::wstring NameKey(const LaunchpadIcon& icon) {
+    std::wstring name = std::visit([](const auto& i) { return i.name; }, icon);
+    for (auto& c : name)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return name;
+}
+
+// Every icon in one line, ordered by `before` (stably), then laid out 35 to a page.
+template <typename Before>
+void Reflow(std::vector<LaunchpadPage>& pages, Before before) {
     std::vector<LaunchpadIcon> icons;
     for (auto& page : pages)
         for (auto& icon : page) icons.push_back(std::move(icon));
-    const auto nameOf = [](const LaunchpadIcon& icon) {
-        std::wstring name = std::visit([](const auto& i) { return i.name; }, icon);
-        for (auto& c : name)
-            if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-        return name;
-    };
-    std::stable_sort(icons.begin(), icons.end(),
-                     [&](const LaunchpadIcon& a, const LaunchpadIcon& b) { return nameOf(a) < nameOf(b); });
+    std::stable_sort(icons.begin(), icons.end(), before);
     pages.clear();
     for (auto& icon : icons) {
         if (pages.empty() || pages.back().size() == kIconsPerPage) pages.emplace_back();
         pages.back().push_back(std::move(icon));
     }
     if (pages.empty()) pages.emplace_back();
+}
+
+} // namespace
+
+void SortByName(std::vector<LaunchpadPage>& pages) {
+    Reflow(pages, [](const LaunchpadIcon& a, const LaunchpadIcon& b) { return NameKey(a) < NameKey(b); });
+}
+
+void SortGroupsFirst(std::vector<LaunchpadPage>& pages) {
+    const auto rank = [](const LaunchpadIcon& icon) {
+        if (const auto* entry = std::get_if<LaunchpadEntry>(&icon)) return 1 + static_cast<int>(entry->source);
+        return 0;
+    };
+    Reflow(pages, [&](const LaunchpadIcon& a, const LaunchpadIcon& b) {
+        const int ra = rank(a), rb = rank(b);
+        return ra != rb ? ra < rb : NameKey(a) < NameKey(b);
+    });
+}
+
+void FillPages(std::vector<LaunchpadPage>& pages) {
+    Reflow(pages, [](const LaunchpadIcon&, const LaunchpadIcon&) { return false; });
 }
 
 } // namespace kestrana::launchers

@@ -227,17 +227,19 @@ void PadRenderer::DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t
     }
 }
 
-void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view) {
+// The panel drawn with its top-left corner moved by (dx, dy): into its own window's
+// picture, whose corner is the panel's.
+void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int dx, int dy) {
     const auto* group = view.OpenGroupData();
     if (!group) return;
     const auto& g = view.Geometry();
     const float s = g.scale;
-    canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 120});
-    const gfx::RectI panel = view.GroupPanel();
+    const auto moved = [dx, dy](gfx::RectI r) { return gfx::RectI{r.x + dx, r.y + dy, r.width, r.height}; };
+    const gfx::RectI panel = moved(view.GroupPanel());
     canvas.FillRoundedRect(ToF(panel), 28 * s, {52, 54, 62, 236});
 
     // The name, or the field it is being renamed in.
-    const gfx::RectI title = view.GroupTitle();
+    const gfx::RectI title = moved(view.GroupTitle());
     gfx::TextStyle style;
     style.size = 22.0f * s;
     style.color = kWhite;
@@ -257,9 +259,11 @@ void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view) {
     }
     canvas.DrawCoverage(line, x, y, kWhite);
 
-    const Transform none{};
+    Transform shifted{};
+    shifted.shiftX = static_cast<float>(dx);
+    shifted.shiftY = static_cast<float>(dy);
     for (const auto& tile : view.GroupTiles())
-        DrawTile(canvas, tile, view.GroupCell(tile.cell), g.iconSize, none, tile.cell == view.Selection(), false, s);
+        DrawTile(canvas, tile, view.GroupCell(tile.cell), g.iconSize, shifted, tile.cell == view.Selection(), false, s);
     const std::size_t pages = view.GroupPageCount();
     if (pages > 1) {
         // The group's own dots, at the bottom of its panel.
@@ -320,7 +324,8 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
         const std::size_t shownPage = static_cast<std::size_t>(std::clamp(std::lround(position), 0L,
                                                                           static_cast<long>(view.PageCount()) - 1));
         DrawDots(canvas, view, view.PageCount(), shownPage, g.DotsY());
-        if (view.OpenGroup()) DrawGroupPanel(canvas, view);
+        if (view.OpenGroup())
+            canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 120});
     }
 
     if (const auto dragged = view.DraggedTile()) {
@@ -331,6 +336,81 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
         if (dragged->group) DrawGroupIcon(canvas, *dragged->group, rect);
         else if (dragged->entry) canvas.DrawImage(Icon(*dragged->entry), rect, 0.92f);
     }
+    if (!view.Notice().empty()) DrawNotice(canvas, view);
+}
+
+void PadRenderer::RenderGroup(gfx::Bitmap& out, const PadView& view) {
+    const gfx::RectI panel = view.GroupPanel();
+    if (!view.OpenGroupData() || panel.width <= 0 || panel.height <= 0) {
+        out = gfx::Bitmap();
+        return;
+    }
+    if (out.Width() != panel.width || out.Height() != panel.height) out.Reset(panel.width, panel.height);
+    out.Fill(0);
+    gfx::Canvas canvas(out);
+    DrawGroupPanel(canvas, view, -panel.x, -panel.y);
+    // A member dragged inside the panel rides above it here too; the page's frame lies below.
+    if (const auto dragged = view.DraggedTile(); dragged && dragged->entry && dragged->place.member) {
+        const auto& g = view.Geometry();
+        const float size = static_cast<float>(g.iconSize) * 1.08f;
+        const gfx::RectF rect{static_cast<float>(view.Pointer().x - panel.x) - size / 2,
+                              static_cast<float>(view.Pointer().y - panel.y) - size / 2, size, size};
+        canvas.DrawImage(Icon(*dragged->entry), rect, 0.92f);
+    }
+}
+
+void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
+    const auto& g = view.Geometry();
+    const float s = g.scale;
+    canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 110});
+    gfx::TextStyle style;
+    style.size = 15.0f * s;
+    style.color = kWhite;
+    const int icon = static_cast<int>(64 * s);
+    const int pad = static_cast<int>(24 * s);
+    const int textWidth = static_cast<int>(360 * s);
+
+    // The text broken into lines at spaces (or anywhere, for text without them) to fit.
+    std::vector<gfx::Bitmap> lines;
+    std::wstring_view rest = view.Notice();
+    while (!rest.empty() && lines.size() < 6) {
+        std::size_t take = rest.size();
+        while (take > 1 && m_text.Measure(rest.substr(0, take), style).width > textWidth) {
+            const std::size_t space = rest.substr(0, take - 1).find_last_of(L' ');
+            take = space != std::wstring_view::npos && space > 0 ? space : take - 1;
+        }
+        lines.push_back(m_text.Draw(rest.substr(0, take), style, textWidth));
+        rest.remove_prefix(take);
+        while (!rest.empty() && rest.front() == L' ') rest.remove_prefix(1);
+    }
+    int textHeight = 0;
+    for (const auto& line : lines) textHeight += line.Height();
+
+    gfx::TextStyle buttonStyle = style;
+    buttonStyle.size = 14.0f * s;
+    const gfx::Bitmap button = m_text.Draw(m_texts.noticeButton, buttonStyle);
+    const int buttonHeight = button.Height() + static_cast<int>(12 * s);
+    const int buttonWidth = std::max(button.Width() + static_cast<int>(40 * s), static_cast<int>(96 * s));
+
+    const int width = pad + icon + pad + textWidth + pad;
+    const int height = pad + std::max(icon, textHeight) + pad + buttonHeight + pad;
+    const gfx::RectI panel{(g.width - width) / 2, (g.height - height) / 2, width, height};
+    canvas.FillRoundedRect(ToF(panel), 18 * s, {44, 46, 54, 244});
+    canvas.StrokeRoundedRect(ToF(panel), 18 * s, std::max(1.0f, s), {255, 255, 255, 40});
+    if (m_noticeIcon && !m_noticeIcon->Empty())
+        canvas.DrawBitmap(*m_noticeIcon, {static_cast<float>(panel.x + pad), static_cast<float>(panel.y + pad),
+                                          static_cast<float>(icon), static_cast<float>(icon)});
+    int y = panel.y + pad + std::max(0, (icon - textHeight) / 2);
+    for (const auto& line : lines) {
+        canvas.DrawCoverage(line, panel.x + pad + icon + pad, y, kWhite);
+        y += line.Height();
+    }
+    const gfx::RectF plate{static_cast<float>(panel.Right() - pad - buttonWidth),
+                           static_cast<float>(panel.Bottom() - pad - buttonHeight), static_cast<float>(buttonWidth),
+                           static_cast<float>(buttonHeight)};
+    canvas.FillRoundedRect(plate, 6 * s, {64, 128, 240, 255});
+    canvas.DrawCoverage(button, static_cast<int>(plate.x) + (buttonWidth - button.Width()) / 2,
+                        static_cast<int>(plate.y) + (buttonHeight - button.Height()) / 2, kWhite);
 }
 
 } // namespace kestrana::launchers

@@ -21,6 +21,7 @@ namespace kestrana::launchers {
 
 struct PadTexts {
     std::wstring searchHint = L"Search";
+    std::wstring noticeButton = L"OK";
 };
 
 class PadRenderer {
@@ -28,6 +29,8 @@ public:
     explicit PadRenderer(gfx::TextRenderer& text) : m_text(text) {}
 
     void SetTexts(PadTexts texts) { m_texts = std::move(texts); }
+    // The picture beside the view's notices (the Launchpad's own icon); none leaves room empty.
+    void SetNoticeIcon(std::shared_ptr<const gfx::Bitmap> icon) { m_noticeIcon = std::move(icon); }
 
     // The backdrop for the next frames, `width` x `height`, into `out` (its memory is
     // kept from one showing to the next): the desktop under the Launchpad, blurred and
@@ -37,9 +40,12 @@ public:
     static void MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
                              gfx::Color tint);
 
-    // One frame of `view` at `nowMs` into `frame` (sized to the monitor).
+    // One frame of `view` at `nowMs` into `frame` (sized to the monitor). An open group
+    // only dims the page here: its panel lives in a window of its own (RenderGroup).
     void Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bitmap& backdrop, const EffectFrame& effect,
                 std::int64_t nowMs);
+    // The open group's panel into `out`, sized to view.GroupPanel(); empty when none is open.
+    void RenderGroup(gfx::Bitmap& out, const PadView& view);
 
     // An entry's name as the drag label shows it (white text on a dark rounded plate).
     [[nodiscard]] gfx::Bitmap TagLabel(const std::wstring& name, float scale);
@@ -64,10 +70,12 @@ private:
     void DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect);
     void DrawSearchBox(gfx::Canvas& canvas, const PadView& view);
     void DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t count, std::size_t current, int y);
-    void DrawGroupPanel(gfx::Canvas& canvas, const PadView& view);
+    void DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int dx, int dy);
+    void DrawNotice(gfx::Canvas& canvas, const PadView& view);
 
     gfx::TextRenderer& m_text;
     PadTexts m_texts;
+    std::shared_ptr<const gfx::Bitmap> m_noticeIcon;
     std::unordered_map<const gfx::Bitmap*, KeptIcon> m_icons;
     std::map<std::wstring, gfx::Bitmap> m_labels;
     int m_labelWidth = 0;

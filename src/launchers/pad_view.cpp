@@ -17,6 +17,8 @@ bool Contains(const gfx::RectI& r, PadPoint p) { return p.x >= r.x && p.y >= r.y
 
 int DragThreshold(float scale) { return std::max(4, static_cast<int>(8 * scale)); }
 
+int FloorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+
 } // namespace
 
 void PadView::PagesChanged() {
@@ -37,9 +39,23 @@ void PadView::Reset() {
     m_composition.clear();
     m_hits.clear();
     m_selection = -1;
+    m_notice.clear();
+    m_noticePressed = false;
     CloseGroup();
     CancelPress();
     PagesChanged();
+}
+
+void PadView::ShowNotice(std::wstring text) {
+    CancelPress();
+    m_renaming = false;
+    m_notice = std::move(text);
+    m_noticePressed = false;
+}
+
+bool PadView::DraggingOpenGroupMember() const {
+    return m_drag == DragState::Dragging && m_pressed && m_pressed->place.member && m_group &&
+           m_pressed->place.page == m_group->page && m_pressed->place.position == m_group->position;
 }
 
 float PadView::PagePosition(std::int64_t nowMs) const {
@@ -152,11 +168,16 @@ std::vector<PadTile> PadView::GroupTiles() const {
     const auto* group = OpenGroupData();
     if (!group) return tiles;
     const std::size_t first = m_groupPage * kGroupPerPage;
+    const bool dragging = DraggingOpenGroupMember();
+    // Room for the dragged member where it would land.
+    const int gap = dragging ? m_groupDropCell : -1;
+    int cell = 0;
     for (std::size_t i = first; i < group->entries.size() && i < first + kGroupPerPage; ++i) {
-        if (m_drag == DragState::Dragging && m_pressed && m_pressed->place.member == i) continue;
+        if (dragging && m_pressed->place.member == i) continue;
+        if (cell == gap) ++cell;
         PadTile tile;
         tile.place = {m_group->page, m_group->position, i};
-        tile.cell = static_cast<int>(i - first);
+        tile.cell = cell++;
         tile.entry = &group->entries[i];
         tiles.push_back(tile);
     }
@@ -243,6 +264,16 @@ int PadView::CellUnder(PadPoint at) const {
     return row * kPadColumns + column;
 }
 
+int PadView::GroupCellUnder(PadPoint at) const {
+    const auto& g = m_geometry;
+    const gfx::RectI first = GroupCell(0);
+    const int stepX = std::max(g.cellWidth + g.spaceX, 1);
+    const int stepY = std::max(g.cellHeight + g.spaceY / 2, 1);
+    const int column = std::clamp(FloorDiv(at.x - first.x + g.spaceX / 2, stepX), 0, kPadColumns - 1);
+    const int row = std::clamp(FloorDiv(at.y - first.y + g.spaceY / 4, stepY), 0, kGroupRows - 1);
+    return row * kPadColumns + column;
+}
+
 std::optional<EntryPlace> PadView::EntryAt(PadPoint at) const {
     const Hit hit = HitTest(at);
     if (hit.kind == Hit::Kind::Tile && hit.tile.entry) return hit.tile.place;
@@ -251,7 +282,7 @@ std::optional<EntryPlace> PadView::EntryAt(PadPoint at) const {
 
 bool PadView::Wheel(int delta, bool horizontal, bool buttonsOrKeysHeld, std::int64_t nowMs) {
     const PageTurn turn = WheelPageTurn(delta, horizontal, buttonsOrKeysHeld);
-    if (turn == PageTurn::None) return false;
+    if (turn == PageTurn::None || !m_notice.empty()) return false;
     // A wheel turn in the middle of something else would pull the page from under it.
     if (m_drag != DragState::None || Animating(nowMs) || m_renaming || Searching()) return false;
     const int direction = turn == PageTurn::Next ? 1 : -1;
@@ -292,6 +323,10 @@ void PadView::BeginRename(const EntryPlace& place) {
 }
 
 PadCommand PadView::Key(PadKey key, std::int64_t nowMs) {
+    if (!m_notice.empty()) {
+        if (key == PadKey::Enter || key == PadKey::Escape) m_notice.clear();
+        return {};
+    }
     if (m_renaming) {
         if (key == PadKey::Escape) {
             m_renaming = false;
@@ -346,7 +381,7 @@ bool PadView::Type(std::wstring_view text) {
     for (wchar_t c : text)
         if (c >= 0x20 && c != 0x7F) clean.push_back(c);
     m_composition.clear();
-    if (clean.empty()) return false;
+    if (clean.empty() || !m_notice.empty()) return false;
     if (m_renaming) {
         if (m_renameFresh) m_renameText.clear();
         m_renameFresh = false;
@@ -370,6 +405,10 @@ PadCommand PadView::Activate(const PadTile& tile) {
 
 void PadView::Press(PadPoint at, std::int64_t nowMs) {
     (void)nowMs;
+    if (!m_notice.empty()) {
+        m_noticePressed = true;
+        return;
+    }
     m_pressAt = at;
     m_pointer = at;
     m_pressed.reset();
@@ -378,6 +417,7 @@ void PadView::Press(PadPoint at, std::int64_t nowMs) {
     m_pendingCell = -1;
     m_combine.reset();
     m_edgeSince = -1;
+    m_groupDropCell = -1;
     const Hit hit = HitTest(at);
     if (hit.kind == Hit::Kind::Tile) m_pressed = hit.tile;
     if (hit.kind == Hit::Kind::Dot) {
@@ -420,6 +460,8 @@ bool PadView::Move(PadPoint at, std::int64_t nowMs) {
                              : -1;
             m_pendingCell = m_dropCell;
             m_pendingSince = nowMs;
+            if (DraggingOpenGroupMember())
+                m_groupDropCell = static_cast<int>(*m_pressed->place.member - m_groupPage * kGroupPerPage);
             UpdateDropTarget(nowMs);
             return true;
         }
@@ -445,10 +487,18 @@ bool PadView::Move(PadPoint at, std::int64_t nowMs) {
 
 void PadView::UpdateDropTarget(std::int64_t nowMs) {
     if (m_group) {
-        // Inside its group's panel the entry stays; leaving the panel takes it out.
-        if (Contains(GroupPanel(), m_pointer)) return;
+        // Inside its group's panel the entry moves among the others; leaving the panel
+        // takes it out.
+        if (Contains(GroupPanel(), m_pointer)) {
+            if (DraggingOpenGroupMember()) {
+                const int others = static_cast<int>(GroupTiles().size());
+                m_groupDropCell = std::min(GroupCellUnder(m_pointer), others);
+            }
+            return;
+        }
         m_group.reset();
         m_renaming = false;
+        m_groupDropCell = -1;
     }
     const PadPoint p = m_pointer;
     const int edge = std::max(8, m_geometry.width * 3 / 100);
@@ -511,7 +561,12 @@ PadCommand PadView::Drop(std::int64_t nowMs) {
     (void)nowMs;
     const PadTile dragged = *m_pressed;
     const EntryPlace from = dragged.place;
-    if (m_group) return {}; // released inside its own group: nothing moved
+    if (m_group) {
+        // Released inside its own group: it takes the place it was shown in.
+        if (!from.member || m_groupDropCell < 0) return {};
+        const std::size_t index = m_groupPage * kGroupPerPage + static_cast<std::size_t>(m_groupDropCell);
+        return MoveInGroup(m_pages, from, index) ? PadCommand{PadCommand::Kind::Save} : PadCommand{};
+    }
     if (m_combine) {
         const bool madeGroup = std::holds_alternative<LaunchpadEntry>(m_pages[m_combine->page][m_combine->position]);
         const auto group = CombineIcons(m_pages, from, *m_combine);
@@ -531,6 +586,11 @@ PadCommand PadView::Drop(std::int64_t nowMs) {
 }
 
 PadCommand PadView::Release(PadPoint at, std::int64_t nowMs) {
+    if (!m_notice.empty()) {
+        if (m_noticePressed) m_notice.clear();
+        m_noticePressed = false;
+        return {};
+    }
     if (m_drag == DragState::Swiping || m_drag == DragState::Dragging) Move(at, nowMs);
     m_pointer = at;
     const DragState state = m_drag;
@@ -563,6 +623,7 @@ PadCommand PadView::Release(PadPoint at, std::int64_t nowMs) {
     m_dropCell = -1;
     m_pendingCell = -1;
     m_edgeSince = -1;
+    m_groupDropCell = -1;
     return command;
 }
 

@@ -131,6 +131,11 @@ public:
     // The entry for a right-button click at `at`, if any.
     [[nodiscard]] std::optional<EntryPlace> EntryAt(PadPoint at) const;
 
+    // A message over the view (too many files dropped). While it is up a click anywhere,
+    // Enter or Escape only dismiss it.
+    void ShowNotice(std::wstring text);
+    [[nodiscard]] const std::wstring& Notice() const { return m_notice; }
+
 private:
     struct Hit {
         enum class Kind { Nothing, Tile, Dot, SearchBox, GroupPanel, GroupTitle } kind = Kind::Nothing;
@@ -139,6 +144,8 @@ private:
     };
     [[nodiscard]] Hit HitTest(PadPoint at) const;
     [[nodiscard]] int CellUnder(PadPoint at) const;
+    [[nodiscard]] int GroupCellUnder(PadPoint at) const;
+    [[nodiscard]] bool DraggingOpenGroupMember() const;
     void SetSearch(std::wstring text);
     void TurnPage(int direction, std::int64_t nowMs);
     void CloseGroup();
@@ -182,6 +189,11 @@ private:
     int m_pendingCell = -1;
     std::int64_t m_pendingSince = 0;
     std::int64_t m_edgeSince = -1;
+    // Where a member dragged inside its open group would land, as a cell of the group's page.
+    int m_groupDropCell = -1;
+
+    std::wstring m_notice;
+    bool m_noticePressed = false;
 };
 
 } // namespace kestrana::launchers

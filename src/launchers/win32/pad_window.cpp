@@ -1,20 +1,27 @@
 #include "launchers/win32/pad_window.h"
 
+#include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
 #include "launchers/pad_arrange.h"
+#include "launchers/win32/stack_drag.h"
 
 #include <imm.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
+#include <shobjidl.h>
 #include <wrl/client.h>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 namespace kestrana::launchers {
 
@@ -22,6 +29,7 @@ namespace {
 
 constexpr wchar_t kPadClass[] = L"OndelLaunchpad";
 constexpr wchar_t kTagClass[] = L"OndelLaunchpadtag";
+constexpr wchar_t kGroupClass[] = L"OndelLaunchpadgroup";
 constexpr wchar_t kSelfProperty[] = L"OndelLaunchpadPtr";
 // For tools and tests that look at the view from outside: the page shown (from 1) and
 // how many applications the search found.
@@ -30,14 +38,10 @@ constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
 
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kIconsArrived = WM_APP + 41;
-
-enum MenuId : int {
-    kMenuAdmin = 1,
-    kMenuLocation,
-    kMenuDelete,
-    kMenuAdd,
-    kMenuSortName,
-};
+constexpr UINT kPrepareShow = WM_APP + 42;
+// A showing's first frame is already this far into the show effect: a frame at its very
+// start would be fully transparent, a frame's time lost before anything is seen.
+constexpr int kFirstFrameMs = 16;
 
 double MillisecondsSince(LARGE_INTEGER since) {
     LARGE_INTEGER now{}, frequency{};
@@ -108,7 +112,12 @@ LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
 
 LaunchpadWindow::~LaunchpadWindow() {
     if (m_tag) ::DestroyWindow(m_tag);
+    if (m_groupWindow) {
+        ::RemovePropW(m_groupWindow, kSelfProperty);
+        ::DestroyWindow(m_groupWindow);
+    }
     if (m_window) {
+        win32::StopAcceptingDrops(m_window);
         ::RemovePropW(m_window, kSelfProperty);
         ::DestroyWindow(m_window);
     }
@@ -122,11 +131,12 @@ std::wstring LaunchpadWindow::Text(std::wstring_view section, std::wstring_view 
 
 bool LaunchpadWindow::CreateWindows() {
     if (m_window) return true;
-    if (!RegisterOnce(kPadClass, WindowProc) || !RegisterOnce(kTagClass, ::DefWindowProcW)) {
+    if (!RegisterOnce(kPadClass, WindowProc) || !RegisterOnce(kTagClass, ::DefWindowProcW) ||
+        !RegisterOnce(kGroupClass, GroupProc)) {
         foundation::LogFailure("launchpad", "window classes could not be registered");
         return false;
     }
-    win32::ShellWindowRequest request;
+    kestrana::win32::ShellWindowRequest request;
     request.className = kPadClass;
     request.title = L"Launchpad";
     request.width = 1;
@@ -135,7 +145,7 @@ bool LaunchpadWindow::CreateWindows() {
     request.toolWindow = true;
     request.topmost = true;
     request.createOnThisThread = true;
-    m_window = win32::CreateShellWindow(request);
+    m_window = kestrana::win32::CreateShellWindow(request);
     if (!m_window) {
         foundation::LogFailure("launchpad", "the window could not be created");
         return false;
@@ -143,10 +153,13 @@ bool LaunchpadWindow::CreateWindows() {
     ::SetPropW(m_window, kSelfProperty, this);
     ::SetPropW(m_window, L"NonRudeHWND", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
     RegisterTouch(m_window);
-    ::DragAcceptFiles(m_window, TRUE);
-    win32::ExcludeFromPeek(m_window);
+    // Drops come through OLE, as from the file manager; only shortcuts are made, so the
+    // source keeps its files.
+    if (!win32::AcceptDrops(m_window, [this](std::vector<std::wstring> files) { AddFiles(files); }, DROPEFFECT_LINK))
+        ::DragAcceptFiles(m_window, TRUE);
+    kestrana::win32::ExcludeFromPeek(m_window);
 
-    win32::ShellWindowRequest tag;
+    kestrana::win32::ShellWindowRequest tag;
     tag.className = kTagClass;
     tag.width = 1;
     tag.height = 1;
@@ -157,7 +170,16 @@ bool LaunchpadWindow::CreateWindows() {
     tag.noActivate = true;
     tag.owner = m_window;
     tag.createOnThisThread = true;
-    m_tag = win32::CreateShellWindow(tag);
+
+    // The open group: above the page, never taking the keyboard from the Launchpad. Made
+    // before the label, which then lies above it while a member is dragged.
+    kestrana::win32::ShellWindowRequest group = tag;
+    group.className = kGroupClass;
+    group.clickThrough = false;
+    m_groupWindow = kestrana::win32::CreateShellWindow(group);
+    if (m_groupWindow) ::SetPropW(m_groupWindow, kSelfProperty, this);
+    else foundation::LogFailure("launchpad", "the group window could not be created");
+    m_tag = kestrana::win32::CreateShellWindow(tag);
     return true;
 }
 
@@ -225,8 +247,8 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
+    kestrana::win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    kestrana::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
     bool copied = false;
     if (dib && memory && bits) {
         const HGDIOBJ previous = ::SelectObject(memory.Get(), dib.Get());
@@ -256,10 +278,14 @@ void LaunchpadWindow::Show(int effect) {
     const LARGE_INTEGER started = Stamp();
     if (!CreateWindows() || !EnsureCatalogue()) return;
     if (m_shown && !m_hiding) return;
+    const double made = MillisecondsSince(started);
 
     // The monitor named by "screenpad", else the one under the pointer.
+    LARGE_INTEGER step = Stamp();
     const auto monitors = dock::win32::EnumerateMonitors();
     if (monitors.empty()) return;
+    const double monitorsMs = MillisecondsSince(step);
+    step = Stamp();
     const std::wstring wanted = m_services.settings.ReadString(L"normal", L"screenpad");
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -273,33 +299,61 @@ void LaunchpadWindow::Show(int effect) {
     if (!chosen) chosen = &monitors.front();
     const RECT rect{chosen->rect.left, chosen->rect.top, chosen->rect.right, chosen->rect.bottom};
 
-    const double prepared = MillisecondsSince(started);
-    double backdrop = 0;
+    double settingsMs = 0, backdropMs = 0;
     if (!m_shown) {
         m_view->Reset();
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
-        const LARGE_INTEGER capture = Stamp();
+        if (!m_textsRead) ReadTexts();
+        settingsMs = MillisecondsSince(step);
+        step = Stamp();
         CaptureBackdrop(rect, chosen->dpiScale);
-        backdrop = MillisecondsSince(capture);
+        backdropMs = MillisecondsSince(step);
     }
     m_origin = {rect.left, rect.top};
+    const bool fresh = !m_shown;
     m_effect = std::clamp(effect, 0, 2);
-    m_effectStart = Now();
+    m_effectStart = Now() - (fresh ? kFirstFrameMs : 0);
     m_shown = true;
     m_hiding = false;
-    PadTexts texts;
-    texts.searchHint = Text(L"launchpad", L"search", L"Search");
-    m_renderer.SetTexts(texts);
-    Draw();
+    Draw(fresh ? std::optional<int>(kFirstFrameMs) : std::nullopt);
+    step = Stamp();
+    // The frame handed over already placed the window; this only shows it and raises it.
+    RECT placed{};
+    const bool inPlace = ::GetWindowRect(m_window, &placed) && ::EqualRect(&placed, &rect);
     ::SetWindowPos(m_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_SHOWWINDOW);
+                   SWP_SHOWWINDOW | (inPlace ? SWP_NOMOVE | SWP_NOSIZE : 0));
+    const double showingMs = MillisecondsSince(step);
+    foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
+                                           Ms(made) + L", monitors " + Ms(monitorsMs) + L", settings " + Ms(settingsMs) +
+                                           L", backdrop " + Ms(backdropMs) + L" of which blur " + Ms(m_blurMs) +
+                                           L", drawing " + Ms(m_renderMs) + L", handing over " + Ms(m_presentMs) +
+                                           L", showing " + Ms(showingMs) + L")");
     ::SetForegroundWindow(m_window);
     ::SetFocus(m_window);
-    foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
-                                           Ms(prepared) + L", backdrop " + Ms(backdrop) + L" of which blur " + Ms(m_blurMs) + L", drawing " + Ms(m_renderMs) +
-                                           L", handing over " + Ms(m_presentMs) + L")");
     StartFrames();
+}
+
+void LaunchpadWindow::ReadTexts() {
+    PadTexts texts;
+    texts.searchHint = Text(L"launchpad", L"search", L"Search");
+    texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
+    m_renderer.SetTexts(texts);
+    m_textsRead = true;
+}
+
+void LaunchpadWindow::PrepareShow() {
+    // While hidden: the next showing starts on the first page, and drawing its first frame
+    // now (into scratch memory) leaves every icon scaled to that frame's size and every
+    // name drawn, so the showing itself only blends kept pictures. The texts are read
+    // here, away from the showing, and so follow a change of language.
+    if (m_shown || !m_view || m_view->Geometry().width <= 0) return;
+    const LARGE_INTEGER started = Stamp();
+    m_view->Reset();
+    m_catalogue->Catalogue().TakeIcons();
+    ReadTexts();
+    m_renderer.Render(m_frame, *m_view, m_backdrop, EffectAt(m_effect, true, kFirstFrameMs), Now());
+    foundation::LogDetail("launchpad", L"next showing prepared in " + Ms(MillisecondsSince(started)) + L" ms");
 }
 
 void LaunchpadWindow::Hide(int effect) {
@@ -310,6 +364,7 @@ void LaunchpadWindow::Hide(int effect) {
     m_hiding = true;
     if (m_tag) ::ShowWindow(m_tag, SW_HIDE);
     m_tagShown = false;
+    UpdateGroupWindow(0);
     StartFrames();
 }
 
@@ -317,12 +372,17 @@ void LaunchpadWindow::HideNow() noexcept {
     if (!m_window) return;
     ::KillTimer(m_window, kFrameTimer);
     m_timer = false;
+    // Queued first: hiding can keep this thread a while (Wine waits up to 2 s for the
+    // window to be withdrawn), and requests made meanwhile then find the next showing ready.
+    ::PostMessageW(m_window, kPrepareShow, 0, 0);
     // Asynchronous, as the crash handler may call this from another thread.
     ::ShowWindowAsync(m_window, SW_HIDE);
     if (m_tag) ::ShowWindowAsync(m_tag, SW_HIDE);
+    if (m_groupWindow) ::ShowWindowAsync(m_groupWindow, SW_HIDE);
     m_shown = false;
     m_hiding = false;
     m_tagShown = false;
+    m_groupShown = false;
 }
 
 void LaunchpadWindow::Toggle(int effect) {
@@ -352,9 +412,9 @@ void LaunchpadWindow::FrameTick() {
     }
 }
 
-void LaunchpadWindow::Draw() {
+void LaunchpadWindow::Draw(std::optional<int> effectMs) {
     const std::int64_t now = Now();
-    const EffectFrame effect = EffectAt(m_effect, !m_hiding, static_cast<int>(now - m_effectStart));
+    const EffectFrame effect = EffectAt(m_effect, !m_hiding, effectMs ? *effectMs : static_cast<int>(now - m_effectStart));
     const LARGE_INTEGER start = Stamp();
     m_renderer.Render(m_frame, *m_view, m_backdrop, effect, now);
     m_renderMs = MillisecondsSince(start);
@@ -363,7 +423,23 @@ void LaunchpadWindow::Draw() {
     if (!m_surface.Present(m_window, m_frame, m_origin, opacity))
         foundation::LogDetail("launchpad", "the frame was not taken");
     m_presentMs = MillisecondsSince(present);
+    UpdateGroupWindow(opacity);
     Publish();
+}
+
+void LaunchpadWindow::UpdateGroupWindow(BYTE opacity) {
+    if (!m_groupWindow) return;
+    if (!m_view->OpenGroupData() || m_hiding || !m_shown) {
+        if (m_groupShown) ::ShowWindow(m_groupWindow, SW_HIDE);
+        m_groupShown = false;
+        return;
+    }
+    m_renderer.RenderGroup(m_groupFrame, *m_view);
+    const gfx::RectI panel = m_view->GroupPanel();
+    if (!m_groupSurface.Present(m_groupWindow, m_groupFrame, {m_origin.x + panel.x, m_origin.y + panel.y}, opacity))
+        foundation::LogDetail("launchpad", "the group's picture was not taken");
+    if (!m_groupShown) ::ShowWindow(m_groupWindow, SW_SHOWNOACTIVATE);
+    m_groupShown = true;
 }
 
 void LaunchpadWindow::Publish() {
@@ -390,7 +466,9 @@ void LaunchpadWindow::UpdateTag() {
     const POINT at{m_origin.x + p.x - m_tagSurface.Width() / 2,
                    m_origin.y + p.y + static_cast<int>(static_cast<float>(g.iconSize) * 0.54f) + static_cast<int>(6 * g.scale)};
     m_tagSurface.Move(m_tag, at);
-    if (!m_tagShown) ::ShowWindow(m_tag, SW_SHOWNOACTIVATE);
+    // Raised as it appears: above an open group's window too.
+    if (!m_tagShown)
+        ::SetWindowPos(m_tag, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     m_tagShown = true;
 }
 
@@ -444,39 +522,46 @@ int LaunchpadWindow::Ask(const wchar_t* text, const wchar_t* caption, UINT style
 void LaunchpadWindow::ShowMenu(POINT screen) {
     const PadPoint at{screen.x - m_origin.x, screen.y - m_origin.y};
     const auto place = m_view->EntryAt(at);
-    gfx::Menu menu;
-    if (place) {
-        menu.push_back(gfx::MenuItem::Command(kMenuAdmin, Text(L"menu", L"adminmode", L"Run as administrator")));
-        menu.push_back(gfx::MenuItem::Command(kMenuLocation, Text(L"menu", L"locationfile", L"Open file location")));
-        menu.push_back(gfx::MenuItem::Sub(Text(L"menu", L"RecentFiles", L"Recent Items"), {}));
-        menu.push_back(gfx::MenuItem::Rule());
-        menu.push_back(gfx::MenuItem::Command(kMenuDelete, Text(L"launchpad", L"deleteicon", L"Remove from Launchpad")));
-        menu.push_back(gfx::MenuItem::Rule());
+    auto& catalogue = m_catalogue->Catalogue();
+    const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr;
+    PadMenuFacts facts;
+    facts.onEntry = entry != nullptr;
+    std::vector<RecentDocument> recent;
+    if (entry) {
+        recent = RecentDocumentsOf(entry->path);
+        for (const auto& document : recent) facts.recent.push_back(document.name);
     }
-    menu.push_back(gfx::MenuItem::Command(kMenuAdd, Text(L"launchpad", L"addicon", L"Add applications...")));
-    menu.push_back(gfx::MenuItem::Sub(Text(L"launchpad", L"padsort", L"Sort"),
-                                      {gfx::MenuItem::Command(kMenuSortName, Text(L"launchpad", L"padsortname", L"By name"))}));
+    const PadText text = [this](std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
+        return Text(section, key, fallback);
+    };
     gfx::PopupMenuOptions options;
     options.scale = m_view->Geometry().scale;
     options.dark = true;
-    const int chosen = gfx::RunPopupMenu(m_window, menu, screen, screen.y, m_services.text, options);
-    auto& catalogue = m_catalogue->Catalogue();
+    const int chosen = gfx::RunPopupMenu(m_window, BuildPadMenu(facts, text), screen, screen.y, m_services.text, options);
+    if (chosen != 0) foundation::LogDetail("launchpad", L"menu row " + std::to_wstring(chosen));
+    // The menu's loop may have let the catalogue change: look the entry up again.
+    entry = place ? catalogue.EntryAt(*place) : nullptr;
+    const auto sorted = [&](void (*sort)(std::vector<LaunchpadPage>&)) {
+        sort(catalogue.Pages());
+        m_view->PagesChanged();
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+    };
     switch (chosen) {
-    case kMenuAdmin:
-        if (place) {
+    case kPadMenuAdmin:
+        if (entry) {
             Launch(*place, true);
             Hide(m_effect);
         }
         break;
-    case kMenuLocation:
-        if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
+    case kPadMenuLocation:
+        if (entry) {
             const std::wstring arguments = L"/select,\"" + entry->path + L"\"";
             ::ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
             Hide(m_effect);
         }
         break;
-    case kMenuDelete:
-        if (const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr) {
+    case kPadMenuDelete:
+        if (entry) {
             const std::wstring question =
                 Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?") + L"\n\n" + entry->name;
             if (Ask(question.c_str(), L"Launchpad", MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK &&
@@ -486,22 +571,136 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
             }
         }
         break;
-    case kMenuAdd: {
-        const std::wstring tip = Text(L"launchpad", L"addtips", L"Drop applications or shortcuts onto Launchpad to add them.");
-        Ask(tip.c_str(), L"Launchpad", MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+    case kPadMenuAdd: AddFiles(ChooseFiles()); break;
+    case kPadMenuSortName: sorted(SortByName); break;
+    case kPadMenuSortKind: sorted(SortGroupsFirst); break;
+    case kPadMenuSortFill: sorted(FillPages); break;
+    default:
+        if (chosen >= kPadMenuRecentFirst && chosen <= kPadMenuRecentLast) {
+            const auto index = static_cast<std::size_t>(chosen - kPadMenuRecentFirst);
+            if (index < recent.size()) {
+                kestrana::win32::StartWithShell({.file = recent[index].target.c_str()}, "launchpad recent item");
+                Hide(m_effect);
+            }
+        }
         break;
-    }
-    case kMenuSortName:
-        SortByName(catalogue.Pages());
-        m_view->PagesChanged();
-        catalogue.Save();
-        break;
-    default: break;
     }
     Draw();
 }
 
+std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstring& entryPath) {
+    constexpr std::size_t kLooked = 80; // the newest shortcuts of the recent list that are read
+    constexpr std::size_t kShown = 12;
+    std::vector<RecentDocument> shown;
+    try {
+        const auto expand = [](const std::wstring& path) {
+            wchar_t out[MAX_PATH * 2] = {};
+            const DWORD length = ::ExpandEnvironmentStringsW(path.c_str(), out, static_cast<DWORD>(std::size(out)));
+            return length > 0 && length <= std::size(out) ? std::wstring(out) : path;
+        };
+        std::wstring program = entryPath;
+        if (const auto link = dock::win32::ReadShortcut(entryPath)) program = expand(link->target);
+        // Packaged applications keep their own recent lists, which are not read here.
+        if (program.size() < 4 || ::lstrcmpiW(program.c_str() + program.size() - 4, L".exe") != 0) return shown;
+
+        PWSTR raw = nullptr;
+        if (FAILED(::SHGetKnownFolderPath(FOLDERID_Recent, 0, nullptr, &raw))) return shown;
+        const std::wstring folder = raw;
+        ::CoTaskMemFree(raw);
+        struct Found {
+            std::wstring name;
+            std::wstring link;
+            FILETIME written;
+        };
+        std::vector<Found> found;
+        WIN32_FIND_DATAW data{};
+        const kestrana::win32::UniqueFind find(::FindFirstFileW((folder + L"\\*.lnk").c_str(), &data));
+        if (!find) return shown;
+        do {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::wstring name = data.cFileName;
+            name.resize(name.size() - 4);
+            found.push_back({name, folder + L"\\" + data.cFileName, data.ftLastWriteTime});
+        } while (::FindNextFileW(find.Get(), &data));
+        std::sort(found.begin(), found.end(),
+                  [](const Found& a, const Found& b) { return ::CompareFileTime(&a.written, &b.written) > 0; });
+        if (found.size() > kLooked) found.resize(kLooked);
+
+        std::vector<RecentDocument> documents;
+        std::map<std::wstring, std::wstring> handlers; // by extension
+        for (const auto& item : found) {
+            const auto link = dock::win32::ReadShortcut(item.link);
+            if (!link || link->target.empty()) continue;
+            RecentDocument document{item.name, expand(link->target), {}};
+            const auto dot = document.target.rfind(L'.');
+            const auto slash = document.target.find_last_of(L"\\/");
+            if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
+                std::wstring extension = document.target.substr(dot);
+                auto it = handlers.find(extension);
+                if (it == handlers.end()) {
+                    wchar_t handler[MAX_PATH * 2] = {};
+                    DWORD size = static_cast<DWORD>(std::size(handler));
+                    std::wstring program;
+                    if (SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension.c_str(),
+                                                      L"open", handler, &size)))
+                        program = handler;
+                    // Some systems (Wine among them) answer only with the whole command.
+                    size = static_cast<DWORD>(std::size(handler));
+                    if (program.empty() && SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND,
+                                                                         extension.c_str(), L"open", handler, &size)))
+                        program = ProgramOfCommand(handler);
+                    it = handlers.emplace(extension, expand(program)).first;
+                }
+                document.handler = it->second;
+            }
+            documents.push_back(std::move(document));
+        }
+        for (const std::size_t index : RecentFor(program, documents, kShown)) shown.push_back(documents[index]);
+        foundation::LogDetail("launchpad", L"recent items of " + program + L": " + std::to_wstring(shown.size()) + L" of " +
+                                               std::to_wstring(documents.size()) +
+                                               (documents.empty() ? L"" : L", the newest opened by " + documents.front().handler));
+    } catch (...) {
+        foundation::LogCaught("launchpad recent items");
+    }
+    return shown;
+}
+
+std::vector<std::wstring> LaunchpadWindow::ChooseFiles() {
+    std::vector<std::wstring> files;
+    Microsoft::WRL::ComPtr<IFileOpenDialog> dialog;
+    if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
+        foundation::LogFailure("launchpad", "no file dialog");
+        return files;
+    }
+    const std::wstring programs = Text(L"launchpad", L"addfilter", L"Programs and shortcuts");
+    const std::wstring all = Text(L"launchpad", L"addfilterall", L"All files");
+    const COMDLG_FILTERSPEC filters[] = {{programs.c_str(), L"*.exe;*.lnk;*.url"}, {all.c_str(), L"*.*"}};
+    DWORD flags = 0;
+    dialog->GetOptions(&flags);
+    dialog->SetOptions(flags | FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_FORCEFILESYSTEM | FOS_NODEREFERENCELINKS);
+    dialog->SetFileTypes(static_cast<UINT>(std::size(filters)), filters);
+    const std::wstring title = Text(L"launchpad", L"addicon", L"Add Applications...");
+    dialog->SetTitle(title.c_str());
+    // While the dialog is up the Launchpad is not active, and must not take that as leaving.
+    m_modal = true;
+    const HRESULT shown = dialog->Show(m_window);
+    m_modal = false;
+    Microsoft::WRL::ComPtr<IShellItemArray> chosen;
+    if (FAILED(shown) || FAILED(dialog->GetResults(&chosen))) return files;
+    DWORD count = 0;
+    chosen->GetCount(&count);
+    for (DWORD i = 0; i < count; ++i) {
+        Microsoft::WRL::ComPtr<IShellItem> item;
+        PWSTR path = nullptr;
+        if (FAILED(chosen->GetItemAt(i, &item)) || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) continue;
+        files.emplace_back(path);
+        ::CoTaskMemFree(path);
+    }
+    return files;
+}
+
 void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
+    if (files.empty()) return;
     const std::wstring pinned = m_services.settings.BaseFolder() + L"launchpad\\Pinned\\";
     std::vector<std::wstring> taken;
     WIN32_FIND_DATAW found{};
@@ -513,8 +712,12 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
     }
     const auto plan = PlanDrop(files, taken);
     if (!plan) {
-        const std::wstring text = Text(L"launchpad", L"adderror", L"At most 70 files can be added at once.");
-        Ask(text.c_str(), L"Launchpad", MB_OK | MB_TOPMOST | MB_ICONWARNING);
+        // Said in the Launchpad itself, beside its own picture; the next click or key takes it away.
+        if (!m_noticeIcon && m_services.padIcon) m_renderer.SetNoticeIcon(m_services.padIcon());
+        m_noticeIcon = true;
+        m_view->ShowNotice(Text(L"launchpad", L"adderror", L"At most 70 files can be added at once."));
+        foundation::LogDetail("launchpad", L"dropped files refused: " + std::to_wstring(files.size()));
+        Draw();
         return;
     }
     // Each file becomes a shortcut in launchpad\Pinned\, which the load then finds.
@@ -550,6 +753,36 @@ LRESULT CALLBACK LaunchpadWindow::WindowProc(HWND window, UINT message, WPARAM w
     }
 }
 
+LRESULT CALLBACK LaunchpadWindow::GroupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* self = static_cast<LaunchpadWindow*>(::GetPropW(window, kSelfProperty));
+    if (!self || !self->m_view) return ::DefWindowProcW(window, message, wParam, lParam);
+    try {
+        switch (message) {
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        // The wheel may come to the window under the pointer rather than the focus; its
+        // position is on the screen already.
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL: return self->Handle(message, wParam, lParam);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_MOUSEMOVE:
+        case WM_RBUTTONUP: {
+            // The panel's pointer input is the view's, in the Launchpad's own coordinates;
+            // a press hands the capture to the Launchpad, which then follows the drag.
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ::ClientToScreen(window, &at);
+            const LPARAM moved = MAKELPARAM(static_cast<WORD>(at.x - self->m_origin.x), static_cast<WORD>(at.y - self->m_origin.y));
+            return self->Handle(message, wParam, moved);
+        }
+        default: break;
+        }
+    } catch (...) {
+        foundation::LogCaught("launchpad group window");
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
 LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     const auto pointAt = [this](LPARAM l) {
         return PadPoint{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
@@ -582,6 +815,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break; // the system closes the touch handle
     }
+    case kPrepareShow: PrepareShow(); return 0;
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
         return 0;
@@ -594,7 +828,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // steps aside as it does after a launch.
         if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_hiding && !m_modal && !gfx::PopupMenuOpen()) {
             const auto other = reinterpret_cast<HWND>(lParam);
-            if (!other || !win32::IsOwnWindow(other)) Hide(m_effect);
+            if (!other || !kestrana::win32::IsOwnWindow(other)) Hide(m_effect);
         }
         break;
     case WM_LBUTTONDOWN:
@@ -639,6 +873,11 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_RBUTTONUP: {
         if (!m_shown || m_hiding || m_view->Drag() != DragState::None) return 0;
+        if (!m_view->Notice().empty()) { // any click only takes the notice away
+            m_view->Key(PadKey::Escape, Now());
+            redraw(true);
+            return 0;
+        }
         POINT screen{m_origin.x + static_cast<short>(LOWORD(lParam)), m_origin.y + static_cast<short>(HIWORD(lParam))};
         ShowMenu(screen);
         return 0;

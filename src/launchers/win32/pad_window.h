@@ -1,6 +1,7 @@
 #pragma once
-// The Launchpad on screen: the full-screen "OndelLaunchpad" window and its
-// "OndelLaunchpadtag" drag label, made once and then shown and hidden. It owns the
+// The Launchpad on screen: the full-screen "OndelLaunchpad" window, its
+// "OndelLaunchpadtag" drag label and the "OndelLaunchpadgroup" window that shows an open
+// group over the dimmed page, made once and then shown and hidden. It owns the
 // catalogue (loaded on first use), the view and its renderer, captures and blurs the
 // desktop under it when it appears, plays the show and hide effects, turns the pointer,
 // wheel, keyboard, input-method and dropped files into the view's input and carries out
@@ -11,6 +12,7 @@
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "launchers/pad_geometry.h"
+#include "launchers/pad_menu.h"
 #include "launchers/pad_renderer.h"
 #include "launchers/pad_view.h"
 #include "launchers/win32/catalogue_host.h"
@@ -38,6 +40,8 @@ struct PadWindowServices {
     dock::JobRunner& jobs;
     // The dock on the monitor with this device name ("\\.\DISPLAY1"), if any.
     std::function<std::optional<DockBand>(const std::wstring& device)> dockOn;
+    // The Launchpad's own picture from the theme, beside its notices (may be empty).
+    std::function<std::shared_ptr<const gfx::Bitmap>()> padIcon;
 };
 
 class LaunchpadWindow {
@@ -57,17 +61,26 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK GroupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void UpdateGroupWindow(BYTE opacity);
     bool CreateWindows();
     bool EnsureCatalogue();
     void LayOut(const std::wstring& device, const RECT& monitor, float scale);
     void CaptureBackdrop(const RECT& monitor, float scale);
-    void Draw();
+    // One frame, `effectMs` into the show or hide effect (by default: as the clock says).
+    void Draw(std::optional<int> effectMs = std::nullopt);
+    void ReadTexts();
+    void PrepareShow();
     void StartFrames();
     void FrameTick();
     void Carry(const PadCommand& command);
     void Launch(const EntryPlace& place, bool admin);
     void ShowMenu(POINT screen);
+    // The recent documents that the entry's program opens, newest first.
+    [[nodiscard]] std::vector<RecentDocument> RecentDocumentsOf(const std::wstring& entryPath);
+    // The files picked in the system's open dialog (several at once).
+    [[nodiscard]] std::vector<std::wstring> ChooseFiles();
     int Ask(const wchar_t* text, const wchar_t* caption, UINT style);
     void AddFiles(const std::vector<std::wstring>& files);
     void UpdateTag();
@@ -78,6 +91,12 @@ private:
     PadWindowServices m_services;
     HWND m_window = nullptr;
     HWND m_tag = nullptr;
+    HWND m_groupWindow = nullptr;
+    gfx::LayeredWindowSurface m_groupSurface;
+    gfx::Bitmap m_groupFrame;
+    bool m_groupShown = false;
+    bool m_noticeIcon = false; // the notices' picture was asked for
+    bool m_textsRead = false;
     gfx::LayeredWindowSurface m_surface;
     gfx::LayeredWindowSurface m_tagSurface;
     std::unique_ptr<Win32CatalogueHost> m_catalogue;

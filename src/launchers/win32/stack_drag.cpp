@@ -24,14 +24,15 @@ public:
 
 class DropTarget final : public kestrana::win32::ComObject<IDropTarget> {
 public:
-    explicit DropTarget(std::function<void(std::vector<std::wstring>)> dropped) : m_dropped(std::move(dropped)) {}
+    DropTarget(std::function<void(std::vector<std::wstring>)> dropped, DWORD effect)
+        : m_dropped(std::move(dropped)), m_effect(effect) {}
     HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
         m_files = kestrana::win32::OffersFiles(data);
-        *effect = m_files ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
+        *effect = m_files ? m_effect : DROPEFFECT_NONE;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
-        *effect = m_files ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
+        *effect = m_files ? m_effect : DROPEFFECT_NONE;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
@@ -39,7 +40,7 @@ public:
         *effect = DROPEFFECT_NONE;
         std::vector<std::wstring> files = kestrana::win32::DroppedFiles(data);
         if (files.empty()) return S_OK;
-        *effect = DROPEFFECT_MOVE;
+        *effect = m_effect;
         try {
             if (m_dropped) m_dropped(std::move(files));
         } catch (...) {
@@ -51,6 +52,7 @@ public:
 private:
     bool m_files = false;
     std::function<void(std::vector<std::wstring>)> m_dropped;
+    DWORD m_effect = DROPEFFECT_MOVE;
 };
 
 // The shell's data object for one file: what the file manager itself hands out, so every
@@ -87,9 +89,9 @@ bool DragOut(const std::wstring& path) noexcept {
     }
 }
 
-bool AcceptDrops(HWND window, std::function<void(std::vector<std::wstring>)> dropped) noexcept {
+bool AcceptDrops(HWND window, std::function<void(std::vector<std::wstring>)> dropped, DWORD effect) noexcept {
     try {
-        auto* target = new DropTarget(std::move(dropped));
+        auto* target = new DropTarget(std::move(dropped), effect);
         const HRESULT hr = ::RegisterDragDrop(window, target);
         target->Release(); // the registration holds it
         if (FAILED(hr)) foundation::LogFailure("folder stack", "drops are not taken (" + std::to_string(hr) + ")");

@@ -18,8 +18,10 @@ namespace kestrana::launchers::win32 {
 bool DragOut(const std::wstring& path) noexcept;
 
 // Registers `window` as a drop target; `dropped` gets the dropped files' paths on the
-// user-interface thread. False when the system refuses (no OLE).
-bool AcceptDrops(HWND window, std::function<void(std::vector<std::wstring>)> dropped) noexcept;
+// user-interface thread, and the drag is told `effect` (a move into a stack's folder; a
+// link where only shortcuts to the files are made). False when the system refuses (no OLE).
+bool AcceptDrops(HWND window, std::function<void(std::vector<std::wstring>)> dropped,
+                 DWORD effect = DROPEFFECT_MOVE) noexcept;
 void StopAcceptingDrops(HWND window) noexcept;
 
 // Moves files into `folder` (across drives too), never over an existing file. The number

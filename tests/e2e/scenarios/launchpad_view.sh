@@ -2,8 +2,10 @@
 # screen over the blurred desktop with icons, names and page dots (screenshot kept as
 # launchpad_open.png); the wheel turns the page and back; typing "note" leaves Notepad
 # alone and Enter starts it and hides the Launchpad; dragging an icon onto another makes
-# a group, renamed in place, that is still there after a restart; the right button opens
-# the menu; Escape hides it, and so does another program coming to the front.
+# a group, renamed in place, shown in a window of its own, where dragging a member reorders
+# it; group and order are still there after a restart; the right button opens the menu,
+# whose Sort rows rearrange the pages; 71 dropped files are refused in a notice of its
+# own; Escape hides it, and so does another program coming to the front.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin launchpad_view 1920x1080x24
 
@@ -66,9 +68,15 @@ sleep 0.5
 xdotool type --delay 80 note
 wait_for "typing \"note\" did not leave one application" test "$(kdrv prop "$pad" KestranaPadHits)" = 1
 e2e_screenshot launchpad_search >/dev/null || true
+dock_before=$(kdrv rect "$input")
 xdotool key Return
 wait_for "Enter did not start Notepad" kdrv find Notepad - 200 >/dev/null
 wait_for "the Launchpad did not hide after the start" pad_hidden
+# Notepad's item joins the dock and moves its edge: aim at the Launchpad item afterwards.
+dock_grew() { [ "$(kdrv rect "$input")" != "$dock_before" ]; }
+wait_for "Notepad's item did not join the dock" dock_grew
+dock_still() { local a; a=$(kdrv rect "$input"); sleep 0.3; [ "$a" = "$(kdrv rect "$input")" ]; }
+wait_for "the dock did not settle" dock_still
 
 # Drag the first icon onto the second: a group, renamed in place, saved.
 click_launchpad_item
@@ -87,8 +95,24 @@ catalogue=$E2E_BASE/padconfig.xml
 catalogue_text() { iconv -f UTF-16 -t UTF-8 "$catalogue" 2>/dev/null; }
 has_group() { catalogue_text | grep -q 'name="Tools"'; }
 wait_for "the group was not saved" has_group
+
+# The open group is a window of its own; its second member dragged onto the first cell
+# goes first, and that is saved.
+grp=$(kdrv find OndelLaunchpadgroup - 3000) || e2e_fail "no group window"
+kdrv info "$grp" | grep -q 'visible=1' || e2e_fail "the group window is not shown"
+read -r gl gt gr gb < <(kdrv rect "$grp")
+first_member() { catalogue_text | grep -A1 'name="Tools"' | tail -n1; }
+first_member | grep -q Registry || e2e_fail "unexpected group: $(catalogue_text | grep -A2 'name="Tools"')"
+xdotool mousemove $((gl + 323)) $((gt + 132)) mousedown 1
+for x in 300 250 200 150 100; do xdotool mousemove $((gl + x)) $((gt + 132)); sleep 0.05; done
+sleep 0.2
+xdotool mouseup 1
+notepad_first() { first_member | grep -q Notepad; }
+wait_for "reordering inside the group was not saved" notepad_first
+e2e_screenshot launchpad_group_window >/dev/null || true
 xdotool key Escape # closes the group
-sleep 0.3
+group_hidden() { kdrv info "$grp" | grep -q 'visible=0'; }
+wait_for "Escape did not close the group's window" group_hidden
 xdotool key Escape # hides
 wait_for "Escape did not hide the Launchpad" pad_hidden
 
@@ -106,6 +130,7 @@ wait_for "the Launchpad did not show after the restart" pad_visible
 sleep 1
 e2e_screenshot launchpad_restarted >/dev/null || true
 has_group || e2e_fail "the group did not survive the restart"
+notepad_first || e2e_fail "the group's order did not survive the restart"
 [ "$(catalogue_text | grep -o '<ico[0-9]* path=' | wc -l)" = 42 ] || e2e_fail "entries went missing: $(catalogue_text)"
 # The right button on an icon opens the Launchpad's menu; Escape closes only the menu.
 xdotool mousemove 514 136 click 3
@@ -115,6 +140,37 @@ e2e_screenshot launchpad_menu >/dev/null || true
 xdotool key Escape
 wait_for "Escape did not close the menu" kdrv gone KestranaMenu - 200
 pad_visible || e2e_fail "closing the menu hid the Launchpad"
+# The background's menu: Sort by name puts the group after "Tool 40", on the second
+# page; groups first brings it back to the first.
+group_on() { [ "$(catalogue_text | awk '/<page/ {p = $1} /name="Tools"/ {print p}')" = "<page$1>" ]; }
+sort_by() { # <keys to the row in the Sort submenu>
+    xdotool mousemove 60 600 click 3
+    kdrv find KestranaMenu - 5000 >/dev/null || e2e_fail "the right button on the background opened no menu"
+    sleep 0.3
+    xdotool key End Right "$@" Return
+}
+sort_by
+wait_for "Sort by name did not move the group to the second page" group_on 2
+sort_by Down
+wait_for "Sort with groups first did not bring the group back" group_on 1
+# 71 dropped files: the Launchpad says so in its own notice and adds none; a click takes
+# the notice away and leaves the Launchpad.
+mkdir -p "$WINEPREFIX/drive_c/many"
+many=()
+for i in $(seq 1 71); do
+    : >"$WINEPREFIX/drive_c/many/f$i.txt"
+    many+=("C:\\many\\f$i.txt")
+done
+timeout 30 wine 'C:\kdriver.exe' drop 960 900 "${many[@]}" >>"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
+    e2e_fail "the Launchpad took no drop"
+refused() { grep -aq 'dropped files refused: 71' "$E2E_BASE/Kestrana.log"; }
+wait_for "71 dropped files were not refused" refused
+sleep 0.3
+e2e_screenshot launchpad_too_many >/dev/null || true
+[ "$(ls "$E2E_BASE/launchpad/Pinned" | wc -l)" = 42 ] || e2e_fail "a refused drop added files"
+xdotool mousemove 960 900 click 1
+sleep 0.3
+pad_visible || e2e_fail "the click on the notice hid the Launchpad"
 xdotool key Escape
 wait_for "Escape did not hide the Launchpad after the restart" pad_hidden
 

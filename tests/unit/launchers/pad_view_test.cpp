@@ -92,18 +92,41 @@ TEST(PadView, DraggingMovesAnIconAndNeighboursMakeRoom) {
     EXPECT_EQ(world.Drag(world.IconCentre(4), world.CellFoot(4)).kind, PadCommand::Kind::None);
 }
 
-TEST(PadView, DraggingOutOfAnOpenGroupTakesTheEntryOut) {
+TEST(PadView, DraggingInsideAnOpenGroupReordersItAndDraggingOutTakesTheEntryOut) {
     ViewWorld world;
     world.Drag(world.IconCentre(0), world.IconCentre(1));
-    world.view.Key(PadKey::Escape, world.now); // ends the rename, the group stays open
+    world.view.Key(PadKey::Escape, world.now); // ends the rename
+    world.view.Key(PadKey::Escape, world.now); // closes the group
+    world.Drag(world.IconCentre(2), world.IconCentre(0)); // App 4 joins: App 2, App 1, App 4
+    world.Click(world.IconCentre(0));
     ASSERT_TRUE(world.view.OpenGroup());
-    const gfx::RectI member = world.view.GroupCell(0);
+    const auto memberAt = [&](int cell) {
+        const gfx::RectI r = world.view.GroupCell(cell);
+        return PadPoint{r.x + r.width / 2, r.y + 40};
+    };
+    const auto names = [&] {
+        std::vector<std::wstring> out;
+        for (const auto& e : std::get<LaunchpadGroup>(world.catalogue.Pages()[0][0]).entries) out.push_back(e.name);
+        return out;
+    };
+    // The last member dragged onto the first cell: the others make room, then it lands there.
+    world.view.Press(memberAt(2), world.now);
+    world.view.Move(memberAt(0), world.now += 16);
+    const auto tiles = world.view.GroupTiles();
+    ASSERT_EQ(tiles.size(), 2u);
+    EXPECT_EQ(tiles[0].cell, 1);
+    EXPECT_EQ(world.view.Release(memberAt(0), world.now += 16).kind, PadCommand::Kind::Save);
+    EXPECT_EQ(names(), (std::vector<std::wstring>{L"App 4", L"App 2", L"App 1"}));
+    EXPECT_TRUE(world.view.OpenGroup());
+    // Dropped back where it was: nothing to save.
+    EXPECT_EQ(world.Drag(memberAt(1), memberAt(1)).kind, PadCommand::Kind::None);
+
     const PadPoint bottomRight = world.CellFoot(34);
-    EXPECT_EQ(world.Drag({member.x + member.width / 2, member.y + 40}, bottomRight).kind, PadCommand::Kind::Save);
+    EXPECT_EQ(world.Drag(memberAt(0), bottomRight).kind, PadCommand::Kind::Save);
     EXPECT_FALSE(world.view.OpenGroup());
     const auto page = world.FirstPage();
-    EXPECT_EQ(page[0], -1);
-    EXPECT_EQ(page.back(), 2);
+    EXPECT_EQ(page[0], -2);
+    EXPECT_EQ(page.back(), 4);
 }
 
 TEST(PadView, ClicksAndEscape) {
@@ -135,6 +158,17 @@ TEST(PadView, ClicksAndEscape) {
     const PadCommand enter = world.view.Key(PadKey::Enter, world.now);
     ASSERT_EQ(enter.kind, PadCommand::Kind::Launch);
     EXPECT_EQ(world.catalogue.EntryAt(enter.place)->name, L"App 7");
+
+    // A notice takes the next click, or Enter, and nothing else.
+    world.view.ShowNotice(L"Too many files");
+    EXPECT_EQ(world.Click(world.IconCentre(2)).kind, PadCommand::Kind::None);
+    EXPECT_TRUE(world.view.Notice().empty());
+    world.view.ShowNotice(L"Too many files");
+    EXPECT_FALSE(world.view.Type(L"x"));
+    EXPECT_FALSE(world.view.Wheel(-120, false, false, world.now += 1000));
+    EXPECT_EQ(world.view.Key(PadKey::Enter, world.now).kind, PadCommand::Kind::None);
+    EXPECT_TRUE(world.view.Notice().empty());
+    EXPECT_EQ(world.view.SearchText(), L"app 7");
 }
 
 TEST(PadView, WheelSwipesAndDotsTurnPagesOnlyWhenNothingElseIsUnderWay) {
@@ -200,6 +234,16 @@ TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
     world.view.Type(L"tool");
     draw();
     EXPECT_EQ(frame.Width(), 1920);
+    gfx::Bitmap panel;
+    renderer.RenderGroup(panel, world.view);
+    EXPECT_EQ(panel.Width(), world.view.GroupPanel().width);
+    EXPECT_GT(gfx::PixelA(panel.Row(panel.Height() / 2)[panel.Width() / 2]), 200); // the panel is there, not the page
+    world.view.ShowNotice(L"Too many files: Launchpad adds at most 70 at a time. Nothing was added.");
+    draw();
+    world.view.Key(PadKey::Escape, world.now);
+    world.view.Key(PadKey::Escape, world.now);
+    renderer.RenderGroup(panel, world.view);
+    EXPECT_TRUE(panel.Empty());
 
     std::vector<LaunchpadPage> none;
     PadView empty(none);
