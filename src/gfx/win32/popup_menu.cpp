@@ -34,17 +34,7 @@ LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool EnsureClass(const std::wstring& name) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), name.c_str(), &existing)) return true;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = MenuWindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = name.c_str();
-    return ::RegisterClassExW(&wc) != 0;
+    return kestrana::win32::RegisterWindowClass(name, MenuWindowProc);
 }
 
 RectI WorkAreaAt(POINT p) {

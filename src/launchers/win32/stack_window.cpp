@@ -54,13 +54,7 @@ void FolderStack::Inbox::Post() {
 void FolderStack::RegisterClass() noexcept {
     static bool registered = false;
     if (registered) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &FolderStack::Proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kStackClass;
-    registered = ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    registered = kestrana::win32::RegisterWindowClass(kStackClass, &FolderStack::Proc, 0);
 }
 
 FolderStack::FolderStack(StackServices services, StackOpening opening)
