@@ -1,5 +1,6 @@
 #include "menubar/win32/accessible_menu.h"
 
+#include "foundation/win32/unique_handle.h"
 #include "menubar/accessible_menu_track.h"
 
 #include <oleacc.h>
@@ -16,19 +17,6 @@ using Microsoft::WRL::ComPtr;
 constexpr int kMaxDepth = 5;
 constexpr int kMaxNodes = 400; // a bound on the questions asked of one application
 constexpr long kMaxChildren = 64;
-
-class ComThread {
-public:
-    ComThread() : m_result(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComThread() {
-        if (SUCCEEDED(m_result)) ::CoUninitialize();
-    }
-    ComThread(const ComThread&) = delete;
-    ComThread& operator=(const ComThread&) = delete;
-
-private:
-    HRESULT m_result;
-};
 
 VARIANT Self(LONG id = CHILDID_SELF) {
     VARIANT v;
@@ -133,7 +121,7 @@ std::vector<HWND> Candidates(HWND window) {
 
 std::optional<AccessibleMenuBar> FindAccessibleMenuBar(HWND window) noexcept {
     try {
-        ComThread com;
+        kestrana::win32::ComApartment com(COINIT_MULTITHREADED);
         for (HWND candidate : Candidates(window)) {
             const auto bar = MenuBarIn(candidate);
             if (!bar) continue;
@@ -149,7 +137,7 @@ std::optional<AccessibleMenuBar> FindAccessibleMenuBar(HWND window) noexcept {
 
 bool InvokeAccessibleTitle(HWND window, int index) noexcept {
     try {
-        ComThread com;
+        kestrana::win32::ComApartment com(COINIT_MULTITHREADED);
         const auto bar = MenuBarIn(window);
         if (!bar || index < 0) return false;
         const auto items = ChildrenOf(*bar);

@@ -1,5 +1,7 @@
 #include "menubar/win32/explorer_view.h"
 
+#include "foundation/win32/unique_handle.h"
+
 #include <exdisp.h>
 #include <shlguid.h>
 #include <shobjidl.h>
@@ -9,19 +11,6 @@ namespace kestrana::menubar::win32 {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-class ComThread {
-public:
-    ComThread() : m_result(::CoInitializeEx(nullptr, COINIT_MULTITHREADED)) {}
-    ~ComThread() {
-        if (SUCCEEDED(m_result)) ::CoUninitialize();
-    }
-    ComThread(const ComThread&) = delete;
-    ComThread& operator=(const ComThread&) = delete;
-
-private:
-    HRESULT m_result;
-};
 
 // The storage properties behind the four columns the menus offer.
 constexpr GUID kStorage{0xB725F130, 0x47EF, 0x101A, {0xA5, 0xF1, 0x02, 0x60, 0x8C, 0x9E, 0xEB, 0xAC}};
@@ -91,7 +80,7 @@ std::optional<Arrangement> Read(IFolderView2& view) {
 
 std::optional<Arrangement> ReadExplorerView(HWND window) noexcept {
     try {
-        ComThread com;
+        kestrana::win32::ComApartment com(COINIT_MULTITHREADED);
         const auto view = ViewOf(window);
         return view ? Read(*view.Get()) : std::nullopt;
     } catch (...) {
@@ -101,7 +90,7 @@ std::optional<Arrangement> ReadExplorerView(HWND window) noexcept {
 
 std::optional<Arrangement> ArrangeExplorerView(HWND window, const Arrangement& arrangement) noexcept {
     try {
-        ComThread com;
+        kestrana::win32::ComApartment com(COINIT_MULTITHREADED);
         const auto view = ViewOf(window);
         if (!view) return std::nullopt;
         SORTCOLUMN sort{};
