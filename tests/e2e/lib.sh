@@ -204,6 +204,19 @@ e2e_wait_windows() { # <class> <count>: until that many windows of the class exi
     return 1
 }
 
+e2e_quit_kestrana() { # asks the program to quit (WM_CLOSE to its main window); fails unless it ends cleanly within 10 s
+    local main i rc
+    main=$(kdrv find KESTRANA - 2000) || e2e_fail "no main window to ask to quit"
+    kdrv post "$main" 16 0 0 >/dev/null || e2e_fail "cannot ask the program to quit"
+    for i in $(seq 1 100); do
+        kill -0 "$E2E_KESTRANA" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$E2E_KESTRANA" 2>/dev/null && e2e_fail "Kestrana.exe still runs 10 s after the quit request"
+    wait "$E2E_KESTRANA"; rc=$?
+    [ $rc -eq 0 ] || e2e_fail "exit code $rc"
+}
+
 e2e_screenshot() { # <name>: a screenshot of the whole display into the scenario's folder
     local out=$E2E_DIR/$1.png
     if command -v import >/dev/null; then

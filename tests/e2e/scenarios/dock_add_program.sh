@@ -20,6 +20,18 @@ wait_for() { # <what> <command...>: up to 10 s
     e2e_fail "$what ($(items))"
 }
 menus() { kdrv windows OndelMenu | grep 'visible=1'; }
+# Types <text> into the system dialog that comes up and presses Enter; $dialog holds it.
+answer_dialog() { # <text> <screenshot name> <failure>
+    dialog=$(kdrv find '#32770' - 15000) || e2e_fail "$3"
+    read -r dl dt dr db < <(kdrv rect "$dialog")
+    xdotool mousemove $(( (dl + dr) / 2 )) $(( (dt + db) / 2 ))
+    kdrv activate "$dialog" >/dev/null || true
+    sleep 0.5
+    xdotool type --delay 20 "$1"
+    sleep 0.3
+    e2e_screenshot "$2" >/dev/null || true
+    xdotool key Return
+}
 width() { kdrv rect "$input" | awk '{print $3 - $1}'; }
 before=$(width)
 
@@ -38,15 +50,7 @@ xdotool mousemove $((mx + 40)) $((my + 5 + 12))
 sleep 0.2
 xdotool click 1
 
-dialog=$(kdrv find '#32770' - 15000) || e2e_fail "the open dialog did not come up"
-read -r dl dt dr db < <(kdrv rect "$dialog")
-xdotool mousemove $(( (dl + dr) / 2 )) $(( (dt + db) / 2 ))
-kdrv activate "$dialog" >/dev/null || true
-sleep 0.5
-xdotool type --delay 20 'C:\windows\notepad.exe'
-sleep 0.3
-e2e_screenshot dialog >/dev/null || true
-xdotool key Return
+answer_dialog 'C:\windows\notepad.exe' dialog "the open dialog did not come up"
 kdrv gone '#32770' - 10000 >/dev/null || e2e_fail "the dialog did not close ($(kdrv edit-text "$dialog"))"
 
 added() { items | grep -q 'appname=notepad.exe'; }
@@ -122,15 +126,7 @@ read -r mx my < <(menus | head -1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 
 xdotool mousemove $((mx + 40)) $((my + 5 + 2 * 24 + 9 + 24 + 12))
 sleep 0.2
 xdotool click 1
-dialog=$(kdrv find '#32770' - 15000) || e2e_fail "go to folder asked for nothing"
-read -r dl dt dr db < <(kdrv rect "$dialog")
-xdotool mousemove $(( (dl + dr) / 2 )) $(( (dt + db) / 2 ))
-kdrv activate "$dialog" >/dev/null || true
-sleep 0.5
-xdotool type --delay 20 'C:\windows'
-sleep 0.3
-e2e_screenshot folder_dialog >/dev/null || true
-xdotool key Return
+answer_dialog 'C:\windows' folder_dialog "go to folder asked for nothing"
 kdrv gone '#32770' - 10000 >/dev/null || e2e_fail "the folder dialog did not close"
 browsing() { kdrv windows ExplorerWClass | grep -q 'visible=1'; }
 wait_for "the chosen folder did not open" browsing

@@ -38,9 +38,7 @@ done
 echo "shown again"
 
 # Quit, switch to the left edge and start again.
-kdrv post "$(kdrv find KESTRANA - 0)" 16 0 0 >/dev/null
-kdrv gone KESTRANA - 10000 || e2e_fail "did not quit"
-wait "$E2E_KESTRANA" 2>/dev/null
+e2e_quit_kestrana
 printf '[normal]\r\ndisplaymode=1\r\nscreenposition=1\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 render=$(kdrv find OndelAPPRend - 20000) || e2e_fail "no dock window on the left"

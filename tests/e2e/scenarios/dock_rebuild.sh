@@ -35,14 +35,7 @@ kdrv find OndelAPP - 5000 >/dev/null || e2e_fail "no dock input window after the
 sections=$(e2e_text "$E2E_BASE/ico.ini" | grep -c '^\[ico')
 [ "$sections" -eq 6 ] || e2e_fail "ico.ini holds $sections sections, not the six of the default list"
 
-kdrv post "$main" 16 0 0 >/dev/null || e2e_fail "cannot ask the program to quit"
-for i in $(seq 1 100); do
-    kill -0 "$E2E_KESTRANA" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$E2E_KESTRANA" 2>/dev/null && e2e_fail "Kestrana.exe still runs 10 s after the quit request"
-wait "$E2E_KESTRANA"; rc=$?
-[ $rc -eq 0 ] || e2e_fail "exit code $rc"
+e2e_quit_kestrana
 if [ -f "$E2E_BASE/Kestrana.log" ]; then
     cat "$E2E_BASE/Kestrana.log"
     ! grep -aE 'item save|docks' "$E2E_BASE/Kestrana.log" || e2e_fail "the log records a lost save or a stuck job"

@@ -108,8 +108,7 @@ close_window "$hidden" || e2e_fail "the blacklisted notepad did not close"
 kdrv ini 'C:\Kestrana\config.ini' blacklist notepad.exe 0 >/dev/null
 
 # Pinned (after the trash), notepad lights up its own item: no second item comes.
-kdrv post "$(kdrv find KESTRANA - 2000)" 16 0 0 >/dev/null
-for i in $(seq 1 100); do kill -0 "$E2E_KESTRANA" 2>/dev/null || break; sleep 0.1; done
+e2e_quit_kestrana
 for key in appname:notepad.exe filepath:$notepad realpath:$notepad; do
     kdrv ini 'C:\Kestrana\ico.ini' ico7 "${key%%:*}" "${key#*:}" >/dev/null
 done
