@@ -103,6 +103,23 @@ float BarEndPadding(const themes::DockSkin& skin) {
     return std::round(ends * skin.Scale());
 }
 
+gfx::Bitmap DrawLiftedIcon(const gfx::Bitmap* picture, bool separator, bool dark, int width, int height) {
+    gfx::Bitmap out(std::max(1, width), std::max(1, height));
+    gfx::Canvas canvas(out);
+    const gfx::RectF all{0, 0, static_cast<float>(out.Width()), static_cast<float>(out.Height())};
+    if (separator) {
+        // A separator carried along: a thin upright stroke in the middle of its slot.
+        const float thick = std::max(2.0f, all.width * 0.08f);
+        canvas.FillRoundedRect({(all.width - thick) / 2, all.height * 0.15f, thick, all.height * 0.7f}, thick / 2,
+                               dark ? gfx::Color{236, 237, 241, 200} : gfx::Color{30, 31, 36, 160});
+    } else if (picture && !picture->Empty()) {
+        canvas.DrawBitmap(*picture, all);
+    } else {
+        DrawMissingPicture(canvas, all, dark);
+    }
+    return out;
+}
+
 void DockRenderer::SetSkin(themes::DockSkin& skin) {
     m_skin = &skin;
     m_full = true;
@@ -157,8 +174,9 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
     m_content = Enclosing(m_bar);
     for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i) {
         const Dockico& item = items[i];
-        // The gap only makes room: nothing is drawn in it.
-        if (item.id == kDragGapItemId) continue;
+        // The gap only makes room: nothing is drawn in it. A lifted icon is drawn at the
+        // pointer, above the row, by whoever shows the drag.
+        if (item.id == kDragGapItemId || item.lifted) continue;
         Placed placed;
         placed.id = item.id;
         placed.separator = item.IsSeparator();
