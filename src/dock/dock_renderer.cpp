@@ -108,10 +108,12 @@ gfx::Bitmap DrawLiftedIcon(const gfx::Bitmap* picture, bool separator, bool dark
     gfx::Canvas canvas(out);
     const gfx::RectF all{0, 0, static_cast<float>(out.Width()), static_cast<float>(out.Height())};
     if (separator) {
-        // A separator carried along: a thin upright stroke in the middle of its slot.
-        const float thick = std::max(2.0f, all.width * 0.08f);
-        canvas.FillRoundedRect({(all.width - thick) / 2, all.height * 0.15f, thick, all.height * 0.7f}, thick / 2,
-                               dark ? gfx::Color{236, 237, 241, 200} : gfx::Color{30, 31, 36, 160});
+        // A separator carried along: a thin stroke across the row, in the middle of its slot.
+        const bool upright = all.height >= all.width;
+        const float thick = std::max(2.0f, std::min(all.width, all.height) * 0.08f);
+        const gfx::RectF stroke = upright ? gfx::RectF{(all.width - thick) / 2, all.height * 0.15f, thick, all.height * 0.7f}
+                                          : gfx::RectF{all.width * 0.15f, (all.height - thick) / 2, all.width * 0.7f, thick};
+        canvas.FillRoundedRect(stroke, thick / 2, dark ? gfx::Color{236, 237, 241, 200} : gfx::Color{30, 31, 36, 160});
     } else if (picture && !picture->Empty()) {
         canvas.DrawBitmap(*picture, all);
     } else {

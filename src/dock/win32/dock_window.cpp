@@ -790,6 +790,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN:
+        if (m_drag.Lifted()) return 0; // other buttons wait until the icon is put down
         // The press names the item under it even when no move came since the window last
         // changed size under a still pointer.
         m_bar->PointerMoved(CursorPosition());
@@ -813,7 +814,8 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         const bool detail = foundation::DetailLogging();
         const std::int64_t start = detail ? MicrosNow() : 0;
         const ScreenPoint at = CursorPosition();
-        if (message == WM_LBUTTONUP && m_drag.Lifted()) {
+        if (m_drag.Lifted()) {
+            if (message != WM_LBUTTONUP) return 0;
             DockDrag::Outcome outcome = DockDrag::Outcome::None;
             {
                 std::lock_guard lock(m_bar->Items().ListMutex());
