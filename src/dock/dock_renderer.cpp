@@ -103,6 +103,25 @@ float BarEndPadding(const themes::DockSkin& skin) {
     return std::round(ends * skin.Scale());
 }
 
+gfx::Bitmap DrawLiftedIcon(const gfx::Bitmap* picture, bool separator, bool dark, int width, int height) {
+    gfx::Bitmap out(std::max(1, width), std::max(1, height));
+    gfx::Canvas canvas(out);
+    const gfx::RectF all{0, 0, static_cast<float>(out.Width()), static_cast<float>(out.Height())};
+    if (separator) {
+        // A separator carried along: a thin stroke across the row, in the middle of its slot.
+        const bool upright = all.height >= all.width;
+        const float thick = std::max(2.0f, std::min(all.width, all.height) * 0.08f);
+        const gfx::RectF stroke = upright ? gfx::RectF{(all.width - thick) / 2, all.height * 0.15f, thick, all.height * 0.7f}
+                                          : gfx::RectF{all.width * 0.15f, (all.height - thick) / 2, all.width * 0.7f, thick};
+        canvas.FillRoundedRect(stroke, thick / 2, dark ? gfx::Color{236, 237, 241, 200} : gfx::Color{30, 31, 36, 160});
+    } else if (picture && !picture->Empty()) {
+        canvas.DrawBitmap(*picture, all);
+    } else {
+        DrawMissingPicture(canvas, all, dark);
+    }
+    return out;
+}
+
 void DockRenderer::SetSkin(themes::DockSkin& skin) {
     m_skin = &skin;
     m_full = true;
@@ -157,8 +176,9 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
     m_content = Enclosing(m_bar);
     for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i) {
         const Dockico& item = items[i];
-        // The gap only makes room: nothing is drawn in it.
-        if (item.id == kDragGapItemId) continue;
+        // The gap only makes room: nothing is drawn in it. A lifted icon is drawn at the
+        // pointer, above the row, by whoever shows the drag.
+        if (item.id == kDragGapItemId || item.lifted) continue;
         Placed placed;
         placed.id = item.id;
         placed.separator = item.IsSeparator();

@@ -48,6 +48,10 @@ inline constexpr int kAttentionPeriodMs = 1600;
 // the built-in look's own.
 [[nodiscard]] float BarEndPadding(const themes::DockSkin& skin);
 
+// The picture of an icon lifted off the row, as it follows the pointer: its own picture
+// (or the stand-in of one without) at the size it had in the row.
+[[nodiscard]] gfx::Bitmap DrawLiftedIcon(const gfx::Bitmap* picture, bool separator, bool dark, int width, int height);
+
 class DockRenderer {
 public:
     explicit DockRenderer(themes::DockSkin& skin) : m_skin(&skin) {}

@@ -81,6 +81,9 @@ struct Dockico {
     // The window tracker's marks, changed and read under the item-list lock.
     bool leaving = false;   // on its way out: shrinks to nothing, then the bar takes it out
     bool attention = false; // one of its windows asks for the user's attention
+    // Dragged within the dock: it keeps its index (and its saved place) but gives its room
+    // up and is drawn at the pointer instead, until the drag ends.
+    bool lifted = false;
 
     [[nodiscard]] bool IsSeparator() const { return delimiter; }
     // The share of an icon width the item takes once it has grown in.

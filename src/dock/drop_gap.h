@@ -1,6 +1,7 @@
 #pragma once
-// The gap that opens in the row where files dragged from another program would land. It
-// follows the pointer while the drag hovers and closes when the drag leaves or ends. A
+// The gap that opens in the row where files dragged from another program, or an icon
+// dragged within the dock, would land. It follows the pointer while the drag hovers and
+// closes when the drag leaves or ends. A
 // gap that moves shrinks away where it stood while a new one grows where the files would
 // go, so the row never jumps. The caller holds the row's item-list lock.
 

@@ -5,7 +5,7 @@
 namespace kestrana::dock {
 namespace {
 
-float TargetOf(const Dockico& item) { return item.leaving ? 0.0f : item.FullFactor(); }
+float TargetOf(const Dockico& item) { return item.leaving || item.lifted ? 0.0f : item.FullFactor(); }
 
 } // namespace
 

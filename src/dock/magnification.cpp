@@ -95,13 +95,13 @@ void GiveMissingGrowth(Dockico* first, Dockico& second, float h) {
     second.growth += h;
 }
 
-std::size_t DropIndexAt(const DockItems& items, float pointer) {
+} // namespace
+
+std::size_t DragDropIndex(const DockItems& items, float restPointer) {
     for (std::size_t i = DockItems::kFirstReal; i < items.EndReal(); ++i)
-        if (items[i].restStart > pointer) return i;
+        if (items[i].restStart > restPointer) return i;
     return items.EndReal();
 }
-
-} // namespace
 
 MagnifyResult MagnificationLayout::Run(const Ticket& ticket, DockItems& items, const MagnifyInput& in) {
     if (!Current(ticket, items) || !DockItems::HasItemRange(items.Size())) return {};
@@ -158,7 +158,7 @@ MagnifyResult MagnificationLayout::Run(const Ticket& ticket, DockItems& items, c
 MagnifyResult MagnificationLayout::Finish(const DockItems& items, const MagnifyInput& in, float magnification) {
     MagnifyResult result;
     const std::size_t end = items.EndReal();
-    if (in.dragging) result.dropIndex = DropIndexAt(items, in.pointer);
+    if (in.dragging) result.dropIndex = DragDropIndex(items, in.pointer);
     result.rowLength = end > DockItems::kFirstReal ? RowLengthOf(items[end - 1]) : 0;
     result.rowOffset = RowOffsetFor(in.windowLength, result.rowLength);
     const bool stale = m_stale.exchange(false, std::memory_order_acq_rel);

@@ -49,6 +49,10 @@ int PlaceAtRest(DockItems& items, float iconSize, int spacing);
 // The pointer as the pass wants it: relative to the start of the resting row.
 [[nodiscard]] float RowPointer(int pointerAlong, int windowAlongStart, int windowLength, int restRowLength);
 
+// Where an icon dragged to `restPointer` (relative to the start of the resting row) would
+// land: before the first entry whose resting start lies beyond it, else after the last.
+[[nodiscard]] std::size_t DragDropIndex(const DockItems& items, float restPointer);
+
 // The real item drawn under a point of the current row (relative to its first item), or
 // 0 when the point falls between or beyond the items.
 [[nodiscard]] std::size_t ItemAt(const DockItems& items, float rowCoordinate);

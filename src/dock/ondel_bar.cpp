@@ -472,7 +472,8 @@ ScreenRect OndelBar::IconOnScreen(std::int32_t itemId) const {
 }
 
 void OndelBar::UpdateLabel() {
-    if (!m_hovered || !m_pointerInside) {
+    // The label would sit on the icon being dragged.
+    if (!m_hovered || !m_pointerInside || m_open.dragging) {
         m_platform.ShowLabel(std::nullopt);
         return;
     }

@@ -29,6 +29,7 @@ constexpr wchar_t kRenderClass[] = L"OndelAPPRend";
 constexpr wchar_t kActbarClass[] = L"OndelActbar";
 constexpr wchar_t kLabelClass[] = L"OndelTag";
 constexpr wchar_t kBackdropClass[] = L"OndelAPPBlur";
+constexpr wchar_t kDragIconClass[] = L"OndelDragIcon";
 constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 
 constexpr UINT kMsgFrame = WM_APP + 10;
@@ -37,6 +38,7 @@ constexpr UINT kMsgRowChanged = WM_APP + 12;
 // Posted just before a menu opens; the menu's own loop delivers it once the menu shows.
 constexpr UINT kMsgMenuShown = WM_APP + 15;
 constexpr UINT kMsgPictures = WM_APP + 20;
+constexpr UINT kMsgDragEscape = WM_APP + 21;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
 constexpr UINT_PTR kTimerAttention = 9901;
@@ -73,6 +75,21 @@ HWND MakeWindow(const wchar_t* className, bool clickThrough, bool topmost) {
     request.topmost = topmost;
     request.noActivate = true;
     return kestrana::win32::CreateShellWindow(request);
+}
+
+// The input window of the dock whose icon is being dragged. One drag at a time, as there
+// is one capture.
+HWND g_escapeTarget = nullptr;
+
+// Escape ends an icon drag whichever window has the keyboard (the dock never takes the
+// focus). Runs between messages of the user-interface thread: it only posts.
+LRESULT CALLBACK EscapeHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) && g_escapeTarget &&
+        reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->vkCode == VK_ESCAPE) {
+        ::PostMessageW(g_escapeTarget, kMsgDragEscape, 0, 0);
+        return 1; // the drag takes it; the program in front does not act on it too
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 ScreenPoint CursorPosition() {
@@ -148,7 +165,8 @@ void DockWindow::RegisterClasses() noexcept {
         const wchar_t* name;
         WNDPROC proc;
     } classes[] = {{kInputClass, InputProc}, {kRenderClass, RenderProc}, {kActbarClass, ::DefWindowProcW},
-                   {kLabelClass, ::DefWindowProcW}, {kBackdropClass, BackdropProc}};
+                   {kLabelClass, ::DefWindowProcW}, {kBackdropClass, BackdropProc},
+                   {kDragIconClass, ::DefWindowProcW}};
     for (const auto& c : classes) kestrana::win32::RegisterWindowClass(c.name, c.proc);
 }
 
@@ -337,9 +355,15 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at,
 
 void DockWindow::Drag(ScreenPoint at) {
     DockDrag::Change change = DockDrag::Change::None;
+    std::size_t gap = 0;
     {
         std::lock_guard lock(m_bar->Items().ListMutex());
         change = m_drag.Move(at, m_bar->Items(), m_bar->Model());
+        gap = OpenDropGap(m_bar->Items());
+    }
+    if (change == DockDrag::Change::Ended) {
+        FinishDrag(DockDrag::Outcome::PutBack);
+        return;
     }
     if (change == DockDrag::Change::Lifted) {
         // The moves keep coming while the pointer is away from the dock.
@@ -348,23 +372,60 @@ void DockWindow::Drag(ScreenPoint at) {
         DockOpenFacts open = m_bar->OpenFacts();
         open.dragging = true;
         m_bar->SetOpenFacts(open);
+        LiftIcon(); // before the row is drawn without it: its place there is the grab's
     }
-    if (change != DockDrag::Change::None) m_bar->ItemsChanged();
+    if (m_drag.Lifted() && m_dragIcon)
+        m_dragIconSurface.Move(m_dragIcon.Get(), {at.x - m_dragGrab.x, at.y - m_dragGrab.y});
+    if (change == DockDrag::Change::None) return;
+    m_bar->ItemsChanged();
+    if (foundation::DetailLogging())
+        foundation::LogDetail("dock drag", gap ? L"gap at entry " + std::to_wstring(gap) : std::wstring(L"gap closed"));
 }
 
-void DockWindow::EndDrag(ScreenPoint at, bool captureLost) {
-    DockDrag::Outcome outcome = DockDrag::Outcome::Placed;
-    if (captureLost) {
-        m_drag.Cancel();
-    } else {
+void DockWindow::LiftIcon() {
+    const std::int32_t id = m_drag.ItemId();
+    const ScreenRect icon = m_bar->IconOnScreen(id);
+    std::shared_ptr<const gfx::Bitmap> picture;
+    bool separator = false;
+    {
         std::lock_guard lock(m_bar->Items().ListMutex());
-        outcome = m_drag.Release(at, m_bar->Items(), m_bar->Model());
+        if (const std::size_t index = m_bar->Items().IndexOfId(id)) {
+            picture = m_bar->Items()[index].picture;
+            separator = m_bar->Items()[index].IsSeparator();
+        }
     }
+    const int size = static_cast<int>(std::lround(m_bar->Model().IconSize()));
+    const int width = icon.Empty() ? size : icon.Width(), height = icon.Empty() ? size : icon.Height();
+    const ScreenPoint grabbed = m_drag.PressedAt();
+    m_dragGrab = icon.Empty() ? POINT{width / 2, height / 2} : POINT{grabbed.x - icon.left, grabbed.y - icon.top};
+    if (!m_dragIcon) m_dragIcon.Reset(MakeWindow(kDragIconClass, true, true));
+    if (m_dragIcon) {
+        const ScreenPoint at = CursorPosition();
+        m_dragIconSurface.Present(m_dragIcon.Get(), DrawLiftedIcon(picture.get(), separator, m_bar->Dark(), width, height),
+                                  {at.x - m_dragGrab.x, at.y - m_dragGrab.y});
+        // Above the dock's own windows, which take the top again in some display modes.
+        ::SetWindowPos(m_dragIcon.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    }
+    g_escapeTarget = m_input;
+    m_escapeHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, EscapeHookProc, ::GetModuleHandleW(nullptr), 0));
+    if (!m_escapeHook) foundation::LogFailure("dock drag", "no keyboard hook: Escape cannot end the drag");
+}
+
+void DockWindow::FinishDrag(DockDrag::Outcome outcome) {
+    m_escapeHook.Reset();
+    if (g_escapeTarget == m_input) g_escapeTarget = nullptr;
+    if (m_dragIcon) ::ShowWindow(m_dragIcon.Get(), SW_HIDE);
     if (::GetCapture() == m_input) ::ReleaseCapture();
     DockOpenFacts open = m_bar->OpenFacts();
     open.dragging = false;
     m_bar->SetOpenFacts(open);
-    if (outcome != DockDrag::Outcome::None && m_menus) m_menus->RowChanged();
+    // Only a new order or a removal is saved; an icon put back changes nothing on disk.
+    if ((outcome == DockDrag::Outcome::Placed || outcome == DockDrag::Outcome::Removed) && m_menus) m_menus->RowChanged();
+    else if (outcome != DockDrag::Outcome::None) m_bar->ItemsChanged();
+    if (foundation::DetailLogging() && outcome != DockDrag::Outcome::None)
+        foundation::LogDetail("dock drag", outcome == DockDrag::Outcome::Placed    ? L"placed"
+                                           : outcome == DockDrag::Outcome::Removed ? L"removed"
+                                                                                   : L"put back");
     POINT now{};
     ::GetCursorPos(&now);
     if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
@@ -393,6 +454,8 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
 }
 
 DockWindow::~DockWindow() {
+    if (g_escapeTarget == m_input) g_escapeTarget = nullptr;
+    m_escapeHook.Reset();
     m_drop.reset();
     m_menus.reset();
     m_clicks.reset();
@@ -705,7 +768,16 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     case WM_CAPTURECHANGED:
-        if (m_drag.Lifted() && reinterpret_cast<HWND>(lParam) != window) EndDrag(CursorPosition(), true);
+    case kMsgDragEscape:
+        // Another window took the pointer, or Escape: the icon goes back.
+        if (m_drag.Lifted() && (message == kMsgDragEscape || reinterpret_cast<HWND>(lParam) != window)) {
+            DockDrag::Outcome outcome = DockDrag::Outcome::None;
+            {
+                std::lock_guard lock(m_bar->Items().ListMutex());
+                outcome = m_drag.Cancel(m_bar->Items());
+            }
+            FinishDrag(outcome);
+        }
         return 0;
     case WM_MOUSELEAVE:
         m_tracking = false;
@@ -718,6 +790,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN:
+        if (m_drag.Lifted()) return 0; // other buttons wait until the icon is put down
         // The press names the item under it even when no move came since the window last
         // changed size under a still pointer.
         m_bar->PointerMoved(CursorPosition());
@@ -741,12 +814,22 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         const bool detail = foundation::DetailLogging();
         const std::int64_t start = detail ? MicrosNow() : 0;
         const ScreenPoint at = CursorPosition();
-        if (message == WM_LBUTTONUP && m_drag.Lifted()) {
-            EndDrag(at, false);
+        if (m_drag.Lifted()) {
+            if (message != WM_LBUTTONUP) return 0;
+            DockDrag::Outcome outcome = DockDrag::Outcome::None;
+            {
+                std::lock_guard lock(m_bar->Items().ListMutex());
+                outcome = m_drag.Release(at, m_bar->Items(), m_bar->Model());
+            }
+            FinishDrag(outcome);
             m_bar->ButtonChanged(false);
             return 0;
         }
-        m_drag.Cancel();
+        {
+            // Pressed without lifting: the row was never touched.
+            std::lock_guard lock(m_bar->Items().ListMutex());
+            m_drag.Cancel(m_bar->Items());
+        }
         if (message == WM_LBUTTONUP && ::GetCapture() == m_input) ::ReleaseCapture();
         m_bar->PointerMoved(at);
         m_bar->ButtonChanged(false);

@@ -14,6 +14,7 @@
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
 
@@ -85,9 +86,13 @@ private:
     void StartHideTick();
     void OnHideTick();
     void PresentHitArea();
-    // The left button is held and the pointer moved: an icon may lift and move.
+    // The left button is held and the pointer moved: an icon may lift and its gap move.
     void Drag(ScreenPoint at);
-    void EndDrag(ScreenPoint at, bool captureLost);
+    // The lifted icon's own window takes its picture and follows the pointer from where
+    // it was grabbed; Escape is watched for until the drag ends.
+    void LiftIcon();
+    // The drag ended this way: the window lets go, and a new order is saved.
+    void FinishDrag(DockDrag::Outcome outcome);
     // Files dragged from another program: what a drop at `at` would do, and the drop.
     [[nodiscard]] DropDecision DropAt(ScreenPoint at);
     void Dropped(const std::vector<std::wstring>& paths, ScreenPoint at, DWORD keys);
@@ -136,6 +141,10 @@ private:
     std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
     std::unique_ptr<DockDrop> m_drop;     // after the menus: gone before them
     DockDrag m_drag;
+    kestrana::win32::UniqueWindow m_dragIcon; // the lifted icon, above everything
+    gfx::LayeredWindowSurface m_dragIconSurface;
+    POINT m_dragGrab{}; // the pointer's place on the lifted icon
+    kestrana::win32::UniqueHook m_escapeHook;
     struct PendingDrop {
         std::vector<std::wstring> paths;
         std::size_t index = 0; // where they go when no gap is open
