@@ -509,6 +509,7 @@ void LaunchpadWindow::Carry(const PadCommand& command) {
         return;
     case PadCommand::Kind::Delete:
         if (!catalogue.Delete(command.place)) return;
+        foundation::LogDetail("launchpad", "entry removed");
         m_view->PagesChanged();
         if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
         return;
@@ -571,6 +572,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     case kPadMenuDelete:
         if (entry) {
             // Asked in the Launchpad itself; the answer comes back as the view's command.
+            foundation::LogDetail("launchpad", L"removal asked: " + entry->name);
             PreparePrompt();
             m_view->AskDelete(*place, entry->name + L"\n" +
                                           Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?"));
