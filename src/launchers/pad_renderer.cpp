@@ -389,7 +389,8 @@ void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
     }
 
     const float radius = 18 * s;
-    canvas.FillRoundedRect(ToF(boxes.panel), radius, m_dark ? gfx::Color{44, 46, 54, 244} : gfx::Color{246, 246, 248, 248});
+    canvas.FillRoundedRect(ToF(boxes.panel), radius,
+                           m_dark ? gfx::Color{44, 46, 54, 244} : gfx::Color{246, 246, 248, 248});
     canvas.StrokeRoundedRect(ToF(boxes.panel), radius, std::max(1.0f, s),
                              m_dark ? gfx::Color{255, 255, 255, 40} : gfx::Color{0, 0, 0, 40});
     if (m_noticeIcon && !m_noticeIcon->Empty()) canvas.DrawBitmap(*m_noticeIcon, ToF(boxes.icon));

@@ -574,8 +574,9 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
             // Asked in the Launchpad itself; the answer comes back as the view's command.
             foundation::LogDetail("launchpad", L"removal asked: " + entry->name);
             PreparePrompt();
-            m_view->AskDelete(*place, entry->name + L"\n" +
-                                          Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?"));
+            const std::wstring question =
+                Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?");
+            m_view->AskDelete(*place, entry->name + L"\n" + question);
         }
         break;
     case kPadMenuAdd: AddFiles(ChooseFiles()); break;
