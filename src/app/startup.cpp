@@ -366,9 +366,9 @@ void WireLaunchpad(AppServices* services) {
                 }
                 return std::nullopt;
             };
-            auto padIcon = [services]() -> std::shared_ptr<const gfx::Bitmap> {
+            auto padIcon = [services](bool dark) -> std::shared_ptr<const gfx::Bitmap> {
                 const themes::ThemeFiles theme(services->Files(), services->Store().BaseFolder(), services->ThemeChoices());
-                const auto bytes = services->Files().Read(theme.ThemeIconPath(L"pad", false));
+                const auto bytes = services->Files().Read(theme.ThemeIconPath(L"pad", dark));
                 auto picture = bytes ? services->Decoder().Decode(*bytes, {128, 128}) : std::nullopt;
                 return picture ? std::make_shared<const gfx::Bitmap>(std::move(*picture)) : nullptr;
             };

@@ -362,55 +362,58 @@ void PadRenderer::RenderGroup(gfx::Bitmap& out, const PadView& view) {
 void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
     const auto& g = view.Geometry();
     const float s = g.scale;
+    const PadPromptBoxes boxes = view.PromptBoxes();
+    const gfx::Color ink = m_dark ? kWhite : gfx::Color{28, 28, 32, 255};
     canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 110});
     gfx::TextStyle style;
     style.size = 15.0f * s;
-    style.color = kWhite;
-    const int icon = static_cast<int>(64 * s);
-    const int pad = static_cast<int>(24 * s);
-    const int textWidth = static_cast<int>(360 * s);
+    style.color = ink;
 
-    // The text broken into lines at spaces (or anywhere, for text without them) to fit.
+    // The text broken into lines at its line breaks and spaces (or anywhere, for text
+    // without them), as many as its box holds.
     std::vector<gfx::Bitmap> lines;
+    int textHeight = 0;
     std::wstring_view rest = view.Notice();
-    while (!rest.empty() && lines.size() < 6) {
-        std::size_t take = rest.size();
-        while (take > 1 && m_text.Measure(rest.substr(0, take), style).width > textWidth) {
+    while (!rest.empty()) {
+        std::size_t take = std::min(rest.size(), rest.find(L'\n'));
+        while (take > 1 && m_text.Measure(rest.substr(0, take), style).width > boxes.text.width) {
             const std::size_t space = rest.substr(0, take - 1).find_last_of(L' ');
             take = space != std::wstring_view::npos && space > 0 ? space : take - 1;
         }
-        lines.push_back(m_text.Draw(rest.substr(0, take), style, textWidth));
+        gfx::Bitmap line = m_text.Draw(rest.substr(0, take), style, boxes.text.width);
+        if (textHeight + line.Height() > boxes.text.height && !lines.empty()) break;
+        textHeight += line.Height();
+        lines.push_back(std::move(line));
         rest.remove_prefix(take);
-        while (!rest.empty() && rest.front() == L' ') rest.remove_prefix(1);
+        while (!rest.empty() && (rest.front() == L' ' || rest.front() == L'\n')) rest.remove_prefix(1);
     }
-    int textHeight = 0;
-    for (const auto& line : lines) textHeight += line.Height();
 
-    gfx::TextStyle buttonStyle = style;
-    buttonStyle.size = 14.0f * s;
-    const gfx::Bitmap button = m_text.Draw(m_texts.noticeButton, buttonStyle);
-    const int buttonHeight = button.Height() + static_cast<int>(12 * s);
-    const int buttonWidth = std::max(button.Width() + static_cast<int>(40 * s), static_cast<int>(96 * s));
-
-    const int width = pad + icon + pad + textWidth + pad;
-    const int height = pad + std::max(icon, textHeight) + pad + buttonHeight + pad;
-    const gfx::RectI panel{(g.width - width) / 2, (g.height - height) / 2, width, height};
-    canvas.FillRoundedRect(ToF(panel), 18 * s, {44, 46, 54, 244});
-    canvas.StrokeRoundedRect(ToF(panel), 18 * s, std::max(1.0f, s), {255, 255, 255, 40});
-    if (m_noticeIcon && !m_noticeIcon->Empty())
-        canvas.DrawBitmap(*m_noticeIcon, {static_cast<float>(panel.x + pad), static_cast<float>(panel.y + pad),
-                                          static_cast<float>(icon), static_cast<float>(icon)});
-    int y = panel.y + pad + std::max(0, (icon - textHeight) / 2);
+    const float radius = 18 * s;
+    canvas.FillRoundedRect(ToF(boxes.panel), radius,
+                           m_dark ? gfx::Color{44, 46, 54, 244} : gfx::Color{246, 246, 248, 248});
+    canvas.StrokeRoundedRect(ToF(boxes.panel), radius, std::max(1.0f, s),
+                             m_dark ? gfx::Color{255, 255, 255, 40} : gfx::Color{0, 0, 0, 40});
+    if (m_noticeIcon && !m_noticeIcon->Empty()) canvas.DrawBitmap(*m_noticeIcon, ToF(boxes.icon));
+    int y = boxes.text.y + std::max(0, (boxes.icon.height - textHeight) / 2);
     for (const auto& line : lines) {
-        canvas.DrawCoverage(line, panel.x + pad + icon + pad, y, kWhite);
+        canvas.DrawCoverage(line, boxes.text.x, y, ink);
         y += line.Height();
     }
-    const gfx::RectF plate{static_cast<float>(panel.Right() - pad - buttonWidth),
-                           static_cast<float>(panel.Bottom() - pad - buttonHeight), static_cast<float>(buttonWidth),
-                           static_cast<float>(buttonHeight)};
-    canvas.FillRoundedRect(plate, 6 * s, {64, 128, 240, 255});
-    canvas.DrawCoverage(button, static_cast<int>(plate.x) + (buttonWidth - button.Width()) / 2,
-                        static_cast<int>(plate.y) + (buttonHeight - button.Height()) / 2, kWhite);
+
+    // The default button (what Enter does) in the accent colour, the other plain.
+    gfx::TextStyle buttonStyle = style;
+    buttonStyle.size = 14.0f * s;
+    const auto button = [&](const gfx::RectI& box, const std::wstring& label, bool accent) {
+        if (box.width <= 0) return;
+        const gfx::Color plate = accent ? gfx::Color{64, 128, 240, 255}
+                                        : m_dark ? gfx::Color{255, 255, 255, 36} : gfx::Color{0, 0, 0, 22};
+        canvas.FillRoundedRect(ToF(box), 6 * s, plate);
+        const gfx::Bitmap text = m_text.Draw(label, buttonStyle, box.width);
+        canvas.DrawCoverage(text, box.x + (box.width - text.Width()) / 2, box.y + (box.height - text.Height()) / 2,
+                            accent ? kWhite : ink);
+    };
+    button(boxes.confirm, view.Confirming() ? m_texts.deleteButton : m_texts.noticeButton, true);
+    button(boxes.cancel, m_texts.cancelButton, false);
 }
 
 } // namespace kestrana::launchers

@@ -22,6 +22,8 @@ namespace kestrana::launchers {
 struct PadTexts {
     std::wstring searchHint = L"Search";
     std::wstring noticeButton = L"OK";
+    std::wstring deleteButton = L"Remove";
+    std::wstring cancelButton = L"Cancel";
 };
 
 class PadRenderer {
@@ -31,6 +33,8 @@ public:
     void SetTexts(PadTexts texts) { m_texts = std::move(texts); }
     // The picture beside the view's notices (the Launchpad's own icon); none leaves room empty.
     void SetNoticeIcon(std::shared_ptr<const gfx::Bitmap> icon) { m_noticeIcon = std::move(icon); }
+    // The notices and questions follow the light or dark appearance.
+    void SetDark(bool dark) { m_dark = dark; }
 
     // The backdrop for the next frames, `width` x `height`, into `out` (its memory is
     // kept from one showing to the next): the desktop under the Launchpad, blurred and
@@ -76,6 +80,7 @@ private:
     gfx::TextRenderer& m_text;
     PadTexts m_texts;
     std::shared_ptr<const gfx::Bitmap> m_noticeIcon;
+    bool m_dark = true;
     std::unordered_map<const gfx::Bitmap*, KeptIcon> m_icons;
     std::map<std::wstring, gfx::Bitmap> m_labels;
     int m_labelWidth = 0;

@@ -41,6 +41,7 @@ void PadView::Reset() {
     m_selection = -1;
     m_notice.clear();
     m_noticePressed = false;
+    m_confirm.reset();
     CloseGroup();
     CancelPress();
     PagesChanged();
@@ -51,6 +52,53 @@ void PadView::ShowNotice(std::wstring text) {
     m_renaming = false;
     m_notice = std::move(text);
     m_noticePressed = false;
+    m_confirm.reset();
+}
+
+namespace {
+const LaunchpadEntry* EntryIn(const std::vector<LaunchpadPage>& pages, const EntryPlace& place) {
+    if (place.page >= pages.size() || place.position >= pages[place.page].size()) return nullptr;
+    const auto& icon = pages[place.page][place.position];
+    if (!place.member) return std::get_if<LaunchpadEntry>(&icon);
+    const auto* group = std::get_if<LaunchpadGroup>(&icon);
+    return group && *place.member < group->entries.size() ? &group->entries[*place.member] : nullptr;
+}
+} // namespace
+
+void PadView::AskDelete(const EntryPlace& place, std::wstring text) {
+    const auto* entry = EntryIn(m_pages, place);
+    if (!entry) return;
+    ShowNotice(std::move(text));
+    m_confirm = place;
+    m_confirmPath = entry->path;
+}
+
+PadCommand PadView::AnswerPrompt(bool confirmed) {
+    const auto place = m_confirm;
+    m_notice.clear();
+    m_noticePressed = false;
+    m_confirm.reset();
+    if (!confirmed || !place) return {};
+    const auto* entry = EntryIn(m_pages, *place);
+    if (!entry || entry->path != m_confirmPath) return {};
+    return {PadCommand::Kind::Delete, *place};
+}
+
+PadPromptBoxes PadView::PromptBoxes() const {
+    const auto& g = m_geometry;
+    const auto px = [&g](int v) { return static_cast<int>(static_cast<float>(v) * g.scale); };
+    const int pad = px(24), icon = px(64), textWidth = px(360), buttonWidth = px(112), buttonHeight = px(34);
+    const int body = std::max(icon, px(80)); // four lines of text
+    const int width = pad + icon + pad + textWidth + pad;
+    const int height = pad + body + pad + buttonHeight + pad;
+    PadPromptBoxes boxes;
+    boxes.panel = {(g.width - width) / 2, (g.height - height) / 2, width, height};
+    boxes.icon = {boxes.panel.x + pad, boxes.panel.y + pad, icon, icon};
+    boxes.text = {boxes.icon.Right() + pad, boxes.panel.y + pad, textWidth, body};
+    boxes.confirm = {boxes.panel.Right() - pad - buttonWidth, boxes.panel.Bottom() - pad - buttonHeight, buttonWidth,
+                     buttonHeight};
+    if (m_confirm) boxes.cancel = {boxes.confirm.x - px(12) - buttonWidth, boxes.confirm.y, buttonWidth, buttonHeight};
+    return boxes;
 }
 
 bool PadView::DraggingOpenGroupMember() const {
@@ -324,7 +372,7 @@ void PadView::BeginRename(const EntryPlace& place) {
 
 PadCommand PadView::Key(PadKey key, std::int64_t nowMs) {
     if (!m_notice.empty()) {
-        if (key == PadKey::Enter || key == PadKey::Escape) m_notice.clear();
+        if (key == PadKey::Enter || key == PadKey::Escape) return AnswerPrompt(key == PadKey::Enter);
         return {};
     }
     if (m_renaming) {
@@ -407,6 +455,7 @@ void PadView::Press(PadPoint at, std::int64_t nowMs) {
     (void)nowMs;
     if (!m_notice.empty()) {
         m_noticePressed = true;
+        m_noticePressAt = at;
         return;
     }
     m_pressAt = at;
@@ -493,6 +542,12 @@ void PadView::UpdateDropTarget(std::int64_t nowMs) {
             if (DraggingOpenGroupMember()) {
                 const int others = static_cast<int>(GroupTiles().size());
                 m_groupDropCell = std::min(GroupCellUnder(m_pointer), others);
+                // Held at the panel's side, the group's pages turn (in Tick).
+                if (GroupPageCount() > 1 && AtGroupSide(m_pointer)) {
+                    if (m_edgeSince < 0) m_edgeSince = nowMs;
+                } else {
+                    m_edgeSince = -1;
+                }
             }
             return;
         }
@@ -532,6 +587,12 @@ void PadView::UpdateDropTarget(std::int64_t nowMs) {
     }
 }
 
+bool PadView::AtGroupSide(PadPoint at) const {
+    const gfx::RectI panel = GroupPanel();
+    const int band = std::max(static_cast<int>(24 * m_geometry.scale), panel.width / 25);
+    return Contains(panel, at) && (at.x < panel.x + band || at.x >= panel.Right() - band);
+}
+
 bool PadView::Tick(std::int64_t nowMs) {
     bool changed = false;
     if (m_drag == DragState::Dragging && !m_combine && m_pendingCell >= 0 && m_pendingCell != m_dropCell &&
@@ -543,7 +604,18 @@ bool PadView::Tick(std::int64_t nowMs) {
         m_sliding = false;
         changed = true;
     }
-    if (m_drag == DragState::Dragging && m_edgeSince >= 0 && nowMs - m_edgeSince >= kEdgeTurnMs) {
+    if (m_drag == DragState::Dragging && m_edgeSince >= 0 && nowMs - m_edgeSince >= kEdgeTurnMs && m_group) {
+        const gfx::RectI panel = GroupPanel();
+        const auto direction = m_pointer.x < panel.x + panel.width / 2 ? -1 : 1;
+        const auto next = std::clamp(static_cast<std::ptrdiff_t>(m_groupPage) + direction, std::ptrdiff_t{0},
+                                     static_cast<std::ptrdiff_t>(GroupPageCount()) - 1);
+        m_edgeSince = nowMs;
+        if (static_cast<std::size_t>(next) != m_groupPage) {
+            m_groupPage = static_cast<std::size_t>(next);
+            UpdateDropTarget(nowMs);
+            changed = true;
+        }
+    } else if (m_drag == DragState::Dragging && m_edgeSince >= 0 && nowMs - m_edgeSince >= kEdgeTurnMs) {
         const int direction = m_pointer.x < m_geometry.width / 2 ? -1 : 1;
         const std::size_t before = m_page;
         TurnPage(direction, nowMs);
@@ -564,7 +636,10 @@ PadCommand PadView::Drop(std::int64_t nowMs) {
     if (m_group) {
         // Released inside its own group: it takes the place it was shown in.
         if (!from.member || m_groupDropCell < 0) return {};
-        const std::size_t index = m_groupPage * kGroupPerPage + static_cast<std::size_t>(m_groupDropCell);
+        const std::size_t first = m_groupPage * kGroupPerPage;
+        std::size_t index = first + static_cast<std::size_t>(m_groupDropCell);
+        // Carried to a later page: the members shown there all follow it, one place nearer.
+        if (*from.member < first) --index;
         return MoveInGroup(m_pages, from, index) ? PadCommand{PadCommand::Kind::Save} : PadCommand{};
     }
     if (m_combine) {
@@ -587,8 +662,16 @@ PadCommand PadView::Drop(std::int64_t nowMs) {
 
 PadCommand PadView::Release(PadPoint at, std::int64_t nowMs) {
     if (!m_notice.empty()) {
-        if (m_noticePressed) m_notice.clear();
+        if (!m_noticePressed) return {};
         m_noticePressed = false;
+        if (!m_confirm) return AnswerPrompt(false); // any click takes a notice away
+        // A question is answered by a button pressed and released on, or put aside by a
+        // click beside it; a click on its text does nothing.
+        const PadPromptBoxes boxes = PromptBoxes();
+        const auto on = [&](const gfx::RectI& r) { return Contains(r, m_noticePressAt) && Contains(r, at); };
+        if (on(boxes.confirm)) return AnswerPrompt(true);
+        if (on(boxes.cancel) || (!Contains(boxes.panel, m_noticePressAt) && !Contains(boxes.panel, at)))
+            return AnswerPrompt(false);
         return {};
     }
     if (m_drag == DragState::Swiping || m_drag == DragState::Dragging) Move(at, nowMs);

@@ -38,10 +38,17 @@ struct PadCommand {
         Hide,        // hide with the current effect
         Save,        // the pages changed: save the catalogue
         RenameGroup, // the group at `place` takes `text` as its name (then save)
+        Delete,      // the user confirmed: remove the entry at `place` (then save)
     };
     Kind kind = Kind::None;
     EntryPlace place{};
     std::wstring text{};
+};
+
+// The boxes of the prompt over the view (a notice or a question), on the monitor. A
+// notice has only its `confirm` button; `cancel` is then empty.
+struct PadPromptBoxes {
+    gfx::RectI panel, icon, text, confirm, cancel;
 };
 
 // The drag of an icon: pressed, then dragged once the pointer moved far enough. Pressing
@@ -51,7 +58,7 @@ enum class DragState { None, Pressing, Dragging, Swiping };
 class PadView {
 public:
     static constexpr int kSlideMs = 300;
-    static constexpr int kEdgeTurnMs = 600;  // a dragged icon held at the screen's side turns the page
+    static constexpr int kEdgeTurnMs = 600;  // a dragged icon held at the screen's (or group's) side turns the page
     static constexpr int kGroupRows = 3;     // an open group shows 3 rows of 7 per page
     static constexpr int kReflowMs = 250;    // a dragged icon rests this long before its neighbours make room
 
@@ -134,7 +141,14 @@ public:
     // A message over the view (too many files dropped). While it is up a click anywhere,
     // Enter or Escape only dismiss it.
     void ShowNotice(std::wstring text);
+    // Asks whether the entry at `place` is to be removed, with `text` as the question.
+    // Enter or the confirm button answer with a Delete command (when the entry is still
+    // there); Escape, the cancel button or a click beside the prompt keep it.
+    void AskDelete(const EntryPlace& place, std::wstring text);
+    // The text of the notice or question shown; empty when none is up.
     [[nodiscard]] const std::wstring& Notice() const { return m_notice; }
+    [[nodiscard]] bool Confirming() const { return m_confirm.has_value(); }
+    [[nodiscard]] PadPromptBoxes PromptBoxes() const;
 
 private:
     struct Hit {
@@ -153,6 +167,8 @@ private:
     PadCommand Drop(std::int64_t nowMs);
     void UpdateDropTarget(std::int64_t nowMs);
     PadCommand CommitRename();
+    PadCommand AnswerPrompt(bool confirmed);
+    [[nodiscard]] bool AtGroupSide(PadPoint at) const;
 
     std::vector<LaunchpadPage>& m_pages;
     PadGeometry m_geometry;
@@ -194,6 +210,11 @@ private:
 
     std::wstring m_notice;
     bool m_noticePressed = false;
+    PadPoint m_noticePressAt{};
+    // The entry the question asks about, and its path: the catalogue may be loaded again
+    // while the question is up, and then another entry could stand in its place.
+    std::optional<EntryPlace> m_confirm;
+    std::wstring m_confirmPath;
 };
 
 } // namespace kestrana::launchers

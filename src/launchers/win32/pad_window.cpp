@@ -338,6 +338,8 @@ void LaunchpadWindow::ReadTexts() {
     PadTexts texts;
     texts.searchHint = Text(L"launchpad", L"search", L"Search");
     texts.noticeButton = Text(L"launchpad", L"noticeok", L"OK");
+    texts.deleteButton = Text(L"launchpad", L"deleteok", L"Remove");
+    texts.cancelButton = Text(L"promptwindow", L"cancel", L"Cancel");
     m_renderer.SetTexts(texts);
     m_textsRead = true;
 }
@@ -429,7 +431,8 @@ void LaunchpadWindow::Draw(std::optional<int> effectMs) {
 
 void LaunchpadWindow::UpdateGroupWindow(BYTE opacity) {
     if (!m_groupWindow) return;
-    if (!m_view->OpenGroupData() || m_hiding || !m_shown) {
+    // A notice or question is drawn in the page's frame, which the panel would cover.
+    if (!m_view->OpenGroupData() || m_hiding || !m_shown || !m_view->Notice().empty()) {
         if (m_groupShown) ::ShowWindow(m_groupWindow, SW_HIDE);
         m_groupShown = false;
         return;
@@ -504,6 +507,12 @@ void LaunchpadWindow::Carry(const PadCommand& command) {
     case PadCommand::Kind::Save:
         if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
         return;
+    case PadCommand::Kind::Delete:
+        if (!catalogue.Delete(command.place)) return;
+        foundation::LogDetail("launchpad", "entry removed");
+        m_view->PagesChanged();
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+        return;
     case PadCommand::Kind::RenameGroup:
         catalogue.RenameGroup(command.place.page, command.place.position, command.text);
         if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
@@ -511,12 +520,12 @@ void LaunchpadWindow::Carry(const PadCommand& command) {
     }
 }
 
-int LaunchpadWindow::Ask(const wchar_t* text, const wchar_t* caption, UINT style) {
-    // While the box is up the Launchpad is not active, and must not take that as leaving.
-    m_modal = true;
-    const int answer = ::MessageBoxW(m_window, text, caption, style);
-    m_modal = false;
-    return answer;
+void LaunchpadWindow::PreparePrompt() {
+    const bool dark = m_services.settings.ReadBool(L"normal", L"darkmode");
+    m_renderer.SetDark(dark);
+    if (m_noticeIconDark == dark) return;
+    m_noticeIconDark = dark;
+    m_renderer.SetNoticeIcon(m_services.padIcon ? m_services.padIcon(dark) : nullptr);
 }
 
 void LaunchpadWindow::ShowMenu(POINT screen) {
@@ -562,13 +571,12 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         break;
     case kPadMenuDelete:
         if (entry) {
+            // Asked in the Launchpad itself; the answer comes back as the view's command.
+            foundation::LogDetail("launchpad", L"removal asked: " + entry->name);
+            PreparePrompt();
             const std::wstring question =
-                Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?") + L"\n\n" + entry->name;
-            if (Ask(question.c_str(), L"Launchpad", MB_OKCANCEL | MB_ICONQUESTION | MB_TOPMOST) == IDOK &&
-                catalogue.Delete(*place)) {
-                m_view->PagesChanged();
-                catalogue.Save();
-            }
+                Text(L"launchpad", L"deleteconfirm", L"Remove this application from Launchpad?");
+            m_view->AskDelete(*place, entry->name + L"\n" + question);
         }
         break;
     case kPadMenuAdd: AddFiles(ChooseFiles()); break;
@@ -713,8 +721,7 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
     const auto plan = PlanDrop(files, taken);
     if (!plan) {
         // Said in the Launchpad itself, beside its own picture; the next click or key takes it away.
-        if (!m_noticeIcon && m_services.padIcon) m_renderer.SetNoticeIcon(m_services.padIcon());
-        m_noticeIcon = true;
+        PreparePrompt();
         m_view->ShowNotice(Text(L"launchpad", L"adderror", L"At most 70 files can be added at once."));
         foundation::LogDetail("launchpad", L"dropped files refused: " + std::to_wstring(files.size()));
         Draw();

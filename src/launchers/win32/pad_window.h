@@ -40,8 +40,9 @@ struct PadWindowServices {
     dock::JobRunner& jobs;
     // The dock on the monitor with this device name ("\\.\DISPLAY1"), if any.
     std::function<std::optional<DockBand>(const std::wstring& device)> dockOn;
-    // The Launchpad's own picture from the theme, beside its notices (may be empty).
-    std::function<std::shared_ptr<const gfx::Bitmap>()> padIcon;
+    // The Launchpad's own picture from the theme (its dark twin with `dark`), beside its
+    // notices and questions (may be empty).
+    std::function<std::shared_ptr<const gfx::Bitmap>(bool dark)> padIcon;
 };
 
 class LaunchpadWindow {
@@ -81,7 +82,8 @@ private:
     [[nodiscard]] std::vector<RecentDocument> RecentDocumentsOf(const std::wstring& entryPath);
     // The files picked in the system's open dialog (several at once).
     [[nodiscard]] std::vector<std::wstring> ChooseFiles();
-    int Ask(const wchar_t* text, const wchar_t* caption, UINT style);
+    // Before a notice or question is drawn: its look follows the appearance in effect.
+    void PreparePrompt();
     void AddFiles(const std::vector<std::wstring>& files);
     void UpdateTag();
     void Publish();
@@ -95,7 +97,7 @@ private:
     gfx::LayeredWindowSurface m_groupSurface;
     gfx::Bitmap m_groupFrame;
     bool m_groupShown = false;
-    bool m_noticeIcon = false; // the notices' picture was asked for
+    std::optional<bool> m_noticeIconDark; // the appearance the notices' picture was asked for
     bool m_textsRead = false;
     gfx::LayeredWindowSurface m_surface;
     gfx::LayeredWindowSurface m_tagSurface;
@@ -111,7 +113,7 @@ private:
     std::int64_t m_effectStart = 0;
     bool m_timer = false;
     bool m_tagShown = false;
-    bool m_modal = false; // a message box of ours is up
+    bool m_modal = false; // a dialog of ours (choosing files) is up
     double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0; // the last frame's and backdrop's, for the log
 };
 

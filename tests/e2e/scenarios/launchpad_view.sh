@@ -4,7 +4,8 @@
 # alone and Enter starts it and hides the Launchpad; dragging an icon onto another makes
 # a group, renamed in place, shown in a window of its own, where dragging a member reorders
 # it; group and order are still there after a restart; the right button opens the menu,
-# whose Sort rows rearrange the pages; 71 dropped files are refused in a notice of its
+# whose Sort rows rearrange the pages and whose Remove row asks in the Launchpad's own
+# frame (Escape keeps the entry); 71 dropped files are refused in a notice of its
 # own; Escape hides it, and so does another program coming to the front.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin launchpad_view 1920x1080x24
@@ -140,6 +141,18 @@ e2e_screenshot launchpad_menu >/dev/null || true
 xdotool key Escape
 wait_for "Escape did not close the menu" kdrv gone KestranaMenu - 200
 pad_visible || e2e_fail "closing the menu hid the Launchpad"
+# Removing asks in the Launchpad's own frame, not in a system message box; Escape keeps it.
+xdotool mousemove 514 136 click 3
+kdrv find KestranaMenu - 5000 >/dev/null || e2e_fail "the right button opened no menu for the removal"
+sleep 0.3
+xdotool key End Up Up Return # the Remove row
+wait_for "the removal was not asked" grep -aq 'removal asked' "$E2E_BASE/Kestrana.log"
+kdrv gone '#32770' - 0 || e2e_fail "the removal was asked in a system message box"
+e2e_screenshot launchpad_remove_asked >/dev/null || true
+xdotool key Escape
+sleep 0.5
+pad_visible || e2e_fail "Escape on the question hid the Launchpad"
+grep -aq 'entry removed' "$E2E_BASE/Kestrana.log" && e2e_fail "Escape removed the entry"
 # The background's menu: Sort by name puts the group after "Tool 40", on the second
 # page; groups first brings it back to the first.
 group_on() { [ "$(catalogue_text | awk '/<page/ {p = $1} /name="Tools"/ {print p}')" = "<page$1>" ]; }

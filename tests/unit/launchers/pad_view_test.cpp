@@ -129,6 +129,54 @@ TEST(PadView, DraggingInsideAnOpenGroupReordersItAndDraggingOutTakesTheEntryOut)
     EXPECT_EQ(page.back(), 4);
 }
 
+TEST(PadView, AGroupHeldAtItsSideTurnsItsPagesUnderADraggedMember) {
+    ViewWorld world;
+    auto& page = world.catalogue.Pages()[0];
+    LaunchpadGroup group{L"Big", {}};
+    for (int i = 0; i < 25; ++i) group.entries.push_back(std::get<LaunchpadEntry>(page[i]));
+    page.erase(page.begin() + 1, page.begin() + 25);
+    page[0] = group;
+    world.view.PagesChanged();
+    world.Click(world.IconCentre(0));
+    const int y = world.view.GroupCell(0).y + 40;
+    const auto memberAt = [&](int cell) { return PadPoint{world.view.GroupCell(cell).x + 40, y}; };
+    // App 1 held at the right side: the second page comes (once); it lands before App 23.
+    world.view.Press(memberAt(0), world.now);
+    world.view.Move({world.view.GroupPanel().Right() - 4, y}, world.now += 16);
+    for (int i = 0; i < 2; ++i) world.view.Tick(world.now += PadView::kEdgeTurnMs);
+    ASSERT_EQ(world.view.GroupPage(), 1u);
+    world.view.Move(memberAt(1), world.now += 16);
+    ASSERT_EQ(world.view.Release(memberAt(1), world.now += 16).kind, PadCommand::Kind::Save);
+    const auto& members = std::get<LaunchpadGroup>(world.catalogue.Pages()[0][0]).entries;
+    EXPECT_EQ(members[20].name + members[21].name + members[22].name, L"App 22App 1App 23");
+}
+
+TEST(PadView, RemovingAnEntryIsAskedInTheViewAndOnlyAConfirmationRemovesIt) {
+    ViewWorld world;
+    const EntryPlace third{0, 2, std::nullopt};
+    world.view.AskDelete(third, L"App 3\nRemove?");
+    const PadPromptBoxes boxes = world.view.PromptBoxes();
+    const auto centre = [](const gfx::RectI& r) { return PadPoint{r.x + r.width / 2, r.y + r.height / 2}; };
+    EXPECT_EQ(world.Click(centre(boxes.text)).kind, PadCommand::Kind::None); // kept, or Escape would hide
+    EXPECT_EQ(world.view.Key(PadKey::Escape, world.now).kind, PadCommand::Kind::None);
+    EXPECT_FALSE(world.view.Confirming());
+    for (const PadPoint beside : {centre(boxes.cancel), PadPoint{5, 5}}) {
+        world.view.AskDelete(third, L"Remove?");
+        EXPECT_EQ(world.Click(beside).kind, PadCommand::Kind::None);
+        EXPECT_FALSE(world.view.Confirming());
+    }
+    world.view.AskDelete(third, L"Remove?");
+    const PadCommand clicked = world.Click(centre(boxes.confirm));
+    ASSERT_EQ(clicked.kind, PadCommand::Kind::Delete);
+    EXPECT_EQ(world.catalogue.EntryAt(clicked.place)->name, L"App 3");
+    world.view.AskDelete(third, L"Remove?");
+    EXPECT_EQ(world.view.Key(PadKey::Enter, world.now).kind, PadCommand::Kind::Delete);
+    // Another entry came to that place while the question was up: nothing is removed.
+    world.view.AskDelete(third, L"Remove?");
+    std::swap(world.catalogue.Pages()[0][2], world.catalogue.Pages()[0][3]);
+    EXPECT_EQ(world.view.Key(PadKey::Enter, world.now).kind, PadCommand::Kind::None);
+}
+
 TEST(PadView, ClicksAndEscape) {
     ViewWorld world;
     const PadCommand launch = world.Click(world.IconCentre(2));
@@ -238,7 +286,7 @@ TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
     renderer.RenderGroup(panel, world.view);
     EXPECT_EQ(panel.Width(), world.view.GroupPanel().width);
     EXPECT_GT(gfx::PixelA(panel.Row(panel.Height() / 2)[panel.Width() / 2]), 200); // the panel is there, not the page
-    world.view.ShowNotice(L"Too many files: Launchpad adds at most 70 at a time. Nothing was added.");
+    world.view.AskDelete({0, 3, std::nullopt}, std::wstring(400, L'x') + L"\nMore text than the box holds");
     draw();
     world.view.Key(PadKey::Escape, world.now);
     world.view.Key(PadKey::Escape, world.now);
