@@ -207,7 +207,7 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
         hooks.startMenuBar = [&services] { StartMenuBar(services); };
         hooks.startMinimiseWatcher = [app = &services] {
-            extras::win32::WatcherServices watcher{&app->Store(), [app] { return app->Docks(); }};
+            extras::win32::AnimationServices watcher{&app->Store(), [app] { return app->Docks(); }};
             if (extras::win32::StartMinimiseWatcher(std::move(watcher)))
                 Handlers().stopMinimiseWatcher = extras::win32::StopMinimiseWatcher;
             // Open and close animations start beside it; their stop joins the watcher's.

@@ -180,7 +180,7 @@ void FlyFrames(const std::shared_ptr<Flight>& flight, HWND watcher) noexcept {
 
 class Watcher {
 public:
-    explicit Watcher(WatcherServices services)
+    explicit Watcher(AnimationServices services)
         : m_services(std::move(services)), m_facts(m_services.docks), m_decider(m_facts, m_animated) {}
 
     bool Create() noexcept;
@@ -199,7 +199,7 @@ private:
         return m_services.store ? ReadMinimiseSettings(*m_services.store, false) : MinimiseSettings{};
     }
 
-    WatcherServices m_services;
+    AnimationServices m_services;
     HWND m_window = nullptr;
     Win32AnimationFacts m_facts;
     AnimatedWindows m_animated;
@@ -454,7 +454,7 @@ void Watcher::StopAll() noexcept {
 
 } // namespace
 
-bool StartMinimiseWatcher(WatcherServices services) noexcept {
+bool StartMinimiseWatcher(AnimationServices services) noexcept {
     try {
         if (g_watcher) return true; // settings are read again at every question
         auto watcher = std::make_unique<Watcher>(std::move(services));

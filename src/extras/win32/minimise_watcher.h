@@ -8,30 +8,17 @@
 // and made visible again. Every way out of a flight, failures and time-outs included,
 // makes the window visible again.
 
+#include "extras/win32/animation_services.h"
 #include "gfx/bitmap.h"
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
-
-namespace kestrana::foundation {
-class ConfigStore;
-}
-namespace kestrana::dock::win32 {
-class DockHost;
-}
 
 namespace kestrana::extras::win32 {
 
-struct WatcherServices {
-    foundation::ConfigStore* store = nullptr;
-    // The docks, when they run (they may start after the watcher).
-    std::function<dock::win32::DockHost*()> docks;
-};
-
 // Creates the watcher once (later calls only read the settings again). User-interface thread.
-bool StartMinimiseWatcher(WatcherServices services) noexcept;
+bool StartMinimiseWatcher(AnimationServices services) noexcept;
 // Ends every flight and shows its window again. Safe from any thread, also in a crash.
 void StopMinimiseWatcher() noexcept;
 

@@ -144,7 +144,7 @@ void RunFrames(const std::shared_ptr<Play>& play, HWND host) noexcept {
 
 class Entrances {
 public:
-    explicit Entrances(EntranceServices services) : m_services(std::move(services)), m_facts(m_services.docks) {}
+    explicit Entrances(AnimationServices services) : m_services(std::move(services)), m_facts(m_services.docks) {}
 
     bool Create() noexcept;
     void Report(HWND window, bool opened);
@@ -170,7 +170,7 @@ private:
     void Finish(const std::shared_ptr<Play>& play, const wchar_t* why);
     void Retire(const std::shared_ptr<Play>& play);
 
-    EntranceServices m_services;
+    AnimationServices m_services;
     Win32AnimationFacts m_facts;
     HWND m_host = nullptr;
     std::timed_mutex m_mutex; // the map, against a stop from another thread
@@ -477,7 +477,7 @@ void Entrances::StopAll() noexcept {
 
 } // namespace
 
-bool StartWindowEntrances(EntranceServices services) noexcept {
+bool StartWindowEntrances(AnimationServices services) noexcept {
     try {
         if (g_entrances) return true;
         auto entrances = std::make_unique<Entrances>(std::move(services));

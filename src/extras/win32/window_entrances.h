@@ -15,26 +15,14 @@
 // answer, its picture is copied from the screen and an animation window takes its place
 // before the answer goes back; the window then goes and the picture shrinks and fades.
 
+#include "extras/win32/animation_services.h"
+
 #include <windows.h>
-
-#include <functional>
-
-namespace kestrana::foundation {
-class ConfigStore;
-}
-namespace kestrana::dock::win32 {
-class DockHost;
-}
 
 namespace kestrana::extras::win32 {
 
-struct EntranceServices {
-    foundation::ConfigStore* store = nullptr;
-    std::function<dock::win32::DockHost*()> docks;
-};
-
 // Once, on the user-interface thread; later calls change nothing.
-bool StartWindowEntrances(EntranceServices services) noexcept;
+bool StartWindowEntrances(AnimationServices services) noexcept;
 // The main window's 50014. User-interface thread.
 void OnWindowOpenedOrClosed(HWND window, bool opened) noexcept;
 // Ends every animation and shows its window again. Safe from any thread.
