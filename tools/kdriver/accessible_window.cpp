@@ -219,28 +219,22 @@ int AccessibleWindow(DWORD seconds, const std::wstring& mode) {
         g_client = new Element(false, bar);
         bar->Release();
     }
-    WNDCLASSEXW popup{sizeof(popup)};
-    popup.lpfnWndProc = PopupProc;
-    popup.hInstance = ::GetModuleHandleW(nullptr);
-    popup.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
-    popup.lpszClassName = L"Xaml_WindowedPopupClass";
-    ::RegisterClassExW(&popup);
-    WNDCLASSEXW owlClass{sizeof(owlClass)};
-    owlClass.lpfnWndProc = OwlBarProc;
-    owlClass.hInstance = ::GetModuleHandleW(nullptr);
-    owlClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
-    owlClass.lpszClassName = L"OWL.MenuBar";
-    ::RegisterClassExW(&owlClass);
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = AccWindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"KdriverAccTest";
-    ::RegisterClassExW(&wc);
-    g_window = ::CreateWindowExW(0, wc.lpszClassName, L"acc test", WS_OVERLAPPEDWINDOW, 350, 250, 500, 300,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    const auto registerClass = [instance](const wchar_t* name, WNDPROC proc, int colour) {
+        WNDCLASSEXW wc{sizeof(wc)};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = instance;
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colour + 1));
+        wc.lpszClassName = name;
+        ::RegisterClassExW(&wc);
+    };
+    registerClass(L"Xaml_WindowedPopupClass", PopupProc, COLOR_MENU);
+    registerClass(L"OWL.MenuBar", OwlBarProc, COLOR_MENU);
+    registerClass(L"KdriverAccTest", AccWindowProc, COLOR_WINDOW);
+    g_window = ::CreateWindowExW(0, L"KdriverAccTest", L"acc test", WS_OVERLAPPEDWINDOW, 350, 250, 500, 300,
+                                 nullptr, nullptr, instance, nullptr);
     if (!g_window) return 1;
-    if (owl) ::CreateWindowExW(0, L"OWL.MenuBar", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 22, g_window, nullptr, wc.hInstance, nullptr);
+    if (owl) ::CreateWindowExW(0, L"OWL.MenuBar", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 22, g_window, nullptr, instance, nullptr);
     ::ShowWindow(g_window, SW_SHOW); // complete before anybody looks at it
     ::SetForegroundWindow(g_window);
     ::SetTimer(g_window, 1, seconds * 1000, nullptr);
