@@ -168,6 +168,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
     const float iconDepth = depthBase + static_cast<float>(model.Margin());
     const float rowStart = static_cast<float>(model.RowOffset());
     const float pad = BarEndPadding(*m_skin);
+    const float largest = iconSize * kItemFactor + static_cast<float>(model.MagnifyRange());
 
     m_bar = EdgeRectInFrame(edge, width, height, rowStart - pad, static_cast<float>(model.RowLength()) + 2 * pad,
                             depthBase, static_cast<float>(model.Thickness()));
@@ -192,8 +193,12 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
             float lift = 0;
             for (const auto& [id, height] : state.lifts)
                 if (id == item.id) lift = height;
-            placed.rect =
-                EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth + lift, item.size);
+            // The row's length correction can hand an entry near the end more than the
+            // largest size; its slot widens, but the picture stays within the room the
+            // window has above the bar (centred in its slot), or it would be cut off.
+            const float drawn = std::min(item.size, largest);
+            placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position + (item.size - drawn) / 2, drawn,
+                                          iconDepth + lift, drawn);
             Prepared* prepared = PreparedFor(item);
             placed.picture = prepared ? prepared->source.get() : nullptr;
             // The brightened copy serves the hovered item only; the next hover makes it again.

@@ -269,7 +269,16 @@ void OndelBar::UpdateHover() {
     SetHovered(ItemUnderPointer());
 }
 
+void OndelBar::SetOpenFacts(const DockOpenFacts& facts) {
+    const bool menuClosed = m_open.menuOpen && !facts.menuOpen;
+    if (facts.menuOpen && !m_open.menuOpen) m_labelHeld = true;
+    m_open = facts;
+    if (menuClosed) RedrawWhole(); // also draws the label, held back
+    else UpdateLabel();
+}
+
 void OndelBar::PointerMoved(ScreenPoint pointer) {
+    if (pointer.x != m_pointer.x || pointer.y != m_pointer.y) m_labelHeld = false;
     m_pointer = pointer;
     if (m_state == DockState::Hidden || m_state == DockState::Hiding || m_state == DockState::Showing) {
         // A pointer arriving on a dock that is moving is taken up once it stands.
@@ -473,7 +482,7 @@ ScreenRect OndelBar::IconOnScreen(std::int32_t itemId) const {
 
 void OndelBar::UpdateLabel() {
     // The label would sit on the icon being dragged.
-    if (!m_hovered || !m_pointerInside || m_open.dragging) {
+    if (!m_hovered || !m_pointerInside || m_open.dragging || m_open.menuOpen || m_labelHeld) {
         m_platform.ShowLabel(std::nullopt);
         return;
     }

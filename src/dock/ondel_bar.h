@@ -95,7 +95,10 @@ public:
     // "themes"/"enable_dock" with its opacity: the bar is drawn translucent over a blurred
     // backdrop where the system offers one.
     void SetBackdrop(bool enabled, std::uint8_t opacity);
-    void SetOpenFacts(const DockOpenFacts& facts) { m_open = facts; }
+    // A menu opening hides the label (it would stand beside the menu); once the menu is
+    // closed the whole picture is handed over again, and the label waits for the pointer
+    // to move.
+    void SetOpenFacts(const DockOpenFacts& facts);
     [[nodiscard]] const DockOpenFacts& OpenFacts() const { return m_open; }
     [[nodiscard]] bool Dark() const { return m_dark; }
     // The entry under a screen point, separators included; 0 for none.
@@ -179,6 +182,7 @@ private:
     std::int64_t m_lastDrawMs = -1000;
     ScreenPoint m_pointer{};
     bool m_pointerInside = false;
+    bool m_labelHeld = false; // a menu was open; no label until the pointer moves
     std::size_t m_hovered = 0;
     std::size_t m_pressed = 0;
     bool m_dark = false;

@@ -269,3 +269,47 @@ e2e_expect() { # <description> <command...>
     local what=$1; shift
     "$@" || e2e_fail "$what"
 }
+
+# The resting look of the bars. An interaction must leave the dock and the menu bar drawn
+# as they were: `e2e_rest_mark` takes them at rest (pointer away, a settle time) before it,
+# `e2e_rest_check` takes them again after it and compares. Only the bands of the screen
+# the bars stand in count (each visible dock and bar window, grown by E2E_REST_MARGIN for
+# labels and grown icons), so other programs' windows elsewhere do not; a few hundred
+# pixels may differ for the clock's hands and the time text.
+e2e_rest_regions() { # prints "WxH+X+Y" per visible dock or menu bar window
+    local screen_w screen_h margin=${E2E_REST_MARGIN:-120}
+    read -r screen_w screen_h < <(xdpyinfo -display "$DISPLAY" 2>/dev/null | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+    { kdrv windows OndelAPPRend; kdrv windows VarloApp; } | grep 'visible=1' |
+        sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/' |
+        while read -r l t r b; do
+            l=$((l - margin)); t=$((t - margin)); r=$((r + margin)); b=$((b + margin))
+            [ $l -lt 0 ] && l=0; [ $t -lt 0 ] && t=0
+            [ $r -gt "$screen_w" ] && r=$screen_w; [ $b -gt "$screen_h" ] && b=$screen_h
+            [ $r -gt $l ] && [ $b -gt $t ] && echo "$((r - l))x$((b - t))+$l+$t"
+        done
+}
+e2e_rest_shot() { # <name>: pointer away, settle, screenshot
+    xdotool mousemove ${E2E_REST_AWAY:-960 540}
+    sleep "${E2E_REST_SETTLE:-2}"
+    e2e_screenshot "rest-$1" >/dev/null || e2e_fail "no screenshot of the resting bars ($1)"
+}
+e2e_rest_mark() { # <name>: the resting look before an interaction
+    E2E_REST_REGIONS=$(e2e_rest_regions)
+    [ -n "$E2E_REST_REGIONS" ] || e2e_fail "no dock or menu bar to take at rest"
+    e2e_rest_shot "$1-before"
+}
+e2e_rest_check() { # <name>: the same look after it, within E2E_REST_TOLERANCE pixels
+    e2e_rest_shot "$1-after"
+    local region n total=0 i=0
+    for region in $E2E_REST_REGIONS; do
+        i=$((i + 1))
+        n=$(compare -metric AE -fuzz 8% "$E2E_DIR/rest-$1-before.png[$region]" "$E2E_DIR/rest-$1-after.png[$region]" \
+            "$E2E_DIR/rest-$1-diff$i.png" 2>&1 >/dev/null)
+        n=${n%% *}
+        [[ "$n" =~ ^[0-9.e+]+$ ]] || e2e_fail "cannot compare the resting bars ($1): $n"
+        total=$((total + ${n%.*}))
+    done
+    e2e_log "resting look after $1: $total pixels differ"
+    [ "$total" -le "${E2E_REST_TOLERANCE:-400}" ] ||
+        e2e_fail "the bars are drawn differently at rest after $1: $total pixels differ (see rest-$1-diff*.png)"
+}

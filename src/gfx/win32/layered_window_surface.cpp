@@ -78,29 +78,33 @@ bool LayeredWindowSurface::Move(HWND window, POINT screenPosition) noexcept {
     info.cbSize = sizeof info;
     info.pptDst = &screenPosition;
     info.psize = &size;
-    return m_updateIndirect(window, &info) != FALSE;
+    if (m_updateIndirect(window, &info) == FALSE) return false;
+    m_window = {screenPosition.x, screenPosition.y, m_width, m_height};
+    return true;
 }
 
 bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const RectI& part, POINT screenPosition,
                                        BYTE opacity, const RectI* dirty) noexcept {
     const RectI source = Intersect(part, frame.Bounds());
-    if (!window || source.Empty()) {
-        return false;
+    if (!window || source.Empty()) return false;
+    PresentRequest request;
+    request.part = source;
+    request.opacity = opacity;
+    if (dirty) request.dirty = *dirty;
+    request.window = {screenPosition.x, screenPosition.y, source.width, source.height};
+    RECT now{};
+    if (::GetWindowRect(window, &now))
+        request.windowNow = {now.left, now.top, now.right - now.left, now.bottom - now.top};
+    request.visible = ::IsWindowVisible(window) != FALSE;
+    const PresentedState last{m_shown && source.width == m_width && source.height == m_height, m_part, m_opacity,
+                              m_window};
+    PresentPlan plan = PlanPresent(last, request);
+    if (plan.kind == PresentKind::MoveOnly) {
+        if (Move(window, screenPosition)) return true;
+        plan = {PresentKind::Whole, source}; // the move alone failed: hand the picture over again
     }
-    const bool resized = source.width != m_width || source.height != m_height;
-    if (!resized && m_shown && source == m_part && opacity == m_opacity && dirty && dirty->Empty() &&
-        Move(window, screenPosition)) {
-        return true;
-    }
-    if (!Ensure(source.width, source.height)) {
-        return false;
-    }
-    // After a new DIB, with another part of the frame or nothing said, everything is
-    // copied; a new opacity changes every pixel on screen as well.
-    const bool newOpacity = opacity != m_opacity;
-    bool whole = resized || !m_shown || !(source == m_part) || !dirty;
-    RectI area = whole ? source : Intersect(*dirty, source);
-    if (area.Empty()) whole = true; // the move alone failed: hand the picture over again
+    if (!Ensure(source.width, source.height)) return false;
+    RectI area = plan.area;
     GdiFlush();
     auto* dst = static_cast<Pixel*>(m_bits);
     for (int y = area.y; y < area.Bottom(); ++y) {
@@ -112,9 +116,6 @@ bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const R
     SIZE size{source.width, source.height};
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
-    m_part = source;
-    m_opacity = opacity;
-    if (newOpacity) whole = true;
     bool done = false;
     if (m_updateIndirect) {
         const RECT dirtyRect{area.x, area.y, area.Right(), area.Bottom()};
@@ -126,14 +127,18 @@ bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const R
         info.pptSrc = &origin;
         info.pblend = &blend;
         info.dwFlags = ULW_ALPHA;
-        info.prcDirty = whole ? nullptr : &dirtyRect;
+        info.prcDirty = plan.kind == PresentKind::Whole ? nullptr : &dirtyRect;
         done = m_updateIndirect(window, &info) != FALSE;
     }
     if (!done) {
         done = UpdateLayeredWindow(window, nullptr, &screenPosition, &size, m_dc.Get(), &origin, 0, &blend, ULW_ALPHA) !=
                FALSE;
     }
-    m_shown = m_shown || done;
+    // A refused present leaves nothing known on screen: the next one hands over everything.
+    m_shown = done;
+    m_part = source;
+    m_opacity = opacity;
+    m_window = request.window;
     return done;
 }
 

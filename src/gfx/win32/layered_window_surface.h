@@ -4,6 +4,7 @@
 // again only when the presented size changes.
 
 #include "gfx/bitmap.h"
+#include "gfx/present_plan.h"
 
 #include "foundation/win32/unique_handle.h"
 
@@ -52,6 +53,7 @@ private:
     int m_height = 0;
     int m_allocations = 0;
     RectI m_part;          // the part of the frame last presented
+    RectI m_window;        // where the window was last put (screen pixels)
     BYTE m_opacity = 255;
     bool m_shown = false;  // a picture was handed over since the last DIB was made
     UpdateIndirect m_updateIndirect = nullptr;

@@ -334,6 +334,61 @@ TEST(OndelBar, TheLabelFollowsTheHoveredItem) {
     EXPECT_FALSE(dock.platform.label.has_value());
 }
 
+TEST(OndelBar, AMenuTakesTheLabelAndHandsTheWholePictureOverWhenItCloses) {
+    DockFixture dock(Settings());
+    const ScreenPoint on = dock.OnRow(0.3f);
+    dock.bar->PointerMoved(on);
+    dock.RunFrames();
+    ASSERT_TRUE(dock.platform.label.has_value());
+    DockOpenFacts open;
+    open.menuOpen = true;
+    dock.bar->SetOpenFacts(open);
+    EXPECT_FALSE(dock.platform.label.has_value());
+    // Frames while the menu is open (the press, the animation) bring no label back.
+    dock.bar->ButtonChanged(true);
+    dock.bar->ButtonChanged(false);
+    dock.RunFrames();
+    EXPECT_FALSE(dock.platform.label.has_value());
+    const int presents = dock.platform.presents;
+    dock.bar->SetOpenFacts({});
+    EXPECT_GT(dock.platform.presents, presents);
+    EXPECT_EQ(gfx::Intersect(dock.platform.lastDirty, dock.platform.shown), dock.platform.shown);
+    // Closed with the pointer still on the item: the label waits for it to move.
+    EXPECT_FALSE(dock.platform.label.has_value());
+    dock.bar->PointerMoved(on);
+    EXPECT_FALSE(dock.platform.label.has_value());
+    dock.bar->PointerMoved({on.x + 2, on.y});
+    dock.RunFrames();
+    EXPECT_TRUE(dock.platform.label.has_value());
+}
+
+TEST(OndelBar, NoIconIsDrawnPastTheWindowAtEitherEndOfTheRow) {
+    // The row's length correction hands the last entries extra size when the pointer
+    // is at the end; the pictures must still fit the room above the bar.
+    for (const Edge edge : {Edge::Bottom, Edge::Top, Edge::Left, Edge::Right}) {
+        DockFixture dock(Settings(DisplayMode::Normal, edge), 60, {0, 0, 1920, 1080});
+        for (const float fraction : {0.01f, 0.5f, 0.99f}) {
+            dock.bar->PointerMoved(dock.OnRow(fraction));
+            dock.RunFrames();
+            const ScreenRect window = dock.bar->Model().WindowRect();
+            const float largest = dock.bar->Model().IconSize() + static_cast<float>(dock.bar->Model().MagnifyRange());
+            std::lock_guard lock(dock.bar->Items().ListMutex());
+            const DockItems& row = dock.bar->Items();
+            for (std::size_t i = DockItems::kFirstReal; i < row.EndReal(); ++i) {
+                if (row[i].IsSeparator()) continue;
+                const ScreenRect icon = dock.bar->IconOnScreen(row[i].id);
+                const std::string where = "edge " + std::to_string(static_cast<int>(edge)) + " at " +
+                                          std::to_string(fraction) + " item " + std::to_string(i);
+                EXPECT_LE(static_cast<float>(std::max(icon.Width(), icon.Height())), largest + 1) << where;
+                EXPECT_GE(icon.left, window.left) << where;
+                EXPECT_GE(icon.top, window.top) << where;
+                EXPECT_LE(icon.right, window.right) << where;
+                EXPECT_LE(icon.bottom, window.bottom) << where;
+            }
+        }
+    }
+}
+
 TEST(OndelBar, TheBlurredBackdropFollowsTheBarAndLeavesWhileItMoves) {
     DockFixture dock(Settings(DisplayMode::AutoHide));
     EXPECT_FALSE(dock.platform.backdrop.has_value());
