@@ -50,6 +50,14 @@ void StopMenuBar() noexcept {
     }
 }
 
+void MenuBarClockChanged() noexcept {
+    try {
+        if (auto* bars = g_bars.load()) bars->ClockSettingsChanged();
+    } catch (...) {
+        foundation::LogCaught("menu bar clock settings");
+    }
+}
+
 int MenuBarHeightOn(const std::wstring& deviceName) noexcept {
     auto* bars = g_bars.load();
     try {

@@ -4,6 +4,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/settings_host.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
@@ -232,6 +233,7 @@ void RunMessageLoop() noexcept {
         try {
             const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
             if (got == 0 || got == -1) break;
+            if (SettingsDialogMessage(message)) continue;
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         } catch (...) {
@@ -429,6 +431,7 @@ int Run() noexcept {
     if (!workshop) {
         StartDocksAndTheirTimers(services, mainWindow);
         WireLaunchpad(services);
+        WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
     }
     win32::LogStartupStep(L"message loop");

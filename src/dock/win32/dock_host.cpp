@@ -238,6 +238,15 @@ bool DockHost::Rebuild() {
     return Start();
 }
 
+void DockHost::ApplySettings() {
+    m_docks.ForEach([this](Dock& dock) {
+        if (!dock.window || !dock.skin) return;
+        const MonitorInfo monitor = dock.window->Monitor();
+        dock.window->Reconfigure(ReadDockSettings(m_services.store, monitor.deviceName, monitor.dpiScale), monitor,
+                                 SpacingOf(*dock.skin));
+    });
+}
+
 bool DockHost::FollowPointer() {
     if (!m_followPointer || m_docks.Size() != 1) return false;
     DockWindow& window = *m_docks[0].window;

@@ -66,6 +66,9 @@ public:
     void HideAll() noexcept;
     // Monitors, settings or the skin changed: build again.
     bool Rebuild();
+    // Settings that need no new windows changed (sizes, effect, display mode): each dock
+    // takes its monitor's values as they stand.
+    void ApplySettings();
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
     // Redraws the live clock and calendar items when the minute or the day changed (or

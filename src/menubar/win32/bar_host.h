@@ -104,6 +104,8 @@ public:
     // The screens changed: the bars are made again after 500 ms without further changes.
     void DisplayChanged();
     void Rebuild();
+    // The clock's patterns changed in the settings: every bar shows the new text at once.
+    void ClockSettingsChanged();
 
 private:
     struct Screen {
