@@ -7,6 +7,8 @@
 #include "dock/win32/dock_host.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/instance_request.h"
+#include "foundation/shell_messages.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/clock_formatter.h"
@@ -78,5 +80,29 @@ void OpenSettingsWindow() noexcept {
 }
 
 bool SettingsDialogMessage(MSG& message) noexcept { return settings::win32::SettingsWindow::HandleDialogMessage(message); }
+
+bool AskRunningInstanceToOpenSettings() noexcept {
+    try {
+        HWND main = ::FindWindowW(std::wstring(foundation::kMainWindowClass).c_str(), nullptr);
+        if (!main) return false;
+        // The running instance checks the process behind this window before it obeys.
+        win32::UniqueWindow sender(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                     ::GetModuleHandleW(nullptr), nullptr));
+        if (!sender) return false;
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        // The started program may bring a window to the front; it passes that on.
+        if (pid) ::AllowSetForegroundWindow(pid);
+        auto record = foundation::EncodeInstanceRequest(foundation::InstanceRequest::OpenSettings);
+        COPYDATASTRUCT data{foundation::kInstanceRequestKind, static_cast<DWORD>(record.size()), record.data()};
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(sender.Get()),
+                                   reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 3000, &result))
+            return false;
+        return result == 1;
+    } catch (...) {
+        return false;
+    }
+}
 
 } // namespace kestrana::app

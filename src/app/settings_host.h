@@ -1,7 +1,7 @@
 #pragma once
 // The settings window's place in the program: made on the first request (the dock's and
 // the menu bar's "preference", a second start, "--settings") and applying each change to
-// the running docks and bars.
+// the running docks and bars. A second start asks the running instance over copy-data.
 
 #include <windows.h>
 
@@ -15,5 +15,9 @@ void WireSettingsWindow(AppServices& services) noexcept;
 void OpenSettingsWindow() noexcept;
 // The message loop's dialog keys for the window (Tab, arrows, Enter, Escape).
 [[nodiscard]] bool SettingsDialogMessage(MSG& message) noexcept;
+
+// A second start: asks the running instance to open its settings window; true when it
+// answered that it did.
+bool AskRunningInstanceToOpenSettings() noexcept;
 
 } // namespace kestrana::app

@@ -415,7 +415,12 @@ int Run() noexcept {
         if (!steam.runType.empty()) return RunSteamJob(steam);
         if (RunSteamStartSteps(steam, command.verb == foundation::StartVerb::SteamOffline)) return 0;
     }
-    if (instance.other && !TakeOverFromOtherInstance(instance, steam.available)) return 0;
+    if (instance.other && !TakeOverFromOtherInstance(instance, steam.available)) {
+        // Starting the program again is how people look for its settings.
+        if (!AskRunningInstanceToOpenSettings())
+            foundation::LogFailure("second start", L"the running instance did not open its settings window");
+        return 0;
+    }
 
     ::SetDllDirectoryW((process.baseFolder + L"dll\\x64").c_str());
     win32::ComApartment com;
@@ -433,6 +438,7 @@ int Run() noexcept {
         WireLaunchpad(services);
         WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
+        if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();
     }
     win32::LogStartupStep(L"message loop");
 

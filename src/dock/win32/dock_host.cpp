@@ -83,6 +83,7 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     menus.special = m_services.specialServices;
     menus.restart = m_services.restart;
     menus.quit = m_services.quit;
+    menus.openSettings = m_services.openSettings;
     menus.folderRows = m_services.folderRows;
     menus.folderCommand = m_services.folderCommand;
     menus.itemsAdded = [this, window, dockJobs] {

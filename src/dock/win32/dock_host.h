@@ -41,9 +41,10 @@ struct DockServices {
     std::function<SpecialServices()> specialServices;
     // Opens a folder item's stack (see DockClicks::Services).
     std::function<void(const std::wstring&, const std::wstring&, HWND, POINT)> openStack;
-    // The dock menu's "restart" and "quit" rows.
+    // The dock menu's "restart", "quit" and "preference" rows.
     std::function<void()> restart;
     std::function<void()> quit;
+    std::function<void()> openSettings;
     // A folder item's own menu entries and their handler (see DockMenus::Services).
     std::function<gfx::Menu(const Dockico& item)> folderRows;
     std::function<void(const Dockico& item, int command)> folderCommand;

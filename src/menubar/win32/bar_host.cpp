@@ -367,7 +367,9 @@ void BarHost::RunCommand(VarloBar& bar, int id) {
     case kRestartProgram:
         if (m_services.restartProgram) m_services.restartProgram();
         return;
-
+    case kPreference:
+        if (m_services.openSettings) m_services.openSettings();
+        return;
     case kEndBar:
         // Not now: the bar that asked is still on the stack.
         ::PostMessageW(bar.Window(), kMsgEndBars, 0, 0);

@@ -34,6 +34,7 @@ struct BarServices {
     gfx::TextRenderer& text;
     const gfx::ImageDecoder& decoder;
     std::function<void()> restartProgram; // the context menu's "restart"
+    std::function<void()> openSettings;   // and its "preference"
     // The name of the dock item of a program path; empty without one (or without docks).
     std::function<std::wstring(const std::wstring& imagePath)> dockItemName;
 };
