@@ -12,7 +12,7 @@ ini_value() { # <section> <key>
 # Without magnification the row stays where it is under the pointer, for the menu below.
 printf '[normal]\r\ndockicoeffect=0\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
-kdrv find KESTRANA - 20000 >/dev/null || e2e_fail "program did not start"
+main=$(kdrv find KESTRANA - 20000) || e2e_fail "program did not start"
 render=$(kdrv find OndelAPPRend - 20000) || e2e_fail "no dock"
 sleep 2 # the first layout and the items' growth settle
 read -r l t r b < <(kdrv rect "$render")
@@ -20,6 +20,15 @@ width=$((r - l))
 size=$(ini_value normal defaultsize)
 echo "dock width $width, icon size ${size:-unset}"
 [ -n "$size" ] || e2e_fail "no icon size in config.ini after the first start"
+
+# The request is checked: a program from elsewhere, and one of the program's folder that
+# sends no proper record, get nothing.
+cp "$WINEPREFIX/drive_c/kdriver.exe" "$E2E_BASE/kdriver.exe"
+[ "$(kdrv copydata "$main" self $((0x4B530001)) 8)" = 0 ] || e2e_fail "a foreign process's request was served"
+[ "$( (cd "$E2E_BASE" && timeout 60 wine 'C:\Kestrana\kdriver.exe' copydata "$main" self $((0x4B530001)) 8) 2>>"$E2E_DIR/wine.log" |
+    tr -d '\r')" = 0 ] || e2e_fail "a request that is no proper record was served"
+kdrv find KestranaSettings - 500 >/dev/null && e2e_fail "a refused request opened the settings window"
+grep -a 'request of another instance' "$E2E_BASE/Kestrana.log" || e2e_fail "the refusals were not logged"
 
 # Starting the program again opens the running instance's settings window.
 (cd "$E2E_BASE" && timeout 30 wine 'C:\Kestrana\Kestrana.exe') >>"$E2E_DIR/second.log" 2>&1
