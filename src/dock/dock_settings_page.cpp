@@ -1,5 +1,6 @@
 #include "dock/dock_settings_page.h"
 
+#include "dock/display_mode.h"
 #include "foundation/config_store.h"
 
 namespace kestrana::dock {
@@ -95,24 +96,27 @@ foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store
                        {L"multiscreenall", L"A dock on every screen"}},
                       0));
 
-    ControlDescriptor mode = Combo(L"displaymode", L"Display mode", SettingEffect::Dock, L"1",
-                                   {{L"displaynormal", L"Always show"},
-                                    {L"displaybottom", L"Show, windows may cover it"},
-                                    {L"displayauto", L"Hide when the pointer leaves"},
-                                    {L"displaysmart", L"Hide when a window covers it"},
-                                    {L"displayalways", L"Never hide"},
-                                    {L"displayhotkey", L"Show and hide with the hotkey"},
-                                    {L"displayhide", L"Hide, show only on request"},
-                                    {L"displayalwaysshow", L"Stay on top of everything"},
-                                    {L"displaydesktop", L"Stay on the desktop"}},
-                                   1);
-    // The hotkey mode needs a hotkey, and auto-hiding conflicts with the border.
+    ControlDescriptor mode = Combo(L"displaymode", L"Display mode", SettingEffect::Dock, L"1", {}, 1);
+    const wchar_t* modeTexts[] = {L"Always show",
+                                  L"Show, windows may cover it",
+                                  L"Hide when the pointer leaves",
+                                  L"Hide when a window covers it",
+                                  L"Never hide",
+                                  L"Show and hide with the hotkey",
+                                  L"Hide, show only on request",
+                                  L"Stay on top of everything",
+                                  L"Stay on the desktop"};
+    for (int value = 1; value <= 9; ++value) {
+        const std::wstring key(DisplayModeKey(DisplayModeFromSetting(value)));
+        mode.choices.push_back({std::to_wstring(value), SettingText(key, modeTexts[value - 1])});
+    }
+    // The hotkey mode needs the dock's hotkey; auto-hiding conflicts with the border.
     mode.refuse = [&store](const std::wstring& value) -> std::optional<foundation::TextRef> {
-        if (value == L"6" && store.ReadInt(L"hotkey", L"dock2") == 0)
-            return foundation::TextRef{L"settingtips", L"hotkeyhideerror", L"Set the dock's hotkey first."};
-        if ((value == L"3" || value == L"4") && store.ReadBool(L"normal", L"border"))
-            return foundation::TextRef{L"settingtips", L"autohideerror", L"Turn the border off first."};
-        return std::nullopt;
+        const std::wstring_view tip = ModeChoiceRefusal(DisplayModeFromSetting(std::stoi(value)),
+                                                        store.ReadInt(L"hotkey", L"dock2") != 0,
+                                                        store.ReadBool(L"normal", L"border"));
+        if (tip.empty()) return std::nullopt;
+        return foundation::TextRef{L"settingtips", std::wstring(tip), L"This display mode cannot be chosen now."};
     };
     c.push_back(std::move(mode));
 

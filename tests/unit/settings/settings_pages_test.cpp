@@ -2,6 +2,7 @@
 // refusal of text that is no number, the page rules, and values read back.
 #include "settings/settings_catalogue.h"
 
+#include "dock/dock_settings.h"
 #include "fakes/settings_folder.h"
 #include "foundation/config_store.h"
 #include "foundation/text.h"
@@ -250,6 +251,46 @@ TEST_F(SettingsPagesTest, SecondsSwitchEditsTheTimePatternInEffect) {
     EXPECT_EQ(model.Write(seconds, L"1").status, WriteStatus::Written);
     EXPECT_EQ(store.ReadString(L"findertime", L"timefmt_custom"), L"h:mm:ss tt");
     EXPECT_EQ(store.ReadString(L"findertime", L"timefmt"), L"HH:mm:ss");
+}
+
+// What the page writes, the dock reads back as the same setting: no choice the dock would
+// turn into another, no slider end it would clamp, and the sizes land on their monitor.
+TEST_F(SettingsPagesTest, TheDockReadsWhatItsPageWrites) {
+    const auto readsAsItself = [](const wchar_t* id, const std::wstring& value) {
+        const int n = std::stoi(value);
+        const std::wstring key(id);
+        if (key == L"screenposition") return static_cast<int>(dock::ScreenPositionFromSetting(n)) == n;
+        if (key == L"multiscreen") return static_cast<int>(dock::MultiScreenFromSetting(n)) == n;
+        if (key == L"displaymode") return static_cast<int>(dock::DisplayModeFromSetting(n)) == n;
+        if (key == L"dockicoeffect") return static_cast<int>(dock::IconEffectFromSetting(n)) == n;
+        if (key == L"iconspace") return dock::IconSpaceFromSetting(n) == n;
+        if (key == L"dockicoeffect_bglight" || key == L"dockicoeffect_icolight") return dock::LightStrengthFromSetting(n) == n;
+        if (key == L"defaultsize") return dock::ClampConfiguredSize(n) == n;
+        return true;
+    };
+    int checked = 0;
+    for (const auto& control : Page(L"dock").controls) {
+        std::vector<std::wstring> values;
+        for (const auto& choice : control.choices) values.push_back(choice.value);
+        if (control.kind == foundation::ControlKind::Slider) values = {std::to_wstring(control.minimum), std::to_wstring(control.maximum)};
+        for (const auto& value : values) {
+            EXPECT_TRUE(readsAsItself(control.id.c_str(), value)) << foundation::ToUtf8(control.id + L" " + value);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 30);
+
+    model.SetMonitor(L"\\.\DISPLAY2");
+    ASSERT_EQ(Write(L"dock", L"defaultsize", L"100").status, WriteStatus::Written);
+    ASSERT_EQ(Write(L"dock", L"maxsize", L"160").status, WriteStatus::Written);
+    ASSERT_EQ(Write(L"dock", L"screenposition", L"3").status, WriteStatus::Written);
+    const auto second = dock::ReadDockSettings(store, L"\\.\DISPLAY2", 1.0f);
+    EXPECT_EQ(second.defaultSize, 100);
+    EXPECT_EQ(second.maxSize, 160);
+    EXPECT_EQ(second.screenPosition, dock::Edge::Right);
+    const auto first = dock::ReadDockSettings(store, L"\\.\DISPLAY1", 1.0f);
+    EXPECT_EQ(first.defaultSize, 48);
+    EXPECT_EQ(first.maxSize, 160);
 }
 
 TEST(SettingsCatalogue, HoldsEveryPageOnceAndRefusesATakenId) {
