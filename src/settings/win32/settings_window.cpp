@@ -26,6 +26,7 @@ constexpr int kLabelWidth = 190;
 constexpr int kRowHeight = 30;
 constexpr int kTipHeight = 18;
 constexpr int kControlHeight = 24;
+constexpr UINT_PTR kRefreshTimer = 1;
 
 // The one window of this class, for the message loop's dialog keys.
 HWND g_window = nullptr;
@@ -153,6 +154,8 @@ bool SettingsWindow::Create() {
     ApplyFont();
     ShowPage(0);
     ::SetFocus(m_list);
+    // Values changed elsewhere (the dock menu's lock, the border hotkey) show within a second.
+    ::SetTimer(window, kRefreshTimer, 1000, nullptr);
     return true;
 }
 
@@ -284,12 +287,18 @@ void SettingsWindow::UpdateEnabled() {
     }
 }
 
-void SettingsWindow::Refresh() {
+void SettingsWindow::Refresh(bool custom) {
     if (!m_window) return;
     for (auto& row : m_rows) {
-        // A field being typed in keeps what the user typed.
-        if (::GetFocus() == row->main.Get() && row->control->kind == ControlKind::EditText) continue;
-        LoadRow(*row);
+        if (row->control->custom && !custom) continue;
+        // A field being typed in keeps what the user typed; a row that shows the stored
+        // value already is left alone (an open list stays open).
+        HWND focus = ::GetFocus();
+        if (focus && (focus == row->main.Get() || focus == row->field.Get()) &&
+            (row->control->kind == ControlKind::EditText || row->control->kind == ControlKind::EditNumber ||
+             focus == row->field.Get()))
+            continue;
+        if (m_model.Read(*row->control) != row->shown) LoadRow(*row);
     }
     UpdateEnabled();
 }
@@ -429,6 +438,13 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = m_window.Get();
     switch (message) {
     case WM_SIZE: Layout(); return 0;
+    case WM_TIMER:
+        if (wParam == kRefreshTimer) {
+            // Values outside config.ini (the autostart entries) are slow to read: only on activation.
+            Refresh(false);
+            return 0;
+        }
+        break;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {Scaled(520), Scaled(360)};

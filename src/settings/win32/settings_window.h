@@ -38,8 +38,9 @@ public:
     // could not be made (or when called off the user-interface thread).
     bool Show(std::wstring_view pageId = {});
     [[nodiscard]] HWND Handle() const { return m_window.Get(); }
-    // Values may have changed elsewhere (the dock menu's lock): the page reads them again.
-    void Refresh();
+    // Values may have changed elsewhere (the dock menu's lock): the page reads them again,
+    // with `custom` also those kept outside the settings files.
+    void Refresh(bool custom = true);
 
     // Tab, the arrows and Alt+access keys between the window's controls; the message
     // loop asks before it dispatches. True when the message was handled.

@@ -69,6 +69,15 @@ echo "dock width after: $((r2 - l2))"
 [ "$(kdrv find OndelAPPRend - 0)" = "$render" ] || e2e_fail "the dock was built again instead of resized"
 e2e_screenshot dock_page >/dev/null || true
 
+# The page follows a change made elsewhere: the icon size's number field shows it.
+[ "$(kdrv edit-text "$settings")" = "$want" ] || e2e_fail "the icon size field does not show $want"
+kdrv ini 'C:\Kestrana\config.ini' DISPLAY1 defaultsize 80 || e2e_fail "cannot write the icon size"
+for i in $(seq 1 20); do
+    [ "$(kdrv edit-text "$settings")" = 80 ] && break
+    sleep 0.25
+done
+[ "$(kdrv edit-text "$settings")" = 80 ] || e2e_fail "the page did not follow the icon size written elsewhere"
+
 # Closing remembers the place; the dock menu's "preference" opens the window there again.
 kdrv post "$settings" 16 0 0 >/dev/null
 kdrv gone KestranaSettings - 5000 || e2e_fail "the settings window did not close"
