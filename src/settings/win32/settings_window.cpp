@@ -85,6 +85,22 @@ std::optional<RECT> RememberedPlace(const std::wstring& text) {
     return rect;
 }
 
+// Centred in the work area of the monitor under the pointer, and no larger than it.
+RECT DefaultPlace(int width, int height) {
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoW(::MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY), &info))
+        return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT + width, CW_USEDEFAULT + height};
+    const RECT& work = info.rcWork;
+    width = std::min<int>(width, work.right - work.left);
+    height = std::min<int>(height, work.bottom - work.top);
+    const int left = work.left + (work.right - work.left - width) / 2;
+    const int top = work.top + (work.bottom - work.top - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
 } // namespace
 
 SettingsWindow::SettingsWindow(WindowServices services)
@@ -124,12 +140,11 @@ bool SettingsWindow::Create() {
     const std::wstring title = Text(foundation::SettingText(L"title", L"Kestrana Settings"));
     m_dpi = DpiOf(nullptr);
     const auto remembered = RememberedPlace(m_services.store.ReadString(L"normal", L"settingwindow"));
+    const RECT place = remembered.value_or(DefaultPlace(Scaled(kWindowWidth), Scaled(kWindowHeight)));
     HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kSettingsWindowClass, title.c_str(),
-                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                    remembered ? remembered->left : CW_USEDEFAULT, remembered ? remembered->top : CW_USEDEFAULT,
-                                    remembered ? remembered->right - remembered->left : Scaled(kWindowWidth),
-                                    remembered ? remembered->bottom - remembered->top : Scaled(kWindowHeight), nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), this);
+                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top,
+                                    place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                                    ::GetModuleHandleW(nullptr), this);
     if (!window) {
         foundation::LogFailure("settings window", L"the window could not be made");
         return false;
@@ -140,8 +155,9 @@ bool SettingsWindow::Create() {
     if (dpi != m_dpi && !remembered) {
         // Made on a monitor of another scale than the system's: the first size follows it.
         m_dpi = dpi;
-        ::SetWindowPos(window, nullptr, 0, 0, Scaled(kWindowWidth), Scaled(kWindowHeight),
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT scaled = DefaultPlace(Scaled(kWindowWidth), Scaled(kWindowHeight));
+        ::SetWindowPos(window, nullptr, scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
     }
     m_dpi = dpi;
     m_list = Child(window, WC_LISTBOXW, L"", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,

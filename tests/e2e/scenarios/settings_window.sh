@@ -10,7 +10,7 @@ ini_value() { # <section> <key>
 }
 
 # Without magnification the row stays where it is under the pointer, for the menu below.
-printf '[normal]\r\ndockicoeffect=0\r\n' >"$E2E_BASE/config.ini"
+printf '[normal]\r\ndockicoeffect=0\r\ndockicoeffect_bglight=50\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 main=$(kdrv find KESTRANA - 20000) || e2e_fail "program did not start"
 render=$(kdrv find OndelAPPRend - 20000) || e2e_fail "no dock"
@@ -84,8 +84,11 @@ kdrv gone KestranaSettings - 5000 || e2e_fail "the settings window did not close
 e2e_text "$E2E_BASE/config.ini" | grep -q '^settingwindow=' || e2e_fail "the window's place was not written"
 input=$(kdrv find OndelAPP - 2000) || e2e_fail "no dock input window"
 read -r l t r b < <(kdrv rect "$input")
-# The separator between the clock and the trash: four slots of 72 + 4 pixels, then half a slot.
-x=$((l + 4 * 76 + 19))
+e2e_log "dock input area $l $t $r $b"
+# The separator between the clock and the trash: the row is four slots, the separator's
+# half slot and the trash of the new size.
+slot=$(((r - l - want) * 2 / 9))
+x=$((l + 4 * slot + slot / 4))
 y=$(((t + b) / 2 + 8))
 xdotool mousemove "$x" "$y"
 sleep 0.5
