@@ -5,6 +5,8 @@
 #include "foundation/process_state.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -30,6 +32,49 @@ constexpr UINT_PTR kRefreshTimer = 1;
 
 // The one window of this class, for the message loop's dialog keys.
 HWND g_window = nullptr;
+
+// Accessibility annotations (written out here: mingw's import libraries resolve these
+// data symbols to the wrong bytes).
+constexpr GUID kAccPropServicesClass = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kAccPropServicesInterface = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kAccNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
+// Gives controls that show no text of their own (a slider, its number field, a list)
+// their visible label as accessible name; where the system has no annotation service
+// (older Wine) they keep the name it derives from the label before them.
+class AccessibleNames {
+public:
+    void Name(HWND control, const std::wstring& label) {
+        if (!control || !Services()) return;
+        if (SUCCEEDED(m_services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                                  kAccNameProperty, label.c_str())))
+            m_named.push_back(control);
+    }
+    // Before the controls go: the annotations are kept by the system per window.
+    void Clear() {
+        for (HWND control : m_named) m_services->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                                                 &kAccNameProperty, 1);
+        m_named.clear();
+    }
+
+private:
+    bool Services() {
+        if (!m_services && !m_unavailable) {
+            m_unavailable = FAILED(::CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
+                                                      kAccPropServicesInterface, reinterpret_cast<void**>(m_services.GetAddressOf())));
+            if (m_unavailable) foundation::LogDetail("settings window", L"no accessibility annotation service");
+        }
+        return static_cast<bool>(m_services);
+    }
+    Microsoft::WRL::ComPtr<IAccPropServices> m_services;
+    bool m_unavailable = false;
+    std::vector<HWND> m_named;
+};
+
+AccessibleNames& Names() {
+    static AccessibleNames names;
+    return names;
+}
 
 UINT DpiOf(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -113,6 +158,7 @@ SettingsWindow::SettingsWindow(WindowServices services)
 }
 
 SettingsWindow::~SettingsWindow() {
+    Names().Clear();
     m_rows.clear();
     if (g_window == m_window.Get()) g_window = nullptr;
 }
@@ -196,6 +242,7 @@ void SettingsWindow::ApplyFont() {
 void SettingsWindow::ShowPage(std::size_t index) {
     if (index >= m_pages.Pages().size()) return;
     m_page = index;
+    Names().Clear();
     m_rows.clear();
     m_emptyNote.Reset();
     SetStatus({});
@@ -253,6 +300,10 @@ void SettingsWindow::BuildRow(Row& row, int id) {
     case ControlKind::Button:
         row.main.Reset(Child(window, WC_BUTTONW, label, WS_TABSTOP | BS_PUSHBUTTON, id));
         break;
+    }
+    if (!ownText) {
+        Names().Name(row.main.Get(), label);
+        Names().Name(row.field.Get(), label);
     }
     if (!control.tip.Empty()) row.tip.Reset(Child(window, WC_STATICW, Text(control.tip), SS_LEFT | SS_NOPREFIX, -1));
 }
@@ -529,6 +580,7 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CLOSE:
         RememberPlace();
+        Names().Clear();
         m_rows.clear();
         m_emptyNote.Reset();
         g_window = nullptr;

@@ -10,7 +10,7 @@ ini_value() { # <section> <key>
 }
 
 # Without magnification the row stays where it is under the pointer, for the menu below.
-printf '[normal]\r\ndockicoeffect=0\r\ndockicoeffect_bglight=50\r\n' >"$E2E_BASE/config.ini"
+printf '[normal]\r\ndetaillog=1\r\ndockicoeffect=0\r\ndockicoeffect_bglight=50\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 main=$(kdrv find KESTRANA - 20000) || e2e_fail "program did not start"
 render=$(kdrv find OndelAPPRend - 20000) || e2e_fail "no dock"
