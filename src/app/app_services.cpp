@@ -3,6 +3,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/settings_host.h"
 #include "dock/dock_menus.h"
 #include "dock/item_list_manager.h"
 #include "dock/window_tracker.h"
@@ -157,6 +158,7 @@ bool AppServices::StartDocks() {
                                        {},
                                        [] { RestartProgram(nullptr); },
                                        [] { RequestQuit(); }};
+    services.openSettings = [] { OpenSettingsWindow(); };
     // The stack's commands keep their own numbers; in the dock's item menu they sit in the
     // folder range.
     constexpr int kStackToDock = dock::dock_command::kFolderFirst - launchers::kStackGrid + 1;

@@ -184,6 +184,7 @@ std::optional<int> RunVerb(const foundation::ParsedCommandLine& command) noexcep
             return std::nullopt;
         }
         case foundation::StartVerb::SteamOffline: // restarts only after the Steam update step
+        case foundation::StartVerb::OpenSettings: // the start goes on, or asks the running instance
         case foundation::StartVerb::Normal: return std::nullopt;
         }
     } catch (...) {

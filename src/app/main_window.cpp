@@ -5,6 +5,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/foreign_requests.h"
 #include "foundation/hook_protocol.h"
+#include "foundation/instance_request.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/foreign_sender.h"
@@ -222,9 +223,30 @@ LRESULT OnTimer(HWND window, WPARAM id, LPARAM lParam) {
     }
 }
 
+// A second start of the program asks for a window of this instance. Only a process of
+// the program's own folder may ask, and only for what the record names.
+LRESULT OnInstanceRequest(WPARAM wParam, const COPYDATASTRUCT& data) {
+    const auto sender = win32::WindowFacts(reinterpret_cast<HWND>(wParam));
+    const std::wstring what = L"request of another instance";
+    if (sender.pid == ::GetCurrentProcessId()) {
+        foundation::LogFailure("main window 74", foundation::DescribeRefusal(what, sender, foundation::Refusal::OwnProcess));
+        return 0;
+    }
+    if (!win32::AcceptSender(sender, {win32::ProgramFolder(), {}, 0}, "main window 74", what)) return 0;
+    const auto request = foundation::DecodeInstanceRequest(static_cast<const std::uint8_t*>(data.lpData), data.cbData);
+    if (!request) {
+        foundation::LogFailure("main window 74", L"refused " + what + L": not a request this program makes");
+        return 0;
+    }
+    if (*request != foundation::InstanceRequest::OpenSettings || !Handlers().openSettings) return 0;
+    Handlers().openSettings();
+    return 1;
+}
+
 LRESULT OnCopyData(WPARAM wParam, LPARAM lParam) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (!data) return 0;
+    if (data->dwData == foundation::kInstanceRequestKind) return OnInstanceRequest(wParam, *data);
     if (data->dwData == 1 && data->cbData == 1484) {
         if (Process().workshopMode.load() || !Handlers().trayRecord) return 0;
         return Handlers().trayRecord(*data);

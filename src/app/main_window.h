@@ -49,6 +49,7 @@ struct MainWindowHandlers {
     std::function<void()> powerResumed;
     std::function<void()> powerStatusChanged;
     std::function<void(WPARAM, LPARAM)> launchpadRequest;
+    std::function<void()> openSettings;                  // the settings window, on request of a second start
     std::function<LRESULT(const COPYDATASTRUCT&)> trayRecord;
     std::function<void()> hideBars;                      // crash, restart
     std::function<void()> hideLaunchpad;

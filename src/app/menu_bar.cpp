@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
+#include "app/settings_host.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
@@ -24,7 +25,7 @@ void StartMenuBar(AppServices& services) noexcept {
         auto* bars = g_bars.load();
         if (!bars) {
             bars = new menubar::win32::BarHost({services.Store(), services.Text(), services.Decoder(),
-                                                [] { RestartProgram(nullptr); },
+                                                [] { RestartProgram(nullptr); }, [] { OpenSettingsWindow(); },
                                                 [&services](const std::wstring& path) {
                                                     return services.DockItemName(path);
                                                 }});
@@ -47,6 +48,14 @@ void StopMenuBar() noexcept {
         else bars->ReleaseScreenSpace();
     } catch (...) {
         // Leaving: the screen space is a courtesy, never a second fault.
+    }
+}
+
+void MenuBarClockChanged() noexcept {
+    try {
+        if (auto* bars = g_bars.load()) bars->ClockSettingsChanged();
+    } catch (...) {
+        foundation::LogCaught("menu bar clock settings");
     }
 }
 

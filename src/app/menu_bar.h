@@ -13,6 +13,8 @@ void StartMenuBar(AppServices& services) noexcept;
 // On the user-interface thread the bars are taken down; from any other thread (a crash)
 // they are hidden and give their space back.
 void StopMenuBar() noexcept;
+// The clock's patterns changed in the settings window.
+void MenuBarClockChanged() noexcept;
 // The bar's height on a screen ("\\.\DISPLAY1"); 0 without a bar there.
 [[nodiscard]] int MenuBarHeightOn(const std::wstring& deviceName) noexcept;
 

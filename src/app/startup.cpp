@@ -4,6 +4,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/settings_host.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
@@ -232,6 +233,7 @@ void RunMessageLoop() noexcept {
         try {
             const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
             if (got == 0 || got == -1) break;
+            if (SettingsDialogMessage(message)) continue;
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         } catch (...) {
@@ -413,7 +415,12 @@ int Run() noexcept {
         if (!steam.runType.empty()) return RunSteamJob(steam);
         if (RunSteamStartSteps(steam, command.verb == foundation::StartVerb::SteamOffline)) return 0;
     }
-    if (instance.other && !TakeOverFromOtherInstance(instance, steam.available)) return 0;
+    if (instance.other && !TakeOverFromOtherInstance(instance, steam.available)) {
+        // Starting the program again is how people look for its settings.
+        if (!AskRunningInstanceToOpenSettings())
+            foundation::LogFailure("second start", L"the running instance did not open its settings window");
+        return 0;
+    }
 
     ::SetDllDirectoryW((process.baseFolder + L"dll\\x64").c_str());
     win32::ComApartment com;
@@ -429,7 +436,9 @@ int Run() noexcept {
     if (!workshop) {
         StartDocksAndTheirTimers(services, mainWindow);
         WireLaunchpad(services);
+        WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
+        if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();
     }
     win32::LogStartupStep(L"message loop");
 

@@ -97,6 +97,7 @@ DockMenu BuildBackgroundMenu(const foundation::ConfigStore& store, bool onSepara
     rows.push_back(MenuItem::Rule());
     rows.push_back(MenuItem::Command(cmd::kRestartDock,
                                      store.LanguageText(L"settingUI", L"restartdock", L"Restart Kestrana")));
+    rows.push_back(MenuItem::Command(cmd::kPreference, Text(store, L"preference", L"Settings...")));
     rows.push_back(MenuItem::Command(cmd::kEndDock, Text(store, L"enddock", L"Quit Kestrana")));
     return menu;
 }

@@ -56,6 +56,7 @@ inline constexpr int kMessageCounts = 121;
 inline constexpr int kNoProgressBar = 122;
 inline constexpr int kNeverShow = 123;
 inline constexpr int kLocation = 186;
+inline constexpr int kPreference = 999; // the settings window
 inline constexpr int kSystemToolFirst = 130; // the file manager's system entries, in SystemTools() order
 inline constexpr int kAddSpecialFirst = 300;
 inline constexpr int kWindowFirst = 2000; // + the window's row

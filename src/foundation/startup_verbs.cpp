@@ -28,6 +28,7 @@ ParsedCommandLine ParseCommandLine(std::wstring_view arguments) {
     else if (text == L"deluiaccess") parsed.verb = StartVerb::DelUiAccess;
     else if (text == L"opensystemuac") parsed.verb = StartVerb::OpenSystemUac;
     else if (text == L"steamoffline") parsed.verb = StartVerb::SteamOffline;
+    else if (text == L"--settings") parsed.verb = StartVerb::OpenSettings;
     return parsed;
 }
 

@@ -17,6 +17,7 @@ enum class StartVerb {
     OpenSystemUac, // turn User Account Control back on, exit 0
     WaitGameOver,  // wait for a window (and any full-screen game) before the normal start
     SteamOffline,  // restart after the update step
+    OpenSettings,  // "--settings": the settings window, of the running instance when there is one
 };
 
 struct ParsedCommandLine {

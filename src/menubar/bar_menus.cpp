@@ -84,6 +84,8 @@ gfx::Menu BarContextMenu(const foundation::ConfigStore& store, const ContextMenu
                                          static_cast<int>(facts.showMode) == i));
     menu.push_back(MenuItem::Sub(t(L"appearance", L"Appearance"), std::move(look)));
     menu.push_back(MenuItem::Rule());
+    menu.push_back(MenuItem::Command(kPreference, t(L"preference", L"Settings...", L"menu")));
+    menu.push_back(MenuItem::Rule());
     menu.push_back(MenuItem::Command(kEmptyTrash, t(L"emptytrash", L"Empty Trash", L"menu")));
     menu.push_back(MenuItem::Rule());
     menu.push_back(facts.taskbarHidden ? MenuItem::Command(kShowTaskbar, t(L"showtaskbar", L"Show Taskbar", L"menu"))

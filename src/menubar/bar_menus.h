@@ -40,6 +40,7 @@ inline constexpr int kHideTaskbar = 403;
 inline constexpr int kShowDesktop = 404;
 inline constexpr int kRestartProgram = 405;
 inline constexpr int kEndBar = 406;
+inline constexpr int kPreference = 407; // the settings window
 inline constexpr int kDarkModeFirst = 420; // + dark mode 0..3
 inline constexpr int kAutoColor = 430;
 inline constexpr int kShowModeFirst = 440; // + show mode 0..2

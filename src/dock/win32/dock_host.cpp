@@ -83,6 +83,7 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     menus.special = m_services.specialServices;
     menus.restart = m_services.restart;
     menus.quit = m_services.quit;
+    menus.openSettings = m_services.openSettings;
     menus.folderRows = m_services.folderRows;
     menus.folderCommand = m_services.folderCommand;
     menus.itemsAdded = [this, window, dockJobs] {
@@ -236,6 +237,15 @@ bool DockHost::Rebuild() {
     // "lastscreen" is for the next start only, not for a rebuild.
     m_monitorCount = 0;
     return Start();
+}
+
+void DockHost::ApplySettings() {
+    m_docks.ForEach([this](Dock& dock) {
+        if (!dock.window || !dock.skin) return;
+        const MonitorInfo monitor = dock.window->Monitor();
+        dock.window->Reconfigure(ReadDockSettings(m_services.store, monitor.deviceName, monitor.dpiScale), monitor,
+                                 SpacingOf(*dock.skin));
+    });
 }
 
 bool DockHost::FollowPointer() {

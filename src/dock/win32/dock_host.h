@@ -41,9 +41,10 @@ struct DockServices {
     std::function<SpecialServices()> specialServices;
     // Opens a folder item's stack (see DockClicks::Services).
     std::function<void(const std::wstring&, const std::wstring&, HWND, POINT)> openStack;
-    // The dock menu's "restart" and "quit" rows.
+    // The dock menu's "restart", "quit" and "preference" rows.
     std::function<void()> restart;
     std::function<void()> quit;
+    std::function<void()> openSettings;
     // A folder item's own menu entries and their handler (see DockMenus::Services).
     std::function<gfx::Menu(const Dockico& item)> folderRows;
     std::function<void(const Dockico& item, int command)> folderCommand;
@@ -66,6 +67,9 @@ public:
     void HideAll() noexcept;
     // Monitors, settings or the skin changed: build again.
     bool Rebuild();
+    // Settings that need no new windows changed (sizes, effect, display mode): each dock
+    // takes its monitor's values as they stand.
+    void ApplySettings();
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
     // Redraws the live clock and calendar items when the minute or the day changed (or

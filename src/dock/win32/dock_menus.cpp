@@ -269,6 +269,9 @@ void DockMenus::Run(const DockMenu& menu, int command, std::int32_t itemId, std:
     case cmd::kEndDock:
         if (m_services.quit) m_services.quit();
         return;
+    case cmd::kPreference:
+        if (m_services.openSettings) m_services.openSettings();
+        return;
     case cmd::kGoToFolder: GoToFolder(); return;
     case cmd::kConnectToServer: ConnectToServer(); return;
     case cmd::kShowDesktop: {

@@ -37,6 +37,7 @@ public:
         std::function<SpecialServices()> special;
         std::function<void()> restart; // the whole program starts again
         std::function<void()> quit;
+        std::function<void()> openSettings; // "preference"
         // New items joined the row: ask for their pictures.
         std::function<void()> itemsAdded;
         // A folder item's own entries (ids kFolderFirst..kFolderLast) and their handler;

@@ -189,6 +189,16 @@ void BarHost::StartClock() {
     }
 }
 
+void BarHost::ClockSettingsChanged() {
+    if (!m_clock) return;
+    {
+        std::lock_guard lock(m_clock->mutex);
+        m_clock->ticker.SetPatterns(LoadClockPatterns(Store()));
+    }
+    if (m_clock->Update(true))
+        if (HWND target = m_clock->target.load()) ::PostMessageW(target, kMsgClockText, 0, 0);
+}
+
 void BarHost::StopClock() {
     if (!m_clock) return;
     m_clock->stop = true;
@@ -356,6 +366,9 @@ void BarHost::RunCommand(VarloBar& bar, int id) {
     case kShowDesktop: PressWindowsKeyWith('D'); return;
     case kRestartProgram:
         if (m_services.restartProgram) m_services.restartProgram();
+        return;
+    case kPreference:
+        if (m_services.openSettings) m_services.openSettings();
         return;
     case kEndBar:
         // Not now: the bar that asked is still on the stack.

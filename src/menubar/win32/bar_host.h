@@ -34,6 +34,7 @@ struct BarServices {
     gfx::TextRenderer& text;
     const gfx::ImageDecoder& decoder;
     std::function<void()> restartProgram; // the context menu's "restart"
+    std::function<void()> openSettings;   // and its "preference"
     // The name of the dock item of a program path; empty without one (or without docks).
     std::function<std::wstring(const std::wstring& imagePath)> dockItemName;
 };
@@ -104,6 +105,8 @@ public:
     // The screens changed: the bars are made again after 500 ms without further changes.
     void DisplayChanged();
     void Rebuild();
+    // The clock's patterns changed in the settings: every bar shows the new text at once.
+    void ClockSettingsChanged();
 
 private:
     struct Screen {

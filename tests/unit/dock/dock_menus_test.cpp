@@ -40,7 +40,8 @@ TEST(DockMenus, BackgroundMenuInItsOrderWithLockAndSeparatorRows) {
     const DockMenu plain = BuildBackgroundMenu(folder.store, false, true);
     EXPECT_EQ(plain.kind, DockMenuKind::Background);
     EXPECT_EQ(Ids(plain.rows), (std::vector<int>{cmd::kAddProgram, 0, cmd::kAddSeparator, 0, cmd::kHideTaskbar,
-                                                 cmd::kLock, 0, cmd::kRestartDock, cmd::kEndDock}));
+                                                 cmd::kLock, 0, cmd::kRestartDock, cmd::kPreference,
+                                                 cmd::kEndDock}));
     EXPECT_TRUE(Find(plain.rows, cmd::kLock)->checked);
     EXPECT_EQ(plain.rows[1].submenu.size(), AddableSpecialItems().size());
     EXPECT_EQ(plain.rows[1].submenu.back().id, cmd::kAddSpecialFirst + static_cast<int>(AddableSpecialItems().size()) - 1);

@@ -3,6 +3,7 @@
 // are bounded, only the program's own key chords are typed, and a confirmation vouches
 // for one request only, for a short while.
 #include "foundation/foreign_requests.h"
+#include "foundation/instance_request.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,22 @@ TEST(ConfirmationRecords, RoundTripAndRejectForeignBytes) {
 
     EXPECT_EQ(PathDigest(L"D:\\IMAGES\\A.VHDX"), PathDigest(L"d:\\images\\a.vhdx"));
     EXPECT_NE(PathDigest(L"D:\\Images\\a.vhdx"), PathDigest(L"D:\\Images\\b.vhdx"));
+}
+
+TEST(InstanceRequests, OnlyTheKnownRecordIsTaken) {
+    const auto bytes = EncodeInstanceRequest(InstanceRequest::OpenSettings);
+    ASSERT_EQ(bytes.size(), kInstanceRequestBytes);
+    EXPECT_EQ(DecodeInstanceRequest(bytes.data(), bytes.size()), InstanceRequest::OpenSettings);
+    EXPECT_FALSE(DecodeInstanceRequest(nullptr, bytes.size()));
+    EXPECT_FALSE(DecodeInstanceRequest(bytes.data(), bytes.size() - 1));
+    auto longer = bytes;
+    longer.push_back(0);
+    EXPECT_FALSE(DecodeInstanceRequest(longer.data(), longer.size()));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto bad = bytes;
+        bad[i] ^= 0x40; // a wrong magic or an unknown request
+        EXPECT_FALSE(DecodeInstanceRequest(bad.data(), bad.size())) << i;
+    }
 }
 
 TEST(ConfirmationStore, OneUseEachAndOnlyWhileFresh) {

@@ -20,6 +20,8 @@ TEST(CommandLine, RecognisesEachVerbWhateverItsCase) {
         {L"  deluiaccess ", StartVerb::DelUiAccess},
         {L"OPENSYSTEMUAC", StartVerb::OpenSystemUac},
         {L"steamoffline", StartVerb::SteamOffline},
+        {L"--Settings", StartVerb::OpenSettings},
+        {L"settings", StartVerb::Normal},
         {L"adduiaccess now", StartVerb::Normal}, // verbs are the whole text
         {L"/background", StartVerb::Normal},
     };

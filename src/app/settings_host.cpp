@@ -1,0 +1,108 @@
+#include "app/settings_host.h"
+
+#include "app/app_services.h"
+#include "app/lifecycle.h"
+#include "app/main_window.h"
+#include "app/menu_bar.h"
+#include "dock/win32/dock_host.h"
+#include "dock/win32/monitors.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/instance_request.h"
+#include "foundation/shell_messages.h"
+#include "foundation/win32/system_launch.h"
+#include "foundation/win32/unique_handle.h"
+#include "menubar/win32/clock_formatter.h"
+#include "settings/win32/settings_window.h"
+
+#include <memory>
+
+namespace kestrana::app {
+namespace {
+
+// Made on the first request and kept; closing the window destroys its windows only.
+std::unique_ptr<settings::win32::SettingsWindow> g_settings;
+
+settings::PagePorts Ports() {
+    settings::PagePorts ports;
+    ports.autostart = {[] { return win32::ReadAutostart(); },
+                       [](foundation::AutostartMode mode) { return win32::WriteAutostart(mode); }};
+    ports.monitors = [] {
+        std::vector<foundation::Choice> choices;
+        for (const auto& monitor : dock::win32::EnumerateMonitors()) {
+            std::wstring name = monitor.deviceName;
+            if (name.rfind(L"\\\\.\\", 0) == 0) name.erase(0, 4);
+            choices.push_back({monitor.deviceName, {L"", L"", name}});
+        }
+        return choices;
+    };
+    ports.clockSample = [](const std::wstring& pattern, bool date) {
+        menubar::win32::Win32ClockFormatter formatter;
+        const auto now = menubar::win32::LocalNow();
+        return (date ? formatter.FormatDate(pattern, now) : formatter.FormatTime(pattern, now)).value_or(pattern);
+    };
+    return ports;
+}
+
+void Apply(AppServices& services, foundation::SettingEffect effect) {
+    auto* docks = services.Docks();
+    switch (effect) {
+    case foundation::SettingEffect::Dock:
+        if (docks) docks->ApplySettings();
+        return;
+    case foundation::SettingEffect::DockRebuild:
+        if (docks) docks->Rebuild();
+        return;
+    case foundation::SettingEffect::MenuBar: MenuBarClockChanged(); return;
+    case foundation::SettingEffect::None:
+    case foundation::SettingEffect::Restart: return; // the page says so and offers the restart
+    }
+}
+
+} // namespace
+
+void WireSettingsWindow(AppServices& services) noexcept {
+    Handlers().openSettings = [&services] {
+        if (!g_settings) {
+            g_settings = std::make_unique<settings::win32::SettingsWindow>(settings::win32::WindowServices{
+                services.Store(), Ports(), [&services](foundation::SettingEffect effect) { Apply(services, effect); },
+                [] { RestartProgram(nullptr); }});
+        }
+        if (!g_settings->Show()) foundation::LogFailure("settings window", L"could not be shown");
+    };
+}
+
+void OpenSettingsWindow() noexcept {
+    try {
+        if (Handlers().openSettings) Handlers().openSettings();
+    } catch (...) {
+        foundation::LogCaught("settings window open");
+    }
+}
+
+bool SettingsDialogMessage(MSG& message) noexcept { return settings::win32::SettingsWindow::HandleDialogMessage(message); }
+
+bool AskRunningInstanceToOpenSettings() noexcept {
+    try {
+        HWND main = ::FindWindowW(std::wstring(foundation::kMainWindowClass).c_str(), nullptr);
+        if (!main) return false;
+        // The running instance checks the process behind this window before it obeys.
+        win32::UniqueWindow sender(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                     ::GetModuleHandleW(nullptr), nullptr));
+        if (!sender) return false;
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        // The started program may bring a window to the front; it passes that on.
+        if (pid) ::AllowSetForegroundWindow(pid);
+        auto record = foundation::EncodeInstanceRequest(foundation::InstanceRequest::OpenSettings);
+        COPYDATASTRUCT data{foundation::kInstanceRequestKind, static_cast<DWORD>(record.size()), record.data()};
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(main, WM_COPYDATA, reinterpret_cast<WPARAM>(sender.Get()),
+                                   reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 3000, &result))
+            return false;
+        return result == 1;
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace kestrana::app

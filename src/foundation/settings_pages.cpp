@@ -1,0 +1,168 @@
+#include "foundation/settings_pages.h"
+
+#include "foundation/config_store.h"
+
+#include <algorithm>
+#include <cwctype>
+
+namespace kestrana::foundation {
+
+TextRef SettingText(std::wstring key, std::wstring fallback) {
+    return {L"settingUI", std::move(key), std::move(fallback)};
+}
+
+std::wstring Resolve(const ConfigStore& store, const TextRef& text) {
+    if (text.section.empty()) return text.fallback;
+    return store.LanguageText(text.section, text.key, text.fallback);
+}
+
+bool SettingsPages::Add(PageDescriptor page) {
+    if (page.id.empty() || Find(page.id)) return false;
+    m_pages.push_back(std::move(page));
+    return true;
+}
+
+const PageDescriptor* SettingsPages::Find(std::wstring_view id) const {
+    for (const auto& page : m_pages)
+        if (page.id == id) return &page;
+    return nullptr;
+}
+
+std::optional<long long> ParseWholeNumber(std::wstring_view text) {
+    while (!text.empty() && std::iswspace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && std::iswspace(text.back())) text.remove_suffix(1);
+    bool negative = false;
+    if (!text.empty() && (text.front() == L'-' || text.front() == L'+')) {
+        negative = text.front() == L'-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) return std::nullopt;
+    long long value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        // Anything this long is out of every range anyway: hold it at a bound.
+        if (value < 1'000'000'000'000LL) value = value * 10 + (c - L'0');
+    }
+    return negative ? -value : value;
+}
+
+namespace {
+
+// Per-monitor keys live in a section named after the device without its "\\.\" prefix.
+std::wstring MonitorSection(std::wstring_view deviceName) {
+    constexpr std::wstring_view prefix = L"\\\\.\\";
+    if (deviceName.substr(0, prefix.size()) == prefix) deviceName.remove_prefix(prefix.size());
+    return std::wstring(deviceName);
+}
+
+bool IsNumeric(ControlKind kind) {
+    return kind == ControlKind::Slider || kind == ControlKind::EditNumber;
+}
+
+} // namespace
+
+std::wstring SettingsModel::SectionOf(const ControlDescriptor& control) const {
+    if (control.perMonitor) {
+        const std::wstring monitor = MonitorSection(m_monitor);
+        if (!monitor.empty()) return monitor;
+    }
+    return control.section;
+}
+
+std::wstring SettingsModel::Read(const ControlDescriptor& control) const {
+    if (control.role == ControlRole::MonitorChoice) return m_monitor;
+    if (control.role == ControlRole::Action) return {};
+    if (control.custom) return control.custom->read ? control.custom->read() : std::wstring();
+    // The section that holds the value: the monitor's own (where a 0 counts as absent,
+    // as the features read it), then the general one.
+    const std::wstring own = SectionOf(control);
+    std::wstring from;
+    if (m_store.HasKey(own, control.key) && !(control.perMonitor && m_store.ReadInt(own, control.key) == 0))
+        from = own;
+    else if (control.perMonitor && m_store.HasKey(control.section, control.key))
+        from = control.section;
+    if (from.empty()) return control.defaultValue;
+    if (control.kind == ControlKind::CheckBox) return m_store.ReadBool(from, control.key) ? L"1" : L"0";
+    if (IsNumeric(control.kind)) {
+        // The stored text as the features read it ("12px" is 12), within the control's range.
+        const long long number = m_store.ReadInt(from, control.key);
+        return std::to_wstring(std::clamp<long long>(number, control.minimum, control.maximum));
+    }
+    return m_store.ReadString(from, control.key);
+}
+
+std::vector<Choice> SettingsModel::Choices(const ControlDescriptor& control) const {
+    return control.listChoices ? control.listChoices() : control.choices;
+}
+
+bool SettingsModel::Enabled(const PageDescriptor& page, const ControlDescriptor& control) const {
+    if (!control.enableWhen) return true;
+    for (const auto& other : page.controls) {
+        if (other.id != control.enableWhen->control) continue;
+        const std::wstring value = Read(other);
+        const auto& allowed = control.enableWhen->values;
+        return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
+    }
+    return true;
+}
+
+WriteOutcome SettingsModel::Write(const ControlDescriptor& control, std::wstring_view value) {
+    WriteOutcome outcome;
+    outcome.shown = Read(control);
+    if (control.role == ControlRole::Action) return outcome;
+    std::wstring text(value);
+    if (control.role == ControlRole::MonitorChoice) {
+        m_monitor = text;
+        outcome.status = WriteStatus::Written;
+        outcome.shown = m_monitor;
+        return outcome;
+    }
+    if (IsNumeric(control.kind)) {
+        const auto number = ParseWholeNumber(value);
+        if (!number) return outcome; // refused: the field keeps the stored value
+        const long long clamped = std::clamp<long long>(*number, control.minimum, control.maximum);
+        outcome.status = clamped == *number ? WriteStatus::Written : WriteStatus::Clamped;
+        text = std::to_wstring(clamped);
+    } else if (control.kind == ControlKind::CheckBox) {
+        if (text != L"0" && text != L"1") return outcome;
+        outcome.status = WriteStatus::Written;
+    } else if (control.kind == ControlKind::Combo) {
+        const auto choices = Choices(control);
+        if (std::none_of(choices.begin(), choices.end(), [&](const Choice& c) { return c.value == text; })) return outcome;
+        outcome.status = WriteStatus::Written;
+    } else {
+        outcome.status = WriteStatus::Written;
+    }
+    if (control.refuse) {
+        if (auto tip = control.refuse(text)) {
+            outcome.status = WriteStatus::Refused;
+            outcome.tip = std::move(tip);
+            return outcome;
+        }
+    }
+    const WriteStatus wanted = outcome.status;
+    if (text == outcome.shown && wanted == WriteStatus::Written && !control.custom) {
+        outcome.status = WriteStatus::Unchanged;
+        return outcome;
+    }
+    bool written = false;
+    if (control.custom) {
+        written = control.custom->write && control.custom->write(text);
+    } else if (control.perMonitor && control.alsoGeneral && SectionOf(control) != control.section) {
+        // Both keys change together or neither does.
+        written = m_store.WriteStrings({{control.section, control.key, text}, {SectionOf(control), control.key, text}});
+    } else {
+        written = m_store.WriteString(SectionOf(control), control.key, text);
+    }
+    if (!written) {
+        outcome.status = WriteStatus::Failed;
+        outcome.shown = Read(control);
+        return outcome;
+    }
+    outcome.status = wanted;
+    outcome.effect = control.effect;
+    outcome.shown = Read(control);
+    return outcome;
+}
+
+} // namespace kestrana::foundation

@@ -1,0 +1,156 @@
+#pragma once
+// The settings window's pages as data: each feature describes its page once (title,
+// controls, the key each control writes, its range and texts) and the model reads and
+// writes the values through the settings store, one key per change, clamping numbers to
+// the control's range and refusing text that is no number. The window only shows what
+// the pages describe.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrana::foundation {
+
+class ConfigStore;
+
+// A text of the language files: section and key, with the built-in text when the file
+// lacks it. An empty section means `fallback` is shown as it stands (a name, a sample).
+struct TextRef {
+    std::wstring section;
+    std::wstring key;
+    std::wstring fallback;
+    [[nodiscard]] bool Empty() const { return key.empty() && fallback.empty(); }
+};
+[[nodiscard]] TextRef SettingText(std::wstring key, std::wstring fallback); // section "settingUI"
+[[nodiscard]] std::wstring Resolve(const ConfigStore& store, const TextRef& text);
+
+enum class ControlKind : std::uint8_t { Slider, CheckBox, Combo, EditNumber, EditText, Hotkey, Button };
+
+// What a change asks of the running program.
+enum class SettingEffect : std::uint8_t {
+    None,        // read where it is used
+    Dock,        // the docks take the new values as they stand
+    DockRebuild, // the docks are built again (edge, screens)
+    MenuBar,     // the bars take the new values (clock patterns)
+    Restart,     // only a restart applies it: the page says so and offers one
+};
+
+// A choice of a combo box: the text stored and the label shown.
+struct Choice {
+    std::wstring value;
+    TextRef label;
+};
+
+// Values kept outside config.ini (the autostart entries): read and write by the feature.
+struct CustomValue {
+    std::function<std::wstring()> read;
+    std::function<bool(const std::wstring&)> write;
+};
+
+// The control is enabled only while another control of the page holds one of `values`.
+struct EnableWhen {
+    std::wstring control;
+    std::vector<std::wstring> values;
+};
+
+enum class ControlRole : std::uint8_t {
+    Setting,       // a value of the settings files (or a custom value)
+    MonitorChoice, // picks the monitor whose own section the page's per-monitor keys use
+    Action,        // a button that runs something (restart)
+};
+
+struct ControlDescriptor {
+    std::wstring id; // unique within the page; the key it writes where it writes one
+    ControlKind kind = ControlKind::CheckBox;
+    ControlRole role = ControlRole::Setting;
+    std::wstring section;
+    std::wstring key;
+    // Read from the chosen monitor's section first, then from `section`; written to the
+    // monitor's section, and to `section` as well with `alsoGeneral`.
+    bool perMonitor = false;
+    bool alsoGeneral = false;
+    TextRef label;
+    TextRef tip; // shown beside the control ("settingtips")
+    int minimum = 0;
+    int maximum = 0;
+    std::wstring defaultValue; // shown while the key is absent
+    std::vector<Choice> choices;
+    // Lists that depend on the machine or the files (languages, monitors, presets), made
+    // when the page is shown; replace `choices` when set.
+    std::function<std::vector<Choice>()> listChoices;
+    std::optional<CustomValue> custom;
+    std::optional<EnableWhen> enableWhen;
+    // A choice the rules forbid right now: the tip to show instead of writing it.
+    std::function<std::optional<TextRef>(const std::wstring& value)> refuse;
+    SettingEffect effect = SettingEffect::None;
+    std::wstring action; // Action role: what the button asks for ("restart")
+};
+
+struct PageDescriptor {
+    std::wstring id;
+    TextRef title;
+    std::vector<ControlDescriptor> controls;
+    // Other features fill this page later; it shows a line saying so until then.
+    [[nodiscard]] bool Empty() const { return controls.empty(); }
+};
+
+// The pages in the order the window lists them. Ids are unique: adding a page under an
+// id that is taken replaces nothing and reports false.
+class SettingsPages {
+public:
+    bool Add(PageDescriptor page);
+    [[nodiscard]] const std::vector<PageDescriptor>& Pages() const { return m_pages; }
+    [[nodiscard]] const PageDescriptor* Find(std::wstring_view id) const;
+
+private:
+    std::vector<PageDescriptor> m_pages;
+};
+
+enum class WriteStatus : std::uint8_t {
+    Written,   // the value as given
+    Clamped,   // a number out of range: its nearest limit was written
+    Refused,   // not a number, not one of the choices, or forbidden by the page's rules
+    Failed,    // the settings file could not be written; nothing was lost
+    Unchanged, // the stored value already was this one
+};
+
+struct WriteOutcome {
+    WriteStatus status = WriteStatus::Refused;
+    std::wstring shown;      // what the control shows afterwards: the stored value
+    std::optional<TextRef> tip; // a refusal's explanation, when the page gives one
+    SettingEffect effect = SettingEffect::None; // for Written and Clamped
+};
+
+// Reads and writes the values of the pages' controls. No cache: each read goes to the
+// store, so changes made elsewhere (the dock menu's lock) show when the page is read again.
+class SettingsModel {
+public:
+    explicit SettingsModel(ConfigStore& store) : m_store(store) {}
+
+    // The monitor the per-monitor keys use, by device name ("\\.\DISPLAY1").
+    void SetMonitor(std::wstring deviceName) { m_monitor = std::move(deviceName); }
+    [[nodiscard]] const std::wstring& Monitor() const { return m_monitor; }
+
+    [[nodiscard]] std::wstring Read(const ControlDescriptor& control) const;
+    [[nodiscard]] std::vector<Choice> Choices(const ControlDescriptor& control) const;
+    // Whether the control can be used with the page's values as they stand.
+    [[nodiscard]] bool Enabled(const PageDescriptor& page, const ControlDescriptor& control) const;
+
+    // The user's value for the control: typed text, "1"/"0" for a check box, a choice's
+    // value for a combo box, the position of a slider.
+    WriteOutcome Write(const ControlDescriptor& control, std::wstring_view value);
+
+private:
+    [[nodiscard]] std::wstring SectionOf(const ControlDescriptor& control) const;
+
+    ConfigStore& m_store;
+    std::wstring m_monitor;
+};
+
+// A whole decimal number with an optional sign and blanks around it; nothing else.
+[[nodiscard]] std::optional<long long> ParseWholeNumber(std::wstring_view text);
+
+} // namespace kestrana::foundation

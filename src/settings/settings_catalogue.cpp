@@ -1,0 +1,20 @@
+#include "settings/settings_catalogue.h"
+
+namespace kestrana::settings {
+
+foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports) {
+    using foundation::SettingText;
+    foundation::SettingsPages pages;
+    pages.Add(foundation::GeneralSettingsPage(store, ports.autostart));
+    pages.Add(dock::DockSettingsPage(store, ports.monitors));
+    pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample));
+    // Filled by the features of their own.
+    pages.Add({L"hotkeys", SettingText(L"pagehotkeys", L"Hotkeys"), {}});
+    pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});
+    pages.Add({L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}});
+    pages.Add({L"weather", SettingText(L"pageweather", L"Weather"), {}});
+    pages.Add({L"backup", SettingText(L"pagebackup", L"Backup"), {}});
+    return pages;
+}
+
+} // namespace kestrana::settings

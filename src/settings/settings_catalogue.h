@@ -1,0 +1,26 @@
+#pragma once
+// Every page of the settings window, in the order it lists them. A feature adds its page
+// here, once; pages that later features fill stand here already, empty.
+
+#include "dock/dock_settings_page.h"
+#include "foundation/general_settings_page.h"
+#include "foundation/settings_pages.h"
+#include "menubar/bar_settings_page.h"
+
+namespace kestrana::foundation {
+class ConfigStore;
+}
+
+namespace kestrana::settings {
+
+// What the pages need from the machine: the autostart entries, the monitors, and the
+// clock's formatting for the preset samples.
+struct PagePorts {
+    foundation::AutostartPort autostart;
+    dock::MonitorChoices monitors;
+    menubar::PatternSample clockSample;
+};
+
+[[nodiscard]] foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports);
+
+} // namespace kestrana::settings

@@ -1,0 +1,595 @@
+#include "settings/win32/settings_window.h"
+
+#include "foundation/config_store.h"
+#include "foundation/diagnostic_log.h"
+#include "foundation/process_state.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace kestrana::settings::win32 {
+namespace {
+
+using foundation::ControlKind;
+using foundation::WriteStatus;
+
+constexpr int kListId = 100;
+constexpr int kFirstControlId = 1000; // + 4 x row: the control, +1 a slider's field
+constexpr int kWindowWidth = 760;     // at 96 dots per inch
+constexpr int kWindowHeight = 720;
+constexpr int kListWidth = 180;
+constexpr int kMargin = 12;
+constexpr int kLabelWidth = 190;
+constexpr int kRowHeight = 30;
+constexpr int kTipHeight = 18;
+constexpr int kControlHeight = 24;
+constexpr UINT_PTR kRefreshTimer = 1;
+
+// The one window of this class, for the message loop's dialog keys.
+HWND g_window = nullptr;
+
+// Accessibility annotations (written out here: mingw's import libraries resolve these
+// data symbols to the wrong bytes).
+constexpr GUID kAccPropServicesClass = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr GUID kAccPropServicesInterface = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr GUID kAccNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+
+// Gives controls that show no text of their own (a slider, its number field, a list)
+// their visible label as accessible name; where the system has no annotation service
+// (older Wine) they keep the name it derives from the label before them.
+class AccessibleNames {
+public:
+    void Name(HWND control, const std::wstring& label) {
+        if (!control || !Services()) return;
+        if (SUCCEEDED(m_services->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                                  kAccNameProperty, label.c_str())))
+            m_named.push_back(control);
+    }
+    // Before the controls go: the annotations are kept by the system per window.
+    void Clear() {
+        for (HWND control : m_named) m_services->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                                                 &kAccNameProperty, 1);
+        m_named.clear();
+    }
+
+private:
+    bool Services() {
+        if (!m_services && !m_unavailable) {
+            m_unavailable = FAILED(::CoCreateInstance(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER,
+                                                      kAccPropServicesInterface, reinterpret_cast<void**>(m_services.GetAddressOf())));
+            if (m_unavailable) foundation::LogDetail("settings window", L"no accessibility annotation service");
+        }
+        return static_cast<bool>(m_services);
+    }
+    Microsoft::WRL::ComPtr<IAccPropServices> m_services;
+    bool m_unavailable = false;
+    std::vector<HWND> m_named;
+};
+
+AccessibleNames& Names() {
+    static AccessibleNames names;
+    return names;
+}
+
+UINT DpiOf(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpi && window) {
+        if (const UINT dpi = getDpi(window)) return dpi;
+    }
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+    return text;
+}
+
+HWND Child(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
+    return ::CreateWindowExW(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+}
+
+bool RegisterClassOnce(WNDPROC procedure) {
+    static bool registered = false;
+    if (registered) return true;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS |
+                                                        ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kSettingsWindowClass;
+    registered = ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registered;
+}
+
+// "left,top,width,height" in screen pixels; nothing unless it lies on a monitor.
+std::optional<RECT> RememberedPlace(const std::wstring& text) {
+    int left = 0, top = 0, width = 0, height = 0;
+    if (std::swscanf(text.c_str(), L"%d,%d,%d,%d", &left, &top, &width, &height) != 4) return std::nullopt;
+    if (width < 200 || height < 150 || width > 16384 || height > 16384) return std::nullopt;
+    RECT rect{left, top, left + width, top + height};
+    if (!::MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return std::nullopt;
+    return rect;
+}
+
+// Centred in the work area of the monitor under the pointer, and no larger than it.
+RECT DefaultPlace(int width, int height) {
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoW(::MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY), &info))
+        return {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT + width, CW_USEDEFAULT + height};
+    const RECT& work = info.rcWork;
+    width = std::min<int>(width, work.right - work.left);
+    height = std::min<int>(height, work.bottom - work.top);
+    const int left = work.left + (work.right - work.left - width) / 2;
+    const int top = work.top + (work.bottom - work.top - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(WindowServices services)
+    : m_services(std::move(services)), m_pages(AllSettingsPages(m_services.store, m_services.ports)),
+      m_model(m_services.store) {
+    if (m_services.ports.monitors) {
+        const auto monitors = m_services.ports.monitors();
+        if (!monitors.empty()) m_model.SetMonitor(monitors.front().value);
+    }
+}
+
+SettingsWindow::~SettingsWindow() {
+    Names().Clear();
+    m_rows.clear();
+    if (g_window == m_window.Get()) g_window = nullptr;
+}
+
+int SettingsWindow::Scaled(int pixels) const { return ::MulDiv(pixels, static_cast<int>(m_dpi), 96); }
+
+std::wstring SettingsWindow::Text(const foundation::TextRef& text) const { return foundation::Resolve(m_services.store, text); }
+
+bool SettingsWindow::Show(std::wstring_view pageId) {
+    if (::GetCurrentThreadId() != foundation::Process().uiThreadId) {
+        foundation::LogFailure("settings window", L"asked for off the user-interface thread");
+        return false;
+    }
+    if (!m_window && !Create()) return false;
+    for (std::size_t i = 0; i < m_pages.Pages().size(); ++i)
+        if (!pageId.empty() && m_pages.Pages()[i].id == pageId) ShowPage(i);
+    ::ShowWindow(m_window.Get(), ::IsIconic(m_window.Get()) ? SW_RESTORE : SW_SHOW);
+    ::SetForegroundWindow(m_window.Get());
+    Refresh();
+    return true;
+}
+
+bool SettingsWindow::Create() {
+    if (!RegisterClassOnce(&Procedure)) return false;
+    const std::wstring title = Text(foundation::SettingText(L"title", L"Kestrana Settings"));
+    m_dpi = DpiOf(nullptr);
+    const auto remembered = RememberedPlace(m_services.store.ReadString(L"normal", L"settingwindow"));
+    const RECT place = remembered.value_or(DefaultPlace(Scaled(kWindowWidth), Scaled(kWindowHeight)));
+    HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kSettingsWindowClass, title.c_str(),
+                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top,
+                                    place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                                    ::GetModuleHandleW(nullptr), this);
+    if (!window) {
+        foundation::LogFailure("settings window", L"the window could not be made");
+        return false;
+    }
+    m_window.Reset(window);
+    g_window = window;
+    const UINT dpi = DpiOf(window);
+    if (dpi != m_dpi && !remembered) {
+        // Made on a monitor of another scale than the system's: the first size follows it.
+        m_dpi = dpi;
+        const RECT scaled = DefaultPlace(Scaled(kWindowWidth), Scaled(kWindowHeight));
+        ::SetWindowPos(window, nullptr, scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    m_dpi = dpi;
+    m_list = Child(window, WC_LISTBOXW, L"", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                   kListId);
+    for (const auto& page : m_pages.Pages()) {
+        const std::wstring name = Text(page.title);
+        ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    m_status = Child(window, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, -1);
+    ApplyFont();
+    ShowPage(0);
+    ::SetFocus(m_list);
+    // Values changed elsewhere (the dock menu's lock, the border hotkey) show within a second.
+    ::SetTimer(window, kRefreshTimer, 1000, nullptr);
+    return true;
+}
+
+void SettingsWindow::ApplyFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    LOGFONTW font = metrics.lfMessageFont;
+    // The system's metrics are for its own DPI; the window's monitor may have another.
+    font.lfHeight = ::MulDiv(font.lfHeight ? font.lfHeight : -12, static_cast<int>(m_dpi), static_cast<int>(DpiOf(nullptr)));
+    m_font.Reset(::CreateFontIndirectW(&font));
+    const auto set = [this](HWND child) {
+        if (child) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
+    };
+    set(m_list);
+    set(m_status);
+    set(m_emptyNote.Get());
+    for (auto& row : m_rows)
+        for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get(), row->tip.Get()}) set(child);
+}
+
+void SettingsWindow::ShowPage(std::size_t index) {
+    if (index >= m_pages.Pages().size()) return;
+    m_page = index;
+    Names().Clear();
+    m_rows.clear();
+    m_emptyNote.Reset();
+    SetStatus({});
+    ::SendMessageW(m_list, LB_SETCURSEL, index, 0);
+    const auto& page = m_pages.Pages()[index];
+    if (page.Empty()) {
+        m_emptyNote.Reset(Child(m_window.Get(), WC_STATICW,
+                                Text(foundation::SettingText(L"pageempty", L"Nothing to set here yet.")), SS_LEFT, -1));
+    }
+    int id = kFirstControlId;
+    for (const auto& control : page.controls) {
+        auto row = std::make_unique<Row>();
+        row->control = &control;
+        BuildRow(*row, id);
+        id += 4;
+        LoadRow(*row);
+        m_rows.push_back(std::move(row));
+    }
+    UpdateEnabled();
+    ApplyFont();
+    Layout();
+    // The old page's controls went at once; the new ones paint over a clean page.
+    ::RedrawWindow(m_window.Get(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void SettingsWindow::BuildRow(Row& row, int id) {
+    const auto& control = *row.control;
+    HWND window = m_window.Get();
+    const std::wstring label = Text(control.label);
+    // A label made just before its control names the control for screen readers.
+    const bool ownText = control.kind == ControlKind::CheckBox || control.kind == ControlKind::Button;
+    if (!ownText) row.label.Reset(Child(window, WC_STATICW, label, SS_LEFT, -1));
+    switch (control.kind) {
+    case ControlKind::Slider:
+        row.main.Reset(Child(window, TRACKBAR_CLASSW, label, WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, id));
+        ::SendMessageW(row.main.Get(), TBM_SETRANGEMIN, FALSE, control.minimum);
+        ::SendMessageW(row.main.Get(), TBM_SETRANGEMAX, TRUE, control.maximum);
+        ::SendMessageW(row.main.Get(), TBM_SETLINESIZE, 0, 1);
+        ::SendMessageW(row.main.Get(), TBM_SETPAGESIZE, 0, std::max(1, (control.maximum - control.minimum) / 10));
+        row.field.Reset(Child(window, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id + 1));
+        break;
+    case ControlKind::CheckBox:
+        row.main.Reset(Child(window, WC_BUTTONW, label, WS_TABSTOP | BS_AUTOCHECKBOX, id));
+        break;
+    case ControlKind::Combo:
+        row.main.Reset(Child(window, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, id));
+        break;
+    case ControlKind::EditNumber:
+    case ControlKind::EditText:
+        row.main.Reset(Child(window, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, id));
+        break;
+    case ControlKind::Hotkey:
+        row.main.Reset(Child(window, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, id));
+        break;
+    case ControlKind::Button:
+        row.main.Reset(Child(window, WC_BUTTONW, label, WS_TABSTOP | BS_PUSHBUTTON, id));
+        break;
+    }
+    if (!ownText) {
+        Names().Name(row.main.Get(), label);
+        Names().Name(row.field.Get(), label);
+    }
+    if (!control.tip.Empty()) row.tip.Reset(Child(window, WC_STATICW, Text(control.tip), SS_LEFT | SS_NOPREFIX, -1));
+}
+
+void SettingsWindow::LoadRow(Row& row) {
+    const auto& control = *row.control;
+    HWND main = row.main.Get();
+    if (!main) return;
+    row.shown = m_model.Read(control);
+    switch (control.kind) {
+    case ControlKind::Slider: {
+        const int value = foundation::ParseWholeNumber(row.shown).value_or(control.minimum);
+        ::SendMessageW(main, TBM_SETPOS, TRUE, value);
+        ::SetWindowTextW(row.field.Get(), std::to_wstring(value).c_str());
+        break;
+    }
+    case ControlKind::CheckBox:
+        ::SendMessageW(main, BM_SETCHECK, row.shown == L"1" ? BST_CHECKED : BST_UNCHECKED, 0);
+        break;
+    case ControlKind::Combo: {
+        row.choices = m_model.Choices(control);
+        ::SendMessageW(main, CB_RESETCONTENT, 0, 0);
+        int selected = -1;
+        for (std::size_t i = 0; i < row.choices.size(); ++i) {
+            const std::wstring label = Text(row.choices[i].label);
+            ::SendMessageW(main, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+            if (row.choices[i].value == row.shown) selected = static_cast<int>(i);
+        }
+        ::SendMessageW(main, CB_SETCURSEL, selected, 0);
+        break;
+    }
+    case ControlKind::EditNumber:
+    case ControlKind::EditText:
+        if (WindowText(main) != row.shown) ::SetWindowTextW(main, row.shown.c_str());
+        break;
+    case ControlKind::Hotkey:
+    case ControlKind::Button: break;
+    }
+}
+
+void SettingsWindow::UpdateEnabled() {
+    if (m_page >= m_pages.Pages().size()) return;
+    const auto& page = m_pages.Pages()[m_page];
+    for (auto& row : m_rows) {
+        const BOOL enabled = m_model.Enabled(page, *row->control) ? TRUE : FALSE;
+        for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get()})
+            if (child) ::EnableWindow(child, enabled);
+    }
+}
+
+void SettingsWindow::Refresh(bool custom) {
+    if (!m_window) return;
+    for (auto& row : m_rows) {
+        if (row->control->custom && !custom) continue;
+        // A field being typed in keeps what the user typed; a row that shows the stored
+        // value already is left alone (an open list stays open).
+        HWND focus = ::GetFocus();
+        if (focus && (focus == row->main.Get() || focus == row->field.Get()) &&
+            (row->control->kind == ControlKind::EditText || row->control->kind == ControlKind::EditNumber ||
+             focus == row->field.Get()))
+            continue;
+        if (m_model.Read(*row->control) != row->shown) LoadRow(*row);
+    }
+    UpdateEnabled();
+}
+
+void SettingsWindow::Layout() {
+    if (!m_window) return;
+    RECT client{};
+    ::GetClientRect(m_window.Get(), &client);
+    const int margin = Scaled(kMargin);
+    const int listWidth = Scaled(kListWidth);
+    const int statusHeight = Scaled(kTipHeight * 2);
+    ::MoveWindow(m_list, margin, margin, listWidth, std::max(0, static_cast<int>(client.bottom) - 2 * margin), TRUE);
+    const int left = margin * 2 + listWidth;
+    const int right = std::max(left + Scaled(200), static_cast<int>(client.right) - margin);
+    const int controlLeft = left + Scaled(kLabelWidth);
+    const int controlWidth = std::max(Scaled(120), right - controlLeft);
+    int y = margin;
+    if (m_emptyNote) ::MoveWindow(m_emptyNote.Get(), left, y, right - left, Scaled(kRowHeight), TRUE);
+    for (auto& row : m_rows) {
+        const int height = Scaled(kControlHeight);
+        if (row->label) ::MoveWindow(row->label.Get(), left, y + Scaled(4), Scaled(kLabelWidth) - Scaled(6), height, TRUE);
+        const bool ownText = !row->label;
+        const int x = ownText ? left : controlLeft;
+        const int width = ownText ? right - left : controlWidth;
+        switch (row->control->kind) {
+        case ControlKind::Slider: {
+            const int field = Scaled(56);
+            ::MoveWindow(row->main.Get(), x, y, std::max(Scaled(60), width - field - Scaled(8)), height, TRUE);
+            ::MoveWindow(row->field.Get(), x + width - field, y, field, height, TRUE);
+            break;
+        }
+        case ControlKind::Combo:
+            // A drop-down list's height includes its open list.
+            ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), Scaled(240), TRUE);
+            break;
+        case ControlKind::Button:
+            ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(220)), height + Scaled(2), TRUE);
+            break;
+        default: ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), height, TRUE); break;
+        }
+        y += Scaled(kRowHeight);
+        if (row->tip) {
+            ::MoveWindow(row->tip.Get(), x, y - Scaled(4), width, Scaled(kTipHeight), TRUE);
+            y += Scaled(kTipHeight);
+        }
+    }
+    ::MoveWindow(m_status, left, std::max(y + margin, static_cast<int>(client.bottom) - margin - statusHeight),
+                 right - left, statusHeight, TRUE);
+}
+
+SettingsWindow::Row* SettingsWindow::RowOf(HWND control) {
+    for (auto& row : m_rows)
+        if (control && (row->main.Get() == control || row->field.Get() == control)) return row.get();
+    return nullptr;
+}
+
+void SettingsWindow::SetStatus(const std::wstring& text) {
+    if (m_status) ::SetWindowTextW(m_status, text.c_str());
+}
+
+void SettingsWindow::Commit(Row& row, std::wstring_view value) {
+    const auto& control = *row.control;
+    if (control.role == foundation::ControlRole::Action) {
+        if (control.action == L"restart" && m_services.restart) m_services.restart();
+        return;
+    }
+    const auto outcome = m_model.Write(control, value);
+    switch (outcome.status) {
+    case WriteStatus::Refused:
+        if (outcome.tip) SetStatus(Text(*outcome.tip));
+        else if (control.kind == ControlKind::Slider || control.kind == ControlKind::EditNumber)
+            SetStatus(Text(foundation::SettingText(L"notanumber", L"Type a whole number.")));
+        break;
+    case WriteStatus::Failed:
+        SetStatus(Text(foundation::SettingText(L"savefailed", L"The setting could not be saved.")));
+        foundation::LogFailure("settings window", L"could not write " + control.section + L"/" + control.key);
+        break;
+    default: SetStatus({}); break;
+    }
+    if (control.role == foundation::ControlRole::MonitorChoice) {
+        // The page's per-monitor values are now the other monitor's.
+        for (auto& other : m_rows) LoadRow(*other);
+    } else {
+        LoadRow(row);
+    }
+    UpdateEnabled();
+    if (outcome.status == WriteStatus::Written || outcome.status == WriteStatus::Clamped) {
+        if (outcome.effect == foundation::SettingEffect::Restart)
+            SetStatus(Text({L"settingtips", L"restarttip", L"Restart Kestrana for the change to take effect."}));
+        if (m_services.apply && outcome.effect != foundation::SettingEffect::None) m_services.apply(outcome.effect);
+    }
+}
+
+void SettingsWindow::CommitField(HWND field) {
+    Row* row = RowOf(field);
+    if (!row) return;
+    const std::wstring typed = WindowText(field);
+    if (row->field.Get() == field || row->control->kind == ControlKind::EditNumber) {
+        if (typed != row->shown) Commit(*row, typed);
+    } else if (row->control->kind == ControlKind::EditText && typed != row->shown) {
+        Commit(*row, typed);
+    }
+}
+
+void SettingsWindow::RememberPlace() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!m_window || !::GetWindowPlacement(m_window.Get(), &placement)) return;
+    const RECT& r = placement.rcNormalPosition;
+    const std::wstring text = std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," +
+                              std::to_wstring(r.right - r.left) + L"," + std::to_wstring(r.bottom - r.top);
+    if (m_services.store.ReadString(L"normal", L"settingwindow") != text)
+        m_services.store.WriteString(L"normal", L"settingwindow", text);
+}
+
+bool SettingsWindow::HandleDialogMessage(MSG& message) noexcept {
+    if (!g_window || !message.hwnd) return false;
+    if (message.hwnd != g_window && !::IsChild(g_window, message.hwnd)) return false;
+    return ::IsDialogMessageW(g_window, &message) != FALSE;
+}
+
+LRESULT CALLBACK SettingsWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    try {
+        if (message == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<SettingsWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && self->m_window.Get() == window) return self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        foundation::LogCaught("settings window");
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = m_window.Get();
+    switch (message) {
+    case WM_SIZE: Layout(); return 0;
+    case WM_TIMER:
+        if (wParam == kRefreshTimer) {
+            // Values outside config.ini (the autostart entries) are slow to read: only on activation.
+            Refresh(false);
+            return 0;
+        }
+        break;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {Scaled(520), Scaled(360)};
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        m_dpi = HIWORD(wParam) ? HIWORD(wParam) : 96;
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        ApplyFont();
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout();
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // Keyboard focus comes back to the control that had it, as in a dialog.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            m_lastFocus = focus && ::IsChild(window, focus) ? focus : nullptr;
+            return 0;
+        }
+        Refresh();
+        ::SetFocus(m_lastFocus && ::IsWindow(m_lastFocus) && ::IsChild(window, m_lastFocus) ? m_lastFocus : m_list);
+        return 0;
+    case WM_HSCROLL:
+        if (Row* row = RowOf(reinterpret_cast<HWND>(lParam))) {
+            // The dock follows while the thumb moves.
+            const auto position = ::SendMessageW(row->main.Get(), TBM_GETPOS, 0, 0);
+            const std::wstring value = std::to_wstring(position);
+            if (value != row->shown) Commit(*row, value);
+            return 0;
+        }
+        break;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        const int code = HIWORD(wParam);
+        HWND control = reinterpret_cast<HWND>(lParam);
+        if (id == kListId && code == LBN_SELCHANGE) {
+            const auto index = ::SendMessageW(m_list, LB_GETCURSEL, 0, 0);
+            if (index >= 0) ShowPage(static_cast<std::size_t>(index));
+            return 0;
+        }
+        if (id == IDOK && !control) { // Enter in a field
+            CommitField(::GetFocus());
+            return 0;
+        }
+        if (id == IDCANCEL && !control) { // Escape
+            ::SendMessageW(window, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        Row* row = RowOf(control);
+        if (!row) break;
+        const auto kind = row->control->kind;
+        if (code == BN_CLICKED && kind == ControlKind::CheckBox) {
+            Commit(*row, ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
+        } else if (code == BN_CLICKED && kind == ControlKind::Button) {
+            Commit(*row, L"");
+        } else if (code == CBN_SELCHANGE && kind == ControlKind::Combo) {
+            const auto index = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
+            if (index >= 0 && static_cast<std::size_t>(index) < row->choices.size())
+                Commit(*row, row->choices[static_cast<std::size_t>(index)].value);
+        } else if (code == EN_KILLFOCUS) {
+            CommitField(control);
+        }
+        return 0;
+    }
+    case WM_CLOSE:
+        RememberPlace();
+        Names().Clear();
+        m_rows.clear();
+        m_emptyNote.Reset();
+        g_window = nullptr;
+        // Closing gives everything back; the next request makes the window anew.
+        m_window.Reset();
+        return 0;
+    default: break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace kestrana::settings::win32

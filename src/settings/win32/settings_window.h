@@ -1,0 +1,91 @@
+#pragma once
+// The settings window ("KestranaSettings"): the list of pages on the left, the chosen
+// page's standard controls on the right, built from the page descriptions. Every change
+// is written at once and handed to the running program; the window remembers its size
+// and place and follows the DPI of the monitor it is on. User-interface thread only.
+
+#include "foundation/settings_pages.h"
+#include "foundation/win32/unique_handle.h"
+#include "settings/settings_catalogue.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrana::settings::win32 {
+
+inline constexpr wchar_t kSettingsWindowClass[] = L"KestranaSettings";
+
+struct WindowServices {
+    foundation::ConfigStore& store;
+    PagePorts ports;
+    // The running features take a change ("Dock", "MenuBar", ...).
+    std::function<void(foundation::SettingEffect)> apply;
+    std::function<void()> restart;
+};
+
+class SettingsWindow {
+public:
+    explicit SettingsWindow(WindowServices services);
+    ~SettingsWindow();
+    SettingsWindow(const SettingsWindow&) = delete;
+    SettingsWindow& operator=(const SettingsWindow&) = delete;
+
+    // Makes the window when it is not there and brings it to the front; false when it
+    // could not be made (or when called off the user-interface thread).
+    bool Show(std::wstring_view pageId = {});
+    [[nodiscard]] HWND Handle() const { return m_window.Get(); }
+    // Values may have changed elsewhere (the dock menu's lock): the page reads them again,
+    // with `custom` also those kept outside the settings files.
+    void Refresh(bool custom = true);
+
+    // Tab, the arrows and Alt+access keys between the window's controls; the message
+    // loop asks before it dispatches. True when the message was handled.
+    static bool HandleDialogMessage(MSG& message) noexcept;
+
+private:
+    struct Row {
+        const foundation::ControlDescriptor* control = nullptr;
+        kestrana::win32::UniqueWindow label;
+        kestrana::win32::UniqueWindow main;  // trackbar, check box, combo box, edit, button
+        kestrana::win32::UniqueWindow field; // a slider's number field
+        kestrana::win32::UniqueWindow tip;
+        std::vector<foundation::Choice> choices; // as the combo box lists them
+        std::wstring shown;                      // the value the control shows
+    };
+
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool Create();
+    void ShowPage(std::size_t index);
+    void BuildRow(Row& row, int id);
+    void LoadRow(Row& row);
+    void UpdateEnabled();
+    void Layout();
+    void ApplyFont();
+    void Commit(Row& row, std::wstring_view value);
+    void CommitField(HWND field);
+    void SetStatus(const std::wstring& text);
+    void RememberPlace();
+    [[nodiscard]] Row* RowOf(HWND control);
+    [[nodiscard]] int Scaled(int pixels) const;
+    [[nodiscard]] std::wstring Text(const foundation::TextRef& text) const;
+
+    WindowServices m_services;
+    foundation::SettingsPages m_pages;
+    foundation::SettingsModel m_model;
+    kestrana::win32::UniqueWindow m_window;
+    HWND m_list = nullptr;   // children of m_window, destroyed with it
+    HWND m_status = nullptr;
+    HWND m_lastFocus = nullptr;
+    kestrana::win32::UniqueGdiObject m_font;
+    UINT m_dpi = 96;
+    std::size_t m_page = 0;
+    std::vector<std::unique_ptr<Row>> m_rows;
+    kestrana::win32::UniqueWindow m_emptyNote;
+};
+
+} // namespace kestrana::settings::win32

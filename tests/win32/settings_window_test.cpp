@@ -1,0 +1,130 @@
+// The settings window with its real controls on a settings folder in memory: typed values
+// are clamped or refused in the field, a failed write is reported, a DPI change rescales
+// the page, and the window comes back where it was closed.
+#include "settings/win32/settings_window.h"
+
+#include "fakes/settings_folder.h"
+#include "foundation/process_state.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestrana::settings::win32 {
+namespace {
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+std::vector<std::wstring> ChildTexts(HWND parent) {
+    std::vector<std::wstring> texts;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        texts.push_back(TextOf(child));
+    return texts;
+}
+
+bool Shows(HWND parent, const std::wstring& text) {
+    const auto texts = ChildTexts(parent);
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+RECT ClientRectOf(HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+class SettingsWindowTest : public ::testing::Test, protected fakes::SettingsFolder {
+protected:
+    SettingsWindowTest() {
+        foundation::Process().uiThreadId = ::GetCurrentThreadId();
+        Config(u"[normal]\r\ndefaultsize=64\r\n");
+        PagePorts ports;
+        ports.monitors = [] { return std::vector<foundation::Choice>{{L"\\\\.\\DISPLAY1", {L"", L"", L"DISPLAY1"}}}; };
+        window = std::make_unique<SettingsWindow>(
+            WindowServices{store, ports, [this](foundation::SettingEffect effect) { effects.push_back(effect); }, {}});
+    }
+
+    // Types into the icon size's number field and leaves it.
+    void Type(const wchar_t* text) {
+        HWND field = ::FindWindowExW(window->Handle(), nullptr, L"Edit", nullptr);
+        ASSERT_TRUE(field);
+        ::SetWindowTextW(field, text);
+        ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(field), EN_KILLFOCUS),
+                       reinterpret_cast<LPARAM>(field));
+    }
+    std::wstring Field() { return TextOf(::FindWindowExW(window->Handle(), nullptr, L"Edit", nullptr)); }
+
+    std::vector<foundation::SettingEffect> effects;
+    std::unique_ptr<SettingsWindow> window;
+};
+
+TEST_F(SettingsWindowTest, TypedSizesAreClampedOrRefusedInTheField) {
+    ASSERT_TRUE(window->Show(L"dock"));
+    EXPECT_EQ(TextOf(window->Handle()), L"Kestrana Settings");
+    EXPECT_EQ(Field(), L"64");
+
+    Type(L"300");
+    EXPECT_EQ(Field(), L"196");
+    EXPECT_EQ(store.ReadInt(L"DISPLAY1", L"defaultsize"), 196);
+    EXPECT_EQ(effects, std::vector<foundation::SettingEffect>{foundation::SettingEffect::Dock});
+    HWND slider = ::FindWindowExW(window->Handle(), nullptr, L"msctls_trackbar32", nullptr);
+    EXPECT_EQ(::SendMessageW(slider, TBM_GETPOS, 0, 0), 196);
+
+    Type(L"abc");
+    EXPECT_EQ(Field(), L"196");
+    EXPECT_TRUE(Shows(window->Handle(), L"Type a whole number."));
+    EXPECT_EQ(effects.size(), 1u);
+
+    files.FailAlways(fakes::FsOp::Replace);
+    Type(L"80");
+    EXPECT_EQ(Field(), L"196") << "the field shows what is stored";
+    EXPECT_TRUE(Shows(window->Handle(), L"The setting could not be saved."));
+    files.ClearFaults();
+
+    // A value written elsewhere shows when the window looks again.
+    store.WriteInt(L"DISPLAY1", L"defaultsize", 90);
+    window->Refresh();
+    EXPECT_EQ(Field(), L"90");
+}
+
+TEST_F(SettingsWindowTest, ADpiChangeRescalesThePageAndTheWindowReturnsWhereItWasClosed) {
+    ASSERT_TRUE(window->Show(L"dock"));
+    HWND main = window->Handle();
+    HWND slider = ::FindWindowExW(main, nullptr, L"msctls_trackbar32", nullptr);
+    const RECT before = ClientRectOf(slider);
+    RECT outer{};
+    ::GetWindowRect(main, &outer);
+    RECT suggested{outer.left, outer.top, outer.left + (outer.right - outer.left) * 3 / 2,
+                   outer.top + (outer.bottom - outer.top) * 3 / 2};
+    ::SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const RECT after = ClientRectOf(slider);
+    EXPECT_NEAR(after.top, before.top * 3 / 2, 2);
+    EXPECT_NEAR(after.bottom - after.top, (before.bottom - before.top) * 3 / 2, 2);
+
+    ::SetWindowPos(main, nullptr, 40, 50, 600, 500, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT placed{};
+    ::GetWindowRect(main, &placed);
+    ::SendMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(window->Handle());
+    EXPECT_FALSE(store.ReadString(L"normal", L"settingwindow").empty());
+    ASSERT_TRUE(window->Show());
+    RECT again{};
+    ::GetWindowRect(window->Handle(), &again);
+    EXPECT_EQ(again.left, placed.left);
+    EXPECT_EQ(again.top, placed.top);
+    EXPECT_EQ(again.right - again.left, placed.right - placed.left);
+    EXPECT_EQ(again.bottom - again.top, placed.bottom - placed.top);
+}
+
+} // namespace
+} // namespace kestrana::settings::win32
