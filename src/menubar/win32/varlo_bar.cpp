@@ -44,6 +44,33 @@ bool OwnWindow(HWND window) {
     return pid == ::GetCurrentProcessId();
 }
 
+// True when a window of this program other than `bar` and `backdrop` is shown over any
+// part of `area`: a screen copy there shows our own surface (Launchpad, a menu, a
+// prompt), not what lies under the bar.
+bool OwnWindowOver(const RECT& area, HWND bar, HWND backdrop) {
+    struct Search {
+        RECT area;
+        HWND bar, backdrop;
+        DWORD self;
+        bool found;
+    } search{area, bar, backdrop, ::GetCurrentProcessId(), false};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            if (window == s.bar || window == s.backdrop || !::IsWindowVisible(window)) return TRUE;
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(window, &pid);
+            RECT r{}, common{};
+            if (pid == s.self && ::GetWindowRect(window, &r) && ::IntersectRect(&common, &r, &s.area)) {
+                s.found = true;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::wstring LongDate() {
     wchar_t text[128] = {};
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, text, 128, nullptr);
@@ -436,6 +463,10 @@ void VarloBar::SampleWallpaper() {
     // Two patches under the bar, one at each end, each as wide as the bar is high.
     const RECT& s = m_place.screen;
     const int h = m_place.height;
+    // Our own full-screen surfaces would pass for a dark wallpaper until the next sample.
+    if (OwnWindowOver({s.left, s.top, s.left + h, s.top + h}, m_window, m_backdrop) ||
+        OwnWindowOver({s.right - h, s.top, s.right, s.top + h}, m_window, m_backdrop))
+        return;
     const gfx::Bitmap left = CaptureScreen({s.left, s.top, s.left + h, s.top + h});
     const gfx::Bitmap right = CaptureScreen({s.right - h, s.top, s.right, s.top + h});
     const gfx::Bitmap* samples[] = {&left, &right};

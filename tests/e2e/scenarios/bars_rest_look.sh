@@ -1,6 +1,6 @@
 # Every interaction with the bars leaves them drawn as they were: the dock's and the menu
-# bar's menus (opened and closed with Escape), a sweep over the icons, an icon lifted and
-# put back, a display change. Each is framed by a look at the
+# bar's menus (opened and closed with Escape), a sweep over the icons, Launchpad shown and
+# hidden, an icon lifted and put back, a display change. Each is framed by a look at the
 # resting bars before and after (pointer away, settled); one Wine session for all.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin bars_rest_look 1920x1080x24
@@ -58,6 +58,17 @@ for at in "20 12 1" "1000 12 3"; do
     wait_until "the bar menu at $1 did not close" no_bar_menu
     e2e_rest_check "bar-menu-at-$1"
 done
+
+# Launchpad from its item, hidden with Escape.
+e2e_rest_mark launchpad
+rest_at $((l + 90))
+xdotool click 1
+pad=$(kdrv find OndelLaunchpad - 20000) || e2e_fail "the Launchpad did not open"
+wait_until "the Launchpad did not show" sh -c "wine 'C:\\kdriver.exe' info $pad 2>/dev/null | grep -q 'visible=1'"
+sleep 0.5
+xdotool key Escape
+wait_until "the Launchpad did not hide" sh -c "! wine 'C:\\kdriver.exe' info $pad 2>/dev/null | grep -q 'visible=1'"
+e2e_rest_check launchpad
 
 # An icon lifted off the row and put back with Escape.
 e2e_rest_mark drag
