@@ -22,27 +22,20 @@ AccessibleElement* AccessibleTree::FindMutable(AccessibleId id) {
 
 bool AccessibleTree::Add(AccessibleElement element) {
     if (m_sealed || element.id == kAccessibleRoot || element.id > kAccessibleMaxId) return false;
-    // Builders mostly hand out rising ids; only an id at or below the highest so far is
-    // looked for among those taken.
-    if (element.id <= m_highestId) {
-        const auto taken =
-            std::find_if(m_index.begin(), m_index.end(), [&](const auto& e) { return e.first == element.id; });
-        if (taken != m_index.end()) return false;
-    }
+    // The index stays sorted as elements come, so a taken id is found by halving.
+    const auto at = std::lower_bound(m_index.begin(), m_index.end(), std::make_pair(element.id, std::uint32_t{0}));
+    if (at != m_index.end() && at->first == element.id) return false;
     AccessibleElement* parent = FindMutable(element.parent);
     if (!parent) return false;
     parent->children.push_back(element.id);
     element.children.clear();
-    m_index.emplace_back(element.id, static_cast<std::uint32_t>(m_elements.size()));
-    m_highestId = std::max(m_highestId, element.id);
+    m_index.insert(at, {element.id, static_cast<std::uint32_t>(m_elements.size())});
     // `parent` may dangle after this: the vector can move.
     m_elements.push_back(std::move(element));
     return true;
 }
 
 void AccessibleTree::Seal() {
-    if (m_sealed) return;
-    std::sort(m_index.begin(), m_index.end());
     m_sealed = true;
 }
 

@@ -134,7 +134,6 @@ private:
 
     std::vector<AccessibleElement> m_elements; // the root first, then in the order added
     std::vector<std::pair<AccessibleId, std::uint32_t>> m_index; // id -> element, by id
-    AccessibleId m_highestId = kAccessibleRoot;
     bool m_sealed = false;
 };
 

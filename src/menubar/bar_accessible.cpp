@@ -76,9 +76,12 @@ foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& w
     if (facts.more && !facts.more->Empty())
         cells.push_back(menuCell(kBarMoreId, AccessibleRole::MenuButton, words.more, *facts.more, false));
 
-    std::stable_sort(cells.begin(), cells.end(),
-                     [](const AccessibleElement& a, const AccessibleElement& b) { return a.bounds.x < b.bounds.x; });
-    for (AccessibleElement& e : cells) tree.Add(std::move(e));
+    // Sorting places rather than the elements themselves spares moving their texts about.
+    std::vector<std::size_t> order(cells.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&cells](std::size_t a, std::size_t b) { return cells[a].bounds.x < cells[b].bounds.x; });
+    for (std::size_t i : order) tree.Add(std::move(cells[i]));
     tree.Seal();
     return tree;
 }
