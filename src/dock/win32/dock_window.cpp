@@ -1,6 +1,7 @@
 #include "dock/win32/dock_window.h"
 
 #include "dock/item_growth.h"
+#include "dock/win32/dock_reader.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
@@ -454,6 +455,7 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
 }
 
 DockWindow::~DockWindow() {
+    m_reader.reset();
     if (g_escapeTarget == m_input) g_escapeTarget = nullptr;
     m_escapeHook.Reset();
     m_drop.reset();
@@ -899,6 +901,11 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
         return 0;
     case kMsgRowChanged: TakeRowChange(); return 0;
+    case WM_GETOBJECT: {
+        const auto trash = [this]() -> std::optional<bool> { return m_clicks ? std::optional(TrashFull()) : std::nullopt; };
+        if (const auto answer = AnswerDockReader(m_reader, window, *m_bar, trash, wParam, lParam)) return *answer;
+        break;
+    }
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

@@ -12,6 +12,7 @@
 #include "menubar/win32/bar_host.h"
 #include "menubar/win32/system_actions.h"
 
+#include <oleacc.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -135,6 +136,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
 }
 
 VarloBar::~VarloBar() {
+    m_reader.reset();
     m_app.reset();
     RemoveAppBar();
     for (HWND w : {m_backdrop, m_window}) {
@@ -192,6 +194,13 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+            if (!m_reader)
+                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] { return BuildBarTree(ReaderFacts()); });
+            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
+        }
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
     default:
@@ -368,6 +377,27 @@ void VarloBar::ClockChanged() {
     // Only the clock's own cell changes on a tick.
     const gfx::RectI region = CellRect(index);
     Redraw(&region);
+    if (m_reader) m_reader->ValueChanged(BarStatusId(StatusKind::Time));
+}
+
+BarFacts VarloBar::ReaderFacts() const {
+    BarFacts facts;
+    facts.originX = m_place.screen.left;
+    facts.originY = m_place.screen.top + m_slideOffset;
+    facts.width = m_width;
+    facts.height = m_place.height;
+    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    facts.logo = {left.logoX, 0, left.logoWidth, m_place.height};
+    facts.logoMenuOpen = m_litIndex == -1;
+    if (m_app) m_app->AddReaderFacts(facts);
+    const auto& row = m_row.Cells();
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (!row[i].placed || static_cast<int>(i) == m_row.DraggedIndex()) continue;
+        facts.status.push_back({row[i].kind, m_views[Slot(row[i].kind)].textSource, CellRect(static_cast<int>(i))});
+        if (m_litIndex == static_cast<int>(i)) facts.openStatus = row[i].kind;
+    }
+    if (m_rowLayout.moreX) facts.more = gfx::RectI{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
+    return facts;
 }
 
 void VarloBar::InputMethodChanged() {
