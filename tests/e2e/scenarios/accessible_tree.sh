@@ -1,7 +1,8 @@
 # What a screen reader reads of the dock and the menu bar of a first start, through
 # Active Accessibility from another process: the dock's items by their labels in screen
 # order, each inside the dock window, with the live values of the clock and the trash,
-# and the menu bar's clock element, whose value is the time the bar shows.
+# and the menu bar's clock element, whose value is the time the bar shows; then Launchpad,
+# opened by a click where the reader places its dock item.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin accessible_tree 1920x1080x24
 
@@ -10,6 +11,10 @@ ROLE_SEPARATOR=21
 ROLE_CLOCK=61
 
 printf '[brisel]\r\nVarlo=1\r\n[findertime]\r\ntimefmt=HH:mm\r\n' >"$E2E_BASE/config.ini"
+# Two entries of Launchpad's own pinned folder.
+mkdir -p "$E2E_BASE/launchpad/Pinned"
+kdrv shortcut 'C:\Kestrana\launchpad\Pinned\Notepad.lnk' 'C:\windows\notepad.exe' || e2e_fail "cannot make a shortcut"
+kdrv shortcut 'C:\Kestrana\launchpad\Pinned\Registry.lnk' 'C:\windows\regedit.exe' || e2e_fail "cannot make a shortcut"
 e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock input window"
 render=$(kdrv find OndelAPPRend - 5000) || e2e_fail "no dock window"
@@ -51,4 +56,25 @@ IFS=$'\t' read -r clockx clockname clockvalue <<<"$clock"
 [ "$clockx" -gt 960 ] || e2e_fail "the clock is not on the bar's right side ($clockx)"
 first=$(printf '%s\n' "$menubar" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 { print $2; exit }')
 [ "$first" = "System menu" ] || e2e_fail "the bar does not start with its logo ('$first')"
+
+# A click where the reader places the second item opens Launchpad, which reads as its
+# search field and its first page with the pinned entries.
+read -r lx ly lw lh < <(printf '%s\n' "$dock" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 == "Launchpad" { print f[3], f[4], f[5], f[6] }')
+xdotool mousemove "$(( lx + lw / 2 ))" "$(( ly + lh / 2 ))"
+sleep 0.4
+xdotool mousemove "$(( lx + lw / 2 + 1 ))" "$(( ly + lh / 2 ))" click 1
+pad=$(kdrv find OndelLaunchpad - 10000) || e2e_fail "no Launchpad window"
+for i in $(seq 1 25); do
+    [ "$(kdrv info "$pad" | sed -n 's/^visible=//p')" = 1 ] && break
+    sleep 0.2
+done
+sleep 0.5
+launchpad=$(kdrv acc-tree "$pad") || e2e_fail "Launchpad gave no accessible tree"
+echo "Launchpad:"; echo "$launchpad"
+printf '%s\n' "$launchpad" | grep -qE '^1 42 .*	Search	$' || e2e_fail "no empty search field in Launchpad"
+printf '%s\n' "$launchpad" | grep -qE '^1 33 .*	Page 1	$' || e2e_fail "no first page in Launchpad"
+entries=$(printf '%s\n' "$launchpad" | awk -F'\t' '{ split($1, f, " ") } f[1] == 2 && f[2] == 34 { print $2 }' | sort | paste -sd'|')
+for entry in Notepad Registry; do
+    case "|$entries|" in *"|$entry|"*) ;; *) e2e_fail "Launchpad's entries read as '$entries', without $entry" ;; esac
+done
 echo ok
