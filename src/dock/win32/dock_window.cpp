@@ -740,6 +740,7 @@ void DockWindow::TakeRowChange() {
         foundation::LogDetail("running marks", line);
     }
     if (m_rowChangedHook) m_rowChangedHook(m_bar->Model().IconSize());
+    if (m_reader) m_reader->Changed(); // windows came or went: a reader hears of it
 }
 
 LRESULT CALLBACK DockWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

@@ -307,6 +307,7 @@ void VarloBar::LayOut() {
     const int titlesEnd = m_app ? m_app->RightEdge() : 0;
     m_rowLayout = m_row.LayOut(m_width, m_place.scale, titlesEnd > 0 ? std::min(m_width / 2, titlesEnd) : m_width / 2);
     Redraw();
+    if (m_reader) m_reader->Changed(); // another application's titles, or items moved
 }
 
 gfx::RectI VarloBar::CellRect(int index) const {
