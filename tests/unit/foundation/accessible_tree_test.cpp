@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <vector>
 
 namespace kestrana::foundation {
@@ -76,40 +75,6 @@ TEST(AccessibleTree, HitTestFindsTheDeepestVisibleElement) {
     EXPECT_EQ(tree.HitTest(250, 120), kAccessibleRoot);
     EXPECT_FALSE(tree.HitTest(99, 120));
     EXPECT_FALSE(tree.HitTest(300, 120)); // right edge is outside
-}
-
-TEST(AccessibleTree, SiblingsFollowScreenOrderWithoutWrapping) {
-    const AccessibleTree tree = Row(3);
-    EXPECT_EQ(tree.Sibling(1, 1), 2u);
-    EXPECT_EQ(tree.Sibling(2, -1), 1u);
-    EXPECT_FALSE(tree.Sibling(3, 1));
-    EXPECT_FALSE(tree.Sibling(1, -1));
-    EXPECT_FALSE(tree.Sibling(kAccessibleRoot, 1));
-}
-
-TEST(FocusMoveFor, ArrowsMoveAlongTheContainersFlowOnly) {
-    struct Case {
-        FocusKey key;
-        AccessibleFlow flow;
-        std::optional<FocusMove> move;
-    };
-    const Case cases[] = {
-        {FocusKey::Right, AccessibleFlow::Horizontal, FocusMove::Next},
-        {FocusKey::Left, AccessibleFlow::Horizontal, FocusMove::Previous},
-        {FocusKey::Up, AccessibleFlow::Horizontal, std::nullopt},
-        {FocusKey::Down, AccessibleFlow::Horizontal, std::nullopt},
-        {FocusKey::Down, AccessibleFlow::Vertical, FocusMove::Next},
-        {FocusKey::Up, AccessibleFlow::Vertical, FocusMove::Previous},
-        {FocusKey::Left, AccessibleFlow::Vertical, std::nullopt},
-        {FocusKey::Up, AccessibleFlow::Grid, FocusMove::Up},
-        {FocusKey::Right, AccessibleFlow::Grid, FocusMove::Next},
-        {FocusKey::Home, AccessibleFlow::Vertical, FocusMove::First},
-        {FocusKey::End, AccessibleFlow::Horizontal, FocusMove::Last},
-        {FocusKey::ShiftTab, AccessibleFlow::Grid, FocusMove::Previous},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FocusMoveFor(c.key, c.flow), c.move)
-            << static_cast<int>(c.key) << " in flow " << static_cast<int>(c.flow);
 }
 
 TEST(MoveFocus, NextAndPreviousWrapAndSkipWhatCannotTakeTheFocus) {

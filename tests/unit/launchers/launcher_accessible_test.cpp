@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -106,25 +107,6 @@ TEST(PadAccessibleTree, SearchShowsTheHitsAndTheTypedTextWithTheSelection) {
         ASSERT_TRUE(focused);
         EXPECT_EQ(tree.Find(*focused)->parent, kPadResultsId);
     }
-}
-
-TEST(PadEntryId, PlacesMapToDistinctIdsWithinRange) {
-    std::vector<AccessibleId> ids;
-    for (std::size_t page : {0u, 1u, 29999u})
-        for (std::size_t position : {0u, 34u, 63u})
-            for (std::optional<std::size_t> member : {std::optional<std::size_t>{}, std::optional<std::size_t>{0},
-                                                      std::optional<std::size_t>{1022}}) {
-                const auto id = PadEntryId({page, position, member});
-                ASSERT_TRUE(id);
-                EXPECT_LE(*id, foundation::kAccessibleMaxId);
-                EXPECT_GT(*id, PadPageId(29999));
-                ids.push_back(*id);
-            }
-    std::sort(ids.begin(), ids.end());
-    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
-    EXPECT_FALSE(PadEntryId({30000, 0, std::nullopt}));
-    EXPECT_FALSE(PadEntryId({0, 64, std::nullopt}));
-    EXPECT_FALSE(PadEntryId({0, 0, 1023}));
 }
 
 std::vector<StackItem> StackItems(int count) {
