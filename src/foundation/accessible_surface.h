@@ -9,18 +9,22 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kestrana::foundation {
 
 class AccessibleSurface {
 public:
-    using Builder = std::function<AccessibleTree()>;
+    // Nothing when the surface's state cannot be read at once (a worker holds it): the
+    // previous snapshot answers meanwhile, and the next question tries again.
+    using Builder = std::function<std::optional<AccessibleTree>()>;
 
     // `maxAgeMs`: how long a snapshot answers before the next question builds a new one.
     explicit AccessibleSurface(Builder builder, std::int64_t maxAgeMs = 250);
 
     // The current snapshot, built now when there is none, it is older than the age limit
-    // or the surface changed since. Always sealed.
+    // or the surface changed since. Always sealed; an empty surface while nothing could be
+    // built yet.
     [[nodiscard]] std::shared_ptr<const AccessibleTree> Current(std::int64_t nowMs);
     // The surface changed in a way a reader should see at once (items came or went).
     void Invalidate() { m_stale = true; }

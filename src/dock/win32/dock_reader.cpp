@@ -27,12 +27,15 @@ std::wstring Now() {
 
 std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, OndelBar& bar,
                                                                 std::function<std::optional<bool>()> trashFull) {
-    auto build = [&bar, trashFull = std::move(trashFull)] {
+    auto build = [&bar, trashFull = std::move(trashFull)]() -> std::optional<foundation::AccessibleTree> {
         DockLiveValues live;
         live.calendarDate = Today();
         live.clockTime = Now();
         if (trashFull) live.trashFull = trashFull();
-        std::lock_guard lock(bar.Items().ListMutex());
+        // A reader never waits for a worker that reads the row: it hears the previous
+        // snapshot instead.
+        std::unique_lock lock(bar.Items().ListMutex(), std::try_to_lock);
+        if (!lock) return std::nullopt;
         return BuildDockTree(bar.Items(), bar.Model(), live);
     };
     return std::make_unique<kestrana::win32::AccessibleHost>(window, std::move(build));

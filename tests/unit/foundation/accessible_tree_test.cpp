@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <vector>
 
 namespace kestrana::foundation {
@@ -149,6 +151,26 @@ TEST(AccessibleSurface, BuildsOnlyWhenAskedAndReusesARecentSnapshot) {
     EXPECT_NE(surface.Current(1200), second); // too old
     EXPECT_NE(surface.Current(500), nullptr);  // a clock that went back builds again
     EXPECT_EQ(surface.Builds(), 4u);
+}
+
+TEST(AccessibleSurface, WhileTheStateIsBusyThePreviousSnapshotAnswers) {
+    bool busy = true;
+    AccessibleSurface surface([&]() -> std::optional<AccessibleTree> {
+        if (busy) return std::nullopt;
+        AccessibleTree tree;
+        tree.Add(Item(1, {}));
+        return tree;
+    }, 100);
+    const auto none = surface.Current(0);
+    EXPECT_TRUE(none->Sealed());
+    EXPECT_EQ(none->Size(), 1u); // the surface alone until its state can be read
+    busy = false;
+    const auto built = surface.Current(10); // asked again at once: tried again
+    EXPECT_EQ(built->Size(), 2u);
+    busy = true;
+    surface.Invalidate();
+    EXPECT_EQ(surface.Current(20), built);
+    EXPECT_EQ(surface.Builds(), 1u);
 }
 
 } // namespace
