@@ -14,7 +14,7 @@ Menu Sample() {
     menu.push_back(MenuItem::Command(1, L"Open"));
     menu.push_back(MenuItem::Command(2, L"Keep in Dock", true));
     menu.push_back(MenuItem::Rule());
-    menu.push_back(MenuItem::Sub(L"Options", {MenuItem::Command(3, L"Show in Finder")}));
+    menu.push_back(MenuItem::Sub(L"Options", {MenuItem::Command(3, L"Show in Folder")}));
     MenuItem quit = MenuItem::Command(4, L"Quit", false, false);
     quit.detail = L"Alt+F4";
     menu.push_back(quit);
