@@ -1,8 +1,9 @@
 // kdriver acc-tree <hwnd>: reads a window's client object the way a screen reader does
 // (another process, Active Accessibility) and prints one line per element, depth first:
-//   <depth> <role> <left> <top> <width> <height>\t<name>\t<value>
-// The window's own object comes first at depth 0. Exit code 1 when the window gives no
-// object or a question fails.
+//   <depth> <role> <left> <top> <width> <height> <child id>\t<name>\t<value>
+// The window's own object comes first at depth 0; objects of their own have child id 0.
+// kdriver acc-do <hwnd> <child id>: carries out that child's default action.
+// Exit code 1 when the window gives no object or a question fails.
 #include <windows.h>
 #include <oleacc.h>
 #include <wrl/client.h>
@@ -36,8 +37,8 @@ bool Print(IAccessible* object, LONG child, int depth) {
     const bool ok = SUCCEEDED(object->get_accName(id, &name)) && SUCCEEDED(object->get_accRole(id, &role)) &&
                     SUCCEEDED(object->get_accValue(id, &value)) && SUCCEEDED(object->accLocation(&x, &y, &w, &h, id));
     if (ok)
-        std::wprintf(L"%d %ld %ld %ld %ld %ld\t%ls\t%ls\n", depth, role.vt == VT_I4 ? role.lVal : -1L, x, y, w, h,
-                     Flat(name).c_str(), Flat(value).c_str());
+        std::wprintf(L"%d %ld %ld %ld %ld %ld %ld\t%ls\t%ls\n", depth, role.vt == VT_I4 ? role.lVal : -1L, x, y, w, h,
+                     static_cast<long>(child), Flat(name).c_str(), Flat(value).c_str());
     ::SysFreeString(name);
     ::SysFreeString(value);
     ::VariantClear(&role);
@@ -73,13 +74,22 @@ bool Walk(IAccessible* object, int depth) {
 } // namespace
 
 int AccessibleTreeCommand(int argc, wchar_t** argv) {
-    if (argc < 3 || std::wcscmp(argv[1], L"acc-tree") != 0) return -1;
+    const bool tree = argc >= 3 && std::wcscmp(argv[1], L"acc-tree") == 0;
+    const bool act = argc >= 4 && std::wcscmp(argv[1], L"acc-do") == 0;
+    if (!tree && !act) return -1;
     HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(argv[2], nullptr, 0)));
     ComPtr<IAccessible> root;
     if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                             reinterpret_cast<void**>(root.GetAddressOf()))) ||
         !root)
         return 1;
+    if (act) {
+        VARIANT id;
+        ::VariantInit(&id);
+        id.vt = VT_I4;
+        id.lVal = static_cast<LONG>(std::wcstol(argv[3], nullptr, 0));
+        return root->accDoDefaultAction(id) == S_OK ? 0 : 1;
+    }
     const bool ok = Print(root.Get(), CHILDID_SELF, 0) && Walk(root.Get(), 1);
     std::fflush(stdout);
     return ok ? 0 : 1;

@@ -32,7 +32,8 @@
 //   kdriver drop <x> <y> <file>...                     drags the files with OLE and drops them at (x, y)
 //   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 //   kdriver edit-text, activate, menu-window: see menubar_commands.cpp
-//   kdriver acc-tree <hwnd>: a window's elements as a screen reader reads them, see
+//   kdriver acc-tree <hwnd>, acc-do <hwnd> <child id>: a window's elements as a screen
+//                                                      reader reads them and uses them, see
 //                                                      accessible_tree_command.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.

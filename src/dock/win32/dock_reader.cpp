@@ -38,7 +38,23 @@ std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, Ond
         if (!lock) return std::nullopt;
         return BuildDockTree(bar.Items(), bar.Model(), live);
     };
-    return std::make_unique<kestrana::win32::AccessibleHost>(window, std::move(build));
+    kestrana::win32::AccessibleActions actions;
+    actions.invoke = [window](foundation::AccessibleId id) {
+        return ::PostMessageW(window, kMsgReaderInvoke, static_cast<WPARAM>(id), 0) != FALSE;
+    };
+    return std::make_unique<kestrana::win32::AccessibleHost>(window, std::move(build), std::move(actions));
+}
+
+void InvokeForReader(OndelBar& bar, DockClicks* clicks, bool menuOpen, WPARAM itemId) {
+    if (!clicks || itemId == 0 || itemId > static_cast<WPARAM>(foundation::kAccessibleMaxId)) return;
+    std::size_t index = 0;
+    {
+        std::lock_guard lock(bar.Items().ListMutex());
+        index = bar.Items().IndexOfId(static_cast<std::int32_t>(itemId));
+        if (index == 0 || bar.Items()[index].IsSeparator()) return;
+    }
+    clicks->Pressed(bar.Items(), index, ClickButton::Left);
+    clicks->Released(bar.Items(), index, ClickButton::Left, menuOpen);
 }
 
 std::optional<LRESULT> AnswerDockReader(std::unique_ptr<kestrana::win32::AccessibleHost>& host, HWND window,

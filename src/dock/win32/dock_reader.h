@@ -3,6 +3,7 @@
 // model when a reader asks, over the dock's input window.
 
 #include "dock/ondel_bar.h"
+#include "dock/win32/dock_clicks.h"
 #include "foundation/win32/accessible_host.h"
 
 #include <windows.h>
@@ -12,6 +13,10 @@
 #include <optional>
 
 namespace kestrana::dock::win32 {
+
+// A reader asked for an item's default action (wParam: its item id), posted to the
+// dock's input window so the click runs outside the reader's call.
+inline constexpr UINT kMsgReaderInvoke = WM_APP + 30;
 
 // `trashFull` tells whether the recycle bin holds something; nothing while unknown.
 [[nodiscard]] std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(
@@ -23,5 +28,9 @@ namespace kestrana::dock::win32 {
                                                       HWND window, OndelBar& bar,
                                                       const std::function<std::optional<bool>()>& trashFull,
                                                       WPARAM wParam, LPARAM lParam) noexcept;
+
+// kMsgReaderInvoke: clicks the item as the left button would; an id that names no item
+// of the row (a stale one, or one another program made up) is ignored.
+void InvokeForReader(OndelBar& bar, DockClicks* clicks, bool menuOpen, WPARAM itemId);
 
 } // namespace kestrana::dock::win32

@@ -902,6 +902,7 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
         return 0;
     case kMsgRowChanged: TakeRowChange(); return 0;
+    case kMsgReaderInvoke: InvokeForReader(*m_bar, m_clicks.get(), m_menus && m_menus->IsOpen(), wParam); return 0;
     case WM_GETOBJECT: {
         const auto trash = [this]() -> std::optional<bool> { return m_clicks ? std::optional(TrashFull()) : std::nullopt; };
         if (const auto answer = AnswerDockReader(m_reader, window, *m_bar, trash, wParam, lParam)) return *answer;

@@ -2,11 +2,11 @@
 # Active Accessibility from another process: the dock's items by their labels in screen
 # order, each inside the dock window, with the live values of the clock and the trash,
 # and the menu bar's clock element, whose value is the time the bar shows; then Launchpad,
-# opened by a click where the reader places its dock item.
+# opened by the default action of its dock item, read the same way.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin accessible_tree 1920x1080x24
 
-# Lines of "kdriver acc-tree": "<depth> <role> <left> <top> <width> <height>\t<name>\t<value>".
+# Lines of "kdriver acc-tree": "<depth> <role> <left> <top> <width> <height> <id>\t<name>\t<value>".
 ROLE_SEPARATOR=21
 ROLE_CLOCK=61
 
@@ -57,12 +57,10 @@ IFS=$'\t' read -r clockx clockname clockvalue <<<"$clock"
 first=$(printf '%s\n' "$menubar" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 { print $2; exit }')
 [ "$first" = "System menu" ] || e2e_fail "the bar does not start with its logo ('$first')"
 
-# A click where the reader places the second item opens Launchpad, which reads as its
-# search field and its first page with the pinned entries.
-read -r lx ly lw lh < <(printf '%s\n' "$dock" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 == "Launchpad" { print f[3], f[4], f[5], f[6] }')
-xdotool mousemove "$(( lx + lw / 2 ))" "$(( ly + lh / 2 ))"
-sleep 0.4
-xdotool mousemove "$(( lx + lw / 2 + 1 ))" "$(( ly + lh / 2 ))" click 1
+# The Launchpad item's default action, asked for through the reader, opens Launchpad,
+# which reads as its search field and its first page with the pinned entries.
+padid=$(printf '%s\n' "$dock" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 == "Launchpad" { print f[7] }')
+kdrv acc-do "$input" "$padid" || e2e_fail "the reader could not press the Launchpad item ($padid)"
 pad=$(kdrv find OndelLaunchpad - 10000) || e2e_fail "no Launchpad window"
 for i in $(seq 1 25); do
     [ "$(kdrv info "$pad" | sed -n 's/^visible=//p')" = 1 ] && break
