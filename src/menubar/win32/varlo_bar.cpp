@@ -29,6 +29,9 @@ constexpr UINT kWallpaperMs = 10000;
 constexpr UINT_PTR kTimerInputMethod = 10;
 constexpr UINT_PTR kTimerSlide = 11;
 constexpr UINT_PTR kTimerShowMode = 12;
+// A reader asked for an element's default action (wParam: its id); posted, so the menu's
+// loop runs outside the reader's call.
+constexpr UINT kMsgReaderPress = WM_APP + 47;
 
 std::size_t Slot(StatusKind kind) { return static_cast<std::size_t>(kind); }
 
@@ -196,11 +199,18 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETOBJECT:
         if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-            if (!m_reader)
-                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] { return BuildBarTree(ReaderFacts()); });
+            if (!m_reader) {
+                kestrana::win32::AccessibleActions actions;
+                actions.invoke = [window = m_window](foundation::AccessibleId id) {
+                    return ::PostMessageW(window, kMsgReaderPress, static_cast<WPARAM>(id), 0) != FALSE;
+                };
+                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
+                    m_window, [this] { return BuildBarTree(ReaderFacts()); }, std::move(actions));
+            }
             if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
         }
         return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
     default:
@@ -379,6 +389,21 @@ void VarloBar::ClockChanged() {
     const gfx::RectI region = CellRect(index);
     Redraw(&region);
     if (m_reader) m_reader->ValueChanged(BarStatusId(StatusKind::Time));
+}
+
+void VarloBar::PressForReader(foundation::AccessibleId id) {
+    // Only what the bar shows now: a stale id, or one another program made up, does nothing.
+    const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
+    const foundation::AccessibleElement* element = shown.Find(id);
+    if (!element || element->id == foundation::kAccessibleRoot || element->defaultAction.empty()) return;
+    if (id == kBarLogoId) return OpenMenuFor(Target::Logo, -1, false);
+    if (id == kBarMoreId) return OpenMenuFor(Target::More, -1, false);
+    if (id >= BarStatusId(StatusKind{})) {
+        const int index = m_row.IndexOf(static_cast<StatusKind>(id - BarStatusId(StatusKind{})));
+        if (index >= 0) OpenMenuFor(Target::Status, index, false);
+        return;
+    }
+    if (id >= BarTitleId(0)) OpenMenuFor(Target::App, static_cast<int>(id - BarTitleId(0)), false);
 }
 
 BarFacts VarloBar::ReaderFacts() const {

@@ -90,6 +90,8 @@ private:
     [[nodiscard]] gfx::RectI CellRect(int index) const;
     // What the bar shows, for screen readers.
     [[nodiscard]] BarFacts ReaderFacts() const;
+    // A reader pressed element `id`: its menu opens as on a click.
+    void PressForReader(foundation::AccessibleId id);
 
     void OpenMenuFor(Target target, int index, bool context);
     int OpenItemMenu(StatusKind kind, const gfx::RectI& cell);

@@ -1,7 +1,8 @@
 # What a screen reader reads of the dock and the menu bar of a first start, through
 # Active Accessibility from another process: the dock's items by their labels in screen
 # order, each inside the dock window, with the live values of the clock and the trash,
-# and the menu bar's clock element, whose value is the time the bar shows; then Launchpad,
+# and the menu bar's clock element, whose value is the time the bar shows, and its logo,
+# pressed through the reader; then Launchpad,
 # opened by the default action of its dock item, read the same way.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin accessible_tree 1920x1080x24
@@ -54,8 +55,16 @@ IFS=$'\t' read -r clockx clockname clockvalue <<<"$clock"
 [ "$clockvalue" = "$before" ] || [ "$clockvalue" = "$after" ] ||
     e2e_fail "the clock reads '$clockvalue' at $before..$after"
 [ "$clockx" -gt 960 ] || e2e_fail "the clock is not on the bar's right side ($clockx)"
-first=$(printf '%s\n' "$menubar" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 { print $2; exit }')
-[ "$first" = "System menu" ] || e2e_fail "the bar does not start with its logo ('$first')"
+first=$(printf '%s\n' "$menubar" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 { print $2 " " f[7]; exit }')
+[ "${first% *}" = "System menu" ] || e2e_fail "the bar does not start with its logo ('$first')"
+# Pressing the logo through the reader opens its menu under it.
+kdrv acc-do "$bar" "${first##* }" || e2e_fail "the reader could not press the logo"
+menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "pressing the logo through the reader opened no menu"
+read -r ml mt mr mb < <(kdrv rect "$menu")
+[ "$mt" -eq 24 ] && [ "$ml" -le 20 ] || e2e_fail "the logo menu is not under the logo ($ml $mt)"
+xdotool key Escape
+kdrv gone VarloChildApp - 3000 >/dev/null || { xdotool mousemove 960 540 click 1; kdrv gone VarloChildApp - 3000 >/dev/null; } ||
+    e2e_fail "the logo menu did not close"
 
 # The Launchpad item's default action, asked for through the reader, opens Launchpad,
 # which reads as its search field and its first page with the pinned entries.
