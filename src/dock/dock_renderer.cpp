@@ -98,6 +98,14 @@ gfx::RectF EdgeRectInFrame(Edge edge, int frameWidth, int frameHeight, float alo
     return {};
 }
 
+gfx::RectF ItemRectInFrame(const OndelBarModel& model, const Dockico& item, int frameWidth, int frameHeight) {
+    const float iconDepth = static_cast<float>(model.Settings().edgeDistance + model.Margin());
+    const float along = static_cast<float>(model.RowOffset()) + item.position;
+    // A separator's slot is as deep as an icon but only as long as its own share.
+    const float depth = item.IsSeparator() ? model.IconSize() : item.size;
+    return EdgeRectInFrame(model.GetEdge(), frameWidth, frameHeight, along, item.size, iconDepth, depth);
+}
+
 float BarEndPadding(const themes::DockSkin& skin) {
     const float ends = skin.HasSkin() ? skin.Spacing().spaceLeft : themes::kBuiltInSpaceEnds;
     return std::round(ends * skin.Scale());
@@ -163,7 +171,6 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
 
     const Edge edge = model.GetEdge();
     const DockSettings& settings = model.Settings();
-    const float iconSize = model.IconSize();
     const float depthBase = static_cast<float>(settings.edgeDistance);
     const float iconDepth = depthBase + static_cast<float>(model.Margin());
     const float rowStart = static_cast<float>(model.RowOffset());
@@ -188,7 +195,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         placed.hovered = i == state.hovered;
         placed.pressed = i == state.pressed;
         if (placed.separator) {
-            placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position, item.size, iconDepth, iconSize);
+            placed.rect = ItemRectInFrame(model, item, width, height);
         } else {
             float lift = 0;
             for (const auto& [id, height] : state.lifts)

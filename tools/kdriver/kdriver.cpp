@@ -32,6 +32,9 @@
 //   kdriver drop <x> <y> <file>...                     drags the files with OLE and drops them at (x, y)
 //   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 //   kdriver edit-text, activate, menu-window: see menubar_commands.cpp
+//   kdriver acc-tree <hwnd>, acc-do <hwnd> <child id>: a window's elements as a screen
+//                                                      reader reads them and uses them, see
+//                                                      accessible_tree_command.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include "foundation/foreign_requests.h"
@@ -55,6 +58,7 @@ int LaunchpadCommand(int argc, wchar_t** argv);
 int StackCommand(int argc, wchar_t** argv);
 int MenuBarCommand(int argc, wchar_t** argv);
 int DropFiles(int argc, wchar_t** argv);
+int AccessibleTreeCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -482,6 +486,7 @@ int wmain(int argc, wchar_t** argv) {
     if (const int launchpad = LaunchpadCommand(argc, argv); launchpad >= 0) return launchpad;
     if (const int stack = StackCommand(argc, argv); stack >= 0) return stack;
     if (const int menus = MenuBarCommand(argc, argv); menus >= 0) return menus;
+    if (const int tree = AccessibleTreeCommand(argc, argv); tree >= 0) return tree;
     if (command == L"drop" && argc >= 5) return DropFiles(argc, argv);
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)

@@ -1,6 +1,7 @@
 #include "dock/win32/dock_window.h"
 
 #include "dock/item_growth.h"
+#include "dock/win32/dock_reader.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
@@ -454,6 +455,7 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
 }
 
 DockWindow::~DockWindow() {
+    m_reader.reset();
     if (g_escapeTarget == m_input) g_escapeTarget = nullptr;
     m_escapeHook.Reset();
     m_drop.reset();
@@ -738,6 +740,7 @@ void DockWindow::TakeRowChange() {
         foundation::LogDetail("running marks", line);
     }
     if (m_rowChangedHook) m_rowChangedHook(m_bar->Model().IconSize());
+    if (m_reader) m_reader->Changed(); // windows came or went: a reader hears of it
 }
 
 LRESULT CALLBACK DockWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -899,6 +902,12 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
         return 0;
     case kMsgRowChanged: TakeRowChange(); return 0;
+    case kMsgReaderInvoke: InvokeForReader(*m_bar, m_clicks.get(), m_menus && m_menus->IsOpen(), wParam); return 0;
+    case WM_GETOBJECT: {
+        const auto trash = [this]() -> std::optional<bool> { return m_clicks ? std::optional(TrashFull()) : std::nullopt; };
+        if (const auto answer = AnswerDockReader(m_reader, window, *m_bar, trash, wParam, lParam)) return *answer;
+        break;
+    }
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

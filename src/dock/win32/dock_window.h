@@ -14,6 +14,7 @@
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
+#include "foundation/win32/accessible_host.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
@@ -161,6 +162,8 @@ private:
     POINT m_labelAt{};
     std::shared_ptr<std::atomic<bool>> m_rowChangePosted = std::make_shared<std::atomic<bool>>(false);
     std::function<void(float)> m_rowChangedHook;
+    // Made when a screen reader first asks; last, so it is gone before what it reads.
+    std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
 
 } // namespace kestrana::dock::win32

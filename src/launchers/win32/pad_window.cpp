@@ -9,10 +9,12 @@
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/window_blur.h"
+#include "launchers/pad_accessible.h"
 #include "launchers/pad_arrange.h"
 #include "launchers/win32/stack_drag.h"
 
 #include <imm.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -111,6 +113,7 @@ LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
     : m_services(std::move(services)), m_renderer(m_services.text) {}
 
 LaunchpadWindow::~LaunchpadWindow() {
+    m_reader.reset();
     if (m_tag) ::DestroyWindow(m_tag);
     if (m_groupWindow) {
         ::RemovePropW(m_groupWindow, kSelfProperty);
@@ -822,6 +825,15 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break; // the system closes the touch handle
     }
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+            if (!m_reader)
+                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
+                    return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
+                });
+            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
+        }
+        break;
     case kPrepareShow: PrepareShow(); return 0;
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();

@@ -9,6 +9,7 @@
 
 #include "dock/job_runner.h"
 #include "foundation/config_store.h"
+#include "foundation/win32/accessible_host.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "launchers/pad_geometry.h"
@@ -115,6 +116,8 @@ private:
     bool m_tagShown = false;
     bool m_modal = false; // a dialog of ours (choosing files) is up
     double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0; // the last frame's and backdrop's, for the log
+    // Made when a screen reader first asks.
+    std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
 
 } // namespace kestrana::launchers

@@ -6,8 +6,10 @@
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/window_blur.h"
+#include "launchers/stack_accessible.h"
 #include "themes/surface_appearance.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -111,7 +113,10 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     return stack;
 }
 
-FolderStack::~FolderStack() { CloseNow(); }
+FolderStack::~FolderStack() {
+    m_reader.reset();
+    CloseNow();
+}
 
 void FolderStack::CloseNow() {
     m_inbox->cancelled = true;
@@ -451,6 +456,16 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case kMsgInbox: TakeInbox(); return 0;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+            if (!m_reader)
+                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(window, [this] {
+                    if (m_levels.empty()) return foundation::AccessibleTree();
+                    return BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
+                });
+            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
+        }
+        break;
     case WM_TIMER:
         if (wParam == kAnimationTimer) Animate();
         return 0;

@@ -8,6 +8,7 @@
 
 #include "dock/job_runner.h"
 #include "foundation/config_store.h"
+#include "foundation/win32/accessible_host.h"
 #include "gfx/image_decoder.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
@@ -155,6 +156,8 @@ private:
     bool m_tracking = false;
     std::optional<LONG> m_touchY;
     std::int64_t m_closedByFocusAt = 0;
+    // Made when a screen reader first asks.
+    std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
 
 // The stacks of the program: at most one open at a time. A click on the folder whose

@@ -362,6 +362,12 @@ void AppMenuSide::AddCells(std::vector<BarCell>& cells) const {
     for (std::size_t i = 0; i < m_titles.size(); ++i) add(m_titles[i], m_lit == static_cast<int>(i));
 }
 
+void AppMenuSide::AddReaderFacts(BarFacts& facts) const {
+    facts.appName = {m_name.text, m_name.rect};
+    for (const Label& title : m_titles) facts.titles.push_back({title.text, title.rect});
+    facts.openTitle = m_lit;
+}
+
 int AppMenuSide::RightEdge() const {
     if (m_name.rect.Empty()) return 0;
     return m_titles.empty() ? m_name.rect.x + m_name.rect.width : m_titles.back().rect.x + m_titles.back().rect.width;

@@ -11,6 +11,7 @@
 #include "gfx/text_renderer.h"
 #include "menubar/accessible_menu_track.h"
 #include "menubar/app_menus.h"
+#include "menubar/bar_accessible.h"
 #include "menubar/bar_picture.h"
 #include "menubar/menu_handshake.h"
 
@@ -76,6 +77,8 @@ public:
 
     // The cells of the name and the titles, from `nameX` on.
     void AddCells(std::vector<BarCell>& cells) const;
+    // The name and titles as drawn, and the open title, for screen readers.
+    void AddReaderFacts(BarFacts& facts) const;
     // The right edge of the name and titles, 0 when nothing is shown.
     [[nodiscard]] int RightEdge() const;
     // -1 the name, 0.. a title, -2 neither.

@@ -12,6 +12,7 @@
 #include "menubar/win32/bar_host.h"
 #include "menubar/win32/system_actions.h"
 
+#include <oleacc.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -28,6 +29,9 @@ constexpr UINT kWallpaperMs = 10000;
 constexpr UINT_PTR kTimerInputMethod = 10;
 constexpr UINT_PTR kTimerSlide = 11;
 constexpr UINT_PTR kTimerShowMode = 12;
+// A reader asked for an element's default action (wParam: its id); posted, so the menu's
+// loop runs outside the reader's call.
+constexpr UINT kMsgReaderPress = WM_APP + 47;
 
 std::size_t Slot(StatusKind kind) { return static_cast<std::size_t>(kind); }
 
@@ -162,6 +166,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
 }
 
 VarloBar::~VarloBar() {
+    m_reader.reset();
     m_app.reset();
     RemoveAppBar();
     for (HWND w : {m_backdrop, m_window}) {
@@ -219,6 +224,20 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+            if (!m_reader) {
+                kestrana::win32::AccessibleActions actions;
+                actions.invoke = [window = m_window](foundation::AccessibleId id) {
+                    return ::PostMessageW(window, kMsgReaderPress, static_cast<WPARAM>(id), 0) != FALSE;
+                };
+                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
+                    m_window, [this] { return BuildBarTree(ReaderFacts()); }, std::move(actions));
+            }
+            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
+        }
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
     default:
@@ -325,6 +344,7 @@ void VarloBar::LayOut() {
     const int titlesEnd = m_app ? m_app->RightEdge() : 0;
     m_rowLayout = m_row.LayOut(m_width, m_place.scale, titlesEnd > 0 ? std::min(m_width / 2, titlesEnd) : m_width / 2);
     Redraw();
+    if (m_reader) m_reader->Changed(); // another application's titles, or items moved
 }
 
 gfx::RectI VarloBar::CellRect(int index) const {
@@ -395,6 +415,42 @@ void VarloBar::ClockChanged() {
     // Only the clock's own cell changes on a tick.
     const gfx::RectI region = CellRect(index);
     Redraw(&region);
+    if (m_reader) m_reader->ValueChanged(BarStatusId(StatusKind::Time));
+}
+
+void VarloBar::PressForReader(foundation::AccessibleId id) {
+    // Only what the bar shows now: a stale id, or one another program made up, does nothing.
+    const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
+    const foundation::AccessibleElement* element = shown.Find(id);
+    if (!element || element->id == foundation::kAccessibleRoot || element->defaultAction.empty()) return;
+    if (id == kBarLogoId) return OpenMenuFor(Target::Logo, -1, false);
+    if (id == kBarMoreId) return OpenMenuFor(Target::More, -1, false);
+    if (id >= BarStatusId(StatusKind{})) {
+        const int index = m_row.IndexOf(static_cast<StatusKind>(id - BarStatusId(StatusKind{})));
+        if (index >= 0) OpenMenuFor(Target::Status, index, false);
+        return;
+    }
+    if (id >= BarTitleId(0)) OpenMenuFor(Target::App, static_cast<int>(id - BarTitleId(0)), false);
+}
+
+BarFacts VarloBar::ReaderFacts() const {
+    BarFacts facts;
+    facts.originX = m_place.screen.left;
+    facts.originY = m_place.screen.top + m_slideOffset;
+    facts.width = m_width;
+    facts.height = m_place.height;
+    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    facts.logo = {left.logoX, 0, left.logoWidth, m_place.height};
+    facts.logoMenuOpen = m_litIndex == -1;
+    if (m_app) m_app->AddReaderFacts(facts);
+    const auto& row = m_row.Cells();
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (!row[i].placed || static_cast<int>(i) == m_row.DraggedIndex()) continue;
+        facts.status.push_back({row[i].kind, m_views[Slot(row[i].kind)].textSource, CellRect(static_cast<int>(i))});
+        if (m_litIndex == static_cast<int>(i)) facts.openStatus = row[i].kind;
+    }
+    if (m_rowLayout.moreX) facts.more = gfx::RectI{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
+    return facts;
 }
 
 void VarloBar::InputMethodChanged() {

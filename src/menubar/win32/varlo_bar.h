@@ -6,7 +6,9 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/menu_model.h"
+#include "foundation/win32/accessible_host.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "menubar/bar_accessible.h"
 #include "menubar/bar_appearance.h"
 #include "menubar/bar_picture.h"
 #include "menubar/status_row.h"
@@ -86,6 +88,10 @@ private:
     void Redraw(const gfx::RectI* region = nullptr);
     [[nodiscard]] std::pair<Target, int> TargetAt(int x) const;
     [[nodiscard]] gfx::RectI CellRect(int index) const;
+    // What the bar shows, for screen readers.
+    [[nodiscard]] BarFacts ReaderFacts() const;
+    // A reader pressed element `id`: its menu opens as on a click.
+    void PressForReader(foundation::AccessibleId id);
 
     void OpenMenuFor(Target target, int index, bool context);
     int OpenItemMenu(StatusKind kind, const gfx::RectI& cell);
@@ -127,6 +133,8 @@ private:
     bool m_sliding = false;
     int m_slideOffset = 0;       // 0 shown, -height hidden
     bool m_pointerInside = false;
+    // Made when a screen reader first asks.
+    std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
 
 } // namespace kestrana::menubar::win32

@@ -1,0 +1,1 @@
+target_link_libraries(bench_accessible PRIVATE kestrana_dock kestrana_menubar kestrana_launchers)

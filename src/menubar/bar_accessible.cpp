@@ -1,0 +1,89 @@
+#include "menubar/bar_accessible.h"
+
+#include <algorithm>
+
+namespace kestrana::menubar {
+
+using foundation::AccessibleElement;
+using foundation::AccessibleRole;
+using foundation::AccessibleState;
+
+std::wstring StatusItemName(StatusKind kind, const BarWords& words) {
+    switch (kind) {
+    case StatusKind::Time: return words.clock;
+    case StatusKind::SystemControl: return words.focusAssist;
+    case StatusKind::Search: return words.search;
+    case StatusKind::UserAccount: return words.user;
+    case StatusKind::InputMethod:
+    case StatusKind::InputMethodZh: return words.inputSource;
+    default: return {};
+    }
+}
+
+foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& words) {
+    const auto onScreen = [&](const gfx::RectI& r) {
+        return foundation::AccessibleRect{facts.originX + r.x, facts.originY + r.y, r.width, r.height};
+    };
+    AccessibleElement root;
+    root.role = AccessibleRole::MenuBar;
+    root.name = words.bar;
+    root.bounds = {facts.originX, facts.originY, facts.width, facts.height};
+    root.flow = foundation::AccessibleFlow::Horizontal;
+    foundation::AccessibleTree tree(std::move(root));
+
+    // Everything is gathered first and added by its left edge: the status row is laid
+    // out from the right, but a reader walks the bar from the left.
+    std::vector<AccessibleElement> cells;
+    const auto menuCell = [&](foundation::AccessibleId id, AccessibleRole role, std::wstring name,
+                              const gfx::RectI& rect, bool open) {
+        AccessibleElement e;
+        e.id = id;
+        e.role = role;
+        e.name = std::move(name);
+        e.bounds = onScreen(rect);
+        e.state = AccessibleState::Focusable | AccessibleState::HasPopup |
+                  (open ? AccessibleState::Expanded : AccessibleState::Collapsed);
+        e.defaultAction = words.open;
+        return e;
+    };
+    if (!facts.logo.Empty())
+        cells.push_back(menuCell(kBarLogoId, AccessibleRole::MenuButton, words.logo, facts.logo, facts.logoMenuOpen));
+    if (!facts.appName.rect.Empty() && !facts.appName.text.empty()) {
+        AccessibleElement name;
+        name.id = kBarAppNameId;
+        name.role = AccessibleRole::StaticText;
+        name.name = facts.appName.text;
+        name.bounds = onScreen(facts.appName.rect);
+        cells.push_back(std::move(name));
+    }
+    for (std::size_t i = 0; i < facts.titles.size(); ++i) {
+        const BarTextCell& title = facts.titles[i];
+        if (title.rect.Empty()) continue;
+        const int index = static_cast<int>(i);
+        cells.push_back(menuCell(BarTitleId(index), AccessibleRole::MenuItem, title.text, title.rect,
+                                 index == facts.openTitle));
+    }
+    for (const BarStatusCell& status : facts.status) {
+        if (status.rect.Empty()) continue;
+        AccessibleElement e = menuCell(BarStatusId(status.kind), AccessibleRole::MenuButton,
+                                       StatusItemName(status.kind, words), status.rect, facts.openStatus == status.kind);
+        if (status.kind == StatusKind::Time) e.role = AccessibleRole::Clock;
+        e.value = status.text;
+        // An item without a name of its own is known by what it shows.
+        if (e.name.empty()) e.name = status.text;
+        cells.push_back(std::move(e));
+    }
+    if (facts.more && !facts.more->Empty())
+        cells.push_back(menuCell(kBarMoreId, AccessibleRole::MenuButton, words.more, *facts.more, false));
+
+    // Sorting places rather than the elements themselves spares moving their texts about.
+    std::vector<std::size_t> order(cells.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&cells](std::size_t a, std::size_t b) { return cells[a].bounds.x < cells[b].bounds.x; });
+    for (std::size_t i : order) tree.Add(std::move(cells[i]));
+    tree.Seal();
+    return tree;
+}
+
+} // namespace kestrana::menubar
