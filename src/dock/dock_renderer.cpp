@@ -98,12 +98,19 @@ gfx::RectF EdgeRectInFrame(Edge edge, int frameWidth, int frameHeight, float alo
     return {};
 }
 
-gfx::RectF ItemRectInFrame(const OndelBarModel& model, const Dockico& item, int frameWidth, int frameHeight) {
+gfx::RectF ItemRectInFrame(const OndelBarModel& model, const Dockico& item, int frameWidth, int frameHeight, float lift) {
     const float iconDepth = static_cast<float>(model.Settings().edgeDistance + model.Margin());
     const float along = static_cast<float>(model.RowOffset()) + item.position;
     // A separator's slot is as deep as an icon but only as long as its own share.
-    const float depth = item.IsSeparator() ? model.IconSize() : item.size;
-    return EdgeRectInFrame(model.GetEdge(), frameWidth, frameHeight, along, item.size, iconDepth, depth);
+    if (item.IsSeparator())
+        return EdgeRectInFrame(model.GetEdge(), frameWidth, frameHeight, along, item.size, iconDepth, model.IconSize());
+    // The row's length correction can hand an entry near the end more than the largest
+    // size; its slot widens, but the picture stays within the room the window has above
+    // the bar (centred in its slot), or it would be cut off.
+    const float largest = model.IconSize() * kItemFactor + static_cast<float>(model.MagnifyRange());
+    const float drawn = std::min(item.size, largest);
+    return EdgeRectInFrame(model.GetEdge(), frameWidth, frameHeight, along + (item.size - drawn) / 2, drawn,
+                           iconDepth + lift, drawn);
 }
 
 float BarEndPadding(const themes::DockSkin& skin) {
@@ -172,10 +179,8 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
     const Edge edge = model.GetEdge();
     const DockSettings& settings = model.Settings();
     const float depthBase = static_cast<float>(settings.edgeDistance);
-    const float iconDepth = depthBase + static_cast<float>(model.Margin());
     const float rowStart = static_cast<float>(model.RowOffset());
     const float pad = BarEndPadding(*m_skin);
-    const float largest = iconSize * kItemFactor + static_cast<float>(model.MagnifyRange());
 
     m_bar = EdgeRectInFrame(edge, width, height, rowStart - pad, static_cast<float>(model.RowLength()) + 2 * pad,
                             depthBase, static_cast<float>(model.Thickness()));
@@ -200,12 +205,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
             float lift = 0;
             for (const auto& [id, height] : state.lifts)
                 if (id == item.id) lift = height;
-            // The row's length correction can hand an entry near the end more than the
-            // largest size; its slot widens, but the picture stays within the room the
-            // window has above the bar (centred in its slot), or it would be cut off.
-            const float drawn = std::min(item.size, largest);
-            placed.rect = EdgeRectInFrame(edge, width, height, rowStart + item.position + (item.size - drawn) / 2, drawn,
-                                          iconDepth + lift, drawn);
+            placed.rect = ItemRectInFrame(model, item, width, height, lift);
             Prepared* prepared = PreparedFor(item);
             placed.picture = prepared ? prepared->source.get() : nullptr;
             // The brightened copy serves the hovered item only; the next hover makes it again.

@@ -44,10 +44,11 @@ inline constexpr int kAttentionPeriodMs = 1600;
 [[nodiscard]] gfx::RectF EdgeRectInFrame(Edge edge, int frameWidth, int frameHeight, float alongStart,
                                          float alongLength, float depthStart, float depthLength);
 
-// Where an item's icon (or a separator's slot) lies at rest in the row as last laid
-// out, in frame pixels: what the renderer draws into and what a screen reader is told.
+// Where an item's icon (or a separator's slot) lies in the row as last laid out, lifted
+// off the bar by `lift` (a bounce), in frame pixels: what the renderer draws into and
+// what a screen reader is told.
 [[nodiscard]] gfx::RectF ItemRectInFrame(const OndelBarModel& model, const Dockico& item, int frameWidth,
-                                         int frameHeight);
+                                         int frameHeight, float lift = 0);
 
 // How far the bar reaches beyond the first and the last icon: the skin's end spaces, or
 // the built-in look's own.
