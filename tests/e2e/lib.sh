@@ -271,11 +271,12 @@ e2e_expect() { # <description> <command...>
 }
 
 # The resting look of the bars. An interaction must leave the dock and the menu bar drawn
-# as they were: `e2e_rest_mark` takes them at rest (pointer away, a settle time) before it,
-# `e2e_rest_check` takes them again after it and compares. Only the bands of the screen
-# the bars stand in count (each visible dock and bar window, grown by E2E_REST_MARGIN for
-# labels and grown icons), so other programs' windows elsewhere do not; a few hundred
-# pixels may differ for the clock's hands and the time text.
+# as they were: `e2e_rest_mark` takes them at rest (pointer away, a settle time) once,
+# `e2e_rest_check` after each interaction takes them again, compares with the last look
+# and keeps the new one for the next check. Only the bands of the screen the bars stand
+# in count (each visible dock and bar window, grown by E2E_REST_MARGIN for labels and
+# grown icons), so other programs' windows elsewhere do not; a few hundred pixels may
+# differ for the clock's hands and the time text.
 e2e_rest_regions() { # prints "WxH+X+Y" per visible dock or menu bar window
     local screen_w screen_h margin=${E2E_REST_MARGIN:-120}
     read -r screen_w screen_h < <(xdpyinfo -display "$DISPLAY" 2>/dev/null | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1 \2/p')
@@ -293,23 +294,26 @@ e2e_rest_shot() { # <name>: pointer away, settle, screenshot
     sleep "${E2E_REST_SETTLE:-2}"
     e2e_screenshot "rest-$1" >/dev/null || e2e_fail "no screenshot of the resting bars ($1)"
 }
-e2e_rest_mark() { # <name>: the resting look before an interaction
+e2e_rest_mark() { # [name]: the resting look the next check compares with
     E2E_REST_REGIONS=$(e2e_rest_regions)
     [ -n "$E2E_REST_REGIONS" ] || e2e_fail "no dock or menu bar to take at rest"
-    e2e_rest_shot "$1-before"
+    E2E_REST_LAST=${1:-start}
+    e2e_rest_shot "$E2E_REST_LAST"
 }
-e2e_rest_check() { # <name>: the same look after it, within E2E_REST_TOLERANCE pixels
-    e2e_rest_shot "$1-after"
+e2e_rest_check() { # <name>: the look after the interaction <name>, within E2E_REST_TOLERANCE pixels of the last
+    [ -n "${E2E_REST_LAST:-}" ] || e2e_fail "no resting look taken before $1"
+    e2e_rest_shot "$1"
     local region n total=0 i=0
     for region in $E2E_REST_REGIONS; do
         i=$((i + 1))
-        n=$(compare -metric AE -fuzz 8% "$E2E_DIR/rest-$1-before.png[$region]" "$E2E_DIR/rest-$1-after.png[$region]" \
+        n=$(compare -metric AE -fuzz 8% "$E2E_DIR/rest-$E2E_REST_LAST.png[$region]" "$E2E_DIR/rest-$1.png[$region]" \
             "$E2E_DIR/rest-$1-diff$i.png" 2>&1 >/dev/null)
         n=${n%% *}
         [[ "$n" =~ ^[0-9.e+]+$ ]] || e2e_fail "cannot compare the resting bars ($1): $n"
         total=$((total + ${n%.*}))
     done
-    e2e_log "resting look after $1: $total pixels differ"
+    e2e_log "resting look after $1: $total pixels differ from $E2E_REST_LAST"
     [ "$total" -le "${E2E_REST_TOLERANCE:-400}" ] ||
         e2e_fail "the bars are drawn differently at rest after $1: $total pixels differ (see rest-$1-diff*.png)"
+    E2E_REST_LAST=$1
 }

@@ -1,7 +1,7 @@
 # Every interaction with the bars leaves them drawn as they were: the dock's and the menu
 # bar's menus (opened and closed with Escape), a sweep over the icons, Launchpad shown and
-# hidden, an icon lifted and put back, a display change. Each is framed by a look at the
-# resting bars before and after (pointer away, settled); one Wine session for all.
+# hidden, an icon lifted and put back, a display change. After each the resting bars
+# (pointer away, settled) are compared with their look before it; one Wine session for all.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin bars_rest_look 1920x1080x24
 e2e_start_kestrana # a first start: the default six items and the menu bar
@@ -24,13 +24,12 @@ rest_at() { # <x>: the pointer rests on the dock at x for a second
     xdotool mousemove "$1" "$y"; sleep 0.3; xdotool mousemove "$(($1 + 1))" "$y"; sleep 1
 }
 
-e2e_rest_mark sweep
+e2e_rest_mark start
 for x in $(seq $((l + 10)) 12 $((r - 10))); do xdotool mousemove "$x" "$y"; sleep 0.02; done
 e2e_rest_check sweep
 
 # Each item's menu, the background menu of the separator, closed with Escape.
 for x in $((l + 40)) $((l + 110)) $((l + 180)) $((l + 250)) $((r - 90)) $((r - 40)); do
-    e2e_rest_mark "menu-at-$((x - l))"
     rest_at "$x"
     xdotool click 3
     wait_until "no menu opened at $((x - l))" a_menu
@@ -46,7 +45,6 @@ done
 no_bar_menu() { [ "$(bar_menus)" -eq 0 ]; }
 for at in "20 12 1" "1000 12 3"; do
     set -- $at
-    e2e_rest_mark "bar-menu-at-$1"
     xdotool mousemove "$1" "$2" click "$3"
     wait_until "no bar menu opened at $1" test "$(bar_menus)" -ge 1
     sleep 0.3
@@ -60,7 +58,6 @@ for at in "20 12 1" "1000 12 3"; do
 done
 
 # Launchpad from its item, hidden with Escape.
-e2e_rest_mark launchpad
 rest_at $((l + 90))
 xdotool click 1
 pad=$(kdrv find OndelLaunchpad - 20000) || e2e_fail "the Launchpad did not open"
@@ -71,7 +68,6 @@ wait_until "the Launchpad did not hide" sh -c "! wine 'C:\\kdriver.exe' info $pa
 e2e_rest_check launchpad
 
 # An icon lifted off the row and put back with Escape.
-e2e_rest_mark drag
 rest_at $((l + 152))
 xdotool mousedown 1
 for d in 5 10 20 40 60 80; do xdotool mousemove $((l + 152)) $((y - d)); sleep 0.05; done
@@ -82,7 +78,6 @@ xdotool mouseup 1
 e2e_rest_check drag
 
 # A display change: the bars are laid out again once it settles.
-e2e_rest_mark display-change
 kdrv post "$(kdrv find KESTRANA - 2000)" 0x7E 32 $(( (1080 << 16) | 1920 )) >/dev/null || e2e_fail "no main window"
 sleep 1.5
 e2e_rest_check display-change
