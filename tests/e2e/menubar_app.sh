@@ -7,9 +7,9 @@ presented_after() { # <ms>
         awk -F'\t' -v t="$1" '$1 >= t' | tail -n1
 }
 # Up to 5 s for a presentation after <ms> that matches <pattern>; prints it.
-wait_presented() { # <ms> <pattern>
+wait_presented() { # <ms> <pattern>: up to 10 s (reading another program's menu bar is slow on a busy machine)
     local line
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 100); do
         line=$(presented_after "$1")
         if printf '%s' "$line" | grep -q -- "$2"; then printf '%s\n' "$line"; return 0; fi
         sleep 0.1

@@ -241,15 +241,21 @@ TEST(LayeredWindowSurface, PresentsFramesAndReusesItsMemoryForOneSize) {
     LayeredWindowSurface surface;
     const Bitmap first = testing::NoiseBitmap(40, 30, 1);
     ASSERT_TRUE(surface.Present(window.Get(), first, POINT{10, 10}));
+    // A hidden window may have lost its picture: only a shown one is handed parts of it.
+    ShowWindow(window.Get(), SW_SHOWNOACTIVATE);
     EXPECT_EQ(testing::MaxDifference(surface.Snapshot(), first), 0);
     const Bitmap second = testing::NoiseBitmap(40, 30, 2);
     const RectI dirty{5, 6, 10, 7};
-    ASSERT_TRUE(surface.Present(window.Get(), second, POINT{12, 10}, 200, &dirty));
+    ASSERT_TRUE(surface.Present(window.Get(), second, POINT{10, 10}, 255, &dirty));
     EXPECT_EQ(surface.Allocations(), 1);
     const Bitmap shown = surface.Snapshot();
     EXPECT_EQ(shown.At(5, 6), second.At(5, 6));
     EXPECT_EQ(shown.At(14, 12), second.At(14, 12));
     EXPECT_EQ(shown.At(0, 0), first.At(0, 0)); // outside the dirty part nothing was copied
+    // Moved and dimmed while it changes: the system is handed the whole picture again.
+    ASSERT_TRUE(surface.Present(window.Get(), second, POINT{12, 10}, 200, &dirty));
+    EXPECT_EQ(surface.Snapshot().At(0, 0), second.At(0, 0));
+    EXPECT_EQ(surface.Allocations(), 1);
     ASSERT_TRUE(surface.Present(window.Get(), testing::NoiseBitmap(64, 20, 3), POINT{0, 0}));
     EXPECT_EQ(surface.Allocations(), 2);
     EXPECT_EQ(surface.Width(), 64);
