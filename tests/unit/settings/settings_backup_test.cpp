@@ -4,6 +4,9 @@
 #include "settings/settings_backup.h"
 
 #include "fakes/fake_file_system.h"
+#include "fakes/settings_folder.h"
+#include "settings/backup_settings_page.h"
+#include "settings/settings_catalogue.h"
 #include "foundation/text.h"
 #include "foundation/zip_archive.h"
 
@@ -193,6 +196,36 @@ TEST_F(SettingsBackupTest, AFailedWriteMidwayPutsTheOldFilesBack) {
     for (const auto& [path, text] : before) EXPECT_EQ(files.ContentText(path), text) << foundation::ToUtf8(path);
     EXPECT_FALSE(files.IsFile(kBase + L"padconfig_desktop.xml"));
     EXPECT_EQ(files.ContentText(result.keptFolder + L"\\ico.ini"), "[ico1]\r\nappname=explorer.exe\r\n");
+}
+
+TEST(BackupPage, ListsTheItemBackupsAndChoosingOneMakesItTheOneAnItemRestoreTakes) {
+    fakes::SettingsFolder folder;
+    folder.files.AddFile(folder.base + L"backup\\2026-3-5 9_7_2.dockico.ini", "[ico1]\r\nappname=old.exe\r\n");
+    folder.files.AddFile(folder.base + L"backup\\2026-11-1 8_0_0.dockico.ini", "[ico1]\r\nappname=new.exe\r\n");
+    folder.files.AddFile(folder.base + L"backup\\2026-12-6 9_5_0.settings.zip", "not an item list");
+    const auto pages = AllSettingsPages(folder.store, {});
+    const auto* page = pages.Find(L"backup");
+    ASSERT_NE(page, nullptr);
+    std::vector<std::wstring> actions;
+    const foundation::ControlDescriptor* list = nullptr;
+    for (const auto& control : page->controls) {
+        if (control.role == foundation::ControlRole::Action) actions.push_back(control.action);
+        if (control.id == L"itembackups") list = &control;
+    }
+    EXPECT_EQ(actions, (std::vector<std::wstring>{kBackupAction, kRestoreAction, kItemBackupAction, kItemRestoreAction}));
+    ASSERT_NE(list, nullptr);
+
+    foundation::SettingsModel model(folder.store);
+    std::vector<std::wstring> listed;
+    for (const auto& choice : model.Choices(*list)) listed.push_back(choice.value);
+    EXPECT_EQ(listed, (std::vector<std::wstring>{L"2026-11-1 8_0_0.dockico.ini", L"2026-3-5 9_7_2.dockico.ini"}));
+
+    EXPECT_EQ(model.Write(*list, L"..\\config.ini").status, foundation::WriteStatus::Refused);
+    EXPECT_FALSE(folder.files.IsFile(folder.base + L"ico_backup.ini"));
+    EXPECT_EQ(model.Write(*list, L"2026-3-5 9_7_2.dockico.ini").status, foundation::WriteStatus::Written);
+    EXPECT_EQ(model.Read(*list), L"2026-3-5 9_7_2.dockico.ini");
+    EXPECT_EQ(folder.files.ContentText(folder.base + L"ico_backup.ini"), "[ico1]\r\nappname=old.exe\r\n");
+    EXPECT_EQ(folder.store.ReadInt(L"normal", L"itembackups"), 0); // nothing of it in config.ini
 }
 
 } // namespace
