@@ -31,10 +31,10 @@ foundation::PageDescriptor BackupSettingsPage(foundation::ConfigStore& store) {
     foundation::PageDescriptor page{L"backup", SettingText(L"pagebackup", L"Backup"), {}};
     page.controls.push_back(Button(L"backupnow", SettingText(L"backupnow", L"Back up now"), kBackupAction,
                                    {L"settingtips", L"backupnowtip",
-                                    L"Saves every setting, the dock items, Launchpad and the themes' settings in one zip file in the backup folder."}));
+                                    L"Saves all settings in one zip file in the backup folder."}));
     page.controls.push_back(Button(L"restorebackup", SettingText(L"restorebackup", L"Restore\u2026"), kRestoreAction,
                                    {L"settingtips", L"restorebackuptip",
-                                    L"Puts the settings of a backup back and restarts Kestrana. The settings it replaces are kept in the backup folder."}));
+                                    L"Restarts Kestrana; the replaced settings stay in the backup folder."}));
 
     // The dock's item-list backups: the chosen one becomes "ico_backup.ini".
     auto chosen = std::make_shared<std::wstring>();
