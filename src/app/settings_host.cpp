@@ -4,7 +4,9 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "dock/item_backup.h"
 #include "dock/win32/dock_host.h"
+#include "dock/win32/item_system.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/instance_request.h"
@@ -12,9 +14,15 @@
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/clock_formatter.h"
+#include "settings/backup_settings_page.h"
+#include "settings/settings_backup.h"
 #include "settings/win32/settings_window.h"
 
+#include <commdlg.h>
+
+#include <cwchar>
 #include <memory>
+#include <optional>
 
 namespace kestrana::app {
 namespace {
@@ -58,6 +66,64 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
     }
 }
 
+// The backup archive to restore, chosen in the standard open dialog; nothing when the
+// user cancels.
+std::optional<std::wstring> ChooseBackupFile(HWND owner, const std::wstring& folder) {
+    std::wstring file(MAX_PATH * 4, L'\0');
+    static constexpr wchar_t kFilter[] = L"Kestrana backup (*.zip)\0*.zip\0";
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    if (!::GetOpenFileNameW(&dialog)) return std::nullopt;
+    file.resize(std::wcslen(file.c_str()));
+    return file;
+}
+
+std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view action, HWND owner) {
+    auto& store = services.Store();
+    const dock::Win32LocalClock clock;
+    const auto tip = [](const wchar_t* key, const wchar_t* fallback) {
+        return foundation::TextRef{L"settingtips", key, fallback};
+    };
+    if (action == settings::kBackupAction) {
+        const auto report = settings::WriteSettingsBackup(store.Files(), store.BaseFolder(), clock.Now());
+        if (!report.written) return tip(L"backupfailed", L"The backup could not be saved.");
+        if (!report.unreadable.empty())
+            return tip(L"backupunreadable", L"The backup has been saved, but some files could not be read and are missing from it.");
+        return tip(L"backupsaved", L"The backup has been saved in the backup folder.");
+    }
+    if (action == settings::kRestoreAction) {
+        const auto path = ChooseBackupFile(owner, store.BaseFolder() + settings::kBackupFolder);
+        if (!path) return std::nullopt;
+        const auto result = settings::RestoreSettingsBackup(store.Files(), store.BaseFolder(), *path, clock.Now());
+        switch (result.outcome) {
+        case settings::RestoreOutcome::Restored:
+            // The running features hold the old values: start again on the restored files.
+            RestartProgram(nullptr);
+            return std::nullopt;
+        case settings::RestoreOutcome::Refused:
+            return tip(L"restorerefused",
+                       L"This file is not a Kestrana backup, or it holds files that do not belong in one. Nothing was changed.");
+        default: return tip(L"restorefailed", L"The backup could not be restored. Your settings are as they were.");
+        }
+    }
+    if (action == settings::kItemBackupAction) {
+        const auto result = dock::BackupItemList(store, clock);
+        return foundation::TextRef{L"", L"", result.message};
+    }
+    if (action == settings::kItemRestoreAction) {
+        if (!dock::RestoreItemList(store)) return tip(L"itemrestorefailed", L"There is no dock item backup to restore.");
+        if (auto* docks = services.Docks()) docks->Rebuild(); // the docks load the restored list
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void WireSettingsWindow(AppServices& services) noexcept {
@@ -65,7 +131,8 @@ void WireSettingsWindow(AppServices& services) noexcept {
         if (!g_settings) {
             g_settings = std::make_unique<settings::win32::SettingsWindow>(settings::win32::WindowServices{
                 services.Store(), Ports(), [&services](foundation::SettingEffect effect) { Apply(services, effect); },
-                [] { RestartProgram(nullptr); }});
+                [] { RestartProgram(nullptr); },
+                [&services](std::wstring_view action, HWND owner) { return Act(services, action, owner); }});
         }
         if (!g_settings->Show()) foundation::LogFailure("settings window", L"could not be shown");
     };

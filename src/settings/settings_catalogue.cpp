@@ -1,5 +1,7 @@
 #include "settings/settings_catalogue.h"
 
+#include "settings/backup_settings_page.h"
+
 namespace kestrana::settings {
 
 foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports) {
@@ -13,7 +15,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});
     pages.Add({L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}});
     pages.Add({L"weather", SettingText(L"pageweather", L"Weather"), {}});
-    pages.Add({L"backup", SettingText(L"pagebackup", L"Backup"), {}});
+    pages.Add(BackupSettingsPage(store));
     return pages;
 }
 

@@ -5,6 +5,7 @@
 
 #include "fakes/settings_folder.h"
 #include "foundation/process_state.h"
+#include "foundation/text.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -51,7 +52,7 @@ protected:
         PagePorts ports;
         ports.monitors = [] { return std::vector<foundation::Choice>{{L"\\\\.\\DISPLAY1", {L"", L"", L"DISPLAY1"}}}; };
         window = std::make_unique<SettingsWindow>(
-            WindowServices{store, ports, [this](foundation::SettingEffect effect) { effects.push_back(effect); }, {}});
+            WindowServices{store, ports, [this](foundation::SettingEffect effect) { effects.push_back(effect); }, {}, {}});
     }
 
     // Types into the icon size's number field and leaves it.
@@ -124,6 +125,33 @@ TEST_F(SettingsWindowTest, ADpiChangeRescalesThePageAndTheWindowReturnsWhereItWa
     EXPECT_EQ(again.top, placed.top);
     EXPECT_EQ(again.right - again.left, placed.right - placed.left);
     EXPECT_EQ(again.bottom - again.top, placed.bottom - placed.top);
+}
+
+TEST(SettingsWindowActions, TheBackupPagesButtonsReachTheProgramAndTheListFollows) {
+    foundation::Process().uiThreadId = ::GetCurrentThreadId();
+    fakes::SettingsFolder folder;
+    std::vector<std::wstring> actions;
+    WindowServices services{folder.store, {}, {}, {}, {}};
+    services.act = [&](std::wstring_view action, HWND owner) -> std::optional<foundation::TextRef> {
+        actions.emplace_back(action);
+        EXPECT_TRUE(owner);
+        folder.files.AddFile(folder.base + L"backup\\2026-12-6 9_5_0.dockico.ini", "[ico1]\r\nappname=a.exe\r\n");
+        return foundation::TextRef{L"", L"", L"Done: " + std::wstring(action)};
+    };
+    SettingsWindow window(std::move(services));
+    ASSERT_TRUE(window.Show(L"backup"));
+    HWND list = ::FindWindowExW(window.Handle(), nullptr, WC_COMBOBOXW, nullptr);
+    ASSERT_TRUE(list);
+    EXPECT_EQ(::SendMessageW(list, CB_GETCOUNT, 0, 0), 0);
+    for (const wchar_t* label : {L"Back up now", L"Back up dock items"}) {
+        HWND button = ::FindWindowExW(window.Handle(), nullptr, L"Button", label);
+        ASSERT_TRUE(button) << foundation::ToUtf8(label);
+        ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(button));
+    }
+    EXPECT_EQ(actions, (std::vector<std::wstring>{L"backup", L"itembackup"}));
+    EXPECT_TRUE(Shows(window.Handle(), L"Done: itembackup"));
+    EXPECT_EQ(::SendMessageW(list, CB_GETCOUNT, 0, 0), 1) << "the new item backup is listed";
 }
 
 } // namespace

@@ -429,7 +429,16 @@ void SettingsWindow::SetStatus(const std::wstring& text) {
 void SettingsWindow::Commit(Row& row, std::wstring_view value) {
     const auto& control = *row.control;
     if (control.role == foundation::ControlRole::Action) {
-        if (control.action == L"restart" && m_services.restart) m_services.restart();
+        if (control.action == L"restart") {
+            if (m_services.restart) m_services.restart();
+            return;
+        }
+        if (!m_services.act) return;
+        const auto status = m_services.act(control.action, m_window.Get());
+        SetStatus(status ? Text(*status) : std::wstring());
+        // An action may change what the page lists (a new backup).
+        for (auto& other : m_rows) LoadRow(*other);
+        UpdateEnabled();
         return;
     }
     const auto outcome = m_model.Write(control, value);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct WindowServices {
     // The running features take a change ("Dock", "MenuBar", ...).
     std::function<void(foundation::SettingEffect)> apply;
     std::function<void()> restart;
+    // Any other button of a page ("backup", "restore", ...): the program carries it out
+    // and gives back the text to show, if any.
+    std::function<std::optional<foundation::TextRef>(std::wstring_view action, HWND owner)> act;
 };
 
 class SettingsWindow {
