@@ -160,24 +160,10 @@ public:
         return Text(child, out, &AccessibleElement::description);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) noexcept override {
-        if (!out) return E_POINTER;
-        ::VariantInit(out);
-        Snapshot s;
-        const AccessibleElement* e = nullptr;
-        if (const HRESULT hr = Resolve(child, s, e); FAILED(hr)) return hr;
-        out->vt = VT_I4;
-        out->lVal = RoleOf(e->role);
-        return S_OK;
+        return Number(child, out, [](const AccessibleElement& e) { return RoleOf(e.role); });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) noexcept override {
-        if (!out) return E_POINTER;
-        ::VariantInit(out);
-        Snapshot s;
-        const AccessibleElement* e = nullptr;
-        if (const HRESULT hr = Resolve(child, s, e); FAILED(hr)) return hr;
-        out->vt = VT_I4;
-        out->lVal = StateOf(e->state);
-        return S_OK;
+        return Number(child, out, [](const AccessibleElement& e) { return StateOf(e.state); });
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* out) noexcept override {
         if (!out) return E_POINTER;
@@ -365,6 +351,18 @@ private:
         const AccessibleElement* e = nullptr;
         if (const HRESULT hr = Resolve(child, s, e); FAILED(hr)) return hr;
         return ReturnText(e->*field, out);
+    }
+
+    template <typename Read>
+    HRESULT Number(const VARIANT& child, VARIANT* out, Read read) const {
+        if (!out) return E_POINTER;
+        ::VariantInit(out);
+        Snapshot s;
+        const AccessibleElement* e = nullptr;
+        if (const HRESULT hr = Resolve(child, s, e); FAILED(hr)) return hr;
+        out->vt = VT_I4;
+        out->lVal = static_cast<LONG>(read(*e));
+        return S_OK;
     }
 
     HRESULT MakeNode(AccessibleId id, IDispatch** out) const {
