@@ -41,6 +41,9 @@ constexpr std::int64_t kShowLimitMs = 2000;
 // window made visible again to be drawn on the screen before it is copied.
 constexpr int kPaintPolls = 3;
 constexpr int kCentrePolls = 6;
+// Polls a shown window may stay covered or busy (a program still starting up) before its
+// opening is given up.
+constexpr int kBusyPolls = 12;
 // Beyond the animation's own length, how long the worker may take.
 constexpr int kSafetyMarginMs = 1500;
 // The animation window stays this long over a window made visible again, while it draws.
@@ -90,6 +93,7 @@ struct Play {
     Stage stage = Stage::Waiting;
     std::int64_t stageMs = 0;
     int polls = 0; // in this stage, while the window shows
+    int busyPolls = 0;
     WindowVeil veil;
 
     Box box;  // the window on the screen
@@ -164,8 +168,8 @@ private:
     void Closing(HWND window, const EntranceSettings& settings);
     void PublishClosing(const EntranceSettings& settings);
     void Poll();
-    // One waiting opening: false when it is over.
-    bool Advance(const std::shared_ptr<Play>& play);
+    // One waiting opening: false when it is over (`why`, when set, says why it did not play).
+    bool Advance(const std::shared_ptr<Play>& play, const wchar_t*& why);
     bool Fly(const std::shared_ptr<Play>& play);
     void Finish(const std::shared_ptr<Play>& play, const wchar_t* why);
     void Retire(const std::shared_ptr<Play>& play);
@@ -308,8 +312,10 @@ void Entrances::Poll() {
             if (play->stage == Stage::Waiting || play->stage == Stage::Centring)
                 waiting.push_back(play);
     }
-    for (auto& play : waiting)
-        if (!Advance(play)) Finish(play, nullptr);
+    for (auto& play : waiting) {
+        const wchar_t* why = nullptr;
+        if (!Advance(play, why)) Finish(play, why);
+    }
     bool more = false;
     {
         std::lock_guard lock(m_mutex);
@@ -322,13 +328,20 @@ void Entrances::Poll() {
     }
 }
 
-bool Entrances::Advance(const std::shared_ptr<Play>& play) {
+bool Entrances::Advance(const std::shared_ptr<Play>& play, const wchar_t*& why) {
     HWND window = play->window;
-    if (!::IsWindow(window)) return false;
+    if (!::IsWindow(window)) {
+        why = L"gone";
+        return false;
+    }
     const std::int64_t now = NowMs();
     const bool shown = ::IsWindowVisible(window) && !::IsIconic(window);
     if (play->stage == Stage::Waiting) {
-        if (!shown) return now - play->stageMs < kShowLimitMs;
+        if (!shown) {
+            if (now - play->stageMs < kShowLimitMs) return true;
+            why = L"never shown";
+            return false;
+        }
         if (++play->polls < kPaintPolls) return true;
         if (play->centre && Placeable(window)) {
             play->centre = false;
@@ -361,10 +374,22 @@ bool Entrances::Advance(const std::shared_ptr<Play>& play) {
     // of another process comes back blank. The window is then made invisible in place
     // and grows back out of its picture.
     const RECT rect = VisibleWindowRect(window);
-    if (!Wanted(Entrance::Open, window, Settings()) || !Uncovered(window, rect) || !Responsive(window)) return false;
+    if (!Wanted(Entrance::Open, window, Settings())) return false;
+    // Both pass soon for a window that has just shown: another window moving away, a
+    // program finishing its start-up.
+    const bool uncovered = Uncovered(window, rect);
+    if (!uncovered || !Responsive(window)) {
+        if (++play->busyPolls < kBusyPolls) return true;
+        why = uncovered ? L"not answering" : L"covered";
+        return false;
+    }
     play->box = ToBox(rect);
     play->image = CaptureWindowImage(window, rect);
-    return !play->image.Empty() && play->veil.Drop(window) && Fly(play);
+    if (play->image.Empty()) {
+        why = L"no picture";
+        return false;
+    }
+    return play->veil.Drop(window) && Fly(play);
 }
 
 void Entrances::Closing(HWND window, const EntranceSettings& settings) {

@@ -29,6 +29,11 @@ constexpr UINT kWallpaperMs = 10000;
 constexpr UINT_PTR kTimerInputMethod = 10;
 constexpr UINT_PTR kTimerSlide = 11;
 constexpr UINT_PTR kTimerShowMode = 12;
+// A foreground change is followed by the window's colour a moment later: the screen may
+// still show what stood over it (our Launchpad, a menu) until it has been drawn again.
+constexpr UINT_PTR kTimerTint = 17;
+constexpr UINT kTintDelayMs = 250;
+constexpr int kTintTries = 8;
 // A reader asked for an element's default action (wParam: its id); posted, so the menu's
 // loop runs outside the reader's call.
 constexpr UINT kMsgReaderPress = WM_APP + 47;
@@ -264,6 +269,10 @@ void VarloBar::OnTimer(UINT_PTR id) {
     case kTimerInputMethod: InputMethodChanged(); return;
     case kTimerSlide: StepSlide(); return;
     case kTimerShowMode: CheckCovered(); return;
+    case kTimerTint:
+        ::KillTimer(m_window, id);
+        SampleTint();
+        return;
     case kTimerNextBar:
         ::KillTimer(m_window, id);
         m_host.MakeNextBar();
@@ -539,10 +548,18 @@ void VarloBar::ForegroundChanged() {
     InputMethodChanged();
     if (m_app) m_app->Follow(::GetForegroundWindow());
     if (!m_host.AutoColor()) return;
+    m_tintTries = kTintTries;
+    if (!::SetTimer(m_window, kTimerTint, kTintDelayMs, nullptr)) SampleTint();
+}
+
+void VarloBar::SampleTint() {
     std::optional<gfx::Color> tint;
     HWND foreground = ::GetForegroundWindow();
+    // Our own surfaces (a menu, Launchpad) come and go over the program in front: the bar
+    // keeps that program's colour meanwhile rather than flashing to its plain look.
+    if (foreground && OwnWindow(foreground)) return;
     const RECT& s = m_place.screen;
-    if (foreground && !OwnWindow(foreground) && ::IsWindowVisible(foreground) && !IsCloaked(foreground) &&
+    if (foreground && ::IsWindowVisible(foreground) && !IsCloaked(foreground) &&
         ::MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST) == m_place.monitor) {
         RECT r{};
         ::GetWindowRect(foreground, &r);
@@ -550,7 +567,13 @@ void VarloBar::ForegroundChanged() {
         // A window that meets the bar lends it the colour of its top edge.
         if (r.top <= below + 2 && r.bottom > below + 4) {
             const int x = std::clamp<int>((r.left + r.right) / 2, s.left, s.right - 1);
-            const gfx::Bitmap pixel = CaptureScreen({x, below + 1, x + 1, below + 2});
+            const RECT spot{x, below + 1, x + 1, below + 2};
+            // Our own surface there would lend its colour instead: look again later.
+            if (OwnWindowOver(spot, m_window, m_backdrop)) {
+                if (--m_tintTries > 0) ::SetTimer(m_window, kTimerTint, kTintDelayMs, nullptr);
+                return;
+            }
+            const gfx::Bitmap pixel = CaptureScreen(spot);
             if (!pixel.Empty()) tint = gfx::Unpremultiply(pixel.At(0, 0));
         }
     }

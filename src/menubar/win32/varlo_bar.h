@@ -100,6 +100,7 @@ private:
     void RegisterAppBar();
     void RemoveAppBar() noexcept;
     void SampleWallpaper();
+    void SampleTint();
     void SlideTo(bool shown);
     void StepSlide();
     void CheckCovered();
@@ -119,6 +120,7 @@ private:
     BarLook m_look;
     std::optional<bool> m_wallpaperDark;
     std::optional<gfx::Color> m_tint;
+    int m_tintTries = 0;
     int m_width = 0;
     int m_clockWidth = 0;
     bool m_appBar = false;
