@@ -189,6 +189,7 @@ std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view 
 void WireSettingsWindow(AppServices& services) noexcept {
     Handlers().openSettings = [&services] {
         if (!g_settings) {
+            Ports().themeChoices = &services.ThemeChoices();
             g_settings = std::make_unique<settings::win32::SettingsWindow>(settings::win32::WindowServices{
                 services.Store(), Ports(), [&services](foundation::SettingEffect effect) { Apply(services, effect); },
                 [] { RestartProgram(nullptr); },

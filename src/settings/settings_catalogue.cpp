@@ -14,6 +14,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(launchers::LaunchpadSettingsPage(store, ports.monitors, ports.confirm, ports.padExcluded));
     pages.Add(launchers::FolderStackSettingsPage());
     pages.Add(extras::AnimationSettingsPage(store, ports.animationExcluded));
+    pages.Add(themes::ThemeSettingsPage(store, ports.themeChoices));
     // Filled by the features of their own.
     pages.Add({L"hotkeys", SettingText(L"pagehotkeys", L"Hotkeys"), {}});
     pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});

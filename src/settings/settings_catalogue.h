@@ -7,6 +7,7 @@
 #include "foundation/general_settings_page.h"
 #include "foundation/settings_pages.h"
 #include "menubar/bar_settings_page.h"
+#include "themes/theme_settings_page.h"
 
 #include <memory>
 #include <string>
@@ -27,6 +28,7 @@ struct PagePorts {
     launchers::Confirm confirm;
     std::shared_ptr<std::wstring> padExcluded = std::make_shared<std::wstring>();
     std::shared_ptr<std::wstring> animationExcluded = std::make_shared<std::wstring>();
+    themes::ThemeChoices* themeChoices = nullptr; // the running program's, when there is one
 };
 
 [[nodiscard]] foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports);

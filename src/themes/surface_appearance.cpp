@@ -6,15 +6,6 @@
 
 namespace kestrana::themes {
 
-namespace {
-
-struct SurfaceKeys {
-    const wchar_t* enable;
-    const wchar_t* opacity; // nullptr where the surface has none
-    const wchar_t* stroke;
-    const wchar_t* blur;
-};
-
 SurfaceKeys KeysFor(Surface surface) {
     switch (surface) {
     case Surface::Dock: return {L"enable_dock", L"opacity_dock", nullptr, L"blur_dock"};
@@ -30,8 +21,6 @@ SurfaceKeys KeysFor(Surface surface) {
     }
     return {L"", nullptr, nullptr, nullptr};
 }
-
-} // namespace
 
 std::uint8_t PercentToAlpha(int percent) {
     const int p = std::clamp(percent, 0, 100);

@@ -34,6 +34,15 @@ struct SurfaceAppearance {
     bool launchpadWinUI = false;    // Launchpad: "paduseWinUI"
 };
 
+// The keys of a surface's backdrop in section "themes"; nullptr where it has none.
+struct SurfaceKeys {
+    const wchar_t* enable;
+    const wchar_t* opacity;
+    const wchar_t* stroke;
+    const wchar_t* blur;
+};
+[[nodiscard]] SurfaceKeys KeysFor(Surface surface);
+
 // Percent (0..100) to an alpha byte: the value times 2.55, cut to an integer, computed in
 // double precision as the stored settings always have been (so 100 gives 254). Values
 // outside 0..100 are held to that range.

@@ -77,6 +77,10 @@ std::vector<ThemeListEntry> ListDockSkins(const ConfigStore& store) {
     return List(store, L"dockskin\\config.ini", false, current);
 }
 
+std::vector<ThemeListEntry> ListClockSkins(const ConfigStore& store, const ThemeChoices& choices) {
+    return List(store, L"clock\\config.ini", false, choices.TimeSkin());
+}
+
 std::vector<ThemeListEntry> ListIconSets(const ConfigStore& store, const ThemeChoices& choices) {
     return List(store, L"icons", true, choices.DockIcons());
 }

@@ -26,6 +26,9 @@ struct ThemeListEntry {
 // Every theme folder with "dockskin\config.ini"; the current one is "themes"/"dockskin"
 // ("default" when absent).
 [[nodiscard]] std::vector<ThemeListEntry> ListDockSkins(const foundation::ConfigStore& store);
+// Every theme folder with "clock\config.ini"; the current one is the clock skin in use.
+[[nodiscard]] std::vector<ThemeListEntry> ListClockSkins(const foundation::ConfigStore& store,
+                                                         const ThemeChoices& choices);
 // Every theme folder with an "icons\" folder; the current one is the icon set in use.
 [[nodiscard]] std::vector<ThemeListEntry> ListIconSets(const foundation::ConfigStore& store,
                                                        const ThemeChoices& choices);

@@ -125,7 +125,7 @@ sleep 0.5
 xdotool key Down
 sleep 1.5
 e2e_screenshot menubar_page >/dev/null || true
-for page in launchpad folderstacks animations; do
+for page in launchpad folderstacks animations themes; do
     xdotool key Down
     sleep 2
     e2e_screenshot ${page}_page >/dev/null || true

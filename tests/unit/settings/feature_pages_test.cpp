@@ -1,5 +1,6 @@
 // The Launchpad, Folder stacks and Animations pages: the keys they write and where, the
-// automatic sizes, the source choice that asks first, and the exclusion lists.
+// automatic sizes, the source choice that asks first, the exclusion lists; the Themes
+// page's theme lists and backdrops.
 #include "settings/settings_catalogue.h"
 
 #include "extras/animation_settings_page.h"
@@ -193,6 +194,46 @@ TEST_F(FeaturePagesTest, StoredAnimationValuesShowAsTheChoiceThatPlays) {
     store.WriteBool(L"WindowsOpen", L"enable", true);
     EXPECT_TRUE(model.Enabled(page, Control(L"animations", L"openeffect")));
     EXPECT_FALSE(model.Enabled(page, Control(L"animations", L"closespeed")));
+}
+
+TEST_F(FeaturePagesTest, ThemesAreChosenFromTheFoldersThatCarryThemAndBackdropsWaitForTheirSwitch) {
+    const std::wstring themes = base + L"themes\\";
+    files.AddFile(themes + L"Glass\\dockskin\\config.ini", std::string_view("[config]\r\n"));
+    files.AddFile(themes + L"Glass\\clock\\config.ini", std::string_view("[config]\r\n"));
+    files.AddDirectory(themes + L"Paper\\icons");
+    files.AddFile(themes + L"Paper\\theme.ini", std::string_view("[config]\r\nname=Paper Set\r\n"));
+    files.AddDirectory(themes + L"Empty");
+    // Without choices of the running program, the page keeps its own.
+    pages = AllSettingsPages(store, ports);
+    EXPECT_EQ(ChoiceValues(L"themes", L"dockskin"), (std::vector<std::wstring>{L"default", L"Glass"}));
+    EXPECT_EQ(ChoiceValues(L"themes", L"dockicons"), (std::vector<std::wstring>{L"default", L"Paper"}));
+    EXPECT_EQ(ChoiceValues(L"themes", L"timeskin"), (std::vector<std::wstring>{L"default", L"Glass"}));
+    EXPECT_EQ(model.Choices(Control(L"themes", L"dockicons"))[1].label.fallback, L"Paper Set");
+    EXPECT_EQ(model.Read(Control(L"themes", L"dockskin")), L"default");
+
+    auto outcome = Write(L"themes", L"dockskin", L"Glass");
+    EXPECT_EQ(outcome.status, WriteStatus::Written);
+    EXPECT_EQ(outcome.effect, SettingEffect::DockRebuild);
+    EXPECT_EQ(store.ReadString(L"themes", L"dockskin"), L"Glass");
+    EXPECT_EQ(outcome.shown, L"Glass");
+    // "default" is no key of its own: choosing it again removes the skin's.
+    EXPECT_EQ(Write(L"themes", L"dockskin", L"default").status, WriteStatus::Written);
+    EXPECT_FALSE(store.HasKey(L"themes", L"dockskin"));
+    EXPECT_EQ(Write(L"themes", L"dockskin", L"Empty").status, WriteStatus::Refused);
+    EXPECT_EQ(Write(L"themes", L"timeskin", L"Glass").status, WriteStatus::Written);
+    EXPECT_EQ(store.ReadString(L"themes", L"timeskin"), L"Glass");
+    EXPECT_EQ(model.Read(Control(L"themes", L"timeskin")), L"Glass");
+
+    const auto& page = *pages.Find(L"themes");
+    const auto& opacity = Control(L"themes", L"opacity_dock");
+    EXPECT_FALSE(model.Enabled(page, opacity));
+    EXPECT_EQ(Write(L"themes", L"enable_dock", L"1").effect, SettingEffect::Dock);
+    EXPECT_TRUE(model.Enabled(page, opacity));
+    EXPECT_EQ(model.Write(opacity, L"140").status, WriteStatus::Clamped);
+    EXPECT_EQ(store.ReadInt(L"themes", L"opacity_dock"), 100);
+    // The menus have a border; the dock has none.
+    EXPECT_EQ(Write(L"themes", L"stroke_menu", L"30").status, WriteStatus::Written);
+    for (const auto& control : page.controls) EXPECT_NE(control.id, L"stroke_dock");
 }
 
 } // namespace

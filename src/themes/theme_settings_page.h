@@ -1,0 +1,16 @@
+#pragma once
+// The settings window's Themes page: the dock skin, the icon set and the clock skin, each
+// chosen from the themes found under "themes\", and the translucent backdrop of each
+// surface (switch, opacity, border, blur).
+
+#include "foundation/settings_pages.h"
+
+namespace kestrana::themes {
+
+class ThemeChoices;
+
+// Without `choices` (no running program to share them with) the page reads the choices
+// from the store.
+[[nodiscard]] foundation::PageDescriptor ThemeSettingsPage(foundation::ConfigStore& store, ThemeChoices* choices);
+
+} // namespace kestrana::themes
