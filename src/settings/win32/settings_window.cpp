@@ -5,6 +5,7 @@
 #include "foundation/process_state.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 #include <oleacc.h>
 #include <wrl/client.h>
 
@@ -595,6 +596,14 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         g_window = nullptr;
         // Closing gives everything back; the next request makes the window anew.
         m_window.Reset();
+        if (foundation::DetailLogging()) {
+            PROCESS_MEMORY_COUNTERS_EX counters{};
+            counters.cb = sizeof counters;
+            if (::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                          sizeof counters))
+                foundation::LogDetail("settings window", L"closed; private memory " +
+                                                             std::to_wstring((counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage) / 1024) + L" KB");
+        }
         return 0;
     default: break;
     }

@@ -131,5 +131,11 @@ for page in launchpad folderstacks animations themes; do
     e2e_screenshot ${page}_page >/dev/null || true
 done
 
+# What opening costs: the window adds under 8 MB (what closing gives back is logged beside it).
+grep -a 'settings window: shown in\|settings window: closed' "$E2E_BASE/Kestrana.log" | sed 's/^.*settings window: /  /'
+added=$(grep -a 'settings window: shown in' "$E2E_BASE/Kestrana.log" | head -n1 | sed -n 's/.*private memory \([-+][0-9]*\) KB.*/\1/p')
+[ -n "$added" ] || e2e_fail "no memory figure for the settings window in the log"
+[ "${added#+}" -lt 8192 ] || e2e_fail "opening the settings window added $added KB"
+
 e2e_quit_kestrana
 echo ok
