@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" win64 win32
+"$root/scripts/build.sh" --program win64 win32
 "$root/scripts/layout.sh"
 
 source "$root/tests/e2e/lib.sh"
