@@ -1,11 +1,11 @@
 # The default theme as the compositor draws it under Wine: themeview.exe, started in the
 # program folder, shows the preview of the skin "default", the shipped dockskin pictures
 # and every special icon on a light and a dark backdrop. The screenshot of its window is
-# kept as docs/theme-preview-wine.png.
+# kept in build/screenshots (THEME_PREVIEW_OUT=docs/theme-preview-wine.png renews the
+# picture the documentation shows).
 source "$(dirname "$0")/../lib.sh"
-repo=$(cd "$(dirname "$0")/../../.." && pwd)
 viewer=${THEMEVIEW_EXE:-$E2E_ROOT/build/win64/e2e-bin/themeview.exe}
-out=${THEME_PREVIEW_OUT:-$repo/docs/theme-preview-wine.png}
+out=${THEME_PREVIEW_OUT:-$E2E_ROOT/build/screenshots/theme-preview-wine.png}
 e2e_begin theme_preview
 
 [ -f "$viewer" ] || e2e_fail "no themeview.exe at $viewer (tools/themeview)"
@@ -42,5 +42,6 @@ done
 echo "light half $light, dark half $dark, spread $spread (attempt $attempt)"
 [ $ok = 1 ] || e2e_fail "the window never showed a light and a dark half"
 
+mkdir -p "$(dirname "$out")"
 cp "$crop" "$out" || e2e_fail "cannot copy the picture to $out"
 echo "ok: $out"
