@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/image_limits.h"
 #include "gfx/resample.h"
 
 #include <windows.h>
@@ -75,7 +76,7 @@ std::shared_ptr<const gfx::Bitmap> Win32TrackerPictures::WindowSnapshot(WindowId
             if (const auto image = kept ? kept(id) : nullptr; image && !image->Empty()) return ItemSized(*image);
         }
         const SIZE size = RestoredSize(window);
-        if (size.cx <= 0 || size.cy <= 0 || size.cx > 8192 || size.cy > 8192) return nullptr;
+        if (!gfx::ImageSizeAllowed(size.cx, size.cy)) return nullptr; // a program can make its window huge
         using namespace ::kestrana::win32;
         UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
         BITMAPINFO info{};

@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/image_limits.h"
 
 #include <dwmapi.h>
 
@@ -69,7 +70,13 @@ enum class Source { Screen, PrintOrScreen };
 gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
     try {
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-        if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return {};
+        // Any program can make its window huge; no picture beyond the decoders' own cap.
+        if (!gfx::ImageSizeAllowed(width, height)) {
+            if (width > 0 && height > 0)
+                foundation::LogFailure("window capture", L"window too large to picture: " + std::to_wstring(width) +
+                                                             L" x " + std::to_wstring(height));
+            return {};
+        }
         Dib dib;
         if (!MakeDib(dib, width, height)) {
             foundation::LogFailure("window capture", L"no bitmap");
