@@ -85,7 +85,12 @@ gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
         const std::size_t count = std::size_t(width) * std::size_t(height);
         auto* pixels = static_cast<std::uint32_t*>(dib.bits);
         bool done = false;
-        if (source != Source::Screen) {
+        // A print is drawn by the window's own thread: a program that does not answer would
+        // hold ours with it. The screen has its picture as well.
+        DWORD_PTR ignored = 0;
+        const bool answers = source != Source::Screen && !::IsHungAppWindow(window) &&
+                             ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &ignored);
+        if (answers) {
             RECT whole{};
             ::GetWindowRect(window, &whole);
             // The print draws the whole window at the DC's origin; shift it so the visible part lands at 0,0.
