@@ -11,7 +11,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(dock::DockSettingsPage(store, ports.monitors));
     pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample));
     // Filled by the features of their own.
-    pages.Add({L"hotkeys", SettingText(L"pagehotkeys", L"Hotkeys"), {}});
+    pages.Add(foundation::HotkeySettingsPage(store, ports.hotkeyStatus));
     pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});
     pages.Add({L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}});
     pages.Add({L"weather", SettingText(L"pageweather", L"Weather"), {}});

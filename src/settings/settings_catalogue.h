@@ -4,6 +4,7 @@
 
 #include "dock/dock_settings_page.h"
 #include "foundation/general_settings_page.h"
+#include "foundation/hotkey_settings_page.h"
 #include "foundation/settings_pages.h"
 #include "menubar/bar_settings_page.h"
 
@@ -13,12 +14,13 @@ class ConfigStore;
 
 namespace kestrana::settings {
 
-// What the pages need from the machine: the autostart entries, the monitors, and the
-// clock's formatting for the preset samples.
+// What the pages need from the machine: the autostart entries, the monitors, the
+// clock's formatting for the preset samples, and which hotkeys registered.
 struct PagePorts {
     foundation::AutostartPort autostart;
     dock::MonitorChoices monitors;
     menubar::PatternSample clockSample;
+    foundation::HotkeyStatusOf hotkeyStatus;
 };
 
 [[nodiscard]] foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports);
