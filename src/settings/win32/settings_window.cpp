@@ -507,6 +507,9 @@ void SettingsWindow::Commit(Row& row, std::wstring_view value) {
         for (auto& other : m_rows) LoadRow(*other);
     } else {
         LoadRow(row);
+        // One choice can change another value too (no modifier takes the hotkey's key).
+        for (auto& other : m_rows)
+            if (other.get() != &row && m_model.Read(*other->control) != other->shown) LoadRow(*other);
     }
     UpdateEnabled();
     if (outcome.status == WriteStatus::Written || outcome.status == WriteStatus::Clamped) {
