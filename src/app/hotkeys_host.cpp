@@ -156,6 +156,12 @@ void Carry(HotkeyHost& host, int id, const foundation::HotkeyChoice& choice) {
 void OnHotkey(int id) {
     if (!g_host) return;
     HotkeyHost& host = *g_host;
+    // Any program can post this message: only a binding we hold is acted on.
+    if (!foundation::FindHotkey(id) ||
+        host.registrar.Status(static_cast<HotkeyId>(id)) != foundation::HotkeyStatus::Registered) {
+        foundation::LogFailure("hotkeys", "a hotkey message for " + std::to_string(id) + ", which is not registered, is ignored");
+        return;
+    }
     foundation::HotkeyFacts facts;
     if (auto* dock = PrimaryDock(host.services)) {
         facts.dockDisplayMode = static_cast<int>(dock->Bar().Model().Settings().displayMode);

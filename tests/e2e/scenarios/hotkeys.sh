@@ -2,7 +2,8 @@
 # effect "padeffect" chooses, Ctrl+D hides and shows the dock in display mode 6, the
 # Launchpad item's Open entry opens it too, and the log holds the time from the press to the Launchpad's first frame. Ctrl+M, held by
 # another program, is logged as refused and noted on the Hotkeys page, where a key typed
-# into the Launchpad's field becomes its new hotkey at once.
+# into the Launchpad's field becomes its new hotkey at once. A hotkey message another
+# program posts for a binding not held is ignored.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin hotkeys 1920x1080x24
 
@@ -42,6 +43,8 @@ refusals=$(grep -a 'hotkeys' "$E2E_BASE/Kestrana.log" | grep -a -i 'refused')
 echo "$refusals"
 [ "$(echo "$refusals" | grep -c 'hotkey 108 (Ctrl+M)')" = 1 ] || e2e_fail "Ctrl+M was not logged as refused once"
 [ "$(echo "$refusals" | wc -l)" = 1 ] || e2e_fail "a free combination was refused"
+# A hotkey message posted by another program for a binding we do not hold does nothing.
+kdrv post "$(kdrv find KESTRANA - 5000)" 786 114 0 >/dev/null
 
 # Ctrl+L: the Launchpad comes, sliding down (effect 1), and goes again.
 xdotool key ctrl+l
@@ -102,6 +105,8 @@ xdotool key ctrl+k
 wait_for "Ctrl+K did not show the Launchpad" visible "$pad"
 xdotool key Escape
 
+grep -a 'hotkey message for 114, which is not registered, is ignored' "$E2E_BASE/Kestrana.log" ||
+    e2e_fail "a posted message for a binding not held was not refused"
 grep -a -E 'hotkey 10[12] pressed|first frame' "$E2E_BASE/Kestrana.log" | tail -n 8
 e2e_quit_kestrana
 echo ok
