@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace kestrana::app {
 namespace {
@@ -180,8 +181,19 @@ template <std::size_t N>
 void Register(const std::array<HotkeyGroup, N>& groups) noexcept {
     try {
         if (!g_host || !OnUiThread()) return;
-        g_host->registrar.SetDockExists(DockExists(g_host->services));
-        g_host->registrar.RegisterGroups(groups);
+        auto& registrar = g_host->registrar;
+        registrar.SetDockExists(DockExists(g_host->services));
+        std::vector<foundation::HotkeyStatus> before;
+        for (const auto& keys : foundation::AllHotkeys()) before.push_back(registrar.Status(keys.id));
+        registrar.RegisterGroups(groups);
+        // A binding that comes or goes is worth a line when looking into a missing hotkey.
+        std::size_t i = 0;
+        for (const auto& keys : foundation::AllHotkeys()) {
+            const auto now = registrar.Status(keys.id);
+            if (now != before[i++])
+                foundation::LogDetail("hotkeys", "hotkey " + std::to_string(static_cast<int>(keys.id)) + " is now " +
+                                                     std::to_string(static_cast<int>(now)));
+        }
     } catch (...) {
         foundation::LogCaught("hotkeys register");
     }
@@ -206,6 +218,7 @@ void RenewHotkeysWithTaskbar() noexcept {
         auto before = std::move(Handlers().taskbarRecreated);
         Handlers().taskbarRecreated = [before = std::move(before)] {
             if (before) before();
+            foundation::LogDetail("hotkeys", "the taskbar came back: registering again");
             Register(foundation::kTaskbarRecreatedGroups);
         };
     } catch (...) {

@@ -78,23 +78,6 @@ TEST_F(HotkeyTest, BindingsReadBothValuesAndLeaveBadOnesUnset) {
     }
 }
 
-TEST(HotkeyTable, EveryIdHasItsOwnKeysAndExactlyOneGroup) {
-    std::set<std::wstring> names;
-    std::set<int> ids;
-    for (const auto& keys : AllHotkeys()) {
-        EXPECT_EQ(std::wstring(keys.modifier), std::wstring(keys.name) + L"1");
-        EXPECT_EQ(std::wstring(keys.key), std::wstring(keys.name) + L"2");
-        EXPECT_TRUE(names.insert(std::wstring(keys.name)).second);
-        EXPECT_TRUE(ids.insert(static_cast<int>(keys.id)).second);
-        const auto group = IdsOf(GroupOf(keys.id));
-        EXPECT_NE(std::find(group.begin(), group.end(), keys.id), group.end());
-    }
-    EXPECT_EQ(ids.size(), 13u);
-    EXPECT_EQ(FindHotkey(113), nullptr);
-    EXPECT_EQ(*ids.begin(), 101);
-    EXPECT_EQ(*ids.rbegin(), 114);
-}
-
 TEST_F(HotkeyTest, GroupUnregistersItsIdsBeforeRegisteringTheSetOnes) {
     Set(L"volumeup1", L"2");
     Set(L"volumeup2", L"38");
@@ -198,33 +181,6 @@ TEST(HotkeyDispatch, BorderAndLaunchpadFollowTheDock) {
     EXPECT_EQ(dispatcher.Choose(0, facts, 0).action, HotkeyAction::None);
 }
 
-TEST(HotkeyDispatch, LevelHotkeysCarryTheirKeyOrStep) {
-    HotkeyDispatcher dispatcher;
-    const HotkeyFacts facts;
-    struct Case {
-        HotkeyId id;
-        HotkeyAction action;
-        int key, step;
-    };
-    const Case cases[] = {
-        {HotkeyId::VolumeUp, HotkeyAction::PressVolumeKey, 175, 0},
-        {HotkeyId::VolumeDown, HotkeyAction::PressVolumeKey, 174, 0},
-        {HotkeyId::VolumeMute, HotkeyAction::PressVolumeKey, 173, 0},
-        {HotkeyId::BrightnessUp, HotkeyAction::StepBrightness, 0, 6},
-        {HotkeyId::BrightnessDown, HotkeyAction::StepBrightness, 0, -6},
-        {HotkeyId::MicrophoneUp, HotkeyAction::StepMicrophone, 0, 4},
-        {HotkeyId::MicrophoneDown, HotkeyAction::StepMicrophone, 0, -4},
-        {HotkeyId::MicrophoneMute, HotkeyAction::ToggleMicrophoneMute, 0, 0},
-        {HotkeyId::Taskbar, HotkeyAction::ToggleTaskbar, 0, 0},
-    };
-    for (const auto& c : cases) {
-        const HotkeyChoice choice = dispatcher.Choose(static_cast<int>(c.id), facts, 0);
-        EXPECT_EQ(choice.action, c.action) << static_cast<int>(c.id);
-        EXPECT_EQ(choice.key, c.key) << static_cast<int>(c.id);
-        EXPECT_EQ(choice.step, c.step) << static_cast<int>(c.id);
-    }
-}
-
 TEST(HotkeyDispatch, StageManagerActsOncePerGapAndOnlyWithBarsAndHiddenMainWindow) {
     HotkeyDispatcher dispatcher;
     HotkeyFacts facts;
@@ -271,9 +227,6 @@ TEST(HotkeyTexts, ModifierListAndNames) {
     EXPECT_EQ(ModifierChoices(L"- |Strg |Umschalt |Alt ")[1].label, L"Strg ");
     EXPECT_EQ(ModifierChoices(L"- |Strg").size(), 2u);
     for (int other : {0, 3, 6, 7, 8, -1}) EXPECT_EQ(ModifierName(other), L"-") << other;
-    EXPECT_EQ(KeyName(68), L"D");
-    EXPECT_EQ(KeyName(0x74), L"F5");
-    EXPECT_EQ(KeyName(0), L"");
 }
 
 class HotkeyPageTest : public HotkeyTest {
