@@ -383,6 +383,7 @@ void WireLaunchpad(AppServices* services) {
         const int chosen = effect == foundation::kLaunchpadConfiguredEffect
                                ? launchers::ConfiguredEffect(services->Store().ReadInt(L"normal", L"padeffect"))
                                : static_cast<int>(effect);
+        foundation::LogDetail("launchpad", "toggled with effect " + std::to_string(chosen));
         (*pad)->Toggle(chosen);
     };
     Handlers().hideLaunchpad = [pad] {

@@ -123,6 +123,8 @@ sleep 1
 xdotool key ctrl+m
 for i in $(seq 1 25); do grep -a -q 'hotkey 103 pressed' "$E2E_BASE/Kestrana.log" && break; sleep 0.2; done
 grep -a -q 'hotkey 103 pressed' "$E2E_BASE/Kestrana.log" || e2e_fail "Ctrl+M was not registered again after the taskbar came back"
+[ "$(grep -a -c 'toggled with effect 1' "$E2E_BASE/Kestrana.log")" -ge 5 ] || e2e_fail "a toggle did not use the chosen effect"
+grep -a 'toggled with effect [02]' "$E2E_BASE/Kestrana.log" && e2e_fail "a toggle used another effect than the chosen one"
 grep -a 'hotkey message for 114, which is not registered, is ignored' "$E2E_BASE/Kestrana.log" ||
     e2e_fail "a posted message for a binding not held was not refused"
 grep -a -E 'hotkey 10[12] pressed|first frame' "$E2E_BASE/Kestrana.log" | tail -n 8
