@@ -343,6 +343,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     };
     Handlers().displayChanged = [services] {
         if (auto* docks = services->Docks()) docks->Rebuild();
+        RegisterDockHotkeys(); // the rebuild may have left no dock, or made the first
     };
     Handlers().followPointer = [services] {
         if (auto* docks = services->Docks()) docks->FollowPointer();
