@@ -52,17 +52,6 @@ void OffsetMenuIds(gfx::Menu& menu, int offset) {
     }
 }
 
-// The companion that types the special items' chords, and the taskbar toggle.
-dock::win32::SpecialServices DockSpecialServices() {
-    dock::win32::SpecialServices services;
-    for (const auto cls : {foundation::kCompanion32Class, foundation::kCompanion64Class}) {
-        services.companion = ::FindWindowW(std::wstring(cls).c_str(), nullptr);
-        if (services.companion) break;
-    }
-    services.shareKeyMessage = Messages().shareKey;
-    services.toggleTaskbar = [] { menubar::win32::SetTaskbarShown(menubar::win32::TaskbarHidden()); };
-    return services;
-}
 
 // The docks draw text only for the calendar picture and the item labels, neither of
 // which is in their first frame; the text engine (slow to start) is made on first use.
@@ -81,6 +70,18 @@ private:
 };
 
 } // namespace
+
+// The companion that types the special items' chords, and the taskbar toggle.
+dock::win32::SpecialServices DockSpecialServices() {
+    dock::win32::SpecialServices services;
+    for (const auto cls : {foundation::kCompanion32Class, foundation::kCompanion64Class}) {
+        services.companion = ::FindWindowW(std::wstring(cls).c_str(), nullptr);
+        if (services.companion) break;
+    }
+    services.shareKeyMessage = Messages().shareKey;
+    services.toggleTaskbar = [] { menubar::win32::SetTaskbarShown(menubar::win32::TaskbarHidden()); };
+    return services;
+}
 
 gfx::TextRenderer& AppServices::Text() {
     if (!m_text) {

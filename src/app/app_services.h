@@ -4,6 +4,7 @@
 // text services, the theme choices and the docks.
 
 #include "dock/job_runner.h"
+#include "dock/win32/item_actions.h"
 #include "foundation/config_store.h"
 #include "foundation/startup_settings.h"
 #include "foundation/win32/startup_environment.h"
@@ -46,6 +47,10 @@ class StackIcons;
 }
 
 namespace kestrana::app {
+
+// The companion that types the special items' and the volume hotkeys' chords, and the
+// taskbar toggle, as they are now.
+[[nodiscard]] dock::win32::SpecialServices DockSpecialServices();
 
 class AppServices {
 public:

@@ -54,6 +54,7 @@ struct MainWindowHandlers {
     std::function<void()> hideBars;                      // crash, restart
     std::function<void()> hideLaunchpad;
     std::function<void()> reloadLaunchpad;               // its catalogue files were replaced
+    std::function<bool()> launchpadShown;
     std::function<void()> stopMinimiseWatcher;
     std::function<void()> stopMenuBar;
     std::function<std::vector<HWND>()> trackedWindows;   // windows the dock tracks

@@ -68,4 +68,6 @@ int MenuBarHeightOn(const std::wstring& deviceName) noexcept {
     }
 }
 
+bool MenuBarRunning() noexcept { return g_bars.load() != nullptr; }
+
 } // namespace kestrana::app

@@ -1,6 +1,7 @@
 #include "app/settings_host.h"
 
 #include "app/app_services.h"
+#include "app/hotkeys_host.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
@@ -56,6 +57,7 @@ settings::PagePorts MakePorts() {
     ports.confirm = [](const std::wstring& question) {
         return ::MessageBoxW(::GetActiveWindow(), question.c_str(), L"Kestrana", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     };
+    ports.hotkeyStatus = [](foundation::HotkeyId id) { return HotkeyStatusOf(id); };
     return ports;
 }
 
@@ -84,8 +86,10 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
         return;
     case foundation::SettingEffect::DockRebuild:
         if (docks) docks->Rebuild();
+        RegisterDockHotkeys(); // a rebuild may leave no dock, or make the first
         return;
     case foundation::SettingEffect::MenuBar: MenuBarClockChanged(); return;
+    case foundation::SettingEffect::Hotkeys: RegisterAllHotkeys(); return;
     case foundation::SettingEffect::None:
     case foundation::SettingEffect::Restart: return; // the page says so and offers the restart
     }

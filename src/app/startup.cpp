@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/app_services.h"
+#include "app/hotkeys_host.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
@@ -23,6 +24,7 @@
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/process_start.h"
+#include "launchers/pad_rules.h"
 #include "launchers/win32/pad_window.h"
 #include "themes/theme_files.h"
 
@@ -207,6 +209,7 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         hooks.setCurrentDirectory = [](const std::wstring& folder) { win32::SetProcessCurrentDirectory(folder); };
         hooks.updateCompanionFiles = [&services] { services.UpdateCompanionFiles(); };
         hooks.startMenuBar = [&services] { StartMenuBar(services); };
+        hooks.registerHotkeyGroups = [] { RegisterStartupHotkeys(); };
         hooks.startMinimiseWatcher = [app = &services] {
             extras::win32::AnimationServices watcher{&app->Store(), [app] { return app->Docks(); }};
             if (extras::win32::StartMinimiseWatcher(std::move(watcher)))
@@ -340,6 +343,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     };
     Handlers().displayChanged = [services] {
         if (auto* docks = services->Docks()) docks->Rebuild();
+        RegisterDockHotkeys(); // the rebuild may have left no dock, or made the first
     };
     Handlers().followPointer = [services] {
         if (auto* docks = services->Docks()) docks->FollowPointer();
@@ -377,7 +381,11 @@ void WireLaunchpad(AppServices* services) {
             *pad = std::make_unique<launchers::LaunchpadWindow>(launchers::PadWindowServices{
                 services->Store(), services->Text(), services->Jobs(), std::move(dockOn), std::move(padIcon)});
         }
-        (*pad)->Toggle(static_cast<int>(effect));
+        const int chosen = effect == foundation::kLaunchpadConfiguredEffect
+                               ? launchers::ConfiguredEffect(services->Store().ReadInt(L"normal", L"padeffect"))
+                               : static_cast<int>(effect);
+        foundation::LogDetail("launchpad", "toggled with effect " + std::to_string(chosen));
+        (*pad)->Toggle(chosen);
     };
     Handlers().hideLaunchpad = [pad] {
         if (*pad) (*pad)->HideNow();
@@ -388,6 +396,7 @@ void WireLaunchpad(AppServices* services) {
         (*pad)->HideNow();
         pad->reset();
     };
+    Handlers().launchpadShown = [pad] { return *pad && (*pad)->Shown(); };
 }
 
 } // namespace
@@ -436,12 +445,17 @@ int Run() noexcept {
     const bool workshop = process.workshopMode.load();
     HWND mainWindow = CreateWindowsOfTheProgram(workshop);
     if (!mainWindow) return 0;
-    if (!workshop) CreateCloakedIconHost(mainWindow);
+    if (!workshop) {
+        CreateCloakedIconHost(mainWindow);
+        StartHotkeys(*services, mainWindow);
+    }
     LoadSettings(*services, workshop);
     win32::LogStartupStep(L"settings loaded");
     if (!workshop) {
         StartDocksAndTheirTimers(services, mainWindow);
         WireLaunchpad(services);
+        RenewHotkeysWithTaskbar();
+        RegisterDockHotkeys();
         WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
         if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();

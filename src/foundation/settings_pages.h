@@ -35,6 +35,7 @@ enum class SettingEffect : std::uint8_t {
     Dock,        // the docks take the new values as they stand
     DockRebuild, // the docks are built again (edge, screens)
     MenuBar,     // the bars take the new values (clock patterns)
+    Hotkeys,     // the hotkeys are registered again
     Restart,     // only a restart applies it: the page says so and offers one
 };
 
@@ -89,6 +90,12 @@ struct ControlDescriptor {
     std::function<std::optional<TextRef>(const std::wstring& value)> refuse;
     SettingEffect effect = SettingEffect::None;
     std::wstring action; // Action role: what the button asks for ("restart")
+    // Shown on the line below the control while the running program has something to
+    // say about its value (a hotkey another program holds); read again with the value.
+    std::function<std::optional<TextRef>()> note;
+    // Sits on the same line as the control before it, sharing its width, and is named
+    // by that control's label.
+    bool besidePrevious = false;
 };
 
 struct PageDescriptor {

@@ -58,6 +58,8 @@ inline constexpr std::uintptr_t kDestroyShellWindow = 999;
 inline constexpr std::uint32_t kMsgSteamResult = 32666;
 inline constexpr std::uint32_t kMsgEndLivePreview = 54321;
 inline constexpr std::uint32_t kMsgLaunchpadRequest = 1037;
+// lParam of kMsgLaunchpadRequest: the show effect, or this for the one the settings choose.
+inline constexpr std::intptr_t kLaunchpadConfiguredEffect = -1;
 
 inline constexpr std::uint32_t kTimerTaskbarRecreated = 9876;
 

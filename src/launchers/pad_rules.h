@@ -53,6 +53,9 @@ struct EffectFrame {
 [[nodiscard]] int EffectDurationMs(int effect);
 // `elapsedMs` since the animation began; at or past the duration the end state.
 [[nodiscard]] EffectFrame EffectAt(int effect, bool showing, int elapsedMs);
+// The effect the user chose ("normal"/"padeffect"), for the requests that name none;
+// a value that is no effect counts as 0.
+[[nodiscard]] constexpr int ConfiguredEffect(int stored) { return stored >= 0 && stored <= 2 ? stored : 0; }
 
 // Eases a page slide: position 0 at the start, 1 at `durationMs`.
 [[nodiscard]] float SlideProgress(int elapsedMs, int durationMs);

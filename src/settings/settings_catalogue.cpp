@@ -16,7 +16,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(extras::AnimationSettingsPage(store, ports.animationExcluded));
     pages.Add(themes::ThemeSettingsPage(store, ports.themeChoices));
     // Filled by the features of their own.
-    pages.Add({L"hotkeys", SettingText(L"pagehotkeys", L"Hotkeys"), {}});
+    pages.Add(foundation::HotkeySettingsPage(store, ports.hotkeyStatus));
     pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});
     pages.Add({L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}});
     pages.Add({L"weather", SettingText(L"pageweather", L"Weather"), {}});

@@ -5,6 +5,7 @@
 #include "dock/dock_settings_page.h"
 #include "launchers/launchpad_settings_page.h"
 #include "foundation/general_settings_page.h"
+#include "foundation/hotkey_settings_page.h"
 #include "foundation/settings_pages.h"
 #include "menubar/bar_settings_page.h"
 #include "themes/theme_settings_page.h"
@@ -19,12 +20,14 @@ class ConfigStore;
 namespace kestrana::settings {
 
 // What the pages need from the machine: the autostart entries, the monitors, the clock's
-// formatting for the preset samples and the user's answer to a question. The chosen
-// entries of the exclusion lists are shared with the actions that take them off.
+// formatting for the preset samples, which hotkeys registered and the user's answer to a
+// question. The chosen entries of the exclusion lists are shared with the actions that
+// take them off.
 struct PagePorts {
     foundation::AutostartPort autostart;
     dock::MonitorChoices monitors;
     menubar::PatternSample clockSample;
+    foundation::HotkeyStatusOf hotkeyStatus;
     launchers::Confirm confirm;
     std::shared_ptr<std::wstring> padExcluded = std::make_shared<std::wstring>();
     std::shared_ptr<std::wstring> animationExcluded = std::make_shared<std::wstring>();

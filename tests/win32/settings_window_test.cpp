@@ -1,6 +1,7 @@
 // The settings window with its real controls on a settings folder in memory: typed values
 // are clamped or refused in the field, a failed write is reported, a DPI change rescales
-// the page, and the window comes back where it was closed.
+// the page, the window comes back where it was closed, and the Hotkeys page captures a key,
+// lines up each binding's two controls and notes a refused combination below them.
 #include "settings/win32/settings_window.h"
 
 #include "fakes/settings_folder.h"
@@ -152,6 +153,83 @@ TEST(SettingsWindowActions, TheBackupPagesButtonsReachTheProgramAndTheListFollow
     EXPECT_EQ(actions, (std::vector<std::wstring>{L"backup", L"itembackup"}));
     EXPECT_TRUE(Shows(window.Handle(), L"Done: itembackup"));
     EXPECT_EQ(::SendMessageW(list, CB_GETCOUNT, 0, 0), 1) << "the new item backup is listed";
+}
+
+// Dispatches this thread's messages (the key field's timer) until `done` or 3 s.
+template <typename Done>
+bool PumpUntil(Done done) {
+    const ULONGLONG end = ::GetTickCount64() + 3000;
+    MSG message{};
+    while (!done() && ::GetTickCount64() < end) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(10);
+    }
+    return done();
+}
+
+std::vector<HWND> ChildrenOf(HWND parent, const wchar_t* cls) {
+    std::vector<HWND> found;
+    for (HWND child = ::FindWindowExW(parent, nullptr, cls, nullptr); child; child = ::FindWindowExW(parent, child, cls, nullptr))
+        found.push_back(child);
+    return found;
+}
+
+TEST(SettingsWindowHotkeys, KeyFieldWritesTheKeyAndARefusalIsNotedUnderItsLine) {
+    foundation::Process().uiThreadId = ::GetCurrentThreadId();
+    fakes::SettingsFolder folder;
+    std::vector<foundation::SettingEffect> effects;
+    bool refused = false;
+    PagePorts ports;
+    ports.hotkeyStatus = [&](foundation::HotkeyId id) {
+        return refused && id == foundation::HotkeyId::Launchpad ? foundation::HotkeyStatus::Refused
+                                                                : foundation::HotkeyStatus::Registered;
+    };
+    SettingsWindow window(WindowServices{folder.store, ports, [&](foundation::SettingEffect effect) {
+                                             effects.push_back(effect);
+                                             // The program registers again; the Launchpad's is taken.
+                                             refused = folder.store.ReadInt(L"hotkey", L"pad2") != 0;
+                                         },
+                                         {}, {}});
+    ASSERT_TRUE(window.Show(L"hotkeys"));
+    HWND main = window.Handle();
+    const auto lists = ChildrenOf(main, WC_COMBOBOXW);
+    const auto fields = ChildrenOf(main, HOTKEY_CLASSW);
+    ASSERT_EQ(lists.size(), 13u);
+    ASSERT_EQ(fields.size(), 13u);
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        const RECT list = ClientRectOf(lists[i]);
+        const RECT field = ClientRectOf(fields[i]);
+        EXPECT_EQ(list.top, field.top) << i << ": the binding's two controls share a line";
+        EXPECT_LT(list.right, field.left) << i;
+    }
+    HWND padList = lists[1];
+    HWND padField = fields[1];
+    EXPECT_FALSE(::IsWindowEnabled(padField)) << "no modifier: no key";
+
+    ::SendMessageW(padList, CB_SETCURSEL, 1, 0); // "Ctrl "
+    ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(padList), CBN_SELCHANGE), reinterpret_cast<LPARAM>(padList));
+    EXPECT_EQ(folder.store.ReadInt(L"hotkey", L"pad1"), 2);
+    EXPECT_TRUE(::IsWindowEnabled(padField));
+    const RECT nextBefore = ClientRectOf(lists[2]);
+    EXPECT_FALSE(Shows(main, L"Another program holds this combination; it is not active."));
+
+    // A key pressed in the field is written once the press settles.
+    ::SendMessageW(padField, HKM_SETHOTKEY, MAKEWORD('L', 0), 0);
+    ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(padField), EN_CHANGE), reinterpret_cast<LPARAM>(padField));
+    ASSERT_TRUE(PumpUntil([&] { return folder.store.ReadInt(L"hotkey", L"pad2") == 'L'; }));
+    EXPECT_EQ(effects, (std::vector<foundation::SettingEffect>{foundation::SettingEffect::Hotkeys,
+                                                                foundation::SettingEffect::Hotkeys}));
+    EXPECT_TRUE(Shows(main, L"Another program holds this combination; it is not active."));
+    EXPECT_GT(ClientRectOf(lists[2]).top, nextBefore.top) << "the note takes a line of its own";
+
+    // No modifier takes the key away and empties the field.
+    ::SendMessageW(padList, CB_SETCURSEL, 0, 0);
+    ::SendMessageW(main, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(padList), CBN_SELCHANGE), reinterpret_cast<LPARAM>(padList));
+    EXPECT_FALSE(folder.store.HasKey(L"hotkey", L"pad2"));
+    EXPECT_FALSE(::IsWindowEnabled(padField));
+    EXPECT_EQ(LOBYTE(LOWORD(::SendMessageW(padField, HKM_GETHOTKEY, 0, 0))), 0);
+    EXPECT_FALSE(Shows(main, L"Another program holds this combination; it is not active."));
+    EXPECT_EQ(ClientRectOf(lists[2]).top, nextBefore.top);
 }
 
 } // namespace

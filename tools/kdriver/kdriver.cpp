@@ -26,6 +26,12 @@
 //   kdriver watcher <answer> <seconds> <log-file>      a stand-in "dockhook32" window (class and
 //                                                      title) that answers 50014 and logs each ask
 //   kdriver crash <pid>                                faults a thread inside that process
+//   kdriver children <hwnd>                            each child window: handle, class, visible,
+//                                                      enabled, text
+//   kdriver hold-hotkey <modifiers> <key> <seconds> [stop-file]
+//                                                      holds a global hotkey (another program's
+//                                                      combination) until the time is up or the
+//                                                      file exists, then lets go and ends
 //   kdriver folder-acl <path>                          prints the folder's owner and access entries
 //   kdriver secure-folder <path>                       owner Administrators; full control for
 //                                                      Administrators and SYSTEM, read for Users
@@ -466,6 +472,33 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"iconic" && argc >= 3) {
         std::wprintf(L"%d\n", ::IsIconic(Handle(argv[2])) ? 1 : 0);
+        return 0;
+    }
+    if (command == L"children" && argc >= 3) {
+        ::EnumChildWindows(
+            Handle(argv[2]),
+            [](HWND child, LPARAM) -> BOOL {
+                wchar_t cls[128] = {}, text[512] = {};
+                ::GetClassNameW(child, cls, 128);
+                ::GetWindowTextW(child, text, 512);
+                std::wprintf(L"%lld %ls visible=%d enabled=%d\t%ls\n",
+                             static_cast<long long>(reinterpret_cast<INT_PTR>(child)), cls,
+                             ::IsWindowVisible(child) ? 1 : 0, ::IsWindowEnabled(child) ? 1 : 0, text);
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+    if (command == L"hold-hotkey" && argc >= 5) {
+        if (!::RegisterHotKey(nullptr, 1, static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])))) return 1;
+        std::wprintf(L"held\n");
+        std::fflush(stdout);
+        // Ends on its own: a Wine process killed from outside takes its X resources with it,
+        // which the other processes of the session do not survive.
+        const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(Number(argv[4])) * 1000;
+        while (::GetTickCount64() < end && (argc < 6 || ::GetFileAttributesW(argv[5]) == INVALID_FILE_ATTRIBUTES))
+            ::Sleep(100);
+        ::UnregisterHotKey(nullptr, 1);
         return 0;
     }
     if (command == L"foreground") {

@@ -160,7 +160,8 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
         return;
     case ClickAction::OpenLaunchpad:
         // The Launchpad lives beside the docks; the main window hands the toggle on.
-        ::PostMessageW(kestrana::win32::ShellWindowHost(), foundation::kMsgLaunchpadRequest, 1, 0);
+        ::PostMessageW(kestrana::win32::ShellWindowHost(), foundation::kMsgLaunchpadRequest, 1,
+                       foundation::kLaunchpadConfiguredEffect);
         return;
     case ClickAction::Special: {
         const auto action = SpecialActionFor(item.appname);

@@ -6,7 +6,9 @@
 #include "dock/win32/dock_clicks.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
+#include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
 
@@ -327,7 +329,9 @@ bool DockMenus::RunItemCommand(int command, std::int32_t itemId) {
         if (appname == L"trash|") {
             RunJob(jobs, "open trash", [] { OpenRecycleBin(); });
         } else if (appname == L"launchpad|") {
-            foundation::LogDetail("dock menu", "the Launchpad view is not part of this build");
+            // The Launchpad lives beside the docks; the main window hands the toggle on.
+            ::PostMessageW(kestrana::win32::ShellWindowHost(), foundation::kMsgLaunchpadRequest, 1,
+                           foundation::kLaunchpadConfiguredEffect);
         } else if (const auto special = SpecialActionFor(appname)) {
             const SpecialServices services = m_services.special ? m_services.special() : SpecialServices{};
             RunJob(jobs, "special item", [action = *special, services] { RunSpecialAction(action, services); });

@@ -30,6 +30,8 @@ constexpr int kRowHeight = 30;
 constexpr int kTipHeight = 18;
 constexpr int kControlHeight = 24;
 constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT_PTR kKeyCaptureTimer = 2;
+constexpr UINT kKeyCaptureDelayMs = 250; // the key is written once the press has settled
 
 // The one window of this class, for the message loop's dialog keys.
 HWND g_window = nullptr;
@@ -244,6 +246,7 @@ void SettingsWindow::ShowPage(std::size_t index) {
     if (index >= m_pages.Pages().size()) return;
     m_page = index;
     Names().Clear();
+    m_capturing = nullptr;
     m_rows.clear();
     m_emptyNote.Reset();
     SetStatus({});
@@ -263,6 +266,7 @@ void SettingsWindow::ShowPage(std::size_t index) {
         m_rows.push_back(std::move(row));
     }
     UpdateEnabled();
+    UpdateNotes();
     ApplyFont();
     Layout();
     // The old page's controls went at once; the new ones paint over a clean page.
@@ -275,7 +279,8 @@ void SettingsWindow::BuildRow(Row& row, int id) {
     const std::wstring label = Text(control.label);
     // A label made just before its control names the control for screen readers.
     const bool ownText = control.kind == ControlKind::CheckBox || control.kind == ControlKind::Button;
-    if (!ownText) row.label.Reset(Child(window, WC_STATICW, label, SS_LEFT, -1));
+    // A control beside another shares that one's label (and is named after it below).
+    if (!ownText && !control.besidePrevious) row.label.Reset(Child(window, WC_STATICW, label, SS_LEFT, -1));
     switch (control.kind) {
     case ControlKind::Slider:
         row.main.Reset(Child(window, TRACKBAR_CLASSW, label, WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, id));
@@ -297,6 +302,9 @@ void SettingsWindow::BuildRow(Row& row, int id) {
         break;
     case ControlKind::Hotkey:
         row.main.Reset(Child(window, HOTKEY_CLASSW, L"", WS_TABSTOP | WS_BORDER, id));
+        // The modifier has a list of its own: the field takes the key alone.
+        ::SendMessageW(row.main.Get(), HKM_SETRULES,
+                       HKCOMB_A | HKCOMB_C | HKCOMB_CA | HKCOMB_S | HKCOMB_SA | HKCOMB_SC | HKCOMB_SCA, 0);
         break;
     case ControlKind::Button:
         row.main.Reset(Child(window, WC_BUTTONW, label, WS_TABSTOP | BS_PUSHBUTTON, id));
@@ -306,7 +314,24 @@ void SettingsWindow::BuildRow(Row& row, int id) {
         Names().Name(row.main.Get(), label);
         Names().Name(row.field.Get(), label);
     }
-    if (!control.tip.Empty()) row.tip.Reset(Child(window, WC_STATICW, Text(control.tip), SS_LEFT | SS_NOPREFIX, -1));
+    if (!control.tip.Empty() || control.note)
+        row.tip.Reset(Child(window, WC_STATICW, Text(control.tip), SS_LEFT | SS_NOPREFIX, -1));
+    row.tipText = Text(control.tip);
+}
+
+bool SettingsWindow::UpdateNotes() {
+    bool changed = false;
+    for (auto& row : m_rows) {
+        if (!row->control->note || !row->tip) continue;
+        const auto note = row->control->note();
+        const std::wstring text = note ? Text(*note) : Text(row->control->tip);
+        if (text == row->tipText) continue;
+        row->tipText = text;
+        ::SetWindowTextW(row->tip.Get(), text.c_str());
+        changed = true;
+    }
+    if (changed) Layout();
+    return changed;
 }
 
 void SettingsWindow::LoadRow(Row& row) {
@@ -340,7 +365,11 @@ void SettingsWindow::LoadRow(Row& row) {
     case ControlKind::EditText:
         if (WindowText(main) != row.shown) ::SetWindowTextW(main, row.shown.c_str());
         break;
-    case ControlKind::Hotkey:
+    case ControlKind::Hotkey: {
+        const auto key = foundation::ParseWholeNumber(row.shown).value_or(0);
+        ::SendMessageW(main, HKM_SETHOTKEY, MAKEWORD(static_cast<BYTE>(key > 0 && key < 256 ? key : 0), 0), 0);
+        break;
+    }
     case ControlKind::Button: break;
     }
 }
@@ -369,6 +398,7 @@ void SettingsWindow::Refresh(bool custom) {
         if (m_model.Read(*row->control) != row->shown) LoadRow(*row);
     }
     UpdateEnabled();
+    UpdateNotes();
 }
 
 void SettingsWindow::Layout() {
@@ -385,12 +415,26 @@ void SettingsWindow::Layout() {
     const int controlWidth = std::max(Scaled(120), right - controlLeft);
     int y = margin;
     if (m_emptyNote) ::MoveWindow(m_emptyNote.Get(), left, y, right - left, Scaled(kRowHeight), TRUE);
-    for (auto& row : m_rows) {
+    int rowTop = y;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        auto& row = m_rows[i];
         const int height = Scaled(kControlHeight);
+        // Two controls on one line share its width: the first takes the left half.
+        const bool beside = row->control->besidePrevious && i > 0;
+        const bool shared = i + 1 < m_rows.size() && m_rows[i + 1]->control->besidePrevious;
+        const int half = std::min(controlWidth, Scaled(320)) / 2;
+        if (beside) y = rowTop;
+        rowTop = y;
         if (row->label) ::MoveWindow(row->label.Get(), left, y + Scaled(4), Scaled(kLabelWidth) - Scaled(6), height, TRUE);
-        const bool ownText = !row->label;
-        const int x = ownText ? left : controlLeft;
-        const int width = ownText ? right - left : controlWidth;
+        const bool ownText = !row->label && !beside;
+        int x = ownText ? left : controlLeft;
+        int width = ownText ? right - left : controlWidth;
+        if (beside) {
+            x = controlLeft + half + Scaled(6);
+            width = half - Scaled(6);
+        } else if (shared) {
+            width = half;
+        }
         switch (row->control->kind) {
         case ControlKind::Slider: {
             const int field = Scaled(56);
@@ -408,9 +452,13 @@ void SettingsWindow::Layout() {
         default: ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), height, TRUE); break;
         }
         y += Scaled(kRowHeight);
-        if (row->tip) {
-            ::MoveWindow(row->tip.Get(), x, y - Scaled(4), width, Scaled(kTipHeight), TRUE);
+        // A note that has nothing to say takes no line.
+        if (row->tip && !row->tipText.empty()) {
+            const int tipLeft = beside ? controlLeft : x;
+            ::MoveWindow(row->tip.Get(), tipLeft, y - Scaled(4), right - tipLeft, Scaled(kTipHeight), TRUE);
             y += Scaled(kTipHeight);
+        } else if (row->tip) {
+            ::MoveWindow(row->tip.Get(), x, y, 0, 0, TRUE);
         }
     }
     ::MoveWindow(m_status, left, std::max(y + margin, static_cast<int>(client.bottom) - margin - statusHeight),
@@ -460,12 +508,17 @@ void SettingsWindow::Commit(Row& row, std::wstring_view value) {
         for (auto& other : m_rows) LoadRow(*other);
     } else {
         LoadRow(row);
+        // One choice can change another value too (no modifier takes the hotkey's key).
+        for (auto& other : m_rows)
+            if (other.get() != &row && m_model.Read(*other->control) != other->shown) LoadRow(*other);
     }
     UpdateEnabled();
     if (outcome.status == WriteStatus::Written || outcome.status == WriteStatus::Clamped) {
         if (outcome.effect == foundation::SettingEffect::Restart)
             SetStatus(Text({L"settingtips", L"restarttip", L"Restart Kestrana for the change to take effect."}));
         if (m_services.apply && outcome.effect != foundation::SettingEffect::None) m_services.apply(outcome.effect);
+        // What the program made of the value (a hotkey refused) shows at once.
+        UpdateNotes();
     }
 }
 
@@ -516,6 +569,16 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE: Layout(); return 0;
     case WM_TIMER:
+        if (wParam == kKeyCaptureTimer) {
+            ::KillTimer(window, kKeyCaptureTimer);
+            if (Row* row = RowOf(m_capturing)) {
+                const auto pressed = ::SendMessageW(m_capturing, HKM_GETHOTKEY, 0, 0);
+                const std::wstring value = std::to_wstring(LOBYTE(LOWORD(pressed)));
+                if (value != row->shown) Commit(*row, value);
+            }
+            m_capturing = nullptr;
+            return 0;
+        }
         if (wParam == kRefreshTimer) {
             // Values outside config.ini (the autostart entries) are slow to read: only on activation.
             Refresh(false);
@@ -583,6 +646,9 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto index = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
             if (index >= 0 && static_cast<std::size_t>(index) < row->choices.size())
                 Commit(*row, row->choices[static_cast<std::size_t>(index)].value);
+        } else if (code == EN_CHANGE && kind == ControlKind::Hotkey) {
+            m_capturing = control;
+            ::SetTimer(window, kKeyCaptureTimer, kKeyCaptureDelayMs, nullptr);
         } else if (code == EN_KILLFOCUS) {
             CommitField(control);
         }

@@ -59,6 +59,7 @@ private:
         kestrana::win32::UniqueWindow tip;
         std::vector<foundation::Choice> choices; // as the combo box lists them
         std::wstring shown;                      // the value the control shows
+        std::wstring tipText;                    // the tip or note the line below shows
     };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -68,6 +69,8 @@ private:
     void BuildRow(Row& row, int id);
     void LoadRow(Row& row);
     void UpdateEnabled();
+    // The notes the running program gives (a hotkey refused); true when one changed.
+    bool UpdateNotes();
     void Layout();
     void ApplyFont();
     void Commit(Row& row, std::wstring_view value);
@@ -85,6 +88,7 @@ private:
     HWND m_list = nullptr;   // children of m_window, destroyed with it
     HWND m_status = nullptr;
     HWND m_lastFocus = nullptr;
+    HWND m_capturing = nullptr; // the key field whose press waits to be written
     kestrana::win32::UniqueGdiObject m_font;
     UINT m_dpi = 96;
     std::size_t m_page = 0;
