@@ -82,6 +82,10 @@ private:
 
 } // namespace
 
+void PressKeyChord(std::uint16_t first, std::uint16_t second) noexcept {
+    dock::win32::PressKeys(DockSpecialServices(), first, second);
+}
+
 gfx::TextRenderer& AppServices::Text() {
     if (!m_text) {
         if (auto direct = gfx::DirectWriteTextRenderer::Create()) m_text = std::move(direct);

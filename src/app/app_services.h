@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -46,6 +47,10 @@ class StackIcons;
 }
 
 namespace kestrana::app {
+
+// Presses a key chord the way the dock's special items do: through the companion when it
+// runs, else synthesised.
+void PressKeyChord(std::uint16_t first, std::uint16_t second) noexcept;
 
 class AppServices {
 public:

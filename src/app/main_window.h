@@ -57,6 +57,8 @@ struct MainWindowHandlers {
     std::function<void()> stopMenuBar;
     std::function<std::vector<HWND>()> trackedWindows;   // windows the dock tracks
     std::function<bool()> minimiseAnimationsOn;
+    std::function<void()> hotCornerPointer;              // a settled pointer position waits to be tested
+    std::function<void()> hotCornerTimer;                // timer 6: the pointer stayed in a corner
 };
 [[nodiscard]] MainWindowHandlers& Handlers() noexcept;
 

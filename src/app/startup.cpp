@@ -9,6 +9,7 @@
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
 #include "dock/win32/monitors.h"
+#include "extras/win32/hot_corner_host.h"
 #include "extras/win32/minimise_watcher.h"
 #include "extras/win32/window_entrances.h"
 #include "foundation/process_state.h"
@@ -354,7 +355,9 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
 
 // The Launchpad is made on its first request (the dock's item, later hotkeys and hot
 // corners) and then only shown and hidden.
-void WireLaunchpad(AppServices* services) {
+using SharedPad = std::shared_ptr<std::unique_ptr<launchers::LaunchpadWindow>>;
+
+SharedPad WireLaunchpad(AppServices* services) {
     auto pad = std::make_shared<std::unique_ptr<launchers::LaunchpadWindow>>();
     Handlers().launchpadRequest = [services, pad](WPARAM, LPARAM effect) {
         if (!*pad) {
@@ -381,6 +384,47 @@ void WireLaunchpad(AppServices* services) {
     };
     Handlers().hideLaunchpad = [pad] {
         if (*pad) (*pad)->HideNow();
+    };
+    return pad;
+}
+
+// The bottom corners of the screens run the actions chosen for them. Lives until the
+// process ends; the watcher thread stops with it.
+void WireHotCorners(AppServices* services, HWND mainWindow, SharedPad pad) {
+    extras::win32::HotCornerServices corner;
+    corner.mainWindow = mainWindow;
+    corner.store = &services->Store();
+    corner.text = [services]() -> gfx::TextRenderer& { return services->Text(); };
+    corner.windows11 = Process().windows11;
+    corner.dockFacts = [services](POINT at) {
+        extras::win32::DockCornerFacts facts;
+        auto* docks = services->Docks();
+        for (std::size_t i = 0; docks && i < docks->Count(); ++i) {
+            auto* dock = docks->At(i);
+            if (!dock) continue;
+            facts.exists = true;
+            const dock::DockOpenFacts open = dock->Bar().OpenFacts();
+            facts.busy = facts.busy || open.dragging;
+            facts.secondBusy = facts.secondBusy || open.menuOpen || open.popupOpen;
+            const auto& r = dock->Monitor().rect;
+            if (at.x >= r.left && at.x < r.right && at.y >= r.top && at.y < r.bottom) facts.suspended = open.quitting;
+        }
+        return facts;
+    };
+    corner.launchpadShown = [pad] { return *pad && (*pad)->Shown(); };
+    // The same road as the dock's item: the main window hands the toggle on, with the
+    // effect the Launchpad is set to.
+    corner.toggleLaunchpad = [mainWindow] {
+        ::PostMessageW(mainWindow, msg::kMsgLaunchpadRequest, 1, static_cast<LPARAM>(-1));
+    };
+    corner.pressKeys = [](std::uint16_t first, std::uint16_t second) { PressKeyChord(first, second); };
+    static std::unique_ptr<extras::win32::HotCornerHost> host;
+    host = std::make_unique<extras::win32::HotCornerHost>(std::move(corner));
+    Handlers().hotCornerPointer = [] {
+        if (host) host->PointerSettled();
+    };
+    Handlers().hotCornerTimer = [] {
+        if (host) host->TimerFired();
     };
 }
 
@@ -435,7 +479,8 @@ int Run() noexcept {
     win32::LogStartupStep(L"settings loaded");
     if (!workshop) {
         StartDocksAndTheirTimers(services, mainWindow);
-        WireLaunchpad(services);
+        SharedPad pad = WireLaunchpad(services);
+        WireHotCorners(services, mainWindow, std::move(pad));
         WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
         if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();
