@@ -11,6 +11,7 @@
 #include "dock/win32/monitors.h"
 #include "extras/win32/hot_corner_host.h"
 #include "extras/win32/minimise_watcher.h"
+#include "extras/win32/screen_corner_switch.h"
 #include "extras/win32/window_entrances.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
@@ -341,6 +342,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     };
     Handlers().displayChanged = [services] {
         if (auto* docks = services->Docks()) docks->Rebuild();
+        if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
     };
     Handlers().followPointer = [services] {
         if (auto* docks = services->Docks()) docks->FollowPointer();
@@ -386,6 +388,20 @@ SharedPad WireLaunchpad(AppServices* services) {
         if (*pad) (*pad)->HideNow();
     };
     return pad;
+}
+
+// Rounded screen corners: every monitor as its setting says, now and whenever the
+// monitors change. The corner process draws them; the switch lives until the process ends.
+void WireScreenCorners(AppServices* services) {
+    extras::win32::ScreenCornerServices corner;
+    corner.store = &services->Store();
+    corner.baseFolder = Process().baseFolder;
+    static std::unique_ptr<extras::win32::ScreenCornerSwitch> corners;
+    corners = std::make_unique<extras::win32::ScreenCornerSwitch>(std::move(corner));
+    Handlers().screenCornersChanged = [] {
+        if (corners) corners->ApplyAll();
+    };
+    corners->ApplyAll();
 }
 
 // The bottom corners of the screens run the actions chosen for them. Lives until the
@@ -481,6 +497,7 @@ int Run() noexcept {
         StartDocksAndTheirTimers(services, mainWindow);
         SharedPad pad = WireLaunchpad(services);
         WireHotCorners(services, mainWindow, std::move(pad));
+        WireScreenCorners(services);
         WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
         if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();

@@ -1,4 +1,5 @@
 #include "extras/screen_corners.h"
+#include "extras/screen_corner_caps.h"
 
 #include "fakes/settings_folder.h"
 
