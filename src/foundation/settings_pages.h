@@ -35,6 +35,7 @@ enum class SettingEffect : std::uint8_t {
     Dock,        // the docks take the new values as they stand
     DockRebuild, // the docks are built again (edge, screens)
     MenuBar,     // the bars take the new values (clock patterns)
+    ScreenCorners, // the screen corners are switched as their settings now say
     Restart,     // only a restart applies it: the page says so and offers one
 };
 

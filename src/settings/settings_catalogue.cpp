@@ -1,6 +1,7 @@
 #include "settings/settings_catalogue.h"
 
 #include "settings/backup_settings_page.h"
+#include "extras/corner_settings_pages.h"
 
 namespace kestrana::settings {
 
@@ -12,8 +13,8 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample));
     // Filled by the features of their own.
     pages.Add({L"hotkeys", SettingText(L"pagehotkeys", L"Hotkeys"), {}});
-    pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});
-    pages.Add({L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}});
+    pages.Add(extras::HotCornersSettingsPage(store, ports.windows11));
+    pages.Add(extras::ScreenCornersSettingsPage(ports.monitors, ports.uiAccessPossible));
     pages.Add({L"weather", SettingText(L"pageweather", L"Weather"), {}});
     pages.Add(BackupSettingsPage(store));
     return pages;

@@ -7,6 +7,8 @@
 #include "foundation/settings_pages.h"
 #include "menubar/bar_settings_page.h"
 
+#include <functional>
+
 namespace kestrana::foundation {
 class ConfigStore;
 }
@@ -19,6 +21,8 @@ struct PagePorts {
     foundation::AutostartPort autostart;
     dock::MonitorChoices monitors;
     menubar::PatternSample clockSample;
+    bool windows11 = false;
+    std::function<bool()> uiAccessPossible; // the companion with UI access can run here
 };
 
 [[nodiscard]] foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports);

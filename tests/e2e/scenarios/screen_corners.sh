@@ -2,8 +2,9 @@
 # the program starts the corner process, whose window "KestranaScreenRound" appears and
 # whose caps of the chosen colour (red, radius 40) cover all four corners of the screen
 # while the circle's inside shows the desktop (screenshot screen_corners_on.png);
-# switched off with message 32666 they go (screen_corners_off.png), a monitor index the
-# system does not have is ignored, and switched on again they come back.
+# switched off on the settings window's Screen corners page they go
+# (screen_corners_off.png), a monitor index the system does not have is ignored, and
+# switched on again there they come back.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin screen_corners 1280x800x24
 
@@ -50,12 +51,29 @@ done
 caps=$(xwininfo -root -tree | grep -c '40x40+')
 [ "$caps" -ge 4 ] || e2e_fail "expected four 40 x 40 caps, found $caps"
 
-# Off: the caps go.
-kdrv post "$corner" 32666 1 0 >/dev/null || e2e_fail "cannot post to the corner process"
-shot=$(shot_until screen_corners_off not-red) || e2e_fail "the caps stayed after switching off"
+# Off on the settings window's Screen corners page: a second start opens the window, the
+# keyboard walks the page list down to the page and tabs past the screen choice to the
+# switch, and Space turns it off.
+ini_value() { # <section> <key>
+    e2e_text "$E2E_BASE/config.ini" | awk -v s="[$1]" -v k="$2=" '
+        /^\[/ { in_section = ($0 == s) } in_section && index($0, k) == 1 { print substr($0, length(k) + 1); exit }'
+}
+(cd "$E2E_BASE" && timeout 30 wine 'C:\Kestrana\Kestrana.exe') >>"$E2E_DIR/second.log" 2>&1
+settings=$(kdrv find KestranaSettings - 10000) || e2e_fail "the second start opened no settings window"
+read -r sl st sr sb < <(kdrv rect "$settings")
+xdotool mousemove $(((sl + sr) / 2)) $((sb - 10))
+kdrv activate "$settings" >/dev/null || true
+sleep 0.5
+for i in 1 2 3 4 5; do xdotool key Down; sleep 0.2; done
+xdotool key Tab Tab
+sleep 0.3
+xdotool key space
+shot=$(shot_until screen_corners_off not-red) || e2e_fail "the caps stayed after switching off on the page"
 echo "screenshot: $shot"
-# A monitor the system does not have is ignored, and on again brings them back.
+[ "$(ini_value DISPLAY1 screenround)" = 0 ] || e2e_fail "the page did not write screenround=0 for DISPLAY1"
+# A monitor the system does not have is ignored; the switch on the page brings them back.
 kdrv post "$corner" 32666 0 7 >/dev/null
-kdrv post "$corner" 32666 0 0 >/dev/null
+xdotool key space
 shot_until screen_corners_again 255,0,0 >/dev/null || e2e_fail "the caps did not come back when switched on again"
+[ "$(ini_value DISPLAY1 screenround)" = 1 ] || e2e_fail "the page did not write screenround=1 for DISPLAY1"
 echo ok
