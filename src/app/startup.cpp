@@ -158,7 +158,8 @@ void RegisterClasses(bool workshop) noexcept {
     win32::RegisterWindowClass(msg::kStackClass, nullptr);
     win32::RegisterWindowClass(msg::kStageManagerClass, nullptr);
     win32::RegisterWindowClass(msg::kNoticeClass, nullptr);
-    win32::RegisterWindowClass(msg::kHotCornerClass, nullptr);
+    // The hot corners' choice is a pop-up menu: the menu registers its class with its own
+    // procedure, which a class registered here first would shadow.
     win32::RegisterWindowClass(msg::kAnimationWindowClass, nullptr);
     win32::RegisterWindowClass(msg::kAnimationShadowClass, nullptr);
     if (workshop) win32::RegisterWindowClass(msg::kWorkshopClass, nullptr);

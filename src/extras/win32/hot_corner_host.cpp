@@ -3,6 +3,7 @@
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
+#include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
 #include "gfx/win32/popup_menu.h"
 
@@ -183,7 +184,7 @@ void HotCornerHost::OfferChoice(Corner corner, const std::vector<CornerAction>& 
     const POINT anchor{corner == Corner::BottomLeft ? info.rcMonitor.left + gap : info.rcMonitor.right - gap,
                        info.rcMonitor.bottom};
     gfx::PopupMenuOptions options;
-    options.className = kChoiceClass;
+    options.className = std::wstring(foundation::kHotCornerClass);
     options.ownerProperty = kChoiceProperty;
     options.ownerValue = this;
     options.scale = scale;

@@ -28,7 +28,6 @@ inline constexpr UINT kCornerTimerMs = 100;
 // Posted to the main window by the watcher: a settled position waits to be tested. It
 // carries nothing; the position is taken from the watcher.
 inline constexpr UINT kMsgCornerPointer = WM_APP + 0x2C6;
-inline constexpr wchar_t kChoiceClass[] = L"KestranaHotCorner";
 inline constexpr wchar_t kChoiceProperty[] = L"KestranaHotCornerptr";
 
 // What the docks can say about themselves at the moment of a test.
