@@ -4,9 +4,13 @@
 // drawn again until a monitor, its scale or the settings change. While a program runs
 // full screen the caps on its monitor are hidden.
 //
+// It ends with the program that started it (found by the program's main window), so no
+// caps outlive it, also when it crashed; the program starts it again when it comes back.
+//
 // Told by the program with message 32666 on the window "KestranaScreenRound": wParam 0
 // switches a monitor on, 1 off; lParam is the monitor's index in the system's order.
 #include "extras/screen_corner_caps.h"
+#include "foundation/shell_messages.h"
 
 #include <windows.h>
 #include <shellscalingapi.h>
@@ -287,11 +291,31 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWINEVENTHOOK focus = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, ForegroundChanged, 0, 0,
                                             WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+    // The program's process, waited on with the messages: no polling.
+    HANDLE program = nullptr;
+    const std::wstring mainClass(kestrana::foundation::kMainWindowClass);
+    if (HWND main = ::FindWindowW(mainClass.c_str(), nullptr)) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(main, &pid);
+        program = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
     }
+    bool running = true;
+    while (running) {
+        const DWORD count = program ? 1 : 0;
+        const DWORD woke = ::MsgWaitForMultipleObjects(count, program ? &program : nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        if (program && woke == WAIT_OBJECT_0) break; // the program ended
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                running = false;
+                break;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    if (program) ::CloseHandle(program);
+    ::DestroyWindow(window);
     if (hook) ::UnhookWinEvent(hook);
     if (focus) ::UnhookWinEvent(focus);
     g_process = nullptr;

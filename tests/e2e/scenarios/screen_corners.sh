@@ -4,7 +4,7 @@
 # while the circle's inside shows the desktop (screenshot screen_corners_on.png);
 # switched off on the settings window's Screen corners page they go
 # (screen_corners_off.png), a monitor index the system does not have is ignored, and
-# switched on again there they come back.
+# switched on again there they come back; the corner process ends with the program.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin screen_corners 1280x800x24
 
@@ -76,4 +76,7 @@ kdrv post "$corner" 32666 0 7 >/dev/null
 xdotool key space
 shot_until screen_corners_again 255,0,0 >/dev/null || e2e_fail "the caps did not come back when switched on again"
 [ "$(ini_value DISPLAY1 screenround)" = 1 ] || e2e_fail "the page did not write screenround=1 for DISPLAY1"
+# The corner process ends with the program: no caps outlive it.
+e2e_quit_kestrana
+kdrv gone KestranaScreenRound ScreenRound 5000 >/dev/null || e2e_fail "the corner process outlived the program"
 echo ok
