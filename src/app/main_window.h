@@ -53,6 +53,7 @@ struct MainWindowHandlers {
     std::function<LRESULT(const COPYDATASTRUCT&)> trayRecord;
     std::function<void()> hideBars;                      // crash, restart
     std::function<void()> hideLaunchpad;
+    std::function<void()> reloadLaunchpad;               // its catalogue files were replaced
     std::function<void()> stopMinimiseWatcher;
     std::function<void()> stopMenuBar;
     std::function<std::vector<HWND>()> trackedWindows;   // windows the dock tracks

@@ -8,12 +8,15 @@
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_system.h"
 #include "dock/win32/monitors.h"
+#include "extras/animation_settings_page.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/instance_request.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
+#include "launchers/catalogue_pack.h"
+#include "launchers/launchpad_settings_page.h"
 #include "menubar/win32/clock_formatter.h"
 #include "settings/backup_settings_page.h"
 #include "settings/settings_backup.h"
@@ -31,7 +34,7 @@ namespace {
 // Made on the first request and kept; closing the window destroys its windows only.
 std::unique_ptr<settings::win32::SettingsWindow> g_settings;
 
-settings::PagePorts Ports() {
+settings::PagePorts MakePorts() {
     settings::PagePorts ports;
     ports.autostart = {[] { return win32::ReadAutostart(); },
                        [](foundation::AutostartMode mode) { return win32::WriteAutostart(mode); }};
@@ -53,6 +56,15 @@ settings::PagePorts Ports() {
     // No companion with UI access is shipped with this build: Windows grants UI access only
     // to a signed program in a protected folder.
     ports.uiAccessPossible = [] { return false; };
+    ports.confirm = [](const std::wstring& question) {
+        return ::MessageBoxW(::GetActiveWindow(), question.c_str(), L"Kestrana", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    };
+    return ports;
+}
+
+// One set for the window's whole life: the actions read the lists' chosen entries from it.
+settings::PagePorts& Ports() {
+    static settings::PagePorts ports = MakePorts();
     return ports;
 }
 
@@ -74,22 +86,69 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
     }
 }
 
-// The backup archive to restore, chosen in the standard open dialog; nothing when the
-// user cancels.
-std::optional<std::wstring> ChooseBackupFile(HWND owner, const std::wstring& folder) {
+// A zip file chosen in the standard open or save dialog (`name`: the name a saved file
+// is offered under); nothing when the user cancels.
+std::optional<std::wstring> ChooseZipFile(HWND owner, const std::wstring& folder, const wchar_t* filter,
+                                          const wchar_t* name = nullptr) {
     std::wstring file(MAX_PATH * 4, L'\0');
-    static constexpr wchar_t kFilter[] = L"Kestrana backup (*.zip)\0*.zip\0";
+    if (name) file.replace(0, std::wcslen(name), name);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kFilter;
+    dialog.lpstrFilter = filter;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = folder.c_str();
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    if (!::GetOpenFileNameW(&dialog)) return std::nullopt;
+    dialog.lpstrDefExt = L"zip";
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    const bool chosen = name ? (dialog.Flags |= OFN_OVERWRITEPROMPT, ::GetSaveFileNameW(&dialog))
+                             : (dialog.Flags |= OFN_FILEMUSTEXIST, ::GetOpenFileNameW(&dialog));
+    if (!chosen) return std::nullopt;
     file.resize(std::wcslen(file.c_str()));
     return file;
+}
+
+constexpr wchar_t kBackupFilter[] = L"Kestrana backup (*.zip)\0*.zip\0";
+constexpr wchar_t kPackFilter[] = L"Launchpad (pad.zip)\0*.zip\0";
+
+// The Launchpad's and the animations' own actions; nothing when `action` is neither's.
+std::optional<std::optional<foundation::TextRef>> ActOnLists(AppServices& services, std::wstring_view action, HWND owner) {
+    auto& store = services.Store();
+    const auto tip = [](const wchar_t* key, const wchar_t* fallback) {
+        return std::optional<foundation::TextRef>(foundation::TextRef{L"settingtips", key, fallback});
+    };
+    if (action == launchers::kPadExportAction) {
+        const auto path = ChooseZipFile(owner, store.BaseFolder(), kPackFilter, launchers::kPackFile);
+        if (!path) return std::optional<foundation::TextRef>{};
+        if (!launchers::ExportPack(store.Files(), store.BaseFolder(), *path)) {
+            foundation::LogFailure("settings window", L"the Launchpad could not be exported to " + *path);
+            return tip(L"padexportfailed", L"The Launchpad could not be exported.");
+        }
+        return tip(L"padexported", L"The Launchpad has been exported.");
+    }
+    if (action == launchers::kPadImportAction) {
+        const auto path = ChooseZipFile(owner, store.BaseFolder(), kPackFilter);
+        if (!path) return std::optional<foundation::TextRef>{};
+        const auto report = launchers::ImportPack(store.Files(), store.BaseFolder(), *path);
+        if (!report.opened || report.written == 0) {
+            foundation::LogFailure("settings window", L"nothing could be imported from " + *path);
+            return tip(L"padimportfailed", L"This file holds no Launchpad to import. Nothing was changed.");
+        }
+        if (Handlers().reloadLaunchpad) Handlers().reloadLaunchpad();
+        return tip(L"padimported", L"The Launchpad has been imported.");
+    }
+    if (action == launchers::kPadIncludeAction) {
+        if (!launchers::IncludeApplication(store, *Ports().padExcluded)) return tip(L"choosefirst", L"Choose one of the list first.");
+        Ports().padExcluded->clear();
+        if (Handlers().reloadLaunchpad) Handlers().reloadLaunchpad();
+        return std::optional<foundation::TextRef>{};
+    }
+    if (action == extras::kAnimationIncludeAction) {
+        if (!extras::IncludeProgram(store, *Ports().animationExcluded)) return tip(L"choosefirst", L"Choose one of the list first.");
+        Ports().animationExcluded->clear();
+        return std::optional<foundation::TextRef>{};
+    }
+    return std::nullopt;
 }
 
 std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view action, HWND owner) {
@@ -106,7 +165,7 @@ std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view 
         return tip(L"backupsaved", L"The backup has been saved in the backup folder.");
     }
     if (action == settings::kRestoreAction) {
-        const auto path = ChooseBackupFile(owner, store.BaseFolder() + settings::kBackupFolder);
+        const auto path = ChooseZipFile(owner, store.BaseFolder() + settings::kBackupFolder, kBackupFilter);
         if (!path) return std::nullopt;
         const auto result = settings::RestoreSettingsBackup(store.Files(), store.BaseFolder(), *path, clock.Now());
         switch (result.outcome) {
@@ -120,6 +179,7 @@ std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view 
         default: return tip(L"restorefailed", L"The backup could not be restored. Your settings are as they were.");
         }
     }
+    if (auto done = ActOnLists(services, action, owner)) return *done;
     if (action == settings::kItemBackupAction) {
         const auto result = dock::BackupItemList(store, clock);
         return foundation::TextRef{L"", L"", result.message};

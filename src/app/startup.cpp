@@ -388,6 +388,12 @@ SharedPad WireLaunchpad(AppServices* services) {
     Handlers().hideLaunchpad = [pad] {
         if (*pad) (*pad)->HideNow();
     };
+    // Made again on the next request, it loads the catalogue as it now stands.
+    Handlers().reloadLaunchpad = [pad] {
+        if (!*pad) return;
+        (*pad)->HideNow();
+        pad->reset();
+    };
     return pad;
 }
 

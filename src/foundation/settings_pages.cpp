@@ -86,6 +86,7 @@ std::wstring SettingsModel::Read(const ControlDescriptor& control) const {
     if (IsNumeric(control.kind)) {
         // The stored text as the features read it ("12px" is 12), within the control's range.
         const long long number = m_store.ReadInt(from, control.key);
+        if (number == 0 && control.zeroIsAutomatic) return L"0";
         return std::to_wstring(std::clamp<long long>(number, control.minimum, control.maximum));
     }
     return m_store.ReadString(from, control.key);
@@ -120,7 +121,9 @@ WriteOutcome SettingsModel::Write(const ControlDescriptor& control, std::wstring
     if (IsNumeric(control.kind)) {
         const auto number = ParseWholeNumber(value);
         if (!number) return outcome; // refused: the field keeps the stored value
-        const long long clamped = std::clamp<long long>(*number, control.minimum, control.maximum);
+        const long long clamped = *number == 0 && control.zeroIsAutomatic
+                                      ? 0
+                                      : std::clamp<long long>(*number, control.minimum, control.maximum);
         outcome.status = clamped == *number ? WriteStatus::Written : WriteStatus::Clamped;
         text = std::to_wstring(clamped);
     } else if (control.kind == ControlKind::CheckBox) {

@@ -77,6 +77,8 @@ struct ControlDescriptor {
     TextRef tip; // shown beside the control ("settingtips")
     int minimum = 0;
     int maximum = 0;
+    // A number control whose 0 stands for "automatic", kept outside the range.
+    bool zeroIsAutomatic = false;
     std::wstring defaultValue; // shown while the key is absent
     std::vector<Choice> choices;
     // Lists that depend on the machine or the files (languages, monitors, presets), made

@@ -1,5 +1,6 @@
 #include "settings/settings_catalogue.h"
 
+#include "extras/animation_settings_page.h"
 #include "settings/backup_settings_page.h"
 #include "extras/corner_settings_pages.h"
 
@@ -11,6 +12,9 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(foundation::GeneralSettingsPage(store, ports.autostart));
     pages.Add(dock::DockSettingsPage(store, ports.monitors));
     pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample));
+    pages.Add(launchers::LaunchpadSettingsPage(store, ports.monitors, ports.confirm, ports.padExcluded));
+    pages.Add(launchers::FolderStackSettingsPage());
+    pages.Add(extras::AnimationSettingsPage(store, ports.animationExcluded));
     // Filled by the features of their own.
     pages.Add({L"hotkeys", SettingText(L"pagehotkeys", L"Hotkeys"), {}});
     pages.Add(extras::HotCornersSettingsPage(store, ports.windows11));

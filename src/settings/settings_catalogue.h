@@ -3,11 +3,14 @@
 // here, once; pages that later features fill stand here already, empty.
 
 #include "dock/dock_settings_page.h"
+#include "launchers/launchpad_settings_page.h"
 #include "foundation/general_settings_page.h"
 #include "foundation/settings_pages.h"
 #include "menubar/bar_settings_page.h"
 
 #include <functional>
+#include <memory>
+#include <string>
 
 namespace kestrana::foundation {
 class ConfigStore;
@@ -15,12 +18,16 @@ class ConfigStore;
 
 namespace kestrana::settings {
 
-// What the pages need from the machine: the autostart entries, the monitors, and the
-// clock's formatting for the preset samples.
+// What the pages need from the machine: the autostart entries, the monitors, the clock's
+// formatting for the preset samples and the user's answer to a question. The chosen
+// entries of the exclusion lists are shared with the actions that take them off.
 struct PagePorts {
     foundation::AutostartPort autostart;
     dock::MonitorChoices monitors;
     menubar::PatternSample clockSample;
+    launchers::Confirm confirm;
+    std::shared_ptr<std::wstring> padExcluded = std::make_shared<std::wstring>();
+    std::shared_ptr<std::wstring> animationExcluded = std::make_shared<std::wstring>();
     bool windows11 = false;
     std::function<bool()> uiAccessPossible; // the companion with UI access can run here
 };

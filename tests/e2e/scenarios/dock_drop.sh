@@ -1,7 +1,8 @@
 # Files dropped on the dock from another program (the driver drags them with OLE): one
 # beside an icon opens a gap while it hovers, then becomes an item and is saved; one on the
 # trash goes to the recycle bin, and emptying the trash asks in the dock's own window
-# first; one on a folder item moves into that folder.
+# first; one on a folder item moves into that folder. Afterwards the dock looks as a
+# fresh start draws it.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin dock_drop 1920x1080x24
 
@@ -80,4 +81,12 @@ sleep 0.2
 xdotool click 1
 empty() { grep -aq 'trash: empty' "$log"; }
 wait_for "the trash was not emptied" empty
+
+# After all these drops the dock is drawn as a fresh start draws the same items.
+e2e_rest_mark drops
+e2e_quit_kestrana
+e2e_start_kestrana
+kdrv find OndelAPP - 20000 >/dev/null || e2e_fail "no dock after the restart"
+sleep 1.5
+e2e_rest_check restarted
 echo ok

@@ -4,7 +4,7 @@
 # from a worker; a click on a file in the stack opens it; shown as a stack, the folder's
 # dock icon piles its first items and piles them again when a file is added; with the
 # locate-folder flag a click opens the folder itself; a file dropped onto the stack moves
-# into the folder.
+# into the folder. The dock at rest looks the same after the grid and the fan closed.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin folder_stack 1920x1080x24
 
@@ -30,6 +30,7 @@ log=$E2E_BASE/Kestrana.log
 e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
 sleep 1.5
+e2e_rest_mark start
 
 click_item() {
     read -r l t r b < <(kdrv rect "$input")
@@ -72,11 +73,13 @@ kdrv find OndelStackWindow - 1000 >/dev/null || e2e_fail "the stack closed durin
 click_item
 kdrv gone OndelStackWindow - 5000 || e2e_fail "a click on the folder item did not close its stack"
 [ "$(kdrv prop "$stack" OndelStack 2>/dev/null || echo 0)" = 0 ] || e2e_fail "the property outlived the window"
+e2e_rest_check grid
 
 kdrv ini 'C:\Kestrana\config.ini' foldereffect 'c:\stackdir' 2 || e2e_fail "could not choose the fan"
 open_stack >/dev/null
 e2e_screenshot fan >/dev/null
 close_stack
+e2e_rest_check fan
 
 # Date order, then the list: a click on the newest file opens it.
 kdrv ini 'C:\Kestrana\config.ini' foldersortorder 'c:\stackdir' 3

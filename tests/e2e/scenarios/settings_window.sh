@@ -116,7 +116,7 @@ kdrv gone KestranaSettings - 5000 || e2e_fail "the settings window did not close
 again=$(kdrv find KestranaSettings - 10000) || e2e_fail "--settings opened no settings window"
 [ "$(kdrv windows KESTRANA | wc -l)" -eq 1 ] || e2e_fail "--settings left a second instance running"
 
-# The other pages, for a look: General first, then the menu bar's two pages further down.
+# The other pages, for a look: General first, then the pages below the dock's.
 kdrv activate "$again" >/dev/null || true
 sleep 0.5
 e2e_screenshot general_page >/dev/null || true
@@ -125,6 +125,11 @@ sleep 0.5
 xdotool key Down
 sleep 1.5
 e2e_screenshot menubar_page >/dev/null || true
+for page in launchpad folderstacks animations; do
+    xdotool key Down
+    sleep 2
+    e2e_screenshot ${page}_page >/dev/null || true
+done
 
 e2e_quit_kestrana
 echo ok

@@ -1,7 +1,8 @@
 # Minimising notepad flies its image into its dock item (genie) and restoring flies it
 # back: screenshots taken during each flight show the image between the window and the
 # item; afterwards notepad is minimised, then visible and restored, and never left
-# transparent. With notepad in "blacklistwindows" the system minimises it itself.
+# transparent, and the dock at rest looks as before. With notepad in "blacklistwindows"
+# the system minimises it itself.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin window_animation 1920x1080x24
 
@@ -23,6 +24,7 @@ kdrv find hookel64 - 30000 >/dev/null || e2e_fail "no hook companion"
 e2e_track $!
 note=$(kdrv find Notepad - 20000) || e2e_fail "notepad did not start"
 sleep 3 # the dock shows notepad's item and the hook is in notepad
+e2e_rest_mark start
 
 # Screenshots every 80 ms for 2.4 s around the flight (about a second), named <prefix>-<n>.
 shots_per_burst=30 # the driver that minimises may take a second to start under load
@@ -90,6 +92,7 @@ restored=$(e2e_screenshot restored)
 mx=$(( (l + r) / 2 )); my=$(( b - 60 ))
 e2e_colours_differ "$(e2e_pixel "$restored" $mx $my)" "255 255 255" 8 && e2e_fail "notepad's window is not drawn after the restore"
 cp "$E2E_DIR"/minimise-*.png "$E2E_DIR"/restore-*.png "$after" "$restored" "$shots/" 2>/dev/null || true
+e2e_rest_check minimise-and-restore
 
 # Excluded: the system minimises it and the watcher answers 0.
 kdrv ini 'C:\Kestrana\config.ini' blacklistwindows notepad.exe 1 >/dev/null

@@ -280,15 +280,15 @@ TEST_F(SettingsPagesTest, TheDockReadsWhatItsPageWrites) {
     }
     EXPECT_GT(checked, 30);
 
-    model.SetMonitor(L"\\.\DISPLAY2");
+    model.SetMonitor(L"\\\\.\\DISPLAY2");
     ASSERT_EQ(Write(L"dock", L"defaultsize", L"100").status, WriteStatus::Written);
     ASSERT_EQ(Write(L"dock", L"maxsize", L"160").status, WriteStatus::Written);
     ASSERT_EQ(Write(L"dock", L"screenposition", L"3").status, WriteStatus::Written);
-    const auto second = dock::ReadDockSettings(store, L"\\.\DISPLAY2", 1.0f);
+    const auto second = dock::ReadDockSettings(store, L"\\\\.\\DISPLAY2", 1.0f);
     EXPECT_EQ(second.defaultSize, 100);
     EXPECT_EQ(second.maxSize, 160);
     EXPECT_EQ(second.screenPosition, dock::Edge::Right);
-    const auto first = dock::ReadDockSettings(store, L"\\.\DISPLAY1", 1.0f);
+    const auto first = dock::ReadDockSettings(store, L"\\\\.\\DISPLAY1", 1.0f);
     EXPECT_EQ(first.defaultSize, 48);
     EXPECT_EQ(first.maxSize, 160);
 }
@@ -298,8 +298,9 @@ TEST(SettingsCatalogue, HoldsEveryPageOnceAndRefusesATakenId) {
     auto pages = AllSettingsPages(folder.store, {});
     std::vector<std::wstring> ids;
     for (const auto& page : pages.Pages()) ids.push_back(page.id);
-    EXPECT_EQ(ids, (std::vector<std::wstring>{L"general", L"dock", L"menubar", L"hotkeys", L"hotcorners",
-                                              L"screencorners", L"weather", L"backup"}));
+    EXPECT_EQ(ids, (std::vector<std::wstring>{L"general", L"dock", L"menubar", L"launchpad", L"folderstacks",
+                                              L"animations", L"hotkeys", L"hotcorners", L"screencorners", L"weather",
+                                              L"backup"}));
     EXPECT_FALSE(pages.Add({L"dock", foundation::SettingText(L"pagedock", L"Dock"), {}}));
     EXPECT_FALSE(pages.Add({L"", {}, {}}));
     for (const auto& page : pages.Pages()) {
