@@ -1,12 +1,10 @@
 #include "extras/hot_corners.h"
 
+#include "fakes/memory_log.h"
 #include "fakes/settings_folder.h"
-#include "foundation/diagnostic_log.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
 namespace kestrana::extras {
@@ -178,30 +176,10 @@ TEST(HotCornerActions, SlotsStopAtTheFirstEmptyOneAndBadValuesReadAsEmpty) {
     }
 }
 
-// Log lines kept in memory.
-struct MemoryLog final : foundation::LogFiles {
-    std::shared_ptr<std::string> text = std::make_shared<std::string>();
-    std::optional<std::uint64_t> Size(const std::wstring&) const override { return text->size(); }
-    bool Append(const std::wstring&, std::span<const std::uint8_t> bytes) override {
-        text->append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return true;
-    }
-    bool Rotate(const std::wstring&, const std::wstring&) override { return false; }
-};
-
-std::size_t Count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(HotCornerActions, SettingsAreReadPerCornerAndABadKeyIsLoggedOnce) {
     fakes::SettingsFolder folder;
     folder.Config(u"[normal]\r\nbottomleft=2\r\nbottomleft2=5\r\nbottomright=99\r\nbottomright2=4\r\n");
-    auto files = std::make_unique<MemoryLog>();
-    const auto text = files->text;
-    auto log = std::make_shared<foundation::DiagnosticLog>(std::move(files), L"L", [] { return foundation::LogTime{}; });
-    foundation::InstallDiagnosticLog(log);
+    fakes::MemoryLog log;
     CornerSettingsReader reader;
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(reader.Read(folder.store, Corner::BottomLeft),
@@ -210,11 +188,9 @@ TEST(HotCornerActions, SettingsAreReadPerCornerAndABadKeyIsLoggedOnce) {
     }
     folder.Config(u"[normal]\r\nbottomright=98\r\n");
     EXPECT_TRUE(reader.Read(folder.store, Corner::BottomRight).empty());
-    log->Flush();
-    foundation::InstallDiagnosticLog(nullptr);
-    EXPECT_EQ(Count(*text, "bottomright=99"), 1u) << *text;
-    EXPECT_EQ(Count(*text, "bottomright=98"), 1u) << *text;
-    EXPECT_EQ(Count(*text, "bottomleft"), 0u) << *text;
+    EXPECT_EQ(log.Count("bottomright=99"), 1u) << log.Text();
+    EXPECT_EQ(log.Count("bottomright=98"), 1u) << log.Text();
+    EXPECT_EQ(log.Count("bottomleft"), 0u) << log.Text();
 }
 
 TEST(HotCornerActions, TheTimerRunsOneActionAndOffersSeveral) {

@@ -1,6 +1,7 @@
 #include "extras/screen_corners.h"
 #include "extras/screen_corner_caps.h"
 
+#include "fakes/memory_log.h"
 #include "fakes/settings_folder.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ namespace {
 
 TEST(ScreenCornerSettings, RadiusAndColourTakeTheirDefaultsAndClamps) {
     fakes::SettingsFolder folder;
+    fakes::MemoryLog log;
     ScreenCornerReader reader;
     const ScreenCornerSettings absent = reader.Read(folder.store, L"\\\\.\\DISPLAY1");
     EXPECT_FALSE(absent.on);
@@ -36,6 +38,14 @@ TEST(ScreenCornerSettings, RadiusAndColourTakeTheirDefaultsAndClamps) {
     const ScreenCornerSettings four = reader.Read(folder.store, L"\\\\.\\DISPLAY4");
     EXPECT_EQ(four.radius, 1);
     EXPECT_EQ(four.color, 0u);
+
+    // Each replaced value is noted once however often it is read; good values never.
+    for (int i = 0; i < 3; ++i) (void)reader.Read(folder.store, L"\\\\.\\DISPLAY2");
+    (void)reader.Read(folder.store, L"\\\\.\\DISPLAY3");
+    EXPECT_EQ(log.Count("screenroundcolor=red"), 1u) << log.Text();
+    EXPECT_EQ(log.Count("screenroundsize=10000"), 1u) << log.Text();
+    EXPECT_EQ(log.Count("screenroundsize=-5"), 1u) << log.Text();
+    EXPECT_EQ(log.Count("DISPLAY1"), 0u) << log.Text();
 }
 
 TEST(ScreenCornerSettings, ColourTextIsANumberOrNothing) {
