@@ -83,6 +83,10 @@ dock::win32::SpecialServices DockSpecialServices() {
     return services;
 }
 
+void PressKeyChord(std::uint16_t first, std::uint16_t second) noexcept {
+    dock::win32::PressKeys(DockSpecialServices(), first, second);
+}
+
 gfx::TextRenderer& AppServices::Text() {
     if (!m_text) {
         if (auto direct = gfx::DirectWriteTextRenderer::Create()) m_text = std::move(direct);

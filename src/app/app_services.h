@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -51,6 +52,10 @@ namespace kestrana::app {
 // The companion that types the special items' and the volume hotkeys' chords, and the
 // taskbar toggle, as they are now.
 [[nodiscard]] dock::win32::SpecialServices DockSpecialServices();
+
+// Presses a key chord the way the dock's special items do: through the companion when it
+// runs, else synthesised.
+void PressKeyChord(std::uint16_t first, std::uint16_t second) noexcept;
 
 class AppServices {
 public:

@@ -2,6 +2,7 @@
 
 #include "dock/window_event_codes.h"
 #include "dock/win32/win32_window_facts.h"
+#include "extras/win32/hot_corner_host.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/foreign_requests.h"
 #include "foundation/hook_protocol.h"
@@ -219,6 +220,10 @@ LRESULT OnTimer(HWND window, WPARAM id, LPARAM lParam) {
         ::KillTimer(window, id);
         if (handlers.taskbarRecreated) handlers.taskbarRecreated();
         return 0;
+    case extras::win32::kCornerTimer:
+        ::KillTimer(window, id);
+        if (handlers.hotCornerTimer) handlers.hotCornerTimer();
+        return 0;
     default: return ::DefWindowProcW(window, WM_TIMER, id, lParam);
     }
 }
@@ -290,6 +295,10 @@ std::optional<LRESULT> OnFeatureMessage(UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     case WM_HOTKEY:
         if (handlers.hotkey) handlers.hotkey(static_cast<int>(wParam));
+        return 0;
+    case extras::win32::kMsgCornerPointer:
+        // Carries nothing to trust: the handler asks the watcher where the pointer settled.
+        if (handlers.hotCornerPointer) handlers.hotCornerPointer();
         return 0;
     default: return std::nullopt;
     }

@@ -59,6 +59,9 @@ struct MainWindowHandlers {
     std::function<void()> stopMenuBar;
     std::function<std::vector<HWND>()> trackedWindows;   // windows the dock tracks
     std::function<bool()> minimiseAnimationsOn;
+    std::function<void()> hotCornerPointer;              // a settled pointer position waits to be tested
+    std::function<void()> hotCornerTimer;                // timer 6: the pointer stayed in a corner
+    std::function<void()> screenCornersChanged;          // the monitors changed: corners as their settings say
 };
 [[nodiscard]] MainWindowHandlers& Handlers() noexcept;
 

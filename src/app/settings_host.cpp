@@ -12,6 +12,7 @@
 #include "extras/animation_settings_page.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/instance_request.h"
+#include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
@@ -54,6 +55,10 @@ settings::PagePorts MakePorts() {
         const auto now = menubar::win32::LocalNow();
         return (date ? formatter.FormatDate(pattern, now) : formatter.FormatTime(pattern, now)).value_or(pattern);
     };
+    ports.windows11 = foundation::Process().windows11;
+    // No companion with UI access is shipped with this build: Windows grants UI access only
+    // to a signed program in a protected folder.
+    ports.uiAccessPossible = [] { return false; };
     ports.confirm = [](const std::wstring& question) {
         return ::MessageBoxW(::GetActiveWindow(), question.c_str(), L"Kestrana", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     };
@@ -90,6 +95,9 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
         return;
     case foundation::SettingEffect::MenuBar: MenuBarClockChanged(); return;
     case foundation::SettingEffect::Hotkeys: RegisterAllHotkeys(); return;
+    case foundation::SettingEffect::ScreenCorners:
+        if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
+        return;
     case foundation::SettingEffect::None:
     case foundation::SettingEffect::Restart: return; // the page says so and offers the restart
     }

@@ -10,7 +10,9 @@
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
 #include "dock/win32/monitors.h"
+#include "extras/win32/hot_corner_host.h"
 #include "extras/win32/minimise_watcher.h"
+#include "extras/win32/screen_corner_switch.h"
 #include "extras/win32/window_entrances.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
@@ -158,7 +160,8 @@ void RegisterClasses(bool workshop) noexcept {
     win32::RegisterWindowClass(msg::kStackClass, nullptr);
     win32::RegisterWindowClass(msg::kStageManagerClass, nullptr);
     win32::RegisterWindowClass(msg::kNoticeClass, nullptr);
-    win32::RegisterWindowClass(msg::kHotCornerClass, nullptr);
+    // The hot corners' choice is a pop-up menu: the menu registers its class with its own
+    // procedure, which a class registered here first would shadow.
     win32::RegisterWindowClass(msg::kAnimationWindowClass, nullptr);
     win32::RegisterWindowClass(msg::kAnimationShadowClass, nullptr);
     if (workshop) win32::RegisterWindowClass(msg::kWorkshopClass, nullptr);
@@ -344,6 +347,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     Handlers().displayChanged = [services] {
         if (auto* docks = services->Docks()) docks->Rebuild();
         RegisterDockHotkeys(); // the rebuild may have left no dock, or made the first
+        if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
     };
     Handlers().followPointer = [services] {
         if (auto* docks = services->Docks()) docks->FollowPointer();
@@ -358,7 +362,9 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
 
 // The Launchpad is made on its first request (the dock's item, later hotkeys and hot
 // corners) and then only shown and hidden.
-void WireLaunchpad(AppServices* services) {
+using SharedPad = std::shared_ptr<std::unique_ptr<launchers::LaunchpadWindow>>;
+
+SharedPad WireLaunchpad(AppServices* services) {
     auto pad = std::make_shared<std::unique_ptr<launchers::LaunchpadWindow>>();
     Handlers().launchpadRequest = [services, pad](WPARAM, LPARAM effect) {
         if (!*pad) {
@@ -397,6 +403,61 @@ void WireLaunchpad(AppServices* services) {
         pad->reset();
     };
     Handlers().launchpadShown = [pad] { return *pad && (*pad)->Shown(); };
+    return pad;
+}
+
+// Rounded screen corners: every monitor as its setting says, now and whenever the
+// monitors change. The corner process draws them; the switch lives until the process ends.
+void WireScreenCorners(AppServices* services) {
+    extras::win32::ScreenCornerServices corner;
+    corner.store = &services->Store();
+    corner.baseFolder = Process().baseFolder;
+    static std::unique_ptr<extras::win32::ScreenCornerSwitch> corners;
+    corners = std::make_unique<extras::win32::ScreenCornerSwitch>(std::move(corner));
+    Handlers().screenCornersChanged = [] {
+        if (corners) corners->ApplyAll();
+    };
+    corners->ApplyAll();
+}
+
+// The bottom corners of the screens run the actions chosen for them. Lives until the
+// process ends; the watcher thread stops with it.
+void WireHotCorners(AppServices* services, HWND mainWindow, SharedPad pad) {
+    extras::win32::HotCornerServices corner;
+    corner.mainWindow = mainWindow;
+    corner.store = &services->Store();
+    corner.text = [services]() -> gfx::TextRenderer& { return services->Text(); };
+    corner.windows11 = Process().windows11;
+    corner.dockFacts = [services](POINT at) {
+        extras::win32::DockCornerFacts facts;
+        auto* docks = services->Docks();
+        for (std::size_t i = 0; docks && i < docks->Count(); ++i) {
+            auto* dock = docks->At(i);
+            if (!dock) continue;
+            facts.exists = true;
+            const dock::DockOpenFacts open = dock->Bar().OpenFacts();
+            facts.busy = facts.busy || open.dragging;
+            facts.secondBusy = facts.secondBusy || open.menuOpen || open.popupOpen;
+            const auto& r = dock->Monitor().rect;
+            if (at.x >= r.left && at.x < r.right && at.y >= r.top && at.y < r.bottom) facts.suspended = open.quitting;
+        }
+        return facts;
+    };
+    corner.launchpadShown = [pad] { return *pad && (*pad)->Shown(); };
+    // The same road as the dock's item: the main window hands the toggle on, with the
+    // effect the Launchpad is set to.
+    corner.toggleLaunchpad = [mainWindow] {
+        ::PostMessageW(mainWindow, msg::kMsgLaunchpadRequest, 1, static_cast<LPARAM>(-1));
+    };
+    corner.pressKeys = [](std::uint16_t first, std::uint16_t second) { PressKeyChord(first, second); };
+    static std::unique_ptr<extras::win32::HotCornerHost> host;
+    host = std::make_unique<extras::win32::HotCornerHost>(std::move(corner));
+    Handlers().hotCornerPointer = [] {
+        if (host) host->PointerSettled();
+    };
+    Handlers().hotCornerTimer = [] {
+        if (host) host->TimerFired();
+    };
 }
 
 } // namespace
@@ -453,9 +514,11 @@ int Run() noexcept {
     win32::LogStartupStep(L"settings loaded");
     if (!workshop) {
         StartDocksAndTheirTimers(services, mainWindow);
-        WireLaunchpad(services);
+        SharedPad pad = WireLaunchpad(services);
         RenewHotkeysWithTaskbar();
         RegisterDockHotkeys();
+        WireHotCorners(services, mainWindow, std::move(pad));
+        WireScreenCorners(services);
         WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
         if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();

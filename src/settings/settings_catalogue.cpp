@@ -2,6 +2,7 @@
 
 #include "extras/animation_settings_page.h"
 #include "settings/backup_settings_page.h"
+#include "extras/corner_settings_pages.h"
 
 namespace kestrana::settings {
 
@@ -17,8 +18,8 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(themes::ThemeSettingsPage(store, ports.themeChoices));
     // Filled by the features of their own.
     pages.Add(foundation::HotkeySettingsPage(store, ports.hotkeyStatus));
-    pages.Add({L"hotcorners", SettingText(L"pagehotcorners", L"Hot corners"), {}});
-    pages.Add({L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}});
+    pages.Add(extras::HotCornersSettingsPage(store, ports.windows11));
+    pages.Add(extras::ScreenCornersSettingsPage(ports.monitors, ports.uiAccessPossible));
     pages.Add({L"weather", SettingText(L"pageweather", L"Weather"), {}});
     pages.Add(BackupSettingsPage(store));
     return pages;

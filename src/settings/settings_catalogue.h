@@ -10,6 +10,7 @@
 #include "menubar/bar_settings_page.h"
 #include "themes/theme_settings_page.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,8 @@ struct PagePorts {
     std::shared_ptr<std::wstring> padExcluded = std::make_shared<std::wstring>();
     std::shared_ptr<std::wstring> animationExcluded = std::make_shared<std::wstring>();
     themes::ThemeChoices* themeChoices = nullptr; // the running program's, when there is one
+    bool windows11 = false;
+    std::function<bool()> uiAccessPossible; // the companion with UI access can run here
 };
 
 [[nodiscard]] foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports);

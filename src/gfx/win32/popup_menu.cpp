@@ -1,7 +1,9 @@
 #include "gfx/win32/popup_menu.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/accessible_host.h"
 #include "foundation/win32/shell_window.h"
+#include "gfx/menu_accessible.h"
 #include "gfx/menu_layout.h"
 #include "gfx/menu_navigation.h"
 #include "gfx/menu_renderer.h"
@@ -18,17 +20,24 @@ namespace {
 
 constexpr wchar_t kLevelProperty[] = L"KestranaMenuLevel";
 constexpr UINT_PTR kWatchTimer = 1;
+// A screen reader chose a row (wParam: its element id); the menu's loop takes it.
+constexpr UINT kMsgReaderChoose = WM_APP + 0x2C7;
 
 bool g_open = false;
 bool g_cancel = false;
 
+struct Level;
+LRESULT AnswerReader(Level& level, WPARAM wParam, LPARAM lParam) noexcept;
+
 LRESULT CALLBACK MenuWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     // Input reaches the menu's own loop before any window; the windows only show pictures.
-    if (!::GetPropW(window, kLevelProperty)) return ::DefWindowProcW(window, message, wParam, lParam);
+    auto* level = static_cast<Level*>(::GetPropW(window, kLevelProperty));
+    if (!level) return ::DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_NCHITTEST: return HTCLIENT;
     case WM_ERASEBKGND: return 1;
+    case WM_GETOBJECT: return AnswerReader(*level, wParam, lParam);
     default: return ::DefWindowProcW(window, message, wParam, lParam);
     }
 }
@@ -59,8 +68,12 @@ struct Level {
 
     const wchar_t* ownerProperty = nullptr;
     const wchar_t* parentProperty = nullptr;
+    bool submenuOpen = false; // the lit row's submenu is the next level
+    // Screen readers: made on their first question, gone with the window.
+    std::unique_ptr<kestrana::win32::AccessibleHost> reader;
 
     ~Level() {
+        reader.reset();
         if (window) {
             ::RemovePropW(window, kLevelProperty);
             if (ownerProperty) ::RemovePropW(window, ownerProperty);
@@ -69,6 +82,29 @@ struct Level {
         }
     }
 };
+
+// Each level of the menu is a pop-up menu element whose rows are its items; the lit row
+// holds the focus, and a row's default action chooses it as a click would.
+LRESULT AnswerReader(Level& level, WPARAM wParam, LPARAM lParam) noexcept {
+    if (!level.reader) {
+        Level* self = &level;
+        HWND window = level.window;
+        auto build = [self]() -> std::optional<foundation::AccessibleTree> {
+            MenuAccessibleState state;
+            state.placed = self->screen;
+            state.lit = self->drawnHot >= 0 ? self->drawnHot : -1;
+            state.openSubmenu = self->submenuOpen ? state.lit : -1;
+            return BuildMenuTree(*self->items, self->layout, state);
+        };
+        kestrana::win32::AccessibleActions actions;
+        actions.invoke = [window](foundation::AccessibleId id) {
+            return ::PostMessageW(window, kMsgReaderChoose, static_cast<WPARAM>(id), 0) != FALSE;
+        };
+        level.reader = std::make_unique<kestrana::win32::AccessibleHost>(level.window, std::move(build), std::move(actions));
+    }
+    if (auto answer = level.reader->OnGetObject(wParam, lParam)) return *answer;
+    return ::DefWindowProcW(level.window, WM_GETOBJECT, wParam, lParam);
+}
 
 class Session {
 public:
@@ -172,6 +208,14 @@ private:
         case WM_KEYUP:
         case WM_SYSKEYUP:
         case WM_SYSCHAR: return true;
+        case kMsgReaderChoose: {
+            for (std::size_t i = 0; i < m_levels.size(); ++i) {
+                if (m_levels[i]->window != msg.hwnd) continue;
+                const int row = static_cast<int>(msg.wParam) - 1;
+                Apply(m_nav.Click(i, row), done, result);
+            }
+            return true;
+        }
         case WM_TIMER:
             if (msg.wParam == kWatchTimer && !m_levels.empty() && msg.hwnd == m_levels.front()->window) {
                 // Another program came forward, or someone took the pointer: close.
@@ -324,7 +368,12 @@ private:
         for (std::size_t i = 0; i < m_levels.size(); ++i) {
             Level& l = *m_levels[i];
             const int hot = m_nav.Hot(i);
+            l.submenuOpen = i + 1 < m_levels.size();
             if (l.drawnHot == hot) continue;
+            if (l.reader) {
+                l.reader->Changed();
+                if (hot >= 0) l.reader->FocusChanged(MenuRowId(hot));
+            }
             DrawMenu(l.picture, *l.items, l.layout, m_metrics, m_look, l.labels, hot);
             const bool first = l.drawnHot == -2;
             l.drawnHot = hot;
