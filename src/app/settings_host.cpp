@@ -24,7 +24,6 @@
 #include "settings/win32/settings_window.h"
 
 #include <commdlg.h>
-#include <psapi.h>
 
 #include <chrono>
 #include <cwchar>
@@ -64,17 +63,6 @@ settings::PagePorts MakePorts() {
     };
     ports.hotkeyStatus = [](foundation::HotkeyId id) { return HotkeyStatusOf(id); };
     return ports;
-}
-
-// The process's private memory, in kilobytes (0 when it cannot be read).
-long long PrivateKilobytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                   sizeof counters))
-        return 0;
-    // Wine leaves the private figure at 0; the commit charge stands in for it there.
-    return static_cast<long long>((counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage) / 1024);
 }
 
 // One set for the window's whole life: the actions read the lists' chosen entries from it.
@@ -223,7 +211,7 @@ void WireSettingsWindow(AppServices& services) noexcept {
         // What a request costs: the time until the window has drawn itself, and the memory
         // it adds (given back when it closes, which the window logs).
         const auto began = std::chrono::steady_clock::now();
-        const long long before = PrivateKilobytes();
+        const long long before = settings::win32::PrivateMemoryKilobytes();
         if (!g_settings->Show()) {
             foundation::LogFailure("settings window", L"could not be shown");
             return;
@@ -232,9 +220,10 @@ void WireSettingsWindow(AppServices& services) noexcept {
         if (HWND shown = ::FindWindowW(settings::win32::kSettingsWindowClass, nullptr)) ::UpdateWindow(shown);
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+        const long long after = settings::win32::PrivateMemoryKilobytes();
         wchar_t line[160];
-        std::swprintf(line, std::size(line), L"shown in %.1f ms; private memory %+lld KB (%lld KB)", ms,
-                      PrivateKilobytes() - before, PrivateKilobytes());
+        std::swprintf(line, std::size(line), L"shown in %.1f ms; private memory %+lld KB (%lld KB)", ms, after - before,
+                      after);
         foundation::LogDetail("settings window", line);
     };
 }

@@ -52,13 +52,7 @@ foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store
     foundation::PageDescriptor page{L"dock", SettingText(L"pagedock", L"Dock"), {}};
     auto& c = page.controls;
 
-    ControlDescriptor screen;
-    screen.id = L"monitor";
-    screen.kind = ControlKind::Combo;
-    screen.role = foundation::ControlRole::MonitorChoice;
-    screen.label = SettingText(L"screen", L"Screen");
-    screen.listChoices = std::move(monitors);
-    c.push_back(std::move(screen));
+    c.push_back(foundation::MonitorChoiceControl(std::move(monitors)));
 
     // The sizes are the chosen monitor's; the window clamps the icon size to 25-196.
     ControlDescriptor size = Slider(L"defaultsize", L"Icon size", 25, 196, L"64");

@@ -102,13 +102,7 @@ foundation::PageDescriptor ScreenCornersSettingsPage(std::function<std::vector<C
     foundation::PageDescriptor page{L"screencorners", SettingText(L"pagescreencorners", L"Screen corners"), {}};
     auto& c = page.controls;
 
-    ControlDescriptor screen;
-    screen.id = L"monitor";
-    screen.kind = ControlKind::Combo;
-    screen.role = foundation::ControlRole::MonitorChoice;
-    screen.label = SettingText(L"screen", L"Screen");
-    screen.listChoices = std::move(monitors);
-    c.push_back(std::move(screen));
+    c.push_back(foundation::MonitorChoiceControl(std::move(monitors)));
 
     // The monitor's own section holds these; nothing writes them to "normal", so a monitor
     // without them reads the defaults.

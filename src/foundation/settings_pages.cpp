@@ -61,6 +61,16 @@ bool IsNumeric(ControlKind kind) {
 
 } // namespace
 
+ControlDescriptor MonitorChoiceControl(std::function<std::vector<Choice>()> monitors) {
+    ControlDescriptor screen;
+    screen.id = L"monitor";
+    screen.kind = ControlKind::Combo;
+    screen.role = ControlRole::MonitorChoice;
+    screen.label = SettingText(L"screen", L"Screen");
+    screen.listChoices = std::move(monitors);
+    return screen;
+}
+
 std::wstring SettingsModel::SectionOf(const ControlDescriptor& control) const {
     if (control.perMonitor) {
         const std::wstring monitor = MonitorSection(m_monitor);

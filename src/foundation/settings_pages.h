@@ -99,6 +99,9 @@ struct ControlDescriptor {
     bool besidePrevious = false;
 };
 
+// The page's choice of the monitor whose own section its per-monitor controls use.
+[[nodiscard]] ControlDescriptor MonitorChoiceControl(std::function<std::vector<Choice>()> monitors);
+
 struct PageDescriptor {
     std::wstring id;
     TextRef title;

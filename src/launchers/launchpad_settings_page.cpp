@@ -84,13 +84,7 @@ foundation::PageDescriptor LaunchpadSettingsPage(foundation::ConfigStore& store,
     c.push_back(std::move(screen));
 
     // The sizes below belong to one monitor: the one picked here.
-    ControlDescriptor sizesOf;
-    sizesOf.id = L"monitor";
-    sizesOf.kind = ControlKind::Combo;
-    sizesOf.role = ControlRole::MonitorChoice;
-    sizesOf.label = SettingText(L"screen", L"Screen");
-    sizesOf.listChoices = std::move(monitors);
-    c.push_back(std::move(sizesOf));
+    c.push_back(foundation::MonitorChoiceControl(std::move(monitors)));
     c.push_back(MonitorNumber(L"padico_size", SettingText(L"padicosize", L"Icon size"), 64, 256));
     c.push_back(MonitorNumber(L"padicospace_width", SettingText(L"padicospacex", L"Horizontal spacing"), 1, 400));
     c.push_back(MonitorNumber(L"padicospace_height", SettingText(L"padicospacey", L"Vertical spacing"), 1, 300));

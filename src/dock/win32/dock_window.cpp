@@ -756,9 +756,20 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_MOUSEMOVE: {
-        if (!m_tracking) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
-            m_tracking = ::TrackMouseEvent(&track) != FALSE;
+        // A move handed over late (the system's own after a covering window went away, read
+        // once the pointer had moved on) must not bring the dock up where the pointer is not.
+        if (::GetCapture() != window) {
+            POINT now{};
+            if (::GetCursorPos(&now) && ::WindowFromPoint(now) != window) {
+                if (m_bar->PointerInside() && !(m_menus && m_menus->IsOpen())) m_bar->PointerLeft();
+                return 0;
+            }
+        }
+        const bool arrived = !m_tracking;
+        // Asked again on every move: a covering window can end the watch without a leave.
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
+        m_tracking = ::TrackMouseEvent(&track) != FALSE;
+        if (arrived) {
             // The pointer came onto the dock: the trash should be right when looked at.
             if (m_clicks) m_clicks->PointerArrived();
             if (m_menus) m_menus->PointerArrived();

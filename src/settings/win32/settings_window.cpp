@@ -662,18 +662,22 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         g_window = nullptr;
         // Closing gives everything back; the next request makes the window anew.
         m_window.Reset();
-        if (foundation::DetailLogging()) {
-            PROCESS_MEMORY_COUNTERS_EX counters{};
-            counters.cb = sizeof counters;
-            if (::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                          sizeof counters))
-                foundation::LogDetail("settings window", L"closed; private memory " +
-                                                             std::to_wstring((counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage) / 1024) + L" KB");
-        }
+        if (foundation::DetailLogging())
+            foundation::LogDetail("settings window",
+                                  L"closed; private memory " + std::to_wstring(PrivateMemoryKilobytes()) + L" KB");
         return 0;
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+long long PrivateMemoryKilobytes() noexcept {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                   sizeof counters))
+        return 0;
+    return static_cast<long long>((counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage) / 1024);
 }
 
 } // namespace kestrana::settings::win32
