@@ -10,10 +10,8 @@
 namespace kestrana::extras {
 namespace {
 
-using foundation::Choice;
 using foundation::ControlDescriptor;
 using foundation::ControlKind;
-using foundation::ControlRole;
 using foundation::SettingText;
 
 // The duration factors the page offers, labelled by speed (the shortest duration is the
@@ -135,31 +133,10 @@ foundation::PageDescriptor AnimationSettingsPage(foundation::ConfigStore& store,
     c.push_back(Control(L"normal", L"windowscenter", L"windowscenter", ControlKind::CheckBox,
                         SettingText(L"windowscenter", L"Open windows in the middle of the screen"), L"0"));
 
-    ControlDescriptor excluded;
-    excluded.id = L"blacklistwindows";
-    excluded.kind = ControlKind::Combo;
-    excluded.label = SettingText(L"blacklistwindows", L"Programs never animated");
-    excluded.listChoices = [&store] {
-        std::vector<Choice> choices;
-        for (std::wstring& program : ExcludedPrograms(store)) {
-            foundation::TextRef label{L"", L"", program};
-            choices.push_back({std::move(program), std::move(label)});
-        }
-        return choices;
-    };
-    excluded.custom = foundation::CustomValue{[excludedChoice] { return excludedChoice ? *excludedChoice : std::wstring(); },
-                                              [excludedChoice](const std::wstring& program) {
-                                                  if (excludedChoice) *excludedChoice = program;
-                                                  return true;
-                                              }};
-    c.push_back(std::move(excluded));
-    ControlDescriptor include;
-    include.id = L"animinclude";
-    include.kind = ControlKind::Button;
-    include.role = ControlRole::Action;
-    include.label = SettingText(L"animinclude", L"Animate this program again");
-    include.action = kAnimationIncludeAction;
-    c.push_back(std::move(include));
+    c.push_back(foundation::PickFromList(L"blacklistwindows", SettingText(L"blacklistwindows", L"Programs never animated"),
+                                         [&store] { return ExcludedPrograms(store); }, std::move(excludedChoice)));
+    c.push_back(foundation::ActionButton(L"animinclude", SettingText(L"animinclude", L"Animate this program again"),
+                                         kAnimationIncludeAction));
     return page;
 }
 

@@ -71,13 +71,7 @@ PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart) 
     taskbar.effect = SettingEffect::Restart;
     page.controls.push_back(std::move(taskbar));
 
-    ControlDescriptor restart;
-    restart.id = L"restart";
-    restart.kind = ControlKind::Button;
-    restart.role = ControlRole::Action;
-    restart.label = SettingText(L"restartdock", L"Restart Kestrana");
-    restart.action = L"restart";
-    page.controls.push_back(std::move(restart));
+    page.controls.push_back(ActionButton(L"restart", SettingText(L"restartdock", L"Restart Kestrana"), L"restart"));
     return page;
 }
 

@@ -71,6 +71,39 @@ ControlDescriptor MonitorChoiceControl(std::function<std::vector<Choice>()> moni
     return screen;
 }
 
+ControlDescriptor ActionButton(std::wstring id, TextRef label, std::wstring action, TextRef tip) {
+    ControlDescriptor button;
+    button.id = std::move(id);
+    button.kind = ControlKind::Button;
+    button.role = ControlRole::Action;
+    button.label = std::move(label);
+    button.tip = std::move(tip);
+    button.action = std::move(action);
+    return button;
+}
+
+ControlDescriptor PickFromList(std::wstring id, TextRef label, std::function<std::vector<std::wstring>()> entries,
+                               std::shared_ptr<std::wstring> chosen) {
+    ControlDescriptor list;
+    list.id = std::move(id);
+    list.kind = ControlKind::Combo;
+    list.label = std::move(label);
+    list.listChoices = [entries = std::move(entries)] {
+        std::vector<Choice> choices;
+        for (std::wstring& entry : entries()) {
+            TextRef shown{L"", L"", entry};
+            choices.push_back({std::move(entry), std::move(shown)});
+        }
+        return choices;
+    };
+    list.custom = CustomValue{[chosen] { return chosen ? *chosen : std::wstring(); },
+                              [chosen](const std::wstring& entry) {
+                                  if (chosen) *chosen = entry;
+                                  return true;
+                              }};
+    return list;
+}
+
 std::wstring SettingsModel::SectionOf(const ControlDescriptor& control) const {
     if (control.perMonitor) {
         const std::wstring monitor = MonitorSection(m_monitor);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -101,6 +102,15 @@ struct ControlDescriptor {
 
 // The page's choice of the monitor whose own section its per-monitor controls use.
 [[nodiscard]] ControlDescriptor MonitorChoiceControl(std::function<std::vector<Choice>()> monitors);
+
+// A button that asks the window for `action`; `tip` shown beside it.
+[[nodiscard]] ControlDescriptor ActionButton(std::wstring id, TextRef label, std::wstring action, TextRef tip = {});
+
+// A list to pick one entry of (each shown as it stands) for an action of the page to act
+// on: the pick is kept in `chosen`, nothing is written.
+[[nodiscard]] ControlDescriptor PickFromList(std::wstring id, TextRef label,
+                                             std::function<std::vector<std::wstring>()> entries,
+                                             std::shared_ptr<std::wstring> chosen);
 
 struct PageDescriptor {
     std::wstring id;

@@ -12,7 +12,6 @@ namespace {
 using foundation::Choice;
 using foundation::ControlDescriptor;
 using foundation::ControlKind;
-using foundation::ControlRole;
 using foundation::SettingEffect;
 using foundation::SettingText;
 
@@ -36,17 +35,6 @@ ControlDescriptor MonitorNumber(std::wstring key, foundation::TextRef label, int
     control.defaultValue = L"0";
     control.tip = {L"settingtips", L"padautomatictip", L"0: as the screen's size gives it."};
     return control;
-}
-
-ControlDescriptor Button(std::wstring id, foundation::TextRef label, std::wstring action, foundation::TextRef tip = {}) {
-    ControlDescriptor button;
-    button.id = std::move(id);
-    button.kind = ControlKind::Button;
-    button.role = ControlRole::Action;
-    button.label = std::move(label);
-    button.tip = std::move(tip);
-    button.action = std::move(action);
-    return button;
 }
 
 } // namespace
@@ -118,31 +106,15 @@ foundation::PageDescriptor LaunchpadSettingsPage(foundation::ConfigStore& store,
     source.effect = SettingEffect::Restart;
     c.push_back(std::move(source));
 
-    // The exclusion list: the entry chosen here is what "include again" takes off it.
-    ControlDescriptor excluded;
-    excluded.id = L"padicoblacklist";
-    excluded.kind = ControlKind::Combo;
-    excluded.label = SettingText(L"padicoblacklist", L"Applications left out");
-    excluded.listChoices = [&store] {
-        std::vector<Choice> choices;
-        for (std::wstring& path : ExcludedApplications(store)) {
-            foundation::TextRef label{L"", L"", path};
-            choices.push_back({std::move(path), std::move(label)});
-        }
-        return choices;
-    };
-    excluded.custom = foundation::CustomValue{[excludedChoice] { return excludedChoice ? *excludedChoice : std::wstring(); },
-                                              [excludedChoice](const std::wstring& path) {
-                                                  if (excludedChoice) *excludedChoice = path;
-                                                  return true;
-                                              }};
-    c.push_back(std::move(excluded));
-    c.push_back(Button(L"padinclude", SettingText(L"padblacklist", L"Show in Launchpad again"), kPadIncludeAction,
+    // The exclusion list: the entry chosen here is what "show again" takes off it.
+    c.push_back(foundation::PickFromList(L"padicoblacklist", SettingText(L"padicoblacklist", L"Applications left out"),
+                                         [&store] { return ExcludedApplications(store); }, std::move(excludedChoice)));
+    c.push_back(foundation::ActionButton(L"padinclude", SettingText(L"padblacklist", L"Show in Launchpad again"), kPadIncludeAction,
                        {L"settingtips", L"padincludetip", L"The chosen application returns with the next scan."}));
 
-    c.push_back(Button(L"padexport", SettingText(L"padexport", L"Export\u2026"), kPadExportAction,
+    c.push_back(foundation::ActionButton(L"padexport", SettingText(L"padexport", L"Export\u2026"), kPadExportAction,
                        {L"settingtips", L"padexporttip", L"Saves the Launchpad's arrangement and its own shortcuts in pad.zip."}));
-    c.push_back(Button(L"padimport", SettingText(L"padimport", L"Import\u2026"), kPadImportAction,
+    c.push_back(foundation::ActionButton(L"padimport", SettingText(L"padimport", L"Import\u2026"), kPadImportAction,
                        {L"settingtips", L"padimporttip", L"Takes the arrangement and shortcuts of a pad.zip."}));
     return page;
 }

@@ -9,30 +9,14 @@ namespace kestrana::settings {
 
 using foundation::ControlDescriptor;
 using foundation::ControlKind;
-using foundation::ControlRole;
 using foundation::SettingText;
-
-namespace {
-
-ControlDescriptor Button(std::wstring id, foundation::TextRef label, std::wstring action, foundation::TextRef tip = {}) {
-    ControlDescriptor button;
-    button.id = std::move(id);
-    button.kind = ControlKind::Button;
-    button.role = ControlRole::Action;
-    button.label = std::move(label);
-    button.tip = std::move(tip);
-    button.action = std::move(action);
-    return button;
-}
-
-} // namespace
 
 foundation::PageDescriptor BackupSettingsPage(foundation::ConfigStore& store) {
     foundation::PageDescriptor page{L"backup", SettingText(L"pagebackup", L"Backup"), {}};
-    page.controls.push_back(Button(L"backupnow", SettingText(L"backupnow", L"Back up now"), kBackupAction,
+    page.controls.push_back(foundation::ActionButton(L"backupnow", SettingText(L"backupnow", L"Back up now"), kBackupAction,
                                    {L"settingtips", L"backupnowtip",
                                     L"Saves all settings in one zip file in the backup folder."}));
-    page.controls.push_back(Button(L"restorebackup", SettingText(L"restorebackup", L"Restore\u2026"), kRestoreAction,
+    page.controls.push_back(foundation::ActionButton(L"restorebackup", SettingText(L"restorebackup", L"Restore\u2026"), kRestoreAction,
                                    {L"settingtips", L"restorebackuptip",
                                     L"Restarts Kestrana; the replaced settings stay in the backup folder."}));
 
@@ -57,8 +41,8 @@ foundation::PageDescriptor BackupSettingsPage(foundation::ConfigStore& store) {
                                               return true;
                                           }};
     page.controls.push_back(std::move(list));
-    page.controls.push_back(Button(L"itembackup", SettingText(L"Addbackupdockico", L"Back up dock items"), kItemBackupAction));
-    page.controls.push_back(Button(L"itemrestore", SettingText(L"restoredockico", L"Restore dock items"), kItemRestoreAction));
+    page.controls.push_back(foundation::ActionButton(L"itembackup", SettingText(L"Addbackupdockico", L"Back up dock items"), kItemBackupAction));
+    page.controls.push_back(foundation::ActionButton(L"itemrestore", SettingText(L"restoredockico", L"Restore dock items"), kItemRestoreAction));
     return page;
 }
 
