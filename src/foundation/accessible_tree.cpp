@@ -169,4 +169,44 @@ std::optional<AccessibleId> MoveFocus(const AccessibleTree& tree, AccessibleId c
     return std::nullopt;
 }
 
+SurfaceKeyResult KeyOnSurface(const AccessibleTree& tree, AccessibleId focused, int virtualKey, bool shift,
+                              bool downOpensMenu) {
+    const AccessibleElement* here = focused == kAccessibleRoot ? nullptr : tree.Find(focused);
+    // Only an element that still takes the focus can be acted on; otherwise the first key
+    // that moves lands on the first (or last) item.
+    if (here && !TakesFocus(*here)) here = nullptr;
+    const AccessibleId from = here ? here->id : kAccessibleRoot;
+    const auto act = [&](SurfaceVerb verb) -> SurfaceKeyResult {
+        if (!here) return {};
+        if (verb == SurfaceVerb::OpenMenu && !Has(here->state, AccessibleState::HasPopup)) return {};
+        if (verb == SurfaceVerb::Activate && here->defaultAction.empty()) return {};
+        return {verb, here->id};
+    };
+    std::optional<FocusKey> key;
+    switch (virtualKey) {
+    case keys::kEscape: return {SurfaceVerb::Leave, kAccessibleRoot};
+    case keys::kEnter:
+    case keys::kSpace: return act(SurfaceVerb::Activate);
+    case keys::kMenu: return act(SurfaceVerb::OpenMenu);
+    case keys::kF10: return shift ? act(SurfaceVerb::OpenMenu) : SurfaceKeyResult{};
+    case keys::kLeft: key = FocusKey::Left; break;
+    case keys::kRight: key = FocusKey::Right; break;
+    case keys::kUp: key = FocusKey::Up; break;
+    case keys::kDown: key = FocusKey::Down; break;
+    case keys::kHome: key = FocusKey::Home; break;
+    case keys::kEnd: key = FocusKey::End; break;
+    case keys::kTab: key = shift ? FocusKey::ShiftTab : FocusKey::Tab; break;
+    default: return {};
+    }
+    const AccessibleFlow flow = tree.Root().flow;
+    const auto move = FocusMoveFor(*key, flow);
+    if (!move) {
+        if (downOpensMenu && *key == FocusKey::Down && flow == AccessibleFlow::Horizontal) return act(SurfaceVerb::OpenMenu);
+        return {};
+    }
+    const auto target = MoveFocus(tree, kAccessibleRoot, from, *move);
+    if (!target) return {};
+    return {SurfaceVerb::Move, *target};
+}
+
 } // namespace kestrana::foundation

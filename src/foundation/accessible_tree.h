@@ -155,4 +155,33 @@ enum class FocusKey : std::uint8_t { Left, Right, Up, Down, Home, End, Tab, Shif
 [[nodiscard]] std::optional<AccessibleId> MoveFocus(const AccessibleTree& tree, AccessibleId container,
                                                     AccessibleId from, FocusMove move);
 
+// --- the keyboard on a surface that holds the focus ---
+
+// The platform's virtual-key codes of the keys a surface answers.
+namespace keys {
+inline constexpr int kTab = 0x09, kEnter = 0x0D, kEscape = 0x1B, kSpace = 0x20, kEnd = 0x23, kHome = 0x24,
+                     kLeft = 0x25, kUp = 0x26, kRight = 0x27, kDown = 0x28, kMenu = 0x5D, kF10 = 0x79;
+} // namespace keys
+
+enum class SurfaceVerb : std::uint8_t {
+    None,     // the key means nothing here
+    Move,     // the focus goes to `target`
+    Activate, // `target`'s default action, as a click
+    OpenMenu, // `target`'s menu, as a right click (or a menu title's own menu)
+    Leave,    // the surface gives the focus back to where it came from
+};
+
+struct SurfaceKeyResult {
+    SurfaceVerb verb = SurfaceVerb::None;
+    AccessibleId target = kAccessibleRoot;
+};
+
+// What `virtualKey` does on a surface whose items are the root's children, with `focused`
+// holding the focus (an id the snapshot no longer has counts as none): arrows, Home, End
+// and Tab move as the root flows; Enter and Space act; Shift+F10 and the menu key open
+// the item's menu, and so does the key pointing away from a horizontal row's edge when
+// `downOpensMenu` (a menu bar). Escape leaves.
+[[nodiscard]] SurfaceKeyResult KeyOnSurface(const AccessibleTree& tree, AccessibleId focused, int virtualKey,
+                                            bool shift, bool downOpensMenu = false);
+
 } // namespace kestrana::foundation

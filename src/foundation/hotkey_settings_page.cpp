@@ -24,10 +24,15 @@ constexpr BindingLabel kLabels[] = {
     {HotkeyId::Border, L"Dock border"},
     {HotkeyId::StageManager, L"Stage manager"},
     {HotkeyId::Taskbar, L"Show or hide the taskbar"},
+    {HotkeyId::FocusDock, L"Move the keyboard to the dock"},
+    {HotkeyId::FocusBar, L"Move the keyboard to the menu bar"},
 };
 
-std::wstring Stored(const ConfigStore& store, std::wstring_view key) {
-    return std::to_wstring(store.ReadInt(L"hotkey", key));
+// What the binding holds now, its default included while neither value was written.
+std::wstring Stored(const ConfigStore& store, const HotkeyKeys& keys, bool modifier) {
+    const BindingRead read = ReadHotkeyBinding(store, keys.id);
+    if (!read.problem.empty()) return std::to_wstring(store.ReadInt(L"hotkey", modifier ? keys.modifier : keys.key));
+    return std::to_wstring(modifier ? read.binding.modifiers : read.binding.key);
 }
 
 } // namespace
@@ -46,11 +51,11 @@ PageDescriptor HotkeySettingsPage(ConfigStore& store, HotkeyStatusOf status) {
         modifier.section = L"hotkey";
         modifier.key = modifierKey;
         modifier.label = SettingText(L"hotkey" + std::wstring(keys.name), fallback);
-        modifier.defaultValue = L"0";
+        modifier.defaultValue = std::to_wstring(keys.defaultModifiers);
         for (const auto& choice : choices) modifier.choices.push_back({std::to_wstring(choice.value), {L"", L"", choice.label}});
         modifier.effect = SettingEffect::Hotkeys;
         modifier.custom = CustomValue{
-            [&store, modifierKey] { return Stored(store, modifierKey); },
+            [&store, &keys] { return Stored(store, keys, true); },
             [&store, modifierKey, keyKey](const std::wstring& value) {
                 const auto number = ParseWholeNumber(value);
                 if (!number) return false;
@@ -66,14 +71,16 @@ PageDescriptor HotkeySettingsPage(ConfigStore& store, HotkeyStatusOf status) {
         key.section = L"hotkey";
         key.key = keyKey;
         key.label = SettingText(L"hotkey" + std::wstring(keys.name), fallback);
-        key.defaultValue = L"0";
+        key.defaultValue = std::to_wstring(keys.defaultKey);
         key.besidePrevious = true;
         key.effect = SettingEffect::Hotkeys;
         key.enableWhen = EnableWhen{modifierKey, {L"1", L"2", L"3", L"4", L"5", L"6", L"7"}};
-        key.custom = CustomValue{[&store, keyKey] { return Stored(store, keyKey); },
-                                 [&store, keyKey](const std::wstring& value) {
+        key.custom = CustomValue{[&store, &keys] { return Stored(store, keys, false); },
+                                 [&store, keyKey, hasDefault = keys.defaultKey != 0](const std::wstring& value) {
                                      const auto number = ParseWholeNumber(value);
                                      if (!number || *number < 0 || *number > 254) return false;
+                                     // A binding with a default stays off only while a value says so.
+                                     if (*number == 0 && hasDefault) return store.WriteInt(L"hotkey", keyKey, 0);
                                      if (*number == 0)
                                          return !store.HasKey(L"hotkey", keyKey) || store.DeleteKey(L"hotkey", keyKey);
                                      return store.WriteInt(L"hotkey", keyKey, static_cast<std::int32_t>(*number));

@@ -8,7 +8,10 @@
 namespace kestrana::foundation {
 namespace {
 
-constexpr std::array<HotkeyKeys, 13> kHotkeys = {{
+constexpr int kVkF8 = 0x77;
+constexpr int kVkF9 = 0x78;
+
+constexpr std::array<HotkeyKeys, 15> kHotkeys = {{
     {HotkeyId::Dock, L"dock", L"dock1", L"dock2"},
     {HotkeyId::Launchpad, L"pad", L"pad1", L"pad2"},
     {HotkeyId::VolumeUp, L"volumeup", L"volumeup1", L"volumeup2"},
@@ -22,9 +25,13 @@ constexpr std::array<HotkeyKeys, 13> kHotkeys = {{
     {HotkeyId::Border, L"border", L"border1", L"border2"},
     {HotkeyId::StageManager, L"hotkey_open", L"hotkey_open1", L"hotkey_open2"},
     {HotkeyId::Taskbar, L"hotkey_showhidetaskbar", L"hotkey_showhidetaskbar1", L"hotkey_showhidetaskbar2"},
+    // Keyboard access is on from the first start; Windows itself binds neither combination.
+    {HotkeyId::FocusDock, L"focusdock", L"focusdock1", L"focusdock2", kModCtrl, kVkF8},
+    {HotkeyId::FocusBar, L"focusbar", L"focusbar1", L"focusbar2", kModCtrl, kVkF9},
 }};
 
-constexpr HotkeyId kDockIds[] = {HotkeyId::Dock};
+constexpr HotkeyId kDockIds[] = {HotkeyId::Dock, HotkeyId::FocusDock};
+constexpr HotkeyId kBarFocusIds[] = {HotkeyId::FocusBar};
 constexpr HotkeyId kLaunchpadIds[] = {HotkeyId::Launchpad};
 constexpr HotkeyId kBorderIds[] = {HotkeyId::Border};
 constexpr HotkeyId kTaskbarIds[] = {HotkeyId::Taskbar};
@@ -56,6 +63,11 @@ BindingRead ReadHotkeyBinding(const ConfigStore& store, HotkeyId id) {
     read.binding.id = id;
     const HotkeyKeys* keys = FindHotkey(static_cast<int>(id));
     if (!keys) return read;
+    if (!store.HasKey(L"hotkey", keys->modifier) && !store.HasKey(L"hotkey", keys->key)) {
+        read.binding.modifiers = keys->defaultModifiers;
+        read.binding.key = keys->defaultKey;
+        return read;
+    }
     const int modifiers = store.ReadInt(L"hotkey", keys->modifier);
     const int key = store.ReadInt(L"hotkey", keys->key);
     if (modifiers < 0 || modifiers > kAllModifiers)
@@ -78,6 +90,7 @@ std::span<const HotkeyId> IdsOf(HotkeyGroup group) {
     case HotkeyGroup::Microphone: return kMicrophoneIds;
     case HotkeyGroup::Volume: return kVolumeIds;
     case HotkeyGroup::Brightness: return kBrightnessIds;
+    case HotkeyGroup::BarFocus: return kBarFocusIds;
     }
     return {};
 }
@@ -85,7 +98,7 @@ std::span<const HotkeyId> IdsOf(HotkeyGroup group) {
 HotkeyGroup GroupOf(HotkeyId id) {
     for (const auto group : {HotkeyGroup::Dock, HotkeyGroup::Launchpad, HotkeyGroup::Border, HotkeyGroup::Taskbar,
                              HotkeyGroup::StageManager, HotkeyGroup::Microphone, HotkeyGroup::Volume,
-                             HotkeyGroup::Brightness}) {
+                             HotkeyGroup::Brightness, HotkeyGroup::BarFocus}) {
         const auto ids = IdsOf(group);
         if (std::find(ids.begin(), ids.end(), id) != ids.end()) return group;
     }
@@ -165,6 +178,12 @@ HotkeyChoice HotkeyDispatcher::Choose(int id, const HotkeyFacts& facts, std::int
         choice.action = HotkeyAction::ToggleStageManager;
         break;
     case HotkeyId::Taskbar: choice.action = HotkeyAction::ToggleTaskbar; break;
+    case HotkeyId::FocusDock:
+        if (facts.dockDisplayMode && !facts.launchpadShown) choice.action = HotkeyAction::FocusDock;
+        break;
+    case HotkeyId::FocusBar:
+        if (facts.menuBarRunning && !facts.launchpadShown) choice.action = HotkeyAction::FocusBar;
+        break;
     }
     return choice;
 }

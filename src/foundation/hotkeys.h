@@ -34,6 +34,8 @@ enum class HotkeyId : int {
     Border = 111,
     StageManager = 112,
     Taskbar = 114,
+    FocusDock = 115, // the keyboard focus goes to the dock
+    FocusBar = 116,  // and to the menu bar
 };
 
 // Modifier flags as Windows hotkeys take them.
@@ -46,6 +48,9 @@ struct HotkeyKeys {
     std::wstring_view name;     // the keys' stem: "dock" gives "dock1" and "dock2"
     std::wstring_view modifier; // "dock1"
     std::wstring_view key;      // "dock2"
+    // What a binding is while neither of its values was ever written; 0 and 0 for none.
+    int defaultModifiers = 0;
+    int defaultKey = 0;
 };
 [[nodiscard]] std::span<const HotkeyKeys> AllHotkeys();
 [[nodiscard]] const HotkeyKeys* FindHotkey(int id);
@@ -66,20 +71,21 @@ struct BindingRead {
 };
 [[nodiscard]] BindingRead ReadHotkeyBinding(const ConfigStore& store, HotkeyId id);
 
-enum class HotkeyGroup : std::uint8_t { Dock, Launchpad, Border, Taskbar, StageManager, Microphone, Volume, Brightness };
+enum class HotkeyGroup : std::uint8_t {
+    Dock, Launchpad, Border, Taskbar, StageManager, Microphone, Volume, Brightness, BarFocus };
 [[nodiscard]] std::span<const HotkeyId> IdsOf(HotkeyGroup group);
 [[nodiscard]] HotkeyGroup GroupOf(HotkeyId id);
 // The dock, Launchpad and border hotkeys work on a dock: registered only while one exists.
 [[nodiscard]] bool NeedsDock(HotkeyGroup group);
 // What start-up registers, and what the shell's taskbar coming back registers again.
-inline constexpr std::array<HotkeyGroup, 5> kStartupGroups = {HotkeyGroup::Taskbar, HotkeyGroup::StageManager,
+inline constexpr std::array<HotkeyGroup, 6> kStartupGroups = {HotkeyGroup::Taskbar,    HotkeyGroup::StageManager,
                                                               HotkeyGroup::Microphone, HotkeyGroup::Volume,
-                                                              HotkeyGroup::Brightness};
+                                                              HotkeyGroup::Brightness, HotkeyGroup::BarFocus};
 inline constexpr std::array<HotkeyGroup, 3> kDockGroups = {HotkeyGroup::Dock, HotkeyGroup::Launchpad,
                                                            HotkeyGroup::Border};
-inline constexpr std::array<HotkeyGroup, 6> kTaskbarRecreatedGroups = {
-    HotkeyGroup::Brightness, HotkeyGroup::Dock, HotkeyGroup::Launchpad,
-    HotkeyGroup::Volume,     HotkeyGroup::StageManager, HotkeyGroup::Taskbar};
+inline constexpr std::array<HotkeyGroup, 7> kTaskbarRecreatedGroups = {
+    HotkeyGroup::Brightness,   HotkeyGroup::Dock,    HotkeyGroup::Launchpad, HotkeyGroup::Volume,
+    HotkeyGroup::StageManager, HotkeyGroup::Taskbar, HotkeyGroup::BarFocus};
 
 // Where Windows keeps the registrations.
 class HotkeyPort {
@@ -143,6 +149,8 @@ enum class HotkeyAction : std::uint8_t {
     BorderOff,
     ToggleStageManager,
     ToggleTaskbar,
+    FocusDock,           // the primary monitor's dock takes the keyboard
+    FocusBar,            // the primary monitor's menu bar takes the keyboard
 };
 
 struct HotkeyChoice {
@@ -158,6 +166,7 @@ struct HotkeyFacts {
     bool launchpadShown = false;
     bool dockBorder = false;
     bool barsRunning = false;       // a dock or the menu bar runs
+    bool menuBarRunning = false;
     bool mainWindowVisible = false;
 };
 

@@ -124,6 +124,63 @@ TEST(MoveFocus, UpAndDownInAGridMoveByARowAndStopAtTheEdges) {
     EXPECT_EQ(MoveFocus(tree, 0, 3, FocusMove::Next), 4u); // along the flow it runs on
 }
 
+// A dock-like row: items with a menu and an action, a separator between them.
+AccessibleTree Surface(AccessibleFlow flow) {
+    AccessibleElement root;
+    root.flow = flow;
+    AccessibleTree tree(root);
+    for (AccessibleId id : {1u, 2u, 3u}) {
+        AccessibleElement e = Item(id, {});
+        if (id == 2) e.state = AccessibleState::None; // a separator
+        else {
+            e.state |= AccessibleState::HasPopup;
+            e.defaultAction = L"Open";
+        }
+        tree.Add(e);
+    }
+    AccessibleElement plain = Item(4, {}); // no menu, no action: the application's name
+    tree.Add(plain);
+    tree.Seal();
+    return tree;
+}
+
+TEST(KeyOnSurface, ArrowsFollowTheFlowAndKeysActOnlyOnWhatCanTakeThem) {
+    const AccessibleTree row = Surface(AccessibleFlow::Horizontal);
+    using V = SurfaceVerb;
+    const auto is = [](SurfaceKeyResult r, V verb, AccessibleId target) { return r.verb == verb && r.target == target; };
+    EXPECT_TRUE(is(KeyOnSurface(row, 1, keys::kRight, false), V::Move, 3));  // past the separator
+    EXPECT_TRUE(is(KeyOnSurface(row, 1, keys::kLeft, false), V::Move, 4));   // wraps
+    EXPECT_TRUE(is(KeyOnSurface(row, 3, keys::kTab, true), V::Move, 1));     // Shift+Tab goes back
+    EXPECT_TRUE(is(KeyOnSurface(row, 3, keys::kHome, false), V::Move, 1));
+    EXPECT_EQ(KeyOnSurface(row, 1, keys::kDown, false).verb, V::None);        // across a row: nothing
+    EXPECT_TRUE(is(KeyOnSurface(row, 1, keys::kDown, false, true), V::OpenMenu, 1)); // a menu bar's title
+    EXPECT_TRUE(is(KeyOnSurface(row, 3, keys::kEnter, false), V::Activate, 3));
+    EXPECT_TRUE(is(KeyOnSurface(row, 3, keys::kSpace, false), V::Activate, 3));
+    EXPECT_TRUE(is(KeyOnSurface(row, 3, keys::kF10, true), V::OpenMenu, 3));
+    EXPECT_TRUE(is(KeyOnSurface(row, 3, keys::kMenu, false), V::OpenMenu, 3));
+    EXPECT_EQ(KeyOnSurface(row, 3, keys::kF10, false).verb, V::None); // F10 alone is the system's
+    EXPECT_EQ(KeyOnSurface(row, 4, keys::kEnter, false).verb, V::None); // nothing to do
+    EXPECT_EQ(KeyOnSurface(row, 4, keys::kMenu, false).verb, V::None);
+    EXPECT_EQ(KeyOnSurface(row, 2, keys::kEnter, false).verb, V::None); // a separator never acts
+    EXPECT_EQ(KeyOnSurface(row, 1, keys::kEscape, false).verb, V::Leave);
+    EXPECT_EQ(KeyOnSurface(row, 1, 'A', false).verb, V::None);
+
+    const AccessibleTree column = Surface(AccessibleFlow::Vertical);
+    EXPECT_TRUE(is(KeyOnSurface(column, 1, keys::kDown, false), V::Move, 3));
+    EXPECT_EQ(KeyOnSurface(column, 1, keys::kRight, false).verb, V::None);
+}
+
+TEST(KeyOnSurface, AFocusWhoseItemWentAwayActsOnNothingAndMovesToAnEnd) {
+    const AccessibleTree row = Surface(AccessibleFlow::Horizontal);
+    // Item 9 left the dock while it held the focus.
+    EXPECT_EQ(KeyOnSurface(row, 9, keys::kEnter, false).verb, SurfaceVerb::None);
+    EXPECT_EQ(KeyOnSurface(row, 9, keys::kMenu, false).verb, SurfaceVerb::None);
+    const auto next = KeyOnSurface(row, 9, keys::kRight, false);
+    EXPECT_EQ(next.verb, SurfaceVerb::Move);
+    EXPECT_EQ(next.target, 1u);
+    EXPECT_EQ(KeyOnSurface(row, kAccessibleRoot, keys::kLeft, false).target, 4u);
+}
+
 TEST(AccessibleSurface, BuildsOnlyWhenAskedAndReusesARecentSnapshot) {
     int builds = 0;
     int items = 2;

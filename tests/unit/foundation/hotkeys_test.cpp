@@ -111,7 +111,7 @@ TEST_F(HotkeyTest, DockGroupsWaitForADock) {
     EXPECT_EQ(registrar.Status(HotkeyId::Launchpad), HotkeyStatus::NoDock);
     registrar.SetDockExists(true);
     EXPECT_TRUE(registrar.RegisterGroups(kDockGroups));
-    EXPECT_EQ(port.registered.size(), 3u);
+    EXPECT_EQ(port.registered.size(), 4u); // with the dock's keyboard hotkey, on by default
     EXPECT_EQ(registrar.Status(HotkeyId::Border), HotkeyStatus::Registered);
 }
 
@@ -197,6 +197,21 @@ TEST(HotkeyDispatch, StageManagerActsOncePerGapAndOnlyWithBarsAndHiddenMainWindo
     EXPECT_EQ(press(5000 + kStageManagerGapMs + 10), HotkeyAction::None);
 }
 
+TEST(HotkeyDispatch, KeyboardFocusGoesOnlyToASurfaceThatRunsAndNeverBehindLaunchpad) {
+    HotkeyDispatcher dispatcher;
+    HotkeyFacts facts;
+    const auto press = [&](HotkeyId id) { return dispatcher.Choose(static_cast<int>(id), facts, 0).action; };
+    EXPECT_EQ(press(HotkeyId::FocusDock), HotkeyAction::None);
+    EXPECT_EQ(press(HotkeyId::FocusBar), HotkeyAction::None);
+    facts.dockDisplayMode = 3; // hidden behind its edge: the focus brings it out
+    facts.menuBarRunning = true;
+    EXPECT_EQ(press(HotkeyId::FocusDock), HotkeyAction::FocusDock);
+    EXPECT_EQ(press(HotkeyId::FocusBar), HotkeyAction::FocusBar);
+    facts.launchpadShown = true;
+    EXPECT_EQ(press(HotkeyId::FocusDock), HotkeyAction::None);
+    EXPECT_EQ(press(HotkeyId::FocusBar), HotkeyAction::None);
+}
+
 TEST(HotkeySteps, LevelsStayWithinTheirRanges) {
     EXPECT_EQ(SteppedMicrophoneLevel(98, 4), 100);
     EXPECT_EQ(SteppedMicrophoneLevel(2, -4), 0);
@@ -280,6 +295,31 @@ TEST_F(HotkeyPageTest, KeyFieldTakesKeyCodesOnlyAndZeroDeletes) {
     EXPECT_EQ(model.Write(Control(L"dock1"), L"9").status, WriteStatus::Refused) << "not one of the list's values";
     EXPECT_EQ(model.Write(key, L"0").status, WriteStatus::Written);
     EXPECT_FALSE(store.HasKey(L"hotkey", L"dock2"));
+}
+
+TEST_F(HotkeyPageTest, KeyboardFocusBindingsStartOnAndStayOffOnceSwitchedOff) {
+    // Nothing written yet: both bindings hold their defaults, also on the page.
+    const BindingRead dock = ReadHotkeyBinding(store, HotkeyId::FocusDock);
+    const BindingRead bar = ReadHotkeyBinding(store, HotkeyId::FocusBar);
+    ASSERT_TRUE(dock.binding.Set());
+    ASSERT_TRUE(bar.binding.Set());
+    EXPECT_FALSE(dock.binding.modifiers == bar.binding.modifiers && dock.binding.key == bar.binding.key);
+    EXPECT_EQ(model.Read(Control(L"focusdock1")), std::to_wstring(dock.binding.modifiers));
+    EXPECT_EQ(model.Read(Control(L"focusdock2")), std::to_wstring(dock.binding.key));
+    EXPECT_TRUE(model.Enabled(page, Control(L"focusdock2")));
+
+    // No key: off, and it stays off (the default does not come back).
+    EXPECT_EQ(model.Write(Control(L"focusbar2"), L"0").status, WriteStatus::Written);
+    EXPECT_FALSE(ReadHotkeyBinding(store, HotkeyId::FocusBar).binding.Set());
+    EXPECT_EQ(model.Read(Control(L"focusbar2")), L"0");
+    // No modifier: the same.
+    EXPECT_EQ(model.Write(Control(L"focusdock1"), L"0").status, WriteStatus::Written);
+    EXPECT_FALSE(ReadHotkeyBinding(store, HotkeyId::FocusDock).binding.Set());
+
+    RecordingPort port;
+    HotkeyRegistrar registrar(store, port, [](const std::wstring&) {});
+    registrar.RegisterGroups(kStartupGroups);
+    EXPECT_EQ(registrar.Status(HotkeyId::FocusBar), HotkeyStatus::Unset);
 }
 
 TEST_F(HotkeyPageTest, RefusedBindingCarriesANote) {
