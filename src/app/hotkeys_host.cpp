@@ -145,6 +145,10 @@ void Carry(HotkeyHost& host, int id, const foundation::HotkeyChoice& choice) {
         if (docks) docks->ApplySettings();
         return;
     }
+    case HotkeyAction::FocusDock:
+        if (auto* dock = PrimaryDock(services)) dock->TakeKeyboard();
+        return;
+    case HotkeyAction::FocusBar: MenuBarTakeKeyboard(); return;
     case HotkeyAction::ToggleStageManager:
         foundation::LogDetail("hotkeys", L"the stage manager is not part of this build; its hotkey does nothing");
         return;
@@ -169,7 +173,8 @@ void OnHotkey(int id) {
         facts.dockBorder = host.services.Store().ReadBool(L"normal", L"border");
     }
     facts.launchpadShown = Handlers().launchpadShown && Handlers().launchpadShown();
-    facts.barsRunning = DockExists(host.services) || MenuBarRunning();
+    facts.menuBarRunning = MenuBarRunning();
+    facts.barsRunning = DockExists(host.services) || facts.menuBarRunning;
     facts.mainWindowVisible = ::IsWindowVisible(host.mainWindow) != FALSE;
     const auto choice = host.dispatcher.Choose(id, facts, static_cast<std::int64_t>(::GetTickCount64()));
     foundation::LogDetail("hotkeys", "hotkey " + std::to_string(id) + " pressed, action " +

@@ -70,4 +70,12 @@ int MenuBarHeightOn(const std::wstring& deviceName) noexcept {
 
 bool MenuBarRunning() noexcept { return g_bars.load() != nullptr; }
 
+void MenuBarTakeKeyboard() noexcept {
+    try {
+        if (auto* bars = g_bars.load()) bars->TakeKeyboard();
+    } catch (...) {
+        foundation::LogCaught("menu bar keyboard");
+    }
+}
+
 } // namespace kestrana::app

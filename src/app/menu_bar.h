@@ -15,6 +15,8 @@ void StartMenuBar(AppServices& services) noexcept;
 void StopMenuBar() noexcept;
 // The clock's patterns changed in the settings window.
 void MenuBarClockChanged() noexcept;
+// The menu bar's focus hotkey: the primary screen's bar takes the keyboard.
+void MenuBarTakeKeyboard() noexcept;
 // Whether the menu bars run.
 [[nodiscard]] bool MenuBarRunning() noexcept;
 // The bar's height on a screen ("\\.\DISPLAY1"); 0 without a bar there.

@@ -68,6 +68,16 @@ void DrawSelection(gfx::Canvas& canvas, const gfx::RectF& icon, bool dark) {
     canvas.FillRoundedRect(plate, plate.width * 0.24f, dark ? gfx::Color{255, 255, 255, 46} : gfx::Color{0, 0, 0, 30});
 }
 
+// The keyboard focus: a ring around the icon, dark under light so that it shows on any
+// backdrop and any icon.
+void DrawFocusRing(gfx::Canvas& canvas, const gfx::RectF& icon, float scale) {
+    const float grow = std::max(2.0f, 3.0f * scale);
+    const gfx::RectF ring{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
+    const float radius = ring.width * 0.24f;
+    canvas.StrokeRoundedRect(ring, radius, std::max(3.0f, 3.5f * scale), gfx::Color{0, 0, 0, 150});
+    canvas.StrokeRoundedRect(ring, radius, std::max(1.5f, 2.0f * scale), gfx::Color{255, 255, 255, 245});
+}
+
 // An item whose picture could not be found still takes its place.
 void DrawMissingPicture(gfx::Canvas& canvas, const gfx::RectF& icon, bool dark) {
     const float inset = icon.width * 0.1f;
@@ -199,6 +209,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         placed.attention = item.attention;
         placed.hovered = i == state.hovered;
         placed.pressed = i == state.pressed;
+        placed.focused = state.focused != kNoItemId && item.id == state.focused && !placed.separator;
         if (placed.separator) {
             placed.rect = ItemRectInFrame(model, item, width, height);
         } else {
@@ -315,6 +326,8 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
             canvas.DrawImage(prepared.image, placed.rect, opacity);
         }
     }
+    for (const Placed& placed : m_placed)
+        if (placed.focused && Overlaps(placed.rect, clip)) DrawFocusRing(canvas, placed.rect, m_skin->Scale());
 }
 
 void DockRenderer::DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity) {

@@ -32,6 +32,8 @@ struct DockFrameState {
     float attentionPulse = 1.0f;
     // Icons that hop while their program starts: item id and height above their place.
     std::vector<std::pair<std::int32_t, float>> lifts;
+    // The item with the keyboard focus (its id), drawn with a ring; kNoItemId for none.
+    std::int32_t focused = 0;
 };
 
 // How the marks of items that ask for attention breathe: a slow swell between a faint
@@ -100,11 +102,12 @@ private:
         bool attention = false;
         bool hovered = false;
         bool pressed = false;
+        bool focused = false;
         const gfx::Bitmap* picture = nullptr;
         bool operator==(const Placed& o) const {
             return id == o.id && rect.x == o.rect.x && rect.y == o.rect.y && rect.width == o.rect.width &&
                    rect.height == o.rect.height && separator == o.separator && running == o.running && attention == o.attention &&
-                   hovered == o.hovered && pressed == o.pressed && picture == o.picture;
+                   hovered == o.hovered && pressed == o.pressed && focused == o.focused && picture == o.picture;
         }
     };
 

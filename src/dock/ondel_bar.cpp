@@ -330,7 +330,7 @@ bool OndelBar::WantsHideDecision() {
     DockActivity activity;
     activity.buttonHeld = m_pressed != 0;
     activity.dragging = m_open.dragging;
-    activity.popupOpen = m_open.popupOpen || m_open.menuOpen;
+    activity.popupOpen = m_open.popupOpen || m_open.menuOpen || m_keyboardFocus != kNoItemId;
     return m_ticker.Tick(activity);
 }
 
@@ -366,6 +366,17 @@ void OndelBar::StripCheckDue(ScreenPoint pointer) {
 }
 
 void OndelBar::HotkeyPressed() { Fire(DockEvent::HotkeyPressed); }
+
+void OndelBar::SetKeyboardFocus(std::int32_t itemId) {
+    if (itemId == m_keyboardFocus) return;
+    const bool arrived = m_keyboardFocus == kNoItemId;
+    m_keyboardFocus = itemId;
+    if (itemId != kNoItemId && arrived && (m_state == DockState::Hidden || m_state == DockState::Hiding))
+        Fire(DockEvent::ShowDecided);
+    // Gone with the focus: the dock settles as it would after the pointer left it.
+    if (itemId == kNoItemId && !m_pointerInside && m_state == DockState::ShownAtRest) Fire(DockEvent::PointerLeft);
+    Redraw();
+}
 
 void OndelBar::AttentionChanged(const ShellAttention& attention) {
     const ZOrder order = ReassertedZOrder(m_model.Settings().displayMode, attention);
@@ -419,7 +430,7 @@ std::optional<std::int64_t> OndelBar::Frame() {
         HideWatchFacts facts;
         facts.menuOpen = m_open.menuOpen;
         facts.dragging = m_open.dragging;
-        facts.popupOpen = m_open.popupOpen;
+        facts.popupOpen = m_open.popupOpen || m_keyboardFocus != kNoItemId;
         facts.pointerInside = m_pointerInside;
         facts.quitting = m_open.quitting;
         facts.edgeChanged = m_model.GetEdge() != m_edgeAtHide;
@@ -521,6 +532,7 @@ void OndelBar::LayOutAndDraw() {
         if (!TraitsOf(m_model.Settings().iconEffect).light) state.lightAlpha = 0;
         state.hovered = m_hovered;
         state.pressed = m_pressed;
+        state.focused = m_keyboardFocus;
         state.dark = m_dark;
         state.showRunning = m_model.Settings().runIcon;
         state.barOpacity = m_barOpacity;

@@ -128,6 +128,11 @@ public:
     void StripCheckDue(ScreenPoint pointer);
     // The dock hotkey.
     void HotkeyPressed();
+    // The keyboard focus on item `itemId` (kNoItemId: the dock gives it back). While an
+    // item holds it the dock stays in view and draws the item with a ring; a hidden dock
+    // comes out for it, and goes back once the focus leaves and the pointer is not on it.
+    void SetKeyboardFocus(std::int32_t itemId);
+    [[nodiscard]] std::int32_t KeyboardFocus() const { return m_keyboardFocus; }
     // The shell's attention changed (full screen, presentation, quiet time): the
     // always-on-top mode may take the top back.
     void AttentionChanged(const ShellAttention& attention);
@@ -174,6 +179,7 @@ private:
     HideMotion m_hideMotion;
     StripWatcher m_strip;
     DockOpenFacts m_open;
+    std::int32_t m_keyboardFocus = kNoItemId;
 
     DockState m_state = DockState::ShownAtRest;
     gfx::Bitmap m_frame;

@@ -81,7 +81,12 @@ foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& w
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(),
                      [&cells](std::size_t a, std::size_t b) { return cells[a].bounds.x < cells[b].bounds.x; });
-    for (std::size_t i : order) tree.Add(std::move(cells[i]));
+    for (std::size_t i : order) {
+        if (facts.focused != foundation::kAccessibleRoot && cells[i].id == facts.focused &&
+            Has(cells[i].state, AccessibleState::Focusable))
+            cells[i].state |= AccessibleState::Focused;
+        tree.Add(std::move(cells[i]));
+    }
     tree.Seal();
     return tree;
 }

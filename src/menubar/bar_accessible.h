@@ -37,6 +37,7 @@ struct BarFacts {
     int openTitle = -1;                // the title whose menu is open
     bool logoMenuOpen = false;
     std::optional<StatusKind> openStatus; // the status item whose menu is open
+    foundation::AccessibleId focused = foundation::kAccessibleRoot; // the cell with the keyboard focus
 };
 
 struct BarWords {

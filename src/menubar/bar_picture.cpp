@@ -62,6 +62,20 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
     }
 }
 
+void DrawBarFocus(gfx::Bitmap& frame, const BarLook& look, const gfx::RectI& cell, float scale,
+                  const gfx::RectI* region) {
+    if (cell.Empty()) return;
+    gfx::Canvas canvas(frame);
+    if (region) canvas.SetClip(*region);
+    const float inset = 2.0f * scale;
+    const gfx::RectF ring{static_cast<float>(cell.x) + inset, static_cast<float>(cell.y) + inset,
+                          static_cast<float>(cell.width) - 2 * inset, static_cast<float>(cell.height) - 2 * inset};
+    if (ring.width <= 0 || ring.height <= 0) return;
+    // In the text's colour: it stands out on the bar whatever its tint.
+    const gfx::Color text = look.Text();
+    canvas.StrokeRoundedRect(ring, 4.0f * scale, std::max(1.5f, 2.0f * scale), gfx::Color{text.r, text.g, text.b, 230});
+}
+
 void DrawBarFrame(gfx::Bitmap& frame, const BarLook& look, std::span<const BarCell> cells, float scale,
                   const gfx::RectI* region) {
     gfx::Canvas canvas(frame);

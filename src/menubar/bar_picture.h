@@ -27,6 +27,11 @@ struct BarCell {
 // Draws one glyph centred in `box` at the bar's scale.
 void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float scale);
 
+// The keyboard focus on `cell`: a ring just inside it, drawn over what DrawBarFrame drew
+// (only within `region` when one is given).
+void DrawBarFocus(gfx::Bitmap& frame, const BarLook& look, const gfx::RectI& cell, float scale,
+                  const gfx::RectI* region = nullptr);
+
 // Draws the strip and the cells into `frame` (the bar's size); with `region` only that
 // part is drawn, the rest of the frame is left as it was.
 void DrawBarFrame(gfx::Bitmap& frame, const BarLook& look, std::span<const BarCell> cells, float scale,

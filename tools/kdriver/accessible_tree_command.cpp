@@ -1,6 +1,6 @@
 // kdriver acc-tree <hwnd>: reads a window's client object the way a screen reader does
 // (another process, Active Accessibility) and prints one line per element, depth first:
-//   <depth> <role> <left> <top> <width> <height> <child id>\t<name>\t<value>
+//   <depth> <role> <left> <top> <width> <height> <child id>\t<name>\t<value>[\tfocused]
 // The window's own object comes first at depth 0; objects of their own have child id 0.
 // kdriver acc-do <hwnd> <child id>: carries out that child's default action.
 // Exit code 1 when the window gives no object or a question fails.
@@ -36,9 +36,13 @@ bool Print(IAccessible* object, LONG child, int depth) {
     long x = 0, y = 0, w = 0, h = 0;
     const bool ok = SUCCEEDED(object->get_accName(id, &name)) && SUCCEEDED(object->get_accRole(id, &role)) &&
                     SUCCEEDED(object->get_accValue(id, &value)) && SUCCEEDED(object->accLocation(&x, &y, &w, &h, id));
+    VARIANT state;
+    ::VariantInit(&state);
+    const bool focused = ok && SUCCEEDED(object->get_accState(id, &state)) && state.vt == VT_I4 &&
+                         (state.lVal & STATE_SYSTEM_FOCUSED) != 0;
     if (ok)
-        std::wprintf(L"%d %ld %ld %ld %ld %ld %ld\t%ls\t%ls\n", depth, role.vt == VT_I4 ? role.lVal : -1L, x, y, w, h,
-                     static_cast<long>(child), Flat(name).c_str(), Flat(value).c_str());
+        std::wprintf(L"%d %ld %ld %ld %ld %ld %ld\t%ls\t%ls%ls\n", depth, role.vt == VT_I4 ? role.lVal : -1L, x, y, w, h,
+                     static_cast<long>(child), Flat(name).c_str(), Flat(value).c_str(), focused ? L"\tfocused" : L"");
     ::SysFreeString(name);
     ::SysFreeString(value);
     ::VariantClear(&role);

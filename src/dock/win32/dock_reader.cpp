@@ -36,7 +36,9 @@ std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, Ond
         // snapshot instead.
         std::unique_lock lock(bar.Items().ListMutex(), std::try_to_lock);
         if (!lock) return std::nullopt;
-        return BuildDockTree(bar.Items(), bar.Model(), live);
+        DockFocus focus;
+        focus.focused = bar.KeyboardFocus();
+        return BuildDockTree(bar.Items(), bar.Model(), live, focus);
     };
     kestrana::win32::AccessibleActions actions;
     actions.invoke = [window](foundation::AccessibleId id) {

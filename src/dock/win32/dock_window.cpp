@@ -1,6 +1,7 @@
 #include "dock/win32/dock_window.h"
 
 #include "dock/item_growth.h"
+#include "dock/dock_accessible.h"
 #include "dock/win32/dock_reader.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
@@ -743,6 +744,80 @@ void DockWindow::TakeRowChange() {
     if (m_reader) m_reader->Changed(); // windows came or went: a reader hears of it
 }
 
+void DockWindow::TakeKeyboard() {
+    HWND before = ::GetForegroundWindow();
+    if (before != m_input) m_keyboardFrom = before;
+    std::int32_t focus = kNoItemId;
+    {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        const foundation::AccessibleTree tree = BuildDockTree(m_bar->Items(), m_bar->Model(), {});
+        const foundation::AccessibleElement* last = tree.Find(DockElementId(m_lastFocus));
+        if (m_lastFocus != kNoItemId && last && foundation::Has(last->state, foundation::AccessibleState::Focusable))
+            focus = m_lastFocus;
+        else if (const auto first = foundation::MoveFocus(tree, foundation::kAccessibleRoot, foundation::kAccessibleRoot,
+                                                          foundation::FocusMove::First))
+            focus = static_cast<std::int32_t>(*first);
+    }
+    if (focus == kNoItemId) return; // an empty dock has nothing to focus
+    // The hotkey's press lets this process take the foreground.
+    if (!::SetForegroundWindow(m_input)) foundation::LogFailure("dock keyboard", L"the dock could not take the keyboard");
+    ::SetFocus(m_input);
+    m_bar->SetKeyboardFocus(focus);
+    m_lastFocus = focus;
+    if (m_reader) m_reader->FocusChanged(DockElementId(focus));
+    foundation::LogDetail("dock keyboard", L"the dock has the keyboard");
+}
+
+void DockWindow::LeaveKeyboard(bool restore) {
+    if (m_bar->KeyboardFocus() == kNoItemId) return;
+    m_bar->SetKeyboardFocus(kNoItemId);
+    HWND back = std::exchange(m_keyboardFrom, nullptr);
+    if (restore && back && ::IsWindow(back) && ::GetForegroundWindow() == m_input && !::SetForegroundWindow(back))
+        foundation::LogFailure("dock keyboard", L"the keyboard could not be given back");
+    foundation::LogDetail("dock keyboard", std::wstring(L"the dock let the keyboard go") +
+                                               (restore && back ? L" back to the window that had it" : L""));
+}
+
+void DockWindow::OnKey(int virtualKey) {
+    const bool shift = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    foundation::SurfaceKeyResult result;
+    {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        DockFocus focus;
+        focus.focused = m_bar->KeyboardFocus();
+        const foundation::AccessibleTree tree = BuildDockTree(m_bar->Items(), m_bar->Model(), {}, focus);
+        result = foundation::KeyOnSurface(tree, DockElementId(focus.focused), virtualKey, shift);
+    }
+    const auto item = static_cast<std::int32_t>(result.target);
+    switch (result.verb) {
+    case foundation::SurfaceVerb::None: return;
+    case foundation::SurfaceVerb::Move:
+        m_bar->SetKeyboardFocus(item);
+        m_lastFocus = item;
+        if (m_reader) m_reader->FocusChanged(result.target);
+        return;
+    case foundation::SurfaceVerb::Activate:
+        // The item acts as under a click; a program it brings forward takes the keyboard.
+        InvokeForReader(*m_bar, m_clicks.get(), m_menus && m_menus->IsOpen(), static_cast<WPARAM>(item));
+        return;
+    case foundation::SurfaceVerb::OpenMenu: {
+        if (!m_menus || m_menus->IsOpen()) return;
+        const ScreenRect icon = m_bar->IconOnScreen(item);
+        const ScreenPoint at{(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
+        std::size_t index = 0;
+        {
+            std::lock_guard lock(m_bar->Items().ListMutex());
+            index = m_bar->Items().IndexOfId(item);
+        }
+        if (index) m_menus->Open(at, index, m_monitor.dpiScale, m_bar->Dark());
+        // Closed without a command that took the keyboard elsewhere: it comes back here.
+        if (m_bar->KeyboardFocus() != kNoItemId && ::GetForegroundWindow() == m_input) ::SetFocus(m_input);
+        return;
+    }
+    case foundation::SurfaceVerb::Leave: LeaveKeyboard(true); return;
+    }
+}
+
 LRESULT CALLBACK DockWindow::InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
         auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty));
@@ -913,6 +988,16 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
         return 0;
     case kMsgRowChanged: TakeRowChange(); return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Keys reach the dock only after its focus hotkey handed it the keyboard.
+        if (m_bar->KeyboardFocus() == kNoItemId) break;
+        if (message == WM_SYSKEYDOWN && wParam != VK_F10) break; // Alt combinations stay the system's
+        OnKey(static_cast<int>(wParam));
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE && !(m_menus && m_menus->IsOpen())) LeaveKeyboard(false);
+        break;
     case kMsgReaderInvoke: InvokeForReader(*m_bar, m_clicks.get(), m_menus && m_menus->IsOpen(), wParam); return 0;
     case WM_GETOBJECT: {
         const auto trash = [this]() -> std::optional<bool> { return m_clicks ? std::optional(TrashFull()) : std::nullopt; };

@@ -80,6 +80,10 @@ public:
 
     static void RegisterClasses() noexcept;
 
+    // The dock's focus hotkey: the keyboard comes to this dock, its first item (or the one
+    // that had it last) taking the focus; Escape gives it back to the window that had it.
+    void TakeKeyboard();
+
 private:
     static LRESULT CALLBACK InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK RenderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -106,6 +110,10 @@ private:
     // Puts the waiting drop's files in place of the gap once the dock is still.
     void LandDrop();
     void NoteFrameFigures(std::int64_t frameMicros);
+    // A key pressed while the dock holds the keyboard.
+    void OnKey(int virtualKey);
+    // The focus mark goes; with `restore` the window that had the keyboard gets it back.
+    void LeaveKeyboard(bool restore);
     void TakeRowChange();
 
     // What the frames cost, summed over about a second for the detail log.
@@ -141,6 +149,8 @@ private:
     std::unique_ptr<DockClicks> m_clicks; // after the bar: gone before it
     std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
     std::unique_ptr<DockDrop> m_drop;     // after the menus: gone before them
+    HWND m_keyboardFrom = nullptr;        // had the keyboard before the dock took it
+    std::int32_t m_lastFocus = kNoItemId; // where the focus was when the dock last had it
     DockDrag m_drag;
     kestrana::win32::UniqueWindow m_dragIcon; // the lifted icon, above everything
     gfx::LayeredWindowSurface m_dragIconSurface;

@@ -85,6 +85,8 @@ public:
     [[nodiscard]] int HitTest(int x) const;
     // A click on a title: its menu drops down under it.
     void OpenTitle(int index);
+    // A title's menu is open (the application's own, or ours standing in for it).
+    [[nodiscard]] bool MenuOpen() const { return m_lit >= 0; }
     [[nodiscard]] bool HasNativeMenu() const { return m_native.menu != nullptr || m_native.accessible != nullptr; }
     // The application's own menu from the bar's context menu ("systemmenu").
     void OpenNativeMenu() { OpenTitle(0); }

@@ -189,6 +189,11 @@ void BarHost::StartClock() {
     }
 }
 
+void BarHost::TakeKeyboard() {
+    // The primary screen's bar is made first.
+    if (!m_bars.empty() && m_bars.front()) m_bars.front()->TakeKeyboard();
+}
+
 void BarHost::ClockSettingsChanged() {
     if (!m_clock) return;
     {

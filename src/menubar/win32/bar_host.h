@@ -107,6 +107,8 @@ public:
     void Rebuild();
     // The clock's patterns changed in the settings: every bar shows the new text at once.
     void ClockSettingsChanged();
+    // The bar of the primary screen (or the first) takes the keyboard.
+    void TakeKeyboard();
 
 private:
     struct Screen {

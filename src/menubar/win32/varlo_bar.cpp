@@ -37,6 +37,65 @@ constexpr int kTintTries = 8;
 // A reader asked for an element's default action (wParam: its id); posted, so the menu's
 // loop runs outside the reader's call.
 constexpr UINT kMsgReaderPress = WM_APP + 47;
+// A key the keyboard hook took for the bar (wParam: its virtual key; lParam: Shift held).
+constexpr UINT kMsgBarKey = WM_APP + 48;
+
+// The bar that holds the keyboard focus. The bar never becomes the active window (the
+// program in front keeps it, as with a click on the bar), so while it holds the focus a
+// keyboard hook hands it the keys it acts on; any other key ends its turn.
+HWND g_keyboardBar = nullptr;
+
+bool BarKey(DWORD key) {
+    switch (key) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END: case VK_TAB:
+    case VK_RETURN: case VK_SPACE: case VK_ESCAPE: case VK_APPS: case VK_F10: return true;
+    default: return false;
+    }
+}
+
+bool ModifierKey(DWORD key) {
+    switch (key) {
+    case VK_SHIFT: case VK_LSHIFT: case VK_RSHIFT: case VK_CONTROL: case VK_LCONTROL: case VK_RCONTROL:
+    case VK_MENU: case VK_LMENU: case VK_RMENU: case VK_LWIN: case VK_RWIN: return true;
+    default: return false;
+    }
+}
+
+// A system menu is open on the screen (an application's own, which a title opened).
+bool SystemMenuShown() {
+    bool shown = false;
+    ::EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            wchar_t cls[16] = {};
+            if (::IsWindowVisible(window) && ::GetClassNameW(window, cls, 16) && ::lstrcmpW(cls, L"#32768") == 0) {
+                *reinterpret_cast<bool*>(found) = true;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+// Runs between messages of the user-interface thread: it only posts.
+LRESULT CALLBACK BarKeyboardHook(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    const auto* bar = g_keyboardBar ? static_cast<const VarloBar*>(::GetPropW(g_keyboardBar, kBarProperty)) : nullptr;
+    // An open menu reads the keys itself: ours, or the application's own that a title opened.
+    if (code == HC_ACTION && bar && !bar->MenuOpen() && !ModifierKey(key->vkCode) && !SystemMenuShown()) {
+        const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+        const bool alt = (::GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+        const bool ctrl = (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+        if (BarKey(key->vkCode) && !alt && !ctrl) {
+            if (down)
+                ::PostMessageW(g_keyboardBar, kMsgBarKey, key->vkCode, (::GetAsyncKeyState(VK_SHIFT) & 0x8000) ? 1 : 0);
+            return 1; // the bar takes it; the program in front does not act on it too
+        }
+        // Anything else goes where it was going, and the bar's turn ends.
+        if (down) ::PostMessageW(g_keyboardBar, kMsgBarKey, VK_ESCAPE, 2);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 std::size_t Slot(StatusKind kind) { return static_cast<std::size_t>(kind); }
 
@@ -171,6 +230,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
 }
 
 VarloBar::~VarloBar() {
+    if (g_keyboardBar == m_window) g_keyboardBar = nullptr;
     m_reader.reset();
     m_app.reset();
     RemoveAppBar();
@@ -209,6 +269,9 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_pressTarget = Target::None;
         return 0;
     case WM_TIMER: OnTimer(wParam); return 0;
+    case kMsgBarKey:
+        if (m_keyboardFocus != foundation::kAccessibleRoot) OnKey(static_cast<int>(wParam), lParam != 0);
+        return 0;
     case WM_DISPLAYCHANGE:
         // Screens come and go in bursts: the bars are made again once they settle.
         m_host.DisplayChanged();
@@ -406,6 +469,14 @@ void VarloBar::Redraw(const gfx::RectI* region) {
     BarLook look = m_look;
     look.tint = m_tint;
     DrawBarFrame(m_frame, look, cells, m_place.scale, region);
+    if (m_keyboardFocus != foundation::kAccessibleRoot) {
+        const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
+        if (const foundation::AccessibleElement* focused = shown.Find(m_keyboardFocus)) {
+            const gfx::RectI cell{focused->bounds.x - m_place.screen.left, focused->bounds.y - (m_place.screen.top + m_slideOffset),
+                                  focused->bounds.width, focused->bounds.height};
+            DrawBarFocus(m_frame, look, cell, m_place.scale, region);
+        }
+    }
     const POINT at{m_place.screen.left, m_place.screen.top + m_slideOffset};
     if (!m_surface.Present(m_window, m_frame, at, 255, region))
         foundation::LogFailure("menu bar", L"the bar's picture was refused");
@@ -442,8 +513,60 @@ void VarloBar::PressForReader(foundation::AccessibleId id) {
     if (id >= BarTitleId(0)) OpenMenuFor(Target::App, static_cast<int>(id - BarTitleId(0)), false);
 }
 
+void VarloBar::TakeKeyboard() {
+    if (!m_shown) SlideTo(true);
+    if (g_keyboardBar && g_keyboardBar != m_window) {
+        if (auto* other = static_cast<VarloBar*>(::GetPropW(g_keyboardBar, kBarProperty))) other->LeaveKeyboard(false);
+    }
+    if (!m_keyboardHook) {
+        m_keyboardHook.Reset(::SetWindowsHookExW(WH_KEYBOARD_LL, BarKeyboardHook, ::GetModuleHandleW(nullptr), 0));
+        if (!m_keyboardHook) {
+            foundation::LogFailure("menu bar keyboard", L"no keyboard hook: the bar cannot take the keyboard");
+            return;
+        }
+    }
+    g_keyboardBar = m_window;
+    m_keyboardFrom = ::GetForegroundWindow();
+    SetKeyboardFocus(kBarLogoId);
+    foundation::LogDetail("menu bar keyboard", L"the bar has the keyboard");
+}
+
+void VarloBar::SetKeyboardFocus(foundation::AccessibleId id) {
+    if (id == m_keyboardFocus) return;
+    m_keyboardFocus = id;
+    Redraw();
+    if (m_reader && id != foundation::kAccessibleRoot) m_reader->FocusChanged(id);
+}
+
+void VarloBar::LeaveKeyboard(bool restore) {
+    if (m_keyboardFocus == foundation::kAccessibleRoot) return;
+    m_keyboardHook.Reset();
+    if (g_keyboardBar == m_window) g_keyboardBar = nullptr;
+    SetKeyboardFocus(foundation::kAccessibleRoot);
+    // A menu chosen from the keyboard may have brought another window forward meanwhile.
+    HWND back = std::exchange(m_keyboardFrom, nullptr);
+    if (restore && back && ::IsWindow(back) && OwnWindow(::GetForegroundWindow()) && !::SetForegroundWindow(back))
+        foundation::LogFailure("menu bar keyboard", L"the keyboard could not be given back");
+    foundation::LogDetail("menu bar keyboard", L"the bar let the keyboard go");
+    CheckCovered(); // a bar that slides away may go again
+}
+
+void VarloBar::OnKey(int virtualKey, bool shift) {
+    const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
+    const foundation::SurfaceKeyResult result = foundation::KeyOnSurface(shown, m_keyboardFocus, virtualKey, shift, true);
+    switch (result.verb) {
+    case foundation::SurfaceVerb::None: return;
+    case foundation::SurfaceVerb::Move: SetKeyboardFocus(result.target); return;
+    // Every cell's action is its menu, as under a click.
+    case foundation::SurfaceVerb::Activate:
+    case foundation::SurfaceVerb::OpenMenu: PressForReader(result.target); return;
+    case foundation::SurfaceVerb::Leave: LeaveKeyboard(true); return;
+    }
+}
+
 BarFacts VarloBar::ReaderFacts() const {
     BarFacts facts;
+    facts.focused = m_keyboardFocus;
     facts.originX = m_place.screen.left;
     facts.originY = m_place.screen.top + m_slideOffset;
     facts.width = m_width;
@@ -545,6 +668,17 @@ void VarloBar::SampleWallpaper() {
 }
 
 void VarloBar::ForegroundChanged() {
+    // Another program came forward (a click, a task switch): the bar's turn with the keyboard ends.
+    if (m_keyboardFocus != foundation::kAccessibleRoot) {
+        HWND now = ::GetForegroundWindow();
+        // None in front is a moment between two windows, not a choice of the user's.
+        if (now && now != m_keyboardFrom && !OwnWindow(now)) {
+            wchar_t cls[64] = {};
+            ::GetClassNameW(now, cls, 64);
+            foundation::LogDetail("menu bar keyboard", std::wstring(L"a window of class ") + cls + L" came forward");
+            LeaveKeyboard(false);
+        }
+    }
     InputMethodChanged();
     if (m_app) m_app->Follow(::GetForegroundWindow());
     if (!m_host.AutoColor()) return;

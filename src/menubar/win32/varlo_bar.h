@@ -7,7 +7,9 @@
 #include "gfx/bitmap.h"
 #include "gfx/menu_model.h"
 #include "foundation/win32/accessible_host.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/popup_menu.h"
 #include "menubar/bar_accessible.h"
 #include "menubar/bar_appearance.h"
 #include "menubar/bar_picture.h"
@@ -64,6 +66,11 @@ public:
     void MenuSettingChanged();
     // Hides the bar and gives its screen space back; safe from any thread.
     void ReleaseScreenSpace() noexcept;
+    // The bar's focus hotkey: the keyboard comes to the bar, the logo taking the focus;
+    // Escape gives it back to the window that had it.
+    void TakeKeyboard();
+    // One of the bar's menus is open and reads the keys itself.
+    [[nodiscard]] bool MenuOpen() const { return gfx::PopupMenuOpen() || (m_app && m_app->MenuOpen()); }
 
 private:
     struct View {
@@ -92,6 +99,9 @@ private:
     [[nodiscard]] BarFacts ReaderFacts() const;
     // A reader pressed element `id`: its menu opens as on a click.
     void PressForReader(foundation::AccessibleId id);
+    void OnKey(int virtualKey, bool shift);
+    void SetKeyboardFocus(foundation::AccessibleId id);
+    void LeaveKeyboard(bool restore);
 
     void OpenMenuFor(Target target, int index, bool context);
     int OpenItemMenu(StatusKind kind, const gfx::RectI& cell);
@@ -135,6 +145,9 @@ private:
     bool m_sliding = false;
     int m_slideOffset = 0;       // 0 shown, -height hidden
     bool m_pointerInside = false;
+    foundation::AccessibleId m_keyboardFocus = foundation::kAccessibleRoot; // none
+    HWND m_keyboardFrom = nullptr; // in front when the bar took the keyboard
+    kestrana::win32::UniqueHook m_keyboardHook; // only while the bar has the keyboard
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };

@@ -95,7 +95,7 @@ kdrv send "$settings" 273 $(((1 << 16) | 100)) "$list" >/dev/null # LBN_SELCHANG
 kdrv children "$settings" >"$E2E_DIR/settings-children.txt" || true
 grep -a 'visible=1.*Another program holds this combination' "$E2E_DIR/settings-children.txt" ||
     e2e_fail "the page does not note the refusal"
-[ "$(grep -a -c ' msctls_hotkey32 visible=1' "$E2E_DIR/settings-children.txt")" = 13 ] || e2e_fail "not a key field per binding"
+[ "$(grep -a -c ' msctls_hotkey32 visible=1' "$E2E_DIR/settings-children.txt")" = 15 ] || e2e_fail "not a key field per binding"
 field=$(awk '$2 == "msctls_hotkey32" {n++; if (n == 2) {print $1; exit}}' "$E2E_DIR/settings-children.txt")
 read -r fl ft fr fb < <(kdrv rect "$field")
 xdotool mousemove $(((fl + fr) / 2)) $(((ft + fb) / 2)) click 1

@@ -302,6 +302,53 @@ TEST(OndelBar, TheHotkeyModeOnlyMovesWithTheHotkey) {
     EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
 }
 
+TEST(OndelBar, TheKeyboardFocusBringsAHiddenDockOutHoldsItAndLetsItGo) {
+    DockFixture dock(Settings(DisplayMode::AutoHide));
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.RunFrames();
+    dock.bar->PointerLeft();
+    dock.RunFrames();
+    ASSERT_EQ(dock.bar->State(), DockState::Hidden);
+    const std::int32_t first = dock.bar->Items()[DockItems::kFirstReal].id;
+    dock.bar->SetKeyboardFocus(first);
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
+    // Long past the watch: the focus keeps it out although the pointer is elsewhere.
+    dock.platform.now += 10'000;
+    dock.bar->Redraw();
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::ShownAtRest);
+    dock.bar->SetKeyboardFocus(kNoItemId);
+    dock.RunFrames();
+    EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+}
+
+TEST(DockRenderer, TheFocusRingIsDrawnAroundTheFocusedIconAndGoesWithIt) {
+    DockFixture dock(Settings());
+    const gfx::Bitmap rest = dock.bar->FrameBitmap().Clone();
+    const std::int32_t second = dock.bar->Items()[DockItems::kFirstReal + 1].id;
+    dock.bar->SetKeyboardFocus(second);
+    const gfx::RectI dirty = dock.platform.lastDirty;
+    ASSERT_FALSE(dirty.Empty());
+    EXPECT_LT(dirty.width, dock.bar->FrameBitmap().Width() / 3) << "only around the one icon";
+    // Pixels changed, and all of them inside the redrawn part.
+    const gfx::Bitmap& ringed = dock.bar->FrameBitmap();
+    int changed = 0;
+    for (int y = 0; y < ringed.Height(); ++y)
+        for (int x = 0; x < ringed.Width(); ++x)
+            if (ringed.At(x, y) != rest.At(x, y)) {
+                ++changed;
+                EXPECT_TRUE(x >= dirty.x && x < dirty.Right() && y >= dirty.y && y < dirty.Bottom()) << x << "," << y;
+            }
+    EXPECT_GT(changed, 40);
+    // A partial drawing of the ring ends where a whole drawing does, and leaving takes it away.
+    const gfx::Bitmap partial = ringed.Clone();
+    dock.bar->RedrawWhole();
+    testing::ExpectSameImage(dock.bar->FrameBitmap(), partial, 2, "focus ring");
+    dock.bar->SetKeyboardFocus(kNoItemId);
+    testing::ExpectSameImage(dock.bar->FrameBitmap(), rest, 2, "after the focus left");
+}
+
 TEST(OndelBar, ActivationBarMarksAHiddenDock) {
     DockSettings settings = Settings(DisplayMode::AutoHide);
     settings.showActBar = 1;

@@ -83,6 +83,17 @@ TEST(BarAccessibleTree, ReadsTheBarFromLeftToRightWithTheClockAsShown) {
     EXPECT_EQ(foundation::MoveFocus(tree, 0, BarStatusId(StatusKind::Time), foundation::FocusMove::Next), kBarLogoId);
     // A click on the clock's cell and the reader's hit test agree.
     EXPECT_EQ(tree.HitTest(clock.bounds.x + 3, 5), BarStatusId(StatusKind::Time));
+
+    // The keyboard's focus shows on its cell only; the application's name never takes it,
+    // and Down opens the focused title's menu.
+    facts.focused = BarTitleId(1);
+    const auto focusedTree = BuildBarTree(facts);
+    EXPECT_EQ(focusedTree.Focused(), BarTitleId(1));
+    const auto down = foundation::KeyOnSurface(focusedTree, BarTitleId(1), foundation::keys::kDown, false, true);
+    EXPECT_EQ(down.verb, foundation::SurfaceVerb::OpenMenu);
+    EXPECT_EQ(down.target, BarTitleId(1));
+    facts.focused = kBarAppNameId;
+    EXPECT_FALSE(BuildBarTree(facts).Focused());
 }
 
 TEST(BarAccessibleTree, ItemsThatDidNotFitAreReachedThroughMore) {
