@@ -43,7 +43,7 @@ void MagnifyAnimator::Start(Direction direction, std::int64_t nowMs) {
     m_done = 0;
     m_frames = FrameCountAt(BaseFrameCount(m_range), m_refreshHz);
     // Already there: one frame settles it.
-    if (direction == Direction::Grow && m_magnification >= static_cast<float>(m_range)) m_frames = 1;
+    if (m_instant || (direction == Direction::Grow && m_magnification >= static_cast<float>(m_range))) m_frames = 1;
     m_lastFrameMs = nowMs;
     m_dueMs = static_cast<double>(nowMs);
 }

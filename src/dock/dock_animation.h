@@ -49,6 +49,8 @@ public:
     MagnifyFrame Step(std::int64_t nowMs);
     // Back to rest at once: no magnification, no light (the dock hides or is rebuilt).
     void Stop();
+    // The system's animations are off: a grow or shrink takes one frame.
+    void SetInstant(bool instant) { m_instant = instant; }
 
     [[nodiscard]] Direction Running() const { return m_direction; }
     [[nodiscard]] float Magnification() const { return m_magnification; }
@@ -60,6 +62,7 @@ public:
 
 private:
     void Start(Direction direction, std::int64_t nowMs);
+    bool m_instant = false;
     void Rescale(std::int64_t elapsedMs);
     [[nodiscard]] double IntervalMs() const { return 1000.0 / m_refreshHz; }
 

@@ -70,10 +70,15 @@ void DrawSelection(gfx::Canvas& canvas, const gfx::RectF& icon, bool dark) {
 
 // The keyboard focus: a ring around the icon, dark under light so that it shows on any
 // backdrop and any icon.
-void DrawFocusRing(gfx::Canvas& canvas, const gfx::RectF& icon, float scale) {
+void DrawFocusRing(gfx::Canvas& canvas, const gfx::RectF& icon, float scale,
+                   const std::optional<gfx::ContrastColours>& contrast) {
     const float grow = std::max(2.0f, 3.0f * scale);
     const gfx::RectF ring{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
     const float radius = ring.width * 0.24f;
+    if (contrast) {
+        canvas.StrokeRoundedRect(ring, radius, std::max(2.0f, 3.0f * scale), contrast->highlight);
+        return;
+    }
     canvas.StrokeRoundedRect(ring, radius, std::max(3.0f, 3.5f * scale), gfx::Color{0, 0, 0, 150});
     canvas.StrokeRoundedRect(ring, radius, std::max(1.5f, 2.0f * scale), gfx::Color{255, 255, 255, 245});
 }
@@ -248,7 +253,7 @@ gfx::RectI DockRenderer::ChangedArea(const DockFrameState& state, Edge edge) con
     gfx::RectI dirty;
     if (m_bar.x != m_previousBar.x || m_bar.y != m_previousBar.y || m_bar.width != m_previousBar.width ||
         m_bar.height != m_previousBar.height || state.dark != m_previousState.dark ||
-        state.barOpacity != m_previousState.barOpacity)
+        state.barOpacity != m_previousState.barOpacity || state.contrast != m_previousState.contrast)
         dirty = Union(Enclosing(m_bar), Enclosing(m_previousBar));
     // Items that moved, grew, or changed their look; and what stood there before.
     const std::size_t common = std::min(m_placed.size(), m_previous.size());
@@ -280,10 +285,20 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
     const DockSettings& settings = model.Settings();
     const auto traits = TraitsOf(settings.iconEffect);
 
-    if (Overlaps(m_bar, clip)) m_skin->DrawBackground(canvas, m_bar, state.barOpacity);
+    if (Overlaps(m_bar, clip)) {
+        if (state.contrast) {
+            // The scheme's window colour with an outline in its text colour: no picture,
+            // no translucency.
+            const float radius = std::min(m_bar.width, m_bar.height) * 0.2f;
+            canvas.FillRoundedRect(m_bar, radius, state.contrast->window);
+            canvas.StrokeRoundedRect(m_bar, radius, std::max(1.5f, 2.0f * m_skin->Scale()), state.contrast->text);
+        } else {
+            m_skin->DrawBackground(canvas, m_bar, state.barOpacity);
+        }
+    }
 
     for (const Placed& placed : m_placed) {
-        if (!placed.hovered || placed.separator || !Overlaps(placed.rect, clip)) continue;
+        if (state.contrast || !placed.hovered || placed.separator || !Overlaps(placed.rect, clip)) continue;
         if (traits.select) DrawSelection(canvas, placed.rect, state.dark);
         if (traits.light) {
             const int alpha = static_cast<int>(settings.backgroundLight * 2.55f) * state.lightAlpha / 255;
@@ -296,13 +311,23 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
             if (Overlaps(placed.rect, clip)) {
                 const float centre = IsVertical(edge) ? placed.rect.y + placed.rect.height / 2
                                                       : placed.rect.x + placed.rect.width / 2;
-                m_skin->DrawSeparator(canvas, m_bar, centre);
+                if (state.contrast) {
+                    const float w = std::max(1.0f, m_skin->Scale());
+                    const gfx::RectF line = IsVertical(edge)
+                                                ? gfx::RectF{m_bar.x + 4, centre - w / 2, m_bar.width - 8, w}
+                                                : gfx::RectF{centre - w / 2, m_bar.y + 4, w, m_bar.height - 8};
+                    canvas.FillRoundedRect(line, 0, state.contrast->text);
+                } else {
+                    m_skin->DrawSeparator(canvas, m_bar, centre);
+                }
             }
             continue;
         }
         // A window asking for attention shows even where running marks are turned off.
-        if (placed.attention) DrawRunMark(canvas, placed.rect, edge, state.dark, state.attentionPulse);
-        else if (state.showRunning && placed.running) DrawRunMark(canvas, placed.rect, edge, state.dark, 1.0f);
+        if (placed.attention)
+            DrawRunMark(canvas, placed.rect, edge, state.dark, state.attentionPulse, state.contrast);
+        else if (state.showRunning && placed.running)
+            DrawRunMark(canvas, placed.rect, edge, state.dark, 1.0f, state.contrast);
         if (!Overlaps(placed.rect, clip)) continue;
         auto found = m_pictures.find(placed.id);
         if (found == m_pictures.end()) {
@@ -327,11 +352,13 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
         }
     }
     for (const Placed& placed : m_placed)
-        if (placed.focused && Overlaps(placed.rect, clip)) DrawFocusRing(canvas, placed.rect, m_skin->Scale());
+        if (placed.focused && Overlaps(placed.rect, clip))
+            DrawFocusRing(canvas, placed.rect, m_skin->Scale(), state.contrast);
 }
 
-void DockRenderer::DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity) {
-    if (m_skin->HasPicture(themes::SkinImage::Run)) {
+void DockRenderer::DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity,
+                               const std::optional<gfx::ContrastColours>& contrast) {
+    if (!contrast && m_skin->HasPicture(themes::SkinImage::Run)) {
         m_skin->DrawRunIndicator(canvas, m_bar, icon, opacity);
         return;
     }
@@ -348,7 +375,7 @@ void DockRenderer::DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge
     case Edge::Left: cx += inset; break;
     case Edge::Right: cx -= inset; break;
     }
-    gfx::Color colour = dark ? gfx::Color{236, 237, 241, 230} : gfx::Color{30, 31, 36, 210};
+    gfx::Color colour = contrast ? contrast->text : dark ? gfx::Color{236, 237, 241, 230} : gfx::Color{30, 31, 36, 210};
     colour.a = static_cast<std::uint8_t>(std::lround(colour.a * std::clamp(opacity, 0.0f, 1.0f)));
     canvas.FillRoundedRect({cx - radius, cy - radius, 2 * radius, 2 * radius}, radius, colour);
 }

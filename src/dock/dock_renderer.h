@@ -4,6 +4,7 @@
 // prepared once for drawing at many sizes; only the part of the frame that changed since
 // the previous frame is drawn again.
 
+#include "gfx/contrast.h"
 #include "dock/dockico.h"
 #include "dock/ondel_bar_model.h"
 #include "gfx/bitmap.h"
@@ -34,6 +35,8 @@ struct DockFrameState {
     std::vector<std::pair<std::int32_t, float>> lifts;
     // The item with the keyboard focus (its id), drawn with a ring; kNoItemId for none.
     std::int32_t focused = 0;
+    // High contrast: the bar plain in the scheme's colours, no translucent effects.
+    std::optional<gfx::ContrastColours> contrast;
 };
 
 // How the marks of items that ask for attention breathe: a slow swell between a faint
@@ -116,7 +119,8 @@ private:
     [[nodiscard]] gfx::RectI ChangedArea(const DockFrameState& state, Edge edge) const;
     void DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const OndelBarModel& model,
                    const DockFrameState& state, float lightFactor);
-    void DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity);
+    void DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity,
+                     const std::optional<gfx::ContrastColours>& contrast);
 
     themes::DockSkin* m_skin;
     std::unordered_map<std::int32_t, Prepared> m_pictures;

@@ -132,7 +132,7 @@ void OndelBar::SetBackdrop(bool enabled, std::uint8_t opacity) {
 void OndelBar::UpdateBackdrop() {
     std::optional<ScreenRect> rect;
     const gfx::RectF bar = m_renderer.BarRect();
-    if (m_backdrop && m_state != DockState::Hidden && m_motion == Motion::None && !bar.Empty()) {
+    if (m_backdrop && !m_contrast && m_state != DockState::Hidden && m_motion == Motion::None && !bar.Empty()) {
         const ScreenRect window = m_model.WindowRect();
         rect = ScreenRect{window.left + static_cast<int>(bar.x), window.top + static_cast<int>(bar.y),
                           window.left + static_cast<int>(bar.Right()), window.top + static_cast<int>(bar.Bottom())};
@@ -141,6 +141,13 @@ void OndelBar::UpdateBackdrop() {
     m_backdropRect = rect;
     const float depth = IsVertical(m_model.GetEdge()) ? bar.width : bar.height;
     m_platform.PlaceBackdrop(rect, static_cast<int>(depth * 0.3125f));
+}
+
+void OndelBar::SetContrast(const std::optional<gfx::ContrastColours>& colours) {
+    if (colours == m_contrast) return;
+    m_contrast = colours;
+    RedrawWhole();
+    UpdateBackdrop();
 }
 
 void OndelBar::SetDark(bool dark) {
@@ -533,6 +540,7 @@ void OndelBar::LayOutAndDraw() {
         state.hovered = m_hovered;
         state.pressed = m_pressed;
         state.focused = m_keyboardFocus;
+        state.contrast = m_contrast;
         state.dark = m_dark;
         state.showRunning = m_model.Settings().runIcon;
         state.barOpacity = m_barOpacity;

@@ -92,6 +92,11 @@ public:
     void Reconfigure(const DockSettings& settings, const DockScreen& screen, const SkinSpacing& skin, int refreshHz);
     void SetSkin(themes::DockSkin& skin);
     void SetDark(bool dark);
+    // High contrast (the scheme's colours) or none: the bar is drawn plain and opaque,
+    // without the themed backdrop.
+    void SetContrast(const std::optional<gfx::ContrastColours>& colours);
+    // The system's animations are off: icons magnify without growing into it.
+    void SetReducedMotion(bool reduced) { m_animator.SetInstant(reduced); }
     // "themes"/"enable_dock" with its opacity: the bar is drawn translucent over a blurred
     // backdrop where the system offers one.
     void SetBackdrop(bool enabled, std::uint8_t opacity);
@@ -193,6 +198,7 @@ private:
     std::size_t m_pressed = 0;
     bool m_dark = false;
     bool m_backdrop = false;
+    std::optional<gfx::ContrastColours> m_contrast;
     float m_barOpacity = 1.0f;
     std::optional<ScreenRect> m_backdropRect;
     ScreenRect m_placedHit; // the input area last handed to the platform

@@ -51,7 +51,8 @@ Verdict MinimiseDecider::Decide(std::uintptr_t code, WindowId window, const Mini
         if (*state != FlightState::Minimised) return {1, Play::None};
     }
 
-    const bool on = settings.enabled && !settings.disabled && !system.suspended && !system.locked;
+    const bool on =
+        settings.enabled && !settings.disabled && !system.suspended && !system.locked && !system.animationsOff;
     const auto isExcluded = [&](const WindowLook& look) {
         for (const auto& key : look.programKeys)
             if (excluded && excluded(key)) return true;

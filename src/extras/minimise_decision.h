@@ -43,6 +43,7 @@ struct SystemState {
     bool quitting = false;
     bool suspended = false;
     bool locked = false;
+    bool animationsOff = false; // the user turned the system's animations off: nothing flies
 };
 
 enum class Play : std::uint8_t { None, Minimise, Restore };

@@ -67,7 +67,8 @@ bool QualifiesForEntrance(const WindowLook& look) {
 
 bool ShouldAnimateEntrance(Entrance entrance, const EntranceSettings& settings, const SystemState& system,
                            const WindowLook& look, const MinimiseDecider::Excluded& excluded) {
-    if (!settings.Of(entrance).enabled || system.quitting || system.suspended || system.locked) return false;
+    if (!settings.Of(entrance).enabled || system.quitting || system.suspended || system.locked || system.animationsOff)
+        return false;
     if (!QualifiesForEntrance(look)) return false;
     for (const auto& key : look.programKeys)
         if (excluded && excluded(key)) return false;

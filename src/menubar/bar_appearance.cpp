@@ -47,13 +47,17 @@ bool ResolveDark(DarkMode mode, std::optional<bool> wallpaperDark, bool appsDark
 }
 
 gfx::Color BarLook::Background() const {
+    if (contrast) return {contrast->window.r, contrast->window.g, contrast->window.b, 255};
     if (tint) return {tint->r, tint->g, tint->b, std::max<std::uint8_t>(alpha, 1)};
     // Never fully transparent: a layered window lets clicks through where alpha is 0.
     return dark ? gfx::Color{28, 28, 30, std::max<std::uint8_t>(alpha, 1)}
                 : gfx::Color{246, 246, 246, std::max<std::uint8_t>(alpha, 1)};
 }
 
-gfx::Color BarLook::Text() const { return dark ? gfx::Color{255, 255, 255, 255} : gfx::Color{0, 0, 0, 255}; }
+gfx::Color BarLook::Text() const {
+    if (contrast) return {contrast->text.r, contrast->text.g, contrast->text.b, 255};
+    return dark ? gfx::Color{255, 255, 255, 255} : gfx::Color{0, 0, 0, 255};
+}
 
 BarLook ReadBarLook(const foundation::ConfigStore& store, bool dark) {
     const themes::SurfaceAppearance theme = themes::ReadSurfaceAppearance(store, themes::Surface::MenuBar);

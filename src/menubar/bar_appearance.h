@@ -3,8 +3,10 @@
 // the tint taken from the active application, its backdrop, and its display mode.
 
 #include "gfx/bitmap.h"
+#include "gfx/contrast.h"
 
 #include <cstdint>
+
 #include <optional>
 #include <span>
 
@@ -48,6 +50,8 @@ struct BarLook {
     std::uint8_t alpha = 0;
     bool blur = false;
     std::optional<gfx::Color> tint; // "autocolor": the active application's colour
+    // High contrast: the scheme's colours, opaque, over everything above.
+    std::optional<gfx::ContrastColours> contrast;
     [[nodiscard]] gfx::Color Background() const;
     [[nodiscard]] gfx::Color Text() const;
 };

@@ -5,6 +5,7 @@
 #include "dock/win32/dock_reader.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
+#include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
@@ -190,6 +191,7 @@ DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRendere
     m_pacer = std::make_unique<FramePacer>(jobs, m_render, kMsgFrame);
     DockScreen screen{monitor.rect, monitor.dpiScale, monitor.menuBarHeight};
     m_bar = std::make_unique<OndelBar>(*this, skin, settings, screen, spacing, monitor.refreshHz);
+    FollowSystemLook();
     ::ShowWindow(m_render, SW_SHOWNOACTIVATE);
     ::ShowWindow(m_input, SW_SHOWNOACTIVATE);
     StartHideTick();
@@ -617,10 +619,11 @@ void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
         m_labelText = label->text;
         const std::int64_t start = foundation::DetailLogging() ? MicrosNow() : 0;
         gfx::TextStyle style;
-        style.size = 13.0f * scale;
+        // The user's text size ("Make text bigger") applies to the item's name.
+        style.size = 13.0f * scale * m_textScale;
         style.weight = 500;
         style.color = gfx::Color{30, 31, 36, 255};
-        const int maxWidth = static_cast<int>(360 * scale);
+        const int maxWidth = static_cast<int>(360 * scale * m_textScale);
         gfx::Bitmap text = m_text.Draw(label->text, style, maxWidth);
         const int padX = static_cast<int>(std::lround(10 * scale));
         const int padY = static_cast<int>(std::lround(4 * scale));
@@ -742,6 +745,16 @@ void DockWindow::TakeRowChange() {
     }
     if (m_rowChangedHook) m_rowChangedHook(m_bar->Model().IconSize());
     if (m_reader) m_reader->Changed(); // windows came or went: a reader hears of it
+}
+
+void DockWindow::FollowSystemLook() {
+    m_bar->SetContrast(gfx::HighContrastColours());
+    m_bar->SetReducedMotion(!gfx::SystemAnimations());
+    const float scale = gfx::TextScale();
+    if (scale != m_textScale) {
+        m_textScale = scale;
+        m_labelPictures.clear(); // drawn at the old size
+    }
 }
 
 void DockWindow::TakeKeyboard() {
@@ -995,6 +1008,9 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (message == WM_SYSKEYDOWN && wParam != VK_F10) break; // Alt combinations stay the system's
         OnKey(static_cast<int>(wParam));
         return 0;
+    case WM_SETTINGCHANGE:
+        if (gfx::SystemLookChange(wParam, lParam)) FollowSystemLook();
+        break;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE && !(m_menus && m_menus->IsOpen())) LeaveKeyboard(false);
         break;

@@ -114,6 +114,8 @@ private:
     void OnKey(int virtualKey);
     // The focus mark goes; with `restore` the window that had the keyboard gets it back.
     void LeaveKeyboard(bool restore);
+    // High contrast, the system's animations and its text size, as Windows has them now.
+    void FollowSystemLook();
     void TakeRowChange();
 
     // What the frames cost, summed over about a second for the detail log.
@@ -150,6 +152,7 @@ private:
     std::unique_ptr<DockMenus> m_menus;   // after the clicks: gone before them
     std::unique_ptr<DockDrop> m_drop;     // after the menus: gone before them
     HWND m_keyboardFrom = nullptr;        // had the keyboard before the dock took it
+    float m_textScale = 1.0f;             // "Make text bigger"
     std::int32_t m_lastFocus = kNoItemId; // where the focus was when the dock last had it
     DockDrag m_drag;
     kestrana::win32::UniqueWindow m_dragIcon; // the lifted icon, above everything

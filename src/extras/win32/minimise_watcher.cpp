@@ -15,6 +15,7 @@
 #include "foundation/text.h"
 #include "foundation/win32/shell_window.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/system_look.h"
 
 #include <dwmapi.h>
 
@@ -286,7 +287,8 @@ LRESULT CALLBACK Watcher::Proc(HWND window, UINT message, WPARAM wParam, LPARAM 
 LRESULT Watcher::Answer(WPARAM code, HWND window) {
     const auto began = std::chrono::steady_clock::now();
     const auto& process = Process();
-    const SystemState system{process.quit.load(), process.suspended.load(), process.sessionLocked.load()};
+    const SystemState system{process.quit.load(), process.suspended.load(), process.sessionLocked.load(),
+                             !gfx::SystemAnimations()};
     const foundation::ConfigStore* store = m_services.store;
     const Verdict verdict = m_decider.Decide(code, Id(window), Settings(), system, [store](std::wstring_view key) {
         return store && IsExcludedProgram(*store, key);

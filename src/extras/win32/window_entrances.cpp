@@ -1,16 +1,17 @@
 #include "extras/win32/window_entrances.h"
 
-#include "extras/window_entrance.h"
 #include "extras/win32/window_capture.h"
 #include "extras/win32/window_facts.h"
 #include "extras/win32/window_veil.h"
+#include "extras/window_entrance.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
-#include "foundation/win32/shell_window.h"
 #include "foundation/shell_messages.h"
+#include "foundation/win32/shell_window.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/system_look.h"
 
 #include <dwmapi.h>
 
@@ -230,7 +231,8 @@ LRESULT CALLBACK Entrances::Proc(HWND window, UINT message, WPARAM wParam, LPARA
 
 bool Entrances::Wanted(Entrance entrance, HWND window, const EntranceSettings& settings) const {
     const auto& process = foundation::Process();
-    const SystemState system{process.quit.load(), process.suspended.load(), process.sessionLocked.load()};
+    const SystemState system{process.quit.load(), process.suspended.load(), process.sessionLocked.load(),
+                             !gfx::SystemAnimations()};
     const foundation::ConfigStore* store = m_services.store;
     return ShouldAnimateEntrance(entrance, settings, system, m_facts.Look(Id(window)),
                                  [store](std::wstring_view key) { return store && IsExcludedProgram(*store, key); });

@@ -8,6 +8,7 @@
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
+#include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "launchers/pad_accessible.h"
 #include "launchers/pad_arrange.h"
@@ -316,10 +317,12 @@ void LaunchpadWindow::Show(int effect) {
     m_origin = {rect.left, rect.top};
     const bool fresh = !m_shown;
     m_effect = std::clamp(effect, 0, 2);
-    m_effectStart = Now() - (fresh ? kFirstFrameMs : 0);
+    // With the system's animations off the effect is over before it starts.
+    m_instant = !gfx::SystemAnimations();
+    m_effectStart = Now() - (m_instant ? EffectDurationMs(m_effect) : fresh ? kFirstFrameMs : 0);
     m_shown = true;
     m_hiding = false;
-    Draw(fresh ? std::optional<int>(kFirstFrameMs) : std::nullopt);
+    Draw(fresh && !m_instant ? std::optional<int>(kFirstFrameMs) : std::nullopt);
     step = Stamp();
     // The frame handed over already placed the window; this only shows it and raises it.
     RECT placed{};
@@ -357,7 +360,8 @@ void LaunchpadWindow::PrepareShow() {
     m_view->Reset();
     m_catalogue->Catalogue().TakeIcons();
     ReadTexts();
-    m_renderer.Render(m_frame, *m_view, m_backdrop, EffectAt(m_effect, true, kFirstFrameMs), Now());
+    m_renderer.Render(m_frame, *m_view, m_backdrop,
+                      EffectAt(m_effect, true, m_instant ? EffectDurationMs(m_effect) : kFirstFrameMs), Now());
     foundation::LogDetail("launchpad", L"next showing prepared in " + Ms(MillisecondsSince(started)) + L" ms");
 }
 
@@ -365,7 +369,8 @@ void LaunchpadWindow::Hide(int effect) {
     if (!m_shown || m_hiding) return;
     m_view->CancelPress();
     m_effect = std::clamp(effect, 0, 2);
-    m_effectStart = Now();
+    m_instant = !gfx::SystemAnimations();
+    m_effectStart = Now() - (m_instant ? EffectDurationMs(m_effect) : 0);
     m_hiding = true;
     if (m_tag) ::ShowWindow(m_tag, SW_HIDE);
     m_tagShown = false;

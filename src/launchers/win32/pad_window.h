@@ -112,6 +112,7 @@ private:
     bool m_hiding = false;
     int m_effect = 0;
     std::int64_t m_effectStart = 0;
+    bool m_instant = false; // the system's animations are off: shows and hides at once
     bool m_timer = false;
     bool m_tagShown = false;
     bool m_modal = false; // a dialog of ours (choosing files) is up

@@ -5,6 +5,7 @@
 #include "foundation/hook_protocol.h"
 #include "foundation/win32/shell_window.h"
 #include "gfx/win32/popup_menu.h"
+#include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
@@ -277,7 +278,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_host.DisplayChanged();
         return 0;
     case WM_SETTINGCHANGE:
-        if (lParam && ::lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"ImmersiveColorSet") == 0) ApplyLook();
+        if (gfx::SystemLookChange(wParam, lParam)) ApplyLook();
         return 0;
     case kMsgAppBar:
         if (wParam == ABN_POSCHANGED && m_appBar) RegisterAppBar();
@@ -617,6 +618,9 @@ void VarloBar::ApplyLook() {
     if (!m_host.AutoColor()) m_tint.reset();
     if (m_tint) dark = NeedsDarkBar(*m_tint);
     m_look = ReadBarLook(m_host.Store(), dark);
+    // High contrast: the scheme's plain colours, never translucent or blurred.
+    m_look.contrast = gfx::HighContrastColours();
+    if (m_look.contrast) m_look.blur = false;
 
     const bool blur = m_look.blur && !m_tint && m_shown;
     if (blur && !m_backdrop) {

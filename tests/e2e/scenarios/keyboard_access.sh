@@ -74,4 +74,5 @@ wait_for "Right did not move the bar's focus to the application's first title" '
 xdotool key Escape
 wait_for "Escape did not end the bar's turn with the keyboard" 'test -z "$(focused "$bar")"'
 test "$(kdrv foreground)" = "$regedit" || e2e_fail "regedit is no longer in front"
+
 e2e_end

@@ -521,6 +521,55 @@ TEST(OndelBar, TheWindowShowsOnlyWhatIsDrawnAndGrowsForTheMagnification) {
     }
 }
 
+TEST(DockRenderer, HighContrastDrawsTheBarPlainAndOpaqueInTheSchemesColours) {
+    DockFixture dock(Settings());
+    const auto& items = dock.bar->Items();
+    const std::int32_t first = items[DockItems::kFirstReal].id;
+    const std::int32_t second = items[DockItems::kFirstReal + 1].id;
+    // A point of the bar between the first two icons, in frame pixels.
+    const auto between = [&] {
+        const ScreenRect a = dock.bar->IconOnScreen(first), b = dock.bar->IconOnScreen(second);
+        return std::pair{(a.right + b.left) / 2 - dock.platform.window.left,
+                         (a.top + a.bottom) / 2 - dock.platform.window.top};
+    };
+    const gfx::ContrastColours scheme{{10, 20, 30, 255}, {250, 240, 0, 255}, {0, 255, 255, 255}};
+    const auto [x0, y0] = between();
+    EXPECT_NE(dock.bar->FrameBitmap().At(x0, y0), scheme.window.Premultiplied());
+
+    dock.bar->SetContrast(scheme);
+    dock.bar->SetKeyboardFocus(items[items.EndReal() - 1].id); // away from the two measured
+
+    const auto [x, y] = between();
+    const gfx::Bitmap& frame = dock.bar->FrameBitmap();
+    EXPECT_EQ(frame.At(x, y), scheme.window.Premultiplied());
+    // The running mark and the focus ring take the scheme's text and highlight colours.
+    int text = 0, highlight = 0;
+    for (const gfx::Pixel p : frame.Pixels()) {
+        text += p == scheme.text.Premultiplied();
+        highlight += p == scheme.highlight.Premultiplied();
+    }
+    EXPECT_GT(text, 20);
+    EXPECT_GT(highlight, 20);
+
+    dock.bar->SetContrast(std::nullopt); // back to the theme's look
+    EXPECT_NE(dock.bar->FrameBitmap().At(x, y), scheme.window.Premultiplied());
+}
+
+TEST(OndelBar, WithTheSystemsAnimationsOffTheIconsMagnifyInOneFrame) {
+    DockFixture dock(Settings());
+    dock.bar->SetReducedMotion(true);
+    dock.bar->PointerMoved(dock.OnRow(0.5f));
+    dock.platform.now = std::max(dock.platform.now, dock.platform.frameDue.value_or(dock.platform.now));
+    dock.platform.frameDue.reset();
+    dock.bar->Frame();
+    EXPECT_EQ(dock.bar->Magnification(), static_cast<float>(dock.bar->Model().MagnifyRange()));
+    dock.bar->PointerLeft();
+    dock.platform.now = std::max(dock.platform.now, dock.platform.frameDue.value_or(dock.platform.now));
+    dock.platform.frameDue.reset();
+    dock.bar->Frame();
+    EXPECT_EQ(dock.bar->Magnification(), 0.0f);
+}
+
 TEST(DockRenderer, DrawsOnlyWhatChanged) {
     DockSettings settings = Settings();
     settings.iconEffect = IconEffect::Select;

@@ -77,6 +77,7 @@ TEST_F(DecisionTest, EachFailedTestLeavesTheMinimiseToTheSystem) {
     EXPECT_EQ(Ask(kAskMinimise, W(1), {.quitting = true}).answer, 0);
     EXPECT_EQ(Ask(kAskMinimise, W(1), {.suspended = true}).answer, 0);
     EXPECT_EQ(Ask(kAskMinimise, W(1), {.locked = true}).answer, 0);
+    EXPECT_EQ(Ask(kAskMinimise, W(1), {.animationsOff = true}).answer, 0); // the system's animations are off
     windows.looks[W(1)].fullScreen = true;
     refused("full screen");
     windows.looks[W(1)].fullScreen = false;

@@ -44,6 +44,7 @@ TEST(WindowEntrance, OnlyOrdinaryVisibleWindowsOfAllowedProgramsAreAnimated) {
     EXPECT_TRUE(ask(Entrance::Open, look));
     EXPECT_FALSE(ask(Entrance::Close, look)); // closing is off
     EXPECT_FALSE(ask(Entrance::Open, look, {.locked = true}));
+    EXPECT_FALSE(ask(Entrance::Open, look, {.animationsOff = true}));
     EXPECT_FALSE(ask(Entrance::Open, look, {.quitting = true}));
 
     // A titled store frame may be minimised with our effect, but opens with the system's.

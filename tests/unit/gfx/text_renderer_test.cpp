@@ -3,6 +3,7 @@
 #include "gfx_test_support.h"
 
 #include "gfx/builtin_text_renderer.h"
+#include "gfx/system_look.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,20 @@ TEST(BuiltinText, DrawsEveryCharacterInTheStyleColour) {
     EXPECT_GT(testing::TotalAlpha(text.Draw(L"Kestrana", bold)),
               testing::TotalAlpha(text.Draw(L"Kestrana", TextStyle{L"", 11.5f, 400, Color{0, 0, 0, 255}})));
     EXPECT_EQ(text.Measure(L"Kestrana", bold).width, text.Measure(L"Kestrana", style).width);
+}
+
+} // namespace
+} // namespace kestrana::gfx
+
+namespace kestrana::gfx {
+namespace {
+
+TEST(TextScale, OnlyTheSizesWindowsOffersScaleTheText) {
+    EXPECT_FLOAT_EQ(TextScaleFromPercent(100), 1.0f);
+    EXPECT_FLOAT_EQ(TextScaleFromPercent(150), 1.5f);
+    EXPECT_FLOAT_EQ(TextScaleFromPercent(225), 2.25f);
+    // Hand-edited or from an older system: the normal size, never tiny or huge text.
+    for (long long odd : {0LL, 99LL, 226LL, -150LL, 4294967295LL}) EXPECT_FLOAT_EQ(TextScaleFromPercent(odd), 1.0f) << odd;
 }
 
 } // namespace
