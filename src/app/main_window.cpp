@@ -170,6 +170,7 @@ void RunOnWorker(const std::function<void()>& job) {
         try {
             job();
         } catch (...) {
+            foundation::LogCaught("worker job");
         }
     }).detach();
 }

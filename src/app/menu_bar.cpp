@@ -64,6 +64,7 @@ int MenuBarHeightOn(const std::wstring& deviceName) noexcept {
     try {
         return bars ? bars->HeightOn(deviceName) : 0;
     } catch (...) {
+        foundation::LogCaught("menu bar height");
         return 0;
     }
 }

@@ -258,6 +258,7 @@ bool AskRunningInstanceToOpenSettings() noexcept {
             return false;
         return result == 1;
     } catch (...) {
+        foundation::LogCaught("settings action");
         return false;
     }
 }

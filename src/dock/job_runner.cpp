@@ -1,5 +1,7 @@
 #include "dock/job_runner.h"
 
+#include "foundation/diagnostic_log.h"
+
 #include <functional>
 #include <memory>
 #include <new>
@@ -103,7 +105,8 @@ bool JobRunner::Run(Job job) {
                 job(JobContext(shared));
             } catch (...) {
                 // A job that throws ends like one that returns; the worker must not take
-                // the process down with it.
+                // the process down with it, and the log says so.
+                foundation::LogCaught("background job");
             }
             job = nullptr; // release what the job holds before the runner sees it idle
             shared->Release();

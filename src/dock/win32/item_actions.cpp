@@ -177,6 +177,7 @@ bool PackageInstalled(std::wstring_view family) noexcept {
         const LONG result = query(name.c_str(), &count, nullptr, &length, nullptr);
         return (result == ERROR_SUCCESS || result == ERROR_INSUFFICIENT_BUFFER) && count > 0;
     } catch (...) {
+        foundation::LogCaught("item action");
         return false;
     }
 }
@@ -189,6 +190,7 @@ bool StartPackage(std::wstring_view family, std::wstring_view application) noexc
         request.appUserModelId = std::wstring(family) + L"!" + std::wstring(application);
         return Launch(request);
     } catch (...) {
+        foundation::LogCaught("item action");
         return false;
     }
 }
@@ -278,6 +280,7 @@ bool OpenRecycleBin() noexcept {
         const ShellApartment com;
         return OpenKnownFolder(L"{B7534046-3ECB-4C18-BE4E-64CD4CB7D6AC}", L"::{645FF040-5081-101B-9F08-00AA002F954E}");
     } catch (...) {
+        foundation::LogCaught("item action");
         return false;
     }
 }

@@ -62,6 +62,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM list) noexcept {
         reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
         return TRUE;
     } catch (...) {
+        foundation::LogCaught("window list");
         return FALSE;
     }
 }

@@ -483,6 +483,7 @@ std::shared_ptr<const gfx::Bitmap> MinimisedWindowImage(HWND window) noexcept {
         const auto kept = g_watcher->ImageOf(window);
         return kept ? std::shared_ptr<const gfx::Bitmap>(kept, &kept->image) : nullptr;
     } catch (...) {
+        foundation::LogCaught("minimise watcher window facts");
         return nullptr;
     }
 }

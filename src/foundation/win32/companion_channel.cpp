@@ -73,6 +73,7 @@ bool ConfirmToCompanion(HWND companionWindow, const foundation::Confirmation& co
         DWORD read = 0;
         return ::ReadFile(pipe.Get(), &receipt, 1, &read, nullptr) && read == 1 && receipt == 1;
     } catch (...) {
+        foundation::LogCaught("companion channel");
         return false;
     }
 }
@@ -143,6 +144,7 @@ void ServeConfirmations(std::function<bool(unsigned long pid)> check,
             ::DisconnectNamedPipe(pipe.Get());
         }
     } catch (...) {
+        foundation::LogCaught("companion pipe thread");
     }
 }
 

@@ -120,6 +120,7 @@ foundation::FolderSecurity ReadFolderSecurity(const std::wstring& folder) noexce
         }
         ::LocalFree(descriptor);
     } catch (...) {
+        foundation::LogCaught("folder security");
     }
     return result;
 }
@@ -139,6 +140,7 @@ bool FolderIsAdminOnly(const std::wstring& folder, const char* where) noexcept {
                                                : L"users other than administrators can change it";
         foundation::LogFailure(where, L"refused to run elevated from " + folder + L": " + why);
     } catch (...) {
+        foundation::LogCaught("folder security");
     }
     return false;
 }
@@ -152,6 +154,7 @@ foundation::UpdateOrigin UpdateOriginOf(const std::wstring& update) noexcept {
         origin.updateSigned = !candidate.empty();
         origin.samePublisher = origin.runningSigned && running == candidate;
     } catch (...) {
+        foundation::LogCaught("folder security");
     }
     return origin;
 }

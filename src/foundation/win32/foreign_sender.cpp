@@ -71,6 +71,7 @@ std::wstring ProgramFolder() noexcept {
         }();
         return folder;
     } catch (...) {
+        foundation::LogCaught("sender facts");
         return {};
     }
 }
@@ -98,6 +99,7 @@ foundation::SenderFacts ProcessFacts(DWORD pid) noexcept {
             facts.integrityRid = IntegrityRid(token.Get());
         }
     } catch (...) {
+        foundation::LogCaught("sender facts");
     }
     return facts;
 }
@@ -115,6 +117,7 @@ bool AcceptSender(const foundation::SenderFacts& sender, const foundation::Sende
     try {
         foundation::LogFailure(where, foundation::DescribeRefusal(what, sender, refusal));
     } catch (...) {
+        foundation::LogCaught("sender check");
     }
     return false;
 }

@@ -47,6 +47,7 @@ void LogStartupStep(std::wstring_view step) noexcept {
                       MsSinceProgramEntry(), MsSinceProcessCreated());
         foundation::LogDetail("start-up", std::wstring(step) + figures);
     } catch (...) {
+        foundation::LogCaught("start-up step");
     }
 }
 

@@ -72,6 +72,7 @@ std::optional<std::wstring> TaskCommand(const wchar_t* name) noexcept {
         ::SysFreeString(path);
         return result;
     } catch (...) {
+        foundation::LogCaught("system launch");
         return std::nullopt;
     }
 }
@@ -144,6 +145,7 @@ foundation::AutostartMode ReadAutostart() noexcept {
             facts.serviceImagePath = image;
         return foundation::ReadAutostartMode(facts, process.exePath, process.baseFolder);
     } catch (...) {
+        foundation::LogCaught("start with Windows");
         return foundation::AutostartMode::None;
     }
 }
@@ -162,6 +164,7 @@ foundation::AutostartMode WriteAutostart(foundation::AutostartMode mode) noexcep
             ::Sleep(500);
         }
     } catch (...) {
+        foundation::LogCaught("start with Windows");
     }
     return ReadAutostart();
 }

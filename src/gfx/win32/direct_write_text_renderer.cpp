@@ -78,6 +78,7 @@ std::unique_ptr<DirectWriteTextRenderer> DirectWriteTextRenderer::Create() {
         return std::unique_ptr<DirectWriteTextRenderer>(
             new DirectWriteTextRenderer(std::move(dwrite), std::move(fonts)));
     } catch (...) {
+        foundation::LogCaught("text renderer");
         return nullptr;
     }
 }
@@ -170,6 +171,7 @@ std::wstring DirectWriteTextRenderer::ResolveFamily(const std::wstring& requeste
         m_resolved[requested] = chosen;
         return chosen;
     } catch (...) {
+        foundation::LogCaught("text renderer");
         return {};
     }
 }
@@ -271,6 +273,7 @@ TextExtent DirectWriteTextRenderer::Measure(std::wstring_view text, const TextSt
         Layout layout;
         return MakeLayout(text, style, maxWidth, layout) ? layout.extent : TextExtent{};
     } catch (...) {
+        foundation::LogCaught("text renderer");
         return {};
     }
 }
@@ -328,6 +331,7 @@ public:
             }
             return BlendRun(x, y, measuring, *run);
         } catch (...) {
+            foundation::LogCaught("text renderer");
             return E_OUTOFMEMORY;
         }
     }
@@ -440,6 +444,7 @@ Bitmap DirectWriteTextRenderer::Draw(std::wstring_view text, const TextStyle& st
         }
         return out;
     } catch (...) {
+        foundation::LogCaught("text renderer");
         return {};
     }
 }

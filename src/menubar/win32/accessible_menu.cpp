@@ -1,5 +1,6 @@
 #include "menubar/win32/accessible_menu.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/accessible_menu_track.h"
 
@@ -131,6 +132,7 @@ std::optional<AccessibleMenuBar> FindAccessibleMenuBar(HWND window) noexcept {
             if (!found.titles.empty()) return found;
         }
     } catch (...) {
+        foundation::LogCaught("accessible menu");
     }
     return std::nullopt;
 }
@@ -145,6 +147,7 @@ bool InvokeAccessibleTitle(HWND window, int index) noexcept {
         const Node& item = items[static_cast<std::size_t>(index)];
         return SUCCEEDED(item.object->accDoDefaultAction(Self(item.child)));
     } catch (...) {
+        foundation::LogCaught("accessible menu");
         return false;
     }
 }

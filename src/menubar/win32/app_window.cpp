@@ -1,5 +1,6 @@
 #include "menubar/win32/app_window.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/shell_messages.h"
 #include "menubar/accessible_menu_track.h"
@@ -61,6 +62,7 @@ ForegroundFacts ReadForegroundFacts(HWND window, HMONITOR barMonitor) noexcept {
             facts.hung = IsHung(window);
         }
     } catch (...) {
+        foundation::LogCaught("front window facts");
         facts = {};
     }
     return facts;
@@ -91,6 +93,7 @@ std::wstring FileDescription(const std::wstring& path) noexcept {
                 return std::wstring(text, wcsnlen(text, length));
         }
     } catch (...) {
+        foundation::LogCaught("front window facts");
     }
     return {};
 }
@@ -111,6 +114,7 @@ MenuBarRead ReadMenuBar(HWND window) noexcept {
             read.titles.emplace_back(text);
         }
     } catch (...) {
+        foundation::LogCaught("front window facts");
         read = {};
     }
     return read;

@@ -1,5 +1,6 @@
 #include "menubar/win32/explorer_view.h"
 
+#include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <exdisp.h>
@@ -84,6 +85,7 @@ std::optional<Arrangement> ReadExplorerView(HWND window) noexcept {
         const auto view = ViewOf(window);
         return view ? Read(*view.Get()) : std::nullopt;
     } catch (...) {
+        foundation::LogCaught("file manager view");
         return std::nullopt;
     }
 }
@@ -101,6 +103,7 @@ std::optional<Arrangement> ArrangeExplorerView(HWND window, const Arrangement& a
         view->SetGroupBy(KeyOf(arrangement.group), TRUE);
         return Read(*view.Get());
     } catch (...) {
+        foundation::LogCaught("file manager view");
         return std::nullopt;
     }
 }

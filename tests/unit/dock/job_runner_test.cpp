@@ -1,5 +1,7 @@
 #include "dock/job_runner.h"
 
+#include "fakes/memory_log.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -98,7 +100,8 @@ TEST(JobRunner, JobsSeeTheQuittingFlagAndNewRequestsAreDropped) {
     EXPECT_EQ(stopped.Dropped(), 1u);
 }
 
-TEST(JobRunner, AThrowingJobFreesItsSlotAndEmptyJobsAreRefused) {
+TEST(JobRunner, AThrowingJobFreesItsSlotIsLoggedAndEmptyJobsAreRefused) {
+    fakes::MemoryLog log;
     JobRunner runner;
     for (int i = 0; i < 2 * JobRunner::kMaxJobs; ++i) {
         runner.Run([](const JobContext&) { throw std::runtime_error("job failed"); });
@@ -106,6 +109,7 @@ TEST(JobRunner, AThrowingJobFreesItsSlotAndEmptyJobsAreRefused) {
     }
     EXPECT_EQ(runner.Running(), 0);
     EXPECT_EQ(runner.Dropped(), 0u);
+    EXPECT_EQ(log.Count("job failed"), static_cast<std::size_t>(2 * JobRunner::kMaxJobs)); // each one said why
     EXPECT_FALSE(runner.Run(nullptr));
     EXPECT_EQ(runner.Dropped(), 1u);
 }
