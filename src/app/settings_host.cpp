@@ -14,6 +14,7 @@
 #include "foundation/instance_request.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
+#include "foundation/win32/process_memory.h"
 #include "foundation/win32/system_launch.h"
 #include "foundation/win32/unique_handle.h"
 #include "launchers/catalogue_pack.h"
@@ -211,7 +212,7 @@ void WireSettingsWindow(AppServices& services) noexcept {
         // What a request costs: the time until the window has drawn itself, and the memory
         // it adds (given back when it closes, which the window logs).
         const auto began = std::chrono::steady_clock::now();
-        const long long before = settings::win32::PrivateMemoryKilobytes();
+        const long long before = kestrana::win32::PrivateMemoryKilobytes();
         if (!g_settings->Show()) {
             foundation::LogFailure("settings window", L"could not be shown");
             return;
@@ -220,7 +221,7 @@ void WireSettingsWindow(AppServices& services) noexcept {
         if (HWND shown = ::FindWindowW(settings::win32::kSettingsWindowClass, nullptr)) ::UpdateWindow(shown);
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
-        const long long after = settings::win32::PrivateMemoryKilobytes();
+        const long long after = kestrana::win32::PrivateMemoryKilobytes();
         wchar_t line[160];
         std::swprintf(line, std::size(line), L"shown in %.1f ms; private memory %+lld KB (%lld KB)", ms, after - before,
                       after);

@@ -36,6 +36,8 @@ public:
     [[nodiscard]] Bitmap Snapshot() const;
     [[nodiscard]] int Width() const noexcept { return m_width; }
     [[nodiscard]] int Height() const noexcept { return m_height; }
+    // Gives the DIB back (a surface hidden for a while); the next frame makes a new one.
+    void Release() noexcept { ReleaseDib(); }
     // How often the DIB section was (re)made; frames of one size share one.
     [[nodiscard]] int Allocations() const noexcept { return m_allocations; }
 

@@ -4,6 +4,7 @@
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
@@ -40,6 +41,10 @@ constexpr wchar_t kPageProperty[] = L"KestranaPadPage";
 constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
 
 constexpr UINT_PTR kFrameTimer = 1;
+// A while after hiding, the full-screen pictures are given back: what makes the next
+// showing fast (the icons and names drawn) stays.
+constexpr UINT_PTR kReleaseTimer = 2;
+constexpr UINT kReleaseAfterMs = 5000;
 constexpr UINT kIconsArrived = WM_APP + 41;
 constexpr UINT kPrepareShow = WM_APP + 42;
 // A showing's first frame is already this far into the show effect: a frame at its very
@@ -363,6 +368,23 @@ void LaunchpadWindow::PrepareShow() {
     m_renderer.Render(m_frame, *m_view, m_backdrop,
                       EffectAt(m_effect, true, m_instant ? EffectDurationMs(m_effect) : kFirstFrameMs), Now());
     foundation::LogDetail("launchpad", L"next showing prepared in " + Ms(MillisecondsSince(started)) + L" ms");
+    ::SetTimer(m_window, kReleaseTimer, kReleaseAfterMs, nullptr);
+}
+
+void LaunchpadWindow::ReleasePictures() {
+    ::KillTimer(m_window, kReleaseTimer);
+    if (m_shown) return;
+    const long long before = kestrana::win32::PrivateMemoryKilobytes();
+    // Each is a whole screen of pixels; the next showing captures and draws them anew.
+    m_frame = gfx::Bitmap();
+    m_backdrop = gfx::Bitmap();
+    m_groupFrame = gfx::Bitmap();
+    m_surface.Release();
+    m_groupSurface.Release();
+    // The hidden window's own picture goes with its size; showing sizes it again.
+    ::SetWindowPos(m_window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    foundation::LogDetail("launchpad", L"pictures given back: private memory " + std::to_wstring(before) + L" KB -> " +
+                                           std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB");
 }
 
 void LaunchpadWindow::Hide(int effect) {
@@ -810,6 +832,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         if (wParam == kFrameTimer) FrameTick();
+        if (wParam == kReleaseTimer) ReleasePictures();
         return 0;
     case WM_TOUCH: {
         // The first finger drives the same press, move and release as the left button.

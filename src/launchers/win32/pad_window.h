@@ -74,6 +74,8 @@ private:
     void Draw(std::optional<int> effectMs = std::nullopt);
     void ReadTexts();
     void PrepareShow();
+    // A while after hiding: the full-screen pictures are given back.
+    void ReleasePictures();
     void StartFrames();
     void FrameTick();
     void Carry(const PadCommand& command);

@@ -3,9 +3,9 @@
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
+#include "foundation/win32/process_memory.h"
 
 #include <commctrl.h>
-#include <psapi.h>
 #include <oleacc.h>
 #include <wrl/client.h>
 
@@ -664,20 +664,11 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_window.Reset();
         if (foundation::DetailLogging())
             foundation::LogDetail("settings window",
-                                  L"closed; private memory " + std::to_wstring(PrivateMemoryKilobytes()) + L" KB");
+                                  L"closed; private memory " + std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB");
         return 0;
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-long long PrivateMemoryKilobytes() noexcept {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                   sizeof counters))
-        return 0;
-    return static_cast<long long>((counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage) / 1024);
 }
 
 } // namespace kestrana::settings::win32

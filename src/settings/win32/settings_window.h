@@ -20,10 +20,6 @@ namespace kestrana::settings::win32 {
 
 inline constexpr wchar_t kSettingsWindowClass[] = L"KestranaSettings";
 
-// The process's private memory in kilobytes, for what opening and closing the window
-// cost (under Wine, which reports no private figure, the commit charge); 0 unknown.
-[[nodiscard]] long long PrivateMemoryKilobytes() noexcept;
-
 struct WindowServices {
     foundation::ConfigStore& store;
     PagePorts ports;

@@ -194,4 +194,10 @@ sleep 0.5
 timeout 30 wine 'C:\kdriver.exe' launch 'C:\windows\regedit.exe' 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
     e2e_fail "regedit showed no window"
 wait_for "the Launchpad stayed when another program came to the front" pad_hidden
+
+# Hidden for five seconds, it gives its full-screen pictures back.
+given_back() { grep -aq 'pictures given back' "$E2E_BASE/Kestrana.log"; }
+for i in $(seq 1 50); do given_back && break; sleep 0.2; done
+given_back || e2e_fail "the hidden Launchpad kept its pictures"
+grep -a 'pictures given back' "$E2E_BASE/Kestrana.log" | tail -n 1
 echo ok
