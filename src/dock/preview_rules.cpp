@@ -182,7 +182,22 @@ PictureSource ChoosePictureSource(bool liveThumbnailRegistered) {
     return liveThumbnailRegistered ? PictureSource::Live : PictureSource::Captured;
 }
 
+std::vector<std::size_t> CaptureSchedule::Batch(std::size_t windows) {
+    std::vector<std::size_t> batch;
+    if (windows == 0) return batch;
+    if (!m_firstTaken) {
+        m_firstTaken = true;
+        for (std::size_t i = 0; i < windows; ++i) batch.push_back(i);
+        return batch;
+    }
+    batch.push_back(m_next % windows);
+    m_next = (m_next + 1) % windows;
+    return batch;
+}
+
 std::uint64_t CaptureSchedule::Restart() {
+    m_firstTaken = false;
+    m_next = 0;
     ++m_generation;
     m_lastStart.reset();
     m_running = false;

@@ -142,7 +142,9 @@ enum class PictureSource : std::uint8_t { Live, Captured };
 [[nodiscard]] PictureSource ChoosePictureSource(bool liveThumbnailRegistered);
 
 // Captured pictures are taken at most four times a second, one pass at a time; results
-// of a pass begun for an earlier opening are dropped.
+// of a pass begun for an earlier opening are dropped. A picture costs a copy of the whole
+// window: the first pass of an opening takes every window, later ones one window each in
+// turn, so an open preview of several windows costs about one capture per pass.
 class CaptureSchedule {
 public:
     static constexpr std::int64_t kMinIntervalMs = 250;
@@ -154,6 +156,8 @@ public:
     // A pass of `generation` ended; false when its pictures belong to an earlier opening.
     bool Finished(std::uint64_t generation);
     void Stop();
+    // Which of `windows` pictures the pass just started takes.
+    [[nodiscard]] std::vector<std::size_t> Batch(std::size_t windows);
     [[nodiscard]] std::uint64_t Generation() const { return m_generation; }
     [[nodiscard]] bool Running() const { return m_running; }
     [[nodiscard]] bool Active() const { return m_active; }
@@ -163,6 +167,8 @@ private:
     std::optional<std::int64_t> m_lastStart;
     bool m_running = false;
     bool m_active = false;
+    bool m_firstTaken = false;
+    std::size_t m_next = 0;
 };
 
 } // namespace kestrana::dock

@@ -385,13 +385,15 @@ void PreviewWindow::StartCapture() {
         RECT rect;
         int width, height;
     };
-    std::vector<Job> jobs;
+    std::vector<Job> candidates;
     for (const Picture& p : m_pictures) {
         if (p.thumbnail || ::IsIconic(p.window) || !::IsWindowVisible(p.window)) continue;
         RECT r{};
         if (!::GetWindowRect(p.window, &r)) continue;
-        jobs.push_back({p.window, r, p.slot.right - p.slot.left, p.slot.bottom - p.slot.top});
+        candidates.push_back({p.window, r, p.slot.right - p.slot.left, p.slot.bottom - p.slot.top});
     }
+    std::vector<Job> jobs;
+    for (std::size_t i : m_capture.Batch(candidates.size())) jobs.push_back(candidates[i]);
     const std::uint64_t generation = m_capture.Generation();
     if (jobs.empty()) {
         m_capture.Finished(generation);

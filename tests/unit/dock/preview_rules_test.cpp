@@ -270,6 +270,22 @@ TEST(CaptureScheduleTest, AtMostFourPassesASecondOneAtATimeAndStaleResultsDroppe
     EXPECT_LE(passes, 4);
     EXPECT_GE(passes, 3);
 
+    // The first pass of an opening pictures every window, later ones one each in turn.
+    schedule.Restart();
+    EXPECT_EQ(schedule.Batch(3), (std::vector<std::size_t>{0, 1, 2}));
+    std::vector<int> taken(3, 0);
+    for (int pass = 0; pass < 9; ++pass) {
+        const auto batch = schedule.Batch(3);
+        ASSERT_EQ(batch.size(), 1u);
+        ++taken[batch[0]];
+    }
+    EXPECT_EQ(taken, (std::vector<int>{3, 3, 3}));
+    EXPECT_EQ(schedule.Batch(2).size(), 1u); // a window closed meanwhile: still in range
+    EXPECT_LT(schedule.Batch(2)[0], 2u);
+    EXPECT_TRUE(schedule.Batch(0).empty());
+    schedule.Restart();
+    EXPECT_EQ(schedule.Batch(2).size(), 2u);
+
     // A pass that outlives its opening brings nothing back.
     ASSERT_TRUE(schedule.StartIfDue(2000));
     const auto old = schedule.Generation();
