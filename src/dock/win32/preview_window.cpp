@@ -34,13 +34,11 @@ std::int64_t NowMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
 HWND AsWindow(WindowId id) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id)); }
 
 std::wstring TitleOf(HWND window) {
+    // Another program's caption is read from what the system keeps, without a message:
+    // a hung window cannot hold the preview.
     wchar_t buffer[256]{};
-    // A hung window must not hold the preview: the title comes with a short wait.
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer),
-                               SMTO_ABORTIFHUNG | SMTO_BLOCK, 50, &length))
-        return {};
-    return std::wstring(buffer, std::min<std::size_t>(length, std::size(buffer) - 1));
+    const int length = ::GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
+    return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
 }
 
 // The size the window shows at when restored: a minimised window's own rectangle is tiny.
