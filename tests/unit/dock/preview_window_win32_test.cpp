@@ -140,6 +140,28 @@ TEST_F(PreviewWindowTest, StaysShutWithoutWindowsAndClosesForItsItemOnly) {
     EXPECT_FALSE(preview.OpenNow(&owner, 6, Resolver({Id(gone)})));
 }
 
+TEST_F(PreviewWindowTest, ThePinButtonTogglesTheWindowOnTopAndSaysSo) {
+    Config(u"[DWMThumbnail]\r\ncontrol=1\r\ntitle=1\r\n");
+    preview.Reload();
+    ASSERT_TRUE(preview.OpenNow(&owner, 9, Resolver({Id(first)})));
+    RECT r{};
+    ::GetWindowRect(preview.Window(), &r);
+    // One picture: 8 pixels in from the sides, below a 20-pixel title; the 28-pixel pin
+    // sits in its top right corner.
+    const LPARAM pin = MAKELPARAM((r.right - r.left) - 8 - 2 - 14, 8 + 20 + 2 + 14);
+    auto pinned = [&] { return (::GetWindowLongPtrW(first, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    ASSERT_FALSE(pinned());
+    ::SendMessageW(preview.Window(), WM_MOUSEMOVE, 0, pin);
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(::GetPropW(preview.Window(), L"dwmtopmostres")), 460);
+    ::SendMessageW(preview.Window(), WM_LBUTTONUP, 0, pin);
+    EXPECT_TRUE(pinned());
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(::GetPropW(preview.Window(), L"dwmtopmostres")), 461);
+    EXPECT_TRUE(::IsWindowVisible(preview.Window())); // the pin does not switch
+    ::SendMessageW(preview.Window(), WM_LBUTTONUP, 0, pin);
+    EXPECT_FALSE(pinned());
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(::GetPropW(preview.Window(), L"dwmtopmostres")), 460);
+}
+
 } // namespace
 } // namespace kestrana::dock::win32
 
