@@ -199,15 +199,20 @@ bool PreviewWindow::Show(std::int64_t lateMs) {
     const std::int32_t item = m_hover.Item();
     std::optional<PreviewTarget> target = m_resolve(item);
     if (!target || target->windows.empty()) return false;
+    using Clock = std::chrono::steady_clock;
+    const auto resolved = Clock::now();
     Close();
     m_shownOwner = m_owner;
     m_shownResolve = m_resolve;
     m_shownItem = item;
     LayOut(*target);
     if (m_pictures.empty()) return false;
+    const auto laidOut = Clock::now();
     Draw();
+    const auto drawn = Clock::now();
     ::SetWindowPos(m_window, HWND_TOPMOST, m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(),
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const auto presented = Clock::now();
     UpdateThumbnails();
     ::SetTimer(m_window, kTimerTitles, 1000, nullptr);
     ::SetTimer(m_window, kTimerRefresh, 1000, nullptr);
@@ -225,13 +230,18 @@ bool PreviewWindow::Show(std::int64_t lateMs) {
     }
     if (m_reader) m_reader->Changed();
     if (foundation::DetailLogging()) {
-        const auto micros =
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
-        // The timer's lateness and the building together: how long after the delay it shows.
+        auto us = [](Clock::time_point from, Clock::time_point to) {
+            return std::to_wstring(std::chrono::duration_cast<std::chrono::microseconds>(to - from).count());
+        };
+        // The timer's lateness and the building up to the shown window together: how long
+        // after the delay it is presented. The parts: the item's facts, the windows chosen
+        // and sized, the frame drawn and handed over, the window shown.
         foundation::LogDetail("previews", L"shown: " + std::to_wstring(m_pictures.size()) + L" pictures (" +
                                               (anyCaptured ? L"captured" : L"live") + L"), late by " +
-                                              std::to_wstring(lateMs) + L" ms, built in " + std::to_wstring(micros) +
-                                              L" us");
+                                              std::to_wstring(lateMs) + L" ms, built in " + us(started, presented) +
+                                              L" us (facts " + us(started, resolved) + L", layout " +
+                                              us(resolved, laidOut) + L", frame " + us(laidOut, drawn) + L", show " +
+                                              us(drawn, presented) + L")");
     }
     return true;
 }
