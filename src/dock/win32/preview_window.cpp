@@ -484,10 +484,18 @@ void PreviewWindow::Refresh() {
         Schedule();
         return;
     }
-    bool same = true;
-    std::size_t live = 0;
-    for (const Picture& p : m_pictures) live += ::IsWindow(p.window) ? 1 : 0;
-    if (live != m_pictures.size() || target->windows.size() != m_pictures.size() + m_more) same = false;
+    bool same = target->windows.size() == m_pictures.size() + m_more;
+    for (const Picture& p : m_pictures) {
+        if (!same) break;
+        // A window that closed or changed its size since: the row is laid out again.
+        SIZE size{};
+        if (p.thumbnail && SUCCEEDED(::DwmQueryThumbnailSourceSize(p.thumbnail.Get(), &size))) {
+            same = size.cx == p.source.width && size.cy == p.source.height;
+        } else {
+            const RECT r = RestoredRect(p.window);
+            same = ::IsWindow(p.window) && r.right - r.left == p.source.width && r.bottom - r.top == p.source.height;
+        }
+    }
     if (same) return;
     const std::int32_t item = m_shownItem;
     m_owner = m_shownOwner;

@@ -134,6 +134,19 @@ TEST_F(PreviewWindowTest, StaysShutWithoutWindowsAndClosesForItsItemOnly) {
     preview.CloseFor(&owner, 4);
     EXPECT_FALSE(::IsWindowVisible(preview.Window()));
 
+    // A window that changes its size while shown: the row follows within a refresh.
+    ASSERT_TRUE(preview.OpenNow(&owner, 4, Resolver({Id(first)})));
+    const auto width = [&] {
+        RECT r{};
+        ::GetWindowRect(preview.Window(), &r);
+        return r.right - r.left;
+    };
+    const int before = width();
+    ::SetWindowPos(first, nullptr, 0, 0, 640, 180, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(PumpUntil([&] { return width() > before; }));
+    EXPECT_TRUE(::IsWindowVisible(preview.Window()));
+    preview.CloseFor(&owner, 4);
+
     // A window gone before the preview opens is left out; with none left nothing shows.
     const HWND gone = Popup(L"gone", 10, 50, 50);
     ::DestroyWindow(gone);
