@@ -15,6 +15,7 @@
 #include "dock/win32/win32_window_facts.h"
 #include "dock/win32/window_event_sources.h"
 #include "extras/win32/minimise_watcher.h"
+#include "extras/win32/window_capture.h"
 #include "foundation/companion_update.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/process_state.h"
@@ -164,6 +165,7 @@ bool AppServices::StartDocks() {
                                        [] { RestartProgram(nullptr); },
                                        [] { RequestQuit(); }};
     services.openSettings = [] { OpenSettingsWindow(); };
+    services.windowPicture = [](HWND window, const RECT& rect) { return extras::win32::CaptureWindowImage(window, rect); };
     // The stack's commands keep their own numbers; in the dock's item menu they sit in the
     // folder range.
     constexpr int kStackToDock = dock::dock_command::kFolderFirst - launchers::kStackGrid + 1;

@@ -513,6 +513,7 @@ void OndelBar::UpdateLabel() {
     const ScreenRect window = m_model.WindowRect();
     LabelRequest label;
     label.text = item.tag;
+    label.itemId = item.id;
     label.edge = m_model.GetEdge();
     const float cx = static_cast<float>(window.left) + icon.x + icon.width / 2;
     const float cy = static_cast<float>(window.top) + icon.y + icon.height / 2;

@@ -28,6 +28,7 @@ struct LabelRequest {
     std::wstring text;
     ScreenPoint anchor; // the middle of the icon's outer edge (away from the screen edge)
     Edge edge = Edge::Bottom;
+    std::int32_t itemId = kNoItemId; // whose name it is
 };
 
 // What the bar asks of the platform. Called on the user-interface thread.

@@ -3,6 +3,7 @@
 // here, once; pages that later features fill stand here already, empty.
 
 #include "dock/dock_settings_page.h"
+#include "dock/preview_settings_page.h"
 #include "launchers/launchpad_settings_page.h"
 #include "foundation/general_settings_page.h"
 #include "foundation/hotkey_settings_page.h"

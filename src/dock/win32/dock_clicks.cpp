@@ -116,6 +116,7 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
         foundation::LogDetail("dock click", item.appname + L": action " + std::to_wstring(static_cast<int>(decision.action)) +
                                                 L", " + std::to_wstring(windows.size()) + L" windows");
     if (decision.bounce && m_services.bounce) m_services.bounce(item.id);
+    if (decision.closePreview && m_services.closePreview) m_services.closePreview(item.id);
     auto& jobs = m_services.jobs;
     auto run = [&jobs](const char* what, std::function<void()> action) {
         if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
@@ -144,6 +145,10 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
         }
         return;
     case ClickAction::ShowPreviews: {
+        if (m_services.openPreview) {
+            m_services.openPreview(item.id);
+            return;
+        }
         const HWND next = NextWindow(windows);
         run("switch window", [next] { SwitchToWindow(next); });
         return;

@@ -58,6 +58,11 @@ public:
         std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)> confirm;
         // The item's program is being started: its icon hops until a window shows.
         std::function<void(std::int32_t itemId)> bounce;
+        // The item's window previews open (several windows) or an open one of the item
+        // closes (a click that switches to its only window). Without them a click on a
+        // multi-window item brings the next window forward.
+        std::function<void(std::int32_t itemId)> openPreview;
+        std::function<void(std::int32_t itemId)> closePreview;
     };
 
     explicit DockClicks(Services services);

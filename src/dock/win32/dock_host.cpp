@@ -70,6 +70,10 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     if (look.enabled) bar.SetBackdrop(true, look.opacity);
     DockWindow* window = dock->window.get();
     JobRunner* dockJobs = jobs.get();
+    if (!m_preview)
+        m_preview = std::make_unique<PreviewWindow>(
+            PreviewWindow::Services{m_services.jobs, store, m_services.text, m_services.windowPicture});
+    dock->window->EnablePreviews(m_preview.get());
     dock->window->EnableClicks({*jobs, store, nullptr, m_services.specialServices, [this, window, dockJobs](bool full) {
                                     // The dock's own message: the window, its jobs and the host are there.
                                     PictureState state;
@@ -240,6 +244,7 @@ bool DockHost::Rebuild() {
 }
 
 void DockHost::ApplySettings() {
+    if (m_preview) m_preview->Reload();
     m_docks.ForEach([this](Dock& dock) {
         if (!dock.window || !dock.skin) return;
         const MonitorInfo monitor = dock.window->Monitor();

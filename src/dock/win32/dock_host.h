@@ -48,6 +48,9 @@ struct DockServices {
     // A folder item's own menu entries and their handler (see DockMenus::Services).
     std::function<gfx::Menu(const Dockico& item)> folderRows;
     std::function<void(const Dockico& item, int command)> folderCommand;
+    // A picture of another program's window, for previews where the system gives no live
+    // thumbnails (called on a worker). None: such previews show empty frames.
+    PreviewWindow::WindowPicture windowPicture;
 };
 
 class DockHost {
@@ -95,6 +98,8 @@ private:
     void LoadLiveSources();
 
     DockServices m_services;
+    // One preview for every dock; declared before them, so gone after them.
+    std::unique_ptr<PreviewWindow> m_preview;
     DockList<Dock> m_docks;
 
     std::size_t m_monitorCount = 0;

@@ -42,6 +42,8 @@ constexpr UINT kMsgRowChanged = WM_APP + 12;
 constexpr UINT kMsgMenuShown = WM_APP + 15;
 constexpr UINT kMsgPictures = WM_APP + 20;
 constexpr UINT kMsgDragEscape = WM_APP + 21;
+// A click asks for an item's previews while the row is locked; they open after it.
+constexpr UINT kMsgOpenPreview = WM_APP + 22;
 constexpr UINT_PTR kTimerPointerSample = 9899;
 constexpr UINT_PTR kTimerStripCheck = 9900;
 constexpr UINT_PTR kTimerAttention = 9901;
@@ -203,6 +205,12 @@ void DockWindow::EnableClicks(DockClicks::Services services) {
     services.confirm = [this](const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
                               const std::wstring& cancel) { return Confirm(title, text, confirm, cancel); };
     services.bounce = [this](std::int32_t itemId) { m_bar->StartBounce(itemId); };
+    if (m_preview) {
+        services.openPreview = [this](std::int32_t itemId) {
+            ::PostMessageW(m_input, kMsgOpenPreview, static_cast<WPARAM>(static_cast<std::uint32_t>(itemId)), 0);
+        };
+        services.closePreview = [this](std::int32_t itemId) { m_preview->CloseFor(this, itemId); };
+    }
     m_clicks = std::make_unique<DockClicks>(std::move(services));
 }
 
@@ -458,6 +466,7 @@ bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, co
 }
 
 DockWindow::~DockWindow() {
+    if (m_preview) m_preview->Forget(this);
     m_reader.reset();
     if (g_escapeTarget == m_input) g_escapeTarget = nullptr;
     m_escapeHook.Reset();
@@ -598,7 +607,34 @@ void DockWindow::ShowActivationBar(bool shown, const ScreenRect& rect) {
     ::ShowWindow(m_actbar, SW_SHOWNOACTIVATE);
 }
 
+PreviewWindow::Resolver DockWindow::PreviewResolver() {
+    return [this](std::int32_t itemId) -> std::optional<PreviewTarget> {
+        PreviewTarget target;
+        {
+            DockItems& items = m_bar->Items();
+            std::lock_guard list(items.ListMutex());
+            const Dockico* item = nullptr;
+            for (std::size_t i = 0; i < items.Size() && !item; ++i)
+                if (items[i].id == itemId) item = &items[i];
+            if (!item || !item->running.load()) return std::nullopt;
+            {
+                std::lock_guard windows(items.WindowListMutex());
+                target.windows = item->windows;
+            }
+            const std::wstring& path = item->filepath.empty() ? item->appname : item->filepath;
+            const std::size_t slash = path.find_last_of(L"\\/");
+            target.program = slash == std::wstring::npos ? path : path.substr(slash + 1);
+        }
+        target.icon = m_bar->IconOnScreen(itemId);
+        target.edge = m_bar->Model().GetEdge();
+        target.monitor = m_monitor.rect;
+        target.scale = m_monitor.dpiScale;
+        return target;
+    };
+}
+
 void DockWindow::ShowLabel(const std::optional<LabelRequest>& label) {
+    if (m_preview) m_preview->HoverItem(this, label ? label->itemId : kNoItemId, PreviewResolver());
     if (!label || label->text.empty()) {
         if (m_label) ::ShowWindow(m_label, SW_HIDE);
         m_labelText.clear();
@@ -982,6 +1018,10 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         default: break;
         }
         break;
+    case kMsgOpenPreview:
+        if (m_preview)
+            m_preview->OpenNow(this, static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam)), PreviewResolver());
+        return 0;
     case kTrashChangedMessage:
         if (m_clicks) m_clicks->TrashChanged(wParam != 0);
         return 0;

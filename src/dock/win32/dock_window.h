@@ -14,6 +14,7 @@
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
 #include "dock/win32/monitors.h"
+#include "dock/win32/preview_window.h"
 #include "foundation/win32/accessible_host.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/text_renderer.h"
@@ -51,6 +52,9 @@ public:
     [[nodiscard]] bool TrashFull() const { return m_clicks && m_clicks->TrashFull(); }
     // Right clicks open the dock's menus from now on (after EnableClicks).
     void EnableMenus(DockMenus::Services services);
+    // The program's window previews follow this dock's pointer and clicks from now on
+    // (call before EnableClicks). `preview` outlives the dock.
+    void EnablePreviews(PreviewWindow* preview) { m_preview = preview; }
     // A question in the dock's own menu window: true when `confirm` was chosen.
     bool Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
                  const std::wstring& cancel);
@@ -117,6 +121,8 @@ private:
     // High contrast, the system's animations and its text size, as Windows has them now.
     void FollowSystemLook();
     void TakeRowChange();
+    // What the preview needs of one of this dock's items, asked when it opens.
+    [[nodiscard]] PreviewWindow::Resolver PreviewResolver();
 
     // What the frames cost, summed over about a second for the detail log.
     struct FrameFigures {
@@ -175,6 +181,7 @@ private:
     POINT m_labelAt{};
     std::shared_ptr<std::atomic<bool>> m_rowChangePosted = std::make_shared<std::atomic<bool>>(false);
     std::function<void(float)> m_rowChangedHook;
+    PreviewWindow* m_preview = nullptr;
     // Made when a screen reader first asks; last, so it is gone before what it reads.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };

@@ -124,6 +124,9 @@ xdotool key Down
 sleep 0.5
 xdotool key Down
 sleep 1.5
+e2e_screenshot previews_page >/dev/null || true
+xdotool key Down
+sleep 1.5
 e2e_screenshot menubar_page >/dev/null || true
 for page in launchpad folderstacks animations themes; do
     xdotool key Down

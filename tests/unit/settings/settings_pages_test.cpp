@@ -3,6 +3,7 @@
 #include "settings/settings_catalogue.h"
 
 #include "dock/dock_settings.h"
+#include "dock/preview_rules.h"
 #include "fakes/settings_folder.h"
 #include "foundation/config_store.h"
 #include "foundation/text.h"
@@ -293,12 +294,33 @@ TEST_F(SettingsPagesTest, TheDockReadsWhatItsPageWrites) {
     EXPECT_EQ(first.maxSize, 160);
 }
 
+// The previews take the page's values as they are: the sliders' ends are not clamped to
+// something else, and every switch lands where the previews read it.
+TEST_F(SettingsPagesTest, ThePreviewsReadWhatTheirPageWrites) {
+    const auto& page = Page(L"previews");
+    for (const auto& control : page.controls) {
+        if (control.kind != foundation::ControlKind::Slider) continue;
+        for (int value : {control.minimum, control.maximum}) {
+            ASSERT_NE(Write(L"previews", control.id.c_str(), std::to_wstring(value)).status, WriteStatus::Refused);
+            const dock::PreviewSettings read = dock::ReadPreviewSettings(store);
+            EXPECT_EQ(control.id == L"delay" ? read.delayMs : read.size, control.id == L"delay" ? value * 100 : value)
+                << foundation::ToUtf8(control.id);
+        }
+    }
+    for (const wchar_t* id : {L"enabled", L"title", L"control"})
+        ASSERT_EQ(Write(L"previews", id, L"1").status, WriteStatus::Written);
+    const dock::PreviewSettings on = dock::ReadPreviewSettings(store);
+    EXPECT_TRUE(on.enabled && on.title && on.control);
+    EXPECT_EQ(Write(L"previews", L"size", L"40").status, WriteStatus::Clamped);
+    EXPECT_EQ(dock::ReadPreviewSettings(store).size, 100);
+}
+
 TEST(SettingsCatalogue, HoldsEveryPageOnceAndRefusesATakenId) {
     fakes::SettingsFolder folder;
     auto pages = AllSettingsPages(folder.store, {});
     std::vector<std::wstring> ids;
     for (const auto& page : pages.Pages()) ids.push_back(page.id);
-    EXPECT_EQ(ids, (std::vector<std::wstring>{L"general", L"dock", L"menubar", L"launchpad", L"folderstacks",
+    EXPECT_EQ(ids, (std::vector<std::wstring>{L"general", L"dock", L"previews", L"menubar", L"launchpad", L"folderstacks",
                                               L"animations", L"themes", L"hotkeys", L"hotcorners", L"screencorners", L"weather",
                                               L"backup"}));
     EXPECT_FALSE(pages.Add({L"dock", foundation::SettingText(L"pagedock", L"Dock"), {}}));

@@ -1,0 +1,165 @@
+#pragma once
+// The one preview of a dock item's windows, "OndelPreview": a row of pictures beside the
+// item, live thumbnails from the window manager where it gives them, otherwise pictures
+// taken on a worker a few times a second. A click on a picture brings its window to the
+// front. Lives on the user-interface thread; the docks tell it what the pointer rests on.
+
+#include "dock/dock_geometry.h"
+#include "dock/dockico.h"
+#include "dock/job_runner.h"
+#include "dock/preview_rules.h"
+#include "foundation/win32/accessible_host.h"
+#include "gfx/bitmap.h"
+#include "gfx/text_renderer.h"
+#include "gfx/win32/layered_window_surface.h"
+
+#include <windows.h>
+
+#include <dwmapi.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace kestrana::foundation {
+class ConfigStore;
+}
+
+namespace kestrana::dock::win32 {
+
+// What a dock tells of an item when its preview is about to show.
+struct PreviewTarget {
+    std::wstring program; // the executable's file name
+    std::vector<WindowId> windows;
+    ScreenRect icon;      // on the screen
+    Edge edge = Edge::Bottom;
+    ScreenRect monitor;
+    float scale = 1.0f;
+};
+
+class PreviewWindow {
+public:
+    // The item's facts now; nothing when it is gone or has no windows.
+    using Resolver = std::function<std::optional<PreviewTarget>(std::int32_t itemId)>;
+    // A picture of a window taken from its visible rectangle (worker thread); empty when none.
+    using WindowPicture = std::function<gfx::Bitmap(HWND window, const RECT& rect)>;
+
+    struct Services {
+        JobRunner& jobs;
+        const foundation::ConfigStore& settings;
+        gfx::TextRenderer& text;
+        WindowPicture picture;
+    };
+
+    explicit PreviewWindow(Services services);
+    ~PreviewWindow();
+    PreviewWindow(const PreviewWindow&) = delete;
+    PreviewWindow& operator=(const PreviewWindow&) = delete;
+
+    // Settings changed: read "DWMThumbnail" again.
+    void Reload();
+    // The dock `owner` has the pointer on `itemId` (kNoItemId: on none of its items).
+    void HoverItem(const void* owner, std::int32_t itemId, Resolver resolve);
+    // A click on a multi-window item: its preview at once. False when it cannot show.
+    bool OpenNow(const void* owner, std::int32_t itemId, Resolver resolve);
+    // Closes the preview if it shows `itemId` of `owner` (a click that switched to its window).
+    void CloseFor(const void* owner, std::int32_t itemId);
+    // The dock goes away: nothing of it is asked for again.
+    void Forget(const void* owner);
+
+    [[nodiscard]] HWND Window() const { return m_window; }
+    static constexpr const wchar_t* kClassName = L"OndelPreview";
+
+private:
+    // A live thumbnail registration, given back when it goes.
+    class Thumbnail {
+    public:
+        Thumbnail() = default;
+        explicit Thumbnail(HTHUMBNAIL handle) : m_handle(handle) {}
+        ~Thumbnail() { Reset(); }
+        Thumbnail(Thumbnail&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+        Thumbnail& operator=(Thumbnail&& other) noexcept {
+            if (this != &other) {
+                Reset();
+                m_handle = std::exchange(other.m_handle, nullptr);
+            }
+            return *this;
+        }
+        Thumbnail(const Thumbnail&) = delete;
+        Thumbnail& operator=(const Thumbnail&) = delete;
+        void Reset() noexcept {
+            if (m_handle) ::DwmUnregisterThumbnail(m_handle);
+            m_handle = nullptr;
+        }
+        [[nodiscard]] HTHUMBNAIL Get() const { return m_handle; }
+        explicit operator bool() const { return m_handle != nullptr; }
+
+    private:
+        HTHUMBNAIL m_handle = nullptr;
+    };
+    struct Picture {
+        HWND window = nullptr;
+        std::wstring title;
+        Thumbnail thumbnail; // live; empty: captured
+        SourceSize source;
+        gfx::Bitmap captured;
+        RECT slot{}; // in the preview window
+    };
+    // Filled by the capture pass on a worker, taken by the user-interface thread.
+    struct CaptureMailbox {
+        std::mutex mutex;
+        std::uint64_t generation = 0;
+        std::vector<std::pair<HWND, gfx::Bitmap>> pictures;
+    };
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool EnsureWindow();
+    void Schedule();
+    void Tick();
+    bool Show(std::int64_t lateMs);
+    void Close();
+    void LayOut(const PreviewTarget& target);
+    void Draw();
+    [[nodiscard]] const gfx::Bitmap& TitlePicture(const std::wstring& title, int width);
+    void UpdateThumbnails();
+    void StartCapture();
+    void TakeCaptures(std::uint64_t generation);
+    void RefreshTitles();
+    void Refresh();
+    [[nodiscard]] int SlotAt(POINT client) const;
+    [[nodiscard]] RECT PinRect(const RECT& slot) const;
+    void Activate(int slot);
+    void TogglePin(int slot);
+    [[nodiscard]] std::optional<foundation::AccessibleTree> AccessibleSnapshot() const;
+
+    Services m_services;
+    PreviewSettings m_settings;
+    PreviewHover m_hover{100};
+    CaptureSchedule m_capture;
+    std::shared_ptr<CaptureMailbox> m_mailbox = std::make_shared<CaptureMailbox>();
+    HWND m_window = nullptr;
+    gfx::LayeredWindowSurface m_surface;
+    const void* m_owner = nullptr; // the dock whose item is hovered or shown
+    const void* m_shownOwner = nullptr;
+    Resolver m_resolve;
+    Resolver m_shownResolve;
+    std::int32_t m_shownItem = kNoItemId;
+    std::vector<Picture> m_pictures;
+    std::size_t m_more = 0; // windows past the cap
+    ScreenRect m_rect;
+    float m_scale = 1.0f;
+    int m_titleHeight = 0;
+    int m_hovered = -1;
+    bool m_tracking = false;
+    std::unordered_map<std::wstring, gfx::Bitmap> m_titlePictures;
+    bool m_fallbackReported = false; // once per run, not per opening
+    std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
+};
+
+} // namespace kestrana::dock::win32
