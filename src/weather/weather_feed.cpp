@@ -49,7 +49,7 @@ void WeatherFeed::TakeOver(FetchSchedule::Clock::time_point now) {
             m_located = true;
             m_locating = false;
             m_position = m_inbox->position;
-            if (!m_position) foundation::LogFailure("weather position", "no position within 10 s; stored place and sun times kept");
+            if (!m_position) foundation::LogFailure("weather position", "no position; the stored place and sun times stay");
             if (const auto sun = RunSunTimesJob(m_ports.store, m_position, m_ports.today()); sun && m_position) {
                 m_sun = *sun;
                 ++m_generation;

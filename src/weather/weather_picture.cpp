@@ -148,7 +148,7 @@ gfx::Bitmap DrawWeatherPanel(const WeatherData& data, const WeatherPanelTexts& t
                              gfx::TextRenderer& text, const ConditionPictureSource& pictures, int width) {
     const float w = float(std::max(width, 120));
     const float unit = w / 20; // one column of the hours row is three units wide
-    const float height = unit * (data.now ? 21.6f : 6.0f);
+    const float height = unit * (data.now ? (texts.attribution.empty() ? 20.0f : 21.6f) : 6.0f);
     gfx::Bitmap panel{int(w), int(height)};
     gfx::Canvas canvas(panel);
     const bool night = IsNightHour(hour, sun);
@@ -163,9 +163,10 @@ gfx::Bitmap DrawWeatherPanel(const WeatherData& data, const WeatherPanelTexts& t
     Condition(canvas, data.now->code, night, {unit, unit * 2, unit * 4, unit * 4}, sky, pictures);
     Text(canvas, text, data.now->temperature, unit * 2.4f, 300, white, unit * 5.6f, unit * 2.0f, int(unit * 7), false);
     Text(canvas, text, texts.condition, unit * 0.8f, 400, soft, unit * 5.7f, unit * 4.9f, int(w - unit * 7), false);
-    if (!data.now->sunrise.empty())
-        Text(canvas, text, L"\u2191 " + data.now->sunrise + L"   \u2193 " + data.now->sunset, unit * 0.7f, 400, soft,
-             unit * 13, unit * 2.4f, int(unit * 6.5f), false);
+    if (!data.now->sunrise.empty()) {
+        Text(canvas, text, texts.sunrise + L" " + data.now->sunrise, unit * 0.7f, 400, soft, unit * 13, unit * 2.2f, int(unit * 6.5f), false);
+        Text(canvas, text, texts.sunset + L" " + data.now->sunset, unit * 0.7f, 400, soft, unit * 13, unit * 3.3f, int(unit * 6.5f), false);
+    }
     // The hours, left to right.
     const float hoursTop = unit * 6.6f;
     canvas.FillRect({unit, hoursTop - unit * 0.3f, w - 2 * unit, 1}, Color{255, 255, 255, 70});

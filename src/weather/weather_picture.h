@@ -24,6 +24,8 @@ struct WeatherPanelTexts {
     std::wstring place;
     std::wstring condition;                      // the current condition's text
     std::function<std::wstring(const CivilDate&)> weekday; // "Mon"
+    std::wstring sunrise = L"Sunrise";
+    std::wstring sunset = L"Sunset";
     std::wstring attribution;                    // empty when the provider asks for none
     std::wstring noData = L"No weather data yet";
 };

@@ -103,6 +103,29 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     return true;
 }
 
+namespace {
+
+// The weather picture changed between minutes: only the weather items take it.
+template <class Docks>
+void UpdateWeatherPictures(Docks& docks, const std::shared_ptr<const gfx::Bitmap>& weather) {
+    docks.ForEach([&](auto& dock) {
+        if (!dock.window) return;
+        OndelBar& bar = dock.window->Bar();
+        bool changed = false;
+        {
+            std::lock_guard lock(bar.Items().ListMutex());
+            bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
+                if (item.live != LivePicture::Weather) return;
+                item.picture = weather;
+                changed = true;
+            });
+        }
+        if (changed) bar.Redraw();
+    });
+}
+
+} // namespace
+
 void DockHost::LoadLiveSources() {
     m_clockSkin = {};
     m_calendarPage = {};
@@ -138,11 +161,28 @@ void DockHost::LoadLiveSources() {
     }
 }
 
+bool DockHost::HasWeatherItem() {
+    bool found = false;
+    m_docks.ForEach([&](Dock& dock) {
+        if (found || !dock.window) return;
+        OndelBar& bar = dock.window->Bar();
+        std::lock_guard lock(bar.Items().ListMutex());
+        bar.Items().ForEachReal([&](std::size_t, Dockico& item) { found = found || item.live == LivePicture::Weather; });
+    });
+    return found;
+}
+
 void DockHost::UpdateLivePictures(bool force) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     const int minuteOfYear = (now.wYear * 400 + now.wMonth * 32 + now.wDay) * 1440 + now.wHour * 60 + now.wMinute;
-    if (!force && minuteOfYear == m_liveMinute) return;
+    std::shared_ptr<const gfx::Bitmap> weather = m_services.weatherPicture ? m_services.weatherPicture() : nullptr;
+    const bool weatherChanged = weather != m_weatherPicture;
+    m_weatherPicture = weather;
+    if (!force && minuteOfYear == m_liveMinute) {
+        if (weatherChanged && weather) UpdateWeatherPictures(m_docks, weather);
+        return;
+    }
     m_liveMinute = minuteOfYear;
     wchar_t monthName[32] = {};
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, L"MMM", monthName, 32, nullptr);
@@ -158,6 +198,9 @@ void DockHost::UpdateLivePictures(bool force) {
                         clock = std::make_shared<const gfx::Bitmap>(DrawClockPicture(
                             m_clockSkin, now.wHour, now.wMinute, now.wSecond, false, kItemPictureSize));
                     item.picture = clock;
+                    changed = true;
+                } else if (item.live == LivePicture::Weather && weather) {
+                    item.picture = weather;
                     changed = true;
                 } else if (item.live == LivePicture::Calendar && !m_calendarPage.Empty()) {
                     if (!calendar)

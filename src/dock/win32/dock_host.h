@@ -48,6 +48,9 @@ struct DockServices {
     // A folder item's own menu entries and their handler (see DockMenus::Services).
     std::function<gfx::Menu(const Dockico& item)> folderRows;
     std::function<void(const Dockico& item, int command)> folderCommand;
+    // The weather item's picture as it stands (the same pointer until it changes); none:
+    // the item keeps its themed picture.
+    std::function<std::shared_ptr<const gfx::Bitmap>()> weatherPicture;
 };
 
 class DockHost {
@@ -73,8 +76,10 @@ public:
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
     // Redraws the live clock and calendar items when the minute or the day changed (or
-    // at once with `force`). Call every second.
+    // at once with `force`), and the weather item when its picture changed. Call every second.
     void UpdateLivePictures(bool force = false);
+    // Whether any dock shows a weather item (its data is fetched only then).
+    [[nodiscard]] bool HasWeatherItem();
 
     // With "multiscreen" 1 the dock moves to the monitor under the pointer (never while
     // the pointer is on the dock). Call on a timer; true when the dock moved.
@@ -101,6 +106,7 @@ private:
     ClockSkinPictures m_clockSkin;
     gfx::Bitmap m_calendarPage;
     int m_liveMinute = -1;
+    std::shared_ptr<const gfx::Bitmap> m_weatherPicture;
     bool m_followPointer = false;
 };
 
