@@ -99,6 +99,11 @@ void WeatherFeed::Tick(FetchSchedule::Clock::time_point now, bool itemShown) {
     TakeOver(now);
     // The first fetch waits for the position (bounded), since the place may come from it.
     if (m_locating && !m_located) return;
+    // A place chosen in the settings window counts at once.
+    if (!m_place.coordinates.empty() && !m_schedule.Running()) {
+        const std::wstring stored = m_ports.store.ReadString(L"weather", L"citycode");
+        if (stored.find(L',') != std::wstring::npos && stored != m_place.coordinates) PlaceChanged();
+    }
     if (m_schedule.Due(now, itemShown && m_ports.http)) StartFetch(now);
 }
 

@@ -92,6 +92,13 @@ TEST(WeatherFeed, LocatesFirstThenFetchesOnAWorkerAndTakesTheResultOnTheNextTick
     EXPECT_EQ(w.folder.store.ReadString(L"weather", L"citycode"), L"-0.12780,51.50740");
     EXPECT_EQ(w.folder.store.ReadString(L"weather", L"cityname"), L"Beijing Shi Beijing");
     EXPECT_EQ(w.feed.DataProvider(), Provider::Service);
+
+    // A place chosen in the settings is fetched on the next tick, not half an hour later.
+    w.folder.store.WriteString(L"weather", L"citycode", L"2.35,48.85");
+    w.feed.Tick(w.t + 3s, true);
+    ASSERT_EQ(w.jobs.size(), 1u);
+    w.RunJobs();
+    EXPECT_NE(w.http->urls.back().find("lon=2.35&lat=48.85"), std::string::npos);
 }
 
 TEST(WeatherFeed, FailuresKeepTheDataAndRetryLater) {

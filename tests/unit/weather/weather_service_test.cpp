@@ -1,6 +1,8 @@
 #include "fakes/settings_folder.h"
+#include "foundation/text.h"
 #include "weather/fetch_schedule.h"
 #include "weather/weather_service.h"
+#include "weather/weather_settings_page.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +161,38 @@ TEST(FetchSchedule, OneAtATimeEveryHalfHourSoonerAfterFailureAndOnResume) {
     schedule.Finished(t0 + minutes(36), true);
     schedule.Resumed();
     EXPECT_TRUE(schedule.Due(t0 + minutes(37), true));
+}
+
+TEST(WeatherSettingsPage, SearchByNameThenUseTheChosenPlace) {
+    fakes::SettingsFolder folder;
+    auto search = std::make_shared<PlaceSearchState>();
+    const foundation::PageDescriptor page = WeatherSettingsPage(search);
+    foundation::SettingsModel model(folder.store);
+    const auto control = [&](const wchar_t* id) {
+        for (const auto& c : page.controls)
+            if (c.id == id) return &c;
+        ADD_FAILURE() << foundation::ToUtf8(id);
+        return &page.controls.front();
+    };
+    EXPECT_EQ(model.Write(*control(L"weatherquery"), L"London").status, foundation::WriteStatus::Written);
+    EXPECT_TRUE(folder.ConfigText().find("London") == std::string::npos); // the query is not a setting
+
+    ScriptedHttp http;
+    http.answer = {200, Recorded("open_meteo_places.json"), false, ""};
+    EXPECT_FALSE(UseChosenPlace(folder.store, *search)); // nothing found yet
+    ASSERT_EQ(RunPlaceSearch(*search, http, folder.store, false), 2u);
+    EXPECT_NE(http.urls.back().find("name=London"), std::string::npos);
+    const auto listed = model.Choices(*control(L"weatherresults"));
+    ASSERT_EQ(listed.size(), 2u);
+    model.Write(*control(L"weatherresults"), listed[1].value);
+    ASSERT_TRUE(UseChosenPlace(folder.store, *search));
+    EXPECT_EQ(folder.store.ReadString(L"weather", L"citycode"), L"-81.23304,42.98339");
+    EXPECT_EQ(folder.store.ReadString(L"weather", L"cityname"), L"London, Ontario, Canada");
+
+    // A new search forgets the old choice.
+    http.answer = {500, "", false, ""};
+    EXPECT_EQ(RunPlaceSearch(*search, http, folder.store, false), 0u);
+    EXPECT_FALSE(UseChosenPlace(folder.store, *search));
 }
 
 } // namespace
