@@ -200,6 +200,7 @@ bool AppServices::StartDocks() {
         dock::win32::SetWeatherValueSource([this] { return m_weather ? m_weather->Summary() : std::wstring(); });
     }
     services.weatherPicture = [this] { return m_weather ? m_weather->Picture() : nullptr; };
+    services.clockNight = [this] { return m_weather && m_weather->NightForClock(); };
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
 }

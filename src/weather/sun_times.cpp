@@ -92,4 +92,10 @@ bool IsNightHour(int hour, const SunTimes& sun) {
     return !(hour >= s.sunrise.hour && hour < s.sunset.hour);
 }
 
+bool IsNightAt(int hour, int minute, const SunTimes& sun) {
+    const SunTimes s = EffectiveSunTimes(sun);
+    const int now = hour * 60 + minute;
+    return now >= s.sunset.hour * 60 + s.sunset.minute || now < s.sunrise.hour * 60 + s.sunrise.minute;
+}
+
 } // namespace kestrana::weather

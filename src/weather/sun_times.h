@@ -49,5 +49,8 @@ inline constexpr SunTimes kDefaultSunTimes{{6, 0}, {18, 0}};
 // Night is before the sunrise hour or from the sunset hour on (whole hours, as the
 // weather pictures choose their night variant).
 [[nodiscard]] bool IsNightHour(int hour, const SunTimes& sun);
+// To the minute, as the clock skin switches: night from the sunset minute on and before
+// the sunrise minute (with 6:40 and 18:20, 6:39 and 18:20 are night, 6:40 and 18:19 day).
+[[nodiscard]] bool IsNightAt(int hour, int minute, const SunTimes& sun);
 
 } // namespace kestrana::weather

@@ -51,6 +51,9 @@ struct DockServices {
     // The weather item's picture as it stands (the same pointer until it changes); none:
     // the item keeps its themed picture.
     std::function<std::shared_ptr<const gfx::Bitmap>()> weatherPicture;
+    // Whether it is night now by today's sunrise and sunset: the clock then shows its
+    // skin's dark pictures. None: the dark appearance decides.
+    std::function<bool()> clockNight;
 };
 
 class DockHost {
@@ -104,6 +107,7 @@ private:
 
     std::size_t m_monitorCount = 0;
     ClockSkinPictures m_clockSkin;
+    ClockSkinPictures m_clockSkinNight;
     gfx::Bitmap m_calendarPage;
     int m_liveMinute = -1;
     std::shared_ptr<const gfx::Bitmap> m_weatherPicture;

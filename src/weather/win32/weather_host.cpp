@@ -70,6 +70,12 @@ bool WeatherHost::NightNow() const {
     return IsNightHour(HourNow(), m_feed.Sun());
 }
 
+bool WeatherHost::NightForClock() const {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return IsNightAt(now.wHour, now.wMinute, m_feed.Sun());
+}
+
 gfx::Bitmap WeatherHost::ConditionPicture(const std::wstring& code, bool night) const {
     if (code.empty() || code.find_first_of(L"\\/:.") != std::wstring::npos) return {};
     auto& files = m_services.store.Files();

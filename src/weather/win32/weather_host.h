@@ -47,6 +47,8 @@ public:
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> Picture();
     // "21°, Clear"; empty before the first data.
     [[nodiscard]] std::wstring Summary() const;
+    // Whether it is night to the minute by today's sun times (the clock skin's switch).
+    [[nodiscard]] bool NightForClock() const;
     // Opens the view near the pointer; from any thread.
     void RequestView() const noexcept;
     [[nodiscard]] HWND ViewWindow() const noexcept { return m_view.Get(); }

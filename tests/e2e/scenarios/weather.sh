@@ -2,7 +2,9 @@
 # loopback address only): the request carries the stored place's longitude and latitude,
 # the service's name for the place is written to "weather"/"cityname", the item reads as
 # the answer's temperature and condition to a screen reader, and a click opens the view
-# (this Wine has no weather package). Screenshots: build/e2e/run/weather/weather-*.png.
+# (this Wine has no weather package). Then the clock item shows its skin's night face once
+# the stored sunset has passed (a second start with other sun times).
+# Screenshots: build/e2e/run/weather/weather-*.png.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin weather 1280x800x24
 
@@ -16,9 +18,10 @@ for i in $(seq 1 50); do
 done
 port=$(cat "$E2E_DIR/port" 2>/dev/null) || e2e_fail "the stand-in service did not start"
 
-printf '%s\r\n' '[ico1]' 'appname=weather' '[ico2]' 'appname=trash|' >"$E2E_BASE/ico.ini"
-printf '%s\r\n' '[normal]' 'detaillog=1' '[weather]' "service=http://127.0.0.1:$port" 'citycode=116.39723,39.90750' \
-    >"$E2E_BASE/config.ini"
+printf '%s\r\n' '[ico1]' 'appname=weather' '[ico2]' 'appname=systemtime' '[ico3]' 'appname=trash|' >"$E2E_BASE/ico.ini"
+# Day from 1:00 to 23:58 (this Wine has no location service, so the stored times stay).
+printf '%s\r\n' '[normal]' 'detaillog=1' 'sunrise=1:0' 'sunset=23:58' '[weather]' "service=http://127.0.0.1:$port" \
+    'citycode=116.39723,39.90750' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
 
@@ -67,5 +70,30 @@ read -r vl vt vr vb < <(kdrv rect "$view")
 sleep 0.5
 e2e_screenshot weather-view >/dev/null
 
+# The clock's face: its average brightness on a screenshot.
+clock_brightness() { # <png> <acc-tree>
+    local rect
+    rect=$(printf '%s\n' "$2" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && f[2] == 61 { print f[5] "x" f[6] "+" f[3] "+" f[4] }')
+    [ -n "$rect" ] || return 1
+    convert "$1" -crop "$rect" -resize 1x1 -format "%[fx:int(255*luminance)]" info: 2>/dev/null
+}
+day_clock=$(clock_brightness "$(e2e_screenshot weather-clock-day)" "$dock") || e2e_fail "no clock item"
 e2e_quit_kestrana || e2e_fail "Kestrana did not quit cleanly"
+
+# Sunrise and sunset both at 23:59: night now.
+hour_minute=$(date +%H%M)
+if [ "$hour_minute" -ge 100 ] && [ "$hour_minute" -lt 2357 ]; then
+    { printf '\xff\xfe'; e2e_text "$E2E_BASE/config.ini" | sed 's/^sunrise=.*/sunrise=23:59/; s/^sunset=.*/sunset=23:59/; s/$/\r/' |
+        iconv -f UTF-8 -t UTF-16LE; } >"$E2E_BASE/config.ini.new" && mv "$E2E_BASE/config.ini.new" "$E2E_BASE/config.ini"
+    e2e_start_kestrana
+    input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock after the second start"
+    sleep 1.5
+    dock=$(kdrv acc-tree "$input")
+    night_clock=$(clock_brightness "$(e2e_screenshot weather-clock-night)" "$dock") || e2e_fail "no clock item at night"
+    echo "clock face brightness: day $day_clock, night $night_clock"
+    [ "$night_clock" -lt $((day_clock - 60)) ] || e2e_fail "the clock did not turn to its night face ($day_clock, $night_clock)"
+    e2e_quit_kestrana || e2e_fail "Kestrana did not quit cleanly"
+else
+    echo "near midnight: the night face is not checked"
+fi
 e2e_log "weather: passed"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace kestrana::weather {
 namespace {
@@ -110,6 +111,13 @@ TEST(SunTimes, StoredTextsAndTheNightTest) {
     EXPECT_FALSE(IsNightHour(17, SunTimes{{0, 0}, {0, 0}}));
     EXPECT_TRUE(IsNightHour(18, SunTimes{{0, 0}, {0, 0}}));
     EXPECT_TRUE(IsNightHour(5, SunTimes{{0, 0}, {20, 0}}));
+
+    const SunTimes minutes{{6, 40}, {18, 20}};
+    for (const auto& [hour, minute, night] : {std::tuple{6, 39, true}, {6, 40, false}, {18, 19, false}, {18, 20, true},
+                                              {0, 0, true}, {12, 0, false}, {23, 59, true}, {5, 59, true}})
+        EXPECT_EQ(IsNightAt(hour, minute, minutes), night) << hour << ":" << minute;
+    EXPECT_TRUE(IsNightAt(18, 0, SunTimes{}));
+    EXPECT_FALSE(IsNightAt(6, 0, SunTimes{}));
 }
 
 } // namespace
