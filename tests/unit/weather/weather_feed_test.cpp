@@ -174,5 +174,51 @@ TEST(WeatherPicture, ShowsConditionTemperatureAndNight) {
     EXPECT_EQ(WeatherSummary(WeatherData{}, L"Rain"), L"");
 }
 
+TEST(WeatherPicture, PanelShowsEachHourByItsOwnDayOrNightAndTheAttributionWhenAsked) {
+    gfx::BuiltinTextRenderer text;
+    WeatherData data;
+    WeatherPanelTexts texts;
+    texts.place = L"Beijing";
+    const gfx::Bitmap empty = DrawWeatherPanel(data, texts, 12, {}, text, {}, 200);
+    data.now = WeatherNow{L"-3\u00B0", L"2", L"7:20", L"16:50"};
+    for (int i = 0; i < 6; ++i) data.hours.push_back({std::to_wstring(15 + i), std::to_wstring(i), L"1\u00B0"});
+    for (int i = 0; i < 6; ++i) data.days.push_back({ForecastDay({2026, 12, 6}, i), L"8", L"8", L"2\u00B0", L"-5\u00B0"});
+
+    std::vector<std::wstring> asked;
+    const ConditionPictureSource record = [&](const std::wstring& code, bool night) {
+        asked.push_back(code + (night ? L"n" : L""));
+        return gfx::Bitmap();
+    };
+    std::vector<CivilDate> weekdays;
+    texts.weekday = [&](const CivilDate& d) {
+        weekdays.push_back(d);
+        return std::wstring(L"Day");
+    };
+    const SunTimes sun{{7, 20}, {17, 5}};
+    const gfx::Bitmap plain = DrawWeatherPanel(data, texts, 16, sun, text, record, 200);
+    // Now (16:00, day), then the hours 15 to 20 (night from 17), then the six days by day.
+    const std::vector<std::wstring> expected{L"2", L"0", L"1", L"2n", L"3n", L"4n", L"5n", L"8", L"8", L"8", L"8", L"8", L"8"};
+    EXPECT_EQ(asked, expected);
+    ASSERT_EQ(weekdays.size(), 6u);
+    EXPECT_EQ(weekdays.back(), (CivilDate{2026, 12, 11}));
+    EXPECT_GT(plain.Height(), empty.Height());
+    EXPECT_EQ(plain.Width(), 200);
+
+    texts.attribution = L"Weather data by Open-Meteo.com";
+    const gfx::Bitmap credited = DrawWeatherPanel(data, texts, 16, sun, text, {}, 200);
+    ASSERT_GT(credited.Height(), plain.Height());
+    // The credit line lies below everything else.
+    int creditedInk = 0, plainInk = 0;
+    const auto ink = [](const gfx::Bitmap& b, int fromRow, int toRow) {
+        int count = 0;
+        for (int y = fromRow; y < toRow; ++y)
+            for (int x = 0; x < b.Width(); ++x) count += gfx::PixelR(b.At(x, y)) > 150;
+        return count;
+    };
+    creditedInk = ink(credited, plain.Height() - 4, credited.Height());
+    plainInk = ink(plain, plain.Height() - 4, plain.Height());
+    EXPECT_GT(creditedInk, plainInk);
+}
+
 } // namespace
 } // namespace kestrana::weather
