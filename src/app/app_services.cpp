@@ -9,6 +9,7 @@
 #include "dock/window_tracker.h"
 #include "dock/item_pictures.h"
 #include "dock/win32/dock_host.h"
+#include "dock/win32/dock_reader.h"
 #include "dock/win32/item_icon_source.h"
 #include "dock/win32/item_system.h"
 #include "dock/win32/tracker_pictures.h"
@@ -34,6 +35,7 @@
 #include "menubar/app_menus.h"
 #include "menubar/win32/system_actions.h"
 #include "themes/theme_files.h"
+#include "weather/win32/weather_host.h"
 
 #include <windows.h>
 
@@ -81,6 +83,11 @@ dock::win32::SpecialServices DockSpecialServices() {
     }
     services.shareKeyMessage = Messages().shareKey;
     services.toggleTaskbar = [] { menubar::win32::SetTaskbarShown(menubar::win32::TaskbarHidden()); };
+    // Without the weather package the item opens our own view; the request is posted, so
+    // a worker may make it.
+    if (const HWND view = ::FindWindowW(weather::win32::WeatherHost::kViewClass, nullptr)) {
+        services.weatherView = [view] { ::PostMessageW(view, weather::win32::WeatherHost::kMsgShowView, 0, 0); };
+    }
     return services;
 }
 
@@ -186,8 +193,26 @@ bool AppServices::StartDocks() {
                 m_store, m_jobs, Text(), Decoder(), std::make_shared<launchers::win32::StackPictureCache>()});
         m_stacks->Open(folder, title, dock, pointer);
     };
+    if (!m_weather) {
+        m_weather = std::make_unique<weather::win32::WeatherHost>(weather::win32::WeatherHostServices{
+            m_store, Text(), Decoder(), [this](std::function<void()> job) {
+                return m_jobs.Run([job = std::move(job)](const dock::JobContext&) { job(); });
+            }});
+        m_weather->Start();
+        dock::win32::SetWeatherValueSource([this] { return m_weather ? m_weather->Summary() : std::wstring(); });
+    }
+    services.weatherPicture = [this] { return m_weather ? m_weather->Picture() : nullptr; };
+    services.clockNight = [this] { return m_weather && m_weather->NightForClock(); };
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     return m_docks->Start();
+}
+
+void AppServices::TickWeather() {
+    if (m_weather) m_weather->Tick(m_docks && m_docks->HasWeatherItem());
+}
+
+void AppServices::WeatherResumed() {
+    if (m_weather) m_weather->Resumed();
 }
 
 namespace {

@@ -46,6 +46,9 @@ namespace kestrana::launchers::win32 {
 class StackHost;
 class StackIcons;
 }
+namespace kestrana::weather::win32 {
+class WeatherHost;
+}
 
 namespace kestrana::app {
 
@@ -93,6 +96,10 @@ public:
     // Picture requests that found the job runner full are asked again, and folders shown
     // as stacks get their piles. Every second.
     void RetryItemPictures();
+    // The weather: its position and sun times are asked for once the docks start; every
+    // second it takes over finished fetches and fetches while a weather item shows.
+    void TickWeather();
+    void WeatherResumed();
     // The name of the first dock item (of any dock) launched from `imagePath`; the menu
     // bar names the active application with it. User-interface thread.
     [[nodiscard]] std::wstring DockItemName(const std::wstring& imagePath);
@@ -123,6 +130,7 @@ private:
     std::unique_ptr<dock::WindowTracker> m_tracker;
     std::unique_ptr<dock::WindowEventSink> m_windowSink; // the tracker, and the menu bar for activations
     std::unique_ptr<dock::WindowEventSources> m_windowSources;
+    std::unique_ptr<weather::win32::WeatherHost> m_weather; // before the docks, which draw its picture
     std::unique_ptr<dock::win32::DockHost> m_docks;
     std::unique_ptr<launchers::win32::StackHost> m_stacks; // made on the first folder click
     std::unique_ptr<launchers::win32::StackIcons> m_stackIcons;

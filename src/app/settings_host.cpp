@@ -23,6 +23,8 @@
 #include "settings/backup_settings_page.h"
 #include "settings/settings_backup.h"
 #include "settings/win32/settings_window.h"
+#include "weather/weather_settings_page.h"
+#include "weather/win32/winhttp_client.h"
 
 #include <commdlg.h>
 
@@ -186,6 +188,18 @@ std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view 
         }
     }
     if (auto done = ActOnLists(services, action, owner)) return *done;
+    if (action == weather::kPlaceSearchAction) {
+        // The search waits for the answer (at most the client's 10 s): its results are
+        // what the page shows next.
+        weather::win32::WinHttpClient http;
+        if (weather::RunPlaceSearch(*Ports().placeSearch, http, store, ::GetSystemDefaultLCID() == 2052) == 0)
+            return tip(L"weathernoplace", L"No place of that name was found.");
+        return tip(L"weatherchoose", L"Choose a place from the list, then use it.");
+    }
+    if (action == weather::kPlaceUseAction) {
+        if (!weather::UseChosenPlace(store, *Ports().placeSearch)) return tip(L"choosefirst", L"Choose one of the list first.");
+        return std::nullopt;
+    }
     if (action == settings::kItemBackupAction) {
         const auto result = dock::BackupItemList(store, clock);
         return foundation::TextRef{L"", L"", result.message};

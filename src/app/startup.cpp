@@ -354,10 +354,16 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
     };
     if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
     Handlers().everySecond = [services] {
+        services->TickWeather();
         if (auto* docks = services->Docks()) docks->UpdateLivePictures();
         services->RetryItemPictures();
     };
     ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
+    // After sleep the forecast is stale; whoever else listens still hears the resume.
+    Handlers().powerResumed = [services, before = std::move(Handlers().powerResumed)] {
+        if (before) before();
+        services->WeatherResumed();
+    };
 }
 
 // The Launchpad is made on its first request (the dock's item, later hotkeys and hot

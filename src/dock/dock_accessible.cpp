@@ -84,6 +84,8 @@ foundation::AccessibleTree BuildDockTree(const DockItems& items, const OndelBarM
             e.value = live.clockTime.empty() ? item.tag : live.clockTime;
         } else if (item.appname == L"cal|") {
             e.value = live.calendarDate;
+        } else if (item.appname == L"weather") {
+            e.value = live.weather;
         } else if (item.appname == L"trash|" && live.trashFull) {
             e.value = *live.trashFull ? words.trashFull : words.trashEmpty;
         }

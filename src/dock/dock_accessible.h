@@ -19,6 +19,7 @@ struct DockLiveValues {
     std::wstring clockTime;        // as the clock item's label formats it; its label when empty
     std::wstring calendarDate;     // today, as the calendar page shows it
     std::optional<bool> trashFull; // nothing when it is not known yet
+    std::wstring weather;          // "21°, Clear"; empty before the first data
 };
 
 // The words a reader hears besides the labels, in the user's language.

@@ -8,11 +8,44 @@
 namespace kestrana::dock {
 namespace {
 
+// The part of a picture that is not fully transparent, grown by one clear pixel so that
+// filtering at its edges sees the same neighbours as in the whole picture.
+gfx::RectI VisibleBounds(const gfx::Bitmap& picture) {
+    int left = picture.Width(), top = picture.Height(), right = -1, bottom = -1;
+    for (int y = 0; y < picture.Height(); ++y) {
+        const gfx::Pixel* row = picture.Row(y);
+        for (int x = 0; x < picture.Width(); ++x) {
+            if (gfx::PixelA(row[x]) == 0) continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = y;
+        }
+    }
+    if (right < 0) return {};
+    left = std::max(left - 1, 0);
+    top = std::max(top - 1, 0);
+    right = std::min(right + 1, picture.Width() - 1);
+    bottom = std::min(bottom + 1, picture.Height() - 1);
+    return {left, top, right - left + 1, bottom - top + 1};
+}
+
 void DrawHand(gfx::Canvas& canvas, const gfx::Bitmap& hand, float degrees, int size) {
     if (hand.Empty()) return;
     const float scale = static_cast<float>(size) / static_cast<float>(std::max(hand.Width(), hand.Height()));
-    canvas.DrawRotated(hand, {static_cast<float>(hand.Width()) / 2, static_cast<float>(hand.Height()) / 2},
-                       {static_cast<float>(size) / 2, static_cast<float>(size) / 2}, degrees, scale);
+    const gfx::PointF pivot{static_cast<float>(hand.Width()) / 2, static_cast<float>(hand.Height()) / 2};
+    const gfx::PointF centre{static_cast<float>(size) / 2, static_cast<float>(size) / 2};
+    if (scale >= 0.5f) {
+        // A hand is a thin stroke on a square of the face's size: turning only its visible
+        // part spares the rotation most of the square's pixels.
+        const gfx::RectI visible = VisibleBounds(hand);
+        if (visible.Empty()) return;
+        const gfx::Bitmap part = hand.Crop(visible);
+        canvas.DrawRotated(part, {pivot.x - static_cast<float>(visible.x), pivot.y - static_cast<float>(visible.y)}, centre,
+                           degrees, scale);
+        return;
+    }
+    canvas.DrawRotated(hand, pivot, centre, degrees, scale);
 }
 
 } // namespace

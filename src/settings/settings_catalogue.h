@@ -10,6 +10,7 @@
 #include "foundation/settings_pages.h"
 #include "menubar/bar_settings_page.h"
 #include "themes/theme_settings_page.h"
+#include "weather/weather_settings_page.h"
 
 #include <functional>
 #include <memory>
@@ -33,6 +34,7 @@ struct PagePorts {
     launchers::Confirm confirm;
     std::shared_ptr<std::wstring> padExcluded = std::make_shared<std::wstring>();
     std::shared_ptr<std::wstring> animationExcluded = std::make_shared<std::wstring>();
+    std::shared_ptr<weather::PlaceSearchState> placeSearch = std::make_shared<weather::PlaceSearchState>();
     themes::ThemeChoices* themeChoices = nullptr; // the running program's, when there is one
     bool windows11 = false;
     std::function<bool()> uiAccessPossible; // the companion with UI access can run here

@@ -107,8 +107,32 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     return true;
 }
 
+namespace {
+
+// The weather picture changed between minutes: only the weather items take it.
+template <class Docks>
+void UpdateWeatherPictures(Docks& docks, const std::shared_ptr<const gfx::Bitmap>& weather) {
+    docks.ForEach([&](auto& dock) {
+        if (!dock.window) return;
+        OndelBar& bar = dock.window->Bar();
+        bool changed = false;
+        {
+            std::lock_guard lock(bar.Items().ListMutex());
+            bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
+                if (item.live != LivePicture::Weather) return;
+                item.picture = weather;
+                changed = true;
+            });
+        }
+        if (changed) bar.Redraw();
+    });
+}
+
+} // namespace
+
 void DockHost::LoadLiveSources() {
     m_clockSkin = {};
+    m_clockSkinNight = {};
     m_calendarPage = {};
     const bool dark = m_services.darkMode ? m_services.darkMode() : false;
     auto& files = m_services.store.Files();
@@ -127,29 +151,52 @@ void DockHost::LoadLiveSources() {
             const std::wstring folder = themes::ThemeFolder(base, skin) + L"clock\\";
             const std::wstring config = folder + L"config.ini";
             if (!files.IsFile(config)) continue;
-            auto picture = [&](const wchar_t* key) {
+            auto picture = [&](const wchar_t* key, bool darkPicture) {
                 std::wstring name;
-                if (dark) name = m_services.store.ReadString(L"config", std::wstring(key) + L"_dark", L"", config);
+                if (darkPicture) name = m_services.store.ReadString(L"config", std::wstring(key) + L"_dark", L"", config);
                 if (name.empty()) name = m_services.store.ReadString(L"config", key, L"", config);
                 return name.empty() ? gfx::Bitmap() : decode(folder + name);
             };
-            m_clockSkin.face = picture(L"bg");
-            m_clockSkin.hour = picture(L"hour");
-            m_clockSkin.minute = picture(L"minute");
-            m_clockSkin.second = picture(L"second");
+            // With sun times the skin's dark pictures are its night; without, the appearance's.
+            const bool byNight = static_cast<bool>(m_services.clockNight);
+            for (auto [pictures, darkPicture] : {std::pair{&m_clockSkin, dark && !byNight}, std::pair{&m_clockSkinNight, true}}) {
+                if (!byNight && pictures == &m_clockSkinNight) continue;
+                pictures->face = picture(L"bg", darkPicture);
+                pictures->hour = picture(L"hour", darkPicture);
+                pictures->minute = picture(L"minute", darkPicture);
+                pictures->second = picture(L"second", darkPicture);
+            }
             if (m_clockSkin.Usable()) break;
         }
     }
+}
+
+bool DockHost::HasWeatherItem() {
+    bool found = false;
+    m_docks.ForEach([&](Dock& dock) {
+        if (found || !dock.window) return;
+        OndelBar& bar = dock.window->Bar();
+        std::lock_guard lock(bar.Items().ListMutex());
+        bar.Items().ForEachReal([&](std::size_t, Dockico& item) { found = found || item.live == LivePicture::Weather; });
+    });
+    return found;
 }
 
 void DockHost::UpdateLivePictures(bool force) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     const int minuteOfYear = (now.wYear * 400 + now.wMonth * 32 + now.wDay) * 1440 + now.wHour * 60 + now.wMinute;
-    if (!force && minuteOfYear == m_liveMinute) return;
+    std::shared_ptr<const gfx::Bitmap> weather = m_services.weatherPicture ? m_services.weatherPicture() : nullptr;
+    const bool weatherChanged = weather != m_weatherPicture;
+    m_weatherPicture = weather;
+    if (!force && minuteOfYear == m_liveMinute) {
+        if (weatherChanged && weather) UpdateWeatherPictures(m_docks, weather);
+        return;
+    }
     m_liveMinute = minuteOfYear;
     wchar_t monthName[32] = {};
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, L"MMM", monthName, 32, nullptr);
+    const bool night = m_services.clockNight && m_services.clockNight();
     std::shared_ptr<const gfx::Bitmap> clock, calendar;
     m_docks.ForEach([&](Dock& dock) {
         OndelBar& bar = dock.window->Bar();
@@ -158,10 +205,14 @@ void DockHost::UpdateLivePictures(bool force) {
             std::lock_guard lock(bar.Items().ListMutex());
             bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
                 if (item.live == LivePicture::Clock && m_clockSkin.Usable()) {
+                    const ClockSkinPictures& skin = night && m_clockSkinNight.Usable() ? m_clockSkinNight : m_clockSkin;
                     if (!clock)
                         clock = std::make_shared<const gfx::Bitmap>(DrawClockPicture(
-                            m_clockSkin, now.wHour, now.wMinute, now.wSecond, false, kItemPictureSize));
+                            skin, now.wHour, now.wMinute, now.wSecond, false, kItemPictureSize));
                     item.picture = clock;
+                    changed = true;
+                } else if (item.live == LivePicture::Weather && weather) {
+                    item.picture = weather;
                     changed = true;
                 } else if (item.live == LivePicture::Calendar && !m_calendarPage.Empty()) {
                     if (!calendar)

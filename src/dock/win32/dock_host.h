@@ -51,6 +51,12 @@ struct DockServices {
     // A picture of another program's window, for previews where the system gives no live
     // thumbnails (called on a worker). None: such previews show empty frames.
     PreviewWindow::WindowPicture windowPicture;
+    // The weather item's picture as it stands (the same pointer until it changes); none:
+    // the item keeps its themed picture.
+    std::function<std::shared_ptr<const gfx::Bitmap>()> weatherPicture;
+    // Whether it is night now by today's sunrise and sunset: the clock then shows its
+    // skin's dark pictures. None: the dark appearance decides.
+    std::function<bool()> clockNight;
 };
 
 class DockHost {
@@ -76,8 +82,10 @@ public:
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
     // Redraws the live clock and calendar items when the minute or the day changed (or
-    // at once with `force`). Call every second.
+    // at once with `force`), and the weather item when its picture changed. Call every second.
     void UpdateLivePictures(bool force = false);
+    // Whether any dock shows a weather item (its data is fetched only then).
+    [[nodiscard]] bool HasWeatherItem();
 
     // With "multiscreen" 1 the dock moves to the monitor under the pointer (never while
     // the pointer is on the dock). Call on a timer; true when the dock moved.
@@ -104,8 +112,10 @@ private:
 
     std::size_t m_monitorCount = 0;
     ClockSkinPictures m_clockSkin;
+    ClockSkinPictures m_clockSkinNight;
     gfx::Bitmap m_calendarPage;
     int m_liveMinute = -1;
+    std::shared_ptr<const gfx::Bitmap> m_weatherPicture;
     bool m_followPointer = false;
 };
 

@@ -23,7 +23,16 @@ std::wstring Now() {
     return text;
 }
 
+std::function<std::wstring()>& WeatherValueSource() {
+    static std::function<std::wstring()> source;
+    return source;
+}
+
 } // namespace
+
+void SetWeatherValueSource(std::function<std::wstring()> source) {
+    WeatherValueSource() = std::move(source);
+}
 
 std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, OndelBar& bar,
                                                                 std::function<std::optional<bool>()> trashFull) {
@@ -32,6 +41,7 @@ std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, Ond
         live.calendarDate = Today();
         live.clockTime = Now();
         if (trashFull) live.trashFull = trashFull();
+        if (WeatherValueSource()) live.weather = WeatherValueSource()();
         // A reader never waits for a worker that reads the row: it hears the previous
         // snapshot instead.
         std::unique_lock lock(bar.Items().ListMutex(), std::try_to_lock);

@@ -29,6 +29,10 @@ inline constexpr UINT kMsgReaderInvoke = WM_APP + 30;
                                                       const std::function<std::optional<bool>()>& trashFull,
                                                       WPARAM wParam, LPARAM lParam) noexcept;
 
+// What the weather item's value reads ("21°, Clear"); set once at start-up, asked on the
+// user-interface thread.
+void SetWeatherValueSource(std::function<std::wstring()> source);
+
 // kMsgReaderInvoke: clicks the item as the left button would; an id that names no item
 // of the row (a stale one, or one another program made up) is ignored.
 void InvokeForReader(OndelBar& bar, DockClicks* clicks, bool menuOpen, WPARAM itemId);

@@ -19,6 +19,8 @@
 namespace kestrana::dock::win32 {
 namespace {
 
+constexpr std::wstring_view kWeatherPackage = L"microsoft.bingweather_8wekyb3d8bbwe";
+
 using Microsoft::WRL::ComPtr;
 using kestrana::win32::ComApartment;
 using kestrana::win32::StartWithShell;
@@ -222,7 +224,13 @@ bool RunSpecialAction(const SpecialAction& action, const SpecialServices& servic
             const std::wstring uri(action.target);
             return StartWithShell({.file = uri.c_str()}, "open special item");
         }
-        case SpecialKind::StartPackage: return StartPackage(action.target, action.fallback);
+        case SpecialKind::StartPackage:
+            if (StartPackage(action.target, action.fallback)) return true;
+            if (action.target == kWeatherPackage && services.weatherView) {
+                services.weatherView();
+                return true;
+            }
+            return false;
         case SpecialKind::TaskView:
             return OpenInFileManager(L"shell:::{3080F90E-D7AD-11D9-BD98-0000947B0257}", "open task view");
         }

@@ -45,6 +45,8 @@ struct SpecialServices {
     HWND companion = nullptr;
     UINT shareKeyMessage = 0;
     std::function<void()> toggleTaskbar;
+    // Opens our own weather view when the weather package is not installed.
+    std::function<void()> weatherView;
 };
 bool RunSpecialAction(const SpecialAction& action, const SpecialServices& services) noexcept;
 

@@ -130,6 +130,7 @@ TEST(DockAccessibleTree, SpecialItemsCarryTheirLiveValues) {
     dock.Add(L"12:40", L"systemtime");
     dock.Add(L"Calendar", L"cal|");
     dock.Add(L"Trash", L"trash|");
+    dock.Add(L"Weather", L"weather");
     dock.Settle();
 
     DockLiveValues live;
@@ -149,6 +150,11 @@ TEST(DockAccessibleTree, SpecialItemsCarryTheirLiveValues) {
         EXPECT_EQ(tree.Find(tree.Root().children[0])->value, L"12:41");
         EXPECT_EQ(tree.Find(tree.Root().children[2])->value, full ? L"Full" : L"Empty");
     }
+    EXPECT_EQ(tree.Find(tree.Root().children[3])->value, L""); // no data yet
+    live.weather = L"21\u00B0, Clear";
+    tree = dock.Tree(live);
+    EXPECT_EQ(tree.Find(tree.Root().children[3])->name, L"Weather");
+    EXPECT_EQ(tree.Find(tree.Root().children[3])->value, L"21\u00B0, Clear");
 }
 
 TEST(DockAccessibleTree, WindowsAndMarksBecomeStateAndWords) {

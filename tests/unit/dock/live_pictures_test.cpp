@@ -60,6 +60,29 @@ TEST(LivePictures, ClockHandsPointAtTheTime) {
     EXPECT_LT(int(gfx::PixelR(none)) - int(gfx::PixelG(none)), 10);
 }
 
+TEST(LivePictures, HandsAwayFromTheCentreOrAtTheEdgeTurnAboutTheCentre) {
+    // Hands drawn only near their tips, one reaching the picture's top edge: whatever part
+    // of the square is clear, the hand turns about the square's centre, at every size.
+    ClockSkinPictures skin = TestSkin();
+    skin.hour = gfx::Bitmap(64, 64);
+    gfx::Canvas(skin.hour).FillRect({30, 12, 4, 6}, gfx::Color{20, 20, 20, 255});
+    skin.minute = gfx::Bitmap(64, 64);
+    gfx::Canvas(skin.minute).FillRect({30, 0, 4, 6}, gfx::Color{20, 20, 20, 255});
+    for (const int size : {64, 128, 30}) {
+        const gfx::Bitmap clock = DrawClockPicture(skin, 3, 45, 0, false, size);
+        const float k = float(size) / 64;
+        const auto at = [&](float degrees, float radius) {
+            const float a = degrees * 3.14159265f / 180.0f;
+            return clock.At(int(float(size) / 2 + radius * k * std::sin(a)), int(float(size) / 2 - radius * k * std::cos(a)));
+        };
+        // 3:45: the hour hand just short of four (112.5 degrees), the minute hand at nine.
+        EXPECT_TRUE(Dark(at(112.5f, 17))) << size;
+        EXPECT_TRUE(Dark(at(270, 28))) << size;
+        EXPECT_FALSE(Dark(at(0, 17))) << size;
+        EXPECT_FALSE(Dark(at(270, 12))) << size; // the minute hand has no stem
+    }
+}
+
 TEST(LivePictures, CalendarPageCarriesTheMonthAndTheDay) {
     gfx::Bitmap page(64, 64);
     gfx::Canvas canvas(page);

@@ -1,0 +1,2 @@
+target_link_libraries(bench_weather PRIVATE kestrana_weather kestrana_dock)
+target_compile_definitions(bench_weather PRIVATE KESTRANA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

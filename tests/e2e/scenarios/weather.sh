@@ -1,0 +1,99 @@
+# The weather item against a stand-in service on 127.0.0.1 (plain HTTP is allowed to the
+# loopback address only): the request carries the stored place's longitude and latitude,
+# the service's name for the place is written to "weather"/"cityname", the item reads as
+# the answer's temperature and condition to a screen reader, and a click opens the view
+# (this Wine has no weather package). Then the clock item shows its skin's night face once
+# the stored sunset has passed (a second start with other sun times).
+# Screenshots: build/e2e/run/weather/weather-*.png.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin weather 1280x800x24
+
+data=$E2E_ROOT/tests/data/weather
+python3 "$E2E_ROOT/tests/e2e/weather_server.py" "$data/service_forecast.json" "$data/service_cities.json" \
+    "$E2E_DIR/port" "$E2E_DIR/requests.log" >"$E2E_DIR/server.log" 2>&1 &
+e2e_track $!
+for i in $(seq 1 50); do
+    [ -s "$E2E_DIR/port" ] && break
+    sleep 0.1
+done
+port=$(cat "$E2E_DIR/port" 2>/dev/null) || e2e_fail "the stand-in service did not start"
+
+printf '%s\r\n' '[ico1]' 'appname=weather' '[ico2]' 'appname=systemtime' '[ico3]' 'appname=trash|' >"$E2E_BASE/ico.ini"
+# Day from 1:00 to 23:58 (this Wine has no location service, so the stored times stay).
+printf '%s\r\n' '[normal]' 'detaillog=1' 'sunrise=1:0' 'sunset=23:58' '[weather]' "service=http://127.0.0.1:$port" \
+    'citycode=116.39723,39.90750' >"$E2E_BASE/config.ini"
+e2e_start_kestrana
+input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
+
+# The first fetch waits for the location service (up to 10 s; Wine has none).
+for i in $(seq 1 100); do
+    [ -s "$E2E_DIR/requests.log" ] && break
+    sleep 0.2
+done
+request=$(head -n1 "$E2E_DIR/requests.log" 2>/dev/null)
+echo "request: $request"
+case "$request" in
+/api_v2/weather.cgi\?format=JSON\&ver=2\&lon=116.39723\&lat=39.90750) ;;
+*) e2e_fail "the request was '$request'" ;;
+esac
+
+for i in $(seq 1 50); do
+    e2e_text "$E2E_BASE/config.ini" | grep -q '^cityname=' && break
+    sleep 0.2
+done
+name=$(e2e_text "$E2E_BASE/config.ini" | sed -n 's/^cityname=//p')
+[ "$name" = "Beijing Shi Beijing" ] || e2e_fail "cityname is '$name'"
+
+# The picture and the value follow on the next second's tick.
+for i in $(seq 1 20); do
+    dock=$(kdrv acc-tree "$input")
+    value=$(printf '%s\n' "$dock" | awk -F'\t' '$2 == "Weather" { print $3 }')
+    [ -n "$value" ] && break
+    sleep 0.5
+done
+echo "$dock"
+# The degree sign comes through the console's code page, whichever that is.
+case "$value" in 21?*", Partly cloudy") ;; *) e2e_fail "the weather item reads '$value'" ;; esac
+e2e_screenshot weather-item >/dev/null
+
+# The view: opened by the item's default action, as a click would.
+id=$(printf '%s\n' "$dock" | awk -F'\t' '$2 == "Weather" { split($1, f, " "); print f[7] }')
+kdrv acc-do "$input" "$id" || e2e_fail "the reader could not press the weather item"
+view=$(kdrv find OndelWeatherView - 5000) || e2e_fail "no weather view window"
+for i in $(seq 1 25); do
+    [ "$(kdrv info "$view" | sed -n 's/^visible=//p')" = 1 ] && break
+    sleep 0.2
+done
+[ "$(kdrv info "$view" | sed -n 's/^visible=//p')" = 1 ] || e2e_fail "the weather view did not show"
+read -r vl vt vr vb < <(kdrv rect "$view")
+[ $((vr - vl)) -ge 300 ] && [ $((vb - vt)) -ge 300 ] || e2e_fail "the view is $((vr - vl)) x $((vb - vt))"
+sleep 0.5
+e2e_screenshot weather-view >/dev/null
+
+# The clock's face: its average brightness on a screenshot.
+clock_brightness() { # <png> <acc-tree>
+    local rect
+    rect=$(printf '%s\n' "$2" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && f[2] == 61 { print f[5] "x" f[6] "+" f[3] "+" f[4] }')
+    [ -n "$rect" ] || return 1
+    convert "$1" -crop "$rect" -resize 1x1 -format "%[fx:int(255*luminance)]" info: 2>/dev/null
+}
+day_clock=$(clock_brightness "$(e2e_screenshot weather-clock-day)" "$dock") || e2e_fail "no clock item"
+e2e_quit_kestrana || e2e_fail "Kestrana did not quit cleanly"
+
+# Sunrise and sunset both at 23:59: night now.
+hour_minute=$(date +%H%M)
+if [ "$hour_minute" -ge 100 ] && [ "$hour_minute" -lt 2357 ]; then
+    { printf '\xff\xfe'; e2e_text "$E2E_BASE/config.ini" | sed 's/^sunrise=.*/sunrise=23:59/; s/^sunset=.*/sunset=23:59/; s/$/\r/' |
+        iconv -f UTF-8 -t UTF-16LE; } >"$E2E_BASE/config.ini.new" && mv "$E2E_BASE/config.ini.new" "$E2E_BASE/config.ini"
+    e2e_start_kestrana
+    input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock after the second start"
+    sleep 1.5
+    dock=$(kdrv acc-tree "$input")
+    night_clock=$(clock_brightness "$(e2e_screenshot weather-clock-night)" "$dock") || e2e_fail "no clock item at night"
+    echo "clock face brightness: day $day_clock, night $night_clock"
+    [ "$night_clock" -lt $((day_clock - 60)) ] || e2e_fail "the clock did not turn to its night face ($day_clock, $night_clock)"
+    e2e_quit_kestrana || e2e_fail "Kestrana did not quit cleanly"
+else
+    echo "near midnight: the night face is not checked"
+fi
+e2e_log "weather: passed"
