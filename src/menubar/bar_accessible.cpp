@@ -16,6 +16,9 @@ std::wstring StatusItemName(StatusKind kind, const BarWords& words) {
     case StatusKind::UserAccount: return words.user;
     case StatusKind::InputMethod:
     case StatusKind::InputMethodZh: return words.inputSource;
+    case StatusKind::Audio: return words.sound;
+    case StatusKind::Microphone: return words.microphone;
+    case StatusKind::Battery: return words.battery;
     default: return {};
     }
 }

@@ -49,6 +49,9 @@ struct BarWords {
     std::wstring search = L"Search";
     std::wstring user = L"User Account";
     std::wstring inputSource = L"Input Source";
+    std::wstring sound = L"Sound";
+    std::wstring microphone = L"Microphone";
+    std::wstring battery = L"Battery";
 };
 
 // Element ids: fixed per kind of cell, so a reader keeps its place across rebuilds.

@@ -6,8 +6,10 @@
 #include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
+#include "menubar/audio_item.h"
 #include "menubar/win32/about_window.h"
 #include "menubar/win32/clock_formatter.h"
+#include "menubar/win32/core_audio.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
 
@@ -85,6 +87,7 @@ bool BarHost::Start() {
 
     ReadInputMethods();
     StartClock();
+    StartSources();
     MakeBar(0);
     m_nextScreen = 1;
     if (m_bars.empty()) {
@@ -93,6 +96,7 @@ bool BarHost::Start() {
         return false;
     }
     m_clock->target = FirstWindow();
+    if (m_audio) m_audio->SetTarget(FirstWindow());
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
     m_foreground = nullptr;
@@ -135,7 +139,58 @@ void BarHost::Stop() {
     m_inputMethodWatch.reset();
     StopClock();
     m_bars.clear();
+    StopSources();
     m_foregroundPosted = false;
+}
+
+// --- status items that plug in as sources ------------------------------------------------
+
+void BarHost::StartSources() {
+    StopSources();
+    const auto shown = [this](StatusKind kind) { return std::find(m_order.begin(), m_order.end(), kind) != m_order.end(); };
+    const bool sound = shown(StatusKind::Audio), microphone = shown(StatusKind::Microphone);
+    if (sound || microphone) {
+        m_audio = std::make_unique<CoreAudioPort>();
+        const auto open = [](const std::wstring& uri) { Open(uri); };
+        if (sound) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Output, *m_audio, Store(), open));
+        if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
+    }
+    for (auto& source : m_sources) {
+        const StatusKind kind = source->Kind();
+        source->OnChanged([this, kind] {
+            for (auto& bar : m_bars) bar->SourceChanged(kind);
+        });
+    }
+}
+
+void BarHost::StopSources() {
+    if (m_audio) m_audio->SetTarget(nullptr);
+    m_sources.clear();
+    m_audio.reset();
+}
+
+StatusSource* BarHost::Source(StatusKind kind) const {
+    for (const auto& source : m_sources)
+        if (source->Kind() == kind) return source.get();
+    return nullptr;
+}
+
+void BarHost::OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_audio) return;
+    if (message == kMsgAudioDevices) {
+        // Listen to whatever is default now, then every audio item reads again.
+        m_audio->Rebind();
+        for (StatusKind kind : {StatusKind::Audio, StatusKind::Microphone})
+            if (auto* source = static_cast<AudioSource*>(Source(kind))) source->DevicesChanged();
+        return;
+    }
+    const auto state = UnpackVolume(lParam);
+    if (!state || wParam > 1) {
+        foundation::LogFailure("sound", "a volume report that makes no sense was ignored");
+        return;
+    }
+    if (auto* source = static_cast<AudioSource*>(Source(wParam == 0 ? StatusKind::Audio : StatusKind::Microphone)))
+        source->VolumeChanged(*state);
 }
 
 void BarHost::ReleaseScreenSpace() noexcept {

@@ -14,6 +14,7 @@
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
 #include "menubar/status_items.h"
+#include "menubar/status_source.h"
 #include "menubar/win32/system_actions.h"
 
 #include <windows.h>
@@ -28,6 +29,7 @@
 namespace kestrana::menubar::win32 {
 
 class VarloBar;
+class CoreAudioPort;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -89,6 +91,10 @@ public:
     [[nodiscard]] std::wstring DockItemName(const std::wstring& imagePath) const {
         return m_services.dockItemName ? m_services.dockItemName(imagePath) : std::wstring();
     }
+    // The source of a status item kind that plugs in as one, or null.
+    [[nodiscard]] StatusSource* Source(StatusKind kind) const;
+    // Sound notifications posted by the system's threads to the first bar.
+    void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // A bar's new order after a drag: saved, and given to the other bars.
     void OrderChanged(const std::vector<StatusKind>& order);
     // The logo menu as the system stands now (hibernation, updates, recent files).
@@ -117,6 +123,8 @@ private:
     struct ClockState;
 
     void MakeBar(std::size_t index);
+    void StartSources();
+    void StopSources();
     void StartClock();
     void StopClock();
     void ReadInputMethods();
@@ -142,6 +150,8 @@ private:
     HWND m_foreground = nullptr;      // as the bars last looked at it
     bool m_foregroundPosted = false;
     Win32PowerPort m_power;
+    std::unique_ptr<CoreAudioPort> m_audio;
+    std::vector<std::unique_ptr<StatusSource>> m_sources; // outlive the bars that show them
     std::vector<RecentFile> m_recent; // as last offered by the logo menu
 };
 

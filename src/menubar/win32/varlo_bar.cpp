@@ -10,6 +10,7 @@
 #include "menubar/bar_menus.h"
 #include "menubar/clock_text.h"
 #include "menubar/win32/bar_host.h"
+#include "menubar/win32/core_audio.h"
 #include "menubar/win32/system_actions.h"
 
 #include <oleacc.h>
@@ -94,6 +95,9 @@ std::wstring ItemName(foundation::ConfigStore& store, StatusKind kind) {
     case StatusKind::UserAccount: return store.LanguageText(L"findermenu", L"useritem", L"User Account");
     case StatusKind::InputMethod:
     case StatusKind::InputMethodZh: return store.LanguageText(L"findermenu", L"imeitem", L"Input Source");
+    case StatusKind::Audio: return store.LanguageText(L"findermenu", L"Audio", L"Audio");
+    case StatusKind::Microphone: return store.LanguageText(L"findermenu", L"Microphone", L"Microphone");
+    case StatusKind::Battery: return store.LanguageText(L"findermenu", L"battery", L"Battery");
     default: return {};
     }
 }
@@ -242,6 +246,8 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
         }
         return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case kMsgAudioDevices:
+    case kMsgAudioVolume: m_host.OnAudioMessage(message, wParam, lParam); return 0;
     case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
@@ -294,7 +300,7 @@ bool VarloBar::Built(StatusKind kind) const {
     case StatusKind::UserAccount:
     case StatusKind::InputMethod: return true;
     case StatusKind::InputMethodZh: return m_host.ChineseInstalled();
-    default: return false; // the items of later features plug in here
+    default: return m_host.Source(kind) != nullptr;
     }
 }
 
@@ -312,6 +318,15 @@ void VarloBar::RefreshView(StatusKind kind) {
     const float s = m_place.scale;
     const int h = m_place.height;
     int width = 0;
+    if (const StatusSource* source = m_host.Source(kind)) {
+        const StatusFace face = source->Face();
+        view.glyph = face.glyph;
+        view.level = face.level;
+        view.crossed = face.crossed;
+        SetText(view, face.shown ? face.text : std::wstring());
+        m_row.SetWidth(kind, FaceWidth(face, view.text.Width(), s));
+        return;
+    }
     if (Built(kind)) {
         switch (kind) {
         case StatusKind::Time:
@@ -382,6 +397,8 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         cell.glyph = view.glyph;
         cell.text = view.text.Empty() ? nullptr : &view.text;
         cell.framed = view.framed;
+        cell.level = view.level;
+        cell.crossed = view.crossed;
         cell.lit = m_litIndex == static_cast<int>(i);
         cells.push_back(cell);
     }
@@ -399,6 +416,8 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         cell.glyph = view.glyph;
         cell.text = view.text.Empty() ? nullptr : &view.text;
         cell.framed = view.framed;
+        cell.level = view.level;
+        cell.crossed = view.crossed;
         cell.lit = true;
         cell.opacity = 0.75f;
         cells.push_back(cell);
@@ -425,6 +444,21 @@ void VarloBar::ClockChanged() {
     const gfx::RectI region = CellRect(index);
     Redraw(&region);
     if (m_reader) m_reader->ValueChanged(BarStatusId(StatusKind::Time));
+}
+
+void VarloBar::SourceChanged(StatusKind kind) {
+    const int index = m_row.IndexOf(kind);
+    if (index < 0) return;
+    const int before = m_row.Cells()[static_cast<std::size_t>(index)].width;
+    RefreshView(kind);
+    const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
+    if (cell.width != before || (cell.width > 0 && !cell.placed)) {
+        LayOut();
+    } else if (cell.placed) {
+        const gfx::RectI region = CellRect(index);
+        Redraw(&region);
+    }
+    if (m_reader) m_reader->ValueChanged(BarStatusId(kind));
 }
 
 void VarloBar::PressForReader(foundation::AccessibleId id) {
@@ -455,7 +489,9 @@ BarFacts VarloBar::ReaderFacts() const {
     const auto& row = m_row.Cells();
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (!row[i].placed || static_cast<int>(i) == m_row.DraggedIndex()) continue;
-        facts.status.push_back({row[i].kind, m_views[Slot(row[i].kind)].textSource, CellRect(static_cast<int>(i))});
+        const StatusSource* source = m_host.Source(row[i].kind);
+        facts.status.push_back({row[i].kind, source ? source->ReaderValue() : m_views[Slot(row[i].kind)].textSource,
+                                CellRect(static_cast<int>(i))});
         if (m_litIndex == static_cast<int>(i)) facts.openStatus = row[i].kind;
     }
     if (m_rowLayout.moreX) facts.more = gfx::RectI{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
@@ -753,9 +789,10 @@ void VarloBar::OnRelease(int x, int y, bool right) {
 
 // --- menus ---------------------------------------------------------------------------
 
-int VarloBar::RunMenu(const gfx::Menu& menu, const gfx::RectI& cell) {
+int VarloBar::RunMenu(const gfx::Menu& menu, const gfx::RectI& cell, std::function<int(int, int)> slide) {
     Redraw();
     gfx::PopupMenuOptions options;
+    options.slide = std::move(slide);
     options.className = kMenuClass;
     options.ownerProperty = kBarProperty;
     options.ownerValue = this;
@@ -786,7 +823,23 @@ int VarloBar::OpenItemMenu(StatusKind kind, const gfx::RectI& cell) {
         SetForegroundImeOpen(!ForegroundImeOpen().value_or(false));
         InputMethodChanged();
         return 0;
-    default: m_litIndex = -2; return 0;
+    default: {
+        // An item that plugs in runs its own rows; nothing comes back to the host.
+        StatusSource* source = m_host.Source(kind);
+        const gfx::Menu menu = source ? source->Menu() : gfx::Menu{};
+        if (menu.empty()) {
+            m_litIndex = -2;
+            return 0;
+        }
+        const int id = RunMenu(menu, cell, [this, kind](int row, int value) {
+            // Looked up again: the host may have replaced its sources meanwhile.
+            StatusSource* live = m_host.Source(kind);
+            return live ? live->Slide(row, value) : value;
+        });
+        if (id != 0)
+            if (StatusSource* live = m_host.Source(kind)) live->Choose(id);
+        return 0;
+    }
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ public:
     // The installed input methods or the foreground's input method may have changed.
     void InputMethodChanged();
     void SetOrder(const std::vector<StatusKind>& order);
+    // The source of `kind` says its face changed.
+    void SourceChanged(StatusKind kind);
     // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
     void ApplyLook();
     void ApplyShowMode();
@@ -71,6 +74,8 @@ private:
         gfx::Bitmap text;        // coverage mask
         std::wstring textSource; // what `text` shows
         bool framed = false;
+        int level = 100;
+        bool crossed = false;
     };
     enum class Target { None, Logo, Status, More, Empty, App };
 
@@ -95,7 +100,7 @@ private:
 
     void OpenMenuFor(Target target, int index, bool context);
     int OpenItemMenu(StatusKind kind, const gfx::RectI& cell);
-    int RunMenu(const gfx::Menu& menu, const gfx::RectI& cell);
+    int RunMenu(const gfx::Menu& menu, const gfx::RectI& cell, std::function<int(int, int)> slide = {});
 
     void RegisterAppBar();
     void RemoveAppBar() noexcept;
