@@ -1,0 +1,91 @@
+# The sound and microphone items over a real sound server with two silent outputs and a
+# silent input. The items show on the bar and read as their volume; their menus list the
+# server's devices by name; choosing the other output is attempted, and when this system
+# refuses it (Wine has no default-device switch) the refusal is logged; the slider's
+# refused volume is logged too; the items are still there afterwards. This Wine's
+# endpoint volume is a stub (always 100 %, setting it is refused, no notifications), so
+# volume, mute and notifications are tested natively (AudioItem.* in unit_menubar).
+source "$(dirname "$0")/../lib.sh"
+e2e_begin menubar_sound 1280x800x24
+e2e_sound_server || e2e_fail "no sound server"
+
+printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2\r\nmicrophone=11\r\n' >"$E2E_BASE/config.ini"
+e2e_start_kestrana
+bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
+log=$E2E_BASE/Kestrana.log
+
+# Lines of "kdriver acc-tree": "<depth> <role> <left> <top> <width> <height> <id>\t<name>\t<value>".
+item() { # <name>: "<left> <top> <width> <height> <id>\t<value>" of a bar item
+    kdrv acc-tree "$bar" | awk -F'\t' -v n="$1" '{ split($1, f, " ") } f[1] == 1 && $2 == n { print f[3] " " f[4] " " f[5] " " f[6] " " f[7] "\t" $3 }'
+}
+rows() { # <menu window>: its rows' names, one a line
+    kdrv acc-tree "$1" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 != "" { print $2 }'
+}
+row_id() { # <menu window> <name>
+    kdrv acc-tree "$1" | awk -F'\t' -v n="$2" '{ split($1, f, " ") } f[1] == 1 && $2 == n { print f[7] }'
+}
+wait_item() { # <name>
+    local i
+    for i in $(seq 1 50); do
+        [ -n "$(item "$1")" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+wait_item Sound || e2e_fail "no sound item on the bar"
+wait_item Microphone || e2e_fail "no microphone item on the bar"
+sound=$(item Sound)
+echo "sound item: $sound"
+case "${sound#*	}" in [0-9]*%*) ;; *) e2e_fail "the sound item does not read as a volume ('${sound#*	}')" ;; esac
+
+# The sound menu: the heading, the slider, the server's two outputs by name, the settings.
+kdrv acc-do "$bar" "$(printf '%s' "$sound" | cut -f1 | awk '{ print $5 }')" || e2e_fail "the reader could not press the sound item"
+menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the sound menu did not open"
+listed=$(rows "$menu")
+echo "sound menu:"; echo "$listed"
+for name in Audio Volume E2E_Speakers E2E_Headphones "Sound Settings"; do
+    printf '%s\n' "$listed" | grep -qx "$name" || e2e_fail "the sound menu lacks '$name'"
+done
+printf '%s\n' "$listed" | grep -qx "E2E_Microphone" && e2e_fail "the input is listed among the outputs"
+sleep 0.3
+shot=$(e2e_screenshot sound_menu)
+
+# The slider: a press on its track asks for a volume, which this endpoint refuses.
+read -r sl st sw sh _ < <(kdrv acc-tree "$menu" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 == "Volume" { print f[3], f[4], f[5], f[6] }')
+[ -n "$sh" ] || e2e_fail "the slider has no place"
+xdotool mousemove $((sl + sw / 2)) $((st + sh / 2)) click 1
+sleep 0.5
+kdrv find VarloChildApp - 0 >/dev/null || e2e_fail "a press on the slider closed the menu"
+grep -aq "refused the volume" "$log" || e2e_fail "the refused volume is not in the log"
+
+# The other output: attempted, and the refusal logged (or, where allowed, made default).
+kdrv acc-do "$menu" "$(row_id "$menu" E2E_Headphones)" || e2e_fail "the reader could not choose E2E_Headphones"
+kdrv gone VarloChildApp - 3000 >/dev/null || e2e_fail "the sound menu stayed open after a choice"
+for i in $(seq 1 20); do
+    grep -aq 'E2E_Headphones' "$log" && break
+    sleep 0.2
+done
+grep -a 'sound' "$log" | tail -n 4
+grep -aq 'refused to make "E2E_Headphones" the default' "$log" || grep -aq 'made "E2E_Headphones" the default' "$log" ||
+    e2e_fail "choosing E2E_Headphones left no trace"
+
+# The items survive: still on the bar, and the microphone's menu lists the input.
+wait_item Sound || e2e_fail "the sound item is gone after the refusal"
+mic=$(item Microphone)
+kdrv acc-do "$bar" "$(printf '%s' "$mic" | cut -f1 | awk '{ print $5 }')" || e2e_fail "the reader could not press the microphone item"
+menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the microphone menu did not open"
+listed=$(rows "$menu")
+echo "microphone menu:"; echo "$listed"
+for name in Microphone E2E_Microphone; do
+    printf '%s\n' "$listed" | grep -qx "$name" || e2e_fail "the microphone menu lacks '$name'"
+done
+printf '%s\n' "$listed" | grep -qx "E2E_Speakers" && e2e_fail "an output is listed among the inputs"
+xdotool key Escape
+kdrv gone VarloChildApp - 3000 >/dev/null || { xdotool mousemove 640 400 click 1; kdrv gone VarloChildApp - 3000 >/dev/null; } ||
+    e2e_fail "the microphone menu did not close"
+kdrv find VarloApp - 0 >/dev/null || e2e_fail "the bar is gone"
+
+mkdir -p "$E2E_ROOT/build/screenshots"
+cp "$shot" "$E2E_ROOT/build/screenshots/menubar-sound-menu.png"
+echo ok
