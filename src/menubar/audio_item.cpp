@@ -27,6 +27,11 @@ AudioSource::AudioSource(AudioFlow flow, AudioPort& port, const foundation::Conf
 
 StatusKind AudioSource::Kind() const { return m_flow == AudioFlow::Output ? StatusKind::Audio : StatusKind::Microphone; }
 
+std::wstring AudioSource::Name() const {
+    return m_flow == AudioFlow::Output ? m_store.LanguageText(L"findermenu", L"sounditem", L"Sound")
+                                       : m_store.LanguageText(L"findermenu", L"microphoneitem", L"Microphone");
+}
+
 StatusFace AudioSource::Face() const {
     StatusFace face;
     // No device of this kind: the item takes no room until one comes.
@@ -44,6 +49,13 @@ std::wstring AudioSource::ReaderValue() const {
     std::wstring value = std::to_wstring(m_state->percent) + L"%";
     if (m_state->muted) value += L", " + m_store.LanguageText(L"findermenu", L"mute", L"muted");
     return value;
+}
+
+std::wstring AudioSource::Tip() const {
+    if (!m_state) return {};
+    const std::wstring name = m_flow == AudioFlow::Output ? m_store.LanguageText(L"findertips", L"volume", L"Volume")
+                                                           : m_store.LanguageText(L"findertips", L"microphone", L"Microphone");
+    return name + L" " + ReaderValue();
 }
 
 gfx::Menu AudioSource::Menu() {

@@ -63,11 +63,14 @@ public:
     AudioSource(AudioFlow flow, AudioPort& port, const foundation::ConfigStore& store, OpenPage open);
 
     [[nodiscard]] StatusKind Kind() const override;
+    [[nodiscard]] std::wstring Name() const override;
     [[nodiscard]] StatusFace Face() const override;
     [[nodiscard]] gfx::Menu Menu() override;
     void Choose(int id) override;
     int Slide(int id, int value) override;
     [[nodiscard]] std::wstring ReaderValue() const override;
+    // "Volume 40%" (with "muted"); the same text serves the volume tip.
+    [[nodiscard]] std::wstring Tip() const override;
 
     // The endpoint reported a new volume (already on the user-interface thread).
     void VolumeChanged(VolumeState state);

@@ -16,9 +16,6 @@ std::wstring StatusItemName(StatusKind kind, const BarWords& words) {
     case StatusKind::UserAccount: return words.user;
     case StatusKind::InputMethod:
     case StatusKind::InputMethodZh: return words.inputSource;
-    case StatusKind::Audio: return words.sound;
-    case StatusKind::Microphone: return words.microphone;
-    case StatusKind::Battery: return words.battery;
     default: return {};
     }
 }
@@ -69,7 +66,8 @@ foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& w
     for (const BarStatusCell& status : facts.status) {
         if (status.rect.Empty()) continue;
         AccessibleElement e = menuCell(BarStatusId(status.kind), AccessibleRole::MenuButton,
-                                       StatusItemName(status.kind, words), status.rect, facts.openStatus == status.kind);
+                                       status.name.empty() ? StatusItemName(status.kind, words) : status.name,
+                                       status.rect, facts.openStatus == status.kind);
         if (status.kind == StatusKind::Time) e.role = AccessibleRole::Clock;
         e.value = status.text;
         // An item without a name of its own is known by what it shows.

@@ -23,6 +23,7 @@ struct BarStatusCell {
     StatusKind kind{};
     std::wstring text; // what the cell shows as text, empty for a glyph
     gfx::RectI rect;   // bar pixels
+    std::wstring name; // an item that names itself; empty: the kind's name of BarWords
 };
 
 // What the bar draws, in bar pixels, and which of its menus is open.
@@ -49,9 +50,6 @@ struct BarWords {
     std::wstring search = L"Search";
     std::wstring user = L"User Account";
     std::wstring inputSource = L"Input Source";
-    std::wstring sound = L"Sound";
-    std::wstring microphone = L"Microphone";
-    std::wstring battery = L"Battery";
 };
 
 // Element ids: fixed per kind of cell, so a reader keeps its place across rebuilds.

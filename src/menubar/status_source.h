@@ -28,6 +28,8 @@ public:
     virtual ~StatusSource() = default;
 
     [[nodiscard]] virtual StatusKind Kind() const = 0;
+    // What the item is called: a screen reader's name for it, its row in "more".
+    [[nodiscard]] virtual std::wstring Name() const = 0;
     [[nodiscard]] virtual StatusFace Face() const = 0;
     // The item's menu as things stand now; an empty menu means the item has none.
     [[nodiscard]] virtual gfx::Menu Menu() = 0;

@@ -13,6 +13,7 @@
 #include "menubar/bar_appearance.h"
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
+#include "menubar/battery.h"
 #include "menubar/status_items.h"
 #include "menubar/status_source.h"
 #include "menubar/win32/system_actions.h"
@@ -30,6 +31,7 @@ namespace kestrana::menubar::win32 {
 
 class VarloBar;
 class CoreAudioPort;
+class SystemBatteryPort;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -47,6 +49,7 @@ inline constexpr UINT kMsgForeground = WM_APP + 41;
 inline constexpr UINT kMsgInputMethods = WM_APP + 42;
 inline constexpr UINT kMsgAppBar = WM_APP + 43;
 inline constexpr UINT kMsgEndBars = WM_APP + 44;
+inline constexpr UINT kMsgLowBattery = WM_APP + 50;
 inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
@@ -95,6 +98,10 @@ public:
     [[nodiscard]] StatusSource* Source(StatusKind kind) const;
     // Sound notifications posted by the system's threads to the first bar.
     void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The system's power state may have changed (a power broadcast reached `bar`).
+    void PowerChanged(HWND bar);
+    // The low-battery prompt, posted to the first bar.
+    void ShowLowBattery();
     // A bar's new order after a drag: saved, and given to the other bars.
     void OrderChanged(const std::vector<StatusKind>& order);
     // The logo menu as the system stands now (hibernation, updates, recent files).
@@ -151,7 +158,12 @@ private:
     bool m_foregroundPosted = false;
     Win32PowerPort m_power;
     std::unique_ptr<CoreAudioPort> m_audio;
+    std::unique_ptr<SystemBatteryPort> m_batteryPort;
+    std::unique_ptr<BatteryReadings> m_battery;
     std::vector<std::unique_ptr<StatusSource>> m_sources; // outlive the bars that show them
+    HPOWERNOTIFY m_chargeNotify = nullptr;
+    std::wstring m_lowBatteryText; // waiting to be shown
+    bool m_lowBatteryShown = false; // once per run of the program
     std::vector<RecentFile> m_recent; // as last offered by the logo menu
 };
 

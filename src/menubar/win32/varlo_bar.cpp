@@ -33,6 +33,10 @@ constexpr UINT_PTR kTimerShowMode = 12;
 // A foreground change is followed by the window's colour a moment later: the screen may
 // still show what stood over it (our Launchpad, a menu) until it has been drawn again.
 constexpr UINT_PTR kTimerTint = 17;
+// The hover tip shows after the pointer rests on an item; a timed tip hides by itself.
+constexpr UINT_PTR kTimerTipShow = 18;
+constexpr UINT_PTR kTimerTipHide = 19;
+constexpr UINT kTipDelayMs = 600;
 constexpr UINT kTintDelayMs = 250;
 constexpr int kTintTries = 8;
 // A reader asked for an element's default action (wParam: its id); posted, so the menu's
@@ -95,9 +99,6 @@ std::wstring ItemName(foundation::ConfigStore& store, StatusKind kind) {
     case StatusKind::UserAccount: return store.LanguageText(L"findermenu", L"useritem", L"User Account");
     case StatusKind::InputMethod:
     case StatusKind::InputMethodZh: return store.LanguageText(L"findermenu", L"imeitem", L"Input Source");
-    case StatusKind::Audio: return store.LanguageText(L"findermenu", L"Audio", L"Audio");
-    case StatusKind::Microphone: return store.LanguageText(L"findermenu", L"Microphone", L"Microphone");
-    case StatusKind::Battery: return store.LanguageText(L"findermenu", L"battery", L"Battery");
     default: return {};
     }
 }
@@ -175,6 +176,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
 }
 
 VarloBar::~VarloBar() {
+    m_tip.reset();
     m_reader.reset();
     m_app.reset();
     RemoveAppBar();
@@ -202,7 +204,14 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST: return HTCLIENT;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: OnPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_MOUSEMOVE: OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEMOVE:
+        Hover(GET_X_LPARAM(lParam));
+        OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        m_watchingLeave = false;
+        HideTip();
+        return 0;
     case WM_LBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
     case WM_RBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
     case WM_CAPTURECHANGED:
@@ -230,6 +239,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgForeground:
     case kMsgInputMethods:
     case kMsgEndBars:
+    case kMsgLowBattery:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
@@ -246,6 +256,10 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
         }
         return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMPOWERSTATUSCHANGE || wParam == PBT_POWERSETTINGCHANGE || wParam == PBT_APMRESUMEAUTOMATIC)
+            m_host.PowerChanged(m_window);
+        return TRUE;
     case kMsgAudioDevices:
     case kMsgAudioVolume: m_host.OnAudioMessage(message, wParam, lParam); return 0;
     case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
@@ -278,6 +292,19 @@ void VarloBar::OnTimer(UINT_PTR id) {
     case kTimerTint:
         ::KillTimer(m_window, id);
         SampleTint();
+        return;
+    case kTimerTipShow: {
+        ::KillTimer(m_window, id);
+        if (m_tipIndex < 0 || m_tipIndex >= static_cast<int>(m_row.Cells().size()) || m_pressTarget != Target::None ||
+            gfx::PopupMenuOpen())
+            return;
+        const StatusKind kind = m_row.Cells()[static_cast<std::size_t>(m_tipIndex)].kind;
+        if (const StatusSource* source = m_host.Source(kind)) ShowTip(kind, source->Tip(), 0);
+        return;
+    }
+    case kTimerTipHide:
+        ::KillTimer(m_window, id);
+        HideTip();
         return;
     case kTimerNextBar:
         ::KillTimer(m_window, id);
@@ -491,7 +518,7 @@ BarFacts VarloBar::ReaderFacts() const {
         if (!row[i].placed || static_cast<int>(i) == m_row.DraggedIndex()) continue;
         const StatusSource* source = m_host.Source(row[i].kind);
         facts.status.push_back({row[i].kind, source ? source->ReaderValue() : m_views[Slot(row[i].kind)].textSource,
-                                CellRect(static_cast<int>(i))});
+                                CellRect(static_cast<int>(i)), source ? source->Name() : std::wstring()});
         if (m_litIndex == static_cast<int>(i)) facts.openStatus = row[i].kind;
     }
     if (m_rowLayout.moreX) facts.more = gfx::RectI{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
@@ -736,7 +763,41 @@ std::pair<VarloBar::Target, int> VarloBar::TargetAt(int x) const {
     return {Target::Empty, -2};
 }
 
+void VarloBar::Hover(int x) {
+    if (!m_watchingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_window, 0};
+        m_watchingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    if (m_pressTarget != Target::None) return;
+    const int index = m_row.IndexAt(x);
+    if (index == m_tipIndex) return;
+    HideTip();
+    m_tipIndex = index;
+    if (index < 0) return;
+    const StatusSource* source = m_host.Source(m_row.Cells()[static_cast<std::size_t>(index)].kind);
+    if (source && !source->Tip().empty()) ::SetTimer(m_window, kTimerTipShow, kTipDelayMs, nullptr);
+}
+
+void VarloBar::HideTip() {
+    ::KillTimer(m_window, kTimerTipShow);
+    ::KillTimer(m_window, kTimerTipHide);
+    m_tipIndex = -1;
+    if (m_tip) m_tip->Hide();
+}
+
+void VarloBar::ShowTip(StatusKind kind, const std::wstring& text, int ms) {
+    const int index = m_row.IndexOf(kind);
+    if (index < 0 || text.empty() || !m_row.Cells()[static_cast<std::size_t>(index)].placed) return;
+    if (!m_tip) m_tip = std::make_unique<BarTip>(m_host.Text());
+    const gfx::RectI cell = CellRect(index);
+    const RECT& s = m_place.screen;
+    const RECT onScreen{s.left + cell.x, s.top + m_slideOffset, s.left + cell.Right(), s.top + m_slideOffset + cell.height};
+    m_tip->Show(text, onScreen, s, m_place.scale, m_look.dark);
+    if (ms > 0) ::SetTimer(m_window, kTimerTipHide, static_cast<UINT>(ms), nullptr);
+}
+
 void VarloBar::OnPress(int x, int y) {
+    HideTip();
     ::SetCapture(m_window);
     std::tie(m_pressTarget, m_pressIndex) = TargetAt(x);
     if (m_pressTarget == Target::Status) m_row.Press(m_pressIndex, x);
@@ -875,7 +936,9 @@ void VarloBar::OpenMenuFor(Target target, int index, bool context) {
         gfx::Menu menu;
         for (std::size_t i = 0; i < m_rowLayout.overflow.size(); ++i) {
             const StatusKind kind = m_row.Cells()[m_rowLayout.overflow[i]].kind;
-            menu.push_back(gfx::MenuItem::Command(command::kMoreFirst + static_cast<int>(i), ItemName(store, kind)));
+            const StatusSource* source = m_host.Source(kind);
+            menu.push_back(gfx::MenuItem::Command(command::kMoreFirst + static_cast<int>(i),
+                                                  source ? source->Name() : ItemName(store, kind)));
         }
         m_litIndex = -3;
         const gfx::RectI cell{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};

@@ -13,6 +13,7 @@
 #include "menubar/bar_picture.h"
 #include "menubar/status_row.h"
 #include "menubar/win32/app_menu_side.h"
+#include "menubar/win32/bar_tip.h"
 
 #include <windows.h>
 
@@ -57,6 +58,8 @@ public:
     void SetOrder(const std::vector<StatusKind>& order);
     // The source of `kind` says its face changed.
     void SourceChanged(StatusKind kind);
+    // Shows `text` under the item of `kind` for `ms` milliseconds.
+    void ShowTip(StatusKind kind, const std::wstring& text, int ms);
     // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
     void ApplyLook();
     void ApplyShowMode();
@@ -85,6 +88,8 @@ private:
     void OnPress(int x, int y);
     void OnMove(int x, int y);
     void OnRelease(int x, int y, bool right);
+    void Hover(int x);
+    void HideTip();
 
     bool Built(StatusKind kind) const;
     void RefreshView(StatusKind kind);
@@ -140,6 +145,10 @@ private:
     bool m_sliding = false;
     int m_slideOffset = 0;       // 0 shown, -height hidden
     bool m_pointerInside = false;
+    // The hover tip: the item under the pointer, and whether the leave is watched.
+    std::unique_ptr<BarTip> m_tip;
+    int m_tipIndex = -1;
+    bool m_watchingLeave = false;
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };

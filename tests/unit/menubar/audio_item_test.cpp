@@ -101,6 +101,8 @@ TEST_F(AudioItem, FaceShowsTheDefaultDeviceAndHidesWithoutOne) {
     EXPECT_GT(FaceWidth(face, 0, 1.0f), 0);
 
     auto microphone = Make(AudioFlow::Input);
+    EXPECT_EQ(sound->Name(), L"Sound");
+    EXPECT_EQ(microphone->Name(), L"Microphone");
     EXPECT_EQ(microphone->Kind(), StatusKind::Microphone);
     EXPECT_EQ(microphone->Face().glyph, Glyph::Microphone);
 
