@@ -109,6 +109,21 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
         }
         return;
     }
+    case Glyph::Sun: {
+        // A disc and eight rays; the rays shorten as the brightness falls.
+        const float r = 3.2f * s;
+        canvas.FillRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, color);
+        const float reach = (1.6f + 2.4f * static_cast<float>(std::clamp(level, 0, 100)) / 100.0f) * s;
+        constexpr float kDiagonal = 0.7071f;
+        const float dirs[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {kDiagonal, kDiagonal}, {-kDiagonal, kDiagonal},
+                                  {kDiagonal, -kDiagonal}, {-kDiagonal, -kDiagonal}};
+        for (const auto& d : dirs) {
+            const float from = r + 1.6f * s;
+            canvas.StrokeLine({cx + d[0] * from, cy + d[1] * from}, {cx + d[0] * (from + reach), cy + d[1] * (from + reach)},
+                              1.3f * s, color);
+        }
+        return;
+    }
     case Glyph::More: {
         for (float dx : {-2.6f, 2.0f}) {
             canvas.StrokeLine({cx + (dx - 2.0f) * s, cy - 4.0f * s}, {cx + (dx + 1.6f) * s, cy}, line, color);

@@ -12,6 +12,9 @@
 #include "menubar/win32/clock_formatter.h"
 #include "menubar/win32/core_audio.h"
 #include "menubar/win32/system_battery.h"
+#include "menubar/win32/monitor_brightness.h"
+#include "menubar/display_item.h"
+#include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
 
@@ -106,6 +109,11 @@ bool BarHost::Start() {
         if (!m_chargeNotify) foundation::LogFailure("battery", "charge changes cannot be followed");
     }
     if (!m_lowBatteryText.empty()) ::PostMessageW(FirstWindow(), kMsgLowBattery, 0, 0);
+    if (m_brightnessTarget) {
+        *m_brightnessTarget = FirstWindow();
+        // The worker may have answered before there was a bar to tell.
+        ::PostMessageW(FirstWindow(), kMsgBrightness, 0, 0);
+    }
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
     m_foreground = nullptr;
@@ -170,6 +178,27 @@ void BarHost::StartSources() {
                 if (HWND first = FirstWindow()) ::PostMessageW(first, kMsgLowBattery, 0, 0);
             }));
     }
+    if (shown(StatusKind::Display)) {
+        std::vector<HMONITOR> monitors;
+        std::vector<std::wstring> names;
+        for (const Screen& screen : m_screens) {
+            monitors.push_back(screen.monitor.handle);
+            names.push_back(ScreenSection(screen.monitor.deviceName));
+        }
+        m_brightnessTarget = std::make_shared<std::atomic<HWND>>(nullptr);
+        m_brightness = std::make_unique<BrightnessWorker>(
+            [monitors] { return MonitorLinks(monitors); },
+            [target = m_brightnessTarget] {
+                if (HWND window = target->load()) ::PostMessageW(window, kMsgBrightness, 0, 0);
+            },
+            [] { return std::make_shared<kestrana::win32::ComApartment>(COINIT_MULTITHREADED); });
+        DisplayActions actions;
+        actions.open = [](const std::wstring& uri) { Open(uri); };
+        actions.project = [] { PressWindowsKeyWith('P'); };
+        actions.systemDark = [] { return AppsUseDarkTheme(); };
+        actions.setSystemDark = [](bool dark) { SetSystemDark(dark); };
+        m_sources.push_back(std::make_unique<DisplaySource>(*m_brightness, std::move(names), Store(), std::move(actions)));
+    }
     if (sound || microphone) {
         m_audio = std::make_unique<CoreAudioPort>();
         const auto open = [](const std::wstring& uri) { Open(uri); };
@@ -188,8 +217,12 @@ void BarHost::StopSources() {
     if (m_audio) m_audio->SetTarget(nullptr);
     if (m_chargeNotify) ::UnregisterPowerSettingNotification(m_chargeNotify);
     m_chargeNotify = nullptr;
+    if (m_brightnessTarget) *m_brightnessTarget = nullptr;
     m_sources.clear();
     m_audio.reset();
+    // Waits for the worker: at most one monitor call in flight.
+    m_brightness.reset();
+    m_brightnessTarget.reset();
     m_battery.reset();
     m_batteryPort.reset();
 }
@@ -341,6 +374,9 @@ void BarHost::OnHostMessage(UINT message) {
         return;
     case kMsgEndBars: Stop(); return;
     case kMsgLowBattery: ShowLowBattery(); return;
+    case kMsgBrightness:
+        if (auto* source = static_cast<DisplaySource*>(Source(StatusKind::Display))) source->BrightnessChanged();
+        return;
     default: return;
     }
 }

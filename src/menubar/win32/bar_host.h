@@ -14,12 +14,14 @@
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
 #include "menubar/battery.h"
+#include "menubar/brightness.h"
 #include "menubar/status_items.h"
 #include "menubar/status_source.h"
 #include "menubar/win32/system_actions.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -50,6 +52,7 @@ inline constexpr UINT kMsgInputMethods = WM_APP + 42;
 inline constexpr UINT kMsgAppBar = WM_APP + 43;
 inline constexpr UINT kMsgEndBars = WM_APP + 44;
 inline constexpr UINT kMsgLowBattery = WM_APP + 50;
+inline constexpr UINT kMsgBrightness = WM_APP + 51;
 inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
@@ -160,6 +163,8 @@ private:
     std::unique_ptr<CoreAudioPort> m_audio;
     std::unique_ptr<SystemBatteryPort> m_batteryPort;
     std::unique_ptr<BatteryReadings> m_battery;
+    std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
+    std::unique_ptr<BrightnessWorker> m_brightness;
     std::vector<std::unique_ptr<StatusSource>> m_sources; // outlive the bars that show them
     HPOWERNOTIFY m_chargeNotify = nullptr;
     std::wstring m_lowBatteryText; // waiting to be shown

@@ -240,6 +240,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgInputMethods:
     case kMsgEndBars:
     case kMsgLowBattery:
+    case kMsgBrightness:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
