@@ -40,7 +40,7 @@ public:
     // The pointer left every level: the deepest level forgets its lit row.
     MenuEvent Leave();
     MenuEvent Click(std::size_t level, int row);
-    // On a lit slider, Left and Right ask for a step of 5 (Home and End for the ends).
+    // On a lit slider, Left and Right ask for a step of 5; the other keys move as ever.
     MenuEvent Key(MenuKey key);
     static constexpr int kSliderStep = 5;
     // Type-ahead: the next selectable row of the deepest level whose text starts with `c`.
