@@ -10,7 +10,7 @@ packages=(
     libpugixml-dev libcjson-dev libminizip-dev zlib1g-dev
     wine wine64 fonts-wine xvfb xcompmgr xdotool x11-utils imagemagick hsetroot xserver-xephyr
     fonts-droid-fallback fonts-dejavu-core
-    unicode-data librsvg2-bin sox dpkg-dev bzip2 python3
+    unicode-data librsvg2-bin sox dpkg-dev bzip2 python3 pulseaudio
 )
 
 missing=()

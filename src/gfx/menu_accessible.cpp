@@ -33,7 +33,7 @@ foundation::AccessibleTree BuildMenuTree(const Menu& items, const MenuLayout& la
         }
         e.role = AccessibleRole::MenuItem;
         e.name = item.text;
-        e.value = item.detail;
+        e.value = item.slider ? std::to_wstring(item.value) : item.detail;
         e.state = AccessibleState::Focusable | AccessibleState::Selectable;
         if (!item.enabled) e.state |= AccessibleState::Unavailable;
         if (item.checked) e.state |= AccessibleState::Checked;

@@ -31,7 +31,7 @@ MenuLayout LayOutMenu(const Menu& items, const MenuMetrics& metrics, const Measu
         const int height = item.separator ? metrics.separatorHeight : metrics.rowHeight;
         layout.rows.push_back({0, y, 0, height});
         y += height;
-        if (item.separator) continue;
+        if (item.separator || item.slider) continue;
         int text = std::min(measure(item.text), metrics.maxTextWidth);
         if (!item.detail.empty()) text += metrics.detailGap + measure(item.detail);
         widest = std::max(widest, text);
@@ -49,6 +49,19 @@ int RowAt(const MenuLayout& layout, int x, int y) {
         if (y >= r.y && y < r.Bottom()) return static_cast<int>(i);
     }
     return -1;
+}
+
+RectI SliderTrack(const RectI& row, const MenuMetrics& metrics) {
+    const int left = row.x + metrics.checkGutter;
+    const int right = row.Right() - metrics.arrowGutter;
+    return {left, row.y, std::max(1, right - left), row.height};
+}
+
+int SliderValueAt(const RectI& row, const MenuMetrics& metrics, int x) {
+    const RectI track = SliderTrack(row, metrics);
+    const int offset = std::clamp(x - track.x, 0, track.width);
+    // Rounded to the nearest whole percent so both ends are reachable at any width.
+    return (offset * 100 + track.width / 2) / track.width;
 }
 
 RectI PlaceMenu(int width, int height, int anchorX, int anchorY, int flipY, const RectI& workArea) {

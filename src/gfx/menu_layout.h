@@ -44,6 +44,12 @@ using MeasureText = std::function<int(const std::wstring&)>;
 // The row under a point of the picture, or -1.
 [[nodiscard]] int RowAt(const MenuLayout& layout, int x, int y);
 
+// The track of a slider row (picture pixels), between the check and arrow gutters.
+[[nodiscard]] RectI SliderTrack(const RectI& row, const MenuMetrics& metrics);
+// The value (0..100) a press at picture x sets on a slider row; outside the track it
+// sticks to the nearer end.
+[[nodiscard]] int SliderValueAt(const RectI& row, const MenuMetrics& metrics, int x);
+
 // Where a menu of `size` opens for an anchor point (its preferred top-left corner):
 // moved left to stay in the work area, and above the anchor's `flipY` when there is no
 // room below.

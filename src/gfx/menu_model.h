@@ -15,6 +15,8 @@ struct MenuItem {
     bool separator = false;
     bool checked = false;
     bool enabled = true;
+    bool slider = false; // a track the pointer or the arrow keys move; `value` is 0..100
+    int value = 0;
     std::vector<MenuItem> submenu;
 
     [[nodiscard]] bool HasSubmenu() const { return !submenu.empty(); }
@@ -27,6 +29,15 @@ struct MenuItem {
         item.text = std::move(text);
         item.checked = checked;
         item.enabled = enabled;
+        return item;
+    }
+    // `text` is not drawn; screen readers hear it as the slider's name.
+    [[nodiscard]] static MenuItem Slider(int id, int value, std::wstring text) {
+        MenuItem item;
+        item.id = id;
+        item.text = std::move(text);
+        item.slider = true;
+        item.value = value < 0 ? 0 : (value > 100 ? 100 : value);
         return item;
     }
     [[nodiscard]] static MenuItem Rule() {

@@ -83,6 +83,8 @@ MenuEvent MenuNavigator::Click(std::size_t level, int row) {
         m_levels[level].hot = row;
         return Open(level, false);
     }
+    // A slider is moved where it is pressed, never chosen: the menu stays open.
+    if (item.slider) return Unchanged();
     return {MenuEvent::Kind::Chosen, item.id};
 }
 
@@ -90,6 +92,23 @@ MenuEvent MenuNavigator::Key(MenuKey key) {
     const std::size_t deepest = m_levels.size() - 1;
     Level& l = m_levels[deepest];
     const int before = l.hot;
+    if (l.hot >= 0) {
+        const MenuItem& lit = (*l.items)[static_cast<std::size_t>(l.hot)];
+        if (lit.slider) {
+            int value = lit.value;
+            switch (key) {
+            case MenuKey::Left: value -= kSliderStep; break;
+            case MenuKey::Right: value += kSliderStep; break;
+            case MenuKey::Enter: return Unchanged();
+            default: value = -1; break;
+            }
+            if (value != -1) {
+                value = value < 0 ? 0 : (value > 100 ? 100 : value);
+                if (value == lit.value) return Unchanged();
+                return {MenuEvent::Kind::Slid, lit.id, value};
+            }
+        }
+    }
     switch (key) {
     case MenuKey::Down: l.hot = Step(l, l.hot, 1); break;
     case MenuKey::Up: l.hot = Step(l, l.hot < 0 ? 0 : l.hot, -1); break;

@@ -17,10 +17,12 @@ struct MenuEvent {
         None,     // nothing to show differently
         Changed,  // the lit rows or the open levels changed
         Chosen,   // a command was chosen: close everything and run `id`
-        Dismissed // close everything, nothing chosen
+        Dismissed, // close everything, nothing chosen
+        Slid      // the slider `id` of the deepest level asks to move to `value`
     };
     Kind kind = Kind::None;
     int id = 0;
+    int value = 0;
 };
 
 class MenuNavigator {
@@ -38,7 +40,9 @@ public:
     // The pointer left every level: the deepest level forgets its lit row.
     MenuEvent Leave();
     MenuEvent Click(std::size_t level, int row);
+    // On a lit slider, Left and Right ask for a step of 5; the other keys move as ever.
     MenuEvent Key(MenuKey key);
+    static constexpr int kSliderStep = 5;
     // Type-ahead: the next selectable row of the deepest level whose text starts with `c`.
     MenuEvent Letter(wchar_t c);
 

@@ -42,7 +42,7 @@ MenuLabels DrawMenuLabels(const Menu& items, const MenuMetrics& metrics, TextRen
     labels.text.reserve(items.size());
     labels.detail.reserve(items.size());
     for (const MenuItem& item : items) {
-        labels.text.push_back(item.separator ? Bitmap() : text.Draw(item.text, style, metrics.maxTextWidth));
+        labels.text.push_back(item.separator || item.slider ? Bitmap() : text.Draw(item.text, style, metrics.maxTextWidth));
         labels.detail.push_back(item.detail.empty() ? Bitmap() : text.Draw(item.detail, style));
     }
     return labels;
@@ -69,6 +69,24 @@ void DrawMenu(Bitmap& target, const Menu& items, const MenuLayout& layout, const
             continue;
         }
         const bool lit = static_cast<int>(i) == hot && item.Selectable();
+        if (item.slider) {
+            // A thin track, filled up to the value, and a round knob there; lit, the knob
+            // takes the highlight colour.
+            const RectI t = SliderTrack(row, metrics);
+            const float thick = std::max(2.0f, 4.0f * s);
+            const float top = cy - thick / 2;
+            const float filled = static_cast<float>(t.width) * static_cast<float>(item.value) / 100.0f;
+            canvas.FillRoundedRect({static_cast<float>(t.x), top, static_cast<float>(t.width), thick}, thick / 2,
+                                   look.separator);
+            if (filled > 0)
+                canvas.FillRoundedRect({static_cast<float>(t.x), top, filled, thick}, thick / 2, look.highlight);
+            const float knob = 7.0f * s;
+            const float kx = static_cast<float>(t.x) + filled;
+            canvas.FillRoundedRect({kx - knob, cy - knob, 2 * knob, 2 * knob}, knob, look.background);
+            canvas.StrokeRoundedRect({kx - knob, cy - knob, 2 * knob, 2 * knob}, knob, std::max(1.0f, s),
+                                     lit ? look.highlight : look.border);
+            continue;
+        }
         if (lit) {
             canvas.FillRoundedRect({inset, static_cast<float>(row.y), w - 2 * inset, static_cast<float>(row.height)},
                                    4.0f * s, look.highlight);

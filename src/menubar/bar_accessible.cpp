@@ -66,7 +66,8 @@ foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& w
     for (const BarStatusCell& status : facts.status) {
         if (status.rect.Empty()) continue;
         AccessibleElement e = menuCell(BarStatusId(status.kind), AccessibleRole::MenuButton,
-                                       StatusItemName(status.kind, words), status.rect, facts.openStatus == status.kind);
+                                       status.name.empty() ? StatusItemName(status.kind, words) : status.name,
+                                       status.rect, facts.openStatus == status.kind);
         if (status.kind == StatusKind::Time) e.role = AccessibleRole::Clock;
         e.value = status.text;
         // An item without a name of its own is known by what it shows.

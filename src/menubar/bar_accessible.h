@@ -23,6 +23,7 @@ struct BarStatusCell {
     StatusKind kind{};
     std::wstring text; // what the cell shows as text, empty for a glyph
     gfx::RectI rect;   // bar pixels
+    std::wstring name; // an item that names itself; empty: the kind's name of BarWords
 };
 
 // What the bar draws, in bar pixels, and which of its menus is open.

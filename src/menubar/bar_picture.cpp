@@ -12,7 +12,14 @@ gfx::Color Faded(gfx::Color c, float opacity) {
 
 } // namespace
 
-void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float s) {
+int SpeakerWaves(int percent, bool muted) {
+    if (muted || percent <= 0) return 0;
+    if (percent < 34) return 1;
+    return percent < 67 ? 2 : 3;
+}
+
+void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float s, int level,
+               bool crossed) {
     const float cx = box.x + box.width / 2, cy = box.y + box.height / 2;
     const float line = 1.5f * s;
     switch (glyph) {
@@ -50,6 +57,71 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
         const float head = 2.8f * s;
         canvas.FillRoundedRect({cx - head, cy - 5.0f * s, 2 * head, 2 * head}, head, color);
         canvas.FillRoundedRect({cx - 5.2f * s, cy + 1.6f * s, 10.4f * s, 4.6f * s}, 2.3f * s, color);
+        return;
+    }
+    case Glyph::Speaker: {
+        // A box and a cone, then the waves (or a cross when muted).
+        const float left = cx - 7.0f * s;
+        canvas.FillRect({left, cy - 2.5f * s, 3.0f * s, 5.0f * s}, color);
+        for (float t = 0; t <= 1.0f; t += 0.25f) {
+            const float x = left + 3.0f * s + t * 4.0f * s;
+            const float half = 2.5f * s + t * 3.5f * s;
+            canvas.StrokeLine({x, cy - half}, {x, cy + half}, 1.2f * s, color);
+        }
+        const float fromX = left + 9.5f * s;
+        if (crossed) {
+            canvas.StrokeLine({fromX, cy - 3.0f * s}, {fromX + 6.0f * s, cy + 3.0f * s}, 1.4f * s, color);
+            canvas.StrokeLine({fromX, cy + 3.0f * s}, {fromX + 6.0f * s, cy - 3.0f * s}, 1.4f * s, color);
+            return;
+        }
+        const int waves = SpeakerWaves(level, false);
+        for (int i = 0; i < waves; ++i) {
+            const float x = fromX + static_cast<float>(i) * 2.6f * s;
+            const float half = (2.0f + static_cast<float>(i) * 2.0f) * s;
+            canvas.StrokeLine({x, cy - half}, {x + 1.4f * s, cy}, 1.2f * s, color);
+            canvas.StrokeLine({x + 1.4f * s, cy}, {x, cy + half}, 1.2f * s, color);
+        }
+        return;
+    }
+    case Glyph::Microphone: {
+        const float w = 5.0f * s, h = 9.0f * s;
+        canvas.StrokeRoundedRect({cx - w / 2, cy - 7.0f * s, w, h}, w / 2, 1.3f * s, color);
+        canvas.StrokeLine({cx - 4.5f * s, cy}, {cx - 4.5f * s + 1.0f * s, cy + 3.0f * s}, 1.2f * s, color);
+        canvas.StrokeLine({cx + 4.5f * s, cy}, {cx + 4.5f * s - 1.0f * s, cy + 3.0f * s}, 1.2f * s, color);
+        canvas.StrokeLine({cx - 3.5f * s, cy + 3.0f * s}, {cx + 3.5f * s, cy + 3.0f * s}, 1.2f * s, color);
+        canvas.StrokeLine({cx, cy + 3.0f * s}, {cx, cy + 7.0f * s}, 1.2f * s, color);
+        if (crossed) canvas.StrokeLine({cx - 6.0f * s, cy - 7.0f * s}, {cx + 6.0f * s, cy + 7.0f * s}, 1.5f * s, color);
+        return;
+    }
+    case Glyph::Battery: {
+        const float w = 20.0f * s, h = 10.0f * s;
+        const float left = cx - w / 2 - 1.0f * s, top = cy - h / 2;
+        canvas.StrokeRoundedRect({left, top, w, h}, 2.5f * s, 1.1f * s, color);
+        canvas.FillRect({left + w + 0.8f * s, cy - 2.0f * s, 1.5f * s, 4.0f * s}, color);
+        const float inner = w - 4.0f * s;
+        const float fill = inner * static_cast<float>(std::clamp(level, 0, 100)) / 100.0f;
+        if (fill > 0) canvas.FillRoundedRect({left + 2.0f * s, top + 2.0f * s, fill, h - 4.0f * s}, 1.0f * s, color);
+        if (crossed) {
+            // Charging: a bolt across the cell, drawn in the cell's outline colour.
+            canvas.StrokeLine({cx + 1.0f * s, top - 1.0f * s}, {cx - 3.0f * s, cy + 0.5f * s}, 1.4f * s, color);
+            canvas.StrokeLine({cx - 3.0f * s, cy + 0.5f * s}, {cx + 2.0f * s, cy - 0.5f * s}, 1.4f * s, color);
+            canvas.StrokeLine({cx + 2.0f * s, cy - 0.5f * s}, {cx - 2.0f * s, top + h + 1.0f * s}, 1.4f * s, color);
+        }
+        return;
+    }
+    case Glyph::Sun: {
+        // A disc and eight rays; the rays shorten as the brightness falls.
+        const float r = 3.2f * s;
+        canvas.FillRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, color);
+        const float reach = (1.6f + 2.4f * static_cast<float>(std::clamp(level, 0, 100)) / 100.0f) * s;
+        constexpr float kDiagonal = 0.7071f;
+        const float dirs[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {kDiagonal, kDiagonal}, {-kDiagonal, kDiagonal},
+                                  {kDiagonal, -kDiagonal}, {-kDiagonal, -kDiagonal}};
+        for (const auto& d : dirs) {
+            const float from = r + 1.6f * s;
+            canvas.StrokeLine({cx + d[0] * from, cy + d[1] * from}, {cx + d[0] * (from + reach), cy + d[1] * (from + reach)},
+                              1.3f * s, color);
+        }
         return;
     }
     case Glyph::More: {
@@ -98,10 +170,14 @@ void DrawBarFrame(gfx::Bitmap& frame, const BarLook& look, std::span<const BarCe
             canvas.DrawBitmap(*cell.picture, {box.x + (box.width - side) / 2, box.y + (box.height - side) / 2, side, side},
                               cell.opacity);
         } else if (cell.glyph != Glyph::None) {
-            DrawGlyph(canvas, cell.glyph, box, color, scale);
+            // Beside a text the glyph keeps a cell of its own on the left.
+            gfx::RectF glyphBox = box;
+            if (cell.text && !cell.text->Empty()) glyphBox.width = 34.0f * scale;
+            DrawGlyph(canvas, cell.glyph, glyphBox, color, scale, cell.level, cell.crossed);
         }
         if (cell.text && !cell.text->Empty()) {
-            const int x = cell.rect.x + (cell.rect.width - cell.text->Width()) / 2;
+            int x = cell.rect.x + (cell.rect.width - cell.text->Width()) / 2;
+            if (cell.glyph != Glyph::None) x = cell.rect.x + static_cast<int>(34.0f * scale);
             const int y = cell.rect.y + (cell.rect.height - cell.text->Height()) / 2;
             if (cell.framed) {
                 const float pad = 4.0f * scale;

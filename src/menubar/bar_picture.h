@@ -12,7 +12,11 @@
 
 namespace kestrana::menubar {
 
-enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More };
+enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More, Speaker, Microphone, Battery, Sun };
+
+// How many sound waves the speaker shows for a volume: none when muted or silent, then
+// one, two or three as the volume passes a third and two thirds.
+[[nodiscard]] int SpeakerWaves(int percent, bool muted);
 
 struct BarCell {
     gfx::RectI rect;                       // bar pixels
@@ -22,10 +26,13 @@ struct BarCell {
     bool framed = false;                   // the text sits in a rounded outline
     bool lit = false;                      // pressed, or its menu is open
     float opacity = 1.0f;                  // a dragged item is drawn lighter
+    int level = 100;                       // the amount a speaker or battery shows, 0..100
+    bool crossed = false;                  // muted speaker or microphone, charging battery
 };
 
 // Draws one glyph centred in `box` at the bar's scale.
-void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float scale);
+void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float scale,
+               int level = 100, bool crossed = false);
 
 // The keyboard focus on `cell`: a ring just inside it, drawn over what DrawBarFrame drew
 // (only within `region` when one is given).

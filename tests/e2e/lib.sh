@@ -159,6 +159,29 @@ e2e_start_kestrana() { # [args...]
     e2e_track "$E2E_KESTRANA"
 }
 
+# A sound server of the scenario's own, so Core Audio lists real endpoints: two silent
+# outputs and one silent input (plus the outputs' monitors), named after the scenario's
+# devices. Call it before Wine starts a program; its runtime folder is private to the
+# scenario, and the server is stopped with the scenario's other processes.
+e2e_sound_server() {
+    export XDG_RUNTIME_DIR=$E2E_DIR/pulse-runtime
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    # With the server there, ALSA's silent default would only add a third output.
+    rm -f "$HOME/.asoundrc"
+    timeout 20 pulseaudio -n --daemonize --exit-idle-time=-1 --log-target="file:$E2E_DIR/pulseaudio.log" \
+        -L module-native-protocol-unix \
+        -L "module-null-sink sink_name=e2e_speakers sink_properties=device.description=E2E_Speakers" \
+        -L "module-null-sink sink_name=e2e_headphones sink_properties=device.description=E2E_Headphones" \
+        -L "module-null-source source_name=e2e_microphone description=E2E_Microphone" ||
+        { e2e_log "the sound server did not start"; return 1; }
+    local pid
+    pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null) || { e2e_log "the sound server left no id"; return 1; }
+    e2e_track "$pid"
+    pactl set-default-sink e2e_speakers >/dev/null 2>&1 || true
+    pactl set-default-source e2e_microphone >/dev/null 2>&1 || true
+}
+
 # Windows-side process ids are not Unix ids; a Wine process belongs to the scenario when
 # its environment names the scenario's prefix (the harness's own shells carry it too, so
 # only processes running a Wine binary count).

@@ -11,6 +11,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,7 +110,7 @@ LRESULT AnswerReader(Level& level, WPARAM wParam, LPARAM lParam) noexcept {
 class Session {
 public:
     Session(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text, const PopupMenuOptions& options)
-        : m_owner(owner), m_nav(menu), m_anchor(anchor), m_flipY(flipY), m_text(text), m_options(options),
+        : m_owner(owner), m_menu(menu), m_nav(m_menu), m_anchor(anchor), m_flipY(flipY), m_text(text), m_options(options),
           m_metrics(MenuMetrics::At(options.scale)), m_look(MenuLook::For(options.dark, options.opacity)) {}
 
     int Run() {
@@ -152,16 +153,29 @@ private:
     bool Handle(const MSG& msg, bool& done, int& result) {
         switch (msg.message) {
         case WM_MOUSEMOVE:
-        case WM_NCMOUSEMOVE: Apply(Pointer(msg.pt, false), done, result); return true;
+        case WM_NCMOUSEMOVE:
+            if (m_sliding >= 0) {
+                DragSlider(msg.pt);
+                return true;
+            }
+            Apply(Pointer(msg.pt, false), done, result);
+            return true;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_NCLBUTTONDOWN:
         case WM_NCRBUTTONDOWN:
             if (!LevelAt(msg.pt).first) done = true; // a press outside closes the menu
+            else if (msg.message == WM_LBUTTONDOWN) PressSlider(msg.pt);
             return true;
         case WM_LBUTTONUP:
-        case WM_RBUTTONUP: Apply(Pointer(msg.pt, true), done, result); return true;
+        case WM_RBUTTONUP:
+            if (m_sliding >= 0) {
+                m_sliding = -1;
+                return true;
+            }
+            Apply(Pointer(msg.pt, true), done, result);
+            return true;
         // Touch and pen, kept from the default handling so that no mouse messages follow.
         case WM_POINTERDOWN:
             if (!LevelAt(PointerAt(msg.lParam)).first) done = true;
@@ -284,6 +298,34 @@ private:
         return {false, {0, -1}};
     }
 
+    // A press on a slider row of the first level holds it; the value follows the pointer
+    // until the button is released, wherever the pointer goes.
+    void PressSlider(POINT p) {
+        const auto [inside, at] = LevelAt(p);
+        if (!inside || at.first != 0 || at.second < 0) return;
+        const MenuItem& item = m_menu[static_cast<std::size_t>(at.second)];
+        if (!item.slider || !item.enabled) return;
+        m_sliding = at.second;
+        DragSlider(p);
+    }
+
+    void DragSlider(POINT p) {
+        if (m_levels.empty() || m_sliding < 0) return;
+        const Level& level = *m_levels.front();
+        const RectI& row = level.layout.rows[static_cast<std::size_t>(m_sliding)];
+        SetSlider(m_sliding, SliderValueAt(row, m_metrics, p.x - level.screen.x));
+    }
+
+    void SetSlider(int row, int value) {
+        MenuItem& item = m_menu[static_cast<std::size_t>(row)];
+        if (item.value == value) return;
+        const int shown = m_options.slide ? m_options.slide(item.id, value) : value;
+        item.value = std::clamp(shown, 0, 100);
+        if (m_levels.empty()) return;
+        m_levels.front()->drawnHot = -3; // redrawn with the new value, not shown anew
+        Sync();
+    }
+
     MenuEvent Pointer(POINT p, bool release) {
         const auto [inside, at] = LevelAt(p);
         if (!inside) return release ? MenuEvent{} : m_nav.Leave();
@@ -300,6 +342,12 @@ private:
             done = true;
             return;
         case MenuEvent::Kind::Dismissed: done = true; return;
+        case MenuEvent::Kind::Slid:
+            // Keys move the deepest level's slider; only the first level's are live.
+            if (m_nav.Depth() != 1) return;
+            for (std::size_t i = 0; i < m_menu.size(); ++i)
+                if (m_menu[i].slider && m_menu[i].id == event.id) SetSlider(static_cast<int>(i), event.value);
+            return;
         }
     }
 
@@ -384,7 +432,9 @@ private:
     }
 
     HWND m_owner;
+    Menu m_menu; // a copy: slider rows change their values while it is open
     MenuNavigator m_nav;
+    int m_sliding = -1; // the first level's slider row the pointer holds
     POINT m_anchor;
     int m_flipY;
     TextRenderer& m_text;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kestrana::gfx {
@@ -25,6 +26,10 @@ struct PopupMenuOptions {
     float scale = 1.0f;
     bool dark = false;
     std::uint8_t opacity = 246;
+    // A slider row moved (its id, the new value 0..100) while the menu stays open; the
+    // answer is the value it shows then (a refused change leaves the old one). Only the
+    // first level's sliders are live.
+    std::function<int(int id, int value)> slide;
 };
 
 // Opens the menu with its top-left corner at `anchor` (screen pixels), above `flipY`

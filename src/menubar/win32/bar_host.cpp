@@ -6,8 +6,15 @@
 #include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
+#include "menubar/status_tip.h"
+#include "menubar/audio_item.h"
 #include "menubar/win32/about_window.h"
 #include "menubar/win32/clock_formatter.h"
+#include "menubar/win32/core_audio.h"
+#include "menubar/win32/system_battery.h"
+#include "menubar/win32/monitor_brightness.h"
+#include "menubar/display_item.h"
+#include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
 
@@ -85,6 +92,7 @@ bool BarHost::Start() {
 
     ReadInputMethods();
     StartClock();
+    StartSources();
     MakeBar(0);
     m_nextScreen = 1;
     if (m_bars.empty()) {
@@ -93,6 +101,19 @@ bool BarHost::Start() {
         return false;
     }
     m_clock->target = FirstWindow();
+    if (m_audio) m_audio->SetTarget(FirstWindow());
+    if (m_battery) {
+        // The charge's changes come as power broadcasts to the first bar; no polling.
+        static constexpr GUID kChargeRemaining{0xa7ad8041, 0xb45a, 0x4cae, {0x87, 0xa3, 0xee, 0xcb, 0xb4, 0x68, 0xa9, 0xe1}};
+        m_chargeNotify = ::RegisterPowerSettingNotification(FirstWindow(), &kChargeRemaining, DEVICE_NOTIFY_WINDOW_HANDLE);
+        if (!m_chargeNotify) foundation::LogFailure("battery", "charge changes cannot be followed");
+    }
+    if (!m_lowBatteryText.empty()) ::PostMessageW(FirstWindow(), kMsgLowBattery, 0, 0);
+    if (m_brightnessTarget) {
+        *m_brightnessTarget = FirstWindow();
+        // The worker may have answered before there was a bar to tell.
+        ::PostMessageW(FirstWindow(), kMsgBrightness, 0, 0);
+    }
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
     m_foreground = nullptr;
@@ -135,7 +156,122 @@ void BarHost::Stop() {
     m_inputMethodWatch.reset();
     StopClock();
     m_bars.clear();
+    StopSources();
     m_foregroundPosted = false;
+}
+
+// --- status items that plug in as sources ------------------------------------------------
+
+void BarHost::StartSources() {
+    StopSources();
+    const auto shown = [this](StatusKind kind) { return std::find(m_order.begin(), m_order.end(), kind) != m_order.end(); };
+    const bool sound = shown(StatusKind::Audio), microphone = shown(StatusKind::Microphone);
+    if (shown(StatusKind::Battery)) {
+        m_batteryPort = std::make_unique<SystemBatteryPort>();
+        m_battery = std::make_unique<BatteryReadings>(*m_batteryPort);
+        m_sources.push_back(std::make_unique<BatterySource>(
+            *m_battery, Store(), [](const std::wstring& uri) { Open(uri); },
+            [this](const std::wstring& text) {
+                if (m_lowBatteryShown || !m_lowBatteryText.empty()) return;
+                m_lowBatteryText = text;
+                // Before the first bar exists the prompt waits for it.
+                if (HWND first = FirstWindow()) ::PostMessageW(first, kMsgLowBattery, 0, 0);
+            }));
+    }
+    if (shown(StatusKind::Display)) {
+        std::vector<HMONITOR> monitors;
+        std::vector<std::wstring> names;
+        for (const Screen& screen : m_screens) {
+            monitors.push_back(screen.monitor.handle);
+            names.push_back(ScreenSection(screen.monitor.deviceName));
+        }
+        m_brightnessTarget = std::make_shared<std::atomic<HWND>>(nullptr);
+        m_brightness = std::make_unique<BrightnessWorker>(
+            [monitors] { return MonitorLinks(monitors); },
+            [target = m_brightnessTarget] {
+                if (HWND window = target->load()) ::PostMessageW(window, kMsgBrightness, 0, 0);
+            },
+            [] { return std::make_shared<kestrana::win32::ComApartment>(COINIT_MULTITHREADED); });
+        DisplayActions actions;
+        actions.open = [](const std::wstring& uri) { Open(uri); };
+        actions.project = [] { PressWindowsKeyWith('P'); };
+        actions.systemDark = [] { return AppsUseDarkTheme(); };
+        actions.setSystemDark = [](bool dark) { SetSystemDark(dark); };
+        m_sources.push_back(std::make_unique<DisplaySource>(*m_brightness, std::move(names), Store(), std::move(actions)));
+    }
+    if (sound || microphone) {
+        m_audio = std::make_unique<CoreAudioPort>();
+        const auto open = [](const std::wstring& uri) { Open(uri); };
+        if (sound) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Output, *m_audio, Store(), open));
+        if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
+    }
+    for (auto& source : m_sources) {
+        const StatusKind kind = source->Kind();
+        source->OnChanged([this, kind] {
+            for (auto& bar : m_bars) bar->SourceChanged(kind);
+        });
+    }
+}
+
+void BarHost::StopSources() {
+    if (m_audio) m_audio->SetTarget(nullptr);
+    if (m_chargeNotify) ::UnregisterPowerSettingNotification(m_chargeNotify);
+    m_chargeNotify = nullptr;
+    if (m_brightnessTarget) *m_brightnessTarget = nullptr;
+    m_sources.clear();
+    m_audio.reset();
+    // Waits for the worker: at most one monitor call in flight.
+    m_brightness.reset();
+    m_brightnessTarget.reset();
+    m_battery.reset();
+    m_batteryPort.reset();
+}
+
+void BarHost::PowerChanged(HWND bar) {
+    // Every bar hears the broadcast; the first one speaks for all.
+    if (bar != FirstWindow()) return;
+    if (auto* source = static_cast<BatterySource*>(Source(StatusKind::Battery))) source->PowerChanged();
+}
+
+void BarHost::ShowLowBattery() {
+    if (m_lowBatteryShown || m_lowBatteryText.empty()) return;
+    m_lowBatteryShown = true;
+    const std::wstring text = std::move(m_lowBatteryText);
+    m_lowBatteryText.clear();
+    foundation::LogDetail("battery", L"low charge: " + text);
+    const std::wstring title = Store().LanguageText(L"findertips", L"battery", L"Battery");
+    ::MessageBoxW(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+StatusSource* BarHost::Source(StatusKind kind) const {
+    for (const auto& source : m_sources)
+        if (source->Kind() == kind) return source.get();
+    return nullptr;
+}
+
+void BarHost::OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_audio) return;
+    if (message == kMsgAudioDevices) {
+        // Listen to whatever is default now, then every audio item reads again.
+        m_audio->Rebind();
+        for (StatusKind kind : {StatusKind::Audio, StatusKind::Microphone})
+            if (auto* source = static_cast<AudioSource*>(Source(kind))) source->DevicesChanged();
+        return;
+    }
+    const auto state = UnpackVolume(lParam);
+    if (!state || wParam > 1) {
+        foundation::LogFailure("sound", "a volume report that makes no sense was ignored");
+        return;
+    }
+    const StatusKind kind = wParam == 0 ? StatusKind::Audio : StatusKind::Microphone;
+    auto* source = static_cast<AudioSource*>(Source(kind));
+    if (!source) return;
+    const auto before = source->State();
+    source->VolumeChanged(*state);
+    // The volume tip shows a change made elsewhere (keys, another program), on the first bar.
+    if (kind == StatusKind::Audio && before && before->percent != state->percent && !m_bars.empty() &&
+        Store().ReadInt(L"finder", L"audiotip") == 1)
+        m_bars.front()->ShowTip(kind, source->Tip(), VolumeTipMs(Store().ReadInt(L"finder", L"voltiptime")));
 }
 
 void BarHost::ReleaseScreenSpace() noexcept {
@@ -242,6 +378,10 @@ void BarHost::OnHostMessage(UINT message) {
         for (auto& bar : m_bars) bar->InputMethodChanged();
         return;
     case kMsgEndBars: Stop(); return;
+    case kMsgLowBattery: ShowLowBattery(); return;
+    case kMsgBrightness:
+        if (auto* source = static_cast<DisplaySource*>(Source(StatusKind::Display))) source->BrightnessChanged();
+        return;
     default: return;
     }
 }

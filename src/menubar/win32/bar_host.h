@@ -13,11 +13,15 @@
 #include "menubar/bar_appearance.h"
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
+#include "menubar/battery.h"
+#include "menubar/brightness.h"
 #include "menubar/status_items.h"
+#include "menubar/status_source.h"
 #include "menubar/win32/system_actions.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -28,6 +32,8 @@
 namespace kestrana::menubar::win32 {
 
 class VarloBar;
+class CoreAudioPort;
+class SystemBatteryPort;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -45,6 +51,8 @@ inline constexpr UINT kMsgForeground = WM_APP + 41;
 inline constexpr UINT kMsgInputMethods = WM_APP + 42;
 inline constexpr UINT kMsgAppBar = WM_APP + 43;
 inline constexpr UINT kMsgEndBars = WM_APP + 44;
+inline constexpr UINT kMsgLowBattery = WM_APP + 50;
+inline constexpr UINT kMsgBrightness = WM_APP + 51;
 inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
@@ -89,6 +97,14 @@ public:
     [[nodiscard]] std::wstring DockItemName(const std::wstring& imagePath) const {
         return m_services.dockItemName ? m_services.dockItemName(imagePath) : std::wstring();
     }
+    // The source of a status item kind that plugs in as one, or null.
+    [[nodiscard]] StatusSource* Source(StatusKind kind) const;
+    // Sound notifications posted by the system's threads to the first bar.
+    void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The system's power state may have changed (a power broadcast reached `bar`).
+    void PowerChanged(HWND bar);
+    // The low-battery prompt, posted to the first bar.
+    void ShowLowBattery();
     // A bar's new order after a drag: saved, and given to the other bars.
     void OrderChanged(const std::vector<StatusKind>& order);
     // The logo menu as the system stands now (hibernation, updates, recent files).
@@ -119,6 +135,8 @@ private:
     struct ClockState;
 
     void MakeBar(std::size_t index);
+    void StartSources();
+    void StopSources();
     void StartClock();
     void StopClock();
     void ReadInputMethods();
@@ -144,6 +162,15 @@ private:
     HWND m_foreground = nullptr;      // as the bars last looked at it
     bool m_foregroundPosted = false;
     Win32PowerPort m_power;
+    std::unique_ptr<CoreAudioPort> m_audio;
+    std::unique_ptr<SystemBatteryPort> m_batteryPort;
+    std::unique_ptr<BatteryReadings> m_battery;
+    std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
+    std::unique_ptr<BrightnessWorker> m_brightness;
+    std::vector<std::unique_ptr<StatusSource>> m_sources; // outlive the bars that show them
+    HPOWERNOTIFY m_chargeNotify = nullptr;
+    std::wstring m_lowBatteryText; // waiting to be shown
+    bool m_lowBatteryShown = false; // once per run of the program
     std::vector<RecentFile> m_recent; // as last offered by the logo menu
 };
 

@@ -334,6 +334,24 @@ bool AppsUseDarkTheme() noexcept {
                .value_or(1) == 0;
 }
 
+void SetSystemDark(bool dark) noexcept {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                          nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        foundation::LogFailure("display", "the theme setting could not be opened");
+        return;
+    }
+    const DWORD light = dark ? 0 : 1;
+    bool ok = true;
+    for (const wchar_t* name : {L"AppsUseLightTheme", L"SystemUsesLightTheme"})
+        ok = ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof(light)) == ERROR_SUCCESS && ok;
+    ::RegCloseKey(key);
+    if (!ok) foundation::LogFailure("display", "the theme could not be switched");
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                          SMTO_ABORTIFHUNG, 200, &result);
+}
+
 bool IsCloaked(HWND window) noexcept {
     DWORD cloaked = 0;
     return SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof(cloaked))) && cloaked != 0;

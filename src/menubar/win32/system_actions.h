@@ -67,6 +67,8 @@ bool SetFocusAssistLevel(int level) noexcept;
 [[nodiscard]] gfx::Bitmap CaptureScreen(const RECT& area) noexcept;
 // The system's app theme is dark.
 [[nodiscard]] bool AppsUseDarkTheme() noexcept;
+// Switches the system's and the applications' theme, and tells every window.
+void SetSystemDark(bool dark) noexcept;
 [[nodiscard]] bool IsCloaked(HWND window) noexcept;
 
 // Watches the input methods' registry key; posts `message` to `window` on a change.

@@ -11,6 +11,7 @@
 #include "menubar/bar_menus.h"
 #include "menubar/clock_text.h"
 #include "menubar/win32/bar_host.h"
+#include "menubar/win32/core_audio.h"
 #include "menubar/win32/system_actions.h"
 
 #include <oleacc.h>
@@ -33,13 +34,17 @@ constexpr UINT_PTR kTimerShowMode = 12;
 // A foreground change is followed by the window's colour a moment later: the screen may
 // still show what stood over it (our Launchpad, a menu) until it has been drawn again.
 constexpr UINT_PTR kTimerTint = 17;
+// The hover tip shows after the pointer rests on an item; a timed tip hides by itself.
+constexpr UINT_PTR kTimerTipShow = 18;
+constexpr UINT_PTR kTimerTipHide = 19;
+constexpr UINT kTipDelayMs = 600;
 constexpr UINT kTintDelayMs = 250;
 constexpr int kTintTries = 8;
 // A reader asked for an element's default action (wParam: its id); posted, so the menu's
 // loop runs outside the reader's call.
 constexpr UINT kMsgReaderPress = WM_APP + 47;
 // A key the keyboard hook took for the bar (wParam: its virtual key; lParam: Shift held).
-constexpr UINT kMsgBarKey = WM_APP + 48;
+constexpr UINT kMsgBarKey = WM_APP + 52;
 
 // The bar that holds the keyboard focus. The bar never becomes the active window (the
 // program in front keeps it, as with a click on the bar), so while it holds the focus a
@@ -232,6 +237,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
 
 VarloBar::~VarloBar() {
     if (g_keyboardBar == m_window) g_keyboardBar = nullptr;
+    m_tip.reset();
     m_reader.reset();
     m_app.reset();
     RemoveAppBar();
@@ -259,7 +265,14 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCHITTEST: return HTCLIENT;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN: OnPress(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_MOUSEMOVE: OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEMOVE:
+        Hover(GET_X_LPARAM(lParam));
+        OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        m_watchingLeave = false;
+        HideTip();
+        return 0;
     case WM_LBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
     case WM_RBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
     case WM_CAPTURECHANGED:
@@ -290,6 +303,8 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgForeground:
     case kMsgInputMethods:
     case kMsgEndBars:
+    case kMsgLowBattery:
+    case kMsgBrightness:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
@@ -306,6 +321,12 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
         }
         return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMPOWERSTATUSCHANGE || wParam == PBT_POWERSETTINGCHANGE || wParam == PBT_APMRESUMEAUTOMATIC)
+            m_host.PowerChanged(m_window);
+        return TRUE;
+    case kMsgAudioDevices:
+    case kMsgAudioVolume: m_host.OnAudioMessage(message, wParam, lParam); return 0;
     case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
@@ -337,6 +358,19 @@ void VarloBar::OnTimer(UINT_PTR id) {
         ::KillTimer(m_window, id);
         SampleTint();
         return;
+    case kTimerTipShow: {
+        ::KillTimer(m_window, id);
+        if (m_tipIndex < 0 || m_tipIndex >= static_cast<int>(m_row.Cells().size()) || m_pressTarget != Target::None ||
+            gfx::PopupMenuOpen())
+            return;
+        const StatusKind kind = m_row.Cells()[static_cast<std::size_t>(m_tipIndex)].kind;
+        if (const StatusSource* source = m_host.Source(kind)) ShowTip(kind, source->Tip(), 0);
+        return;
+    }
+    case kTimerTipHide:
+        ::KillTimer(m_window, id);
+        HideTip();
+        return;
     case kTimerNextBar:
         ::KillTimer(m_window, id);
         m_host.MakeNextBar();
@@ -358,7 +392,7 @@ bool VarloBar::Built(StatusKind kind) const {
     case StatusKind::UserAccount:
     case StatusKind::InputMethod: return true;
     case StatusKind::InputMethodZh: return m_host.ChineseInstalled();
-    default: return false; // the items of later features plug in here
+    default: return m_host.Source(kind) != nullptr;
     }
 }
 
@@ -376,6 +410,15 @@ void VarloBar::RefreshView(StatusKind kind) {
     const float s = m_place.scale;
     const int h = m_place.height;
     int width = 0;
+    if (const StatusSource* source = m_host.Source(kind)) {
+        const StatusFace face = source->Face();
+        view.glyph = face.glyph;
+        view.level = face.level;
+        view.crossed = face.crossed;
+        SetText(view, face.shown ? face.text : std::wstring());
+        m_row.SetWidth(kind, FaceWidth(face, view.text.Width(), s));
+        return;
+    }
     if (Built(kind)) {
         switch (kind) {
         case StatusKind::Time:
@@ -446,6 +489,8 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         cell.glyph = view.glyph;
         cell.text = view.text.Empty() ? nullptr : &view.text;
         cell.framed = view.framed;
+        cell.level = view.level;
+        cell.crossed = view.crossed;
         cell.lit = m_litIndex == static_cast<int>(i);
         cells.push_back(cell);
     }
@@ -463,6 +508,8 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         cell.glyph = view.glyph;
         cell.text = view.text.Empty() ? nullptr : &view.text;
         cell.framed = view.framed;
+        cell.level = view.level;
+        cell.crossed = view.crossed;
         cell.lit = true;
         cell.opacity = 0.75f;
         cells.push_back(cell);
@@ -497,6 +544,21 @@ void VarloBar::ClockChanged() {
     const gfx::RectI region = CellRect(index);
     Redraw(&region);
     if (m_reader) m_reader->ValueChanged(BarStatusId(StatusKind::Time));
+}
+
+void VarloBar::SourceChanged(StatusKind kind) {
+    const int index = m_row.IndexOf(kind);
+    if (index < 0) return;
+    const int before = m_row.Cells()[static_cast<std::size_t>(index)].width;
+    RefreshView(kind);
+    const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
+    if (cell.width != before || (cell.width > 0 && !cell.placed)) {
+        LayOut();
+    } else if (cell.placed) {
+        const gfx::RectI region = CellRect(index);
+        Redraw(&region);
+    }
+    if (m_reader) m_reader->ValueChanged(BarStatusId(kind));
 }
 
 void VarloBar::PressForReader(foundation::AccessibleId id) {
@@ -579,7 +641,9 @@ BarFacts VarloBar::ReaderFacts() const {
     const auto& row = m_row.Cells();
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (!row[i].placed || static_cast<int>(i) == m_row.DraggedIndex()) continue;
-        facts.status.push_back({row[i].kind, m_views[Slot(row[i].kind)].textSource, CellRect(static_cast<int>(i))});
+        const StatusSource* source = m_host.Source(row[i].kind);
+        facts.status.push_back({row[i].kind, source ? source->ReaderValue() : m_views[Slot(row[i].kind)].textSource,
+                                CellRect(static_cast<int>(i)), source ? source->Name() : std::wstring()});
         if (m_litIndex == static_cast<int>(i)) facts.openStatus = row[i].kind;
     }
     if (m_rowLayout.moreX) facts.more = gfx::RectI{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
@@ -838,7 +902,41 @@ std::pair<VarloBar::Target, int> VarloBar::TargetAt(int x) const {
     return {Target::Empty, -2};
 }
 
+void VarloBar::Hover(int x) {
+    if (!m_watchingLeave) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_window, 0};
+        m_watchingLeave = ::TrackMouseEvent(&track) != FALSE;
+    }
+    if (m_pressTarget != Target::None) return;
+    const int index = m_row.IndexAt(x);
+    if (index == m_tipIndex) return;
+    HideTip();
+    m_tipIndex = index;
+    if (index < 0) return;
+    const StatusSource* source = m_host.Source(m_row.Cells()[static_cast<std::size_t>(index)].kind);
+    if (source && !source->Tip().empty()) ::SetTimer(m_window, kTimerTipShow, kTipDelayMs, nullptr);
+}
+
+void VarloBar::HideTip() {
+    ::KillTimer(m_window, kTimerTipShow);
+    ::KillTimer(m_window, kTimerTipHide);
+    m_tipIndex = -1;
+    if (m_tip) m_tip->Hide();
+}
+
+void VarloBar::ShowTip(StatusKind kind, const std::wstring& text, int ms) {
+    const int index = m_row.IndexOf(kind);
+    if (index < 0 || text.empty() || !m_row.Cells()[static_cast<std::size_t>(index)].placed) return;
+    if (!m_tip) m_tip = std::make_unique<BarTip>(m_host.Text());
+    const gfx::RectI cell = CellRect(index);
+    const RECT& s = m_place.screen;
+    const RECT onScreen{s.left + cell.x, s.top + m_slideOffset, s.left + cell.Right(), s.top + m_slideOffset + cell.height};
+    m_tip->Show(text, onScreen, s, m_place.scale, m_look.dark);
+    if (ms > 0) ::SetTimer(m_window, kTimerTipHide, static_cast<UINT>(ms), nullptr);
+}
+
 void VarloBar::OnPress(int x, int y) {
+    HideTip();
     ::SetCapture(m_window);
     std::tie(m_pressTarget, m_pressIndex) = TargetAt(x);
     if (m_pressTarget == Target::Status) m_row.Press(m_pressIndex, x);
@@ -891,9 +989,10 @@ void VarloBar::OnRelease(int x, int y, bool right) {
 
 // --- menus ---------------------------------------------------------------------------
 
-int VarloBar::RunMenu(const gfx::Menu& menu, const gfx::RectI& cell) {
+int VarloBar::RunMenu(const gfx::Menu& menu, const gfx::RectI& cell, std::function<int(int, int)> slide) {
     Redraw();
     gfx::PopupMenuOptions options;
+    options.slide = std::move(slide);
     options.className = kMenuClass;
     options.ownerProperty = kBarProperty;
     options.ownerValue = this;
@@ -924,7 +1023,23 @@ int VarloBar::OpenItemMenu(StatusKind kind, const gfx::RectI& cell) {
         SetForegroundImeOpen(!ForegroundImeOpen().value_or(false));
         InputMethodChanged();
         return 0;
-    default: m_litIndex = -2; return 0;
+    default: {
+        // An item that plugs in runs its own rows; nothing comes back to the host.
+        StatusSource* source = m_host.Source(kind);
+        const gfx::Menu menu = source ? source->Menu() : gfx::Menu{};
+        if (menu.empty()) {
+            m_litIndex = -2;
+            return 0;
+        }
+        const int id = RunMenu(menu, cell, [this, kind](int row, int value) {
+            // Looked up again: the host may have replaced its sources meanwhile.
+            StatusSource* live = m_host.Source(kind);
+            return live ? live->Slide(row, value) : value;
+        });
+        if (id != 0)
+            if (StatusSource* live = m_host.Source(kind)) live->Choose(id);
+        return 0;
+    }
     }
 }
 
@@ -960,7 +1075,9 @@ void VarloBar::OpenMenuFor(Target target, int index, bool context) {
         gfx::Menu menu;
         for (std::size_t i = 0; i < m_rowLayout.overflow.size(); ++i) {
             const StatusKind kind = m_row.Cells()[m_rowLayout.overflow[i]].kind;
-            menu.push_back(gfx::MenuItem::Command(command::kMoreFirst + static_cast<int>(i), ItemName(store, kind)));
+            const StatusSource* source = m_host.Source(kind);
+            menu.push_back(gfx::MenuItem::Command(command::kMoreFirst + static_cast<int>(i),
+                                                  source ? source->Name() : ItemName(store, kind)));
         }
         m_litIndex = -3;
         const gfx::RectI cell{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};

@@ -15,9 +15,11 @@
 #include "menubar/bar_picture.h"
 #include "menubar/status_row.h"
 #include "menubar/win32/app_menu_side.h"
+#include "menubar/win32/bar_tip.h"
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +58,10 @@ public:
     // The installed input methods or the foreground's input method may have changed.
     void InputMethodChanged();
     void SetOrder(const std::vector<StatusKind>& order);
+    // The source of `kind` says its face changed.
+    void SourceChanged(StatusKind kind);
+    // Shows `text` under the item of `kind` for `ms` milliseconds.
+    void ShowTip(StatusKind kind, const std::wstring& text, int ms);
     // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
     void ApplyLook();
     void ApplyShowMode();
@@ -78,6 +84,8 @@ private:
         gfx::Bitmap text;        // coverage mask
         std::wstring textSource; // what `text` shows
         bool framed = false;
+        int level = 100;
+        bool crossed = false;
     };
     enum class Target { None, Logo, Status, More, Empty, App };
 
@@ -87,6 +95,8 @@ private:
     void OnPress(int x, int y);
     void OnMove(int x, int y);
     void OnRelease(int x, int y, bool right);
+    void Hover(int x);
+    void HideTip();
 
     bool Built(StatusKind kind) const;
     void RefreshView(StatusKind kind);
@@ -105,7 +115,7 @@ private:
 
     void OpenMenuFor(Target target, int index, bool context);
     int OpenItemMenu(StatusKind kind, const gfx::RectI& cell);
-    int RunMenu(const gfx::Menu& menu, const gfx::RectI& cell);
+    int RunMenu(const gfx::Menu& menu, const gfx::RectI& cell, std::function<int(int, int)> slide = {});
 
     void RegisterAppBar();
     void RemoveAppBar() noexcept;
@@ -148,6 +158,10 @@ private:
     foundation::AccessibleId m_keyboardFocus = foundation::kAccessibleRoot; // none
     HWND m_keyboardFrom = nullptr; // in front when the bar took the keyboard
     kestrana::win32::UniqueHook m_keyboardHook; // only while the bar has the keyboard
+    // The hover tip: the item under the pointer, and whether the leave is watched.
+    std::unique_ptr<BarTip> m_tip;
+    int m_tipIndex = -1;
+    bool m_watchingLeave = false;
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };

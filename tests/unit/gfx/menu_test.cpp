@@ -76,5 +76,58 @@ TEST(MenuPlacement, StaysInsideTheWorkArea) {
     EXPECT_EQ(RowAt(layout, 10, 2), -1);
 }
 
+TEST(MenuSlider, ThePointerAndTheArrowsMoveItWithoutClosingTheMenu) {
+    const Menu menu{MenuItem::Command(0, L"Heading", false, false), MenuItem::Slider(7, 40, L"Volume"),
+                    MenuItem::Command(8, L"Other")};
+    MenuNavigator nav(menu);
+    EXPECT_EQ(nav.Click(0, 1).kind, MenuEvent::Kind::None); // pressed, never chosen
+    nav.Hover(0, 1);
+    const MenuEvent right = nav.Key(MenuKey::Right);
+    EXPECT_EQ(right.kind, MenuEvent::Kind::Slid);
+    EXPECT_EQ(right.id, 7);
+    EXPECT_EQ(right.value, 45);
+    EXPECT_EQ(nav.Key(MenuKey::Left).value, 35);
+    EXPECT_EQ(nav.Key(MenuKey::Enter).kind, MenuEvent::Kind::None);
+    EXPECT_EQ(nav.Key(MenuKey::Down).kind, MenuEvent::Kind::Changed); // Up and Down still move along the rows
+    EXPECT_EQ(nav.Key(MenuKey::Enter).id, 8);
+
+    // At the ends a step does nothing rather than asking for the same value again.
+    const Menu full{MenuItem::Slider(1, 100, L"v"), MenuItem::Slider(2, 2, L"w")};
+    MenuNavigator ends(full);
+    ends.Hover(0, 0);
+    EXPECT_EQ(ends.Key(MenuKey::Right).kind, MenuEvent::Kind::None);
+    ends.Hover(0, 1);
+    EXPECT_EQ(ends.Key(MenuKey::Left).value, 0);
+    EXPECT_EQ(MenuItem::Slider(3, 140, L"x").value, 100);
+    EXPECT_EQ(MenuItem::Slider(3, -5, L"x").value, 0);
+
+    // The slider's name takes no width: a long name does not widen the menu.
+    const MenuMetrics metrics = MenuMetrics::At(1.0f);
+    const auto measure = [](const std::wstring& t) { return int(t.size()) * 7; };
+    const Menu wide{MenuItem::Slider(1, 0, std::wstring(200, L'x'))};
+    EXPECT_EQ(LayOutMenu(wide, metrics, measure).width, metrics.minWidth);
+}
+
+TEST(MenuSlider, PressesMapOntoTheTrackAndStickToItsEnds) {
+    for (float scale : {1.0f, 1.5f, 2.0f}) {
+        const MenuMetrics metrics = MenuMetrics::At(scale);
+        const RectI row{0, 10, metrics.minWidth, metrics.rowHeight};
+        const RectI track = SliderTrack(row, metrics);
+        ASSERT_GT(track.width, 0);
+        EXPECT_EQ(SliderValueAt(row, metrics, track.x), 0);
+        EXPECT_EQ(SliderValueAt(row, metrics, track.Right()), 100);
+        EXPECT_EQ(SliderValueAt(row, metrics, -50), 0);
+        EXPECT_EQ(SliderValueAt(row, metrics, row.Right() + 50), 100);
+        EXPECT_NEAR(SliderValueAt(row, metrics, track.x + track.width / 2), 50, 1);
+        // Moving right never lowers the value.
+        int last = 0;
+        for (int x = row.x; x < row.Right(); ++x) {
+            const int v = SliderValueAt(row, metrics, x);
+            EXPECT_GE(v, last);
+            last = v;
+        }
+    }
+}
+
 } // namespace
 } // namespace kestrana::gfx

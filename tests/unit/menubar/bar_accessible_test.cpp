@@ -37,6 +37,10 @@ BarFacts Facts(StatusRow& row, int width, const std::vector<std::wstring>& title
         BarStatusCell status{cell.kind, {}, {cell.x, 0, cell.width, height}};
         if (cell.kind == StatusKind::Time) status.text = L"Sun 6 Dec 13:25";
         if (cell.kind == StatusKind::InputMethod) status.text = L"ENG";
+        if (cell.kind == StatusKind::Battery) {
+            status.text = L"80%, Charging";
+            status.name = L"Akku"; // an item that names itself
+        }
         facts.status.push_back(status);
     }
     if (layout.moreX) facts.more = gfx::RectI{*layout.moreX, 0, layout.moreWidth, height};
@@ -50,16 +54,17 @@ std::vector<std::wstring> Names(const foundation::AccessibleTree& tree) {
 }
 
 TEST(BarAccessibleTree, ReadsTheBarFromLeftToRightWithTheClockAsShown) {
-    StatusRow row({StatusKind::Time, StatusKind::Search, StatusKind::InputMethod});
+    StatusRow row({StatusKind::Time, StatusKind::Search, StatusKind::InputMethod, StatusKind::Battery});
     row.SetWidth(StatusKind::Time, 120);
     row.SetWidth(StatusKind::Search, 34);
     row.SetWidth(StatusKind::InputMethod, 50);
+    row.SetWidth(StatusKind::Battery, 34);
     BarFacts facts = Facts(row, 1280, {L"File", L"Edit"});
     facts.openTitle = 1;
     const auto tree = BuildBarTree(facts);
 
-    EXPECT_EQ(Names(tree), (std::vector<std::wstring>{L"System menu", L"Notepad", L"File", L"Edit", L"Input Source",
-                                                      L"Search", L"Clock"}));
+    EXPECT_EQ(Names(tree), (std::vector<std::wstring>{L"System menu", L"Notepad", L"File", L"Edit", L"Akku",
+                                                      L"Input Source", L"Search", L"Clock"}));
     int previous = -1;
     for (auto id : tree.Root().children) {
         const auto& e = *tree.Find(id);
@@ -73,6 +78,7 @@ TEST(BarAccessibleTree, ReadsTheBarFromLeftToRightWithTheClockAsShown) {
     const int clockIndex = row.IndexOf(StatusKind::Time);
     EXPECT_EQ(clock.bounds.x, 100 + row.Cells()[static_cast<std::size_t>(clockIndex)].x);
     EXPECT_EQ(tree.Find(BarStatusId(StatusKind::InputMethod))->value, L"ENG");
+    EXPECT_EQ(tree.Find(BarStatusId(StatusKind::Battery))->value, L"80%, Charging");
     EXPECT_EQ(tree.Find(kBarAppNameId)->role, AccessibleRole::StaticText);
     EXPECT_FALSE(Has(tree.Find(kBarAppNameId)->state, AccessibleState::Focusable));
     EXPECT_TRUE(Has(tree.Find(BarTitleId(1))->state, AccessibleState::Expanded));
