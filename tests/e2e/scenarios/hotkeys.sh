@@ -84,13 +84,13 @@ wait_for "Open did not show the Launchpad" visible "$pad"
 xdotool key ctrl+l
 wait_for "Ctrl+L did not hide the Launchpad opened from the menu" hidden "$pad"
 
-# The Hotkeys page (the eighth): Ctrl+M's note among the page's controls, and a key typed
+# The Hotkeys page (the ninth): Ctrl+M's note among the page's controls, and a key typed
 # into the Launchpad's field is the Launchpad's key from now on. The page is chosen through
 # the list's own messages (keys typed now could still reach notepad while the X focus
 # moves); the key field is clicked, then typed into.
 kdrv activate "$settings" >/dev/null || true
 list=$(kdrv children "$settings" | awk '$2 == "ListBox" {print $1; exit}')
-kdrv send "$list" 390 7 0 >/dev/null # LB_SETCURSEL: the eighth page
+kdrv send "$list" 390 8 0 >/dev/null # LB_SETCURSEL: the ninth page
 kdrv send "$settings" 273 $(((1 << 16) | 100)) "$list" >/dev/null # LBN_SELCHANGE from the list
 kdrv children "$settings" >"$E2E_DIR/settings-children.txt" || true
 grep -a 'visible=1.*Another program holds this combination' "$E2E_DIR/settings-children.txt" ||
