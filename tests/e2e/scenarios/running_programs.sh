@@ -147,7 +147,11 @@ pulsing() { # true when the bar's mark rows change between two looks 300 ms apar
 pulsing && e2e_fail "the marks pulse before any attention"
 kdrv post "$(kdrv find KESTRANA - 2000)" "$(kdrv register SHELLHOOK | tr -d '\r')" 32774 "$lit" >/dev/null
 sleep 0.3
-pulsing || e2e_fail "notepad's mark does not pulse after the flash notice"
+# Two looks can meet the swell at equal heights on either side of its peak: a few pairs
+# are taken before it counts as not pulsing.
+pulses=no
+for i in 1 2 3 4; do pulsing && { pulses=yes; break; }; done
+[ $pulses = yes ] || e2e_fail "notepad's mark does not pulse after the flash notice"
 kdrv activate "$lit" >/dev/null || e2e_fail "notepad did not come forward"
 sleep 0.5
 pulsing && e2e_fail "notepad's mark still pulses after it came forward"
