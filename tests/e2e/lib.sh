@@ -152,6 +152,26 @@ kdrv() {
     return "${PIPESTATUS[0]}"
 }
 
+# Starts a Windows program and prints "<window> <pid> <ms>" once its first window shows.
+# The program keeps the driver's output open, so the answer goes through a file. A start
+# that fails within seconds (a busy Wine server can refuse the process) is tried once
+# more; one that waited out its time is not, since its window may yet come.
+e2e_launch() { # <command line>
+    local attempt started
+    for attempt in 1 2; do
+        started=$SECONDS
+        if timeout 30 wine 'C:\kdriver.exe' launch "$1" 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log"; then
+            tr -d '\r' <"$E2E_DIR/launch.out"
+            return 0
+        fi
+        e2e_log "launch of $1 failed after $((SECONDS - started)) s (attempt $attempt)"
+        tail -n 5 "$E2E_DIR/wine.log" | sed 's/^/wine: /' >&2
+        [ $((SECONDS - started)) -lt 5 ] || return 1
+        sleep 1
+    done
+    return 1
+}
+
 # Starts Kestrana.exe in the background; its id is tracked.
 e2e_start_kestrana() { # [args...]
     (cd "$E2E_BASE" && exec wine 'C:\Kestrana\Kestrana.exe' "$@") >>"$E2E_DIR/kestrana.log" 2>&1 &

@@ -21,7 +21,7 @@ hz=$(getconf CLK_TCK)
 e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
 for i in 1 2 3 4; do
-    timeout 30 wine 'C:\kdriver.exe' launch 'C:\windows\system32\notepad.exe' 15000 >/dev/null 2>>"$E2E_DIR/wine.log" ||
+    e2e_launch 'C:\windows\system32\notepad.exe' >/dev/null ||
         e2e_fail "notepad $i showed no window"
 done
 sleep 3 # let start-up work settle

@@ -8,7 +8,7 @@ printf '%s\r\n' '[ico1]' 'tag=Notepad' 'appname=notepad.exe' 'filepath=c:\window
 printf '[normal]\r\ndetaillog=1\r\ndefaultsize=64\r\nmaxsize=96\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
-timeout 30 wine 'C:\kdriver.exe' launch 'C:\windows\regedit.exe' 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
+e2e_launch 'C:\windows\regedit.exe' >/dev/null ||
     e2e_fail "regedit showed no window"
 sleep 2 # its item grows in
 read -r l t r b < <(kdrv rect "$input")

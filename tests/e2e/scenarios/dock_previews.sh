@@ -21,10 +21,7 @@ e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
 sleep 0.5
 
-launch() {
-    timeout 30 wine 'C:\kdriver.exe' launch "$1" 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log"
-    tr -d '\r' <"$E2E_DIR/launch.out"
-}
+launch() { e2e_launch "$1"; }
 wait_for() { # <what> <condition>: up to 8 s; the condition is read again each time
     local what=$1
     shift

@@ -25,9 +25,7 @@ sleep 0.2
 xdotool click 1
 kdrv find KdriverMenuTest marked 3000 >/dev/null || e2e_fail "the menu's command did not reach the window"
 
-timeout 30 wine 'C:\kdriver.exe' launch notepad.exe 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" ||
-    e2e_fail "notepad showed no window"
-read -r _ _ shown < <(tr -d '\r' <"$E2E_DIR/launch.out")
+read -r _ _ shown < <(e2e_launch notepad.exe) || e2e_fail "notepad showed no window"
 wait_presented "$shown" 'notepad' >/dev/null || e2e_fail "notepad was not presented"
 at=$(kdrv activate "$win") || e2e_fail "could not bring the silent window forward"
 line=$(wait_presented "$at" 'kdriver:') || e2e_fail "the silent window was not named"

@@ -11,10 +11,7 @@ source "$(dirname "$0")/../menubar_app.sh"
 start_with_companion
 log=$E2E_BASE/Kestrana.log
 
-launch() { # <program>: "<hwnd> <pid> <ms>" (the program keeps the driver's output open: via a file)
-    timeout 30 wine 'C:\kdriver.exe' launch "$1" 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log" || return 1
-    tr -d '\r' <"$E2E_DIR/launch.out"
-}
+launch() { e2e_launch "$1"; }
 
 read -r pad _ shown < <(launch notepad.exe) || e2e_fail "notepad showed no window"
 line=$(wait_presented "$shown" '\[File .*\[Edit ') || e2e_fail "notepad's name and titles were not presented"

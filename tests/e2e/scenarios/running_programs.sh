@@ -33,12 +33,7 @@ bar() { # wait|stay <want>
     echo "bar is $w wide, wanted $2" >&2
     return 1
 }
-# Prints "<hwnd> <pid> <ms>". The program keeps the driver's output open (Wine hands it
-# on), so that goes to a file.
-launch() {
-    timeout 30 wine 'C:\kdriver.exe' launch "$1" 15000 >"$E2E_DIR/launch.out" 2>>"$E2E_DIR/wine.log"
-    tr -d '\r' <"$E2E_DIR/launch.out"
-}
+launch() { e2e_launch "$1"; } # "<hwnd> <pid> <ms>"
 # Posts WM_CLOSE and waits for the window to go; posts once more when a loaded machine lost
 # the first driver run, so that a stuck window is told apart from an item that stayed.
 close_window() {
