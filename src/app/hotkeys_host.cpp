@@ -9,12 +9,15 @@
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/unique_handle.h"
+#include "menubar/brightness.h"
+#include "menubar/win32/monitor_brightness.h"
 #include "menubar/win32/system_actions.h"
 
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -46,6 +49,10 @@ struct HotkeyHost {
     Win32HotkeyPort port;
     foundation::HotkeyRegistrar registrar;
     foundation::HotkeyDispatcher dispatcher;
+    // The brightness keys without the menu bar's display item: a worker of our own over
+    // the monitors it was made for.
+    std::shared_ptr<menubar::BrightnessWorker> brightness;
+    std::vector<HMONITOR> brightnessScreens;
 };
 
 // Made once at start and kept until the process ends.
@@ -105,7 +112,44 @@ void RunOnJobs(AppServices& services, const char* what, std::function<void()> wo
         foundation::LogFailure("hotkeys", std::string(what) + ": every worker is busy, the press is dropped");
 }
 
-void Carry(HotkeyHost& host, int id, const foundation::HotkeyChoice& choice) {
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+    return TRUE;
+}
+
+// Lets go of the worker on a job: its thread may be inside a slow monitor call.
+void DropBrightness(HotkeyHost& host) {
+    if (!host.brightness) return;
+    RunOnJobs(host.services, "brightness worker's end", [worker = std::move(host.brightness)]() mutable { worker.reset(); });
+    host.brightness.reset();
+    host.brightnessScreens.clear();
+}
+
+// The screen under the pointer steps; monitor buses are slow, so it is all on a worker.
+void StepBrightness(HotkeyHost& host, int units) {
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    if (MenuBarStepBrightness(pointer.x, pointer.y, units)) {
+        // The display item's worker caches the monitors now: a second cache would go stale.
+        DropBrightness(host);
+        return;
+    }
+    std::vector<HMONITOR> screens;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&screens));
+    if (screens != host.brightnessScreens) DropBrightness(host);
+    if (!host.brightness) {
+        host.brightnessScreens = screens;
+        host.brightness = std::make_shared<menubar::BrightnessWorker>(
+            [screens] { return menubar::win32::MonitorLinks(screens); }, [] {},
+            [] { return std::make_shared<kestrana::win32::ComApartment>(COINIT_MULTITHREADED); });
+    }
+    const HMONITOR under = ::MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY);
+    const auto found = std::find(screens.begin(), screens.end(), under);
+    const std::size_t screen = found == screens.end() ? 0 : static_cast<std::size_t>(found - screens.begin());
+    host.brightness->Step(screen, units, [] { menubar::win32::ShowBrightnessIndicator(); });
+}
+
+void Carry(HotkeyHost& host, const foundation::HotkeyChoice& choice) {
     AppServices& services = host.services;
     auto* docks = services.Docks();
     switch (choice.action) {
@@ -124,10 +168,7 @@ void Carry(HotkeyHost& host, int id, const foundation::HotkeyChoice& choice) {
         RunOnJobs(services, "volume key", [key] { dock::win32::PressKeys(DockSpecialServices(), key, 0); });
         return;
     }
-    case HotkeyAction::StepBrightness:
-        // No monitor brightness control in this build: the press changes nothing and says so.
-        foundation::LogDetail("hotkeys", L"hotkey " + std::to_wstring(id) + L": no monitor offers brightness control here");
-        return;
+    case HotkeyAction::StepBrightness: StepBrightness(host, choice.step); return;
     case HotkeyAction::StepMicrophone:
     case HotkeyAction::ToggleMicrophoneMute: {
         const int step = choice.step;
@@ -179,7 +220,7 @@ void OnHotkey(int id) {
     const auto choice = host.dispatcher.Choose(id, facts, static_cast<std::int64_t>(::GetTickCount64()));
     foundation::LogDetail("hotkeys", "hotkey " + std::to_string(id) + " pressed, action " +
                                          std::to_string(static_cast<int>(choice.action)));
-    Carry(host, id, choice);
+    Carry(host, choice);
 }
 
 template <std::size_t N>

@@ -10,6 +10,7 @@
 #include "menubar/win32/bar_host.h"
 
 #include <atomic>
+#include <map>
 #include <memory>
 
 namespace kestrana::app {
@@ -17,6 +18,12 @@ namespace {
 
 // Made once and kept until the process ends (shutdown terminates without destructors).
 std::atomic<menubar::win32::BarHost*> g_bars{nullptr};
+
+// The screens' corner insets as the corner switch gave them (user-interface thread).
+std::map<std::wstring, int>& CornerInsets() {
+    static std::map<std::wstring, int> insets;
+    return insets;
+}
 
 } // namespace
 
@@ -30,6 +37,8 @@ void StartMenuBar(AppServices& services) noexcept {
                                                     return services.DockItemName(path);
                                                 }});
             g_bars.store(bars);
+            // The screen corners may have been switched before the bars came.
+            for (const auto& [device, inset] : CornerInsets()) bars->SetCornerInset(device, inset);
         }
         if (!bars->Start()) foundation::LogFailure("menu bar", L"no menu bar was made");
         Handlers().stopMenuBar = [] { StopMenuBar(); };
@@ -67,6 +76,24 @@ int MenuBarHeightOn(const std::wstring& deviceName) noexcept {
         foundation::LogCaught("menu bar height");
         return 0;
     }
+}
+
+void MenuBarSetCornerInset(const std::wstring& deviceName, int inset) noexcept {
+    try {
+        CornerInsets()[deviceName] = inset;
+        if (auto* bars = g_bars.load()) bars->SetCornerInset(deviceName, inset);
+    } catch (...) {
+        foundation::LogCaught("menu bar corner inset");
+    }
+}
+
+bool MenuBarStepBrightness(int x, int y, int units) noexcept {
+    try {
+        if (auto* bars = g_bars.load()) return bars->StepBrightness(POINT{x, y}, units);
+    } catch (...) {
+        foundation::LogCaught("menu bar brightness");
+    }
+    return false;
 }
 
 bool MenuBarRunning() noexcept { return g_bars.load() != nullptr; }

@@ -17,6 +17,12 @@ void StopMenuBar() noexcept;
 void MenuBarClockChanged() noexcept;
 // The menu bar's focus hotkey: the primary screen's bar takes the keyboard.
 void MenuBarTakeKeyboard() noexcept;
+// A brightness key, on the user-interface thread: the display item's worker steps the
+// screen under the point. False when no display item runs.
+[[nodiscard]] bool MenuBarStepBrightness(int x, int y, int units) noexcept;
+// The rounded corners of a screen ("\\.\DISPLAY1") are `inset` pixels (0: square);
+// remembered for bars made later. User-interface thread.
+void MenuBarSetCornerInset(const std::wstring& deviceName, int inset) noexcept;
 // Whether the menu bars run.
 [[nodiscard]] bool MenuBarRunning() noexcept;
 // The bar's height on a screen ("\\.\DISPLAY1"); 0 without a bar there.

@@ -418,6 +418,7 @@ void WireScreenCorners(AppServices* services) {
     extras::win32::ScreenCornerServices corner;
     corner.store = &services->Store();
     corner.baseFolder = Process().baseFolder;
+    corner.menuBarInset = [](const std::wstring& device, int inset) { MenuBarSetCornerInset(device, inset); };
     static std::unique_ptr<extras::win32::ScreenCornerSwitch> corners;
     corners = std::make_unique<extras::win32::ScreenCornerSwitch>(std::move(corner));
     Handlers().screenCornersChanged = [] {

@@ -1,6 +1,7 @@
 #include "menubar/brightness.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/hotkeys.h"
 
 #include <algorithm>
 
@@ -66,7 +67,20 @@ void BrightnessWorker::Request(std::size_t screen, int percent) {
     {
         std::lock_guard lock(m_mutex);
         if (screen >= m_pending.size()) m_pending.resize(screen + 1);
-        m_pending[screen] = std::clamp(percent, 0, 100);
+        // A slider's value says where the user wants it: earlier key steps no longer count.
+        m_pending[screen].percent = std::clamp(percent, 0, 100);
+        m_pending[screen].steps.clear();
+    }
+    m_wake.notify_all();
+}
+
+void BrightnessWorker::Step(std::size_t screen, int units, std::function<void()> stepped) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (screen >= m_pending.size()) m_pending.resize(screen + 1);
+        // A held key repeats faster than a slow bus answers: past a few, presses are dropped.
+        auto& steps = m_pending[screen].steps;
+        if (steps.size() < 16) steps.push_back({units, std::move(stepped)});
     }
     m_wake.notify_all();
 }
@@ -116,23 +130,37 @@ void BrightnessWorker::Run(ScreenLinks links, const ThreadScope& threadScope) {
     }
     if (m_changed) m_changed();
     for (;;) {
-        std::vector<std::optional<int>> work;
+        std::vector<Pending> work;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] {
-                return m_stop || std::any_of(m_pending.begin(), m_pending.end(), [](const auto& p) { return p.has_value(); });
+                return m_stop || std::any_of(m_pending.begin(), m_pending.end(), [](const Pending& p) { return p.Any(); });
             });
             if (m_stop) return;
             work.swap(m_pending);
         }
         bool changed = false;
         for (std::size_t i = 0; i < work.size() && i < records.size(); ++i) {
-            if (!work[i]) continue;
+            const Pending& pending = work[i];
             for (MonitorRecord& record : records[i]) {
-                if (!record.valid) continue;
-                if (SetBrightness(record, BrightnessValue(record.range, *work[i]))) changed = true;
-                else if (BrightnessValue(record.range, *work[i]) != record.range.current)
-                    foundation::LogFailure("brightness", "a monitor refused the brightness " + std::to_string(*work[i]) + "%");
+                if (!record.valid || !pending.percent) continue;
+                const int value = BrightnessValue(record.range, *pending.percent);
+                if (SetBrightness(record, value)) changed = true;
+                else if (value != record.range.current)
+                    foundation::LogFailure("brightness", "a monitor refused the brightness " + std::to_string(*pending.percent) + "%");
+            }
+            for (const auto& step : pending.steps) {
+                bool stepped = false;
+                for (MonitorRecord& record : records[i]) {
+                    if (!record.valid) continue;
+                    // Already at an end: nothing is sent and nobody is told.
+                    const auto value = foundation::SteppedBrightness(record.range.current, record.range.minimum,
+                                                                     record.range.maximum, step.units);
+                    if (!value) continue;
+                    if (SetBrightness(record, *value)) changed = stepped = true;
+                    else foundation::LogFailure("brightness", "a monitor refused a brightness step");
+                }
+                if (stepped && step.stepped) step.stepped();
             }
         }
         if (!changed) continue;

@@ -71,6 +71,10 @@ public:
 
     // Never waits for a monitor: the request replaces any older one for the screen.
     void Request(std::size_t screen, int percent);
+    // Moves the screen's monitors by `units` of their own scale, held to each monitor's
+    // range (the brightness keys); steps wait their turn, each held to the range on its
+    // own. `stepped` runs on the worker when a monitor took the step's new value.
+    void Step(std::size_t screen, int units, std::function<void()> stepped = {});
     [[nodiscard]] std::vector<Screen> Snapshot() const;
     // True once the first probe of every monitor is over.
     [[nodiscard]] bool Ready() const;
@@ -80,7 +84,16 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::vector<std::optional<int>> m_pending; // by screen
+    struct Pending {
+        struct KeyStep {
+            int units = 0;
+            std::function<void()> stepped;
+        };
+        std::optional<int> percent;
+        std::vector<KeyStep> steps;
+        [[nodiscard]] bool Any() const { return percent.has_value() || !steps.empty(); }
+    };
+    std::vector<Pending> m_pending; // by screen
     std::vector<Screen> m_screens;
     bool m_ready = false;
     bool m_stop = false;

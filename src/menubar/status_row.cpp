@@ -1,5 +1,7 @@
 #include "menubar/status_row.h"
 
+#include <algorithm>
+
 #include "menubar/bar_geometry.h"
 
 #include <cstdlib>
@@ -36,11 +38,11 @@ bool StatusRow::SetWidth(StatusKind kind, int width) {
     return true;
 }
 
-RowLayout StatusRow::LayOut(int barWidth, float scale, int leftLimit) {
+RowLayout StatusRow::LayOut(int barWidth, float scale, int leftLimit, int cornerInset) {
     RowLayout layout;
     layout.moreWidth = Scaled(33.0f, scale);
     const int reserve = Scaled(33.0f, scale);
-    int x = barWidth - Scaled(10.0f, scale);
+    int x = barWidth - std::max(Scaled(10.0f, scale), cornerInset);
     int lastPlaced = x;
     for (std::size_t i = 0; i < m_cells.size(); ++i) {
         StatusCell& cell = m_cells[i];

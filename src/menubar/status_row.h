@@ -41,8 +41,9 @@ public:
     bool SetWidth(StatusKind kind, int width);
 
     // Places the items from the right margin leftward; an item whose left edge would
-    // come closer than 33 x scale to `leftLimit` goes to the overflow list.
-    RowLayout LayOut(int barWidth, float scale, int leftLimit);
+    // come closer than 33 x scale to `leftLimit` goes to the overflow list. A rounded
+    // screen corner of `cornerInset` pixels widens the margin when it is the wider.
+    RowLayout LayOut(int barWidth, float scale, int leftLimit, int cornerInset = 0);
     // The placed item under a bar x, or -1.
     [[nodiscard]] int IndexAt(int x) const;
 

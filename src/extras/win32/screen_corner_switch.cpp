@@ -81,7 +81,7 @@ void ScreenCornerSwitch::Switch(int index, bool on) {
     if (plan.ensureProcess) EnsureProcess();
     if (HWND window = CornerWindow())
         ::PostMessageW(window, kScreenCornerMessage, plan.wParam, plan.lParam);
-    if (m_services.menuBarInset) m_services.menuBarInset(index, plan.menuBarInset);
+    if (m_services.menuBarInset) m_services.menuBarInset(displays[static_cast<std::size_t>(index)].device, plan.menuBarInset);
 }
 
 void ScreenCornerSwitch::ApplyAll() {

@@ -23,8 +23,8 @@ namespace kestrana::extras::win32 {
 struct ScreenCornerServices {
     foundation::ConfigStore* store = nullptr;
     std::wstring baseFolder;   // ends in a backslash
-    // The menu bar keeps `inset` pixels from the corners of monitor `index` (0: none).
-    std::function<void(int index, int inset)> menuBarInset;
+    // The menu bar keeps `inset` pixels from the corners of the screen `device` (0: none).
+    std::function<void(const std::wstring& device, int inset)> menuBarInset;
 };
 
 class ScreenCornerSwitch {

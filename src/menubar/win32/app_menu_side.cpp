@@ -336,10 +336,15 @@ gfx::Bitmap AppMenuSide::Draw(const std::wstring& text, bool bold) const {
     return m_context.text->Draw(text, style);
 }
 
+void AppMenuSide::SetLeft(int left) {
+    m_context.left = left;
+    LayOut();
+}
+
 void AppMenuSide::LayOut() {
     const float s = m_context.scale;
     const int pad = Scaled(9.0f, s);
-    int x = LayOutLeftSide(0, s).nameX;
+    int x = LayOutLeftSide(m_context.left, s).nameX;
     const auto place = [&](Label& label) {
         const int width = label.mask.Empty() ? (label.text.empty() ? 0 : pad) : label.mask.Width() + 2 * pad;
         label.rect = {x, 0, width, m_context.height};

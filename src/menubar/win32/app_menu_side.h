@@ -54,6 +54,7 @@ struct AppSideContext {
     // Shows one of our own menus under a cell; the chosen command, or 0.
     std::function<int(const gfx::Menu&, const gfx::RectI&)> runMenu;
     std::function<void()> changed; // the left side needs laying out and drawing again
+    int left = 0;                  // the bar's own left offset (a rounded screen corner)
 };
 
 class AppMenuSide {
@@ -65,6 +66,8 @@ public:
 
     // The foreground window may have changed.
     void Follow(HWND foreground);
+    // The bar keeps `left` pixels from the screen's left corner.
+    void SetLeft(int left);
     // The settings changed: the next Follow looks at the window anew.
     void Forget() { m_window = nullptr; }
     // The hook module's word on a request (see kMsgMenuState).

@@ -134,7 +134,10 @@ void BarHost::MakeBar(std::size_t index) {
     place.scale = screen.scale;
     place.height = screen.height;
     auto bar = std::make_unique<VarloBar>(*this, std::move(place), m_order);
-    if (bar->Valid()) m_bars.push_back(std::move(bar));
+    if (!bar->Valid()) return;
+    if (const auto inset = m_cornerInsets.find(screen.monitor.deviceName); inset != m_cornerInsets.end())
+        bar->SetCornerInset(inset->second);
+    m_bars.push_back(std::move(bar));
 }
 
 void BarHost::MakeNextBar() {
@@ -328,6 +331,23 @@ void BarHost::StartClock() {
 void BarHost::TakeKeyboard() {
     // The primary screen's bar is made first.
     if (!m_bars.empty() && m_bars.front()) m_bars.front()->TakeKeyboard();
+}
+
+void BarHost::SetCornerInset(const std::wstring& deviceName, int inset) {
+    m_cornerInsets[deviceName] = inset;
+    for (auto& bar : m_bars)
+        if (bar->Place().deviceName == deviceName) bar->SetCornerInset(inset);
+}
+
+bool BarHost::StepBrightness(POINT point, int units) {
+    if (!m_brightness) return false;
+    HMONITOR under = ::MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY);
+    std::size_t screen = 0;
+    for (std::size_t i = 0; i < m_screens.size(); ++i)
+        if (m_screens[i].monitor.handle == under) screen = i;
+    // The worker's own report redraws the item; the indicator is the shell's.
+    m_brightness->Step(screen, units, [] { ShowBrightnessIndicator(); });
+    return true;
 }
 
 void BarHost::ClockSettingsChanged() {

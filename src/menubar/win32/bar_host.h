@@ -23,6 +23,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -125,6 +126,12 @@ public:
     void ClockSettingsChanged();
     // The bar of the primary screen (or the first) takes the keyboard.
     void TakeKeyboard();
+    // The rounded corners of the screen `deviceName` ("\\.\DISPLAY1"), remembered for
+    // bars made later.
+    void SetCornerInset(const std::wstring& deviceName, int inset);
+    // A brightness key: the screen's monitors under `point` step by `units` on the display
+    // item's worker. False when the display item is off (someone else must do it).
+    bool StepBrightness(POINT point, int units);
 
 private:
     struct Screen {
@@ -146,6 +153,7 @@ private:
     [[nodiscard]] HWND FirstWindow() const;
 
     BarServices m_services;
+    std::map<std::wstring, int> m_cornerInsets; // by screen device name
     std::vector<Screen> m_screens;
     std::size_t m_nextScreen = 0;
     std::unique_ptr<MenuHandshake> m_handshake; // outlives the bars, whose requests it holds

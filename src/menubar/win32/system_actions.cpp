@@ -1,6 +1,7 @@
 #include "menubar/win32/system_actions.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
 
@@ -11,6 +12,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <new>
 #include <cwctype>
@@ -200,6 +202,18 @@ void SetTaskbarShown(bool shown) noexcept {
         for (HWND w = ::FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = ::FindWindowExW(nullptr, w, cls, nullptr))
             ::ShowWindow(w, shown ? SW_SHOWNA : SW_HIDE);
     }
+}
+
+bool ShowBrightnessIndicator() noexcept {
+    static std::atomic<bool> told{false};
+    static const UINT shellHook = ::RegisterWindowMessageW(foundation::kMsgShellHook.data());
+    HWND host = ::FindWindowW(L"NativeHWNDHost", L"");
+    if (!host || !shellHook) {
+        if (!told.exchange(true)) foundation::LogDetail("brightness", L"the shell shows no brightness indicator here");
+        return false;
+    }
+    // Code 55 is the shell's "brightness changed" event; its indicator reads the new level itself.
+    return ::PostMessageW(host, shellHook, 55, 0) != FALSE;
 }
 
 void PressWindowsKeyWith(WORD key) noexcept {

@@ -41,6 +41,9 @@ void EmptyTrash(HWND owner) noexcept;
 void SetTaskbarShown(bool shown) noexcept;
 // The system's own shortcuts: the desktop (Win+D) and search (Win+S).
 void PressWindowsKeyWith(WORD key) noexcept;
+// Asks the shell's on-screen-display host to show its brightness indicator. Any thread;
+// false when the shell has no such window (the log says so once).
+bool ShowBrightnessIndicator() noexcept;
 
 struct InputMethod {
     std::wstring name;

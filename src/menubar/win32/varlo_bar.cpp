@@ -455,10 +455,19 @@ void VarloBar::RefreshView(StatusKind kind) {
     m_row.SetWidth(kind, width);
 }
 
+void VarloBar::SetCornerInset(int inset) {
+    inset = std::clamp(inset, 0, m_width / 4);
+    if (inset == m_cornerInset) return;
+    m_cornerInset = inset;
+    if (m_app) m_app->SetLeft(inset);
+    LayOut();
+}
+
 void VarloBar::LayOut() {
     // Half the bar, or the end of the application's titles when that comes first.
     const int titlesEnd = m_app ? m_app->RightEdge() : 0;
-    m_rowLayout = m_row.LayOut(m_width, m_place.scale, titlesEnd > 0 ? std::min(m_width / 2, titlesEnd) : m_width / 2);
+    m_rowLayout = m_row.LayOut(m_width, m_place.scale, titlesEnd > 0 ? std::min(m_width / 2, titlesEnd) : m_width / 2,
+                               m_cornerInset);
     Redraw();
     if (m_reader) m_reader->Changed(); // another application's titles, or items moved
 }
@@ -471,7 +480,7 @@ gfx::RectI VarloBar::CellRect(int index) const {
 void VarloBar::Redraw(const gfx::RectI* region) {
     if (!m_window || m_frame.Empty()) return;
     std::vector<BarCell> cells;
-    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    const LeftSide left = LayOutLeftSide(m_cornerInset, m_place.scale);
     BarCell logo;
     logo.rect = {left.logoX, 0, left.logoWidth, m_place.height};
     logo.glyph = Glyph::Logo;
@@ -634,7 +643,7 @@ BarFacts VarloBar::ReaderFacts() const {
     facts.originY = m_place.screen.top + m_slideOffset;
     facts.width = m_width;
     facts.height = m_place.height;
-    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    const LeftSide left = LayOutLeftSide(m_cornerInset, m_place.scale);
     facts.logo = {left.logoX, 0, left.logoWidth, m_place.height};
     facts.logoMenuOpen = m_litIndex == -1;
     if (m_app) m_app->AddReaderFacts(facts);
@@ -892,7 +901,7 @@ void VarloBar::StepSlide() {
 // --- pointer -----------------------------------------------------------------------
 
 std::pair<VarloBar::Target, int> VarloBar::TargetAt(int x) const {
-    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    const LeftSide left = LayOutLeftSide(m_cornerInset, m_place.scale);
     if (x >= left.logoX && x < left.logoX + left.logoWidth) return {Target::Logo, -1};
     if (const int app = m_app->HitTest(x); app >= 0) return {Target::App, app};
     if (m_rowLayout.moreX && x >= *m_rowLayout.moreX && x < *m_rowLayout.moreX + m_rowLayout.moreWidth)
@@ -1045,7 +1054,7 @@ int VarloBar::OpenItemMenu(StatusKind kind, const gfx::RectI& cell) {
 
 void VarloBar::OpenMenuFor(Target target, int index, bool context) {
     auto& store = m_host.Store();
-    const LeftSide left = LayOutLeftSide(0, m_place.scale);
+    const LeftSide left = LayOutLeftSide(m_cornerInset, m_place.scale);
     int id = 0;
     if (context && (target == Target::Logo || target == Target::App)) target = Target::Empty;
     if (context && target == Target::Status) {

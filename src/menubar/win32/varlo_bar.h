@@ -55,6 +55,9 @@ public:
 
     // The clock's text changed (every bar shows the same).
     void ClockChanged();
+    // The screen's corners are rounded by `inset` pixels (0: square): both ends of the
+    // bar keep their content clear of them.
+    void SetCornerInset(int inset);
     // The installed input methods or the foreground's input method may have changed.
     void InputMethodChanged();
     void SetOrder(const std::vector<StatusKind>& order);
@@ -142,6 +145,7 @@ private:
     std::optional<gfx::Color> m_tint;
     int m_tintTries = 0;
     int m_width = 0;
+    int m_cornerInset = 0;
     int m_clockWidth = 0;
     bool m_appBar = false;
 

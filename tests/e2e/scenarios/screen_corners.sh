@@ -4,14 +4,33 @@
 # while the circle's inside shows the desktop (screenshot screen_corners_on.png);
 # switched off on the settings window's Screen corners page they go
 # (screen_corners_off.png), a monitor index the system does not have is ignored, and
-# switched on again there they come back; the corner process ends with the program.
+# switched on again there they come back; the corner process ends with the program. The
+# menu bar keeps its logo and its status row clear of the rounded corners while they show.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin screen_corners 1280x800x24
 
-printf '[normal]\r\ndetaillog=1\r\n[DISPLAY1]\r\nscreenround=1\r\nscreenroundsize=40\r\nscreenroundcolor=255\r\n' \
+printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[DISPLAY1]\r\nscreenround=1\r\nscreenroundsize=40\r\nscreenroundcolor=255\r\n' \
     >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 corner=$(kdrv find KestranaScreenRound ScreenRound 20000) || e2e_fail "the corner process showed no window"
+bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
+# The bar's ends as a screen reader finds them: the logo's left and the rightmost item's right.
+bar_ends() {
+    kdrv acc-tree "$bar" | awk -F'\t' '$1 ~ /^1 / { split($1, f, " "); if (f[5] > 0) { r = f[3] + f[5]; if (!n++) l = f[3]; if (r > m) m = r } }
+        END { print l, m }'
+}
+bar_ends_are() { # <logo left> <at most this right>
+    local i l r
+    for i in $(seq 1 20); do
+        read -r l r < <(bar_ends)
+        [ "$l" = "$1" ] && [ "$r" -le "$2" ] && return 0
+        sleep 0.25
+    done
+    echo "bar ends: $l $r" >&2
+    return 1
+}
+# A radius of 40 moves the logo from 13 (46 - 33) to 53 and the row's right end inside 1240.
+bar_ends_are 53 1240 || e2e_fail "the menu bar does not keep clear of the rounded corners"
 
 pixel() { # <png> <x> <y>: "r,g,b"
     convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
@@ -72,6 +91,7 @@ xdotool key space
 shot=$(shot_until screen_corners_off not-red) || e2e_fail "the caps stayed after switching off on the page"
 echo "screenshot: $shot"
 [ "$(ini_value DISPLAY1 screenround)" = 0 ] || e2e_fail "the page did not write screenround=0 for DISPLAY1"
+bar_ends_are 13 1270 || e2e_fail "the menu bar kept its corner margins after the corners went"
 # A monitor the system does not have is ignored; the switch on the page brings them back.
 kdrv post "$corner" 32666 0 7 >/dev/null
 xdotool key space

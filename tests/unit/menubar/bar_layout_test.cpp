@@ -68,6 +68,18 @@ TEST(StatusRowLayout, ItemsThatDoNotFitGoToTheOverflowList) {
     EXPECT_FALSE(fits.LayOut(1000, 1.0f, 500).moreX);
 }
 
+TEST(StatusRowLayout, ARoundedScreenCornerWidensTheRightMarginOnlyWhenWider) {
+    StatusRow row = RowOf({100, 100});
+    row.LayOut(1000, 2.0f, 0, 12); // the margin of 20 at scale 2 is already clear of it
+    EXPECT_EQ(row.Cells()[0].x, 880);
+    row.LayOut(1000, 1.0f, 0, 40);
+    EXPECT_EQ(row.Cells()[0].x, 860);
+    EXPECT_EQ(row.Cells()[1].x, 760);
+    // The room it takes is taken from the items that fit.
+    EXPECT_EQ(row.LayOut(1000, 1.0f, 850, 0).overflow.size(), 1u);
+    EXPECT_EQ(row.LayOut(1000, 1.0f, 850, 40).overflow.size(), 2u);
+}
+
 TEST(StatusRowDrag, SwapsPastANeighboursMiddleAndHonoursTheLock) {
     StatusRow row = RowOf({60, 40, 80});
     row.LayOut(1000, 1.0f, 0); // x: 930, 890, 810

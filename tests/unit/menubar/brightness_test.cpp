@@ -167,13 +167,48 @@ TEST(BrightnessWorker, ARefusedWriteIsLoggedAndKeepsTheLastValue) {
             [&reports] { reports.Add(); });
         ASSERT_TRUE(reports.WaitFor([&] { return reports.count >= 1; }));
         worker.Request(0, 80);
-        ASSERT_TRUE(reports.WaitFor([&] {
+        // A refused write tells nobody, so this looks rather than waits to be told.
+        const auto written = [&] {
             std::lock_guard lock(log->mutex);
             return !log->writes.empty();
-        }));
+        };
+        for (int i = 0; i < 1000 && !written(); ++i) std::this_thread::sleep_for(5ms);
+        ASSERT_TRUE(written());
         // The worker ends with the object even while it waits for work.
     }
     EXPECT_EQ(memory.Count("refused the brightness 80%"), 1u);
+}
+
+TEST(BrightnessWorker, KeyStepsMoveInTheMonitorsUnitsAndStopAtItsEnds) {
+    fakes::MemoryLog memory;
+    auto log = std::make_shared<LinkLog>();
+    Reports reports;
+    BrightnessWorker worker(
+        [log] {
+            std::vector<std::vector<std::unique_ptr<MonitorLink>>> screens(1);
+            screens[0].push_back(std::make_unique<FakeLink>(log, std::deque<std::optional<BrightnessRange>>{BrightnessRange{20, 76, 80}}));
+            return screens;
+        },
+        [&reports] { reports.Add(); });
+    ASSERT_TRUE(reports.WaitFor([&] { return reports.count >= 1; }));
+    std::atomic<int> told{0};
+    const auto tell = [&told, &reports] {
+        ++told;
+        reports.Add();
+    };
+    worker.Step(0, 6, tell); // 76 + 6 is held to the monitor's 80
+    ASSERT_TRUE(reports.WaitFor([&] { return told == 1; }));
+    {
+        std::lock_guard lock(log->mutex);
+        EXPECT_EQ(log->writes, (std::vector<int>{80}));
+    }
+    worker.Step(0, 6, tell); // already at the top: nothing sent, no indicator
+    worker.Step(0, -6);      // ...then down twice, each press on its own
+    worker.Step(0, -6, tell);
+    ASSERT_TRUE(reports.WaitFor([&] { return worker.Snapshot()[0].percent == BrightnessPercent({20, 68, 80}); }));
+    std::lock_guard lock(log->mutex);
+    EXPECT_EQ(log->writes, (std::vector<int>{80, 74, 68}));
+    EXPECT_EQ(told, 2);
 }
 
 } // namespace
