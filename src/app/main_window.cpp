@@ -11,6 +11,7 @@
 #include "foundation/shell_messages.h"
 #include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/shell_window.h"
+#include "gfx/win32/popup_menu.h"
 
 #include <atomic>
 #include <optional>
@@ -208,6 +209,13 @@ LRESULT OnTimer(HWND window, WPARAM id, LPARAM lParam) {
     auto& handlers = Handlers();
     switch (id) {
     case kTimerDisplaySettled:
+        // A rebuild takes down the windows whose menu may be open, and that menu's code
+        // runs on below this call: close it and come back once it has unwound.
+        if (gfx::PopupMenuOpen()) {
+            foundation::LogDetail("display", L"the screens changed while a menu was open: it closes first");
+            gfx::CancelPopupMenu();
+            return 0;
+        }
         ::KillTimer(window, id);
         if (handlers.displayChanged) handlers.displayChanged();
         return 0;
@@ -215,7 +223,8 @@ LRESULT OnTimer(HWND window, WPARAM id, LPARAM lParam) {
         if (handlers.everySecond) handlers.everySecond();
         return 0;
     case kTimerFollowPointer:
-        if (handlers.followPointer) handlers.followPointer();
+        // Moving the dock takes it down: never under its own open menu.
+        if (handlers.followPointer && !gfx::PopupMenuOpen()) handlers.followPointer();
         return 0;
     case msg::kTimerTaskbarRecreated:
         ::KillTimer(window, id);

@@ -376,6 +376,13 @@ void VarloBar::OnTimer(UINT_PTR id) {
         m_host.MakeNextBar();
         return;
     case kTimerRebuild:
+        // The open menu's code runs on below this call: close it and come back once it
+        // has unwound, since the rebuild frees the bar it belongs to.
+        if (gfx::PopupMenuOpen()) {
+            foundation::LogDetail("menu bar", L"the screens changed while a menu was open: it closes first");
+            gfx::CancelPopupMenu();
+            return;
+        }
         // Takes this bar down too: nothing of it is touched after.
         ::KillTimer(m_window, id);
         m_host.Rebuild();

@@ -1,5 +1,6 @@
 # The dock's right-click menus, with magnification on: an item's menu keeps a program
-# that was only running, the background menu on a separator locks the items.
+# that was only running, the background menu on a separator locks the items. The screens
+# changing while an item's menu is open close the menu before the dock is made again.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin dock_menu 1920x1080x24
 
@@ -63,4 +64,18 @@ xdotool mousemove $((mx + 40)) $((my + 5 + 4 * 24 + 9 + 24 + 12)) # after the ta
 sleep 0.2
 xdotool click 1
 wait_for "lock did not reach config.ini" grep -qi 'lockicon=1' <(iconv -f utf-16 -t utf-8 "$E2E_BASE/config.ini" 2>/dev/null || cat "$E2E_BASE/config.ini")
+
+# A display change (as the system sends it) while notepad's menu is open: the menu goes
+# first, then the dock is made anew, and the program lives on.
+xdotool mousemove 960 300
+sleep 1
+right_click_at $((l + 32))
+kdrv post "$(kdrv find KESTRANA - 0)" 126 32 0 >/dev/null # WM_DISPLAYCHANGE
+no_menu() { ! menus >/dev/null; }
+wait_for "the menu stayed open after the screens changed" no_menu
+new_dock() { local now; now=$(kdrv find OndelAPP - 0) && [ "$now" != "$input" ]; }
+wait_for "the dock was not made again after the screens changed" new_dock
+grep -q "the screens changed while a menu was open" "$E2E_BASE/Kestrana.log" ||
+    e2e_fail "the dock was rebuilt under its open menu"
+kill -0 "$E2E_KESTRANA" 2>/dev/null && kdrv find KESTRANA - 0 >/dev/null || e2e_fail "the program ended after the screens changed under a menu"
 echo ok

@@ -1,7 +1,8 @@
 # The menu bar of a first start on a 1920x1080 screen: one "VarloApp" window across the
 # top, 24 pixels high at scale 1, with the logo on the left and the status row on the
 # right; the fresh config.ini holds the default order of the status items. The logo
-# menu opens under the logo. Then the same bar always dark. Screenshots are kept in
+# menu opens under the logo; the screens changing under its context menu close the menu
+# before the bar is made anew. Then the same bar always dark. Screenshots are kept in
 # build/screenshots.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_bar 1920x1080x24
@@ -61,6 +62,19 @@ kdrv find VarloChildApp - 5000 >/dev/null || e2e_fail "the bar's context menu di
 xdotool key Escape
 kdrv gone VarloChildApp - 3000 >/dev/null || { xdotool mousemove 960 540 click 1; kdrv gone VarloChildApp - 3000 >/dev/null; } ||
     e2e_fail "the context menu did not close"
+
+# The screens change while the context menu is open: the menu goes before the bar is
+# made anew (the bar's code under the menu must not lose its bar).
+xdotool mousemove 1000 12 click 3
+kdrv find VarloChildApp - 5000 >/dev/null || e2e_fail "the bar's context menu did not open again"
+kdrv post "$bar" 126 32 0 >/dev/null # WM_DISPLAYCHANGE
+kdrv gone VarloChildApp - 5000 >/dev/null || e2e_fail "the context menu stayed when the screens changed"
+for i in $(seq 1 40); do
+    now=$(kdrv find VarloApp - 0) && [ "$now" != "$bar" ] && break
+    sleep 0.25
+done
+[ "$now" != "$bar" ] || e2e_fail "the bar was not made anew after the screens changed"
+grep -q "the screens changed while a menu was open" "$E2E_BASE/Kestrana.log" || e2e_fail "the bar was rebuilt under its open menu"
 
 kdrv post "$(kdrv find KESTRANA - 0)" 16 0 0 >/dev/null # WM_CLOSE: the program quits
 kdrv gone VarloApp - 10000 >/dev/null || e2e_fail "the bar stayed after quitting"
