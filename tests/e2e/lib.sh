@@ -56,10 +56,11 @@ e2e_make_template() {
         reg add "$fontkey" /v 'Marlett (TrueType)' /t REG_SZ /d marlett.ttf
         # Host fonts (DejaVu, Droid Sans Fallback for Chinese and Japanese) are registered by
         # Wine itself from fontconfig; a copy in C:\windows\Fonts would shadow them and
-        # lose its registration. Tahoma borrows the fallback's glyphs through font linking.
+        # lose its registration. Tahoma (the dialogs' font) borrows the fallback's glyphs
+        # through font linking; Wine matches a link by the file's bare name.
         if [ -f /usr/share/fonts/truetype/droid/DroidSansFallbackFull.ttf ]; then
             reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-                /t REG_MULTI_SZ /d 'Z:\usr\share\fonts\truetype\droid\DroidSansFallbackFull.ttf,Droid Sans Fallback'
+                /t REG_MULTI_SZ /d 'DroidSansFallbackFull.ttf,Droid Sans Fallback'
         fi
         timeout 60 wineserver -w
         # The user folders are links into the scratch HOME; make them real folders so a

@@ -481,9 +481,17 @@ int wmain(int argc, wchar_t** argv) {
                 wchar_t cls[128] = {}, text[512] = {};
                 ::GetClassNameW(child, cls, 128);
                 ::GetWindowTextW(child, text, 512);
-                std::wprintf(L"%lld %ls visible=%d enabled=%d\t%ls\n",
-                             static_cast<long long>(reinterpret_cast<INT_PTR>(child)), cls,
-                             ::IsWindowVisible(child) ? 1 : 0, ::IsWindowEnabled(child) ? 1 : 0, text);
+                // UTF-8, so that labels of any language reach the script whole.
+                const std::wstring line = std::to_wstring(reinterpret_cast<INT_PTR>(child)) + L" " + cls +
+                                          L" visible=" + (::IsWindowVisible(child) ? L"1" : L"0") +
+                                          L" enabled=" + (::IsWindowEnabled(child) ? L"1" : L"0") + L"\t" + text + L"\n";
+                const int size = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
+                                                       nullptr, nullptr);
+                std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+                if (size > 0)
+                    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), bytes.data(), size,
+                                          nullptr, nullptr);
+                std::fwrite(bytes.data(), 1, bytes.size(), stdout);
                 return TRUE;
             },
             0);

@@ -401,6 +401,17 @@ void SettingsWindow::Refresh(bool custom) {
     UpdateNotes();
 }
 
+int SettingsWindow::WrappedHeight(const std::wstring& text, int width) const {
+    HDC dc = ::GetDC(m_window.Get());
+    if (!dc) return 0;
+    HGDIOBJ old = m_font ? ::SelectObject(dc, m_font.Get()) : nullptr;
+    RECT box{0, 0, std::max(1, width), 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    if (old) ::SelectObject(dc, old);
+    ::ReleaseDC(m_window.Get(), dc);
+    return static_cast<int>(box.bottom - box.top);
+}
+
 void SettingsWindow::Layout() {
     if (!m_window) return;
     RECT client{};
@@ -455,8 +466,11 @@ void SettingsWindow::Layout() {
         // A note that has nothing to say takes no line.
         if (row->tip && !row->tipText.empty()) {
             const int tipLeft = beside ? controlLeft : x;
-            ::MoveWindow(row->tip.Get(), tipLeft, y - Scaled(4), right - tipLeft, Scaled(kTipHeight), TRUE);
-            y += Scaled(kTipHeight);
+            // A long tip (or a long translation of a short one) wraps onto more lines.
+            const int tipHeight =
+                std::max(Scaled(kTipHeight), WrappedHeight(row->tipText, right - tipLeft) + Scaled(kTipHeight) / 4);
+            ::MoveWindow(row->tip.Get(), tipLeft, y - Scaled(4), right - tipLeft, tipHeight, TRUE);
+            y += tipHeight;
         } else if (row->tip) {
             ::MoveWindow(row->tip.Get(), x, y, 0, 0, TRUE);
         }

@@ -1,0 +1,43 @@
+# Every page of the settings window in English and in Chinese, for a look: the window is
+# opened by a second start, each page picked in the page list, and a picture of the
+# window kept in build/screenshots (settings-<language>-<page>.png). Each page's visible
+# labels come from the chosen language: in Chinese every page shows Chinese characters,
+# in English none does.
+source "$(dirname "$0")/../lib.sh"
+e2e_begin settings_pages 1600x1000x24
+
+shots=$E2E_ROOT/build/screenshots
+mkdir -p "$shots"
+# Visible control texts of the window, one per line.
+texts() { kdrv children "$1" | awk -F'\t' '$1 ~ /visible=1/ && $2 != "" { print $2 }'; }
+
+for language in English Chinese; do
+    printf '[normal]\r\nlanguage=%s\r\n[brisel]\r\nVarlo=0\r\n' "$language" >"$E2E_BASE/config.ini"
+    e2e_start_kestrana
+    kdrv find OndelAPP - 20000 >/dev/null || e2e_fail "no dock ($language)"
+    (cd "$E2E_BASE" && timeout 30 wine 'C:\Kestrana\Kestrana.exe') >>"$E2E_DIR/second.log" 2>&1
+    settings=$(kdrv find KestranaSettings - 10000) || e2e_fail "the second start opened no settings window ($language)"
+    list=$(kdrv children "$settings" | awk '$2 == "ListBox" {print $1; exit}')
+    [ -n "$list" ] || e2e_fail "no page list"
+    count=$(kdrv send "$list" 395 0 0) # LB_GETCOUNT
+    [ "${count:-0}" -ge 10 ] || e2e_fail "the page list holds $count pages"
+    read -r l t r b < <(kdrv rect "$settings")
+    for page in $(seq 0 $((count - 1))); do
+        kdrv send "$list" 390 "$page" 0 >/dev/null                       # LB_SETCURSEL
+        kdrv send "$settings" 273 $(((1 << 16) | 100)) "$list" >/dev/null # LBN_SELCHANGE from the list
+        sleep 0.8
+        name=$(printf 'settings-%s-%02d' "$language" "$page")
+        shot=$(e2e_screenshot "$name") || e2e_fail "no screenshot"
+        convert "$shot" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/$name.png"
+        texts "$settings" >"$E2E_DIR/$name.txt"
+        wide=$(LC_ALL=C.UTF-8 grep -c -P '[\x{3000}-\x{9FFF}]' "$E2E_DIR/$name.txt" || true) # Chinese characters
+        if [ "$language" = Chinese ]; then
+            [ "$wide" -gt 0 ] || e2e_fail "page $page shows no Chinese text: $(head -c 300 "$E2E_DIR/$name.txt")"
+        else
+            [ "$wide" -eq 0 ] || e2e_fail "page $page shows Chinese in English: $(LC_ALL=C.UTF-8 grep -P '[\x{3000}-\x{9FFF}]' "$E2E_DIR/$name.txt" | head -3)"
+        fi
+    done
+    e2e_log "$language: $count pages"
+    e2e_quit_kestrana
+done
+echo ok
