@@ -218,6 +218,7 @@ void WireSettingsWindow(AppServices& services) noexcept {
     Handlers().openSettings = [&services] {
         if (!g_settings) {
             Ports().themeChoices = &services.ThemeChoices();
+            Ports().decoder = &services.Decoder();
             g_settings = std::make_unique<settings::win32::SettingsWindow>(settings::win32::WindowServices{
                 services.Store(), Ports(), [&services](foundation::SettingEffect effect) { Apply(services, effect); },
                 [] { RestartProgram(nullptr); },

@@ -71,6 +71,16 @@ ControlDescriptor MonitorChoiceControl(std::function<std::vector<Choice>()> moni
     return screen;
 }
 
+ControlDescriptor PictureOf(std::wstring id, TextRef label, std::function<std::vector<std::uint32_t>(int, int, bool)> picture) {
+    ControlDescriptor control;
+    control.id = std::move(id);
+    control.kind = ControlKind::Picture;
+    control.role = ControlRole::Picture;
+    control.label = std::move(label);
+    control.picture = std::move(picture);
+    return control;
+}
+
 ControlDescriptor ActionButton(std::wstring id, TextRef label, std::wstring action, TextRef tip) {
     ControlDescriptor button;
     button.id = std::move(id);
@@ -114,7 +124,7 @@ std::wstring SettingsModel::SectionOf(const ControlDescriptor& control) const {
 
 std::wstring SettingsModel::Read(const ControlDescriptor& control) const {
     if (control.role == ControlRole::MonitorChoice) return m_monitor;
-    if (control.role == ControlRole::Action) return {};
+    if (control.role == ControlRole::Action || control.role == ControlRole::Picture) return {};
     if (control.custom) return control.custom->read ? control.custom->read() : std::wstring();
     // The section that holds the value: the monitor's own (where a 0 counts as absent,
     // as the features read it), then the general one.
@@ -153,7 +163,7 @@ bool SettingsModel::Enabled(const PageDescriptor& page, const ControlDescriptor&
 WriteOutcome SettingsModel::Write(const ControlDescriptor& control, std::wstring_view value) {
     WriteOutcome outcome;
     outcome.shown = Read(control);
-    if (control.role == ControlRole::Action) return outcome;
+    if (control.role == ControlRole::Action || control.role == ControlRole::Picture) return outcome;
     std::wstring text(value);
     if (control.role == ControlRole::MonitorChoice) {
         m_monitor = text;

@@ -28,7 +28,7 @@ struct TextRef {
 [[nodiscard]] TextRef SettingText(std::wstring key, std::wstring fallback); // section "settingUI"
 [[nodiscard]] std::wstring Resolve(const ConfigStore& store, const TextRef& text);
 
-enum class ControlKind : std::uint8_t { Slider, CheckBox, Combo, EditNumber, EditText, Hotkey, Button };
+enum class ControlKind : std::uint8_t { Slider, CheckBox, Combo, EditNumber, EditText, Hotkey, Button, Picture };
 
 // What a change asks of the running program.
 enum class SettingEffect : std::uint8_t {
@@ -63,6 +63,7 @@ enum class ControlRole : std::uint8_t {
     Setting,       // a value of the settings files (or a custom value)
     MonitorChoice, // picks the monitor whose own section the page's per-monitor keys use
     Action,        // a button that runs something (restart)
+    Picture,       // shows what the page's values look like; writes nothing
 };
 
 struct ControlDescriptor {
@@ -98,6 +99,9 @@ struct ControlDescriptor {
     // Sits on the same line as the control before it, sharing its width, and is named
     // by that control's label.
     bool besidePrevious = false;
+    // Picture role: `width` x `height` premultiplied ARGB pixels for a light or dark
+    // look, drawn again after every change on the page; empty when there is nothing to show.
+    std::function<std::vector<std::uint32_t>(int width, int height, bool dark)> picture;
 };
 
 // The page's choice of the monitor whose own section its per-monitor controls use.
@@ -105,6 +109,10 @@ struct ControlDescriptor {
 
 // A button that asks the window for `action`; `tip` shown beside it.
 [[nodiscard]] ControlDescriptor ActionButton(std::wstring id, TextRef label, std::wstring action, TextRef tip = {});
+
+// A picture of the page's values (a skin's look), `label` naming it for screen readers.
+[[nodiscard]] ControlDescriptor PictureOf(std::wstring id, TextRef label,
+                                          std::function<std::vector<std::uint32_t>(int, int, bool)> picture);
 
 // A list to pick one entry of (each shown as it stands) for an action of the page to act
 // on: the pick is kept in `chosen`, nothing is written.

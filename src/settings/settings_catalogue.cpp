@@ -17,7 +17,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(launchers::LaunchpadSettingsPage(store, ports.monitors, ports.confirm, ports.padExcluded));
     pages.Add(launchers::FolderStackSettingsPage());
     pages.Add(extras::AnimationSettingsPage(store, ports.animationExcluded));
-    pages.Add(themes::ThemeSettingsPage(store, ports.themeChoices));
+    pages.Add(themes::ThemeSettingsPage(store, ports.themeChoices, ports.decoder));
     // Filled by the features of their own.
     pages.Add(foundation::HotkeySettingsPage(store, ports.hotkeyStatus));
     pages.Add(extras::HotCornersSettingsPage(store, ports.windows11));

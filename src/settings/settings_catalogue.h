@@ -36,6 +36,7 @@ struct PagePorts {
     std::shared_ptr<std::wstring> animationExcluded = std::make_shared<std::wstring>();
     std::shared_ptr<weather::PlaceSearchState> placeSearch = std::make_shared<weather::PlaceSearchState>();
     themes::ThemeChoices* themeChoices = nullptr; // the running program's, when there is one
+    const gfx::ImageDecoder* decoder = nullptr;   // pictures of the skins, when there is one
     bool windows11 = false;
     std::function<bool()> uiAccessPossible; // the companion with UI access can run here
 };

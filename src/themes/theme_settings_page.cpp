@@ -1,8 +1,11 @@
 #include "themes/theme_settings_page.h"
 
 #include "foundation/config_store.h"
+#include "gfx/bitmap.h"
+#include "themes/dock_skin_preview.h"
 #include "themes/surface_appearance.h"
 #include "themes/theme_chooser.h"
+#include "themes/theme_files.h"
 #include "themes/theme_list.h"
 
 #include <memory>
@@ -95,9 +98,24 @@ void SurfaceControls(std::vector<ControlDescriptor>& c, Surface surface, foundat
     }
 }
 
+// The chosen skin with the chosen icon set, as the dock will show them.
+foundation::ControlDescriptor SkinPreview(foundation::ConfigStore& store, std::shared_ptr<ThemeChoices> choices,
+                                          const gfx::ImageDecoder& decoder) {
+    return foundation::PictureOf(
+        L"dockskinpreview", SettingText(L"dockskinpreview", L"Dock preview"),
+        [&store, choices, &decoder](int width, int height, bool dark) -> std::vector<std::uint32_t> {
+            gfx::Bitmap picture(width, height);
+            if (picture.Empty()) return {};
+            const ThemeFiles icons(store.Files(), store.BaseFolder(), *choices);
+            if (!DrawDockSkinPreview(picture, store, icons, decoder, Current(ListDockSkins(store)), dark)) return {};
+            return {picture.Pixels().begin(), picture.Pixels().end()};
+        });
+}
+
 } // namespace
 
-foundation::PageDescriptor ThemeSettingsPage(foundation::ConfigStore& store, ThemeChoices* choices) {
+foundation::PageDescriptor ThemeSettingsPage(foundation::ConfigStore& store, ThemeChoices* choices,
+                                             const gfx::ImageDecoder* decoder) {
     foundation::PageDescriptor page{L"themes", SettingText(L"pagethemes", L"Themes"), {}};
     auto& c = page.controls;
     const auto shared = Shared(store, choices);
@@ -105,6 +123,7 @@ foundation::PageDescriptor ThemeSettingsPage(foundation::ConfigStore& store, The
                            &ThemeChooser::ChooseDockSkin));
     c.push_back(ThemeCombo(L"dockicons", SettingText(L"dockicons", L"Icon set"), store, shared, ListIconSets,
                            &ThemeChooser::ChooseIconSet));
+    if (decoder) c.push_back(SkinPreview(store, shared, *decoder));
     c.push_back(ThemeCombo(L"timeskin", SettingText(L"timeskin", L"Clock skin"), store, shared, ListClockSkins,
                            &ThemeChooser::ChooseClockSkin));
     // Each surface reads its backdrop when it is drawn again.

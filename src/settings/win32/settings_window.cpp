@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace kestrana::settings::win32 {
@@ -29,6 +30,7 @@ constexpr int kLabelWidth = 190;
 constexpr int kRowHeight = 30;
 constexpr int kTipHeight = 18;
 constexpr int kControlHeight = 24;
+constexpr int kPictureHeight = 72;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT_PTR kKeyCaptureTimer = 2;
 constexpr UINT kKeyCaptureDelayMs = 250; // the key is written once the press has settled
@@ -309,6 +311,10 @@ void SettingsWindow::BuildRow(Row& row, int id) {
     case ControlKind::Button:
         row.main.Reset(Child(window, WC_BUTTONW, label, WS_TABSTOP | BS_PUSHBUTTON, id));
         break;
+    case ControlKind::Picture:
+        // Drawn by the window (WM_DRAWITEM) from the page's pixels.
+        row.main.Reset(Child(window, WC_STATICW, label, SS_OWNERDRAW, id));
+        break;
     }
     if (!ownText) {
         Names().Name(row.main.Get(), label);
@@ -371,6 +377,7 @@ void SettingsWindow::LoadRow(Row& row) {
         break;
     }
     case ControlKind::Button: break;
+    case ControlKind::Picture: ::InvalidateRect(main, nullptr, TRUE); break;
     }
 }
 
@@ -399,6 +406,39 @@ void SettingsWindow::Refresh(bool custom) {
     }
     UpdateEnabled();
     UpdateNotes();
+}
+
+void SettingsWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
+    const Row* row = RowOf(item.hwndItem);
+    const RECT box = item.rcItem;
+    ::FillRect(item.hDC, &box, ::GetSysColorBrush(COLOR_BTNFACE));
+    if (!row || !row->control->picture) return;
+    const int width = box.right - box.left, height = box.bottom - box.top;
+    const std::vector<std::uint32_t> pixels = row->control->picture(width, height, false);
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down, as the pixels are
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(item.hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        if (bitmap) ::DeleteObject(bitmap);
+        foundation::LogFailure("settings window", L"no bitmap for the skin's picture");
+        return;
+    }
+    std::memcpy(bits, pixels.data(), pixels.size() * sizeof(std::uint32_t));
+    HDC memory = ::CreateCompatibleDC(item.hDC);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ::GdiAlphaBlend(item.hDC, box.left, box.top, width, height, memory, 0, 0, width, height, blend);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    ::DeleteObject(bitmap);
 }
 
 int SettingsWindow::WrappedHeight(const std::wstring& text, int width) const {
@@ -459,6 +499,10 @@ void SettingsWindow::Layout() {
             break;
         case ControlKind::Button:
             ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(220)), height + Scaled(2), TRUE);
+            break;
+        case ControlKind::Picture:
+            ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), Scaled(kPictureHeight), TRUE);
+            y += Scaled(kPictureHeight) - Scaled(kRowHeight) + Scaled(6);
             break;
         default: ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), height, TRUE); break;
         }
@@ -527,6 +571,9 @@ void SettingsWindow::Commit(Row& row, std::wstring_view value) {
             if (other.get() != &row && m_model.Read(*other->control) != other->shown) LoadRow(*other);
     }
     UpdateEnabled();
+    // Pictures show the page's values as they now stand.
+    for (auto& other : m_rows)
+        if (other->control->kind == ControlKind::Picture) ::InvalidateRect(other->main.Get(), nullptr, TRUE);
     if (outcome.status == WriteStatus::Written || outcome.status == WriteStatus::Clamped) {
         if (outcome.effect == foundation::SettingEffect::Restart)
             SetStatus(Text({L"settingtips", L"restarttip", L"Restart Kestrana for the change to take effect."}));
@@ -582,6 +629,12 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = m_window.Get();
     switch (message) {
     case WM_SIZE: Layout(); return 0;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType != ODT_STATIC) break;
+        DrawPicture(*item);
+        return TRUE;
+    }
     case WM_TIMER:
         if (wParam == kKeyCaptureTimer) {
             ::KillTimer(window, kKeyCaptureTimer);

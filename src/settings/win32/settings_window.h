@@ -72,6 +72,8 @@ private:
     // The notes the running program gives (a hotkey refused); true when one changed.
     bool UpdateNotes();
     void Layout();
+    // A picture row's pixels, over the window's background.
+    void DrawPicture(const DRAWITEMSTRUCT& item);
     // The height `text` takes in the window's font, wrapped to `width`.
     [[nodiscard]] int WrappedHeight(const std::wstring& text, int width) const;
     void ApplyFont();

@@ -1,6 +1,6 @@
 // The Launchpad, Folder stacks and Animations pages: the keys they write and where, the
 // automatic sizes, the source choice that asks first, the exclusion lists; the Themes
-// page's theme lists and backdrops.
+// page's theme lists, its picture of the chosen skin and its backdrops.
 #include "settings/settings_catalogue.h"
 
 #include "extras/animation_settings_page.h"
@@ -8,6 +8,8 @@
 #include "fakes/settings_folder.h"
 #include "foundation/config_store.h"
 #include "foundation/text.h"
+#include "gfx/bitmap.h"
+#include "gfx/image_decoder.h"
 #include "launchers/catalogue_sources.h"
 
 #include <gtest/gtest.h>
@@ -234,6 +236,41 @@ TEST_F(FeaturePagesTest, ThemesAreChosenFromTheFoldersThatCarryThemAndBackdropsW
     // The menus have a border; the dock has none.
     EXPECT_EQ(Write(L"themes", L"stroke_menu", L"30").status, WriteStatus::Written);
     for (const auto& control : page.controls) EXPECT_NE(control.id, L"stroke_dock");
+}
+
+TEST_F(FeaturePagesTest, TheThemesPagePicturesTheChosenSkinAndWritesNothingForIt) {
+    EXPECT_EQ(pages.Find(L"themes")->controls.size(), AllSettingsPages(store, ports).Find(L"themes")->controls.size());
+    const gfx::NativeImageDecoder decoder;
+    ports.decoder = &decoder;
+    pages = AllSettingsPages(store, ports);
+    const auto& controls = pages.Find(L"themes")->controls;
+    std::size_t icons = 0, picture = 0;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].id == L"dockicons") icons = i;
+        if (controls[i].id == L"dockskinpreview") picture = i;
+    }
+    ASSERT_GT(picture, icons); // under the two lists it shows
+    const auto& preview = controls[picture];
+    ASSERT_TRUE(preview.picture);
+    const auto visible = [](const std::vector<std::uint32_t>& pixels) {
+        return std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return gfx::PixelA(p) > 0; });
+    };
+    const auto light = preview.picture(240, 48, false);
+    ASSERT_EQ(light.size(), 240u * 48u);
+    EXPECT_GT(visible(light), 240 * 48 / 4); // the built-in bar across the picture
+    EXPECT_NE(preview.picture(240, 48, true), light);
+    EXPECT_TRUE(preview.picture(0, 48, false).empty());
+
+    // A skin without a readable background: nothing to picture, and the page says nothing.
+    files.AddFile(base + L"themes\\Glass\\dockskin\\config.ini", std::string_view("[config]\r\nbg=bg.png\r\n"));
+    files.AddFile(base + L"themes\\Glass\\dockskin\\bg.png", std::string_view("not a picture"));
+    ASSERT_EQ(Write(L"themes", L"dockskin", L"Glass").status, WriteStatus::Written);
+    EXPECT_TRUE(preview.picture(240, 48, false).empty());
+    // The picture is no setting: reading it gives nothing, writing it changes nothing.
+    const std::string before = ConfigText();
+    EXPECT_EQ(model.Read(preview), L"");
+    EXPECT_NE(model.Write(preview, L"1").status, WriteStatus::Written);
+    EXPECT_EQ(ConfigText(), before);
 }
 
 } // namespace
