@@ -4,9 +4,12 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_memory.h"
+#include "menubar/win32/system_actions.h"
 
 #include <commctrl.h>
+#include <dwmapi.h>
 #include <oleacc.h>
+#include <uxtheme.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -219,6 +222,7 @@ bool SettingsWindow::Create() {
     }
     m_status = Child(window, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, -1);
     ApplyFont();
+    ApplyLook();
     ShowPage(0);
     ::SetFocus(m_list);
     // Values changed elsewhere (the dock menu's lock, the border hotkey) show within a second.
@@ -242,6 +246,46 @@ void SettingsWindow::ApplyFont() {
     set(m_emptyNote.Get());
     for (auto& row : m_rows)
         for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get(), row->tip.Get()}) set(child);
+}
+
+namespace {
+constexpr COLORREF kDarkPage = RGB(32, 32, 32);
+constexpr COLORREF kDarkField = RGB(45, 45, 45);
+constexpr COLORREF kDarkText = RGB(235, 235, 235);
+} // namespace
+
+void SettingsWindow::ApplyLook() {
+    m_dark = menubar::win32::AppsUseDarkTheme();
+    // The title bar: attribute 20 since Windows 10 20H1, 19 before it.
+    const BOOL dark = m_dark ? TRUE : FALSE;
+    if (FAILED(::DwmSetWindowAttribute(m_window.Get(), 20, &dark, sizeof(dark))))
+        (void)::DwmSetWindowAttribute(m_window.Get(), 19, &dark, sizeof(dark));
+    m_pageBrush.Reset(m_dark ? ::CreateSolidBrush(kDarkPage) : nullptr);
+    m_fieldBrush.Reset(m_dark ? ::CreateSolidBrush(kDarkField) : nullptr);
+    ThemeChildren();
+    ::RedrawWindow(m_window.Get(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+void SettingsWindow::ThemeChildren() {
+    // The system's own dark parts for its controls; without them (older systems, other
+    // hosts) the colours of WM_CTLCOLOR* still apply.
+    const auto theme = [this](HWND child, const wchar_t* dark) {
+        if (child) ::SetWindowTheme(child, m_dark ? dark : nullptr, nullptr);
+    };
+    theme(m_list, L"DarkMode_Explorer");
+    for (auto& row : m_rows) {
+        const bool combo = row->control->kind == ControlKind::Combo;
+        theme(row->main.Get(), combo ? L"DarkMode_CFD" : L"DarkMode_Explorer");
+        theme(row->field.Get(), L"DarkMode_CFD");
+    }
+}
+
+HBRUSH SettingsWindow::ControlColours(UINT message, HDC dc) const {
+    if (!m_dark || !m_pageBrush || !m_fieldBrush) return nullptr;
+    const bool field = message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX;
+    ::SetTextColor(dc, kDarkText);
+    ::SetBkColor(dc, field ? kDarkField : kDarkPage);
+    return static_cast<HBRUSH>(field ? m_fieldBrush.Get() : m_pageBrush.Get());
 }
 
 void SettingsWindow::ShowPage(std::size_t index) {
@@ -270,6 +314,7 @@ void SettingsWindow::ShowPage(std::size_t index) {
     UpdateEnabled();
     UpdateNotes();
     ApplyFont();
+    ThemeChildren();
     Layout();
     // The old page's controls went at once; the new ones paint over a clean page.
     ::RedrawWindow(m_window.Get(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -411,10 +456,10 @@ void SettingsWindow::Refresh(bool custom) {
 void SettingsWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
     const Row* row = RowOf(item.hwndItem);
     const RECT box = item.rcItem;
-    ::FillRect(item.hDC, &box, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::FillRect(item.hDC, &box, m_pageBrush ? static_cast<HBRUSH>(m_pageBrush.Get()) : ::GetSysColorBrush(COLOR_BTNFACE));
     if (!row || !row->control->picture) return;
     const int width = box.right - box.left, height = box.bottom - box.top;
-    const std::vector<std::uint32_t> pixels = row->control->picture(width, height, false);
+    const std::vector<std::uint32_t> pixels = row->control->picture(width, height, m_dark);
     if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
         return;
     BITMAPINFO info{};
@@ -629,6 +674,23 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = m_window.Get();
     switch (message) {
     case WM_SIZE: Layout(); return 0;
+    case WM_ERASEBKGND:
+        if (!m_pageBrush) break;
+        {
+            RECT client{};
+            ::GetClientRect(m_window.Get(), &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, static_cast<HBRUSH>(m_pageBrush.Get()));
+        }
+        return 1;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        if (HBRUSH brush = ControlColours(message, reinterpret_cast<HDC>(wParam))) return reinterpret_cast<LRESULT>(brush);
+        break;
+    case WM_SETTINGCHANGE:
+        if (lParam && ::lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"ImmersiveColorSet") == 0) ApplyLook();
+        break;
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (!item || item->CtlType != ODT_STATIC) break;

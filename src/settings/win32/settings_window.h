@@ -77,6 +77,12 @@ private:
     // The height `text` takes in the window's font, wrapped to `width`.
     [[nodiscard]] int WrappedHeight(const std::wstring& text, int width) const;
     void ApplyFont();
+    // Light or dark as the system's apps are: the title bar, the page and the controls,
+    // as far as the system lets a program colour its standard controls.
+    void ApplyLook();
+    void ThemeChildren();
+    // A WM_CTLCOLOR* answer in the dark look; null in the light one (the system's colours).
+    HBRUSH ControlColours(UINT message, HDC dc) const;
     void Commit(Row& row, std::wstring_view value);
     void CommitField(HWND field);
     void SetStatus(const std::wstring& text);
@@ -94,6 +100,9 @@ private:
     HWND m_lastFocus = nullptr;
     HWND m_capturing = nullptr; // the key field whose press waits to be written
     kestrana::win32::UniqueGdiObject m_font;
+    bool m_dark = false;
+    kestrana::win32::UniqueGdiObject m_pageBrush;  // the page behind the controls
+    kestrana::win32::UniqueGdiObject m_fieldBrush; // edit fields and lists
     UINT m_dpi = 96;
     std::size_t m_page = 0;
     std::vector<std::unique_ptr<Row>> m_rows;

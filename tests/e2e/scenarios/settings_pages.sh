@@ -2,7 +2,8 @@
 # opened by a second start, each page picked in the page list, and a picture of the
 # window kept in build/screenshots (settings-<language>-<page>.png). Each page's visible
 # labels come from the chosen language: in Chinese every page shows Chinese characters,
-# in English none does.
+# in English none does. With the system's apps set dark the window follows: three pages
+# are pictured again (settings-dark-<page>.png) and the page behind the controls is dark.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin settings_pages 1600x1000x24
 
@@ -11,7 +12,16 @@ mkdir -p "$shots"
 # Visible control texts of the window, one per line.
 texts() { kdrv children "$1" | awk -F'\t' '$1 ~ /visible=1/ && $2 != "" { print $2 }'; }
 
-for language in English Chinese; do
+personalize='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+for pass in English Chinese dark; do
+    language=$pass
+    pages=
+    if [ "$pass" = dark ]; then
+        language=English
+        pages="0 1 7" # General, Dock, Themes
+        e2e_wine 60 reg add "$personalize" /v AppsUseLightTheme /t REG_DWORD /d 0 /f >/dev/null ||
+            e2e_fail "could not set the apps dark"
+    fi
     printf '[normal]\r\nlanguage=%s\r\n[brisel]\r\nVarlo=0\r\n' "$language" >"$E2E_BASE/config.ini"
     e2e_start_kestrana
     kdrv find OndelAPP - 20000 >/dev/null || e2e_fail "no dock ($language)"
@@ -22,22 +32,26 @@ for language in English Chinese; do
     count=$(kdrv send "$list" 395 0 0) # LB_GETCOUNT
     [ "${count:-0}" -ge 10 ] || e2e_fail "the page list holds $count pages"
     read -r l t r b < <(kdrv rect "$settings")
-    for page in $(seq 0 $((count - 1))); do
+    for page in ${pages:-$(seq 0 $((count - 1)))}; do
         kdrv send "$list" 390 "$page" 0 >/dev/null                       # LB_SETCURSEL
         kdrv send "$settings" 273 $(((1 << 16) | 100)) "$list" >/dev/null # LBN_SELCHANGE from the list
         sleep 0.8
-        name=$(printf 'settings-%s-%02d' "$language" "$page")
+        name=$(printf 'settings-%s-%02d' "$pass" "$page")
         shot=$(e2e_screenshot "$name") || e2e_fail "no screenshot"
         convert "$shot" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$shots/$name.png"
         texts "$settings" >"$E2E_DIR/$name.txt"
         wide=$(LC_ALL=C.UTF-8 grep -c -P '[\x{3000}-\x{9FFF}]' "$E2E_DIR/$name.txt" || true) # Chinese characters
-        if [ "$language" = Chinese ]; then
+        if [ "$pass" = dark ]; then
+            # Right of the labels, below the last control: the page itself.
+            read -r pr pg pb < <(e2e_pixel "$shot" $((r - 30)) $((b - 60)) | tr ',' ' ')
+            [ $((pr + pg + pb)) -lt 200 ] || e2e_fail "page $page is not dark with the apps set dark ($pr $pg $pb)"
+        elif [ "$language" = Chinese ]; then
             [ "$wide" -gt 0 ] || e2e_fail "page $page shows no Chinese text: $(head -c 300 "$E2E_DIR/$name.txt")"
         else
             [ "$wide" -eq 0 ] || e2e_fail "page $page shows Chinese in English: $(LC_ALL=C.UTF-8 grep -P '[\x{3000}-\x{9FFF}]' "$E2E_DIR/$name.txt" | head -3)"
         fi
     done
-    e2e_log "$language: $count pages"
+    e2e_log "$pass: $count pages"
     e2e_quit_kestrana
 done
 echo ok
