@@ -143,7 +143,7 @@ void WifiSource::Choose(int id) {
     if (network.hasProfile || !network.Secured()) {
         joined = JoinNetwork(m_port, network.ssid, std::nullopt, now);
     } else {
-        std::optional<std::wstring> password = m_actions.askPassword ? m_actions.askPassword(network.ssid) : std::nullopt;
+        std::optional<std::wstring> password = m_actions.askPassword ? m_actions.askPassword(network) : std::nullopt;
         if (!password) {
             // No key to join with here: the system's own page can ask for one.
             if (m_actions.open) m_actions.open(L"ms-settings:network-wifi");

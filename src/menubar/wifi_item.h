@@ -70,7 +70,7 @@ inline constexpr int kNetworkLast = 199;
 struct WifiActions {
     std::function<void(const std::wstring& uri)> open;
     // The key for a secured network without a saved profile; nothing when the user gave none.
-    std::function<std::optional<std::wstring>(const std::wstring& ssid)> askPassword;
+    std::function<std::optional<std::wstring>(const WifiNetwork& network)> askPassword;
     std::function<std::int64_t()> now; // seconds
     std::function<void(const std::wstring& ssid, bool joined)> joined; // for the log
 };

@@ -17,8 +17,13 @@
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
+#include "menubar/win32/bluetooth_port.h"
+#include "menubar/win32/wlan_port.h"
+#include "menubar/bluetooth_item.h"
+#include "menubar/wifi_item.h"
 
 #include <algorithm>
+#include <ctime>
 #include <thread>
 
 namespace kestrana::menubar::win32 {
@@ -102,6 +107,7 @@ bool BarHost::Start() {
     }
     m_clock->target = FirstWindow();
     if (m_audio) m_audio->SetTarget(FirstWindow());
+    if (m_wlan) m_wlan->SetTarget(FirstWindow());
     if (m_battery) {
         // The charge's changes come as power broadcasts to the first bar; no polling.
         static constexpr GUID kChargeRemaining{0xa7ad8041, 0xb45a, 0x4cae, {0x87, 0xa3, 0xee, 0xcb, 0xb4, 0x68, 0xa9, 0xe1}};
@@ -205,6 +211,7 @@ void BarHost::StartSources() {
         if (sound) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Output, *m_audio, Store(), open));
         if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
     }
+    StartWireless();
     for (auto& source : m_sources) {
         const StatusKind kind = source->Kind();
         source->OnChanged([this, kind] {
@@ -215,6 +222,7 @@ void BarHost::StartSources() {
 
 void BarHost::StopSources() {
     if (m_audio) m_audio->SetTarget(nullptr);
+    if (m_wlan) m_wlan->SetTarget(nullptr);
     if (m_chargeNotify) ::UnregisterPowerSettingNotification(m_chargeNotify);
     m_chargeNotify = nullptr;
     if (m_brightnessTarget) *m_brightnessTarget = nullptr;
@@ -225,6 +233,37 @@ void BarHost::StopSources() {
     m_brightnessTarget.reset();
     m_battery.reset();
     m_batteryPort.reset();
+    m_wlan.reset();
+    m_bluetooth.reset();
+}
+
+void BarHost::StartWireless() {
+    const auto shown = [this](StatusKind kind) { return std::find(m_order.begin(), m_order.end(), kind) != m_order.end(); };
+    if (shown(StatusKind::Wifi)) {
+        m_wlan = std::make_unique<SystemWlanPort>();
+        WifiActions actions;
+        actions.open = [](const std::wstring& uri) { Open(uri); };
+        actions.now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
+        actions.joined = [](const std::wstring& ssid, bool joined) {
+            foundation::LogDetail("wifi", (joined ? L"joining \"" : L"could not join \"") + ssid + L"\"");
+        };
+        m_sources.push_back(std::make_unique<WifiSource>(*m_wlan, Store(), std::move(actions)));
+    }
+    if (shown(StatusKind::Bluetooth)) {
+        m_bluetooth = std::make_unique<ClassicBluetoothPort>();
+        BluetoothActions actions;
+        actions.open = [](const std::wstring& uri) { Open(uri); };
+        actions.done = [](const std::wstring& what, bool done) {
+            foundation::LogDetail("bluetooth", what + (done ? L": done" : L": refused"));
+        };
+        m_sources.push_back(std::make_unique<BluetoothSource>(*m_bluetooth, Store(), std::move(actions)));
+    }
+}
+
+void BarHost::WirelessChanged() {
+    if (!m_wlan) return;
+    m_wlan->Refresh();
+    if (auto* source = static_cast<WifiSource*>(Source(StatusKind::Wifi))) source->StateChanged();
 }
 
 void BarHost::PowerChanged(HWND bar) {
@@ -382,6 +421,7 @@ void BarHost::OnHostMessage(UINT message) {
     case kMsgBrightness:
         if (auto* source = static_cast<DisplaySource*>(Source(StatusKind::Display))) source->BrightnessChanged();
         return;
+    case kMsgWifiChanged: WirelessChanged(); return;
     default: return;
     }
 }

@@ -34,6 +34,8 @@ namespace kestrana::menubar::win32 {
 class VarloBar;
 class CoreAudioPort;
 class SystemBatteryPort;
+class SystemWlanPort;
+class ClassicBluetoothPort;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -137,6 +139,10 @@ private:
     void MakeBar(std::size_t index);
     void StartSources();
     void StopSources();
+    // The Wi-Fi and Bluetooth items and their ports.
+    void StartWireless();
+    // The WLAN service or the connectivity changed (kMsgWifiChanged).
+    void WirelessChanged();
     void StartClock();
     void StopClock();
     void ReadInputMethods();
@@ -164,6 +170,8 @@ private:
     Win32PowerPort m_power;
     std::unique_ptr<CoreAudioPort> m_audio;
     std::unique_ptr<SystemBatteryPort> m_batteryPort;
+    std::unique_ptr<SystemWlanPort> m_wlan;
+    std::unique_ptr<ClassicBluetoothPort> m_bluetooth;
     std::unique_ptr<BatteryReadings> m_battery;
     std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
     std::unique_ptr<BrightnessWorker> m_brightness;

@@ -13,6 +13,7 @@
 #include "menubar/win32/bar_host.h"
 #include "menubar/win32/core_audio.h"
 #include "menubar/win32/system_actions.h"
+#include "menubar/win32/wlan_port.h"
 
 #include <oleacc.h>
 #include <shellapi.h>
@@ -305,6 +306,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgEndBars:
     case kMsgLowBattery:
     case kMsgBrightness:
+    case kMsgWifiChanged:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;

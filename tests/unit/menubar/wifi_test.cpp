@@ -248,8 +248,8 @@ struct WifiFixture : ::testing::Test {
     void SetUp() override {
         WifiActions actions;
         actions.open = [this](const std::wstring& uri) { opened.push_back(uri); };
-        actions.askPassword = [this](const std::wstring& ssid) {
-            asked.push_back(ssid);
+        actions.askPassword = [this](const WifiNetwork& network) {
+            asked.push_back(network.ssid);
             return answer;
         };
         actions.now = [] { return std::int64_t{42}; };

@@ -1,0 +1,116 @@
+#include "menubar/win32/bluetooth_port.h"
+
+#include "foundation/diagnostic_log.h"
+
+#include <initguid.h>
+#include <bthdef.h>
+#include <bluetoothapis.h>
+
+#include <cwchar>
+
+namespace kestrana::menubar::win32 {
+namespace {
+
+// The service switch's two values; this toolchain's header leaves them out.
+constexpr DWORD kServiceDisable = 0x00;
+constexpr DWORD kServiceEnable = 0x01;
+
+BluetoothKind KindOf(ULONG classOfDevice) {
+    // The major device class sits in bits 8..12.
+    switch ((classOfDevice >> 8) & 0x1F) {
+    case 0x01: return BluetoothKind::Computer;
+    case 0x02: return BluetoothKind::Phone;
+    case 0x04: return BluetoothKind::Audio;
+    case 0x05: return BluetoothKind::Input;
+    default: return BluetoothKind::Other;
+    }
+}
+
+std::wstring AddressText(const BLUETOOTH_ADDRESS& address) {
+    wchar_t text[20] = {};
+    std::swprintf(text, 20, L"%012llX", static_cast<unsigned long long>(address.ullLong));
+    return text;
+}
+
+} // namespace
+
+ClassicBluetoothPort::ClassicBluetoothPort() { Refresh(); }
+
+ClassicBluetoothPort::~ClassicBluetoothPort() {
+    if (m_radio) ::CloseHandle(m_radio);
+}
+
+void ClassicBluetoothPort::Refresh() {
+    if (!m_radio) {
+        BLUETOOTH_FIND_RADIO_PARAMS params{sizeof(params)};
+        HBLUETOOTH_RADIO_FIND find = ::BluetoothFindFirstRadio(&params, &m_radio);
+        if (find) {
+            ::BluetoothFindRadioClose(find);
+        } else {
+            m_radio = nullptr;
+            if (!m_saidNoRadio)
+                foundation::LogFailure("bluetooth", L"no Bluetooth radio (" + std::to_wstring(::GetLastError()) +
+                                                        L"): the Bluetooth item shows it is unavailable");
+            m_saidNoRadio = true;
+        }
+    }
+    BluetoothState state;
+    state.available = m_radio != nullptr;
+    // A radio the classic calls find is switched on; switching it is not offered here.
+    state.radioOn = state.available;
+    if (state.available) {
+        BLUETOOTH_DEVICE_SEARCH_PARAMS search{};
+        search.dwSize = sizeof(search);
+        search.fReturnAuthenticated = TRUE;
+        search.fReturnRemembered = TRUE;
+        search.fReturnConnected = TRUE;
+        search.fIssueInquiry = FALSE; // only what the system knows: an inquiry takes seconds
+        search.hRadio = m_radio;
+        BLUETOOTH_DEVICE_INFO info{};
+        info.dwSize = sizeof(info);
+        HBLUETOOTH_DEVICE_FIND find = ::BluetoothFindFirstDevice(&search, &info);
+        if (find) {
+            do {
+                BluetoothDevice device;
+                device.id = AddressText(info.Address);
+                device.name = info.szName[0] ? std::wstring(info.szName) : device.id;
+                device.kind = KindOf(info.ulClassofDevice);
+                device.paired = info.fAuthenticated || info.fRemembered;
+                device.connected = info.fConnected != FALSE;
+                state.devices.push_back(std::move(device));
+                info = {};
+                info.dwSize = sizeof(info);
+            } while (::BluetoothFindNextDevice(find, &info));
+            ::BluetoothFindDeviceClose(find);
+        }
+    }
+    m_state = std::move(state);
+}
+
+bool ClassicBluetoothPort::SetRadio(bool) { return false; }
+
+bool ClassicBluetoothPort::SwitchAudio(const std::wstring& id, bool on) {
+    if (!m_radio) return false;
+    BLUETOOTH_DEVICE_INFO info{};
+    info.dwSize = sizeof(info);
+    info.Address.ullLong = std::wcstoull(id.c_str(), nullptr, 16);
+    if (::BluetoothGetDeviceInfo(m_radio, &info) != ERROR_SUCCESS) return false;
+    // The system connects an audio device when its audio services are enabled, and lets it
+    // go when they are disabled.
+    const DWORD flag = on ? kServiceEnable : kServiceDisable;
+    GUID sink = AudioSinkServiceClass_UUID, handsFree = HandsfreeServiceClass_UUID;
+    const DWORD a = ::BluetoothSetServiceState(m_radio, &info, &sink, flag);
+    const DWORD b = ::BluetoothSetServiceState(m_radio, &info, &handsFree, flag);
+    if (a != ERROR_SUCCESS && b != ERROR_SUCCESS) {
+        foundation::LogFailure("bluetooth", L"the audio services of " + std::wstring(info.szName) + L" were not switched (" +
+                                                std::to_wstring(a) + L")");
+        return false;
+    }
+    Refresh();
+    return true;
+}
+
+bool ClassicBluetoothPort::ConnectAudio(const std::wstring& id) { return SwitchAudio(id, true); }
+bool ClassicBluetoothPort::DisconnectAudio(const std::wstring& id) { return SwitchAudio(id, false); }
+
+} // namespace kestrana::menubar::win32
