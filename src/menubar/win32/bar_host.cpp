@@ -19,6 +19,7 @@
 #include "menubar/win32/varlo_bar.h"
 #include "menubar/win32/bluetooth_port.h"
 #include "menubar/win32/wlan_port.h"
+#include "menubar/win32/password_prompt.h"
 #include "menubar/bluetooth_item.h"
 #include "menubar/wifi_item.h"
 
@@ -244,6 +245,16 @@ void BarHost::StartWireless() {
         WifiActions actions;
         actions.open = [](const std::wstring& uri) { Open(uri); };
         actions.now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
+        actions.askPassword = [this](const WifiNetwork& network) -> std::optional<std::wstring> {
+            if (m_bars.empty()) return std::nullopt;
+            const VarloBar& bar = *m_bars.front();
+            PasswordTexts texts;
+            texts.title = Store().LanguageText(L"findermenu", L"wifipassword", L"Password for") + L" \u201C" + network.ssid + L"\u201D";
+            texts.cancel = Store().LanguageText(L"promptwindow", L"cancel", L"Cancel");
+            texts.join = Store().LanguageText(L"findermenu", L"wifijoin", L"Join");
+            return AskWifiPassword(texts, CipherText(network.cipherAlgorithm) == L"WEP", Text(), bar.Place().scale, bar.Dark(),
+                                   bar.Place().screen);
+        };
         actions.joined = [](const std::wstring& ssid, bool joined) {
             foundation::LogDetail("wifi", (joined ? L"joining \"" : L"could not join \"") + ssid + L"\"");
         };
