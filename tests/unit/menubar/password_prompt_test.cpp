@@ -1,5 +1,5 @@
-// The Wi-Fi key prompt's rules: which keys can be keys, the entry that holds what is
-// typed, and where the prompt's parts lie.
+// The Wi-Fi key prompt's rules: which keys can be keys, and the entry that holds what is
+// typed.
 #include "menubar/password_prompt_picture.h"
 
 #include <gtest/gtest.h>
@@ -37,24 +37,6 @@ TEST(WifiPassword, EntryTakesPrintableCharactersUpToSixtyFourAndHandsThemOver) {
     EXPECT_EQ(entry.Length(), 0u);
     entry.Backspace(); // on nothing
     EXPECT_FALSE(entry.Acceptable(false));
-}
-
-TEST(WifiPassword, PromptPartsDoNotOverlapAndGrowWithTheTitle) {
-    for (const float scale : {1.0f, 1.5f, 2.0f}) {
-        const PasswordLayout l = LayOutPasswordPrompt(scale, 900);
-        EXPECT_GE(l.width, 900);
-        for (const auto& r : {l.field, l.cancel, l.join}) {
-            EXPECT_GE(r.x, 0);
-            EXPECT_LE(r.Right(), l.width);
-            EXPECT_LE(r.Bottom(), l.height);
-        }
-        EXPECT_EQ(PasswordPartAt(l, l.join.x + 1, l.join.y + 1), PasswordPart::Join);
-        EXPECT_EQ(PasswordPartAt(l, l.cancel.Right() - 1, l.cancel.y + 1), PasswordPart::Cancel);
-        EXPECT_EQ(PasswordPartAt(l, l.field.x + 1, l.field.Bottom() - 1), PasswordPart::Field);
-        EXPECT_EQ(PasswordPartAt(l, l.cancel.Right(), l.cancel.y + 1), PasswordPart::None); // the gap
-        EXPECT_LE(l.cancel.Right(), l.join.x);
-        EXPECT_LE(l.field.Bottom(), l.join.y);
-    }
 }
 
 } // namespace
