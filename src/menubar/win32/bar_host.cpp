@@ -23,6 +23,8 @@
 #include "menubar/bluetooth_item.h"
 #include "menubar/wifi_item.h"
 
+#include <dbt.h>
+
 #include <algorithm>
 #include <ctime>
 #include <thread>
@@ -275,6 +277,48 @@ void BarHost::WirelessChanged() {
     if (!m_wlan) return;
     m_wlan->Refresh();
     if (auto* source = static_cast<WifiSource*>(Source(StatusKind::Wifi))) source->StateChanged();
+}
+
+namespace {
+
+// The volume a device message points at, read so that a bad pointer from elsewhere fails
+// instead of faulting.
+std::optional<DEV_BROADCAST_VOLUME> VolumeOf(LPARAM data) {
+    if (!data) return std::nullopt;
+    DEV_BROADCAST_HDR header{};
+    SIZE_T read = 0;
+    HANDLE self = ::GetCurrentProcess();
+    const auto* at = reinterpret_cast<const void*>(data);
+    if (!::ReadProcessMemory(self, at, &header, sizeof(header), &read) || read != sizeof(header)) return std::nullopt;
+    if (header.dbch_devicetype != DBT_DEVTYP_VOLUME || header.dbch_size < sizeof(DEV_BROADCAST_VOLUME)) return std::nullopt;
+    DEV_BROADCAST_VOLUME volume{};
+    if (!::ReadProcessMemory(self, at, &volume, sizeof(volume), &read) || read != sizeof(volume)) return std::nullopt;
+    return volume;
+}
+
+std::optional<std::wstring> DriveLabel(const std::wstring& root) {
+    if (::GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    wchar_t label[MAX_PATH + 1] = {};
+    if (!::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return L"";
+    return std::wstring(label);
+}
+
+} // namespace
+
+void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
+    // Every bar hears the broadcast; the first one speaks for all.
+    if (bar != FirstWindow() || m_bars.empty()) return;
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
+    const auto volume = VolumeOf(data);
+    if (!volume) return;
+    const auto notices = event == DBT_DEVICEARRIVAL ? m_drives.Arrived(volume->dbcv_unitmask, DriveLabel)
+                                                    : m_drives.Removed(volume->dbcv_unitmask);
+    if (Store().ReadInt(L"finder", L"usbdevicenotice") != 1) return;
+    for (const DriveNotice& notice : notices) {
+        const std::wstring text = DriveNoticeText(notice, Store());
+        foundation::LogDetail("usb", text);
+        m_bars.front()->ShowNotice(text);
+    }
 }
 
 void BarHost::PowerChanged(HWND bar) {

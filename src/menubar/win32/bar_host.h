@@ -14,6 +14,7 @@
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
 #include "menubar/battery.h"
+#include "menubar/drive_notices.h"
 #include "menubar/brightness.h"
 #include "menubar/status_items.h"
 #include "menubar/status_source.h"
@@ -103,6 +104,8 @@ public:
     [[nodiscard]] StatusSource* Source(StatusKind kind) const;
     // Sound notifications posted by the system's threads to the first bar.
     void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A device message reached `bar`: drives that came or went are announced.
+    void DeviceChange(HWND bar, WPARAM event, LPARAM data);
     // The system's power state may have changed (a power broadcast reached `bar`).
     void PowerChanged(HWND bar);
     // The low-battery prompt, posted to the first bar.
@@ -172,6 +175,7 @@ private:
     std::unique_ptr<SystemBatteryPort> m_batteryPort;
     std::unique_ptr<SystemWlanPort> m_wlan;
     std::unique_ptr<ClassicBluetoothPort> m_bluetooth;
+    DriveList m_drives;
     std::unique_ptr<BatteryReadings> m_battery;
     std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
     std::unique_ptr<BrightnessWorker> m_brightness;

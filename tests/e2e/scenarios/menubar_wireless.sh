@@ -2,12 +2,15 @@
 # without interfaces (and no notifications) and no Bluetooth radio. Both items are on the
 # bar by default and read as unavailable through the accessibility tree; their menus say
 # so and still offer the settings; they open and close; the log says once why for each
-# and nothing is retried while the bar idles or the menus open again. Joining, the profile
-# and the device menu are tested natively (Wifi*, Bluetooth*, Earbud* in unit_menubar).
+# and nothing is retried while the bar idles or the menus open again. A drive's device
+# messages (sent by the driver as the system would) bring a notice under the bar when
+# "usbdevicenotice" is on, naming the drive when it comes and still when it has gone.
+# Joining, the profile and the device menu are tested natively (Wifi*, Bluetooth*,
+# Earbud*, DriveNotices* in unit_menubar).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_wireless 1280x800x24
 
-printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2\r\n' >"$E2E_BASE/config.ini"
+printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2\r\nusbdevicenotice=1\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 log=$E2E_BASE/Kestrana.log
@@ -81,9 +84,27 @@ done
 count=$(grep -a 'wifi\|bluetooth' "$log" | wc -l)
 [ "$count" -le 4 ] || e2e_fail "the wireless items wrote $count log lines: something is retried"
 tree=$(bar_tree) || e2e_fail "the items are gone after their menus"
+
+# Drive C: "arrives" (its root exists) and leaves; a drive whose root is not there gets no notice.
+kdrv volume "$bar" arrival Q || e2e_fail "the bar did not take the device message"
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+tip=$(kdrv find VarloTip - 5000) || e2e_fail "no notice came for the drive"
+kdrv info "$tip" | grep -q '^visible=1' || e2e_fail "the notice is not shown"
+sleep 0.3
+usbshot=$(e2e_screenshot usb_notice)
+kdrv volume "$bar" removal C || e2e_fail "the bar did not take the device message"
+for i in $(seq 1 20); do
+    grep -aq '(C:) was removed' "$log" && break
+    sleep 0.2
+done
+grep -a 'usb' "$log"
+grep -aq 'usb: .*(C:) is connected' "$log" || e2e_fail "the drive's arrival is not in the log"
+grep -aq 'usb: .*(C:) was removed' "$log" || e2e_fail "the drive's removal is not in the log"
+grep -aq '(Q:)' "$log" && e2e_fail "a drive without a root was announced"
 kdrv find VarloApp - 0 >/dev/null || e2e_fail "the bar is gone"
 
 mkdir -p "$E2E_ROOT/build/screenshots"
 cp "$shot" "$E2E_ROOT/build/screenshots/menubar-wifi-menu.png"
 cp "$btshot" "$E2E_ROOT/build/screenshots/menubar-bluetooth-menu.png"
+cp "$usbshot" "$E2E_ROOT/build/screenshots/menubar-usb-notice.png"
 echo ok
