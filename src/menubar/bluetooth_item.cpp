@@ -33,6 +33,12 @@ std::vector<DeviceNotice> ConnectionNotices(const std::vector<BluetoothDevice>& 
     return out;
 }
 
+std::wstring BluetoothNoticeText(const DeviceNotice& notice, const foundation::ConfigStore& store) {
+    return notice.name + L" " +
+           (notice.connected ? store.LanguageText(L"promptwindow", L"btconnected", L"is connected")
+                             : store.LanguageText(L"promptwindow", L"btdisconnected", L"is disconnected"));
+}
+
 BluetoothSource::BluetoothSource(BluetoothPort& port, const foundation::ConfigStore& store, BluetoothActions actions)
     : m_port(port), m_store(store), m_actions(std::move(actions)) {}
 

@@ -71,6 +71,8 @@ struct DeviceNotice {
 [[nodiscard]] std::vector<DeviceNotice> ConnectionNotices(const std::vector<BluetoothDevice>& before,
                                                           const std::vector<BluetoothDevice>& after);
 
+[[nodiscard]] std::wstring BluetoothNoticeText(const DeviceNotice& notice, const foundation::ConfigStore& store);
+
 struct BluetoothActions {
     std::function<void(const std::wstring& uri)> open;
     std::function<void(const std::wstring& what, bool done)> done; // for the log

@@ -111,6 +111,7 @@ bool BarHost::Start() {
     m_clock->target = FirstWindow();
     if (m_audio) m_audio->SetTarget(FirstWindow());
     if (m_wlan) m_wlan->SetTarget(FirstWindow());
+    if (m_bluetooth) m_bluetooth->Follow(FirstWindow());
     if (m_battery) {
         // The charge's changes come as power broadcasts to the first bar; no polling.
         static constexpr GUID kChargeRemaining{0xa7ad8041, 0xb45a, 0x4cae, {0x87, 0xa3, 0xee, 0xcb, 0xb4, 0x68, 0xa9, 0xe1}};
@@ -308,6 +309,10 @@ std::optional<std::wstring> DriveLabel(const std::wstring& root) {
 void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
     // Every bar hears the broadcast; the first one speaks for all.
     if (bar != FirstWindow() || m_bars.empty()) return;
+    if (event == DBT_CUSTOMEVENT) {
+        BluetoothEvent(data);
+        return;
+    }
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
     const auto volume = VolumeOf(data);
     if (!volume) return;
@@ -317,6 +322,19 @@ void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
     for (const DriveNotice& notice : notices) {
         const std::wstring text = DriveNoticeText(notice, Store());
         foundation::LogDetail("usb", text);
+        m_bars.front()->ShowNotice(text);
+    }
+}
+
+void BarHost::BluetoothEvent(LPARAM data) {
+    if (!m_bluetooth) return;
+    const auto before = m_bluetooth->State().devices;
+    if (!m_bluetooth->OnDeviceEvent(data)) return;
+    if (auto* source = static_cast<BluetoothSource*>(Source(StatusKind::Bluetooth))) source->StateChanged();
+    if (Store().ReadInt(L"finder", L"bluetoothdevicenotice") != 1) return;
+    for (const DeviceNotice& notice : ConnectionNotices(before, m_bluetooth->State().devices)) {
+        const std::wstring text = BluetoothNoticeText(notice, Store());
+        foundation::LogDetail("bluetooth", text);
         m_bars.front()->ShowNotice(text);
     }
 }

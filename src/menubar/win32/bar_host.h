@@ -106,6 +106,8 @@ public:
     void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // A device message reached `bar`: drives that came or went are announced.
     void DeviceChange(HWND bar, WPARAM event, LPARAM data);
+    // The radio reported a connection event: the devices are read again and announced.
+    void BluetoothEvent(LPARAM data);
     // The system's power state may have changed (a power broadcast reached `bar`).
     void PowerChanged(HWND bar);
     // The low-battery prompt, posted to the first bar.

@@ -5,7 +5,9 @@
 #include <initguid.h>
 #include <bthdef.h>
 #include <bluetoothapis.h>
+#include <dbt.h>
 
+#include <cstddef>
 #include <cwchar>
 
 namespace kestrana::menubar::win32 {
@@ -37,7 +39,38 @@ std::wstring AddressText(const BLUETOOTH_ADDRESS& address) {
 ClassicBluetoothPort::ClassicBluetoothPort() { Refresh(); }
 
 ClassicBluetoothPort::~ClassicBluetoothPort() {
+    if (m_notify) ::UnregisterDeviceNotification(m_notify);
     if (m_radio) ::CloseHandle(m_radio);
+}
+
+bool ClassicBluetoothPort::Follow(HWND window) {
+    if (m_notify) ::UnregisterDeviceNotification(m_notify);
+    m_notify = nullptr;
+    if (!m_radio || !window) return false;
+    DEV_BROADCAST_HANDLE filter{};
+    filter.dbch_size = sizeof(filter);
+    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    filter.dbch_handle = m_radio;
+    m_notify = ::RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (!m_notify) foundation::LogFailure("bluetooth", L"the radio's events cannot be followed");
+    return m_notify != nullptr;
+}
+
+bool ClassicBluetoothPort::OnDeviceEvent(LPARAM data) {
+    if (!m_notify || !data) return false;
+    // Read so that a bad pointer from elsewhere fails instead of faulting.
+    DEV_BROADCAST_HANDLE event{};
+    SIZE_T read = 0;
+    const auto* at = reinterpret_cast<const void*>(data);
+    if (!::ReadProcessMemory(::GetCurrentProcess(), at, &event, offsetof(DEV_BROADCAST_HANDLE, dbch_data), &read) ||
+        read != offsetof(DEV_BROADCAST_HANDLE, dbch_data))
+        return false;
+    if (event.dbch_devicetype != DBT_DEVTYP_HANDLE || event.dbch_handle != m_radio) return false;
+    if (!::IsEqualGUID(event.dbch_eventguid, GUID_BLUETOOTH_HCI_EVENT) &&
+        !::IsEqualGUID(event.dbch_eventguid, GUID_BLUETOOTH_L2CAP_EVENT))
+        return false;
+    Refresh();
+    return true;
 }
 
 void ClassicBluetoothPort::Refresh() {

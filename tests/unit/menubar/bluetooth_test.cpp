@@ -91,6 +91,9 @@ TEST(BluetoothNotices, ConnectionsThatCameOrWentAreAnnouncedOnce) {
     after.push_back(Device(L"5", L"Speaker", BluetoothKind::Audio, true, false)); // new, idle
     EXPECT_EQ(ConnectionNotices(before, after),
               (std::vector<DeviceNotice>{{L"Buds", true}, {L"Mouse", false}, {L"Pen", true}, {L"Phone", false}}));
+    fakes::SettingsFolder folder;
+    EXPECT_EQ(BluetoothNoticeText({L"Buds", true}, folder.store), L"Buds is connected");
+    EXPECT_EQ(BluetoothNoticeText({L"Mouse", false}, folder.store), L"Mouse is disconnected");
 }
 
 class FakeRadio final : public BluetoothPort {
