@@ -75,7 +75,7 @@ struct DeviceNotice {
 
 struct BluetoothActions {
     std::function<void(const std::wstring& uri)> open;
-    std::function<void(const std::wstring& what, bool done)> done; // for the log
+    std::function<void(const std::wstring& what, bool done)> done; // for the log (done: asked of the system)
 };
 
 class BluetoothSource final : public StatusSource {

@@ -268,7 +268,7 @@ void BarHost::StartWireless() {
         BluetoothActions actions;
         actions.open = [](const std::wstring& uri) { Open(uri); };
         actions.done = [](const std::wstring& what, bool done) {
-            foundation::LogDetail("bluetooth", what + (done ? L": done" : L": refused"));
+            foundation::LogDetail("bluetooth", what + (done ? L": asked" : L": refused"));
         };
         m_sources.push_back(std::make_unique<BluetoothSource>(*m_bluetooth, Store(), std::move(actions)));
     }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cwchar>
+#include <thread>
 
 namespace kestrana::menubar::win32 {
 namespace {
@@ -128,18 +129,29 @@ bool ClassicBluetoothPort::SwitchAudio(const std::wstring& id, bool on) {
     info.dwSize = sizeof(info);
     info.Address.ullLong = std::wcstoull(id.c_str(), nullptr, 16);
     if (::BluetoothGetDeviceInfo(m_radio, &info) != ERROR_SUCCESS) return false;
-    // The system connects an audio device when its audio services are enabled, and lets it
-    // go when they are disabled.
-    const DWORD flag = on ? kServiceEnable : kServiceDisable;
-    GUID sink = AudioSinkServiceClass_UUID, handsFree = HandsfreeServiceClass_UUID;
-    const DWORD a = ::BluetoothSetServiceState(m_radio, &info, &sink, flag);
-    const DWORD b = ::BluetoothSetServiceState(m_radio, &info, &handsFree, flag);
-    if (a != ERROR_SUCCESS && b != ERROR_SUCCESS) {
-        foundation::LogFailure("bluetooth", L"the audio services of " + std::wstring(info.szName) + L" were not switched (" +
-                                                std::to_wstring(a) + L")");
+    // The switch can take seconds (the system may set up drivers): it runs on a worker with
+    // a radio handle of its own, and the radio's connection events bring the outcome.
+    HANDLE radio = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), m_radio, ::GetCurrentProcess(), &radio, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return false;
+    try {
+        std::thread([radio, info, on]() mutable {
+            // The system connects an audio device when its audio services are enabled, and
+            // lets it go when they are disabled.
+            const DWORD flag = on ? kServiceEnable : kServiceDisable;
+            GUID sink = AudioSinkServiceClass_UUID, handsFree = HandsfreeServiceClass_UUID;
+            const DWORD a = ::BluetoothSetServiceState(radio, &info, &sink, flag);
+            const DWORD b = ::BluetoothSetServiceState(radio, &info, &handsFree, flag);
+            if (a != ERROR_SUCCESS && b != ERROR_SUCCESS)
+                foundation::LogFailure("bluetooth", L"the audio services of " + std::wstring(info.szName) +
+                                                        L" were not switched (" + std::to_wstring(a) + L")");
+            ::CloseHandle(radio);
+        }).detach();
+    } catch (...) {
+        ::CloseHandle(radio);
+        foundation::LogFailure("bluetooth", L"no worker for switching an audio device");
         return false;
     }
-    Refresh();
     return true;
 }
 
