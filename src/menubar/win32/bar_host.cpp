@@ -216,6 +216,7 @@ void BarHost::StartSources() {
         if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
     }
     StartWireless();
+    ListPresentDrives();
     for (auto& source : m_sources) {
         const StatusKind kind = source->Kind();
         source->OnChanged([this, kind] {
@@ -305,6 +306,19 @@ std::optional<std::wstring> DriveLabel(const std::wstring& root) {
 }
 
 } // namespace
+
+void BarHost::ListPresentDrives() {
+    // Removable drives already there: their names are known when they leave. A: and B: are
+    // left alone, as asking a floppy drive waits for the disk.
+    std::uint32_t mask = 0;
+    const DWORD present = ::GetLogicalDrives();
+    for (int bit = 2; bit < 26; ++bit) {
+        if (!(present & (1u << bit))) continue;
+        const wchar_t root[] = {static_cast<wchar_t>(L'A' + bit), L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_REMOVABLE) mask |= 1u << bit;
+    }
+    (void)m_drives.Arrived(mask, DriveLabel);
+}
 
 void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
     // Every bar hears the broadcast; the first one speaks for all.

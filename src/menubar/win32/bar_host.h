@@ -146,6 +146,7 @@ private:
     void StopSources();
     // The Wi-Fi and Bluetooth items and their ports.
     void StartWireless();
+    void ListPresentDrives();
     // The WLAN service or the connectivity changed (kMsgWifiChanged).
     void WirelessChanged();
     void StartClock();
