@@ -1,6 +1,7 @@
 #include "menubar/bar_picture.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestrana::menubar {
 namespace {
@@ -122,6 +123,57 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             canvas.StrokeLine({cx + d[0] * from, cy + d[1] * from}, {cx + d[0] * (from + reach), cy + d[1] * (from + reach)},
                               1.3f * s, color);
         }
+        return;
+    }
+    case Glyph::Wifi: {
+        // A dot and three arcs above it; `level` arcs are lit, the rest faint. Crossed:
+        // no radio or no service.
+        const gfx::Color faint{color.r, color.g, color.b, static_cast<std::uint8_t>(color.a / 3)};
+        const float baseY = cy + 5.0f * s;
+        canvas.FillRoundedRect({cx - 1.3f * s, baseY - 2.6f * s, 2.6f * s, 2.6f * s}, 1.3f * s, level > 0 ? color : faint);
+        constexpr int kSteps = 8;
+        for (int arc = 1; arc <= 3; ++arc) {
+            const float r = (3.0f + 3.2f * static_cast<float>(arc)) * s;
+            const gfx::Color c = arc <= level ? color : faint;
+            for (int i = 0; i < kSteps; ++i) {
+                // From 45 to 135 degrees above the dot.
+                const float a0 = 0.7854f + 1.5708f * static_cast<float>(i) / kSteps;
+                const float a1 = 0.7854f + 1.5708f * static_cast<float>(i + 1) / kSteps;
+                canvas.StrokeLine({cx + r * std::cos(a0), baseY - 1.3f * s - r * std::sin(a0)},
+                                  {cx + r * std::cos(a1), baseY - 1.3f * s - r * std::sin(a1)}, 1.5f * s, c);
+            }
+        }
+        if (crossed) canvas.StrokeLine({cx - 7.0f * s, cy - 7.0f * s}, {cx + 7.0f * s, cy + 7.0f * s}, 1.5f * s, color);
+        return;
+    }
+    case Glyph::Wired: {
+        // Three linked boxes: a wired connection.
+        const float box = 4.6f * s;
+        canvas.StrokeRoundedRect({cx - box / 2, cy - 7.0f * s, box, box}, 1.0f * s, 1.2f * s, color);
+        canvas.StrokeRoundedRect({cx - 7.5f * s, cy + 2.4f * s, box, box}, 1.0f * s, 1.2f * s, color);
+        canvas.StrokeRoundedRect({cx + 2.9f * s, cy + 2.4f * s, box, box}, 1.0f * s, 1.2f * s, color);
+        canvas.StrokeLine({cx, cy - 2.4f * s}, {cx, cy}, 1.2f * s, color);
+        canvas.StrokeLine({cx - 5.2f * s, cy}, {cx + 5.2f * s, cy}, 1.2f * s, color);
+        canvas.StrokeLine({cx - 5.2f * s, cy}, {cx - 5.2f * s, cy + 2.4f * s}, 1.2f * s, color);
+        canvas.StrokeLine({cx + 5.2f * s, cy}, {cx + 5.2f * s, cy + 2.4f * s}, 1.2f * s, color);
+        return;
+    }
+    case Glyph::Bluetooth: {
+        // The rune: a stem with two arrow loops; crossed when off or absent.
+        const float h = 7.0f * s, w = 3.6f * s;
+        const float x = cx - 0.6f * s;
+        const float width = 1.3f * s;
+        canvas.StrokeLine({x, cy - h}, {x, cy + h}, width, color);
+        canvas.StrokeLine({x, cy - h}, {x + w, cy - h / 2}, width, color);
+        canvas.StrokeLine({x + w, cy - h / 2}, {x - w, cy + h / 2}, width, color);
+        canvas.StrokeLine({x, cy + h}, {x + w, cy + h / 2}, width, color);
+        canvas.StrokeLine({x + w, cy + h / 2}, {x - w, cy - h / 2}, width, color);
+        if (level > 0 && !crossed) {
+            // A device is connected: two dots beside the rune.
+            canvas.FillRoundedRect({x - 6.0f * s, cy - 0.8f * s, 1.6f * s, 1.6f * s}, 0.8f * s, color);
+            canvas.FillRoundedRect({x + 4.6f * s, cy - 0.8f * s, 1.6f * s, 1.6f * s}, 0.8f * s, color);
+        }
+        if (crossed) canvas.StrokeLine({cx - 7.0f * s, cy - 7.0f * s}, {cx + 7.0f * s, cy + 7.0f * s}, 1.5f * s, color);
         return;
     }
     case Glyph::More: {

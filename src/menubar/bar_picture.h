@@ -12,7 +12,7 @@
 
 namespace kestrana::menubar {
 
-enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More, Speaker, Microphone, Battery, Sun };
+enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More, Speaker, Microphone, Battery, Sun, Wifi, Wired, Bluetooth };
 
 // How many sound waves the speaker shows for a volume: none when muted or silent, then
 // one, two or three as the volume passes a third and two thirds.

@@ -13,6 +13,7 @@
 //   kdriver post <hwnd> <msg> <wparam> <lparam>
 //   kdriver copydata <hwnd> <wparam|self> <dwData> <byte-count> [timeout-ms]
 //                                                      "self": a window of this process
+//   kdriver volume <hwnd> arrival|removal <letter>     a drive's device message
 //   kdriver confirm-keys <hwnd> <first> <second>       confirms a key chord on the companion's
 //                                                      pipe (prints the receipt), then posts it
 //   kdriver screenshot <file.png> [x y width height]
@@ -47,6 +48,7 @@
 
 #include <windows.h>
 #include <aclapi.h>
+#include <dbt.h>
 #include <objbase.h>
 #include <mmsystem.h>
 #include <sddl.h>
@@ -55,6 +57,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -448,6 +451,22 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"post" && argc >= 6) {
         return ::PostMessageW(Handle(argv[2]), MessageId(argv[3]), static_cast<WPARAM>(Number(argv[4])),
                               static_cast<LPARAM>(Number(argv[5])))
+                   ? 0
+                   : 1;
+    }
+    if (command == L"volume" && argc >= 5) {
+        // kdriver volume <window> arrival|removal <letter>: the device message the system
+        // sends every top-level window when a drive comes or goes.
+        DEV_BROADCAST_VOLUME volume{};
+        volume.dbcv_size = sizeof(volume);
+        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+        const wchar_t letter = static_cast<wchar_t>(std::towupper(argv[4][0]));
+        if (letter < L'A' || letter > L'Z') return Usage();
+        volume.dbcv_unitmask = 1u << (letter - L'A');
+        const WPARAM event = std::wcscmp(argv[3], L"arrival") == 0 ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+        DWORD_PTR result = 0;
+        return ::SendMessageTimeoutW(Handle(argv[2]), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume),
+                                     SMTO_NORMAL, 5000, &result)
                    ? 0
                    : 1;
     }

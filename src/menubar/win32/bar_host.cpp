@@ -17,8 +17,16 @@
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/varlo_bar.h"
+#include "menubar/win32/bluetooth_port.h"
+#include "menubar/win32/wlan_port.h"
+#include "menubar/win32/password_prompt.h"
+#include "menubar/bluetooth_item.h"
+#include "menubar/wifi_item.h"
+
+#include <dbt.h>
 
 #include <algorithm>
+#include <ctime>
 #include <thread>
 
 namespace kestrana::menubar::win32 {
@@ -102,6 +110,8 @@ bool BarHost::Start() {
     }
     m_clock->target = FirstWindow();
     if (m_audio) m_audio->SetTarget(FirstWindow());
+    if (m_wlan) m_wlan->SetTarget(FirstWindow());
+    if (m_bluetooth) m_bluetooth->Follow(FirstWindow());
     if (m_battery) {
         // The charge's changes come as power broadcasts to the first bar; no polling.
         static constexpr GUID kChargeRemaining{0xa7ad8041, 0xb45a, 0x4cae, {0x87, 0xa3, 0xee, 0xcb, 0xb4, 0x68, 0xa9, 0xe1}};
@@ -208,6 +218,8 @@ void BarHost::StartSources() {
         if (sound) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Output, *m_audio, Store(), open));
         if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
     }
+    StartWireless();
+    ListPresentDrives();
     for (auto& source : m_sources) {
         const StatusKind kind = source->Kind();
         source->OnChanged([this, kind] {
@@ -218,6 +230,7 @@ void BarHost::StartSources() {
 
 void BarHost::StopSources() {
     if (m_audio) m_audio->SetTarget(nullptr);
+    if (m_wlan) m_wlan->SetTarget(nullptr);
     if (m_chargeNotify) ::UnregisterPowerSettingNotification(m_chargeNotify);
     m_chargeNotify = nullptr;
     if (m_brightnessTarget) *m_brightnessTarget = nullptr;
@@ -228,6 +241,119 @@ void BarHost::StopSources() {
     m_brightnessTarget.reset();
     m_battery.reset();
     m_batteryPort.reset();
+    m_wlan.reset();
+    m_bluetooth.reset();
+}
+
+void BarHost::StartWireless() {
+    const auto shown = [this](StatusKind kind) { return std::find(m_order.begin(), m_order.end(), kind) != m_order.end(); };
+    if (shown(StatusKind::Wifi)) {
+        m_wlan = std::make_unique<SystemWlanPort>();
+        WifiActions actions;
+        actions.open = [](const std::wstring& uri) { Open(uri); };
+        actions.now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
+        actions.askPassword = [this](const WifiNetwork& network) -> std::optional<std::wstring> {
+            if (m_bars.empty()) return std::nullopt;
+            const VarloBar& bar = *m_bars.front();
+            PasswordTexts texts;
+            texts.title = Store().LanguageText(L"findermenu", L"wifipassword", L"Password for") + L" \u201C" + network.ssid + L"\u201D";
+            texts.cancel = Store().LanguageText(L"promptwindow", L"cancel", L"Cancel");
+            texts.join = Store().LanguageText(L"findermenu", L"wifijoin", L"Join");
+            return AskWifiPassword(texts, CipherText(network.cipherAlgorithm) == L"WEP", Text(), bar.Place().scale, bar.Dark(),
+                                   bar.Place().screen);
+        };
+        actions.joined = [](const std::wstring& ssid, bool joined) {
+            foundation::LogDetail("wifi", (joined ? L"joining \"" : L"could not join \"") + ssid + L"\"");
+        };
+        m_sources.push_back(std::make_unique<WifiSource>(*m_wlan, Store(), std::move(actions)));
+    }
+    if (shown(StatusKind::Bluetooth)) {
+        m_bluetooth = std::make_unique<ClassicBluetoothPort>();
+        BluetoothActions actions;
+        actions.open = [](const std::wstring& uri) { Open(uri); };
+        actions.done = [](const std::wstring& what, bool done) {
+            foundation::LogDetail("bluetooth", what + (done ? L": asked" : L": refused"));
+        };
+        m_sources.push_back(std::make_unique<BluetoothSource>(*m_bluetooth, Store(), std::move(actions)));
+    }
+}
+
+void BarHost::WirelessChanged() {
+    if (!m_wlan) return;
+    m_wlan->Refresh();
+    if (auto* source = static_cast<WifiSource*>(Source(StatusKind::Wifi))) source->StateChanged();
+}
+
+namespace {
+
+// The volume a device message points at, read so that a bad pointer from elsewhere fails
+// instead of faulting.
+std::optional<DEV_BROADCAST_VOLUME> VolumeOf(LPARAM data) {
+    if (!data) return std::nullopt;
+    DEV_BROADCAST_HDR header{};
+    SIZE_T read = 0;
+    HANDLE self = ::GetCurrentProcess();
+    const auto* at = reinterpret_cast<const void*>(data);
+    if (!::ReadProcessMemory(self, at, &header, sizeof(header), &read) || read != sizeof(header)) return std::nullopt;
+    if (header.dbch_devicetype != DBT_DEVTYP_VOLUME || header.dbch_size < sizeof(DEV_BROADCAST_VOLUME)) return std::nullopt;
+    DEV_BROADCAST_VOLUME volume{};
+    if (!::ReadProcessMemory(self, at, &volume, sizeof(volume), &read) || read != sizeof(volume)) return std::nullopt;
+    return volume;
+}
+
+std::optional<std::wstring> DriveLabel(const std::wstring& root) {
+    if (::GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    wchar_t label[MAX_PATH + 1] = {};
+    if (!::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return L"";
+    return std::wstring(label);
+}
+
+} // namespace
+
+void BarHost::ListPresentDrives() {
+    // Removable drives already there: their names are known when they leave. A: and B: are
+    // left alone, as asking a floppy drive waits for the disk.
+    std::uint32_t mask = 0;
+    const DWORD present = ::GetLogicalDrives();
+    for (int bit = 2; bit < 26; ++bit) {
+        if (!(present & (1u << bit))) continue;
+        const wchar_t root[] = {static_cast<wchar_t>(L'A' + bit), L':', L'\\', L'\0'};
+        if (::GetDriveTypeW(root) == DRIVE_REMOVABLE) mask |= 1u << bit;
+    }
+    (void)m_drives.Arrived(mask, DriveLabel);
+}
+
+void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
+    // Every bar hears the broadcast; the first one speaks for all.
+    if (bar != FirstWindow() || m_bars.empty()) return;
+    if (event == DBT_CUSTOMEVENT) {
+        BluetoothEvent(data);
+        return;
+    }
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
+    const auto volume = VolumeOf(data);
+    if (!volume) return;
+    const auto notices = event == DBT_DEVICEARRIVAL ? m_drives.Arrived(volume->dbcv_unitmask, DriveLabel)
+                                                    : m_drives.Removed(volume->dbcv_unitmask);
+    if (Store().ReadInt(L"finder", L"usbdevicenotice") != 1) return;
+    for (const DriveNotice& notice : notices) {
+        const std::wstring text = DriveNoticeText(notice, Store());
+        foundation::LogDetail("usb", text);
+        m_bars.front()->ShowNotice(text);
+    }
+}
+
+void BarHost::BluetoothEvent(LPARAM data) {
+    if (!m_bluetooth) return;
+    const auto before = m_bluetooth->State().devices;
+    if (!m_bluetooth->OnDeviceEvent(data)) return;
+    if (auto* source = static_cast<BluetoothSource*>(Source(StatusKind::Bluetooth))) source->StateChanged();
+    if (Store().ReadInt(L"finder", L"bluetoothdevicenotice") != 1) return;
+    for (const DeviceNotice& notice : ConnectionNotices(before, m_bluetooth->State().devices)) {
+        const std::wstring text = BluetoothNoticeText(notice, Store());
+        foundation::LogDetail("bluetooth", text);
+        m_bars.front()->ShowNotice(text);
+    }
 }
 
 void BarHost::PowerChanged(HWND bar) {
@@ -402,6 +528,7 @@ void BarHost::OnHostMessage(UINT message) {
     case kMsgBrightness:
         if (auto* source = static_cast<DisplaySource*>(Source(StatusKind::Display))) source->BrightnessChanged();
         return;
+    case kMsgWifiChanged: WirelessChanged(); return;
     default: return;
     }
 }

@@ -14,6 +14,7 @@
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
 #include "menubar/battery.h"
+#include "menubar/drive_notices.h"
 #include "menubar/brightness.h"
 #include "menubar/status_items.h"
 #include "menubar/status_source.h"
@@ -35,6 +36,8 @@ namespace kestrana::menubar::win32 {
 class VarloBar;
 class CoreAudioPort;
 class SystemBatteryPort;
+class SystemWlanPort;
+class ClassicBluetoothPort;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -102,6 +105,10 @@ public:
     [[nodiscard]] StatusSource* Source(StatusKind kind) const;
     // Sound notifications posted by the system's threads to the first bar.
     void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A device message reached `bar`: drives that came or went are announced.
+    void DeviceChange(HWND bar, WPARAM event, LPARAM data);
+    // The radio reported a connection event: the devices are read again and announced.
+    void BluetoothEvent(LPARAM data);
     // The system's power state may have changed (a power broadcast reached `bar`).
     void PowerChanged(HWND bar);
     // The low-battery prompt, posted to the first bar.
@@ -144,6 +151,11 @@ private:
     void MakeBar(std::size_t index);
     void StartSources();
     void StopSources();
+    // The Wi-Fi and Bluetooth items and their ports.
+    void StartWireless();
+    void ListPresentDrives();
+    // The WLAN service or the connectivity changed (kMsgWifiChanged).
+    void WirelessChanged();
     void StartClock();
     void StopClock();
     void ReadInputMethods();
@@ -172,6 +184,9 @@ private:
     Win32PowerPort m_power;
     std::unique_ptr<CoreAudioPort> m_audio;
     std::unique_ptr<SystemBatteryPort> m_batteryPort;
+    std::unique_ptr<SystemWlanPort> m_wlan;
+    std::unique_ptr<ClassicBluetoothPort> m_bluetooth;
+    DriveList m_drives;
     std::unique_ptr<BatteryReadings> m_battery;
     std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
     std::unique_ptr<BrightnessWorker> m_brightness;

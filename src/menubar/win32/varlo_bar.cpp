@@ -13,6 +13,7 @@
 #include "menubar/win32/bar_host.h"
 #include "menubar/win32/core_audio.h"
 #include "menubar/win32/system_actions.h"
+#include "menubar/win32/wlan_port.h"
 
 #include <oleacc.h>
 #include <shellapi.h>
@@ -305,6 +306,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgEndBars:
     case kMsgLowBattery:
     case kMsgBrightness:
+    case kMsgWifiChanged:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
@@ -321,6 +323,9 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
         }
         return ::DefWindowProcW(m_window, message, wParam, lParam);
+    case WM_DEVICECHANGE:
+        m_host.DeviceChange(m_window, wParam, lParam);
+        return TRUE;
     case WM_POWERBROADCAST:
         if (wParam == PBT_APMPOWERSTATUSCHANGE || wParam == PBT_POWERSETTINGCHANGE || wParam == PBT_APMRESUMEAUTOMATIC)
             m_host.PowerChanged(m_window);
@@ -949,6 +954,14 @@ void VarloBar::ShowTip(StatusKind kind, const std::wstring& text, int ms) {
     const RECT onScreen{s.left + cell.x, s.top + m_slideOffset, s.left + cell.Right(), s.top + m_slideOffset + cell.height};
     m_tip->Show(text, onScreen, s, m_place.scale, m_look.dark);
     if (ms > 0) ::SetTimer(m_window, kTimerTipHide, static_cast<UINT>(ms), nullptr);
+}
+
+void VarloBar::ShowNotice(const std::wstring& text) {
+    for (const auto& cell : m_row.Cells()) {
+        if (!cell.placed) continue;
+        ShowTip(cell.kind, text, 5000);
+        return;
+    }
 }
 
 void VarloBar::OnPress(int x, int y) {

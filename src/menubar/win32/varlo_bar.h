@@ -65,6 +65,8 @@ public:
     void SourceChanged(StatusKind kind);
     // Shows `text` under the item of `kind` for `ms` milliseconds.
     void ShowTip(StatusKind kind, const std::wstring& text, int ms);
+    // A notice for a while under the rightmost item shown (a drive came or went).
+    void ShowNotice(const std::wstring& text);
     // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
     void ApplyLook();
     void ApplyShowMode();

@@ -1,0 +1,52 @@
+#include "menubar/drive_notices.h"
+
+#include "foundation/config_store.h"
+
+#include <algorithm>
+
+namespace kestrana::menubar {
+
+std::vector<std::wstring> DriveRoots(std::uint32_t unitMask) {
+    std::vector<std::wstring> roots;
+    for (int bit = 0; bit < 26; ++bit)
+        if (unitMask & (1u << bit)) roots.push_back(std::wstring(1, static_cast<wchar_t>(L'A' + bit)) + L":\\");
+    return roots;
+}
+
+std::vector<DriveNotice> DriveList::Arrived(std::uint32_t unitMask, const Probe& probe) {
+    std::vector<DriveNotice> out;
+    for (const auto& root : DriveRoots(unitMask)) {
+        const auto name = probe ? probe(root) : std::nullopt;
+        if (!name) continue; // announced before it could be opened, or gone again
+        auto known = std::find_if(m_drives.begin(), m_drives.end(), [&](const auto& d) { return d.first == root; });
+        if (known != m_drives.end()) known->second = *name;
+        else m_drives.emplace_back(root, *name);
+        out.push_back({root, *name, true});
+    }
+    return out;
+}
+
+std::vector<DriveNotice> DriveList::Removed(std::uint32_t unitMask) {
+    std::vector<DriveNotice> out;
+    for (const auto& root : DriveRoots(unitMask)) {
+        auto known = std::find_if(m_drives.begin(), m_drives.end(), [&](const auto& d) { return d.first == root; });
+        std::wstring name;
+        if (known != m_drives.end()) {
+            name = known->second;
+            m_drives.erase(known);
+        }
+        out.push_back({root, name, false});
+    }
+    return out;
+}
+
+std::wstring DriveNoticeText(const DriveNotice& notice, const foundation::ConfigStore& store) {
+    const std::wstring letter = notice.root.substr(0, 2);
+    const std::wstring drive = notice.name.empty() ? store.LanguageText(L"promptwindow", L"usbdrive", L"USB drive")
+                                                   : notice.name;
+    const std::wstring what = notice.arrived ? store.LanguageText(L"promptwindow", L"usbarrived", L"is connected")
+                                             : store.LanguageText(L"promptwindow", L"usbremoved", L"was removed");
+    return drive + L" (" + letter + L") " + what;
+}
+
+} // namespace kestrana::menubar

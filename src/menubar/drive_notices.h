@@ -1,0 +1,44 @@
+#pragma once
+// The drives that come and go while the bar runs: which roots a device message names,
+// the list of present drives with their names (a removed drive can no longer be asked
+// its name), and the texts announcing them.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrana::foundation {
+class ConfigStore;
+}
+
+namespace kestrana::menubar {
+
+struct DriveNotice {
+    std::wstring root; // "E:\"
+    std::wstring name; // the volume's label; may be empty
+    bool arrived = false;
+    bool operator==(const DriveNotice&) const = default;
+};
+
+// "A:\" for bit 0, "B:\" for bit 1, and so on.
+[[nodiscard]] std::vector<std::wstring> DriveRoots(std::uint32_t unitMask);
+
+class DriveList {
+public:
+    // The drive's label, or nothing when its root does not exist.
+    using Probe = std::function<std::optional<std::wstring>(const std::wstring& root)>;
+
+    // Drives that arrived and whose root exists are listed and announced.
+    [[nodiscard]] std::vector<DriveNotice> Arrived(std::uint32_t unitMask, const Probe& probe);
+    // Drives that left, with the names they had when they came (listed or not).
+    [[nodiscard]] std::vector<DriveNotice> Removed(std::uint32_t unitMask);
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> m_drives; // root, name
+};
+
+[[nodiscard]] std::wstring DriveNoticeText(const DriveNotice& notice, const foundation::ConfigStore& store);
+
+} // namespace kestrana::menubar

@@ -1,0 +1,41 @@
+// Drive notices: the roots a device message names, the drive list that keeps each name
+// until the drive leaves, and the texts.
+#include "menubar/drive_notices.h"
+
+#include "fakes/settings_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace kestrana::menubar {
+namespace {
+
+TEST(DriveNotices, MaskBitsAreLettersFromA) {
+    EXPECT_TRUE(DriveRoots(0).empty());
+    EXPECT_EQ(DriveRoots(0x1 | 0x10), (std::vector<std::wstring>{L"A:\\", L"E:\\"}));
+    EXPECT_EQ(DriveRoots(0xFC000000u | (1u << 25)), (std::vector<std::wstring>{L"Z:\\"})); // bits past Z ignored
+}
+
+TEST(DriveNotices, NamesKeptFromArrivalToRemovalAndMissingRootsSkipped) {
+    std::map<std::wstring, std::wstring> present{{L"E:\\", L"STICK"}, {L"G:\\", L""}};
+    const DriveList::Probe probe = [&](const std::wstring& root) -> std::optional<std::wstring> {
+        const auto it = present.find(root);
+        if (it == present.end()) return std::nullopt;
+        return it->second;
+    };
+    DriveList drives;
+    // F: is announced but its root is not there: no notice.
+    EXPECT_EQ(drives.Arrived((1u << 4) | (1u << 5) | (1u << 6), probe),
+              (std::vector<DriveNotice>{{L"E:\\", L"STICK", true}, {L"G:\\", L"", true}}));
+    present.clear(); // a removed drive has no label to ask
+    EXPECT_EQ(drives.Removed(1u << 4), (std::vector<DriveNotice>{{L"E:\\", L"STICK", false}}));
+    EXPECT_EQ(drives.Removed(1u << 4), (std::vector<DriveNotice>{{L"E:\\", L"", false}})); // already gone
+
+    fakes::SettingsFolder folder;
+    EXPECT_EQ(DriveNoticeText({L"E:\\", L"STICK", true}, folder.store), L"STICK (E:) is connected");
+    EXPECT_EQ(DriveNoticeText({L"G:\\", L"", false}, folder.store), L"USB drive (G:) was removed");
+}
+
+} // namespace
+} // namespace kestrana::menubar
