@@ -1,5 +1,6 @@
 #include "menubar/tray/tray_click.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -40,17 +41,20 @@ std::vector<TrayStep> ClickSequence(const TrayIcon& icon, TrayClick click, TrayP
     return {};
 }
 
-std::wstring CompanionArgument(std::uint64_t owner, const TrayStep& step) {
-    return std::to_wstring(owner) + L'|' + std::to_wstring(step.message) + L'|' + std::to_wstring(step.lParam) + L'|' +
-           std::to_wstring(step.wParam);
+std::wstring CompanionArgument(const CompanionClick& c) {
+    const std::uint64_t second = (c.callback & 0xFFFF) | static_cast<std::uint64_t>(c.click) << 16 |
+                                 static_cast<std::uint64_t>(std::min(c.version, kHighestIconVersion)) << 20;
+    const std::uint64_t point = static_cast<std::uint16_t>(c.point.x) | static_cast<std::uint64_t>(static_cast<std::uint16_t>(c.point.y)) << 16;
+    return std::to_wstring(c.owner) + L'|' + std::to_wstring(second) + L'|' + std::to_wstring(point) + L'|' +
+           std::to_wstring(c.id);
 }
 
-std::optional<CompanionStep> ParseCompanionArgument(std::wstring_view text) {
+std::optional<CompanionClick> ParseCompanionArgument(std::wstring_view text) {
     std::uint64_t parts[4]{};
     for (int i = 0; i < 4; ++i) {
         const std::size_t bar = text.find(L'|');
+        if ((i < 3) == (bar == std::wstring_view::npos)) return std::nullopt; // three bars, no more
         const std::wstring_view part = i < 3 ? text.substr(0, bar) : text;
-        if ((i < 3 && bar == std::wstring_view::npos) || (i == 3 && bar != std::wstring_view::npos)) return std::nullopt;
         if (part.empty() || part.size() > 20) return std::nullopt;
         std::string digits;
         for (wchar_t c : part) {
@@ -61,8 +65,27 @@ std::optional<CompanionStep> ParseCompanionArgument(std::wstring_view text) {
         if (error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
         if (i < 3) text.remove_prefix(bar + 1);
     }
-    if (parts[0] == 0 || parts[1] > 0xFFFF) return std::nullopt;
-    return CompanionStep{parts[0], static_cast<std::uint32_t>(parts[1]), parts[2], parts[3]};
+    const std::uint64_t kind = parts[1] >> 16 & 0xF, version = parts[1] >> 20;
+    if (parts[0] == 0 || kind > static_cast<std::uint64_t>(TrayClick::Hover) || version > kHighestIconVersion ||
+        parts[2] > 0xFFFFFFFFu || parts[3] > 0xFFFFFFFFu)
+        return std::nullopt;
+    CompanionClick c;
+    c.owner = parts[0];
+    c.callback = static_cast<std::uint32_t>(parts[1] & 0xFFFF);
+    c.click = static_cast<TrayClick>(kind);
+    c.version = static_cast<std::uint32_t>(version);
+    c.point = {static_cast<std::int16_t>(parts[2] & 0xFFFF), static_cast<std::int16_t>(parts[2] >> 16 & 0xFFFF)};
+    c.id = static_cast<std::uint32_t>(parts[3]);
+    return c;
+}
+
+TrayIcon CompanionIcon(const CompanionClick& c) {
+    TrayIcon icon;
+    icon.owner = c.owner;
+    icon.id = c.id;
+    icon.callback = c.callback;
+    icon.version = c.version;
+    return icon;
 }
 
 } // namespace kestrana::menubar::tray

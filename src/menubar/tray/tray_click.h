@@ -33,14 +33,23 @@ struct TrayPoint {
 
 [[nodiscard]] std::vector<TrayStep> ClickSequence(const TrayIcon& icon, TrayClick click, TrayPoint point);
 
-// The companion's argument for one step, "owner|message|lParam|wParam" in decimal, and
-// its reading of it (nothing for anything else).
-[[nodiscard]] std::wstring CompanionArgument(std::uint64_t owner, const TrayStep& step);
-struct CompanionStep {
+// A click handed to the companion that reaches owners the bar cannot: one argument of
+// four decimal numbers separated by "|": the owner window; the callback message with the
+// kind of click in bits 16-19 and the icon's version in bits 20-23; the point as x + (y
+// shifted left by 16), 16 bits each; the icon's id. The companion replays the same
+// sequence the bar would have.
+struct CompanionClick {
     std::uint64_t owner = 0;
-    std::uint32_t message = 0;
-    std::uint64_t lParam = 0, wParam = 0;
+    std::uint32_t callback = 0;
+    TrayClick click = TrayClick::Left;
+    std::uint32_t version = 0;
+    TrayPoint point;
+    std::uint32_t id = 0;
 };
-[[nodiscard]] std::optional<CompanionStep> ParseCompanionArgument(std::wstring_view text);
+[[nodiscard]] std::wstring CompanionArgument(const CompanionClick& click);
+// Nothing for anything that is not such an argument.
+[[nodiscard]] std::optional<CompanionClick> ParseCompanionArgument(std::wstring_view text);
+// The icon the companion replays the click for.
+[[nodiscard]] TrayIcon CompanionIcon(const CompanionClick& click);
 
 } // namespace kestrana::menubar::tray

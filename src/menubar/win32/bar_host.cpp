@@ -16,6 +16,7 @@
 #include "menubar/display_item.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
+#include "menubar/win32/tray_item.h"
 #include "menubar/win32/varlo_bar.h"
 
 #include <algorithm>
@@ -205,6 +206,9 @@ void BarHost::StartSources() {
         if (sound) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Output, *m_audio, Store(), open));
         if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
     }
+    // The tray item shows nothing unless the tray icons are wanted in the bar.
+    if (shown(StatusKind::Tray) && Store().ReadInt(L"normal", L"trayico_finder") == 1)
+        m_sources.push_back(std::make_unique<TraySource>(Store()));
     for (auto& source : m_sources) {
         const StatusKind kind = source->Kind();
         source->OnChanged([this, kind] {

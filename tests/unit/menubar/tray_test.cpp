@@ -275,18 +275,26 @@ TEST(TrayClick, SequencesPerKindAndVersion) {
     EXPECT_EQ(ClickSequence(four, TrayClick::Hover, {-1, 2})[0].wParam, 0xFFFFu + (2u << 16));
 }
 
-TEST(TrayClick, CompanionArgumentRoundTrips) {
+TEST(TrayClick, TheCompanionReplaysTheSameSequence) {
     TrayIcon icon;
+    icon.owner = 0x1F0042;
     icon.id = 7;
     icon.version = 4;
-    const TrayStep step = ClickSequence(icon, TrayClick::Right, {100, 12})[3];
-    const auto parsed = ParseCompanionArgument(CompanionArgument(0x1F0042, step));
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->owner, 0x1F0042u);
-    EXPECT_EQ(parsed->message, kDefaultCallback);
-    EXPECT_EQ(parsed->lParam, 123u + (7u << 16));
-    EXPECT_EQ(parsed->wParam, 100u + (12u << 16));
-    for (const wchar_t* bad : {L"", L"1|2|3", L"1|2|3|4|5", L"1|x|3|4", L"0|2|3|4", L"1|70000|3|4", L"1|2||4"})
+    icon.callback = 0x8123;
+    for (TrayClick kind : {TrayClick::Left, TrayClick::Right, TrayClick::Double}) {
+        for (TrayPoint point : {TrayPoint{100, 12}, TrayPoint{-20, 5}}) {
+            CompanionClick click{icon.owner, icon.callback, kind, icon.version, point, icon.id};
+            const auto parsed = ParseCompanionArgument(CompanionArgument(click));
+            ASSERT_TRUE(parsed);
+            EXPECT_EQ(parsed->owner, icon.owner);
+            EXPECT_EQ(ClickSequence(CompanionIcon(*parsed), parsed->click, parsed->point), ClickSequence(icon, kind, point));
+        }
+    }
+    // The point is one pair of 16-bit values.
+    EXPECT_EQ(CompanionArgument({5, 1120, TrayClick::Right, 0, {100, 12}, 3}),
+              L"5|" + std::to_wstring(1120 + (1 << 16)) + L"|" + std::to_wstring(100 + 12 * 65536) + L"|3");
+    for (const wchar_t* bad : {L"", L"1|2|3", L"1|2|3|4|5", L"1|x|3|4", L"0|2|3|4", L"1|2||4", L"1|5242880|3|4",
+                               L"1|262144|3|4", L"1|2|4294967296|4"})
         EXPECT_FALSE(ParseCompanionArgument(bad)) << bad;
 }
 
