@@ -5,8 +5,9 @@
 //     ("<message> <wParam> <lParam>", decimal), announces again on "TaskbarCreated"
 //     ("announce" in the log), prints its window handle once its icons are sent, and ends
 //     when the time is up or the stop file exists, without taking its icons away.
-// kdriver tray-send <owner> <add|modify|delete|version> <id> [tip|version] [layout-size]
-//     one record on behalf of <owner>; prints the tray's answer.
+// kdriver tray-send <owner> <add|modify|delete|version|balloon> <id> [tip|version|text] [layout-size]
+//     one record on behalf of <owner>; prints the tray's answer. A balloon is a modify
+//     that carries the text with the title "Note".
 #include "menubar/tray/tray_record.h"
 
 #include <windows.h>
@@ -150,9 +151,14 @@ int SendOne(int argc, wchar_t** argv) {
     else if (verb == L"modify") c.verb = TrayVerb::Modify;
     else if (verb == L"delete") c.verb = TrayVerb::Delete;
     else if (verb == L"version") c.verb = TrayVerb::SetVersion;
+    else if (verb == L"balloon") c.verb = TrayVerb::Modify;
     else return 2;
     if (argc >= 6 && c.verb == TrayVerb::SetVersion) c.version = static_cast<std::uint32_t>(std::wcstoul(argv[5], nullptr, 10));
-    else if (argc >= 6) {
+    else if (argc >= 6 && verb == L"balloon") {
+        c.fields = kFieldInfo;
+        c.info = argv[5];
+        c.infoTitle = L"Note";
+    } else if (argc >= 6) {
         c.fields = kFieldTip;
         c.tip = argv[5];
     }

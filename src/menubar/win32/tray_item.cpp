@@ -107,7 +107,8 @@ struct TraySource::Scraped {
     std::atomic<HWND> target{nullptr};
 };
 
-TraySource::TraySource(foundation::ConfigStore& store) : m_store(store), m_scraped(std::make_shared<Scraped>()) {
+TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const std::wstring&)> balloon)
+    : m_store(store), m_scraped(std::make_shared<Scraped>()), m_balloon(std::move(balloon)) {
     static const bool registered = kestrana::win32::RegisterWindowClass(kSinkClass, SinkProc, 0);
     if (registered)
         m_sink = ::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
@@ -191,6 +192,16 @@ void TraySource::PressPart(std::size_t part, PartPress press, int x, int y) {
         return;
     }
     tray::TrayClick click = tray::TrayClick::Left;
+    if (press == PartPress::Left) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (m_lastLeft == part && now - m_lastLeftAt <= ::GetDoubleClickTime()) {
+            press = PartPress::Double;
+            m_lastLeft.reset();
+        } else {
+            m_lastLeft = part;
+            m_lastLeftAt = now;
+        }
+    }
     switch (press) {
     case PartPress::Left: click = tray::TrayClick::Left; break;
     case PartPress::Right: click = tray::TrayClick::Right; break;
@@ -239,7 +250,8 @@ bool TraySource::Take(const tray::TrayCommand& command, std::uint32_t process) {
         m_dirty = true;
         ListChanged();
     }
-    if (applied.balloon) foundation::LogDetail("tray", L"balloon: " + applied.balloon->title + L": " + applied.balloon->text);
+    if (applied.balloon && m_balloon)
+        m_balloon(applied.balloon->title.empty() ? applied.balloon->text : applied.balloon->title + L": " + applied.balloon->text);
     return applied.Accepted();
 }
 

@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,7 +26,8 @@ class TrayHost;
 
 class TraySource final : public StatusSource {
 public:
-    explicit TraySource(foundation::ConfigStore& store);
+    // `balloon` shows a program's balloon text in the bar's own tip.
+    TraySource(foundation::ConfigStore& store, std::function<void(const std::wstring&)> balloon);
     ~TraySource() override;
 
     [[nodiscard]] StatusKind Kind() const override { return StatusKind::Tray; }
@@ -66,6 +68,11 @@ private:
     std::shared_ptr<Scraped> m_scraped; // shared with the reading worker
     bool m_dirty = false;               // the cache file is behind the list
     std::optional<std::size_t> m_hovered;
+    std::function<void(const std::wstring&)> m_balloon;
+    // The bar's window takes no double clicks itself: a second left press on the same icon
+    // within the system's double-click time makes one.
+    std::optional<std::size_t> m_lastLeft;
+    ULONGLONG m_lastLeftAt = 0;
 };
 
 } // namespace kestrana::menubar::win32

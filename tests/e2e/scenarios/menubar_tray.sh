@@ -1,8 +1,8 @@
 # The tray item over the tray the bar hosts. Wine's taskbar has no notification toolbar,
 # so the bar hosts a tray window of its own; a test program sends it the records the
 # shell sends (copy-data with the tray's signature, 32-bit handle fields): its icons show
-# in the bar in order, named by their tooltips; a modify renames one, a click reaches the
-# owner as the icon's version wants it, a delete and an owner that ends take icons away,
+# in the bar in order, named by their tooltips; a modify renames one, clicks reach the
+# owner as the icon's version wants them, a balloon shows in the bar's tip, a delete and an owner that ends take icons away,
 # the click companion delivers a click of its own, and after a restart of the program the
 # owner announces its icons again. Reading the
 # taskbar's toolbar across processes cannot happen here (tested natively: Tray* in
@@ -69,6 +69,7 @@ click() { # <tree> <name> <button>
     echo "$((l + w / 2)) $((t + h / 2))"
 }
 read -r cx cy <<<"$(click "$tree" 'Sync status' 1)"
+sleep 0.8 # beyond the double-click time: the next press is a click of its own
 heard() { tr -d '\r' <"$owner_log"; } # the owner's log, written with CR LF
 expect_low() { # <owner messages as "low/high"...>: they arrive in this order (5 s at most)
     local want=$* i got=
@@ -89,6 +90,10 @@ echo "left click at $cx,$cy, wParam $point"
 click "$tree" 'Backup running' 3 >/dev/null
 expect_low "512/0 516/0 517/0 123/0" || e2e_fail "the right click did not reach the older icon as move, down, up, menu"
 heard | awk '$1 != "announce" && $3 == 516 { print $2 }' | grep -qx 2 || e2e_fail "the older icon's click does not carry its id"
+# Two presses in quick succession are a double click: down, up, double, up, select.
+read -r l t w h _ <<<"$(tip "$tree" 'Sync status')"
+xdotool mousemove $((l + w / 2)) $((t + h / 2)) click --repeat 2 --delay 80 1
+expect_low "513/1 514/1 515/1 514/1 1024/1" || e2e_fail "a double click did not reach the owner as one"
 xdotool mousemove 640 400
 
 # The click companion, as the bar starts it for owners it cannot reach: a left click on
@@ -97,6 +102,15 @@ e2e_wine 20 'C:\Kestrana\Pellor.exe' "$owner|$((32769 + (4 << 20)))|$((300 + 7 *
     e2e_fail "the click companion could not deliver its click"
 for i in $(seq 1 25); do heard | grep -q "^32769 $((300 + 7 * 65536)) $((514 + 65536))\$" && break; sleep 0.2; done
 heard | grep -q "^32769 $((300 + 7 * 65536)) $((514 + 65536))\$" || e2e_fail "the companion's click did not reach the owner"
+
+# A balloon shows in the bar's own tip, under the tray item, and goes by itself.
+kdrv tray-send "$owner" balloon 2 'Backup finished' >/dev/null || e2e_fail "the tray refused a balloon"
+tipwin=$(kdrv find VarloTip - 5000) || e2e_fail "no tip came for the balloon"
+kdrv info "$tipwin" | grep -q '^visible=1' || e2e_fail "the balloon is not shown"
+sleep 0.3
+e2e_screenshot tray_balloon >/dev/null
+for i in $(seq 1 50); do kdrv info "$tipwin" | grep -q '^visible=0' && break; sleep 0.2; done
+kdrv info "$tipwin" | grep -q '^visible=0' || e2e_fail "the balloon stayed"
 
 kdrv tray-send "$owner" delete 2 >/dev/null || e2e_fail "the tray refused a delete"
 tree=$(wait_names 'Sync status' "a deleted icon stayed on the bar")
