@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/taskbar_window.h"
 
 #include <span>
 
@@ -14,12 +15,6 @@ constexpr wchar_t kHostProperty[] = L"KestranaTrayHost";
 // A hung taskbar must not hang the programs whose records we pass on.
 constexpr UINT kForwardTimeoutMs = 500;
 
-bool OfThisProcess(HWND window) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    return pid == ::GetCurrentProcessId();
-}
-
 // Handles travel in records as 32 bits; the system sign-extends them.
 HWND FromRecord(std::uint32_t handle) {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<std::int32_t>(handle)));
@@ -27,12 +22,7 @@ HWND FromRecord(std::uint32_t handle) {
 
 } // namespace
 
-HWND FindOtherTaskbar() {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, kTrayClass, nullptr)) != nullptr)
-        if (!OfThisProcess(window)) return window;
-    return nullptr;
-}
+HWND FindOtherTaskbar() { return kestrana::win32::FindTaskbarWindow(); }
 
 HWND FindNotifyToolbar(HWND taskbar) {
     if (!taskbar) return nullptr;
