@@ -4,7 +4,8 @@
 //     the shell sends, writes every callback message it receives to the log file
 //     ("<message> <wParam> <lParam>", decimal), announces again on "TaskbarCreated"
 //     ("announce" in the log), prints its window handle once its icons are sent, and ends
-//     when the time is up or the stop file exists, without taking its icons away.
+//     when the time is up or the stop file exists, without taking its icons away. Posted
+//     WM_APP + 2 (wParam: milliseconds), it stops answering for that long.
 // kdriver tray-send <owner> <add|modify|delete|version|balloon> <id> [tip|version|text] [layout-size]
 //     one record on behalf of <owner>; prints the tray's answer. A balloon is a modify
 //     that carries the text with the title "Note".
@@ -87,6 +88,10 @@ LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         std::fprintf(g_owner.log, "%u %llu %llu\n", message, static_cast<unsigned long long>(wParam),
                      static_cast<unsigned long long>(static_cast<ULONG_PTR>(lParam)));
         std::fflush(g_owner.log);
+        return 0;
+    }
+    if (message == WM_APP + 2) {
+        ::Sleep(static_cast<DWORD>(wParam)); // a program that hangs
         return 0;
     }
     if (message == g_owner.created && g_owner.created) {

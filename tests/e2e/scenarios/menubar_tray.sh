@@ -1,12 +1,12 @@
 # The tray item over the tray the bar hosts. Wine's taskbar has no notification toolbar,
 # so the bar hosts a tray window of its own; a test program sends it the records the
 # shell sends (copy-data with the tray's signature, 32-bit handle fields): its icons show
-# in the bar in order, named by their tooltips; a modify renames one, clicks reach the
-# owner as the icon's version wants them, a balloon shows in the bar's tip, a delete and an owner that ends take icons away,
-# the click companion delivers a click of its own, and after a restart of the program the
-# owner announces its icons again. Reading the
-# taskbar's toolbar across processes cannot happen here (tested natively: Tray* in
-# unit_menubar).
+# in the bar in order, named by their tooltips; a modify renames one; clicks reach the
+# owner as the icon's version wants them, and a hung owner gets none; a balloon shows in
+# the bar's tip; the click companion delivers a click of its own; a delete and an owner
+# that ends take icons away; after a restart of the program the owner announces its
+# icons again. Reading the taskbar's toolbar across processes cannot happen here (tested
+# natively: Tray* in unit_menubar).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_tray 1280x800x24
 
@@ -111,6 +111,18 @@ sleep 0.3
 e2e_screenshot tray_balloon >/dev/null
 for i in $(seq 1 50); do kdrv info "$tipwin" | grep -q '^visible=0' && break; sleep 0.2; done
 kdrv info "$tipwin" | grep -q '^visible=0' || e2e_fail "the balloon stayed"
+
+# An owner that hangs: the click is dropped and logged, the bar goes on.
+before=$(heard | wc -l)
+kdrv post "$owner" $((0x8002)) 4000 0 >/dev/null || e2e_fail "the owner could not be told to hang"
+sleep 0.5
+click "$tree" 'Sync status' 1 >/dev/null
+for i in $(seq 1 25); do grep -q "does not answer" "$log" && break; sleep 0.2; done
+grep -q "does not answer" "$log" || e2e_fail "a click on a hung owner's icon was not dropped"
+xdotool mousemove 640 400
+kdrv acc-tree "$bar" >/dev/null || e2e_fail "the bar stopped answering after a hung owner"
+sleep 4
+[ "$(heard | wc -l)" -eq "$before" ] || e2e_fail "the hung owner got messages after all: $(heard | tail -n +$((before + 1)) | paste -sd' ')"
 
 kdrv tray-send "$owner" delete 2 >/dev/null || e2e_fail "the tray refused a delete"
 tree=$(wait_names 'Sync status' "a deleted icon stayed on the bar")
