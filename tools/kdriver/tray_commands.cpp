@@ -1,11 +1,13 @@
-// kdriver tray-owner <log-file> <stop-file> <seconds> <id:version:tip>...
+// kdriver tray-owner <log-file> <stop-file> <seconds> [popup=<class>] <id:version:tip>...
 //     a program with notification-area icons: a hidden window that announces its icons to
 //     the hosted tray (the "Shell_TrayWnd" with a "TrayNotifyWnd" child) with the records
 //     the shell sends, writes every callback message it receives to the log file
 //     ("<message> <wParam> <lParam>", decimal), announces again on "TaskbarCreated"
 //     ("announce" in the log), prints its window handle once its icons are sent, and ends
 //     when the time is up or the stop file exists, without taking its icons away. Posted
-//     WM_APP + 2 (wParam: milliseconds), it stops answering for that long.
+//     WM_APP + 2 (wParam: milliseconds), it stops answering for that long. With a popup
+//     class, the first hover over an icon opens a window of that class at (0, 400), as
+//     chat programs open their unread-messages pop-up.
 // kdriver tray-send <owner> <add|modify|delete|version|balloon> <id> [tip|version|text] [layout-size]
 //     one record on behalf of <owner>; prints the tray's answer. A balloon is a modify
 //     that carries the text with the title "Note".
@@ -36,6 +38,8 @@ struct Owner {
     std::wstring stopFile;
     ULONGLONG end = 0;
     UINT created = 0;
+    std::wstring popupClass;
+    HWND popup = nullptr;
 };
 Owner g_owner;
 
@@ -85,6 +89,11 @@ bool Announce(HWND window) {
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kCallback) {
+        if ((lParam & 0xFFFF) == WM_MOUSEMOVE && !g_owner.popupClass.empty() && !g_owner.popup) {
+            g_owner.popup = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, g_owner.popupClass.c_str(), L"unread",
+                                              WS_POPUP | WS_VISIBLE, 0, 400, 200, 80, nullptr, nullptr,
+                                              ::GetModuleHandleW(nullptr), nullptr);
+        }
         std::fprintf(g_owner.log, "%u %llu %llu\n", message, static_cast<unsigned long long>(wParam),
                      static_cast<unsigned long long>(static_cast<ULONG_PTR>(lParam)));
         std::fflush(g_owner.log);
@@ -117,6 +126,16 @@ int RunOwner(int argc, wchar_t** argv) {
     g_owner.stopFile = argv[3];
     g_owner.end = ::GetTickCount64() + std::wcstoull(argv[4], nullptr, 10) * 1000;
     for (int i = 5; i < argc; ++i) {
+        if (std::wcsncmp(argv[i], L"popup=", 6) == 0) {
+            g_owner.popupClass = argv[i] + 6;
+            WNDCLASSW popup{};
+            popup.lpfnWndProc = ::DefWindowProcW;
+            popup.hInstance = ::GetModuleHandleW(nullptr);
+            popup.lpszClassName = g_owner.popupClass.c_str();
+            popup.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+            ::RegisterClassW(&popup);
+            continue;
+        }
         OwnedIcon icon;
         wchar_t* rest = nullptr;
         icon.id = static_cast<std::uint32_t>(std::wcstoul(argv[i], &rest, 10));

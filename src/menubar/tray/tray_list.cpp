@@ -1,5 +1,7 @@
 #include "menubar/tray/tray_list.h"
 
+#include "foundation/text.h"
+
 #include <algorithm>
 
 namespace kestrana::menubar::tray {
@@ -30,7 +32,7 @@ std::vector<TrayIcon>::iterator TrayList::Locate(const TrayCommand& c) {
     });
 }
 
-TrayApplied TrayList::Apply(const TrayCommand& c, std::uint32_t process) {
+TrayApplied TrayList::Apply(const TrayCommand& c, std::uint32_t process, std::wstring_view program) {
     TrayApplied result;
     if (c.owner == 0 && !((c.fields & kFieldGuid) && HasGuid(c.guid))) return {TrayOutcome::Refused, {}};
     auto it = Locate(c);
@@ -47,6 +49,7 @@ TrayApplied TrayList::Apply(const TrayCommand& c, std::uint32_t process) {
         icon.owner = c.owner;
         icon.id = c.id;
         icon.process = process;
+        icon.path = foundation::AsciiLower(program);
         if (c.fields & kFieldGuid) icon.guid = c.guid;
         Take(icon, c);
         m_icons.push_back(std::move(icon));
@@ -99,6 +102,16 @@ const TrayIcon* TrayList::Find(std::uint64_t owner, std::uint32_t id) const {
     for (const auto& icon : m_icons)
         if (icon.owner == owner && icon.id == id) return &icon;
     return nullptr;
+}
+
+std::optional<std::wstring_view> MessengerPopupClass(std::wstring_view path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    std::wstring_view name = slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+    if (foundation::EndsWithIgnoreCase(name, L".exe")) name.remove_suffix(4);
+    if (foundation::EqualsIgnoreCase(name, L"wechat")) return L"TrayNotifyWnd";
+    if (foundation::EqualsIgnoreCase(name, L"dingtalk")) return L"DingtalkMsgComming";
+    if (foundation::EqualsIgnoreCase(name, L"qq") || foundation::EqualsIgnoreCase(name, L"tim")) return L"TXGuiFoundation";
+    return std::nullopt;
 }
 
 } // namespace kestrana::menubar::tray

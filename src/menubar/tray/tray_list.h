@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrana::menubar::tray {
@@ -56,7 +57,8 @@ class TrayList {
 public:
     // `process` is the sender's process id when the platform knows it (0 when not): the
     // cap counts a program's icons by it, by owner window otherwise.
-    TrayApplied Apply(const TrayCommand& command, std::uint32_t process = 0);
+    // `program` is the owner's program path, kept lower-cased with an added icon.
+    TrayApplied Apply(const TrayCommand& command, std::uint32_t process = 0, std::wstring_view program = {});
 
     // Drops the icons whose owner fails `alive`; returns how many went.
     std::size_t Prune(const std::function<bool(std::uint64_t owner)>& alive);
@@ -75,5 +77,9 @@ private:
 
     std::vector<TrayIcon> m_icons;
 };
+
+// The chat programs whose tray icons open an unread-messages pop-up on hover: the class of
+// that pop-up for the icon's owner program, by its file name; nothing for other programs.
+[[nodiscard]] std::optional<std::wstring_view> MessengerPopupClass(std::wstring_view programPath);
 
 } // namespace kestrana::menubar::tray

@@ -2,6 +2,7 @@
 
 #include "dock/win32/item_icon_source.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/text.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/tray/tray_cache.h"
@@ -19,6 +20,8 @@ constexpr wchar_t kSinkClass[] = L"KestranaTraySink";
 constexpr wchar_t kSourceProperty[] = L"KestranaTraySource";
 constexpr UINT kMsgScraped = WM_APP + 60;
 constexpr UINT_PTR kTimerTick = 1;
+constexpr UINT_PTR kTimerPopup = 2;
+constexpr UINT kPopupDelayMs = 300; // the owner opens its pop-up when it has read the hover
 // Owners that went away without a word, and the taskbar's toolbar, are looked at this often.
 constexpr UINT kTickMs = 2000;
 
@@ -26,6 +29,14 @@ constexpr UINT kTickMs = 2000;
 // carry only those bits.
 HWND OwnerWindow(std::uint64_t owner) {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(static_cast<std::int32_t>(static_cast<std::uint32_t>(owner))));
+}
+
+std::wstring ProgramPath(DWORD process) {
+    kestrana::win32::UniqueKernelHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (!handle || !::QueryFullProcessImageNameW(handle.Get(), 0, path, &length)) return {};
+    return std::wstring(path, length);
 }
 
 bool OwnerAlive(std::uint64_t owner) { return ::IsWindow(OwnerWindow(owner)) != FALSE; }
@@ -217,6 +228,18 @@ void TraySource::PressPart(std::size_t part, PartPress press, int x, int y) {
     }
     const tray::CompanionClick handed{icon.owner, icon.callback != 0 ? icon.callback : tray::kDefaultCallback, click,
                                       icon.version, {x, y}, icon.id};
+    if (click == tray::TrayClick::Hover && m_sink) {
+        if (const auto popup = tray::MessengerPopupClass(icon.path)) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(owner, &process);
+            // Under the bar that was hovered.
+            RECT bar{};
+            HWND hovered = ::WindowFromPoint({x, y});
+            const LONG top = hovered && ::GetWindowRect(hovered, &bar) ? bar.bottom : y + 16;
+            m_popup = Popup{std::wstring(*popup), process, {x, top}};
+            ::SetTimer(m_sink, kTimerPopup, kPopupDelayMs, nullptr);
+        }
+    }
     Replay(owner, tray::ClickSequence(icon, click, {x, y}), m_store.BaseFolder() + L"\\Pellor.exe",
            tray::CompanionArgument(handed));
 }
@@ -227,6 +250,11 @@ LRESULT CALLBACK TraySource::SinkProc(HWND window, UINT message, WPARAM wParam, 
     try {
         if (message == WM_TIMER && wParam == kTimerTick) {
             source->Tick();
+            return 0;
+        }
+        if (message == WM_TIMER && wParam == kTimerPopup) {
+            ::KillTimer(window, kTimerPopup);
+            source->PlacePopup();
             return 0;
         }
         if (message == kMsgScraped) {
@@ -241,7 +269,8 @@ LRESULT CALLBACK TraySource::SinkProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 bool TraySource::Take(const tray::TrayCommand& command, std::uint32_t process) {
-    const tray::TrayApplied applied = m_list.Apply(command, process);
+    const tray::TrayApplied applied =
+        m_list.Apply(command, process, command.verb == tray::TrayVerb::Add ? ProgramPath(process) : std::wstring());
     if (applied.outcome == tray::TrayOutcome::Capped) {
         static bool logged = false; // once per run: a flood must not flood the log
         if (!std::exchange(logged, true)) foundation::LogFailure("tray", L"a program's icons beyond its cap were refused");
@@ -253,6 +282,33 @@ bool TraySource::Take(const tray::TrayCommand& command, std::uint32_t process) {
     if (applied.balloon && m_balloon)
         m_balloon(applied.balloon->title.empty() ? applied.balloon->text : applied.balloon->title + L": " + applied.balloon->text);
     return applied.Accepted();
+}
+
+void TraySource::PlacePopup() {
+    const std::optional<Popup> popup = std::exchange(m_popup, std::nullopt);
+    if (!popup) return;
+    struct Search {
+        const Popup* popup;
+        HWND found;
+    } search{&*popup, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            wchar_t cls[64] = {};
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            if (process == s.popup->process && ::IsWindowVisible(window) && ::GetClassNameW(window, cls, 64) &&
+                s.popup->className == cls) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    RECT r{};
+    if (!search.found || !::GetWindowRect(search.found, &r)) return;
+    ::SetWindowPos(search.found, nullptr, popup->under.x - (r.right - r.left) / 2, popup->under.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TraySource::Tick() {
@@ -289,6 +345,8 @@ void TraySource::TakeScraped() {
         icons = std::exchange(m_scraped->icons, std::nullopt);
     }
     if (!icons) return; // unreadable: the list stays as it was
+    for (auto& icon : *icons)
+        if (icon.path.empty() && !m_list.Find(icon.owner, icon.id)) icon.path = foundation::AsciiLower(ProgramPath(icon.process));
     const auto before = m_list.Icons();
     m_list.Replace(std::move(*icons));
     if (!(before == m_list.Icons())) {

@@ -71,6 +71,14 @@ private:
     std::function<void(const std::wstring&)> m_balloon;
     // The bar's window takes no double clicks itself: a second left press on the same icon
     // within the system's double-click time makes one.
+    // A chat program's unread-messages pop-up, placed under its icon a moment after the hover.
+    struct Popup {
+        std::wstring className;
+        DWORD process = 0;
+        POINT under{}; // the pop-up's top centre
+    };
+    void PlacePopup();
+    std::optional<Popup> m_popup;
     std::optional<std::size_t> m_lastLeft;
     ULONGLONG m_lastLeftAt = 0;
 };

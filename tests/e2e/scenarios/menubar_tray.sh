@@ -124,16 +124,36 @@ kdrv acc-tree "$bar" >/dev/null || e2e_fail "the bar stopped answering after a h
 sleep 4
 [ "$(heard | wc -l)" -eq "$before" ] || e2e_fail "the hung owner got messages after all: $(heard | tail -n +$((before + 1)) | paste -sd' ')"
 
+# A chat program's unread-messages pop-up is placed under its icon when the pointer rests
+# there (the test program runs under that program's name).
+cp "$WINEPREFIX/drive_c/kdriver.exe" "$WINEPREFIX/drive_c/dingtalk.exe"
+timeout 40 wine 'C:\dingtalk.exe' tray-owner 'C:\chat.log' 'C:\tray-stop' 35 popup=DingtalkMsgComming '5:4:Messages' \
+    >"$E2E_DIR/chat.out" 2>>"$E2E_DIR/wine.log" &
+e2e_track $!
+tree=$(wait_names 'Sync status|Backup running|Messages' "the chat program's icon did not show")
+read -r l t w h _ <<<"$(tip "$tree" 'Messages')"
+xdotool mousemove $((l + w / 2)) $((t + h / 2))
+popup=$(kdrv find DingtalkMsgComming - 5000) || e2e_fail "the chat program opened no pop-up"
+for i in $(seq 1 25); do
+    read -r pl pt pr pb < <(kdrv rect "$popup")
+    [ "$pt" -eq $((t + h)) ] && break
+    sleep 0.2
+done
+echo "pop-up at $pl $pt $pr $pb, icon at $l..$((l + w)) above $((t + h))"
+[ "$pt" -eq $((t + h)) ] && [ $(((pl + pr) / 2 - (l + w / 2))) -le 2 ] && [ $(((l + w / 2) - (pl + pr) / 2)) -le 2 ] ||
+    e2e_fail "the chat program's pop-up was not placed under its icon"
+xdotool mousemove 640 400
+
 kdrv tray-send "$owner" delete 2 >/dev/null || e2e_fail "the tray refused a delete"
-tree=$(wait_names 'Sync status' "a deleted icon stayed on the bar")
+tree=$(wait_names 'Sync status|Messages' "a deleted icon stayed on the bar")
 # The first layout is understood; a size field between the layouts is refused and logged,
 # and the bar goes on.
 kdrv tray-send "$owner" add 9 'First layout' 152 >/dev/null || e2e_fail "the tray refused a record of the first layout"
-wait_names 'Sync status|First layout' "the first layout's icon did not show" >/dev/null
+wait_names 'Sync status|Messages|First layout' "the first layout's icon did not show" >/dev/null
 kdrv tray-send "$owner" modify 9 'Liar' 500 >/dev/null && e2e_fail "a record whose size field lies was accepted"
 grep -q "whose size field lies" "$log" || e2e_fail "the lying record was not logged"
 kdrv tray-send "$owner" delete 9 >/dev/null || e2e_fail "the first layout's icon could not be deleted"
-tree=$(wait_names 'Sync status' "the first layout's icon stayed")
+tree=$(wait_names 'Sync status|Messages' "the first layout's icon stayed")
 
 # The cache is written, and a restart asks the owner to announce its icons again: the
 # deleted one comes back, which the cache alone could not have done.
@@ -142,7 +162,7 @@ for i in $(seq 1 25); do [ -s "$E2E_BASE/cache.trayico" ] && break; sleep 0.2; d
 e2e_quit_kestrana
 e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar after the restart"
-tree=$(wait_names 'Sync status|Backup' "the icons were not announced again after the restart")
+tree=$(wait_names 'Sync status|Messages|Backup' "the icons were not announced again after the restart")
 heard | grep -q '^announce' || e2e_fail "the owner did not hear TaskbarCreated"
 
 # An owner that ends without a word: its icons go at the next look.

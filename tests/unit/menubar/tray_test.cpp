@@ -171,6 +171,17 @@ TEST(TrayList, OneProgramIsCappedAndGoneOwnersAreDropped) {
     EXPECT_EQ(list.Icons()[0].owner, 79u);
 }
 
+TEST(TrayList, TheOwnersProgramIsKeptAndChatProgramsKnown) {
+    TrayList list;
+    list.Apply(Command(TrayVerb::Add, 5, 1), 42, L"C:\\Program Files\\Chat\\WeChat.exe");
+    EXPECT_EQ(list.Icons()[0].path, L"c:\\program files\\chat\\wechat.exe");
+    EXPECT_EQ(MessengerPopupClass(list.Icons()[0].path), std::optional<std::wstring_view>(L"TrayNotifyWnd"));
+    EXPECT_EQ(MessengerPopupClass(L"d:/apps/DingTalk.EXE"), std::optional<std::wstring_view>(L"DingtalkMsgComming"));
+    EXPECT_EQ(MessengerPopupClass(L"qq.exe"), std::optional<std::wstring_view>(L"TXGuiFoundation"));
+    EXPECT_FALSE(MessengerPopupClass(L"c:\\wechat\\updater.exe")); // the folder's name is not the program's
+    EXPECT_FALSE(MessengerPopupClass(L""));
+}
+
 TEST(TrayList, AFreshReadingKeepsWhatRecordsTaught) {
     TrayList list;
     list.Apply(Command(TrayVerb::Add, 5, 1));
