@@ -1,11 +1,12 @@
 # The tray item over the tray the bar hosts. Wine's taskbar has no notification toolbar,
 # so the bar hosts a tray window of its own; a test program sends it the records the
 # shell sends (copy-data with the tray's signature, 32-bit handle fields): its icons show
-# in the bar in order, named by their tooltips; a modify renames one; clicks reach the
-# owner as the icon's version wants them, and a hung owner gets none; a balloon shows in
-# the bar's tip; the click companion delivers a click of its own; a delete and an owner
-# that ends take icons away; after a restart of the program the owner announces its
-# icons again. Reading the taskbar's toolbar across processes cannot happen here (tested
+# in the bar in order, named by their tooltips, which show in the bar's tip; a modify
+# renames one; clicks reach the owner as the icon's version wants them, and a hung owner
+# gets none; a balloon shows in the bar's tip; the click companion delivers a click of
+# its own; a chat program's pop-up is placed under its icon; a delete and an owner that
+# ends take icons away; after a restart of the program the owner announces its icons
+# again. Reading the taskbar's toolbar across processes cannot happen here (tested
 # natively: Tray* in unit_menubar).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_tray 1280x800x24
@@ -54,6 +55,17 @@ echo "screenshot: $shot"
 tip() { # <tree> <name>
     icons "$1" | awk -F'\t' -v n="$2" '$2 == n { print $1 }'
 }
+# Resting on an icon shows its tooltip in the bar's own tip, under the item.
+read -r l t w h _ <<<"$(tip "$tree" 'Backup')"
+xdotool mousemove $((l + w / 2)) $((t + h / 2))
+tipwin=$(kdrv find VarloTip - 5000) || e2e_fail "no tip came for an icon"
+for i in $(seq 1 25); do kdrv info "$tipwin" | grep -q '^visible=1' && break; sleep 0.2; done
+kdrv info "$tipwin" | grep -q '^visible=1' || e2e_fail "the icon's tip is not shown"
+read -r tl tt tr tb < <(kdrv rect "$tipwin")
+[ "$tt" -ge $((t + h)) ] || e2e_fail "the icon's tip is not under the bar"
+e2e_screenshot tray_tip >/dev/null
+xdotool mousemove 640 400
+
 kdrv tray-send "$owner" modify 2 'Backup running' >/dev/null || e2e_fail "the tray refused a modify"
 tree=$(wait_names 'Sync status|Backup running' "a modified tooltip did not rename its icon")
 
