@@ -171,6 +171,40 @@ TEST(TrayList, OneProgramIsCappedAndGoneOwnersAreDropped) {
     EXPECT_EQ(list.Icons()[0].owner, 79u);
 }
 
+TEST(TrayList, AnIconNamedByItsItemIdIsFoundFromAnyWindow) {
+    TrayList list;
+    TrayCommand add = Command(TrayVerb::Add, 100, 1, kFieldGuid | kFieldTip);
+    add.guid[3] = 0x42;
+    add.tip = L"first";
+    ASSERT_EQ(list.Apply(add).outcome, TrayOutcome::Changed);
+    // The same owner and id without the item id is another icon.
+    EXPECT_EQ(list.Apply(Command(TrayVerb::Add, 100, 1)).outcome, TrayOutcome::Changed);
+    // A program restarted with a new window still reaches its icon by the item id.
+    TrayCommand modify = Command(TrayVerb::Modify, 0, 9, kFieldGuid | kFieldTip);
+    modify.guid = add.guid;
+    modify.tip = L"renamed";
+    EXPECT_EQ(list.Apply(modify).outcome, TrayOutcome::Changed);
+    EXPECT_EQ(list.Icons()[0].tip, L"renamed");
+    EXPECT_EQ(list.Apply(Command(TrayVerb::Add, 0, 9, kFieldGuid)).outcome, TrayOutcome::Refused); // no item id, no owner
+    TrayCommand remove = Command(TrayVerb::Delete, 555, 0, kFieldGuid);
+    remove.guid = add.guid;
+    EXPECT_EQ(list.Apply(remove).outcome, TrayOutcome::Changed);
+    ASSERT_EQ(list.Icons().size(), 1u);
+    EXPECT_EQ(list.Icons()[0].owner, 100u);
+}
+
+TEST(TrayList, TheWholeTrayIsCapped) {
+    TrayList list;
+    std::size_t taken = 0;
+    for (std::uint32_t owner = 1; owner <= 300; ++owner)
+        if (list.Apply(Command(TrayVerb::Add, owner, 0), owner).outcome == TrayOutcome::Changed) ++taken;
+    EXPECT_EQ(taken, kMaxTrayIcons);
+    std::vector<TrayIcon> many(kMaxTrayIcons + 5);
+    for (std::size_t i = 0; i < many.size(); ++i) many[i].owner = i + 1;
+    list.Replace(many);
+    EXPECT_EQ(list.Icons().size(), kMaxTrayIcons);
+}
+
 TEST(TrayList, TheOwnersProgramIsKeptAndChatProgramsKnown) {
     TrayList list;
     list.Apply(Command(TrayVerb::Add, 5, 1), 42, L"C:\\Program Files\\Chat\\WeChat.exe");
