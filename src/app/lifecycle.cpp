@@ -11,6 +11,7 @@
 #include "foundation/text.h"
 #include "foundation/win32/companion_channel.h"
 #include "foundation/win32/system_launch.h"
+#include "foundation/win32/taskbar_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/process_start.h"
 
@@ -255,7 +256,7 @@ void StartCompanionLinkAsync(HWND mainWindow) noexcept {
                 };
                 port.elevated = [] { return win32::IsElevated(); };
                 port.taskbarWindow = []() -> foundation::WindowHandle {
-                    return reinterpret_cast<UINT_PTR>(::FindWindowW(L"Shell_TrayWnd", nullptr));
+                    return reinterpret_cast<UINT_PTR>(win32::FindTaskbarWindow());
                 };
                 port.post = [&messages, handle](foundation::WindowHandle w, foundation::ShareMessage m, std::uintptr_t wp,
                                                 std::intptr_t lp) {

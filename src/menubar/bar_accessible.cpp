@@ -20,6 +20,13 @@ std::wstring StatusItemName(StatusKind kind, const BarWords& words) {
     }
 }
 
+std::optional<std::pair<StatusKind, std::size_t>> BarPartOf(foundation::AccessibleId id) {
+    if (id < BarPartId(StatusKind{}, 0)) return std::nullopt;
+    const auto kind = (id - BarPartId(StatusKind{}, 0)) / 1000;
+    if (kind > static_cast<foundation::AccessibleId>(StatusKind::StageManager)) return std::nullopt;
+    return std::pair{static_cast<StatusKind>(kind), static_cast<std::size_t>(id % 1000)};
+}
+
 foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& words) {
     const auto onScreen = [&](const gfx::RectI& r) {
         return foundation::AccessibleRect{facts.originX + r.x, facts.originY + r.y, r.width, r.height};
@@ -69,6 +76,12 @@ foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& w
                                        status.name.empty() ? StatusItemName(status.kind, words) : status.name,
                                        status.rect, facts.openStatus == status.kind);
         if (status.kind == StatusKind::Time) e.role = AccessibleRole::Clock;
+        if (!status.parts.empty()) {
+            // A row of buttons of its own, each of which acts when pressed.
+            e.role = AccessibleRole::ToolBar;
+            e.state = AccessibleState::None;
+            e.defaultAction.clear();
+        }
         e.value = status.text;
         // An item without a name of its own is known by what it shows.
         if (e.name.empty()) e.name = status.text;
@@ -87,6 +100,23 @@ foundation::AccessibleTree BuildBarTree(const BarFacts& facts, const BarWords& w
             Has(cells[i].state, AccessibleState::Focusable))
             cells[i].state |= AccessibleState::Focused;
         tree.Add(std::move(cells[i]));
+    }
+    // The parts go in after their item, left to right.
+    for (const BarStatusCell& status : facts.status) {
+        if (status.rect.Empty()) continue;
+        for (std::size_t i = 0; i < status.parts.size() && i < kBarMaxParts; ++i) {
+            if (status.parts[i].rect.Empty()) continue;
+            AccessibleElement part;
+            part.id = BarPartId(status.kind, i);
+            part.parent = BarStatusId(status.kind);
+            part.role = AccessibleRole::PushButton;
+            part.name = status.parts[i].text;
+            part.bounds = onScreen(status.parts[i].rect);
+            part.state = AccessibleState::Focusable;
+            if (facts.focused == part.id) part.state |= AccessibleState::Focused;
+            part.defaultAction = words.press;
+            tree.Add(std::move(part));
+        }
     }
     tree.Seal();
     return tree;

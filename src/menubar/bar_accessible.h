@@ -9,6 +9,7 @@
 #include "menubar/status_items.h"
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct BarStatusCell {
     std::wstring text; // what the cell shows as text, empty for a glyph
     gfx::RectI rect;   // bar pixels
     std::wstring name; // an item that names itself; empty: the kind's name of BarWords
+    std::vector<BarTextCell> parts; // an item of several parts (tray icons), each a button
 };
 
 // What the bar draws, in bar pixels, and which of its menus is open.
@@ -51,6 +53,7 @@ struct BarWords {
     std::wstring search = L"Search";
     std::wstring user = L"User Account";
     std::wstring inputSource = L"Input Source";
+    std::wstring press = L"Press";
 };
 
 // Element ids: fixed per kind of cell, so a reader keeps its place across rebuilds.
@@ -63,6 +66,14 @@ inline constexpr foundation::AccessibleId kBarMoreId = 3;
 [[nodiscard]] constexpr foundation::AccessibleId BarStatusId(StatusKind kind) {
     return 1000 + static_cast<foundation::AccessibleId>(kind);
 }
+
+// A part of a status item: its kind's block, then the part's place in it.
+inline constexpr std::size_t kBarMaxParts = 1000;
+[[nodiscard]] constexpr foundation::AccessibleId BarPartId(StatusKind kind, std::size_t index) {
+    return 100000 + static_cast<foundation::AccessibleId>(kind) * 1000 + static_cast<foundation::AccessibleId>(index);
+}
+// The part an id names, as (kind, index); nothing for any other id.
+[[nodiscard]] std::optional<std::pair<StatusKind, std::size_t>> BarPartOf(foundation::AccessibleId id);
 
 [[nodiscard]] std::wstring StatusItemName(StatusKind kind, const BarWords& words);
 

@@ -9,7 +9,9 @@
 #include "menubar/status_items.h"
 
 #include <functional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestrana::menubar {
 
@@ -22,6 +24,16 @@ struct StatusFace {
 
     bool operator==(const StatusFace&) const = default;
 };
+
+// An item that shows several things side by side (the tray's icons): each part has a
+// picture and a name, which is also its tip; the bar gives each a slot of the item's
+// cell and hands presses on a slot to the source instead of opening a menu.
+struct StatusPart {
+    const gfx::Bitmap* picture = nullptr; // owned by the source, valid until it changes
+    std::wstring name;
+};
+
+enum class PartPress : std::uint8_t { Left, Right, Double, Hover };
 
 class StatusSource {
 public:
@@ -43,6 +55,11 @@ public:
     // The hover tip; empty for none.
     [[nodiscard]] virtual std::wstring Tip() const { return {}; }
 
+    // The parts shown, left to right; empty for an item drawn by its face alone.
+    [[nodiscard]] virtual std::vector<StatusPart> Parts() const { return {}; }
+    // A press (or the pointer resting) on a part; (x, y) is the point on the screen.
+    virtual void PressPart(std::size_t /*part*/, PartPress /*press*/, int /*x*/, int /*y*/) {}
+
     // The bar's hook, run on the user-interface thread when the face may have changed.
     void OnChanged(std::function<void()> changed) { m_changed = std::move(changed); }
 
@@ -58,5 +75,12 @@ private:
 // The width an item takes for its face at the bar's scale: a glyph cell of 34 x scale,
 // plus the text and a margin of 6 x scale when there is text; 0 when hidden.
 [[nodiscard]] int FaceWidth(const StatusFace& face, int textWidth, float scale);
+
+// An item of parts: a slot of 26 x scale per part and 8 x scale of margin; 0 with none.
+[[nodiscard]] int PartsWidth(std::size_t parts, float scale);
+// The slot of part `index` inside an item whose cell starts at `cellX`.
+[[nodiscard]] gfx::RectI PartRect(int cellX, int height, std::size_t index, float scale);
+// The part under `x` (bar pixels), or -1.
+[[nodiscard]] int PartAt(int cellX, int x, std::size_t parts, float scale);
 
 } // namespace kestrana::menubar

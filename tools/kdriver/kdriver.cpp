@@ -42,6 +42,7 @@
 //   kdriver acc-tree <hwnd>, acc-do <hwnd> <child id>: a window's elements as a screen
 //                                                      reader reads them and uses them, see
 //                                                      accessible_tree_command.cpp
+//   kdriver tray-owner, tray-send: a program with tray icons, see tray_commands.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include "foundation/foreign_requests.h"
@@ -68,6 +69,7 @@ int StackCommand(int argc, wchar_t** argv);
 int MenuBarCommand(int argc, wchar_t** argv);
 int DropFiles(int argc, wchar_t** argv);
 int AccessibleTreeCommand(int argc, wchar_t** argv);
+int TrayDriverCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -547,6 +549,7 @@ int wmain(int argc, wchar_t** argv) {
     if (const int stack = StackCommand(argc, argv); stack >= 0) return stack;
     if (const int menus = MenuBarCommand(argc, argv); menus >= 0) return menus;
     if (const int tree = AccessibleTreeCommand(argc, argv); tree >= 0) return tree;
+    if (const int tray = TrayDriverCommand(argc, argv); tray >= 0) return tray;
     if (command == L"drop" && argc >= 5) return DropFiles(argc, argv);
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)

@@ -9,6 +9,7 @@
 #include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/taskbar_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
 
@@ -40,7 +41,7 @@ std::wstring WindowTitle(HWND window) {
 }
 
 bool TaskbarShown() {
-    const HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    const HWND taskbar = kestrana::win32::FindTaskbarWindow();
     return taskbar && ::IsWindowVisible(taskbar);
 }
 

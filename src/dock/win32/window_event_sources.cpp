@@ -5,6 +5,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/foreign_sender.h"
+#include "foundation/win32/taskbar_window.h"
 
 #include <string>
 
@@ -99,7 +100,7 @@ void WindowEventSources::Stop() noexcept {
 
 void WindowEventSources::InstallTaskbarHook() noexcept {
     m_taskbarHook.Reset();
-    HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    HWND taskbar = kestrana::win32::FindTaskbarWindow();
     DWORD pid = 0;
     if (!taskbar || !::GetWindowThreadProcessId(taskbar, &pid) || !pid) {
         foundation::LogDetail("window events", "no taskbar: no hook on its process");

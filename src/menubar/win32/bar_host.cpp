@@ -16,6 +16,7 @@
 #include "menubar/display_item.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
+#include "menubar/win32/tray_item.h"
 #include "menubar/win32/varlo_bar.h"
 #include "menubar/win32/bluetooth_port.h"
 #include "menubar/win32/wlan_port.h"
@@ -175,6 +176,10 @@ void BarHost::Stop() {
 
 // --- status items that plug in as sources ------------------------------------------------
 
+namespace {
+constexpr int kBalloonMs = 6000; // how long a program's balloon stays under the tray item
+} // namespace
+
 void BarHost::StartSources() {
     StopSources();
     const auto shown = [this](StatusKind kind) { return std::find(m_order.begin(), m_order.end(), kind) != m_order.end(); };
@@ -220,6 +225,11 @@ void BarHost::StartSources() {
     }
     StartWireless();
     ListPresentDrives();
+    // The tray item shows nothing unless the tray icons are wanted in the bar.
+    if (shown(StatusKind::Tray) && Store().ReadInt(L"normal", L"trayico_finder") == 1)
+        m_sources.push_back(std::make_unique<TraySource>(Store(), [this](const std::wstring& text) {
+            if (!m_bars.empty()) m_bars.front()->ShowTip(StatusKind::Tray, text, kBalloonMs);
+        }));
     for (auto& source : m_sources) {
         const StatusKind kind = source->Kind();
         source->OnChanged([this, kind] {

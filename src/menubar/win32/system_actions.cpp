@@ -3,6 +3,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
+#include "foundation/win32/taskbar_window.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <dwmapi.h>
@@ -193,14 +194,14 @@ void EmptyTrash(HWND owner) noexcept {
 }
 
 bool TaskbarHidden() noexcept {
-    HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+    HWND taskbar = kestrana::win32::FindTaskbarWindow();
     return taskbar && !::IsWindowVisible(taskbar);
 }
 
 void SetTaskbarShown(bool shown) noexcept {
     for (const wchar_t* cls : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"}) {
         for (HWND w = ::FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = ::FindWindowExW(nullptr, w, cls, nullptr))
-            ::ShowWindow(w, shown ? SW_SHOWNA : SW_HIDE);
+            if (!kestrana::win32::OfThisProcess(w)) ::ShowWindow(w, shown ? SW_SHOWNA : SW_HIDE);
     }
 }
 

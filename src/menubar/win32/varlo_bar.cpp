@@ -423,6 +423,12 @@ void VarloBar::RefreshView(StatusKind kind) {
     const int h = m_place.height;
     int width = 0;
     if (const StatusSource* source = m_host.Source(kind)) {
+        if (const auto parts = source->Parts(); !parts.empty()) {
+            view.glyph = Glyph::None;
+            SetText(view, {});
+            m_row.SetWidth(kind, PartsWidth(parts.size(), s));
+            return;
+        }
         const StatusFace face = source->Face();
         view.glyph = face.glyph;
         view.level = face.level;
@@ -505,6 +511,16 @@ void VarloBar::Redraw(const gfx::RectI* region) {
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (!row[i].placed || static_cast<int>(i) == dragged) continue;
         const View& view = m_views[Slot(row[i].kind)];
+        if (const StatusSource* source = m_host.Source(row[i].kind)) {
+            const auto parts = source->Parts();
+            for (std::size_t p = 0; p < parts.size(); ++p) {
+                BarCell part;
+                part.rect = PartRect(row[i].x, m_place.height, p, m_place.scale);
+                part.picture = parts[p].picture;
+                cells.push_back(part);
+            }
+            if (!parts.empty()) continue;
+        }
         BarCell cell;
         cell.rect = CellRect(static_cast<int>(i));
         cell.glyph = view.glyph;
@@ -587,6 +603,13 @@ void VarloBar::PressForReader(foundation::AccessibleId id) {
     const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
     const foundation::AccessibleElement* element = shown.Find(id);
     if (!element || element->id == foundation::kAccessibleRoot || element->defaultAction.empty()) return;
+    if (const auto part = BarPartOf(id)) {
+        StatusSource* source = m_host.Source(part->first);
+        if (source && element->bounds.width > 0)
+            source->PressPart(part->second, PartPress::Left, element->bounds.x + element->bounds.width / 2,
+                              element->bounds.y + element->bounds.height / 2);
+        return;
+    }
     if (id == kBarLogoId) return OpenMenuFor(Target::Logo, -1, false);
     if (id == kBarMoreId) return OpenMenuFor(Target::More, -1, false);
     if (id >= BarStatusId(StatusKind{})) {
@@ -665,6 +688,10 @@ BarFacts VarloBar::ReaderFacts() const {
         const StatusSource* source = m_host.Source(row[i].kind);
         facts.status.push_back({row[i].kind, source ? source->ReaderValue() : m_views[Slot(row[i].kind)].textSource,
                                 CellRect(static_cast<int>(i)), source ? source->Name() : std::wstring()});
+        if (source)
+            for (const StatusPart& part : source->Parts())
+                facts.status.back().parts.push_back(
+                    {part.name, PartRect(row[i].x, m_place.height, facts.status.back().parts.size(), m_place.scale)});
         if (m_litIndex == static_cast<int>(i)) facts.openStatus = row[i].kind;
     }
     if (m_rowLayout.moreX) facts.more = gfx::RectI{*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
@@ -930,11 +957,18 @@ void VarloBar::Hover(int x) {
     }
     if (m_pressTarget != Target::None) return;
     const int index = m_row.IndexAt(x);
-    if (index == m_tipIndex) return;
+    const int part = PartUnder(index, x);
+    if (index == m_tipIndex && part == m_tipPart) return;
     HideTip();
     m_tipIndex = index;
+    m_tipPart = part;
     if (index < 0) return;
-    const StatusSource* source = m_host.Source(m_row.Cells()[static_cast<std::size_t>(index)].kind);
+    StatusSource* source = m_host.Source(m_row.Cells()[static_cast<std::size_t>(index)].kind);
+    if (source && part >= 0) {
+        POINT p{};
+        ::GetCursorPos(&p);
+        source->PressPart(static_cast<std::size_t>(part), PartPress::Hover, p.x, p.y);
+    }
     if (source && !source->Tip().empty()) ::SetTimer(m_window, kTimerTipShow, kTipDelayMs, nullptr);
 }
 
@@ -942,6 +976,7 @@ void VarloBar::HideTip() {
     ::KillTimer(m_window, kTimerTipShow);
     ::KillTimer(m_window, kTimerTipHide);
     m_tipIndex = -1;
+    m_tipPart = -1;
     if (m_tip) m_tip->Hide();
 }
 
@@ -1013,7 +1048,25 @@ void VarloBar::OnRelease(int x, int y, bool right) {
         if (foundation::DetailLogging()) foundation::LogDetail("menu bar", "released away from the press at x " + std::to_string(x));
         return;
     }
+    if (target == Target::Status) {
+        const int part = PartUnder(index, x);
+        if (part >= 0) {
+            POINT p{};
+            ::GetCursorPos(&p);
+            if (StatusSource* source = m_host.Source(m_row.Cells()[static_cast<std::size_t>(index)].kind))
+                source->PressPart(static_cast<std::size_t>(part), right ? PartPress::Right : PartPress::Left, p.x, p.y);
+            return;
+        }
+    }
     OpenMenuFor(target, index, right);
+}
+
+int VarloBar::PartUnder(int index, int x) const {
+    if (index < 0 || index >= static_cast<int>(m_row.Cells().size())) return -1;
+    const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
+    const StatusSource* source = m_host.Source(cell.kind);
+    if (!source) return -1;
+    return PartAt(cell.x, x, source->Parts().size(), m_place.scale);
 }
 
 // --- menus ---------------------------------------------------------------------------

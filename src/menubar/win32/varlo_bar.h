@@ -101,6 +101,8 @@ private:
     void OnMove(int x, int y);
     void OnRelease(int x, int y, bool right);
     void Hover(int x);
+    // The part of the status item at `index` under `x`, or -1 (also for items without parts).
+    [[nodiscard]] int PartUnder(int index, int x) const;
     void HideTip();
 
     bool Built(StatusKind kind) const;
@@ -167,6 +169,7 @@ private:
     // The hover tip: the item under the pointer, and whether the leave is watched.
     std::unique_ptr<BarTip> m_tip;
     int m_tipIndex = -1;
+    int m_tipPart = -1; // the part of an item of parts under the pointer
     bool m_watchingLeave = false;
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;

@@ -3,6 +3,7 @@
 
 #include "menubar/bar_geometry.h"
 #include "menubar/status_row.h"
+#include "menubar/status_source.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,45 @@ TEST(BarAccessibleTree, ItemsThatDidNotFitAreReachedThroughMore) {
     ASSERT_NE(tree.Find(kBarMoreId), nullptr);
     EXPECT_NE(tree.Find(BarStatusId(StatusKind::Time)), nullptr);
     EXPECT_EQ(tree.Find(BarStatusId(StatusKind::InputMethod)), nullptr); // in the overflow
+}
+
+TEST(BarAccessibleTree, AnItemOfPartsHasAButtonPerPartNamedByIt) {
+    StatusRow row({StatusKind::Time, StatusKind::Tray});
+    row.SetWidth(StatusKind::Time, 120);
+    const float scale = 1.5f;
+    row.SetWidth(StatusKind::Tray, PartsWidth(3, scale));
+    BarFacts facts = Facts(row, 1200, {});
+    for (auto& status : facts.status) {
+        if (status.kind != StatusKind::Tray) continue;
+        status.name = L"Tray";
+        for (std::size_t i = 0; i < 3; ++i)
+            status.parts.push_back({L"icon " + std::to_wstring(i), PartRect(status.rect.x, status.rect.height, i, scale)});
+        // Every slot lies inside the item and the pointer finds each one again.
+        for (std::size_t i = 0; i < 3; ++i) {
+            const gfx::RectI r = status.parts[i].rect;
+            EXPECT_GE(r.x, status.rect.x);
+            EXPECT_LE(r.Right(), status.rect.Right());
+            EXPECT_EQ(PartAt(status.rect.x, r.x, 3, scale), static_cast<int>(i));
+            EXPECT_EQ(PartAt(status.rect.x, r.Right() - 1, 3, scale), static_cast<int>(i));
+        }
+        EXPECT_EQ(PartAt(status.rect.x, status.rect.x, 3, scale), -1); // the margin
+        EXPECT_EQ(PartAt(status.rect.x, status.rect.Right() - 1, 3, scale), -1);
+    }
+    facts.focused = BarPartId(StatusKind::Tray, 1);
+    const auto tree = BuildBarTree(facts);
+    const auto* tray = tree.Find(BarStatusId(StatusKind::Tray));
+    ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(tray->role, AccessibleRole::ToolBar);
+    ASSERT_EQ(tray->children.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto* part = tree.Find(tray->children[i]);
+        ASSERT_NE(part, nullptr);
+        EXPECT_EQ(part->name, L"icon " + std::to_wstring(i));
+        EXPECT_EQ(part->bounds.x, tray->bounds.x + PartRect(0, 0, i, scale).x);
+        EXPECT_EQ(BarPartOf(part->id), (std::pair{StatusKind::Tray, i}));
+        EXPECT_EQ(Has(part->state, AccessibleState::Focused), i == 1);
+    }
+    EXPECT_FALSE(BarPartOf(BarStatusId(StatusKind::Tray)));
 }
 
 } // namespace

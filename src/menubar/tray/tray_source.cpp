@@ -1,0 +1,42 @@
+#include "menubar/tray/tray_source.h"
+
+namespace kestrana::menubar::tray {
+namespace {
+
+std::uint64_t Get(std::span<const std::uint8_t> b, std::size_t at, int bytes) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(b[at + i]) << (8 * i);
+    return v;
+}
+
+constexpr std::uint8_t kButtonHidden = 0x08;
+
+} // namespace
+
+TraySourceKind ChooseTraySource(const TrayMachine& machine) {
+    return machine.taskbar && machine.notifyToolbar ? TraySourceKind::Scrape : TraySourceKind::Host;
+}
+
+const wchar_t* TraySourceName(TraySourceKind kind) {
+    return kind == TraySourceKind::Scrape ? L"the taskbar's notification toolbar is read" : L"the bar hosts the tray";
+}
+
+std::optional<ToolbarButton> DecodeToolbarButton(std::span<const std::uint8_t> b) {
+    if (b.size() < kToolbarButtonSize) return std::nullopt;
+    // bitmap 0, command 4, state 8, style 9, padding to 16, data 16, string 24
+    return ToolbarButton{(b[8] & kButtonHidden) != 0, Get(b, 16, 8)};
+}
+
+std::optional<TrayIcon> DecodeTrayData(std::span<const std::uint8_t> b) {
+    if (b.size() < kTrayDataSize) return std::nullopt;
+    // owner 0, id 8, callback 12, two reserved words, icon 24
+    TrayIcon icon;
+    icon.owner = Get(b, 0, 8);
+    icon.id = static_cast<std::uint32_t>(Get(b, 8, 4));
+    icon.callback = static_cast<std::uint32_t>(Get(b, 12, 4));
+    icon.icon = Get(b, 24, 8);
+    if (icon.owner == 0) return std::nullopt;
+    return icon;
+}
+
+} // namespace kestrana::menubar::tray
