@@ -1,6 +1,7 @@
 // A surface window's client object as a screen reader sees it through Active
 // Accessibility: elements by child id in screen order, containers as objects of their
 // own, and stale ids and a destroyed surface refused instead of reaching freed memory.
+// A UI Automation client, on a thread of its own as readers are, walks the same elements.
 #include "foundation/win32/accessible_host.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include <memory>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -198,6 +201,159 @@ TEST_F(AccessibleHostTest, StaleIdsAndADestroyedSurfaceAreRefused) {
     long count = 5;
     EXPECT_EQ(client->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
     EXPECT_EQ(count, 0);
+}
+
+// The system's UI Automation client calls, looked up at run time (this toolchain's
+// headers lack them).
+DECLARE_HANDLE(UiaNode);
+struct UiaTrue {
+    int type = 0;
+};
+struct UiaRequest {
+    UiaTrue* view;
+    int scope = 1; // the element itself
+    int* properties = nullptr;
+    int propertyCount = 0;
+    int* patterns = nullptr;
+    int patternCount = 0;
+    int mode = 1; // full
+};
+struct UiaClient {
+    HRESULT(WINAPI* fromHandle)(HWND, UiaNode*) = nullptr;
+    HRESULT(WINAPI* property)(UiaNode, int, VARIANT*) = nullptr;
+    HRESULT(WINAPI* navigate)(UiaNode, int, UiaTrue*, UiaRequest*, SAFEARRAY**, BSTR*) = nullptr;
+    HRESULT(WINAPI* fromVariant)(VARIANT*, UiaNode*) = nullptr;
+    BOOL(WINAPI* release)(UiaNode) = nullptr;
+
+    UiaClient() {
+        HMODULE module = ::LoadLibraryW(L"uiautomationcore.dll");
+        const auto find = [module](auto& slot, const char* name) {
+            if (module)
+                slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
+                    reinterpret_cast<void*>(::GetProcAddress(module, name)));
+        };
+        find(fromHandle, "UiaNodeFromHandle");
+        find(property, "UiaGetPropertyValue");
+        find(navigate, "UiaNavigate");
+        find(fromVariant, "UiaHUiaNodeFromVariant");
+        find(release, "UiaNodeRelease");
+    }
+    [[nodiscard]] bool Usable() const { return fromHandle && property && navigate && fromVariant && release; }
+
+    std::wstring Text(UiaNode node, int id) const {
+        VARIANT v;
+        ::VariantInit(&v);
+        std::wstring text;
+        if (SUCCEEDED(property(node, id, &v)) && v.vt == VT_BSTR && v.bstrVal) text = v.bstrVal;
+        ::VariantClear(&v);
+        return text;
+    }
+    long Number(UiaNode node, int id) const {
+        VARIANT v;
+        ::VariantInit(&v);
+        long n = -1;
+        if (SUCCEEDED(property(node, id, &v)) && v.vt == VT_I4) n = v.lVal;
+        ::VariantClear(&v);
+        return n;
+    }
+    UiaNode Step(UiaNode node, int direction) const {
+        UiaTrue all;
+        UiaRequest request{&all};
+        SAFEARRAY* data = nullptr;
+        BSTR shape = nullptr;
+        UiaNode found = nullptr;
+        if (SUCCEEDED(navigate(node, direction, &all, &request, &data, &shape)) && data) {
+            VARIANT v;
+            ::VariantInit(&v);
+            LONG index[2] = {0, 0};
+            if (SUCCEEDED(::SafeArrayGetElement(data, index, &v))) fromVariant(&v, &found);
+            ::VariantClear(&v);
+        }
+        if (data) ::SafeArrayDestroy(data);
+        ::SysFreeString(shape);
+        return found;
+    }
+};
+
+// Runs `read` on a reader's thread while this (the window's) thread answers its questions.
+template <class Read> void ReadFromAnotherThread(Read read) {
+    HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread reader([&read, done] {
+        ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        read();
+        ::CoUninitialize();
+        ::SetEvent(done);
+    });
+    HANDLE handle = done;
+    for (;;) {
+        const DWORD woke = ::MsgWaitForMultipleObjects(1, &handle, FALSE, 10000, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    }
+    reader.join();
+    ::CloseHandle(done);
+}
+
+TEST_F(AccessibleHostTest, AUiAutomationClientWalksTheSameElementsAndLosesStaleOnesSafely) {
+    const UiaClient uia;
+    if (!uia.Usable()) GTEST_SKIP() << "no UI Automation client calls here";
+    constexpr int kName = 30005, kControlType = 30003, kAutomationId = 30011, kFirstChild = 3, kNextSibling = 1;
+    std::vector<std::wstring> names;
+    std::wstring rootName, memberName, thirdId;
+    long rootType = 0, groupType = 0;
+    HRESULT opened = E_FAIL;
+    UiaNode root = nullptr, third = nullptr;
+    ReadFromAnotherThread([&] {
+        opened = uia.fromHandle(window, &root);
+        if (FAILED(opened) || !root) return;
+        rootName = uia.Text(root, kName);
+        rootType = uia.Number(root, kControlType);
+        UiaNode child = uia.Step(root, kFirstChild);
+        for (int i = 0; child && i < 10; ++i) {
+            names.push_back(uia.Text(child, kName));
+            if (names.back() == L"Group") {
+                groupType = uia.Number(child, kControlType);
+                if (UiaNode member = uia.Step(child, kFirstChild)) {
+                    memberName = uia.Text(member, kName);
+                    uia.release(member);
+                }
+            }
+            UiaNode next = uia.Step(child, kNextSibling);
+            if (names.back() == L"Item 3") {
+                // Our own provider answers (not a bridge over the other object): the id is ours.
+                thirdId = uia.Text(child, kAutomationId);
+                third = child; // held across the rebuild below
+            } else {
+                uia.release(child);
+            }
+            child = next;
+        }
+    });
+    ASSERT_EQ(opened, S_OK);
+    EXPECT_EQ(rootName, L"Row");
+    EXPECT_EQ(rootType, 50021); // a tool bar
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Item 7", L"Item 3", L"Item 12", L"Group"}));
+    EXPECT_EQ(groupType, 50026);
+    EXPECT_EQ(memberName, L"Member");
+    EXPECT_EQ(thirdId, L"3");
+    ASSERT_NE(third, nullptr);
+
+    // Item 3 leaves; then the surface goes. What the reader holds answers, safely,
+    // with nothing.
+    ids = {7, 12};
+    host->Changed();
+    std::wstring stale = L"?", gone = L"?";
+    ReadFromAnotherThread([&] { stale = uia.Text(third, kName); });
+    g_host = nullptr;
+    host.reset();
+    ReadFromAnotherThread([&] {
+        gone = uia.Text(root, kName);
+        uia.release(third);
+        uia.release(root);
+    });
+    EXPECT_EQ(stale, L"");
+    EXPECT_EQ(gone, L"");
 }
 
 } // namespace

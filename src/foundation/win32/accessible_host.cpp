@@ -1,5 +1,8 @@
 #include "foundation/win32/accessible_host.h"
 
+#include "foundation/win32/accessible_host_shared.h"
+#include "foundation/win32/accessible_uia.h"
+
 #include "foundation/diagnostic_log.h"
 
 #include <oleacc.h>
@@ -16,15 +19,6 @@ using foundation::AccessibleId;
 using foundation::AccessibleRole;
 using foundation::AccessibleState;
 using foundation::AccessibleTree;
-
-struct AccessibleHost::Shared {
-    HWND window = nullptr;
-    // Emptied when the host goes: the builder reads its owner, which goes with it.
-    std::optional<foundation::AccessibleSurface> surface;
-    AccessibleActions actions;
-    // A client asked at least once: only then are events worth raising.
-    bool asked = false;
-};
 
 namespace {
 
@@ -418,12 +412,16 @@ AccessibleHost::AccessibleHost(HWND window, foundation::AccessibleSurface::Build
 }
 
 AccessibleHost::~AccessibleHost() {
+    uia::Release(m_shared);
     // Objects still held by clients find nothing behind their link from now on.
     m_shared->surface.reset();
     m_shared->actions = {};
 }
 
 std::optional<LRESULT> AccessibleHost::OnGetObject(WPARAM wParam, LPARAM lParam) noexcept {
+    // UI Automation clients get the same elements from a provider of their own kind, so
+    // the system does not bridge them through the object below as well.
+    if (auto answer = uia::AnswerRoot(m_shared, wParam, lParam)) return answer;
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return std::nullopt;
     auto* object = new (std::nothrow) SurfaceAccessible(m_shared, foundation::kAccessibleRoot);
     if (!object) return std::nullopt;
@@ -440,16 +438,19 @@ std::optional<LRESULT> AccessibleHost::OnGetObject(WPARAM wParam, LPARAM lParam)
 void AccessibleHost::Changed() noexcept {
     if (m_shared->surface) m_shared->surface->Invalidate();
     if (m_shared->asked) ::NotifyWinEvent(EVENT_OBJECT_REORDER, m_shared->window, OBJID_CLIENT, CHILDID_SELF);
+    uia::RaiseStructure(m_shared);
 }
 
 void AccessibleHost::ValueChanged(AccessibleId id) noexcept {
     if (m_shared->surface) m_shared->surface->Invalidate();
     if (m_shared->asked) ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_shared->window, OBJID_CLIENT, static_cast<LONG>(id));
+    uia::RaiseValue(m_shared, id);
 }
 
 void AccessibleHost::FocusChanged(AccessibleId id) noexcept {
     if (m_shared->surface) m_shared->surface->Invalidate();
     if (m_shared->asked) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, m_shared->window, OBJID_CLIENT, static_cast<LONG>(id));
+    uia::RaiseFocus(m_shared, id);
 }
 
 } // namespace kestrana::win32

@@ -1,7 +1,8 @@
 #pragma once
-// Answers screen readers for one surface window through Active Accessibility: the
-// window's client object is an IAccessible over the surface's accessible snapshot, built
-// only when a client asks (WM_GETOBJECT). The COM objects handed out hold a weak link
+// Answers screen readers for one surface window through Active Accessibility and UI
+// Automation: the window's client object is an IAccessible, and its UI Automation root a
+// fragment root, both over the surface's accessible snapshot, built only when a client
+// asks (WM_GETOBJECT). The COM objects handed out hold a weak link
 // to the host; once the window's owner is gone they answer CO_E_OBJNOTCONNECTED, and ids
 // of elements that left the surface answer E_INVALIDARG.
 
