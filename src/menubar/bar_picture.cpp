@@ -16,11 +16,18 @@ void DrawMeter(gfx::Canvas& canvas, const BarCell& cell, const gfx::RectF& box, 
     const gfx::Color dim{color.r, color.g, color.b, static_cast<std::uint8_t>(color.a / 3)};
     const float cy = box.y + box.height / 2;
     if (cell.meter == Meter::Lines) {
-        // Upload over download, right-aligned so the digits stay put as the rates change.
+        // Upload over download, right-aligned so the digits stay put as the rates change,
+        // each after a small arrow drawn here (the small font need not have arrows).
         const gfx::Bitmap* lines[2] = {cell.text, cell.second};
+        const float ax = box.x + 3.0f * s, half = 2.0f * s;
         for (int i = 0; i < 2; ++i) {
+            const float mid = i == 0 ? cy - 3.5f * s : cy + 3.5f * s;
+            const float tip = i == 0 ? mid - half : mid + half, base = i == 0 ? mid + half : mid - half;
+            canvas.StrokeLine({ax + half, tip}, {ax + half, base}, 1.0f * s, color);
+            canvas.StrokeLine({ax, tip + (base - tip) / 2}, {ax + half, tip}, 1.0f * s, color);
+            canvas.StrokeLine({ax + 2 * half, tip + (base - tip) / 2}, {ax + half, tip}, 1.0f * s, color);
             if (!lines[i] || lines[i]->Empty()) continue;
-            const int x = cell.rect.x + cell.rect.width - static_cast<int>(4.0f * s) - lines[i]->Width();
+            const int x = cell.rect.x + cell.rect.width - static_cast<int>(3.0f * s) - lines[i]->Width();
             const int y = i == 0 ? static_cast<int>(cy) - lines[i]->Height() : static_cast<int>(cy);
             canvas.DrawCoverage(*lines[i], x, y, color);
         }

@@ -173,7 +173,6 @@ ReaderLink::Step ReaderLink::Sample(bool alive) {
         }
         m_retried = true;
     }
-    m_counter = 0;
     return Step::Ask;
 }
 
@@ -267,8 +266,8 @@ StatusFace MonitorBoard::FaceOf(StatusKind kind, int displayType) const {
     if (kind == StatusKind::Network) {
         std::lock_guard lock(m_mutex);
         face.meter = Meter::Lines;
-        face.text = L"\u2191 " + FormatRate(m_rates.Up(), true);
-        face.second = L"\u2193 " + FormatRate(m_rates.Down(), true);
+        face.text = FormatRate(m_rates.Up(), true);
+        face.second = FormatRate(m_rates.Down(), true);
         return face;
     }
     if (kind == StatusKind::Temperature) {

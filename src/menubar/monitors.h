@@ -105,6 +105,9 @@ public:
 
     // One sample; `alive` says whether the stored handle still names a window.
     [[nodiscard]] Step Sample(bool alive);
+    // The request reached the hook companion: the wait starts. An Ask that could not be
+    // delivered (no companion yet) is made again at the next sample.
+    void Asked() { m_counter = 0; }
     // The reader announced its window.
     void Announced(std::uintptr_t handle);
     // The item was switched off: forget the reader and start afresh next time.

@@ -63,7 +63,7 @@ private:
 
 // The width an item takes for its face at the bar's scale: a glyph cell of 34 x scale,
 // plus the text and a margin of 6 x scale when there is text; 0 when hidden. A meter
-// takes its own width; two lines of text take the wider line and a margin of 8 x scale.
+// takes its own width; two lines of text take the wider line and 14 x scale for their arrows and margins.
 [[nodiscard]] int FaceWidth(const StatusFace& face, int textWidth, float scale);
 
 } // namespace kestrana::menubar

@@ -13,6 +13,7 @@
 #include "menubar/bar_appearance.h"
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
+#include "menubar/monitors.h"
 #include "menubar/battery.h"
 #include "menubar/brightness.h"
 #include "menubar/status_items.h"
@@ -34,6 +35,8 @@ namespace kestrana::menubar::win32 {
 class VarloBar;
 class CoreAudioPort;
 class SystemBatteryPort;
+class MonitorSampler;
+class SystemMonitorFacts;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -57,6 +60,7 @@ inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
 inline constexpr UINT_PTR kTimerForegroundPoll = 44;
+inline constexpr UINT_PTR kTimerMonitors = 14; // the monitors' sampler, every 2000 ms on the first bar
 
 class BarHost {
 public:
@@ -125,6 +129,15 @@ public:
     void ClockSettingsChanged();
     // The bar of the primary screen (or the first) takes the keyboard.
     void TakeKeyboard();
+    // The monitors' timer: hands a sample to the sampler's worker.
+    void MonitorTick();
+    // The worker's readings changed the items of `kinds` (KindBit).
+    void MonitorsChanged(std::uint32_t kinds);
+    // The monitor items' settings may have changed: items switched on are made, items
+    // switched off removed, without a restart.
+    void MonitorSettingsChanged();
+    // The temperature reader's messages to the first bar (49999, 49998, copy-data).
+    void OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     struct Screen {
@@ -144,6 +157,11 @@ private:
     void SetShowMode(int mode);
     void SetAutoColor(bool on);
     [[nodiscard]] HWND FirstWindow() const;
+    void AddMonitorSources(const std::vector<StatusKind>& kinds);
+    void StartMonitorTimer();
+    [[nodiscard]] DisplayTypes MonitorTypes() const;
+    void KeepReader();
+    void StopReader();
 
     BarServices m_services;
     std::vector<Screen> m_screens;
@@ -172,6 +190,12 @@ private:
     std::wstring m_lowBatteryText; // waiting to be shown
     bool m_lowBatteryShown = false; // once per run of the program
     std::vector<RecentFile> m_recent; // as last offered by the logo menu
+    std::shared_ptr<MonitorBoard> m_monitorBoard; // the histories outlive a rebuild of the bars
+    std::unique_ptr<SystemMonitorFacts> m_monitorFacts;
+    std::unique_ptr<MonitorSampler> m_sampler;
+    ReaderLink m_thermel;
+    int m_thermelGpu = -1; // the GPU wish last told to the reader
+    ULONGLONG m_companionStartMs = 0;
 };
 
 } // namespace kestrana::menubar::win32

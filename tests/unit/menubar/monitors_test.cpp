@@ -116,19 +116,29 @@ TEST(MonitorReader, AsksWaitsFortySamplesRetriesOnceThenStops) {
     ReaderLink link;
     int asks = 0, samples = 0;
     for (; samples < 200; ++samples)
-        if (link.Sample(false) == ReaderLink::Step::Ask) ++asks;
+        if (link.Sample(false) == ReaderLink::Step::Ask) {
+            ++asks;
+            link.Asked();
+        }
     EXPECT_EQ(asks, 2);
     EXPECT_TRUE(link.GaveUp());
     // The second request came 40 samples after the first.
     ReaderLink again;
     EXPECT_EQ(again.Sample(false), ReaderLink::Step::Ask);
+    again.Asked();
     for (int i = 1; i < ReaderLink::kWaitSamples; ++i) EXPECT_EQ(again.Sample(false), ReaderLink::Step::Nothing);
     EXPECT_EQ(again.Sample(false), ReaderLink::Step::Ask);
+    // A request that found no companion is made again at once, and costs no retry.
+    ReaderLink early;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(early.Sample(false), ReaderLink::Step::Ask);
+    early.Asked();
+    EXPECT_EQ(early.Sample(false), ReaderLink::Step::Nothing);
 }
 
 TEST(MonitorReader, AnnouncedReaderIsKeptWhileAliveAndAskedForAgainWhenGone) {
     ReaderLink link;
     EXPECT_EQ(link.Sample(false), ReaderLink::Step::Ask);
+    link.Asked();
     link.Announced(0x1234);
     EXPECT_EQ(link.Handle(), 0x1234u);
     EXPECT_EQ(link.Sample(true), ReaderLink::Step::Nothing);
@@ -226,9 +236,9 @@ TEST_F(BoardFixture, FacesFollowTheDisplayTypeSettingAndNetworkShowsTwoRates) {
     MonitorSource net(StatusKind::Network, board, folder.store, facts);
     const StatusFace face = net.Face();
     EXPECT_EQ(face.meter, Meter::Lines);
-    EXPECT_NE(face.text.find(L"1.5KB"), std::wstring::npos);
-    EXPECT_NE(face.second.find(L"0.0KB"), std::wstring::npos);
-    EXPECT_EQ(FaceWidth(face, 40, 1.0f), 48);
+    EXPECT_EQ(face.text, L"1.5KB");
+    EXPECT_EQ(face.second, L"0.0KB");
+    EXPECT_EQ(FaceWidth(face, 40, 1.0f), 54);
     EXPECT_EQ(net.ReaderValue(), L"Upload 1.5 KB/s, Download 0.0 KB/s");
 }
 
