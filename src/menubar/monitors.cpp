@@ -60,6 +60,14 @@ int SystemTimesLoad::Next(std::uint64_t idle, std::uint64_t kernel, std::uint64_
     return LoadPercent(static_cast<double>(busy * 1000 / total) / 10.0);
 }
 
+std::vector<int> CoreLoads::Next(std::span<const CoreTimes> cores) {
+    if (m_cores.size() != cores.size()) m_cores.assign(cores.size(), SystemTimesLoad());
+    std::vector<int> loads;
+    loads.reserve(cores.size());
+    for (std::size_t i = 0; i < cores.size(); ++i) loads.push_back(m_cores[i].Next(cores[i].idle, cores[i].kernel, cores[i].user));
+    return loads;
+}
+
 bool CountsInterface(const InterfaceRow& row) { return row.addressLength != 0 && row.hardware; }
 
 Traffic SumTraffic(std::span<const InterfaceRow> rows) {
@@ -225,6 +233,7 @@ std::uint32_t MonitorBoard::Take(const MonitorSample& sample, const DisplayTypes
     take(m_memory, sample.memory, types.memory, StatusKind::Memory);
     take(m_disk, sample.disk, types.disk, StatusKind::Disk);
     if (sample.memory) m_memoryDetails = sample.memoryDetails;
+    if (!sample.cores.empty()) m_cores = sample.cores;
     if (sample.traffic) {
         const bool changed = m_rates.Update(*sample.traffic, sample.nowMs);
         // The network graph keeps the download rate in kilobytes per second, at most 255.
@@ -244,6 +253,11 @@ std::optional<std::uint8_t> MonitorBoard::LastOf(StatusKind kind) const {
     case StatusKind::Temperature: return m_temperatures.Cpu().Last();
     default: return std::nullopt;
     }
+}
+
+std::vector<int> MonitorBoard::Cores() const {
+    std::lock_guard lock(m_mutex);
+    return m_cores;
 }
 
 std::uint32_t MonitorBoard::Up() const {
@@ -338,6 +352,13 @@ gfx::Menu MonitorSource::Menu() {
         menu.push_back(Row(name.empty() ? Name() : name));
         menu.push_back(gfx::MenuItem::Rule());
         menu.push_back(Row(Text(L"usage", L"Usage"), value));
+        const std::vector<int> cores = m_board.Cores();
+        if (!cores.empty()) {
+            menu.push_back(gfx::MenuItem::Rule());
+            menu.push_back(Row(Text(L"cores", L"CPU Cores")));
+            const std::wstring core = Text(L"core", L"CPU Core #");
+            for (std::size_t i = 0; i < cores.size(); ++i) menu.push_back(Row(core + std::to_wstring(i + 1), Percent(cores[i])));
+        }
         return menu;
     }
     case StatusKind::Memory: {

@@ -157,9 +157,24 @@ struct MemoryDetails {
     std::uint64_t pageUsedGb = 0, pageTotalGb = 0;
 };
 
+// One core's times as the system counts them (kernel includes idle).
+struct CoreTimes {
+    std::uint64_t idle = 0, kernel = 0, user = 0;
+};
+
+// Per-core loads from successive core times; a core that comes or goes starts afresh.
+class CoreLoads {
+public:
+    [[nodiscard]] std::vector<int> Next(std::span<const CoreTimes> cores);
+
+private:
+    std::vector<SystemTimesLoad> m_cores;
+};
+
 // One sample's readings; a reading that failed is absent.
 struct MonitorSample {
     std::optional<int> cpu, memory, disk;
+    std::vector<int> cores; // per-core loads for the pop-up; empty when unknown
     std::optional<Traffic> traffic;
     MemoryDetails memoryDetails;
     std::uint64_t nowMs = 0;
@@ -181,6 +196,7 @@ public:
     [[nodiscard]] std::uint32_t Up() const;
     [[nodiscard]] std::uint32_t Down() const;
     [[nodiscard]] MemoryDetails Memory() const;
+    [[nodiscard]] std::vector<int> Cores() const;
     [[nodiscard]] TemperatureReadings& Temperatures() { return m_temperatures; }
     [[nodiscard]] const TemperatureReadings& Temperatures() const { return m_temperatures; }
 
@@ -189,6 +205,7 @@ private:
     MonitorHistory m_cpu, m_memory, m_disk, m_network;
     NetworkRates m_rates;
     MemoryDetails m_memoryDetails;
+    std::vector<int> m_cores;
     TemperatureReadings m_temperatures; // user-interface thread only
 };
 

@@ -7,8 +7,10 @@
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
 #include <pdh.h>
+#include <winternl.h>
 #include <pdhmsg.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bitset>
 #include <condition_variable>
@@ -20,6 +22,7 @@ namespace {
 
 using GetIfTable2Fn = DWORD(WINAPI*)(PMIB_IF_TABLE2*);
 using FreeMibTableFn = VOID(WINAPI*)(PVOID);
+using NtQuerySystemInformationFn = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
 using GetAdaptersAddressesFn = ULONG(WINAPI*)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG);
 
 // The IP helper, loaded at first use and kept for the process's life (it is a system
@@ -81,7 +84,9 @@ std::uint64_t FileTimeValue(const FILETIME& t) {
 }
 
 // Each kind of failure is written once per sampler, not every two seconds.
-enum Failure : std::size_t { kNoQuery, kNoCpuCounter, kNoDiskCounter, kCollect, kTimes, kMemory, kNoIpHelper, kIfTable, kFailures };
+enum Failure : std::size_t {
+    kNoQuery, kNoCpuCounter, kNoDiskCounter, kCollect, kTimes, kMemory, kNoIpHelper, kIfTable, kCores, kFailures
+};
 
 // The readings' sources; lives on the worker thread only.
 class Readers {
@@ -129,6 +134,7 @@ public:
             Fail(kMemory, "the memory status could not be read");
         }
         sample.traffic = Network();
+        sample.cores = Cores();
         return sample;
     }
 
@@ -144,6 +150,27 @@ private:
             return std::nullopt;
         }
         return m_times.Next(FileTimeValue(idle), FileTimeValue(kernel), FileTimeValue(user));
+    }
+
+    // Per-core times for the CPU pop-up; the system's own call, as no counter is needed.
+    std::vector<int> Cores() {
+        static const auto query = reinterpret_cast<NtQuerySystemInformationFn>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+        constexpr int kProcessorPerformance = 8;
+        SYSTEM_INFO info{};
+        ::GetSystemInfo(&info);
+        std::vector<SYSTEM_PROCESSOR_PERFORMANCE_INFORMATION> times(std::clamp<DWORD>(info.dwNumberOfProcessors, 1, 256));
+        ULONG length = 0;
+        if (!query || query(kProcessorPerformance, times.data(), static_cast<ULONG>(times.size() * sizeof(times[0])), &length) < 0) {
+            Fail(kCores, "the per-core times could not be read");
+            return {};
+        }
+        m_coreTimes.clear();
+        for (std::size_t i = 0; i < std::min<std::size_t>(times.size(), length / sizeof(times[0])); ++i)
+            m_coreTimes.push_back({static_cast<std::uint64_t>(times[i].IdleTime.QuadPart),
+                                   static_cast<std::uint64_t>(times[i].KernelTime.QuadPart),
+                                   static_cast<std::uint64_t>(times[i].UserTime.QuadPart)});
+        return m_cores.Next(m_coreTimes);
     }
 
     std::optional<Traffic> Network() {
@@ -177,6 +204,8 @@ private:
     PDH_HCOUNTER m_utility = nullptr, m_processorTime = nullptr, m_disk = nullptr;
     bool m_counters = false;
     SystemTimesLoad m_times;
+    CoreLoads m_cores;
+    std::vector<CoreTimes> m_coreTimes;
     std::vector<InterfaceRow> m_rows;
     std::bitset<kFailures> m_failed;
 };

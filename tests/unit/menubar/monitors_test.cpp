@@ -36,6 +36,16 @@ TEST(MonitorLoad, SystemTimesNeedABaselineAndCountKernelMinusIdle) {
     EXPECT_EQ(load.Next(10, 30, 15), 100);
 }
 
+TEST(MonitorLoad, CoresEachKeepTheirBaselineAndStartAfreshWhenTheirNumberChanges) {
+    CoreLoads cores;
+    const std::vector<CoreTimes> first{{100, 200, 0}, {100, 200, 0}};
+    EXPECT_EQ(cores.Next(first), (std::vector<int>{0, 0}));
+    const std::vector<CoreTimes> second{{200, 300, 0}, {110, 300, 100}}; // idle, then 190 of 200 busy
+    EXPECT_EQ(cores.Next(second), (std::vector<int>{0, 95}));
+    const std::vector<CoreTimes> three{{300, 400, 0}, {120, 400, 200}, {0, 10, 10}};
+    EXPECT_EQ(cores.Next(three), (std::vector<int>{0, 0, 0})); // a core came: new baselines
+}
+
 TEST(MonitorNetwork, OnlyHardwareInterfacesWithAnAddressCount) {
     const std::vector<InterfaceRow> rows{
         {6, true, 1000, 200},  // a real adapter
@@ -252,6 +262,12 @@ TEST_F(BoardFixture, PopupsCarryTheirHeadingsAndDetails) {
     MonitorSource cpu(StatusKind::Cpu, board, folder.store, facts);
     EXPECT_TRUE(hasRow(cpu.Menu(), L"Test CPU 3000", L""));
     EXPECT_TRUE(hasRow(cpu.Menu(), L"Usage", L"5%"));
+    EXPECT_FALSE(hasRow(cpu.Menu(), L"CPU Cores", L"")); // no per-core times yet
+    MonitorSample withCores;
+    withCores.cores = {12, 97};
+    board.Take(withCores, {}, false);
+    EXPECT_TRUE(hasRow(cpu.Menu(), L"CPU Cores", L""));
+    EXPECT_TRUE(hasRow(cpu.Menu(), L"CPU Core #2", L"97%"));
     MonitorSource net(StatusKind::Network, board, folder.store, facts);
     EXPECT_TRUE(hasRow(net.Menu(), L"IPV6", L"fe80::1"));
     EXPECT_TRUE(hasRow(net.Menu(), L"Upload", L"0.0 KB/s"));
