@@ -371,8 +371,6 @@ void BarHost::StopReader() {
 
 void BarHost::OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     auto* source = static_cast<MonitorSource*>(Source(StatusKind::Temperature));
-    if (!source || !m_monitorBoard) return;
-    TemperatureReadings& readings = m_monitorBoard->Temperatures();
     if (message == kMsgReaderValues && wParam == 999) {
         const auto reader = reinterpret_cast<HWND>(lParam);
         const std::wstring folder = kestrana::win32::ProgramFolder();
@@ -381,6 +379,11 @@ void BarHost::OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!reader || !::IsWindow(reader) ||
             !kestrana::win32::AcceptSender(kestrana::win32::WindowFacts(reader), rule, "monitors", L"temperature reader"))
             return;
+        if (!source || !m_monitorBoard) {
+            // A reader nobody here asked for (the item is off): it is told to end.
+            ::PostMessageW(reader, kMsgReaderValues, 0, 0);
+            return;
+        }
         m_thermel.Announced(reinterpret_cast<std::uintptr_t>(reader));
         m_thermelGpu = -1;
         foundation::LogDetail("monitors", "the temperature reader announced itself");
@@ -388,7 +391,8 @@ void BarHost::OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return;
     }
     // Values only from a reader that announced itself; anything else is noise.
-    if (!m_thermel.Handle()) return;
+    if (!source || !m_monitorBoard || !m_thermel.Handle()) return;
+    TemperatureReadings& readings = m_monitorBoard->Temperatures();
     bool changed = false;
     if (message == kMsgReaderValues) {
         changed = readings.Reading(wParam, lParam, Store().ReadInt(L"findermonitor", L"TEMPGPU") == 1);
