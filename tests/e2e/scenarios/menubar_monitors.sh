@@ -68,13 +68,14 @@ kill "${busy[@]}" 2>/dev/null
 
 # The fourth display type, switched in the file while running; the graph keeps scrolling.
 kdrv ini "$config" findermonitor CPUTYPE 3 >/dev/null
-sleep 2.5
+width() { item "$tree" "$1" | cut -f1 | awk '{ print $3 }'; }
+wait_tree '[ "$(width CPU)" -ge 56 ]' || e2e_fail "the CPU item did not take the text type's width"
 typeshot=$(e2e_screenshot monitors_type_3)
 
 # Pop-ups: the CPU's usage and per-core rows, the network's rates, the memory; each closes again.
-tree=$(kdrv acc-tree "$bar")
 for pair in "CPU:Usage|CPU Core #1" "Network:Upload|IPV4" "Memory:Used"; do
     n=${pair%%:*} row=${pair#*:}
+    tree=$(kdrv acc-tree "$bar") # the network's width follows its rates
     # Opened by a click on the item, as a user does.
     read -r il it iw ih _ <<<"$(item "$tree" $n | cut -f1)"
     xdotool mousemove $((il + iw / 2)) $((it + ih / 2)) click 1
