@@ -341,13 +341,19 @@ void BarHost::KeepReader() {
         if (!companion && !foundation::Process().quit && !foundation::Process().selfUpdatePending &&
             (m_companionStartMs == 0 || now - m_companionStartMs > 30000)) {
             m_companionStartMs = now;
+            // A companion that never comes counts as an unanswered request, so the wait,
+            // the one retry and the giving up bound the attempts (and their log lines).
+            if (++m_companionStarts > 3) m_thermel.Asked();
             // Where the 32-bit companion cannot run, the 64-bit one stands in for it.
             if (!kestrana::win32::StartProcess(kestrana::win32::CompanionExecutable(), {}, 0))
                 kestrana::win32::StartProcess(foundation::Process().baseFolder + L"Hookel64.exe", {}, 0);
             companion = ::FindWindowW(L"hookel32", nullptr);
         }
         static const UINT temp = ::RegisterWindowMessageW(std::wstring(foundation::kMsgShareTemp).c_str());
-        if (companion && ::PostMessageW(companion, temp, 1, 0)) m_thermel.Asked();
+        if (companion && ::PostMessageW(companion, temp, 1, 0)) {
+            m_thermel.Asked();
+            m_companionStarts = 0;
+        }
     }
     if (m_thermel.GaveUp() && m_thermelGpu != -2) {
         m_thermelGpu = -2;

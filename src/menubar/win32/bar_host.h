@@ -196,6 +196,7 @@ private:
     ReaderLink m_thermel;
     int m_thermelGpu = -1; // the GPU wish last told to the reader
     ULONGLONG m_companionStartMs = 0;
+    int m_companionStarts = 0; // since the last request that reached the companion
 };
 
 } // namespace kestrana::menubar::win32
