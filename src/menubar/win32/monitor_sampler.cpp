@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 namespace kestrana::menubar::win32 {
 namespace {
@@ -48,23 +49,55 @@ struct IpHelper {
     }
 };
 
+// The counter library, loaded by the worker when counters are wanted: the program's start
+// and the user-interface thread never pay for it.
+struct PdhLibrary {
+    decltype(&::PdhOpenQueryW) open = nullptr;
+    decltype(&::PdhAddEnglishCounterW) add = nullptr;
+    decltype(&::PdhCollectQueryData) collect = nullptr;
+    decltype(&::PdhGetFormattedCounterValue) value = nullptr;
+    decltype(&::PdhCloseQuery) close = nullptr;
+
+    static const PdhLibrary& Get() {
+        static const PdhLibrary library = [] {
+            PdhLibrary l;
+            HMODULE module = ::LoadLibraryW(L"pdh.dll");
+            if (!module) return l;
+            const auto get = [module](auto& fn, const char* name) {
+                fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+            };
+            get(l.open, "PdhOpenQueryW");
+            get(l.add, "PdhAddEnglishCounterW");
+            get(l.collect, "PdhCollectQueryData");
+            get(l.value, "PdhGetFormattedCounterValue");
+            get(l.close, "PdhCloseQuery");
+            return l;
+        }();
+        return library;
+    }
+    [[nodiscard]] bool Complete() const { return open && add && collect && value && close; }
+};
+
 class PdhQuery {
 public:
     PdhQuery() = default;
     ~PdhQuery() {
-        if (m_query) ::PdhCloseQuery(m_query);
+        if (m_query) PdhLibrary::Get().close(m_query);
     }
     PdhQuery(const PdhQuery&) = delete;
     PdhQuery& operator=(const PdhQuery&) = delete;
 
-    bool Open() { return ::PdhOpenQueryW(nullptr, 0, &m_query) == ERROR_SUCCESS; }
+    bool Open() {
+        const PdhLibrary& pdh = PdhLibrary::Get();
+        return pdh.Complete() && pdh.open(nullptr, 0, &m_query) == ERROR_SUCCESS;
+    }
     // By English name, so a localised system finds the same counter.
     PDH_HCOUNTER Add(const wchar_t* path) {
         PDH_HCOUNTER counter = nullptr;
-        if (!m_query || ::PdhAddEnglishCounterW(m_query, path, 0, &counter) != ERROR_SUCCESS) return nullptr;
+        if (!m_query || PdhLibrary::Get().add(m_query, path, 0, &counter) != ERROR_SUCCESS) return nullptr;
         return counter;
     }
-    bool Collect() { return m_query && ::PdhCollectQueryData(m_query) == ERROR_SUCCESS; }
+    bool Collect() { return m_query && PdhLibrary::Get().collect(m_query) == ERROR_SUCCESS; }
 
 private:
     PDH_HQUERY m_query = nullptr;
@@ -73,7 +106,7 @@ private:
 std::optional<double> ReadCounter(PDH_HCOUNTER counter) {
     if (!counter) return std::nullopt;
     PDH_FMT_COUNTERVALUE value{};
-    if (::PdhGetFormattedCounterValue(counter, PDH_FMT_DOUBLE | PDH_FMT_NOCAP100, nullptr, &value) != ERROR_SUCCESS ||
+    if (PdhLibrary::Get().value(counter, PDH_FMT_DOUBLE | PDH_FMT_NOCAP100, nullptr, &value) != ERROR_SUCCESS ||
         (value.CStatus != PDH_CSTATUS_VALID_DATA && value.CStatus != PDH_CSTATUS_NEW_DATA))
         return std::nullopt;
     return value.doubleValue;
@@ -305,6 +338,11 @@ std::wstring SystemMonitorFacts::ProcessorName() {
 std::vector<std::wstring> SystemMonitorFacts::Addresses(bool ipv6) {
     std::vector<std::wstring> out;
     const IpHelper& ip = IpHelper::Get();
+    using InetNtopFn = PCWSTR(WINAPI*)(INT, const VOID*, PWSTR, size_t);
+    static const auto toText = [] {
+        HMODULE sockets = ::LoadLibraryW(L"ws2_32.dll");
+        return sockets ? reinterpret_cast<InetNtopFn>(reinterpret_cast<void*>(::GetProcAddress(sockets, "InetNtopW"))) : nullptr;
+    }();
     if (!ip.getAdaptersAddresses) return out;
     ULONG size = 16 * 1024;
     std::vector<unsigned char> buffer;
@@ -325,7 +363,7 @@ std::vector<std::wstring> SystemMonitorFacts::Addresses(bool ipv6) {
             // Needs no sockets started, unlike the address-to-string call of the socket layer.
             const void* bytes = ipv6 ? static_cast<const void*>(&reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr)
                                      : static_cast<const void*>(&reinterpret_cast<const sockaddr_in*>(address)->sin_addr);
-            if (::InetNtopW(static_cast<INT>(family), bytes, text, 64)) out.emplace_back(text);
+            if (toText && toText(static_cast<INT>(family), bytes, text, 64)) out.emplace_back(text);
         }
     }
     return out;
