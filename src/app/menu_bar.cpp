@@ -62,7 +62,10 @@ void StopMenuBar() noexcept {
 
 void MenuBarClockChanged() noexcept {
     try {
-        if (auto* bars = g_bars.load()) bars->ClockSettingsChanged();
+        if (auto* bars = g_bars.load()) {
+            bars->ClockSettingsChanged();
+            bars->MonitorSettingsChanged(); // the bar page also switches the monitor items
+        }
     } catch (...) {
         foundation::LogCaught("menu bar clock settings");
     }

@@ -11,7 +11,88 @@ gfx::Color Faded(gfx::Color c, float opacity) {
     return c;
 }
 
+// A reading beside its label: the label on the left of a 32-pixel part, then the meter.
+void DrawMeter(gfx::Canvas& canvas, const BarCell& cell, const gfx::RectF& box, gfx::Color color, float s) {
+    const gfx::Color dim{color.r, color.g, color.b, static_cast<std::uint8_t>(color.a / 3)};
+    const float cy = box.y + box.height / 2;
+    if (cell.meter == Meter::Lines) {
+        // Upload over download, right-aligned so the digits stay put as the rates change,
+        // each after a small arrow drawn here (the small font need not have arrows).
+        const gfx::Bitmap* lines[2] = {cell.text, cell.second};
+        const float ax = box.x + 3.0f * s, half = 2.0f * s;
+        for (int i = 0; i < 2; ++i) {
+            const float mid = i == 0 ? cy - 3.5f * s : cy + 3.5f * s;
+            const float tip = i == 0 ? mid - half : mid + half, base = i == 0 ? mid + half : mid - half;
+            canvas.StrokeLine({ax + half, tip}, {ax + half, base}, 1.0f * s, color);
+            canvas.StrokeLine({ax, tip + (base - tip) / 2}, {ax + half, tip}, 1.0f * s, color);
+            canvas.StrokeLine({ax + 2 * half, tip + (base - tip) / 2}, {ax + half, tip}, 1.0f * s, color);
+            if (!lines[i] || lines[i]->Empty()) continue;
+            const int x = cell.rect.x + cell.rect.width - static_cast<int>(3.0f * s) - lines[i]->Width();
+            const int y = i == 0 ? static_cast<int>(cy) - lines[i]->Height() : static_cast<int>(cy);
+            canvas.DrawCoverage(*lines[i], x, y, color);
+        }
+        return;
+    }
+    if (cell.label && !cell.label->Empty())
+        canvas.DrawCoverage(*cell.label, cell.rect.x + static_cast<int>(3.0f * s), static_cast<int>(cy) - cell.label->Height() / 2,
+                            color);
+    const float level = static_cast<float>(std::clamp(cell.level, 0, 100)) / 100.0f;
+    const float top = box.y + 5.0f * s, height = box.height - 10.0f * s;
+    switch (cell.meter) {
+    case Meter::Level: {
+        const gfx::RectF track{box.x + 24.0f * s, top, 5.0f * s, height};
+        canvas.FillRoundedRect(track, 1.0f * s, dim);
+        const float filled = track.height * level;
+        if (filled > 0) canvas.FillRect({track.x, track.y + track.height - filled, track.width, filled}, color);
+        return;
+    }
+    case Meter::Ring: {
+        const float r = std::min(height, 16.0f * s) / 2;
+        const float cx = box.x + 32.0f * s + 9.0f * s;
+        canvas.StrokeRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, 1.0f * s, dim);
+        // The arc from twelve o'clock, clockwise, in short chords.
+        const float degrees = std::max(8.0f, 3.6f * static_cast<float>(std::clamp(cell.level, 0, 100)));
+        constexpr float kRadians = 3.14159265f / 180.0f;
+        const int steps = std::max(2, static_cast<int>(degrees / 6.0f));
+        for (int i = 0; i < steps; ++i) {
+            const float a0 = degrees * static_cast<float>(i) / static_cast<float>(steps) * kRadians;
+            const float a1 = degrees * static_cast<float>(i + 1) / static_cast<float>(steps) * kRadians;
+            canvas.StrokeLine({cx + r * std::sin(a0), cy - r * std::cos(a0)}, {cx + r * std::sin(a1), cy - r * std::cos(a1)},
+                              2.0f * s, color);
+        }
+        return;
+    }
+    case Meter::Graph: {
+        const gfx::RectF area{box.x + 32.0f * s, top, 28.0f * s, height};
+        canvas.FillRect(area, gfx::Color{dim.r, dim.g, dim.b, static_cast<std::uint8_t>(dim.a / 2)});
+        if (cell.points.empty()) return;
+        const float step = area.width / static_cast<float>(cell.points.size());
+        for (std::size_t i = 0; i < cell.points.size(); ++i) {
+            const float h = area.height * static_cast<float>(std::min<int>(cell.points[i], 100)) / 100.0f;
+            if (h > 0) canvas.FillRect({area.x + step * static_cast<float>(i), area.y + area.height - h, step, h}, color);
+        }
+        return;
+    }
+    case Meter::Value:
+        if (cell.text && !cell.text->Empty())
+            canvas.DrawCoverage(*cell.text, cell.rect.x + cell.rect.width - static_cast<int>(3.0f * s) - cell.text->Width(),
+                                static_cast<int>(cy) - cell.text->Height() / 2, color);
+        return;
+    default: return;
+    }
+}
+
 } // namespace
+
+int MeterWidth(Meter meter) {
+    switch (meter) {
+    case Meter::Level: return 32;
+    case Meter::Ring: return 32 + 18;
+    case Meter::Graph: return 32 + 30;
+    case Meter::Value: return 56;
+    default: return 0;
+    }
+}
 
 int SpeakerWaves(int percent, bool muted) {
     if (muted || percent <= 0) return 0;
@@ -217,6 +298,10 @@ void DrawBarFrame(gfx::Bitmap& frame, const BarLook& look, std::span<const BarCe
             canvas.FillRoundedRect({box.x + 1, box.y + inset, box.width - 2, box.height - 2 * inset}, 4.0f * scale, lit);
         }
         const gfx::Color color = Faded(text, cell.opacity);
+        if (cell.meter != Meter::None) {
+            DrawMeter(canvas, cell, box, color, scale);
+            continue;
+        }
         if (cell.picture && !cell.picture->Empty()) {
             const float side = std::min(box.height - 6.0f * scale, box.width);
             canvas.DrawBitmap(*cell.picture, {box.x + (box.width - side) / 2, box.y + (box.height - side) / 2, side, side},

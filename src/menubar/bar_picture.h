@@ -14,6 +14,13 @@ namespace kestrana::menubar {
 
 enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More, Speaker, Microphone, Battery, Sun, Wifi, Wired, Bluetooth };
 
+// A reading drawn beside a small label instead of a glyph: a level bar, a ring, a
+// scrolling graph, the value as text, or two lines of text (upload over download).
+enum class Meter : std::uint8_t { None, Level, Ring, Graph, Value, Lines };
+
+// A meter's width at 96 dpi; for Lines the text decides (0 here).
+[[nodiscard]] int MeterWidth(Meter meter);
+
 // How many sound waves the speaker shows for a volume: none when muted or silent, then
 // one, two or three as the volume passes a third and two thirds.
 [[nodiscard]] int SpeakerWaves(int percent, bool muted);
@@ -28,6 +35,10 @@ struct BarCell {
     float opacity = 1.0f;                  // a dragged item is drawn lighter
     int level = 100;                       // the amount a speaker or battery shows, 0..100
     bool crossed = false;                  // muted speaker or microphone, charging battery
+    Meter meter = Meter::None;             // with a meter, `text` is its value or first line
+    const gfx::Bitmap* label = nullptr;    // the meter's label, in the small font
+    const gfx::Bitmap* second = nullptr;   // the second line of Meter::Lines
+    std::span<const std::uint8_t> points;  // Meter::Graph, oldest first
 };
 
 // Draws one glyph centred in `box` at the bar's scale.

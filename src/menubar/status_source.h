@@ -21,6 +21,10 @@ struct StatusFace {
     int level = 0;           // 0..100 for glyphs that show an amount (volume, charge)
     bool crossed = false;    // muted, or charging for the battery
     std::wstring text;       // drawn right of the glyph, or alone without one
+    Meter meter = Meter::None;
+    std::wstring label;                // left of a meter ("CPU")
+    std::wstring second;               // the second line of Meter::Lines
+    std::vector<std::uint8_t> points;  // Meter::Graph, oldest first
 
     bool operator==(const StatusFace&) const = default;
 };
@@ -73,7 +77,8 @@ private:
 };
 
 // The width an item takes for its face at the bar's scale: a glyph cell of 34 x scale,
-// plus the text and a margin of 6 x scale when there is text; 0 when hidden.
+// plus the text and a margin of 6 x scale when there is text; 0 when hidden. A meter
+// takes its own width; two lines of text take the wider line and 14 x scale for their arrows and margins.
 [[nodiscard]] int FaceWidth(const StatusFace& face, int textWidth, float scale);
 
 // An item of parts: a slot of 26 x scale per part and 8 x scale of margin; 0 with none.

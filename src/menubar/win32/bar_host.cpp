@@ -2,7 +2,9 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
+#include "foundation/shell_messages.h"
 #include "foundation/win32/foreign_sender.h"
+#include "foundation/win32/system_launch.h"
 #include "gfx/win32/popup_menu.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
@@ -13,6 +15,7 @@
 #include "menubar/win32/core_audio.h"
 #include "menubar/win32/system_battery.h"
 #include "menubar/win32/monitor_brightness.h"
+#include "menubar/win32/monitor_sampler.h"
 #include "menubar/display_item.h"
 #include "foundation/win32/unique_handle.h"
 #include "menubar/win32/power_prompt.h"
@@ -28,6 +31,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <iterator>
 #include <thread>
 
 namespace kestrana::menubar::win32 {
@@ -125,6 +129,7 @@ bool BarHost::Start() {
         // The worker may have answered before there was a bar to tell.
         ::PostMessageW(FirstWindow(), kMsgBrightness, 0, 0);
     }
+    StartMonitorTimer();
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
     m_foreground = nullptr;
@@ -230,6 +235,9 @@ void BarHost::StartSources() {
         m_sources.push_back(std::make_unique<TraySource>(Store(), [this](const std::wstring& text) {
             if (!m_bars.empty()) m_bars.front()->ShowTip(StatusKind::Tray, text, kBalloonMs);
         }));
+    std::vector<StatusKind> monitors;
+    std::copy_if(m_order.begin(), m_order.end(), std::back_inserter(monitors), IsMonitorKind);
+    AddMonitorSources(monitors);
     for (auto& source : m_sources) {
         const StatusKind kind = source->Kind();
         source->OnChanged([this, kind] {
@@ -239,6 +247,7 @@ void BarHost::StartSources() {
 }
 
 void BarHost::StopSources() {
+    m_sampler.reset();
     if (m_audio) m_audio->SetTarget(nullptr);
     if (m_wlan) m_wlan->SetTarget(nullptr);
     if (m_chargeNotify) ::UnregisterPowerSettingNotification(m_chargeNotify);
@@ -364,6 +373,185 @@ void BarHost::BluetoothEvent(LPARAM data) {
         foundation::LogDetail("bluetooth", text);
         m_bars.front()->ShowNotice(text);
     }
+}
+
+// --- system monitors ---------------------------------------------------------------------
+
+void BarHost::AddMonitorSources(const std::vector<StatusKind>& kinds) {
+    if (kinds.empty()) return;
+    if (!m_monitorBoard) m_monitorBoard = std::make_shared<MonitorBoard>();
+    if (!m_monitorFacts) m_monitorFacts = std::make_unique<SystemMonitorFacts>();
+    for (StatusKind kind : kinds) {
+        if (Source(kind)) continue;
+        auto source = std::make_unique<MonitorSource>(kind, *m_monitorBoard, Store(), *m_monitorFacts);
+        source->OnChanged([this, kind] {
+            for (auto& bar : m_bars) bar->SourceChanged(kind);
+        });
+        m_sources.push_back(std::move(source));
+    }
+    if (!m_sampler) m_sampler = std::make_unique<MonitorSampler>(m_monitorBoard, Store().ReadInt(L"findermonitor", L"nocounters") == 1);
+}
+
+void BarHost::StartMonitorTimer() {
+    HWND first = FirstWindow();
+    if (!first || !m_sampler) return;
+    ::SetTimer(first, kTimerMonitors, 2000, nullptr);
+    // The items show their first readings at once rather than after two seconds.
+    m_sampler->Request(MonitorTypes(), true, first);
+}
+
+DisplayTypes BarHost::MonitorTypes() const {
+    DisplayTypes types;
+    types.cpu = m_services.store.ReadInt(L"findermonitor", L"CPUTYPE");
+    types.memory = m_services.store.ReadInt(L"findermonitor", L"MENTYPE");
+    types.disk = m_services.store.ReadInt(L"findermonitor", L"DISKTYPE");
+    return types;
+}
+
+void BarHost::MonitorTick() {
+    MonitorSettingsChanged();
+    HWND first = FirstWindow();
+    if (!first) return;
+    const bool any = std::any_of(m_order.begin(), m_order.end(), IsMonitorKind);
+    if (!any || !m_sampler) {
+        ::KillTimer(first, kTimerMonitors);
+        m_sampler.reset();
+        return;
+    }
+    if (foundation::Process().suspended) return;
+    if (Source(StatusKind::Temperature)) KeepReader();
+    // A sample still running (a slow counter) makes this tick drop out.
+    m_sampler->Request(MonitorTypes(), false, first);
+}
+
+void BarHost::MonitorsChanged(std::uint32_t kinds) {
+    for (StatusKind kind : kCreationOrder)
+        if ((kinds & KindBit(kind)) && IsMonitorKind(kind))
+            if (auto* source = static_cast<MonitorSource*>(Source(kind))) source->ReadingChanged();
+}
+
+void BarHost::MonitorSettingsChanged() {
+    if (m_bars.empty()) return;
+    std::vector<StatusKind> planned;
+    for (const auto& entry : PlanStatusItems(Store()).entries) planned.push_back(entry.kind);
+    const auto monitorsOf = [](const std::vector<StatusKind>& order) {
+        std::vector<StatusKind> kinds;
+        std::copy_if(order.begin(), order.end(), std::back_inserter(kinds), IsMonitorKind);
+        std::sort(kinds.begin(), kinds.end());
+        return kinds;
+    };
+    const std::vector<StatusKind> wanted = monitorsOf(planned), have = monitorsOf(m_order);
+    if (wanted == have) return;
+    std::vector<StatusKind> added, removed;
+    std::set_difference(wanted.begin(), wanted.end(), have.begin(), have.end(), std::back_inserter(added));
+    std::set_difference(have.begin(), have.end(), wanted.begin(), wanted.end(), std::back_inserter(removed));
+    foundation::LogDetail("monitors", L"monitor items switched: " + std::to_wstring(added.size()) + L" on, " +
+                                          std::to_wstring(removed.size()) + L" off");
+    const bool hadSampler = m_sampler != nullptr;
+    AddMonitorSources(added);
+    // The other items keep their places; the monitors go where the settings put them.
+    std::vector<StatusKind> order;
+    for (StatusKind kind : planned)
+        if (!IsMonitorKind(kind) ? std::find(m_order.begin(), m_order.end(), kind) != m_order.end()
+                                 : std::binary_search(wanted.begin(), wanted.end(), kind))
+            order.push_back(kind);
+    for (StatusKind kind : m_order)
+        if (!IsMonitorKind(kind) && std::find(order.begin(), order.end(), kind) == order.end()) order.push_back(kind);
+    m_order = std::move(order);
+    for (auto& bar : m_bars) {
+        bar->SetOrder(m_order);
+        for (StatusKind kind : added) bar->SourceChanged(kind);
+    }
+    if (std::find(removed.begin(), removed.end(), StatusKind::Temperature) != removed.end()) StopReader();
+    std::erase_if(m_sources, [&removed](const auto& source) {
+        return std::find(removed.begin(), removed.end(), source->Kind()) != removed.end();
+    });
+    if (!hadSampler) StartMonitorTimer();
+    else if (m_sampler && !added.empty()) m_sampler->Request(MonitorTypes(), true, FirstWindow());
+}
+
+// The temperature reader: kept going through the hook companion while its item exists.
+void BarHost::KeepReader() {
+    const auto reader = reinterpret_cast<HWND>(m_thermel.Handle());
+    if (m_thermel.Sample(reader && ::IsWindow(reader)) == ReaderLink::Step::Ask) {
+        HWND companion = ::FindWindowW(L"hookel32", nullptr);
+        const ULONGLONG now = ::GetTickCount64();
+        // Started at most every 30 s: the program's own start may have one on its way.
+        if (!companion && !foundation::Process().quit && !foundation::Process().selfUpdatePending &&
+            (m_companionStartMs == 0 || now - m_companionStartMs > 30000)) {
+            m_companionStartMs = now;
+            // A companion that never comes counts as an unanswered request, so the wait,
+            // the one retry and the giving up bound the attempts (and their log lines).
+            if (++m_companionStarts > 3) m_thermel.Asked();
+            // Where the 32-bit companion cannot run, the 64-bit one stands in for it.
+            if (!kestrana::win32::StartProcess(kestrana::win32::CompanionExecutable(), {}, 0))
+                kestrana::win32::StartProcess(foundation::Process().baseFolder + L"Hookel64.exe", {}, 0);
+            companion = ::FindWindowW(L"hookel32", nullptr);
+        }
+        static const UINT temp = ::RegisterWindowMessageW(std::wstring(foundation::kMsgShareTemp).c_str());
+        if (companion && ::PostMessageW(companion, temp, 1, 0)) {
+            m_thermel.Asked();
+            m_companionStarts = 0;
+        }
+    }
+    if (m_thermel.GaveUp() && m_thermelGpu != -2) {
+        m_thermelGpu = -2;
+        foundation::LogFailure("monitors", "the temperature reader never answered: no longer asked for");
+    }
+    // The GPU wish follows the setting.
+    const int gpu = Store().ReadInt(L"findermonitor", L"TEMPGPU") == 1 ? 1 : 0;
+    if (m_thermel.Handle() && gpu != m_thermelGpu) {
+        ::PostMessageW(reinterpret_cast<HWND>(m_thermel.Handle()), kMsgReaderValues, 1, gpu);
+        m_thermelGpu = gpu;
+    }
+}
+
+void BarHost::StopReader() {
+    if (const auto reader = reinterpret_cast<HWND>(m_thermel.Handle()); reader && ::IsWindow(reader))
+        ::PostMessageW(reader, kMsgReaderValues, 0, 0);
+    m_thermel.Reset();
+    m_thermelGpu = -1;
+    if (m_monitorBoard) m_monitorBoard->Temperatures().Clear();
+}
+
+void BarHost::OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* source = static_cast<MonitorSource*>(Source(StatusKind::Temperature));
+    if (message == kMsgReaderValues && wParam == 999) {
+        const auto reader = reinterpret_cast<HWND>(lParam);
+        const std::wstring folder = kestrana::win32::ProgramFolder();
+        const foundation::SenderRule rule{folder, L"Thermel.exe",
+                                          kestrana::win32::RunningUnderWine() ? 0u : foundation::kIntegrityMedium};
+        if (!reader || !::IsWindow(reader) ||
+            !kestrana::win32::AcceptSender(kestrana::win32::WindowFacts(reader), rule, "monitors", L"temperature reader"))
+            return;
+        if (!source || !m_monitorBoard) {
+            // A reader nobody here asked for (the item is off): it is told to end.
+            ::PostMessageW(reader, kMsgReaderValues, 0, 0);
+            return;
+        }
+        m_thermel.Announced(reinterpret_cast<std::uintptr_t>(reader));
+        m_thermelGpu = -1;
+        foundation::LogDetail("monitors", "the temperature reader announced itself");
+        KeepReader();
+        return;
+    }
+    // Values only from a reader that announced itself; anything else is noise.
+    if (!source || !m_monitorBoard || !m_thermel.Handle()) return;
+    TemperatureReadings& readings = m_monitorBoard->Temperatures();
+    bool changed = false;
+    if (message == kMsgReaderValues) {
+        changed = readings.Reading(wParam, lParam, Store().ReadInt(L"findermonitor", L"TEMPGPU") == 1);
+    } else if (message == kMsgReaderSensors) {
+        readings.SensorCount(wParam, lParam);
+    } else if (message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        constexpr DWORD kMaxName = 128 * sizeof(wchar_t);
+        if (!data || !data->lpData || data->cbData % sizeof(wchar_t) != 0 || data->cbData > kMaxName) return;
+        std::wstring name(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        if (const auto end = name.find(L'\0'); end != std::wstring::npos) name.resize(end);
+        readings.SensorReading(wParam, std::move(name), data->dwData);
+    }
+    if (changed) source->ReadingChanged();
 }
 
 void BarHost::PowerChanged(HWND bar) {

@@ -13,6 +13,7 @@
 #include "menubar/bar_appearance.h"
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
+#include "menubar/monitors.h"
 #include "menubar/battery.h"
 #include "menubar/drive_notices.h"
 #include "menubar/brightness.h"
@@ -38,6 +39,8 @@ class CoreAudioPort;
 class SystemBatteryPort;
 class SystemWlanPort;
 class ClassicBluetoothPort;
+class MonitorSampler;
+class SystemMonitorFacts;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -61,6 +64,7 @@ inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
 inline constexpr UINT_PTR kTimerForegroundPoll = 44;
+inline constexpr UINT_PTR kTimerMonitors = 14; // the monitors' sampler, every 2000 ms on the first bar
 
 class BarHost {
 public:
@@ -139,6 +143,15 @@ public:
     // A brightness key: the screen's monitors under `point` step by `units` on the display
     // item's worker. False when the display item is off (someone else must do it).
     bool StepBrightness(POINT point, int units);
+    // The monitors' timer: hands a sample to the sampler's worker.
+    void MonitorTick();
+    // The worker's readings changed the items of `kinds` (KindBit).
+    void MonitorsChanged(std::uint32_t kinds);
+    // The monitor items' settings may have changed: items switched on are made, items
+    // switched off removed, without a restart.
+    void MonitorSettingsChanged();
+    // The temperature reader's messages to the first bar (49999, 49998, copy-data).
+    void OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     struct Screen {
@@ -163,6 +176,11 @@ private:
     void SetShowMode(int mode);
     void SetAutoColor(bool on);
     [[nodiscard]] HWND FirstWindow() const;
+    void AddMonitorSources(const std::vector<StatusKind>& kinds);
+    void StartMonitorTimer();
+    [[nodiscard]] DisplayTypes MonitorTypes() const;
+    void KeepReader();
+    void StopReader();
 
     BarServices m_services;
     std::map<std::wstring, int> m_cornerInsets; // by screen device name
@@ -195,6 +213,13 @@ private:
     std::wstring m_lowBatteryText; // waiting to be shown
     bool m_lowBatteryShown = false; // once per run of the program
     std::vector<RecentFile> m_recent; // as last offered by the logo menu
+    std::shared_ptr<MonitorBoard> m_monitorBoard; // the histories outlive a rebuild of the bars
+    std::unique_ptr<SystemMonitorFacts> m_monitorFacts;
+    std::unique_ptr<MonitorSampler> m_sampler;
+    ReaderLink m_thermel;
+    int m_thermelGpu = -1; // the GPU wish last told to the reader
+    ULONGLONG m_companionStartMs = 0;
+    int m_companionStarts = 0; // since the last request that reached the companion
 };
 
 } // namespace kestrana::menubar::win32

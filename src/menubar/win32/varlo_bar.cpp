@@ -12,6 +12,7 @@
 #include "menubar/clock_text.h"
 #include "menubar/win32/bar_host.h"
 #include "menubar/win32/core_audio.h"
+#include "menubar/win32/monitor_sampler.h"
 #include "menubar/win32/system_actions.h"
 #include "menubar/win32/wlan_port.h"
 
@@ -332,6 +333,12 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case kMsgAudioDevices:
     case kMsgAudioVolume: m_host.OnAudioMessage(message, wParam, lParam); return 0;
+    case kMsgMonitors: m_host.MonitorsChanged(static_cast<std::uint32_t>(wParam)); return 0;
+    case kMsgReaderValues:
+    case kMsgReaderSensors:
+    case WM_COPYDATA:
+        m_host.OnReaderMessage(message, wParam, lParam);
+        return message == WM_COPYDATA ? TRUE : 0;
     case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
     case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
     case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
@@ -355,6 +362,7 @@ void VarloBar::OnTimer(UINT_PTR id) {
         m_host.LookAtForeground();
         return;
     case kTimerForegroundPoll: m_host.LookAtForeground(); return;
+    case kTimerMonitors: m_host.MonitorTick(); return;
     case kTimerWallpaper: SampleWallpaper(); return;
     case kTimerInputMethod: InputMethodChanged(); return;
     case kTimerSlide: StepSlide(); return;
@@ -417,6 +425,17 @@ void VarloBar::SetText(View& view, const std::wstring& text) {
     view.text = text.empty() ? gfx::Bitmap() : m_host.Text().Draw(text, style);
 }
 
+void VarloBar::SetSmallText(gfx::Bitmap& mask, std::wstring& source, const std::wstring& text) {
+    if (source == text && (!mask.Empty() || text.empty())) return;
+    source = text;
+    gfx::TextStyle style;
+    style.family = L"Arial";
+    style.size = std::floor(7.5f * m_place.scale);
+    style.weight = 700;
+    style.color = {255, 255, 255, 255};
+    mask = text.empty() ? gfx::Bitmap() : m_host.Text().Draw(text, style);
+}
+
 void VarloBar::RefreshView(StatusKind kind) {
     View& view = m_views[Slot(kind)];
     const float s = m_place.scale;
@@ -433,6 +452,16 @@ void VarloBar::RefreshView(StatusKind kind) {
         view.glyph = face.glyph;
         view.level = face.level;
         view.crossed = face.crossed;
+        view.meter = face.meter;
+        view.points = face.points;
+        if (face.meter != Meter::None) {
+            // A meter's texts use the small font: its value or first line, label, second line.
+            SetSmallText(view.text, view.textSource, face.shown ? face.text : std::wstring());
+            SetSmallText(view.label, view.labelSource, face.label);
+            SetSmallText(view.second, view.secondSource, face.second);
+            m_row.SetWidth(kind, FaceWidth(face, std::max(view.text.Width(), view.second.Width()), s));
+            return;
+        }
         SetText(view, face.shown ? face.text : std::wstring());
         m_row.SetWidth(kind, FaceWidth(face, view.text.Width(), s));
         return;
@@ -497,6 +526,12 @@ gfx::RectI VarloBar::CellRect(int index) const {
 
 void VarloBar::Redraw(const gfx::RectI* region) {
     if (!m_window || m_frame.Empty()) return;
+    const auto SetMeter = [](BarCell& cell, const View& view) {
+        cell.meter = view.meter;
+        cell.label = view.label.Empty() ? nullptr : &view.label;
+        cell.second = view.second.Empty() ? nullptr : &view.second;
+        cell.points = view.points;
+    };
     std::vector<BarCell> cells;
     const LeftSide left = LayOutLeftSide(m_cornerInset, m_place.scale);
     BarCell logo;
@@ -528,6 +563,7 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         cell.framed = view.framed;
         cell.level = view.level;
         cell.crossed = view.crossed;
+        SetMeter(cell, view);
         cell.lit = m_litIndex == static_cast<int>(i);
         cells.push_back(cell);
     }
@@ -547,6 +583,7 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         cell.framed = view.framed;
         cell.level = view.level;
         cell.crossed = view.crossed;
+        SetMeter(cell, view);
         cell.lit = true;
         cell.opacity = 0.75f;
         cells.push_back(cell);

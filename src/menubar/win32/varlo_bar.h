@@ -91,6 +91,11 @@ private:
         bool framed = false;
         int level = 100;
         bool crossed = false;
+        Meter meter = Meter::None;
+        gfx::Bitmap label;       // a meter's label, small font
+        gfx::Bitmap second;      // a meter's second line
+        std::wstring labelSource, secondSource;
+        std::vector<std::uint8_t> points;
     };
     enum class Target { None, Logo, Status, More, Empty, App };
 
@@ -108,6 +113,8 @@ private:
     bool Built(StatusKind kind) const;
     void RefreshView(StatusKind kind);
     void SetText(View& view, const std::wstring& text);
+    // The small font of meters' labels and lines.
+    void SetSmallText(gfx::Bitmap& mask, std::wstring& source, const std::wstring& text);
     void LayOut();
     void Redraw(const gfx::RectI* region = nullptr);
     [[nodiscard]] std::pair<Target, int> TargetAt(int x) const;

@@ -1,0 +1,286 @@
+// The system monitors: loads from counters and system times, network totals and rates,
+// the rate text, histories and when items are drawn again, the temperature reader's
+// request cycle and messages, and what the items show and say.
+#include "menubar/monitors.h"
+
+#include "fakes/settings_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kestrana::menubar {
+namespace {
+
+TEST(MonitorLoad, CounterValuesRoundClampAndShowAnyLoad) {
+    EXPECT_EQ(LoadPercent(0.4), 1);
+    EXPECT_EQ(LoadPercent(0.0), 0);
+    EXPECT_EQ(LoadPercent(-3.0), 0);
+    EXPECT_EQ(LoadPercent(1.49), 1);
+    EXPECT_EQ(LoadPercent(1.5), 2);
+    EXPECT_EQ(LoadPercent(99.6), 100);
+    EXPECT_EQ(LoadPercent(130.0), 100);
+    EXPECT_EQ(LoadPercent(std::nan("")), 0);
+}
+
+TEST(MonitorLoad, SystemTimesNeedABaselineAndCountKernelMinusIdle) {
+    SystemTimesLoad load;
+    EXPECT_EQ(load.Next(1000, 2000, 500), 0); // baseline only
+    // kernel +400 of which idle +300, user +100: busy 200 of 500.
+    EXPECT_EQ(load.Next(1300, 2400, 600), 40);
+    EXPECT_EQ(load.Next(1300, 2400, 600), 0); // no time passed
+    // busy 1 of 1000: 0.1 % still shows as some load.
+    EXPECT_EQ(load.Next(2299, 3400, 600), 1);
+    // Times that went backwards (a counter reset) give 0 and a new baseline.
+    EXPECT_EQ(load.Next(10, 20, 5), 0);
+    EXPECT_EQ(load.Next(10, 30, 15), 100);
+}
+
+TEST(MonitorLoad, CoresEachKeepTheirBaselineAndStartAfreshWhenTheirNumberChanges) {
+    CoreLoads cores;
+    const std::vector<CoreTimes> first{{100, 200, 0}, {100, 200, 0}};
+    EXPECT_EQ(cores.Next(first), (std::vector<int>{0, 0}));
+    const std::vector<CoreTimes> second{{200, 300, 0}, {110, 300, 100}}; // idle, then 190 of 200 busy
+    EXPECT_EQ(cores.Next(second), (std::vector<int>{0, 95}));
+    const std::vector<CoreTimes> three{{300, 400, 0}, {120, 400, 200}, {0, 10, 10}};
+    EXPECT_EQ(cores.Next(three), (std::vector<int>{0, 0, 0})); // a core came: new baselines
+}
+
+TEST(MonitorNetwork, OnlyHardwareInterfacesWithAnAddressCount) {
+    const std::vector<InterfaceRow> rows{
+        {6, true, 1000, 200},  // a real adapter
+        {6, false, 1000, 200}, // a filter interface stacked on it
+        {0, true, 50, 50},     // no physical address (loopback, tunnels)
+        {6, true, 24, 8},
+    };
+    const Traffic sum = SumTraffic(rows);
+    EXPECT_EQ(sum.received, 1024u);
+    EXPECT_EQ(sum.sent, 208u);
+}
+
+TEST(MonitorNetwork, RatesFromTotalsOverAtLeastOneSecond) {
+    NetworkRates rates;
+    EXPECT_TRUE(rates.Update({1000, 5000}, 10'000)); // the first sample is drawn, at 0
+    EXPECT_EQ(rates.Up(), 0u);
+    EXPECT_EQ(rates.Down(), 0u);
+    EXPECT_TRUE(rates.Update({5000, 25'000}, 12'000)); // 2 s
+    EXPECT_EQ(rates.Up(), 2000u);
+    EXPECT_EQ(rates.Down(), 10'000u);
+    EXPECT_FALSE(rates.Update({9000, 45'000}, 14'000)); // the same rates: nothing to draw
+    // Ticks closer than a second still count as one.
+    EXPECT_TRUE(rates.Update({9500, 45'000}, 14'200));
+    EXPECT_EQ(rates.Up(), 500u);
+    // Totals that shrink (an adapter removed) give 0, not a wrapped huge rate.
+    EXPECT_TRUE(rates.Update({100, 100}, 16'200));
+    EXPECT_EQ(rates.Up(), 0u);
+    EXPECT_EQ(rates.Down(), 0u);
+    EXPECT_TRUE(rates.Update({2100, 100}, 18'200));
+    EXPECT_EQ(rates.Up(), 1000u);
+}
+
+TEST(MonitorNetwork, RateTextsCompactAndLong) {
+    EXPECT_EQ(FormatRate(1536, true), L"1.5KB");
+    EXPECT_EQ(FormatRate(1536, false), L"1.5 KB/s");
+    EXPECT_EQ(FormatRate(100, true), L"0.0KB");
+    EXPECT_EQ(FormatRate(0, false), L"0.0 KB/s");
+    EXPECT_EQ(FormatRate(5'000'000, true), L"4.7MB");
+    EXPECT_EQ(FormatRate(1000, true), L"0.9KB");
+    EXPECT_EQ(FormatRate(103, true), L"0.1KB");
+    EXPECT_EQ(FormatRate(102, true), L"0.0KB");
+    EXPECT_EQ(FormatRate(2048, true), L"2.0KB"); // whole numbers keep one decimal
+    EXPECT_EQ(FormatRate(3ull << 30, true), L"3.0GB");
+    EXPECT_EQ(FormatRate(5ull << 40, false), L"5.0 TB/s");
+    EXPECT_EQ(FormatRate(5ull << 50, true), L"5.0KB"); // past terabytes the unit starts again
+}
+
+TEST(MonitorHistory, DrawsOnFirstChangeGraphOrForce) {
+    MonitorHistory h;
+    EXPECT_TRUE(h.Append(10, false, false));
+    EXPECT_FALSE(h.Append(10, false, false));
+    EXPECT_TRUE(h.Append(10, true, false)); // a graph scrolls every tick
+    EXPECT_TRUE(h.Append(10, false, true));
+    EXPECT_TRUE(h.Append(11, false, false));
+    EXPECT_EQ(h.Values().size(), 5u);
+    EXPECT_EQ(h.Last(), 11);
+}
+
+TEST(MonitorHistory, GraphPointsArePaddedInFrontAndKeepTheNewest) {
+    MonitorHistory h;
+    for (std::uint8_t v : {7, 8, 9}) h.Append(v, true, false);
+    const auto three = h.Points();
+    ASSERT_EQ(three.size(), kGraphPoints);
+    EXPECT_EQ(three[26], 0);
+    EXPECT_EQ(three[27], 7);
+    EXPECT_EQ(three[29], 9);
+    for (int i = 0; i < 40; ++i) h.Append(static_cast<std::uint8_t>(i), true, false);
+    const auto full = h.Points();
+    EXPECT_EQ(full.front(), 10);
+    EXPECT_EQ(full.back(), 39);
+    // A long run keeps memory bounded and the newest values intact.
+    for (int i = 0; i < 5000; ++i) h.Append(static_cast<std::uint8_t>(i % 100), true, false);
+    EXPECT_LE(h.Values().size(), 1024u);
+    EXPECT_EQ(h.Last(), 99);
+}
+
+TEST(MonitorReader, AsksWaitsFortySamplesRetriesOnceThenStops) {
+    ReaderLink link;
+    int asks = 0, samples = 0;
+    for (; samples < 200; ++samples)
+        if (link.Sample(false) == ReaderLink::Step::Ask) {
+            ++asks;
+            link.Asked();
+        }
+    EXPECT_EQ(asks, 2);
+    EXPECT_TRUE(link.GaveUp());
+    // The second request came 40 samples after the first.
+    ReaderLink again;
+    EXPECT_EQ(again.Sample(false), ReaderLink::Step::Ask);
+    again.Asked();
+    for (int i = 1; i < ReaderLink::kWaitSamples; ++i) EXPECT_EQ(again.Sample(false), ReaderLink::Step::Nothing);
+    EXPECT_EQ(again.Sample(false), ReaderLink::Step::Ask);
+    // A request that found no companion is made again at once, and costs no retry.
+    ReaderLink early;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(early.Sample(false), ReaderLink::Step::Ask);
+    early.Asked();
+    EXPECT_EQ(early.Sample(false), ReaderLink::Step::Nothing);
+}
+
+TEST(MonitorReader, AnnouncedReaderIsKeptWhileAliveAndAskedForAgainWhenGone) {
+    ReaderLink link;
+    EXPECT_EQ(link.Sample(false), ReaderLink::Step::Ask);
+    link.Asked();
+    link.Announced(0x1234);
+    EXPECT_EQ(link.Handle(), 0x1234u);
+    EXPECT_EQ(link.Sample(true), ReaderLink::Step::Nothing);
+    EXPECT_EQ(link.Sample(false), ReaderLink::Step::Nothing); // cleared this time
+    EXPECT_EQ(link.Handle(), 0u);
+    EXPECT_EQ(link.Sample(false), ReaderLink::Step::Ask);       // and asked at the next
+    link.Announced(0);                                           // a null handle is no announcement
+    EXPECT_EQ(link.Handle(), 0u);
+}
+
+TEST(MonitorReader, ReadingsAreTakenOnlyWhenTheyChangeAndMakeSense) {
+    TemperatureReadings t;
+    EXPECT_TRUE(t.Reading(45, 0, false));
+    EXPECT_FALSE(t.Reading(45, 0, false));
+    EXPECT_EQ(t.Cpu().Values().size(), 1u); // equal values are not appended
+    EXPECT_FALSE(t.Reading(0, 0, false));   // no reading
+    EXPECT_FALSE(t.Reading(4000, 0, false)); // garbage
+    EXPECT_FALSE(t.Reading(45, 60, false));  // GPU not wanted
+    EXPECT_EQ(t.Gpu(), 0);
+    EXPECT_TRUE(t.Reading(45, 60, true));
+    EXPECT_EQ(t.Gpu(), 60);
+    EXPECT_TRUE(t.Reading(47, 60, true));
+    EXPECT_EQ(t.Cpu().Last(), 47);
+}
+
+TEST(MonitorReader, SensorListTakesAgreeingCountsAndIndexesWithinIt) {
+    TemperatureReadings t;
+    EXPECT_FALSE(t.SensorCount(3, 4));
+    EXPECT_TRUE(t.Sensors().empty());
+    EXPECT_FALSE(t.SensorCount(100'000, 100'000)); // a flood of sensors is refused
+    EXPECT_TRUE(t.SensorCount(2, 2));
+    EXPECT_FALSE(t.SensorCount(2, 2));
+    EXPECT_FALSE(t.SensorReading(5, L"far", 40));
+    EXPECT_FALSE(t.SensorReading(0, L"Zone 0", 41));
+    EXPECT_TRUE(t.SensorReading(1, L"Zone 1", 52)); // the last one
+    EXPECT_EQ(t.Sensors()[0], (Sensor{L"Zone 0", 41}));
+    EXPECT_EQ(t.Sensors()[1].celsius, 52);
+}
+
+class FakeFacts final : public MonitorFacts {
+public:
+    std::wstring ProcessorName() override { return L"Test CPU 3000"; }
+    std::vector<std::wstring> Addresses(bool ipv6) override {
+        return ipv6 ? std::vector<std::wstring>{L"fe80::1"} : std::vector<std::wstring>{L"10.0.0.2"};
+    }
+};
+
+struct BoardFixture : ::testing::Test {
+    fakes::SettingsFolder folder;
+    MonitorBoard board;
+    FakeFacts facts;
+    std::uint32_t Take(int cpu, std::uint64_t sent, std::uint64_t ms, DisplayTypes types = {}, bool force = false) {
+        MonitorSample sample;
+        sample.cpu = cpu;
+        sample.memory = 50;
+        sample.traffic = Traffic{sent, 0};
+        sample.nowMs = ms;
+        return board.Take(sample, types, force);
+    }
+};
+
+TEST_F(BoardFixture, RedrawsOnlyTheItemsWhoseReadingChanged) {
+    EXPECT_EQ(Take(10, 0, 1000), KindBit(StatusKind::Cpu) | KindBit(StatusKind::Memory) | KindBit(StatusKind::Network));
+    EXPECT_EQ(Take(10, 0, 3000), 0u);
+    EXPECT_EQ(Take(12, 0, 5000), KindBit(StatusKind::Cpu));
+    EXPECT_EQ(Take(12, 4000, 7000), KindBit(StatusKind::Network));
+    DisplayTypes graph;
+    graph.memory = 2;
+    EXPECT_EQ(Take(12, 8000, 9000, graph), KindBit(StatusKind::Memory));
+    const std::uint32_t all = Take(12, 12'000, 11'000, {}, true);
+    for (StatusKind k : {StatusKind::Cpu, StatusKind::Memory, StatusKind::Network, StatusKind::Temperature})
+        EXPECT_TRUE(all & KindBit(k));
+    MonitorSample failed; // every reading failed: nothing drawn, the last values stay
+    failed.nowMs = 13'000;
+    EXPECT_EQ(board.Take(failed, {}, false), 0u);
+    EXPECT_EQ(board.LastOf(StatusKind::Cpu), 12);
+}
+
+TEST_F(BoardFixture, FacesFollowTheDisplayTypeSettingAndNetworkShowsTwoRates) {
+    Take(37, 0, 1000);
+    Take(37, 3080, 3000); // 1540 bytes a second
+    MonitorSource cpu(StatusKind::Cpu, board, folder.store, facts);
+    const int widths[] = {32, 50, 62, 56};
+    for (int type = 0; type < 4; ++type) {
+        folder.store.WriteInt(L"findermonitor", L"CPUTYPE", type);
+        const StatusFace face = cpu.Face();
+        EXPECT_EQ(face.label, L"CPU");
+        EXPECT_EQ(face.level, 37);
+        EXPECT_EQ(FaceWidth(face, 0, 1.5f), static_cast<int>(widths[type] * 1.5f));
+        EXPECT_EQ(face.points.size(), type == 2 ? kGraphPoints : 0u);
+        EXPECT_EQ(face.text, type == 3 ? L"37%" : L"");
+    }
+    EXPECT_EQ(cpu.ReaderValue(), L"37%");
+
+    MonitorSource net(StatusKind::Network, board, folder.store, facts);
+    const StatusFace face = net.Face();
+    EXPECT_EQ(face.meter, Meter::Lines);
+    EXPECT_EQ(face.text, L"1.5KB");
+    EXPECT_EQ(face.second, L"0.0KB");
+    EXPECT_EQ(FaceWidth(face, 40, 1.0f), 54);
+    EXPECT_EQ(net.ReaderValue(), L"Upload 1.5 KB/s, Download 0.0 KB/s");
+}
+
+TEST_F(BoardFixture, PopupsCarryTheirHeadingsAndDetails) {
+    Take(5, 0, 1000);
+    const auto hasRow = [](const gfx::Menu& menu, const std::wstring& text, const std::wstring& detail) {
+        for (const auto& item : menu)
+            if (item.text == text && item.detail == detail && !item.Selectable()) return true;
+        return false;
+    };
+    MonitorSource cpu(StatusKind::Cpu, board, folder.store, facts);
+    EXPECT_TRUE(hasRow(cpu.Menu(), L"Test CPU 3000", L""));
+    EXPECT_TRUE(hasRow(cpu.Menu(), L"Usage", L"5%"));
+    EXPECT_FALSE(hasRow(cpu.Menu(), L"CPU Cores", L"")); // no per-core times yet
+    MonitorSample withCores;
+    withCores.cores = {12, 97};
+    board.Take(withCores, {}, false);
+    EXPECT_TRUE(hasRow(cpu.Menu(), L"CPU Cores", L""));
+    EXPECT_TRUE(hasRow(cpu.Menu(), L"CPU Core #2", L"97%"));
+    MonitorSource net(StatusKind::Network, board, folder.store, facts);
+    EXPECT_TRUE(hasRow(net.Menu(), L"IPV6", L"fe80::1"));
+    EXPECT_TRUE(hasRow(net.Menu(), L"Upload", L"0.0 KB/s"));
+
+    MonitorSource temp(StatusKind::Temperature, board, folder.store, facts);
+    EXPECT_TRUE(temp.Face().text.empty()); // no reading yet: no value, still an item
+    EXPECT_TRUE(temp.ReaderValue().empty());
+    EXPECT_TRUE(hasRow(temp.Menu(), L"No reading", L""));
+    board.Temperatures().Reading(52, 70, true);
+    folder.store.WriteInt(L"findermonitor", L"TEMPGPU", 1);
+    EXPECT_EQ(temp.ReaderValue(), L"52 \u00B0C");
+    EXPECT_TRUE(hasRow(temp.Menu(), L"GPU Core", L"70\u00B0"));
+}
+
+} // namespace
+} // namespace kestrana::menubar
