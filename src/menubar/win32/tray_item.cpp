@@ -18,7 +18,7 @@ namespace {
 
 constexpr wchar_t kSinkClass[] = L"KestranaTraySink";
 constexpr wchar_t kSourceProperty[] = L"KestranaTraySource";
-constexpr UINT kMsgScraped = WM_APP + 60;
+constexpr UINT kMsgScraped = WM_APP + 80; // to the tray's own window
 constexpr UINT_PTR kTimerTick = 1;
 constexpr UINT_PTR kTimerPopup = 2;
 constexpr UINT kPopupDelayMs = 300; // the owner opens its pop-up when it has read the hover
