@@ -90,6 +90,14 @@ void MenuBarSetCornerInset(const std::wstring& deviceName, int inset) noexcept {
     }
 }
 
+void MenuBarItemsChanged() noexcept {
+    try {
+        if (auto* bars = g_bars.load()) bars->RebuildSoon();
+    } catch (...) {
+        foundation::LogCaught("menu bar items");
+    }
+}
+
 bool MenuBarStepBrightness(int x, int y, int units) noexcept {
     try {
         if (auto* bars = g_bars.load()) return bars->StepBrightness(POINT{x, y}, units);

@@ -15,6 +15,8 @@ void StartMenuBar(AppServices& services) noexcept;
 void StopMenuBar() noexcept;
 // The clock's patterns changed in the settings window.
 void MenuBarClockChanged() noexcept;
+// Status items were switched on or off in the settings window: the bars are made again.
+void MenuBarItemsChanged() noexcept;
 // The menu bar's focus hotkey: the primary screen's bar takes the keyboard.
 void MenuBarTakeKeyboard() noexcept;
 // A brightness key, on the user-interface thread: the display item's worker steps the

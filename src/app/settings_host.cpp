@@ -85,6 +85,7 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
         RegisterDockHotkeys(); // a rebuild may leave no dock, or make the first
         return;
     case foundation::SettingEffect::MenuBar: MenuBarClockChanged(); return;
+    case foundation::SettingEffect::MenuBarItems: MenuBarItemsChanged(); return;
     case foundation::SettingEffect::Hotkeys: RegisterAllHotkeys(); return;
     case foundation::SettingEffect::ScreenCorners:
         if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();

@@ -36,6 +36,7 @@ enum class SettingEffect : std::uint8_t {
     Dock,        // the docks take the new values as they stand
     DockRebuild, // the docks are built again (edge, screens)
     MenuBar,     // the bars take the new values (clock patterns)
+    MenuBarItems, // the bars are made again with the status items the settings now give
     Hotkeys,     // the hotkeys are registered again
     ScreenCorners, // the screen corners are switched as their settings now say
     Restart,     // only a restart applies it: the page says so and offers one

@@ -2,6 +2,9 @@
 
 #include "foundation/config_store.h"
 #include "menubar/clock_text.h"
+#include "menubar/status_items.h"
+
+#include <algorithm>
 
 namespace kestrana::menubar {
 namespace {
@@ -58,6 +61,52 @@ std::wstring WithoutSeconds(std::wstring_view pattern) {
     return text;
 }
 
+namespace {
+
+// The items a user switches on the page, with their labels; the clock and the control
+// item are always there, and the Chinese input item comes with the input method's.
+struct ItemSwitch {
+    StatusKind kind;
+    const wchar_t* label;
+};
+constexpr ItemSwitch kItemSwitches[] = {
+    {StatusKind::Search, L"Search"},          {StatusKind::UserAccount, L"User account"},
+    {StatusKind::InputMethod, L"Input method"}, {StatusKind::Tray, L"Notification icons"},
+    {StatusKind::Audio, L"Sound"},            {StatusKind::MediaControl, L"Now playing"},
+    {StatusKind::Microphone, L"Microphone"},  {StatusKind::Battery, L"Battery"},
+    {StatusKind::Display, L"Display"},        {StatusKind::Wifi, L"Wi-Fi"},
+    {StatusKind::Bluetooth, L"Bluetooth"},    {StatusKind::Cpu, L"CPU"},
+    {StatusKind::Temperature, L"Temperature"}, {StatusKind::Memory, L"Memory"},
+    {StatusKind::Disk, L"Disk"},              {StatusKind::Network, L"Network"},
+};
+
+// Shown or not: the item's position key, 0 for hidden. An item switched on goes to the
+// left end of the row, after every item shown now.
+ControlDescriptor ItemSwitchControl(foundation::ConfigStore& store, const ItemSwitch& item) {
+    const StatusKey key = KeyOf(item.kind);
+    ControlDescriptor control;
+    control.id = L"item_" + std::wstring(key.key);
+    control.kind = ControlKind::CheckBox;
+    control.label = SettingText(control.id, item.label);
+    control.effect = SettingEffect::MenuBarItems;
+    const StatusKind kind = item.kind;
+    control.custom = foundation::CustomValue{
+        [&store, kind] {
+            const auto entries = PlanStatusItems(store).entries;
+            return std::any_of(entries.begin(), entries.end(), [kind](const StatusEntry& e) { return e.kind == kind; })
+                       ? L"1"
+                       : L"0";
+        },
+        [&store, key](const std::wstring& value) {
+            int last = 0;
+            for (const auto& entry : PlanStatusItems(store).entries) last = std::max(last, entry.position);
+            return store.WriteInt(key.section, key.key, value == L"1" ? last + 1 : 0);
+        }};
+    return control;
+}
+
+} // namespace
+
 foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, PatternSample sample) {
     foundation::PageDescriptor page{L"menubar", SettingText(L"pagemenubar", L"Menu bar"), {}};
     auto& c = page.controls;
@@ -92,6 +141,8 @@ foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, P
             return store.WriteString(kSection, key, value == L"1" ? WithSeconds(now) : WithoutSeconds(now));
         }};
     c.push_back(std::move(seconds));
+
+    for (const ItemSwitch& item : kItemSwitches) c.push_back(ItemSwitchControl(store, item));
     return page;
 }
 

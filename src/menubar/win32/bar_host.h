@@ -132,6 +132,8 @@ public:
     void MakeNextBar();
     // The screens changed: the bars are made again after 500 ms without further changes.
     void DisplayChanged();
+    // The items' settings changed: the bars are made again the same way.
+    void RebuildSoon() { DisplayChanged(); }
     void Rebuild();
     // The clock's patterns changed in the settings: every bar shows the new text at once.
     void ClockSettingsChanged();

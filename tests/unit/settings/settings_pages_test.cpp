@@ -8,6 +8,8 @@
 #include "foundation/config_store.h"
 #include "foundation/text.h"
 
+#include "menubar/status_items.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -252,6 +254,39 @@ TEST_F(SettingsPagesTest, SecondsSwitchEditsTheTimePatternInEffect) {
     EXPECT_EQ(model.Write(seconds, L"1").status, WriteStatus::Written);
     EXPECT_EQ(store.ReadString(L"findertime", L"timefmt_custom"), L"h:mm:ss tt");
     EXPECT_EQ(store.ReadString(L"findertime", L"timefmt"), L"HH:mm:ss");
+}
+
+// The status items switched on the Menu bar page: the bar's own plan reads them back, an
+// item switched on joins the row's left end, and the bars are made again.
+TEST_F(SettingsPagesTest, StatusItemsAreSwitchedByTheirPositionKeys) {
+    // A bar that has run: clock, control, sound at 1..3; Wi-Fi hidden, CPU never set.
+    store.WriteInt(L"finder", L"systemtime", 1);
+    store.WriteInt(L"finder", L"systemcontrol", 2);
+    store.WriteInt(L"finder", L"audio", 3);
+    store.WriteInt(L"finder", L"wifi", 0);
+    const auto& sound = Control(L"menubar", L"item_audio");
+    EXPECT_EQ(model.Read(sound), L"1");
+    EXPECT_EQ(model.Read(Control(L"menubar", L"item_wifi")), L"0");
+    EXPECT_EQ(model.Read(Control(L"menubar", L"item_CPUON")), L"0");
+
+    int last = 0;
+    for (const auto& entry : menubar::PlanStatusItems(store).entries) last = std::max(last, entry.position);
+    const auto on = Write(L"menubar", L"item_CPUON", L"1");
+    EXPECT_EQ(on.status, WriteStatus::Written);
+    EXPECT_EQ(on.effect, SettingEffect::MenuBarItems);
+    EXPECT_EQ(store.ReadInt(L"findermonitor", L"CPUON"), last + 1);
+    EXPECT_EQ(Write(L"menubar", L"item_wifi", L"1").status, WriteStatus::Written);
+    EXPECT_EQ(store.ReadInt(L"finder", L"wifi"), last + 2);
+    EXPECT_EQ(Write(L"menubar", L"item_audio", L"0").status, WriteStatus::Written);
+    EXPECT_EQ(store.ReadInt(L"finder", L"audio"), 0);
+    std::vector<menubar::StatusKind> order;
+    for (const auto& entry : menubar::PlanStatusItems(store).entries) order.push_back(entry.kind);
+    ASSERT_GE(order.size(), 4u);
+    EXPECT_EQ(order.front(), menubar::StatusKind::Time);
+    EXPECT_EQ(std::vector(order.end() - 2, order.end()),
+              (std::vector<menubar::StatusKind>{menubar::StatusKind::Cpu, menubar::StatusKind::Wifi}));
+    EXPECT_EQ(std::count(order.begin(), order.end(), menubar::StatusKind::Audio), 0);
+    EXPECT_EQ(model.Read(sound), L"0");
 }
 
 // What the page writes, the dock reads back as the same setting: no choice the dock would
