@@ -22,7 +22,9 @@ for pass in English Chinese dark; do
         e2e_wine 60 reg add "$personalize" /v AppsUseLightTheme /t REG_DWORD /d 0 /f >/dev/null ||
             e2e_fail "could not set the apps dark"
     fi
-    printf '[normal]\r\nlanguage=%s\r\n[brisel]\r\nVarlo=0\r\n' "$language" >"$E2E_BASE/config.ini"
+    varlo=0
+    [ "$pass" = English ] && varlo=1 # the Menu bar page's item switches are tried on a running bar
+    printf '[normal]\r\nlanguage=%s\r\n[brisel]\r\nVarlo=%s\r\n' "$language" "$varlo" >"$E2E_BASE/config.ini"
     e2e_start_kestrana
     kdrv find OndelAPP - 20000 >/dev/null || e2e_fail "no dock ($language)"
     (cd "$E2E_BASE" && timeout 30 wine 'C:\Kestrana\Kestrana.exe') >>"$E2E_DIR/second.log" 2>&1
@@ -49,6 +51,19 @@ for pass in English Chinese dark; do
             [ "$wide" -gt 0 ] || e2e_fail "page $page shows no Chinese text: $(head -c 300 "$E2E_DIR/$name.txt")"
         else
             [ "$wide" -eq 0 ] || e2e_fail "page $page shows Chinese in English: $(LC_ALL=C.UTF-8 grep -P '[\x{3000}-\x{9FFF}]' "$E2E_DIR/$name.txt" | head -3)"
+            if grep -qx "Notification icons" "$E2E_DIR/$name.txt"; then
+                # The Menu bar page: Wi-Fi switched off there leaves the running bar.
+                bar=$(kdrv find VarloApp - 10000) || e2e_fail "no menu bar"
+                kdrv acc-tree "$bar" | grep -q "	Wi-Fi	" || e2e_fail "no Wi-Fi item on the bar to begin with"
+                wifi=$(kdrv children "$settings" | awk -F'\t' '$1 ~ /Button visible=1/ && $2 == "Wi-Fi" { split($1, f, " "); print f[1] }')
+                kdrv send "$wifi" 245 0 0 >/dev/null # BM_CLICK
+                e2e_text "$E2E_BASE/config.ini" | grep -qx "wifi=0" || e2e_fail "the Wi-Fi switch did not write wifi=0"
+                for i in $(seq 1 20); do
+                    bar=$(kdrv find VarloApp - 5000) && ! kdrv acc-tree "$bar" | grep -q "	Wi-Fi	" && break
+                    sleep 0.5
+                done
+                ! kdrv acc-tree "$bar" | grep -q "	Wi-Fi	" || e2e_fail "the Wi-Fi item stayed on the bar after it was switched off"
+            fi
         fi
     done
     e2e_log "$pass: $count pages"
