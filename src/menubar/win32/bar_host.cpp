@@ -666,9 +666,11 @@ void BarHost::SetCornerInset(const std::wstring& deviceName, int inset) {
 bool BarHost::StepBrightness(POINT point, int units) {
     if (!m_brightness) return false;
     HMONITOR under = ::MonitorFromPoint(point, MONITOR_DEFAULTTOPRIMARY);
-    std::size_t screen = 0;
+    std::size_t screen = m_screens.size();
     for (std::size_t i = 0; i < m_screens.size(); ++i)
         if (m_screens[i].monitor.handle == under) screen = i;
+    // A screen without a bar is not this worker's: the caller steps it another way.
+    if (screen == m_screens.size()) return false;
     // The worker's own report redraws the item; the indicator is the shell's.
     m_brightness->Step(screen, units, [] { ShowBrightnessIndicator(); });
     return true;

@@ -143,7 +143,8 @@ public:
     // bars made later.
     void SetCornerInset(const std::wstring& deviceName, int inset);
     // A brightness key: the screen's monitors under `point` step by `units` on the display
-    // item's worker. False when the display item is off (someone else must do it).
+    // item's worker. False when the display item is off or that screen has no bar (someone
+    // else must do it).
     bool StepBrightness(POINT point, int units);
     // The monitors' timer: hands a sample to the sampler's worker.
     void MonitorTick();
