@@ -273,7 +273,8 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSELEAVE:
         m_watchingLeave = false;
-        HideTip();
+        // A hover tip goes with the pointer; a program's balloon or a notice keeps its time.
+        if (!m_tipTimed) HideTip();
         return 0;
     case WM_LBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
     case WM_RBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
@@ -1012,6 +1013,7 @@ void VarloBar::Hover(int x) {
 void VarloBar::HideTip() {
     ::KillTimer(m_window, kTimerTipShow);
     ::KillTimer(m_window, kTimerTipHide);
+    m_tipTimed = false;
     m_tipIndex = -1;
     m_tipPart = -1;
     if (m_tip) m_tip->Hide();
@@ -1025,6 +1027,7 @@ void VarloBar::ShowTip(StatusKind kind, const std::wstring& text, int ms) {
     const RECT& s = m_place.screen;
     const RECT onScreen{s.left + cell.x, s.top + m_slideOffset, s.left + cell.Right(), s.top + m_slideOffset + cell.height};
     m_tip->Show(text, onScreen, s, m_place.scale, m_look.dark);
+    m_tipTimed = ms > 0;
     if (ms > 0) ::SetTimer(m_window, kTimerTipHide, static_cast<UINT>(ms), nullptr);
 }
 

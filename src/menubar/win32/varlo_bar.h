@@ -157,6 +157,7 @@ private:
     int m_tintTries = 0;
     int m_width = 0;
     int m_cornerInset = 0;
+    bool m_tipTimed = false; // the tip shown is a balloon or a notice, not a hover tip
     int m_clockWidth = 0;
     bool m_appBar = false;
 

@@ -118,6 +118,8 @@ heard | grep -q "^32769 $((300 + 7 * 65536)) $((514 + 65536))\$" || e2e_fail "th
 # A balloon shows in the bar's own tip, under the tray item, and goes by itself.
 kdrv tray-send "$owner" balloon 2 'Backup finished' >/dev/null || e2e_fail "the tray refused a balloon"
 tipwin=$(kdrv find VarloTip - 5000) || e2e_fail "no tip came for the balloon"
+# The tip window may be the hover tip's, hidden since: the balloon shows in it shortly.
+for i in $(seq 1 25); do kdrv info "$tipwin" | grep -q '^visible=1' && break; sleep 0.2; done
 kdrv info "$tipwin" | grep -q '^visible=1' || e2e_fail "the balloon is not shown"
 sleep 0.3
 e2e_screenshot tray_balloon >/dev/null
