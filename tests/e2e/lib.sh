@@ -123,10 +123,19 @@ e2e_begin() {
     xcompmgr >"$E2E_DIR/xcompmgr.log" 2>&1 &
     e2e_track $!
 
-    # Our own wineserver, so it can be stopped by its id.
+    # Our own wineserver, so it can be stopped by its id. A program started before the
+    # server listens would start a second server of its own, and one of them would fail:
+    # wait (2 s at most) for its socket.
     wineserver -f -p >"$E2E_DIR/wineserver.log" 2>&1 &
     E2E_WINESERVER=$!
     e2e_track "$E2E_WINESERVER"
+    local server
+    server=server-$(printf '%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+    for i in $(seq 1 40); do
+        compgen -G "/tmp/wine-*/$server/socket" >/dev/null || compgen -G "/tmp/.wine-$(id -u)/$server/socket" >/dev/null &&
+            break
+        sleep 0.05
+    done
     e2e_log "$E2E_NAME: display $DISPLAY, prefix $WINEPREFIX"
 }
 
