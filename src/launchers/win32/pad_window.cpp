@@ -259,6 +259,7 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     kestrana::win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     kestrana::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
     bool copied = false;
+    const LARGE_INTEGER copyStart = Stamp();
     if (dib && memory && bits) {
         const HGDIOBJ previous = ::SelectObject(memory.Get(), dib.Get());
         ::SetStretchBltMode(memory.Get(), COLORONCOLOR);
@@ -268,6 +269,7 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
         ::SelectObject(memory.Get(), previous);
     }
     ::ReleaseDC(nullptr, screen);
+    m_copyMs = MillisecondsSince(copyStart);
     if (!copied) {
         foundation::LogDetail("launchpad", "the desktop could not be copied; a plain backdrop is used");
         m_backdrop = gfx::Bitmap();
@@ -337,7 +339,7 @@ void LaunchpadWindow::Show(int effect) {
     const double showingMs = MillisecondsSince(step);
     foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
                                            Ms(made) + L", monitors " + Ms(monitorsMs) + L", settings " + Ms(settingsMs) +
-                                           L", backdrop " + Ms(backdropMs) + L" of which blur " + Ms(m_blurMs) +
+                                           L", backdrop " + Ms(backdropMs) + L" of which copy " + Ms(m_copyMs) + L", blur " + Ms(m_blurMs) +
                                            L", drawing " + Ms(m_renderMs) + L", handing over " + Ms(m_presentMs) +
                                            L", showing " + Ms(showingMs) + L")");
     ::SetForegroundWindow(m_window);

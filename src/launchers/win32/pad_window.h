@@ -118,7 +118,7 @@ private:
     bool m_timer = false;
     bool m_tagShown = false;
     bool m_modal = false; // a dialog of ours (choosing files) is up
-    double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0; // the last frame's and backdrop's, for the log
+    double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0, m_copyMs = 0; // the last frame's and backdrop's, for the log
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
