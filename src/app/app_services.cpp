@@ -211,6 +211,10 @@ void AppServices::TickWeather() {
     if (m_weather) m_weather->Tick(m_docks && m_docks->HasWeatherItem());
 }
 
+void AppServices::MinuteTasks() {
+    if (m_weather) m_weather->NewMinute();
+}
+
 void AppServices::WeatherResumed() {
     if (m_weather) m_weather->Resumed();
 }

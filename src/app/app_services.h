@@ -99,6 +99,8 @@ public:
     // The weather: its position and sun times are asked for once the docks start; every
     // second it takes over finished fetches and fetches while a weather item shows.
     void TickWeather();
+    // The tasks of each minute's start: a new day's sun times.
+    void MinuteTasks();
     void WeatherResumed();
     // The name of the first dock item (of any dock) launched from `imagePath`; the menu
     // bar names the active application with it. User-interface thread.

@@ -35,7 +35,8 @@ void StartMenuBar(AppServices& services) noexcept {
                                                 [] { RestartProgram(nullptr); }, [] { OpenSettingsWindow(); },
                                                 [&services](const std::wstring& path) {
                                                     return services.DockItemName(path);
-                                                }});
+                                                },
+                                                [&services] { services.MinuteTasks(); }});
             g_bars.store(bars);
             // The screen corners may have been switched before the bars came.
             for (const auto& [device, inset] : CornerInsets()) bars->SetCornerInset(device, inset);

@@ -353,7 +353,12 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
         if (auto* docks = services->Docks()) docks->FollowPointer();
     };
     if (services->Docks() && services->Docks()->FollowsPointer()) StartFollowPointerTimer(mainWindow);
-    Handlers().everySecond = [services] {
+    Handlers().everySecond = [services, lastMinute = -1]() mutable {
+        // The menu bar's clock runs the minute's tasks; without a bar this timer does.
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        if (!MenuBarRunning() && lastMinute >= 0 && now.wMinute != lastMinute) services->MinuteTasks();
+        lastMinute = now.wMinute;
         services->TickWeather();
         if (auto* docks = services->Docks()) docks->UpdateLivePictures();
         services->RetryItemPictures();

@@ -59,6 +59,11 @@ gfx::Color BarLook::Text() const {
     return dark ? gfx::Color{255, 255, 255, 255} : gfx::Color{0, 0, 0, 255};
 }
 
+bool ThemeHasBarOpacity(const foundation::ConfigStore& store) {
+    const themes::SurfaceAppearance theme = themes::ReadSurfaceAppearance(store, themes::Surface::MenuBar);
+    return theme.enabled && theme.colorOpacity != 0;
+}
+
 BarLook ReadBarLook(const foundation::ConfigStore& store, bool dark) {
     const themes::SurfaceAppearance theme = themes::ReadSurfaceAppearance(store, themes::Surface::MenuBar);
     BarLook look;

@@ -56,6 +56,10 @@ struct BarLook {
     [[nodiscard]] gfx::Color Text() const;
 };
 
+// Whether the theme gives the bar an opacity of its own; such a bar looks at its look again
+// after every clock tick (the system's colours and app theme may have changed under it).
+[[nodiscard]] bool ThemeHasBarOpacity(const foundation::ConfigStore& store);
+
 // Without a theme of its own the bar is a calm translucent strip; a theme sets its
 // opacity ("opacity_finder_dwmcolor") and blur ("blur_finder").
 [[nodiscard]] BarLook ReadBarLook(const foundation::ConfigStore& store, bool dark);

@@ -59,8 +59,10 @@ void RunClockLoop(const ClockLoopPorts& ports) {
     while (!stopped()) {
         if (!paused()) {
             const std::int64_t began = ports.nowMs();
+            const bool minuteStarts = ports.second() == 0;
             ports.update(false);
             if (ports.afterTick) ports.afterTick();
+            if (minuteStarts && ports.minuteStarted) ports.minuteStarted();
             wait = 1000 - (ports.nowMs() - began);
         }
         // A tick that took longer than a second is followed by the next at once.

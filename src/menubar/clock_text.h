@@ -74,6 +74,7 @@ struct ClockLoopPorts {
     std::function<void(std::int64_t)> sleepMs;
     std::function<void(bool force)> update;
     std::function<void()> afterTick;       // the bar-opacity refresh, when the theme has one
+    std::function<void()> minuteStarted;   // the tasks of second 0: the day/night check and the hourly ones
     const std::atomic<bool>* paused = nullptr;
     const std::atomic<bool>* stop = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include "menubar/bar_geometry.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -15,7 +16,7 @@ constexpr int kDragThreshold = 6;
 
 StatusRow::StatusRow(const std::vector<StatusKind>& order) {
     m_cells.reserve(order.size());
-    for (StatusKind kind : order) m_cells.push_back({kind, 0, 0, false});
+    for (StatusKind kind : order) m_cells.push_back({kind, 0, 0, false, 0, 0});
 }
 
 std::vector<StatusKind> StatusRow::Order() const {
@@ -46,6 +47,7 @@ RowLayout StatusRow::LayOut(int barWidth, float scale, int leftLimit, int corner
     int lastPlaced = x;
     for (std::size_t i = 0; i < m_cells.size(); ++i) {
         StatusCell& cell = m_cells[i];
+        const bool wasPlaced = cell.placed;
         cell.placed = false;
         if (cell.width <= 0) continue;
         x -= cell.width;
@@ -53,12 +55,30 @@ RowLayout StatusRow::LayOut(int barWidth, float scale, int leftLimit, int corner
             cell.x = x;
             cell.placed = true;
             lastPlaced = x;
+            // A slide starts from where the item is drawn now, even halfway through another.
+            if (!wasPlaced) cell.shownX = x;
+            cell.fromX = cell.shownX;
         } else {
             layout.overflow.push_back(i);
         }
     }
     if (!layout.overflow.empty()) layout.moreX = lastPlaced - layout.moreWidth;
     return layout;
+}
+
+bool StatusRow::Sliding() const {
+    return std::any_of(m_cells.begin(), m_cells.end(), [](const StatusCell& c) { return c.placed && c.shownX != c.x; });
+}
+
+bool StatusRow::Slide(double progress) {
+    const double t = std::clamp(progress, 0.0, 1.0);
+    // Ease out: quick to leave, gentle to arrive.
+    const double eased = 1.0 - (1.0 - t) * (1.0 - t) * (1.0 - t);
+    for (StatusCell& cell : m_cells) {
+        if (!cell.placed) continue;
+        cell.shownX = t >= 1.0 ? cell.x : cell.fromX + static_cast<int>(std::lround((cell.x - cell.fromX) * eased));
+    }
+    return Sliding();
 }
 
 int StatusRow::IndexAt(int x) const {
@@ -105,6 +125,8 @@ DragStep StatusRow::Move(int pointerX, bool locked) {
 
 bool StatusRow::Release() {
     const bool dragged = m_dragging;
+    // The dropped item slides from where it was let go into its place.
+    if (dragged) m_cells[static_cast<std::size_t>(m_pressed)].shownX = DraggedX();
     m_dragging = false;
     m_pressed = -1;
     return dragged;

@@ -15,6 +15,9 @@ struct StatusCell {
     int width = 0;      // 0: nothing shown for this item (not built here, or hidden)
     int x = 0;          // bar pixels, after LayOut
     bool placed = false;
+    // Where the item is drawn while it slides to `x`, and where that slide began.
+    int shownX = 0;
+    int fromX = 0;
 };
 
 struct RowLayout {
@@ -43,7 +46,16 @@ public:
     // Places the items from the right margin leftward; an item whose left edge would
     // come closer than 33 x scale to `leftLimit` goes to the overflow list. A rounded
     // screen corner of `cornerInset` pixels widens the margin when it is the wider.
+    // An item that was already shown slides from where it is drawn (`shownX`) to its new
+    // place (see Slide); one that appears is placed at once.
     RowLayout LayOut(int barWidth, float scale, int leftLimit, int cornerInset = 0);
+    // True while an item is drawn away from its place.
+    [[nodiscard]] bool Sliding() const;
+    // Moves the drawn places along the slide, `progress` 0..1 (eased); at 1 every item is
+    // at its place. True while the slide goes on.
+    bool Slide(double progress);
+    // Ends every slide at once (no animations wanted).
+    void SettleSlides() { Slide(1.0); }
     // The placed item under a bar x, or -1.
     [[nodiscard]] int IndexAt(int x) const;
 

@@ -36,6 +36,18 @@ void WeatherFeed::StartLocating() {
     }
 }
 
+void WeatherFeed::NewMinute() {
+    if (!m_sunDay || !m_position) return;
+    const CivilDate today = m_ports.today();
+    if (today == *m_sunDay) return;
+    m_sunDay = today;
+    if (const auto sun = RunSunTimesJob(m_ports.store, m_position, today)) {
+        m_sun = *sun;
+        ++m_generation;
+        foundation::LogDetail("sun times", "a new day: sunrise and sunset worked out again");
+    }
+}
+
 void WeatherFeed::PlaceChanged() {
     m_place = {};
     m_schedule.Resumed();
@@ -50,10 +62,12 @@ void WeatherFeed::TakeOver(FetchSchedule::Clock::time_point now) {
             m_locating = false;
             m_position = m_inbox->position;
             if (!m_position) foundation::LogFailure("weather position", "no position; the stored place and sun times stay");
-            if (const auto sun = RunSunTimesJob(m_ports.store, m_position, m_ports.today()); sun && m_position) {
+            const CivilDate today = m_ports.today();
+            if (const auto sun = RunSunTimesJob(m_ports.store, m_position, today); sun && m_position) {
                 m_sun = *sun;
                 ++m_generation;
             }
+            m_sunDay = today;
         }
         fetched.swap(m_inbox->fetched);
     }

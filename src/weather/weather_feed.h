@@ -40,6 +40,9 @@ public:
     // finished and starts a fetch when one is due and a weather item is shown.
     void Tick(FetchSchedule::Clock::time_point now, bool itemShown);
     void Resumed() { m_schedule.Resumed(); }
+    // At the start of each minute: once the date has changed since the sun times were
+    // worked out, works them out for the new day (the program may run for weeks).
+    void NewMinute();
     // The place changed in the settings: fetch again on the next tick.
     void PlaceChanged();
 
@@ -73,6 +76,7 @@ private:
     bool m_locating = false;
     bool m_located = false;
     std::optional<GeoPosition> m_position;
+    std::optional<CivilDate> m_sunDay; // the day the sun times were worked out for
     std::uint64_t m_generation = 0;
 };
 

@@ -44,6 +44,8 @@ struct BarHost::ClockState {
     std::wstring text;
     std::atomic<bool> stop{false};
     std::atomic<HWND> target{nullptr};
+    // A theme with its own bar opacity is looked at again after every tick.
+    std::atomic<bool> lookTicks{false};
 
     // The new text, when the tick needs one (under the lock).
     bool Update(bool force) {
@@ -623,6 +625,7 @@ HWND BarHost::FirstWindow() const { return m_bars.empty() ? nullptr : m_bars.fro
 void BarHost::StartClock() {
     m_clock = std::make_shared<ClockState>();
     m_clock->ticker.SetPatterns(LoadClockPatterns(Store()));
+    m_clock->lookTicks = ThemeHasBarOpacity(Store());
     m_clock->Update(true); // the first bar shows the time at once
     try {
         std::thread([state = m_clock] {
@@ -638,6 +641,13 @@ void BarHost::StartClock() {
                 if (state->Update(force)) {
                     if (HWND target = state->target.load()) ::PostMessageW(target, kMsgClockText, 0, 0);
                 }
+            };
+            ports.afterTick = [&state] {
+                if (!state->lookTicks) return;
+                if (HWND target = state->target.load()) ::PostMessageW(target, kMsgLookTick, 0, 0);
+            };
+            ports.minuteStarted = [&state] {
+                if (HWND target = state->target.load()) ::PostMessageW(target, kMsgMinuteTick, 0, 0);
             };
             ports.paused = &foundation::Process().suspended;
             ports.stop = &state->stop;
@@ -682,6 +692,7 @@ void BarHost::ClockSettingsChanged() {
         std::lock_guard lock(m_clock->mutex);
         m_clock->ticker.SetPatterns(LoadClockPatterns(Store()));
     }
+    m_clock->lookTicks = ThemeHasBarOpacity(Store());
     if (m_clock->Update(true))
         if (HWND target = m_clock->target.load()) ::PostMessageW(target, kMsgClockText, 0, 0);
 }
@@ -712,6 +723,12 @@ void BarHost::OnHostMessage(UINT message) {
     switch (message) {
     case kMsgClockText:
         for (auto& bar : m_bars) bar->ClockChanged();
+        return;
+    case kMsgLookTick:
+        for (auto& bar : m_bars) bar->RefreshLook();
+        return;
+    case kMsgMinuteTick:
+        if (m_services.minuteTasks) m_services.minuteTasks();
         return;
     case kMsgForeground:
         m_foregroundPosted = false;

@@ -50,6 +50,8 @@ struct BarServices {
     std::function<void()> openSettings;   // and its "preference"
     // The name of the dock item of a program path; empty without one (or without docks).
     std::function<std::wstring(const std::wstring& imagePath)> dockItemName;
+    // Run on the user-interface thread at second 0 of each minute, from the clock's tick.
+    std::function<void()> minuteTasks;
 };
 
 // Messages the bars' windows receive from the host's threads and hooks.
@@ -60,6 +62,8 @@ inline constexpr UINT kMsgAppBar = WM_APP + 43;
 inline constexpr UINT kMsgEndBars = WM_APP + 44;
 inline constexpr UINT kMsgLowBattery = WM_APP + 50;
 inline constexpr UINT kMsgBrightness = WM_APP + 51;
+inline constexpr UINT kMsgLookTick = WM_APP + 53;   // the clock's tick: does the bar's look still hold?
+inline constexpr UINT kMsgMinuteTick = WM_APP + 54; // second 0 of a minute
 inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;

@@ -33,6 +33,8 @@ constexpr UINT kWallpaperMs = 10000;
 constexpr UINT_PTR kTimerInputMethod = 10;
 constexpr UINT_PTR kTimerSlide = 11;
 constexpr UINT_PTR kTimerShowMode = 12;
+constexpr UINT_PTR kTimerItemSlide = 21;
+constexpr std::uint64_t kItemSlideMs = 180;
 // A foreground change is followed by the window's colour a moment later: the screen may
 // still show what stood over it (our Launchpad, a menu) until it has been drawn again.
 constexpr UINT_PTR kTimerTint = 17;
@@ -309,6 +311,8 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgLowBattery:
     case kMsgBrightness:
     case kMsgWifiChanged:
+    case kMsgLookTick:
+    case kMsgMinuteTick:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
@@ -367,6 +371,7 @@ void VarloBar::OnTimer(UINT_PTR id) {
     case kTimerWallpaper: SampleWallpaper(); return;
     case kTimerInputMethod: InputMethodChanged(); return;
     case kTimerSlide: StepSlide(); return;
+    case kTimerItemSlide: StepItemSlide(); return;
     case kTimerShowMode: CheckCovered(); return;
     case kTimerTint:
         ::KillTimer(m_window, id);
@@ -516,8 +521,26 @@ void VarloBar::LayOut() {
     const int titlesEnd = m_app ? m_app->RightEdge() : 0;
     m_rowLayout = m_row.LayOut(m_width, m_place.scale, titlesEnd > 0 ? std::min(m_width / 2, titlesEnd) : m_width / 2,
                                m_cornerInset);
+    StartItemSlide();
     Redraw();
     if (m_reader) m_reader->Changed(); // another application's titles, or items moved
+}
+
+void VarloBar::StartItemSlide() {
+    if (!m_row.Sliding()) return;
+    if (!m_shown || !gfx::SystemAnimations()) {
+        m_row.SettleSlides();
+        ::KillTimer(m_window, kTimerItemSlide);
+        return;
+    }
+    m_itemSlideStart = ::GetTickCount64();
+    ::SetTimer(m_window, kTimerItemSlide, 15, nullptr);
+}
+
+void VarloBar::StepItemSlide() {
+    const double progress = static_cast<double>(::GetTickCount64() - m_itemSlideStart) / kItemSlideMs;
+    if (!m_row.Slide(progress)) ::KillTimer(m_window, kTimerItemSlide);
+    Redraw();
 }
 
 gfx::RectI VarloBar::CellRect(int index) const {
@@ -525,8 +548,15 @@ gfx::RectI VarloBar::CellRect(int index) const {
     return {cell.x, 0, cell.width, m_place.height};
 }
 
+gfx::RectI VarloBar::ShownCellRect(int index) const {
+    const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
+    return {cell.shownX, 0, cell.width, m_place.height};
+}
+
 void VarloBar::Redraw(const gfx::RectI* region) {
     if (!m_window || m_frame.Empty()) return;
+    // A cell's own region is not where it is drawn while the row slides.
+    if (m_row.Sliding()) region = nullptr;
     const auto SetMeter = [](BarCell& cell, const View& view) {
         cell.meter = view.meter;
         cell.label = view.label.Empty() ? nullptr : &view.label;
@@ -551,14 +581,14 @@ void VarloBar::Redraw(const gfx::RectI* region) {
             const auto parts = source->Parts();
             for (std::size_t p = 0; p < parts.size(); ++p) {
                 BarCell part;
-                part.rect = PartRect(row[i].x, m_place.height, p, m_place.scale);
+                part.rect = PartRect(row[i].shownX, m_place.height, p, m_place.scale);
                 part.picture = parts[p].picture;
                 cells.push_back(part);
             }
             if (!parts.empty()) continue;
         }
         BarCell cell;
-        cell.rect = CellRect(static_cast<int>(i));
+        cell.rect = ShownCellRect(static_cast<int>(i));
         cell.glyph = view.glyph;
         cell.text = view.text.Empty() ? nullptr : &view.text;
         cell.framed = view.framed;
@@ -754,6 +784,16 @@ void VarloBar::SetOrder(const std::vector<StatusKind>& order) {
     for (const StatusCell& cell : m_row.Cells()) row.SetWidth(cell.kind, cell.width);
     m_row = std::move(row);
     LayOut();
+}
+
+void VarloBar::RefreshLook() {
+    const DarkMode mode = m_host.Dark();
+    bool dark = ResolveDark(mode, m_wallpaperDark, mode == DarkMode::AppTheme && AppsUseDarkTheme());
+    if (m_tint && m_host.AutoColor()) dark = NeedsDarkBar(*m_tint);
+    const BarLook next = ReadBarLook(m_host.Store(), dark);
+    if (next.dark != m_look.dark || next.alpha != m_look.alpha ||
+        gfx::HighContrastColours().has_value() != m_look.contrast.has_value())
+        ApplyLook();
 }
 
 void VarloBar::ApplyLook() {

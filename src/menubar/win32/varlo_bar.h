@@ -69,6 +69,8 @@ public:
     void ShowNotice(const std::wstring& text);
     // Light or dark, the theme's backdrop and the tint of "autocolor" are read again.
     void ApplyLook();
+    // The clock's tick: applies the look again only when it would come out different.
+    void RefreshLook();
     void ApplyShowMode();
     // The foreground window may have changed: the application's name and titles follow
     // it, and the tint with "autocolor".
@@ -119,6 +121,8 @@ private:
     void Redraw(const gfx::RectI* region = nullptr);
     [[nodiscard]] std::pair<Target, int> TargetAt(int x) const;
     [[nodiscard]] gfx::RectI CellRect(int index) const;
+    // Where the item is drawn: its place, or on the way there while the row slides.
+    [[nodiscard]] gfx::RectI ShownCellRect(int index) const;
     // What the bar shows, for screen readers.
     [[nodiscard]] BarFacts ReaderFacts() const;
     // A reader pressed element `id`: its menu opens as on a click.
@@ -137,6 +141,9 @@ private:
     void SampleTint();
     void SlideTo(bool shown);
     void StepSlide();
+    // Items that moved slide to their new places; without animations they jump.
+    void StartItemSlide();
+    void StepItemSlide();
     void CheckCovered();
 
     BarHost& m_host;
@@ -168,6 +175,7 @@ private:
 
     // Show modes 1 and 2: the bar slides up out of sight and back.
     bool m_shown = true;
+    std::uint64_t m_itemSlideStart = 0;
     bool m_sliding = false;
     int m_slideOffset = 0;       // 0 shown, -height hidden
     bool m_pointerInside = false;

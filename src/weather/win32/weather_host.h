@@ -42,6 +42,7 @@ public:
     // Every second: takes over finished work and fetches when due while an item shows.
     void Tick(bool itemShown);
     void Resumed() { m_feed.Resumed(); }
+    void NewMinute() { m_feed.NewMinute(); }
     // The item's picture, the same pointer until something it shows changed; none before
     // the first data.
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> Picture();

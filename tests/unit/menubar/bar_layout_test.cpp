@@ -102,5 +102,59 @@ TEST(StatusRowDrag, SwapsPastANeighboursMiddleAndHonoursTheLock) {
     EXPECT_EQ(row.Order()[0], kCreationOrder[1]);
 }
 
+TEST(StatusRowSlide, ShownItemsSlideToTheirNewPlaceAndNewOnesAppearInPlace) {
+    StatusRow row = RowOf({60, 40, 0});
+    row.LayOut(1000, 1.0f, 0); // x: 930, 890
+    EXPECT_FALSE(row.Sliding()); // the first layout places everything directly
+    EXPECT_EQ(row.Cells()[1].shownX, 890);
+
+    // The rightmost item widens by 20 and a third item appears.
+    row.SetWidth(kCreationOrder[0], 80);
+    row.SetWidth(kCreationOrder[2], 50);
+    row.LayOut(1000, 1.0f, 0); // x: 910, 870, 820
+    const auto& cells = row.Cells();
+    EXPECT_TRUE(row.Sliding());
+    EXPECT_EQ(cells[1].x, 870);
+    EXPECT_EQ(cells[1].shownX, 890); // still drawn where it was
+    EXPECT_EQ(cells[2].shownX, 820); // appeared: no slide
+
+    EXPECT_TRUE(row.Slide(0.5));
+    EXPECT_LT(cells[1].shownX, 890);
+    EXPECT_GT(cells[1].shownX, 870);
+    const int halfway = cells[1].shownX;
+
+    // A new layout halfway through starts the next slide from where the item is drawn.
+    row.SetWidth(kCreationOrder[0], 60);
+    row.LayOut(1000, 1.0f, 0); // back to 890
+    EXPECT_EQ(cells[1].shownX, halfway);
+    EXPECT_TRUE(row.Slide(0.2));
+    EXPECT_GT(cells[1].shownX, halfway);
+    EXPECT_FALSE(row.Slide(1.0));
+    EXPECT_EQ(cells[1].shownX, 890);
+
+    // An item hidden and shown again appears in place rather than sliding from its old spot.
+    row.SetWidth(kCreationOrder[1], 0);
+    row.LayOut(1000, 1.0f, 0);
+    row.SettleSlides();
+    row.SetWidth(kCreationOrder[1], 40);
+    row.LayOut(1000, 1.0f, 0);
+    EXPECT_EQ(cells[1].shownX, cells[1].x);
+}
+
+TEST(StatusRowSlide, ADroppedItemSlidesFromWhereItWasLetGo) {
+    StatusRow row = RowOf({60, 40});
+    row.LayOut(1000, 1.0f, 0); // x: 930, 890
+    row.Press(0, 950);
+    row.Move(943, false);
+    EXPECT_EQ(row.Move(905, false), DragStep::Swapped);
+    row.LayOut(1000, 1.0f, 0); // the neighbour now first at 950, the dragged item at 890
+    EXPECT_EQ(row.Cells()[0].shownX, 890); // the neighbour slides over from its old place
+    row.Move(870, false);
+    EXPECT_TRUE(row.Release());
+    EXPECT_EQ(row.Cells()[1].shownX, 870 - 20);
+    EXPECT_EQ(row.Cells()[1].x, 890);
+    EXPECT_TRUE(row.Sliding());
+}
+
 } // namespace
 } // namespace kestrana::menubar

@@ -122,5 +122,32 @@ TEST(ClockLoop, AlignsToTheSecondAndSubtractsTheTicksCost) {
     EXPECT_EQ(pausedSleeps, 5);
 }
 
+TEST(ClockLoop, TheMinutesTasksRunAtSecondZeroOnlyAndNotWhilePaused) {
+    std::int64_t now = 58'400; // two seconds before a minute starts
+    std::atomic<bool> stop{false}, paused{false};
+    std::vector<std::int64_t> minutesAt;
+    int ticks = 0, refreshes = 0;
+    ClockLoopPorts ports;
+    ports.nowMs = [&] { return now; };
+    ports.second = [&] { return int(now / 1000) % 60; };
+    ports.sleepMs = [&](std::int64_t ms) {
+        now += ms;
+        if (now > 250'000) stop = true;
+    };
+    ports.update = [&](bool force) {
+        if (force) return;
+        now += 5;
+        if (++ticks == 100) paused = true; // asleep over the third and fourth minutes' start
+    };
+    ports.afterTick = [&] { ++refreshes; };
+    ports.minuteStarted = [&] { minutesAt.push_back(now / 1000); };
+    ports.paused = &paused;
+    ports.stop = &stop;
+    RunClockLoop(ports);
+    // Ticks fall just after 59 s, 60 s, ...: the minute's tasks run on the 60 s and 120 s ticks.
+    EXPECT_EQ(minutesAt, (std::vector<std::int64_t>{60, 120}));
+    EXPECT_EQ(refreshes, 100);
+}
+
 } // namespace
 } // namespace kestrana::menubar

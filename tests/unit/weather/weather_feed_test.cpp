@@ -53,7 +53,8 @@ struct FeedWorld {
                           jobs.push_back(std::move(job));
                           return true;
                       },
-                      [] { return CivilDate{2024, 2, 27}; }}};
+                      [this] { return today; }}};
+    CivilDate today{2024, 2, 27};
     FetchSchedule::Clock::time_point t = FetchSchedule::Clock::time_point{} + 1h;
 
     void RunJobs() {
@@ -99,6 +100,27 @@ TEST(WeatherFeed, LocatesFirstThenFetchesOnAWorkerAndTakesTheResultOnTheNextTick
     ASSERT_EQ(w.jobs.size(), 1u);
     w.RunJobs();
     EXPECT_NE(w.http->urls.back().find("lon=2.35&lat=48.85"), std::string::npos);
+}
+
+TEST(WeatherFeed, ANewDayWorksTheSunTimesOutAgain) {
+    FeedWorld w;
+    w.feed.NewMinute(); // nothing located yet: nothing to work out
+    EXPECT_EQ(w.feed.Generation(), 0u);
+    w.position->position = GeoPosition{59.33, 18.07}; // far north: the days change quickly in spring
+    w.feed.StartLocating();
+    w.RunJobs();
+    w.feed.Tick(w.t, false);
+    const SunTimes first = w.feed.Sun();
+    const auto generation = w.feed.Generation();
+    w.feed.NewMinute(); // the same day
+    EXPECT_EQ(w.feed.Generation(), generation);
+
+    w.today = {2024, 3, 27};
+    w.feed.NewMinute();
+    EXPECT_GT(w.feed.Generation(), generation);
+    EXPECT_EQ(w.feed.Sun(), *ComputeSunTimes(*w.position->position, {2024, 3, 27}));
+    EXPECT_NE(w.feed.Sun(), first);
+    EXPECT_EQ(w.folder.store.ReadString(L"normal", L"sunrise"), FormatClockTime(w.feed.Sun().sunrise));
 }
 
 TEST(WeatherFeed, FailuresKeepTheDataAndRetryLater) {
