@@ -5,6 +5,7 @@
 #include "dock/win32/dock_reader.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
+#include "gfx/win32/prompt_window.h"
 #include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "foundation/process_state.h"
@@ -445,24 +446,18 @@ void DockWindow::FinishDrag(DockDrag::Outcome outcome) {
 
 bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
                          const std::wstring& cancel) {
-    constexpr int kConfirmed = 1;
-    gfx::Menu prompt;
-    prompt.push_back(gfx::MenuItem::Command(0, title, false, false));
-    prompt.push_back(gfx::MenuItem::Command(0, text, false, false));
-    prompt.push_back(gfx::MenuItem::Rule());
-    prompt.push_back(gfx::MenuItem::Command(kConfirmed, confirm));
-    prompt.push_back(gfx::MenuItem::Command(2, cancel));
-    // Above the pointer, which is on the item that asked.
-    const ScreenPoint at = CursorPosition();
-    gfx::PopupMenuOptions options;
-    options.className = L"OndelMenu";
-    options.parentProperty = L"OndelMenuparentHwnd";
-    options.scale = m_monitor.dpiScale;
-    options.dark = m_bar->Dark();
-    const bool bottom = m_bar->Model().GetEdge() == Edge::Bottom;
-    const int flipY = bottom ? m_bar->Model().WindowRect().top - 6 : at.y;
-    const POINT anchor{at.x, bottom ? m_bar->Model().Frame().Monitor().bottom : at.y};
-    return gfx::RunPopupMenu(m_input, prompt, anchor, flipY, m_text, options) == kConfirmed;
+    gfx::PromptRequest request;
+    request.title = title;
+    request.message = text;
+    request.confirm = confirm;
+    request.cancel = cancel;
+    request.scale = m_monitor.dpiScale;
+    request.dark = m_bar->Dark();
+    request.screen = {m_monitor.rect.left, m_monitor.rect.top, m_monitor.rect.right, m_monitor.rect.bottom};
+    request.owner = m_input;
+    request.className = L"OndelPrompt";
+    request.logName = "dock prompt";
+    return gfx::RunPrompt(request, m_text);
 }
 
 DockWindow::~DockWindow() {

@@ -67,18 +67,25 @@ wait_for "the folder's pile did not follow the drop" stacked
 sleep 0.5
 e2e_screenshot boxed >/dev/null || true
 
-# A double click on the full trash asks first, in the dock's own window; confirmed, the
-# recycle bin is emptied.
+# A double click on the full trash asks first, in the program's prompt; a screen reader
+# reads the question and the buttons, and Enter (on Confirm, which has the focus) empties
+# the recycle bin.
 xdotool mousemove $((l + 2 * 68 + 34 + 32)) "$y"
 sleep 0.4
 xdotool click --repeat 2 --delay 120 1
-prompt() { kdrv windows OndelMenu | grep -q 'visible=1'; }
-wait_for "emptying the trash did not ask" prompt
+prompt=$(kdrv find OndelPrompt - 5000) || e2e_fail "emptying the trash did not ask"
+sleep 0.4
 e2e_screenshot prompt >/dev/null || true
-read -r px py < <(kdrv windows OndelMenu | grep 'visible=1' | head -1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/')
-xdotool mousemove $((px + 40)) $((py + 5 + 2 * 24 + 9 + 12)) # title, question, rule, then the answer
+tree=$(kdrv acc-tree "$prompt")
+echo "$tree" | head -8
+echo "$tree" | grep -q "Are you sure" || e2e_fail "the prompt's question is not read"
+echo "$tree" | grep "Empty Trash" | grep -q -i "focused" || e2e_fail "Confirm does not hold the keyboard focus"
+kdrv activate "$prompt" >/dev/null || true
+xdotool key Tab Tab # round the buttons and back to Confirm
 sleep 0.2
-xdotool click 1
+kdrv acc-tree "$prompt" | grep "Empty Trash" | grep -q -i "focused" || e2e_fail "Tab did not come round to Confirm"
+xdotool key Return
+kdrv gone OndelPrompt - 3000 >/dev/null || e2e_fail "the prompt stayed after Enter"
 empty() { grep -aq 'trash: empty' "$log"; }
 wait_for "the trash was not emptied" empty
 

@@ -1,0 +1,219 @@
+#include "gfx/prompt.h"
+
+#include "gfx/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kestrana::gfx {
+namespace {
+
+int Scaled(float value, float scale) { return static_cast<int>(value * scale); }
+
+bool Inside(const RectI& r, int x, int y) { return x >= r.x && x < r.Right() && y >= r.y && y < r.Bottom(); }
+
+RectF F(const RectI& r) {
+    return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width), static_cast<float>(r.height)};
+}
+
+void Centred(Canvas& canvas, const Bitmap& label, const RectI& box, Color color) {
+    canvas.DrawCoverage(label, box.x + (box.width - label.Width()) / 2, box.y + (box.height - label.Height()) / 2, color);
+}
+
+} // namespace
+
+int PromptTextWidth(float scale) { return Scaled(420, scale); }
+
+PromptLayout LayOutPrompt(float s, int titleHeight, int messageWidth, int messageHeight, int choiceWidth) {
+    PromptLayout l;
+    const int pad = Scaled(22, s);
+    const int buttonWidth = Scaled(96, s), buttonHeight = Scaled(28, s), gap = Scaled(10, s);
+    l.width = std::max(Scaled(380, s), std::min(messageWidth, PromptTextWidth(s)) + 2 * pad);
+    int y = pad;
+    if (titleHeight > 0) {
+        l.title = {pad, y, l.width - 2 * pad, titleHeight};
+        y = l.title.Bottom() + Scaled(8, s);
+    }
+    l.message = {pad, y, l.width - 2 * pad, std::max(messageHeight, Scaled(18, s))};
+    y = l.message.Bottom();
+    if (choiceWidth > 0) {
+        l.choice = {pad, y + Scaled(16, s), choiceWidth + Scaled(36, s), buttonHeight};
+        l.countdown = {l.choice.Right() + gap, l.choice.y, Scaled(80, s), buttonHeight};
+        y = l.choice.Bottom();
+    }
+    const int buttonsY = y + Scaled(20, s);
+    l.confirm = {l.width - pad - buttonWidth, buttonsY, buttonWidth, buttonHeight};
+    l.cancel = {l.confirm.x - gap - buttonWidth, buttonsY, buttonWidth, buttonHeight};
+    l.height = buttonsY + buttonHeight + pad;
+    return l;
+}
+
+PromptPart PromptPartAt(const PromptLayout& l, int x, int y) {
+    if (Inside(l.choice, x, y)) return PromptPart::Choice;
+    if (Inside(l.cancel, x, y)) return PromptPart::Cancel;
+    if (Inside(l.confirm, x, y)) return PromptPart::Confirm;
+    return PromptPart::None;
+}
+
+PromptPart NextPromptPart(const PromptLayout& l, PromptPart from, int step) {
+    std::vector<PromptPart> order;
+    if (!l.choice.Empty()) order.push_back(PromptPart::Choice);
+    order.push_back(PromptPart::Cancel);
+    order.push_back(PromptPart::Confirm);
+    const auto at = std::find(order.begin(), order.end(), from);
+    if (at == order.end()) return step < 0 ? order.back() : order.front();
+    const int n = static_cast<int>(order.size());
+    const int index = static_cast<int>(at - order.begin());
+    return order[static_cast<std::size_t>(((index + (step < 0 ? -1 : 1)) % n + n) % n)];
+}
+
+std::vector<std::wstring> WrapLines(std::wstring_view text, int maxWidth,
+                                    const std::function<int(std::wstring_view)>& measure) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find(L'\n', start), text.size());
+        std::wstring_view paragraph = text.substr(start, end - start);
+        if (!paragraph.empty() && paragraph.back() == L'\r') paragraph.remove_suffix(1);
+        std::wstring line;
+        std::size_t i = 0;
+        while (i < paragraph.size()) {
+            // The next piece: a word with the spaces before it, or one character where
+            // the text has no spaces to break at.
+            std::size_t next = i;
+            while (next < paragraph.size() && paragraph[next] == L' ') ++next;
+            const std::size_t wordEnd = paragraph.find(L' ', next);
+            std::size_t pieceEnd = wordEnd == std::wstring_view::npos ? paragraph.size() : wordEnd;
+            std::wstring candidate = line + std::wstring(paragraph.substr(i, pieceEnd - i));
+            if (line.empty() || measure(candidate) <= maxWidth) {
+                if (line.empty() && measure(candidate) > maxWidth) {
+                    // One word wider than a line: as many characters as fit, at least one.
+                    std::size_t fit = next + 1;
+                    while (fit < pieceEnd && measure(paragraph.substr(next, fit + 1 - next)) <= maxWidth) ++fit;
+                    lines.emplace_back(paragraph.substr(next, fit - next));
+                    i = fit;
+                    continue;
+                }
+                line = std::move(candidate);
+                i = pieceEnd;
+                continue;
+            }
+            lines.push_back(std::move(line));
+            line.clear();
+            i = next; // the spaces at a break are dropped
+        }
+        if (!line.empty() || paragraph.empty()) lines.push_back(std::move(line));
+        if (end == text.size()) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& labels, bool dark, float s, PromptPart hot,
+                PromptPart focused) {
+    Canvas canvas(target);
+    canvas.Clear(0);
+    const Color panel = dark ? Color{40, 40, 42, 250} : Color{246, 246, 246, 250};
+    const Color text = dark ? Color{238, 238, 238, 255} : Color{28, 28, 30, 255};
+    const Color button = dark ? Color{70, 70, 74, 255} : Color{255, 255, 255, 255};
+    const Color border = dark ? Color{255, 255, 255, 50} : Color{0, 0, 0, 45};
+    const Color accent{10, 100, 214, 255};
+    const float radius = 10.0f * s, small = 6.0f * s;
+    canvas.FillRoundedRect({0, 0, static_cast<float>(l.width), static_cast<float>(l.height)}, radius, panel);
+    canvas.StrokeRoundedRect({0, 0, static_cast<float>(l.width), static_cast<float>(l.height)}, radius, std::max(1.0f, s),
+                             border);
+    if (!l.title.Empty()) canvas.DrawCoverage(labels.title, l.title.x, l.title.y, text);
+    int lineY = l.message.y;
+    for (const Bitmap& line : labels.message) {
+        canvas.DrawCoverage(line, l.message.x, lineY, text);
+        lineY += labels.lineHeight;
+    }
+
+    const auto plainButton = [&](const RectI& box, PromptPart part) {
+        Color fill = button;
+        if (hot == part) fill = dark ? Color{90, 90, 96, 255} : Color{232, 232, 236, 255};
+        canvas.FillRoundedRect(F(box), small, fill);
+        canvas.StrokeRoundedRect(F(box), small, std::max(1.0f, s), border);
+    };
+    if (!l.choice.Empty()) {
+        plainButton(l.choice, PromptPart::Choice);
+        // Its value, and an arrow saying it opens a list.
+        canvas.DrawCoverage(labels.choice, l.choice.x + Scaled(12, s),
+                            l.choice.y + (l.choice.height - labels.choice.Height()) / 2, text);
+        const float ax = static_cast<float>(l.choice.Right()) - 14.0f * s;
+        const float ay = static_cast<float>(l.choice.y) + static_cast<float>(l.choice.height) / 2.0f;
+        canvas.StrokeLine({ax - 3.5f * s, ay - 1.8f * s}, {ax, ay + 1.8f * s}, 1.5f * s, text);
+        canvas.StrokeLine({ax, ay + 1.8f * s}, {ax + 3.5f * s, ay - 1.8f * s}, 1.5f * s, text);
+        if (!labels.countdown.Empty())
+            canvas.DrawCoverage(labels.countdown, l.countdown.x,
+                                l.countdown.y + (l.countdown.height - labels.countdown.Height()) / 2, accent);
+    }
+    plainButton(l.cancel, PromptPart::Cancel);
+    Centred(canvas, labels.cancel, l.cancel, text);
+    canvas.FillRoundedRect(F(l.confirm), small, hot == PromptPart::Confirm ? Color{30, 118, 230, 255} : accent);
+    Centred(canvas, labels.confirm, l.confirm, {255, 255, 255, 255});
+
+    // The keyboard's place: a ring just outside the focused button.
+    const RectI* ring = focused == PromptPart::Choice ? &l.choice
+                        : focused == PromptPart::Cancel ? &l.cancel
+                        : focused == PromptPart::Confirm ? &l.confirm
+                                                         : nullptr;
+    if (ring && !ring->Empty()) {
+        const float out = 2.5f * s;
+        canvas.StrokeRoundedRect({static_cast<float>(ring->x) - out, static_cast<float>(ring->y) - out,
+                                  static_cast<float>(ring->width) + 2 * out, static_cast<float>(ring->height) + 2 * out},
+                                 small + out, std::max(1.5f, 2.0f * s), dark ? Color{120, 170, 255, 255} : accent);
+    }
+}
+
+foundation::AccessibleTree BuildPromptTree(const PromptLayout& l, const PromptWords& words, int originX, int originY,
+                                           PromptPart focused) {
+    using foundation::AccessibleElement;
+    using foundation::AccessibleRole;
+    using foundation::AccessibleState;
+    AccessibleElement root;
+    root.role = AccessibleRole::Window;
+    root.name = words.title.empty() ? words.message : words.title;
+    root.description = words.message;
+    root.bounds = {originX, originY, l.width, l.height};
+    foundation::AccessibleTree tree(std::move(root));
+    const auto box = [&](const RectI& r) { return foundation::AccessibleRect{originX + r.x, originY + r.y, r.width, r.height}; };
+    AccessibleElement message;
+    message.id = kPromptMessageId;
+    message.role = AccessibleRole::StaticText;
+    message.name = words.message;
+    message.bounds = box(l.message);
+    tree.Add(std::move(message));
+    const auto button = [&](PromptPart part, const RectI& r, const std::wstring& name, AccessibleRole role) {
+        AccessibleElement e;
+        e.id = PromptPartId(part);
+        e.role = role;
+        e.name = name;
+        e.bounds = box(r);
+        e.defaultAction = words.press;
+        e.state = AccessibleState::Focusable;
+        if (part == focused) e.state |= AccessibleState::Focused;
+        if (role == AccessibleRole::MenuButton) {
+            e.value = words.choice;
+            e.state |= AccessibleState::HasPopup | AccessibleState::Collapsed;
+        }
+        tree.Add(std::move(e));
+    };
+    if (!l.choice.Empty()) {
+        button(PromptPart::Choice, l.choice, words.choice, AccessibleRole::MenuButton);
+        if (!words.countdown.empty()) {
+            AccessibleElement left;
+            left.id = kPromptCountdownId;
+            left.role = AccessibleRole::StaticText;
+            left.name = words.countdown;
+            left.bounds = box(l.countdown);
+            tree.Add(std::move(left));
+        }
+    }
+    button(PromptPart::Cancel, l.cancel, words.cancel, AccessibleRole::PushButton);
+    button(PromptPart::Confirm, l.confirm, words.confirm, AccessibleRole::PushButton);
+    tree.Seal();
+    return tree;
+}
+
+} // namespace kestrana::gfx

@@ -1,0 +1,79 @@
+#pragma once
+// The program's one prompt: a themed panel with a title, a question wrapped to a few
+// lines, an optional choice button (with a countdown beside it), Cancel and Confirm. Its
+// layout, picture, keyboard order and what a screen reader reads of it.
+
+#include "foundation/accessible_tree.h"
+#include "gfx/bitmap.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrana::gfx {
+
+struct PromptLayout {
+    int width = 0;
+    int height = 0;
+    RectI title;     // empty without a title
+    RectI message;
+    RectI choice;    // empty without a choice button
+    RectI countdown; // the time left, right of the choice button
+    RectI cancel;
+    RectI confirm;
+};
+
+// `titleHeight` 0: no title. `messageWidth` and `messageHeight` are the wrapped
+// question's; `choiceWidth` 0: no choice button.
+[[nodiscard]] PromptLayout LayOutPrompt(float scale, int titleHeight, int messageWidth, int messageHeight,
+                                        int choiceWidth);
+// The widest a question line may be before it wraps.
+[[nodiscard]] int PromptTextWidth(float scale);
+
+enum class PromptPart : std::uint8_t { None, Choice, Cancel, Confirm };
+[[nodiscard]] PromptPart PromptPartAt(const PromptLayout& layout, int x, int y);
+// Tab order: the choice button (when there is one), Cancel, Confirm; `step` +1 or -1, wrapping.
+[[nodiscard]] PromptPart NextPromptPart(const PromptLayout& layout, PromptPart from, int step);
+
+// Breaks a text into lines no wider than `maxWidth`: at spaces where there are any, else
+// between characters (texts without spaces, such as Chinese); explicit line breaks kept.
+[[nodiscard]] std::vector<std::wstring> WrapLines(std::wstring_view text, int maxWidth,
+                                                  const std::function<int(std::wstring_view)>& measure);
+
+// Coverage masks of the texts; the question one per wrapped line.
+struct PromptLabels {
+    Bitmap title;
+    std::vector<Bitmap> message;
+    int lineHeight = 0;
+    Bitmap choice;
+    Bitmap countdown;
+    Bitmap cancel;
+    Bitmap confirm;
+};
+
+void DrawPrompt(Bitmap& target, const PromptLayout& layout, const PromptLabels& labels, bool dark, float scale,
+                PromptPart hot, PromptPart focused);
+
+struct PromptWords {
+    std::wstring title;
+    std::wstring message;
+    std::wstring choice; // the choice button's value
+    std::wstring countdown;
+    std::wstring cancel;
+    std::wstring confirm;
+    std::wstring press = L"Press";
+};
+
+// The element id of a part: the parts never move while the prompt is open.
+[[nodiscard]] constexpr foundation::AccessibleId PromptPartId(PromptPart part) {
+    return static_cast<foundation::AccessibleId>(part);
+}
+inline constexpr foundation::AccessibleId kPromptMessageId = 10;
+inline constexpr foundation::AccessibleId kPromptCountdownId = 11;
+
+[[nodiscard]] foundation::AccessibleTree BuildPromptTree(const PromptLayout& layout, const PromptWords& words, int originX,
+                                                         int originY, PromptPart focused);
+
+} // namespace kestrana::gfx

@@ -1,0 +1,267 @@
+#include "gfx/win32/prompt_window.h"
+
+#include "foundation/diagnostic_log.h"
+#include "foundation/win32/accessible_host.h"
+#include "foundation/win32/shell_window.h"
+#include "gfx/prompt.h"
+#include "gfx/win32/layered_window_surface.h"
+
+#include <windowsx.h>
+
+#include <memory>
+
+namespace kestrana::gfx {
+namespace {
+
+constexpr wchar_t kPromptProperty[] = L"KestranaPromptPtr";
+constexpr UINT_PTR kTimerCountdown = 1;
+// A reader pressed a part (wParam); posted so the prompt's own loop carries it out.
+constexpr UINT kMsgReaderPress = WM_APP + 1;
+
+class Prompt;
+
+LRESULT CALLBACK PromptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+class Prompt {
+public:
+    Prompt(const PromptRequest& request, TextRenderer& text) : m_request(request), m_text(text) {
+        const float s = request.scale;
+        TextStyle style;
+        style.size = 13.0f * s;
+        style.color = {255, 255, 255, 255};
+        TextStyle title = style;
+        title.size = 14.0f * s;
+        title.weight = 600;
+        m_style = style;
+        if (!request.title.empty()) m_labels.title = m_text.Draw(request.title, title);
+        // The question wrapped to the prompt's width, its lines stacked into one mask.
+        const auto lines = WrapLines(request.message, PromptTextWidth(s),
+                                     [&](std::wstring_view line) { return m_text.Measure(line, style).width; });
+        int width = 0;
+        m_labels.lineHeight = m_text.Measure(L"Ag", style).height;
+        for (const auto& line : lines) {
+            m_labels.message.push_back(m_text.Draw(line, style));
+            width = std::max(width, m_labels.message.back().Width());
+        }
+        const int height = m_labels.lineHeight * static_cast<int>(lines.size());
+        m_labels.cancel = m_text.Draw(request.cancel, style);
+        m_labels.confirm = m_text.Draw(request.confirm, style);
+        int choiceWidth = 0;
+        if (request.choice.value) {
+            m_labels.choice = m_text.Draw(request.choice.value(), style);
+            choiceWidth = std::max(m_labels.choice.Width(), 1);
+            for (const auto& value : request.choice.values)
+                choiceWidth = std::max(choiceWidth, m_text.Measure(value, style).width);
+        }
+        m_layout = LayOutPrompt(s, m_labels.title.Empty() ? 0 : m_labels.title.Height(), width, height, choiceWidth);
+        // Confirm answers Enter, as it always has; Tab reaches the others.
+        m_focused = PromptPart::Confirm;
+    }
+
+    bool Run() {
+        kestrana::win32::RegisterWindowClass(m_request.className, PromptProc, 0);
+        kestrana::win32::ShellWindowRequest request;
+        request.className = m_request.className;
+        request.title = m_request.title.empty() ? m_request.message : m_request.title;
+        const RECT& screen = m_request.screen;
+        request.x = (screen.left + screen.right - m_layout.width) / 2;
+        request.y = screen.top + (screen.bottom - screen.top) / 3 - m_layout.height / 2;
+        request.width = m_layout.width;
+        request.height = m_layout.height;
+        request.layered = true;
+        request.toolWindow = true;
+        request.topmost = true;
+        request.owner = m_request.owner;
+        request.noRedirectionBitmap = true;
+        request.createOnThisThread = true;
+        m_window = kestrana::win32::CreateShellWindow(request);
+        if (!m_window) {
+            foundation::LogFailure(m_request.logName, L"the prompt window could not be made");
+            return false;
+        }
+        m_at = {request.x, request.y};
+        ::SetPropW(m_window, kPromptProperty, this);
+        m_picture = Bitmap(m_layout.width, m_layout.height);
+        RefreshChoice();
+        Draw();
+        ::ShowWindow(m_window, SW_SHOW);
+        ::SetForegroundWindow(m_window);
+        ::SetFocus(m_window);
+        while (!m_done) {
+            MSG msg{};
+            const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0 || got == -1) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                break;
+            }
+            if (msg.hwnd == m_window && Handle(msg)) continue;
+            // Keys typed while another of our windows has the focus still answer the prompt.
+            if (msg.message == WM_KEYDOWN && OnKey(static_cast<UINT>(msg.wParam))) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::KillTimer(m_window, kTimerCountdown);
+        m_reader.reset();
+        ::RemovePropW(m_window, kPromptProperty);
+        ::DestroyWindow(m_window);
+        return m_confirmed;
+    }
+
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam) {
+        if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT) && static_cast<LONG>(lParam) != -25)
+            return ::DefWindowProcW(m_window, WM_GETOBJECT, wParam, lParam);
+        if (!m_reader) {
+            kestrana::win32::AccessibleActions actions;
+            actions.invoke = [this](foundation::AccessibleId id) {
+                return ::PostMessageW(m_window, kMsgReaderPress, id, 0) != FALSE;
+            };
+            m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
+                m_window, [this] { return std::optional<foundation::AccessibleTree>(Tree()); }, std::move(actions));
+        }
+        if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
+        return ::DefWindowProcW(m_window, WM_GETOBJECT, wParam, lParam);
+    }
+
+private:
+    foundation::AccessibleTree Tree() const {
+        PromptWords words;
+        words.title = m_request.title;
+        words.message = m_request.message;
+        words.choice = m_request.choice.value ? m_request.choice.value() : std::wstring();
+        words.countdown = m_countdownText;
+        words.cancel = m_request.cancel;
+        words.confirm = m_request.confirm;
+        return BuildPromptTree(m_layout, words, m_at.x, m_at.y, m_focused);
+    }
+
+    void Press(PromptPart part) {
+        switch (part) {
+        case PromptPart::Confirm: m_done = m_confirmed = true; break;
+        case PromptPart::Cancel: m_done = true; break;
+        case PromptPart::Choice: Choose(); break;
+        case PromptPart::None: break;
+        }
+    }
+
+    bool OnKey(UINT key) {
+        const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+        switch (key) {
+        case VK_ESCAPE: m_done = true; return true;
+        case VK_RETURN:
+        case VK_SPACE: Press(m_focused); return true;
+        case VK_TAB: Focus(NextPromptPart(m_layout, m_focused, shift ? -1 : 1)); return true;
+        case VK_LEFT:
+        case VK_UP: Focus(NextPromptPart(m_layout, m_focused, -1)); return true;
+        case VK_RIGHT:
+        case VK_DOWN: Focus(NextPromptPart(m_layout, m_focused, 1)); return true;
+        default: return false;
+        }
+    }
+
+    void Focus(PromptPart part) {
+        if (part == m_focused) return;
+        m_focused = part;
+        Draw();
+        if (m_reader) m_reader->FocusChanged(PromptPartId(part));
+    }
+
+    bool Handle(const MSG& msg) {
+        switch (msg.message) {
+        case WM_MOUSEMOVE: {
+            const PromptPart hot = PromptPartAt(m_layout, GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam));
+            if (hot != m_hot) {
+                m_hot = hot;
+                Draw();
+            }
+            return true;
+        }
+        case WM_LBUTTONUP:
+            Press(PromptPartAt(m_layout, GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)));
+            return true;
+        case kMsgReaderPress:
+            Press(static_cast<PromptPart>(msg.wParam));
+            return true;
+        case WM_TIMER:
+            if (msg.wParam != kTimerCountdown) return false;
+            if (m_request.choice.tick && m_request.choice.tick()) {
+                m_done = m_confirmed = true;
+                return true;
+            }
+            RefreshChoice();
+            Draw();
+            return true;
+        default: return false;
+        }
+    }
+
+    void Choose() {
+        if (!m_request.choice.choose) return;
+        const POINT anchor{m_at.x + m_layout.choice.x, m_at.y + m_layout.choice.Bottom()};
+        m_request.choice.choose(m_window, anchor, m_at.y + m_layout.choice.y);
+        RefreshChoice();
+        Draw();
+        if (m_reader) m_reader->Changed();
+    }
+
+    // The choice's value and countdown as they are now; the timer runs while one counts.
+    void RefreshChoice() {
+        if (!m_request.choice.value) return;
+        m_labels.choice = m_text.Draw(m_request.choice.value(), m_style);
+        m_countdownText = m_request.choice.countdown ? m_request.choice.countdown() : std::wstring();
+        m_labels.countdown = m_countdownText.empty() ? Bitmap() : m_text.Draw(m_countdownText, m_style);
+        if (!m_countdownText.empty()) ::SetTimer(m_window, kTimerCountdown, 1000, nullptr);
+        else ::KillTimer(m_window, kTimerCountdown);
+        if (m_reader) m_reader->ValueChanged(kPromptCountdownId);
+    }
+
+    void Draw() {
+        DrawPrompt(m_picture, m_layout, m_labels, m_request.dark, m_request.scale, m_hot, m_focused);
+        m_surface.Present(m_window, m_picture, m_at);
+    }
+
+    const PromptRequest& m_request;
+    TextRenderer& m_text;
+    TextStyle m_style;
+    PromptLayout m_layout;
+    PromptLabels m_labels;
+    std::wstring m_countdownText;
+    PromptPart m_hot = PromptPart::None;
+    PromptPart m_focused = PromptPart::Confirm;
+    HWND m_window = nullptr;
+    POINT m_at{};
+    Bitmap m_picture;
+    LayeredWindowSurface m_surface;
+    std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
+    bool m_done = false;
+    bool m_confirmed = false;
+};
+
+LRESULT CALLBACK PromptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* prompt = static_cast<Prompt*>(::GetPropW(window, kPromptProperty));
+    if (!prompt) return ::DefWindowProcW(window, message, wParam, lParam);
+    try {
+        switch (message) {
+        case WM_NCHITTEST: return HTCLIENT;
+        case WM_ERASEBKGND: return 1;
+        case WM_GETOBJECT: return prompt->OnGetObject(wParam, lParam);
+        default: break;
+        }
+    } catch (...) {
+        foundation::LogCaught("prompt window");
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+bool RunPrompt(const PromptRequest& request, TextRenderer& text) noexcept {
+    try {
+        Prompt prompt(request, text);
+        return prompt.Run();
+    } catch (...) {
+        foundation::LogCaught(request.logName);
+        return false;
+    }
+}
+
+} // namespace kestrana::gfx

@@ -1,0 +1,44 @@
+#pragma once
+// Shows the program's prompt (see gfx/prompt.h) centred on a screen and waits, in a
+// nested message loop on the user-interface thread, until the user confirms or cancels
+// with the mouse, the keyboard (Tab, arrows, Enter, Space, Escape) or a screen reader.
+
+#include "gfx/text_renderer.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kestrana::gfx {
+
+// An optional choice button beside the question (the power prompt's delay), with a
+// countdown that can end the prompt as confirmed.
+struct PromptChoice {
+    std::function<std::wstring()> value;                       // the button's text now
+    std::vector<std::wstring> values;                          // every text it can show: its width fits the widest
+    std::function<void(HWND owner, POINT anchor, int flipY)> choose; // opens its list
+    std::function<std::wstring()> countdown;                   // the time left; empty when none runs
+    std::function<bool()> tick;                                // once a second while counting: true when it ran out
+};
+
+struct PromptRequest {
+    std::wstring title; // may be empty
+    std::wstring message;
+    std::wstring cancel;
+    std::wstring confirm;
+    float scale = 1.0f;
+    bool dark = false;
+    RECT screen{};            // the screen it is centred on (a third down)
+    HWND owner = nullptr;     // keeps the prompt above it; may be null
+    std::wstring className = L"KestranaPrompt";
+    const char* logName = "prompt"; // for the diagnostic log
+    PromptChoice choice;      // without `value`, no choice button
+};
+
+// True when confirmed (or the countdown ran out); false on Cancel, Escape, or when the
+// prompt could not be shown (logged).
+[[nodiscard]] bool RunPrompt(const PromptRequest& request, TextRenderer& text) noexcept;
+
+} // namespace kestrana::gfx

@@ -1,0 +1,113 @@
+#include "gfx/prompt.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kestrana::gfx {
+namespace {
+
+// Ten pixels a character.
+int Measure(std::wstring_view text) { return static_cast<int>(text.size()) * 10; }
+
+TEST(PromptWrap, BreaksAtSpacesThenBetweenCharactersAndKeepsLineBreaks) {
+    const auto lines = WrapLines(L"Are you sure you want to erase it?", 120, Measure);
+    ASSERT_EQ(lines, (std::vector<std::wstring>{L"Are you sure", L"you want to", L"erase it?"}));
+
+    // A word longer than a line, and a text without spaces (as Chinese is written).
+    EXPECT_EQ(WrapLines(L"ab abcdefghijklmn cd", 60, Measure),
+              (std::vector<std::wstring>{L"ab", L"abcdef", L"ghijkl", L"mn cd"}));
+    EXPECT_EQ(WrapLines(L"您确定要永久清除废纸篓中的项目吗", 50, Measure),
+              (std::vector<std::wstring>{L"您确定要永", L"久清除废纸", L"篓中的项目", L"吗"}));
+
+    EXPECT_EQ(WrapLines(L"first\r\n\nsecond", 200, Measure), (std::vector<std::wstring>{L"first", L"", L"second"}));
+    // Narrower than one character: still one character a line, never an endless loop.
+    EXPECT_EQ(WrapLines(L"abc", 3, Measure), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+    EXPECT_EQ(WrapLines(L"", 100, Measure), (std::vector<std::wstring>{L""}));
+
+    for (const std::wstring text : {L"a bb ccc dddd eeeee ffffff ggggggg", L"x  y   z    spaced", L"one"}) {
+        for (int width : {10, 35, 70, 1000}) {
+            std::wstring joined;
+            for (const auto& line : WrapLines(text, width, Measure)) {
+                EXPECT_TRUE(Measure(line) <= width || line.size() == 1) << "'" << std::string(line.begin(), line.end())
+                                                                         << "' at " << width;
+                joined += line;
+            }
+            // Only spaces are ever dropped.
+            std::wstring letters, kept;
+            for (wchar_t c : text)
+                if (c != L' ') letters += c;
+            for (wchar_t c : joined)
+                if (c != L' ') kept += c;
+            EXPECT_EQ(kept, letters);
+        }
+    }
+}
+
+TEST(PromptLayout, PartsTheirOrderAndTheKeyboardsRound) {
+    const PromptLayout plain = LayOutPrompt(1.0f, 0, 200, 36, 0);
+    EXPECT_TRUE(plain.title.Empty());
+    EXPECT_TRUE(plain.choice.Empty());
+    EXPECT_LT(plain.cancel.Right(), plain.confirm.x); // Confirm on the right
+    EXPECT_GE(plain.cancel.y, plain.message.Bottom());
+    EXPECT_EQ(PromptPartAt(plain, plain.confirm.x + 1, plain.confirm.y + 1), PromptPart::Confirm);
+    EXPECT_EQ(PromptPartAt(plain, plain.cancel.x + 1, plain.cancel.y + 1), PromptPart::Cancel);
+    EXPECT_EQ(PromptPartAt(plain, plain.message.x + 1, plain.message.y + 1), PromptPart::None);
+    EXPECT_EQ(NextPromptPart(plain, PromptPart::Confirm, 1), PromptPart::Cancel);
+    EXPECT_EQ(NextPromptPart(plain, PromptPart::Cancel, 1), PromptPart::Confirm);
+    EXPECT_EQ(NextPromptPart(plain, PromptPart::Choice, 1), PromptPart::Cancel); // none here: the first part
+
+    const PromptLayout full = LayOutPrompt(2.0f, 30, 2000, 108, 80);
+    EXPECT_EQ(full.width, PromptTextWidth(2.0f) + 2 * 44); // a long question wraps at the prompt's width
+    EXPECT_GE(full.message.y, full.title.Bottom());
+    EXPECT_GE(full.choice.y, full.message.Bottom());
+    EXPECT_GE(full.cancel.y, full.choice.Bottom());
+    EXPECT_EQ(full.height, full.confirm.Bottom() + 44);
+    EXPECT_EQ(NextPromptPart(full, PromptPart::Confirm, 1), PromptPart::Choice);
+    EXPECT_EQ(NextPromptPart(full, PromptPart::Choice, -1), PromptPart::Confirm);
+    EXPECT_EQ(NextPromptPart(full, PromptPart::Cancel, -1), PromptPart::Choice);
+}
+
+TEST(PromptPicture, TheFocusRingFollowsTheKeyboard) {
+    const PromptLayout layout = LayOutPrompt(1.0f, 0, 200, 18, 0);
+    Bitmap onConfirm(layout.width, layout.height), onCancel(layout.width, layout.height);
+    PromptLabels labels;
+    DrawPrompt(onConfirm, layout, labels, false, 1.0f, PromptPart::None, PromptPart::Confirm);
+    DrawPrompt(onCancel, layout, labels, false, 1.0f, PromptPart::None, PromptPart::Cancel);
+    // Just above each button's top edge, in its middle.
+    const auto above = [](const Bitmap& b, const RectI& r) { return b.At(r.x + r.width / 2, r.y - 2); };
+    EXPECT_NE(above(onConfirm, layout.confirm), above(onCancel, layout.confirm));
+    EXPECT_NE(above(onConfirm, layout.cancel), above(onCancel, layout.cancel));
+    EXPECT_EQ(above(onConfirm, layout.cancel), onConfirm.At(layout.cancel.x + layout.cancel.width / 2, layout.message.y));
+}
+
+TEST(PromptTree, ReadsTheQuestionAndTheButtonsWhereTheyAre) {
+    const PromptLayout layout = LayOutPrompt(1.0f, 20, 200, 18, 60);
+    PromptWords words;
+    words.title = L"Trash";
+    words.message = L"Erase the items?";
+    words.choice = L"5 minutes";
+    words.countdown = L"04:59";
+    words.cancel = L"Cancel";
+    words.confirm = L"Empty Trash";
+    const auto tree = BuildPromptTree(layout, words, 300, 200, PromptPart::Cancel);
+    EXPECT_EQ(tree.Root().name, L"Trash");
+    EXPECT_EQ(tree.Root().bounds, (foundation::AccessibleRect{300, 200, layout.width, layout.height}));
+    ASSERT_TRUE(tree.Focused());
+    EXPECT_EQ(*tree.Focused(), PromptPartId(PromptPart::Cancel));
+    const auto* confirm = tree.Find(PromptPartId(PromptPart::Confirm));
+    ASSERT_NE(confirm, nullptr);
+    EXPECT_EQ(confirm->name, L"Empty Trash");
+    EXPECT_EQ(confirm->bounds.x, 300 + layout.confirm.x);
+    const auto* choice = tree.Find(PromptPartId(PromptPart::Choice));
+    ASSERT_NE(choice, nullptr);
+    EXPECT_EQ(choice->role, foundation::AccessibleRole::MenuButton);
+    EXPECT_EQ(choice->value, L"5 minutes");
+    ASSERT_NE(tree.Find(kPromptCountdownId), nullptr);
+    EXPECT_EQ(tree.Find(kPromptMessageId)->name, L"Erase the items?");
+    // The tab order is the children's order.
+    EXPECT_EQ(tree.Sibling(PromptPartId(PromptPart::Cancel), 1), PromptPartId(PromptPart::Confirm));
+}
+
+} // namespace
+} // namespace kestrana::gfx
