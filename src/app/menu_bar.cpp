@@ -65,6 +65,7 @@ void MenuBarClockChanged() noexcept {
     try {
         if (auto* bars = g_bars.load()) {
             bars->ClockSettingsChanged();
+            bars->LookSettingsChanged();
             bars->MonitorSettingsChanged(); // the bar page also switches the monitor items
         }
     } catch (...) {

@@ -107,9 +107,59 @@ ControlDescriptor ItemSwitchControl(foundation::ConfigStore& store, const ItemSw
 
 } // namespace
 
-foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, PatternSample sample) {
+namespace {
+
+ControlDescriptor Bar(std::wstring key, ControlKind kind, std::wstring label, std::wstring defaultValue,
+                      SettingEffect effect) {
+    ControlDescriptor control;
+    control.id = L"bar_" + key;
+    control.kind = kind;
+    control.section = L"finder";
+    control.label = SettingText(control.id, std::move(label));
+    control.key = std::move(key);
+    control.defaultValue = std::move(defaultValue);
+    control.effect = effect;
+    return control;
+}
+
+} // namespace
+
+foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, PatternSample sample,
+                                               ScreenChoices screens) {
     foundation::PageDescriptor page{L"menubar", SettingText(L"pagemenubar", L"Menu bar"), {}};
     auto& c = page.controls;
+
+    // Screens: the bars are made again for a change.
+    c.push_back(Bar(L"allscreens", ControlKind::CheckBox, L"A menu bar on every screen", L"0", SettingEffect::MenuBarItems));
+    ControlDescriptor screen = Bar(L"screens", ControlKind::Combo, L"Screen", L"", SettingEffect::MenuBarItems);
+    screen.listChoices = [screens] {
+        std::vector<Choice> choices{{L"", SettingText(L"bar_firstscreen", L"The first screen")}};
+        if (screens)
+            for (auto& choice : screens()) choices.push_back(std::move(choice));
+        return choices;
+    };
+    screen.enableWhen = foundation::EnableWhen{L"bar_allscreens", {L"0"}};
+    c.push_back(std::move(screen));
+
+    // Appearance: applied to the running bars as they are.
+    ControlDescriptor dark = Bar(L"darkmode", ControlKind::Combo, L"Appearance", L"0", SettingEffect::MenuBar);
+    dark.choices = {{L"0", SettingText(L"bar_darkwallpaper", L"Follow the wallpaper")},
+                    {L"1", SettingText(L"bar_darksystem", L"Follow the system's app mode")},
+                    {L"2", SettingText(L"bar_light", L"Light")},
+                    {L"3", SettingText(L"bar_dark", L"Dark")}};
+    c.push_back(std::move(dark));
+    ControlDescriptor show = Bar(L"showmode", ControlKind::Combo, L"Show the bar", L"0", SettingEffect::MenuBar);
+    show.choices = {{L"0", SettingText(L"bar_showalways", L"Always")},
+                    {L"1", SettingText(L"bar_showpointer", L"Hide when the pointer leaves it")},
+                    {L"2", SettingText(L"bar_showcovered", L"Hide when a window reaches under it")}};
+    c.push_back(std::move(show));
+    c.push_back(Bar(L"autocolor", ControlKind::CheckBox, L"Take the colour of the active program", L"0",
+                    SettingEffect::MenuBar));
+    c.push_back(Bar(L"findermenu", ControlKind::CheckBox, L"Show the active program's menus", L"1",
+                    SettingEffect::MenuBarItems));
+    c.push_back(Bar(L"lockbtn", ControlKind::CheckBox, L"Lock the order of the status items", L"0", SettingEffect::None));
+    c.push_back(Bar(L"messageboxshutdown", ControlKind::CheckBox, L"Ask before shutting down or restarting", L"0",
+                    SettingEffect::None));
 
     ControlDescriptor date = Clock(L"datefmt", ControlKind::Combo, L"Date", L"");
     date.listChoices = [&store, sample] { return PresetChoices(DatePresets(store), sample, true); };

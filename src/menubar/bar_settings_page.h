@@ -1,11 +1,13 @@
 #pragma once
-// The settings window's Menu bar page: the clock's date and time patterns, chosen from
-// the language's presets or typed, and whether the time shows seconds.
+// The settings window's Menu bar page: which screens carry a bar, how it looks and hides,
+// the clock's date and time patterns (chosen from the language's presets or typed, with
+// or without seconds) and which status items are shown.
 
 #include "foundation/settings_pages.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace kestrana::foundation {
 class ConfigStore;
@@ -22,6 +24,10 @@ using PatternSample = std::function<std::wstring(const std::wstring& pattern, bo
 [[nodiscard]] std::wstring WithSeconds(std::wstring_view pattern);
 [[nodiscard]] std::wstring WithoutSeconds(std::wstring_view pattern);
 
-[[nodiscard]] foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, PatternSample sample);
+// The screens by device name, as labelled.
+using ScreenChoices = std::function<std::vector<foundation::Choice>()>;
+
+[[nodiscard]] foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, PatternSample sample,
+                                                             ScreenChoices screens);
 
 } // namespace kestrana::menubar

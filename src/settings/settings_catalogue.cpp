@@ -13,7 +13,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(foundation::GeneralSettingsPage(store, ports.autostart));
     pages.Add(dock::DockSettingsPage(store, ports.monitors));
     pages.Add(dock::PreviewSettingsPage());
-    pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample));
+    pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample, ports.monitors));
     pages.Add(launchers::LaunchpadSettingsPage(store, ports.monitors, ports.confirm, ports.padExcluded));
     pages.Add(launchers::FolderStackSettingsPage());
     pages.Add(extras::AnimationSettingsPage(store, ports.animationExcluded));

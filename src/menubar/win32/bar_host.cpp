@@ -697,6 +697,24 @@ void BarHost::ClockSettingsChanged() {
         if (HWND target = m_clock->target.load()) ::PostMessageW(target, kMsgClockText, 0, 0);
 }
 
+void BarHost::LookSettingsChanged() {
+    auto& store = Store();
+    const DarkMode dark = DarkModeFromSetting(store.ReadInt(L"finder", L"darkmode"));
+    const ShowMode show = ShowModeFromSetting(store.ReadInt(L"finder", L"showmode"));
+    const bool autoColor = store.ReadInt(L"finder", L"autocolor") == 1;
+    const bool lookChanged = dark != m_darkMode || autoColor != m_autoColor;
+    const bool colourPass = autoColor != m_autoColor;
+    const bool showChanged = show != m_showMode;
+    m_darkMode = dark;
+    m_autoColor = autoColor;
+    m_showMode = show;
+    for (auto& bar : m_bars) {
+        if (colourPass) bar->ForegroundChanged();
+        if (lookChanged) bar->ApplyLook();
+        if (showChanged) bar->ApplyShowMode();
+    }
+}
+
 void BarHost::StopClock() {
     if (!m_clock) return;
     m_clock->stop = true;

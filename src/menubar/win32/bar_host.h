@@ -141,6 +141,9 @@ public:
     void Rebuild();
     // The clock's patterns changed in the settings: every bar shows the new text at once.
     void ClockSettingsChanged();
+    // The settings page changed the appearance, the hide mode or the colour pass: applied
+    // to the running bars.
+    void LookSettingsChanged();
     // The bar of the primary screen (or the first) takes the keyboard.
     void TakeKeyboard();
     // The rounded corners of the screen `deviceName` ("\\.\DISPLAY1"), remembered for

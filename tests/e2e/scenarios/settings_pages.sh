@@ -63,6 +63,15 @@ for pass in English Chinese dark; do
                     sleep 0.5
                 done
                 ! kdrv acc-tree "$bar" | grep -q "	Wi-Fi	" || e2e_fail "the Wi-Fi item stayed on the bar after it was switched off"
+                # Its appearance set to dark there turns the running bar dark.
+                look=$(kdrv children "$settings" | awk -F'\t' '$1 ~ /ComboBox visible=1/ && $2 == "Follow the wallpaper" { split($1, f, " "); print f[1] }')
+                [ -n "$look" ] || e2e_fail "no appearance choice on the Menu bar page"
+                kdrv send "$look" 334 3 0 >/dev/null                             # CB_SETCURSEL: Dark
+                kdrv send "$settings" 273 $((1 << 16)) "$look" >/dev/null        # CBN_SELCHANGE
+                e2e_text "$E2E_BASE/config.ini" | grep -qx "darkmode=3" || e2e_fail "the appearance did not write darkmode=3"
+                sleep 0.5
+                read -r br bg bb < <(e2e_pixel "$(e2e_screenshot bar-dark)" 960 4 | tr ',' ' ')
+                [ $((br + bg + bb)) -lt 300 ] || e2e_fail "the bar did not turn dark ($br $bg $bb)"
             fi
         fi
     done

@@ -86,6 +86,12 @@ TEST_F(SettingsPagesTest, EachControlWritesItsOwnKey) {
         {L"menubar", L"timefmt", L"h:mm tt", L"findertime", L"timefmt", SettingEffect::MenuBar},
         {L"menubar", L"datefmt_customenable", L"1", L"findertime", L"datefmt_customenable", SettingEffect::MenuBar},
         {L"menubar", L"datefmt_custom", L"yyyy MMM", L"findertime", L"datefmt_custom", SettingEffect::MenuBar},
+        {L"menubar", L"bar_allscreens", L"1", L"finder", L"allscreens", SettingEffect::MenuBarItems},
+        {L"menubar", L"bar_darkmode", L"3", L"finder", L"darkmode", SettingEffect::MenuBar},
+        {L"menubar", L"bar_showmode", L"2", L"finder", L"showmode", SettingEffect::MenuBar},
+        {L"menubar", L"bar_autocolor", L"1", L"finder", L"autocolor", SettingEffect::MenuBar},
+        {L"menubar", L"bar_findermenu", L"0", L"finder", L"findermenu", SettingEffect::MenuBarItems},
+        {L"menubar", L"bar_messageboxshutdown", L"1", L"finder", L"messageboxshutdown", SettingEffect::None},
     };
     for (const auto& c : cases) {
         const std::string name = foundation::ToUtf8(c.control);
@@ -152,6 +158,26 @@ TEST_F(SettingsPagesTest, SizesBelongToTheChosenMonitor) {
     EXPECT_EQ(model.Read(maximum), L"150");
     store.WriteInt(L"DISPLAY1", L"defaultsize", 0); // 0 counts as absent, as the dock reads it
     EXPECT_EQ(model.Read(size), L"48");
+}
+
+TEST_F(SettingsPagesTest, TheMenuBarsScreenIsChosenOnlyWithoutABarOnEveryScreen) {
+    const auto& page = Page(L"menubar");
+    const auto& screen = Control(L"menubar", L"bar_screens");
+    EXPECT_TRUE(model.Enabled(page, screen));
+    ASSERT_TRUE(screen.listChoices);
+    const auto choices = screen.listChoices();
+    ASSERT_EQ(choices.size(), 3u); // the first screen, then each by name
+    EXPECT_EQ(choices[0].value, L"");
+    EXPECT_EQ(choices[2].value, L"\\\\.\\DISPLAY2");
+    EXPECT_EQ(Write(L"menubar", L"bar_screens", L"\\\\.\\DISPLAY2").status, WriteStatus::Written);
+    EXPECT_EQ(store.ReadString(L"finder", L"screens"), L"\\\\.\\DISPLAY2");
+    EXPECT_EQ(Write(L"menubar", L"bar_allscreens", L"1").status, WriteStatus::Written);
+    EXPECT_FALSE(model.Enabled(page, screen));
+    // Appearance and hiding take only their own values.
+    const std::string before = ConfigText();
+    EXPECT_EQ(Write(L"menubar", L"bar_darkmode", L"4").status, WriteStatus::Refused);
+    EXPECT_EQ(Write(L"menubar", L"bar_showmode", L"3").status, WriteStatus::Refused);
+    EXPECT_EQ(ConfigText(), before);
 }
 
 TEST_F(SettingsPagesTest, PageRulesEnableControlsAndRefuseConflictingModes) {
