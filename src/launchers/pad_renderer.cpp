@@ -76,6 +76,13 @@ void SpreadOut(const gfx::Bitmap& small, gfx::Bitmap& full, int width, int heigh
 
 } // namespace
 
+PadBackdropLook BackdropLook(const themes::SurfaceAppearance& theme, float scale) {
+    constexpr float kDefaultBlur = 48.0f;
+    const gfx::Color plate{8, 10, 16, 120};
+    if (!theme.enabled) return {static_cast<int>(kDefaultBlur * scale), plate};
+    return {static_cast<int>(theme.blur * scale), theme.launchpadBackdrop ? plate : gfx::Color{0, 0, 0, 0}};
+}
+
 void PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
                                gfx::Color tint) {
     if (desktop.Empty() || width <= 0 || height <= 0) {
@@ -94,8 +101,8 @@ void PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int
         gfx::Canvas canvas(small);
         canvas.DrawBitmap(desktop, {0, 0, static_cast<float>(w), static_cast<float>(h)});
     }
-    gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / kBackdropShrink), small.Bounds());
-    {
+    if (blurRadius > 0) gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / kBackdropShrink), small.Bounds());
+    if (tint.a > 0) {
         gfx::Canvas canvas(small);
         canvas.FillRect({0, 0, static_cast<float>(w), static_cast<float>(h)}, tint);
     }

@@ -10,6 +10,7 @@
 #include "gfx/text_renderer.h"
 #include "launchers/pad_rules.h"
 #include "launchers/pad_view.h"
+#include "themes/surface_appearance.h"
 
 #include <cstdint>
 #include <map>
@@ -18,6 +19,15 @@
 #include <unordered_map>
 
 namespace kestrana::launchers {
+
+// How the desktop under the Launchpad is shown. By default it is blurred and darkened;
+// with the themed backdrop switched on ("enable_launchpad") its blur amount is the
+// theme's, and the dark plate over it stays only with "enable_launchpad_backdrop".
+struct PadBackdropLook {
+    int blurRadius = 0; // pixels on this screen; 0 leaves the copy sharp
+    gfx::Color tint{0, 0, 0, 0};
+};
+[[nodiscard]] PadBackdropLook BackdropLook(const themes::SurfaceAppearance& theme, float scale);
 
 struct PadTexts {
     std::wstring searchHint = L"Search";

@@ -278,10 +278,10 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     gfx::Bitmap desktop(copyWidth, copyHeight);
     std::memcpy(desktop.Pixels().data(), bits, desktop.Pixels().size_bytes());
     for (auto& pixel : desktop.Pixels()) pixel |= 0xFF000000u; // the screen has no alpha
-    const int blur = m_services.settings.ReadInt(L"themes", L"blur_launchpad");
+    const PadBackdropLook look =
+        BackdropLook(themes::ReadSurfaceAppearance(m_services.settings, themes::Surface::Launchpad), scale);
     const LARGE_INTEGER made = Stamp();
-    PadRenderer::MakeBackdrop(desktop, m_backdrop, width, height,
-                              static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale), gfx::Color{8, 10, 16, 120});
+    PadRenderer::MakeBackdrop(desktop, m_backdrop, width, height, look.blurRadius, look.tint);
     m_blurMs = MillisecondsSince(made);
 }
 

@@ -260,6 +260,48 @@ TEST(PadView, WheelSwipesAndDotsTurnPagesOnlyWhenNothingElseIsUnderWay) {
     EXPECT_EQ(world.view.Page(), 1u);
 }
 
+// The desktop under the Launchpad: blurred and darkened unless the themed backdrop is on,
+// whose blur amount then decides the blur and whose backdrop switch keeps the dark plate.
+TEST(PadBackdrop, TheThemedSwitchesDecideTheBlurAndThePlate) {
+    gfx::Bitmap desktop(1920 / PadRenderer::kBackdropShrink, 1080 / PadRenderer::kBackdropShrink);
+    for (int y = 0; y < desktop.Height(); ++y)
+        for (int x = 0; x < desktop.Width(); ++x)
+            desktop.Row(y)[x] = ((x / 4 + y / 4) % 2) ? gfx::MakePixel(255, 255, 255, 255) : gfx::MakePixel(0, 0, 0, 255);
+    struct Seen {
+        int brightest = 0, darkest = 255;
+    };
+    const auto backdropOf = [&](themes::SurfaceAppearance theme) {
+        const PadBackdropLook look = BackdropLook(theme, 1.0f);
+        gfx::Bitmap out;
+        PadRenderer::MakeBackdrop(desktop, out, 1920, 1080, look.blurRadius, look.tint);
+        Seen seen;
+        for (int x = 0; x < 1920; ++x) {
+            const int red = gfx::PixelR(out.Row(528)[x]); // across the middle of a row of squares
+            seen.brightest = std::max(seen.brightest, red);
+            seen.darkest = std::min(seen.darkest, red);
+        }
+        return seen;
+    };
+    const Seen standard = backdropOf({});
+    EXPECT_LT(standard.brightest - standard.darkest, 128) << "not blurred";
+    EXPECT_LT(standard.brightest, 200) << "not darkened";
+
+    themes::SurfaceAppearance themed;
+    themed.enabled = true;
+    const Seen sharp = backdropOf(themed); // blur 0, no plate
+    EXPECT_GT(sharp.brightest, 250);
+    EXPECT_LT(sharp.darkest, 5);
+    themed.launchpadBackdrop = true;
+    const Seen plated = backdropOf(themed);
+    EXPECT_LT(plated.brightest, 200);
+    EXPECT_GT(plated.brightest - plated.darkest, 128) << "the plate blurred it";
+    themed.launchpadBackdrop = false;
+    themed.blur = 48;
+    const Seen blurred = backdropOf(themed);
+    EXPECT_LT(blurred.brightest - blurred.darkest, 128);
+    EXPECT_GT(blurred.brightest, standard.brightest) << "darkened without the backdrop switch";
+}
+
 // Every state drawn at the screen's edges and mid-effect (the sanitizers watch the pixels
 // touched), and an empty catalogue that answers input without failing.
 TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
