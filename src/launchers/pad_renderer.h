@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -81,6 +82,8 @@ private:
     };
     void DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::RectI& cell, int iconSize, const Transform& t,
                   bool selected, bool target, float scale);
+    // The name being edited under its icon: a field with the typed text and a caret.
+    void DrawNameField(gfx::Canvas& canvas, const gfx::RectF& icon, int maxWidth, float scale, float zoom);
     void DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect);
     void DrawSearchBox(gfx::Canvas& canvas, const PadView& view);
     void DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t count, std::size_t current, int y);
@@ -88,6 +91,9 @@ private:
     void DrawNotice(gfx::Canvas& canvas, const PadView& view);
 
     gfx::TextRenderer& m_text;
+    // The entry whose name is being edited in this frame, and the text typed so far.
+    std::optional<EntryPlace> m_edited;
+    std::wstring m_editText;
     PadTexts m_texts;
     std::shared_ptr<const gfx::Bitmap> m_noticeIcon;
     bool m_dark = true;

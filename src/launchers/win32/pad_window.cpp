@@ -1,9 +1,11 @@
 #include "launchers/win32/pad_window.h"
 
+#include "dock/recent_files.h"
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/text.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
@@ -39,6 +41,7 @@ constexpr wchar_t kSelfProperty[] = L"OndelLaunchpadPtr";
 // how many applications the search found.
 constexpr wchar_t kPageProperty[] = L"KestranaPadPage";
 constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
+constexpr wchar_t kResultPageProperty[] = L"KestranaPadResultPage"; // the page of hits shown, from 1
 
 constexpr UINT_PTR kFrameTimer = 1;
 // A while after hiding, the full-screen pictures are given back: what makes the next
@@ -113,10 +116,24 @@ std::optional<TouchPoint> PrimaryTouch(WPARAM wParam, LPARAM lParam) {
 // Mouse messages the system makes from touch carry this mark; the touch itself was handled.
 bool FromTouch() { return (static_cast<DWORD>(::GetMessageExtraInfo()) & 0xFFFFFF00u) == 0xFF515700u; }
 
+// The file name of the program an entry starts, lower-cased as the recent list keeps its
+// openers; empty for what is no program file (an application id).
+std::wstring ProgramFileName(const std::wstring& entryPath) {
+    std::wstring program = entryPath;
+    // One shortcut read on this thread; the recent list itself is read on a worker.
+    if (foundation::EndsWithIgnoreCase(program, L".lnk")) {
+        const auto link = dock::win32::ReadShortcut(entryPath);
+        program = link ? link->target : std::wstring();
+    }
+    if (!foundation::EndsWithIgnoreCase(program, L".exe")) return {};
+    const auto slash = program.find_last_of(L"\\/");
+    return foundation::AsciiLower(slash == std::wstring::npos ? program : program.substr(slash + 1));
+}
+
 } // namespace
 
 LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
-    : m_services(std::move(services)), m_renderer(m_services.text) {}
+    : m_services(std::move(services)), m_recent(m_services.jobs), m_renderer(m_services.text) {}
 
 LaunchpadWindow::~LaunchpadWindow() {
     m_reader.reset();
@@ -345,6 +362,8 @@ void LaunchpadWindow::Show(int effect) {
     ::SetForegroundWindow(m_window);
     ::SetFocus(m_window);
     StartFrames();
+    // Ready before the first right click: the recent list is read on a worker.
+    m_recent.Refresh();
 }
 
 void LaunchpadWindow::ReadTexts() {
@@ -481,6 +500,7 @@ void LaunchpadWindow::Publish() {
     const std::size_t page = m_view->Page() + 1;
     ::SetPropW(m_window, kPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(page)));
     ::SetPropW(m_window, kHitsProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->Hits().size())));
+    ::SetPropW(m_window, kResultPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->ResultPage() + 1)));
 }
 
 void LaunchpadWindow::UpdateTag() {
@@ -549,6 +569,15 @@ void LaunchpadWindow::Carry(const PadCommand& command) {
         catalogue.RenameGroup(command.place.page, command.place.position, command.text);
         if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
         return;
+    case PadCommand::Kind::Rename:
+        if (!catalogue.Rename(command.place, command.text)) {
+            foundation::LogFailure("launchpad", L"the entry could not be renamed to " + command.text);
+            return;
+        }
+        foundation::LogDetail("launchpad", L"entry renamed: " + command.text);
+        m_view->PagesChanged(); // the search key changed with the name
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+        return;
     }
 }
 
@@ -560,6 +589,16 @@ void LaunchpadWindow::PreparePrompt() {
     m_renderer.SetNoticeIcon(m_services.padIcon ? m_services.padIcon(dark) : nullptr);
 }
 
+std::vector<std::wstring> LaunchpadWindow::RecentOf(const LaunchpadEntry& entry) const {
+    // What the worker read last; the next reading starts as the menu closes.
+    const std::wstring program = ProgramFileName(entry.path);
+    std::vector<std::wstring> recent;
+    if (!program.empty()) recent = dock::RecentFilesFor(m_recent.Entries(), program);
+    foundation::LogDetail("launchpad", L"recent items of " + (program.empty() ? entry.path : program) + L": " +
+                                           std::to_wstring(recent.size()));
+    return recent;
+}
+
 void LaunchpadWindow::ShowMenu(POINT screen) {
     const PadPoint at{screen.x - m_origin.x, screen.y - m_origin.y};
     const auto place = m_view->EntryAt(at);
@@ -567,11 +606,8 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr;
     PadMenuFacts facts;
     facts.onEntry = entry != nullptr;
-    std::vector<RecentDocument> recent;
-    if (entry) {
-        recent = RecentDocumentsOf(entry->path);
-        for (const auto& document : recent) facts.recent.push_back(document.name);
-    }
+    const std::vector<std::wstring> recent = entry ? RecentOf(*entry) : std::vector<std::wstring>();
+    for (const auto& target : recent) facts.recent.push_back(dock::RecentRowText(target));
     const PadText text = [this](std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
         return Text(section, key, fallback);
     };
@@ -580,6 +616,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     options.dark = true;
     const int chosen = gfx::RunPopupMenu(m_window, BuildPadMenu(facts, text), screen, screen.y, m_services.text, options);
     if (chosen != 0) foundation::LogDetail("launchpad", L"menu row " + std::to_wstring(chosen));
+    m_recent.Refresh();
     // The menu's loop may have let the catalogue change: look the entry up again.
     entry = place ? catalogue.EntryAt(*place) : nullptr;
     const auto sorted = [&](void (*sort)(std::vector<LaunchpadPage>&)) {
@@ -611,6 +648,10 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
             m_view->AskDelete(*place, entry->name + L"\n" + question);
         }
         break;
+    case kPadMenuRename:
+        // Typed under the icon; the view hands the new name back as its command.
+        if (entry) m_view->BeginRenameEntry(*place);
+        break;
     case kPadMenuAdd: AddFiles(ChooseFiles()); break;
     case kPadMenuSortName: sorted(SortByName); break;
     case kPadMenuSortKind: sorted(SortGroupsFirst); break;
@@ -619,90 +660,13 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         if (chosen >= kPadMenuRecentFirst && chosen <= kPadMenuRecentLast) {
             const auto index = static_cast<std::size_t>(chosen - kPadMenuRecentFirst);
             if (index < recent.size()) {
-                kestrana::win32::StartWithShell({.file = recent[index].target.c_str()}, "launchpad recent item");
+                kestrana::win32::StartWithShell({.file = recent[index].c_str()}, "launchpad recent item");
                 Hide(m_effect);
             }
         }
         break;
     }
     Draw();
-}
-
-std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstring& entryPath) {
-    constexpr std::size_t kLooked = 80; // the newest shortcuts of the recent list that are read
-    constexpr std::size_t kShown = 12;
-    std::vector<RecentDocument> shown;
-    try {
-        const auto expand = [](const std::wstring& path) {
-            wchar_t out[MAX_PATH * 2] = {};
-            const DWORD length = ::ExpandEnvironmentStringsW(path.c_str(), out, static_cast<DWORD>(std::size(out)));
-            return length > 0 && length <= std::size(out) ? std::wstring(out) : path;
-        };
-        std::wstring program = entryPath;
-        if (const auto link = dock::win32::ReadShortcut(entryPath)) program = expand(link->target);
-        // Packaged applications keep their own recent lists, which are not read here.
-        if (program.size() < 4 || ::lstrcmpiW(program.c_str() + program.size() - 4, L".exe") != 0) return shown;
-
-        PWSTR raw = nullptr;
-        if (FAILED(::SHGetKnownFolderPath(FOLDERID_Recent, 0, nullptr, &raw))) return shown;
-        const std::wstring folder = raw;
-        ::CoTaskMemFree(raw);
-        struct Found {
-            std::wstring name;
-            std::wstring link;
-            FILETIME written;
-        };
-        std::vector<Found> found;
-        WIN32_FIND_DATAW data{};
-        const kestrana::win32::UniqueFind find(::FindFirstFileW((folder + L"\\*.lnk").c_str(), &data));
-        if (!find) return shown;
-        do {
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            std::wstring name = data.cFileName;
-            name.resize(name.size() - 4);
-            found.push_back({name, folder + L"\\" + data.cFileName, data.ftLastWriteTime});
-        } while (::FindNextFileW(find.Get(), &data));
-        std::sort(found.begin(), found.end(),
-                  [](const Found& a, const Found& b) { return ::CompareFileTime(&a.written, &b.written) > 0; });
-        if (found.size() > kLooked) found.resize(kLooked);
-
-        std::vector<RecentDocument> documents;
-        std::map<std::wstring, std::wstring> handlers; // by extension
-        for (const auto& item : found) {
-            const auto link = dock::win32::ReadShortcut(item.link);
-            if (!link || link->target.empty()) continue;
-            RecentDocument document{item.name, expand(link->target), {}};
-            const auto dot = document.target.rfind(L'.');
-            const auto slash = document.target.find_last_of(L"\\/");
-            if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
-                std::wstring extension = document.target.substr(dot);
-                auto it = handlers.find(extension);
-                if (it == handlers.end()) {
-                    wchar_t handler[MAX_PATH * 2] = {};
-                    DWORD size = static_cast<DWORD>(std::size(handler));
-                    std::wstring program;
-                    if (SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension.c_str(),
-                                                      L"open", handler, &size)))
-                        program = handler;
-                    // Some systems (Wine among them) answer only with the whole command.
-                    size = static_cast<DWORD>(std::size(handler));
-                    if (program.empty() && SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND,
-                                                                         extension.c_str(), L"open", handler, &size)))
-                        program = ProgramOfCommand(handler);
-                    it = handlers.emplace(extension, expand(program)).first;
-                }
-                document.handler = it->second;
-            }
-            documents.push_back(std::move(document));
-        }
-        for (const std::size_t index : RecentFor(program, documents, kShown)) shown.push_back(documents[index]);
-        foundation::LogDetail("launchpad", L"recent items of " + program + L": " + std::to_wstring(shown.size()) + L" of " +
-                                               std::to_wstring(documents.size()) +
-                                               (documents.empty() ? L"" : L", the newest opened by " + documents.front().handler));
-    } catch (...) {
-        foundation::LogCaught("launchpad recent items");
-    }
-    return shown;
 }
 
 std::vector<std::wstring> LaunchpadWindow::ChooseFiles() {
