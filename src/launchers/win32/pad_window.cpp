@@ -116,6 +116,22 @@ std::optional<TouchPoint> PrimaryTouch(WPARAM wParam, LPARAM lParam) {
 // Mouse messages the system makes from touch carry this mark; the touch itself was handled.
 bool FromTouch() { return (static_cast<DWORD>(::GetMessageExtraInfo()) & 0xFFFFFF00u) == 0xFF515700u; }
 
+PadPoint PointOf(LPARAM l) { return PadPoint{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}; }
+
+std::optional<PadKey> PadKeyFor(int virtualKey, bool shift) {
+    switch (virtualKey) {
+    case VK_ESCAPE: return PadKey::Escape;
+    case VK_RETURN: return PadKey::Enter;
+    case VK_LEFT: return PadKey::Left;
+    case VK_RIGHT: return PadKey::Right;
+    case VK_UP: return PadKey::Up;
+    case VK_DOWN: return PadKey::Down;
+    case VK_TAB: return shift ? PadKey::BackTab : PadKey::Tab;
+    case VK_BACK: return PadKey::Backspace;
+    default: return std::nullopt;
+    }
+}
+
 // The file name of the program an entry starts, lower-cased as the recent list keeps its
 // openers; empty for what is no program file (an application id).
 std::wstring ProgramFileName(const std::wstring& entryPath) {
@@ -787,46 +803,16 @@ LRESULT CALLBACK LaunchpadWindow::GroupProc(HWND window, UINT message, WPARAM wP
 }
 
 LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto pointAt = [this](LPARAM l) {
-        return PadPoint{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
-    };
-    const auto redraw = [this](bool changed) {
-        if (changed) Draw();
-        if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
-    };
+    // Touch was handled as touch; the mouse messages the system makes from it come too.
     if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) && FromTouch()) return 0;
     switch (message) {
     case WM_TIMER:
         if (wParam == kFrameTimer) FrameTick();
         if (wParam == kReleaseTimer) ReleasePictures();
         return 0;
-    case WM_TOUCH: {
-        // The first finger drives the same press, move and release as the left button.
-        const auto touch = m_shown && !m_hiding ? PrimaryTouch(wParam, lParam) : std::nullopt;
-        if (touch) {
-            const PadPoint at{touch->screen.x - m_origin.x, touch->screen.y - m_origin.y};
-            if (touch->flags & TOUCHEVENTF_DOWN) {
-                m_view->Press(at, Now());
-            } else if (touch->flags & TOUCHEVENTF_UP) {
-                const PadCommand command = m_view->Release(at, Now());
-                UpdateTag();
-                Carry(command);
-            } else if (touch->flags & TOUCHEVENTF_MOVE) {
-                m_view->Move(at, Now());
-                UpdateTag();
-            }
-            redraw(true);
-        }
-        break; // the system closes the touch handle
-    }
+    case WM_TOUCH: OnTouch(wParam, lParam); break; // the system closes the touch handle
     case WM_GETOBJECT:
-        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-            if (!m_reader)
-                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
-                    return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
-                });
-            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
-        }
+        if (const auto answer = OnGetObject(wParam, lParam)) return *answer;
         break;
     case kPrepareShow: PrepareShow(); return 0;
     case kIconsArrived:
@@ -836,137 +822,164 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((wParam & 0xFFF0) == SC_MINIMIZE) return 0; // the Launchpad is shown or hidden, never minimised
         break;
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
-    case WM_ACTIVATE:
-        // Another program came to the front (switching, a notification): the Launchpad
-        // steps aside as it does after a launch.
-        if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_hiding && !m_modal && !gfx::PopupMenuOpen()) {
-            const auto other = reinterpret_cast<HWND>(lParam);
-            if (!other || !kestrana::win32::IsOwnWindow(other)) Hide(m_effect);
-        }
-        break;
-    case WM_LBUTTONDOWN:
-        if (!m_shown || m_hiding) return 0;
-        ::SetCapture(m_window);
-        m_view->Press(pointAt(lParam), Now());
-        redraw(true);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (!m_shown || m_hiding) return 0;
-        if (m_view->Drag() != DragState::None && !(wParam & MK_LBUTTON)) {
-            // The release went elsewhere (capture taken away): it ends the drag here.
-            const PadCommand command = m_view->Release(pointAt(lParam), Now());
-            UpdateTag();
-            Carry(command);
-            redraw(true);
-            return 0;
-        }
-        if (m_view->Move(pointAt(lParam), Now())) {
-            UpdateTag();
-            redraw(true);
-        }
-        return 0;
-    case WM_LBUTTONUP: {
-        if (!m_shown || m_hiding) return 0;
-        const PadCommand command = m_view->Release(pointAt(lParam), Now());
-        if (::GetCapture() == m_window) ::ReleaseCapture();
-        UpdateTag();
-        Carry(command);
-        redraw(true);
-        return 0;
-    }
+    case WM_ACTIVATE: OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam)); break;
+    case WM_LBUTTONDOWN: OnPress(PointOf(lParam)); return 0;
+    case WM_MOUSEMOVE: OnPointerMove(PointOf(lParam), (wParam & MK_LBUTTON) != 0); return 0;
+    case WM_LBUTTONUP: OnRelease(PointOf(lParam)); return 0;
     case WM_CAPTURECHANGED:
         // Showing the drag label may move the capture on some systems; the next pointer
         // move without the button down ends the drag instead.
         return 0;
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
-        if (!m_shown || m_hiding) return 0;
-        redraw(m_view->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), message == WM_MOUSEHWHEEL, GET_KEYSTATE_WPARAM(wParam) != 0,
-                             Now()));
+        if (Interactive())
+            Redraw(m_view->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), message == WM_MOUSEHWHEEL,
+                                 GET_KEYSTATE_WPARAM(wParam) != 0, Now()));
         return 0;
-    case WM_RBUTTONUP: {
-        if (!m_shown || m_hiding || m_view->Drag() != DragState::None) return 0;
-        if (!m_view->Notice().empty()) { // any click only takes the notice away
-            m_view->Key(PadKey::Escape, Now());
-            redraw(true);
-            return 0;
-        }
-        POINT screen{m_origin.x + static_cast<short>(LOWORD(lParam)), m_origin.y + static_cast<short>(HIWORD(lParam))};
-        ShowMenu(screen);
-        return 0;
-    }
-    case WM_KEYDOWN: {
-        if (!m_shown || m_hiding) return 0;
-        std::optional<PadKey> key;
-        switch (wParam) {
-        case VK_ESCAPE: key = PadKey::Escape; break;
-        case VK_RETURN: key = PadKey::Enter; break;
-        case VK_LEFT: key = PadKey::Left; break;
-        case VK_RIGHT: key = PadKey::Right; break;
-        case VK_UP: key = PadKey::Up; break;
-        case VK_DOWN: key = PadKey::Down; break;
-        case VK_TAB: key = (::GetKeyState(VK_SHIFT) & 0x8000) ? PadKey::BackTab : PadKey::Tab; break;
-        case VK_BACK: key = PadKey::Backspace; break;
-        default: break;
-        }
-        if (!key) return 0;
-        const PadCommand command = m_view->Key(*key, Now());
-        Carry(command);
-        redraw(true);
-        return 0;
-    }
+    case WM_RBUTTONUP: OnRightButtonUp(PointOf(lParam)); return 0;
+    case WM_KEYDOWN: OnKey(static_cast<int>(wParam)); return 0;
     case WM_CHAR:
-        if (!m_shown || m_hiding) return 0;
-        if (wParam >= 0x20) redraw(m_view->Type(std::wstring(1, static_cast<wchar_t>(wParam))));
+        if (Interactive() && wParam >= 0x20) Redraw(m_view->Type(std::wstring(1, static_cast<wchar_t>(wParam))));
         return 0;
-    case WM_IME_COMPOSITION: {
-        HIMC context = ::ImmGetContext(m_window);
-        if (!context) break;
-        auto read = [context](DWORD which) {
-            const LONG bytes = ::ImmGetCompositionStringW(context, which, nullptr, 0);
-            std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0, L'\0');
-            if (bytes > 0) ::ImmGetCompositionStringW(context, which, text.data(), static_cast<DWORD>(bytes));
-            return text;
-        };
-        bool handled = false;
-        if (lParam & GCS_RESULTSTR) {
-            m_view->Type(read(GCS_RESULTSTR));
-            handled = true;
-        } else if (lParam & GCS_COMPSTR) {
-            m_view->Compose(read(GCS_COMPSTR));
-        }
-        ::ImmReleaseContext(m_window, context);
-        redraw(true);
-        // The result was taken here; passing it on would type it a second time as WM_CHAR.
-        if (handled) return 0;
+    case WM_IME_COMPOSITION:
+        if (OnImeComposition(lParam)) return 0; // taken here, or WM_CHAR would type it a second time
         break;
-    }
     case WM_IME_ENDCOMPOSITION:
         m_view->Compose({});
-        redraw(true);
+        Redraw(true);
         break;
-    case WM_DROPFILES: {
-        const auto drop = reinterpret_cast<HDROP>(wParam);
-        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        std::vector<std::wstring> files;
-        // Counted before anything is read: a drop of too many adds none of them.
-        if (DropFits(count)) {
-            for (UINT i = 0; i < count; ++i) {
-                const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-                std::wstring file(length, L'\0');
-                ::DragQueryFileW(drop, i, file.data(), length + 1);
-                files.push_back(std::move(file));
-            }
-        } else {
-            files.resize(count);
-        }
-        ::DragFinish(drop);
-        AddFiles(files);
-        return 0;
-    }
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     default: break;
     }
     return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+bool LaunchpadWindow::Interactive() const { return m_shown && !m_hiding; }
+
+void LaunchpadWindow::Redraw(bool changed) {
+    if (changed) Draw();
+    if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
+}
+
+// A press ends: the view answers, the drag label follows, the answer is carried out.
+void LaunchpadWindow::EndPress(PadPoint at) {
+    const PadCommand command = m_view->Release(at, Now());
+    UpdateTag();
+    Carry(command);
+    Redraw(true);
+}
+
+void LaunchpadWindow::OnTouch(WPARAM wParam, LPARAM lParam) {
+    // The first finger drives the same press, move and release as the left button.
+    const auto touch = Interactive() ? PrimaryTouch(wParam, lParam) : std::nullopt;
+    if (!touch) return;
+    const PadPoint at{touch->screen.x - m_origin.x, touch->screen.y - m_origin.y};
+    if (touch->flags & TOUCHEVENTF_DOWN) {
+        m_view->Press(at, Now());
+        Redraw(true);
+    } else if (touch->flags & TOUCHEVENTF_UP) {
+        EndPress(at);
+    } else if (touch->flags & TOUCHEVENTF_MOVE) {
+        m_view->Move(at, Now());
+        UpdateTag();
+        Redraw(true);
+    }
+}
+
+std::optional<LRESULT> LaunchpadWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return std::nullopt;
+    if (!m_reader)
+        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
+            return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
+        });
+    return m_reader->OnGetObject(wParam, lParam);
+}
+
+void LaunchpadWindow::OnActivate(WORD state, HWND other) {
+    // Another program came to the front (switching, a notification): the Launchpad steps
+    // aside as it does after a launch.
+    if (state != WA_INACTIVE || !Interactive() || m_modal || gfx::PopupMenuOpen()) return;
+    if (!other || !kestrana::win32::IsOwnWindow(other)) Hide(m_effect);
+}
+
+void LaunchpadWindow::OnPress(PadPoint at) {
+    if (!Interactive()) return;
+    ::SetCapture(m_window);
+    m_view->Press(at, Now());
+    Redraw(true);
+}
+
+void LaunchpadWindow::OnPointerMove(PadPoint at, bool buttonDown) {
+    if (!Interactive()) return;
+    // The release went elsewhere (capture taken away): it ends the drag here.
+    if (m_view->Drag() != DragState::None && !buttonDown) return EndPress(at);
+    if (m_view->Move(at, Now())) {
+        UpdateTag();
+        Redraw(true);
+    }
+}
+
+void LaunchpadWindow::OnRelease(PadPoint at) {
+    if (!Interactive()) return;
+    if (::GetCapture() == m_window) ::ReleaseCapture();
+    EndPress(at);
+}
+
+void LaunchpadWindow::OnRightButtonUp(PadPoint at) {
+    if (!Interactive() || m_view->Drag() != DragState::None) return;
+    if (!m_view->Notice().empty()) { // any click only takes the notice away
+        m_view->Key(PadKey::Escape, Now());
+        Redraw(true);
+        return;
+    }
+    ShowMenu(POINT{m_origin.x + at.x, m_origin.y + at.y});
+}
+
+void LaunchpadWindow::OnKey(int virtualKey) {
+    if (!Interactive()) return;
+    const auto key = PadKeyFor(virtualKey, (::GetKeyState(VK_SHIFT) & 0x8000) != 0);
+    if (!key) return;
+    Carry(m_view->Key(*key, Now()));
+    Redraw(true);
+}
+
+bool LaunchpadWindow::OnImeComposition(LPARAM lParam) {
+    HIMC context = ::ImmGetContext(m_window);
+    if (!context) return false;
+    const auto read = [context](DWORD which) {
+        const LONG bytes = ::ImmGetCompositionStringW(context, which, nullptr, 0);
+        std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0, L'\0');
+        if (bytes > 0) ::ImmGetCompositionStringW(context, which, text.data(), static_cast<DWORD>(bytes));
+        return text;
+    };
+    bool taken = false;
+    if (lParam & GCS_RESULTSTR) {
+        m_view->Type(read(GCS_RESULTSTR));
+        taken = true;
+    } else if (lParam & GCS_COMPSTR) {
+        m_view->Compose(read(GCS_COMPSTR));
+    }
+    ::ImmReleaseContext(m_window, context);
+    Redraw(true);
+    return taken;
+}
+
+void LaunchpadWindow::OnDropFiles(HDROP drop) {
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::wstring> files;
+    // Counted before anything is read: a drop of too many adds none of them.
+    if (DropFits(count)) {
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+            std::wstring file(length, L'\0');
+            ::DragQueryFileW(drop, i, file.data(), length + 1);
+            files.push_back(std::move(file));
+        }
+    } else {
+        files.resize(count);
+    }
+    ::DragFinish(drop);
+    AddFiles(files);
 }
 
 } // namespace kestrana::launchers

@@ -20,6 +20,7 @@
 #include "launchers/win32/catalogue_host.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <functional>
@@ -66,6 +67,22 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK GroupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // Shown and not on its way out: only then does input reach the view.
+    [[nodiscard]] bool Interactive() const;
+    // Draws when the view changed, and keeps the frames coming while it moves.
+    void Redraw(bool changed);
+    void EndPress(PadPoint at);
+    void OnTouch(WPARAM wParam, LPARAM lParam);
+    [[nodiscard]] std::optional<LRESULT> OnGetObject(WPARAM wParam, LPARAM lParam);
+    void OnActivate(WORD state, HWND other);
+    void OnPress(PadPoint at);
+    void OnPointerMove(PadPoint at, bool buttonDown);
+    void OnRelease(PadPoint at);
+    void OnRightButtonUp(PadPoint at);
+    void OnKey(int virtualKey);
+    // True when the input method's result was taken.
+    bool OnImeComposition(LPARAM lParam);
+    void OnDropFiles(HDROP drop);
     void UpdateGroupWindow(BYTE opacity);
     bool CreateWindows();
     bool EnsureCatalogue();
