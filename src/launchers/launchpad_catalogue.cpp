@@ -91,10 +91,11 @@ bool LaunchpadCatalogue::ImportDroppedShortcuts() {
     }
     if (shortcuts.empty()) return false;
     // The arrangement starts afresh. The shortcuts move last: should this be cut short,
-    // the next start finds them and does it all again.
+    // the next start finds them and does it all again. Only the pinned folder's own
+    // catalogue file goes: the other choices' arrangements hold the user's work on the
+    // applications folder and the desktop, which the shortcuts do not touch.
     RecreateFolder(files, pad + L"png");
     files.Remove(m_services.store.BaseFolder() + L"padconfig.xml");
-    files.Remove(FilePath());
     EmptyIconCaches(files, m_services.store.BaseFolder());
     files.CreateFolder(pad + L"Pinned");
     for (const auto& name : shortcuts) {

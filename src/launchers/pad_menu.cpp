@@ -1,23 +1,6 @@
 #include "launchers/pad_menu.h"
 
-#include <cwctype>
-
 namespace kestrana::launchers {
-
-namespace {
-
-std::wstring FileNameLower(std::wstring_view path) {
-    const auto slash = path.find_last_of(L"\\/");
-    std::wstring name(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
-    for (auto& c : name) c = static_cast<wchar_t>(std::towlower(c));
-    return name;
-}
-
-bool EndsWith(const std::wstring& text, std::wstring_view tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-} // namespace
 
 gfx::Menu BuildPadMenu(const PadMenuFacts& facts, const PadText& text) {
     using gfx::MenuItem;
@@ -31,6 +14,7 @@ gfx::Menu BuildPadMenu(const PadMenuFacts& facts, const PadText& text) {
         // Shown greyed when the program has none, so the row does not come and go.
         menu.push_back(MenuItem::Sub(text(L"menu", L"RecentFiles", L"Recent Items"), std::move(recent)));
         menu.push_back(MenuItem::Rule());
+        menu.push_back(MenuItem::Command(kPadMenuRename, text(L"launchpad", L"renameicon", L"Rename")));
         menu.push_back(MenuItem::Command(kPadMenuDelete, text(L"launchpad", L"deleteicon", L"Remove from Launchpad")));
         menu.push_back(MenuItem::Rule());
     }
@@ -40,33 +24,6 @@ gfx::Menu BuildPadMenu(const PadMenuFacts& facts, const PadText& text) {
                                   MenuItem::Command(kPadMenuSortKind, text(L"launchpad", L"padsortkind", L"Groups First")),
                                   MenuItem::Command(kPadMenuSortFill, text(L"launchpad", L"padsortfill", L"Fill Pages"))}));
     return menu;
-}
-
-std::wstring ProgramOfCommand(std::wstring_view command) {
-    while (!command.empty() && command.front() == L' ') command.remove_prefix(1);
-    if (!command.empty() && command.front() == L'"') {
-        const auto end = command.find(L'"', 1);
-        return std::wstring(command.substr(1, end == std::wstring_view::npos ? std::wstring_view::npos : end - 1));
-    }
-    std::wstring lower(command);
-    for (auto& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-    const auto exe = lower.find(L".exe");
-    if (exe != std::wstring::npos) return std::wstring(command.substr(0, exe + 4));
-    return std::wstring(command.substr(0, command.find(L' ')));
-}
-
-std::vector<std::size_t> RecentFor(std::wstring_view program, const std::vector<RecentDocument>& newestFirst,
-                                   std::size_t most) {
-    std::vector<std::size_t> found;
-    const std::wstring wanted = FileNameLower(program);
-    if (wanted.empty()) return found;
-    for (std::size_t i = 0; i < newestFirst.size() && found.size() < most; ++i) {
-        const auto& document = newestFirst[i];
-        const std::wstring target = FileNameLower(document.target);
-        if (target.empty() || EndsWith(target, L".exe") || EndsWith(target, L".lnk")) continue;
-        if (FileNameLower(document.handler) == wanted) found.push_back(i);
-    }
-    return found;
 }
 
 } // namespace kestrana::launchers

@@ -76,6 +76,13 @@ void SpreadOut(const gfx::Bitmap& small, gfx::Bitmap& full, int width, int heigh
 
 } // namespace
 
+PadBackdropLook BackdropLook(const themes::SurfaceAppearance& theme, float scale) {
+    constexpr float kDefaultBlur = 48.0f;
+    const gfx::Color plate{8, 10, 16, 120};
+    if (!theme.enabled) return {static_cast<int>(kDefaultBlur * scale), plate};
+    return {static_cast<int>(theme.blur * scale), theme.launchpadBackdrop ? plate : gfx::Color{0, 0, 0, 0}};
+}
+
 void PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int width, int height, int blurRadius,
                                gfx::Color tint) {
     if (desktop.Empty() || width <= 0 || height <= 0) {
@@ -94,8 +101,8 @@ void PadRenderer::MakeBackdrop(const gfx::Bitmap& desktop, gfx::Bitmap& out, int
         gfx::Canvas canvas(small);
         canvas.DrawBitmap(desktop, {0, 0, static_cast<float>(w), static_cast<float>(h)});
     }
-    gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / kBackdropShrink), small.Bounds());
-    {
+    if (blurRadius > 0) gfx::Blur(small, std::max(1.0f, static_cast<float>(blurRadius) / kBackdropShrink), small.Bounds());
+    if (tint.a > 0) {
         gfx::Canvas canvas(small);
         canvas.FillRect({0, 0, static_cast<float>(w), static_cast<float>(h)}, tint);
     }
@@ -175,6 +182,11 @@ void PadRenderer::DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::
     }
     if (tile.group) DrawGroupIcon(canvas, *tile.group, icon);
     else if (tile.entry) canvas.DrawImage(Icon(*tile.entry), icon);
+    if (tile.entry && m_edited && m_edited->page == tile.place.page && m_edited->position == tile.place.position &&
+        m_edited->member == tile.place.member) {
+        DrawNameField(canvas, icon, cell.width, scale, t.zoom);
+        return;
+    }
     const std::wstring& name = tile.group ? tile.group->name : tile.entry ? tile.entry->name : std::wstring();
     if (name.empty()) return;
     const gfx::Bitmap& label = Label(name, cell.width, scale);
@@ -183,6 +195,25 @@ void PadRenderer::DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::
     const int y = static_cast<int>(std::lround(icon.Bottom() + 6 * scale * t.zoom));
     canvas.DrawCoverage(label, x + 1, y + 1, kShadow);
     canvas.DrawCoverage(label, x, y, kWhite);
+}
+
+void PadRenderer::DrawNameField(gfx::Canvas& canvas, const gfx::RectF& icon, int maxWidth, float scale, float zoom) {
+    gfx::TextStyle style;
+    style.size = 13.0f * scale;
+    style.color = kWhite;
+    const gfx::Bitmap line = m_text.Draw(m_editText, style, maxWidth);
+    const float width = static_cast<float>(std::max(line.Width(), static_cast<int>(60 * scale))) + 12 * scale;
+    const float centre = icon.x + icon.width / 2;
+    const float top = icon.Bottom() + 4 * scale * zoom;
+    const gfx::RectF field{centre - width / 2, top, width, static_cast<float>(line.Height()) + 4 * scale};
+    canvas.FillRoundedRect(field, 4 * scale, {255, 255, 255, 40});
+    canvas.StrokeRoundedRect(field, 4 * scale, std::max(1.0f, scale), {120, 170, 255, 255});
+    const int x = static_cast<int>(std::lround(centre)) - line.Width() / 2;
+    const int y = static_cast<int>(std::lround(top + 2 * scale));
+    canvas.DrawCoverage(line, x, y, kWhite);
+    canvas.FillRect({static_cast<float>(x + line.Width()) + scale, static_cast<float>(y), std::max(1.0f, scale),
+                     static_cast<float>(line.Height())},
+                    kWhite);
 }
 
 void PadRenderer::DrawSearchBox(gfx::Canvas& canvas, const PadView& view) {
@@ -243,11 +274,12 @@ void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int d
     gfx::TextStyle style;
     style.size = 22.0f * s;
     style.color = kWhite;
-    const std::wstring& name = view.Renaming() ? view.RenameText() : group->name;
+    const bool renaming = view.Renaming() && !view.RenamedEntry();
+    const std::wstring& name = renaming ? view.RenameText() : group->name;
     const gfx::Bitmap line = m_text.Draw(name, style, panel.width - static_cast<int>(60 * s));
     const int x = title.x + (title.width - line.Width()) / 2;
     const int y = title.y + (title.height - line.Height()) / 2;
-    if (view.Renaming()) {
+    if (renaming) {
         const float fieldWidth = static_cast<float>(std::max(line.Width(), static_cast<int>(120 * s))) + 24 * s;
         const gfx::RectF field{static_cast<float>(title.x) + (static_cast<float>(title.width) - fieldWidth) / 2,
                                static_cast<float>(y) - 4 * s, fieldWidth, static_cast<float>(line.Height()) + 8 * s};
@@ -281,6 +313,8 @@ void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int d
 void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bitmap& backdrop,
                          const EffectFrame& effect, std::int64_t nowMs) {
     const auto& g = view.Geometry();
+    m_edited = view.RenamedEntry();
+    m_editText = m_edited ? view.RenameText() : std::wstring();
     if (frame.Width() != g.width || frame.Height() != g.height) frame.Reset(g.width, g.height);
     if (backdrop.Width() == frame.Width() && backdrop.Height() == frame.Height()) {
         std::memcpy(frame.Pixels().data(), backdrop.Pixels().data(), frame.Pixels().size_bytes());
@@ -300,6 +334,7 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
     if (view.Searching()) {
         for (const auto& tile : view.ResultTiles())
             DrawTile(canvas, tile, g.Cell(tile.cell), g.iconSize, t, tile.cell == view.Selection(), false, s);
+        DrawDots(canvas, view, view.ResultPageCount(), view.ResultPage(), g.DotsY());
     } else {
         // The page position between two pages while sliding: both are drawn, side by side.
         const float position = std::clamp(view.PagePosition(nowMs), -0.5f, static_cast<float>(view.PageCount()) - 0.5f);
@@ -345,6 +380,8 @@ void PadRenderer::RenderGroup(gfx::Bitmap& out, const PadView& view) {
         out = gfx::Bitmap();
         return;
     }
+    m_edited = view.RenamedEntry();
+    m_editText = m_edited ? view.RenameText() : std::wstring();
     if (out.Width() != panel.width || out.Height() != panel.height) out.Reset(panel.width, panel.height);
     out.Fill(0);
     gfx::Canvas canvas(out);

@@ -10,14 +10,25 @@
 #include "gfx/text_renderer.h"
 #include "launchers/pad_rules.h"
 #include "launchers/pad_view.h"
+#include "themes/surface_appearance.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
 namespace kestrana::launchers {
+
+// How the desktop under the Launchpad is shown. By default it is blurred and darkened;
+// with the themed backdrop switched on ("enable_launchpad") its blur amount is the
+// theme's, and the dark plate over it stays only with "enable_launchpad_backdrop".
+struct PadBackdropLook {
+    int blurRadius = 0; // pixels on this screen; 0 leaves the copy sharp
+    gfx::Color tint{0, 0, 0, 0};
+};
+[[nodiscard]] PadBackdropLook BackdropLook(const themes::SurfaceAppearance& theme, float scale);
 
 struct PadTexts {
     std::wstring searchHint = L"Search";
@@ -71,6 +82,8 @@ private:
     };
     void DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::RectI& cell, int iconSize, const Transform& t,
                   bool selected, bool target, float scale);
+    // The name being edited under its icon: a field with the typed text and a caret.
+    void DrawNameField(gfx::Canvas& canvas, const gfx::RectF& icon, int maxWidth, float scale, float zoom);
     void DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect);
     void DrawSearchBox(gfx::Canvas& canvas, const PadView& view);
     void DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t count, std::size_t current, int y);
@@ -78,6 +91,9 @@ private:
     void DrawNotice(gfx::Canvas& canvas, const PadView& view);
 
     gfx::TextRenderer& m_text;
+    // The entry whose name is being edited in this frame, and the text typed so far.
+    std::optional<EntryPlace> m_edited;
+    std::wstring m_editText;
     PadTexts m_texts;
     std::shared_ptr<const gfx::Bitmap> m_noticeIcon;
     bool m_dark = true;

@@ -162,7 +162,20 @@ void PadView::CloseGroup() {
 void PadView::SetSearch(std::wstring text) {
     m_search = std::move(text);
     m_hits = m_search.empty() ? std::vector<SearchHit>{} : SearchPages(m_pages, m_search);
+    m_resultPage = 0;
     m_selection = m_hits.empty() ? -1 : 0;
+}
+
+std::size_t PadView::ResultPageCount() const {
+    return std::max<std::size_t>(1, (m_hits.size() + kIconsPerPage - 1) / kIconsPerPage);
+}
+
+bool PadView::TurnResultPage(int direction) {
+    const auto next = static_cast<std::ptrdiff_t>(m_resultPage) + direction;
+    if (next < 0 || next >= static_cast<std::ptrdiff_t>(ResultPageCount())) return false;
+    m_resultPage = static_cast<std::size_t>(next);
+    m_selection = 0; // Enter starts the page's best hit, as it does the first page's
+    return true;
 }
 
 std::optional<PadTile> PadView::DraggedTile() const {
@@ -198,9 +211,8 @@ std::vector<PadTile> PadView::PageTiles(std::size_t page) const {
 
 std::vector<PadTile> PadView::ResultTiles() const {
     std::vector<PadTile> tiles;
-    for (const auto& hit : m_hits) {
-        if (tiles.size() == kIconsPerPage) break;
-        const auto& place = hit.place;
+    for (std::size_t i = m_resultPage * kIconsPerPage; i < m_hits.size() && tiles.size() < kIconsPerPage; ++i) {
+        const auto& place = m_hits[i].place;
         const auto& icon = m_pages[place.page][place.position];
         PadTile tile;
         tile.place = place;
@@ -274,10 +286,20 @@ PadPoint PadView::DotCentre(std::size_t index, std::size_t count) const {
 
 PadView::Hit PadView::HitTest(PadPoint at) const {
     Hit hit;
+    const auto dotUnder = [this, at](std::size_t count) -> std::optional<std::size_t> {
+        if (count < 2) return std::nullopt;
+        const int reach = std::max(m_geometry.DotSpacing() / 2, 2 * m_geometry.DotRadius());
+        for (std::size_t i = 0; i < count; ++i) {
+            const PadPoint c = DotCentre(i, count);
+            if (std::abs(at.x - c.x) <= reach && std::abs(at.y - c.y) <= reach) return i;
+        }
+        return std::nullopt;
+    };
     if (Searching()) {
         for (const auto& tile : ResultTiles())
             if (Contains(m_geometry.Cell(tile.cell), at)) return {Hit::Kind::Tile, tile, 0};
         if (Contains(m_geometry.searchBox, at)) hit.kind = Hit::Kind::SearchBox;
+        if (const auto dot = dotUnder(ResultPageCount())) return {Hit::Kind::Dot, {}, *dot};
         return hit;
     }
     if (m_group) {
@@ -290,13 +312,7 @@ PadView::Hit PadView::HitTest(PadPoint at) const {
     for (const auto& tile : PageTiles(m_page))
         if (Contains(m_geometry.Cell(tile.cell), at)) return {Hit::Kind::Tile, tile, 0};
     if (Contains(m_geometry.searchBox, at)) return {Hit::Kind::SearchBox, {}, 0};
-    if (m_pages.size() > 1) {
-        const int reach = std::max(m_geometry.DotSpacing() / 2, 2 * m_geometry.DotRadius());
-        for (std::size_t i = 0; i < m_pages.size(); ++i) {
-            const PadPoint c = DotCentre(i, m_pages.size());
-            if (std::abs(at.x - c.x) <= reach && std::abs(at.y - c.y) <= reach) return {Hit::Kind::Dot, {}, i};
-        }
-    }
+    if (const auto dot = dotUnder(m_pages.size())) return {Hit::Kind::Dot, {}, *dot};
     return hit;
 }
 
@@ -332,8 +348,9 @@ bool PadView::Wheel(int delta, bool horizontal, bool buttonsOrKeysHeld, std::int
     const PageTurn turn = WheelPageTurn(delta, horizontal, buttonsOrKeysHeld);
     if (turn == PageTurn::None || !m_notice.empty()) return false;
     // A wheel turn in the middle of something else would pull the page from under it.
-    if (m_drag != DragState::None || Animating(nowMs) || m_renaming || Searching()) return false;
+    if (m_drag != DragState::None || Animating(nowMs) || m_renaming) return false;
     const int direction = turn == PageTurn::Next ? 1 : -1;
+    if (Searching()) return TurnResultPage(direction);
     if (!m_group && ((direction < 0 && m_page == 0) || (direction > 0 && m_page + 1 >= m_pages.size()))) return false;
     if (m_group) {
         const auto count = static_cast<std::ptrdiff_t>(GroupPageCount());
@@ -350,6 +367,12 @@ bool PadView::Wheel(int delta, bool horizontal, bool buttonsOrKeysHeld, std::int
 PadCommand PadView::CommitRename() {
     m_renaming = false;
     const EntryPlace place = m_renamePlace;
+    if (m_renameEntry) {
+        m_renameEntry = false;
+        const auto* entry = EntryIn(m_pages, place);
+        if (m_renameText.empty() || !entry || entry->path != m_renamePath || entry->name == m_renameText) return {};
+        return {PadCommand::Kind::Rename, place, m_renameText};
+    }
     if (m_renameText.empty() || place.page >= m_pages.size() || place.position >= m_pages[place.page].size())
         return {};
     auto* group = std::get_if<LaunchpadGroup>(&m_pages[place.page][place.position]);
@@ -365,9 +388,27 @@ void PadView::BeginRename(const EntryPlace& place) {
     m_group = EntryPlace{place.page, place.position, std::nullopt};
     m_groupPage = 0;
     m_renaming = true;
+    m_renameEntry = false;
     m_renamePlace = *m_group;
     m_renameText = group->name;
     m_renameFresh = true;
+}
+
+void PadView::BeginRenameEntry(const EntryPlace& place) {
+    const auto* entry = EntryIn(m_pages, place);
+    if (!entry || !m_notice.empty()) return;
+    CancelPress();
+    m_renaming = true;
+    m_renameEntry = true;
+    m_renamePlace = place;
+    m_renamePath = entry->path;
+    m_renameText = entry->name;
+    m_renameFresh = true;
+}
+
+std::optional<EntryPlace> PadView::RenamedEntry() const {
+    if (m_renaming && m_renameEntry) return m_renamePlace;
+    return std::nullopt;
 }
 
 PadCommand PadView::Key(PadKey key, std::int64_t nowMs) {
@@ -378,6 +419,7 @@ PadCommand PadView::Key(PadKey key, std::int64_t nowMs) {
     if (m_renaming) {
         if (key == PadKey::Escape) {
             m_renaming = false;
+            m_renameEntry = false;
             return {};
         }
         if (key == PadKey::Enter) return CommitRename();
@@ -411,9 +453,15 @@ PadCommand PadView::Key(PadKey key, std::int64_t nowMs) {
     const auto tiles = SelectableTiles();
     const int index = static_cast<int>(key) - static_cast<int>(PadKey::Left);
     // Stepping past the first or last icon of a page goes on to the neighbouring page.
+    const bool pastEnd = (key == PadKey::Right || key == PadKey::Tab) && m_selection + 1 >= static_cast<int>(tiles.size());
+    const bool pastStart = (key == PadKey::Left || key == PadKey::BackTab) && m_selection == 0;
+    if (Searching() && m_selection >= 0 && (pastEnd || pastStart)) {
+        if (TurnResultPage(pastEnd ? 1 : -1)) {
+            m_selection = pastEnd ? 0 : static_cast<int>(ResultTiles().size()) - 1;
+            return {};
+        }
+    }
     if (!Searching() && !m_group && m_selection >= 0) {
-        const bool pastEnd = (key == PadKey::Right || key == PadKey::Tab) && m_selection + 1 >= static_cast<int>(tiles.size());
-        const bool pastStart = (key == PadKey::Left || key == PadKey::BackTab) && m_selection == 0;
         if ((pastEnd && m_page + 1 < m_pages.size()) || (pastStart && m_page > 0)) {
             TurnPage(pastEnd ? 1 : -1, nowMs);
             m_selection = pastEnd ? 0 : static_cast<int>(PageTiles(m_page).size()) - 1;
@@ -514,7 +562,7 @@ bool PadView::Move(PadPoint at, std::int64_t nowMs) {
             UpdateDropTarget(nowMs);
             return true;
         }
-        if (!m_pressed && !m_pressedDot && !Searching() && !m_group && std::abs(dx) >= std::abs(dy)) {
+        if (!m_pressed && !m_pressedDot && !Searching() && !m_group && !m_renaming && std::abs(dx) >= std::abs(dy)) {
             m_drag = DragState::Swiping;
             m_sliding = false;
             m_swipeOffset = dx;
@@ -687,6 +735,7 @@ PadCommand PadView::Release(PadPoint at, std::int64_t nowMs) {
             break;
         }
         if (m_pressed) command = Activate(*m_pressed);
+        else if (m_pressedDot && Searching()) TurnResultPage(static_cast<int>(m_pressedDotIndex) - static_cast<int>(m_resultPage));
         else if (m_pressedDot) GoToPage(m_pressedDotIndex, nowMs);
         else if (m_group) CloseGroup();
         else command = {PadCommand::Kind::Hide};

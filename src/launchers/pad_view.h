@@ -38,6 +38,7 @@ struct PadCommand {
         Hide,        // hide with the current effect
         Save,        // the pages changed: save the catalogue
         RenameGroup, // the group at `place` takes `text` as its name (then save)
+        Rename,      // the entry at `place` takes `text` as its name (then save)
         Delete,      // the user confirmed: remove the entry at `place` (then save)
     };
     Kind kind = Kind::None;
@@ -82,6 +83,10 @@ public:
     [[nodiscard]] const std::wstring& Composition() const { return m_composition; }
     [[nodiscard]] bool Searching() const { return !m_search.empty(); }
     [[nodiscard]] const std::vector<SearchHit>& Hits() const { return m_hits; }
+    // The hits are shown 35 to a page, as the catalogue's own pages; the wheel, the page
+    // dots and the keyboard turn them.
+    [[nodiscard]] std::size_t ResultPage() const { return m_resultPage; }
+    [[nodiscard]] std::size_t ResultPageCount() const;
     [[nodiscard]] int Selection() const { return m_selection; }
 
     [[nodiscard]] std::optional<EntryPlace> OpenGroup() const { return m_group; }
@@ -89,6 +94,8 @@ public:
     [[nodiscard]] std::size_t GroupPage() const { return m_groupPage; }
     [[nodiscard]] std::size_t GroupPageCount() const;
     [[nodiscard]] bool Renaming() const { return m_renaming; }
+    // The entry whose name is being edited under its icon (not a group's).
+    [[nodiscard]] std::optional<EntryPlace> RenamedEntry() const;
     [[nodiscard]] const std::wstring& RenameText() const { return m_renameText; }
 
     [[nodiscard]] DragState Drag() const { return m_drag; }
@@ -134,6 +141,9 @@ public:
 
     // Starts renaming the group at `place` (as after making it).
     void BeginRename(const EntryPlace& place);
+    // Starts renaming the entry at `place` in place, under its icon (from its menu).
+    // Enter or a click commits it as a Rename command; Escape keeps the old name.
+    void BeginRenameEntry(const EntryPlace& place);
 
     // The entry for a right-button click at `at`, if any.
     [[nodiscard]] std::optional<EntryPlace> EntryAt(PadPoint at) const;
@@ -162,6 +172,8 @@ private:
     [[nodiscard]] bool DraggingOpenGroupMember() const;
     void SetSearch(std::wstring text);
     void TurnPage(int direction, std::int64_t nowMs);
+    // True when there was a page of hits that way.
+    bool TurnResultPage(int direction);
     void CloseGroup();
     PadCommand Activate(const PadTile& tile);
     PadCommand Drop(std::int64_t nowMs);
@@ -182,6 +194,7 @@ private:
     std::wstring m_search;
     std::wstring m_composition;
     std::vector<SearchHit> m_hits;
+    std::size_t m_resultPage = 0;
     int m_selection = -1;
 
     std::optional<EntryPlace> m_group;
@@ -190,6 +203,8 @@ private:
     EntryPlace m_renamePlace{};
     std::wstring m_renameText;
     bool m_renameFresh = false; // the name is still as it was: typing replaces it
+    bool m_renameEntry = false; // the name edited is an entry's, not the open group's
+    std::wstring m_renamePath;  // the entry's, in case the catalogue is loaded again meanwhile
 
     DragState m_drag = DragState::None;
     PadPoint m_pressAt{};

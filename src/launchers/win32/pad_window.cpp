@@ -1,9 +1,11 @@
 #include "launchers/win32/pad_window.h"
 
+#include "dock/recent_files.h"
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/text.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
@@ -39,6 +41,7 @@ constexpr wchar_t kSelfProperty[] = L"OndelLaunchpadPtr";
 // how many applications the search found.
 constexpr wchar_t kPageProperty[] = L"KestranaPadPage";
 constexpr wchar_t kHitsProperty[] = L"KestranaPadHits";
+constexpr wchar_t kResultPageProperty[] = L"KestranaPadResultPage"; // the page of hits shown, from 1
 
 constexpr UINT_PTR kFrameTimer = 1;
 // A while after hiding, the full-screen pictures are given back: what makes the next
@@ -113,10 +116,40 @@ std::optional<TouchPoint> PrimaryTouch(WPARAM wParam, LPARAM lParam) {
 // Mouse messages the system makes from touch carry this mark; the touch itself was handled.
 bool FromTouch() { return (static_cast<DWORD>(::GetMessageExtraInfo()) & 0xFFFFFF00u) == 0xFF515700u; }
 
+PadPoint PointOf(LPARAM l) { return PadPoint{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))}; }
+
+std::optional<PadKey> PadKeyFor(int virtualKey, bool shift) {
+    switch (virtualKey) {
+    case VK_ESCAPE: return PadKey::Escape;
+    case VK_RETURN: return PadKey::Enter;
+    case VK_LEFT: return PadKey::Left;
+    case VK_RIGHT: return PadKey::Right;
+    case VK_UP: return PadKey::Up;
+    case VK_DOWN: return PadKey::Down;
+    case VK_TAB: return shift ? PadKey::BackTab : PadKey::Tab;
+    case VK_BACK: return PadKey::Backspace;
+    default: return std::nullopt;
+    }
+}
+
+// The file name of the program an entry starts, lower-cased as the recent list keeps its
+// openers; empty for what is no program file (an application id).
+std::wstring ProgramFileName(const std::wstring& entryPath) {
+    std::wstring program = entryPath;
+    // One shortcut read on this thread; the recent list itself is read on a worker.
+    if (foundation::EndsWithIgnoreCase(program, L".lnk")) {
+        const auto link = dock::win32::ReadShortcut(entryPath);
+        program = link ? link->target : std::wstring();
+    }
+    if (!foundation::EndsWithIgnoreCase(program, L".exe")) return {};
+    const auto slash = program.find_last_of(L"\\/");
+    return foundation::AsciiLower(slash == std::wstring::npos ? program : program.substr(slash + 1));
+}
+
 } // namespace
 
 LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
-    : m_services(std::move(services)), m_renderer(m_services.text) {}
+    : m_services(std::move(services)), m_recent(m_services.jobs), m_renderer(m_services.text) {}
 
 LaunchpadWindow::~LaunchpadWindow() {
     m_reader.reset();
@@ -278,10 +311,10 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     gfx::Bitmap desktop(copyWidth, copyHeight);
     std::memcpy(desktop.Pixels().data(), bits, desktop.Pixels().size_bytes());
     for (auto& pixel : desktop.Pixels()) pixel |= 0xFF000000u; // the screen has no alpha
-    const int blur = m_services.settings.ReadInt(L"themes", L"blur_launchpad");
+    const PadBackdropLook look =
+        BackdropLook(themes::ReadSurfaceAppearance(m_services.settings, themes::Surface::Launchpad), scale);
     const LARGE_INTEGER made = Stamp();
-    PadRenderer::MakeBackdrop(desktop, m_backdrop, width, height,
-                              static_cast<int>(static_cast<float>(blur > 0 ? blur : 48) * scale), gfx::Color{8, 10, 16, 120});
+    PadRenderer::MakeBackdrop(desktop, m_backdrop, width, height, look.blurRadius, look.tint);
     m_blurMs = MillisecondsSince(made);
 }
 
@@ -345,6 +378,8 @@ void LaunchpadWindow::Show(int effect) {
     ::SetForegroundWindow(m_window);
     ::SetFocus(m_window);
     StartFrames();
+    // Ready before the first right click: the recent list is read on a worker.
+    m_recent.Refresh();
 }
 
 void LaunchpadWindow::ReadTexts() {
@@ -481,6 +516,7 @@ void LaunchpadWindow::Publish() {
     const std::size_t page = m_view->Page() + 1;
     ::SetPropW(m_window, kPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(page)));
     ::SetPropW(m_window, kHitsProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->Hits().size())));
+    ::SetPropW(m_window, kResultPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->ResultPage() + 1)));
 }
 
 void LaunchpadWindow::UpdateTag() {
@@ -549,6 +585,15 @@ void LaunchpadWindow::Carry(const PadCommand& command) {
         catalogue.RenameGroup(command.place.page, command.place.position, command.text);
         if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
         return;
+    case PadCommand::Kind::Rename:
+        if (!catalogue.Rename(command.place, command.text)) {
+            foundation::LogFailure("launchpad", L"the entry could not be renamed to " + command.text);
+            return;
+        }
+        foundation::LogDetail("launchpad", L"entry renamed: " + command.text);
+        m_view->PagesChanged(); // the search key changed with the name
+        if (!catalogue.Save()) foundation::LogFailure("launchpad", "the catalogue could not be saved");
+        return;
     }
 }
 
@@ -560,6 +605,16 @@ void LaunchpadWindow::PreparePrompt() {
     m_renderer.SetNoticeIcon(m_services.padIcon ? m_services.padIcon(dark) : nullptr);
 }
 
+std::vector<std::wstring> LaunchpadWindow::RecentOf(const LaunchpadEntry& entry) const {
+    // What the worker read last; the next reading starts as the menu closes.
+    const std::wstring program = ProgramFileName(entry.path);
+    std::vector<std::wstring> recent;
+    if (!program.empty()) recent = dock::RecentFilesFor(m_recent.Entries(), program);
+    foundation::LogDetail("launchpad", L"recent items of " + (program.empty() ? entry.path : program) + L": " +
+                                           std::to_wstring(recent.size()));
+    return recent;
+}
+
 void LaunchpadWindow::ShowMenu(POINT screen) {
     const PadPoint at{screen.x - m_origin.x, screen.y - m_origin.y};
     const auto place = m_view->EntryAt(at);
@@ -567,11 +622,8 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     const LaunchpadEntry* entry = place ? catalogue.EntryAt(*place) : nullptr;
     PadMenuFacts facts;
     facts.onEntry = entry != nullptr;
-    std::vector<RecentDocument> recent;
-    if (entry) {
-        recent = RecentDocumentsOf(entry->path);
-        for (const auto& document : recent) facts.recent.push_back(document.name);
-    }
+    const std::vector<std::wstring> recent = entry ? RecentOf(*entry) : std::vector<std::wstring>();
+    for (const auto& target : recent) facts.recent.push_back(dock::RecentRowText(target));
     const PadText text = [this](std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
         return Text(section, key, fallback);
     };
@@ -580,6 +632,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     options.dark = true;
     const int chosen = gfx::RunPopupMenu(m_window, BuildPadMenu(facts, text), screen, screen.y, m_services.text, options);
     if (chosen != 0) foundation::LogDetail("launchpad", L"menu row " + std::to_wstring(chosen));
+    m_recent.Refresh();
     // The menu's loop may have let the catalogue change: look the entry up again.
     entry = place ? catalogue.EntryAt(*place) : nullptr;
     const auto sorted = [&](void (*sort)(std::vector<LaunchpadPage>&)) {
@@ -611,6 +664,10 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
             m_view->AskDelete(*place, entry->name + L"\n" + question);
         }
         break;
+    case kPadMenuRename:
+        // Typed under the icon; the view hands the new name back as its command.
+        if (entry) m_view->BeginRenameEntry(*place);
+        break;
     case kPadMenuAdd: AddFiles(ChooseFiles()); break;
     case kPadMenuSortName: sorted(SortByName); break;
     case kPadMenuSortKind: sorted(SortGroupsFirst); break;
@@ -619,90 +676,13 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         if (chosen >= kPadMenuRecentFirst && chosen <= kPadMenuRecentLast) {
             const auto index = static_cast<std::size_t>(chosen - kPadMenuRecentFirst);
             if (index < recent.size()) {
-                kestrana::win32::StartWithShell({.file = recent[index].target.c_str()}, "launchpad recent item");
+                kestrana::win32::StartWithShell({.file = recent[index].c_str()}, "launchpad recent item");
                 Hide(m_effect);
             }
         }
         break;
     }
     Draw();
-}
-
-std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstring& entryPath) {
-    constexpr std::size_t kLooked = 80; // the newest shortcuts of the recent list that are read
-    constexpr std::size_t kShown = 12;
-    std::vector<RecentDocument> shown;
-    try {
-        const auto expand = [](const std::wstring& path) {
-            wchar_t out[MAX_PATH * 2] = {};
-            const DWORD length = ::ExpandEnvironmentStringsW(path.c_str(), out, static_cast<DWORD>(std::size(out)));
-            return length > 0 && length <= std::size(out) ? std::wstring(out) : path;
-        };
-        std::wstring program = entryPath;
-        if (const auto link = dock::win32::ReadShortcut(entryPath)) program = expand(link->target);
-        // Packaged applications keep their own recent lists, which are not read here.
-        if (program.size() < 4 || ::lstrcmpiW(program.c_str() + program.size() - 4, L".exe") != 0) return shown;
-
-        PWSTR raw = nullptr;
-        if (FAILED(::SHGetKnownFolderPath(FOLDERID_Recent, 0, nullptr, &raw))) return shown;
-        const std::wstring folder = raw;
-        ::CoTaskMemFree(raw);
-        struct Found {
-            std::wstring name;
-            std::wstring link;
-            FILETIME written;
-        };
-        std::vector<Found> found;
-        WIN32_FIND_DATAW data{};
-        const kestrana::win32::UniqueFind find(::FindFirstFileW((folder + L"\\*.lnk").c_str(), &data));
-        if (!find) return shown;
-        do {
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            std::wstring name = data.cFileName;
-            name.resize(name.size() - 4);
-            found.push_back({name, folder + L"\\" + data.cFileName, data.ftLastWriteTime});
-        } while (::FindNextFileW(find.Get(), &data));
-        std::sort(found.begin(), found.end(),
-                  [](const Found& a, const Found& b) { return ::CompareFileTime(&a.written, &b.written) > 0; });
-        if (found.size() > kLooked) found.resize(kLooked);
-
-        std::vector<RecentDocument> documents;
-        std::map<std::wstring, std::wstring> handlers; // by extension
-        for (const auto& item : found) {
-            const auto link = dock::win32::ReadShortcut(item.link);
-            if (!link || link->target.empty()) continue;
-            RecentDocument document{item.name, expand(link->target), {}};
-            const auto dot = document.target.rfind(L'.');
-            const auto slash = document.target.find_last_of(L"\\/");
-            if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) {
-                std::wstring extension = document.target.substr(dot);
-                auto it = handlers.find(extension);
-                if (it == handlers.end()) {
-                    wchar_t handler[MAX_PATH * 2] = {};
-                    DWORD size = static_cast<DWORD>(std::size(handler));
-                    std::wstring program;
-                    if (SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_EXECUTABLE, extension.c_str(),
-                                                      L"open", handler, &size)))
-                        program = handler;
-                    // Some systems (Wine among them) answer only with the whole command.
-                    size = static_cast<DWORD>(std::size(handler));
-                    if (program.empty() && SUCCEEDED(::AssocQueryStringW(ASSOCF_INIT_IGNOREUNKNOWN, ASSOCSTR_COMMAND,
-                                                                         extension.c_str(), L"open", handler, &size)))
-                        program = ProgramOfCommand(handler);
-                    it = handlers.emplace(extension, expand(program)).first;
-                }
-                document.handler = it->second;
-            }
-            documents.push_back(std::move(document));
-        }
-        for (const std::size_t index : RecentFor(program, documents, kShown)) shown.push_back(documents[index]);
-        foundation::LogDetail("launchpad", L"recent items of " + program + L": " + std::to_wstring(shown.size()) + L" of " +
-                                               std::to_wstring(documents.size()) +
-                                               (documents.empty() ? L"" : L", the newest opened by " + documents.front().handler));
-    } catch (...) {
-        foundation::LogCaught("launchpad recent items");
-    }
-    return shown;
 }
 
 std::vector<std::wstring> LaunchpadWindow::ChooseFiles() {
@@ -823,46 +803,16 @@ LRESULT CALLBACK LaunchpadWindow::GroupProc(HWND window, UINT message, WPARAM wP
 }
 
 LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto pointAt = [this](LPARAM l) {
-        return PadPoint{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
-    };
-    const auto redraw = [this](bool changed) {
-        if (changed) Draw();
-        if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
-    };
+    // Touch was handled as touch; the mouse messages the system makes from it come too.
     if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONUP || message == WM_MOUSEMOVE) && FromTouch()) return 0;
     switch (message) {
     case WM_TIMER:
         if (wParam == kFrameTimer) FrameTick();
         if (wParam == kReleaseTimer) ReleasePictures();
         return 0;
-    case WM_TOUCH: {
-        // The first finger drives the same press, move and release as the left button.
-        const auto touch = m_shown && !m_hiding ? PrimaryTouch(wParam, lParam) : std::nullopt;
-        if (touch) {
-            const PadPoint at{touch->screen.x - m_origin.x, touch->screen.y - m_origin.y};
-            if (touch->flags & TOUCHEVENTF_DOWN) {
-                m_view->Press(at, Now());
-            } else if (touch->flags & TOUCHEVENTF_UP) {
-                const PadCommand command = m_view->Release(at, Now());
-                UpdateTag();
-                Carry(command);
-            } else if (touch->flags & TOUCHEVENTF_MOVE) {
-                m_view->Move(at, Now());
-                UpdateTag();
-            }
-            redraw(true);
-        }
-        break; // the system closes the touch handle
-    }
+    case WM_TOUCH: OnTouch(wParam, lParam); break; // the system closes the touch handle
     case WM_GETOBJECT:
-        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-            if (!m_reader)
-                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
-                    return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
-                });
-            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
-        }
+        if (const auto answer = OnGetObject(wParam, lParam)) return *answer;
         break;
     case kPrepareShow: PrepareShow(); return 0;
     case kIconsArrived:
@@ -872,137 +822,164 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if ((wParam & 0xFFF0) == SC_MINIMIZE) return 0; // the Launchpad is shown or hidden, never minimised
         break;
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
-    case WM_ACTIVATE:
-        // Another program came to the front (switching, a notification): the Launchpad
-        // steps aside as it does after a launch.
-        if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_hiding && !m_modal && !gfx::PopupMenuOpen()) {
-            const auto other = reinterpret_cast<HWND>(lParam);
-            if (!other || !kestrana::win32::IsOwnWindow(other)) Hide(m_effect);
-        }
-        break;
-    case WM_LBUTTONDOWN:
-        if (!m_shown || m_hiding) return 0;
-        ::SetCapture(m_window);
-        m_view->Press(pointAt(lParam), Now());
-        redraw(true);
-        return 0;
-    case WM_MOUSEMOVE:
-        if (!m_shown || m_hiding) return 0;
-        if (m_view->Drag() != DragState::None && !(wParam & MK_LBUTTON)) {
-            // The release went elsewhere (capture taken away): it ends the drag here.
-            const PadCommand command = m_view->Release(pointAt(lParam), Now());
-            UpdateTag();
-            Carry(command);
-            redraw(true);
-            return 0;
-        }
-        if (m_view->Move(pointAt(lParam), Now())) {
-            UpdateTag();
-            redraw(true);
-        }
-        return 0;
-    case WM_LBUTTONUP: {
-        if (!m_shown || m_hiding) return 0;
-        const PadCommand command = m_view->Release(pointAt(lParam), Now());
-        if (::GetCapture() == m_window) ::ReleaseCapture();
-        UpdateTag();
-        Carry(command);
-        redraw(true);
-        return 0;
-    }
+    case WM_ACTIVATE: OnActivate(LOWORD(wParam), reinterpret_cast<HWND>(lParam)); break;
+    case WM_LBUTTONDOWN: OnPress(PointOf(lParam)); return 0;
+    case WM_MOUSEMOVE: OnPointerMove(PointOf(lParam), (wParam & MK_LBUTTON) != 0); return 0;
+    case WM_LBUTTONUP: OnRelease(PointOf(lParam)); return 0;
     case WM_CAPTURECHANGED:
         // Showing the drag label may move the capture on some systems; the next pointer
         // move without the button down ends the drag instead.
         return 0;
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
-        if (!m_shown || m_hiding) return 0;
-        redraw(m_view->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), message == WM_MOUSEHWHEEL, GET_KEYSTATE_WPARAM(wParam) != 0,
-                             Now()));
+        if (Interactive())
+            Redraw(m_view->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), message == WM_MOUSEHWHEEL,
+                                 GET_KEYSTATE_WPARAM(wParam) != 0, Now()));
         return 0;
-    case WM_RBUTTONUP: {
-        if (!m_shown || m_hiding || m_view->Drag() != DragState::None) return 0;
-        if (!m_view->Notice().empty()) { // any click only takes the notice away
-            m_view->Key(PadKey::Escape, Now());
-            redraw(true);
-            return 0;
-        }
-        POINT screen{m_origin.x + static_cast<short>(LOWORD(lParam)), m_origin.y + static_cast<short>(HIWORD(lParam))};
-        ShowMenu(screen);
-        return 0;
-    }
-    case WM_KEYDOWN: {
-        if (!m_shown || m_hiding) return 0;
-        std::optional<PadKey> key;
-        switch (wParam) {
-        case VK_ESCAPE: key = PadKey::Escape; break;
-        case VK_RETURN: key = PadKey::Enter; break;
-        case VK_LEFT: key = PadKey::Left; break;
-        case VK_RIGHT: key = PadKey::Right; break;
-        case VK_UP: key = PadKey::Up; break;
-        case VK_DOWN: key = PadKey::Down; break;
-        case VK_TAB: key = (::GetKeyState(VK_SHIFT) & 0x8000) ? PadKey::BackTab : PadKey::Tab; break;
-        case VK_BACK: key = PadKey::Backspace; break;
-        default: break;
-        }
-        if (!key) return 0;
-        const PadCommand command = m_view->Key(*key, Now());
-        Carry(command);
-        redraw(true);
-        return 0;
-    }
+    case WM_RBUTTONUP: OnRightButtonUp(PointOf(lParam)); return 0;
+    case WM_KEYDOWN: OnKey(static_cast<int>(wParam)); return 0;
     case WM_CHAR:
-        if (!m_shown || m_hiding) return 0;
-        if (wParam >= 0x20) redraw(m_view->Type(std::wstring(1, static_cast<wchar_t>(wParam))));
+        if (Interactive() && wParam >= 0x20) Redraw(m_view->Type(std::wstring(1, static_cast<wchar_t>(wParam))));
         return 0;
-    case WM_IME_COMPOSITION: {
-        HIMC context = ::ImmGetContext(m_window);
-        if (!context) break;
-        auto read = [context](DWORD which) {
-            const LONG bytes = ::ImmGetCompositionStringW(context, which, nullptr, 0);
-            std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0, L'\0');
-            if (bytes > 0) ::ImmGetCompositionStringW(context, which, text.data(), static_cast<DWORD>(bytes));
-            return text;
-        };
-        bool handled = false;
-        if (lParam & GCS_RESULTSTR) {
-            m_view->Type(read(GCS_RESULTSTR));
-            handled = true;
-        } else if (lParam & GCS_COMPSTR) {
-            m_view->Compose(read(GCS_COMPSTR));
-        }
-        ::ImmReleaseContext(m_window, context);
-        redraw(true);
-        // The result was taken here; passing it on would type it a second time as WM_CHAR.
-        if (handled) return 0;
+    case WM_IME_COMPOSITION:
+        if (OnImeComposition(lParam)) return 0; // taken here, or WM_CHAR would type it a second time
         break;
-    }
     case WM_IME_ENDCOMPOSITION:
         m_view->Compose({});
-        redraw(true);
+        Redraw(true);
         break;
-    case WM_DROPFILES: {
-        const auto drop = reinterpret_cast<HDROP>(wParam);
-        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        std::vector<std::wstring> files;
-        // Counted before anything is read: a drop of too many adds none of them.
-        if (DropFits(count)) {
-            for (UINT i = 0; i < count; ++i) {
-                const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-                std::wstring file(length, L'\0');
-                ::DragQueryFileW(drop, i, file.data(), length + 1);
-                files.push_back(std::move(file));
-            }
-        } else {
-            files.resize(count);
-        }
-        ::DragFinish(drop);
-        AddFiles(files);
-        return 0;
-    }
+    case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     default: break;
     }
     return ::DefWindowProcW(m_window, message, wParam, lParam);
+}
+
+bool LaunchpadWindow::Interactive() const { return m_shown && !m_hiding; }
+
+void LaunchpadWindow::Redraw(bool changed) {
+    if (changed) Draw();
+    if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
+}
+
+// A press ends: the view answers, the drag label follows, the answer is carried out.
+void LaunchpadWindow::EndPress(PadPoint at) {
+    const PadCommand command = m_view->Release(at, Now());
+    UpdateTag();
+    Carry(command);
+    Redraw(true);
+}
+
+void LaunchpadWindow::OnTouch(WPARAM wParam, LPARAM lParam) {
+    // The first finger drives the same press, move and release as the left button.
+    const auto touch = Interactive() ? PrimaryTouch(wParam, lParam) : std::nullopt;
+    if (!touch) return;
+    const PadPoint at{touch->screen.x - m_origin.x, touch->screen.y - m_origin.y};
+    if (touch->flags & TOUCHEVENTF_DOWN) {
+        m_view->Press(at, Now());
+        Redraw(true);
+    } else if (touch->flags & TOUCHEVENTF_UP) {
+        EndPress(at);
+    } else if (touch->flags & TOUCHEVENTF_MOVE) {
+        m_view->Move(at, Now());
+        UpdateTag();
+        Redraw(true);
+    }
+}
+
+std::optional<LRESULT> LaunchpadWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return std::nullopt;
+    if (!m_reader)
+        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
+            return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
+        });
+    return m_reader->OnGetObject(wParam, lParam);
+}
+
+void LaunchpadWindow::OnActivate(WORD state, HWND other) {
+    // Another program came to the front (switching, a notification): the Launchpad steps
+    // aside as it does after a launch.
+    if (state != WA_INACTIVE || !Interactive() || m_modal || gfx::PopupMenuOpen()) return;
+    if (!other || !kestrana::win32::IsOwnWindow(other)) Hide(m_effect);
+}
+
+void LaunchpadWindow::OnPress(PadPoint at) {
+    if (!Interactive()) return;
+    ::SetCapture(m_window);
+    m_view->Press(at, Now());
+    Redraw(true);
+}
+
+void LaunchpadWindow::OnPointerMove(PadPoint at, bool buttonDown) {
+    if (!Interactive()) return;
+    // The release went elsewhere (capture taken away): it ends the drag here.
+    if (m_view->Drag() != DragState::None && !buttonDown) return EndPress(at);
+    if (m_view->Move(at, Now())) {
+        UpdateTag();
+        Redraw(true);
+    }
+}
+
+void LaunchpadWindow::OnRelease(PadPoint at) {
+    if (!Interactive()) return;
+    if (::GetCapture() == m_window) ::ReleaseCapture();
+    EndPress(at);
+}
+
+void LaunchpadWindow::OnRightButtonUp(PadPoint at) {
+    if (!Interactive() || m_view->Drag() != DragState::None) return;
+    if (!m_view->Notice().empty()) { // any click only takes the notice away
+        m_view->Key(PadKey::Escape, Now());
+        Redraw(true);
+        return;
+    }
+    ShowMenu(POINT{m_origin.x + at.x, m_origin.y + at.y});
+}
+
+void LaunchpadWindow::OnKey(int virtualKey) {
+    if (!Interactive()) return;
+    const auto key = PadKeyFor(virtualKey, (::GetKeyState(VK_SHIFT) & 0x8000) != 0);
+    if (!key) return;
+    Carry(m_view->Key(*key, Now()));
+    Redraw(true);
+}
+
+bool LaunchpadWindow::OnImeComposition(LPARAM lParam) {
+    HIMC context = ::ImmGetContext(m_window);
+    if (!context) return false;
+    const auto read = [context](DWORD which) {
+        const LONG bytes = ::ImmGetCompositionStringW(context, which, nullptr, 0);
+        std::wstring text(bytes > 0 ? static_cast<std::size_t>(bytes) / sizeof(wchar_t) : 0, L'\0');
+        if (bytes > 0) ::ImmGetCompositionStringW(context, which, text.data(), static_cast<DWORD>(bytes));
+        return text;
+    };
+    bool taken = false;
+    if (lParam & GCS_RESULTSTR) {
+        m_view->Type(read(GCS_RESULTSTR));
+        taken = true;
+    } else if (lParam & GCS_COMPSTR) {
+        m_view->Compose(read(GCS_COMPSTR));
+    }
+    ::ImmReleaseContext(m_window, context);
+    Redraw(true);
+    return taken;
+}
+
+void LaunchpadWindow::OnDropFiles(HDROP drop) {
+    const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::wstring> files;
+    // Counted before anything is read: a drop of too many adds none of them.
+    if (DropFits(count)) {
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+            std::wstring file(length, L'\0');
+            ::DragQueryFileW(drop, i, file.data(), length + 1);
+            files.push_back(std::move(file));
+        }
+    } else {
+        files.resize(count);
+    }
+    ::DragFinish(drop);
+    AddFiles(files);
 }
 
 } // namespace kestrana::launchers

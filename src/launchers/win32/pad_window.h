@@ -8,6 +8,7 @@
 // what the view decides (launching, saving, renaming, the right-button menu).
 
 #include "dock/job_runner.h"
+#include "dock/win32/recent_documents.h"
 #include "foundation/config_store.h"
 #include "foundation/win32/accessible_host.h"
 #include "gfx/text_renderer.h"
@@ -19,6 +20,7 @@
 #include "launchers/win32/catalogue_host.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <functional>
@@ -65,6 +67,22 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK GroupProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // Shown and not on its way out: only then does input reach the view.
+    [[nodiscard]] bool Interactive() const;
+    // Draws when the view changed, and keeps the frames coming while it moves.
+    void Redraw(bool changed);
+    void EndPress(PadPoint at);
+    void OnTouch(WPARAM wParam, LPARAM lParam);
+    [[nodiscard]] std::optional<LRESULT> OnGetObject(WPARAM wParam, LPARAM lParam);
+    void OnActivate(WORD state, HWND other);
+    void OnPress(PadPoint at);
+    void OnPointerMove(PadPoint at, bool buttonDown);
+    void OnRelease(PadPoint at);
+    void OnRightButtonUp(PadPoint at);
+    void OnKey(int virtualKey);
+    // True when the input method's result was taken.
+    bool OnImeComposition(LPARAM lParam);
+    void OnDropFiles(HDROP drop);
     void UpdateGroupWindow(BYTE opacity);
     bool CreateWindows();
     bool EnsureCatalogue();
@@ -81,8 +99,8 @@ private:
     void Carry(const PadCommand& command);
     void Launch(const EntryPlace& place, bool admin);
     void ShowMenu(POINT screen);
-    // The recent documents that the entry's program opens, newest first.
-    [[nodiscard]] std::vector<RecentDocument> RecentDocumentsOf(const std::wstring& entryPath);
+    // The recent documents the entry's program opens (their files), newest first.
+    [[nodiscard]] std::vector<std::wstring> RecentOf(const LaunchpadEntry& entry) const;
     // The files picked in the system's open dialog (several at once).
     [[nodiscard]] std::vector<std::wstring> ChooseFiles();
     // Before a notice or question is drawn: its look follows the appearance in effect.
@@ -94,6 +112,9 @@ private:
     [[nodiscard]] std::wstring Text(std::wstring_view section, std::wstring_view key, std::wstring_view fallback) const;
 
     PadWindowServices m_services;
+    // The system's recent list, read on a worker when the Launchpad shows and after each
+    // menu; the menu offers what the last reading found.
+    dock::win32::RecentDocuments m_recent;
     HWND m_window = nullptr;
     HWND m_tag = nullptr;
     HWND m_groupWindow = nullptr;

@@ -77,6 +77,25 @@ TEST(CatalogueLoad, ShortcutsDroppedIntoTheFolderStartAfresh) {
     for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(catalogue.EntryAt({0, i})->source, EntrySource::Pinned);
 }
 
+TEST(CatalogueLoad, DroppedShortcutsKeepTheArrangementOfAnotherChoice) {
+    PadWorld world;
+    world.Choice(1);
+    world.Applications(2);
+    auto& files = world.folder.files;
+    world.Catalogue(L"padconfig.xml", CatalogueDocument{{{Plain(1)}}});
+    world.Catalogue(L"padconfig_startmenu.xml", CatalogueDocument{{{CatalogueItem{{}, L"Work", true, {Plain(2), Plain(1)}}}}});
+    files.AddFile(world.folder.base + L"launchpad\\Word.lnk", "word");
+
+    auto catalogue = world.Catalogue();
+    const LoadReport report = catalogue.Load();
+    EXPECT_TRUE(report.imported);
+    EXPECT_FALSE(report.rewritten) << "the applications folder's arrangement was thrown away";
+    EXPECT_FALSE(files.IsFile(world.folder.base + L"padconfig.xml"));
+    EXPECT_EQ(Shape(catalogue.Pages()), (std::vector<std::vector<int>>{{-2, 0}}));
+    EXPECT_EQ(std::get<LaunchpadGroup>(catalogue.Pages()[0][0]).name, L"Work");
+    EXPECT_EQ(catalogue.EntryAt({0, 1})->source, EntrySource::Pinned);
+}
+
 TEST(CatalogueLoad, TheChoiceDecidesTheSourcesAndTheFile) {
     struct Case {
         int padicotype;

@@ -1,5 +1,4 @@
-// The Launchpad menu's orders of the pages and the recent documents it offers for an
-// application.
+// The Launchpad menu's orders of the pages and the rows it offers.
 
 #include "catalogue_support.h"
 #include "launchers/pad_arrange.h"
@@ -34,21 +33,7 @@ TEST(PadMenuSort, GroupsFirstThenEachSourceByNameAndFillingKeepsTheOrder) {
     EXPECT_EQ(Shape(thin)[1], (std::vector<int>{36, 37, 38, 39, 40}));
 }
 
-TEST(PadMenuRecent, OffersTheDocumentsTheProgramOpensNewestFirst) {
-    const std::vector<RecentDocument> recent{
-        {L"notes", L"C:\\Docs\\notes.txt", L"C:\\windows\\system32\\NOTEPAD.EXE"},
-        {L"photo", L"C:\\Docs\\photo.png", L"C:\\Viewer\\view.exe"},
-        {L"Notepad", L"C:\\windows\\notepad.exe", L""}, // the program itself, not a document
-        {L"todo", L"C:\\Docs\\todo.log", L"C:\\windows\\notepad.exe"},
-        {L"plan", L"C:\\Docs\\plan.ini", L"C:\\windows\\notepad.exe"},
-    };
-    EXPECT_EQ(RecentFor(L"C:\\windows\\notepad.exe", recent, 12), (std::vector<std::size_t>{0, 3, 4}));
-    EXPECT_EQ(RecentFor(L"C:\\windows\\notepad.exe", recent, 2), (std::vector<std::size_t>{0, 3}));
-    EXPECT_TRUE(RecentFor(L"C:\\Other\\other.exe", recent, 12).empty());
-    EXPECT_EQ(ProgramOfCommand(L"%SystemRoot%\\system32\\NOTEPAD.EXE %1"), L"%SystemRoot%\\system32\\NOTEPAD.EXE");
-    EXPECT_EQ(ProgramOfCommand(L"\"C:\\Program Files\\Viewer\\view.exe\" \"%1\""), L"C:\\Program Files\\Viewer\\view.exe");
-    EXPECT_EQ(ProgramOfCommand(L"rundll32 shimgvw.dll %1"), L"rundll32");
-
+TEST(PadMenu, RecentDocumentsInTheirOwnRowsAndOnlyTheBackgroundsRowsOffTheEntries) {
     PadMenuFacts facts{true, {L"notes", L"todo"}};
     const auto menu = BuildPadMenu(facts, [](auto, auto, std::wstring_view fallback) { return std::wstring(fallback); });
     const auto recentRow = std::find_if(menu.begin(), menu.end(), [](const auto& row) { return row.text == L"Recent Items"; });

@@ -151,6 +151,52 @@ TEST(PadView, AGroupHeldAtItsSideTurnsItsPagesUnderADraggedMember) {
     EXPECT_EQ(members[20].name + members[21].name + members[22].name, L"App 22App 1App 23");
 }
 
+// An entry renamed from its menu: typed under its icon, committed by Enter or a click,
+// kept by Escape; the typing never reaches the search meanwhile.
+TEST(PadView, AnEntryIsRenamedInPlace) {
+    ViewWorld world;
+    const EntryPlace third{0, 2, std::nullopt};
+    world.view.BeginRenameEntry(third);
+    ASSERT_TRUE(world.view.RenamedEntry());
+    EXPECT_EQ(world.view.RenameText(), L"App 3");
+    world.view.Type(L"Editorx"); // replaces the old name
+    world.view.Key(PadKey::Backspace, world.now);
+    EXPECT_FALSE(world.view.Wheel(-120, false, false, world.now));
+    const PadCommand enter = world.view.Key(PadKey::Enter, world.now);
+    ASSERT_EQ(enter.kind, PadCommand::Kind::Rename);
+    EXPECT_EQ(enter.text, L"Editor");
+    EXPECT_EQ(world.catalogue.EntryAt(enter.place)->name, L"App 3") << "the catalogue renames, not the view";
+    EXPECT_TRUE(world.view.SearchText().empty());
+    ASSERT_TRUE(world.catalogue.Rename(enter.place, enter.text));
+    world.view.PagesChanged();
+
+    // Escape keeps the name and leaves the Launchpad up; an unchanged name asks nothing.
+    world.view.BeginRenameEntry(third);
+    world.view.Type(L"Other");
+    EXPECT_EQ(world.view.Key(PadKey::Escape, world.now).kind, PadCommand::Kind::None);
+    EXPECT_FALSE(world.view.RenamedEntry());
+    world.view.BeginRenameEntry(third);
+    EXPECT_EQ(world.view.Key(PadKey::Enter, world.now).kind, PadCommand::Kind::None);
+
+    // A click elsewhere commits; found again by its new name.
+    world.view.BeginRenameEntry(third);
+    world.view.Type(L"Writer");
+    const PadCommand clicked = world.Click({5, 500});
+    ASSERT_EQ(clicked.kind, PadCommand::Kind::Rename);
+    ASSERT_TRUE(world.catalogue.Rename(clicked.place, clicked.text));
+    world.view.PagesChanged();
+    world.view.Type(L"writ");
+    ASSERT_EQ(world.view.Hits().size(), 1u);
+    EXPECT_EQ(world.catalogue.EntryAt(world.view.Hits()[0].place)->name, L"Writer");
+    world.view.Key(PadKey::Escape, world.now);
+
+    // Another entry came to that place meanwhile: nothing is renamed.
+    world.view.BeginRenameEntry(third);
+    world.view.Type(L"Lost");
+    std::swap(world.catalogue.Pages()[0][2], world.catalogue.Pages()[0][3]);
+    EXPECT_EQ(world.view.Key(PadKey::Enter, world.now).kind, PadCommand::Kind::None);
+}
+
 TEST(PadView, RemovingAnEntryIsAskedInTheViewAndOnlyAConfirmationRemovesIt) {
     ViewWorld world;
     const EntryPlace third{0, 2, std::nullopt};
@@ -260,6 +306,94 @@ TEST(PadView, WheelSwipesAndDotsTurnPagesOnlyWhenNothingElseIsUnderWay) {
     EXPECT_EQ(world.view.Page(), 1u);
 }
 
+// More hits than a page holds: every one can be reached by the wheel, the dots and the
+// keyboard, and a new search starts again on its first page.
+TEST(PadView, EveryHitOfALongSearchCanBeReached) {
+    ViewWorld world;
+    world.view.Type(L"app");
+    ASSERT_EQ(world.view.Hits().size(), 40u);
+    ASSERT_EQ(world.view.ResultPageCount(), 2u);
+    const auto shownNames = [&] {
+        std::vector<std::wstring> names;
+        for (const auto& tile : world.view.ResultTiles()) names.push_back(tile.entry->name);
+        return names;
+    };
+    auto seen = shownNames();
+    EXPECT_EQ(seen.size(), kIconsPerPage);
+    EXPECT_FALSE(world.view.Wheel(120, false, false, world.now)); // nothing before the first page
+    EXPECT_TRUE(world.view.Wheel(-120, false, false, world.now));
+    const auto second = shownNames();
+    seen.insert(seen.end(), second.begin(), second.end());
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end()) << "a hit shown twice";
+    EXPECT_EQ(seen.size(), 40u);
+    // The second page's tiles answer clicks as what they show.
+    const PadCommand click = world.Click(world.IconCentre(0));
+    ASSERT_EQ(click.kind, PadCommand::Kind::Launch);
+    EXPECT_EQ(world.catalogue.EntryAt(click.place)->name, second.front());
+
+    // Back by the first dot; the keyboard steps off its last hit onto the next page.
+    EXPECT_EQ(world.Click(world.view.DotCentre(0, 2)).kind, PadCommand::Kind::None);
+    EXPECT_EQ(world.view.ResultPage(), 0u);
+    for (int i = 0; i < 35; ++i) world.view.Key(PadKey::Tab, world.now);
+    EXPECT_EQ(world.view.ResultPage(), 1u);
+    EXPECT_EQ(world.view.Selection(), 0);
+    for (int i = 0; i < 10; ++i) world.view.Key(PadKey::Right, world.now); // stops at the last hit
+    const PadCommand last = world.view.Key(PadKey::Enter, world.now);
+    ASSERT_EQ(last.kind, PadCommand::Kind::Launch);
+    EXPECT_EQ(world.catalogue.EntryAt(last.place)->name, second.back());
+    for (int i = 0; i < 5; ++i) world.view.Key(PadKey::Left, world.now);
+    EXPECT_EQ(world.view.ResultPage(), 0u);
+    EXPECT_EQ(world.view.Selection(), static_cast<int>(kIconsPerPage) - 1);
+
+    world.view.Wheel(-120, false, false, world.now);
+    world.view.Type(L" 1");
+    EXPECT_EQ(world.view.ResultPage(), 0u);
+    EXPECT_EQ(world.view.ResultPageCount(), 1u);
+}
+
+// The desktop under the Launchpad: blurred and darkened unless the themed backdrop is on,
+// whose blur amount then decides the blur and whose backdrop switch keeps the dark plate.
+TEST(PadBackdrop, TheThemedSwitchesDecideTheBlurAndThePlate) {
+    gfx::Bitmap desktop(1920 / PadRenderer::kBackdropShrink, 1080 / PadRenderer::kBackdropShrink);
+    for (int y = 0; y < desktop.Height(); ++y)
+        for (int x = 0; x < desktop.Width(); ++x)
+            desktop.Row(y)[x] = ((x / 4 + y / 4) % 2) ? gfx::MakePixel(255, 255, 255, 255) : gfx::MakePixel(0, 0, 0, 255);
+    struct Seen {
+        int brightest = 0, darkest = 255;
+    };
+    const auto backdropOf = [&](themes::SurfaceAppearance theme) {
+        const PadBackdropLook look = BackdropLook(theme, 1.0f);
+        gfx::Bitmap out;
+        PadRenderer::MakeBackdrop(desktop, out, 1920, 1080, look.blurRadius, look.tint);
+        Seen seen;
+        for (int x = 0; x < 1920; ++x) {
+            const int red = gfx::PixelR(out.Row(528)[x]); // across the middle of a row of squares
+            seen.brightest = std::max(seen.brightest, red);
+            seen.darkest = std::min(seen.darkest, red);
+        }
+        return seen;
+    };
+    const Seen standard = backdropOf({});
+    EXPECT_LT(standard.brightest - standard.darkest, 128) << "not blurred";
+    EXPECT_LT(standard.brightest, 200) << "not darkened";
+
+    themes::SurfaceAppearance themed;
+    themed.enabled = true;
+    const Seen sharp = backdropOf(themed); // blur 0, no plate
+    EXPECT_GT(sharp.brightest, 250);
+    EXPECT_LT(sharp.darkest, 5);
+    themed.launchpadBackdrop = true;
+    const Seen plated = backdropOf(themed);
+    EXPECT_LT(plated.brightest, 200);
+    EXPECT_GT(plated.brightest - plated.darkest, 128) << "the plate blurred it";
+    themed.launchpadBackdrop = false;
+    themed.blur = 48;
+    const Seen blurred = backdropOf(themed);
+    EXPECT_LT(blurred.brightest - blurred.darkest, 128);
+    EXPECT_GT(blurred.brightest, standard.brightest) << "darkened without the backdrop switch";
+}
+
 // Every state drawn at the screen's edges and mid-effect (the sanitizers watch the pixels
 // touched), and an empty catalogue that answers input without failing.
 TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
@@ -280,6 +414,9 @@ TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
     world.Drag(world.IconCentre(0), world.IconCentre(1));
     draw(); // the group open, being renamed
     world.view.Type(L"tool");
+    draw();
+    world.view.BeginRenameEntry({0, 0, 1}); // a member of the open group, named under its icon
+    world.view.Type(std::wstring(80, L'W'));
     draw();
     EXPECT_EQ(frame.Width(), 1920);
     gfx::Bitmap panel;
