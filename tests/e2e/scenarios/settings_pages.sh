@@ -64,7 +64,8 @@ for pass in English Chinese dark; do
                 done
                 ! kdrv acc-tree "$bar" | grep -q "	Wi-Fi	" || e2e_fail "the Wi-Fi item stayed on the bar after it was switched off"
                 # Its appearance set to dark there turns the running bar dark.
-                look=$(kdrv children "$settings" | awk -F'\t' '$1 ~ /ComboBox visible=1/ && $2 == "Follow the wallpaper" { split($1, f, " "); print f[1] }')
+                # The page's second list (after the screen's); Wine gives such lists no window text.
+                look=$(kdrv children "$settings" | awk -F'\t' '$1 ~ /ComboBox visible=1/ { if (++n == 2) { split($1, f, " "); print f[1] } }')
                 [ -n "$look" ] || e2e_fail "no appearance choice on the Menu bar page"
                 kdrv send "$look" 334 3 0 >/dev/null                             # CB_SETCURSEL: Dark
                 kdrv send "$settings" 273 $((1 << 16)) "$look" >/dev/null        # CBN_SELCHANGE
