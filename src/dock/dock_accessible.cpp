@@ -86,6 +86,13 @@ foundation::AccessibleTree BuildDockTree(const DockItems& items, const OndelBarM
             e.value = live.calendarDate;
         } else if (item.appname == L"weather") {
             e.value = live.weather;
+        } else if (item.appname == L"battery") {
+            if (!live.batteryPercent) {
+                e.value = words.noBattery;
+            } else {
+                e.value = std::to_wstring(std::clamp(*live.batteryPercent, 0, 100)) + L" %";
+                if (live.batteryCharging) e.value += L", " + words.charging;
+            }
         } else if (item.appname == L"trash|" && live.trashFull) {
             e.value = *live.trashFull ? words.trashFull : words.trashEmpty;
         }

@@ -20,6 +20,8 @@ struct DockLiveValues {
     std::wstring calendarDate;     // today, as the calendar page shows it
     std::optional<bool> trashFull; // nothing when it is not known yet
     std::wstring weather;          // "21°, Clear"; empty before the first data
+    std::optional<int> batteryPercent; // nothing without a battery (or before it is read)
+    bool batteryCharging = false;
 };
 
 // The words a reader hears besides the labels, in the user's language.
@@ -33,6 +35,8 @@ struct DockWords {
     std::wstring minimised = L"minimised window";
     std::wstring trashFull = L"Full";
     std::wstring trashEmpty = L"Empty";
+    std::wstring charging = L"charging";
+    std::wstring noBattery = L"No battery";
 };
 
 struct DockFocus {

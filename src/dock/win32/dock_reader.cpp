@@ -42,6 +42,12 @@ std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, Ond
         live.clockTime = Now();
         if (trashFull) live.trashFull = trashFull();
         if (WeatherValueSource()) live.weather = WeatherValueSource()();
+        SYSTEM_POWER_STATUS power{};
+        // 128: no system battery; 255: its level is unknown.
+        if (::GetSystemPowerStatus(&power) && (power.BatteryFlag & 128) == 0 && power.BatteryLifePercent != 255) {
+            live.batteryPercent = power.BatteryLifePercent;
+            live.batteryCharging = (power.BatteryFlag & 8) != 0;
+        }
         // A reader never waits for a worker that reads the row: it hears the previous
         // snapshot instead.
         std::unique_lock lock(bar.Items().ListMutex(), std::try_to_lock);

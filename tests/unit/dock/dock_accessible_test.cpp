@@ -155,6 +155,19 @@ TEST(DockAccessibleTree, SpecialItemsCarryTheirLiveValues) {
     tree = dock.Tree(live);
     EXPECT_EQ(tree.Find(tree.Root().children[3])->name, L"Weather");
     EXPECT_EQ(tree.Find(tree.Root().children[3])->value, L"21\u00B0, Clear");
+
+    dock.Add(L"Battery", L"battery");
+    dock.Settle();
+    tree = dock.Tree(live);
+    EXPECT_EQ(tree.Find(tree.Root().children[4])->value, L"No battery");
+    live.batteryPercent = 75;
+    live.batteryCharging = true;
+    tree = dock.Tree(live);
+    EXPECT_EQ(tree.Find(tree.Root().children[4])->value, L"75 %, charging");
+    live.batteryPercent = 180; // a driver's nonsense is read as full
+    live.batteryCharging = false;
+    tree = dock.Tree(live);
+    EXPECT_EQ(tree.Find(tree.Root().children[4])->value, L"100 %");
 }
 
 TEST(DockAccessibleTree, WindowsAndMarksBecomeStateAndWords) {
