@@ -36,6 +36,14 @@ MenuLook MenuLook::For(bool dark, std::uint8_t opacity) {
             {112, 112, 116, 255}, {10, 100, 214, 255}, {255, 255, 255, 255}, {0, 0, 0, 30}};
 }
 
+MenuLook MenuLook::For(const ContrastColours& scheme) {
+    // Unavailable rows keep the text colour at half strength: the scheme has no grey of
+    // its own here, and the rows must stay legible.
+    Color unavailable = scheme.text;
+    unavailable.a = 140;
+    return {scheme.window, scheme.text, scheme.text, unavailable, scheme.text, scheme.highlight, scheme.window, scheme.text};
+}
+
 MenuLabels DrawMenuLabels(const Menu& items, const MenuMetrics& metrics, TextRenderer& text) {
     MenuLabels labels;
     const TextStyle style = LabelStyle(metrics);

@@ -5,6 +5,7 @@
 // drawing.
 
 #include "gfx/bitmap.h"
+#include "gfx/contrast.h"
 #include "gfx/menu_layout.h"
 #include "gfx/menu_model.h"
 #include "gfx/text_renderer.h"
@@ -26,6 +27,8 @@ struct MenuLook {
 
     // `opacity` is the panel's alpha (the theme's menu opacity, or nearly opaque).
     [[nodiscard]] static MenuLook For(bool dark, std::uint8_t opacity = 246);
+    // High contrast: the scheme's own colours, opaque, the lit row in its highlight.
+    [[nodiscard]] static MenuLook For(const ContrastColours& scheme);
 };
 
 struct MenuLabels {

@@ -110,14 +110,25 @@ std::vector<std::wstring> WrapLines(std::wstring_view text, int maxWidth,
 }
 
 void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& labels, bool dark, float s, PromptPart hot,
-                PromptPart focused) {
+                PromptPart focused, const std::optional<ContrastColours>& scheme) {
     Canvas canvas(target);
     canvas.Clear(0);
-    const Color panel = dark ? Color{40, 40, 42, 250} : Color{246, 246, 246, 250};
-    const Color text = dark ? Color{238, 238, 238, 255} : Color{28, 28, 30, 255};
-    const Color button = dark ? Color{70, 70, 74, 255} : Color{255, 255, 255, 255};
-    const Color border = dark ? Color{255, 255, 255, 50} : Color{0, 0, 0, 45};
-    const Color accent{10, 100, 214, 255};
+    Color panel = dark ? Color{40, 40, 42, 250} : Color{246, 246, 246, 250};
+    Color text = dark ? Color{238, 238, 238, 255} : Color{28, 28, 30, 255};
+    Color button = dark ? Color{70, 70, 74, 255} : Color{255, 255, 255, 255};
+    Color border = dark ? Color{255, 255, 255, 50} : Color{0, 0, 0, 45};
+    Color accent{10, 100, 214, 255};
+    Color hotButton = dark ? Color{90, 90, 96, 255} : Color{232, 232, 236, 255};
+    Color hotAccent{30, 118, 230, 255};
+    Color onAccent{255, 255, 255, 255};
+    Color ringColour = dark ? Color{120, 170, 255, 255} : accent;
+    if (scheme) {
+        panel = button = scheme->window;
+        text = border = scheme->text;
+        accent = hotAccent = ringColour = scheme->highlight;
+        hotButton = scheme->window;
+        onAccent = scheme->window;
+    }
     const float radius = 10.0f * s, small = 6.0f * s;
     canvas.FillRoundedRect({0, 0, static_cast<float>(l.width), static_cast<float>(l.height)}, radius, panel);
     canvas.StrokeRoundedRect({0, 0, static_cast<float>(l.width), static_cast<float>(l.height)}, radius, std::max(1.0f, s),
@@ -131,7 +142,7 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
 
     const auto plainButton = [&](const RectI& box, PromptPart part) {
         Color fill = button;
-        if (hot == part) fill = dark ? Color{90, 90, 96, 255} : Color{232, 232, 236, 255};
+        if (hot == part) fill = hotButton;
         canvas.FillRoundedRect(F(box), small, fill);
         canvas.StrokeRoundedRect(F(box), small, std::max(1.0f, s), border);
     };
@@ -150,8 +161,8 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
     }
     plainButton(l.cancel, PromptPart::Cancel);
     Centred(canvas, labels.cancel, l.cancel, text);
-    canvas.FillRoundedRect(F(l.confirm), small, hot == PromptPart::Confirm ? Color{30, 118, 230, 255} : accent);
-    Centred(canvas, labels.confirm, l.confirm, {255, 255, 255, 255});
+    canvas.FillRoundedRect(F(l.confirm), small, hot == PromptPart::Confirm ? hotAccent : accent);
+    Centred(canvas, labels.confirm, l.confirm, onAccent);
 
     // The keyboard's place: a ring just outside the focused button.
     const RectI* ring = focused == PromptPart::Choice ? &l.choice
@@ -162,7 +173,7 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
         const float out = 2.5f * s;
         canvas.StrokeRoundedRect({static_cast<float>(ring->x) - out, static_cast<float>(ring->y) - out,
                                   static_cast<float>(ring->width) + 2 * out, static_cast<float>(ring->height) + 2 * out},
-                                 small + out, std::max(1.5f, 2.0f * s), dark ? Color{120, 170, 255, 255} : accent);
+                                 small + out, std::max(1.5f, 2.0f * s), ringColour);
     }
 }
 

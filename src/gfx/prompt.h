@@ -5,9 +5,11 @@
 
 #include "foundation/accessible_tree.h"
 #include "gfx/bitmap.h"
+#include "gfx/contrast.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,8 +55,9 @@ struct PromptLabels {
     Bitmap confirm;
 };
 
+// With a high-contrast `scheme` the prompt takes the scheme's colours, opaque.
 void DrawPrompt(Bitmap& target, const PromptLayout& layout, const PromptLabels& labels, bool dark, float scale,
-                PromptPart hot, PromptPart focused);
+                PromptPart hot, PromptPart focused, const std::optional<ContrastColours>& scheme = std::nullopt);
 
 struct PromptWords {
     std::wstring title;

@@ -8,6 +8,7 @@
 #include "gfx/menu_navigation.h"
 #include "gfx/menu_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/system_look.h"
 
 #include <windowsx.h>
 
@@ -107,11 +108,16 @@ LRESULT AnswerReader(Level& level, WPARAM wParam, LPARAM lParam) noexcept {
     return ::DefWindowProcW(level.window, WM_GETOBJECT, wParam, lParam);
 }
 
+MenuLook LookFor(const PopupMenuOptions& options) {
+    if (const auto scheme = HighContrastColours()) return MenuLook::For(*scheme);
+    return MenuLook::For(options.dark, options.opacity);
+}
+
 class Session {
 public:
     Session(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text, const PopupMenuOptions& options)
         : m_owner(owner), m_menu(menu), m_nav(m_menu), m_anchor(anchor), m_flipY(flipY), m_text(text), m_options(options),
-          m_metrics(MenuMetrics::At(options.scale)), m_look(MenuLook::For(options.dark, options.opacity)) {}
+          m_metrics(MenuMetrics::At(options.scale)), m_look(LookFor(options)) {}
 
     int Run() {
         if (!EnsureClass(m_options.className) || !Sync() || m_levels.empty()) return 0;

@@ -5,6 +5,7 @@
 #include "foundation/win32/shell_window.h"
 #include "gfx/prompt.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/system_look.h"
 
 #include <windowsx.h>
 
@@ -215,7 +216,7 @@ private:
     }
 
     void Draw() {
-        DrawPrompt(m_picture, m_layout, m_labels, m_request.dark, m_request.scale, m_hot, m_focused);
+        DrawPrompt(m_picture, m_layout, m_labels, m_request.dark, m_request.scale, m_hot, m_focused, HighContrastColours());
         m_surface.Present(m_window, m_picture, m_at);
     }
 

@@ -1,7 +1,8 @@
 // The menu component: keyboard and pointer navigation through rows, rules, disabled
-// rows and submenus, and where a menu opens near the screen's edges.
+// rows and submenus, where a menu opens near the screen's edges, and its high-contrast look.
 #include "gfx/menu_layout.h"
 #include "gfx/menu_navigation.h"
+#include "gfx/menu_renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,32 @@ TEST(MenuSlider, PressesMapOntoTheTrackAndStickToItsEnds) {
             last = v;
         }
     }
+}
+
+} // namespace
+} // namespace kestrana::gfx
+
+namespace kestrana::gfx {
+namespace {
+
+TEST(MenuContrast, AHighContrastSchemeDrawsTheMenuInItsOwnOpaqueColours) {
+    const Menu menu{MenuItem::Command(1, L"Open"), MenuItem::Command(2, L"Quit")};
+    const MenuMetrics metrics = MenuMetrics::At(1.0f);
+    const MenuLayout layout = LayOutMenu(menu, metrics, [](const std::wstring& t) { return int(t.size()) * 7; });
+    const ContrastColours scheme{{0, 0, 0, 255}, {255, 255, 0, 255}, {0, 255, 255, 255}};
+    const MenuLook look = MenuLook::For(scheme);
+    Bitmap picture(layout.width, layout.height);
+    MenuLabels labels;
+    labels.text.resize(2);
+    labels.detail.resize(2);
+    DrawMenu(picture, menu, layout, metrics, look, labels, 0);
+    // The middle of the lit first row and of the second, away from the (empty) texts' places.
+    const RectI lit = layout.rows[0], plain = layout.rows[1];
+    EXPECT_EQ(picture.At(lit.x + lit.width - 6, lit.y + lit.height / 2), scheme.highlight.Premultiplied());
+    EXPECT_EQ(picture.At(plain.x + plain.width - 6, plain.y + plain.height / 2), scheme.window.Premultiplied());
+    // The light look is translucent; the scheme's is not.
+    EXPECT_LT(MenuLook::For(false).background.a, 255);
+    EXPECT_EQ(look.background.a, 255);
 }
 
 } // namespace

@@ -79,6 +79,13 @@ TEST(PromptPicture, TheFocusRingFollowsTheKeyboard) {
     EXPECT_NE(above(onConfirm, layout.confirm), above(onCancel, layout.confirm));
     EXPECT_NE(above(onConfirm, layout.cancel), above(onCancel, layout.cancel));
     EXPECT_EQ(above(onConfirm, layout.cancel), onConfirm.At(layout.cancel.x + layout.cancel.width / 2, layout.message.y));
+
+    // High contrast: the scheme's opaque window behind, its highlight on Confirm.
+    const ContrastColours scheme{{0, 0, 0, 255}, {255, 255, 0, 255}, {0, 255, 255, 255}};
+    Bitmap contrast(layout.width, layout.height);
+    DrawPrompt(contrast, layout, labels, false, 1.0f, PromptPart::None, PromptPart::Cancel, scheme);
+    EXPECT_EQ(contrast.At(layout.width / 2, layout.message.y), scheme.window.Premultiplied());
+    EXPECT_EQ(contrast.At(layout.confirm.x + 4, layout.confirm.y + layout.confirm.height / 2), scheme.highlight.Premultiplied());
 }
 
 TEST(PromptTree, ReadsTheQuestionAndTheButtonsWhereTheyAre) {
