@@ -24,7 +24,7 @@ void Centred(Canvas& canvas, const Bitmap& label, const RectI& box, Color color)
 
 int PromptTextWidth(float scale) { return Scaled(420, scale); }
 
-PromptLayout LayOutPrompt(float s, int titleHeight, int messageWidth, int messageHeight, int choiceWidth) {
+PromptLayout LayOutPrompt(float s, int titleHeight, int messageWidth, int messageHeight, int choiceWidth, bool field) {
     PromptLayout l;
     const int pad = Scaled(22, s);
     const int buttonWidth = Scaled(96, s), buttonHeight = Scaled(28, s), gap = Scaled(10, s);
@@ -34,8 +34,14 @@ PromptLayout LayOutPrompt(float s, int titleHeight, int messageWidth, int messag
         l.title = {pad, y, l.width - 2 * pad, titleHeight};
         y = l.title.Bottom() + Scaled(8, s);
     }
-    l.message = {pad, y, l.width - 2 * pad, std::max(messageHeight, Scaled(18, s))};
-    y = l.message.Bottom();
+    if (messageHeight > 0) {
+        l.message = {pad, y, l.width - 2 * pad, messageHeight};
+        y = l.message.Bottom();
+    }
+    if (field) {
+        l.field = {pad, y + Scaled(14, s), l.width - 2 * pad, Scaled(30, s)};
+        y = l.field.Bottom();
+    }
     if (choiceWidth > 0) {
         l.choice = {pad, y + Scaled(16, s), choiceWidth + Scaled(36, s), buttonHeight};
         l.countdown = {l.choice.Right() + gap, l.choice.y, Scaled(80, s), buttonHeight};
@@ -49,6 +55,7 @@ PromptLayout LayOutPrompt(float s, int titleHeight, int messageWidth, int messag
 }
 
 PromptPart PromptPartAt(const PromptLayout& l, int x, int y) {
+    if (Inside(l.field, x, y)) return PromptPart::Field;
     if (Inside(l.choice, x, y)) return PromptPart::Choice;
     if (Inside(l.cancel, x, y)) return PromptPart::Cancel;
     if (Inside(l.confirm, x, y)) return PromptPart::Confirm;
@@ -57,6 +64,7 @@ PromptPart PromptPartAt(const PromptLayout& l, int x, int y) {
 
 PromptPart NextPromptPart(const PromptLayout& l, PromptPart from, int step) {
     std::vector<PromptPart> order;
+    if (!l.field.Empty()) order.push_back(PromptPart::Field);
     if (!l.choice.Empty()) order.push_back(PromptPart::Choice);
     order.push_back(PromptPart::Cancel);
     order.push_back(PromptPart::Confirm);
@@ -109,8 +117,9 @@ std::vector<std::wstring> WrapLines(std::wstring_view text, int maxWidth,
     return lines;
 }
 
-void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& labels, bool dark, float s, PromptPart hot,
-                PromptPart focused, const std::optional<ContrastColours>& scheme) {
+void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& labels, bool dark, float s,
+                const PromptState& state, const std::optional<ContrastColours>& scheme) {
+    const PromptPart hot = state.hot, focused = state.focused;
     Canvas canvas(target);
     canvas.Clear(0);
     Color panel = dark ? Color{40, 40, 42, 250} : Color{246, 246, 246, 250};
@@ -122,8 +131,9 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
     Color hotAccent{30, 118, 230, 255};
     Color onAccent{255, 255, 255, 255};
     Color ringColour = dark ? Color{120, 170, 255, 255} : accent;
+    Color fieldFill = dark ? Color{28, 28, 30, 255} : Color{255, 255, 255, 255};
     if (scheme) {
-        panel = button = scheme->window;
+        panel = button = fieldFill = scheme->window;
         text = border = scheme->text;
         accent = hotAccent = ringColour = scheme->highlight;
         hotButton = scheme->window;
@@ -138,6 +148,20 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
     for (const Bitmap& line : labels.message) {
         canvas.DrawCoverage(line, l.message.x, lineY, text);
         lineY += labels.lineHeight;
+    }
+
+    if (!l.field.Empty()) {
+        canvas.FillRoundedRect(F(l.field), small, fieldFill);
+        canvas.StrokeRoundedRect(F(l.field), small, std::max(1.0f, s), border);
+        // One dot a character (never the characters), then the caret.
+        const float dot = 3.0f * s, step = 9.0f * s;
+        const float cy = static_cast<float>(l.field.y) + static_cast<float>(l.field.height) / 2;
+        float x = static_cast<float>(l.field.x) + 10.0f * s;
+        const float limit = static_cast<float>(l.field.Right()) - 14.0f * s;
+        for (std::size_t i = 0; i < state.dots && x + 2 * dot < limit; ++i, x += step)
+            canvas.FillRoundedRect({x, cy - dot, 2 * dot, 2 * dot}, dot, text);
+        if (focused == PromptPart::Field)
+            canvas.StrokeLine({x + 1.0f * s, cy - 8.0f * s}, {x + 1.0f * s, cy + 8.0f * s}, std::max(1.0f, s), text);
     }
 
     const auto plainButton = [&](const RectI& box, PromptPart part) {
@@ -161,11 +185,14 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
     }
     plainButton(l.cancel, PromptPart::Cancel);
     Centred(canvas, labels.cancel, l.cancel, text);
-    canvas.FillRoundedRect(F(l.confirm), small, hot == PromptPart::Confirm ? hotAccent : accent);
+    Color confirmFill = hot == PromptPart::Confirm && state.confirmable ? hotAccent : accent;
+    if (!state.confirmable) confirmFill.a = 110; // not yet: a key too short
+    canvas.FillRoundedRect(F(l.confirm), small, confirmFill);
     Centred(canvas, labels.confirm, l.confirm, onAccent);
 
     // The keyboard's place: a ring just outside the focused button.
-    const RectI* ring = focused == PromptPart::Choice ? &l.choice
+    const RectI* ring = focused == PromptPart::Field    ? &l.field
+                        : focused == PromptPart::Choice ? &l.choice
                         : focused == PromptPart::Cancel ? &l.cancel
                         : focused == PromptPart::Confirm ? &l.confirm
                                                          : nullptr;
@@ -189,12 +216,26 @@ foundation::AccessibleTree BuildPromptTree(const PromptLayout& l, const PromptWo
     root.bounds = {originX, originY, l.width, l.height};
     foundation::AccessibleTree tree(std::move(root));
     const auto box = [&](const RectI& r) { return foundation::AccessibleRect{originX + r.x, originY + r.y, r.width, r.height}; };
-    AccessibleElement message;
-    message.id = kPromptMessageId;
-    message.role = AccessibleRole::StaticText;
-    message.name = words.message;
-    message.bounds = box(l.message);
-    tree.Add(std::move(message));
+    if (!l.message.Empty()) {
+        AccessibleElement message;
+        message.id = kPromptMessageId;
+        message.role = AccessibleRole::StaticText;
+        message.name = words.message;
+        message.bounds = box(l.message);
+        tree.Add(std::move(message));
+    }
+    if (!l.field.Empty()) {
+        // What is typed is never read out; its length is, as the dots show it.
+        AccessibleElement field;
+        field.id = PromptPartId(PromptPart::Field);
+        field.role = AccessibleRole::Text;
+        field.name = words.field;
+        field.value = std::wstring(words.dots, L'\u2022');
+        field.bounds = box(l.field);
+        field.state = AccessibleState::Focusable;
+        if (focused == PromptPart::Field) field.state |= AccessibleState::Focused;
+        tree.Add(std::move(field));
+    }
     const auto button = [&](PromptPart part, const RectI& r, const std::wstring& name, AccessibleRole role) {
         AccessibleElement e;
         e.id = PromptPartId(part);
@@ -204,6 +245,7 @@ foundation::AccessibleTree BuildPromptTree(const PromptLayout& l, const PromptWo
         e.defaultAction = words.press;
         e.state = AccessibleState::Focusable;
         if (part == focused) e.state |= AccessibleState::Focused;
+        if (part == PromptPart::Confirm && !words.confirmable) e.state |= AccessibleState::Unavailable;
         if (role == AccessibleRole::MenuButton) {
             e.value = words.choice;
             e.state |= AccessibleState::HasPopup | AccessibleState::Collapsed;

@@ -1,7 +1,8 @@
 #pragma once
 // The program's one prompt: a themed panel with a title, a question wrapped to a few
-// lines, an optional choice button (with a countdown beside it), Cancel and Confirm. Its
-// layout, picture, keyboard order and what a screen reader reads of it.
+// lines, an optional secret field (a network key, shown as dots), an optional choice
+// button (with a countdown beside it), Cancel and Confirm. Its layout, picture, keyboard
+// order and what a screen reader reads of it.
 
 #include "foundation/accessible_tree.h"
 #include "gfx/bitmap.h"
@@ -20,7 +21,8 @@ struct PromptLayout {
     int width = 0;
     int height = 0;
     RectI title;     // empty without a title
-    RectI message;
+    RectI message;   // empty without a question
+    RectI field;     // empty without a secret field
     RectI choice;    // empty without a choice button
     RectI countdown; // the time left, right of the choice button
     RectI cancel;
@@ -28,15 +30,16 @@ struct PromptLayout {
 };
 
 // `titleHeight` 0: no title. `messageWidth` and `messageHeight` are the wrapped
-// question's; `choiceWidth` 0: no choice button.
+// question's (0: none); `choiceWidth` 0: no choice button.
 [[nodiscard]] PromptLayout LayOutPrompt(float scale, int titleHeight, int messageWidth, int messageHeight,
-                                        int choiceWidth);
+                                        int choiceWidth, bool field = false);
 // The widest a question line may be before it wraps.
 [[nodiscard]] int PromptTextWidth(float scale);
 
-enum class PromptPart : std::uint8_t { None, Choice, Cancel, Confirm };
+enum class PromptPart : std::uint8_t { None, Choice, Cancel, Confirm, Field };
 [[nodiscard]] PromptPart PromptPartAt(const PromptLayout& layout, int x, int y);
-// Tab order: the choice button (when there is one), Cancel, Confirm; `step` +1 or -1, wrapping.
+// Tab order: the field, the choice button (each when there is one), Cancel, Confirm;
+// `step` +1 or -1, wrapping.
 [[nodiscard]] PromptPart NextPromptPart(const PromptLayout& layout, PromptPart from, int step);
 
 // Breaks a text into lines no wider than `maxWidth`: at spaces where there are any, else
@@ -55,9 +58,16 @@ struct PromptLabels {
     Bitmap confirm;
 };
 
+struct PromptState {
+    PromptPart hot = PromptPart::None;     // under the pointer
+    PromptPart focused = PromptPart::None; // has the keyboard
+    std::size_t dots = 0;                  // characters typed into the field
+    bool confirmable = true;               // Confirm would be taken (a key long enough)
+};
+
 // With a high-contrast `scheme` the prompt takes the scheme's colours, opaque.
 void DrawPrompt(Bitmap& target, const PromptLayout& layout, const PromptLabels& labels, bool dark, float scale,
-                PromptPart hot, PromptPart focused, const std::optional<ContrastColours>& scheme = std::nullopt);
+                const PromptState& state, const std::optional<ContrastColours>& scheme = std::nullopt);
 
 struct PromptWords {
     std::wstring title;
@@ -67,6 +77,9 @@ struct PromptWords {
     std::wstring cancel;
     std::wstring confirm;
     std::wstring press = L"Press";
+    std::wstring field;      // the field's name
+    std::size_t dots = 0;
+    bool confirmable = true;
 };
 
 // The element id of a part: the parts never move while the prompt is open.

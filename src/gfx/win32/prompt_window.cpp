@@ -44,7 +44,7 @@ public:
             m_labels.message.push_back(m_text.Draw(line, style));
             width = std::max(width, m_labels.message.back().Width());
         }
-        const int height = m_labels.lineHeight * static_cast<int>(lines.size());
+        const int height = request.message.empty() ? 0 : m_labels.lineHeight * static_cast<int>(lines.size());
         m_labels.cancel = m_text.Draw(request.cancel, style);
         m_labels.confirm = m_text.Draw(request.confirm, style);
         int choiceWidth = 0;
@@ -54,9 +54,10 @@ public:
             for (const auto& value : request.choice.values)
                 choiceWidth = std::max(choiceWidth, m_text.Measure(value, style).width);
         }
-        m_layout = LayOutPrompt(s, m_labels.title.Empty() ? 0 : m_labels.title.Height(), width, height, choiceWidth);
-        // Confirm answers Enter, as it always has; Tab reaches the others.
-        m_focused = PromptPart::Confirm;
+        const bool field = static_cast<bool>(request.secret.type);
+        m_layout = LayOutPrompt(s, m_labels.title.Empty() ? 0 : m_labels.title.Height(), width, height, choiceWidth, field);
+        // The field takes what is typed; otherwise Confirm answers Enter. Tab reaches the others.
+        m_focused = field ? PromptPart::Field : PromptPart::Confirm;
     }
 
     bool Run() {
@@ -98,6 +99,7 @@ public:
             if (msg.hwnd == m_window && Handle(msg)) continue;
             // Keys typed while another of our windows has the focus still answer the prompt.
             if (msg.message == WM_KEYDOWN && OnKey(static_cast<UINT>(msg.wParam))) continue;
+            if (msg.message == WM_CHAR && OnChar(msg)) continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
@@ -132,24 +134,56 @@ private:
         words.countdown = m_countdownText;
         words.cancel = m_request.cancel;
         words.confirm = m_request.confirm;
+        words.field = m_request.fieldName;
+        words.dots = Dots();
+        words.confirmable = Confirmable();
         return BuildPromptTree(m_layout, words, m_at.x, m_at.y, m_focused);
     }
 
+    std::size_t Dots() const { return m_request.secret.length ? m_request.secret.length() : 0; }
+    bool Confirmable() const { return !m_request.secret.acceptable || m_request.secret.acceptable(); }
+
     void Press(PromptPart part) {
         switch (part) {
-        case PromptPart::Confirm: m_done = m_confirmed = true; break;
+        case PromptPart::Confirm:
+            if (Confirmable()) m_done = m_confirmed = true;
+            break;
         case PromptPart::Cancel: m_done = true; break;
         case PromptPart::Choice: Choose(); break;
+        case PromptPart::Field: Focus(PromptPart::Field); break;
         case PromptPart::None: break;
         }
     }
 
+    // Characters belong to the field, whichever part has the keyboard.
+    bool OnChar(const MSG& msg) {
+        if (!m_request.secret.type) return false;
+        if (msg.hwnd != m_window && ::GetForegroundWindow() != m_window) return false;
+        const auto c = static_cast<wchar_t>(msg.wParam);
+        if (c == L'\b' || c == L'\r' || c == L'\t' || c == 27) return true; // handled as keys
+        if (m_request.secret.type(c)) {
+            Draw();
+            if (m_reader) m_reader->ValueChanged(PromptPartId(PromptPart::Field));
+        }
+        return true;
+    }
+
     bool OnKey(UINT key) {
         const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+        const bool field = static_cast<bool>(m_request.secret.type);
         switch (key) {
         case VK_ESCAPE: m_done = true; return true;
-        case VK_RETURN:
-        case VK_SPACE: Press(m_focused); return true;
+        case VK_BACK:
+            if (!field) return false;
+            if (m_request.secret.backspace) m_request.secret.backspace();
+            Draw();
+            if (m_reader) m_reader->ValueChanged(PromptPartId(PromptPart::Field));
+            return true;
+        case VK_RETURN: Press(m_focused == PromptPart::Field ? PromptPart::Confirm : m_focused); return true;
+        case VK_SPACE:
+            if (field && m_focused == PromptPart::Field) return false; // a character of the key
+            Press(m_focused);
+            return true;
         case VK_TAB: Focus(NextPromptPart(m_layout, m_focused, shift ? -1 : 1)); return true;
         case VK_LEFT:
         case VK_UP: Focus(NextPromptPart(m_layout, m_focused, -1)); return true;
@@ -216,7 +250,12 @@ private:
     }
 
     void Draw() {
-        DrawPrompt(m_picture, m_layout, m_labels, m_request.dark, m_request.scale, m_hot, m_focused, HighContrastColours());
+        PromptState state;
+        state.hot = m_hot;
+        state.focused = m_focused;
+        state.dots = Dots();
+        state.confirmable = Confirmable();
+        DrawPrompt(m_picture, m_layout, m_labels, m_request.dark, m_request.scale, state, HighContrastColours());
         m_surface.Present(m_window, m_picture, m_at);
     }
 
@@ -243,6 +282,7 @@ LRESULT CALLBACK PromptProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     try {
         switch (message) {
         case WM_NCHITTEST: return HTCLIENT;
+        case WM_MOUSEACTIVATE: return MA_ACTIVATE; // a click gives the prompt the keyboard
         case WM_ERASEBKGND: return 1;
         case WM_GETOBJECT: return prompt->OnGetObject(wParam, lParam);
         default: break;

@@ -23,6 +23,15 @@ struct PromptChoice {
     std::function<bool()> tick;                                // once a second while counting: true when it ran out
 };
 
+// An optional secret field (a network key): every typed character goes to it, shown as
+// a dot; Confirm is taken only while `acceptable` says so.
+struct PromptSecret {
+    std::function<bool(wchar_t)> type; // true when the character was taken
+    std::function<void()> backspace;
+    std::function<std::size_t()> length;
+    std::function<bool()> acceptable;
+};
+
 struct PromptRequest {
     std::wstring title; // may be empty
     std::wstring message;
@@ -35,6 +44,8 @@ struct PromptRequest {
     std::wstring className = L"KestranaPrompt";
     const char* logName = "prompt"; // for the diagnostic log
     PromptChoice choice;      // without `value`, no choice button
+    PromptSecret secret;      // without `type`, no field
+    std::wstring fieldName;   // what a screen reader calls the field
 };
 
 // True when confirmed (or the countdown ran out); false on Cancel, Escape, or when the

@@ -72,8 +72,11 @@ TEST(PromptPicture, TheFocusRingFollowsTheKeyboard) {
     const PromptLayout layout = LayOutPrompt(1.0f, 0, 200, 18, 0);
     Bitmap onConfirm(layout.width, layout.height), onCancel(layout.width, layout.height);
     PromptLabels labels;
-    DrawPrompt(onConfirm, layout, labels, false, 1.0f, PromptPart::None, PromptPart::Confirm);
-    DrawPrompt(onCancel, layout, labels, false, 1.0f, PromptPart::None, PromptPart::Cancel);
+    PromptState state;
+    state.focused = PromptPart::Confirm;
+    DrawPrompt(onConfirm, layout, labels, false, 1.0f, state);
+    state.focused = PromptPart::Cancel;
+    DrawPrompt(onCancel, layout, labels, false, 1.0f, state);
     // Just above each button's top edge, in its middle.
     const auto above = [](const Bitmap& b, const RectI& r) { return b.At(r.x + r.width / 2, r.y - 2); };
     EXPECT_NE(above(onConfirm, layout.confirm), above(onCancel, layout.confirm));
@@ -83,9 +86,50 @@ TEST(PromptPicture, TheFocusRingFollowsTheKeyboard) {
     // High contrast: the scheme's opaque window behind, its highlight on Confirm.
     const ContrastColours scheme{{0, 0, 0, 255}, {255, 255, 0, 255}, {0, 255, 255, 255}};
     Bitmap contrast(layout.width, layout.height);
-    DrawPrompt(contrast, layout, labels, false, 1.0f, PromptPart::None, PromptPart::Cancel, scheme);
+    DrawPrompt(contrast, layout, labels, false, 1.0f, state, scheme);
     EXPECT_EQ(contrast.At(layout.width / 2, layout.message.y), scheme.window.Premultiplied());
     EXPECT_EQ(contrast.At(layout.confirm.x + 4, layout.confirm.y + layout.confirm.height / 2), scheme.highlight.Premultiplied());
+}
+
+TEST(PromptField, TheKeysFieldComesFirstShowsOnlyDotsAndHoldsConfirmBackUntilTheKeyWillDo) {
+    const PromptLayout layout = LayOutPrompt(1.0f, 20, 0, 0, 0, true);
+    EXPECT_TRUE(layout.message.Empty()); // a title alone, then the field
+    EXPECT_GE(layout.field.y, layout.title.Bottom());
+    EXPECT_GE(layout.cancel.y, layout.field.Bottom());
+    EXPECT_EQ(PromptPartAt(layout, layout.field.x + 2, layout.field.y + 2), PromptPart::Field);
+    EXPECT_EQ(NextPromptPart(layout, PromptPart::Confirm, 1), PromptPart::Field);
+    EXPECT_EQ(NextPromptPart(layout, PromptPart::Field, 1), PromptPart::Cancel);
+
+    // Each typed character is one more dot in the field.
+    PromptLabels labels;
+    PromptState state;
+    state.focused = PromptPart::Field;
+    Bitmap none(layout.width, layout.height), three(layout.width, layout.height);
+    DrawPrompt(none, layout, labels, false, 1.0f, state);
+    state.dots = 3;
+    DrawPrompt(three, layout, labels, false, 1.0f, state);
+    const int cy = layout.field.y + layout.field.height / 2;
+    EXPECT_EQ(none.At(layout.field.x + 13 + 18, cy), none.At(layout.field.x + 60, cy)); // plain field
+    EXPECT_NE(three.At(layout.field.x + 13 + 18, cy), three.At(layout.field.x + 60, cy)); // the third dot
+
+    // Confirm is pale, and read as unavailable, until the key will do.
+    state.confirmable = false;
+    Bitmap waiting(layout.width, layout.height);
+    DrawPrompt(waiting, layout, labels, false, 1.0f, state);
+    const int mx = layout.confirm.x + 4, my = layout.confirm.y + layout.confirm.height / 2;
+    EXPECT_LT(Unpremultiply(waiting.At(mx, my)).a + 0, Unpremultiply(three.At(mx, my)).a + 0);
+    PromptWords words;
+    words.field = L"Password for \u201CHome\u201D";
+    words.dots = 4;
+    words.confirmable = false;
+    const auto tree = BuildPromptTree(layout, words, 0, 0, PromptPart::Field);
+    const auto* field = tree.Find(PromptPartId(PromptPart::Field));
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->role, foundation::AccessibleRole::Text);
+    EXPECT_EQ(field->value, L"\u2022\u2022\u2022\u2022");
+    EXPECT_EQ(*tree.Focused(), PromptPartId(PromptPart::Field));
+    EXPECT_TRUE(foundation::Has(tree.Find(PromptPartId(PromptPart::Confirm))->state, foundation::AccessibleState::Unavailable));
+    EXPECT_EQ(tree.Find(kPromptMessageId), nullptr);
 }
 
 TEST(PromptTree, ReadsTheQuestionAndTheButtonsWhereTheyAre) {

@@ -1,6 +1,6 @@
 // The Wi-Fi key prompt's rules: which keys can be keys, and the entry that holds what is
 // typed.
-#include "menubar/password_prompt_picture.h"
+#include "menubar/wifi_key.h"
 
 #include <gtest/gtest.h>
 

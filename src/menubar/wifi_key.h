@@ -1,8 +1,6 @@
 #pragma once
 // The prompt for a Wi-Fi network's key: what has been typed (shown as dots, wiped when
-// the prompt goes), whether it can be a key at all, and the prompt's layout and picture.
-
-#include "gfx/bitmap.h"
+// the prompt goes) and whether it can be a key at all.
 
 #include <cstdint>
 #include <string>
@@ -33,29 +31,5 @@ public:
 private:
     std::wstring m_text;
 };
-
-struct PasswordLayout {
-    int width = 0;
-    int height = 0;
-    gfx::RectI title;
-    gfx::RectI field;
-    gfx::RectI cancel;
-    gfx::RectI join;
-};
-
-[[nodiscard]] PasswordLayout LayOutPasswordPrompt(float scale, int titleWidth);
-
-enum class PasswordPart : std::uint8_t { None, Field, Cancel, Join };
-[[nodiscard]] PasswordPart PasswordPartAt(const PasswordLayout& layout, int x, int y);
-
-struct PasswordLabels {
-    gfx::Bitmap title;
-    gfx::Bitmap cancel;
-    gfx::Bitmap join;
-};
-
-// `dots` is the number of characters typed; `joinable` lights the join button.
-void DrawPasswordPrompt(gfx::Bitmap& target, const PasswordLayout& layout, const PasswordLabels& labels, bool dark,
-                        float scale, std::size_t dots, bool joinable, PasswordPart hot);
 
 } // namespace kestrana::menubar
