@@ -4,19 +4,21 @@
 
 namespace kestrana::gfx {
 
-MenuMetrics MenuMetrics::At(float scale) {
+MenuMetrics MenuMetrics::At(float scale, float textScale) {
     MenuMetrics m;
     m.scale = scale;
+    const float text = std::clamp(textScale, 1.0f, 2.25f);
     auto px = [scale](int value) { return static_cast<int>(static_cast<float>(value) * scale); };
-    m.textSize = 13.0f * scale;
+    m.textSize = 13.0f * scale * text;
     m.padding = px(m.padding);
-    m.rowHeight = px(m.rowHeight);
+    // The row keeps its margins around the text: it grows by what the text grew.
+    m.rowHeight = px(m.rowHeight) + static_cast<int>(13.0f * scale * (text - 1.0f) + 0.5f);
     m.separatorHeight = px(m.separatorHeight);
     m.checkGutter = px(m.checkGutter);
     m.arrowGutter = px(m.arrowGutter);
     m.detailGap = px(m.detailGap);
-    m.minWidth = px(m.minWidth);
-    m.maxTextWidth = px(m.maxTextWidth);
+    m.minWidth = static_cast<int>(static_cast<float>(px(m.minWidth)) * text);
+    m.maxTextWidth = static_cast<int>(static_cast<float>(px(m.maxTextWidth)) * text);
     m.radius = px(m.radius);
     m.highlightInset = px(m.highlightInset);
     return m;

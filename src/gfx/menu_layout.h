@@ -27,7 +27,9 @@ struct MenuMetrics {
     int radius = 7;
     int highlightInset = 5;
 
-    [[nodiscard]] static MenuMetrics At(float scale);
+    // `textScale` is the system's "make text bigger" (1 to 2.25): the texts grow by it,
+    // and the rows and widths with them, so a bigger text never overflows its row.
+    [[nodiscard]] static MenuMetrics At(float scale, float textScale = 1.0f);
 };
 
 struct MenuLayout {

@@ -117,7 +117,7 @@ class Session {
 public:
     Session(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRenderer& text, const PopupMenuOptions& options)
         : m_owner(owner), m_menu(menu), m_nav(m_menu), m_anchor(anchor), m_flipY(flipY), m_text(text), m_options(options),
-          m_metrics(MenuMetrics::At(options.scale)), m_look(LookFor(options)) {}
+          m_metrics(MenuMetrics::At(options.scale, TextScale())), m_look(LookFor(options)) {}
 
     int Run() {
         if (!EnsureClass(m_options.className) || !Sync() || m_levels.empty()) return 0;

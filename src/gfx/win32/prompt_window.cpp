@@ -9,6 +9,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace kestrana::gfx {
@@ -28,10 +29,11 @@ public:
     Prompt(const PromptRequest& request, TextRenderer& text) : m_request(request), m_text(text) {
         const float s = request.scale;
         TextStyle style;
-        style.size = 13.0f * s;
+        style.size = 13.0f * s * std::clamp(TextScale(), 1.0f, 2.25f); // "make text bigger"
+
         style.color = {255, 255, 255, 255};
         TextStyle title = style;
-        title.size = 14.0f * s;
+        title.size = style.size * 14.0f / 13.0f;
         title.weight = 600;
         m_style = style;
         if (!request.title.empty()) m_labels.title = m_text.Draw(request.title, title);

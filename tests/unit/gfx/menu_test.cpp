@@ -136,6 +136,26 @@ TEST(MenuSlider, PressesMapOntoTheTrackAndStickToItsEnds) {
 namespace kestrana::gfx {
 namespace {
 
+TEST(MenuTextSize, BiggerTextMakesTallerRowsAndWiderMenus) {
+    const Menu menu{MenuItem::Command(1, L"Open"), MenuItem::Command(2, L"Quit the program now")};
+    const MenuMetrics plain = MenuMetrics::At(1.5f);
+    const MenuMetrics big = MenuMetrics::At(1.5f, 1.5f);
+    EXPECT_FLOAT_EQ(big.textSize, plain.textSize * 1.5f);
+    // Each row keeps the room it had around its text.
+    EXPECT_GE(big.rowHeight - static_cast<int>(big.textSize), plain.rowHeight - static_cast<int>(plain.textSize) - 1);
+    // Text measured at the metrics' size: the menu grows with it.
+    const auto measureAt = [](const MenuMetrics& m) {
+        return [size = m.textSize](const std::wstring& t) { return static_cast<int>(t.size() * size * 0.55f); };
+    };
+    const MenuLayout small = LayOutMenu(menu, plain, measureAt(plain));
+    const MenuLayout large = LayOutMenu(menu, big, measureAt(big));
+    EXPECT_GT(large.width, small.width);
+    EXPECT_GT(large.height, small.height);
+    // Out of range factors are held to the system's own range.
+    EXPECT_FLOAT_EQ(MenuMetrics::At(1.0f, 9.0f).textSize, 13.0f * 2.25f);
+    EXPECT_FLOAT_EQ(MenuMetrics::At(1.0f, 0.2f).textSize, 13.0f);
+}
+
 TEST(MenuContrast, AHighContrastSchemeDrawsTheMenuInItsOwnOpaqueColours) {
     const Menu menu{MenuItem::Command(1, L"Open"), MenuItem::Command(2, L"Quit")};
     const MenuMetrics metrics = MenuMetrics::At(1.0f);
