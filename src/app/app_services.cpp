@@ -176,17 +176,21 @@ bool AppServices::StartDocks() {
     // The stack's commands keep their own numbers; in the dock's item menu they sit in the
     // folder range.
     constexpr int kStackToDock = dock::dock_command::kFolderFirst - launchers::kStackGrid + 1;
-    services.folderRows = [this](const dock::Dockico& item) {
+    services.folderRows = [this](const dock::Dockico& item, HWND dock) {
         gfx::Menu rows;
         if (!item.key.starts_with(L"folder-")) return rows;
-        rows = launchers::FolderItemMenu(launchers::ReadFolderStackSettings(m_store, item.realpath), m_store);
+        const auto settings = launchers::ReadFolderStackSettings(m_store, item.realpath);
+        const auto shown = launchers::DrawnLayout(settings.Layout(), launchers::win32::DockEdgeOf(dock), false);
+        rows = launchers::FolderItemMenu(settings, m_store, shown);
         OffsetMenuIds(rows, kStackToDock);
         return rows;
     };
-    // The pile and the order follow the new settings on the stack icons' next look.
     services.folderCommand = [this](const dock::Dockico& item, int command) {
         (void)launchers::ApplyStackCommand(m_store, item.realpath, command - kStackToDock);
     };
+    // The pile, its order or the folder's own icon follow at once, not at the next
+    // once-a-second look.
+    services.folderChanged = [this] { RefreshStackIcons(); };
     services.openStack = [this](const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer) {
         if (!m_stacks)
             m_stacks = std::make_unique<launchers::win32::StackHost>(launchers::win32::StackServices{
@@ -286,6 +290,10 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
 
 void AppServices::RetryItemPictures() {
     if (m_items) m_items->RetryPictures();
+    RefreshStackIcons();
+}
+
+void AppServices::RefreshStackIcons() {
     if (!m_docks) return;
     if (!m_stackIcons) m_stackIcons = std::make_unique<launchers::win32::StackIcons>(m_store, m_jobs, Decoder());
     m_stackIcons->Refresh(*m_docks);

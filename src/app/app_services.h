@@ -96,6 +96,8 @@ public:
     // Picture requests that found the job runner full are asked again, and folders shown
     // as stacks get their piles. Every second.
     void RetryItemPictures();
+    // The folder items shown as stacks take their piles (or their own icons) as set now.
+    void RefreshStackIcons();
     // The weather: its position and sun times are asked for once the docks start; every
     // second it takes over finished fetches and fetches while a weather item shows.
     void TickWeather();

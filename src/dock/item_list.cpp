@@ -41,6 +41,13 @@ std::wstring ArgumentValue(std::wstring_view text, std::wstring_view option) {
     return std::wstring(value);
 }
 
+// A pinned web application keeps its id in the launch line; one pinned by dropping its
+// shortcut keeps it in the arguments instead.
+std::wstring AppIdOf(const Dockico& item) {
+    std::wstring id = ArgumentValue(item.realpath, L"--app-id=");
+    return id.empty() ? ArgumentValue(item.runline, L"--app-id=") : id;
+}
+
 std::wstring_view LastComponent(std::wstring_view path) {
     while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.remove_suffix(1);
     const auto slash = path.find_last_of(L"\\/");
@@ -191,10 +198,10 @@ void AssignIdentity(Dockico& item, const FileSystem& files, std::wstring_view ba
         ReplaceAll(key, L"wsa://", L"");
         break;
     case AppKind::AppIdProgram:
-        key = ArgumentValue(item.realpath, L"--app-id=");
+        key = AppIdOf(item);
         break;
     case AppKind::BrowserWebApp:
-        key = ArgumentValue(item.realpath, L"--app-id=");
+        key = AppIdOf(item);
         if (!key.empty()) item.filepath = key;
         break;
     case AppKind::FirefoxWebApp: {

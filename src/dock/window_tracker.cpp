@@ -22,8 +22,11 @@ constexpr std::wstring_view kSilentAttentionClasses[] = {L"$$$Secure UAP Dummy W
 // Acceptance without a dock in mind; each row adds its own icon size and emptiness.
 constexpr float kAnyIconSize = 1000;
 constexpr float kSmallestShownIconSize = 10;
-// Pictures of running-only items kept for their next windows and for docks built later.
-constexpr std::size_t kKeptPictures = 48;
+// Pictures of running-only items kept for their next windows and for docks built later;
+// beyond this many, only those an item still shows stay (each may hold 256 KB).
+constexpr std::size_t kKeptPictures = 16;
+// Reconciliation passes between two looks for windows that went unreported.
+constexpr int kPassesPerSweep = 16;
 
 // What a window asks the tracker to do, folded over the reports that came in meanwhile.
 struct Pending {
@@ -134,6 +137,9 @@ struct WindowTracker::Shared {
         TrackerSeparators separators;
         std::unordered_map<WindowId, std::int32_t> minimised; // window -> the item of its own
         std::unordered_map<WindowId, std::int32_t> attention; // window -> the item it marked
+        // Windows first seen minimised that no item matched, taken in by the running item
+        // the minimised-window look-up found: they stay there when restored.
+        std::unordered_set<WindowId> adopted;
     };
     using Rows = std::vector<std::shared_ptr<Row>>;
 
@@ -150,6 +156,7 @@ struct WindowTracker::Shared {
     Rows rows;
     RowHandle nextHandle = 1;
     int workers = 0;
+    int passesSinceSweep = 0; // user-interface thread only
     bool dropLogged = false; // one log line per stretch of refused jobs
 
     [[nodiscard]] Rows RowsNow() const {
@@ -206,6 +213,27 @@ std::size_t ProgramItemOf(const DockItems& row, const Row& state, WindowId windo
     return 0;
 }
 
+// The item of the row the window belongs to now, 0 when it needs a running-only item.
+// An item that held the window and no longer owns it lets it go (`changed` then).
+std::size_t OwnerInRow(DockItems& row, Row& state, WindowId window, const AppIdentity& identity, bool minimised,
+                       const foundation::FileSystem& files, bool& changed) {
+    std::size_t target = MatchWindowItem(row, identity, files);
+    const std::size_t own = ProgramItemOf(row, state, window);
+    if (target == 0 && own != 0 && state.adopted.count(window)) return own;
+    if (target == 0 && own == 0 && minimised) {
+        // A window that shows up minimised goes to the running program that owns it
+        // rather than making an item of its own program.
+        target = FindMinimisedOwner(row, identity);
+        if (target != 0) state.adopted.insert(window);
+    }
+    if (own == 0 || own == target) return target;
+    // The window now belongs to another program (a web application's title was set).
+    state.adopted.erase(window);
+    const std::int32_t targetId = target ? row[target].id : kNoItemId;
+    changed = Release(row[own], window) || changed;
+    return targetId ? row.IndexOfId(targetId) : 0;
+}
+
 // The tracker's separators go once nothing stands behind them, and come back with it.
 void TidySeparators(DockItems& row, const Row& state) {
     bool running = false, minimised = false;
@@ -245,6 +273,7 @@ bool RemoveFromRow(DockItems& row, Row& state, WindowId window) {
     bool changed = EndAttentionInRow(row, state, window);
     row.ForEachReal([&](std::size_t, Dockico& item) { changed = Release(item, window) || changed; });
     state.minimised.erase(window);
+    state.adopted.erase(window);
     if (changed) TidySeparators(row, state);
     return changed;
 }
@@ -370,14 +399,7 @@ void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minim
     const auto apply = [&](DockItems& row, Row& state) {
         if (row.Empty() || state.iconSize.load() <= kSmallestShownIconSize) return RemoveFromRow(row, state, window);
         bool changed = false;
-        std::size_t target = MatchWindowItem(row, seen.identity, files);
-        const std::size_t own = ProgramItemOf(row, state, window);
-        if (own != 0 && own != target) {
-            // The window now belongs to another program (a web application's title was set).
-            const std::int32_t targetId = target ? row[target].id : kNoItemId;
-            changed = Release(row[own], window);
-            target = targetId ? row.IndexOfId(targetId) : 0;
-        }
+        std::size_t target = OwnerInRow(row, state, window, seen.identity, minimised, files, changed);
         if (target == 0) {
             if (spares.empty()) {
                 needItem = true;
@@ -468,8 +490,10 @@ void WindowTracker::Shared::FollowWithPicture(WindowId window, const Rows& rows,
     if (!picture) return;
     {
         std::lock_guard lock(mutex);
-        // Pictures are up to 256 px; a long session meets many programs.
-        if (pictures.size() >= kKeptPictures) pictures.clear();
+        // A long session meets many programs: the pictures no item shows any more go (the
+        // program's cache file brings one back), those of running programs stay.
+        if (pictures.size() >= kKeptPictures)
+            std::erase_if(pictures, [](const auto& kept) { return kept.second.use_count() == 1; });
         pictures[facts.key] = picture;
     }
     ApplyToRows(rows, [&](DockItems& row, Row& state) {
@@ -558,7 +582,55 @@ void WindowTracker::OnWindowEvent(const WindowEvent& event) {
     StartJobs();
 }
 
-void WindowTracker::OnPassEnded() { StartJobs(); }
+void WindowTracker::OnPassEnded() {
+    if (++m_shared->passesSinceSweep >= kPassesPerSweep) {
+        m_shared->passesSinceSweep = 0;
+        ForgetVanished();
+    }
+    StartJobs();
+}
+
+void WindowTracker::ForgetVanished() {
+    // A window hidden while it was no candidate, or destroyed while its report was lost,
+    // would otherwise be remembered (and perhaps shown) for the rest of the session.
+    std::vector<WindowId> remembered;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        remembered.reserve(m_shared->known.size());
+        for (const auto& [window, known] : m_shared->known) {
+            if (!m_shared->busy.count(window) && !m_shared->pending.count(window)) remembered.push_back(window);
+        }
+    }
+    std::vector<WindowId> vanished;
+    for (const WindowId window : remembered) {
+        if (!m_shared->ports.windows.Shape(window).visible) vanished.push_back(window);
+    }
+    if (vanished.empty()) return;
+    std::lock_guard lock(m_shared->mutex);
+    for (const WindowId window : vanished) {
+        auto [entry, fresh] = m_shared->pending.try_emplace(window);
+        entry->second.gone = true;
+        if (fresh && !m_shared->busy.count(window)) m_shared->queue.push_back(window);
+    }
+}
+
+void WindowTracker::LookAgain() {
+    std::vector<WindowId> windows;
+    for (const TopLevelWindow& top : m_shared->ports.windows.Enumerate()) {
+        if (IsCandidate(top.shape)) windows.push_back(top.window);
+    }
+    {
+        std::lock_guard lock(m_shared->mutex);
+        // The tracker's own list too: a shown window may have become a non-candidate since.
+        for (const auto& [window, known] : m_shared->known) windows.push_back(window);
+        for (const WindowId window : windows) {
+            auto [entry, fresh] = m_shared->pending.try_emplace(window);
+            entry->second.refresh = true;
+            if (fresh && !m_shared->busy.count(window)) m_shared->queue.push_back(window);
+        }
+    }
+    StartJobs();
+}
 
 void WindowTracker::StartJobs() {
     std::shared_ptr<Shared> shared = m_shared;
@@ -627,6 +699,16 @@ std::vector<WindowId> WindowTracker::TrackedWindows() const {
         if (known.placed) windows.push_back(window);
     }
     return windows;
+}
+
+std::size_t WindowTracker::RememberedWindows() const {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->known.size();
+}
+
+std::size_t WindowTracker::KeptPictures() const {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->pictures.size();
 }
 
 bool WindowTracker::WaitIdle(std::chrono::milliseconds timeout) const { return m_jobs.WaitIdle(timeout); }

@@ -19,6 +19,7 @@
 #include "dock/window_facts_port.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -73,8 +74,12 @@ public:
 
     // User-interface thread: queues the window and makes sure a job drains the queue.
     void OnWindowEvent(const WindowEvent& event) override;
-    // User-interface thread: starts a job for reports left queued when the runner was full.
+    // User-interface thread: starts a job for reports left queued when the runner was full,
+    // and now and then lets go of windows that went without a report of their going.
     void OnPassEnded() override;
+    // User-interface thread: which programs show as running changed ("blacklist"); every
+    // window, shown or not, is looked at again now rather than at its next event.
+    void LookAgain();
 
     // User-interface thread. A loaded row takes part from now on; the windows already
     // known are put into it at once (without growing in). `iconSize` is the dock's.
@@ -85,6 +90,10 @@ public:
 
     // The windows shown as running programs now.
     [[nodiscard]] std::vector<WindowId> TrackedWindows() const;
+    // How many windows the tracker keeps something of (shown or not); no more than exist.
+    [[nodiscard]] std::size_t RememberedWindows() const;
+    // How many pictures of programs that are not pinned it keeps for their next windows.
+    [[nodiscard]] std::size_t KeptPictures() const;
     // Until the queue is empty and no job runs, at most `timeout`; true when idle.
     bool WaitIdle(std::chrono::milliseconds timeout) const;
 
@@ -92,6 +101,8 @@ public:
 
 private:
     void StartJobs();
+    // Windows remembered that no longer exist or show are reported gone.
+    void ForgetVanished();
 
     std::shared_ptr<Shared> m_shared;
     JobRunner m_jobs;

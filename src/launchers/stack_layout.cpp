@@ -164,12 +164,15 @@ bool Inside(const gfx::RectF& r, gfx::PointF p) { return p.x >= r.x && p.y >= r.
 
 } // namespace
 
+StackLayout DrawnLayout(StackLayout chosen, DockEdge edge, bool nested) {
+    if (chosen != StackLayout::Fan) return chosen;
+    if (edge == DockEdge::Left || edge == DockEdge::Right) return StackLayout::List;
+    return nested ? StackLayout::Grid : StackLayout::Fan;
+}
+
 StackGeometry LayOutStack(StackLayout layout, int count, const StackPlacement& place, bool nested, bool openButton) {
     count = std::max(0, count);
-    const bool side = place.edge == DockEdge::Left || place.edge == DockEdge::Right;
-    if (layout == StackLayout::Fan && side) layout = StackLayout::List;
-    // A nested folder needs its back button, which only the boxed layouts have.
-    if (layout == StackLayout::Fan && nested) layout = StackLayout::Grid;
+    layout = DrawnLayout(layout, place.edge, nested);
     if (layout == StackLayout::Fan) return Fan(count, place);
     return Boxed(layout, count, place, nested, openButton);
 }

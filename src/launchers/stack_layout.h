@@ -47,8 +47,12 @@ struct StackGeometry {
     [[nodiscard]] bool Scrolls() const { return contentHeight > view.height + 0.5f; }
 };
 
-// `count` items; the fan falls back to the list on a dock at the left or right edge, where
-// it would run along the screen's edge.
+// The layout actually drawn for the chosen one: the fan falls back to the list on a dock
+// at the left or right edge, where it would run along the screen's edge, and to the grid
+// for a nested folder, whose back button only the boxed layouts have.
+[[nodiscard]] StackLayout DrawnLayout(StackLayout chosen, DockEdge edge, bool nested);
+
+// `count` items in the layout drawn for the chosen one (see DrawnLayout).
 [[nodiscard]] StackGeometry LayOutStack(StackLayout layout, int count, const StackPlacement& place, bool nested,
                                         bool openButton);
 

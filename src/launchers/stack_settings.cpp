@@ -50,7 +50,7 @@ StackBehaviour ReadStackBehaviour(const foundation::ConfigStore& store) {
     return {store.ReadInt(L"normal", L"folderDoubleclickOpen") == 1, store.ReadInt(L"normal", L"foldernoopen") == 1};
 }
 
-gfx::Menu FolderItemMenu(const FolderStackSettings& settings, const foundation::ConfigStore& texts) {
+gfx::Menu FolderItemMenu(const FolderStackSettings& settings, const foundation::ConfigStore& texts, StackLayout shown) {
     const SortOrder order = settings.Order();
     auto text = [&](const wchar_t* key, const wchar_t* fallback) { return texts.LanguageText(L"menu", key, fallback); };
     auto heading = [&](const wchar_t* key, const wchar_t* fallback) {
@@ -77,7 +77,7 @@ gfx::Menu FolderItemMenu(const FolderStackSettings& settings, const foundation::
     menu.push_back(gfx::MenuItem::Command(kStackShowFolder, text(L"Folder", L"Folder"), !order.locate && !settings.stackIcon));
     menu.push_back(gfx::MenuItem::Command(kStackShowPile, text(L"Stack", L"Stack"), !order.locate && settings.stackIcon));
     menu.push_back(gfx::MenuItem::Command(kStackLocate, text(L"Locatefolder", L"Open Folder"), order.locate));
-    const StackLayout layout = settings.Layout();
+    const StackLayout layout = shown;
     menu.push_back(gfx::MenuItem::Sub(
         text(L"FolderEffect", L"View content as"),
         {gfx::MenuItem::Command(kStackGrid, text(L"Grid", L"Grid"), layout == StackLayout::Grid),

@@ -62,7 +62,10 @@ enum StackCommand : int {
 };
 
 // The entries, headings and check marks for the item menu, texts from the language file.
-[[nodiscard]] gfx::Menu FolderItemMenu(const FolderStackSettings& settings, const foundation::ConfigStore& texts);
+// `shown` is the layout the pop-up is drawn in, which the layout entries tick: a fan that
+// cannot be drawn beside this dock is shown, and ticked, as what replaces it.
+[[nodiscard]] gfx::Menu FolderItemMenu(const FolderStackSettings& settings, const foundation::ConfigStore& texts,
+                                       StackLayout shown);
 
 // What a command did, so the caller can re-sort or rebuild the dock icon.
 struct StackCommandResult {

@@ -25,6 +25,9 @@ std::wstring Flat(BSTR text) {
     return out;
 }
 
+// "acc-tree <hwnd> checked" also marks checked elements (a menu's ticks).
+bool g_showChecked = false;
+
 bool Print(IAccessible* object, LONG child, int depth) {
     VARIANT id;
     ::VariantInit(&id);
@@ -38,11 +41,14 @@ bool Print(IAccessible* object, LONG child, int depth) {
                     SUCCEEDED(object->get_accValue(id, &value)) && SUCCEEDED(object->accLocation(&x, &y, &w, &h, id));
     VARIANT state;
     ::VariantInit(&state);
-    const bool focused = ok && SUCCEEDED(object->get_accState(id, &state)) && state.vt == VT_I4 &&
-                         (state.lVal & STATE_SYSTEM_FOCUSED) != 0;
+    const bool stated = ok && SUCCEEDED(object->get_accState(id, &state)) && state.vt == VT_I4;
+    const bool focused = stated && (state.lVal & STATE_SYSTEM_FOCUSED) != 0;
+    const bool checked = g_showChecked && stated && (state.lVal & STATE_SYSTEM_CHECKED) != 0;
+    // "focused" stays the last field: scenarios look for it there.
     if (ok)
-        std::wprintf(L"%d %ld %ld %ld %ld %ld %ld\t%ls\t%ls%ls\n", depth, role.vt == VT_I4 ? role.lVal : -1L, x, y, w, h,
-                     static_cast<long>(child), Flat(name).c_str(), Flat(value).c_str(), focused ? L"\tfocused" : L"");
+        std::wprintf(L"%d %ld %ld %ld %ld %ld %ld\t%ls\t%ls%ls%ls\n", depth, role.vt == VT_I4 ? role.lVal : -1L, x, y, w,
+                     h, static_cast<long>(child), Flat(name).c_str(), Flat(value).c_str(), checked ? L"\tchecked" : L"",
+                     focused ? L"\tfocused" : L"");
     ::SysFreeString(name);
     ::SysFreeString(value);
     ::VariantClear(&role);
@@ -82,6 +88,7 @@ int AccessibleTreeCommand(int argc, wchar_t** argv) {
     const bool act = argc >= 4 && std::wcscmp(argv[1], L"acc-do") == 0;
     if (!tree && !act) return -1;
     HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(argv[2], nullptr, 0)));
+    g_showChecked = tree && argc >= 4 && std::wcscmp(argv[3], L"checked") == 0;
     ComPtr<IAccessible> root;
     if (FAILED(::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                             reinterpret_cast<void**>(root.GetAddressOf()))) ||

@@ -90,12 +90,14 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     menus.openSettings = m_services.openSettings;
     menus.folderRows = m_services.folderRows;
     menus.folderCommand = m_services.folderCommand;
+    menus.folderChanged = m_services.folderChanged;
     menus.itemsAdded = [this, window, dockJobs] {
         PictureState state;
         state.dark = m_services.darkMode ? m_services.darkMode() : false;
         state.trashFull = window->TrashFull();
         m_services.items.PicturesChanged(window->Bar().Items(), state, {dockJobs, window->PicturesArrived()});
     };
+    if (WindowTracker* tracker = m_services.tracker) menus.runningRulesChanged = [tracker] { tracker->LookAgain(); };
     dock->window->EnableMenus(std::move(menus));
     bar.ItemsChanged();
     if (WindowTracker* tracker = m_services.tracker) {

@@ -46,8 +46,10 @@ struct DockServices {
     std::function<void()> quit;
     std::function<void()> openSettings;
     // A folder item's own menu entries and their handler (see DockMenus::Services).
-    std::function<gfx::Menu(const Dockico& item)> folderRows;
+    std::function<gfx::Menu(const Dockico& item, HWND dock)> folderRows;
     std::function<void(const Dockico& item, int command)> folderCommand;
+    // After a folder item's command, with no lock held: its icon follows at once.
+    std::function<void()> folderChanged;
     // A picture of another program's window, for previews where the system gives no live
     // thumbnails (called on a worker). None: such previews show empty frames.
     PreviewWindow::WindowPicture windowPicture;

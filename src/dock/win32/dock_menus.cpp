@@ -124,7 +124,7 @@ bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool d
                 facts.kept = item.kept;
                 facts.running = item.running;
                 facts.hasFilepath = !item.filepath.empty();
-                if (m_services.folderRows) facts.folderRows = m_services.folderRows(item);
+                if (m_services.folderRows) facts.folderRows = m_services.folderRows(item, m_services.owner);
                 std::lock_guard windowList(row.WindowListMutex());
                 windows = item.windows;
             }
@@ -285,9 +285,16 @@ void DockMenus::Run(const DockMenu& menu, int command, std::int32_t itemId, std:
     default: break;
     }
     if (command >= cmd::kFolderFirst && command <= cmd::kFolderLast) {
-        std::lock_guard lock(m_bar.Items().ListMutex());
-        const std::size_t at = m_bar.Items().IndexOfId(itemId);
-        if (at && m_services.folderCommand) m_services.folderCommand(m_bar.Items()[at], command);
+        bool applied = false;
+        {
+            std::lock_guard lock(m_bar.Items().ListMutex());
+            const std::size_t at = m_bar.Items().IndexOfId(itemId);
+            if (at && m_services.folderCommand) {
+                m_services.folderCommand(m_bar.Items()[at], command);
+                applied = true;
+            }
+        }
+        if (applied && m_services.folderChanged) m_services.folderChanged();
         return;
     }
     RunItemCommand(command, itemId);
@@ -319,7 +326,10 @@ bool DockMenus::RunItemCommand(int command, std::int32_t itemId) {
         std::lock_guard windowList(row.WindowListMutex());
         windows = item.windows;
     }
-    if (ToggleProgramOption(m_services.store, command, appname)) return true;
+    if (ToggleProgramOption(m_services.store, command, appname)) {
+        if (command == cmd::kNeverShow && m_services.runningRulesChanged) m_services.runningRulesChanged();
+        return true;
+    }
 
     auto& jobs = m_services.jobs;
     switch (command) {

@@ -867,151 +867,47 @@ LRESULT CALLBACK DockWindow::InputProc(HWND window, UINT message, WPARAM wParam,
         auto* self = static_cast<DockWindow*>(::GetPropW(window, kBarProperty));
         if (self) return self->OnInput(window, message, wParam, lParam);
     } catch (...) {
+        foundation::LogCaught("dock input");
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+namespace {
+
+DockWindow::Button ButtonOf(UINT message) {
+    switch (message) {
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP: return DockWindow::Button::Middle;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP: return DockWindow::Button::Right;
+    default: return DockWindow::Button::Left;
+    }
+}
+
+ClickButton ClickButtonOf(DockWindow::Button button) {
+    return button == DockWindow::Button::Middle ? ClickButton::Middle : ClickButton::Left;
+}
+
+} // namespace
+
 LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_MOUSEMOVE: {
-        // A move handed over late (the system's own after a covering window went away, read
-        // once the pointer had moved on) must not bring the dock up where the pointer is not.
-        if (::GetCapture() != window) {
-            POINT now{};
-            if (::GetCursorPos(&now) && ::WindowFromPoint(now) != window) {
-                if (m_bar->PointerInside() && !(m_menus && m_menus->IsOpen())) m_bar->PointerLeft();
-                return 0;
-            }
-        }
-        const bool arrived = !m_tracking;
-        // Asked again on every move: a covering window can end the watch without a leave.
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, window, 0};
-        m_tracking = ::TrackMouseEvent(&track) != FALSE;
-        if (arrived) {
-            // The pointer came onto the dock: the trash should be right when looked at.
-            if (m_clicks) m_clicks->PointerArrived();
-            if (m_menus) m_menus->PointerArrived();
-        }
-        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ::ClientToScreen(window, &p);
-        if (foundation::DetailLogging()) ++m_figures.moves;
-        if ((wParam & MK_LBUTTON) && m_menus) Drag({p.x, p.y});
-        m_bar->PointerMoved({p.x, p.y});
-        return 0;
-    }
+    case WM_MOUSEMOVE: OnPointerMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, (wParam & MK_LBUTTON) != 0); return 0;
     case WM_CAPTURECHANGED:
-    case kMsgDragEscape:
-        // Another window took the pointer, or Escape: the icon goes back.
-        if (m_drag.Lifted() && (message == kMsgDragEscape || reinterpret_cast<HWND>(lParam) != window)) {
-            DockDrag::Outcome outcome = DockDrag::Outcome::None;
-            {
-                std::lock_guard lock(m_bar->Items().ListMutex());
-                outcome = m_drag.Cancel(m_bar->Items());
-            }
-            FinishDrag(outcome);
-        }
+        // Another window took the pointer: the icon goes back.
+        if (reinterpret_cast<HWND>(lParam) != window) PutIconBack();
         return 0;
-    case WM_MOUSELEAVE:
-        m_tracking = false;
-        if (::GetCapture() == m_input) return 0; // the capture brings the moves on
-        // The pointer went to the open menu: the dock stays as it is until the menu
-        // closes, since a window of the menu's owner that changes under it loses the
-        // menu its place in front.
-        if (!(m_menus && m_menus->IsOpen())) m_bar->PointerLeft();
-        return 0;
+    case kMsgDragEscape: PutIconBack(); return 0;
+    case WM_MOUSELEAVE: OnPointerLeave(); return 0;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        if (m_drag.Lifted()) return 0; // other buttons wait until the icon is put down
-        // The press names the item under it even when no move came since the window last
-        // changed size under a still pointer.
-        m_bar->PointerMoved(CursorPosition());
-        m_bar->ButtonChanged(true);
-        if (m_menus && message == WM_LBUTTONDOWN) {
-            const ScreenPoint at = CursorPosition();
-            {
-                std::lock_guard lock(m_bar->Items().ListMutex());
-                m_drag.Press(at, m_bar->EntryAtLocked(at), m_bar->Items(), m_menus->ItemsLocked());
-            }
-            // A drag may leave the dock at its first move.
-            ::SetCapture(m_input);
-        }
-        if (m_clicks && message != WM_RBUTTONDOWN)
-            m_clicks->Pressed(m_bar->Items(), m_bar->Hovered(),
-                              message == WM_MBUTTONDOWN ? ClickButton::Middle : ClickButton::Left);
-        return 0;
+    case WM_RBUTTONDOWN: OnButtonDown(ButtonOf(message)); return 0;
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
-    case WM_RBUTTONUP: {
-        const bool detail = foundation::DetailLogging();
-        const std::int64_t start = detail ? MicrosNow() : 0;
-        const ScreenPoint at = CursorPosition();
-        if (m_drag.Lifted()) {
-            if (message != WM_LBUTTONUP) return 0;
-            DockDrag::Outcome outcome = DockDrag::Outcome::None;
-            {
-                std::lock_guard lock(m_bar->Items().ListMutex());
-                outcome = m_drag.Release(at, m_bar->Items(), m_bar->Model());
-            }
-            FinishDrag(outcome);
-            m_bar->ButtonChanged(false);
-            return 0;
-        }
-        {
-            // Pressed without lifting: the row was never touched.
-            std::lock_guard lock(m_bar->Items().ListMutex());
-            m_drag.Cancel(m_bar->Items());
-        }
-        if (message == WM_LBUTTONUP && ::GetCapture() == m_input) ::ReleaseCapture();
-        m_bar->PointerMoved(at);
-        m_bar->ButtonChanged(false);
-        const std::int64_t handler = detail ? MicrosNow() : 0;
-        // Clicks wait until a drop in progress has landed.
-        if (m_clicks && message != WM_RBUTTONUP && !m_pendingDrop) {
-            m_clicks->Released(m_bar->Items(), m_bar->Hovered(),
-                               message == WM_MBUTTONUP ? ClickButton::Middle : ClickButton::Left,
-                               m_menus && m_menus->IsOpen());
-            if (detail) foundation::LogDetail("dock click", L"handled in " + std::to_wstring(MicrosNow() - handler) + L" us");
-        }
-        if (message == WM_LBUTTONUP && m_bar->PointerInside() && ::WindowFromPoint({at.x, at.y}) != m_input)
-            m_bar->PointerLeft();
-        if (m_menus && message == WM_RBUTTONUP && !m_menus->IsOpen()) {
-            if (m_clicks) m_clicks->Cancel();
-            if (detail) ::PostMessageW(m_input, kMsgMenuShown, static_cast<WPARAM>(start), 0);
-            m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());
-            POINT now{};
-            ::GetCursorPos(&now);
-            if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
-        }
-        return 0;
-    }
+    case WM_RBUTTONUP: OnButtonUp(ButtonOf(message)); return 0;
     case WM_TIMER:
-        if (m_clicks && m_clicks->TimerFired(wParam)) return 0;
-        switch (wParam) {
-        case kHideTimerId: OnHideTick(); return 0;
-        case kTimerPointerSample: m_bar->PointerSample(CursorPosition(), ButtonHeld()); return 0;
-        case kTimerStripCheck:
-            ::KillTimer(window, kTimerStripCheck);
-            m_bar->StripCheckDue(CursorPosition());
-            return 0;
-        case kTimerDropWait:
-            ::KillTimer(window, kTimerDropWait);
-            LandDrop();
-            return 0;
-        case kTimerAttention: {
-            QUERY_USER_NOTIFICATION_STATE state{};
-            ShellAttention attention;
-            if (SUCCEEDED(::SHQueryUserNotificationState(&state))) {
-                attention.fullScreen = state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN;
-                attention.presentation = state == QUNS_PRESENTATION_MODE;
-                attention.quietTime = state == QUNS_QUIET_TIME;
-            }
-            m_bar->AttentionChanged(attention);
-            return 0;
-        }
-        default: break;
-        }
+        if (OnTimer(wParam)) return 0;
         break;
     case kMsgOpenPreview:
         if (m_preview)
@@ -1047,9 +943,9 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (gfx::SystemLookChange(wParam, lParam)) FollowSystemLook();
         break;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE && !(m_menus && m_menus->IsOpen())) LeaveKeyboard(false);
+        if (LOWORD(wParam) == WA_INACTIVE && !MenuOpen()) LeaveKeyboard(false);
         break;
-    case kMsgReaderInvoke: InvokeForReader(*m_bar, m_clicks.get(), m_menus && m_menus->IsOpen(), wParam); return 0;
+    case kMsgReaderInvoke: InvokeForReader(*m_bar, m_clicks.get(), MenuOpen(), wParam); return 0;
     case WM_GETOBJECT: {
         const auto trash = [this]() -> std::optional<bool> { return m_clicks ? std::optional(TrashFull()) : std::nullopt; };
         if (const auto answer = AnswerDockReader(m_reader, window, *m_bar, trash, wParam, lParam)) return *answer;
@@ -1058,6 +954,138 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool DockWindow::MenuOpen() const { return m_menus && m_menus->IsOpen(); }
+
+void DockWindow::OnPointerMove(POINT client, bool leftHeld) {
+    // A move handed over late (the system's own after a covering window went away, read
+    // once the pointer had moved on) must not bring the dock up where the pointer is not.
+    if (::GetCapture() != m_input) {
+        POINT now{};
+        if (::GetCursorPos(&now) && ::WindowFromPoint(now) != m_input) {
+            if (m_bar->PointerInside() && !MenuOpen()) m_bar->PointerLeft();
+            return;
+        }
+    }
+    const bool arrived = !m_tracking;
+    // Asked again on every move: a covering window can end the watch without a leave.
+    TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_input, 0};
+    m_tracking = ::TrackMouseEvent(&track) != FALSE;
+    if (arrived) {
+        // The pointer came onto the dock: the trash should be right when looked at.
+        if (m_clicks) m_clicks->PointerArrived();
+        if (m_menus) m_menus->PointerArrived();
+    }
+    POINT p = client;
+    ::ClientToScreen(m_input, &p);
+    if (foundation::DetailLogging()) ++m_figures.moves;
+    if (leftHeld && m_menus) Drag({p.x, p.y});
+    m_bar->PointerMoved({p.x, p.y});
+}
+
+void DockWindow::OnPointerLeave() {
+    m_tracking = false;
+    if (::GetCapture() == m_input) return; // the capture brings the moves on
+    // The pointer went to the open menu: the dock stays as it is until the menu closes,
+    // since a window of the menu's owner that changes under it loses the menu its place
+    // in front.
+    if (!MenuOpen()) m_bar->PointerLeft();
+}
+
+void DockWindow::PutIconBack() {
+    if (!m_drag.Lifted()) return;
+    FinishDrag(WithRow([&](DockItems& row) { return m_drag.Cancel(row); }));
+}
+
+void DockWindow::OnButtonDown(Button button) {
+    if (m_drag.Lifted()) return; // other buttons wait until the icon is put down
+    // The press names the item under it even when no move came since the window last
+    // changed size under a still pointer.
+    m_bar->PointerMoved(CursorPosition());
+    m_bar->ButtonChanged(true);
+    if (m_menus && button == Button::Left) {
+        const ScreenPoint at = CursorPosition();
+        WithRow([&](DockItems& row) { m_drag.Press(at, m_bar->EntryAtLocked(at), row, m_menus->ItemsLocked()); });
+        // A drag may leave the dock at its first move.
+        ::SetCapture(m_input);
+    }
+    if (m_clicks && button != Button::Right) m_clicks->Pressed(m_bar->Items(), m_bar->Hovered(), ClickButtonOf(button));
+}
+
+void DockWindow::OnButtonUp(Button button) {
+    const bool detail = foundation::DetailLogging();
+    const std::int64_t start = detail ? MicrosNow() : 0;
+    const ScreenPoint at = CursorPosition();
+    if (m_drag.Lifted()) {
+        if (button == Button::Left) PutIconDown(at);
+        return;
+    }
+    ForgetPress(at, button);
+    // Clicks wait until a drop in progress has landed.
+    if (button != Button::Right && !m_pendingDrop) DeliverClick(button);
+    if (button == Button::Left && m_bar->PointerInside() && ::WindowFromPoint({at.x, at.y}) != m_input)
+        m_bar->PointerLeft();
+    if (button == Button::Right && m_menus && !m_menus->IsOpen()) OpenMenuAt(at, start);
+}
+
+void DockWindow::PutIconDown(ScreenPoint at) {
+    FinishDrag(WithRow([&](DockItems& row) { return m_drag.Release(at, row, m_bar->Model()); }));
+    m_bar->ButtonChanged(false);
+}
+
+void DockWindow::ForgetPress(ScreenPoint at, Button button) {
+    // Pressed without lifting: the row was never touched.
+    WithRow([&](DockItems& row) { m_drag.Cancel(row); });
+    if (button == Button::Left && ::GetCapture() == m_input) ::ReleaseCapture();
+    m_bar->PointerMoved(at);
+    m_bar->ButtonChanged(false);
+}
+
+void DockWindow::DeliverClick(Button button) {
+    if (!m_clicks) return;
+    const bool detail = foundation::DetailLogging();
+    const std::int64_t handler = detail ? MicrosNow() : 0;
+    m_clicks->Released(m_bar->Items(), m_bar->Hovered(), ClickButtonOf(button), MenuOpen());
+    if (detail) foundation::LogDetail("dock click", L"handled in " + std::to_wstring(MicrosNow() - handler) + L" us");
+}
+
+void DockWindow::OpenMenuAt(ScreenPoint at, std::int64_t pressedAtMicros) {
+    if (m_clicks) m_clicks->Cancel();
+    if (foundation::DetailLogging()) ::PostMessageW(m_input, kMsgMenuShown, static_cast<WPARAM>(pressedAtMicros), 0);
+    m_menus->Open(at, m_bar->EntryAt(at), m_monitor.dpiScale, m_bar->Dark());
+    POINT now{};
+    ::GetCursorPos(&now);
+    if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
+}
+
+bool DockWindow::OnTimer(WPARAM id) {
+    if (m_clicks && m_clicks->TimerFired(id)) return true;
+    switch (id) {
+    case kHideTimerId: OnHideTick(); return true;
+    case kTimerPointerSample: m_bar->PointerSample(CursorPosition(), ButtonHeld()); return true;
+    case kTimerStripCheck:
+        ::KillTimer(m_input, kTimerStripCheck);
+        m_bar->StripCheckDue(CursorPosition());
+        return true;
+    case kTimerDropWait:
+        ::KillTimer(m_input, kTimerDropWait);
+        LandDrop();
+        return true;
+    case kTimerAttention: FollowShellAttention(); return true;
+    default: return false;
+    }
+}
+
+void DockWindow::FollowShellAttention() {
+    QUERY_USER_NOTIFICATION_STATE state{};
+    ShellAttention attention;
+    if (SUCCEEDED(::SHQueryUserNotificationState(&state))) {
+        attention.fullScreen = state == QUNS_BUSY || state == QUNS_RUNNING_D3D_FULL_SCREEN;
+        attention.presentation = state == QUNS_PRESENTATION_MODE;
+        attention.quietTime = state == QUNS_QUIET_TIME;
+    }
+    m_bar->AttentionChanged(attention);
 }
 
 LRESULT CALLBACK DockWindow::RenderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -1078,6 +1106,7 @@ LRESULT CALLBACK DockWindow::RenderProc(HWND window, UINT message, WPARAM wParam
         }
         if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
     } catch (...) {
+        foundation::LogCaught("dock render");
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

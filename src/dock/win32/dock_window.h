@@ -23,11 +23,14 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace kestrana::dock::win32 {
 
@@ -88,10 +91,34 @@ public:
     // that had it last) taking the focus; Escape gives it back to the window that had it.
     void TakeKeyboard();
 
+    enum class Button : std::uint8_t { Left, Middle, Right };
+
 private:
     static LRESULT CALLBACK InputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK RenderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The input window's messages, one step each.
+    void OnPointerMove(POINT client, bool leftHeld);
+    void OnPointerLeave();
+    void OnButtonDown(Button button);
+    void OnButtonUp(Button button);
+    // A lifted icon lands where the pointer let it go, or goes back where it came from.
+    void PutIconDown(ScreenPoint at);
+    void PutIconBack();
+    // A press that lifted nothing ends: the capture and the pressed look go.
+    void ForgetPress(ScreenPoint at, Button button);
+    void DeliverClick(Button button);
+    void OpenMenuAt(ScreenPoint at, std::int64_t pressedAtMicros);
+    // True when the timer was the dock's.
+    bool OnTimer(WPARAM id);
+    void FollowShellAttention();
+    [[nodiscard]] bool MenuOpen() const;
+    // Runs `fn` on the row under its item-list lock.
+    template <typename Fn>
+    decltype(auto) WithRow(Fn&& fn) {
+        std::lock_guard lock(m_bar->Items().ListMutex());
+        return std::forward<Fn>(fn)(m_bar->Items());
+    }
     void StartHideTick();
     void OnHideTick();
     void PresentHitArea();

@@ -457,41 +457,17 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kMsgInbox: TakeInbox(); return 0;
     case WM_GETOBJECT:
-        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-            if (!m_reader)
-                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(window, [this] {
-                    if (m_levels.empty()) return foundation::AccessibleTree();
-                    return BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
-                });
-            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
-        }
+        if (const auto answer = AnswerReader(wParam, lParam)) return *answer;
         break;
     case WM_TIMER:
         if (wParam == kAnimationTimer) Animate();
         return 0;
-    case WM_MOUSEMOVE:
-        if (m_pressed >= 0 && (wParam & MK_LBUTTON) &&
-            (std::abs(at.x - m_pressedAt.x) > ::GetSystemMetrics(SM_CXDRAG) ||
-             std::abs(at.y - m_pressedAt.y) > ::GetSystemMetrics(SM_CYDRAG))) {
-            StartDrag();
-            return 0;
-        }
-        PointerMoved(at);
-        return 0;
+    case WM_MOUSEMOVE: OnPointerMove(at, (wParam & MK_LBUTTON) != 0); return 0;
     case WM_MOUSELEAVE:
         m_tracking = false;
         PointerMoved({-1, -1});
         return 0;
-    case WM_LBUTTONDOWN:
-        if (m_levels.empty() || !Top().listed) return 0;
-        m_pressed = HitStackCell(m_geometry, {static_cast<float>(at.x), static_cast<float>(at.y)}, m_state.scroll);
-        m_pressedAt = at;
-        if (m_pressed < 0) {
-            // A press on the backdrop outside the panel (the fan's gaps) dismisses.
-            const bool onChrome = m_geometry.layout != StackLayout::Fan;
-            if (!onChrome) Close();
-        }
-        return 0;
+    case WM_LBUTTONDOWN: OnPress(at); return 0;
     case WM_LBUTTONUP: Released(at); return 0;
     case WM_MOUSEWHEEL: {
         const WheelInput input{GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam) != 0,
@@ -499,31 +475,9 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Scroll(WheelScrollPixels(input, m_geometry.rowHeight));
         return 0;
     }
-    case WM_TOUCH: {
-        // Touch scrolls as a finger drags the content; GetTouchInputInfo is looked up
-        // because older systems and Wine lack it.
-        using GetTouchFn = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
-        using CloseTouchFn = BOOL(WINAPI*)(HTOUCHINPUT);
-        static const auto get = reinterpret_cast<GetTouchFn>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetTouchInputInfo")));
-        static const auto close = reinterpret_cast<CloseTouchFn>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "CloseTouchInputHandle")));
-        const UINT count = LOWORD(wParam);
-        if (!get || !close || count == 0) break;
-        std::vector<TOUCHINPUT> inputs(count);
-        const auto handle = reinterpret_cast<HTOUCHINPUT>(lParam);
-        if (get(handle, count, inputs.data(), sizeof(TOUCHINPUT))) {
-            const TOUCHINPUT& first = inputs.front();
-            const LONG y = first.y / 100; // hundredths of a pixel
-            if (first.dwFlags & TOUCHEVENTF_DOWN) m_touchY = y;
-            else if ((first.dwFlags & TOUCHEVENTF_MOVE) && m_touchY) {
-                Scroll(static_cast<float>(*m_touchY - y));
-                m_touchY = y;
-            } else if (first.dwFlags & TOUCHEVENTF_UP) m_touchY.reset();
-        }
-        close(handle);
-        return 0;
-    }
+    case WM_TOUCH:
+        if (OnTouch(LOWORD(wParam), reinterpret_cast<HTOUCHINPUT>(lParam))) return 0;
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) Close();
         else if (wParam == VK_BACK) Back();
@@ -544,6 +498,61 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+std::optional<LRESULT> FolderStack::AnswerReader(WPARAM wParam, LPARAM lParam) {
+    if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return std::nullopt;
+    if (!m_reader)
+        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
+            if (m_levels.empty()) return foundation::AccessibleTree();
+            return BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
+        });
+    return m_reader->OnGetObject(wParam, lParam);
+}
+
+void FolderStack::OnPointerMove(POINT at, bool leftHeld) {
+    if (m_pressed >= 0 && leftHeld &&
+        (std::abs(at.x - m_pressedAt.x) > ::GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(at.y - m_pressedAt.y) > ::GetSystemMetrics(SM_CYDRAG))) {
+        StartDrag();
+        return;
+    }
+    PointerMoved(at);
+}
+
+void FolderStack::OnPress(POINT at) {
+    if (m_levels.empty() || !Top().listed) return;
+    m_pressed = HitStackCell(m_geometry, {static_cast<float>(at.x), static_cast<float>(at.y)}, m_state.scroll);
+    m_pressedAt = at;
+    // A press on the backdrop outside the panel (the fan's gaps) dismisses.
+    if (m_pressed < 0 && m_geometry.layout == StackLayout::Fan) Close();
+}
+
+bool FolderStack::OnTouch(UINT count, HTOUCHINPUT handle) {
+    // Touch scrolls as a finger drags the content; GetTouchInputInfo is looked up because
+    // older systems and Wine lack it.
+    using GetTouchFn = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
+    using CloseTouchFn = BOOL(WINAPI*)(HTOUCHINPUT);
+    static const auto get = reinterpret_cast<GetTouchFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetTouchInputInfo")));
+    static const auto close = reinterpret_cast<CloseTouchFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "CloseTouchInputHandle")));
+    if (!get || !close || count == 0) return false;
+    std::vector<TOUCHINPUT> inputs(count);
+    if (get(handle, count, inputs.data(), sizeof(TOUCHINPUT))) {
+        const TOUCHINPUT& first = inputs.front();
+        const LONG y = first.y / 100; // hundredths of a pixel
+        if (first.dwFlags & TOUCHEVENTF_DOWN) {
+            m_touchY = y;
+        } else if ((first.dwFlags & TOUCHEVENTF_MOVE) && m_touchY) {
+            Scroll(static_cast<float>(*m_touchY - y));
+            m_touchY = y;
+        } else if (first.dwFlags & TOUCHEVENTF_UP) {
+            m_touchY.reset();
+        }
+    }
+    close(handle);
+    return true;
+}
+
 StackHost::StackHost(StackServices services) : m_services(std::move(services)) {
     const HRESULT hr = ::OleInitialize(nullptr);
     m_ole = SUCCEEDED(hr);
@@ -553,6 +562,16 @@ StackHost::StackHost(StackServices services) : m_services(std::move(services)) {
 StackHost::~StackHost() {
     m_stack.reset();
     if (m_ole) ::OleUninitialize();
+}
+
+DockEdge DockEdgeOf(HWND dock) noexcept {
+    RECT dockRect{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!dock || !::GetWindowRect(dock, &dockRect) ||
+        !::GetMonitorInfoW(::MonitorFromWindow(dock, MONITOR_DEFAULTTONEAREST), &monitor))
+        return DockEdge::Bottom;
+    return EdgeOf(dockRect, monitor.rcMonitor);
 }
 
 void StackHost::Open(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer) {

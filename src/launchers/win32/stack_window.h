@@ -105,6 +105,13 @@ private:
     FolderStack(StackServices services, StackOpening opening);
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A screen reader's question; nothing when it is not about the client area.
+    std::optional<LRESULT> AnswerReader(WPARAM wParam, LPARAM lParam);
+    // A move with the left button held far enough from its press starts dragging the item.
+    void OnPointerMove(POINT at, bool leftHeld);
+    void OnPress(POINT at);
+    // False when touch input cannot be read here; the message then goes on.
+    bool OnTouch(UINT count, HTOUCHINPUT handle);
 
     void StartListing(Level& level);
     // On a worker: lists and sorts `folder` and hands the items to the stack's level `id`.
@@ -159,6 +166,10 @@ private:
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
+
+// The screen edge the dock whose input window is `dock` stands at; the bottom when the
+// window is gone.
+[[nodiscard]] DockEdge DockEdgeOf(HWND dock) noexcept;
 
 // The stacks of the program: at most one open at a time. A click on the folder whose
 // stack is open closes it.

@@ -2,6 +2,8 @@
 #include "dock/item_drops.h"
 
 #include "dock/magnification.h"
+#include "dock/window_matching.h"
+#include "item_list_support.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,26 @@ TEST(ItemDrops, ShortcutsStandForTheirTargetsAndTellTheKind) {
     for (const auto& k : kinds)
         EXPECT_EQ(RecordForPath(L"C:\\x.lnk", ShortcutFacts{k.target, k.arguments}).uwp, static_cast<int>(k.kind))
             << k.target;
+}
+
+// A web application pinned by dropping its shortcut keeps its id among the arguments;
+// its windows must still light up that item rather than make a second one.
+TEST(ItemDrops, DroppedWebApplicationShortcutsKnowTheirIdAndOwnTheirWindows) {
+    testing::FakeItemShell shell;
+    fakes::SettingsFolder folder;
+    bool upgraded = false;
+    const auto dropped = [&](const wchar_t* target) {
+        const ShortcutFacts link{target, L"--profile-directory=Default --app-id=musicid"};
+        return BuildItem(RecordForPath(L"C:\\Desk\\Music.lnk", link), shell, folder.files, testing::kBase, upgraded);
+    };
+    EXPECT_EQ(dropped(L"C:\\E\\helper.exe")->key, L"musicid");
+
+    DockItems row;
+    const std::size_t at = row.Append(dropped(L"C:\\B\\chrome_proxy.exe"));
+    EXPECT_EQ(row[at].key, L"musicid");
+    const AppIdentity window{L"chrome_proxy.exe", L"musicid", L"c:\\b\\chrome_proxy.exe", L"Music", L"",
+                             AppKind::BrowserWebApp};
+    EXPECT_EQ(MatchWindowItem(row, window, folder.files), at);
 }
 
 TEST(ItemDrops, ProgramsOpenFilesTheTrashTakesThemAndTheRestLandBeside) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -150,6 +151,71 @@ TEST(WindowTracker, ShellWindowsWebApplicationsAndExcludedPrograms) {
                                     L"chrome_proxy.exe*:1", L"|", L"trash|"}));
 }
 
+// "Never show as running" takes the program's windows out at once, and taking it back
+// brings them back, without waiting for another event of theirs.
+TEST(WindowTracker, ExcludingAProgramTakesEffectWithoutAnotherEvent) {
+    Desk desk(u"");
+    desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
+    desk.Open(14, {L"RegEdit", L"Registry Editor", 2});
+    desk.Open(11, {L"Notepad", L"a.txt - Notepad", 1});
+    const V shown{L"explorer.exe", L"controlpanel", L"notepad.exe:1", L"chrome.exe", L"regedit.exe*:2", L"|", L"trash|"};
+    ASSERT_EQ(Summary(desk.row), shown);
+
+    desk.folder.Config(u"[blacklist]\r\nregedit.exe=1\r\n");
+    desk.tracker.LookAgain();
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    desk.Settle(desk.row);
+    EXPECT_EQ(Summary(desk.row), V({L"explorer.exe", L"controlpanel", L"notepad.exe:1", L"chrome.exe", L"|", L"trash|"}));
+
+    desk.folder.Config(u"");
+    desk.tracker.LookAgain();
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    EXPECT_EQ(Summary(desk.row), shown);
+}
+
+// Over a long session many windows come and go, some without a report of their going:
+// the tracker keeps nothing of them once the passes have looked, and shows none of them.
+TEST(WindowTracker, WindowsThatWentAreForgottenEvenWhenTheirGoingWasNotReported) {
+    Desk desk(u"");
+    desk.Open(10, {L"Notepad", L"stays - Notepad", 1});
+    for (std::uint64_t n = 100; n < 400; ++n) {
+        desk.Open(n, {n % 2 ? L"Notepad" : L"RegEdit", L"doc " + std::to_wstring(n), n % 2 ? 1u : 2u});
+        if (n % 3 == 0) desk.Close(n);
+        else desk.facts.windows.erase(WindowId{n}); // gone unreported
+    }
+    EXPECT_GT(desk.tracker.RememberedWindows(), 1u);
+    for (int pass = 0; pass < 64; ++pass) desk.tracker.OnPassEnded();
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    desk.Settle(desk.row);
+    EXPECT_EQ(desk.tracker.RememberedWindows(), 1u);
+    EXPECT_EQ(Summary(desk.row), V({L"explorer.exe", L"controlpanel", L"notepad.exe:1", L"chrome.exe", L"|", L"trash|"}));
+}
+
+// Many programs that are not pinned come and go: their pictures are not all kept, but the
+// picture of one still running is, for the next dock.
+TEST(WindowTracker, PicturesOfProgramsThatWentAreNotAllKept) {
+    Desk desk(u"");
+    desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
+    for (std::uint32_t p = 100; p < 140; ++p) {
+        desk.facts.images[p] = L"C:\\Apps\\tool" + std::to_wstring(p) + L".exe";
+        desk.Open(p, {L"Tool", L"Tool " + std::to_wstring(p), p});
+        desk.Close(p);
+        desk.Settle(desk.row); // its item has gone
+    }
+    EXPECT_LE(desk.tracker.KeptPictures(), 20u);
+    const int taken = desk.pictures.programs.load();
+
+    DockItems second;
+    PinDefaults(second);
+    desk.tracker.AttachRow(second, [] {}, 48);
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    const V summary = Summary(second);
+    const auto regedit = std::find(summary.begin(), summary.end(), L"regedit.exe*:1");
+    ASSERT_NE(regedit, summary.end());
+    EXPECT_TRUE(second[DockItems::kFirstReal + static_cast<std::size_t>(regedit - summary.begin())].picture);
+    EXPECT_EQ(desk.pictures.programs.load(), taken);
+}
+
 TEST(WindowTracker, MinimisedWindowsGetAnItemOfTheirOwnUntilRestored) {
     Desk desk(u"[minimize]\r\nminicopos=2\r\n");
     desk.Open(11, {L"Notepad", L"a.txt - Notepad", 1});
@@ -169,6 +235,32 @@ TEST(WindowTracker, MinimisedWindowsGetAnItemOfTheirOwnUntilRestored) {
     desk.facts.windows[WindowId{11}].shape.minimised = true;
     desk.Send(WindowEventKind::Minimised, 11);
     EXPECT_EQ(Summary(desk.row).size(), 6u);
+}
+
+// A window that first shows minimised and matches no item goes to the running program
+// the minimised-window look-up finds (here by its application id), and stays there.
+TEST(WindowTracker, AWindowFirstSeenMinimisedJoinsTheRunningProgramThatOwnsIt) {
+    Desk desk(u"[minimize]\r\nmintoico=1\r\n");
+    desk.facts.images[7] = L"C:\\Apps\\Launcher.exe";
+    desk.facts.images[8] = L"C:\\Apps\\Worker.exe";
+    Pin(desk.row, L"launcher.exe", L"c:\\apps\\launcher.exe");
+    desk.row[desk.row.EndReal() - 1].virtualpath = L"Contoso.App";
+    desk.Open(31, {L"Main", L"Contoso", 7});
+    fakes::FakeWindow report{L"Report", L"Report", 8, L"Contoso.App"};
+    report.shape.minimised = true;
+    desk.Open(32, report);
+    EXPECT_EQ(Summary(desk.row).back(), L"launcher.exe:2");
+
+    desk.facts.windows[WindowId{32}].shape.minimised = false;
+    desk.Send(WindowEventKind::Restored, 32);
+    desk.Settle(desk.row);
+    EXPECT_EQ(Summary(desk.row).back(), L"launcher.exe:2");
+
+    // Opened normally, the same program's window matches nothing and gets an item of its own.
+    desk.Open(33, {L"Report", L"Report 2", 8, L"Contoso.App"});
+    const V summary = Summary(desk.row);
+    EXPECT_EQ(std::count(summary.begin(), summary.end(), L"launcher.exe:2"), 1);
+    EXPECT_EQ(std::count(summary.begin(), summary.end(), L"worker.exe*:1"), 1);
 }
 
 TEST(WindowTracker, AttentionMarksTheItemUntilTheWindowIsActivated) {

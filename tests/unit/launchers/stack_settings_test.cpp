@@ -98,12 +98,12 @@ TEST(StackItemMenu, ChecksTheCurrentChoices) {
     FolderStackSettings s;
     s.sortValue = -103;
     s.effect = 0;
-    EXPECT_EQ(checked(FolderItemMenu(s, folder.store)),
+    EXPECT_EQ(checked(FolderItemMenu(s, folder.store, s.Layout())),
               (std::vector<int>{kStackSortFirst + 2, kStackReverse, kStackLocate, kStackGrid}));
     s.sortValue = 2;
     s.effect = 3;
     s.stackIcon = true;
-    EXPECT_EQ(checked(FolderItemMenu(s, folder.store)), (std::vector<int>{kStackSortFirst + 1, kStackShowPile, kStackList}));
+    EXPECT_EQ(checked(FolderItemMenu(s, folder.store, s.Layout())), (std::vector<int>{kStackSortFirst + 1, kStackShowPile, kStackList}));
 }
 
 } // namespace

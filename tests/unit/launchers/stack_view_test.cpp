@@ -5,6 +5,7 @@
 #include "launchers/stack_layout.h"
 #include "launchers/stack_picture.h"
 
+#include "fakes/settings_folder.h"
 #include "gfx/builtin_text_renderer.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +77,31 @@ TEST(StackLayout, EveryLayoutStaysOnScreenBesideTheDockAndHitsItsOwnCells) {
                 const StackCell c = AnimatedCell(g, 0, 1, 0);
                 EXPECT_EQ(HitStackCell(g, {c.icon.x + c.icon.width / 2, c.icon.y + c.icon.height / 2}, 0), 0) << where;
             }
+        }
+    }
+}
+
+// The item menu ticks the layout the pop-up is drawn in, also where the fan gives way.
+TEST(StackLayout, ItemMenuTicksTheLayoutThatIsDrawn) {
+    fakes::SettingsFolder folder;
+    for (DockEdge edge : {DockEdge::Bottom, DockEdge::Top, DockEdge::Left, DockEdge::Right}) {
+        StackPlacement p = Bottom1080();
+        p.edge = edge;
+        if (edge == DockEdge::Left) p.dock = {0, 200, 80, 700};
+        if (edge == DockEdge::Right) p.dock = {1840, 200, 80, 700};
+        p.anchorAlong = 500;
+        for (int effect = 0; effect <= 3; ++effect) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(edge)) + "/" + std::to_string(effect));
+            FolderStackSettings settings;
+            settings.effect = effect;
+            const StackGeometry drawn = LayOutStack(settings.Layout(), 5, p, false, true);
+            const gfx::Menu menu = FolderItemMenu(settings, folder.store, DrawnLayout(settings.Layout(), edge, false));
+            std::vector<int> ticked;
+            for (const auto& item : menu)
+                for (const auto& sub : item.submenu)
+                    if (sub.checked) ticked.push_back(sub.id);
+            ASSERT_EQ(ticked.size(), 1u);
+            EXPECT_EQ(ticked[0], kStackGrid + static_cast<int>(drawn.layout) - 1);
         }
     }
 }
