@@ -3,6 +3,7 @@
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
+#include "foundation/command_line.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
@@ -596,7 +597,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         break;
     case kPadMenuLocation:
         if (entry) {
-            const std::wstring arguments = L"/select,\"" + entry->path + L"\"";
+            const std::wstring arguments = L"/select," + foundation::QuoteArgument(entry->path);
             ::ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
             Hide(m_effect);
         }
