@@ -273,10 +273,13 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 return 1;
             case kShareTrayHookArm: return 1;
             case kShareMenuRequest: {
+                // Hooking another program's thread is done only for a request the program vouched for.
                 static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
-                return lParam >= 0 && lParam <= 0xFFFFFFFF && StartMenuRequest(static_cast<std::uint32_t>(lParam), request)
-                           ? 1
-                           : 0;
+                if (lParam < 0 || lParam > 0xFFFFFFFF) return 0;
+                const auto number = static_cast<std::uint32_t>(lParam);
+                if (!Confirmed({ConfirmKind::MenuRequest, number, 0}, L"menu request " + std::to_wstring(number)))
+                    return 0;
+                return StartMenuRequest(number, request) ? 1 : 0;
             }
             case kShareWatchWindow:
                 if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
@@ -304,10 +307,10 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 1;
         }
         if (message != 0 && message == g.msgShareTemp) {
-            if (wParam == 1) {
-                const std::wstring reader = g.folder + L"Thermel.exe";
-                if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartCompanionProgram(reader);
-            }
+            if (wParam != 1) return 1;
+            if (!Confirmed({ConfirmKind::StartTemperatureReader, 0, 0}, L"starting the temperature reader")) return 0;
+            const std::wstring reader = g.folder + L"Thermel.exe";
+            if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartCompanionProgram(reader);
             return 1;
         }
         if (message != 0 && message == g.msgShareMemoryTask) {
@@ -392,6 +395,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
     } else if (argv) {
         ::LocalFree(argv);
+    }
+
+    // Started by an elevated program, it runs elevated too: only from a folder nobody but
+    // administrators can change, or whoever can would run their own code with those rights.
+    if (win32::RunningElevated() && !win32::FolderIsAdminOnly(win32::ProgramFolder(), "companion start")) {
+        if (auto log = foundation::InstalledDiagnosticLog()) log->Flush();
+        return 1;
     }
 
     const std::wstring role(k64Bit ? kCompanion64Class : kCompanion32Class);
