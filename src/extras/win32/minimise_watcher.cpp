@@ -142,6 +142,8 @@ struct Flight {
     std::int64_t settleStartMs = 0;
     bool settling = false;
     bool captured = false;
+    std::int64_t askedMs = 0;   // when the picture was asked for
+    std::int64_t captureMs = 0; // how long the worker took for it
     RECT rect{};        // the window as seen when the picture was asked for
     gfx::Bitmap image;  // written by the capture worker before it reports
 };
@@ -266,6 +268,13 @@ LRESULT CALLBACK Watcher::Proc(HWND window, UINT message, WPARAM wParam, LPARAM 
             if (!flight || flight->captured || flight->settling) return 0;
             flight->captured = true;
             ::KillTimer(window, kTimerSafety | flight->id);
+            if (foundation::DetailLogging()) {
+                wchar_t line[96];
+                std::swprintf(line, std::size(line), L"picture taken in %lld ms, here after %lld ms",
+                              static_cast<long long>(flight->captureMs),
+                              static_cast<long long>(NowMs() - flight->askedMs));
+                foundation::LogDetail("minimise watcher", line);
+            }
             std::shared_ptr<const KeptImage> kept;
             if (!flight->image.Empty()) {
                 auto keep = std::make_shared<KeptImage>();
@@ -365,10 +374,13 @@ void Watcher::StartFlight(HWND window, Play play) {
     // The picture is taken on a worker; the window waits for it, minimised without a
     // flight when it does not come in time.
     flight->rect = VisibleWindowRect(window);
+    flight->askedMs = NowMs();
     HWND watcher = m_window;
     ::SetTimer(m_window, kTimerSafety | flight->id, kCaptureLimitMs, nullptr);
     const bool queued = RunCaptureJob([flight, watcher] {
+        const std::int64_t began = NowMs();
         flight->image = CaptureWindowImage(flight->window, flight->rect);
+        flight->captureMs = NowMs() - began;
         ::PostMessageW(watcher, kMsgFlightCaptured, static_cast<WPARAM>(flight->id), 0);
     });
     if (!queued) Complete(flight);
