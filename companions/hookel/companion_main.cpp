@@ -85,11 +85,29 @@ bool Confirmed(const foundation::Confirmation& request, std::wstring_view what) 
     return found;
 }
 
+// When the process began, or 0 when it cannot be told.
+ULONGLONG ProcessStart(unsigned long pid) {
+    win32::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return 0;
+    return (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 void StartConfirmationPipe() {
     std::thread([] {
         win32::ServeConfirmations(
             [](unsigned long pid) {
-                return win32::AcceptSender(win32::ProcessFacts(pid), ProgramRule(), "companion pipe", L"confirmation");
+                // The program confirms often (every menu it opens): its process is looked at
+                // once, and told apart from a later one under the same id by its start time.
+                static unsigned long acceptedPid = 0;
+                static ULONGLONG acceptedStart = 0;
+                const ULONGLONG start = ProcessStart(pid);
+                if (start != 0 && pid == acceptedPid && start == acceptedStart) return true;
+                if (!win32::AcceptSender(win32::ProcessFacts(pid), ProgramRule(), "companion pipe", L"confirmation"))
+                    return false;
+                acceptedPid = pid;
+                acceptedStart = start;
+                return true;
             },
             [](const foundation::Confirmation& c) {
                 std::lock_guard lock(g.confirmMutex);
