@@ -85,11 +85,29 @@ bool Confirmed(const foundation::Confirmation& request, std::wstring_view what) 
     return found;
 }
 
+// When the process began, or 0 when it cannot be told.
+ULONGLONG ProcessStart(unsigned long pid) {
+    win32::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process.Get(), &created, &exited, &kernel, &user)) return 0;
+    return (ULONGLONG(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 void StartConfirmationPipe() {
     std::thread([] {
         win32::ServeConfirmations(
             [](unsigned long pid) {
-                return win32::AcceptSender(win32::ProcessFacts(pid), ProgramRule(), "companion pipe", L"confirmation");
+                // The program confirms often (every menu it opens): its process is looked at
+                // once, and told apart from a later one under the same id by its start time.
+                static unsigned long acceptedPid = 0;
+                static ULONGLONG acceptedStart = 0;
+                const ULONGLONG start = ProcessStart(pid);
+                if (start != 0 && pid == acceptedPid && start == acceptedStart) return true;
+                if (!win32::AcceptSender(win32::ProcessFacts(pid), ProgramRule(), "companion pipe", L"confirmation"))
+                    return false;
+                acceptedPid = pid;
+                acceptedStart = start;
+                return true;
             },
             [](const foundation::Confirmation& c) {
                 std::lock_guard lock(g.confirmMutex);
@@ -273,10 +291,13 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 return 1;
             case kShareTrayHookArm: return 1;
             case kShareMenuRequest: {
+                // Hooking another program's thread is done only for a request the program vouched for.
                 static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
-                return lParam >= 0 && lParam <= 0xFFFFFFFF && StartMenuRequest(static_cast<std::uint32_t>(lParam), request)
-                           ? 1
-                           : 0;
+                if (lParam < 0 || lParam > 0xFFFFFFFF) return 0;
+                const auto number = static_cast<std::uint32_t>(lParam);
+                if (!Confirmed({ConfirmKind::MenuRequest, number, 0}, L"menu request " + std::to_wstring(number)))
+                    return 0;
+                return StartMenuRequest(number, request) ? 1 : 0;
             }
             case kShareWatchWindow:
                 if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
@@ -304,10 +325,10 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 1;
         }
         if (message != 0 && message == g.msgShareTemp) {
-            if (wParam == 1) {
-                const std::wstring reader = g.folder + L"Thermel.exe";
-                if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartCompanionProgram(reader);
-            }
+            if (wParam != 1) return 1;
+            if (!Confirmed({ConfirmKind::StartTemperatureReader, 0, 0}, L"starting the temperature reader")) return 0;
+            const std::wstring reader = g.folder + L"Thermel.exe";
+            if (::GetFileAttributesW(reader.c_str()) != INVALID_FILE_ATTRIBUTES) StartCompanionProgram(reader);
             return 1;
         }
         if (message != 0 && message == g.msgShareMemoryTask) {
@@ -392,6 +413,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
     } else if (argv) {
         ::LocalFree(argv);
+    }
+
+    // Started by an elevated program, it runs elevated too: only from a folder nobody but
+    // administrators can change, or whoever can would run their own code with those rights.
+    if (win32::RunningElevated() && !win32::FolderIsAdminOnly(win32::ProgramFolder(), "companion start")) {
+        if (auto log = foundation::InstalledDiagnosticLog()) log->Flush();
+        return 1;
     }
 
     const std::wstring role(k64Bit ? kCompanion64Class : kCompanion32Class);

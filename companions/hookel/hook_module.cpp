@@ -23,6 +23,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -70,13 +71,21 @@ bool IsProgramWindow(HWND window) {
 }
 
 // The program's window of this class (and title, when given); a window of that name in
-// any other process is passed over.
+// any other process is passed over. Any process can make such windows, as many as it
+// likes, to hide the program's behind them: each process is looked at once, and all its
+// windows are passed over with it.
 HWND FindProgramWindow(const wchar_t* windowClass, const wchar_t* title) {
+    DWORD refused[64];
+    std::size_t refusedCount = 0;
     HWND after = nullptr;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < 65536; ++i) {
         after = ::FindWindowExW(nullptr, after, windowClass, title);
         if (!after) return nullptr;
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(after, &pid);
+        if (std::find(refused, refused + refusedCount, pid) != refused + refusedCount) continue;
         if (IsProgramWindow(after)) return after;
+        if (refusedCount < std::size(refused)) refused[refusedCount++] = pid;
     }
     return nullptr;
 }
@@ -134,9 +143,32 @@ void Report(HWND window, std::uintptr_t code) {
 
 namespace menus = kestrana::menubar;
 
+// The hand-over files are opened as themselves, never through a link: a link or junction
+// planted in the folder (or as it) would make this application, which may run with more
+// rights than whoever planted it, read, write or delete a file somewhere else.
+bool IsLink(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD disposition) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    const DWORD folderAttributes = ::GetFileAttributesW(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES || IsLink(folderAttributes)) return INVALID_HANDLE_VALUE;
+    HANDLE file = ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    BY_HANDLE_FILE_INFORMATION info{};
+    // A second name (a hard link) may stand for a file anywhere on the volume.
+    if (!::GetFileInformationByHandle(file, &info) || IsLink(info.dwFileAttributes) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || info.nNumberOfLinks != 1) {
+        ::CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 std::string ReadSmallFile(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenPlainFile(path, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string text(8192, '\0');
     DWORD read = 0;
@@ -146,8 +178,20 @@ std::string ReadSmallFile(const std::wstring& path) {
     return text;
 }
 
+// Deletes the file through its own handle, so what is deleted is what was checked.
+void DeleteSmallFile(const std::wstring& path) {
+    HANDLE file = OpenPlainFile(path, DELETE, OPEN_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) return;
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    ::SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+    ::CloseHandle(file);
+}
+
 bool WriteSmallFile(const std::wstring& path, const std::string& text) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DeleteSmallFile(path);
+    // Only a new file: whatever stands under that name (a link included) makes this fail.
+    HANDLE file = OpenPlainFile(path, GENERIC_WRITE, CREATE_NEW);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
@@ -239,12 +283,12 @@ void CarryOutMenuRequest(std::uint32_t number) {
     if (!::IsWindow(window) || ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId()) return;
     if (request->ask == menus::MenuAsk::Titles) {
         ReportTitles(window, path);
-        ::DeleteFileW(path.c_str());
+        DeleteSmallFile(path);
         TellBar(*request, number, kMenuStateTitles);
         return;
     }
     TrackMenus(window, *request, number);
-    ::DeleteFileW(path.c_str());
+    DeleteSmallFile(path);
     TellBar(*request, number, kMenuStateDone);
 }
 

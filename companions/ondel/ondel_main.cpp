@@ -1,7 +1,10 @@
 // Ondel.exe: starts Kestrana for the user. Registered as the service "Ondel" (autostart
 // by service) it launches the program in every session that logs on; started as a plain
 // program (autostart by task, or by hand) it simply starts the program beside it.
+#include "foundation/diagnostic_log.h"
+#include "foundation/win32/folder_security.h"
 #include "foundation/win32/process_start.h"
+#include "foundation/win32/win32_log_files.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -65,6 +68,15 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
     g_statusHandle = ::RegisterServiceCtrlHandlerExW(L"Ondel", ControlHandler, nullptr);
     if (!g_statusHandle) return;
     g_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // The service starts the program from its folder for everyone who logs on: the folder
+    // is checked again at every start, since it may have changed since it was installed.
+    if (!kestrana::win32::FolderIsAdminOnly(ProgramFolder(), "service start")) {
+        kestrana::foundation::FlushDiagnosticLog();
+        ::CloseHandle(g_stopEvent);
+        g_status.dwWin32ExitCode = ERROR_ACCESS_DENIED;
+        ReportStatus(SERVICE_STOPPED);
+        return;
+    }
     ReportStatus(SERVICE_RUNNING);
     // Someone may already be logged on when the service starts (installed while in use).
     LaunchInSession(::WTSGetActiveConsoleSessionId());
@@ -76,6 +88,9 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Refusals go to a log of its own beside the program's.
+    if (auto log = kestrana::win32::MakeProgramLog(ProgramFolder(), L"Ondel.log"))
+        kestrana::foundation::InstallDiagnosticLog(std::move(log));
     wchar_t name[] = L"Ondel";
     SERVICE_TABLE_ENTRYW table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     if (::StartServiceCtrlDispatcherW(table)) return 0;

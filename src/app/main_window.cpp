@@ -135,12 +135,13 @@ LRESULT OnWindowCopyData(WPARAM wParam, const COPYDATASTRUCT& data) noexcept {
 // A hook module's report about a window of its process. Any process can post one, so it
 // is checked against the window itself and can at most make the tracker look at a
 // top-level window of another process.
-void OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARAM code) {
+// False when the report was refused.
+bool OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARAM code) {
     HWND window = reinterpret_cast<HWND>(wParam);
     if (!claim) {
         foundation::LogFailure("main window report", L"refused window report code " + std::to_wstring(code) +
                                                          L" for window " + std::to_wstring(wParam) + L": unknown code");
-        return;
+        return false;
     }
     dock::ReportedWindow seen;
     seen.exists = window && ::IsWindow(window);
@@ -154,7 +155,7 @@ void OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARA
     if (seen.ours) {
         foundation::LogFailure("main window report", L"refused window report about " + WindowLabel(window) +
                                                          L": a window of this program");
-        return;
+        return false;
     }
     // Windows gone or turned into children before the report arrived are ordinary races.
     const auto kind = dock::JudgeReport(*claim, seen);
@@ -163,17 +164,31 @@ void OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARA
         Handlers().foregroundHint();
     if (kind && Handlers().windowEvent)
         Handlers().windowEvent({*kind, dock::ToWindowId(window), dock::WindowEventSource::Companion});
+    return true;
 }
 
-void RunOnWorker(const std::function<void()>& job) {
-    if (!job) return;
-    std::thread([job] {
-        try {
-            job();
-        } catch (...) {
-            foundation::LogCaught("worker job");
-        }
-    }).detach();
+// Colour-set changes: any program can broadcast them, as often as it likes. One worker
+// at a time answers them, and changes that come while it runs make it run once more.
+std::atomic<int> g_colourChanges{0};
+
+void OnColourSetChanged(const std::function<void()>& job) {
+    if (!job || g_colourChanges.fetch_add(1) != 0) return;
+    try {
+        std::thread([job] {
+            for (;;) {
+                const int seen = g_colourChanges.load();
+                try {
+                    job();
+                } catch (...) {
+                    foundation::LogCaught("colour change worker");
+                }
+                if (g_colourChanges.fetch_sub(seen) == seen) return;
+            }
+        }).detach();
+    } catch (...) {
+        g_colourChanges = 0;
+        foundation::LogCaught("colour change worker start");
+    }
 }
 
 void CloseDockMenu(HWND window) noexcept {
@@ -288,12 +303,20 @@ LRESULT OnPowerBroadcast(WPARAM event) {
 std::optional<LRESULT> OnFeatureMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     auto& handlers = Handlers();
     switch (message) {
-    case msg::kMsgHookAsk: // the hook's report of a window opening (lParam 1) or closing
+    case msg::kMsgHookAsk: { // the hook's report of a window opening (lParam 1) or closing
         // The on-screen closing only lets the close animation take its picture; the
         // closing report itself follows.
-        if (lParam != msg::kClosingOnScreen) OnWindowReport(dock::OpenCloseClaim(lParam), wParam, lParam);
-        if (handlers.windowOpenClose) handlers.windowOpenClose(reinterpret_cast<HWND>(wParam), lParam == 1);
+        if (lParam != msg::kClosingOnScreen && !OnWindowReport(dock::OpenCloseClaim(lParam), wParam, lParam)) return 0;
+        HWND reported = reinterpret_cast<HWND>(wParam);
+        // The animations picture, hide and move the window: only for a window whose own
+        // process could have sent this. A closed window already gone is an ordinary race.
+        if (!handlers.windowOpenClose || !::IsWindow(reported) ||
+            !win32::AcceptHookReport(reported, lParam == msg::kClosingOnScreen, "main window 50014",
+                                     L"window report " + std::to_wstring(lParam)))
+            return 0;
+        handlers.windowOpenClose(reported, lParam == 1);
         return 0;
+    }
     case msg::kMsgEndLivePreview:
         if (handlers.endLivePreview) handlers.endLivePreview();
         return 0;
@@ -330,7 +353,7 @@ std::optional<LRESULT> OnSystemMessage(HWND window, UINT message, WPARAM wParam,
     case WM_SETTINGCHANGE: {
         const auto* area = reinterpret_cast<const wchar_t*>(lParam);
         if (wParam != SPI_SETWORKAREA && area && ::lstrcmpiW(area, L"ImmersiveColorSet") == 0)
-            RunOnWorker(Handlers().colorSetChanged);
+            OnColourSetChanged(Handlers().colorSetChanged);
         return 0;
     }
     case WM_CLOSE:

@@ -43,9 +43,34 @@ inline constexpr std::uint32_t kFolderWriteRights = 0x00000002  // add file / wr
                                                   | 0x10000000  // generic all
                                                   | 0x40000000; // generic write
 
+// What a list guards: the program folder, the folder that holds it, or one of the
+// program's files. Each is a way to put another program where ours is run from.
+enum class Guarded { Folder, ParentFolder, File };
+
+// The rights that matter on each. On the folder: adding, replacing or deleting files, and
+// changing who may, also through entries that reach only what is inside (every file
+// there inherits them). On the parent: deleting or renaming the program folder (delete
+// child) and changing who may. On a file: writing, deleting or renaming it, or changing
+// who may.
+inline constexpr std::uint32_t kParentWriteRights = 0x00000040  // delete child
+                                                  | 0x00010000  // delete
+                                                  | 0x00040000  // write DAC
+                                                  | 0x00080000  // write owner
+                                                  | 0x10000000; // generic all
+inline constexpr std::uint32_t kFileWriteRights = 0x00000002  // write data
+                                                | 0x00000004  // append
+                                                | 0x00010000  // delete
+                                                | 0x00040000  // write DAC
+                                                | 0x00080000  // write owner
+                                                | 0x10000000  // generic all
+                                                | 0x40000000; // generic write
+
 // True when nobody but administrators, the system and the installer service can change
-// what the folder holds. Deny entries are not credited: an allow stays an allow.
-[[nodiscard]] bool OnlyAdministratorsCanWrite(const FolderSecurity& folder);
+// it that way. Deny entries are not credited: an allow stays an allow.
+[[nodiscard]] bool OnlyAdministratorsCanChange(const FolderSecurity& object, Guarded what);
+[[nodiscard]] inline bool OnlyAdministratorsCanWrite(const FolderSecurity& folder) {
+    return OnlyAdministratorsCanChange(folder, Guarded::Folder);
+}
 
 // How an update file can be trusted.
 struct UpdateOrigin {

@@ -97,6 +97,8 @@ std::wstring_view RefusalText(Refusal refusal) {
     case Refusal::NotRequested: return L"window was not made on request";
     case Refusal::KeyNotAllowed: return L"key chord not allowed";
     case Refusal::Unconfirmed: return L"no confirmation from the program";
+    case Refusal::NoWindow: return L"not a top-level window";
+    case Refusal::Posted: return L"posted, where only a sent question is answered";
     }
     return L"refused";
 }
@@ -112,6 +114,19 @@ Refusal CheckSender(const SenderFacts& sender, const SenderRule& rule) {
     if (!sender.sameUser) return Refusal::OtherUser;
     if (!sender.sameSession) return Refusal::OtherSession;
     if (rule.minIntegrity != 0 && sender.integrityRid < rule.minIntegrity) return Refusal::LowIntegrity;
+    return Refusal::None;
+}
+
+Refusal CheckHookReport(const HookReportFacts& facts, bool mustBeSent, std::uint32_t minIntegrity) {
+    if (mustBeSent && !facts.sent) return Refusal::Posted;
+    if (!facts.windowExists || !facts.topLevel) return Refusal::NoWindow;
+    const SenderFacts& owner = facts.owner;
+    if (owner.pid == 0 || owner.image.empty()) return Refusal::NoProcess;
+    // Our own windows are never another program's to report: a report about one is forged.
+    if (owner.pid == facts.ownPid) return Refusal::OwnProcess;
+    if (!owner.sameUser) return Refusal::OtherUser;
+    if (!owner.sameSession) return Refusal::OtherSession;
+    if (minIntegrity != 0 && owner.integrityRid < minIntegrity) return Refusal::LowIntegrity;
     return Refusal::None;
 }
 
@@ -195,7 +210,7 @@ std::vector<std::uint8_t> EncodeConfirmation(const Confirmation& c) {
 std::optional<Confirmation> DecodeConfirmation(const std::uint8_t* bytes, std::size_t size) {
     if (!bytes || size != kConfirmationBytes || Get(bytes, 4) != kConfirmMagic) return std::nullopt;
     const auto kind = static_cast<std::uint32_t>(Get(bytes + 4, 4));
-    if (kind < 1 || kind > 3) return std::nullopt;
+    if (kind < 1 || kind > static_cast<std::uint32_t>(ConfirmKind::MenuRequest)) return std::nullopt;
     return Confirmation{static_cast<ConfirmKind>(kind), Get(bytes + 8, 8), Get(bytes + 16, 8)};
 }
 

@@ -46,6 +46,8 @@ enum class Refusal {
     NotRequested,    // destroy: the window was not made on request
     KeyNotAllowed,
     Unconfirmed,     // sensitive request without a confirmation from the program
+    NoWindow,        // the window named is gone, or is not a top-level window
+    Posted,          // a question the hook only ever sends came posted
 };
 
 [[nodiscard]] std::wstring_view RefusalText(Refusal refusal);
@@ -60,6 +62,21 @@ struct SenderRule {
 
 // "refused <what> from pid N (image ...): reason" for the diagnostic log.
 [[nodiscard]] std::wstring DescribeRefusal(std::wstring_view what, const SenderFacts& sender, Refusal refusal);
+
+// A hook module's message about a window (50014): the hook lives inside the window's own
+// process and speaks only for that process's top-level windows, so the window's process
+// is the sender held to the rules. What the Windows layer saw:
+struct HookReportFacts {
+    bool windowExists = false;
+    bool topLevel = false;
+    bool sent = false;         // sent from another thread (not posted)
+    SenderFacts owner;         // the process of the window named
+    std::uint32_t ownPid = 0;  // this process
+};
+
+// `mustBeSent`: the question waits for an answer, so a posted one is no hook's.
+// `minIntegrity` as for SenderRule (0 where there are no labels).
+[[nodiscard]] Refusal CheckHookReport(const HookReportFacts& facts, bool mustBeSent, std::uint32_t minIntegrity);
 
 // Windows made for other processes: every side at most this (an animation window covers
 // one window of one screen), and at most this many alive per requester.
@@ -95,7 +112,13 @@ private:
 
 // A sensitive request confirmed over a channel that names its sender (a pipe): kind and
 // two arguments. Kept a short while, used once.
-enum class ConfirmKind : std::uint32_t { Keys = 1, InstallSelfUpdate = 2, DetachDisk = 3 };
+enum class ConfirmKind : std::uint32_t {
+    Keys = 1,
+    InstallSelfUpdate = 2,
+    DetachDisk = 3,
+    StartTemperatureReader = 4,
+    MenuRequest = 5, // a: the request's number
+};
 
 struct Confirmation {
     ConfirmKind kind = ConfirmKind::Keys;

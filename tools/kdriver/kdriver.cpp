@@ -24,8 +24,10 @@
 //                                                      on the machine-wide performance counter
 //   kdriver show <hwnd> <SW_ command>                  ShowWindowAsync on another program's window
 //   kdriver iconic <hwnd>                              prints 1 when minimised
-//   kdriver watcher <answer> <seconds> <log-file>      a stand-in "dockhook32" window (class and
-//                                                      title) that answers 50014 and logs each ask
+//   kdriver watcher <answer> <seconds> <log-file> [count]
+//                                                      a stand-in "dockhook32" window (class and
+//                                                      title) that answers 50014 and logs each ask;
+//                                                      `count` such windows when given
 //   kdriver crash <pid>                                faults a thread inside that process
 //   kdriver children <hwnd>                            each child window: handle, class, visible,
 //                                                      enabled, text
@@ -56,6 +58,7 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
@@ -211,7 +214,7 @@ LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile) {
+int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile, int count) {
     g_watcher.answer = answer;
     g_watcher.log = _wfopen(logFile, L"wb"); // plain LF lines for the shell
     WNDCLASSEXW wc{};
@@ -220,9 +223,12 @@ int RunWatcher(LRESULT answer, DWORD seconds, const wchar_t* logFile) {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"dockhook32";
     ::RegisterClassExW(&wc);
-    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"dockhook32", WS_POPUP, 0,
-                                    0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-    if (!window) return 1;
+    HWND window = nullptr;
+    for (int i = 0; i < std::max(1, count); ++i) { // several: decoys to hide the real one
+        window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"dockhook32", WS_POPUP, 0,
+                                   0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+        if (!window) return 1;
+    }
     std::wprintf(L"%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(window)));
     std::fflush(stdout);
     const ULONGLONG end = ::GetTickCount64() + seconds * 1000ull;
@@ -535,7 +541,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"watcher" && argc >= 5) {
-        return RunWatcher(static_cast<LRESULT>(Number(argv[2])), static_cast<DWORD>(Number(argv[3])), argv[4]);
+        return RunWatcher(static_cast<LRESULT>(Number(argv[2])), static_cast<DWORD>(Number(argv[3])), argv[4],
+                          argc >= 6 ? static_cast<int>(Number(argv[5])) : 1);
     }
     if (command == L"confirm-keys" && argc >= 5) {
         return ConfirmKeys(Handle(argv[2]), static_cast<WORD>(Number(argv[3])), static_cast<WORD>(Number(argv[4])));

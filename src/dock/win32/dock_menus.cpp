@@ -4,6 +4,7 @@
 #include "dock/item_drops.h"
 #include "dock/recent_files.h"
 #include "dock/win32/dock_clicks.h"
+#include "foundation/command_line.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
@@ -384,7 +385,7 @@ void DockMenus::OpenRecent(const std::wstring& file, std::int32_t itemId) {
             request.realpath = file;
         } else {
             request = LaunchRequestFor(item);
-            request.runline += (request.runline.empty() ? L"\"" : L" \"") + file + L"\"";
+            foundation::AppendArgument(request.runline, file);
         }
     }
     RunJob(m_services.jobs, "open recent item", [request] { Launch(request); });

@@ -3,6 +3,7 @@
 #include "dock/item_growth.h"
 #include "dock/dock_accessible.h"
 #include "dock/win32/dock_reader.h"
+#include "foundation/command_line.h"
 #include "foundation/diagnostic_log.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/prompt_window.h"
@@ -355,7 +356,7 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at,
             if (decision.index >= m_bar->Items().EndReal()) return;
             request = LaunchRequestFor(m_bar->Items()[decision.index]);
         }
-        for (const std::wstring& path : paths) request.runline += (request.runline.empty() ? L"\"" : L" \"") + path + L"\"";
+        for (const std::wstring& path : paths) foundation::AppendArgument(request.runline, path);
         if (!m_jobs.Run([request](const JobContext&) { Launch(request); }))
             foundation::LogFailure("dock drop", "no job could be started");
         break;

@@ -13,6 +13,7 @@
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/text.h"
+#include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/shell_window.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "gfx/win32/system_look.h"
@@ -39,6 +40,9 @@ namespace msg = foundation;
 
 constexpr UINT kMsgFlightStart = WM_APP + 0x6A; // wParam the window, lParam the Play
 constexpr UINT kMsgFlightDone = WM_APP + 0x6B;  // wParam the flight's id
+constexpr UINT kMsgFlightCaptured = WM_APP + 0x6C; // wParam the flight's id
+// How long a window's picture may take before it is minimised without a flight.
+constexpr UINT kCaptureLimitMs = 1000;
 // Timer ids: the flight's id plus one of these.
 constexpr UINT_PTR kTimerSafety = 0x10000000;
 constexpr UINT_PTR kTimerSettle = 0x20000000;
@@ -137,6 +141,11 @@ struct Flight {
     std::atomic<std::int64_t> flownMs{0};
     std::int64_t settleStartMs = 0;
     bool settling = false;
+    bool captured = false;
+    std::int64_t askedMs = 0;   // when the picture was asked for
+    std::int64_t captureMs = 0; // how long the worker took for it
+    RECT rect{};        // the window as seen when the picture was asked for
+    gfx::Bitmap image;  // written by the capture worker before it reports
 };
 
 // Clears what the last frame drew, draws frame `f` and shows only the part it covers:
@@ -193,6 +202,7 @@ private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Answer(WPARAM code, HWND window);
     void StartFlight(HWND window, Play play);
+    void Fly(const std::shared_ptr<Flight>& flight, std::shared_ptr<const KeptImage> kept);
     void Complete(const std::shared_ptr<Flight>& flight);
     void Settle(const std::shared_ptr<Flight>& flight, bool timedOut);
     std::shared_ptr<Flight> FlightById(std::uint64_t id);
@@ -242,11 +252,40 @@ LRESULT CALLBACK Watcher::Proc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
     try {
         switch (message) {
-        case msg::kMsgHookAsk: return self->Answer(wParam, reinterpret_cast<HWND>(lParam));
+        case msg::kMsgHookAsk:
+            // Taking a window over pictures, hides and minimises it: only for a question
+            // its own process sent. A refusal leaves the window to the system.
+            if (!kestrana::win32::AcceptHookReport(reinterpret_cast<HWND>(lParam), true, "minimise watcher",
+                                                   L"question " + std::to_wstring(wParam)))
+                return 0;
+            return self->Answer(wParam, reinterpret_cast<HWND>(lParam));
         case kMsgFlightStart: self->StartFlight(reinterpret_cast<HWND>(wParam), static_cast<Play>(lParam)); return 0;
         case kMsgFlightDone:
             if (auto flight = self->FlightById(wParam)) self->Complete(flight);
             return 0;
+        case kMsgFlightCaptured: {
+            auto flight = self->FlightById(wParam);
+            if (!flight || flight->captured || flight->settling) return 0;
+            flight->captured = true;
+            ::KillTimer(window, kTimerSafety | flight->id);
+            if (foundation::DetailLogging()) {
+                wchar_t line[96];
+                std::swprintf(line, std::size(line), L"picture taken in %lld ms, here after %lld ms",
+                              static_cast<long long>(flight->captureMs),
+                              static_cast<long long>(NowMs() - flight->askedMs));
+                foundation::LogDetail("minimise watcher", line);
+            }
+            std::shared_ptr<const KeptImage> kept;
+            if (!flight->image.Empty()) {
+                auto keep = std::make_shared<KeptImage>();
+                keep->image = std::move(flight->image);
+                keep->window = ToBox(flight->rect);
+                kept = keep;
+                self->m_animated.Keep(Id(flight->window), kept);
+            }
+            self->Fly(flight, kept);
+            return 0;
+        }
         case WM_TIMER: {
             const UINT_PTR kind = wParam & 0xF0000000u;
             auto flight = self->FlightById(wParam & 0x0FFFFFFFu);
@@ -256,7 +295,9 @@ LRESULT CALLBACK Watcher::Proc(HWND window, UINT message, WPARAM wParam, LPARAM 
             }
             if (kind == kTimerSafety) {
                 ::KillTimer(window, wParam);
-                foundation::LogFailure("minimise watcher", L"a flight overran; the window is shown without it");
+                foundation::LogFailure("minimise watcher", flight->minimising && !flight->captured
+                                                               ? L"the window's picture did not come in time"
+                                                               : L"a flight overran; the window is shown without it");
                 flight->cancel = true;
                 self->Complete(flight);
             } else if (kind == kTimerSettle) {
@@ -326,21 +367,28 @@ void Watcher::StartFlight(HWND window, Play play) {
         std::lock_guard lock(m_flightsMutex);
         m_flights[flight->id] = flight;
     }
-    const MinimiseSettings settings = Settings();
-    std::shared_ptr<const KeptImage> kept;
-    if (flight->minimising) {
-        const RECT rect = VisibleWindowRect(window);
-        gfx::Bitmap image = CaptureWindowImage(window, rect);
-        if (!image.Empty()) {
-            auto keep = std::make_shared<KeptImage>();
-            keep->image = std::move(image);
-            keep->window = ToBox(rect);
-            kept = keep;
-            m_animated.Keep(Id(window), kept);
-        }
-    } else {
-        kept = m_animated.Image(Id(window));
+    if (!flight->minimising) {
+        Fly(flight, m_animated.Image(Id(window)));
+        return;
     }
+    // The picture is taken on a worker; the window waits for it, minimised without a
+    // flight when it does not come in time.
+    flight->rect = VisibleWindowRect(window);
+    flight->askedMs = NowMs();
+    HWND watcher = m_window;
+    ::SetTimer(m_window, kTimerSafety | flight->id, kCaptureLimitMs, nullptr);
+    const bool queued = RunCaptureJob([flight, watcher] {
+        const std::int64_t began = NowMs();
+        flight->image = CaptureWindowImage(flight->window, flight->rect);
+        flight->captureMs = NowMs() - began;
+        ::PostMessageW(watcher, kMsgFlightCaptured, static_cast<WPARAM>(flight->id), 0);
+    });
+    if (!queued) Complete(flight);
+}
+
+void Watcher::Fly(const std::shared_ptr<Flight>& flight, std::shared_ptr<const KeptImage> kept) {
+    HWND window = flight->window;
+    const MinimiseSettings settings = Settings();
     const auto target = kept ? FindTarget(m_services.docks ? m_services.docks() : nullptr, window, kept->window,
                                           settings, flight->minimising)
                              : std::nullopt;

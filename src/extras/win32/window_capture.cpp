@@ -1,6 +1,8 @@
 #include "extras/win32/window_capture.h"
 
+#include "dock/job_runner.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/process_state.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
 
@@ -128,5 +130,18 @@ gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
 }
 
 gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept { return Capture(nullptr, rect, Source::Screen); }
+
+bool RunCaptureJob(std::function<void()> job) noexcept {
+    try {
+        // Its own runner: windows that hang in their print use up its places, not the dock's.
+        static dock::JobRunner captures(&foundation::Process().quit);
+        const bool started = captures.Run([job = std::move(job)](const dock::JobContext&) { job(); });
+        if (!started) foundation::LogFailure("window capture", L"no capture worker free");
+        return started;
+    } catch (...) {
+        foundation::LogCaught("window capture worker");
+        return false;
+    }
+}
 
 } // namespace kestrana::extras::win32

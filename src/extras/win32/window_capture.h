@@ -8,12 +8,19 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace kestrana::extras::win32 {
 
 // `rect` is the window's visible rectangle on the screen. Empty on failure. Opaque.
 [[nodiscard]] gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept;
 // The screen copy alone (what is seen there, other windows on top included).
 [[nodiscard]] gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept;
+
+// Runs `job` (a picture of another program's window) on a capture worker: a print is
+// drawn by that window's thread, so one that never answers holds a worker, never the
+// user-interface thread, and the workers are few. False when none could take it.
+bool RunCaptureJob(std::function<void()> job) noexcept;
 
 // The window's rectangle as seen: without the invisible resize borders where the window
 // manager reports them.

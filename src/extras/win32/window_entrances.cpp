@@ -31,6 +31,9 @@ namespace {
 
 constexpr wchar_t kHostClass[] = L"KestranaEntrances";
 constexpr UINT kMsgPlayDone = WM_APP + 0x71; // wParam the play's id
+constexpr UINT kMsgCaptured = WM_APP + 0x72; // wParam the play's id: its picture is there
+// How long an opening window's picture may take before its opening is given up.
+constexpr UINT kCaptureLimitMs = 1000;
 // Timer ids: the poll, or a play's id plus one of the kinds.
 constexpr UINT_PTR kTimerPoll = 1;
 constexpr UINT_PTR kTimerSafety = 0x10000000;
@@ -81,6 +84,7 @@ std::int64_t NowMs() noexcept {
 enum class Stage {
     Waiting,   // reported, not yet shown and drawn
     Centring,  // moved to the middle of its work area; waiting for the move to land
+    Capturing, // its picture is being taken on a worker
     Flying,
     Retiring,  // over; the animation window goes shortly
 };
@@ -171,6 +175,7 @@ private:
     void Poll();
     // One waiting opening: false when it is over (`why`, when set, says why it did not play).
     bool Advance(const std::shared_ptr<Play>& play, const wchar_t*& why);
+    void Captured(const std::shared_ptr<Play>& play);
     bool Fly(const std::shared_ptr<Play>& play);
     void Finish(const std::shared_ptr<Play>& play, const wchar_t* why);
     void Retire(const std::shared_ptr<Play>& play);
@@ -211,6 +216,10 @@ LRESULT CALLBACK Entrances::Proc(HWND window, UINT message, WPARAM wParam, LPARA
             if (auto play = self->ById(wParam)) self->Finish(play, nullptr);
             return 0;
         }
+        if (message == kMsgCaptured) {
+            if (auto play = self->ById(wParam)) self->Captured(play);
+            return 0;
+        }
         if (message == WM_TIMER) {
             if (wParam == kTimerPoll) {
                 self->Poll();
@@ -219,7 +228,8 @@ LRESULT CALLBACK Entrances::Proc(HWND window, UINT message, WPARAM wParam, LPARA
             ::KillTimer(window, wParam);
             auto play = self->ById(wParam & 0x0FFFFFFFu);
             if (!play) return 0;
-            if ((wParam & 0xF0000000u) == kTimerSafety) self->Finish(play, L"overran");
+            if ((wParam & 0xF0000000u) == kTimerSafety)
+                self->Finish(play, play->stage == Stage::Capturing ? L"no picture in time" : L"overran");
             else self->Retire(play);
             return 0;
         }
@@ -386,12 +396,27 @@ bool Entrances::Advance(const std::shared_ptr<Play>& play, const wchar_t*& why) 
         return false;
     }
     play->box = ToBox(rect);
-    play->image = CaptureWindowImage(window, rect);
-    if (play->image.Empty()) {
+    play->stage = Stage::Capturing;
+    ::SetTimer(m_host, kTimerSafety | play->id, kCaptureLimitMs, nullptr);
+    HWND host = m_host;
+    if (!RunCaptureJob([play, host, rect] {
+            play->image = CaptureWindowImage(play->window, rect);
+            ::PostMessageW(host, kMsgCaptured, static_cast<WPARAM>(play->id), 0);
+        })) {
         why = L"no picture";
         return false;
     }
-    return play->veil.Drop(window) && Fly(play);
+    return true;
+}
+
+// The worker's picture is there; the window has waited visible meanwhile.
+void Entrances::Captured(const std::shared_ptr<Play>& play) {
+    if (play->stage != Stage::Capturing) return;
+    ::KillTimer(m_host, kTimerSafety | play->id);
+    HWND window = play->window;
+    if (play->image.Empty()) return Finish(play, L"no picture");
+    if (!::IsWindow(window) || !::IsWindowVisible(window) || ::IsIconic(window)) return Finish(play, L"gone");
+    if (!play->veil.Drop(window) || !Fly(play)) Finish(play, L"no animation window");
 }
 
 void Entrances::Closing(HWND window, const EntranceSettings& settings) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <atomic>
 #include <vector>
 
 namespace kestrana::win32 {
@@ -58,11 +59,20 @@ bool ConfirmToCompanion(HWND companionWindow, const foundation::Confirmation& co
                                                             std::to_wstring(server) + L", not the companion");
             return false;
         }
-        const auto facts = ProcessFacts(server);
-        if (!foundation::IsImageInFolder(facts.image, ProgramFolder())) {
-            foundation::LogFailure("companion confirm", foundation::DescribeRefusal(L"pipe server", facts,
-                                                                                    foundation::Refusal::OutsideFolder));
-            return false;
+        // Its image is looked at once per companion: while its window is there, the process
+        // behind that id is still the one that was looked at.
+        static std::atomic<DWORD> verified{0};
+        DWORD stillThere = 0;
+        const bool known = server == verified.load() && ::GetWindowThreadProcessId(companionWindow, &stillThere) &&
+                           stillThere == companion;
+        if (!known) {
+            const auto facts = ProcessFacts(server);
+            if (!foundation::IsImageInFolder(facts.image, ProgramFolder())) {
+                foundation::LogFailure("companion confirm", foundation::DescribeRefusal(L"pipe server", facts,
+                                                                                        foundation::Refusal::OutsideFolder));
+                return false;
+            }
+            verified = server;
         }
         const auto bytes = foundation::EncodeConfirmation(confirmation);
         DWORD written = 0;
@@ -110,23 +120,33 @@ void ServeConfirmations(std::function<bool(unsigned long pid)> check,
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr);
         SECURITY_ATTRIBUTES security{sizeof(security), descriptor, FALSE};
-        bool first = true;
-        for (;;) {
-            // The first instance is created with FIRST_PIPE_INSTANCE, so a squatter that made
-            // the name before us is noticed instead of sharing it.
+        // The first instance is created with FIRST_PIPE_INSTANCE, so a squatter that made
+        // the name before us is noticed instead of sharing it.
+        auto create = [&](bool first) {
             const DWORD openMode = PIPE_ACCESS_DUPLEX | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-            UniqueFile pipe(::CreateNamedPipeW(name.c_str(), openMode,
+            UniqueFile made(::CreateNamedPipeW(name.c_str(), openMode,
                                                PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
                                                4, 64, 64, 1000, descriptor ? &security : nullptr));
-            if (!pipe) {
+            if (!made)
                 foundation::LogFailure("companion pipe", L"cannot create " + name + L", error " +
                                                              std::to_wstring(::GetLastError()));
-                if (first) return;
+            return made;
+        };
+        UniqueFile pipe = create(true);
+        if (!pipe) return;
+        for (;;) {
+            if (!pipe) {
                 ::Sleep(1000);
+                pipe = create(false);
                 continue;
             }
-            first = false;
-            if (!::ConnectNamedPipe(pipe.Get(), nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) continue;
+            if (!::ConnectNamedPipe(pipe.Get(), nullptr) && ::GetLastError() != ERROR_PIPE_CONNECTED) {
+                pipe = create(false);
+                continue;
+            }
+            // The next instance listens while this one is served: a confirmation that follows
+            // closely on another must not find the name gone and fail.
+            UniqueFile next = create(false);
             ULONG client = 0;
             std::uint8_t bytes[foundation::kConfirmationBytes] = {};
             DWORD read = 0;
@@ -142,6 +162,7 @@ void ServeConfirmations(std::function<bool(unsigned long pid)> check,
             ::WriteFile(pipe.Get(), &receipt, 1, &written, nullptr);
             ::FlushFileBuffers(pipe.Get());
             ::DisconnectNamedPipe(pipe.Get());
+            pipe = std::move(next);
         }
     } catch (...) {
         foundation::LogCaught("companion pipe thread");

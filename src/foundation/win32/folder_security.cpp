@@ -11,6 +11,7 @@
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include <utility>
 #include <vector>
 
 namespace kestrana::win32 {
@@ -132,17 +133,42 @@ bool FolderIsAdminOnly(const std::wstring& folder, const char* where) noexcept {
         foundation::LogDetail(where, L"folder access check skipped under Wine for " + folder);
         return true;
     }
-    const auto security = ReadFolderSecurity(folder);
-    if (foundation::OnlyAdministratorsCanWrite(security)) return true;
     try {
-        std::wstring why = !security.readable  ? L"its access list cannot be read"
-                           : !security.hasDacl ? L"it has no access list"
-                                               : L"users other than administrators can change it";
-        foundation::LogFailure(where, L"refused to run elevated from " + folder + L": " + why);
+        std::wstring dir = folder;
+        while (dir.size() > 3 && (dir.back() == L'\\' || dir.back() == L'/')) dir.pop_back();
+        // The folder, the folder it sits in (where it can be deleted or renamed and another
+        // put in its place) and every program file in it, each by its own list.
+        std::vector<std::pair<std::wstring, foundation::Guarded>> objects{{dir, foundation::Guarded::Folder}};
+        const auto slash = dir.find_last_of(L"\\/");
+        if (slash != std::wstring::npos && slash > 0) {
+            const std::wstring parent = dir.substr(0, slash == 2 ? 3 : slash); // "C:\" keeps its backslash
+            objects.emplace_back(parent, foundation::Guarded::ParentFolder);
+        }
+        for (const wchar_t* pattern : {L"\\*.exe", L"\\*.dll"}) {
+            WIN32_FIND_DATAW found{};
+            HANDLE search = ::FindFirstFileExW((dir + pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                               nullptr, 0);
+            if (search == INVALID_HANDLE_VALUE) continue;
+            do {
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    objects.emplace_back(dir + L"\\" + found.cFileName, foundation::Guarded::File);
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+        for (const auto& [path, what] : objects) {
+            const auto security = ReadFolderSecurity(path);
+            if (foundation::OnlyAdministratorsCanChange(security, what)) continue;
+            const std::wstring why = !security.readable  ? L"the access list of " + path + L" cannot be read"
+                                     : !security.hasDacl ? path + L" has no access list"
+                                                         : L"users other than administrators can change " + path;
+            foundation::LogFailure(where, L"refused to run elevated from " + folder + L": " + why);
+            return false;
+        }
+        return true;
     } catch (...) {
         foundation::LogCaught("folder security");
+        return false;
     }
-    return false;
 }
 
 foundation::UpdateOrigin UpdateOriginOf(const std::wstring& update) noexcept {
@@ -159,17 +185,77 @@ foundation::UpdateOrigin UpdateOriginOf(const std::wstring& update) noexcept {
     return origin;
 }
 
-bool CompanionFileMayRunElevated(std::wstring_view name) noexcept {
+bool MakePrivateFolder(const std::wstring& path) noexcept {
     try {
         HANDLE raw = nullptr;
-        if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) {
-            UniqueKernelHandle token(raw);
-            TOKEN_ELEVATION elevation{};
-            DWORD size = 0;
-            if (::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-                elevation.TokenIsElevated)
-                return true;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+        UniqueKernelHandle token(raw);
+        DWORD size = 0;
+        ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+        std::vector<std::uint8_t> user(size);
+        if (size == 0 || !::GetTokenInformation(token.Get(), TokenUser, user.data(), size, &size)) return false;
+        PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+
+        EXPLICIT_ACCESSW access{};
+        access.grfAccessPermissions = GENERIC_ALL;
+        access.grfAccessMode = SET_ACCESS;
+        access.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+        access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+        access.Trustee.TrusteeType = TRUSTEE_IS_USER;
+        access.Trustee.ptstrName = static_cast<LPWSTR>(sid);
+        PACL acl = nullptr;
+        if (::SetEntriesInAclW(1, &access, nullptr, &acl) != ERROR_SUCCESS) return false;
+        struct FreeAcl {
+            PACL acl;
+            ~FreeAcl() { ::LocalFree(acl); }
+        } freeAcl{acl};
+
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        // A link where the folder should be is taken away, never followed.
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+            !((attributes & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str()))) {
+            foundation::LogFailure("private folder", L"a link stands at " + path + L" and cannot be removed");
+            return false;
         }
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            SECURITY_DESCRIPTOR descriptor{};
+            ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+            ::SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+            ::SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+            SECURITY_ATTRIBUTES attributesWithList{sizeof(SECURITY_ATTRIBUTES), &descriptor, FALSE};
+            if (!::CreateDirectoryW(path.c_str(), &attributesWithList)) {
+                foundation::LogFailure("private folder", L"cannot create " + path);
+                return false;
+            }
+            return true;
+        }
+        std::wstring writable = path;
+        if (::SetNamedSecurityInfoW(writable.data(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    acl, nullptr) != ERROR_SUCCESS) {
+            foundation::LogFailure("private folder", L"cannot restrict " + path + L" to this user");
+            return false;
+        }
+        return true;
+    } catch (...) {
+        foundation::LogCaught("private folder");
+        return false;
+    }
+}
+
+bool RunningElevated() noexcept {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    UniqueKernelHandle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+           elevation.TokenIsElevated;
+}
+
+bool CompanionFileMayRunElevated(std::wstring_view name) noexcept {
+    try {
+        if (RunningElevated()) return true;
         auto keyExists = [](const wchar_t* path) {
             HKEY key = nullptr;
             if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;

@@ -10,9 +10,18 @@ namespace kestrana::win32 {
 
 [[nodiscard]] foundation::FolderSecurity ReadFolderSecurity(const std::wstring& folder) noexcept;
 
-// True when only administrators can change `folder`; otherwise writes why to the
-// diagnostic log under `where` and returns false.
+// True when only administrators can change `folder`, delete or rename it in the folder
+// that holds it, or change any program file (.exe, .dll) in it; otherwise writes why to
+// the diagnostic log under `where` and returns false.
 bool FolderIsAdminOnly(const std::wstring& folder, const char* where) noexcept;
+
+// Makes `path` a folder only the current user can open (the list is protected from what
+// the parent would pass down) and not a link: an existing link or junction there is
+// removed first, an existing folder gets that list. False when that could not be done.
+bool MakePrivateFolder(const std::wstring& path) noexcept;
+
+// This process runs with an elevated token.
+[[nodiscard]] bool RunningElevated() noexcept;
 
 // Signature facts of `update` compared with the running executable's (WinVerifyTrust
 // and the signer certificates, bound at run time).

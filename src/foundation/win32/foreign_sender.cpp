@@ -122,6 +122,31 @@ bool AcceptSender(const foundation::SenderFacts& sender, const foundation::Sende
     return false;
 }
 
+bool AcceptHookReport(HWND window, bool mustBeSent, const char* where, std::wstring_view what) noexcept {
+    try {
+        foundation::HookReportFacts facts;
+        const DWORD how = ::InSendMessageEx(nullptr);
+        facts.sent = (how & ISMEX_SEND) != 0 && (how & ISMEX_NOTIFY) == 0;
+        facts.windowExists = window && ::IsWindow(window);
+        if (facts.windowExists) {
+            facts.topLevel =
+                ::GetAncestor(window, GA_ROOT) == window && !(::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD);
+            facts.owner = WindowFacts(window);
+        }
+        facts.ownPid = ::GetCurrentProcessId();
+        // Integrity levels exist only on Windows; under Wine every token is the same.
+        const auto refusal =
+            foundation::CheckHookReport(facts, mustBeSent, RunningUnderWine() ? 0u : foundation::kIntegrityMedium);
+        if (refusal == foundation::Refusal::None) return true;
+        std::wstring text(what);
+        text += L" about window " + std::to_wstring(reinterpret_cast<UINT_PTR>(window));
+        foundation::LogFailure(where, foundation::DescribeRefusal(text, facts.owner, refusal));
+    } catch (...) {
+        foundation::LogCaught("hook report check");
+    }
+    return false;
+}
+
 bool RunningUnderWine() noexcept {
     static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     return wine;

@@ -21,6 +21,11 @@ namespace kestrana::win32 {
 bool AcceptSender(const foundation::SenderFacts& sender, const foundation::SenderRule& rule, const char* where,
                   std::wstring_view what) noexcept;
 
+// Checks a hook module's message about `window` (50014) before anything is done for it,
+// and writes a refusal to the diagnostic log under `where`. Call from the window
+// procedure that received the message: whether it was sent is asked of the current one.
+bool AcceptHookReport(HWND window, bool mustBeSent, const char* where, std::wstring_view what) noexcept;
+
 // True when running under Wine, which has no integrity levels, no UIPI and no enforced
 // file access lists; checks that depend on them are described as skipped there.
 [[nodiscard]] bool RunningUnderWine() noexcept;

@@ -4,7 +4,9 @@
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/monitors.h"
+#include "foundation/command_line.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/network_path.h"
 #include "foundation/text.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
@@ -50,6 +52,32 @@ constexpr UINT_PTR kReleaseTimer = 2;
 constexpr UINT kReleaseAfterMs = 5000;
 constexpr UINT kIconsArrived = WM_APP + 41;
 constexpr UINT kPrepareShow = WM_APP + 42;
+constexpr UINT kFilesAdded = WM_APP + 43; // wParam how many dropped files a worker added
+
+// Each file becomes a shortcut in launchpad\Pinned\ (a shortcut is copied as it is);
+// how many were made.
+int CreatePinned(const std::wstring& pinned, const std::vector<PinnedAddition>& plan) {
+    ::SHCreateDirectoryExW(nullptr, pinned.c_str(), nullptr);
+    int added = 0;
+    for (const auto& addition : plan) {
+        const std::wstring target = pinned + addition.shortcutName;
+        if (addition.copy) {
+            if (::CopyFileW(addition.source.c_str(), target.c_str(), TRUE)) ++added;
+            continue;
+        }
+        Microsoft::WRL::ComPtr<IShellLinkW> link;
+        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) continue;
+        link->SetPath(addition.source.c_str());
+        Microsoft::WRL::ComPtr<IPersistFile> persist;
+        if (SUCCEEDED(link.As(&persist)) && SUCCEEDED(persist->Save(target.c_str(), TRUE))) ++added;
+    }
+    return added;
+}
+
+bool RemoteDrive(wchar_t drive) {
+    const wchar_t root[] = {drive, L':', L'\\', 0};
+    return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+}
 // A showing's first frame is already this far into the show effect: a frame at its very
 // start would be fully transparent, a frame's time lost before anything is seen.
 constexpr int kFirstFrameMs = 16;
@@ -649,7 +677,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
         break;
     case kPadMenuLocation:
         if (entry) {
-            const std::wstring arguments = L"/select,\"" + entry->path + L"\"";
+            const std::wstring arguments = L"/select," + foundation::QuoteArgument(entry->path);
             ::ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
             Hide(m_effect);
         }
@@ -739,23 +767,26 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
         Draw();
         return;
     }
-    // Each file becomes a shortcut in launchpad\Pinned\, which the load then finds.
-    ::SHCreateDirectoryExW(nullptr, pinned.c_str(), nullptr);
-    int added = 0;
-    for (const auto& addition : *plan) {
-        const std::wstring target = pinned + addition.shortcutName;
-        if (addition.copy) {
-            if (::CopyFileW(addition.source.c_str(), target.c_str(), TRUE)) ++added;
-            continue;
-        }
-        Microsoft::WRL::ComPtr<IShellLinkW> link;
-        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) continue;
-        link->SetPath(addition.source.c_str());
-        Microsoft::WRL::ComPtr<IPersistFile> persist;
-        if (SUCCEEDED(link.As(&persist)) && SUCCEEDED(persist->Save(target.c_str(), TRUE))) ++added;
+    // Files on a share are read on a worker: a share that does not answer would hold this thread.
+    const bool remote = std::any_of(plan->begin(), plan->end(), [](const PinnedAddition& addition) {
+        return foundation::MayWaitOnNetwork(addition.source, RemoteDrive);
+    });
+    if (remote) {
+        const HWND window = m_window;
+        if (!m_services.jobs.Run([window, pinned, additions = *plan](const dock::JobContext&) {
+                kestrana::win32::ComApartment com;
+                ::PostMessageW(window, kFilesAdded, static_cast<WPARAM>(CreatePinned(pinned, additions)), 0);
+            }))
+            foundation::LogFailure("launchpad", "no worker free to add the dropped files");
+        return;
     }
+    FilesAdded(CreatePinned(pinned, *plan));
+}
+
+// The shortcuts are in launchpad\Pinned\, which the load finds.
+void LaunchpadWindow::FilesAdded(int added) {
     foundation::LogDetail("launchpad", L"dropped files added: " + std::to_wstring(added));
-    if (added == 0) return;
+    if (added == 0 || !m_catalogue) return;
     m_catalogue->Catalogue().Load();
     m_view->PagesChanged();
     Draw();
@@ -815,6 +846,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (const auto answer = OnGetObject(wParam, lParam)) return *answer;
         break;
     case kPrepareShow: PrepareShow(); return 0;
+    case kFilesAdded: FilesAdded(static_cast<int>(wParam)); return 0;
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
         return 0;

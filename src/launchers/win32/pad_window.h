@@ -106,6 +106,7 @@ private:
     // Before a notice or question is drawn: its look follows the appearance in effect.
     void PreparePrompt();
     void AddFiles(const std::vector<std::wstring>& files);
+    void FilesAdded(int added);
     void UpdateTag();
     void Publish();
     [[nodiscard]] std::int64_t Now() const;

@@ -2,6 +2,7 @@
 
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/network_path.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/text.h"
 #include "gfx/win32/popup_menu.h"
@@ -56,8 +57,12 @@ void AppMenuSide::Follow(HWND foreground) {
     if (m_context.dockName) sources.dockName = m_context.dockName(facts.imagePath);
     if (!facts.imagePath.empty()) {
         sources.unsaveName = store.ReadString(L"unsaveicon", foundation::AsciiLower(facts.imagePath));
-        // Read once per program, and never from a share, which may keep this thread waiting.
-        const bool share = facts.imagePath.starts_with(L"\\\\");
+        // Read once per program, and never from a share or a drive mapped to one, which may
+        // keep this thread waiting.
+        const bool share = foundation::MayWaitOnNetwork(facts.imagePath, [](wchar_t drive) {
+            const wchar_t root[] = {drive, L':', L'\\', 0};
+            return ::GetDriveTypeW(root) == DRIVE_REMOTE;
+        });
         auto known = m_descriptions.find(facts.imagePath);
         if (known == m_descriptions.end() && m_descriptions.size() < 256)
             known = m_descriptions.emplace(facts.imagePath, share ? std::wstring() : FileDescription(facts.imagePath)).first;
@@ -454,10 +459,20 @@ void AppMenuSide::OpenAccessible(int index) {
             foundation::LogFailure("menu bar", L"a menu bar did not take the message to open its menu");
         return;
     }
-    // Invoking the element opens its menu; the application may take its time.
+    // Invoking the element opens its menu; the application may take its time. Clicks on
+    // one that never answers share the bound of the other accessibility workers.
+    if (m_mailbox->running.load() >= kMaxAccessibleWorkers) {
+        foundation::LogFailure("menu bar", L"too many applications still being asked; the menu title click is dropped");
+        return;
+    }
     try {
-        std::thread([window = m_native.accessible, index] { InvokeAccessibleTitle(window, index); }).detach();
+        ++m_mailbox->running;
+        std::thread([mailbox = m_mailbox, window = m_native.accessible, index] {
+            InvokeAccessibleTitle(window, index);
+            --mailbox->running;
+        }).detach();
     } catch (...) {
+        --m_mailbox->running;
         foundation::LogCaught("menu bar accessible invoke");
     }
 }

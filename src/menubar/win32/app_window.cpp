@@ -1,6 +1,7 @@
 #include "menubar/win32/app_window.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/companion_channel.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/shell_messages.h"
 #include "menubar/accessible_menu_track.h"
@@ -149,7 +150,9 @@ HWND CompanionFor(HWND window) noexcept {
 
 bool AskCompanion(HWND companion, std::uint32_t number) noexcept {
     static const UINT share = ::RegisterWindowMessageW(std::wstring(foundation::kMsgShare).c_str());
+    // The companion hooks the application's thread only for a request the program vouched for.
     return companion && share &&
+           kestrana::win32::ConfirmToCompanion(companion, {foundation::ConfirmKind::MenuRequest, number, 0}) &&
            ::PostMessageW(companion, share, foundation::kShareMenuRequest, static_cast<LPARAM>(number)) != FALSE;
 }
 

@@ -1,6 +1,8 @@
 #include "menubar/win32/bar_host.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/companion_channel.h"
+#include "foundation/win32/folder_security.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/foreign_sender.h"
@@ -61,7 +63,10 @@ BarHost::BarHost(BarServices services)
     : m_services(std::move(services)),
       // Numbered from the clock, so a file left by an earlier run is not taken for ours.
       m_handshake(std::make_unique<MenuHandshake>(m_services.store.Files(), m_services.store.BaseFolder(),
-                                                  static_cast<std::uint32_t>(::GetTickCount64() & 0x7FFFFFFF))) {}
+                                                  static_cast<std::uint32_t>(::GetTickCount64() & 0x7FFFFFFF))) {
+    // Applications read and delete their requests there: nobody else may put anything in it.
+    kestrana::win32::MakePrivateFolder(m_services.store.BaseFolder() + std::wstring(kHandshakeFolder));
+}
 
 BarHost::~BarHost() { Stop(); }
 
@@ -491,7 +496,10 @@ void BarHost::KeepReader() {
             companion = ::FindWindowW(L"hookel32", nullptr);
         }
         static const UINT temp = ::RegisterWindowMessageW(std::wstring(foundation::kMsgShareTemp).c_str());
-        if (companion && ::PostMessageW(companion, temp, 1, 0)) {
+        // The companion starts a program only for the program itself, which it learns from the pipe.
+        if (companion &&
+            kestrana::win32::ConfirmToCompanion(companion, {foundation::ConfirmKind::StartTemperatureReader, 0, 0}) &&
+            ::PostMessageW(companion, temp, 1, 0)) {
             m_thermel.Asked();
             m_companionStarts = 0;
         }

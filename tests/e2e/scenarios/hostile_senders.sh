@@ -24,6 +24,7 @@ render=$(kdrv find OndelAPPRend - 20000) || e2e_fail "no dock window"
 input=$(kdrv find OndelAPP - 5000) || e2e_fail "no dock input window"
 companion=$(kdrv find hookel32 - 30000) || e2e_fail "no hookel32 companion window"
 kdrv wait-prop "$companion" KestranaProgram "$main" 15000 || e2e_fail "the program's handshake was refused"
+watcher=$(kdrv find dockhook32 dockhook32 10000) || e2e_fail "no minimise watcher"
 
 # --- the main window ------------------------------------------------------------------
 huge=$(( (65535 << 16) | 65535 ))
@@ -73,6 +74,12 @@ logged "$clog" 'refused key chord 175+0: no confirmation from the program' || e2
 [ "$(kdrv confirm-keys "$companion" 174 0)" = 0 ] || e2e_fail "the companion took a foreign confirmation"
 logged "$clog" 'refused confirmation from pid' || e2e_fail "foreign pipe client not logged"
 logged "$clog" 'refused key chord 174+0: no confirmation from the program' || e2e_fail "chord after a foreign confirmation"
+# Starting a program and hooking an application's thread are done for the program only.
+kdrv post "$companion" KestranaShareTemp 1 0 >/dev/null
+logged "$clog" 'refused starting the temperature reader: no confirmation from the program' ||
+    e2e_fail "a foreign process had the temperature reader started"
+kdrv post "$companion" KestranaShare 6 77 >/dev/null
+logged "$clog" 'refused menu request 77: no confirmation from the program' || e2e_fail "a foreign menu request was taken"
 
 # --- a window posing as the watcher ----------------------------------------------------
 (cd "$E2E_DIR" && timeout 120 wine 'C:\kdriver.exe' watcher 1 100 'C:\impostor.log') >"$E2E_DIR/impostor.out" 2>&1 &
@@ -82,6 +89,21 @@ kdrv find dockhook32 dockhook32 10000 >/dev/null || e2e_fail "the stand-in watch
 e2e_track $!
 note=$(kdrv find Notepad - 20000) || e2e_fail "notepad did not start"
 [ "$(kdrv send "$companion" KestranaShare 999 "$note")" = 0 ] || e2e_fail "handshake naming notepad accepted"
+
+# Questions to the program's watcher: the hook sends them from inside the window's own
+# process. A posted one, one about the program's own window or about no window at all
+# is refused before anything is pictured, hidden or minimised.
+kdrv post "$watcher" 50014 0 "$note" >/dev/null
+logged "$log" "refused question 0 about window $note from pid" || e2e_fail "a posted minimise question was not refused"
+logged "$log" 'posted, where only a sent question is answered' || e2e_fail "the refusal does not say why"
+[ "$(kdrv send "$watcher" 50014 0 "$render")" = 0 ] || e2e_fail "a question about the dock's own window was answered"
+logged "$log" "refused question 0 about window $render from pid" || e2e_fail "a question about our own window was not refused"
+[ "$(kdrv send "$watcher" 50014 0 12345)" = 0 ] || e2e_fail "a question about no window was answered"
+logged "$log" 'refused question 0 about window 12345 from pid 0 (image unknown): not a top-level window' ||
+    e2e_fail "a question about no window was not refused"
+sleep 1
+[ "$(kdrv iconic "$note")" = 0 ] || e2e_fail "a refused question minimised notepad"
+grep -q 'minimise: .* frames presented' "$log" && e2e_fail "a refused question started a flight"
 logged "$clog" 'refused handshake naming window' || e2e_fail "foreign handshake not logged"
 sleep 1
 kdrv show "$note" 6 >/dev/null # SW_MINIMIZE
@@ -109,13 +131,18 @@ sleep 1
 [ "$(grep -c 'refused key chord 173+0' "$clog" || true)" = "$before" ] || e2e_fail "the confirmed chord was refused"
 
 # With the impostor still there, the hook asks the watcher of the program (this stand-in)
-# before notepad is restored, and still never the impostor.
+# before notepad is restored, and still never the impostor; nor do twenty more decoys,
+# made after the stand-in and so found before it, hide it.
 (cd "$E2E_DIR" && timeout 60 wine 'C:\Kestrana\Kestrana.exe' watcher 0 30 'C:\legit.log') >"$E2E_DIR/legit.out" 2>&1 &
 e2e_track $!
 e2e_wait_windows dockhook32 2 || e2e_fail "the impostor and the stand-in are not both there"
+(cd "$E2E_DIR" && timeout 60 wine 'C:\kdriver.exe' watcher 1 30 'C:\decoys.log' 20) >"$E2E_DIR/decoys.out" 2>&1 &
+e2e_track $!
+e2e_wait_windows dockhook32 22 || e2e_fail "the decoys are not there"
 kdrv show "$note" 9 >/dev/null # SW_RESTORE
 for i in $(seq 1 40); do grep -q "^3 $note\$" "$WINEPREFIX/drive_c/legit.log" 2>/dev/null && break; sleep 0.25; done
 grep -q "^3 $note\$" "$WINEPREFIX/drive_c/legit.log" || e2e_fail "the program's watcher was not asked"
 [ -s "$WINEPREFIX/drive_c/impostor.log" ] && e2e_fail "the hook asked the impostor: $(cat "$WINEPREFIX/drive_c/impostor.log")"
+[ -s "$WINEPREFIX/drive_c/decoys.log" ] && e2e_fail "the hook asked a decoy: $(cat "$WINEPREFIX/drive_c/decoys.log")"
 grep -E 'refused' "$log" "$clog" | sed 's/^/  /'
 echo ok

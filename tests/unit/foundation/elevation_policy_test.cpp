@@ -38,11 +38,54 @@ TEST(AdminOnlyFolder, AnyWayForOthersToChangeTheFolderFails) {
     EXPECT_FALSE(OnlyAdministratorsCanWrite(nullDacl));
     EXPECT_FALSE(OnlyAdministratorsCanWrite(FolderSecurity{}));
 
-    // Rights that reach only the files created later, or that deny, do not open the folder.
+    // Denials are not credited; rights for whatever is inside reach the program's files.
+    auto denied = ProgramFilesLike();
+    denied.entries.push_back({Trustee::Other, false, false, kFullControl});
+    EXPECT_TRUE(OnlyAdministratorsCanWrite(denied));
     auto inheritOnly = ProgramFilesLike();
-    inheritOnly.entries.push_back({Trustee::Other, true, true, kFullControl});
-    inheritOnly.entries.push_back({Trustee::Other, false, false, kFullControl});
-    EXPECT_TRUE(OnlyAdministratorsCanWrite(inheritOnly));
+    inheritOnly.entries.push_back({Trustee::Other, true, true, 0x40000000});
+    EXPECT_FALSE(OnlyAdministratorsCanWrite(inheritOnly));
+}
+
+// C:\ gives users "create folders" on itself and "modify" to what is created below: the
+// program folder inherits that into its own list, so the parent's entries for children
+// are not the parent's risk; deleting or renaming the folder in it is.
+FolderSecurity DriveRootLike() {
+    FolderSecurity f;
+    f.readable = true;
+    f.hasDacl = true;
+    f.owner = Trustee::TrustedInstaller;
+    f.entries = {{Trustee::Administrators, true, false, kFullControl},
+                 {Trustee::System, true, false, kFullControl},
+                 {Trustee::Other, true, false, kReadExecute | 0x4},
+                 {Trustee::Other, true, true, 0x001301BF}};
+    return f;
+}
+
+TEST(AdminOnlyParent, OnlyWhatReachesTheProgramFolderCounts) {
+    EXPECT_TRUE(OnlyAdministratorsCanChange(DriveRootLike(), Guarded::ParentFolder));
+    for (std::uint32_t right : {0x40u, 0x10000u, 0x40000u, 0x80000u, 0x10000000u}) {
+        auto f = DriveRootLike();
+        f.entries.push_back({Trustee::Other, true, false, right});
+        EXPECT_FALSE(OnlyAdministratorsCanChange(f, Guarded::ParentFolder)) << std::hex << right;
+    }
+    auto owned = DriveRootLike();
+    owned.owner = Trustee::Other;
+    EXPECT_FALSE(OnlyAdministratorsCanChange(owned, Guarded::ParentFolder));
+}
+
+TEST(AdminOnlyFile, WritingDeletingOrRelistingTheFileFails) {
+    FolderSecurity file = ProgramFilesLike();
+    file.entries.erase(file.entries.begin() + 2); // files have no entries for children
+    EXPECT_TRUE(OnlyAdministratorsCanChange(file, Guarded::File));
+    for (std::uint32_t right : {0x2u, 0x4u, 0x10000u, 0x40000u, 0x80000u, 0x10000000u, 0x40000000u}) {
+        auto f = file;
+        f.entries.push_back({Trustee::Other, true, false, right});
+        EXPECT_FALSE(OnlyAdministratorsCanChange(f, Guarded::File)) << std::hex << right;
+    }
+    auto owned = file;
+    owned.owner = Trustee::Other;
+    EXPECT_FALSE(OnlyAdministratorsCanChange(owned, Guarded::File));
 }
 
 TEST(UpdateTrust, SignedProgramsNeedTheSamePublisherUnsignedOnesNoElevation) {

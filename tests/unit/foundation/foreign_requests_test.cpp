@@ -73,6 +73,33 @@ TEST(SenderRules, EachFactMustHold) {
     EXPECT_NE(text.find(L"C:\\kdriver.exe"), std::wstring::npos) << text;
 }
 
+TEST(HookReports, TheNamedWindowsOwnProcessIsHeldToTheRules) {
+    HookReportFacts good;
+    good.windowExists = true;
+    good.topLevel = true;
+    good.sent = true;
+    good.owner = {42, L"C:\\Windows\\notepad.exe", true, true, kIntegrityMedium};
+    good.ownPid = 7;
+    EXPECT_EQ(CheckHookReport(good, true, kIntegrityMedium), Refusal::None);
+
+    auto with = [&](auto change, bool mustBeSent = true, std::uint32_t minIntegrity = kIntegrityMedium) {
+        HookReportFacts f = good;
+        change(f);
+        return CheckHookReport(f, mustBeSent, minIntegrity);
+    };
+    EXPECT_EQ(with([](HookReportFacts& f) { f.sent = false; }), Refusal::Posted);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.sent = false; }, false), Refusal::None) << "reports are posted";
+    EXPECT_EQ(with([](HookReportFacts& f) { f.windowExists = false; }), Refusal::NoWindow);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.topLevel = false; }), Refusal::NoWindow);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.owner.image.clear(); }), Refusal::NoProcess);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.owner.pid = 7; }), Refusal::OwnProcess);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.owner.sameUser = false; }), Refusal::OtherUser);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.owner.sameSession = false; }), Refusal::OtherSession);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.owner.integrityRid = 0x1000; }), Refusal::LowIntegrity);
+    EXPECT_EQ(with([](HookReportFacts& f) { f.owner.integrityRid = 0; }, true, 0), Refusal::None)
+        << "no labels to compare where there are none";
+}
+
 TEST(RequestedWindowRules, SizeAndCountAreBoundedPerRequester) {
     EXPECT_TRUE(RequestedSizeAcceptable(0, 0));
     EXPECT_TRUE(RequestedSizeAcceptable(kMaxRequestedWindowSide, kMaxRequestedWindowSide));
@@ -115,6 +142,14 @@ TEST(ConfirmationRecords, RoundTripAndRejectForeignBytes) {
     EXPECT_EQ(back->kind, c.kind);
     EXPECT_EQ(back->a, c.a);
     EXPECT_EQ(back->b, c.b);
+
+    for (auto kind : {ConfirmKind::Keys, ConfirmKind::InstallSelfUpdate, ConfirmKind::StartTemperatureReader,
+                      ConfirmKind::MenuRequest}) {
+        const auto other = EncodeConfirmation({kind, 5, 0});
+        const auto decoded = DecodeConfirmation(other.data(), other.size());
+        ASSERT_TRUE(decoded) << static_cast<int>(kind);
+        EXPECT_EQ(decoded->kind, kind);
+    }
 
     EXPECT_FALSE(DecodeConfirmation(bytes.data(), bytes.size() - 1));
     auto bad = bytes;
