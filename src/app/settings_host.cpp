@@ -11,6 +11,7 @@
 #include "dock/win32/monitors.h"
 #include "extras/animation_settings_page.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/general_settings_page.h"
 #include "foundation/instance_request.h"
 #include "foundation/process_state.h"
 #include "foundation/shell_messages.h"
@@ -27,6 +28,7 @@
 #include "weather/win32/winhttp_client.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <chrono>
 #include <cwchar>
@@ -61,6 +63,7 @@ settings::PagePorts MakePorts() {
     // No companion with UI access is shipped with this build: Windows grants UI access only
     // to a signed program in a protected folder.
     ports.uiAccessPossible = [] { return false; };
+    ports.unsafeFolder = foundation::Process().unsafeElevatedFolder.load();
     ports.confirm = [](const std::wstring& question) {
         return ::MessageBoxW(::GetActiveWindow(), question.c_str(), L"Kestrana", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     };
@@ -166,6 +169,10 @@ std::optional<foundation::TextRef> Act(AppServices& services, std::wstring_view 
     const auto tip = [](const wchar_t* key, const wchar_t* fallback) {
         return foundation::TextRef{L"settingtips", key, fallback};
     };
+    if (action == foundation::kOpenProgramFolderAction) {
+        ::ShellExecuteW(owner, L"open", store.BaseFolder().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return std::nullopt;
+    }
     if (action == settings::kBackupAction) {
         const auto report = settings::WriteSettingsBackup(store.Files(), store.BaseFolder(), clock.Now());
         if (!report.written) return tip(L"backupfailed", L"The backup could not be saved.");

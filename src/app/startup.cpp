@@ -18,6 +18,7 @@
 #include "foundation/shell_messages.h"
 #include "foundation/startup_settings.h"
 #include "foundation/startup_verbs.h"
+#include "foundation/win32/folder_security.h"
 #include "foundation/win32/startup_environment.h"
 #include "foundation/win32/win32_log_files.h"
 #include "foundation/diagnostic_log.h"
@@ -531,6 +532,15 @@ int Run() noexcept {
         RegisterDockHotkeys();
         WireHotCorners(services, mainWindow, std::move(pad));
         WireScreenCorners(services);
+        // As administrator from a folder others can change, whoever can change it would run
+        // their code with those rights: the helpers refuse to start elevated, and the
+        // settings window says why.
+        if (kestrana::win32::RunningElevated() &&
+            !kestrana::win32::FolderIsAdminOnly(foundation::Process().baseFolder, "program start")) {
+            foundation::Process().unsafeElevatedFolder = true;
+            foundation::LogFailure("start-up", L"running as administrator from a folder others can change: the helpers "
+                                               L"will not start with administrator rights");
+        }
         WireSettingsWindow(*services);
         StartCompanionLinkAsync(mainWindow);
         if (command.verb == foundation::StartVerb::OpenSettings) OpenSettingsWindow();

@@ -21,7 +21,7 @@ std::vector<Choice> LanguageChoices(const ConfigStore& store) {
     return choices;
 }
 
-PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart) {
+PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart, bool unsafeFolder) {
     PageDescriptor page{L"general", SettingText(L"pagegeneral", L"General"), {}};
 
     ControlDescriptor language;
@@ -72,6 +72,14 @@ PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart) 
     page.controls.push_back(std::move(taskbar));
 
     page.controls.push_back(ActionButton(L"restart", SettingText(L"restartdock", L"Restart Kestrana"), L"restart"));
+    if (unsafeFolder) {
+        page.controls.push_back(ActionButton(
+            L"unsafefolder", SettingText(L"openprogramfolder", L"Open the program's folder"), kOpenProgramFolderAction,
+            {L"settingtips", L"unsafefolder",
+             L"Kestrana runs as administrator from a folder that other users can change, so its helpers do not run "
+             L"with administrator rights. Move Kestrana into a folder only administrators can change, such as Program "
+             L"Files."}));
+    }
     return page;
 }
 

@@ -22,6 +22,11 @@ struct AutostartPort {
 // name the file gives itself ("language"/"name"), or the base name when it has none.
 [[nodiscard]] std::vector<Choice> LanguageChoices(const ConfigStore& store);
 
-[[nodiscard]] PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart);
+// The action of the button shown when the program runs as administrator from a folder
+// others can change: it opens that folder.
+inline constexpr wchar_t kOpenProgramFolderAction[] = L"openprogramfolder";
+
+// `unsafeFolder`: the program runs elevated from a folder others can change.
+[[nodiscard]] PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart, bool unsafeFolder = false);
 
 } // namespace kestrana::foundation

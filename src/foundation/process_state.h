@@ -28,6 +28,9 @@ struct ProcessState {
     std::atomic<bool> sessionLocked{false};
     std::atomic<bool> suspended{false};
     std::atomic<bool> selfUpdatePending{false}; // "Ondel.exe" waits for the companion to replace it
+    // Started as administrator from a folder others can change: nothing of ours runs
+    // elevated from it (the settings window says so).
+    std::atomic<bool> unsafeElevatedFolder{false};
 };
 
 // The one instance, owned by the program's entry point.

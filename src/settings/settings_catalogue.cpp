@@ -10,7 +10,7 @@ namespace kestrana::settings {
 foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports) {
     using foundation::SettingText;
     foundation::SettingsPages pages;
-    pages.Add(foundation::GeneralSettingsPage(store, ports.autostart));
+    pages.Add(foundation::GeneralSettingsPage(store, ports.autostart, ports.unsafeFolder));
     pages.Add(dock::DockSettingsPage(store, ports.monitors));
     pages.Add(dock::PreviewSettingsPage());
     pages.Add(menubar::MenuBarSettingsPage(store, ports.clockSample, ports.monitors));

@@ -39,6 +39,7 @@ struct PagePorts {
     const gfx::ImageDecoder* decoder = nullptr;   // pictures of the skins, when there is one
     bool windows11 = false;
     std::function<bool()> uiAccessPossible; // the companion with UI access can run here
+    bool unsafeFolder = false; // running as administrator from a folder others can change
 };
 
 [[nodiscard]] foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const PagePorts& ports);

@@ -6,11 +6,16 @@
 #include "dock/preview_rules.h"
 #include "fakes/settings_folder.h"
 #include "foundation/config_store.h"
+#include "foundation/general_settings_page.h"
 #include "foundation/text.h"
 
 #include "menubar/status_items.h"
 
+#include "foundation/general_settings_page.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <string>
 
@@ -255,6 +260,18 @@ TEST_F(SettingsPagesTest, GeneralPageListsTheLanguagesAndReadsTheAutostartBack) 
     const auto outcome = model.Write(start, L"2");
     EXPECT_EQ(outcome.status, WriteStatus::Failed);
     EXPECT_EQ(outcome.shown, L"1");
+}
+
+TEST_F(SettingsPagesTest, AnElevatedStartFromAnUnsafeFolderIsSaidOnTheGeneralPage) {
+    const auto hasNotice = [](const foundation::SettingsPages& all) {
+        const auto* general = all.Find(L"general");
+        return general && std::any_of(general->controls.begin(), general->controls.end(), [](const ControlDescriptor& c) {
+                   return c.action == foundation::kOpenProgramFolderAction && !c.tip.fallback.empty();
+               });
+    };
+    EXPECT_FALSE(hasNotice(pages));
+    ports.unsafeFolder = true;
+    EXPECT_TRUE(hasNotice(AllSettingsPages(store, ports)));
 }
 
 TEST_F(SettingsPagesTest, SecondsSwitchEditsTheTimePatternInEffect) {
