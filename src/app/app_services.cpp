@@ -196,7 +196,7 @@ bool AppServices::StartDocks() {
     if (!m_weather) {
         m_weather = std::make_unique<weather::win32::WeatherHost>(weather::win32::WeatherHostServices{
             m_store, Text(), Decoder(), [this](std::function<void()> job) {
-                return m_jobs.Run([job = std::move(job)](const dock::JobContext&) { job(); });
+                return m_jobs.Run([job = std::move(job)](const foundation::JobContext&) { job(); });
             }});
         m_weather->Start();
         dock::win32::SetWeatherValueSource([this] { return m_weather ? m_weather->Summary() : std::wstring(); });

@@ -3,7 +3,7 @@
 // the file system and registry ports, the settings store, the job runner, the image and
 // text services, the theme choices and the docks.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/win32/item_actions.h"
 #include "foundation/config_store.h"
 #include "foundation/startup_settings.h"
@@ -69,7 +69,7 @@ public:
 
     [[nodiscard]] platform::Win32FileSystem& Files() { return m_files; }
     [[nodiscard]] foundation::ConfigStore& Store() { return m_store; }
-    [[nodiscard]] dock::JobRunner& Jobs() { return m_jobs; }
+    [[nodiscard]] foundation::JobRunner& Jobs() { return m_jobs; }
 
     // What the settings loader decided at start (scale, font, sun times, the window
     // animation flags): later features read it here instead of loading again.
@@ -109,7 +109,7 @@ private:
     win32::Win32Registry m_registry;
     win32::SystemCodePage m_codePage;
     foundation::ConfigStore m_store;
-    dock::JobRunner m_jobs;
+    foundation::JobRunner m_jobs;
     foundation::StartupSettings m_startup;
     std::unique_ptr<gfx::TextRenderer> m_text;
     std::unique_ptr<gfx::TextRenderer> m_textOnFirstUse; // passes on to m_text, making it on the first call

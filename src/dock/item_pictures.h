@@ -13,7 +13,7 @@
 
 #include "dock/dockico.h"
 #include "dock/item_list_ports.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/file_system.h"
 #include "foundation/registry.h"
 #include "gfx/bitmap.h"
@@ -141,7 +141,7 @@ private:
 // the row), and what to do once pictures reached the row (called on a worker: ask the
 // user-interface thread for a redraw).
 struct PictureDelivery {
-    JobRunner* jobs = nullptr;
+    foundation::JobRunner* jobs = nullptr;
     std::function<void()> arrived;
 };
 

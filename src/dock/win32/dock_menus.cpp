@@ -45,8 +45,8 @@ bool TaskbarShown() {
     return taskbar && ::IsWindowVisible(taskbar);
 }
 
-void RunJob(JobRunner& jobs, const char* what, std::function<void()> action) {
-    if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
+void RunJob(foundation::JobRunner& jobs, const char* what, std::function<void()> action) {
+    if (!jobs.Run([what, action = std::move(action)](const foundation::JobContext&) {
             try {
                 action();
             } catch (...) {

@@ -6,7 +6,7 @@
 #include "dock/dock_menus.h"
 #include "dock/item_drops.h"
 #include "dock/item_list_manager.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/recent_documents.h"
@@ -29,7 +29,7 @@ class DockClicks;
 class DockMenus {
 public:
     struct Services {
-        JobRunner& jobs;
+        foundation::JobRunner& jobs;
         foundation::ConfigStore& store;
         ItemListManager& items;
         gfx::TextRenderer& text;

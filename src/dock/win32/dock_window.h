@@ -7,7 +7,7 @@
 #include "dock/dock_drag.h"
 #include "dock/drop_gap.h"
 #include "dock/item_drops.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
 #include "dock/win32/dock_drop.h"
@@ -34,7 +34,7 @@ namespace kestrana::dock::win32 {
 class DockWindow final : public DockPlatform {
 public:
     // Creates the windows on the calling (user-interface) thread. Check Valid().
-    DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
+    DockWindow(foundation::JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
                const MonitorInfo& monitor, const SkinSpacing& spacing);
     ~DockWindow() override;
     DockWindow(const DockWindow&) = delete;
@@ -139,7 +139,7 @@ private:
     };
     FrameFigures m_figures;
 
-    JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     gfx::TextRenderer& m_text;
     MonitorInfo m_monitor;
     HWND m_input = nullptr;  // "OndelAPP": takes the pointer over the bar

@@ -98,7 +98,7 @@ std::vector<RecentEntry> ReadRecentEntries() noexcept {
 void RecentDocuments::Refresh() {
     const auto now = static_cast<std::int64_t>(::GetTickCount64());
     if (now - m_shared->readAtMs.load() < kFreshMs || m_shared->reading.exchange(true)) return;
-    const bool started = m_jobs.Run([shared = m_shared](const JobContext&) {
+    const bool started = m_jobs.Run([shared = m_shared](const foundation::JobContext&) {
         std::vector<RecentEntry> entries;
         {
             kestrana::win32::ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);

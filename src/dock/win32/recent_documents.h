@@ -4,7 +4,7 @@
 // shortcuts, so a job reads it when the pointer comes onto the dock and after a menu
 // closes; a menu shows what the last reading found.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/recent_files.h"
 
 #include <atomic>
@@ -21,7 +21,7 @@ namespace kestrana::dock::win32 {
 
 class RecentDocuments {
 public:
-    explicit RecentDocuments(JobRunner& jobs) : m_jobs(jobs) {}
+    explicit RecentDocuments(foundation::JobRunner& jobs) : m_jobs(jobs) {}
     // Reads the list again on a job, unless a reading runs or ended moments ago.
     void Refresh();
     [[nodiscard]] std::vector<RecentEntry> Entries() const;
@@ -33,7 +33,7 @@ private:
         std::atomic<bool> reading{false};
         std::atomic<std::int64_t> readAtMs{-1'000'000};
     };
-    JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
 };
 

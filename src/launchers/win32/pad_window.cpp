@@ -519,7 +519,7 @@ void LaunchpadWindow::Launch(const EntryPlace& place, bool admin) {
         request.realpath = entry->path;
     }
     request.admin = admin;
-    if (!m_services.jobs.Run([request](const dock::JobContext&) { dock::win32::Launch(request); }))
+    if (!m_services.jobs.Run([request](const foundation::JobContext&) { dock::win32::Launch(request); }))
         foundation::LogFailure("launchpad", "no job could be started for a launch");
 }
 

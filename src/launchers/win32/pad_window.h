@@ -7,7 +7,7 @@
 // wheel, keyboard, input-method and dropped files into the view's input and carries out
 // what the view decides (launching, saving, renaming, the right-button menu).
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/config_store.h"
 #include "foundation/win32/accessible_host.h"
 #include "gfx/text_renderer.h"
@@ -38,7 +38,7 @@ struct DockBand {
 struct PadWindowServices {
     foundation::ConfigStore& settings; // config.ini and the language texts
     gfx::TextRenderer& text;
-    dock::JobRunner& jobs;
+    foundation::JobRunner& jobs;
     // The dock on the monitor with this device name ("\\.\DISPLAY1"), if any.
     std::function<std::optional<DockBand>(const std::wstring& device)> dockOn;
     // The Launchpad's own picture from the theme (its dark twin with `dark`), beside its

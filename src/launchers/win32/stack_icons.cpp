@@ -100,7 +100,7 @@ void HandOver(StackIcons::Shared& shared, const std::wstring& folder, const std:
 
 } // namespace
 
-StackIcons::StackIcons(foundation::ConfigStore& store, dock::JobRunner& jobs, const gfx::ImageDecoder& decoder)
+StackIcons::StackIcons(foundation::ConfigStore& store, foundation::JobRunner& jobs, const gfx::ImageDecoder& decoder)
     : m_store(store), m_jobs(jobs), m_decoder(decoder), m_shared(std::make_shared<Shared>()) {
     try {
         m_watcher = std::thread([this] { Watch(); });
@@ -133,7 +133,7 @@ void StackIcons::StartPile(const std::wstring& folder, bool changed) {
     std::weak_ptr<Shared> weak = m_shared;
     const gfx::ImageDecoder* decoder = &m_decoder; // the program's; it outlives the jobs
     const std::wstring base = m_store.BaseFolder();
-    auto make = [weak, decoder, base, folder, sortValue](const dock::JobContext& job) mutable {
+    auto make = [weak, decoder, base, folder, sortValue](const foundation::JobContext& job) mutable {
         kestrana::win32::ComApartment apartment;
         for (;;) {
             auto pile = BuildPile(folder, sortValue, *decoder, base);

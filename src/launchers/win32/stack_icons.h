@@ -5,7 +5,7 @@
 // The pile is handed to the folder items as their picture; the item's own picture comes
 // back when the folder is shown as a folder again.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/config_store.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_decoder.h"
@@ -26,7 +26,7 @@ namespace kestrana::launchers::win32 {
 
 class StackIcons {
 public:
-    StackIcons(foundation::ConfigStore& store, dock::JobRunner& jobs, const gfx::ImageDecoder& decoder);
+    StackIcons(foundation::ConfigStore& store, foundation::JobRunner& jobs, const gfx::ImageDecoder& decoder);
     // Stops the watching thread (the piles' jobs finish on their own).
     ~StackIcons();
     StackIcons(const StackIcons&) = delete;
@@ -46,7 +46,7 @@ private:
     void StartPile(const std::wstring& folder, bool changed);
 
     foundation::ConfigStore& m_store;
-    dock::JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     const gfx::ImageDecoder& m_decoder;
     std::shared_ptr<Shared> m_shared;
     std::thread m_watcher;
