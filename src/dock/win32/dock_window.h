@@ -13,7 +13,7 @@
 #include "dock/win32/dock_drop.h"
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 #include "dock/win32/preview_window.h"
 #include "foundation/win32/accessible_host.h"
 #include "foundation/win32/unique_handle.h"
@@ -30,6 +30,9 @@
 #include <unordered_map>
 
 namespace kestrana::dock::win32 {
+
+using gfx::EnumerateMonitors;
+using gfx::MonitorInfo;
 
 class DockWindow final : public DockPlatform {
 public:

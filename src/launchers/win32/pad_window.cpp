@@ -2,7 +2,7 @@
 
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/item_actions.h"
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
@@ -293,14 +293,14 @@ void LaunchpadWindow::Show(int effect) {
 
     // The monitor named by "screenpad", else the one under the pointer.
     LARGE_INTEGER step = Stamp();
-    const auto monitors = dock::win32::EnumerateMonitors();
+    const auto monitors = gfx::EnumerateMonitors();
     if (monitors.empty()) return;
     const double monitorsMs = MillisecondsSince(step);
     step = Stamp();
     const std::wstring wanted = m_services.settings.ReadString(L"normal", L"screenpad");
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    const dock::win32::MonitorInfo* chosen = nullptr;
+    const gfx::MonitorInfo* chosen = nullptr;
     for (const auto& monitor : monitors)
         if (!wanted.empty() && ::lstrcmpiW(SectionOf(monitor.deviceName).c_str(), SectionOf(wanted).c_str()) == 0)
             chosen = &monitor;
