@@ -10,7 +10,7 @@
 #include "dock/item_pictures.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_reader.h"
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "dock/win32/item_system.h"
 #include "dock/win32/tracker_pictures.h"
 #include "dock/win32/win32_window_facts.h"
@@ -135,7 +135,7 @@ bool AppServices::StartDocks() {
         m_itemShell = std::make_unique<dock::Win32ItemShell>();
         m_clock = std::make_unique<dock::Win32LocalClock>();
         m_registryReader = std::make_unique<dock::Win32RegistryReader>();
-        m_icons = std::make_unique<dock::ShellIconSource>();
+        m_icons = std::make_unique<gfx::ShellIconSource>();
         dock::PictureSources sources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell};
         // The shell's icons need an apartment on the worker that asks for them.
         sources.prepareIcons = [] { return std::shared_ptr<void>(std::make_shared<win32::ComApartment>()); };

@@ -28,7 +28,6 @@ class PictureLoader;
 class Win32ItemShell;
 class Win32LocalClock;
 class Win32RegistryReader;
-class ShellIconSource;
 class Win32WindowFacts;
 class Win32Pause;
 class WindowTracker;
@@ -39,6 +38,9 @@ class DockHost;
 class Win32TrackerPictures;
 } // namespace win32
 } // namespace kestrana::dock
+namespace kestrana::gfx {
+class ShellIconSource;
+}
 namespace kestrana::themes {
 class ThemeFiles;
 }
@@ -119,7 +121,7 @@ private:
     std::unique_ptr<dock::Win32ItemShell> m_itemShell;
     std::unique_ptr<dock::Win32LocalClock> m_clock;
     std::unique_ptr<dock::Win32RegistryReader> m_registryReader;
-    std::unique_ptr<dock::ShellIconSource> m_icons;
+    std::unique_ptr<gfx::ShellIconSource> m_icons;
     std::unique_ptr<dock::PictureLoader> m_pictures;
     std::unique_ptr<dock::ItemListManager> m_items;
     // Destroyed in the reverse order: the docks let go of the tracker's rows first, and the

@@ -1,6 +1,6 @@
 #include "menubar/win32/tray_item.h"
 
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 #include "foundation/win32/shell_window.h"
@@ -132,7 +132,7 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
         foundation::LogFailure("tray", L"the tray's message window could not be made");
     }
     if (HICON generic = ::LoadIconW(nullptr, IDI_APPLICATION))
-        if (auto picture = dock::BitmapFromIcon(generic)) m_placeholder = std::move(*picture);
+        if (auto picture = gfx::BitmapFromIcon(generic)) m_placeholder = std::move(*picture);
 
     LoadCache();
     HWND taskbar = FindOtherTaskbar();
@@ -369,7 +369,7 @@ void TraySource::ListChanged() {
         picture.handle = icon.icon;
         if (icon.icon) {
             HICON handle = reinterpret_cast<HICON>(OwnerWindow(icon.icon));
-            if (auto bitmap = dock::BitmapFromIcon(handle)) picture.bitmap = std::move(*bitmap);
+            if (auto bitmap = gfx::BitmapFromIcon(handle)) picture.bitmap = std::move(*bitmap);
             // An icon of another session or a handle already destroyed: the generic picture.
             else if (foundation::DetailLogging()) foundation::LogDetail("tray", L"an icon's picture could not be read: " + icon.tip);
         }
