@@ -86,26 +86,6 @@ std::wstring ChooseProgram(HWND owner) {
 
 } // namespace
 
-std::optional<ShortcutFacts> ReadShortcut(const std::wstring& path) noexcept {
-    try {
-        const auto dot = path.rfind(L'.');
-        if (dot == std::wstring::npos || _wcsicmp(path.c_str() + dot, L".lnk") != 0) return std::nullopt;
-        ComPtr<IShellLinkW> link;
-        ComPtr<IPersistFile> file;
-        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
-            FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
-            return std::nullopt;
-        ShortcutFacts facts;
-        wchar_t text[MAX_PATH * 4] = {};
-        if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) facts.target = text;
-        text[0] = 0;
-        if (SUCCEEDED(link->GetArguments(text, static_cast<int>(std::size(text))))) facts.arguments = text;
-        return facts;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
 bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool dark) {
     DockItems& row = m_bar.Items();
     ItemMenuFacts facts;

@@ -11,6 +11,7 @@
 #include "dock/win32/item_actions.h"
 #include "dock/win32/recent_documents.h"
 #include "gfx/text_renderer.h"
+#include "platform/win32/shell_launch.h"
 
 #include <windows.h>
 
@@ -22,9 +23,7 @@ namespace kestrana::dock::win32 {
 
 class DockClicks;
 
-// A shortcut's target and arguments; nothing for a file that is no shortcut. Needs COM on
-// the calling thread.
-[[nodiscard]] std::optional<ShortcutFacts> ReadShortcut(const std::wstring& path) noexcept;
+using platform::ReadShortcut;
 
 class DockMenus {
 public:

@@ -1,19 +1,18 @@
 #include "launchers/win32/pad_window.h"
 
-#include "dock/win32/dock_menus.h"
-#include "dock/win32/item_actions.h"
-#include "gfx/win32/monitors.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/monitors.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "launchers/pad_accessible.h"
 #include "launchers/pad_arrange.h"
 #include "launchers/win32/stack_drag.h"
+#include "platform/win32/shell_launch.h"
 
 #include <imm.h>
 #include <oleacc.h>
@@ -510,16 +509,16 @@ void LaunchpadWindow::UpdateTag() {
 void LaunchpadWindow::Launch(const EntryPlace& place, bool admin) {
     const LaunchpadEntry* entry = m_catalogue->Catalogue().EntryAt(place);
     if (!entry) return;
-    dock::win32::LaunchRequest request;
+    foundation::LaunchRequest request;
     // A path without a folder is an application id of the applications folder.
     if (entry->path.find(L'\\') == std::wstring::npos && entry->path.find(L'!') != std::wstring::npos) {
-        request.kind = dock::AppKind::Packaged;
+        request.packaged = true;
         request.appUserModelId = entry->path;
     } else {
         request.realpath = entry->path;
     }
     request.admin = admin;
-    if (!m_services.jobs.Run([request](const foundation::JobContext&) { dock::win32::Launch(request); }))
+    if (!m_services.jobs.Run([request](const foundation::JobContext&) { platform::Launch(request); }))
         foundation::LogFailure("launchpad", "no job could be started for a launch");
 }
 
@@ -639,7 +638,7 @@ std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstrin
             return length > 0 && length <= std::size(out) ? std::wstring(out) : path;
         };
         std::wstring program = entryPath;
-        if (const auto link = dock::win32::ReadShortcut(entryPath)) program = expand(link->target);
+        if (const auto link = platform::ReadShortcut(entryPath)) program = expand(link->target);
         // Packaged applications keep their own recent lists, which are not read here.
         if (program.size() < 4 || ::lstrcmpiW(program.c_str() + program.size() - 4, L".exe") != 0) return shown;
 
@@ -669,7 +668,7 @@ std::vector<RecentDocument> LaunchpadWindow::RecentDocumentsOf(const std::wstrin
         std::vector<RecentDocument> documents;
         std::map<std::wstring, std::wstring> handlers; // by extension
         for (const auto& item : found) {
-            const auto link = dock::win32::ReadShortcut(item.link);
+            const auto link = platform::ReadShortcut(item.link);
             if (!link || link->target.empty()) continue;
             RecentDocument document{item.name, expand(link->target), {}};
             const auto dot = document.target.rfind(L'.');
