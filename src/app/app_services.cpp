@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "app/settings_host.h"
+#include "app/stack_icons.h"
 #include "dock/dock_menus.h"
 #include "dock/item_list_manager.h"
 #include "dock/window_tracker.h"
@@ -30,7 +31,6 @@
 #include "gfx/win32/direct_write_text_renderer.h"
 #include "gfx/win32/wic_image_decoder.h"
 #include "launchers/stack_settings.h"
-#include "launchers/win32/stack_icons.h"
 #include "launchers/win32/stack_window.h"
 #include "menubar/app_menus.h"
 #include "menubar/win32/system_actions.h"
@@ -283,7 +283,7 @@ void AppServices::StartWindowTracking(HWND mainWindow) {
 void AppServices::RetryItemPictures() {
     if (m_items) m_items->RetryPictures();
     if (!m_docks) return;
-    if (!m_stackIcons) m_stackIcons = std::make_unique<launchers::win32::StackIcons>(m_store, m_jobs, Decoder());
+    if (!m_stackIcons) m_stackIcons = std::make_unique<StackIcons>(m_store, m_jobs, Decoder());
     m_stackIcons->Refresh(*m_docks);
 }
 

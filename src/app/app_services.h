@@ -46,13 +46,14 @@ class ThemeFiles;
 }
 namespace kestrana::launchers::win32 {
 class StackHost;
-class StackIcons;
 }
 namespace kestrana::weather::win32 {
 class WeatherHost;
 }
 
 namespace kestrana::app {
+
+class StackIcons;
 
 // The companion that types the special items' and the volume hotkeys' chords, and the
 // taskbar toggle, as they are now.
@@ -135,7 +136,7 @@ private:
     std::unique_ptr<weather::win32::WeatherHost> m_weather; // before the docks, which draw its picture
     std::unique_ptr<dock::win32::DockHost> m_docks;
     std::unique_ptr<launchers::win32::StackHost> m_stacks; // made on the first folder click
-    std::unique_ptr<launchers::win32::StackIcons> m_stackIcons;
+    std::unique_ptr<StackIcons> m_stackIcons;
 };
 
 } // namespace kestrana::app

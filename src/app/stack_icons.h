@@ -9,7 +9,6 @@
 #include "foundation/config_store.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_decoder.h"
-#include "launchers/win32/stack_shell.h"
 
 #include <windows.h>
 
@@ -22,7 +21,7 @@ namespace kestrana::dock::win32 {
 class DockHost;
 }
 
-namespace kestrana::launchers::win32 {
+namespace kestrana::app {
 
 class StackIcons {
 public:
@@ -52,4 +51,4 @@ private:
     std::thread m_watcher;
 };
 
-} // namespace kestrana::launchers::win32
+} // namespace kestrana::app

@@ -1,18 +1,30 @@
-#include "launchers/win32/stack_icons.h"
+#include "app/stack_icons.h"
 
 #include "dock/dockico.h"
 #include "dock/win32/dock_host.h"
 #include "foundation/diagnostic_log.h"
 #include "launchers/stack_picture.h"
+#include "launchers/stack_listing.h"
 #include "launchers/stack_settings.h"
+#include "launchers/win32/stack_shell.h"
 
 #include <map>
 #include <mutex>
 #include <set>
 #include <vector>
 
-namespace kestrana::launchers::win32 {
+namespace kestrana::app {
 namespace {
+
+using launchers::DecodeSortOrder;
+using launchers::DrawStackPile;
+using launchers::FolderStackSettings;
+using launchers::MakeStackItems;
+using launchers::ReadFolderStackSettings;
+using launchers::SortStackItems;
+using launchers::StackItem;
+using launchers::win32::ListFolder;
+using launchers::win32::MakeStackPicture;
 
 constexpr int kPileSize = 256;
 constexpr int kPilePictureSize = 192;
@@ -286,4 +298,4 @@ void StackIcons::Watch() {
     }
 }
 
-} // namespace kestrana::launchers::win32
+} // namespace kestrana::app
