@@ -122,12 +122,12 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
     : m_store(store), m_scraped(std::make_shared<Scraped>()), m_balloon(std::move(balloon)) {
     static const bool registered = kestrana::win32::RegisterWindowClass(kSinkClass, SinkProc, 0);
     if (registered)
-        m_sink = ::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
-                                   nullptr);
+        m_sink.Reset(::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       ::GetModuleHandleW(nullptr), nullptr));
     if (m_sink) {
-        ::SetPropW(m_sink, kSourceProperty, this);
-        ::SetTimer(m_sink, kTimerTick, kTickMs, nullptr);
-        m_scraped->target = m_sink;
+        ::SetPropW(m_sink.Get(), kSourceProperty, this);
+        ::SetTimer(m_sink.Get(), kTimerTick, kTickMs, nullptr);
+        m_scraped->target = m_sink.Get();
     } else {
         foundation::LogFailure("tray", L"the tray's message window could not be made");
     }
@@ -155,8 +155,8 @@ TraySource::~TraySource() {
     if (m_dirty) SaveCache();
     m_host.reset();
     if (m_sink) {
-        ::RemovePropW(m_sink, kSourceProperty);
-        ::DestroyWindow(m_sink);
+        ::RemovePropW(m_sink.Get(), kSourceProperty);
+        m_sink.Reset();
     }
 }
 
@@ -237,7 +237,7 @@ void TraySource::PressPart(std::size_t part, PartPress press, int x, int y) {
             HWND hovered = ::WindowFromPoint({x, y});
             const LONG top = hovered && ::GetWindowRect(hovered, &bar) ? bar.bottom : y + 16;
             m_popup = Popup{std::wstring(*popup), process, {x, top}};
-            ::SetTimer(m_sink, kTimerPopup, kPopupDelayMs, nullptr);
+            ::SetTimer(m_sink.Get(), kTimerPopup, kPopupDelayMs, nullptr);
         }
     }
     Replay(owner, tray::ClickSequence(icon, click, {x, y}), m_store.BaseFolder() + L"\\Pellor.exe",
