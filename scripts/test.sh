@@ -67,7 +67,8 @@ section "concurrency tests (ThreadSanitizer)"
 # Only the tests that run jobs on several threads: the whole suite under this sanitizer
 # would take longer than the rest of the run together, and tells nothing more.
 # Executable and filter, one pair per line.
-tsan_runs='unit_dock JobRunner*:ItemListSave*:DockConcurrency*
+tsan_runs='unit_foundation JobRunner*
+unit_dock ItemListSave*:DockConcurrency*
 unit_launchers CatalogueIcons*'
 if { [ -f build/native-tsan/build.ninja ] || cmake --preset native-tsan >"$results/tsan-configure.log" 2>&1; } &&
     cmake --build build/native-tsan --target $(cut -d' ' -f1 <<<"$tsan_runs") >"$results/tsan-build.log" 2>&1; then

@@ -65,7 +65,7 @@ struct Pass {
 };
 
 Pass LoadOnce(const std::wstring& base) {
-    dock::JobRunner jobs;
+    foundation::JobRunner jobs;
     Pass pass;
     {
         launchers::Win32CatalogueHost host(base, jobs);

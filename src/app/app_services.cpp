@@ -4,13 +4,14 @@
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "app/settings_host.h"
+#include "app/stack_icons.h"
 #include "dock/dock_menus.h"
 #include "dock/item_list_manager.h"
 #include "dock/window_tracker.h"
 #include "dock/item_pictures.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_reader.h"
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "dock/win32/item_system.h"
 #include "dock/win32/tracker_pictures.h"
 #include "dock/win32/win32_window_facts.h"
@@ -30,7 +31,6 @@
 #include "gfx/win32/direct_write_text_renderer.h"
 #include "gfx/win32/wic_image_decoder.h"
 #include "launchers/stack_settings.h"
-#include "launchers/win32/stack_icons.h"
 #include "launchers/win32/stack_window.h"
 #include "menubar/app_menus.h"
 #include "menubar/win32/system_actions.h"
@@ -135,7 +135,7 @@ bool AppServices::StartDocks() {
         m_itemShell = std::make_unique<dock::Win32ItemShell>();
         m_clock = std::make_unique<dock::Win32LocalClock>();
         m_registryReader = std::make_unique<dock::Win32RegistryReader>();
-        m_icons = std::make_unique<dock::ShellIconSource>();
+        m_icons = std::make_unique<gfx::ShellIconSource>();
         dock::PictureSources sources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell};
         // The shell's icons need an apartment on the worker that asks for them.
         sources.prepareIcons = [] { return std::shared_ptr<void>(std::make_shared<win32::ComApartment>()); };
@@ -200,7 +200,7 @@ bool AppServices::StartDocks() {
     if (!m_weather) {
         m_weather = std::make_unique<weather::win32::WeatherHost>(weather::win32::WeatherHostServices{
             m_store, Text(), Decoder(), [this](std::function<void()> job) {
-                return m_jobs.Run([job = std::move(job)](const dock::JobContext&) { job(); });
+                return m_jobs.Run([job = std::move(job)](const foundation::JobContext&) { job(); });
             }});
         m_weather->Start();
         dock::win32::SetWeatherValueSource([this] { return m_weather ? m_weather->Summary() : std::wstring(); });
@@ -295,7 +295,7 @@ void AppServices::RetryItemPictures() {
 
 void AppServices::RefreshStackIcons() {
     if (!m_docks) return;
-    if (!m_stackIcons) m_stackIcons = std::make_unique<launchers::win32::StackIcons>(m_store, m_jobs, Decoder());
+    if (!m_stackIcons) m_stackIcons = std::make_unique<StackIcons>(m_store, m_jobs, Decoder());
     m_stackIcons->Refresh(*m_docks);
 }
 

@@ -3,7 +3,7 @@
 // the file system and registry ports, the settings store, the job runner, the image and
 // text services, the theme choices and the docks.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/win32/item_actions.h"
 #include "foundation/config_store.h"
 #include "foundation/startup_settings.h"
@@ -28,7 +28,6 @@ class PictureLoader;
 class Win32ItemShell;
 class Win32LocalClock;
 class Win32RegistryReader;
-class ShellIconSource;
 class Win32WindowFacts;
 class Win32Pause;
 class WindowTracker;
@@ -39,18 +38,22 @@ class DockHost;
 class Win32TrackerPictures;
 } // namespace win32
 } // namespace kestrana::dock
+namespace kestrana::gfx {
+class ShellIconSource;
+}
 namespace kestrana::themes {
 class ThemeFiles;
 }
 namespace kestrana::launchers::win32 {
 class StackHost;
-class StackIcons;
 }
 namespace kestrana::weather::win32 {
 class WeatherHost;
 }
 
 namespace kestrana::app {
+
+class StackIcons;
 
 // The companion that types the special items' and the volume hotkeys' chords, and the
 // taskbar toggle, as they are now.
@@ -69,7 +72,7 @@ public:
 
     [[nodiscard]] platform::Win32FileSystem& Files() { return m_files; }
     [[nodiscard]] foundation::ConfigStore& Store() { return m_store; }
-    [[nodiscard]] dock::JobRunner& Jobs() { return m_jobs; }
+    [[nodiscard]] foundation::JobRunner& Jobs() { return m_jobs; }
 
     // What the settings loader decided at start (scale, font, sun times, the window
     // animation flags): later features read it here instead of loading again.
@@ -113,7 +116,7 @@ private:
     win32::Win32Registry m_registry;
     win32::SystemCodePage m_codePage;
     foundation::ConfigStore m_store;
-    dock::JobRunner m_jobs;
+    foundation::JobRunner m_jobs;
     foundation::StartupSettings m_startup;
     std::unique_ptr<gfx::TextRenderer> m_text;
     std::unique_ptr<gfx::TextRenderer> m_textOnFirstUse; // passes on to m_text, making it on the first call
@@ -123,7 +126,7 @@ private:
     std::unique_ptr<dock::Win32ItemShell> m_itemShell;
     std::unique_ptr<dock::Win32LocalClock> m_clock;
     std::unique_ptr<dock::Win32RegistryReader> m_registryReader;
-    std::unique_ptr<dock::ShellIconSource> m_icons;
+    std::unique_ptr<gfx::ShellIconSource> m_icons;
     std::unique_ptr<dock::PictureLoader> m_pictures;
     std::unique_ptr<dock::ItemListManager> m_items;
     // Destroyed in the reverse order: the docks let go of the tracker's rows first, and the
@@ -137,7 +140,7 @@ private:
     std::unique_ptr<weather::win32::WeatherHost> m_weather; // before the docks, which draw its picture
     std::unique_ptr<dock::win32::DockHost> m_docks;
     std::unique_ptr<launchers::win32::StackHost> m_stacks; // made on the first folder click
-    std::unique_ptr<launchers::win32::StackIcons> m_stackIcons;
+    std::unique_ptr<StackIcons> m_stackIcons;
 };
 
 } // namespace kestrana::app

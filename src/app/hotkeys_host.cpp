@@ -108,7 +108,7 @@ void ChangeMicrophone(int step, bool toggleMute) noexcept {
 }
 
 void RunOnJobs(AppServices& services, const char* what, std::function<void()> work) {
-    if (!services.Jobs().Run([work = std::move(work)](const dock::JobContext&) { work(); }))
+    if (!services.Jobs().Run([work = std::move(work)](const foundation::JobContext&) { work(); }))
         foundation::LogFailure("hotkeys", std::string(what) + ": every worker is busy, the press is dropped");
 }
 

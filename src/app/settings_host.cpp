@@ -8,7 +8,7 @@
 #include "dock/item_backup.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_system.h"
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 #include "extras/animation_settings_page.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/general_settings_page.h"
@@ -47,7 +47,7 @@ settings::PagePorts MakePorts() {
                        [](foundation::AutostartMode mode) { return win32::WriteAutostart(mode); }};
     ports.monitors = [] {
         std::vector<foundation::Choice> choices;
-        for (const auto& monitor : dock::win32::EnumerateMonitors()) {
+        for (const auto& monitor : gfx::EnumerateMonitors()) {
             std::wstring name = monitor.deviceName;
             if (name.rfind(L"\\\\.\\", 0) == 0) name.erase(0, 4);
             choices.push_back({monitor.deviceName, {L"", L"", name}});

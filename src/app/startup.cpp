@@ -9,7 +9,7 @@
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 #include "extras/win32/hot_corner_host.h"
 #include "extras/win32/minimise_watcher.h"
 #include "extras/win32/screen_corner_switch.h"
@@ -274,7 +274,7 @@ namespace {
 AppServices* OpenProgramFolder() {
     auto& process = Process();
     // Before any window exists, so every window gets its monitor's scale.
-    dock::win32::EnablePerMonitorDpiAwareness();
+    gfx::EnablePerMonitorDpiAwareness();
     process.exePath = ModulePath();
     process.baseFolder = FolderOf(process.exePath);
     ::SetCurrentDirectoryW(process.baseFolder.c_str());

@@ -7,7 +7,7 @@ namespace {
 
 bool Contains(std::wstring_view text, std::wstring_view part) { return text.find(part) != std::wstring_view::npos; }
 
-// Step 4: nothing of the item is on screen.
+// Nothing of the item is on screen: its folder, special action, running program or a start.
 ClickDecision WithoutWindows(const ClickFacts& f) {
     if (f.isFolder) return {ClickAction::OpenStack};
     if (f.appname == L"launchpad|") return {ClickAction::OpenLaunchpad};

@@ -3,6 +3,8 @@
 // dock's length) and one depth (away from the screen edge) and mapped to the chosen edge
 // at the end, so the four edges share one set of formulas.
 
+#include "gfx/screen_rect.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,23 +17,8 @@ enum class Edge : std::uint8_t { Left = 1, Bottom = 2, Right = 3, Top = 4 };
 // Left and right docks lay their row out from top to bottom.
 [[nodiscard]] constexpr bool IsVertical(Edge edge) { return edge == Edge::Left || edge == Edge::Right; }
 
-struct ScreenPoint {
-    int x = 0, y = 0;
-};
-
-// Screen pixels, right and bottom exclusive.
-struct ScreenRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-
-    [[nodiscard]] int Width() const { return right - left; }
-    [[nodiscard]] int Height() const { return bottom - top; }
-    [[nodiscard]] bool Empty() const { return right <= left || bottom <= top; }
-    [[nodiscard]] bool Contains(ScreenPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    [[nodiscard]] bool Intersects(const ScreenRect& o) const {
-        return !Empty() && !o.Empty() && left < o.right && o.left < right && top < o.bottom && o.top < bottom;
-    }
-    bool operator==(const ScreenRect&) const = default;
-};
+using gfx::ScreenPoint;
+using gfx::ScreenRect;
 
 // Nearest whole number, halves away from zero.
 [[nodiscard]] int Rnd(double value);

@@ -11,7 +11,7 @@
 // window handle that no longer answers.
 
 #include "dock/dockico.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/diagnostic_log.h"
 
 #include <algorithm>
@@ -30,17 +30,17 @@ class DockList {
 public:
     static constexpr std::chrono::milliseconds kDefaultWait{250};
 
-    explicit DockList(JobRunner& pool, std::chrono::milliseconds waitBound = kDefaultWait)
+    explicit DockList(foundation::JobRunner& pool, std::chrono::milliseconds waitBound = kDefaultWait)
         : m_pool(pool), m_waitBound(waitBound) {}
     ~DockList() { Clear(); }
     DockList(const DockList&) = delete;
     DockList& operator=(const DockList&) = delete;
 
     // The job group for a dock about to be built; hand it to Add with the dock.
-    [[nodiscard]] std::unique_ptr<JobRunner> NewJobs() { return std::make_unique<JobRunner>(m_pool); }
+    [[nodiscard]] std::unique_ptr<foundation::JobRunner> NewJobs() { return std::make_unique<foundation::JobRunner>(m_pool); }
 
     // The rest is for the user-interface thread, which alone changes the list.
-    void Add(std::unique_ptr<JobRunner> jobs, std::unique_ptr<Dock> dock) {
+    void Add(std::unique_ptr<foundation::JobRunner> jobs, std::unique_ptr<Dock> dock) {
         Entry entry{std::move(jobs), std::move(dock)};
         std::lock_guard bars(BarsListMutex());
         m_entries.push_back(std::move(entry));
@@ -93,11 +93,11 @@ public:
 
 private:
     struct Entry {
-        std::unique_ptr<JobRunner> jobs; // outlives the dock: its jobs are waited for after it
+        std::unique_ptr<foundation::JobRunner> jobs; // outlives the dock: its jobs are waited for after it
         std::unique_ptr<Dock> dock;
     };
 
-    JobRunner& m_pool;
+    foundation::JobRunner& m_pool;
     std::chrono::milliseconds m_waitBound;
     std::vector<Entry> m_entries;
 };

@@ -1,7 +1,7 @@
 #include "dock/dock_menus.h"
 
 #include "dock/app_identity.h"
-#include "dock/recent_files.h"
+#include "foundation/recent_files.h"
 #include "foundation/config_store.h"
 
 #include <array>
@@ -118,7 +118,7 @@ DockMenu BuildItemMenu(const foundation::ConfigStore& store, const ItemMenuFacts
     const auto recentRows = [&] {
         gfx::Menu recent;
         for (const std::wstring& file : facts.recent) {
-            recent.push_back(MenuItem::Command(cmd::kRecentFirst + static_cast<int>(menu.recent.size()), RecentRowText(file)));
+            recent.push_back(MenuItem::Command(cmd::kRecentFirst + static_cast<int>(menu.recent.size()), foundation::RecentRowText(file)));
             menu.recent.push_back(file);
         }
         if (!recent.empty()) rows.push_back(MenuItem::Sub(Text(store, L"RecentFiles", L"Recent Items"), std::move(recent)));

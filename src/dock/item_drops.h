@@ -5,6 +5,7 @@
 
 #include "dock/dockico.h"
 #include "dock/item_list_file.h"
+#include "foundation/launch_request.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,10 +16,7 @@
 
 namespace kestrana::dock {
 
-struct ShortcutFacts {
-    std::wstring target;
-    std::wstring arguments;
-};
+using foundation::ShortcutFacts;
 
 [[nodiscard]] ItemRecord RecordForPath(std::wstring_view path, const std::optional<ShortcutFacts>& shortcut);
 

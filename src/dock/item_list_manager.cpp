@@ -8,7 +8,7 @@
 namespace kestrana::dock {
 
 ItemListManager::ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
-                                 PictureLoader& pictures, JobRunner& jobs, const foundation::CodePage& codePage)
+                                 PictureLoader& pictures, foundation::JobRunner& jobs, const foundation::CodePage& codePage)
     : m_store(store), m_shell(shell), m_clock(clock), m_pictures(pictures), m_codePage(codePage),
       m_saver(store.Files(), store.BaseFolder(), jobs) {}
 

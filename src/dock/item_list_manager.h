@@ -21,7 +21,7 @@ class ItemListManager {
 public:
     // `codePage` is the settings store's (see LoadItemList).
     ItemListManager(foundation::ConfigStore& store, const ItemShell& shell, const LocalClock& clock,
-                    PictureLoader& pictures, JobRunner& jobs,
+                    PictureLoader& pictures, foundation::JobRunner& jobs,
                     const foundation::CodePage& codePage = foundation::Windows1252());
 
     // Loads the list into the row in place of its items, sets labels, asks for the

@@ -137,7 +137,7 @@ struct ItemListSaver::State {
     }
 };
 
-ItemListSaver::ItemListSaver(FileSystem& files, std::wstring baseFolder, JobRunner& jobs)
+ItemListSaver::ItemListSaver(FileSystem& files, std::wstring baseFolder, foundation::JobRunner& jobs)
     : m_state(std::make_shared<State>(files, std::move(baseFolder))), m_jobs(jobs) {
     if (!m_state->baseFolder.empty() && m_state->baseFolder.back() != L'\\') m_state->baseFolder += L'\\';
 }
@@ -148,7 +148,7 @@ bool ItemListSaver::RequestSave(const DockItems& row) {
         std::lock_guard lock(m_state->pendingMutex);
         ++m_state->pending;
     }
-    const bool started = m_jobs.Run([state = m_state, request, link = row.Link()](const JobContext& context) {
+    const bool started = m_jobs.Run([state = m_state, request, link = row.Link()](const foundation::JobContext& context) {
         ItemSaveResult result = ItemSaveResult::Superseded;
         {
             // The row is copied and written within one turn on the files, so the newest

@@ -8,7 +8,7 @@
 
 #include "dock/dockico.h"
 #include "dock/item_list_file.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/file_system.h"
 
 #include <atomic>
@@ -58,7 +58,7 @@ ItemSaveResult WriteItemList(foundation::FileSystem& files, const std::wstring& 
 // Failures and dropped requests go to the diagnostic log.
 class ItemListSaver {
 public:
-    ItemListSaver(foundation::FileSystem& files, std::wstring baseFolder, JobRunner& jobs);
+    ItemListSaver(foundation::FileSystem& files, std::wstring baseFolder, foundation::JobRunner& jobs);
 
     // Asks for a save of the row as it will be when the job runs. False when the runner
     // dropped the job (21 jobs running or quitting).
@@ -74,7 +74,7 @@ public:
 private:
     struct State;
     std::shared_ptr<State> m_state;
-    JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
 };
 
 } // namespace kestrana::dock

@@ -395,7 +395,7 @@ void Finish(PicturePass& pass) {
     }
 }
 
-void Work(PicturePass& pass, const JobContext& job) {
+void Work(PicturePass& pass, const foundation::JobContext& job) {
     {
         ItemPictures resolver(*pass.sources);
         if (pass.kind == PicturePass::Kind::Override) {
@@ -538,7 +538,7 @@ bool PictureLoader::StartWorkers(const std::shared_ptr<PicturePass>& pass) {
         pass->started = wanted;
     }
     int started = 0;
-    while (started < wanted && pass->delivery.jobs->Run([pass](const JobContext& job) { Work(*pass, job); })) ++started;
+    while (started < wanted && pass->delivery.jobs->Run([pass](const foundation::JobContext& job) { Work(*pass, job); })) ++started;
     bool last = false;
     {
         std::lock_guard lock(pass->mutex);

@@ -13,10 +13,11 @@
 
 #include "dock/dockico.h"
 #include "dock/item_list_ports.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/file_system.h"
 #include "foundation/registry.h"
 #include "gfx/bitmap.h"
+#include "gfx/icon_source.h"
 #include "gfx/image_decoder.h"
 #include "themes/theme_files.h"
 
@@ -37,18 +38,7 @@ namespace kestrana::dock {
 // Pictures are kept at most this large; the bars scale them down from here.
 inline constexpr int kItemPictureSize = 256;
 
-// Icons the shell draws for files. Each answer is a premultiplied picture, nothing when
-// the file has no icon.
-class IconSource {
-public:
-    virtual ~IconSource() = default;
-    // The icon the shell shows for a file, folder or shortcut: 256 px when the file has a
-    // sharp picture that large, else 48 px, else 32 px.
-    [[nodiscard]] virtual std::optional<gfx::Bitmap> FileIcon(const std::wstring& path) const = 0;
-    // The icon at `index` of an icon resource file (.exe, .dll, .icl; a negative index is
-    // a resource id), at the largest of 256, 48 and 32 px that the file holds.
-    [[nodiscard]] virtual std::optional<gfx::Bitmap> ResourceIcon(const std::wstring& file, int index) const = 0;
-};
+using gfx::IconSource;
 
 // Look-ups in other programs' registry entries. Unlike the settings store's registry
 // port, which creates a key it opens, these never create anything: probing for an
@@ -141,7 +131,7 @@ private:
 // the row), and what to do once pictures reached the row (called on a worker: ask the
 // user-interface thread for a redraw).
 struct PictureDelivery {
-    JobRunner* jobs = nullptr;
+    foundation::JobRunner* jobs = nullptr;
     std::function<void()> arrived;
 };
 

@@ -70,14 +70,14 @@ std::wstring WindowName(WindowId window, const AppIdentity& identity) {
 // The job's own waits end early once the program quits.
 class JobPause final : public Pause {
 public:
-    JobPause(Pause& inner, const JobContext& job) : m_inner(inner), m_job(job) {}
+    JobPause(Pause& inner, const foundation::JobContext& job) : m_inner(inner), m_job(job) {}
     void Sleep(int milliseconds) override {
         if (!m_job.Quitting()) m_inner.Sleep(milliseconds);
     }
 
 private:
     Pause& m_inner;
-    const JobContext& m_job;
+    const foundation::JobContext& m_job;
 };
 
 bool IsCandidate(const WindowShape& shape) {
@@ -185,10 +185,10 @@ struct WindowTracker::Shared {
         }
     }
 
-    void Worker(const JobContext& job);
-    void Process(WindowId window, const Pending& pending, const JobContext& job);
+    void Worker(const foundation::JobContext& job);
+    void Process(WindowId window, const Pending& pending, const foundation::JobContext& job);
     void Remove(WindowId window);
-    void Place(WindowId window, const Known& seen, bool minimised, const Pending& work, const JobContext& job);
+    void Place(WindowId window, const Known& seen, bool minimised, const Pending& work, const foundation::JobContext& job);
     // The window's own item while it is minimised ("mintoico" 0), or none; true on a change.
     static bool KeepMinimisedItem(DockItems& row, Row& state, WindowId window, const Known& seen,
                                   const Dockico& owner, const MinimisedChoice& choice);
@@ -280,7 +280,7 @@ bool RemoveFromRow(DockItems& row, Row& state, WindowId window) {
 
 } // namespace
 
-void WindowTracker::Shared::Worker(const JobContext& job) {
+void WindowTracker::Shared::Worker(const foundation::JobContext& job) {
     for (;;) {
         WindowId window{};
         Pending work;
@@ -308,7 +308,7 @@ void WindowTracker::Shared::Worker(const JobContext& job) {
     }
 }
 
-void WindowTracker::Shared::Process(WindowId window, const Pending& work, const JobContext& job) {
+void WindowTracker::Shared::Process(WindowId window, const Pending& work, const foundation::JobContext& job) {
     if (work.gone) Remove(window);
     if (!work.refresh && !work.attention && !work.activated) return;
 
@@ -375,7 +375,7 @@ void WindowTracker::Shared::Remove(WindowId window) {
 }
 
 void WindowTracker::Shared::Place(WindowId window, const Known& seen, bool minimised, const Pending& work,
-                                  const JobContext& job) {
+                                  const foundation::JobContext& job) {
     const bool instant = work.instant;
     const auto& settings = ports.settings;
     auto& files = settings.Files();
@@ -530,7 +530,7 @@ void WindowTracker::Shared::EndAttention(WindowId window) {
     ApplyToRows(RowsNow(), [&](DockItems& row, Row& state) { return EndAttentionInRow(row, state, window); });
 }
 
-WindowTracker::WindowTracker(TrackerPorts ports, JobRunner& jobs, TrackerOptions options)
+WindowTracker::WindowTracker(TrackerPorts ports, foundation::JobRunner& jobs, TrackerOptions options)
     : m_shared(std::make_shared<Shared>(ports, std::move(options))), m_jobs(jobs) {}
 
 WindowTracker::~WindowTracker() {
@@ -642,7 +642,7 @@ void WindowTracker::StartJobs() {
         }
         // A dropped job leaves the queue as it is: the next report or reconciliation pass
         // starts one again.
-        if (!m_jobs.Run([shared](const JobContext& job) { shared->Worker(job); })) {
+        if (!m_jobs.Run([shared](const foundation::JobContext& job) { shared->Worker(job); })) {
             bool first = false;
             {
                 std::lock_guard lock(shared->mutex);

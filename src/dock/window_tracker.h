@@ -14,7 +14,7 @@
 
 #include "dock/app_identity.h"
 #include "dock/item_pictures.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/window_events.h"
 #include "dock/window_facts_port.h"
 
@@ -66,7 +66,7 @@ public:
     using RowHandle = std::uint64_t;
 
     // `jobs` is the shared runner; the tracker runs a group of its own in it.
-    WindowTracker(TrackerPorts ports, JobRunner& jobs, TrackerOptions options);
+    WindowTracker(TrackerPorts ports, foundation::JobRunner& jobs, TrackerOptions options);
     // Stops its jobs and waits for them a little (a window being identified may take a while).
     ~WindowTracker() override;
     WindowTracker(const WindowTracker&) = delete;
@@ -105,7 +105,7 @@ private:
     void ForgetVanished();
 
     std::shared_ptr<Shared> m_shared;
-    JobRunner m_jobs;
+    foundation::JobRunner m_jobs;
 };
 
 } // namespace kestrana::dock

@@ -140,7 +140,7 @@ void WriteFirstRunDefaults(ConfigStore& store, std::vector<ConfigStore::Setting>
 
 namespace {
 
-// Step 2: Steam's choice wins and is remembered; otherwise the saved one; with neither, the
+// The language: Steam's choice wins and is remembered; otherwise the saved one; with neither, the
 // display language.
 void ChooseLanguage(ConfigStore& store, const StartupPorts& ports) {
     if (ports.steamLanguage) {
@@ -162,7 +162,7 @@ void ChooseLanguage(ConfigStore& store, const StartupPorts& ports) {
     store.SetCurrentLanguage(language);
 }
 
-// Step 4: the interface font, remembered once known.
+// The interface font, remembered once known.
 std::wstring InterfaceFont(ConfigStore& store, const SystemFont& font) {
     std::wstring name = store.ReadString(L"font", L"allfont");
     if (name.empty()) {
@@ -172,7 +172,7 @@ std::wstring InterfaceFont(ConfigStore& store, const SystemFont& font) {
     return name;
 }
 
-// Step 6: the accent colour, the bars' monitor and the drawing scale.
+// The accent colour, the bars' monitor and the drawing scale.
 void ChooseMonitorAndScale(const ConfigStore& store, const MonitorList& monitorList, StartupSettings& settings) {
     settings.accentColor = store.ReadInt(L"normal", L"accentcolor");
     const auto monitors = monitorList.Monitors();
@@ -186,7 +186,7 @@ void ChooseMonitorAndScale(const ConfigStore& store, const MonitorList& monitorL
 int DefaultIconSize(float scale) { return std::min(static_cast<int>(std::trunc(64.0f * scale)), 256); }
 int MaxIconSize(float scale) { return std::min(static_cast<int>(std::trunc(128.0f * scale)), 256); }
 
-// Steps 7 to 9: icon sizes, blur strength within 3..100, the icon mask and the program's
+// Icon sizes, blur strength within 3..100, the icon mask and the program's
 // own folders.
 void ReadSizesAndFolders(ConfigStore& store, StartupSettings& settings) {
     if (!store.HasKey(L"normal", L"maxsize") || !store.HasKey(L"normal", L"defaultsize")) {
@@ -207,7 +207,7 @@ void ReadSizesAndFolders(ConfigStore& store, StartupSettings& settings) {
     }
 }
 
-// Steps 11 and 12: sun times, flags and the window animations.
+// Sun times, flags and the window animations.
 void ReadTimesAndAnimations(const ConfigStore& store, StartupSettings& settings) {
     settings.sunrise = ParseSunTime(store.ReadString(L"normal", L"sunrise"));
     settings.sunset = ParseSunTime(store.ReadString(L"normal", L"sunset"));
@@ -221,7 +221,7 @@ void ReadTimesAndAnimations(const ConfigStore& store, StartupSettings& settings)
     settings.processRecentFiles = store.ReadInt(L"normal", L"ProcessRecentFiles");
 }
 
-// Step 13: the menu bar and the minimise watcher.
+// Starts the menu bar when it is on, and the minimise watcher unless the bar runs without the dock.
 void StartBarAndWatcher(const ConfigStore& store, const StartupHooks& hooks, StartupSettings& settings) {
     if (store.ReadBool(L"brisel", L"Varlo")) {
         Run(hooks.startMenuBar);
@@ -232,7 +232,7 @@ void StartBarAndWatcher(const ConfigStore& store, const StartupHooks& hooks, Sta
     settings.minimiseWatcherStarted = true;
 }
 
-// What the steps below would each write when their key is missing (all of them on a first
+// What the choices below would each write when their key is missing (all of them on a first
 // start), decided up front so that the start waits for one disk sync: the display
 // language, the interface font, the blur strength and the icon sizes for the screen's scale.
 std::vector<ConfigStore::Setting> MissingChoices(const ConfigStore& store, const StartupPorts& ports) {

@@ -278,7 +278,7 @@ struct CatalogueIcons::State {
     }
 };
 
-CatalogueIcons::CatalogueIcons(IconWorld world, dock::JobRunner& jobs, std::function<void()> arrived)
+CatalogueIcons::CatalogueIcons(IconWorld world, foundation::JobRunner& jobs, std::function<void()> arrived)
     : m_state(std::make_shared<State>(std::move(world), std::move(arrived))), m_jobs(jobs) {}
 
 CatalogueIcons::~CatalogueIcons() {
@@ -332,7 +332,7 @@ void CatalogueIcons::StartWorkers() {
     const int wanted = std::min<int>(kWorkers, int(m_state->queue.size()));
     while (m_state->workers < wanted && !m_state->stop) {
         ++m_state->workers;
-        const bool started = m_jobs.Run([state = m_state](const dock::JobContext& context) {
+        const bool started = m_jobs.Run([state = m_state](const foundation::JobContext& context) {
             {
                 const auto scope = state->world.icons->EnterWorker();
                 state->Drain([&context] { return context.Quitting(); });

@@ -9,7 +9,7 @@
 // All of it runs on workers of the job runner: Request() queues the entries, the view
 // keeps drawing PlaceholderIcon() and takes the icons as they arrive (Take()).
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/file_system.h"
 #include "gfx/bitmap.h"
 #include "launchers/launchpad_entry.h"
@@ -106,7 +106,7 @@ public:
 
     // `arrived` is called on a worker when results wait where there were none (the
     // program posts a message to the Launchpad's window there).
-    CatalogueIcons(IconWorld world, dock::JobRunner& jobs, std::function<void()> arrived = {});
+    CatalogueIcons(IconWorld world, foundation::JobRunner& jobs, std::function<void()> arrived = {});
     // Tells running workers to stop; they end on their own.
     ~CatalogueIcons();
     CatalogueIcons(const CatalogueIcons&) = delete;
@@ -129,7 +129,7 @@ private:
     struct State;
     void StartWorkers();
     std::shared_ptr<State> m_state;
-    dock::JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
 };
 
 } // namespace kestrana::launchers

@@ -81,7 +81,7 @@ void PrintEntry(std::size_t page, std::size_t position, const wchar_t* member, c
 }
 
 int PadLoad(const std::wstring& folder, DWORD iconWait) {
-    dock::JobRunner jobs;
+    foundation::JobRunner jobs;
     launchers::Win32CatalogueHost host(WithBackslash(folder), jobs);
     auto& catalogue = host.Catalogue();
     const double start = Milliseconds();

@@ -63,7 +63,7 @@ void DockClicks::PollTrash() {
     m_lastPoll = ::GetTickCount64();
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
-    auto poll = [weak, window](const JobContext&) {
+    auto poll = [weak, window](const foundation::JobContext&) {
         const bool full = RecycleBinFull();
         const auto state = weak.lock();
         if (!state) return;
@@ -119,7 +119,7 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
     if (decision.closePreview && m_services.closePreview) m_services.closePreview(item.id);
     auto& jobs = m_services.jobs;
     auto run = [&jobs](const char* what, std::function<void()> action) {
-        if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
+        if (!jobs.Run([what, action = std::move(action)](const foundation::JobContext&) {
                 try {
                     action();
                 } catch (...) {
@@ -185,7 +185,7 @@ void DockClicks::Click(const Dockico& item, const ClickFacts& facts, const std::
 void DockClicks::TrashClick() {
     switch (m_trashClicks.Click(TrashFull(), static_cast<std::int64_t>(::GetTickCount64()))) {
     case TrashClicks::Outcome::Open:
-        if (!m_services.jobs.Run([](const JobContext&) { OpenRecycleBin(); }))
+        if (!m_services.jobs.Run([](const foundation::JobContext&) { OpenRecycleBin(); }))
             foundation::LogFailure("open trash", "no job could be started");
         return;
     case TrashClicks::Outcome::StartTimer:
@@ -206,7 +206,7 @@ bool DockClicks::TimerFired(UINT_PTR id) {
     }
     if (id != kTrashTimer) return false;
     ::KillTimer(m_services.inputWindow, kTrashTimer);
-    if (m_trashClicks.TimerElapsed() && !m_services.jobs.Run([](const JobContext&) { OpenRecycleBin(); }))
+    if (m_trashClicks.TimerElapsed() && !m_services.jobs.Run([](const foundation::JobContext&) { OpenRecycleBin(); }))
         foundation::LogFailure("open trash", "no job could be started");
     return true;
 }
@@ -223,7 +223,7 @@ void DockClicks::AskToEmptyTrash() {
     if (!confirmed) return;
     std::weak_ptr<Shared> weak = m_state;
     const HWND window = m_services.inputWindow;
-    auto empty = [weak, window](const JobContext&) {
+    auto empty = [weak, window](const foundation::JobContext&) {
         EmptyRecycleBin();
         const bool full = RecycleBinFull();
         if (const auto state = weak.lock(); state && state->trashFull.exchange(full) != full && window)

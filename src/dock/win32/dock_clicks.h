@@ -5,7 +5,7 @@
 // click.
 
 #include "dock/click_rules.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/win32/item_actions.h"
 #include "dock/win32/trash_watch.h"
 
@@ -44,7 +44,7 @@ public:
     static constexpr UINT kTrashNoticeSettleMs = 250;
 
     struct Services {
-        JobRunner& jobs;
+        foundation::JobRunner& jobs;
         const foundation::ConfigStore& settings;
         HWND inputWindow = nullptr; // owns the trash timer and the prompt
         std::function<SpecialServices()> special;

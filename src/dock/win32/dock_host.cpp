@@ -69,7 +69,7 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::Dock);
     if (look.enabled) bar.SetBackdrop(true, look.opacity);
     DockWindow* window = dock->window.get();
-    JobRunner* dockJobs = jobs.get();
+    foundation::JobRunner* dockJobs = jobs.get();
     if (!m_preview)
         m_preview = std::make_unique<PreviewWindow>(
             PreviewWindow::Services{m_services.jobs, store, m_services.text, m_services.windowPicture});

@@ -6,7 +6,7 @@
 #include "dock/dock_list.h"
 #include "dock/item_list_manager.h"
 #include "dock/live_pictures.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/window_tracker.h"
 #include "dock/win32/dock_window.h"
 #include "foundation/config_store.h"
@@ -23,7 +23,7 @@ namespace kestrana::dock::win32 {
 
 struct DockServices {
     foundation::ConfigStore& store;
-    JobRunner& jobs;
+    foundation::JobRunner& jobs;
     gfx::TextRenderer& text;
     const gfx::ImageDecoder& decoder;
     // Loads each dock's row with its labels and pictures, and saves it after changes.

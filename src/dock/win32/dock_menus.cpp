@@ -2,7 +2,7 @@
 
 #include "dock/app_identity.h"
 #include "dock/item_drops.h"
-#include "dock/recent_files.h"
+#include "foundation/recent_files.h"
 #include "dock/win32/dock_clicks.h"
 #include "foundation/command_line.h"
 #include "foundation/config_store.h"
@@ -46,8 +46,8 @@ bool TaskbarShown() {
     return taskbar && ::IsWindowVisible(taskbar);
 }
 
-void RunJob(JobRunner& jobs, const char* what, std::function<void()> action) {
-    if (!jobs.Run([what, action = std::move(action)](const JobContext&) {
+void RunJob(foundation::JobRunner& jobs, const char* what, std::function<void()> action) {
+    if (!jobs.Run([what, action = std::move(action)](const foundation::JobContext&) {
             try {
                 action();
             } catch (...) {
@@ -87,26 +87,6 @@ std::wstring ChooseProgram(HWND owner) {
 
 } // namespace
 
-std::optional<ShortcutFacts> ReadShortcut(const std::wstring& path) noexcept {
-    try {
-        const auto dot = path.rfind(L'.');
-        if (dot == std::wstring::npos || _wcsicmp(path.c_str() + dot, L".lnk") != 0) return std::nullopt;
-        ComPtr<IShellLinkW> link;
-        ComPtr<IPersistFile> file;
-        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
-            FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
-            return std::nullopt;
-        ShortcutFacts facts;
-        wchar_t text[MAX_PATH * 4] = {};
-        if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) facts.target = text;
-        text[0] = 0;
-        if (SUCCEEDED(link->GetArguments(text, static_cast<int>(std::size(text))))) facts.arguments = text;
-        return facts;
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
 bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool dark) {
     DockItems& row = m_bar.Items();
     ItemMenuFacts facts;
@@ -135,7 +115,7 @@ bool DockMenus::Open(ScreenPoint pointer, std::size_t index, float scale, bool d
     if (onItem) {
         for (const WindowId window : windows) facts.windows.push_back({window, WindowTitle(AsWindow(window))});
         if (facts.folderRows.empty() && !IsSpecialKey(facts.appname))
-            facts.recent = RecentFilesFor(m_recent.Entries(), facts.appname);
+            facts.recent = foundation::RecentFilesFor(m_recent.Entries(), facts.appname);
         if (foundation::DetailLogging())
             foundation::LogDetail("dock menu", std::to_wstring(facts.recent.size()) + L" recent items for " + facts.appname);
         menu = BuildItemMenu(m_services.store, facts);

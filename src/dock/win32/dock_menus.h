@@ -6,11 +6,12 @@
 #include "dock/dock_menus.h"
 #include "dock/item_drops.h"
 #include "dock/item_list_manager.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/item_actions.h"
-#include "dock/win32/recent_documents.h"
+#include "platform/win32/recent_documents.h"
 #include "gfx/text_renderer.h"
+#include "platform/win32/shell_launch.h"
 
 #include <windows.h>
 
@@ -22,14 +23,12 @@ namespace kestrana::dock::win32 {
 
 class DockClicks;
 
-// A shortcut's target and arguments; nothing for a file that is no shortcut. Needs COM on
-// the calling thread.
-[[nodiscard]] std::optional<ShortcutFacts> ReadShortcut(const std::wstring& path) noexcept;
+using platform::ReadShortcut;
 
 class DockMenus {
 public:
     struct Services {
-        JobRunner& jobs;
+        foundation::JobRunner& jobs;
         foundation::ConfigStore& store;
         ItemListManager& items;
         gfx::TextRenderer& text;
@@ -83,7 +82,7 @@ private:
     OndelBar& m_bar;
     DockClicks& m_clicks;
     bool m_open = false;
-    RecentDocuments m_recent;
+    platform::RecentDocuments m_recent;
 };
 
 } // namespace kestrana::dock::win32

@@ -177,7 +177,7 @@ void DockWindow::RegisterClasses() noexcept {
     for (const auto& c : classes) kestrana::win32::RegisterWindowClass(c.name, c.proc);
 }
 
-DockWindow::DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
+DockWindow::DockWindow(foundation::JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
                        const MonitorInfo& monitor, const SkinSpacing& spacing)
     : m_jobs(jobs), m_text(text), m_monitor(monitor) {
     RegisterClasses();
@@ -334,7 +334,7 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at,
     case DropAction::ToTrash:
         // The shell's notice of our own move may not come (it does not under Wine): the
         // trash looks again once the files are in.
-        if (!m_jobs.Run([paths, input = m_input](const JobContext&) {
+        if (!m_jobs.Run([paths, input = m_input](const foundation::JobContext&) {
                 MoveToRecycleBin(paths);
                 ::PostMessageW(input, kTrashNoticeMessage, 0, 0);
             }))
@@ -345,7 +345,7 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at,
         if (folder.empty()) break;
         const bool ctrl = keys & MK_CONTROL, shift = keys & MK_SHIFT;
         // The folder's stack icon follows through the folder's own change notice.
-        if (!m_jobs.Run([paths, folder, ctrl, shift](const JobContext&) { PutIntoFolder(paths, folder, ctrl, shift); }))
+        if (!m_jobs.Run([paths, folder, ctrl, shift](const foundation::JobContext&) { PutIntoFolder(paths, folder, ctrl, shift); }))
             foundation::LogFailure("dock drop", "no job could be started");
         break;
     }
@@ -357,7 +357,7 @@ void DockWindow::Dropped(const std::vector<std::wstring>& paths, ScreenPoint at,
             request = LaunchRequestFor(m_bar->Items()[decision.index]);
         }
         for (const std::wstring& path : paths) foundation::AppendArgument(request.runline, path);
-        if (!m_jobs.Run([request](const JobContext&) { Launch(request); }))
+        if (!m_jobs.Run([request](const foundation::JobContext&) { Launch(request); }))
             foundation::LogFailure("dock drop", "no job could be started");
         break;
     }
@@ -749,7 +749,7 @@ void DockWindow::OnHideTick() {
     HWND target = m_input;
     m_decisionRunning = true;
     // Walking every window takes a while; it runs on a worker and posts the verdict.
-    const bool started = m_jobs.Run([context, target](const JobContext& job) {
+    const bool started = m_jobs.Run([context, target](const foundation::JobContext& job) {
         std::vector<WindowFacts> facts;
         GatherState state{::GetCurrentProcessId(), &facts};
         ::EnumWindows(GatherProc, reinterpret_cast<LPARAM>(&state));

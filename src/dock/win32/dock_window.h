@@ -7,13 +7,13 @@
 #include "dock/dock_drag.h"
 #include "dock/drop_gap.h"
 #include "dock/item_drops.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
 #include "dock/win32/dock_drop.h"
 #include "dock/win32/dock_menus.h"
 #include "dock/win32/frame_pacer.h"
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 #include "dock/win32/preview_window.h"
 #include "foundation/win32/accessible_host.h"
 #include "foundation/win32/unique_handle.h"
@@ -34,10 +34,13 @@
 
 namespace kestrana::dock::win32 {
 
+using gfx::EnumerateMonitors;
+using gfx::MonitorInfo;
+
 class DockWindow final : public DockPlatform {
 public:
     // Creates the windows on the calling (user-interface) thread. Check Valid().
-    DockWindow(JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
+    DockWindow(foundation::JobRunner& jobs, themes::DockSkin& skin, gfx::TextRenderer& text, const DockSettings& settings,
                const MonitorInfo& monitor, const SkinSpacing& spacing);
     ~DockWindow() override;
     DockWindow(const DockWindow&) = delete;
@@ -166,7 +169,7 @@ private:
     };
     FrameFigures m_figures;
 
-    JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     gfx::TextRenderer& m_text;
     MonitorInfo m_monitor;
     HWND m_input = nullptr;  // "OndelAPP": takes the pointer over the bar

@@ -11,7 +11,7 @@ std::int64_t SteadyNowMs() noexcept {
         .count();
 }
 
-FramePacer::FramePacer(JobRunner& jobs, HWND target, UINT message) : m_jobs(jobs), m_shared(std::make_shared<Shared>()) {
+FramePacer::FramePacer(foundation::JobRunner& jobs, HWND target, UINT message) : m_jobs(jobs), m_shared(std::make_shared<Shared>()) {
     m_shared->target = target;
     m_shared->message = message;
 }
@@ -35,7 +35,7 @@ void FramePacer::Request(std::int64_t dueMs) {
     }
     if (!start) return;
     auto shared = m_shared;
-    if (!m_jobs.Run([shared](const JobContext& context) { Loop(shared, context); })) {
+    if (!m_jobs.Run([shared](const foundation::JobContext& context) { Loop(shared, context); })) {
         // No worker to spare: draw the frame at once rather than not at all.
         std::lock_guard lock(m_shared->mutex);
         m_shared->running = false;
@@ -50,7 +50,7 @@ void FramePacer::Handled() {
     m_shared->wake.notify_all();
 }
 
-void FramePacer::Loop(const std::shared_ptr<Shared>& shared, const JobContext& context) {
+void FramePacer::Loop(const std::shared_ptr<Shared>& shared, const foundation::JobContext& context) {
     // Frames need millisecond sleeps; the finer system timer is held only while animating.
     ::timeBeginPeriod(1);
     std::unique_lock lock(shared->mutex);

@@ -3,7 +3,7 @@
 // message to the bar's window, whose procedure draws the frame on the user-interface
 // thread. One frame is in flight at a time, so a busy thread is never flooded.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 
 #include <windows.h>
 
@@ -20,7 +20,7 @@ namespace kestrana::dock::win32 {
 
 class FramePacer {
 public:
-    FramePacer(JobRunner& jobs, HWND target, UINT message);
+    FramePacer(foundation::JobRunner& jobs, HWND target, UINT message);
     ~FramePacer();
     FramePacer(const FramePacer&) = delete;
     FramePacer& operator=(const FramePacer&) = delete;
@@ -41,9 +41,9 @@ private:
         HWND target = nullptr;
         UINT message = 0;
     };
-    static void Loop(const std::shared_ptr<Shared>& shared, const JobContext& context);
+    static void Loop(const std::shared_ptr<Shared>& shared, const foundation::JobContext& context);
 
-    JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     std::shared_ptr<Shared> m_shared;
 };
 

@@ -8,6 +8,7 @@
 #include "foundation/win32/companion_channel.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/unique_handle.h"
+#include "platform/win32/shell_launch.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -30,13 +31,6 @@ using kestrana::win32::StartWithShell;
 struct ShellApartment {
     ComApartment apartment{COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE};
 };
-
-std::wstring FolderOf(const std::wstring& path) {
-    const auto slash = path.find_last_of(L"\\/");
-    // URLs and bare names start in the default folder.
-    if (slash == std::wstring::npos || path.find(L"://") != std::wstring::npos) return {};
-    return path.substr(0, slash);
-}
 
 bool OpenInFileManager(const wchar_t* argument, const char* what) {
     return StartWithShell({.file = L"explorer.exe", .arguments = argument}, what);
@@ -123,27 +117,11 @@ LaunchRequest LaunchRequestFor(const Dockico& item) {
 
 bool Launch(const LaunchRequest& request) noexcept {
     try {
-        const ShellApartment com;
-        if (request.kind == AppKind::Packaged && !request.appUserModelId.empty()) {
-            ComPtr<IApplicationActivationManager> activation;
-            DWORD pid = 0;
-            if (SUCCEEDED(::CoCreateInstance(CLSID_ApplicationActivationManager, nullptr, CLSCTX_LOCAL_SERVER,
-                                             IID_PPV_ARGS(&activation))) &&
-                SUCCEEDED(activation->ActivateApplication(request.appUserModelId.c_str(),
-                                                          request.runline.empty() ? nullptr : request.runline.c_str(),
-                                                          AO_NONE, &pid)))
-                return true;
-            // Not registered for activation: the shell can still start it by its folder path.
-            const std::wstring apps = L"shell:AppsFolder\\" + request.appUserModelId;
-            return StartWithShell({.file = apps.c_str()}, "start packaged application");
-        }
-        if (request.realpath.empty()) return false;
-        const std::wstring folder = FolderOf(request.realpath);
-        return StartWithShell({.file = request.realpath.c_str(),
-                               .arguments = request.runline.c_str(),
-                               .folder = folder.c_str(),
-                               .verb = request.admin ? L"runas" : L"open"},
-                              "launch item");
+        return platform::Launch({.realpath = request.realpath,
+                                 .runline = request.runline,
+                                 .appUserModelId = request.appUserModelId,
+                                 .packaged = request.kind == AppKind::Packaged,
+                                 .admin = request.admin});
     } catch (...) {
         foundation::LogCaught("launch item");
         return false;

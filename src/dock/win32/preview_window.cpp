@@ -409,7 +409,7 @@ void PreviewWindow::StartCapture() {
     }
     std::weak_ptr<CaptureMailbox> mailbox = m_mailbox;
     const HWND target = m_window;
-    auto pass = [jobs = std::move(jobs), mailbox, target, generation, picture = m_services.picture](const JobContext&) {
+    auto pass = [jobs = std::move(jobs), mailbox, target, generation, picture = m_services.picture](const foundation::JobContext&) {
         std::vector<std::pair<HWND, gfx::Bitmap>> taken;
         for (const Job& j : jobs) {
             try {
@@ -543,7 +543,7 @@ void PreviewWindow::Activate(int slot) {
     Close();
     Schedule();
     // Switching waits on the other program; the user-interface thread does not.
-    if (!m_services.jobs.Run([window](const JobContext&) { SwitchToWindow(window); }))
+    if (!m_services.jobs.Run([window](const foundation::JobContext&) { SwitchToWindow(window); }))
         foundation::LogFailure("previews", "no job for the switch");
 }
 

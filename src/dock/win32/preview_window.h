@@ -6,7 +6,7 @@
 
 #include "dock/dock_geometry.h"
 #include "dock/dockico.h"
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "dock/preview_rules.h"
 #include "foundation/win32/accessible_host.h"
 #include "gfx/bitmap.h"
@@ -50,7 +50,7 @@ public:
     using WindowPicture = std::function<gfx::Bitmap(HWND window, const RECT& rect)>;
 
     struct Services {
-        JobRunner& jobs;
+        foundation::JobRunner& jobs;
         const foundation::ConfigStore& settings;
         gfx::TextRenderer& text;
         WindowPicture picture;

@@ -1,7 +1,7 @@
 #include "extras/win32/window_capture.h"
 
-#include "dock/job_runner.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/job_runner.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
@@ -134,8 +134,8 @@ gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept { return Capture(nullptr,
 bool RunCaptureJob(std::function<void()> job) noexcept {
     try {
         // Its own runner: windows that hang in their print use up its places, not the dock's.
-        static dock::JobRunner captures(&foundation::Process().quit);
-        const bool started = captures.Run([job = std::move(job)](const dock::JobContext&) { job(); });
+        static foundation::JobRunner captures(&foundation::Process().quit);
+        const bool started = captures.Run([job = std::move(job)](const foundation::JobContext&) { job(); });
         if (!started) foundation::LogFailure("window capture", L"no capture worker free");
         return started;
     } catch (...) {

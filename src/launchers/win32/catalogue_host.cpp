@@ -2,7 +2,7 @@
 
 namespace kestrana::launchers {
 
-Win32CatalogueHost::Win32CatalogueHost(const std::wstring& baseFolder, dock::JobRunner& jobs, std::function<void()> arrived)
+Win32CatalogueHost::Win32CatalogueHost(const std::wstring& baseFolder, foundation::JobRunner& jobs, std::function<void()> arrived)
     : m_files(std::make_shared<platform::Win32FileSystem>()),
       m_store(*m_files, baseFolder, nullptr, m_codePage),
       m_icons(IconWorld{m_files, std::make_shared<Win32ApplicationIcons>(), m_store.BaseFolder()}, jobs, std::move(arrived)),

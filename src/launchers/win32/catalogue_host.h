@@ -3,7 +3,7 @@
 // icons), as the test driver and the benchmarks use it until the Launchpad's view owns
 // one. Made and used on one thread that has joined a COM apartment.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/config_store.h"
 #include "foundation/win32/system_code_page.h"
 #include "launchers/launchpad_catalogue.h"
@@ -19,7 +19,7 @@ namespace kestrana::launchers {
 class Win32CatalogueHost {
 public:
     // `baseFolder` is the program folder; `arrived` as for CatalogueIcons.
-    Win32CatalogueHost(const std::wstring& baseFolder, dock::JobRunner& jobs, std::function<void()> arrived = {});
+    Win32CatalogueHost(const std::wstring& baseFolder, foundation::JobRunner& jobs, std::function<void()> arrived = {});
     Win32CatalogueHost(const Win32CatalogueHost&) = delete;
     Win32CatalogueHost& operator=(const Win32CatalogueHost&) = delete;
 

@@ -1,23 +1,22 @@
 #include "launchers/win32/pad_window.h"
 
-#include "dock/recent_files.h"
-#include "dock/win32/dock_menus.h"
-#include "dock/win32/item_actions.h"
-#include "dock/win32/monitors.h"
 #include "foundation/command_line.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/network_path.h"
+#include "foundation/recent_files.h"
 #include "foundation/text.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/monitors.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "launchers/pad_accessible.h"
 #include "launchers/pad_arrange.h"
 #include "launchers/win32/stack_drag.h"
+#include "platform/win32/shell_launch.h"
 
 #include <imm.h>
 #include <oleacc.h>
@@ -166,7 +165,7 @@ std::wstring ProgramFileName(const std::wstring& entryPath) {
     std::wstring program = entryPath;
     // One shortcut read on this thread; the recent list itself is read on a worker.
     if (foundation::EndsWithIgnoreCase(program, L".lnk")) {
-        const auto link = dock::win32::ReadShortcut(entryPath);
+        const auto link = platform::ReadShortcut(entryPath);
         program = link ? link->target : std::wstring();
     }
     if (!foundation::EndsWithIgnoreCase(program, L".exe")) return {};
@@ -354,14 +353,14 @@ void LaunchpadWindow::Show(int effect) {
 
     // The monitor named by "screenpad", else the one under the pointer.
     LARGE_INTEGER step = Stamp();
-    const auto monitors = dock::win32::EnumerateMonitors();
+    const auto monitors = gfx::EnumerateMonitors();
     if (monitors.empty()) return;
     const double monitorsMs = MillisecondsSince(step);
     step = Stamp();
     const std::wstring wanted = m_services.settings.ReadString(L"normal", L"screenpad");
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    const dock::win32::MonitorInfo* chosen = nullptr;
+    const gfx::MonitorInfo* chosen = nullptr;
     for (const auto& monitor : monitors)
         if (!wanted.empty() && ::lstrcmpiW(SectionOf(monitor.deviceName).c_str(), SectionOf(wanted).c_str()) == 0)
             chosen = &monitor;
@@ -574,16 +573,16 @@ void LaunchpadWindow::UpdateTag() {
 void LaunchpadWindow::Launch(const EntryPlace& place, bool admin) {
     const LaunchpadEntry* entry = m_catalogue->Catalogue().EntryAt(place);
     if (!entry) return;
-    dock::win32::LaunchRequest request;
+    foundation::LaunchRequest request;
     // A path without a folder is an application id of the applications folder.
     if (entry->path.find(L'\\') == std::wstring::npos && entry->path.find(L'!') != std::wstring::npos) {
-        request.kind = dock::AppKind::Packaged;
+        request.packaged = true;
         request.appUserModelId = entry->path;
     } else {
         request.realpath = entry->path;
     }
     request.admin = admin;
-    if (!m_services.jobs.Run([request](const dock::JobContext&) { dock::win32::Launch(request); }))
+    if (!m_services.jobs.Run([request](const foundation::JobContext&) { platform::Launch(request); }))
         foundation::LogFailure("launchpad", "no job could be started for a launch");
 }
 
@@ -637,7 +636,7 @@ std::vector<std::wstring> LaunchpadWindow::RecentOf(const LaunchpadEntry& entry)
     // What the worker read last; the next reading starts as the menu closes.
     const std::wstring program = ProgramFileName(entry.path);
     std::vector<std::wstring> recent;
-    if (!program.empty()) recent = dock::RecentFilesFor(m_recent.Entries(), program);
+    if (!program.empty()) recent = foundation::RecentFilesFor(m_recent.Entries(), program);
     foundation::LogDetail("launchpad", L"recent items of " + (program.empty() ? entry.path : program) + L": " +
                                            std::to_wstring(recent.size()));
     return recent;
@@ -651,7 +650,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     PadMenuFacts facts;
     facts.onEntry = entry != nullptr;
     const std::vector<std::wstring> recent = entry ? RecentOf(*entry) : std::vector<std::wstring>();
-    for (const auto& target : recent) facts.recent.push_back(dock::RecentRowText(target));
+    for (const auto& target : recent) facts.recent.push_back(foundation::RecentRowText(target));
     const PadText text = [this](std::wstring_view section, std::wstring_view key, std::wstring_view fallback) {
         return Text(section, key, fallback);
     };
@@ -773,7 +772,7 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
     });
     if (remote) {
         const HWND window = m_window;
-        if (!m_services.jobs.Run([window, pinned, additions = *plan](const dock::JobContext&) {
+        if (!m_services.jobs.Run([window, pinned, additions = *plan](const foundation::JobContext&) {
                 kestrana::win32::ComApartment com;
                 ::PostMessageW(window, kFilesAdded, static_cast<WPARAM>(CreatePinned(pinned, additions)), 0);
             }))

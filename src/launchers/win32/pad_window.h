@@ -7,9 +7,8 @@
 // wheel, keyboard, input-method and dropped files into the view's input and carries out
 // what the view decides (launching, saving, renaming, the right-button menu).
 
-#include "dock/job_runner.h"
-#include "dock/win32/recent_documents.h"
 #include "foundation/config_store.h"
+#include "foundation/job_runner.h"
 #include "foundation/win32/accessible_host.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
@@ -18,6 +17,7 @@
 #include "launchers/pad_renderer.h"
 #include "launchers/pad_view.h"
 #include "launchers/win32/catalogue_host.h"
+#include "platform/win32/recent_documents.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -40,7 +40,7 @@ struct DockBand {
 struct PadWindowServices {
     foundation::ConfigStore& settings; // config.ini and the language texts
     gfx::TextRenderer& text;
-    dock::JobRunner& jobs;
+    foundation::JobRunner& jobs;
     // The dock on the monitor with this device name ("\\.\DISPLAY1"), if any.
     std::function<std::optional<DockBand>(const std::wstring& device)> dockOn;
     // The Launchpad's own picture from the theme (its dark twin with `dark`), beside its
@@ -115,7 +115,7 @@ private:
     PadWindowServices m_services;
     // The system's recent list, read on a worker when the Launchpad shows and after each
     // menu; the menu offers what the last reading found.
-    dock::win32::RecentDocuments m_recent;
+    platform::RecentDocuments m_recent;
     HWND m_window = nullptr;
     HWND m_tag = nullptr;
     HWND m_groupWindow = nullptr;

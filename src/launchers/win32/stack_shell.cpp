@@ -1,6 +1,6 @@
 #include "launchers/win32/stack_shell.h"
 
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
 #include "launchers/stack_picture.h"
@@ -95,7 +95,7 @@ std::shared_ptr<const gfx::Bitmap> ShellThumbnail(const std::wstring& path, int 
 
 std::shared_ptr<const gfx::Bitmap> ShellIcon(const StackItem& item, int size, const std::wstring& baseFolder,
                                              const gfx::ImageDecoder& decoder) {
-    if (auto icon = Fitted(dock::ShellIconSource().FileIcon(item.path), size)) return icon;
+    if (auto icon = Fitted(gfx::ShellIconSource().FileIcon(item.path), size)) return icon;
     if (item.extension.empty()) return nullptr;
     return Decoded(ExtensionPicturePath(baseFolder, item.extension), size, decoder);
 }

@@ -151,7 +151,7 @@ int FolderStack::IconPixels() const {
 }
 
 void FolderStack::ListForLevel(const std::weak_ptr<Inbox>& weak, std::uint64_t id, const std::wstring& folder,
-                               int sortValue, const dock::JobContext& job) {
+                               int sortValue, const foundation::JobContext& job) {
     std::optional<std::vector<StackItem>> items;
     try {
         if (auto listed = ListFolder(folder)) {
@@ -172,7 +172,7 @@ void FolderStack::ListForLevel(const std::weak_ptr<Inbox>& weak, std::uint64_t i
 
 void FolderStack::StartListing(Level& level) {
     auto list = [weak = std::weak_ptr<Inbox>(m_inbox), id = level.id, folder = level.folder,
-                 sortValue = m_sortValue](const dock::JobContext& job) { ListForLevel(weak, id, folder, sortValue, job); };
+                 sortValue = m_sortValue](const foundation::JobContext& job) { ListForLevel(weak, id, folder, sortValue, job); };
     if (!m_services.jobs.Run(std::move(list))) {
         foundation::LogFailure("folder stack", "no job could list the folder");
         if (m_levels.size() == 1) Close();
@@ -183,7 +183,7 @@ void FolderStack::Dropped(std::vector<std::wstring> files) {
     // The files move on a worker (another drive means a copy); the folder is listed again after.
     const Level& level = Top();
     auto move = [weak = std::weak_ptr<Inbox>(m_inbox), id = level.id, folder = level.folder, sortValue = m_sortValue,
-                 files = std::move(files)](const dock::JobContext& job) {
+                 files = std::move(files)](const foundation::JobContext& job) {
         const int moved = MoveIntoFolder(files, folder);
         foundation::LogDetail("folder stack", std::to_wstring(moved) + L" dropped files moved into " + folder);
         ListForLevel(weak, id, folder, sortValue, job);
@@ -219,7 +219,7 @@ void FolderStack::StartPictures(const Level& level) {
     for (auto* batch : {&quick, &slow}) {
         if (batch->empty()) continue;
         const bool thumbnails = batch == &slow;
-        auto make = [weak, id, cache, decoder, base, size, thumbnails, work = std::move(*batch)](const dock::JobContext& job) {
+        auto make = [weak, id, cache, decoder, base, size, thumbnails, work = std::move(*batch)](const foundation::JobContext& job) {
             kestrana::win32::ComApartment apartment;
             for (const auto& [index, item] : work) {
                 {
@@ -396,7 +396,7 @@ void FolderStack::OpenItem(std::size_t index) {
     if (m_geometry.more && index + 1 == m_geometry.cells.size()) {
         // The fan's last entry: the rest of the folder is in the file manager.
         const std::wstring folder = level.folder;
-        m_services.jobs.Run([folder](const dock::JobContext&) { OpenWithShell(folder); });
+        m_services.jobs.Run([folder](const foundation::JobContext&) { OpenWithShell(folder); });
         Close();
         return;
     }
@@ -412,7 +412,7 @@ void FolderStack::OpenItem(std::size_t index) {
         return;
     }
     foundation::LogDetail("folder stack", L"opening " + item.path);
-    if (!m_services.jobs.Run([path = item.path](const dock::JobContext&) {
+    if (!m_services.jobs.Run([path = item.path](const foundation::JobContext&) {
             kestrana::win32::ComApartment apartment;
             OpenWithShell(path);
         }))
@@ -430,7 +430,7 @@ void FolderStack::Released(POINT p) {
     }
     if (inside(m_geometry.openButton)) {
         const std::wstring folder = Top().folder;
-        m_services.jobs.Run([folder](const dock::JobContext&) { OpenWithShell(folder); });
+        m_services.jobs.Run([folder](const foundation::JobContext&) { OpenWithShell(folder); });
         Close();
         return;
     }
@@ -589,7 +589,7 @@ void StackHost::Open(const std::wstring& folder, const std::wstring& title, HWND
     }
     // With the locate-folder flag the folder item stands for the folder itself.
     if (ReadFolderStackSettings(m_services.store, folder).Order().locate) {
-        if (!m_services.jobs.Run([folder](const dock::JobContext&) {
+        if (!m_services.jobs.Run([folder](const foundation::JobContext&) {
                 kestrana::win32::ComApartment apartment;
                 OpenWithShell(folder);
             }))

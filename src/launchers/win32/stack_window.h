@@ -6,7 +6,7 @@
 // The window carries the property "OndelStack", which points to its stack until the
 // window is destroyed.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/config_store.h"
 #include "foundation/win32/accessible_host.h"
 #include "gfx/image_decoder.h"
@@ -35,7 +35,7 @@ inline constexpr wchar_t kStackClass[] = L"OndelStackWindow";
 
 struct StackServices {
     foundation::ConfigStore& store;
-    dock::JobRunner& jobs;
+    foundation::JobRunner& jobs;
     gfx::TextRenderer& text;
     const gfx::ImageDecoder& decoder;
     std::shared_ptr<StackPictureCache> cache;
@@ -116,7 +116,7 @@ private:
     void StartListing(Level& level);
     // On a worker: lists and sorts `folder` and hands the items to the stack's level `id`.
     static void ListForLevel(const std::weak_ptr<Inbox>& inbox, std::uint64_t id, const std::wstring& folder,
-                             int sortValue, const dock::JobContext& job);
+                             int sortValue, const foundation::JobContext& job);
     void Dropped(std::vector<std::wstring> files);
     void StartDrag();
     void StartPictures(const Level& level);

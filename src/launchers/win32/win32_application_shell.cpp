@@ -1,6 +1,6 @@
 #include "launchers/win32/win32_application_shell.h"
 
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 #include "foundation/win32/unique_handle.h"
@@ -340,13 +340,13 @@ std::optional<gfx::Bitmap> Win32ApplicationIcons::ItemImage(const std::wstring& 
 }
 
 std::optional<gfx::Bitmap> Win32ApplicationIcons::ResourceIcon(const std::wstring& file, int index) const {
-    return dock::ShellIconSource().ResourceIcon(file, index);
+    return gfx::ShellIconSource().ResourceIcon(file, index);
 }
 
 std::optional<gfx::Bitmap> Win32ApplicationIcons::FileIcon(const std::wstring& path) const {
     if (!IsFileSystemPath(path)) return std::nullopt;
     const std::lock_guard lock(m_imageLists);
-    return dock::ShellIconSource().FileIcon(path);
+    return gfx::ShellIconSource().FileIcon(path);
 }
 
 std::shared_ptr<void> Win32ApplicationIcons::EnterWorker() const {

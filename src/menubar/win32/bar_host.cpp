@@ -78,9 +78,9 @@ bool BarHost::Start() {
     m_showMode = ShowModeFromSetting(store.ReadInt(L"finder", L"showmode"));
     m_autoColor = store.ReadInt(L"finder", L"autocolor") == 1;
 
-    const auto monitors = dock::win32::EnumerateMonitors();
+    const auto monitors = gfx::EnumerateMonitors();
     if (monitors.empty()) return false;
-    std::vector<const dock::win32::MonitorInfo*> chosen;
+    std::vector<const gfx::MonitorInfo*> chosen;
     if (m_allScreens) {
         for (const auto& m : monitors) chosen.push_back(&m);
         // The primary screen's bar comes first, at once.

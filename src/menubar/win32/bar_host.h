@@ -5,7 +5,7 @@
 // sources report it, the menu hand-over files, the power actions and the settings the
 // context menu changes.
 
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 #include "foundation/config_store.h"
 #include "gfx/image_decoder.h"
 #include "gfx/menu_model.h"
@@ -165,7 +165,7 @@ public:
 
 private:
     struct Screen {
-        dock::win32::MonitorInfo monitor;
+        gfx::MonitorInfo monitor;
         float scale = 1.0f;
         int height = 0;
     };

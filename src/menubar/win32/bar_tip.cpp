@@ -17,9 +17,7 @@ LRESULT CALLBACK TipProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 
 } // namespace
 
-BarTip::~BarTip() {
-    if (m_window) ::DestroyWindow(m_window);
-}
+BarTip::~BarTip() = default;
 
 void BarTip::Show(const std::wstring& text, const RECT& cell, const RECT& screen, float scale, bool dark) {
     const auto lines = TipLines(text);
@@ -55,23 +53,23 @@ void BarTip::Show(const std::wstring& text, const RECT& cell, const RECT& screen
         request.topmost = true;
         request.noActivate = true;
         request.noRedirectionBitmap = true;
-        m_window = kestrana::win32::CreateShellWindow(request);
+        m_window.Reset(kestrana::win32::CreateShellWindow(request));
         if (!m_window) {
             foundation::LogFailure("menu bar", "the tip window could not be made");
             return;
         }
     }
     const gfx::Bitmap picture = DrawTip(pictures, box.width, box.height, dark, scale);
-    if (!m_surface.Present(m_window, picture, {box.x, box.y})) {
+    if (!m_surface.Present(m_window.Get(), picture, {box.x, box.y})) {
         foundation::LogFailure("menu bar", "the tip's picture was refused");
         return;
     }
-    ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
+    ::ShowWindow(m_window.Get(), SW_SHOWNOACTIVATE);
     m_shown = true;
 }
 
 void BarTip::Hide() noexcept {
-    if (m_window && m_shown) ::ShowWindow(m_window, SW_HIDE);
+    if (m_window && m_shown) ::ShowWindow(m_window.Get(), SW_HIDE);
     m_shown = false;
 }
 

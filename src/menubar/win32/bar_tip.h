@@ -3,6 +3,7 @@
 // item that never takes the pointer or the keyboard.
 
 #include "gfx/text_renderer.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/win32/layered_window_surface.h"
 
 #include <windows.h>
@@ -27,8 +28,8 @@ public:
 
 private:
     gfx::TextRenderer& m_text;
-    HWND m_window = nullptr;
     gfx::LayeredWindowSurface m_surface;
+    kestrana::win32::UniqueWindow m_window; // after the surface: the window goes first
     bool m_shown = false;
 };
 

@@ -1,6 +1,6 @@
 #include "menubar/win32/tray_item.h"
 
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 #include "foundation/win32/shell_window.h"
@@ -122,17 +122,17 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
     : m_store(store), m_scraped(std::make_shared<Scraped>()), m_balloon(std::move(balloon)) {
     static const bool registered = kestrana::win32::RegisterWindowClass(kSinkClass, SinkProc, 0);
     if (registered)
-        m_sink = ::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
-                                   nullptr);
+        m_sink.Reset(::CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       ::GetModuleHandleW(nullptr), nullptr));
     if (m_sink) {
-        ::SetPropW(m_sink, kSourceProperty, this);
-        ::SetTimer(m_sink, kTimerTick, kTickMs, nullptr);
-        m_scraped->target = m_sink;
+        ::SetPropW(m_sink.Get(), kSourceProperty, this);
+        ::SetTimer(m_sink.Get(), kTimerTick, kTickMs, nullptr);
+        m_scraped->target = m_sink.Get();
     } else {
         foundation::LogFailure("tray", L"the tray's message window could not be made");
     }
     if (HICON generic = ::LoadIconW(nullptr, IDI_APPLICATION))
-        if (auto picture = dock::BitmapFromIcon(generic)) m_placeholder = std::move(*picture);
+        if (auto picture = gfx::BitmapFromIcon(generic)) m_placeholder = std::move(*picture);
 
     LoadCache();
     HWND taskbar = FindOtherTaskbar();
@@ -155,8 +155,8 @@ TraySource::~TraySource() {
     if (m_dirty) SaveCache();
     m_host.reset();
     if (m_sink) {
-        ::RemovePropW(m_sink, kSourceProperty);
-        ::DestroyWindow(m_sink);
+        ::RemovePropW(m_sink.Get(), kSourceProperty);
+        m_sink.Reset();
     }
 }
 
@@ -237,7 +237,7 @@ void TraySource::PressPart(std::size_t part, PartPress press, int x, int y) {
             HWND hovered = ::WindowFromPoint({x, y});
             const LONG top = hovered && ::GetWindowRect(hovered, &bar) ? bar.bottom : y + 16;
             m_popup = Popup{std::wstring(*popup), process, {x, top}};
-            ::SetTimer(m_sink, kTimerPopup, kPopupDelayMs, nullptr);
+            ::SetTimer(m_sink.Get(), kTimerPopup, kPopupDelayMs, nullptr);
         }
     }
     Replay(owner, tray::ClickSequence(icon, click, {x, y}), m_store.BaseFolder() + L"\\Pellor.exe",
@@ -369,7 +369,7 @@ void TraySource::ListChanged() {
         picture.handle = icon.icon;
         if (icon.icon) {
             HICON handle = reinterpret_cast<HICON>(OwnerWindow(icon.icon));
-            if (auto bitmap = dock::BitmapFromIcon(handle)) picture.bitmap = std::move(*bitmap);
+            if (auto bitmap = gfx::BitmapFromIcon(handle)) picture.bitmap = std::move(*bitmap);
             // An icon of another session or a handle already destroyed: the generic picture.
             else if (foundation::DetailLogging()) foundation::LogDetail("tray", L"an icon's picture could not be read: " + icon.tip);
         }

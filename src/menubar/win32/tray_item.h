@@ -6,6 +6,7 @@
 // icon is replayed to its owner.
 
 #include "foundation/config_store.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/bitmap.h"
 #include "menubar/status_source.h"
 #include "menubar/tray/tray_list.h"
@@ -64,7 +65,7 @@ private:
     std::map<std::pair<std::uint64_t, std::uint32_t>, Picture> m_pictures;
     gfx::Bitmap m_placeholder;
     std::unique_ptr<TrayHost> m_host;
-    HWND m_sink = nullptr;
+    kestrana::win32::UniqueWindow m_sink;
     std::shared_ptr<Scraped> m_scraped; // shared with the reading worker
     bool m_dirty = false;               // the cache file is behind the list
     std::optional<std::size_t> m_hovered;

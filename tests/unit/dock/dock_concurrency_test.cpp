@@ -100,14 +100,14 @@ bool TouchRow(RowLink& link, const std::shared_ptr<const gfx::Bitmap>& picture, 
 TEST(DockConcurrency, DocksRebuiltHundredsOfTimesWhileTheirJobsRun) {
     ItemWorld world;
     world.files.AddFile(world.Path(L"ico.ini"), FileOf(ProgramList(5, L"first")));
-    JobRunner pool;
+    foundation::JobRunner pool;
     ItemListSaver saver(world.files, kBase, pool);
     auto posts = std::make_shared<PostBox>();
     auto picture = std::make_shared<const gfx::Bitmap>(16, 16);
     themes::DockSkin skin = themes::DockSkin::BuiltIn({}); // drawn with on this thread only
     // However the test ends, no job outlives the world it writes to.
     struct StopAtEnd {
-        JobRunner& pool;
+        foundation::JobRunner& pool;
         ~StopAtEnd() {
             pool.Stop();
             pool.WaitIdle(10s);
@@ -130,13 +130,13 @@ TEST(DockConcurrency, DocksRebuiltHundredsOfTimesWhileTheirJobsRun) {
                 auto dock = std::make_unique<TestDock>(++serial, 5 + (rebuilds + d) % 4, skin);
                 const int id = dock->serial;
                 // The frame pacer's part: redraw requests until the dock's group stops.
-                jobs->Run([posts, id](const JobContext& context) {
+                jobs->Run([posts, id](const foundation::JobContext& context) {
                     while (!context.Quitting()) {
                         posts->Post(id);
                         std::this_thread::sleep_for(1ms);
                     }
                 });
-                jobs->Run([posts, picture, id, link = dock->bar->Items().Link()](const JobContext& context) {
+                jobs->Run([posts, picture, id, link = dock->bar->Items().Link()](const foundation::JobContext& context) {
                     for (int round = 0; !context.Quitting(); ++round) {
                         if (!TouchRow(*link, picture, round)) return;
                         posts->Post(id);

@@ -110,7 +110,7 @@ TEST(ItemListSave, SaveJobsCopyTheRowUnderItsLocksAndWriteWithoutThem) {
     DockItems row;
     Fill(row, ProgramList(3, L"b"), world);
     LockWatchingFileSystem watched(world.files, row);
-    JobRunner jobs;
+    foundation::JobRunner jobs;
     ItemListSaver saver(watched, kBase, jobs);
     {
         // Changes made under the locks before the job may copy the row are in the file.
@@ -135,7 +135,7 @@ TEST(ItemListSave, RequestsThatPileUpAreServedByOneSave) {
     world.files.AddFile(world.Path(L"ico.ini"), FileOf(a));
     DockItems row;
     Fill(row, ProgramList(3, L"b"), world);
-    JobRunner jobs;
+    foundation::JobRunner jobs;
     ItemListSaver saver(world.files, kBase, jobs);
     {
         std::lock_guard files(ItemFilesMutex()); // a save already in progress
@@ -156,7 +156,7 @@ TEST(ItemListSave, AJobWhoseRowWasDestroyedWritesNothingAndALiveRowIsStillSaved)
     Fill(*gone, ProgramList(4, L"gone"), world);
     DockItems kept;
     Fill(kept, ProgramList(3, L"kept"), world);
-    JobRunner jobs;
+    foundation::JobRunner jobs;
     ItemListSaver saver(world.files, kBase, jobs);
     {
         std::lock_guard files(ItemFilesMutex()); // the jobs wait behind a save in progress

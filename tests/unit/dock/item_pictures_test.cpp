@@ -77,7 +77,7 @@ struct PictureWorld : ItemWorld {
     std::unique_ptr<themes::ThemeFiles> theme;
     std::unique_ptr<ItemPictures> pictures;
     std::unique_ptr<PictureLoader> loader;
-    JobRunner jobs;
+    foundation::JobRunner jobs;
     std::atomic<int> arrivals{0};
 
     // `pictureFiles`: what the pictures are read through (the world's disk by default).
@@ -333,7 +333,7 @@ TEST(PictureLoader, ARequestThatFoundTheRunnerFullIsAskedAgain) {
     Fill(row, {Program(L"explorer")}, world);
     std::promise<void> release;
     const std::shared_future<void> held = release.get_future().share();
-    for (int i = 0; i < JobRunner::kMaxJobs; ++i) world.jobs.Run([held](const JobContext&) { held.wait(); });
+    for (int i = 0; i < foundation::JobRunner::kMaxJobs; ++i) world.jobs.Run([held](const foundation::JobContext&) { held.wait(); });
     auto request = world.loader->Request(row, {}, world.Delivery());
     EXPECT_FALSE(request.Wait(std::chrono::milliseconds(1)));
     release.set_value();

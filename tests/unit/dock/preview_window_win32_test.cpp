@@ -70,7 +70,7 @@ protected:
         };
     }
 
-    JobRunner jobs;
+    foundation::JobRunner jobs;
     gfx::BuiltinTextRenderer text;
     std::atomic<int> captures{0};
     PreviewWindow preview{{jobs, store, text, [this](HWND, const RECT& r) {

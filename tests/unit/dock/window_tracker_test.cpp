@@ -90,7 +90,7 @@ struct Desk {
     fakes::FakePause pause;
     FakePictures pictures;
     std::atomic<std::int64_t> now{0};
-    JobRunner jobs;
+    foundation::JobRunner jobs;
     WindowTracker tracker{{facts, webApps, pause, facts, folder.store, pictures},
                           jobs,
                           {L"c:\\kestrana\\kestrana.exe", [this] { return now.load(); }}};
@@ -325,8 +325,8 @@ TEST(WindowTracker, ReportsRefusedByAFullRunnerRunAfterTheNextPass) {
     desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
     ASSERT_EQ(desk.tracker.TrackedWindows(), std::vector<WindowId>{WindowId{13}});
     std::atomic<bool> release{false};
-    for (int i = 0; i < JobRunner::kMaxJobs; ++i)
-        ASSERT_TRUE(desk.jobs.Run([&](const JobContext&) {
+    for (int i = 0; i < foundation::JobRunner::kMaxJobs; ++i)
+        ASSERT_TRUE(desk.jobs.Run([&](const foundation::JobContext&) {
             while (!release) std::this_thread::sleep_for(1ms);
         }));
     desk.facts.windows.erase(WindowId{13});

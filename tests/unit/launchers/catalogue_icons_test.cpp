@@ -59,7 +59,7 @@ TEST(CatalogueIcons, ArriveFromTheWorkersWhileEntriesShowThePlaceholder) {
     f.Choice(1);
     f.Applications(40);
     for (int i = 1; i <= 40; ++i) f.icons->sizes[L"C:\\Apps\\app" + std::to_wstring(i) + L".exe"] = 64;
-    dock::JobRunner jobs;
+    foundation::JobRunner jobs;
     int arrivals = 0;
     {
         CatalogueIcons icons(f.world, jobs, [&arrivals] { ++arrivals; });

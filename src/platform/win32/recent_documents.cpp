@@ -1,4 +1,4 @@
-#include "dock/win32/recent_documents.h"
+#include "platform/win32/recent_documents.h"
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
@@ -13,7 +13,7 @@
 #include <map>
 #include <string>
 
-namespace kestrana::dock::win32 {
+namespace kestrana::platform {
 namespace {
 
 using Microsoft::WRL::ComPtr;
@@ -43,8 +43,8 @@ std::wstring ProgramFor(const std::wstring& extension, std::map<std::wstring, st
 
 } // namespace
 
-std::vector<RecentEntry> ReadRecentEntries() noexcept {
-    std::vector<RecentEntry> entries;
+std::vector<foundation::RecentEntry> ReadRecentEntries() noexcept {
+    std::vector<foundation::RecentEntry> entries;
     try {
         PWSTR folderPath = nullptr;
         if (FAILED(::SHGetKnownFolderPath(FOLDERID_Recent, 0, nullptr, &folderPath))) return entries;
@@ -79,7 +79,7 @@ std::vector<RecentEntry> ReadRecentEntries() noexcept {
             if (FAILED(link->GetPath(target, MAX_PATH, nullptr, 0)) || !target[0]) continue;
             const DWORD attributes = ::GetFileAttributesW(target);
             if (attributes == INVALID_FILE_ATTRIBUTES) continue; // gone since
-            RecentEntry entry;
+            foundation::RecentEntry entry;
             entry.target = target;
             entry.usedAt = shortcut.at;
             entry.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -98,8 +98,8 @@ std::vector<RecentEntry> ReadRecentEntries() noexcept {
 void RecentDocuments::Refresh() {
     const auto now = static_cast<std::int64_t>(::GetTickCount64());
     if (now - m_shared->readAtMs.load() < kFreshMs || m_shared->reading.exchange(true)) return;
-    const bool started = m_jobs.Run([shared = m_shared](const JobContext&) {
-        std::vector<RecentEntry> entries;
+    const bool started = m_jobs.Run([shared = m_shared](const foundation::JobContext&) {
+        std::vector<foundation::RecentEntry> entries;
         {
             kestrana::win32::ComApartment com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
             entries = ReadRecentEntries();
@@ -120,9 +120,9 @@ void RecentDocuments::Refresh() {
     if (!started) m_shared->reading = false;
 }
 
-std::vector<RecentEntry> RecentDocuments::Entries() const {
+std::vector<foundation::RecentEntry> RecentDocuments::Entries() const {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->entries;
 }
 
-} // namespace kestrana::dock::win32
+} // namespace kestrana::platform

@@ -1,4 +1,4 @@
-#include "dock/win32/item_icon_source.h"
+#include "gfx/win32/shell_icon_source.h"
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace kestrana::dock {
+namespace kestrana::gfx {
 
 using Microsoft::WRL::ComPtr;
 
@@ -192,4 +192,4 @@ std::optional<gfx::Bitmap> ShellIconSource::ResourceIcon(const std::wstring& fil
     }
 }
 
-} // namespace kestrana::dock
+} // namespace kestrana::gfx

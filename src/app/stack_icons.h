@@ -5,11 +5,10 @@
 // The pile is handed to the folder items as their picture; the item's own picture comes
 // back when the folder is shown as a folder again.
 
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 #include "foundation/config_store.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_decoder.h"
-#include "launchers/win32/stack_shell.h"
 
 #include <windows.h>
 
@@ -22,11 +21,11 @@ namespace kestrana::dock::win32 {
 class DockHost;
 }
 
-namespace kestrana::launchers::win32 {
+namespace kestrana::app {
 
 class StackIcons {
 public:
-    StackIcons(foundation::ConfigStore& store, dock::JobRunner& jobs, const gfx::ImageDecoder& decoder);
+    StackIcons(foundation::ConfigStore& store, foundation::JobRunner& jobs, const gfx::ImageDecoder& decoder);
     // Stops the watching thread (the piles' jobs finish on their own).
     ~StackIcons();
     StackIcons(const StackIcons&) = delete;
@@ -46,10 +45,10 @@ private:
     void StartPile(const std::wstring& folder, bool changed);
 
     foundation::ConfigStore& m_store;
-    dock::JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     const gfx::ImageDecoder& m_decoder;
     std::shared_ptr<Shared> m_shared;
     std::thread m_watcher;
 };
 
-} // namespace kestrana::launchers::win32
+} // namespace kestrana::app

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kestrana::dock {
+namespace kestrana::foundation {
 
 struct RecentEntry {
     std::wstring target;  // the file or folder used
@@ -27,4 +27,4 @@ inline constexpr std::size_t kRecentRows = 10;
 // What a recent item's row says: its name, without the folders.
 [[nodiscard]] std::wstring RecentRowText(std::wstring_view target);
 
-} // namespace kestrana::dock
+} // namespace kestrana::foundation

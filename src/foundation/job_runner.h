@@ -1,9 +1,9 @@
 #pragma once
-// The dock's background-job runner: short jobs (item-list saves, hide and magnification
-// animations, trash polling, the clock) each on a detached worker thread, so the
-// user-interface thread never waits for them. At most kMaxJobs run at once; a request
-// made while that many run is dropped, not queued, because a queued animation or poll
-// would only be stale by the time it ran.
+// The program's background-job runner: short jobs (item-list saves, hide and
+// magnification animations, trash polling, the clock, the Launchpad's and stacks' icons)
+// each on a detached worker thread, so the user-interface thread never waits for them. At
+// most kMaxJobs run at once; a request made while that many run is dropped, not queued,
+// because a queued animation or poll would only be stale by the time it ran.
 //
 // A runner can be a group inside another: its jobs count against the outer runner's
 // limit, and stopping the group (or the outer runner) tells only them to stop. Each dock
@@ -17,7 +17,7 @@
 #include <memory>
 #include <mutex>
 
-namespace kestrana::dock {
+namespace kestrana::foundation {
 
 // What a running job may ask of its runner.
 class JobContext {
@@ -70,4 +70,4 @@ private:
     std::shared_ptr<JobContext::Shared> m_shared;
 };
 
-} // namespace kestrana::dock
+} // namespace kestrana::foundation

@@ -4,8 +4,8 @@
 // shortcuts, so a job reads it when the pointer comes onto the dock and after a menu
 // closes; a menu shows what the last reading found.
 
-#include "dock/job_runner.h"
-#include "dock/recent_files.h"
+#include "foundation/job_runner.h"
+#include "foundation/recent_files.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,28 +13,28 @@
 #include <mutex>
 #include <vector>
 
-namespace kestrana::dock::win32 {
+namespace kestrana::platform {
 
 // Reads the newest entries (needs COM on the calling thread). Empty when the folder is
 // missing or empty.
-[[nodiscard]] std::vector<RecentEntry> ReadRecentEntries() noexcept;
+[[nodiscard]] std::vector<foundation::RecentEntry> ReadRecentEntries() noexcept;
 
 class RecentDocuments {
 public:
-    explicit RecentDocuments(JobRunner& jobs) : m_jobs(jobs) {}
+    explicit RecentDocuments(foundation::JobRunner& jobs) : m_jobs(jobs) {}
     // Reads the list again on a job, unless a reading runs or ended moments ago.
     void Refresh();
-    [[nodiscard]] std::vector<RecentEntry> Entries() const;
+    [[nodiscard]] std::vector<foundation::RecentEntry> Entries() const;
 
 private:
     struct Shared {
         mutable std::mutex mutex;
-        std::vector<RecentEntry> entries;
+        std::vector<foundation::RecentEntry> entries;
         std::atomic<bool> reading{false};
         std::atomic<std::int64_t> readAtMs{-1'000'000};
     };
-    JobRunner& m_jobs;
+    foundation::JobRunner& m_jobs;
     std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
 };
 
-} // namespace kestrana::dock::win32
+} // namespace kestrana::platform

@@ -1,18 +1,30 @@
-#include "launchers/win32/stack_icons.h"
+#include "app/stack_icons.h"
 
 #include "dock/dockico.h"
 #include "dock/win32/dock_host.h"
 #include "foundation/diagnostic_log.h"
 #include "launchers/stack_picture.h"
+#include "launchers/stack_listing.h"
 #include "launchers/stack_settings.h"
+#include "launchers/win32/stack_shell.h"
 
 #include <map>
 #include <mutex>
 #include <set>
 #include <vector>
 
-namespace kestrana::launchers::win32 {
+namespace kestrana::app {
 namespace {
+
+using launchers::DecodeSortOrder;
+using launchers::DrawStackPile;
+using launchers::FolderStackSettings;
+using launchers::MakeStackItems;
+using launchers::ReadFolderStackSettings;
+using launchers::SortStackItems;
+using launchers::StackItem;
+using launchers::win32::ListFolder;
+using launchers::win32::MakeStackPicture;
 
 constexpr int kPileSize = 256;
 constexpr int kPilePictureSize = 192;
@@ -100,7 +112,7 @@ void HandOver(StackIcons::Shared& shared, const std::wstring& folder, const std:
 
 } // namespace
 
-StackIcons::StackIcons(foundation::ConfigStore& store, dock::JobRunner& jobs, const gfx::ImageDecoder& decoder)
+StackIcons::StackIcons(foundation::ConfigStore& store, foundation::JobRunner& jobs, const gfx::ImageDecoder& decoder)
     : m_store(store), m_jobs(jobs), m_decoder(decoder), m_shared(std::make_shared<Shared>()) {
     try {
         m_watcher = std::thread([this] { Watch(); });
@@ -133,7 +145,7 @@ void StackIcons::StartPile(const std::wstring& folder, bool changed) {
     std::weak_ptr<Shared> weak = m_shared;
     const gfx::ImageDecoder* decoder = &m_decoder; // the program's; it outlives the jobs
     const std::wstring base = m_store.BaseFolder();
-    auto make = [weak, decoder, base, folder, sortValue](const dock::JobContext& job) mutable {
+    auto make = [weak, decoder, base, folder, sortValue](const foundation::JobContext& job) mutable {
         kestrana::win32::ComApartment apartment;
         for (;;) {
             auto pile = BuildPile(folder, sortValue, *decoder, base);
@@ -286,4 +298,4 @@ void StackIcons::Watch() {
     }
 }
 
-} // namespace kestrana::launchers::win32
+} // namespace kestrana::app

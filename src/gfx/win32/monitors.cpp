@@ -1,6 +1,6 @@
-#include "dock/win32/monitors.h"
+#include "gfx/win32/monitors.h"
 
-namespace kestrana::dock::win32 {
+namespace kestrana::gfx {
 namespace {
 
 template <typename Fn>
@@ -65,4 +65,4 @@ void EnablePerMonitorDpiAwareness() noexcept {
     ::SetProcessDPIAware();
 }
 
-} // namespace kestrana::dock::win32
+} // namespace kestrana::gfx

@@ -1,4 +1,4 @@
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 
 #include "fakes/memory_log.h"
 
@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace kestrana::dock {
+namespace kestrana::foundation {
 namespace {
 
 using namespace std::chrono_literals;
@@ -167,4 +167,4 @@ TEST(JobRunner, AGroupSharesTheOuterLimitAndStopsAlone) {
 }
 
 } // namespace
-} // namespace kestrana::dock
+} // namespace kestrana::foundation

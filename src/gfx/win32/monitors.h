@@ -1,14 +1,15 @@
 #pragma once
-// The monitors as the dock needs them: rectangle, device name, scale and refresh rate.
+// The monitors as the bars and the Launchpad need them: rectangle, device name, scale
+// and refresh rate.
 
-#include "dock/dock_geometry.h"
+#include "gfx/screen_rect.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-namespace kestrana::dock::win32 {
+namespace kestrana::gfx {
 
 struct MonitorInfo {
     HMONITOR handle = nullptr;
@@ -27,4 +28,4 @@ struct MonitorInfo {
 // before any window exists.
 void EnablePerMonitorDpiAwareness() noexcept;
 
-} // namespace kestrana::dock::win32
+} // namespace kestrana::gfx

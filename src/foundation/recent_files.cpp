@@ -1,11 +1,11 @@
-#include "dock/recent_files.h"
+#include "foundation/recent_files.h"
 
 #include "foundation/text.h"
 
 #include <algorithm>
 #include <unordered_set>
 
-namespace kestrana::dock {
+namespace kestrana::foundation {
 
 std::vector<std::wstring> RecentFilesFor(std::vector<RecentEntry> entries, std::wstring_view appname) {
     const std::wstring program = foundation::AsciiLower(appname);
@@ -32,4 +32,4 @@ std::wstring RecentRowText(std::wstring_view target) {
     return std::wstring(name.empty() ? target : name);
 }
 
-} // namespace kestrana::dock
+} // namespace kestrana::foundation

@@ -1,4 +1,4 @@
-#include "dock/job_runner.h"
+#include "foundation/job_runner.h"
 
 #include "foundation/diagnostic_log.h"
 
@@ -13,7 +13,7 @@
 #include <process.h>
 #endif
 
-namespace kestrana::dock {
+namespace kestrana::foundation {
 namespace {
 
 // A worker nobody waits for. On Windows it is a plain C runtime thread: the POSIX thread
@@ -138,4 +138,4 @@ bool JobRunner::WaitIdle(std::chrono::milliseconds timeout) const {
     return m_shared->idle.wait_for(lock, timeout, [&] { return m_shared->running == 0; });
 }
 
-} // namespace kestrana::dock
+} // namespace kestrana::foundation

@@ -4,13 +4,13 @@
 // picture that large, else 48 px, else 32 px. COM must be initialised on the calling
 // thread.
 
-#include "dock/item_pictures.h"
+#include "gfx/icon_source.h"
 
 #include <windows.h>
 
 #include <optional>
 
-namespace kestrana::dock {
+namespace kestrana::gfx {
 
 class ShellIconSource final : public IconSource {
 public:
@@ -31,4 +31,4 @@ public:
 // file cannot be read as a module.
 [[nodiscard]] int LargestIconInGroup(const std::wstring& file, int index);
 
-} // namespace kestrana::dock
+} // namespace kestrana::gfx

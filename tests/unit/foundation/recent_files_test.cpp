@@ -1,9 +1,9 @@
 // Which recent items an item's menu lists.
-#include "dock/recent_files.h"
+#include "foundation/recent_files.h"
 
 #include <gtest/gtest.h>
 
-namespace kestrana::dock {
+namespace kestrana::foundation {
 namespace {
 
 TEST(RecentFiles, ProgramsListTheirOwnDocumentsNewestFirstOnceEach) {
@@ -30,4 +30,4 @@ TEST(RecentFiles, ProgramsListTheirOwnDocumentsNewestFirstOnceEach) {
 }
 
 } // namespace
-} // namespace kestrana::dock
+} // namespace kestrana::foundation
