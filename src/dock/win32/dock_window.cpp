@@ -740,6 +740,20 @@ void DockWindow::ScheduleStripCheck(std::int64_t dueMs) {
     ::SetTimer(m_input, kTimerStripCheck, static_cast<UINT>(wait), nullptr);
 }
 
+void DockWindow::CheckPointerStillOn() {
+    // The system's leave notice can be lost when a covering window (the Launchpad, a
+    // menu) goes away under a still pointer that then moves off without crossing the
+    // dock: the dock would stay magnified. Once a second, while it believes the pointer
+    // is on it, it looks.
+    if (!m_bar->PointerInside() || ::GetCapture() == m_input || MenuOpen() || m_drag.Lifted()) return;
+    POINT now{};
+    if (::GetCursorPos(&now) && ::WindowFromPoint(now) != m_input) {
+        foundation::LogDetail("dock", "the pointer left without a notice; the dock lets go of it");
+        m_tracking = false;
+        m_bar->PointerLeft();
+    }
+}
+
 void DockWindow::OnHideTick() {
     if (m_decisionRunning || !m_bar->WantsHideDecision()) return;
     DWORD foregroundPid = 0;
@@ -1063,7 +1077,10 @@ void DockWindow::OpenMenuAt(ScreenPoint at, std::int64_t pressedAtMicros) {
 bool DockWindow::OnTimer(WPARAM id) {
     if (m_clicks && m_clicks->TimerFired(id)) return true;
     switch (id) {
-    case kHideTimerId: OnHideTick(); return true;
+    case kHideTimerId:
+        CheckPointerStillOn();
+        OnHideTick();
+        return true;
     case kTimerPointerSample: m_bar->PointerSample(CursorPosition(), ButtonHeld()); return true;
     case kTimerStripCheck:
         ::KillTimer(m_input, kTimerStripCheck);

@@ -123,6 +123,7 @@ private:
         return std::forward<Fn>(fn)(m_bar->Items());
     }
     void StartHideTick();
+    void CheckPointerStillOn();
     void OnHideTick();
     void PresentHitArea();
     // The left button is held and the pointer moved: an icon may lift and its gap move.
