@@ -80,7 +80,12 @@ for pair in "CPU:Usage|CPU Core #1" "Network:Upload|IPV4" "Memory:Used"; do
     read -r il it iw ih _ <<<"$(item "$tree" $n | cut -f1)"
     xdotool mousemove $((il + iw / 2)) $((it + ih / 2)) click 1
     menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the $n pop-up did not open"
-    listed=$(rows "$(kdrv acc-tree "$menu")")
+    # The window can be found a moment before its rows are laid out: read until they are.
+    for i in $(seq 1 20); do
+        listed=$(rows "$(kdrv acc-tree "$menu")")
+        [ -n "$listed" ] && break
+        sleep 0.1
+    done
     echo "$n pop-up:"; echo "$listed"
     IFS='|' read -ra wanted <<<"$row"
     for w in "${wanted[@]}"; do
