@@ -216,14 +216,15 @@ foundation::AccessibleTree BuildPromptTree(const PromptLayout& l, const PromptWo
     root.bounds = {originX, originY, l.width, l.height};
     foundation::AccessibleTree tree(std::move(root));
     const auto box = [&](const RectI& r) { return foundation::AccessibleRect{originX + r.x, originY + r.y, r.width, r.height}; };
-    if (!l.message.Empty()) {
-        AccessibleElement message;
-        message.id = kPromptMessageId;
-        message.role = AccessibleRole::StaticText;
-        message.name = words.message;
-        message.bounds = box(l.message);
-        tree.Add(std::move(message));
-    }
+    const auto text = [&](int id, const RectI& r, const std::wstring& name) {
+        AccessibleElement e;
+        e.id = id;
+        e.role = AccessibleRole::StaticText;
+        e.name = name;
+        e.bounds = box(r);
+        tree.Add(std::move(e));
+    };
+    if (!l.message.Empty()) text(kPromptMessageId, l.message, words.message);
     if (!l.field.Empty()) {
         // What is typed is never read out; its length is, as the dots show it.
         AccessibleElement field;
@@ -254,14 +255,7 @@ foundation::AccessibleTree BuildPromptTree(const PromptLayout& l, const PromptWo
     };
     if (!l.choice.Empty()) {
         button(PromptPart::Choice, l.choice, words.choice, AccessibleRole::MenuButton);
-        if (!words.countdown.empty()) {
-            AccessibleElement left;
-            left.id = kPromptCountdownId;
-            left.role = AccessibleRole::StaticText;
-            left.name = words.countdown;
-            left.bounds = box(l.countdown);
-            tree.Add(std::move(left));
-        }
+        if (!words.countdown.empty()) text(kPromptCountdownId, l.countdown, words.countdown);
     }
     button(PromptPart::Cancel, l.cancel, words.cancel, AccessibleRole::PushButton);
     button(PromptPart::Confirm, l.confirm, words.confirm, AccessibleRole::PushButton);

@@ -447,17 +447,13 @@ void DockWindow::FinishDrag(DockDrag::Outcome outcome) {
 
 bool DockWindow::Confirm(const std::wstring& title, const std::wstring& text, const std::wstring& confirm,
                          const std::wstring& cancel) {
-    gfx::PromptRequest request;
+    const RECT screen{m_monitor.rect.left, m_monitor.rect.top, m_monitor.rect.right, m_monitor.rect.bottom};
+    gfx::PromptRequest request =
+        gfx::PromptAt(L"OndelPrompt", "dock prompt", m_monitor.dpiScale, m_bar->Dark(), screen, m_input);
     request.title = title;
     request.message = text;
     request.confirm = confirm;
     request.cancel = cancel;
-    request.scale = m_monitor.dpiScale;
-    request.dark = m_bar->Dark();
-    request.screen = {m_monitor.rect.left, m_monitor.rect.top, m_monitor.rect.right, m_monitor.rect.bottom};
-    request.owner = m_input;
-    request.className = L"OndelPrompt";
-    request.logName = "dock prompt";
     return gfx::RunPrompt(request, m_text);
 }
 

@@ -297,6 +297,18 @@ LRESULT CALLBACK PromptProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
+PromptRequest PromptAt(const wchar_t* className, const char* logName, float scale, bool dark, const RECT& screen,
+                       HWND owner) {
+    PromptRequest request;
+    request.className = className;
+    request.logName = logName;
+    request.scale = scale;
+    request.dark = dark;
+    request.screen = screen;
+    request.owner = owner;
+    return request;
+}
+
 bool RunPrompt(const PromptRequest& request, TextRenderer& text) noexcept {
     try {
         Prompt prompt(request, text);

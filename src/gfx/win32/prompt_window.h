@@ -48,6 +48,10 @@ struct PromptRequest {
     std::wstring fieldName;   // what a screen reader calls the field
 };
 
+// A request with its placement and naming filled in; the caller adds the texts.
+[[nodiscard]] PromptRequest PromptAt(const wchar_t* className, const char* logName, float scale, bool dark,
+                                     const RECT& screen, HWND owner = nullptr);
+
 // True when confirmed (or the countdown ran out); false on Cancel, Escape, or when the
 // prompt could not be shown (logged).
 [[nodiscard]] bool RunPrompt(const PromptRequest& request, TextRenderer& text) noexcept;

@@ -10,16 +10,11 @@ std::optional<std::wstring> AskWifiPassword(const PasswordTexts& texts, bool wep
                                             bool dark, const RECT& screen) noexcept {
     try {
         SecretEntry entry; // wiped when it goes, whatever the answer
-        gfx::PromptRequest request;
+        gfx::PromptRequest request = gfx::PromptAt(L"VarloPassword", "wifi password prompt", scale, dark, screen);
         request.title = texts.title;
         request.cancel = texts.cancel;
         request.confirm = texts.join;
         request.fieldName = texts.title;
-        request.scale = scale;
-        request.dark = dark;
-        request.screen = screen;
-        request.className = L"VarloPassword";
-        request.logName = "wifi password prompt";
         request.secret.type = [&entry](wchar_t c) { return entry.Type(c); };
         request.secret.backspace = [&entry] { entry.Backspace(); };
         request.secret.length = [&entry] { return entry.Length(); };

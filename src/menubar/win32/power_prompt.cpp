@@ -13,15 +13,10 @@ bool ConfirmPowerAction(const PromptTexts& texts, gfx::TextRenderer& text, float
     try {
         PowerCountdown countdown;
         int choice = 0;
-        gfx::PromptRequest request;
+        gfx::PromptRequest request = gfx::PromptAt(L"VarloPrompt", "power prompt", scale, dark, screen);
         request.message = texts.question;
         request.cancel = texts.cancel;
         request.confirm = texts.confirm;
-        request.scale = scale;
-        request.dark = dark;
-        request.screen = screen;
-        request.className = L"VarloPrompt";
-        request.logName = "power prompt";
         // The delay list: the action runs when the chosen delay has run out.
         request.choice.value = [&] { return DelayText(choice, texts.now, texts.minute); };
         for (int i = 0; i < kDelayChoices; ++i) request.choice.values.push_back(DelayText(i, texts.now, texts.minute));
