@@ -20,6 +20,7 @@
 #include "foundation/win32/folder_security.h"
 #include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/process_start.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 #include "foundation/win32/win32_log_files.h"
 #include "menubar/menu_handshake.h"
@@ -130,7 +131,7 @@ bool InstallHook() {
         g.hookModule.Reset(::LoadLibraryW(dll.c_str()));
     }
     if (!g.hookModule) return false;
-    auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(g.hookModule.Get(), "CbtProc")));
+    auto proc = kestrana::win32::FunctionIn<HOOKPROC>(g.hookModule.Get(), "CbtProc");
     if (!proc) return false;
     g.hook.Reset(::SetWindowsHookExW(WH_CBT, proc, g.hookModule.Get(), 0));
     return static_cast<bool>(g.hook);
@@ -201,9 +202,9 @@ bool DetachDiskImage(const std::wstring& path) {
     };
     using OpenFn = DWORD(WINAPI*)(VirtualStorageType*, PCWSTR, int, int, void*, HANDLE*);
     using DetachFn = DWORD(WINAPI*)(HANDLE, int, ULONG);
-    auto open = reinterpret_cast<OpenFn>(reinterpret_cast<void*>(::GetProcAddress(virtdisk.Get(), "OpenVirtualDisk")));
+    auto open = kestrana::win32::FunctionIn<OpenFn>(virtdisk.Get(), "OpenVirtualDisk");
     auto detach =
-        reinterpret_cast<DetachFn>(reinterpret_cast<void*>(::GetProcAddress(virtdisk.Get(), "DetachVirtualDisk")));
+        kestrana::win32::FunctionIn<DetachFn>(virtdisk.Get(), "DetachVirtualDisk");
     if (!open || !detach) return false;
     VirtualStorageType type{}; // unknown device and vendor: the system picks by extension
     HANDLE raw = nullptr;
@@ -251,7 +252,7 @@ bool StartMenuRequest(std::uint32_t number, UINT requestMessage) {
     DWORD pid = 0;
     const DWORD thread = IsForeignWindow(window) ? ::GetWindowThreadProcessId(window, &pid) : 0;
     if (!thread || !SameBitness(pid) || !g.hookModule) return false;
-    auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(g.hookModule.Get(), "GetMsgProc")));
+    auto proc = kestrana::win32::FunctionIn<HOOKPROC>(g.hookModule.Get(), "GetMsgProc");
     if (!proc) return false;
     win32::UniqueHook hook(::SetWindowsHookExW(WH_GETMESSAGE, proc, g.hookModule.Get(), thread));
     if (!hook) {

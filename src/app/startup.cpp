@@ -9,6 +9,7 @@
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
+#include "foundation/win32/system_function.h"
 #include "gfx/win32/monitors.h"
 #include "extras/win32/hot_corner_host.h"
 #include "extras/win32/minimise_watcher.h"
@@ -91,8 +92,7 @@ void EnableDebugPrivilege() noexcept {
 void ReadWindowsVersion() noexcept {
     auto& process = Process();
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    const auto rtlGetVersion = kestrana::win32::LoadedFunction<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
     if (rtlGetVersion && rtlGetVersion(&info) == 0) {
@@ -104,8 +104,7 @@ void ReadWindowsVersion() noexcept {
     USHORT processMachine = 0;
     USHORT nativeMachine = 0;
     using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
-    const auto isWow64Process2 = reinterpret_cast<IsWow64Process2Fn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+    const auto isWow64Process2 = kestrana::win32::LoadedFunction<IsWow64Process2Fn>(L"kernel32.dll", "IsWow64Process2");
     if (isWow64Process2 && isWow64Process2(::GetCurrentProcess(), &processMachine, &nativeMachine)) {
         process.windowsArm64 = nativeMachine == IMAGE_FILE_MACHINE_ARM64;
         process.windows64 = nativeMachine == IMAGE_FILE_MACHINE_AMD64 || process.windowsArm64 ||

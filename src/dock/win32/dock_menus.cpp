@@ -10,6 +10,7 @@
 #include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/taskbar_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/popup_menu.h"
@@ -391,8 +392,7 @@ void DockMenus::ConnectToServer() {
     // The network drive dialog lives in a library the dock loads only for it.
     using ConnectionDialog = DWORD(WINAPI*)(HWND, DWORD);
     const HMODULE library = ::LoadLibraryW(L"mpr.dll");
-    const auto dialog = library ? reinterpret_cast<ConnectionDialog>(
-                                      reinterpret_cast<void*>(::GetProcAddress(library, "WNetConnectionDialog")))
+    const auto dialog = library ? kestrana::win32::FunctionIn<ConnectionDialog>(library, "WNetConnectionDialog")
                                 : nullptr;
     const DWORD result = dialog ? dialog(m_services.owner, 1 /* disk */) : ERROR_NOT_SUPPORTED;
     if (result != NO_ERROR && result != static_cast<DWORD>(-1))

@@ -5,6 +5,7 @@
 #include "dock/win32/dock_reader.h"
 #include "foundation/command_line.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/system_function.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/prompt_window.h"
 #include "gfx/win32/system_look.h"
@@ -188,10 +189,7 @@ DockWindow::DockWindow(foundation::JobRunner& jobs, themes::DockSkin& skin, gfx:
     ::SetPropW(m_input, kBarProperty, this);
     ::SetPropW(m_render, kBarProperty, this);
     // Touch and pen arrive as pointer input on the input window; palm contacts are ignored.
-    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
-    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(reinterpret_cast<void*>(
-            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
-        registerTouch(m_input, TWF_WANTPALM);
+    kestrana::win32::RegisterTouch(m_input);
     m_pacer = std::make_unique<FramePacer>(jobs, m_render, kMsgFrame);
     DockScreen screen{monitor.rect, monitor.dpiScale, monitor.menuBarHeight};
     m_bar = std::make_unique<OndelBar>(*this, skin, settings, screen, spacing, monitor.refreshHz);

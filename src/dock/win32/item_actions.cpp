@@ -7,6 +7,7 @@
 #include "foundation/text.h"
 #include "foundation/win32/companion_channel.h"
 #include "foundation/win32/process_start.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 #include "platform/win32/shell_launch.h"
 
@@ -148,8 +149,7 @@ void AskToClose(HWND window) noexcept {
 
 bool PackageInstalled(std::wstring_view family) noexcept {
     using Query = LONG(WINAPI*)(PCWSTR, UINT32*, PWSTR*, UINT32*, WCHAR*);
-    static const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetPackagesByPackageFamily")));
+    static const auto query = kestrana::win32::LoadedFunction<Query>(L"kernel32.dll", "GetPackagesByPackageFamily");
     if (!query) return false; // no packaged applications on this system
     try {
         const std::wstring name(family);

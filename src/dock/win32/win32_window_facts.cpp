@@ -2,6 +2,7 @@
 
 #include "dock/win32/item_system.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -25,8 +26,8 @@ using GetPackageFamilyNameFn = LONG(WINAPI*)(HANDLE, UINT32*, PWSTR);
 using PropertyStoreForWindowFn = HRESULT(WINAPI*)(HWND, REFIID, void**);
 
 GetPackageFamilyNameFn PackageFamilyNameCall() {
-    static const auto call = reinterpret_cast<GetPackageFamilyNameFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetPackageFamilyName")));
+    static const auto call =
+        kestrana::win32::LoadedFunction<GetPackageFamilyNameFn>(L"kernel32.dll", "GetPackageFamilyName");
     return call;
 }
 
@@ -34,8 +35,7 @@ PropertyStoreForWindowFn PropertyStoreCall() {
     static const auto call = [] {
         HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
         if (!shell) shell = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return shell ? reinterpret_cast<PropertyStoreForWindowFn>(
-                           reinterpret_cast<void*>(::GetProcAddress(shell, "SHGetPropertyStoreForWindow")))
+        return shell ? kestrana::win32::FunctionIn<PropertyStoreForWindowFn>(shell, "SHGetPropertyStoreForWindow")
                      : nullptr;
     }();
     return call;

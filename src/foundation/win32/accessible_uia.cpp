@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/accessible_host_shared.h"
+#include "foundation/win32/system_function.h"
 
 #include <oleauto.h>
 #include <uiautomationcore.h>
@@ -78,8 +79,7 @@ const Library& Uia() {
             return l;
         }
         const auto find = [module](auto& slot, const char* name) {
-            slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
-                reinterpret_cast<void*>(::GetProcAddress(module, name)));
+            slot = kestrana::win32::FunctionIn<std::remove_reference_t<decltype(slot)>>(module, name);
         };
         find(l.returnProvider, "UiaReturnRawElementProvider");
         find(l.hostProvider, "UiaHostProviderFromHwnd");

@@ -3,6 +3,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
 #include "foundation/win32/foreign_sender.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -50,12 +51,10 @@ std::vector<std::uint8_t> VerifiedSigner(const std::wstring& file) {
     using ProvDataFn = CRYPT_PROVIDER_DATA*(WINAPI*)(HANDLE);
     using SignerFn = CRYPT_PROVIDER_SGNR*(WINAPI*)(CRYPT_PROVIDER_DATA*, DWORD, BOOL, DWORD);
     using CertFn = CRYPT_PROVIDER_CERT*(WINAPI*)(CRYPT_PROVIDER_SGNR*, DWORD);
-    auto verify = reinterpret_cast<VerifyFn>(reinterpret_cast<void*>(::GetProcAddress(wintrust, "WinVerifyTrust")));
-    auto provData = reinterpret_cast<ProvDataFn>(
-        reinterpret_cast<void*>(::GetProcAddress(wintrust, "WTHelperProvDataFromStateData")));
-    auto signer = reinterpret_cast<SignerFn>(
-        reinterpret_cast<void*>(::GetProcAddress(wintrust, "WTHelperGetProvSignerFromChain")));
-    auto cert = reinterpret_cast<CertFn>(reinterpret_cast<void*>(::GetProcAddress(wintrust, "WTHelperGetProvCertFromChain")));
+    auto verify = kestrana::win32::FunctionIn<VerifyFn>(wintrust, "WinVerifyTrust");
+    auto provData = kestrana::win32::FunctionIn<ProvDataFn>(wintrust, "WTHelperProvDataFromStateData");
+    auto signer = kestrana::win32::FunctionIn<SignerFn>(wintrust, "WTHelperGetProvSignerFromChain");
+    auto cert = kestrana::win32::FunctionIn<CertFn>(wintrust, "WTHelperGetProvCertFromChain");
     if (!verify || !provData || !signer || !cert) return {};
 
     WINTRUST_FILE_INFO fileInfo{};

@@ -1,6 +1,7 @@
 #include "foundation/win32/process_clock.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/system_function.h"
 
 #include <windows.h>
 
@@ -15,8 +16,8 @@ std::atomic<std::int64_t> g_entry{0}; // 100 ns units of the system time; 0 befo
 std::int64_t NowTicks() noexcept {
     // The precise clock where the system has it; the plain one ticks in 15 ms steps on Windows.
     using PreciseFn = void(WINAPI*)(FILETIME*);
-    static const auto precise = reinterpret_cast<PreciseFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    static const auto precise =
+        kestrana::win32::LoadedFunction<PreciseFn>(L"kernel32.dll", "GetSystemTimePreciseAsFileTime");
     FILETIME now{};
     if (precise) precise(&now);
     else ::GetSystemTimeAsFileTime(&now);

@@ -1,6 +1,7 @@
 #include "foundation/win32/shell_window.h"
 
 #include "foundation/shell_messages.h"
+#include "foundation/win32/system_function.h"
 
 #include <dwmapi.h>
 
@@ -46,10 +47,7 @@ HWND CreateOnThisThread(const ShellWindowRequest& r) noexcept {
     if (!window) return nullptr;
 
     // Touch input with palm rejection; absent on some systems and a stub under Wine.
-    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
-    static const auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow")));
-    if (registerTouch) registerTouch(window, TWF_WANTPALM);
+    RegisterTouch(window);
 
     RequestSquareCorners(window);
     // Keeps the shell from treating a screen-sized bar as a full-screen program.

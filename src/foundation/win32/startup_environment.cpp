@@ -1,6 +1,7 @@
 #include "foundation/win32/startup_environment.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 
 #include <windows.h>
@@ -19,7 +20,7 @@ constexpr int kEffectiveDpi = 0;
 GetDpiForMonitorFn DpiQuery() {
     static const GetDpiForMonitorFn query = [] {
         HMODULE shcore = ::LoadLibraryW(L"shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
+        return shcore ? kestrana::win32::FunctionIn<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor")
                       : nullptr;
     }();
     return query;

@@ -1,4 +1,5 @@
 #include "gfx/win32/layered_window_surface.h"
+#include "foundation/win32/system_function.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,10 +9,7 @@ namespace kestrana::gfx {
 LayeredWindowSurface::LayeredWindowSurface() noexcept {
     // Resolved at run time: older systems and some compatibility layers lack it, and a
     // missing import would stop the program from loading.
-    if (const HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        m_updateIndirect = reinterpret_cast<UpdateIndirect>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindowIndirect")));
-    }
+    m_updateIndirect = kestrana::win32::LoadedFunction<UpdateIndirect>(L"user32.dll", "UpdateLayeredWindowIndirect");
 }
 
 LayeredWindowSurface::~LayeredWindowSurface() {

@@ -1,4 +1,5 @@
 #include "gfx/win32/monitors.h"
+#include "foundation/win32/system_function.h"
 
 namespace kestrana::gfx {
 namespace {
@@ -7,7 +8,7 @@ template <typename Fn>
 Fn Entry(const wchar_t* module, const char* name) {
     HMODULE handle = ::GetModuleHandleW(module);
     if (!handle) handle = ::LoadLibraryW(module);
-    return handle ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name))) : nullptr;
+    return kestrana::win32::FunctionIn<Fn>(handle, name);
 }
 
 float MonitorScale(HMONITOR monitor) {

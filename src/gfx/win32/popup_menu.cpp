@@ -3,6 +3,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/accessible_host.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/system_function.h"
 #include "gfx/menu_accessible.h"
 #include "gfx/menu_layout.h"
 #include "gfx/menu_navigation.h"
@@ -102,7 +103,8 @@ LRESULT AnswerReader(Level& level, WPARAM wParam, LPARAM lParam) noexcept {
         actions.invoke = [window](foundation::AccessibleId id) {
             return ::PostMessageW(window, kMsgReaderChoose, static_cast<WPARAM>(id), 0) != FALSE;
         };
-        level.reader = std::make_unique<kestrana::win32::AccessibleHost>(level.window, std::move(build), std::move(actions));
+        level.reader =
+            std::make_unique<kestrana::win32::AccessibleHost>(level.window, std::move(build), std::move(actions));
     }
     if (auto answer = level.reader->OnGetObject(wParam, lParam)) return *answer;
     return ::DefWindowProcW(level.window, WM_GETOBJECT, wParam, lParam);
@@ -272,9 +274,9 @@ private:
         using GetInfo = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
         using CloseHandleFn = BOOL(WINAPI*)(HTOUCHINPUT);
         const HMODULE user = ::GetModuleHandleW(L"user32.dll");
-        const auto getInfo = reinterpret_cast<GetInfo>(reinterpret_cast<void*>(::GetProcAddress(user, "GetTouchInputInfo")));
+        const auto getInfo = kestrana::win32::FunctionIn<GetInfo>(user, "GetTouchInputInfo");
         const auto closeInput =
-            reinterpret_cast<CloseHandleFn>(reinterpret_cast<void*>(::GetProcAddress(user, "CloseTouchInputHandle")));
+            kestrana::win32::FunctionIn<CloseHandleFn>(user, "CloseTouchInputHandle");
         const auto input = reinterpret_cast<HTOUCHINPUT>(msg.lParam);
         const UINT count = LOWORD(msg.wParam);
         std::vector<TOUCHINPUT> contacts(count);
@@ -401,10 +403,7 @@ private:
         level->ownerProperty = m_options.ownerProperty;
         level->parentProperty = m_options.parentProperty;
         // Touch arrives as touch, not as a mouse made up from it (the system may not offer it).
-        using RegisterTouch = BOOL(WINAPI*)(HWND, ULONG);
-        if (const auto registerTouch = reinterpret_cast<RegisterTouch>(reinterpret_cast<void*>(
-                ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
-            registerTouch(level->window, 0);
+        kestrana::win32::RegisterTouch(level->window, 0);
         level->picture = Bitmap(level->layout.width, level->layout.height);
         m_levels.push_back(std::move(level));
         return true;

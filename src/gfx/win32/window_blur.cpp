@@ -1,4 +1,5 @@
 #include "gfx/win32/window_blur.h"
+#include "foundation/win32/system_function.h"
 
 #include <dwmapi.h>
 
@@ -17,8 +18,8 @@ bool EnableBlurBehind(HWND window) noexcept {
         SIZE_T size;
     };
     using SetCompositionFn = BOOL(WINAPI*)(HWND, CompositionData*);
-    static const auto setComposition = reinterpret_cast<SetCompositionFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetWindowCompositionAttribute")));
+    static const auto setComposition =
+        kestrana::win32::LoadedFunction<SetCompositionFn>(L"user32.dll", "SetWindowCompositionAttribute");
     if (setComposition) {
         AccentPolicy accent{3 /* blur behind */, 0, 0, 0};
         CompositionData data{19 /* accent policy */, &accent, sizeof(accent)};

@@ -8,6 +8,7 @@
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/monitors.h"
 #include "gfx/win32/popup_menu.h"
@@ -114,13 +115,7 @@ bool RegisterOnce(const wchar_t* name, WNDPROC procedure) {
 
 template <typename Fn>
 Fn User32Entry(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
-}
-
-void RegisterTouch(HWND window) {
-    // Without the registration (Wine has none) touch reaches us as mouse input alone.
-    static const auto entry = User32Entry<BOOL(WINAPI*)(HWND, ULONG)>("RegisterTouchWindow");
-    if (entry && !entry(window, 0)) foundation::LogDetail("launchpad", "touch registration refused");
+    return kestrana::win32::LoadedFunction<Fn>(L"user32.dll", name);
 }
 
 // The primary touch point of a WM_TOUCH message, in screen pixels, with its flags.
@@ -221,7 +216,8 @@ bool LaunchpadWindow::CreateWindows() {
     }
     ::SetPropW(m_window, kSelfProperty, this);
     ::SetPropW(m_window, L"NonRudeHWND", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
-    RegisterTouch(m_window);
+    // Without the registration touch reaches us as mouse input alone.
+    if (!kestrana::win32::RegisterTouch(m_window, 0)) foundation::LogDetail("launchpad", "touch registration refused");
     // Drops come through OLE, as from the file manager; only shortcuts are made, so the
     // source keeps its files.
     if (!win32::AcceptDrops(m_window, [this](std::vector<std::wstring> files) { AddFiles(files); }, DROPEFFECT_LINK))

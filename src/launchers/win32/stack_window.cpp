@@ -1,5 +1,6 @@
 #include "launchers/win32/stack_window.h"
 
+#include "foundation/win32/system_function.h"
 #include "launchers/win32/stack_drag.h"
 
 #include "foundation/diagnostic_log.h"
@@ -95,11 +96,8 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     }
     ::SetPropW(s.m_window, kStackProperty, &s);
     s.m_inbox->window = s.m_window;
-    // Touch scrolls the stack; the call is looked up since older systems lack it.
-    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
-    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
-        registerTouch(s.m_window, 0);
+    // Touch scrolls the stack.
+    kestrana::win32::RegisterTouch(s.m_window, 0);
     FolderStack* self = &s; // the drop target is revoked before the stack goes
     AcceptDrops(s.m_window, [self](std::vector<std::wstring> files) { self->Dropped(std::move(files)); });
     if (look.enabled && look.blur > 0) gfx::EnableBlurBehind(s.m_window);
@@ -531,10 +529,8 @@ bool FolderStack::OnTouch(UINT count, HTOUCHINPUT handle) {
     // older systems and Wine lack it.
     using GetTouchFn = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
     using CloseTouchFn = BOOL(WINAPI*)(HTOUCHINPUT);
-    static const auto get = reinterpret_cast<GetTouchFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetTouchInputInfo")));
-    static const auto close = reinterpret_cast<CloseTouchFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "CloseTouchInputHandle")));
+    static const auto get = kestrana::win32::LoadedFunction<GetTouchFn>(L"user32.dll", "GetTouchInputInfo");
+    static const auto close = kestrana::win32::LoadedFunction<CloseTouchFn>(L"user32.dll", "CloseTouchInputHandle");
     if (!get || !close || count == 0) return false;
     std::vector<TOUCHINPUT> inputs(count);
     if (get(handle, count, inputs.data(), sizeof(TOUCHINPUT))) {

@@ -1,5 +1,6 @@
 #include "launchers/win32/win32_application_shell.h"
 
+#include "foundation/win32/system_function.h"
 #include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
@@ -157,8 +158,7 @@ using PropertyKeyFromName = HRESULT(WINAPI*)(PCWSTR, PROPERTYKEY*);
 std::optional<PROPERTYKEY> PropertyKey(const wchar_t* name) {
     static const auto resolve = [] {
         const HMODULE module = ::LoadLibraryW(L"propsys.dll");
-        return module ? reinterpret_cast<PropertyKeyFromName>(
-                            reinterpret_cast<void*>(::GetProcAddress(module, "PSGetPropertyKeyFromName")))
+        return module ? kestrana::win32::FunctionIn<PropertyKeyFromName>(module, "PSGetPropertyKeyFromName")
                       : nullptr;
     }();
     PROPERTYKEY key{};

@@ -4,6 +4,7 @@
 #include "foundation/win32/companion_channel.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/shell_messages.h"
+#include "foundation/win32/system_function.h"
 #include "menubar/accessible_menu_track.h"
 
 #include <cstdio>
@@ -31,8 +32,7 @@ std::wstring ImagePath(HWND window) {
 
 bool IsHung(HWND window) {
     using IsHungFn = BOOL(WINAPI*)(HWND);
-    static const auto isHung = reinterpret_cast<IsHungFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "IsHungAppWindow")));
+    static const auto isHung = kestrana::win32::LoadedFunction<IsHungFn>(L"user32.dll", "IsHungAppWindow");
     if (isHung) return isHung(window) != FALSE;
     // Without the call: a window that does not take a message within 50 ms counts as hung.
     DWORD_PTR result = 0;

@@ -1,6 +1,7 @@
 #include "menubar/win32/monitor_sampler.h"
 
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/system_function.h"
 
 // The interface table's types are declared only when the IP definitions come first.
 #include <winsock2.h>
@@ -37,11 +38,11 @@ struct IpHelper {
         static const IpHelper helper = [] {
             IpHelper h;
             if (HMODULE module = ::LoadLibraryW(L"Iphlpapi.dll")) {
-                h.getIfTable2 = reinterpret_cast<GetIfTable2Fn>(reinterpret_cast<void*>(::GetProcAddress(module, "GetIfTable2")));
+                h.getIfTable2 = kestrana::win32::FunctionIn<GetIfTable2Fn>(module, "GetIfTable2");
                 h.freeMibTable =
-                    reinterpret_cast<FreeMibTableFn>(reinterpret_cast<void*>(::GetProcAddress(module, "FreeMibTable")));
-                h.getAdaptersAddresses = reinterpret_cast<GetAdaptersAddressesFn>(
-                    reinterpret_cast<void*>(::GetProcAddress(module, "GetAdaptersAddresses")));
+                    kestrana::win32::FunctionIn<FreeMibTableFn>(module, "FreeMibTable");
+                h.getAdaptersAddresses =
+                    kestrana::win32::FunctionIn<GetAdaptersAddressesFn>(module, "GetAdaptersAddresses");
             }
             return h;
         }();
@@ -64,7 +65,7 @@ struct PdhLibrary {
             HMODULE module = ::LoadLibraryW(L"pdh.dll");
             if (!module) return l;
             const auto get = [module](auto& fn, const char* name) {
-                fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+                fn = kestrana::win32::FunctionIn<std::remove_reference_t<decltype(fn)>>(module, name);
             };
             get(l.open, "PdhOpenQueryW");
             get(l.add, "PdhAddEnglishCounterW");
@@ -187,8 +188,8 @@ private:
 
     // Per-core times for the CPU pop-up; the system's own call, as no counter is needed.
     std::vector<int> Cores() {
-        static const auto query = reinterpret_cast<NtQuerySystemInformationFn>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+        static const auto query =
+            kestrana::win32::LoadedFunction<NtQuerySystemInformationFn>(L"ntdll.dll", "NtQuerySystemInformation");
         constexpr int kProcessorPerformance = 8;
         SYSTEM_INFO info{};
         ::GetSystemInfo(&info);
@@ -341,7 +342,7 @@ std::vector<std::wstring> SystemMonitorFacts::Addresses(bool ipv6) {
     using InetNtopFn = PCWSTR(WINAPI*)(INT, const VOID*, PWSTR, size_t);
     static const auto toText = [] {
         HMODULE sockets = ::LoadLibraryW(L"ws2_32.dll");
-        return sockets ? reinterpret_cast<InetNtopFn>(reinterpret_cast<void*>(::GetProcAddress(sockets, "InetNtopW"))) : nullptr;
+        return sockets ? kestrana::win32::FunctionIn<InetNtopFn>(sockets, "InetNtopW") : nullptr;
     }();
     if (!ip.getAdaptersAddresses) return out;
     ULONG size = 16 * 1024;

@@ -3,6 +3,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/process_start.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/taskbar_window.h"
 #include "foundation/win32/unique_handle.h"
 
@@ -150,7 +151,8 @@ bool UpdatesWaiting() noexcept {
 }
 
 void LockScreen() noexcept {
-    kestrana::win32::StartWithShell({.file = L"RunDll32.exe", .arguments = L"user32.dll,LockWorkStation"}, "lock screen");
+    kestrana::win32::StartWithShell({.file =
+        L"RunDll32.exe", .arguments = L"user32.dll,LockWorkStation"}, "lock screen");
 }
 
 void Open(const std::wstring& what) noexcept {
@@ -291,7 +293,7 @@ constexpr std::uint64_t kQuietHoursState = 0x0D83063EA3BF1C75ull;
 using QueryStateFn = LONG(NTAPI*)(const std::uint64_t*, const void*, const void*, ULONG*, void*, ULONG*);
 using UpdateStateFn = LONG(NTAPI*)(const std::uint64_t*, const void*, ULONG, const void*, const void*, ULONG, ULONG);
 template <typename Fn> Fn NtEntry(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), name)));
+    return kestrana::win32::LoadedFunction<Fn>(L"ntdll.dll", name);
 }
 } // namespace
 

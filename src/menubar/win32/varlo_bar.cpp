@@ -4,6 +4,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/system_function.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
@@ -196,10 +197,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
         return;
     }
     ::SetPropW(m_window, kBarProperty, this);
-    using RegisterTouchWindowFn = BOOL(WINAPI*)(HWND, ULONG);
-    if (auto registerTouch = reinterpret_cast<RegisterTouchWindowFn>(
-            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "RegisterTouchWindow"))))
-        registerTouch(m_window, TWF_WANTPALM);
+    kestrana::win32::RegisterTouch(m_window);
 
     auto& store = m_host.Store();
     if (store.ReadInt(L"finder", L"logotype") != 0) {

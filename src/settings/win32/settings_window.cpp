@@ -4,6 +4,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_memory.h"
+#include "foundation/win32/system_function.h"
 #include "menubar/win32/system_actions.h"
 
 #include <commctrl.h>
@@ -86,8 +87,7 @@ AccessibleNames& Names() {
 
 UINT DpiOf(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto getDpi = kestrana::win32::LoadedFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (getDpi && window) {
         if (const UINT dpi = getDpi(window)) return dpi;
     }
