@@ -249,6 +249,35 @@ e2e_text() { # <file>: a settings file as UTF-8 text without carriage returns, w
     fi | tr -d '\r'
 }
 
+# Reading a window's accessibility tree. "kdrv acc-tree" prints one element a line:
+# "<depth> <role> <left> <top> <width> <height> <id>\t<name>\t<value>"; these look at the
+# window's own elements (depth 1). Each kdrv call costs a Wine start: read a tree once.
+e2e_acc_item() { # <tree> <name>: "<left> <top> <width> <height> <id>\t<value>" of an element
+    printf '%s\n' "$1" | awk -F'\t' -v n="$2" '{ split($1, f, " ") } f[1] == 1 && $2 == n { print f[3] " " f[4] " " f[5] " " f[6] " " f[7] "\t" $3 }'
+}
+e2e_acc_names() { # <tree>: its named elements, one a line
+    printf '%s\n' "$1" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 != "" { print $2 }'
+}
+e2e_acc_values() { # <tree>: "<name>\t<value>" of its named elements, one a line
+    printf '%s\n' "$1" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 != "" { print $2 "\t" $3 }'
+}
+e2e_acc_id() { # <tree> <name>: the element's id, for "kdrv acc-do"
+    e2e_acc_item "$1" "$2" | cut -f1 | awk '{ print $5 }'
+}
+e2e_acc_tree_with() { # <window> <name>...: the window's tree once it has all these elements (10 s at most)
+    local window=$1 tree name
+    shift
+    for _ in $(seq 1 25); do
+        tree=$(kdrv acc-tree "$window")
+        for name in "$@"; do
+            [ -n "$(e2e_acc_item "$tree" "$name")" ] || { sleep 0.2; continue 2; }
+        done
+        printf '%s\n' "$tree"
+        return 0
+    done
+    return 1
+}
+
 e2e_wait_windows() { # <class> <count>: until that many windows of the class exist (10 s at most)
     for _ in $(seq 1 40); do
         [ "$(kdrv windows "$1" | wc -l)" -ge "$2" ] && return 0

@@ -15,12 +15,8 @@ bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 log=$E2E_BASE/Kestrana.log
 config='C:\Kestrana\config.ini'
 
-item() { # <tree> <name>: "<left> <top> <width> <height> <id>\t<value>" of a bar element
-    printf '%s\n' "$1" | awk -F'\t' -v n="$2" '{ split($1, f, " ") } f[1] == 1 && $2 == n { print f[3] " " f[4] " " f[5] " " f[6] " " f[7] "\t" $3 }'
-}
-value() { item "$1" "$2" | cut -f2; }
-left() { item "$1" "$2" | cut -f1 | awk '{ print $1 }'; }
-rows() { printf '%s\n' "$1" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 != "" { print $2 "\t" $3 }'; }
+value() { e2e_acc_item "$1" "$2" | cut -f2; }
+left() { e2e_acc_item "$1" "$2" | cut -f1 | awk '{ print $1 }'; }
 wait_tree() { # <condition on $tree> : until the bar's tree meets it (10 s at most)
     local i
     for i in $(seq 1 25); do
@@ -32,7 +28,7 @@ wait_tree() { # <condition on $tree> : until the bar's tree meets it (10 s at mo
 }
 
 names="CPU Temperature Memory Disk Network"
-all_there='for n in $names; do [ -n "$(item "$tree" $n)" ] || return 1; done; [ -n "$(value "$tree" CPU)" ]'
+all_there='for n in $names; do [ -n "$(e2e_acc_item "$tree" $n)" ] || return 1; done; [ -n "$(value "$tree" CPU)" ]'
 wait_tree "$all_there" || e2e_fail "the five monitor items are not all on the bar"
 previous=100000
 for n in $names; do
@@ -68,7 +64,7 @@ kill "${busy[@]}" 2>/dev/null
 
 # The fourth display type, switched in the file while running; the graph keeps scrolling.
 kdrv ini "$config" findermonitor CPUTYPE 3 >/dev/null
-width() { item "$tree" "$1" | cut -f1 | awk '{ print $3 }'; }
+width() { e2e_acc_item "$tree" "$1" | cut -f1 | awk '{ print $3 }'; }
 wait_tree '[ "$(width CPU)" -ge 56 ]' || e2e_fail "the CPU item did not take the text type's width"
 typeshot=$(e2e_screenshot monitors_type_3)
 
@@ -77,12 +73,12 @@ for pair in "CPU:Usage|CPU Core #1" "Network:Upload|IPV4" "Memory:Used"; do
     n=${pair%%:*} row=${pair#*:}
     tree=$(kdrv acc-tree "$bar") # the network's width follows its rates
     # Opened by a click on the item, as a user does.
-    read -r il it iw ih _ <<<"$(item "$tree" $n | cut -f1)"
+    read -r il it iw ih _ <<<"$(e2e_acc_item "$tree" $n | cut -f1)"
     xdotool mousemove $((il + iw / 2)) $((it + ih / 2)) click 1
     menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the $n pop-up did not open"
     # The window can be found a moment before its rows are laid out: read until they are.
     for i in $(seq 1 20); do
-        listed=$(rows "$(kdrv acc-tree "$menu")")
+        listed=$(e2e_acc_values "$(kdrv acc-tree "$menu")")
         [ -n "$listed" ] && break
         sleep 0.1
     done
@@ -118,10 +114,10 @@ kdrv find ThermelReader - 0 >/dev/null || e2e_fail "the reader ended without a t
 # comes back, all without a restart.
 kdrv ini "$config" findermonitor TEMPON 0 >/dev/null
 kdrv ini "$config" findermonitor NETON 0 >/dev/null
-wait_tree '[ -z "$(item "$tree" Temperature)" ] && [ -z "$(item "$tree" Network)" ]' || e2e_fail "switched-off items stayed"
+wait_tree '[ -z "$(e2e_acc_item "$tree" Temperature)" ] && [ -z "$(e2e_acc_item "$tree" Network)" ]' || e2e_fail "switched-off items stayed"
 kdrv gone ThermelReader - 5000 >/dev/null || e2e_fail "the reader outlived its item"
 kdrv ini "$config" findermonitor NETON 5 >/dev/null
-wait_tree '[ -n "$(item "$tree" Network)" ]' || e2e_fail "the network item did not come back"
+wait_tree '[ -n "$(e2e_acc_item "$tree" Network)" ]' || e2e_fail "the network item did not come back"
 kdrv find VarloApp - 0 >/dev/null || e2e_fail "the bar is gone"
 
 mkdir -p "$E2E_ROOT/build/screenshots"

@@ -15,33 +15,9 @@ e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 log=$E2E_BASE/Kestrana.log
 
-# Lines of "kdriver acc-tree": "<depth> <role> <left> <top> <width> <height> <id>\t<name>\t<value>".
-# Each reads a tree taken once ("kdriver acc-tree" costs a Wine start).
-item() { # <tree> <name>: "<left> <top> <width> <height> <id>\t<value>" of an element
-    printf '%s\n' "$1" | awk -F'\t' -v n="$2" '{ split($1, f, " ") } f[1] == 1 && $2 == n { print f[3] " " f[4] " " f[5] " " f[6] " " f[7] "\t" $3 }'
-}
-rows() { # <tree>: its rows' names, one a line
-    printf '%s\n' "$1" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 != "" { print $2 }'
-}
-row_id() { # <tree> <name>
-    item "$1" "$2" | cut -f1 | awk '{ print $5 }'
-}
-bar_tree() { # until the bar shows both items (10 s at most)
-    local i tree
-    for i in $(seq 1 25); do
-        tree=$(kdrv acc-tree "$bar")
-        if [ -n "$(item "$tree" Sound)" ] && [ -n "$(item "$tree" Microphone)" ]; then
-            printf '%s\n' "$tree"
-            return 0
-        fi
-        sleep 0.2
-    done
-    return 1
-}
-
-tree=$(bar_tree) || e2e_fail "the sound and microphone items are not both on the bar"
-sound=$(item "$tree" Sound)
-mic=$(item "$tree" Microphone)
+tree=$(e2e_acc_tree_with "$bar" Sound Microphone) || e2e_fail "the sound and microphone items are not both on the bar"
+sound=$(e2e_acc_item "$tree" Sound)
+mic=$(e2e_acc_item "$tree" Microphone)
 echo "sound item: $sound"
 case "${sound#*	}" in [0-9]*%*) ;; *) e2e_fail "the sound item does not read as a volume ('${sound#*	}')" ;; esac
 
@@ -66,7 +42,7 @@ kdrv info "$tip" | grep -q '^visible=0' || e2e_fail "the tip stayed after the po
 kdrv acc-do "$bar" "$(printf '%s' "$sound" | cut -f1 | awk '{ print $5 }')" || e2e_fail "the reader could not press the sound item"
 menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the sound menu did not open"
 menutree=$(kdrv acc-tree "$menu")
-listed=$(rows "$menutree")
+listed=$(e2e_acc_names "$menutree")
 echo "sound menu:"; echo "$listed"
 for name in Audio Volume E2E_Speakers E2E_Headphones "Sound Settings"; do
     printf '%s\n' "$listed" | grep -qx "$name" || e2e_fail "the sound menu lacks '$name'"
@@ -76,7 +52,7 @@ sleep 0.3
 shot=$(e2e_screenshot sound_menu)
 
 # The slider: a press on its track asks for a volume, which this endpoint refuses.
-read -r sl st sw sh _ <<<"$(item "$menutree" Volume | cut -f1)"
+read -r sl st sw sh _ <<<"$(e2e_acc_item "$menutree" Volume | cut -f1)"
 [ -n "$sh" ] || e2e_fail "the slider has no place"
 xdotool mousemove $((sl + sw / 2)) $((st + sh / 2)) click 1
 sleep 0.5
@@ -84,7 +60,7 @@ kdrv find VarloChildApp - 0 >/dev/null || e2e_fail "a press on the slider closed
 grep -aq "refused the volume" "$log" || e2e_fail "the refused volume is not in the log"
 
 # The other output: attempted, and the refusal logged (or, where allowed, made default).
-kdrv acc-do "$menu" "$(row_id "$menutree" E2E_Headphones)" || e2e_fail "the reader could not choose E2E_Headphones"
+kdrv acc-do "$menu" "$(e2e_acc_id "$menutree" E2E_Headphones)" || e2e_fail "the reader could not choose E2E_Headphones"
 kdrv gone VarloChildApp - 3000 >/dev/null || e2e_fail "the sound menu stayed open after a choice"
 for i in $(seq 1 20); do
     grep -aq 'E2E_Headphones' "$log" && break
@@ -95,10 +71,10 @@ grep -aq 'refused to make "E2E_Headphones" the default' "$log" || grep -aq 'made
     e2e_fail "choosing E2E_Headphones left no trace"
 
 # The items survive: still on the bar, and the microphone's menu lists the input.
-tree=$(bar_tree) || e2e_fail "the items are gone after the refusal"
+tree=$(e2e_acc_tree_with "$bar" Sound Microphone) || e2e_fail "the items are gone after the refusal"
 kdrv acc-do "$bar" "$(printf '%s' "$mic" | cut -f1 | awk '{ print $5 }')" || e2e_fail "the reader could not press the microphone item"
 menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the microphone menu did not open"
-listed=$(rows "$(kdrv acc-tree "$menu")")
+listed=$(e2e_acc_names "$(kdrv acc-tree "$menu")")
 echo "microphone menu:"; echo "$listed"
 for name in Microphone E2E_Microphone; do
     printf '%s\n' "$listed" | grep -qx "$name" || e2e_fail "the microphone menu lacks '$name'"
@@ -111,12 +87,12 @@ kdrv find VarloApp - 0 >/dev/null || e2e_fail "the bar is gone"
 
 # The display item beside them: no screen here takes brightness (this Wine stubs the
 # monitor bus and has no panel class), so its menu says so instead of a slider.
-display=$(item "$tree" Display)
+display=$(e2e_acc_item "$tree" Display)
 [ -n "$display" ] || e2e_fail "no display item on the bar"
 for attempt in 1 2 3; do
     kdrv acc-do "$bar" "$(printf '%s' "$display" | cut -f1 | awk '{ print $5 }')" || e2e_fail "the reader could not press the display item"
     menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the display menu did not open"
-    listed=$(rows "$(kdrv acc-tree "$menu")")
+    listed=$(e2e_acc_names "$(kdrv acc-tree "$menu")")
     xdotool key Escape
     kdrv gone VarloChildApp - 3000 >/dev/null || { xdotool mousemove 640 400 click 1; kdrv gone VarloChildApp - 3000 >/dev/null; }
     printf '%s\n' "$listed" | grep -qx "…" || break # still asking the monitors

@@ -15,30 +15,11 @@ e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 log=$E2E_BASE/Kestrana.log
 
-# Lines of "kdriver acc-tree": "<depth> <role> <left> <top> <width> <height> <id>\t<name>\t<value>".
-item() { # <tree> <name>: "<left> <top> <width> <height> <id>\t<value>" of an element
-    printf '%s\n' "$1" | awk -F'\t' -v n="$2" '{ split($1, f, " ") } f[1] == 1 && $2 == n { print f[3] " " f[4] " " f[5] " " f[6] " " f[7] "\t" $3 }'
-}
-rows() { # <tree>: its rows' names, one a line
-    printf '%s\n' "$1" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 != "" { print $2 }'
-}
-bar_tree() { # until the bar shows both items (10 s at most)
-    local i tree
-    for i in $(seq 1 25); do
-        tree=$(kdrv acc-tree "$bar")
-        if [ -n "$(item "$tree" Wi-Fi)" ] && [ -n "$(item "$tree" Bluetooth)" ]; then
-            printf '%s\n' "$tree"
-            return 0
-        fi
-        sleep 0.2
-    done
-    return 1
-}
 open_menu() { # <item line>: presses the item for the reader, prints the menu's rows
     kdrv acc-do "$bar" "$(printf '%s' "$1" | cut -f1 | awk '{ print $5 }')" || e2e_fail "the reader could not press the item"
     local menu
     menu=$(kdrv find VarloChildApp - 5000) || e2e_fail "the menu did not open"
-    rows "$(kdrv acc-tree "$menu")"
+    e2e_acc_names "$(kdrv acc-tree "$menu")"
 }
 close_menu() {
     xdotool key Escape
@@ -46,9 +27,9 @@ close_menu() {
         e2e_fail "the menu did not close"
 }
 
-tree=$(bar_tree) || e2e_fail "the Wi-Fi and Bluetooth items are not both on the bar"
-wifi=$(item "$tree" Wi-Fi)
-bluetooth=$(item "$tree" Bluetooth)
+tree=$(e2e_acc_tree_with "$bar" Wi-Fi Bluetooth) || e2e_fail "the Wi-Fi and Bluetooth items are not both on the bar"
+wifi=$(e2e_acc_item "$tree" Wi-Fi)
+bluetooth=$(e2e_acc_item "$tree" Bluetooth)
 echo "wifi item: $wifi"
 echo "bluetooth item: $bluetooth"
 case "${wifi#*	}" in *Unavailable*) ;; *) e2e_fail "the Wi-Fi item does not read as unavailable ('${wifi#*	}')" ;; esac
@@ -83,7 +64,7 @@ for why in "no wireless interface" "no Bluetooth radio"; do
 done
 count=$(grep -a 'wifi\|bluetooth' "$log" | wc -l)
 [ "$count" -le 4 ] || e2e_fail "the wireless items wrote $count log lines: something is retried"
-tree=$(bar_tree) || e2e_fail "the items are gone after their menus"
+tree=$(e2e_acc_tree_with "$bar" Wi-Fi Bluetooth) || e2e_fail "the items are gone after their menus"
 
 # Drive C: "arrives" (its root exists) and leaves; a drive whose root is not there gets no notice.
 kdrv volume "$bar" arrival Q || e2e_fail "the bar did not take the device message"
