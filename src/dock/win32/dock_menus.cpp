@@ -8,6 +8,7 @@
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
+#include "foundation/win32/network_drive.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/system_function.h"
@@ -186,10 +187,50 @@ void DockMenus::InsertItems(std::vector<std::unique_ptr<Dockico>> items, std::si
     if (m_services.itemsAdded) m_services.itemsAdded();
 }
 
-void DockMenus::AddPaths(const std::vector<std::wstring>& paths, std::size_t index, float firstFactor) {
+DockMenus::ReadFiles DockMenus::ReadDropped(const std::vector<std::wstring>& paths) {
+    ReadFiles files;
+    files.reserve(paths.size());
+    for (const std::wstring& path : paths) files.emplace_back(path, ReadShortcut(path));
+    return files;
+}
+
+void DockMenus::AddRead(const ReadFiles& files, std::size_t index, float firstFactor) {
     std::vector<std::unique_ptr<Dockico>> items;
-    for (const std::wstring& path : paths) items.push_back(m_services.items.NewItem(RecordForPath(path, ReadShortcut(path))));
+    for (const auto& [path, shortcut] : files) items.push_back(m_services.items.NewItem(RecordForPath(path, shortcut)));
     InsertItems(std::move(items), index, firstFactor);
+}
+
+void DockMenus::AddPaths(const std::vector<std::wstring>& paths, std::size_t index, float firstFactor) {
+    const bool remote = std::any_of(paths.begin(), paths.end(),
+                                    [](const std::wstring& path) { return kestrana::win32::MayWaitOnNetwork(path); });
+    if (!remote) {
+        AddRead(ReadDropped(paths), index, firstFactor);
+        return;
+    }
+    foundation::LogDetail("dock drop", L"read on a worker: " + std::to_wstring(paths.size()) + L" files");
+    const HWND owner = m_services.owner;
+    const std::weak_ptr<DropInbox> inbox = m_dropInbox;
+    const bool started = m_services.jobs.Run([owner, inbox, paths, index, firstFactor](const foundation::JobContext&) {
+        kestrana::win32::ComApartment com;
+        ReadDrop drop{ReadDropped(paths), index, firstFactor};
+        const auto box = inbox.lock();
+        if (!box) return; // the dock went meanwhile
+        {
+            std::lock_guard lock(box->lock);
+            box->ready.push_back(std::move(drop));
+        }
+        ::PostMessageW(owner, kMsgDroppedRead, 0, 0);
+    });
+    if (!started) foundation::LogFailure("dock drop", "no worker free to read the files dropped from a share");
+}
+
+void DockMenus::DroppedRead() {
+    std::vector<ReadDrop> ready;
+    {
+        std::lock_guard lock(m_dropInbox->lock);
+        ready.swap(m_dropInbox->ready);
+    }
+    for (const ReadDrop& drop : ready) AddRead(drop.files, drop.index, drop.firstFactor);
 }
 
 // After the item clicked, or at the end when the click was beside the row.

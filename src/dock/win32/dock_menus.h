@@ -16,14 +16,21 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kestrana::dock::win32 {
 
 class DockClicks;
 
 using platform::ReadShortcut;
+
+// Posted to the dock's input window when dropped shortcuts read on a worker are ready.
+inline constexpr UINT kMsgDroppedRead = WM_APP + 17;
 
 class DockMenus {
 public:
@@ -65,9 +72,27 @@ public:
     void RowChanged();
     // Files or programs dropped on the dock become items before entry `index`; the first
     // starts at `firstFactor` of its width (the gap it takes over had opened that far).
+    // Shortcuts on a share are read on a worker, as a share that does not answer would hold
+    // the dock; their items join when `DroppedRead` runs.
     void AddPaths(const std::vector<std::wstring>& paths, std::size_t index, float firstFactor = 0);
+    // On kMsgDroppedRead: the items of drops read on a worker join the row.
+    void DroppedRead();
 
 private:
+    using ReadFiles = std::vector<std::pair<std::wstring, std::optional<foundation::ShortcutFacts>>>;
+    struct ReadDrop {
+        ReadFiles files;
+        std::size_t index = 0;
+        float firstFactor = 0;
+    };
+    // Shared with the workers, so a reading that ends after the dock went has somewhere to go.
+    struct DropInbox {
+        std::mutex lock;
+        std::vector<ReadDrop> ready;
+    };
+    [[nodiscard]] static ReadFiles ReadDropped(const std::vector<std::wstring>& paths);
+    void AddRead(const ReadFiles& files, std::size_t index, float firstFactor);
+
     void Run(const DockMenu& menu, int command, std::int32_t itemId, std::size_t index);
     bool RunItemCommand(int command, std::int32_t itemId);
     void OpenRecent(const std::wstring& file, std::int32_t itemId);
@@ -83,6 +108,7 @@ private:
     DockClicks& m_clicks;
     bool m_open = false;
     platform::RecentDocuments m_recent;
+    std::shared_ptr<DropInbox> m_dropInbox = std::make_shared<DropInbox>();
 };
 
 } // namespace kestrana::dock::win32

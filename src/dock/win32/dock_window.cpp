@@ -941,6 +941,9 @@ LRESULT DockWindow::OnInput(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         m_bar->ApplyHideVerdict(static_cast<HideVerdict>(wParam));
         return 0;
     case kMsgRowChanged: TakeRowChange(); return 0;
+    case kMsgDroppedRead:
+        if (m_menus) m_menus->DroppedRead();
+        return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Keys reach the dock only after its focus hotkey handed it the keyboard.

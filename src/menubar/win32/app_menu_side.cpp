@@ -2,7 +2,7 @@
 
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
-#include "foundation/network_path.h"
+#include "foundation/win32/network_drive.h"
 #include "foundation/hook_protocol.h"
 #include "foundation/text.h"
 #include "gfx/win32/popup_menu.h"
@@ -59,10 +59,7 @@ void AppMenuSide::Follow(HWND foreground) {
         sources.unsaveName = store.ReadString(L"unsaveicon", foundation::AsciiLower(facts.imagePath));
         // Read once per program, and never from a share or a drive mapped to one, which may
         // keep this thread waiting.
-        const bool share = foundation::MayWaitOnNetwork(facts.imagePath, [](wchar_t drive) {
-            const wchar_t root[] = {drive, L':', L'\\', 0};
-            return ::GetDriveTypeW(root) == DRIVE_REMOTE;
-        });
+        const bool share = kestrana::win32::MayWaitOnNetwork(facts.imagePath);
         auto known = m_descriptions.find(facts.imagePath);
         if (known == m_descriptions.end() && m_descriptions.size() < 256)
             known = m_descriptions.emplace(facts.imagePath, share ? std::wstring() : FileDescription(facts.imagePath)).first;

@@ -89,6 +89,14 @@ kdrv gone OndelPrompt - 3000 >/dev/null || e2e_fail "the prompt stayed after Ent
 empty() { grep -aq 'trash: empty' "$log"; }
 wait_for "the trash was not emptied" empty
 
+# A file named by a path that may wait on the network (a device path here) is read on a
+# worker, and still becomes an item.
+echo far >"$drive_c/drops/far.txt"
+kdrv drop $((l + 60)) "$y" '\\.\C:\drops\far.txt' >&2 || e2e_fail "the dock refused the device path"
+far() { items | grep -q 'appname=far.txt'; }
+wait_for "the file read on a worker did not become an item" far
+grep -aq 'dock drop: read on a worker: 1 files' "$log" || e2e_fail "the device path was read on this thread"
+
 # After all these drops the dock is drawn as a fresh start draws the same items.
 e2e_rest_mark drops
 e2e_quit_kestrana
