@@ -3,6 +3,7 @@
 #include "foundation/diagnostic_log.h"
 
 #include <mutex>
+#include <unordered_map>
 
 namespace kestrana::dock {
 
@@ -68,9 +69,22 @@ std::optional<std::vector<ItemRecord>> SnapshotItems(const RowLink& link) {
 
 namespace {
 
-// The save itself; the caller holds ItemFilesMutex().
+// The virtual paths that name existing files. Asked before the files are locked: a virtual
+// path can lie in a known folder redirected to a share, and a share that does not answer
+// must not hold every other user of the files (the dock's own reload among them).
+using VirtualFiles = std::unordered_map<std::wstring, bool>;
+VirtualFiles AskVirtualFiles(const FileSystem& files, std::span<const ItemRecord> records) {
+    VirtualFiles known;
+    for (const auto& record : records)
+        if (!record.virtualpath.empty() && !known.contains(record.virtualpath))
+            known.emplace(record.virtualpath, files.IsFile(record.virtualpath));
+    return known;
+}
+
+// The save itself; the caller holds ItemFilesMutex(). A virtual path not asked before
+// (the row changed in between) is kept in the file; the next save settles it.
 ItemSaveResult WriteHoldingFiles(FileSystem& files, const std::wstring& baseFolder, std::span<const ItemRecord> records,
-                                 const std::function<bool()>& quitting) {
+                                 const VirtualFiles& virtualFiles, const std::function<bool()>& quitting) {
     const auto stop = [&] { return quitting && quitting(); };
     const std::wstring current = baseFolder + std::wstring(kItemFile);
     const std::wstring fresh = baseFolder + std::wstring(kItemSaveFile);
@@ -79,7 +93,8 @@ ItemSaveResult WriteHoldingFiles(FileSystem& files, const std::wstring& baseFold
     std::vector<ItemKeys> sections;
     sections.reserve(records.size());
     for (const auto& record : records) {
-        const bool virtualpathIsFile = !record.virtualpath.empty() && files.IsFile(record.virtualpath);
+        const auto known = virtualFiles.find(record.virtualpath);
+        const bool virtualpathIsFile = known != virtualFiles.end() && known->second;
         sections.push_back(SectionKeys(record, virtualpathIsFile));
     }
     std::size_t written = 0;
@@ -113,8 +128,9 @@ ItemSaveResult WriteHoldingFiles(FileSystem& files, const std::wstring& baseFold
 
 ItemSaveResult WriteItemList(FileSystem& files, const std::wstring& baseFolder, std::span<const ItemRecord> records,
                              const std::function<bool()>& quitting) {
+    const VirtualFiles virtualFiles = AskVirtualFiles(files, records);
     std::lock_guard filesLock(ItemFilesMutex());
-    return WriteHoldingFiles(files, baseFolder, records, quitting);
+    return WriteHoldingFiles(files, baseFolder, records, virtualFiles, quitting);
 }
 
 struct ItemListSaver::State {
@@ -155,6 +171,8 @@ bool ItemListSaver::RequestSave(const DockItems& row) {
             // copy is always written last. Requests that piled up meanwhile are served by
             // the next job that copies the row: it sees every change made before them.
             // Lock order: the files, the bars list, the row's item list, its window list.
+            VirtualFiles virtualFiles;
+            if (const auto before = SnapshotItems(*link)) virtualFiles = AskVirtualFiles(state->files, *before);
             std::lock_guard filesLock(ItemFilesMutex());
             if (request > state->taken) {
                 const std::uint64_t newest = state->requested.load();
@@ -162,7 +180,7 @@ bool ItemListSaver::RequestSave(const DockItems& row) {
                 if (!context.Quitting()) {
                     if (const auto records = SnapshotItems(*link)) {
                         state->taken = newest;
-                        result = WriteHoldingFiles(state->files, state->baseFolder, *records,
+                        result = WriteHoldingFiles(state->files, state->baseFolder, *records, virtualFiles,
                                                    [&context] { return context.Quitting(); });
                     } else {
                         // Another dock's later request is still served by its own job.

@@ -129,6 +129,56 @@ TEST(ItemListSave, SaveJobsCopyTheRowUnderItsLocksAndWriteWithoutThem) {
     EXPECT_EQ(saved.back().appname, L"late.exe");
 }
 
+// Records whether anybody held the item files while a virtual path was looked up (such a
+// path may lie on a share that keeps the asker waiting).
+class ShareWatchingFileSystem final : public FileSystemProxy {
+public:
+    using FileSystemProxy::FileSystemProxy;
+    bool IsFile(const std::wstring& p) const override {
+        if (p.starts_with(L"\\\\")) {
+            ++asked;
+            std::thread([this] {
+                if (ItemFilesMutex().try_lock()) {
+                    ItemFilesMutex().unlock();
+                } else {
+                    ++heldWhileAsking;
+                }
+            }).join();
+        }
+        return m_inner.IsFile(p);
+    }
+    mutable std::atomic<int> asked{0};
+    mutable std::atomic<int> heldWhileAsking{0};
+
+private:
+    bool Before(bool) const override { return true; }
+};
+
+TEST(ItemListSave, VirtualPathsOnSharesAreLookedUpWithoutHoldingTheFiles) {
+    ItemWorld world;
+    world.files.AddFile(L"\\\\server\\docs\\tool.exe", "exe");
+    DockItems row;
+    Fill(row, ProgramList(4, L"v"), world);
+    const std::size_t first = row.EndReal() - 2; // v3 and v4, after the separator
+    row[first].virtualpath = L"\\\\server\\docs\\tool.exe";    // a file: left out of the list
+    row[first + 1].virtualpath = L"\\\\server\\docs\\gone.exe"; // no file: kept
+    ShareWatchingFileSystem watched(world.files);
+
+    ASSERT_EQ(WriteItemList(watched, kBase, SnapshotItems(row)), ItemSaveResult::Saved);
+    foundation::JobRunner jobs;
+    ItemListSaver saver(watched, kBase, jobs);
+    ASSERT_TRUE(saver.RequestSave(row));
+    ASSERT_TRUE(saver.WaitIdle(10s));
+    EXPECT_EQ(saver.LastResult(), ItemSaveResult::Saved);
+
+    EXPECT_EQ(watched.asked.load(), 4); // both paths, by both ways of saving
+    EXPECT_EQ(watched.heldWhileAsking.load(), 0);
+    const auto saved = world.Records(L"ico.ini");
+    ASSERT_EQ(saved.size(), 5u);
+    EXPECT_EQ(saved[3].virtualpath, L"");
+    EXPECT_EQ(saved[4].virtualpath, L"\\\\server\\docs\\gone.exe");
+}
+
 TEST(ItemListSave, RequestsThatPileUpAreServedByOneSave) {
     ItemWorld world;
     const auto a = ProgramList(5, L"a");
