@@ -92,8 +92,8 @@ PreviewWindow::~PreviewWindow() {
     Close();
     m_reader.reset();
     if (m_window) {
-        ::RemovePropW(m_window, kPreviewProperty);
-        ::DestroyWindow(m_window);
+        ::RemovePropW(m_window.Get(), kPreviewProperty); // no message reaches this object any more
+        m_window.Reset();
     }
 }
 
@@ -114,13 +114,13 @@ bool PreviewWindow::EnsureWindow() {
     request.toolWindow = true;
     request.topmost = true;
     request.noActivate = true;
-    m_window = kestrana::win32::CreateShellWindow(request);
+    m_window.Reset(kestrana::win32::CreateShellWindow(request));
     if (!m_window) {
         foundation::LogFailure("previews", L"no preview window");
         return false;
     }
-    ::SetPropW(m_window, kPreviewProperty, this);
-    kestrana::win32::ExcludeFromPeek(m_window);
+    ::SetPropW(m_window.Get(), kPreviewProperty, this);
+    kestrana::win32::ExcludeFromPeek(m_window.Get());
     return true;
 }
 
@@ -169,12 +169,12 @@ void PreviewWindow::Forget(const void* owner) {
 void PreviewWindow::Schedule() {
     const auto due = m_hover.NextDue();
     if (!due) {
-        if (m_window) ::KillTimer(m_window, kTimerHover);
+        if (m_window) ::KillTimer(m_window.Get(), kTimerHover);
         return;
     }
     if (!EnsureWindow()) return;
     const std::int64_t wait = std::max<std::int64_t>(*due - NowMs(), USER_TIMER_MINIMUM);
-    ::SetTimer(m_window, kTimerHover, static_cast<UINT>(wait), nullptr);
+    ::SetTimer(m_window.Get(), kTimerHover, static_cast<UINT>(wait), nullptr);
 }
 
 void PreviewWindow::Tick() {
@@ -210,12 +210,12 @@ bool PreviewWindow::Show(std::int64_t lateMs) {
     const auto laidOut = Clock::now();
     Draw();
     const auto drawn = Clock::now();
-    ::SetWindowPos(m_window, HWND_TOPMOST, m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(),
+    ::SetWindowPos(m_window.Get(), HWND_TOPMOST, m_rect.left, m_rect.top, m_rect.Width(), m_rect.Height(),
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
     const auto presented = Clock::now();
     UpdateThumbnails();
-    ::SetTimer(m_window, kTimerTitles, 1000, nullptr);
-    ::SetTimer(m_window, kTimerRefresh, 1000, nullptr);
+    ::SetTimer(m_window.Get(), kTimerTitles, 1000, nullptr);
+    ::SetTimer(m_window.Get(), kTimerRefresh, 1000, nullptr);
     const bool anyCaptured = std::any_of(m_pictures.begin(), m_pictures.end(), [](const Picture& p) {
         return ChoosePictureSource(static_cast<bool>(p.thumbnail)) == PictureSource::Captured;
     });
@@ -226,7 +226,7 @@ bool PreviewWindow::Show(std::int64_t lateMs) {
         }
         m_capture.Restart();
         StartCapture();
-        ::SetTimer(m_window, kTimerCapture, static_cast<UINT>(CaptureSchedule::kMinIntervalMs), nullptr);
+        ::SetTimer(m_window.Get(), kTimerCapture, static_cast<UINT>(CaptureSchedule::kMinIntervalMs), nullptr);
     }
     if (m_reader) m_reader->Changed();
     if (foundation::DetailLogging()) {
@@ -270,7 +270,7 @@ void PreviewWindow::LayOut(const PreviewTarget& target) {
         p.title = TitleOf(p.window);
         // The live thumbnail is asked for first; where the system has none, pictures are taken.
         HTHUMBNAIL thumbnail = nullptr;
-        if (SUCCEEDED(::DwmRegisterThumbnail(m_window, p.window, &thumbnail))) p.thumbnail = Thumbnail(thumbnail);
+        if (SUCCEEDED(::DwmRegisterThumbnail(m_window.Get(), p.window, &thumbnail))) p.thumbnail = Thumbnail(thumbnail);
         SIZE size{};
         if (p.thumbnail && SUCCEEDED(::DwmQueryThumbnailSourceSize(p.thumbnail.Get(), &size)) && size.cx > 0 && size.cy > 0) {
             p.source = {size.cx, size.cy};
@@ -368,7 +368,7 @@ void PreviewWindow::Draw() {
             const float cx = r.x + r.width / 2, cy = r.y + r.height / 2, u = r.width / 6;
             canvas.StrokeLine({cx - 1.5f * u, cy - 1.2f * u}, {cx + 1.5f * u, cy - 1.2f * u}, 1.6f * m_scale, ink);
             canvas.StrokeLine({cx, cy - 1.2f * u}, {cx, cy + 2 * u}, 1.6f * m_scale, ink);
-            ::SetPropW(m_window, kPinProperty, reinterpret_cast<HANDLE>(pinned ? kPinnedImage : kUnpinnedImage));
+            ::SetPropW(m_window.Get(), kPinProperty, reinterpret_cast<HANDLE>(pinned ? kPinnedImage : kUnpinnedImage));
         }
     }
     if (m_more) {
@@ -383,7 +383,7 @@ void PreviewWindow::Draw() {
                                      static_cast<float>(last.top + last.bottom - text.Height()) / 2,
                                      static_cast<float>(text.Width()), static_cast<float>(text.Height())});
     }
-    m_surface.Present(m_window, frame, POINT{m_rect.left, m_rect.top});
+    m_surface.Present(m_window.Get(), frame, POINT{m_rect.left, m_rect.top});
 }
 
 void PreviewWindow::StartCapture() {
@@ -408,7 +408,7 @@ void PreviewWindow::StartCapture() {
         return;
     }
     std::weak_ptr<CaptureMailbox> mailbox = m_mailbox;
-    const HWND target = m_window;
+    const HWND target = m_window.Get();
     auto pass = [jobs = std::move(jobs), mailbox, target, generation, picture = m_services.picture](const foundation::JobContext&) {
         std::vector<std::pair<HWND, gfx::Bitmap>> taken;
         for (const Job& j : jobs) {
@@ -453,7 +453,7 @@ void PreviewWindow::TakeCaptures(std::uint64_t generation) {
 
 void PreviewWindow::RefreshTitles() {
     if (m_pictures.empty()) {
-        ::KillTimer(m_window, kTimerTitles);
+        ::KillTimer(m_window.Get(), kTimerTitles);
         return;
     }
     bool changed = false;
@@ -472,7 +472,7 @@ void PreviewWindow::RefreshTitles() {
 
 void PreviewWindow::Refresh() {
     if (m_pictures.empty() || !m_shownResolve) {
-        ::KillTimer(m_window, kTimerRefresh);
+        ::KillTimer(m_window.Get(), kTimerRefresh);
         return;
     }
     // Windows that closed, opened, or moved: the preview is laid out again; an item with no
@@ -519,10 +519,10 @@ void PreviewWindow::Close() {
     m_shownResolve = nullptr;
     m_hovered = -1;
     if (!m_window) return;
-    ::KillTimer(m_window, kTimerTitles);
-    ::KillTimer(m_window, kTimerRefresh);
-    ::KillTimer(m_window, kTimerCapture);
-    ::ShowWindow(m_window, SW_HIDE);
+    ::KillTimer(m_window.Get(), kTimerTitles);
+    ::KillTimer(m_window.Get(), kTimerRefresh);
+    ::KillTimer(m_window.Get(), kTimerCapture);
+    ::ShowWindow(m_window.Get(), SW_HIDE);
     if (m_reader) m_reader->Changed();
 }
 
@@ -603,7 +603,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
         switch (wParam) {
-        case kTimerHover: ::KillTimer(m_window, kTimerHover); Tick(); return 0;
+        case kTimerHover: ::KillTimer(m_window.Get(), kTimerHover); Tick(); return 0;
         case kTimerTitles: RefreshTitles(); return 0;
         case kTimerRefresh: Refresh(); return 0;
         case kTimerCapture: StartCapture(); return 0;
@@ -613,7 +613,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgCaptured: TakeCaptures(static_cast<std::uint64_t>(wParam)); return 0;
     case WM_MOUSEMOVE: {
         if (!m_tracking) {
-            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_window, 0};
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_window.Get(), 0};
             m_tracking = ::TrackMouseEvent(&track) != FALSE;
             m_hover.PointerInPreview(true, NowMs());
             Schedule();
@@ -647,7 +647,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETOBJECT:
         if (!m_reader)
             m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
-                m_window, [this] { return AccessibleSnapshot(); },
+                m_window.Get(), [this] { return AccessibleSnapshot(); },
                 kestrana::win32::AccessibleActions{[this](foundation::AccessibleId id) {
                     if (id == 0 || id > m_pictures.size()) return false;
                     Activate(static_cast<int>(id) - 1);
@@ -657,7 +657,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     default: break;
     }
-    return ::DefWindowProcW(m_window, message, wParam, lParam);
+    return ::DefWindowProcW(m_window.Get(), message, wParam, lParam);
 }
 
 } // namespace kestrana::dock::win32

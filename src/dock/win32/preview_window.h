@@ -9,6 +9,7 @@
 #include "foundation/job_runner.h"
 #include "dock/preview_rules.h"
 #include "foundation/win32/accessible_host.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/bitmap.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
@@ -72,7 +73,7 @@ public:
     // The dock goes away: nothing of it is asked for again.
     void Forget(const void* owner);
 
-    [[nodiscard]] HWND Window() const { return m_window; }
+    [[nodiscard]] HWND Window() const { return m_window.Get(); }
     static constexpr const wchar_t* kClassName = L"OndelPreview";
 
 private:
@@ -143,7 +144,7 @@ private:
     PreviewHover m_hover{100};
     CaptureSchedule m_capture;
     std::shared_ptr<CaptureMailbox> m_mailbox = std::make_shared<CaptureMailbox>();
-    HWND m_window = nullptr;
+    kestrana::win32::UniqueWindow m_window;
     gfx::LayeredWindowSurface m_surface;
     const void* m_owner = nullptr; // the dock whose item is hovered or shown
     const void* m_shownOwner = nullptr;

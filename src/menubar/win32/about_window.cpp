@@ -2,6 +2,7 @@
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "menubar/about_picture.h"
 #include "menubar/win32/varlo_bar.h"
@@ -57,6 +58,13 @@ public:
                 screen.top + (screen.bottom - screen.top) / 3 - m_layout.height / 2};
     }
 
+    AboutWindow(const AboutWindow&) = delete;
+    AboutWindow& operator=(const AboutWindow&) = delete;
+    ~AboutWindow() {
+        // Gone with the program or replaced: the window then goes without calling back here.
+        if (m_window) ::RemovePropW(m_window.Get(), kAboutProperty);
+    }
+
     bool Open() {
         kestrana::win32::ShellWindowRequest request;
         request.className = kAboutClass;
@@ -68,23 +76,23 @@ public:
         request.layered = true;
         request.toolWindow = true;
         request.noRedirectionBitmap = true;
-        m_window = kestrana::win32::CreateShellWindow(request);
+        m_window.Reset(kestrana::win32::CreateShellWindow(request));
         if (!m_window) return false;
-        ::SetPropW(m_window, kAboutProperty, this);
+        ::SetPropW(m_window.Get(), kAboutProperty, this);
         Draw();
-        ::ShowWindow(m_window, SW_SHOW);
-        ::SetForegroundWindow(m_window);
+        ::ShowWindow(m_window.Get(), SW_SHOW);
+        ::SetForegroundWindow(m_window.Get());
         return true;
     }
 
-    HWND Window() const { return m_window; }
+    HWND Window() const { return m_window.Get(); }
 
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (message) {
         case WM_NCHITTEST: {
             // Dragging anywhere but the button moves the window.
             POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            ::ScreenToClient(m_window, &p);
+            ::ScreenToClient(m_window.Get(), &p);
             return OnClose(p.x, p.y) ? HTCLIENT : HTCAPTION;
         }
         case WM_MOUSEMOVE: {
@@ -96,22 +104,25 @@ public:
             return 0;
         }
         case WM_LBUTTONUP:
-            if (OnClose(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) ::DestroyWindow(m_window);
+            if (OnClose(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) m_window.Reset();
             return 0;
         case WM_KEYDOWN:
-            if (wParam == VK_ESCAPE || wParam == VK_RETURN) ::DestroyWindow(m_window);
+            if (wParam == VK_ESCAPE || wParam == VK_RETURN) m_window.Reset();
             return 0;
         case WM_MOVE: {
             RECT r{};
-            ::GetWindowRect(m_window, &r);
+            ::GetWindowRect(m_window.Get(), &r);
             m_at = {r.left, r.top};
             return 0;
         }
-        case WM_NCDESTROY:
-            ::RemovePropW(m_window, kAboutProperty);
+        case WM_NCDESTROY: {
+            // The window is going by itself: it is no longer ours to destroy.
+            const HWND window = m_window.Release();
+            ::RemovePropW(window, kAboutProperty);
             Current().reset(); // destroys this object: nothing of it is touched after
             return 0;
-        default: return ::DefWindowProcW(m_window, message, wParam, lParam);
+        }
+        default: return ::DefWindowProcW(m_window.Get(), message, wParam, lParam);
         }
     }
 
@@ -127,7 +138,7 @@ private:
     }
     void Draw() {
         DrawAbout(m_picture, m_layout, m_labels, m_dark, m_scale, m_closeLit);
-        m_surface.Present(m_window, m_picture, m_at);
+        m_surface.Present(m_window.Get(), m_picture, m_at);
     }
 
     float m_scale;
@@ -137,7 +148,7 @@ private:
     gfx::Bitmap m_picture;
     gfx::LayeredWindowSurface m_surface;
     POINT m_at{};
-    HWND m_window = nullptr;
+    kestrana::win32::UniqueWindow m_window; // last: it goes first, before what it draws
     bool m_closeLit = false;
 };
 

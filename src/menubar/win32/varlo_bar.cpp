@@ -243,10 +243,11 @@ VarloBar::~VarloBar() {
     m_reader.reset();
     m_app.reset();
     RemoveAppBar();
-    for (HWND w : {m_backdrop, m_window}) {
-        if (!w) continue;
-        ::RemovePropW(w, kBarProperty);
-        ::DestroyWindow(w);
+    if (m_backdrop) ::RemovePropW(m_backdrop.Get(), kBarProperty);
+    m_backdrop.Reset();
+    if (m_window) {
+        ::RemovePropW(m_window, kBarProperty);
+        ::DestroyWindow(m_window);
     }
 }
 
@@ -820,21 +821,20 @@ void VarloBar::ApplyLook() {
         request.height = m_place.height;
         request.toolWindow = true;
         request.noActivate = true;
-        m_backdrop = kestrana::win32::CreateShellWindow(request);
-        if (m_backdrop && !gfx::EnableBlurBehind(m_backdrop)) {
+        m_backdrop.Reset(kestrana::win32::CreateShellWindow(request));
+        if (m_backdrop && !gfx::EnableBlurBehind(m_backdrop.Get())) {
             // No blur on this system: the translucent bar alone is the look.
-            ::DestroyWindow(m_backdrop);
-            m_backdrop = nullptr;
+            m_backdrop.Reset();
             m_look.blur = false;
         }
-        if (m_backdrop) ::SetPropW(m_backdrop, kBarProperty, this);
+        if (m_backdrop) ::SetPropW(m_backdrop.Get(), kBarProperty, this);
     }
     if (m_backdrop) {
         if (blur)
-            ::SetWindowPos(m_backdrop, m_window, m_place.screen.left, m_place.screen.top, m_width, m_place.height,
+            ::SetWindowPos(m_backdrop.Get(), m_window, m_place.screen.left, m_place.screen.top, m_width, m_place.height,
                            SWP_NOACTIVATE | SWP_SHOWWINDOW);
         else
-            ::ShowWindow(m_backdrop, SW_HIDE);
+            ::ShowWindow(m_backdrop.Get(), SW_HIDE);
     }
     Redraw();
 }
@@ -844,8 +844,8 @@ void VarloBar::SampleWallpaper() {
     const RECT& s = m_place.screen;
     const int h = m_place.height;
     // Our own full-screen surfaces would pass for a dark wallpaper until the next sample.
-    if (OwnWindowOver({s.left, s.top, s.left + h, s.top + h}, m_window, m_backdrop) ||
-        OwnWindowOver({s.right - h, s.top, s.right, s.top + h}, m_window, m_backdrop))
+    if (OwnWindowOver({s.left, s.top, s.left + h, s.top + h}, m_window, m_backdrop.Get()) ||
+        OwnWindowOver({s.right - h, s.top, s.right, s.top + h}, m_window, m_backdrop.Get()))
         return;
     const gfx::Bitmap left = CaptureScreen({s.left, s.top, s.left + h, s.top + h});
     const gfx::Bitmap right = CaptureScreen({s.right - h, s.top, s.right, s.top + h});
@@ -895,7 +895,7 @@ void VarloBar::SampleTint() {
             const int x = std::clamp<int>((r.left + r.right) / 2, s.left, s.right - 1);
             const RECT spot{x, below + 1, x + 1, below + 2};
             // Our own surface there would lend its colour instead: look again later.
-            if (OwnWindowOver(spot, m_window, m_backdrop)) {
+            if (OwnWindowOver(spot, m_window, m_backdrop.Get())) {
                 if (--m_tintTries > 0) ::SetTimer(m_window, kTimerTint, kTintDelayMs, nullptr);
                 return;
             }
@@ -944,7 +944,7 @@ void VarloBar::RemoveAppBar() noexcept {
 
 void VarloBar::ReleaseScreenSpace() noexcept {
     if (m_window) ::ShowWindowAsync(m_window, SW_HIDE);
-    if (m_backdrop) ::ShowWindowAsync(m_backdrop, SW_HIDE);
+    if (m_backdrop) ::ShowWindowAsync(m_backdrop.Get(), SW_HIDE);
     RemoveAppBar();
 }
 
@@ -995,7 +995,7 @@ void VarloBar::SlideTo(bool shown) {
         ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
         ApplyLook();
     } else if (m_backdrop) {
-        ::ShowWindow(m_backdrop, SW_HIDE);
+        ::ShowWindow(m_backdrop.Get(), SW_HIDE);
     }
     m_sliding = true;
     ::SetTimer(m_window, kTimerSlide, 15, nullptr);

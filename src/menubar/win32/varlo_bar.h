@@ -149,7 +149,7 @@ private:
     BarHost& m_host;
     BarPlace m_place;
     HWND m_window = nullptr;
-    HWND m_backdrop = nullptr;
+    kestrana::win32::UniqueWindow m_backdrop;
     gfx::LayeredWindowSurface m_surface;
     gfx::Bitmap m_frame;
     std::unique_ptr<AppMenuSide> m_app;
