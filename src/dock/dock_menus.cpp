@@ -102,96 +102,112 @@ DockMenu BuildBackgroundMenu(const foundation::ConfigStore& store, bool onSepara
     return menu;
 }
 
+namespace {
+
+// A rule between groups: never first, never two in a row.
+void AddRule(gfx::Menu& rows) {
+    if (!rows.empty() && !rows.back().separator) rows.push_back(MenuItem::Rule());
+}
+
+void AddRecentRows(const foundation::ConfigStore& store, const ItemMenuFacts& facts, DockMenu& menu) {
+    gfx::Menu recent;
+    for (const std::wstring& file : facts.recent) {
+        const int id = cmd::kRecentFirst + static_cast<int>(menu.recent.size());
+        recent.push_back(MenuItem::Command(id, foundation::RecentRowText(file)));
+        menu.recent.push_back(file);
+    }
+    if (!recent.empty())
+        menu.rows.push_back(MenuItem::Sub(Text(store, L"RecentFiles", L"Recent Items"), std::move(recent)));
+}
+
+// The file manager's own rows: its recent items, the system tools and the window commands.
+void AddFileManagerRows(const foundation::ConfigStore& store, const ItemMenuFacts& facts, DockMenu& menu) {
+    auto& rows = menu.rows;
+    AddRecentRows(store, facts, menu);
+    gfx::Menu tools;
+    for (std::size_t i = 0; i < SystemTools().size(); ++i)
+        tools.push_back(MenuItem::Command(cmd::kSystemToolFirst + static_cast<int>(i),
+                                          Text(store, SystemTools()[i].key, SystemTools()[i].text)));
+    rows.push_back(MenuItem::Sub(Text(store, L"systemmenu", L"System"), std::move(tools)));
+    AddRule(rows);
+    rows.push_back(
+        MenuItem::Command(cmd::kNewFileManagerWindow, Text(store, L"newfinderwindow", L"New File Explorer Window")));
+    rows.push_back(MenuItem::Command(cmd::kGoToFolder, Text(store, L"gotofolder", L"Go to Folder...")));
+    rows.push_back(MenuItem::Command(cmd::kConnectToServer, Text(store, L"connecttoserver", L"Connect to Server...")));
+    rows.push_back(MenuItem::Command(cmd::kShowDesktop, Text(store, L"showmodedesktop", L"Show Desktop")));
+    AddRule(rows);
+}
+
+// The "Options" sub-menu: keeping, the window list, the per-program switches and the launch
+// variants of an item with a file.
+gfx::Menu OptionRows(const foundation::ConfigStore& store, const ItemMenuFacts& facts, DockMenuKind kind) {
+    const std::wstring_view app = facts.appname;
+    gfx::Menu options;
+    if (!OwnedByDock(app))
+        options.push_back(facts.kept
+                              ? MenuItem::Command(cmd::kRemove, Text(store, L"removefromdock", L"Remove from Dock"))
+                              : MenuItem::Command(cmd::kKeep, Text(store, L"keepindock", L"Keep in Dock")));
+    if (!facts.windows.empty() && kind != DockMenuKind::Special)
+        options.push_back(MenuItem::Command(cmd::kShowAllWindows, Text(store, L"showmodeapps", L"Show All Windows")));
+    if (kind != DockMenuKind::Item) return options;
+    options.push_back(MenuItem::Rule());
+    for (const auto& option : kOptionSections)
+        options.push_back(MenuItem::Command(option.command, Text(store, option.textKey, option.text),
+                                            store.HasKey(option.section, app)));
+    if (facts.hasFilepath) {
+        options.push_back(MenuItem::Rule());
+        if (facts.running)
+            options.push_back(MenuItem::Command(cmd::kRunAgain, Text(store, L"runagain", L"Open Another Window")));
+        options.push_back(MenuItem::Command(cmd::kAdmin, Text(store, L"adminmode", L"Open as Administrator")));
+        options.push_back(MenuItem::Command(cmd::kLocation, Text(store, L"locationfile", L"Show in Folder")));
+    }
+    return options;
+}
+
+} // namespace
+
 DockMenu BuildItemMenu(const foundation::ConfigStore& store, const ItemMenuFacts& facts) {
     DockMenu menu;
     const std::wstring_view app = facts.appname;
-    const bool special = IsSpecialKey(app);
-    menu.kind = app == L"explorer.exe" ? DockMenuKind::FileManager
-                : app == L"trash|"     ? DockMenuKind::Trash
-                : special              ? DockMenuKind::Special
-                                       : DockMenuKind::Item;
+    menu.kind = app == L"explorer.exe"  ? DockMenuKind::FileManager
+                : app == L"trash|"      ? DockMenuKind::Trash
+                : IsSpecialKey(app)     ? DockMenuKind::Special
+                                        : DockMenuKind::Item;
     auto& rows = menu.rows;
-    const auto rule = [&rows] {
-        if (!rows.empty() && !rows.back().separator) rows.push_back(MenuItem::Rule());
-    };
-
-    const auto recentRows = [&] {
-        gfx::Menu recent;
-        for (const std::wstring& file : facts.recent) {
-            recent.push_back(MenuItem::Command(cmd::kRecentFirst + static_cast<int>(menu.recent.size()), foundation::RecentRowText(file)));
-            menu.recent.push_back(file);
-        }
-        if (!recent.empty()) rows.push_back(MenuItem::Sub(Text(store, L"RecentFiles", L"Recent Items"), std::move(recent)));
-    };
-
-    if (menu.kind == DockMenuKind::FileManager) {
-        recentRows();
-        gfx::Menu tools;
-        for (std::size_t i = 0; i < SystemTools().size(); ++i)
-            tools.push_back(MenuItem::Command(cmd::kSystemToolFirst + static_cast<int>(i),
-                                              Text(store, SystemTools()[i].key, SystemTools()[i].text)));
-        rows.push_back(MenuItem::Sub(Text(store, L"systemmenu", L"System"), std::move(tools)));
-        rule();
-        rows.push_back(MenuItem::Command(cmd::kNewFileManagerWindow,
-                                         Text(store, L"newfinderwindow", L"New File Explorer Window")));
-        rows.push_back(MenuItem::Command(cmd::kGoToFolder, Text(store, L"gotofolder", L"Go to Folder...")));
-        rows.push_back(MenuItem::Command(cmd::kConnectToServer, Text(store, L"connecttoserver", L"Connect to Server...")));
-        rows.push_back(MenuItem::Command(cmd::kShowDesktop, Text(store, L"showmodedesktop", L"Show Desktop")));
-        rule();
-    }
+    if (menu.kind == DockMenuKind::FileManager) AddFileManagerRows(store, facts, menu);
     // A folder item's own entries come first; the folder menu builder supplies them.
     if (!facts.folderRows.empty()) {
         rows.insert(rows.end(), facts.folderRows.begin(), facts.folderRows.end());
-        rule();
+        AddRule(rows);
     }
     if (menu.kind == DockMenuKind::Item && !facts.recent.empty()) {
-        recentRows();
-        rule();
+        AddRecentRows(store, facts, menu);
+        AddRule(rows);
     }
     if (!PrivateWindowSwitch(app).empty()) {
         rows.push_back(MenuItem::Command(cmd::kPrivateWindow, Text(store, L"incognito", L"New Private Window")));
-        rule();
+        AddRule(rows);
     }
     for (const MenuWindow& window : facts.windows) {
         const int id = cmd::kWindowFirst + static_cast<int>(menu.windows.size());
         rows.push_back(MenuItem::Command(id, window.title.empty() ? std::wstring(app) : window.title));
         menu.windows.push_back(window.id);
     }
-    rule();
+    AddRule(rows);
 
     if (menu.kind == DockMenuKind::Trash) {
         rows.push_back(MenuItem::Command(cmd::kOpen, Text(store, L"open", L"Open")));
         rows.push_back(MenuItem::Command(cmd::kEmptyTrash, Text(store, L"emptytrash", L"Empty Trash")));
         return menu;
     }
-
-    gfx::Menu options;
-    if (!OwnedByDock(app))
-        options.push_back(facts.kept ? MenuItem::Command(cmd::kRemove, Text(store, L"removefromdock", L"Remove from Dock"))
-                                     : MenuItem::Command(cmd::kKeep, Text(store, L"keepindock", L"Keep in Dock")));
-    if (!facts.windows.empty() && menu.kind != DockMenuKind::Special)
-        options.push_back(MenuItem::Command(cmd::kShowAllWindows, Text(store, L"showmodeapps", L"Show All Windows")));
-    if (!special && menu.kind != DockMenuKind::FileManager) {
-        options.push_back(MenuItem::Rule());
-        for (const auto& option : kOptionSections)
-            options.push_back(MenuItem::Command(option.command, Text(store, option.textKey, option.text),
-                                                store.HasKey(option.section, app)));
-        if (facts.hasFilepath) {
-            options.push_back(MenuItem::Rule());
-            if (facts.running)
-                options.push_back(MenuItem::Command(cmd::kRunAgain, Text(store, L"runagain", L"Open Another Window")));
-            options.push_back(MenuItem::Command(cmd::kAdmin, Text(store, L"adminmode", L"Open as Administrator")));
-            options.push_back(MenuItem::Command(cmd::kLocation, Text(store, L"locationfile", L"Show in Folder")));
-        }
-    }
-    if (!options.empty()) rows.push_back(MenuItem::Sub(Text(store, L"otheroption", L"Options"), std::move(options)));
-
+    if (gfx::Menu options = OptionRows(store, facts, menu.kind); !options.empty())
+        rows.push_back(MenuItem::Sub(Text(store, L"otheroption", L"Options"), std::move(options)));
     if (!WithoutOpenOrQuit(app) && !OwnedByDock(app)) {
-        rule();
+        AddRule(rows);
         rows.push_back(facts.running ? MenuItem::Command(cmd::kQuit, Text(store, L"quit", L"Quit"))
                                      : MenuItem::Command(cmd::kOpen, Text(store, L"open", L"Open")));
     } else if (app == L"launchpad|") {
-        rule();
+        AddRule(rows);
         rows.push_back(MenuItem::Command(cmd::kOpen, Text(store, L"open", L"Open")));
     }
     while (!rows.empty() && rows.back().separator) rows.pop_back();
