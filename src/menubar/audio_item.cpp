@@ -47,7 +47,7 @@ StatusFace AudioSource::Face() const {
 std::wstring AudioSource::ReaderValue() const {
     if (!m_state) return {};
     std::wstring value = std::to_wstring(m_state->percent) + L"%";
-    if (m_state->muted) value += L", " + m_store.LanguageText(L"findermenu", L"mute", L"muted");
+    if (m_state->muted) value += L", " + m_store.LanguageText(L"findertips", L"muted", L"muted");
     return value;
 }
 
