@@ -26,6 +26,15 @@ std::vector<DriveNotice> DriveList::Arrived(std::uint32_t unitMask, const Probe&
     return out;
 }
 
+std::size_t DriveList::Rescan(std::uint32_t presentMask, const Probe& probe) {
+    const auto present = DriveRoots(presentMask);
+    const std::size_t before = m_drives.size();
+    std::erase_if(m_drives, [&](const auto& d) { return std::find(present.begin(), present.end(), d.first) == present.end(); });
+    for (auto& [root, name] : m_drives)
+        if (const auto now = probe ? probe(root) : std::nullopt) name = *now;
+    return before - m_drives.size();
+}
+
 std::vector<DriveNotice> DriveList::Removed(std::uint32_t unitMask) {
     std::vector<DriveNotice> out;
     for (const auto& root : DriveRoots(unitMask)) {

@@ -34,6 +34,9 @@ public:
     [[nodiscard]] std::vector<DriveNotice> Arrived(std::uint32_t unitMask, const Probe& probe);
     // Drives that left, with the names they had when they came (listed or not).
     [[nodiscard]] std::vector<DriveNotice> Removed(std::uint32_t unitMask);
+    // The drives present now (`presentMask`): listed ones take the label they have now (when
+    // it can be read), and listed ones no longer present are forgotten. How many were.
+    std::size_t Rescan(std::uint32_t presentMask, const Probe& probe);
 
 private:
     std::vector<std::pair<std::wstring, std::wstring>> m_drives; // root, name

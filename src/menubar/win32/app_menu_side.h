@@ -33,7 +33,7 @@ class ConfigStore;
 
 namespace kestrana::menubar::win32 {
 
-inline constexpr UINT_PTR kTimerMenuTitles = 13; // a titles request's deadline
+inline constexpr UINT_PTR kTimerMenuTitles = 22; // a titles request's deadline (13 is the drive scan's)
 inline constexpr UINT_PTR kTimerMenuOpen = 20;   // watches an open menu's request file (14 is the monitors')
 inline constexpr UINT_PTR kTimerOwnMenuWatch = 15; // the pointer along the titles while a menu of ours is open
 inline constexpr UINT_PTR kTimerAccessibleWatch = 16; // the pointer and an accessible title's open menu

@@ -334,11 +334,9 @@ std::optional<std::wstring> DriveLabel(const std::wstring& root) {
     return std::wstring(label);
 }
 
-} // namespace
-
-void BarHost::ListPresentDrives() {
-    // Removable drives already there: their names are known when they leave. A: and B: are
-    // left alone, as asking a floppy drive waits for the disk.
+// Removable drives there now. A: and B: are left alone, as asking a floppy drive waits for
+// the disk.
+std::uint32_t PresentRemovableDrives() {
     std::uint32_t mask = 0;
     const DWORD present = ::GetLogicalDrives();
     for (int bit = 2; bit < 26; ++bit) {
@@ -346,7 +344,19 @@ void BarHost::ListPresentDrives() {
         const wchar_t root[] = {static_cast<wchar_t>(L'A' + bit), L':', L'\\', L'\0'};
         if (::GetDriveTypeW(root) == DRIVE_REMOVABLE) mask |= 1u << bit;
     }
-    (void)m_drives.Arrived(mask, DriveLabel);
+    return mask;
+}
+
+} // namespace
+
+void BarHost::ListPresentDrives() {
+    // Their names are known when they leave.
+    (void)m_drives.Arrived(PresentRemovableDrives(), DriveLabel);
+}
+
+void BarHost::ScanDrives() {
+    const std::size_t forgotten = m_drives.Rescan(PresentRemovableDrives(), DriveLabel);
+    if (forgotten) foundation::LogDetail("usb", L"drives gone without a notice: " + std::to_wstring(forgotten));
 }
 
 void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
@@ -359,6 +369,8 @@ void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
     if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
     const auto volume = VolumeOf(data);
     if (!volume) return;
+    // A drive's label can lag behind its arrival: it is read again once the drive settled.
+    if (event == DBT_DEVICEARRIVAL) ::SetTimer(bar, kTimerDriveScan, 500, nullptr);
     const auto notices = event == DBT_DEVICEARRIVAL ? m_drives.Arrived(volume->dbcv_unitmask, DriveLabel)
                                                     : m_drives.Removed(volume->dbcv_unitmask);
     if (Store().ReadInt(L"finder", L"usbdevicenotice") != 1) return;

@@ -68,6 +68,7 @@ inline constexpr UINT_PTR kTimerNextBar = 41;
 inline constexpr UINT_PTR kTimerRebuild = 42;
 inline constexpr UINT_PTR kTimerForegroundAgain = 43;
 inline constexpr UINT_PTR kTimerForegroundPoll = 44;
+inline constexpr UINT_PTR kTimerDriveScan = 13; // after a drive arrived, 500 ms on the first bar
 inline constexpr UINT_PTR kTimerMonitors = 14; // the monitors' sampler, every 2000 ms on the first bar
 
 class BarHost {
@@ -115,6 +116,8 @@ public:
     void OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // A device message reached `bar`: drives that came or went are announced.
     void DeviceChange(HWND bar, WPARAM event, LPARAM data);
+    // Timer 13: the present drives looked at again, their labels ready by now.
+    void ScanDrives();
     // The radio reported a connection event: the devices are read again and announced.
     void BluetoothEvent(LPARAM data);
     // The system's power state may have changed (a power broadcast reached `bar`).

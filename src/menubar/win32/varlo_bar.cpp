@@ -367,6 +367,10 @@ void VarloBar::OnTimer(UINT_PTR id) {
         return;
     case kTimerForegroundPoll: m_host.LookAtForeground(); return;
     case kTimerMonitors: m_host.MonitorTick(); return;
+    case kTimerDriveScan:
+        ::KillTimer(m_window, id);
+        m_host.ScanDrives();
+        return;
     case kTimerWallpaper: SampleWallpaper(); return;
     case kTimerInputMethod: InputMethodChanged(); return;
     case kTimerSlide: StepSlide(); return;

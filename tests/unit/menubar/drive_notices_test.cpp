@@ -32,6 +32,17 @@ TEST(DriveNotices, NamesKeptFromArrivalToRemovalAndMissingRootsSkipped) {
     EXPECT_EQ(drives.Removed(1u << 4), (std::vector<DriveNotice>{{L"E:\\", L"STICK", false}}));
     EXPECT_EQ(drives.Removed(1u << 4), (std::vector<DriveNotice>{{L"E:\\", L"", false}})); // already gone
 
+    // The scan after an arrival: a label that was not ready is read again, a drive that went
+    // without a message is forgotten, and one whose label cannot be read keeps its name.
+    present = {{L"G:\\", L"LATE"}};
+    EXPECT_EQ(drives.Arrived((1u << 7) | (1u << 8), [](const std::wstring&) { return std::optional<std::wstring>(L"DISK"); })
+                  .size(),
+              2u); // H: and I:
+    EXPECT_EQ(drives.Rescan((1u << 6) | (1u << 8), probe), 1u); // H: went silently
+    EXPECT_EQ(drives.Removed(1u << 6), (std::vector<DriveNotice>{{L"G:\\", L"LATE", false}}));
+    EXPECT_EQ(drives.Removed(1u << 7), (std::vector<DriveNotice>{{L"H:\\", L"", false}}));
+    EXPECT_EQ(drives.Removed(1u << 8), (std::vector<DriveNotice>{{L"I:\\", L"DISK", false}})); // kept, unreadable
+
     fakes::SettingsFolder folder;
     EXPECT_EQ(DriveNoticeText({L"E:\\", L"STICK", true}, folder.store), L"STICK (E:) is connected");
     EXPECT_EQ(DriveNoticeText({L"G:\\", L"", false}, folder.store), L"USB drive (G:) was removed");
