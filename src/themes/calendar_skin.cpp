@@ -91,6 +91,13 @@ std::optional<CalendarSkin> ReadCalendarSkin(const foundation::ConfigStore& stor
     return skin;
 }
 
+std::wstring NightTwinPath(std::wstring_view path) {
+    const auto slash = path.find_last_of(L"\\/");
+    const auto dot = path.find_last_of(L'.');
+    const std::size_t at = dot == std::wstring_view::npos || (slash != std::wstring_view::npos && dot < slash) ? path.size() : dot;
+    return std::wstring(path.substr(0, at)) + L"_dark" + std::wstring(path.substr(at));
+}
+
 std::wstring CalendarMonthKey(int month) { return std::to_wstring(month) + L"\u6708"; }
 
 } // namespace kestrana::themes

@@ -37,7 +37,9 @@ struct SkinText {
 };
 
 struct CalendarSkin {
-    std::wstring picture; // full path; may not exist (the icon set's Calendar picture stands in)
+    // Full path; may not exist (the icon set's Calendar picture stands in). By night its
+    // twin (NightTwinPath) is shown where one exists.
+    std::wstring picture;
     float rotate = 0;     // degrees about the canvas centre
     SkinText month, day;
 };
@@ -49,6 +51,10 @@ struct CalendarSkin {
 // The skin in force, read from that file; nothing for the built-in look.
 [[nodiscard]] std::optional<CalendarSkin> ReadCalendarSkin(const foundation::ConfigStore& store,
                                                            std::wstring_view iconSet);
+// The night twin of a skin picture: "_dark" before the extension ("page.png" becomes
+// "page_dark.png"), as the icon sets name their dark pictures.
+[[nodiscard]] std::wstring NightTwinPath(std::wstring_view path);
+
 // The language key of a month's text in section "calicon": the month number (1 to 12,
 // no leading zero) followed by the month character.
 [[nodiscard]] std::wstring CalendarMonthKey(int month);

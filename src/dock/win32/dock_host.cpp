@@ -165,6 +165,7 @@ void DockHost::LoadLiveSources() {
     m_clockSkin = {};
     m_clockSkinNight = {};
     m_calendarPage = {};
+    m_calendarPageNight = {};
     m_calendarSkin.reset();
     m_clockHands = {}; // all three hands are set at the first frame
     const bool dark = m_services.darkMode ? m_services.darkMode() : false;
@@ -186,12 +187,17 @@ void DockHost::LoadLiveSources() {
                 foundation::LogFailure("calendar skin", L"the picture " + m_calendarSkin->picture +
                                                             L" could not be read; the icon set's calendar stands in");
         }
-        if (m_calendarPage.Empty()) m_calendarPage = decode(m_services.theme->ThemeIconPath(L"Calendar", dark));
+        // With sun times the skins' dark pictures are their night; without, the appearance's.
+        const bool byNight = static_cast<bool>(m_services.clockNight);
+        const bool skinPage = !m_calendarPage.Empty();
+        if (byNight && skinPage) m_calendarPageNight = decode(themes::NightTwinPath(m_calendarSkin->picture));
+        if (!skinPage) {
+            m_calendarPage = decode(m_services.theme->ThemeIconPath(L"Calendar", dark));
+            if (byNight) m_calendarPageNight = decode(m_services.theme->ThemeIconPath(L"Calendar", true));
+        }
         // The clock skin: the chosen one, its missing files from the shipped default.
         const std::wstring skinName = m_services.clockSkin ? m_services.clockSkin() : std::wstring(themes::kDefaultTheme);
         const auto& store = m_services.store;
-        // With sun times the skin's dark pictures are its night; without, the appearance's.
-        const bool byNight = static_cast<bool>(m_services.clockNight);
         auto load = [&](ClockSkinPictures& pictures, bool night) {
             pictures.face = decode(themes::ClockImagePath(store, skinName, night, themes::ClockPart::Face));
             pictures.hour = decode(themes::ClockImagePath(store, skinName, night, themes::ClockPart::Hour));
@@ -268,6 +274,7 @@ void DockHost::UpdateLivePictures(bool force) {
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, L"MMM", monthName, 32, nullptr);
     m_clockNight = m_services.clockNight && m_services.clockNight();
     std::shared_ptr<const gfx::Bitmap> clock, calendar;
+    const gfx::Bitmap& page = m_clockNight && !m_calendarPageNight.Empty() ? m_calendarPageNight : m_calendarPage;
     m_docks.ForEach([&](Dock& dock) {
         OndelBar& bar = dock.window->Bar();
         bool changed = false;
@@ -286,14 +293,14 @@ void DockHost::UpdateLivePictures(bool force) {
                         const std::wstring month = m_services.store.LanguageText(
                             L"calicon", themes::CalendarMonthKey(now.wMonth), monthName);
                         calendar = std::make_shared<const gfx::Bitmap>(DrawSkinnedCalendar(
-                            m_calendarPage, *m_calendarSkin, m_services.text, month, now.wDay, kItemPictureSize));
+                            page, *m_calendarSkin, m_services.text, month, now.wDay, kItemPictureSize));
                     }
                     item.picture = calendar;
                     changed = true;
                 } else if (item.live == LivePicture::Calendar && !m_calendarPage.Empty()) {
                     if (!calendar)
                         calendar = std::make_shared<const gfx::Bitmap>(DrawCalendarPicture(
-                            m_calendarPage, m_services.text, monthName, now.wDay, kItemPictureSize));
+                            page, m_services.text, monthName, now.wDay, kItemPictureSize));
                     item.picture = calendar;
                     changed = true;
                 }

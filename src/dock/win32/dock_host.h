@@ -128,6 +128,7 @@ private:
     std::array<themes::ClockText, 3> m_clockTexts; // hour, minute, second
     bool m_clockNight = false; // by the sun times, as of the last minute
     gfx::Bitmap m_calendarPage;
+    gfx::Bitmap m_calendarPageNight; // by the sun times; empty: the day's page all day
     std::optional<themes::CalendarSkin> m_calendarSkin; // nothing: the built-in look
     int m_liveMinute = -1;
     std::shared_ptr<const gfx::Bitmap> m_weatherPicture;

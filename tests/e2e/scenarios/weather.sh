@@ -4,7 +4,8 @@
 # the answer's temperature and condition to a screen reader, and a click opens the view
 # (this Wine has no weather package). Then the clock item shows its skin's night face once
 # the stored sunset has passed (a second start with other sun times). The calendar item
-# draws its page from the calendar skin of config.ini, and the battery item is drawn.
+# draws its page from the calendar skin of config.ini (its night twin after sunset), and the
+# battery item is drawn.
 # Screenshots: build/e2e/run/weather/weather-*.png.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin weather 1280x800x24
@@ -23,6 +24,8 @@ printf '%s\r\n' '[ico1]' 'appname=weather' '[ico2]' 'appname=systemtime' '[ico3]
     '[ico4]' 'appname=cal|' '[ico5]' 'appname=battery' >"$E2E_BASE/ico.ini"
 # A blue calendar page with white texts (the built-in page is white and red).
 convert -size 64x64 xc:'#1e50dc' "$E2E_BASE/calpage.png" || e2e_fail "no calendar page picture"
+# Its night twin is red.
+convert -size 64x64 xc:'#b01818' "$E2E_BASE/calpage_dark.png" || e2e_fail "no night calendar page picture"
 # Day from 1:00 to 23:58 (this Wine has no location service, so the stored times stay).
 printf '%s\r\n' '[normal]' 'detaillog=1' 'sunrise=1:0' 'sunset=23:58' '[weather]' "service=http://127.0.0.1:$port" \
     'citycode=116.39723,39.90750' '[cal]' 'enabled=1' 'filepath=calpage.png' 'mfontsize=40' 'mfontcolor=-1' \
@@ -128,7 +131,11 @@ if [ "$hour_minute" -ge 100 ] && [ "$hour_minute" -lt 2357 ]; then
     input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock after the second start"
     sleep 1.5
     dock=$(kdrv acc-tree "$input")
-    night_clock=$(clock_brightness "$(e2e_screenshot weather-clock-night)" "$dock") || e2e_fail "no clock item at night"
+    night_shot=$(e2e_screenshot weather-clock-night)
+    night_clock=$(clock_brightness "$night_shot" "$dock") || e2e_fail "no clock item at night"
+    read -r cr cg cb < <(item_colour "$night_shot" "$dock" Calendar) || e2e_fail "no calendar item at night"
+    echo "calendar item colour at night: $cr $cg $cb"
+    [ "$cr" -gt $((cb + 40)) ] || e2e_fail "the calendar did not turn to its night page ($cr $cg $cb)"
     echo "clock face brightness: day $day_clock, night $night_clock"
     [ "$night_clock" -lt $((day_clock - 60)) ] || e2e_fail "the clock did not turn to its night face ($day_clock, $night_clock)"
     e2e_quit_kestrana || e2e_fail "Kestrana did not quit cleanly"

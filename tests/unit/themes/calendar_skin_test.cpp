@@ -23,6 +23,8 @@ TEST(CalendarSkin, ColoursReadTheSameWrittenSignedOrUnsigned) {
     EXPECT_EQ(SkinAlignOf(3), SkinAlign::Left);
     EXPECT_EQ(CalendarMonthKey(8), L"8\u6708");
     EXPECT_EQ(CalendarMonthKey(12), L"12\u6708");
+    EXPECT_EQ(NightTwinPath(L"C:\\a.b\\page.png"), L"C:\\a.b\\page_dark.png");
+    EXPECT_EQ(NightTwinPath(L"C:\\a.b\\page"), L"C:\\a.b\\page_dark");
 }
 
 TEST(CalendarSkin, TheSkinInForceComesFromConfigOrTheIconSet) {
