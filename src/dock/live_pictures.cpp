@@ -49,8 +49,9 @@ void DrawHand(gfx::Canvas& canvas, const gfx::Bitmap& hand, float degrees, int s
 }
 
 // One text of a skin in its 256-unit box, scaled by `k`; the box's top edge holds the line.
+// `degrees` turns it about the canvas centre.
 void DrawSkinText(gfx::Canvas& canvas, gfx::TextRenderer& text, const themes::SkinText& look, std::wstring_view words,
-                  float k) {
+                  float k, float degrees = 0) {
     if (!look.Draws() || words.empty()) return;
     gfx::TextStyle style;
     style.family = look.font;
@@ -64,7 +65,19 @@ void DrawSkinText(gfx::Canvas& canvas, gfx::TextRenderer& text, const themes::Sk
     float x = static_cast<float>(look.x) * k;
     if (look.align == themes::SkinAlign::Centre) x += (box - width) / 2;
     else if (look.align == themes::SkinAlign::Right) x += box - width;
-    canvas.DrawBitmap(line, {x, static_cast<float>(look.y) * k, width, static_cast<float>(line.Height())});
+    const float y = static_cast<float>(look.y) * k;
+    if (degrees == 0.0f) {
+        canvas.DrawBitmap(line, {x, y, width, static_cast<float>(line.Height())});
+        return;
+    }
+    // Each line turns alone, and only its inked part: every pixel turned is filtered, and
+    // a line's box is mostly clear.
+    const gfx::RectI inked = VisibleBounds(line);
+    if (inked.Empty()) return;
+    const float centre = box / 2;
+    canvas.DrawRotated(line.Crop(inked),
+                       {centre - x - static_cast<float>(inked.x), centre - y - static_cast<float>(inked.y)},
+                       {centre, centre}, degrees);
 }
 
 } // namespace
@@ -153,17 +166,8 @@ gfx::Bitmap DrawSkinnedCalendar(const gfx::Bitmap& page, const themes::CalendarS
     const float s = static_cast<float>(size);
     if (!page.Empty()) canvas.DrawBitmap(page, {0, 0, s, s});
     const float k = s / 256.0f;
-    if (skin.rotate == 0.0f) {
-        DrawSkinText(canvas, text, skin.month, month, k);
-        DrawSkinText(canvas, text, skin.day, std::to_wstring(day), k);
-        return picture;
-    }
-    // Turned texts: laid out upright on a layer of their own, which turns as a whole.
-    gfx::Bitmap layer(size, size);
-    gfx::Canvas texts(layer);
-    DrawSkinText(texts, text, skin.month, month, k);
-    DrawSkinText(texts, text, skin.day, std::to_wstring(day), k);
-    canvas.DrawRotated(layer, {s / 2, s / 2}, {s / 2, s / 2}, skin.rotate);
+    DrawSkinText(canvas, text, skin.month, month, k, skin.rotate);
+    DrawSkinText(canvas, text, skin.day, std::to_wstring(day), k, skin.rotate);
     return picture;
 }
 
