@@ -5,7 +5,7 @@
 # (this Wine has no weather package). Then the clock item shows its skin's night face once
 # the stored sunset has passed (a second start with other sun times). The calendar item
 # draws its page from the calendar skin of config.ini (its night twin after sunset), and the
-# battery item is drawn.
+# battery item is drawn. Last, a digital clock skin draws its hour over its face.
 # Screenshots: build/e2e/run/weather/weather-*.png.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin weather 1280x800x24
@@ -142,4 +142,24 @@ if [ "$hour_minute" -ge 100 ] && [ "$hour_minute" -lt 2357 ]; then
 else
     echo "near midnight: the night face is not checked"
 fi
+# A digital clock skin: the hour as white text over a dark face.
+digits=$E2E_BASE/themes/digits/clock
+mkdir -p "$digits"
+convert -size 64x64 xc:'#202020' "$digits/bg.png" || e2e_fail "no digital clock face"
+printf '%s\r\n' '[config]' 'type=1' 'bg=bg.png' '[hour]' 'format=HH' 'font_size=110' 'font_color=-1' 'font_align=1' \
+    'position_x=0' 'position_y=70' '[minute]' 'format=' '[second]' 'format=' >"$digits/config.ini"
+kdrv ini 'C:\Kestrana\config.ini' themes timeskin digits >/dev/null || e2e_fail "could not choose the digital skin"
+e2e_start_kestrana
+input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock with the digital clock"
+sleep 1.5
+dock=$(kdrv acc-tree "$input")
+shot=$(e2e_screenshot weather-clock-digits)
+clock_rect=$(printf '%s\n' "$dock" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && f[2] == 61 { print f[5] "x" f[6] "+" f[3] "+" f[4] }')
+[ -n "$clock_rect" ] || e2e_fail "no clock item with the digital skin"
+read -r mean spread < <(convert "$shot" -crop "$clock_rect" -colorspace gray \
+    -format "%[fx:int(255*mean)] %[fx:int(255*standard_deviation)]\n" info:)
+echo "digital clock: mean $mean, spread $spread"
+# Dark face, white digits: darker than the light dock around it, with the digits' contrast.
+[ "$mean" -lt 120 ] && [ "$spread" -gt 30 ] || e2e_fail "the digital clock is not drawn (mean $mean, spread $spread)"
+e2e_quit_kestrana || e2e_fail "Kestrana did not quit cleanly"
 e2e_log "weather: passed"
