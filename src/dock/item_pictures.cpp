@@ -361,7 +361,10 @@ bool Publish(const PicturePass& pass, const Ready& ready) {
         const std::size_t index = row->IndexOfId(pass.facts[i].id);
         if (index == 0) continue; // removed meanwhile
         Dockico& item = (*row)[index];
-        if (item.picture == pass.before[i] && (resolved.picture || pass.kind == PicturePass::Kind::Items))
+        // A live item's picture, once there, is its drawing's to change: a later pass (the
+        // trash filling, an item added) would otherwise blank the clock until its next minute.
+        const bool liveDrawn = resolved.live != LivePicture::None && item.live == resolved.live && item.picture;
+        if (item.picture == pass.before[i] && !liveDrawn && (resolved.picture || pass.kind == PicturePass::Kind::Items))
             item.picture = resolved.picture;
         if (pass.kind == PicturePass::Kind::Override) continue;
         item.live = resolved.live;

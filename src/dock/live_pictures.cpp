@@ -48,6 +48,38 @@ void DrawHand(gfx::Canvas& canvas, const gfx::Bitmap& hand, float degrees, int s
     canvas.DrawRotated(hand, pivot, centre, degrees, scale);
 }
 
+// One text of a skin in its 256-unit box, scaled by `k`; the box's top edge holds the line.
+// `degrees` turns it about the canvas centre.
+void DrawSkinText(gfx::Canvas& canvas, gfx::TextRenderer& text, const themes::SkinText& look, std::wstring_view words,
+                  float k, float degrees = 0) {
+    if (!look.Draws() || words.empty()) return;
+    gfx::TextStyle style;
+    style.family = look.font;
+    style.size = static_cast<float>(look.size) * k;
+    style.color = themes::SkinColour(look.colour);
+    if (style.color.a == 0) return; // alpha 0: written, but invisible
+    const float box = 256.0f * k;
+    const gfx::Bitmap line = text.Draw(words, style, static_cast<int>(box));
+    if (line.Empty()) return;
+    const float width = static_cast<float>(line.Width());
+    float x = static_cast<float>(look.x) * k;
+    if (look.align == themes::SkinAlign::Centre) x += (box - width) / 2;
+    else if (look.align == themes::SkinAlign::Right) x += box - width;
+    const float y = static_cast<float>(look.y) * k;
+    if (degrees == 0.0f) {
+        canvas.DrawBitmap(line, {x, y, width, static_cast<float>(line.Height())});
+        return;
+    }
+    // Each line turns alone, and only its inked part: every pixel turned is filtered, and
+    // a line's box is mostly clear.
+    const gfx::RectI inked = VisibleBounds(line);
+    if (inked.Empty()) return;
+    const float centre = box / 2;
+    canvas.DrawRotated(line.Crop(inked),
+                       {centre - x - static_cast<float>(inked.x), centre - y - static_cast<float>(inked.y)},
+                       {centre, centre}, degrees);
+}
+
 } // namespace
 
 gfx::Bitmap DrawClockPicture(const ClockSkinPictures& skin, int hour, int minute, int second, bool showSeconds,
@@ -61,6 +93,39 @@ gfx::Bitmap DrawClockPicture(const ClockSkinPictures& skin, int hour, int minute
     DrawHand(canvas, skin.hour, (static_cast<float>(hour % 12) + minutes / 60.0f) * 30.0f, size);
     DrawHand(canvas, skin.minute, minutes * 6.0f, size);
     if (showSeconds) DrawHand(canvas, skin.second, static_cast<float>(second) * 6.0f, size);
+    return picture;
+}
+
+void ClockHands::Tick(int h, int m, int s) {
+    second = static_cast<float>(s) * 6.0f;
+    if (set && s != 0 && setAt == h * 60 + m) return;
+    setAt = h * 60 + m;
+    minute = static_cast<float>(m) * 6.0f + static_cast<float>(s) / 10.0f;
+    hour = static_cast<float>(h) * 30.0f + static_cast<float>(m) / 2.0f;
+    if (hour >= 360.0f) hour -= 360.0f;
+    set = true;
+}
+
+gfx::Bitmap DrawClockPicture(const ClockSkinPictures& skin, const ClockHands& hands, bool showSeconds, int size) {
+    gfx::Bitmap picture(size, size);
+    if (!skin.Usable() || size <= 0) return picture;
+    gfx::Canvas canvas(picture);
+    const float s = static_cast<float>(size);
+    canvas.DrawBitmap(skin.face, {0, 0, s, s});
+    DrawHand(canvas, skin.hour, hands.hour, size);
+    DrawHand(canvas, skin.minute, hands.minute, size);
+    if (showSeconds) DrawHand(canvas, skin.second, hands.second, size);
+    return picture;
+}
+
+gfx::Bitmap DrawDigitalClock(const gfx::Bitmap& face, std::span<const ClockTextLine> lines, gfx::TextRenderer& text,
+                             int size) {
+    gfx::Bitmap picture(size, size);
+    if (size <= 0) return picture;
+    gfx::Canvas canvas(picture);
+    const float s = static_cast<float>(size);
+    if (!face.Empty()) canvas.DrawBitmap(face, {0, 0, s, s});
+    for (const ClockTextLine& line : lines) DrawSkinText(canvas, text, line.look, line.text, s / 256.0f);
     return picture;
 }
 
@@ -90,6 +155,69 @@ gfx::Bitmap DrawCalendarPicture(const gfx::Bitmap& page, gfx::TextRenderer& text
         canvas.DrawBitmap(dayText, {(s - static_cast<float>(dayText.Width())) / 2,
                                     s * 0.575f - static_cast<float>(dayText.Height()) / 2,
                                     static_cast<float>(dayText.Width()), static_cast<float>(dayText.Height())});
+    return picture;
+}
+
+gfx::Bitmap DrawSkinnedCalendar(const gfx::Bitmap& page, const themes::CalendarSkin& skin, gfx::TextRenderer& text,
+                                std::wstring_view month, int day, int size) {
+    gfx::Bitmap picture(size, size);
+    if (size <= 0) return picture;
+    gfx::Canvas canvas(picture);
+    const float s = static_cast<float>(size);
+    if (!page.Empty()) canvas.DrawBitmap(page, {0, 0, s, s});
+    const float k = s / 256.0f;
+    DrawSkinText(canvas, text, skin.month, month, k, skin.rotate);
+    DrawSkinText(canvas, text, skin.day, std::to_wstring(day), k, skin.rotate);
+    return picture;
+}
+
+BatteryLevel BatteryFromPowerStatus(std::uint8_t flag, std::uint8_t percent) {
+    BatteryLevel level;
+    if ((flag & 128) != 0 || percent == 255) return level;
+    level.present = true;
+    level.percent = std::min<int>(percent, 100);
+    level.charging = (flag & 8) != 0;
+    return level;
+}
+
+gfx::Bitmap DrawBatteryPicture(const BatteryLevel& level, gfx::TextRenderer& text, bool dark, int size) {
+    gfx::Bitmap picture(size, size);
+    if (size <= 0) return picture;
+    gfx::Canvas canvas(picture);
+    // Laid out on 256 units, like the themed pictures beside it.
+    const float k = static_cast<float>(size) / 256.0f;
+    const auto at = [k](float x, float y, float w, float h) { return gfx::RectF{x * k, y * k, w * k, h * k}; };
+    const gfx::Color ink = dark ? gfx::Color{235, 235, 240, 255} : gfx::Color{60, 60, 67, 255};
+    canvas.FillRoundedRect(at(16, 16, 224, 224), 50 * k, dark ? gfx::Color{44, 44, 48, 255} : gfx::Color{246, 246, 248, 255});
+    canvas.StrokeRoundedRect(at(36, 76, 166, 88), 20 * k, 9 * k, ink);
+    canvas.FillRoundedRect(at(206, 102, 14, 36), 6 * k, ink);
+    if (!level.present) {
+        canvas.StrokeLine({60 * k, 190 * k}, {196 * k, 50 * k}, 10 * k, ink);
+        return picture;
+    }
+    const bool low = level.percent <= kBatteryLowPercent && !level.charging;
+    const gfx::Color fill = level.charging ? gfx::Color{52, 199, 89, 255}
+                            : low          ? gfx::Color{255, 59, 48, 255}
+                                           : ink;
+    // A sliver stays visible at 1 %, so an almost empty battery is not taken for a missing one.
+    const float width = std::max(138.0f * static_cast<float>(level.percent) / 100.0f, level.percent > 0 ? 10.0f : 0.0f);
+    if (width > 0) canvas.FillRoundedRect(at(50, 90, width, 60), 9 * k, fill);
+    if (level.charging) {
+        const gfx::PointF bolt[] = {{132 * k, 82 * k}, {108 * k, 124 * k}, {146 * k, 116 * k}, {122 * k, 158 * k}};
+        for (int pass = 0; pass < 2; ++pass) {
+            const float stroke = (pass == 0 ? 20.0f : 9.0f) * k;
+            const gfx::Color colour = pass == 0 ? ink : gfx::Color{255, 255, 255, 255};
+            for (int i = 0; i + 1 < 4; ++i) canvas.StrokeLine(bolt[i], bolt[i + 1], stroke, colour);
+        }
+    }
+    gfx::TextStyle style;
+    style.size = 44 * k;
+    style.weight = 600;
+    style.color = ink;
+    const gfx::Bitmap label = text.Draw(std::to_wstring(level.percent) + L"%", style, static_cast<int>(200 * k));
+    if (!label.Empty())
+        canvas.DrawBitmap(label, {(static_cast<float>(size) - static_cast<float>(label.Width())) / 2, 170 * k,
+                                  static_cast<float>(label.Width()), static_cast<float>(label.Height())});
     return picture;
 }
 

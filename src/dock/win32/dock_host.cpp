@@ -1,9 +1,11 @@
 #include "dock/win32/dock_host.h"
 
 #include "foundation/diagnostic_log.h"
+#include "themes/clock_skin.h"
 #include "themes/surface_appearance.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace kestrana::dock::win32 {
 namespace {
@@ -111,9 +113,9 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
 
 namespace {
 
-// The weather picture changed between minutes: only the weather items take it.
+// A live picture changed between minutes: only the items of its kind take it.
 template <class Docks>
-void UpdateWeatherPictures(Docks& docks, const std::shared_ptr<const gfx::Bitmap>& weather) {
+void UpdateLiveItems(Docks& docks, LivePicture kind, const std::shared_ptr<const gfx::Bitmap>& picture) {
     docks.ForEach([&](auto& dock) {
         if (!dock.window) return;
         OndelBar& bar = dock.window->Bar();
@@ -121,13 +123,40 @@ void UpdateWeatherPictures(Docks& docks, const std::shared_ptr<const gfx::Bitmap
         {
             std::lock_guard lock(bar.Items().ListMutex());
             bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
-                if (item.live != LivePicture::Weather) return;
-                item.picture = weather;
+                if (item.live != kind) return;
+                item.picture = picture;
                 changed = true;
             });
         }
         if (changed) bar.Redraw();
     });
+}
+
+struct LiveItemsSeen {
+    bool any = false;
+    bool bare = false; // one of them has no picture yet (just added)
+};
+
+template <class Docks>
+LiveItemsSeen SeeLiveItems(Docks& docks, LivePicture kind) {
+    LiveItemsSeen seen;
+    docks.ForEach([&](auto& dock) {
+        if (!dock.window) return;
+        OndelBar& bar = dock.window->Bar();
+        std::lock_guard lock(bar.Items().ListMutex());
+        bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
+            if (item.live != kind) return;
+            seen.any = true;
+            seen.bare = seen.bare || !item.picture;
+        });
+    });
+    return seen;
+}
+
+BatteryLevel ReadBattery() {
+    SYSTEM_POWER_STATUS power{};
+    if (!::GetSystemPowerStatus(&power)) return {};
+    return BatteryFromPowerStatus(power.BatteryFlag, power.BatteryLifePercent);
 }
 
 } // namespace
@@ -136,52 +165,80 @@ void DockHost::LoadLiveSources() {
     m_clockSkin = {};
     m_clockSkinNight = {};
     m_calendarPage = {};
+    m_calendarPageNight = {};
+    m_calendarSkin.reset();
+    m_clockHands = {}; // all three hands are set at the first frame
     const bool dark = m_services.darkMode ? m_services.darkMode() : false;
     auto& files = m_services.store.Files();
     auto decode = [&](const std::wstring& path) -> gfx::Bitmap {
+        if (path.empty()) return {};
         const auto bytes = files.Read(path);
         if (!bytes) return {};
         auto picture = m_services.decoder.Decode(*bytes, {kItemPictureSize, kItemPictureSize});
         return picture ? std::move(*picture) : gfx::Bitmap();
     };
     if (m_services.theme) {
-        m_calendarPage = decode(m_services.theme->ThemeIconPath(L"Calendar", dark));
-        // The clock skin's pictures: the chosen skin's, else the shipped default's.
-        const std::wstring base = m_services.store.BaseFolder();
-        for (const std::wstring& skin : {m_services.clockSkin ? m_services.clockSkin() : std::wstring(L"default"),
-                                         std::wstring(L"default")}) {
-            const std::wstring folder = themes::ThemeFolder(base, skin) + L"clock\\";
-            const std::wstring config = folder + L"config.ini";
-            if (!files.IsFile(config)) continue;
-            auto picture = [&](const wchar_t* key, bool darkPicture) {
-                std::wstring name;
-                if (darkPicture) name = m_services.store.ReadString(L"config", std::wstring(key) + L"_dark", L"", config);
-                if (name.empty()) name = m_services.store.ReadString(L"config", key, L"", config);
-                return name.empty() ? gfx::Bitmap() : decode(folder + name);
-            };
-            // With sun times the skin's dark pictures are its night; without, the appearance's.
-            const bool byNight = static_cast<bool>(m_services.clockNight);
-            for (auto [pictures, darkPicture] : {std::pair{&m_clockSkin, dark && !byNight}, std::pair{&m_clockSkinNight, true}}) {
-                if (!byNight && pictures == &m_clockSkinNight) continue;
-                pictures->face = picture(L"bg", darkPicture);
-                pictures->hour = picture(L"hour", darkPicture);
-                pictures->minute = picture(L"minute", darkPicture);
-                pictures->second = picture(L"second", darkPicture);
-            }
-            if (m_clockSkin.Usable()) break;
+        std::wstring iconSet = m_services.store.ReadString(L"themes", L"dockicons");
+        if (iconSet.empty()) iconSet = themes::kDefaultTheme;
+        m_calendarSkin = themes::ReadCalendarSkin(m_services.store, iconSet);
+        if (m_calendarSkin && !m_calendarSkin->picture.empty()) {
+            m_calendarPage = decode(m_calendarSkin->picture);
+            if (m_calendarPage.Empty())
+                foundation::LogFailure("calendar skin", L"the picture " + m_calendarSkin->picture +
+                                                            L" could not be read; the icon set's calendar stands in");
         }
+        // With sun times the skins' dark pictures are their night; without, the appearance's.
+        const bool byNight = static_cast<bool>(m_services.clockNight);
+        const bool skinPage = !m_calendarPage.Empty();
+        if (byNight && skinPage) m_calendarPageNight = decode(themes::NightTwinPath(m_calendarSkin->picture));
+        if (!skinPage) {
+            m_calendarPage = decode(m_services.theme->ThemeIconPath(L"Calendar", dark));
+            if (byNight) m_calendarPageNight = decode(m_services.theme->ThemeIconPath(L"Calendar", true));
+        }
+        // The clock skin: the chosen one, its missing files from the shipped default.
+        const std::wstring skinName = m_services.clockSkin ? m_services.clockSkin() : std::wstring(themes::kDefaultTheme);
+        const auto& store = m_services.store;
+        auto load = [&](ClockSkinPictures& pictures, bool night) {
+            pictures.face = decode(themes::ClockImagePath(store, skinName, night, themes::ClockPart::Face));
+            pictures.hour = decode(themes::ClockImagePath(store, skinName, night, themes::ClockPart::Hour));
+            pictures.minute = decode(themes::ClockImagePath(store, skinName, night, themes::ClockPart::Minute));
+            pictures.second = decode(themes::ClockImagePath(store, skinName, night, themes::ClockPart::Second));
+        };
+        load(m_clockSkin, dark && !byNight);
+        if (byNight) load(m_clockSkinNight, true);
+        m_clockDigits = themes::ReadClockType(store, skinName) == themes::ClockType::Digits;
+        if (m_clockDigits) {
+            m_clockTexts = {themes::ReadClockText(store, skinName, themes::ClockTextPart::Hour),
+                            themes::ReadClockText(store, skinName, themes::ClockTextPart::Minute),
+                            themes::ReadClockText(store, skinName, themes::ClockTextPart::Second)};
+        }
+        if (!m_clockSkin.Usable())
+            foundation::LogFailure("clock skin", L"no face for the clock skin " + skinName + L"; the clock item keeps its picture");
     }
 }
 
-bool DockHost::HasWeatherItem() {
-    bool found = false;
-    m_docks.ForEach([&](Dock& dock) {
-        if (found || !dock.window) return;
-        OndelBar& bar = dock.window->Bar();
-        std::lock_guard lock(bar.Items().ListMutex());
-        bar.Items().ForEachReal([&](std::size_t, Dockico& item) { found = found || item.live == LivePicture::Weather; });
-    });
-    return found;
+bool DockHost::HasWeatherItem() { return SeeLiveItems(m_docks, LivePicture::Weather).any; }
+
+bool DockHost::ClockMovesEachSecond() const {
+    if (m_clockDigits) return m_clockTexts[2].Draws();
+    const ClockSkinPictures& skin = m_clockNight && m_clockSkinNight.Usable() ? m_clockSkinNight : m_clockSkin;
+    return !skin.second.Empty();
+}
+
+std::shared_ptr<const gfx::Bitmap> DockHost::DrawClock(const SYSTEMTIME& now) {
+    const ClockSkinPictures& skin = m_clockNight && m_clockSkinNight.Usable() ? m_clockSkinNight : m_clockSkin;
+    if (m_clockDigits) {
+        std::vector<ClockTextLine> lines;
+        for (const themes::ClockText& part : m_clockTexts) {
+            if (!part.Draws()) continue;
+            wchar_t text[101] = {};
+            if (::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, part.format.c_str(), text, 101) == 0) continue;
+            lines.push_back({part.look, text});
+        }
+        return std::make_shared<const gfx::Bitmap>(DrawDigitalClock(skin.face, lines, m_services.text, kItemPictureSize));
+    }
+    m_clockHands.Tick(now.wHour, now.wMinute, now.wSecond);
+    return std::make_shared<const gfx::Bitmap>(DrawClockPicture(skin, m_clockHands, !skin.second.Empty(), kItemPictureSize));
 }
 
 void DockHost::UpdateLivePictures(bool force) {
@@ -191,15 +248,33 @@ void DockHost::UpdateLivePictures(bool force) {
     std::shared_ptr<const gfx::Bitmap> weather = m_services.weatherPicture ? m_services.weatherPicture() : nullptr;
     const bool weatherChanged = weather != m_weatherPicture;
     m_weatherPicture = weather;
-    if (!force && minuteOfYear == m_liveMinute) {
-        if (weatherChanged && weather) UpdateWeatherPictures(m_docks, weather);
+    // The status is a cheap system call; the picture is drawn only when it changed, or for
+    // a battery item just added.
+    const BatteryLevel battery = ReadBattery();
+    const LiveItemsSeen batteries = SeeLiveItems(m_docks, LivePicture::Battery);
+    if (batteries.any && (force || batteries.bare || m_battery != battery)) {
+        m_battery = battery;
+        const bool dark = m_services.darkMode ? m_services.darkMode() : false;
+        UpdateLiveItems(m_docks, LivePicture::Battery,
+                        std::make_shared<const gfx::Bitmap>(DrawBatteryPicture(battery, m_services.text, dark, kItemPictureSize)));
+    }
+    const LiveItemsSeen clocks = SeeLiveItems(m_docks, LivePicture::Clock);
+    // A clock or calendar just added is drawn at the next tick, not at the next minute.
+    const bool added = (clocks.bare && m_clockSkin.Usable()) ||
+                       ((m_calendarSkin || !m_calendarPage.Empty()) && SeeLiveItems(m_docks, LivePicture::Calendar).bare);
+    if (!force && minuteOfYear == m_liveMinute && !added) {
+        if (weatherChanged && weather) UpdateLiveItems(m_docks, LivePicture::Weather, weather);
+        // A skin that shows seconds is drawn at every tick, but only while a clock is shown.
+        if (clocks.any && m_clockSkin.Usable() && ClockMovesEachSecond())
+            UpdateLiveItems(m_docks, LivePicture::Clock, DrawClock(now));
         return;
     }
     m_liveMinute = minuteOfYear;
     wchar_t monthName[32] = {};
     ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, L"MMM", monthName, 32, nullptr);
-    const bool night = m_services.clockNight && m_services.clockNight();
+    m_clockNight = m_services.clockNight && m_services.clockNight();
     std::shared_ptr<const gfx::Bitmap> clock, calendar;
+    const gfx::Bitmap& page = m_clockNight && !m_calendarPageNight.Empty() ? m_calendarPageNight : m_calendarPage;
     m_docks.ForEach([&](Dock& dock) {
         OndelBar& bar = dock.window->Bar();
         bool changed = false;
@@ -207,19 +282,25 @@ void DockHost::UpdateLivePictures(bool force) {
             std::lock_guard lock(bar.Items().ListMutex());
             bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
                 if (item.live == LivePicture::Clock && m_clockSkin.Usable()) {
-                    const ClockSkinPictures& skin = night && m_clockSkinNight.Usable() ? m_clockSkinNight : m_clockSkin;
-                    if (!clock)
-                        clock = std::make_shared<const gfx::Bitmap>(DrawClockPicture(
-                            skin, now.wHour, now.wMinute, now.wSecond, false, kItemPictureSize));
+                    if (!clock) clock = DrawClock(now);
                     item.picture = clock;
                     changed = true;
                 } else if (item.live == LivePicture::Weather && weather) {
                     item.picture = weather;
                     changed = true;
+                } else if (item.live == LivePicture::Calendar && m_calendarSkin) {
+                    if (!calendar) {
+                        const std::wstring month = m_services.store.LanguageText(
+                            L"calicon", themes::CalendarMonthKey(now.wMonth), monthName);
+                        calendar = std::make_shared<const gfx::Bitmap>(DrawSkinnedCalendar(
+                            page, *m_calendarSkin, m_services.text, month, now.wDay, kItemPictureSize));
+                    }
+                    item.picture = calendar;
+                    changed = true;
                 } else if (item.live == LivePicture::Calendar && !m_calendarPage.Empty()) {
                     if (!calendar)
                         calendar = std::make_shared<const gfx::Bitmap>(DrawCalendarPicture(
-                            m_calendarPage, m_services.text, monthName, now.wDay, kItemPictureSize));
+                            page, m_services.text, monthName, now.wDay, kItemPictureSize));
                     item.picture = calendar;
                     changed = true;
                 }

@@ -12,11 +12,14 @@
 #include "foundation/config_store.h"
 #include "gfx/image_decoder.h"
 #include "gfx/text_renderer.h"
+#include "themes/clock_skin.h"
 #include "themes/dock_skin.h"
 #include "themes/theme_files.h"
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kestrana::dock::win32 {
@@ -84,7 +87,8 @@ public:
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
     // Redraws the live clock and calendar items when the minute or the day changed (or
-    // at once with `force`), and the weather item when its picture changed. Call every second.
+    // at once with `force`), the weather item when its picture changed and the battery
+    // item when its charge changed. Call every second.
     void UpdateLivePictures(bool force = false);
     // Whether any dock shows a weather item (its data is fetched only then).
     [[nodiscard]] bool HasWeatherItem();
@@ -106,6 +110,10 @@ private:
     bool AddDock(const MonitorInfo& monitor);
     void TakeDown();
     void LoadLiveSources();
+    // The clock's next frame: the second hand at `now`, the others at each new minute.
+    std::shared_ptr<const gfx::Bitmap> DrawClock(const SYSTEMTIME& now);
+    // The skin shows seconds: a second hand, or a digital skin's seconds text.
+    [[nodiscard]] bool ClockMovesEachSecond() const;
 
     DockServices m_services;
     // One preview for every dock; declared before them, so gone after them.
@@ -115,9 +123,16 @@ private:
     std::size_t m_monitorCount = 0;
     ClockSkinPictures m_clockSkin;
     ClockSkinPictures m_clockSkinNight;
+    ClockHands m_clockHands;
+    bool m_clockDigits = false;                 // a digital skin: texts over the face
+    std::array<themes::ClockText, 3> m_clockTexts; // hour, minute, second
+    bool m_clockNight = false; // by the sun times, as of the last minute
     gfx::Bitmap m_calendarPage;
+    gfx::Bitmap m_calendarPageNight; // by the sun times; empty: the day's page all day
+    std::optional<themes::CalendarSkin> m_calendarSkin; // nothing: the built-in look
     int m_liveMinute = -1;
     std::shared_ptr<const gfx::Bitmap> m_weatherPicture;
+    std::optional<BatteryLevel> m_battery; // as last drawn
     bool m_followPointer = false;
 };
 

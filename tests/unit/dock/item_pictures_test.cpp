@@ -263,6 +263,9 @@ TEST(PictureLoader, RowsGetTheirPicturesFromWorkersAndRunTimeOverridesReachEvery
     }
     ASSERT_TRUE(again.Wait(std::chrono::seconds(10)));
     EXPECT_EQ(row[6].picture, drawn);
+    // So is one drawn before it: a later pass leaves the drawing alone.
+    ASSERT_TRUE(world.loader->Request(row, {}, world.Delivery()).Wait(std::chrono::seconds(10)));
+    EXPECT_EQ(row[6].picture, drawn);
 
     world.Picture(kBase + L"single icon\\notes.png", 50);
     ASSERT_TRUE(world.loader->Override(row, L"notes.png", world.Delivery()).Wait(std::chrono::seconds(10)));
