@@ -1,5 +1,7 @@
 #include "menubar/tray/tray_source.h"
 
+#include <algorithm>
+
 namespace kestrana::menubar::tray {
 namespace {
 
@@ -19,6 +21,24 @@ TraySourceKind ChooseTraySource(const TrayMachine& machine) {
 
 const wchar_t* TraySourceName(TraySourceKind kind) {
     return kind == TraySourceKind::Scrape ? L"the taskbar's notification toolbar is read" : L"the bar hosts the tray";
+}
+
+bool AutoTrayOn(std::optional<std::uint32_t> value) { return !value || *value != 0; }
+
+std::vector<TrayIcon> JoinTrayAreas(std::vector<TrayIcon> visible, std::vector<TrayIcon> overflow, bool autoTray) {
+    std::vector<TrayIcon> joined;
+    const auto add = [&joined](std::vector<TrayIcon>& area) {
+        for (auto& icon : area) {
+            if (joined.size() >= kMaxTrayIcons) return;
+            const bool twice = std::any_of(joined.begin(), joined.end(), [&](const TrayIcon& known) {
+                return known.owner == icon.owner && known.id == icon.id;
+            });
+            if (!twice) joined.push_back(std::move(icon));
+        }
+    };
+    add(visible);
+    if (autoTray) add(overflow);
+    return joined;
 }
 
 std::optional<ToolbarButton> DecodeToolbarButton(std::span<const std::uint8_t> b) {

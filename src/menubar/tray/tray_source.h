@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace kestrana::menubar::tray {
 
@@ -22,6 +23,18 @@ struct TrayMachine {
 
 [[nodiscard]] TraySourceKind ChooseTraySource(const TrayMachine& machine);
 [[nodiscard]] const wchar_t* TraySourceName(TraySourceKind kind);
+
+// The taskbar's "EnableAutoTray" value, absent when it has none: absent counts as on.
+[[nodiscard]] bool AutoTrayOn(std::optional<std::uint32_t> value);
+
+// One reading of the taskbar's two areas as the bar lists it. With auto tray on, the icons
+// the taskbar hides are collected in the overflow area: the bar, which stands in for a
+// taskbar kept out of sight, lists them after the visible ones. With it off, the taskbar
+// shows every icon in the visible area and whatever the overflow toolbar still holds is
+// left over from before, so it is not listed. An icon in both areas counts once, and
+// the list is capped.
+[[nodiscard]] std::vector<TrayIcon> JoinTrayAreas(std::vector<TrayIcon> visible, std::vector<TrayIcon> overflow,
+                                                  bool autoTray);
 
 // One toolbar button as the taskbar holds it (32 bytes on a 64-bit taskbar): its state
 // and the address of the tray data behind it.

@@ -68,6 +68,16 @@ void ReadToolbar(HWND toolbar, HANDLE process, const RemoteBuffer& buffer, std::
     }
 }
 
+// "EnableAutoTray" as the user set it, absent when the value is not there.
+std::optional<std::uint32_t> AutoTrayValue() {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", L"EnableAutoTray",
+                       RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 std::optional<std::vector<tray::TrayIcon>> ReadTaskbarTray() {
@@ -89,10 +99,11 @@ std::optional<std::vector<tray::TrayIcon>> ReadTaskbarTray() {
         foundation::LogFailure("tray", L"no buffer could be placed in the taskbar's process");
         return std::nullopt;
     }
-    std::vector<tray::TrayIcon> icons;
-    if (visible) ReadToolbar(visible, process.Get(), buffer, icons);
-    if (overflow) ReadToolbar(overflow, process.Get(), buffer, icons);
-    return icons;
+    const bool autoTray = tray::AutoTrayOn(AutoTrayValue());
+    std::vector<tray::TrayIcon> shown, hidden;
+    if (visible) ReadToolbar(visible, process.Get(), buffer, shown);
+    if (overflow && autoTray) ReadToolbar(overflow, process.Get(), buffer, hidden);
+    return tray::JoinTrayAreas(std::move(shown), std::move(hidden), autoTray);
 }
 
 } // namespace kestrana::menubar::win32

@@ -375,5 +375,36 @@ TEST(TraySource, ChosenByWhatTheMachineHasAndToolbarDataDecoded) {
     EXPECT_FALSE(DecodeTrayData(data)); // no owner
 }
 
+TEST(TraySource, AutoTrayDecidesWhetherTheOverflowIsListed) {
+    EXPECT_TRUE(AutoTrayOn(std::nullopt)); // the taskbar's default
+    EXPECT_TRUE(AutoTrayOn(1u));
+    EXPECT_FALSE(AutoTrayOn(0u));
+
+    const auto icon = [](std::uint64_t owner, std::uint32_t id) {
+        TrayIcon i;
+        i.owner = owner;
+        i.id = id;
+        return i;
+    };
+    const std::vector<TrayIcon> visible{icon(1, 1), icon(2, 1)};
+    const std::vector<TrayIcon> overflow{icon(3, 1), icon(2, 1), icon(2, 2)};
+    const auto owners = [](const std::vector<TrayIcon>& list) {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> keys;
+        for (const auto& i : list) keys.emplace_back(i.owner, i.id);
+        return keys;
+    };
+    using Keys = std::vector<std::pair<std::uint64_t, std::uint32_t>>;
+    // On: the overflow's icons follow the visible ones, one already listed counts once.
+    EXPECT_EQ(owners(JoinTrayAreas(visible, overflow, true)), (Keys{{1, 1}, {2, 1}, {3, 1}, {2, 2}}));
+    // Off: the overflow holds nothing the taskbar shows.
+    EXPECT_EQ(owners(JoinTrayAreas(visible, overflow, false)), (Keys{{1, 1}, {2, 1}}));
+
+    std::vector<TrayIcon> many;
+    for (std::uint32_t i = 0; i < kMaxTrayIcons; ++i) many.push_back(icon(100 + i, 1));
+    const auto capped = JoinTrayAreas(many, overflow, true);
+    EXPECT_EQ(capped.size(), kMaxTrayIcons);
+    EXPECT_EQ(capped.back().owner, 100 + kMaxTrayIcons - 1);
+}
+
 } // namespace
 } // namespace kestrana::menubar::tray
