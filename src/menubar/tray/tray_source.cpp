@@ -23,6 +23,29 @@ const wchar_t* TraySourceName(TraySourceKind kind) {
     return kind == TraySourceKind::Scrape ? L"the taskbar's notification toolbar is read" : L"the bar hosts the tray";
 }
 
+const wchar_t* TopmostCauseText(TopmostCause cause) {
+    switch (cause) {
+    case TopmostCause::TaskbarBack: return L"a taskbar came back";
+    case TopmostCause::DisplayChange: return L"the screens changed";
+    case TopmostCause::WorkArea: return L"the work area changed";
+    case TopmostCause::Demoted: return L"it was moved out of the topmost windows";
+    }
+    return L"?";
+}
+
+TopmostStep TrayTopmost::After(TopmostCause cause, bool placeHeld, bool ours) {
+    if (ours || placeHeld) return {};
+    TopmostStep step;
+    step.reassert = true;
+    const std::uint32_t bit = 1u << static_cast<unsigned>(cause);
+    step.log = (m_logged & bit) == 0;
+    m_logged |= bit;
+    // The programs have just told the returning taskbar their icons; asked again, they
+    // tell the hosted window, now found first.
+    step.announce = cause == TopmostCause::TaskbarBack;
+    return step;
+}
+
 bool AutoTrayOn(std::optional<std::uint32_t> value) { return !value || *value != 0; }
 
 std::vector<TrayIcon> JoinTrayAreas(std::vector<TrayIcon> visible, std::vector<TrayIcon> overflow, bool autoTray) {

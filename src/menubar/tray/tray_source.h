@@ -36,6 +36,34 @@ struct TrayMachine {
 [[nodiscard]] std::vector<TrayIcon> JoinTrayAreas(std::vector<TrayIcon> visible, std::vector<TrayIcon> overflow,
                                                   bool autoTray);
 
+// Why the hosted tray window may have lost its place above every other taskbar window,
+// which is what makes programs looking for the taskbar by class find it.
+enum class TopmostCause : std::uint8_t {
+    TaskbarBack,   // a taskbar announced itself: it came back, made after ours
+    DisplayChange, // screens were added, removed or changed
+    WorkArea,      // the work area changed, as when a taskbar shows again
+    Demoted,       // something took our window out of the topmost band
+};
+[[nodiscard]] const wchar_t* TopmostCauseText(TopmostCause cause);
+
+struct TopmostStep {
+    bool reassert = false; // put the window back on top
+    bool log = false;      // the first time for this cause
+    bool announce = false; // ask the programs for their icons again
+};
+
+// Decides, after each such event, whether the hosted window takes its place back. Driven
+// by the events, never by a timer.
+class TrayTopmost {
+public:
+    // `placeHeld`: a look for the taskbar by class still finds the hosted window first and
+    // it is topmost. `ours`: the event is our own announcement coming back to us.
+    TopmostStep After(TopmostCause cause, bool placeHeld, bool ours = false);
+
+private:
+    std::uint32_t m_logged = 0; // one bit per cause
+};
+
 // One toolbar button as the taskbar holds it (32 bytes on a 64-bit taskbar): its state
 // and the address of the tray data behind it.
 inline constexpr std::size_t kToolbarButtonSize = 32;

@@ -375,6 +375,31 @@ TEST(TraySource, ChosenByWhatTheMachineHasAndToolbarDataDecoded) {
     EXPECT_FALSE(DecodeTrayData(data)); // no owner
 }
 
+TEST(TraySource, TheHostedTrayTakesItsPlaceBackOncePerCauseInTheLog) {
+    TrayTopmost keeper;
+    // Still first and topmost, or our own announcement coming back: nothing to do.
+    for (auto cause : {TopmostCause::TaskbarBack, TopmostCause::DisplayChange, TopmostCause::WorkArea, TopmostCause::Demoted}) {
+        const TopmostStep held = keeper.After(cause, true);
+        EXPECT_FALSE(held.reassert || held.log || held.announce);
+    }
+    const TopmostStep own = keeper.After(TopmostCause::TaskbarBack, false, true);
+    EXPECT_FALSE(own.reassert || own.log || own.announce);
+
+    // A returning taskbar: back on top, logged, and the programs asked again.
+    TopmostStep step = keeper.After(TopmostCause::TaskbarBack, false);
+    EXPECT_TRUE(step.reassert && step.log && step.announce);
+    step = keeper.After(TopmostCause::TaskbarBack, false);
+    EXPECT_TRUE(step.reassert && step.announce);
+    EXPECT_FALSE(step.log) << "logged once per cause";
+    // Other causes put it back without asking for the icons; each is logged once.
+    step = keeper.After(TopmostCause::DisplayChange, false);
+    EXPECT_TRUE(step.reassert && step.log);
+    EXPECT_FALSE(step.announce);
+    EXPECT_FALSE(keeper.After(TopmostCause::DisplayChange, false).log);
+    EXPECT_TRUE(keeper.After(TopmostCause::Demoted, false).log);
+    EXPECT_TRUE(keeper.After(TopmostCause::WorkArea, false).log);
+}
+
 TEST(TraySource, AutoTrayDecidesWhetherTheOverflowIsListed) {
     EXPECT_TRUE(AutoTrayOn(std::nullopt)); // the taskbar's default
     EXPECT_TRUE(AutoTrayOn(1u));
