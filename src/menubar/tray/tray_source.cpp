@@ -12,12 +12,29 @@ std::uint64_t Get(std::span<const std::uint8_t> b, std::size_t at, int bytes) {
 }
 
 constexpr std::uint8_t kButtonHidden = 0x08;
+// The highest address of a 64-bit process's own memory; a button pointing above it is
+// garbage, not tray data.
+constexpr std::uint64_t kHighestUserAddress = 0x0000'7FFF'FFFF'FFFFull;
 
 } // namespace
 
 TraySourceKind ChooseTraySource(const TrayMachine& machine) {
-    return machine.taskbar && machine.notifyToolbar ? TraySourceKind::Scrape : TraySourceKind::Host;
+    return machine.taskbar && machine.notifyToolbar && machine.toolbarReadable ? TraySourceKind::Scrape
+                                                                               : TraySourceKind::Host;
 }
+
+const wchar_t* TraySourceReason(const TrayMachine& machine) {
+    if (!machine.taskbar) return L"there is no taskbar";
+    if (!machine.notifyToolbar) return L"the taskbar has no notification toolbar";
+    if (!machine.toolbarReadable) return L"the taskbar's memory cannot be read from this process";
+    return L"the taskbar has a notification toolbar";
+}
+
+bool ToolbarReadable(bool ours64, TaskbarBits taskbar) { return ours64 || taskbar == TaskbarBits::Bits32; }
+
+std::size_t ToolbarButtonSize(TaskbarBits bits) { return bits == TaskbarBits::Bits32 ? 20 : 32; }
+
+std::size_t TrayDataSize(TaskbarBits bits) { return bits == TaskbarBits::Bits32 ? 24 : 32; }
 
 const wchar_t* TraySourceName(TraySourceKind kind) {
     return kind == TraySourceKind::Scrape ? L"the taskbar's notification toolbar is read" : L"the bar hosts the tray";
@@ -64,20 +81,26 @@ std::vector<TrayIcon> JoinTrayAreas(std::vector<TrayIcon> visible, std::vector<T
     return joined;
 }
 
-std::optional<ToolbarButton> DecodeToolbarButton(std::span<const std::uint8_t> b) {
-    if (b.size() < kToolbarButtonSize) return std::nullopt;
-    // bitmap 0, command 4, state 8, style 9, padding to 16, data 16, string 24
-    return ToolbarButton{(b[8] & kButtonHidden) != 0, Get(b, 16, 8)};
+std::optional<ToolbarButton> DecodeToolbarButton(std::span<const std::uint8_t> b, TaskbarBits bits) {
+    if (b.size() < ToolbarButtonSize(bits)) return std::nullopt;
+    // bitmap 0, command 4, state 8, style 9, then padding to the pointer size:
+    // 32-bit: data 12, string 16; 64-bit: data 16, string 24.
+    const bool wide = bits == TaskbarBits::Bits64;
+    std::uint64_t data = wide ? Get(b, 16, 8) : Get(b, 12, 4);
+    if (data > kHighestUserAddress) data = 0;
+    return ToolbarButton{(b[8] & kButtonHidden) != 0, data};
 }
 
-std::optional<TrayIcon> DecodeTrayData(std::span<const std::uint8_t> b) {
-    if (b.size() < kTrayDataSize) return std::nullopt;
-    // owner 0, id 8, callback 12, two reserved words, icon 24
+std::optional<TrayIcon> DecodeTrayData(std::span<const std::uint8_t> b, TaskbarBits bits) {
+    if (b.size() < TrayDataSize(bits)) return std::nullopt;
+    // 32-bit: owner 0, id 4, callback 8, two reserved words, icon 20;
+    // 64-bit: owner 0, id 8, callback 12, two reserved words, icon 24.
+    const bool wide = bits == TaskbarBits::Bits64;
     TrayIcon icon;
-    icon.owner = Get(b, 0, 8);
-    icon.id = static_cast<std::uint32_t>(Get(b, 8, 4));
-    icon.callback = static_cast<std::uint32_t>(Get(b, 12, 4));
-    icon.icon = Get(b, 24, 8);
+    icon.owner = wide ? Get(b, 0, 8) : Get(b, 0, 4);
+    icon.id = static_cast<std::uint32_t>(Get(b, wide ? 8 : 4, 4));
+    icon.callback = static_cast<std::uint32_t>(Get(b, wide ? 12 : 8, 4));
+    icon.icon = wide ? Get(b, 24, 8) : Get(b, 20, 4);
     if (icon.owner == 0) return std::nullopt;
     return icon;
 }

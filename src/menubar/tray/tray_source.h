@@ -19,10 +19,13 @@ enum class TraySourceKind : std::uint8_t { Scrape, Host };
 struct TrayMachine {
     bool taskbar = false;        // a "Shell_TrayWnd" of another process
     bool notifyToolbar = false;  // a toolbar under its "TrayNotifyWnd"
+    bool toolbarReadable = true; // our process can read the taskbar's memory
 };
 
 [[nodiscard]] TraySourceKind ChooseTraySource(const TrayMachine& machine);
 [[nodiscard]] const wchar_t* TraySourceName(TraySourceKind kind);
+// Why that source was chosen, for the log.
+[[nodiscard]] const wchar_t* TraySourceReason(const TrayMachine& machine);
 
 // The taskbar's "EnableAutoTray" value, absent when it has none: absent counts as on.
 [[nodiscard]] bool AutoTrayOn(std::optional<std::uint32_t> value);
@@ -64,16 +67,25 @@ private:
     std::uint32_t m_logged = 0; // one bit per cause
 };
 
-// One toolbar button as the taskbar holds it (32 bytes on a 64-bit taskbar): its state
-// and the address of the tray data behind it.
-inline constexpr std::size_t kToolbarButtonSize = 32;
+// What the toolbar reading brings back is laid out by the taskbar's own bitness.
+enum class TaskbarBits : std::uint8_t { Bits32, Bits64 };
+// A 32-bit process cannot address a 64-bit taskbar's memory; the other way round works.
+[[nodiscard]] bool ToolbarReadable(bool ours64, TaskbarBits taskbar);
+
+// One toolbar button as the taskbar holds it (20 bytes on a 32-bit taskbar, 32 on a
+// 64-bit one): its state and the address of the tray data behind it.
+inline constexpr std::size_t kToolbarButtonSize = 32; // the larger: the read buffer
 inline constexpr std::size_t kTrayDataSize = 32;
+[[nodiscard]] std::size_t ToolbarButtonSize(TaskbarBits bits);
+[[nodiscard]] std::size_t TrayDataSize(TaskbarBits bits);
 struct ToolbarButton {
     bool hidden = false;
-    std::uint64_t data = 0;
+    std::uint64_t data = 0; // 0 when the address cannot be the taskbar's
 };
-[[nodiscard]] std::optional<ToolbarButton> DecodeToolbarButton(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::optional<ToolbarButton> DecodeToolbarButton(std::span<const std::uint8_t> bytes,
+                                                               TaskbarBits bits = TaskbarBits::Bits64);
 // The tray data a button points at: owner, id, callback and icon; nothing without an owner.
-[[nodiscard]] std::optional<TrayIcon> DecodeTrayData(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::optional<TrayIcon> DecodeTrayData(std::span<const std::uint8_t> bytes,
+                                                     TaskbarBits bits = TaskbarBits::Bits64);
 
 } // namespace kestrana::menubar::tray

@@ -174,7 +174,9 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
 
     LoadCache();
     HWND taskbar = FindOtherTaskbar();
-    m_kind = tray::ChooseTraySource({taskbar != nullptr, FindNotifyToolbar(taskbar) != nullptr});
+    HWND toolbar = FindNotifyToolbar(taskbar);
+    const tray::TrayMachine machine{taskbar != nullptr, toolbar != nullptr, toolbar && ToolbarReadableFromHere(toolbar)};
+    m_kind = tray::ChooseTraySource(machine);
     if (m_kind == tray::TraySourceKind::Host) {
         m_host = TrayHost::Create([this](const tray::TrayCommand& command, std::uint32_t process) {
             return Take(command, process);
@@ -183,7 +185,8 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
     } else {
         StartScrape();
     }
-    foundation::LogDetail("tray", std::wstring(L"tray source: ") + tray::TraySourceName(m_kind) +
+    foundation::LogDetail("tray", std::wstring(L"tray source: ") + tray::TraySourceName(m_kind) + L", as " +
+                                      tray::TraySourceReason(machine) +
                                       (m_kind == tray::TraySourceKind::Host && !m_host ? L" (but its window failed)" : L""));
     ListChanged();
 }

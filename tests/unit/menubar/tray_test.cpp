@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestrana::menubar::tray {
 namespace {
 
@@ -351,11 +353,11 @@ TEST(TraySource, ChosenByWhatTheMachineHasAndToolbarDataDecoded) {
     std::vector<std::uint8_t> button(kToolbarButtonSize, 0);
     button[8] = 0x08;
     button[16] = 0x10;
-    button[22] = 0x7F;
+    button[21] = 0x7F;
     const auto b = DecodeToolbarButton(button);
     ASSERT_TRUE(b);
     EXPECT_TRUE(b->hidden);
-    EXPECT_EQ(b->data, 0x007F000000000010ull);
+    EXPECT_EQ(b->data, 0x00007F0000000010ull);
     EXPECT_FALSE(DecodeToolbarButton(std::span(button).first(31)));
 
     std::vector<std::uint8_t> data(kTrayDataSize, 0);
@@ -398,6 +400,58 @@ TEST(TraySource, TheHostedTrayTakesItsPlaceBackOncePerCauseInTheLog) {
     EXPECT_FALSE(keeper.After(TopmostCause::DisplayChange, false).log);
     EXPECT_TRUE(keeper.After(TopmostCause::Demoted, false).log);
     EXPECT_TRUE(keeper.After(TopmostCause::WorkArea, false).log);
+}
+
+TEST(TraySource, BothTaskbarBitnessesDecodedWithinBounds) {
+    // A 32-bit taskbar: 20-byte buttons with the data pointer at 12, 24-byte tray data.
+    std::vector<std::uint8_t> button(ToolbarButtonSize(TaskbarBits::Bits32), 0);
+    ASSERT_EQ(button.size(), 20u);
+    button[8] = 0x08;
+    button[12] = 0x34;
+    button[15] = 0x12;
+    auto b = DecodeToolbarButton(button, TaskbarBits::Bits32);
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(b->hidden);
+    EXPECT_EQ(b->data, 0x12000034u);
+    EXPECT_FALSE(DecodeToolbarButton(std::span(button).first(19), TaskbarBits::Bits32));
+    // Twenty bytes are too few for a 64-bit button.
+    EXPECT_FALSE(DecodeToolbarButton(button, TaskbarBits::Bits64));
+
+    std::vector<std::uint8_t> data(TrayDataSize(TaskbarBits::Bits32), 0);
+    ASSERT_EQ(data.size(), 24u);
+    data[0] = 0x42;
+    data[3] = 0x80; // a handle with its top bit set stays 32 bits wide
+    data[4] = 9;
+    data[8] = 0x01;
+    data[9] = 0x80;
+    data[20] = 0x55;
+    const auto icon = DecodeTrayData(data, TaskbarBits::Bits32);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->owner, 0x80000042u);
+    EXPECT_EQ(icon->id, 9u);
+    EXPECT_EQ(icon->callback, 0x8001u);
+    EXPECT_EQ(icon->icon, 0x55u);
+    EXPECT_FALSE(DecodeTrayData(std::span(data).first(23), TaskbarBits::Bits32));
+
+    // A 64-bit button pointing outside the taskbar's own memory points at nothing.
+    std::vector<std::uint8_t> wide(ToolbarButtonSize(TaskbarBits::Bits64), 0);
+    wide[23] = 0x80;
+    wide[16] = 0x10;
+    const auto beyond = DecodeToolbarButton(wide, TaskbarBits::Bits64);
+    ASSERT_TRUE(beyond);
+    EXPECT_EQ(beyond->data, 0u);
+
+    // A 32-bit process cannot read a 64-bit taskbar: the bar hosts the tray then, and says why.
+    EXPECT_TRUE(ToolbarReadable(true, TaskbarBits::Bits32));
+    EXPECT_TRUE(ToolbarReadable(false, TaskbarBits::Bits32));
+    EXPECT_FALSE(ToolbarReadable(false, TaskbarBits::Bits64));
+    const TrayMachine unreadable{true, true, false};
+    EXPECT_EQ(ChooseTraySource(unreadable), TraySourceKind::Host);
+    std::vector<std::wstring> reasons;
+    for (const TrayMachine& m : {TrayMachine{false, false}, TrayMachine{true, false}, unreadable, TrayMachine{true, true}})
+        reasons.emplace_back(TraySourceReason(m));
+    std::sort(reasons.begin(), reasons.end());
+    EXPECT_EQ(std::unique(reasons.begin(), reasons.end()), reasons.end()) << "each case says its own reason";
 }
 
 TEST(TraySource, AutoTrayDecidesWhetherTheOverflowIsListed) {
