@@ -8,9 +8,10 @@
 //     WM_APP + 2 (wParam: milliseconds), it stops answering for that long. With a popup
 //     class, the first hover over an icon opens a window of that class at (0, 400), as
 //     chat programs open their unread-messages pop-up.
-// kdriver tray-send <owner> <add|modify|delete|version|balloon> <id> [tip|version|text] [layout-size]
+// kdriver tray-send <owner> <add|modify|delete|version|balloon|icon> <id> [tip|version|text|handle] [layout-size]
 //     one record on behalf of <owner>; prints the tray's answer. A balloon is a modify
-//     that carries the text with the title "Note".
+//     that carries the text with the title "Note"; an icon is a modify that carries only
+//     a new icon handle (a program flashing its icon sends such records in turn).
 // kdriver taskbar-back <seconds>
 //     a taskbar that comes back: a topmost "Shell_TrayWnd" made now, above every other, that
 //     announces itself with "TaskbarCreated"; after the time, prints which window a look for
@@ -180,9 +181,13 @@ int SendOne(int argc, wchar_t** argv) {
     else if (verb == L"delete") c.verb = TrayVerb::Delete;
     else if (verb == L"version") c.verb = TrayVerb::SetVersion;
     else if (verb == L"balloon") c.verb = TrayVerb::Modify;
+    else if (verb == L"icon") c.verb = TrayVerb::Modify;
     else return 2;
     if (argc >= 6 && c.verb == TrayVerb::SetVersion) c.version = static_cast<std::uint32_t>(std::wcstoul(argv[5], nullptr, 10));
-    else if (argc >= 6 && verb == L"balloon") {
+    else if (argc >= 6 && verb == L"icon") {
+        c.fields = kFieldIcon;
+        c.icon = static_cast<std::uint32_t>(std::wcstoul(argv[5], nullptr, 10));
+    } else if (argc >= 6 && verb == L"balloon") {
         c.fields = kFieldInfo;
         c.info = argv[5];
         c.infoTitle = L"Note";

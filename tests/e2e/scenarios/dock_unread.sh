@@ -1,8 +1,8 @@
 # Unread messages of a chat program mark its dock item. A test program run as
-# "dingtalk.exe" puts an icon in the tray the bar hosts, with a count in its tooltip, and
-# opens its unread-messages pop-up when the pointer rests on the icon; the program is set
-# for message counts, so its dock item shows the mark with the count, and a screen reader
-# reads it as the item's value. Another program's item gets none; the mark goes with
+# "dingtalk.exe" puts an icon in the tray the bar hosts, with a count in its tooltip,
+# flashes it, and opens its unread-messages pop-up when the pointer rests on the icon; the
+# program is set for message counts, so while either lasts its dock item shows the mark
+# with the count, and a screen reader reads it as the item's value. Another program's item gets none; the mark goes with
 # the program.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin dock_unread 1280x800x24
@@ -35,6 +35,18 @@ for _ in $(seq 1 50); do [ -n "$(tray_icon)" ] && break; sleep 0.2; done
 read -r l t w h < <(tray_icon)
 [ -n "${h:-}" ] || e2e_fail "the chat program's icon did not show in the bar"
 [ -z "$(value_of Chat)" ] || e2e_fail "the chat item had a mark before any unread message: $(value_of Chat)"
+
+# The program flashes its icon (new pictures in turn): the mark shows, with the count its
+# tooltip gives, and goes once the icon has rested.
+owner=$(tr -d '\r' <"$E2E_DIR/chat.out")
+for handle in 1001 1002 1001; do
+    kdrv tray-send "$owner" icon 5 "$handle" >/dev/null || e2e_fail "the tray refused a new picture"
+    sleep 0.4
+done
+for _ in $(seq 1 30); do [ "$(value_of Chat)" = "3 unread messages" ] && break; sleep 0.2; done
+[ "$(value_of Chat)" = "3 unread messages" ] || e2e_fail "a flashing icon did not mark its program's item: '$(value_of Chat)'"
+for _ in $(seq 1 50); do [ -z "$(value_of Chat)" ] && break; sleep 0.2; done
+[ -z "$(value_of Chat)" ] || e2e_fail "the mark stayed after the icon rested"
 
 # The pointer rests on the icon: the program opens its unread-messages pop-up.
 xdotool mousemove $((l + w / 2)) $((t + h / 2))
