@@ -88,14 +88,22 @@ LRESULT CALLBACK TrayHost::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 void TrayHost::KeepOnTop(tray::TopmostCause cause, bool ours) {
+    // Our own move reports a z-order change; another window that insists on the top
+    // would otherwise have us answer it forever.
+    if (m_keeping) return;
+    m_keeping = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_keeping};
     const bool topmost = (::GetWindowLongPtrW(m_tray, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     const bool held = topmost && ::FindWindowW(kTrayClass, nullptr) == m_tray;
     const tray::TopmostStep step = m_topmost.After(cause, held, ours);
     if (!step.reassert) return;
-    const bool done = ::SetWindowPos(m_tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != FALSE &&
-                      ::FindWindowW(kTrayClass, nullptr) == m_tray;
-    if (step.log || !done)
-        foundation::LogDetail("tray", std::wstring(done ? L"the hosted tray took its place on top again: "
+    const bool placed = ::SetWindowPos(m_tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != FALSE &&
+                        ::FindWindowW(kTrayClass, nullptr) == m_tray;
+    if (step.log || !placed)
+        foundation::LogDetail("tray", std::wstring(placed ? L"the hosted tray took its place on top again: "
                                                         : L"the hosted tray could not take its place on top again: ") +
                                           tray::TopmostCauseText(cause));
     if (step.announce) AnnounceAgain();

@@ -45,6 +45,7 @@ private:
     HWND m_notify = nullptr;
     std::uint32_t m_loggedErrors = 0; // one log line per kind of refusal
     tray::TrayTopmost m_topmost;
+    bool m_keeping = false; // taking the place back moves the window, which reports again
 };
 
 // The taskbar window of another process, and whether it has a notification toolbar.
