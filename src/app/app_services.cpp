@@ -34,6 +34,7 @@
 #include "launchers/win32/stack_window.h"
 #include "menubar/app_menus.h"
 #include "menubar/win32/system_actions.h"
+#include "menubar/win32/tray_item.h"
 #include "themes/theme_files.h"
 #include "weather/win32/weather_host.h"
 
@@ -208,6 +209,10 @@ bool AppServices::StartDocks() {
     services.weatherPicture = [this] { return m_weather ? m_weather->Picture() : nullptr; };
     services.clockNight = [this] { return m_weather && m_weather->NightForClock(); };
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
+    // The chat programs' unread messages, seen by the menu bar's tray, mark their items.
+    menubar::win32::SetUnreadListener([this](const menubar::tray::UnreadMarks& marks) {
+        if (m_docks) m_docks->SetUnread(marks);
+    });
     return m_docks->Start();
 }
 

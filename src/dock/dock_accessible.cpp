@@ -46,6 +46,11 @@ void Describe(AccessibleElement& e, const Dockico& item, const DockWords& words)
         e.state |= AccessibleState::Attention;
         add(words.attention);
     }
+    if (item.unread != kNoUnread) {
+        // Read out as the item's value, which is what changes as messages come and go.
+        const std::wstring unread = item.unread > 0 ? std::to_wstring(item.unread) + L" " + words.unread : words.unread;
+        e.value = e.value.empty() ? unread : e.value + L", " + unread;
+    }
 }
 
 } // namespace

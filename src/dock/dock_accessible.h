@@ -32,6 +32,7 @@ struct DockWords {
     std::wstring running = L"running";
     std::wstring windows = L"windows"; // after a count above one: "running, 2 windows"
     std::wstring attention = L"asks for attention";
+    std::wstring unread = L"unread messages"; // after a count: "3 unread messages"
     std::wstring minimised = L"minimised window";
     std::wstring trashFull = L"Full";
     std::wstring trashEmpty = L"Empty";

@@ -1,5 +1,6 @@
 #include "dock/dock_renderer.h"
 
+#include "gfx/builtin_text_renderer.h"
 #include "gfx/effects.h"
 
 #include <algorithm>
@@ -212,6 +213,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
         placed.separator = item.IsSeparator();
         placed.running = item.running.load(std::memory_order_relaxed);
         placed.attention = item.attention;
+        placed.unread = item.unread;
         placed.hovered = i == state.hovered;
         placed.pressed = i == state.pressed;
         placed.focused = state.focused != kNoItemId && item.id == state.focused && !placed.separator;
@@ -350,10 +352,32 @@ void DockRenderer::DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const O
         } else {
             canvas.DrawImage(prepared.image, placed.rect, opacity);
         }
+        if (placed.unread != kNoUnread) DrawUnreadMark(canvas, placed.rect, placed.unread, state.contrast);
     }
     for (const Placed& placed : m_placed)
         if (placed.focused && Overlaps(placed.rect, clip))
             DrawFocusRing(canvas, placed.rect, m_skin->Scale(), state.contrast);
+}
+
+void DockRenderer::DrawUnreadMark(gfx::Canvas& canvas, const gfx::RectF& icon, std::int32_t unread,
+                                  const std::optional<gfx::ContrastColours>& contrast) {
+    // A red disc on the icon's upper right corner, a pill when the count is wide; it stays
+    // within the room a hover effect may paint around the icon.
+    const std::wstring text = unread <= 0 ? L"" : unread > 99 ? L"99+" : std::to_wstring(unread);
+    const float height = std::max(6.0f, icon.height * 0.34f);
+    gfx::BuiltinTextRenderer digits;
+    gfx::TextStyle style;
+    style.size = height * 0.62f;
+    style.weight = 700;
+    style.color = contrast ? contrast->window : gfx::Color{255, 255, 255, 255};
+    gfx::Bitmap label = text.empty() ? gfx::Bitmap() : digits.Draw(text, style);
+    const float width = std::max(height, static_cast<float>(label.Width()) + height * 0.5f);
+    const gfx::RectF disc{icon.Right() - width * 0.8f, icon.y - height * 0.2f, width, height};
+    canvas.FillRoundedRect(disc, height / 2, contrast ? contrast->text : gfx::Color{235, 64, 52, 255});
+    if (!label.Empty())
+        canvas.DrawBitmap(label, {std::round(disc.x + (disc.width - static_cast<float>(label.Width())) / 2),
+                                  std::round(disc.y + (disc.height - static_cast<float>(label.Height())) / 2),
+                                  static_cast<float>(label.Width()), static_cast<float>(label.Height())});
 }
 
 void DockRenderer::DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity,

@@ -106,9 +106,10 @@ private:
         bool hovered = false;
         bool pressed = false;
         bool focused = false;
+        std::int32_t unread = kNoUnread;
         const gfx::Bitmap* picture = nullptr;
         bool operator==(const Placed& o) const {
-            return id == o.id && rect.x == o.rect.x && rect.y == o.rect.y && rect.width == o.rect.width &&
+            return id == o.id && unread == o.unread && rect.x == o.rect.x && rect.y == o.rect.y && rect.width == o.rect.width &&
                    rect.height == o.rect.height && separator == o.separator && running == o.running && attention == o.attention &&
                    hovered == o.hovered && pressed == o.pressed && focused == o.focused && picture == o.picture;
         }
@@ -119,6 +120,8 @@ private:
     [[nodiscard]] gfx::RectI ChangedArea(const DockFrameState& state, Edge edge) const;
     void DrawScene(gfx::Bitmap& frame, const gfx::RectI& clip, const OndelBarModel& model,
                    const DockFrameState& state, float lightFactor);
+    void DrawUnreadMark(gfx::Canvas& canvas, const gfx::RectF& icon, std::int32_t unread,
+                        const std::optional<gfx::ContrastColours>& contrast);
     void DrawRunMark(gfx::Canvas& canvas, const gfx::RectF& icon, Edge edge, bool dark, float opacity,
                      const std::optional<gfx::ContrastColours>& contrast);
 

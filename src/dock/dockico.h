@@ -43,6 +43,8 @@ enum class LivePicture : std::uint8_t {
 inline constexpr std::int32_t kNoItemId = 0;
 // The temporary gap shown where a dragged icon would land.
 inline constexpr std::int32_t kDragGapItemId = -99;
+// An item whose program tells of no unread messages.
+inline constexpr std::int32_t kNoUnread = -1;
 
 // A process-unique item id from one atomic counter; never 0 or the drag gap's id.
 [[nodiscard]] std::int32_t NewItemId() noexcept;
@@ -81,6 +83,8 @@ struct Dockico {
     // The window tracker's marks, changed and read under the item-list lock.
     bool leaving = false;   // on its way out: shrinks to nothing, then the bar takes it out
     bool attention = false; // one of its windows asks for the user's attention
+    // Unread messages its program tells of: kNoUnread for none, 0 for some without a count.
+    std::int32_t unread = kNoUnread;
     // Dragged within the dock: it keeps its index (and its saved place) but gives its room
     // up and is drawn at the pointer instead, until the drag ends.
     bool lifted = false;

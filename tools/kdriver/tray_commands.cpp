@@ -8,9 +8,14 @@
 //     WM_APP + 2 (wParam: milliseconds), it stops answering for that long. With a popup
 //     class, the first hover over an icon opens a window of that class at (0, 400), as
 //     chat programs open their unread-messages pop-up.
-// kdriver tray-send <owner> <add|modify|delete|version|balloon> <id> [tip|version|text] [layout-size]
+// kdriver tray-send <owner> <add|modify|delete|version|balloon|icon> <id> [tip|version|text|handle] [layout-size]
 //     one record on behalf of <owner>; prints the tray's answer. A balloon is a modify
-//     that carries the text with the title "Note".
+//     that carries the text with the title "Note"; an icon is a modify that carries only
+//     a new icon handle (a program flashing its icon sends such records in turn).
+// kdriver taskbar-back <seconds>
+//     a taskbar that comes back: a topmost "Shell_TrayWnd" made now, above every other, that
+//     announces itself with "TaskbarCreated"; after the time, prints which window a look for
+//     the taskbar by class finds first ("first=mine" or "first=other").
 #include "menubar/tray/tray_record.h"
 
 #include <windows.h>
@@ -176,9 +181,13 @@ int SendOne(int argc, wchar_t** argv) {
     else if (verb == L"delete") c.verb = TrayVerb::Delete;
     else if (verb == L"version") c.verb = TrayVerb::SetVersion;
     else if (verb == L"balloon") c.verb = TrayVerb::Modify;
+    else if (verb == L"icon") c.verb = TrayVerb::Modify;
     else return 2;
     if (argc >= 6 && c.verb == TrayVerb::SetVersion) c.version = static_cast<std::uint32_t>(std::wcstoul(argv[5], nullptr, 10));
-    else if (argc >= 6 && verb == L"balloon") {
+    else if (argc >= 6 && verb == L"icon") {
+        c.fields = kFieldIcon;
+        c.icon = static_cast<std::uint32_t>(std::wcstoul(argv[5], nullptr, 10));
+    } else if (argc >= 6 && verb == L"balloon") {
         c.fields = kFieldInfo;
         c.info = argv[5];
         c.infoTitle = L"Note";
@@ -196,11 +205,35 @@ int SendOne(int argc, wchar_t** argv) {
     return answer == TRUE ? 0 : 1;
 }
 
+int TaskbarBack(wchar_t** argv) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    ::RegisterClassW(&wc);
+    HWND mine = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+    if (!mine) return 1;
+    std::wprintf(L"made first=%ls\n", ::FindWindowW(L"Shell_TrayWnd", nullptr) == mine ? L"mine" : L"other");
+    ::PostMessageW(HWND_BROADCAST, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    const ULONGLONG end = ::GetTickCount64() + std::wcstoull(argv[2], nullptr, 10) * 1000;
+    while (::GetTickCount64() < end) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        ::Sleep(50);
+    }
+    std::wprintf(L"first=%ls\n", ::FindWindowW(L"Shell_TrayWnd", nullptr) == mine ? L"mine" : L"other");
+    std::fflush(stdout);
+    ::DestroyWindow(mine);
+    return 0;
+}
+
 } // namespace
 
 int TrayDriverCommand(int argc, wchar_t** argv) {
     const std::wstring command = argc >= 2 ? argv[1] : L"";
     if (command == L"tray-owner" && argc >= 5) return RunOwner(argc, argv);
     if (command == L"tray-send" && argc >= 5) return SendOne(argc, argv);
+    if (command == L"taskbar-back" && argc >= 3) return TaskbarBack(argv);
     return -1;
 }

@@ -1,5 +1,7 @@
 #include "dock/win32/dock_host.h"
 
+#include "dock/unread_marks.h"
+
 #include "foundation/diagnostic_log.h"
 #include "themes/clock_skin.h"
 #include "themes/surface_appearance.h"
@@ -305,6 +307,19 @@ void DockHost::UpdateLivePictures(bool force) {
                     changed = true;
                 }
             });
+        }
+        if (changed) bar.Redraw();
+    });
+}
+
+void DockHost::SetUnread(const std::map<std::wstring, int>& marks) {
+    m_docks.ForEach([&](Dock& dock) {
+        if (!dock.window) return;
+        OndelBar& bar = dock.window->Bar();
+        bool changed = false;
+        {
+            std::lock_guard lock(bar.Items().ListMutex());
+            changed = ApplyUnreadMarks(bar.Items(), marks);
         }
         if (changed) bar.Redraw();
     });

@@ -18,6 +18,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -97,6 +98,10 @@ public:
     // the pointer is on the dock). Call on a timer; true when the dock moved.
     bool FollowPointer();
     [[nodiscard]] bool FollowsPointer() const { return m_followPointer; }
+
+    // The chat programs' unread messages, by lower-case program file name (0: some, no
+    // count): their items show the marks. User-interface thread.
+    void SetUnread(const std::map<std::wstring, int>& marks);
 
     [[nodiscard]] std::size_t Count() const { return m_docks.Size(); }
     [[nodiscard]] DockWindow* At(std::size_t index) { return index < m_docks.Size() ? m_docks[index].window.get() : nullptr; }

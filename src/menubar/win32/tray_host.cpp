@@ -87,8 +87,50 @@ LRESULT CALLBACK TrayHost::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
+void TrayHost::KeepOnTop(tray::TopmostCause cause, bool ours) {
+    // Our own move reports a z-order change; another window that insists on the top
+    // would otherwise have us answer it forever.
+    if (m_keeping) return;
+    m_keeping = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{m_keeping};
+    const bool topmost = (::GetWindowLongPtrW(m_tray, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    const bool held = topmost && ::FindWindowW(kTrayClass, nullptr) == m_tray;
+    const tray::TopmostStep step = m_topmost.After(cause, held, ours);
+    if (!step.reassert) return;
+    const bool placed = ::SetWindowPos(m_tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != FALSE &&
+                        ::FindWindowW(kTrayClass, nullptr) == m_tray;
+    if (step.log || !placed)
+        foundation::LogDetail("tray", std::wstring(placed ? L"the hosted tray took its place on top again: "
+                                                        : L"the hosted tray could not take its place on top again: ") +
+                                          tray::TopmostCauseText(cause));
+    if (step.announce) AnnounceAgain();
+}
+
 LRESULT TrayHost::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA && lParam) return OnCopyData(window, wParam, *reinterpret_cast<const COPYDATASTRUCT*>(lParam), lParam);
+    if (window == m_tray) {
+        static const UINT created = ::RegisterWindowMessageW(L"TaskbarCreated");
+        if (created && message == created) {
+            // Our own announcement carries our main window; any other is a taskbar's.
+            KeepOnTop(tray::TopmostCause::TaskbarBack,
+                      reinterpret_cast<HWND>(lParam) == kestrana::win32::ShellWindowHost() && lParam != 0);
+            return 0;
+        }
+        switch (message) {
+        case WM_DISPLAYCHANGE: KeepOnTop(tray::TopmostCause::DisplayChange); break;
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETWORKAREA) KeepOnTop(tray::TopmostCause::WorkArea);
+            break;
+        case WM_WINDOWPOSCHANGED:
+            if (lParam && !(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER))
+                KeepOnTop(tray::TopmostCause::Demoted);
+            break;
+        default: break;
+        }
+    }
     // The taskbar's private messages (and app-bar traffic) still reach the taskbar.
     if (message >= WM_USER && window == m_tray) {
         if (HWND other = OtherTray()) ::PostMessageW(other, message, wParam, lParam);

@@ -6,6 +6,7 @@
 // one, so that it keeps working.
 
 #include "menubar/tray/tray_record.h"
+#include "menubar/tray/tray_source.h"
 
 #include <windows.h>
 
@@ -36,11 +37,15 @@ private:
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCopyData(HWND window, WPARAM wParam, const COPYDATASTRUCT& data, LPARAM lParam);
     [[nodiscard]] HWND OtherTray() const;
+    // After an event that may have cost the window its place on top: takes it back.
+    void KeepOnTop(tray::TopmostCause cause, bool ours = false);
 
     Sink m_sink;
     HWND m_tray = nullptr;
     HWND m_notify = nullptr;
     std::uint32_t m_loggedErrors = 0; // one log line per kind of refusal
+    tray::TrayTopmost m_topmost;
+    bool m_keeping = false; // taking the place back moves the window, which reports again
 };
 
 // The taskbar window of another process, and whether it has a notification toolbar.

@@ -109,7 +109,45 @@ void Replay(HWND owner, std::vector<tray::TrayStep> steps, std::wstring companio
     }
 }
 
+std::function<void(const tray::UnreadMarks&)>& UnreadListener() {
+    static std::function<void(const tray::UnreadMarks&)> listener;
+    return listener;
+}
+
+// The visible top-level windows of the classes the chat programs' unread pop-ups have.
+std::vector<tray::UnreadWindow> ChatPopups() {
+    std::vector<tray::UnreadWindow> found;
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            if (!::IsWindowVisible(window)) return TRUE;
+            wchar_t cls[64] = {};
+            if (!::GetClassNameW(window, cls, 64)) return TRUE;
+            const std::wstring_view name(cls);
+            if (name != L"TrayNotifyWnd" && name != L"DingtalkMsgComming" && name != L"TXGuiFoundation") return TRUE;
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            tray::UnreadWindow w;
+            w.program = ProgramPath(process);
+            w.className = cls;
+            wchar_t title[128] = {};
+            // Only the title of a window of our own desktop that answers at once.
+            DWORD_PTR length = 0;
+            if (::SendMessageTimeoutW(window, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 50,
+                                      &length) && length < 128)
+                w.title.assign(title, length);
+            w.visible = true;
+            w.topmost = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            auto& list = *reinterpret_cast<std::vector<tray::UnreadWindow>*>(param);
+            if (list.size() < 64) list.push_back(std::move(w));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 } // namespace
+
+void SetUnreadListener(std::function<void(const tray::UnreadMarks&)> listener) { UnreadListener() = std::move(listener); }
 
 struct TraySource::Scraped {
     std::mutex mutex;
@@ -136,7 +174,9 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
 
     LoadCache();
     HWND taskbar = FindOtherTaskbar();
-    m_kind = tray::ChooseTraySource({taskbar != nullptr, FindNotifyToolbar(taskbar) != nullptr});
+    HWND toolbar = FindNotifyToolbar(taskbar);
+    const tray::TrayMachine machine{taskbar != nullptr, toolbar != nullptr, toolbar && ToolbarReadableFromHere(toolbar)};
+    m_kind = tray::ChooseTraySource(machine);
     if (m_kind == tray::TraySourceKind::Host) {
         m_host = TrayHost::Create([this](const tray::TrayCommand& command, std::uint32_t process) {
             return Take(command, process);
@@ -145,7 +185,8 @@ TraySource::TraySource(foundation::ConfigStore& store, std::function<void(const 
     } else {
         StartScrape();
     }
-    foundation::LogDetail("tray", std::wstring(L"tray source: ") + tray::TraySourceName(m_kind) +
+    foundation::LogDetail("tray", std::wstring(L"tray source: ") + tray::TraySourceName(m_kind) + L", as " +
+                                      tray::TraySourceReason(machine) +
                                       (m_kind == tray::TraySourceKind::Host && !m_host ? L" (but its window failed)" : L""));
     ListChanged();
 }
@@ -269,6 +310,9 @@ LRESULT CALLBACK TraySource::SinkProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 bool TraySource::Take(const tray::TrayCommand& command, std::uint32_t process) {
+    const std::vector<tray::TrayIcon> before =
+        command.verb == tray::TrayVerb::Modify && (command.fields & tray::kFieldIcon) ? m_list.Icons()
+                                                                                      : std::vector<tray::TrayIcon>();
     const tray::TrayApplied applied =
         m_list.Apply(command, process, command.verb == tray::TrayVerb::Add ? ProgramPath(process) : std::wstring());
     if (applied.outcome == tray::TrayOutcome::Capped) {
@@ -277,6 +321,7 @@ bool TraySource::Take(const tray::TrayCommand& command, std::uint32_t process) {
     }
     if (applied.outcome == tray::TrayOutcome::Changed) {
         m_dirty = true;
+        if (!before.empty()) NotePictures(before);
         ListChanged();
     }
     if (applied.balloon && m_balloon)
@@ -311,11 +356,37 @@ void TraySource::PlacePopup() {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TraySource::NotePictures(const std::vector<tray::TrayIcon>& before) {
+    const auto now = static_cast<std::int64_t>(::GetTickCount64());
+    for (const auto& icon : m_list.Icons())
+        for (const auto& old : before)
+            if (old.owner == icon.owner && old.id == icon.id && old.icon != icon.icon) m_unread.PictureChanged(icon, now);
+}
+
+void TraySource::CheckUnread() {
+    const auto& listener = UnreadListener();
+    if (!listener) return;
+    const std::vector<tray::UnreadWindow> popups = ChatPopups();
+    tray::UnreadMarks marks = m_unread.Marks(
+        m_list.Icons(), popups,
+        [this](std::wstring_view program) { return m_store.ReadString(L"MsgTips", program) == L"1"; },
+        static_cast<std::int64_t>(::GetTickCount64()));
+    if (marks != m_marks && foundation::DetailLogging())
+        for (const auto& [program, count] : marks)
+            if (!m_marks.contains(program) || m_marks.at(program) != count)
+                foundation::LogDetail("tray", L"unread messages: " + program + L" " + std::to_wstring(count));
+    m_marks = std::move(marks);
+    // Handed on at every look, not only on a change: items that came since (a program
+    // that started, a dock made again) take their marks too.
+    listener(m_marks);
+}
+
 void TraySource::Tick() {
     if (m_list.Prune(OwnerAlive) > 0) {
         m_dirty = true;
         ListChanged();
     }
+    CheckUnread();
     if (m_kind == tray::TraySourceKind::Scrape) StartScrape();
     if (m_dirty) SaveCache();
 }
@@ -351,6 +422,7 @@ void TraySource::TakeScraped() {
     m_list.Replace(std::move(*icons));
     if (!(before == m_list.Icons())) {
         m_dirty = true;
+        NotePictures(before);
         ListChanged();
     }
 }

@@ -11,6 +11,7 @@
 #include "menubar/status_source.h"
 #include "menubar/tray/tray_list.h"
 #include "menubar/tray/tray_source.h"
+#include "menubar/tray/tray_unread.h"
 
 #include <windows.h>
 
@@ -24,6 +25,10 @@
 namespace kestrana::menubar::win32 {
 
 class TrayHost;
+
+// Where the chat programs' unread marks go (the docks' items); set once at start, on the
+// user-interface thread.
+void SetUnreadListener(std::function<void(const tray::UnreadMarks&)> listener);
 
 class TraySource final : public StatusSource {
 public:
@@ -79,6 +84,11 @@ private:
         POINT under{}; // the pop-up's top centre
     };
     void PlacePopup();
+    // Notes icons whose picture changed between `before` and the list now.
+    void NotePictures(const std::vector<tray::TrayIcon>& before);
+    void CheckUnread();
+    tray::UnreadWatch m_unread;
+    tray::UnreadMarks m_marks;
     std::optional<Popup> m_popup;
     std::optional<std::size_t> m_lastLeft;
     ULONGLONG m_lastLeftAt = 0;

@@ -31,12 +31,23 @@ private:
     void* m_at;
 };
 
+// The bitness of another process: 32 under the 64-bit system's 32-bit layer, or on a
+// 32-bit system.
+tray::TaskbarBits BitsOf(HANDLE process) {
+    BOOL selfWow = FALSE, wow = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &selfWow);
+    const bool system64 = sizeof(void*) == 8 || selfWow;
+    ::IsWow64Process(process, &wow);
+    return system64 && !wow ? tray::TaskbarBits::Bits64 : tray::TaskbarBits::Bits32;
+}
+
 bool Read(HANDLE process, const void* at, void* into, SIZE_T size) {
     SIZE_T got = 0;
     return ::ReadProcessMemory(process, at, into, size, &got) && got == size;
 }
 
-void ReadToolbar(HWND toolbar, HANDLE process, const RemoteBuffer& buffer, std::vector<tray::TrayIcon>& icons) {
+void ReadToolbar(HWND toolbar, HANDLE process, tray::TaskbarBits bits, const RemoteBuffer& buffer,
+                 std::vector<tray::TrayIcon>& icons) {
     DWORD_PTR count = 0;
     if (!::SendMessageTimeoutW(toolbar, kButtonCount, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &count)) return;
     for (DWORD_PTR i = 0; i < count && icons.size() < tray::kMaxTrayIcons; ++i) {
@@ -45,13 +56,15 @@ void ReadToolbar(HWND toolbar, HANDLE process, const RemoteBuffer& buffer, std::
                                    kAnswerMs, &ok) || !ok)
             continue;
         std::array<std::uint8_t, tray::kToolbarButtonSize> button{};
-        if (!Read(process, buffer.At(), button.data(), button.size())) continue;
-        const auto decoded = tray::DecodeToolbarButton(button);
+        const std::size_t buttonSize = tray::ToolbarButtonSize(bits);
+        if (!Read(process, buffer.At(), button.data(), buttonSize)) continue;
+        const auto decoded = tray::DecodeToolbarButton(std::span(button).first(buttonSize), bits);
         if (!decoded || !decoded->data) continue;
         std::array<std::uint8_t, tray::kTrayDataSize> data{};
-        if (!Read(process, reinterpret_cast<const void*>(static_cast<UINT_PTR>(decoded->data)), data.data(), data.size()))
+        const std::size_t dataSize = tray::TrayDataSize(bits);
+        if (!Read(process, reinterpret_cast<const void*>(static_cast<UINT_PTR>(decoded->data)), data.data(), dataSize))
             continue;
-        auto icon = tray::DecodeTrayData(data);
+        auto icon = tray::DecodeTrayData(std::span(data).first(dataSize), bits);
         if (!icon || !::IsWindow(reinterpret_cast<HWND>(static_cast<UINT_PTR>(icon->owner)))) continue;
         icon->hidden = decoded->hidden;
         // The button's text is the icon's tooltip.
@@ -68,7 +81,25 @@ void ReadToolbar(HWND toolbar, HANDLE process, const RemoteBuffer& buffer, std::
     }
 }
 
+// "EnableAutoTray" as the user set it, absent when the value is not there.
+std::optional<std::uint32_t> AutoTrayValue() {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", L"EnableAutoTray",
+                       RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
+
+bool ToolbarReadableFromHere(HWND toolbar) {
+    DWORD pid = 0;
+    if (!toolbar || !::GetWindowThreadProcessId(toolbar, &pid)) return false;
+    kestrana::win32::UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    // Unknown bitness: the reading itself finds out and keeps the list as it was.
+    return !process || tray::ToolbarReadable(sizeof(void*) == 8, BitsOf(process.Get()));
+}
 
 std::optional<std::vector<tray::TrayIcon>> ReadTaskbarTray() {
     HWND taskbar = FindOtherTaskbar();
@@ -84,15 +115,22 @@ std::optional<std::vector<tray::TrayIcon>> ReadTaskbarTray() {
         foundation::LogFailure("tray", L"the taskbar's process cannot be read");
         return std::nullopt;
     }
+    const tray::TaskbarBits bits = BitsOf(process.Get());
+    if (!tray::ToolbarReadable(sizeof(void*) == 8, bits)) {
+        foundation::LogFailure("tray", L"the taskbar's memory cannot be read from this process");
+        return std::nullopt;
+    }
     RemoteBuffer buffer(process.Get(), kBufferSize);
-    if (!buffer.At()) {
+    // A 32-bit toolbar is handed the buffer's address in 32 bits.
+    if (!buffer.At() || (bits == tray::TaskbarBits::Bits32 && reinterpret_cast<UINT_PTR>(buffer.At()) > 0xFFFFFFFFu)) {
         foundation::LogFailure("tray", L"no buffer could be placed in the taskbar's process");
         return std::nullopt;
     }
-    std::vector<tray::TrayIcon> icons;
-    if (visible) ReadToolbar(visible, process.Get(), buffer, icons);
-    if (overflow) ReadToolbar(overflow, process.Get(), buffer, icons);
-    return icons;
+    const bool autoTray = tray::AutoTrayOn(AutoTrayValue());
+    std::vector<tray::TrayIcon> shown, hidden;
+    if (visible) ReadToolbar(visible, process.Get(), bits, buffer, shown);
+    if (overflow && autoTray) ReadToolbar(overflow, process.Get(), bits, buffer, hidden);
+    return tray::JoinTrayAreas(std::move(shown), std::move(hidden), autoTray);
 }
 
 } // namespace kestrana::menubar::win32

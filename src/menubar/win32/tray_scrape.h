@@ -5,6 +5,8 @@
 
 #include "menubar/tray/tray_list.h"
 
+#include <windows.h>
+
 #include <optional>
 #include <vector>
 
@@ -13,5 +15,8 @@ namespace kestrana::menubar::win32 {
 // The icons in taskbar order, or nothing when the taskbar cannot be read (the list then
 // stays as it was).
 [[nodiscard]] std::optional<std::vector<tray::TrayIcon>> ReadTaskbarTray();
+
+// Whether this process can read the memory of the process that owns `toolbar`.
+[[nodiscard]] bool ToolbarReadableFromHere(HWND toolbar);
 
 } // namespace kestrana::menubar::win32

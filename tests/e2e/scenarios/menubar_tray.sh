@@ -179,6 +179,18 @@ bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar after the restart"
 tree=$(wait_names 'Sync status|Messages|Backup' "the icons were not announced again after the restart")
 heard | grep -q '^announce' || e2e_fail "the owner did not hear TaskbarCreated"
 
+# A taskbar that comes back, made above the hosted tray and announcing itself: the hosted
+# tray takes its place on top again (logged once) and asks the programs for their icons
+# again, so that they tell it rather than the newcomer alone.
+announced=$(heard | grep -c '^announce')
+back=$(kdrv taskbar-back 2) || e2e_fail "the returning taskbar could not be made"
+echo "$back" | paste -sd' '
+printf '%s\n' "$back" | grep -qx 'made first=mine' || e2e_fail "the returning taskbar was not found before the hosted tray"
+printf '%s\n' "$back" | grep -qx 'first=other' || e2e_fail "the hosted tray did not take its place on top again"
+grep -q "took its place on top again: a taskbar came back" "$log" || e2e_fail "taking the place back was not logged"
+for i in $(seq 1 25); do [ "$(heard | grep -c '^announce')" -gt "$announced" ] && break; sleep 0.2; done
+[ "$(heard | grep -c '^announce')" -gt "$announced" ] || e2e_fail "the programs were not asked for their icons again"
+
 # An owner that ends without a word: its icons go at the next look.
 touch "$WINEPREFIX/drive_c/tray-stop"
 wait_names '' "the icons of an owner that ended stayed" >/dev/null

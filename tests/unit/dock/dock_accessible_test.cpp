@@ -180,6 +180,8 @@ TEST(DockAccessibleTree, WindowsAndMarksBecomeStateAndWords) {
     two.running = true;
     two.attention = true;
     two.windows = {WindowId{2}, WindowId{3}};
+    two.unread = 3;
+    one.unread = 0;
     // The tracker's item of its own for a minimised window.
     auto minimised = MakeDockico();
     minimised->kept = false;
@@ -199,6 +201,10 @@ TEST(DockAccessibleTree, WindowsAndMarksBecomeStateAndWords) {
     const AccessibleElement& c = *tree.Find(DockElementId(two.id));
     const AccessibleElement& d = *tree.Find(DockElementId(minimisedId));
     EXPECT_EQ(a.description, L"");
+    // Unread messages are the value a reader hears change, with the count when known.
+    EXPECT_EQ(a.value, L"");
+    EXPECT_EQ(b.value, L"unread messages");
+    EXPECT_EQ(c.value, L"3 unread messages");
     EXPECT_FALSE(Has(a.state, AccessibleState::Running));
     EXPECT_EQ(b.description, L"running");
     EXPECT_TRUE(Has(b.state, AccessibleState::Running | AccessibleState::Focused));

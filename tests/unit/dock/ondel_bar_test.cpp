@@ -3,12 +3,14 @@
 #include "dock/ondel_bar.h"
 
 #include "dock/item_bounce.h"
+#include "dock/unread_marks.h"
 #include "fakes/golden_image.h"
 #include "gfx/canvas.h"
 #include "themes/dock_skin.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -321,6 +323,58 @@ TEST(OndelBar, TheKeyboardFocusBringsAHiddenDockOutHoldsItAndLetsItGo) {
     dock.bar->SetKeyboardFocus(kNoItemId);
     dock.RunFrames();
     EXPECT_EQ(dock.bar->State(), DockState::Hidden);
+}
+
+TEST(DockRenderer, UnreadMarksGoToTheirProgramsItemsAndSitOnTheIconsCorner) {
+    DockFixture dock(Settings());
+    const gfx::Bitmap rest = dock.bar->FrameBitmap().Clone();
+    DockItems& items = dock.bar->Items();
+    Dockico& chat = items[DockItems::kFirstReal + 1];
+    std::map<std::wstring, int> marks{{L"chat.exe", 0}, {L"gone.exe", 4}};
+    {
+        std::lock_guard lock(items.ListMutex());
+        chat.appname = L"Chat.exe";
+        items[DockItems::kFirstReal + 2].appname = L"chat"; // not a program's file name
+        EXPECT_TRUE(ApplyUnreadMarks(items, marks));
+        EXPECT_FALSE(ApplyUnreadMarks(items, marks)); // nothing new: nothing to draw
+        items.ForEachReal([&](std::size_t, const Dockico& item) {
+            EXPECT_EQ(item.unread, &item == &chat ? 0 : kNoUnread) << item.tag;
+        });
+    }
+    dock.bar->Redraw();
+    const gfx::Bitmap& frame = dock.bar->FrameBitmap();
+    const gfx::RectF icon = ItemRectInFrame(dock.bar->Model(), chat, frame.Width(), frame.Height());
+    // A red mark on the upper right corner of that icon only, inside the redrawn part.
+    const gfx::RectI dirty = dock.platform.lastDirty;
+    int changed = 0, red = 0;
+    for (int y = 0; y < frame.Height(); ++y)
+        for (int x = 0; x < frame.Width(); ++x) {
+            const gfx::Pixel p = frame.At(x, y);
+            if (p == rest.At(x, y)) continue;
+            ++changed;
+            EXPECT_TRUE(x >= dirty.x && x < dirty.Right() && y >= dirty.y && y < dirty.Bottom()) << x << "," << y;
+            EXPECT_GE(x, icon.x + icon.width / 2) << x << "," << y;
+            EXPECT_LE(y, icon.y + icon.height / 2) << x << "," << y;
+            if (gfx::PixelR(p) > 200 && gfx::PixelG(p) < 90) ++red;
+        }
+    EXPECT_GT(red, 40);
+    EXPECT_GT(changed, red / 2);
+    // A count is written on the mark; a mark that goes leaves the icon as it was.
+    const gfx::Bitmap dot = frame.Clone();
+    marks[L"chat.exe"] = 7;
+    {
+        std::lock_guard lock(items.ListMutex());
+        EXPECT_TRUE(ApplyUnreadMarks(items, marks));
+    }
+    dock.bar->Redraw();
+    const auto now = dock.bar->FrameBitmap().Pixels();
+    EXPECT_FALSE(std::equal(now.begin(), now.end(), dot.Pixels().begin(), dot.Pixels().end()));
+    {
+        std::lock_guard lock(items.ListMutex());
+        EXPECT_TRUE(ApplyUnreadMarks(items, {}));
+    }
+    dock.bar->Redraw();
+    testing::ExpectSameImage(dock.bar->FrameBitmap(), rest, 2, "after the mark went");
 }
 
 TEST(DockRenderer, TheFocusRingIsDrawnAroundTheFocusedIconAndGoesWithIt) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestrana::menubar::tray {
 namespace {
 
@@ -351,11 +353,11 @@ TEST(TraySource, ChosenByWhatTheMachineHasAndToolbarDataDecoded) {
     std::vector<std::uint8_t> button(kToolbarButtonSize, 0);
     button[8] = 0x08;
     button[16] = 0x10;
-    button[22] = 0x7F;
+    button[21] = 0x7F;
     const auto b = DecodeToolbarButton(button);
     ASSERT_TRUE(b);
     EXPECT_TRUE(b->hidden);
-    EXPECT_EQ(b->data, 0x007F000000000010ull);
+    EXPECT_EQ(b->data, 0x00007F0000000010ull);
     EXPECT_FALSE(DecodeToolbarButton(std::span(button).first(31)));
 
     std::vector<std::uint8_t> data(kTrayDataSize, 0);
@@ -373,6 +375,114 @@ TEST(TraySource, ChosenByWhatTheMachineHasAndToolbarDataDecoded) {
     EXPECT_EQ(icon->icon, 0x55u);
     data[0] = data[4] = 0;
     EXPECT_FALSE(DecodeTrayData(data)); // no owner
+}
+
+TEST(TraySource, TheHostedTrayTakesItsPlaceBackOncePerCauseInTheLog) {
+    TrayTopmost keeper;
+    // Still first and topmost, or our own announcement coming back: nothing to do.
+    for (auto cause : {TopmostCause::TaskbarBack, TopmostCause::DisplayChange, TopmostCause::WorkArea, TopmostCause::Demoted}) {
+        const TopmostStep held = keeper.After(cause, true);
+        EXPECT_FALSE(held.reassert || held.log || held.announce);
+    }
+    const TopmostStep own = keeper.After(TopmostCause::TaskbarBack, false, true);
+    EXPECT_FALSE(own.reassert || own.log || own.announce);
+
+    // A returning taskbar: back on top, logged, and the programs asked again.
+    TopmostStep step = keeper.After(TopmostCause::TaskbarBack, false);
+    EXPECT_TRUE(step.reassert && step.log && step.announce);
+    step = keeper.After(TopmostCause::TaskbarBack, false);
+    EXPECT_TRUE(step.reassert && step.announce);
+    EXPECT_FALSE(step.log) << "logged once per cause";
+    // Other causes put it back without asking for the icons; each is logged once.
+    step = keeper.After(TopmostCause::DisplayChange, false);
+    EXPECT_TRUE(step.reassert && step.log);
+    EXPECT_FALSE(step.announce);
+    EXPECT_FALSE(keeper.After(TopmostCause::DisplayChange, false).log);
+    EXPECT_TRUE(keeper.After(TopmostCause::Demoted, false).log);
+    EXPECT_TRUE(keeper.After(TopmostCause::WorkArea, false).log);
+}
+
+TEST(TraySource, BothTaskbarBitnessesDecodedWithinBounds) {
+    // A 32-bit taskbar: 20-byte buttons with the data pointer at 12, 24-byte tray data.
+    std::vector<std::uint8_t> button(ToolbarButtonSize(TaskbarBits::Bits32), 0);
+    ASSERT_EQ(button.size(), 20u);
+    button[8] = 0x08;
+    button[12] = 0x34;
+    button[15] = 0x12;
+    auto b = DecodeToolbarButton(button, TaskbarBits::Bits32);
+    ASSERT_TRUE(b);
+    EXPECT_TRUE(b->hidden);
+    EXPECT_EQ(b->data, 0x12000034u);
+    EXPECT_FALSE(DecodeToolbarButton(std::span(button).first(19), TaskbarBits::Bits32));
+    // Twenty bytes are too few for a 64-bit button.
+    EXPECT_FALSE(DecodeToolbarButton(button, TaskbarBits::Bits64));
+
+    std::vector<std::uint8_t> data(TrayDataSize(TaskbarBits::Bits32), 0);
+    ASSERT_EQ(data.size(), 24u);
+    data[0] = 0x42;
+    data[3] = 0x80; // a handle with its top bit set stays 32 bits wide
+    data[4] = 9;
+    data[8] = 0x01;
+    data[9] = 0x80;
+    data[20] = 0x55;
+    const auto icon = DecodeTrayData(data, TaskbarBits::Bits32);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->owner, 0x80000042u);
+    EXPECT_EQ(icon->id, 9u);
+    EXPECT_EQ(icon->callback, 0x8001u);
+    EXPECT_EQ(icon->icon, 0x55u);
+    EXPECT_FALSE(DecodeTrayData(std::span(data).first(23), TaskbarBits::Bits32));
+
+    // A 64-bit button pointing outside the taskbar's own memory points at nothing.
+    std::vector<std::uint8_t> wide(ToolbarButtonSize(TaskbarBits::Bits64), 0);
+    wide[23] = 0x80;
+    wide[16] = 0x10;
+    const auto beyond = DecodeToolbarButton(wide, TaskbarBits::Bits64);
+    ASSERT_TRUE(beyond);
+    EXPECT_EQ(beyond->data, 0u);
+
+    // A 32-bit process cannot read a 64-bit taskbar: the bar hosts the tray then, and says why.
+    EXPECT_TRUE(ToolbarReadable(true, TaskbarBits::Bits32));
+    EXPECT_TRUE(ToolbarReadable(false, TaskbarBits::Bits32));
+    EXPECT_FALSE(ToolbarReadable(false, TaskbarBits::Bits64));
+    const TrayMachine unreadable{true, true, false};
+    EXPECT_EQ(ChooseTraySource(unreadable), TraySourceKind::Host);
+    std::vector<std::wstring> reasons;
+    for (const TrayMachine& m : {TrayMachine{false, false}, TrayMachine{true, false}, unreadable, TrayMachine{true, true}})
+        reasons.emplace_back(TraySourceReason(m));
+    std::sort(reasons.begin(), reasons.end());
+    EXPECT_EQ(std::unique(reasons.begin(), reasons.end()), reasons.end()) << "each case says its own reason";
+}
+
+TEST(TraySource, AutoTrayDecidesWhetherTheOverflowIsListed) {
+    EXPECT_TRUE(AutoTrayOn(std::nullopt)); // the taskbar's default
+    EXPECT_TRUE(AutoTrayOn(1u));
+    EXPECT_FALSE(AutoTrayOn(0u));
+
+    const auto icon = [](std::uint64_t owner, std::uint32_t id) {
+        TrayIcon i;
+        i.owner = owner;
+        i.id = id;
+        return i;
+    };
+    const std::vector<TrayIcon> visible{icon(1, 1), icon(2, 1)};
+    const std::vector<TrayIcon> overflow{icon(3, 1), icon(2, 1), icon(2, 2)};
+    const auto owners = [](const std::vector<TrayIcon>& list) {
+        std::vector<std::pair<std::uint64_t, std::uint32_t>> keys;
+        for (const auto& i : list) keys.emplace_back(i.owner, i.id);
+        return keys;
+    };
+    using Keys = std::vector<std::pair<std::uint64_t, std::uint32_t>>;
+    // On: the overflow's icons follow the visible ones, one already listed counts once.
+    EXPECT_EQ(owners(JoinTrayAreas(visible, overflow, true)), (Keys{{1, 1}, {2, 1}, {3, 1}, {2, 2}}));
+    // Off: the overflow holds nothing the taskbar shows.
+    EXPECT_EQ(owners(JoinTrayAreas(visible, overflow, false)), (Keys{{1, 1}, {2, 1}}));
+
+    std::vector<TrayIcon> many;
+    for (std::uint32_t i = 0; i < kMaxTrayIcons; ++i) many.push_back(icon(100 + i, 1));
+    const auto capped = JoinTrayAreas(many, overflow, true);
+    EXPECT_EQ(capped.size(), kMaxTrayIcons);
+    EXPECT_EQ(capped.back().owner, 100 + kMaxTrayIcons - 1);
 }
 
 } // namespace
