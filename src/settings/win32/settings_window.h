@@ -56,6 +56,8 @@ private:
         kestrana::win32::UniqueWindow label;
         kestrana::win32::UniqueWindow main;  // trackbar, check box, combo box, edit, button
         kestrana::win32::UniqueWindow field; // a slider's number field
+        kestrana::win32::UniqueWindow up;    // an order list's buttons
+        kestrana::win32::UniqueWindow down;
         kestrana::win32::UniqueWindow tip;
         std::vector<foundation::Choice> choices; // as the combo box lists them
         std::wstring shown;                      // the value the control shows
@@ -72,6 +74,10 @@ private:
     // The notes the running program gives (a hotkey refused); true when one changed.
     bool UpdateNotes();
     void Layout();
+    // Pages taller than the window scroll: by the bar, the wheel, and to the control
+    // that takes the keyboard focus.
+    void ScrollTo(int offset);
+    void ScrollFocusIntoView();
     // A picture row's pixels, over the window's background.
     void DrawPicture(const DRAWITEMSTRUCT& item);
     // The height `text` takes in the window's font, wrapped to `width`.
@@ -84,6 +90,8 @@ private:
     // A WM_CTLCOLOR* answer in the dark look; null in the light one (the system's colours).
     HBRUSH ControlColours(UINT message, HDC dc) const;
     void Commit(Row& row, std::wstring_view value);
+    // An order list's chosen entry moved a place up (-1) or down (+1).
+    void MoveChosen(Row& row, int step);
     void CommitField(HWND field);
     void SetStatus(const std::wstring& text);
     void RememberPlace();
@@ -105,6 +113,9 @@ private:
     kestrana::win32::UniqueGdiObject m_fieldBrush; // edit fields and lists
     UINT m_dpi = 96;
     std::size_t m_page = 0;
+    int m_scroll = 0;          // how far the page is scrolled, in pixels
+    int m_contentHeight = 0;   // the page's height at its last layout
+    bool m_laying = false;
     std::vector<std::unique_ptr<Row>> m_rows;
     kestrana::win32::UniqueWindow m_emptyNote;
 };
