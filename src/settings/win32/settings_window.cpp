@@ -13,6 +13,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -37,7 +38,41 @@ constexpr int kPictureHeight = 72;
 constexpr int kOrderHeight = 150;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT_PTR kKeyCaptureTimer = 2;
+constexpr UINT_PTR kSlowValuesTimer = 3; // the slow values, once the page has drawn itself
+constexpr UINT_PTR kFocusTimer = 4;      // the keyboard focus, once the window has drawn itself
 constexpr UINT kKeyCaptureDelayMs = 250; // the key is written once the press has settled
+
+// Where the opening's time goes, for the detail log: "<step> <ms>" after each step.
+class OpeningSteps {
+public:
+    void Mark(const wchar_t* step) {
+        if (!foundation::DetailLogging()) return;
+        const auto now = std::chrono::steady_clock::now();
+        wchar_t part[64];
+        std::swprintf(part, std::size(part), L"%ls %.1f; ", step,
+                      std::chrono::duration<double, std::milli>(now - m_last).count());
+        m_text += part;
+        m_last = now;
+    }
+    void Log() {
+        if (!m_text.empty()) foundation::LogDetail("settings window", L"opening: " + m_text);
+        m_text.clear();
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+    std::wstring m_text;
+};
+
+OpeningSteps* g_steps = nullptr; // while a request is served
+void Step(const wchar_t* step) {
+    if (g_steps) g_steps->Mark(step);
+}
+
+// Kept outside the settings files and slow to read (the autostart entries).
+bool SlowValue(const foundation::ControlDescriptor& control) {
+    return control.custom && control.reading == foundation::CustomReading::Slow;
+}
 
 // Read again every second: the stored values, and custom values read from the same files.
 bool FollowedValue(const foundation::ControlDescriptor& control) {
@@ -186,23 +221,43 @@ bool SettingsWindow::Show(std::wstring_view pageId) {
         foundation::LogFailure("settings window", L"asked for off the user-interface thread");
         return false;
     }
-    if (!m_window && !Create()) return false;
+    OpeningSteps steps;
+    g_steps = &steps;
+    const bool making = !m_window;
+    if (making && !Create()) {
+        g_steps = nullptr;
+        return false;
+    }
     for (std::size_t i = 0; i < m_pages.Pages().size(); ++i)
         if (!pageId.empty() && m_pages.Pages()[i].id == pageId) ShowPage(i);
+    // Showing activates the window; the values are read once here, not again on activation.
+    m_showing = true;
     ::ShowWindow(m_window.Get(), ::IsIconic(m_window.Get()) ? SW_RESTORE : SW_SHOW);
+    Step(L"show");
     ::SetForegroundWindow(m_window.Get());
-    Refresh();
+    Step(L"foreground");
+    m_showing = false;
+    // A window just made has just read them.
+    if (!making) Refresh();
+    Step(L"refresh");
+    if (foundation::DetailLogging()) {
+        ::UpdateWindow(m_window.Get());
+        Step(L"paint");
+    }
+    g_steps = nullptr;
+    steps.Log();
     return true;
 }
 
 bool SettingsWindow::Create() {
     if (!RegisterClassOnce(&Procedure)) return false;
+    Step(L"class");
     const std::wstring title = Text(foundation::SettingText(L"title", L"Kestrana Settings"));
     m_dpi = DpiOf(nullptr);
     const auto remembered = RememberedPlace(m_services.store.ReadString(L"normal", L"settingwindow"));
     const RECT place = remembered.value_or(DefaultPlace(Scaled(kWindowWidth), Scaled(kWindowHeight)));
     HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kSettingsWindowClass, title.c_str(),
-                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VSCROLL, place.left, place.top,
+                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, place.left, place.top,
                                     place.right - place.left, place.bottom - place.top, nullptr, nullptr,
                                     ::GetModuleHandleW(nullptr), this);
     if (!window) {
@@ -220,6 +275,7 @@ bool SettingsWindow::Create() {
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
     m_dpi = dpi;
+    Step(L"window");
     m_list = Child(window, WC_LISTBOXW, L"", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                    kListId);
     for (const auto& page : m_pages.Pages()) {
@@ -227,23 +283,30 @@ bool SettingsWindow::Create() {
         ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
     m_status = Child(window, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, -1);
+    Step(L"list");
     ApplyFont();
+    Step(L"font");
     ApplyLook();
+    Step(L"look");
     ShowPage(0);
-    ::SetFocus(m_list);
+    Step(L"page");
+    // The page list takes the focus once the window is up (see WM_ACTIVATE).
     // Values changed elsewhere (the dock menu's lock, the border hotkey) show within a second.
     ::SetTimer(window, kRefreshTimer, 1000, nullptr);
     return true;
 }
 
-void SettingsWindow::ApplyFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTW font = metrics.lfMessageFont;
-    // The system's metrics are for its own DPI; the window's monitor may have another.
-    font.lfHeight = ::MulDiv(font.lfHeight ? font.lfHeight : -12, static_cast<int>(m_dpi), static_cast<int>(DpiOf(nullptr)));
-    m_font.Reset(::CreateFontIndirectW(&font));
+void SettingsWindow::ApplyFont(bool make) {
+    if (make || !m_font) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+        LOGFONTW font = metrics.lfMessageFont;
+        // The system's metrics are for its own DPI; the window's monitor may have another.
+        font.lfHeight =
+            ::MulDiv(font.lfHeight ? font.lfHeight : -12, static_cast<int>(m_dpi), static_cast<int>(DpiOf(nullptr)));
+        m_font.Reset(::CreateFontIndirectW(&font));
+    }
     const auto set = [this](HWND child) {
         if (child) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
     };
@@ -321,17 +384,22 @@ void SettingsWindow::ShowPage(std::size_t index) {
                                 Text(foundation::SettingText(L"pageempty", L"Nothing to set here yet.")), SS_LEFT, -1));
     }
     int id = kFirstControlId;
+    bool slow = false;
     for (const auto& control : page.controls) {
         auto row = std::make_unique<Row>();
         row->control = &control;
         BuildRow(*row, id);
         id += 4;
-        LoadRow(*row);
+        // Values kept outside the settings files (the autostart entries) take long to
+        // read: they follow once the page has drawn itself.
+        if (SlowValue(control)) slow = true;
+        else LoadRow(*row);
         m_rows.push_back(std::move(row));
     }
+    if (slow) ::SetTimer(m_window.Get(), kSlowValuesTimer, 0, nullptr);
     UpdateEnabled();
     UpdateNotes();
-    ApplyFont();
+    ApplyFont(false); // the window's font, made once for its DPI
     ThemeChildren();
     Layout();
     // The old page's controls went at once; the new ones paint over a clean page.
@@ -668,6 +736,11 @@ void SettingsWindow::Layout() {
     }
 }
 
+void SettingsWindow::RestoreFocus() {
+    HWND window = m_window.Get();
+    ::SetFocus(m_lastFocus && ::IsWindow(m_lastFocus) && ::IsChild(window, m_lastFocus) ? m_lastFocus : m_list);
+}
+
 void SettingsWindow::ScrollTo(int offset) {
     RECT client{};
     ::GetClientRect(m_window.Get(), &client);
@@ -868,6 +941,18 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_capturing = nullptr;
             return 0;
         }
+        if (wParam == kFocusTimer) {
+            ::KillTimer(window, kFocusTimer);
+            if (::GetActiveWindow() == window) RestoreFocus();
+            return 0;
+        }
+        if (wParam == kSlowValuesTimer) {
+            ::KillTimer(window, kSlowValuesTimer);
+            for (auto& row : m_rows)
+                if (SlowValue(*row->control)) LoadRow(*row);
+            UpdateEnabled();
+            return 0;
+        }
         if (wParam == kRefreshTimer) {
             // Values outside config.ini (the autostart entries) are slow to read: only on activation.
             Refresh(false);
@@ -895,8 +980,13 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_lastFocus = focus && ::IsChild(window, focus) ? focus : nullptr;
             return 0;
         }
+        if (m_showing) {
+            // Giving a control the focus is slow under some hosts: it follows the first paint.
+            ::SetTimer(window, kFocusTimer, 0, nullptr);
+            return 0;
+        }
         Refresh();
-        ::SetFocus(m_lastFocus && ::IsWindow(m_lastFocus) && ::IsChild(window, m_lastFocus) ? m_lastFocus : m_list);
+        RestoreFocus();
         return 0;
     case WM_HSCROLL:
         if (Row* row = RowOf(reinterpret_cast<HWND>(lParam))) {

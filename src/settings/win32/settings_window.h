@@ -78,11 +78,14 @@ private:
     // that takes the keyboard focus.
     void ScrollTo(int offset);
     void ScrollFocusIntoView();
+    // Keyboard focus back to the control that had it, or the page list.
+    void RestoreFocus();
     // A picture row's pixels, over the window's background.
     void DrawPicture(const DRAWITEMSTRUCT& item);
     // The height `text` takes in the window's font, wrapped to `width`.
     [[nodiscard]] int WrappedHeight(const std::wstring& text, int width) const;
-    void ApplyFont();
+    // Sets the window's font on every control; `make`: made anew first (a new DPI).
+    void ApplyFont(bool make = true);
     // Light or dark as the system's apps are: the title bar, the page and the controls,
     // as far as the system lets a program colour its standard controls.
     void ApplyLook();
@@ -116,6 +119,7 @@ private:
     int m_scroll = 0;          // how far the page is scrolled, in pixels
     int m_contentHeight = 0;   // the page's height at its last layout
     bool m_laying = false;
+    bool m_showing = false; // Show brings the window up: activation reads nothing
     std::vector<std::unique_ptr<Row>> m_rows;
     kestrana::win32::UniqueWindow m_emptyNote;
 };
