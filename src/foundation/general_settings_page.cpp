@@ -58,6 +58,7 @@ PageDescriptor GeneralSettingsPage(ConfigStore& store, AutostartPort autostart, 
                 const auto mode = static_cast<AutostartMode>(std::stoi(value));
                 return write(mode) == mode;
             }};
+        start.reading = CustomReading::Slow; // the registry and the task scheduler
     }
     page.controls.push_back(std::move(start));
 

@@ -46,6 +46,35 @@ std::optional<long long> ParseWholeNumber(std::wstring_view text) {
     return negative ? -value : value;
 }
 
+std::vector<std::wstring> SplitOrder(std::wstring_view value) {
+    std::vector<std::wstring> entries;
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const auto bar = value.find(L'|', start);
+        const auto end = bar == std::wstring_view::npos ? value.size() : bar;
+        if (end > start) entries.emplace_back(value.substr(start, end - start));
+        if (bar == std::wstring_view::npos) break;
+        start = bar + 1;
+    }
+    return entries;
+}
+
+std::wstring JoinOrder(const std::vector<std::wstring>& entries) {
+    std::wstring text = L"|";
+    for (const auto& entry : entries) text += entry + L"|";
+    return text;
+}
+
+std::optional<std::wstring> MoveInOrder(std::wstring_view value, std::size_t index, int step) {
+    auto entries = SplitOrder(value);
+    if (index >= entries.size() || (step < 0 && index < static_cast<std::size_t>(-step)) ||
+        (step > 0 && index + static_cast<std::size_t>(step) >= entries.size()) || step == 0)
+        return std::nullopt;
+    const std::size_t to = step < 0 ? index - static_cast<std::size_t>(-step) : index + static_cast<std::size_t>(step);
+    std::swap(entries[index], entries[to]);
+    return JoinOrder(entries);
+}
+
 namespace {
 
 // Per-monitor keys live in a section named after the device without its "\\.\" prefix.
@@ -146,7 +175,17 @@ std::wstring SettingsModel::Read(const ControlDescriptor& control) const {
 }
 
 std::vector<Choice> SettingsModel::Choices(const ControlDescriptor& control) const {
-    return control.listChoices ? control.listChoices() : control.choices;
+    auto choices = control.listChoices ? control.listChoices() : control.choices;
+    if (control.kind == ControlKind::Order) {
+        // As the value orders them; any the value does not name stay at the end.
+        const auto order = SplitOrder(Read(control));
+        const auto rank = [&order](const Choice& choice) {
+            return static_cast<std::size_t>(std::find(order.begin(), order.end(), choice.value) - order.begin());
+        };
+        std::stable_sort(choices.begin(), choices.end(),
+                         [&rank](const Choice& a, const Choice& b) { return rank(a) < rank(b); });
+    }
+    return choices;
 }
 
 bool SettingsModel::Enabled(const PageDescriptor& page, const ControlDescriptor& control) const {
@@ -185,6 +224,16 @@ WriteOutcome SettingsModel::Write(const ControlDescriptor& control, std::wstring
     } else if (control.kind == ControlKind::Combo) {
         const auto choices = Choices(control);
         if (std::none_of(choices.begin(), choices.end(), [&](const Choice& c) { return c.value == text; })) return outcome;
+        outcome.status = WriteStatus::Written;
+    } else if (control.kind == ControlKind::Order) {
+        // Another arrangement of the very entries listed now: none left out, none added.
+        auto wanted = SplitOrder(text);
+        std::vector<std::wstring> listed;
+        for (const auto& choice : Choices(control)) listed.push_back(choice.value);
+        std::sort(wanted.begin(), wanted.end());
+        std::sort(listed.begin(), listed.end());
+        if (wanted != listed) return outcome;
+        text = JoinOrder(SplitOrder(text));
         outcome.status = WriteStatus::Written;
     } else {
         outcome.status = WriteStatus::Written;

@@ -28,7 +28,9 @@ struct TextRef {
 [[nodiscard]] TextRef SettingText(std::wstring key, std::wstring fallback); // section "settingUI"
 [[nodiscard]] std::wstring Resolve(const ConfigStore& store, const TextRef& text);
 
-enum class ControlKind : std::uint8_t { Slider, CheckBox, Combo, EditNumber, EditText, Hotkey, Button, Picture };
+// Order: the choices listed in the order the value names them ("|a|b|c|"), the chosen
+// one moved up or down a place by the buttons beside the list.
+enum class ControlKind : std::uint8_t { Slider, CheckBox, Combo, EditNumber, EditText, Hotkey, Button, Picture, Order };
 
 // What a change asks of the running program.
 enum class SettingEffect : std::uint8_t {
@@ -53,6 +55,12 @@ struct CustomValue {
     std::function<std::wstring()> read;
     std::function<bool(const std::wstring&)> write;
 };
+
+// When the window reads a custom value: Quick ones with the page and again when the
+// window is activated; Slow ones (outside the settings files: the autostart entries) once
+// the page has drawn itself, and on activation; Followed ones (cheap reads of the settings
+// files) with the page and every second after, as the stored values are.
+enum class CustomReading : std::uint8_t { Quick, Slow, Followed };
 
 // The control is enabled only while another control of the page holds one of `values`.
 struct EnableWhen {
@@ -89,6 +97,7 @@ struct ControlDescriptor {
     // when the page is shown; replace `choices` when set.
     std::function<std::vector<Choice>()> listChoices;
     std::optional<CustomValue> custom;
+    CustomReading reading = CustomReading::Quick;
     std::optional<EnableWhen> enableWhen;
     // A choice the rules forbid right now: the tip to show instead of writing it.
     std::function<std::optional<TextRef>(const std::wstring& value)> refuse;
@@ -181,6 +190,13 @@ private:
     ConfigStore& m_store;
     std::wstring m_monitor;
 };
+
+// An Order control's value: the entries between bars, as sets of words are kept.
+[[nodiscard]] std::vector<std::wstring> SplitOrder(std::wstring_view value);
+[[nodiscard]] std::wstring JoinOrder(const std::vector<std::wstring>& entries);
+// The order with entry `index` moved `step` places (-1 up, +1 down); nothing when it
+// cannot move that way.
+[[nodiscard]] std::optional<std::wstring> MoveInOrder(std::wstring_view value, std::size_t index, int step);
 
 // A whole decimal number with an optional sign and blanks around it; nothing else.
 [[nodiscard]] std::optional<long long> ParseWholeNumber(std::wstring_view text);

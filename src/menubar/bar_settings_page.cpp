@@ -105,6 +105,62 @@ ControlDescriptor ItemSwitchControl(foundation::ConfigStore& store, const ItemSw
     return control;
 }
 
+// The names of the items the order list shows that have no switch of their own.
+constexpr ItemSwitch kFixedItems[] = {
+    {StatusKind::Time, L"Clock"},
+    {StatusKind::SystemControl, L"Control centre"},
+    {StatusKind::InputMethodZh, L"Chinese input mode"},
+    {StatusKind::StageManager, L"Stage manager"},
+};
+
+foundation::TextRef ItemLabel(StatusKind kind) {
+    const std::wstring id = L"item_" + std::wstring(KeyOf(kind).key);
+    for (const ItemSwitch& item : kItemSwitches)
+        if (item.kind == kind) return SettingText(id, item.label);
+    for (const ItemSwitch& item : kFixedItems)
+        if (item.kind == kind) return SettingText(id, item.label);
+    return {L"", L"", std::wstring(KeyOf(kind).key)};
+}
+
+// The shown items from the bar's left end to its right, by their position keys: the
+// bar's own plan, read backwards since position 1 is the rightmost item.
+std::vector<StatusKind> LeftToRight(const foundation::ConfigStore& store) {
+    std::vector<StatusKind> kinds;
+    for (const auto& entry : PlanStatusItems(store).entries) kinds.insert(kinds.begin(), entry.kind);
+    return kinds;
+}
+
+// The order of the shown items, written as a drag on the bar writes it.
+ControlDescriptor ItemOrderControl(foundation::ConfigStore& store) {
+    ControlDescriptor control;
+    control.id = L"item_order";
+    control.kind = ControlKind::Order;
+    control.label = SettingText(L"item_order", L"Status items, left to right");
+    control.effect = SettingEffect::MenuBarItems;
+    control.reading = foundation::CustomReading::Followed; // a drag on the bar shows at once
+    control.listChoices = [&store] {
+        std::vector<Choice> choices;
+        for (StatusKind kind : LeftToRight(store)) choices.push_back({std::wstring(KeyOf(kind).key), ItemLabel(kind)});
+        return choices;
+    };
+    control.custom = foundation::CustomValue{
+        [&store] {
+            std::vector<std::wstring> keys;
+            for (StatusKind kind : LeftToRight(store)) keys.emplace_back(KeyOf(kind).key);
+            return foundation::JoinOrder(keys);
+        },
+        [&store](const std::wstring& value) {
+            std::vector<StatusKind> order; // position order: rightmost first
+            for (const auto& key : foundation::SplitOrder(value)) {
+                const auto kind = KindOfKey(key);
+                if (!kind) return false;
+                order.insert(order.begin(), *kind);
+            }
+            return SavePositions(store, order);
+        }};
+    return control;
+}
+
 } // namespace
 
 namespace {
@@ -158,6 +214,7 @@ foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, P
     c.push_back(Bar(L"findermenu", ControlKind::CheckBox, L"Show the active program's menus", L"1",
                     SettingEffect::MenuBarItems));
     c.push_back(Bar(L"lockbtn", ControlKind::CheckBox, L"Lock the order of the status items", L"0", SettingEffect::None));
+    c.push_back(ItemOrderControl(store));
     c.push_back(Bar(L"messageboxshutdown", ControlKind::CheckBox, L"Ask before shutting down or restarting", L"0",
                     SettingEffect::None));
 

@@ -35,6 +35,12 @@ StatusKey KeyOf(StatusKind kind) {
     return {};
 }
 
+std::optional<StatusKind> KindOfKey(std::wstring_view key) {
+    for (StatusKind kind : kCreationOrder)
+        if (KeyOf(kind).key == key) return kind;
+    return std::nullopt;
+}
+
 bool OnByDefault(StatusKind kind) {
     switch (kind) {
     case StatusKind::Time:

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -52,6 +53,8 @@ struct StatusKey {
 
 // The setting that holds an item's position (0 = not shown).
 [[nodiscard]] StatusKey KeyOf(StatusKind kind);
+// The kind whose position `key` holds (either section), if any.
+[[nodiscard]] std::optional<StatusKind> KindOfKey(std::wstring_view key);
 // Shown while their key is absent.
 [[nodiscard]] bool OnByDefault(StatusKind kind);
 

@@ -14,6 +14,7 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -35,9 +36,49 @@ constexpr int kRowHeight = 30;
 constexpr int kTipHeight = 18;
 constexpr int kControlHeight = 24;
 constexpr int kPictureHeight = 72;
+constexpr int kOrderHeight = 150;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT_PTR kKeyCaptureTimer = 2;
+constexpr UINT_PTR kSlowValuesTimer = 3; // the slow values, once the page has drawn itself
+constexpr UINT_PTR kFocusTimer = 4;      // the keyboard focus, once the window has drawn itself
 constexpr UINT kKeyCaptureDelayMs = 250; // the key is written once the press has settled
+
+// Where the opening's time goes, for the detail log: "<step> <ms>" after each step.
+class OpeningSteps {
+public:
+    void Mark(const wchar_t* step) {
+        if (!foundation::DetailLogging()) return;
+        const auto now = std::chrono::steady_clock::now();
+        wchar_t part[64];
+        std::swprintf(part, std::size(part), L"%ls %.1f; ", step,
+                      std::chrono::duration<double, std::milli>(now - m_last).count());
+        m_text += part;
+        m_last = now;
+    }
+    void Log() {
+        if (!m_text.empty()) foundation::LogDetail("settings window", L"opening: " + m_text);
+        m_text.clear();
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+    std::wstring m_text;
+};
+
+OpeningSteps* g_steps = nullptr; // while a request is served
+void Step(const wchar_t* step) {
+    if (g_steps) g_steps->Mark(step);
+}
+
+// Kept outside the settings files and slow to read (the autostart entries).
+bool SlowValue(const foundation::ControlDescriptor& control) {
+    return control.custom && control.reading == foundation::CustomReading::Slow;
+}
+
+// Read again every second: the stored values, and custom values read from the same files.
+bool FollowedValue(const foundation::ControlDescriptor& control) {
+    return !control.custom || control.reading == foundation::CustomReading::Followed;
+}
 
 // The one window of this class, for the message loop's dialog keys.
 HWND g_window = nullptr;
@@ -180,17 +221,37 @@ bool SettingsWindow::Show(std::wstring_view pageId) {
         foundation::LogFailure("settings window", L"asked for off the user-interface thread");
         return false;
     }
-    if (!m_window && !Create()) return false;
+    OpeningSteps steps;
+    g_steps = &steps;
+    const bool making = !m_window;
+    if (making && !Create()) {
+        g_steps = nullptr;
+        return false;
+    }
     for (std::size_t i = 0; i < m_pages.Pages().size(); ++i)
         if (!pageId.empty() && m_pages.Pages()[i].id == pageId) ShowPage(i);
+    // Showing activates the window; the values are read once here, not again on activation.
+    m_showing = true;
     ::ShowWindow(m_window.Get(), ::IsIconic(m_window.Get()) ? SW_RESTORE : SW_SHOW);
+    Step(L"show");
     ::SetForegroundWindow(m_window.Get());
-    Refresh();
+    Step(L"foreground");
+    m_showing = false;
+    // A window just made has just read them.
+    if (!making) Refresh();
+    Step(L"refresh");
+    if (foundation::DetailLogging()) {
+        ::UpdateWindow(m_window.Get());
+        Step(L"paint");
+    }
+    g_steps = nullptr;
+    steps.Log();
     return true;
 }
 
 bool SettingsWindow::Create() {
     if (!RegisterClassOnce(&Procedure)) return false;
+    Step(L"class");
     const std::wstring title = Text(foundation::SettingText(L"title", L"Kestrana Settings"));
     m_dpi = DpiOf(nullptr);
     const auto remembered = RememberedPlace(m_services.store.ReadString(L"normal", L"settingwindow"));
@@ -214,6 +275,7 @@ bool SettingsWindow::Create() {
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
     m_dpi = dpi;
+    Step(L"window");
     m_list = Child(window, WC_LISTBOXW, L"", WS_BORDER | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                    kListId);
     for (const auto& page : m_pages.Pages()) {
@@ -221,23 +283,30 @@ bool SettingsWindow::Create() {
         ::SendMessageW(m_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
     m_status = Child(window, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, -1);
+    Step(L"list");
     ApplyFont();
+    Step(L"font");
     ApplyLook();
+    Step(L"look");
     ShowPage(0);
-    ::SetFocus(m_list);
+    Step(L"page");
+    // The page list takes the focus once the window is up (see WM_ACTIVATE).
     // Values changed elsewhere (the dock menu's lock, the border hotkey) show within a second.
     ::SetTimer(window, kRefreshTimer, 1000, nullptr);
     return true;
 }
 
-void SettingsWindow::ApplyFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    LOGFONTW font = metrics.lfMessageFont;
-    // The system's metrics are for its own DPI; the window's monitor may have another.
-    font.lfHeight = ::MulDiv(font.lfHeight ? font.lfHeight : -12, static_cast<int>(m_dpi), static_cast<int>(DpiOf(nullptr)));
-    m_font.Reset(::CreateFontIndirectW(&font));
+void SettingsWindow::ApplyFont(bool make) {
+    if (make || !m_font) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+        LOGFONTW font = metrics.lfMessageFont;
+        // The system's metrics are for its own DPI; the window's monitor may have another.
+        font.lfHeight =
+            ::MulDiv(font.lfHeight ? font.lfHeight : -12, static_cast<int>(m_dpi), static_cast<int>(DpiOf(nullptr)));
+        m_font.Reset(::CreateFontIndirectW(&font));
+    }
     const auto set = [this](HWND child) {
         if (child) ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), TRUE);
     };
@@ -245,7 +314,9 @@ void SettingsWindow::ApplyFont() {
     set(m_status);
     set(m_emptyNote.Get());
     for (auto& row : m_rows)
-        for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get(), row->tip.Get()}) set(child);
+        for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get(), row->tip.Get(), row->up.Get(),
+                           row->down.Get()})
+            set(child);
 }
 
 namespace {
@@ -277,6 +348,15 @@ void SettingsWindow::ThemeChildren() {
         const bool combo = row->control->kind == ControlKind::Combo;
         theme(row->main.Get(), combo ? L"DarkMode_CFD" : L"DarkMode_Explorer");
         theme(row->field.Get(), L"DarkMode_CFD");
+        theme(row->up.Get(), L"DarkMode_Explorer");
+        theme(row->down.Get(), L"DarkMode_Explorer");
+        if (row->control->kind == ControlKind::Order) {
+            // A list view takes its colours by message, not from WM_CTLCOLOR*.
+            const COLORREF back = m_dark ? kDarkField : ::GetSysColor(COLOR_WINDOW);
+            ::SendMessageW(row->main.Get(), LVM_SETBKCOLOR, 0, back);
+            ::SendMessageW(row->main.Get(), LVM_SETTEXTBKCOLOR, 0, back);
+            ::SendMessageW(row->main.Get(), LVM_SETTEXTCOLOR, 0, m_dark ? kDarkText : ::GetSysColor(COLOR_WINDOWTEXT));
+        }
     }
 }
 
@@ -291,6 +371,7 @@ HBRUSH SettingsWindow::ControlColours(UINT message, HDC dc) const {
 void SettingsWindow::ShowPage(std::size_t index) {
     if (index >= m_pages.Pages().size()) return;
     m_page = index;
+    m_scroll = 0;
     Names().Clear();
     m_capturing = nullptr;
     m_rows.clear();
@@ -303,17 +384,22 @@ void SettingsWindow::ShowPage(std::size_t index) {
                                 Text(foundation::SettingText(L"pageempty", L"Nothing to set here yet.")), SS_LEFT, -1));
     }
     int id = kFirstControlId;
+    bool slow = false;
     for (const auto& control : page.controls) {
         auto row = std::make_unique<Row>();
         row->control = &control;
         BuildRow(*row, id);
         id += 4;
-        LoadRow(*row);
+        // Values kept outside the settings files (the autostart entries) take long to
+        // read: they follow once the page has drawn itself.
+        if (SlowValue(control)) slow = true;
+        else LoadRow(*row);
         m_rows.push_back(std::move(row));
     }
+    if (slow) ::SetTimer(m_window.Get(), kSlowValuesTimer, 0, nullptr);
     UpdateEnabled();
     UpdateNotes();
-    ApplyFont();
+    ApplyFont(false); // the window's font, made once for its DPI
     ThemeChildren();
     Layout();
     // The old page's controls went at once; the new ones paint over a clean page.
@@ -360,6 +446,22 @@ void SettingsWindow::BuildRow(Row& row, int id) {
         // Drawn by the window (WM_DRAWITEM) from the page's pixels.
         row.main.Reset(Child(window, WC_STATICW, label, SS_OWNERDRAW, id));
         break;
+    case ControlKind::Order: {
+        row.main.Reset(Child(window, WC_LISTVIEWW, L"",
+                             WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
+                                 LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
+                             id));
+        ::SendMessageW(row.main.Get(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        LVCOLUMNW column{};
+        column.mask = LVCF_WIDTH;
+        column.cx = Scaled(200);
+        ::SendMessageW(row.main.Get(), LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+        row.up.Reset(Child(window, WC_BUTTONW, Text(foundation::SettingText(L"moveup", L"Move &up")),
+                           WS_TABSTOP | BS_PUSHBUTTON, id + 2));
+        row.down.Reset(Child(window, WC_BUTTONW, Text(foundation::SettingText(L"movedown", L"Move &down")),
+                             WS_TABSTOP | BS_PUSHBUTTON, id + 3));
+        break;
+    }
     }
     if (!ownText) {
         Names().Name(row.main.Get(), label);
@@ -423,7 +525,42 @@ void SettingsWindow::LoadRow(Row& row) {
     }
     case ControlKind::Button: break;
     case ControlKind::Picture: ::InvalidateRect(main, nullptr, TRUE); break;
+    case ControlKind::Order: {
+        // The chosen entry stays chosen where it went.
+        const auto chosen = ::SendMessageW(main, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+        const std::wstring keep = chosen >= 0 && static_cast<std::size_t>(chosen) < row.choices.size()
+                                      ? row.choices[static_cast<std::size_t>(chosen)].value
+                                      : std::wstring();
+        row.choices = m_model.Choices(control);
+        ::SendMessageW(main, LVM_DELETEALLITEMS, 0, 0);
+        for (std::size_t i = 0; i < row.choices.size(); ++i) {
+            std::wstring label = Text(row.choices[i].label);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(i);
+            item.pszText = label.data();
+            ::SendMessageW(main, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            if (!keep.empty() && row.choices[i].value == keep) {
+                LVITEMW state{};
+                state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+                ::SendMessageW(main, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+                ::SendMessageW(main, LVM_ENSUREVISIBLE, i, FALSE);
+            }
+        }
+        break;
     }
+    }
+}
+
+void SettingsWindow::MoveChosen(Row& row, int step) {
+    const auto chosen = ::SendMessageW(row.main.Get(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    if (chosen < 0) {
+        SetStatus(Text({L"settingtips", L"choosefirst", L"Choose one of the list first."}));
+        return;
+    }
+    // At either end there is no place to go: nothing is written.
+    if (const auto moved = foundation::MoveInOrder(row.shown, static_cast<std::size_t>(chosen), step))
+        Commit(row, *moved);
 }
 
 void SettingsWindow::UpdateEnabled() {
@@ -431,7 +568,7 @@ void SettingsWindow::UpdateEnabled() {
     const auto& page = m_pages.Pages()[m_page];
     for (auto& row : m_rows) {
         const BOOL enabled = m_model.Enabled(page, *row->control) ? TRUE : FALSE;
-        for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get()})
+        for (HWND child : {row->label.Get(), row->main.Get(), row->field.Get(), row->up.Get(), row->down.Get()})
             if (child) ::EnableWindow(child, enabled);
     }
 }
@@ -439,7 +576,7 @@ void SettingsWindow::UpdateEnabled() {
 void SettingsWindow::Refresh(bool custom) {
     if (!m_window) return;
     for (auto& row : m_rows) {
-        if (row->control->custom && !custom) continue;
+        if (!custom && !FollowedValue(*row->control)) continue;
         // A field being typed in keeps what the user typed; a row that shows the stored
         // value already is left alone (an open list stays open).
         HWND focus = ::GetFocus();
@@ -498,7 +635,8 @@ int SettingsWindow::WrappedHeight(const std::wstring& text, int width) const {
 }
 
 void SettingsWindow::Layout() {
-    if (!m_window) return;
+    if (!m_window || m_laying) return;
+    m_laying = true;
     RECT client{};
     ::GetClientRect(m_window.Get(), &client);
     const int margin = Scaled(kMargin);
@@ -509,7 +647,7 @@ void SettingsWindow::Layout() {
     const int right = std::max(left + Scaled(200), static_cast<int>(client.right) - margin);
     const int controlLeft = left + Scaled(kLabelWidth);
     const int controlWidth = std::max(Scaled(120), right - controlLeft);
-    int y = margin;
+    int y = margin - m_scroll;
     if (m_emptyNote) ::MoveWindow(m_emptyNote.Get(), left, y, right - left, Scaled(kRowHeight), TRUE);
     int rowTop = y;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
@@ -549,6 +687,17 @@ void SettingsWindow::Layout() {
             ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), Scaled(kPictureHeight), TRUE);
             y += Scaled(kPictureHeight) - Scaled(kRowHeight) + Scaled(6);
             break;
+        case ControlKind::Order: {
+            // The list, and its two buttons stacked on its right.
+            const int buttons = Scaled(100);
+            const int list = std::max(Scaled(120), std::min(width, Scaled(320)) - buttons - Scaled(8));
+            ::MoveWindow(row->main.Get(), x, y, list, Scaled(kOrderHeight), TRUE);
+            ::SendMessageW(row->main.Get(), LVM_SETCOLUMNWIDTH, 0, list - Scaled(24));
+            ::MoveWindow(row->up.Get(), x + list + Scaled(8), y, buttons, height + Scaled(2), TRUE);
+            ::MoveWindow(row->down.Get(), x + list + Scaled(8), y + height + Scaled(8), buttons, height + Scaled(2), TRUE);
+            y += Scaled(kOrderHeight) - Scaled(kRowHeight) + Scaled(6);
+            break;
+        }
         default: ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), height, TRUE); break;
         }
         y += Scaled(kRowHeight);
@@ -566,11 +715,60 @@ void SettingsWindow::Layout() {
     }
     ::MoveWindow(m_status, left, std::max(y + margin, static_cast<int>(client.bottom) - margin - statusHeight),
                  right - left, statusHeight, TRUE);
+    m_contentHeight = y + m_scroll + margin + statusHeight + margin;
+    // The bar shows only while the page is taller than the window; its coming or going
+    // changes the width, so the page is laid out once more then.
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = std::max(0, m_contentHeight - 1);
+    info.nPage = static_cast<UINT>(std::max(0L, static_cast<long>(client.bottom)));
+    info.nPos = m_scroll;
+    ::SetScrollInfo(m_window.Get(), SB_VERT, &info, TRUE);
+    RECT after{};
+    ::GetClientRect(m_window.Get(), &after);
+    m_laying = false;
+    const int most = std::max(0, m_contentHeight - static_cast<int>(after.bottom));
+    if (m_scroll > most) {
+        ScrollTo(most);
+    } else if (after.right != client.right) {
+        Layout();
+    }
+}
+
+void SettingsWindow::RestoreFocus() {
+    HWND window = m_window.Get();
+    ::SetFocus(m_lastFocus && ::IsWindow(m_lastFocus) && ::IsChild(window, m_lastFocus) ? m_lastFocus : m_list);
+}
+
+void SettingsWindow::ScrollTo(int offset) {
+    RECT client{};
+    ::GetClientRect(m_window.Get(), &client);
+    offset = std::clamp(offset, 0, std::max(0, m_contentHeight - static_cast<int>(client.bottom)));
+    if (offset == m_scroll) return;
+    m_scroll = offset;
+    Layout();
+    ::RedrawWindow(m_window.Get(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void SettingsWindow::ScrollFocusIntoView() {
+    HWND focus = ::GetFocus();
+    if (!focus || focus == m_list || !::IsChild(m_window.Get(), focus)) return;
+    RECT box{};
+    ::GetWindowRect(focus, &box);
+    ::MapWindowPoints(nullptr, m_window.Get(), reinterpret_cast<POINT*>(&box), 2);
+    RECT client{};
+    ::GetClientRect(m_window.Get(), &client);
+    const int margin = Scaled(kMargin);
+    if (box.top < margin) ScrollTo(m_scroll - (margin - box.top));
+    else if (box.bottom > client.bottom - margin) ScrollTo(m_scroll + (box.bottom - (client.bottom - margin)));
 }
 
 SettingsWindow::Row* SettingsWindow::RowOf(HWND control) {
     for (auto& row : m_rows)
-        if (control && (row->main.Get() == control || row->field.Get() == control)) return row.get();
+        if (control && (row->main.Get() == control || row->field.Get() == control || row->up.Get() == control ||
+                        row->down.Get() == control))
+            return row.get();
     return nullptr;
 }
 
@@ -653,7 +851,18 @@ void SettingsWindow::RememberPlace() {
 bool SettingsWindow::HandleDialogMessage(MSG& message) noexcept {
     if (!g_window || !message.hwnd) return false;
     if (message.hwnd != g_window && !::IsChild(g_window, message.hwnd)) return false;
-    return ::IsDialogMessageW(g_window, &message) != FALSE;
+    if (!::IsDialogMessageW(g_window, &message)) return false;
+    // Tab or an access key may have moved the focus below the window's edge.
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN || message.message == WM_SYSCHAR ||
+        message.message == WM_CHAR) {
+        try {
+            if (auto* self = reinterpret_cast<SettingsWindow*>(::GetWindowLongPtrW(g_window, GWLP_USERDATA)))
+                self->ScrollFocusIntoView();
+        } catch (...) {
+            foundation::LogCaught("settings window scroll");
+        }
+    }
+    return true;
 }
 
 LRESULT CALLBACK SettingsWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -674,6 +883,30 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = m_window.Get();
     switch (message) {
     case WM_SIZE: Layout(); return 0;
+    case WM_VSCROLL: {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        const int line = Scaled(kRowHeight), page = std::max(line, static_cast<int>(client.bottom) - line);
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_TRACKPOS;
+        ::GetScrollInfo(window, SB_VERT, &info);
+        switch (LOWORD(wParam)) {
+        case SB_LINEUP: ScrollTo(m_scroll - line); break;
+        case SB_LINEDOWN: ScrollTo(m_scroll + line); break;
+        case SB_PAGEUP: ScrollTo(m_scroll - page); break;
+        case SB_PAGEDOWN: ScrollTo(m_scroll + page); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(m_contentHeight); break;
+        default: break;
+        }
+        return 0;
+    }
+    case WM_MOUSEWHEEL:
+        ScrollTo(m_scroll - GET_WHEEL_DELTA_WPARAM(wParam) * Scaled(kRowHeight) * 3 / WHEEL_DELTA);
+        return 0;
     case WM_ERASEBKGND:
         if (!m_pageBrush) break;
         {
@@ -708,6 +941,18 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_capturing = nullptr;
             return 0;
         }
+        if (wParam == kFocusTimer) {
+            ::KillTimer(window, kFocusTimer);
+            if (::GetActiveWindow() == window) RestoreFocus();
+            return 0;
+        }
+        if (wParam == kSlowValuesTimer) {
+            ::KillTimer(window, kSlowValuesTimer);
+            for (auto& row : m_rows)
+                if (SlowValue(*row->control)) LoadRow(*row);
+            UpdateEnabled();
+            return 0;
+        }
         if (wParam == kRefreshTimer) {
             // Values outside config.ini (the autostart entries) are slow to read: only on activation.
             Refresh(false);
@@ -735,8 +980,13 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_lastFocus = focus && ::IsChild(window, focus) ? focus : nullptr;
             return 0;
         }
+        if (m_showing) {
+            // Giving a control the focus is slow under some hosts: it follows the first paint.
+            ::SetTimer(window, kFocusTimer, 0, nullptr);
+            return 0;
+        }
         Refresh();
-        ::SetFocus(m_lastFocus && ::IsWindow(m_lastFocus) && ::IsChild(window, m_lastFocus) ? m_lastFocus : m_list);
+        RestoreFocus();
         return 0;
     case WM_HSCROLL:
         if (Row* row = RowOf(reinterpret_cast<HWND>(lParam))) {
@@ -767,7 +1017,9 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Row* row = RowOf(control);
         if (!row) break;
         const auto kind = row->control->kind;
-        if (code == BN_CLICKED && kind == ControlKind::CheckBox) {
+        if (code == BN_CLICKED && kind == ControlKind::Order) {
+            MoveChosen(*row, control == row->up.Get() ? -1 : 1);
+        } else if (code == BN_CLICKED && kind == ControlKind::CheckBox) {
             Commit(*row, ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
         } else if (code == BN_CLICKED && kind == ControlKind::Button) {
             Commit(*row, L"");

@@ -56,6 +56,8 @@ private:
         kestrana::win32::UniqueWindow label;
         kestrana::win32::UniqueWindow main;  // trackbar, check box, combo box, edit, button
         kestrana::win32::UniqueWindow field; // a slider's number field
+        kestrana::win32::UniqueWindow up;    // an order list's buttons
+        kestrana::win32::UniqueWindow down;
         kestrana::win32::UniqueWindow tip;
         std::vector<foundation::Choice> choices; // as the combo box lists them
         std::wstring shown;                      // the value the control shows
@@ -72,11 +74,18 @@ private:
     // The notes the running program gives (a hotkey refused); true when one changed.
     bool UpdateNotes();
     void Layout();
+    // Pages taller than the window scroll: by the bar, the wheel, and to the control
+    // that takes the keyboard focus.
+    void ScrollTo(int offset);
+    void ScrollFocusIntoView();
+    // Keyboard focus back to the control that had it, or the page list.
+    void RestoreFocus();
     // A picture row's pixels, over the window's background.
     void DrawPicture(const DRAWITEMSTRUCT& item);
     // The height `text` takes in the window's font, wrapped to `width`.
     [[nodiscard]] int WrappedHeight(const std::wstring& text, int width) const;
-    void ApplyFont();
+    // Sets the window's font on every control; `make`: made anew first (a new DPI).
+    void ApplyFont(bool make = true);
     // Light or dark as the system's apps are: the title bar, the page and the controls,
     // as far as the system lets a program colour its standard controls.
     void ApplyLook();
@@ -84,6 +93,8 @@ private:
     // A WM_CTLCOLOR* answer in the dark look; null in the light one (the system's colours).
     HBRUSH ControlColours(UINT message, HDC dc) const;
     void Commit(Row& row, std::wstring_view value);
+    // An order list's chosen entry moved a place up (-1) or down (+1).
+    void MoveChosen(Row& row, int step);
     void CommitField(HWND field);
     void SetStatus(const std::wstring& text);
     void RememberPlace();
@@ -105,6 +116,10 @@ private:
     kestrana::win32::UniqueGdiObject m_fieldBrush; // edit fields and lists
     UINT m_dpi = 96;
     std::size_t m_page = 0;
+    int m_scroll = 0;          // how far the page is scrolled, in pixels
+    int m_contentHeight = 0;   // the page's height at its last layout
+    bool m_laying = false;
+    bool m_showing = false; // Show brings the window up: activation reads nothing
     std::vector<std::unique_ptr<Row>> m_rows;
     kestrana::win32::UniqueWindow m_emptyNote;
 };

@@ -10,6 +10,7 @@
 #include "foundation/text.h"
 
 #include "menubar/status_items.h"
+#include "menubar/status_row.h"
 
 #include "foundation/general_settings_page.h"
 
@@ -330,6 +331,68 @@ TEST_F(SettingsPagesTest, StatusItemsAreSwitchedByTheirPositionKeys) {
               (std::vector<menubar::StatusKind>{menubar::StatusKind::Cpu, menubar::StatusKind::Wifi}));
     EXPECT_EQ(std::count(order.begin(), order.end(), menubar::StatusKind::Audio), 0);
     EXPECT_EQ(model.Read(sound), L"0");
+}
+
+// The order list of the Menu bar page writes what a drag on the bar writes for the same
+// move, the bar's plan reads it back, and only a rearrangement of the listed items is taken.
+TEST_F(SettingsPagesTest, TheStatusItemsOrderIsWrittenAsADragOnTheBarWritesIt) {
+    const auto& order = Control(L"menubar", L"item_order");
+    const std::wstring before = model.Read(order);
+    // A first start: the default items, the clock at the right end (last in the list).
+    const auto entries = foundation::SplitOrder(before);
+    ASSERT_GE(entries.size(), 5u);
+    EXPECT_EQ(entries.back(), L"systemtime");
+    const auto listed = model.Choices(order);
+    ASSERT_EQ(listed.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(listed[i].value, entries[i]);
+
+    // The same move made by a drag on a bar with the same items, in a folder of its own.
+    fakes::SettingsFolder dragged;
+    std::vector<menubar::StatusKind> kinds;
+    for (const auto& entry : menubar::PlanStatusItems(store).entries) kinds.push_back(entry.kind);
+    menubar::StatusRow row(kinds);
+    for (auto kind : kinds) row.SetWidth(kind, 40);
+    row.LayOut(1000, 1.0f, 0);
+    row.Press(0, 980); // the rightmost item (950..990), past the middle of its left neighbour
+    ASSERT_EQ(row.Move(960, false), menubar::DragStep::Started);
+    ASSERT_EQ(row.Move(925, false), menubar::DragStep::Swapped);
+    ASSERT_TRUE(row.Release());
+    ASSERT_TRUE(menubar::SavePositions(dragged.store, row.Order()));
+
+    // The clock is last in the list: one place up takes it one place left.
+    const auto moved = foundation::MoveInOrder(before, entries.size() - 1, -1);
+    ASSERT_TRUE(moved);
+    const auto outcome = model.Write(order, *moved);
+    EXPECT_EQ(outcome.status, WriteStatus::Written);
+    EXPECT_EQ(outcome.effect, SettingEffect::MenuBarItems);
+    EXPECT_EQ(outcome.shown, *moved);
+    for (auto kind : kinds) {
+        const auto key = menubar::KeyOf(kind);
+        EXPECT_EQ(store.ReadString(key.section, key.key), dragged.store.ReadString(key.section, key.key))
+            << foundation::ToUtf8(std::wstring(key.key));
+    }
+    std::vector<menubar::StatusKind> now;
+    for (const auto& entry : menubar::PlanStatusItems(store).entries) now.push_back(entry.kind);
+    EXPECT_EQ(now, row.Order());
+
+    // Nothing else is taken: an item left out, one added, an unknown name, or a repeat.
+    auto shorter = foundation::SplitOrder(*moved);
+    shorter.pop_back();
+    auto longer = foundation::SplitOrder(*moved);
+    longer.push_back(L"microphone");
+    auto unknown = foundation::SplitOrder(*moved);
+    unknown.back() = L"nosuchitem";
+    auto twice = foundation::SplitOrder(*moved);
+    twice.front() = twice.back();
+    for (const auto& bad : {shorter, longer, unknown, twice}) {
+        EXPECT_EQ(model.Write(order, foundation::JoinOrder(bad)).status, WriteStatus::Refused);
+        EXPECT_EQ(model.Read(order), *moved);
+    }
+    // There is no place above the first entry or below the last.
+    EXPECT_FALSE(foundation::MoveInOrder(*moved, 0, -1));
+    EXPECT_FALSE(foundation::MoveInOrder(*moved, entries.size() - 1, 1));
+    EXPECT_FALSE(foundation::MoveInOrder(*moved, entries.size(), -1));
+    EXPECT_EQ(foundation::SplitOrder(L"|a||b|"), (std::vector<std::wstring>{L"a", L"b"}));
 }
 
 // What the page writes, the dock reads back as the same setting: no choice the dock would

@@ -32,13 +32,17 @@ TEST(SettingsTexts, AreInBothLanguageFiles) {
 
     std::vector<foundation::TextRef> texts{{L"settingUI", L"title", L""}, {L"settingUI", L"pageempty", L""},
                                            {L"settingUI", L"notanumber", L""}, {L"settingUI", L"savefailed", L""},
-                                           {L"menu", L"preference", L""}};
+                                           {L"menu", L"preference", L""}, {L"settingUI", L"moveup", L""},
+                                           {L"settingUI", L"movedown", L""}};
     for (const auto& page : pages.Pages()) {
         texts.push_back(page.title);
         for (const auto& control : page.controls) {
             texts.push_back(control.label);
             texts.push_back(control.tip);
             for (const auto& choice : control.choices) texts.push_back(choice.label);
+            // The order list names the items a first start shows.
+            if (control.kind == foundation::ControlKind::Order)
+                for (const auto& choice : control.listChoices()) texts.push_back(choice.label);
             if (control.refuse) {
                 for (const wchar_t* value : {L"3", L"4", L"6"})
                     if (auto tip = control.refuse(value)) texts.push_back(*tip);
