@@ -278,6 +278,7 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
     metrics.width = monitor.right - monitor.left;
     metrics.height = monitor.bottom - monitor.top;
     metrics.scale = scale;
+    metrics.textScale = gfx::TextScale();
     metrics.iconSize = m_services.settings.ReadInt(section, L"padico_size");
     metrics.spaceWidth = m_services.settings.ReadInt(section, L"padicospace_width");
     metrics.spaceHeight = m_services.settings.ReadInt(section, L"padicospace_height");
@@ -288,7 +289,8 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
         }
     }
     const PadGeometry geometry = LayOutPad(metrics);
-    if (geometry.iconSize != m_view->Geometry().iconSize || geometry.scale != m_view->Geometry().scale)
+    if (geometry.iconSize != m_view->Geometry().iconSize || geometry.scale != m_view->Geometry().scale ||
+        geometry.textScale != m_view->Geometry().textScale)
         m_renderer.Forget();
     m_view->SetGeometry(geometry);
 }
@@ -296,6 +298,11 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
 void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     const int width = monitor.right - monitor.left;
     const int height = monitor.bottom - monitor.top;
+    if (m_renderer.Look().plain) {
+        // High contrast shows no desktop: the frame is the scheme's plain colour.
+        m_backdrop = gfx::Bitmap();
+        return;
+    }
     const bool systemBlur = m_services.settings.ReadInt(L"themes", L"paduseWinUI") == 1 && gfx::EnableBlurBehind(m_window);
     if (systemBlur) {
         // The system blurs what lies behind; our picture only darkens it.
@@ -373,6 +380,8 @@ void LaunchpadWindow::Show(int effect) {
     double settingsMs = 0, backdropMs = 0;
     if (!m_shown) {
         m_view->Reset();
+        const auto contrast = gfx::HighContrastColours();
+        m_renderer.SetLook(contrast ? PadLook::For(*contrast) : PadLook::Standard());
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
         if (!m_textsRead) ReadTexts();
@@ -557,7 +566,7 @@ void LaunchpadWindow::UpdateTag() {
     const std::wstring& name = dragged->group ? dragged->group->name : dragged->entry ? dragged->entry->name : std::wstring();
     const auto& g = m_view->Geometry();
     if (!m_tagShown) {
-        const gfx::Bitmap label = m_renderer.TagLabel(name, g.scale);
+        const gfx::Bitmap label = m_renderer.TagLabel(name, g.scale, g.textScale);
         m_tagSurface.Present(m_tag, label, {0, 0});
     }
     const PadPoint p = m_view->Pointer();
