@@ -19,6 +19,7 @@ struct StackPlacement {
     int anchorAlong = 0;   // centre of the clicked item along the dock (x on a bottom dock)
     DockEdge edge = DockEdge::Bottom;
     float scale = 1.0f;
+    float textScale = 1.0f; // the system's "make text bigger", 1 to 2.25
 };
 
 struct StackCell {
@@ -42,6 +43,8 @@ struct StackGeometry {
     float rowHeight = 0;
     float iconSize = 0;
     float radius = 0;       // corner radius of the panel
+    float textSize = 12;    // the items' names and the open button, in pixels
+    float titleSize = 14;   // the folder's name
     std::vector<StackCell> cells;
     bool more = false;      // fan: the last cell is the "more in folder" entry
     [[nodiscard]] bool Scrolls() const { return contentHeight > view.height + 0.5f; }

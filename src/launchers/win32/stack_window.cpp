@@ -5,6 +5,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "launchers/stack_accessible.h"
 #include "themes/surface_appearance.h"
@@ -75,6 +76,7 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::FolderStack);
     s.m_look.scale = s.m_opening.placement.scale;
     s.m_look.dark = store.ReadBool(L"normal", L"darkmode");
+    s.m_look.contrast = gfx::HighContrastColours();
     if (look.enabled) {
         s.m_look.opacity = std::max<std::uint8_t>(look.opacity, 40);
         s.m_look.stroke = look.stroke;
@@ -102,7 +104,8 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
         registerTouch(s.m_window, 0);
     FolderStack* self = &s; // the drop target is revoked before the stack goes
     AcceptDrops(s.m_window, [self](std::vector<std::wstring> files) { self->Dropped(std::move(files)); });
-    if (look.enabled && look.blur > 0) gfx::EnableBlurBehind(s.m_window);
+    // High contrast draws the panel opaque: nothing to blur behind it.
+    if (look.enabled && look.blur > 0 && !s.m_look.contrast) gfx::EnableBlurBehind(s.m_window);
 
     Level root;
     root.id = s.m_nextLevel++;
@@ -316,7 +319,7 @@ void FolderStack::Relayout() {
     const float s = m_opening.placement.scale;
     // Names are drawn white; the frame tints them by their coverage.
     gfx::TextStyle style;
-    style.size = 12 * s;
+    style.size = m_geometry.textSize;
     style.color = {255, 255, 255, 255};
     int labelWidth = 0;
     if (!m_geometry.cells.empty()) labelWidth = static_cast<int>(m_geometry.cells.front().label.width);
@@ -324,7 +327,7 @@ void FolderStack::Relayout() {
     m_labels = std::make_unique<StackLabels>(m_services.text, style, std::max(1, labelWidth));
     m_labels->Reset(level.items.size());
     gfx::TextStyle title = style;
-    title.size = 14 * s;
+    title.size = m_geometry.titleSize;
     title.weight = 600;
     m_titleText = m_services.text.Draw(level.title, title, static_cast<int>(m_geometry.title.width));
     auto& store = m_services.store;
@@ -613,6 +616,7 @@ void StackHost::Open(const std::wstring& folder, const std::wstring& title, HWND
     HDC screen = ::GetDC(nullptr);
     place.scale = screen ? static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSX)) / 96.0f : 1.0f;
     if (screen) ::ReleaseDC(nullptr, screen);
+    place.textScale = gfx::TextScale();
     m_stack = FolderStack::Open(m_services, std::move(opening));
 }
 
