@@ -1,7 +1,7 @@
 #pragma once
 // The UI Automation side of a surface: the same snapshot the Active Accessibility object
 // reads, handed out as a fragment root per window and a fragment per element, with the
-// invoke, value, toggle and expand/collapse patterns where an element has them. The
+// invoke, value, toggle, expand/collapse and selection patterns where an element has them. The
 // system's UI Automation library is loaded on first use; without it nothing is answered
 // and readers fall back to the Active Accessibility object.
 
@@ -22,6 +22,7 @@ namespace kestrana::win32::uia {
 void RaiseFocus(const std::shared_ptr<AccessibleHost::Shared>& shared, foundation::AccessibleId id) noexcept;
 void RaiseValue(const std::shared_ptr<AccessibleHost::Shared>& shared, foundation::AccessibleId id) noexcept;
 void RaiseStructure(const std::shared_ptr<AccessibleHost::Shared>& shared) noexcept;
+void RaiseSelected(const std::shared_ptr<AccessibleHost::Shared>& shared, foundation::AccessibleId id) noexcept;
 
 // The surface goes: the system lets go of the providers it holds for its window.
 void Release(const std::shared_ptr<AccessibleHost::Shared>& shared) noexcept;

@@ -52,6 +52,7 @@ constexpr UINT kReleaseAfterMs = 5000;
 constexpr UINT kIconsArrived = WM_APP + 41;
 constexpr UINT kPrepareShow = WM_APP + 42;
 constexpr UINT kFilesAdded = WM_APP + 43; // wParam how many dropped files a worker added
+constexpr UINT kReaderPage = WM_APP + 44;  // wParam the page a reader selected
 
 // Each file becomes a shortcut in launchpad\Pinned\ (a shortcut is copied as it is);
 // how many were made.
@@ -855,6 +856,13 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kPrepareShow: PrepareShow(); return 0;
     case kFilesAdded: FilesAdded(static_cast<int>(wParam)); return 0;
+    case kReaderPage:
+        // Checked again: the pages may have changed since the reader asked.
+        if (Interactive() && m_view && !m_view->Searching() && wParam < m_view->PageCount()) {
+            m_view->GoToPage(static_cast<std::size_t>(wParam), Now());
+            Redraw(true);
+        }
+        return 0;
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
         return 0;
@@ -898,6 +906,11 @@ bool LaunchpadWindow::Interactive() const { return m_shown && !m_hiding; }
 
 void LaunchpadWindow::Redraw(bool changed) {
     if (changed) Draw();
+    // A reader following the page tabs hears the new page once it is turned to.
+    if (m_reader && m_view->Page() != m_readerPage) {
+        m_readerPage = m_view->Page();
+        if (m_view->PageCount() > 1) m_reader->SelectionChanged(PadDotId(m_readerPage));
+    }
     if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
 }
 
@@ -928,10 +941,19 @@ void LaunchpadWindow::OnTouch(WPARAM wParam, LPARAM lParam) {
 
 std::optional<LRESULT> LaunchpadWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return std::nullopt;
-    if (!m_reader)
-        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
-            return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
-        });
+    if (!m_reader) {
+        kestrana::win32::AccessibleActions actions;
+        // A reader selecting a page tab turns to that page; the turn is posted, so the
+        // reader's call returns at once.
+        actions.select = [this](foundation::AccessibleId id) {
+            const auto page = m_view ? PadPageOfTab(id, m_view->PageCount()) : std::nullopt;
+            return page && ::PostMessageW(m_window, kReaderPage, static_cast<WPARAM>(*page), 0) != FALSE;
+        };
+        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
+            m_window,
+            [this] { return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree(); },
+            std::move(actions));
+    }
     return m_reader->OnGetObject(wParam, lParam);
 }
 

@@ -109,6 +109,43 @@ TEST(PadAccessibleTree, SearchShowsTheHitsAndTheTypedTextWithTheSelection) {
     }
 }
 
+// The page tabs hold the shown page as their selection, always one; a page holds the
+// keyboard's selection, when there is one. A reader's choice of tab names a page there is.
+TEST(PadAccessibleTree, TheTabsAndThePagesHoldTheirSelection) {
+    auto pages = Pages();
+    PadView view(pages);
+    view.SetGeometry(LayOutPad({.width = 1920, .height = 1080}));
+    view.PagesChanged();
+    auto tree = BuildPadTree(view, 0, 0);
+    using foundation::SelectedChildren;
+    EXPECT_TRUE(foundation::HoldsSelection(tree, kPadPagesId));
+    EXPECT_TRUE(Has(tree.Find(kPadPagesId)->state, AccessibleState::SelectionRequired));
+    EXPECT_EQ(SelectedChildren(tree, kPadPagesId), (std::vector<AccessibleId>{PadDotId(0)}));
+    EXPECT_TRUE(foundation::HoldsSelection(tree, PadPageId(0)));
+    EXPECT_TRUE(SelectedChildren(tree, PadPageId(0)).empty()) << "nothing chosen by the keyboard yet";
+    EXPECT_FALSE(foundation::InSelection(tree, kPadSearchId));
+
+    const std::vector<AccessibleId> tabs = tree.Find(kPadPagesId)->children;
+    for (AccessibleId tab : tabs) {
+        const auto page = PadPageOfTab(tab, view.PageCount());
+        ASSERT_TRUE(page);
+        view.GoToPage(*page, 0);
+        tree = BuildPadTree(view, 0, 0);
+        EXPECT_EQ(SelectedChildren(tree, kPadPagesId), (std::vector<AccessibleId>{tab}));
+    }
+    EXPECT_FALSE(PadPageOfTab(PadDotId(2), 2));
+    EXPECT_FALSE(PadPageOfTab(kPadSearchId, 2));
+    EXPECT_FALSE(PadPageOfTab(PadPageId(0), 2));
+
+    view.GoToPage(0, 0);
+    view.Key(PadKey::Right, 0);
+    ASSERT_GE(view.Selection(), 0);
+    tree = BuildPadTree(view, 0, 0);
+    const auto chosen = SelectedChildren(tree, PadPageId(0));
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(tree.Find(chosen[0])->bounds.x, view.Geometry().Cell(view.Selection()).x);
+}
+
 std::vector<StackItem> StackItems(int count) {
     std::vector<StackItem> items;
     for (int i = 0; i < count; ++i) {
