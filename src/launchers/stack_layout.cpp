@@ -210,6 +210,21 @@ StackGeometry LayOutStack(StackLayout layout, int count, const StackPlacement& p
     return Boxed(layout, count, place, nested, openButton);
 }
 
+float ScrollToShow(const StackGeometry& g, int index, float scroll) {
+    if (g.layout == StackLayout::Fan || index < 0 || static_cast<std::size_t>(index) >= g.cells.size()) return scroll;
+    const StackCell& c = g.cells[static_cast<std::size_t>(index)];
+    // The item's whole row, margins included, as a wheel notch would show it.
+    float top = std::min(c.icon.y, c.label.y);
+    float bottom = std::max(c.icon.Bottom(), c.label.Bottom());
+    if (g.rowHeight > 0) {
+        top = std::floor(top / g.rowHeight) * g.rowHeight;
+        bottom = std::max(bottom, top + g.rowHeight);
+    }
+    if (top < scroll) scroll = top;
+    else if (bottom > scroll + g.view.height) scroll = bottom - g.view.height;
+    return std::clamp(scroll, 0.0f, std::max(0.0f, g.contentHeight - g.view.height));
+}
+
 int HitStackCell(const StackGeometry& g, gfx::PointF point, float scroll) {
     if (g.layout == StackLayout::Fan) {
         for (std::size_t i = 0; i < g.cells.size(); ++i) {

@@ -59,6 +59,10 @@ struct StackGeometry {
 [[nodiscard]] StackGeometry LayOutStack(StackLayout layout, int count, const StackPlacement& place, bool nested,
                                         bool openButton);
 
+// The scroll (grid and list) that shows item `index` whole, moved as little as possible
+// from `scroll`: the keyboard's selection never sits out of view. The fan does not scroll.
+[[nodiscard]] float ScrollToShow(const StackGeometry& geometry, int index, float scroll);
+
 // The cell under a point of the window (scroll applied to grid and list); -1 for none.
 [[nodiscard]] int HitStackCell(const StackGeometry& geometry, gfx::PointF point, float scroll);
 

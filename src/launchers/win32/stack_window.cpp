@@ -316,6 +316,7 @@ void FolderStack::Relayout() {
     level.scroll = ClampScroll(level.scroll, m_geometry.contentHeight, m_geometry.view.height);
     m_state.scroll = level.scroll;
     m_state.hovered = -1;
+    m_keyFocus = foundation::kAccessibleRoot; // a new folder: the keyboard starts again
     const float s = m_opening.placement.scale;
     // Names are drawn white; the frame tints them by their coverage.
     gfx::TextStyle style;
@@ -481,10 +482,7 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TOUCH:
         if (OnTouch(LOWORD(wParam), reinterpret_cast<HTOUCHINPUT>(lParam))) return 0;
         break;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) Close();
-        else if (wParam == VK_BACK) Back();
-        return 0;
+    case WM_KEYDOWN: OnKey(static_cast<int>(wParam)); return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_closing && !m_dragging) {
             m_closedByFocusAt = NowMs();
@@ -506,9 +504,44 @@ std::optional<LRESULT> FolderStack::AnswerReader(WPARAM wParam, LPARAM lParam) {
     if (!m_reader)
         m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
             if (m_levels.empty()) return foundation::AccessibleTree();
-            return BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
+            const auto item = StackItemOf(m_keyFocus, m_geometry.cells.size());
+            return BuildStackTree(m_geometry, Top().items,
+                                  {Top().title, m_state.scroll, item ? static_cast<int>(*item) : -1});
         });
     return m_reader->OnGetObject(wParam, lParam);
+}
+
+void FolderStack::OnKey(int virtualKey) {
+    if (virtualKey == VK_ESCAPE) return Close();
+    if (virtualKey == VK_BACK) return Back();
+    if (m_levels.empty() || m_closing || !Top().listed) return;
+    const auto tree = BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
+    const auto result = foundation::KeyOnSurface(tree, m_keyFocus, virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+    const auto item = StackItemOf(result.target, m_geometry.cells.size());
+    switch (result.verb) {
+    case foundation::SurfaceVerb::Move:
+        m_keyFocus = result.target;
+        // The keyboard's item is drawn lit, as under the pointer, and scrolled into view.
+        m_state.hovered = item ? static_cast<int>(*item) : -1;
+        m_state.hoverBack = result.target == kStackBackId;
+        m_state.hoverOpen = result.target == kStackOpenId;
+        if (item) m_state.scroll = Top().scroll = ScrollToShow(m_geometry, static_cast<int>(*item), m_state.scroll);
+        Draw();
+        if (m_reader) m_reader->FocusChanged(result.target);
+        return;
+    case foundation::SurfaceVerb::Activate:
+        if (result.target == kStackBackId) return Back();
+        if (result.target == kStackOpenId) {
+            const std::wstring folder = Top().folder;
+            m_services.jobs.Run([folder](const foundation::JobContext&) { OpenWithShell(folder); });
+            return Close();
+        }
+        if (item) OpenItem(*item);
+        return;
+    case foundation::SurfaceVerb::Leave: return Close();
+    case foundation::SurfaceVerb::OpenMenu:
+    case foundation::SurfaceVerb::None: return;
+    }
 }
 
 void FolderStack::OnPointerMove(POINT at, bool leftHeld) {

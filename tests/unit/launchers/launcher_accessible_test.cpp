@@ -198,5 +198,60 @@ TEST(StackAccessibleTree, ItemsWhereTheStackDrawsThemInEveryLayout) {
     }
 }
 
+// The keyboard in a stack: arrows walk the items in the order they are laid out, the
+// item reached is scrolled into view, Enter opens it, Escape leaves; the fan never scrolls.
+TEST(StackKeyboard, ArrowsWalkTheItemsAndTheReachedOneIsInView) {
+    StackPlacement p;
+    p.work = {0, 0, 1920, 1080};
+    p.dock = {600, 1000, 720, 80};
+    p.anchorAlong = 640;
+    for (const StackLayout layout : {StackLayout::List, StackLayout::Grid}) {
+        SCOPED_TRACE(static_cast<int>(layout));
+        const auto items = StackItems(60);
+        const StackGeometry g = LayOutStack(layout, 60, p, false, true);
+        ASSERT_TRUE(g.Scrolls());
+        const int columns = layout == StackLayout::Grid ? BuildStackTree(g, items, {}).Root().columns : 1;
+        ASSERT_GT(columns, 0);
+        AccessibleId focus = foundation::kAccessibleRoot;
+        float scroll = 0;
+        int visits = 0;
+        for (int step = 0; step < 60; ++step) {
+            const auto tree = BuildStackTree(g, items, {L"Stack", scroll, -1});
+            const auto moved = foundation::KeyOnSurface(tree, focus, foundation::keys::kDown, false);
+            if (moved.verb != foundation::SurfaceVerb::Move) break;
+            const auto item = StackItemOf(moved.target, g.cells.size());
+            if (!item) break; // past the items: the open button
+            if (focus != foundation::kAccessibleRoot) {
+                EXPECT_EQ(*item, *StackItemOf(focus, g.cells.size()) + static_cast<std::size_t>(columns));
+            }
+            focus = moved.target;
+            scroll = ScrollToShow(g, static_cast<int>(*item), scroll);
+            const StackCell& c = g.cells[*item];
+            EXPECT_GE(std::min(c.icon.y, c.label.y), scroll - 0.5f) << *item;
+            EXPECT_LE(std::max(c.icon.Bottom(), c.label.Bottom()), scroll + g.view.height + 0.5f) << *item;
+            EXPECT_FALSE(Has(BuildStackTree(g, items, {L"Stack", scroll, -1}).Find(focus)->state,
+                             AccessibleState::Offscreen));
+            ++visits;
+        }
+        EXPECT_GE(visits, 60 / columns - 1) << "walked down to the last row";
+        EXPECT_GT(scroll, 0);
+        // Up from the top row stays there; Home goes to the first element, Enter opens the item.
+        const auto tree = BuildStackTree(g, items, {L"Stack", scroll, -1});
+        const auto enter = foundation::KeyOnSurface(tree, focus, foundation::keys::kEnter, false);
+        EXPECT_EQ(enter.verb, foundation::SurfaceVerb::Activate);
+        EXPECT_EQ(enter.target, focus);
+        EXPECT_EQ(foundation::KeyOnSurface(tree, focus, foundation::keys::kEscape, false).verb,
+                  foundation::SurfaceVerb::Leave);
+        EXPECT_EQ(ScrollToShow(g, 0, scroll), 0.0f);
+        EXPECT_EQ(ScrollToShow(g, -1, 33.0f), 33.0f);
+        EXPECT_EQ(ScrollToShow(g, 1000, 33.0f), 33.0f);
+    }
+    const StackGeometry fan = LayOutStack(StackLayout::Fan, 10, p, false, true);
+    EXPECT_EQ(ScrollToShow(fan, 9, 0.0f), 0.0f);
+    EXPECT_FALSE(StackItemOf(kStackOpenId, 10));
+    EXPECT_FALSE(StackItemOf(StackItemId(10), 10));
+    EXPECT_EQ(StackItemOf(StackItemId(9), 10), 9u);
+}
+
 } // namespace
 } // namespace kestrana::launchers
