@@ -456,13 +456,6 @@ void AccessibleHost::ValueChanged(AccessibleId id) noexcept {
     uia::RaiseValue(m_shared, id);
 }
 
-void AccessibleHost::SelectionChanged(AccessibleId id) noexcept {
-    if (m_shared->surface) m_shared->surface->Invalidate();
-    if (m_shared->asked)
-        ::NotifyWinEvent(EVENT_OBJECT_SELECTION, m_shared->window, OBJID_CLIENT, static_cast<LONG>(id));
-    uia::RaiseSelected(m_shared, id);
-}
-
 void AccessibleHost::FocusChanged(AccessibleId id) noexcept {
     if (m_shared->surface) m_shared->surface->Invalidate();
     if (m_shared->asked) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, m_shared->window, OBJID_CLIENT, static_cast<LONG>(id));

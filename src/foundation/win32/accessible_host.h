@@ -40,8 +40,6 @@ public:
     void Changed() noexcept;
     void ValueChanged(foundation::AccessibleId id) noexcept;
     void FocusChanged(foundation::AccessibleId id) noexcept;
-    // `id` became the selected item of its list (the shown page's tab).
-    void SelectionChanged(foundation::AccessibleId id) noexcept;
 
     struct Shared;
 

@@ -31,7 +31,7 @@ constexpr PROPERTYID kControlTypeProperty = 30003, kNameProperty = 30005, kAccel
                      kHasKeyboardFocusProperty = 30008, kIsKeyboardFocusableProperty = 30009, kIsEnabledProperty = 30010,
                      kAutomationIdProperty = 30011, kHelpTextProperty = 30013, kIsControlElementProperty = 30016,
                      kIsContentElementProperty = 30017, kIsOffscreenProperty = 30022, kValueProperty = 30045;
-constexpr EVENTID kFocusChangedEvent = 20005, kElementSelectedEvent = 20012;
+constexpr EVENTID kFocusChangedEvent = 20005;
 constexpr int kChildrenInvalidated = 1;
 
 // The pattern interfaces, declared from their published definitions: this toolchain's
@@ -576,14 +576,6 @@ void RaiseFocus(const std::shared_ptr<Shared>& shared, AccessibleId id) noexcept
     if (!shared || !Listening(*shared) || !Uia().raiseEvent) return;
     if (Element* element = ProviderFor(shared, id)) {
         Uia().raiseEvent(static_cast<IRawElementProviderSimple*>(element), kFocusChangedEvent);
-        element->Release();
-    }
-}
-
-void RaiseSelected(const std::shared_ptr<Shared>& shared, AccessibleId id) noexcept {
-    if (!shared || !Listening(*shared) || !Uia().raiseEvent) return;
-    if (Element* element = ProviderFor(shared, id)) {
-        Uia().raiseEvent(static_cast<IRawElementProviderSimple*>(element), kElementSelectedEvent);
         element->Release();
     }
 }

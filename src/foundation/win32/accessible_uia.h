@@ -22,7 +22,6 @@ namespace kestrana::win32::uia {
 void RaiseFocus(const std::shared_ptr<AccessibleHost::Shared>& shared, foundation::AccessibleId id) noexcept;
 void RaiseValue(const std::shared_ptr<AccessibleHost::Shared>& shared, foundation::AccessibleId id) noexcept;
 void RaiseStructure(const std::shared_ptr<AccessibleHost::Shared>& shared) noexcept;
-void RaiseSelected(const std::shared_ptr<AccessibleHost::Shared>& shared, foundation::AccessibleId id) noexcept;
 
 // The surface goes: the system lets go of the providers it holds for its window.
 void Release(const std::shared_ptr<AccessibleHost::Shared>& shared) noexcept;

@@ -906,11 +906,6 @@ bool LaunchpadWindow::Interactive() const { return m_shown && !m_hiding; }
 
 void LaunchpadWindow::Redraw(bool changed) {
     if (changed) Draw();
-    // A reader following the page tabs hears the new page once it is turned to.
-    if (m_reader && m_view->Page() != m_readerPage) {
-        m_readerPage = m_view->Page();
-        if (m_view->PageCount() > 1) m_reader->SelectionChanged(PadDotId(m_readerPage));
-    }
     if (m_view->Animating(Now()) || m_view->Drag() == DragState::Dragging) StartFrames();
 }
 

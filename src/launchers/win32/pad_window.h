@@ -143,7 +143,6 @@ private:
     double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0, m_copyMs = 0; // the last frame's and backdrop's, for the log
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
-    std::size_t m_readerPage = 0; // the page a reader last heard of
 };
 
 } // namespace kestrana::launchers
