@@ -83,6 +83,31 @@ std::optional<AccessibleId> AccessibleTree::Sibling(AccessibleId id, int step) c
     return kids[static_cast<std::size_t>(index)];
 }
 
+bool HoldsSelection(const AccessibleTree& tree, AccessibleId id) {
+    const AccessibleElement* e = tree.Find(id);
+    if (!e || (e->role != AccessibleRole::List && e->role != AccessibleRole::PageTabList)) return false;
+    return std::any_of(e->children.begin(), e->children.end(), [&tree](AccessibleId child) {
+        const AccessibleElement* c = tree.Find(child);
+        return c && Has(c->state, AccessibleState::Selectable);
+    });
+}
+
+bool InSelection(const AccessibleTree& tree, AccessibleId id) {
+    const AccessibleElement* e = tree.Find(id);
+    return e && id != kAccessibleRoot && Has(e->state, AccessibleState::Selectable) && HoldsSelection(tree, e->parent);
+}
+
+std::vector<AccessibleId> SelectedChildren(const AccessibleTree& tree, AccessibleId container) {
+    std::vector<AccessibleId> selected;
+    if (!HoldsSelection(tree, container)) return selected;
+    for (AccessibleId child : tree.Find(container)->children) {
+        const AccessibleElement* c = tree.Find(child);
+        if (c && Has(c->state, AccessibleState::Selectable) && Has(c->state, AccessibleState::Selected))
+            selected.push_back(child);
+    }
+    return selected;
+}
+
 std::optional<FocusMove> FocusMoveFor(FocusKey key, AccessibleFlow flow) {
     switch (key) {
     case FocusKey::Home: return FocusMove::First;

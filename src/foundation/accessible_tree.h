@@ -56,6 +56,7 @@ enum class AccessibleState : std::uint32_t {
     Attention = 1u << 12, // asks for the user's attention
     Running = 1u << 13,   // a program item with windows open
     Busy = 1u << 14,      // starting up
+    SelectionRequired = 1u << 15, // a selection container that always has one selected
 };
 
 [[nodiscard]] constexpr AccessibleState operator|(AccessibleState a, AccessibleState b) {
@@ -136,6 +137,16 @@ private:
     std::vector<std::pair<AccessibleId, std::uint32_t>> m_index; // id -> element, by id
     bool m_sealed = false;
 };
+
+// --- selection: lists whose items are selected one at a time ---
+
+// Whether `id` is a list (a page of entries, the pages' tabs) whose items can be selected.
+// Menus and rows of buttons are not: their current item is the focus.
+[[nodiscard]] bool HoldsSelection(const AccessibleTree& tree, AccessibleId id);
+// Whether `id` is a selectable item of such a list.
+[[nodiscard]] bool InSelection(const AccessibleTree& tree, AccessibleId id);
+// The selected items of a list, in screen order; none for anything else.
+[[nodiscard]] std::vector<AccessibleId> SelectedChildren(const AccessibleTree& tree, AccessibleId container);
 
 // A keyboard focus move within one container.
 enum class FocusMove : std::uint8_t { Next, Previous, First, Last, Up, Down };

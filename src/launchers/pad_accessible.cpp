@@ -1,5 +1,7 @@
 #include "launchers/pad_accessible.h"
 
+#include <algorithm>
+
 namespace kestrana::launchers {
 
 using foundation::AccessibleElement;
@@ -71,6 +73,11 @@ struct Builder {
 
 } // namespace
 
+std::optional<std::size_t> PadPageOfTab(foundation::AccessibleId id, std::size_t pageCount) {
+    if (id < PadDotId(0) || id >= PadDotId(std::min(pageCount, kMaxPages))) return std::nullopt;
+    return static_cast<std::size_t>(id - PadDotId(0));
+}
+
 std::optional<foundation::AccessibleId> PadEntryId(const EntryPlace& place) {
     if (place.page >= kMaxPages || place.position >= kPlacesPerPage) return std::nullopt;
     if (place.member && *place.member >= kMembersPerIcon) return std::nullopt;
@@ -138,6 +145,7 @@ foundation::AccessibleTree BuildPadTree(const PadView& view, int originX, int or
         dots.id = kPadPagesId;
         dots.role = AccessibleRole::PageTabList;
         dots.name = words.pages;
+        dots.state = AccessibleState::SelectionRequired; // one page is always shown
         const int r = g.DotRadius();
         const PadPoint first = view.DotCentre(0, view.PageCount());
         const PadPoint last = view.DotCentre(view.PageCount() - 1, view.PageCount());

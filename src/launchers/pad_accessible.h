@@ -30,6 +30,8 @@ inline constexpr foundation::AccessibleId kPadResultsId = 3;
 [[nodiscard]] constexpr foundation::AccessibleId PadPageId(std::size_t page) {
     return 0x10000 + static_cast<foundation::AccessibleId>(page);
 }
+// The page a page tab stands for; nothing for any other id or a page that is not there.
+[[nodiscard]] std::optional<std::size_t> PadPageOfTab(foundation::AccessibleId id, std::size_t pageCount);
 // An entry or group by its place; nothing for a place beyond what ids can tell apart.
 [[nodiscard]] std::optional<foundation::AccessibleId> PadEntryId(const EntryPlace& place);
 

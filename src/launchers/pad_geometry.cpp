@@ -1,11 +1,15 @@
 #include "launchers/pad_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kestrana::launchers {
 
 namespace {
 int Scaled(int pixels, float scale) { return static_cast<int>(static_cast<float>(pixels) * scale); }
+// A line of text is this much taller than its size, accents and descenders included.
+constexpr float kLineHeight = 1.4f;
+int LineHeight(float size) { return static_cast<int>(std::ceil(size * kLineHeight)); }
 } // namespace
 
 PadGeometry LayOutPad(const PadMetrics& m) {
@@ -16,6 +20,9 @@ PadGeometry LayOutPad(const PadMetrics& m) {
     const int w = g.width;
     const int h = g.height;
     const float s = g.scale;
+    g.textScale = std::clamp(m.textScale, 1.0f, 2.25f);
+    g.labelSize = 13.0f * s * g.textScale;
+    g.searchSize = 14.0f * s * g.textScale;
 
     // The dock's band is kept free; the room under the grid is there besides.
     int widthReduction = 0;
@@ -55,7 +62,14 @@ PadGeometry LayOutPad(const PadMetrics& m) {
     // Cells wider than the screen would otherwise overlap; they touch instead.
     g.spaceX = std::max(g.spaceX, 0);
 
-    const int minTop = Scaled(60, s);
+    // The search field keeps its margins around a text grown by "make text bigger", and
+    // the room above the grid keeps its margins around the field.
+    const int boxWidth = m.searchWidth > 0 ? m.searchWidth
+                                           : std::min(static_cast<int>(static_cast<float>(Scaled(240, s)) * g.textScale),
+                                                      std::max(w / 2, Scaled(240, s)));
+    const int boxHeight = std::max(m.searchHeight > 0 ? m.searchHeight : Scaled(30, s),
+                                   LineHeight(g.searchSize) + Scaled(10, s));
+    const int minTop = std::max(Scaled(60, s), boxHeight + Scaled(30, s));
     bool spaceYAutomatic = m.spaceHeight <= 0;
     if (!spaceYAutomatic) {
         g.spaceY = m.spaceHeight;
@@ -69,9 +83,22 @@ PadGeometry LayOutPad(const PadMetrics& m) {
     }
     if (spaceYAutomatic)
         g.spaceY = std::max(0, (g.usableHeight - (g.topMargin + g.topOffset) - kPadRows * g.cellHeight) / kPadRows);
+    if (g.textScale > 1.0f) {
+        // Bigger names need their line below the icon: the rows part at least that far, and
+        // the icons give up what the grid then lacks. At the normal size the spacing stays
+        // the user's.
+        const int below = g.cellHeight - g.margin - g.iconSize;
+        g.spaceY = std::max(g.spaceY, g.LabelRoom() - below);
+        const int rowRoom = (g.usableHeight - (g.topMargin + g.topOffset)) / kPadRows - g.spaceY;
+        if (g.cellHeight > rowRoom) {
+            g.iconSize = std::max(Scaled(16, s), rowRoom - g.margin - Scaled(4, s));
+            g.cellWidth = g.iconSize + 2 * g.margin;
+            g.cellHeight = g.iconSize + g.margin + Scaled(4, s);
+        }
+    }
+    // A name may use the room between two cells before it is shortened.
+    g.labelWidth = g.textScale > 1.0f ? g.cellWidth + g.spaceX : g.cellWidth;
 
-    const int boxWidth = m.searchWidth > 0 ? m.searchWidth : Scaled(240, s);
-    const int boxHeight = m.searchHeight > 0 ? m.searchHeight : Scaled(30, s);
     g.searchBox = {(w - boxWidth) / 2, g.topOffset + (g.topMargin - boxHeight) / 2, boxWidth, boxHeight};
 
     g.leftMargin = (g.usableWidth - (kPadColumns - 1) * g.spaceX - kPadColumns * g.cellWidth) / 2;
@@ -102,5 +129,6 @@ int PadGeometry::DotsY() const {
 
 int PadGeometry::DotSpacing() const { return std::max(8, static_cast<int>(18 * scale)); }
 int PadGeometry::DotRadius() const { return std::max(2, static_cast<int>(4 * scale)); }
+int PadGeometry::LabelRoom() const { return Scaled(6, scale) + LineHeight(labelSize); }
 
 } // namespace kestrana::launchers

@@ -27,6 +27,7 @@ struct PadMetrics {
     int dockThickness = 0;
     int searchWidth = 0;  // 0: 240 at this scale
     int searchHeight = 0; // 0: 30 at this scale
+    float textScale = 1.0f; // the system's "make text bigger", 1 to 2.25
 };
 
 struct PadGeometry {
@@ -42,6 +43,10 @@ struct PadGeometry {
     int bottomReserve = 0;
     int leftMargin = 0;
     gfx::RectI searchBox;
+    float textScale = 1.0f;
+    float labelSize = 13.0f;  // the names under the icons, in pixels
+    float searchSize = 14.0f; // the search field's text
+    int labelWidth = 0;       // a name's widest line before its ellipsis
 
     // A cell of the grid (row 0..4, column 0..6), on the monitor.
     [[nodiscard]] gfx::RectI Cell(int row, int column) const;
@@ -54,6 +59,8 @@ struct PadGeometry {
     [[nodiscard]] int DotsY() const;
     [[nodiscard]] int DotSpacing() const;
     [[nodiscard]] int DotRadius() const;
+    // From an icon's bottom to its name's, with the gap between them.
+    [[nodiscard]] int LabelRoom() const;
 };
 
 [[nodiscard]] PadGeometry LayOutPad(const PadMetrics& metrics);

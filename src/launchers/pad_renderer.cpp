@@ -12,7 +12,6 @@ namespace kestrana::launchers {
 namespace {
 
 constexpr gfx::Color kWhite{255, 255, 255, 255};
-constexpr gfx::Color kShadow{0, 0, 0, 110};
 
 gfx::RectF ToF(const gfx::RectI& r) {
     return {static_cast<float>(r.x), static_cast<float>(r.y), static_cast<float>(r.width), static_cast<float>(r.height)};
@@ -76,6 +75,17 @@ void SpreadOut(const gfx::Bitmap& small, gfx::Bitmap& full, int width, int heigh
 
 } // namespace
 
+PadLook PadLook::For(const gfx::ContrastColours& scheme) {
+    PadLook look;
+    look.plain = true;
+    const gfx::Color none{0, 0, 0, 0};
+    look.ground = look.field = look.panel = look.groupPlate = look.tag = scheme.window;
+    look.text = look.hint = look.outline = look.glyph = look.dot = scheme.text;
+    look.selected = look.target = look.currentDot = look.caret = scheme.highlight;
+    look.shadow = look.dim = none;
+    return look;
+}
+
 PadBackdropLook BackdropLook(const themes::SurfaceAppearance& theme, float scale) {
     constexpr float kDefaultBlur = 48.0f;
     const gfx::Color plate{8, 10, 16, 120};
@@ -124,39 +134,43 @@ gfx::CachedImage& PadRenderer::Icon(const LaunchpadEntry& entry) {
     return it->second.image;
 }
 
-const gfx::Bitmap& PadRenderer::Label(const std::wstring& name, int maxWidth, float scale) {
-    if (maxWidth != m_labelWidth || scale != m_labelScale) {
+const gfx::Bitmap& PadRenderer::Label(const std::wstring& name, int maxWidth, float size) {
+    if (maxWidth != m_labelWidth || size != m_labelSize) {
         m_labels.clear();
         m_labelWidth = maxWidth;
-        m_labelScale = scale;
+        m_labelSize = size;
     }
     auto it = m_labels.find(name);
     if (it == m_labels.end()) {
         gfx::TextStyle style;
-        style.size = 13.0f * scale;
+        style.size = size;
         style.color = kWhite;
         it = m_labels.emplace(name, m_text.Draw(name, style, maxWidth)).first;
     }
     return it->second;
 }
 
-gfx::Bitmap PadRenderer::TagLabel(const std::wstring& name, float scale) {
+gfx::Bitmap PadRenderer::TagLabel(const std::wstring& name, float scale, float textScale) {
     gfx::TextStyle style;
-    style.size = 13.0f * scale;
+    style.size = 13.0f * scale * textScale;
     style.color = kWhite;
-    const gfx::Bitmap text = m_text.Draw(name, style, static_cast<int>(320 * scale));
+    const gfx::Bitmap text = m_text.Draw(name, style, static_cast<int>(320 * scale * textScale));
     const int padX = static_cast<int>(10 * scale);
     const int padY = static_cast<int>(4 * scale);
     gfx::Bitmap tag(std::max(1, text.Width() + 2 * padX), std::max(1, text.Height() + 2 * padY));
     gfx::Canvas canvas(tag);
     canvas.FillRoundedRect({0, 0, static_cast<float>(tag.Width()), static_cast<float>(tag.Height())},
-                           static_cast<float>(tag.Height()) / 2.0f, {20, 20, 20, 190});
-    canvas.DrawCoverage(text, padX, padY, kWhite);
+                           static_cast<float>(tag.Height()) / 2.0f, m_look.tag);
+    if (m_look.plain)
+        canvas.StrokeRoundedRect({0, 0, static_cast<float>(tag.Width()), static_cast<float>(tag.Height())},
+                                 static_cast<float>(tag.Height()) / 2.0f, std::max(1.0f, scale), m_look.outline);
+    canvas.DrawCoverage(text, padX, padY, m_look.text);
     return tag;
 }
 
 void PadRenderer::DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group, const gfx::RectF& rect) {
-    canvas.FillRoundedRect(rect, rect.width * 0.22f, {255, 255, 255, 70});
+    canvas.FillRoundedRect(rect, rect.width * 0.22f, m_look.groupPlate);
+    if (m_look.plain) canvas.StrokeRoundedRect(rect, rect.width * 0.22f, std::max(1.0f, rect.width / 64), m_look.outline);
     // Up to four members in a 2 x 2 grid inside the plate, up to nine in a 3 x 3 one.
     const std::size_t across = group.entries.size() <= 4 ? 2 : 3;
     const float pad = rect.width * 0.12f;
@@ -169,80 +183,82 @@ void PadRenderer::DrawGroupIcon(gfx::Canvas& canvas, const LaunchpadGroup& group
     }
 }
 
-void PadRenderer::DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::RectI& cell, int iconSize,
-                           const Transform& t, bool selected, bool target, float scale) {
-    const int margin = static_cast<int>(20 * scale);
-    const gfx::RectI iconRect{cell.x + (cell.width - iconSize) / 2, cell.y + margin, iconSize, iconSize};
+void PadRenderer::DrawTile(gfx::Canvas& canvas, const PadTile& tile, const gfx::RectI& cell, const PadGeometry& g,
+                           const Transform& t, bool selected, bool target) {
+    const float scale = g.scale;
+    const int iconSize = g.iconSize;
+    const gfx::RectI iconRect{cell.x + (cell.width - iconSize) / 2, cell.y + g.margin, iconSize, iconSize};
     const gfx::RectF icon = t.Apply(iconRect);
     if (icon.Right() < 0 || icon.x > static_cast<float>(canvas.Target().Width())) return;
     if (selected || target) {
         const float grow = 8 * scale * t.zoom;
         const gfx::RectF plate{icon.x - grow, icon.y - grow, icon.width + 2 * grow, icon.height + 2 * grow};
-        canvas.FillRoundedRect(plate, 14 * scale, {255, 255, 255, static_cast<std::uint8_t>(target ? 90 : 60)});
+        canvas.FillRoundedRect(plate, 14 * scale, target ? m_look.target : m_look.selected);
     }
     if (tile.group) DrawGroupIcon(canvas, *tile.group, icon);
     else if (tile.entry) canvas.DrawImage(Icon(*tile.entry), icon);
     if (tile.entry && m_edited && m_edited->page == tile.place.page && m_edited->position == tile.place.position &&
         m_edited->member == tile.place.member) {
-        DrawNameField(canvas, icon, cell.width, scale, t.zoom);
+        DrawNameField(canvas, icon, g, t.zoom);
         return;
     }
     const std::wstring& name = tile.group ? tile.group->name : tile.entry ? tile.entry->name : std::wstring();
     if (name.empty()) return;
-    const gfx::Bitmap& label = Label(name, cell.width, scale);
+    const gfx::Bitmap& label = Label(name, std::max(g.labelWidth, cell.width), g.labelSize);
     if (label.Empty()) return;
     const int x = static_cast<int>(std::lround(icon.x + icon.width / 2)) - label.Width() / 2;
     const int y = static_cast<int>(std::lround(icon.Bottom() + 6 * scale * t.zoom));
-    canvas.DrawCoverage(label, x + 1, y + 1, kShadow);
-    canvas.DrawCoverage(label, x, y, kWhite);
+    if (m_look.shadow.a > 0) canvas.DrawCoverage(label, x + 1, y + 1, m_look.shadow);
+    canvas.DrawCoverage(label, x, y, m_look.text);
 }
 
-void PadRenderer::DrawNameField(gfx::Canvas& canvas, const gfx::RectF& icon, int maxWidth, float scale, float zoom) {
+void PadRenderer::DrawNameField(gfx::Canvas& canvas, const gfx::RectF& icon, const PadGeometry& g, float zoom) {
+    const float scale = g.scale;
     gfx::TextStyle style;
-    style.size = 13.0f * scale;
+    style.size = g.labelSize;
     style.color = kWhite;
-    const gfx::Bitmap line = m_text.Draw(m_editText, style, maxWidth);
+    const gfx::Bitmap line = m_text.Draw(m_editText, style, std::max(g.labelWidth, g.cellWidth));
     const float width = static_cast<float>(std::max(line.Width(), static_cast<int>(60 * scale))) + 12 * scale;
     const float centre = icon.x + icon.width / 2;
     const float top = icon.Bottom() + 4 * scale * zoom;
     const gfx::RectF field{centre - width / 2, top, width, static_cast<float>(line.Height()) + 4 * scale};
-    canvas.FillRoundedRect(field, 4 * scale, {255, 255, 255, 40});
-    canvas.StrokeRoundedRect(field, 4 * scale, std::max(1.0f, scale), {120, 170, 255, 255});
+    canvas.FillRoundedRect(field, 4 * scale, m_look.field);
+    canvas.StrokeRoundedRect(field, 4 * scale, std::max(1.0f, scale), m_look.caret);
     const int x = static_cast<int>(std::lround(centre)) - line.Width() / 2;
     const int y = static_cast<int>(std::lround(top + 2 * scale));
-    canvas.DrawCoverage(line, x, y, kWhite);
+    canvas.DrawCoverage(line, x, y, m_look.text);
     canvas.FillRect({static_cast<float>(x + line.Width()) + scale, static_cast<float>(y), std::max(1.0f, scale),
                      static_cast<float>(line.Height())},
-                    kWhite);
+                    m_look.text);
 }
 
 void PadRenderer::DrawSearchBox(gfx::Canvas& canvas, const PadView& view) {
     const auto& g = view.Geometry();
     const gfx::RectF box = ToF(g.searchBox);
     const float s = g.scale;
-    canvas.FillRoundedRect(box, box.height / 2, {255, 255, 255, 46});
-    canvas.StrokeRoundedRect(box, box.height / 2, std::max(1.0f, s), {255, 255, 255, 70});
+    canvas.FillRoundedRect(box, box.height / 2, m_look.field);
+    canvas.StrokeRoundedRect(box, box.height / 2, std::max(1.0f, s), m_look.outline);
     // The magnifier: a ring and its handle.
     const float r = box.height * 0.2f;
     const float cx = box.x + box.height * 0.55f;
     const float cy = box.y + box.height * 0.46f;
-    canvas.StrokeRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, std::max(1.0f, 1.5f * s), {255, 255, 255, 200});
+    canvas.StrokeRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, std::max(1.0f, 1.5f * s), m_look.glyph);
     canvas.StrokeLine({cx + r * 0.7f, cy + r * 0.7f}, {cx + r * 1.6f, cy + r * 1.6f}, std::max(1.0f, 1.5f * s),
-                      {255, 255, 255, 200});
+                      m_look.glyph);
 
     const bool empty = view.SearchText().empty() && view.Composition().empty();
     const std::wstring text = empty ? m_texts.searchHint : view.SearchText() + view.Composition();
     gfx::TextStyle style;
-    style.size = 14.0f * s;
+    style.size = g.searchSize;
     style.color = kWhite;
     const int left = static_cast<int>(box.x + box.height);
     const int room = static_cast<int>(box.Right()) - left - static_cast<int>(box.height / 2);
     const gfx::Bitmap line = m_text.Draw(text, style, room);
     const int y = static_cast<int>(box.y) + (static_cast<int>(box.height) - line.Height()) / 2;
-    canvas.DrawCoverage(line, left, y, empty ? gfx::Color{255, 255, 255, 150} : kWhite);
+    canvas.DrawCoverage(line, left, y, empty ? m_look.hint : m_look.text);
     if (!empty) {
         const float caret = static_cast<float>(left + line.Width()) + s;
-        canvas.FillRect({caret, box.y + box.height * 0.22f, std::max(1.0f, s), box.height * 0.56f}, kWhite);
+        canvas.FillRect({caret, box.y + box.height * 0.22f, std::max(1.0f, s), box.height * 0.56f}, m_look.text);
     }
 }
 
@@ -254,8 +270,15 @@ void PadRenderer::DrawDots(gfx::Canvas& canvas, const PadView& view, std::size_t
         PadPoint c = view.DotCentre(i, count);
         c.y = y;
         const gfx::RectF dot{static_cast<float>(c.x) - r, static_cast<float>(c.y) - r, 2 * r, 2 * r};
-        canvas.FillRoundedRect(dot, r, i == current ? kWhite : gfx::Color{255, 255, 255, 90});
+        DrawDot(canvas, dot, i == current);
     }
+}
+
+void PadRenderer::DrawDot(gfx::Canvas& canvas, const gfx::RectF& dot, bool current) {
+    const float r = dot.width / 2;
+    // Under high contrast the other pages' dots are rings: no tint tells them apart.
+    if (m_look.plain && !current) canvas.StrokeRoundedRect(dot, r, std::max(1.0f, r / 3), m_look.dot);
+    else canvas.FillRoundedRect(dot, r, current ? m_look.currentDot : m_look.dot);
 }
 
 // The panel drawn with its top-left corner moved by (dx, dy): into its own window's
@@ -267,12 +290,13 @@ void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int d
     const float s = g.scale;
     const auto moved = [dx, dy](gfx::RectI r) { return gfx::RectI{r.x + dx, r.y + dy, r.width, r.height}; };
     const gfx::RectI panel = moved(view.GroupPanel());
-    canvas.FillRoundedRect(ToF(panel), 28 * s, {52, 54, 62, 236});
+    canvas.FillRoundedRect(ToF(panel), 28 * s, m_look.panel);
+    if (m_look.plain) canvas.StrokeRoundedRect(ToF(panel), 28 * s, std::max(1.0f, 2 * s), m_look.outline);
 
     // The name, or the field it is being renamed in.
     const gfx::RectI title = moved(view.GroupTitle());
     gfx::TextStyle style;
-    style.size = 22.0f * s;
+    style.size = 22.0f * s * g.textScale;
     style.color = kWhite;
     const bool renaming = view.Renaming() && !view.RenamedEntry();
     const std::wstring& name = renaming ? view.RenameText() : group->name;
@@ -283,19 +307,19 @@ void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int d
         const float fieldWidth = static_cast<float>(std::max(line.Width(), static_cast<int>(120 * s))) + 24 * s;
         const gfx::RectF field{static_cast<float>(title.x) + (static_cast<float>(title.width) - fieldWidth) / 2,
                                static_cast<float>(y) - 4 * s, fieldWidth, static_cast<float>(line.Height()) + 8 * s};
-        canvas.FillRoundedRect(field, 6 * s, {255, 255, 255, 40});
-        canvas.StrokeRoundedRect(field, 6 * s, std::max(1.0f, s), {120, 170, 255, 255});
+        canvas.FillRoundedRect(field, 6 * s, m_look.field);
+        canvas.StrokeRoundedRect(field, 6 * s, std::max(1.0f, s), m_look.caret);
         canvas.FillRect({static_cast<float>(x + line.Width()) + s, static_cast<float>(y), std::max(1.0f, s),
                          static_cast<float>(line.Height())},
-                        kWhite);
+                        m_look.text);
     }
-    canvas.DrawCoverage(line, x, y, kWhite);
+    canvas.DrawCoverage(line, x, y, m_look.text);
 
     Transform shifted{};
     shifted.shiftX = static_cast<float>(dx);
     shifted.shiftY = static_cast<float>(dy);
     for (const auto& tile : view.GroupTiles())
-        DrawTile(canvas, tile, view.GroupCell(tile.cell), g.iconSize, shifted, tile.cell == view.Selection(), false, s);
+        DrawTile(canvas, tile, view.GroupCell(tile.cell), g, shifted, tile.cell == view.Selection(), false);
     const std::size_t pages = view.GroupPageCount();
     if (pages > 1) {
         // The group's own dots, at the bottom of its panel.
@@ -304,8 +328,7 @@ void PadRenderer::DrawGroupPanel(gfx::Canvas& canvas, const PadView& view, int d
         for (std::size_t i = 0; i < pages; ++i) {
             const float cx = static_cast<float>(panel.x + panel.width / 2) +
                              (static_cast<float>(2 * i) - static_cast<float>(pages - 1)) * g.DotSpacing() / 2.0f;
-            canvas.FillRoundedRect({cx - r, static_cast<float>(dotsY) - r, 2 * r, 2 * r}, r,
-                                   i == view.GroupPage() ? kWhite : gfx::Color{255, 255, 255, 90});
+            DrawDot(canvas, {cx - r, static_cast<float>(dotsY) - r, 2 * r, 2 * r}, i == view.GroupPage());
         }
     }
 }
@@ -316,13 +339,12 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
     m_edited = view.RenamedEntry();
     m_editText = m_edited ? view.RenameText() : std::wstring();
     if (frame.Width() != g.width || frame.Height() != g.height) frame.Reset(g.width, g.height);
-    if (backdrop.Width() == frame.Width() && backdrop.Height() == frame.Height()) {
+    if (!m_look.plain && backdrop.Width() == frame.Width() && backdrop.Height() == frame.Height()) {
         std::memcpy(frame.Pixels().data(), backdrop.Pixels().data(), frame.Pixels().size_bytes());
     } else {
-        frame.Fill(gfx::Color{16, 18, 24, 215}.Premultiplied());
+        frame.Fill(m_look.ground.Premultiplied());
     }
     gfx::Canvas canvas(frame);
-    const float s = g.scale;
     Transform t;
     t.cx = static_cast<float>(g.width) / 2;
     t.cy = static_cast<float>(g.height) / 2;
@@ -333,7 +355,7 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
 
     if (view.Searching()) {
         for (const auto& tile : view.ResultTiles())
-            DrawTile(canvas, tile, g.Cell(tile.cell), g.iconSize, t, tile.cell == view.Selection(), false, s);
+            DrawTile(canvas, tile, g.Cell(tile.cell), g, t, tile.cell == view.Selection(), false);
         DrawDots(canvas, view, view.ResultPageCount(), view.ResultPage(), g.DotsY());
     } else {
         // The page position between two pages while sliding: both are drawn, side by side.
@@ -352,15 +374,14 @@ void PadRenderer::Render(gfx::Bitmap& frame, const PadView& view, const gfx::Bit
             const bool current = page == view.Page() && !view.OpenGroup();
             for (const auto& tile : view.PageTiles(page)) {
                 const bool isTarget = target && target->page == tile.place.page && target->position == tile.place.position;
-                DrawTile(canvas, tile, g.Cell(tile.cell), g.iconSize, pageT, current && tile.cell == view.Selection(),
-                         isTarget, s);
+                DrawTile(canvas, tile, g.Cell(tile.cell), g, pageT, current && tile.cell == view.Selection(), isTarget);
             }
         }
         const std::size_t shownPage = static_cast<std::size_t>(std::clamp(std::lround(position), 0L,
                                                                           static_cast<long>(view.PageCount()) - 1));
         DrawDots(canvas, view, view.PageCount(), shownPage, g.DotsY());
-        if (view.OpenGroup())
-            canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 120});
+        if (view.OpenGroup() && m_look.dim.a > 0)
+            canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, m_look.dim);
     }
 
     if (const auto dragged = view.DraggedTile()) {
@@ -400,8 +421,9 @@ void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
     const auto& g = view.Geometry();
     const float s = g.scale;
     const PadPromptBoxes boxes = view.PromptBoxes();
-    const gfx::Color ink = m_dark ? kWhite : gfx::Color{28, 28, 32, 255};
-    canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 110});
+    const bool plain = m_look.plain;
+    const gfx::Color ink = plain ? m_look.text : m_dark ? kWhite : gfx::Color{28, 28, 32, 255};
+    if (!plain) canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 110});
     gfx::TextStyle style;
     style.size = 15.0f * s;
     style.color = ink;
@@ -427,9 +449,9 @@ void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
 
     const float radius = 18 * s;
     canvas.FillRoundedRect(ToF(boxes.panel), radius,
-                           m_dark ? gfx::Color{44, 46, 54, 244} : gfx::Color{246, 246, 248, 248});
+                           plain ? m_look.panel : m_dark ? gfx::Color{44, 46, 54, 244} : gfx::Color{246, 246, 248, 248});
     canvas.StrokeRoundedRect(ToF(boxes.panel), radius, std::max(1.0f, s),
-                             m_dark ? gfx::Color{255, 255, 255, 40} : gfx::Color{0, 0, 0, 40});
+                             plain ? m_look.outline : m_dark ? gfx::Color{255, 255, 255, 40} : gfx::Color{0, 0, 0, 40});
     if (m_noticeIcon && !m_noticeIcon->Empty()) canvas.DrawBitmap(*m_noticeIcon, ToF(boxes.icon));
     int y = boxes.text.y + std::max(0, (boxes.icon.height - textHeight) / 2);
     for (const auto& line : lines) {
@@ -442,12 +464,15 @@ void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
     buttonStyle.size = 14.0f * s;
     const auto button = [&](const gfx::RectI& box, const std::wstring& label, bool accent) {
         if (box.width <= 0) return;
-        const gfx::Color plate = accent ? gfx::Color{64, 128, 240, 255}
-                                        : m_dark ? gfx::Color{255, 255, 255, 36} : gfx::Color{0, 0, 0, 22};
+        const gfx::Color plate = plain    ? (accent ? m_look.currentDot : m_look.panel)
+                                 : accent ? gfx::Color{64, 128, 240, 255}
+                                 : m_dark ? gfx::Color{255, 255, 255, 36}
+                                          : gfx::Color{0, 0, 0, 22};
         canvas.FillRoundedRect(ToF(box), 6 * s, plate);
+        if (plain) canvas.StrokeRoundedRect(ToF(box), 6 * s, std::max(1.0f, s), m_look.outline);
         const gfx::Bitmap text = m_text.Draw(label, buttonStyle, box.width);
         canvas.DrawCoverage(text, box.x + (box.width - text.Width()) / 2, box.y + (box.height - text.Height()) / 2,
-                            accent ? kWhite : ink);
+                            plain ? (accent ? m_look.panel : ink) : accent ? kWhite : ink);
     };
     button(boxes.confirm, view.Confirming() ? m_texts.deleteButton : m_texts.noticeButton, true);
     button(boxes.cancel, m_texts.cancelButton, false);

@@ -7,6 +7,7 @@
 #include "launchers/stack_layout.h"
 #include "launchers/stack_listing.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ inline constexpr foundation::AccessibleId kStackBackId = 1;
 inline constexpr foundation::AccessibleId kStackOpenId = 2;
 [[nodiscard]] constexpr foundation::AccessibleId StackItemId(std::size_t index) {
     return 16 + static_cast<foundation::AccessibleId>(index);
+}
+
+// The item (cell) an element stands for; nothing for the buttons or an id beyond the cells.
+[[nodiscard]] constexpr std::optional<std::size_t> StackItemOf(foundation::AccessibleId id, std::size_t cells) {
+    if (id < StackItemId(0) || id >= StackItemId(cells)) return std::nullopt;
+    return static_cast<std::size_t>(id - StackItemId(0));
 }
 
 struct StackAccessibleState {

@@ -34,6 +34,27 @@ constexpr float kFanTilt = 9;    // degrees at the far end
 
 int Floor(float v) { return static_cast<int>(std::floor(v)); }
 
+// The sizes that carry text, grown by "make text bigger": each box keeps its margins
+// around its text, so it grows by what the text's line grew.
+struct TextRoom {
+    float text = 1;        // the factor, 1 to 2.25
+    float nameSize = 12;   // pixels
+    float titleSize = 14;
+    float nameGrowth = 0;  // extra height of a name's line over the normal size
+    float titleGrowth = 0;
+};
+constexpr float kLineHeight = 1.4f; // a line of text over its size
+
+TextRoom RoomFor(const StackPlacement& p) {
+    TextRoom r;
+    r.text = std::clamp(p.textScale, 1.0f, 2.25f);
+    r.nameSize = 12 * p.scale * r.text;
+    r.titleSize = 14 * p.scale * r.text;
+    r.nameGrowth = 12 * p.scale * (r.text - 1) * kLineHeight;
+    r.titleGrowth = 14 * p.scale * (r.text - 1) * kLineHeight;
+    return r;
+}
+
 // Puts a window of `width` by `height` beside the dock, its centre along the dock at
 // `along`, kept inside the work area.
 gfx::RectI Beside(const StackPlacement& p, int width, int height, float along) {
@@ -63,9 +84,10 @@ float RoomAway(const StackPlacement& p) {
     return 0;
 }
 
-void Header(StackGeometry& g, float s, bool nested, bool openButton) {
-    const float pad = kPad * s, button = kButton * s;
-    const float top = g.panel.y + (kHeader * s - button) / 2;
+void Header(StackGeometry& g, float s, const TextRoom& room, bool nested, bool openButton) {
+    const float pad = kPad * s, button = kButton * s + room.nameGrowth;
+    const float header = kHeader * s + room.titleGrowth;
+    const float top = g.panel.y + (header - button) / 2;
     float left = g.panel.x + pad, right = g.panel.Right() - pad;
     if (nested) {
         g.backButton = {left, top, button, button};
@@ -75,22 +97,28 @@ void Header(StackGeometry& g, float s, bool nested, bool openButton) {
         g.openButton = {right - button * 3.2f, top, button * 3.2f, button};
         right -= button * 3.2f + pad / 2;
     }
-    g.title = {left, g.panel.y, std::max(0.0f, right - left), kHeader * s};
+    g.title = {left, g.panel.y, std::max(0.0f, right - left), header};
 }
 
 StackGeometry Boxed(StackLayout layout, int count, const StackPlacement& p, bool nested, bool openButton) {
     const float s = p.scale;
+    const TextRoom room = RoomFor(p);
     StackGeometry g;
     g.layout = layout;
+    g.textSize = room.nameSize;
+    g.titleSize = room.titleSize;
     const bool grid = layout == StackLayout::Grid;
     const float horizontalRoom = static_cast<float>(p.work.width) - 2 * kGap * s;
     int columns = 1;
-    float cellW = kListWidth * s, cellH = kListRow * s;
+    // Wider names need wider rows; half the growth keeps a grid from sprawling.
+    const float widen = 1 + (room.text - 1) / 2;
+    float cellW = std::min(kListWidth * s * room.text, std::max(kListWidth * s, horizontalRoom - 2 * kPad * s));
+    float cellH = kListRow * s + room.nameGrowth;
     g.iconSize = (grid ? kGridIcon : kListIcon) * s;
     int maxRows = kListMaxRows;
     if (grid) {
-        cellW = kGridCellW * s;
-        cellH = kGridCellH * s;
+        cellW = kGridCellW * s * widen;
+        cellH = kGridCellH * s + room.nameGrowth;
         columns = std::clamp(static_cast<int>(std::ceil(std::sqrt(static_cast<float>(count)))), 1, kGridMaxColumns);
         columns = std::max(1, std::min(columns, static_cast<int>((horizontalRoom - 2 * kPad * s) / cellW)));
         // Few items stay in one row rather than a near-empty square.
@@ -98,7 +126,8 @@ StackGeometry Boxed(StackLayout layout, int count, const StackPlacement& p, bool
         maxRows = kGridMaxRows;
     }
     const int rows = std::max(1, (count + columns - 1) / columns);
-    const float chrome = (kHeader + kPad) * s;
+    const float header = kHeader * s + room.titleGrowth;
+    const float chrome = header + kPad * s;
     const int roomRows = std::max(1, static_cast<int>((RoomAway(p) - kGap * s - chrome) / cellH));
     const int shownRows = std::min({rows, maxRows, roomRows});
     const float width = columns * cellW + 2 * kPad * s;
@@ -107,8 +136,8 @@ StackGeometry Boxed(StackLayout layout, int count, const StackPlacement& p, bool
                       static_cast<float>(p.anchorAlong));
     g.panel = {0, 0, static_cast<float>(g.window.width), static_cast<float>(g.window.height)};
     g.radius = 12 * s;
-    Header(g, s, nested, openButton);
-    g.view = {kPad * s, kHeader * s, columns * cellW, shownRows * cellH};
+    Header(g, s, room, nested, openButton);
+    g.view = {kPad * s, header, columns * cellW, shownRows * cellH};
     g.rowHeight = cellH;
     g.contentHeight = rows * cellH;
     g.cells.resize(static_cast<std::size_t>(std::max(0, count)));
@@ -118,7 +147,7 @@ StackGeometry Boxed(StackLayout layout, int count, const StackPlacement& p, bool
         StackCell& c = g.cells[static_cast<std::size_t>(i)];
         if (grid) {
             c.icon = {x + (cellW - g.iconSize) / 2, y + 8 * s, g.iconSize, g.iconSize};
-            c.label = {x + 4 * s, y + 8 * s + g.iconSize + 6 * s, cellW - 8 * s, 18 * s};
+            c.label = {x + 4 * s, y + 8 * s + g.iconSize + 6 * s, cellW - 8 * s, 18 * s + room.nameGrowth};
         } else {
             c.icon = {x + 6 * s, y + (cellH - g.iconSize) / 2, g.iconSize, g.iconSize};
             c.label = {c.icon.Right() + 10 * s, y, cellW - g.iconSize - 22 * s, cellH};
@@ -129,13 +158,18 @@ StackGeometry Boxed(StackLayout layout, int count, const StackPlacement& p, bool
 
 StackGeometry Fan(int count, const StackPlacement& p) {
     const float s = p.scale;
+    const TextRoom room = RoomFor(p);
     StackGeometry g;
     g.layout = StackLayout::Fan;
+    g.textSize = room.nameSize;
+    g.titleSize = room.titleSize;
     g.more = count > kFanMaxItems;
     const int cells = g.more ? kFanMaxItems + 1 : count;
     g.iconSize = kFanIcon * s;
-    g.rowHeight = kFanStep * s;
-    const float label = kFanLabel * s, drift = kFanDrift * s, pad = 8 * s;
+    const float labelH = 24 * s + room.nameGrowth;
+    // The pills of two neighbours must not touch once the names grow.
+    g.rowHeight = std::max(kFanStep * s, labelH + 8 * s);
+    const float label = kFanLabel * s * room.text, drift = kFanDrift * s, pad = 8 * s;
     const int width = static_cast<int>(std::ceil(label + pad + g.iconSize + drift + 2 * pad));
     const int height = static_cast<int>(std::ceil(std::max(1, cells) * g.rowHeight + 2 * pad));
     // The first icon stands right over the clicked item.
@@ -152,7 +186,6 @@ StackGeometry Fan(int count, const StackPlacement& p) {
         StackCell& c = g.cells[static_cast<std::size_t>(i)];
         c.icon = {iconColumn + drift * bend, y, g.iconSize, g.iconSize};
         c.angle = (up ? kFanTilt : -kFanTilt) * bend;
-        const float labelH = 24 * s;
         c.label = {c.icon.x - pad - label, y + (g.iconSize - labelH) / 2, label, labelH};
     }
     g.view = {0, 0, static_cast<float>(width), static_cast<float>(height)};
@@ -175,6 +208,21 @@ StackGeometry LayOutStack(StackLayout layout, int count, const StackPlacement& p
     layout = DrawnLayout(layout, place.edge, nested);
     if (layout == StackLayout::Fan) return Fan(count, place);
     return Boxed(layout, count, place, nested, openButton);
+}
+
+float ScrollToShow(const StackGeometry& g, int index, float scroll) {
+    if (g.layout == StackLayout::Fan || index < 0 || static_cast<std::size_t>(index) >= g.cells.size()) return scroll;
+    const StackCell& c = g.cells[static_cast<std::size_t>(index)];
+    // The item's whole row, margins included, as a wheel notch would show it.
+    float top = std::min(c.icon.y, c.label.y);
+    float bottom = std::max(c.icon.Bottom(), c.label.Bottom());
+    if (g.rowHeight > 0) {
+        top = std::floor(top / g.rowHeight) * g.rowHeight;
+        bottom = std::max(bottom, top + g.rowHeight);
+    }
+    if (top < scroll) scroll = top;
+    else if (bottom > scroll + g.view.height) scroll = bottom - g.view.height;
+    return std::clamp(scroll, 0.0f, std::max(0.0f, g.contentHeight - g.view.height));
 }
 
 int HitStackCell(const StackGeometry& g, gfx::PointF point, float scroll) {

@@ -19,6 +19,7 @@ struct StackPlacement {
     int anchorAlong = 0;   // centre of the clicked item along the dock (x on a bottom dock)
     DockEdge edge = DockEdge::Bottom;
     float scale = 1.0f;
+    float textScale = 1.0f; // the system's "make text bigger", 1 to 2.25
 };
 
 struct StackCell {
@@ -42,6 +43,8 @@ struct StackGeometry {
     float rowHeight = 0;
     float iconSize = 0;
     float radius = 0;       // corner radius of the panel
+    float textSize = 12;    // the items' names and the open button, in pixels
+    float titleSize = 14;   // the folder's name
     std::vector<StackCell> cells;
     bool more = false;      // fan: the last cell is the "more in folder" entry
     [[nodiscard]] bool Scrolls() const { return contentHeight > view.height + 0.5f; }
@@ -55,6 +58,10 @@ struct StackGeometry {
 // `count` items in the layout drawn for the chosen one (see DrawnLayout).
 [[nodiscard]] StackGeometry LayOutStack(StackLayout layout, int count, const StackPlacement& place, bool nested,
                                         bool openButton);
+
+// The scroll (grid and list) that shows item `index` whole, moved as little as possible
+// from `scroll`: the keyboard's selection never sits out of view. The fan does not scroll.
+[[nodiscard]] float ScrollToShow(const StackGeometry& geometry, int index, float scroll);
 
 // The cell under a point of the window (scroll applied to grid and list); -1 for none.
 [[nodiscard]] int HitStackCell(const StackGeometry& geometry, gfx::PointF point, float scroll);

@@ -13,6 +13,12 @@ gfx::Color Ink(bool dark, std::uint8_t alpha = 255) {
     return dark ? gfx::Color{240, 240, 240, alpha} : gfx::Color{28, 28, 30, alpha};
 }
 
+// A scheme colour as the opening animation fades it in.
+gfx::Color Faded(gfx::Color c, float opacity) {
+    c.a = static_cast<std::uint8_t>(static_cast<float>(c.a) * std::clamp(opacity, 0.0f, 1.0f));
+    return c;
+}
+
 void DrawText(gfx::Canvas& canvas, const gfx::Bitmap* text, const gfx::RectF& box, gfx::Color color, bool centre) {
     if (!text || text->Empty()) return;
     const float x = centre ? box.x + (box.width - static_cast<float>(text->Width())) / 2 : box.x;
@@ -20,12 +26,18 @@ void DrawText(gfx::Canvas& canvas, const gfx::Bitmap* text, const gfx::RectF& bo
     canvas.DrawCoverage(*text, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), color);
 }
 
-void DrawIcon(gfx::Canvas& canvas, const StackCell& cell, const gfx::Bitmap* picture, float opacity, bool dark,
-              float scale) {
+void DrawIcon(gfx::Canvas& canvas, const StackCell& cell, const gfx::Bitmap* picture, float opacity,
+              const StackLook& look) {
+    const bool dark = look.dark;
+    const float scale = look.scale;
     if (!picture || picture->Empty()) {
         // A thumbnail on its way: a quiet tile keeps the item's place.
         const gfx::RectF r{cell.icon.x + cell.icon.width * 0.1f, cell.icon.y + cell.icon.height * 0.1f,
                            cell.icon.width * 0.8f, cell.icon.height * 0.8f};
+        if (look.contrast) {
+            canvas.StrokeRoundedRect(r, 8 * scale, std::max(1.0f, scale), Faded(look.contrast->text, opacity));
+            return;
+        }
         canvas.FillRoundedRect(r, 8 * scale,
                                dark ? gfx::Color{255, 255, 255, static_cast<std::uint8_t>(40 * opacity)}
                                     : gfx::Color{0, 0, 0, static_cast<std::uint8_t>(28 * opacity)});
@@ -68,28 +80,44 @@ void DrawStackFrame(gfx::Bitmap& target, const StackGeometry& g, std::span<const
     const float opacity = fan ? std::min(1.0f, state.progress * 2.5f) : eased;
     if (!(opacity > 0)) return;
 
+    const auto& hc = look.contrast;
     if (!fan) {
         const auto alpha = static_cast<std::uint8_t>(look.opacity * opacity);
-        const gfx::Color back = look.dark ? gfx::Color{36, 36, 40, alpha} : gfx::Color{246, 246, 248, alpha};
+        const gfx::Color back = hc            ? Faded(hc->window, opacity)
+                                : look.dark ? gfx::Color{36, 36, 40, alpha}
+                                            : gfx::Color{246, 246, 248, alpha};
         canvas.FillRoundedRect(g.panel, g.radius, back);
-        if (look.stroke > 0) {
+        if (hc) {
+            canvas.StrokeRoundedRect(g.panel, g.radius, std::max(1.0f, 2 * s), Faded(hc->text, opacity));
+        } else if (look.stroke > 0) {
             const auto strokeAlpha = static_cast<std::uint8_t>(std::clamp(look.stroke, 0.0f, 1.0f) * 160 * opacity);
             canvas.StrokeRoundedRect(g.panel, g.radius, std::max(1.0f, s),
                                      look.dark ? gfx::Color{255, 255, 255, strokeAlpha} : gfx::Color{0, 0, 0, strokeAlpha});
         }
-        const gfx::Color ink = Ink(look.dark, static_cast<std::uint8_t>(255 * opacity));
+        const gfx::Color ink = hc ? Faded(hc->text, opacity) : Ink(look.dark, static_cast<std::uint8_t>(255 * opacity));
         DrawText(canvas, chrome.title, g.title, ink, false);
         if (!g.backButton.Empty()) {
-            if (state.hoverBack) canvas.FillRoundedRect(g.backButton, 6 * s, Ink(look.dark, static_cast<std::uint8_t>(30 * opacity)));
+            if (state.hoverBack)
+                canvas.FillRoundedRect(g.backButton, 6 * s,
+                                       hc ? Faded(hc->highlight, opacity)
+                                          : Ink(look.dark, static_cast<std::uint8_t>(30 * opacity)));
             const float cx = g.backButton.x + g.backButton.width * 0.55f, cy = g.backButton.y + g.backButton.height / 2;
             const float arm = g.backButton.height * 0.22f;
             canvas.StrokeLine({cx, cy - arm}, {cx - arm, cy}, 2 * s, ink);
             canvas.StrokeLine({cx - arm, cy}, {cx, cy + arm}, 2 * s, ink);
         }
         if (!g.openButton.Empty()) {
-            canvas.FillRoundedRect(g.openButton, g.openButton.height / 2,
-                                   Ink(look.dark, static_cast<std::uint8_t>((state.hoverOpen ? 46 : 22) * opacity)));
-            DrawText(canvas, chrome.openText, g.openButton, ink, true);
+            if (hc) {
+                // Plain: an outlined button, filled with the highlight while the pointer is on it.
+                const float r = g.openButton.height / 2;
+                if (state.hoverOpen) canvas.FillRoundedRect(g.openButton, r, Faded(hc->highlight, opacity));
+                canvas.StrokeRoundedRect(g.openButton, r, std::max(1.0f, s), ink);
+                DrawText(canvas, chrome.openText, g.openButton, state.hoverOpen ? Faded(hc->window, opacity) : ink, true);
+            } else {
+                canvas.FillRoundedRect(g.openButton, g.openButton.height / 2,
+                                       Ink(look.dark, static_cast<std::uint8_t>((state.hoverOpen ? 46 : 22) * opacity)));
+                DrawText(canvas, chrome.openText, g.openButton, ink, true);
+            }
         }
         canvas.SetClip({static_cast<int>(g.view.x), static_cast<int>(g.view.y), static_cast<int>(std::ceil(g.view.width)),
                         static_cast<int>(std::ceil(g.view.height))});
@@ -113,7 +141,10 @@ void DrawStackFrame(gfx::Bitmap& target, const StackGeometry& g, std::span<const
                                                     std::max(cell.icon.Right(), cell.label.Right()) -
                                                         std::min(cell.icon.x, cell.label.x) + 8 * s,
                                                     std::max(cell.icon.Bottom(), cell.label.Bottom()) - cell.icon.y + 8 * s};
-            if (!fan) canvas.FillRoundedRect(lit, 8 * s, Ink(look.dark, static_cast<std::uint8_t>(34 * opacity)));
+            if (!fan)
+                canvas.FillRoundedRect(lit, 8 * s,
+                                       hc ? Faded(hc->highlight, opacity)
+                                          : Ink(look.dark, static_cast<std::uint8_t>(34 * opacity)));
         }
         if (fan) {
             // Names sit in a dark pill so they read over any wallpaper.
@@ -122,24 +153,34 @@ void DrawStackFrame(gfx::Bitmap& target, const StackGeometry& g, std::span<const
                 const float w = static_cast<float>(text->Width()) + 18 * s;
                 const gfx::RectF pill{cell.label.Right() - w, cell.label.y, w, cell.label.height};
                 const bool lit = static_cast<int>(i) == state.hovered;
-                canvas.FillRoundedRect(pill, pill.height / 2,
-                                       gfx::Color{lit ? std::uint8_t(40) : std::uint8_t(20), lit ? std::uint8_t(90) : std::uint8_t(20),
-                                                  lit ? std::uint8_t(200) : std::uint8_t(24), static_cast<std::uint8_t>(200 * opacity)});
-                DrawText(canvas, text, pill, gfx::Color{255, 255, 255, static_cast<std::uint8_t>(255 * opacity)}, true);
+                if (hc) {
+                    canvas.FillRoundedRect(pill, pill.height / 2, Faded(lit ? hc->highlight : hc->window, opacity));
+                    canvas.StrokeRoundedRect(pill, pill.height / 2, std::max(1.0f, s), Faded(hc->text, opacity));
+                    DrawText(canvas, text, pill, Faded(lit ? hc->window : hc->text, opacity), true);
+                } else {
+                    canvas.FillRoundedRect(pill, pill.height / 2,
+                                           gfx::Color{lit ? std::uint8_t(40) : std::uint8_t(20), lit ? std::uint8_t(90) : std::uint8_t(20),
+                                                      lit ? std::uint8_t(200) : std::uint8_t(24), static_cast<std::uint8_t>(200 * opacity)});
+                    DrawText(canvas, text, pill, gfx::Color{255, 255, 255, static_cast<std::uint8_t>(255 * opacity)}, true);
+                }
             }
             if (more) {
                 // Three dots stand for the rest of the folder.
                 for (int d = -1; d <= 1; ++d)
                     canvas.FillRoundedRect({cell.icon.x + cell.icon.width / 2 + d * 12 * s - 4 * s,
                                             cell.icon.y + cell.icon.height / 2 - 4 * s, 8 * s, 8 * s},
-                                           4 * s, gfx::Color{255, 255, 255, static_cast<std::uint8_t>(230 * opacity)});
+                                           4 * s, hc ? Faded(hc->text, opacity)
+                                                     : gfx::Color{255, 255, 255, static_cast<std::uint8_t>(230 * opacity)});
                 continue;
             }
         } else if (i < items.size()) {
-            DrawText(canvas, &name(i), cell.label, Ink(look.dark, static_cast<std::uint8_t>(255 * opacity)),
-                     g.layout == StackLayout::Grid);
+            // Under high contrast a lit item's name is in the window colour on the highlight.
+            const bool lit = static_cast<int>(i) == state.hovered;
+            const gfx::Color ink = hc ? Faded(lit ? hc->window : hc->text, opacity)
+                                      : Ink(look.dark, static_cast<std::uint8_t>(255 * opacity));
+            DrawText(canvas, &name(i), cell.label, ink, g.layout == StackLayout::Grid);
         }
-        if (i < items.size()) DrawIcon(canvas, cell, items[i].picture, opacity, look.dark, s);
+        if (i < items.size()) DrawIcon(canvas, cell, items[i].picture, opacity, look);
     }
     canvas.ResetClip();
 }

@@ -4,11 +4,13 @@
 // come) and the dock icon's pile of the folder's first items.
 
 #include "gfx/bitmap.h"
+#include "gfx/contrast.h"
 #include "gfx/text_renderer.h"
 #include "launchers/stack_layout.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +22,8 @@ struct StackLook {
     std::uint8_t opacity = 235; // of the backdrop
     float stroke = 0.35f;       // border strength 0..1
     float scale = 1.0f;
+    // High contrast: the scheme's colours, opaque, replace everything above.
+    std::optional<gfx::ContrastColours> contrast;
 };
 
 // The names of the items drawn once each, when first shown: a folder of hundreds of files

@@ -2,6 +2,7 @@
 
 #include "foundation/config_store.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestrana::menubar {
@@ -21,10 +22,17 @@ float BarScaleFor(const foundation::ConfigStore& store, std::wstring_view screen
     return BarScale(configured, systemScale);
 }
 
-int BarHeight(float scale) {
-    const int height = Scaled(24.0f, scale);
+namespace {
+float TextFactor(float textScale) { return std::isfinite(textScale) ? std::clamp(textScale, 1.0f, 2.25f) : 1.0f; }
+} // namespace
+
+int BarHeight(float scale, float textScale) {
+    const float grown = BarTextSize(scale, textScale) - BarTextSize(scale);
+    const int height = Scaled(24.0f, scale) + static_cast<int>(std::lround(std::isfinite(grown) ? grown : 0.0f));
     return height % 2 ? height + 1 : height;
 }
+
+float BarTextSize(float scale, float textScale) { return 13.0f * scale * TextFactor(textScale); }
 
 int Scaled(float value, float scale) {
     const float product = value * scale;

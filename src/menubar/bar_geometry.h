@@ -21,8 +21,12 @@ namespace kestrana::menubar {
 [[nodiscard]] float BarScaleFor(const foundation::ConfigStore& store, std::wstring_view screenSection, bool allScreens,
                                 float systemScale);
 
-// 24 x scale, truncated, raised to the next even number.
-[[nodiscard]] int BarHeight(float scale);
+// 24 x scale, truncated, raised to the next even number. With the system's "make text
+// bigger" (`textScale`, 1 to 2.25) the bar grows by what its text grew, so the texts keep
+// their margins; still even.
+[[nodiscard]] int BarHeight(float scale, float textScale = 1.0f);
+// The size of the bar's texts (menu titles, the application's name, status texts, clock).
+[[nodiscard]] float BarTextSize(float scale, float textScale = 1.0f);
 
 // `value` x scale, truncated toward zero (as a float product, the way every bar size is).
 [[nodiscard]] int Scaled(float value, float scale);

@@ -183,16 +183,25 @@ public:
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) noexcept override {
         if (!out) return E_POINTER;
         ::VariantInit(out);
-        return S_FALSE;
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        // Lists select one item at a time: that item, or nothing.
+        const auto selected = foundation::SelectedChildren(*s.tree, m_node);
+        return selected.empty() ? S_FALSE : Point(s, selected.front(), out);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) noexcept override {
         return Text(child, out, &AccessibleElement::defaultAction);
     }
-    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT child) noexcept override {
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) noexcept override {
         Snapshot s;
         const AccessibleElement* e = nullptr;
         if (const HRESULT hr = Resolve(child, s, e); FAILED(hr)) return hr;
-        return DISP_E_MEMBERNOTFOUND;
+        // Taking the selection in a list whose items are chosen one at a time (Launchpad's
+        // page tabs); focus and multiple selection are not a reader's to move here.
+        if (flags != SELFLAG_TAKESELECTION || !foundation::InSelection(*s.tree, e->id)) return DISP_E_MEMBERNOTFOUND;
+        if (Has(e->state, AccessibleState::Selected)) return S_OK;
+        if (!s.shared->actions.select) return DISP_E_MEMBERNOTFOUND;
+        return s.shared->actions.select(e->id) ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) noexcept override {

@@ -19,6 +19,9 @@ namespace kestrana::win32 {
 struct AccessibleActions {
     // Carries out an element's default action; false when it could not.
     std::function<bool(foundation::AccessibleId)> invoke;
+    // Makes a selectable element the selected one of its container (a page of Launchpad);
+    // false when it could not. None: a reader cannot select.
+    std::function<bool(foundation::AccessibleId)> select{};
 };
 
 class AccessibleHost {

@@ -26,8 +26,8 @@ constexpr LONG kRootObjectId = -25;
 constexpr int kAppendRuntimeId = 3;
 constexpr HRESULT kElementNotAvailable = static_cast<HRESULT>(0x80040201);
 constexpr HRESULT kInvalidOperation = static_cast<HRESULT>(0x80131509);
-constexpr PATTERNID kInvokePattern = 10000, kValuePattern = 10002, kExpandCollapsePattern = 10005,
-                    kTogglePattern = 10015;
+constexpr PATTERNID kInvokePattern = 10000, kSelectionPattern = 10001, kValuePattern = 10002,
+                    kExpandCollapsePattern = 10005, kSelectionItemPattern = 10010, kTogglePattern = 10015;
 constexpr PROPERTYID kControlTypeProperty = 30003, kNameProperty = 30005, kAcceleratorKeyProperty = 30006,
                      kHasKeyboardFocusProperty = 30008, kIsKeyboardFocusableProperty = 30009, kIsEnabledProperty = 30010,
                      kAutomationIdProperty = 30011, kHelpTextProperty = 30013, kIsControlElementProperty = 30016,
@@ -41,6 +41,8 @@ constexpr IID kIidInvoke = {0x54fcb24b, 0xe18e, 0x47a2, {0xb4, 0xd3, 0xec, 0xcb,
 constexpr IID kIidValue = {0xc7935180, 0x6fb3, 0x4201, {0xb1, 0x74, 0x7d, 0xf7, 0x3a, 0xdb, 0xf6, 0x4a}};
 constexpr IID kIidToggle = {0x56d00bd0, 0xc4f4, 0x433c, {0xa8, 0x36, 0x1a, 0x52, 0xa5, 0x7e, 0x08, 0x92}};
 constexpr IID kIidExpandCollapse = {0xd847d3a5, 0xcab0, 0x4a98, {0x8c, 0x32, 0xec, 0xb4, 0x5c, 0x59, 0xad, 0x24}};
+constexpr IID kIidSelection = {0xfb8b03af, 0x3bdf, 0x48d4, {0xbd, 0x36, 0x1a, 0x65, 0x79, 0x3b, 0xe1, 0x68}};
+constexpr IID kIidSelectionItem = {0x2acad808, 0xb2d4, 0x452d, {0xa4, 0x07, 0x91, 0xff, 0x1a, 0xd1, 0x67, 0xb2}};
 
 struct InvokeProvider : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Invoke() = 0;
@@ -58,6 +60,18 @@ struct ExpandCollapseProvider : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE Expand() = 0;
     virtual HRESULT STDMETHODCALLTYPE Collapse() = 0;
     virtual HRESULT STDMETHODCALLTYPE get_ExpandCollapseState(int* state) = 0; // 0 collapsed, 1 expanded, 3 leaf
+};
+struct SelectionProvider : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetSelection(SAFEARRAY** selected) = 0; // of IRawElementProviderSimple
+    virtual HRESULT STDMETHODCALLTYPE get_CanSelectMultiple(BOOL* can) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* required) = 0;
+};
+struct SelectionItemProvider : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Select() = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddToSelection() = 0;
+    virtual HRESULT STDMETHODCALLTYPE RemoveFromSelection() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsSelected(BOOL* selected) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** container) = 0;
 };
 
 // The system library's entry points, looked up once.
@@ -148,7 +162,9 @@ class Element final : public IRawElementProviderSimple,
                       public InvokeProvider,
                       public ValueProvider,
                       public ToggleProvider,
-                      public ExpandCollapseProvider {
+                      public ExpandCollapseProvider,
+                      public SelectionProvider,
+                      public SelectionItemProvider {
 public:
     Element(std::weak_ptr<Shared> shared, AccessibleId id) : m_shared(std::move(shared)), m_id(id) {}
 
@@ -170,6 +186,10 @@ public:
             *out = static_cast<ToggleProvider*>(this);
         else if (riid == kIidExpandCollapse)
             *out = static_cast<ExpandCollapseProvider*>(this);
+        else if (riid == kIidSelection)
+            *out = static_cast<SelectionProvider*>(this);
+        else if (riid == kIidSelectionItem)
+            *out = static_cast<SelectionItemProvider*>(this);
         else
             return E_NOINTERFACE;
         AddRef();
@@ -198,7 +218,9 @@ public:
         const bool fits = (pattern == kInvokePattern && acts && !HasMenu(e)) ||
                           (pattern == kValuePattern && (!e.value.empty() || e.role == AccessibleRole::Text)) ||
                           (pattern == kTogglePattern && Has(e.state, AccessibleState::Checked)) ||
-                          (pattern == kExpandCollapsePattern && HasMenu(e));
+                          (pattern == kExpandCollapsePattern && HasMenu(e)) ||
+                          (pattern == kSelectionPattern && foundation::HoldsSelection(*s.tree, m_id)) ||
+                          (pattern == kSelectionItemPattern && foundation::InSelection(*s.tree, m_id));
         if (!fits) return S_OK; // no such pattern here: an empty answer, not an error
         *out = static_cast<IRawElementProviderSimple*>(this);
         AddRef();
@@ -398,6 +420,83 @@ public:
         return S_OK;
     }
 
+    // Selection: a container whose items are selected one at a time (Launchpad's pages).
+    HRESULT STDMETHODCALLTYPE GetSelection(SAFEARRAY** out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        const auto selected = foundation::SelectedChildren(*s.tree, m_id);
+        SAFEARRAY* items = ::SafeArrayCreateVector(VT_UNKNOWN, 0, static_cast<ULONG>(selected.size()));
+        if (!items) return E_OUTOFMEMORY;
+        for (std::size_t i = 0; i < selected.size(); ++i) {
+            Element* item = ProviderOf(m_shared, selected[i]);
+            if (!item) {
+                ::SafeArrayDestroy(items);
+                return E_OUTOFMEMORY;
+            }
+            LONG index = static_cast<LONG>(i);
+            // The array takes its own reference.
+            const HRESULT put = ::SafeArrayPutElement(items, &index, static_cast<IRawElementProviderSimple*>(item));
+            item->Release();
+            if (FAILED(put)) {
+                ::SafeArrayDestroy(items);
+                return put;
+            }
+        }
+        *out = items;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_CanSelectMultiple(BOOL* out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = FALSE;
+        Snapshot s;
+        return Open(s);
+    }
+    HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = FALSE;
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        *out = Has(s.element->state, AccessibleState::SelectionRequired) ? TRUE : FALSE;
+        return S_OK;
+    }
+
+    // Selection item: one item is current; selecting another moves it there.
+    HRESULT STDMETHODCALLTYPE Select() noexcept override { return Choose(); }
+    HRESULT STDMETHODCALLTYPE AddToSelection() noexcept override {
+        // One at a time: adding is selecting when nothing else is selected.
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        if (Has(s.element->state, AccessibleState::Selected)) return S_OK;
+        if (!foundation::SelectedChildren(*s.tree, s.element->parent).empty()) return kInvalidOperation;
+        return Choose();
+    }
+    HRESULT STDMETHODCALLTYPE RemoveFromSelection() noexcept override {
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        // A selected item stays selected until another is chosen.
+        return Has(s.element->state, AccessibleState::Selected) ? kInvalidOperation : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_IsSelected(BOOL* out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = FALSE;
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        *out = Has(s.element->state, AccessibleState::Selected) ? TRUE : FALSE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        Element* container = ProviderOf(m_shared, s.element->parent);
+        if (!container) return E_OUTOFMEMORY;
+        *out = static_cast<IRawElementProviderSimple*>(container);
+        return S_OK;
+    }
+
 private:
     struct Snapshot {
         std::shared_ptr<Shared> shared;
@@ -425,6 +524,19 @@ private:
         if (!element) return E_OUTOFMEMORY;
         *out = static_cast<IRawElementProviderFragment*>(element);
         return S_OK;
+    }
+
+    static Element* ProviderOf(const std::weak_ptr<Shared>& shared, AccessibleId id) {
+        return new (std::nothrow) Element(shared, id);
+    }
+
+    HRESULT Choose() {
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        if (!foundation::InSelection(*s.tree, m_id)) return kInvalidOperation;
+        if (Has(s.element->state, AccessibleState::Selected)) return S_OK;
+        if (!s.shared->actions.select) return kInvalidOperation;
+        return s.shared->actions.select(m_id) ? S_OK : E_FAIL;
     }
 
     HRESULT Act() {

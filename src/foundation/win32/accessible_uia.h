@@ -1,7 +1,7 @@
 #pragma once
 // The UI Automation side of a surface: the same snapshot the Active Accessibility object
 // reads, handed out as a fragment root per window and a fragment per element, with the
-// invoke, value, toggle and expand/collapse patterns where an element has them. The
+// invoke, value, toggle, expand/collapse and selection patterns where an element has them. The
 // system's UI Automation library is loaded on first use; without it nothing is answered
 // and readers fall back to the Active Accessibility object.
 

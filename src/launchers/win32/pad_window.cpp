@@ -53,6 +53,7 @@ constexpr UINT kReleaseAfterMs = 5000;
 constexpr UINT kIconsArrived = WM_APP + 41;
 constexpr UINT kPrepareShow = WM_APP + 42;
 constexpr UINT kFilesAdded = WM_APP + 43; // wParam how many dropped files a worker added
+constexpr UINT kReaderPage = WM_APP + 44;  // wParam the page a reader selected
 
 // Each file becomes a shortcut in launchpad\Pinned\ (a shortcut is copied as it is);
 // how many were made.
@@ -274,6 +275,7 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
     metrics.width = monitor.right - monitor.left;
     metrics.height = monitor.bottom - monitor.top;
     metrics.scale = scale;
+    metrics.textScale = gfx::TextScale();
     metrics.iconSize = m_services.settings.ReadInt(section, L"padico_size");
     metrics.spaceWidth = m_services.settings.ReadInt(section, L"padicospace_width");
     metrics.spaceHeight = m_services.settings.ReadInt(section, L"padicospace_height");
@@ -284,7 +286,8 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
         }
     }
     const PadGeometry geometry = LayOutPad(metrics);
-    if (geometry.iconSize != m_view->Geometry().iconSize || geometry.scale != m_view->Geometry().scale)
+    if (geometry.iconSize != m_view->Geometry().iconSize || geometry.scale != m_view->Geometry().scale ||
+        geometry.textScale != m_view->Geometry().textScale)
         m_renderer.Forget();
     m_view->SetGeometry(geometry);
 }
@@ -292,6 +295,11 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
 void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     const int width = monitor.right - monitor.left;
     const int height = monitor.bottom - monitor.top;
+    if (m_renderer.Look().plain) {
+        // High contrast shows no desktop: the frame is the scheme's plain colour.
+        m_backdrop = gfx::Bitmap();
+        return;
+    }
     const bool systemBlur = m_services.settings.ReadInt(L"themes", L"paduseWinUI") == 1 && gfx::EnableBlurBehind(m_window);
     if (systemBlur) {
         // The system blurs what lies behind; our picture only darkens it.
@@ -369,6 +377,8 @@ void LaunchpadWindow::Show(int effect) {
     double settingsMs = 0, backdropMs = 0;
     if (!m_shown) {
         m_view->Reset();
+        const auto contrast = gfx::HighContrastColours();
+        m_renderer.SetLook(contrast ? PadLook::For(*contrast) : PadLook::Standard());
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
         if (!m_textsRead) ReadTexts();
@@ -553,7 +563,7 @@ void LaunchpadWindow::UpdateTag() {
     const std::wstring& name = dragged->group ? dragged->group->name : dragged->entry ? dragged->entry->name : std::wstring();
     const auto& g = m_view->Geometry();
     if (!m_tagShown) {
-        const gfx::Bitmap label = m_renderer.TagLabel(name, g.scale);
+        const gfx::Bitmap label = m_renderer.TagLabel(name, g.scale, g.textScale);
         m_tagSurface.Present(m_tag, label, {0, 0});
     }
     const PadPoint p = m_view->Pointer();
@@ -842,6 +852,13 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kPrepareShow: PrepareShow(); return 0;
     case kFilesAdded: FilesAdded(static_cast<int>(wParam)); return 0;
+    case kReaderPage:
+        // Checked again: the pages may have changed since the reader asked.
+        if (Interactive() && m_view && !m_view->Searching() && wParam < m_view->PageCount()) {
+            m_view->GoToPage(static_cast<std::size_t>(wParam), Now());
+            Redraw(true);
+        }
+        return 0;
     case kIconsArrived:
         if (m_catalogue && m_catalogue->Catalogue().TakeIcons() > 0 && m_shown) Draw();
         return 0;
@@ -915,10 +932,19 @@ void LaunchpadWindow::OnTouch(WPARAM wParam, LPARAM lParam) {
 
 std::optional<LRESULT> LaunchpadWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return std::nullopt;
-    if (!m_reader)
-        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
-            return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree();
-        });
+    if (!m_reader) {
+        kestrana::win32::AccessibleActions actions;
+        // A reader selecting a page tab turns to that page; the turn is posted, so the
+        // reader's call returns at once.
+        actions.select = [this](foundation::AccessibleId id) {
+            const auto page = m_view ? PadPageOfTab(id, m_view->PageCount()) : std::nullopt;
+            return page && ::PostMessageW(m_window, kReaderPage, static_cast<WPARAM>(*page), 0) != FALSE;
+        };
+        m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
+            m_window,
+            [this] { return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree(); },
+            std::move(actions));
+    }
     return m_reader->OnGetObject(wParam, lParam);
 }
 

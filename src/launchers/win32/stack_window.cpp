@@ -6,6 +6,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/system_look.h"
 #include "gfx/win32/window_blur.h"
 #include "launchers/stack_accessible.h"
 #include "themes/surface_appearance.h"
@@ -76,6 +77,7 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     const themes::SurfaceAppearance look = themes::ReadSurfaceAppearance(store, themes::Surface::FolderStack);
     s.m_look.scale = s.m_opening.placement.scale;
     s.m_look.dark = store.ReadBool(L"normal", L"darkmode");
+    s.m_look.contrast = gfx::HighContrastColours();
     if (look.enabled) {
         s.m_look.opacity = std::max<std::uint8_t>(look.opacity, 40);
         s.m_look.stroke = look.stroke;
@@ -100,7 +102,8 @@ std::unique_ptr<FolderStack> FolderStack::Open(StackServices services, StackOpen
     kestrana::win32::RegisterTouch(s.m_window, 0);
     FolderStack* self = &s; // the drop target is revoked before the stack goes
     AcceptDrops(s.m_window, [self](std::vector<std::wstring> files) { self->Dropped(std::move(files)); });
-    if (look.enabled && look.blur > 0) gfx::EnableBlurBehind(s.m_window);
+    // High contrast draws the panel opaque: nothing to blur behind it.
+    if (look.enabled && look.blur > 0 && !s.m_look.contrast) gfx::EnableBlurBehind(s.m_window);
 
     Level root;
     root.id = s.m_nextLevel++;
@@ -311,10 +314,11 @@ void FolderStack::Relayout() {
     level.scroll = ClampScroll(level.scroll, m_geometry.contentHeight, m_geometry.view.height);
     m_state.scroll = level.scroll;
     m_state.hovered = -1;
+    m_keyFocus = foundation::kAccessibleRoot; // a new folder: the keyboard starts again
     const float s = m_opening.placement.scale;
     // Names are drawn white; the frame tints them by their coverage.
     gfx::TextStyle style;
-    style.size = 12 * s;
+    style.size = m_geometry.textSize;
     style.color = {255, 255, 255, 255};
     int labelWidth = 0;
     if (!m_geometry.cells.empty()) labelWidth = static_cast<int>(m_geometry.cells.front().label.width);
@@ -322,7 +326,7 @@ void FolderStack::Relayout() {
     m_labels = std::make_unique<StackLabels>(m_services.text, style, std::max(1, labelWidth));
     m_labels->Reset(level.items.size());
     gfx::TextStyle title = style;
-    title.size = 14 * s;
+    title.size = m_geometry.titleSize;
     title.weight = 600;
     m_titleText = m_services.text.Draw(level.title, title, static_cast<int>(m_geometry.title.width));
     auto& store = m_services.store;
@@ -476,10 +480,7 @@ LRESULT FolderStack::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TOUCH:
         if (OnTouch(LOWORD(wParam), reinterpret_cast<HTOUCHINPUT>(lParam))) return 0;
         break;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) Close();
-        else if (wParam == VK_BACK) Back();
-        return 0;
+    case WM_KEYDOWN: OnKey(static_cast<int>(wParam)); return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE && m_shown && !m_closing && !m_dragging) {
             m_closedByFocusAt = NowMs();
@@ -501,9 +502,44 @@ std::optional<LRESULT> FolderStack::AnswerReader(WPARAM wParam, LPARAM lParam) {
     if (!m_reader)
         m_reader = std::make_unique<kestrana::win32::AccessibleHost>(m_window, [this] {
             if (m_levels.empty()) return foundation::AccessibleTree();
-            return BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
+            const auto item = StackItemOf(m_keyFocus, m_geometry.cells.size());
+            return BuildStackTree(m_geometry, Top().items,
+                                  {Top().title, m_state.scroll, item ? static_cast<int>(*item) : -1});
         });
     return m_reader->OnGetObject(wParam, lParam);
+}
+
+void FolderStack::OnKey(int virtualKey) {
+    if (virtualKey == VK_ESCAPE) return Close();
+    if (virtualKey == VK_BACK) return Back();
+    if (m_levels.empty() || m_closing || !Top().listed) return;
+    const auto tree = BuildStackTree(m_geometry, Top().items, {Top().title, m_state.scroll, -1});
+    const auto result = foundation::KeyOnSurface(tree, m_keyFocus, virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+    const auto item = StackItemOf(result.target, m_geometry.cells.size());
+    switch (result.verb) {
+    case foundation::SurfaceVerb::Move:
+        m_keyFocus = result.target;
+        // The keyboard's item is drawn lit, as under the pointer, and scrolled into view.
+        m_state.hovered = item ? static_cast<int>(*item) : -1;
+        m_state.hoverBack = result.target == kStackBackId;
+        m_state.hoverOpen = result.target == kStackOpenId;
+        if (item) m_state.scroll = Top().scroll = ScrollToShow(m_geometry, static_cast<int>(*item), m_state.scroll);
+        Draw();
+        if (m_reader) m_reader->FocusChanged(result.target);
+        return;
+    case foundation::SurfaceVerb::Activate:
+        if (result.target == kStackBackId) return Back();
+        if (result.target == kStackOpenId) {
+            const std::wstring folder = Top().folder;
+            m_services.jobs.Run([folder](const foundation::JobContext&) { OpenWithShell(folder); });
+            return Close();
+        }
+        if (item) OpenItem(*item);
+        return;
+    case foundation::SurfaceVerb::Leave: return Close();
+    case foundation::SurfaceVerb::OpenMenu:
+    case foundation::SurfaceVerb::None: return;
+    }
 }
 
 void FolderStack::OnPointerMove(POINT at, bool leftHeld) {
@@ -609,6 +645,7 @@ void StackHost::Open(const std::wstring& folder, const std::wstring& title, HWND
     HDC screen = ::GetDC(nullptr);
     place.scale = screen ? static_cast<float>(::GetDeviceCaps(screen, LOGPIXELSX)) / 96.0f : 1.0f;
     if (screen) ::ReleaseDC(nullptr, screen);
+    place.textScale = gfx::TextScale();
     m_stack = FolderStack::Open(m_services, std::move(opening));
 }
 

@@ -110,6 +110,9 @@ private:
     // A move with the left button held far enough from its press starts dragging the item.
     void OnPointerMove(POINT at, bool leftHeld);
     void OnPress(POINT at);
+    // Arrows, Home and End move the keyboard's selection, Enter and Space open it,
+    // Backspace goes back a folder, Escape closes.
+    void OnKey(int virtualKey);
     // False when touch input cannot be read here; the message then goes on.
     bool OnTouch(UINT count, HTOUCHINPUT handle);
 
@@ -161,6 +164,8 @@ private:
     POINT m_pressedAt{};
     bool m_dragging = false;
     bool m_tracking = false;
+    // The element the keyboard is on (an item or a button); the root while none.
+    foundation::AccessibleId m_keyFocus = foundation::kAccessibleRoot;
     std::optional<LONG> m_touchY;
     std::int64_t m_closedByFocusAt = 0;
     // Made when a screen reader first asks.

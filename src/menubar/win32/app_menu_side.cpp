@@ -332,7 +332,7 @@ void AppMenuSide::Show(std::wstring name, std::vector<std::wstring> titles, Titl
 gfx::Bitmap AppMenuSide::Draw(const std::wstring& text, bool bold) const {
     if (text.empty()) return {};
     gfx::TextStyle style;
-    style.size = 13.0f * m_context.scale;
+    style.size = BarTextSize(m_context.scale, m_context.textScale);
     style.weight = bold ? 700 : 400;
     style.color = {255, 255, 255, 255};
     return m_context.text->Draw(text, style);

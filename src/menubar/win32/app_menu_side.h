@@ -46,6 +46,7 @@ struct AppSideContext {
     POINT origin{};  // the bar's top-left corner on screen
     int height = 0;
     float scale = 1.0f;
+    float textScale = 1.0f; // "make text bigger"
     foundation::ConfigStore* store = nullptr;
     gfx::TextRenderer* text = nullptr;
     MenuHandshake* handshake = nullptr;

@@ -8,6 +8,7 @@
 #include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/system_launch.h"
 #include "gfx/win32/popup_menu.h"
+#include "gfx/win32/system_look.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
 #include "menubar/status_tip.h"
@@ -99,7 +100,8 @@ bool BarHost::Start() {
         Screen screen;
         screen.monitor = *m;
         screen.scale = BarScaleFor(store, ScreenSection(m->deviceName), m_allScreens, m->dpiScale);
-        screen.height = BarHeight(screen.scale);
+        screen.textScale = gfx::TextScale();
+        screen.height = BarHeight(screen.scale, screen.textScale);
         m_screens.push_back(std::move(screen));
     }
 
@@ -155,6 +157,7 @@ void BarHost::MakeBar(std::size_t index) {
     place.monitor = screen.monitor.handle;
     place.deviceName = screen.monitor.deviceName;
     place.scale = screen.scale;
+    place.textScale = screen.textScale;
     place.height = screen.height;
     auto bar = std::make_unique<VarloBar>(*this, std::move(place), m_order);
     if (!bar->Valid()) return;

@@ -170,6 +170,7 @@ private:
     struct Screen {
         gfx::MonitorInfo monitor;
         float scale = 1.0f;
+        float textScale = 1.0f; // "make text bigger"
         int height = 0;
     };
     struct ClockState;

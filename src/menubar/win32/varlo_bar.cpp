@@ -219,6 +219,7 @@ VarloBar::VarloBar(BarHost& host, BarPlace place, const std::vector<StatusKind>&
     app.origin = {m_place.screen.left, m_place.screen.top};
     app.height = m_place.height;
     app.scale = m_place.scale;
+    app.textScale = m_place.textScale;
     app.store = &store;
     app.text = &m_host.Text();
     app.handshake = &m_host.Handshake();
@@ -296,6 +297,8 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETTINGCHANGE:
         if (gfx::SystemLookChange(wParam, lParam)) ApplyLook();
+        // A new text size changes the bar's height: the bars are made again.
+        if (gfx::TextScale() != m_place.textScale) m_host.DisplayChanged();
         return 0;
     case kMsgAppBar:
         if (wParam == ABN_POSCHANGED && m_appBar) RegisterAppBar();
@@ -429,7 +432,7 @@ void VarloBar::SetText(View& view, const std::wstring& text) {
     if (view.textSource == text && (!view.text.Empty() || text.empty())) return;
     view.textSource = text;
     gfx::TextStyle style;
-    style.size = 13.0f * m_place.scale;
+    style.size = BarTextSize(m_place.scale, m_place.textScale);
     style.color = {255, 255, 255, 255};
     view.text = text.empty() ? gfx::Bitmap() : m_host.Text().Draw(text, style);
 }

@@ -38,6 +38,7 @@ struct BarPlace {
     HMONITOR monitor = nullptr;
     std::wstring deviceName;
     float scale = 1.0f;
+    float textScale = 1.0f; // "make text bigger"
     int height = 0;
 };
 

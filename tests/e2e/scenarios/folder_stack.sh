@@ -5,6 +5,7 @@
 # dock icon piles its first items and piles them again when a file is added; with the
 # locate-folder flag a click opens the folder itself; a file dropped onto the stack moves
 # into the folder. The dock at rest looks the same after the grid and the fan closed.
+# Last, the keyboard alone opens the stack from the dock, walks it and closes it.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin folder_stack 1920x1080x24
 
@@ -146,5 +147,38 @@ for i in $(seq 1 25); do [ -f "$folder/dropme.txt" ] && break; sleep 0.2; done
 [ -f "$folder/dropme.txt" ] && [ ! -f "$WINEPREFIX/drive_c/dropme.txt" ] || e2e_fail "the dropped file did not move into the folder"
 for i in $(seq 1 25); do last_order | grep -q 'dropme.txt' && break; sleep 0.2; done
 last_order | grep -q 'dropme.txt' || e2e_fail "the stack did not show the dropped file"
+click_item
+kdrv gone OndelStackWindow - 5000 || e2e_fail "a click on the folder item did not close its stack"
+
+# From the keyboard alone: the dock's focus hotkey (Ctrl+F8) and Enter open the stack on
+# its first item; the arrows walk the list (a reader hears each item), Enter on the
+# sub-folder opens it inside the stack, Escape closes the stack.
+focused() { kdrv acc-tree "$1" | awk -F'\t' '$NF == "focused" { print $2 }'; }
+xdotool mousemove 960 300
+xdotool key ctrl+F8
+for i in $(seq 1 50); do [ "$(kdrv foreground)" = "$input" ] && break; sleep 0.2; done
+[ "$(kdrv foreground)" = "$input" ] || e2e_fail "the dock's hotkey did not give it the keyboard"
+xdotool key Return
+stack=$(kdrv find OndelStackWindow - 10000) || e2e_fail "Enter on the focused folder item showed no stack"
+for i in $(seq 1 50); do [ "$(kdrv foreground)" = "$stack" ] && break; sleep 0.2; done
+[ "$(kdrv foreground)" = "$stack" ] || e2e_fail "the stack opened from the keyboard does not have it"
+sleep 0.6
+heard=()
+for step in $(seq 1 8); do
+    before=$(focused "$stack")
+    xdotool key Down
+    for i in $(seq 1 25); do now=$(focused "$stack"); [ -n "$now" ] && [ "$now" != "$before" ] && break; sleep 0.2; done
+    [ -n "$now" ] && [ "$now" != "$before" ] || e2e_fail "Down did not move the stack's focus (still '$before')"
+    heard+=("$now")
+    [ "$now" = Sub ] && break
+done
+echo "the reader heard: ${heard[*]}"
+[ "$now" = Sub ] || e2e_fail "the arrows never reached the sub-folder: ${heard[*]}"
+e2e_screenshot keyboard_focus >/dev/null
+xdotool key Return
+for i in $(seq 1 25); do last_order | grep -qx 'inner.txt' && break; sleep 0.2; done
+[ "$(last_order)" = 'inner.txt' ] || e2e_fail "Enter on the sub-folder did not open it inside the stack"
+xdotool key Escape
+kdrv gone OndelStackWindow - 5000 || e2e_fail "Escape did not close the stack opened from the keyboard"
 grep 'first frame' "$log" | sed 's/.*first frame/first frame/' | tr -d '\r' >&2
 echo ok

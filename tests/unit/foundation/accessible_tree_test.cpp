@@ -79,6 +79,47 @@ TEST(AccessibleTree, HitTestFindsTheDeepestVisibleElement) {
     EXPECT_FALSE(tree.HitTest(300, 120)); // right edge is outside
 }
 
+// Lists hold a selection; a menu or a row of buttons with selectable rows does not, and a
+// stale id holds nothing.
+TEST(AccessibleSelection, OnlyListsHoldOneAndItsSelectedItemsAreReadInOrder) {
+    AccessibleTree tree;
+    AccessibleElement list = Item(1, {});
+    list.role = AccessibleRole::PageTabList;
+    tree.Add(list);
+    AccessibleElement menu = Item(2, {});
+    menu.role = AccessibleRole::PopupMenu;
+    tree.Add(menu);
+    for (AccessibleId id : {11u, 12u, 13u}) {
+        AccessibleElement tab = Item(id, {}, true, 1);
+        tab.state |= AccessibleState::Selectable;
+        if (id == 12) tab.state |= AccessibleState::Selected;
+        tree.Add(tab);
+    }
+    AccessibleElement row = Item(21, {}, true, 2);
+    row.state |= AccessibleState::Selectable | AccessibleState::Selected;
+    tree.Add(row);
+    AccessibleElement emptyList = Item(3, {});
+    emptyList.role = AccessibleRole::List;
+    tree.Add(emptyList);
+    AccessibleElement plain = Item(31, {}, true, 3); // focusable, never selectable
+    plain.state |= AccessibleState::Selected;
+    tree.Add(plain);
+    tree.Seal();
+
+    EXPECT_TRUE(HoldsSelection(tree, 1));
+    EXPECT_EQ(SelectedChildren(tree, 1), (std::vector<AccessibleId>{12}));
+    EXPECT_TRUE(InSelection(tree, 11));
+    EXPECT_FALSE(HoldsSelection(tree, 2)) << "a menu's lit row is its focus";
+    EXPECT_FALSE(InSelection(tree, 21));
+    EXPECT_TRUE(SelectedChildren(tree, 2).empty());
+    EXPECT_FALSE(HoldsSelection(tree, 3)) << "a list with nothing selectable";
+    EXPECT_TRUE(SelectedChildren(tree, 3).empty());
+    EXPECT_FALSE(InSelection(tree, 31));
+    EXPECT_FALSE(HoldsSelection(tree, 99));
+    EXPECT_FALSE(InSelection(tree, 99));
+    EXPECT_FALSE(InSelection(tree, kAccessibleRoot));
+}
+
 TEST(MoveFocus, NextAndPreviousWrapAndSkipWhatCannotTakeTheFocus) {
     AccessibleTree tree;
     tree.Add(Item(1, {}));

@@ -109,6 +109,43 @@ TEST(PadAccessibleTree, SearchShowsTheHitsAndTheTypedTextWithTheSelection) {
     }
 }
 
+// The page tabs hold the shown page as their selection, always one; a page holds the
+// keyboard's selection, when there is one. A reader's choice of tab names a page there is.
+TEST(PadAccessibleTree, TheTabsAndThePagesHoldTheirSelection) {
+    auto pages = Pages();
+    PadView view(pages);
+    view.SetGeometry(LayOutPad({.width = 1920, .height = 1080}));
+    view.PagesChanged();
+    auto tree = BuildPadTree(view, 0, 0);
+    using foundation::SelectedChildren;
+    EXPECT_TRUE(foundation::HoldsSelection(tree, kPadPagesId));
+    EXPECT_TRUE(Has(tree.Find(kPadPagesId)->state, AccessibleState::SelectionRequired));
+    EXPECT_EQ(SelectedChildren(tree, kPadPagesId), (std::vector<AccessibleId>{PadDotId(0)}));
+    EXPECT_TRUE(foundation::HoldsSelection(tree, PadPageId(0)));
+    EXPECT_TRUE(SelectedChildren(tree, PadPageId(0)).empty()) << "nothing chosen by the keyboard yet";
+    EXPECT_FALSE(foundation::InSelection(tree, kPadSearchId));
+
+    const std::vector<AccessibleId> tabs = tree.Find(kPadPagesId)->children;
+    for (AccessibleId tab : tabs) {
+        const auto page = PadPageOfTab(tab, view.PageCount());
+        ASSERT_TRUE(page);
+        view.GoToPage(*page, 0);
+        tree = BuildPadTree(view, 0, 0);
+        EXPECT_EQ(SelectedChildren(tree, kPadPagesId), (std::vector<AccessibleId>{tab}));
+    }
+    EXPECT_FALSE(PadPageOfTab(PadDotId(2), 2));
+    EXPECT_FALSE(PadPageOfTab(kPadSearchId, 2));
+    EXPECT_FALSE(PadPageOfTab(PadPageId(0), 2));
+
+    view.GoToPage(0, 0);
+    view.Key(PadKey::Right, 0);
+    ASSERT_GE(view.Selection(), 0);
+    tree = BuildPadTree(view, 0, 0);
+    const auto chosen = SelectedChildren(tree, PadPageId(0));
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(tree.Find(chosen[0])->bounds.x, view.Geometry().Cell(view.Selection()).x);
+}
+
 std::vector<StackItem> StackItems(int count) {
     std::vector<StackItem> items;
     for (int i = 0; i < count; ++i) {
@@ -159,6 +196,61 @@ TEST(StackAccessibleTree, ItemsWhereTheStackDrawsThemInEveryLayout) {
             EXPECT_FALSE(Has(scrolled.Find(StackItemId(39))->state, AccessibleState::Offscreen)) << where;
         }
     }
+}
+
+// The keyboard in a stack: arrows walk the items in the order they are laid out, the
+// item reached is scrolled into view, Enter opens it, Escape leaves; the fan never scrolls.
+TEST(StackKeyboard, ArrowsWalkTheItemsAndTheReachedOneIsInView) {
+    StackPlacement p;
+    p.work = {0, 0, 1920, 1080};
+    p.dock = {600, 1000, 720, 80};
+    p.anchorAlong = 640;
+    for (const StackLayout layout : {StackLayout::List, StackLayout::Grid}) {
+        SCOPED_TRACE(static_cast<int>(layout));
+        const auto items = StackItems(60);
+        const StackGeometry g = LayOutStack(layout, 60, p, false, true);
+        ASSERT_TRUE(g.Scrolls());
+        const int columns = layout == StackLayout::Grid ? BuildStackTree(g, items, {}).Root().columns : 1;
+        ASSERT_GT(columns, 0);
+        AccessibleId focus = foundation::kAccessibleRoot;
+        float scroll = 0;
+        int visits = 0;
+        for (int step = 0; step < 60; ++step) {
+            const auto tree = BuildStackTree(g, items, {L"Stack", scroll, -1});
+            const auto moved = foundation::KeyOnSurface(tree, focus, foundation::keys::kDown, false);
+            if (moved.verb != foundation::SurfaceVerb::Move) break;
+            const auto item = StackItemOf(moved.target, g.cells.size());
+            if (!item) break; // past the items: the open button
+            if (focus != foundation::kAccessibleRoot) {
+                EXPECT_EQ(*item, *StackItemOf(focus, g.cells.size()) + static_cast<std::size_t>(columns));
+            }
+            focus = moved.target;
+            scroll = ScrollToShow(g, static_cast<int>(*item), scroll);
+            const StackCell& c = g.cells[*item];
+            EXPECT_GE(std::min(c.icon.y, c.label.y), scroll - 0.5f) << *item;
+            EXPECT_LE(std::max(c.icon.Bottom(), c.label.Bottom()), scroll + g.view.height + 0.5f) << *item;
+            EXPECT_FALSE(Has(BuildStackTree(g, items, {L"Stack", scroll, -1}).Find(focus)->state,
+                             AccessibleState::Offscreen));
+            ++visits;
+        }
+        EXPECT_GE(visits, 60 / columns - 1) << "walked down to the last row";
+        EXPECT_GT(scroll, 0);
+        // Up from the top row stays there; Home goes to the first element, Enter opens the item.
+        const auto tree = BuildStackTree(g, items, {L"Stack", scroll, -1});
+        const auto enter = foundation::KeyOnSurface(tree, focus, foundation::keys::kEnter, false);
+        EXPECT_EQ(enter.verb, foundation::SurfaceVerb::Activate);
+        EXPECT_EQ(enter.target, focus);
+        EXPECT_EQ(foundation::KeyOnSurface(tree, focus, foundation::keys::kEscape, false).verb,
+                  foundation::SurfaceVerb::Leave);
+        EXPECT_EQ(ScrollToShow(g, 0, scroll), 0.0f);
+        EXPECT_EQ(ScrollToShow(g, -1, 33.0f), 33.0f);
+        EXPECT_EQ(ScrollToShow(g, 1000, 33.0f), 33.0f);
+    }
+    const StackGeometry fan = LayOutStack(StackLayout::Fan, 10, p, false, true);
+    EXPECT_EQ(ScrollToShow(fan, 9, 0.0f), 0.0f);
+    EXPECT_FALSE(StackItemOf(kStackOpenId, 10));
+    EXPECT_FALSE(StackItemOf(StackItemId(10), 10));
+    EXPECT_EQ(StackItemOf(StackItemId(9), 10), 9u);
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+
 namespace kestrana::launchers {
 namespace {
 
@@ -94,6 +97,44 @@ TEST(PadGeometry, GridStaysOnScreenWithoutOverlapsAcrossSizes) {
             }
         }
     }
+}
+
+// "Make text bigger": the names keep a line of their own between the rows and the search
+// field holds its text, on small and large screens, with the user's tight spacing too.
+TEST(PadGeometry, BiggerTextKeepsNamesAndTheSearchFieldReadable) {
+    const PadGeometry normal = LayOutPad({.width = 1920, .height = 1080});
+    for (const auto& size : {std::array{1920, 1080}, std::array{1366, 768}, std::array{800, 600}}) {
+        for (float text : {1.0f, 1.5f, 2.25f}) {
+            for (int spaceHeight : {0, 8}) {
+                SCOPED_TRACE(::testing::Message() << size[0] << "x" << size[1] << " text " << text << " space "
+                                                  << spaceHeight);
+                const PadGeometry g = LayOutPad(
+                    {.width = size[0], .height = size[1], .spaceHeight = spaceHeight, .textScale = text});
+                const int line = static_cast<int>(std::ceil(g.searchSize * 1.2f));
+                EXPECT_GE(g.searchBox.height, line);
+                EXPECT_GE(g.searchBox.y, g.topOffset);
+                EXPECT_LE(g.searchBox.Bottom(), g.Cell(0).y);
+                EXPECT_GE(g.labelWidth, g.cellWidth);
+                if (text == 1.0f && spaceHeight > 0) continue; // the user's spacing, as set
+                // A name's line ends above the next row, and the last row's above the reserve.
+                for (int i = 0; i < kPadColumns * kPadRows; i += kPadColumns) {
+                    const int nameBottom = g.IconRect(i).Bottom() + g.LabelRoom();
+                    const int limit = i + kPadColumns < kPadColumns * kPadRows ? g.Cell(i + kPadColumns).y
+                                                                               : g.height - g.bottomReserve;
+                    EXPECT_LE(nameBottom, limit) << "row " << i / kPadColumns;
+                }
+            }
+        }
+    }
+    const PadGeometry bigger = LayOutPad({.width = 1920, .height = 1080, .textScale = 2.0f});
+    EXPECT_GT(bigger.labelSize, normal.labelSize);
+    EXPECT_GT(bigger.searchBox.height, normal.searchBox.height);
+    EXPECT_GT(bigger.labelWidth, normal.labelWidth) << "longer names shortened as early as before";
+    EXPECT_EQ(bigger.iconSize, normal.iconSize) << "a screen with room keeps its icons";
+    // Out of range reads as the nearest size the system offers.
+    EXPECT_EQ(LayOutPad({.width = 1920, .height = 1080, .textScale = 0.5f}).labelSize, normal.labelSize);
+    EXPECT_EQ(LayOutPad({.width = 1920, .height = 1080, .textScale = 9.0f}).labelSize,
+              LayOutPad({.width = 1920, .height = 1080, .textScale = 2.25f}).labelSize);
 }
 
 } // namespace

@@ -445,5 +445,58 @@ TEST(PadView, DrawsEveryStateAndCopesWithNoApplications) {
     renderer.Render(frame, empty, backdrop, {}, 0);
 }
 
+// High contrast: the frame shows none of the desktop and no tint; outside the icons it is
+// made of the scheme's colours only, selection and an open group included.
+TEST(PadLook, HighContrastDrawsTheSchemesColoursOverNoDesktop) {
+    ViewWorld world;
+    gfx::BuiltinTextRenderer text;
+    PadRenderer renderer(text);
+    gfx::Bitmap backdrop(1920, 1080);
+    backdrop.Fill(gfx::Color{220, 30, 40, 255}.Premultiplied());
+    // Every mixture of these three has no more red than green; the desktop has.
+    const gfx::ContrastColours scheme{{0, 0, 0, 255}, {255, 255, 0, 255}, {0, 200, 255, 255}};
+    const auto& g = world.view.Geometry();
+    const auto inIcon = [&](int x, int y) {
+        for (int i = 0; i < kPadColumns * kPadRows; ++i)
+            if (const gfx::RectI r = g.IconRect(i); x >= r.x && x < r.Right() && y >= r.y && y < r.Bottom()) return true;
+        return false;
+    };
+    struct Seen {
+        int translucent = 0, foreign = 0, highlight = 0;
+    };
+    const auto look = [&](const gfx::Bitmap& frame) {
+        Seen seen;
+        for (int y = 0; y < frame.Height(); y += 3) {
+            for (int x = 0; x < frame.Width(); x += 3) {
+                if (inIcon(x, y)) continue;
+                const gfx::Pixel p = frame.Row(y)[x];
+                seen.translucent += gfx::PixelA(p) != 255;
+                seen.foreign += gfx::PixelR(p) > gfx::PixelG(p);
+                seen.highlight += gfx::PixelR(p) == 0 && gfx::PixelG(p) == 200 && gfx::PixelB(p) == 255;
+            }
+        }
+        return seen;
+    };
+    gfx::Bitmap frame;
+    world.view.Key(PadKey::Right, world.now); // a selected icon
+    renderer.Render(frame, world.view, backdrop, {}, world.now);
+    EXPECT_GT(look(frame).foreign, 0) << "the own look shows the desktop";
+
+    renderer.SetLook(PadLook::For(scheme));
+    renderer.Render(frame, world.view, backdrop, {}, world.now);
+    Seen seen = look(frame);
+    EXPECT_EQ(seen.translucent, 0);
+    EXPECT_EQ(seen.foreign, 0);
+    EXPECT_GT(seen.highlight, 0) << "the selection in the scheme's highlight";
+
+    world.Drag(world.IconCentre(0), world.IconCentre(1)); // a group, open over the page
+    ASSERT_TRUE(world.view.OpenGroup());
+    renderer.Render(frame, world.view, backdrop, {}, world.now);
+    EXPECT_EQ(frame.Row(g.height - 1)[0], scheme.window.Premultiplied()) << "the page is not dimmed";
+    gfx::Bitmap panel;
+    renderer.RenderGroup(panel, world.view);
+    EXPECT_EQ(panel.Row(panel.Height() / 2)[2], scheme.window.Premultiplied());
+}
+
 } // namespace
 } // namespace kestrana::launchers::testing

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kestrana::launchers {
 namespace {
 
@@ -156,6 +158,96 @@ TEST(StackFrame, ShowsPicturesWherePlacedAPlaceholderWhileWaitingAndFollowsTheSc
     ASSERT_GT(first.icon.y + first.icon.height / 2, 0);
     EXPECT_FALSE(isRed(centre(0, scrolled.scroll)));
     EXPECT_EQ(gfx::PixelA(frame.At(0, 0)), 0);  // the panel's rounded corner
+}
+
+// "Make text bigger": every box that carries text holds a line of it, and neighbours'
+// names never run into each other, in every layout.
+TEST(StackLayout, BiggerTextGrowsTheBoxesThatCarryIt) {
+    for (StackLayout layout : {StackLayout::Grid, StackLayout::List, StackLayout::Fan}) {
+        float normalSize = 0;
+        for (float text : {1.0f, 1.5f, 2.25f}) {
+            SCOPED_TRACE(::testing::Message() << static_cast<int>(layout) << " text " << text);
+            StackPlacement p = Bottom1080();
+            p.textScale = text;
+            const StackGeometry g = LayOutStack(layout, 12, p, false, true);
+            if (text == 1.0f) normalSize = g.textSize;
+            else EXPECT_GT(g.textSize, normalSize);
+            const float line = g.textSize * 1.2f;
+            EXPECT_LE(g.window.Bottom(), p.dock.y);
+            EXPECT_GE(g.window.y, p.work.y);
+            if (layout != StackLayout::Fan) {
+                EXPECT_GE(g.title.height, g.titleSize * 1.2f);
+                EXPECT_GE(g.openButton.height, line);
+                EXPECT_LE(g.openButton.Right(), g.panel.Right());
+                EXPECT_LE(g.title.Bottom(), g.view.y);
+            }
+            const int columns = layout == StackLayout::Grid
+                                    ? static_cast<int>(std::lround(g.view.width / (g.cells[1].icon.x - g.cells[0].icon.x)))
+                                    : 1;
+            for (std::size_t i = 0; i < g.cells.size(); ++i) {
+                const StackCell& c = g.cells[i];
+                EXPECT_GE(c.label.height, line) << i;
+                // The next item along the way the names stack: below, or above in the fan.
+                const std::size_t next = i + static_cast<std::size_t>(columns);
+                if (next >= g.cells.size()) continue;
+                const StackCell& n = g.cells[next];
+                if (layout == StackLayout::Fan) EXPECT_LE(n.label.Bottom(), c.label.y) << i;
+                else EXPECT_LE(c.label.Bottom(), std::min(n.icon.y, n.label.y)) << i;
+            }
+        }
+    }
+}
+
+// High contrast: the panel is opaque and drawn in the scheme's colours only (outside the
+// pictures), the hovered item on the highlight.
+TEST(StackFrame, HighContrastIsOpaqueInTheSchemesColours) {
+    const StackGeometry g = LayOutStack(StackLayout::Grid, 6, Bottom1080(), true, true);
+    gfx::Bitmap red(32, 32);
+    red.Fill(gfx::MakePixel(220, 30, 40, 255));
+    std::vector<StackItemView> views(6, StackItemView{&red});
+    views[2].picture = nullptr; // still loading
+    gfx::BuiltinTextRenderer text;
+    gfx::TextStyle style;
+    style.size = g.textSize;
+    StackLabels labels(text, style, 90);
+    labels.Reset(views.size());
+    auto name = [&labels](std::size_t i) -> const gfx::Bitmap& { return labels.At(i, L"item"); };
+    const gfx::Bitmap title = text.Draw(L"Folder", style);
+    StackLook look;
+    look.opacity = 120; // the own look's translucency must not carry over
+    look.contrast = gfx::ContrastColours{{0, 0, 0, 255}, {255, 255, 0, 255}, {0, 200, 255, 255}};
+    StackFrameState state;
+    state.hovered = 4;
+    state.hoverOpen = true;
+    gfx::Bitmap frame;
+    DrawStackFrame(frame, g, views, name, {&title, &title, nullptr}, look, state);
+    const auto inPicture = [&](int x, int y) {
+        for (std::size_t i = 0; i < g.cells.size(); ++i) {
+            const gfx::RectF r = AnimatedCell(g, static_cast<int>(i), 1, 0).icon;
+            if (static_cast<float>(x) >= r.x && static_cast<float>(x) < r.Right() && static_cast<float>(y) >= r.y &&
+                static_cast<float>(y) < r.Bottom())
+                return true;
+        }
+        return false;
+    };
+    int translucent = 0, foreign = 0, highlight = 0;
+    const int inset = static_cast<int>(g.radius);
+    for (int y = inset; y < frame.Height() - inset; ++y) {
+        for (int x = inset; x < frame.Width() - inset; ++x) {
+            if (inPicture(x, y)) continue;
+            const gfx::Pixel p = frame.At(x, y);
+            translucent += gfx::PixelA(p) != 255;
+            foreign += gfx::PixelR(p) > gfx::PixelG(p); // no mixture of the scheme's colours has more red
+            highlight += gfx::PixelG(p) == 200 && gfx::PixelB(p) == 255;
+        }
+    }
+    EXPECT_EQ(translucent, 0);
+    EXPECT_EQ(foreign, 0);
+    EXPECT_GT(highlight, 0);
+    // The own look over the same items does show its translucency: the check can tell.
+    look.contrast.reset();
+    DrawStackFrame(frame, g, views, name, {&title, &title, nullptr}, look, state);
+    EXPECT_LT(gfx::PixelA(frame.At(inset, frame.Height() / 2)), 255);
 }
 
 TEST(StackPile, FirstPictureLiesOnTop) {

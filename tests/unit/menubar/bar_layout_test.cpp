@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace kestrana::menubar {
 namespace {
 
@@ -24,6 +26,29 @@ TEST(BarGeometry, HeightIsEvenAndScaleFallsBackOutsideItsRange) {
     EXPECT_FLOAT_EQ(BarScaleFor(folder.store, L"DISPLAY2", false, 1.0f), 1.5f);
     EXPECT_FLOAT_EQ(BarScaleFor(folder.store, L"DISPLAY2", true, 1.0f), 1.25f);
     EXPECT_EQ(ScreenSection(L"\\\\.\\DISPLAY2"), L"DISPLAY2");
+}
+
+// "Make text bigger": the bar grows by what its text grew, stays even, and keeps the
+// text inside with the margins it has at the normal size; nonsense reads as the normal size.
+TEST(BarGeometry, BiggerTextGrowsTheBarAroundIt) {
+    for (float scale : {1.0f, 1.25f, 1.5f, 2.0f}) {
+        const int normal = BarHeight(scale);
+        const float margin = static_cast<float>(normal) - BarTextSize(scale);
+        int previous = normal;
+        for (float text : {1.0f, 1.2f, 1.5f, 2.0f, 2.25f}) {
+            SCOPED_TRACE(::testing::Message() << "scale " << scale << " text " << text);
+            const int height = BarHeight(scale, text);
+            EXPECT_EQ(height % 2, 0);
+            EXPECT_GE(height, previous);
+            EXPECT_GE(static_cast<float>(height) - BarTextSize(scale, text), margin - 2.0f);
+            EXPECT_LE(height, 2 * normal) << "the bar stays a bar";
+            previous = height;
+        }
+        EXPECT_GT(BarTextSize(scale, 1.5f), BarTextSize(scale));
+        for (float odd : {0.0f, -3.0f, 9.0f, std::numeric_limits<float>::quiet_NaN()})
+            EXPECT_LE(BarHeight(scale, odd), BarHeight(scale, 2.25f)) << odd;
+        EXPECT_EQ(BarHeight(scale, std::numeric_limits<float>::quiet_NaN()), normal);
+    }
 }
 
 TEST(BarGeometry, LeftSideAndTitles) {
