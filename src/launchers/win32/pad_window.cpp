@@ -8,6 +8,7 @@
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/network_drive.h"
 #include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/win32/monitors.h"
@@ -75,10 +76,6 @@ int CreatePinned(const std::wstring& pinned, const std::vector<PinnedAddition>& 
     return added;
 }
 
-bool RemoteDrive(wchar_t drive) {
-    const wchar_t root[] = {drive, L':', L'\\', 0};
-    return ::GetDriveTypeW(root) == DRIVE_REMOTE;
-}
 // A showing's first frame is already this far into the show effect: a frame at its very
 // start would be fully transparent, a frame's time lost before anything is seen.
 constexpr int kFirstFrameMs = 16;
@@ -774,7 +771,7 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
     }
     // Files on a share are read on a worker: a share that does not answer would hold this thread.
     const bool remote = std::any_of(plan->begin(), plan->end(), [](const PinnedAddition& addition) {
-        return foundation::MayWaitOnNetwork(addition.source, RemoteDrive);
+        return kestrana::win32::MayWaitOnNetwork(addition.source);
     });
     if (remote) {
         const HWND window = m_window;
