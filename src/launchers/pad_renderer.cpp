@@ -425,7 +425,7 @@ void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
     const gfx::Color ink = plain ? m_look.text : m_dark ? kWhite : gfx::Color{28, 28, 32, 255};
     if (!plain) canvas.FillRect({0, 0, static_cast<float>(g.width), static_cast<float>(g.height)}, gfx::Color{0, 0, 0, 110});
     gfx::TextStyle style;
-    style.size = 15.0f * s;
+    style.size = 15.0f * s * g.textScale;
     style.color = ink;
 
     // The text broken into lines at its line breaks and spaces (or anywhere, for text
@@ -461,7 +461,7 @@ void PadRenderer::DrawNotice(gfx::Canvas& canvas, const PadView& view) {
 
     // The default button (what Enter does) in the accent colour, the other plain.
     gfx::TextStyle buttonStyle = style;
-    buttonStyle.size = 14.0f * s;
+    buttonStyle.size = 14.0f * s * g.textScale;
     const auto button = [&](const gfx::RectI& box, const std::wstring& label, bool accent) {
         if (box.width <= 0) return;
         const gfx::Color plate = plain    ? (accent ? m_look.currentDot : m_look.panel)

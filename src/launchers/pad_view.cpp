@@ -87,8 +87,13 @@ PadCommand PadView::AnswerPrompt(bool confirmed) {
 PadPromptBoxes PadView::PromptBoxes() const {
     const auto& g = m_geometry;
     const auto px = [&g](int v) { return static_cast<int>(static_cast<float>(v) * g.scale); };
-    const int pad = px(24), icon = px(64), textWidth = px(360), buttonWidth = px(112), buttonHeight = px(34);
-    const int body = std::max(icon, px(80)); // four lines of text
+    // What carries text grows with the system's text size, never past the screen.
+    const auto tx = [&g](int v) {
+        return static_cast<int>(static_cast<float>(v) * g.scale * std::max(1.0f, g.textScale));
+    };
+    const int pad = px(24), icon = px(64), buttonWidth = tx(112), buttonHeight = tx(34);
+    const int textWidth = std::max(px(120), std::min(tx(360), g.width - 4 * pad - icon));
+    const int body = std::max(icon, tx(80)); // four lines of text
     const int width = pad + icon + pad + textWidth + pad;
     const int height = pad + body + pad + buttonHeight + pad;
     PadPromptBoxes boxes;

@@ -197,6 +197,22 @@ TEST(PadView, AnEntryIsRenamedInPlace) {
     EXPECT_EQ(world.view.Key(PadKey::Enter, world.now).kind, PadCommand::Kind::None);
 }
 
+TEST(PadView, TheQuestionsBoxesGrowWithTheTextSizeAndStayOnTheScreen) {
+    ViewWorld world;
+    world.view.AskDelete(EntryPlace{0, 2, std::nullopt}, L"Remove?");
+    const PadPromptBoxes normal = world.view.PromptBoxes();
+    for (const auto& [width, text] : {std::pair{1920, 2.0f}, std::pair{800, 2.25f}}) {
+        world.view.SetGeometry(LayOutPad({.width = width, .height = 1080, .textScale = text}));
+        const PadPromptBoxes bigger = world.view.PromptBoxes();
+        EXPECT_GT(bigger.text.height, normal.text.height);
+        EXPECT_GT(bigger.confirm.height, normal.confirm.height);
+        EXPECT_GT(bigger.cancel.width, normal.cancel.width);
+        EXPECT_GE(bigger.panel.x, 0) << width;
+        EXPECT_LE(bigger.panel.Right(), width) << width;
+        EXPECT_GE(bigger.cancel.x, bigger.text.x - bigger.icon.width) << width; // the buttons fit the panel
+    }
+}
+
 TEST(PadView, RemovingAnEntryIsAskedInTheViewAndOnlyAConfirmationRemovesIt) {
     ViewWorld world;
     const EntryPlace third{0, 2, std::nullopt};
