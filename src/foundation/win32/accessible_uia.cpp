@@ -454,12 +454,7 @@ public:
         return Open(s);
     }
     HRESULT STDMETHODCALLTYPE get_IsSelectionRequired(BOOL* out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = FALSE;
-        Snapshot s;
-        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
-        *out = Has(s.element->state, AccessibleState::SelectionRequired) ? TRUE : FALSE;
-        return S_OK;
+        return StateFlag(AccessibleState::SelectionRequired, out);
     }
 
     // Selection item: one item is current; selecting another moves it there.
@@ -479,12 +474,7 @@ public:
         return Has(s.element->state, AccessibleState::Selected) ? kInvalidOperation : S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_IsSelected(BOOL* out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = FALSE;
-        Snapshot s;
-        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
-        *out = Has(s.element->state, AccessibleState::Selected) ? TRUE : FALSE;
-        return S_OK;
+        return StateFlag(AccessibleState::Selected, out);
     }
     HRESULT STDMETHODCALLTYPE get_SelectionContainer(IRawElementProviderSimple** out) noexcept override {
         if (!out) return E_POINTER;
@@ -498,6 +488,15 @@ public:
     }
 
 private:
+    // One flag of the element's state, or why it cannot be read.
+    HRESULT StateFlag(AccessibleState flag, BOOL* out) noexcept {
+        if (!out) return E_POINTER;
+        *out = FALSE;
+        Snapshot s;
+        if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
+        *out = Has(s.element->state, flag) ? TRUE : FALSE;
+        return S_OK;
+    }
     struct Snapshot {
         std::shared_ptr<Shared> shared;
         std::shared_ptr<const AccessibleTree> tree;
