@@ -879,31 +879,139 @@ LRESULT CALLBACK SettingsWindow::Procedure(HWND window, UINT message, WPARAM wPa
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+void SettingsWindow::OnVerticalScroll(WPARAM wParam) {
+    RECT client{};
+    ::GetClientRect(m_window.Get(), &client);
+    const int line = Scaled(kRowHeight), page = std::max(line, static_cast<int>(client.bottom) - line);
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS;
+    ::GetScrollInfo(m_window.Get(), SB_VERT, &info);
+    switch (LOWORD(wParam)) {
+    case SB_LINEUP: ScrollTo(m_scroll - line); break;
+    case SB_LINEDOWN: ScrollTo(m_scroll + line); break;
+    case SB_PAGEUP: ScrollTo(m_scroll - page); break;
+    case SB_PAGEDOWN: ScrollTo(m_scroll + page); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
+    case SB_TOP: ScrollTo(0); break;
+    case SB_BOTTOM: ScrollTo(m_contentHeight); break;
+    default: break;
+    }
+}
+
+bool SettingsWindow::OnTimer(WPARAM id) {
+    HWND window = m_window.Get();
+    switch (id) {
+    case kKeyCaptureTimer:
+        ::KillTimer(window, kKeyCaptureTimer);
+        if (Row* row = RowOf(m_capturing)) {
+            const auto pressed = ::SendMessageW(m_capturing, HKM_GETHOTKEY, 0, 0);
+            const std::wstring value = std::to_wstring(LOBYTE(LOWORD(pressed)));
+            if (value != row->shown) Commit(*row, value);
+        }
+        m_capturing = nullptr;
+        return true;
+    case kFocusTimer:
+        ::KillTimer(window, kFocusTimer);
+        if (::GetActiveWindow() == window) RestoreFocus();
+        return true;
+    case kSlowValuesTimer:
+        ::KillTimer(window, kSlowValuesTimer);
+        for (auto& row : m_rows)
+            if (SlowValue(*row->control)) LoadRow(*row);
+        UpdateEnabled();
+        return true;
+    case kRefreshTimer:
+        // Values outside config.ini (the autostart entries) are slow to read: only on activation.
+        Refresh(false);
+        return true;
+    default: return false;
+    }
+}
+
+void SettingsWindow::OnDpiChanged(WPARAM wParam, const RECT& suggested) {
+    m_dpi = HIWORD(wParam) ? HIWORD(wParam) : 96;
+    ApplyFont();
+    ::SetWindowPos(m_window.Get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Layout();
+}
+
+void SettingsWindow::OnActivate(WPARAM wParam) {
+    HWND window = m_window.Get();
+    // Keyboard focus comes back to the control that had it, as in a dialog.
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        m_lastFocus = focus && ::IsChild(window, focus) ? focus : nullptr;
+        return;
+    }
+    if (m_showing) {
+        // Giving a control the focus is slow under some hosts: it follows the first paint.
+        ::SetTimer(window, kFocusTimer, 0, nullptr);
+        return;
+    }
+    Refresh();
+    RestoreFocus();
+}
+
+bool SettingsWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    HWND control = reinterpret_cast<HWND>(lParam);
+    if (id == kListId && code == LBN_SELCHANGE) {
+        const auto index = ::SendMessageW(m_list, LB_GETCURSEL, 0, 0);
+        if (index >= 0) ShowPage(static_cast<std::size_t>(index));
+        return true;
+    }
+    if (id == IDOK && !control) { // Enter in a field
+        CommitField(::GetFocus());
+        return true;
+    }
+    if (id == IDCANCEL && !control) { // Escape
+        ::SendMessageW(m_window.Get(), WM_CLOSE, 0, 0);
+        return true;
+    }
+    Row* row = RowOf(control);
+    if (!row) return false;
+    const auto kind = row->control->kind;
+    if (code == BN_CLICKED && kind == ControlKind::Order) {
+        MoveChosen(*row, control == row->up.Get() ? -1 : 1);
+    } else if (code == BN_CLICKED && kind == ControlKind::CheckBox) {
+        Commit(*row, ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
+    } else if (code == BN_CLICKED && kind == ControlKind::Button) {
+        Commit(*row, L"");
+    } else if (code == CBN_SELCHANGE && kind == ControlKind::Combo) {
+        const auto index = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
+        if (index >= 0 && static_cast<std::size_t>(index) < row->choices.size())
+            Commit(*row, row->choices[static_cast<std::size_t>(index)].value);
+    } else if (code == EN_CHANGE && kind == ControlKind::Hotkey) {
+        m_capturing = control;
+        ::SetTimer(m_window.Get(), kKeyCaptureTimer, kKeyCaptureDelayMs, nullptr);
+    } else if (code == EN_KILLFOCUS) {
+        CommitField(control);
+    }
+    return true;
+}
+
+void SettingsWindow::OnClose() {
+    RememberPlace();
+    Names().Clear();
+    m_rows.clear();
+    m_emptyNote.Reset();
+    g_window = nullptr;
+    // Closing gives everything back; the next request makes the window anew.
+    m_window.Reset();
+    if (foundation::DetailLogging())
+        foundation::LogDetail("settings window",
+                              L"closed; private memory " + std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB");
+}
+
 LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = m_window.Get();
     switch (message) {
     case WM_SIZE: Layout(); return 0;
-    case WM_VSCROLL: {
-        RECT client{};
-        ::GetClientRect(window, &client);
-        const int line = Scaled(kRowHeight), page = std::max(line, static_cast<int>(client.bottom) - line);
-        SCROLLINFO info{};
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_TRACKPOS;
-        ::GetScrollInfo(window, SB_VERT, &info);
-        switch (LOWORD(wParam)) {
-        case SB_LINEUP: ScrollTo(m_scroll - line); break;
-        case SB_LINEDOWN: ScrollTo(m_scroll + line); break;
-        case SB_PAGEUP: ScrollTo(m_scroll - page); break;
-        case SB_PAGEDOWN: ScrollTo(m_scroll + page); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
-        case SB_TOP: ScrollTo(0); break;
-        case SB_BOTTOM: ScrollTo(m_contentHeight); break;
-        default: break;
-        }
-        return 0;
-    }
+    case WM_VSCROLL: OnVerticalScroll(wParam); return 0;
     case WM_MOUSEWHEEL:
         ScrollTo(m_scroll - GET_WHEEL_DELTA_WPARAM(wParam) * Scaled(kRowHeight) * 3 / WHEEL_DELTA);
         return 0;
@@ -931,63 +1039,17 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_TIMER:
-        if (wParam == kKeyCaptureTimer) {
-            ::KillTimer(window, kKeyCaptureTimer);
-            if (Row* row = RowOf(m_capturing)) {
-                const auto pressed = ::SendMessageW(m_capturing, HKM_GETHOTKEY, 0, 0);
-                const std::wstring value = std::to_wstring(LOBYTE(LOWORD(pressed)));
-                if (value != row->shown) Commit(*row, value);
-            }
-            m_capturing = nullptr;
-            return 0;
-        }
-        if (wParam == kFocusTimer) {
-            ::KillTimer(window, kFocusTimer);
-            if (::GetActiveWindow() == window) RestoreFocus();
-            return 0;
-        }
-        if (wParam == kSlowValuesTimer) {
-            ::KillTimer(window, kSlowValuesTimer);
-            for (auto& row : m_rows)
-                if (SlowValue(*row->control)) LoadRow(*row);
-            UpdateEnabled();
-            return 0;
-        }
-        if (wParam == kRefreshTimer) {
-            // Values outside config.ini (the autostart entries) are slow to read: only on activation.
-            Refresh(false);
-            return 0;
-        }
+        if (OnTimer(wParam)) return 0;
         break;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {Scaled(520), Scaled(360)};
         return 0;
     }
-    case WM_DPICHANGED: {
-        m_dpi = HIWORD(wParam) ? HIWORD(wParam) : 96;
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        ApplyFont();
-        ::SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        Layout();
+    case WM_DPICHANGED:
+        if (lParam) OnDpiChanged(wParam, *reinterpret_cast<const RECT*>(lParam));
         return 0;
-    }
-    case WM_ACTIVATE:
-        // Keyboard focus comes back to the control that had it, as in a dialog.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = ::GetFocus();
-            m_lastFocus = focus && ::IsChild(window, focus) ? focus : nullptr;
-            return 0;
-        }
-        if (m_showing) {
-            // Giving a control the focus is slow under some hosts: it follows the first paint.
-            ::SetTimer(window, kFocusTimer, 0, nullptr);
-            return 0;
-        }
-        Refresh();
-        RestoreFocus();
-        return 0;
+    case WM_ACTIVATE: OnActivate(wParam); return 0;
     case WM_HSCROLL:
         if (Row* row = RowOf(reinterpret_cast<HWND>(lParam))) {
             // The dock follows while the thumb moves.
@@ -997,56 +1059,10 @@ LRESULT SettingsWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        const int code = HIWORD(wParam);
-        HWND control = reinterpret_cast<HWND>(lParam);
-        if (id == kListId && code == LBN_SELCHANGE) {
-            const auto index = ::SendMessageW(m_list, LB_GETCURSEL, 0, 0);
-            if (index >= 0) ShowPage(static_cast<std::size_t>(index));
-            return 0;
-        }
-        if (id == IDOK && !control) { // Enter in a field
-            CommitField(::GetFocus());
-            return 0;
-        }
-        if (id == IDCANCEL && !control) { // Escape
-            ::SendMessageW(window, WM_CLOSE, 0, 0);
-            return 0;
-        }
-        Row* row = RowOf(control);
-        if (!row) break;
-        const auto kind = row->control->kind;
-        if (code == BN_CLICKED && kind == ControlKind::Order) {
-            MoveChosen(*row, control == row->up.Get() ? -1 : 1);
-        } else if (code == BN_CLICKED && kind == ControlKind::CheckBox) {
-            Commit(*row, ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
-        } else if (code == BN_CLICKED && kind == ControlKind::Button) {
-            Commit(*row, L"");
-        } else if (code == CBN_SELCHANGE && kind == ControlKind::Combo) {
-            const auto index = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
-            if (index >= 0 && static_cast<std::size_t>(index) < row->choices.size())
-                Commit(*row, row->choices[static_cast<std::size_t>(index)].value);
-        } else if (code == EN_CHANGE && kind == ControlKind::Hotkey) {
-            m_capturing = control;
-            ::SetTimer(window, kKeyCaptureTimer, kKeyCaptureDelayMs, nullptr);
-        } else if (code == EN_KILLFOCUS) {
-            CommitField(control);
-        }
-        return 0;
-    }
-    case WM_CLOSE:
-        RememberPlace();
-        Names().Clear();
-        m_rows.clear();
-        m_emptyNote.Reset();
-        g_window = nullptr;
-        // Closing gives everything back; the next request makes the window anew.
-        m_window.Reset();
-        if (foundation::DetailLogging())
-            foundation::LogDetail("settings window",
-                                  L"closed; private memory " + std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB");
-        return 0;
+    case WM_COMMAND:
+        if (OnCommand(wParam, lParam)) return 0;
+        break;
+    case WM_CLOSE: OnClose(); return 0;
     default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

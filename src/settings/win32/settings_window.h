@@ -66,6 +66,12 @@ private:
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnVerticalScroll(WPARAM wParam);
+    bool OnTimer(WPARAM id); // false: not one of ours
+    void OnDpiChanged(WPARAM wParam, const RECT& suggested);
+    void OnActivate(WPARAM wParam);
+    bool OnCommand(WPARAM wParam, LPARAM lParam); // false: the default procedure's
+    void OnClose();
     bool Create();
     void ShowPage(std::size_t index);
     void BuildRow(Row& row, int id);
