@@ -403,6 +403,53 @@ std::uint8_t OndelBar::CurrentOpacity() const {
     return static_cast<std::uint8_t>(std::lround(255.0f * (1.0f - EaseInOut(m_motionProgress))));
 }
 
+bool OndelBar::StepHideWatch(std::int64_t now) {
+    HideWatchFacts facts;
+    facts.menuOpen = m_open.menuOpen;
+    facts.dragging = m_open.dragging;
+    facts.popupOpen = m_open.popupOpen || m_keyboardFocus != kNoItemId;
+    facts.pointerInside = m_pointerInside;
+    facts.quitting = m_open.quitting;
+    facts.edgeChanged = m_model.GetEdge() != m_edgeAtHide;
+    const HideStep step = m_hideMotion.Step(now, facts);
+    m_hideStepDue.reset();
+    switch (step.action) {
+    case HideStepAction::StartMotion:
+        m_animator.Stop();
+        m_motion = Motion::Out;
+        m_motionStartMs = now;
+        m_hideStepDue = step.nextStepMs;
+        break;
+    case HideStepAction::Wait:
+    case HideStepAction::Watch: m_hideStepDue = step.nextStepMs; break;
+    case HideStepAction::Undo: Fire(DockEvent::HideUndone); break;
+    case HideStepAction::Finish:
+        m_motion = Motion::None;
+        m_motionProgress = 1;
+        Fire(DockEvent::HideDone);
+        m_platform.SamplePointer(true);
+        return true;
+    case HideStepAction::Abort: Fire(DockEvent::ShowDecided); break;
+    }
+    return false;
+}
+
+std::optional<std::int64_t> OndelBar::StepMotion(std::int64_t now) {
+    UpdateBackdrop();
+    const float t = std::clamp(static_cast<float>(now - m_motionStartMs) / kHideMotionMs, 0.0f, 1.0f);
+    m_motionProgress = m_motion == Motion::Out ? t : 1.0f - t;
+    Show({}, true);
+    if (t < 1.0f) return now + std::max(1, 1000 / std::max(30, m_refreshHz));
+    if (m_motion == Motion::In) {
+        m_motion = Motion::None;
+        m_motionProgress = 0;
+        Fire(DockEvent::ShowDone);
+        Redraw();
+    }
+    // Moving out ends with the watch (HideDone); the picture stays off screen meanwhile.
+    return std::nullopt;
+}
+
 std::optional<std::int64_t> OndelBar::Frame() {
     m_frameDue.reset();
     const std::int64_t now = m_platform.NowMs();
@@ -434,53 +481,11 @@ std::optional<std::int64_t> OndelBar::Frame() {
     if (m_attention && m_state != DockState::Hidden) soonest(now + kAttentionFrameMs);
 
     if (m_hideStepDue && now >= *m_hideStepDue) {
-        HideWatchFacts facts;
-        facts.menuOpen = m_open.menuOpen;
-        facts.dragging = m_open.dragging;
-        facts.popupOpen = m_open.popupOpen || m_keyboardFocus != kNoItemId;
-        facts.pointerInside = m_pointerInside;
-        facts.quitting = m_open.quitting;
-        facts.edgeChanged = m_model.GetEdge() != m_edgeAtHide;
-        const HideStep step = m_hideMotion.Step(now, facts);
-        m_hideStepDue.reset();
-        switch (step.action) {
-        case HideStepAction::StartMotion:
-            m_animator.Stop();
-            m_motion = Motion::Out;
-            m_motionStartMs = now;
-            m_hideStepDue = step.nextStepMs;
-            break;
-        case HideStepAction::Wait:
-        case HideStepAction::Watch: m_hideStepDue = step.nextStepMs; break;
-        case HideStepAction::Undo: Fire(DockEvent::HideUndone); break;
-        case HideStepAction::Finish:
-            m_motion = Motion::None;
-            m_motionProgress = 1;
-            Fire(DockEvent::HideDone);
-            m_platform.SamplePointer(true);
-            drawn = false; // present the final position below
-            break;
-        case HideStepAction::Abort: Fire(DockEvent::ShowDecided); break;
-        }
+        if (StepHideWatch(now)) drawn = false; // present the final position below
         if (m_hideStepDue) soonest(*m_hideStepDue);
     }
-
     if (m_motion != Motion::None) {
-        UpdateBackdrop();
-        const float t = std::clamp(static_cast<float>(now - m_motionStartMs) / kHideMotionMs, 0.0f, 1.0f);
-        m_motionProgress = m_motion == Motion::Out ? t : 1.0f - t;
-        Show({}, true);
-        if (t >= 1.0f) {
-            if (m_motion == Motion::In) {
-                m_motion = Motion::None;
-                m_motionProgress = 0;
-                Fire(DockEvent::ShowDone);
-                Redraw();
-            }
-            // Moving out ends with the watch (HideDone); the picture stays off screen meanwhile.
-        } else {
-            soonest(now + std::max(1, 1000 / std::max(30, m_refreshHz)));
-        }
+        if (const auto motionNext = StepMotion(now)) soonest(*motionNext);
     } else if (!drawn && m_state == DockState::Hidden) {
         Show({}, true);
     }

@@ -159,6 +159,10 @@ private:
     void SetHovered(std::size_t hovered);
     [[nodiscard]] std::size_t ItemUnderPointer() const;
     void LayOutAndDraw();
+    // The hide watch's step that is due; true when the dock finished hiding.
+    bool StepHideWatch(std::int64_t now);
+    // The hide or show motion one frame on; the time of its next frame while it runs.
+    std::optional<std::int64_t> StepMotion(std::int64_t now);
     // Hands the frame to the platform: `dirty` changed; the shown part follows what is drawn.
     void Show(gfx::RectI dirty, bool moved);
     [[nodiscard]] gfx::RectI MagnifiedReach() const;
