@@ -67,6 +67,75 @@ const gfx::Bitmap& StackLabels::At(std::size_t index, std::wstring_view name) {
     return m_labels[index];
 }
 
+namespace {
+
+// The grid's and the list's panel: its ground and outline, the title, the back and open
+// buttons.
+void DrawPanel(gfx::Canvas& canvas, const StackGeometry& g, const StackChrome& chrome, const StackLook& look,
+               const StackFrameState& state, float opacity) {
+    const float s = look.scale;
+    const auto& hc = look.contrast;
+    const auto alpha = static_cast<std::uint8_t>(look.opacity * opacity);
+    const gfx::Color back = hc            ? Faded(hc->window, opacity)
+                            : look.dark ? gfx::Color{36, 36, 40, alpha}
+                                        : gfx::Color{246, 246, 248, alpha};
+    canvas.FillRoundedRect(g.panel, g.radius, back);
+    if (hc) {
+        canvas.StrokeRoundedRect(g.panel, g.radius, std::max(1.0f, 2 * s), Faded(hc->text, opacity));
+    } else if (look.stroke > 0) {
+        const auto strokeAlpha = static_cast<std::uint8_t>(std::clamp(look.stroke, 0.0f, 1.0f) * 160 * opacity);
+        canvas.StrokeRoundedRect(g.panel, g.radius, std::max(1.0f, s),
+                                 look.dark ? gfx::Color{255, 255, 255, strokeAlpha} : gfx::Color{0, 0, 0, strokeAlpha});
+    }
+    const gfx::Color ink = hc ? Faded(hc->text, opacity) : Ink(look.dark, static_cast<std::uint8_t>(255 * opacity));
+    DrawText(canvas, chrome.title, g.title, ink, false);
+    if (!g.backButton.Empty()) {
+        if (state.hoverBack)
+            canvas.FillRoundedRect(g.backButton, 6 * s,
+                                   hc ? Faded(hc->highlight, opacity)
+                                      : Ink(look.dark, static_cast<std::uint8_t>(30 * opacity)));
+        const float cx = g.backButton.x + g.backButton.width * 0.55f, cy = g.backButton.y + g.backButton.height / 2;
+        const float arm = g.backButton.height * 0.22f;
+        canvas.StrokeLine({cx, cy - arm}, {cx - arm, cy}, 2 * s, ink);
+        canvas.StrokeLine({cx - arm, cy}, {cx, cy + arm}, 2 * s, ink);
+    }
+    if (!g.openButton.Empty()) {
+        if (hc) {
+            // Plain: an outlined button, filled with the highlight while the pointer is on it.
+            const float r = g.openButton.height / 2;
+            if (state.hoverOpen) canvas.FillRoundedRect(g.openButton, r, Faded(hc->highlight, opacity));
+            canvas.StrokeRoundedRect(g.openButton, r, std::max(1.0f, s), ink);
+            DrawText(canvas, chrome.openText, g.openButton, state.hoverOpen ? Faded(hc->window, opacity) : ink, true);
+        } else {
+            canvas.FillRoundedRect(g.openButton, g.openButton.height / 2,
+                                   Ink(look.dark, static_cast<std::uint8_t>((state.hoverOpen ? 46 : 22) * opacity)));
+            DrawText(canvas, chrome.openText, g.openButton, ink, true);
+        }
+    }
+}
+
+// A fan item's name in its pill, which keeps it readable over any wallpaper.
+void DrawFanName(gfx::Canvas& canvas, const gfx::Bitmap* text, const gfx::RectF& label, bool lit, const StackLook& look,
+                 float opacity) {
+    if (!text || text->Empty()) return;
+    const float s = look.scale;
+    const auto& hc = look.contrast;
+    const float w = static_cast<float>(text->Width()) + 18 * s;
+    const gfx::RectF pill{label.Right() - w, label.y, w, label.height};
+    if (hc) {
+        canvas.FillRoundedRect(pill, pill.height / 2, Faded(lit ? hc->highlight : hc->window, opacity));
+        canvas.StrokeRoundedRect(pill, pill.height / 2, std::max(1.0f, s), Faded(hc->text, opacity));
+        DrawText(canvas, text, pill, Faded(lit ? hc->window : hc->text, opacity), true);
+    } else {
+        canvas.FillRoundedRect(pill, pill.height / 2,
+                               gfx::Color{lit ? std::uint8_t(40) : std::uint8_t(20), lit ? std::uint8_t(90) : std::uint8_t(20),
+                                          lit ? std::uint8_t(200) : std::uint8_t(24), static_cast<std::uint8_t>(200 * opacity)});
+        DrawText(canvas, text, pill, gfx::Color{255, 255, 255, static_cast<std::uint8_t>(255 * opacity)}, true);
+    }
+}
+
+} // namespace
+
 void DrawStackFrame(gfx::Bitmap& target, const StackGeometry& g, std::span<const StackItemView> items,
                     const std::function<const gfx::Bitmap&(std::size_t)>& name, const StackChrome& chrome,
                     const StackLook& look, const StackFrameState& state) {
@@ -82,43 +151,7 @@ void DrawStackFrame(gfx::Bitmap& target, const StackGeometry& g, std::span<const
 
     const auto& hc = look.contrast;
     if (!fan) {
-        const auto alpha = static_cast<std::uint8_t>(look.opacity * opacity);
-        const gfx::Color back = hc            ? Faded(hc->window, opacity)
-                                : look.dark ? gfx::Color{36, 36, 40, alpha}
-                                            : gfx::Color{246, 246, 248, alpha};
-        canvas.FillRoundedRect(g.panel, g.radius, back);
-        if (hc) {
-            canvas.StrokeRoundedRect(g.panel, g.radius, std::max(1.0f, 2 * s), Faded(hc->text, opacity));
-        } else if (look.stroke > 0) {
-            const auto strokeAlpha = static_cast<std::uint8_t>(std::clamp(look.stroke, 0.0f, 1.0f) * 160 * opacity);
-            canvas.StrokeRoundedRect(g.panel, g.radius, std::max(1.0f, s),
-                                     look.dark ? gfx::Color{255, 255, 255, strokeAlpha} : gfx::Color{0, 0, 0, strokeAlpha});
-        }
-        const gfx::Color ink = hc ? Faded(hc->text, opacity) : Ink(look.dark, static_cast<std::uint8_t>(255 * opacity));
-        DrawText(canvas, chrome.title, g.title, ink, false);
-        if (!g.backButton.Empty()) {
-            if (state.hoverBack)
-                canvas.FillRoundedRect(g.backButton, 6 * s,
-                                       hc ? Faded(hc->highlight, opacity)
-                                          : Ink(look.dark, static_cast<std::uint8_t>(30 * opacity)));
-            const float cx = g.backButton.x + g.backButton.width * 0.55f, cy = g.backButton.y + g.backButton.height / 2;
-            const float arm = g.backButton.height * 0.22f;
-            canvas.StrokeLine({cx, cy - arm}, {cx - arm, cy}, 2 * s, ink);
-            canvas.StrokeLine({cx - arm, cy}, {cx, cy + arm}, 2 * s, ink);
-        }
-        if (!g.openButton.Empty()) {
-            if (hc) {
-                // Plain: an outlined button, filled with the highlight while the pointer is on it.
-                const float r = g.openButton.height / 2;
-                if (state.hoverOpen) canvas.FillRoundedRect(g.openButton, r, Faded(hc->highlight, opacity));
-                canvas.StrokeRoundedRect(g.openButton, r, std::max(1.0f, s), ink);
-                DrawText(canvas, chrome.openText, g.openButton, state.hoverOpen ? Faded(hc->window, opacity) : ink, true);
-            } else {
-                canvas.FillRoundedRect(g.openButton, g.openButton.height / 2,
-                                       Ink(look.dark, static_cast<std::uint8_t>((state.hoverOpen ? 46 : 22) * opacity)));
-                DrawText(canvas, chrome.openText, g.openButton, ink, true);
-            }
-        }
+        DrawPanel(canvas, g, chrome, look, state, opacity);
         canvas.SetClip({static_cast<int>(g.view.x), static_cast<int>(g.view.y), static_cast<int>(std::ceil(g.view.width)),
                         static_cast<int>(std::ceil(g.view.height))});
     }
@@ -149,21 +182,7 @@ void DrawStackFrame(gfx::Bitmap& target, const StackGeometry& g, std::span<const
         if (fan) {
             // Names sit in a dark pill so they read over any wallpaper.
             const gfx::Bitmap* text = more ? chrome.moreText : (i < items.size() ? &name(i) : nullptr);
-            if (text && !text->Empty()) {
-                const float w = static_cast<float>(text->Width()) + 18 * s;
-                const gfx::RectF pill{cell.label.Right() - w, cell.label.y, w, cell.label.height};
-                const bool lit = static_cast<int>(i) == state.hovered;
-                if (hc) {
-                    canvas.FillRoundedRect(pill, pill.height / 2, Faded(lit ? hc->highlight : hc->window, opacity));
-                    canvas.StrokeRoundedRect(pill, pill.height / 2, std::max(1.0f, s), Faded(hc->text, opacity));
-                    DrawText(canvas, text, pill, Faded(lit ? hc->window : hc->text, opacity), true);
-                } else {
-                    canvas.FillRoundedRect(pill, pill.height / 2,
-                                           gfx::Color{lit ? std::uint8_t(40) : std::uint8_t(20), lit ? std::uint8_t(90) : std::uint8_t(20),
-                                                      lit ? std::uint8_t(200) : std::uint8_t(24), static_cast<std::uint8_t>(200 * opacity)});
-                    DrawText(canvas, text, pill, gfx::Color{255, 255, 255, static_cast<std::uint8_t>(255 * opacity)}, true);
-                }
-            }
+            DrawFanName(canvas, text, cell.label, static_cast<int>(i) == state.hovered, look, opacity);
             if (more) {
                 // Three dots stand for the rest of the folder.
                 for (int d = -1; d <= 1; ++d)
