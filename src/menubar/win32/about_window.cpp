@@ -115,13 +115,11 @@ public:
             m_at = {r.left, r.top};
             return 0;
         }
-        case WM_NCDESTROY: {
-            // The window is going by itself: it is no longer ours to destroy.
-            const HWND window = m_window.Release();
-            ::RemovePropW(window, kAboutProperty);
+        case WM_NCDESTROY:
+            // The window is going (its property already taken off): no longer ours to destroy.
+            (void)m_window.Release();
             Current().reset(); // destroys this object: nothing of it is touched after
             return 0;
-        }
         default: return ::DefWindowProcW(m_window.Get(), message, wParam, lParam);
         }
     }
@@ -155,6 +153,7 @@ private:
 LRESULT CALLBACK AboutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* about = static_cast<AboutWindow*>(::GetPropW(window, kAboutProperty));
     if (!about) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) ::RemovePropW(window, kAboutProperty);
     try {
         return about->OnMessage(message, wParam, lParam);
     } catch (...) {
