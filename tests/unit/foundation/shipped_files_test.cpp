@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,13 +82,16 @@ TEST(ShippedLanguageFiles, AreUtf16WithCrlfAndHoldEveryText) {
         EXPECT_TRUE(std::any_of(translated.begin(), translated.end(), [](char16_t c) { return c >= 0x4E00 && c <= 0x9FFF; }))
             << name << " is not translated";
     }
-    // Both files hold the same sections and keys.
+    // Both files hold the same sections and keys, each key once in its section: a second
+    // line of a key is never read, so a text written there would never show.
     EXPECT_EQ(english.ReadSectionNames(32767), chinese.ReadSectionNames(32767));
     for (const auto& [from, to] : {std::pair{&english, &chinese}, std::pair{&chinese, &english}}) {
         for (const auto& section : from->ReadSectionNames(32767)) {
+            std::set<std::u16string> seen;
             for (const auto& line : from->ReadSection(section, 65535)) {
                 const auto key = line.substr(0, line.find(u'='));
                 EXPECT_FALSE(to->ReadString(section, key, u"", 260).empty()) << ToUtf8(FromUtf16(key));
+                EXPECT_TRUE(seen.insert(key).second) << ToUtf8(FromUtf16(section + u"/" + key)) << " twice";
             }
         }
     }
