@@ -278,6 +278,14 @@ e2e_acc_tree_with() { # <window> <name>...: the window's tree once it has all th
     return 1
 }
 
+e2e_wait_visible() { # <window>: until the window is shown (5 s at most)
+    for _ in $(seq 1 25); do
+        [ "$(kdrv info "$1" | sed -n 's/^visible=//p')" = 1 ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 e2e_wait_windows() { # <class> <count>: until that many windows of the class exist (10 s at most)
     for _ in $(seq 1 40); do
         [ "$(kdrv windows "$1" | wc -l)" -ge "$2" ] && return 0

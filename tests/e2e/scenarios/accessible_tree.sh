@@ -71,10 +71,7 @@ kdrv gone VarloChildApp - 3000 >/dev/null || { xdotool mousemove 960 540 click 1
 padid=$(printf '%s\n' "$dock" | awk -F'\t' '{ split($1, f, " ") } f[1] == 1 && $2 == "Launchpad" { print f[7] }')
 kdrv acc-do "$input" "$padid" || e2e_fail "the reader could not press the Launchpad item ($padid)"
 pad=$(kdrv find OndelLaunchpad - 10000) || e2e_fail "no Launchpad window"
-for i in $(seq 1 25); do
-    [ "$(kdrv info "$pad" | sed -n 's/^visible=//p')" = 1 ] && break
-    sleep 0.2
-done
+e2e_wait_visible "$pad" || true
 sleep 0.5
 launchpad=$(kdrv acc-tree "$pad") || e2e_fail "Launchpad gave no accessible tree"
 echo "Launchpad:"; echo "$launchpad"

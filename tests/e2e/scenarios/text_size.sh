@@ -38,10 +38,7 @@ click_item() { # <index from 0>: the dock's item, 64 pixels each
 
 click_item 1
 pad=$(kdrv find OndelLaunchpad - 10000) || e2e_fail "the dock's item did not make the Launchpad"
-for i in $(seq 1 25); do
-    [ "$(kdrv info "$pad" | sed -n 's/^visible=//p')" = 1 ] && break
-    sleep 0.2
-done
+e2e_wait_visible "$pad" || true
 sleep 1.5
 shot=$(e2e_screenshot launchpad_text) || e2e_fail "no screenshot"
 echo "screenshot: $shot"

@@ -68,11 +68,7 @@ e2e_screenshot weather-item >/dev/null
 id=$(printf '%s\n' "$dock" | awk -F'\t' '$2 == "Weather" { split($1, f, " "); print f[7] }')
 kdrv acc-do "$input" "$id" || e2e_fail "the reader could not press the weather item"
 view=$(kdrv find OndelWeatherView - 5000) || e2e_fail "no weather view window"
-for i in $(seq 1 25); do
-    [ "$(kdrv info "$view" | sed -n 's/^visible=//p')" = 1 ] && break
-    sleep 0.2
-done
-[ "$(kdrv info "$view" | sed -n 's/^visible=//p')" = 1 ] || e2e_fail "the weather view did not show"
+e2e_wait_visible "$view" || e2e_fail "the weather view did not show"
 read -r vl vt vr vb < <(kdrv rect "$view")
 [ $((vr - vl)) -ge 300 ] && [ $((vb - vt)) -ge 300 ] || e2e_fail "the view is $((vr - vl)) x $((vb - vt))"
 sleep 0.5
