@@ -2,7 +2,6 @@
 
 #include "foundation/command_line.h"
 #include "foundation/diagnostic_log.h"
-#include "foundation/network_path.h"
 #include "foundation/recent_files.h"
 #include "foundation/text.h"
 #include "foundation/win32/process_memory.h"
