@@ -119,6 +119,13 @@ std::vector<CornerAction> ActionsOf(std::span<const int, 3> slots, const std::fu
     return actions;
 }
 
+std::int64_t PointerWatch::Sampled(bool moved, bool anyCornerAction, std::int64_t nowMs) {
+    if (moved) m_lastMoveMs = nowMs;
+    if (!anyCornerAction) return kNoCornerMs;
+    if (moved) return kMovingMs;
+    return nowMs - m_lastMoveMs >= kLongRestAfterMs ? kLongRestMs : kRestingMs;
+}
+
 std::vector<CornerAction> CornerSettingsReader::Read(const foundation::ConfigStore& store, Corner corner) {
     const auto keys = SlotKeys(corner);
     std::array<int, 3> slots{};

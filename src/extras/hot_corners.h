@@ -83,6 +83,24 @@ private:
     std::int64_t m_lastAt = 0;
 };
 
+// How often the pointer is looked at. Windows tells no process of pointer moves over
+// other programs' windows without a hook in every input, so the position is sampled:
+// often while it moves (a corner must answer within its settle time), less often once it
+// rests, and rarely while no corner has an action (only to notice one being set).
+class PointerWatch {
+public:
+    static constexpr std::int64_t kMovingMs = 25;
+    static constexpr std::int64_t kRestingMs = 100;
+    static constexpr std::int64_t kLongRestMs = 250;   // after kLongRestAfterMs without a move
+    static constexpr std::int64_t kLongRestAfterMs = 2000;
+    static constexpr std::int64_t kNoCornerMs = 1000;
+    // A sample at `nowMs`; returns the wait until the next.
+    [[nodiscard]] std::int64_t Sampled(bool moved, bool anyCornerAction, std::int64_t nowMs);
+
+private:
+    std::int64_t m_lastMoveMs = 0;
+};
+
 // The corner in progress between a test and the corner timer.
 class CornerTracker {
 public:

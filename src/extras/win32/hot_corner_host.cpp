@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <climits>
+#include <optional>
 #include <vector>
 
 namespace kestrana::extras::win32 {
@@ -18,7 +19,6 @@ namespace {
 
 // How often the watcher looks at the pointer. Only a change is reported, so a still
 // pointer costs a position read per tick and nothing else.
-constexpr auto kWatchPeriod = std::chrono::milliseconds(25);
 
 std::int64_t NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -82,25 +82,43 @@ HotCornerHost::~HotCornerHost() {
 
 void HotCornerHost::Watch() {
     POINT last{INT_MIN, INT_MIN};
+    PointerWatch watch;
+    std::int64_t wait = PointerWatch::kMovingMs;
+    bool anyAction = false;
+    std::optional<std::int64_t> actionsReadAt;
     std::unique_lock lock(m_mutex);
     // The quit flag ends the watch as well: the host itself lives until the process ends.
     while (!m_stop && !foundation::Process().quit.load()) {
-        m_wake.wait_for(lock, kWatchPeriod, [this] { return m_stop; });
+        m_wake.wait_for(lock, std::chrono::milliseconds(wait), [this] { return m_stop; });
         if (m_stop) break;
         lock.unlock();
         POINT now{};
         const bool read = ::GetCursorPos(&now) != FALSE;
-        lock.lock();
         const std::int64_t at = NowMs();
-        if (read && (now.x != last.x || now.y != last.y)) {
+        // A corner set on the settings page is noticed within a second.
+        if (!actionsReadAt || at - *actionsReadAt >= PointerWatch::kNoCornerMs) {
+            actionsReadAt = at;
+            anyAction = AnyCornerActs();
+        }
+        lock.lock();
+        const bool moved = read && (now.x != last.x || now.y != last.y);
+        wait = watch.Sampled(moved, anyAction, at);
+        if (moved) {
             last = now;
-            m_settle.Report({now.x, now.y}, at);
+            if (anyAction) m_settle.Report({now.x, now.y}, at);
         }
         if (auto due = m_settle.Due(at)) {
             m_settled = *due;
             ::PostMessageW(m_services.mainWindow, kMsgCornerPointer, 0, 0);
         }
     }
+}
+
+bool HotCornerHost::AnyCornerActs() const {
+    if (!m_services.store) return false;
+    for (const Corner corner : {Corner::BottomLeft, Corner::BottomRight})
+        if (m_services.store->ReadInt(L"normal", SlotKeys(corner)[0]) != 0) return true;
+    return false;
 }
 
 CornerFacts HotCornerHost::GatherFacts(POINT at) const {

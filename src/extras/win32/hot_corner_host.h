@@ -73,6 +73,8 @@ private:
     bool m_choiceOpen = false;
 
     std::mutex m_mutex;
+    // Whether a corner has a first action: the pointer is then watched closely.
+    [[nodiscard]] bool AnyCornerActs() const;
     std::condition_variable m_wake;
     bool m_stop = false;
     PointerSettle m_settle;  // under m_mutex

@@ -132,6 +132,22 @@ TEST(HotCornerTiming, OnlyTheLastReportOfABurstIsTestedAfterItsQuietTime) {
     EXPECT_EQ(settle.Due(2000), (CornerPoint{3, 3}));
 }
 
+TEST(HotCornerTiming, ThePointerIsSampledOftenOnlyWhileItMovesAndACornerActs) {
+    PointerWatch watch;
+    EXPECT_EQ(watch.Sampled(true, true, 1000), PointerWatch::kMovingMs);
+    // At rest it is looked at less often, and less still after a while.
+    EXPECT_EQ(watch.Sampled(false, true, 1025), PointerWatch::kRestingMs);
+    EXPECT_EQ(watch.Sampled(false, true, 2900), PointerWatch::kRestingMs);
+    EXPECT_EQ(watch.Sampled(false, true, 3000), PointerWatch::kLongRestMs);
+    // A move brings the quick sampling back at once: the settle time still decides.
+    EXPECT_EQ(watch.Sampled(true, true, 3250), PointerWatch::kMovingMs);
+    EXPECT_EQ(watch.Sampled(false, true, 3275), PointerWatch::kRestingMs);
+    // No corner has an action: nothing to answer, only a rare look for a new setting.
+    EXPECT_EQ(watch.Sampled(true, false, 3300), PointerWatch::kNoCornerMs);
+    // The slowest wait keeps a corner within about a third of a second of a move from rest.
+    EXPECT_LE(PointerWatch::kLongRestMs + PointerSettle::kSettleMs, 400);
+}
+
 TEST(HotCornerTiming, TheTimerRunsOnlyWhileThePointerStaysInOneCorner) {
     CornerTracker tracker;
     using Step = CornerTracker::TimerStep;
