@@ -115,12 +115,16 @@ bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const R
     POINT origin{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
     bool done = false;
+    // A change in a window that stays where it is names neither place nor size: the
+    // system then only copies the change instead of placing the window again (which
+    // some window systems do at full cost on every call).
+    const bool inPlace = plan.kind == PresentKind::Changed;
     if (m_updateIndirect) {
         const RECT dirtyRect{area.x, area.y, area.Right(), area.Bottom()};
         UPDATELAYEREDWINDOWINFO info{};
         info.cbSize = sizeof info;
-        info.pptDst = &screenPosition;
-        info.psize = &size;
+        info.pptDst = inPlace ? nullptr : &screenPosition;
+        info.psize = inPlace ? nullptr : &size;
         info.hdcSrc = m_dc.Get();
         info.pptSrc = &origin;
         info.pblend = &blend;
