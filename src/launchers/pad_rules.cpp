@@ -99,4 +99,19 @@ std::optional<std::vector<PinnedAddition>> PlanDrop(const std::vector<std::wstri
     return plan;
 }
 
+ScreenCopy ScreenCopyChoice::Next() const {
+    if (m_wholeFails) return ScreenCopy::Rows;
+    if (m_rowsFail) return ScreenCopy::Whole;
+    if (!m_whole) return ScreenCopy::Whole; // the usual way first
+    if (!m_rows) return ScreenCopy::Rows;
+    return *m_rows < *m_whole ? ScreenCopy::Rows : ScreenCopy::Whole;
+}
+
+void ScreenCopyChoice::Took(ScreenCopy way, double milliseconds) {
+    // The latest time counts: a screen that changed size changes both.
+    (way == ScreenCopy::Whole ? m_whole : m_rows) = milliseconds;
+}
+
+void ScreenCopyChoice::Failed(ScreenCopy way) { (way == ScreenCopy::Whole ? m_wholeFails : m_rowsFail) = true; }
+
 } // namespace kestrana::launchers

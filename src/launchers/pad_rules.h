@@ -57,6 +57,23 @@ struct EffectFrame {
 // a value that is no effect counts as 0.
 [[nodiscard]] constexpr int ConfiguredEffect(int stored) { return stored >= 0 && stored <= 2 ? stored : 0; }
 
+// How the backdrop's small copy of the screen is taken: the whole screen shrunk in one
+// copy, or only the rows the small copy keeps, one copy each. Which is quicker depends on
+// the system (one large read from the screen can cost more than many small ones, or each
+// read a fixed toll), so both are timed as they are used and the quicker one is kept; a
+// way that fails is not tried again.
+enum class ScreenCopy { Whole, Rows };
+class ScreenCopyChoice {
+public:
+    [[nodiscard]] ScreenCopy Next() const;
+    void Took(ScreenCopy way, double milliseconds);
+    void Failed(ScreenCopy way);
+
+private:
+    std::optional<double> m_whole, m_rows;
+    bool m_wholeFails = false, m_rowsFail = false;
+};
+
 // Eases a page slide: position 0 at the start, 1 at `durationMs`.
 [[nodiscard]] float SlideProgress(int elapsedMs, int durationMs);
 

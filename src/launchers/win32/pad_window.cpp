@@ -172,16 +172,14 @@ LaunchpadWindow::LaunchpadWindow(PadWindowServices services)
 
 LaunchpadWindow::~LaunchpadWindow() {
     m_reader.reset();
-    if (m_tag) ::DestroyWindow(m_tag);
-    if (m_groupWindow) {
-        ::RemovePropW(m_groupWindow, kSelfProperty);
-        ::DestroyWindow(m_groupWindow);
-    }
+    m_tag.Reset();
+    if (m_groupWindow) ::RemovePropW(m_groupWindow.Get(), kSelfProperty);
+    m_groupWindow.Reset();
     if (m_window) {
-        win32::StopAcceptingDrops(m_window);
-        ::RemovePropW(m_window, kSelfProperty);
-        ::DestroyWindow(m_window);
+        win32::StopAcceptingDrops(m_window.Get());
+        ::RemovePropW(m_window.Get(), kSelfProperty);
     }
+    m_window.Reset();
 }
 
 std::int64_t LaunchpadWindow::Now() const { return static_cast<std::int64_t>(::GetTickCount64()); }
@@ -191,7 +189,7 @@ std::wstring LaunchpadWindow::Text(std::wstring_view section, std::wstring_view 
 }
 
 bool LaunchpadWindow::CreateWindows() {
-    if (m_window) return true;
+    if (m_window.Get()) return true;
     if (!RegisterOnce(kPadClass, WindowProc) || !RegisterOnce(kTagClass, ::DefWindowProcW) ||
         !RegisterOnce(kGroupClass, GroupProc)) {
         foundation::LogFailure("launchpad", "window classes could not be registered");
@@ -206,20 +204,20 @@ bool LaunchpadWindow::CreateWindows() {
     request.toolWindow = true;
     request.topmost = true;
     request.createOnThisThread = true;
-    m_window = kestrana::win32::CreateShellWindow(request);
-    if (!m_window) {
+    m_window.Reset(kestrana::win32::CreateShellWindow(request));
+    if (!m_window.Get()) {
         foundation::LogFailure("launchpad", "the window could not be created");
         return false;
     }
-    ::SetPropW(m_window, kSelfProperty, this);
-    ::SetPropW(m_window, L"NonRudeHWND", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
+    ::SetPropW(m_window.Get(), kSelfProperty, this);
+    ::SetPropW(m_window.Get(), L"NonRudeHWND", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(1)));
     // Without the registration touch reaches us as mouse input alone.
-    if (!kestrana::win32::RegisterTouch(m_window, 0)) foundation::LogDetail("launchpad", "touch registration refused");
+    if (!kestrana::win32::RegisterTouch(m_window.Get(), 0)) foundation::LogDetail("launchpad", "touch registration refused");
     // Drops come through OLE, as from the file manager; only shortcuts are made, so the
     // source keeps its files.
-    if (!win32::AcceptDrops(m_window, [this](std::vector<std::wstring> files) { AddFiles(files); }, DROPEFFECT_LINK))
-        ::DragAcceptFiles(m_window, TRUE);
-    kestrana::win32::ExcludeFromPeek(m_window);
+    if (!win32::AcceptDrops(m_window.Get(), [this](std::vector<std::wstring> files) { AddFiles(files); }, DROPEFFECT_LINK))
+        ::DragAcceptFiles(m_window.Get(), TRUE);
+    kestrana::win32::ExcludeFromPeek(m_window.Get());
 
     kestrana::win32::ShellWindowRequest tag;
     tag.className = kTagClass;
@@ -230,7 +228,7 @@ bool LaunchpadWindow::CreateWindows() {
     tag.toolWindow = true;
     tag.topmost = true;
     tag.noActivate = true;
-    tag.owner = m_window;
+    tag.owner = m_window.Get();
     tag.createOnThisThread = true;
 
     // The open group: above the page, never taking the keyboard from the Launchpad. Made
@@ -238,17 +236,17 @@ bool LaunchpadWindow::CreateWindows() {
     kestrana::win32::ShellWindowRequest group = tag;
     group.className = kGroupClass;
     group.clickThrough = false;
-    m_groupWindow = kestrana::win32::CreateShellWindow(group);
-    if (m_groupWindow) ::SetPropW(m_groupWindow, kSelfProperty, this);
+    m_groupWindow.Reset(kestrana::win32::CreateShellWindow(group));
+    if (m_groupWindow.Get()) ::SetPropW(m_groupWindow.Get(), kSelfProperty, this);
     else foundation::LogFailure("launchpad", "the group window could not be created");
-    m_tag = kestrana::win32::CreateShellWindow(tag);
+    m_tag.Reset(kestrana::win32::CreateShellWindow(tag));
     return true;
 }
 
 bool LaunchpadWindow::EnsureCatalogue() {
     if (m_catalogue) return true;
     try {
-        const HWND window = m_window;
+        const HWND window = m_window.Get();
         m_catalogue = std::make_unique<Win32CatalogueHost>(m_services.settings.BaseFolder(), m_services.jobs, [window] {
             ::PostMessageW(window, kIconsArrived, 0, 0);
         });
@@ -296,7 +294,7 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
         m_backdrop = gfx::Bitmap();
         return;
     }
-    const bool systemBlur = m_services.settings.ReadInt(L"themes", L"paduseWinUI") == 1 && gfx::EnableBlurBehind(m_window);
+    const bool systemBlur = m_services.settings.ReadInt(L"themes", L"paduseWinUI") == 1 && gfx::EnableBlurBehind(m_window.Get());
     if (systemBlur) {
         // The system blurs what lies behind; our picture only darkens it.
         m_backdrop.Reset(width, height);
@@ -320,16 +318,34 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     kestrana::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
     bool copied = false;
     const LARGE_INTEGER copyStart = Stamp();
+    const ScreenCopy way = m_screenCopy.Next();
     if (dib && memory && bits) {
         const HGDIOBJ previous = ::SelectObject(memory.Get(), dib.Get());
         ::SetStretchBltMode(memory.Get(), COLORONCOLOR);
-        copied = ::StretchBlt(memory.Get(), 0, 0, copyWidth, copyHeight, screen, monitor.left, monitor.top, width, height,
-                              SRCCOPY | CAPTUREBLT) != 0;
+        if (way == ScreenCopy::Whole) {
+            copied = ::StretchBlt(memory.Get(), 0, 0, copyWidth, copyHeight, screen, monitor.left, monitor.top, width,
+                                  height, SRCCOPY | CAPTUREBLT) != 0;
+        } else {
+            // The rows the shrunk copy keeps, each from the middle of the band it stands for.
+            copied = true;
+            for (int y = 0; y < copyHeight && copied; ++y) {
+                const int row = monitor.top + static_cast<int>((static_cast<long long>(2 * y + 1) * height) / (2 * copyHeight));
+                copied = ::StretchBlt(memory.Get(), 0, y, copyWidth, 1, screen, monitor.left, row, width, 1,
+                                      SRCCOPY | CAPTUREBLT) != 0;
+            }
+        }
         ::GdiFlush();
         ::SelectObject(memory.Get(), previous);
     }
     ::ReleaseDC(nullptr, screen);
     m_copyMs = MillisecondsSince(copyStart);
+    if (copied) {
+        m_screenCopy.Took(way, m_copyMs);
+    } else if (dib && memory && bits) {
+        m_screenCopy.Failed(way);
+        foundation::LogFailure("launchpad", way == ScreenCopy::Whole ? "the screen could not be copied whole"
+                                                                     : "the screen could not be copied by rows");
+    }
     if (!copied) {
         foundation::LogDetail("launchpad", "the desktop could not be copied; a plain backdrop is used");
         m_backdrop = gfx::Bitmap();
@@ -395,8 +411,8 @@ void LaunchpadWindow::Show(int effect) {
     step = Stamp();
     // The frame handed over already placed the window; this only shows it and raises it.
     RECT placed{};
-    const bool inPlace = ::GetWindowRect(m_window, &placed) && ::EqualRect(&placed, &rect);
-    ::SetWindowPos(m_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+    const bool inPlace = ::GetWindowRect(m_window.Get(), &placed) && ::EqualRect(&placed, &rect);
+    ::SetWindowPos(m_window.Get(), HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_SHOWWINDOW | (inPlace ? SWP_NOMOVE | SWP_NOSIZE : 0));
     const double showingMs = MillisecondsSince(step);
     foundation::LogDetail("launchpad", L"first frame after " + Ms(MillisecondsSince(started)) + L" ms (window and catalogue " +
@@ -404,8 +420,8 @@ void LaunchpadWindow::Show(int effect) {
                                            L", backdrop " + Ms(backdropMs) + L" of which copy " + Ms(m_copyMs) + L", blur " + Ms(m_blurMs) +
                                            L", drawing " + Ms(m_renderMs) + L", handing over " + Ms(m_presentMs) +
                                            L", showing " + Ms(showingMs) + L")");
-    ::SetForegroundWindow(m_window);
-    ::SetFocus(m_window);
+    ::SetForegroundWindow(m_window.Get());
+    ::SetFocus(m_window.Get());
     StartFrames();
     // Ready before the first right click: the recent list is read on a worker.
     m_recent.Refresh();
@@ -434,11 +450,11 @@ void LaunchpadWindow::PrepareShow() {
     m_renderer.Render(m_frame, *m_view, m_backdrop,
                       EffectAt(m_effect, true, m_instant ? EffectDurationMs(m_effect) : kFirstFrameMs), Now());
     foundation::LogDetail("launchpad", L"next showing prepared in " + Ms(MillisecondsSince(started)) + L" ms");
-    ::SetTimer(m_window, kReleaseTimer, kReleaseAfterMs, nullptr);
+    ::SetTimer(m_window.Get(), kReleaseTimer, kReleaseAfterMs, nullptr);
 }
 
 void LaunchpadWindow::ReleasePictures() {
-    ::KillTimer(m_window, kReleaseTimer);
+    ::KillTimer(m_window.Get(), kReleaseTimer);
     if (m_shown) return;
     const long long before = kestrana::win32::PrivateMemoryKilobytes();
     // Each is a whole screen of pixels; the next showing captures and draws them anew.
@@ -448,7 +464,7 @@ void LaunchpadWindow::ReleasePictures() {
     m_surface.Release();
     m_groupSurface.Release();
     // The hidden window's own picture goes with its size; showing sizes it again.
-    ::SetWindowPos(m_window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_window.Get(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     foundation::LogDetail("launchpad", L"pictures given back: private memory " + std::to_wstring(before) + L" KB -> " +
                                            std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB");
 }
@@ -460,23 +476,23 @@ void LaunchpadWindow::Hide(int effect) {
     m_instant = !gfx::SystemAnimations();
     m_effectStart = Now() - (m_instant ? EffectDurationMs(m_effect) : 0);
     m_hiding = true;
-    if (m_tag) ::ShowWindow(m_tag, SW_HIDE);
+    if (m_tag.Get()) ::ShowWindow(m_tag.Get(), SW_HIDE);
     m_tagShown = false;
     UpdateGroupWindow(0);
     StartFrames();
 }
 
 void LaunchpadWindow::HideNow() noexcept {
-    if (!m_window) return;
-    ::KillTimer(m_window, kFrameTimer);
+    if (!m_window.Get()) return;
+    ::KillTimer(m_window.Get(), kFrameTimer);
     m_timer = false;
     // Queued first: hiding can keep this thread a while (Wine waits up to 2 s for the
     // window to be withdrawn), and requests made meanwhile then find the next showing ready.
-    ::PostMessageW(m_window, kPrepareShow, 0, 0);
+    ::PostMessageW(m_window.Get(), kPrepareShow, 0, 0);
     // Asynchronous, as the crash handler may call this from another thread.
-    ::ShowWindowAsync(m_window, SW_HIDE);
-    if (m_tag) ::ShowWindowAsync(m_tag, SW_HIDE);
-    if (m_groupWindow) ::ShowWindowAsync(m_groupWindow, SW_HIDE);
+    ::ShowWindowAsync(m_window.Get(), SW_HIDE);
+    if (m_tag.Get()) ::ShowWindowAsync(m_tag.Get(), SW_HIDE);
+    if (m_groupWindow.Get()) ::ShowWindowAsync(m_groupWindow.Get(), SW_HIDE);
     m_shown = false;
     m_hiding = false;
     m_tagShown = false;
@@ -491,7 +507,7 @@ void LaunchpadWindow::Toggle(int effect) {
 void LaunchpadWindow::StartFrames() {
     if (m_timer) return;
     // About one frame per display refresh; the frame itself reads the clock.
-    m_timer = ::SetTimer(m_window, kFrameTimer, 10, nullptr) != 0;
+    m_timer = ::SetTimer(m_window.Get(), kFrameTimer, 10, nullptr) != 0;
 }
 
 void LaunchpadWindow::FrameTick() {
@@ -505,7 +521,7 @@ void LaunchpadWindow::FrameTick() {
     Draw();
     const bool busy = effectRunning || m_view->Animating(now) || m_view->Drag() == DragState::Dragging;
     if (!busy) {
-        ::KillTimer(m_window, kFrameTimer);
+        ::KillTimer(m_window.Get(), kFrameTimer);
         m_timer = false;
     }
 }
@@ -518,7 +534,7 @@ void LaunchpadWindow::Draw(std::optional<int> effectMs) {
     m_renderMs = MillisecondsSince(start);
     const auto opacity = static_cast<BYTE>(std::clamp(effect.opacity, 0.0f, 1.0f) * 255.0f + 0.5f);
     const LARGE_INTEGER present = Stamp();
-    if (!m_surface.Present(m_window, m_frame, m_origin, opacity))
+    if (!m_surface.Present(m_window.Get(), m_frame, m_origin, opacity))
         foundation::LogDetail("launchpad", "the frame was not taken");
     m_presentMs = MillisecondsSince(present);
     UpdateGroupWindow(opacity);
@@ -526,33 +542,33 @@ void LaunchpadWindow::Draw(std::optional<int> effectMs) {
 }
 
 void LaunchpadWindow::UpdateGroupWindow(BYTE opacity) {
-    if (!m_groupWindow) return;
+    if (!m_groupWindow.Get()) return;
     // A notice or question is drawn in the page's frame, which the panel would cover.
     if (!m_view->OpenGroupData() || m_hiding || !m_shown || !m_view->Notice().empty()) {
-        if (m_groupShown) ::ShowWindow(m_groupWindow, SW_HIDE);
+        if (m_groupShown) ::ShowWindow(m_groupWindow.Get(), SW_HIDE);
         m_groupShown = false;
         return;
     }
     m_renderer.RenderGroup(m_groupFrame, *m_view);
     const gfx::RectI panel = m_view->GroupPanel();
-    if (!m_groupSurface.Present(m_groupWindow, m_groupFrame, {m_origin.x + panel.x, m_origin.y + panel.y}, opacity))
+    if (!m_groupSurface.Present(m_groupWindow.Get(), m_groupFrame, {m_origin.x + panel.x, m_origin.y + panel.y}, opacity))
         foundation::LogDetail("launchpad", "the group's picture was not taken");
-    if (!m_groupShown) ::ShowWindow(m_groupWindow, SW_SHOWNOACTIVATE);
+    if (!m_groupShown) ::ShowWindow(m_groupWindow.Get(), SW_SHOWNOACTIVATE);
     m_groupShown = true;
 }
 
 void LaunchpadWindow::Publish() {
     const std::size_t page = m_view->Page() + 1;
-    ::SetPropW(m_window, kPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(page)));
-    ::SetPropW(m_window, kHitsProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->Hits().size())));
-    ::SetPropW(m_window, kResultPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->ResultPage() + 1)));
+    ::SetPropW(m_window.Get(), kPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(page)));
+    ::SetPropW(m_window.Get(), kHitsProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->Hits().size())));
+    ::SetPropW(m_window.Get(), kResultPageProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(m_view->ResultPage() + 1)));
 }
 
 void LaunchpadWindow::UpdateTag() {
-    if (!m_tag) return;
+    if (!m_tag.Get()) return;
     const auto dragged = m_view->DraggedTile();
     if (!dragged) {
-        if (m_tagShown) ::ShowWindow(m_tag, SW_HIDE);
+        if (m_tagShown) ::ShowWindow(m_tag.Get(), SW_HIDE);
         m_tagShown = false;
         return;
     }
@@ -560,15 +576,15 @@ void LaunchpadWindow::UpdateTag() {
     const auto& g = m_view->Geometry();
     if (!m_tagShown) {
         const gfx::Bitmap label = m_renderer.TagLabel(name, g.scale, g.textScale);
-        m_tagSurface.Present(m_tag, label, {0, 0});
+        m_tagSurface.Present(m_tag.Get(), label, {0, 0});
     }
     const PadPoint p = m_view->Pointer();
     const POINT at{m_origin.x + p.x - m_tagSurface.Width() / 2,
                    m_origin.y + p.y + static_cast<int>(static_cast<float>(g.iconSize) * 0.54f) + static_cast<int>(6 * g.scale)};
-    m_tagSurface.Move(m_tag, at);
+    m_tagSurface.Move(m_tag.Get(), at);
     // Raised as it appears: above an open group's window too.
     if (!m_tagShown)
-        ::SetWindowPos(m_tag, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        ::SetWindowPos(m_tag.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     m_tagShown = true;
 }
 
@@ -659,7 +675,7 @@ void LaunchpadWindow::ShowMenu(POINT screen) {
     gfx::PopupMenuOptions options;
     options.scale = m_view->Geometry().scale;
     options.dark = true;
-    const int chosen = gfx::RunPopupMenu(m_window, BuildPadMenu(facts, text), screen, screen.y, m_services.text, options);
+    const int chosen = gfx::RunPopupMenu(m_window.Get(), BuildPadMenu(facts, text), screen, screen.y, m_services.text, options);
     if (chosen != 0) foundation::LogDetail("launchpad", L"menu row " + std::to_wstring(chosen));
     m_recent.Refresh();
     // The menu's loop may have let the catalogue change: look the entry up again.
@@ -732,7 +748,7 @@ std::vector<std::wstring> LaunchpadWindow::ChooseFiles() {
     dialog->SetTitle(title.c_str());
     // While the dialog is up the Launchpad is not active, and must not take that as leaving.
     m_modal = true;
-    const HRESULT shown = dialog->Show(m_window);
+    const HRESULT shown = dialog->Show(m_window.Get());
     m_modal = false;
     Microsoft::WRL::ComPtr<IShellItemArray> chosen;
     if (FAILED(shown) || FAILED(dialog->GetResults(&chosen))) return files;
@@ -773,7 +789,7 @@ void LaunchpadWindow::AddFiles(const std::vector<std::wstring>& files) {
         return kestrana::win32::MayWaitOnNetwork(addition.source);
     });
     if (remote) {
-        const HWND window = m_window;
+        const HWND window = m_window.Get();
         if (!m_services.jobs.Run([window, pinned, additions = *plan](const foundation::JobContext&) {
                 kestrana::win32::ComApartment com;
                 ::PostMessageW(window, kFilesAdded, static_cast<WPARAM>(CreatePinned(pinned, additions)), 0);
@@ -891,7 +907,7 @@ LRESULT LaunchpadWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     default: break;
     }
-    return ::DefWindowProcW(m_window, message, wParam, lParam);
+    return ::DefWindowProcW(m_window.Get(), message, wParam, lParam);
 }
 
 bool LaunchpadWindow::Interactive() const { return m_shown && !m_hiding; }
@@ -934,10 +950,10 @@ std::optional<LRESULT> LaunchpadWindow::OnGetObject(WPARAM wParam, LPARAM lParam
         // reader's call returns at once.
         actions.select = [this](foundation::AccessibleId id) {
             const auto page = m_view ? PadPageOfTab(id, m_view->PageCount()) : std::nullopt;
-            return page && ::PostMessageW(m_window, kReaderPage, static_cast<WPARAM>(*page), 0) != FALSE;
+            return page && ::PostMessageW(m_window.Get(), kReaderPage, static_cast<WPARAM>(*page), 0) != FALSE;
         };
         m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
-            m_window,
+            m_window.Get(),
             [this] { return m_view ? BuildPadTree(*m_view, m_origin.x, m_origin.y) : foundation::AccessibleTree(); },
             std::move(actions));
     }
@@ -953,7 +969,7 @@ void LaunchpadWindow::OnActivate(WORD state, HWND other) {
 
 void LaunchpadWindow::OnPress(PadPoint at) {
     if (!Interactive()) return;
-    ::SetCapture(m_window);
+    ::SetCapture(m_window.Get());
     m_view->Press(at, Now());
     Redraw(true);
 }
@@ -970,7 +986,7 @@ void LaunchpadWindow::OnPointerMove(PadPoint at, bool buttonDown) {
 
 void LaunchpadWindow::OnRelease(PadPoint at) {
     if (!Interactive()) return;
-    if (::GetCapture() == m_window) ::ReleaseCapture();
+    if (::GetCapture() == m_window.Get()) ::ReleaseCapture();
     EndPress(at);
 }
 
@@ -993,7 +1009,7 @@ void LaunchpadWindow::OnKey(int virtualKey) {
 }
 
 bool LaunchpadWindow::OnImeComposition(LPARAM lParam) {
-    HIMC context = ::ImmGetContext(m_window);
+    HIMC context = ::ImmGetContext(m_window.Get());
     if (!context) return false;
     const auto read = [context](DWORD which) {
         const LONG bytes = ::ImmGetCompositionStringW(context, which, nullptr, 0);
@@ -1008,7 +1024,7 @@ bool LaunchpadWindow::OnImeComposition(LPARAM lParam) {
     } else if (lParam & GCS_COMPSTR) {
         m_view->Compose(read(GCS_COMPSTR));
     }
-    ::ImmReleaseContext(m_window, context);
+    ::ImmReleaseContext(m_window.Get(), context);
     Redraw(true);
     return taken;
 }

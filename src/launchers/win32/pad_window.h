@@ -10,11 +10,13 @@
 #include "foundation/config_store.h"
 #include "foundation/job_runner.h"
 #include "foundation/win32/accessible_host.h"
+#include "foundation/win32/unique_handle.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "launchers/pad_geometry.h"
 #include "launchers/pad_menu.h"
 #include "launchers/pad_renderer.h"
+#include "launchers/pad_rules.h"
 #include "launchers/pad_view.h"
 #include "launchers/win32/catalogue_host.h"
 #include "platform/win32/recent_documents.h"
@@ -116,9 +118,9 @@ private:
     // The system's recent list, read on a worker when the Launchpad shows and after each
     // menu; the menu offers what the last reading found.
     platform::RecentDocuments m_recent;
-    HWND m_window = nullptr;
-    HWND m_tag = nullptr;
-    HWND m_groupWindow = nullptr;
+    kestrana::win32::UniqueWindow m_window;
+    kestrana::win32::UniqueWindow m_tag;
+    kestrana::win32::UniqueWindow m_groupWindow;
     gfx::LayeredWindowSurface m_groupSurface;
     gfx::Bitmap m_groupFrame;
     bool m_groupShown = false;
@@ -141,6 +143,7 @@ private:
     bool m_tagShown = false;
     bool m_modal = false; // a dialog of ours (choosing files) is up
     double m_renderMs = 0, m_presentMs = 0, m_blurMs = 0, m_copyMs = 0; // the last frame's and backdrop's, for the log
+    ScreenCopyChoice m_screenCopy;
     // Made when a screen reader first asks.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };

@@ -103,5 +103,33 @@ TEST(PadBackdrop, SpreadsADarkenedBlurOfTheDesktopOverTheScreen) {
     EXPECT_LT(grey(170), grey(315));
 }
 
+TEST(PadRules, TheScreenCopyTriesBothWaysAndKeepsTheQuicker) {
+    ScreenCopyChoice slowWhole;
+    EXPECT_EQ(slowWhole.Next(), ScreenCopy::Whole);
+    slowWhole.Took(ScreenCopy::Whole, 76);
+    EXPECT_EQ(slowWhole.Next(), ScreenCopy::Rows) << "the other way is tried once";
+    slowWhole.Took(ScreenCopy::Rows, 12);
+    EXPECT_EQ(slowWhole.Next(), ScreenCopy::Rows);
+    EXPECT_EQ(slowWhole.Next(), ScreenCopy::Rows);
+    // A bigger screen made the rows slow: the whole copy comes back.
+    slowWhole.Took(ScreenCopy::Rows, 90);
+    EXPECT_EQ(slowWhole.Next(), ScreenCopy::Whole);
+
+    ScreenCopyChoice slowRows;
+    slowRows.Took(ScreenCopy::Whole, 6);
+    slowRows.Took(ScreenCopy::Rows, 40);
+    EXPECT_EQ(slowRows.Next(), ScreenCopy::Whole);
+
+    // A way that failed is never tried again, however quick it was.
+    ScreenCopyChoice failing;
+    failing.Took(ScreenCopy::Whole, 70);
+    failing.Took(ScreenCopy::Rows, 5);
+    failing.Failed(ScreenCopy::Rows);
+    EXPECT_EQ(failing.Next(), ScreenCopy::Whole);
+    ScreenCopyChoice wholeFails;
+    wholeFails.Failed(ScreenCopy::Whole);
+    EXPECT_EQ(wholeFails.Next(), ScreenCopy::Rows);
+}
+
 } // namespace
 } // namespace kestrana::launchers
