@@ -10,6 +10,57 @@ int Scaled(int pixels, float scale) { return static_cast<int>(static_cast<float>
 // A line of text is this much taller than its size, accents and descenders included.
 constexpr float kLineHeight = 1.4f;
 int LineHeight(float size) { return static_cast<int>(std::ceil(size * kLineHeight)); }
+
+// The dock's band is kept free; the room under the grid is there besides.
+void KeepDockBandFree(PadGeometry& g, DockSide side, int dock) {
+    int widthReduction = 0;
+    g.bottomReserve = g.height / 20;
+    switch (side) {
+    case DockSide::Bottom: g.bottomReserve += dock; break;
+    case DockSide::Left:
+        g.leftOffset = dock;
+        widthReduction = dock;
+        break;
+    case DockSide::Right: widthReduction = dock; break;
+    case DockSide::Top: g.topOffset = dock; break;
+    case DockSide::None: break;
+    }
+    g.usableWidth = g.width - widthReduction;
+    g.usableHeight = g.height - g.bottomReserve;
+}
+
+// The rows' spacing and the room above the grid: the user's spacing where it fits under
+// the search field, the room shared out otherwise.
+void SpaceRows(PadGeometry& g, int spaceHeight, int minTop) {
+    const float s = g.scale;
+    bool spaceYAutomatic = spaceHeight <= 0;
+    if (!spaceYAutomatic) {
+        g.spaceY = spaceHeight;
+        g.topMargin = (g.usableHeight - kPadRows * g.cellHeight - kPadRows * g.spaceY) / 2;
+    } else {
+        g.topMargin = minTop;
+    }
+    if (g.topMargin < minTop) {
+        g.topMargin = minTop;
+        spaceYAutomatic = true;
+    }
+    if (spaceYAutomatic)
+        g.spaceY = std::max(0, (g.usableHeight - (g.topMargin + g.topOffset) - kPadRows * g.cellHeight) / kPadRows);
+    if (g.textScale > 1.0f) {
+        // Bigger names need their line below the icon: the rows part at least that far, and
+        // the icons give up what the grid then lacks. At the normal size the spacing stays
+        // the user's.
+        const int below = g.cellHeight - g.margin - g.iconSize;
+        g.spaceY = std::max(g.spaceY, g.LabelRoom() - below);
+        const int rowRoom = (g.usableHeight - (g.topMargin + g.topOffset)) / kPadRows - g.spaceY;
+        if (g.cellHeight > rowRoom) {
+            g.iconSize = std::max(Scaled(16, s), rowRoom - g.margin - Scaled(4, s));
+            g.cellWidth = g.iconSize + 2 * g.margin;
+            g.cellHeight = g.iconSize + g.margin + Scaled(4, s);
+        }
+    }
+}
+
 } // namespace
 
 PadGeometry LayOutPad(const PadMetrics& m) {
@@ -24,22 +75,7 @@ PadGeometry LayOutPad(const PadMetrics& m) {
     g.labelSize = 13.0f * s * g.textScale;
     g.searchSize = 14.0f * s * g.textScale;
 
-    // The dock's band is kept free; the room under the grid is there besides.
-    int widthReduction = 0;
-    g.bottomReserve = h / 20;
-    const int dock = std::max(m.dockThickness, 0);
-    switch (m.dock) {
-    case DockSide::Bottom: g.bottomReserve += dock; break;
-    case DockSide::Left:
-        g.leftOffset = dock;
-        widthReduction = dock;
-        break;
-    case DockSide::Right: widthReduction = dock; break;
-    case DockSide::Top: g.topOffset = dock; break;
-    case DockSide::None: break;
-    }
-    g.usableWidth = w - widthReduction;
-    g.usableHeight = h - g.bottomReserve;
+    KeepDockBandFree(g, m.dock, std::max(m.dockThickness, 0));
 
     if (m.iconSize > 0) {
         g.iconSize = m.iconSize;
@@ -69,33 +105,7 @@ PadGeometry LayOutPad(const PadMetrics& m) {
                                                       std::max(w / 2, Scaled(240, s)));
     const int boxHeight = std::max(m.searchHeight > 0 ? m.searchHeight : Scaled(30, s),
                                    LineHeight(g.searchSize) + Scaled(10, s));
-    const int minTop = std::max(Scaled(60, s), boxHeight + Scaled(30, s));
-    bool spaceYAutomatic = m.spaceHeight <= 0;
-    if (!spaceYAutomatic) {
-        g.spaceY = m.spaceHeight;
-        g.topMargin = (g.usableHeight - kPadRows * g.cellHeight - kPadRows * g.spaceY) / 2;
-    } else {
-        g.topMargin = minTop;
-    }
-    if (g.topMargin < minTop) {
-        g.topMargin = minTop;
-        spaceYAutomatic = true;
-    }
-    if (spaceYAutomatic)
-        g.spaceY = std::max(0, (g.usableHeight - (g.topMargin + g.topOffset) - kPadRows * g.cellHeight) / kPadRows);
-    if (g.textScale > 1.0f) {
-        // Bigger names need their line below the icon: the rows part at least that far, and
-        // the icons give up what the grid then lacks. At the normal size the spacing stays
-        // the user's.
-        const int below = g.cellHeight - g.margin - g.iconSize;
-        g.spaceY = std::max(g.spaceY, g.LabelRoom() - below);
-        const int rowRoom = (g.usableHeight - (g.topMargin + g.topOffset)) / kPadRows - g.spaceY;
-        if (g.cellHeight > rowRoom) {
-            g.iconSize = std::max(Scaled(16, s), rowRoom - g.margin - Scaled(4, s));
-            g.cellWidth = g.iconSize + 2 * g.margin;
-            g.cellHeight = g.iconSize + g.margin + Scaled(4, s);
-        }
-    }
+    SpaceRows(g, m.spaceHeight, std::max(Scaled(60, s), boxHeight + Scaled(30, s)));
     // A name may use the room between two cells before it is shortened.
     g.labelWidth = g.textScale > 1.0f ? g.cellWidth + g.spaceX : g.cellWidth;
 
