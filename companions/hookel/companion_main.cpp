@@ -274,57 +274,73 @@ void DropFinishedMenuHooks() {
     if (g.menuHooks.empty()) ::KillTimer(g.ownWindow, kTimerMenuHooks);
 }
 
+// The program's share messages: the handshake, the taskbar, menu requests and watched windows.
+LRESULT OnShare(HWND window, WPARAM wParam, LPARAM lParam) {
+    switch (wParam) {
+    case kShareHandshake:
+        if (!IsForeignWindow(reinterpret_cast<HWND>(lParam)) ||
+            !win32::AcceptSender(win32::WindowFacts(reinterpret_cast<HWND>(lParam)), ProgramRule(),
+                                 "companion handshake", L"handshake naming window " + std::to_wstring(lParam)))
+            return 0;
+        g.programWindow = reinterpret_cast<HWND>(lParam);
+        // Lets anyone (the end-to-end tests, a support session) see the link.
+        ::SetPropW(window, L"KestranaProgram", reinterpret_cast<HANDLE>(lParam));
+        return 1;
+    case kShareTaskbar:
+        if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) g.taskbar = reinterpret_cast<HWND>(lParam);
+        return 1;
+    case kShareTrayHookArm: return 1;
+    case kShareMenuRequest: {
+        // Hooking another program's thread is done only for a request the program vouched for.
+        static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
+        if (lParam < 0 || lParam > 0xFFFFFFFF) return 0;
+        const auto number = static_cast<std::uint32_t>(lParam);
+        if (!Confirmed({ConfirmKind::MenuRequest, number, 0}, L"menu request " + std::to_wstring(number)))
+            return 0;
+        return StartMenuRequest(number, request) ? 1 : 0;
+    }
+    case kShareWatchWindow:
+        if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
+            // Forget windows that have gone, so the set cannot grow without end.
+            std::erase_if(g.watched, [](HWND w) { return !::IsWindow(w); });
+            if (g.watched.size() < 4096) g.watched.insert(reinterpret_cast<HWND>(lParam));
+        }
+        return 1;
+    default: return 0;
+    }
+}
+
+// Typing is what a low-rights process must never get from an elevated one: only the
+// program's fixed chords, and only when it confirmed them.
+LRESULT OnShareKey(WPARAM wParam, LPARAM lParam) {
+    const auto first = static_cast<std::uint16_t>(wParam & 0xFFFF);
+    const auto second = static_cast<std::uint16_t>(lParam & 0xFFFF);
+    const std::wstring what = L"key chord " + std::to_wstring(first) + L"+" + std::to_wstring(second);
+    if (wParam > 0xFFFF || static_cast<ULONG_PTR>(lParam) > 0xFFFF || !IsAllowedKeyChord(first, second)) {
+        foundation::LogFailure("companion", L"refused " + what + L": " +
+                                                std::wstring(foundation::RefusalText(foundation::Refusal::KeyNotAllowed)));
+        return 0;
+    }
+    if (!Confirmed({ConfirmKind::Keys, first, second}, what)) return 0;
+    PressChord(first, second);
+    return 1;
+}
+
+// A disk image the program asked to detach, named in a WM_COPYDATA.
+LRESULT OnDetachDisk(LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data || data->dwData != kCopyDataDetachDisk || !data->lpData || data->cbData == 0 ||
+        data->cbData % sizeof(wchar_t) != 0 || data->cbData > 32768 * sizeof(wchar_t))
+        return 0;
+    const std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+    if (!Confirmed({ConfirmKind::DetachDisk, PathDigest(path), path.size()}, L"detaching " + path)) return 0;
+    return DetachDiskImage(path) ? 1 : 0;
+}
+
 LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
-        if (message != 0 && message == g.msgShare) {
-            switch (wParam) {
-            case kShareHandshake:
-                if (!IsForeignWindow(reinterpret_cast<HWND>(lParam)) ||
-                    !win32::AcceptSender(win32::WindowFacts(reinterpret_cast<HWND>(lParam)), ProgramRule(),
-                                         "companion handshake", L"handshake naming window " + std::to_wstring(lParam)))
-                    return 0;
-                g.programWindow = reinterpret_cast<HWND>(lParam);
-                // Lets anyone (the end-to-end tests, a support session) see the link.
-                ::SetPropW(window, L"KestranaProgram", reinterpret_cast<HANDLE>(lParam));
-                return 1;
-            case kShareTaskbar:
-                if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) g.taskbar = reinterpret_cast<HWND>(lParam);
-                return 1;
-            case kShareTrayHookArm: return 1;
-            case kShareMenuRequest: {
-                // Hooking another program's thread is done only for a request the program vouched for.
-                static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
-                if (lParam < 0 || lParam > 0xFFFFFFFF) return 0;
-                const auto number = static_cast<std::uint32_t>(lParam);
-                if (!Confirmed({ConfirmKind::MenuRequest, number, 0}, L"menu request " + std::to_wstring(number)))
-                    return 0;
-                return StartMenuRequest(number, request) ? 1 : 0;
-            }
-            case kShareWatchWindow:
-                if (IsForeignWindow(reinterpret_cast<HWND>(lParam))) {
-                    // Forget windows that have gone, so the set cannot grow without end.
-                    std::erase_if(g.watched, [](HWND w) { return !::IsWindow(w); });
-                    if (g.watched.size() < 4096) g.watched.insert(reinterpret_cast<HWND>(lParam));
-                }
-                return 1;
-            default: return 0;
-            }
-        }
-        if (message != 0 && message == g.msgShareKey) {
-            // Typing is what a low-rights process must never get from an elevated one: only
-            // the program's fixed chords, and only when it confirmed them.
-            const auto first = static_cast<std::uint16_t>(wParam & 0xFFFF);
-            const auto second = static_cast<std::uint16_t>(lParam & 0xFFFF);
-            const std::wstring what = L"key chord " + std::to_wstring(first) + L"+" + std::to_wstring(second);
-            if (wParam > 0xFFFF || static_cast<ULONG_PTR>(lParam) > 0xFFFF || !IsAllowedKeyChord(first, second)) {
-                foundation::LogFailure("companion", L"refused " + what + L": " +
-                                                        std::wstring(foundation::RefusalText(foundation::Refusal::KeyNotAllowed)));
-                return 0;
-            }
-            if (!Confirmed({ConfirmKind::Keys, first, second}, what)) return 0;
-            PressChord(first, second);
-            return 1;
-        }
+        if (message != 0 && message == g.msgShare) return OnShare(window, wParam, lParam);
+        if (message != 0 && message == g.msgShareKey) return OnShareKey(wParam, lParam);
         if (message != 0 && message == g.msgShareTemp) {
             if (wParam != 1) return 1;
             if (!Confirmed({ConfirmKind::StartTemperatureReader, 0, 0}, L"starting the temperature reader")) return 0;
@@ -339,21 +355,14 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 1;
         }
         switch (message) {
-        case WM_COPYDATA: {
-            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            if (!data || data->dwData != kCopyDataDetachDisk || !data->lpData || data->cbData == 0 ||
-                data->cbData % sizeof(wchar_t) != 0 || data->cbData > 32768 * sizeof(wchar_t))
-                return 0;
-            const std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
-            if (!Confirmed({ConfirmKind::DetachDisk, PathDigest(path), path.size()}, L"detaching " + path)) return 0;
-            return DetachDiskImage(path) ? 1 : 0;
-        }
+        case WM_COPYDATA: return OnDetachDisk(lParam);
         case WM_CLOSE:
             ::PostQuitMessage(0);
             return 0;
         default: break;
         }
     } catch (...) {
+        foundation::LogCaught("companion message");
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

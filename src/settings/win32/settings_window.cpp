@@ -634,6 +634,62 @@ int SettingsWindow::WrappedHeight(const std::wstring& text, int width) const {
     return static_cast<int>(box.bottom - box.top);
 }
 
+int SettingsWindow::PlaceControl(Row& row, int x, int y, int width, int height) {
+    switch (row.control->kind) {
+    case ControlKind::Slider: {
+        const int field = Scaled(56);
+        ::MoveWindow(row.main.Get(), x, y, std::max(Scaled(60), width - field - Scaled(8)), height, TRUE);
+        ::MoveWindow(row.field.Get(), x + width - field, y, field, height, TRUE);
+        break;
+    }
+    case ControlKind::Combo:
+        // A drop-down list's height includes its open list.
+        ::MoveWindow(row.main.Get(), x, y, std::min(width, Scaled(320)), Scaled(240), TRUE);
+        break;
+    case ControlKind::Button:
+        ::MoveWindow(row.main.Get(), x, y, std::min(width, Scaled(220)), height + Scaled(2), TRUE);
+        break;
+    case ControlKind::Picture:
+        ::MoveWindow(row.main.Get(), x, y, std::min(width, Scaled(320)), Scaled(kPictureHeight), TRUE);
+        return Scaled(kPictureHeight) - Scaled(kRowHeight) + Scaled(6);
+    case ControlKind::Order: {
+        // The list, and its two buttons stacked on its right.
+        const int buttons = Scaled(100);
+        const int list = std::max(Scaled(120), std::min(width, Scaled(320)) - buttons - Scaled(8));
+        ::MoveWindow(row.main.Get(), x, y, list, Scaled(kOrderHeight), TRUE);
+        ::SendMessageW(row.main.Get(), LVM_SETCOLUMNWIDTH, 0, list - Scaled(24));
+        ::MoveWindow(row.up.Get(), x + list + Scaled(8), y, buttons, height + Scaled(2), TRUE);
+        ::MoveWindow(row.down.Get(), x + list + Scaled(8), y + height + Scaled(8), buttons, height + Scaled(2), TRUE);
+        return Scaled(kOrderHeight) - Scaled(kRowHeight) + Scaled(6);
+    }
+    default: ::MoveWindow(row.main.Get(), x, y, std::min(width, Scaled(320)), height, TRUE); break;
+    }
+    return 0;
+}
+
+int SettingsWindow::PlaceTip(Row& row, int left, int y, int right) {
+    if (!row.tip) return 0;
+    // A note that has nothing to say takes no line.
+    if (row.tipText.empty()) {
+        ::MoveWindow(row.tip.Get(), left, y, 0, 0, TRUE);
+        return 0;
+    }
+    // A long tip (or a long translation of a short one) wraps onto more lines.
+    const int height = std::max(Scaled(kTipHeight), WrappedHeight(row.tipText, right - left) + Scaled(kTipHeight) / 4);
+    ::MoveWindow(row.tip.Get(), left, y - Scaled(4), right - left, height, TRUE);
+    return height;
+}
+
+void SettingsWindow::SetScrollRange(long pageHeight) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = std::max(0, m_contentHeight - 1);
+    info.nPage = static_cast<UINT>(std::max(0L, pageHeight));
+    info.nPos = m_scroll;
+    ::SetScrollInfo(m_window.Get(), SB_VERT, &info, TRUE);
+}
+
 void SettingsWindow::Layout() {
     if (!m_window || m_laying) return;
     m_laying = true;
@@ -669,62 +725,16 @@ void SettingsWindow::Layout() {
         } else if (shared) {
             width = half;
         }
-        switch (row->control->kind) {
-        case ControlKind::Slider: {
-            const int field = Scaled(56);
-            ::MoveWindow(row->main.Get(), x, y, std::max(Scaled(60), width - field - Scaled(8)), height, TRUE);
-            ::MoveWindow(row->field.Get(), x + width - field, y, field, height, TRUE);
-            break;
-        }
-        case ControlKind::Combo:
-            // A drop-down list's height includes its open list.
-            ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), Scaled(240), TRUE);
-            break;
-        case ControlKind::Button:
-            ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(220)), height + Scaled(2), TRUE);
-            break;
-        case ControlKind::Picture:
-            ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), Scaled(kPictureHeight), TRUE);
-            y += Scaled(kPictureHeight) - Scaled(kRowHeight) + Scaled(6);
-            break;
-        case ControlKind::Order: {
-            // The list, and its two buttons stacked on its right.
-            const int buttons = Scaled(100);
-            const int list = std::max(Scaled(120), std::min(width, Scaled(320)) - buttons - Scaled(8));
-            ::MoveWindow(row->main.Get(), x, y, list, Scaled(kOrderHeight), TRUE);
-            ::SendMessageW(row->main.Get(), LVM_SETCOLUMNWIDTH, 0, list - Scaled(24));
-            ::MoveWindow(row->up.Get(), x + list + Scaled(8), y, buttons, height + Scaled(2), TRUE);
-            ::MoveWindow(row->down.Get(), x + list + Scaled(8), y + height + Scaled(8), buttons, height + Scaled(2), TRUE);
-            y += Scaled(kOrderHeight) - Scaled(kRowHeight) + Scaled(6);
-            break;
-        }
-        default: ::MoveWindow(row->main.Get(), x, y, std::min(width, Scaled(320)), height, TRUE); break;
-        }
+        y += PlaceControl(*row, x, y, width, height);
         y += Scaled(kRowHeight);
-        // A note that has nothing to say takes no line.
-        if (row->tip && !row->tipText.empty()) {
-            const int tipLeft = beside ? controlLeft : x;
-            // A long tip (or a long translation of a short one) wraps onto more lines.
-            const int tipHeight =
-                std::max(Scaled(kTipHeight), WrappedHeight(row->tipText, right - tipLeft) + Scaled(kTipHeight) / 4);
-            ::MoveWindow(row->tip.Get(), tipLeft, y - Scaled(4), right - tipLeft, tipHeight, TRUE);
-            y += tipHeight;
-        } else if (row->tip) {
-            ::MoveWindow(row->tip.Get(), x, y, 0, 0, TRUE);
-        }
+        y += PlaceTip(*row, beside ? controlLeft : x, y, right);
     }
     ::MoveWindow(m_status, left, std::max(y + margin, static_cast<int>(client.bottom) - margin - statusHeight),
                  right - left, statusHeight, TRUE);
     m_contentHeight = y + m_scroll + margin + statusHeight + margin;
     // The bar shows only while the page is taller than the window; its coming or going
     // changes the width, so the page is laid out once more then.
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    info.nMax = std::max(0, m_contentHeight - 1);
-    info.nPage = static_cast<UINT>(std::max(0L, static_cast<long>(client.bottom)));
-    info.nPos = m_scroll;
-    ::SetScrollInfo(m_window.Get(), SB_VERT, &info, TRUE);
+    SetScrollRange(client.bottom);
     RECT after{};
     ::GetClientRect(m_window.Get(), &after);
     m_laying = false;

@@ -80,6 +80,11 @@ private:
     // The notes the running program gives (a hotkey refused); true when one changed.
     bool UpdateNotes();
     void Layout();
+    // Places a row's control at (x, y); returns how much taller than a row it stands.
+    int PlaceControl(Row& row, int x, int y, int width, int height);
+    // Places a row's note under it, wrapped to the page; returns the height it takes.
+    int PlaceTip(Row& row, int left, int y, int right);
+    void SetScrollRange(long pageHeight);
     // Pages taller than the window scroll: by the bar, the wheel, and to the control
     // that takes the keyboard focus.
     void ScrollTo(int offset);
