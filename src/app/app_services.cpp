@@ -6,6 +6,7 @@
 #include "app/settings_host.h"
 #include "app/stack_icons.h"
 #include "dock/dock_menus.h"
+#include "dock/dock_settings.h"
 #include "dock/item_list_manager.h"
 #include "dock/window_tracker.h"
 #include "dock/item_pictures.h"
@@ -29,8 +30,10 @@
 #include "gfx/builtin_text_renderer.h"
 #include "gfx/image_decoder.h"
 #include "gfx/win32/direct_write_text_renderer.h"
+#include "gfx/win32/system_look.h"
 #include "gfx/win32/wic_image_decoder.h"
 #include "launchers/stack_settings.h"
+#include "platform/win32/system_battery.h"
 #include "launchers/win32/stack_window.h"
 #include "menubar/app_menus.h"
 #include "menubar/win32/system_actions.h"
@@ -128,52 +131,41 @@ void AppServices::UpdateCompanionFiles() {
     if (result.selfUpdatePending) foundation::Process().selfUpdatePending.store(true);
 }
 
-bool AppServices::StartDocks() {
-    if (m_store.HasKey(L"brisel", L"Ondel") && m_store.ReadInt(L"brisel", L"Ondel") == 0) return false;
-    if (!m_items) {
-        m_textOnFirstUse = std::make_unique<TextOnFirstUse>(*this);
-        m_themeFiles = std::make_unique<themes::ThemeFiles>(m_files, m_store.BaseFolder(), ThemeChoices());
-        m_itemShell = std::make_unique<dock::Win32ItemShell>();
-        m_clock = std::make_unique<dock::Win32LocalClock>();
-        m_registryReader = std::make_unique<dock::Win32RegistryReader>();
-        m_icons = std::make_unique<gfx::ShellIconSource>();
-        dock::PictureSources sources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell};
-        // The shell's icons need an apartment on the worker that asks for them.
-        sources.prepareIcons = [] { return std::shared_ptr<void>(std::make_shared<win32::ComApartment>()); };
-        m_pictures = std::make_unique<dock::PictureLoader>(std::move(sources));
-        m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
-                                                          m_codePage);
-        m_windowFacts = std::make_unique<dock::Win32WindowFacts>();
-        m_pause = std::make_unique<dock::Win32Pause>();
-        m_trackerPictures = std::make_unique<dock::win32::Win32TrackerPictures>(
-            m_store, dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
-        // A minimised window's own item shows the image its minimise flight took.
-        m_trackerPictures->SetKeptImages(
-            [](dock::WindowId window) { return extras::win32::MinimisedWindowImage(dock::ToHwnd(window)); });
-        dock::TrackerOptions options;
-        options.ownImagePath = foundation::AsciiLower(foundation::Process().exePath);
-        options.nowMs = [] { return static_cast<std::int64_t>(::GetTickCount64()); };
-        m_tracker = std::make_unique<dock::WindowTracker>(
-            dock::TrackerPorts{*m_windowFacts, *m_windowFacts, *m_pause, *m_windowFacts, m_store, *m_trackerPictures},
-            m_jobs, std::move(options));
-    }
-    win32::LogStartupStep(L"dock services ready");
-    dock::win32::DockServices services{m_store,
-                                       m_jobs,
-                                       *m_textOnFirstUse,
-                                       Decoder(),
-                                       *m_items,
-                                       [this] { return m_store.ReadBool(L"normal", L"darkmode"); },
-                                       m_themeFiles.get(),
-                                       [this] { return ThemeChoices().TimeSkin(); },
-                                       [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
-                                       m_tracker.get(),
-                                       [] { return DockSpecialServices(); },
-                                       {},
-                                       [] { RestartProgram(nullptr); },
-                                       [] { RequestQuit(); }};
-    services.openSettings = [] { OpenSettingsWindow(); };
-    services.windowPicture = [](HWND window, const RECT& rect) { return extras::win32::CaptureWindowImage(window, rect); };
+bool AppServices::FollowSystemDark() {
+    const bool changed = dock::FollowSystemDark(m_store, gfx::AppsUseDarkTheme());
+    if (changed) foundation::LogDetail("docks", L"the system's app mode changed: the docks take it");
+    return changed;
+}
+
+void AppServices::MakeDockServices() {
+    m_textOnFirstUse = std::make_unique<TextOnFirstUse>(*this);
+    m_themeFiles = std::make_unique<themes::ThemeFiles>(m_files, m_store.BaseFolder(), ThemeChoices());
+    m_itemShell = std::make_unique<dock::Win32ItemShell>();
+    m_clock = std::make_unique<dock::Win32LocalClock>();
+    m_registryReader = std::make_unique<dock::Win32RegistryReader>();
+    m_icons = std::make_unique<gfx::ShellIconSource>();
+    dock::PictureSources sources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell};
+    // The shell's icons need an apartment on the worker that asks for them.
+    sources.prepareIcons = [] { return std::shared_ptr<void>(std::make_shared<win32::ComApartment>()); };
+    m_pictures = std::make_unique<dock::PictureLoader>(std::move(sources));
+    m_items = std::make_unique<dock::ItemListManager>(m_store, *m_itemShell, *m_clock, *m_pictures, m_jobs,
+                                                      m_codePage);
+    m_windowFacts = std::make_unique<dock::Win32WindowFacts>();
+    m_pause = std::make_unique<dock::Win32Pause>();
+    m_trackerPictures = std::make_unique<dock::win32::Win32TrackerPictures>(
+        m_store, dock::PictureSources{m_files, *m_themeFiles, Decoder(), *m_icons, *m_registryReader, *m_itemShell});
+    // A minimised window's own item shows the image its minimise flight took.
+    m_trackerPictures->SetKeptImages(
+        [](dock::WindowId window) { return extras::win32::MinimisedWindowImage(dock::ToHwnd(window)); });
+    dock::TrackerOptions options;
+    options.ownImagePath = foundation::AsciiLower(foundation::Process().exePath);
+    options.nowMs = [] { return static_cast<std::int64_t>(::GetTickCount64()); };
+    m_tracker = std::make_unique<dock::WindowTracker>(
+        dock::TrackerPorts{*m_windowFacts, *m_windowFacts, *m_pause, *m_windowFacts, m_store, *m_trackerPictures},
+        m_jobs, std::move(options));
+}
+
+void AppServices::AddFolderServices(dock::win32::DockServices& services) {
     // The stack's commands keep their own numbers; in the dock's item menu they sit in the
     // folder range.
     constexpr int kStackToDock = dock::dock_command::kFolderFirst - launchers::kStackGrid + 1;
@@ -198,22 +190,62 @@ bool AppServices::StartDocks() {
                 m_store, m_jobs, Text(), Decoder(), std::make_shared<launchers::win32::StackPictureCache>()});
         m_stacks->Open(folder, title, dock, pointer);
     };
-    if (!m_weather) {
-        m_weather = std::make_unique<weather::win32::WeatherHost>(weather::win32::WeatherHostServices{
-            m_store, Text(), Decoder(), [this](std::function<void()> job) {
-                return m_jobs.Run([job = std::move(job)](const foundation::JobContext&) { job(); });
-            }});
-        m_weather->Start();
-        dock::win32::SetWeatherValueSource([this] { return m_weather ? m_weather->Summary() : std::wstring(); });
-    }
+}
+
+void AppServices::StartWeather() {
+    m_weather = std::make_unique<weather::win32::WeatherHost>(weather::win32::WeatherHostServices{
+        m_store, Text(), Decoder(), [this](std::function<void()> job) {
+            return m_jobs.Run([job = std::move(job)](const foundation::JobContext&) { job(); });
+        }});
+    m_weather->Start();
+    dock::win32::SetWeatherValueSource([this] { return m_weather ? m_weather->Summary() : std::wstring(); });
+}
+
+bool AppServices::StartDocks() {
+    if (m_store.HasKey(L"brisel", L"Ondel") && m_store.ReadInt(L"brisel", L"Ondel") == 0) return false;
+    FollowSystemDark();
+    if (!m_items) MakeDockServices();
+    win32::LogStartupStep(L"dock services ready");
+    dock::win32::DockServices services{m_store,
+                                       m_jobs,
+                                       *m_textOnFirstUse,
+                                       Decoder(),
+                                       *m_items,
+                                       [this] { return m_store.ReadBool(L"normal", L"darkmode"); },
+                                       m_themeFiles.get(),
+                                       [this] { return ThemeChoices().TimeSkin(); },
+                                       [](const std::wstring& deviceName) { return MenuBarHeightOn(deviceName); },
+                                       m_tracker.get(),
+                                       [] { return DockSpecialServices(); },
+                                       {},
+                                       [] { RestartProgram(nullptr); },
+                                       [] { RequestQuit(); }};
+    services.openSettings = [] { OpenSettingsWindow(); };
+    services.windowPicture = [](HWND window, const RECT& rect) { return extras::win32::CaptureWindowImage(window, rect); };
+    AddFolderServices(services);
+    if (!m_weather) StartWeather();
     services.weatherPicture = [this] { return m_weather ? m_weather->Picture() : nullptr; };
     services.clockNight = [this] { return m_weather && m_weather->NightForClock(); };
+    services.battery = [this] { return Battery(); };
     m_docks = std::make_unique<dock::win32::DockHost>(std::move(services));
     // The chat programs' unread messages, seen by the menu bar's tray, mark their items.
     menubar::win32::SetUnreadListener([this](const menubar::tray::UnreadMarks& marks) {
         if (m_docks) m_docks->SetUnread(marks);
     });
     return m_docks->Start();
+}
+
+platform::BatteryReadings* AppServices::Battery() {
+    if (!m_battery) {
+        m_batteryPort = std::make_unique<platform::win32::SystemBatteryPort>();
+        m_battery = std::make_unique<platform::BatteryReadings>(*m_batteryPort);
+    }
+    return m_battery.get();
+}
+
+void AppServices::PowerChanged() {
+    // The menu bar's item hears the same notice on its own windows; the readings are shared.
+    if (m_docks) m_docks->PowerChanged();
 }
 
 void AppServices::TickWeather() {

@@ -12,6 +12,7 @@
 #include "foundation/win32/win32_registry.h"
 #include "gfx/image_decoder.h"
 #include "gfx/text_renderer.h"
+#include "platform/battery.h"
 #include "platform/win32/win32_file_system.h"
 #include "themes/theme_choices.h"
 
@@ -35,6 +36,7 @@ class WindowEventSources;
 class WindowEventSink;
 namespace win32 {
 class DockHost;
+struct DockServices;
 class Win32TrackerPictures;
 } // namespace win32
 } // namespace kestrana::dock
@@ -90,6 +92,12 @@ public:
 
     // Starts the docks (when the settings ask for them); false when none was made.
     bool StartDocks();
+    // "darkmodesystem": the dark flag takes the system's app mode. True when it changed.
+    bool FollowSystemDark();
+    // The battery readings, made at first use (user-interface thread).
+    [[nodiscard]] platform::BatteryReadings* Battery();
+    // The system's power state changed: the battery items follow.
+    void PowerChanged();
     // After StartDocks: the system's window notifications reach the docks' window tracker,
     // through `mainWindow` (a window of the user-interface thread) for the shell's own.
     void StartWindowTracking(HWND mainWindow);
@@ -112,6 +120,12 @@ public:
     [[nodiscard]] std::wstring DockItemName(const std::wstring& imagePath);
 
 private:
+    // The dock's services that live as long as the program: item files, pictures, the window tracker.
+    void MakeDockServices();
+    // The folder stacks' rows and commands in the dock's item menus, and the stacks themselves.
+    void AddFolderServices(dock::win32::DockServices& services);
+    // The weather data behind the weather item and the clock's night.
+    void StartWeather();
     platform::Win32FileSystem m_files;
     win32::Win32Registry m_registry;
     win32::SystemCodePage m_codePage;
@@ -137,6 +151,9 @@ private:
     std::unique_ptr<dock::WindowTracker> m_tracker;
     std::unique_ptr<dock::WindowEventSink> m_windowSink; // the tracker, and the menu bar for activations
     std::unique_ptr<dock::WindowEventSources> m_windowSources;
+    // The machine's battery, read by the dock's and the menu bar's battery items alike.
+    std::unique_ptr<platform::BatteryPort> m_batteryPort;
+    std::unique_ptr<platform::BatteryReadings> m_battery;
     std::unique_ptr<weather::win32::WeatherHost> m_weather; // before the docks, which draw its picture
     std::unique_ptr<dock::win32::DockHost> m_docks;
     std::unique_ptr<launchers::win32::StackHost> m_stacks; // made on the first folder click

@@ -291,7 +291,8 @@ LRESULT OnPowerBroadcast(WPARAM event) {
         Process().suspended.store(false);
         if (handlers.powerResumed) handlers.powerResumed();
     }
-    if (event == PBT_APMPOWERSTATUSCHANGE) {
+    // The charge-remaining setting is the only one the main window registers for.
+    if (event == PBT_APMPOWERSTATUSCHANGE || event == PBT_POWERSETTINGCHANGE) {
         SYSTEM_POWER_STATUS status{};
         if (::GetSystemPowerStatus(&status)) Process().onMainsPower.store(status.ACLineStatus == 1);
         if (handlers.powerStatusChanged) handlers.powerStatusChanged();
@@ -352,8 +353,13 @@ std::optional<LRESULT> OnSystemMessage(HWND window, UINT message, WPARAM wParam,
         return 0;
     case WM_SETTINGCHANGE: {
         const auto* area = reinterpret_cast<const wchar_t*>(lParam);
-        if (wParam != SPI_SETWORKAREA && area && ::lstrcmpiW(area, L"ImmersiveColorSet") == 0)
+        if (wParam != SPI_SETWORKAREA && area && ::lstrcmpiW(area, L"ImmersiveColorSet") == 0) {
             OnColourSetChanged(Handlers().colorSetChanged);
+            // The docks are built again in the other appearance, as after a display change
+            // (which first closes an open menu).
+            if (Handlers().appModeChanged && Handlers().appModeChanged())
+                ::SetTimer(window, kTimerDisplaySettled, 500, nullptr);
+        }
         return 0;
     }
     case WM_CLOSE:

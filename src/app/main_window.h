@@ -46,6 +46,7 @@ struct MainWindowHandlers {
     std::function<void()> followPointer;                 // every half second
     std::function<void()> everySecond;                   // the live items' clock
     std::function<void()> colorSetChanged;               // called on a worker
+    std::function<bool()> appModeChanged;                // user-interface thread: true when the docks must be rebuilt
     std::function<void()> powerResumed;
     std::function<void()> powerStatusChanged;
     std::function<void(WPARAM, LPARAM)> launchpadRequest;

@@ -36,7 +36,8 @@ void StartMenuBar(AppServices& services) noexcept {
                                                 [&services](const std::wstring& path) {
                                                     return services.DockItemName(path);
                                                 },
-                                                [&services] { services.MinuteTasks(); }});
+                                                [&services] { services.MinuteTasks(); },
+                                                [&services] { return services.Battery(); }});
             g_bars.store(bars);
             // The screen corners may have been switched before the bars came.
             for (const auto& [device, inset] : CornerInsets()) bars->SetCornerInset(device, inset);

@@ -349,6 +349,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
         RegisterDockHotkeys(); // the rebuild may have left no dock, or made the first
         if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
     };
+    Handlers().appModeChanged = [services] { return services->Docks() && services->FollowSystemDark(); };
     Handlers().followPointer = [services] {
         if (auto* docks = services->Docks()) docks->FollowPointer();
     };
@@ -364,6 +365,20 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
         services->RetryItemPictures();
     };
     ::SetTimer(mainWindow, kTimerEverySecond, 1000, nullptr);
+    Handlers().powerStatusChanged = [services] { services->PowerChanged(); };
+    // Each step of the charge, not only the plug and the warning levels: the dock's
+    // battery item follows them without a menu bar.
+    static constexpr GUID kChargeRemaining{0xa7ad8041, 0xb45a, 0x4cae, {0x87, 0xa3, 0xee, 0xcb, 0xb4, 0x68, 0xa9, 0xe1}};
+    struct ChargeNotices {
+        HPOWERNOTIFY handle = nullptr;
+        ~ChargeNotices() {
+            if (handle) ::UnregisterPowerSettingNotification(handle);
+        }
+    };
+    static ChargeNotices notices;
+    if (!notices.handle)
+        notices.handle = ::RegisterPowerSettingNotification(mainWindow, &kChargeRemaining, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (!notices.handle) foundation::LogFailure("battery", "charge changes cannot be followed by the dock");
     // After sleep the forecast is stale; whoever else listens still hears the resume.
     Handlers().powerResumed = [services, before = std::move(Handlers().powerResumed)] {
         if (before) before();

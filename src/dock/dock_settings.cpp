@@ -131,6 +131,13 @@ DockSettings ReadDockSettings(const foundation::ConfigStore& store, std::wstring
     return s;
 }
 
+bool FollowSystemDark(foundation::ConfigStore& store, bool systemDark) {
+    if (!store.ReadBool(kNormal, L"darkmodesystem")) return false;
+    if (store.HasKey(kNormal, L"darkmode") && store.ReadBool(kNormal, L"darkmode") == systemDark) return false;
+    if (!systemDark && !store.HasKey(kNormal, L"darkmode")) return false; // absent reads as light already
+    return store.WriteBool(kNormal, L"darkmode", systemDark);
+}
+
 void CompleteDockSettings(foundation::ConfigStore& store) {
     const DockSettings defaults;
     if (!store.HasKey(kNormal, L"dockicoeffect_bglight")) {

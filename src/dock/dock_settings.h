@@ -114,6 +114,11 @@ struct DockSettings {
 // and the activation bar's three sizes. Once, when the docks are built.
 void CompleteDockSettings(foundation::ConfigStore& store);
 
+// With "darkmodesystem" on, the program's dark flag ("normal"/"darkmode") takes the
+// system's app mode. True when the flag changed (and was written): the docks must be
+// built again to show it.
+bool FollowSystemDark(foundation::ConfigStore& store, bool systemDark);
+
 // The settings page's "maxsize": kept both as the general value and for this monitor.
 bool WriteMaxSize(foundation::ConfigStore& store, std::wstring_view monitorDeviceName, int value);
 

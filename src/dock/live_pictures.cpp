@@ -50,6 +50,19 @@ void DrawHand(gfx::Canvas& canvas, const gfx::Bitmap& hand, float degrees, int s
 
 // One text of a skin in its 256-unit box, scaled by `k`; the box's top edge holds the line.
 // `degrees` turns it about the canvas centre.
+// A picture that starts as `page`, `size` pixels square: a copy when the page has that
+// size already (as the skins' pictures, decoded to it, do), drawn scaled otherwise. The
+// copy saves the filtered resampling of a whole frame at every tick.
+gfx::Bitmap StartFrom(const gfx::Bitmap& page, int size) {
+    if (page.Width() == size && page.Height() == size) return page.Clone();
+    gfx::Bitmap picture(size, size);
+    if (!page.Empty()) {
+        const float s = static_cast<float>(size);
+        gfx::Canvas(picture).DrawBitmap(page, {0, 0, s, s});
+    }
+    return picture;
+}
+
 void DrawSkinText(gfx::Canvas& canvas, gfx::TextRenderer& text, const themes::SkinText& look, std::wstring_view words,
                   float k, float degrees = 0) {
     if (!look.Draws() || words.empty()) return;
@@ -84,11 +97,9 @@ void DrawSkinText(gfx::Canvas& canvas, gfx::TextRenderer& text, const themes::Sk
 
 gfx::Bitmap DrawClockPicture(const ClockSkinPictures& skin, int hour, int minute, int second, bool showSeconds,
                              int size) {
-    gfx::Bitmap picture(size, size);
-    if (!skin.Usable() || size <= 0) return picture;
+    if (!skin.Usable() || size <= 0) return gfx::Bitmap(size, size);
+    gfx::Bitmap picture = StartFrom(skin.face, size);
     gfx::Canvas canvas(picture);
-    const float s = static_cast<float>(size);
-    canvas.DrawBitmap(skin.face, {0, 0, s, s});
     const float minutes = static_cast<float>(minute) + (showSeconds ? static_cast<float>(second) / 60.0f : 0.0f);
     DrawHand(canvas, skin.hour, (static_cast<float>(hour % 12) + minutes / 60.0f) * 30.0f, size);
     DrawHand(canvas, skin.minute, minutes * 6.0f, size);
@@ -107,11 +118,9 @@ void ClockHands::Tick(int h, int m, int s) {
 }
 
 gfx::Bitmap DrawClockPicture(const ClockSkinPictures& skin, const ClockHands& hands, bool showSeconds, int size) {
-    gfx::Bitmap picture(size, size);
-    if (!skin.Usable() || size <= 0) return picture;
+    if (!skin.Usable() || size <= 0) return gfx::Bitmap(size, size);
+    gfx::Bitmap picture = StartFrom(skin.face, size);
     gfx::Canvas canvas(picture);
-    const float s = static_cast<float>(size);
-    canvas.DrawBitmap(skin.face, {0, 0, s, s});
     DrawHand(canvas, skin.hour, hands.hour, size);
     DrawHand(canvas, skin.minute, hands.minute, size);
     if (showSeconds) DrawHand(canvas, skin.second, hands.second, size);
@@ -120,22 +129,20 @@ gfx::Bitmap DrawClockPicture(const ClockSkinPictures& skin, const ClockHands& ha
 
 gfx::Bitmap DrawDigitalClock(const gfx::Bitmap& face, std::span<const ClockTextLine> lines, gfx::TextRenderer& text,
                              int size) {
-    gfx::Bitmap picture(size, size);
-    if (size <= 0) return picture;
+    if (size <= 0) return gfx::Bitmap(size, size);
+    gfx::Bitmap picture = StartFrom(face, size);
     gfx::Canvas canvas(picture);
     const float s = static_cast<float>(size);
-    if (!face.Empty()) canvas.DrawBitmap(face, {0, 0, s, s});
     for (const ClockTextLine& line : lines) DrawSkinText(canvas, text, line.look, line.text, s / 256.0f);
     return picture;
 }
 
 gfx::Bitmap DrawCalendarPicture(const gfx::Bitmap& page, gfx::TextRenderer& text, std::wstring_view month, int day,
                                 int size) {
-    gfx::Bitmap picture(size, size);
-    if (size <= 0) return picture;
+    if (size <= 0) return gfx::Bitmap(size, size);
+    gfx::Bitmap picture = StartFrom(page, size);
     gfx::Canvas canvas(picture);
     const float s = static_cast<float>(size);
-    if (!page.Empty()) canvas.DrawBitmap(page, {0, 0, s, s});
     // The page's band runs across its top fifth; the day sits in the middle of the rest.
     gfx::TextStyle monthStyle;
     monthStyle.size = s * 0.105f;
@@ -160,23 +167,21 @@ gfx::Bitmap DrawCalendarPicture(const gfx::Bitmap& page, gfx::TextRenderer& text
 
 gfx::Bitmap DrawSkinnedCalendar(const gfx::Bitmap& page, const themes::CalendarSkin& skin, gfx::TextRenderer& text,
                                 std::wstring_view month, int day, int size) {
-    gfx::Bitmap picture(size, size);
-    if (size <= 0) return picture;
+    if (size <= 0) return gfx::Bitmap(size, size);
+    gfx::Bitmap picture = StartFrom(page, size);
     gfx::Canvas canvas(picture);
-    const float s = static_cast<float>(size);
-    if (!page.Empty()) canvas.DrawBitmap(page, {0, 0, s, s});
-    const float k = s / 256.0f;
+    const float k = static_cast<float>(size) / 256.0f;
     DrawSkinText(canvas, text, skin.month, month, k, skin.rotate);
     DrawSkinText(canvas, text, skin.day, std::to_wstring(day), k, skin.rotate);
     return picture;
 }
 
-BatteryLevel BatteryFromPowerStatus(std::uint8_t flag, std::uint8_t percent) {
+BatteryLevel BatteryLevelOf(const platform::BatteryStatus& status) {
     BatteryLevel level;
-    if ((flag & 128) != 0 || percent == 255) return level;
+    if (!status.present) return level;
     level.present = true;
-    level.percent = std::min<int>(percent, 100);
-    level.charging = (flag & 8) != 0;
+    level.percent = std::clamp(status.percent, 0, 100);
+    level.charging = status.charging;
     return level;
 }
 

@@ -5,6 +5,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/text_renderer.h"
+#include "platform/battery.h"
 #include "themes/calendar_skin.h"
 
 #include <cstdint>
@@ -73,9 +74,8 @@ struct BatteryLevel {
     bool operator==(const BatteryLevel&) const = default;
 };
 
-// From the system's power status: flag bit 128 says there is no system battery, a
-// percent of 255 that its charge is unknown, flag bit 8 that it charges.
-[[nodiscard]] BatteryLevel BatteryFromPowerStatus(std::uint8_t flag, std::uint8_t percent);
+// From the machine's batteries summed, as every surface reads them.
+[[nodiscard]] BatteryLevel BatteryLevelOf(const platform::BatteryStatus& status);
 
 // At or below this charge a battery that is not charging is drawn in the warning colour.
 inline constexpr int kBatteryLowPercent = 20;

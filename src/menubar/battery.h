@@ -2,10 +2,10 @@
 // The machine's battery: what the system reports, summed over its batteries, and the
 // battery item of the bar (the fill level, the percentage and time texts by
 // "batteryvalue" and "batterytime", the hover tip, the menu) with the once-per-run
-// prompt when the charge runs low. The readings come through a BatteryPort; the dock's
-// battery item can share the same BatteryReadings.
+// prompt when the charge runs low. The readings are shared with the dock's battery item.
 
 #include "menubar/status_source.h"
+#include "platform/battery.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,58 +19,12 @@ class ConfigStore;
 
 namespace kestrana::menubar {
 
-// One battery as the system reports it; capacities in the system's units.
-struct BatteryCell {
-    std::uint32_t full = 0;
-    std::uint32_t remaining = 0;
-    bool charging = false;
-    std::uint32_t seconds = 0; // estimated time left; 0 unknown
-};
-
-struct PowerReading {
-    bool onMains = false;
-    bool charging = false;
-    bool discharging = false;
-    int percent = 255;          // the system's own figure; 255 unknown
-    std::uint32_t seconds = 0;  // its estimate of the time left; 0 unknown
-    std::vector<BatteryCell> batteries;
-};
-
-struct BatteryStatus {
-    bool present = false;
-    bool onMains = false;
-    bool charging = false;
-    bool discharging = false;
-    int percent = 0;                   // 0..100
-    int averagePercent = 0;            // the batteries' own percents, averaged
-    std::uint32_t remainingSeconds = 0; // 0 while neither charging nor discharging
-    bool operator==(const BatteryStatus&) const = default;
-};
-
-// The batteries summed: capacities added, charging when any charges, the times added;
-// percent = remaining / full x 100 rounded half up, at most 100. Without capacities the
-// system's own percent is used, clamped (it says 255 when it does not know).
-[[nodiscard]] BatteryStatus SumBatteries(const PowerReading& reading);
-
-class BatteryPort {
-public:
-    virtual ~BatteryPort() = default;
-    // Nothing when the system gives no answer at all.
-    [[nodiscard]] virtual std::optional<PowerReading> Read() = 0;
-};
-
-// The last reading, shared by the surfaces that show the battery.
-class BatteryReadings {
-public:
-    explicit BatteryReadings(BatteryPort& port) : m_port(port) { Refresh(); }
-    // Reads again; true when what it shows changed. A failed read keeps the last status.
-    bool Refresh();
-    [[nodiscard]] const BatteryStatus& Status() const { return m_status; }
-
-private:
-    BatteryPort& m_port;
-    BatteryStatus m_status;
-};
+using platform::BatteryCell;
+using platform::BatteryPort;
+using platform::BatteryReadings;
+using platform::BatteryStatus;
+using platform::PowerReading;
+using platform::SumBatteries;
 
 // "batteryvalue" and "batterytime": 0 never, 1 always, 2 on mains power, 3 while
 // discharging; 4 names no state and shows nothing, as do values past it.
@@ -109,6 +63,7 @@ private:
     OpenPage m_open;
     Prompt m_lowBattery;
     bool m_prompted = false;
+    std::uint64_t m_shown = 0; // the readings' generation this item last showed
 };
 
 } // namespace kestrana::menubar

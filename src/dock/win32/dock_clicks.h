@@ -7,6 +7,7 @@
 #include "dock/click_rules.h"
 #include "foundation/job_runner.h"
 #include "dock/win32/item_actions.h"
+#include "dock/win32/dock_window_ids.h"
 #include "dock/win32/trash_watch.h"
 
 #include <windows.h>
@@ -23,19 +24,8 @@ class ConfigStore;
 
 namespace kestrana::dock::win32 {
 
-// Posted to the dock's input window when the trash went full (wParam 1) or empty.
-inline constexpr UINT kTrashChangedMessage = WM_APP + 13;
-// The shell's notice that the recycle bin changed, for DockClicks::TrashNoticed.
-inline constexpr UINT kTrashNoticeMessage = WM_APP + 16;
-// Posted to the dock's input window to ask whether to empty the trash: the click that
-// asks comes while the row is locked, and the question runs a message loop.
-inline constexpr UINT kAskToEmptyTrashMessage = WM_APP + 14;
-
 class DockClicks {
 public:
-    static constexpr UINT_PTR kTrashTimer = 8;
-    static constexpr UINT_PTR kTrashPollTimer = 9902;
-    static constexpr UINT_PTR kTrashNoticeTimer = 9903;
     // Without the shell's notices the bin is polled; with them, a rare look catches what
     // they miss (bins on drives that appeared later).
     static constexpr UINT kTrashPollMs = 1200;

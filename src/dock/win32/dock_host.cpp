@@ -1,4 +1,5 @@
 #include "dock/win32/dock_host.h"
+#include "dock/win32/dock_reader.h"
 
 #include "dock/unread_marks.h"
 
@@ -115,22 +116,27 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
 
 namespace {
 
-// A live picture changed between minutes: only the items of its kind take it.
+// A live picture changed between minutes: only the items of its kind that show another
+// take it. True when one did (the dock was drawn again).
+bool SetLivePicture(DockWindow& window, LivePicture kind, const std::shared_ptr<const gfx::Bitmap>& picture) {
+    OndelBar& bar = window.Bar();
+    bool changed = false;
+    {
+        std::lock_guard lock(bar.Items().ListMutex());
+        bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
+            if (item.live != kind || item.picture == picture) return;
+            item.picture = picture;
+            changed = true;
+        });
+    }
+    if (changed) bar.Redraw();
+    return changed;
+}
+
 template <class Docks>
 void UpdateLiveItems(Docks& docks, LivePicture kind, const std::shared_ptr<const gfx::Bitmap>& picture) {
     docks.ForEach([&](auto& dock) {
-        if (!dock.window) return;
-        OndelBar& bar = dock.window->Bar();
-        bool changed = false;
-        {
-            std::lock_guard lock(bar.Items().ListMutex());
-            bar.Items().ForEachReal([&](std::size_t, Dockico& item) {
-                if (item.live != kind) return;
-                item.picture = picture;
-                changed = true;
-            });
-        }
-        if (changed) bar.Redraw();
+        if (dock.window) SetLivePicture(*dock.window, kind, picture);
     });
 }
 
@@ -153,12 +159,6 @@ LiveItemsSeen SeeLiveItems(Docks& docks, LivePicture kind) {
         });
     });
     return seen;
-}
-
-BatteryLevel ReadBattery() {
-    SYSTEM_POWER_STATUS power{};
-    if (!::GetSystemPowerStatus(&power)) return {};
-    return BatteryFromPowerStatus(power.BatteryFlag, power.BatteryLifePercent);
 }
 
 } // namespace
@@ -219,6 +219,29 @@ void DockHost::LoadLiveSources() {
     }
 }
 
+void DockHost::FollowWeatherItems() {
+    m_docks.ForEach([this](Dock& dock) {
+        if (!dock.window) return;
+        DockWindow* window = dock.window.get();
+        bool holds = false;
+        {
+            OndelBar& bar = window->Bar();
+            std::lock_guard lock(bar.Items().ListMutex());
+            bar.Items().ForEachReal([&](std::size_t, Dockico& item) { holds = holds || item.live == LivePicture::Weather; });
+        }
+        if (holds == window->WeatherTicking()) return;
+        // The tick lives in the dock's own window, so it never outlives the dock.
+        window->SetWeatherTick(holds ? std::function<void()>([this, window] { DrawWeather(*window); })
+                                     : std::function<void()>());
+    });
+}
+
+void DockHost::DrawWeather(DockWindow& window) {
+    std::shared_ptr<const gfx::Bitmap> weather = m_services.weatherPicture ? m_services.weatherPicture() : nullptr;
+    // Before the first fetch the item keeps the icon set's picture.
+    if (weather) SetLivePicture(window, LivePicture::Weather, weather);
+}
+
 bool DockHost::HasWeatherItem() { return SeeLiveItems(m_docks, LivePicture::Weather).any; }
 
 bool DockHost::ClockMovesEachSecond() const {
@@ -243,29 +266,40 @@ std::shared_ptr<const gfx::Bitmap> DockHost::DrawClock(const SYSTEMTIME& now) {
     return std::make_shared<const gfx::Bitmap>(DrawClockPicture(skin, m_clockHands, !skin.second.Empty(), kItemPictureSize));
 }
 
+void DockHost::DrawBattery(bool force) {
+    const LiveItemsSeen batteries = SeeLiveItems(m_docks, LivePicture::Battery);
+    if (!batteries.any) {
+        m_batteryShown.reset();
+        return;
+    }
+    // The readings follow the system's power notices; nothing is polled here.
+    platform::BatteryReadings* readings = m_services.battery ? m_services.battery() : nullptr;
+    const std::uint64_t generation = readings ? readings->Generation() : 0;
+    if (!force && !batteries.bare && m_batteryShown == generation) return;
+    m_batteryShown = generation;
+    const BatteryLevel level = readings ? BatteryLevelOf(readings->Status()) : BatteryLevel{};
+    SetReaderBattery(level);
+    const bool dark = m_services.darkMode ? m_services.darkMode() : false;
+    UpdateLiveItems(m_docks, LivePicture::Battery,
+                    std::make_shared<const gfx::Bitmap>(DrawBatteryPicture(level, m_services.text, dark, kItemPictureSize)));
+}
+
+void DockHost::PowerChanged() {
+    if (platform::BatteryReadings* readings = m_services.battery ? m_services.battery() : nullptr) readings->Refresh();
+    DrawBattery(false);
+}
+
 void DockHost::UpdateLivePictures(bool force) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     const int minuteOfYear = (now.wYear * 400 + now.wMonth * 32 + now.wDay) * 1440 + now.wHour * 60 + now.wMinute;
-    std::shared_ptr<const gfx::Bitmap> weather = m_services.weatherPicture ? m_services.weatherPicture() : nullptr;
-    const bool weatherChanged = weather != m_weatherPicture;
-    m_weatherPicture = weather;
-    // The status is a cheap system call; the picture is drawn only when it changed, or for
-    // a battery item just added.
-    const BatteryLevel battery = ReadBattery();
-    const LiveItemsSeen batteries = SeeLiveItems(m_docks, LivePicture::Battery);
-    if (batteries.any && (force || batteries.bare || m_battery != battery)) {
-        m_battery = battery;
-        const bool dark = m_services.darkMode ? m_services.darkMode() : false;
-        UpdateLiveItems(m_docks, LivePicture::Battery,
-                        std::make_shared<const gfx::Bitmap>(DrawBatteryPicture(battery, m_services.text, dark, kItemPictureSize)));
-    }
+    FollowWeatherItems();
+    DrawBattery(force);
     const LiveItemsSeen clocks = SeeLiveItems(m_docks, LivePicture::Clock);
     // A clock or calendar just added is drawn at the next tick, not at the next minute.
     const bool added = (clocks.bare && m_clockSkin.Usable()) ||
                        ((m_calendarSkin || !m_calendarPage.Empty()) && SeeLiveItems(m_docks, LivePicture::Calendar).bare);
     if (!force && minuteOfYear == m_liveMinute && !added) {
-        if (weatherChanged && weather) UpdateLiveItems(m_docks, LivePicture::Weather, weather);
         // A skin that shows seconds is drawn at every tick, but only while a clock is shown.
         if (clocks.any && m_clockSkin.Usable() && ClockMovesEachSecond())
             UpdateLiveItems(m_docks, LivePicture::Clock, DrawClock(now));
@@ -286,9 +320,6 @@ void DockHost::UpdateLivePictures(bool force) {
                 if (item.live == LivePicture::Clock && m_clockSkin.Usable()) {
                     if (!clock) clock = DrawClock(now);
                     item.picture = clock;
-                    changed = true;
-                } else if (item.live == LivePicture::Weather && weather) {
-                    item.picture = weather;
                     changed = true;
                 } else if (item.live == LivePicture::Calendar && m_calendarSkin) {
                     if (!calendar) {

@@ -12,6 +12,7 @@
 #include "foundation/config_store.h"
 #include "gfx/image_decoder.h"
 #include "gfx/text_renderer.h"
+#include "platform/battery.h"
 #include "themes/clock_skin.h"
 #include "themes/dock_skin.h"
 #include "themes/theme_files.h"
@@ -63,6 +64,9 @@ struct DockServices {
     // Whether it is night now by today's sunrise and sunset: the clock then shows its
     // skin's dark pictures. None: the dark appearance decides.
     std::function<bool()> clockNight;
+    // The machine's battery, shared with the menu bar's item (made at first use); none: a
+    // battery item shows no battery.
+    std::function<platform::BatteryReadings*()> battery;
 };
 
 class DockHost {
@@ -88,9 +92,12 @@ public:
     // The dock hotkey: the primary monitor's dock (or the only one).
     void HotkeyPressed();
     // Redraws the live clock and calendar items when the minute or the day changed (or
-    // at once with `force`), the weather item when its picture changed and the battery
-    // item when its charge changed. Call every second.
+    // at once with `force`) and the battery item when its charge changed, and keeps each
+    // dock's weather timer running while it holds a weather item. Call every second.
     void UpdateLivePictures(bool force = false);
+    // The system said the power state changed: battery items are drawn again when the
+    // readings changed since they were last drawn.
+    void PowerChanged();
     // Whether any dock shows a weather item (its data is fetched only then).
     [[nodiscard]] bool HasWeatherItem();
 
@@ -115,6 +122,10 @@ private:
     bool AddDock(const MonitorInfo& monitor);
     void TakeDown();
     void LoadLiveSources();
+    // Starts or stops each dock's weather timer as it holds a weather item or not.
+    void FollowWeatherItems();
+    // A dock's weather timer: its weather items take the current picture if it changed.
+    void DrawWeather(DockWindow& window);
     // The clock's next frame: the second hand at `now`, the others at each new minute.
     std::shared_ptr<const gfx::Bitmap> DrawClock(const SYSTEMTIME& now);
     // The skin shows seconds: a second hand, or a digital skin's seconds text.
@@ -136,8 +147,9 @@ private:
     gfx::Bitmap m_calendarPageNight; // by the sun times; empty: the day's page all day
     std::optional<themes::CalendarSkin> m_calendarSkin; // nothing: the built-in look
     int m_liveMinute = -1;
-    std::shared_ptr<const gfx::Bitmap> m_weatherPicture;
-    std::optional<BatteryLevel> m_battery; // as last drawn
+    std::optional<std::uint64_t> m_batteryShown; // the readings' generation last drawn
+    // Draws the battery items when `force`, one was just added, or the readings changed.
+    void DrawBattery(bool force);
     bool m_followPointer = false;
 };
 

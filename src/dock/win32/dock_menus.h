@@ -8,6 +8,7 @@
 #include "dock/item_list_manager.h"
 #include "foundation/job_runner.h"
 #include "dock/ondel_bar.h"
+#include "dock/win32/dock_window_ids.h"
 #include "dock/win32/item_actions.h"
 #include "platform/win32/recent_documents.h"
 #include "gfx/text_renderer.h"
@@ -28,9 +29,6 @@ namespace kestrana::dock::win32 {
 class DockClicks;
 
 using platform::ReadShortcut;
-
-// Posted to the dock's input window when dropped shortcuts read on a worker are ready.
-inline constexpr UINT kMsgDroppedRead = WM_APP + 17;
 
 class DockMenus {
 public:

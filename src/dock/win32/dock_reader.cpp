@@ -28,7 +28,23 @@ std::function<std::wstring()>& WeatherValueSource() {
     return source;
 }
 
+struct ReaderBattery {
+    std::mutex lock;
+    BatteryLevel level;
+};
+
+ReaderBattery& LastBattery() {
+    static ReaderBattery battery;
+    return battery;
+}
+
 } // namespace
+
+void SetReaderBattery(const BatteryLevel& level) {
+    auto& battery = LastBattery();
+    std::lock_guard lock(battery.lock);
+    battery.level = level;
+}
 
 void SetWeatherValueSource(std::function<std::wstring()> source) {
     WeatherValueSource() = std::move(source);
@@ -42,11 +58,13 @@ std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(HWND window, Ond
         live.clockTime = Now();
         if (trashFull) live.trashFull = trashFull();
         if (WeatherValueSource()) live.weather = WeatherValueSource()();
-        SYSTEM_POWER_STATUS power{};
-        // 128: no system battery; 255: its level is unknown.
-        if (::GetSystemPowerStatus(&power) && (power.BatteryFlag & 128) == 0 && power.BatteryLifePercent != 255) {
-            live.batteryPercent = power.BatteryLifePercent;
-            live.batteryCharging = (power.BatteryFlag & 8) != 0;
+        {
+            auto& battery = LastBattery();
+            std::lock_guard lock(battery.lock);
+            if (battery.level.present) {
+                live.batteryPercent = battery.level.percent;
+                live.batteryCharging = battery.level.charging;
+            }
         }
         // A reader never waits for a worker that reads the row: it hears the previous
         // snapshot instead.

@@ -2,8 +2,10 @@
 // The dock's answer to screen readers: its accessible tree, built from the bar's row and
 // model when a reader asks, over the dock's input window.
 
+#include "dock/live_pictures.h"
 #include "dock/ondel_bar.h"
 #include "dock/win32/dock_clicks.h"
+#include "dock/win32/dock_window_ids.h"
 #include "foundation/win32/accessible_host.h"
 
 #include <windows.h>
@@ -14,9 +16,8 @@
 
 namespace kestrana::dock::win32 {
 
-// A reader asked for an item's default action (wParam: its item id), posted to the
-// dock's input window so the click runs outside the reader's call.
-inline constexpr UINT kMsgReaderInvoke = WM_APP + 30;
+// The battery as the dock's battery item was last drawn: what a reader hears as its value.
+void SetReaderBattery(const BatteryLevel& level);
 
 // `trashFull` tells whether the recycle bin holds something; nothing while unknown.
 [[nodiscard]] std::unique_ptr<kestrana::win32::AccessibleHost> MakeDockReader(

@@ -38,22 +38,12 @@ constexpr wchar_t kBackdropClass[] = L"OndelAPPBlur";
 constexpr wchar_t kDragIconClass[] = L"OndelDragIcon";
 constexpr wchar_t kBarProperty[] = L"OndelAPPptr";
 
-constexpr UINT kMsgFrame = WM_APP + 10;
-constexpr UINT kMsgVerdict = WM_APP + 11;
-constexpr UINT kMsgRowChanged = WM_APP + 12;
-// Posted just before a menu opens; the menu's own loop delivers it once the menu shows.
-constexpr UINT kMsgMenuShown = WM_APP + 15;
-constexpr UINT kMsgPictures = WM_APP + 20;
-constexpr UINT kMsgDragEscape = WM_APP + 21;
-// A click asks for an item's previews while the row is locked; they open after it.
-constexpr UINT kMsgOpenPreview = WM_APP + 22;
-constexpr UINT_PTR kTimerPointerSample = 9899;
-constexpr UINT_PTR kTimerStripCheck = 9900;
-constexpr UINT_PTR kTimerAttention = 9901;
-constexpr UINT_PTR kTimerDropWait = 9902;
 // A drop waits for the dock to be still, looking again this often, but not for ever.
 constexpr UINT kDropWaitMs = 50;
 constexpr std::int64_t kDropWaitLimitMs = 2000;
+// A look costs a pointer comparison; the item is drawn again only when a fetch or the
+// night changed its picture, which then shows within a few seconds.
+constexpr UINT kWeatherRedrawMs = 5000;
 constexpr std::size_t kMaxLabelPictures = 64; // names kept drawn; more items than that start again
 
 // A clock every process on the machine reads alike, so the end-to-end driver can tell how
@@ -1071,6 +1061,17 @@ void DockWindow::OpenMenuAt(ScreenPoint at, std::int64_t pressedAtMicros) {
     if (::WindowFromPoint(now) != m_input) m_bar->PointerLeft();
 }
 
+void DockWindow::SetWeatherTick(std::function<void()> tick) {
+    const bool was = static_cast<bool>(m_weatherTick);
+    m_weatherTick = std::move(tick);
+    if (!m_weatherTick) {
+        if (was) ::KillTimer(m_input, kWeatherTimer);
+        return;
+    }
+    if (!was) ::SetTimer(m_input, kWeatherTimer, kWeatherRedrawMs, nullptr);
+    m_weatherTick();
+}
+
 bool DockWindow::OnTimer(WPARAM id) {
     if (m_clicks && m_clicks->TimerFired(id)) return true;
     switch (id) {
@@ -1088,6 +1089,9 @@ bool DockWindow::OnTimer(WPARAM id) {
         LandDrop();
         return true;
     case kTimerAttention: FollowShellAttention(); return true;
+    case kWeatherTimer:
+        if (m_weatherTick) m_weatherTick();
+        return true;
     default: return false;
     }
 }

@@ -72,6 +72,10 @@ public:
     // Called on the user-interface thread after the dock took a worker's change in, with
     // the icon size the row now has.
     void SetRowChangedHook(std::function<void(float iconSize)> hook) { m_rowChangedHook = std::move(hook); }
+    // While set, `tick` runs at once and then on the weather timer: the row holds a weather
+    // item. Empty stops the timer.
+    void SetWeatherTick(std::function<void()> tick);
+    [[nodiscard]] bool WeatherTicking() const { return static_cast<bool>(m_weatherTick); }
     // For workers that hand item pictures to the row: asks this thread to draw them.
     [[nodiscard]] std::function<void()> PicturesArrived() const;
 
@@ -212,6 +216,7 @@ private:
     POINT m_labelAt{};
     std::shared_ptr<std::atomic<bool>> m_rowChangePosted = std::make_shared<std::atomic<bool>>(false);
     std::function<void(float)> m_rowChangedHook;
+    std::function<void()> m_weatherTick;
     PreviewWindow* m_preview = nullptr;
     // Made when a screen reader first asks; last, so it is gone before what it reads.
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;

@@ -41,4 +41,12 @@ bool SystemLookChange(WPARAM wParam, LPARAM lParam) noexcept {
     return area && (::lstrcmpiW(area, L"WindowsThemeElement") == 0 || ::lstrcmpiW(area, L"ImmersiveColorSet") == 0);
 }
 
+bool AppsUseDarkTheme() noexcept {
+    DWORD light = 1, size = sizeof light;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                       L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &light, &size) != ERROR_SUCCESS)
+        return false; // no choice made: Windows shows the light mode
+    return light == 0;
+}
+
 } // namespace kestrana::gfx

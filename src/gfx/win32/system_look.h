@@ -17,6 +17,8 @@ namespace kestrana::gfx {
 [[nodiscard]] bool SystemAnimations() noexcept;
 // "Make text bigger", as a factor from 1 to 2.25.
 [[nodiscard]] float TextScale() noexcept;
+// The system's app theme is dark ("choose your app mode").
+[[nodiscard]] bool AppsUseDarkTheme() noexcept;
 // A WM_SETTINGCHANGE that may have changed one of the above.
 [[nodiscard]] bool SystemLookChange(WPARAM wParam, LPARAM lParam) noexcept;
 

@@ -16,7 +16,6 @@
 #include "menubar/win32/about_window.h"
 #include "menubar/win32/clock_formatter.h"
 #include "menubar/win32/core_audio.h"
-#include "menubar/win32/system_battery.h"
 #include "menubar/win32/monitor_brightness.h"
 #include "menubar/win32/monitor_sampler.h"
 #include "menubar/display_item.h"
@@ -199,9 +198,11 @@ void BarHost::StartSources() {
     StopSources();
     const auto shown = [this](StatusKind kind) { return std::find(m_order.begin(), m_order.end(), kind) != m_order.end(); };
     const bool sound = shown(StatusKind::Audio), microphone = shown(StatusKind::Microphone);
-    if (shown(StatusKind::Battery)) {
-        m_batteryPort = std::make_unique<SystemBatteryPort>();
-        m_battery = std::make_unique<BatteryReadings>(*m_batteryPort);
+    BatteryReadings* battery = shown(StatusKind::Battery) && m_services.battery ? m_services.battery() : nullptr;
+    if (shown(StatusKind::Battery) && !battery)
+        foundation::LogFailure("battery", "no battery readings were handed to the menu bar");
+    if (battery) {
+        m_battery = battery;
         m_sources.push_back(std::make_unique<BatterySource>(
             *m_battery, Store(), [](const std::wstring& uri) { Open(uri); },
             [this](const std::wstring& text) {
@@ -268,8 +269,7 @@ void BarHost::StopSources() {
     // Waits for the worker: at most one monitor call in flight.
     m_brightness.reset();
     m_brightnessTarget.reset();
-    m_battery.reset();
-    m_batteryPort.reset();
+    m_battery = nullptr;
     m_wlan.reset();
     m_bluetooth.reset();
 }

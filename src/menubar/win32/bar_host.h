@@ -36,7 +36,6 @@ namespace kestrana::menubar::win32 {
 
 class VarloBar;
 class CoreAudioPort;
-class SystemBatteryPort;
 class SystemWlanPort;
 class ClassicBluetoothPort;
 class MonitorSampler;
@@ -52,6 +51,8 @@ struct BarServices {
     std::function<std::wstring(const std::wstring& imagePath)> dockItemName;
     // Run on the user-interface thread at second 0 of each minute, from the clock's tick.
     std::function<void()> minuteTasks;
+    // The machine's battery, as the dock's battery item reads it too (made at first use).
+    std::function<platform::BatteryReadings*()> battery;
 };
 
 // Messages the bars' windows receive from the host's threads and hooks.
@@ -215,11 +216,10 @@ private:
     bool m_foregroundPosted = false;
     Win32PowerPort m_power;
     std::unique_ptr<CoreAudioPort> m_audio;
-    std::unique_ptr<SystemBatteryPort> m_batteryPort;
     std::unique_ptr<SystemWlanPort> m_wlan;
     std::unique_ptr<ClassicBluetoothPort> m_bluetooth;
     DriveList m_drives;
-    std::unique_ptr<BatteryReadings> m_battery;
+    BatteryReadings* m_battery = nullptr; // the program's, while a battery item is shown
     std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
     std::unique_ptr<BrightnessWorker> m_brightness;
     std::vector<std::unique_ptr<StatusSource>> m_sources; // outlive the bars that show them

@@ -345,12 +345,6 @@ gfx::Bitmap CaptureScreen(const RECT& area) noexcept {
     return picture;
 }
 
-bool AppsUseDarkTheme() noexcept {
-    return ReadDword(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-                     L"AppsUseLightTheme")
-               .value_or(1) == 0;
-}
-
 void SetSystemDark(bool dark) noexcept {
     HKEY key = nullptr;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,

@@ -6,6 +6,8 @@
 #include "gfx/bitmap.h"
 #include "menubar/power.h"
 
+#include "gfx/win32/system_look.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -13,6 +15,8 @@
 #include <vector>
 
 namespace kestrana::menubar::win32 {
+
+using gfx::AppsUseDarkTheme;
 
 class Win32PowerPort final : public PowerPort {
 public:
@@ -68,8 +72,6 @@ bool SetFocusAssistLevel(int level) noexcept;
 
 // The screen under a rectangle, as it is without the program's layered windows.
 [[nodiscard]] gfx::Bitmap CaptureScreen(const RECT& area) noexcept;
-// The system's app theme is dark.
-[[nodiscard]] bool AppsUseDarkTheme() noexcept;
 // Switches the system's and the applications' theme, and tells every window.
 void SetSystemDark(bool dark) noexcept;
 [[nodiscard]] bool IsCloaked(HWND window) noexcept;

@@ -103,5 +103,26 @@ TEST_F(DockSettingsFile, MissingKeysTakeDefaultsAndOldFilesAreCompleted) {
     EXPECT_EQ(store.ReadInt(L"DISPLAY1", L"maxsize"), 140);
 }
 
+TEST_F(DockSettingsFile, TheDarkFlagFollowsTheSystemOnlyWhenAskedTo) {
+    Config(u"[normal]\r\ndarkmode=0\r\n");
+    EXPECT_FALSE(FollowSystemDark(store, true)) << "\"darkmodesystem\" is off";
+    EXPECT_FALSE(store.ReadBool(L"normal", L"darkmode"));
+
+    store.WriteBool(L"normal", L"darkmodesystem", true);
+    const std::string light = ConfigText();
+    EXPECT_FALSE(FollowSystemDark(store, false)) << "already light: nothing to write or rebuild";
+    EXPECT_EQ(ConfigText(), light);
+    EXPECT_TRUE(FollowSystemDark(store, true));
+    EXPECT_TRUE(store.ReadBool(L"normal", L"darkmode"));
+    EXPECT_FALSE(FollowSystemDark(store, true));
+    EXPECT_TRUE(FollowSystemDark(store, false));
+    EXPECT_FALSE(store.ReadBool(L"normal", L"darkmode"));
+
+    // A file without the flag reads as light: a light system changes nothing.
+    Config(u"[normal]\r\ndarkmodesystem=1\r\n");
+    EXPECT_FALSE(FollowSystemDark(store, false));
+    EXPECT_FALSE(store.HasKey(L"normal", L"darkmode"));
+}
+
 } // namespace
 } // namespace kestrana::dock

@@ -137,16 +137,26 @@ TEST(LivePictures, CalendarPageCarriesTheMonthAndTheDay) {
     EXPECT_GT(inked, 20);
 }
 
-TEST(LivePictures, BatteryLevelFromThePowerStatus) {
-    const BatteryLevel none = BatteryFromPowerStatus(128, 100);
-    EXPECT_FALSE(none.present);
-    EXPECT_FALSE(BatteryFromPowerStatus(1, 255).present); // charge unknown
-    const BatteryLevel charging = BatteryFromPowerStatus(8 | 2, 35);
-    EXPECT_TRUE(charging.present);
-    EXPECT_TRUE(charging.charging);
-    EXPECT_EQ(charging.percent, 35);
-    EXPECT_FALSE(BatteryFromPowerStatus(1, 80).charging);
-    EXPECT_EQ(BatteryFromPowerStatus(0, 180).percent, 100);
+TEST(LivePictures, TheBatteryItemShowsTheSummedBatteries) {
+    platform::PowerReading reading;
+    EXPECT_FALSE(BatteryLevelOf(platform::SumBatteries(reading)).present) << "no battery at all";
+    reading.percent = 255; // a battery whose charge the system does not know
+    reading.batteries.push_back({});
+    EXPECT_FALSE(BatteryLevelOf(platform::SumBatteries(reading)).present);
+
+    // Two batteries: the item shows the capacities added, charging when either charges.
+    reading.batteries = {{50000, 10000, false, 0}, {30000, 30000, true, 0}};
+    const BatteryLevel two = BatteryLevelOf(platform::SumBatteries(reading));
+    EXPECT_TRUE(two.present);
+    EXPECT_EQ(two.percent, 50);
+    EXPECT_TRUE(two.charging);
+
+    // A driver that claims more than it holds is drawn full, never past the body.
+    reading.batteries = {{40000, 90000, false, 0}};
+    EXPECT_EQ(BatteryLevelOf(platform::SumBatteries(reading)).percent, 100);
+    reading.batteries = {{0, 0, false, 0}};
+    reading.percent = 180;
+    EXPECT_EQ(BatteryLevelOf(platform::SumBatteries(reading)).percent, 100);
 }
 
 // Colours sampled on the 256-unit layout: inside the body's left end, and near its right end.

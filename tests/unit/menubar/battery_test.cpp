@@ -140,6 +140,19 @@ TEST_F(BatteryItem, TextsFollowTheSettingsAndTheItemHidesWithoutABattery) {
     EXPECT_EQ(item->Tip(), L"");
 }
 
+TEST_F(BatteryItem, RedrawsAChangeTheDockReadFirst) {
+    port.reading = OneBattery(100, 80, true, true);
+    auto item = Make();
+    // The dock hears the power notice first and refreshes the shared readings.
+    port.reading = OneBattery(100, 79, true, true);
+    EXPECT_TRUE(readings->Refresh());
+    item->PowerChanged();
+    EXPECT_EQ(changes, 1) << "the item still showed 80 %";
+    EXPECT_EQ(item->Face().level, 79);
+    item->PowerChanged();
+    EXPECT_EQ(changes, 1);
+}
+
 TEST_F(BatteryItem, TipAndMenuTellTheStateAndTheTimeLeft) {
     port.reading = OneBattery(100, 100, true, false);
     port.reading->discharging = false;

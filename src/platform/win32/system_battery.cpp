@@ -1,4 +1,4 @@
-#include "menubar/win32/system_battery.h"
+#include "platform/win32/system_battery.h"
 
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
@@ -11,7 +11,7 @@
 
 #include <memory>
 
-namespace kestrana::menubar::win32 {
+namespace kestrana::platform::win32 {
 namespace {
 
 // The battery device class, {72631e54-78a4-11d0-bcf7-00aa00b7b32a}.
@@ -117,4 +117,4 @@ std::optional<PowerReading> SystemBatteryPort::Read() {
     return reading;
 }
 
-} // namespace kestrana::menubar::win32
+} // namespace kestrana::platform::win32
