@@ -117,78 +117,96 @@ std::vector<std::wstring> WrapLines(std::wstring_view text, int maxWidth,
     return lines;
 }
 
+namespace {
+
+// The prompt's colours: light or dark, or the high-contrast scheme's.
+struct PromptPalette {
+    Color panel, text, button, border, accent, hotButton, hotAccent, onAccent, ring, field;
+};
+
+PromptPalette PaletteFor(bool dark, const std::optional<ContrastColours>& scheme) {
+    PromptPalette p;
+    p.panel = dark ? Color{40, 40, 42, 250} : Color{246, 246, 246, 250};
+    p.text = dark ? Color{238, 238, 238, 255} : Color{28, 28, 30, 255};
+    p.button = dark ? Color{70, 70, 74, 255} : Color{255, 255, 255, 255};
+    p.border = dark ? Color{255, 255, 255, 50} : Color{0, 0, 0, 45};
+    p.accent = Color{10, 100, 214, 255};
+    p.hotButton = dark ? Color{90, 90, 96, 255} : Color{232, 232, 236, 255};
+    p.hotAccent = Color{30, 118, 230, 255};
+    p.onAccent = Color{255, 255, 255, 255};
+    p.ring = dark ? Color{120, 170, 255, 255} : p.accent;
+    p.field = dark ? Color{28, 28, 30, 255} : Color{255, 255, 255, 255};
+    if (scheme) {
+        p.panel = p.button = p.field = scheme->window;
+        p.text = p.border = scheme->text;
+        p.accent = p.hotAccent = p.ring = scheme->highlight;
+        p.hotButton = scheme->window;
+        p.onAccent = scheme->window;
+    }
+    return p;
+}
+
+// The secret field: one dot a character (never the characters), then the caret.
+void DrawSecretField(Canvas& canvas, const RectI& field, std::size_t dots, bool focused, const PromptPalette& c, float s) {
+    const float small = 6.0f * s;
+    canvas.FillRoundedRect(F(field), small, c.field);
+    canvas.StrokeRoundedRect(F(field), small, std::max(1.0f, s), c.border);
+    const float dot = 3.0f * s, step = 9.0f * s;
+    const float cy = static_cast<float>(field.y) + static_cast<float>(field.height) / 2;
+    float x = static_cast<float>(field.x) + 10.0f * s;
+    const float limit = static_cast<float>(field.Right()) - 14.0f * s;
+    for (std::size_t i = 0; i < dots && x + 2 * dot < limit; ++i, x += step)
+        canvas.FillRoundedRect({x, cy - dot, 2 * dot, 2 * dot}, dot, c.text);
+    if (focused) canvas.StrokeLine({x + 1.0f * s, cy - 8.0f * s}, {x + 1.0f * s, cy + 8.0f * s}, std::max(1.0f, s), c.text);
+}
+
+// The choice's value, an arrow saying it opens a list, and the countdown beside it.
+void DrawChoiceContent(Canvas& canvas, const PromptLayout& l, const PromptLabels& labels, const PromptPalette& c, float s) {
+    canvas.DrawCoverage(labels.choice, l.choice.x + Scaled(12, s), l.choice.y + (l.choice.height - labels.choice.Height()) / 2,
+                        c.text);
+    const float ax = static_cast<float>(l.choice.Right()) - 14.0f * s;
+    const float ay = static_cast<float>(l.choice.y) + static_cast<float>(l.choice.height) / 2.0f;
+    canvas.StrokeLine({ax - 3.5f * s, ay - 1.8f * s}, {ax, ay + 1.8f * s}, 1.5f * s, c.text);
+    canvas.StrokeLine({ax, ay + 1.8f * s}, {ax + 3.5f * s, ay - 1.8f * s}, 1.5f * s, c.text);
+    if (!labels.countdown.Empty())
+        canvas.DrawCoverage(labels.countdown, l.countdown.x, l.countdown.y + (l.countdown.height - labels.countdown.Height()) / 2,
+                            c.accent);
+}
+
+} // namespace
+
 void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& labels, bool dark, float s,
                 const PromptState& state, const std::optional<ContrastColours>& scheme) {
     const PromptPart hot = state.hot, focused = state.focused;
+    const PromptPalette c = PaletteFor(dark, scheme);
     Canvas canvas(target);
     canvas.Clear(0);
-    Color panel = dark ? Color{40, 40, 42, 250} : Color{246, 246, 246, 250};
-    Color text = dark ? Color{238, 238, 238, 255} : Color{28, 28, 30, 255};
-    Color button = dark ? Color{70, 70, 74, 255} : Color{255, 255, 255, 255};
-    Color border = dark ? Color{255, 255, 255, 50} : Color{0, 0, 0, 45};
-    Color accent{10, 100, 214, 255};
-    Color hotButton = dark ? Color{90, 90, 96, 255} : Color{232, 232, 236, 255};
-    Color hotAccent{30, 118, 230, 255};
-    Color onAccent{255, 255, 255, 255};
-    Color ringColour = dark ? Color{120, 170, 255, 255} : accent;
-    Color fieldFill = dark ? Color{28, 28, 30, 255} : Color{255, 255, 255, 255};
-    if (scheme) {
-        panel = button = fieldFill = scheme->window;
-        text = border = scheme->text;
-        accent = hotAccent = ringColour = scheme->highlight;
-        hotButton = scheme->window;
-        onAccent = scheme->window;
-    }
     const float radius = 10.0f * s, small = 6.0f * s;
-    canvas.FillRoundedRect({0, 0, static_cast<float>(l.width), static_cast<float>(l.height)}, radius, panel);
-    canvas.StrokeRoundedRect({0, 0, static_cast<float>(l.width), static_cast<float>(l.height)}, radius, std::max(1.0f, s),
-                             border);
-    if (!l.title.Empty()) canvas.DrawCoverage(labels.title, l.title.x, l.title.y, text);
+    const RectF whole{0, 0, static_cast<float>(l.width), static_cast<float>(l.height)};
+    canvas.FillRoundedRect(whole, radius, c.panel);
+    canvas.StrokeRoundedRect(whole, radius, std::max(1.0f, s), c.border);
+    if (!l.title.Empty()) canvas.DrawCoverage(labels.title, l.title.x, l.title.y, c.text);
     int lineY = l.message.y;
     for (const Bitmap& line : labels.message) {
-        canvas.DrawCoverage(line, l.message.x, lineY, text);
+        canvas.DrawCoverage(line, l.message.x, lineY, c.text);
         lineY += labels.lineHeight;
     }
-
-    if (!l.field.Empty()) {
-        canvas.FillRoundedRect(F(l.field), small, fieldFill);
-        canvas.StrokeRoundedRect(F(l.field), small, std::max(1.0f, s), border);
-        // One dot a character (never the characters), then the caret.
-        const float dot = 3.0f * s, step = 9.0f * s;
-        const float cy = static_cast<float>(l.field.y) + static_cast<float>(l.field.height) / 2;
-        float x = static_cast<float>(l.field.x) + 10.0f * s;
-        const float limit = static_cast<float>(l.field.Right()) - 14.0f * s;
-        for (std::size_t i = 0; i < state.dots && x + 2 * dot < limit; ++i, x += step)
-            canvas.FillRoundedRect({x, cy - dot, 2 * dot, 2 * dot}, dot, text);
-        if (focused == PromptPart::Field)
-            canvas.StrokeLine({x + 1.0f * s, cy - 8.0f * s}, {x + 1.0f * s, cy + 8.0f * s}, std::max(1.0f, s), text);
-    }
+    if (!l.field.Empty()) DrawSecretField(canvas, l.field, state.dots, focused == PromptPart::Field, c, s);
 
     const auto plainButton = [&](const RectI& box, PromptPart part) {
-        Color fill = button;
-        if (hot == part) fill = hotButton;
-        canvas.FillRoundedRect(F(box), small, fill);
-        canvas.StrokeRoundedRect(F(box), small, std::max(1.0f, s), border);
+        canvas.FillRoundedRect(F(box), small, hot == part ? c.hotButton : c.button);
+        canvas.StrokeRoundedRect(F(box), small, std::max(1.0f, s), c.border);
     };
     if (!l.choice.Empty()) {
         plainButton(l.choice, PromptPart::Choice);
-        // Its value, and an arrow saying it opens a list.
-        canvas.DrawCoverage(labels.choice, l.choice.x + Scaled(12, s),
-                            l.choice.y + (l.choice.height - labels.choice.Height()) / 2, text);
-        const float ax = static_cast<float>(l.choice.Right()) - 14.0f * s;
-        const float ay = static_cast<float>(l.choice.y) + static_cast<float>(l.choice.height) / 2.0f;
-        canvas.StrokeLine({ax - 3.5f * s, ay - 1.8f * s}, {ax, ay + 1.8f * s}, 1.5f * s, text);
-        canvas.StrokeLine({ax, ay + 1.8f * s}, {ax + 3.5f * s, ay - 1.8f * s}, 1.5f * s, text);
-        if (!labels.countdown.Empty())
-            canvas.DrawCoverage(labels.countdown, l.countdown.x,
-                                l.countdown.y + (l.countdown.height - labels.countdown.Height()) / 2, accent);
+        DrawChoiceContent(canvas, l, labels, c, s);
     }
     plainButton(l.cancel, PromptPart::Cancel);
-    Centred(canvas, labels.cancel, l.cancel, text);
-    Color confirmFill = hot == PromptPart::Confirm && state.confirmable ? hotAccent : accent;
+    Centred(canvas, labels.cancel, l.cancel, c.text);
+    Color confirmFill = hot == PromptPart::Confirm && state.confirmable ? c.hotAccent : c.accent;
     if (!state.confirmable) confirmFill.a = 110; // not yet: a key too short
     canvas.FillRoundedRect(F(l.confirm), small, confirmFill);
-    Centred(canvas, labels.confirm, l.confirm, onAccent);
+    Centred(canvas, labels.confirm, l.confirm, c.onAccent);
 
     // The keyboard's place: a ring just outside the focused button.
     const RectI* ring = focused == PromptPart::Field    ? &l.field
@@ -200,7 +218,7 @@ void DrawPrompt(Bitmap& target, const PromptLayout& l, const PromptLabels& label
         const float out = 2.5f * s;
         canvas.StrokeRoundedRect({static_cast<float>(ring->x) - out, static_cast<float>(ring->y) - out,
                                   static_cast<float>(ring->width) + 2 * out, static_cast<float>(ring->height) + 2 * out},
-                                 small + out, std::max(1.5f, 2.0f * s), ringColour);
+                                 small + out, std::max(1.5f, 2.0f * s), c.ring);
     }
 }
 
