@@ -24,6 +24,8 @@
 //                                                      on the machine-wide performance counter
 //   kdriver show <hwnd> <SW_ command>                  ShowWindowAsync on another program's window
 //   kdriver iconic <hwnd>                              prints 1 when minimised
+//   kdriver setting-change <area>                      broadcasts WM_SETTINGCHANGE naming that area
+//                                                      ("ImmersiveColorSet" after the app mode changed)
 //   kdriver watcher <answer> <seconds> <log-file> [count]
 //                                                      a stand-in "dockhook32" window (class and
 //                                                      title) that answers 50014 and logs each ask;
@@ -496,6 +498,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"show" && argc >= 4) {
         return ::ShowWindowAsync(Handle(argv[2]), static_cast<int>(Number(argv[3]))) ? 0 : 1;
+    }
+    if (command == L"setting-change" && argc >= 3) {
+        DWORD_PTR result = 0;
+        return ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(argv[2]),
+                                     SMTO_ABORTIFHUNG, 5000, &result)
+                   ? 0
+                   : 1;
     }
     if (command == L"iconic" && argc >= 3) {
         std::wprintf(L"%d\n", ::IsIconic(Handle(argv[2])) ? 1 : 0);
