@@ -72,7 +72,7 @@ inline constexpr UINT_PTR kTimerForegroundAgain = 43;
 inline constexpr UINT_PTR kTimerForegroundPoll = 44;
 inline constexpr UINT_PTR kTimerDriveScan = 13; // after a drive arrived, 500 ms on the first bar
 inline constexpr UINT_PTR kTimerMonitors = 14; // the monitors' sampler, every 2000 ms on the first bar
-inline constexpr UINT_PTR kTimerLyrics = 15;   // with "musicLyrics": the lyrics window looked for and placed, every 2000 ms
+inline constexpr UINT_PTR kTimerLyrics = 31;   // with "musicLyrics": the lyrics window looked for and placed, every 2000 ms
 
 class BarHost {
 public:
@@ -166,7 +166,7 @@ public:
     // The monitor items' settings may have changed: items switched on are made, items
     // switched off removed, without a restart.
     void MonitorSettingsChanged();
-    // Timer 15: the hosted lyrics follow the first bar's free middle.
+    // Timer 31: the hosted lyrics follow the first bar's free middle.
     void LyricsTick();
     // The temperature reader's messages to the first bar (49999, 49998, copy-data).
     void OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam);
