@@ -48,7 +48,7 @@ read -r bl bt br bb < <(kdrv rect "$bar")
 read -r ll lt lr lb < <(kdrv rect "$lyrics")
 echo "bar: $bl $bt $br $bb; host: $hl $ht $hr $hb; lyrics: $ll $lt $lr $lb"
 [ "$ht" -eq "$bt" ] && [ "$hb" -eq "$bb" ] || e2e_fail "the lyrics host is not as high as the bar"
-[ "$hl" -gt $((bl + 46)) ] && [ "$hr" -le "$br" ] && [ "$hr" -gt "$hl" ] || e2e_fail "the lyrics host is not in the bar's middle"
+[ "$hl" -ge $((bl + 46)) ] && [ "$hr" -le "$br" ] && [ "$hr" -gt "$hl" ] || e2e_fail "the lyrics host is not in the bar's middle"
 [ "$ll" -eq $((hl - 15)) ] && [ "$lt" -eq $((ht - 53)) ] || e2e_fail "the lyrics window is not moved by the player's numbers"
 grep -aq 'hosting the lyrics of "cloudmusic"' "$log" || e2e_fail "the hosting is not in the log"
 e2e_text "$E2E_BASE/config.ini" | grep -q '^HotLyric=36|15$' || e2e_fail "the players' numbers were not written"
