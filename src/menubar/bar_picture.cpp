@@ -257,6 +257,18 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
         if (crossed) canvas.StrokeLine({cx - 7.0f * s, cy - 7.0f * s}, {cx + 7.0f * s, cy + 7.0f * s}, 1.5f * s, color);
         return;
     }
+    case Glyph::Music: {
+        // Two beamed notes; paused, the second note is hollow.
+        const float rx = 2.6f * s, ry = 2.0f * s;
+        const float left = cx - 4.6f * s, right = cx + 4.0f * s, foot = cy + 4.6f * s;
+        canvas.FillRoundedRect({left - rx, foot - ry, 2 * rx, 2 * ry}, ry, color);
+        if (crossed) canvas.StrokeRoundedRect({right - rx, foot - 1.5f * s - ry, 2 * rx, 2 * ry}, ry, 1.1f * s, color);
+        else canvas.FillRoundedRect({right - rx, foot - 1.5f * s - ry, 2 * rx, 2 * ry}, ry, color);
+        canvas.StrokeLine({left + rx - 0.6f * s, foot}, {left + rx - 0.6f * s, cy - 5.0f * s}, 1.3f * s, color);
+        canvas.StrokeLine({right + rx - 0.6f * s, foot - 1.5f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 1.3f * s, color);
+        canvas.StrokeLine({left + rx - 0.6f * s, cy - 5.0f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 2.2f * s, color);
+        return;
+    }
     case Glyph::More: {
         for (float dx : {-2.6f, 2.0f}) {
             canvas.StrokeLine({cx + (dx - 2.0f) * s, cy - 4.0f * s}, {cx + (dx + 1.6f) * s, cy}, line, color);

@@ -21,6 +21,7 @@ struct StatusFace {
     int level = 0;           // 0..100 for glyphs that show an amount (volume, charge)
     bool crossed = false;    // muted, or charging for the battery
     std::wstring text;       // drawn right of the glyph, or alone without one
+    int textLimit = 0;       // the text's widest at 96 dpi, cut with an ellipsis; 0 none
     Meter meter = Meter::None;
     std::wstring label;                // left of a meter ("CPU")
     std::wstring second;               // the second line of Meter::Lines

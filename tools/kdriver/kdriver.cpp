@@ -47,6 +47,7 @@
 //                                                      reader reads them and uses them, see
 //                                                      accessible_tree_command.cpp
 //   kdriver tray-owner, tray-send: a program with tray icons, see tray_commands.cpp
+//   kdriver lyrics-window, parent, post-at: see media_commands.cpp
 // <msg> is a number or the name of a registered message; handles and numbers are decimal
 // or 0x-prefixed hexadecimal.
 #include "foundation/foreign_requests.h"
@@ -75,6 +76,7 @@ int MenuBarCommand(int argc, wchar_t** argv);
 int DropFiles(int argc, wchar_t** argv);
 int AccessibleTreeCommand(int argc, wchar_t** argv);
 int TrayDriverCommand(int argc, wchar_t** argv);
+int MediaCommand(int argc, wchar_t** argv);
 
 namespace {
 
@@ -566,6 +568,7 @@ int wmain(int argc, wchar_t** argv) {
     if (const int menus = MenuBarCommand(argc, argv); menus >= 0) return menus;
     if (const int tree = AccessibleTreeCommand(argc, argv); tree >= 0) return tree;
     if (const int tray = TrayDriverCommand(argc, argv); tray >= 0) return tray;
+    if (const int media = MediaCommand(argc, argv); media >= 0) return media;
     if (command == L"drop" && argc >= 5) return DropFiles(argc, argv);
     if (command == L"screenshot" && argc >= 3) {
         if (argc >= 7)

@@ -16,6 +16,9 @@
 #include "menubar/win32/about_window.h"
 #include "menubar/win32/clock_formatter.h"
 #include "menubar/win32/core_audio.h"
+#include "menubar/win32/lyrics_host.h"
+#include "menubar/win32/media_sessions.h"
+#include "menubar/media_item.h"
 #include "menubar/win32/monitor_brightness.h"
 #include "menubar/win32/monitor_sampler.h"
 #include "menubar/display_item.h"
@@ -32,6 +35,7 @@
 #include <dbt.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <iterator>
 #include <thread>
@@ -123,6 +127,12 @@ bool BarHost::Start() {
     }
     m_clock->target = FirstWindow();
     if (m_audio) m_audio->SetTarget(FirstWindow());
+    if (m_media) m_media->SetTarget(FirstWindow());
+    if (store.ReadInt(L"finder", L"musicLyrics") == 1) {
+        m_lyrics = std::make_unique<LyricsHost>(store, [](const std::wstring& uri) { Open(uri); });
+        ::SetTimer(FirstWindow(), kTimerLyrics, 2000, nullptr);
+        LyricsTick();
+    }
     if (m_wlan) m_wlan->SetTarget(FirstWindow());
     if (m_bluetooth) m_bluetooth->Follow(FirstWindow());
     if (m_battery) {
@@ -183,6 +193,8 @@ void BarHost::Stop() {
     if (gfx::PopupMenuOpen()) gfx::CancelPopupMenu();
     m_inputMethodWatch.reset();
     StopClock();
+    // The player's lyrics window is given back before the bars go.
+    m_lyrics.reset();
     m_bars.clear();
     StopSources();
     m_foregroundPosted = false;
@@ -191,6 +203,12 @@ void BarHost::Stop() {
 // --- status items that plug in as sources ------------------------------------------------
 
 namespace {
+double CounterMs() {
+    LARGE_INTEGER now{}, frequency{};
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart ? static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart) : 0;
+}
 constexpr int kBalloonMs = 6000; // how long a program's balloon stays under the tray item
 } // namespace
 
@@ -239,6 +257,10 @@ void BarHost::StartSources() {
         if (sound) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Output, *m_audio, Store(), open));
         if (microphone) m_sources.push_back(std::make_unique<AudioSource>(AudioFlow::Input, *m_audio, Store(), open));
     }
+    if (shown(StatusKind::MediaControl)) {
+        m_media = std::make_unique<SystemMediaPort>();
+        m_sources.push_back(std::make_unique<MediaSource>(*m_media, Store()));
+    }
     StartWireless();
     ListPresentDrives();
     // The tray item shows nothing unless the tray icons are wanted in the bar.
@@ -264,8 +286,10 @@ void BarHost::StopSources() {
     if (m_chargeNotify) ::UnregisterPowerSettingNotification(m_chargeNotify);
     m_chargeNotify = nullptr;
     if (m_brightnessTarget) *m_brightnessTarget = nullptr;
+    if (m_media) m_media->SetTarget(nullptr);
     m_sources.clear();
     m_audio.reset();
+    m_media.reset(); // waits for its worker
     // Waits for the worker: at most one monitor call in flight.
     m_brightness.reset();
     m_brightnessTarget.reset();
@@ -619,11 +643,21 @@ void BarHost::OnAudioMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     auto* source = static_cast<AudioSource*>(Source(kind));
     if (!source) return;
     const auto before = source->State();
-    source->VolumeChanged(*state);
+    const double taken = CounterMs();
+    source->VolumeChanged(*state); // the bars draw the item at once
     // The volume tip shows a change made elsewhere (keys, another program), on the first bar.
     if (kind == StatusKind::Audio && before && before->percent != state->percent && !m_bars.empty() &&
         Store().ReadInt(L"finder", L"audiotip") == 1)
         m_bars.front()->ShowTip(kind, source->Tip(), VolumeTipMs(Store().ReadInt(L"finder", L"voltiptime")));
+    if (foundation::DetailLogging()) {
+        // A change must be on screen within a frame of its report; the times are on the
+        // machine-wide counter, so a sender can compare its own.
+        const double drawn = CounterMs();
+        char text[96];
+        std::snprintf(text, sizeof text, "volume %d drawn at %.3f ms, %.3f ms after it was taken up", state->percent, drawn,
+                      drawn - taken);
+        foundation::LogDetail("sound", std::string_view(text));
+    }
 }
 
 void BarHost::ReleaseScreenSpace() noexcept {
@@ -787,8 +821,17 @@ void BarHost::OnHostMessage(UINT message) {
         if (auto* source = static_cast<DisplaySource*>(Source(StatusKind::Display))) source->BrightnessChanged();
         return;
     case kMsgWifiChanged: WirelessChanged(); return;
+    case kMsgMedia:
+        if (auto* source = static_cast<MediaSource*>(Source(StatusKind::MediaControl))) source->SessionChanged();
+        return;
     default: return;
     }
+}
+
+void BarHost::LyricsTick() {
+    if (!m_lyrics || m_bars.empty()) return;
+    const VarloBar& bar = *m_bars.front();
+    m_lyrics->Follow({bar.Place().screen.left, bar.Place().screen.top}, bar.FreeMiddle(), bar.Place().scale);
 }
 
 void BarHost::LookAtForeground() {

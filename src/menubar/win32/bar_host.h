@@ -40,6 +40,8 @@ class SystemWlanPort;
 class ClassicBluetoothPort;
 class MonitorSampler;
 class SystemMonitorFacts;
+class SystemMediaPort;
+class LyricsHost;
 
 struct BarServices {
     foundation::ConfigStore& store;
@@ -71,6 +73,7 @@ inline constexpr UINT_PTR kTimerForegroundAgain = 43;
 inline constexpr UINT_PTR kTimerForegroundPoll = 44;
 inline constexpr UINT_PTR kTimerDriveScan = 13; // after a drive arrived, 500 ms on the first bar
 inline constexpr UINT_PTR kTimerMonitors = 14; // the monitors' sampler, every 2000 ms on the first bar
+inline constexpr UINT_PTR kTimerLyrics = 31;   // with "musicLyrics": the lyrics window looked for and placed, every 2000 ms
 
 class BarHost {
 public:
@@ -164,6 +167,8 @@ public:
     // The monitor items' settings may have changed: items switched on are made, items
     // switched off removed, without a restart.
     void MonitorSettingsChanged();
+    // Timer 31: the hosted lyrics follow the first bar's free middle.
+    void LyricsTick();
     // The temperature reader's messages to the first bar (49999, 49998, copy-data).
     void OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -218,6 +223,8 @@ private:
     std::unique_ptr<CoreAudioPort> m_audio;
     std::unique_ptr<SystemWlanPort> m_wlan;
     std::unique_ptr<ClassicBluetoothPort> m_bluetooth;
+    std::unique_ptr<SystemMediaPort> m_media;
+    std::unique_ptr<LyricsHost> m_lyrics;
     DriveList m_drives;
     BatteryReadings* m_battery = nullptr; // the program's, while a battery item is shown
     std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there

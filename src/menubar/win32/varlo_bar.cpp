@@ -13,6 +13,7 @@
 #include "menubar/clock_text.h"
 #include "menubar/win32/bar_host.h"
 #include "menubar/win32/core_audio.h"
+#include "menubar/win32/media_sessions.h"
 #include "menubar/win32/monitor_sampler.h"
 #include "menubar/win32/system_actions.h"
 #include "menubar/win32/wlan_port.h"
@@ -315,6 +316,7 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgWifiChanged:
     case kMsgLookTick:
     case kMsgMinuteTick:
+    case kMsgMedia:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
         return 0;
@@ -370,6 +372,7 @@ void VarloBar::OnTimer(UINT_PTR id) {
         return;
     case kTimerForegroundPoll: m_host.LookAtForeground(); return;
     case kTimerMonitors: m_host.MonitorTick(); return;
+    case kTimerLyrics: m_host.LyricsTick(); return;
     case kTimerDriveScan:
         ::KillTimer(m_window, id);
         m_host.ScanDrives();
@@ -428,13 +431,14 @@ bool VarloBar::Built(StatusKind kind) const {
     }
 }
 
-void VarloBar::SetText(View& view, const std::wstring& text) {
-    if (view.textSource == text && (!view.text.Empty() || text.empty())) return;
+void VarloBar::SetText(View& view, const std::wstring& text, int limit) {
+    if (view.textSource == text && view.textLimit == limit && (!view.text.Empty() || text.empty())) return;
     view.textSource = text;
+    view.textLimit = limit;
     gfx::TextStyle style;
     style.size = BarTextSize(m_place.scale, m_place.textScale);
     style.color = {255, 255, 255, 255};
-    view.text = text.empty() ? gfx::Bitmap() : m_host.Text().Draw(text, style);
+    view.text = text.empty() ? gfx::Bitmap() : m_host.Text().Draw(text, style, limit > 0 ? Scaled(limit, m_place.scale) : 0);
 }
 
 void VarloBar::SetSmallText(gfx::Bitmap& mask, std::wstring& source, const std::wstring& text) {
@@ -474,7 +478,7 @@ void VarloBar::RefreshView(StatusKind kind) {
             m_row.SetWidth(kind, FaceWidth(face, std::max(view.text.Width(), view.second.Width()), s));
             return;
         }
-        SetText(view, face.shown ? face.text : std::wstring());
+        SetText(view, face.shown ? face.text : std::wstring(), face.textLimit);
         m_row.SetWidth(kind, FaceWidth(face, view.text.Width(), s));
         return;
     }
@@ -547,6 +551,16 @@ void VarloBar::StepItemSlide() {
     const double progress = static_cast<double>(::GetTickCount64() - m_itemSlideStart) / kItemSlideMs;
     if (!m_row.Slide(progress)) ::KillTimer(m_window, kTimerItemSlide);
     Redraw();
+}
+
+gfx::RectI VarloBar::FreeMiddle() const {
+    int left = m_app ? m_app->RightEdge() : 0;
+    if (left <= 0) left = Scaled(46, m_place.scale); // the logo's end
+    int right = m_width - m_cornerInset;
+    for (const StatusCell& cell : m_row.Cells())
+        if (cell.placed && cell.width > 0) right = std::min(right, cell.x);
+    if (m_rowLayout.moreX) right = std::min(right, *m_rowLayout.moreX);
+    return {left, 0, std::max(0, right - left), m_place.height};
 }
 
 gfx::RectI VarloBar::CellRect(int index) const {

@@ -83,6 +83,9 @@ public:
     // The bar's focus hotkey: the keyboard comes to the bar, the logo taking the focus;
     // Escape gives it back to the window that had it.
     void TakeKeyboard();
+    // The part of the bar between the application's titles and the status items, in
+    // bar pixels (hosted lyrics show there).
+    [[nodiscard]] gfx::RectI FreeMiddle() const;
     // One of the bar's menus is open and reads the keys itself.
     [[nodiscard]] bool MenuOpen() const { return gfx::PopupMenuOpen() || (m_app && m_app->MenuOpen()); }
 
@@ -91,6 +94,7 @@ private:
         Glyph glyph = Glyph::None;
         gfx::Bitmap text;        // coverage mask
         std::wstring textSource; // what `text` shows
+        int textLimit = 0;       // its widest at 96 dpi, 0 none
         bool framed = false;
         int level = 100;
         bool crossed = false;
@@ -115,7 +119,7 @@ private:
 
     bool Built(StatusKind kind) const;
     void RefreshView(StatusKind kind);
-    void SetText(View& view, const std::wstring& text);
+    void SetText(View& view, const std::wstring& text, int limit = 0);
     // The small font of meters' labels and lines.
     void SetSmallText(gfx::Bitmap& mask, std::wstring& source, const std::wstring& text);
     void LayOut();
