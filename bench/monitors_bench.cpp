@@ -35,7 +35,7 @@ void OneSample(benchmark::State& state) {
         sample.disk = static_cast<int>(tick % 7);
         sample.traffic = SumTraffic(rows);
         sample.nowMs = tick * 2000;
-        const std::uint32_t redraw = board.Take(sample, types, false);
+        const std::uint32_t redraw = board.Take(sample, types, false).faces;
         for (StatusKind kind : {StatusKind::Cpu, StatusKind::Temperature, StatusKind::Memory, StatusKind::Disk,
                                 StatusKind::Network})
             if (redraw & KindBit(kind)) benchmark::DoNotOptimize(board.FaceOf(kind, kind == StatusKind::Cpu ? 2 : 1));

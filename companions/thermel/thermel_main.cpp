@@ -1,9 +1,11 @@
 // Thermel.exe: the temperature reader. Started by the hook companion when the menu bar's
 // temperature item asks; announces its window to the bar, then every two seconds reads
 // the thermal zones (a performance counter in kelvin, no driver, no administrator) and
-// posts the hottest one as the CPU temperature, with the zones as the sensor list. A
-// machine without zones gets no values, only the announcement. One runs at a time; it
-// ends when the bar tells it to or when no bar is left to tell.
+// posts the hottest one as the CPU temperature, with the zones as the sensor list. When
+// the bar wants the GPU too, the display adapters' performance data gives it where an
+// adapter reports a temperature. A machine without zones gets no values, only the
+// announcement. One runs at a time; it ends when the bar tells it to or when no bar is
+// left to tell.
 
 #include <windows.h>
 
@@ -72,12 +74,131 @@ private:
     std::vector<unsigned char> m_buffer;
 };
 
+// The display adapters' own temperature, from the kernel graphics interface of gdi32
+// (Windows 10 1803 and later, and only where the driver fills it in). The few structures
+// are declared here: the compiler's headers do not have them.
+namespace kmt {
+
+using Handle = UINT;
+using Status = LONG;
+
+struct AdapterInfo {
+    Handle adapter;
+    LUID luid;
+    ULONG sources;
+    BOOL precisePresentRegions;
+};
+struct EnumAdapters2 {
+    ULONG count;
+    AdapterInfo* adapters;
+};
+struct QueryAdapterInfo {
+    Handle adapter;
+    UINT type;
+    void* data;
+    UINT size;
+};
+struct CloseAdapter {
+    Handle adapter;
+};
+// The adapter's performance data; the temperature is in tenths of a degree.
+struct alignas(8) AdapterPerfData {
+    UINT32 physicalAdapterIndex;
+    ULONGLONG memoryFrequency, maxMemoryFrequency, maxMemoryFrequencyOc, memoryBandwidth, pcieBandwidth;
+    ULONG fanRpm, power, temperature;
+    UCHAR powerStateOverride;
+};
+static_assert(sizeof(AdapterPerfData) == 64, "the system checks the size");
+constexpr UINT kAdapterPerfData = 62;
+
+using EnumFn = Status(APIENTRY*)(EnumAdapters2*);
+using QueryFn = Status(APIENTRY*)(const QueryAdapterInfo*);
+using CloseFn = Status(APIENTRY*)(const CloseAdapter*);
+
+} // namespace kmt
+
+class AdapterTemperatures {
+public:
+    AdapterTemperatures() = default;
+    ~AdapterTemperatures() { Release(); }
+    AdapterTemperatures(const AdapterTemperatures&) = delete;
+    AdapterTemperatures& operator=(const AdapterTemperatures&) = delete;
+
+    // The hottest adapter's temperature in degrees, or 0 for none. An adapter that never
+    // answers is not asked again; when none does, nothing is asked any more.
+    long Read() {
+        if (m_gaveUp) return 0;
+        if (!m_opened) Open();
+        long hottest = 0;
+        bool anyAnswered = false;
+        for (Adapter& a : m_adapters) {
+            if (a.silent) continue;
+            kmt::AdapterPerfData data{};
+            const kmt::QueryAdapterInfo query{a.handle, kmt::kAdapterPerfData, &data, sizeof data};
+            if (m_query(&query) < 0) {
+                a.silent = true;
+                continue;
+            }
+            anyAnswered = true;
+            // Tenths of a degree, rounded; 0 is an adapter that has no sensor.
+            const long celsius = static_cast<long>((data.temperature + 5) / 10);
+            if (celsius > 0 && celsius <= kMaxCelsius && celsius > hottest) hottest = celsius;
+        }
+        if (!anyAnswered) {
+            m_gaveUp = true;
+            Release();
+        }
+        return hottest;
+    }
+
+private:
+    struct Adapter {
+        kmt::Handle handle = 0;
+        bool silent = false;
+    };
+
+    void Open() {
+        m_opened = true;
+        // gdi32 is loaded with user32 already; its kernel graphics calls are looked up.
+        HMODULE gdi = ::GetModuleHandleW(L"gdi32.dll");
+        if (!gdi) gdi = ::LoadLibraryW(L"gdi32.dll");
+        const auto find = [gdi](const char* name) {
+            return gdi ? reinterpret_cast<void*>(::GetProcAddress(gdi, name)) : nullptr;
+        };
+        const auto enumerate = reinterpret_cast<kmt::EnumFn>(find("D3DKMTEnumAdapters2"));
+        m_query = reinterpret_cast<kmt::QueryFn>(find("D3DKMTQueryAdapterInfo"));
+        m_close = reinterpret_cast<kmt::CloseFn>(find("D3DKMTCloseAdapter"));
+        if (!enumerate || !m_query || !m_close) return;
+        kmt::EnumAdapters2 list{};
+        if (enumerate(&list) < 0 || list.count == 0 || list.count > 64) return;
+        std::vector<kmt::AdapterInfo> infos(list.count);
+        list.adapters = infos.data();
+        if (enumerate(&list) < 0) return;
+        for (ULONG i = 0; i < list.count && i < infos.size(); ++i) m_adapters.push_back({infos[i].adapter, false});
+    }
+
+    void Release() {
+        for (const Adapter& a : m_adapters) {
+            const kmt::CloseAdapter close{a.handle};
+            if (m_close) m_close(&close);
+        }
+        m_adapters.clear();
+    }
+
+    bool m_opened = false;
+    bool m_gaveUp = false;
+    kmt::QueryFn m_query = nullptr;
+    kmt::CloseFn m_close = nullptr;
+    std::vector<Adapter> m_adapters;
+};
+
 struct Reader {
     HWND window = nullptr;
     HWND bar = nullptr;
     bool gpuWanted = false;
     int lonely = 0;
     ThermalZones zones;
+    AdapterTemperatures adapters;
 
     void FindBar() {
         HWND found = ::FindWindowW(kBarClass, nullptr);
@@ -93,7 +214,13 @@ struct Reader {
         }
         lonely = 0;
         const std::vector<Zone> read = zones.Read();
-        if (read.empty()) return;
+        // The GPU is read only when the bar wants it; 0 says "none".
+        const long gpu = gpuWanted ? adapters.Read() : 0;
+        if (read.empty()) {
+            // No zone: no CPU value (0 is none), but a GPU one is still worth telling.
+            if (gpu > 0) ::PostMessageW(bar, kMsgValues, 0, gpu);
+            return;
+        }
         ::PostMessageW(bar, kMsgSensors, read.size(), static_cast<LPARAM>(read.size()));
         long hottest = 0;
         for (std::size_t i = 0; i < read.size(); ++i) {
@@ -107,8 +234,7 @@ struct Reader {
             // Sent with a deadline: a hung bar must not hang the reader.
             ::SendMessageTimeoutW(bar, WM_COPYDATA, i, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 500, &answer);
         }
-        // No GPU source is read yet: 0 says "none".
-        ::PostMessageW(bar, kMsgValues, static_cast<WPARAM>(hottest), 0);
+        ::PostMessageW(bar, kMsgValues, static_cast<WPARAM>(hottest), gpu);
     }
 };
 

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cwctype>
 #include <sstream>
+#include <tuple>
 
 namespace kestrana::menubar {
 namespace {
@@ -66,6 +68,79 @@ std::vector<int> CoreLoads::Next(std::span<const CoreTimes> cores) {
     loads.reserve(cores.size());
     for (std::size_t i = 0; i < cores.size(); ++i) loads.push_back(m_cores[i].Next(cores[i].idle, cores[i].kernel, cores[i].user));
     return loads;
+}
+
+std::vector<ProcessUse> ProcessRanking::TopByCpu(std::span<const ProcessTimes> now, std::uint64_t elapsed,
+                                                 unsigned processors, std::size_t count) {
+    const auto before = [](const Seen& a, const Seen& b) { return std::tie(a.pid, a.created) < std::tie(b.pid, b.created); };
+    std::vector<Seen> seen;
+    seen.reserve(now.size());
+    struct Share {
+        std::uint64_t delta;
+        const ProcessTimes* process;
+    };
+    std::vector<Share> shares;
+    const std::uint64_t capacity = elapsed * std::max(processors, 1u);
+    for (const ProcessTimes& p : now) {
+        if (p.pid == 0) continue;
+        const Seen current{p.pid, p.created, p.cpuTime};
+        seen.push_back(current);
+        const auto it = std::lower_bound(m_last.begin(), m_last.end(), current, before);
+        // New since the last list, or its times went backwards: no share this time.
+        if (it == m_last.end() || it->pid != p.pid || it->created != p.created || p.cpuTime <= it->cpuTime) continue;
+        shares.push_back({p.cpuTime - it->cpuTime, &p});
+    }
+    std::sort(seen.begin(), seen.end(), before);
+    m_last = std::move(seen);
+    if (capacity == 0) return {};
+    const auto more = [](const Share& a, const Share& b) {
+        return a.delta != b.delta ? a.delta > b.delta : a.process->name < b.process->name;
+    };
+    const std::size_t kept = std::min(count, shares.size());
+    std::partial_sort(shares.begin(), shares.begin() + static_cast<std::ptrdiff_t>(kept), shares.end(), more);
+    std::vector<ProcessUse> top;
+    for (std::size_t i = 0; i < kept; ++i)
+        top.push_back({shares[i].process->name, std::min<std::uint64_t>(shares[i].delta * 1000 / capacity, 1000)});
+    return top;
+}
+
+std::vector<ProcessUse> TopByMemory(std::span<const ProcessTimes> now, std::size_t count) {
+    std::vector<const ProcessTimes*> listed;
+    for (const ProcessTimes& p : now)
+        if (p.pid != 0 && p.memory != 0) listed.push_back(&p);
+    const std::size_t kept = std::min(count, listed.size());
+    std::partial_sort(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(kept), listed.end(),
+                      [](const ProcessTimes* a, const ProcessTimes* b) {
+                          return a->memory != b->memory ? a->memory > b->memory : a->name < b->name;
+                      });
+    std::vector<ProcessUse> top;
+    for (std::size_t i = 0; i < kept; ++i) top.push_back({listed[i]->name, listed[i]->memory});
+    return top;
+}
+
+std::wstring FormatShare(std::uint64_t tenths) {
+    return std::to_wstring(tenths / 10) + L"." + std::to_wstring(tenths % 10) + L"%";
+}
+
+std::wstring FormatBytes(std::uint64_t bytes) {
+    constexpr std::uint64_t kMb = 1024 * 1024, kGb = kMb * 1024;
+    if (bytes < kGb) return std::to_wstring(bytes / kMb) + L" MB";
+    return OneDecimal(static_cast<float>(static_cast<double>(bytes) / static_cast<double>(kGb))) + L" GB";
+}
+
+std::vector<DiskUse> DiskRows(std::span<const std::pair<std::wstring, double>> instances) {
+    std::vector<DiskUse> rows;
+    for (const auto& [name, value] : instances) {
+        if (name.size() != 2 || name[1] != L':') continue;
+        const wchar_t letter = static_cast<wchar_t>(std::towupper(name[0]));
+        if (letter < L'A' || letter > L'Z') continue;
+        const std::wstring shown{letter, L':'};
+        if (std::any_of(rows.begin(), rows.end(), [&shown](const DiskUse& d) { return d.name == shown; })) continue;
+        rows.push_back({shown, LoadPercent(value)});
+    }
+    std::sort(rows.begin(), rows.end(), [](const DiskUse& a, const DiskUse& b) { return a.name < b.name; });
+    if (rows.size() > kMaxDisks) rows.resize(kMaxDisks);
+    return rows;
 }
 
 bool CountsInterface(const InterfaceRow& row) { return row.addressLength != 0 && row.hardware; }
@@ -221,19 +296,37 @@ bool TemperatureReadings::SensorReading(std::uintptr_t index, std::wstring name,
 
 // --- the shared readings -----------------------------------------------------------------
 
-std::uint32_t MonitorBoard::Take(const MonitorSample& sample, const DisplayTypes& types, bool force) {
+MonitorChanges MonitorBoard::Take(const MonitorSample& sample, const DisplayTypes& types, bool force) {
     std::lock_guard lock(m_mutex);
-    std::uint32_t redraw = 0;
-    const auto take = [&](MonitorHistory& history, const std::optional<int>& value, int type, StatusKind kind) {
+    std::uint32_t redraw = 0, details = 0;
+    const auto take = [&](MonitorHistory& history, const std::optional<int>& value, int type, int before, StatusKind kind) {
+        // Another display type is another face even for the same value (and width).
+        if (MeterOfType(type) != MeterOfType(before)) redraw |= KindBit(kind);
         if (!value) return;
         const auto byte = static_cast<std::uint8_t>(std::clamp(*value, 0, 100));
         if (history.Append(byte, MeterOfType(type) == Meter::Graph, force)) redraw |= KindBit(kind);
     };
-    take(m_cpu, sample.cpu, types.cpu, StatusKind::Cpu);
-    take(m_memory, sample.memory, types.memory, StatusKind::Memory);
-    take(m_disk, sample.disk, types.disk, StatusKind::Disk);
-    if (sample.memory) m_memoryDetails = sample.memoryDetails;
-    if (!sample.cores.empty()) m_cores = sample.cores;
+    take(m_cpu, sample.cpu, types.cpu, m_types.cpu, StatusKind::Cpu);
+    take(m_memory, sample.memory, types.memory, m_types.memory, StatusKind::Memory);
+    take(m_disk, sample.disk, types.disk, m_types.disk, StatusKind::Disk);
+    m_types = types;
+    if (sample.memory) {
+        // The pop-up shows tenths of gigabytes and whole ones of the page file.
+        const auto shown = [](const MemoryDetails& m) {
+            return std::tuple(std::lround(m.usedGb * 10), std::lround(m.totalGb * 10), m.pageUsedGb, m.pageTotalGb);
+        };
+        if (shown(m_memoryDetails) != shown(sample.memoryDetails)) details |= KindBit(StatusKind::Memory);
+        m_memoryDetails = sample.memoryDetails;
+    }
+    const auto detail = [&details](auto& kept, const auto& taken, StatusKind kind) {
+        if (kept == taken) return;
+        kept = taken;
+        details |= KindBit(kind);
+    };
+    if (!sample.cores.empty()) detail(m_cores, sample.cores, StatusKind::Cpu);
+    if (sample.topCpu) detail(m_topCpu, *sample.topCpu, StatusKind::Cpu);
+    if (sample.topMemory) detail(m_topMemory, *sample.topMemory, StatusKind::Memory);
+    if (sample.disks) detail(m_disks, *sample.disks, StatusKind::Disk);
     if (sample.traffic) {
         const bool changed = m_rates.Update(*sample.traffic, sample.nowMs);
         // The network graph keeps the download rate in kilobytes per second, at most 255.
@@ -241,7 +334,7 @@ std::uint32_t MonitorBoard::Take(const MonitorSample& sample, const DisplayTypes
         if (changed || force) redraw |= KindBit(StatusKind::Network);
     }
     if (force) redraw |= KindBit(StatusKind::Temperature);
-    return redraw;
+    return {redraw, details};
 }
 
 std::optional<std::uint8_t> MonitorBoard::LastOf(StatusKind kind) const {
@@ -258,6 +351,21 @@ std::optional<std::uint8_t> MonitorBoard::LastOf(StatusKind kind) const {
 std::vector<int> MonitorBoard::Cores() const {
     std::lock_guard lock(m_mutex);
     return m_cores;
+}
+
+std::vector<ProcessUse> MonitorBoard::TopCpu() const {
+    std::lock_guard lock(m_mutex);
+    return m_topCpu;
+}
+
+std::vector<ProcessUse> MonitorBoard::TopMemory() const {
+    std::lock_guard lock(m_mutex);
+    return m_topMemory;
+}
+
+std::vector<DiskUse> MonitorBoard::Disks() const {
+    std::lock_guard lock(m_mutex);
+    return m_disks;
 }
 
 std::uint32_t MonitorBoard::Up() const {
@@ -352,6 +460,12 @@ gfx::Menu MonitorSource::Menu() {
         menu.push_back(Row(name.empty() ? Name() : name));
         menu.push_back(gfx::MenuItem::Rule());
         menu.push_back(Row(Text(L"usage", L"Usage"), value));
+        const std::vector<ProcessUse> top = m_board.TopCpu();
+        if (!top.empty()) {
+            menu.push_back(gfx::MenuItem::Rule());
+            menu.push_back(Row(Text(L"process", L"Processes")));
+            for (const ProcessUse& p : top) menu.push_back(Row(p.name, FormatShare(p.amount)));
+        }
         const std::vector<int> cores = m_board.Cores();
         if (!cores.empty()) {
             menu.push_back(gfx::MenuItem::Rule());
@@ -368,13 +482,22 @@ gfx::Menu MonitorSource::Menu() {
         menu.push_back(Row(Text(L"used", L"Used"), OneDecimal(memory.usedGb) + L" / " + OneDecimal(memory.totalGb) + L" GB"));
         menu.push_back(Row(Text(L"pagefile", L"Page file"),
                            std::to_wstring(memory.pageUsedGb) + L" / " + std::to_wstring(memory.pageTotalGb) + L" GB"));
+        const std::vector<ProcessUse> top = m_board.TopMemory();
+        if (!top.empty()) {
+            menu.push_back(gfx::MenuItem::Rule());
+            menu.push_back(Row(Text(L"process", L"Processes")));
+            for (const ProcessUse& p : top) menu.push_back(Row(p.name, FormatBytes(p.amount)));
+        }
         return menu;
     }
-    case StatusKind::Disk:
+    case StatusKind::Disk: {
         menu.push_back(Row(Name()));
         menu.push_back(gfx::MenuItem::Rule());
         menu.push_back(Row(Text(L"readwrite", L"Read and write"), value));
+        const std::vector<DiskUse> disks = m_board.Disks();
+        for (const DiskUse& disk : disks) menu.push_back(Row(disk.name, Percent(disk.percent)));
         return menu;
+    }
     case StatusKind::Network: {
         menu.push_back(Row(Text(L"NETWORK", L"Network")));
         menu.push_back(gfx::MenuItem::Rule());

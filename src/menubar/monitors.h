@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrana::foundation {
@@ -171,13 +172,80 @@ private:
     std::vector<SystemTimesLoad> m_cores;
 };
 
-// One sample's readings; a reading that failed is absent.
+// One process as the system lists it: its processor time so far (100 ns units, kernel
+// and user) and its working set. The creation time tells a reused id from the process
+// that had it before.
+struct ProcessTimes {
+    std::uint32_t pid = 0;
+    std::int64_t created = 0;
+    std::wstring name;
+    std::uint64_t cpuTime = 0;
+    std::uint64_t memory = 0;
+};
+
+// One row of a pop-up's process list: tenths of a percent of the whole machine for the
+// CPU, bytes for the memory.
+struct ProcessUse {
+    std::wstring name;
+    std::uint64_t amount = 0;
+    bool operator==(const ProcessUse&) const = default;
+};
+
+inline constexpr std::size_t kTopProcesses = 5;
+
+// The processes that used the most processor time since the last call. A process seen
+// for the first time has no share yet; the idle process (id 0) is no process.
+class ProcessRanking {
+public:
+    // `elapsed`: wall time since the last call, in 100 ns units; `processors`: logical ones.
+    [[nodiscard]] std::vector<ProcessUse> TopByCpu(std::span<const ProcessTimes> now, std::uint64_t elapsed,
+                                                   unsigned processors, std::size_t count = kTopProcesses);
+    // Forget the baseline (the pop-up closed; the next list starts afresh).
+    void Forget() { m_last.clear(); }
+    [[nodiscard]] bool HasBaseline() const { return !m_last.empty(); }
+
+private:
+    struct Seen {
+        std::uint32_t pid;
+        std::int64_t created;
+        std::uint64_t cpuTime;
+    };
+    std::vector<Seen> m_last; // sorted by (pid, created)
+};
+
+[[nodiscard]] std::vector<ProcessUse> TopByMemory(std::span<const ProcessTimes> now, std::size_t count = kTopProcesses);
+// "0.4%" from tenths of a percent; "312 MB" or "1.2 GB" from bytes.
+[[nodiscard]] std::wstring FormatShare(std::uint64_t tenths);
+[[nodiscard]] std::wstring FormatBytes(std::uint64_t bytes);
+
+// One logical disk's activity.
+struct DiskUse {
+    std::wstring name; // "C:"
+    int percent = 0;
+    bool operator==(const DiskUse&) const = default;
+};
+inline constexpr std::size_t kMaxDisks = 26;
+// The disk rows from the counter's instances: lettered volumes only (the total and the
+// volumes without a letter are left out), in letter order, at most one per letter.
+[[nodiscard]] std::vector<DiskUse> DiskRows(std::span<const std::pair<std::wstring, double>> instances);
+
+// One sample's readings; a reading that failed is absent. The details are gathered only
+// while a pop-up that shows them is open.
 struct MonitorSample {
     std::optional<int> cpu, memory, disk;
     std::vector<int> cores; // per-core loads for the pop-up; empty when unknown
+    std::optional<std::vector<ProcessUse>> topCpu, topMemory;
+    std::optional<std::vector<DiskUse>> disks;
     std::optional<Traffic> traffic;
     MemoryDetails memoryDetails;
     std::uint64_t nowMs = 0;
+};
+
+// What one sample changed: the items to draw again, and the pop-ups whose rows changed
+// (bit per StatusKind value each).
+struct MonitorChanges {
+    std::uint32_t faces = 0;
+    std::uint32_t details = 0;
 };
 
 struct DisplayTypes {
@@ -188,15 +256,18 @@ struct DisplayTypes {
 // items on the user-interface thread.
 class MonitorBoard {
 public:
-    // Takes one sample; returns the kinds whose items must be drawn again (bit per
-    // StatusKind value).
-    std::uint32_t Take(const MonitorSample& sample, const DisplayTypes& types, bool force);
+    // Takes one sample; returns the kinds whose items must be drawn again and whose
+    // pop-ups show something new.
+    MonitorChanges Take(const MonitorSample& sample, const DisplayTypes& types, bool force);
     [[nodiscard]] StatusFace FaceOf(StatusKind kind, int displayType) const;
     [[nodiscard]] std::optional<std::uint8_t> LastOf(StatusKind kind) const;
     [[nodiscard]] std::uint32_t Up() const;
     [[nodiscard]] std::uint32_t Down() const;
     [[nodiscard]] MemoryDetails Memory() const;
     [[nodiscard]] std::vector<int> Cores() const;
+    [[nodiscard]] std::vector<ProcessUse> TopCpu() const;
+    [[nodiscard]] std::vector<ProcessUse> TopMemory() const;
+    [[nodiscard]] std::vector<DiskUse> Disks() const;
     [[nodiscard]] TemperatureReadings& Temperatures() { return m_temperatures; }
     [[nodiscard]] const TemperatureReadings& Temperatures() const { return m_temperatures; }
 
@@ -204,8 +275,11 @@ private:
     mutable std::mutex m_mutex;
     MonitorHistory m_cpu, m_memory, m_disk, m_network;
     NetworkRates m_rates;
+    DisplayTypes m_types; // of the last sample
     MemoryDetails m_memoryDetails;
     std::vector<int> m_cores;
+    std::vector<ProcessUse> m_topCpu, m_topMemory;
+    std::vector<DiskUse> m_disks;
     TemperatureReadings m_temperatures; // user-interface thread only
 };
 

@@ -28,6 +28,8 @@ constexpr UINT kMsgReaderChoose = WM_APP + 0x2C7;
 
 bool g_open = false;
 bool g_cancel = false;
+class Session;
+Session* g_session = nullptr; // the open menu, for rows that change while it is shown
 
 struct Level;
 LRESULT AnswerReader(Level& level, WPARAM wParam, LPARAM lParam) noexcept;
@@ -55,6 +57,14 @@ RectI WorkAreaAt(POINT p) {
     if (!::GetMonitorInfoW(::MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) return {0, 0, 1 << 15, 1 << 15};
     const RECT& r = info.rcWork;
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// Rows the way they show; submenus are not compared (menus with them are never replaced).
+bool SameRows(const Menu& a, const Menu& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const MenuItem& x, const MenuItem& y) {
+        return x.id == y.id && x.text == y.text && x.detail == y.detail && x.separator == y.separator &&
+               x.checked == y.checked && x.enabled == y.enabled && x.slider == y.slider && x.value == y.value;
+    });
 }
 
 bool Inside(const RectI& r, POINT p) { return p.x >= r.x && p.x < r.Right() && p.y >= r.y && p.y < r.Bottom(); }
@@ -156,7 +166,39 @@ public:
         return result;
     }
 
+    // New rows for the open menu while no submenu is involved; the window takes their
+    // size where it stands and is drawn again only when a row differs.
+    void Replace(const Menu& menu) {
+        const auto plain = [](const Menu& m) {
+            return !m.empty() && std::none_of(m.begin(), m.end(), [](const MenuItem& i) { return i.HasSubmenu(); });
+        };
+        if (m_levels.empty() || m_nav.Depth() != 1 || m_sliding >= 0 || !plain(m_menu) || !plain(menu) ||
+            SameRows(m_menu, menu))
+            return;
+        const bool sameCount = menu.size() == m_menu.size();
+        m_menu = menu;
+        // Another number of rows: the lit row means nothing any more.
+        if (!sameCount) m_nav = MenuNavigator(m_menu);
+        Level& level = *m_levels.front();
+        level.items = &m_nav.Items(0);
+        LayOutLevel(level);
+        level.screen =
+            PlaceMenu(level.layout.width, level.layout.height, m_anchor.x, m_anchor.y, m_flipY, WorkAreaAt(m_anchor));
+        level.picture = Bitmap(level.layout.width, level.layout.height);
+        level.drawnHot = -3; // drawn again, not shown anew
+        Sync();
+    }
+
 private:
+    void LayOutLevel(Level& level) {
+        level.layout = LayOutMenu(*level.items, m_metrics, [this](const std::wstring& t) {
+            TextStyle style;
+            style.size = m_metrics.textSize;
+            return m_text.Measure(t, style, m_metrics.maxTextWidth).width;
+        });
+        level.labels = DrawMenuLabels(*level.items, m_metrics, m_text);
+    }
+
     // True when the message was the menu's.
     bool Handle(const MSG& msg, bool& done, int& result) {
         switch (msg.message) {
@@ -362,12 +404,7 @@ private:
     bool MakeLevel(std::size_t index) {
         auto level = std::make_unique<Level>();
         level->items = &m_nav.Items(index);
-        level->layout = LayOutMenu(*level->items, m_metrics, [this](const std::wstring& t) {
-            TextStyle style;
-            style.size = m_metrics.textSize;
-            return m_text.Measure(t, style, m_metrics.maxTextWidth).width;
-        });
-        level->labels = DrawMenuLabels(*level->items, m_metrics, m_text);
+        LayOutLevel(*level);
         if (index == 0) {
             level->screen = PlaceMenu(level->layout.width, level->layout.height, m_anchor.x, m_anchor.y, m_flipY,
                                       WorkAreaAt(m_anchor));
@@ -461,17 +498,28 @@ int RunPopupMenu(HWND owner, const Menu& menu, POINT anchor, int flipY, TextRend
     int result = 0;
     try {
         Session session(owner, menu, anchor, flipY, text, options);
+        g_session = &session;
         result = session.Run();
     } catch (...) {
         foundation::LogCaught("menu");
         result = 0;
     }
+    g_session = nullptr;
     g_open = false;
     g_cancel = false;
     return result;
 }
 
 bool PopupMenuOpen() noexcept { return g_open; }
+
+void UpdatePopupMenu(const Menu& menu) noexcept {
+    if (!g_session) return;
+    try {
+        g_session->Replace(menu);
+    } catch (...) {
+        foundation::LogCaught("menu update");
+    }
+}
 
 void CancelPopupMenu() noexcept {
     if (!g_open) return;

@@ -42,6 +42,9 @@ struct PopupMenuOptions {
 
 // True while a menu is open.
 [[nodiscard]] bool PopupMenuOpen() noexcept;
+// Gives the open menu new rows (a pop-up of readings that keep changing); redraws only
+// when a row differs. Menus with submenus, or with one open, are left as they are.
+void UpdatePopupMenu(const Menu& menu) noexcept;
 // Closes the open menu as dismissed (from the user-interface thread).
 void CancelPopupMenu() noexcept;
 

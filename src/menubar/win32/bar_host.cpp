@@ -443,7 +443,7 @@ void BarHost::StartMonitorTimer() {
     if (!first || !m_sampler) return;
     ::SetTimer(first, kTimerMonitors, 2000, nullptr);
     // The items show their first readings at once rather than after two seconds.
-    m_sampler->Request(MonitorTypes(), true, first);
+    m_sampler->Request(MonitorTypes(), true, PopupDetails(), first);
 }
 
 DisplayTypes BarHost::MonitorTypes() const {
@@ -455,7 +455,14 @@ DisplayTypes BarHost::MonitorTypes() const {
 }
 
 void BarHost::MonitorTick() {
-    MonitorSettingsChanged();
+    // The settings are read again only when their file changed: an idle tick costs one
+    // look at the file's stamp, not a read of every key.
+    const auto stamp = Store().Files().Stat(Store().BaseFolder() + L"config.ini");
+    if (!stamp || stamp->recent || !m_monitorStamp || *stamp != *m_monitorStamp) {
+        m_monitorStamp = stamp;
+        MonitorSettingsChanged();
+        m_monitorTypes = MonitorTypes();
+    }
     HWND first = FirstWindow();
     if (!first) return;
     const bool any = std::any_of(m_order.begin(), m_order.end(), IsMonitorKind);
@@ -467,13 +474,31 @@ void BarHost::MonitorTick() {
     if (foundation::Process().suspended) return;
     if (Source(StatusKind::Temperature)) KeepReader();
     // A sample still running (a slow counter) makes this tick drop out.
-    m_sampler->Request(MonitorTypes(), false, first);
+    m_sampler->Request(m_monitorTypes, false, PopupDetails(), first);
 }
 
-void BarHost::MonitorsChanged(std::uint32_t kinds) {
+std::uint32_t BarHost::PopupDetails() const {
+    return m_openMonitor && gfx::PopupMenuOpen() ? KindBit(*m_openMonitor) : 0;
+}
+
+void BarHost::MonitorsChanged(std::uint32_t faces, std::uint32_t details) {
     for (StatusKind kind : kCreationOrder)
-        if ((kinds & KindBit(kind)) && IsMonitorKind(kind))
+        if ((faces & KindBit(kind)) && IsMonitorKind(kind))
             if (auto* source = static_cast<MonitorSource*>(Source(kind))) source->ReadingChanged();
+    if (m_openMonitor && ((faces | details) & KindBit(*m_openMonitor))) RefreshOpenPopup();
+}
+
+void BarHost::RefreshOpenPopup() {
+    if (!m_openMonitor || !gfx::PopupMenuOpen()) return;
+    // The open pop-up takes the rows anew; it redraws only when one of them differs.
+    if (StatusSource* source = Source(*m_openMonitor)) gfx::UpdatePopupMenu(source->Menu());
+}
+
+void BarHost::ItemMenuOpen(std::optional<StatusKind> kind) {
+    m_openMonitor = kind && IsMonitorKind(*kind) ? kind : std::nullopt;
+    // Its rows come within a moment rather than at the next tick.
+    if (m_openMonitor && m_sampler && *m_openMonitor != StatusKind::Temperature && *m_openMonitor != StatusKind::Network)
+        m_sampler->Request(MonitorTypes(), false, KindBit(*m_openMonitor), FirstWindow());
 }
 
 void BarHost::MonitorSettingsChanged() {
@@ -513,7 +538,7 @@ void BarHost::MonitorSettingsChanged() {
         return std::find(removed.begin(), removed.end(), source->Kind()) != removed.end();
     });
     if (!hadSampler) StartMonitorTimer();
-    else if (m_sampler && !added.empty()) m_sampler->Request(MonitorTypes(), true, FirstWindow());
+    else if (m_sampler && !added.empty()) m_sampler->Request(MonitorTypes(), true, PopupDetails(), FirstWindow());
 }
 
 // The temperature reader: kept going through the hook companion while its item exists.
@@ -598,9 +623,14 @@ void BarHost::OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!data || !data->lpData || data->cbData % sizeof(wchar_t) != 0 || data->cbData > kMaxName) return;
         std::wstring name(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
         if (const auto end = name.find(L'\0'); end != std::wstring::npos) name.resize(end);
-        readings.SensorReading(wParam, std::move(name), data->dwData);
+        // After the last sensor the open temperature pop-up shows the list anew.
+        if (readings.SensorReading(wParam, std::move(name), data->dwData) && m_openMonitor == StatusKind::Temperature)
+            RefreshOpenPopup();
     }
-    if (changed) source->ReadingChanged();
+    if (changed) {
+        source->ReadingChanged();
+        if (m_openMonitor == StatusKind::Temperature) RefreshOpenPopup();
+    }
 }
 
 void BarHost::PowerChanged(HWND bar) {

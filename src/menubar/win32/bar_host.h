@@ -162,8 +162,12 @@ public:
     bool StepBrightness(POINT point, int units);
     // The monitors' timer: hands a sample to the sampler's worker.
     void MonitorTick();
-    // The worker's readings changed the items of `kinds` (KindBit).
-    void MonitorsChanged(std::uint32_t kinds);
+    // The worker's readings changed the items of `faces` and the pop-up rows of
+    // `details` (KindBit each).
+    void MonitorsChanged(std::uint32_t faces, std::uint32_t details);
+    // A bar opened (or, with nothing, closed) the pop-up of an item: a monitor's pop-up
+    // has its rows gathered and redrawn while it stays open.
+    void ItemMenuOpen(std::optional<StatusKind> kind);
     // The monitor items' settings may have changed: items switched on are made, items
     // switched off removed, without a restart.
     void MonitorSettingsChanged();
@@ -201,6 +205,8 @@ private:
     [[nodiscard]] DisplayTypes MonitorTypes() const;
     void KeepReader();
     void StopReader();
+    [[nodiscard]] std::uint32_t PopupDetails() const;
+    void RefreshOpenPopup();
 
     BarServices m_services;
     std::map<std::wstring, int> m_cornerInsets; // by screen device name
@@ -239,6 +245,9 @@ private:
     std::unique_ptr<MonitorSampler> m_sampler;
     ReaderLink m_thermel;
     int m_thermelGpu = -1; // the GPU wish last told to the reader
+    std::optional<StatusKind> m_openMonitor; // the monitor whose pop-up is open
+    std::optional<foundation::FileStamp> m_monitorStamp; // of the settings when last read
+    DisplayTypes m_monitorTypes;
     ULONGLONG m_companionStartMs = 0;
     int m_companionStarts = 0; // since the last request that reached the companion
 };

@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <atomic>
 #include <bitset>
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <type_traits>
@@ -57,6 +59,7 @@ struct PdhLibrary {
     decltype(&::PdhAddEnglishCounterW) add = nullptr;
     decltype(&::PdhCollectQueryData) collect = nullptr;
     decltype(&::PdhGetFormattedCounterValue) value = nullptr;
+    decltype(&::PdhGetFormattedCounterArrayW) array = nullptr;
     decltype(&::PdhCloseQuery) close = nullptr;
 
     static const PdhLibrary& Get() {
@@ -71,12 +74,13 @@ struct PdhLibrary {
             get(l.add, "PdhAddEnglishCounterW");
             get(l.collect, "PdhCollectQueryData");
             get(l.value, "PdhGetFormattedCounterValue");
+            get(l.array, "PdhGetFormattedCounterArrayW");
             get(l.close, "PdhCloseQuery");
             return l;
         }();
         return library;
     }
-    [[nodiscard]] bool Complete() const { return open && add && collect && value && close; }
+    [[nodiscard]] bool Complete() const { return open && add && collect && value && array && close; }
 };
 
 class PdhQuery {
@@ -119,13 +123,27 @@ std::uint64_t FileTimeValue(const FILETIME& t) {
 
 // Each kind of failure is written once per sampler, not every two seconds.
 enum Failure : std::size_t {
-    kNoQuery, kNoCpuCounter, kNoDiskCounter, kCollect, kTimes, kMemory, kNoIpHelper, kIfTable, kCores, kFailures
+    kNoQuery, kNoCpuCounter, kNoDiskCounter, kCollect, kTimes, kMemory, kNoIpHelper, kIfTable, kCores, kProcesses,
+    kDisks, kFailures
 };
+
+// A pop-up that opens needs two readings to show shares; the first is taken this long
+// before the second, on the worker.
+constexpr DWORD kBaselineMs = 300;
+constexpr std::size_t kMaxProcesses = 8192;
+constexpr int kSystemProcessInformation = 5;
+
+std::uint64_t Now100ns() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count()) /
+           100;
+}
 
 // The readings' sources; lives on the worker thread only.
 class Readers {
 public:
-    explicit Readers(bool countersOff) {
+    explicit Readers(bool countersOff) : m_countersOff(countersOff) {
         if (countersOff) {
             foundation::LogDetail("monitors", "performance counters switched off: the CPU comes from system times");
             return;
@@ -144,7 +162,7 @@ public:
         if (m_counters) m_query.Collect();
     }
 
-    MonitorSample Sample() {
+    MonitorSample Sample(std::uint32_t details) {
         MonitorSample sample;
         sample.nowMs = ::GetTickCount64();
         const bool collected = m_counters && m_query.Collect();
@@ -168,7 +186,7 @@ public:
             Fail(kMemory, "the memory status could not be read");
         }
         sample.traffic = Network();
-        sample.cores = Cores();
+        Details(details, sample);
         return sample;
     }
 
@@ -207,6 +225,120 @@ private:
         return m_cores.Next(m_coreTimes);
     }
 
+    // What an open pop-up shows beyond the items: per-core loads and the busiest
+    // processes for the CPU, the largest processes for the memory, per-disk activity.
+    // Nothing of it is read while no such pop-up is open.
+    void Details(std::uint32_t wanted, MonitorSample& sample) {
+        const bool cpu = (wanted & KindBit(StatusKind::Cpu)) != 0;
+        const bool memory = (wanted & KindBit(StatusKind::Memory)) != 0;
+        const bool disk = (wanted & KindBit(StatusKind::Disk)) != 0;
+        if (!cpu && m_cpuDetails) {
+            // Closed: the next opening starts from fresh baselines, not stale ones.
+            m_ranking.Forget();
+            m_cores = CoreLoads();
+            m_cpuDetails = false;
+        }
+        if (!disk) m_diskQuery.reset();
+        if (!cpu && !memory && !disk) return;
+        const bool cpuFresh = cpu && !m_cpuDetails;
+        const bool diskFresh = disk && !m_diskQuery && !m_countersOff && !m_failed.test(kDisks);
+        if (cpuFresh) {
+            if (Processes()) (void)m_ranking.TopByCpu(m_processes, 0, 1);
+            m_processesAt = Now100ns();
+            (void)Cores();
+            m_cpuDetails = true;
+        }
+        if (diskFresh) OpenDiskQuery();
+        if (cpuFresh || (diskFresh && m_diskQuery)) ::Sleep(kBaselineMs);
+        if ((cpu || memory) && Processes()) {
+            if (cpu) {
+                const std::uint64_t now = Now100ns();
+                sample.topCpu = m_ranking.TopByCpu(m_processes, now - m_processesAt, Processors());
+                m_processesAt = now;
+            }
+            if (memory) sample.topMemory = TopByMemory(m_processes);
+        }
+        if (cpu) sample.cores = Cores();
+        if (disk && m_diskQuery) sample.disks = DiskRowsNow();
+    }
+
+    static unsigned Processors() {
+        SYSTEM_INFO info{};
+        ::GetSystemInfo(&info);
+        return std::max<unsigned>(info.dwNumberOfProcessors, 1);
+    }
+
+    // The system's process list in one call: processor times and working sets.
+    bool Processes() {
+        static const auto query =
+            kestrana::win32::LoadedFunction<NtQuerySystemInformationFn>(L"ntdll.dll", "NtQuerySystemInformation");
+        constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+        if (!query) {
+            Fail(kProcesses, "the process list cannot be read");
+            return false;
+        }
+        if (m_processBuffer.empty()) m_processBuffer.resize(256 * 1024);
+        LONG status = kLengthMismatch;
+        for (int tries = 0; tries < 4 && status == kLengthMismatch; ++tries) {
+            ULONG needed = 0;
+            status = query(kSystemProcessInformation, m_processBuffer.data(), static_cast<ULONG>(m_processBuffer.size()), &needed);
+            // Processes come and go between the two calls: ask for some room to spare.
+            if (status == kLengthMismatch)
+                m_processBuffer.resize(std::max<std::size_t>(needed, m_processBuffer.size()) + 64 * 1024);
+        }
+        m_processes.clear();
+        if (status < 0) {
+            Fail(kProcesses, "the process list could not be read");
+            return false;
+        }
+        std::size_t offset = 0;
+        while (m_processes.size() < kMaxProcesses && offset + sizeof(SYSTEM_PROCESS_INFORMATION) <= m_processBuffer.size()) {
+            const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(m_processBuffer.data() + offset);
+            ProcessTimes p;
+            p.pid = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry->UniqueProcessId));
+            p.created = entry->CreateTime.QuadPart;
+            p.cpuTime = static_cast<std::uint64_t>(entry->KernelTime.QuadPart + entry->UserTime.QuadPart);
+            p.memory = entry->VirtualMemoryCounters.WorkingSetSize;
+            if (entry->ImageName.Buffer && entry->ImageName.Length)
+                p.name.assign(entry->ImageName.Buffer, entry->ImageName.Length / sizeof(wchar_t));
+            else
+                p.name = L"System";
+            m_processes.push_back(std::move(p));
+            if (entry->NextEntryOffset == 0) break;
+            offset += entry->NextEntryOffset;
+        }
+        return true;
+    }
+
+    void OpenDiskQuery() {
+        auto query = std::make_unique<PdhQuery>();
+        PDH_HCOUNTER counter = query->Open() ? query->Add(L"\\LogicalDisk(*)\\% Disk Time") : nullptr;
+        if (!counter || !query->Collect()) {
+            Fail(kDisks, "no per-disk counters: the disk pop-up shows the total only");
+            return;
+        }
+        m_diskCounter = counter;
+        m_diskQuery = std::move(query);
+    }
+
+    std::vector<DiskUse> DiskRowsNow() {
+        const PdhLibrary& pdh = PdhLibrary::Get();
+        DWORD bytes = 0, count = 0;
+        if (!m_diskQuery->Collect() ||
+            pdh.array(m_diskCounter, PDH_FMT_DOUBLE | PDH_FMT_NOCAP100, &bytes, &count, nullptr) !=
+                static_cast<PDH_STATUS>(PDH_MORE_DATA))
+            return {};
+        m_diskBuffer.resize(bytes);
+        auto* items = reinterpret_cast<PDH_FMT_COUNTERVALUE_ITEM_W*>(m_diskBuffer.data());
+        if (pdh.array(m_diskCounter, PDH_FMT_DOUBLE | PDH_FMT_NOCAP100, &bytes, &count, items) != ERROR_SUCCESS) return {};
+        std::vector<std::pair<std::wstring, double>> instances;
+        for (DWORD i = 0; i < count && instances.size() < 64; ++i)
+            if (items[i].szName && (items[i].FmtValue.CStatus == PDH_CSTATUS_VALID_DATA ||
+                                    items[i].FmtValue.CStatus == PDH_CSTATUS_NEW_DATA))
+                instances.emplace_back(items[i].szName, items[i].FmtValue.doubleValue);
+        return DiskRows(instances);
+    }
+
     std::optional<Traffic> Network() {
         const IpHelper& ip = IpHelper::Get();
         if (!ip.getIfTable2 || !ip.freeMibTable) {
@@ -236,7 +368,16 @@ private:
 
     PdhQuery m_query;
     PDH_HCOUNTER m_utility = nullptr, m_processorTime = nullptr, m_disk = nullptr;
+    bool m_countersOff = false;
     bool m_counters = false;
+    bool m_cpuDetails = false; // the CPU pop-up's baselines are taken
+    ProcessRanking m_ranking;
+    std::uint64_t m_processesAt = 0;
+    std::vector<unsigned char> m_processBuffer;
+    std::vector<ProcessTimes> m_processes;
+    std::unique_ptr<PdhQuery> m_diskQuery; // only while the disk pop-up is open
+    PDH_HCOUNTER m_diskCounter = nullptr;
+    std::vector<unsigned char> m_diskBuffer;
     SystemTimesLoad m_times;
     CoreLoads m_cores;
     std::vector<CoreTimes> m_coreTimes;
@@ -252,7 +393,7 @@ struct MonitorReaders::Impl : Readers {
 
 MonitorReaders::MonitorReaders(bool countersOff) : m_impl(std::make_unique<Impl>(countersOff)) {}
 MonitorReaders::~MonitorReaders() = default;
-MonitorSample MonitorReaders::Sample() { return m_impl->Sample(); }
+MonitorSample MonitorReaders::Sample(std::uint32_t details) { return m_impl->Sample(details); }
 
 struct MonitorSampler::Shared {
     std::shared_ptr<MonitorBoard> board;
@@ -264,6 +405,7 @@ struct MonitorSampler::Shared {
     bool stop = false;
     DisplayTypes types;
     bool force = false;
+    std::uint32_t details = 0;
     HWND target = nullptr;
 
     void Run() {
@@ -276,15 +418,18 @@ struct MonitorSampler::Shared {
             busy = true;
             const DisplayTypes t = types;
             const bool f = force;
+            const std::uint32_t d = details;
             const HWND to = target;
             lock.unlock();
-            std::uint32_t changed = 0;
+            MonitorChanges changed;
             try {
-                changed = board->Take(readers.Sample(), t, f);
+                changed = board->Take(readers.Sample(d), t, f);
             } catch (...) {
                 foundation::LogCaught("monitor sample");
             }
-            if (changed && to) ::PostMessageW(to, kMsgMonitors, changed, 0);
+            // Nothing changed, nothing posted: an idle machine costs the bar nothing.
+            if ((changed.faces || changed.details) && to)
+                ::PostMessageW(to, kMsgMonitors, changed.faces, static_cast<LPARAM>(changed.details));
             lock.lock();
             busy = false;
         }
@@ -312,13 +457,14 @@ MonitorSampler::~MonitorSampler() {
     m_shared->wake.notify_one();
 }
 
-bool MonitorSampler::Request(const DisplayTypes& types, bool force, HWND target) {
+bool MonitorSampler::Request(const DisplayTypes& types, bool force, std::uint32_t details, HWND target) {
     {
         std::lock_guard lock(m_shared->mutex);
         if (m_shared->busy || m_shared->pending) return false;
         m_shared->pending = true;
         m_shared->types = types;
         m_shared->force = force;
+        m_shared->details = details;
         m_shared->target = target;
     }
     m_shared->wake.notify_one();
@@ -337,6 +483,14 @@ std::wstring SystemMonitorFacts::ProcessorName() {
 }
 
 std::vector<std::wstring> SystemMonitorFacts::Addresses(bool ipv6) {
+    constexpr ULONGLONG kKeepMs = 10000;
+    Kept& kept = m_kept[ipv6 ? 1 : 0];
+    const ULONGLONG now = ::GetTickCount64();
+    if (kept.atMs == 0 || now - kept.atMs > kKeepMs) kept = {now, ReadAddresses(ipv6)};
+    return kept.addresses;
+}
+
+std::vector<std::wstring> SystemMonitorFacts::ReadAddresses(bool ipv6) {
     std::vector<std::wstring> out;
     const IpHelper& ip = IpHelper::Get();
     using InetNtopFn = PCWSTR(WINAPI*)(INT, const VOID*, PWSTR, size_t);

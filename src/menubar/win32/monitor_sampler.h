@@ -14,7 +14,8 @@
 
 namespace kestrana::menubar::win32 {
 
-// Posted to the first bar by the worker: wParam = the changed kinds (KindBit).
+// Posted to the first bar by the worker: wParam = the kinds whose items changed, lParam =
+// the kinds whose pop-up rows changed (KindBit).
 inline constexpr UINT kMsgMonitors = WM_APP + 60;
 // From and to the temperature reader (fixed numbers both sides know).
 inline constexpr UINT kMsgReaderValues = 49999;
@@ -28,7 +29,8 @@ public:
     ~MonitorReaders();
     MonitorReaders(const MonitorReaders&) = delete;
     MonitorReaders& operator=(const MonitorReaders&) = delete;
-    [[nodiscard]] MonitorSample Sample();
+    // `details`: the kinds (KindBit) whose pop-up is open and wants its rows.
+    [[nodiscard]] MonitorSample Sample(std::uint32_t details = 0);
 
 private:
     struct Impl;
@@ -45,7 +47,8 @@ public:
     MonitorSampler& operator=(const MonitorSampler&) = delete;
 
     // Hands one sample to the worker; false when the last one is still running.
-    bool Request(const DisplayTypes& types, bool force, HWND target);
+    // `details`: the kinds whose open pop-up wants its rows gathered too.
+    bool Request(const DisplayTypes& types, bool force, std::uint32_t details, HWND target);
 
 private:
     struct Shared;
@@ -56,7 +59,16 @@ private:
 class SystemMonitorFacts final : public MonitorFacts {
 public:
     std::wstring ProcessorName() override;
+    // Kept for a few seconds: an open network pop-up asks again with every new rate.
     std::vector<std::wstring> Addresses(bool ipv6) override;
+
+private:
+    std::vector<std::wstring> ReadAddresses(bool ipv6);
+    struct Kept {
+        ULONGLONG atMs = 0;
+        std::vector<std::wstring> addresses;
+    };
+    Kept m_kept[2];
 };
 
 } // namespace kestrana::menubar::win32

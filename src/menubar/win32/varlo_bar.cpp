@@ -342,7 +342,9 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case kMsgAudioDevices:
     case kMsgAudioVolume: m_host.OnAudioMessage(message, wParam, lParam); return 0;
-    case kMsgMonitors: m_host.MonitorsChanged(static_cast<std::uint32_t>(wParam)); return 0;
+    case kMsgMonitors:
+        m_host.MonitorsChanged(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+        return 0;
     case kMsgReaderValues:
     case kMsgReaderSensors:
     case WM_COPYDATA:
@@ -1212,11 +1214,13 @@ int VarloBar::OpenItemMenu(StatusKind kind, const gfx::RectI& cell) {
             m_litIndex = -2;
             return 0;
         }
+        m_host.ItemMenuOpen(kind);
         const int id = RunMenu(menu, cell, [this, kind](int row, int value) {
             // Looked up again: the host may have replaced its sources meanwhile.
             StatusSource* live = m_host.Source(kind);
             return live ? live->Slide(row, value) : value;
         });
+        m_host.ItemMenuOpen(std::nullopt);
         if (id != 0)
             if (StatusSource* live = m_host.Source(kind)) live->Choose(id);
         return 0;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kestrana::menubar {
@@ -91,6 +92,69 @@ TEST(MonitorNetwork, RateTextsCompactAndLong) {
     EXPECT_EQ(FormatRate(3ull << 30, true), L"3.0GB");
     EXPECT_EQ(FormatRate(5ull << 40, false), L"5.0 TB/s");
     EXPECT_EQ(FormatRate(5ull << 50, true), L"5.0KB"); // past terabytes the unit starts again
+}
+
+TEST(MonitorProcesses, CpuSharesNeedABaselineAndKeepTheBusiestFew) {
+    ProcessRanking ranking;
+    // Two processors over one second (10 000 000 units each).
+    constexpr std::uint64_t kSecond = 10'000'000;
+    std::vector<ProcessTimes> first{
+        {0, 0, L"Idle", 50 * kSecond, 0}, {4, 1, L"System", 1000, 0}, {100, 7, L"a.exe", 0, 0},
+        {200, 7, L"b.exe", 0, 0},         {300, 7, L"c.exe", 0, 0},  {400, 7, L"d.exe", 0, 0},
+        {500, 7, L"e.exe", 0, 0},         {600, 7, L"f.exe", 0, 0}};
+    EXPECT_TRUE(ranking.TopByCpu(first, kSecond, 2).empty()); // nothing to compare with yet
+    EXPECT_TRUE(ranking.HasBaseline());
+    std::vector<ProcessTimes> second = first;
+    second[0].cpuTime += kSecond; // idle is not a process
+    second[2].cpuTime = kSecond;  // a.exe: one full core of two = 50 %
+    second[3].cpuTime = 1000;     // b.exe: 0.005 %, still listed, as 0.0
+    second[4].cpuTime = 200'000;  // c.exe: 1 %
+    second[5].cpuTime = 2;
+    second[6].cpuTime = 3;
+    second[7].cpuTime = 4;
+    const auto top = ranking.TopByCpu(second, kSecond, 2);
+    ASSERT_EQ(top.size(), kTopProcesses);
+    EXPECT_EQ(top[0], (ProcessUse{L"a.exe", 500}));
+    EXPECT_EQ(top[1], (ProcessUse{L"c.exe", 10}));
+    EXPECT_EQ(top[2], (ProcessUse{L"b.exe", 0}));
+    EXPECT_EQ(top[3].name, L"f.exe");
+    // A reused id (another creation time) and times that went backwards give no share.
+    std::vector<ProcessTimes> third = second;
+    third[2] = {100, 8, L"new.exe", 5 * kSecond, 0};
+    third[4].cpuTime = 0;
+    third[7].cpuTime = 4 + kSecond / 10;
+    const auto after = ranking.TopByCpu(third, kSecond, 2);
+    ASSERT_EQ(after.size(), 1u);
+    EXPECT_EQ(after[0], (ProcessUse{L"f.exe", 50}));
+    // No time passed: no shares, but the baseline moves on.
+    EXPECT_TRUE(ranking.TopByCpu(third, 0, 2).empty());
+    ranking.Forget();
+    EXPECT_FALSE(ranking.HasBaseline());
+}
+
+TEST(MonitorProcesses, MemoryListAndTexts) {
+    const std::vector<ProcessTimes> now{{0, 0, L"Idle", 0, 1u << 30}, {10, 1, L"big.exe", 0, 3ull << 30},
+                                        {11, 1, L"small.exe", 0, 5u << 20}, {12, 1, L"none.exe", 0, 0},
+                                        {13, 1, L"also.exe", 0, 5u << 20}};
+    const auto top = TopByMemory(now, 2);
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_EQ(top[0].name, L"big.exe");
+    EXPECT_EQ(top[1].name, L"also.exe"); // equal amounts in name order
+    EXPECT_EQ(TopByMemory(now).size(), 3u);
+    EXPECT_EQ(FormatBytes(5u << 20), L"5 MB");
+    EXPECT_EQ(FormatBytes((1ull << 30) + (1ull << 29)), L"1.5 GB");
+    EXPECT_EQ(FormatShare(0), L"0.0%");
+    EXPECT_EQ(FormatShare(1000), L"100.0%");
+}
+
+TEST(MonitorDisks, LetteredVolumesOnlyInLetterOrder) {
+    const std::vector<std::pair<std::wstring, double>> instances{
+        {L"_Total", 40.0}, {L"d:", 0.4}, {L"HarddiskVolume3", 90.0}, {L"C:", 55.5}, {L"D:", 7.0}, {L"1:", 3.0}};
+    const auto rows = DiskRows(instances);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (DiskUse{L"C:", 56}));
+    EXPECT_EQ(rows[1], (DiskUse{L"D:", 1})); // the first of the same letter counts
+    EXPECT_TRUE(DiskRows({}).empty());
 }
 
 TEST(MonitorHistory, DrawsOnFirstChangeGraphOrForce) {
@@ -206,7 +270,7 @@ struct BoardFixture : ::testing::Test {
         sample.memory = 50;
         sample.traffic = Traffic{sent, 0};
         sample.nowMs = ms;
-        return board.Take(sample, types, force);
+        return board.Take(sample, types, force).faces;
     }
 };
 
@@ -221,10 +285,52 @@ TEST_F(BoardFixture, RedrawsOnlyTheItemsWhoseReadingChanged) {
     const std::uint32_t all = Take(12, 12'000, 11'000, {}, true);
     for (StatusKind k : {StatusKind::Cpu, StatusKind::Memory, StatusKind::Network, StatusKind::Temperature})
         EXPECT_TRUE(all & KindBit(k));
+    // Another display type redraws the item even with the same value, failed or not.
+    DisplayTypes text;
+    text.cpu = 3;
+    EXPECT_EQ(Take(12, 16'000, 13'000, text), KindBit(StatusKind::Cpu)); // the same rate as before
+    EXPECT_EQ(Take(12, 20'000, 15'000, text), 0u);
+    text.cpu = 7; // out of range draws as the level bar: a change from the text
+    MonitorSample unread;
+    unread.nowMs = 16'000;
+    EXPECT_EQ(board.Take(unread, text, false).faces, KindBit(StatusKind::Cpu));
     MonitorSample failed; // every reading failed: nothing drawn, the last values stay
     failed.nowMs = 13'000;
-    EXPECT_EQ(board.Take(failed, {}, false), 0u);
+    EXPECT_EQ(board.Take(failed, {}, false).faces, 0u);
     EXPECT_EQ(board.LastOf(StatusKind::Cpu), 12);
+}
+
+TEST_F(BoardFixture, PopupDetailsCountAsChangedOnlyWhenTheyDiffer) {
+    Take(10, 0, 1000);
+    MonitorSample sample;
+    sample.memory = 50;
+    sample.memoryDetails = {3.01f, 16.0f, 1, 4};
+    sample.cores = {5, 6};
+    sample.topCpu = std::vector<ProcessUse>{{L"a.exe", 12}};
+    sample.disks = std::vector<DiskUse>{{L"C:", 3}};
+    const MonitorChanges first = board.Take(sample, {}, false);
+    EXPECT_EQ(first.faces, 0u); // the items' readings are the same
+    EXPECT_EQ(first.details, KindBit(StatusKind::Cpu) | KindBit(StatusKind::Memory) | KindBit(StatusKind::Disk));
+    sample.memoryDetails.usedGb = 3.02f; // not seen in tenths
+    EXPECT_EQ(board.Take(sample, {}, false).details, 0u);
+    sample.topMemory = std::vector<ProcessUse>{{L"b.exe", 1u << 20}};
+    EXPECT_EQ(board.Take(sample, {}, false).details, KindBit(StatusKind::Memory));
+    // A sample without details (no pop-up open) keeps what the pop-ups showed last.
+    MonitorSample plain;
+    plain.memory = 50;
+    plain.memoryDetails = sample.memoryDetails;
+    EXPECT_EQ(board.Take(plain, {}, false).details, 0u);
+    EXPECT_EQ(board.Disks().size(), 1u);
+    MonitorSource disk(StatusKind::Disk, board, folder.store, facts);
+    MonitorSource memory(StatusKind::Memory, board, folder.store, facts);
+    MonitorSource cpu(StatusKind::Cpu, board, folder.store, facts);
+    const auto has = [](const gfx::Menu& menu, const std::wstring& text, const std::wstring& detail) {
+        return std::any_of(menu.begin(), menu.end(), [&](const gfx::MenuItem& i) { return i.text == text && i.detail == detail; });
+    };
+    EXPECT_TRUE(has(disk.Menu(), L"C:", L"3%"));
+    EXPECT_TRUE(has(memory.Menu(), L"b.exe", L"1 MB"));
+    EXPECT_TRUE(has(cpu.Menu(), L"a.exe", L"1.2%"));
+    EXPECT_TRUE(has(cpu.Menu(), L"Processes", L""));
 }
 
 TEST_F(BoardFixture, FacesFollowTheDisplayTypeSettingAndNetworkShowsTwoRates) {
