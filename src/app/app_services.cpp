@@ -173,7 +173,9 @@ bool AppServices::StartDocks() {
                                        [] { RestartProgram(nullptr); },
                                        [] { RequestQuit(); }};
     services.openSettings = [] { OpenSettingsWindow(); };
-    services.windowPicture = [](HWND window, const RECT& rect) { return extras::win32::CaptureWindowImage(window, rect); };
+    services.windowPicture = [](HWND window, const RECT& rect, int width, int height) {
+        return extras::win32::CaptureWindowThumbnail(window, rect, width, height);
+    };
     // The stack's commands keep their own numbers; in the dock's item menu they sit in the
     // folder range.
     constexpr int kStackToDock = dock::dock_command::kFolderFirst - launchers::kStackGrid + 1;
@@ -238,6 +240,10 @@ public:
     void OnWindowEvent(const dock::WindowEvent& event) override {
         m_tracker.OnWindowEvent(event);
         if (event.kind == dock::WindowEventKind::Activated && Handlers().foregroundHint) Handlers().foregroundHint();
+        const bool comesOrGoes = event.kind == dock::WindowEventKind::Activated ||
+                                 event.kind == dock::WindowEventKind::Appeared ||
+                                 event.kind == dock::WindowEventKind::Destroyed;
+        if (comesOrGoes && Handlers().stageWindowsChanged) Handlers().stageWindowsChanged();
     }
     void OnPassEnded() override { m_tracker.OnPassEnded(); }
 
