@@ -1,3 +1,4 @@
+#include "app/stage_host.h"
 #include "app/hotkeys_host.h"
 
 #include "app/app_services.h"
@@ -190,9 +191,7 @@ void Carry(HotkeyHost& host, const foundation::HotkeyChoice& choice) {
         if (auto* dock = PrimaryDock(services)) dock->TakeKeyboard();
         return;
     case HotkeyAction::FocusBar: MenuBarTakeKeyboard(); return;
-    case HotkeyAction::ToggleStageManager:
-        foundation::LogDetail("hotkeys", L"the stage manager is not part of this build; its hotkey does nothing");
-        return;
+    case HotkeyAction::ToggleStageManager: ToggleStageManagerUnderPointer(); return;
     case HotkeyAction::ToggleTaskbar:
         menubar::win32::SetTaskbarShown(menubar::win32::TaskbarHidden());
         return;

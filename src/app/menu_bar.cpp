@@ -1,3 +1,4 @@
+#include "app/stage_host.h"
 #include "app/menu_bar.h"
 
 #include "app/app_services.h"
@@ -36,7 +37,9 @@ void StartMenuBar(AppServices& services) noexcept {
                                                 [&services](const std::wstring& path) {
                                                     return services.DockItemName(path);
                                                 },
-                                                [&services] { services.MinuteTasks(); }});
+                                                [&services] { services.MinuteTasks(); },
+                                                {[] { return StageManagerOnUnderPointer(); },
+                                                 [] { ToggleStageManagerUnderPointer(); }}});
             g_bars.store(bars);
             // The screen corners may have been switched before the bars came.
             for (const auto& [device, inset] : CornerInsets()) bars->SetCornerInset(device, inset);

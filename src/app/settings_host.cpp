@@ -1,3 +1,4 @@
+#include "app/stage_host.h"
 #include "app/settings_host.h"
 
 #include "app/app_services.h"
@@ -93,6 +94,7 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
     case foundation::SettingEffect::ScreenCorners:
         if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
         return;
+    case foundation::SettingEffect::StageManager: StageManagerSettingsChanged(); return;
     case foundation::SettingEffect::None:
     case foundation::SettingEffect::Restart: return; // the page says so and offers the restart
     }

@@ -10,6 +10,7 @@
 #include "gfx/image_decoder.h"
 #include "gfx/menu_model.h"
 #include "gfx/text_renderer.h"
+#include "menubar/stage_item.h"
 #include "menubar/bar_appearance.h"
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
@@ -52,6 +53,8 @@ struct BarServices {
     std::function<std::wstring(const std::wstring& imagePath)> dockItemName;
     // Run on the user-interface thread at second 0 of each minute, from the clock's tick.
     std::function<void()> minuteTasks;
+    // The stage manager's switch for the screen under the pointer; none: no stage-manager item.
+    StageSwitch stageManager;
 };
 
 // Messages the bars' windows receive from the host's threads and hooks.

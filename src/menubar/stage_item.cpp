@@ -1,0 +1,33 @@
+#include "menubar/stage_item.h"
+
+#include "foundation/config_store.h"
+
+namespace kestrana::menubar {
+
+std::wstring StageManagerSource::Name() const {
+    return m_store.LanguageText(L"settingUI", L"item_stagemanager", L"Stage manager");
+}
+
+StatusFace StageManagerSource::Face() const {
+    StatusFace face;
+    face.glyph = Glyph::Stage;
+    face.level = On() ? 100 : 0; // the glyph's column is filled while it is on
+    return face;
+}
+
+gfx::Menu StageManagerSource::Menu() {
+    return {gfx::MenuItem::Command(kToggleRow, Name(), On(), static_cast<bool>(m_stage.toggle))};
+}
+
+void StageManagerSource::Choose(int id) {
+    if (id != kToggleRow || !m_stage.toggle) return;
+    m_stage.toggle();
+    Changed();
+}
+
+std::wstring StageManagerSource::ReaderValue() const {
+    return On() ? m_store.LanguageText(L"settingUI", L"stagemanager_on", L"On")
+                : m_store.LanguageText(L"settingUI", L"stagemanager_off", L"Off");
+}
+
+} // namespace kestrana::menubar
