@@ -1,9 +1,9 @@
-#include "app/stage_host.h"
 #include "app/hotkeys_host.h"
 
 #include "app/app_services.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/stage_host.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_actions.h"
 #include "foundation/diagnostic_log.h"

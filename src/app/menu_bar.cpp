@@ -1,10 +1,10 @@
-#include "app/stage_host.h"
 #include "app/menu_bar.h"
 
 #include "app/app_services.h"
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/settings_host.h"
+#include "app/stage_host.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
@@ -39,7 +39,9 @@ void StartMenuBar(AppServices& services) noexcept {
                                                 },
                                                 [&services] { services.MinuteTasks(); },
                                                 {[] { return StageManagerOnUnderPointer(); },
-                                                 [] { ToggleStageManagerUnderPointer(); }}});
+                                                 [] { ToggleStageManagerUnderPointer(); },
+                                                 [] { return StageManagerColumn(); },
+                                                 [](std::size_t index) { StageManagerChoose(index); }}});
             g_bars.store(bars);
             // The screen corners may have been switched before the bars came.
             for (const auto& [device, inset] : CornerInsets()) bars->SetCornerInset(device, inset);

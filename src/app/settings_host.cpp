@@ -1,4 +1,3 @@
-#include "app/stage_host.h"
 #include "app/settings_host.h"
 
 #include "app/app_services.h"
@@ -6,6 +5,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/stage_host.h"
 #include "dock/item_backup.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_system.h"

@@ -91,4 +91,20 @@ bool StageManagerTakes(HWND window) noexcept {
     }
 }
 
+std::vector<std::wstring> StageManagerColumn() noexcept {
+    try {
+        return Manager() ? Manager()->ColumnTitles() : std::vector<std::wstring>{};
+    } catch (...) {
+        return {};
+    }
+}
+
+void StageManagerChoose(std::size_t index) noexcept {
+    try {
+        if (Manager()) Manager()->ChooseFromColumns(index);
+    } catch (...) {
+        foundation::LogCaught("stage manager choice");
+    }
+}
+
 } // namespace kestrana::app

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace kestrana::app {
 
 class AppServices;
@@ -17,5 +20,8 @@ void ToggleStageManagerUnderPointer() noexcept;
 [[nodiscard]] bool StageManagerOnUnderPointer() noexcept;
 // The minimise watcher's question (wParam 1).
 [[nodiscard]] bool StageManagerTakes(HWND window) noexcept;
+// The menu-bar item's list of the columns' windows, and a choice from it.
+[[nodiscard]] std::vector<std::wstring> StageManagerColumn() noexcept;
+void StageManagerChoose(std::size_t index) noexcept;
 
 } // namespace kestrana::app

@@ -1,4 +1,3 @@
-#include "app/stage_host.h"
 #include "app/startup.h"
 
 #include "app/app_services.h"
@@ -7,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "app/settings_host.h"
+#include "app/stage_host.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"

@@ -16,10 +16,20 @@ StatusFace StageManagerSource::Face() const {
 }
 
 gfx::Menu StageManagerSource::Menu() {
-    return {gfx::MenuItem::Command(kToggleRow, Name(), On(), static_cast<bool>(m_stage.toggle))};
+    gfx::Menu menu{gfx::MenuItem::Command(kToggleRow, Name(), On(), static_cast<bool>(m_stage.toggle))};
+    const std::vector<std::wstring> column = m_stage.column ? m_stage.column() : std::vector<std::wstring>{};
+    if (!column.empty()) menu.push_back(gfx::MenuItem::Rule());
+    for (std::size_t i = 0; i < column.size(); ++i)
+        menu.push_back(gfx::MenuItem::Command(kFirstWindowRow + static_cast<int>(i), column[i], false,
+                                              static_cast<bool>(m_stage.choose)));
+    return menu;
 }
 
 void StageManagerSource::Choose(int id) {
+    if (id >= kFirstWindowRow) {
+        if (m_stage.choose) m_stage.choose(static_cast<std::size_t>(id - kFirstWindowRow));
+        return;
+    }
     if (id != kToggleRow || !m_stage.toggle) return;
     m_stage.toggle();
     Changed();

@@ -137,6 +137,12 @@ public:
     [[nodiscard]] const gfx::MonitorInfo& Monitor() const { return m_monitor; }
     [[nodiscard]] HWND Window() const { return m_window.Get(); }
     [[nodiscard]] bool MayTake(HWND window) const;
+    [[nodiscard]] std::vector<std::wstring> Titles() const {
+        std::vector<std::wstring> titles;
+        for (const Slot& s : m_slots) titles.push_back(s.title);
+        return titles;
+    }
+    void Choose(int slot);
 
 private:
     struct Slot {
@@ -153,7 +159,6 @@ private:
     // Shows or hides the column as its show mode says; true when that changed.
     bool UpdateShown();
     [[nodiscard]] int SlotAt(POINT client) const;
-    void Choose(int slot);
     void Focus(int slot);
     [[nodiscard]] std::optional<foundation::AccessibleTree> AccessibleSnapshot() const;
 
@@ -581,6 +586,24 @@ void StageManager::WindowsChanged() {
     const HWND foreground = ::GetForegroundWindow();
     if (foreground && SwitchableWindow(foreground)) m_order.Activated(Id(foreground));
     for (const auto& strip : m_strips) strip->Refresh();
+}
+
+std::vector<std::wstring> StageManager::ColumnTitles() const {
+    std::vector<std::wstring> titles;
+    for (const auto& strip : m_strips)
+        for (std::wstring& t : strip->Titles()) titles.push_back(std::move(t));
+    return titles;
+}
+
+void StageManager::ChooseFromColumns(std::size_t index) {
+    for (const auto& strip : m_strips) {
+        const std::size_t count = strip->Titles().size();
+        if (index < count) {
+            strip->Choose(static_cast<int>(index));
+            return;
+        }
+        index -= count;
+    }
 }
 
 void StageManager::StopAll() {

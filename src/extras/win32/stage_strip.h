@@ -61,6 +61,10 @@ public:
     [[nodiscard]] bool Takes(HWND window);
     // A window came to the front, opened or closed: the columns are chosen again.
     void WindowsChanged();
+    // The titles in the columns, top to bottom, monitor after monitor; and the choice of
+    // one of them by its place there (the menu bar's item lists them for the keyboard).
+    [[nodiscard]] std::vector<std::wstring> ColumnTitles() const;
+    void ChooseFromColumns(std::size_t index);
     void StopAll();
 
     // For the strips.
