@@ -54,8 +54,9 @@ std::wstring ClassOf(HWND window) {
 bool SwitchableWindow(HWND window) {
     if (!::IsWindowVisible(window) || kestrana::win32::IsOwnWindow(window)) return false;
     const LONG_PTR ex = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
-    if (ex & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) return false;
-    if (::GetWindow(window, GW_OWNER) && !(ex & WS_EX_APPWINDOW)) return false;
+    const bool app = (ex & WS_EX_APPWINDOW) != 0;
+    if ((ex & WS_EX_TOOLWINDOW) || ((ex & WS_EX_NOACTIVATE) && !app)) return false;
+    if (::GetWindow(window, GW_OWNER) && !app) return false;
     BOOL cloaked = FALSE;
     if (SUCCEEDED(::DwmGetWindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked) return false;
     return ::GetWindowTextLengthW(window) > 0;
