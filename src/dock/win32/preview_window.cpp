@@ -417,10 +417,10 @@ void PreviewWindow::PeekTick() {
     case PreviewPeek::Action::Show: {
         const int slot = m_peek.Peeked();
         if (slot >= 0 && slot < static_cast<int>(m_pictures.size()))
-            gfx::win32::PeekAtWindow(m_pictures[static_cast<std::size_t>(slot)].window, m_window.Get());
+            gfx::PeekAtWindow(m_pictures[static_cast<std::size_t>(slot)].window, m_window.Get());
         break;
     }
-    case PreviewPeek::Action::End: gfx::win32::EndPeek(); break;
+    case PreviewPeek::Action::End: gfx::EndPeek(); break;
     case PreviewPeek::Action::None: break;
     }
     if (const auto due = m_peek.NextDue())
@@ -429,7 +429,7 @@ void PreviewWindow::PeekTick() {
 }
 
 void PreviewWindow::Close() {
-    if (m_peek.Closed() == PreviewPeek::Action::End) gfx::win32::EndPeek();
+    if (m_peek.Closed() == PreviewPeek::Action::End) gfx::EndPeek();
     m_pictures.clear();
     m_pictures.shrink_to_fit();
     m_thumbnails.Close(); // the registrations and captured pictures go

@@ -48,7 +48,7 @@ class PreviewWindow {
 public:
     // The item's facts now; nothing when it is gone or has no windows.
     using Resolver = std::function<std::optional<PreviewTarget>(std::int32_t itemId)>;
-    using WindowPicture = gfx::win32::WindowThumbnails::WindowPicture;
+    using WindowPicture = gfx::WindowThumbnails::WindowPicture;
 
     struct Services {
         foundation::JobRunner& jobs;
@@ -110,7 +110,7 @@ private:
     PreviewSettings m_settings;
     PreviewHover m_hover{100};
     PreviewPeek m_peek;
-    gfx::win32::WindowThumbnails m_thumbnails;
+    gfx::WindowThumbnails m_thumbnails;
     kestrana::win32::UniqueWindow m_window;
     gfx::LayeredWindowSurface m_surface;
     const void* m_owner = nullptr; // the dock whose item is hovered or shown

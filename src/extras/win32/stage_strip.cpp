@@ -170,7 +170,7 @@ private:
     bool m_showTitles = false;
     kestrana::win32::UniqueWindow m_window;
     gfx::LayeredWindowSurface m_surface;
-    gfx::win32::WindowThumbnails m_thumbnails;
+    gfx::WindowThumbnails m_thumbnails;
     std::vector<Slot> m_slots;
     HWND m_active = nullptr; // the window on the stage
     int m_hovered = -1;

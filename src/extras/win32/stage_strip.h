@@ -31,7 +31,7 @@ struct StageServices {
     foundation::ConfigStore* store = nullptr;
     foundation::JobRunner* jobs = nullptr;
     gfx::TextRenderer* text = nullptr;
-    gfx::win32::WindowThumbnails::WindowPicture picture;
+    gfx::WindowThumbnails::WindowPicture picture;
     // What the bars keep of a monitor's height, by device name ("\\.\DISPLAY1"); 0 for none.
     std::function<int(const std::wstring& deviceName)> menuBarHeight;
     std::function<int(const std::wstring& deviceName)> dockLength;

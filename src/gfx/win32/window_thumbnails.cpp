@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace kestrana::gfx::win32 {
+namespace kestrana::gfx {
 namespace {
 
 std::int64_t NowMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
@@ -248,4 +248,4 @@ bool WindowThumbnails::OnCaptured(WPARAM generation) {
     return changed;
 }
 
-} // namespace kestrana::gfx::win32
+} // namespace kestrana::gfx

@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-namespace kestrana::gfx::win32 {
+namespace kestrana::gfx {
 
 // A live thumbnail registration, given back when it goes.
 class LiveThumbnail {
@@ -130,4 +130,4 @@ void EndPeek() noexcept;
 // The size a minimised window shows at when restored; its own rectangle is tiny.
 [[nodiscard]] RECT RestoredWindowRect(HWND window);
 
-} // namespace kestrana::gfx::win32
+} // namespace kestrana::gfx
