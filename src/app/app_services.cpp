@@ -221,7 +221,9 @@ bool AppServices::StartDocks() {
                                        [] { RestartProgram(nullptr); },
                                        [] { RequestQuit(); }};
     services.openSettings = [] { OpenSettingsWindow(); };
-    services.windowPicture = [](HWND window, const RECT& rect) { return extras::win32::CaptureWindowImage(window, rect); };
+    services.windowPicture = [](HWND window, const RECT& rect, int width, int height) {
+        return extras::win32::CaptureWindowThumbnail(window, rect, width, height);
+    };
     AddFolderServices(services);
     if (!m_weather) StartWeather();
     services.weatherPicture = [this] { return m_weather ? m_weather->Picture() : nullptr; };
@@ -270,6 +272,10 @@ public:
     void OnWindowEvent(const dock::WindowEvent& event) override {
         m_tracker.OnWindowEvent(event);
         if (event.kind == dock::WindowEventKind::Activated && Handlers().foregroundHint) Handlers().foregroundHint();
+        const bool comesOrGoes = event.kind == dock::WindowEventKind::Activated ||
+                                 event.kind == dock::WindowEventKind::Appeared ||
+                                 event.kind == dock::WindowEventKind::Destroyed;
+        if (comesOrGoes && Handlers().stageWindowsChanged) Handlers().stageWindowsChanged();
     }
     void OnPassEnded() override { m_tracker.OnPassEnded(); }
 

@@ -3,6 +3,7 @@
 #include "app/app_services.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/stage_host.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_actions.h"
 #include "foundation/diagnostic_log.h"
@@ -190,9 +191,7 @@ void Carry(HotkeyHost& host, const foundation::HotkeyChoice& choice) {
         if (auto* dock = PrimaryDock(services)) dock->TakeKeyboard();
         return;
     case HotkeyAction::FocusBar: MenuBarTakeKeyboard(); return;
-    case HotkeyAction::ToggleStageManager:
-        foundation::LogDetail("hotkeys", L"the stage manager is not part of this build; its hotkey does nothing");
-        return;
+    case HotkeyAction::ToggleStageManager: ToggleStageManagerUnderPointer(); return;
     case HotkeyAction::ToggleTaskbar:
         menubar::win32::SetTaskbarShown(menubar::win32::TaskbarHidden());
         return;

@@ -162,6 +162,7 @@ bool OnWindowReport(std::optional<dock::ReportClaim> claim, WPARAM wParam, LPARA
     // The menu bar follows the front window also where there are no docks to track for.
     if (kind == dock::WindowEventKind::Activated && Handlers().foregroundHint && !Handlers().windowEvent)
         Handlers().foregroundHint();
+    if (kind && !Handlers().windowEvent && Handlers().stageWindowsChanged) Handlers().stageWindowsChanged();
     if (kind && Handlers().windowEvent)
         Handlers().windowEvent({*kind, dock::ToWindowId(window), dock::WindowEventSource::Companion});
     return true;

@@ -38,6 +38,8 @@ struct MainWindowHandlers {
     std::function<void(const dock::WindowEvent&)> windowEvent;
     // Some window came to the front (from any of the window event sources).
     std::function<void()> foregroundHint;
+    // A window came to the front, appeared or went away (the stage manager's columns).
+    std::function<void()> stageWindowsChanged;
     std::function<void()> endLivePreview;
     std::function<void()> showWindowsTaskbar;            // undo the hide-taskbar setting
     std::function<void(WPARAM, LPARAM)> steamResult;

@@ -4,6 +4,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/settings_host.h"
+#include "app/stage_host.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/process_state.h"
 #include "foundation/win32/process_clock.h"
@@ -37,7 +38,11 @@ void StartMenuBar(AppServices& services) noexcept {
                                                     return services.DockItemName(path);
                                                 },
                                                 [&services] { services.MinuteTasks(); },
-                                                [&services] { return services.Battery(); }});
+                                                [&services] { return services.Battery(); },
+                                                {[] { return StageManagerOnUnderPointer(); },
+                                                 [] { ToggleStageManagerUnderPointer(); },
+                                                 [] { return StageManagerColumn(); },
+                                                 [](std::size_t index) { StageManagerChoose(index); }}});
             g_bars.store(bars);
             // The screen corners may have been switched before the bars came.
             for (const auto& [device, inset] : CornerInsets()) bars->SetCornerInset(device, inset);

@@ -5,6 +5,7 @@
 #include "app/lifecycle.h"
 #include "app/main_window.h"
 #include "app/menu_bar.h"
+#include "app/stage_host.h"
 #include "dock/item_backup.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/item_system.h"
@@ -93,6 +94,7 @@ void Apply(AppServices& services, foundation::SettingEffect effect) {
     case foundation::SettingEffect::ScreenCorners:
         if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
         return;
+    case foundation::SettingEffect::StageManager: StageManagerSettingsChanged(); return;
     case foundation::SettingEffect::None:
     case foundation::SettingEffect::Restart: return; // the page says so and offers the restart
     }

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/menu_bar.h"
 #include "app/settings_host.h"
+#include "app/stage_host.h"
 #include "app/steam_start.h"
 #include "dock/win32/dock_host.h"
 #include "dock/win32/dock_window.h"
@@ -214,7 +215,8 @@ void LoadSettings(AppServices& services, bool workshop) noexcept {
         hooks.startMenuBar = [&services] { StartMenuBar(services); };
         hooks.registerHotkeyGroups = [] { RegisterStartupHotkeys(); };
         hooks.startMinimiseWatcher = [app = &services] {
-            extras::win32::AnimationServices watcher{&app->Store(), [app] { return app->Docks(); }};
+            extras::win32::AnimationServices watcher{&app->Store(), [app] { return app->Docks(); },
+                                                     [](HWND window) { return StageManagerTakes(window); }};
             if (extras::win32::StartMinimiseWatcher(std::move(watcher)))
                 Handlers().stopMinimiseWatcher = extras::win32::StopMinimiseWatcher;
             // Open and close animations start beside it; their stop joins the watcher's.
@@ -348,6 +350,7 @@ void StartDocksAndTheirTimers(AppServices* services, HWND mainWindow) {
         if (auto* docks = services->Docks()) docks->Rebuild();
         RegisterDockHotkeys(); // the rebuild may have left no dock, or made the first
         if (Handlers().screenCornersChanged) Handlers().screenCornersChanged();
+        StageManagerSettingsChanged(); // strips of monitors that left go; the others follow their work area
     };
     Handlers().appModeChanged = [services] { return services->Docks() && services->FollowSystemDark(); };
     Handlers().followPointer = [services] {
@@ -546,6 +549,7 @@ int Run() noexcept {
         RegisterDockHotkeys();
         WireHotCorners(services, mainWindow, std::move(pad));
         WireScreenCorners(services);
+        StartStageManager(*services);
         // As administrator from a folder others can change, whoever can change it would run
         // their code with those rights: the helpers refuse to start elevated, and the
         // settings window says why.

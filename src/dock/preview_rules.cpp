@@ -178,51 +178,31 @@ std::optional<std::int64_t> PreviewHover::NextDue() const {
     return m_showAt ? m_showAt : m_closeAt;
 }
 
-PictureSource ChoosePictureSource(bool liveThumbnailRegistered) {
-    return liveThumbnailRegistered ? PictureSource::Live : PictureSource::Captured;
+void PreviewPeek::Hover(int index, std::int64_t nowMs) {
+    if (index == m_hovered) return;
+    m_hovered = index;
+    m_since = nowMs;
 }
 
-std::vector<std::size_t> CaptureSchedule::Batch(std::size_t windows) {
-    std::vector<std::size_t> batch;
-    if (windows == 0) return batch;
-    if (!m_firstTaken) {
-        m_firstTaken = true;
-        for (std::size_t i = 0; i < windows; ++i) batch.push_back(i);
-        return batch;
-    }
-    batch.push_back(m_next % windows);
-    m_next = (m_next + 1) % windows;
-    return batch;
+PreviewPeek::Action PreviewPeek::Tick(bool enabled, std::int64_t nowMs) {
+    const int want = enabled && m_hovered >= 0 && (m_peeked >= 0 || nowMs - m_since >= kRestMs) ? m_hovered : -1;
+    if (want == m_peeked) return Action::None;
+    m_peeked = want;
+    return want >= 0 ? Action::Show : Action::End;
 }
 
-std::uint64_t CaptureSchedule::Restart() {
-    m_firstTaken = false;
-    m_next = 0;
-    ++m_generation;
-    m_lastStart.reset();
-    m_running = false;
-    m_active = true;
-    return m_generation;
+PreviewPeek::Action PreviewPeek::Closed() {
+    m_hovered = -1;
+    if (m_peeked < 0) return Action::None;
+    m_peeked = -1;
+    return Action::End;
 }
 
-bool CaptureSchedule::StartIfDue(std::int64_t nowMs) {
-    if (!m_active || m_running) return false;
-    if (m_lastStart && nowMs - *m_lastStart < kMinIntervalMs) return false;
-    m_lastStart = nowMs;
-    m_running = true;
-    return true;
-}
-
-bool CaptureSchedule::Finished(std::uint64_t generation) {
-    if (generation != m_generation) return false;
-    m_running = false;
-    return m_active;
-}
-
-void CaptureSchedule::Stop() {
-    ++m_generation;
-    m_running = false;
-    m_active = false;
+std::optional<std::int64_t> PreviewPeek::NextDue() const {
+    if (m_hovered == m_peeked) return std::nullopt;
+    // Moving on or leaving while a peek shows acts at once; a first peek waits for the rest.
+    if (m_peeked >= 0 || m_hovered < 0) return m_since;
+    return m_since + kRestMs;
 }
 
 } // namespace kestrana::dock

@@ -1,7 +1,7 @@
 #pragma once
 // Window previews of a running dock item: their settings, which windows they show, the
 // size of the row of pictures, where the preview stands beside the item, when it opens
-// and closes, and how often pictures are taken where the system cannot show live ones.
+// and closes.
 
 #include "dock/dock_geometry.h"
 #include "dock/dockico.h"
@@ -134,41 +134,28 @@ private:
     bool m_inPreview = false;
 };
 
-// --- pictures where live thumbnails are missing ---
-
-// How each window's picture reaches the preview. The live thumbnail is asked for first;
-// only a window the system refused one for is captured.
-enum class PictureSource : std::uint8_t { Live, Captured };
-[[nodiscard]] PictureSource ChoosePictureSource(bool liveThumbnailRegistered);
-
-// Captured pictures are taken at most four times a second, one pass at a time; results
-// of a pass begun for an earlier opening are dropped. A picture costs a copy of the whole
-// window: the first pass of an opening takes every window, later ones one window each in
-// turn, so an open preview of several windows costs about one capture per pass.
-class CaptureSchedule {
+// "aeropeek": while the pointer rests on a picture, the desktop shows that picture's
+// window alone (the others fade). The peek starts once the pointer has rested there a
+// moment, follows it to another picture at once, and ends when it leaves the pictures,
+// the preview closes or the setting is off.
+class PreviewPeek {
 public:
-    static constexpr std::int64_t kMinIntervalMs = 250;
+    static constexpr std::int64_t kRestMs = 400;
+    enum class Action : std::uint8_t { None, Show, End };
 
-    // A new opening: the first pass is due at once and earlier passes no longer count.
-    std::uint64_t Restart();
-    // Whether a pass should start now; when it does, it is marked running.
-    [[nodiscard]] bool StartIfDue(std::int64_t nowMs);
-    // A pass of `generation` ended; false when its pictures belong to an earlier opening.
-    bool Finished(std::uint64_t generation);
-    void Stop();
-    // Which of `windows` pictures the pass just started takes.
-    [[nodiscard]] std::vector<std::size_t> Batch(std::size_t windows);
-    [[nodiscard]] std::uint64_t Generation() const { return m_generation; }
-    [[nodiscard]] bool Running() const { return m_running; }
-    [[nodiscard]] bool Active() const { return m_active; }
+    // The pointer is on picture `index` (-1: none) at `nowMs`.
+    void Hover(int index, std::int64_t nowMs);
+    // What to do now; Show means peek at Peeked()'s window.
+    [[nodiscard]] Action Tick(bool enabled, std::int64_t nowMs);
+    // The preview closed: an open peek ends.
+    [[nodiscard]] Action Closed();
+    [[nodiscard]] int Peeked() const { return m_peeked; }
+    [[nodiscard]] std::optional<std::int64_t> NextDue() const;
 
 private:
-    std::uint64_t m_generation = 0;
-    std::optional<std::int64_t> m_lastStart;
-    bool m_running = false;
-    bool m_active = false;
-    bool m_firstTaken = false;
-    std::size_t m_next = 0;
+    int m_hovered = -1;
+    std::int64_t m_since = 0;
+    int m_peeked = -1;
 };
 
 } // namespace kestrana::dock

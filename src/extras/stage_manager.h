@@ -5,6 +5,7 @@
 
 #include "dock/dock_geometry.h"
 #include "dock/dockico.h"
+#include "gfx/bitmap.h"
 
 #include <cstdint>
 #include <span>
@@ -34,6 +35,9 @@ struct StageSettings {
 };
 
 [[nodiscard]] int StageShowModeFromSetting(int value);
+// Whether the column shows: mode 0 always, 1 while the pointer is on the strip's area,
+// 2 while the window on the stage leaves that area free.
+[[nodiscard]] bool StripShown(int showMode, bool pointerOnStrip, bool stageOverStrip);
 [[nodiscard]] StageSettings ReadStageSettings(const foundation::ConfigStore& store, std::wstring_view monitorSection);
 
 struct StageScreen {
@@ -61,6 +65,33 @@ struct StripLayout {
 };
 
 [[nodiscard]] StripLayout LayOutStrip(const StageSettings& settings, const StageScreen& screen);
+
+// --- the pictures in the column ---
+
+// Where a window's picture stands in its slot: the slot less `inset` on the left and
+// right, the window's shape kept, centred. A window of no size fills that room.
+[[nodiscard]] ScreenRect PictureInSlot(const ScreenRect& slot, int inset, int sourceWidth, int sourceHeight);
+
+// A picture once the column is turned about its vertical axis through (`axisX`,
+// `axisY`) by `degrees` and seen with `depth` (negative: the side turned towards the
+// viewer grows): its left and right edges, each with its own top and bottom.
+struct TiltedPicture {
+    float left = 0, right = 0;
+    float leftTop = 0, leftBottom = 0;
+    float rightTop = 0, rightBottom = 0;
+    // The upright rectangle around it (whole pixels, outwards).
+    [[nodiscard]] ScreenRect Bounds() const;
+    [[nodiscard]] bool Contains(float x, float y) const;
+};
+[[nodiscard]] TiltedPicture TiltPicture(const ScreenRect& picture, float axisX, float axisY, float degrees, float depth);
+
+// Draws `picture` (opaque) into `target` over the tilted shape, each column of the shape
+// taking the matching column of the picture stretched to its height.
+void DrawTilted(gfx::Bitmap& target, const gfx::Bitmap& picture, const TiltedPicture& shape);
+
+// The slot chosen from the keyboard: `key` +1 (down) or -1 (up) from `current` (-1:
+// none yet, which starts at the top or bottom), kept within `slots`; -1 with no slots.
+[[nodiscard]] int StepSlot(int current, int key, int slots);
 
 // --- which windows ---
 

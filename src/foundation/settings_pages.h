@@ -41,6 +41,7 @@ enum class SettingEffect : std::uint8_t {
     MenuBarItems, // the bars are made again with the status items the settings now give
     Hotkeys,     // the hotkeys are registered again
     ScreenCorners, // the screen corners are switched as their settings now say
+    StageManager, // the stage manager's strips follow their settings
     Restart,     // only a restart applies it: the page says so and offers one
 };
 

@@ -269,6 +269,16 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
         canvas.StrokeLine({left + rx - 0.6f * s, cy - 5.0f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 2.2f * s, color);
         return;
     }
+    case Glyph::Stage: {
+        // The stage and its column of windows beside it; the column is filled while on.
+        canvas.StrokeRoundedRect({cx - 2.0f * s, cy - 6.0f * s, 10.0f * s, 12.0f * s}, 1.8f * s, 1.3f * s, color);
+        for (int i = 0; i < 3; ++i) {
+            const gfx::RectF tile{cx - 8.0f * s, cy + (-6.0f + 4.4f * static_cast<float>(i)) * s, 3.6f * s, 3.2f * s};
+            if (level > 0) canvas.FillRoundedRect(tile, 0.8f * s, color);
+            else canvas.StrokeRoundedRect(tile, 0.8f * s, 1.0f * s, color);
+        }
+        return;
+    }
     case Glyph::More: {
         for (float dx : {-2.6f, 2.0f}) {
             canvas.StrokeLine({cx + (dx - 2.0f) * s, cy - 4.0f * s}, {cx + (dx + 1.6f) * s, cy}, line, color);

@@ -12,7 +12,7 @@
 
 namespace kestrana::menubar {
 
-enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More, Speaker, Microphone, Battery, Sun, Wifi, Wired, Bluetooth, Music };
+enum class Glyph : std::uint8_t { None, Logo, Search, Control, User, More, Speaker, Microphone, Battery, Sun, Wifi, Wired, Bluetooth, Music, Stage };
 
 // A reading drawn beside a small label instead of a glyph: a level bar, a ring, a
 // scrolling graph, the value as text, or two lines of text (upload over download).

@@ -3,6 +3,7 @@
 #include "extras/animation_settings_page.h"
 #include "settings/backup_settings_page.h"
 #include "extras/corner_settings_pages.h"
+#include "extras/stage_settings_page.h"
 #include "weather/weather_settings_page.h"
 
 namespace kestrana::settings {
@@ -22,6 +23,7 @@ foundation::SettingsPages AllSettingsPages(foundation::ConfigStore& store, const
     pages.Add(foundation::HotkeySettingsPage(store, ports.hotkeyStatus));
     pages.Add(extras::HotCornersSettingsPage(store, ports.windows11));
     pages.Add(extras::ScreenCornersSettingsPage(ports.monitors, ports.uiAccessPossible));
+    pages.Add(extras::StageManagerSettingsPage(ports.monitors));
     pages.Add(weather::WeatherSettingsPage(ports.placeSearch));
     pages.Add(BackupSettingsPage(store));
     return pages;

@@ -1,6 +1,6 @@
-// Pictures of other programs' windows: a window of ordinary size is pictured at its size;
-// one made huge (any program can size its window so) is refused before anything is
-// allocated for it.
+// Pictures of other programs' windows: a window of ordinary size is pictured at its size
+// (or at a thumbnail's size when asked); one made huge (any program can size its window
+// so) is refused before anything is allocated for it.
 #include "extras/win32/window_capture.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +24,17 @@ TEST(WindowCapture, PicturesOrdinaryWindowsAndRefusesHugeOnes) {
     EXPECT_TRUE(CaptureWindowImage(window, RECT{0, 0, 12000, 12000}).Empty());
     EXPECT_TRUE(CopyScreenImage(RECT{0, 0, 12000, 12000}).Empty());
     EXPECT_TRUE(CaptureWindowImage(window, RECT{50, 50, 40, 40}).Empty());
+
+    // A thumbnail comes at the size asked for, opaque, also the second time (when the
+    // print gave nothing the first time, the screen is copied straight away).
+    for (int round = 0; round < 2; ++round) {
+        const gfx::Bitmap small = CaptureWindowThumbnail(window, rect, 50, 30);
+        ASSERT_EQ(small.Width(), 50);
+        ASSERT_EQ(small.Height(), 30);
+        EXPECT_EQ(small.At(25, 15) >> 24, 0xFFu);
+    }
+    EXPECT_TRUE(CaptureWindowThumbnail(window, RECT{0, 0, 12000, 12000}, 50, 30).Empty());
+    EXPECT_TRUE(CaptureWindowThumbnail(window, rect, 0, 30).Empty());
     ::DestroyWindow(window);
 }
 

@@ -26,6 +26,7 @@ constexpr UINT_PTR kTimerHover = 103;
 constexpr UINT_PTR kTimerTitles = 104;
 constexpr UINT_PTR kTimerCapture = 105;
 constexpr UINT_PTR kTimerRefresh = 106;
+constexpr UINT_PTR kTimerPeek = 107;
 constexpr UINT kMsgCaptured = WM_APP + 30;
 constexpr std::size_t kMaxTitlePictures = 64;
 
@@ -39,16 +40,6 @@ std::wstring TitleOf(HWND window) {
     wchar_t buffer[256]{};
     const int length = ::GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
     return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
-}
-
-// The size the window shows at when restored: a minimised window's own rectangle is tiny.
-RECT RestoredRect(HWND window) {
-    RECT r{};
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof(placement);
-    if (::IsIconic(window) && ::GetWindowPlacement(window, &placement)) return placement.rcNormalPosition;
-    ::GetWindowRect(window, &r);
-    return r;
 }
 
 std::wstring ClassOf(HWND window) {
@@ -86,7 +77,11 @@ std::vector<PreviewCandidate> ProxyCandidates(HWND of) {
 
 } // namespace
 
-PreviewWindow::PreviewWindow(Services services) : m_services(std::move(services)) { Reload(); }
+PreviewWindow::PreviewWindow(Services services)
+    : m_services(std::move(services)),
+      m_thumbnails({m_services.jobs, m_services.picture, kMsgCaptured, kTimerCapture, "previews"}) {
+    Reload();
+}
 
 PreviewWindow::~PreviewWindow() {
     Close();
@@ -216,18 +211,8 @@ bool PreviewWindow::Show(std::int64_t lateMs) {
     UpdateThumbnails();
     ::SetTimer(m_window.Get(), kTimerTitles, 1000, nullptr);
     ::SetTimer(m_window.Get(), kTimerRefresh, 1000, nullptr);
-    const bool anyCaptured = std::any_of(m_pictures.begin(), m_pictures.end(), [](const Picture& p) {
-        return ChoosePictureSource(static_cast<bool>(p.thumbnail)) == PictureSource::Captured;
-    });
-    if (anyCaptured) {
-        if (!m_fallbackReported) {
-            m_fallbackReported = true;
-            foundation::LogFailure("previews", L"the system gave no live thumbnail: pictures of the windows are taken instead");
-        }
-        m_capture.Restart();
-        StartCapture();
-        ::SetTimer(m_window.Get(), kTimerCapture, static_cast<UINT>(CaptureSchedule::kMinIntervalMs), nullptr);
-    }
+    const bool anyCaptured = m_thumbnails.AnyCaptured();
+    if (anyCaptured) m_thumbnails.OnTimer(); // the first pictures at once
     if (m_reader) m_reader->Changed();
     if (foundation::DetailLogging()) {
         auto us = [](Clock::time_point from, Clock::time_point to) {
@@ -263,21 +248,16 @@ void PreviewWindow::LayOut(const PreviewTarget& target) {
     const PreviewCount count = CapPreviewCount(ids.size());
     ids.resize(count.shown);
     m_more = count.more;
+    std::vector<HWND> windows;
+    for (WindowId id : ids) windows.push_back(AsWindow(id));
+    if (!m_thumbnails.Show(m_window.Get(), windows)) return;
     std::vector<SourceSize> sources;
-    for (WindowId id : ids) {
+    for (std::size_t i = 0; i < windows.size(); ++i) {
         Picture p;
-        p.window = AsWindow(id);
+        p.window = windows[i];
         p.title = TitleOf(p.window);
-        // The live thumbnail is asked for first; where the system has none, pictures are taken.
-        HTHUMBNAIL thumbnail = nullptr;
-        if (SUCCEEDED(::DwmRegisterThumbnail(m_window.Get(), p.window, &thumbnail))) p.thumbnail = Thumbnail(thumbnail);
-        SIZE size{};
-        if (p.thumbnail && SUCCEEDED(::DwmQueryThumbnailSourceSize(p.thumbnail.Get(), &size)) && size.cx > 0 && size.cy > 0) {
-            p.source = {size.cx, size.cy};
-        } else {
-            const RECT r = RestoredRect(p.window);
-            p.source = {r.right - r.left, r.bottom - r.top};
-        }
+        const SIZE size = m_thumbnails.SourceSize(i);
+        p.source = {size.cx, size.cy};
         sources.push_back(p.source);
         m_pictures.push_back(std::move(p));
     }
@@ -298,17 +278,7 @@ void PreviewWindow::LayOut(const PreviewTarget& target) {
 }
 
 void PreviewWindow::UpdateThumbnails() {
-    for (const Picture& p : m_pictures) {
-        if (!p.thumbnail) continue;
-        DWM_THUMBNAIL_PROPERTIES props{};
-        props.dwFlags = DWM_TNP_RECTDESTINATION | DWM_TNP_VISIBLE | DWM_TNP_OPACITY | DWM_TNP_SOURCECLIENTAREAONLY;
-        props.rcDestination = p.slot;
-        props.fVisible = TRUE;
-        props.opacity = 255;
-        props.fSourceClientAreaOnly = FALSE;
-        if (FAILED(::DwmUpdateThumbnailProperties(p.thumbnail.Get(), &props)))
-            foundation::LogFailure("previews", L"a thumbnail could not be placed");
-    }
+    for (std::size_t i = 0; i < m_pictures.size(); ++i) m_thumbnails.Place(i, m_pictures[i].slot);
 }
 
 RECT PreviewWindow::PinRect(const RECT& slot) const {
@@ -347,8 +317,8 @@ void PreviewWindow::Draw() {
                                     slot.height + 2 * grow + m_titleHeight},
                                    4 * m_scale, gfx::Color{60, 120, 220, 110});
         }
-        if (!p.thumbnail) {
-            if (!p.captured.Empty()) canvas.DrawBitmap(p.captured, slot);
+        if (!m_thumbnails.Live(i)) {
+            if (const gfx::Bitmap& captured = m_thumbnails.Captured(i); !captured.Empty()) canvas.DrawBitmap(captured, slot);
             else canvas.FillRect(slot, gfx::Color{200, 202, 208, 255}); // not taken yet, or minimised
         }
         if (m_titleHeight && !p.title.empty()) {
@@ -386,71 +356,6 @@ void PreviewWindow::Draw() {
     m_surface.Present(m_window.Get(), frame, POINT{m_rect.left, m_rect.top});
 }
 
-void PreviewWindow::StartCapture() {
-    if (!m_capture.StartIfDue(NowMs())) return;
-    struct Job {
-        HWND window;
-        RECT rect;
-        int width, height;
-    };
-    std::vector<Job> candidates;
-    for (const Picture& p : m_pictures) {
-        if (p.thumbnail || ::IsIconic(p.window) || !::IsWindowVisible(p.window)) continue;
-        RECT r{};
-        if (!::GetWindowRect(p.window, &r)) continue;
-        candidates.push_back({p.window, r, p.slot.right - p.slot.left, p.slot.bottom - p.slot.top});
-    }
-    std::vector<Job> jobs;
-    for (std::size_t i : m_capture.Batch(candidates.size())) jobs.push_back(candidates[i]);
-    const std::uint64_t generation = m_capture.Generation();
-    if (jobs.empty()) {
-        m_capture.Finished(generation);
-        return;
-    }
-    std::weak_ptr<CaptureMailbox> mailbox = m_mailbox;
-    const HWND target = m_window.Get();
-    auto pass = [jobs = std::move(jobs), mailbox, target, generation, picture = m_services.picture](const foundation::JobContext&) {
-        std::vector<std::pair<HWND, gfx::Bitmap>> taken;
-        for (const Job& j : jobs) {
-            try {
-                // The capture itself checks for a hung window and the picture-size cap.
-                gfx::Bitmap full = picture ? picture(j.window, j.rect) : gfx::Bitmap();
-                if (full.Empty() || j.width <= 0 || j.height <= 0) continue;
-                taken.emplace_back(j.window, gfx::ScaleBitmap(full, j.width, j.height));
-            } catch (...) {
-                foundation::LogCaught("preview capture");
-            }
-        }
-        const auto box = mailbox.lock();
-        if (!box) return;
-        {
-            std::lock_guard lock(box->mutex);
-            box->generation = generation;
-            box->pictures = std::move(taken);
-        }
-        ::PostMessageW(target, kMsgCaptured, static_cast<WPARAM>(generation), 0);
-    };
-    if (!m_services.jobs.Run(std::move(pass))) {
-        m_capture.Finished(generation);
-        foundation::LogFailure("previews", "no job for the pictures");
-    }
-}
-
-void PreviewWindow::TakeCaptures(std::uint64_t generation) {
-    std::vector<std::pair<HWND, gfx::Bitmap>> taken;
-    {
-        std::lock_guard lock(m_mailbox->mutex);
-        if (m_mailbox->generation != generation) return;
-        taken = std::move(m_mailbox->pictures);
-        m_mailbox->pictures.clear();
-    }
-    if (!m_capture.Finished(generation)) return; // the preview closed or changed meanwhile
-    for (auto& [window, bitmap] : taken)
-        for (Picture& p : m_pictures)
-            if (p.window == window && !p.thumbnail) p.captured = std::move(bitmap);
-    Draw();
-}
-
 void PreviewWindow::RefreshTitles() {
     if (m_pictures.empty()) {
         ::KillTimer(m_window.Get(), kTimerTitles);
@@ -485,16 +390,11 @@ void PreviewWindow::Refresh() {
         return;
     }
     bool same = target->windows.size() == m_pictures.size() + m_more;
-    for (const Picture& p : m_pictures) {
-        if (!same) break;
+    for (std::size_t i = 0; same && i < m_pictures.size(); ++i) {
         // A window that closed or changed its size since: the row is laid out again.
-        SIZE size{};
-        if (p.thumbnail && SUCCEEDED(::DwmQueryThumbnailSourceSize(p.thumbnail.Get(), &size))) {
-            same = size.cx == p.source.width && size.cy == p.source.height;
-        } else {
-            const RECT r = RestoredRect(p.window);
-            same = ::IsWindow(p.window) && r.right - r.left == p.source.width && r.bottom - r.top == p.source.height;
-        }
+        const Picture& p = m_pictures[i];
+        const SIZE size = m_thumbnails.SourceSize(i);
+        same = ::IsWindow(p.window) && size.cx == p.source.width && size.cy == p.source.height;
     }
     if (same) return;
     const std::int32_t item = m_shownItem;
@@ -505,15 +405,35 @@ void PreviewWindow::Refresh() {
     Tick();
 }
 
-void PreviewWindow::Close() {
-    m_pictures.clear(); // the registrations and captured pictures go with them
-    m_pictures.shrink_to_fit();
-    m_more = 0;
-    m_capture.Stop();
-    {
-        std::lock_guard lock(m_mailbox->mutex);
-        m_mailbox->pictures.clear();
+void PreviewWindow::PeekHover(int slot) {
+    m_peek.Hover(slot, NowMs());
+    PeekTick();
+}
+
+void PreviewWindow::PeekTick() {
+    if (!m_window) return;
+    ::KillTimer(m_window.Get(), kTimerPeek);
+    switch (m_peek.Tick(m_settings.aeropeek, NowMs())) {
+    case PreviewPeek::Action::Show: {
+        const int slot = m_peek.Peeked();
+        if (slot >= 0 && slot < static_cast<int>(m_pictures.size()))
+            gfx::PeekAtWindow(m_pictures[static_cast<std::size_t>(slot)].window, m_window.Get());
+        break;
     }
+    case PreviewPeek::Action::End: gfx::EndPeek(); break;
+    case PreviewPeek::Action::None: break;
+    }
+    if (const auto due = m_peek.NextDue())
+        ::SetTimer(m_window.Get(), kTimerPeek, static_cast<UINT>(std::max<std::int64_t>(*due - NowMs(), USER_TIMER_MINIMUM)),
+                   nullptr);
+}
+
+void PreviewWindow::Close() {
+    if (m_peek.Closed() == PreviewPeek::Action::End) gfx::EndPeek();
+    m_pictures.clear();
+    m_pictures.shrink_to_fit();
+    m_thumbnails.Close(); // the registrations and captured pictures go
+    m_more = 0;
     m_shownItem = kNoItemId;
     m_shownOwner = nullptr;
     m_shownResolve = nullptr;
@@ -521,7 +441,7 @@ void PreviewWindow::Close() {
     if (!m_window) return;
     ::KillTimer(m_window.Get(), kTimerTitles);
     ::KillTimer(m_window.Get(), kTimerRefresh);
-    ::KillTimer(m_window.Get(), kTimerCapture);
+    ::KillTimer(m_window.Get(), kTimerPeek);
     ::ShowWindow(m_window.Get(), SW_HIDE);
     if (m_reader) m_reader->Changed();
 }
@@ -570,7 +490,7 @@ std::optional<foundation::AccessibleTree> PreviewWindow::AccessibleSnapshot() co
             e.id = static_cast<foundation::AccessibleId>(i + 1);
             e.role = foundation::AccessibleRole::PushButton;
             e.name = p.title.empty() ? L"Window " + std::to_wstring(i + 1) : p.title;
-            e.value = p.thumbnail ? L"live" : L"picture";
+            e.value = m_thumbnails.Live(i) ? L"live" : L"picture";
             e.defaultAction = L"Switch to";
             e.bounds = {m_rect.left + p.slot.left, m_rect.top + p.slot.top, p.slot.right - p.slot.left,
                         p.slot.bottom - p.slot.top};
@@ -606,11 +526,14 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kTimerHover: ::KillTimer(m_window.Get(), kTimerHover); Tick(); return 0;
         case kTimerTitles: RefreshTitles(); return 0;
         case kTimerRefresh: Refresh(); return 0;
-        case kTimerCapture: StartCapture(); return 0;
+        case kTimerCapture: m_thumbnails.OnTimer(); return 0;
+        case kTimerPeek: PeekTick(); return 0;
         default: break;
         }
         break;
-    case kMsgCaptured: TakeCaptures(static_cast<std::uint64_t>(wParam)); return 0;
+    case kMsgCaptured:
+        if (m_thumbnails.OnCaptured(wParam)) Draw();
+        return 0;
     case WM_MOUSEMOVE: {
         if (!m_tracking) {
             TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_window.Get(), 0};
@@ -622,6 +545,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (slot != m_hovered) {
             m_hovered = slot;
             Draw();
+            PeekHover(slot);
         }
         return 0;
     }
@@ -631,6 +555,7 @@ LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_hovered != -1) {
             m_hovered = -1;
             Draw();
+            PeekHover(-1);
         }
         Schedule();
         return 0;

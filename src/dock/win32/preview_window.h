@@ -13,6 +13,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/text_renderer.h"
 #include "gfx/win32/layered_window_surface.h"
+#include "gfx/win32/window_thumbnails.h"
 
 #include <windows.h>
 
@@ -47,8 +48,7 @@ class PreviewWindow {
 public:
     // The item's facts now; nothing when it is gone or has no windows.
     using Resolver = std::function<std::optional<PreviewTarget>(std::int32_t itemId)>;
-    // A picture of a window taken from its visible rectangle (worker thread); empty when none.
-    using WindowPicture = std::function<gfx::Bitmap(HWND window, const RECT& rect)>;
+    using WindowPicture = gfx::WindowThumbnails::WindowPicture;
 
     struct Services {
         foundation::JobRunner& jobs;
@@ -77,45 +77,11 @@ public:
     static constexpr const wchar_t* kClassName = L"OndelPreview";
 
 private:
-    // A live thumbnail registration, given back when it goes.
-    class Thumbnail {
-    public:
-        Thumbnail() = default;
-        explicit Thumbnail(HTHUMBNAIL handle) : m_handle(handle) {}
-        ~Thumbnail() { Reset(); }
-        Thumbnail(Thumbnail&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-        Thumbnail& operator=(Thumbnail&& other) noexcept {
-            if (this != &other) {
-                Reset();
-                m_handle = std::exchange(other.m_handle, nullptr);
-            }
-            return *this;
-        }
-        Thumbnail(const Thumbnail&) = delete;
-        Thumbnail& operator=(const Thumbnail&) = delete;
-        void Reset() noexcept {
-            if (m_handle) ::DwmUnregisterThumbnail(m_handle);
-            m_handle = nullptr;
-        }
-        [[nodiscard]] HTHUMBNAIL Get() const { return m_handle; }
-        explicit operator bool() const { return m_handle != nullptr; }
-
-    private:
-        HTHUMBNAIL m_handle = nullptr;
-    };
     struct Picture {
         HWND window = nullptr;
         std::wstring title;
-        Thumbnail thumbnail; // live; empty: captured
         SourceSize source;
-        gfx::Bitmap captured;
         RECT slot{}; // in the preview window
-    };
-    // Filled by the capture pass on a worker, taken by the user-interface thread.
-    struct CaptureMailbox {
-        std::mutex mutex;
-        std::uint64_t generation = 0;
-        std::vector<std::pair<HWND, gfx::Bitmap>> pictures;
     };
 
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -129,21 +95,22 @@ private:
     void Draw();
     [[nodiscard]] const gfx::Bitmap& TitlePicture(const std::wstring& title, int width);
     void UpdateThumbnails();
-    void StartCapture();
-    void TakeCaptures(std::uint64_t generation);
     void RefreshTitles();
     void Refresh();
     [[nodiscard]] int SlotAt(POINT client) const;
     [[nodiscard]] RECT PinRect(const RECT& slot) const;
     void Activate(int slot);
+    // The pointer is on picture `slot` (-1: none): the peek follows when "aeropeek" is on.
+    void PeekHover(int slot);
+    void PeekTick();
     void TogglePin(int slot);
     [[nodiscard]] std::optional<foundation::AccessibleTree> AccessibleSnapshot() const;
 
     Services m_services;
     PreviewSettings m_settings;
     PreviewHover m_hover{100};
-    CaptureSchedule m_capture;
-    std::shared_ptr<CaptureMailbox> m_mailbox = std::make_shared<CaptureMailbox>();
+    PreviewPeek m_peek;
+    gfx::WindowThumbnails m_thumbnails;
     kestrana::win32::UniqueWindow m_window;
     gfx::LayeredWindowSurface m_surface;
     const void* m_owner = nullptr; // the dock whose item is hovered or shown
@@ -159,7 +126,6 @@ private:
     int m_hovered = -1;
     bool m_tracking = false;
     std::unordered_map<std::wstring, gfx::Bitmap> m_titlePictures;
-    bool m_fallbackReported = false; // once per run, not per opening
     std::unique_ptr<kestrana::win32::AccessibleHost> m_reader;
 };
 

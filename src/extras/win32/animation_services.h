@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include <windows.h>
+
 namespace kestrana::foundation {
 class ConfigStore;
 }
@@ -16,6 +18,9 @@ struct AnimationServices {
     foundation::ConfigStore* store = nullptr;
     // The docks, when they run (they may start after the animations).
     std::function<dock::win32::DockHost*()> docks;
+    // The stage manager of the window's monitor takes the window (on there, and the
+    // window may go into its column); none while it is not running.
+    std::function<bool(HWND)> stageManagerTakes;
 };
 
 } // namespace kestrana::extras::win32

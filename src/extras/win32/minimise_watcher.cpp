@@ -331,9 +331,11 @@ LRESULT Watcher::Answer(WPARAM code, HWND window) {
     const SystemState system{process.quit.load(), process.suspended.load(), process.sessionLocked.load(),
                              !gfx::SystemAnimations()};
     const foundation::ConfigStore* store = m_services.store;
-    const Verdict verdict = m_decider.Decide(code, Id(window), Settings(), system, [store](std::wstring_view key) {
-        return store && IsExcludedProgram(*store, key);
-    });
+    const auto& stage = m_services.stageManagerTakes;
+    const Verdict verdict = m_decider.Decide(
+        code, Id(window), Settings(), system,
+        [store](std::wstring_view key) { return store && IsExcludedProgram(*store, key); },
+        [&stage](WindowId w) { return stage && stage(Handle(w)); });
     int answer = verdict.answer;
     if (verdict.play != Play::None &&
         !::PostMessageW(m_window, kMsgFlightStart, reinterpret_cast<WPARAM>(window), static_cast<LPARAM>(verdict.play))) {

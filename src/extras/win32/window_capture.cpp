@@ -9,6 +9,8 @@
 #include <dwmapi.h>
 
 #include <cstring>
+#include <mutex>
+#include <unordered_set>
 
 namespace kestrana::extras::win32 {
 
@@ -124,6 +126,82 @@ gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
 }
 
 } // namespace
+
+namespace {
+
+// Windows whose print gave nothing (a system that prints other processes' windows blank):
+// asking them again every few hundred milliseconds only costs.
+struct BlankPrints {
+    std::mutex mutex;
+    std::unordered_set<HWND> windows;
+    bool Has(HWND w) {
+        std::lock_guard lock(mutex);
+        return windows.contains(w);
+    }
+    void Add(HWND w) {
+        std::lock_guard lock(mutex);
+        if (windows.size() > 512) windows.clear(); // closed windows' handles are not kept forever
+        windows.insert(w);
+    }
+};
+BlankPrints& KnownBlank() {
+    static BlankPrints blank;
+    return blank;
+}
+
+} // namespace
+
+gfx::Bitmap CaptureWindowThumbnail(HWND window, const RECT& rect, int width, int height) noexcept {
+    try {
+        const int fullWidth = rect.right - rect.left, fullHeight = rect.bottom - rect.top;
+        if (width <= 0 || height <= 0 || !gfx::ImageSizeAllowed(fullWidth, fullHeight) ||
+            !gfx::ImageSizeAllowed(width, height))
+            return {};
+        Dib small;
+        if (!MakeDib(small, width, height)) return {};
+        // Averaging, so that text shrunk to a thumbnail stays grey rather than broken.
+        ::SetStretchBltMode(small.dc.Get(), HALFTONE);
+        ::SetBrushOrgEx(small.dc.Get(), 0, 0, nullptr);
+        bool done = false;
+        DWORD_PTR ignored = 0;
+        if (!KnownBlank().Has(window) && !::IsHungAppWindow(window) &&
+            ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &ignored)) {
+            Dib full;
+            if (MakeDib(full, fullWidth, fullHeight)) {
+                RECT whole{};
+                ::GetWindowRect(window, &whole);
+                ::SetViewportOrgEx(full.dc.Get(), whole.left - rect.left, whole.top - rect.top, nullptr);
+                done = ::PrintWindow(window, full.dc.Get(), PW_RENDERFULLCONTENT) != FALSE;
+                ::SetViewportOrgEx(full.dc.Get(), 0, 0, nullptr);
+                ::GdiFlush();
+                if (done && Blank(static_cast<const std::uint32_t*>(full.bits), std::size_t(fullWidth) * std::size_t(fullHeight))) {
+                    done = false;
+                    KnownBlank().Add(window);
+                }
+                done = done && ::StretchBlt(small.dc.Get(), 0, 0, width, height, full.dc.Get(), 0, 0, fullWidth,
+                                            fullHeight, SRCCOPY);
+            }
+        }
+        if (!done) {
+            HDC screen = ::GetDC(nullptr);
+            done = screen && ::StretchBlt(small.dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, fullWidth,
+                                          fullHeight, SRCCOPY);
+            if (screen) ::ReleaseDC(nullptr, screen);
+            if (!done) {
+                foundation::LogFailure("window capture", L"neither print nor screen copy for a thumbnail");
+                return {};
+            }
+        }
+        ::GdiFlush();
+        gfx::Bitmap image(width, height);
+        std::memcpy(image.Pixels().data(), small.bits, std::size_t(width) * std::size_t(height) * 4);
+        for (auto& p : image.Pixels()) p |= 0xFF000000u;
+        return image;
+    } catch (...) {
+        foundation::LogCaught("window thumbnail capture");
+        return {};
+    }
+}
 
 gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept {
     return Capture(window, rect, Source::PrintOrScreen);

@@ -14,6 +14,10 @@ namespace kestrana::extras::win32 {
 
 // `rect` is the window's visible rectangle on the screen. Empty on failure. Opaque.
 [[nodiscard]] gfx::Bitmap CaptureWindowImage(HWND window, const RECT& rect) noexcept;
+// A small picture of the window, `width` x `height`, for a thumbnail: the full-size copy
+// is scaled down by the system as it is taken. A window whose print once came back
+// blank is copied from the screen straight away afterwards. Empty on failure. Opaque.
+[[nodiscard]] gfx::Bitmap CaptureWindowThumbnail(HWND window, const RECT& rect, int width, int height) noexcept;
 // The screen copy alone (what is seen there, other windows on top included).
 [[nodiscard]] gfx::Bitmap CopyScreenImage(const RECT& rect) noexcept;
 

@@ -268,6 +268,8 @@ void BarHost::StartSources() {
         m_sources.push_back(std::make_unique<TraySource>(Store(), [this](const std::wstring& text) {
             if (!m_bars.empty()) m_bars.front()->ShowTip(StatusKind::Tray, text, kBalloonMs);
         }));
+    if (shown(StatusKind::StageManager) && m_services.stageManager.toggle)
+        m_sources.push_back(std::make_unique<StageManagerSource>(m_services.stageManager, Store()));
     std::vector<StatusKind> monitors;
     std::copy_if(m_order.begin(), m_order.end(), std::back_inserter(monitors), IsMonitorKind);
     AddMonitorSources(monitors);

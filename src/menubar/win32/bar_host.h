@@ -14,6 +14,7 @@
 #include "menubar/clock_text.h"
 #include "menubar/menu_handshake.h"
 #include "menubar/monitors.h"
+#include "menubar/stage_item.h"
 #include "menubar/battery.h"
 #include "menubar/drive_notices.h"
 #include "menubar/brightness.h"
@@ -55,6 +56,8 @@ struct BarServices {
     std::function<void()> minuteTasks;
     // The machine's battery, as the dock's battery item reads it too (made at first use).
     std::function<platform::BatteryReadings*()> battery;
+    // The stage manager's switch for the screen under the pointer; none: no stage-manager item.
+    StageSwitch stageManager;
 };
 
 // Messages the bars' windows receive from the host's threads and hooks.

@@ -251,50 +251,42 @@ TEST(PreviewHoverTest, AClickOpensAtOnceAndClosingForgetsEverything) {
     EXPECT_EQ(hover.Tick(5000), PreviewHover::Action::None);
 }
 
-// --- captured pictures ---
+TEST(PreviewPeekTest, PeeksAfterARestFollowsThePointerAndEndsWhenItLeaves) {
+    PreviewPeek peek;
+    EXPECT_FALSE(peek.NextDue());
+    peek.Hover(1, 1000);
+    EXPECT_EQ(peek.NextDue(), 1000 + PreviewPeek::kRestMs);
+    EXPECT_EQ(peek.Tick(true, 1000 + PreviewPeek::kRestMs - 1), PreviewPeek::Action::None);
+    EXPECT_EQ(peek.Tick(true, 1000 + PreviewPeek::kRestMs), PreviewPeek::Action::Show);
+    EXPECT_EQ(peek.Peeked(), 1);
+    EXPECT_FALSE(peek.NextDue());
+    // On to the next picture: the peek follows at once.
+    peek.Hover(2, 1500);
+    EXPECT_EQ(peek.NextDue(), 1500);
+    EXPECT_EQ(peek.Tick(true, 1500), PreviewPeek::Action::Show);
+    EXPECT_EQ(peek.Peeked(), 2);
+    // Off the pictures: it ends.
+    peek.Hover(-1, 1600);
+    EXPECT_EQ(peek.NextDue(), 1600);
+    EXPECT_EQ(peek.Tick(true, 1600), PreviewPeek::Action::End);
+    EXPECT_EQ(peek.Peeked(), -1);
+    EXPECT_EQ(peek.Tick(true, 1700), PreviewPeek::Action::None);
+    // A quick pass over a picture peeks at nothing; back on, it waits again.
+    peek.Hover(0, 2000);
+    peek.Hover(-1, 2100);
+    EXPECT_EQ(peek.Tick(true, 3000), PreviewPeek::Action::None);
+}
 
-TEST(CaptureScheduleTest, AtMostFourPassesASecondOneAtATimeAndStaleResultsDropped) {
-    CaptureSchedule schedule;
-    EXPECT_FALSE(schedule.StartIfDue(0)); // nothing shown
-    const auto first = schedule.Restart();
-    ASSERT_TRUE(schedule.StartIfDue(0));
-    EXPECT_FALSE(schedule.StartIfDue(400)); // the pass is still running
-    EXPECT_TRUE(schedule.Finished(first));
-    // Over a simulated second with a tick every 10 ms, passes finishing at once.
-    int passes = 1;
-    for (std::int64_t t = 10; t < 1000; t += 10)
-        if (schedule.StartIfDue(t)) {
-            ++passes;
-            schedule.Finished(schedule.Generation());
-        }
-    EXPECT_LE(passes, 4);
-    EXPECT_GE(passes, 3);
-
-    // The first pass of an opening pictures every window, later ones one each in turn.
-    schedule.Restart();
-    EXPECT_EQ(schedule.Batch(3), (std::vector<std::size_t>{0, 1, 2}));
-    std::vector<int> taken(3, 0);
-    for (int pass = 0; pass < 9; ++pass) {
-        const auto batch = schedule.Batch(3);
-        ASSERT_EQ(batch.size(), 1u);
-        ++taken[batch[0]];
-    }
-    EXPECT_EQ(taken, (std::vector<int>{3, 3, 3}));
-    EXPECT_EQ(schedule.Batch(2).size(), 1u); // a window closed meanwhile: still in range
-    EXPECT_LT(schedule.Batch(2)[0], 2u);
-    EXPECT_TRUE(schedule.Batch(0).empty());
-    schedule.Restart();
-    EXPECT_EQ(schedule.Batch(2).size(), 2u);
-
-    // A pass that outlives its opening brings nothing back.
-    ASSERT_TRUE(schedule.StartIfDue(2000));
-    const auto old = schedule.Generation();
-    schedule.Restart();
-    EXPECT_FALSE(schedule.Finished(old));
-    EXPECT_TRUE(schedule.StartIfDue(2001)); // the new opening's first pass is due at once
-    schedule.Stop();
-    EXPECT_FALSE(schedule.Finished(schedule.Generation() - 1));
-    EXPECT_FALSE(schedule.StartIfDue(9000));
+TEST(PreviewPeekTest, TheSettingOffOrTheClosingEndsIt) {
+    PreviewPeek peek;
+    peek.Hover(0, 0);
+    EXPECT_EQ(peek.Tick(false, 5000), PreviewPeek::Action::None); // "aeropeek" off: never
+    EXPECT_EQ(peek.Tick(true, 5000), PreviewPeek::Action::Show);
+    EXPECT_EQ(peek.Tick(false, 5001), PreviewPeek::Action::End); // switched off meanwhile
+    EXPECT_EQ(peek.Tick(true, 5002), PreviewPeek::Action::Show);
+    EXPECT_EQ(peek.Closed(), PreviewPeek::Action::End);
+    EXPECT_EQ(peek.Closed(), PreviewPeek::Action::None);
+    EXPECT_EQ(peek.Tick(true, 9000), PreviewPeek::Action::None);
 }
 
 } // namespace

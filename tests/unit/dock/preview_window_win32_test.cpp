@@ -73,7 +73,7 @@ protected:
     foundation::JobRunner jobs;
     gfx::BuiltinTextRenderer text;
     std::atomic<int> captures{0};
-    PreviewWindow preview{{jobs, store, text, [this](HWND, const RECT& r) {
+    PreviewWindow preview{{jobs, store, text, [this](HWND, const RECT& r, int, int) {
                                ++captures;
                                gfx::Bitmap b(r.right - r.left, r.bottom - r.top);
                                for (auto& p : b.Pixels()) p = 0xFF3366CCu;

@@ -1,6 +1,8 @@
 #include "extras/corner_settings_pages.h"
 #include "extras/hot_corners.h"
 #include "extras/screen_corners.h"
+#include "extras/stage_manager.h"
+#include "extras/stage_settings_page.h"
 
 #include "fakes/settings_folder.h"
 
@@ -103,6 +105,34 @@ TEST(ScreenCornersPage, WritesTheChosenMonitorsSectionAndRefusesUiAccessItCannot
     uiAccess = true;
     EXPECT_EQ(model.Write(ControlOf(page, L"screenroundUiAccess"), L"1").status, WriteStatus::Written);
     EXPECT_EQ(model.Write(ControlOf(page, L"screenroundUiAccess"), L"0").status, WriteStatus::Written);
+}
+
+TEST(StageManagerPage, WritesTheChosenMonitorsSectionWhichTheStripReads) {
+    fakes::SettingsFolder folder;
+    const auto page = StageManagerSettingsPage([] { return std::vector<foundation::Choice>{}; });
+    SettingsModel model(folder.store);
+    model.SetMonitor(L"\\\\.\\DISPLAY2");
+    EXPECT_FALSE(model.Enabled(page, ControlOf(page, L"stagemanager_windowssize")));
+    const auto on = model.Write(ControlOf(page, L"stagemanager_enable"), L"1");
+    EXPECT_EQ(on.status, WriteStatus::Written);
+    EXPECT_EQ(on.effect, foundation::SettingEffect::StageManager);
+    EXPECT_TRUE(model.Enabled(page, ControlOf(page, L"stagemanager_windowssize")));
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_windowssize"), L"20").status, WriteStatus::Clamped);
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_windowssize"), L"0").status, WriteStatus::Written); // automatic
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_count"), L"99").status, WriteStatus::Clamped);
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_listshowmode"), L"7").status, WriteStatus::Refused);
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_listshowmode"), L"2").status, WriteStatus::Written);
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_listright"), L"1").status, WriteStatus::Written);
+    EXPECT_EQ(model.Write(ControlOf(page, L"stagemanager_showwindowtitle"), L"1").status, WriteStatus::Written);
+
+    const StageSettings two = ReadStageSettings(folder.store, L"DISPLAY2");
+    EXPECT_TRUE(two.enabled);
+    EXPECT_TRUE(two.listRight);
+    EXPECT_EQ(two.showMode, 2);
+    EXPECT_EQ(two.count, 20);
+    EXPECT_EQ(two.windowsSize, 0);
+    EXPECT_FALSE(ReadStageSettings(folder.store, L"DISPLAY1").enabled);
+    EXPECT_EQ(folder.store.ReadInt(L"stagemanager", L"stagemanager_showwindowtitle"), 1);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kestrana::extras {
 namespace {
 
@@ -102,6 +104,100 @@ TEST(StageStrip, SlotsFitTheRoomLeftByDockAndMenuBarOnEitherSide) {
         EXPECT_TRUE(l.Slot(l.visibleSlots).Empty());
         EXPECT_TRUE(l.Slot(-1).Empty());
     }
+}
+
+TEST(StagePictures, APictureKeepsItsWindowsShapeInsideTheSlotLessTheInset) {
+    const ScreenRect slot{10, 100, 280, 235}; // 270 x 135, inset 45: room 180 x 135
+    struct Case {
+        int width, height;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {1600, 900, {55, 117, 235, 218}},  // wide: the room's width decides, centred up and down
+        {600, 1000, {104, 100, 185, 235}}, // tall: the height decides, centred across
+        {180, 135, {55, 100, 235, 235}},   // the room's own shape fills it
+        {0, 500, {55, 100, 235, 235}},     // no size: the whole room
+        {20000, 1, {55, 167, 235, 168}},   // never thinner than a pixel
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        EXPECT_EQ(PictureInSlot(slot, 45, c.width, c.height), c.expected);
+    }
+}
+
+TEST(StagePictures, TurningNarrowsThePictureAndTheSideTowardsTheViewerGrows) {
+    const ScreenRect picture{55, 100, 235, 235};
+    const float axisX = 145, axisY = 500;
+    // Not turned and without perspective: the picture as it was.
+    const TiltedPicture flat = TiltPicture(picture, axisX, axisY, 0, 0);
+    EXPECT_FLOAT_EQ(flat.left, 55);
+    EXPECT_FLOAT_EQ(flat.right, 235);
+    EXPECT_FLOAT_EQ(flat.rightTop, 100);
+    EXPECT_EQ(flat.Bounds(), picture);
+    for (float degrees : {70.0f, -27.5f}) {
+        SCOPED_TRACE(degrees);
+        const TiltedPicture t = TiltPicture(picture, axisX, axisY, degrees, -1.0f / 1920);
+        const float plainWidth = 180 * std::cos(degrees * 3.14159265f / 180);
+        EXPECT_NEAR(t.right - t.left, plainWidth, plainWidth * 0.1f);
+        EXPECT_LT(t.left, axisX);
+        EXPECT_GT(t.right, axisX);
+        // The edge turned towards the viewer is the taller one, both centred on the axis's height.
+        const float leftHeight = t.leftBottom - t.leftTop, rightHeight = t.rightBottom - t.rightTop;
+        if (degrees > 0) EXPECT_GT(rightHeight, leftHeight);
+        else EXPECT_GT(leftHeight, rightHeight);
+        EXPECT_TRUE(t.Contains((t.left + t.right) / 2, (t.leftTop + t.leftBottom) / 2));
+        EXPECT_FALSE(t.Contains(t.right + 1, (t.rightTop + t.rightBottom) / 2));
+        const ScreenRect box = t.Bounds();
+        EXPECT_LE(box.left, t.left);
+        EXPECT_GE(box.right, t.right);
+        EXPECT_LE(box.top, std::min(t.leftTop, t.rightTop));
+    }
+}
+
+TEST(StagePictures, DrawingFillsTheTurnedShapeFromThePictureAndNothingElse) {
+    gfx::Bitmap picture(4, 2);
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 2; ++y) picture.Set(x, y, 0xFF000000u | static_cast<gfx::Pixel>(x * 16 + y)); // column, row
+    gfx::Bitmap target(20, 20);
+    TiltedPicture shape;
+    shape.left = 2, shape.right = 10;
+    shape.leftTop = 6, shape.leftBottom = 10; // 4 high on the left
+    shape.rightTop = 4, shape.rightBottom = 12; // 8 high on the right
+    DrawTilted(target, picture, shape);
+    for (int x = 0; x < 20; ++x)
+        for (int y = 0; y < 20; ++y) {
+            const bool inside = shape.Contains(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
+            const gfx::Pixel p = target.At(x, y);
+            if (!inside) {
+                EXPECT_EQ(p, 0u) << x << "," << y;
+                continue;
+            }
+            // Left to right through the picture's columns, top to bottom through its rows.
+            EXPECT_EQ((p & 0xFFu) / 16, static_cast<gfx::Pixel>((x - 2) / 2)) << x << "," << y;
+        }
+    EXPECT_EQ(target.At(3, 6) & 0xFu, 0u);  // top half of the left edge: the first row
+    EXPECT_EQ(target.At(3, 9) & 0xFu, 1u);  // bottom half: the second
+    EXPECT_EQ(target.At(9, 11) & 0xFu, 1u); // the taller right edge reaches lower
+    gfx::Bitmap empty;
+    DrawTilted(target, empty, shape); // nothing to draw: no change, no fault
+}
+
+TEST(StageStrip, ShowModesAndKeyboardSteps) {
+    for (int mode : {0, 7, -1})
+        for (bool pointer : {false, true})
+            for (bool covered : {false, true}) EXPECT_TRUE(StripShown(mode, pointer, covered));
+    EXPECT_FALSE(StripShown(1, false, false));
+    EXPECT_TRUE(StripShown(1, true, true));
+    EXPECT_TRUE(StripShown(2, false, false));
+    EXPECT_FALSE(StripShown(2, false, true));
+    EXPECT_TRUE(StripShown(2, true, true)); // reached for, it shows over the stage
+
+    struct Step {
+        int current, key, slots, expected;
+    };
+    const Step steps[] = {{-1, +1, 4, 0}, {-1, -1, 4, 3}, {0, +1, 4, 1}, {3, +1, 4, 3}, {0, -1, 4, 0},
+                          {2, -1, 4, 1},  {9, +1, 4, 0},  {1, +1, 0, -1}, {-1, -1, 1, 0}};
+    for (const Step& s : steps) EXPECT_EQ(StepSlot(s.current, s.key, s.slots), s.expected) << s.current << " " << s.key;
 }
 
 StageCandidate W(std::uint64_t id, std::wstring cls = L"Notepad", std::wstring title = L"t", std::wstring app = L"notepad.exe") {
