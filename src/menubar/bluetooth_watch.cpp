@@ -132,6 +132,13 @@ std::vector<BluetoothDevice> DeviceBook::Devices() const {
 
 namespace kestrana::menubar {
 
+RuntimeRadio WithRadioNews(RuntimeRadio known, const std::optional<RuntimeRadio>& findings,
+                           const std::optional<bool>& reportedOn) {
+    if (findings) known = *findings;
+    if (reportedOn && known.found) known.on = *reportedOn;
+    return known;
+}
+
 BluetoothState CombinedState(const RuntimeRadio& runtime, const std::vector<BluetoothDevice>& watched,
                              const BluetoothState& classic) {
     if (!runtime.found) {

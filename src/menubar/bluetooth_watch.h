@@ -93,6 +93,11 @@ struct RuntimeRadio {
     bool watching = false;
 };
 
+// The runtime radio after news: the worker's findings replace what was known; the radio's
+// own state report then says only whether it is on, and only once a radio was found.
+[[nodiscard]] RuntimeRadio WithRadioNews(RuntimeRadio known, const std::optional<RuntimeRadio>& findings,
+                                         const std::optional<bool>& reportedOn);
+
 // The item's state from both sources: the runtime radio when it found one (it can be
 // switched), with the watchers' devices while they run; otherwise the classic calls'.
 [[nodiscard]] BluetoothState CombinedState(const RuntimeRadio& runtime, const std::vector<BluetoothDevice>& watched,

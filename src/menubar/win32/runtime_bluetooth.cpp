@@ -388,7 +388,11 @@ void Work(const std::shared_ptr<RuntimeBluetooth::Shared>& shared, bool batterie
         }
     }
 
-    shared->Record([&](RuntimeNews& news) { news.radio = RadioFacts(w.radio.Get(), watchingNow()); });
+    shared->Record([&](RuntimeNews& news) {
+        // Read just now: fresher than a state report waiting beside it.
+        news.radio = RadioFacts(w.radio.Get(), watchingNow());
+        news.radioOn.reset();
+    });
 
     // Waits for switch requests until the port goes.
     for (;;) {
@@ -408,7 +412,10 @@ void Work(const std::shared_ptr<RuntimeBluetooth::Shared>& shared, bool batterie
         if (FAILED(hr) || answer != RadioAccess::Allowed)
             foundation::LogFailure("bluetooth", std::wstring(L"the radio was not switched ") + (*want ? L"on" : L"off") + L" (" +
                                                     Hex(hr) + L", " + std::to_wstring(static_cast<int>(answer)) + L")");
-        shared->Record([&](RuntimeNews& news) { news.radio = RadioFacts(w.radio.Get(), watchingNow()); });
+        shared->Record([&](RuntimeNews& news) {
+            news.radio = RadioFacts(w.radio.Get(), watchingNow());
+            news.radioOn.reset();
+        });
     }
 }
 

@@ -12,8 +12,7 @@ bool SystemBluetoothPort::TakeNews() {
     if (!m_runtime) return false;
     const BluetoothState before = State();
     RuntimeNews news = m_runtime->Take();
-    if (news.radio) m_radio = *news.radio;
-    if (news.radioOn && m_radio.found) m_radio.on = *news.radioOn;
+    m_radio = WithRadioNews(m_radio, news.radio, news.radioOn);
     for (const WatchReport& report : news.reports) m_book.Apply(report);
     for (const HeardBattery& heard : news.heard) m_book.HearBattery(heard.battery, heard.signalDbm);
     const BluetoothState after = State();

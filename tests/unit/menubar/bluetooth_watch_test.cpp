@@ -162,6 +162,20 @@ TEST(BluetoothWatch, TheRuntimeRadioServesWhenFoundTheClassicCallsOtherwise) {
     EXPECT_TRUE(off.canSwitch);
     EXPECT_EQ(off.devices, watched);
 
+    // The radio's own reports count once the worker found it; its findings replace them.
+    RuntimeRadio radio = WithRadioNews({}, std::nullopt, true);
+    EXPECT_FALSE(radio.found);
+    EXPECT_FALSE(radio.on);
+    radio = WithRadioNews(radio, RuntimeRadio{true, false, true}, true); // switched on after it was read
+    EXPECT_TRUE(radio.on);
+    EXPECT_TRUE(radio.watching);
+    radio = WithRadioNews(radio, std::nullopt, false);
+    EXPECT_FALSE(radio.on);
+    EXPECT_TRUE(radio.found);
+    radio = WithRadioNews(radio, RuntimeRadio{true, true, false}, std::nullopt);
+    EXPECT_TRUE(radio.on);
+    EXPECT_FALSE(radio.watching);
+
     // The radio found but the watchers not running: the classic list.
     EXPECT_EQ(CombinedState({true, true, false}, watched, classic).devices, classic.devices);
 }
