@@ -146,14 +146,15 @@ namespace {
 const std::string kIterableOfString = GenericSignature("{faa585ea-6214-4217-afda-7f46de5869b3}", {"string"});
 const std::string kIteratorOfString = GenericSignature("{6a79e863-4300-459a-9966-cbb660963ee1}", {"string"});
 
+// The runtime's objects of our own. No virtual destructor here: it would take vtable
+// slots before the derived interface's methods; the last Release deletes the derived type.
 template <typename Self>
 class Inspectable : public IInspectable {
 public:
     explicit Inspectable(GUID iid) : m_iid(iid) {}
-    virtual ~Inspectable() = default;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) noexcept override {
         if (!out) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IInspectable || riid == m_iid) {
+        if (riid == IID_IUnknown || riid == kInspectableId || riid == m_iid) {
             *out = static_cast<IInspectable*>(this);
             AddRef();
             return S_OK;
@@ -164,7 +165,7 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() noexcept override {
         const ULONG left = --m_refs;
-        if (left == 0) delete this;
+        if (left == 0) delete static_cast<Self*>(this);
         return left;
     }
     HRESULT STDMETHODCALLTYPE GetIids(ULONG* count, IID** iids) noexcept override {
@@ -195,6 +196,7 @@ HRESULT Copy(const std::wstring& text, HSTRING* out) {
 }
 
 class StringIterator final : public Inspectable<StringIterator> {
+    friend class Inspectable<StringIterator>;
 public:
     explicit StringIterator(std::shared_ptr<const std::vector<std::wstring>> items)
         : Inspectable(ToGuid(ParameterizedTypeId(kIteratorOfString))), m_items(std::move(items)) {}
@@ -230,6 +232,7 @@ private:
 };
 
 class StringIterable final : public Inspectable<StringIterable> {
+    friend class Inspectable<StringIterable>;
 public:
     explicit StringIterable(std::vector<std::wstring> items)
         : Inspectable(ToGuid(ParameterizedTypeId(kIterableOfString))),

@@ -79,6 +79,9 @@ HRESULT Factory(std::wstring_view cls, REFIID iid, void** out);
 
 // --- Foundation -------------------------------------------------------------------------
 
+// Declared by the toolchain's header but in none of its libraries.
+inline const GUID kInspectableId = {0xaf86e2e0, 0xb12d, 0x4c6a, {0x9c, 0x5a, 0xd7, 0xaa, 0x65, 0x10, 0x1e, 0x90}};
+
 enum class AsyncStatus : int { Started = 0, Completed = 1, Canceled = 2, Error = 3 };
 
 struct IAsyncInfo : IInspectable {
