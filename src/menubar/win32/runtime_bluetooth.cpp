@@ -313,9 +313,7 @@ void Work(const std::shared_ptr<RuntimeBluetooth::Shared>& shared, bool batterie
         abi::Delegate* changed = abi::Delegate::Make(abi::TypedHandlerId(radioClass, std::string(kInspectableSignature)),
                                                      [shared, radio = w.radio](IInspectable*, IInspectable*) {
                                                          // The radio is agile: read here, kept for the bar.
-                                                         RadioState state = RadioState::Unknown;
-                                                         const bool on = SUCCEEDED(radio->get_State(&state)) &&
-                                                                         state == RadioState::On;
+                                                         const bool on = RadioFacts(radio.Get(), false).on;
                                                          shared->Record([&](RuntimeNews& news) { news.radioOn = on; });
                                                      });
         if (FAILED(w.radio->add_StateChanged(changed, &w.radioToken)))
