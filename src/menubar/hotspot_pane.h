@@ -12,10 +12,6 @@ class ConfigStore;
 
 namespace kestrana::menubar {
 
-// The pane's size before scaling.
-inline constexpr int kHotspotPaneWidth = 298;
-inline constexpr int kHotspotPaneHeight = 114;
-
 enum class HotspotState : std::uint8_t { Unavailable, Off, On, Changing };
 
 struct HotspotFacts {
