@@ -49,6 +49,12 @@ std::vector<DriveNotice> DriveList::Removed(std::uint32_t unitMask) {
     return out;
 }
 
+std::optional<std::wstring> DriveList::NameOf(const std::wstring& root) const {
+    const auto known = std::find_if(m_drives.begin(), m_drives.end(), [&](const auto& d) { return d.first == root; });
+    if (known == m_drives.end()) return std::nullopt;
+    return known->second;
+}
+
 std::wstring DriveNoticeText(const DriveNotice& notice, const foundation::ConfigStore& store) {
     const std::wstring letter = notice.root.substr(0, 2);
     const std::wstring drive = notice.name.empty() ? store.LanguageText(L"promptwindow", L"usbdrive", L"USB drive")
@@ -56,6 +62,32 @@ std::wstring DriveNoticeText(const DriveNotice& notice, const foundation::Config
     const std::wstring what = notice.arrived ? store.LanguageText(L"promptwindow", L"usbarrived", L"is connected")
                                              : store.LanguageText(L"promptwindow", L"usbremoved", L"was removed");
     return drive + L" (" + letter + L") " + what;
+}
+
+EjectOutcome EjectOutcomeOf(std::uint32_t error) {
+    switch (error) {
+    case 0: return EjectOutcome::Ejected;
+    case 5:  // access denied: a lock refused while files are open
+    case 32: // sharing violation
+    case 33: // lock violation
+        return EjectOutcome::InUse;
+    default: return EjectOutcome::Failed;
+    }
+}
+
+std::wstring EjectText(const DriveNotice& drive, std::uint32_t error, const foundation::ConfigStore& store) {
+    const std::wstring letter = drive.root.substr(0, 2);
+    const std::wstring name = drive.name.empty() ? store.LanguageText(L"promptwindow", L"usbdrive", L"USB drive") : drive.name;
+    switch (EjectOutcomeOf(error)) {
+    case EjectOutcome::Ejected:
+        return name + L" (" + letter + L") " + store.LanguageText(L"promptwindow", L"usbejected", L"can be removed");
+    case EjectOutcome::InUse:
+        return name + L" (" + letter + L") " +
+               store.LanguageText(L"promptwindow", L"usbinuse", L"is in use and was not ejected");
+    case EjectOutcome::Failed: break;
+    }
+    return name + L" (" + letter + L") " + store.LanguageText(L"promptwindow", L"usbejectfailed", L"could not be ejected") +
+           L" (" + std::to_wstring(error) + L")";
 }
 
 } // namespace kestrana::menubar

@@ -37,11 +37,23 @@ public:
     // The drives present now (`presentMask`): listed ones take the label they have now (when
     // it can be read), and listed ones no longer present are forgotten. How many were.
     std::size_t Rescan(std::uint32_t presentMask, const Probe& probe);
+    // The name a listed drive came with; nothing when it is not listed.
+    [[nodiscard]] std::optional<std::wstring> NameOf(const std::wstring& root) const;
 
 private:
     std::vector<std::pair<std::wstring, std::wstring>> m_drives; // root, name
 };
 
 [[nodiscard]] std::wstring DriveNoticeText(const DriveNotice& notice, const foundation::ConfigStore& store);
+
+// How ejecting a drive ended, from the system's error code (0: it can be removed).
+enum class EjectOutcome : std::uint8_t { Ejected, InUse, Failed };
+[[nodiscard]] EjectOutcome EjectOutcomeOf(std::uint32_t error);
+// What the notice says after an eject: "Stick (E:) can be removed", "... is in use", ...
+[[nodiscard]] std::wstring EjectText(const DriveNotice& drive, std::uint32_t error, const foundation::ConfigStore& store);
+// How often the volume's lock is tried, and how long apart: a program that just wrote to
+// the drive may hold it a moment longer.
+inline constexpr int kEjectLockTries = 5;
+inline constexpr int kEjectLockPauseMs = 300;
 
 } // namespace kestrana::menubar

@@ -119,6 +119,7 @@ gfx::Menu WifiSource::Menu() {
         }
     }
     menu.push_back(gfx::MenuItem::Rule());
+    if (m_actions.hotspot) menu.push_back(gfx::MenuItem::Command(wifi_command::kHotspot, Text(L"hotspot", L"Personal Hotspot")));
     menu.push_back(gfx::MenuItem::Command(wifi_command::kSettings, Text(L"network settings", L"Network Settings")));
     return menu;
 }
@@ -131,6 +132,9 @@ void WifiSource::Choose(int id) {
         return;
     case wifi_command::kLocationConsent:
         if (m_actions.open) m_actions.open(L"ms-settings:privacy-location");
+        return;
+    case wifi_command::kHotspot:
+        if (m_actions.hotspot) m_actions.hotspot();
         return;
     default: break;
     }

@@ -63,6 +63,7 @@ namespace wifi_command {
 inline constexpr int kDisconnect = 1;
 inline constexpr int kSettings = 2;
 inline constexpr int kLocationConsent = 3;
+inline constexpr int kHotspot = 4;
 inline constexpr int kNetworkFirst = 100; // + index in OtherNetworks
 inline constexpr int kNetworkLast = 199;
 } // namespace wifi_command
@@ -73,6 +74,7 @@ struct WifiActions {
     std::function<std::optional<std::wstring>(const WifiNetwork& network)> askPassword;
     std::function<std::int64_t()> now; // seconds
     std::function<void(const std::wstring& ssid, bool joined)> joined; // for the log
+    std::function<void()> hotspot; // opens the hotspot pane; without it the menu offers none
 };
 
 class WifiSource final : public StatusSource {

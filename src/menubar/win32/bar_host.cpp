@@ -26,7 +26,9 @@
 #include "menubar/win32/power_prompt.h"
 #include "menubar/win32/tray_item.h"
 #include "menubar/win32/varlo_bar.h"
-#include "menubar/win32/bluetooth_port.h"
+#include "menubar/win32/system_bluetooth_port.h"
+#include "menubar/win32/drive_eject.h"
+#include "menubar/win32/hotspot_control.h"
 #include "menubar/win32/wlan_port.h"
 #include "menubar/win32/password_prompt.h"
 #include "menubar/bluetooth_item.h"
@@ -298,6 +300,7 @@ void BarHost::StopSources() {
     m_battery = nullptr;
     m_wlan.reset();
     m_bluetooth.reset();
+    m_hotspot.reset();
 }
 
 void BarHost::StartWireless() {
@@ -320,10 +323,14 @@ void BarHost::StartWireless() {
         actions.joined = [](const std::wstring& ssid, bool joined) {
             foundation::LogDetail("wifi", (joined ? L"joining \"" : L"could not join \"") + ssid + L"\"");
         };
+        actions.hotspot = [this] {
+            if (!m_hotspot) m_hotspot = std::make_unique<HotspotControl>();
+            m_hotspot->Read(FirstWindow());
+        };
         m_sources.push_back(std::make_unique<WifiSource>(*m_wlan, Store(), std::move(actions)));
     }
     if (shown(StatusKind::Bluetooth)) {
-        m_bluetooth = std::make_unique<ClassicBluetoothPort>();
+        m_bluetooth = std::make_unique<SystemBluetoothPort>(Store().ReadInt(L"finder", L"bluetoothbattery") == 1);
         BluetoothActions actions;
         actions.open = [](const std::wstring& uri) { Open(uri); };
         actions.done = [](const std::wstring& what, bool done) {
@@ -406,7 +413,9 @@ void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
     for (const DriveNotice& notice : notices) {
         const std::wstring text = DriveNoticeText(notice, Store());
         foundation::LogDetail("usb", text);
-        m_bars.front()->ShowNotice(text);
+        // An arrival's notice offers to eject; it waits until the device message is answered.
+        if (notice.arrived && !m_driveNoticeOpen) ::PostMessageW(bar, kMsgDriveOffer, notice.root[0], 0);
+        else m_bars.front()->ShowNotice(text);
     }
 }
 
@@ -414,6 +423,17 @@ void BarHost::BluetoothEvent(LPARAM data) {
     if (!m_bluetooth) return;
     const auto before = m_bluetooth->State().devices;
     if (!m_bluetooth->OnDeviceEvent(data)) return;
+    BluetoothChanged(before);
+}
+
+void BarHost::BluetoothNews() {
+    if (!m_bluetooth) return;
+    const auto before = m_bluetooth->State().devices;
+    if (m_bluetooth->TakeNews()) BluetoothChanged(before);
+}
+
+void BarHost::BluetoothChanged(const std::vector<BluetoothDevice>& before) {
+    if (m_bars.empty()) return;
     if (auto* source = static_cast<BluetoothSource*>(Source(StatusKind::Bluetooth))) source->StateChanged();
     if (Store().ReadInt(L"finder", L"bluetoothdevicenotice") != 1) return;
     for (const DeviceNotice& notice : ConnectionNotices(before, m_bluetooth->State().devices)) {
@@ -856,6 +876,8 @@ void BarHost::OnHostMessage(UINT message) {
     case kMsgMedia:
         if (auto* source = static_cast<MediaSource*>(Source(StatusKind::MediaControl))) source->SessionChanged();
         return;
+    case kMsgBluetoothChanged: BluetoothNews(); return;
+    case kMsgHotspot: ShowHotspot(); return;
     default: return;
     }
 }

@@ -16,6 +16,7 @@
 #include "menubar/monitors.h"
 #include "menubar/stage_item.h"
 #include "menubar/battery.h"
+#include "menubar/bluetooth_item.h"
 #include "menubar/drive_notices.h"
 #include "menubar/brightness.h"
 #include "menubar/status_items.h"
@@ -38,7 +39,8 @@ namespace kestrana::menubar::win32 {
 class VarloBar;
 class CoreAudioPort;
 class SystemWlanPort;
-class ClassicBluetoothPort;
+class SystemBluetoothPort;
+class HotspotControl;
 class MonitorSampler;
 class SystemMonitorFacts;
 class SystemMediaPort;
@@ -127,6 +129,12 @@ public:
     void ScanDrives();
     // The radio reported a connection event: the devices are read again and announced.
     void BluetoothEvent(LPARAM data);
+    // The runtime's radio or watchers reported (kMsgBluetoothChanged).
+    void BluetoothNews();
+    // A drive arrived (kMsgDriveOffer): its notice with the eject button.
+    void OfferEject(wchar_t letter);
+    // An eject ended (kMsgDriveEjected): the outcome is shown and logged.
+    void DriveEjected(wchar_t letter, DWORD error);
     // The system's power state may have changed (a power broadcast reached `bar`).
     void PowerChanged(HWND bar);
     // The low-battery prompt, posted to the first bar.
@@ -194,8 +202,12 @@ private:
     // The Wi-Fi and Bluetooth items and their ports.
     void StartWireless();
     void ListPresentDrives();
+    // The Bluetooth devices or radio changed from `before`: the item shows it, notices say it.
+    void BluetoothChanged(const std::vector<BluetoothDevice>& before);
     // The WLAN service or the connectivity changed (kMsgWifiChanged).
     void WirelessChanged();
+    // The hotspot's facts came (kMsgHotspot): the pane shows them.
+    void ShowHotspot();
     void StartClock();
     void StopClock();
     void ReadInputMethods();
@@ -231,10 +243,13 @@ private:
     Win32PowerPort m_power;
     std::unique_ptr<CoreAudioPort> m_audio;
     std::unique_ptr<SystemWlanPort> m_wlan;
-    std::unique_ptr<ClassicBluetoothPort> m_bluetooth;
+    std::unique_ptr<SystemBluetoothPort> m_bluetooth;
     std::unique_ptr<SystemMediaPort> m_media;
     std::unique_ptr<LyricsHost> m_lyrics;
     DriveList m_drives;
+    bool m_driveNoticeOpen = false;
+    std::unique_ptr<HotspotControl> m_hotspot;
+    std::wstring m_hotspotWhy; // last said in the log
     BatteryReadings* m_battery = nullptr; // the program's, while a battery item is shown
     std::shared_ptr<std::atomic<HWND>> m_brightnessTarget; // the worker posts there
     std::unique_ptr<BrightnessWorker> m_brightness;

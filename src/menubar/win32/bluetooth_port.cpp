@@ -1,6 +1,7 @@
 #include "menubar/win32/bluetooth_port.h"
 
 #include "foundation/diagnostic_log.h"
+#include "menubar/bluetooth_watch.h"
 
 #include <initguid.h>
 #include <bthdef.h>
@@ -17,23 +18,6 @@ namespace {
 // The service switch's two values; this toolchain's header leaves them out.
 constexpr DWORD kServiceDisable = 0x00;
 constexpr DWORD kServiceEnable = 0x01;
-
-BluetoothKind KindOf(ULONG classOfDevice) {
-    // The major device class sits in bits 8..12.
-    switch ((classOfDevice >> 8) & 0x1F) {
-    case 0x01: return BluetoothKind::Computer;
-    case 0x02: return BluetoothKind::Phone;
-    case 0x04: return BluetoothKind::Audio;
-    case 0x05: return BluetoothKind::Input;
-    default: return BluetoothKind::Other;
-    }
-}
-
-std::wstring AddressText(const BLUETOOTH_ADDRESS& address) {
-    wchar_t text[20] = {};
-    std::swprintf(text, 20, L"%012llX", static_cast<unsigned long long>(address.ullLong));
-    return text;
-}
 
 } // namespace
 
@@ -106,9 +90,9 @@ void ClassicBluetoothPort::Refresh() {
         if (find) {
             do {
                 BluetoothDevice device;
-                device.id = AddressText(info.Address);
+                device.id = AddressKey(static_cast<std::uint64_t>(info.Address.ullLong));
                 device.name = info.szName[0] ? std::wstring(info.szName) : device.id;
-                device.kind = KindOf(info.ulClassofDevice);
+                device.kind = KindOfMajorClass((info.ulClassofDevice >> 8) & 0x1F); // the major class: bits 8..12
                 device.paired = info.fAuthenticated || info.fRemembered;
                 device.connected = info.fConnected != FALSE;
                 state.devices.push_back(std::move(device));

@@ -16,6 +16,9 @@
 #include "menubar/win32/media_sessions.h"
 #include "menubar/win32/monitor_sampler.h"
 #include "menubar/win32/system_actions.h"
+#include "menubar/win32/drive_eject.h"
+#include "menubar/win32/hotspot_control.h"
+#include "menubar/win32/runtime_bluetooth.h"
 #include "menubar/win32/wlan_port.h"
 
 #include <oleacc.h>
@@ -314,11 +317,19 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgLowBattery:
     case kMsgBrightness:
     case kMsgWifiChanged:
+    case kMsgBluetoothChanged:
+    case kMsgHotspot:
     case kMsgLookTick:
     case kMsgMinuteTick:
     case kMsgMedia:
         // The host may take every bar down here: nothing of this bar is touched after.
         m_host.OnHostMessage(message);
+        return 0;
+    case kMsgDriveOffer:
+        m_host.OfferEject(static_cast<wchar_t>(wParam));
+        return 0;
+    case kMsgDriveEjected:
+        m_host.DriveEjected(static_cast<wchar_t>(wParam), static_cast<DWORD>(lParam));
         return 0;
     case WM_GETOBJECT:
         if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {

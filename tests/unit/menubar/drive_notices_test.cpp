@@ -48,5 +48,28 @@ TEST(DriveNotices, NamesKeptFromArrivalToRemovalAndMissingRootsSkipped) {
     EXPECT_EQ(DriveNoticeText({L"G:\\", L"", false}, folder.store), L"USB drive (G:) was removed");
 }
 
+TEST(DriveEject, OutcomesFromErrorCodesAndTheirTexts) {
+    const struct {
+        std::uint32_t error;
+        EjectOutcome outcome;
+    } cases[] = {{0, EjectOutcome::Ejected}, {5, EjectOutcome::InUse},   {32, EjectOutcome::InUse},
+                 {33, EjectOutcome::InUse},  {21, EjectOutcome::Failed}, {1, EjectOutcome::Failed}};
+    for (const auto& c : cases) EXPECT_EQ(EjectOutcomeOf(c.error), c.outcome) << c.error;
+
+    fakes::SettingsFolder folder;
+    const DriveNotice stick{L"E:\\", L"Stick", true};
+    EXPECT_EQ(EjectText(stick, 0, folder.store), L"Stick (E:) can be removed");
+    EXPECT_EQ(EjectText(stick, 32, folder.store), L"Stick (E:) is in use and was not ejected");
+    EXPECT_EQ(EjectText({L"F:\\", L"", false}, 21, folder.store), L"USB drive (F:) could not be ejected (21)");
+
+    // The eject's outcome names the drive as it came, and nothing once it has gone.
+    DriveList drives;
+    (void)drives.Arrived(1u << 4, [](const std::wstring&) { return std::optional<std::wstring>(L"Stick"); });
+    EXPECT_EQ(drives.NameOf(L"E:\\"), L"Stick");
+    EXPECT_FALSE(drives.NameOf(L"F:\\"));
+    (void)drives.Removed(1u << 4);
+    EXPECT_FALSE(drives.NameOf(L"E:\\"));
+}
+
 } // namespace
 } // namespace kestrana::menubar

@@ -253,6 +253,20 @@ TEST_F(WifiFixture, UnavailableAndEmptyStatesStillOfferTheSettings) {
     EXPECT_EQ(wlan.scans, 2); // every opening asks for a fresh scan
 }
 
+TEST(WifiHotspot, TheRowShowsOnlyWithAPaneToOpenAndOpensIt) {
+    fakes::SettingsFolder folder;
+    FakeWlan wlan;
+    wlan.state.available = true;
+    int opened = 0;
+    WifiActions actions;
+    actions.hotspot = [&opened] { ++opened; };
+    WifiSource source(wlan, folder.store, std::move(actions));
+    const gfx::Menu menu = source.Menu();
+    EXPECT_EQ(Rows(menu), (std::vector<std::wstring>{L"Wi-Fi", L"-", L"Personal Hotspot", L"Network Settings"}));
+    source.Choose(menu[2].id);
+    EXPECT_EQ(opened, 1);
+}
+
 TEST_F(WifiFixture, ConnectedNetworkShowsItsSpeedAndChoosingItDisconnects) {
     wlan.state.link = LinkKind::Wifi;
     wlan.state.ssid = L"Home";
