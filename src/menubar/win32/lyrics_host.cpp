@@ -9,24 +9,6 @@
 namespace kestrana::menubar::win32 {
 namespace {
 
-// The host's background is this colour, which the system leaves out: only the lyrics
-// window in it is seen.
-constexpr COLORREF kKeyColour = RGB(255, 0, 255);
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_ERASEBKGND) {
-        RECT r{};
-        ::GetClientRect(window, &r);
-        if (HBRUSH brush = ::CreateSolidBrush(kKeyColour)) {
-            ::FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-            ::DeleteObject(brush);
-        }
-        return 1;
-    }
-    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
 struct Found {
     HWND window = nullptr;
     std::wstring player;
@@ -63,36 +45,11 @@ LyricsHost::LyricsHost(foundation::ConfigStore& store, OpenUri open) : m_store(s
     WriteLyricsDefaults(m_store);
 }
 
-LyricsHost::~LyricsHost() {
-    Release();
-    if (m_host) ::DestroyWindow(m_host);
-}
+LyricsHost::~LyricsHost() { Release(); }
 
 bool LyricsHost::TakeIn(HWND lyrics, const std::wstring& player) {
-    if (!m_host) {
-        static const bool registered = kestrana::win32::RegisterWindowClass(kLyricsHostClass, HostProc);
-        if (!registered) return false;
-        // Not owned by the bar: the player's window inside must never go down with a bar
-        // that is made again; it is given back first.
-        m_host = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST, kLyricsHostClass, L"",
-                                   WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        if (!m_host) {
-            foundation::LogFailure("lyrics", "no window to host the lyrics in");
-            return false;
-        }
-        ::SetLayeredWindowAttributes(m_host, kKeyColour, 255, LWA_COLORKEY);
-    }
-    m_oldParent = ::GetAncestor(lyrics, GA_PARENT);
-    if (m_oldParent == ::GetDesktopWindow()) m_oldParent = nullptr;
-    m_oldStyle = ::GetWindowLongPtrW(lyrics, GWL_STYLE);
     ::GetWindowRect(lyrics, &m_oldRect);
-    ::SetLastError(0);
-    if (!::SetParent(lyrics, m_host) && ::GetLastError() != 0) {
-        foundation::LogFailure("lyrics", L"the lyrics window of \"" + player + L"\" could not be taken into the bar");
-        return false;
-    }
-    // A child now: it moves with the host and is cut to it.
-    ::SetWindowLongPtrW(lyrics, GWL_STYLE, (m_oldStyle & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
+    m_wasTopmost = (::GetWindowLongPtrW(lyrics, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     m_lyrics = lyrics;
     m_player = player;
     m_inset = LyricsInsetOf(m_store, player).value_or(LyricsInset{});
@@ -108,7 +65,7 @@ void LyricsHost::Follow(POINT barOrigin, const gfx::RectI& freeMiddle, float sca
     if (m_lyrics && !::IsWindow(m_lyrics)) {
         foundation::LogDetail("lyrics", L"the lyrics window of \"" + m_player + L"\" is gone");
         m_lyrics = nullptr;
-        if (m_host) ::ShowWindow(m_host, SW_HIDE);
+        m_placed = {};
     }
     if (!m_lyrics) {
         const auto found = FindLyricsWindow();
@@ -118,24 +75,43 @@ void LyricsHost::Follow(POINT barOrigin, const gfx::RectI& freeMiddle, float sca
     ::GetWindowRect(m_lyrics, &r);
     const auto place = PlaceLyrics(freeMiddle.x, freeMiddle.Right(), freeMiddle.height, r.right - r.left, m_inset, scale);
     if (!place) {
-        ::ShowWindow(m_host, SW_HIDE); // no room between the titles and the items now
+        // No room between the titles and the items now: the player's window as it was.
+        Restore();
         return;
     }
-    ::SetWindowPos(m_lyrics, nullptr, place->windowX, place->windowY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(m_host, HWND_TOPMOST, barOrigin.x + place->host.x, barOrigin.y + place->host.y, place->host.width,
-                   place->host.height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (m_placed && *m_placed == *place && r.left == barOrigin.x + place->host.x + place->windowX &&
+        r.top == barOrigin.y + place->host.y + place->windowY)
+        return;
+    // The player's own window stays a window of its own (another process's window never
+    // becomes a child of ours): it is moved so its line lies over the bar's free middle,
+    // kept above the bar, and cut to that part, so nothing of it shows elsewhere.
+    const int x = barOrigin.x + place->host.x + place->windowX;
+    const int y = barOrigin.y + place->host.y + place->windowY;
+    if (!::SetWindowPos(m_lyrics, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW)) {
+        foundation::LogFailure("lyrics", L"the lyrics window of \"" + m_player + L"\" could not be moved into the bar");
+        return;
+    }
+    const HRGN cut = ::CreateRectRgn(-place->windowX, -place->windowY, -place->windowX + place->host.width,
+                                     -place->windowY + place->host.height);
+    // The system owns the region once it is set.
+    if (cut && !::SetWindowRgn(m_lyrics, cut, TRUE)) ::DeleteObject(cut);
+    m_placed = *place;
+}
+
+void LyricsHost::Restore() noexcept {
+    if (!m_placed || !m_lyrics || !::IsWindow(m_lyrics)) return;
+    ::SetWindowRgn(m_lyrics, nullptr, TRUE);
+    ::SetWindowPos(m_lyrics, m_wasTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, m_oldRect.left, m_oldRect.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOACTIVATE);
+    m_placed = {};
 }
 
 void LyricsHost::Release() noexcept {
     if (m_lyrics && ::IsWindow(m_lyrics)) {
-        ::SetParent(m_lyrics, m_oldParent);
-        ::SetWindowLongPtrW(m_lyrics, GWL_STYLE, m_oldStyle);
-        ::SetWindowPos(m_lyrics, nullptr, m_oldRect.left, m_oldRect.top, m_oldRect.right - m_oldRect.left,
-                       m_oldRect.bottom - m_oldRect.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        Restore();
         foundation::LogDetail("lyrics", L"gave the lyrics window of \"" + m_player + L"\" back");
     }
     m_lyrics = nullptr;
-    if (m_host) ::ShowWindow(m_host, SW_HIDE);
 }
 
 } // namespace kestrana::menubar::win32
