@@ -391,7 +391,10 @@ void BarHost::ListPresentDrives() {
 }
 
 void BarHost::ScanDrives() {
-    const std::size_t forgotten = m_drives.Rescan(PresentRemovableDrives(), DriveLabel);
+    // Any letter still there keeps its drive: a disk that came by a notice may well be a
+    // fixed one (USB hard disks are), which the removable list above would leave out.
+    const std::uint32_t present = ::GetLogicalDrives() & ~0x3u;
+    const std::size_t forgotten = m_drives.Rescan(present, DriveLabel);
     if (forgotten) foundation::LogDetail("usb", L"drives gone without a notice: " + std::to_wstring(forgotten));
 }
 

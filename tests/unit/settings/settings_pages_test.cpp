@@ -462,7 +462,8 @@ TEST(SettingsCatalogue, HoldsEveryPageOnceAndRefusesATakenId) {
     std::vector<std::wstring> ids;
     for (const auto& page : pages.Pages()) ids.push_back(page.id);
     EXPECT_EQ(ids, (std::vector<std::wstring>{L"general", L"dock", L"previews", L"menubar", L"launchpad", L"folderstacks",
-                                              L"animations", L"themes", L"hotkeys", L"hotcorners", L"screencorners", L"weather",
+                                              L"animations", L"themes", L"hotkeys", L"hotcorners", L"screencorners", L"stagemanager",
+                                              L"weather",
                                               L"backup"}));
     EXPECT_FALSE(pages.Add({L"dock", foundation::SettingText(L"pagedock", L"Dock"), {}}));
     EXPECT_FALSE(pages.Add({L"", {}, {}}));
