@@ -3,7 +3,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
-#include "menubar/winrt_type_id.h"
+#include "menubar/runtime_type_id.h"
 
 #include <eventtoken.h>
 #include <inspectable.h>
@@ -173,7 +173,7 @@ constexpr char kPropertiesChangedSig[] = KESTRANA_MEDIA_RC("MediaPropertiesChang
 #undef KESTRANA_MEDIA_RC
 
 IID IdOf(const std::string& signature) {
-    const TypeId id = GenericInstanceId(signature);
+    const TypeId id = ParameterizedTypeId(signature);
     IID iid{id.data1, id.data2, id.data3, {}};
     for (int i = 0; i < 8; ++i) iid.Data4[i] = id.data4[i];
     return iid;

@@ -22,6 +22,10 @@ TEST(RuntimeTypeId, GenericInstancesGetTheIdsTheSystemGivesThem) {
                                                            "{83e46e93-244c-4622-ba0b-6229c4d0d65d}")}),
          "{df9d48ad-9cea-560c-9edc-cb8852cb55e3}"},
         {GenericSignature(kVectorView, {"{1803def8-dca5-4b6f-9c20-e3d3c0643625}"}), "{b543562c-02b1-5824-80a8-9854130cdadd}"},
+        // A completion handler of a runtime class, named with its default interface.
+        {GenericSignature(kAsyncOperationCompleted, {ClassSignature("Windows.Media.SpeechSynthesis.SpeechSynthesisStream",
+                                                                    "{83e46e93-244c-4622-ba0b-6229c4d0d65d}")}),
+         "{c972b996-6165-50d4-af60-a8c3df51d092}"},
     };
     for (const auto& c : cases) EXPECT_EQ(TypeIdText(ParameterizedTypeId(c.signature)), c.expected) << c.signature;
 }
