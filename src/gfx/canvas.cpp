@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace kestrana::gfx {
@@ -234,15 +235,58 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
     }
     const Span xs = PixelSpan(minX - 1, maxX + 1, m_clip.x, m_clip.Right());
     const Span ys = PixelSpan(minY - 1, maxY + 1, m_clip.y, m_clip.Bottom());
+    // Source coordinates move by a fixed step along a row: (du, dv) per pixel.
+    const double du = c / scale * lx, dv = -s / scale * ly;
+    const int w = level->Width(), h = level->Height();
+    const std::uint32_t k = std::uint32_t(opacity * 256.0f + 0.5f);
     for (int y = ys.begin; y < ys.end; ++y) {
         Pixel* row = m_target.Row(y);
         const double dy = y + 0.5 - destPivot.y;
-        for (int x = xs.begin; x < xs.end; ++x) {
-            const double dx = x + 0.5 - destPivot.x;
-            // Inverse rotation, then into level pixels; sample centres sit at +0.5.
-            const double u = (sourcePivot.x + (c * dx + s * dy) / scale) * lx - 0.5;
-            const double v = (sourcePivot.y + (-s * dx + c * dy) / scale) * ly - 0.5;
-            const Pixel p = SampleBilinear(*level, u, v, opacity);
+        // Inverse rotation, then into level pixels; sample centres sit at +0.5.
+        const double dx0 = xs.begin + 0.5 - destPivot.x;
+        const double u0 = (sourcePivot.x + (c * dx0 + s * dy) / scale) * lx - 0.5;
+        const double v0 = (sourcePivot.y + (-s * dx0 + c * dy) / scale) * ly - 0.5;
+        // Only the pixels whose sample can touch the source: -1 < u < w and -1 < v < h.
+        double t0 = 0, t1 = xs.end - xs.begin;
+        auto within = [&](double start, double step, double limit) {
+            if (step == 0.0) {
+                if (start <= -1.0 || start >= limit) t1 = t0 - 1;
+                return;
+            }
+            double a = (-1.0 - start) / step, b = (limit - start) / step;
+            if (a > b) std::swap(a, b);
+            t0 = std::max(t0, std::floor(a)), t1 = std::min(t1, std::ceil(b) + 1);
+        };
+        within(u0, du, w);
+        within(v0, dv, h);
+        if (!(t0 < t1)) continue;
+        for (int x = xs.begin + int(t0), end = xs.begin + int(t1); x < end; ++x) {
+            const double t = x - xs.begin;
+            const double u = u0 + t * du, v = v0 + t * dv;
+            Pixel p;
+            const double fu = std::floor(u), fv = std::floor(v);
+            const int ix = int(fu), iy = int(fv);
+            if (ix >= 0 && iy >= 0 && ix + 1 < w && iy + 1 < h) {
+                // Inside: all four neighbours exist, so 8-bit weights on packed lanes suffice.
+                const std::uint32_t fx = std::uint32_t((u - fu) * 256.0), fy = std::uint32_t((v - fv) * 256.0);
+                const std::uint32_t w11 = (fx * fy) >> 8, w10 = fx - w11, w01 = fy - w11;
+                const std::uint32_t w00 = 256 - fx - fy + w11;
+                const Pixel* r0 = level->Row(iy) + ix;
+                const Pixel* r1 = level->Row(iy + 1) + ix;
+                const std::uint32_t rb = (r0[0] & 0x00FF00FFu) * w00 + (r0[1] & 0x00FF00FFu) * w10 +
+                                         (r1[0] & 0x00FF00FFu) * w01 + (r1[1] & 0x00FF00FFu) * w11;
+                const std::uint32_t ga = ((r0[0] >> 8) & 0x00FF00FFu) * w00 + ((r0[1] >> 8) & 0x00FF00FFu) * w10 +
+                                         ((r1[0] >> 8) & 0x00FF00FFu) * w01 + ((r1[1] >> 8) & 0x00FF00FFu) * w11;
+                std::uint32_t prb = ((rb + 0x00800080u) >> 8) & 0x00FF00FFu;
+                std::uint32_t pga = ((ga + 0x00800080u) >> 8) & 0x00FF00FFu;
+                if (k < 256) {
+                    prb = ((prb * k) >> 8) & 0x00FF00FFu;
+                    pga = ((pga * k) >> 8) & 0x00FF00FFu;
+                }
+                p = prb | (pga << 8);
+            } else {
+                p = SampleBilinear(*level, u, v, opacity);
+            }
             if (p != 0) {
                 row[x] = CoverOver(p, 1.0f, row[x]);
             }

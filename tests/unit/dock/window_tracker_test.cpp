@@ -324,6 +324,9 @@ TEST(WindowTracker, ReportsRefusedByAFullRunnerRunAfterTheNextPass) {
     Desk desk(u"[normal]\r\nrunicolim=1\r\n");
     desk.Open(13, {L"RegEdit", L"Registry Editor", 2});
     ASSERT_EQ(desk.tracker.TrackedWindows(), std::vector<WindowId>{WindowId{13}});
+    // The opening's own jobs (its picture, say) must be done before every place is taken.
+    ASSERT_TRUE(desk.tracker.WaitIdle(5s));
+    ASSERT_TRUE(desk.jobs.WaitIdle(5s));
     std::atomic<bool> release{false};
     for (int i = 0; i < foundation::JobRunner::kMaxJobs; ++i)
         ASSERT_TRUE(desk.jobs.Run([&](const foundation::JobContext&) {

@@ -95,6 +95,33 @@ TEST(Compositor, EveryOperationKeepsPixelsPremultiplied) {
     }
 }
 
+// A half-pixel shift samples midway between two neighbours: each kind of neighbour
+// (beside, below, diagonal) must weigh in, in every channel, at full and half opacity.
+TEST(Compositor, TurnedPicturesBlendTheirNeighboursEvenly) {
+    const Bitmap src = NoiseBitmap(20, 16, 7);
+    const struct {
+        float dx, dy, opacity;
+    } shifts[] = {{0.5f, 0, 1}, {0, 0.5f, 1}, {0.5f, 0.5f, 1}, {0.5f, 0.5f, 0.5f}, {0, 0, 1}};
+    for (const auto& shift : shifts) {
+        Bitmap target(20, 16);
+        Canvas(target).DrawRotated(src, {10, 8}, {10 + shift.dx, 8 + shift.dy}, 0, 1, shift.opacity);
+        const int sx = shift.dx > 0 ? 1 : 0, sy = shift.dy > 0 ? 1 : 0;
+        int worst = 0;
+        for (int y = 2; y < 14; ++y) {
+            for (int x = 2; x < 18; ++x) {
+                for (int channel = 0; channel < 32; channel += 8) {
+                    auto at = [&](int px, int py) { return double((src.At(px, py) >> channel) & 0xFF); };
+                    const double expected =
+                        (at(x, y) + at(x - sx, y) + at(x, y - sy) + at(x - sx, y - sy)) / 4 * shift.opacity;
+                    const int got = int((target.At(x, y) >> channel) & 0xFF);
+                    worst = std::max(worst, int(std::lround(std::abs(got - expected))));
+                }
+            }
+        }
+        EXPECT_LE(worst, 1) << shift.dx << "," << shift.dy << " at " << shift.opacity;
+    }
+}
+
 TEST(Compositor, DrawsAtItsOwnSizeAsAnExactCopy) {
     const Bitmap src = NoiseBitmap(31, 17, 3);
     Bitmap target(40, 30);
