@@ -144,7 +144,11 @@ e2e_begin() {
 e2e_wallpaper() { # <width>x<height>
     command -v hsetroot >/dev/null || return 0
     local size=$1 file=$E2E_BUILD/wallpaper-$1.png
-    [ -f "$file" ] || convert -size "$size" gradient:'#5b7fa8-#c9a3bd' "$file" 2>/dev/null || return 0
+    # Scenarios run side by side: made under a name of its own, then moved into place.
+    if [ ! -f "$file" ]; then
+        convert -size "$size" gradient:'#5b7fa8-#c9a3bd' "$file.$$.png" 2>/dev/null && mv -f "$file.$$.png" "$file" ||
+            { rm -f "$file.$$.png"; return 0; }
+    fi
     # hsetroot also publishes the picture to the compositor (_XROOTPMAP_ID).
     timeout 10 hsetroot -fill "$file" >/dev/null 2>&1 || true
 }

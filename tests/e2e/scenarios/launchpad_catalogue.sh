@@ -78,7 +78,7 @@ done
 # in its own config.ini): the same entries in the same places, the user's names and the
 # pinned shortcut come along.
 mkdir -p "$WINEPREFIX/drive_c/Moved" && cp "$E2E_BASE/config.ini" "$WINEPREFIX/drive_c/Moved/"
-kdrv pad-import 'C:\Moved' "$base\\pad.zip" || e2e_fail "the import failed"
+imported=$(kdrv pad-import 'C:\Moved' "$base\\pad.zip") || { echo "$imported"; e2e_fail "the import failed"; }
 moved=$(pad_load 'C:\Moved') || { echo "$moved (exit $?)"; e2e_fail "the load after the import failed"; }
 [ "$(grep '^entry' <<<"$moved" | cut -f2-6)" = "$(grep '^entry' <<<"$out" | cut -f2-6)" ] ||
     e2e_fail "the imported arrangement differs: $moved"
