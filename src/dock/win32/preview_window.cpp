@@ -3,6 +3,7 @@
 #include "dock/win32/item_actions.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/owner_window_proc.h"
 #include "foundation/win32/shell_window.h"
 #include "gfx/canvas.h"
 #include "gfx/resample.h"
@@ -17,6 +18,7 @@ namespace kestrana::dock::win32 {
 namespace {
 
 constexpr wchar_t kPreviewProperty[] = L"OndelPreviewPtr";
+constexpr char kLogPlace[] = "preview window";
 // The pin state of the hovered picture's window: 461 pinned (topmost), 460 not.
 constexpr wchar_t kPinProperty[] = L"dwmtopmostres";
 constexpr LONG_PTR kPinnedImage = 461;
@@ -99,7 +101,8 @@ void PreviewWindow::Reload() {
 
 bool PreviewWindow::EnsureWindow() {
     if (m_window) return true;
-    kestrana::win32::RegisterWindowClass(kClassName, Proc);
+    kestrana::win32::RegisterWindowClass(
+        kClassName, kestrana::win32::ForwardToOwner<PreviewWindow, &PreviewWindow::OnMessage, kPreviewProperty, kLogPlace>);
     kestrana::win32::ShellWindowRequest request;
     request.className = kClassName;
     request.title = L"Window previews";
@@ -506,17 +509,6 @@ std::optional<foundation::AccessibleTree> PreviewWindow::AccessibleSnapshot() co
     }
     tree.Seal();
     return tree;
-}
-
-LRESULT CALLBACK PreviewWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = static_cast<PreviewWindow*>(::GetPropW(window, kPreviewProperty));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        foundation::LogCaught("preview window");
-        return 0;
-    }
 }
 
 LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,7 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/accessible_host.h"
+#include "foundation/win32/owner_window_proc.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/canvas.h"
@@ -27,6 +28,7 @@ namespace msg = foundation;
 namespace {
 
 constexpr wchar_t kStripProperty[] = L"KestranaStageManager";
+constexpr char kLogPlace[] = "stage manager strip";
 constexpr UINT_PTR kTimerCapture = 1;
 constexpr UINT_PTR kTimerRefresh = 2; // windows opened and closed meanwhile
 constexpr UINT_PTR kTimerSoon = 3;    // right after a switch, once the window is in front
@@ -153,7 +155,6 @@ private:
         TiltedPicture shape;
     };
 
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Place();
     void Draw();
@@ -181,7 +182,8 @@ private:
 };
 
 bool StageStrip::Create() {
-    static const bool registered = TakeOverClass(msg::kStageManagerClass.data(), Proc);
+    static const bool registered = TakeOverClass(
+        msg::kStageManagerClass.data(), kestrana::win32::ForwardToOwner<StageStrip, &StageStrip::OnMessage, kStripProperty, kLogPlace>);
     if (!registered) {
         foundation::LogFailure("stage manager", L"the strip's window class could not be registered");
         return false;
@@ -424,17 +426,6 @@ std::optional<foundation::AccessibleTree> StageStrip::AccessibleSnapshot() const
     }
     tree.Seal();
     return tree;
-}
-
-LRESULT CALLBACK StageStrip::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = static_cast<StageStrip*>(::GetPropW(window, kStripProperty));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        foundation::LogCaught("stage manager strip");
-        return 0;
-    }
 }
 
 LRESULT StageStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
