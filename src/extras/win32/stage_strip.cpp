@@ -11,6 +11,7 @@
 #include "foundation/win32/owner_window_proc.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "foundation/win32/window_text.h"
 #include "gfx/canvas.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "gfx/win32/monitors.h"
@@ -39,18 +40,8 @@ constexpr UINT kRefreshMs = 1000;
 
 StageManager* g_manager = nullptr; // the one stage manager, for the window-event hook
 
-std::wstring TitleOf(HWND window) {
-    // From what the system keeps, without a message: a hung window cannot hold the strip.
-    wchar_t buffer[256]{};
-    const int length = ::GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
-    return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256]{};
-    const int n = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
-}
+using kestrana::win32::WindowClassName;
+using kestrana::win32::WindowTitle;
 
 // A window a person switches between: shown, top-level, in the taskbar's sense, not ours.
 bool SwitchableWindow(HWND window) {
@@ -65,7 +56,7 @@ bool SwitchableWindow(HWND window) {
 }
 
 StageCandidate CandidateOf(HWND window) {
-    return {Id(window), ClassOf(window), TitleOf(window), ProcessFileName(window)};
+    return {Id(window), WindowClassName(window), WindowTitle(window), ProcessFileName(window)};
 }
 
 // The monitor's switchable windows, front to back.
@@ -264,7 +255,7 @@ void StageStrip::Refresh() {
     if (same) {
         bool retitled = false;
         for (Slot& s : m_slots)
-            if (std::wstring title = TitleOf(s.window); title != s.title) {
+            if (std::wstring title = WindowTitle(s.window); title != s.title) {
                 s.title = std::move(title);
                 retitled = true;
             }
@@ -278,7 +269,7 @@ void StageStrip::Refresh() {
     for (WindowId id : chosen) windows.push_back(Handle(id));
     m_slots.clear();
     if (!m_thumbnails.Show(m_window.Get(), windows)) windows.clear();
-    for (HWND w : windows) m_slots.push_back({w, TitleOf(w), {}, {}});
+    for (HWND w : windows) m_slots.push_back({w, WindowTitle(w), {}, {}});
     m_hovered = -1;
     m_focused = std::min(m_focused, static_cast<int>(m_slots.size()) - 1);
     Place();
