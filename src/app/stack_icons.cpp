@@ -178,20 +178,27 @@ void StackIcons::StartPile(const std::wstring& folder, bool changed) {
     }
 }
 
-void StackIcons::Refresh(dock::win32::DockHost& docks) {
-    struct Seen {
+namespace {
+
+// The docks' folder items, and the folders among them shown as stacks.
+struct DockSurvey {
+    struct Dock {
         dock::win32::DockWindow* window;
-        std::vector<std::pair<std::int32_t, std::wstring>> folders;
+        std::vector<std::pair<std::int32_t, std::wstring>> folders; // item id, folder
     };
-    std::vector<Seen> seen;
-    std::vector<Shared::Row> rows;
-    std::map<std::wstring, int> wanted; // folder: sort value, for folders shown as stacks
+    std::vector<Dock> docks;
+    std::vector<StackIcons::Shared::Row> rows;
+    std::map<std::wstring, int> wanted; // folder: sort value
+};
+
+DockSurvey SurveyDocks(dock::win32::DockHost& docks, foundation::ConfigStore& store) {
+    DockSurvey survey;
     for (std::size_t i = 0; i < docks.Count(); ++i) {
         dock::win32::DockWindow* window = docks.At(i);
         if (!window) continue;
         dock::DockItems& row = window->Bar().Items();
-        rows.push_back({row.Link(), window->PicturesArrived()});
-        Seen s{window, {}};
+        survey.rows.push_back({row.Link(), window->PicturesArrived()});
+        DockSurvey::Dock s{window, {}};
         {
             std::lock_guard list(row.ListMutex());
             row.ForEachReal([&](std::size_t, const dock::Dockico& item) {
@@ -199,65 +206,83 @@ void StackIcons::Refresh(dock::win32::DockHost& docks) {
             });
         }
         for (const auto& [id, folder] : s.folders) {
-            if (wanted.contains(folder)) continue;
-            const FolderStackSettings settings = ReadFolderStackSettings(m_store, folder);
-            if (settings.stackIcon && !settings.Order().locate) wanted[folder] = settings.sortValue;
+            if (survey.wanted.contains(folder)) continue;
+            const FolderStackSettings settings = ReadFolderStackSettings(store, folder);
+            if (settings.stackIcon && !settings.Order().locate) survey.wanted[folder] = settings.sortValue;
         }
-        seen.push_back(std::move(s));
+        survey.docks.push_back(std::move(s));
     }
+    return survey;
+}
 
-    std::vector<std::wstring> toMake;
-    std::map<std::wstring, std::shared_ptr<const gfx::Bitmap>> piles;
+struct PilePlan {
+    std::vector<std::wstring> toMake;                                 // missing or sorted otherwise
+    std::map<std::wstring, std::shared_ptr<const gfx::Bitmap>> ready; // folder: its pile
     bool watchChanged = false;
-    {
-        std::lock_guard lock(m_shared->mutex);
-        m_shared->rows = rows;
-        for (auto it = m_shared->folders.begin(); it != m_shared->folders.end();) {
-            if (wanted.contains(it->first)) {
-                ++it;
-            } else {
-                it = m_shared->folders.erase(it);
-                watchChanged = true;
-            }
-        }
-        for (const auto& [folder, sortValue] : wanted) {
-            auto [it, added] = m_shared->folders.try_emplace(folder);
-            watchChanged = watchChanged || added;
-            Shared::Folder& f = it->second;
-            f.sortValue = sortValue;
-            if (!f.pile || f.pileSortValue != sortValue) toMake.push_back(folder);
-            else piles[folder] = f.pile;
+};
+
+// Watches the wanted folders only, and says which piles are ready and which to make.
+PilePlan PlanPiles(StackIcons::Shared& shared, const DockSurvey& survey) {
+    PilePlan plan;
+    std::lock_guard lock(shared.mutex);
+    shared.rows = survey.rows;
+    for (auto it = shared.folders.begin(); it != shared.folders.end();) {
+        if (survey.wanted.contains(it->first)) {
+            ++it;
+        } else {
+            it = shared.folders.erase(it);
+            plan.watchChanged = true;
         }
     }
-    if (watchChanged) ::SetEvent(m_shared->wake.Get());
-    for (const auto& folder : toMake) StartPile(folder, false);
+    for (const auto& [folder, sortValue] : survey.wanted) {
+        auto [it, added] = shared.folders.try_emplace(folder);
+        plan.watchChanged = plan.watchChanged || added;
+        StackIcons::Shared::Folder& f = it->second;
+        f.sortValue = sortValue;
+        if (!f.pile || f.pileSortValue != sortValue) plan.toMake.push_back(folder);
+        else plan.ready[folder] = f.pile;
+    }
+    return plan;
+}
 
-    // Piles on the items of stacked folders, their own pictures back on the others.
-    for (const Seen& s : seen) {
+// Piles on the items of stacked folders, their own pictures back on the others.
+void ShowPiles(StackIcons::Shared& shared, const DockSurvey& survey,
+               const std::map<std::wstring, std::shared_ptr<const gfx::Bitmap>>& piles) {
+    for (const DockSurvey::Dock& s : survey.docks) {
         dock::DockItems& row = s.window->Bar().Items();
         bool changed = false;
         {
             std::lock_guard list(row.ListMutex());
             row.ForEachReal([&](std::size_t, dock::Dockico& item) {
                 if (!IsFolderItem(item)) return;
-                std::lock_guard lock(m_shared->mutex);
+                std::lock_guard lock(shared.mutex);
                 const auto pile = piles.find(item.realpath);
-                const auto original = m_shared->originals.find(item.id);
+                const auto original = shared.originals.find(item.id);
                 if (pile != piles.end()) {
                     // A picture pass since may have put the folder's icon back.
                     if (item.picture == pile->second) return;
-                    m_shared->originals.emplace(item.id, item.picture);
+                    shared.originals.emplace(item.id, item.picture);
                     item.picture = pile->second;
                     changed = true;
-                } else if (!wanted.contains(item.realpath) && original != m_shared->originals.end()) {
+                } else if (!survey.wanted.contains(item.realpath) && original != shared.originals.end()) {
                     item.picture = original->second;
-                    m_shared->originals.erase(original);
+                    shared.originals.erase(original);
                     changed = true;
                 }
             });
         }
         if (changed) s.window->Bar().Redraw();
     }
+}
+
+} // namespace
+
+void StackIcons::Refresh(dock::win32::DockHost& docks) {
+    const DockSurvey survey = SurveyDocks(docks, m_store);
+    const PilePlan plan = PlanPiles(*m_shared, survey);
+    if (plan.watchChanged) ::SetEvent(m_shared->wake.Get());
+    for (const auto& folder : plan.toMake) StartPile(folder, false);
+    ShowPiles(*m_shared, survey, plan.ready);
 }
 
 void StackIcons::Watch() {

@@ -46,15 +46,10 @@ ControlDescriptor Combo(std::wstring key, std::wstring label, SettingEffect effe
     return control;
 }
 
-} // namespace
+using Controls = std::vector<ControlDescriptor>;
 
-foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store, MonitorChoices monitors) {
-    foundation::PageDescriptor page{L"dock", SettingText(L"pagedock", L"Dock"), {}};
-    auto& c = page.controls;
-
-    c.push_back(foundation::MonitorChoiceControl(std::move(monitors)));
-
-    // The sizes are the chosen monitor's; the window clamps the icon size to 25-196.
+// The sizes are the chosen monitor's; the window clamps the icon size to 25-196.
+void AddSizes(Controls& c) {
     ControlDescriptor size = Slider(L"defaultsize", L"Icon size", 25, 196, L"64");
     size.perMonitor = true;
     c.push_back(std::move(size));
@@ -63,7 +58,10 @@ foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store
     maximum.alsoGeneral = true;
     maximum.enableWhen = foundation::EnableWhen{L"dockicoeffect", {L"1", L"4"}};
     c.push_back(std::move(maximum));
+}
 
+// The effect under the pointer, its two lights, and the spacing.
+void AddEffect(Controls& c) {
     c.push_back(Combo(L"dockicoeffect", L"Magnification", SettingEffect::Dock, L"1",
                       {{L"effectnone", L"None"},
                        {L"effectscale", L"Magnify"},
@@ -79,7 +77,9 @@ foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store
         c.push_back(std::move(light));
     }
     c.push_back(Slider(L"iconspace", L"Icon spacing", 0, 20, L"0"));
+}
 
+void AddPlacement(Controls& c) {
     c.push_back(Combo(L"screenposition", L"Position on screen", SettingEffect::DockRebuild, L"2",
                       {{L"positionleft", L"Left"}, {L"positionbottom", L"Bottom"}, {L"positionright", L"Right"},
                        {L"positiontop", L"Top"}},
@@ -89,7 +89,9 @@ foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store
                        {L"multiscreenfollow", L"One dock that follows the pointer"},
                        {L"multiscreenall", L"A dock on every screen"}},
                       0));
+}
 
+ControlDescriptor DisplayModeControl(const foundation::ConfigStore& store) {
     ControlDescriptor mode = Combo(L"displaymode", L"Display mode", SettingEffect::Dock, L"1", {}, 1);
     const wchar_t* modeTexts[] = {L"Always show",
                                   L"Show, windows may cover it",
@@ -112,21 +114,39 @@ foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store
         if (tip.empty()) return std::nullopt;
         return foundation::TextRef{L"settingtips", std::wstring(tip), L"This display mode cannot be chosen now."};
     };
-    c.push_back(std::move(mode));
+    return mode;
+}
 
+void AddRowSwitches(Controls& c) {
     c.push_back(Check(L"border", L"Border", SettingEffect::Dock, false));
     c.push_back(Check(L"lockicon", L"Lock Dock Items", SettingEffect::None, false));
     c.push_back(Check(L"showicontag", L"Show labels", SettingEffect::Dock, true));
     c.push_back(Check(L"runicon", L"Show running indicators", SettingEffect::Dock, false));
     c.push_back(Check(L"jumpicon", L"Bounce when opening", SettingEffect::None, false));
+}
 
+ControlDescriptor MinimiseControl() {
     ControlDescriptor minimise = Combo(L"minicopos", L"Minimise windows into", SettingEffect::None, L"0",
                                        {{L"dockmin_lastico", L"Before the last item"},
                                         {L"dockmin_right", L"After the last item"},
                                         {L"dockmin_rightandlim", L"After a separator of their own"}},
                                        0);
     minimise.section = L"minimize";
-    c.push_back(std::move(minimise));
+    return minimise;
+}
+
+} // namespace
+
+foundation::PageDescriptor DockSettingsPage(const foundation::ConfigStore& store, MonitorChoices monitors) {
+    foundation::PageDescriptor page{L"dock", SettingText(L"pagedock", L"Dock"), {}};
+    auto& c = page.controls;
+    c.push_back(foundation::MonitorChoiceControl(std::move(monitors)));
+    AddSizes(c);
+    AddEffect(c);
+    AddPlacement(c);
+    c.push_back(DisplayModeControl(store));
+    AddRowSwitches(c);
+    c.push_back(MinimiseControl());
     return page;
 }
 

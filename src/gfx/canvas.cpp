@@ -195,30 +195,23 @@ Pixel SampleBilinear(const Bitmap& level, double u, double v, float opacity) {
     return (std::uint32_t(a + 0.5f) << 24) | (ch(acc[2]) << 16) | (ch(acc[1]) << 8) | ch(acc[0]);
 }
 
-} // namespace
-
-void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPivot, float degrees, float scale,
-                         float opacity) {
-    if (source.Empty() || !(scale > 0.0f) || !(opacity > 0.0f) || !std::isfinite(degrees) ||
-        !std::isfinite(scale) || m_clip.Empty()) {
-        return;
-    }
-    opacity = std::min(opacity, 1.0f);
-    // Shrinking a lot: start from a half-size copy so bilinear sampling does not alias.
+// Shrinking a lot: sampling starts from a half-size copy (kept in `halves`) so bilinear
+// sampling does not alias.
+const Bitmap* SampledLevel(const Bitmap& source, float scale, Bitmap (&halves)[8]) {
     const Bitmap* level = &source;
-    Bitmap halves[8];
     int used = 0;
     while (scale * float(source.Width()) / float(level->Width()) < 0.5f && level->Width() > 1 &&
            level->Height() > 1 && used < 8) {
         halves[used] = HalveBitmap(*level);
         level = &halves[used++];
     }
-    const double lx = double(level->Width()) / source.Width();
-    const double ly = double(level->Height()) / source.Height();
-    double c, s;
-    TurnCosSin(degrees, c, s);
-    // Bounding box of the four transformed corners.
-    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+    return level;
+}
+
+// Bounding box of the four corners of `source` turned by (c, s) and scaled about the pivots.
+void TurnedBounds(const Bitmap& source, PointF sourcePivot, PointF destPivot, double c, double s, float scale,
+                  double& minX, double& minY, double& maxX, double& maxY) {
+    minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
     const double corners[4][2] = {{0, 0}, {double(source.Width()), 0}, {0, double(source.Height())},
                                   {double(source.Width()), double(source.Height())}};
     for (const auto& p : corners) {
@@ -229,6 +222,36 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
         minX = std::min(minX, x), maxX = std::max(maxX, x);
         minY = std::min(minY, y), maxY = std::max(maxY, y);
     }
+}
+
+// Narrows the row's steps [t0, t1) to those where start + t * step lies in (-1, limit).
+void KeepWithin(double start, double step, double limit, double& t0, double& t1) {
+    if (step == 0.0) {
+        if (start <= -1.0 || start >= limit) t1 = t0 - 1;
+        return;
+    }
+    double a = (-1.0 - start) / step, b = (limit - start) / step;
+    if (a > b) std::swap(a, b);
+    t0 = std::max(t0, std::floor(a)), t1 = std::min(t1, std::ceil(b) + 1);
+}
+
+} // namespace
+
+void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPivot, float degrees, float scale,
+                         float opacity) {
+    if (source.Empty() || !(scale > 0.0f) || !(opacity > 0.0f) || !std::isfinite(degrees) ||
+        !std::isfinite(scale) || m_clip.Empty()) {
+        return;
+    }
+    opacity = std::min(opacity, 1.0f);
+    Bitmap halves[8];
+    const Bitmap* level = SampledLevel(source, scale, halves);
+    const double lx = double(level->Width()) / source.Width();
+    const double ly = double(level->Height()) / source.Height();
+    double c, s;
+    TurnCosSin(degrees, c, s);
+    double minX, minY, maxX, maxY;
+    TurnedBounds(source, sourcePivot, destPivot, c, s, scale, minX, minY, maxX, maxY);
     if (!std::isfinite(minX) || !std::isfinite(maxX) || !std::isfinite(minY) || !std::isfinite(maxY) ||
         !std::isfinite(sourcePivot.x) || !std::isfinite(sourcePivot.y)) {
         return;
@@ -248,17 +271,8 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
         const double v0 = (sourcePivot.y + (-s * dx0 + c * dy) / scale) * ly - 0.5;
         // Only the pixels whose sample can touch the source: -1 < u < w and -1 < v < h.
         double t0 = 0, t1 = xs.end - xs.begin;
-        auto within = [&](double start, double step, double limit) {
-            if (step == 0.0) {
-                if (start <= -1.0 || start >= limit) t1 = t0 - 1;
-                return;
-            }
-            double a = (-1.0 - start) / step, b = (limit - start) / step;
-            if (a > b) std::swap(a, b);
-            t0 = std::max(t0, std::floor(a)), t1 = std::min(t1, std::ceil(b) + 1);
-        };
-        within(u0, du, w);
-        within(v0, dv, h);
+        KeepWithin(u0, du, w, t0, t1);
+        KeepWithin(v0, dv, h, t0, t1);
         if (!(t0 < t1)) continue;
         for (int x = xs.begin + int(t0), end = xs.begin + int(t1); x < end; ++x) {
             const double t = x - xs.begin;

@@ -69,6 +69,81 @@ struct Builder {
             AddTile(*id, member, {}, false, false);
         }
     }
+
+    void AddSearch() {
+        AccessibleElement search;
+        search.id = kPadSearchId;
+        search.role = AccessibleRole::Text;
+        search.name = words.search;
+        search.value = view.SearchText() + view.Composition();
+        search.bounds = OnScreen(view.Geometry().searchBox);
+        // Typing always goes to the search while nothing else is being named.
+        search.state = AccessibleState::Focusable;
+        if (!view.Renaming() && view.Selection() < 0) search.state |= AccessibleState::Focused;
+        tree.Add(std::move(search));
+    }
+
+    void AddResults() {
+        const PadGeometry& g = view.Geometry();
+        AccessibleElement results;
+        results.id = kPadResultsId;
+        results.role = AccessibleRole::List;
+        results.name = words.results;
+        results.bounds = OnScreen(g.GridRect());
+        results.flow = foundation::AccessibleFlow::Grid;
+        results.columns = kPadColumns;
+        tree.Add(std::move(results));
+        for (const PadTile& tile : view.ResultTiles())
+            AddTile(kPadResultsId, tile, g.Cell(tile.cell), true, tile.cell == view.Selection());
+    }
+
+    // Every page is a list; only the one shown has bounds.
+    void AddPages() {
+        const PadGeometry& g = view.Geometry();
+        for (std::size_t page = 0; page < view.PageCount() && page < kMaxPages; ++page) {
+            const bool shown = page == view.Page();
+            AccessibleElement list;
+            list.id = PadPageId(page);
+            list.role = AccessibleRole::List;
+            list.name = words.page + L" " + std::to_wstring(page + 1);
+            list.flow = foundation::AccessibleFlow::Grid;
+            list.columns = kPadColumns;
+            if (shown) list.bounds = OnScreen(g.GridRect());
+            else list.state = AccessibleState::Invisible;
+            tree.Add(std::move(list));
+            // The keyboard selection belongs to the page while no group is open.
+            const bool selectable = shown && !view.OpenGroup();
+            for (const PadTile& tile : view.PageTiles(page))
+                AddTile(PadPageId(page), tile, g.Cell(tile.cell), shown, selectable && tile.cell == view.Selection());
+        }
+    }
+
+    // The page dots as a tab list, one tab per page.
+    void AddPageDots() {
+        const PadGeometry& g = view.Geometry();
+        AccessibleElement dots;
+        dots.id = kPadPagesId;
+        dots.role = AccessibleRole::PageTabList;
+        dots.name = words.pages;
+        dots.state = AccessibleState::SelectionRequired; // one page is always shown
+        const int r = g.DotRadius();
+        const PadPoint first = view.DotCentre(0, view.PageCount());
+        const PadPoint last = view.DotCentre(view.PageCount() - 1, view.PageCount());
+        dots.bounds = OnScreen({first.x - r, first.y - r, last.x - first.x + 2 * r, 2 * r});
+        tree.Add(std::move(dots));
+        for (std::size_t page = 0; page < view.PageCount() && page < kMaxPages; ++page) {
+            const PadPoint c = view.DotCentre(page, view.PageCount());
+            AccessibleElement dot;
+            dot.id = PadDotId(page);
+            dot.parent = kPadPagesId;
+            dot.role = AccessibleRole::PageTab;
+            dot.name = words.page + L" " + std::to_wstring(page + 1);
+            dot.bounds = OnScreen({c.x - r, c.y - r, 2 * r, 2 * r});
+            dot.state = AccessibleState::Selectable;
+            if (page == view.Page()) dot.state |= AccessibleState::Selected;
+            tree.Add(std::move(dot));
+        }
+    }
 };
 
 } // namespace
@@ -95,74 +170,12 @@ foundation::AccessibleTree BuildPadTree(const PadView& view, int originX, int or
     root.flow = foundation::AccessibleFlow::Vertical;
     foundation::AccessibleTree tree(std::move(root));
     Builder b{view, originX, originY, words, tree};
-
-    AccessibleElement search;
-    search.id = kPadSearchId;
-    search.role = AccessibleRole::Text;
-    search.name = words.search;
-    search.value = view.SearchText() + view.Composition();
-    search.bounds = b.OnScreen(g.searchBox);
-    // Typing always goes to the search while nothing else is being named.
-    search.state = AccessibleState::Focusable;
-    if (!view.Renaming() && view.Selection() < 0) search.state |= AccessibleState::Focused;
-    tree.Add(std::move(search));
-
-    const int selection = view.Selection();
+    b.AddSearch();
     if (view.Searching()) {
-        AccessibleElement results;
-        results.id = kPadResultsId;
-        results.role = AccessibleRole::List;
-        results.name = words.results;
-        results.bounds = b.OnScreen(g.GridRect());
-        results.flow = foundation::AccessibleFlow::Grid;
-        results.columns = kPadColumns;
-        tree.Add(std::move(results));
-        for (const PadTile& tile : view.ResultTiles())
-            b.AddTile(kPadResultsId, tile, g.Cell(tile.cell), true, tile.cell == selection);
-        tree.Seal();
-        return tree;
-    }
-
-    for (std::size_t page = 0; page < view.PageCount() && page < kMaxPages; ++page) {
-        const bool shown = page == view.Page();
-        AccessibleElement list;
-        list.id = PadPageId(page);
-        list.role = AccessibleRole::List;
-        list.name = words.page + L" " + std::to_wstring(page + 1);
-        list.flow = foundation::AccessibleFlow::Grid;
-        list.columns = kPadColumns;
-        if (shown) list.bounds = b.OnScreen(g.GridRect());
-        else list.state = AccessibleState::Invisible;
-        tree.Add(std::move(list));
-        // The keyboard selection belongs to the page while no group is open.
-        const bool selectable = shown && !view.OpenGroup();
-        for (const PadTile& tile : view.PageTiles(page))
-            b.AddTile(PadPageId(page), tile, g.Cell(tile.cell), shown, selectable && tile.cell == selection);
-    }
-
-    if (view.PageCount() > 1) {
-        AccessibleElement dots;
-        dots.id = kPadPagesId;
-        dots.role = AccessibleRole::PageTabList;
-        dots.name = words.pages;
-        dots.state = AccessibleState::SelectionRequired; // one page is always shown
-        const int r = g.DotRadius();
-        const PadPoint first = view.DotCentre(0, view.PageCount());
-        const PadPoint last = view.DotCentre(view.PageCount() - 1, view.PageCount());
-        dots.bounds = b.OnScreen({first.x - r, first.y - r, last.x - first.x + 2 * r, 2 * r});
-        tree.Add(std::move(dots));
-        for (std::size_t page = 0; page < view.PageCount() && page < kMaxPages; ++page) {
-            const PadPoint c = view.DotCentre(page, view.PageCount());
-            AccessibleElement dot;
-            dot.id = PadDotId(page);
-            dot.parent = kPadPagesId;
-            dot.role = AccessibleRole::PageTab;
-            dot.name = words.page + L" " + std::to_wstring(page + 1);
-            dot.bounds = b.OnScreen({c.x - r, c.y - r, 2 * r, 2 * r});
-            dot.state = AccessibleState::Selectable;
-            if (page == view.Page()) dot.state |= AccessibleState::Selected;
-            tree.Add(std::move(dot));
-        }
+        b.AddResults();
+    } else {
+        b.AddPages();
+        if (view.PageCount() > 1) b.AddPageDots();
     }
     tree.Seal();
     return tree;

@@ -100,29 +100,34 @@ int SpeakerWaves(int percent, bool muted) {
     return percent < 67 ? 2 : 3;
 }
 
-void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float s, int level,
-               bool crossed) {
-    const float cx = box.x + box.width / 2, cy = box.y + box.height / 2;
-    const float line = 1.5f * s;
-    switch (glyph) {
-    case Glyph::None: return;
-    case Glyph::Logo: {
+namespace {
+
+// Draws one glyph centred in its box; one member per glyph, grouped by family.
+struct GlyphPen {
+    gfx::Canvas& canvas;
+    float cx, cy; // the box's centre
+    float s;      // scale
+    gfx::Color color;
+    int level;
+    bool crossed;
+    float line; // the marks' stroke
+
+    // The bar's own marks.
+    void Logo() const {
         // A ring around a swept wing: two strokes meeting at the ring's left.
         const float r = 7.0f * s;
         canvas.StrokeRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, line, color);
         canvas.StrokeLine({cx - 3.2f * s, cy - 4.2f * s}, {cx - 3.2f * s, cy + 4.2f * s}, 1.8f * s, color);
         canvas.StrokeLine({cx - 3.0f * s, cy + 0.6f * s}, {cx + 3.6f * s, cy - 4.0f * s}, 1.8f * s, color);
         canvas.StrokeLine({cx - 1.0f * s, cy - 0.6f * s}, {cx + 3.6f * s, cy + 4.0f * s}, 1.8f * s, color);
-        return;
     }
-    case Glyph::Search: {
+    void Search() const {
         const float r = 4.6f * s;
         const float ox = cx - 1.6f * s, oy = cy - 1.6f * s;
         canvas.StrokeRoundedRect({ox - r, oy - r, 2 * r, 2 * r}, r, line, color);
         canvas.StrokeLine({ox + 3.4f * s, oy + 3.4f * s}, {cx + 5.8f * s, cy + 5.8f * s}, 1.8f * s, color);
-        return;
     }
-    case Glyph::Control: {
+    void Control() const {
         // Two switches, one on and one off.
         const float w = 14.0f * s, h = 6.0f * s, r = h / 2;
         for (int i = 0; i < 2; ++i) {
@@ -131,17 +136,32 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             const float knobX = i == 0 ? cx + w / 2 - h : cx - w / 2;
             canvas.FillRoundedRect({knobX + 1.2f * s, top + 1.2f * s, h - 2.4f * s, h - 2.4f * s}, r, color);
         }
-        return;
     }
-    case Glyph::User: {
+    void User() const {
         const float r = 8.0f * s;
         canvas.StrokeRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, 1.3f * s, color);
         const float head = 2.8f * s;
         canvas.FillRoundedRect({cx - head, cy - 5.0f * s, 2 * head, 2 * head}, head, color);
         canvas.FillRoundedRect({cx - 5.2f * s, cy + 1.6f * s, 10.4f * s, 4.6f * s}, 2.3f * s, color);
-        return;
     }
-    case Glyph::Speaker: {
+    void More() const {
+        for (float dx : {-2.6f, 2.0f}) {
+            canvas.StrokeLine({cx + (dx - 2.0f) * s, cy - 4.0f * s}, {cx + (dx + 1.6f) * s, cy}, line, color);
+            canvas.StrokeLine({cx + (dx + 1.6f) * s, cy}, {cx + (dx - 2.0f) * s, cy + 4.0f * s}, line, color);
+        }
+    }
+    void Stage() const {
+        // The stage and its column of windows beside it; the column is filled while on.
+        canvas.StrokeRoundedRect({cx - 2.0f * s, cy - 6.0f * s, 10.0f * s, 12.0f * s}, 1.8f * s, 1.3f * s, color);
+        for (int i = 0; i < 3; ++i) {
+            const gfx::RectF tile{cx - 8.0f * s, cy + (-6.0f + 4.4f * static_cast<float>(i)) * s, 3.6f * s, 3.2f * s};
+            if (level > 0) canvas.FillRoundedRect(tile, 0.8f * s, color);
+            else canvas.StrokeRoundedRect(tile, 0.8f * s, 1.0f * s, color);
+        }
+    }
+
+    // Sound.
+    void Speaker() const {
         // A box and a cone, then the waves (or a cross when muted).
         const float left = cx - 7.0f * s;
         canvas.FillRect({left, cy - 2.5f * s, 3.0f * s, 5.0f * s}, color);
@@ -163,9 +183,8 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             canvas.StrokeLine({x, cy - half}, {x + 1.4f * s, cy}, 1.2f * s, color);
             canvas.StrokeLine({x + 1.4f * s, cy}, {x, cy + half}, 1.2f * s, color);
         }
-        return;
     }
-    case Glyph::Microphone: {
+    void Microphone() const {
         const float w = 5.0f * s, h = 9.0f * s;
         canvas.StrokeRoundedRect({cx - w / 2, cy - 7.0f * s, w, h}, w / 2, 1.3f * s, color);
         canvas.StrokeLine({cx - 4.5f * s, cy}, {cx - 4.5f * s + 1.0f * s, cy + 3.0f * s}, 1.2f * s, color);
@@ -173,9 +192,21 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
         canvas.StrokeLine({cx - 3.5f * s, cy + 3.0f * s}, {cx + 3.5f * s, cy + 3.0f * s}, 1.2f * s, color);
         canvas.StrokeLine({cx, cy + 3.0f * s}, {cx, cy + 7.0f * s}, 1.2f * s, color);
         if (crossed) canvas.StrokeLine({cx - 6.0f * s, cy - 7.0f * s}, {cx + 6.0f * s, cy + 7.0f * s}, 1.5f * s, color);
-        return;
     }
-    case Glyph::Battery: {
+    void Music() const {
+        // Two beamed notes; paused, the second note is hollow.
+        const float rx = 2.6f * s, ry = 2.0f * s;
+        const float left = cx - 4.6f * s, right = cx + 4.0f * s, foot = cy + 4.6f * s;
+        canvas.FillRoundedRect({left - rx, foot - ry, 2 * rx, 2 * ry}, ry, color);
+        if (crossed) canvas.StrokeRoundedRect({right - rx, foot - 1.5f * s - ry, 2 * rx, 2 * ry}, ry, 1.1f * s, color);
+        else canvas.FillRoundedRect({right - rx, foot - 1.5f * s - ry, 2 * rx, 2 * ry}, ry, color);
+        canvas.StrokeLine({left + rx - 0.6f * s, foot}, {left + rx - 0.6f * s, cy - 5.0f * s}, 1.3f * s, color);
+        canvas.StrokeLine({right + rx - 0.6f * s, foot - 1.5f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 1.3f * s, color);
+        canvas.StrokeLine({left + rx - 0.6f * s, cy - 5.0f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 2.2f * s, color);
+    }
+
+    // Power and light.
+    void Battery() const {
         const float w = 20.0f * s, h = 10.0f * s;
         const float left = cx - w / 2 - 1.0f * s, top = cy - h / 2;
         canvas.StrokeRoundedRect({left, top, w, h}, 2.5f * s, 1.1f * s, color);
@@ -189,9 +220,8 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             canvas.StrokeLine({cx - 3.0f * s, cy + 0.5f * s}, {cx + 2.0f * s, cy - 0.5f * s}, 1.4f * s, color);
             canvas.StrokeLine({cx + 2.0f * s, cy - 0.5f * s}, {cx - 2.0f * s, top + h + 1.0f * s}, 1.4f * s, color);
         }
-        return;
     }
-    case Glyph::Sun: {
+    void Sun() const {
         // A disc and eight rays; the rays shorten as the brightness falls.
         const float r = 3.2f * s;
         canvas.FillRoundedRect({cx - r, cy - r, 2 * r, 2 * r}, r, color);
@@ -204,9 +234,10 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             canvas.StrokeLine({cx + d[0] * from, cy + d[1] * from}, {cx + d[0] * (from + reach), cy + d[1] * (from + reach)},
                               1.3f * s, color);
         }
-        return;
     }
-    case Glyph::Wifi: {
+
+    // Connections.
+    void Wifi() const {
         // A dot and three arcs above it; `level` arcs are lit, the rest faint. Crossed:
         // no radio or no service.
         const gfx::Color faint{color.r, color.g, color.b, static_cast<std::uint8_t>(color.a / 3)};
@@ -225,9 +256,8 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             }
         }
         if (crossed) canvas.StrokeLine({cx - 7.0f * s, cy - 7.0f * s}, {cx + 7.0f * s, cy + 7.0f * s}, 1.5f * s, color);
-        return;
     }
-    case Glyph::Wired: {
+    void Wired() const {
         // Three linked boxes: a wired connection.
         const float box = 4.6f * s;
         canvas.StrokeRoundedRect({cx - box / 2, cy - 7.0f * s, box, box}, 1.0f * s, 1.2f * s, color);
@@ -237,9 +267,8 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
         canvas.StrokeLine({cx - 5.2f * s, cy}, {cx + 5.2f * s, cy}, 1.2f * s, color);
         canvas.StrokeLine({cx - 5.2f * s, cy}, {cx - 5.2f * s, cy + 2.4f * s}, 1.2f * s, color);
         canvas.StrokeLine({cx + 5.2f * s, cy}, {cx + 5.2f * s, cy + 2.4f * s}, 1.2f * s, color);
-        return;
     }
-    case Glyph::Bluetooth: {
+    void Bluetooth() const {
         // The rune: a stem with two arrow loops; crossed when off or absent.
         const float h = 7.0f * s, w = 3.6f * s;
         const float x = cx - 0.6f * s;
@@ -255,37 +284,30 @@ void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Col
             canvas.FillRoundedRect({x + 4.6f * s, cy - 0.8f * s, 1.6f * s, 1.6f * s}, 0.8f * s, color);
         }
         if (crossed) canvas.StrokeLine({cx - 7.0f * s, cy - 7.0f * s}, {cx + 7.0f * s, cy + 7.0f * s}, 1.5f * s, color);
-        return;
     }
-    case Glyph::Music: {
-        // Two beamed notes; paused, the second note is hollow.
-        const float rx = 2.6f * s, ry = 2.0f * s;
-        const float left = cx - 4.6f * s, right = cx + 4.0f * s, foot = cy + 4.6f * s;
-        canvas.FillRoundedRect({left - rx, foot - ry, 2 * rx, 2 * ry}, ry, color);
-        if (crossed) canvas.StrokeRoundedRect({right - rx, foot - 1.5f * s - ry, 2 * rx, 2 * ry}, ry, 1.1f * s, color);
-        else canvas.FillRoundedRect({right - rx, foot - 1.5f * s - ry, 2 * rx, 2 * ry}, ry, color);
-        canvas.StrokeLine({left + rx - 0.6f * s, foot}, {left + rx - 0.6f * s, cy - 5.0f * s}, 1.3f * s, color);
-        canvas.StrokeLine({right + rx - 0.6f * s, foot - 1.5f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 1.3f * s, color);
-        canvas.StrokeLine({left + rx - 0.6f * s, cy - 5.0f * s}, {right + rx - 0.6f * s, cy - 6.5f * s}, 2.2f * s, color);
-        return;
-    }
-    case Glyph::Stage: {
-        // The stage and its column of windows beside it; the column is filled while on.
-        canvas.StrokeRoundedRect({cx - 2.0f * s, cy - 6.0f * s, 10.0f * s, 12.0f * s}, 1.8f * s, 1.3f * s, color);
-        for (int i = 0; i < 3; ++i) {
-            const gfx::RectF tile{cx - 8.0f * s, cy + (-6.0f + 4.4f * static_cast<float>(i)) * s, 3.6f * s, 3.2f * s};
-            if (level > 0) canvas.FillRoundedRect(tile, 0.8f * s, color);
-            else canvas.StrokeRoundedRect(tile, 0.8f * s, 1.0f * s, color);
-        }
-        return;
-    }
-    case Glyph::More: {
-        for (float dx : {-2.6f, 2.0f}) {
-            canvas.StrokeLine({cx + (dx - 2.0f) * s, cy - 4.0f * s}, {cx + (dx + 1.6f) * s, cy}, line, color);
-            canvas.StrokeLine({cx + (dx + 1.6f) * s, cy}, {cx + (dx - 2.0f) * s, cy + 4.0f * s}, line, color);
-        }
-        return;
-    }
+};
+
+} // namespace
+
+void DrawGlyph(gfx::Canvas& canvas, Glyph glyph, const gfx::RectF& box, gfx::Color color, float s, int level,
+               bool crossed) {
+    const GlyphPen pen{canvas, box.x + box.width / 2, box.y + box.height / 2, s, color, level, crossed, 1.5f * s};
+    switch (glyph) {
+    case Glyph::None: return;
+    case Glyph::Logo: pen.Logo(); return;
+    case Glyph::Search: pen.Search(); return;
+    case Glyph::Control: pen.Control(); return;
+    case Glyph::User: pen.User(); return;
+    case Glyph::Speaker: pen.Speaker(); return;
+    case Glyph::Microphone: pen.Microphone(); return;
+    case Glyph::Battery: pen.Battery(); return;
+    case Glyph::Sun: pen.Sun(); return;
+    case Glyph::Wifi: pen.Wifi(); return;
+    case Glyph::Wired: pen.Wired(); return;
+    case Glyph::Bluetooth: pen.Bluetooth(); return;
+    case Glyph::Music: pen.Music(); return;
+    case Glyph::Stage: pen.Stage(); return;
+    case Glyph::More: pen.More(); return;
     }
 }
 

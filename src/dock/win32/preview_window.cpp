@@ -3,7 +3,9 @@
 #include "dock/win32/item_actions.h"
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
+#include "foundation/win32/owner_window_proc.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/window_text.h"
 #include "gfx/canvas.h"
 #include "gfx/resample.h"
 
@@ -17,6 +19,7 @@ namespace kestrana::dock::win32 {
 namespace {
 
 constexpr wchar_t kPreviewProperty[] = L"OndelPreviewPtr";
+constexpr char kLogPlace[] = "preview window";
 // The pin state of the hovered picture's window: 461 pinned (topmost), 460 not.
 constexpr wchar_t kPinProperty[] = L"dwmtopmostres";
 constexpr LONG_PTR kPinnedImage = 461;
@@ -34,19 +37,8 @@ std::int64_t NowMs() { return static_cast<std::int64_t>(::GetTickCount64()); }
 
 HWND AsWindow(WindowId id) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id)); }
 
-std::wstring TitleOf(HWND window) {
-    // Another program's caption is read from what the system keeps, without a message:
-    // a hung window cannot hold the preview.
-    wchar_t buffer[256]{};
-    const int length = ::GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
-    return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256]{};
-    const int n = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
-}
+using kestrana::win32::WindowClassName;
+using kestrana::win32::WindowTitle;
 
 // The program's other top-level windows, for stand-ins of its one real window.
 std::vector<PreviewCandidate> ProxyCandidates(HWND of) {
@@ -64,8 +56,8 @@ std::vector<PreviewCandidate> ProxyCandidates(HWND of) {
             if (process != w.process || window == w.of) return TRUE;
             PreviewCandidate c;
             c.id = static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(window));
-            c.className = ClassOf(window);
-            c.title = TitleOf(window);
+            c.className = WindowClassName(window);
+            c.title = WindowTitle(window);
             c.visible = ::IsWindowVisible(window) != FALSE;
             c.responsive = !::IsHungAppWindow(window);
             w.found.push_back(std::move(c));
@@ -99,7 +91,8 @@ void PreviewWindow::Reload() {
 
 bool PreviewWindow::EnsureWindow() {
     if (m_window) return true;
-    kestrana::win32::RegisterWindowClass(kClassName, Proc);
+    kestrana::win32::RegisterWindowClass(
+        kClassName, kestrana::win32::ForwardToOwner<PreviewWindow, &PreviewWindow::OnMessage, kPreviewProperty, kLogPlace>);
     kestrana::win32::ShellWindowRequest request;
     request.className = kClassName;
     request.title = L"Window previews";
@@ -239,7 +232,7 @@ void PreviewWindow::LayOut(const PreviewTarget& target) {
         for (WindowId id : target.windows) {
             const HWND w = AsWindow(id);
             if (!::IsWindow(w)) continue;
-            own.push_back({id, ClassOf(w), {}, true, true});
+            own.push_back({id, WindowClassName(w), {}, true, true});
         }
         std::vector<PreviewCandidate> proxies;
         if (own.size() == 1 && !PreviewProxyClass(target.program).empty()) proxies = ProxyCandidates(AsWindow(own[0].id));
@@ -255,7 +248,7 @@ void PreviewWindow::LayOut(const PreviewTarget& target) {
     for (std::size_t i = 0; i < windows.size(); ++i) {
         Picture p;
         p.window = windows[i];
-        p.title = TitleOf(p.window);
+        p.title = WindowTitle(p.window);
         const SIZE size = m_thumbnails.SourceSize(i);
         p.source = {size.cx, size.cy};
         sources.push_back(p.source);
@@ -363,7 +356,7 @@ void PreviewWindow::RefreshTitles() {
     }
     bool changed = false;
     for (Picture& p : m_pictures) {
-        std::wstring title = TitleOf(p.window);
+        std::wstring title = WindowTitle(p.window);
         if (title != p.title) {
             p.title = std::move(title);
             changed = true;
@@ -506,17 +499,6 @@ std::optional<foundation::AccessibleTree> PreviewWindow::AccessibleSnapshot() co
     }
     tree.Seal();
     return tree;
-}
-
-LRESULT CALLBACK PreviewWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = static_cast<PreviewWindow*>(::GetPropW(window, kPreviewProperty));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        foundation::LogCaught("preview window");
-        return 0;
-    }
 }
 
 LRESULT PreviewWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

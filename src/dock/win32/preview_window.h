@@ -84,7 +84,6 @@ private:
         RECT slot{}; // in the preview window
     };
 
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool EnsureWindow();
     void Schedule();

@@ -8,8 +8,10 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/shell_messages.h"
 #include "foundation/win32/accessible_host.h"
+#include "foundation/win32/owner_window_proc.h"
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "foundation/win32/window_text.h"
 #include "gfx/canvas.h"
 #include "gfx/win32/layered_window_surface.h"
 #include "gfx/win32/monitors.h"
@@ -27,6 +29,7 @@ namespace msg = foundation;
 namespace {
 
 constexpr wchar_t kStripProperty[] = L"KestranaStageManager";
+constexpr char kLogPlace[] = "stage manager strip";
 constexpr UINT_PTR kTimerCapture = 1;
 constexpr UINT_PTR kTimerRefresh = 2; // windows opened and closed meanwhile
 constexpr UINT_PTR kTimerSoon = 3;    // right after a switch, once the window is in front
@@ -37,18 +40,8 @@ constexpr UINT kRefreshMs = 1000;
 
 StageManager* g_manager = nullptr; // the one stage manager, for the window-event hook
 
-std::wstring TitleOf(HWND window) {
-    // From what the system keeps, without a message: a hung window cannot hold the strip.
-    wchar_t buffer[256]{};
-    const int length = ::GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
-    return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256]{};
-    const int n = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
-    return std::wstring(name, static_cast<std::size_t>(std::max(n, 0)));
-}
+using kestrana::win32::WindowClassName;
+using kestrana::win32::WindowTitle;
 
 // A window a person switches between: shown, top-level, in the taskbar's sense, not ours.
 bool SwitchableWindow(HWND window) {
@@ -63,7 +56,7 @@ bool SwitchableWindow(HWND window) {
 }
 
 StageCandidate CandidateOf(HWND window) {
-    return {Id(window), ClassOf(window), TitleOf(window), ProcessFileName(window)};
+    return {Id(window), WindowClassName(window), WindowTitle(window), ProcessFileName(window)};
 }
 
 // The monitor's switchable windows, front to back.
@@ -153,7 +146,6 @@ private:
         TiltedPicture shape;
     };
 
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Place();
     void Draw();
@@ -181,7 +173,8 @@ private:
 };
 
 bool StageStrip::Create() {
-    static const bool registered = TakeOverClass(msg::kStageManagerClass.data(), Proc);
+    static const bool registered = TakeOverClass(
+        msg::kStageManagerClass.data(), kestrana::win32::ForwardToOwner<StageStrip, &StageStrip::OnMessage, kStripProperty, kLogPlace>);
     if (!registered) {
         foundation::LogFailure("stage manager", L"the strip's window class could not be registered");
         return false;
@@ -262,7 +255,7 @@ void StageStrip::Refresh() {
     if (same) {
         bool retitled = false;
         for (Slot& s : m_slots)
-            if (std::wstring title = TitleOf(s.window); title != s.title) {
+            if (std::wstring title = WindowTitle(s.window); title != s.title) {
                 s.title = std::move(title);
                 retitled = true;
             }
@@ -276,7 +269,7 @@ void StageStrip::Refresh() {
     for (WindowId id : chosen) windows.push_back(Handle(id));
     m_slots.clear();
     if (!m_thumbnails.Show(m_window.Get(), windows)) windows.clear();
-    for (HWND w : windows) m_slots.push_back({w, TitleOf(w), {}, {}});
+    for (HWND w : windows) m_slots.push_back({w, WindowTitle(w), {}, {}});
     m_hovered = -1;
     m_focused = std::min(m_focused, static_cast<int>(m_slots.size()) - 1);
     Place();
@@ -424,17 +417,6 @@ std::optional<foundation::AccessibleTree> StageStrip::AccessibleSnapshot() const
     }
     tree.Seal();
     return tree;
-}
-
-LRESULT CALLBACK StageStrip::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    auto* self = static_cast<StageStrip*>(::GetPropW(window, kStripProperty));
-    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        foundation::LogCaught("stage manager strip");
-        return 0;
-    }
 }
 
 LRESULT StageStrip::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

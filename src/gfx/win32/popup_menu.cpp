@@ -242,73 +242,80 @@ private:
         case WM_MBUTTONUP:
         case WM_MOUSEWHEEL: return true;
         case WM_KEYDOWN:
-        case WM_SYSKEYDOWN: {
-            MenuKey key{};
-            switch (msg.wParam) {
-            case VK_UP: key = MenuKey::Up; break;
-            case VK_DOWN: key = MenuKey::Down; break;
-            case VK_LEFT: key = MenuKey::Left; break;
-            case VK_RIGHT: key = MenuKey::Right; break;
-            case VK_RETURN:
-            case VK_SPACE: key = MenuKey::Enter; break;
-            case VK_ESCAPE: key = MenuKey::Escape; break;
-            case VK_HOME: key = MenuKey::Home; break;
-            case VK_END: key = MenuKey::End; break;
-            case VK_MENU:
-            case VK_F10: done = true; return true;
-            default: {
-                // Letters arrive as characters.
-                MSG translated = msg;
-                ::TranslateMessage(&translated);
-                return true;
-            }
-            }
-            Apply(m_nav.Key(key), done, result);
-            return true;
-        }
+        case WM_SYSKEYDOWN: OnKeyDown(msg, done, result); return true;
         case WM_CHAR:
             if (msg.wParam > L' ') Apply(m_nav.Letter(static_cast<wchar_t>(msg.wParam)), done, result);
             return true;
         case WM_KEYUP:
         case WM_SYSKEYUP:
         case WM_SYSCHAR: return true;
-        case kMsgReaderChoose: {
-            for (std::size_t i = 0; i < m_levels.size(); ++i) {
-                if (m_levels[i]->window != msg.hwnd) continue;
-                const int row = static_cast<int>(msg.wParam) - 1;
-                Apply(m_nav.Click(i, row), done, result);
-            }
-            return true;
-        }
+        case kMsgReaderChoose: ChooseForReader(msg, done, result); return true;
         case WM_TIMER:
-            if (msg.wParam == kWatchTimer && !m_levels.empty() && msg.hwnd == m_levels.front()->window) {
-                // Another program came forward, or someone took the pointer: close.
-                HWND foreground = ::GetForegroundWindow();
-                DWORD pid = 0;
-                if (foreground) ::GetWindowThreadProcessId(foreground, &pid);
-                // The desktop coming forward is the system tidying up after a closed window,
-                // not the user: a click on it would have reached the menu as a press outside.
-                const bool desktop = foreground == ::GetDesktopWindow() || foreground == ::GetShellWindow();
-                if (foreground && foreground != m_openForeground && !desktop && pid != ::GetCurrentProcessId()) {
-                    if (foundation::DetailLogging()) {
-                        wchar_t cls[128] = L"";
-                        ::GetClassNameW(foreground, cls, 128);
-                        foundation::LogDetail("menu", std::wstring(L"closed: another program came forward, ") + cls);
-                    }
-                    done = true;
-                } else if (::GetCapture() != m_levels.front()->window) {
-                    foundation::LogDetail("menu", "closed: the pointer capture was taken");
-                    done = true;
-                }
-                return true;
-            }
-            return false;
+            if (msg.wParam != kWatchTimer || m_levels.empty() || msg.hwnd != m_levels.front()->window) return false;
+            if (LostTheUser()) done = true;
+            return true;
         case WM_CANCELMODE: done = true; return false;
         default: return false;
         }
     }
 
     static POINT PointerAt(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+    void OnKeyDown(const MSG& msg, bool& done, int& result) {
+        MenuKey key{};
+        switch (msg.wParam) {
+        case VK_UP: key = MenuKey::Up; break;
+        case VK_DOWN: key = MenuKey::Down; break;
+        case VK_LEFT: key = MenuKey::Left; break;
+        case VK_RIGHT: key = MenuKey::Right; break;
+        case VK_RETURN:
+        case VK_SPACE: key = MenuKey::Enter; break;
+        case VK_ESCAPE: key = MenuKey::Escape; break;
+        case VK_HOME: key = MenuKey::Home; break;
+        case VK_END: key = MenuKey::End; break;
+        case VK_MENU:
+        case VK_F10: done = true; return;
+        default: {
+            // Letters arrive as characters.
+            MSG translated = msg;
+            ::TranslateMessage(&translated);
+            return;
+        }
+        }
+        Apply(m_nav.Key(key), done, result);
+    }
+
+    // The screen reader chose row `wParam` (from 1) of the level whose window got it.
+    void ChooseForReader(const MSG& msg, bool& done, int& result) {
+        for (std::size_t i = 0; i < m_levels.size(); ++i) {
+            if (m_levels[i]->window != msg.hwnd) continue;
+            const int row = static_cast<int>(msg.wParam) - 1;
+            Apply(m_nav.Click(i, row), done, result);
+        }
+    }
+
+    // Another program came forward, or someone took the pointer: the menu closes.
+    bool LostTheUser() const {
+        HWND foreground = ::GetForegroundWindow();
+        DWORD pid = 0;
+        if (foreground) ::GetWindowThreadProcessId(foreground, &pid);
+        // The desktop coming forward is the system tidying up after a closed window,
+        // not the user: a click on it would have reached the menu as a press outside.
+        const bool desktop = foreground == ::GetDesktopWindow() || foreground == ::GetShellWindow();
+        if (foreground && foreground != m_openForeground && !desktop && pid != ::GetCurrentProcessId()) {
+            if (foundation::DetailLogging()) {
+                wchar_t cls[128] = L"";
+                ::GetClassNameW(foreground, cls, 128);
+                foundation::LogDetail("menu", std::wstring(L"closed: another program came forward, ") + cls);
+            }
+            return true;
+        }
+        if (::GetCapture() != m_levels.front()->window) {
+            foundation::LogDetail("menu", "closed: the pointer capture was taken");
+            return true;
+        }
+        return false;
+    }
 
     // Touch reported the older way (a window registered for it): the primary contact
     // alone drives the menu, as the pointer messages would.

@@ -78,12 +78,35 @@ BarHost::~BarHost() { Stop(); }
 
 bool BarHost::Start() {
     Stop();
+    ReadBarSettings();
+    if (!ChooseScreens()) return false;
+    PlanOrder();
+    ReadInputMethods();
+    StartClock();
+    StartSources();
+    MakeBar(0);
+    m_nextScreen = 1;
+    if (m_bars.empty()) {
+        foundation::LogFailure("menu bar", L"no bar could be made");
+        Stop();
+        return false;
+    }
+    AimSourcesAtFirstBar();
+    WatchFromFirstBar();
+    return true;
+}
+
+void BarHost::ReadBarSettings() {
     auto& store = Store();
     m_allScreens = store.ReadInt(L"finder", L"allscreens") == 1;
     m_darkMode = DarkModeFromSetting(store.ReadInt(L"finder", L"darkmode"));
     m_showMode = ShowModeFromSetting(store.ReadInt(L"finder", L"showmode"));
     m_autoColor = store.ReadInt(L"finder", L"autocolor") == 1;
+}
 
+// Every screen, or the one named in the settings (else the first); false with no screen at all.
+bool BarHost::ChooseScreens() {
+    auto& store = Store();
     const auto monitors = gfx::EnumerateMonitors();
     if (monitors.empty()) return false;
     std::vector<const gfx::MonitorInfo*> chosen;
@@ -109,29 +132,27 @@ bool BarHost::Start() {
         screen.height = BarHeight(screen.scale, screen.textScale);
         m_screens.push_back(std::move(screen));
     }
+    return true;
+}
 
+// The status items' order; a first run saves the order it chose.
+void BarHost::PlanOrder() {
+    auto& store = Store();
     WriteDefaultOnKeys(store);
     const StatusPlan plan = PlanStatusItems(store);
     m_order.clear();
     for (const auto& entry : plan.entries) m_order.push_back(entry.kind);
     if (plan.positionsMissing && !SavePositions(store, m_order))
         foundation::LogFailure("menu bar", L"the status items' first order could not be saved");
+}
 
-    ReadInputMethods();
-    StartClock();
-    StartSources();
-    MakeBar(0);
-    m_nextScreen = 1;
-    if (m_bars.empty()) {
-        foundation::LogFailure("menu bar", L"no bar could be made");
-        Stop();
-        return false;
-    }
+// Workers started before any bar existed now report to the first one.
+void BarHost::AimSourcesAtFirstBar() {
     m_clock->target = FirstWindow();
     if (m_audio) m_audio->SetTarget(FirstWindow());
     if (m_media) m_media->SetTarget(FirstWindow());
-    if (store.ReadInt(L"finder", L"musicLyrics") == 1) {
-        m_lyrics = std::make_unique<LyricsHost>(store, [](const std::wstring& uri) { Open(uri); });
+    if (Store().ReadInt(L"finder", L"musicLyrics") == 1) {
+        m_lyrics = std::make_unique<LyricsHost>(Store(), [](const std::wstring& uri) { Open(uri); });
         ::SetTimer(FirstWindow(), kTimerLyrics, 2000, nullptr);
         LyricsTick();
     }
@@ -149,6 +170,10 @@ bool BarHost::Start() {
         // The worker may have answered before there was a bar to tell.
         ::PostMessageW(FirstWindow(), kMsgBrightness, 0, 0);
     }
+}
+
+// The timers and watches the first bar runs for all of them.
+void BarHost::WatchFromFirstBar() {
     StartMonitorTimer();
     if (m_screens.size() > 1) ::SetTimer(FirstWindow(), kTimerNextBar, 800, nullptr);
     m_inputMethodWatch = std::make_unique<InputMethodWatch>(FirstWindow(), kMsgInputMethods);
@@ -157,7 +182,6 @@ bool BarHost::Start() {
     // Wine tells nobody of a foreground change, and a window that stopped answering cannot
     // report through the hook module: there, the bars also look twice a second.
     if (kestrana::win32::RunningUnderWine()) ::SetTimer(FirstWindow(), kTimerForegroundPoll, 500, nullptr);
-    return true;
 }
 
 void BarHost::MakeBar(std::size_t index) {

@@ -196,6 +196,11 @@ private:
     };
     struct ClockState;
 
+    void ReadBarSettings();
+    bool ChooseScreens();
+    void PlanOrder();
+    void AimSourcesAtFirstBar();
+    void WatchFromFirstBar();
     void MakeBar(std::size_t index);
     void StartSources();
     void StopSources();

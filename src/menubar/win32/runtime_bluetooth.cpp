@@ -293,38 +293,26 @@ RuntimeRadio RadioFacts(IRadio* radio, bool watching) {
     return facts;
 }
 
-void Work(const std::shared_ptr<RuntimeBluetooth::Shared>& shared, bool batteries) {
-    abi::RuntimeApartment apartment;
-    if (FAILED(apartment.Result())) {
-        foundation::LogFailure("bluetooth", L"no runtime here (" + Hex(apartment.Result()) + L"): the classic calls serve Bluetooth");
-        return;
-    }
-    Watching w;
-    HRESULT why = S_OK;
-    w.radio = FindRadio(shared->stopping, why);
-    if (!w.radio) {
-        foundation::LogFailure("bluetooth", L"no Bluetooth radio through the runtime (" + Hex(why) +
-                                                L"): the classic calls serve Bluetooth");
-        return;
-    }
-    const std::string radioClass = Class("Windows.Devices.Radios.Radio", kRadioId);
-    const auto watchingNow = [&w] { return !w.watchers.empty(); };
-    {
-        abi::Delegate* changed = abi::Delegate::Make(abi::TypedHandlerId(radioClass, std::string(kInspectableSignature)),
-                                                     [shared, radio = w.radio](IInspectable*, IInspectable*) {
-                                                         // The radio is agile: read here, kept for the bar.
-                                                         const bool on = RadioFacts(radio.Get(), false).on;
-                                                         shared->Record([&](RuntimeNews& news) { news.radioOn = on; });
-                                                     });
-        if (FAILED(w.radio->add_StateChanged(changed, &w.radioToken)))
-            foundation::LogFailure("bluetooth", L"the radio's changes cannot be followed");
-        changed->Release();
-    }
+using SharedPtr = std::shared_ptr<RuntimeBluetooth::Shared>;
 
-    // The device watchers, one per protocol.
+void FollowRadio(const SharedPtr& shared, Watching& w) {
+    const std::string radioClass = Class("Windows.Devices.Radios.Radio", kRadioId);
+    abi::Delegate* changed = abi::Delegate::Make(abi::TypedHandlerId(radioClass, std::string(kInspectableSignature)),
+                                                 [shared, radio = w.radio](IInspectable*, IInspectable*) {
+                                                     // The radio is agile: read here, kept for the bar.
+                                                     const bool on = RadioFacts(radio.Get(), false).on;
+                                                     shared->Record([&](RuntimeNews& news) { news.radioOn = on; });
+                                                 });
+    if (FAILED(w.radio->add_StateChanged(changed, &w.radioToken)))
+        foundation::LogFailure("bluetooth", L"the radio's changes cannot be followed");
+    changed->Release();
+}
+
+// One device watcher per protocol; without both, the classic calls list the devices.
+void StartDeviceWatchers(const SharedPtr& shared, Watching& w) {
     ComPtr<IDeviceInformationStatics2> devices;
-    why = abi::Factory(L"Windows.Devices.Enumeration.DeviceInformation", abi::GuidOf(kDeviceInformationStatics2Id),
-                       reinterpret_cast<void**>(Out(devices)));
+    HRESULT why = abi::Factory(L"Windows.Devices.Enumeration.DeviceInformation", abi::GuidOf(kDeviceInformationStatics2Id),
+                               reinterpret_cast<void**>(Out(devices)));
     const std::string watcherClass = Class("Windows.Devices.Enumeration.DeviceWatcher", kDeviceWatcherId);
     const GUID addedId = abi::TypedHandlerId(watcherClass, Class("Windows.Devices.Enumeration.DeviceInformation", kDeviceInformationId));
     const GUID updatedId =
@@ -361,60 +349,87 @@ void Work(const std::shared_ptr<RuntimeBluetooth::Shared>& shared, bool batterie
         foundation::LogFailure("bluetooth", L"the device watchers did not start (" + Hex(why) + L"): the classic calls list the devices");
         w.StopWatchers();
     }
+}
 
-    if (batteries) {
-        ComPtr<IInspectable> instance;
-        HString cls(L"Windows.Devices.Bluetooth.Advertisement.BluetoothLEAdvertisementWatcher");
-        why = abi::TheRuntime().activate(cls.Get(), Out(instance));
-        if (SUCCEEDED(why))
-            why = instance->QueryInterface(abi::GuidOf(kAdvertisementWatcherId), reinterpret_cast<void**>(Out(w.advertisements)));
-        if (SUCCEEDED(why)) {
-            const GUID heardId = abi::TypedHandlerId(
-                Class("Windows.Devices.Bluetooth.Advertisement.BluetoothLEAdvertisementWatcher", kAdvertisementWatcherId),
-                Class("Windows.Devices.Bluetooth.Advertisement.BluetoothLEAdvertisementReceivedEventArgs", kAdvertisementReceivedId));
-            abi::Delegate* heard = abi::Delegate::Make(heardId, [shared](IInspectable*, IInspectable* args) {
-                if (auto battery = ReadAdvertisement(args))
-                    shared->Record([&](RuntimeNews& news) { news.heard.push_back(*battery); });
-            });
-            why = w.advertisements->add_Received(heard, &w.heard);
-            heard->Release();
-            if (SUCCEEDED(why)) why = w.advertisements->Start();
-        }
-        if (FAILED(why)) {
-            foundation::LogFailure("bluetooth", L"advertisements cannot be heard (" + Hex(why) + L"): no earbud batteries");
-            w.advertisements.Reset();
-        }
+// Earbud batteries come only in low-energy advertisements.
+void HearAdvertisements(const SharedPtr& shared, Watching& w) {
+    ComPtr<IInspectable> instance;
+    HString cls(L"Windows.Devices.Bluetooth.Advertisement.BluetoothLEAdvertisementWatcher");
+    HRESULT why = abi::TheRuntime().activate(cls.Get(), Out(instance));
+    if (SUCCEEDED(why))
+        why = instance->QueryInterface(abi::GuidOf(kAdvertisementWatcherId), reinterpret_cast<void**>(Out(w.advertisements)));
+    if (SUCCEEDED(why)) {
+        const GUID heardId = abi::TypedHandlerId(
+            Class("Windows.Devices.Bluetooth.Advertisement.BluetoothLEAdvertisementWatcher", kAdvertisementWatcherId),
+            Class("Windows.Devices.Bluetooth.Advertisement.BluetoothLEAdvertisementReceivedEventArgs", kAdvertisementReceivedId));
+        abi::Delegate* heard = abi::Delegate::Make(heardId, [shared](IInspectable*, IInspectable* args) {
+            if (auto battery = ReadAdvertisement(args))
+                shared->Record([&](RuntimeNews& news) { news.heard.push_back(*battery); });
+        });
+        why = w.advertisements->add_Received(heard, &w.heard);
+        heard->Release();
+        if (SUCCEEDED(why)) why = w.advertisements->Start();
     }
+    if (FAILED(why)) {
+        foundation::LogFailure("bluetooth", L"advertisements cannot be heard (" + Hex(why) + L"): no earbud batteries");
+        w.advertisements.Reset();
+    }
+}
 
+void ReportRadio(const SharedPtr& shared, const Watching& w) {
     shared->Record([&](RuntimeNews& news) {
         // Read just now: fresher than a state report waiting beside it.
-        news.radio = RadioFacts(w.radio.Get(), watchingNow());
+        news.radio = RadioFacts(w.radio.Get(), !w.watchers.empty());
         news.radioOn.reset();
     });
+}
 
-    // Waits for switch requests until the port goes.
+void SwitchRadio(const SharedPtr& shared, const Watching& w, bool on) {
+    ComPtr<abi::IAsyncOperation<RadioAccess>> switching;
+    RadioAccess answer = RadioAccess::Unspecified;
+    HRESULT hr = w.radio->SetStateAsync(on ? RadioState::On : RadioState::Off, Out(switching));
+    if (SUCCEEDED(hr)) hr = abi::Wait(switching.Get(), 10000, &shared->stopping);
+    if (SUCCEEDED(hr)) hr = switching->GetResults(&answer);
+    if (FAILED(hr) || answer != RadioAccess::Allowed)
+        foundation::LogFailure("bluetooth", std::wstring(L"the radio was not switched ") + (on ? L"on" : L"off") + L" (" + Hex(hr) +
+                                                L", " + std::to_wstring(static_cast<int>(answer)) + L")");
+}
+
+// Waits for switch requests until the port goes.
+void ServeSwitchRequests(const SharedPtr& shared, const Watching& w) {
     for (;;) {
-        std::optional<bool> want;
+        bool want = false;
         {
             std::unique_lock guard(shared->lock);
             shared->wake.wait(guard, [&] { return shared->stop || shared->wantRadio; });
             if (shared->stop) break;
-            want = shared->wantRadio;
+            want = *shared->wantRadio;
             shared->wantRadio.reset();
         }
-        ComPtr<abi::IAsyncOperation<RadioAccess>> switching;
-        RadioAccess answer = RadioAccess::Unspecified;
-        HRESULT hr = w.radio->SetStateAsync(*want ? RadioState::On : RadioState::Off, Out(switching));
-        if (SUCCEEDED(hr)) hr = abi::Wait(switching.Get(), 10000, &shared->stopping);
-        if (SUCCEEDED(hr)) hr = switching->GetResults(&answer);
-        if (FAILED(hr) || answer != RadioAccess::Allowed)
-            foundation::LogFailure("bluetooth", std::wstring(L"the radio was not switched ") + (*want ? L"on" : L"off") + L" (" +
-                                                    Hex(hr) + L", " + std::to_wstring(static_cast<int>(answer)) + L")");
-        shared->Record([&](RuntimeNews& news) {
-            news.radio = RadioFacts(w.radio.Get(), watchingNow());
-            news.radioOn.reset();
-        });
+        SwitchRadio(shared, w, want);
+        ReportRadio(shared, w);
     }
+}
+
+void Work(const SharedPtr& shared, bool batteries) {
+    abi::RuntimeApartment apartment;
+    if (FAILED(apartment.Result())) {
+        foundation::LogFailure("bluetooth", L"no runtime here (" + Hex(apartment.Result()) + L"): the classic calls serve Bluetooth");
+        return;
+    }
+    Watching w;
+    HRESULT why = S_OK;
+    w.radio = FindRadio(shared->stopping, why);
+    if (!w.radio) {
+        foundation::LogFailure("bluetooth", L"no Bluetooth radio through the runtime (" + Hex(why) +
+                                                L"): the classic calls serve Bluetooth");
+        return;
+    }
+    FollowRadio(shared, w);
+    StartDeviceWatchers(shared, w);
+    if (batteries) HearAdvertisements(shared, w);
+    ReportRadio(shared, w);
+    ServeSwitchRequests(shared, w);
 }
 
 } // namespace

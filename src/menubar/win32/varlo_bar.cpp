@@ -268,6 +268,7 @@ LRESULT CALLBACK VarloBar::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const auto answer = PassToHost(message, wParam, lParam)) return *answer;
     switch (message) {
     case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
     case WM_NCHITTEST: return HTCLIENT;
@@ -277,38 +278,36 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Hover(GET_X_LPARAM(lParam));
         OnMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         return 0;
-    case WM_MOUSELEAVE:
-        m_watchingLeave = false;
-        // A hover tip goes with the pointer; a program's balloon or a notice keeps its time.
-        if (!m_tipTimed) HideTip();
-        return 0;
+    case WM_MOUSELEAVE: OnPointerLeft(); return 0;
     case WM_LBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
     case WM_RBUTTONUP: OnRelease(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
-    case WM_CAPTURECHANGED:
-        if (m_row.Release()) {
-            m_host.OrderChanged(m_row.Order());
-            LayOut();
-        }
-        m_pressTarget = Target::None;
-        return 0;
+    case WM_CAPTURECHANGED: OnCaptureLost(); return 0;
     case WM_TIMER: OnTimer(wParam); return 0;
     case kMsgBarKey:
         if (m_keyboardFocus != foundation::kAccessibleRoot) OnKey(static_cast<int>(wParam), lParam != 0);
         return 0;
+    case WM_SETTINGCHANGE: OnSettingChange(wParam, lParam); return 0;
+    case kMsgAppBar: OnAppBarNotice(wParam, lParam); return 0;
+    case WM_GETOBJECT: return OnGetObject(wParam, lParam);
+    case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
+    case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
+    case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
+    default:
+        if (message == m_menuStateMessage && m_menuStateMessage) {
+            m_app->OnMenuState(static_cast<std::uint32_t>(wParam), static_cast<std::intptr_t>(lParam));
+            return 0;
+        }
+        return ::DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+// The news the host serves for every bar: screens, sources, drives, power, sound and
+// the screen reader. Nothing when the message is the bar's own.
+std::optional<LRESULT> VarloBar::PassToHost(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
     case WM_DISPLAYCHANGE:
         // Screens come and go in bursts: the bars are made again once they settle.
         m_host.DisplayChanged();
-        return 0;
-    case WM_SETTINGCHANGE:
-        if (gfx::SystemLookChange(wParam, lParam)) ApplyLook();
-        // A new text size changes the bar's height: the bars are made again.
-        if (gfx::TextScale() != m_place.textScale) m_host.DisplayChanged();
-        return 0;
-    case kMsgAppBar:
-        if (wParam == ABN_POSCHANGED && m_appBar) RegisterAppBar();
-        if (wParam == ABN_FULLSCREENAPP)
-            ::SetWindowPos(m_window, lParam ? HWND_BOTTOM : HWND_TOPMOST, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         return 0;
     case kMsgClockText:
     case kMsgForeground:
@@ -331,19 +330,6 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgDriveEjected:
         m_host.DriveEjected(static_cast<wchar_t>(wParam), static_cast<DWORD>(lParam));
         return 0;
-    case WM_GETOBJECT:
-        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
-            if (!m_reader) {
-                kestrana::win32::AccessibleActions actions;
-                actions.invoke = [window = m_window](foundation::AccessibleId id) {
-                    return ::PostMessageW(window, kMsgReaderPress, static_cast<WPARAM>(id), 0) != FALSE;
-                };
-                m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
-                    m_window, [this] { return BuildBarTree(ReaderFacts()); }, std::move(actions));
-            }
-            if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
-        }
-        return ::DefWindowProcW(m_window, message, wParam, lParam);
     case WM_DEVICECHANGE:
         m_host.DeviceChange(m_window, wParam, lParam);
         return TRUE;
@@ -361,16 +347,50 @@ LRESULT VarloBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COPYDATA:
         m_host.OnReaderMessage(message, wParam, lParam);
         return message == WM_COPYDATA ? TRUE : 0;
-    case kMsgReaderPress: PressForReader(static_cast<foundation::AccessibleId>(wParam)); return 0;
-    case kMsgAccessibleTitles: m_app->OnAccessibleTitles(static_cast<std::uint64_t>(wParam)); return 0;
-    case kMsgExplorerView: m_app->OnExplorerView(static_cast<std::uint64_t>(wParam), lParam); return 0;
-    default:
-        if (message == m_menuStateMessage && m_menuStateMessage) {
-            m_app->OnMenuState(static_cast<std::uint32_t>(wParam), static_cast<std::intptr_t>(lParam));
-            return 0;
-        }
-        return ::DefWindowProcW(m_window, message, wParam, lParam);
+    default: return std::nullopt;
     }
+}
+
+void VarloBar::OnPointerLeft() {
+    m_watchingLeave = false;
+    // A hover tip goes with the pointer; a program's balloon or a notice keeps its time.
+    if (!m_tipTimed) HideTip();
+}
+
+void VarloBar::OnCaptureLost() {
+    if (m_row.Release()) {
+        m_host.OrderChanged(m_row.Order());
+        LayOut();
+    }
+    m_pressTarget = Target::None;
+}
+
+void VarloBar::OnSettingChange(WPARAM wParam, LPARAM lParam) {
+    if (gfx::SystemLookChange(wParam, lParam)) ApplyLook();
+    // A new text size changes the bar's height: the bars are made again.
+    if (gfx::TextScale() != m_place.textScale) m_host.DisplayChanged();
+}
+
+void VarloBar::OnAppBarNotice(WPARAM wParam, LPARAM lParam) {
+    if (wParam == ABN_POSCHANGED && m_appBar) RegisterAppBar();
+    if (wParam == ABN_FULLSCREENAPP)
+        ::SetWindowPos(m_window, lParam ? HWND_BOTTOM : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// The screen reader's first question builds the bar's accessible host.
+LRESULT VarloBar::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+        if (!m_reader) {
+            kestrana::win32::AccessibleActions actions;
+            actions.invoke = [window = m_window](foundation::AccessibleId id) {
+                return ::PostMessageW(window, kMsgReaderPress, static_cast<WPARAM>(id), 0) != FALSE;
+            };
+            m_reader = std::make_unique<kestrana::win32::AccessibleHost>(
+                m_window, [this] { return BuildBarTree(ReaderFacts()); }, std::move(actions));
+        }
+        if (const auto answer = m_reader->OnGetObject(wParam, lParam)) return *answer;
+    }
+    return ::DefWindowProcW(m_window, WM_GETOBJECT, wParam, lParam);
 }
 
 void VarloBar::OnTimer(UINT_PTR id) {
@@ -586,30 +606,38 @@ gfx::RectI VarloBar::ShownCellRect(int index) const {
     return {cell.shownX, 0, cell.width, m_place.height};
 }
 
-void VarloBar::Redraw(const gfx::RectI* region) {
-    if (!m_window || m_frame.Empty()) return;
-    // A cell's own region is not where it is drawn while the row slides.
-    if (m_row.Sliding()) region = nullptr;
-    const auto SetMeter = [](BarCell& cell, const View& view) {
-        cell.meter = view.meter;
-        cell.label = view.label.Empty() ? nullptr : &view.label;
-        cell.second = view.second.Empty() ? nullptr : &view.second;
-        cell.points = view.points;
-    };
-    std::vector<BarCell> cells;
+// A status item drawn from its view: in its row place, or following the pointer.
+BarCell VarloBar::ViewCell(const View& view, const gfx::RectI& rect) const {
+    BarCell cell;
+    cell.rect = rect;
+    cell.glyph = view.glyph;
+    cell.text = view.text.Empty() ? nullptr : &view.text;
+    cell.framed = view.framed;
+    cell.level = view.level;
+    cell.crossed = view.crossed;
+    cell.meter = view.meter;
+    cell.label = view.label.Empty() ? nullptr : &view.label;
+    cell.second = view.second.Empty() ? nullptr : &view.second;
+    cell.points = view.points;
+    return cell;
+}
+
+BarCell VarloBar::LogoCell() const {
     const LeftSide left = LayOutLeftSide(m_cornerInset, m_place.scale);
     BarCell logo;
     logo.rect = {left.logoX, 0, left.logoWidth, m_place.height};
     logo.glyph = Glyph::Logo;
     logo.picture = m_customLogo.Empty() ? nullptr : &m_customLogo;
     logo.lit = m_litIndex == -1;
-    cells.push_back(logo);
-    if (m_app) m_app->AddCells(cells);
+    return logo;
+}
+
+// The placed items, left to right; an item of parts shows its own pictures.
+void VarloBar::AddStatusCells(std::vector<BarCell>& cells) const {
     const auto& row = m_row.Cells();
     const int dragged = m_row.DraggedIndex();
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (!row[i].placed || static_cast<int>(i) == dragged) continue;
-        const View& view = m_views[Slot(row[i].kind)];
         if (const StatusSource* source = m_host.Source(row[i].kind)) {
             const auto parts = source->Parts();
             for (std::size_t p = 0; p < parts.size(); ++p) {
@@ -620,17 +648,17 @@ void VarloBar::Redraw(const gfx::RectI* region) {
             }
             if (!parts.empty()) continue;
         }
-        BarCell cell;
-        cell.rect = ShownCellRect(static_cast<int>(i));
-        cell.glyph = view.glyph;
-        cell.text = view.text.Empty() ? nullptr : &view.text;
-        cell.framed = view.framed;
-        cell.level = view.level;
-        cell.crossed = view.crossed;
-        SetMeter(cell, view);
+        BarCell cell = ViewCell(m_views[Slot(row[i].kind)], ShownCellRect(static_cast<int>(i)));
         cell.lit = m_litIndex == static_cast<int>(i);
         cells.push_back(cell);
     }
+}
+
+std::vector<BarCell> VarloBar::CellsToDraw() const {
+    std::vector<BarCell> cells;
+    cells.push_back(LogoCell());
+    if (m_app) m_app->AddCells(cells);
+    AddStatusCells(cells);
     if (m_rowLayout.moreX) {
         BarCell more;
         more.rect = {*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};
@@ -638,31 +666,35 @@ void VarloBar::Redraw(const gfx::RectI* region) {
         more.lit = m_litIndex == -3;
         cells.push_back(more);
     }
-    if (dragged >= 0) {
-        const View& view = m_views[Slot(row[static_cast<std::size_t>(dragged)].kind)];
-        BarCell cell;
-        cell.rect = {m_row.DraggedX(), 0, row[static_cast<std::size_t>(dragged)].width, m_place.height};
-        cell.glyph = view.glyph;
-        cell.text = view.text.Empty() ? nullptr : &view.text;
-        cell.framed = view.framed;
-        cell.level = view.level;
-        cell.crossed = view.crossed;
-        SetMeter(cell, view);
+    // The dragged item goes last, over the others.
+    if (const int dragged = m_row.DraggedIndex(); dragged >= 0) {
+        const StatusCell& lifted = m_row.Cells()[static_cast<std::size_t>(dragged)];
+        BarCell cell = ViewCell(m_views[Slot(lifted.kind)], {m_row.DraggedX(), 0, lifted.width, m_place.height});
         cell.lit = true;
         cell.opacity = 0.75f;
         cells.push_back(cell);
     }
+    return cells;
+}
+
+void VarloBar::DrawKeyboardFocus(const BarLook& look, const gfx::RectI* region) {
+    if (m_keyboardFocus == foundation::kAccessibleRoot) return;
+    const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
+    if (const foundation::AccessibleElement* focused = shown.Find(m_keyboardFocus)) {
+        const gfx::RectI cell{focused->bounds.x - m_place.screen.left, focused->bounds.y - (m_place.screen.top + m_slideOffset),
+                              focused->bounds.width, focused->bounds.height};
+        DrawBarFocus(m_frame, look, cell, m_place.scale, region);
+    }
+}
+
+void VarloBar::Redraw(const gfx::RectI* region) {
+    if (!m_window || m_frame.Empty()) return;
+    // A cell's own region is not where it is drawn while the row slides.
+    if (m_row.Sliding()) region = nullptr;
     BarLook look = m_look;
     look.tint = m_tint;
-    DrawBarFrame(m_frame, look, cells, m_place.scale, region);
-    if (m_keyboardFocus != foundation::kAccessibleRoot) {
-        const foundation::AccessibleTree shown = BuildBarTree(ReaderFacts());
-        if (const foundation::AccessibleElement* focused = shown.Find(m_keyboardFocus)) {
-            const gfx::RectI cell{focused->bounds.x - m_place.screen.left, focused->bounds.y - (m_place.screen.top + m_slideOffset),
-                                  focused->bounds.width, focused->bounds.height};
-            DrawBarFocus(m_frame, look, cell, m_place.scale, region);
-        }
-    }
+    DrawBarFrame(m_frame, look, CellsToDraw(), m_place.scale, region);
+    DrawKeyboardFocus(look, region);
     const POINT at{m_place.screen.left, m_place.screen.top + m_slideOffset};
     if (!m_surface.Present(m_window, m_frame, at, 255, region))
         foundation::LogFailure("menu bar", L"the bar's picture was refused");

@@ -108,6 +108,12 @@ private:
 
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> PassToHost(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPointerLeft();
+    void OnCaptureLost();
+    void OnSettingChange(WPARAM wParam, LPARAM lParam);
+    void OnAppBarNotice(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
     void OnTimer(UINT_PTR id);
     void OnPress(int x, int y);
     void OnMove(int x, int y);
@@ -124,6 +130,11 @@ private:
     void SetSmallText(gfx::Bitmap& mask, std::wstring& source, const std::wstring& text);
     void LayOut();
     void Redraw(const gfx::RectI* region = nullptr);
+    [[nodiscard]] std::vector<BarCell> CellsToDraw() const;
+    [[nodiscard]] BarCell LogoCell() const;
+    void AddStatusCells(std::vector<BarCell>& cells) const;
+    [[nodiscard]] BarCell ViewCell(const View& view, const gfx::RectI& rect) const;
+    void DrawKeyboardFocus(const BarLook& look, const gfx::RectI* region);
     [[nodiscard]] std::pair<Target, int> TargetAt(int x) const;
     [[nodiscard]] gfx::RectI CellRect(int index) const;
     // Where the item is drawn: its place, or on the way there while the row slides.
