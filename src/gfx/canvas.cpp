@@ -279,8 +279,9 @@ void Canvas::DrawRotated(const Bitmap& source, PointF sourcePivot, PointF destPi
             const double u = u0 + t * du, v = v0 + t * dv;
             Pixel p;
             const double fu = std::floor(u), fv = std::floor(v);
-            const int ix = int(fu), iy = int(fv);
-            if (ix >= 0 && iy >= 0 && ix + 1 < w && iy + 1 < h) {
+            // Compared as doubles: a far sample must not be converted to int at all.
+            if (fu >= 0 && fv >= 0 && fu + 1 < w && fv + 1 < h) {
+                const int ix = int(fu), iy = int(fv);
                 // Inside: all four neighbours exist, so 8-bit weights on packed lanes suffice.
                 const std::uint32_t fx = std::uint32_t((u - fu) * 256.0), fy = std::uint32_t((v - fv) * 256.0);
                 const std::uint32_t w11 = (fx * fy) >> 8, w10 = fx - w11, w01 = fy - w11;
