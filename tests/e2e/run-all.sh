@@ -22,9 +22,10 @@ durations=$E2E_BUILD/durations # "<name> <seconds>" of the last runs, longest fi
 # A scenario this checkout never ran takes the duration kept beside the scenarios, and
 # one never timed at all counts as long (it may be new and slow).
 kept=$root/tests/e2e/durations.txt
+known=$(cat "$durations" "$kept" 2>/dev/null)
 mapfile -t scenarios < <(for s in "${scenarios[@]}"; do
-    printf '%s %s\n' "$(cat "$durations" "$kept" 2>/dev/null |
-        awk -v n="$(basename "$s" .sh)" '$1 == n { print $2; exit }' | grep . || echo 9999)" "$s"
+    printf '%s %s\n' "$(awk -v n="$(basename "$s" .sh)" '$1 == n { print $2; f = 1; exit } END { if (!f) print 9999 }' \
+        <<<"$known")" "$s"
 done | sort -t' ' -k1,1nr | cut -d' ' -f2-)
 
 run_one() { # <scenario>: runs it, writes "<PASS|FAIL> <seconds>" to its status file
