@@ -12,7 +12,7 @@ e2e_begin companion_hook
 e2e_start_kestrana
 main=$(kdrv find KESTRANA - 20000) || e2e_fail "program did not start"
 companion=$(kdrv find hookel32 - 30000) || e2e_fail "no hookel32 companion window"
-kdrv find hookel64 - 5000 >/dev/null || e2e_fail "no hookel64 companion window"
+kdrv find hookel64 - 20000 >/dev/null || e2e_fail "no hookel64 companion window"
 kdrv wait-prop "$companion" KestranaProgram "$main" 15000 || e2e_fail "the handshake did not reach the companion"
 # The companion refuses a handshake that names no window of another process.
 [ "$(kdrv send "$companion" KestranaShare 999 0)" = 0 ] || e2e_fail "handshake without a window accepted"
