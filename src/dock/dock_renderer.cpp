@@ -172,7 +172,7 @@ DockRenderer::Prepared* DockRenderer::PreparedFor(const Dockico& item) {
     auto& prepared = m_pictures[item.id];
     if (prepared.source != item.picture) {
         prepared.source = item.picture;
-        prepared.image = gfx::CachedImage(item.picture->Clone());
+        prepared.image = gfx::CachedImage(item.picture);
         prepared.lit = gfx::CachedImage();
         prepared.litFactor = 0;
     }

@@ -6,8 +6,16 @@
 
 namespace kestrana::gfx {
 
-CachedImage::CachedImage(Bitmap source, int cacheSlots) : m_source(std::move(source)) {
+CachedImage::CachedImage(Bitmap source, int cacheSlots)
+    : CachedImage(std::make_shared<const Bitmap>(std::move(source)), cacheSlots) {}
+
+CachedImage::CachedImage(std::shared_ptr<const Bitmap> source, int cacheSlots) : m_source(std::move(source)) {
     m_entries.resize(std::size_t(std::max(0, cacheSlots)));
+}
+
+const Bitmap& CachedImage::Source() const {
+    static const Bitmap none;
+    return m_source ? *m_source : none;
 }
 
 CachedImage::CachedImage(Bitmap source, const Insets& nineGrid, int cacheSlots)
@@ -38,7 +46,7 @@ void CachedImage::Trim() {
 }
 
 const Bitmap& CachedImage::LevelFor(float destWidth, float destHeight) {
-    const Bitmap* level = &m_source;
+    const Bitmap* level = &Source();
     std::size_t next = 0;
     while (true) {
         const int halfW = (level->Width() + 1) / 2;
@@ -57,13 +65,13 @@ const Bitmap& CachedImage::Plan(const RectF& dest, const RectI& area, float gain
     if (m_nineGrid) {
         // Corners must stay sharp at their own size, so a nine-grid always reads the source.
         AxisSegment xs[3], ys[3];
-        const int nx = NineGridAxis(dest.x, dest.width, float(m_source.Width()), m_nineGrid->left,
+        const int nx = NineGridAxis(dest.x, dest.width, float(Source().Width()), m_nineGrid->left,
                                     m_nineGrid->right, xs);
-        const int ny = NineGridAxis(dest.y, dest.height, float(m_source.Height()), m_nineGrid->top,
+        const int ny = NineGridAxis(dest.y, dest.height, float(Source().Height()), m_nineGrid->top,
                                     m_nineGrid->bottom, ys);
-        BuildAxisPlan({xs, std::size_t(nx)}, m_source.Width(), area.x, area.Right(), m_xs);
-        BuildAxisPlan({ys, std::size_t(ny)}, m_source.Height(), area.y, area.Bottom(), m_ys, gain);
-        return m_source;
+        BuildAxisPlan({xs, std::size_t(nx)}, Source().Width(), area.x, area.Right(), m_xs);
+        BuildAxisPlan({ys, std::size_t(ny)}, Source().Height(), area.y, area.Bottom(), m_ys, gain);
+        return Source();
     }
     const Bitmap& level = LevelFor(dest.width, dest.height);
     const AxisSegment xSeg{dest.x, dest.Right(), 0, float(level.Width())};
@@ -75,7 +83,7 @@ const Bitmap& CachedImage::Plan(const RectF& dest, const RectI& area, float gain
 
 void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity, BlendMode mode) {
     const RectI area = Intersect(clip, target.Bounds());
-    if (m_source.Empty() || dest.Empty() || area.Empty() || !(opacity > 0.0f) || !std::isfinite(dest.x) ||
+    if (Source().Empty() || dest.Empty() || area.Empty() || !(opacity > 0.0f) || !std::isfinite(dest.x) ||
         !std::isfinite(dest.y) || !std::isfinite(dest.width) || !std::isfinite(dest.height)) {
         return;
     }

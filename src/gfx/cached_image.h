@@ -10,6 +10,7 @@
 #include "gfx/resample.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,16 +20,19 @@ class CachedImage {
 public:
     CachedImage() = default;
     explicit CachedImage(Bitmap source, int cacheSlots = 3);
+    // Shares a picture that is kept elsewhere anyway (an item's or an entry's icon) instead
+    // of holding a second copy of it.
+    explicit CachedImage(std::shared_ptr<const Bitmap> source, int cacheSlots = 3);
     // A nine-grid picture (a bar background): drawn with these insets at any size.
     CachedImage(Bitmap source, const Insets& nineGrid, int cacheSlots = 1);
 
     CachedImage(CachedImage&&) noexcept = default;
     CachedImage& operator=(CachedImage&&) noexcept = default;
 
-    [[nodiscard]] const Bitmap& Source() const { return m_source; }
-    [[nodiscard]] int Width() const { return m_source.Width(); }
-    [[nodiscard]] int Height() const { return m_source.Height(); }
-    [[nodiscard]] bool Empty() const { return m_source.Empty(); }
+    [[nodiscard]] const Bitmap& Source() const;
+    [[nodiscard]] int Width() const { return Source().Width(); }
+    [[nodiscard]] int Height() const { return Source().Height(); }
+    [[nodiscard]] bool Empty() const { return Source().Empty(); }
 
     // Draws the picture filling `dest` (target coordinates), clipped, with an opacity.
     void Draw(Bitmap& target, const RectF& dest, const RectI& clip, float opacity,
@@ -65,7 +69,7 @@ private:
     // Plans for drawing into target pixels [x0, x1) x [y0, y1); returns the level to read.
     const Bitmap& Plan(const RectF& dest, const RectI& area, float gain);
 
-    Bitmap m_source;
+    std::shared_ptr<const Bitmap> m_source; // never changed while shared
     std::optional<Insets> m_nineGrid;
     std::vector<Bitmap> m_levels; // m_levels[0] is half size
     std::vector<Entry> m_entries;

@@ -128,7 +128,7 @@ gfx::CachedImage& PadRenderer::Icon(const LaunchpadEntry& entry) {
     std::shared_ptr<const gfx::Bitmap> source = entry.icon ? entry.icon : PlaceholderIcon();
     auto it = m_icons.find(source.get());
     if (it == m_icons.end()) {
-        KeptIcon kept{source, gfx::CachedImage(source->Clone(), 3)};
+        KeptIcon kept{source, gfx::CachedImage(source, 3)};
         it = m_icons.emplace(source.get(), std::move(kept)).first;
     }
     return it->second.image;

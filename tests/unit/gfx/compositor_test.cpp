@@ -7,6 +7,7 @@
 #include "gfx/pixel_rows.h"
 #include "gfx/resample.h"
 
+#include <memory>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -459,7 +460,10 @@ TEST(CachedImage, KeepsCopiesForRepeatedSizesOnly) {
     Bitmap a(200, 200), b(200, 200);
     Canvas(a).DrawImage(image, RectF{70.5f, 33, 48, 48});
     EXPECT_EQ(image.Hits(), 4u);
-    CachedImage fresh(NoiseBitmap(64, 64, 4));
+    // A picture kept elsewhere is shared, not copied, and draws the same.
+    const auto shared = std::make_shared<const Bitmap>(NoiseBitmap(64, 64, 4));
+    CachedImage fresh(shared);
+    EXPECT_EQ(&fresh.Source(), shared.get());
     Canvas(b).DrawImage(fresh, RectF{70.5f, 33, 48, 48});
     EXPECT_EQ(MaxDifference(a, b), 0);
     // Resting sizes survive a burst of passing sizes.
