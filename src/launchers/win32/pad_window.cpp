@@ -49,7 +49,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 // A while after hiding, the full-screen pictures are given back: what makes the next
 // showing fast (the icons and names drawn) stays.
 constexpr UINT_PTR kReleaseTimer = 2;
-constexpr UINT kReleaseAfterMs = 5000;
+constexpr UINT kReleaseAfterMs = 4500; // from the hiding to giving the full-screen pictures back
 constexpr UINT kIconsArrived = WM_APP + 41;
 constexpr UINT kPrepareShow = WM_APP + 42;
 constexpr UINT kFilesAdded = WM_APP + 43; // wParam how many dropped files a worker added
@@ -450,7 +450,9 @@ void LaunchpadWindow::PrepareShow() {
     m_renderer.Render(m_frame, *m_view, m_backdrop,
                       EffectAt(m_effect, true, m_instant ? EffectDurationMs(m_effect) : kFirstFrameMs), Now());
     foundation::LogDetail("launchpad", L"next showing prepared in " + Ms(MillisecondsSince(started)) + L" ms");
-    ::SetTimer(m_window.Get(), kReleaseTimer, kReleaseAfterMs, nullptr);
+    // Counted from the hiding: under Wine this preparation can come 2 s after it.
+    const std::int64_t left = kReleaseAfterMs - (Now() - m_hiddenAt);
+    ::SetTimer(m_window.Get(), kReleaseTimer, static_cast<UINT>(std::clamp<std::int64_t>(left, 1, kReleaseAfterMs)), nullptr);
 }
 
 void LaunchpadWindow::ReleasePictures() {
@@ -466,7 +468,8 @@ void LaunchpadWindow::ReleasePictures() {
     // The hidden window's own picture goes with its size; showing sizes it again.
     ::SetWindowPos(m_window.Get(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     foundation::LogDetail("launchpad", L"pictures given back: private memory " + std::to_wstring(before) + L" KB -> " +
-                                           std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB");
+                                           std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB, " +
+                                           std::to_wstring(Now() - m_hiddenAt) + L" ms after hiding");
 }
 
 void LaunchpadWindow::Hide(int effect) {
@@ -486,6 +489,7 @@ void LaunchpadWindow::HideNow() noexcept {
     if (!m_window.Get()) return;
     ::KillTimer(m_window.Get(), kFrameTimer);
     m_timer = false;
+    m_hiddenAt = Now();
     // Queued first: hiding can keep this thread a while (Wine waits up to 2 s for the
     // window to be withdrawn), and requests made meanwhile then find the next showing ready.
     ::PostMessageW(m_window.Get(), kPrepareShow, 0, 0);

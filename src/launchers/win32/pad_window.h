@@ -139,6 +139,7 @@ private:
     int m_effect = 0;
     std::int64_t m_effectStart = 0;
     bool m_instant = false; // the system's animations are off: shows and hides at once
+    std::int64_t m_hiddenAt = 0; // when the last hiding ended (Now()); the pictures go a set time after it
     bool m_timer = false;
     bool m_tagShown = false;
     bool m_modal = false; // a dialog of ours (choosing files) is up
