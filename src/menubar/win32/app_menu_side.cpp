@@ -18,8 +18,10 @@ namespace kestrana::menubar::win32 {
 namespace {
 
 // A titles request answers in a few milliseconds; an application that takes longer is
-// busy, and the bar shows its name alone rather than wait.
+// busy, and the bar shows its name alone rather than wait. Its titles are still taken
+// when they come within the later deadline (a loaded machine, a slow start).
 constexpr UINT kTitlesDeadlineMs = 300;
+constexpr UINT kLateTitlesMs = 3000;
 // The module must take an open request up within this time, or it is given up.
 constexpr ULONGLONG kOpenPickUpMs = 1500;
 constexpr int kMaxAccessibleWorkers = 4;
@@ -127,6 +129,7 @@ void AppMenuSide::AskTitles(HWND window, HMENU menu) {
         return;
     }
     m_titlesRequest = number;
+    m_titlesLate = false;
     ::SetTimer(m_context.bar, kTimerMenuTitles, kTitlesDeadlineMs, nullptr);
 }
 
@@ -226,6 +229,7 @@ void AppMenuSide::OnMenuState(std::uint32_t number, std::intptr_t state) {
         auto titles = m_context.handshake->TakeTitles(number);
         m_context.handshake->Abandon(number);
         if (!titles) return;
+        if (m_titlesLate) foundation::LogDetail("menu bar", L"titles came late from " + m_name.text);
         std::wstring name = m_name.text;
         Show(std::move(name), CleanTitles(*titles), TitleSource::WindowMenu);
         return;
@@ -259,8 +263,14 @@ void AppMenuSide::OnTimer(UINT_PTR id) {
             return;
         }
         if (!m_titlesRequest) return;
+        if (m_titlesLate) {
+            foundation::LogDetail("menu bar", L"no titles from " + m_name.text);
+            EndRequest(m_titlesRequest, kTimerMenuTitles);
+            return;
+        }
         foundation::LogDetail("menu bar", L"no titles in time from " + m_name.text);
-        EndRequest(m_titlesRequest, kTimerMenuTitles);
+        m_titlesLate = true;
+        ::SetTimer(m_context.bar, kTimerMenuTitles, kLateTitlesMs - kTitlesDeadlineMs, nullptr);
         std::wstring name = m_name.text;
         Show(std::move(name), {}, TitleSource::WindowMenu);
         return;

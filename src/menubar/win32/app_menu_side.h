@@ -135,6 +135,7 @@ private:
     std::unordered_map<std::wstring, std::wstring> m_descriptions; // by program path
     NativeMenu m_native;
     std::optional<std::uint32_t> m_titlesRequest;
+    bool m_titlesLate = false; // the name is shown alone; titles are still taken until the later deadline
     // What the accessibility workers found, handed over under the lock: workers may
     // outlive the bar, so they share this and nothing else of it.
     struct Mailbox {
