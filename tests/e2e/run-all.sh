@@ -95,11 +95,15 @@ done
 for s in "${again[@]}"; do
     name=$(basename "$s" .sh)
     mv -f "$E2E_BUILD/logs/$name.log" "$E2E_BUILD/logs/$name.first.log"
+    # The first run's folder (the program's log, screenshots) is kept beside the second's.
+    rm -rf "$E2E_BUILD/run/$name.first"
+    [ -d "$E2E_BUILD/run/$name" ] && mv "$E2E_BUILD/run/$name" "$E2E_BUILD/run/$name.first"
     run_one "$s"
     report "$s" last
 done
 [ ${#flaky[@]} -eq 0 ] ||
-    printf 'passed only when run alone (first logs in %s/logs/<name>.first.log): %s\n' "$E2E_BUILD" "${flaky[*]}"
+    printf 'passed only when run alone (first logs in %s/logs/<name>.first.log, first run folders in run/<name>.first): %s\n' \
+        "$E2E_BUILD" "${flaky[*]}"
 
 # Keep the durations of scenarios not run this time.
 if [ -f "$durations" ]; then
