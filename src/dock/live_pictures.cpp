@@ -137,6 +137,25 @@ gfx::Bitmap DrawDigitalClock(const gfx::Bitmap& face, std::span<const ClockTextL
     return picture;
 }
 
+namespace {
+
+// True when the page's body, where the day is written, is mostly dark where it is opaque.
+bool DarkBody(const gfx::Bitmap& page) {
+    const int w = page.Width(), h = page.Height();
+    double light = 0, cover = 0;
+    for (int y = h * 35 / 100; y < h * 85 / 100; ++y) {
+        for (int x = w / 4; x < w * 3 / 4; ++x) {
+            const gfx::Pixel p = page.At(x, y);
+            // Premultiplied: the channels already carry the pixel's coverage.
+            light += 0.299 * gfx::PixelR(p) + 0.587 * gfx::PixelG(p) + 0.114 * gfx::PixelB(p);
+            cover += gfx::PixelA(p);
+        }
+    }
+    return cover > 0 && light / cover < 0.45;
+}
+
+} // namespace
+
 gfx::Bitmap DrawCalendarPicture(const gfx::Bitmap& page, gfx::TextRenderer& text, std::wstring_view month, int day,
                                 int size) {
     if (size <= 0) return gfx::Bitmap(size, size);
@@ -156,7 +175,8 @@ gfx::Bitmap DrawCalendarPicture(const gfx::Bitmap& page, gfx::TextRenderer& text
     gfx::TextStyle dayStyle;
     dayStyle.size = s * 0.40f;
     dayStyle.weight = 500;
-    dayStyle.color = gfx::Color{40, 42, 48, 255};
+    // A dark page (the icon set's night or dark picture) takes a light number.
+    dayStyle.color = DarkBody(picture) ? gfx::Color{236, 237, 240, 255} : gfx::Color{40, 42, 48, 255};
     const gfx::Bitmap dayText = text.Draw(std::to_wstring(day), dayStyle, static_cast<int>(s * 0.8f));
     if (!dayText.Empty())
         canvas.DrawBitmap(dayText, {(s - static_cast<float>(dayText.Width())) / 2,

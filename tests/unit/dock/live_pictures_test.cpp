@@ -135,6 +135,14 @@ TEST(LivePictures, CalendarPageCarriesTheMonthAndTheDay) {
     int inked = 0;
     for (gfx::Pixel p : blank.Pixels()) inked += gfx::PixelA(p) > 0;
     EXPECT_GT(inked, 20);
+    // A dark page (the night picture) carries a light number: the body is light where the
+    // day is written, and dark beside it.
+    canvas.FillRect({0, 18, 64, 46}, gfx::Color{40, 42, 48, 255});
+    const gfx::Bitmap night = DrawCalendarPicture(page, text, L"DEC", 25, 128);
+    int lit = 0;
+    for (int y = 128 * 45 / 100; y < 128 * 70 / 100; ++y)
+        for (int x = 40; x < 88; ++x) lit += gfx::PixelG(night.At(x, y)) > 180;
+    EXPECT_GT(lit, 40);
 }
 
 TEST(LivePictures, TheBatteryItemShowsTheSummedBatteries) {
