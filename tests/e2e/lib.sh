@@ -193,6 +193,16 @@ e2e_start_kestrana() { # [args...]
     e2e_track "$E2E_KESTRANA"
 }
 
+# Starts notepad, waits for its window (E2E_NOTEPAD) and brings it to the front. Keys
+# typed with xdotool then reach Wine through it (hotkeys need a Wine window in front).
+# Not in a command substitution: the process is tracked by this shell.
+e2e_notepad_in_front() {
+    (cd "$E2E_DIR" && exec wine notepad) >>"$E2E_DIR/notepad.log" 2>&1 &
+    e2e_track $!
+    E2E_NOTEPAD=$(kdrv find Notepad - 20000) || e2e_fail "notepad did not start"
+    kdrv activate "$E2E_NOTEPAD" >/dev/null || true
+}
+
 # A sound server of the scenario's own, so Core Audio lists real endpoints: two silent
 # outputs and one silent input (plus the outputs' monitors), named after the scenario's
 # devices. Call it before Wine starts a program; its runtime folder is private to the

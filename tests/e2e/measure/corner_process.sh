@@ -27,9 +27,7 @@ e2e_begin measure_corner_process 1920x1080x24
 printf '[normal]\r\ndetaillog=1\r\n[DISPLAY1]\r\nscreenround=1\r\nscreenroundsize=24\r\n' >"$E2E_BASE/config.ini"
 e2e_start_kestrana
 kdrv find KestranaScreenRound ScreenRound 20000 >/dev/null || e2e_fail "no corner process"
-(cd "$E2E_DIR" && exec wine notepad) >>"$E2E_DIR/notepad.log" 2>&1 &
-e2e_track $!
-kdrv find Notepad - 20000 >/dev/null || e2e_fail "notepad did not start"
+e2e_notepad_in_front
 xdotool mousemove 900 500
 sleep 5
 corner=$(pid_of 'vexrim\.exe') || e2e_fail "vexrim.exe not found"

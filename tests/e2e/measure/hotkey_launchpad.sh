@@ -27,10 +27,7 @@ log=$E2E_BASE/Kestrana.log
 
 e2e_start_kestrana
 kdrv find OndelAPP - 20000 >/dev/null || e2e_fail "no dock"
-(cd "$E2E_DIR" && exec wine notepad) >>"$E2E_DIR/notepad.log" 2>&1 &
-e2e_track $!
-note=$(kdrv find Notepad - 20000) || e2e_fail "notepad did not start"
-kdrv activate "$note" >/dev/null || true
+e2e_notepad_in_front
 sleep 2
 
 ms_of() { # <HH:MM:SS.fff>: milliseconds since midnight
