@@ -97,6 +97,13 @@ void CachedImage::Draw(Bitmap& target, const RectF& dest, const RectI& clip, flo
     const float originY = std::floor(dest.y);
     const Key key{dest.width, dest.height, dest.x - originX, dest.y - originY};
     ++m_clock;
+    // A picture kept at the size it is drawn (the Launchpad's icons) on whole pixels needs
+    // no resampling and no copy: it is blended as it is.
+    if (!m_nineGrid && key.fracX == 0.0f && key.fracY == 0.0f && dest.width == float(Source().Width()) &&
+        dest.height == float(Source().Height())) {
+        BlendBitmap(Source(), int(originX), int(originY), opacity, area, target, mode);
+        return;
+    }
     for (Entry& e : m_entries) {
         if (e.valid && e.key != key && m_clock - e.lastUse > kStaleDraws) {
             e = Entry{};

@@ -49,14 +49,7 @@ std::optional<gfx::Bitmap> DecodePicture(const foundation::FileSystem& files, co
     return std::nullopt;
 }
 
-// Larger pictures (a 512 px logo) are brought down to the cache's size; smaller ones
-// stay as they are, so a 48 px icon is never blown up into a blurred 256 px one.
-gfx::Bitmap AtMostIconSize(gfx::Bitmap picture) {
-    const int w = picture.Width(), h = picture.Height();
-    if (w <= kIconSize && h <= kIconSize) return picture;
-    const double scale = double(kIconSize) / std::max(w, h);
-    return gfx::ScaleBitmap(picture, std::max(1, int(w * scale + 0.5)), std::max(1, int(h * scale + 0.5)));
-}
+gfx::Bitmap AtMostIconSize(gfx::Bitmap picture) { return FitIcon(std::move(picture), kIconSize); }
 
 bool Usable(const std::optional<gfx::Bitmap>& picture) { return picture && !picture->Empty(); }
 
@@ -189,14 +182,21 @@ IconFiles IconFilesOf(const std::wstring& baseFolder, const std::wstring& key, c
             pad + L"cache_shell\\" + name};
 }
 
-IconResult ResolveIcon(const IconRequest& request, const IconWorld& world, bool mask) {
+gfx::Bitmap FitIcon(gfx::Bitmap picture, int size) {
+    const int w = picture.Width(), h = picture.Height();
+    if (size <= 0 || (w <= size && h <= size)) return picture;
+    const double scale = double(size) / std::max(w, h);
+    return gfx::ScaleBitmap(picture, std::max(1, int(w * scale + 0.5)), std::max(1, int(h * scale + 0.5)));
+}
+
+IconResult ResolveIcon(const IconRequest& request, const IconWorld& world, bool mask, int drawSize) {
     IconResult result{request.key, request.path, nullptr, IconOrigin::None};
     try {
         foundation::FileSystem& files = *world.files;
         const IconFiles paths = IconFilesOf(world.baseFolder, request.key, request.path);
-        const auto found = [&result](std::optional<gfx::Bitmap> picture, IconOrigin origin) {
+        const auto found = [&result, drawSize](std::optional<gfx::Bitmap> picture, IconOrigin origin) {
             if (!Usable(picture)) return false;
-            result.picture = Shared(std::move(*picture));
+            result.picture = Shared(FitIcon(std::move(*picture), drawSize));
             result.origin = origin;
             return true;
         };
@@ -246,6 +246,7 @@ struct CatalogueIcons::State {
     int busy = 0;
     bool stop = false;
     bool mask = false;
+    int drawSize = 0; // 0: as resolved
 
     // Resolves requests until none waits; false when told to stop.
     void Drain(const std::function<bool()>& quitting) {
@@ -253,6 +254,7 @@ struct CatalogueIcons::State {
             IconRequest request;
             std::uint64_t asked = 0;
             bool masked = false;
+            int size = 0;
             {
                 std::lock_guard lock(mutex);
                 if (stop || queue.empty() || (quitting && quitting())) return;
@@ -260,9 +262,10 @@ struct CatalogueIcons::State {
                 queue.pop_front();
                 asked = generation;
                 masked = mask;
+                size = drawSize;
                 ++busy;
             }
-            IconResult result = ResolveIcon(request, world, masked);
+            IconResult result = ResolveIcon(request, world, masked, size);
             bool wake = false;
             {
                 std::lock_guard lock(mutex);
@@ -290,6 +293,11 @@ CatalogueIcons::~CatalogueIcons() {
 void CatalogueIcons::SetMask(bool on) {
     std::lock_guard lock(m_state->mutex);
     m_state->mask = on;
+}
+
+void CatalogueIcons::SetDrawSize(int pixels) {
+    std::lock_guard lock(m_state->mutex);
+    m_state->drawSize = std::max(0, pixels);
 }
 
 const IconWorld& CatalogueIcons::World() const { return m_state->world; }

@@ -97,8 +97,12 @@ struct IconFiles {
 };
 [[nodiscard]] IconFiles IconFilesOf(const std::wstring& baseFolder, const std::wstring& key, const std::wstring& path);
 
-// One icon through the whole look-up, on the calling thread.
-[[nodiscard]] IconResult ResolveIcon(const IconRequest& request, const IconWorld& world, bool mask);
+// The picture brought down to fit `size` pixels; a smaller one is never blown up.
+[[nodiscard]] gfx::Bitmap FitIcon(gfx::Bitmap picture, int size);
+
+// One icon through the whole look-up, on the calling thread; the answer fits `drawSize`
+// (0: as found), while the cache keeps what was extracted.
+[[nodiscard]] IconResult ResolveIcon(const IconRequest& request, const IconWorld& world, bool mask, int drawSize = 0);
 
 class CatalogueIcons {
 public:
@@ -113,6 +117,9 @@ public:
     CatalogueIcons& operator=(const CatalogueIcons&) = delete;
 
     void SetMask(bool on);
+    // Results are brought down to this size (the cache keeps them larger): what the
+    // Launchpad holds in memory is then what it draws. 0 keeps them as resolved.
+    void SetDrawSize(int pixels);
     [[nodiscard]] const IconWorld& World() const;
 
     // Replaces the requests still waiting; results of earlier requests are dropped.

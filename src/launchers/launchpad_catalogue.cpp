@@ -224,14 +224,24 @@ bool LaunchpadCatalogue::Delete(const EntryPlace& place) {
     return Save();
 }
 
-void LaunchpadCatalogue::RequestIcons() {
+void LaunchpadCatalogue::RequestIcons(bool all) {
     if (!m_services.icons) return;
     std::vector<IconRequest> requests;
-    ForEachEntry(m_pages, [&requests](LaunchpadEntry& entry) {
-        if (!entry.icon) requests.push_back(IconRequest{entry.Key(), entry.path, entry.source});
+    ForEachEntry(m_pages, [&requests, all](LaunchpadEntry& entry) {
+        if (all || !entry.icon) requests.push_back(IconRequest{entry.Key(), entry.path, entry.source});
     });
     m_services.icons->SetMask(m_services.store.ReadBool(L"normal", L"iconmask"));
     m_services.icons->Request(std::move(requests));
+}
+
+bool LaunchpadCatalogue::SetIconSize(int pixels) {
+    pixels = std::max(0, pixels);
+    if (pixels == m_iconSize) return false;
+    m_iconSize = pixels;
+    if (!m_services.icons) return true;
+    m_services.icons->SetDrawSize(pixels);
+    RequestIcons(true);
+    return true;
 }
 
 std::size_t LaunchpadCatalogue::TakeIcons() {

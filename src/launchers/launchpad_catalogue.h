@@ -62,6 +62,10 @@ public:
 
     // Puts the icons that arrived into their entries; returns how many entries changed.
     std::size_t TakeIcons();
+    // The size the icons are drawn at: they are held at it (from then on every icon is
+    // asked for again, the entries keeping theirs until the new one arrives). True when
+    // it changed.
+    bool SetIconSize(int pixels);
 
     // The reading of an ideograph, remembered per catalogue.
     [[nodiscard]] const PinyinLookup& Pinyin() const { return m_pinyin; }
@@ -69,10 +73,12 @@ public:
 private:
     [[nodiscard]] LaunchpadEntry* MutableEntryAt(const EntryPlace& place);
     bool ImportDroppedShortcuts();
-    void RequestIcons();
+    // Asks for the icons of the entries without one, or of every entry.
+    void RequestIcons(bool all = false);
 
     CatalogueServices m_services;
     int m_choice = 0;
+    int m_iconSize = 0;
     std::vector<LaunchpadPage> m_pages;
     std::vector<std::uint8_t> m_onDisk; // the catalogue file's bytes as last read or written
     PinyinLookup m_pinyin;

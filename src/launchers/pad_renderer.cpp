@@ -124,6 +124,24 @@ void PadRenderer::Forget() {
     m_labels.clear();
 }
 
+std::size_t PadRenderer::Trim() {
+    std::size_t freed = 0;
+    for (auto it = m_icons.begin(); it != m_icons.end();) {
+        KeptIcon& kept = it->second;
+        const std::size_t held = kept.image.HeldBytes();
+        // Held by this entry and its image only: the catalogue has let the picture go.
+        if (kept.source.use_count() <= 2) {
+            freed += held + kept.source->Pixels().size_bytes();
+            it = m_icons.erase(it);
+            continue;
+        }
+        kept.image.Trim();
+        freed += held - kept.image.HeldBytes();
+        ++it;
+    }
+    return freed;
+}
+
 gfx::CachedImage& PadRenderer::Icon(const LaunchpadEntry& entry) {
     std::shared_ptr<const gfx::Bitmap> source = entry.icon ? entry.icon : PlaceholderIcon();
     auto it = m_icons.find(source.get());

@@ -96,6 +96,9 @@ public:
 
     // Drops every kept picture (after the catalogue is loaded again or the size changes).
     void Forget();
+    // While hidden: lets go of the pictures of icons no entry holds any more (replaced by
+    // a smaller one) and of every scaled copy; returns the bytes given back.
+    std::size_t Trim();
 
 private:
     struct KeptIcon {

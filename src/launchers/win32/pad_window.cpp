@@ -284,6 +284,9 @@ void LaunchpadWindow::LayOut(const std::wstring& device, const RECT& monitor, fl
         geometry.textScale != m_view->Geometry().textScale)
         m_renderer.Forget();
     m_view->SetGeometry(geometry);
+    // The icons are held at the size they are drawn, not at the cache's 256 px.
+    if (m_catalogue && m_catalogue->Catalogue().SetIconSize(geometry.iconSize))
+        foundation::LogDetail("launchpad", L"icons held at " + std::to_wstring(geometry.iconSize) + L" px");
 }
 
 void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
@@ -465,10 +468,14 @@ void LaunchpadWindow::ReleasePictures() {
     m_groupFrame = gfx::Bitmap();
     m_surface.Release();
     m_groupSurface.Release();
+    // Icons replaced by their drawing-size pictures and the scaled copies of the last
+    // showing; the next one draws the held icons as they are.
+    const std::size_t icons = m_renderer.Trim();
     // The hidden window's own picture goes with its size; showing sizes it again.
     ::SetWindowPos(m_window.Get(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     foundation::LogDetail("launchpad", L"pictures given back: private memory " + std::to_wstring(before) + L" KB -> " +
-                                           std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB, " +
+                                           std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB (icons " +
+                                           std::to_wstring(icons / 1024) + L" KB), " +
                                            std::to_wstring(Now() - m_hiddenAt) + L" ms after hiding");
 }
 

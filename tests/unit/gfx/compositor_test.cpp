@@ -137,6 +137,13 @@ TEST(Compositor, DrawsAtItsOwnSizeAsAnExactCopy) {
     Canvas cacheCanvas(viaCache);
     cacheCanvas.DrawImage(image, RectF{5, 6, 31, 17});
     EXPECT_EQ(MaxDifference(viaCache, target), 0);
+    // Drawn again and again at its own size it is blended as it is: nothing held beside it.
+    for (int frame = 0; frame < 4; ++frame) cacheCanvas.DrawImage(image, RectF{5, 6, 31, 17}, 0.5f);
+    EXPECT_EQ(image.CachedCopies(), 0);
+    EXPECT_EQ(image.HeldBytes(), 0u);
+    // Off whole pixels it is resampled and kept like any other size.
+    for (int frame = 0; frame < 3; ++frame) cacheCanvas.DrawImage(image, RectF{5.5f, 6, 31, 17});
+    EXPECT_EQ(image.CachedCopies(), 1);
 }
 
 TEST(Compositor, ShrinkingAFineCheckerboardGivesEvenGrey) {

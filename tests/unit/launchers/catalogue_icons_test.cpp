@@ -2,7 +2,10 @@
 
 #include "catalogue_support.h"
 
+#include "gfx/builtin_text_renderer.h"
 #include "gfx/png_codec.h"
+#include "launchers/pad_renderer.h"
+#include "launchers/pad_view.h"
 
 namespace kestrana::launchers::testing {
 namespace {
@@ -81,6 +84,53 @@ TEST(CatalogueIcons, ArriveFromTheWorkersWhileEntriesShowThePlaceholder) {
     icons.RunHere();
     EXPECT_EQ(catalogue.TakeIcons(), 40u);
     EXPECT_EQ(f.icons->extracted.size(), 40u) << "every icon from the cache the second time";
+}
+
+// The Launchpad holds its icons at the size it draws them: set to that size, every icon
+// comes again, smaller, while the cache keeps the large one; once hidden, the renderer lets
+// the large pictures go and keeps nothing beside the held icons.
+TEST(CatalogueIcons, AreHeldAtTheirDrawingSizeAndTheLargeOnesAreLetGo) {
+    IconWorldFixture f;
+    f.Choice(1);
+    f.Applications(40);
+    for (int i = 1; i <= 40; ++i) f.icons->sizes[L"C:\\Apps\\app" + std::to_wstring(i) + L".exe"] = 256;
+    foundation::JobRunner jobs;
+    CatalogueIcons icons(f.world, jobs);
+    auto catalogue = f.Catalogue(&icons);
+    catalogue.Load();
+    icons.RunHere();
+    ASSERT_EQ(catalogue.TakeIcons(), 40u);
+    PadView view(catalogue.Pages());
+    view.SetGeometry(LayOutPad({.width = 1920, .height = 1080}));
+    view.PagesChanged();
+    const int size = view.Geometry().iconSize;
+    ASSERT_LT(size, 256);
+    gfx::BuiltinTextRenderer text;
+    PadRenderer renderer(text);
+    gfx::Bitmap frame;
+    const gfx::Bitmap backdrop;
+    const auto drawTwice = [&] {
+        for (int i = 0; i < 2; ++i) renderer.Render(frame, view, backdrop, {}, 1000);
+    };
+    drawTwice();
+
+    EXPECT_TRUE(catalogue.SetIconSize(size));
+    EXPECT_FALSE(catalogue.SetIconSize(size)) << "the same size asks for nothing again";
+    icons.RunHere();
+    EXPECT_EQ(catalogue.TakeIcons(), 40u);
+    for (std::size_t i = 0; i < kIconsPerPage; ++i) {
+        const LaunchpadEntry* entry = catalogue.EntryAt({0, i});
+        ASSERT_TRUE(entry && entry->icon);
+        EXPECT_EQ(entry->icon->Width(), size);
+    }
+    EXPECT_EQ(f.Cached(IconFilesOf(f.folder.base, catalogue.EntryAt({0, 0})->Key(), catalogue.EntryAt({0, 0})->path).cache)->Width(), 256)
+        << "the cache keeps the large picture for a larger size later";
+
+    drawTwice();
+    const std::size_t large = std::size_t(256) * 256 * 4;
+    EXPECT_GE(renderer.Trim(), kIconsPerPage * large) << "the first page's large pictures are let go";
+    drawTwice();
+    EXPECT_EQ(renderer.Trim(), 0u) << "icons drawn at their own size need no copies";
 }
 
 TEST(CatalogueIcons, PackagedApplicationsPreferTheirLargestLogo) {
