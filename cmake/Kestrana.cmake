@@ -7,6 +7,12 @@ endif()
 if(WIN32)
   target_compile_definitions(kestrana_options INTERFACE
     UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+  if(MINGW)
+    # Sections on page boundaries in the file let a loader map the image straight from
+    # disk (shared and paged in as used) instead of copying all of it into private
+    # memory; the debugging sections would be loaded with it and are left out.
+    target_link_options(kestrana_options INTERFACE -Wl,--file-alignment,4096 -Wl,--strip-debug)
+  endif()
 endif()
 if(KESTRANA_SANITIZE)
   target_compile_options(kestrana_options INTERFACE

@@ -202,7 +202,29 @@ LivePicture LiveOf(std::wstring_view appname) {
 
 } // namespace
 
+int PictureSizeFor(int restingSize, int maximumSize) {
+    return std::clamp(std::max(restingSize, maximumSize), 1, kItemPictureSize);
+}
+
 ResolvedPicture ItemPictures::Resolve(const PictureFacts& facts, const PictureState& state) {
+    ResolvedPicture result = Find(facts, state);
+    result.picture = Fitted(std::move(result.picture), state.pictureSize);
+    return result;
+}
+
+std::shared_ptr<const gfx::Bitmap> ItemPictures::Fitted(std::shared_ptr<const gfx::Bitmap> picture, int size) {
+    if (!picture || size <= 0 || (picture->Width() <= size && picture->Height() <= size)) return picture;
+    const auto key = std::make_pair(picture.get(), size);
+    if (const auto it = m_fitted.find(key); it != m_fitted.end()) return it->second.fitted;
+    const bool wide = picture->Width() >= picture->Height();
+    const auto target = gfx::ResolveDecodeSize(picture->Width(), picture->Height(),
+                                               wide ? gfx::DecodeSize{size, 0} : gfx::DecodeSize{0, size});
+    auto fitted = std::make_shared<const gfx::Bitmap>(gfx::ScaleBitmap(*picture, target.width, target.height));
+    m_fitted.emplace(key, FittedPicture{std::move(picture), fitted});
+    return fitted;
+}
+
+ResolvedPicture ItemPictures::Find(const PictureFacts& facts, const PictureState& state) {
     ResolvedPicture result;
     result.key = facts.key;
     if (facts.delimiter) {

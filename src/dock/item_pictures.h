@@ -71,7 +71,14 @@ struct PictureSources {
 struct PictureState {
     bool dark = false;      // the dark appearance is in effect
     bool trashFull = false; // the recycle bin holds something
+    // The largest the row draws a picture (device pixels, magnified): pictures are held
+    // no larger, so a dock that never grows past 128 px keeps a quarter of the pixels.
+    int pictureSize = kItemPictureSize;
 };
+
+// The picture size a dock needs: its largest magnified size, or its resting size when
+// that is larger, never above kItemPictureSize.
+[[nodiscard]] int PictureSizeFor(int restingSize, int maximumSize);
 
 // The fields of an item the resolution reads, copied under the item-list lock.
 struct PictureFacts {
@@ -108,6 +115,9 @@ public:
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> OverridePicture(std::wstring_view key);
 
 private:
+    [[nodiscard]] ResolvedPicture Find(const PictureFacts& facts, const PictureState& state);
+    // The picture brought down to `size`; one copy per picture and size in a pass.
+    [[nodiscard]] std::shared_ptr<const gfx::Bitmap> Fitted(std::shared_ptr<const gfx::Bitmap> picture, int size);
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> PictureFile(const std::wstring& path);
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> IconAt(const IconLocation& location);
     [[nodiscard]] std::shared_ptr<const gfx::Bitmap> FolderIcon(const std::wstring& folder);
@@ -125,6 +135,11 @@ private:
     PictureSources m_sources;
     std::shared_ptr<void> m_iconsPrepared;
     std::map<std::wstring, std::shared_ptr<const gfx::Bitmap>> m_cache; // by lower-case path
+    struct FittedPicture {
+        std::shared_ptr<const gfx::Bitmap> source; // keeps the key's address from being reused
+        std::shared_ptr<const gfx::Bitmap> fitted;
+    };
+    std::map<std::pair<const gfx::Bitmap*, int>, FittedPicture> m_fitted;
 };
 
 // Where the pictures of a request go: the job runner of the row's dock (which must outlive

@@ -40,6 +40,12 @@ constexpr std::chrono::milliseconds kSaveWait{500};
 // appears whole rather than filling in; pictures that take longer follow on their own.
 constexpr std::chrono::milliseconds kFirstFramePictureWait{100};
 
+// The largest a dock draws its pictures: they are resolved and held at that size.
+int PictureSizeOf(DockWindow& window) {
+    const OndelBarModel& model = window.Bar().Model();
+    return PictureSizeFor(model.ConfiguredSize(), model.Settings().maxSize);
+}
+
 } // namespace
 
 DockHost::~DockHost() { Stop(); }
@@ -66,6 +72,9 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
     OndelBar& bar = dock->window->Bar();
     PictureState pictureState;
     pictureState.dark = options.dark;
+    pictureState.pictureSize = PictureSizeFor(ClampConfiguredSize(settings.defaultSize), settings.maxSize);
+    dock->pictureSize = pictureState.pictureSize;
+    dock->jobs = jobs.get();
     const PictureDelivery delivery{jobs.get(), dock->window->PicturesArrived()};
     LoadedRow loaded = m_services.items.Load(bar.Items(), pictureState, delivery);
     if (!loaded.pictures.Wait(kFirstFramePictureWait))
@@ -84,6 +93,7 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
                                     PictureState state;
                                     state.dark = m_services.darkMode ? m_services.darkMode() : false;
                                     state.trashFull = full;
+                                    state.pictureSize = PictureSizeOf(*window);
                                     m_services.items.PicturesChanged(window->Bar().Items(), state,
                                                                      {dockJobs, window->PicturesArrived()});
                                 },
@@ -100,6 +110,7 @@ bool DockHost::AddDock(const MonitorInfo& screen) {
         PictureState state;
         state.dark = m_services.darkMode ? m_services.darkMode() : false;
         state.trashFull = window->TrashFull();
+        state.pictureSize = PictureSizeOf(*window);
         m_services.items.PicturesChanged(window->Bar().Items(), state, {dockJobs, window->PicturesArrived()});
     };
     if (WindowTracker* tracker = m_services.tracker) menus.runningRulesChanged = [tracker] { tracker->LookAgain(); };
@@ -172,11 +183,13 @@ void DockHost::LoadLiveSources() {
     m_clockHands = {}; // all three hands are set at the first frame
     const bool dark = m_services.darkMode ? m_services.darkMode() : false;
     auto& files = m_services.store.Files();
+    // Decoded at the size the live pictures are drawn: nothing larger is kept.
+    const int size = LivePictureSize();
     auto decode = [&](const std::wstring& path) -> gfx::Bitmap {
         if (path.empty()) return {};
         const auto bytes = files.Read(path);
         if (!bytes) return {};
-        auto picture = m_services.decoder.Decode(*bytes, {kItemPictureSize, kItemPictureSize});
+        auto picture = m_services.decoder.Decode(*bytes, {size, size});
         return picture ? std::move(*picture) : gfx::Bitmap();
     };
     if (m_services.theme) {
@@ -260,10 +273,10 @@ std::shared_ptr<const gfx::Bitmap> DockHost::DrawClock(const SYSTEMTIME& now) {
             if (::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &now, part.format.c_str(), text, 101) == 0) continue;
             lines.push_back({part.look, text});
         }
-        return std::make_shared<const gfx::Bitmap>(DrawDigitalClock(skin.face, lines, m_services.text, kItemPictureSize));
+        return std::make_shared<const gfx::Bitmap>(DrawDigitalClock(skin.face, lines, m_services.text, LivePictureSize()));
     }
     m_clockHands.Tick(now.wHour, now.wMinute, now.wSecond);
-    return std::make_shared<const gfx::Bitmap>(DrawClockPicture(skin, m_clockHands, !skin.second.Empty(), kItemPictureSize));
+    return std::make_shared<const gfx::Bitmap>(DrawClockPicture(skin, m_clockHands, !skin.second.Empty(), LivePictureSize()));
 }
 
 void DockHost::DrawBattery(bool force) {
@@ -281,7 +294,7 @@ void DockHost::DrawBattery(bool force) {
     SetReaderBattery(level);
     const bool dark = m_services.darkMode ? m_services.darkMode() : false;
     UpdateLiveItems(m_docks, LivePicture::Battery,
-                    std::make_shared<const gfx::Bitmap>(DrawBatteryPicture(level, m_services.text, dark, kItemPictureSize)));
+                    std::make_shared<const gfx::Bitmap>(DrawBatteryPicture(level, m_services.text, dark, LivePictureSize())));
 }
 
 void DockHost::PowerChanged() {
@@ -326,14 +339,14 @@ void DockHost::UpdateLivePictures(bool force) {
                         const std::wstring month = m_services.store.LanguageText(
                             L"calicon", themes::CalendarMonthKey(now.wMonth), monthName);
                         calendar = std::make_shared<const gfx::Bitmap>(DrawSkinnedCalendar(
-                            page, *m_calendarSkin, m_services.text, month, now.wDay, kItemPictureSize));
+                            page, *m_calendarSkin, m_services.text, month, now.wDay, LivePictureSize()));
                     }
                     item.picture = calendar;
                     changed = true;
                 } else if (item.live == LivePicture::Calendar && !m_calendarPage.Empty()) {
                     if (!calendar)
                         calendar = std::make_shared<const gfx::Bitmap>(DrawCalendarPicture(
-                            page, m_services.text, monthName, now.wDay, kItemPictureSize));
+                            page, m_services.text, monthName, now.wDay, LivePictureSize()));
                     item.picture = calendar;
                     changed = true;
                 }
@@ -425,12 +438,33 @@ bool DockHost::Rebuild() {
 
 void DockHost::ApplySettings() {
     if (m_preview) m_preview->Reload();
-    m_docks.ForEach([this](Dock& dock) {
+    bool resized = false;
+    m_docks.ForEach([this, &resized](Dock& dock) {
         if (!dock.window || !dock.skin) return;
         const MonitorInfo monitor = dock.window->Monitor();
         dock.window->Reconfigure(ReadDockSettings(m_services.store, monitor.deviceName, monitor.dpiScale), monitor,
                                  SpacingOf(*dock.skin));
+        // A larger magnification needs larger pictures; a smaller one gives memory back.
+        const int size = PictureSizeOf(*dock.window);
+        if (size == dock.pictureSize) return;
+        dock.pictureSize = size;
+        resized = true;
+        PictureState state;
+        state.dark = m_services.darkMode ? m_services.darkMode() : false;
+        state.trashFull = dock.window->TrashFull();
+        state.pictureSize = size;
+        m_services.items.PicturesChanged(dock.window->Bar().Items(), state,
+                                         {dock.jobs, dock.window->PicturesArrived()});
     });
+    if (!resized) return;
+    LoadLiveSources();
+    UpdateLivePictures(true);
+}
+
+int DockHost::LivePictureSize() {
+    int size = 0;
+    m_docks.ForEach([&size](Dock& dock) { size = std::max(size, dock.pictureSize); });
+    return size > 0 ? size : kItemPictureSize;
 }
 
 bool DockHost::FollowPointer() {

@@ -118,6 +118,8 @@ private:
         std::unique_ptr<themes::DockSkin> skin;
         std::unique_ptr<DockWindow> window; // after the skin, so destroyed before it
         WindowTracker::RowHandle trackedRow = 0;
+        int pictureSize = 0; // the size its pictures were asked for
+        foundation::JobRunner* jobs = nullptr; // its own runner, kept beside it by the dock list
     };
     bool AddDock(const MonitorInfo& monitor);
     void TakeDown();
@@ -126,6 +128,8 @@ private:
     void FollowWeatherItems();
     // A dock's weather timer: its weather items take the current picture if it changed.
     void DrawWeather(DockWindow& window);
+    // The size the live pictures are drawn at: the largest any dock draws them.
+    [[nodiscard]] int LivePictureSize();
     // The clock's next frame: the second hand at `now`, the others at each new minute.
     std::shared_ptr<const gfx::Bitmap> DrawClock(const SYSTEMTIME& now);
     // The skin shows seconds: a second hand, or a digital skin's seconds text.

@@ -139,6 +139,20 @@ TEST(ItemPictures, ChosenThenThemedThenSpecialPictures) {
     const auto wide = world.pictures->Resolve(chosen, {});
     ASSERT_TRUE(wide.picture);
     EXPECT_EQ(wide.picture->Height(), 128); // brought down to 256 on its long side
+    // A dock that grows to 100 px holds its pictures at 100 px, one copy for every item of
+    // the same file; small pictures are never blown up.
+    PictureState small;
+    small.pictureSize = PictureSizeFor(64, 100);
+    const auto fitted = world.pictures->Resolve(chosen, small);
+    ASSERT_TRUE(fitted.picture);
+    EXPECT_EQ(fitted.picture->Width(), 100);
+    EXPECT_EQ(fitted.picture->Height(), 50);
+    EXPECT_EQ(world.pictures->Resolve(chosen, small).picture, fitted.picture);
+    chosen.icopath = L"C:\\pics\\mine.png";
+    EXPECT_EQ(world.Of(chosen, small).first, 13);
+    EXPECT_EQ(PictureSizeFor(150, 100), 150) << "the resting size when magnification is smaller";
+    EXPECT_EQ(PictureSizeFor(64, 400), kItemPictureSize);
+    chosen.icopath = L"C:\\pics\\wide.png";
     EXPECT_EQ(world.Of(Facts(L"editor.exe", L"editor")).first, 12);
 
     auto trash = Facts(L"trash|", L"trash-empty");
@@ -176,7 +190,8 @@ TEST(ItemPictures, FoldersShowTheirDesktopIniIconElseTheThemeFolder) {
     for (const auto& c : {Case{L"c:\\data\\res", 283}, Case{L"c:\\data\\file", 31}, Case{L"c:\\data\\plain", 30}}) {
         auto facts = Facts(L"name", L"name");
         facts.filepath = facts.realpath = c.folder;
-        const auto resolved = world.pictures->Resolve(facts, {});
+        // The fake icons tell their source by their width, which may pass the size held.
+        const auto resolved = world.pictures->Resolve(facts, {.pictureSize = 1024});
         ASSERT_TRUE(resolved.picture) << c.folder;
         EXPECT_EQ(resolved.picture->Width(), c.width) << c.folder;
         EXPECT_EQ(resolved.key, L"folder-name");
