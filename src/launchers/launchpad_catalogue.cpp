@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
 namespace kestrana::launchers {
@@ -242,6 +243,25 @@ bool LaunchpadCatalogue::SetIconSize(int pixels) {
     m_services.icons->SetDrawSize(pixels);
     RequestIcons(true);
     return true;
+}
+
+std::size_t LaunchpadCatalogue::LetIconsGo(std::size_t keepPages) {
+    if (!m_services.icons || m_pages.size() <= keepPages) return 0;
+    std::size_t released = 0;
+    auto later = std::span<LaunchpadPage>(m_pages).subspan(keepPages);
+    ForEachEntry(later, [&released](LaunchpadEntry& entry) {
+        if (!entry.icon) return;
+        entry.icon = nullptr;
+        ++released;
+    });
+    return released;
+}
+
+void LaunchpadCatalogue::RequestMissingIcons() {
+    bool missing = false;
+    ForEachEntry(m_pages, [&missing](const LaunchpadEntry& entry) { missing = missing || !entry.icon; });
+    // Nothing missing: a request now would only cancel one still on its way.
+    if (missing) RequestIcons(false);
 }
 
 std::size_t LaunchpadCatalogue::TakeIcons() {

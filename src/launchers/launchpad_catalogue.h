@@ -66,6 +66,10 @@ public:
     // asked for again, the entries keeping theirs until the new one arrives). True when
     // it changed.
     bool SetIconSize(int pixels);
+    // While hidden: the icons past the first `keepPages` pages are let go (the disk cache
+    // has them); returns how many. RequestMissingIcons() asks for them again.
+    std::size_t LetIconsGo(std::size_t keepPages);
+    void RequestMissingIcons();
 
     // The reading of an ideograph, remembered per catalogue.
     [[nodiscard]] const PinyinLookup& Pinyin() const { return m_pinyin; }

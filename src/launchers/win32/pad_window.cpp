@@ -394,6 +394,7 @@ void LaunchpadWindow::Show(int effect) {
         m_view->Reset();
         const auto contrast = gfx::HighContrastColours();
         m_renderer.SetLook(contrast ? PadLook::For(*contrast) : PadLook::Standard());
+        m_catalogue->Catalogue().RequestMissingIcons();
         LayOut(chosen->deviceName, rect, chosen->dpiScale);
         m_catalogue->Catalogue().TakeIcons();
         if (!m_textsRead) ReadTexts();
@@ -470,12 +471,16 @@ void LaunchpadWindow::ReleasePictures() {
     m_groupSurface.Release();
     // Icons replaced by their drawing-size pictures and the scaled copies of the last
     // showing; the next one draws the held icons as they are.
+    // Only the first page's icons make the next showing fast; the others come back from
+    // the icon cache as soon as it begins, long before a page can be turned.
+    const std::size_t later = m_catalogue ? m_catalogue->Catalogue().LetIconsGo(1) : 0;
     const std::size_t icons = m_renderer.Trim();
     // The hidden window's own picture goes with its size; showing sizes it again.
     ::SetWindowPos(m_window.Get(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     foundation::LogDetail("launchpad", L"pictures given back: private memory " + std::to_wstring(before) + L" KB -> " +
                                            std::to_wstring(kestrana::win32::PrivateMemoryKilobytes()) + L" KB (icons " +
-                                           std::to_wstring(icons / 1024) + L" KB), " +
+                                           std::to_wstring(icons / 1024) + L" KB, " + std::to_wstring(later) +
+                                           L" of later pages), " +
                                            std::to_wstring(Now() - m_hiddenAt) + L" ms after hiding");
 }
 

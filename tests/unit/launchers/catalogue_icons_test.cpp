@@ -131,6 +131,20 @@ TEST(CatalogueIcons, AreHeldAtTheirDrawingSizeAndTheLargeOnesAreLetGo) {
     EXPECT_GE(renderer.Trim(), kIconsPerPage * large) << "the first page's large pictures are let go";
     drawTwice();
     EXPECT_EQ(renderer.Trim(), 0u) << "icons drawn at their own size need no copies";
+
+    // Hidden, only the first page keeps its icons; the next showing asks for the rest.
+    EXPECT_EQ(catalogue.LetIconsGo(1), 40u - kIconsPerPage);
+    EXPECT_FALSE(catalogue.EntryAt({1, 0})->icon);
+    EXPECT_TRUE(catalogue.EntryAt({0, kIconsPerPage - 1})->icon);
+    catalogue.RequestMissingIcons();
+    icons.RunHere();
+    EXPECT_EQ(catalogue.TakeIcons(), 40u - kIconsPerPage);
+    EXPECT_EQ(catalogue.EntryAt({1, 0})->icon->Width(), size);
+    // With none missing, asking again must not cancel a request on its way.
+    EXPECT_TRUE(catalogue.SetIconSize(size + 10));
+    catalogue.RequestMissingIcons();
+    icons.RunHere();
+    EXPECT_EQ(catalogue.TakeIcons(), 40u);
 }
 
 TEST(CatalogueIcons, PackagedApplicationsPreferTheirLargestLogo) {
