@@ -18,14 +18,6 @@ gfx::RectI Enclosing(const gfx::RectF& r, int growBy = 1) {
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-gfx::RectI Union(const gfx::RectI& a, const gfx::RectI& b) {
-    if (a.Empty()) return b;
-    if (b.Empty()) return a;
-    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-    const int x1 = std::max(a.Right(), b.Right()), y1 = std::max(a.Bottom(), b.Bottom());
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
 // Everything an item may paint: its icon, the glow or plate of a hover effect around it,
 // and its running mark between the icon and the screen edge (across the whole bar).
 gfx::RectI PaintExtent(const gfx::RectF& icon, const gfx::RectF& bar, Edge edge) {
@@ -232,7 +224,7 @@ gfx::RectI DockRenderer::Render(const DockItems& items, const OndelBarModel& mod
                 prepared->litFactor = 0;
             }
         }
-        m_content = Union(m_content, PaintExtent(placed.rect, m_bar, edge));
+        m_content = gfx::Bounding(m_content, PaintExtent(placed.rect, m_bar, edge));
         m_placed.push_back(placed);
     }
     m_content = gfx::Intersect(m_content, frame.Bounds());
@@ -256,25 +248,25 @@ gfx::RectI DockRenderer::ChangedArea(const DockFrameState& state, Edge edge) con
     if (m_bar.x != m_previousBar.x || m_bar.y != m_previousBar.y || m_bar.width != m_previousBar.width ||
         m_bar.height != m_previousBar.height || state.dark != m_previousState.dark ||
         state.barOpacity != m_previousState.barOpacity || state.contrast != m_previousState.contrast)
-        dirty = Union(Enclosing(m_bar), Enclosing(m_previousBar));
+        dirty = gfx::Bounding(Enclosing(m_bar), Enclosing(m_previousBar));
     // Items that moved, grew, or changed their look; and what stood there before.
     const std::size_t common = std::min(m_placed.size(), m_previous.size());
     for (std::size_t i = 0; i < common; ++i) {
         if (m_placed[i] == m_previous[i]) continue;
-        dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
-        dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
+        dirty = gfx::Bounding(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
+        dirty = gfx::Bounding(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
     }
-    for (std::size_t i = common; i < m_placed.size(); ++i) dirty = Union(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
+    for (std::size_t i = common; i < m_placed.size(); ++i) dirty = gfx::Bounding(dirty, PaintExtent(m_placed[i].rect, m_bar, edge));
     for (std::size_t i = common; i < m_previous.size(); ++i)
-        dirty = Union(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
+        dirty = gfx::Bounding(dirty, PaintExtent(m_previous[i].rect, m_previousBar, edge));
     // A breathing mark changes on every frame of its own.
     if (state.attentionPulse != m_previousState.attentionPulse) {
         for (const Placed& placed : m_placed)
-            if (placed.attention) dirty = Union(dirty, PaintExtent(placed.rect, m_bar, edge));
+            if (placed.attention) dirty = gfx::Bounding(dirty, PaintExtent(placed.rect, m_bar, edge));
     }
     // The light fades over the whole row; the run marks come and go with their setting.
     if (state.lightAlpha != m_previousState.lightAlpha || state.showRunning != m_previousState.showRunning)
-        dirty = Union(dirty, Union(PaintExtent(m_bar, m_bar, edge), PaintExtent(m_previousBar, m_previousBar, edge)));
+        dirty = gfx::Bounding(dirty, gfx::Bounding(PaintExtent(m_bar, m_bar, edge), PaintExtent(m_previousBar, m_previousBar, edge)));
     return dirty;
 }
 

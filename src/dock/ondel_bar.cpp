@@ -11,13 +11,6 @@
 namespace kestrana::dock {
 namespace {
 
-gfx::RectI UnionOf(const gfx::RectI& a, const gfx::RectI& b) {
-    if (a.Empty()) return b;
-    if (b.Empty()) return a;
-    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-    return {x0, y0, std::max(a.Right(), b.Right()) - x0, std::max(a.Bottom(), b.Bottom()) - y0};
-}
-
 // The breathing of an attention mark needs no more than this.
 constexpr std::int64_t kAttentionFrameMs = 80;
 
@@ -597,8 +590,8 @@ void OndelBar::Show(gfx::RectI dirty, bool moved) {
     const bool atRest = m_animator.Magnification() <= 0 && m_animator.Running() == MagnifyAnimator::Direction::None;
     gfx::RectI part = m_renderer.ContentExtent();
     if (!atRest) {
-        part = UnionOf(part, MagnifiedReach());
-        if (!m_shown.Empty()) part = UnionOf(part, m_shown);
+        part = gfx::Bounding(part, MagnifiedReach());
+        if (!m_shown.Empty()) part = gfx::Bounding(part, m_shown);
     }
     part = gfx::Intersect(part, m_frame.Bounds());
     if (part.Empty()) return;

@@ -19,6 +19,13 @@ Color Unpremultiply(Pixel p) {
     return {div(PixelR(p)), div(PixelG(p)), div(PixelB(p)), std::uint8_t(a)};
 }
 
+RectI Bounding(const RectI& a, const RectI& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
+    return {x0, y0, std::max(a.Right(), b.Right()) - x0, std::max(a.Bottom(), b.Bottom()) - y0};
+}
+
 RectI Intersect(const RectI& a, const RectI& b) {
     const int left = std::max(a.x, b.x);
     const int top = std::max(a.y, b.y);

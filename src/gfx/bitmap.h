@@ -52,6 +52,8 @@ struct RectI {
 };
 
 [[nodiscard]] RectI Intersect(const RectI& a, const RectI& b);
+// The smallest rectangle holding both; an empty one adds nothing.
+[[nodiscard]] RectI Bounding(const RectI& a, const RectI& b);
 
 class Bitmap {
 public:

@@ -531,9 +531,12 @@ std::uint32_t BarHost::PopupDetails() const {
 }
 
 void BarHost::MonitorsChanged(std::uint32_t faces, std::uint32_t details) {
+    // A sample changes several items at once: each bar hands its picture over once.
+    for (auto& bar : m_bars) bar->BeginChanges();
     for (StatusKind kind : kCreationOrder)
         if ((faces & KindBit(kind)) && IsMonitorKind(kind))
             if (auto* source = static_cast<MonitorSource*>(Source(kind))) source->ReadingChanged();
+    for (auto& bar : m_bars) bar->EndChanges();
     if (m_openMonitor && ((faces | details) & KindBit(*m_openMonitor))) RefreshOpenPopup();
 }
 

@@ -723,12 +723,22 @@ void VarloBar::SourceChanged(StatusKind kind) {
     RefreshView(kind);
     const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
     if (cell.width != before || (cell.width > 0 && !cell.placed)) {
-        LayOut();
+        if (m_changesHeld > 0) m_heldLayOut = true;
+        else LayOut();
     } else if (cell.placed) {
         const gfx::RectI region = CellRect(index);
-        Redraw(&region);
+        if (m_changesHeld > 0) m_heldRegion = m_heldRegion ? gfx::Bounding(*m_heldRegion, region) : region;
+        else Redraw(&region);
     }
     if (m_reader) m_reader->ValueChanged(BarStatusId(kind));
+}
+
+void VarloBar::EndChanges() {
+    if (m_changesHeld == 0 || --m_changesHeld > 0) return;
+    const bool layOut = std::exchange(m_heldLayOut, false);
+    const std::optional<gfx::RectI> region = std::exchange(m_heldRegion, std::nullopt);
+    if (layOut) LayOut();
+    else if (region) Redraw(&*region);
 }
 
 void VarloBar::PressForReader(foundation::AccessibleId id) {

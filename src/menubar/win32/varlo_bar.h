@@ -64,6 +64,10 @@ public:
     void SetOrder(const std::vector<StatusKind>& order);
     // The source of `kind` says its face changed.
     void SourceChanged(StatusKind kind);
+    // Changes between these two (the monitors' readings of one sample) reach the screen
+    // in one hand-over when the last has come.
+    void BeginChanges() { ++m_changesHeld; }
+    void EndChanges();
     // Shows `text` under the item of `kind` for `ms` milliseconds.
     void ShowTip(StatusKind kind, const std::wstring& text, int ms);
     // A notice for a while under the rightmost item shown (a drive came or went).
@@ -180,6 +184,9 @@ private:
     int m_tintTries = 0;
     int m_width = 0;
     int m_cornerInset = 0;
+    int m_changesHeld = 0;
+    bool m_heldLayOut = false;
+    std::optional<gfx::RectI> m_heldRegion;
     bool m_tipTimed = false; // the tip shown is a balloon or a notice, not a hover tip
     int m_clockWidth = 0;
     bool m_appBar = false;
