@@ -44,7 +44,8 @@
 //   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 //   kdriver edit-text, activate, menu-window: see menubar_commands.cpp
 //   kdriver acc-tree <hwnd>, acc-do <hwnd> <child id>: a window's elements as a screen
-//                                                      reader reads them and uses them, see
+//                                                      reader reads them and uses them
+//                                                      (acc-focus: moves its focus), see
 //                                                      accessible_tree_command.cpp
 //   kdriver tray-owner, tray-send: a program with tray icons, see tray_commands.cpp
 //   kdriver lyrics-window, parent, post-at: see media_commands.cpp

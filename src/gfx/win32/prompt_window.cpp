@@ -20,6 +20,9 @@ namespace {
 constexpr wchar_t kPromptProperty[] = L"KestranaPromptPtr";
 constexpr UINT_PTR kTimerCountdown = 1;
 constexpr UINT_PTR kTimerLinger = 2; // a prompt left up looks whether its time ran out
+constexpr UINT_PTR kTimerKeyboard = 3; // a reader's focus: did the keyboard come?
+constexpr UINT kKeyboardTickMs = 100;
+constexpr int kKeyboardTries = 5;
 constexpr UINT kLingerTickMs = 250;
 constexpr int kLingerGraceMs = 3000;
 // A reader pressed a part (wParam); posted so the prompt's own loop carries it out.
@@ -278,11 +281,23 @@ private:
         if (m_linger) m_linger->Hold(Held(), ::GetTickCount64());
     }
 
-    // A reader's focus: the keyboard comes here, to the part the reader is on.
+    // A reader's focus: the keyboard comes here, to the part the reader is on. The window
+    // in front may take it back as it hears late that it lost it: asked again a few times.
     void TakeKeyboard(PromptPart part) {
-        ::SetForegroundWindow(m_window);
-        ::SetFocus(m_window);
         if (part != PromptPart::None) Focus(part);
+        m_keyboardTries = kKeyboardTries;
+        ::SetForegroundWindow(m_window);
+        ::SetTimer(m_window, kTimerKeyboard, kKeyboardTickMs, nullptr);
+    }
+
+    void CheckKeyboard() {
+        if (::GetForegroundWindow() == m_window || --m_keyboardTries <= 0) {
+            ::KillTimer(m_window, kTimerKeyboard);
+            if (::GetForegroundWindow() != m_window)
+                foundation::LogFailure(m_request.logName, L"the keyboard could not be brought to the prompt");
+            return;
+        }
+        ::SetForegroundWindow(m_window);
     }
 
     [[nodiscard]] PromptPart PartOf(foundation::AccessibleId id) const {
@@ -296,6 +311,10 @@ private:
     }
 
     bool OnTimer(WPARAM id) {
+        if (id == kTimerKeyboard) {
+            CheckKeyboard();
+            return true;
+        }
         if (id == kTimerLinger) {
             if (m_linger && m_linger->Due(::GetTickCount64())) Finish(false);
             return true;
@@ -349,6 +368,7 @@ private:
         if (!m_window) return;
         ::KillTimer(m_window, kTimerCountdown);
         ::KillTimer(m_window, kTimerLinger);
+        ::KillTimer(m_window, kTimerKeyboard);
         m_reader.reset();
         ::RemovePropW(m_window, kPromptProperty);
         ::DestroyWindow(std::exchange(m_window, nullptr));
@@ -405,6 +425,7 @@ private:
     bool m_pointerIn = false;
     bool m_active = false;
     HWND m_returnTo = nullptr; // had the keyboard before the prompt took it
+    int m_keyboardTries = 0;
 };
 
 namespace {

@@ -7,12 +7,15 @@
 # the classic calls, and the hotspot pane (opened from the Wi-Fi menu) says the hotspot
 # is unavailable and offers the system's page; the log says why once. A drive's device
 # messages (sent by the driver as the system would) bring a notice when "usbdevicenotice"
-# is on: on arrival the program's prompt naming the drive with an Eject button, on removal
-# a notice under the bar naming it still. Ejecting a drive (a folder mapped to a letter
-# here) runs on a worker and its outcome is shown and logged. Joining, the profile, the
+# is on: on arrival the program's prompt naming the drive with an Eject button, left up
+# under the bar's right end without taking the keyboard from notepad; activated, or
+# focused by a screen reader, it answers the keys and gives the keyboard back; left alone
+# it closes itself; a second drive's notice takes its place; it goes when its drive leaves,
+# and the removal is announced under the bar. Ejecting a drive (a folder mapped to
+# a letter here) runs on a worker and its outcome is shown and logged. Joining, the profile, the
 # device menu, the watchers' list and the pane's words are tested natively (Wifi*,
-# Bluetooth*, Earbud*, DriveNotices*, DriveEject*, HotspotPane*, RuntimeTypeId* in
-# unit_menubar).
+# Bluetooth*, Earbud*, DriveNotice*, DriveEject*, HotspotPane*, RuntimeTypeId* in
+# unit_menubar; PromptLinger in unit_gfx).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_wireless 1280x800x24
 
@@ -103,22 +106,84 @@ done
 count=$(grep -ac 'hotspot: the network information interface is missing' "$log")
 [ "$count" = 1 ] || e2e_fail "the log says why the hotspot is unavailable $count times, not once"
 
-# Drive C: "arrives" (its root exists) and leaves; a drive whose root is not there gets no notice.
+# The drive notices come while the user types in notepad: each is left up under the bar's
+# right end and the keyboard stays with notepad until the notice is clicked or activated.
+e2e_notepad_in_front
+xdotool mousemove 400 500 # the pointer away from where notices come: it would hold them
+front() { kdrv foreground; }
+user=$(front)
+[ "$user" = "$E2E_NOTEPAD" ] || e2e_fail "notepad is not in front before the drives come ($user)"
+notice_for() { # <letter>: the notice window once it names the drive
+    local n
+    n=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for $1:"
+    for i in $(seq 1 20); do
+        kdrv acc-tree "$n" | grep -q "($1:)" && { echo "$n"; return 0; }
+        sleep 0.2
+    done
+    e2e_fail "the notice does not name $1:"
+}
+
+# Drive C: "arrives" (its root exists); a drive whose root is not there gets no notice.
 kdrv volume "$bar" arrival Q || e2e_fail "the bar did not take the device message"
 kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
-notice=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for the drive"
+notice=$(notice_for C)
 sleep 0.4
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "the notice took the foreground ($(front))"
 noticetree=$(kdrv acc-tree "$notice")
 echo "drive notice:"; e2e_acc_names "$noticetree"
 printf '%s\n' "$noticetree" | grep -q '(C:) is connected' || e2e_fail "the notice does not name the drive"
 for name in Close Eject; do
     printf '%s\n' "$noticetree" | grep -qF "$name" || e2e_fail "the notice lacks '$name'"
 done
+# Under the bar's right end: right edge near the screen's, top just below the bar.
+read -r nl nt nr nb < <(kdrv rect "$notice")
+read -r bl bt br bb < <(kdrv rect "$bar")
+echo "notice at $nl $nt $nr $nb, bar at $bl $bt $br $bb"
+[ "$nr" -le 1280 ] && [ "$nr" -ge 1250 ] || e2e_fail "the notice is not at the bar's right end ($nl..$nr)"
+[ "$nt" -ge "$bb" ] && [ "$nt" -le $((bb + 20)) ] || e2e_fail "the notice is not just under the bar ($nt, bar ends at $bb)"
 usbshot=$(e2e_screenshot usb_notice)
+# Activated, it takes the keys; Escape closes it (C: stays) and notepad has the keyboard again.
 kdrv activate "$notice" >/dev/null || true
-xdotool key Escape # Close: C: stays where it is
+xdotool key Escape
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Escape"
+for i in $(seq 1 10); do [ "$(front)" = "$E2E_NOTEPAD" ] && break; sleep 0.2; done
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "the keyboard did not go back to notepad ($(front))"
+
+# A screen reader moving its focus to Close gives the notice the keys there: Enter closes it.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+kdrv acc-focus "$notice" "$(e2e_acc_id "$(kdrv acc-tree "$notice")" Close)" || e2e_fail "the reader could not move its focus"
+for i in $(seq 1 10); do [ "$(front)" = "$notice" ] && break; sleep 0.2; done
+[ "$(front)" = "$notice" ] || e2e_fail "the reader's focus did not bring the keyboard to the notice ($(front))"
+kdrv acc-tree "$notice" | grep "Close" | grep -q focused || e2e_fail "Close does not hold the focus the reader gave it"
+xdotool key Return
+kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Enter on Close"
+for i in $(seq 1 10); do [ "$(front)" = "$E2E_NOTEPAD" ] && break; sleep 0.2; done
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "the keyboard did not go back to notepad after the reader's close ($(front))"
+
+# Left alone, the notice closes itself after its time, not before.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+shown=$SECONDS
+sleep 6
+kdrv find VarloDrive - 0 >/dev/null || e2e_fail "the notice closed itself after $((SECONDS - shown)) s already"
+kdrv gone VarloDrive - 9000 >/dev/null || e2e_fail "the notice did not close itself ($((SECONDS - shown)) s)"
+echo "the notice closed itself after about $((SECONDS - shown)) s"
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "notepad lost the foreground to the notice ($(front))"
+
+# A second drive's notice takes the place of one nobody touches; a drive that leaves takes
+# its own notice with it, not another's; the removals are announced.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
+notice=$(notice_for K)
+count=$(kdrv windows VarloDrive | grep -c 'visible=1')
+[ "$count" = 1 ] || e2e_fail "$count drive notices are shown, not one"
 kdrv volume "$bar" removal C || e2e_fail "the bar did not take the device message"
+sleep 0.5
+kdrv find VarloDrive - 0 >/dev/null || e2e_fail "K:'s notice went when C: left"
+kdrv volume "$bar" removal K || e2e_fail "the bar did not take the device message"
+kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after its drive left"
 for i in $(seq 1 20); do
     grep -aq '(C:) was removed' "$log" && break
     sleep 0.2
@@ -126,13 +191,14 @@ done
 grep -a 'usb' "$log"
 grep -aq 'usb: .*(C:) is connected' "$log" || e2e_fail "the drive's arrival is not in the log"
 grep -aq 'usb: .*(C:) was removed' "$log" || e2e_fail "the drive's removal is not in the log"
+grep -aq 'usb: the notice of K:\\ closed: the drive left' "$log" || e2e_fail "the log does not say the notice left with its drive"
+grep -aq 'usb: the notice of C:\\ asked to eject' "$log" && e2e_fail "C: was asked to eject, though only Close was chosen"
 grep -aq '(Q:)' "$log" && e2e_fail "a drive without a root was announced"
 
 # K: arrives and is ejected with Enter (Eject holds the focus); the outcome, whatever this
 # Wine makes of a folder's volume, is logged and shown, and the bar goes on.
 kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
-notice=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for K:"
-sleep 0.4
+notice=$(notice_for K)
 kdrv activate "$notice" >/dev/null || true
 xdotool key Return
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Eject"
