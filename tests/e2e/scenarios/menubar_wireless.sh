@@ -171,6 +171,37 @@ kdrv gone VarloDrive - 9000 >/dev/null || e2e_fail "the notice did not close its
 echo "the notice closed itself after about $((SECONDS - shown)) s"
 [ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "notepad lost the foreground to the notice ($(front))"
 
+# With the pointer on it the notice stays past its time, and a drive arriving meanwhile
+# waits its turn; once the pointer leaves, the notice closes a little later and the
+# waiting drive's notice follows. The bars made again meanwhile leave it be.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+read -r nl nt nr nb < <(kdrv rect "$notice")
+xdotool mousemove $((nl + 40)) $((nt + 20))
+sleep 0.3
+xdotool mousemove $((nl + 44)) $((nt + 22))
+kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
+kdrv post "$bar" 126 32 0 || e2e_fail "the bar did not take the display change" # WM_DISPLAYCHANGE
+sleep 11
+kdrv acc-tree "$notice" | grep -q '(C:)' || e2e_fail "the notice under the pointer did not stay past its time"
+count=$(kdrv windows VarloDrive | grep -c 'visible=1')
+[ "$count" = 1 ] || e2e_fail "$count drive notices are shown while one is held, not one"
+bar=$(kdrv find VarloApp - 5000) || e2e_fail "no menu bar after the screens changed"
+left=$SECONDS
+xdotool mousemove 400 500
+notice=$(kdrv find VarloDrive - 8000)
+for i in $(seq 1 40); do
+    kdrv acc-tree "$notice" 2>/dev/null | grep -q '(K:)' && break
+    notice=$(kdrv find VarloDrive - 0)
+    sleep 0.25
+done
+kdrv acc-tree "$notice" | grep -q '(K:)' || e2e_fail "the waiting drive's notice did not follow"
+echo "the held notice closed and the next came about $((SECONDS - left)) s after the pointer left"
+[ $((SECONDS - left)) -ge 2 ] || e2e_fail "the held notice closed as soon as the pointer left"
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "notepad lost the foreground to the notices ($(front))"
+kdrv volume "$bar" removal K || e2e_fail "the bar did not take the device message"
+kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "K:'s notice stayed after K: left"
+
 # A second drive's notice takes the place of one nobody touches; a drive that leaves takes
 # its own notice with it, not another's; the removals are announced.
 kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
