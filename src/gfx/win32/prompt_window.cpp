@@ -29,6 +29,7 @@ constexpr int kLingerGraceMs = 3000;
 constexpr UINT kMsgReaderPress = WM_APP + 1;
 // A reader moved its focus to a part (wParam, or another element: the prompt as a whole).
 constexpr UINT kMsgReaderFocus = WM_APP + 2;
+constexpr UINT kMsgRedraw = WM_APP + 3;
 
 LRESULT CALLBACK PromptProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -102,6 +103,7 @@ public:
     // Left up without taking the keyboard; `answer` hears how it ended.
     bool Open(std::function<void(bool)> answer) {
         m_answer = std::move(answer);
+        m_leftUp = true;
         if (!MakeWindow()) return false;
         m_returnTo = ::GetForegroundWindow(); // the user's window, should the prompt take the keyboard
         ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
@@ -126,6 +128,9 @@ public:
         case WM_LBUTTONUP: Press(PromptPartAt(m_layout, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))); return 0;
         case kMsgReaderPress: Press(static_cast<PromptPart>(wParam)); return 0;
         case kMsgReaderFocus: TakeKeyboard(PartOf(static_cast<foundation::AccessibleId>(wParam))); return 0;
+        case kMsgRedraw:
+            if (!m_done) Draw();
+            return 0;
         case WM_KEYDOWN:
             if (OnKey(static_cast<UINT>(wParam))) return 0;
             return std::nullopt;
@@ -270,10 +275,14 @@ private:
     }
 
     void Activated(WPARAM wParam, LPARAM lParam) {
-        m_active = LOWORD(wParam) != WA_INACTIVE;
+        const bool active = LOWORD(wParam) != WA_INACTIVE;
         const auto other = reinterpret_cast<HWND>(lParam);
-        if (m_active && other && other != m_window) m_returnTo = other;
+        if (active && other && other != m_window) m_returnTo = other;
+        if (active == m_active) return;
+        m_active = active;
         Hold();
+        // Drawn once the activation is over: presenting in its midst keeps the keys away under Wine.
+        if (m_leftUp) ::PostMessageW(m_window, kMsgRedraw, 0, 0);
     }
 
     // Its time stands still while the user has it in hand.
@@ -397,7 +406,9 @@ private:
     void Draw() {
         PromptState state;
         state.hot = m_hot;
-        state.focused = m_focused;
+        // A prompt left up shows the keyboard's place only once it has the keyboard: until
+        // then, keys go to the user's own window.
+        state.focused = m_leftUp && !m_active ? PromptPart::None : m_focused;
         state.dots = Dots();
         state.confirmable = Confirmable();
         DrawPrompt(m_picture, m_layout, m_labels, m_request.dark, m_request.scale, state, HighContrastColours());
@@ -422,6 +433,7 @@ private:
     // A prompt left up: who hears the answer, its time, and whether the user has it.
     std::function<void(bool)> m_answer;
     std::optional<PromptLinger> m_linger;
+    bool m_leftUp = false; // shown without waiting for it
     bool m_pointerIn = false;
     bool m_active = false;
     HWND m_returnTo = nullptr; // had the keyboard before the prompt took it

@@ -29,7 +29,10 @@ void BarHost::OfferEject(wchar_t letter) {
 
 void BarHost::ShowDriveNotice(const DriveNotice& drive) {
     m_driveNotice.reset(); // the drive it replaces goes unanswered
-    if (m_bars.empty()) return;
+    if (m_bars.empty()) {
+        m_noticeSlot = DriveNoticeSlot{}; // no bar to place it under: none is up, none waits
+        return;
+    }
     const VarloBar& bar = *m_bars.front();
     const BarPlace& place = bar.Place();
     gfx::PromptRequest request = gfx::PromptAt(L"VarloDrive", "drive notice", place.scale, bar.Dark(), place.screen);

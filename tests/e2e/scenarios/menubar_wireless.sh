@@ -23,6 +23,11 @@ printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2
 # A drive to eject: a folder the prefix maps to K:.
 mkdir -p "$E2E_DIR/stick"
 ln -sfn "$E2E_DIR/stick" "$WINEPREFIX/dosdevices/k:"
+# This Wine hands a window shown without activation (a drive notice) to the window manager
+# the first time it is drawn while active, making its X window anew, which loses the
+# keyboard. Xvfb runs no window manager here: no window loses anything by staying unmanaged.
+e2e_wine 30 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null ||
+    e2e_fail "could not keep the windows unmanaged"
 e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 log=$E2E_BASE/Kestrana.log
@@ -109,10 +114,16 @@ count=$(grep -ac 'hotspot: the network information interface is missing' "$log")
 # The drive notices come while the user types in notepad: each is left up under the bar's
 # right end and the keyboard stays with notepad until the notice is clicked or activated.
 e2e_notepad_in_front
+kdrv move "$E2E_NOTEPAD" 20 40 || e2e_fail "notepad could not be moved" # clear of the bar, unmanaged
 xdotool mousemove 400 500 # the pointer away from where notices come: it would hold them
 front() { kdrv foreground; }
 user=$(front)
 [ "$user" = "$E2E_NOTEPAD" ] || e2e_fail "notepad is not in front before the drives come ($user)"
+activate() { # <window>: brought to the front; keys typed before Wine moved the focus would go astray
+    kdrv activate "$1" >/dev/null || true
+    for i in $(seq 1 20); do [ "$(front)" = "$1" ] && return 0; sleep 0.1; done
+    e2e_fail "the notice did not come to the front when activated ($(front))"
+}
 notice_for() { # <letter>: the notice window once it names the drive
     local n
     n=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for $1:"
@@ -143,7 +154,14 @@ echo "notice at $nl $nt $nr $nb, bar at $bl $bt $br $bb"
 [ "$nt" -ge "$bb" ] && [ "$nt" -le $((bb + 20)) ] || e2e_fail "the notice is not just under the bar ($nt, bar ends at $bb)"
 usbshot=$(e2e_screenshot usb_notice)
 # Activated, it takes the keys; Escape closes it (C: stays) and notepad has the keyboard again.
-kdrv activate "$notice" >/dev/null || true
+activate "$notice"
+sleep 0.3
+activeshot=$(e2e_screenshot usb_notice_active)
+kdrv acc-tree "$notice" | grep "Eject" | grep -q focused || e2e_fail "Eject does not hold the keyboard at first"
+xdotool key Tab
+sleep 0.3
+kdrv acc-tree "$notice" | grep "Close" | grep -q focused || e2e_fail "Tab did not move the keyboard to Close"
+[ "$(front)" = "$notice" ] || e2e_fail "the notice lost the keyboard as Tab moved it ($(front))"
 xdotool key Escape
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Escape"
 for i in $(seq 1 10); do [ "$(front)" = "$E2E_NOTEPAD" ] && break; sleep 0.2; done
@@ -230,7 +248,7 @@ grep -aq '(Q:)' "$log" && e2e_fail "a drive without a root was announced"
 # Wine makes of a folder's volume, is logged and shown, and the bar goes on.
 kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
 notice=$(notice_for K)
-kdrv activate "$notice" >/dev/null || true
+activate "$notice"
 xdotool key Return
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Eject"
 for i in $(seq 1 50); do
