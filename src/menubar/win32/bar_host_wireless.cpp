@@ -50,7 +50,7 @@ void BarHost::ShowDriveNotice(const DriveNotice& drive) {
     m_driveNotice = gfx::PromptWindow::Show(request, Text(), [this, root = drive.root](bool eject) {
         DriveNoticeDone(root, eject);
     });
-    if (!m_driveNotice) (void)m_noticeSlot.Closed(); // logged; a drive waiting behind it waits for the next
+    if (!m_driveNotice) m_noticeSlot = DriveNoticeSlot{}; // logged; the next arrival tries again
 }
 
 void BarHost::DriveNoticeDone(const std::wstring& root, bool eject) {

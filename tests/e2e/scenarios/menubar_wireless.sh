@@ -119,10 +119,13 @@ xdotool mousemove 400 500 # the pointer away from where notices come: it would h
 front() { kdrv foreground; }
 user=$(front)
 [ "$user" = "$E2E_NOTEPAD" ] || e2e_fail "notepad is not in front before the drives come ($user)"
+wait_front() { # <window> <what failed>: until the window is in front (2 s at most)
+    for i in $(seq 1 20); do [ "$(front)" = "$1" ] && return 0; sleep 0.1; done
+    e2e_fail "$2 ($(front))"
+}
 activate() { # <window>: brought to the front; keys typed before Wine moved the focus would go astray
     kdrv activate "$1" >/dev/null || true
-    for i in $(seq 1 20); do [ "$(front)" = "$1" ] && return 0; sleep 0.1; done
-    e2e_fail "the notice did not come to the front when activated ($(front))"
+    wait_front "$1" "the notice did not come to the front when activated"
 }
 notice_for() { # <letter>: the notice window once it names the drive
     local n
@@ -164,20 +167,17 @@ kdrv acc-tree "$notice" | grep "Close" | grep -q focused || e2e_fail "Tab did no
 [ "$(front)" = "$notice" ] || e2e_fail "the notice lost the keyboard as Tab moved it ($(front))"
 xdotool key Escape
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Escape"
-for i in $(seq 1 10); do [ "$(front)" = "$E2E_NOTEPAD" ] && break; sleep 0.2; done
-[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "the keyboard did not go back to notepad ($(front))"
+wait_front "$E2E_NOTEPAD" "the keyboard did not go back to notepad"
 
 # A screen reader moving its focus to Close gives the notice the keys there: Enter closes it.
 kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
 notice=$(notice_for C)
 kdrv acc-focus "$notice" "$(e2e_acc_id "$(kdrv acc-tree "$notice")" Close)" || e2e_fail "the reader could not move its focus"
-for i in $(seq 1 10); do [ "$(front)" = "$notice" ] && break; sleep 0.2; done
-[ "$(front)" = "$notice" ] || e2e_fail "the reader's focus did not bring the keyboard to the notice ($(front))"
+wait_front "$notice" "the reader's focus did not bring the keyboard to the notice"
 kdrv acc-tree "$notice" | grep "Close" | grep -q focused || e2e_fail "Close does not hold the focus the reader gave it"
 xdotool key Return
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Enter on Close"
-for i in $(seq 1 10); do [ "$(front)" = "$E2E_NOTEPAD" ] && break; sleep 0.2; done
-[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "the keyboard did not go back to notepad after the reader's close ($(front))"
+wait_front "$E2E_NOTEPAD" "the keyboard did not go back to notepad after the reader's close"
 
 # Left alone, the notice closes itself after its time, not before.
 kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
