@@ -281,4 +281,9 @@ foundation::AccessibleTree BuildPromptTree(const PromptLayout& l, const PromptWo
     return tree;
 }
 
+void PromptLinger::Hold(bool held, std::uint64_t nowMs) {
+    if (m_held && !held) m_deadline = std::max(m_deadline, nowMs + static_cast<std::uint64_t>(m_graceMs));
+    m_held = held;
+}
+
 } // namespace kestrana::gfx

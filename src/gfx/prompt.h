@@ -92,4 +92,21 @@ inline constexpr foundation::AccessibleId kPromptCountdownId = 11;
 [[nodiscard]] foundation::AccessibleTree BuildPromptTree(const PromptLayout& layout, const PromptWords& words, int originX,
                                                          int originY, PromptPart focused);
 
+// When a prompt left up beside the user's work closes by itself: `spanMs` after it
+// showed, never while the user has it in hand (the pointer on it, or its keyboard), and
+// no sooner than `graceMs` after the user let it go, so that it does not vanish the
+// moment the pointer slips off it.
+class PromptLinger {
+public:
+    PromptLinger(std::uint64_t shownMs, int spanMs, int graceMs)
+        : m_deadline(shownMs + static_cast<std::uint64_t>(spanMs)), m_graceMs(graceMs) {}
+    void Hold(bool held, std::uint64_t nowMs);
+    [[nodiscard]] bool Due(std::uint64_t nowMs) const { return !m_held && nowMs >= m_deadline; }
+
+private:
+    std::uint64_t m_deadline;
+    int m_graceMs;
+    bool m_held = false;
+};
+
 } // namespace kestrana::gfx

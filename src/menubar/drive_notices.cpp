@@ -3,6 +3,7 @@
 #include "foundation/config_store.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kestrana::menubar {
 
@@ -64,8 +65,64 @@ std::wstring DriveNoticeText(const DriveNotice& notice, const foundation::Config
     return drive + L" (" + letter + L") " + what;
 }
 
-EjectOutcome EjectOutcomeOf(std::uint32_t error) {
-    switch (error) {
+DriveNoticeSlot::Step DriveNoticeSlot::Arrive(const DriveNotice& drive, bool held) {
+    if (!m_shown) {
+        m_shown = drive;
+        return Step::Show;
+    }
+    if (m_shown->root == drive.root) return Step::None; // announced again: its notice is up
+    if (held) {
+        m_waiting = drive;
+        return Step::None;
+    }
+    m_shown = drive;
+    return Step::Replace;
+}
+
+DriveNoticeSlot::Step DriveNoticeSlot::Left(const std::wstring& root) {
+    if (m_waiting && m_waiting->root == root) m_waiting.reset();
+    return m_shown && m_shown->root == root ? Step::Close : Step::None;
+}
+
+std::optional<DriveNotice> DriveNoticeSlot::Closed() {
+    m_shown = std::exchange(m_waiting, std::nullopt);
+    return m_shown;
+}
+
+gfx::RectI DriveNoticeRect(const gfx::RectI& screen, int barHeight, int width, int height, float scale) {
+    const int margin = static_cast<int>(8 * scale);
+    gfx::RectI rect{screen.Right() - margin - width, screen.y + barHeight + margin, width, height};
+    // A screen narrower or shorter than the notice keeps its left or top edge in sight.
+    rect.x = std::max(screen.x, rect.x);
+    rect.y = std::max(screen.y, std::min(rect.y, screen.Bottom() - height));
+    return rect;
+}
+
+std::uint64_t PackEjectAnswer(const EjectAnswer& answer) {
+    std::uint64_t packed = answer.error;
+    if (answer.veto) packed |= (std::uint64_t{1} << 40) | (std::uint64_t{*answer.veto} << 32);
+    return packed;
+}
+
+EjectAnswer UnpackEjectAnswer(std::uint64_t packed) {
+    EjectAnswer answer{static_cast<std::uint32_t>(packed & 0xFFFFFFFFu), std::nullopt};
+    if (packed & (std::uint64_t{1} << 40)) answer.veto = static_cast<std::uint8_t>((packed >> 32) & 0xFF);
+    return answer;
+}
+
+EjectOutcome EjectOutcomeOf(const EjectAnswer& answer) {
+    if (answer.veto) {
+        switch (*answer.veto) {
+        case 13: return EjectOutcome::Ejected; // already removed
+        case 8:  // an illegal request
+        case 9:  // not enough power
+        case 10: // a device that cannot be disabled (the system's own disk)
+        case 12: // not enough rights
+            return EjectOutcome::Failed;
+        default: return EjectOutcome::InUse; // a program, service, driver or open file holds it
+        }
+    }
+    switch (answer.error) {
     case 0: return EjectOutcome::Ejected;
     case 5:  // access denied: a lock refused while files are open
     case 32: // sharing violation
@@ -75,10 +132,10 @@ EjectOutcome EjectOutcomeOf(std::uint32_t error) {
     }
 }
 
-std::wstring EjectText(const DriveNotice& drive, std::uint32_t error, const foundation::ConfigStore& store) {
+std::wstring EjectText(const DriveNotice& drive, const EjectAnswer& answer, const foundation::ConfigStore& store) {
     const std::wstring letter = drive.root.substr(0, 2);
     const std::wstring name = drive.name.empty() ? store.LanguageText(L"promptwindow", L"usbdrive", L"USB drive") : drive.name;
-    switch (EjectOutcomeOf(error)) {
+    switch (EjectOutcomeOf(answer)) {
     case EjectOutcome::Ejected:
         return name + L" (" + letter + L") " + store.LanguageText(L"promptwindow", L"usbejected", L"can be removed");
     case EjectOutcome::InUse:
@@ -86,8 +143,12 @@ std::wstring EjectText(const DriveNotice& drive, std::uint32_t error, const foun
                store.LanguageText(L"promptwindow", L"usbinuse", L"is in use and was not ejected");
     case EjectOutcome::Failed: break;
     }
-    return name + L" (" + letter + L") " + store.LanguageText(L"promptwindow", L"usbejectfailed", L"could not be ejected") +
-           L" (" + std::to_wstring(error) + L")";
+    // A refused removal's reason goes to the log with the veto's name; an error's code is
+    // worth showing, since the user may look it up.
+    std::wstring text = name + L" (" + letter + L") " +
+                        store.LanguageText(L"promptwindow", L"usbejectfailed", L"could not be ejected");
+    if (!answer.veto) text += L" (" + std::to_wstring(answer.error) + L")";
+    return text;
 }
 
 } // namespace kestrana::menubar

@@ -203,6 +203,29 @@ TEST_F(AccessibleHostTest, StaleIdsAndADestroyedSurfaceAreRefused) {
     EXPECT_EQ(count, 0);
 }
 
+TEST_F(AccessibleHostTest, AReadersFocusReachesTheSurfaceOnlyWhenItTakesOne) {
+    ComPtr<IAccessible> client = Client();
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->accSelect(SELFLAG_TAKEFOCUS, Child(12)), DISP_E_MEMBERNOTFOUND);
+
+    // A surface that waits unfocused (a notice) takes the focus where the reader asks.
+    std::vector<AccessibleId> focused;
+    kestrana::win32::AccessibleActions actions;
+    actions.focus = [&](AccessibleId id) {
+        focused.push_back(id);
+        return id != 3;
+    };
+    g_host = nullptr;
+    host = std::make_unique<kestrana::win32::AccessibleHost>(window, [this] { return Build(); }, std::move(actions));
+    g_host = host.get();
+    client = Client();
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->accSelect(SELFLAG_TAKEFOCUS, Child(12)), S_OK);
+    EXPECT_EQ(client->accSelect(SELFLAG_TAKEFOCUS, Child(3)), E_FAIL);
+    EXPECT_EQ(client->accSelect(SELFLAG_TAKEFOCUS, Child(99)), E_INVALIDARG); // not an element
+    EXPECT_EQ(focused, (std::vector<AccessibleId>{12, 3}));
+}
+
 // The system's UI Automation client calls, looked up at run time (this toolchain's
 // headers lack them).
 DECLARE_HANDLE(UiaNode);

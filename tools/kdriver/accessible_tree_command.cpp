@@ -3,6 +3,7 @@
 //   <depth> <role> <left> <top> <width> <height> <child id>\t<name>\t<value>[\tfocused]
 // The window's own object comes first at depth 0; objects of their own have child id 0.
 // kdriver acc-do <hwnd> <child id>: carries out that child's default action.
+// kdriver acc-focus <hwnd> <child id>: moves the reader's focus to that child.
 // Exit code 1 when the window gives no object or a question fails.
 #include <windows.h>
 #include <oleacc.h>
@@ -86,7 +87,8 @@ bool Walk(IAccessible* object, int depth) {
 int AccessibleTreeCommand(int argc, wchar_t** argv) {
     const bool tree = argc >= 3 && std::wcscmp(argv[1], L"acc-tree") == 0;
     const bool act = argc >= 4 && std::wcscmp(argv[1], L"acc-do") == 0;
-    if (!tree && !act) return -1;
+    const bool focus = argc >= 4 && std::wcscmp(argv[1], L"acc-focus") == 0;
+    if (!tree && !act && !focus) return -1;
     HWND window = reinterpret_cast<HWND>(static_cast<INT_PTR>(std::wcstoll(argv[2], nullptr, 0)));
     g_showChecked = tree && argc >= 4 && std::wcscmp(argv[3], L"checked") == 0;
     ComPtr<IAccessible> root;
@@ -94,11 +96,12 @@ int AccessibleTreeCommand(int argc, wchar_t** argv) {
                                             reinterpret_cast<void**>(root.GetAddressOf()))) ||
         !root)
         return 1;
-    if (act) {
+    if (act || focus) {
         VARIANT id;
         ::VariantInit(&id);
         id.vt = VT_I4;
         id.lVal = static_cast<LONG>(std::wcstol(argv[3], nullptr, 0));
+        if (focus) return root->accSelect(SELFLAG_TAKEFOCUS, id) == S_OK ? 0 : 1;
         return root->accDoDefaultAction(id) == S_OK ? 0 : 1;
     }
     const bool ok = Print(root.Get(), CHILDID_SELF, 0) && Walk(root.Get(), 1);

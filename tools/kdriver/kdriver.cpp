@@ -23,6 +23,7 @@
 //                                                      top-level window: prints "<hwnd> <pid> <ms>", ms
 //                                                      on the machine-wide performance counter
 //   kdriver show <hwnd> <SW_ command>                  ShowWindowAsync on another program's window
+//   kdriver move <hwnd> <x> <y>                        moves another program's window, keeping its size
 //   kdriver iconic <hwnd>                              prints 1 when minimised
 //   kdriver setting-change <area>                      broadcasts WM_SETTINGCHANGE naming that area
 //                                                      ("ImmersiveColorSet" after the app mode changed)
@@ -44,7 +45,8 @@
 //   kdriver folder, shortcut, pad-load, pad-export, pad-import: see launchpad_commands.cpp
 //   kdriver edit-text, activate, menu-window: see menubar_commands.cpp
 //   kdriver acc-tree <hwnd>, acc-do <hwnd> <child id>: a window's elements as a screen
-//                                                      reader reads them and uses them, see
+//                                                      reader reads them and uses them
+//                                                      (acc-focus: moves its focus), see
 //                                                      accessible_tree_command.cpp
 //   kdriver tray-owner, tray-send: a program with tray icons, see tray_commands.cpp
 //   kdriver lyrics-window, parent, post-at: see media_commands.cpp
@@ -500,6 +502,12 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"show" && argc >= 4) {
         return ::ShowWindowAsync(Handle(argv[2]), static_cast<int>(Number(argv[3]))) ? 0 : 1;
+    }
+    if (command == L"move" && argc >= 5) {
+        return ::SetWindowPos(Handle(argv[2]), nullptr, static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
+                              0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     }
     if (command == L"setting-change" && argc >= 3) {
         DWORD_PTR result = 0;

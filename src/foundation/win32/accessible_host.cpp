@@ -196,6 +196,9 @@ public:
         Snapshot s;
         const AccessibleElement* e = nullptr;
         if (const HRESULT hr = Resolve(child, s, e); FAILED(hr)) return hr;
+        // A surface that waits unfocused takes the keyboard where the reader asks.
+        if (flags == SELFLAG_TAKEFOCUS && s.shared->actions.focus)
+            return s.shared->actions.focus(e->id) ? S_OK : E_FAIL;
         // Taking the selection in a list whose items are chosen one at a time (Launchpad's
         // page tabs); focus and multiple selection are not a reader's to move here.
         if (flags != SELFLAG_TAKESELECTION || !foundation::InSelection(*s.tree, e->id)) return DISP_E_MEMBERNOTFOUND;

@@ -22,6 +22,10 @@ struct AccessibleActions {
     // Makes a selectable element the selected one of its container (a page of Launchpad);
     // false when it could not. None: a reader cannot select.
     std::function<bool(foundation::AccessibleId)> select{};
+    // Gives an element the keyboard when a reader moves its focus there (a notice shown
+    // without taking the keyboard); false when it could not. None: focus is not a
+    // reader's to move.
+    std::function<bool(foundation::AccessibleId)> focus{};
 };
 
 class AccessibleHost {

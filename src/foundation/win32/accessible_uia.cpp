@@ -336,9 +336,10 @@ public:
     HRESULT STDMETHODCALLTYPE SetFocus() noexcept override {
         Snapshot s;
         if (const HRESULT hr = Open(s); FAILED(hr)) return hr;
-        // The surfaces take the keyboard through their own hotkeys; a reader's focus
-        // request has nothing more to move.
-        return S_OK;
+        // Most surfaces take the keyboard through their own hotkeys, and a reader's focus
+        // request has nothing more to move there; those that wait unfocused take it here.
+        if (!s.shared->actions.focus) return S_OK;
+        return s.shared->actions.focus(m_id) ? S_OK : E_FAIL;
     }
     HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** out) noexcept override {
         if (!out) return E_POINTER;

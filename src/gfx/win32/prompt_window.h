@@ -2,12 +2,15 @@
 // Shows the program's prompt (see gfx/prompt.h) centred on a screen and waits, in a
 // nested message loop on the user-interface thread, until the user confirms or cancels
 // with the mouse, the keyboard (Tab, arrows, Enter, Space, Escape) or a screen reader.
+// The same prompt can also be left up beside the user's work without waiting for it
+// (PromptWindow), for news the user may act on or ignore.
 
 #include "gfx/text_renderer.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +49,11 @@ struct PromptRequest {
     PromptChoice choice;      // without `value`, no choice button
     PromptSecret secret;      // without `type`, no field
     std::wstring fieldName;   // what a screen reader calls the field
+    // A prompt left up (PromptWindow): where it goes, from its size (none: as a waiting
+    // prompt, centred on `screen`), and how long it stays when nobody touches it (0: until
+    // answered).
+    std::function<POINT(SIZE)> place;
+    int lingerMs = 0;
 };
 
 // A request with its placement and naming filled in; the caller adds the texts.
@@ -55,5 +63,31 @@ struct PromptRequest {
 // True when confirmed (or the countdown ran out); false on Cancel, Escape, or when the
 // prompt could not be shown (logged).
 [[nodiscard]] bool RunPrompt(const PromptRequest& request, TextRenderer& text) noexcept;
+
+class Prompt;
+
+// A prompt left up beside the user's work: it shows, topmost, without taking the
+// keyboard, and the program goes on. A click or a screen reader's focus gives it the
+// keyboard; then it answers the keys as a waiting prompt does, and gives the keyboard back
+// to the window that had it when it closes. `done` hears the answer once: true on
+// Confirm, false on Cancel, Escape, or when it closed itself after `lingerMs`; it may
+// destroy this object. Destroying it closes the prompt without an answer.
+class PromptWindow {
+public:
+    // Null when the window could not be made (logged).
+    [[nodiscard]] static std::unique_ptr<PromptWindow> Show(const PromptRequest& request, TextRenderer& text,
+                                                           std::function<void(bool confirmed)> done) noexcept;
+    ~PromptWindow();
+    PromptWindow(const PromptWindow&) = delete;
+    PromptWindow& operator=(const PromptWindow&) = delete;
+
+    // The user has it in hand: the pointer is on it, or it has the keyboard.
+    [[nodiscard]] bool Held() const;
+    [[nodiscard]] HWND Window() const;
+
+private:
+    explicit PromptWindow(std::unique_ptr<Prompt> prompt);
+    std::unique_ptr<Prompt> m_prompt;
+};
 
 } // namespace kestrana::gfx

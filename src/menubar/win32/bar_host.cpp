@@ -8,6 +8,7 @@
 #include "foundation/win32/foreign_sender.h"
 #include "foundation/win32/system_launch.h"
 #include "gfx/win32/popup_menu.h"
+#include "gfx/win32/prompt_window.h"
 #include "gfx/win32/system_look.h"
 #include "menubar/bar_geometry.h"
 #include "menubar/bar_menus.h"
@@ -74,7 +75,10 @@ BarHost::BarHost(BarServices services)
     kestrana::win32::MakePrivateFolder(m_services.store.BaseFolder() + std::wstring(kHandshakeFolder));
 }
 
-BarHost::~BarHost() { Stop(); }
+BarHost::~BarHost() {
+    m_driveNotice.reset();
+    Stop();
+}
 
 bool BarHost::Start() {
     Stop();
@@ -420,6 +424,7 @@ void BarHost::ScanDrives() {
     const std::uint32_t present = ::GetLogicalDrives() & ~0x3u;
     const std::size_t forgotten = m_drives.Rescan(present, DriveLabel);
     if (forgotten) foundation::LogDetail("usb", L"drives gone without a notice: " + std::to_wstring(forgotten));
+    if (const auto& shown = m_noticeSlot.Shown(); shown && !m_drives.NameOf(shown->root)) DriveLeft(std::wstring(shown->root));
 }
 
 void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
@@ -436,12 +441,14 @@ void BarHost::DeviceChange(HWND bar, WPARAM event, LPARAM data) {
     if (event == DBT_DEVICEARRIVAL) ::SetTimer(bar, kTimerDriveScan, 500, nullptr);
     const auto notices = event == DBT_DEVICEARRIVAL ? m_drives.Arrived(volume->dbcv_unitmask, DriveLabel)
                                                     : m_drives.Removed(volume->dbcv_unitmask);
+    for (const DriveNotice& notice : notices)
+        if (!notice.arrived) DriveLeft(notice.root);
     if (Store().ReadInt(L"finder", L"usbdevicenotice") != 1) return;
     for (const DriveNotice& notice : notices) {
         const std::wstring text = DriveNoticeText(notice, Store());
         foundation::LogDetail("usb", text);
-        // An arrival's notice offers to eject; it waits until the device message is answered.
-        if (notice.arrived && !m_driveNoticeOpen) ::PostMessageW(bar, kMsgDriveOffer, notice.root[0], 0);
+        // An arrival's notice offers to eject; it is made once the device message is answered.
+        if (notice.arrived) ::PostMessageW(bar, kMsgDriveOffer, notice.root[0], 0);
         else m_bars.front()->ShowNotice(text);
     }
 }

@@ -34,6 +34,10 @@
 #include <string>
 #include <vector>
 
+namespace kestrana::gfx {
+class PromptWindow;
+}
+
 namespace kestrana::menubar::win32 {
 
 class VarloBar;
@@ -131,10 +135,11 @@ public:
     void BluetoothEvent(LPARAM data);
     // The runtime's radio or watchers reported (kMsgBluetoothChanged).
     void BluetoothNews();
-    // A drive arrived (kMsgDriveOffer): its notice with the eject button.
+    // A drive arrived (kMsgDriveOffer): its notice with the eject button, left up under
+    // the first bar's right end without taking the keyboard.
     void OfferEject(wchar_t letter);
-    // An eject ended (kMsgDriveEjected): the outcome is shown and logged.
-    void DriveEjected(wchar_t letter, DWORD error);
+    // An eject ended (kMsgDriveEjected, `answer` packed): the outcome is shown and logged.
+    void DriveEjected(wchar_t letter, LPARAM answer);
     // The system's power state may have changed (a power broadcast reached `bar`).
     void PowerChanged(HWND bar);
     // The low-battery prompt, posted to the first bar.
@@ -207,6 +212,12 @@ private:
     // The Wi-Fi and Bluetooth items and their ports.
     void StartWireless();
     void ListPresentDrives();
+    void ShowDriveNotice(const DriveNotice& drive);
+    // The drive notice closed: Eject chosen, or closed unanswered.
+    void DriveNoticeDone(const std::wstring& root, bool eject);
+    // A drive left: its notice goes with it.
+    void DriveLeft(const std::wstring& root);
+    void EjectListed(const std::wstring& root);
     // The Bluetooth devices or radio changed from `before`: the item shows it, notices say it.
     void BluetoothChanged(const std::vector<BluetoothDevice>& before);
     // The WLAN service or the connectivity changed (kMsgWifiChanged).
@@ -252,7 +263,9 @@ private:
     std::unique_ptr<SystemMediaPort> m_media;
     std::unique_ptr<LyricsHost> m_lyrics;
     DriveList m_drives;
-    bool m_driveNoticeOpen = false;
+    DriveNoticeSlot m_noticeSlot;
+    // Belongs to the host, not to a bar: it stays while the bars are made again.
+    std::unique_ptr<gfx::PromptWindow> m_driveNotice;
     std::unique_ptr<HotspotControl> m_hotspot;
     std::wstring m_hotspotWhy; // last said in the log
     BatteryReadings* m_battery = nullptr; // the program's, while a battery item is shown

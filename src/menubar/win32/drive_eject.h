@@ -1,8 +1,11 @@
 #pragma once
-// Ejects a drive on a worker: the volume is locked (tried a few times), dismounted, its
-// removal allowed and the medium ejected, as the system's own safe removal does for a
-// volume. The outcome is posted to the bar as kMsgDriveEjected (wParam: the drive's
-// letter, lParam: the system's error code, 0 when it can be removed).
+// Ejects a drive on a worker, as the system's own safe removal does: the volume's disk is
+// found among the present disks and the device manager is asked to eject it, or the
+// removable device it hangs from. That needs no administrator, so no companion takes
+// part. Where the device manager cannot do it (the disk is not among its devices, or the
+// call is missing), the volume is locked, dismounted and its medium ejected directly,
+// which needs write access to the volume. The outcome is posted to the bar as
+// kMsgDriveEjected (wParam: the drive's letter, lParam: the packed EjectAnswer).
 
 #include <windows.h>
 

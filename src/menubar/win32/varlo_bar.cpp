@@ -328,7 +328,7 @@ std::optional<LRESULT> VarloBar::PassToHost(UINT message, WPARAM wParam, LPARAM 
         m_host.OfferEject(static_cast<wchar_t>(wParam));
         return 0;
     case kMsgDriveEjected:
-        m_host.DriveEjected(static_cast<wchar_t>(wParam), static_cast<DWORD>(lParam));
+        m_host.DriveEjected(static_cast<wchar_t>(wParam), lParam);
         return 0;
     case WM_DEVICECHANGE:
         m_host.DeviceChange(m_window, wParam, lParam);

@@ -7,12 +7,15 @@
 # the classic calls, and the hotspot pane (opened from the Wi-Fi menu) says the hotspot
 # is unavailable and offers the system's page; the log says why once. A drive's device
 # messages (sent by the driver as the system would) bring a notice when "usbdevicenotice"
-# is on: on arrival the program's prompt naming the drive with an Eject button, on removal
-# a notice under the bar naming it still. Ejecting a drive (a folder mapped to a letter
-# here) runs on a worker and its outcome is shown and logged. Joining, the profile, the
+# is on: on arrival the program's prompt naming the drive with an Eject button, left up
+# under the bar's right end without taking the keyboard from notepad; activated, or
+# focused by a screen reader, it answers the keys and gives the keyboard back; left alone
+# it closes itself; a second drive's notice takes its place; it goes when its drive leaves,
+# and the removal is announced under the bar. Ejecting a drive (a folder mapped to
+# a letter here) runs on a worker and its outcome is shown and logged. Joining, the profile, the
 # device menu, the watchers' list and the pane's words are tested natively (Wifi*,
-# Bluetooth*, Earbud*, DriveNotices*, DriveEject*, HotspotPane*, RuntimeTypeId* in
-# unit_menubar).
+# Bluetooth*, Earbud*, DriveNotice*, DriveEject*, HotspotPane*, RuntimeTypeId* in
+# unit_menubar; PromptLinger in unit_gfx).
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_wireless 1280x800x24
 
@@ -20,6 +23,11 @@ printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2
 # A drive to eject: a folder the prefix maps to K:.
 mkdir -p "$E2E_DIR/stick"
 ln -sfn "$E2E_DIR/stick" "$WINEPREFIX/dosdevices/k:"
+# This Wine hands a window shown without activation (a drive notice) to the window manager
+# the first time it is drawn while active, making its X window anew, which loses the
+# keyboard. Xvfb runs no window manager here: no window loses anything by staying unmanaged.
+e2e_wine 30 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null ||
+    e2e_fail "could not keep the windows unmanaged"
 e2e_start_kestrana
 bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window"
 log=$E2E_BASE/Kestrana.log
@@ -103,22 +111,128 @@ done
 count=$(grep -ac 'hotspot: the network information interface is missing' "$log")
 [ "$count" = 1 ] || e2e_fail "the log says why the hotspot is unavailable $count times, not once"
 
-# Drive C: "arrives" (its root exists) and leaves; a drive whose root is not there gets no notice.
+# The drive notices come while the user types in notepad: each is left up under the bar's
+# right end and the keyboard stays with notepad until the notice is clicked or activated.
+e2e_notepad_in_front
+kdrv move "$E2E_NOTEPAD" 20 40 || e2e_fail "notepad could not be moved" # clear of the bar, unmanaged
+xdotool mousemove 400 500 # the pointer away from where notices come: it would hold them
+front() { kdrv foreground; }
+user=$(front)
+[ "$user" = "$E2E_NOTEPAD" ] || e2e_fail "notepad is not in front before the drives come ($user)"
+wait_front() { # <window> <what failed>: until the window is in front (2 s at most)
+    for i in $(seq 1 20); do [ "$(front)" = "$1" ] && return 0; sleep 0.1; done
+    e2e_fail "$2 ($(front))"
+}
+activate() { # <window>: brought to the front; keys typed before Wine moved the focus would go astray
+    kdrv activate "$1" >/dev/null || true
+    wait_front "$1" "the notice did not come to the front when activated"
+}
+notice_for() { # <letter>: the notice window once it names the drive
+    local n
+    n=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for $1:"
+    for i in $(seq 1 20); do
+        kdrv acc-tree "$n" | grep -q "($1:)" && { echo "$n"; return 0; }
+        sleep 0.2
+    done
+    e2e_fail "the notice does not name $1:"
+}
+
+# Drive C: "arrives" (its root exists); a drive whose root is not there gets no notice.
 kdrv volume "$bar" arrival Q || e2e_fail "the bar did not take the device message"
 kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
-notice=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for the drive"
+notice=$(notice_for C)
 sleep 0.4
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "the notice took the foreground ($(front))"
 noticetree=$(kdrv acc-tree "$notice")
 echo "drive notice:"; e2e_acc_names "$noticetree"
 printf '%s\n' "$noticetree" | grep -q '(C:) is connected' || e2e_fail "the notice does not name the drive"
 for name in Close Eject; do
     printf '%s\n' "$noticetree" | grep -qF "$name" || e2e_fail "the notice lacks '$name'"
 done
+# Under the bar's right end: right edge near the screen's, top just below the bar.
+read -r nl nt nr nb < <(kdrv rect "$notice")
+read -r bl bt br bb < <(kdrv rect "$bar")
+echo "notice at $nl $nt $nr $nb, bar at $bl $bt $br $bb"
+[ "$nr" -le 1280 ] && [ "$nr" -ge 1250 ] || e2e_fail "the notice is not at the bar's right end ($nl..$nr)"
+[ "$nt" -ge "$bb" ] && [ "$nt" -le $((bb + 20)) ] || e2e_fail "the notice is not just under the bar ($nt, bar ends at $bb)"
 usbshot=$(e2e_screenshot usb_notice)
-kdrv activate "$notice" >/dev/null || true
-xdotool key Escape # Close: C: stays where it is
+# Activated, it takes the keys; Escape closes it (C: stays) and notepad has the keyboard again.
+activate "$notice"
+sleep 0.3
+activeshot=$(e2e_screenshot usb_notice_active)
+kdrv acc-tree "$notice" | grep "Eject" | grep -q focused || e2e_fail "Eject does not hold the keyboard at first"
+xdotool key Tab
+sleep 0.3
+kdrv acc-tree "$notice" | grep "Close" | grep -q focused || e2e_fail "Tab did not move the keyboard to Close"
+[ "$(front)" = "$notice" ] || e2e_fail "the notice lost the keyboard as Tab moved it ($(front))"
+xdotool key Escape
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Escape"
+wait_front "$E2E_NOTEPAD" "the keyboard did not go back to notepad"
+
+# A screen reader moving its focus to Close gives the notice the keys there: Enter closes it.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+kdrv acc-focus "$notice" "$(e2e_acc_id "$(kdrv acc-tree "$notice")" Close)" || e2e_fail "the reader could not move its focus"
+wait_front "$notice" "the reader's focus did not bring the keyboard to the notice"
+kdrv acc-tree "$notice" | grep "Close" | grep -q focused || e2e_fail "Close does not hold the focus the reader gave it"
+xdotool key Return
+kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Enter on Close"
+wait_front "$E2E_NOTEPAD" "the keyboard did not go back to notepad after the reader's close"
+
+# Left alone, the notice closes itself after its time, not before.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+shown=$SECONDS
+sleep 6
+kdrv find VarloDrive - 0 >/dev/null || e2e_fail "the notice closed itself after $((SECONDS - shown)) s already"
+kdrv gone VarloDrive - 9000 >/dev/null || e2e_fail "the notice did not close itself ($((SECONDS - shown)) s)"
+echo "the notice closed itself after about $((SECONDS - shown)) s"
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "notepad lost the foreground to the notice ($(front))"
+
+# With the pointer on it the notice stays past its time, and a drive arriving meanwhile
+# waits its turn; once the pointer leaves, the notice closes a little later and the
+# waiting drive's notice follows. The bars made again meanwhile leave it be.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+read -r nl nt nr nb < <(kdrv rect "$notice")
+xdotool mousemove $((nl + 40)) $((nt + 20))
+sleep 0.3
+xdotool mousemove $((nl + 44)) $((nt + 22))
+kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
+kdrv post "$bar" 126 32 0 || e2e_fail "the bar did not take the display change" # WM_DISPLAYCHANGE
+sleep 11
+kdrv acc-tree "$notice" | grep -q '(C:)' || e2e_fail "the notice under the pointer did not stay past its time"
+count=$(kdrv windows VarloDrive | grep -c 'visible=1')
+[ "$count" = 1 ] || e2e_fail "$count drive notices are shown while one is held, not one"
+bar=$(kdrv find VarloApp - 5000) || e2e_fail "no menu bar after the screens changed"
+left=$SECONDS
+xdotool mousemove 400 500
+notice=$(kdrv find VarloDrive - 8000)
+for i in $(seq 1 40); do
+    kdrv acc-tree "$notice" 2>/dev/null | grep -q '(K:)' && break
+    notice=$(kdrv find VarloDrive - 0)
+    sleep 0.25
+done
+kdrv acc-tree "$notice" | grep -q '(K:)' || e2e_fail "the waiting drive's notice did not follow"
+echo "the held notice closed and the next came about $((SECONDS - left)) s after the pointer left"
+[ $((SECONDS - left)) -ge 2 ] || e2e_fail "the held notice closed as soon as the pointer left"
+[ "$(front)" = "$E2E_NOTEPAD" ] || e2e_fail "notepad lost the foreground to the notices ($(front))"
+kdrv volume "$bar" removal K || e2e_fail "the bar did not take the device message"
+kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "K:'s notice stayed after K: left"
+
+# A second drive's notice takes the place of one nobody touches; a drive that leaves takes
+# its own notice with it, not another's; the removals are announced.
+kdrv volume "$bar" arrival C || e2e_fail "the bar did not take the device message"
+notice=$(notice_for C)
+kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
+notice=$(notice_for K)
+count=$(kdrv windows VarloDrive | grep -c 'visible=1')
+[ "$count" = 1 ] || e2e_fail "$count drive notices are shown, not one"
 kdrv volume "$bar" removal C || e2e_fail "the bar did not take the device message"
+sleep 0.5
+kdrv find VarloDrive - 0 >/dev/null || e2e_fail "K:'s notice went when C: left"
+kdrv volume "$bar" removal K || e2e_fail "the bar did not take the device message"
+kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after its drive left"
 for i in $(seq 1 20); do
     grep -aq '(C:) was removed' "$log" && break
     sleep 0.2
@@ -126,14 +240,15 @@ done
 grep -a 'usb' "$log"
 grep -aq 'usb: .*(C:) is connected' "$log" || e2e_fail "the drive's arrival is not in the log"
 grep -aq 'usb: .*(C:) was removed' "$log" || e2e_fail "the drive's removal is not in the log"
+grep -aq 'usb: the notice of K:\\ closed: the drive left' "$log" || e2e_fail "the log does not say the notice left with its drive"
+grep -aq 'usb: the notice of C:\\ asked to eject' "$log" && e2e_fail "C: was asked to eject, though only Close was chosen"
 grep -aq '(Q:)' "$log" && e2e_fail "a drive without a root was announced"
 
 # K: arrives and is ejected with Enter (Eject holds the focus); the outcome, whatever this
 # Wine makes of a folder's volume, is logged and shown, and the bar goes on.
 kdrv volume "$bar" arrival K || e2e_fail "the bar did not take the device message"
-notice=$(kdrv find VarloDrive - 5000) || e2e_fail "no notice came for K:"
-sleep 0.4
-kdrv activate "$notice" >/dev/null || true
+notice=$(notice_for K)
+activate "$notice"
 xdotool key Return
 kdrv gone VarloDrive - 3000 >/dev/null || e2e_fail "the notice stayed after Eject"
 for i in $(seq 1 50); do

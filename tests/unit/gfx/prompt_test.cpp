@@ -160,5 +160,31 @@ TEST(PromptTree, ReadsTheQuestionAndTheButtonsWhereTheyAre) {
     EXPECT_EQ(tree.Sibling(PromptPartId(PromptPart::Cancel), 1), PromptPartId(PromptPart::Confirm));
 }
 
+TEST(PromptLinger, ClosesAfterItsSpanButNeverInTheUsersHandNorRightAfter) {
+    PromptLinger left(1000, 10000, 3000);
+    EXPECT_FALSE(left.Due(10999));
+    EXPECT_TRUE(left.Due(11000));
+
+    // Held past its span it stays; let go, it gets the grace period from then.
+    PromptLinger held(1000, 10000, 3000);
+    held.Hold(true, 5000);
+    EXPECT_FALSE(held.Due(20000));
+    held.Hold(false, 20000);
+    EXPECT_FALSE(held.Due(22999));
+    EXPECT_TRUE(held.Due(23000));
+
+    // Touched early and let go, the span still counts from the start.
+    PromptLinger brief(1000, 10000, 3000);
+    brief.Hold(true, 2000);
+    brief.Hold(false, 2500);
+    EXPECT_FALSE(brief.Due(10999));
+    EXPECT_TRUE(brief.Due(11000));
+
+    // Let go without ever being held, it keeps its time.
+    PromptLinger again(0, 10000, 3000);
+    again.Hold(false, 9000);
+    EXPECT_TRUE(again.Due(10000));
+}
+
 } // namespace
 } // namespace kestrana::gfx
