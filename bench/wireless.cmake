@@ -1,0 +1,1 @@
+target_link_libraries(bench_wireless PRIVATE kestrana_menubar kestrana_fakes)
