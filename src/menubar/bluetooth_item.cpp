@@ -68,6 +68,10 @@ std::wstring BluetoothSource::ReaderValue() const {
 
 gfx::Menu BluetoothSource::Menu() {
     m_port.Refresh();
+    return Rows();
+}
+
+gfx::Menu BluetoothSource::Rows() {
     const BluetoothState state = m_port.State();
     gfx::Menu menu;
     menu.push_back(gfx::MenuItem::Command(0, Text(L"bluetooth", L"Bluetooth"), false, false));

@@ -86,6 +86,9 @@ public:
     [[nodiscard]] std::wstring Name() const override;
     [[nodiscard]] StatusFace Face() const override;
     [[nodiscard]] gfx::Menu Menu() override;
+    // The rows as the port knows them now, without asking it to look again: an open menu
+    // takes them when a device comes, goes or changes.
+    [[nodiscard]] gfx::Menu Rows();
     void Choose(int id) override;
     [[nodiscard]] std::wstring ReaderValue() const override;
 

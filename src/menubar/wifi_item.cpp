@@ -87,6 +87,10 @@ std::wstring WifiSource::ReaderValue() const {
 
 gfx::Menu WifiSource::Menu() {
     m_port.Scan(); // the fresh list comes later; what is known shows now
+    return Rows();
+}
+
+gfx::Menu WifiSource::Rows() {
     const WifiState state = m_port.State();
     gfx::Menu menu;
     menu.push_back(gfx::MenuItem::Command(0, Text(L"WiFi", L"Wi-Fi"), false, false));

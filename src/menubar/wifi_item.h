@@ -85,6 +85,9 @@ public:
     [[nodiscard]] std::wstring Name() const override;
     [[nodiscard]] StatusFace Face() const override;
     [[nodiscard]] gfx::Menu Menu() override;
+    // The menu's rows as the port knows them now, asking for no scan: an open menu takes
+    // them when a scan ends.
+    [[nodiscard]] gfx::Menu Rows();
     void Choose(int id) override;
     [[nodiscard]] std::wstring ReaderValue() const override;
 

@@ -371,7 +371,11 @@ void BarHost::StartWireless() {
 void BarHost::WirelessChanged() {
     if (!m_wlan) return;
     m_wlan->Refresh();
-    if (auto* source = static_cast<WifiSource*>(Source(StatusKind::Wifi))) source->StateChanged();
+    auto* source = static_cast<WifiSource*>(Source(StatusKind::Wifi));
+    if (!source) return;
+    source->StateChanged();
+    // A scan that ended while the menu is open shows in it at once.
+    if (m_openItem == StatusKind::Wifi && gfx::PopupMenuOpen()) gfx::UpdatePopupMenu(source->Rows());
 }
 
 namespace {
@@ -468,7 +472,10 @@ void BarHost::BluetoothNews() {
 
 void BarHost::BluetoothChanged(const std::vector<BluetoothDevice>& before) {
     if (m_bars.empty()) return;
-    if (auto* source = static_cast<BluetoothSource*>(Source(StatusKind::Bluetooth))) source->StateChanged();
+    if (auto* source = static_cast<BluetoothSource*>(Source(StatusKind::Bluetooth))) {
+        source->StateChanged();
+        if (m_openItem == StatusKind::Bluetooth && gfx::PopupMenuOpen()) gfx::UpdatePopupMenu(source->Rows());
+    }
     if (Store().ReadInt(L"finder", L"bluetoothdevicenotice") != 1) return;
     for (const DeviceNotice& notice : ConnectionNotices(before, m_bluetooth->State().devices)) {
         const std::wstring text = BluetoothNoticeText(notice, Store());
@@ -554,6 +561,7 @@ void BarHost::RefreshOpenPopup() {
 }
 
 void BarHost::ItemMenuOpen(std::optional<StatusKind> kind) {
+    m_openItem = kind;
     m_openMonitor = kind && IsMonitorKind(*kind) ? kind : std::nullopt;
     // Its rows come within a moment rather than at the next tick.
     if (m_openMonitor && m_sampler && *m_openMonitor != StatusKind::Temperature && *m_openMonitor != StatusKind::Network)

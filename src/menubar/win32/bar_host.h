@@ -282,6 +282,7 @@ private:
     ReaderLink m_thermel;
     int m_thermelGpu = -1; // the GPU wish last told to the reader
     std::optional<StatusKind> m_openMonitor; // the monitor whose pop-up is open
+    std::optional<StatusKind> m_openItem;    // the status item whose menu is open
     std::optional<foundation::FileStamp> m_monitorStamp; // of the settings when last read
     DisplayTypes m_monitorTypes;
     ULONGLONG m_companionStartMs = 0;

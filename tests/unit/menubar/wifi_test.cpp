@@ -251,6 +251,13 @@ TEST_F(WifiFixture, UnavailableAndEmptyStatesStillOfferTheSettings) {
     source->Choose(menu.back().id);
     EXPECT_EQ(opened, (std::vector<std::wstring>{L"ms-settings:network-wifi"}));
     EXPECT_EQ(wlan.scans, 2); // every opening asks for a fresh scan
+
+    // The scan ends while the menu is open: its rows show the networks found, and taking
+    // them asks for no further scan (which would end in another refresh, and so on).
+    wlan.state.networks = {Net(L"Found", 7, 4, 90)};
+    const auto rows = Rows(source->Rows());
+    EXPECT_NE(std::find(rows.begin(), rows.end(), L"Found"), rows.end());
+    EXPECT_EQ(wlan.scans, 2);
 }
 
 TEST(WifiHotspot, TheRowShowsOnlyWithAPaneToOpenAndOpensIt) {
