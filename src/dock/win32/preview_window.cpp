@@ -436,6 +436,10 @@ void PreviewWindow::Close() {
     ::KillTimer(m_window.Get(), kTimerRefresh);
     ::KillTimer(m_window.Get(), kTimerPeek);
     ::ShowWindow(m_window.Get(), SW_HIDE);
+    // The picture handed to the window goes too: a closed preview holds no pixels, and
+    // the window's own copy goes with its size.
+    m_surface.Release();
+    ::SetWindowPos(m_window.Get(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (m_reader) m_reader->Changed();
 }
 

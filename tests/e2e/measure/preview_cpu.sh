@@ -16,6 +16,9 @@ printf '[normal]\r\ndefaultsize=64\r\nmaxsize=64\r\n[DWMThumbnail]\r\nenabled=1\
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+# The program's own allocations (heaps and stacks), without the pages of program files
+# that a first opening maps in.
+anon_kb() { awk '/^Anonymous:/ {print $2}' "/proc/$1/smaps_rollup"; }
 hz=$(getconf CLK_TCK)
 
 e2e_start_kestrana
@@ -38,6 +41,7 @@ measure() { # <label> <seconds>
 xdotool mousemove 960 300
 sleep 1
 before=$(rss_kb "$E2E_KESTRANA")
+beforeAnon=$(anon_kb "$E2E_KESTRANA")
 measure closed 10
 read -r l t r b < <(kdrv rect "$input")
 open_preview() {
@@ -48,14 +52,19 @@ open_preview() {
     xdotool mousemove $(( (pl + pr) / 2 )) $(( pt + 4 )) # on the preview's frame: it stays open
 }
 # Twice: what the first opening loads once (fonts for the titles) is told from what stays.
-for round in 1 2; do
+for round in $(seq 1 "${ROUNDS:-2}"); do
     open_preview
     sleep 1
     open=$(rss_kb "$E2E_KESTRANA")
+    openAnon=$(anon_kb "$E2E_KESTRANA")
     measure open 10
     xdotool mousemove 960 300
     sleep 1.5 # the grace, then one second
     after=$(rss_kb "$E2E_KESTRANA")
+    afterAnon=$(anon_kb "$E2E_KESTRANA")
     echo "round $round resident memory: ${before} kB before, ${open} kB open, ${after} kB one second after closing"
+    echo "round $round anonymous memory: ${beforeAnon} kB before, ${openAnon} kB open, ${afterAnon} kB one second after closing"
+    kdrv windows OndelPreview | grep -q 'visible=1' && echo "round $round: the preview is still shown"
     before=$after
+    beforeAnon=$afterAnon
 done
