@@ -108,13 +108,8 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::PictureFile(const std::wstring&
             // At its own size (an icon file's largest entry), brought down to the largest
             // size the bars draw.
             if (auto decoded = m_sources.decoder.Decode(*bytes)) {
-                if (decoded->Width() > kItemPictureSize || decoded->Height() > kItemPictureSize) {
-                    const auto target = gfx::ResolveDecodeSize(
-                        decoded->Width(), decoded->Height(),
-                        decoded->Width() >= decoded->Height() ? gfx::DecodeSize{kItemPictureSize, 0}
-                                                              : gfx::DecodeSize{0, kItemPictureSize});
-                    *decoded = gfx::ScaleBitmap(*decoded, target.width, target.height);
-                }
+                if (decoded->Width() > kItemPictureSize || decoded->Height() > kItemPictureSize)
+                    *decoded = gfx::ScaleToFit(*decoded, kItemPictureSize);
                 picture = std::make_shared<const gfx::Bitmap>(std::move(*decoded));
             }
         }
@@ -216,10 +211,7 @@ std::shared_ptr<const gfx::Bitmap> ItemPictures::Fitted(std::shared_ptr<const gf
     if (!picture || size <= 0 || (picture->Width() <= size && picture->Height() <= size)) return picture;
     const auto key = std::make_pair(picture.get(), size);
     if (const auto it = m_fitted.find(key); it != m_fitted.end()) return it->second.fitted;
-    const bool wide = picture->Width() >= picture->Height();
-    const auto target = gfx::ResolveDecodeSize(picture->Width(), picture->Height(),
-                                               wide ? gfx::DecodeSize{size, 0} : gfx::DecodeSize{0, size});
-    auto fitted = std::make_shared<const gfx::Bitmap>(gfx::ScaleBitmap(*picture, target.width, target.height));
+    auto fitted = std::make_shared<const gfx::Bitmap>(gfx::ScaleToFit(*picture, size));
     m_fitted.emplace(key, FittedPicture{std::move(picture), fitted});
     return fitted;
 }

@@ -14,13 +14,8 @@ std::shared_ptr<const gfx::Bitmap> RunningPictures::Decode(const std::wstring& p
     // At its own size, brought down to the largest size the bars draw (as item pictures are).
     auto picture = m_decoder.Decode(*bytes);
     if (!picture || picture->Empty()) return nullptr;
-    if (picture->Width() > kItemPictureSize || picture->Height() > kItemPictureSize) {
-        const bool wide = picture->Width() >= picture->Height();
-        const auto size = gfx::ResolveDecodeSize(picture->Width(), picture->Height(),
-                                                 wide ? gfx::DecodeSize{kItemPictureSize, 0}
-                                                      : gfx::DecodeSize{0, kItemPictureSize});
-        *picture = gfx::ScaleBitmap(*picture, size.width, size.height);
-    }
+    if (picture->Width() > kItemPictureSize || picture->Height() > kItemPictureSize)
+        *picture = gfx::ScaleToFit(*picture, kItemPictureSize);
     return std::make_shared<const gfx::Bitmap>(std::move(*picture));
 }
 

@@ -1,5 +1,7 @@
 #include "gfx/resample.h"
 
+#include "gfx/image_decoder.h"
+
 #include "gfx/pixel_rows.h"
 
 #include <algorithm>
@@ -411,6 +413,13 @@ Bitmap ScaleBitmap(const Bitmap& src, int width, int height) {
     BuildAxisPlan({&ySeg, 1}, src.Height(), 0, height, ys);
     ResampleCopy(src, xs, ys, out);
     return out;
+}
+
+Bitmap ScaleToFit(const Bitmap& src, int size) {
+    if (src.Empty() || size <= 0) return {};
+    const bool wide = src.Width() >= src.Height();
+    const DecodeSize target = ResolveDecodeSize(src.Width(), src.Height(), wide ? DecodeSize{size, 0} : DecodeSize{0, size});
+    return ScaleBitmap(src, target.width, target.height);
 }
 
 Bitmap HalveBitmap(const Bitmap& src) {

@@ -71,6 +71,8 @@ void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& cl
 
 // High-quality scaled copy of the whole source (convenience for one-off uses).
 [[nodiscard]] Bitmap ScaleBitmap(const Bitmap& src, int width, int height);
+// A scaled copy whose longer side is `size`, the aspect kept.
+[[nodiscard]] Bitmap ScaleToFit(const Bitmap& src, int size);
 
 // Half-size copy by 2x2 area averaging (odd edges averaged with what exists).
 [[nodiscard]] Bitmap HalveBitmap(const Bitmap& src);

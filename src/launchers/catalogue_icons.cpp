@@ -183,10 +183,8 @@ IconFiles IconFilesOf(const std::wstring& baseFolder, const std::wstring& key, c
 }
 
 gfx::Bitmap FitIcon(gfx::Bitmap picture, int size) {
-    const int w = picture.Width(), h = picture.Height();
-    if (size <= 0 || (w <= size && h <= size)) return picture;
-    const double scale = double(size) / std::max(w, h);
-    return gfx::ScaleBitmap(picture, std::max(1, int(w * scale + 0.5)), std::max(1, int(h * scale + 0.5)));
+    if (size <= 0 || (picture.Width() <= size && picture.Height() <= size)) return picture;
+    return gfx::ScaleToFit(picture, size);
 }
 
 IconResult ResolveIcon(const IconRequest& request, const IconWorld& world, bool mask, int drawSize) {

@@ -49,11 +49,7 @@ std::shared_ptr<const gfx::Bitmap> Win32TrackerPictures::ProgramPicture(const Pi
 namespace {
 
 std::shared_ptr<const gfx::Bitmap> ItemSized(const gfx::Bitmap& picture) {
-    const bool wide = picture.Width() >= picture.Height();
-    const auto target = gfx::ResolveDecodeSize(picture.Width(), picture.Height(),
-                                               wide ? gfx::DecodeSize{kItemPictureSize, 0}
-                                                    : gfx::DecodeSize{0, kItemPictureSize});
-    return std::make_shared<const gfx::Bitmap>(gfx::ScaleBitmap(picture, target.width, target.height));
+    return std::make_shared<const gfx::Bitmap>(gfx::ScaleToFit(picture, kItemPictureSize));
 }
 
 } // namespace
