@@ -59,6 +59,9 @@ regedit=$(kdrv find RegEdit_RegEdit - 2000)
 # Asked for explicitly: Wine hands the X focus to a newly started program late, and takes
 # the keyboard back to it from whatever took it meanwhile.
 wait_for "regedit did not come to the front" 'kdrv activate "$regedit" >/dev/null; test "$(kdrv foreground)" = "$regedit"'
+# Its titles first: under load they can come a second late, and Right taken before them
+# goes past the name to the status items.
+wait_for "the bar shows no titles of regedit" 'kdrv acc-tree "$bar" | awk -F"\t" "\$2 == \"Favorites\"" | grep -q .'
 xdotool key ctrl+F9
 wait_for "the reader hears no focus on the logo" 'test "$(focused "$bar")" = "System menu"'
 test "$(kdrv foreground)" = "$regedit" || e2e_fail "the bar's hotkey took regedit's place in front"
