@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
+#include <unordered_map>
 
 namespace kestrana::menubar {
 namespace {
@@ -89,6 +91,34 @@ std::optional<LyricsPlace> PlaceLyrics(int freeLeft, int freeRight, int barHeigh
     place.windowX = -left;
     place.windowY = -top;
     return place;
+}
+
+gfx::Bitmap LyricsCoverage(const gfx::Bitmap& line) {
+    if (line.Empty()) return {};
+    std::unordered_map<gfx::Pixel, int> counts;
+    gfx::Pixel backdrop = 0;
+    int most = 0;
+    for (const gfx::Pixel p : line.Pixels()) {
+        const int n = ++counts[p & 0xFFFFFFu];
+        if (n > most) {
+            most = n;
+            backdrop = p & 0xFFFFFFu;
+        }
+    }
+    const auto distance = [](std::uint8_t a, std::uint8_t b) { return std::abs(int(a) - int(b)); };
+    gfx::Bitmap mask(line.Width(), line.Height());
+    for (int y = 0; y < line.Height(); ++y) {
+        const gfx::Pixel* in = line.Row(y);
+        gfx::Pixel* out = mask.Row(y);
+        for (int x = 0; x < line.Width(); ++x) {
+            const int cover = std::max({distance(gfx::PixelR(in[x]), gfx::PixelR(backdrop)),
+                                        distance(gfx::PixelG(in[x]), gfx::PixelG(backdrop)),
+                                        distance(gfx::PixelB(in[x]), gfx::PixelB(backdrop))});
+            const auto a = static_cast<std::uint8_t>(cover);
+            out[x] = gfx::MakePixel(a, a, a, a);
+        }
+    }
+    return mask;
 }
 
 } // namespace kestrana::menubar

@@ -52,6 +52,13 @@ inline constexpr int kLyricsMinWidth = 60;
 [[nodiscard]] std::optional<LyricsPlace> PlaceLyrics(int freeLeft, int freeRight, int barHeight, int windowWidth,
                                                      LyricsInset inset, float scale);
 
+// With "musicLyrics_color" the lyrics show in the bar's own text colour: the picture of
+// the player's line becomes a coverage mask, each pixel covering as far as its colour
+// stands from the line's backdrop (the picture's most common colour; its alpha is not
+// looked at, as a window's picture taken through GDI has none). The player's letter
+// colours and backdrop give way to the bar's.
+[[nodiscard]] gfx::Bitmap LyricsCoverage(const gfx::Bitmap& line);
+
 // Opened when the HotLyric player's window is taken in, so that it stays where it is put.
 inline constexpr wchar_t kHotLyricUri[] = L"hot-lyric:///?redirect=off";
 

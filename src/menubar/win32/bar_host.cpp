@@ -931,6 +931,24 @@ void BarHost::LyricsTick() {
     if (!m_lyrics || m_bars.empty()) return;
     const VarloBar& bar = *m_bars.front();
     m_lyrics->Follow({bar.Place().screen.left, bar.Place().screen.top}, bar.FreeMiddle(), bar.Place().scale);
+    // The recoloured line is pictured again only while one is placed.
+    const bool picture = m_lyrics->Recolours() && m_lyrics->Placed();
+    if (picture != m_lyricsLineTimer) {
+        m_lyricsLineTimer = picture;
+        if (picture) ::SetTimer(FirstWindow(), kTimerLyricsLine, 250, nullptr);
+        else ::KillTimer(FirstWindow(), kTimerLyricsLine);
+    }
+    if (picture) LyricsLineTick();
+    else m_bars.front()->ShowLyricsLine({}, {});
+}
+
+void BarHost::LyricsLineTick() {
+    if (!m_lyrics || m_bars.empty()) return;
+    auto line = m_lyrics->PictureLine();
+    if (line) m_bars.front()->ShowLyricsLine(std::move(line->mask), line->host);
+    else m_bars.front()->ShowLyricsLine({}, {});
+    // Recolouring given up: the player's own line is put back in the bar at once.
+    if (m_lyricsLineTimer && !m_lyrics->Recolours()) LyricsTick();
 }
 
 void BarHost::LookAtForeground() {

@@ -83,6 +83,7 @@ inline constexpr UINT_PTR kTimerForegroundPoll = 44;
 inline constexpr UINT_PTR kTimerDriveScan = 13; // after a drive arrived, 500 ms on the first bar
 inline constexpr UINT_PTR kTimerMonitors = 14; // the monitors' sampler, every 2000 ms on the first bar
 inline constexpr UINT_PTR kTimerLyrics = 31;   // with "musicLyrics": the lyrics window looked for and placed, every 2000 ms
+inline constexpr UINT_PTR kTimerLyricsLine = 32; // with "musicLyrics_color" while a line is placed: its picture taken again, every 250 ms
 
 class BarHost {
 public:
@@ -189,6 +190,8 @@ public:
     void MonitorSettingsChanged();
     // Timer 31: the hosted lyrics follow the first bar's free middle.
     void LyricsTick();
+    // Timer 32: the recoloured line's picture taken again and handed to the first bar.
+    void LyricsLineTick();
     // The temperature reader's messages to the first bar (49999, 49998, copy-data).
     void OnReaderMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -262,6 +265,7 @@ private:
     std::unique_ptr<SystemBluetoothPort> m_bluetooth;
     std::unique_ptr<SystemMediaPort> m_media;
     std::unique_ptr<LyricsHost> m_lyrics;
+    bool m_lyricsLineTimer = false;
     DriveList m_drives;
     DriveNoticeSlot m_noticeSlot;
     // Belongs to the host, not to a bar: it stays while the bars are made again.

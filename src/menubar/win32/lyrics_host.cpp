@@ -3,8 +3,12 @@
 #include "foundation/config_store.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/shell_window.h"
+#include "foundation/win32/unique_handle.h"
+#include "gfx/image_limits.h"
 
+#include <algorithm>
 #include <optional>
+#include <span>
 
 namespace kestrana::menubar::win32 {
 namespace {
@@ -43,6 +47,7 @@ std::optional<Found> FindLyricsWindow() {
 
 LyricsHost::LyricsHost(foundation::ConfigStore& store, OpenUri open) : m_store(store), m_open(std::move(open)) {
     WriteLyricsDefaults(m_store);
+    m_recolour = m_store.ReadInt(L"finder", L"musicLyrics_color") == 1;
 }
 
 LyricsHost::~LyricsHost() { Release(); }
@@ -52,6 +57,9 @@ bool LyricsHost::TakeIn(HWND lyrics, const std::wstring& player) {
     m_wasTopmost = (::GetWindowLongPtrW(lyrics, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     m_lyrics = lyrics;
     m_player = player;
+    m_pictured = false;
+    m_blankPictures = 0;
+    m_recolourRefused = false;
     m_inset = LyricsInsetOf(m_store, player).value_or(LyricsInset{});
     foundation::LogDetail("lyrics", L"hosting the lyrics of \"" + player + L"\"");
     if (player == L"HotLyric" && !m_toldHotLyric && m_open) {
@@ -91,11 +99,67 @@ void LyricsHost::Follow(POINT barOrigin, const gfx::RectI& freeMiddle, float sca
         foundation::LogFailure("lyrics", L"the lyrics window of \"" + m_player + L"\" could not be moved into the bar");
         return;
     }
-    const HRGN cut = ::CreateRectRgn(-place->windowX, -place->windowY, -place->windowX + place->host.width,
-                                     -place->windowY + place->host.height);
+    // Recoloured, none of the player's window shows: the bar draws its line.
+    const HRGN cut = Recolours() ? ::CreateRectRgn(0, 0, 0, 0)
+                                : ::CreateRectRgn(-place->windowX, -place->windowY, -place->windowX + place->host.width,
+                                                  -place->windowY + place->host.height);
     // The system owns the region once it is set.
     if (cut && !::SetWindowRgn(m_lyrics, cut, TRUE)) ::DeleteObject(cut);
     m_placed = *place;
+}
+
+std::optional<LyricsHost::Line> LyricsHost::PictureLine() {
+    if (!Recolours() || !m_placed || !m_lyrics || !::IsWindow(m_lyrics)) return std::nullopt;
+    RECT r{};
+    ::GetWindowRect(m_lyrics, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const gfx::RectI host = m_placed->host;
+    if (width <= 0 || height <= 0 || host.Empty() || !gfx::ImageSizeAllowed(width, height)) return std::nullopt;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    using namespace ::kestrana::win32;
+    UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    UniqueGdiObject dib(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !dib || !bits) return std::nullopt;
+    const HGDIOBJ old = ::SelectObject(dc.Get(), dib.Get());
+    // The full content: a window drawn by the compositor pictures too.
+    constexpr UINT kRenderFullContent = 2;
+    const BOOL printed = ::PrintWindow(m_lyrics, dc.Get(), kRenderFullContent);
+    ::GdiFlush();
+    ::SelectObject(dc.Get(), old);
+    if (!printed) return std::nullopt;
+    // A window the system will not picture comes back black all over (another process's
+    // window under some systems). Until a picture with anything in it has come, a run of
+    // such pictures means the line cannot be recoloured: it shows in its own colours.
+    const auto* pixels = static_cast<const gfx::Pixel*>(bits);
+    if (!m_pictured) {
+        const std::span<const gfx::Pixel> all(pixels, static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+        m_pictured = std::ranges::any_of(all, [](gfx::Pixel p) { return (p & 0xFFFFFFu) != 0; });
+        if (!m_pictured && ++m_blankPictures >= kBlankPicturesToGiveUp) {
+            foundation::LogFailure("lyrics", L"the lyrics window of \"" + m_player +
+                                                 L"\" gives no picture to recolour: it shows in its own colours");
+            m_recolourRefused = true;
+            m_placed = {}; // placed again, cut to the host
+            return std::nullopt;
+        }
+    }
+    gfx::Bitmap part(host.width, host.height);
+    part.Fill(0);
+    // The host's part of the window: the window stands at (windowX, windowY) in it.
+    for (int y = 0; y < host.height; ++y) {
+        const int wy = y - m_placed->windowY;
+        if (wy < 0 || wy >= height) continue;
+        for (int x = 0; x < host.width; ++x) {
+            const int wx = x - m_placed->windowX;
+            if (wx >= 0 && wx < width) part.Set(x, y, pixels[static_cast<std::size_t>(wy) * width + wx]);
+        }
+    }
+    return Line{LyricsCoverage(part), host};
 }
 
 void LyricsHost::Restore() noexcept {

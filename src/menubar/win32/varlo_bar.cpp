@@ -406,6 +406,7 @@ void VarloBar::OnTimer(UINT_PTR id) {
     case kTimerForegroundPoll: m_host.LookAtForeground(); return;
     case kTimerMonitors: m_host.MonitorTick(); return;
     case kTimerLyrics: m_host.LyricsTick(); return;
+    case kTimerLyricsLine: m_host.LyricsLineTick(); return;
     case kTimerDriveScan:
         ::KillTimer(m_window, id);
         m_host.ScanDrives();
@@ -596,6 +597,16 @@ gfx::RectI VarloBar::FreeMiddle() const {
     return {left, 0, std::max(0, right - left), m_place.height};
 }
 
+void VarloBar::ShowLyricsLine(gfx::Bitmap mask, const gfx::RectI& where) {
+    const bool same = mask.Width() == m_lyricsLine.Width() && mask.Height() == m_lyricsLine.Height() &&
+                      where == m_lyricsRect && std::ranges::equal(mask.Pixels(), m_lyricsLine.Pixels());
+    if (same) return;
+    const gfx::RectI touched = gfx::Bounding(m_lyricsRect, where);
+    m_lyricsLine = std::move(mask);
+    m_lyricsRect = where;
+    if (!touched.Empty()) Redraw(&touched);
+}
+
 gfx::RectI VarloBar::CellRect(int index) const {
     const StatusCell& cell = m_row.Cells()[static_cast<std::size_t>(index)];
     return {cell.x, 0, cell.width, m_place.height};
@@ -659,6 +670,12 @@ std::vector<BarCell> VarloBar::CellsToDraw() const {
     cells.push_back(LogoCell());
     if (m_app) m_app->AddCells(cells);
     AddStatusCells(cells);
+    if (!m_lyricsLine.Empty()) {
+        BarCell lyrics;
+        lyrics.rect = m_lyricsRect;
+        lyrics.text = &m_lyricsLine;
+        cells.push_back(lyrics);
+    }
     if (m_rowLayout.moreX) {
         BarCell more;
         more.rect = {*m_rowLayout.moreX, 0, m_rowLayout.moreWidth, m_place.height};

@@ -90,6 +90,9 @@ public:
     // The part of the bar between the application's titles and the status items, in
     // bar pixels (hosted lyrics show there).
     [[nodiscard]] gfx::RectI FreeMiddle() const;
+    // The hosted lyrics' line recoloured: a coverage mask drawn in the text colour at
+    // `where` (bar pixels); an empty mask takes it away. Redraws only when it changed.
+    void ShowLyricsLine(gfx::Bitmap mask, const gfx::RectI& where);
     // One of the bar's menus is open and reads the keys itself.
     [[nodiscard]] bool MenuOpen() const { return gfx::PopupMenuOpen() || (m_app && m_app->MenuOpen()); }
 
@@ -178,6 +181,8 @@ private:
     RowLayout m_rowLayout;
     std::vector<View> m_views; // by StatusKind
     gfx::Bitmap m_customLogo;
+    gfx::Bitmap m_lyricsLine;
+    gfx::RectI m_lyricsRect;
     BarLook m_look;
     std::optional<bool> m_wallpaperDark;
     std::optional<gfx::Color> m_tint;

@@ -6,6 +6,7 @@
 # to that part of the bar. When the
 # player's window goes, the bar notes it and carries on. The item's rules, its menu and
 # its controls are tested natively against a fake session (MediaItem.* in unit_menubar).
+# With "musicLyrics_color" the bar draws the line itself, in its own text colour.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_media 1280x800x24
 
@@ -68,6 +69,37 @@ for i in $(seq 1 30); do
 done
 grep -aq 'the lyrics window of "cloudmusic" is gone' "$log" || e2e_fail "the lyrics window's end was not noticed"
 kdrv find VarloApp - 0 >/dev/null || e2e_fail "the bar is gone"
+
+# Recoloured ("musicLyrics_color"): the bar would draw the line itself in its own text
+# colour from a picture of the player's window (LyricsColour.* in unit_menubar). This Wine
+# pictures another process's window black all over; the bar sees that, says so once, and
+# shows the player's line in its own colours rather than nothing.
+e2e_quit_kestrana
+printf '[brisel]\r\nVarlo=1\r\n[normal]\r\ndetaillog=1\r\n[finder]\r\ndarkmode=2\r\nmediacontrol=12\r\nmusicLyrics=1\r\nmusicLyrics_color=1\r\n' >"$E2E_BASE/config.ini"
+timeout 120 wine 'C:\kdriver.exe' lyrics-window DesktopLyrics "Desktop Lyrics" 100 >"$E2E_DIR/lyrics2.out" 2>>"$E2E_DIR/wine.log" &
+e2e_track $!
+for i in $(seq 1 100); do
+    [ -s "$E2E_DIR/lyrics2.out" ] && break
+    sleep 0.2
+done
+lyrics=$(head -n1 "$E2E_DIR/lyrics2.out" | tr -d '\r')
+[ -n "$lyrics" ] || e2e_fail "the second lyrics stand-in did not start"
+e2e_start_kestrana
+bar=$(kdrv find VarloApp - 20000) || e2e_fail "no menu bar window after the restart"
+for i in $(seq 1 50); do
+    grep -aq 'gives no picture to recolour' "$log" && break
+    sleep 0.2
+done
+[ "$(grep -ac 'gives no picture to recolour' "$log")" = 1 ] || e2e_fail "the refused picture is not said exactly once"
+sleep 0.5
+read -r ll lt lr lb < <(kdrv rect "$lyrics")
+[ "$lt" -eq $((bt - 53)) ] || e2e_fail "the lyrics window is not placed after recolouring was given up"
+recoloured=$(e2e_screenshot lyrics-recoloured)
+pixel=$(e2e_pixel "$recoloured" $((ll + 40)) $(((bt + bb) / 2 + 2)))
+echo "in the bar's middle after the refusal: $pixel"
+e2e_colours_differ "$pixel" "0 200 0" 40 && e2e_fail "the player's line is not back in the bar"
+below=$(e2e_pixel "$recoloured" $((ll + 40)) $((bb + 20)))
+e2e_colours_differ "$below" "90 90 90" 12 || e2e_fail "the lyrics window shows outside the bar"
 
 mkdir -p "$E2E_ROOT/build/screenshots"
 cp "$shot" "$E2E_ROOT/build/screenshots/menubar-lyrics.png"

@@ -103,5 +103,36 @@ TEST(LyricsPlacement, CentredInTheFreeMiddleAndShiftedByTheNumbers) {
     EXPECT_FALSE(PlaceLyrics(300, 900, 0, 400, {36, 15}, 1.0f).has_value());
 }
 
+// The player's letters cover by how far they stand from the backdrop, whatever its colour.
+TEST(LyricsColour, LettersCoverByTheirDistanceFromTheBackdrop) {
+    const gfx::Pixel green = gfx::MakePixel(0, 200, 0, 0); // a GDI picture: no alpha
+    gfx::Bitmap line(10, 4);
+    line.Fill(green);
+    line.Set(2, 1, gfx::MakePixel(0, 0, 0, 0));       // a black letter
+    line.Set(3, 1, gfx::MakePixel(0, 100, 0, 0));     // its softened edge
+    line.Set(4, 2, gfx::MakePixel(255, 200, 0, 255)); // red light added to the backdrop
+    const gfx::Bitmap mask = LyricsCoverage(line);
+    ASSERT_EQ(mask.Width(), 10);
+    ASSERT_EQ(mask.Height(), 4);
+    EXPECT_EQ(gfx::PixelA(mask.At(0, 0)), 0);
+    EXPECT_EQ(gfx::PixelA(mask.At(9, 3)), 0);
+    EXPECT_EQ(gfx::PixelA(mask.At(2, 1)), 200);
+    EXPECT_EQ(gfx::PixelA(mask.At(3, 1)), 100);
+    EXPECT_EQ(gfx::PixelA(mask.At(4, 2)), 255);
+
+    // A transparent layered backdrop with light letters: the letters cover, the dark
+    // outline around them (close to the backdrop's black) hardly does.
+    gfx::Bitmap layered(6, 2);
+    layered.Fill(0);
+    layered.Set(1, 0, gfx::MakePixel(250, 250, 250, 255));
+    layered.Set(2, 0, gfx::MakePixel(10, 10, 10, 255));
+    const gfx::Bitmap lit = LyricsCoverage(layered);
+    EXPECT_EQ(gfx::PixelA(lit.At(1, 0)), 250);
+    EXPECT_EQ(gfx::PixelA(lit.At(2, 0)), 10);
+    EXPECT_EQ(gfx::PixelA(lit.At(5, 1)), 0);
+
+    EXPECT_TRUE(LyricsCoverage(gfx::Bitmap{}).Empty());
+}
+
 } // namespace
 } // namespace kestrana::menubar
