@@ -58,6 +58,23 @@ struct Traffic {
 [[nodiscard]] bool CountsInterface(const InterfaceRow& row);
 [[nodiscard]] Traffic SumTraffic(std::span<const InterfaceRow> rows);
 
+// Which way a sample reads the network's totals. The whole interface table (which
+// adapters there are, and which count) is read at the first sample, every
+// kSamplesPerTable samples after, and at once after a counted interface could not be read
+// on its own; in between only the counted interfaces are read, one by one, which costs a
+// fraction of the table.
+class InterfaceReading {
+public:
+    static constexpr int kSamplesPerTable = 15; // with a sample every 2 s: the table twice a minute
+    [[nodiscard]] bool WantsTable() const { return m_sinceTable < 0 || m_sinceTable + 1 >= kSamplesPerTable; }
+    void TableRead() { m_sinceTable = 0; }
+    void EntriesRead() { ++m_sinceTable; }
+    void EntryFailed() { m_sinceTable = -1; }
+
+private:
+    int m_sinceTable = -1; // samples since the table was read; -1: it must be read now
+};
+
 // Upload and download rates in bytes per second from successive totals.
 class NetworkRates {
 public:

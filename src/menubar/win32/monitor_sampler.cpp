@@ -25,6 +25,7 @@ namespace kestrana::menubar::win32 {
 namespace {
 
 using GetIfTable2Fn = DWORD(WINAPI*)(PMIB_IF_TABLE2*);
+using GetIfEntry2Fn = DWORD(WINAPI*)(PMIB_IF_ROW2);
 using FreeMibTableFn = VOID(WINAPI*)(PVOID);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
 using GetAdaptersAddressesFn = ULONG(WINAPI*)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG);
@@ -33,6 +34,7 @@ using GetAdaptersAddressesFn = ULONG(WINAPI*)(ULONG, ULONG, PVOID, PIP_ADAPTER_A
 // library; unloading it would gain nothing).
 struct IpHelper {
     GetIfTable2Fn getIfTable2 = nullptr;
+    GetIfEntry2Fn getIfEntry2 = nullptr;
     FreeMibTableFn freeMibTable = nullptr;
     GetAdaptersAddressesFn getAdaptersAddresses = nullptr;
 
@@ -41,6 +43,7 @@ struct IpHelper {
             IpHelper h;
             if (HMODULE module = ::LoadLibraryW(L"Iphlpapi.dll")) {
                 h.getIfTable2 = kestrana::win32::FunctionIn<GetIfTable2Fn>(module, "GetIfTable2");
+                h.getIfEntry2 = kestrana::win32::FunctionIn<GetIfEntry2Fn>(module, "GetIfEntry2");
                 h.freeMibTable =
                     kestrana::win32::FunctionIn<FreeMibTableFn>(module, "FreeMibTable");
                 h.getAdaptersAddresses =
@@ -345,18 +348,40 @@ private:
             Fail(kNoIpHelper, "the IP helper is missing: the network rates stay 0");
             return Traffic{};
         }
+        if (!m_interfaces.WantsTable() && ip.getIfEntry2) {
+            Traffic sum;
+            bool read = true;
+            for (const ULONG64 luid : m_counted) {
+                MIB_IF_ROW2 row{};
+                row.InterfaceLuid.Value = luid;
+                if (ip.getIfEntry2(&row) != NO_ERROR) {
+                    read = false; // gone, most likely: the table says what is left
+                    break;
+                }
+                sum.sent += row.OutOctets;
+                sum.received += row.InOctets;
+            }
+            if (read) {
+                m_interfaces.EntriesRead();
+                return sum;
+            }
+            m_interfaces.EntryFailed();
+        }
         PMIB_IF_TABLE2 table = nullptr;
         if (ip.getIfTable2(&table) != NO_ERROR || !table) {
             Fail(kIfTable, "the interface table could not be read");
             return std::nullopt;
         }
         m_rows.clear();
+        m_counted.clear();
         for (ULONG i = 0; i < table->NumEntries; ++i) {
             const MIB_IF_ROW2& row = table->Table[i];
             m_rows.push_back({row.PhysicalAddressLength, row.InterfaceAndOperStatusFlags.HardwareInterface != 0,
                               row.InOctets, row.OutOctets});
+            if (CountsInterface(m_rows.back())) m_counted.push_back(row.InterfaceLuid.Value);
         }
         ip.freeMibTable(table);
+        m_interfaces.TableRead();
         return SumTraffic(m_rows);
     }
 
@@ -382,6 +407,8 @@ private:
     CoreLoads m_cores;
     std::vector<CoreTimes> m_coreTimes;
     std::vector<InterfaceRow> m_rows;
+    InterfaceReading m_interfaces;
+    std::vector<ULONG64> m_counted; // the interfaces the last table counted
     std::bitset<kFailures> m_failed;
 };
 

@@ -79,6 +79,25 @@ TEST(MonitorNetwork, RatesFromTotalsOverAtLeastOneSecond) {
     EXPECT_EQ(rates.Up(), 1000u);
 }
 
+// The table is read first, then only the counted interfaces until it is due again or
+// one of them could not be read.
+TEST(MonitorNetwork, TableFirstThenEntriesUntilDueOrAnEntryFails) {
+    InterfaceReading reading;
+    EXPECT_TRUE(reading.WantsTable());
+    reading.TableRead();
+    int entries = 0;
+    while (!reading.WantsTable() && entries < 100) {
+        reading.EntriesRead();
+        ++entries;
+    }
+    EXPECT_EQ(entries + 1, InterfaceReading::kSamplesPerTable) << "one table read per so many samples";
+    reading.TableRead();
+    reading.EntriesRead();
+    EXPECT_FALSE(reading.WantsTable());
+    reading.EntryFailed();
+    EXPECT_TRUE(reading.WantsTable()) << "an adapter gone is looked for in the table at once";
+}
+
 TEST(MonitorNetwork, RateTextsCompactAndLong) {
     EXPECT_EQ(FormatRate(1536, true), L"1.5KB");
     EXPECT_EQ(FormatRate(1536, false), L"1.5 KB/s");
