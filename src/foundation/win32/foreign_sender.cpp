@@ -20,7 +20,7 @@ std::wstring LongPath(const std::wstring& path) {
     return result;
 }
 
-std::vector<std::uint8_t> TokenUser(HANDLE token) {
+std::vector<std::uint8_t> UserOfToken(HANDLE token) {
     DWORD size = 0;
     ::GetTokenInformation(token, ::TokenUser, nullptr, 0, &size);
     if (size == 0) return {};
@@ -53,7 +53,7 @@ const std::vector<std::uint8_t>& OwnUser() {
         HANDLE raw = nullptr;
         if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return std::vector<std::uint8_t>{};
         UniqueKernelHandle token(raw);
-        return TokenUser(token.Get());
+        return UserOfToken(token.Get());
     }();
     return user;
 }
@@ -95,7 +95,7 @@ foundation::SenderFacts ProcessFacts(DWORD pid) noexcept {
         HANDLE raw = nullptr;
         if (::OpenProcessToken(process.Get(), TOKEN_QUERY, &raw)) {
             UniqueKernelHandle token(raw);
-            facts.sameUser = SameSid(TokenUser(token.Get()), OwnUser());
+            facts.sameUser = SameSid(UserOfToken(token.Get()), OwnUser());
             facts.integrityRid = IntegrityRid(token.Get());
         }
     } catch (...) {
