@@ -250,6 +250,14 @@ foundation::PageDescriptor MenuBarSettingsPage(foundation::ConfigStore& store, P
     c.push_back(std::move(seconds));
 
     for (const ItemSwitch& item : kItemSwitches) c.push_back(ItemSwitchControl(store, item));
+
+    // A music player's desktop lyrics in the bar's free middle; the bars are made again.
+    c.push_back(Bar(L"musicLyrics", ControlKind::CheckBox, L"Show a music player's desktop lyrics in the bar", L"0",
+                    SettingEffect::MenuBarItems));
+    ControlDescriptor lyricsColour = Bar(L"musicLyrics_color", ControlKind::CheckBox,
+                                         L"Draw the lyrics in the bar's text colour", L"0", SettingEffect::MenuBarItems);
+    lyricsColour.enableWhen = foundation::EnableWhen{L"bar_musicLyrics", {L"1"}};
+    c.push_back(std::move(lyricsColour));
     return page;
 }
 

@@ -225,6 +225,7 @@ void BarHost::Stop() {
     StopClock();
     // The player's lyrics window is given back before the bars go.
     m_lyrics.reset();
+    m_lyricsLineTimer = false; // it went with the first bar's window
     m_bars.clear();
     StopSources();
     m_foregroundPosted = false;

@@ -98,6 +98,8 @@ TEST_F(SettingsPagesTest, EachControlWritesItsOwnKey) {
         {L"menubar", L"bar_autocolor", L"1", L"finder", L"autocolor", SettingEffect::MenuBar},
         {L"menubar", L"bar_findermenu", L"0", L"finder", L"findermenu", SettingEffect::MenuBarItems},
         {L"menubar", L"bar_messageboxshutdown", L"1", L"finder", L"messageboxshutdown", SettingEffect::None},
+        {L"menubar", L"bar_musicLyrics", L"1", L"finder", L"musicLyrics", SettingEffect::MenuBarItems},
+        {L"menubar", L"bar_musicLyrics_color", L"1", L"finder", L"musicLyrics_color", SettingEffect::MenuBarItems},
     };
     for (const auto& c : cases) {
         const std::string name = foundation::ToUtf8(c.control);
@@ -214,6 +216,13 @@ TEST_F(SettingsPagesTest, PageRulesEnableControlsAndRefuseConflictingModes) {
     }
     EXPECT_EQ(store.ReadInt(L"normal", L"displaymode"), 6);
     EXPECT_EQ(Write(L"dock", L"displaymode", L"7").status, WriteStatus::Written);
+
+    // The lyrics' colour is offered only while lyrics are hosted.
+    const auto& bar = Page(L"menubar");
+    const auto& lyricsColour = Control(L"menubar", L"bar_musicLyrics_color");
+    EXPECT_FALSE(model.Enabled(bar, lyricsColour));
+    store.WriteInt(L"finder", L"musicLyrics", 1);
+    EXPECT_TRUE(model.Enabled(bar, lyricsColour));
 }
 
 TEST_F(SettingsPagesTest, AFailedWriteKeepsTheFileAndShowsTheStoredValue) {
