@@ -122,10 +122,11 @@ fi
 section "Windows build: unit tests under Wine"
 if "$root/scripts/build.sh" win64 win32 && "$root/scripts/layout.sh"; then
     "$root/tests/e2e/unit-under-wine.sh" "$results/wine" >"$results/unit-under-wine.log" 2>&1
-    for xml in "$results"/wine/win64-*.xml "$results"/wine/*.crashed; do
+    for xml in "$results"/wine/win64-*.xml "$results"/wine/*.crashed "$results"/wine/*.heap; do
         [ -e "$xml" ] || continue
         case "$xml" in
             *.crashed) fail "$(basename "$xml" .crashed) under Wine (crashed)" ;;
+            *.heap) fail "$(basename "$xml" .heap) under Wine (heap misuse: see $xml)" ;;
             *) count_gtest "$(basename "$xml" .xml) under Wine" "$xml" ;;
         esac
     done

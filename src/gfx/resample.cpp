@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace kestrana::gfx {
 namespace {
@@ -42,11 +44,50 @@ struct Scratch {
     std::vector<Pixel> ring;
     std::vector<int> ringRow;
     std::vector<const Pixel*> rows;
+    std::vector<float> taps;
 };
-Scratch& ThreadScratch() {
-    thread_local Scratch scratch;
-    return scratch;
-}
+
+// Buffers lent for one call and kept afterwards, so that scaling frame after frame
+// allocates nothing. Not thread-local: with the Windows toolchain the destructors of
+// thread-local objects run after their storage has been freed on threads the C runtime
+// started (every background job), and each such thread corrupted the heap as it ended.
+class ScratchLease {
+public:
+    ScratchLease() {
+        Pool& pool = ThePool();
+        {
+            std::lock_guard lock(pool.mutex);
+            if (!pool.idle.empty()) {
+                m_scratch = std::move(pool.idle.back());
+                pool.idle.pop_back();
+                return;
+            }
+        }
+        m_scratch = std::make_unique<Scratch>();
+    }
+    ~ScratchLease() {
+        Pool& pool = ThePool();
+        std::lock_guard lock(pool.mutex);
+        // The user-interface thread and a few workers at once; more are let go.
+        if (pool.idle.size() < kKept) pool.idle.push_back(std::move(m_scratch));
+    }
+    ScratchLease(const ScratchLease&) = delete;
+    ScratchLease& operator=(const ScratchLease&) = delete;
+    Scratch* operator->() const { return m_scratch.get(); }
+
+private:
+    static constexpr std::size_t kKept = 4;
+    struct Pool {
+        std::mutex mutex;
+        std::vector<std::unique_ptr<Scratch>> idle;
+    };
+    // Never destroyed: workers may still scale while the process ends.
+    static Pool& ThePool() {
+        static Pool* const pool = new Pool;
+        return *pool;
+    }
+    std::unique_ptr<Scratch> m_scratch;
+};
 
 // Horizontal pass over one row already spread; `spread[0]` is source column `begin`.
 void HorizontalWide(const Wide* spread, const AxisPlan& xs, int begin, Pixel* out) {
@@ -116,26 +157,26 @@ double HorizontalCost(const AxisPlan& plan) {
 // per target row instead of once per source row.
 template <typename Emit>
 void ResampleVerticalFirst(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit emit) {
-    Scratch& s = ThreadScratch();
+    const ScratchLease s;
     const int begin = xs.SourceBegin();
     const int end = xs.SourceEnd();
     const int cols = std::max(1, end - begin);
-    s.srcRow.resize(std::size_t(cols));
-    s.mixed.resize(std::size_t(cols));
-    s.ring.resize(std::size_t(xs.outCount));
-    s.rows.resize(std::size_t(std::max(1, ys.maxTaps)));
+    s->srcRow.resize(std::size_t(cols));
+    s->mixed.resize(std::size_t(cols));
+    s->ring.resize(std::size_t(xs.outCount));
+    s->rows.resize(std::size_t(std::max(1, ys.maxTaps)));
     for (int j = 0; j < ys.outCount; ++j) {
         const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
         const int n = ys.count[j];
         for (int k = 0; k < n; ++k) {
-            s.rows[k] = src.Row(ys.first[j] + k) + begin;
+            s->rows[k] = src.Row(ys.first[j] + k) + begin;
         }
-        MixRows(s.rows.data(), w, n, cols, s.mixed.data());
+        MixRows(s->rows.data(), w, n, cols, s->mixed.data());
         for (int c = 0; c < cols; ++c) {
-            s.srcRow[c] = Spread(s.mixed[c]);
+            s->srcRow[c] = Spread(s->mixed[c]);
         }
-        HorizontalWide(s.srcRow.data(), xs, begin, s.ring.data());
-        emit(j, static_cast<const Pixel*>(s.ring.data()));
+        HorizontalWide(s->srcRow.data(), xs, begin, s->ring.data());
+        emit(j, static_cast<const Pixel*>(s->ring.data()));
     }
 }
 
@@ -160,32 +201,32 @@ void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit em
         ResampleVerticalFirst(src, xs, ys, emit);
         return;
     }
-    Scratch& s = ThreadScratch();
+    const ScratchLease s;
     const std::size_t width = std::size_t(xs.outCount);
     const int ringSize = std::max(1, ys.maxTaps);
-    s.srcRow.resize(std::size_t(std::max(1, end - begin)));
-    s.ring.resize(width * (ringSize + 1));
-    s.ringRow.assign(ringSize, -1);
-    s.rows.resize(ringSize);
-    Pixel* result = s.ring.data() + width * ringSize;
+    s->srcRow.resize(std::size_t(std::max(1, end - begin)));
+    s->ring.resize(width * (ringSize + 1));
+    s->ringRow.assign(ringSize, -1);
+    s->rows.resize(ringSize);
+    Pixel* result = s->ring.data() + width * ringSize;
     for (int j = 0; j < ys.outCount; ++j) {
         const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
         const int n = ys.count[j];
         for (int k = 0; k < n; ++k) {
             const int row = ys.first[j] + k;
             const int slot = row % ringSize;
-            Pixel* inter = s.ring.data() + width * slot;
-            if (s.ringRow[slot] != row) {
-                HorizontalRow(src.Row(row), xs, begin, end, s.srcRow.data(), inter);
-                s.ringRow[slot] = row;
+            Pixel* inter = s->ring.data() + width * slot;
+            if (s->ringRow[slot] != row) {
+                HorizontalRow(src.Row(row), xs, begin, end, s->srcRow.data(), inter);
+                s->ringRow[slot] = row;
             }
-            s.rows[k] = inter;
+            s->rows[k] = inter;
         }
         if (n == 1 && w[0] == kWeightOne) {
-            emit(j, s.rows[0]);
+            emit(j, s->rows[0]);
             continue;
         }
-        MixRows(s.rows.data(), w, n, xs.outCount, result);
+        MixRows(s->rows.data(), w, n, xs.outCount, result);
         emit(j, static_cast<const Pixel*>(result));
     }
 }
@@ -347,7 +388,8 @@ void BuildAxisPlan(std::span<const AxisSegment> segments, int srcSize, int clipB
     plan.first.resize(plan.outCount);
     plan.count.resize(plan.outCount);
     plan.weights.assign(std::size_t(plan.outCount) * plan.maxTaps, 0);
-    thread_local std::vector<float> raw;
+    const ScratchLease scratch;
+    std::vector<float>& raw = scratch->taps;
     raw.resize(std::size_t(plan.maxTaps));
 
     std::size_t segIndex = 0;
