@@ -42,16 +42,27 @@ count_gtest() { # <name> <xml>
 
 section() { echo; echo "== $*"; }
 
+# Waits until fewer than two background jobs run.
+two_at_a_time() { while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done; }
+
 section "native unit tests (sanitizers)"
 if "$root/scripts/build.sh" native-asan; then
     export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
     export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+    # Two suites at a time, one per core; each leaves its exit code beside its report.
     for exe in build/native-asan/tests/unit_*; do
         [ -x "$exe" ] || continue
         name=$(basename "$exe")
-        (cd build/native-asan/tests && timeout 900 "./$name" --gtest_output="xml:$results/native-$name.xml") \
+        two_at_a_time
+        ( (cd build/native-asan/tests && timeout 900 "./$name" --gtest_output="xml:$results/native-$name.xml") \
             >"$results/native-$name.log" 2>&1
-        rc=$?
+          echo $? >"$results/native-$name.rc" ) &
+    done
+    wait
+    for exe in build/native-asan/tests/unit_*; do
+        [ -x "$exe" ] || continue
+        name=$(basename "$exe")
+        rc=$(cat "$results/native-$name.rc" 2>/dev/null || echo 1)
         count_gtest "native $name" "$results/native-$name.xml"
         # A sanitizer report after the last test (a leak, say) fails the run too.
         if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/native-$name.xml" 2>/dev/null &&
@@ -99,6 +110,7 @@ if { [ -f build/fuzz/build.ninja ] || cmake --preset fuzz >"$results/fuzz-config
     fuzz_targets=$(ninja -C build/fuzz -t targets all 2>/dev/null | sed -n 's/^\(fuzz_[a-z0-9_]*\): phony$/\1/p') &&
     [ -n "$fuzz_targets" ] &&
     cmake --build build/fuzz --target $fuzz_targets >"$results/fuzz-build.log" 2>&1; then
+    # Two targets at a time, one per core.
     for exe in build/fuzz/tests/fuzz/fuzz_*; do
         [ -x "$exe" ] || continue
         name=$(basename "$exe")
@@ -107,8 +119,16 @@ if { [ -f build/fuzz/build.ninja ] || cmake --preset fuzz >"$results/fuzz-config
         mkdir -p "$corpus"
         seeds=()
         [ -d "$root/tests/fuzz/corpus/$target" ] && seeds=("$root/tests/fuzz/corpus/$target")
-        if timeout $((fuzz_seconds + 120)) "$exe" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -print_final_stats=1 \
-                -timeout=10 "$corpus" "${seeds[@]}" >"$results/$name.log" 2>&1; then
+        two_at_a_time
+        ( timeout $((fuzz_seconds + 120)) "$exe" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -print_final_stats=1 \
+                -timeout=10 "$corpus" "${seeds[@]}" >"$results/$name.log" 2>&1
+          echo $? >"$results/$name.rc" ) &
+    done
+    wait
+    for exe in build/fuzz/tests/fuzz/fuzz_*; do
+        [ -x "$exe" ] || continue
+        name=$(basename "$exe")
+        if [ "$(cat "$results/$name.rc" 2>/dev/null)" = 0 ]; then
             pass
             echo "ok   $name ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$results/$name.log" | awk '{print $2}') runs)"
         else
