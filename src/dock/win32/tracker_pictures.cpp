@@ -4,6 +4,7 @@
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
 #include "gfx/resample.h"
+#include "gfx/win32/bitmap_info.h"
 
 #include <windows.h>
 
@@ -75,13 +76,7 @@ std::shared_ptr<const gfx::Bitmap> Win32TrackerPictures::WindowSnapshot(WindowId
         if (!gfx::ImageSizeAllowed(size.cx, size.cy)) return nullptr; // a program can make its window huge
         using namespace ::kestrana::win32;
         UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = size.cx;
-        info.bmiHeader.biHeight = -size.cy; // top-down rows, as the bitmaps have them
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = gfx::TopDownBitmapInfo(size.cx, size.cy);
         void* bits = nullptr;
         UniqueGdiObject dib(::CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!dc || !dib || !bits) return nullptr;

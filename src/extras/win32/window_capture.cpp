@@ -5,6 +5,7 @@
 #include "foundation/process_state.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
+#include "gfx/win32/bitmap_info.h"
 
 #include <dwmapi.h>
 
@@ -34,13 +35,7 @@ struct Dib {
 };
 
 bool MakeDib(Dib& dib, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, as the bitmaps are
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = gfx::TopDownBitmapInfo(width, height);
     dib.dc.Reset(::CreateCompatibleDC(nullptr));
     if (!dib.dc) return false;
     dib.bitmap.Reset(::CreateDIBSection(dib.dc.Get(), &info, DIB_RGB_COLORS, &dib.bits, nullptr, 0));

@@ -1,5 +1,6 @@
 #include "gfx/win32/layered_window_surface.h"
 #include "foundation/win32/system_function.h"
+#include "gfx/win32/bitmap_info.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,13 +39,7 @@ bool LayeredWindowSurface::Ensure(int width, int height) noexcept {
             return false;
         }
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, like Bitmap
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     m_dib.Reset(CreateDIBSection(m_dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!m_dib || !bits) {

@@ -4,6 +4,7 @@
 #include "foundation/text.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
+#include "gfx/win32/bitmap_info.h"
 
 #include <commctrl.h>
 #include <commoncontrols.h>
@@ -20,13 +21,7 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 std::vector<std::uint32_t> DibPixels(HDC dc, HBITMAP bitmap, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(width, height);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     if (::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) != height) return {};
     return pixels;

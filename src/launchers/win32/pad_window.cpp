@@ -4,12 +4,13 @@
 #include "foundation/diagnostic_log.h"
 #include "foundation/recent_files.h"
 #include "foundation/text.h"
+#include "foundation/win32/network_drive.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/process_start.h"
 #include "foundation/win32/shell_window.h"
-#include "foundation/win32/network_drive.h"
 #include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/bitmap_info.h"
 #include "gfx/win32/monitors.h"
 #include "gfx/win32/popup_menu.h"
 #include "gfx/win32/system_look.h"
@@ -309,13 +310,7 @@ void LaunchpadWindow::CaptureBackdrop(const RECT& monitor, float scale) {
     // A small copy: the blur hides the coarse shrinking.
     const int copyWidth = std::max(1, width / PadRenderer::kBackdropShrink);
     const int copyHeight = std::max(1, height / PadRenderer::kBackdropShrink);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = copyWidth;
-    info.bmiHeader.biHeight = -copyHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = gfx::TopDownBitmapInfo(copyWidth, copyHeight);
     void* bits = nullptr;
     kestrana::win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     kestrana::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));

@@ -1,8 +1,9 @@
 #include "launchers/win32/stack_shell.h"
 
-#include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/bitmap_info.h"
+#include "gfx/win32/shell_icon_source.h"
 #include "launchers/stack_picture.h"
 
 #include <shellapi.h>
@@ -62,13 +63,7 @@ std::optional<gfx::Bitmap> FromHbitmap(HBITMAP handle) {
     if (!::GetObjectW(handle, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight == 0) return std::nullopt;
     const int width = info.bmWidth, height = std::abs(info.bmHeight);
     gfx::Bitmap out(width, height);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = gfx::TopDownBitmapInfo(width, height);
     HDC screen = ::GetDC(nullptr);
     const int rows = ::GetDIBits(screen, handle, 0, static_cast<UINT>(height), out.Pixels().data(), &bi, DIB_RGB_COLORS);
     ::ReleaseDC(nullptr, screen);

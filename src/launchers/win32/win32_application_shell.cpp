@@ -1,10 +1,11 @@
 #include "launchers/win32/win32_application_shell.h"
 
-#include "foundation/win32/system_function.h"
-#include "gfx/win32/shell_icon_source.h"
 #include "foundation/diagnostic_log.h"
 #include "foundation/text.h"
+#include "foundation/win32/system_function.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/bitmap_info.h"
+#include "gfx/win32/shell_icon_source.h"
 
 #include <windows.h>
 #include <knownfolders.h>
@@ -190,13 +191,7 @@ std::optional<gfx::Bitmap> BitmapFromHandle(HBITMAP bitmap) {
     if (!::GetObjectW(bitmap, sizeof shape, &shape) || shape.bmWidth <= 0 || shape.bmHeight == 0) return std::nullopt;
     const int width = shape.bmWidth, height = std::abs(shape.bmHeight);
     if (width > 4096 || height > 4096) return std::nullopt;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = gfx::TopDownBitmapInfo(width, height);
     gfx::Bitmap picture(width, height);
     const kestrana::win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
     if (!dc || ::GetDIBits(dc.Get(), bitmap, 0, UINT(height), picture.Pixels().data(), &info, DIB_RGB_COLORS) != height) {

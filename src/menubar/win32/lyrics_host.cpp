@@ -5,6 +5,7 @@
 #include "foundation/win32/shell_window.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
+#include "gfx/win32/bitmap_info.h"
 
 #include <algorithm>
 #include <optional>
@@ -115,12 +116,7 @@ std::optional<LyricsHost::Line> LyricsHost::PictureLine() {
     const int width = r.right - r.left, height = r.bottom - r.top;
     const gfx::RectI host = m_placed->host;
     if (width <= 0 || height <= 0 || host.Empty() || !gfx::ImageSizeAllowed(width, height)) return std::nullopt;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = gfx::TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     using namespace ::kestrana::win32;
     UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));

@@ -6,6 +6,7 @@
 #include "foundation/win32/system_function.h"
 #include "foundation/win32/taskbar_window.h"
 #include "foundation/win32/unique_handle.h"
+#include "gfx/win32/bitmap_info.h"
 
 #include <dwmapi.h>
 #include <imm.h>
@@ -321,12 +322,7 @@ gfx::Bitmap CaptureScreen(const RECT& area) noexcept {
     HDC screen = ::GetDC(nullptr);
     if (!screen) return {};
     kestrana::win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = gfx::TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     kestrana::win32::UniqueGdiObject dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     gfx::Bitmap picture;

@@ -5,6 +5,7 @@
 #include "foundation/process_state.h"
 #include "foundation/win32/process_memory.h"
 #include "foundation/win32/system_function.h"
+#include "gfx/win32/bitmap_info.h"
 #include "menubar/win32/system_actions.h"
 
 #include <commctrl.h>
@@ -599,13 +600,7 @@ void SettingsWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
     const std::vector<std::uint32_t> pixels = row->control->picture(width, height, m_dark);
     if (width <= 0 || height <= 0 || pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
         return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, as the pixels are
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = gfx::TopDownBitmapInfo(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(item.hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap || !bits) {
