@@ -45,6 +45,11 @@ struct Scratch {
     std::vector<int> ringRow;
     std::vector<const Pixel*> rows;
     std::vector<float> taps;
+
+    [[nodiscard]] std::size_t Bytes() const {
+        return srcRow.capacity() * sizeof(Wide) + (mixed.capacity() + ring.capacity()) * sizeof(Pixel) +
+               ringRow.capacity() * sizeof(int) + rows.capacity() * sizeof(const Pixel*) + taps.capacity() * sizeof(float);
+    }
 };
 
 // Buffers lent for one call and kept afterwards, so that scaling frame after frame
@@ -68,8 +73,9 @@ public:
     ~ScratchLease() {
         Pool& pool = ThePool();
         std::lock_guard lock(pool.mutex);
-        // The user-interface thread and a few workers at once; more are let go.
-        if (pool.idle.size() < kKept) pool.idle.push_back(std::move(m_scratch));
+        // The user-interface thread and a few workers at once; more are let go, and so are
+        // the buffers of a rare huge picture, which would otherwise stay for the whole run.
+        if (pool.idle.size() < kKept && m_scratch->Bytes() <= kKeptBytes) pool.idle.push_back(std::move(m_scratch));
     }
     ScratchLease(const ScratchLease&) = delete;
     ScratchLease& operator=(const ScratchLease&) = delete;
@@ -77,6 +83,7 @@ public:
 
 private:
     static constexpr std::size_t kKept = 4;
+    static constexpr std::size_t kKeptBytes = std::size_t(1) << 20;
     struct Pool {
         std::mutex mutex;
         std::vector<std::unique_ptr<Scratch>> idle;
