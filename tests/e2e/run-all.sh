@@ -91,7 +91,12 @@ done
 
 # Under Wine a scenario can miss a deadline while another one loads the machine. A failed
 # scenario runs once more with the machine to itself: a fault that holds fails again, and
-# one that passes alone is named below with its first log kept, never hidden.
+# one that passes alone is named below with its first log kept, never hidden. A caller
+# with other work on the machine names a file in E2E_AFTER_FILE that it makes when that
+# work is done (the test command's native builds); the second runs wait for it.
+if [ ${#again[@]} -gt 0 ] && [ -n "${E2E_AFTER_FILE:-}" ]; then
+    while [ ! -e "$E2E_AFTER_FILE" ]; do sleep 2; done
+fi
 for s in "${again[@]}"; do
     name=$(basename "$s" .sh)
     mv -f "$E2E_BUILD/logs/$name.log" "$E2E_BUILD/logs/$name.first.log"
