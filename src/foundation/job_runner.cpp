@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <process.h>
@@ -38,6 +39,87 @@ bool StartDetached(std::function<void()> body) {
         return false;
     }
 #endif
+}
+
+// Workers are kept a while after their job, for the next one: starting a thread is not
+// free (every loaded library is told of each thread that starts and ends, and under Wine
+// both are round trips to its server), and some jobs come often (the clock, the hide
+// decision, the preview's pictures). The worker that waited least takes the next job, so
+// a steady stream of jobs keeps one worker busy and lets the others end: a thread holds
+// memory of its own (its stack; under Wine a few megabytes once it has drawn).
+class Workers {
+public:
+    static constexpr int kKeptIdle = JobRunner::kKeptWorkers;
+    static constexpr std::chrono::seconds kLinger{2};
+
+    // Hands the body to a waiting worker, or starts a new one.
+    bool Start(std::function<void()> body) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_waiting.empty()) {
+                Waiter* const last = m_waiting.back();
+                m_waiting.pop_back();
+                last->body = std::move(body);
+                last->wake.notify_one();
+                return true;
+            }
+        }
+        m_live.fetch_add(1, std::memory_order_relaxed);
+        if (!StartDetached([this, body = std::move(body)]() mutable {
+                body();
+                body = nullptr;
+                Linger();
+                m_live.fetch_sub(1, std::memory_order_relaxed);
+            })) {
+            m_live.fetch_sub(1, std::memory_order_relaxed);
+            return false;
+        }
+        m_started.fetch_add(1, std::memory_order_relaxed);
+        return true;
+    }
+
+    int Waiting() {
+        std::lock_guard lock(m_mutex);
+        return static_cast<int>(m_waiting.size());
+    }
+    std::uint64_t Started() const noexcept { return m_started.load(std::memory_order_relaxed); }
+    int Live() const noexcept { return m_live.load(std::memory_order_relaxed); }
+
+private:
+    struct Waiter {
+        std::condition_variable wake;
+        std::function<void()> body; // set by Start, which also takes the waiter off the list
+    };
+
+    void Linger() {
+        Waiter self;
+        std::unique_lock lock(m_mutex);
+        while (m_waiting.size() < static_cast<std::size_t>(kKeptIdle)) {
+            m_waiting.push_back(&self);
+            if (!self.wake.wait_for(lock, kLinger, [&] { return static_cast<bool>(self.body); })) {
+                // Nobody handed it a job: it is still on the list, and leaves it.
+                std::erase(m_waiting, &self);
+                return;
+            }
+            auto body = std::move(self.body);
+            self.body = nullptr;
+            lock.unlock();
+            body();
+            body = nullptr; // what the job held goes before the worker waits again
+            lock.lock();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::vector<Waiter*> m_waiting; // guarded by m_mutex; the one that waited least last
+    std::atomic<std::uint64_t> m_started{0};
+    std::atomic<int> m_live{0}; // workers started and not yet past their last job
+};
+
+Workers& SharedWorkers() {
+    // Never destroyed: waiting workers still use it while the process ends.
+    static Workers* const workers = new Workers;
+    return *workers;
 }
 
 } // namespace
@@ -100,7 +182,7 @@ bool JobRunner::Run(Job job) {
     }
     bool started = false;
     try {
-        started = StartDetached([shared, job = std::move(job)]() mutable noexcept {
+        started = SharedWorkers().Start([shared, job = std::move(job)]() mutable noexcept {
             try {
                 job(JobContext(shared));
             } catch (...) {
@@ -130,6 +212,12 @@ int JobRunner::Running() const noexcept {
     std::lock_guard lock(m_shared->mutex);
     return m_shared->running;
 }
+
+int JobRunner::WaitingWorkers() { return SharedWorkers().Waiting(); }
+
+std::uint64_t JobRunner::StartedWorkers() noexcept { return SharedWorkers().Started(); }
+
+int JobRunner::LiveWorkers() noexcept { return SharedWorkers().Live(); }
 
 std::uint64_t JobRunner::Dropped() const noexcept { return m_shared->dropped.load(std::memory_order_relaxed); }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The program's background-job runner: short jobs (item-list saves, hide and
 // magnification animations, trash polling, the clock, the Launchpad's and stacks' icons)
-// each on a detached worker thread, so the user-interface thread never waits for them. At
+// each on a detached worker thread, so the user-interface thread never waits for them.
+// A worker whose job ended waits a while for the next job of any runner (at most
+// kKeptWorkers wait) before it ends. At
 // most kMaxJobs run at once; a request made while that many run is dropped, not queued,
 // because a queued animation or poll would only be stale by the time it ran.
 //
@@ -61,6 +63,13 @@ public:
     // Jobs of this runner, its groups' included.
     [[nodiscard]] int Running() const noexcept;
     [[nodiscard]] std::uint64_t Dropped() const noexcept;
+
+    // The workers of all runners: those waiting for a job, those alive (running a job or
+    // waiting), and how many were ever started.
+    static constexpr int kKeptWorkers = 2;
+    [[nodiscard]] static int WaitingWorkers();
+    [[nodiscard]] static int LiveWorkers() noexcept;
+    [[nodiscard]] static std::uint64_t StartedWorkers() noexcept;
     // Waits until none of its jobs runs, at most `timeout`; true when none runs. The
     // user-interface thread waits only with a short bound: a job may be blocked on that
     // very thread (a message sent to one of its windows) and can only go on after it.

@@ -68,3 +68,6 @@ for round in $(seq 1 "${ROUNDS:-2}"); do
     before=$after
     beforeAnon=$afterAnon
 done
+# Workers kept for the next job end after 20 s without one: what they held goes with them.
+sleep 25
+echo "after 25 s more: resident $(rss_kb "$E2E_KESTRANA") kB, anonymous $(anon_kb "$E2E_KESTRANA") kB"

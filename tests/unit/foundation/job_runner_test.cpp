@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -164,6 +165,59 @@ TEST(JobRunner, AGroupSharesTheOuterLimitAndStopsAlone) {
     EXPECT_TRUE(later->Quitting());
     EXPECT_FALSE(later->Run([](const JobContext&) {}));
     group.reset(); // a group may go before or after its outer runner
+}
+
+// Waits until exactly `count` workers are alive and all of them wait for work, for at
+// most ten seconds; false when more than `count` were ever seen waiting.
+bool SettlesAtWaitingWorkers(int count) {
+    for (int i = 0; i < 1000; ++i) {
+        const int waiting = JobRunner::WaitingWorkers();
+        if (waiting > count) return false;
+        if (waiting == count && JobRunner::LiveWorkers() == count) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
+TEST(JobRunner, FinishedWorkersTakeTheNextJobsAndOnlyTheKeptNumberWait) {
+    JobRunner runner;
+    {
+        Gate gate;
+        for (int i = 0; i < JobRunner::kKeptWorkers + 3; ++i) ASSERT_TRUE(runner.Run([&](const JobContext&) { gate.Wait(); }));
+        ASSERT_TRUE(gate.WaitForWaiters(JobRunner::kKeptWorkers + 3));
+        gate.Open();
+        ASSERT_TRUE(runner.WaitIdle(10s));
+    }
+    ASSERT_TRUE(SettlesAtWaitingWorkers(JobRunner::kKeptWorkers));
+
+    // One job after another, and as many at once as wait: no new thread. Jobs one after
+    // another all go to the same worker, so that the others may end.
+    const auto started = JobRunner::StartedWorkers();
+    std::set<std::thread::id> serialWorkers;
+    std::mutex serialMutex;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(runner.Run([&](const JobContext&) {
+            std::lock_guard lock(serialMutex);
+            serialWorkers.insert(std::this_thread::get_id());
+        }));
+        ASSERT_TRUE(runner.WaitIdle(10s));
+        ASSERT_TRUE(SettlesAtWaitingWorkers(JobRunner::kKeptWorkers));
+    }
+    EXPECT_EQ(serialWorkers.size(), 1u);
+    {
+        Gate gate;
+        for (int i = 0; i < JobRunner::kKeptWorkers; ++i) ASSERT_TRUE(runner.Run([&](const JobContext&) { gate.Wait(); }));
+        ASSERT_TRUE(gate.WaitForWaiters(JobRunner::kKeptWorkers));
+        EXPECT_EQ(JobRunner::StartedWorkers(), started);
+        EXPECT_EQ(JobRunner::WaitingWorkers(), 0);
+        // With every kept worker busy, the next job gets a thread of its own.
+        ASSERT_TRUE(runner.Run([&](const JobContext&) { gate.Wait(); }));
+        ASSERT_TRUE(gate.WaitForWaiters(JobRunner::kKeptWorkers + 1));
+        EXPECT_EQ(JobRunner::StartedWorkers(), started + 1);
+        gate.Open();
+        ASSERT_TRUE(runner.WaitIdle(10s));
+    }
+    EXPECT_TRUE(SettlesAtWaitingWorkers(JobRunner::kKeptWorkers));
 }
 
 } // namespace
