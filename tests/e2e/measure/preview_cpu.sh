@@ -68,6 +68,7 @@ for round in $(seq 1 "${ROUNDS:-2}"); do
     before=$after
     beforeAnon=$afterAnon
 done
-# Workers kept for the next job end after 20 s without one: what they held goes with them.
+# Long after closing: the workers kept for the next job have ended, and what is still
+# held is not the preview's.
 sleep 25
 echo "after 25 s more: resident $(rss_kb "$E2E_KESTRANA") kB, anonymous $(anon_kb "$E2E_KESTRANA") kB"
