@@ -46,12 +46,6 @@ section() { echo; echo "== $*"; }
 # Waits until fewer than two background jobs run.
 two_at_a_time() { while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done; }
 
-# Only the tests that run jobs on several threads: the whole suite under this sanitizer
-# would take longer than the rest of the run together, and tells nothing more.
-# Executable and filter, one pair per line.
-tsan_runs='unit_foundation JobRunner*
-unit_dock ItemListSave*:DockConcurrency*
-unit_launchers CatalogueIcons*'
 
 # The Windows build comes first: its tests under Wine mostly wait for Wine and the
 # program (about 40 % of the two cores), so the native builds below run meanwhile at
@@ -74,7 +68,7 @@ chrt --idle 0 true 2>/dev/null && idle=(chrt --idle 0)
 asan_built=$?
 tsan_built=1
 { [ -f build/native-tsan/build.ninja ] || cmake --preset native-tsan >"$results/tsan-configure.log" 2>&1; } &&
-    "${idle[@]}" cmake --build build/native-tsan --target $(cut -d' ' -f1 <<<"$tsan_runs") >"$results/tsan-build.log" 2>&1 &&
+    "${idle[@]}" cmake --build build/native-tsan --target unit_concurrency >"$results/tsan-build.log" 2>&1 &&
     tsan_built=0
 fuzz_built=1
 { [ -f build/fuzz/build.ninja ] || cmake --preset fuzz >"$results/fuzz-configure.log" 2>&1; } &&
@@ -116,6 +110,8 @@ else
 fi
 
 section "concurrency tests (ThreadSanitizer)"
+# Only the tests that run jobs on several threads (unit_concurrency): the whole suite under
+# this sanitizer would take longer than the rest of the run together, and tell nothing more.
 if [ $tsan_built -eq 0 ]; then
     # Some kernels randomise addresses beyond the layout this sanitizer expects and it
     # refuses to start; a run without randomisation avoids that where it is allowed.
@@ -123,16 +119,14 @@ if [ $tsan_built -eq 0 ]; then
     setarch "$(uname -m)" -R true 2>/dev/null && norandom=(setarch "$(uname -m)" -R)
     # Every report fails the run through the exit code; the tests still all run.
     export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=0:exitcode=66:second_deadlock_stack=1}
-    while read -r exe tsan_filter; do
-        (cd build/native-tsan/tests && timeout 900 "${norandom[@]}" "./$exe" --gtest_filter="$tsan_filter" \
-            --gtest_output="xml:$results/tsan-$exe.xml") </dev/null >"$results/tsan-$exe.log" 2>&1
-        rc=$?
-        count_gtest "tsan $exe" "$results/tsan-$exe.xml"
-        if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/tsan-$exe.xml" 2>/dev/null &&
-            grep -q 'errors="0"' "$results/tsan-$exe.xml"; then
-            fail "tsan $exe (exit $rc: see $results/tsan-$exe.log)"
-        fi
-    done <<<"$tsan_runs"
+    (cd build/native-tsan/tests && timeout 900 "${norandom[@]}" ./unit_concurrency \
+        --gtest_output="xml:$results/tsan-unit_concurrency.xml") </dev/null >"$results/tsan-unit_concurrency.log" 2>&1
+    rc=$?
+    count_gtest "tsan unit_concurrency" "$results/tsan-unit_concurrency.xml"
+    if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/tsan-unit_concurrency.xml" 2>/dev/null &&
+        grep -q 'errors="0"' "$results/tsan-unit_concurrency.xml"; then
+        fail "tsan unit_concurrency (exit $rc: see $results/tsan-unit_concurrency.log)"
+    fi
 else
     fail "native-tsan build (see $results/tsan-build.log)"
 fi
