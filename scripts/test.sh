@@ -46,7 +46,6 @@ section() { echo; echo "== $*"; }
 # Waits until fewer than two background jobs run.
 two_at_a_time() { while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done; }
 
-
 # The Windows build comes first: its tests under Wine mostly wait for Wine and the
 # program (about 40 % of the two cores), so the native builds below run meanwhile at
 # idle priority, taking only the time the Wine tests leave. Those builds' tests run once

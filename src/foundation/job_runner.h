@@ -3,9 +3,9 @@
 // magnification animations, trash polling, the clock, the Launchpad's and stacks' icons)
 // each on a detached worker thread, so the user-interface thread never waits for them.
 // A worker whose job ended waits a while for the next job of any runner (at most
-// kKeptWorkers wait) before it ends. At
-// most kMaxJobs run at once; a request made while that many run is dropped, not queued,
-// because a queued animation or poll would only be stale by the time it ran.
+// kKeptWorkers wait) before it ends. At most kMaxJobs run at once; a request made while
+// that many run is dropped, not queued, because a queued animation or poll would only be
+// stale by the time it ran.
 //
 // A runner can be a group inside another: its jobs count against the outer runner's
 // limit, and stopping the group (or the outer runner) tells only them to stop. Each dock
@@ -70,6 +70,7 @@ public:
     [[nodiscard]] static int WaitingWorkers();
     [[nodiscard]] static int LiveWorkers() noexcept;
     [[nodiscard]] static std::uint64_t StartedWorkers() noexcept;
+
     // Waits until none of its jobs runs, at most `timeout`; true when none runs. The
     // user-interface thread waits only with a short bound: a job may be blocked on that
     // very thread (a message sent to one of its windows) and can only go on after it.
