@@ -23,6 +23,11 @@ wait_for() { # <what> <command...>: up to 10 s
     e2e_fail "$what"
 }
 menus() { kdrv windows OndelMenu | grep 'visible=1'; }
+# Reads the file afresh at each try (a process substitution would be read once, so a
+# save that came after the first try was never seen).
+file_has() { # <pattern> <file>
+    grep -qi "$1" <(iconv -f utf-16 -t utf-8 "$2" 2>/dev/null || cat "$2")
+}
 menu_rect() { # <n>: the n-th visible menu window's left and top
     menus | sed -n "${1}p" | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/'
 }
@@ -52,7 +57,7 @@ read -r sx sy < <(menu_rect 2)
 xdotool mousemove $((sx + 40)) $((sy + 17))
 sleep 0.2
 xdotool click 1
-wait_for "keep in dock did not write the item list" grep -qi 'regedit' <(iconv -f utf-16 -t utf-8 "$E2E_BASE/ico.ini" 2>/dev/null || cat "$E2E_BASE/ico.ini")
+wait_for "keep in dock did not write the item list" file_has regedit "$E2E_BASE/ico.ini"
 
 # The separator's menu is the background menu with its own row: lock the items.
 xdotool mousemove 960 300
@@ -63,7 +68,7 @@ read -r mx my < <(menu_rect 1)
 xdotool mousemove $((mx + 40)) $((my + 5 + 4 * 24 + 9 + 24 + 12)) # after the taskbar row
 sleep 0.2
 xdotool click 1
-wait_for "lock did not reach config.ini" grep -qi 'lockicon=1' <(iconv -f utf-16 -t utf-8 "$E2E_BASE/config.ini" 2>/dev/null || cat "$E2E_BASE/config.ini")
+wait_for "lock did not reach config.ini" file_has 'lockicon=1' "$E2E_BASE/config.ini"
 
 # A display change (as the system sends it) while notepad's menu is open: the menu goes
 # first, then the dock is made anew, and the program lives on.
