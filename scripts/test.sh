@@ -41,6 +41,15 @@ count_gtest() { # <name> <xml>
     fi
 }
 
+# As count_gtest, and a run whose tests all passed but that exited non-zero (a sanitizer
+# report after the last test, a leak say) fails too.
+count_gtest_run() { # <name> <xml> <exit code> <log>
+    count_gtest "$1" "$2"
+    if [ "$3" -ne 0 ] && grep -q 'failures="0"' "$2" 2>/dev/null && grep -q 'errors="0"' "$2"; then
+        fail "$1 (exit $3: see $4)"
+    fi
+}
+
 section() { echo; echo "== $*"; }
 
 # Waits until fewer than two background jobs run.
@@ -97,12 +106,7 @@ if [ $asan_built -eq 0 ]; then
         [ -x "$exe" ] || continue
         name=$(basename "$exe")
         rc=$(cat "$results/native-$name.rc" 2>/dev/null || echo 1)
-        count_gtest "native $name" "$results/native-$name.xml"
-        # A sanitizer report after the last test (a leak, say) fails the run too.
-        if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/native-$name.xml" 2>/dev/null &&
-            grep -q 'errors="0"' "$results/native-$name.xml"; then
-            fail "native $name (exit $rc: see $results/native-$name.log)"
-        fi
+        count_gtest_run "native $name" "$results/native-$name.xml" "$rc" "$results/native-$name.log"
     done
 else
     fail "native-asan build (see $results/asan-build.log)"
@@ -120,12 +124,7 @@ if [ $tsan_built -eq 0 ]; then
     export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=0:exitcode=66:second_deadlock_stack=1}
     (cd build/native-tsan/tests && timeout 900 "${norandom[@]}" ./unit_concurrency \
         --gtest_output="xml:$results/tsan-unit_concurrency.xml") </dev/null >"$results/tsan-unit_concurrency.log" 2>&1
-    rc=$?
-    count_gtest "tsan unit_concurrency" "$results/tsan-unit_concurrency.xml"
-    if [ $rc -ne 0 ] && grep -q 'failures="0"' "$results/tsan-unit_concurrency.xml" 2>/dev/null &&
-        grep -q 'errors="0"' "$results/tsan-unit_concurrency.xml"; then
-        fail "tsan unit_concurrency (exit $rc: see $results/tsan-unit_concurrency.log)"
-    fi
+    count_gtest_run "tsan unit_concurrency" "$results/tsan-unit_concurrency.xml" $? "$results/tsan-unit_concurrency.log"
 else
     fail "native-tsan build (see $results/tsan-build.log)"
 fi
