@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -187,8 +188,44 @@ void ResampleVerticalFirst(const Bitmap& src, const AxisPlan& xs, const AxisPlan
     }
 }
 
-// Runs both passes; `emit(row, pixels)` receives each finished target row. Rows of the
-// first pass live in a small ring, each computed once, while the second pass walks down.
+// The horizontal pass first, row by row: rows of the first pass live in a small ring,
+// each computed once while the second pass walks down. `rowAt(y)` gives source row y;
+// with a single segment per axis the rows are asked for in increasing order, each once.
+template <typename RowAt, typename Emit>
+void ResampleRowsFirst(RowAt rowAt, const AxisPlan& xs, const AxisPlan& ys, Emit emit) {
+    const int begin = xs.SourceBegin();
+    const int end = xs.SourceEnd();
+    const ScratchLease s;
+    const std::size_t width = std::size_t(xs.outCount);
+    const int ringSize = std::max(1, ys.maxTaps);
+    s->srcRow.resize(std::size_t(std::max(1, end - begin)));
+    s->ring.resize(width * (ringSize + 1));
+    s->ringRow.assign(ringSize, -1);
+    s->rows.resize(ringSize);
+    Pixel* result = s->ring.data() + width * ringSize;
+    for (int j = 0; j < ys.outCount; ++j) {
+        const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
+        const int n = ys.count[j];
+        for (int k = 0; k < n; ++k) {
+            const int row = ys.first[j] + k;
+            const int slot = row % ringSize;
+            Pixel* inter = s->ring.data() + width * slot;
+            if (s->ringRow[slot] != row) {
+                HorizontalRow(rowAt(row), xs, begin, end, s->srcRow.data(), inter);
+                s->ringRow[slot] = row;
+            }
+            s->rows[k] = inter;
+        }
+        if (n == 1 && w[0] == kWeightOne) {
+            emit(j, s->rows[0]);
+            continue;
+        }
+        MixRows(s->rows.data(), w, n, xs.outCount, result);
+        emit(j, static_cast<const Pixel*>(result));
+    }
+}
+
+// Runs both passes in the cheaper order; `emit(row, pixels)` receives each finished target row.
 template <typename Emit>
 void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit emit) {
     if (xs.outCount <= 0 || ys.outCount <= 0 || src.Empty()) {
@@ -208,34 +245,7 @@ void Resample(const Bitmap& src, const AxisPlan& xs, const AxisPlan& ys, Emit em
         ResampleVerticalFirst(src, xs, ys, emit);
         return;
     }
-    const ScratchLease s;
-    const std::size_t width = std::size_t(xs.outCount);
-    const int ringSize = std::max(1, ys.maxTaps);
-    s->srcRow.resize(std::size_t(std::max(1, end - begin)));
-    s->ring.resize(width * (ringSize + 1));
-    s->ringRow.assign(ringSize, -1);
-    s->rows.resize(ringSize);
-    Pixel* result = s->ring.data() + width * ringSize;
-    for (int j = 0; j < ys.outCount; ++j) {
-        const std::uint16_t* w = ys.weights.data() + std::size_t(j) * ys.maxTaps;
-        const int n = ys.count[j];
-        for (int k = 0; k < n; ++k) {
-            const int row = ys.first[j] + k;
-            const int slot = row % ringSize;
-            Pixel* inter = s->ring.data() + width * slot;
-            if (s->ringRow[slot] != row) {
-                HorizontalRow(src.Row(row), xs, begin, end, s->srcRow.data(), inter);
-                s->ringRow[slot] = row;
-            }
-            s->rows[k] = inter;
-        }
-        if (n == 1 && w[0] == kWeightOne) {
-            emit(j, s->rows[0]);
-            continue;
-        }
-        MixRows(s->rows.data(), w, n, xs.outCount, result);
-        emit(j, static_cast<const Pixel*>(result));
-    }
+    ResampleRowsFirst([&src](int row) { return src.Row(row); }, xs, ys, emit);
 }
 
 } // namespace
@@ -461,6 +471,23 @@ Bitmap ScaleBitmap(const Bitmap& src, int width, int height) {
     BuildAxisPlan({&xSeg, 1}, src.Width(), 0, width, xs);
     BuildAxisPlan({&ySeg, 1}, src.Height(), 0, height, ys);
     ResampleCopy(src, xs, ys, out);
+    return out;
+}
+
+Bitmap ScaleRows(int srcWidth, int srcHeight, const std::function<const Pixel*(int)>& rowAt, int width, int height) {
+    Bitmap out;
+    if (srcWidth <= 0 || srcHeight <= 0 || width <= 0 || height <= 0) {
+        return out;
+    }
+    const AxisSegment xSeg{0, float(width), 0, float(srcWidth)};
+    const AxisSegment ySeg{0, float(height), 0, float(srcHeight)};
+    AxisPlan xs, ys;
+    BuildAxisPlan({&xSeg, 1}, srcWidth, 0, width, xs);
+    BuildAxisPlan({&ySeg, 1}, srcHeight, 0, height, ys);
+    out.Reset(xs.outCount, ys.outCount);
+    ResampleRowsFirst(rowAt, xs, ys, [&out, &xs](int j, const Pixel* row) {
+        std::memcpy(out.Row(j), row, std::size_t(xs.outCount) * sizeof(Pixel));
+    });
     return out;
 }
 

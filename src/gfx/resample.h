@@ -8,6 +8,7 @@
 #include "gfx/bitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -71,6 +72,10 @@ void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& cl
 
 // High-quality scaled copy of the whole source (convenience for one-off uses).
 [[nodiscard]] Bitmap ScaleBitmap(const Bitmap& src, int width, int height);
+// The same from a picture never held whole (a screen read in bands): `rowAt(y)` returns
+// source row y (`srcWidth` pixels), asked for top to bottom, each row once.
+[[nodiscard]] Bitmap ScaleRows(int srcWidth, int srcHeight, const std::function<const Pixel*(int)>& rowAt, int width,
+                               int height);
 // A scaled copy whose longer side is `size`, the aspect kept.
 [[nodiscard]] Bitmap ScaleToFit(const Bitmap& src, int size);
 

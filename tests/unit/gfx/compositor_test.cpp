@@ -14,6 +14,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace kestrana::gfx {
@@ -187,6 +188,36 @@ TEST(Compositor, ShrinkingStripesDoesNotMakeMoire) {
         hi = std::max<int>(hi, PixelR(target.At(x, 4)));
     }
     EXPECT_LE(hi - lo, 24);
+}
+
+TEST(Compositor, APictureHandedOverRowByRowScalesAsTheWholeOneAndEachRowIsReadOnce) {
+    // A window copied from the screen in bands is scaled without ever being whole: the
+    // rows must come top to bottom, each once, and give the picture the whole one gives.
+    struct Case {
+        int sw, sh, w, h;
+    };
+    for (const Case c : {Case{700, 400, 100, 57}, Case{333, 251, 200, 151}, Case{64, 48, 64, 48},
+                         Case{40, 30, 120, 90}, Case{1, 300, 1, 7}}) {
+        const Bitmap source = NoiseBitmap(c.sw, c.sh, 7u + c.sw, true);
+        std::vector<int> asked;
+        const Bitmap streamed = ScaleRows(c.sw, c.sh, [&](int y) {
+            asked.push_back(y);
+            return source.Row(y);
+        }, c.w, c.h);
+        const Bitmap whole = ScaleBitmap(source, c.w, c.h);
+        const std::string name = std::to_string(c.sw) + "x" + std::to_string(c.sh) + " to " + std::to_string(c.w);
+        // The whole picture may be filtered columns first, which rounds differently.
+        EXPECT_LE(MaxDifference(streamed, whole), 1) << name;
+        ASSERT_FALSE(asked.empty()) << name;
+        for (std::size_t i = 1; i < asked.size(); ++i) ASSERT_LT(asked[i - 1], asked[i]) << name;
+        EXPECT_GE(asked.front(), 0) << name;
+        EXPECT_LT(asked.back(), c.sh) << name;
+        // Shrinking weighs in every row: none may be skipped.
+        if (c.h < c.sh) {
+            EXPECT_EQ(asked.size(), std::size_t(c.sh)) << name;
+        }
+    }
+    EXPECT_TRUE(ScaleRows(0, 10, [](int) -> const Pixel* { return nullptr; }, 5, 5).Empty());
 }
 
 TEST(CachedImage, HalfSizeLevelsFilterOutPatternsTooFineToShow) {
