@@ -1,13 +1,46 @@
 // Pictures of other programs' windows: a window of ordinary size is pictured at its size
 // (or at a thumbnail's size when asked); one made huge (any program can size its window
-// so) is refused before anything is allocated for it.
+// so) is refused before anything is allocated for it. Copies from the screen are read in
+// bands of rows; every row must land where it was on the screen.
 #include "extras/win32/window_capture.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace kestrana::extras::win32 {
 namespace {
+
+constexpr int kWidth = 300, kHeight = 400;
+
+// Red counts the row (so a band shifted by one row shows), green fills the upper half and
+// blue the lower one (so a shrunk picture can be checked without knowing the filter).
+COLORREF RowColour(int y) { return RGB(y % 256, y < kHeight / 2 ? 255 : 0, y < kHeight / 2 ? 0 : 255); }
+
+LRESULT CALLBACK RowsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PRINT: return 0; // prints nothing: its picture has to come from the screen
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(window, &paint);
+        for (int y = 0; y < kHeight; ++y) {
+            HBRUSH brush = ::CreateSolidBrush(RowColour(y));
+            const RECT row{0, y, kWidth, y + 1};
+            ::FillRect(dc, &row, brush);
+            ::DeleteObject(brush);
+        }
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    default: return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+int Red(std::uint32_t p) { return int((p >> 16) & 0xFF); }
+int Green(std::uint32_t p) { return int((p >> 8) & 0xFF); }
+int Blue(std::uint32_t p) { return int(p & 0xFF); }
 
 TEST(WindowCapture, PicturesOrdinaryWindowsAndRefusesHugeOnes) {
     HWND window = ::CreateWindowExW(0, L"STATIC", L"pictured", WS_POPUP | WS_VISIBLE, 20, 20, 200, 120, nullptr, nullptr,
@@ -36,6 +69,57 @@ TEST(WindowCapture, PicturesOrdinaryWindowsAndRefusesHugeOnes) {
     EXPECT_TRUE(CaptureWindowThumbnail(window, RECT{0, 0, 12000, 12000}, 50, 30).Empty());
     EXPECT_TRUE(CaptureWindowThumbnail(window, rect, 0, 30).Empty());
     ::DestroyWindow(window);
+}
+
+TEST(WindowCapture, ScreenCopiesKeepEveryRowInPlaceAcrossTheirBands) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = RowsProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestranaCaptureRows";
+    ::RegisterClassW(&wc);
+    HWND window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"rows", WS_POPUP | WS_VISIBLE,
+                                    30, 30, kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(window);
+    ::UpdateWindow(window);
+    const RECT rect{30, 30, 30 + kWidth, 30 + kHeight};
+    // The window system shows the painted window a moment later.
+    gfx::Bitmap copy;
+    for (int tries = 0; tries < 50; ++tries) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        copy = CopyScreenImage(rect);
+        if (!copy.Empty() && Red(copy.At(150, kHeight - 1)) == (kHeight - 1) % 256) break;
+        ::Sleep(100);
+    }
+    ASSERT_EQ(copy.Width(), kWidth);
+    ASSERT_EQ(copy.Height(), kHeight);
+    for (int y = 0; y < kHeight; ++y) {
+        const std::uint32_t p = copy.At(kWidth / 2, y);
+        ASSERT_EQ(Red(p), y % 256) << "row " << y;
+        ASSERT_EQ(Green(p), y < kHeight / 2 ? 255 : 0) << "row " << y;
+        ASSERT_EQ(p >> 24, 0xFFu) << "row " << y;
+    }
+
+    // The window prints nothing, so its thumbnail is shrunk from the screen band by band.
+    constexpr int kSmallWidth = kWidth / 4, kSmallHeight = kHeight / 4;
+    const gfx::Bitmap small = CaptureWindowThumbnail(window, rect, kSmallWidth, kSmallHeight);
+    ASSERT_EQ(small.Width(), kSmallWidth);
+    ASSERT_EQ(small.Height(), kSmallHeight);
+    for (const int y : {2, kSmallHeight / 4, kSmallHeight / 2 - 3}) { // upper half, away from the middle
+        EXPECT_GE(Green(small.At(kSmallWidth / 2, y)), 250) << "row " << y;
+        EXPECT_LE(Blue(small.At(kSmallWidth / 2, y)), 5) << "row " << y;
+    }
+    for (const int y : {kSmallHeight / 2 + 3, kSmallHeight * 3 / 4, kSmallHeight - 3}) { // lower half
+        EXPECT_LE(Green(small.At(kSmallWidth / 2, y)), 5) << "row " << y;
+        EXPECT_GE(Blue(small.At(kSmallWidth / 2, y)), 250) << "row " << y;
+    }
+    // Each thumbnail row stands for four screen rows: its red is about theirs.
+    for (const int y : {5, 20, 35, 55, 70}) {
+        const int expected = (4 * y + 2) % 256;
+        EXPECT_LE(std::abs(Red(small.At(kSmallWidth / 2, y)) - expected), 6) << "row " << y;
+    }
+    ::DestroyWindow(window);
+    ::UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 } // namespace

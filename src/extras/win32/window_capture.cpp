@@ -5,10 +5,12 @@
 #include "foundation/process_state.h"
 #include "foundation/win32/unique_handle.h"
 #include "gfx/image_limits.h"
+#include "gfx/resample.h"
 #include "gfx/win32/bitmap_info.h"
 
 #include <dwmapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <unordered_set>
@@ -49,6 +51,55 @@ bool Blank(const std::uint32_t* pixels, std::size_t count) {
     for (std::size_t i = 0; i < count; i += 7)
         if (pixels[i] & 0x00FFFFFFu) return false;
     return true;
+}
+
+// The screen is read in bands of rows. A read from the screen passes through a block of
+// the system's own as large as what is read; kept to a band, that block is small and
+// reused, where a whole window would take a new large block per window and refresh
+// (which the host allocator under Wine then keeps after the preview has closed).
+constexpr int kBandBytes = 120 * 1024;
+
+int BandRows(int width) { return std::max(1, kBandBytes / std::max(1, width * 4)); }
+
+bool CopyScreenInBands(HDC target, int width, int height, int left, int top) {
+    const int rows = BandRows(width);
+    HDC screen = ::GetDC(nullptr);
+    if (!screen) return false;
+    bool done = true;
+    for (int y = 0; done && y < height; y += rows)
+        done = ::BitBlt(target, 0, y, width, std::min(rows, height - y), screen, left, top + y, SRCCOPY) != FALSE;
+    ::ReleaseDC(nullptr, screen);
+    return done;
+}
+
+// A thumbnail of a part of the screen, shrunk band by band as the bands are read, so
+// that no copy of the whole part is ever made.
+gfx::Bitmap ShrinkScreenInBands(const RECT& rect, int width, int height) {
+    const int fullWidth = rect.right - rect.left, fullHeight = rect.bottom - rect.top;
+    const int rows = std::min(BandRows(fullWidth), fullHeight);
+    Dib band;
+    HDC screen = ::GetDC(nullptr);
+    if (!screen || !MakeDib(band, fullWidth, rows)) {
+        if (screen) ::ReleaseDC(nullptr, screen);
+        return {};
+    }
+    auto* pixels = static_cast<std::uint32_t*>(band.bits);
+    int bandTop = -rows;
+    bool done = true;
+    gfx::Bitmap image = gfx::ScaleRows(fullWidth, fullHeight, [&](int y) -> const gfx::Pixel* {
+        if (y >= bandTop + rows || y < bandTop) {
+            bandTop = y;
+            const int count = std::min(rows, fullHeight - y);
+            done = done && ::BitBlt(band.dc.Get(), 0, 0, fullWidth, count, screen, rect.left, rect.top + y, SRCCOPY);
+            ::GdiFlush();
+            // GDI leaves alpha undefined; the screen is opaque.
+            for (std::size_t i = 0; i < std::size_t(fullWidth) * std::size_t(count); ++i) pixels[i] |= 0xFF000000u;
+        }
+        return pixels + std::size_t(y - bandTop) * std::size_t(fullWidth);
+    }, width, height);
+    ::ReleaseDC(nullptr, screen);
+    if (!done) return {};
+    return image;
 }
 
 } // namespace
@@ -100,9 +151,7 @@ gfx::Bitmap Capture(HWND window, const RECT& rect, Source source) noexcept {
             done = done && !Blank(pixels, count);
         }
         if (!done) {
-            HDC screen = ::GetDC(nullptr);
-            done = screen && ::BitBlt(dib.dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-            if (screen) ::ReleaseDC(nullptr, screen);
+            done = CopyScreenInBands(dib.dc.Get(), width, height, rect.left, rect.top);
             if (!done) {
                 foundation::LogFailure("window capture", L"neither print nor screen copy");
                 return {};
@@ -152,45 +201,36 @@ gfx::Bitmap CaptureWindowThumbnail(HWND window, const RECT& rect, int width, int
         if (width <= 0 || height <= 0 || !gfx::ImageSizeAllowed(fullWidth, fullHeight) ||
             !gfx::ImageSizeAllowed(width, height))
             return {};
-        Dib small;
-        if (!MakeDib(small, width, height)) return {};
-        // Averaging, so that text shrunk to a thumbnail stays grey rather than broken.
-        ::SetStretchBltMode(small.dc.Get(), HALFTONE);
-        ::SetBrushOrgEx(small.dc.Get(), 0, 0, nullptr);
-        bool done = false;
         DWORD_PTR ignored = 0;
         if (!KnownBlank().Has(window) && !::IsHungAppWindow(window) &&
             ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &ignored)) {
-            Dib full;
-            if (MakeDib(full, fullWidth, fullHeight)) {
+            Dib full, small;
+            if (MakeDib(full, fullWidth, fullHeight) && MakeDib(small, width, height)) {
                 RECT whole{};
                 ::GetWindowRect(window, &whole);
                 ::SetViewportOrgEx(full.dc.Get(), whole.left - rect.left, whole.top - rect.top, nullptr);
-                done = ::PrintWindow(window, full.dc.Get(), PW_RENDERFULLCONTENT) != FALSE;
+                bool done = ::PrintWindow(window, full.dc.Get(), PW_RENDERFULLCONTENT) != FALSE;
                 ::SetViewportOrgEx(full.dc.Get(), 0, 0, nullptr);
                 ::GdiFlush();
                 if (done && Blank(static_cast<const std::uint32_t*>(full.bits), std::size_t(fullWidth) * std::size_t(fullHeight))) {
                     done = false;
                     KnownBlank().Add(window);
                 }
-                done = done && ::StretchBlt(small.dc.Get(), 0, 0, width, height, full.dc.Get(), 0, 0, fullWidth,
-                                            fullHeight, SRCCOPY);
+                // Averaging, so that text shrunk to a thumbnail stays grey rather than broken.
+                ::SetStretchBltMode(small.dc.Get(), HALFTONE);
+                ::SetBrushOrgEx(small.dc.Get(), 0, 0, nullptr);
+                if (done && ::StretchBlt(small.dc.Get(), 0, 0, width, height, full.dc.Get(), 0, 0, fullWidth,
+                                         fullHeight, SRCCOPY)) {
+                    ::GdiFlush();
+                    gfx::Bitmap image(width, height);
+                    std::memcpy(image.Pixels().data(), small.bits, std::size_t(width) * std::size_t(height) * 4);
+                    for (auto& p : image.Pixels()) p |= 0xFF000000u;
+                    return image;
+                }
             }
         }
-        if (!done) {
-            HDC screen = ::GetDC(nullptr);
-            done = screen && ::StretchBlt(small.dc.Get(), 0, 0, width, height, screen, rect.left, rect.top, fullWidth,
-                                          fullHeight, SRCCOPY);
-            if (screen) ::ReleaseDC(nullptr, screen);
-            if (!done) {
-                foundation::LogFailure("window capture", L"neither print nor screen copy for a thumbnail");
-                return {};
-            }
-        }
-        ::GdiFlush();
-        gfx::Bitmap image(width, height);
-        std::memcpy(image.Pixels().data(), small.bits, std::size_t(width) * std::size_t(height) * 4);
-        for (auto& p : image.Pixels()) p |= 0xFF000000u;
+        gfx::Bitmap image = ShrinkScreenInBands(rect, width, height);
+        if (image.Empty()) foundation::LogFailure("window capture", L"neither print nor screen copy for a thumbnail");
         return image;
     } catch (...) {
         foundation::LogCaught("window thumbnail capture");
