@@ -10,6 +10,7 @@ set -uo pipefail
 source "$(dirname "$0")/../lib.sh"
 e2e_make_template
 
+source "$(dirname "$0")/threads.sh"
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
 seconds=${MEASURE_SECONDS:-60}
@@ -23,9 +24,12 @@ measure() { # <label> <lines of section findermonitor>
     xdotool mousemove 640 500
     sleep 10 # start-up work settles, the reader is started
     local c0 t0 c1 t1
-    c0=$(cpu_ticks "$E2E_KESTRANA"); t0=$(date +%s%N)
+    local before=/tmp/monitors_threads.$$
+    c0=$(cpu_ticks "$E2E_KESTRANA"); t0=$(date +%s%N); thread_ticks "$E2E_KESTRANA" >"$before"
     sleep "$seconds"
     c1=$(cpu_ticks "$E2E_KESTRANA"); t1=$(date +%s%N)
+    thread_usage "$E2E_KESTRANA" "$before" "$1"
+    rm -f "$before"
     awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1" -v load="$(cut -d' ' -f1 /proc/loadavg)" \
         'BEGIN { printf "%-10s %.1f s wall, %.2f s CPU, %.2f%% of one core (load %s)\n", l, ns / 1e9, c / hz, 100 * (c / hz) / (ns / 1e9), load }'
     local pid

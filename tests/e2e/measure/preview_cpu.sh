@@ -20,6 +20,7 @@ rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
 # that a first opening maps in.
 anon_kb() { awk '/^Anonymous:/ {print $2}' "/proc/$1/smaps_rollup"; }
 hz=$(getconf CLK_TCK)
+source "$(dirname "$0")/threads.sh"
 
 e2e_start_kestrana
 input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
@@ -30,10 +31,12 @@ done
 sleep 3 # let start-up work settle
 
 measure() { # <label> <seconds>
-    local c0 t0 c1 t1
-    c0=$(cpu_ticks "$E2E_KESTRANA"); t0=$(date +%s%N)
+    local c0 t0 c1 t1 before=/tmp/preview_threads.$$
+    c0=$(cpu_ticks "$E2E_KESTRANA"); t0=$(date +%s%N); thread_ticks "$E2E_KESTRANA" >"$before"
     sleep "$2"
     c1=$(cpu_ticks "$E2E_KESTRANA"); t1=$(date +%s%N)
+    thread_usage "$E2E_KESTRANA" "$before" "$1"
+    rm -f "$before"
     awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1" \
         'BEGIN { printf "%-8s %.1f s wall, %.2f s CPU, %.2f%% of one core\n", l, ns / 1e9, c / hz, 100 * (c / hz) / (ns / 1e9) }'
 }
