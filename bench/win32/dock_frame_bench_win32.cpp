@@ -64,7 +64,8 @@ gfx::Bitmap Icon(int index) {
 } // namespace
 
 int wmain() {
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = ::DefWindowProcW;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KestranaBenchDock";

@@ -197,7 +197,8 @@ public:
         bool fullScreen = false;
         if (front && !IsShellWindow(front)) {
             RECT window{};
-            MONITORINFO info{sizeof(info)};
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
             frontMonitor = ::MonitorFromWindow(front, MONITOR_DEFAULTTONULL);
             if (frontMonitor && ::GetWindowRect(front, &window) && ::GetMonitorInfoW(frontMonitor, &info)) {
                 fullScreen = window.left <= info.rcMonitor.left && window.top <= info.rcMonitor.top &&

@@ -37,22 +37,22 @@ public:
         foundation::JobRunner& jobs;
         const foundation::ConfigStore& settings;
         HWND inputWindow = nullptr; // owns the trash timer and the prompt
-        std::function<SpecialServices()> special;
+        std::function<SpecialServices()> special{};
         // The trash went full or empty: its picture changes.
-        std::function<void(bool full)> trashChanged;
+        std::function<void(bool full)> trashChanged{};
         // A folder item was clicked: its stack opens beside `dock` at the pointer. None:
         // the folder opens in the file manager.
-        std::function<void(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer)> openStack;
+        std::function<void(const std::wstring& folder, const std::wstring& title, HWND dock, POINT pointer)> openStack{};
         // Asks a question in the dock's own window: title, text, the confirming and the
         // cancelling answer; true when confirmed.
-        std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)> confirm;
+        std::function<bool(const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&)> confirm{};
         // The item's program is being started: its icon hops until a window shows.
-        std::function<void(std::int32_t itemId)> bounce;
+        std::function<void(std::int32_t itemId)> bounce{};
         // The item's window previews open (several windows) or an open one of the item
         // closes (a click that switches to its only window). Without them a click on a
         // multi-window item brings the next window forward.
-        std::function<void(std::int32_t itemId)> openPreview;
-        std::function<void(std::int32_t itemId)> closePreview;
+        std::function<void(std::int32_t itemId)> openPreview{};
+        std::function<void(std::int32_t itemId)> closePreview{};
     };
 
     explicit DockClicks(Services services);

@@ -34,39 +34,39 @@ struct DockServices {
     // Loads each dock's row with its labels and pictures, and saves it after changes.
     ItemListManager& items;
     // Whether the dark appearance is in effect.
-    std::function<bool()> darkMode;
+    std::function<bool()> darkMode{};
     // The icon set's files and the clock skin's name, for the live clock and calendar.
     const themes::ThemeFiles* theme = nullptr;
-    std::function<std::wstring()> clockSkin;
+    std::function<std::wstring()> clockSkin{};
     // The menu bar's height on a screen (by device name), 0 where it has none.
-    std::function<int(const std::wstring&)> menuBarHeight;
+    std::function<int(const std::wstring&)> menuBarHeight{};
     // Puts the running programs into every dock's row; none: the docks show pinned items only.
     WindowTracker* tracker = nullptr;
     // What the special items need: the companion's key window, the taskbar toggle.
-    std::function<SpecialServices()> specialServices;
+    std::function<SpecialServices()> specialServices{};
     // Opens a folder item's stack (see DockClicks::Services).
-    std::function<void(const std::wstring&, const std::wstring&, HWND, POINT)> openStack;
+    std::function<void(const std::wstring&, const std::wstring&, HWND, POINT)> openStack{};
     // The dock menu's "restart", "quit" and "preference" rows.
-    std::function<void()> restart;
-    std::function<void()> quit;
-    std::function<void()> openSettings;
+    std::function<void()> restart{};
+    std::function<void()> quit{};
+    std::function<void()> openSettings{};
     // A folder item's own menu entries and their handler (see DockMenus::Services).
-    std::function<gfx::Menu(const Dockico& item, HWND dock)> folderRows;
-    std::function<void(const Dockico& item, int command)> folderCommand;
+    std::function<gfx::Menu(const Dockico& item, HWND dock)> folderRows{};
+    std::function<void(const Dockico& item, int command)> folderCommand{};
     // After a folder item's command, with no lock held: its icon follows at once.
-    std::function<void()> folderChanged;
+    std::function<void()> folderChanged{};
     // A picture of another program's window, for previews where the system gives no live
     // thumbnails (called on a worker). None: such previews show empty frames.
-    PreviewWindow::WindowPicture windowPicture;
+    PreviewWindow::WindowPicture windowPicture{};
     // The weather item's picture as it stands (the same pointer until it changes); none:
     // the item keeps its themed picture.
-    std::function<std::shared_ptr<const gfx::Bitmap>()> weatherPicture;
+    std::function<std::shared_ptr<const gfx::Bitmap>()> weatherPicture{};
     // Whether it is night now by today's sunrise and sunset: the clock then shows its
     // skin's dark pictures. None: the dark appearance decides.
-    std::function<bool()> clockNight;
+    std::function<bool()> clockNight{};
     // The machine's battery, shared with the menu bar's item (made at first use); none: a
     // battery item shows no battery.
-    std::function<platform::BatteryReadings*()> battery;
+    std::function<platform::BatteryReadings*()> battery{};
 };
 
 class DockHost {

@@ -38,21 +38,21 @@ public:
         ItemListManager& items;
         gfx::TextRenderer& text;
         HWND owner = nullptr; // the dock's input window
-        std::function<SpecialServices()> special;
-        std::function<void()> restart; // the whole program starts again
-        std::function<void()> quit;
-        std::function<void()> openSettings; // "preference"
+        std::function<SpecialServices()> special{};
+        std::function<void()> restart{}; // the whole program starts again
+        std::function<void()> quit{};
+        std::function<void()> openSettings{}; // "preference"
         // New items joined the row: ask for their pictures.
-        std::function<void()> itemsAdded;
+        std::function<void()> itemsAdded{};
         // A folder item's own entries (ids kFolderFirst..kFolderLast) and their handler;
         // none until folder stacks exist. Both are called with the row's lock held: they
         // read the item and must not wait or open windows.
-        std::function<gfx::Menu(const Dockico& item, HWND dock)> folderRows;
-        std::function<void(const Dockico& item, int command)> folderCommand;
+        std::function<gfx::Menu(const Dockico& item, HWND dock)> folderRows{};
+        std::function<void(const Dockico& item, int command)> folderCommand{};
         // After a folder command, with no lock held: the dock icon follows the new settings.
-        std::function<void()> folderChanged;
+        std::function<void()> folderChanged{};
         // A program was excluded from or let back into the running programs.
-        std::function<void()> runningRulesChanged;
+        std::function<void()> runningRulesChanged{};
     };
 
     DockMenus(Services services, OndelBar& bar, DockClicks& clicks)

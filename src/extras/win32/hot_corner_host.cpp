@@ -192,7 +192,8 @@ void HotCornerHost::OfferChoice(Corner corner, const std::vector<CornerAction>& 
     }
     POINT pointer{};
     ::GetCursorPos(&pointer);
-    MONITORINFO info{sizeof(info)};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
     ::GetMonitorInfoW(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &info);
     const UINT dpi = ::GetDpiForWindow(m_services.mainWindow);
     const float scale = dpi ? static_cast<float>(dpi) / 96.0f : 1.0f;
