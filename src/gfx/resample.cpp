@@ -460,16 +460,25 @@ void BlendBitmap(const Bitmap& src, int x, int y, float opacity, const RectI& cl
     }
 }
 
+namespace {
+
+// The plans of a whole picture scaled to width x height.
+void PlanWholeScale(int srcWidth, int srcHeight, int width, int height, AxisPlan& xs, AxisPlan& ys) {
+    const AxisSegment xSeg{0, float(width), 0, float(srcWidth)};
+    const AxisSegment ySeg{0, float(height), 0, float(srcHeight)};
+    BuildAxisPlan({&xSeg, 1}, srcWidth, 0, width, xs);
+    BuildAxisPlan({&ySeg, 1}, srcHeight, 0, height, ys);
+}
+
+} // namespace
+
 Bitmap ScaleBitmap(const Bitmap& src, int width, int height) {
     Bitmap out;
     if (src.Empty() || width <= 0 || height <= 0) {
         return out;
     }
-    const AxisSegment xSeg{0, float(width), 0, float(src.Width())};
-    const AxisSegment ySeg{0, float(height), 0, float(src.Height())};
     AxisPlan xs, ys;
-    BuildAxisPlan({&xSeg, 1}, src.Width(), 0, width, xs);
-    BuildAxisPlan({&ySeg, 1}, src.Height(), 0, height, ys);
+    PlanWholeScale(src.Width(), src.Height(), width, height, xs, ys);
     ResampleCopy(src, xs, ys, out);
     return out;
 }
@@ -479,11 +488,8 @@ Bitmap ScaleRows(int srcWidth, int srcHeight, const std::function<const Pixel*(i
     if (srcWidth <= 0 || srcHeight <= 0 || width <= 0 || height <= 0) {
         return out;
     }
-    const AxisSegment xSeg{0, float(width), 0, float(srcWidth)};
-    const AxisSegment ySeg{0, float(height), 0, float(srcHeight)};
     AxisPlan xs, ys;
-    BuildAxisPlan({&xSeg, 1}, srcWidth, 0, width, xs);
-    BuildAxisPlan({&ySeg, 1}, srcHeight, 0, height, ys);
+    PlanWholeScale(srcWidth, srcHeight, width, height, xs, ys);
     out.Reset(xs.outCount, ys.outCount);
     ResampleRowsFirst(rowAt, xs, ys, [&out, &xs](int j, const Pixel* row) {
         std::memcpy(out.Row(j), row, std::size_t(xs.outCount) * sizeof(Pixel));
