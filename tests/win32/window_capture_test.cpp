@@ -77,18 +77,26 @@ TEST(WindowCapture, ScreenCopiesKeepEveryRowInPlaceAcrossTheirBands) {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KestranaCaptureRows";
     ::RegisterClassW(&wc);
+    // Away from the screen's edges, where other tests' bars and windows sit.
+    constexpr int kLeft = 240, kTop = 160;
     HWND window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"rows", WS_POPUP | WS_VISIBLE,
-                                    30, 30, kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+                                    kLeft, kTop, kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(window);
     ::UpdateWindow(window);
-    const RECT rect{30, 30, 30 + kWidth, 30 + kHeight};
-    // The window system shows the painted window a moment later.
+    const RECT rect{kLeft, kTop, kLeft + kWidth, kTop + kHeight};
+    // The window system shows the painted window a moment later, maybe not all at once.
+    const auto allRowsShown = [](const gfx::Bitmap& copy) {
+        if (copy.Height() != kHeight) return false;
+        for (int y = 0; y < kHeight; ++y)
+            if (Red(copy.At(kWidth / 2, y)) != y % 256) return false;
+        return true;
+    };
     gfx::Bitmap copy;
     for (int tries = 0; tries < 50; ++tries) {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
         copy = CopyScreenImage(rect);
-        if (!copy.Empty() && Red(copy.At(150, kHeight - 1)) == (kHeight - 1) % 256) break;
+        if (allRowsShown(copy)) break;
         ::Sleep(100);
     }
     ASSERT_EQ(copy.Width(), kWidth);
