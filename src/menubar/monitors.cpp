@@ -145,12 +145,51 @@ std::vector<DiskUse> DiskRows(std::span<const std::pair<std::wstring, double>> i
 
 bool CountsInterface(const InterfaceRow& row) { return row.addressLength != 0 && row.hardware; }
 
-Traffic SumTraffic(std::span<const InterfaceRow> rows) {
-    Traffic sum;
+Traffic InterfaceReading::TableRead(std::span<const InterfaceRow> rows) {
+    std::vector<Counted> counted;
+    bool rebased = false;
     for (const InterfaceRow& row : rows) {
         if (!CountsInterface(row)) continue;
-        sum.sent += row.outOctets;
-        sum.received += row.inOctets;
+        const Counted now{row.luid, row.down, {row.inOctets, row.outOctets}};
+        const auto before = std::find_if(m_counted.begin(), m_counted.end(),
+                                         [&](const Counted& c) { return c.luid == row.luid; });
+        // An adapter that came, or a down one whose bytes moved (it was up in between,
+        // unseen): its bytes belong to no one span of two seconds.
+        if (m_tableSeen && (before == m_counted.end() ||
+                            (before->down && (before->octets.in != now.octets.in || before->octets.out != now.octets.out))))
+            rebased = true;
+        counted.push_back(now);
+    }
+    // An adapter gone takes its bytes out of the totals.
+    if (counted.size() != m_counted.size() && m_tableSeen) rebased = true;
+    m_counted = std::move(counted);
+    m_tableSeen = true;
+    m_sinceTable = 0;
+    Traffic sum = Sum();
+    sum.rebased = rebased;
+    return sum;
+}
+
+std::vector<std::uint64_t> InterfaceReading::LiveInterfaces() const {
+    std::vector<std::uint64_t> live;
+    for (const Counted& c : m_counted)
+        if (!c.down) live.push_back(c.luid);
+    return live;
+}
+
+Traffic InterfaceReading::EntriesRead(std::span<const Octets> live) {
+    std::size_t next = 0;
+    for (Counted& c : m_counted)
+        if (!c.down && next < live.size()) c.octets = live[next++];
+    ++m_sinceTable;
+    return Sum();
+}
+
+Traffic InterfaceReading::Sum() const {
+    Traffic sum;
+    for (const Counted& c : m_counted) {
+        sum.sent += c.octets.out;
+        sum.received += c.octets.in;
     }
     return sum;
 }
@@ -158,7 +197,7 @@ Traffic SumTraffic(std::span<const InterfaceRow> rows) {
 bool NetworkRates::Update(const Traffic& totals, std::uint64_t nowMs) {
     const std::uint32_t up = m_up, down = m_down;
     const bool first = !m_previous;
-    if (first) {
+    if (first || totals.rebased) {
         m_up = m_down = 0;
     } else {
         const std::uint64_t elapsed = std::max<std::uint64_t>(nowMs >= m_previousMs ? (nowMs - m_previousMs) / 100 : 0, 10);
@@ -202,9 +241,11 @@ std::wstring FormatRate(std::uint64_t b, bool compact) {
 
 bool MonitorHistory::Append(std::uint8_t value, bool graph, bool force) {
     const std::optional<std::uint8_t> last = Last();
+    const std::vector<std::uint8_t> shown = graph ? Points() : std::vector<std::uint8_t>();
     if (m_values.size() >= kHistoryLimit) m_values.erase(m_values.begin(), m_values.begin() + kHistoryLimit / 2);
     m_values.push_back(value);
-    return !last || force || graph || *last != value;
+    if (!last || force) return true;
+    return graph ? Points() != shown : *last != value;
 }
 
 std::optional<std::uint8_t> MonitorHistory::Last() const {

@@ -46,39 +46,64 @@ struct InterfaceRow {
     bool hardware = false;           // lowest bit of the interface-and-status flags
     std::uint64_t inOctets = 0;
     std::uint64_t outOctets = 0;
+    std::uint64_t luid = 0;
+    bool down = false; // down, not present or its lower layer down: it moves no bytes
 };
 
 struct Traffic {
     std::uint64_t sent = 0;
     std::uint64_t received = 0;
+    // The totals include bytes of an unknown span (an adapter that came up unseen): they
+    // are a new baseline, not a rate.
+    bool rebased = false;
+};
+
+struct Octets {
+    std::uint64_t in = 0;
+    std::uint64_t out = 0;
 };
 
 // Only hardware interfaces with an address count: the filter and virtual interfaces
 // stacked on a real adapter would count its bytes again.
 [[nodiscard]] bool CountsInterface(const InterfaceRow& row);
-[[nodiscard]] Traffic SumTraffic(std::span<const InterfaceRow> rows);
 
 // Which way a sample reads the network's totals. The whole interface table (which
-// adapters there are, and which count) is read at the first sample, every
-// kSamplesPerTable samples after, and at once after a counted interface could not be read
-// on its own; in between only the counted interfaces are read, one by one, which costs a
-// fraction of the table.
+// adapters there are, which count and which are down) is read at the first sample, every
+// kSamplesPerTable samples after, at once after a counted interface could not be read on
+// its own, and at the next sample after the system said its interfaces changed. In
+// between only the counted interfaces that were up are read, one by one, which costs a
+// fraction of the table; a down one moves no bytes, so its totals from the table stand.
 class InterfaceReading {
 public:
     static constexpr int kSamplesPerTable = 15; // with a sample every 2 s: the table twice a minute
     [[nodiscard]] bool WantsTable() const { return m_sinceTable < 0 || m_sinceTable + 1 >= kSamplesPerTable; }
-    void TableRead() { m_sinceTable = 0; }
-    void EntriesRead() { ++m_sinceTable; }
+    // Keeps the counted rows and gives their totals.
+    Traffic TableRead(std::span<const InterfaceRow> rows);
+    // The interfaces to read one by one, in the order EntriesRead takes their octets.
+    [[nodiscard]] std::vector<std::uint64_t> LiveInterfaces() const;
+    // The totals from the live interfaces' octets read now and the down ones' kept ones.
+    Traffic EntriesRead(std::span<const Octets> live);
     void EntryFailed() { m_sinceTable = -1; }
+    void InterfacesChanged() { m_sinceTable = -1; }
 
 private:
+    struct Counted {
+        std::uint64_t luid = 0;
+        bool down = false;
+        Octets octets;
+    };
+    [[nodiscard]] Traffic Sum() const;
+
     int m_sinceTable = -1; // samples since the table was read; -1: it must be read now
+    std::vector<Counted> m_counted;
+    bool m_tableSeen = false;
 };
 
 // Upload and download rates in bytes per second from successive totals.
 class NetworkRates {
 public:
-    // True when either rate changed, or on the first sample.
+    // True when either rate changed, or on the first sample. Totals that are a new
+    // baseline (rebased) or that shrank give no rate this time.
     bool Update(const Traffic& totals, std::uint64_t nowMs);
     [[nodiscard]] std::uint32_t Up() const { return m_up; }
     [[nodiscard]] std::uint32_t Down() const { return m_down; }
@@ -98,7 +123,8 @@ private:
 class MonitorHistory {
 public:
     // Appends `value`; true when the items must be drawn again: the first value, a forced
-    // sample, a graph (it scrolls every tick) or a value that differs from the last.
+    // sample, a value that differs from the last or, for a graph, any of the points it
+    // shows (a graph scrolls every tick, but a flat one looks the same after it).
     bool Append(std::uint8_t value, bool graph, bool force);
     [[nodiscard]] std::optional<std::uint8_t> Last() const;
     [[nodiscard]] const std::vector<std::uint8_t>& Values() const { return m_values; }

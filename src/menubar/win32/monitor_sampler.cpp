@@ -29,6 +29,8 @@ using GetIfEntry2Fn = DWORD(WINAPI*)(PMIB_IF_ROW2);
 using FreeMibTableFn = VOID(WINAPI*)(PVOID);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
 using GetAdaptersAddressesFn = ULONG(WINAPI*)(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES, PULONG);
+using NotifyIpInterfaceChangeFn = DWORD(WINAPI*)(ADDRESS_FAMILY, PIPINTERFACE_CHANGE_CALLBACK, PVOID, BOOLEAN, HANDLE*);
+using CancelMibChangeNotify2Fn = DWORD(WINAPI*)(HANDLE);
 
 // The IP helper, loaded at first use and kept for the process's life (it is a system
 // library; unloading it would gain nothing).
@@ -37,6 +39,8 @@ struct IpHelper {
     GetIfEntry2Fn getIfEntry2 = nullptr;
     FreeMibTableFn freeMibTable = nullptr;
     GetAdaptersAddressesFn getAdaptersAddresses = nullptr;
+    NotifyIpInterfaceChangeFn notifyInterfaceChange = nullptr;
+    CancelMibChangeNotify2Fn cancelNotify = nullptr;
 
     static const IpHelper& Get() {
         static const IpHelper helper = [] {
@@ -48,6 +52,9 @@ struct IpHelper {
                     kestrana::win32::FunctionIn<FreeMibTableFn>(module, "FreeMibTable");
                 h.getAdaptersAddresses =
                     kestrana::win32::FunctionIn<GetAdaptersAddressesFn>(module, "GetAdaptersAddresses");
+                h.notifyInterfaceChange =
+                    kestrana::win32::FunctionIn<NotifyIpInterfaceChangeFn>(module, "NotifyIpInterfaceChange");
+                h.cancelNotify = kestrana::win32::FunctionIn<CancelMibChangeNotify2Fn>(module, "CancelMibChangeNotify2");
             }
             return h;
         }();
@@ -147,6 +154,12 @@ std::uint64_t Now100ns() {
 class Readers {
 public:
     explicit Readers(bool countersOff) : m_countersOff(countersOff) {
+        const IpHelper& ip = IpHelper::Get();
+        // Where the system does not tell (or the call fails), the table read twice a minute
+        // still finds what changed.
+        if (ip.notifyInterfaceChange && ip.cancelNotify &&
+            ip.notifyInterfaceChange(AF_UNSPEC, InterfaceChanged, &m_changed, FALSE, &m_notification) != NO_ERROR)
+            m_notification = nullptr;
         if (countersOff) {
             foundation::LogDetail("monitors", "performance counters switched off: the CPU comes from system times");
             return;
@@ -192,6 +205,13 @@ public:
         Details(details, sample);
         return sample;
     }
+
+    ~Readers() {
+        // Waits for a callback under way, so none runs once the flag it sets is gone.
+        if (m_notification) IpHelper::Get().cancelNotify(m_notification);
+    }
+    Readers(const Readers&) = delete;
+    Readers& operator=(const Readers&) = delete;
 
 private:
     std::optional<int> Cpu(bool collected) {
@@ -348,23 +368,20 @@ private:
             Fail(kNoIpHelper, "the IP helper is missing: the network rates stay 0");
             return Traffic{};
         }
+        if (m_changed.exchange(false)) m_interfaces.InterfacesChanged();
         if (!m_interfaces.WantsTable() && ip.getIfEntry2) {
-            Traffic sum;
+            std::vector<Octets> live;
             bool read = true;
-            for (const ULONG64 luid : m_counted) {
+            for (const std::uint64_t luid : m_interfaces.LiveInterfaces()) {
                 MIB_IF_ROW2 row{};
                 row.InterfaceLuid.Value = luid;
                 if (ip.getIfEntry2(&row) != NO_ERROR) {
                     read = false; // gone, most likely: the table says what is left
                     break;
                 }
-                sum.sent += row.OutOctets;
-                sum.received += row.InOctets;
+                live.push_back({row.InOctets, row.OutOctets});
             }
-            if (read) {
-                m_interfaces.EntriesRead();
-                return sum;
-            }
+            if (read) return m_interfaces.EntriesRead(live);
             m_interfaces.EntryFailed();
         }
         PMIB_IF_TABLE2 table = nullptr;
@@ -373,16 +390,21 @@ private:
             return std::nullopt;
         }
         m_rows.clear();
-        m_counted.clear();
         for (ULONG i = 0; i < table->NumEntries; ++i) {
             const MIB_IF_ROW2& row = table->Table[i];
+            const bool down = row.OperStatus == IfOperStatusDown || row.OperStatus == IfOperStatusNotPresent ||
+                              row.OperStatus == IfOperStatusLowerLayerDown;
             m_rows.push_back({row.PhysicalAddressLength, row.InterfaceAndOperStatusFlags.HardwareInterface != 0,
-                              row.InOctets, row.OutOctets});
-            if (CountsInterface(m_rows.back())) m_counted.push_back(row.InterfaceLuid.Value);
+                              row.InOctets, row.OutOctets, row.InterfaceLuid.Value, down});
         }
         ip.freeMibTable(table);
-        m_interfaces.TableRead();
-        return SumTraffic(m_rows);
+        return m_interfaces.TableRead(m_rows);
+    }
+
+    // The system calls this on a thread of its own when an interface comes, goes or
+    // changes state; the next sample then reads the table instead of the entries.
+    static void CALLBACK InterfaceChanged(PVOID context, PMIB_IPINTERFACE_ROW, MIB_NOTIFICATION_TYPE) {
+        static_cast<std::atomic<bool>*>(context)->store(true);
     }
 
     void Fail(Failure which, const char* what) {
@@ -408,7 +430,8 @@ private:
     std::vector<CoreTimes> m_coreTimes;
     std::vector<InterfaceRow> m_rows;
     InterfaceReading m_interfaces;
-    std::vector<ULONG64> m_counted; // the interfaces the last table counted
+    std::atomic<bool> m_changed{false}; // the system said the interfaces changed
+    HANDLE m_notification = nullptr;
     std::bitset<kFailures> m_failed;
 };
 

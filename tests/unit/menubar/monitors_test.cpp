@@ -49,14 +49,17 @@ TEST(MonitorLoad, CoresEachKeepTheirBaselineAndStartAfreshWhenTheirNumberChanges
 
 TEST(MonitorNetwork, OnlyHardwareInterfacesWithAnAddressCount) {
     const std::vector<InterfaceRow> rows{
-        {6, true, 1000, 200},  // a real adapter
-        {6, false, 1000, 200}, // a filter interface stacked on it
-        {0, true, 50, 50},     // no physical address (loopback, tunnels)
-        {6, true, 24, 8},
+        {6, true, 1000, 200, 1},  // a real adapter
+        {6, false, 1000, 200, 2}, // a filter interface stacked on it
+        {0, true, 50, 50, 3},     // no physical address (loopback, tunnels)
+        {6, true, 24, 8, 4, true},
     };
-    const Traffic sum = SumTraffic(rows);
+    InterfaceReading reading;
+    const Traffic sum = reading.TableRead(rows);
     EXPECT_EQ(sum.received, 1024u);
     EXPECT_EQ(sum.sent, 208u);
+    EXPECT_FALSE(sum.rebased) << "the first table is the first baseline, not a new one";
+    EXPECT_EQ(reading.LiveInterfaces(), (std::vector<std::uint64_t>{1})) << "a down adapter is not read on its own";
 }
 
 TEST(MonitorNetwork, RatesFromTotalsOverAtLeastOneSecond) {
@@ -77,25 +80,61 @@ TEST(MonitorNetwork, RatesFromTotalsOverAtLeastOneSecond) {
     EXPECT_EQ(rates.Down(), 0u);
     EXPECT_TRUE(rates.Update({2100, 100}, 18'200));
     EXPECT_EQ(rates.Up(), 1000u);
+    // New baseline totals (an adapter came) that grew: still no rate this time.
+    EXPECT_TRUE(rates.Update({900'000, 900'000, true}, 20'200));
+    EXPECT_EQ(rates.Up(), 0u);
+    EXPECT_EQ(rates.Down(), 0u);
+    rates.Update({902'000, 900'000}, 22'200);
+    EXPECT_EQ(rates.Up(), 1000u);
 }
 
-// The table is read first, then only the counted interfaces until it is due again or
-// one of them could not be read.
-TEST(MonitorNetwork, TableFirstThenEntriesUntilDueOrAnEntryFails) {
+// The table is read first, then only the counted interfaces that are up, until the table
+// is due again, one of them could not be read or the system said the interfaces changed.
+TEST(MonitorNetwork, TableFirstThenLiveEntriesUntilDueAnEntryFailsOrAChange) {
     InterfaceReading reading;
     EXPECT_TRUE(reading.WantsTable());
-    reading.TableRead();
+    const std::vector<InterfaceRow> rows{{6, true, 1000, 100, 7}, {6, true, 500, 50, 8, true}, {6, true, 0, 0, 9}};
+    reading.TableRead(rows);
+    ASSERT_EQ(reading.LiveInterfaces(), (std::vector<std::uint64_t>{7, 9}));
     int entries = 0;
+    Traffic last;
     while (!reading.WantsTable() && entries < 100) {
-        reading.EntriesRead();
+        const std::uint64_t n = static_cast<std::uint64_t>(entries) + 1;
+        const std::vector<Octets> live{{1000 + n, 100 + n}, {n, 2 * n}};
+        last = reading.EntriesRead(live);
         ++entries;
     }
     EXPECT_EQ(entries + 1, InterfaceReading::kSamplesPerTable) << "one table read per so many samples";
-    reading.TableRead();
-    reading.EntriesRead();
+    const std::uint64_t n = static_cast<std::uint64_t>(entries);
+    EXPECT_EQ(last.received, (1000 + n) + 500 + n) << "the live octets read now, the down one's from the table";
+    EXPECT_EQ(last.sent, (100 + n) + 50 + 2 * n);
+    EXPECT_FALSE(last.rebased);
+    reading.TableRead(rows);
+    reading.EntriesRead(std::vector<Octets>{{1000, 100}, {0, 0}});
     EXPECT_FALSE(reading.WantsTable());
     reading.EntryFailed();
     EXPECT_TRUE(reading.WantsTable()) << "an adapter gone is looked for in the table at once";
+    reading.TableRead(rows);
+    reading.InterfacesChanged();
+    EXPECT_TRUE(reading.WantsTable()) << "a change the system reports is read at the next sample";
+}
+
+// Bytes of an unknown span never make a rate: a down adapter that moved bytes between
+// two tables, an adapter that came or one that went.
+TEST(MonitorNetwork, TablesThatShowUnseenBytesAreANewBaseline) {
+    InterfaceReading reading;
+    const InterfaceRow up{6, true, 1000, 100, 7}, down{6, true, 500, 50, 8, true};
+    reading.TableRead(std::vector<InterfaceRow>{up, down});
+    EXPECT_FALSE(reading.TableRead(std::vector<InterfaceRow>{{6, true, 9000, 900, 7}, down}).rebased)
+        << "an up adapter's bytes were read all along";
+    InterfaceRow cameUp = down;
+    cameUp.inOctets += 4'000'000;
+    cameUp.down = false;
+    EXPECT_TRUE(reading.TableRead(std::vector<InterfaceRow>{up, cameUp}).rebased);
+    EXPECT_EQ(reading.LiveInterfaces(), (std::vector<std::uint64_t>{7, 8}));
+    EXPECT_FALSE(reading.TableRead(std::vector<InterfaceRow>{up, cameUp}).rebased);
+    EXPECT_TRUE(reading.TableRead(std::vector<InterfaceRow>{up}).rebased) << "an adapter went";
+    EXPECT_TRUE(reading.TableRead(std::vector<InterfaceRow>{up, {6, true, 70, 7, 11}}).rebased) << "an adapter came";
 }
 
 TEST(MonitorNetwork, RateTextsCompactAndLong) {
@@ -180,11 +219,25 @@ TEST(MonitorHistory, DrawsOnFirstChangeGraphOrForce) {
     MonitorHistory h;
     EXPECT_TRUE(h.Append(10, false, false));
     EXPECT_FALSE(h.Append(10, false, false));
-    EXPECT_TRUE(h.Append(10, true, false)); // a graph scrolls every tick
+    EXPECT_TRUE(h.Append(10, true, false)); // a graph scrolls: the padding moves out
     EXPECT_TRUE(h.Append(10, false, true));
     EXPECT_TRUE(h.Append(11, false, false));
     EXPECT_EQ(h.Values().size(), 5u);
     EXPECT_EQ(h.Last(), 11);
+}
+
+TEST(MonitorHistory, AGraphIsDrawnAgainOnlyWhenAPointItShowsChanges) {
+    MonitorHistory h;
+    EXPECT_TRUE(h.Append(0, true, false)) << "the first value";
+    EXPECT_FALSE(h.Append(0, true, false)) << "zeros over the zero padding look the same";
+    for (std::size_t i = 0; i < kGraphPoints; ++i) h.Append(5, true, false);
+    EXPECT_FALSE(h.Append(5, true, false)) << "a flat graph";
+    EXPECT_TRUE(h.Append(6, true, false));
+    // The 6 scrolls through the graph: every tick moves it until it leaves at the left.
+    int drawn = 0;
+    for (std::size_t i = 0; i < kGraphPoints + 5; ++i) drawn += h.Append(5, true, false) ? 1 : 0;
+    EXPECT_EQ(drawn, static_cast<int>(kGraphPoints));
+    EXPECT_TRUE(h.Append(5, true, true)) << "forced";
 }
 
 TEST(MonitorHistory, GraphPointsArePaddedInFrontAndKeepTheNewest) {
