@@ -60,7 +60,10 @@ bool RegisterWithSchtasks(const std::wstring& xml) {
     ::CloseHandle(handle);
     std::wstring command = L"schtasks.exe /create /f /tn \"" + std::wstring(kTaskName) + L"\" /xml \"" + file + L"\"";
     bool ok = false;
-    if (const auto started = win32::StartProgram({.arguments = command, .flags = CREATE_NO_WINDOW}, "create start task"))
+    win32::ProgramStart start;
+    start.arguments = command;
+    start.flags = CREATE_NO_WINDOW;
+    if (const auto started = win32::StartProgram(start, "create start task"))
         ok = win32::WaitForExit(*started, 15000) == DWORD{0};
     ::DeleteFileW(file.c_str());
     return ok;

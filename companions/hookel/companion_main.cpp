@@ -155,13 +155,17 @@ void PressChord(WORD first, WORD second) {
 }
 
 bool StartCompanionProgram(const std::wstring& path) {
-    return win32::StartProgram({.program = path, .folder = g.folder}, "companion start").has_value();
+    win32::ProgramStart start;
+    start.program = path;
+    start.folder = g.folder;
+    return win32::StartProgram(start, "companion start").has_value();
 }
 
 void TerminateImage(const std::wstring& imagePath) {
     win32::UniqueKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
-    PROCESSENTRY32W entry{sizeof(entry)};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
     for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
         win32::UniqueKernelHandle process(
             ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
@@ -369,7 +373,8 @@ LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 HWND CreateRoleWindow(std::wstring_view role) {
     const std::wstring name(role);
-    WNDCLASSEXW wc{sizeof(wc)};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = CompanionProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = name.c_str();

@@ -37,8 +37,11 @@ void LaunchInSession(DWORD session) {
     if (::DuplicateTokenEx(userToken.Get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary)) {
         kestrana::win32::UniqueKernelHandle owned(primary);
         const std::wstring folder = ProgramFolder();
-        (void)kestrana::win32::StartProgram(
-            {.program = folder + L"Kestrana.exe", .folder = folder, .userToken = primary}, "start for session");
+        kestrana::win32::ProgramStart start;
+        start.program = folder + L"Kestrana.exe";
+        start.folder = folder;
+        start.userToken = primary;
+        (void)kestrana::win32::StartProgram(start, "start for session");
     }
 }
 

@@ -6,14 +6,15 @@
 // adapter reports a temperature. A machine without zones gets no values, only the
 // announcement. One runs at a time; it ends when the bar tells it to or when no bar is
 // left to tell.
+//
+// It stays a few pages of code: no C++ library (its runtime would be most of the
+// process's own memory), fixed tables for the zones and adapters, and the one buffer the
+// counter needs taken from the process heap.
 
 #include <windows.h>
 
 #include <pdh.h>
 #include <pdhmsg.h>
-
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -27,10 +28,41 @@ constexpr wchar_t kBarClass[] = L"VarloApp";
 constexpr wchar_t kOwnClass[] = L"ThermelReader";
 constexpr long kKelvinZero = 273;
 constexpr long kMaxCelsius = 150;
+constexpr DWORD kMaxZones = 64;
+constexpr ULONG kMaxAdapters = 64;
 
 struct Zone {
-    std::wstring name;
-    long celsius = 0;
+    wchar_t name[128];
+    long celsius;
+};
+
+struct Zones {
+    Zone zone[kMaxZones];
+    DWORD count = 0;
+};
+
+// A block of the process heap that grows as asked and is given back at the end.
+class HeapBuffer {
+public:
+    HeapBuffer() = default;
+    ~HeapBuffer() {
+        if (m_data) ::HeapFree(::GetProcessHeap(), 0, m_data);
+    }
+    HeapBuffer(const HeapBuffer&) = delete;
+    HeapBuffer& operator=(const HeapBuffer&) = delete;
+
+    void* Room(DWORD bytes) {
+        if (bytes <= m_size) return m_data;
+        void* grown = m_data ? ::HeapReAlloc(::GetProcessHeap(), 0, m_data, bytes) : ::HeapAlloc(::GetProcessHeap(), 0, bytes);
+        if (!grown) return nullptr;
+        m_data = grown;
+        m_size = bytes;
+        return m_data;
+    }
+
+private:
+    void* m_data = nullptr;
+    DWORD m_size = 0;
 };
 
 class ThermalZones {
@@ -49,29 +81,32 @@ public:
     ThermalZones(const ThermalZones&) = delete;
     ThermalZones& operator=(const ThermalZones&) = delete;
 
-    std::vector<Zone> Read() {
-        std::vector<Zone> zones;
-        if (!m_counter || ::PdhCollectQueryData(m_query) != ERROR_SUCCESS) return zones;
+    // The zones that report a believable temperature, at most kMaxZones.
+    void Read(Zones& zones) {
+        zones.count = 0;
+        if (!m_counter || ::PdhCollectQueryData(m_query) != ERROR_SUCCESS) return;
         DWORD bytes = 0, count = 0;
         if (::PdhGetFormattedCounterArrayW(m_counter, PDH_FMT_LONG, &bytes, &count, nullptr) != static_cast<PDH_STATUS>(PDH_MORE_DATA))
-            return zones;
-        m_buffer.resize(bytes);
-        auto* items = reinterpret_cast<PDH_FMT_COUNTERVALUE_ITEM_W*>(m_buffer.data());
-        if (::PdhGetFormattedCounterArrayW(m_counter, PDH_FMT_LONG, &bytes, &count, items) != ERROR_SUCCESS) return zones;
-        for (DWORD i = 0; i < count && zones.size() < 64; ++i) {
+            return;
+        auto* items = static_cast<PDH_FMT_COUNTERVALUE_ITEM_W*>(m_buffer.Room(bytes));
+        if (!items || ::PdhGetFormattedCounterArrayW(m_counter, PDH_FMT_LONG, &bytes, &count, items) != ERROR_SUCCESS) return;
+        for (DWORD i = 0; i < count && zones.count < kMaxZones; ++i) {
             if (items[i].FmtValue.CStatus != PDH_CSTATUS_VALID_DATA) continue;
             const long celsius = items[i].FmtValue.longValue - kKelvinZero;
             // A zone that reports nonsense (0 K, a sensor not fitted) is no reading.
             if (celsius <= 0 || celsius > kMaxCelsius) continue;
-            zones.push_back({items[i].szName ? items[i].szName : L"", celsius});
+            Zone& zone = zones.zone[zones.count++];
+            zone.celsius = celsius;
+            zone.name[0] = L'\0';
+            // A name longer than the table's room is cut, never overrun.
+            if (items[i].szName) ::lstrcpynW(zone.name, items[i].szName, static_cast<int>(ARRAYSIZE(zone.name)));
         }
-        return zones;
     }
 
 private:
     PDH_HQUERY m_query = nullptr;
     PDH_HCOUNTER m_counter = nullptr;
-    std::vector<unsigned char> m_buffer;
+    HeapBuffer m_buffer;
 };
 
 // The display adapters' own temperature, from the kernel graphics interface of gdi32
@@ -131,7 +166,8 @@ public:
         if (!m_opened) Open();
         long hottest = 0;
         bool anyAnswered = false;
-        for (Adapter& a : m_adapters) {
+        for (ULONG i = 0; i < m_count; ++i) {
+            Adapter& a = m_adapters[i];
             if (a.silent) continue;
             kmt::AdapterPerfData data{};
             const kmt::QueryAdapterInfo query{a.handle, kmt::kAdapterPerfData, &data, sizeof data};
@@ -170,26 +206,27 @@ private:
         m_close = reinterpret_cast<kmt::CloseFn>(find("D3DKMTCloseAdapter"));
         if (!enumerate || !m_query || !m_close) return;
         kmt::EnumAdapters2 list{};
-        if (enumerate(&list) < 0 || list.count == 0 || list.count > 64) return;
-        std::vector<kmt::AdapterInfo> infos(list.count);
-        list.adapters = infos.data();
+        if (enumerate(&list) < 0 || list.count == 0 || list.count > kMaxAdapters) return;
+        kmt::AdapterInfo infos[kMaxAdapters]{};
+        list.adapters = infos;
         if (enumerate(&list) < 0) return;
-        for (ULONG i = 0; i < list.count && i < infos.size(); ++i) m_adapters.push_back({infos[i].adapter, false});
+        for (ULONG i = 0; i < list.count && i < kMaxAdapters; ++i) m_adapters[m_count++] = {infos[i].adapter, false};
     }
 
     void Release() {
-        for (const Adapter& a : m_adapters) {
-            const kmt::CloseAdapter close{a.handle};
+        for (ULONG i = 0; i < m_count; ++i) {
+            const kmt::CloseAdapter close{m_adapters[i].handle};
             if (m_close) m_close(&close);
         }
-        m_adapters.clear();
+        m_count = 0;
     }
 
     bool m_opened = false;
     bool m_gaveUp = false;
     kmt::QueryFn m_query = nullptr;
     kmt::CloseFn m_close = nullptr;
-    std::vector<Adapter> m_adapters;
+    Adapter m_adapters[kMaxAdapters];
+    ULONG m_count = 0;
 };
 
 struct Reader {
@@ -199,6 +236,7 @@ struct Reader {
     int lonely = 0;
     ThermalZones zones;
     AdapterTemperatures adapters;
+    Zones read; // the last reading
 
     void FindBar() {
         HWND found = ::FindWindowW(kBarClass, nullptr);
@@ -213,23 +251,23 @@ struct Reader {
             return;
         }
         lonely = 0;
-        const std::vector<Zone> read = zones.Read();
+        zones.Read(read);
         // The GPU is read only when the bar wants it; 0 says "none".
         const long gpu = gpuWanted ? adapters.Read() : 0;
-        if (read.empty()) {
+        if (read.count == 0) {
             // No zone: no CPU value (0 is none), but a GPU one is still worth telling.
             if (gpu > 0) ::PostMessageW(bar, kMsgValues, 0, gpu);
             return;
         }
-        ::PostMessageW(bar, kMsgSensors, read.size(), static_cast<LPARAM>(read.size()));
+        ::PostMessageW(bar, kMsgSensors, read.count, static_cast<LPARAM>(read.count));
         long hottest = 0;
-        for (std::size_t i = 0; i < read.size(); ++i) {
-            hottest = read[i].celsius > hottest ? read[i].celsius : hottest;
-            std::wstring name = read[i].name;
+        for (DWORD i = 0; i < read.count; ++i) {
+            Zone& zone = read.zone[i];
+            hottest = zone.celsius > hottest ? zone.celsius : hottest;
             COPYDATASTRUCT data{};
-            data.dwData = static_cast<ULONG_PTR>(read[i].celsius);
-            data.cbData = static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t));
-            data.lpData = name.data();
+            data.dwData = static_cast<ULONG_PTR>(zone.celsius);
+            data.cbData = static_cast<DWORD>((::lstrlenW(zone.name) + 1) * sizeof(wchar_t));
+            data.lpData = zone.name;
             DWORD_PTR answer = 0;
             // Sent with a deadline: a hung bar must not hang the reader.
             ::SendMessageTimeoutW(bar, WM_COPYDATA, i, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 500, &answer);
@@ -264,7 +302,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (single) ::CloseHandle(single);
         return 0;
     }
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
     wc.lpszClassName = kOwnClass;

@@ -270,11 +270,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HANDLE single = ::CreateMutexW(nullptr, TRUE, L"KestranaScreenRoundOnce");
     if (!single || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
-    WNDCLASSEXW main{sizeof(main)};
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof main;
     main.lpfnWndProc = MainProc;
     main.hInstance = instance;
     main.lpszClassName = kScreenCornerClass;
-    WNDCLASSEXW cap{sizeof(cap)};
+    WNDCLASSEXW cap{};
+    cap.cbSize = sizeof cap;
     cap.lpfnWndProc = ::DefWindowProcW;
     cap.hInstance = instance;
     cap.lpszClassName = kCapClass;

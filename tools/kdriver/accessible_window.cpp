@@ -221,7 +221,8 @@ int AccessibleWindow(DWORD seconds, const std::wstring& mode) {
     }
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const auto registerClass = [instance](const wchar_t* name, WNDPROC proc, int colour) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
         wc.lpfnWndProc = proc;
         wc.hInstance = instance;
         wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colour + 1));

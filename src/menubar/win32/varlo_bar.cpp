@@ -847,7 +847,7 @@ BarFacts VarloBar::ReaderFacts() const {
         if (!row[i].placed || static_cast<int>(i) == m_row.DraggedIndex()) continue;
         const StatusSource* source = m_host.Source(row[i].kind);
         facts.status.push_back({row[i].kind, source ? source->ReaderValue() : m_views[Slot(row[i].kind)].textSource,
-                                CellRect(static_cast<int>(i)), source ? source->Name() : std::wstring()});
+                                CellRect(static_cast<int>(i)), source ? source->Name() : std::wstring(), {}});
         if (source)
             for (const StatusPart& part : source->Parts())
                 facts.status.back().parts.push_back(
