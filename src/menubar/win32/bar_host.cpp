@@ -504,10 +504,11 @@ void BarHost::AddMonitorSources(const std::vector<StatusKind>& kinds) {
 
 void BarHost::StartMonitorTimer() {
     HWND first = FirstWindow();
-    if (!first || !m_sampler) return;
+    if (!first) return;
+    // It runs without monitor items too: its tick is what sees them switched on in the file.
     ::SetTimer(first, kTimerMonitors, 2000, nullptr);
     // The items show their first readings at once rather than after two seconds.
-    m_sampler->Request(MonitorTypes(), true, PopupDetails(), first);
+    if (m_sampler) m_sampler->Request(MonitorTypes(), true, PopupDetails(), first);
 }
 
 DisplayTypes BarHost::MonitorTypes() const {
@@ -531,7 +532,7 @@ void BarHost::MonitorTick() {
     if (!first) return;
     const bool any = std::any_of(m_order.begin(), m_order.end(), IsMonitorKind);
     if (!any || !m_sampler) {
-        ::KillTimer(first, kTimerMonitors);
+        // Nothing to sample: the worker goes, the tick only looks at the file's stamp.
         m_sampler.reset();
         return;
     }
@@ -586,7 +587,6 @@ void BarHost::MonitorSettingsChanged() {
     std::set_difference(have.begin(), have.end(), wanted.begin(), wanted.end(), std::back_inserter(removed));
     foundation::LogDetail("monitors", L"monitor items switched: " + std::to_wstring(added.size()) + L" on, " +
                                           std::to_wstring(removed.size()) + L" off");
-    const bool hadSampler = m_sampler != nullptr;
     AddMonitorSources(added);
     // The other items keep their places; the monitors go where the settings put them.
     std::vector<StatusKind> order;
@@ -605,8 +605,8 @@ void BarHost::MonitorSettingsChanged() {
     std::erase_if(m_sources, [&removed](const auto& source) {
         return std::find(removed.begin(), removed.end(), source->Kind()) != removed.end();
     });
-    if (!hadSampler) StartMonitorTimer();
-    else if (m_sampler && !added.empty()) m_sampler->Request(MonitorTypes(), true, PopupDetails(), FirstWindow());
+    // The items that came show their first readings at once rather than at the next tick.
+    if (m_sampler && !added.empty()) m_sampler->Request(MonitorTypes(), true, PopupDetails(), FirstWindow());
 }
 
 // The temperature reader: kept going through the hook companion while its item exists.

@@ -6,7 +6,8 @@
 # The temperature reader is started through the hook companion, announces itself, stays
 # one even when asked twice, lives on without a thermal zone (Wine has none) and without a
 # display adapter that tells its temperature (the GPU is asked for here), and ends
-# when its item is switched off; switching an item off and on again needs no restart.
+# when its item is switched off; switching items off and on again needs no restart, even
+# when none was left.
 source "$(dirname "$0")/../lib.sh"
 e2e_begin menubar_monitors 1280x800x24
 # Wi-Fi and Bluetooth stay off: on this narrow screen the wide text type needs their room.
@@ -126,6 +127,13 @@ wait_tree '[ -z "$(e2e_acc_item "$tree" Temperature)" ] && [ -z "$(e2e_acc_item 
 kdrv gone ThermelReader - 5000 >/dev/null || e2e_fail "the reader outlived its item"
 kdrv ini "$config" findermonitor NETON 5 >/dev/null
 wait_tree '[ -n "$(e2e_acc_item "$tree" Network)" ]' || e2e_fail "the network item did not come back"
+# With none left, the file is still watched: one switched on comes at once.
+for key in CPUON MENON DISKON NETON; do kdrv ini "$config" findermonitor $key 0 >/dev/null; done
+none_there() { for n in $names; do [ -z "$(e2e_acc_item "$tree" $n)" ] || return 1; done; }
+wait_tree none_there || e2e_fail "monitor items stayed"
+sleep 3 # a few ticks without any item
+kdrv ini "$config" findermonitor MENON 1 >/dev/null
+wait_tree '[ -n "$(value "$tree" Memory)" ]' || e2e_fail "an item switched on after all were off did not come"
 kdrv find VarloApp - 0 >/dev/null || e2e_fail "the bar is gone"
 
 mkdir -p "$E2E_ROOT/build/screenshots"
