@@ -263,6 +263,11 @@ e2e_text() { # <file>: a settings file as UTF-8 text without carriage returns, w
     fi | tr -d '\r'
 }
 
+e2e_item_lines() { # <file>: the "appname=" lines of a saved item list, on one line (nothing while it is missing)
+    [ -f "$1" ] || return 0
+    e2e_text "$1" | grep '^appname=' | tr '\n' ' '
+}
+
 # Reading a window's accessibility tree. "kdrv acc-tree" prints one element a line:
 # "<depth> <role> <left> <top> <width> <height> <id>\t<name>\t<value>"; these look at the
 # window's own elements (depth 1). Each kdrv call costs a Wine start: read a tree once.

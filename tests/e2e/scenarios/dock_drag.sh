@@ -14,7 +14,7 @@ input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
 sleep 1.5
 read -r l t r b < <(kdrv rect "$input")
 y=$(( (t + b) / 2 + 8 ))
-order() { iconv -f utf-16 -t utf-8 "$E2E_BASE/$1" 2>/dev/null | tr -d '\r' | grep '^appname=' | tr '\n' ' '; }
+order() { e2e_item_lines "$E2E_BASE/$1"; }
 items() { order ico.ini; }
 wait_for() { # <what> <command...>: up to 10 s
     local what=$1

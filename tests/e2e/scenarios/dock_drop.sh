@@ -19,7 +19,7 @@ input=$(kdrv find OndelAPP - 20000) || e2e_fail "no dock"
 sleep 1.5
 read -r l t r b < <(kdrv rect "$input")
 y=$(( (t + b) / 2 + 8 ))
-items() { iconv -f utf-16 -t utf-8 "$E2E_BASE/ico.ini" 2>/dev/null | tr -d '\r' | grep '^appname=' | tr '\n' ' '; }
+items() { e2e_item_lines "$E2E_BASE/ico.ini"; }
 wait_for() { # <what> <command...>: up to 10 s
     local what=$1
     shift

@@ -26,7 +26,7 @@ menus() { kdrv windows OndelMenu | grep 'visible=1'; }
 # Reads the file afresh at each try (a process substitution would be read once, so a
 # save that came after the first try was never seen).
 file_has() { # <pattern> <file>
-    grep -qi "$1" <(iconv -f utf-16 -t utf-8 "$2" 2>/dev/null || cat "$2")
+    [ -f "$2" ] && e2e_text "$2" | grep -qi "$1"
 }
 menu_rect() { # <n>: the n-th visible menu window's left and top
     menus | sed -n "${1}p" | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),.*/\1 \2/'
