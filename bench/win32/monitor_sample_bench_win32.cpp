@@ -61,7 +61,9 @@ template <typename Call> void Time(const char* what, int samples, Call call) {
 
 void RunCalls(int samples) {
     using Query = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<Query>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation"));
+    // Through a plain function pointer: the looked-up entry point has no type of its own.
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     std::printf("single calls:\n");
     Time("  system times", samples, [] {
         FILETIME a{}, b{}, c{};

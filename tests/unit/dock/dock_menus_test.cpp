@@ -57,7 +57,7 @@ TEST(DockMenus, ItemMenusOfEachKind) {
     folder.Config(u"[blacklist]\r\nchrome.exe=1\r\n");
 
     // A running browser with two windows: private window, the windows, options, quit last.
-    ItemMenuFacts browser{L"chrome.exe", true, true, true, {{WindowId{11}, L"Mail"}, {WindowId{12}, L""}}, {}};
+    ItemMenuFacts browser{L"chrome.exe", true, true, true, {{WindowId{11}, L"Mail"}, {WindowId{12}, L""}}, {}, {}};
     const DockMenu running = BuildItemMenu(folder.store, browser);
     EXPECT_EQ(running.kind, DockMenuKind::Item);
     EXPECT_EQ(Ids(running.rows), (std::vector<int>{cmd::kPrivateWindow, 0, cmd::kWindowFirst, cmd::kWindowFirst + 1,
@@ -73,28 +73,28 @@ TEST(DockMenus, ItemMenusOfEachKind) {
     EXPECT_NE(Find(*options, cmd::kRunAgain), nullptr);
 
     // Not running, not kept (nothing to show it but the menu): keep, and open last.
-    const DockMenu idle = BuildItemMenu(folder.store, {L"notepad.exe", false, false, true, {}, {}});
+    const DockMenu idle = BuildItemMenu(folder.store, {L"notepad.exe", false, false, true, {}, {}, {}});
     EXPECT_EQ(idle.rows.back().id, cmd::kOpen);
     EXPECT_EQ(Find(idle.rows, cmd::kPrivateWindow), nullptr);
     EXPECT_NE(Find(idle.rows, cmd::kKeep), nullptr);
     EXPECT_EQ(Find(idle.rows, cmd::kRunAgain), nullptr);
 
     // A folder item's own entries stand first.
-    ItemMenuFacts folderItem{L"documents", true, false, true, {}, {gfx::MenuItem::Command(cmd::kFolderFirst, L"Sort")}};
+    ItemMenuFacts folderItem{L"documents", true, false, true, {}, {gfx::MenuItem::Command(cmd::kFolderFirst, L"Sort")}, {}};
     EXPECT_EQ(BuildItemMenu(folder.store, folderItem).rows.front().id, cmd::kFolderFirst);
 
     // The trash: open and empty, nothing else; Launchpad cannot be removed; the weather
     // item has neither open nor quit; the file manager starts with a new window.
-    const DockMenu trash = BuildItemMenu(folder.store, {L"trash|", true, false, false, {}, {}});
+    const DockMenu trash = BuildItemMenu(folder.store, {L"trash|", true, false, false, {}, {}, {}});
     EXPECT_EQ(trash.kind, DockMenuKind::Trash);
     EXPECT_EQ(Ids(trash.rows), (std::vector<int>{cmd::kOpen, cmd::kEmptyTrash}));
-    const DockMenu pad = BuildItemMenu(folder.store, {L"launchpad|", true, false, false, {}, {}});
+    const DockMenu pad = BuildItemMenu(folder.store, {L"launchpad|", true, false, false, {}, {}, {}});
     EXPECT_EQ(Find(pad.rows, cmd::kRemove), nullptr);
-    const DockMenu weather = BuildItemMenu(folder.store, {L"weather", true, false, false, {}, {}});
+    const DockMenu weather = BuildItemMenu(folder.store, {L"weather", true, false, false, {}, {}, {}});
     EXPECT_EQ(weather.kind, DockMenuKind::Special);
     EXPECT_EQ(Find(weather.rows, cmd::kOpen), nullptr);
     EXPECT_EQ(Find(weather.rows, cmd::kNeverShow), nullptr);
-    const DockMenu files = BuildItemMenu(folder.store, {L"explorer.exe", true, true, true, {}, {}});
+    const DockMenu files = BuildItemMenu(folder.store, {L"explorer.exe", true, true, true, {}, {}, {}});
     EXPECT_EQ(Ids(files.rows), (std::vector<int>{0, 0, cmd::kNewFileManagerWindow, cmd::kGoToFolder,
                                                  cmd::kConnectToServer, cmd::kShowDesktop, 0, 0, 0, cmd::kQuit}));
     EXPECT_EQ(files.rows.front().submenu.size(), SystemTools().size());
@@ -133,7 +133,7 @@ TEST(DockMenus, ProgramOptionsSwitchTheirConfigKey) {
     EXPECT_EQ(folder.store.ReadInt(L"blacklist", L"code.exe"), 1);
     EXPECT_TRUE(ToggleProgramOption(folder.store, cmd::kNoMinimiseEffect, L"code.exe"));
     EXPECT_TRUE(folder.store.HasKey(L"blacklistwindows", L"code.exe"));
-    const DockMenu menu = BuildItemMenu(folder.store, {L"code.exe", true, true, true, {}, {}});
+    const DockMenu menu = BuildItemMenu(folder.store, {L"code.exe", true, true, true, {}, {}, {}});
     const gfx::Menu* options = OptionsOf(menu);
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(Find(*options, cmd::kNeverShow)->checked);

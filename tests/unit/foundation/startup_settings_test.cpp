@@ -45,7 +45,7 @@ protected:
         hooks.startMinimiseWatcher = [this] { calls.push_back(L"watcher"); };
     }
 
-    StartupSettings Load() { return LoadStartupSettings(store, StartupPorts{monitors, today, font, steam, workshop}, hooks); }
+    StartupSettings Load() { return LoadStartupSettings(store, StartupPorts{monitors, today, font, steam, workshop, {}}, hooks); }
 
     FakeMonitors monitors;
     FakeCalendar today;
@@ -94,7 +94,7 @@ TEST_F(StartupTest, LanguageComesFromSteamOrTheSavedSetting) {
         fakes::SettingsFolder fresh;
         fresh.Config(c.saved ? u"[normal]\r\nlanguage=" + *c.saved + u"\r\n" : u"[normal]\r\n");
         ConfigStore& freshStore = fresh.store;
-        const auto settings = LoadStartupSettings(freshStore, StartupPorts{monitors, today, font, c.steam, false}, {});
+        const auto settings = LoadStartupSettings(freshStore, StartupPorts{monitors, today, font, c.steam, false, {}}, {});
         EXPECT_EQ(settings.language, c.expected);
         EXPECT_EQ(freshStore.CurrentLanguage(), c.expected);
         // Steam's choice is remembered; without Steam nothing is written.
@@ -106,7 +106,7 @@ TEST_F(StartupTest, LanguageComesFromSteamOrTheSavedSetting) {
                                             {L"zh-Hant-TW", L"Chinese"}, {L"en-GB", L"English"},
                                             {L"de-DE", L"English"}, {L"zu-ZA", L"English"}}) {
         fakes::SettingsFolder fresh;
-        StartupPorts ports{monitors, today, font, std::nullopt, false};
+        StartupPorts ports{monitors, today, font, std::nullopt, false, {}};
         ports.displayLanguage = display;
         EXPECT_EQ(LoadStartupSettings(fresh.store, ports, {}).language, expected) << display;
         EXPECT_EQ(fresh.store.ReadString(L"normal", L"language"), expected) << display;

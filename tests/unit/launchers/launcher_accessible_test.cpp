@@ -188,7 +188,9 @@ TEST(StackAccessibleTree, ItemsWhereTheStackDrawsThemInEveryLayout) {
             ++checked;
         }
         EXPECT_GT(checked, 0) << where;
-        if (g.more) EXPECT_EQ(tree.Find(StackItemId(g.cells.size() - 1))->name, L"More in folder");
+        if (g.more) {
+            EXPECT_EQ(tree.Find(StackItemId(g.cells.size() - 1))->name, L"More in folder");
+        }
         if (g.Scrolls()) {
             // Scrolled to the end, the first items leave the view.
             const auto scrolled = BuildStackTree(g, items, {L"Downloads", g.contentHeight - g.view.height, -1});

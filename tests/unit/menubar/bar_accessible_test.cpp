@@ -35,7 +35,7 @@ BarFacts Facts(StatusRow& row, int width, const std::vector<std::wstring>& title
     const RowLayout layout = row.LayOut(width, scale, std::min(width / 2, x));
     for (const StatusCell& cell : row.Cells()) {
         if (!cell.placed) continue;
-        BarStatusCell status{cell.kind, {}, {cell.x, 0, cell.width, height}};
+        BarStatusCell status{cell.kind, {}, {cell.x, 0, cell.width, height}, {}, {}};
         if (cell.kind == StatusKind::Time) status.text = L"Sun 6 Dec 13:25";
         if (cell.kind == StatusKind::InputMethod) status.text = L"ENG";
         if (cell.kind == StatusKind::Battery) {
