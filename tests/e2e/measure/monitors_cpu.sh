@@ -1,51 +1,71 @@
 #!/usr/bin/env bash
-# The monitors' idle cost under Wine: the CPU time Kestrana.exe uses over 60 s with the
-# pointer resting, without monitor items and with all five on (counters off, as Wine's
-# counters lie), once with the CPU as a graph (redrawn every tick) and once as text
-# (redrawn only when the value changes); each pair is run twice, alternating, because one
-# run is within the noise of a shared machine. With the temperature item on it also
-# prints the reader's memory: the private pages of Thermel.exe's Wine process and what
-# the process's own counters say. Not part of the test command (see docs/performance.md).
+# The monitors' idle cost under Wine: the CPU time Kestrana.exe uses with the pointer
+# resting, with all five monitor items on (counters off, as Wine's counters lie) and with
+# none, in the same running program: the settings file is switched between the two every
+# MEASURE_SECONDS (60 by default: each phase then holds one start of a minute, when the
+# clocks redraw), ROUNDS times (4), so that what differs between two
+# starts of the program (its caches, the machine's load) does not enter the difference.
+# One session per display type of the CPU (TYPES: "graph text" by default; a graph is
+# redrawn at every sample, text only when the value changes). Each phase waits 8 s after
+# the switch for the items to come or go and the reader to start or end. At the end of a
+# session it prints the reader's memory: the private pages of Thermel.exe's Wine process.
+# Not part of the test command (see docs/performance.md).
 set -uo pipefail
 source "$(dirname "$0")/../lib.sh"
 e2e_make_template
 
-source "$(dirname "$0")/threads.sh"
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
 seconds=${MEASURE_SECONDS:-60}
+rounds=${ROUNDS:-4}
 
-measure() { # <label> <lines of section findermonitor>
+session() { # <label> <lines of section findermonitor when on>
     e2e_begin "measure_monitors_cpu_$1" 1280x800x24
-    printf '[brisel]\r\nVarlo=1\r\n[finder]\r\ndarkmode=3\r\nwifi=0\r\nbluetooth=0\r\n[findermonitor]\r\n%b' "$2" \
-        >"$E2E_BASE/config.ini"
+    local base='[brisel]\r\nVarlo=1\r\n[finder]\r\ndarkmode=3\r\nwifi=0\r\nbluetooth=0\r\n[findermonitor]\r\n'
+    printf "$base" >"$E2E_DIR/off.ini"
+    printf "$base%b" "$2" >"$E2E_DIR/on.ini"
+    cp "$E2E_DIR/off.ini" "$E2E_BASE/config.ini"
     e2e_start_kestrana
     kdrv find VarloApp - 20000 >/dev/null || e2e_fail "no menu bar"
     xdotool mousemove 640 500
-    sleep 10 # start-up work settles, the reader is started
-    local c0 t0 c1 t1
-    local before=/tmp/monitors_threads.$$
-    c0=$(cpu_ticks "$E2E_KESTRANA"); t0=$(date +%s%N); thread_ticks "$E2E_KESTRANA" >"$before"
-    sleep "$seconds"
-    c1=$(cpu_ticks "$E2E_KESTRANA"); t1=$(date +%s%N)
-    thread_usage "$E2E_KESTRANA" "$before" "$1"
-    rm -f "$before"
-    awk -v c=$((c1 - c0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1" -v load="$(cut -d' ' -f1 /proc/loadavg)" \
-        'BEGIN { printf "%-10s %.1f s wall, %.2f s CPU, %.2f%% of one core (load %s)\n", l, ns / 1e9, c / hz, 100 * (c / hz) / (ns / 1e9), load }'
+    sleep 10 # start-up work settles
+    local round state c0 c1 u0 u1 t0 t1 diffs=""
+    for round in $(seq 1 "$rounds"); do
+        local off=0
+        for state in off on; do
+            cp "$E2E_DIR/$state.ini" "$E2E_BASE/config.ini.new" && mv -f "$E2E_BASE/config.ini.new" "$E2E_BASE/config.ini"
+            sleep 8
+            c0=$(cpu_ticks "$E2E_KESTRANA"); u0=$(awk '{print $14 + $15}' "/proc/$E2E_KESTRANA/task/$E2E_KESTRANA/stat")
+            t0=$(date +%s%N)
+            sleep "$seconds"
+            c1=$(cpu_ticks "$E2E_KESTRANA"); u1=$(awk '{print $14 + $15}' "/proc/$E2E_KESTRANA/task/$E2E_KESTRANA/stat")
+            t1=$(date +%s%N)
+            awk -v c=$((c1 - c0)) -v u=$((u1 - u0)) -v hz="$hz" -v ns=$((t1 - t0)) -v l="$1-$round-$state" \
+                -v load="$(cut -d' ' -f1 /proc/loadavg)" \
+                'BEGIN { printf "%-14s %.2f s CPU (user interface %.2f s), %.3f%% of one core (load %s)\n", l, c / hz, u / hz, 100 * (c / hz) / (ns / 1e9), load }'
+            if [ "$state" = off ]; then off=$((c1 - c0)); else diffs="$diffs $((c1 - c0 - off))"; fi
+        done
+    done
+    # Still on: the reader runs.
     local pid
     for pid in $(e2e_prefix_processes); do
         tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qi 'thermel\.exe' || continue
-        awk -v l="$1" '/^Rss:/ { rss = $2 } /^Private_Clean:/ { pc = $2 } /^Private_Dirty:/ { pd = $2 }
-            END { printf "%-10s Thermel.exe: %d KiB private (clean %d, dirty %d), %d KiB resident\n", l, pc + pd, pc, pd, rss }' \
-            "/proc/$pid/smaps_rollup"
-        grep -E '^(VmRSS|RssAnon|RssFile|VmData)' "/proc/$pid/status" | tr -s ' \t' ' ' | sed "s/^/$1 Thermel.exe /"
+        awk -v l="$1" '/^Private_Clean:/ { pc += $2 } /^Private_Dirty:/ { pd += $2 }
+            END { printf "%-14s Thermel.exe: %d KiB private (clean %d, dirty %d)\n", l, pc + pd, pc, pd }' "/proc/$pid/smaps"
     done
+    echo "$diffs" | awk -v hz="$hz" -v s="$seconds" -v l="$1" '{
+        n = NF; for (i = 1; i <= n; i++) { d[i] = $i / hz; sum += d[i] }
+        mean = sum / n; for (i = 1; i <= n; i++) var += (d[i] - mean) ^ 2
+        sd = n > 1 ? sqrt(var / (n - 1)) : 0
+        printf "%-14s items on minus off: mean %.3f s per %d s (%.3f%% of one core), spread of one round %.3f s, over %d rounds\n",
+            l, mean, s, 100 * mean / s, sd, n }'
     e2e_end
 }
 
 all='CPUON=1\r\nTEMPON=1\r\nMENON=1\r\nDISKON=1\r\nNETON=1\r\nMENTYPE=1\r\nnocounters=1\r\n'
-for round in 1 2; do
-    measure "none-$round" ''
-    measure "graph-$round" "${all}CPUTYPE=2\r\nDISKTYPE=2\r\n"
-    measure "text-$round" "${all}CPUTYPE=3\r\nDISKTYPE=0\r\n"
+for type in ${TYPES:-graph text}; do
+    case "$type" in
+    graph) session graph "${all}CPUTYPE=2\r\nDISKTYPE=2\r\n" ;;
+    text) session text "${all}CPUTYPE=3\r\nDISKTYPE=0\r\n" ;;
+    esac
 done
