@@ -297,7 +297,7 @@ LRESULT OnShare(HWND window, WPARAM wParam, LPARAM lParam) {
     case kShareMenuRequest: {
         // Hooking another program's thread is done only for a request the program vouched for.
         static const UINT request = ::RegisterWindowMessageW(kMsgMenuRequest.data());
-        if (lParam < 0 || lParam > 0xFFFFFFFF) return 0;
+        if (lParam < 0 || static_cast<unsigned long long>(lParam) > 0xFFFFFFFFull) return 0;
         const auto number = static_cast<std::uint32_t>(lParam);
         if (!Confirmed({ConfirmKind::MenuRequest, number, 0}, L"menu request " + std::to_wstring(number)))
             return 0;
