@@ -35,6 +35,10 @@ enum class PresentKind : std::uint8_t { MoveOnly, Changed, Whole };
 struct PresentPlan {
     PresentKind kind = PresentKind::Whole;
     RectI area; // the part of the frame to copy (frame pixels); empty for a move
+    // The system still shows the last picture, in place: when the area's pixels equal
+    // the ones last handed over, the present needs no call at all (a redrawn item that
+    // looks as it did, such as a flat graph scrolling).
+    bool onScreen = false;
 };
 
 [[nodiscard]] PresentPlan PlanPresent(const PresentedState& last, const PresentRequest& request);

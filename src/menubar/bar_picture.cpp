@@ -67,9 +67,13 @@ void DrawMeter(gfx::Canvas& canvas, const BarCell& cell, const gfx::RectF& box, 
         canvas.FillRect(area, gfx::Color{dim.r, dim.g, dim.b, static_cast<std::uint8_t>(dim.a / 2)});
         if (cell.points.empty()) return;
         const float step = area.width / static_cast<float>(cell.points.size());
+        // Columns in whole pixels, at least one for any load: an idle machine's small
+        // changes then leave the picture as it was, and the bar is not handed it again.
+        const float bottom = std::round(area.y + area.height);
         for (std::size_t i = 0; i < cell.points.size(); ++i) {
-            const float h = area.height * static_cast<float>(std::min<int>(cell.points[i], 100)) / 100.0f;
-            if (h > 0) canvas.FillRect({area.x + step * static_cast<float>(i), area.y + area.height - h, step, h}, color);
+            if (cell.points[i] == 0) continue;
+            const float h = std::max(1.0f, std::round(area.height * static_cast<float>(std::min<int>(cell.points[i], 100)) / 100.0f));
+            canvas.FillRect({area.x + step * static_cast<float>(i), bottom - h, step, h}, color);
         }
         return;
     }

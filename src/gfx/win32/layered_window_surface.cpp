@@ -76,6 +76,16 @@ bool LayeredWindowSurface::Move(HWND window, POINT screenPosition) noexcept {
     return true;
 }
 
+bool LayeredWindowSurface::ShownEquals(const Pixel* shown, const Bitmap& frame, const RectI& source,
+                                       const RectI& area) const noexcept {
+    for (int y = area.y; y < area.Bottom(); ++y) {
+        if (std::memcmp(shown + std::size_t(y - source.y) * m_width + (area.x - source.x), frame.Row(y) + area.x,
+                        std::size_t(area.width) * 4) != 0)
+            return false;
+    }
+    return true;
+}
+
 bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const RectI& part, POINT screenPosition,
                                        BYTE opacity, const RectI* dirty) noexcept {
     const RectI source = Intersect(part, frame.Bounds());
@@ -100,6 +110,8 @@ bool LayeredWindowSurface::PresentPart(HWND window, const Bitmap& frame, const R
     RectI area = plan.area;
     GdiFlush();
     auto* dst = static_cast<Pixel*>(m_bits);
+    // The buffer holds what the system shows; a redraw that changed no pixel costs no call.
+    if (plan.onScreen && ShownEquals(dst, frame, source, area)) return true;
     for (int y = area.y; y < area.Bottom(); ++y) {
         std::memcpy(dst + std::size_t(y - source.y) * m_width + (area.x - source.x), frame.Row(y) + area.x,
                     std::size_t(area.width) * 4);

@@ -44,6 +44,7 @@ public:
 private:
     bool Ensure(int width, int height) noexcept;
     void ReleaseDib() noexcept;
+    [[nodiscard]] bool ShownEquals(const Pixel* shown, const Bitmap& frame, const RectI& source, const RectI& area) const noexcept;
 
     using UpdateIndirect = BOOL(WINAPI*)(HWND, const UPDATELAYEREDWINDOWINFO*);
 

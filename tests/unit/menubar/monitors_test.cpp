@@ -3,6 +3,8 @@
 // request cycle and messages, and what the items show and say.
 #include "menubar/monitors.h"
 
+#include "menubar/bar_picture.h"
+
 #include "fakes/settings_folder.h"
 
 #include <gtest/gtest.h>
@@ -458,6 +460,38 @@ TEST_F(BoardFixture, PopupsCarryTheirHeadingsAndDetails) {
     folder.store.WriteInt(L"findermonitor", L"TEMPGPU", 1);
     EXPECT_EQ(temp.ReaderValue(), L"52 \u00B0C");
     EXPECT_TRUE(hasRow(temp.Menu(), L"GPU Core", L"70\u00B0"));
+}
+
+// The graph as the bar draws it, at two scales: small changes of a light load leave the
+// same pixels (so the bar is not handed the picture again), larger ones and any load at
+// all against none do not.
+TEST(MonitorGraphPicture, LoadsCloserThanAPixelDrawTheSamePicture) {
+    const auto draw = [](std::vector<std::uint8_t> points, float scale) {
+        gfx::Bitmap frame(static_cast<int>(80 * scale), static_cast<int>(24 * scale));
+        BarCell cell;
+        cell.rect = {0, 0, static_cast<int>(MeterWidth(Meter::Graph) * scale), frame.Height()};
+        cell.meter = Meter::Graph;
+        cell.points = points;
+        BarLook look;
+        look.alpha = 200;
+        DrawBarFrame(frame, look, std::span<const BarCell>(&cell, 1), scale);
+        const auto pixels = frame.Pixels();
+        return std::vector<gfx::Pixel>(pixels.begin(), pixels.end());
+    };
+    const auto flat = [](std::uint8_t value) { return std::vector<std::uint8_t>(kGraphPoints, value); };
+    for (const float scale : {1.0f, 1.25f}) {
+        SCOPED_TRACE(scale);
+        EXPECT_TRUE(draw(flat(2), scale) == draw(flat(4), scale));
+        std::vector<std::uint8_t> jitter = flat(2);
+        jitter[7] = 3;
+        jitter[20] = 1;
+        EXPECT_TRUE(draw(jitter, scale) == draw(flat(2), scale));
+        EXPECT_FALSE(draw(flat(1), scale) == draw(flat(0), scale)) << "any load shows";
+        EXPECT_FALSE(draw(flat(50), scale) == draw(flat(60), scale));
+        std::vector<std::uint8_t> spike = flat(2);
+        spike[kGraphPoints - 1] = 40;
+        EXPECT_FALSE(draw(spike, scale) == draw(flat(2), scale));
+    }
 }
 
 } // namespace
