@@ -6,6 +6,8 @@
 // next item's).
 // With "owl" the menu bar is a child window of class "OWL.MenuBar" that describes itself,
 // and the registered message that opens its menus titles the window "posted <index>".
+// With "slow" the first request for its accessible object waits 1.5 s before the answer:
+// an application slow to describe itself.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -17,6 +19,7 @@ constexpr const wchar_t* kItems[] = {L"Alpha", L"Beta", L"Gamma"};
 HWND g_window = nullptr;
 HWND g_popup = nullptr;
 bool g_popups = false;
+bool g_slowOnce = false;
 
 void DropPopup(int item) {
     if (g_popup) ::DestroyWindow(g_popup);
@@ -194,8 +197,13 @@ LRESULT CALLBACK OwlBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT CALLBACK AccWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && g_client)
+    if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT && g_client) {
+        if (g_slowOnce) {
+            g_slowOnce = false;
+            ::Sleep(1500);
+        }
         return ::LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(g_client));
+    }
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE && g_popup) {
         ::DestroyWindow(g_popup);
         return 0;
@@ -214,6 +222,7 @@ int AccessibleWindow(DWORD seconds, const std::wstring& mode) {
     Element* bar = new Element(true);
     const bool owl = mode == L"owl";
     g_popups = mode == L"popup";
+    g_slowOnce = mode == L"slow";
     if (owl) g_owlBar = bar; // the child window is the menu bar itself
     else {
         g_client = new Element(false, bar);

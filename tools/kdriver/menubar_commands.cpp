@@ -6,7 +6,7 @@
 //   kdriver wait-shown <class> <timeout-ms>  waits (polling every millisecond) for a visible
 //                                            top-level window of that class; prints
 //                                            "<hwnd> <ms>" on the performance counter
-//   kdriver acc-window <seconds> [popup|owl] a window whose menu bar exists only for the
+//   kdriver acc-window <seconds> [popup|owl|slow] a window whose menu bar exists only for the
 //                                            accessibility interface (accessible_window.cpp)
 //   kdriver menu-window <seconds> [hang-ms]
 //                                            a window "KdriverMenuTest" with a classic menu

@@ -142,6 +142,7 @@ void AppMenuSide::AskAccessibleTitles(HWND window) {
     }
     const std::uint64_t generation = m_generation;
     m_accessiblePending = generation;
+    m_accessibleLate = false;
     ::SetTimer(m_context.bar, kTimerMenuTitles, kTitlesDeadlineMs, nullptr);
     try {
         ++m_mailbox->running;
@@ -211,6 +212,7 @@ void AppMenuSide::OnAccessibleTitles(std::uint64_t generation) {
     }
     m_accessiblePending.reset();
     ::KillTimer(m_context.bar, kTimerMenuTitles);
+    if (m_accessibleLate) foundation::LogDetail("menu bar", L"accessible titles came late from " + m_name.text);
     if (titles && !titles->empty()) m_native = {nullptr, m_window, window};
     std::wstring name = m_name.text;
     Show(std::move(name), titles ? CleanTitles(*titles) : std::vector<std::wstring>{}, TitleSource::WindowMenu);
@@ -254,10 +256,18 @@ void AppMenuSide::OnMenuState(std::uint32_t number, std::intptr_t state) {
 void AppMenuSide::OnTimer(UINT_PTR id) {
     if (id == kTimerMenuTitles) {
         if (m_accessiblePending) {
-            // The application is slow to describe itself: its name alone; a late answer is dropped.
-            m_accessiblePending.reset();
-            ::KillTimer(m_context.bar, kTimerMenuTitles);
+            if (m_accessibleLate) {
+                // Past the late deadline too: an answer after this is dropped.
+                m_accessiblePending.reset();
+                ::KillTimer(m_context.bar, kTimerMenuTitles);
+                foundation::LogDetail("menu bar", L"no accessible titles from " + m_name.text);
+                return;
+            }
+            // The application is slow to describe itself (a busy machine, an accessibility
+            // server starting): its name alone for now, its titles when they come.
             foundation::LogDetail("menu bar", L"no accessible titles in time from " + m_name.text);
+            m_accessibleLate = true;
+            ::SetTimer(m_context.bar, kTimerMenuTitles, kLateTitlesMs - kTitlesDeadlineMs, nullptr);
             std::wstring name = m_name.text;
             Show(std::move(name), {}, TitleSource::WindowMenu);
             return;

@@ -148,6 +148,7 @@ private:
     std::shared_ptr<Mailbox> m_mailbox = std::make_shared<Mailbox>();
     std::uint64_t m_generation = 0;           // of the latest look
     std::optional<std::uint64_t> m_accessiblePending;
+    bool m_accessibleLate = false; // past the deadline: the name is shown, the titles still welcome
     std::optional<std::uint32_t> m_openRequest;
     ULONGLONG m_openAsked = 0;
     bool m_openAnswered = false;

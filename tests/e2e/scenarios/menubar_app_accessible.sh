@@ -48,6 +48,25 @@ kdrv gone KdriverAccTest - 5000 >/dev/null || e2e_fail "the test window did not 
 
 # The last presentation's time: only a later one is the next window's.
 last() { presented_after 0 | cut -f1 | awk '{ printf "%.1f\n", $1 + 0.1 }'; }
+
+# A window slow to describe itself: its name alone at first, its titles when they come.
+since=$(last)
+from=$(($(wc -l <"$E2E_BASE/Kestrana.log") + 1))
+(cd "$E2E_DIR" && exec timeout 60 wine 'C:\kdriver.exe' acc-window 50 slow) >"$E2E_DIR/accslow.out" 2>&1 &
+e2e_track $!
+slow=$(kdrv find KdriverAccTest - 15000) || e2e_fail "the slow test window did not come up"
+line=$(wait_presented "$since" 'kdriver: \[Alpha [0-9-]*\] \[Beta [0-9-]*\] \[Gamma ') ||
+    e2e_fail "the slow window's titles were not presented when they came"
+# Before them, the name alone.
+sed -n 's/.*menu bar: presented \(.*\) at \([0-9.]*\) ms, .*/\2\t\1/p' "$E2E_BASE/Kestrana.log" |
+    awk -F'\t' -v t="$since" '$1 >= t { print $2 }' | sed -n '1,/Alpha/p' | grep -qx 'kdriver:' ||
+    e2e_fail "the slow window's name was not presented alone first"
+tail -n +"$from" "$E2E_BASE/Kestrana.log" | grep -aq 'no accessible titles in time from kdriver' ||
+    e2e_fail "the missed deadline was not noted"
+tail -n +"$from" "$E2E_BASE/Kestrana.log" | grep -aq 'accessible titles came late from kdriver' ||
+    e2e_fail "the late titles were not noted"
+kdrv post "$slow" 16 0 0 >/dev/null # WM_CLOSE
+kdrv gone KdriverAccTest - 5000 >/dev/null || e2e_fail "the slow test window did not close"
 # Waits up to 5 s for the bar's detail log to say title <n> is lit.
 wait_lit() { # <n> <after-line-count>
     for _ in $(seq 1 50); do
