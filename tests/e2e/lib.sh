@@ -367,6 +367,19 @@ e2e_colours_differ() { # <"r g b"> <"r g b"> [limit]
         for (i = 1; i <= 3; i++) { d = x[i] - y[i]; if (d < 0) d = -d; if (d > l) exit 0 } exit 1 }'
 }
 
+# Screenshots until a pixel has a colour (within `limit`), for pictures a loaded machine
+# may present late; prints the last screenshot's path and the pixel, fails after `seconds`.
+e2e_pixel_until() { # <name> <x> <y> <"r g b"> [limit] [seconds]
+    local shot pixel deadline=$((SECONDS + ${6:-5}))
+    while :; do
+        shot=$(e2e_screenshot "$1") || return 1
+        pixel=$(e2e_pixel "$shot" "$2" "$3")
+        e2e_colours_differ "$pixel" "$4" "${5:-24}" || { echo "$shot $pixel"; return 0; }
+        [ "$SECONDS" -lt "$deadline" ] || { echo "$shot $pixel"; return 1; }
+        sleep 0.3
+    done
+}
+
 # Assertions that name what failed.
 e2e_fail() {
     # The program's own account of the last moments, for failures seen only in CI.
