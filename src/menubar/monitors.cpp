@@ -270,6 +270,12 @@ Meter MeterOfType(int type) {
     }
 }
 
+MonitorReads ReadsFor(std::uint32_t items, std::uint32_t details) {
+    const std::uint32_t wanted = items | details;
+    const auto has = [wanted](StatusKind kind) { return (wanted & KindBit(kind)) != 0; };
+    return {has(StatusKind::Cpu), has(StatusKind::Memory), has(StatusKind::Disk), has(StatusKind::Network)};
+}
+
 bool IsMonitorKind(StatusKind kind) {
     return kind == StatusKind::Cpu || kind == StatusKind::Temperature || kind == StatusKind::Memory ||
            kind == StatusKind::Disk || kind == StatusKind::Network;

@@ -293,6 +293,8 @@ struct MonitorChanges {
 
 struct DisplayTypes {
     int cpu = 0, memory = 0, disk = 0;
+    // The monitor items the bars show (a KindBit each): a reading nothing shows is not taken.
+    std::uint32_t items = ~0u;
 };
 
 // The readings the whole program shares: written by the sampler's worker, read by the
@@ -327,6 +329,15 @@ private:
 };
 
 [[nodiscard]] constexpr std::uint32_t KindBit(StatusKind kind) { return 1u << static_cast<unsigned>(kind); }
+
+// Which of the system's readings one sample takes: those an item shows or an open pop-up
+// lists (`items` and `details` hold a KindBit each). Reading the network costs most, and
+// many keep only the CPU in view.
+struct MonitorReads {
+    bool cpu = false, memory = false, disk = false, network = false;
+    bool operator==(const MonitorReads&) const = default;
+};
+[[nodiscard]] MonitorReads ReadsFor(std::uint32_t items, std::uint32_t details);
 
 // What the pop-ups show beyond the shared readings.
 class MonitorFacts {

@@ -516,7 +516,15 @@ DisplayTypes BarHost::MonitorTypes() const {
     types.cpu = m_services.store.ReadInt(L"findermonitor", L"CPUTYPE");
     types.memory = m_services.store.ReadInt(L"findermonitor", L"MENTYPE");
     types.disk = m_services.store.ReadInt(L"findermonitor", L"DISKTYPE");
+    types.items = ShownMonitorItems();
     return types;
+}
+
+std::uint32_t BarHost::ShownMonitorItems() const {
+    std::uint32_t items = 0;
+    for (StatusKind kind : m_order)
+        if (IsMonitorKind(kind)) items |= KindBit(kind);
+    return items;
 }
 
 void BarHost::MonitorTick() {
@@ -539,6 +547,7 @@ void BarHost::MonitorTick() {
     if (foundation::Process().suspended) return;
     if (Source(StatusKind::Temperature)) KeepReader();
     // A sample still running (a slow counter) makes this tick drop out.
+    m_monitorTypes.items = ShownMonitorItems();
     m_sampler->Request(m_monitorTypes, false, PopupDetails(), first);
 }
 

@@ -237,6 +237,7 @@ private:
     void AddMonitorSources(const std::vector<StatusKind>& kinds);
     void StartMonitorTimer();
     [[nodiscard]] DisplayTypes MonitorTypes() const;
+    [[nodiscard]] std::uint32_t ShownMonitorItems() const;
     void KeepReader();
     void StopReader();
     [[nodiscard]] std::uint32_t PopupDetails() const;

@@ -178,17 +178,23 @@ public:
         if (m_counters) m_query.Collect();
     }
 
-    MonitorSample Sample(std::uint32_t details) {
+    MonitorSample Sample(std::uint32_t details, std::uint32_t items) {
+        const MonitorReads reads = ReadsFor(items, details);
         MonitorSample sample;
         sample.nowMs = ::GetTickCount64();
-        const bool collected = m_counters && m_query.Collect();
-        if (m_counters && !collected) Fail(kCollect, "the performance counters could not be collected");
-        sample.cpu = Cpu(collected);
-        if (collected) {
-            if (const auto disk = ReadCounter(m_disk)) sample.disk = LoadPercent(*disk);
-            else if (m_disk) Fail(kNoDiskCounter, "the logical-disk counter gave no value");
+        const bool collected = (reads.cpu || reads.disk) && m_counters && m_query.Collect();
+        if ((reads.cpu || reads.disk) && m_counters && !collected) Fail(kCollect, "the performance counters could not be collected");
+        if (reads.cpu) sample.cpu = Cpu(collected);
+        if (reads.disk) {
+            if (collected) {
+                if (const auto disk = ReadCounter(m_disk)) sample.disk = LoadPercent(*disk);
+                else if (m_disk) Fail(kNoDiskCounter, "the logical-disk counter gave no value");
+            }
+            if (!sample.disk) sample.disk = 0;
         }
-        if (!sample.disk) sample.disk = 0;
+        if (reads.network) sample.traffic = Network();
+        Details(details, sample);
+        if (!reads.memory) return sample;
         MEMORYSTATUSEX memory{};
         memory.dwLength = sizeof memory;
         if (::GlobalMemoryStatusEx(&memory)) {
@@ -201,8 +207,6 @@ public:
         } else {
             Fail(kMemory, "the memory status could not be read");
         }
-        sample.traffic = Network();
-        Details(details, sample);
         return sample;
     }
 
@@ -443,7 +447,7 @@ struct MonitorReaders::Impl : Readers {
 
 MonitorReaders::MonitorReaders(bool countersOff) : m_impl(std::make_unique<Impl>(countersOff)) {}
 MonitorReaders::~MonitorReaders() = default;
-MonitorSample MonitorReaders::Sample(std::uint32_t details) { return m_impl->Sample(details); }
+MonitorSample MonitorReaders::Sample(std::uint32_t details, std::uint32_t items) { return m_impl->Sample(details, items); }
 
 struct MonitorSampler::Shared {
     std::shared_ptr<MonitorBoard> board;
@@ -473,7 +477,7 @@ struct MonitorSampler::Shared {
             lock.unlock();
             MonitorChanges changed;
             try {
-                changed = board->Take(readers.Sample(d), t, f);
+                changed = board->Take(readers.Sample(d, t.items), t, f);
             } catch (...) {
                 foundation::LogCaught("monitor sample");
             }

@@ -29,8 +29,9 @@ public:
     ~MonitorReaders();
     MonitorReaders(const MonitorReaders&) = delete;
     MonitorReaders& operator=(const MonitorReaders&) = delete;
-    // `details`: the kinds (KindBit) whose pop-up is open and wants its rows.
-    [[nodiscard]] MonitorSample Sample(std::uint32_t details = 0);
+    // `details`: the kinds (KindBit) whose pop-up is open and wants its rows; `items`: the
+    // kinds shown (the readings of the others are not taken).
+    [[nodiscard]] MonitorSample Sample(std::uint32_t details = 0, std::uint32_t items = ~0u);
 
 private:
     struct Impl;

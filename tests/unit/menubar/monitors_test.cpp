@@ -462,6 +462,16 @@ TEST_F(BoardFixture, PopupsCarryTheirHeadingsAndDetails) {
     EXPECT_TRUE(hasRow(temp.Menu(), L"GPU Core", L"70\u00B0"));
 }
 
+TEST(MonitorReads, ASampleReadsOnlyWhatAnItemShowsOrAPopUpLists) {
+    EXPECT_EQ(ReadsFor(KindBit(StatusKind::Cpu), 0), (MonitorReads{true, false, false, false}));
+    // The temperatures come from the reader, not from the sample.
+    EXPECT_EQ(ReadsFor(KindBit(StatusKind::Temperature), 0), MonitorReads{});
+    EXPECT_EQ(ReadsFor(KindBit(StatusKind::Memory) | KindBit(StatusKind::Network), 0),
+              (MonitorReads{false, true, false, true}));
+    EXPECT_EQ(ReadsFor(KindBit(StatusKind::Cpu), KindBit(StatusKind::Disk)), (MonitorReads{true, false, true, false}));
+    EXPECT_EQ(ReadsFor(DisplayTypes{}.items, 0), (MonitorReads{true, true, true, true})) << "unless told, all";
+}
+
 // The graph as the bar draws it, at two scales: small changes of a light load leave the
 // same pixels (so the bar is not handed the picture again), larger ones and any load at
 // all against none do not.
