@@ -11,7 +11,9 @@ PresentPlan PlanPresent(const PresentedState& last, const PresentRequest& reques
     // A window that moves while its picture changes is handed the whole picture: the
     // parts outside the change would otherwise be where the system last drew them.
     const bool inPlace = request.window == last.window;
-    if (!request.dirty) return {PresentKind::Whole, request.part, inPlace};
+    // A present that names no change is a full hand-over on purpose (a new layout, a
+    // surface the system may have lost): it is never skipped.
+    if (!request.dirty) return whole;
     if (request.dirty->Empty()) return {PresentKind::MoveOnly, {}};
     const RectI area = Intersect(*request.dirty, request.part);
     if (area.Empty()) return {PresentKind::MoveOnly, {}};
