@@ -182,8 +182,9 @@ public:
         const MonitorReads reads = ReadsFor(items, details);
         MonitorSample sample;
         sample.nowMs = ::GetTickCount64();
-        const bool collected = (reads.cpu || reads.disk) && m_counters && m_query.Collect();
-        if ((reads.cpu || reads.disk) && m_counters && !collected) Fail(kCollect, "the performance counters could not be collected");
+        const bool counters = (reads.cpu || reads.disk) && m_counters;
+        const bool collected = counters && m_query.Collect();
+        if (counters && !collected) Fail(kCollect, "the performance counters could not be collected");
         if (reads.cpu) sample.cpu = Cpu(collected);
         if (reads.disk) {
             if (collected) {
