@@ -18,15 +18,7 @@ set -uo pipefail
 source "$(dirname "$0")/../lib.sh"
 e2e_make_template
 
-# "tid ns" for each live thread of a process; the first line is the user-interface thread.
-thread_ns() {
-    awk -v t="$1" '{print t, $1}' "/proc/$1/task/$1/schedstat"
-    local task
-    for task in /proc/"$1"/task/*; do
-        [ "${task##*/}" = "$1" ] && continue
-        awk -v t="${task##*/}" '{print t, $1}' "$task/schedstat" 2>/dev/null
-    done
-}
+source "$(dirname "$0")/threads.sh"
 seconds=${MEASURE_SECONDS:-60}
 rounds=${ROUNDS:-4}
 
@@ -54,8 +46,8 @@ session() { # <label> <lines of section findermonitor when on>
             # All threads and the user-interface one, in ns; a thread born in the phase
             # counts from 0, one that ended in it is lost (the sampler lives as long as
             # its items).
-            read -r all ui < <(thread_ns "$E2E_KESTRANA" | awk 'NR == FNR { b[$1] = $2; if (FNR == 1) ui = $1; next }
-                { all += $2 - b[$1]; if ($1 == ui) u = $2 - b[$1] } END { print all, u }' "$E2E_DIR/before" -)
+            read -r all ui < <(thread_ns "$E2E_KESTRANA" | awk -v main="$E2E_KESTRANA" 'NR == FNR { b[$1] = $2; next }
+                { all += $2 - b[$1]; if ($1 == main) u = $2 - b[$1] } END { print all, u + 0 }' "$E2E_DIR/before" -)
             awk -v c="$all" -v u="$ui" -v ns=$((t1 - t0)) -v l="$label-$round-$state" -v load="$(cut -d' ' -f1 /proc/loadavg)" \
                 'BEGIN { printf "%-14s %.3f s CPU (user interface %.3f s, other threads %.3f s), %.3f%% of one core (load %s)\n",
                     l, c / 1e9, u / 1e9, (c - u) / 1e9, 100 * c / ns, load }'
