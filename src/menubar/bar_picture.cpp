@@ -42,8 +42,11 @@ void DrawMeter(gfx::Canvas& canvas, const BarCell& cell, const gfx::RectF& box, 
     case Meter::Level: {
         const gfx::RectF track{box.x + 24.0f * s, top, 5.0f * s, height};
         canvas.FillRoundedRect(track, 1.0f * s, dim);
-        const float filled = track.height * level;
-        if (filled > 0) canvas.FillRect({track.x, track.y + track.height - filled, track.width, filled}, color);
+        // Whole pixels, at least one for any load, as the graph's columns: a light load's
+        // small changes leave the picture as it was.
+        if (cell.level <= 0) return;
+        const float filled = std::min(track.height, std::max(1.0f, std::round(track.height * level)));
+        canvas.FillRect({track.x, track.y + track.height - filled, track.width, filled}, color);
         return;
     }
     case Meter::Ring: {

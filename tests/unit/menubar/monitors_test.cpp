@@ -472,35 +472,50 @@ TEST(MonitorReads, ASampleReadsOnlyWhatAnItemShowsOrAPopUpLists) {
     EXPECT_EQ(ReadsFor(DisplayTypes{}.items, 0), (MonitorReads{true, true, true, true})) << "unless told, all";
 }
 
-// The graph as the bar draws it, at two scales: small changes of a light load leave the
-// same pixels (so the bar is not handed the picture again), larger ones and any load at
-// all against none do not.
-TEST(MonitorGraphPicture, LoadsCloserThanAPixelDrawTheSamePicture) {
-    const auto draw = [](std::vector<std::uint8_t> points, float scale) {
-        gfx::Bitmap frame(static_cast<int>(80 * scale), static_cast<int>(24 * scale));
-        BarCell cell;
-        cell.rect = {0, 0, static_cast<int>(MeterWidth(Meter::Graph) * scale), frame.Height()};
-        cell.meter = Meter::Graph;
-        cell.points = points;
-        BarLook look;
-        look.alpha = 200;
-        DrawBarFrame(frame, look, std::span<const BarCell>(&cell, 1), scale);
-        const auto pixels = frame.Pixels();
-        return std::vector<gfx::Pixel>(pixels.begin(), pixels.end());
+// The graph and the level bar as the bar draws them, at two scales: small changes of a
+// light load leave the same pixels (so the bar is not handed the picture again), larger
+// ones and any load at all against none do not.
+gfx::Bitmap DrawMeter(Meter meter, std::vector<std::uint8_t> points, int level, float scale) {
+    gfx::Bitmap frame(static_cast<int>(80 * scale), static_cast<int>(24 * scale));
+    BarCell cell;
+    cell.rect = {0, 0, static_cast<int>(MeterWidth(meter) * scale), frame.Height()};
+    cell.meter = meter;
+    cell.points = std::move(points);
+    cell.level = level;
+    BarLook look;
+    look.alpha = 200;
+    DrawBarFrame(frame, look, std::span<const BarCell>(&cell, 1), scale);
+    return frame;
+}
+
+bool SamePixels(const gfx::Bitmap& a, const gfx::Bitmap& b) {
+    const auto pa = a.Pixels(), pb = b.Pixels();
+    return std::equal(pa.begin(), pa.end(), pb.begin(), pb.end());
+}
+
+TEST(MonitorMeterPicture, LoadsCloserThanAPixelDrawTheSamePicture) {
+    const auto graph = [](std::vector<std::uint8_t> points, float scale) {
+        return DrawMeter(Meter::Graph, std::move(points), 0, scale);
     };
+    const auto level = [](int value, float scale) { return DrawMeter(Meter::Level, {}, value, scale); };
     const auto flat = [](std::uint8_t value) { return std::vector<std::uint8_t>(kGraphPoints, value); };
     for (const float scale : {1.0f, 1.25f}) {
         SCOPED_TRACE(scale);
-        EXPECT_TRUE(draw(flat(2), scale) == draw(flat(4), scale));
+        EXPECT_TRUE(SamePixels(graph(flat(2), scale), graph(flat(4), scale)));
         std::vector<std::uint8_t> jitter = flat(2);
         jitter[7] = 3;
         jitter[20] = 1;
-        EXPECT_TRUE(draw(jitter, scale) == draw(flat(2), scale));
-        EXPECT_FALSE(draw(flat(1), scale) == draw(flat(0), scale)) << "any load shows";
-        EXPECT_FALSE(draw(flat(50), scale) == draw(flat(60), scale));
+        EXPECT_TRUE(SamePixels(graph(jitter, scale), graph(flat(2), scale)));
+        EXPECT_FALSE(SamePixels(graph(flat(1), scale), graph(flat(0), scale))) << "any load shows";
+        EXPECT_FALSE(SamePixels(graph(flat(50), scale), graph(flat(60), scale)));
         std::vector<std::uint8_t> spike = flat(2);
         spike[kGraphPoints - 1] = 40;
-        EXPECT_FALSE(draw(spike, scale) == draw(flat(2), scale));
+        EXPECT_FALSE(SamePixels(graph(spike, scale), graph(flat(2), scale)));
+
+        EXPECT_TRUE(SamePixels(level(2, scale), level(4, scale)));
+        EXPECT_FALSE(SamePixels(level(1, scale), level(0, scale))) << "any load shows";
+        EXPECT_FALSE(SamePixels(level(50, scale), level(60, scale)));
+        EXPECT_FALSE(SamePixels(level(99, scale), level(60, scale)));
     }
 }
 
