@@ -308,9 +308,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = kOwnClass;
     if (!::RegisterClassExW(&wc)) return 1;
-    // A hidden top-level window rather than a message-only one, so it can be looked up.
-    HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, kOwnClass, L"Thermel", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                    nullptr);
+    // Message-only: the bar learns the handle from the announcement, and a top-level
+    // window, hidden or not, would be one more for every window list of the desktop.
+    HWND window = ::CreateWindowExW(0, kOwnClass, L"Thermel", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (!window) return 1;
     ::ChangeWindowMessageFilterEx(window, kMsgValues, MSGFLT_ALLOW, nullptr);
     Reader reader;

@@ -121,9 +121,26 @@ BOOL CALLBACK FindProc(HWND window, LPARAM param) {
     return FALSE;
 }
 
+// Top-level windows and then message-only ones, which the first list leaves out.
+template <typename Visit>
+BOOL CALLBACK VisitProc(HWND window, LPARAM param) {
+    return (*reinterpret_cast<Visit*>(param))(window) ? TRUE : FALSE;
+}
+
+template <typename Visit>
+void EachWindow(Visit visit) {
+    bool stopped = false;
+    auto counted = [&](HWND window) { return !(stopped = !visit(window)); };
+    ::EnumWindows(VisitProc<decltype(counted)>, reinterpret_cast<LPARAM>(&counted));
+    if (stopped) return;
+    for (HWND window = ::FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
+        if (!visit(window)) return;
+}
+
 HWND FindTopLevel(const wchar_t* className, const wchar_t* title) {
     FindQuery query{className, title};
-    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&query));
+    EachWindow([&](HWND window) { return FindProc(window, reinterpret_cast<LPARAM>(&query)) != FALSE; });
     return query.found;
 }
 
@@ -412,7 +429,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"ini" && argc >= 6) return ::WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
     if (command == L"launch" && argc >= 3) return Launch(argv[2], argc > 3 ? static_cast<DWORD>(Number(argv[3])) : 10000);
     if (command == L"windows") {
-        ::EnumWindows(ListProc, reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr));
+        const LPARAM filter = reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr);
+        EachWindow([&](HWND window) { return ListProc(window, filter) != FALSE; });
         return 0;
     }
     if (command == L"info" && argc >= 3) {
