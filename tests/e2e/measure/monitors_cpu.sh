@@ -29,10 +29,10 @@ session_processes() { echo $(e2e_prefix_processes) "$E2E_XVFB" $(pgrep -x xcompm
 
 # Prints "<name>/<pid>/<tid> <ns>" for every thread of the processes $@.
 session_ns() {
-    local pid t name
+    local pid name
     for pid in "$@"; do
         name=$(tr -d ' /' <"/proc/$pid/comm" 2>/dev/null) || continue
-        for t in /proc/$pid/task/*; do awk -v t="$name/$pid/${t##*/}" '{print t, $1}' "$t/schedstat" 2>/dev/null; done
+        thread_ns "$pid" | sed "s|^|$name/$pid/|"
     done
 }
 seconds=${MEASURE_SECONDS:-60}
