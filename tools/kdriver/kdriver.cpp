@@ -107,41 +107,25 @@ std::wstring TitleOf(HWND window) {
     return title;
 }
 
-struct FindQuery {
-    const wchar_t* className;
-    const wchar_t* title;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindProc(HWND window, LPARAM param) {
-    auto* query = reinterpret_cast<FindQuery*>(param);
-    if (query->className && ClassOf(window) != query->className) return TRUE;
-    if (query->title && TitleOf(window) != query->title) return TRUE;
-    query->found = window;
-    return FALSE;
+BOOL CALLBACK CollectProc(HWND window, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    return TRUE;
 }
 
 // Top-level windows and then message-only ones, which the first list leaves out.
-template <typename Visit>
-BOOL CALLBACK VisitProc(HWND window, LPARAM param) {
-    return (*reinterpret_cast<Visit*>(param))(window) ? TRUE : FALSE;
-}
-
-template <typename Visit>
-void EachWindow(Visit visit) {
-    bool stopped = false;
-    auto counted = [&](HWND window) { return !(stopped = !visit(window)); };
-    ::EnumWindows(VisitProc<decltype(counted)>, reinterpret_cast<LPARAM>(&counted));
-    if (stopped) return;
+std::vector<HWND> AllWindows() {
+    std::vector<HWND> windows;
+    ::EnumWindows(CollectProc, reinterpret_cast<LPARAM>(&windows));
     for (HWND window = ::FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
          window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
-        if (!visit(window)) return;
+        windows.push_back(window);
+    return windows;
 }
 
 HWND FindTopLevel(const wchar_t* className, const wchar_t* title) {
-    FindQuery query{className, title};
-    EachWindow([&](HWND window) { return FindProc(window, reinterpret_cast<LPARAM>(&query)) != FALSE; });
-    return query.found;
+    for (HWND window : AllWindows())
+        if ((!className || ClassOf(window) == className) && (!title || TitleOf(window) == title)) return window;
+    return nullptr;
 }
 
 const wchar_t* OrNull(int argc, wchar_t** argv, int index) {
@@ -159,10 +143,9 @@ bool WaitFor(DWORD timeoutMs, Condition condition) {
     }
 }
 
-BOOL CALLBACK ListProc(HWND window, LPARAM param) {
-    const auto* filter = reinterpret_cast<const wchar_t*>(param);
+void ListWindow(HWND window, const wchar_t* filter) {
     const std::wstring cls = ClassOf(window);
-    if (filter && cls != filter) return TRUE;
+    if (filter && cls != filter) return;
     RECT r{};
     ::GetWindowRect(window, &r);
     DWORD pid = 0;
@@ -170,7 +153,6 @@ BOOL CALLBACK ListProc(HWND window, LPARAM param) {
     std::wprintf(L"%lld\t%ls\t%ls\tpid=%lu\tvisible=%d\trect=%ld,%ld,%ld,%ld\n",
                  static_cast<long long>(reinterpret_cast<INT_PTR>(window)), cls.c_str(), TitleOf(window).c_str(),
                  pid, ::IsWindowVisible(window) ? 1 : 0, r.left, r.top, r.right, r.bottom);
-    return TRUE;
 }
 
 int Screenshot(const wchar_t* file, int x, int y, int width, int height) {
@@ -429,8 +411,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"ini" && argc >= 6) return ::WritePrivateProfileStringW(argv[3], argv[4], argv[5], argv[2]) ? 0 : 1;
     if (command == L"launch" && argc >= 3) return Launch(argv[2], argc > 3 ? static_cast<DWORD>(Number(argv[3])) : 10000);
     if (command == L"windows") {
-        const LPARAM filter = reinterpret_cast<LPARAM>(argc > 2 ? argv[2] : nullptr);
-        EachWindow([&](HWND window) { return ListProc(window, filter) != FALSE; });
+        for (HWND window : AllWindows()) ListWindow(window, argc > 2 ? argv[2] : nullptr);
         return 0;
     }
     if (command == L"info" && argc >= 3) {
