@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kestrana {
@@ -51,6 +52,39 @@ TEST(Win32FileSystem, KeepsTheFileSystemContractOnLongPathsToo) {
     EXPECT_EQ(fs.Read(longFile), Bytes("deep"));
     EXPECT_TRUE(fs.Stat(longFile));
     EXPECT_TRUE(fs.Remove(longFile));
+}
+
+// A reader holding the file a moment (a scanner that does not share delete; under Wine,
+// any reader) makes the replacing move fail for that moment; the write waits it out. One
+// that keeps it open leaves the old content whole and no temporary file behind.
+TEST(Win32FileSystem, AReplaceWaitsOutAReaderAndFailsWholeAgainstOneThatStays) {
+    TempFolder folder(L"kestrana-ports-");
+    Win32FileSystem fs;
+    const auto file = folder.File(L"config.ini");
+    ASSERT_TRUE(fs.Replace(file, Bytes("first")));
+    const auto hold = [&](DWORD share) {
+        HANDLE reader = ::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+        return reader;
+    };
+    for (const DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+        HANDLE reader = hold(share);
+        std::thread closer([reader] {
+            ::Sleep(60);
+            ::CloseHandle(reader);
+        });
+        const bool replaced = fs.Replace(file, Bytes("second"));
+        closer.join();
+        EXPECT_TRUE(replaced) << "share " << share;
+        EXPECT_EQ(fs.Read(file), Bytes("second"));
+        ASSERT_TRUE(fs.Replace(file, Bytes("first")));
+    }
+
+    HANDLE reader = hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_FALSE(fs.Replace(file, Bytes("third")));
+    ::CloseHandle(reader);
+    EXPECT_EQ(fs.Read(file), Bytes("first"));
+    EXPECT_EQ(fs.List(folder.Path()).size(), 1u) << "a temporary file stayed";
 }
 
 // What kernel32 reads from the store's files, and a read-only file, are the differential test's.

@@ -25,6 +25,31 @@ std::int64_t Ticks(const FILETIME& time) {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
 }
 
+// Moves a file, waiting out a reader that holds the target open for a moment: a scanner
+// or indexer on Windows (one that does not share delete), and under Wine any reader at
+// all, makes the replacing move fail with a sharing or access error that is gone a few
+// milliseconds later. Other errors are final at once.
+bool MoveWaitingForReaders(const wchar_t* from, const wchar_t* to, DWORD flags, const char* what) {
+    constexpr DWORD kWaitsMs[] = {2, 5, 10, 20, 40, 80, 160};
+    for (std::size_t attempt = 0;; ++attempt) {
+        if (::MoveFileExW(from, to, flags)) {
+            if (attempt > 0)
+                foundation::LogDetail("files", std::string(what) + ": the target was busy; moved at attempt " + std::to_string(attempt + 1));
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+        if (!busy) return false; // the caller says what it could not do
+        if (attempt == std::size(kWaitsMs)) {
+            foundation::LogFailure("files", std::string(what) + ": the target stayed busy over " + std::to_string(attempt + 1) +
+                                                 " attempts (error " + std::to_string(error) + ")");
+            ::SetLastError(error);
+            return false;
+        }
+        ::Sleep(kWaitsMs[attempt]);
+    }
+}
+
 // The path as the API takes it: paths of MAX_PATH or more in the "\\?\" form (which
 // also turns off "/" and "." handling), others as they are, without a copy.
 class ApiPath {
@@ -131,7 +156,8 @@ bool Win32FileSystem::Replace(const std::wstring& path, std::span<const std::uin
                 return false;
             }
         }
-        if (!::MoveFileExW(ApiPath(temp).c_str(), ApiPath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!MoveWaitingForReaders(ApiPath(temp).c_str(), ApiPath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH,
+                                   "replace")) {
             ::DeleteFileW(ApiPath(temp).c_str());
             return false;
         }
@@ -145,7 +171,7 @@ bool Win32FileSystem::Replace(const std::wstring& path, std::span<const std::uin
 bool Win32FileSystem::Rename(const std::wstring& from, const std::wstring& to, bool replaceExisting) {
     DWORD flags = MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
     if (replaceExisting) flags |= MOVEFILE_REPLACE_EXISTING;
-    return ::MoveFileExW(ApiPath(from).c_str(), ApiPath(to).c_str(), flags) != FALSE;
+    return MoveWaitingForReaders(ApiPath(from).c_str(), ApiPath(to).c_str(), flags, "rename");
 }
 
 bool Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) {
