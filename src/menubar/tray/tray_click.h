@@ -17,6 +17,7 @@ enum class TrayClick : std::uint8_t { Left, Right, Double, Hover };
 
 inline constexpr std::uint32_t kDefaultCallback = 1120; // an icon that gave none
 inline constexpr int kAnsweredTimeoutMs = 30;           // how long a sent step may wait
+inline constexpr int kOwnerAnswerMs = 500;              // an owner slower than this to answer is taken as hung
 
 struct TrayStep {
     std::uint32_t message = 0;

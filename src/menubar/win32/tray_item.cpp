@@ -84,6 +84,14 @@ void RunCompanion(const std::wstring& program, const std::wstring& argument) {
 void Replay(HWND owner, std::vector<tray::TrayStep> steps, std::wstring companion, std::wstring argument) {
     try {
         std::thread([owner, steps = std::move(steps), companion = std::move(companion), argument = std::move(argument)] {
+            // A hung owner is left alone. Asked here rather than on the bar's thread, it may
+            // take a busy moment to answer (a loaded machine) without the click being lost.
+            DWORD_PTR alive = 0;
+            if (!::SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, tray::kOwnerAnswerMs, &alive) &&
+                ::GetLastError() != ERROR_ACCESS_DENIED) {
+                foundation::LogFailure("tray", L"the owner of a tray icon does not answer; the click was dropped");
+                return;
+            }
             for (std::size_t i = 0; i < steps.size(); ++i) {
                 const tray::TrayStep& step = steps[i];
                 if (step.pauseMs > 0) ::Sleep(static_cast<DWORD>(step.pauseMs));
@@ -235,12 +243,6 @@ void TraySource::PressPart(std::size_t part, PartPress press, int x, int y) {
     if (!::IsWindow(owner)) {
         // Gone since the last look: nothing is sent, and the icon goes.
         if (m_list.Prune(OwnerAlive) > 0) ListChanged();
-        return;
-    }
-    // A hung owner would hang the click; it is left alone.
-    DWORD_PTR answer = 0;
-    if (!::SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, tray::kAnsweredTimeoutMs, &answer)) {
-        foundation::LogFailure("tray", L"the owner of a tray icon does not answer; the click was dropped");
         return;
     }
     tray::TrayClick click = tray::TrayClick::Left;
