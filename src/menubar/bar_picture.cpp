@@ -36,17 +36,15 @@ void DrawMeter(gfx::Canvas& canvas, const BarCell& cell, const gfx::RectF& box, 
     if (cell.label && !cell.label->Empty())
         canvas.DrawCoverage(*cell.label, cell.rect.x + static_cast<int>(3.0f * s), static_cast<int>(cy) - cell.label->Height() / 2,
                             color);
-    const float level = static_cast<float>(std::clamp(cell.level, 0, 100)) / 100.0f;
     const float top = box.y + 5.0f * s, height = box.height - 10.0f * s;
     switch (cell.meter) {
     case Meter::Level: {
-        const gfx::RectF track{box.x + 24.0f * s, top, 5.0f * s, height};
+        const gfx::RectF track{box.x + 24.0f * s, top, 5.0f * s, LevelTrack(cell.rect.height, s)};
         canvas.FillRoundedRect(track, 1.0f * s, dim);
-        // Whole pixels, at least one for any load, as the graph's columns: a light load's
-        // small changes leave the picture as it was.
-        if (cell.level <= 0) return;
-        const float filled = std::min(track.height, std::max(1.0f, std::round(track.height * level)));
-        canvas.FillRect({track.x, track.y + track.height - filled, track.width, filled}, color);
+        // Whole pixels, as the graph's columns: a light load's small changes leave the
+        // picture as it was.
+        const float filled = LevelFill(cell.level, track.height);
+        if (filled > 0) canvas.FillRect({track.x, track.y + track.height - filled, track.width, filled}, color);
         return;
     }
     case Meter::Ring: {
@@ -99,6 +97,13 @@ int MeterWidth(Meter meter) {
     case Meter::Value: return 56;
     default: return 0;
     }
+}
+
+float LevelTrack(int cellHeight, float scale) { return std::max(0.0f, static_cast<float>(cellHeight) - 10.0f * scale); }
+
+float LevelFill(int load, float track) {
+    if (load <= 0 || track <= 0) return 0;
+    return std::min(track, std::max(1.0f, std::round(track * (static_cast<float>(std::min(load, 100)) / 100.0f))));
 }
 
 int SpeakerWaves(int percent, bool muted) {

@@ -21,6 +21,12 @@ enum class Meter : std::uint8_t { None, Level, Ring, Graph, Value, Lines };
 // A meter's width at 96 dpi; for Lines the text decides (0 here).
 [[nodiscard]] int MeterWidth(Meter meter);
 
+// A level bar's track for a cell `cellHeight` pixels high at `scale`, and how much of it a
+// load (0..100) fills: whole pixels, at least one for any load. The picture of a level
+// bar is decided by the fill alone, so two loads with the same fill draw the same pixels.
+[[nodiscard]] float LevelTrack(int cellHeight, float scale);
+[[nodiscard]] float LevelFill(int load, float track);
+
 // How many sound waves the speaker shows for a volume: none when muted or silent, then
 // one, two or three as the volume passes a third and two thirds.
 [[nodiscard]] int SpeakerWaves(int percent, bool muted);

@@ -295,6 +295,9 @@ struct DisplayTypes {
     int cpu = 0, memory = 0, disk = 0;
     // The monitor items the bars show (a KindBit each): a reading nothing shows is not taken.
     std::uint32_t items = ~0u;
+    // The level bars' tracks on every bar, in pixels (LevelTrack): a new load that fills
+    // each as the last one did is no change to draw. Empty: every new load is one.
+    std::vector<float> levelTracks;
 };
 
 // The readings the whole program shares: written by the sampler's worker, read by the

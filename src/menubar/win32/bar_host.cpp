@@ -517,7 +517,17 @@ DisplayTypes BarHost::MonitorTypes() const {
     types.memory = m_services.store.ReadInt(L"findermonitor", L"MENTYPE");
     types.disk = m_services.store.ReadInt(L"findermonitor", L"DISKTYPE");
     types.items = ShownMonitorItems();
+    types.levelTracks = LevelTracks();
     return types;
+}
+
+std::vector<float> BarHost::LevelTracks() const {
+    std::vector<float> tracks;
+    for (const auto& bar : m_bars) {
+        const float track = LevelTrack(bar->Place().height, bar->Place().scale);
+        if (std::find(tracks.begin(), tracks.end(), track) == tracks.end()) tracks.push_back(track);
+    }
+    return tracks;
 }
 
 std::uint32_t BarHost::ShownMonitorItems() const {
@@ -548,6 +558,7 @@ void BarHost::MonitorTick() {
     if (Source(StatusKind::Temperature)) KeepReader();
     // A sample still running (a slow counter) makes this tick drop out.
     m_monitorTypes.items = ShownMonitorItems();
+    m_monitorTypes.levelTracks = LevelTracks(); // a bar may have moved to a screen of another scale
     m_sampler->Request(m_monitorTypes, false, PopupDetails(), first);
 }
 

@@ -238,6 +238,7 @@ private:
     void StartMonitorTimer();
     [[nodiscard]] DisplayTypes MonitorTypes() const;
     [[nodiscard]] std::uint32_t ShownMonitorItems() const;
+    [[nodiscard]] std::vector<float> LevelTracks() const;
     void KeepReader();
     void StopReader();
     [[nodiscard]] std::uint32_t PopupDetails() const;

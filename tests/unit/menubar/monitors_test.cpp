@@ -374,6 +374,28 @@ TEST_F(BoardFixture, RedrawsOnlyTheItemsWhoseReadingChanged) {
     EXPECT_EQ(board.LastOf(StatusKind::Cpu), 12);
 }
 
+TEST_F(BoardFixture, ALevelBarIsDrawnAgainOnlyWhenItsFillChangesOnSomeBar) {
+    DisplayTypes level;
+    level.levelTracks = {14.0f};
+    ASSERT_NE(Take(2, 0, 1000, level) & KindBit(StatusKind::Cpu), 0u);
+    EXPECT_EQ(Take(4, 0, 3000, level), 0u) << "one pixel at 2 % and at 4 %";
+    EXPECT_EQ(board.LastOf(StatusKind::Cpu), 4) << "the value is kept all the same";
+    EXPECT_EQ(Take(20, 0, 5000, level), KindBit(StatusKind::Cpu));
+    EXPECT_EQ(Take(0, 0, 7000, level), KindBit(StatusKind::Cpu)) << "no load against some";
+    EXPECT_EQ(Take(0, 0, 9000, level, true) & KindBit(StatusKind::Cpu), KindBit(StatusKind::Cpu));
+    // 7 % and 10 % fill one pixel of 14 but one and two of 20: the larger bar needs it.
+    EXPECT_NE(Take(7, 0, 11'000, level), 0u);
+    EXPECT_EQ(Take(10, 0, 13'000, level), 0u);
+    level.levelTracks = {14.0f, 20.0f};
+    EXPECT_EQ(Take(7, 0, 15'000, level), KindBit(StatusKind::Cpu));
+    // Without the bars' tracks, and for the other display types, every new value is drawn.
+    EXPECT_EQ(Take(8, 0, 17'000), KindBit(StatusKind::Cpu));
+    DisplayTypes text = level;
+    text.cpu = 3;
+    ASSERT_NE(Take(8, 0, 19'000, text), 0u); // the new type
+    EXPECT_EQ(Take(9, 0, 21'000, text), KindBit(StatusKind::Cpu));
+}
+
 TEST_F(BoardFixture, PopupDetailsCountAsChangedOnlyWhenTheyDiffer) {
     Take(10, 0, 1000);
     MonitorSample sample;
@@ -516,6 +538,22 @@ TEST(MonitorMeterPicture, LoadsCloserThanAPixelDrawTheSamePicture) {
         EXPECT_FALSE(SamePixels(level(1, scale), level(0, scale))) << "any load shows";
         EXPECT_FALSE(SamePixels(level(50, scale), level(60, scale)));
         EXPECT_FALSE(SamePixels(level(99, scale), level(60, scale)));
+    }
+}
+
+// What the board takes for no change must be no change on the screen, and the reverse:
+// two loads draw the same level bar exactly when they fill its track alike.
+TEST(MonitorMeterPicture, ALevelBarsPixelsFollowItsFillAndNothingElse) {
+    for (const float scale : {1.0f, 1.25f, 1.5f, 2.0f}) {
+        SCOPED_TRACE(scale);
+        const float track = LevelTrack(static_cast<int>(24 * scale), scale);
+        std::vector<gfx::Bitmap> pictures;
+        for (int load = 0; load <= 100; ++load) pictures.push_back(DrawMeter(Meter::Level, {}, load, scale));
+        for (int a = 0; a <= 100; ++a)
+            for (int b = a + 1; b <= 100; ++b)
+                ASSERT_EQ(SamePixels(pictures[static_cast<std::size_t>(a)], pictures[static_cast<std::size_t>(b)]),
+                          LevelFill(a, track) == LevelFill(b, track))
+                    << a << " % against " << b << " %";
     }
 }
 
