@@ -384,10 +384,16 @@ MonitorChanges MonitorBoard::Take(const MonitorSample& sample, const DisplayType
     if (sample.topMemory) detail(m_topMemory, *sample.topMemory, StatusKind::Memory);
     if (sample.disks) detail(m_disks, *sample.disks, StatusKind::Disk);
     if (sample.traffic) {
+        const auto shown = [this] { return std::pair(FormatRate(m_rates.Up(), true), FormatRate(m_rates.Down(), true)); };
+        const auto before = shown();
         const bool changed = m_rates.Update(*sample.traffic, sample.nowMs);
         // The network graph keeps the download rate in kilobytes per second, at most 255.
         m_network.Append(static_cast<std::uint8_t>(std::min<std::uint32_t>(m_rates.Down() / 1024, 255)), false, false);
-        if (changed || force) redraw |= KindBit(StatusKind::Network);
+        // The item shows the compact texts: a rate that changes within them (a few bytes
+        // a second on an idle line) is not drawn again; an open pop-up's exact rates are.
+        if (force || !m_networkDrawn || (changed && shown() != before)) redraw |= KindBit(StatusKind::Network);
+        if (changed) details |= KindBit(StatusKind::Network);
+        m_networkDrawn = true;
     }
     if (force) redraw |= KindBit(StatusKind::Temperature);
     return {redraw, details};

@@ -289,6 +289,7 @@ struct MonitorSample {
 struct MonitorChanges {
     std::uint32_t faces = 0;
     std::uint32_t details = 0;
+    bool operator==(const MonitorChanges&) const = default;
 };
 
 struct DisplayTypes {
@@ -323,6 +324,7 @@ private:
     mutable std::mutex m_mutex;
     MonitorHistory m_cpu, m_memory, m_disk, m_network;
     NetworkRates m_rates;
+    bool m_networkDrawn = false; // the network item was handed its first rates
     DisplayTypes m_types; // of the last sample
     MemoryDetails m_memoryDetails;
     std::vector<int> m_cores;

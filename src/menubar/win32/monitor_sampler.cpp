@@ -482,7 +482,9 @@ struct MonitorSampler::Shared {
             } catch (...) {
                 foundation::LogCaught("monitor sample");
             }
-            // Nothing changed, nothing posted: an idle machine costs the bar nothing.
+            // Nothing changed that is shown, nothing posted: an idle machine costs the bar
+            // nothing. Rows of a pop-up that is not open are not shown.
+            changed.details &= d;
             if ((changed.faces || changed.details) && to)
                 ::PostMessageW(to, kMsgMonitors, changed.faces, static_cast<LPARAM>(changed.details));
             lock.lock();

@@ -396,6 +396,23 @@ TEST_F(BoardFixture, ALevelBarIsDrawnAgainOnlyWhenItsFillChangesOnSomeBar) {
     EXPECT_EQ(Take(9, 0, 21'000, text), KindBit(StatusKind::Cpu));
 }
 
+TEST_F(BoardFixture, TheNetworkItemIsDrawnAgainWhenItsTextsChangeAndItsPopUpWhenARateDoes) {
+    const auto take = [&](std::uint64_t sent, std::uint64_t ms) {
+        MonitorSample sample;
+        sample.traffic = Traffic{sent, 0};
+        sample.nowMs = ms;
+        return board.Take(sample, {}, false);
+    };
+    EXPECT_EQ(take(0, 1000).faces, KindBit(StatusKind::Network)) << "the first rates";
+    EXPECT_EQ(take(40, 3000).faces, 0u) << "20 B/s reads 0.0KB as none did";
+    const MonitorChanges small = take(100, 5000); // 30 B/s
+    EXPECT_EQ(small.faces, 0u);
+    EXPECT_EQ(small.details, KindBit(StatusKind::Network)) << "the pop-up's exact rate changed";
+    EXPECT_EQ(take(100, 7000).details, KindBit(StatusKind::Network)) << "back to none";
+    EXPECT_EQ(take(100, 9000), (MonitorChanges{})) << "nothing moved";
+    EXPECT_EQ(take(4196, 11'000).faces, KindBit(StatusKind::Network)) << "2 KB/s is another text";
+}
+
 TEST_F(BoardFixture, PopupDetailsCountAsChangedOnlyWhenTheyDiffer) {
     Take(10, 0, 1000);
     MonitorSample sample;
